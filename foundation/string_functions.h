@@ -1,0 +1,41 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+class UCStringList;
+
+// Free string helpers on 8-bit text: one byte is one character, classified as in the C locale.
+
+std::string ToLower(const char* text);
+std::string ToUpper(const char* text);
+bool StringContains(const char* text, const char* part);
+// False when either is null; an empty prefix always matches.
+bool StartsWith(const char* text, const char* prefix);
+bool StartsWith(const std::string& text, const char* prefix);
+// False for null; true for an empty text or one of white space only.
+bool IsBlank(const char* text);
+std::string IntToString(int value);
+// The last n characters, or the whole string when it is no longer than n.
+std::string StringRight(const std::string& s, unsigned n);
+
+// ISO 8859-1 to UTF-8 and back; characters that do not fit in 8 bits become '?'.
+std::string Convert8BitToUTF8(const char* text);
+std::string ConvertUTF8To8Bit(const char* text);
+// Replaces every byte that can never occur in UTF-8 by '?'.
+std::string SanitiseUTF8(const std::string& text);
+
+void TrimRightInPlace(std::string& text);
+// The first character in [begin, end) that is not white space, or end.
+const char* FindFirstNonSpace(const char* begin, const char* end);
+
+// Reads up to LF (consumed, not stored), dropping every CR. True when it stopped at the end of
+// the stream rather than at a LF.
+bool ReadStreamLine(std::istream& in, std::string& out);
+
+// '*' in the pattern matches any run of characters; on a match the text each '*' matched is
+// appended to pieces (which may be null).
+bool WildcardMatch(const char* text, const char* pattern, UCStringList* pieces);
+
+// printf into a std::string of whatever length the result needs.
+std::string StringPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <algorithm>
+#include <cassert>
+#include <vector>
+
+// A growable array of unowned pointers: the vector never deletes what its elements point to.
+// At, RemoveAt and Swap are unchecked in release builds and assert their index otherwise.
+class UCPtrVector {
+public:
+    // The vector grows by its initial capacity whenever it is full (by half its size once that
+    // is larger, so long lists stay linear to fill).
+    explicit UCPtrVector(unsigned initialCapacity = 16);
+    virtual ~UCPtrVector();
+    UCPtrVector(const UCPtrVector&) = default;
+    UCPtrVector& operator=(const UCPtrVector&) = default;
+
+    unsigned Count() const { return static_cast<unsigned>(items_.size()); }
+
+    void*& At(unsigned i) {
+        assert(i < items_.size());
+        return items_[i];
+    }
+    void* At(unsigned i) const {
+        assert(i < items_.size());
+        return items_[i];
+    }
+    // Null when i is past the end (a negative index converts to a large one).
+    void* Get(unsigned i) const { return i < items_.size() ? items_[i] : nullptr; }
+
+    void Append(void* element);
+    // False, and nothing changes, when index > Count(); index == Count() appends.
+    bool Insert(void* element, unsigned index);
+    void* RemoveAt(unsigned i);
+    // Null when empty.
+    void* Pop();
+    // Keeps the allocation; deletes nothing.
+    void Clear() { items_.clear(); }
+    // -1 when absent; compares pointer values only.
+    int IndexOf(const void* element) const;
+    virtual void Swap(unsigned i, unsigned j);
+
+    // The capacity to grow to when a vector of this capacity and step is full.
+    static size_t GrownCapacity(size_t capacity, size_t step);
+
+private:
+    void MakeRoom();
+
+    std::vector<void*> items_;
+    unsigned growStep_;
+};
+
+// The typed form of UCPtrVector, which can also delete its elements. Copies are shallow.
+template <typename T>
+class UCPtrVectorT {
+public:
+    using iterator = typename std::vector<T*>::iterator;
+    using const_iterator = typename std::vector<T*>::const_iterator;
+
+    explicit UCPtrVectorT(unsigned initialCapacity = 16)
+        : growStep_(std::max(initialCapacity, 1u)) {
+        items_.reserve(initialCapacity);
+    }
+    virtual ~UCPtrVectorT() = default;
+    UCPtrVectorT(const UCPtrVectorT&) = default;
+    UCPtrVectorT& operator=(const UCPtrVectorT&) = default;
+
+    unsigned Count() const { return static_cast<unsigned>(items_.size()); }
+    bool IsEmpty() const { return items_.empty(); }
+
+    T*& At(unsigned i) {
+        assert(i < items_.size());
+        return items_[i];
+    }
+    T* At(unsigned i) const {
+        assert(i < items_.size());
+        return items_[i];
+    }
+    T* Get(unsigned i) const { return i < items_.size() ? items_[i] : nullptr; }
+
+    void Append(T* element) {
+        MakeRoom();
+        items_.push_back(element);
+    }
+    bool Insert(T* element, unsigned index) {
+        if (index > items_.size()) {
+            return false;
+        }
+        MakeRoom();
+        items_.insert(items_.begin() + index, element);
+        return true;
+    }
+    T* RemoveAt(unsigned i) {
+        assert(i < items_.size());
+        T* element = items_[i];
+        items_.erase(items_.begin() + i);
+        return element;
+    }
+    T* Pop() {
+        if (items_.empty()) {
+            return nullptr;
+        }
+        T* element = items_.back();
+        items_.pop_back();
+        return element;
+    }
+    void Clear() { items_.clear(); }
+    int IndexOf(const T* element) const {
+        for (size_t i = 0; i < items_.size(); ++i) {
+            if (items_[i] == element) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    void Swap(unsigned i, unsigned j) {
+        assert(i < items_.size() && j < items_.size());
+        std::swap(items_[i], items_[j]);
+    }
+    // Deletes from the end, so an element's destructor still sees the ones before it.
+    void DeleteAll() {
+        while (!items_.empty()) {
+            delete Pop();
+        }
+    }
+
+    iterator begin() { return items_.begin(); }
+    iterator end() { return items_.end(); }
+    const_iterator begin() const { return items_.begin(); }
+    const_iterator end() const { return items_.end(); }
+
+private:
+    void MakeRoom() {
+        if (items_.size() == items_.capacity()) {
+            items_.reserve(UCPtrVector::GrownCapacity(items_.capacity(), growStep_));
+        }
+    }
+
+    std::vector<T*> items_;
+    unsigned growStep_;
+};

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "foundation/byte_buffer.h"
+#include "foundation/uc_ptr_vector.h"
+#include "foundation/uc_string_list.h"
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(ByteBuffer, NewBuffersAreZeroFilledAndNeverEmpty) {
+    ByteBuffer standard;
+    EXPECT_EQ(standard.Size(), 20);
+    EXPECT_EQ(standard.ToString(), std::string(20, '\0'));
+
+    ByteBuffer zero(0);
+    EXPECT_EQ(zero.Size(), 1);
+    EXPECT_EQ(*zero.At(0), '\0');
+}
+
+TEST(ByteBuffer, GrowingAddsTheStepAndKeepsTheBytes) {
+    ByteBuffer buffer(20);
+    for (int i = 0; i < 20; ++i) {
+        *buffer.At(i) = static_cast<char>('a' + i);
+    }
+    buffer.SetSize(25);
+    EXPECT_EQ(buffer.Size(), 25);
+    EXPECT_EQ(buffer.Capacity(), 45);
+    EXPECT_EQ(buffer.ToString().substr(0, 20), "abcdefghijklmnopqrst");
+
+    buffer.SetSize(3);  // shrinking keeps the block
+    EXPECT_EQ(buffer.Capacity(), 45);
+    EXPECT_EQ(buffer.ToString(), "abc");
+
+    buffer.SetSize(-5);
+    EXPECT_EQ(buffer.Size(), 0);
+    EXPECT_EQ(buffer.ToString(), "");
+}
+
+TEST(ByteBuffer, CopiesAreIndependentAndKeepEmbeddedZeros) {
+    const char bytes[] = {'x', '\0', 'y'};
+    ByteBuffer original(bytes, 3);
+    ByteBuffer copy(original);
+    ByteBuffer assigned;
+    assigned = original;
+    *original.At(0) = 'z';
+    EXPECT_EQ(copy.ToString(), std::string(bytes, 3));
+    EXPECT_EQ(assigned.ToString(), std::string(bytes, 3));
+    EXPECT_EQ(assigned.Size(), 3);
+
+    ByteBuffer small(1);
+    small = ByteBuffer(std::string(100, 'q').data(), 100);
+    EXPECT_EQ(small.ToString(), std::string(100, 'q'));
+}
+
+TEST(ByteBuffer, SavesExactlyItsBytes) {
+    auto folder = std::filesystem::temp_directory_path() / "qm_byte_buffer_test";
+    std::filesystem::create_directories(folder);
+    const char bytes[] = {'a', '\0', '\n', 'b'};
+    ByteBuffer buffer(bytes, 4);
+    ASSERT_TRUE(buffer.SaveToFile((folder / "out.bin").string()));
+    EXPECT_EQ(ReadFile(folder / "out.bin"), std::string(bytes, 4));
+    EXPECT_FALSE(buffer.SaveToFile((folder / "missing" / "out.bin").string()));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(UCPtrVector, InsertAcceptsTheEndButNotBeyondIt) {
+    int a = 1, b = 2, c = 3;
+    UCPtrVector v(2);
+    v.Append(&a);
+    EXPECT_TRUE(v.Insert(&b, 1));
+    EXPECT_FALSE(v.Insert(&c, 3));
+    EXPECT_EQ(v.Count(), 2u);
+    EXPECT_TRUE(v.Insert(&c, 0));
+    EXPECT_EQ(v.At(0), &c);
+    EXPECT_EQ(v.At(1), &a);
+    EXPECT_EQ(v.At(2), &b);
+}
+
+TEST(UCPtrVector, LookupsPastTheEndGiveNullOrMinusOne) {
+    int a = 1, absent = 0;
+    UCPtrVector v(4);
+    EXPECT_EQ(v.Pop(), nullptr);
+    v.Append(&a);
+    EXPECT_EQ(v.Get(1), nullptr);
+    EXPECT_EQ(v.Get(static_cast<unsigned>(-1)), nullptr);
+    EXPECT_EQ(v.IndexOf(&absent), -1);
+    EXPECT_EQ(v.Get(0), &a);
+}
+
+TEST(UCPtrVector, RemovingClosesTheGapAndIndexOfFindsTheFirst) {
+    int a = 1, b = 2, c = 3;
+    UCPtrVector v(1);
+    for (int* p : {&a, &b, &c, &b}) {
+        v.Append(p);
+    }
+    EXPECT_EQ(v.IndexOf(&b), 1);
+    EXPECT_EQ(v.RemoveAt(1), &b);
+    EXPECT_EQ(v.Count(), 3u);
+    EXPECT_EQ(v.At(1), &c);
+    EXPECT_EQ(v.IndexOf(&b), 2);
+    v.Swap(0, 2);
+    EXPECT_EQ(v.At(0), &b);
+    EXPECT_EQ(v.At(2), &a);
+    EXPECT_EQ(v.Pop(), &a);
+    v.Clear();
+    EXPECT_EQ(v.Count(), 0u);
+    EXPECT_EQ(v.Get(0), nullptr);
+}
+
+TEST(UCPtrVector, HoldsTwentyThousandElementsInOrder) {
+    std::vector<int> values(20000);
+    UCPtrVector v(16);
+    for (auto& value : values) {
+        v.Append(&value);
+    }
+    ASSERT_EQ(v.Count(), 20000u);
+    for (unsigned i = 0; i < v.Count(); i += 997) {
+        EXPECT_EQ(v.At(i), &values[i]);
+    }
+}
+
+TEST(UCPtrVector, GrowsByItsStepThenByHalfItsSize) {
+    EXPECT_EQ(UCPtrVector::GrownCapacity(16, 16), 32u);
+    EXPECT_EQ(UCPtrVector::GrownCapacity(0, 0), 1u);
+    EXPECT_EQ(UCPtrVector::GrownCapacity(1000, 16), 1500u);
+}
+
+#ifndef NDEBUG
+TEST(UCPtrVectorDeathTest, UncheckedAccessorsAssertInDebugBuilds) {
+    int a = 1;
+    UCPtrVector v(4);
+    v.Append(&a);
+    EXPECT_DEATH(v.At(1), "");
+    EXPECT_DEATH(v.RemoveAt(1), "");
+    EXPECT_DEATH(v.Swap(0, 1), "");
+    UCPtrVectorT<int> typed;
+    EXPECT_DEATH(typed.At(0), "");
+}
+#endif
+
+namespace {
+
+struct Counted {
+    explicit Counted(int& deaths) : deaths_(deaths) {}
+    ~Counted() { ++deaths_; }
+    int& deaths_;
+};
+
+}  // namespace
+
+TEST(UCPtrVectorT, DeleteAllDeletesEveryElementAndSkipsNulls) {
+    int deaths = 0;
+    UCPtrVectorT<Counted> v(2);
+    v.Append(new Counted(deaths));
+    v.Append(nullptr);
+    v.Append(new Counted(deaths));
+    v.Append(new Counted(deaths));
+    v.DeleteAll();
+    EXPECT_EQ(deaths, 3);
+    EXPECT_EQ(v.Count(), 0u);
+}
+
+TEST(UCPtrVectorT, IteratesInOrderAndGivesTypedAccess) {
+    int values[] = {10, 20, 30};
+    UCPtrVectorT<int> v(1);
+    for (int& value : values) {
+        v.Append(&value);
+    }
+    int sum = 0;
+    for (int* p : v) {
+        sum = sum * 100 + *p;
+    }
+    EXPECT_EQ(sum, 102030);
+    v.At(1) = &values[2];
+    EXPECT_EQ(*v.Get(1), 30);
+    EXPECT_EQ(v.Get(3), nullptr);
+    EXPECT_EQ(v.IndexOf(&values[2]), 1);
+    EXPECT_EQ(v.RemoveAt(0), &values[0]);
+    EXPECT_FALSE(v.Insert(&values[0], 3));
+    EXPECT_TRUE(v.Insert(&values[0], 2));
+    EXPECT_EQ(v.Pop(), &values[0]);
+}
+
+TEST(UCStringList, KeepsCopiesAndAnswersEmptyPastTheEnd) {
+    UCStringList list(1);
+    std::string text = "first";
+    list.Append(text);
+    text = "changed";
+    list.Append("second");
+    EXPECT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.Get(0), "first");
+    EXPECT_EQ(list.Get(1), "second");
+    EXPECT_EQ(list.Get(2), "");
+    EXPECT_STREQ(list.GetClassName(), "UCStringList");
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(list.Get(0), "");
+}
