@@ -1,0 +1,37 @@
+#include "model/appointment_request.h"
+
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+AppointmentRequest::AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject,
+                                       int length)
+    : AppointmentRequest(pupil, teacher, subject, teacher ? teacher->GetPriority() : 1, length) {}
+
+AppointmentRequest::AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject,
+                                       int priority, int length) {
+    Set(pupil, teacher, subject, priority, length);
+}
+
+AppointmentRequest::AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject,
+                                       int priority, int length, const DateTime& when)
+    : dateTime_(when), fixedTime_(true) {
+    Set(pupil, teacher, subject, priority, length);
+}
+
+void AppointmentRequest::Set(Pupil* pupil, Teacher* teacher, const std::string& subject,
+                             int priority, int length) {
+    teacher_ = teacher;
+    subject_ = subject;
+    pupil_ = pupil;
+    parent_ = pupil ? pupil->GetParent() : nullptr;
+    orderKey_ = 0;
+    priority_ = priority;
+    length_ = length;
+}
+
+int AppointmentRequest::GetLength() const {
+    if (length_ > 0) {
+        return length_;
+    }
+    return teacher_ ? teacher_->GetApptLength() : 1;
+}

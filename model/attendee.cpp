@@ -1,0 +1,163 @@
+#include "model/attendee.h"
+
+#include "model/presentation.h"
+
+Attendee::Attendee() : presentations_(std::make_unique<PresentationList>(5)) {}
+
+Attendee::Attendee(const std::string& name)
+    : Person(name), presentations_(std::make_unique<PresentationList>(5)) {}
+
+Attendee::Attendee(const Attendee& other)
+    : Person(other), presentations_(std::make_unique<PresentationList>(5)) {
+    CopyAttendance(other);
+}
+
+Attendee& Attendee::operator=(const Attendee& other) {
+    if (this != &other) {
+        Person::operator=(other);
+        CopyAttendance(other);
+    }
+    return *this;
+}
+
+// The presentations belong to the event; only the list goes.
+Attendee::~Attendee() {
+    presentations_->Clear();
+}
+
+// Records for dates the other attendee has are overwritten; any others stay.
+void Attendee::CopyAttendance(const Attendee& other) {
+    for (const auto& [date, record] : other.records_) {
+        records_[date] = record;
+    }
+}
+
+bool Attendee::AddPresentation(Presentation* presentation) {
+    if (presentation == nullptr) {
+        return false;
+    }
+    if (presentations_->Find(presentation->GetName()) != nullptr) {
+        return true;
+    }
+    return presentations_->Add(presentation);
+}
+
+bool Attendee::AttendsPresentation(const Presentation* presentation) const {
+    return presentation != nullptr && presentations_->IndexOf(presentation) >= 0;
+}
+
+void Attendee::RemovePresentation(Presentation* presentation) {
+    presentations_->Remove(presentation);
+}
+
+bool Attendee::IsAtPresentation(const Date& date, const TimeOfDay& time) const {
+    for (unsigned i = 0; i < presentations_->Count(); ++i) {
+        if (presentations_->GetPresentation(i)->Covers(date, time)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+AttendanceRecord* Attendee::FindRecord(const Date& date) {
+    auto found = records_.find(date);
+    return found == records_.end() ? nullptr : &found->second;
+}
+
+const AttendanceRecord* Attendee::FindRecord(const Date& date) const {
+    auto found = records_.find(date);
+    return found == records_.end() ? nullptr : &found->second;
+}
+
+AttendanceRecord* Attendee::FindRecord(const AttendanceDay* day) {
+    return day == nullptr ? nullptr : FindRecord(day->GetDate());
+}
+
+AttendanceRecord* Attendee::GetOrCreateRecord(const AttendanceDay* day) {
+    return day == nullptr ? nullptr : GetOrCreateRecord(day->GetDate());
+}
+
+AttendanceRecord* Attendee::GetOrCreateRecord(const Date& date) {
+    return &records_[date];
+}
+
+bool Attendee::ArrivesLate(const AttendanceDay* day) const {
+    const AttendanceRecord* record = day ? FindRecord(day->GetDate()) : nullptr;
+    return record != nullptr && record->ArrivesLate();
+}
+
+bool Attendee::LeavesEarly(const AttendanceDay* day) const {
+    const AttendanceRecord* record = day ? FindRecord(day->GetDate()) : nullptr;
+    return record != nullptr && record->LeavesEarly();
+}
+
+bool Attendee::IsAttending(const AttendanceDay* day) const {
+    return day == nullptr || IsAttending(day->GetDate());
+}
+
+bool Attendee::IsAttending(const Date& date) const {
+    const AttendanceRecord* record = FindRecord(date);
+    return record == nullptr || record->IsAttending();
+}
+
+TimeOfDay Attendee::GetStartTime(const AttendanceDay* day) const {
+    if (day == nullptr) {
+        return TimeOfDay();
+    }
+    const AttendanceRecord* record = FindRecord(day->GetDate());
+    return record ? record->GetStartTime(day) : day->GetStartTime();
+}
+
+TimeOfDay Attendee::GetEndTime(const AttendanceDay* day) const {
+    if (day == nullptr) {
+        return TimeOfDay();
+    }
+    const AttendanceRecord* record = FindRecord(day->GetDate());
+    return record ? record->GetEndTime(day) : day->GetEndTime();
+}
+
+void Attendee::SetArrivesLate(const AttendanceDay* day, bool late) {
+    if (AttendanceRecord* record = GetOrCreateRecord(day)) {
+        record->SetArrivesLate(late);
+    }
+}
+
+void Attendee::SetLeavesEarly(const AttendanceDay* day, bool early) {
+    if (AttendanceRecord* record = GetOrCreateRecord(day)) {
+        record->SetLeavesEarly(early);
+    }
+}
+
+bool Attendee::SetStartTime(const AttendanceDay* day, const TimeOfDay& start) {
+    AttendanceRecord* record = GetOrCreateRecord(day);
+    return record != nullptr && record->SetStartTime(start);
+}
+
+bool Attendee::SetEndTime(const AttendanceDay* day, const TimeOfDay& end) {
+    AttendanceRecord* record = GetOrCreateRecord(day);
+    return record != nullptr && record->SetEndTime(end);
+}
+
+bool Attendee::SetTimes(const AttendanceDay* day, const TimeOfDay& start, const TimeOfDay& end) {
+    AttendanceRecord* record = GetOrCreateRecord(day);
+    return record != nullptr && record->SetTimes(start, end);
+}
+
+AttendanceRecord* Attendee::SetAttending(const AttendanceDay* day, bool attending) {
+    AttendanceRecord* record = GetOrCreateRecord(day);
+    if (record != nullptr) {
+        record->SetAttending(attending);
+    }
+    return record;
+}
+
+bool Attendee::ResetAttendance(const AttendanceDay* day) {
+    return day != nullptr && SetTimes(day, day->GetStartTime(), day->GetEndTime());
+}
+
+void Attendee::FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
+                                  const TimeOfDay& dayEnd) {
+    if (AttendanceRecord* record = GetOrCreateRecord(day)) {
+        record->FitToDay(dayStart, dayEnd);
+    }
+}

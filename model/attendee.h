@@ -1,0 +1,95 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "foundation/date.h"
+#include "foundation/time_of_day.h"
+#include "model/attendance_record.h"
+#include "model/person.h"
+
+class Presentation;
+class PresentationList;
+
+// A person who is at the event in person (a teacher or a parent): a web link, the
+// presentations they go to, and per event day whether and when they attend.
+class Attendee : public Person {
+public:
+    Attendee();
+    explicit Attendee(const std::string& name);
+    // Copies the person and the attendance records; the url and the presentations are not
+    // copied (presentations belong to one event).
+    Attendee(const Attendee& other);
+    Attendee& operator=(const Attendee& other);
+    ~Attendee() override;
+
+    const char* GetClassName() const override { return "Attendee"; }
+
+    const std::string& GetUrl() const { return url_; }
+    void SetUrl(const std::string& url) { url_ = url; }
+
+    // The presentations attended; the list does not own them.
+    PresentationList& GetPresentations() { return *presentations_; }
+    const PresentationList& GetPresentations() const { return *presentations_; }
+    // False for null; true without adding when one of the same name (ignoring case) is there.
+    bool AddPresentation(Presentation* presentation);
+    bool AttendsPresentation(const Presentation* presentation) const;
+    // Drops it from the list without deleting it.
+    void RemovePresentation(Presentation* presentation);
+    bool IsAtPresentation(const Date& date, const TimeOfDay& time) const;
+
+    // Records by date, for the event file and copies.
+    const std::map<Date, AttendanceRecord>& GetRecords() const { return records_; }
+    AttendanceRecord* FindRecord(const Date& date);
+    const AttendanceRecord* FindRecord(const Date& date) const;
+    // Null for a null day.
+    AttendanceRecord* FindRecord(const AttendanceDay* day);
+    // Created with the defaults when missing; null for a null day.
+    AttendanceRecord* GetOrCreateRecord(const AttendanceDay* day);
+    AttendanceRecord* GetOrCreateRecord(const Date& date);
+
+    // Queries never create a record. Without one the attendee comes for the day's whole hours.
+    bool ArrivesLate(const AttendanceDay* day) const;
+    bool LeavesEarly(const AttendanceDay* day) const;
+    bool IsAttending(const AttendanceDay* day) const;
+    bool IsAttending(const Date& date) const;
+    TimeOfDay GetStartTime(const AttendanceDay* day) const;
+    TimeOfDay GetEndTime(const AttendanceDay* day) const;
+
+    // Setters find or create the day's record; for a null day they do nothing (and yield false
+    // or null).
+    void SetArrivesLate(const AttendanceDay* day, bool late);
+    void SetLeavesEarly(const AttendanceDay* day, bool early);
+    bool SetStartTime(const AttendanceDay* day, const TimeOfDay& start);
+    bool SetEndTime(const AttendanceDay* day, const TimeOfDay& end);
+    bool SetTimes(const AttendanceDay* day, const TimeOfDay& start, const TimeOfDay& end);
+    AttendanceRecord* SetAttending(const AttendanceDay* day, bool attending);
+    // The day's own hours.
+    bool ResetAttendance(const AttendanceDay* day);
+    void FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
+                            const TimeOfDay& dayEnd);
+
+    // ResetAttendance for every day of a schedule of days (anything with GetDayCount() and
+    // GetDay(unsigned) yielding a day pointer); stops at the first failure, leaving the later
+    // days untouched. False for a null schedule.
+    template <typename Days>
+    bool ResetAttendanceAllDays(const Days* schedule) {
+        if (schedule == nullptr) {
+            return false;
+        }
+        for (unsigned i = 0; i < schedule->GetDayCount(); ++i) {
+            if (!ResetAttendance(schedule->GetDay(i))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    void CopyAttendance(const Attendee& other);
+
+    std::string url_;
+    std::unique_ptr<PresentationList> presentations_;
+    std::map<Date, AttendanceRecord> records_;
+};

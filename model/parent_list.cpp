@@ -1,0 +1,186 @@
+#include <cstring>
+
+#include "foundation/string_functions.h"
+#include "foundation/uc_error.h"
+#include "model/parent.h"
+#include "model/person_csv_export.h"
+#include "model/person_list.h"
+#include "model/pupil.h"
+
+namespace {
+
+// The first pupil of a parent, or null when the person is no parent or has no pupils.
+const Pupil* FirstPupil(const Person* person) {
+    if (std::strcmp(person->GetClassName(), "Parent") != 0) {
+        return nullptr;
+    }
+    return static_cast<const Parent*>(person)->GetPupil(0);
+}
+
+}  // namespace
+
+Parent* ParentList::At(unsigned i) const {
+    return static_cast<Parent*>(PersonList::At(i));
+}
+
+Parent* ParentList::Get(unsigned i) const {
+    return static_cast<Parent*>(PersonList::Get(i));
+}
+
+void ParentList::Append(Parent* parent) {
+    PersonList::Append(parent);
+}
+
+void ParentList::SetSortOrder(ParentPrintOrder order) {
+    sortOrder_ = order;
+    Sort();
+}
+
+int ParentList::CompareParents(const Person* a, const Person* b) const {
+    if (a == nullptr || b == nullptr || sortOrder_ == ParentPrintByName) {
+        return ComparePersons(a, b);
+    }
+    const Pupil* pupilA = FirstPupil(a);
+    const Pupil* pupilB = FirstPupil(b);
+    // Parents without pupils come first, among themselves by name.
+    if (pupilA == nullptr || pupilB == nullptr) {
+        if (pupilA == nullptr && pupilB == nullptr) {
+            return ComparePersons(a, b);
+        }
+        return pupilA == nullptr ? -1 : 1;
+    }
+    if (sortOrder_ == ParentPrintByPupilForm) {
+        int byForm = pupilA->GetForm().compare(pupilB->GetForm());
+        if (byForm != 0) {
+            return byForm < 0 ? -1 : 1;
+        }
+    }
+    return pupilA->Compare(pupilB);
+}
+
+Parent* ParentList::FindByName(const std::string& name) const {
+    if (name.empty()) {
+        return nullptr;
+    }
+    std::string wanted = ToLower(name.c_str());
+    for (unsigned i = 0; i < Count(); ++i) {
+        if (ToLower(At(i)->GetName().c_str()) == wanted) {
+            return At(i);
+        }
+    }
+    return nullptr;
+}
+
+Parent* ParentList::FindByKey(const std::string& key) const {
+    if (key.empty()) {
+        return nullptr;
+    }
+    for (unsigned i = 0; i < Count(); ++i) {
+        if (At(i)->GetUniqueIdOrName() == key) {
+            return At(i);
+        }
+    }
+    return nullptr;
+}
+
+Pupil* ParentList::FindPupil(const std::string& name) const {
+    if (name.empty()) {
+        return nullptr;
+    }
+    for (unsigned i = 0; i < Count(); ++i) {
+        if (Pupil* pupil = At(i)->FindPupil(name)) {
+            return pupil;
+        }
+    }
+    return nullptr;
+}
+
+int ParentList::IndexOf(const Parent* parent) const {
+    return PersonList::IndexOf(parent);
+}
+
+int ParentList::IndexOfParentOfPupil(const Pupil* pupil) const {
+    for (unsigned i = 0; i < Count(); ++i) {
+        if (At(i)->GetPupils().IndexOf(pupil) >= 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Parent* ParentList::FindParentOfPupil(const Pupil* pupil) const {
+    int index = IndexOfParentOfPupil(pupil);
+    return index < 0 ? nullptr : At(static_cast<unsigned>(index));
+}
+
+int ParentList::GetPupilCount() const {
+    int count = 0;
+    for (unsigned i = 0; i < Count(); ++i) {
+        count += static_cast<int>(At(i)->GetPupilCount());
+    }
+    return count;
+}
+
+void ParentList::DeleteAllRequests() {
+    for (unsigned i = 0; i < Count(); ++i) {
+        At(i)->DeleteAllRequests();
+    }
+}
+
+void ParentList::RemoveTeacher(const Teacher* teacher) {
+    for (unsigned i = 0; i < Count(); ++i) {
+        At(i)->RemoveTeacher(teacher);
+    }
+}
+
+void ParentList::AdoptPupils() {
+    for (unsigned i = 0; i < Count(); ++i) {
+        At(i)->AdoptPupils();
+    }
+}
+
+void ParentList::SetGapMode(ParentGapMode mode) {
+    for (unsigned i = 0; i < Count(); ++i) {
+        At(i)->SetGapMode(mode);
+    }
+}
+
+void ParentList::RemovePresentation(Presentation* presentation) {
+    for (unsigned i = 0; i < Count(); ++i) {
+        At(i)->RemovePresentation(presentation);
+    }
+}
+
+bool ParentList::RequestTeacherForForm(const std::string& form, Teacher* teacher, int priority) {
+    for (unsigned i = 0; i < Count(); ++i) {
+        Parent* parent = At(i);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            Pupil* pupil = parent->GetPupil(k);
+            if (pupil->GetForm() != form || pupil->HasRequestFor(teacher)) {
+                continue;
+            }
+            if (!pupil->AddRequest(teacher, form, priority, -1)) {
+                ReportMessage(SeverityError, "Cannot make appointment for pupil '" +
+                                                 pupil->GetDisplayName() + "'");
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool ParentList::ExportCSV(const std::string& fileName) const {
+    CsvExportFile file(fileName);
+    if (!file.IsOpen()) {
+        return false;
+    }
+    file.WriteLine("Parents Name,Pupil Name,Form\n");
+    for (unsigned i = 0; i < Count(); ++i) {
+        const Parent* parent = At(i);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            const Pupil* pupil = parent->GetPupil(k);
+            file.WriteRow({parent->GetName(), pupil->GetName(), pupil->GetForm()});
+        }
+    }
+    return file.Commit();
+}

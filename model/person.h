@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+#include "foundation/uc_collectable.h"
+
+// The three e-mails the program sends; every person keeps a sent flag for each.
+enum EmailTextKind { EmailInvitation = 0, EmailReminder = 1, EmailResults = 2 };
+
+// A named participant of the event: the common base of teachers, parents and pupils.
+class Person : public UCCollectable {
+public:
+    Person() = default;
+    // The name is stored trimmed; the text as given becomes the unique id.
+    explicit Person(const std::string& name);
+    Person(const Person&) = default;
+    Person& operator=(const Person&) = default;
+    ~Person() override = default;
+
+    const char* GetClassName() const override { return "Person"; }
+    virtual std::string GetDisplayName() const { return name_; }
+
+    const std::string& GetName() const { return name_; }
+    // Stored as given.
+    void SetName(const std::string& name) { name_ = name; }
+
+    const std::string& GetEmail() const { return email_; }
+    const std::string& GetEmailAlt() const { return emailAlt_; }
+    // Both addresses are stored trimmed of white space; always true.
+    bool SetEmail(const std::string& email);
+    bool SetEmailAlt(const std::string& email);
+
+    const std::string& GetUniqueId() const { return uniqueId_; }
+    void SetUniqueId(const std::string& id) { uniqueId_ = id; }
+    // The identity by which an existing person is found when adding, importing and merging.
+    std::string GetUniqueIdOrName() const { return uniqueId_.empty() ? name_ : uniqueId_; }
+
+    // A kind outside the three counts as sent, so nothing is ever mailed for it.
+    bool GetEmailSent(EmailTextKind kind) const;
+    void SetEmailSent(EmailTextKind kind, bool sent);
+
+    // The one order of people: by surname (the text after the last blank, or the whole name when
+    // there is no blank), then by whole name, byte-wise. 0 only for equal names; a null other
+    // comes first.
+    int Compare(const Person* other) const;
+
+private:
+    std::string name_;
+    std::string email_;
+    std::string emailAlt_;
+    bool emailSent_[3] = {false, false, false};
+    std::string uniqueId_;
+};

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <string>
+
+#include "foundation/uc_ptr_vector.h"
+#include "model/person.h"
+
+class Parent;
+class Presentation;
+class Pupil;
+class Teacher;
+
+// An ordered array of people sorted by the list's own comparison. A list never deletes its
+// people: the event owns teachers and parents, a parent its pupils.
+class PersonList : public UCPtrVectorT<Person> {
+public:
+    explicit PersonList(unsigned growBy = 16) : UCPtrVectorT<Person>(growBy) {}
+
+    // The order Sort uses: a strict weak order, nulls first.
+    virtual int Compare(const Person* a, const Person* b) const { return ComparePersons(a, b); }
+    static int ComparePersons(const Person* a, const Person* b);
+
+    // Randomised quicksort (pivots through rand), so people that compare equal may come out in
+    // either order.
+    void Sort();
+
+    void ClearEmailSent(EmailTextKind kind);
+    // People whose address is not blank.
+    int CountWithEmail() const;
+    int CountEmailNotSent(EmailTextKind kind) const;
+
+private:
+    void SortRange(unsigned lo, unsigned hi);
+    unsigned Partition(unsigned lo, unsigned hi);
+    unsigned MedianOfThree(unsigned lo, unsigned hi);
+};
+
+// The order of parents' sheets: by parent name, by first pupil's name, or by its form.
+enum ParentPrintOrder {
+    ParentPrintByName = 0,
+    ParentPrintByPupilName = 1,
+    ParentPrintByPupilForm = 2
+};
+
+enum ParentGapMode : int;
+
+// The event's teachers, or a selection of them. A teacher's index is its row in every day's
+// grid.
+class TeacherList : public PersonList {
+public:
+    explicit TeacherList(unsigned growBy = 128) : PersonList(growBy) {}
+
+    // Typed access; Append takes only a teacher.
+    Teacher* At(unsigned i) const;
+    Teacher* Get(unsigned i) const;
+    void Append(Teacher* teacher);
+
+    // The first teacher whose name, or else whose initials, equal the text ignoring ASCII case;
+    // null for an empty text.
+    Teacher* FindByNameOrInitials(const std::string& text) const;
+    int IndexOf(const Teacher* teacher) const;
+    void RemovePresentation(Presentation* presentation);
+
+    // "Name,Initials,Location" and one row a teacher; reports the outcome.
+    bool ExportCSV(const std::string& fileName) const;
+};
+
+// The event's parents, or a working selection of them, sorted by the chosen print order.
+class ParentList : public PersonList {
+public:
+    explicit ParentList(unsigned growBy = 256) : PersonList(growBy) {}
+
+    // Typed access; Append takes only a parent.
+    Parent* At(unsigned i) const;
+    Parent* Get(unsigned i) const;
+    void Append(Parent* parent);
+
+    ParentPrintOrder GetSortOrder() const { return sortOrder_; }
+    // Stores the order, then sorts.
+    void SetSortOrder(ParentPrintOrder order);
+    int Compare(const Person* a, const Person* b) const override { return CompareParents(a, b); }
+    // By name, or by the first pupil (its form first for ParentPrintByPupilForm); parents
+    // without pupils come before the others, nulls first of all.
+    int CompareParents(const Person* a, const Person* b) const;
+
+    // Name ignoring ASCII case; null for an empty text.
+    Parent* FindByName(const std::string& name) const;
+    // Exact Person::GetUniqueIdOrName; null for an empty key.
+    Parent* FindByKey(const std::string& key) const;
+    // The first pupil of that name (ignoring ASCII case) in list order.
+    Pupil* FindPupil(const std::string& name) const;
+    int IndexOf(const Parent* parent) const;
+    int IndexOfParentOfPupil(const Pupil* pupil) const;
+    Parent* FindParentOfPupil(const Pupil* pupil) const;
+    int GetPupilCount() const;
+
+    void DeleteAllRequests();
+    // Must run before a teacher is deleted, so no request or taught-by entry points at it.
+    void RemoveTeacher(const Teacher* teacher);
+    void AdoptPupils();
+    void SetGapMode(ParentGapMode mode);
+    void RemovePresentation(Presentation* presentation);
+
+    // Gives every pupil of the form (exact text) a request for the teacher unless it has one;
+    // stops with an Error at the first pupil that cannot take one.
+    bool RequestTeacherForForm(const std::string& form, Teacher* teacher, int priority);
+
+    // "Parents Name,Pupil Name,Form" and one row a pupil; reports the outcome.
+    bool ExportCSV(const std::string& fileName) const;
+
+private:
+    ParentPrintOrder sortOrder_ = ParentPrintByName;
+};
+
+// The pupils of a form, sorted by form and then by name.
+class PupilList : public PersonList {
+public:
+    explicit PupilList(unsigned growBy = 64) : PersonList(growBy) {}
+
+    // Typed access; Append takes only a pupil.
+    Pupil* At(unsigned i) const;
+    Pupil* Get(unsigned i) const;
+    void Append(Pupil* pupil);
+
+    int Compare(const Person* a, const Person* b) const override { return ComparePupils(a, b); }
+    // Nulls first, then anything that is not a pupil (by name), then pupils by form and name.
+    static int ComparePupils(const Person* a, const Person* b);
+};

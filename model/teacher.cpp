@@ -1,0 +1,70 @@
+#include "model/teacher.h"
+
+#include <algorithm>
+
+Teacher::Teacher(const Teacher& other) : Attendee(other) {
+    CopyTeacherFields(other);
+}
+
+Teacher& Teacher::operator=(const Teacher& other) {
+    if (this != &other) {
+        Attendee::operator=(other);
+        CopyTeacherFields(other);
+    }
+    return *this;
+}
+
+void Teacher::CopyTeacherFields(const Teacher& other) {
+    breaks_ = other.breaks_;
+    initials_ = other.initials_;
+    location_ = other.location_;
+    subjects_ = other.subjects_;
+    apptLength_ = other.apptLength_;
+    meetingLink_ = other.meetingLink_;
+    priority_ = other.priority_;
+}
+
+bool Teacher::AddBreak(const DateTime& when) {
+    auto place = std::lower_bound(breaks_.begin(), breaks_.end(), when);
+    if (place == breaks_.end() || *place != when) {
+        breaks_.insert(place, when);
+    }
+    return true;
+}
+
+bool Teacher::HasBreak(const DateTime& when) const {
+    return std::find(breaks_.begin(), breaks_.end(), when) != breaks_.end();
+}
+
+DateTime Teacher::GetBreak(unsigned index) const {
+    return index < breaks_.size() ? breaks_[index] : DateTime();
+}
+
+void Teacher::RemoveBreak(const DateTime& when) {
+    auto found = std::find(breaks_.begin(), breaks_.end(), when);
+    if (found != breaks_.end()) {
+        breaks_.erase(found);
+    }
+}
+
+bool Teacher::RemoveBreakOnDate(const Date& date, int n) {
+    if (n < 0 || static_cast<size_t>(n) >= breaks_.size()) {
+        return false;
+    }
+    int seen = 0;
+    for (auto it = breaks_.begin(); it != breaks_.end(); ++it) {
+        if (it->GetDate() == date && seen++ == n) {
+            breaks_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Teacher::RemoveBreakAt(unsigned index) {
+    if (index >= breaks_.size()) {
+        return false;
+    }
+    breaks_.erase(breaks_.begin() + index);
+    return true;
+}

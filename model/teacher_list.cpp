@@ -1,0 +1,54 @@
+#include "foundation/string_functions.h"
+#include "model/person_csv_export.h"
+#include "model/person_list.h"
+#include "model/teacher.h"
+
+Teacher* TeacherList::At(unsigned i) const {
+    return static_cast<Teacher*>(PersonList::At(i));
+}
+
+Teacher* TeacherList::Get(unsigned i) const {
+    return static_cast<Teacher*>(PersonList::Get(i));
+}
+
+void TeacherList::Append(Teacher* teacher) {
+    PersonList::Append(teacher);
+}
+
+Teacher* TeacherList::FindByNameOrInitials(const std::string& text) const {
+    if (text.empty()) {
+        return nullptr;
+    }
+    std::string wanted = ToLower(text.c_str());
+    for (unsigned i = 0; i < Count(); ++i) {
+        Teacher* teacher = At(i);
+        if (ToLower(teacher->GetName().c_str()) == wanted ||
+            ToLower(teacher->GetInitials().c_str()) == wanted) {
+            return teacher;
+        }
+    }
+    return nullptr;
+}
+
+int TeacherList::IndexOf(const Teacher* teacher) const {
+    return PersonList::IndexOf(teacher);
+}
+
+void TeacherList::RemovePresentation(Presentation* presentation) {
+    for (unsigned i = 0; i < Count(); ++i) {
+        At(i)->RemovePresentation(presentation);
+    }
+}
+
+bool TeacherList::ExportCSV(const std::string& fileName) const {
+    CsvExportFile file(fileName);
+    if (!file.IsOpen()) {
+        return false;
+    }
+    file.WriteLine("Name,Initials,Location\n");
+    for (unsigned i = 0; i < Count(); ++i) {
+        const Teacher* teacher = At(i);
+        file.WriteRow({teacher->GetName(), teacher->GetInitials(), teacher->GetLocation()});
+    }
+    return file.Commit();
+}

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "model/parent.h"
+#include "model/person_csv_export.h"
+#include "model/person_list.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Reads a CSV file with Python's csv module, byte for byte (Latin-1 in and out); each field
+// comes back hex-encoded so any byte survives the pipe.
+Rows ReadCsv(const fs::path& file) {
+    std::string command =
+        std::string(QM_PYTHON) +
+        " -c \"import csv,sys\n"
+        "for row in csv.reader(open(sys.argv[1], newline='', encoding='latin-1')):\n"
+        "    print(' '.join(f.encode('latin-1').hex() or '-' for f in row))\" '" +
+        file.string() + "'";
+    Rows rows;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run " << QM_PYTHON;
+        return rows;
+    }
+    std::string output;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        output.append(buffer, got);
+    }
+    EXPECT_EQ(pclose(pipe), 0);
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> row;
+        std::istringstream fields(line);
+        std::string hex;
+        while (fields >> hex) {
+            std::string field;
+            for (size_t i = 0; hex != "-" && i + 1 < hex.size(); i += 2) {
+                field += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+            }
+            row.push_back(field);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string ReadFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CsvExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "qm-csv-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Parent* AddParent(const std::string& name,
+                      std::vector<std::pair<std::string, std::string>> pupils) {
+        auto parent = std::make_unique<Parent>(name);
+        for (const auto& [pupilName, form] : pupils) {
+            auto pupil = std::make_unique<Pupil>(pupilName);
+            pupil->SetForm(form);
+            parent->AddPupil(std::move(pupil));
+        }
+        parentsOwned.push_back(std::move(parent));
+        parents.Append(parentsOwned.back().get());
+        return parentsOwned.back().get();
+    }
+
+    size_t FilesInDir() const {
+        return static_cast<size_t>(
+            std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    }
+
+    fs::path dir;
+    std::vector<std::unique_ptr<Parent>> parentsOwned;
+    ParentList parents;
+};
+
+}  // namespace
+
+TEST(CsvExportFile, QuoteDoublesEmbeddedQuotes) {
+    EXPECT_EQ(CsvExportFile::Quote(""), "\"\"");
+    EXPECT_EQ(CsvExportFile::Quote("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvExportFile::Quote("say \"hi\""), "\"say \"\"hi\"\"\"");
+}
+
+TEST_F(CsvExport, TeachersReadBackExactlyWhateverTheirNamesHold) {
+    Teacher plain("Ms Jones");
+    plain.SetInitials("JO");
+    plain.SetLocation("Room 4");
+    Teacher awkward("Mr \"Bert\" Brown, Jr.");
+    awkward.SetInitials("B,B");
+    awkward.SetLocation("Hall\nStage");
+    Teacher accented("Ms \xc3\x89lise M\xc3\xbcller");
+    TeacherList teachers;
+    for (Teacher* t : {&plain, &awkward, &accented}) {
+        teachers.Append(t);
+    }
+    const fs::path file = dir / "teachers.csv";
+
+    UCStringError sink;
+    ASSERT_TRUE(teachers.ExportCSV(file.string()));
+    EXPECT_EQ(sink.GetText(), "Exported successfully\n");
+
+    const Rows expected = {{"Name", "Initials", "Location"},
+                           {"Ms Jones", "JO", "Room 4"},
+                           {"Mr \"Bert\" Brown, Jr.", "B,B", "Hall\nStage"},
+                           {"Ms \xc3\x89lise M\xc3\xbcller", "", ""}};
+    EXPECT_EQ(ReadCsv(file), expected);
+    EXPECT_EQ(ReadFile(file).substr(0, 23), "Name,Initials,Location\n");
+    EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(CsvExport, ParentsWriteOneRowPerPupilAndNoneForParentsWithout) {
+    AddParent("Pat Lee", {{"Amy Lee", "7B"}, {"Ben \"B\" Lee", "8C"}});
+    AddParent("No Children", {});
+    AddParent("Sam Ray", {{"Cat Ray", ""}});
+    const fs::path file = dir / "parents.csv";
+
+    UCStringError sink;
+    ASSERT_TRUE(parents.ExportCSV(file.string()));
+    const Rows expected = {{"Parents Name", "Pupil Name", "Form"},
+                           {"Pat Lee", "Amy Lee", "7B"},
+                           {"Pat Lee", "Ben \"B\" Lee", "8C"},
+                           {"Sam Ray", "Cat Ray", ""}};
+    EXPECT_EQ(ReadCsv(file), expected);
+}
+
+TEST_F(CsvExport, ParentsWithoutPupilsGiveOnlyTheHeader) {
+    AddParent("No Children", {});
+    const fs::path file = dir / "parents.csv";
+    UCStringError sink;
+    ASSERT_TRUE(parents.ExportCSV(file.string()));
+    EXPECT_EQ(ReadFile(file), "Parents Name,Pupil Name,Form\n");
+}
+
+TEST_F(CsvExport, AFileThatCannotBeCreatedIsReportedAndFalse) {
+    const std::string file = (dir / "missing" / "teachers.csv").string();
+    TeacherList teachers;
+    UCStringError sink;
+    EXPECT_FALSE(teachers.ExportCSV(file));
+    EXPECT_FALSE(parents.ExportCSV(file));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot write to file '" + file +
+                                  "'\nError: Cannot write to file '" + file + "'\n");
+}
+
+// A write that fails part-way (here: the file-size limit) must be reported, not announced as
+// success, and must leave the previous export untouched.
+TEST_F(CsvExport, AFailedWriteIsReportedAndKeepsTheOldFile) {
+    const fs::path file = dir / "teachers.csv";
+    std::ofstream(file) << "old export\n";
+    Teacher teacher("Ms Jones");
+    TeacherList teachers;
+    teachers.Append(&teacher);
+
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{8, 8};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        UCStringError sink;
+        bool ok = teachers.ExportCSV(file.string());
+        std::string text = sink.GetText();
+        bool reported =
+            text.rfind("Error: Cannot write to file '" + file.string() + "': ", 0) == 0 &&
+            text.find("Exported successfully") == std::string::npos;
+        _exit(!ok && reported ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(file), "old export\n");
+    EXPECT_EQ(FilesInDir(), 1u);
+}

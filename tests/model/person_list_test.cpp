@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "model/parent.h"
+#include "model/person_list.h"
+#include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+// Counts the comparisons a sort makes.
+class CountingList : public PersonList {
+public:
+    int Compare(const Person* a, const Person* b) const override {
+        ++comparisons;
+        return PersonList::Compare(a, b);
+    }
+    mutable int comparisons = 0;
+};
+
+// Parents who delete themselves, as the event does for its list.
+class OwnedParents {
+public:
+    ~OwnedParents() { list.DeleteAll(); }
+    Parent* Add(const std::string& name,
+                std::vector<std::pair<std::string, std::string>> pupils = {}) {
+        auto* parent = new Parent(name);
+        for (const auto& [pupilName, form] : pupils) {
+            auto pupil = std::make_unique<Pupil>(pupilName);
+            pupil->SetForm(form);
+            parent->AddPupil(std::move(pupil));
+        }
+        list.Append(parent);
+        return parent;
+    }
+    ParentList list;
+};
+
+std::vector<std::string> NamesOf(const PersonList& list) {
+    std::vector<std::string> names;
+    for (const Person* person : list) {
+        names.push_back(person->GetName());
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST(PersonList, SortingNoneOrOnePersonComparesNothingAndTwoComparesOnce) {
+    Person anna("Anna Smith");
+    Person bob("Bob Smith");
+    CountingList list;
+    list.Sort();
+    list.Append(&bob);
+    list.Sort();
+    EXPECT_EQ(list.comparisons, 0);
+    list.Append(&anna);
+    list.Sort();
+    EXPECT_EQ(list.comparisons, 1);
+    EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"Anna Smith", "Bob Smith"}));
+}
+
+TEST(PersonList, SortOrdersAnyShuffleWhateverTheSeed) {
+    const char* names[] = {"Zoe Adams", "Anna Smith", "Bob Smith", "Smith",      "John Smith",
+                           "Bob",       "Ann Zed",    "Cy Able",   "Anna Smith", "Anna Smith",
+                           "Dee Dee",   "Ed",         "",          "Al Brown",   "Bo Brown",
+                           "Bo Brown",  "Cal Brown"};
+    std::vector<std::unique_ptr<Person>> people;
+    for (const char* name : names) {
+        people.push_back(std::make_unique<Person>(name));
+    }
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE(seed);
+        srand(seed);
+        std::vector<Person*> shuffled;
+        for (auto& p : people) {
+            shuffled.push_back(p.get());
+        }
+        for (size_t i = shuffled.size() - 1; i > 0; --i) {
+            std::swap(shuffled[i], shuffled[rand() % (i + 1)]);
+        }
+        size_t n = seed % (shuffled.size() + 1);
+        PersonList list;
+        for (size_t i = 0; i < n; ++i) {
+            list.Append(shuffled[i]);
+        }
+        list.Sort();
+        ASSERT_EQ(list.Count(), n);
+        for (unsigned i = 1; i < list.Count(); ++i) {
+            ASSERT_LE(list.At(i - 1)->Compare(list.At(i)), 0);
+        }
+        std::vector<Person*> expected(shuffled.begin(), shuffled.begin() + n);
+        std::vector<Person*> actual(list.begin(), list.end());
+        std::sort(expected.begin(), expected.end());
+        std::sort(actual.begin(), actual.end());
+        EXPECT_EQ(actual, expected);
+    }
+}
+
+TEST(PersonList, NullsSortFirstAndCompareEqualToEachOther) {
+    Person anna("Anna Smith");
+    EXPECT_EQ(PersonList::ComparePersons(nullptr, nullptr), 0);
+    EXPECT_EQ(PersonList::ComparePersons(nullptr, &anna), -1);
+    EXPECT_EQ(PersonList::ComparePersons(&anna, nullptr), 1);
+    PersonList list;
+    list.Append(&anna);
+    list.Append(nullptr);
+    list.Append(&anna);
+    list.Append(nullptr);
+    srand(7);
+    list.Sort();
+    EXPECT_EQ(list.At(0), nullptr);
+    EXPECT_EQ(list.At(1), nullptr);
+    EXPECT_EQ(list.At(3), &anna);
+}
+
+TEST(PersonList, EmailCountsAndClearing) {
+    Person withMail("A One");
+    withMail.SetEmail("a@example.org");
+    Person sent("B Two");
+    sent.SetEmail("b@example.org");
+    sent.SetEmailSent(EmailInvitation, true);
+    Person without("C Three");
+    PersonList list;
+    for (Person* p : {&withMail, &sent, &without}) {
+        list.Append(p);
+    }
+    EXPECT_EQ(list.CountWithEmail(), 2);
+    EXPECT_EQ(list.CountEmailNotSent(EmailInvitation), 1);
+    EXPECT_EQ(list.CountEmailNotSent(EmailReminder), 2);
+    list.ClearEmailSent(EmailInvitation);
+    EXPECT_FALSE(sent.GetEmailSent(EmailInvitation));
+    EXPECT_EQ(list.CountEmailNotSent(EmailInvitation), 2);
+}
+
+TEST(PupilList, NullsComeFirstThenPupilsByFormAndName) {
+    Pupil amy("Amy Lee");
+    amy.SetForm("9B");
+    Pupil ben("Ben Adams");
+    ben.SetForm("9B");
+    Pupil cat("Cat Zed");
+    cat.SetForm("10A");
+    Person notAPupil("Zed Person");
+
+    EXPECT_EQ(PupilList::ComparePupils(nullptr, &amy), -1);
+    EXPECT_EQ(PupilList::ComparePupils(&amy, nullptr), 1);
+    EXPECT_EQ(PupilList::ComparePupils(nullptr, nullptr), 0);
+    EXPECT_EQ(PupilList::ComparePupils(&cat, &amy), -1);
+    EXPECT_EQ(PupilList::ComparePupils(&ben, &amy), -1);
+    EXPECT_EQ(PupilList::ComparePupils(&amy, &amy), 0);
+    EXPECT_EQ(PupilList::ComparePupils(&notAPupil, &amy), -1);
+    EXPECT_EQ(PupilList::ComparePupils(&amy, &notAPupil), 1);
+
+    PupilList list;
+    for (Pupil* p : {&amy, &cat, &ben}) {
+        list.Append(p);
+    }
+    srand(3);
+    list.Sort();
+    EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"Cat Zed", "Ben Adams", "Amy Lee"}));
+}
+
+TEST(ParentList, SortOrdersByParentPupilOrForm) {
+    OwnedParents parents;
+    parents.Add("Zed Parent", {{"Amy Lee", "9B"}});
+    parents.Add("Alan Nopupil");
+    parents.Add("Mid Parent", {{"Cat Zed", "10A"}, {"Aaron Aa", "7A"}});
+    parents.Add("Bob Parent", {{"Ben Adams", "9B"}});
+    srand(11);
+
+    parents.list.SetSortOrder(ParentPrintByName);
+    EXPECT_EQ(NamesOf(parents.list),
+              (std::vector<std::string>{"Alan Nopupil", "Bob Parent", "Mid Parent", "Zed Parent"}));
+
+    parents.list.SetSortOrder(ParentPrintByPupilName);
+    EXPECT_EQ(NamesOf(parents.list),
+              (std::vector<std::string>{"Alan Nopupil", "Bob Parent", "Zed Parent", "Mid Parent"}));
+
+    parents.list.SetSortOrder(ParentPrintByPupilForm);
+    EXPECT_EQ(parents.list.GetSortOrder(), ParentPrintByPupilForm);
+    EXPECT_EQ(NamesOf(parents.list),
+              (std::vector<std::string>{"Alan Nopupil", "Mid Parent", "Bob Parent", "Zed Parent"}));
+}
+
+TEST(ParentList, EveryParentOrderIsAStrictWeakOrder) {
+    OwnedParents parents;
+    parents.Add("Zed Parent", {{"Amy Lee", "9B"}});
+    parents.Add("Alan Nopupil");
+    parents.Add("Bea Nopupil");
+    parents.Add("Mid Parent", {{"Cat Zed", "10A"}});
+    parents.Add("Twin Parent", {{"Amy Lee", "9B"}});
+    parents.Add("Smith", {{"Smith", ""}});
+    std::vector<const Person*> items(parents.list.begin(), parents.list.end());
+    Teacher notAParent("Not Parent");
+    items.push_back(nullptr);
+    items.push_back(&notAParent);
+
+    for (ParentPrintOrder order :
+         {ParentPrintByName, ParentPrintByPupilName, ParentPrintByPupilForm}) {
+        SCOPED_TRACE(order);
+        parents.list.SetSortOrder(order);
+        const ParentList& list = parents.list;
+        for (const Person* a : items) {
+            EXPECT_EQ(list.CompareParents(a, a), 0);
+            for (const Person* b : items) {
+                int ab = list.CompareParents(a, b);
+                EXPECT_EQ(ab, -list.CompareParents(b, a));
+                for (const Person* c : items) {
+                    int bc = list.CompareParents(b, c);
+                    int ac = list.CompareParents(a, c);
+                    if (ab <= 0 && bc <= 0) {
+                        EXPECT_LE(ac, 0);
+                    }
+                    if (ab < 0 && bc < 0) {
+                        EXPECT_LT(ac, 0);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(ParentList, FindersIgnoreCaseWhereTheyShouldAndNotByKey) {
+    OwnedParents parents;
+    Parent* lee = parents.Add("Pat Lee", {{"Amy Lee", "7B"}});
+    Parent* keyed = parents.Add("Sam Ray", {{"Ben Ray", "8C"}, {"Amy Lee", "8C"}});
+    keyed->SetUniqueId("ID-42");
+
+    EXPECT_EQ(parents.list.FindByName("pat LEE"), lee);
+    EXPECT_EQ(parents.list.FindByName(""), nullptr);
+    EXPECT_EQ(parents.list.FindByKey("Pat Lee"), lee);
+    EXPECT_EQ(parents.list.FindByKey("pat lee"), nullptr);
+    EXPECT_EQ(parents.list.FindByKey("ID-42"), keyed);
+    EXPECT_EQ(parents.list.FindByKey("Sam Ray"), nullptr);
+    EXPECT_EQ(parents.list.FindByKey(""), nullptr);
+
+    EXPECT_EQ(parents.list.FindPupil("amy lee"), lee->GetPupil(0));
+    EXPECT_EQ(parents.list.FindPupil("BEN RAY"), keyed->GetPupil(0));
+    EXPECT_EQ(parents.list.FindPupil(""), nullptr);
+
+    EXPECT_EQ(parents.list.IndexOf(keyed), 1);
+    EXPECT_EQ(parents.list.IndexOfParentOfPupil(keyed->GetPupil(1)), 1);
+    EXPECT_EQ(parents.list.FindParentOfPupil(lee->GetPupil(0)), lee);
+    Pupil stranger("Amy Lee");
+    EXPECT_EQ(parents.list.IndexOfParentOfPupil(&stranger), -1);
+    EXPECT_EQ(parents.list.FindParentOfPupil(&stranger), nullptr);
+    EXPECT_EQ(parents.list.GetPupilCount(), 3);
+}
+
+TEST(ParentList, WholeListActionsReachEveryParent) {
+    OwnedParents parents;
+    Parent* lee = parents.Add("Pat Lee", {{"Amy Lee", "7B"}});
+    Parent* ray = parents.Add("Sam Ray", {{"Ben Ray", "7B"}});
+    Teacher jones("Ms Jones");
+    Presentation talk("Careers Talk");
+    lee->AddPresentation(&talk);
+    ray->AddPresentation(&talk);
+    lee->GetPupil(0)->AddRequest(&jones, "", 1, -1);
+    ray->GetPupil(0)->AddTaughtBy(&jones, "Maths");
+
+    parents.list.SetGapMode(EnforceParentGaps);
+    EXPECT_EQ(lee->GetGapMode(), EnforceParentGaps);
+    EXPECT_EQ(ray->GetGapMode(), EnforceParentGaps);
+
+    parents.list.RemovePresentation(&talk);
+    EXPECT_FALSE(lee->AttendsPresentation(&talk));
+    EXPECT_FALSE(ray->AttendsPresentation(&talk));
+
+    parents.list.RemoveTeacher(&jones);
+    EXPECT_FALSE(lee->HasRequests());
+    EXPECT_FALSE(ray->GetPupil(0)->IsTaughtBy(&jones));
+
+    lee->GetPupil(0)->SetParent(nullptr);
+    parents.list.AdoptPupils();
+    EXPECT_EQ(lee->GetPupil(0)->GetParent(), lee);
+
+    lee->GetPupil(0)->AddRequest(&jones, "", 1, -1);
+    parents.list.DeleteAllRequests();
+    EXPECT_FALSE(lee->HasRequests());
+}
+
+TEST(ParentList, RequestTeacherForFormSkipsOtherFormsAndExistingRequests) {
+    OwnedParents parents;
+    Parent* lee = parents.Add("Pat Lee", {{"Amy Lee", "7B"}, {"Ben Lee", "8C"}});
+    Parent* ray = parents.Add("Sam Ray", {{"Cat Ray", "7B"}});
+    Teacher jones("Ms Jones");
+    ray->GetPupil(0)->AddRequest(&jones, "Maths", 1, -1);
+
+    EXPECT_TRUE(parents.list.RequestTeacherForForm("7b", &jones, 2));
+    EXPECT_EQ(lee->GetRequestCount() + ray->GetRequestCount(), 1);
+
+    EXPECT_TRUE(parents.list.RequestTeacherForForm("7B", &jones, 2));
+    ASSERT_EQ(lee->GetPupil(0)->GetRequestCount(), 1u);
+    const AppointmentRequest* made = lee->GetPupil(0)->GetRequest(0);
+    EXPECT_EQ(made->GetSubject(), "7B");
+    EXPECT_EQ(made->GetPriority(), 2);
+    EXPECT_EQ(made->GetOwnLength(), -1);
+    EXPECT_EQ(lee->GetPupil(1)->GetRequestCount(), 0u);
+    EXPECT_EQ(ray->GetPupil(0)->GetRequestCount(), 1u);
+
+    UCStringError sink;
+    EXPECT_FALSE(parents.list.RequestTeacherForForm("8C", nullptr, 1));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot make appointment for pupil 'Ben Lee (8C)'\n");
+}
+
+TEST(TeacherList, FindByNameOrInitialsIgnoresCaseAndPrefersNames) {
+    Teacher abc("Alice Brown");
+    abc.SetInitials("ABC");
+    Teacher named("abc");
+    Teacher noInitials("Carl Dunn");
+    TeacherList list;
+    for (Teacher* t : {&abc, &named, &noInitials}) {
+        list.Append(t);
+    }
+    EXPECT_EQ(list.FindByNameOrInitials("alice BROWN"), &abc);
+    EXPECT_EQ(list.FindByNameOrInitials("ABC"), &abc);
+    EXPECT_EQ(list.FindByNameOrInitials(""), nullptr);
+    EXPECT_EQ(list.FindByNameOrInitials("xyz"), nullptr);
+    EXPECT_EQ(list.IndexOf(&noInitials), 2);
+    EXPECT_EQ(list.Get(3), nullptr);
+
+    TeacherList reversed;
+    reversed.Append(&named);
+    reversed.Append(&abc);
+    EXPECT_EQ(reversed.FindByNameOrInitials("abc"), &named);
+}
+
+TEST(TeacherList, RemovePresentationReachesEveryTeacher) {
+    Teacher jones("Ms Jones");
+    Teacher brown("Mr Brown");
+    Presentation talk("Careers Talk");
+    jones.AddPresentation(&talk);
+    brown.AddPresentation(&talk);
+    TeacherList list;
+    list.Append(&jones);
+    list.Append(&brown);
+    list.RemovePresentation(&talk);
+    EXPECT_FALSE(jones.AttendsPresentation(&talk));
+    EXPECT_FALSE(brown.AttendsPresentation(&talk));
+}

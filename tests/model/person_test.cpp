@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "model/attendee.h"
+#include "model/presentation.h"
+
+namespace {
+
+TimeOfDay At(int hours, int minutes) {
+    return TimeOfDay(hours, minutes, 0);
+}
+
+// An event day as the attendance rules see it.
+class TestDay : public AttendanceDay {
+public:
+    TestDay(const Date& date, TimeOfDay start, TimeOfDay end)
+        : date_(date), start_(start), end_(end) {}
+    Date GetDate() const override { return date_; }
+    TimeOfDay GetStartTime() const override { return start_; }
+    TimeOfDay GetEndTime() const override { return end_; }
+
+private:
+    Date date_;
+    TimeOfDay start_;
+    TimeOfDay end_;
+};
+
+// A schedule of days as a multi-day schedule offers them.
+struct TestSchedule {
+    std::vector<const AttendanceDay*> days;
+    unsigned GetDayCount() const { return static_cast<unsigned>(days.size()); }
+    const AttendanceDay* GetDay(unsigned i) const { return days[i]; }
+};
+
+}  // namespace
+
+TEST(Person, ConstructorTrimsTheNameButKeepsTheTextAsUniqueId) {
+    Person person("  Anna Smith \t");
+    EXPECT_EQ(person.GetName(), "Anna Smith");
+    EXPECT_EQ(person.GetUniqueId(), "  Anna Smith \t");
+    EXPECT_EQ(person.GetUniqueIdOrName(), "  Anna Smith \t");
+
+    person.SetUniqueId("");
+    EXPECT_EQ(person.GetUniqueIdOrName(), "Anna Smith");
+}
+
+TEST(Person, EmailAddressesAreStoredTrimmed) {
+    Person person;
+    person.SetEmail("\tanna@example.org  ");
+    person.SetEmailAlt("   ");
+    EXPECT_EQ(person.GetEmail(), "anna@example.org");
+    EXPECT_EQ(person.GetEmailAlt(), "");
+}
+
+TEST(Person, EmailSentFlagsOutsideTheThreeKindsReadAsSentAndIgnoreWrites) {
+    Person person;
+    for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+        EXPECT_FALSE(person.GetEmailSent(kind));
+    }
+    person.SetEmailSent(EmailReminder, true);
+    EXPECT_TRUE(person.GetEmailSent(EmailReminder));
+    EXPECT_FALSE(person.GetEmailSent(EmailInvitation));
+
+    const auto kind3 = static_cast<EmailTextKind>(3);
+    EXPECT_TRUE(person.GetEmailSent(kind3));
+    person.SetEmailSent(kind3, false);
+    EXPECT_TRUE(person.GetEmailSent(kind3));
+    EXPECT_TRUE(person.GetEmailSent(static_cast<EmailTextKind>(-1)));
+}
+
+TEST(Person, CompareOrdersBySurnameThenWholeName) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int expected;
+    };
+    const Case cases[] = {
+        {"Anna Smith", "Bob Smith", -1}, {"Zoe Adams", "Anna Smith", -1},
+        {"John Smith", "Smith", -1},     {"Smith", "John Smith", 1},
+        {"Anna Smith", "Anna Smith", 0}, {"anna smith", "Anna Smith", 1},
+        {"Bob", "Ann Zed", -1},          {"Cy Able", "Bob", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
+        Person a(c.a);
+        Person b(c.b);
+        EXPECT_EQ(a.Compare(&b), c.expected);
+        EXPECT_EQ(b.Compare(&a), -c.expected);
+    }
+    Person someone("Anna Smith");
+    EXPECT_EQ(someone.Compare(&someone), 0);
+    EXPECT_EQ(someone.Compare(nullptr), 1);
+}
+
+TEST(Person, CompareIsAStrictWeakOrderOverAwkwardNames) {
+    std::vector<Person> people;
+    for (const char* name : {"",
+                             " ",
+                             "Smith",
+                             "John Smith",
+                             "Bob",
+                             "Ann Zed",
+                             "Cy Able",
+                             "Zed",
+                             "Amy Brown",
+                             "Bob Zoo",
+                             "A B C",
+                             "C B A",
+                             "Mary-Jane O'Neil",
+                             "van der Berg",
+                             "Anna  Smith",
+                             "Anna Smith ",
+                             "\xc3\x89mile Zola",
+                             "Émile Able",
+                             "smith",
+                             "SMITH"}) {
+        Person p;
+        p.SetName(name);  // kept as typed, blanks included
+        people.push_back(p);
+    }
+    for (const Person& a : people) {
+        EXPECT_EQ(a.Compare(&a), 0) << a.GetName();
+        for (const Person& b : people) {
+            int ab = a.Compare(&b);
+            EXPECT_EQ(ab, -b.Compare(&a)) << a.GetName() << " / " << b.GetName();
+            for (const Person& c : people) {
+                if (ab < 0 && b.Compare(&c) < 0) {
+                    EXPECT_LT(a.Compare(&c), 0)
+                        << a.GetName() << " < " << b.GetName() << " < " << c.GetName();
+                }
+            }
+        }
+    }
+}
+
+TEST(AttendanceRecord, ValidatedSettersKeepStartBeforeEnd) {
+    UCStringError sink;
+    AttendanceRecord record;
+    EXPECT_FALSE(record.SetTimes(At(18, 0), At(18, 0)));
+    EXPECT_EQ(sink.GetText(),
+              "Error: Attempted to set a start time of 6:00pm and an end time of 6:00pm\n");
+    EXPECT_TRUE(record.SetTimes(At(18, 0), At(18, 5)));
+    EXPECT_EQ(record.GetStartTime(), At(18, 0));
+    EXPECT_EQ(record.GetEndTime(), At(18, 5));
+
+    EXPECT_FALSE(record.SetStartTime(At(18, 5)));
+    EXPECT_EQ(sink.GetText(),
+              "Error: Attempted to set a start time of 6:05pm which is later than or equal to the "
+              "existing end time of 6:05pm\n");
+    EXPECT_FALSE(record.SetEndTime(At(17, 0)));
+    EXPECT_NE(sink.GetText().find("5:00pm"), std::string::npos);
+    EXPECT_EQ(record.GetStartTime(), At(18, 0));
+    EXPECT_EQ(record.GetEndTime(), At(18, 5));
+
+    EXPECT_TRUE(record.SetEndTimeText("21:00"));
+    EXPECT_TRUE(record.SetStartTimeText("7:30pm"));
+    EXPECT_FALSE(record.SetStartTimeText("nonsense"));
+    EXPECT_FALSE(record.SetStartTimeText(nullptr));
+    EXPECT_EQ(record.GetStartTime(), At(19, 30));
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+TEST(AttendanceRecord, AttendingTextMeansNoOnlyWhenItStartsWithN) {
+    struct Case {
+        const char* text;
+        bool attending;
+    };
+    const Case cases[] = {{"No", false}, {"n", false},    {"Yes", true},
+                          {"", true},    {nullptr, true}, {" no", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "(null)");
+        AttendanceRecord record;
+        record.SetAttending(false);
+        record.SetAttendingText(c.text);
+        EXPECT_EQ(record.IsAttending(), c.attending);
+    }
+}
+
+TEST(AttendanceRecord, FitToDayDropsLateArrivalsOutsideTheNewHours) {
+    AttendanceRecord early;
+    early.SetTimes(At(17, 30), At(20, 0));
+    early.SetArrivesLate(true);
+    early.FitToDay(At(18, 0), At(21, 0));
+    EXPECT_FALSE(early.ArrivesLate());
+    EXPECT_EQ(early.GetStartTime(), At(18, 0));
+    EXPECT_EQ(early.GetEndTime(), At(21, 0));
+
+    AttendanceRecord inside;
+    inside.SetTimes(At(19, 0), At(20, 30));
+    inside.SetArrivesLate(true);
+    inside.SetLeavesEarly(true);
+    inside.FitToDay(At(18, 0), At(21, 0));
+    EXPECT_TRUE(inside.ArrivesLate());
+    EXPECT_TRUE(inside.LeavesEarly());
+    EXPECT_EQ(inside.GetStartTime(), At(19, 0));
+    EXPECT_EQ(inside.GetEndTime(), At(20, 30));
+
+    inside.FitToDay(At(18, 0), At(20, 0));
+    EXPECT_FALSE(inside.LeavesEarly());
+    EXPECT_EQ(inside.GetEndTime(), At(20, 0));
+}
+
+TEST(AttendanceRecord, IsPresentBetweenHonoursOnlyTheFlaggedTimes) {
+    AttendanceRecord record;
+    record.SetTimes(At(19, 0), At(20, 0));
+    EXPECT_TRUE(record.IsPresentBetween(At(18, 0), At(21, 0)));
+    record.SetArrivesLate(true);
+    EXPECT_FALSE(record.IsPresentBetween(At(18, 55), At(19, 5)));
+    EXPECT_TRUE(record.IsPresentBetween(At(19, 0), At(21, 0)));
+    record.SetLeavesEarly(true);
+    EXPECT_FALSE(record.IsPresentBetween(At(19, 0), At(20, 5)));
+    EXPECT_TRUE(record.IsPresentBetween(At(19, 0), At(20, 0)));
+}
+
+class AttendeeOnADay : public ::testing::Test {
+protected:
+    TestDay day{Date(5, 3, 2024), At(18, 0), At(21, 0)};
+    Attendee attendee{"Anna Smith"};
+};
+
+TEST_F(AttendeeOnADay, WithoutARecordAttendsTheWholeDay) {
+    EXPECT_TRUE(attendee.IsAttending(&day));
+    EXPECT_TRUE(attendee.IsAttending(day.GetDate()));
+    EXPECT_FALSE(attendee.ArrivesLate(&day));
+    EXPECT_FALSE(attendee.LeavesEarly(&day));
+    EXPECT_EQ(attendee.GetStartTime(&day), At(18, 0));
+    EXPECT_EQ(attendee.GetEndTime(&day), At(21, 0));
+    EXPECT_EQ(attendee.FindRecord(&day), nullptr);
+    EXPECT_EQ(attendee.FindRecord(static_cast<const AttendanceDay*>(nullptr)), nullptr);
+}
+
+TEST_F(AttendeeOnADay, SettingAStartTimeBeforeAnyPairFailsAndReportsMidnight) {
+    UCStringError sink;
+    EXPECT_FALSE(attendee.SetStartTime(&day, At(19, 0)));
+    EXPECT_NE(attendee.FindRecord(&day), nullptr);
+    EXPECT_EQ(sink.GetText(),
+              "Error: Attempted to set a start time of 7:00pm which is later than or equal to the "
+              "existing end time of 12:00am\n");
+}
+
+TEST_F(AttendeeOnADay, LateArrivalAndEarlyLeavingUseTheRecordsTimes) {
+    ASSERT_TRUE(attendee.ResetAttendance(&day));
+    EXPECT_TRUE(attendee.SetStartTime(&day, At(19, 0)));
+    EXPECT_TRUE(attendee.SetEndTime(&day, At(20, 0)));
+    EXPECT_EQ(attendee.GetStartTime(&day), At(18, 0));
+    attendee.SetArrivesLate(&day, true);
+    attendee.SetLeavesEarly(&day, true);
+    EXPECT_EQ(attendee.GetStartTime(&day), At(19, 0));
+    EXPECT_EQ(attendee.GetEndTime(&day), At(20, 0));
+
+    EXPECT_EQ(attendee.SetAttending(&day, false), attendee.FindRecord(&day));
+    EXPECT_FALSE(attendee.IsAttending(&day));
+    EXPECT_EQ(attendee.SetAttending(nullptr, false), nullptr);
+    EXPECT_FALSE(attendee.ResetAttendance(nullptr));
+    EXPECT_FALSE(attendee.SetTimes(nullptr, At(18, 0), At(19, 0)));
+}
+
+TEST_F(AttendeeOnADay, ResetAttendanceAllDaysStopsAtTheFirstFailure) {
+    TestDay second(Date(6, 3, 2024), At(18, 0), At(21, 0));
+    TestDay backwards(Date(7, 3, 2024), At(21, 0), At(18, 0));
+    TestDay fourth(Date(8, 3, 2024), At(17, 0), At(20, 0));
+
+    TestSchedule empty;
+    EXPECT_TRUE(attendee.ResetAttendanceAllDays(&empty));
+    EXPECT_FALSE(attendee.ResetAttendanceAllDays(static_cast<const TestSchedule*>(nullptr)));
+
+    UCStringError sink;
+    TestSchedule schedule{{&day, &second, &backwards, &fourth}};
+    EXPECT_FALSE(attendee.ResetAttendanceAllDays(&schedule));
+    EXPECT_NE(attendee.FindRecord(&second), nullptr);
+    EXPECT_EQ(attendee.FindRecord(&fourth), nullptr);
+    EXPECT_FALSE(sink.GetText().empty());
+
+    TestSchedule good{{&day, &fourth}};
+    EXPECT_TRUE(attendee.ResetAttendanceAllDays(&good));
+    EXPECT_EQ(attendee.FindRecord(&fourth)->GetStartTime(), At(17, 0));
+}
+
+TEST_F(AttendeeOnADay, CopiesTakeTheAttendanceButNotTheUrlOrPresentations) {
+    Presentation talk("Careers Talk");
+    attendee.SetUrl("https://example.org/anna");
+    attendee.SetEmail("anna@example.org");
+    attendee.AddPresentation(&talk);
+    attendee.ResetAttendance(&day);
+    attendee.SetAttending(&day, false);
+
+    Attendee copy(attendee);
+    EXPECT_EQ(copy.GetName(), "Anna Smith");
+    EXPECT_EQ(copy.GetEmail(), "anna@example.org");
+    EXPECT_EQ(copy.GetUrl(), "");
+    EXPECT_FALSE(copy.AttendsPresentation(&talk));
+    ASSERT_NE(copy.FindRecord(&day), nullptr);
+    EXPECT_FALSE(copy.IsAttending(&day));
+
+    Attendee assigned("Someone Else");
+    assigned = attendee;
+    EXPECT_EQ(assigned.GetName(), "Anna Smith");
+    EXPECT_FALSE(assigned.IsAttending(&day));
+    EXPECT_EQ(assigned.GetPresentations().Count(), 0u);
+}
+
+TEST_F(AttendeeOnADay, PresentationsAreAttendedOncePerNameAndNotOwned) {
+    Presentation talk("Careers Talk");
+    talk.SetDate(day.GetDate());
+    ASSERT_TRUE(talk.SetTimes(At(19, 0), At(19, 30)));
+    Presentation sameName("careers talk");
+
+    EXPECT_FALSE(attendee.AddPresentation(nullptr));
+    EXPECT_TRUE(attendee.AddPresentation(&talk));
+    EXPECT_TRUE(attendee.AddPresentation(&sameName));
+    EXPECT_EQ(attendee.GetPresentations().Count(), 1u);
+    EXPECT_TRUE(attendee.AttendsPresentation(&talk));
+    EXPECT_FALSE(attendee.AttendsPresentation(&sameName));
+
+    EXPECT_TRUE(attendee.IsAtPresentation(day.GetDate(), At(19, 0)));
+    EXPECT_FALSE(attendee.IsAtPresentation(day.GetDate(), At(19, 30)));
+    EXPECT_FALSE(attendee.IsAtPresentation(Date(6, 3, 2024), At(19, 10)));
+
+    attendee.RemovePresentation(&talk);
+    EXPECT_FALSE(attendee.AttendsPresentation(&talk));
+}
+
+TEST(Attendee, ClassWordsTellPeopleApart) {
+    Person person;
+    Attendee attendee;
+    EXPECT_STREQ(person.GetClassName(), "Person");
+    EXPECT_STREQ(attendee.GetClassName(), "Attendee");
+    EXPECT_EQ(attendee.GetDisplayName(), "");
+}

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "model/teacher.h"
+
+namespace {
+
+const Date kDay(5, 3, 2024);
+const Date kOtherDay(6, 3, 2024);
+
+DateTime Slot(const Date& date, int hours, int minutes) {
+    return DateTime(date, TimeOfDay(hours, minutes, 0));
+}
+
+std::vector<DateTime> BreaksOf(const Teacher& teacher) {
+    std::vector<DateTime> breaks;
+    for (unsigned i = 0; i < teacher.GetBreakCount(); ++i) {
+        breaks.push_back(teacher.GetBreak(i));
+    }
+    return breaks;
+}
+
+}  // namespace
+
+TEST(Teacher, NewTeacherHasTheDefaults) {
+    Teacher teacher("Ms Jones");
+    EXPECT_STREQ(teacher.GetClassName(), "Teacher");
+    EXPECT_EQ(teacher.GetDisplayName(), "Ms Jones");
+    EXPECT_EQ(teacher.GetApptLength(), 1);
+    EXPECT_EQ(teacher.GetPriority(), 1);
+    EXPECT_EQ(teacher.GetBreakCount(), 0u);
+    EXPECT_TRUE(teacher.GetSubjects().empty());
+}
+
+TEST(Teacher, BreaksStayOrderedWithoutDuplicates) {
+    Teacher teacher;
+    for (int minutes : {19 * 60, 18 * 60 + 30, 19 * 60, 18 * 60 + 45}) {
+        EXPECT_TRUE(teacher.AddBreak(Slot(kDay, minutes / 60, minutes % 60)));
+    }
+    teacher.AddBreak(Slot(kOtherDay, 17, 0));
+    const std::vector<DateTime> expected = {Slot(kDay, 18, 30), Slot(kDay, 18, 45),
+                                            Slot(kDay, 19, 0), Slot(kOtherDay, 17, 0)};
+    EXPECT_EQ(BreaksOf(teacher), expected);
+    EXPECT_TRUE(teacher.HasBreak(Slot(kDay, 18, 45)));
+    EXPECT_FALSE(teacher.HasBreak(Slot(kOtherDay, 18, 45)));
+}
+
+TEST(Teacher, GetBreakPastTheEndIsAnInvalidDateTime) {
+    Teacher teacher;
+    teacher.AddBreak(Slot(kDay, 18, 30));
+    EXPECT_FALSE(teacher.GetBreak(1).GetDate().IsValid());
+    EXPECT_EQ(teacher.GetBreak(1).GetTime(), TimeOfDay());
+}
+
+TEST(Teacher, RemoveBreakOnDateCountsOnlyThatDatesBreaks) {
+    Teacher teacher;
+    teacher.AddBreak(Slot(kDay, 18, 30));
+    teacher.AddBreak(Slot(kDay, 19, 0));
+    teacher.AddBreak(Slot(kOtherDay, 18, 0));
+
+    EXPECT_FALSE(teacher.RemoveBreakOnDate(kDay, 2));
+    EXPECT_FALSE(teacher.RemoveBreakOnDate(kDay, -1));
+    EXPECT_EQ(teacher.GetBreakCount(), 3u);
+    EXPECT_TRUE(teacher.RemoveBreakOnDate(kDay, 1));
+    EXPECT_EQ(BreaksOf(teacher),
+              (std::vector<DateTime>{Slot(kDay, 18, 30), Slot(kOtherDay, 18, 0)}));
+
+    EXPECT_TRUE(teacher.RemoveBreakOnDate(kOtherDay, 0));
+    EXPECT_FALSE(teacher.RemoveBreakOnDate(kOtherDay, 0));
+}
+
+TEST(Teacher, RemovingBreaksByValueIndexOrAll) {
+    Teacher teacher;
+    teacher.AddBreak(Slot(kDay, 18, 30));
+    teacher.AddBreak(Slot(kDay, 19, 0));
+    teacher.RemoveBreak(Slot(kDay, 20, 0));
+    EXPECT_EQ(teacher.GetBreakCount(), 2u);
+    teacher.RemoveBreak(Slot(kDay, 18, 30));
+    EXPECT_EQ(BreaksOf(teacher), std::vector<DateTime>{Slot(kDay, 19, 0)});
+    EXPECT_FALSE(teacher.RemoveBreakAt(1));
+    EXPECT_TRUE(teacher.RemoveBreakAt(0));
+    teacher.AddBreak(Slot(kDay, 18, 0));
+    teacher.ClearBreaks();
+    EXPECT_EQ(teacher.GetBreakCount(), 0u);
+}
+
+TEST(Teacher, AssignmentReplacesTheBreaksAndCopiesTheTeachersFields) {
+    Teacher source("Mr Brown");
+    source.SetInitials("BR");
+    source.SetLocation("Room 4");
+    source.SetMeetingLink("https://meet.example.org/br");
+    source.SetApptLength(2);
+    source.SetPriority(2);
+    source.SetUrl("https://example.org/br");
+    source.AddSubject("Maths");
+    source.AddBreak(Slot(kDay, 19, 0));
+    source.SetRequestedSlotTally(7);
+
+    Teacher target("Ms Jones");
+    target.AddBreak(Slot(kDay, 18, 0));
+    target.SetRequestedSlotTally(3);
+    target = source;
+    EXPECT_EQ(target.GetName(), "Mr Brown");
+    EXPECT_EQ(BreaksOf(target), std::vector<DateTime>{Slot(kDay, 19, 0)});
+    EXPECT_EQ(target.GetInitials(), "BR");
+    EXPECT_EQ(target.GetLocation(), "Room 4");
+    EXPECT_EQ(target.GetMeetingLink(), "https://meet.example.org/br");
+    EXPECT_EQ(target.GetApptLength(), 2);
+    EXPECT_EQ(target.GetPriority(), 2);
+    EXPECT_EQ(target.GetSubjects(), std::set<std::string>{"Maths"});
+    EXPECT_EQ(target.GetUrl(), "");
+    EXPECT_EQ(target.GetRequestedSlotTally(), 3);
+
+    Teacher copy(source);
+    EXPECT_EQ(BreaksOf(copy), BreaksOf(source));
+    EXPECT_EQ(copy.GetInitials(), "BR");
+    EXPECT_EQ(copy.GetApptLength(), 2);
+    EXPECT_EQ(copy.GetUrl(), "");
+    // Breaks are the copy's own.
+    copy.ClearBreaks();
+    EXPECT_EQ(source.GetBreakCount(), 1u);
+}
