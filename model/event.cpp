@@ -1,0 +1,411 @@
+#include "model/event.h"
+
+#include <cctype>
+#include <cstdint>
+
+#include "foundation/string_functions.h"
+#include "foundation/uc_error.h"
+#include "model/builtin_importers.h"
+#include "model/pupil.h"
+
+Event::Event() {
+    teacherImporters_.Append(new ImporterTxtTeachers());
+    pupilImporters_.Append(new ImporterXMLPupils());
+    pupilImporters_.Append(new ImporterTxtPupils());
+}
+
+Event::~Event() {
+    // People first: their destructors still see the presentations they point at.
+    parents_.DeleteAll();
+    teachers_.DeleteAll();
+    teacherImporters_.DeleteAll();
+    pupilImporters_.DeleteAll();
+    presentations_.DeleteAll();
+}
+
+bool Event::RefuseWhenLocked(const char* action) const {
+    if (!locked_) {
+        return false;
+    }
+    ReportMessage(SeverityError,
+                  std::string("Cannot ") + action + " because the schedule is locked");
+    return true;
+}
+
+bool Event::AddTeacher(std::unique_ptr<Teacher>&& teacher) {
+    if (!teacher) {
+        return false;
+    }
+    if (teachers_.FindByNameOrInitials(teacher->GetName()) != nullptr) {
+        ReportMessage(SeverityError, "Teacher '" + teacher->GetName() + "' already exists");
+        return false;
+    }
+    const std::string& initials = teacher->GetInitials();
+    if (teachers_.FindByNameOrInitials(initials) != nullptr) {
+        ReportMessage(SeverityError, "Teacher initials '" + initials +
+                                         "' have already been used for a different teacher");
+        return false;
+    }
+    teachers_.Append(teacher.release());
+    modified_ = true;
+    return true;
+}
+
+bool Event::AddParent(std::unique_ptr<Parent>&& parent) {
+    if (!parent) {
+        return false;
+    }
+    std::string key = parent->GetUniqueIdOrName();
+    if (parents_.FindByKey(key) != nullptr) {
+        ReportMessage(SeverityError, "Parent '" + key + "' already exists");
+        return false;
+    }
+    parents_.Append(parent.release());
+    modified_ = true;
+    return true;
+}
+
+bool Event::DeleteTeacher(Teacher* teacher) {
+    int index = teachers_.IndexOf(teacher);
+    if (index < 0) {
+        return false;
+    }
+    parents_.RemoveTeacher(teacher);
+    delete teachers_.RemoveAt(static_cast<unsigned>(index));
+    modified_ = true;
+    return true;
+}
+
+bool Event::DeleteParent(Parent* parent) {
+    int index = parents_.IndexOf(parent);
+    if (index < 0) {
+        return false;
+    }
+    delete parents_.RemoveAt(static_cast<unsigned>(index));
+    modified_ = true;
+    return true;
+}
+
+bool Event::DeleteParentsAndPupils() {
+    if (RefuseWhenLocked("delete parents and pupils")) {
+        return false;
+    }
+    parents_.DeleteAllRequests();
+    parents_.DeleteAll();
+    modified_ = true;
+    return true;
+}
+
+bool Event::BlankRequestedTimes() {
+    if (RefuseWhenLocked("blank requested times")) {
+        return false;
+    }
+    for (Person* person : parents_) {
+        static_cast<Parent*>(person)->ClearRequestedTimes();
+    }
+    modified_ = true;
+    return true;
+}
+
+bool Event::HasFixedTimeRequest() const {
+    for (Person* person : parents_) {
+        if (static_cast<Parent*>(person)->HasFixedTimeRequest()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Event::HasUnfixedRequest() const {
+    for (Person* person : parents_) {
+        if (static_cast<Parent*>(person)->HasUnfixedRequest()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Event::AddPresentation(std::unique_ptr<Presentation>&& presentation) {
+    if (!presentation || !presentations_.Add(presentation.get())) {
+        return false;
+    }
+    presentation.release();
+    modified_ = true;
+    return true;
+}
+
+bool Event::DeletePresentation(Presentation* presentation) {
+    if (presentation == nullptr) {
+        return false;
+    }
+    if (RefuseWhenLocked("delete a presentation")) {
+        return false;
+    }
+    if (presentations_.IndexOf(presentation) < 0) {
+        return false;
+    }
+    parents_.RemovePresentation(presentation);
+    teachers_.RemovePresentation(presentation);
+    presentations_.Remove(presentation);
+    delete presentation;
+    modified_ = true;
+    return true;
+}
+
+bool Event::SetName(const std::string& name) {
+    if (RefuseWhenLocked("set the event name")) {
+        return false;
+    }
+    name_ = name;
+    modified_ = true;
+    return true;
+}
+
+void Event::SetSchoolName(const std::string& name) {
+    schoolName_ = name;
+    modified_ = true;
+}
+
+void Event::SetUrl(const std::string& url) {
+    url_ = url;
+    modified_ = true;
+}
+
+bool Event::SetSlotLength(int seconds) {
+    if (RefuseWhenLocked("set time slot length")) {
+        return false;
+    }
+    if (seconds <= 0) {
+        return false;
+    }
+    if (seconds != slotLength_) {
+        slotLength_ = seconds;
+        modified_ = true;
+    }
+    return true;
+}
+
+bool Event::SetWaitingLength(int minutes, const char* action, int& slots) {
+    if (RefuseWhenLocked(action)) {
+        return false;
+    }
+    // A negative allowance has no meaning and would make the scoring charge the wrong gaps.
+    if (minutes < 0) {
+        return false;
+    }
+    slots = static_cast<int>(static_cast<std::int64_t>(minutes) * 60 / slotLength_);
+    modified_ = true;
+    return true;
+}
+
+bool Event::SetParentWaitingTime(int minutes) {
+    return SetWaitingLength(minutes, "update waiting time", options_.ParentGapLength);
+}
+
+bool Event::SetTeacherWaitingTime(int minutes) {
+    return SetWaitingLength(minutes, "update waiting time", options_.TeacherGapLength);
+}
+
+bool Event::SetTeacherBusyTime(int minutes) {
+    return SetWaitingLength(minutes, "update busy time", options_.TeacherBlockLength);
+}
+
+void Event::SetOptions(const ScheduleOptions& options) {
+    options_ = options;
+    modified_ = true;
+}
+
+ParentGapMode Event::GetParentGapMode() const {
+    return options_.ParentGapLength <= 0 ? AdjacentParentAppointments : parentGapMode_;
+}
+
+void Event::SetParentGapMode(ParentGapMode mode) {
+    parentGapMode_ = mode;
+    modified_ = true;
+}
+
+void Event::SetAskParentTimes(bool ask) {
+    askParentTimes_ = ask;
+    modified_ = true;
+}
+
+std::string Event::Describe(const std::string& word, bool capitalise) {
+    std::string text = word;
+    if (capitalise && !text.empty()) {
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    }
+    return text;
+}
+
+void Event::SetTeacherDesc(const std::string& word) {
+    teacherDesc_ = ToLower(word.c_str());
+    modified_ = true;
+}
+
+void Event::SetParentDesc(const std::string& word) {
+    parentDesc_ = ToLower(word.c_str());
+    modified_ = true;
+}
+
+void Event::SetPupilDesc(const std::string& word) {
+    pupilDesc_ = ToLower(word.c_str());
+    modified_ = true;
+}
+
+bool Event::SetEmailText(std::string* texts, EmailTextKind kind, const std::string& text,
+                         bool needsLink) {
+    if (!text.empty()) {
+        if (text.find("NAME") == std::string::npos) {
+            ReportMessage(SeverityError,
+                          "The email text must contain the word NAME to show where the "
+                          "recipient's name will go");
+            return false;
+        }
+        bool linkedKind = kind == EmailInvitation || kind == EmailReminder;
+        if (needsLink && linkedKind && text.find("LINK") == std::string::npos) {
+            ReportMessage(SeverityError,
+                          "The email text must contain the word LINK to show where the link to "
+                          "the recipient's webpage will go");
+            return false;
+        }
+    }
+    if (kind >= 0 && kind < kEmailKinds) {
+        texts[kind] = text;
+        modified_ = true;
+    }
+    return true;
+}
+
+bool Event::SetParentEmailText(EmailTextKind kind, const std::string& text) {
+    return SetEmailText(parentEmailTexts_, kind, text, true);
+}
+
+bool Event::SetPupilEmailText(EmailTextKind kind, const std::string& text) {
+    return SetEmailText(pupilEmailTexts_, kind, text, true);
+}
+
+bool Event::SetTeacherEmailText(EmailTextKind kind, const std::string& text) {
+    return SetEmailText(teacherEmailTexts_, kind, text, false);
+}
+
+std::string Event::GetParentEmailText(EmailTextKind kind) const {
+    return kind >= 0 && kind < kEmailKinds ? parentEmailTexts_[kind] : std::string();
+}
+
+std::string Event::GetPupilEmailText(EmailTextKind kind) const {
+    return kind >= 0 && kind < kEmailKinds ? pupilEmailTexts_[kind] : std::string();
+}
+
+std::string Event::GetTeacherEmailText(EmailTextKind kind) const {
+    return kind >= 0 && kind < kEmailKinds ? teacherEmailTexts_[kind] : std::string();
+}
+
+void Event::SetEmailServerSettings(const EmailServerSettings& settings) {
+    emailServer_ = settings;
+    modified_ = true;
+}
+
+void Event::SetPrintSettings(const PrintSettings& settings) {
+    printSettings_ = settings;
+    modified_ = true;
+}
+
+void Event::SetScoreSwitches(const ScoreCompareSwitches& switches) {
+    scoreSwitches_ = switches;
+    modified_ = true;
+}
+
+ImporterBase* Event::GetTeacherImporter(unsigned index) const {
+    return static_cast<ImporterBase*>(teacherImporters_.Get(index));
+}
+
+ImporterBase* Event::GetPupilImporter(unsigned index) const {
+    return static_cast<ImporterBase*>(pupilImporters_.Get(index));
+}
+
+void Event::AddTeacherImporter(std::unique_ptr<ImporterBase> importer) {
+    if (importer) {
+        teacherImporters_.Append(importer.release());
+        modified_ = true;
+    }
+}
+
+void Event::AddPupilImporter(std::unique_ptr<ImporterBase> importer) {
+    if (importer) {
+        pupilImporters_.Append(importer.release());
+        modified_ = true;
+    }
+}
+
+bool Event::Merge(const Event& other, std::string& log) {
+    log.clear();
+    if (schoolName_ != other.schoolName_) {
+        ReportMessage(SeverityError, "Cannot merge: school names are different");
+        return false;
+    }
+    if (name_ != other.name_) {
+        ReportMessage(SeverityError, "Cannot merge: event names are different");
+        return false;
+    }
+    if (&other == this) {
+        return true;  // an event lacks nothing of itself
+    }
+    for (Person* person : other.teachers_) {
+        auto* teacher = static_cast<Teacher*>(person);
+        if (teachers_.FindByNameOrInitials(teacher->GetName()) != nullptr) {
+            continue;
+        }
+        if (!AddTeacher(std::make_unique<Teacher>(*teacher))) {
+            return false;
+        }
+        log += "Created new teacher '" + teacher->GetName() + "'\n";
+    }
+    for (Person* person : other.parents_) {
+        if (!MergeParent(*static_cast<Parent*>(person), log)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Event::MergeParent(const Parent& source, std::string& log) {
+    Parent* target = parents_.FindByKey(source.GetUniqueIdOrName());
+    if (target == nullptr) {
+        auto copy = std::make_unique<Parent>(source);
+        target = copy.get();
+        if (!AddParent(std::move(copy))) {
+            return false;
+        }
+        log += "Created new parent '" + source.GetName() + "'\n";
+    }
+    for (unsigned p = 0; p < source.GetPupilCount(); ++p) {
+        const Pupil* pupil = source.GetPupil(p);
+        Pupil* targetPupil = target->FindPupil(pupil->GetName());
+        if (targetPupil == nullptr) {
+            auto copy = std::make_unique<Pupil>(*pupil);
+            targetPupil = copy.get();
+            target->AddPupil(std::move(copy));
+            // Pupils and requests bypass the event's add operations, so mark the change here.
+            modified_ = true;
+            log += "Created new pupil '" + pupil->GetName() + "' for parent '" + target->GetName() +
+                   "'\n";
+        }
+        for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+            const AppointmentRequest* request = pupil->GetRequest(r);
+            if (request->GetTeacher() == nullptr) {
+                continue;
+            }
+            Teacher* teacher = teachers_.FindByNameOrInitials(request->GetTeacher()->GetName());
+            if (teacher == nullptr || targetPupil->HasRequestFor(teacher)) {
+                continue;
+            }
+            if (targetPupil->AddRequest(teacher, request->GetSubject(), request->GetPriority(),
+                                        request->GetOwnLength())) {
+                modified_ = true;
+                log += "New request for pupil '" + pupil->GetName() + "' to see '" +
+                       teacher->GetName() + "'\n";
+            }
+        }
+    }
+    return true;
+}

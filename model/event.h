@@ -1,0 +1,155 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "foundation/uc_unique_ordered.h"
+#include "model/email_server_settings.h"
+#include "model/importer_base.h"
+#include "model/parent.h"
+#include "model/person.h"
+#include "model/person_list.h"
+#include "model/presentation.h"
+#include "model/print_settings.h"
+#include "model/score.h"
+#include "model/teacher.h"
+
+// One parents' evening: its people, presentations, slot length, spacing rules, role words,
+// e-mail texts and server, print settings and import formats. It owns all of them. Every change
+// goes through its operations, which mark it modified; those that would invalidate a booked
+// timetable refuse while it is locked. Held under shared ownership (std::make_shared).
+class Event {
+public:
+    Event();
+    ~Event();
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+
+    // People. Add takes the person only when it returns true; on a refusal the caller's pointer
+    // still holds it (a temporary is simply destroyed).
+    bool AddTeacher(std::unique_ptr<Teacher>&& teacher);
+    bool AddParent(std::unique_ptr<Parent>&& parent);
+    // Removes and deletes a person of this event; false for anyone else. Unguarded: the day
+    // timetables check the lock and drop their bookings first.
+    bool DeleteTeacher(Teacher* teacher);
+    bool DeleteParent(Parent* parent);
+    bool DeleteParentsAndPupils();
+    bool BlankRequestedTimes();
+    bool HasFixedTimeRequest() const;
+    bool HasUnfixedRequest() const;
+    // The lists arrange and find; adding and deleting go through the event.
+    TeacherList& GetTeachers() { return teachers_; }
+    const TeacherList& GetTeachers() const { return teachers_; }
+    ParentList& GetParents() { return parents_; }
+    const ParentList& GetParents() const { return parents_; }
+
+    // Presentations: taken only on true, as for people.
+    bool AddPresentation(std::unique_ptr<Presentation>&& presentation);
+    // Drops it from every attendee and deletes it; false when locked or not this event's.
+    bool DeletePresentation(Presentation* presentation);
+    const PresentationList& GetPresentations() const { return presentations_; }
+
+    bool SetName(const std::string& name);
+    const std::string& GetName() const { return name_; }
+    void SetSchoolName(const std::string& name);
+    const std::string& GetSchoolName() const { return schoolName_; }
+    const std::string& GetUrl() const { return url_; }
+    void SetUrl(const std::string& url);
+
+    int GetSlotLength() const { return slotLength_; }
+    bool SetSlotLength(int seconds);
+    // Given in minutes, kept in slots of the current length (rounded down).
+    bool SetParentWaitingTime(int minutes);
+    bool SetTeacherWaitingTime(int minutes);
+    bool SetTeacherBusyTime(int minutes);
+    const ScheduleOptions& GetOptions() const { return options_; }
+    void SetOptions(const ScheduleOptions& options);
+
+    // Adjacent appointments whenever parents may not wait at all, else the stored mode.
+    ParentGapMode GetParentGapMode() const;
+    void SetParentGapMode(ParentGapMode mode);
+
+    bool IsLocked() const { return locked_; }
+    void SetLocked(bool locked) { locked_ = locked; }
+    bool IsModified() const { return modified_; }
+    void SetModified() { modified_ = true; }
+    void ClearModified() { modified_ = false; }
+    bool GetAskParentTimes() const { return askParentTimes_; }
+    void SetAskParentTimes(bool ask);
+
+    // The words the program writes for the three roles, stored lower-cased.
+    std::string GetTeacherDesc(bool capitalise) const { return Describe(teacherDesc_, capitalise); }
+    std::string GetParentDesc(bool capitalise) const { return Describe(parentDesc_, capitalise); }
+    std::string GetPupilDesc(bool capitalise) const { return Describe(pupilDesc_, capitalise); }
+    void SetTeacherDesc(const std::string& word);
+    void SetParentDesc(const std::string& word);
+    void SetPupilDesc(const std::string& word);
+
+    // E-mail templates: "NAME" marks the recipient's name and, in parents' and pupils'
+    // invitations and reminders, "LINK" their web page. An empty text means the built-in one.
+    bool SetParentEmailText(EmailTextKind kind, const std::string& text);
+    bool SetPupilEmailText(EmailTextKind kind, const std::string& text);
+    bool SetTeacherEmailText(EmailTextKind kind, const std::string& text);
+    std::string GetParentEmailText(EmailTextKind kind) const;
+    std::string GetPupilEmailText(EmailTextKind kind) const;
+    std::string GetTeacherEmailText(EmailTextKind kind) const;
+
+    void SetEmailServerSettings(const EmailServerSettings& settings);
+    const EmailServerSettings& GetEmailServerSettings() const { return emailServer_; }
+    PrintSettings& GetPrintSettings() { return printSettings_; }
+    const PrintSettings& GetPrintSettings() const { return printSettings_; }
+    void SetPrintSettings(const PrintSettings& settings);
+
+    // The score comparison switches this event was saved with. Score keeps the process-wide
+    // ones; ApplyScoreSwitches makes this event's current when it becomes the open one.
+    const ScoreCompareSwitches& GetScoreSwitches() const { return scoreSwitches_; }
+    void SetScoreSwitches(const ScoreCompareSwitches& switches);
+    void ApplyScoreSwitches() const { Score::SetCompareSwitches(scoreSwitches_); }
+
+    // Null past the end. Add takes ownership.
+    ImporterBase* GetTeacherImporter(unsigned index) const;
+    ImporterBase* GetPupilImporter(unsigned index) const;
+    void AddTeacherImporter(std::unique_ptr<ImporterBase> importer);
+    void AddPupilImporter(std::unique_ptr<ImporterBase> importer);
+    const UCUniqueOrdered& GetTeacherImporters() const { return teacherImporters_; }
+    const UCUniqueOrdered& GetPupilImporters() const { return pupilImporters_; }
+
+    // Adds the other event's teachers, parents, pupils and requests that this one lacks, one
+    // log line for each; refuses events of another school or name.
+    bool Merge(const Event& other, std::string& log);
+
+private:
+    static std::string Describe(const std::string& word, bool capitalise);
+    // Reports "Cannot <action> because the schedule is locked" when locked.
+    bool RefuseWhenLocked(const char* action) const;
+    bool SetWaitingLength(int minutes, const char* action, int& slots);
+    bool SetEmailText(std::string* texts, EmailTextKind kind, const std::string& text,
+                      bool needsLink);
+    bool MergeParent(const Parent& source, std::string& log);
+
+    static constexpr int kEmailKinds = 3;
+
+    ParentList parents_{256};
+    TeacherList teachers_{128};
+    std::string schoolName_;
+    std::string name_ = "New event";
+    int slotLength_ = 300;
+    bool modified_ = false;
+    ParentGapMode parentGapMode_ = TryParentGaps;
+    bool locked_ = false;
+    bool askParentTimes_ = true;
+    std::string teacherDesc_ = "teacher";
+    std::string parentDesc_ = "parent";
+    std::string pupilDesc_ = "pupil";
+    std::string url_;
+    std::string parentEmailTexts_[kEmailKinds];
+    std::string pupilEmailTexts_[kEmailKinds];
+    std::string teacherEmailTexts_[kEmailKinds];
+    PresentationList presentations_{5};
+    ScheduleOptions options_;
+    ScoreCompareSwitches scoreSwitches_;
+    EmailServerSettings emailServer_;
+    PrintSettings printSettings_;
+    UCUniqueOrdered teacherImporters_{5};
+    UCUniqueOrdered pupilImporters_{5};
+};

@@ -1,0 +1,477 @@
+#include "model/event.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "foundation/uc_error.h"
+#include "model/importer_csv.h"
+#include "model/pupil.h"
+
+namespace {
+
+std::unique_ptr<Teacher> MakeTeacher(const std::string& name, const std::string& initials) {
+    auto teacher = std::make_unique<Teacher>(name);
+    teacher->SetInitials(initials);
+    return teacher;
+}
+
+// A new event with the sink collecting what it reports.
+class EventTest : public ::testing::Test {
+protected:
+    Teacher* AddTeacher(const std::string& name, const std::string& initials) {
+        auto teacher = MakeTeacher(name, initials);
+        Teacher* raw = teacher.get();
+        EXPECT_TRUE(event.AddTeacher(std::move(teacher)));
+        return raw;
+    }
+    Parent* AddParent(Event& target, const std::string& name) {
+        auto parent = std::make_unique<Parent>(name);
+        Parent* raw = parent.get();
+        EXPECT_TRUE(target.AddParent(std::move(parent)));
+        return raw;
+    }
+    static Pupil* AddPupil(Parent* parent, const std::string& name) {
+        auto pupil = std::make_unique<Pupil>(name);
+        Pupil* raw = pupil.get();
+        parent->AddPupil(std::move(pupil));
+        return raw;
+    }
+
+    UCStringError sink;
+    Event event;
+};
+
+TEST_F(EventTest, NewEventHasItsDefaults) {
+    EXPECT_EQ("New event", event.GetName());
+    EXPECT_EQ(300, event.GetSlotLength());
+    EXPECT_EQ(TryParentGaps, event.GetParentGapMode());
+    EXPECT_FALSE(event.IsLocked());
+    EXPECT_FALSE(event.IsModified());
+    EXPECT_TRUE(event.GetAskParentTimes());
+    EXPECT_EQ(ScheduleOptions(), event.GetOptions());
+    EXPECT_EQ("teacher", event.GetTeacherDesc(false));
+    EXPECT_EQ("Parent", event.GetParentDesc(true));
+    EXPECT_EQ("Pupil", event.GetPupilDesc(true));
+    EXPECT_EQ(25, event.GetEmailServerSettings().GetPort());
+}
+
+TEST_F(EventTest, NewEventHoldsTheBuiltInImportersInOrder) {
+    ASSERT_NE(nullptr, event.GetTeacherImporter(0));
+    EXPECT_STREQ("ImporterTxtTeachers", event.GetTeacherImporter(0)->GetClassName());
+    EXPECT_EQ(nullptr, event.GetTeacherImporter(1));
+    ASSERT_NE(nullptr, event.GetPupilImporter(1));
+    EXPECT_STREQ("ImporterXMLPupils", event.GetPupilImporter(0)->GetClassName());
+    EXPECT_STREQ("ImporterTxtPupils", event.GetPupilImporter(1)->GetClassName());
+    EXPECT_EQ(nullptr, event.GetPupilImporter(2));
+}
+
+TEST_F(EventTest, SavedImportsAreAppendedBehindTheBuiltInOnes) {
+    auto staff = std::make_unique<ImporterCSV>(false);
+    staff->SetName("Staff");
+    ImporterCSV* raw = staff.get();
+    event.AddTeacherImporter(std::move(staff));
+    EXPECT_EQ(raw, event.GetTeacherImporter(1));
+    EXPECT_EQ(raw, FindImporterByDescription(event.GetTeacherImporters(), "Staff"));
+    EXPECT_EQ(
+        event.GetPupilImporter(1),
+        FindImporterByDescription(event.GetPupilImporters(), "Text file, one pupil per line"));
+}
+
+TEST_F(EventTest, GuardedOperationsRefuseWhileLockedAndChangeNothing) {
+    AddParent(event, "Ann Fox");
+    Presentation* talk = new Presentation("Talk");
+    event.AddPresentation(std::unique_ptr<Presentation>(talk));
+    event.ClearModified();
+    event.SetLocked(true);
+
+    struct Case {
+        const char* message;
+        std::function<bool()> operation;
+    } cases[] = {
+        {"Cannot set the event name because the schedule is locked",
+         [&] { return event.SetName("Other"); }},
+        {"Cannot set time slot length because the schedule is locked",
+         [&] { return event.SetSlotLength(600); }},
+        {"Cannot update waiting time because the schedule is locked",
+         [&] { return event.SetParentWaitingTime(10); }},
+        {"Cannot update waiting time because the schedule is locked",
+         [&] { return event.SetTeacherWaitingTime(10); }},
+        {"Cannot update busy time because the schedule is locked",
+         [&] { return event.SetTeacherBusyTime(60); }},
+        {"Cannot delete parents and pupils because the schedule is locked",
+         [&] { return event.DeleteParentsAndPupils(); }},
+        {"Cannot blank requested times because the schedule is locked",
+         [&] { return event.BlankRequestedTimes(); }},
+        {"Cannot delete a presentation because the schedule is locked",
+         [&] { return event.DeletePresentation(talk); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_FALSE(c.operation());
+        EXPECT_EQ(std::string("Error: ") + c.message + "\n", sink.GetText());
+    }
+    EXPECT_EQ("New event", event.GetName());
+    EXPECT_EQ(300, event.GetSlotLength());
+    EXPECT_EQ(ScheduleOptions(), event.GetOptions());
+    EXPECT_EQ(1u, event.GetParents().Count());
+    EXPECT_EQ(1u, event.GetPresentations().Count());
+    EXPECT_FALSE(event.IsModified());
+}
+
+TEST_F(EventTest, WaitingAndBusyTimesAreKeptInWholeSlots) {
+    struct Case {
+        int minutes;
+        int slots;
+    } cases[] = {{10, 2}, {7, 1}, {4, 0}, {0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.minutes);
+        ASSERT_TRUE(event.SetParentWaitingTime(c.minutes));
+        EXPECT_EQ(c.slots, event.GetOptions().ParentGapLength);
+    }
+    ASSERT_TRUE(event.SetSlotLength(600));
+    ASSERT_TRUE(event.SetTeacherWaitingTime(25));
+    EXPECT_EQ(2, event.GetOptions().TeacherGapLength);
+    ASSERT_TRUE(event.SetTeacherBusyTime(120));
+    EXPECT_EQ(12, event.GetOptions().TeacherBlockLength);
+    // A huge value must not overflow on its way to slots.
+    ASSERT_TRUE(event.SetTeacherBusyTime(2000000000));
+    EXPECT_EQ(200000000, event.GetOptions().TeacherBlockLength);
+}
+
+TEST_F(EventTest, NegativeWaitingTimesAreRefused) {
+    ScheduleOptions before = event.GetOptions();
+    EXPECT_FALSE(event.SetParentWaitingTime(-5));
+    EXPECT_FALSE(event.SetTeacherWaitingTime(-5));
+    EXPECT_FALSE(event.SetTeacherBusyTime(-5));
+    EXPECT_EQ(before, event.GetOptions());
+}
+
+TEST_F(EventTest, NoParentWaitingMeansAdjacentAppointmentsWhateverTheMode) {
+    event.SetParentGapMode(EnforceParentGaps);
+    EXPECT_EQ(EnforceParentGaps, event.GetParentGapMode());
+    ASSERT_TRUE(event.SetParentWaitingTime(0));
+    EXPECT_EQ(AdjacentParentAppointments, event.GetParentGapMode());
+}
+
+TEST_F(EventTest, SlotLengthMustBePositiveAndTheSameValueChangesNothing) {
+    EXPECT_FALSE(event.SetSlotLength(0));
+    EXPECT_FALSE(event.SetSlotLength(-60));
+    EXPECT_EQ(300, event.GetSlotLength());
+    EXPECT_TRUE(event.SetSlotLength(300));
+    EXPECT_FALSE(event.IsModified());
+    EXPECT_TRUE(event.SetSlotLength(600));
+    EXPECT_TRUE(event.IsModified());
+}
+
+TEST_F(EventTest, TeacherNameIsLookedUpAmongNamesAndInitials) {
+    AddTeacher("Alan Black", "ab");
+    auto clash = MakeTeacher("AB", "XY");
+    EXPECT_FALSE(event.AddTeacher(std::move(clash)));
+    EXPECT_EQ("Error: Teacher 'AB' already exists\n", sink.GetText());
+    // A refused teacher stays with the caller.
+    ASSERT_NE(nullptr, clash);
+    EXPECT_EQ("AB", clash->GetName());
+
+    EXPECT_FALSE(event.AddTeacher(MakeTeacher("Alan Black", "")));
+    EXPECT_EQ("Error: Teacher 'Alan Black' already exists\n", sink.GetText());
+    EXPECT_EQ(1u, event.GetTeachers().Count());
+}
+
+TEST_F(EventTest, TeacherInitialsMustBeUnused) {
+    AddTeacher("Alan Black", "AB");
+    EXPECT_FALSE(event.AddTeacher(MakeTeacher("Anna Brown", "ab")));
+    EXPECT_EQ("Error: Teacher initials 'ab' have already been used for a different teacher\n",
+              sink.GetText());
+    // Initials are also compared with names.
+    EXPECT_FALSE(event.AddTeacher(MakeTeacher("Al", "alan black")));
+    sink.GetText();
+    // Empty initials never clash.
+    AddTeacher("Carl Dunn", "");
+    AddTeacher("Eve Finn", "");
+    EXPECT_EQ(3u, event.GetTeachers().Count());
+    EXPECT_EQ("", sink.GetText());
+    EXPECT_FALSE(event.AddTeacher(nullptr));
+}
+
+TEST_F(EventTest, ParentsAreUniqueByIdOrName) {
+    auto first = std::make_unique<Parent>("Ann Fox");
+    first->SetUniqueId("P1");
+    ASSERT_TRUE(event.AddParent(std::move(first)));
+    EXPECT_TRUE(event.IsModified());
+
+    auto sameId = std::make_unique<Parent>("Ann Fox-Lee");
+    sameId->SetUniqueId("P1");
+    EXPECT_FALSE(event.AddParent(std::move(sameId)));
+    EXPECT_EQ("Error: Parent 'P1' already exists\n", sink.GetText());
+    ASSERT_NE(nullptr, sameId);
+
+    // Another parent of the same name but its own id is a different person.
+    auto sameName = std::make_unique<Parent>("Ann Fox");
+    sameName->SetUniqueId("P2");
+    EXPECT_TRUE(event.AddParent(std::move(sameName)));
+    EXPECT_EQ(2u, event.GetParents().Count());
+}
+
+TEST_F(EventTest, EmailTextsNeedNameAndForParentsAndPupilsLink) {
+    const std::string nameOnly = "Dear NAME, see you there";
+    const std::string nameAndLink = "Dear NAME, book at LINK";
+    const std::string noName = "Dear parent, book at LINK";
+    const char* kNeedsName =
+        "Error: The email text must contain the word NAME to show where the recipient's name "
+        "will go\n";
+    const char* kNeedsLink =
+        "Error: The email text must contain the word LINK to show where the link to the "
+        "recipient's webpage will go\n";
+    struct Case {
+        const char* name;
+        std::function<bool(EmailTextKind, const std::string&)> set;
+        EmailTextKind kind;
+        std::string text;
+        bool accepted;
+        const char* message;
+    } cases[] = {
+        {"parent invitation without link",
+         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
+         EmailInvitation, nameOnly, false, kNeedsLink},
+        {"parent reminder without link",
+         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
+         EmailReminder, nameOnly, false, kNeedsLink},
+        {"parent results without link",
+         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
+         EmailResults, nameOnly, true, ""},
+        {"pupil invitation without link",
+         [&](EmailTextKind k, const std::string& t) { return event.SetPupilEmailText(k, t); },
+         EmailInvitation, nameOnly, false, kNeedsLink},
+        {"pupil invitation with link",
+         [&](EmailTextKind k, const std::string& t) { return event.SetPupilEmailText(k, t); },
+         EmailInvitation, nameAndLink, true, ""},
+        {"teacher invitation without link",
+         [&](EmailTextKind k, const std::string& t) { return event.SetTeacherEmailText(k, t); },
+         EmailInvitation, nameOnly, true, ""},
+        {"teacher without name",
+         [&](EmailTextKind k, const std::string& t) { return event.SetTeacherEmailText(k, t); },
+         EmailResults, noName, false, kNeedsName},
+        {"lower-case name is not the word",
+         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
+         EmailResults, "Dear name", false, kNeedsName},
+        {"empty parent invitation",
+         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
+         EmailInvitation, "", true, ""},
+        {"empty teacher results",
+         [&](EmailTextKind k, const std::string& t) { return event.SetTeacherEmailText(k, t); },
+         EmailResults, "", true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.accepted, c.set(c.kind, c.text));
+        EXPECT_EQ(c.message, sink.GetText());
+    }
+    EXPECT_EQ(nameOnly, event.GetParentEmailText(EmailResults));
+    EXPECT_EQ(nameAndLink, event.GetPupilEmailText(EmailInvitation));
+    EXPECT_EQ(nameOnly, event.GetTeacherEmailText(EmailInvitation));
+    EXPECT_EQ("", event.GetParentEmailText(EmailInvitation));
+}
+
+TEST_F(EventTest, EmailTextOfAnUnknownKindIsAcceptedButNotStored) {
+    auto unknown = static_cast<EmailTextKind>(3);
+    EXPECT_TRUE(event.SetParentEmailText(unknown, "Dear NAME"));
+    EXPECT_EQ("", event.GetParentEmailText(unknown));
+    EXPECT_FALSE(event.IsModified());
+}
+
+TEST_F(EventTest, RoleWordsAreStoredLowerCase) {
+    event.SetTeacherDesc("TUTOR");
+    event.SetPupilDesc("Student");
+    EXPECT_EQ("tutor", event.GetTeacherDesc(false));
+    EXPECT_EQ("Tutor", event.GetTeacherDesc(true));
+    EXPECT_EQ("Student", event.GetPupilDesc(true));
+    event.SetParentDesc("");
+    EXPECT_EQ("", event.GetParentDesc(true));
+}
+
+TEST_F(EventTest, PresentationsAreUniqueAndARefusedOneStaysWithTheCaller) {
+    ASSERT_TRUE(event.AddPresentation(std::make_unique<Presentation>("Careers Talk")));
+    auto again = std::make_unique<Presentation>("careers talk");
+    EXPECT_FALSE(event.AddPresentation(std::move(again)));
+    EXPECT_NE(nullptr, again);
+    EXPECT_NE("", sink.GetText());
+    EXPECT_FALSE(event.AddPresentation(nullptr));
+    EXPECT_EQ(1u, event.GetPresentations().Count());
+}
+
+TEST_F(EventTest, DeletingAPresentationDropsItFromEveryAttendee) {
+    auto owned = std::make_unique<Presentation>("Careers Talk");
+    Presentation* talk = owned.get();
+    ASSERT_TRUE(event.AddPresentation(std::move(owned)));
+    Teacher* teacher = AddTeacher("Alan Black", "AB");
+    Parent* parent = AddParent(event, "Ann Fox");
+    teacher->AddPresentation(talk);
+    parent->AddPresentation(talk);
+
+    Presentation stranger("Stranger");
+    EXPECT_FALSE(event.DeletePresentation(&stranger));
+    EXPECT_FALSE(event.DeletePresentation(nullptr));
+
+    EXPECT_TRUE(event.DeletePresentation(talk));
+    EXPECT_EQ(0u, event.GetPresentations().Count());
+    EXPECT_EQ(0u, teacher->GetPresentations().Count());
+    EXPECT_EQ(0u, parent->GetPresentations().Count());
+}
+
+TEST_F(EventTest, DeletingParentsAndPupilsEmptiesTheParentList) {
+    Parent* parent = AddParent(event, "Ann Fox");
+    Teacher* teacher = AddTeacher("Alan Black", "AB");
+    AddPupil(parent, "Amy Fox")->AddRequest(teacher, "Maths", 1, -1);
+    EXPECT_TRUE(event.DeleteParentsAndPupils());
+    EXPECT_EQ(0u, event.GetParents().Count());
+    EXPECT_EQ(1u, event.GetTeachers().Count());
+}
+
+TEST_F(EventTest, FixedTimesAreFoundAndBlanked) {
+    Parent* parent = AddParent(event, "Ann Fox");
+    Teacher* teacher = AddTeacher("Alan Black", "AB");
+    Pupil* pupil = AddPupil(parent, "Amy Fox");
+    EXPECT_FALSE(event.HasFixedTimeRequest());
+    EXPECT_FALSE(event.HasUnfixedRequest());
+    pupil->AddFixedTimeRequest(teacher, "", 1, -1, DateTime(Date(5, 3, 2024), TimeOfDay(18, 0, 0)));
+    EXPECT_TRUE(event.HasFixedTimeRequest());
+    EXPECT_FALSE(event.HasUnfixedRequest());
+    ASSERT_TRUE(event.BlankRequestedTimes());
+    EXPECT_FALSE(event.HasFixedTimeRequest());
+    EXPECT_TRUE(event.HasUnfixedRequest());
+}
+
+TEST_F(EventTest, DeletingATeacherDropsTheRequestsToIt) {
+    Teacher* teacher = AddTeacher("Alan Black", "AB");
+    Pupil* pupil = AddPupil(AddParent(event, "Ann Fox"), "Amy Fox");
+    pupil->AddRequest(teacher, "Maths", 1, -1);
+    Teacher stranger("Someone Else");
+    EXPECT_FALSE(event.DeleteTeacher(&stranger));
+    EXPECT_TRUE(event.DeleteTeacher(teacher));
+    EXPECT_EQ(0u, event.GetTeachers().Count());
+    EXPECT_EQ(0u, pupil->GetRequestCount());
+}
+
+TEST_F(EventTest, ScoreSwitchesBecomeCurrentOnlyWhenApplied) {
+    ScoreCompareSwitches saved = Score::GetCompareSwitches();
+    Score::SetCompareSwitches(ScoreCompareSwitches());
+    ScoreCompareSwitches mine;
+    mine.unbooked = false;
+    mine.attendance = true;
+    event.SetScoreSwitches(mine);
+    EXPECT_TRUE(Score::CompareUnbooked());
+    event.ApplyScoreSwitches();
+    EXPECT_FALSE(Score::CompareUnbooked());
+    EXPECT_TRUE(Score::CompareAttendance());
+    Score::SetCompareSwitches(saved);
+}
+
+// Two copies of one event, as when a second file of the same evening is merged in.
+class EventMerge : public EventTest {
+protected:
+    void SetUp() override {
+        event.SetSchoolName("Hill School");
+        event.SetName("Spring evening");
+        other.SetSchoolName("Hill School");
+        other.SetName("Spring evening");
+    }
+    Teacher* AddOtherTeacher(const std::string& name, const std::string& initials) {
+        auto teacher = MakeTeacher(name, initials);
+        Teacher* raw = teacher.get();
+        EXPECT_TRUE(other.AddTeacher(std::move(teacher)));
+        return raw;
+    }
+
+    Event other;
+    std::string log = "stale";
+};
+
+TEST_F(EventMerge, RefusesAnotherSchoolOrEventName) {
+    other.SetSchoolName("Dale School");
+    EXPECT_FALSE(event.Merge(other, log));
+    EXPECT_EQ("", log);
+    EXPECT_EQ("Error: Cannot merge: school names are different\n", sink.GetText());
+    other.SetSchoolName("Hill School");
+    other.SetName("Autumn evening");
+    EXPECT_FALSE(event.Merge(other, log));
+    EXPECT_EQ("Error: Cannot merge: event names are different\n", sink.GetText());
+}
+
+TEST_F(EventMerge, MergingIntoItselfAddsNothing) {
+    Teacher* teacher = AddTeacher("Alan Black", "AB");
+    AddPupil(AddParent(event, "Ann Fox"), "Amy Fox")->AddRequest(teacher, "", 1, -1);
+    event.ClearModified();
+    EXPECT_TRUE(event.Merge(event, log));
+    EXPECT_EQ("", log);
+    EXPECT_EQ(1u, event.GetTeachers().Count());
+    EXPECT_FALSE(event.IsModified());
+}
+
+TEST_F(EventMerge, AddsWhatIsMissingAndLogsEachAddition) {
+    AddTeacher("Alan Black", "AB");
+    Parent* ann = AddParent(event, "Ann Fox");
+    AddPupil(ann, "Amy Fox");
+    event.ClearModified();
+
+    Teacher* alan = AddOtherTeacher("Alan Black", "AB");
+    Teacher* cara = AddOtherTeacher("Cara Dunn", "CD");
+    Parent* otherAnn = AddParent(other, "Ann Fox");
+    Pupil* amy = AddPupil(otherAnn, "AMY FOX");
+    amy->AddRequest(alan, "Maths", 2, 3);
+    Pupil* tom = AddPupil(otherAnn, "Tom Fox");
+    tom->AddFixedTimeRequest(cara, "Art", 1, -1, DateTime(Date(5, 3, 2024), TimeOfDay(18, 0, 0)));
+    AddPupil(AddParent(other, "Ben Gray"), "Bea Gray");
+
+    ASSERT_TRUE(event.Merge(other, log));
+    EXPECT_EQ(
+        "Created new teacher 'Cara Dunn'\n"
+        "New request for pupil 'AMY FOX' to see 'Alan Black'\n"
+        "Created new pupil 'Tom Fox' for parent 'Ann Fox'\n"
+        "New request for pupil 'Tom Fox' to see 'Cara Dunn'\n"
+        "Created new parent 'Ben Gray'\n"
+        "Created new pupil 'Bea Gray' for parent 'Ben Gray'\n",
+        log);
+    EXPECT_TRUE(event.IsModified());
+    ASSERT_EQ(2u, event.GetTeachers().Count());
+    ASSERT_EQ(2u, ann->GetPupilCount());
+    // The request points at this event's teacher, keeps subject, priority and length, and not
+    // the fixed time.
+    const AppointmentRequest* maths = ann->GetPupil(0)->GetRequest(0);
+    ASSERT_NE(nullptr, maths);
+    EXPECT_EQ(event.GetTeachers().At(0), maths->GetTeacher());
+    EXPECT_EQ("Maths", maths->GetSubject());
+    EXPECT_EQ(2, maths->GetPriority());
+    EXPECT_EQ(3, maths->GetOwnLength());
+    const AppointmentRequest* art = ann->GetPupil(1)->GetRequest(0);
+    ASSERT_NE(nullptr, art);
+    EXPECT_NE(cara, art->GetTeacher());
+    EXPECT_FALSE(art->IsFixedTime());
+    EXPECT_EQ(ann, ann->GetPupil(1)->GetParent());
+
+    // A second merge finds everything there already.
+    ASSERT_TRUE(event.Merge(other, log));
+    EXPECT_EQ("", log);
+}
+
+TEST_F(EventMerge, NewPupilsAloneStillMarkTheEventModified) {
+    AddParent(event, "Ann Fox");
+    event.ClearModified();
+    AddPupil(AddParent(other, "Ann Fox"), "Amy Fox");
+    ASSERT_TRUE(event.Merge(other, log));
+    EXPECT_EQ("Created new pupil 'Amy Fox' for parent 'Ann Fox'\n", log);
+    EXPECT_TRUE(event.IsModified());
+}
+
+TEST_F(EventMerge, StopsAtATeacherThisEventRefuses) {
+    AddTeacher("Alan Black", "AB");
+    AddOtherTeacher("Anna Brown", "ab");
+    AddParent(other, "Ann Fox");
+    EXPECT_FALSE(event.Merge(other, log));
+    EXPECT_EQ("Error: Teacher initials 'ab' have already been used for a different teacher\n",
+              sink.GetText());
+    EXPECT_EQ(0u, event.GetParents().Count());
+}
+
+}  // namespace
