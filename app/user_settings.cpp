@@ -1,0 +1,214 @@
+#include "app/user_settings.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "foundation/atomic_file.h"
+#include "foundation/files.h"
+#include "foundation/percent_encoding.h"
+#include "foundation/string_functions.h"
+#include "foundation/tokeniser.h"
+#include "foundation/uc_error.h"
+
+namespace {
+
+struct LevelKeys {
+    const char* keys[3];
+    Colour defaults[3];
+};
+
+const LevelKeys kBookedOK = {{"colourbookedoklo", "colourbookedok", "colourbookedokhi"},
+                             {Colour(128, 128, 255), Colour(64, 64, 255), Colour(0, 0, 255)}};
+const LevelKeys kBookedBad = {{"colourbookedbadlo", "colourbookedbad", "colourbookedbadhi"},
+                              {Colour(255, 128, 128), Colour(255, 64, 64), Colour(255, 0, 0)}};
+const LevelKeys kTwinGap = {{"colourtwingaplo", "colourtwingap", "colourtwingaphi"},
+                            {Colour(160, 64, 160), Colour(144, 32, 144), Colour(128, 0, 128)}};
+
+bool ValidLevel(int level) {
+    return level >= 0 && level <= 2;
+}
+
+}  // namespace
+
+bool UserSettings::IsStorableKey(const std::string& key) {
+    if (key.empty() || key.front() == '{' || key.front() == '}' || key.front() == '=') {
+        return false;
+    }
+    for (const char c : key) {
+        if (c == '\0' || c == '"' || c == '#' || std::isspace(static_cast<unsigned char>(c))) {
+            return false;
+        }
+    }
+    // Anything the token reader takes for a key or a time is not a word.
+    Tokeniser reader;
+    reader.SetText(key);
+    std::string text;
+    return reader.NextToken(text) == TokenWord && text == key;
+}
+
+bool UserSettings::Save(const std::string& path) {
+    filePath_ = path;
+    std::string content;
+    for (const auto& [key, value] : entries_) {
+        content += key + " \"" + PercentEncode(value.c_str()) + "\"\n";
+    }
+    if (!WriteFileAtomically(path, content)) {
+        ReportMessage(SeverityError, "Cannot save to file '" + path + "'");
+        return false;
+    }
+    modified_ = false;
+    return true;
+}
+
+bool UserSettings::Load(const std::string& path) {
+    filePath_ = path;
+    FileName name(path);
+    if (!name.Exists()) {
+        return true;
+    }
+    Clear();
+    Tokeniser reader;
+    if (!reader.Open(path.c_str())) {
+        return false;
+    }
+    std::string key;
+    std::string value;
+    for (;;) {
+        const TokenKind kind = reader.NextToken(key);
+        if (kind == TokenEnd) {
+            return true;
+        }
+        if (kind != TokenWord) {
+            ReportMessage(SeverityError,
+                          StringPrintf("Unexpected data at line %d", reader.GetLineNumber()));
+            return false;
+        }
+        if (reader.NextToken(value) != TokenQuoted) {
+            ReportMessage(SeverityError,
+                          StringPrintf("Unexpected value at line %d", reader.GetLineNumber()));
+            return false;
+        }
+        entries_.emplace(key, PercentDecode(value.c_str()));
+    }
+}
+
+std::string UserSettings::Get(const std::string& key) const {
+    const auto found = entries_.find(key);
+    return found != entries_.end() ? found->second : std::string();
+}
+
+int UserSettings::GetInt(const std::string& key) const {
+    return std::atoi(Get(key).c_str());
+}
+
+int UserSettings::GetInt(const std::string& key, int defaultValue) const {
+    const std::string value = Get(key);
+    return value.empty() ? defaultValue : std::atoi(value.c_str());
+}
+
+Colour UserSettings::GetColour(const std::string& key, Colour defaultValue) const {
+    const auto found = entries_.find(key);
+    if (found == entries_.end()) {
+        return defaultValue;
+    }
+    Colour colour;
+    colour.SetHex(found->second.c_str());
+    return colour;
+}
+
+bool UserSettings::Set(const std::string& key, const std::string& value) {
+    if (!IsStorableKey(key)) {
+        ReportMessage(SeverityError,
+                      "The setting name '" + key + "' cannot be stored in the settings file");
+        return false;
+    }
+    entries_[key] = value;
+    modified_ = true;
+    WriteThrough();
+    return true;
+}
+
+bool UserSettings::SetInt(const std::string& key, int value) {
+    return Set(key, StringPrintf("%d", value));
+}
+
+bool UserSettings::SetColour(const std::string& key, Colour colour) {
+    return Set(key, colour.ToHex());
+}
+
+void UserSettings::Delete(const std::string& key) {
+    if (entries_.erase(key) > 0) {
+        modified_ = true;
+        WriteThrough();
+    }
+}
+
+void UserSettings::WriteThrough() {
+    if (!filePath_.empty()) {
+        Save(filePath_);
+    }
+}
+
+Colour UserSettings::GetColourBookedOK(int level) const {
+    return ValidLevel(level) ? GetColour(kBookedOK.keys[level], kBookedOK.defaults[level])
+                             : Colour();
+}
+
+void UserSettings::SetColourBookedOK(int level, Colour colour) {
+    if (ValidLevel(level)) {
+        SetColour(kBookedOK.keys[level], colour);
+    }
+}
+
+Colour UserSettings::GetColourBookedBad(int level) const {
+    return ValidLevel(level) ? GetColour(kBookedBad.keys[level], kBookedBad.defaults[level])
+                             : Colour();
+}
+
+void UserSettings::SetColourBookedBad(int level, Colour colour) {
+    if (ValidLevel(level)) {
+        SetColour(kBookedBad.keys[level], colour);
+    }
+}
+
+Colour UserSettings::GetColourTwinGap(int level) const {
+    return ValidLevel(level) ? GetColour(kTwinGap.keys[level], kTwinGap.defaults[level]) : Colour();
+}
+
+void UserSettings::SetColourTwinGap(int level, Colour colour) {
+    if (ValidLevel(level)) {
+        SetColour(kTwinGap.keys[level], colour);
+    }
+}
+
+Colour UserSettings::GetColourTeacherBusy() const {
+    return GetColour("colourtbusy", Colour(255, 128, 0));
+}
+
+void UserSettings::SetColourTeacherBusy(Colour colour) {
+    SetColour("colourtbusy", colour);
+}
+
+Colour UserSettings::GetColourTeacherBreak() const {
+    return GetColour("colourtbreak", Colour(255, 255, 128));
+}
+
+void UserSettings::SetColourTeacherBreak(Colour colour) {
+    SetColour("colourtbreak", colour);
+}
+
+Colour UserSettings::GetColourAbsent() const {
+    return GetColour("colourabsent", Colour(160, 160, 160));
+}
+
+void UserSettings::SetColourAbsent(Colour colour) {
+    SetColour("colourabsent", colour);
+}
+
+Colour UserSettings::GetColourPresentation() const {
+    return GetColour("colourpresentation", Colour(128, 255, 128));
+}
+
+void UserSettings::SetColourPresentation(Colour colour) {
+    SetColour("colourpresentation", colour);
+}

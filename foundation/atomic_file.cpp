@@ -1,0 +1,161 @@
+#include "foundation/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+// Keeps errno across clean-up calls, so the caller reports the first failure, not the last.
+class ErrnoKeeper {
+public:
+    ErrnoKeeper() : saved_(errno) {}
+    ~ErrnoKeeper() { errno = saved_; }
+
+private:
+    int saved_;
+};
+
+bool WriteWhole(int descriptor, const char* data, size_t length) {
+    while (length > 0) {
+        const ssize_t written = ::write(descriptor, data, length);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        data += written;
+        length -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Not rand(): tests seed it for repeatable runs, and saving must not shift that sequence.
+std::string UniqueSuffix() {
+    static unsigned counter = 0;
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    char text[64];
+    std::snprintf(text, sizeof text, ".%ld.%u.%lx", static_cast<long>(::getpid()), ++counter,
+                  static_cast<unsigned long>(now.tv_nsec));
+    return text;
+}
+
+std::string BaseNameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void SyncFolder(const std::string& folder) {
+    // Best effort: the rename has happened either way, and some file systems refuse this.
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+ReplacementFile::ReplacementFile(const std::string& destination, const void* data, size_t length)
+    : destination_(destination) {
+    struct stat existing {};
+    const bool exists = ::stat(destination.c_str(), &existing) == 0;
+    const std::string prefix = FolderOf(destination) + "/." + BaseNameOf(destination) + ".new";
+    int descriptor = -1;
+    for (int attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
+        temporaryPath_ = prefix + UniqueSuffix();
+        descriptor =
+            ::open(temporaryPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (descriptor < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (descriptor < 0) {
+        temporaryPath_.clear();
+        return;
+    }
+    const bool written = (!exists || ::fchmod(descriptor, existing.st_mode & 07777) == 0) &&
+                         WriteWhole(descriptor, static_cast<const char*>(data), length) &&
+                         ::fsync(descriptor) == 0;
+    if (!written) {
+        ErrnoKeeper keep;
+        ::close(descriptor);
+        ::unlink(temporaryPath_.c_str());
+        temporaryPath_.clear();
+        return;
+    }
+    descriptor_ = descriptor;
+}
+
+ReplacementFile::~ReplacementFile() {
+    ErrnoKeeper keep;
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+    if (!committed_ && !temporaryPath_.empty()) {
+        ::unlink(temporaryPath_.c_str());
+    }
+}
+
+bool ReplacementFile::Commit(bool mustBeNew) {
+    if (descriptor_ < 0 || committed_) {
+        errno = EBADF;
+        return false;
+    }
+    if (mustBeNew) {
+        const bool moved = ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD,
+                                       destination_.c_str(), RENAME_NOREPLACE) == 0;
+        if (!moved) {
+            if (errno != EINVAL && errno != ENOSYS) {
+                return false;
+            }
+            // A file system without the no-replace rename: a hard link fails just the same
+            // when the name is taken.
+            if (::link(temporaryPath_.c_str(), destination_.c_str()) != 0) {
+                return false;
+            }
+            ::unlink(temporaryPath_.c_str());
+        }
+    } else if (::rename(temporaryPath_.c_str(), destination_.c_str()) != 0) {
+        return false;
+    }
+    committed_ = true;
+    SyncFolder(FolderOf(destination_));
+    return true;
+}
+
+int ReplacementFile::ReleaseDescriptor() {
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    return descriptor;
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, size_t length) {
+    // Write through a symbolic link to its target rather than replacing the link itself.
+    std::string destination = path;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        destination = resolved;
+        ::free(resolved);
+    }
+    ReplacementFile replacement(destination, data, length);
+    return replacement.Ok() && replacement.Commit(false);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// A new version of a file, written completely and synced beside the file it will replace, so
+// that a crash, a full disk or a write error leaves either the old content or the new, never a
+// mixture. Commit renames it over the destination and syncs the folder; a replacement that is
+// never committed is removed again.
+class ReplacementFile {
+public:
+    // Writes data to a new file in the destination's folder. When the destination exists the
+    // new file takes its permission bits; otherwise the usual ones for a new file. Ok() tells
+    // whether every byte reached the disk; on failure errno says why.
+    ReplacementFile(const std::string& destination, const void* data, size_t length);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    bool Ok() const { return descriptor_ >= 0; }
+    // Open for reading and writing; -1 when the write failed.
+    int Descriptor() const { return descriptor_; }
+
+    // Puts the new file in place of the destination. With mustBeNew the commit fails (EEXIST)
+    // when something appeared at the destination meanwhile instead of replacing it.
+    bool Commit(bool mustBeNew);
+
+    // Hands the descriptor of the committed file to the caller, who closes it.
+    int ReleaseDescriptor();
+
+private:
+    std::string destination_;
+    std::string temporaryPath_;
+    int descriptor_ = -1;
+    bool committed_ = false;
+};
+
+// Replaces the whole content of path with data through a ReplacementFile. False with errno set
+// on failure, when the old file is exactly as it was.
+bool WriteFileAtomically(const std::string& path, const void* data, size_t length);
+inline bool WriteFileAtomically(const std::string& path, const std::string& text) {
+    return WriteFileAtomically(path, text.data(), text.size());
+}
+
+// The folder part of a path: "." when it has none, "/" for a file in the root.
+std::string FolderOf(const std::string& path);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// A program run beside ours (an outside reporting tool, an installer), its standard output and
+// error optionally sent to a file, polled from an idle handler until it ends. The program is
+// started directly from its argument list, never through a shell, and inherits no descriptor
+// but the standard three.
+class ChildProcess {
+public:
+    // The exit code that stands for "still running" where a code is asked for too early.
+    static constexpr int kStillActive = 259;
+
+    // arguments[0] is the program, looked up on PATH when it holds no '/'. An empty output
+    // path leaves standard output and error those of this process.
+    explicit ChildProcess(std::vector<std::string> arguments, std::string outputPath = "");
+    // Reaps a child that has ended; one still running is left to run (an installer must
+    // outlive us), and is reaped by the system when this process ends.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // False at once when already running. Creates the output file anew. On failure reports
+    // "Cannot start program '<program>': <reason>" and returns false, not running.
+    bool Start();
+
+    // Whether the child still runs; once it has ended, *exitCode gets its code (128 + the
+    // signal for a child killed by one) and the child is reaped. *exitCode is untouched while
+    // it runs, and asking again after the end gives the same code. False, with "Cannot check
+    // program '<program>': <reason>" reported, *running false and *exitCode -1, when no child
+    // was started.
+    bool CheckStatus(bool* running, int* exitCode);
+
+    // Asks the child to end (SIGTERM), forces it after a grace period (SIGKILL) and reaps it.
+    // True when it was running and has now ended.
+    bool Stop(int graceMilliseconds = 2000);
+
+    // Starts the program and waits for it to end; false when it could not be started.
+    bool RunBlocking(int* exitCode = nullptr);
+
+    bool IsRunning() const { return running_; }
+    pid_t GetProcessId() const { return pid_; }
+    const std::vector<std::string>& GetArguments() const { return arguments_; }
+
+private:
+    std::string ProgramName() const;
+    // waitpid without blocking; true when the child has ended, with its code.
+    bool Reap(int* exitCode, bool block);
+
+    std::vector<std::string> arguments_;
+    std::string outputPath_;
+    bool running_ = false;
+    bool ended_ = false;
+    int exitCode_ = -1;
+    pid_t pid_ = -1;
+};

@@ -1,0 +1,136 @@
+#include "foundation/file_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "foundation/atomic_file.h"
+#include "foundation/uc_error.h"
+
+namespace {
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+}  // namespace
+
+FileLock::~FileLock() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+}
+
+int FileLock::Lock() {
+    if (held_) {
+        return kLockHeld;
+    }
+    const std::string failure = "Cannot lock file '" + path_ + "': ";
+    // flock locks belong to one opening of the file, so a second FileLock in this process is
+    // refused just like another program. The retries cover a file replaced between our open
+    // and our lock, whose old copy nobody else would be locking any more.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int descriptor = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+        if (descriptor < 0) {
+            if (errno == ENOENT && IsFolder(FolderOf(path_))) {
+                held_ = true;
+                return kLockHeld;
+            }
+            UCError::Current().ReportSystemError(SeverityError, failure);
+            return kLockFailed;
+        }
+        struct stat opened {};
+        if (::fstat(descriptor, &opened) != 0) {
+            const int code = errno;
+            ::close(descriptor);
+            errno = code;
+            UCError::Current().ReportSystemError(SeverityError, failure);
+            return kLockFailed;
+        }
+        if (!S_ISREG(opened.st_mode)) {
+            ::close(descriptor);
+            ReportMessage(SeverityError, failure + "it is not an ordinary file");
+            return kLockFailed;
+        }
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+            const int code = errno;
+            ::close(descriptor);
+            if (code == EWOULDBLOCK) {
+                ReportMessage(SeverityError, failure + "the file is already in use");
+            } else {
+                errno = code;
+                UCError::Current().ReportSystemError(SeverityError, failure);
+            }
+            return kLockFailed;
+        }
+        struct stat named {};
+        if (::stat(path_.c_str(), &named) == 0 && SameFile(opened, named)) {
+            // Rewrites go to the file a symbolic link names, not over the link.
+            if (char* resolved = ::realpath(path_.c_str(), nullptr)) {
+                target_ = resolved;
+                ::free(resolved);
+            }
+            descriptor_ = descriptor;
+            held_ = true;
+            return kLockHeld;
+        }
+        ::close(descriptor);
+    }
+    ReportMessage(SeverityError, failure + "the file keeps changing");
+    return kLockFailed;
+}
+
+std::unique_ptr<ByteBuffer> FileLock::ReadAll() const {
+    struct stat status {};
+    if (descriptor_ < 0 || ::fstat(descriptor_, &status) != 0 || status.st_size <= 0 ||
+        status.st_size > INT_MAX) {
+        return nullptr;
+    }
+    const auto size = static_cast<size_t>(status.st_size);
+    auto buffer = std::make_unique<ByteBuffer>(static_cast<int>(size));
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(descriptor_, buffer->At(static_cast<int>(done)), size - done,
+                                    static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return nullptr;
+        }
+        done += static_cast<size_t>(got);
+    }
+    return buffer;
+}
+
+bool FileLock::WriteAll(const void* data, unsigned length) {
+    if (!held_) {
+        errno = EBADF;
+        return false;
+    }
+    ReplacementFile replacement(target_.empty() ? path_ : target_, data, length);
+    if (!replacement.Ok()) {
+        return false;
+    }
+    // Lock the new file before it takes the old one's place, so there is no moment at which
+    // another program could lock the event file.
+    if (::flock(replacement.Descriptor(), LOCK_EX | LOCK_NB) != 0 ||
+        !replacement.Commit(descriptor_ < 0)) {
+        return false;
+    }
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+    descriptor_ = replacement.ReleaseDescriptor();
+    return true;
+}

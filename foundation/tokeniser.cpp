@@ -1,0 +1,212 @@
+#include "foundation/tokeniser.h"
+
+#include <cctype>
+
+#include "foundation/files.h"
+#include "foundation/string_functions.h"
+#include "foundation/text_codec.h"
+#include "foundation/uc_error.h"
+
+namespace {
+
+bool IsSpace(int c) {
+    return c >= 0 && std::isspace(c) != 0;
+}
+
+TokenKind ClassifyWord(const std::string& word) {
+    const size_t length = word.size();
+    if (word.back() == ':') {
+        return TokenKey;
+    }
+    if (length == 5 && word[2] == ':') {
+        return TokenTime24;
+    }
+    if (length == 6 && word[1] == ':' && word[5] == 'm') {
+        return TokenTime12Short;
+    }
+    if (length == 7 && word[2] == ':' && word[6] == 'm') {
+        return TokenTime12;
+    }
+    return TokenWord;
+}
+
+}  // namespace
+
+Tokeniser::~Tokeniser() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+bool Tokeniser::Open(const char* path) {
+    if (path == nullptr) {
+        ReportMessage(SeverityError, "No file specified");
+        return false;
+    }
+    FileName name(path);
+    if (!name.Exists()) {
+        ReportMessage(SeverityError, "File doesn't exist");
+        return false;
+    }
+    FILE* file = std::fopen(path, "r");
+    if (file == nullptr) {
+        ReportMessage(SeverityError, "Cannot open file");
+        return false;
+    }
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+    file_ = file;
+    buffer_ = nullptr;
+    text_.clear();
+    return true;
+}
+
+void Tokeniser::SetBuffer(const ByteBuffer* buffer) {
+    buffer_ = buffer;
+    text_.clear();
+    position_ = 0;
+}
+
+void Tokeniser::SetText(const std::string& text) {
+    buffer_ = nullptr;
+    text_ = text;
+    position_ = 0;
+}
+
+void Tokeniser::PushBack(TokenKind kind, const std::string& text) {
+    pushedKind_ = kind;
+    pushedText_ = text;
+    hasPushedToken_ = true;
+}
+
+void Tokeniser::UngetChar(char c) {
+    pushedChar_ = c;
+    hasPushedChar_ = true;
+}
+
+int Tokeniser::GetChar() {
+    int c = -1;
+    if (file_ != nullptr) {
+        c = std::fgetc(file_);
+        if (c == EOF) {
+            c = -1;
+        }
+    } else if (buffer_ != nullptr) {
+        if (position_ < static_cast<size_t>(buffer_->Size())) {
+            c = static_cast<unsigned char>(*buffer_->At(static_cast<int>(position_++)));
+        }
+    } else if (position_ < text_.size()) {
+        c = static_cast<unsigned char>(text_[position_++]);
+    }
+    if (c == '\n') {
+        ++line_;
+    }
+    return c;
+}
+
+int Tokeniser::NextChar() {
+    if (hasPushedChar_) {
+        hasPushedChar_ = false;
+        return static_cast<unsigned char>(pushedChar_);
+    }
+    return GetChar();
+}
+
+TokenKind Tokeniser::NextToken(std::string& text) {
+    if (ended_) {
+        text.clear();
+        return TokenEnd;
+    }
+    if (hasPushedToken_) {
+        hasPushedToken_ = false;
+        text = pushedText_;
+        return pushedKind_;
+    }
+    text.clear();
+    int c = NextChar();
+    while (IsSpace(c)) {
+        c = NextChar();
+    }
+    switch (c) {
+        case -1:
+            return TokenEnd;
+        case '{':
+            return TokenOpenBrace;
+        case '}':
+            return TokenCloseBrace;
+        case '#':
+            ended_ = true;
+            return TokenEnd;
+        case '"':
+            return ReadQuoted(text);
+        case '=':
+            return ReadEncodedTime(text);
+        default:
+            return ReadWord(c, text);
+    }
+}
+
+TokenKind Tokeniser::ReadQuoted(std::string& text) {
+    for (;;) {
+        int c = NextChar();
+        if (c == '"' || c == -1) {
+            return TokenQuoted;
+        }
+        if (c == '\n' || c == '\r') {
+            ReportMessage(SeverityError,
+                          StringPrintf("Missing double-quote character on line %d", line_));
+            return TokenError;
+        }
+        if (c == '\\') {
+            c = NextChar();
+            if (c == -1) {
+                return TokenQuoted;
+            }
+        }
+        text += static_cast<char>(c);
+    }
+}
+
+TokenKind Tokeniser::ReadEncodedTime(std::string& text) {
+    std::string encoded;
+    for (int c = NextChar(); c != -1 && !IsSpace(c); c = NextChar()) {
+        encoded += static_cast<char>(c);
+    }
+    const auto decoded = TextCodec::Decode(encoded);
+    const int size = decoded ? decoded->Size() : 0;
+    if (size != 9 && size != 11) {
+        ReportMessage(SeverityError,
+                      StringPrintf("%ld: Invalid time on line %d", static_cast<long>(size), line_));
+        return TokenError;
+    }
+    const auto byteAt = [&decoded](int index) {
+        return static_cast<int>(static_cast<unsigned char>(*decoded->At(index)));
+    };
+    const int hours = byteAt(2);
+    const int minutes = byteAt(4);
+    const int seconds = size == 11 ? byteAt(9) : 0;
+    // A damaged token must not become a time the rest of the program cannot hold.
+    if (hours > 23 || minutes > 59 || seconds > 59) {
+        ReportMessage(SeverityError, StringPrintf("Invalid time on line %d", line_));
+        return TokenError;
+    }
+    text = StringPrintf("%02d:%02d:%02d", hours, minutes, seconds);
+    return TokenTime24;
+}
+
+TokenKind Tokeniser::ReadWord(int first, std::string& text) {
+    text += static_cast<char>(first);
+    for (;;) {
+        const int c = NextChar();
+        if (c == -1 || IsSpace(c)) {
+            break;
+        }
+        if (c == '"') {
+            UngetChar('"');
+            break;
+        }
+        text += static_cast<char>(c);
+    }
+    return ClassifyWord(text);
+}

@@ -1,0 +1,238 @@
+#include "app/user_settings.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "foundation/files.h"
+#include "foundation/uc_error.h"
+
+namespace {
+
+class UserSettingsTest : public ::testing::Test {
+protected:
+    UserSettingsTest() {
+        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-settings-XXXXXX";
+        folder_ = ::mkdtemp(pattern.data());
+        path_ = folder_ + "/user_settings.dat";
+    }
+    ~UserSettingsTest() override { std::filesystem::remove_all(folder_); }
+
+    void WriteFile(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+    std::string ReadFile() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    std::string folder_;
+    std::string path_;
+};
+
+}  // namespace
+
+TEST_F(UserSettingsTest, WritesOneLinePerKeyInKeyOrderWithEncodedValues) {
+    UserSettings settings;
+    settings.SetColourBookedOK(1, Colour(64, 64, 255));
+    settings.SetInt("evolvernumkids", 12);
+    settings.Set("parentprintscript", "/home/me/my script.lua");
+    settings.Set("emailaddress", "");
+    settings.Set("Zed", "upper case sorts first");
+    EXPECT_TRUE(settings.IsModified());
+    ASSERT_TRUE(settings.Save(path_));
+    EXPECT_FALSE(settings.IsModified());
+    EXPECT_EQ(ReadFile(),
+              "Zed \"upper%20case%20sorts%20first\"\n"
+              "colourbookedok \"4040ff\"\n"
+              "emailaddress \"\"\n"
+              "evolvernumkids \"12\"\n"
+              "parentprintscript \"%2fhome%2fme%2fmy%20script.lua\"\n");
+}
+
+TEST_F(UserSettingsTest, AnEmptyStoreWritesAnEmptyFile) {
+    UserSettings settings;
+    ASSERT_TRUE(settings.Save(path_));
+    EXPECT_TRUE(std::filesystem::exists(path_));
+    EXPECT_EQ(ReadFile(), "");
+}
+
+TEST_F(UserSettingsTest, ValuesOfAnyBytesReadBackUnchanged) {
+    const std::string values[] = {"say \"hi\"",
+                                  "back\\slash",
+                                  "two\nlines\r\n",
+                                  "# not a comment",
+                                  "Café – naïve",
+                                  "{braces} key: 09:30",
+                                  ""};
+    UserSettings settings;
+    for (size_t i = 0; i < std::size(values); ++i) {
+        settings.Set("value" + std::to_string(i), values[i]);
+    }
+    ASSERT_TRUE(settings.Save(path_));
+    UserSettings loaded;
+    ASSERT_TRUE(loaded.Load(path_));
+    ASSERT_EQ(loaded.Count(), std::size(values));
+    for (size_t i = 0; i < std::size(values); ++i) {
+        SCOPED_TRACE(values[i]);
+        EXPECT_EQ(loaded.Get("value" + std::to_string(i)), values[i]);
+    }
+}
+
+TEST_F(UserSettingsTest, AMissingFileIsAFirstRunWithEveryDefault) {
+    UserSettings settings;
+    settings.Set("kept", "1");
+    EXPECT_TRUE(settings.Load(path_));
+    EXPECT_EQ(settings.Get("kept"), "1");
+    EXPECT_EQ(settings.GetInt("evolvernumkids", 10), 10);
+    EXPECT_EQ(settings.GetICalendarType(), 0);
+    EXPECT_EQ(settings.Get("teacherprintscript"), "");
+}
+
+TEST_F(UserSettingsTest, AnEmptyFileLoadsAsAnEmptyStore) {
+    WriteFile("");
+    UserSettings settings;
+    settings.Set("dropped", "1");
+    EXPECT_TRUE(settings.Load(path_));
+    EXPECT_EQ(settings.Count(), 0u);
+}
+
+TEST_F(UserSettingsTest, TheFirstOfTwoEqualKeysWins) {
+    WriteFile("key \"first\"\nkey \"second\"\n");
+    UserSettings settings;
+    EXPECT_TRUE(settings.Load(path_));
+    EXPECT_EQ(settings.Get("key"), "first");
+}
+
+TEST_F(UserSettingsTest, ADamagedFileStopsAtTheBadLineAndKeepsWhatCameBefore) {
+    const struct {
+        const char* content;
+        const char* message;
+    } cases[] = {
+        {"good \"1\"\nnovalue\nnext \"2\"\n", "Error: Unexpected value at line 3\n"},
+        {"good \"1\"\nKey: \"2\"\n", "Error: Unexpected data at line 2\n"},
+        {"good \"1\"\n\"lonely\"\n", "Error: Unexpected data at line 2\n"},
+        {"good \"1\"\n{ }\n", "Error: Unexpected data at line 2\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        WriteFile(c.content);
+        UCStringError sink;
+        UserSettings settings;
+        EXPECT_FALSE(settings.Load(path_));
+        EXPECT_EQ(sink.GetText(), c.message);
+        EXPECT_EQ(settings.Get("good"), "1");
+        EXPECT_EQ(settings.Count(), 1u);
+    }
+}
+
+TEST_F(UserSettingsTest, AHashEndsTheFileQuietly) {
+    WriteFile("a \"1\"\n# b \"2\"\n");
+    UserSettings settings;
+    EXPECT_TRUE(settings.Load(path_));
+    EXPECT_EQ(settings.Count(), 1u);
+}
+
+TEST_F(UserSettingsTest, AnEmptyValueReadsBackAsEmptyAndAsTheIntegerDefault) {
+    UserSettings settings;
+    settings.Set("icalendartype", "");
+    ASSERT_TRUE(settings.Save(path_));
+    EXPECT_EQ(ReadFile(), "icalendartype \"\"\n");
+    UserSettings loaded;
+    ASSERT_TRUE(loaded.Load(path_));
+    EXPECT_EQ(loaded.Count(), 1u);
+    EXPECT_EQ(loaded.Get("icalendartype"), "");
+    EXPECT_EQ(loaded.GetInt("icalendartype", 7), 7);
+    loaded.Set("icalendartype", "abc");
+    EXPECT_EQ(loaded.GetInt("icalendartype", 7), 0) << "a stored non-number is 0, not the default";
+}
+
+TEST_F(UserSettingsTest, RefusesKeysThatWouldNotReadBack) {
+    const char* keys[] = {"",      "two words", "tab\tkey", "quo\"te", "#hash",  "mid#hash", "key:",
+                          "09:30", "9:30am",    "09:30pm",  "{brace",  "}brace", "=encoded"};
+    UserSettings settings;
+    for (const char* key : keys) {
+        SCOPED_TRACE(key);
+        UCStringError sink;
+        EXPECT_FALSE(settings.Set(key, "v"));
+        EXPECT_EQ(sink.GetText(), std::string("Error: The setting name '") + key +
+                                      "' cannot be stored in the settings file\n");
+    }
+    EXPECT_EQ(settings.Count(), 0u);
+    EXPECT_FALSE(settings.IsModified());
+    for (const char* key : {"sims_command_reporter_executable", "a.b", "x:y", "back\\slash"}) {
+        SCOPED_TRACE(key);
+        EXPECT_TRUE(UserSettings::IsStorableKey(key));
+    }
+}
+
+TEST_F(UserSettingsTest, ChangesAreWrittenStraightBackOnceAFileIsKnown) {
+    UserSettings settings;
+    ASSERT_TRUE(settings.Load(path_));
+    settings.SetColourTeacherBusy(Colour(1, 2, 3));
+    EXPECT_FALSE(settings.IsModified());
+    EXPECT_EQ(ReadFile(), "colourtbusy \"010203\"\n");
+    settings.Delete("colourtbusy");
+    EXPECT_EQ(ReadFile(), "");
+    UserSettings unbound;
+    unbound.Set("a", "1");
+    EXPECT_TRUE(unbound.IsModified());
+    EXPECT_EQ(unbound.GetFilePath(), "");
+}
+
+TEST_F(UserSettingsTest, AFailedSaveSaysSoAndKeepsTheModifiedFlag) {
+    UserSettings settings;
+    settings.Set("a", "1");
+    UCStringError sink;
+    const std::string path = folder_ + "/missing/user_settings.dat";
+    EXPECT_FALSE(settings.Save(path));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot save to file '" + path + "'\n");
+    EXPECT_TRUE(settings.IsModified());
+    EXPECT_EQ(settings.Get("a"), "1");
+}
+
+TEST_F(UserSettingsTest, DeletingAnAbsentKeyChangesNothing) {
+    UserSettings settings;
+    settings.Delete("absent");
+    EXPECT_FALSE(settings.IsModified());
+    settings.Set("present", "1");
+    ASSERT_TRUE(settings.Save(path_));
+    settings.Delete("absent");
+    EXPECT_FALSE(settings.IsModified());
+}
+
+TEST_F(UserSettingsTest, ColoursHaveTheirDefaultsAndLevelsOutsideTheRangeAreBlack) {
+    UserSettings settings;
+    const struct {
+        const char* name;
+        Colour actual;
+        Colour expected;
+    } cases[] = {
+        {"booked ok low", settings.GetColourBookedOK(0), Colour(128, 128, 255)},
+        {"booked ok", settings.GetColourBookedOK(1), Colour(64, 64, 255)},
+        {"booked ok high", settings.GetColourBookedOK(2), Colour(0, 0, 255)},
+        {"booked ok level 3", settings.GetColourBookedOK(3), Colour()},
+        {"booked bad low", settings.GetColourBookedBad(0), Colour(255, 128, 128)},
+        {"booked bad high", settings.GetColourBookedBad(2), Colour(255, 0, 0)},
+        {"twin gap", settings.GetColourTwinGap(1), Colour(144, 32, 144)},
+        {"twin gap level -1", settings.GetColourTwinGap(-1), Colour()},
+        {"teacher busy", settings.GetColourTeacherBusy(), Colour(255, 128, 0)},
+        {"teacher break", settings.GetColourTeacherBreak(), Colour(255, 255, 128)},
+        {"absent", settings.GetColourAbsent(), Colour(160, 160, 160)},
+        {"presentation", settings.GetColourPresentation(), Colour(128, 255, 128)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.actual.ToHex(), c.expected.ToHex());
+    }
+    settings.SetColourTwinGap(-1, Colour(1, 1, 1));
+    settings.SetColourBookedOK(3, Colour(1, 1, 1));
+    EXPECT_EQ(settings.Count(), 0u);
+    settings.SetColourBookedBad(0, Colour(0x12, 0x34, 0x56));
+    EXPECT_EQ(settings.Get("colourbookedbadlo"), "123456");
+    settings.Set("colourabsent", "not hex");
+    EXPECT_EQ(settings.GetColourAbsent().ToHex(), "000000");
+}

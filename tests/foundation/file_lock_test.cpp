@@ -1,0 +1,215 @@
+#include "foundation/file_lock.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "foundation/files.h"
+#include "foundation/uc_error.h"
+
+namespace {
+
+class FileLockTest : public ::testing::Test {
+protected:
+    FileLockTest() {
+        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-lock-XXXXXX";
+        folder_ = ::mkdtemp(pattern.data());
+        path_ = folder_ + "/event.qmv";
+    }
+    ~FileLockTest() override { std::filesystem::remove_all(folder_); }
+
+    void Write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+    std::string Read() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+    size_t EntriesInFolder() const {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
+                                                 std::filesystem::directory_iterator()));
+    }
+
+    // Runs body in a forked process and returns its exit code.
+    template <typename Body>
+    int InChildProcess(Body body) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::_exit(body());
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Whether another process can lock the file just now.
+    bool AnotherProcessCanLock() {
+        return InChildProcess([this] {
+                   UCStringError quiet;
+                   FileLock other(path_);
+                   return other.Lock() == FileLock::kLockHeld ? 0 : 1;
+               }) == 0;
+    }
+
+    std::string folder_;
+    std::string path_;
+};
+
+}  // namespace
+
+TEST_F(FileLockTest, ExcludesASecondLockInThisProcessAndInAnother) {
+    Write("content");
+    UCStringError sink;
+    {
+        FileLock first(path_);
+        ASSERT_EQ(first.Lock(), FileLock::kLockHeld);
+        FileLock second(path_);
+        EXPECT_EQ(second.Lock(), FileLock::kLockFailed);
+        EXPECT_FALSE(second.IsHeld());
+        EXPECT_EQ(sink.GetText(),
+                  "Error: Cannot lock file '" + path_ + "': the file is already in use\n");
+        EXPECT_FALSE(AnotherProcessCanLock());
+    }
+    EXPECT_TRUE(AnotherProcessCanLock());
+    FileLock again(path_);
+    EXPECT_EQ(again.Lock(), FileLock::kLockHeld);
+}
+
+TEST_F(FileLockTest, ALockHeldByAnotherProcessShutsUsOut) {
+    Write("content");
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileLock theirs(path_);
+        const char held = theirs.Lock() == FileLock::kLockHeld ? 'y' : 'n';
+        (void)!::write(ready[1], &held, 1);
+        char go;
+        (void)!::read(release[0], &go, 1);
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ASSERT_EQ(held, 'y');
+    {
+        UCStringError sink;
+        FileLock ours(path_);
+        EXPECT_EQ(ours.Lock(), FileLock::kLockFailed);
+        EXPECT_NE(sink.GetText().find("Cannot lock file '" + path_ + "': "), std::string::npos);
+    }
+    ASSERT_EQ(::write(release[1], "g", 1), 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) {
+        ::close(fd);
+    }
+    FileLock ours(path_);
+    EXPECT_EQ(ours.Lock(), FileLock::kLockHeld);
+}
+
+TEST_F(FileLockTest, ReadsTheWholeFileThroughTheLock) {
+    const std::string bytes("Event:\n\0x", 9);
+    Write(bytes);
+    FileLock lock(path_);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    auto buffer = lock.ReadAll();
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->ToString(), bytes);
+}
+
+TEST_F(FileLockTest, AnEmptyFileReadsAsNothing) {
+    Write("");
+    FileLock lock(path_);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    EXPECT_EQ(lock.ReadAll(), nullptr);
+}
+
+TEST_F(FileLockTest, WritingFewerBytesLeavesTheFileExactlyThatLong) {
+    Write("a long old content of the event file");
+    FileLock lock(path_);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    ASSERT_TRUE(lock.WriteAll("short", 5));
+    EXPECT_EQ(Read(), "short");
+    auto buffer = lock.ReadAll();
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->ToString(), "short");
+    EXPECT_EQ(EntriesInFolder(), 1u);
+}
+
+TEST_F(FileLockTest, StillExcludesOthersAfterASave) {
+    Write("old");
+    FileLock lock(path_);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    ASSERT_TRUE(lock.WriteAll("new", 3));
+    ASSERT_TRUE(lock.WriteAll("newer", 5));
+    UCStringError sink;
+    FileLock second(path_);
+    EXPECT_EQ(second.Lock(), FileLock::kLockFailed);
+    EXPECT_FALSE(AnotherProcessCanLock());
+}
+
+TEST_F(FileLockTest, LockingAMissingFileCreatesNothingUntilTheFirstSave) {
+    UCStringError sink;
+    FileLock lock(path_);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    EXPECT_EQ(lock.ReadAll(), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(path_));
+    ASSERT_TRUE(lock.WriteAll("first save", 10));
+    EXPECT_EQ(Read(), "first save");
+    EXPECT_FALSE(AnotherProcessCanLock());
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+TEST_F(FileLockTest, AFirstSaveRefusesAFileThatAppearedMeanwhile) {
+    FileLock lock(path_);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    Write("someone else's");
+    EXPECT_FALSE(lock.WriteAll("ours", 4));
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(Read(), "someone else's");
+}
+
+TEST_F(FileLockTest, AMissingFolderOrAFolderCannotBeLocked) {
+    UCStringError sink;
+    FileLock inMissingFolder(folder_ + "/missing/event.qmv");
+    EXPECT_EQ(inMissingFolder.Lock(), FileLock::kLockFailed);
+    EXPECT_EQ(sink.GetText(), "Error: Cannot lock file '" + folder_ +
+                                  "/missing/event.qmv': No such file or directory\n");
+    FileLock onFolder(folder_);
+    EXPECT_EQ(onFolder.Lock(), FileLock::kLockFailed);
+    EXPECT_EQ(sink.GetText(), "Error: Cannot lock file '" + folder_ + "': Is a directory\n");
+    EXPECT_FALSE(onFolder.WriteAll("x", 1));
+}
+
+// A save cut short by a file-size limit (in a forked child, so the limit stays there) must
+// leave the old event file byte for byte as it was, and still locked.
+TEST_F(FileLockTest, AnInterruptedSaveLeavesTheOldFileIntact) {
+    const std::string old = "Event:\nName \"Spring evening\"\nSlotLength 300\n";
+    Write(old);
+    FileLock lock(path_);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    const int result = InChildProcess([&lock] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{10, 10};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string replacement(100000, 'x');
+        const bool written = lock.WriteAll(replacement.data(), replacement.size());
+        return !written && errno == EFBIG ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0) << "the save should fail with EFBIG";
+    EXPECT_EQ(Read(), old);
+    EXPECT_EQ(EntriesInFolder(), 1u);
+    auto buffer = lock.ReadAll();
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->ToString(), old);
+    EXPECT_FALSE(AnotherProcessCanLock());
+}
