@@ -1,0 +1,77 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "model/appointment.h"
+
+class Parent;
+class Pupil;
+class Schedule;
+
+// One day's timetable: a row per teacher (in the event's teacher-list order) and a cell per
+// slot. A booking stands in every cell its request's length covers. The grid also keeps an
+// index from (parent, slot) to the rows that hold that parent, so that parent lookups do not
+// scan every teacher.
+class AppointmentGrid {
+public:
+    AppointmentGrid();
+    AppointmentGrid(unsigned slots, unsigned rows);
+    // Deep copies: every occupied cell gets a booking object of its own.
+    AppointmentGrid(const AppointmentGrid& other);
+    AppointmentGrid& operator=(const AppointmentGrid& other);
+    ~AppointmentGrid();
+
+    // Drops every row and booking, then makes rows of free cells.
+    void Resize(unsigned slots, unsigned rows);
+    void ResizeForDay(const Schedule& day);
+    void AddRow();
+    void RemoveRow(int row);
+    void ClearBookings();
+    void ClearRows();
+
+    unsigned GetSlotCount() const { return slotCount_; }
+    unsigned GetRowCount() const { return static_cast<unsigned>(rows_.size()); }
+
+    // Reports a bad index (Error) and returns empty.
+    std::shared_ptr<Appointment> GetBooking(int slot, int row) const;
+    // The quiet accessor for painting, scoring and searching: null for a free cell or any index
+    // outside the grid, never a message.
+    Appointment* PeekBooking(int slot, int row) const;
+
+    bool PutBooking(int slot, int row, const std::shared_ptr<Appointment>& booking);
+    // Takes the whole booking found in that cell out of all its cells; empty when the cell is
+    // free, the booking locked or the index bad.
+    std::shared_ptr<Appointment> RemoveBooking(int slot, int row);
+
+    // The lowest row whose cell at slot holds a booking of that parent (pupil).
+    std::shared_ptr<Appointment> FindParentBooking(int slot, const Parent* parent,
+                                                   int* rowOut) const;
+    std::shared_ptr<Appointment> FindPupilBooking(int slot, const Pupil* pupil, int* rowOut) const;
+    // Quiet and allocation-free forms: the lowest row holding the parent at slot, or -1.
+    int FindParentRow(int slot, const Parent* parent) const;
+    bool ParentIsBooked(int slot, const Parent* parent) const {
+        return FindParentRow(slot, parent) >= 0;
+    }
+
+    void SetLocked(bool locked);
+    bool SwapSlots(int row, int slotA, int slotB);
+
+private:
+    using Row = std::vector<std::shared_ptr<Appointment>>;
+
+    bool IsInside(int slot, int row) const {
+        return slot >= 0 && row >= 0 && static_cast<unsigned>(slot) < slotCount_ &&
+               static_cast<size_t>(row) < rows_.size();
+    }
+    // Frees the cells of one row that hold booking, from slot outward in both directions.
+    void FreeCells(int row, int slot, const Appointment* booking);
+    void FillCell(int slot, int row, const std::shared_ptr<Appointment>& booking);
+    void ClearCell(int slot, int row);
+
+    std::vector<Row> rows_;
+    unsigned slotCount_ = 0;
+    // Which rows hold which parent in each slot; its layout is private to the implementation.
+    struct ParentIndex;
+    std::unique_ptr<ParentIndex> parentIndex_;
+};

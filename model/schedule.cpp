@@ -1,0 +1,368 @@
+#include "model/schedule.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "foundation/string_functions.h"
+#include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+constexpr int kDefaultSlotLength = 300;
+
+int SlotLengthOf(const Event* event) {
+    int length = event != nullptr ? event->GetSlotLength() : kDefaultSlotLength;
+    return length > 0 ? length : kDefaultSlotLength;
+}
+
+bool IsClass(const Person* person, const char* name) {
+    return std::strcmp(person->GetClassName(), name) == 0;
+}
+
+}  // namespace
+
+Schedule::Schedule(std::shared_ptr<Event> event) : date_(Date::Today()) {
+    SetEvent(std::move(event));
+    RebuildGrid();
+}
+
+Schedule::Schedule(const Schedule& other) {
+    *this = other;
+    modified_ = true;
+}
+
+Schedule& Schedule::operator=(const Schedule& other) {
+    if (this == &other) {
+        return *this;
+    }
+    SetEvent(other.event_);
+    grid_ = other.grid_;
+    stats_ = other.stats_;
+    date_ = other.date_;
+    start_ = other.start_;
+    end_ = other.end_;
+    return *this;
+}
+
+Schedule::~Schedule() = default;
+
+void Schedule::SetEvent(std::shared_ptr<Event> event) {
+    event_ = std::move(event);
+}
+
+void Schedule::ResetEvent() {
+    event_.reset();
+}
+
+void Schedule::RefreshFromEvent() {
+    if (event_) {
+        event_->BlankRequestedTimes();
+        EnforceTimeBoundaries();
+    }
+    SetEvent(event_);
+    modified_ = true;
+}
+
+bool Schedule::IsModified() const {
+    if (modified_) {
+        return true;
+    }
+    return event_ && (event_->IsModified() || event_->GetPrintSettings().IsModified());
+}
+
+// ---------------------------------------------------------------- grid pass-throughs
+
+void Schedule::ClearBookings() {
+    grid_.ClearBookings();
+    modified_ = true;
+}
+
+bool Schedule::SwapSlots(int row, int slotA, int slotB) {
+    modified_ = true;
+    return grid_.SwapSlots(row, slotA, slotB);
+}
+
+bool Schedule::AddTeacherRow(Teacher* /*teacher*/) {
+    grid_.AddRow();
+    return true;
+}
+
+void Schedule::RemoveTeacherRow(int row) {
+    grid_.RemoveRow(row);
+}
+
+// ---------------------------------------------------------------- slot arithmetic
+
+int Schedule::GetNumSlots() const {
+    return (end_.Seconds() - start_.Seconds()) / SlotLengthOf(event_.get());
+}
+
+int Schedule::GetSlotForTime(const TimeOfDay& time) const {
+    if (time < start_ || time > end_) {
+        return -1;
+    }
+    return (time.Seconds() - start_.Seconds()) / SlotLengthOf(event_.get());
+}
+
+void Schedule::GetSlotTime(int slot, TimeOfDay* out) const {
+    if (out != nullptr) {
+        *out = SlotToTime(slot);
+    }
+}
+
+TimeOfDay Schedule::SlotToTime(int slot) const {
+    TimeOfDay time;
+    time.SetSeconds(start_.Seconds() + slot * SlotLengthOf(event_.get()));
+    return time;
+}
+
+void Schedule::GetSlotDateTime(int slot, DateTime* out) const {
+    if (out != nullptr) {
+        *out = DateTime(date_, SlotToTime(slot));
+    }
+}
+
+// ---------------------------------------------------------------- status
+
+SlotStatus Schedule::GetParentSlotStatus(int slot, const Parent* parent) const {
+    if (parent == nullptr || slot < 0 || slot >= GetNumSlots()) {
+        return SlotUnavailable;
+    }
+    // A booking stands even where the parent's own hours have since shrunk.
+    if (grid_.ParentIsBooked(slot, parent)) {
+        return SlotAppointment;
+    }
+    if (!parent->IsAttending(this)) {
+        return SlotUnavailable;
+    }
+    TimeOfDay time = SlotToTime(slot);
+    if (time < parent->GetStartTime(this) || time >= parent->GetEndTime(this)) {
+        return SlotUnavailable;
+    }
+    if (parent->IsAtPresentation(date_, time)) {
+        return SlotPresentation;
+    }
+    return SlotFree;
+}
+
+SlotStatus Schedule::GetTeacherSlotStatus(int slot, int teacherRow) const {
+    if (slot < 0 || slot >= GetNumSlots()) {
+        return SlotUnavailable;
+    }
+    if (grid_.PeekBooking(slot, teacherRow) != nullptr) {
+        return SlotAppointment;
+    }
+    const Teacher* teacher = TeacherAt(teacherRow);
+    if (teacher == nullptr || !teacher->IsAttending(this)) {
+        return SlotUnavailable;
+    }
+    TimeOfDay time = SlotToTime(slot);
+    if (time < teacher->GetStartTime(this) || time >= teacher->GetEndTime(this)) {
+        return SlotUnavailable;
+    }
+    if (teacher->HasBreak(DateTime(date_, time))) {
+        return SlotBreak;
+    }
+    if (teacher->IsAtPresentation(date_, time)) {
+        return SlotPresentation;
+    }
+    return SlotFree;
+}
+
+SlotStatus Schedule::GetPersonSlotStatus(int slot, const Person* person) const {
+    if (person == nullptr) {
+        return SlotUnavailable;
+    }
+    if (IsClass(person, "Teacher")) {
+        if (!event_) {
+            return SlotUnavailable;
+        }
+        int row = event_->GetTeachers().IndexOf(static_cast<const Teacher*>(person));
+        return GetTeacherSlotStatus(slot, row);
+    }
+    if (IsClass(person, "Parent")) {
+        return GetParentSlotStatus(slot, static_cast<const Parent*>(person));
+    }
+    if (IsClass(person, "Pupil")) {
+        const Parent* parent = static_cast<const Pupil*>(person)->GetParent();
+        return parent == nullptr ? SlotUnavailable : GetParentSlotStatus(slot, parent);
+    }
+    return SlotUnavailable;
+}
+
+int Schedule::GetFirstParentSlot(const Parent* parent) const {
+    int slots = GetNumSlots();
+    for (int slot = 0; slot < slots; ++slot) {
+        if (GetParentSlotStatus(slot, parent) == SlotAppointment) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+int Schedule::GetLastParentSlot(const Parent* parent) const {
+    for (int slot = GetNumSlots() - 1; slot >= 0; --slot) {
+        if (GetParentSlotStatus(slot, parent) == SlotAppointment) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+int Schedule::GetFirstAppointmentSlot(int teacherRow) const {
+    int slots = GetNumSlots();
+    for (int slot = 0; slot < slots; ++slot) {
+        if (GetTeacherSlotStatus(slot, teacherRow) == SlotAppointment) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+int Schedule::GetLastAppointmentSlot(int teacherRow) const {
+    for (int slot = GetNumSlots() - 1; slot >= 0; --slot) {
+        if (GetTeacherSlotStatus(slot, teacherRow) == SlotAppointment) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+TimeOfDay Schedule::GetPersonStartTime(const Person* person) const {
+    int slots = GetNumSlots();
+    for (int slot = 0; slot < slots; ++slot) {
+        SlotStatus status = GetPersonSlotStatus(slot, person);
+        if (status == SlotAppointment || status == SlotPresentation) {
+            return SlotToTime(slot);
+        }
+    }
+    return TimeOfDay();
+}
+
+TimeOfDay Schedule::GetPersonEndTime(const Person* person) const {
+    for (int slot = GetNumSlots() - 1; slot >= 0; --slot) {
+        SlotStatus status = GetPersonSlotStatus(slot, person);
+        if (status == SlotAppointment || status == SlotPresentation) {
+            return SlotToTime(slot + 1);
+        }
+    }
+    return TimeOfDay();
+}
+
+// ---------------------------------------------------------------- queries
+
+bool Schedule::TeacherHasAppointments(const Teacher* teacher) const {
+    if (!event_ || teacher == nullptr) {
+        return false;
+    }
+    int row = event_->GetTeachers().IndexOf(teacher);
+    int slots = GetNumSlots();
+    if (row < 0 || static_cast<unsigned>(row) >= grid_.GetRowCount()) {
+        if (slots > 0) {
+            grid_.GetBooking(0, row);  // reports the missing row once
+        }
+        return false;
+    }
+    for (int slot = 0; slot < slots; ++slot) {
+        if (grid_.PeekBooking(slot, row) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Schedule::ParentHasAppointments(const Parent* parent) const {
+    int slots = GetNumSlots();
+    for (int slot = 0; slot < slots; ++slot) {
+        if (grid_.ParentIsBooked(slot, parent)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Schedule::PupilHasAppointments(const Pupil* pupil) const {
+    int slots = GetNumSlots();
+    for (int slot = 0; slot < slots; ++slot) {
+        if (grid_.FindPupilBooking(slot, pupil, nullptr)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Schedule::IsRequestBooked(const AppointmentRequest* request, TimeOfDay* timeOut) const {
+    if (!event_ || request == nullptr) {
+        return false;
+    }
+    int row = event_->GetTeachers().IndexOf(request->GetTeacher());
+    if (row < 0 || static_cast<unsigned>(row) >= grid_.GetRowCount()) {
+        return false;
+    }
+    int slots = GetNumSlots();
+    for (int slot = 0; slot < slots; ++slot) {
+        const Appointment* booking = grid_.PeekBooking(slot, row);
+        if (booking != nullptr && booking->GetRequest() == request) {
+            if (timeOut != nullptr) {
+                *timeOut = SlotToTime(slot);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+int Schedule::CountCommonSlots(const Attendee* a, const Attendee* b) const {
+    if (a == nullptr || b == nullptr || !a->IsAttending(this) || !b->IsAttending(this)) {
+        return 0;
+    }
+    int startA = GetSlotForTime(a->GetStartTime(this));
+    int startB = GetSlotForTime(b->GetStartTime(this));
+    int endA = GetSlotForTime(a->GetEndTime(this));
+    int endB = GetSlotForTime(b->GetEndTime(this));
+    if (startA >= endB || startB >= endA) {
+        return 0;
+    }
+    return std::max(0, std::min(endA, endB) - std::max(startA, startB) - 1);
+}
+
+int Schedule::CountTeacherAvailableSlots(const Teacher* teacher) const {
+    if (teacher == nullptr || !teacher->IsAttending(this)) {
+        return 0;
+    }
+    TimeOfDay from = teacher->GetStartTime(this);
+    TimeOfDay to = teacher->GetEndTime(this);
+    int available = GetSlotForTime(to) - GetSlotForTime(from);
+    if (available <= 0) {
+        return 0;
+    }
+    for (const DateTime& when : teacher->GetBreaks()) {
+        if (when.GetDate() == date_ && when.GetTime() >= from && when.GetTime() < to) {
+            --available;
+        }
+    }
+    return std::max(available, 0);
+}
+
+// ---------------------------------------------------------------- private helpers
+
+Teacher* Schedule::TeacherAt(int row) const {
+    if (!event_ || row < 0) {
+        return nullptr;
+    }
+    return event_->GetTeachers().Get(static_cast<unsigned>(row));
+}
+
+bool Schedule::RefuseWhenLocked(const char* action) const {
+    if (!event_ || !event_->IsLocked()) {
+        return false;
+    }
+    ReportMessage(SeverityError,
+                  std::string("Cannot ") + action + " because the schedule is locked");
+    return true;
+}

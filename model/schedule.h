@@ -1,0 +1,195 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/date.h"
+#include "foundation/date_time.h"
+#include "foundation/time_of_day.h"
+#include "model/appointment.h"
+#include "model/appointment_grid.h"
+#include "model/attendance_record.h"
+#include "model/icalendar.h"
+#include "model/score.h"
+
+class Attendee;
+class AppointmentRequest;
+class Event;
+class OptimiserStats;
+class Parent;
+class Person;
+class Presentation;
+class Pupil;
+class Teacher;
+
+// What one person is doing in one slot of a day.
+enum SlotStatus : int {
+    SlotUnavailable = 0,  // outside the day or the person's own hours, or not attending
+    SlotFree = 1,
+    SlotBreak = 2,  // teachers only
+    SlotAppointment = 3,
+    SlotPresentation = 4
+};
+
+// The order in which BookRequests takes a batch.
+enum BookingOrder : int { BookRandom = 0, BookRandomThenOrderKey = 1, BookAsGiven = 2 };
+
+// One day of the event: its date and hours, the slot arithmetic, and the grid of teachers by
+// slots in which requests are booked, scored and improved. Every day of an event shares the
+// one Event.
+class Schedule : public AttendanceDay {
+public:
+    explicit Schedule(std::shared_ptr<Event> event);
+    // A copy shares the event, copies the grid deeply and counts as modified.
+    Schedule(const Schedule& other);
+    // Keeps this day's own modified flag.
+    Schedule& operator=(const Schedule& other);
+    ~Schedule() override;
+
+    // --- lifecycle and state ---
+    void SetEvent(std::shared_ptr<Event> event);
+    void ResetEvent();
+    const std::shared_ptr<Event>& GetEvent() const { return event_; }
+    // Requested times blanked and attendance fitted to the day's hours.
+    void RefreshFromEvent();
+    // The own flag, else the event's, else its print settings'.
+    bool IsModified() const;
+    void SetModified() { modified_ = true; }
+    void ClearModified() { modified_ = false; }
+    OptimiserStats* GetOptimiserStats() const { return stats_; }
+    void SetOptimiserStats(OptimiserStats* stats) { stats_ = stats; }
+    AppointmentGrid& GetGrid() { return grid_; }
+    const AppointmentGrid& GetGrid() const { return grid_; }
+
+    // AttendanceDay
+    Date GetDate() const override { return date_; }
+    TimeOfDay GetStartTime() const override { return start_; }
+    TimeOfDay GetEndTime() const override { return end_; }
+
+    // --- grid pass-throughs ---
+    void ClearBookings();
+    bool SwapSlots(int row, int slotA, int slotB);
+    bool AddTeacherRow(Teacher* teacher);
+    void RemoveTeacherRow(int row);
+
+    // --- slot arithmetic ---
+    int GetNumSlots() const;
+    // -1 outside the day; the slot count for a time at the close (an exclusive bound).
+    int GetSlotForTime(const TimeOfDay& time) const;
+    void GetSlotTime(int slot, TimeOfDay* out) const;
+    TimeOfDay SlotToTime(int slot) const;
+    void GetSlotDateTime(int slot, DateTime* out) const;
+
+    // --- status ---
+    SlotStatus GetParentSlotStatus(int slot, const Parent* parent) const;
+    SlotStatus GetTeacherSlotStatus(int slot, int teacherRow) const;
+    SlotStatus GetPersonSlotStatus(int slot, const Person* person) const;
+    int GetFirstParentSlot(const Parent* parent) const;
+    int GetLastParentSlot(const Parent* parent) const;
+    int GetFirstAppointmentSlot(int teacherRow) const;
+    int GetLastAppointmentSlot(int teacherRow) const;
+    // From the first to the end of the last slot with an appointment or presentation;
+    // midnight when there is none.
+    TimeOfDay GetPersonStartTime(const Person* person) const;
+    TimeOfDay GetPersonEndTime(const Person* person) const;
+
+    // --- queries ---
+    bool TeacherHasAppointments(const Teacher* teacher) const;
+    bool ParentHasAppointments(const Parent* parent) const;
+    bool PupilHasAppointments(const Pupil* pupil) const;
+    bool IsRequestBooked(const AppointmentRequest* request, TimeOfDay* timeOut) const;
+    // One less than the number of slots both attend.
+    int CountCommonSlots(const Attendee* a, const Attendee* b) const;
+    int CountTeacherAvailableSlots(const Teacher* teacher) const;
+
+    // --- date, hours, breaks and attendance (refused while the event is locked) ---
+    bool SetDate(const Date& date);
+    // A different time empties the grid.
+    void SetStartTime(const TimeOfDay& time);
+    void SetEndTime(const TimeOfDay& time);
+    void RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time);
+    void RemoveBreakForAllTeachers(const TimeOfDay& time);
+    // Every break of every teacher, on every date.
+    void RemoveAllTeacherBreaks();
+    // length slots of break from first, shifted by rand() % spread slots when spread > 0.
+    void AddTeacherBreaks(Teacher* teacher, const TimeOfDay& first, int length, int spread);
+    void AddBreaksForAllTeachers(const TimeOfDay& first, int length, int spread);
+    void ResetAttendanceTimes();
+    void EnforceTimeBoundaries();
+    void UnbookOutOfRangeAppointments();
+    void UnbookOutOfRangeForTeacher(int teacherRow);
+    void UnbookOutOfRangeForParent(Parent* parent);
+    bool AttendPresentation(Attendee* attendee, Presentation* presentation);
+    bool EnforceAttendanceTimes(Attendee* target, const Attendee* source, std::string& log);
+
+    // --- booking requests ---
+    // Reorders requests in place (see BookingOrder) and books each in its first admissible
+    // slot; *unbookedCount grows by the requests left over. False only for a request whose
+    // teacher is not in the event.
+    bool BookRequests(std::vector<AppointmentRequest*>& requests, int order, int* unbookedCount);
+    // Empties the grid and books the fixed-time requests of this date.
+    void RebuildGrid();
+    bool AreRequestsBooked(const Parent* parent, const Pupil* pupil) const;
+    bool AreParentRequestsBooked(const Parent* parent) const;
+    bool FindBooking(const Pupil* pupil, const Teacher* teacher, const std::string& subject,
+                     DateTime* out) const;
+    bool FindAppointment(const Pupil* pupil, int requestIndex, DateTime* out) const;
+
+    // --- removals: each refuses whole (nothing removed, one message) when the event is locked
+    // or a booking it would take is locked; true when it completed ---
+    bool RemovePupil(const Pupil* pupil);
+    bool RemoveParent(const Parent* parent);
+    bool RemoveTeacher(const Teacher* teacher);
+    bool RemoveAppointment(int slot, int teacherRow);
+    bool RemoveRequestBooking(const Pupil* pupil, const Teacher* teacher,
+                              const std::string& subject);
+    // Takes out the booking of a teacher or parent in that slot; nothing for anyone else.
+    bool UnbookPersonAt(int slot, const Person* person);
+    // Every booking of that request (any cell of the day).
+    bool RemoveRequest(const AppointmentRequest* request);
+
+    // --- texts and calendars ---
+    // CSV fields, one per booked slot, each closed by a comma; padded to twenty.
+    std::string FormatAppointmentText(const Parent* parent) const;
+    ICalendar MakeEventICalendar() const;
+    ICalendar MakePersonICalendar(const Person* person) const;
+    bool ExportRequestsCSV(const char* fileName) const;
+
+    // --- scoring ---
+    Score ScoreTeacher(int teacherRow) const;
+    Score ScoreParent(const Parent* parent) const;
+    Score ScoreAppointment(int teacherRow, int slot) const;
+    Score GetScore() const;
+
+    // --- placement, moves and swaps ---
+    bool CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow,
+                        int slot) const;
+    bool CanPlaceAppointment(const std::shared_ptr<Appointment>& booking, int teacherRow,
+                             int slot) const;
+    bool BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking, int teacherRow,
+                             int* slotOut);
+    bool BookAt(const std::shared_ptr<Appointment>& booking, int teacherRow, int slot);
+    // Could the booking starting at fromSlot stand at toSlot? Leaves the grid as it was.
+    bool MoveCheck(int teacherRow, int fromSlot, int toSlot);
+    bool SwapCheck(int teacherRow, int slotA, int slotB);
+
+    // --- local improvement (the optimiser) ---
+    // At most one accepted move or swap of this teacher's bookings.
+    void ImproveTeacher(int teacherRow);
+    // ImproveTeacher for every teacher, in a random order; refused while locked.
+    void Optimise();
+
+private:
+    Teacher* TeacherAt(int row) const;
+    // Reports "Cannot <action> because the schedule is locked" when the event is locked.
+    bool RefuseWhenLocked(const char* action) const;
+
+    std::shared_ptr<Event> event_;
+    bool modified_ = false;
+    AppointmentGrid grid_;
+    Date date_;
+    TimeOfDay start_{18, 0, 0};
+    TimeOfDay end_{22, 0, 0};
+    OptimiserStats* stats_ = nullptr;
+};

@@ -1,0 +1,346 @@
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+// The presentation an attendee is at on that date and time, if any.
+Presentation* PresentationAt(const Attendee& attendee, const Date& date, const TimeOfDay& time) {
+    const PresentationList& list = attendee.GetPresentations();
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        Presentation* presentation = list.GetPresentation(i);
+        if (presentation != nullptr && presentation->Covers(date, time)) {
+            return presentation;
+        }
+    }
+    return nullptr;
+}
+
+void DropPresentationAt(Attendee& attendee, const Date& date, const TimeOfDay& time) {
+    if (Presentation* presentation = PresentationAt(attendee, date, time)) {
+        attendee.RemovePresentation(presentation);
+    }
+}
+
+}  // namespace
+
+bool Schedule::SetDate(const Date& date) {
+    if (date == date_) {
+        return true;
+    }
+    if (RefuseWhenLocked("set the event date")) {
+        return false;
+    }
+    if (event_) {
+        const PresentationList& presentations = event_->GetPresentations();
+        for (unsigned i = 0; i < presentations.Count(); ++i) {
+            Presentation* presentation = presentations.GetPresentation(i);
+            if (presentation != nullptr && presentation->GetDate() == date_) {
+                presentation->SetDate(date);
+            }
+        }
+    }
+    modified_ = true;
+    date_ = date;
+    return true;
+}
+
+void Schedule::SetStartTime(const TimeOfDay& time) {
+    if (time == start_ || RefuseWhenLocked("set event start time")) {
+        return;
+    }
+    modified_ = true;
+    start_ = time;
+    grid_.ResizeForDay(*this);
+}
+
+void Schedule::SetEndTime(const TimeOfDay& time) {
+    if (time == end_ || RefuseWhenLocked("set event end time")) {
+        return;
+    }
+    modified_ = true;
+    end_ = time;
+    grid_.ResizeForDay(*this);
+}
+
+void Schedule::RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time) {
+    if (!event_ || teacher == nullptr || RefuseWhenLocked("remove teacher breaks")) {
+        return;
+    }
+    teacher->RemoveBreak(DateTime(date_, time));
+}
+
+void Schedule::RemoveBreakForAllTeachers(const TimeOfDay& time) {
+    if (!event_ || RefuseWhenLocked("remove teacher breaks")) {
+        return;
+    }
+    const TeacherList& teachers = event_->GetTeachers();
+    for (unsigned i = 0; i < teachers.Count(); ++i) {
+        if (Teacher* teacher = teachers.Get(i)) {
+            teacher->RemoveBreak(DateTime(date_, time));
+        }
+    }
+}
+
+void Schedule::RemoveAllTeacherBreaks() {
+    if (!event_ || RefuseWhenLocked("remove teacher breaks")) {
+        return;
+    }
+    const TeacherList& teachers = event_->GetTeachers();
+    for (unsigned i = 0; i < teachers.Count(); ++i) {
+        if (Teacher* teacher = teachers.Get(i)) {
+            teacher->ClearBreaks();
+        }
+    }
+}
+
+void Schedule::AddTeacherBreaks(Teacher* teacher, const TimeOfDay& first, int length, int spread) {
+    if (teacher == nullptr || !event_ || RefuseWhenLocked("add teacher breaks")) {
+        return;
+    }
+    int row = event_->GetTeachers().IndexOf(teacher);
+    int slot = GetSlotForTime(first);
+    if (slot < 0 || row < 0) {
+        return;
+    }
+    if (spread > 0) {
+        slot += std::rand() % spread;
+    }
+    int slots = GetNumSlots();
+    for (int k = slot; k < slot + length; ++k) {
+        if (k >= slots) {
+            continue;
+        }
+        DateTime when;
+        GetSlotDateTime(k, &when);
+        teacher->AddBreak(when);
+        RemoveAppointment(k, row);
+    }
+}
+
+void Schedule::AddBreaksForAllTeachers(const TimeOfDay& first, int length, int spread) {
+    if (!event_ || RefuseWhenLocked("add teacher breaks")) {
+        return;
+    }
+    const TeacherList& teachers = event_->GetTeachers();
+    for (unsigned i = 0; i < teachers.Count(); ++i) {
+        if (Teacher* teacher = teachers.Get(i)) {
+            AddTeacherBreaks(teacher, first, length, spread);
+        }
+    }
+}
+
+void Schedule::ResetAttendanceTimes() {
+    if (!event_ || RefuseWhenLocked("reset attendance times")) {
+        return;
+    }
+    for (Person* person : event_->GetTeachers()) {
+        if (person != nullptr) {
+            static_cast<Teacher*>(person)->SetArrivesLate(this, false);
+            static_cast<Teacher*>(person)->SetLeavesEarly(this, false);
+        }
+    }
+    for (Person* person : event_->GetParents()) {
+        if (person != nullptr) {
+            static_cast<Parent*>(person)->SetArrivesLate(this, false);
+            static_cast<Parent*>(person)->SetLeavesEarly(this, false);
+        }
+    }
+}
+
+void Schedule::EnforceTimeBoundaries() {
+    if (!event_ || RefuseWhenLocked("enforce time boundaries")) {
+        return;
+    }
+    for (Person* person : event_->GetTeachers()) {
+        if (person != nullptr) {
+            static_cast<Teacher*>(person)->FitAttendanceToDay(this, start_, end_);
+        }
+    }
+    for (Person* person : event_->GetParents()) {
+        if (person != nullptr) {
+            static_cast<Parent*>(person)->FitAttendanceToDay(this, start_, end_);
+        }
+    }
+}
+
+void Schedule::UnbookOutOfRangeAppointments() {
+    if (!event_ || RefuseWhenLocked("unbook out of range appointments")) {
+        return;
+    }
+    int teacherCount = static_cast<int>(event_->GetTeachers().Count());
+    for (int row = 0; row < teacherCount; ++row) {
+        UnbookOutOfRangeForTeacher(row);
+    }
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        if (Parent* parent = parents.Get(i)) {
+            UnbookOutOfRangeForParent(parent);
+        }
+    }
+}
+
+void Schedule::UnbookOutOfRangeForTeacher(int teacherRow) {
+    Teacher* teacher = TeacherAt(teacherRow);
+    // One message for a locked event rather than one for every slot.
+    if (teacher == nullptr || RefuseWhenLocked("remove an appointment")) {
+        return;
+    }
+    int slots = GetNumSlots();
+    auto unbookCell = [&](int k) {
+        if (grid_.PeekBooking(k, teacherRow) != nullptr) {
+            RemoveAppointment(k, teacherRow);
+        }
+    };
+    if (!teacher->IsAttending(this)) {
+        for (int k = 0; k < slots; ++k) {
+            unbookCell(k);
+        }
+        teacher->GetPresentations().Clear();
+        return;
+    }
+    auto unbook = [&](int k) {
+        unbookCell(k);
+        DropPresentationAt(*teacher, date_, SlotToTime(k));
+    };
+    if (teacher->ArrivesLate(this)) {
+        int arrival = GetSlotForTime(teacher->GetStartTime(this));
+        for (int k = 0; k < arrival; ++k) {
+            unbook(k);
+        }
+    }
+    if (teacher->LeavesEarly(this)) {
+        int leaving = GetSlotForTime(teacher->GetEndTime(this));
+        for (int k = leaving < 0 ? slots : leaving; k < slots; ++k) {
+            unbook(k);
+        }
+    }
+    // Copied first: nothing here changes the breaks, but the loop must not depend on that.
+    std::vector<DateTime> breaks = teacher->GetBreaks();
+    for (const DateTime& when : breaks) {
+        if (when.GetDate() != date_) {
+            continue;
+        }
+        int slot = GetSlotForTime(when.GetTime());
+        if (slot >= 0 && slot < slots) {
+            unbookCell(slot);
+        }
+    }
+}
+
+void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
+    if (parent == nullptr || !event_ || RefuseWhenLocked("remove an appointment")) {
+        return;
+    }
+    if (!parent->IsAttending(this)) {
+        RemoveParent(parent);
+        parent->GetPresentations().Clear();
+        return;
+    }
+    int slots = GetNumSlots();
+    auto unbook = [&](int k) {
+        int row = -1;
+        if (grid_.FindParentBooking(k, parent, &row)) {
+            RemoveAppointment(k, row);
+        }
+        DropPresentationAt(*parent, date_, SlotToTime(k));
+    };
+    if (parent->ArrivesLate(this)) {
+        int arrival = GetSlotForTime(parent->GetStartTime(this));
+        for (int k = 0; k < arrival; ++k) {
+            unbook(k);
+        }
+    }
+    if (parent->LeavesEarly(this)) {
+        int leaving = GetSlotForTime(parent->GetEndTime(this));
+        for (int k = leaving < 0 ? slots : leaving; k < slots; ++k) {
+            unbook(k);
+        }
+    }
+}
+
+// Every slot is checked before anything is unbooked, so a refusal leaves the day as it was.
+bool Schedule::AttendPresentation(Attendee* attendee, Presentation* presentation) {
+    if (attendee == nullptr || presentation == nullptr || presentation->GetDate() != date_) {
+        return false;
+    }
+    int first = GetSlotForTime(presentation->GetStartTime());
+    int last = GetSlotForTime(presentation->GetEndTime());
+    if (first < 0 || last < 0) {
+        return false;
+    }
+    bool needsUnbooking = false;
+    for (int k = first; k < last; ++k) {
+        SlotStatus status = GetPersonSlotStatus(k, attendee);
+        if (status == SlotUnavailable || status == SlotPresentation) {
+            return false;
+        }
+        if (status == SlotAppointment) {
+            needsUnbooking = true;
+            const Appointment* booking = nullptr;
+            if (std::strcmp(attendee->GetClassName(), "Teacher") == 0) {
+                int row =
+                    event_ ? event_->GetTeachers().IndexOf(static_cast<Teacher*>(attendee)) : -1;
+                booking = grid_.PeekBooking(k, row);
+            } else {
+                int row = grid_.FindParentRow(k, static_cast<const Parent*>(attendee));
+                booking = grid_.PeekBooking(k, row);
+            }
+            if (booking != nullptr && booking->IsLocked()) {
+                ReportMessage(SeverityError,
+                              "Cannot remove an appointment because the schedule is locked");
+                return false;
+            }
+        }
+    }
+    if (needsUnbooking && RefuseWhenLocked("remove an appointment")) {
+        return false;
+    }
+    for (int k = first; k < last; ++k) {
+        // A parent double-booked in a slot has one booking per row there.
+        while (GetPersonSlotStatus(k, attendee) == SlotAppointment) {
+            if (!UnbookPersonAt(k, attendee)) {
+                return false;
+            }
+        }
+    }
+    return attendee->AddPresentation(presentation);
+}
+
+bool Schedule::EnforceAttendanceTimes(Attendee* target, const Attendee* source, std::string& log) {
+    if (target == nullptr || source == nullptr) {
+        log += "ERROR: Null pointer\n";
+        return false;
+    }
+    if (target->IsAttending(this) && !source->IsAttending(this)) {
+        target->SetAttending(this, false);
+        log += "Marked as not attending: " + target->GetName() + "\n";
+        return true;
+    }
+    // Both times are set together: a record that has only ever held the day's hours would
+    // refuse a lone start or end against its blank other half.
+    if (!target->ArrivesLate(this) && source->ArrivesLate(this)) {
+        TimeOfDay arrival = source->GetStartTime(this);
+        if (target->SetTimes(this, arrival, target->GetEndTime(this))) {
+            target->SetArrivesLate(this, true);
+            log +=
+                "New arrival time for " + target->GetName() + ": " + arrival.Format(Time12h) + "\n";
+        }
+    }
+    if (!target->LeavesEarly(this) && source->LeavesEarly(this)) {
+        TimeOfDay leaving = source->GetEndTime(this);
+        if (target->SetTimes(this, target->GetStartTime(this), leaving)) {
+            target->SetLeavesEarly(this, true);
+            log +=
+                "New leaving time for " + target->GetName() + ": " + leaving.Format(Time12h) + "\n";
+        }
+    }
+    return true;
+}

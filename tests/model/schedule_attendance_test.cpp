@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+#include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+TimeOfDay At(int hours, int minutes) {
+    return TimeOfDay(hours, minutes, 0);
+}
+
+const Date kDay(5, 3, 2024);
+
+// A day of 300-second slots from 18:00 to 22:00 with two teachers and one family whose child has
+// a one-slot request for each teacher.
+class DayAttendance : public ::testing::Test {
+protected:
+    DayAttendance() : event(std::make_shared<Event>()) {
+        event->AddTeacher(std::make_unique<Teacher>("Ann Smith"));
+        event->AddTeacher(std::make_unique<Teacher>("Bob Brown"));
+        ann = event->GetTeachers().Get(0);
+        bob = event->GetTeachers().Get(1);
+        auto family = std::make_unique<Parent>("Pat Jones");
+        family->AddPupil(std::make_unique<Pupil>("Sam Jones"));
+        parent = family.get();
+        pupil = parent->GetPupil(0);
+        event->AddParent(std::move(family));
+        pupil->AddRequest(ann, "Maths", 1, 1);
+        pupil->AddRequest(bob, "Art", 1, 1);
+        day = std::make_unique<Schedule>(event);
+        day->SetDate(kDay);
+        day->ClearModified();
+    }
+
+    std::shared_ptr<Appointment> Book(int slot, int row, unsigned request) {
+        auto booking = std::make_shared<Appointment>(pupil->GetRequest(request));
+        EXPECT_TRUE(day->GetGrid().PutBooking(slot, row, booking));
+        return booking;
+    }
+
+    Presentation* AddTalk(const char* name, const Date& date, const char* from, const char* to) {
+        auto talk = std::make_unique<Presentation>(name, "Hall", date, from, to);
+        Presentation* raw = talk.get();
+        EXPECT_TRUE(event->AddPresentation(std::move(talk)));
+        return raw;
+    }
+
+    UCStringError sink;
+    std::shared_ptr<Event> event;
+    Teacher* ann = nullptr;
+    Teacher* bob = nullptr;
+    Parent* parent = nullptr;
+    Pupil* pupil = nullptr;
+    std::unique_ptr<Schedule> day;
+};
+
+TEST_F(DayAttendance, HoursChangeOnlyForADifferentTimeAndEmptyTheGrid) {
+    Book(3, 0, 0);
+    event->SetLocked(true);
+    day->SetStartTime(At(18, 0));
+    day->SetEndTime(At(22, 0));
+    EXPECT_EQ(sink.GetText(), "");
+    day->SetEndTime(At(21, 0));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot set event end time because the schedule is locked\n");
+    day->SetStartTime(At(17, 0));
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot set event start time because the schedule is locked\n");
+    EXPECT_EQ(day->GetNumSlots(), 48);
+    EXPECT_TRUE(day->ParentHasAppointments(parent));
+
+    event->SetLocked(false);
+    day->SetEndTime(At(21, 0));
+    EXPECT_EQ(day->GetNumSlots(), 36);
+    EXPECT_EQ(day->GetGrid().GetSlotCount(), 36u);
+    EXPECT_FALSE(day->ParentHasAppointments(parent));
+    EXPECT_TRUE(day->IsModified());
+}
+
+TEST_F(DayAttendance, SetDateMovesOnlyThatDaysPresentations) {
+    Presentation* today = AddTalk("Careers", kDay, "19:00", "19:30");
+    Presentation* other = AddTalk("Sixth form", Date(6, 3, 2024), "19:00", "19:30");
+    EXPECT_TRUE(day->SetDate(Date(12, 3, 2024)));
+    EXPECT_EQ(today->GetDate(), Date(12, 3, 2024));
+    EXPECT_EQ(other->GetDate(), Date(6, 3, 2024));
+    EXPECT_EQ(day->GetDate(), Date(12, 3, 2024));
+
+    event->SetLocked(true);
+    EXPECT_TRUE(day->SetDate(Date(12, 3, 2024)));
+    EXPECT_FALSE(day->SetDate(kDay));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot set the event date because the schedule is locked\n");
+    EXPECT_EQ(today->GetDate(), Date(12, 3, 2024));
+}
+
+TEST_F(DayAttendance, BreaksUnbookTheirSlots) {
+    auto inBreak = Book(13, 0, 0);
+    Book(14, 1, 1);
+    day->AddTeacherBreaks(ann, At(19, 0), 2, 0);
+    EXPECT_TRUE(ann->HasBreak(DateTime(kDay, At(19, 0))));
+    EXPECT_TRUE(ann->HasBreak(DateTime(kDay, At(19, 5))));
+    EXPECT_EQ(ann->GetBreakCount(), 2u);
+    EXPECT_EQ(day->GetGrid().PeekBooking(13, 0), nullptr);
+    EXPECT_EQ(day->GetTeacherSlotStatus(13, 0), SlotBreak);
+    EXPECT_NE(day->GetGrid().PeekBooking(14, 1), nullptr);  // another teacher's
+
+    // Past the close only the slots inside the day become breaks; after the close nothing.
+    day->AddTeacherBreaks(bob, At(21, 50), 4, 0);
+    EXPECT_EQ(bob->GetBreakCount(), 2u);
+    day->AddTeacherBreaks(bob, At(22, 5), 2, 0);
+    EXPECT_EQ(bob->GetBreakCount(), 2u);
+    EXPECT_EQ(sink.GetText(), "");
+
+    event->SetLocked(true);
+    day->AddTeacherBreaks(ann, At(20, 0), 1, 0);
+    EXPECT_EQ(sink.GetText(), "Error: Cannot add teacher breaks because the schedule is locked\n");
+    EXPECT_EQ(ann->GetBreakCount(), 2u);
+}
+
+TEST_F(DayAttendance, ALockedBookingOutlastsANewBreak) {
+    auto locked = Book(12, 0, 0);
+    locked->SetLocked(true);
+    day->AddTeacherBreaks(ann, At(19, 0), 1, 0);
+    EXPECT_EQ(day->GetGrid().PeekBooking(12, 0), locked.get());
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot remove an appointment because the schedule is locked\n");
+}
+
+TEST_F(DayAttendance, RandomSpreadShiftsEachTeachersBreakBySeededAmount) {
+    std::set<int> shifts;
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        SCOPED_TRACE(seed);
+        day->RemoveAllTeacherBreaks();
+        std::srand(seed);
+        int annShift = std::rand() % 3;
+        int bobShift = std::rand() % 3;
+        std::srand(seed);
+        day->AddBreaksForAllTeachers(At(19, 0), 2, 3);
+        for (auto [teacher, shift] : {std::pair{ann, annShift}, std::pair{bob, bobShift}}) {
+            ASSERT_EQ(teacher->GetBreakCount(), 2u);
+            EXPECT_EQ(teacher->GetBreak(0), DateTime(kDay, day->SlotToTime(12 + shift)));
+            EXPECT_EQ(teacher->GetBreak(1), DateTime(kDay, day->SlotToTime(13 + shift)));
+            shifts.insert(shift);
+        }
+    }
+    EXPECT_EQ(shifts, (std::set<int>{0, 1, 2}));
+}
+
+TEST_F(DayAttendance, BreakRemovalsReachEveryDateOnlyWhenAskedForAll) {
+    ann->AddBreak(DateTime(kDay, At(19, 0)));
+    bob->AddBreak(DateTime(kDay, At(19, 0)));
+    ann->AddBreak(DateTime(Date(6, 3, 2024), At(19, 0)));
+    day->RemoveBreakForAllTeachers(At(19, 0));
+    EXPECT_EQ(ann->GetBreakCount(), 1u);
+    EXPECT_EQ(bob->GetBreakCount(), 0u);
+
+    ann->AddBreak(DateTime(kDay, At(19, 5)));
+    day->RemoveTeacherBreak(ann, At(19, 5));
+    EXPECT_EQ(ann->GetBreakCount(), 1u);
+
+    event->SetLocked(true);
+    day->RemoveAllTeacherBreaks();
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot remove teacher breaks because the schedule is locked\n");
+    EXPECT_EQ(ann->GetBreakCount(), 1u);
+    event->SetLocked(false);
+    day->RemoveAllTeacherBreaks();
+    EXPECT_EQ(ann->GetBreakCount(), 0u);
+}
+
+TEST_F(DayAttendance, PresentationAttendedUnbooksTheParentInItsSlots) {
+    Presentation* talk = AddTalk("Careers", kDay, "19:00", "19:15");
+    Book(13, 1, 1);  // 19:05, inside
+    Book(15, 0, 0);  // 19:15, just after
+    EXPECT_TRUE(day->AttendPresentation(parent, talk));
+    EXPECT_TRUE(parent->AttendsPresentation(talk));
+    EXPECT_EQ(day->GetGrid().PeekBooking(13, 1), nullptr);
+    EXPECT_NE(day->GetGrid().PeekBooking(15, 0), nullptr);
+    EXPECT_EQ(day->GetParentSlotStatus(13, parent), SlotPresentation);
+
+    // Already at a presentation in those slots.
+    Presentation* clash = AddTalk("Clash", kDay, "19:10", "19:20");
+    EXPECT_FALSE(day->AttendPresentation(parent, clash));
+    EXPECT_NE(day->GetGrid().PeekBooking(15, 0), nullptr);
+    EXPECT_FALSE(
+        day->AttendPresentation(parent, AddTalk("Elsewhere", Date(6, 3, 2024), "19:00", "19:30")));
+    EXPECT_FALSE(day->AttendPresentation(nullptr, talk));
+}
+
+TEST_F(DayAttendance, PresentationRefusedLeavesTheBookingsAlone) {
+    Presentation* talk = AddTalk("Careers", kDay, "19:00", "19:30");
+    Book(12, 0, 0);
+    parent->SetTimes(day.get(), At(18, 0), At(19, 20));
+    parent->SetLeavesEarly(day.get(), true);
+    EXPECT_FALSE(day->AttendPresentation(parent, talk));  // gone by 19:20
+    EXPECT_FALSE(parent->AttendsPresentation(talk));
+    EXPECT_NE(day->GetGrid().PeekBooking(12, 0), nullptr);
+
+    parent->SetLeavesEarly(day.get(), false);
+    day->GetGrid().PeekBooking(12, 0)->SetLocked(true);
+    EXPECT_FALSE(day->AttendPresentation(parent, talk));
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot remove an appointment because the schedule is locked\n");
+    EXPECT_FALSE(parent->AttendsPresentation(talk));
+    EXPECT_NE(day->GetGrid().PeekBooking(12, 0), nullptr);
+}
+
+TEST_F(DayAttendance, OutOfRangeBookingsGo) {
+    Book(1, 0, 0);   // 18:05 with Ann, who arrives at 18:30
+    Book(20, 1, 1);  // 19:40 with Bob, whose break it is
+    ann->SetTimes(day.get(), At(18, 30), At(22, 0));
+    ann->SetArrivesLate(day.get(), true);
+    bob->AddBreak(DateTime(kDay, At(19, 40)));
+    day->UnbookOutOfRangeAppointments();
+    EXPECT_EQ(day->GetGrid().PeekBooking(1, 0), nullptr);
+    EXPECT_EQ(day->GetGrid().PeekBooking(20, 1), nullptr);
+    EXPECT_TRUE(day->IsModified());
+
+    // A parent who does not come loses every booking and presentation of the day.
+    Presentation* talk = AddTalk("Careers", kDay, "19:00", "19:30");
+    parent->AddPresentation(talk);
+    Book(30, 0, 0);
+    parent->SetAttending(day.get(), false);
+    day->UnbookOutOfRangeForParent(parent);
+    EXPECT_FALSE(day->ParentHasAppointments(parent));
+    EXPECT_FALSE(parent->AttendsPresentation(talk));
+
+    event->SetLocked(true);
+    day->UnbookOutOfRangeAppointments();
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot unbook out of range appointments because the "
+              "schedule is locked\n");
+}
+
+TEST_F(DayAttendance, ParentLeavingEarlyLosesLateBookingsAndTalks) {
+    Presentation* talk = AddTalk("Careers", kDay, "21:00", "21:30");
+    parent->AddPresentation(talk);
+    Book(10, 0, 0);  // 18:50
+    Book(40, 1, 1);  // 21:20
+    parent->SetTimes(day.get(), At(18, 0), At(20, 0));
+    parent->SetLeavesEarly(day.get(), true);
+    day->UnbookOutOfRangeForParent(parent);
+    EXPECT_NE(day->GetGrid().PeekBooking(10, 0), nullptr);
+    EXPECT_EQ(day->GetGrid().PeekBooking(40, 1), nullptr);
+    EXPECT_FALSE(parent->AttendsPresentation(talk));
+}
+
+TEST_F(DayAttendance, AttendanceTimesCopiedWithALog) {
+    Parent other("Chris Jones");
+    other.SetTimes(day.get(), At(19, 0), At(21, 0));
+    other.SetArrivesLate(day.get(), true);
+    other.SetLeavesEarly(day.get(), true);
+    std::string log;
+    EXPECT_TRUE(day->EnforceAttendanceTimes(parent, &other, log));
+    EXPECT_EQ(log,
+              "New arrival time for Pat Jones: 7:00pm\nNew leaving time for Pat Jones: 9:00pm\n");
+    EXPECT_EQ(parent->GetStartTime(day.get()), At(19, 0));
+    EXPECT_EQ(parent->GetEndTime(day.get()), At(21, 0));
+
+    log.clear();
+    other.SetAttending(day.get(), false);
+    EXPECT_TRUE(day->EnforceAttendanceTimes(parent, &other, log));
+    EXPECT_EQ(log, "Marked as not attending: Pat Jones\n");
+    EXPECT_FALSE(parent->IsAttending(day.get()));
+
+    log.clear();
+    EXPECT_FALSE(day->EnforceAttendanceTimes(parent, nullptr, log));
+    EXPECT_EQ(log, "ERROR: Null pointer\n");
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+TEST_F(DayAttendance, ResetAndEnforceTimeLimits) {
+    ann->SetTimes(day.get(), At(19, 0), At(23, 0));
+    ann->SetArrivesLate(day.get(), true);
+    ann->SetLeavesEarly(day.get(), true);
+    day->ResetAttendanceTimes();
+    EXPECT_FALSE(ann->ArrivesLate(day.get()));
+    EXPECT_FALSE(ann->LeavesEarly(day.get()));
+
+    event->SetLocked(true);
+    day->ResetAttendanceTimes();
+    day->EnforceTimeBoundaries();
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot reset attendance times because the schedule is locked\n"
+              "Error: Cannot enforce time boundaries because the schedule is locked\n");
+}
+
+}  // namespace

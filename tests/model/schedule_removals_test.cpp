@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/icalendar.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+const Date kDay(5, 3, 2024);
+
+// Two teachers and a family of two children: Sam has a one-slot Maths request with Ann and a
+// two-slot Art request with Bob; Kim has a one-slot Maths request with Ann.
+class DayRemovals : public ::testing::Test {
+public:
+    DayRemovals() : event(std::make_shared<Event>()) {
+        event->AddTeacher(std::make_unique<Teacher>("Ann Smith"));
+        event->AddTeacher(std::make_unique<Teacher>("Bob Brown"));
+        ann = event->GetTeachers().Get(0);
+        bob = event->GetTeachers().Get(1);
+        auto family = std::make_unique<Parent>("Pat Jones");
+        family->AddPupil(std::make_unique<Pupil>("Sam Jones"));
+        family->AddPupil(std::make_unique<Pupil>("Kim Jones"));
+        parent = family.get();
+        sam = parent->GetPupil(0);
+        kim = parent->GetPupil(1);
+        sam->SetForm("7B");
+        kim->SetForm("9C");
+        event->AddParent(std::move(family));
+        sam->AddRequest(ann, "Maths", 1, 1);
+        sam->AddRequest(bob, "Art", 2, 2);
+        kim->AddRequest(ann, "Maths", 0, 1);
+        day = std::make_unique<Schedule>(event);
+        day->SetDate(kDay);
+    }
+
+    std::shared_ptr<Appointment> Book(int slot, int row, AppointmentRequest* request) {
+        auto booking = std::make_shared<Appointment>(request);
+        EXPECT_TRUE(day->GetGrid().PutBooking(slot, row, booking));
+        return booking;
+    }
+
+    // Sam with Ann at 18:00 and Bob at 18:10-18:20, Kim with Ann at 18:30.
+    void BookAll() {
+        Book(0, 0, sam->GetRequest(0));
+        Book(2, 1, sam->GetRequest(1));
+        Book(6, 0, kim->GetRequest(0));
+        day->ClearModified();
+        event->ClearModified();
+    }
+
+    int CountBookings() const {
+        int count = 0;
+        const AppointmentGrid& grid = day->GetGrid();
+        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                count += grid.PeekBooking(slot, row) != nullptr;
+            }
+        }
+        return count;
+    }
+
+    UCStringError sink;
+    std::shared_ptr<Event> event;
+    Teacher* ann = nullptr;
+    Teacher* bob = nullptr;
+    Parent* parent = nullptr;
+    Pupil* sam = nullptr;
+    Pupil* kim = nullptr;
+    std::unique_ptr<Schedule> day;
+};
+
+struct Removal {
+    const char* name;
+    std::function<bool(Schedule&, DayRemovals&)> run;
+    const char* message;
+};
+
+class RemovalRefusals : public DayRemovals, public ::testing::WithParamInterface<int> {};
+
+// Every removal, with the message it gives when it meets a lock. Each would take the booking
+// at 18:00 with Ann.
+const Removal kRemovals[] = {
+    {"RemovePupil", [](Schedule& d, DayRemovals& f) { return d.RemovePupil(f.sam); },
+     "Cannot remove a pupil because the schedule is locked"},
+    {"RemoveParent", [](Schedule& d, DayRemovals& f) { return d.RemoveParent(f.parent); },
+     "Cannot remove a parent because the schedule is locked"},
+    {"RemoveTeacher", [](Schedule& d, DayRemovals& f) { return d.RemoveTeacher(f.ann); },
+     "Cannot remove a teacher because the schedule is locked"},
+    {"RemoveAppointment", [](Schedule& d, DayRemovals&) { return d.RemoveAppointment(0, 0); },
+     "Cannot remove an appointment because the schedule is locked"},
+    {"RemoveRequestBooking",
+     [](Schedule& d, DayRemovals& f) { return d.RemoveRequestBooking(f.sam, f.ann, "Maths"); },
+     "Cannot remove an appointment because the schedule is locked"},
+    {"RemoveRequest",
+     [](Schedule& d, DayRemovals& f) { return d.RemoveRequest(f.sam->GetRequest(0)); },
+     "Cannot remove an appointment because the schedule is locked"},
+    {"UnbookPersonAt", [](Schedule& d, DayRemovals& f) { return d.UnbookPersonAt(0, f.parent); },
+     "Cannot remove an appointment because the schedule is locked"},
+};
+
+TEST_P(RemovalRefusals, LockedEventRefusesWholeWithOneMessage) {
+    const Removal& removal = kRemovals[GetParam()];
+    SCOPED_TRACE(removal.name);
+    BookAll();
+    event->SetLocked(true);
+    EXPECT_FALSE(removal.run(*day, *this));
+    EXPECT_EQ(sink.GetText(), std::string("Error: ") + removal.message + "\n");
+    EXPECT_EQ(CountBookings(), 4);
+    EXPECT_FALSE(day->IsModified());
+}
+
+TEST_P(RemovalRefusals, LockedBookingRefusesWholeWithOneMessage) {
+    const Removal& removal = kRemovals[GetParam()];
+    SCOPED_TRACE(removal.name);
+    BookAll();
+    day->GetGrid().PeekBooking(0, 0)->SetLocked(true);
+    EXPECT_FALSE(removal.run(*day, *this));
+    EXPECT_EQ(sink.GetText(), std::string("Error: ") + removal.message + "\n");
+    EXPECT_EQ(CountBookings(), 4);
+    EXPECT_FALSE(day->IsModified());
+}
+
+TEST_P(RemovalRefusals, UnlockedRemovalCompletesAndMarksTheDay) {
+    const Removal& removal = kRemovals[GetParam()];
+    SCOPED_TRACE(removal.name);
+    BookAll();
+    EXPECT_TRUE(removal.run(*day, *this));
+    EXPECT_EQ(sink.GetText(), "");
+    EXPECT_EQ(day->GetGrid().PeekBooking(0, 0), nullptr);
+    EXPECT_TRUE(day->IsModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRemoval, RemovalRefusals,
+                         ::testing::Range(0, static_cast<int>(std::size(kRemovals))));
+
+TEST_F(DayRemovals, EachRemovalTakesOnlyWhatMatches) {
+    BookAll();
+    EXPECT_TRUE(day->RemovePupil(sam));
+    EXPECT_EQ(CountBookings(), 1);
+    EXPECT_NE(day->GetGrid().PeekBooking(6, 0), nullptr);
+
+    day->ClearBookings();
+    BookAll();
+    EXPECT_TRUE(day->RemoveTeacher(bob));
+    EXPECT_EQ(CountBookings(), 2);
+
+    Book(2, 1, sam->GetRequest(1));
+    EXPECT_TRUE(day->RemoveRequestBooking(sam, ann, "maths"));  // case counts
+    EXPECT_EQ(CountBookings(), 4);
+    EXPECT_TRUE(day->RemoveRequestBooking(kim, ann, "Maths"));
+    EXPECT_EQ(CountBookings(), 3);
+
+    // A two-slot booking goes whole, whichever cell names it.
+    EXPECT_TRUE(day->UnbookPersonAt(3, bob));
+    EXPECT_EQ(CountBookings(), 1);
+    EXPECT_TRUE(day->RemoveParent(parent));
+    EXPECT_EQ(CountBookings(), 0);
+    EXPECT_FALSE(day->ParentHasAppointments(parent));
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+TEST_F(DayRemovals, RemovingAFreeCellOnlyMarksTheDay) {
+    day->ClearModified();
+    event->ClearModified();
+    EXPECT_TRUE(day->RemoveAppointment(10, 1));
+    EXPECT_TRUE(day->IsModified());
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+TEST_F(DayRemovals, UnbookingAPupilOrAStrangerDoesNothing) {
+    BookAll();
+    EXPECT_FALSE(day->UnbookPersonAt(0, sam));
+    Teacher stranger("Not Here");
+    EXPECT_FALSE(day->UnbookPersonAt(0, &stranger));
+    EXPECT_FALSE(day->UnbookPersonAt(0, nullptr));
+    EXPECT_EQ(CountBookings(), 4);
+    EXPECT_FALSE(day->IsModified());
+}
+
+TEST_F(DayRemovals, RemoveRequestFindsItInAnyRow) {
+    // Booked under the other teacher's row, as after a teacher change on the request.
+    Book(9, 1, kim->GetRequest(0));
+    day->ClearModified();
+    EXPECT_TRUE(day->RemoveRequest(kim->GetRequest(0)));
+    EXPECT_EQ(CountBookings(), 0);
+    EXPECT_TRUE(day->IsModified());
+    EXPECT_FALSE(day->RemoveRequest(nullptr));
+}
+
+// ---------------------------------------------------------------- texts and calendars
+
+TEST_F(DayRemovals, AppointmentTextForAParentWithOnePupil) {
+    Parent single("Lou Green");
+    single.AddPupil(std::make_unique<Pupil>("Max Green"));
+    Pupil* max = single.GetPupil(0);
+    max->AddRequest(ann, "Maths", 1, 1);
+    Book(0, 0, max->GetRequest(0));
+    EXPECT_EQ(day->FormatAppointmentText(&single),
+              "\"At 6:00pm you are seeing Ann Smith\"," + std::string(19, ','));
+    EXPECT_EQ(day->FormatAppointmentText(nullptr), std::string(20, ','));
+}
+
+TEST_F(DayRemovals, AppointmentTextForTwoPupilsNamesEachAndCoversEverySlot) {
+    bob->SetLocation("Room 5");
+    BookAll();
+    EXPECT_EQ(day->FormatAppointmentText(parent),
+              "\"At 6:00pm you are seeing Ann Smith about Sam Jones (7B)\","
+              "\"At 6:10pm you are seeing Bob Brown (Room 5) about Sam Jones (7B)\","
+              "\"At 6:15pm you are seeing Bob Brown (Room 5) about Sam Jones (7B)\","
+              "\"At 6:30pm you are seeing Ann Smith about Kim Jones (9C)\"," +
+                  std::string(16, ','));
+}
+
+TEST_F(DayRemovals, AppointmentTextDoublesQuotesInNames) {
+    ann->SetName("Ann \"Sunny\" Smith");
+    Book(0, 0, sam->GetRequest(0));
+    std::string text = day->FormatAppointmentText(parent);
+    EXPECT_EQ(text.substr(0, text.find(',')),
+              "\"At 6:00pm you are seeing Ann \"\"Sunny\"\" Smith about Sam Jones (7B)\"");
+}
+
+TEST_F(DayRemovals, CalendarsOfTheDayAndOfOnePerson) {
+    event->SetName("Year 9 evening");
+    event->SetSchoolName("Hill School");
+    ICalendar whole = day->MakeEventICalendar();
+    EXPECT_EQ(whole.GetDate(), kDay);
+    EXPECT_EQ(whole.GetStartTime(), TimeOfDay(18, 0, 0));
+    EXPECT_EQ(whole.GetEndTime(), TimeOfDay(22, 0, 0));
+    EXPECT_EQ(whole.GetSummary(), "Year 9 evening, Hill School");
+    EXPECT_EQ(whole.GetLocation(), "Hill School");
+    EXPECT_EQ(whole.GetDescription(), "");
+
+    BookAll();
+    ICalendar mine = day->MakePersonICalendar(parent);
+    EXPECT_EQ(mine.GetSummary(), whole.GetSummary());
+    EXPECT_EQ(mine.GetStartTime(), TimeOfDay(18, 0, 0));
+    EXPECT_EQ(mine.GetEndTime(), TimeOfDay(18, 35, 0));
+    Teacher stranger("Not Here");
+    ICalendar none = day->MakePersonICalendar(&stranger);
+    EXPECT_EQ(none.GetStartTime(), TimeOfDay());
+    EXPECT_EQ(none.GetEndTime(), TimeOfDay());
+}
+
+// Reads a CSV file back the way a spreadsheet-minded tool does: one line per row, fields
+// joined by '|'.
+std::string ReadBackWithPython(const std::string& path) {
+    std::string command = std::string(QM_PYTHON) +
+                          " -c \"import csv,sys\n"
+                          "for row in csv.reader(open(sys.argv[1], newline='')): "
+                          "print('|'.join(row))\" '" +
+                          path + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return "<no python>";
+    }
+    std::string output;
+    char buffer[256];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        output.append(buffer, got);
+    }
+    int status = pclose(pipe);
+    return status == 0 ? output : "<python failed>";
+}
+
+class RequestsExport : public DayRemovals {
+public:
+    RequestsExport() {
+        folder = ::testing::TempDir() + "requests_export_XXXXXX";
+        if (mkdtemp(folder.data()) == nullptr) {
+            folder.clear();
+        }
+    }
+    ~RequestsExport() override {
+        if (!folder.empty()) {
+            std::remove((folder + "/requests.csv").c_str());
+            std::remove(folder.c_str());
+        }
+    }
+    std::string folder;
+};
+
+TEST_F(RequestsExport, EveryRequestReadsBackAsThreeFields) {
+    ASSERT_FALSE(folder.empty());
+    sam->SetName("Sam \"Ace\" Jones");
+    bob->SetName("Brown, Bob");
+    kim->GetRequest(0)->SetPriority(7);
+    std::string path = folder + "/requests.csv";
+    EXPECT_TRUE(day->ExportRequestsCSV(path.c_str()));
+    EXPECT_EQ(sink.GetText(), "Exported successfully\n");
+    EXPECT_EQ(ReadBackWithPython(path),
+              "Sam \"Ace\" Jones|Ann Smith|Medium\n"
+              "Sam \"Ace\" Jones|Brown, Bob|High\n"
+              "Kim Jones|Ann Smith|\n");
+}
+
+TEST_F(RequestsExport, AFileThatCannotBeWrittenIsReported) {
+    ASSERT_FALSE(folder.empty());
+    std::string path = folder + "/missing/requests.csv";
+    EXPECT_FALSE(day->ExportRequestsCSV(path.c_str()));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot write to file '" + path + "'\n");
+    EXPECT_FALSE(day->ExportRequestsCSV(nullptr));
+    EXPECT_NE(sink.GetText().find("Cannot write to file"), std::string::npos);
+}
+
+}  // namespace
