@@ -1,0 +1,245 @@
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+struct PairHash {
+    std::size_t operator()(const std::pair<const void*, const void*>& key) const {
+        std::hash<const void*> hash;
+        return hash(key.first) * 31 + hash(key.second);
+    }
+};
+
+// Brothers' and sisters' requests for one teacher go one after the other, so that the parent
+// sees that teacher once, in adjacent slots. For the request at each position, the first later
+// request of the same parent and teacher is swapped in just behind it. Each (parent, teacher)
+// keeps a min-heap of the positions that hold it, so a batch is grouped without rescanning it.
+void GroupSiblings(std::vector<AppointmentRequest*>& requests) {
+    const std::size_t count = requests.size();
+    std::unordered_map<std::pair<const void*, const void*>, int, PairHash> keys;
+    keys.reserve(count);
+    std::vector<int> keyAt(count, -1);
+    std::vector<std::vector<std::size_t>> positions;
+    for (std::size_t i = 0; i < count; ++i) {
+        const AppointmentRequest* request = requests[i];
+        const Parent* parent = request ? request->GetParent() : nullptr;
+        if (parent == nullptr || parent->GetPupilCount() <= 1) {
+            continue;
+        }
+        auto [entry, added] =
+            keys.try_emplace({parent, request->GetTeacher()}, static_cast<int>(positions.size()));
+        if (added) {
+            positions.emplace_back();
+        }
+        keyAt[i] = entry->second;
+        // Ascending pushes keep each vector a valid min-heap.
+        positions[entry->second].push_back(i);
+    }
+    const auto later = std::greater<std::size_t>();
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+        const int key = keyAt[i];
+        if (key < 0) {
+            continue;
+        }
+        std::vector<std::size_t>& heap = positions[key];
+        // Entries at or before i, or whose request has since been moved away, are stale.
+        while (!heap.empty() && (heap.front() <= i || keyAt[heap.front()] != key)) {
+            std::pop_heap(heap.begin(), heap.end(), later);
+            heap.pop_back();
+        }
+        if (heap.empty()) {
+            continue;
+        }
+        const std::size_t found = heap.front();
+        if (found != i + 1) {
+            std::swap(requests[i + 1], requests[found]);
+            std::swap(keyAt[i + 1], keyAt[found]);
+            if (keyAt[found] >= 0) {
+                std::vector<std::size_t>& moved = positions[keyAt[found]];
+                moved.push_back(found);
+                std::push_heap(moved.begin(), moved.end(), later);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int order,
+                            int* unbookedCount) {
+    if (requests.empty()) {
+        return true;
+    }
+    if (order == BookRandom || order == BookRandomThenOrderKey) {
+        for (std::size_t i = 1; i < requests.size(); ++i) {
+            std::size_t j = static_cast<std::size_t>(std::rand()) % (i + 1);
+            if (i != j) {
+                std::swap(requests[i], requests[j]);
+            }
+        }
+    }
+    if (order == BookRandomThenOrderKey) {
+        // Fewest shared slots first: the hardest requests choose before the easy ones fill up.
+        std::sort(requests.begin(), requests.end(),
+                  [](const AppointmentRequest* a, const AppointmentRequest* b) {
+                      unsigned keyA = a ? a->GetOrderKey() : 0;
+                      unsigned keyB = b ? b->GetOrderKey() : 0;
+                      return keyA < keyB;
+                  });
+    }
+    GroupSiblings(requests);
+
+    const TeacherList* teachers = event_ ? &event_->GetTeachers() : nullptr;
+    for (AppointmentRequest* request : requests) {
+        if (request == nullptr) {
+            if (unbookedCount != nullptr) {
+                ++*unbookedCount;
+            }
+            continue;
+        }
+        int row = teachers ? teachers->IndexOf(request->GetTeacher()) : -1;
+        if (row < 0) {
+            const Teacher* teacher = request->GetTeacher();
+            ReportMessage(SeverityError,
+                          "Cannot find teacher " + (teacher ? teacher->GetName() : std::string()));
+            return false;
+        }
+        auto booking = std::make_shared<Appointment>(request);
+        int slot = -1;
+        bool booked = BookInFirstFreeSlot(booking, row, &slot);
+        // Only a parent who merely prefers gaps gives them up; one who needs them keeps them.
+        Parent* parent = request->GetParent();
+        if (!booked && parent != nullptr && event_->GetParentGapMode() == TryParentGaps &&
+            parent->GetGapMode() == TryParentGaps) {
+            parent->SetGapMode(AdjacentParentAppointments);
+            booked = BookInFirstFreeSlot(booking, row, &slot);
+        }
+        if (!booked && unbookedCount != nullptr) {
+            ++*unbookedCount;
+        }
+    }
+    return true;
+}
+
+void Schedule::RebuildGrid() {
+    grid_.ResizeForDay(*this);
+    if (!event_) {
+        return;
+    }
+    const int slots = GetNumSlots();
+    const TeacherList& teachers = event_->GetTeachers();
+    const ParentList& parents = event_->GetParents();
+    for (unsigned p = 0; p < parents.Count(); ++p) {
+        const Parent* parent = parents.At(p);
+        if (parent == nullptr) {
+            continue;
+        }
+        for (unsigned u = 0; u < parent->GetPupilCount(); ++u) {
+            const Pupil* pupil = parent->GetPupil(u);
+            if (pupil == nullptr) {
+                continue;
+            }
+            for (unsigned k = 0; k < pupil->GetRequestCount(); ++k) {
+                if (!pupil->IsRequestFixedOn(k, date_)) {
+                    continue;
+                }
+                AppointmentRequest* request = pupil->GetRequest(k);
+                int row = teachers.IndexOf(request->GetTeacher());
+                int slot = GetSlotForTime(pupil->GetRequestDateTime(k).GetTime());
+                if (row < 0 || row >= static_cast<int>(grid_.GetRowCount()) || slot < 0 ||
+                    slot >= slots || grid_.PeekBooking(slot, row) != nullptr) {
+                    continue;
+                }
+                grid_.PutBooking(slot, row, std::make_shared<Appointment>(request));
+            }
+        }
+    }
+}
+
+bool Schedule::AreRequestsBooked(const Parent* parent, const Pupil* pupil) const {
+    if (pupil == nullptr) {
+        return true;
+    }
+    const int slots = GetNumSlots();
+    for (unsigned k = 0; k < pupil->GetRequestCount(); ++k) {
+        const AppointmentRequest* request = pupil->GetRequest(k);
+        bool found = false;
+        for (int s = 0; s < slots && !found; ++s) {
+            int row = grid_.FindParentRow(s, parent);
+            if (row < 0) {
+                continue;
+            }
+            const AppointmentRequest* booked = grid_.PeekBooking(s, row)->GetRequest();
+            if (booked != nullptr && booked->GetPupil() == nullptr) {
+                const Teacher* teacher = request->GetTeacher();
+                ReportMessage(SeverityError,
+                              "Internal error: Pupil missing from booked appointment! Parent=" +
+                                  (parent ? parent->GetName() : std::string()) +
+                                  ", teacher=" + (teacher ? teacher->GetName() : std::string()));
+            }
+            found = booked == request;
+        }
+        if (!found) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Schedule::AreParentRequestsBooked(const Parent* parent) const {
+    if (parent == nullptr) {
+        return true;
+    }
+    for (unsigned u = 0; u < parent->GetPupilCount(); ++u) {
+        if (!AreRequestsBooked(parent, parent->GetPupil(u))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Schedule::FindBooking(const Pupil* pupil, const Teacher* teacher, const std::string& subject,
+                           DateTime* out) const {
+    if (!event_ || pupil == nullptr || teacher == nullptr) {
+        return false;
+    }
+    const int row = event_->GetTeachers().IndexOf(teacher);
+    if (row < 0) {
+        return false;
+    }
+    const int slots = GetNumSlots();
+    for (int s = 0; s < slots; ++s) {
+        const Appointment* booking = grid_.PeekBooking(s, row);
+        const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
+        if (request != nullptr && request->GetPupil() == pupil &&
+            request->GetSubject() == subject) {
+            if (out != nullptr) {
+                GetSlotDateTime(s, out);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Schedule::FindAppointment(const Pupil* pupil, int requestIndex, DateTime* out) const {
+    if (!event_ || pupil == nullptr || requestIndex < 0) {
+        return false;
+    }
+    const AppointmentRequest* request = pupil->GetRequest(static_cast<unsigned>(requestIndex));
+    if (request == nullptr) {
+        return false;
+    }
+    return FindBooking(pupil, request->GetTeacher(), request->GetSubject(), out);
+}
