@@ -1,0 +1,260 @@
+// Booking over all days, the optimiser's mutations and the deletions of people.
+#include <cstdlib>
+#include <set>
+
+#include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+constexpr int kPriorities[] = {2, 1, 0};
+
+std::set<const AppointmentRequest*> RequestsOfParent(const Parent* parent) {
+    std::set<const AppointmentRequest*> requests;
+    for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
+        const Pupil* pupil = parent->GetPupil(p);
+        for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+            requests.insert(pupil->GetRequest(r));
+        }
+    }
+    return requests;
+}
+
+}  // namespace
+
+bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
+                               const std::vector<Parent*>& parents) {
+    std::vector<AppointmentRequest*> requests;
+    for (Parent* parent : parents) {
+        for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+            Pupil* pupil = parent->GetPupil(p);
+            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                AppointmentRequest* request = pupil->GetRequest(r);
+                // Asked by identity, so a second request to the same teacher about the same
+                // subject is not taken for booked when the first one is.
+                if (request->GetPriority() != priority || IsRequestBooked(request)) {
+                    continue;
+                }
+                request->SetPupil(pupil);
+                request->SetParent(parent);
+                int common = CountCommonSlots(request->GetTeacher(), parent);
+                request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
+                requests.push_back(request);
+            }
+        }
+    }
+    int unbooked = 0;
+    return day.BookRequests(requests, order, &unbooked);
+}
+
+bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
+                                         int order) {
+    for (auto& day : days_) {
+        for (int priority : kPriorities) {
+            if (!BookDay(*day, priority, order, parents)) {
+                return false;
+            }
+        }
+    }
+    // Counted once at the end: a request left over on one day may still find a place on the
+    // next.
+    if (unbooked != nullptr) {
+        for (const Parent* parent : parents) {
+            *unbooked += ScoreUnbooked(parent).Unbooked;
+        }
+    }
+    return true;
+}
+
+bool MultiDaySchedule::BookAtTime(const std::shared_ptr<Appointment>& booking, int teacherRow,
+                                  const DateTime& when) {
+    if (!event_ || !booking) {
+        return false;
+    }
+    if (RefuseWhenLocked("book an appointment")) {
+        return false;
+    }
+    Schedule* day = FindDay(when.GetDate());
+    if (day == nullptr) {
+        return false;
+    }
+    int slot = day->GetSlotForTime(when.GetTime());
+    if (slot < 0 || slot >= day->GetNumSlots()) {
+        return false;
+    }
+    return day->BookAt(booking, teacherRow, slot);
+}
+
+bool MultiDaySchedule::BookAll(int order) {
+    if (!event_ || days_.empty()) {
+        return false;
+    }
+    if (RefuseWhenLocked("book appointments")) {
+        return false;
+    }
+    ClearBookings();
+    std::vector<Parent*> parents = AllParents();
+    for (auto& day : days_) {
+        for (int priority : kPriorities) {
+            if (!BookDay(*day, priority, order, parents)) {
+                ReportMessage(SeverityError, "Booking failed!");
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool MultiDaySchedule::BookParents(const ParentList* parents, unsigned* unbooked, int order) {
+    if (parents == nullptr || days_.empty()) {
+        return false;
+    }
+    if (RefuseWhenLocked("book appointments")) {
+        return false;
+    }
+    std::vector<Parent*> list;
+    list.reserve(parents->Count());
+    for (unsigned i = 0; i < parents->Count(); ++i) {
+        list.push_back(parents->At(i));
+    }
+    return BookParentsOnDays(list, unbooked, order);
+}
+
+bool MultiDaySchedule::DeleteParent(Parent* parent) {
+    if (!event_ || parent == nullptr) {
+        return false;
+    }
+    if (RefuseWhenLocked("delete a parent")) {
+        return false;
+    }
+    if (event_->GetParents().IndexOf(parent) < 0) {
+        return false;
+    }
+    // Every booking of a request that goes with the parent, whichever row or day holds it.
+    std::set<const AppointmentRequest*> requests = RequestsOfParent(parent);
+    auto doomed = [&](int, const Appointment& booking) {
+        const AppointmentRequest* request = booking.GetRequest();
+        return request != nullptr &&
+               (requests.count(request) > 0 || request->GetParent() == parent);
+    };
+    if (!UnbookWhere(doomed, "delete a parent")) {
+        return false;
+    }
+    return event_->DeleteParent(parent);
+}
+
+bool MultiDaySchedule::DeleteTeacher(Teacher* teacher) {
+    if (!event_ || teacher == nullptr) {
+        return false;
+    }
+    if (RefuseWhenLocked("delete a teacher")) {
+        return false;
+    }
+    int teacherRow = RowOf(teacher);
+    if (teacherRow < 0) {
+        return false;
+    }
+    auto doomed = [&](int row, const Appointment& booking) {
+        return row == teacherRow ||
+               (booking.GetRequest() != nullptr && booking.GetRequest()->GetTeacher() == teacher);
+    };
+    if (!UnbookWhere(doomed, "delete a teacher")) {
+        return false;
+    }
+    for (auto& day : days_) {
+        day->RemoveTeacherRow(teacherRow);
+    }
+    // The event drops the pupils' requests to the teacher and what it teaches them.
+    return event_->DeleteTeacher(teacher);
+}
+
+int MultiDaySchedule::DeleteParents() {
+    if (!event_) {
+        return 0;
+    }
+    if (RefuseWhenLocked("delete parents")) {
+        return 0;
+    }
+    int deleted = 0;
+    bool again = true;
+    while (again) {
+        again = false;
+        const ParentList& parents = event_->GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            Parent* parent = parents.At(i);
+            if (!parent->HasRequests()) {
+                if (!DeleteParent(parent)) {
+                    return deleted;
+                }
+                ++deleted;
+                again = true;
+                break;
+            }
+        }
+    }
+    return deleted;
+}
+
+bool MultiDaySchedule::DeletePresentation(Presentation* presentation) {
+    if (!event_ || !event_->DeletePresentation(presentation)) {
+        return false;
+    }
+    modified_ = true;
+    return true;
+}
+
+void MultiDaySchedule::RebookParents() {
+    if (!event_ || RefuseWhenLocked("rebook parents")) {
+        return;
+    }
+    const ParentList& parents = event_->GetParents();
+    unsigned count = parents.Count();
+    if (count == 0) {
+        return;
+    }
+    std::vector<Parent*> picked;
+    unsigned first = static_cast<unsigned>(rand()) % count;
+    picked.push_back(parents.At(first));
+    UnbookParent(picked.back());
+    if (count > 1 && rand() % 2 == 0) {
+        unsigned second = first;
+        while (second == first) {
+            second = static_cast<unsigned>(rand()) % count;
+        }
+        picked.push_back(parents.At(second));
+        UnbookParent(picked.back());
+    }
+    if (!days_.empty()) {
+        BookParentsOnDays(picked, nullptr, BookRandom);
+    }
+}
+
+void MultiDaySchedule::RebookParentsAndOptimise() {
+    if (!event_ || RefuseWhenLocked("rebook parents")) {
+        return;
+    }
+    if (days_.size() >= 2) {
+        std::vector<Parent*> candidates;
+        const ParentList& parents = event_->GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            Parent* parent = parents.At(i);
+            if (parent->IsAttending(days_[0].get()) && parent->IsAttending(days_[1].get()) &&
+                HasUnbookedRequest(parent)) {
+                candidates.push_back(parent);
+            }
+        }
+        if (!candidates.empty()) {
+            Parent* parent = candidates[static_cast<unsigned>(rand()) % candidates.size()];
+            UnbookParent(parent);
+            BookParentsOnDays({parent}, nullptr, BookRandom);
+        }
+    }
+    for (auto& day : days_) {
+        day->Optimise();
+    }
+}

@@ -1,0 +1,597 @@
+#include "model/multi_day_schedule.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+// A new day starts on today's date, and moving a day takes the presentations of its old date
+// with it; a day that has just been made owns none, so theirs stay where they are.
+bool DateNewDay(Schedule& day, const Date& date) {
+    std::vector<Presentation*> keep;
+    if (const std::shared_ptr<Event>& event = day.GetEvent()) {
+        const PresentationList& presentations = event->GetPresentations();
+        for (unsigned i = 0; i < presentations.Count(); ++i) {
+            Presentation* presentation = presentations.GetPresentation(i);
+            if (presentation != nullptr && presentation->GetDate() == day.GetDate()) {
+                keep.push_back(presentation);
+            }
+        }
+    }
+    Date old = day.GetDate();
+    bool dated = day.SetDate(date);
+    for (Presentation* presentation : keep) {
+        presentation->SetDate(old);
+    }
+    return dated;
+}
+
+}  // namespace
+
+MultiDaySchedule::MultiDaySchedule(std::shared_ptr<Event> event) : event_(std::move(event)) {
+    days_.push_back(std::make_unique<Schedule>(event_));
+}
+
+MultiDaySchedule::MultiDaySchedule(const MultiDaySchedule& other)
+    : event_(other.event_), modified_(other.modified_) {
+    days_.reserve(other.days_.size());
+    for (const auto& day : other.days_) {
+        days_.push_back(std::make_unique<Schedule>(*day));
+    }
+}
+
+MultiDaySchedule& MultiDaySchedule::operator=(const MultiDaySchedule& other) {
+    if (this == &other) {
+        return *this;
+    }
+    days_.clear();
+    days_.reserve(other.days_.size());
+    for (const auto& day : other.days_) {
+        days_.push_back(std::make_unique<Schedule>(*day));
+    }
+    event_ = other.event_;
+    modified_ = other.modified_;
+    return *this;
+}
+
+MultiDaySchedule::~MultiDaySchedule() = default;
+
+Schedule* MultiDaySchedule::GetDay(unsigned index) const {
+    return index < days_.size() ? days_[index].get() : nullptr;
+}
+
+bool MultiDaySchedule::AddDay(std::unique_ptr<Schedule> day) {
+    if (!day) {
+        return false;
+    }
+    days_.push_back(std::move(day));
+    return true;
+}
+
+bool MultiDaySchedule::AppendNextDay() {
+    auto day = std::make_unique<Schedule>(event_);
+    if (!days_.empty()) {
+        Date date = days_.back()->GetDate();
+        date.NextDay();
+        if (!DateNewDay(*day, date)) {
+            return false;
+        }
+    }
+    return AddDay(std::move(day));
+}
+
+std::unique_ptr<MultiDaySchedule> MultiDaySchedule::CreateLike(std::shared_ptr<Event> event) const {
+    auto like = std::make_unique<MultiDaySchedule>(std::move(event));
+    for (size_t i = 0; i < days_.size(); ++i) {
+        if (i > 0) {
+            like->AddDay(std::make_unique<Schedule>(like->event_));
+        }
+        Schedule* day = like->days_[i].get();
+        DateNewDay(*day, days_[i]->GetDate());
+        day->SetStartTime(days_[i]->GetStartTime());
+        day->SetEndTime(days_[i]->GetEndTime());
+    }
+    return like;
+}
+
+Schedule* MultiDaySchedule::FindDay(const Date& date) const {
+    for (const auto& day : days_) {
+        if (day->GetDate() == date) {
+            return day.get();
+        }
+    }
+    return nullptr;
+}
+
+bool MultiDaySchedule::FindDayIndex(const Date& date, unsigned* index) const {
+    for (size_t i = 0; i < days_.size(); ++i) {
+        if (days_[i]->GetDate() == date) {
+            if (index != nullptr) {
+                *index = static_cast<unsigned>(i);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void MultiDaySchedule::ResetEvent() {
+    for (auto& day : days_) {
+        day->ResetEvent();
+    }
+    event_.reset();
+}
+
+bool MultiDaySchedule::IsModified() const {
+    if (modified_) {
+        return true;
+    }
+    for (const auto& day : days_) {
+        if (day->IsModified()) {
+            return true;
+        }
+    }
+    return event_ && (event_->IsModified() || event_->GetPrintSettings().IsModified());
+}
+
+void MultiDaySchedule::ClearModified() {
+    modified_ = false;
+    for (auto& day : days_) {
+        day->ClearModified();
+    }
+    if (event_) {
+        event_->ClearModified();
+        event_->GetPrintSettings().SetModified(false);
+    }
+}
+
+void MultiDaySchedule::SetLocked(bool locked) {
+    for (auto& day : days_) {
+        day->GetGrid().SetLocked(locked);
+    }
+}
+
+int MultiDaySchedule::RowOf(const Teacher* teacher) const {
+    if (!event_ || teacher == nullptr) {
+        return -1;
+    }
+    return event_->GetTeachers().IndexOf(teacher);
+}
+
+// The quiet form of Schedule::IsRequestBooked for a row already looked up: a request is booked
+// where a cell of its teacher's row holds a booking of that very request.
+bool MultiDaySchedule::IsBookedInRow(const AppointmentRequest* request, int row) const {
+    if (request == nullptr || row < 0) {
+        return false;
+    }
+    for (const auto& day : days_) {
+        const AppointmentGrid& grid = day->GetGrid();
+        if (static_cast<unsigned>(row) >= grid.GetRowCount()) {
+            continue;
+        }
+        int slots = day->GetNumSlots();
+        for (int slot = 0; slot < slots; ++slot) {
+            const Appointment* booking = grid.PeekBooking(slot, row);
+            if (booking != nullptr && booking->GetRequest() == request) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool MultiDaySchedule::IsRequestBooked(const AppointmentRequest* request) const {
+    return request != nullptr && IsBookedInRow(request, RowOf(request->GetTeacher()));
+}
+
+Score MultiDaySchedule::ScoreUnbooked(const Parent* parent) const {
+    Score score;
+    if (parent == nullptr) {
+        return score;
+    }
+    for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
+        const Pupil* pupil = parent->GetPupil(p);
+        for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+            if (!event_ || !IsRequestBooked(pupil->GetRequest(r))) {
+                ++score.Unbooked;
+            }
+        }
+    }
+    return score;
+}
+
+Score MultiDaySchedule::GetScore() const {
+    Score score;
+    for (const auto& day : days_) {
+        if (day) {
+            score += day->GetScore();
+        }
+    }
+    if (!event_) {
+        return score;
+    }
+    // The event score is taken for every candidate of the optimiser, so instead of searching
+    // the teacher's row for each request, one walk over the grids collects what is booked where
+    // its teacher sits.
+    const TeacherList& teachers = event_->GetTeachers();
+    std::vector<const AppointmentRequest*> booked;
+    for (const auto& day : days_) {
+        const AppointmentGrid& grid = day->GetGrid();
+        unsigned rows = std::min(grid.GetRowCount(), teachers.Count());
+        int slots = std::min(day->GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
+        for (unsigned row = 0; row < rows; ++row) {
+            const Teacher* teacher = teachers.At(row);
+            const AppointmentRequest* previous = nullptr;
+            for (int slot = 0; slot < slots; ++slot) {
+                const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
+                const AppointmentRequest* request =
+                    booking != nullptr ? booking->GetRequest() : nullptr;
+                if (request != nullptr && request != previous && request->GetTeacher() == teacher) {
+                    booked.push_back(request);
+                }
+                previous = request;
+            }
+        }
+    }
+    std::sort(booked.begin(), booked.end());
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        const Parent* parent = parents.At(i);
+        for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+            const Pupil* pupil = parent->GetPupil(p);
+            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                if (!std::binary_search(booked.begin(), booked.end(), pupil->GetRequest(r))) {
+                    ++score.Unbooked;
+                }
+            }
+        }
+    }
+    return score;
+}
+
+void MultiDaySchedule::GetScore(Score* out) const {
+    if (out != nullptr) {
+        *out = GetScore();
+    }
+}
+
+void MultiDaySchedule::SetOptimiserStats(OptimiserStats* stats) {
+    for (auto& day : days_) {
+        day->SetOptimiserStats(stats);
+    }
+}
+
+bool MultiDaySchedule::AddTeacher(std::unique_ptr<Teacher>&& teacher) {
+    if (!event_ || !teacher) {
+        return false;
+    }
+    Teacher* added = teacher.get();
+    if (!event_->AddTeacher(std::move(teacher))) {
+        return false;
+    }
+    for (auto& day : days_) {
+        day->AddTeacherRow(added);
+    }
+    return true;
+}
+
+bool MultiDaySchedule::AddParent(std::unique_ptr<Parent>&& parent) {
+    // Parents have no grid rows: the days find them through their requests.
+    return event_ && parent && event_->AddParent(std::move(parent));
+}
+
+bool MultiDaySchedule::RefuseWhenLocked(const char* action) const {
+    if (event_ && event_->IsLocked()) {
+        ReportMessage(SeverityError,
+                      std::string("Cannot ") + action + " because the schedule is locked");
+        return true;
+    }
+    return false;
+}
+
+bool MultiDaySchedule::UnbookWhere(const std::function<bool(int, const Appointment&)>& match,
+                                   const char* action) {
+    if (RefuseWhenLocked(action)) {
+        return false;
+    }
+    // Look before taking anything, so that a locked booking on a later day cannot leave the
+    // earlier days already unbooked.
+    for (const auto& day : days_) {
+        const AppointmentGrid& grid = day->GetGrid();
+        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                const Appointment* booking =
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                if (booking != nullptr && booking->IsLocked() &&
+                    match(static_cast<int>(row), *booking)) {
+                    ReportMessage(SeverityError, std::string("Cannot ") + action +
+                                                     " because the schedule is locked");
+                    return false;
+                }
+            }
+        }
+    }
+    for (auto& day : days_) {
+        AppointmentGrid& grid = day->GetGrid();
+        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                const Appointment* booking =
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                if (booking != nullptr && match(static_cast<int>(row), *booking)) {
+                    grid.RemoveBooking(static_cast<int>(slot), static_cast<int>(row));
+                }
+            }
+        }
+        day->SetModified();
+    }
+    return true;
+}
+
+namespace {
+
+bool BelongsToParent(const Appointment& booking, const Parent* parent) {
+    const AppointmentRequest* request = booking.GetRequest();
+    if (request == nullptr) {
+        return false;
+    }
+    return request->GetParent() == parent ||
+           (request->GetPupil() != nullptr && request->GetPupil()->GetParent() == parent);
+}
+
+}  // namespace
+
+bool MultiDaySchedule::UnbookParent(const Parent* parent) {
+    if (parent == nullptr) {
+        return false;
+    }
+    return UnbookWhere(
+        [parent](int, const Appointment& booking) { return BelongsToParent(booking, parent); },
+        "remove a parent");
+}
+
+bool MultiDaySchedule::UnbookTeacher(const Teacher* teacher) {
+    int teacherRow = RowOf(teacher);
+    if (teacherRow < 0) {
+        return false;
+    }
+    return UnbookWhere([teacherRow](int row, const Appointment&) { return row == teacherRow; },
+                       "remove a teacher");
+}
+
+bool MultiDaySchedule::UnbookPupil(const Pupil* pupil) {
+    if (pupil == nullptr) {
+        return false;
+    }
+    return UnbookWhere(
+        [pupil](int, const Appointment& booking) {
+            return booking.GetRequest() != nullptr && booking.GetRequest()->GetPupil() == pupil;
+        },
+        "remove a pupil");
+}
+
+bool MultiDaySchedule::RemoveAppointment(const Pupil* pupil, const Teacher* teacher,
+                                         const std::string& subject) {
+    int teacherRow = RowOf(teacher);
+    if (pupil == nullptr || teacherRow < 0) {
+        return false;
+    }
+    return UnbookWhere(
+        [&](int row, const Appointment& booking) {
+            const AppointmentRequest* request = booking.GetRequest();
+            return row == teacherRow && request != nullptr && request->GetPupil() == pupil &&
+                   request->GetSubject() == subject;
+        },
+        "remove an appointment");
+}
+
+void MultiDaySchedule::ClearBookings() {
+    for (auto& day : days_) {
+        day->ClearBookings();
+    }
+}
+
+void MultiDaySchedule::OptimiseTeacher(int teacherRow) {
+    for (auto& day : days_) {
+        day->ImproveTeacher(teacherRow);
+    }
+}
+
+// The day operations below report their own locked message; asking once here keeps it to one
+// message for the whole event.
+void MultiDaySchedule::UnbookOutOfRangeAppointments() {
+    if (RefuseWhenLocked("unbook out of range appointments")) {
+        return;
+    }
+    for (auto& day : days_) {
+        day->UnbookOutOfRangeAppointments();
+    }
+}
+
+void MultiDaySchedule::RemoveTeacherBreaks() {
+    if (RefuseWhenLocked("remove teacher breaks")) {
+        return;
+    }
+    for (auto& day : days_) {
+        day->RemoveAllTeacherBreaks();
+    }
+}
+
+void MultiDaySchedule::ResetAttendanceTimes() {
+    if (RefuseWhenLocked("reset attendance times")) {
+        return;
+    }
+    for (auto& day : days_) {
+        day->ResetAttendanceTimes();
+    }
+}
+
+void MultiDaySchedule::EnforceTimeBoundaries() {
+    if (RefuseWhenLocked("enforce time boundaries")) {
+        return;
+    }
+    for (auto& day : days_) {
+        day->RefreshFromEvent();
+    }
+}
+
+void MultiDaySchedule::RebuildDays() {
+    for (auto& day : days_) {
+        day->RebuildGrid();
+    }
+    if (event_) {
+        event_->BlankRequestedTimes();
+    }
+    for (auto& day : days_) {
+        day->EnforceTimeBoundaries();
+    }
+}
+
+void MultiDaySchedule::FitAttendanceToDays(Attendee* attendee) {
+    if (attendee == nullptr) {
+        return;
+    }
+    for (auto& day : days_) {
+        attendee->FitAttendanceToDay(day.get(), day->GetStartTime(), day->GetEndTime());
+    }
+}
+
+int MultiDaySchedule::CountCommonSlots(const Attendee* a, const Attendee* b) const {
+    int count = 0;
+    for (const auto& day : days_) {
+        count += day->CountCommonSlots(a, b);
+    }
+    return count;
+}
+
+int MultiDaySchedule::CountAvailableSlots(const Teacher* teacher) const {
+    int count = 0;
+    for (const auto& day : days_) {
+        count += day->CountTeacherAvailableSlots(teacher);
+    }
+    return count;
+}
+
+bool MultiDaySchedule::AttendPresentation(Attendee* attendee, Presentation* presentation) {
+    if (attendee == nullptr || presentation == nullptr) {
+        return false;
+    }
+    Schedule* day = FindDay(presentation->GetDate());
+    return day != nullptr && day->AttendPresentation(attendee, presentation);
+}
+
+bool MultiDaySchedule::IsRequestBooked(const Pupil* pupil, int requestIndex, DateTime* out) const {
+    if (pupil == nullptr || requestIndex < 0) {
+        return false;
+    }
+    const AppointmentRequest* request = pupil->GetRequest(static_cast<unsigned>(requestIndex));
+    if (request == nullptr) {
+        return false;
+    }
+    for (const auto& day : days_) {
+        TimeOfDay time;
+        if (day->IsRequestBooked(request, &time)) {
+            if (out != nullptr) {
+                *out = DateTime(day->GetDate(), time);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MultiDaySchedule::FindAppointment(const Pupil* pupil, int requestIndex, DateTime* out) const {
+    return event_ && IsRequestBooked(pupil, requestIndex, out);
+}
+
+bool MultiDaySchedule::FindBooking(const Pupil* pupil, const Teacher* teacher,
+                                   const std::string& subject, DateTime* out) const {
+    if (!event_ || pupil == nullptr || teacher == nullptr) {
+        return false;
+    }
+    for (const auto& day : days_) {
+        if (day->FindBooking(pupil, teacher, subject, out)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MultiDaySchedule::HasUnbookedRequest(const Parent* parent) const {
+    if (parent == nullptr) {
+        return false;
+    }
+    if (!event_) {
+        return true;
+    }
+    return ScoreUnbooked(parent).Unbooked > 0;
+}
+
+bool MultiDaySchedule::IsParentBooked(const Parent* parent) const {
+    return parent != nullptr && event_ && ScoreUnbooked(parent).Unbooked == 0;
+}
+
+bool MultiDaySchedule::AllRequestsBooked() const {
+    if (!event_) {
+        return true;
+    }
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        if (!IsParentBooked(parents.At(i))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int MultiDaySchedule::CountParentsWithoutRequests() const {
+    if (!event_) {
+        return 0;
+    }
+    int count = 0;
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        if (!parents.At(i)->HasRequests()) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::map<Teacher*, int> MultiDaySchedule::GetRequestedSlotsPerTeacher() const {
+    std::map<Teacher*, int> slots;
+    if (!event_) {
+        return slots;
+    }
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        const Parent* parent = parents.At(i);
+        for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
+            const Pupil* pupil = parent->GetPupil(p);
+            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                const AppointmentRequest* request = pupil->GetRequest(r);
+                slots[request->GetTeacher()] += request->GetLength();
+            }
+        }
+    }
+    return slots;
+}
+
+std::vector<Parent*> MultiDaySchedule::AllParents() const {
+    std::vector<Parent*> all;
+    if (event_) {
+        const ParentList& parents = event_->GetParents();
+        all.reserve(parents.Count());
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            all.push_back(parents.At(i));
+        }
+    }
+    return all;
+}

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/date.h"
+#include "foundation/date_time.h"
+#include "model/appointment.h"
+#include "model/schedule.h"
+#include "model/score.h"
+
+class AppointmentRequest;
+class Attendee;
+class Event;
+class OptimiserStats;
+class Parent;
+class ParentList;
+class Person;
+class Presentation;
+class Pupil;
+class Teacher;
+
+// The timetable of a whole event: one day Schedule per event day, in date order, all sharing the
+// one Event. Books requests over all days priority by priority, guards the deletions of people,
+// and is copied whole (days deeply, the event shared) for the optimiser's population.
+class MultiDaySchedule {
+public:
+    // One day, dated today, 18:00 to 22:00.
+    explicit MultiDaySchedule(std::shared_ptr<Event> event);
+    // Deep copies of the days; the event is shared.
+    MultiDaySchedule(const MultiDaySchedule& other);
+    MultiDaySchedule& operator=(const MultiDaySchedule& other);
+    virtual ~MultiDaySchedule();
+
+    // --- days ---
+    unsigned GetDayCount() const { return static_cast<unsigned>(days_.size()); }
+    // Null past the end.
+    Schedule* GetDay(unsigned index) const;
+    const std::shared_ptr<Event>& GetEvent() const { return event_; }
+    // Takes ownership; false (nothing taken) for null.
+    bool AddDay(std::unique_ptr<Schedule> day);
+    // A new day dated the day after the last one.
+    bool AppendNextDay();
+    // As many days for another event, with the same dates and hours, and no bookings.
+    std::unique_ptr<MultiDaySchedule> CreateLike(std::shared_ptr<Event> event) const;
+    Schedule* FindDay(const Date& date) const;
+    bool FindDayIndex(const Date& date, unsigned* index) const;
+    // Drops the event reference here and on every day.
+    void ResetEvent();
+
+    // --- state ---
+    // The own flag, any day's, the event's or its print settings'.
+    bool IsModified() const;
+    void SetModified() { modified_ = true; }
+    void ClearModified();
+    // Locks or unlocks every booking of every day.
+    void SetLocked(bool locked);
+    Score GetScore() const;
+    void GetScore(Score* out) const;
+    // Only the parent's requests that are booked on no day.
+    Score ScoreUnbooked(const Parent* parent) const;
+    void SetOptimiserStats(OptimiserStats* stats);
+
+    // --- people (the event takes them only on true) ---
+    bool AddTeacher(std::unique_ptr<Teacher>&& teacher);
+    bool AddParent(std::unique_ptr<Parent>&& parent);
+
+    // --- forwarding to every day. The unbooking ones refuse whole (one message, nothing
+    // changed) when the event or a booking they would take is locked ---
+    bool UnbookParent(const Parent* parent);
+    bool UnbookTeacher(const Teacher* teacher);
+    bool UnbookPupil(const Pupil* pupil);
+    bool RemoveAppointment(const Pupil* pupil, const Teacher* teacher, const std::string& subject);
+    void ClearBookings();
+    void OptimiseTeacher(int teacherRow);
+    void UnbookOutOfRangeAppointments();
+    void RemoveTeacherBreaks();
+    void ResetAttendanceTimes();
+    // Fixed times blanked and attendance fitted to each day's hours.
+    void EnforceTimeBoundaries();
+    // After loading: fixed-time requests become bookings, then their times are blanked.
+    void RebuildDays();
+    void FitAttendanceToDays(Attendee* attendee);
+    int CountCommonSlots(const Attendee* a, const Attendee* b) const;
+    int CountAvailableSlots(const Teacher* teacher) const;
+    // On the day of the presentation's date only.
+    bool AttendPresentation(Attendee* attendee, Presentation* presentation);
+
+    // --- lookups: a request booked on any day counts as booked ---
+    bool IsRequestBooked(const AppointmentRequest* request) const;
+    bool IsRequestBooked(const Pupil* pupil, int requestIndex, DateTime* out = nullptr) const;
+    // As IsRequestBooked; false without an event or pupil.
+    bool FindAppointment(const Pupil* pupil, int requestIndex, DateTime* out = nullptr) const;
+    bool FindBooking(const Pupil* pupil, const Teacher* teacher, const std::string& subject,
+                     DateTime* out = nullptr) const;
+    // True also without an event; false for a null parent.
+    bool HasUnbookedRequest(const Parent* parent) const;
+    // Every request of every pupil of the parent is booked on some day.
+    bool IsParentBooked(const Parent* parent) const;
+    bool AllRequestsBooked() const;
+    int CountParentsWithoutRequests() const;
+    // Requested slots per teacher, over every request of every pupil.
+    std::map<Teacher*, int> GetRequestedSlotsPerTeacher() const;
+
+    // --- booking: refused while the event is locked ---
+    bool BookAtTime(const std::shared_ptr<Appointment>& booking, int teacherRow,
+                    const DateTime& when);
+    // Empties every day, then books each day in turn, priority 2 before 1 before 0.
+    bool BookAll(int order);
+    // Books the unbooked requests of these parents; *unbooked grows by those still booked on
+    // no day afterwards.
+    bool BookParents(const ParentList* parents, unsigned* unbooked, int order);
+
+    // --- deletions: refused while the event is locked or a booking they would take is locked;
+    // otherwise the person is unbooked on every day before it goes ---
+    bool DeleteParent(Parent* parent);
+    bool DeleteTeacher(Teacher* teacher);
+    // Parents without any request; answers how many went.
+    int DeleteParents();
+    bool DeletePresentation(Presentation* presentation);
+
+    // --- optimiser mutations ---
+    // One or two random parents unbooked everywhere and booked again.
+    void RebookParents();
+    // With two or more days one random parent with an unbooked request is rebooked; then every
+    // day is optimised.
+    void RebookParentsAndOptimise();
+
+    // --- reports (empty without an event) ---
+    std::string ReportTeachersWithoutAppointments() const;
+    std::string ReportParentsWithoutAppointments() const;
+    std::string ReportPupilsWithoutAppointments() const;
+    std::string ReportTeachersWithAppointments() const;
+    std::string ReportUnbookedRequests() const;
+    // A teacher without bookings, an attending parent or a pupil without requests.
+    bool IsIdle(const Person* person) const;
+
+    // Every parent's address and appointments, a row per parent and day. Reports the outcome.
+    bool ExportCSV(const std::string& fileName) const;
+
+private:
+    // Takes out, on every day, each booking that matches (teacher row, booking); refuses whole,
+    // with one message, when the event or any matching booking is locked.
+    bool UnbookWhere(const std::function<bool(int, const Appointment&)>& match, const char* action);
+    // The teacher's grid row, or -1.
+    int RowOf(const Teacher* teacher) const;
+    bool IsBookedInRow(const AppointmentRequest* request, int row) const;
+    // Books, on one day, the requests of that priority of these parents that no day holds yet.
+    bool BookDay(Schedule& day, int priority, int order, const std::vector<Parent*>& parents);
+    bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked, int order);
+    // Reports "Cannot <action> because the schedule is locked" when the event is locked.
+    bool RefuseWhenLocked(const char* action) const;
+    bool TeacherBookedOnAnyDay(const Teacher* teacher) const;
+    // A person attends when some day has no record of them or a record saying they attend.
+    bool AttendsAnyDay(const Attendee* attendee) const;
+    std::vector<Parent*> AllParents() const;
+
+    std::vector<std::unique_ptr<Schedule>> days_;
+    std::shared_ptr<Event> event_;
+    bool modified_ = false;
+};

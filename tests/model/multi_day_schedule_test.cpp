@@ -1,0 +1,594 @@
+#include "model/multi_day_schedule.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/optimiser_stats.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+// An event of two days (dates fixed, 18:00 to 22:00) built through the multi-day schedule, with
+// helpers to add people and book requests by hand.
+class TwoDaySchedule : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Score::SetCompareSwitches(ScoreCompareSwitches{});
+        event_ = std::make_shared<Event>();
+        schedule_ = std::make_unique<MultiDaySchedule>(event_);
+        ASSERT_TRUE(schedule_->GetDay(0)->SetDate(Date(4, 3, 2024)));
+        ASSERT_TRUE(schedule_->AppendNextDay());
+        ASSERT_EQ(schedule_->GetDayCount(), 2u);
+    }
+
+    Teacher* AddTeacher(const std::string& name) {
+        auto teacher = std::make_unique<Teacher>(name);
+        teacher->SetInitials(name.substr(0, 1) + std::to_string(event_->GetTeachers().Count()));
+        Teacher* added = teacher.get();
+        EXPECT_TRUE(schedule_->AddTeacher(std::move(teacher)));
+        return added;
+    }
+
+    Parent* AddParent(const std::string& name, int pupils = 1) {
+        auto parent = std::make_unique<Parent>(name);
+        for (int i = 0; i < pupils; ++i) {
+            parent->AddPupil(std::make_unique<Pupil>(name + " child " + std::to_string(i)));
+        }
+        Parent* added = parent.get();
+        EXPECT_TRUE(schedule_->AddParent(std::move(parent)));
+        return added;
+    }
+
+    AppointmentRequest* Request(Parent* parent, unsigned pupil, Teacher* teacher,
+                                int priority = 1) {
+        Pupil* child = parent->GetPupil(pupil);
+        EXPECT_TRUE(child->AddRequest(teacher, "", priority, 1));
+        AppointmentRequest* request = child->GetRequest(child->GetRequestCount() - 1);
+        request->SetParent(parent);
+        return request;
+    }
+
+    // Puts the request into its teacher's row of a day.
+    std::shared_ptr<Appointment> Book(AppointmentRequest* request, unsigned day, int slot) {
+        auto booking = std::make_shared<Appointment>(request);
+        int row = event_->GetTeachers().IndexOf(request->GetTeacher());
+        EXPECT_TRUE(schedule_->GetDay(day)->GetGrid().PutBooking(slot, row, booking));
+        return booking;
+    }
+
+    int CountBookings() const {
+        int count = 0;
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const AppointmentGrid& grid = schedule_->GetDay(d)->GetGrid();
+            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                    count +=
+                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row)) != nullptr;
+                }
+            }
+        }
+        return count;
+    }
+
+    // Reads every booking of every day down to its people (a booking left pointing at a deleted
+    // request fails here under the address sanitiser) and checks it stands in its teacher's row.
+    void WalkEveryDay() const {
+        const TeacherList& teachers = event_->GetTeachers();
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const AppointmentGrid& grid = schedule_->GetDay(d)->GetGrid();
+            ASSERT_EQ(grid.GetRowCount(), teachers.Count());
+            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                    const Appointment* booking =
+                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                    if (booking == nullptr) {
+                        continue;
+                    }
+                    const AppointmentRequest* request = booking->GetRequest();
+                    ASSERT_NE(request, nullptr);
+                    EXPECT_EQ(request->GetTeacher(), teachers.At(row));
+                    ASSERT_NE(request->GetPupil(), nullptr);
+                    EXPECT_GE(event_->GetParents().IndexOf(request->GetPupil()->GetParent()), 0)
+                        << request->GetPupil()->GetName();
+                }
+            }
+        }
+    }
+
+    std::shared_ptr<Event> event_;
+    std::unique_ptr<MultiDaySchedule> schedule_;
+};
+
+TEST(MultiDaySchedule, NewScheduleHasOneDayOfTodayFromSixToTen) {
+    auto event = std::make_shared<Event>();
+    MultiDaySchedule schedule(event);
+    ASSERT_EQ(schedule.GetDayCount(), 1u);
+    EXPECT_EQ(schedule.GetDay(1), nullptr);
+    Schedule* day = schedule.GetDay(0);
+    EXPECT_EQ(day->GetDate(), Date::Today());
+    EXPECT_EQ(day->GetStartTime(), TimeOfDay(18, 0, 0));
+    EXPECT_EQ(day->GetEndTime(), TimeOfDay(22, 0, 0));
+    EXPECT_EQ(schedule.GetEvent(), event);
+    EXPECT_EQ(day->GetEvent(), event);
+}
+
+TEST(MultiDaySchedule, AppendNextDayRollsOverTheYearAndLeavesPresentationsAlone) {
+    auto event = std::make_shared<Event>();
+    MultiDaySchedule schedule(event);
+    // A presentation on the day the new day is first made for must not move with it.
+    ASSERT_TRUE(event->AddPresentation(
+        std::make_unique<Presentation>("Careers", "Hall", Date::Today(), "19:00", "19:30")));
+    ASSERT_TRUE(schedule.GetDay(0)->SetDate(Date(31, 12, 2024)));
+    ASSERT_TRUE(event->AddPresentation(
+        std::make_unique<Presentation>("Options", "Hall", Date::Today(), "19:00", "19:30")));
+    ASSERT_TRUE(schedule.AppendNextDay());
+    EXPECT_EQ(schedule.GetDay(1)->GetDate(), Date(1, 1, 2025));
+    EXPECT_EQ(event->GetPresentations().Find("Careers")->GetDate(), Date(31, 12, 2024));
+    EXPECT_EQ(event->GetPresentations().Find("Options")->GetDate(), Date::Today());
+
+    unsigned index = 9;
+    EXPECT_TRUE(schedule.FindDayIndex(Date(1, 1, 2025), &index));
+    EXPECT_EQ(index, 1u);
+    EXPECT_EQ(schedule.FindDay(Date(31, 12, 2024)), schedule.GetDay(0));
+    EXPECT_FALSE(schedule.FindDayIndex(Date(2, 1, 2025), &index));
+    EXPECT_EQ(index, 1u);
+}
+
+TEST_F(TwoDaySchedule, CreateLikeCopiesDatesAndHoursForAnotherEvent) {
+    schedule_->GetDay(1)->SetStartTime(TimeOfDay(16, 0, 0));
+    schedule_->GetDay(1)->SetEndTime(TimeOfDay(19, 30, 0));
+    auto other = std::make_shared<Event>();
+    std::unique_ptr<MultiDaySchedule> like = schedule_->CreateLike(other);
+    ASSERT_EQ(like->GetDayCount(), 2u);
+    EXPECT_EQ(like->GetEvent(), other);
+    for (unsigned d = 0; d < 2; ++d) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(like->GetDay(d)->GetEvent(), other);
+        EXPECT_EQ(like->GetDay(d)->GetDate(), schedule_->GetDay(d)->GetDate());
+        EXPECT_EQ(like->GetDay(d)->GetStartTime(), schedule_->GetDay(d)->GetStartTime());
+        EXPECT_EQ(like->GetDay(d)->GetEndTime(), schedule_->GetDay(d)->GetEndTime());
+    }
+}
+
+TEST_F(TwoDaySchedule, ModifiedFollowsDaysEventAndPrintSettings) {
+    schedule_->ClearModified();
+    EXPECT_FALSE(schedule_->IsModified());
+    event_->GetPrintSettings().SetModified();
+    EXPECT_TRUE(schedule_->IsModified());
+    schedule_->ClearModified();
+    EXPECT_FALSE(event_->GetPrintSettings().IsModified());
+    schedule_->GetDay(1)->SetModified();
+    EXPECT_TRUE(schedule_->IsModified());
+    schedule_->ClearModified();
+    EXPECT_FALSE(schedule_->GetDay(1)->IsModified());
+}
+
+TEST_F(TwoDaySchedule, AddTeacherGivesEveryDayARowAndARefusalKeepsTheTeacher) {
+    AddTeacher("Ann Able");
+    AddTeacher("Bob Baker");
+    for (unsigned d = 0; d < 2; ++d) {
+        EXPECT_EQ(schedule_->GetDay(d)->GetGrid().GetRowCount(), 2u);
+    }
+    UCStringError sink;
+    auto again = std::make_unique<Teacher>("Ann Able");
+    EXPECT_FALSE(schedule_->AddTeacher(std::move(again)));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(schedule_->GetDay(0)->GetGrid().GetRowCount(), 2u);
+    EXPECT_NE(sink.GetText().find("already exists"), std::string::npos);
+}
+
+TEST_F(TwoDaySchedule, RequestBookedOnAnyDayCountsAsBookedOnce) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Teacher* bob = AddTeacher("Bob Baker");
+    Parent* parent = AddParent("Cole", 2);
+    AppointmentRequest* first = Request(parent, 0, ann);
+    AppointmentRequest* second = Request(parent, 1, bob);
+    Book(first, 0, 2);
+    EXPECT_FALSE(schedule_->AllRequestsBooked());
+    EXPECT_TRUE(schedule_->HasUnbookedRequest(parent));
+    EXPECT_EQ(schedule_->GetScore().Unbooked, 1u);
+
+    // Booked on the other day: the parent is complete although no one day holds both.
+    Book(second, 1, 3);
+    EXPECT_TRUE(schedule_->AllRequestsBooked());
+    EXPECT_TRUE(schedule_->IsParentBooked(parent));
+    EXPECT_FALSE(schedule_->HasUnbookedRequest(parent));
+    EXPECT_EQ(schedule_->GetScore().Unbooked, 0u);
+    EXPECT_EQ(schedule_->ScoreUnbooked(parent).Unbooked, 0u);
+
+    DateTime when;
+    ASSERT_TRUE(schedule_->FindAppointment(parent->GetPupil(1), 0, &when));
+    EXPECT_EQ(when, DateTime(schedule_->GetDay(1)->GetDate(), TimeOfDay(18, 15, 0)));
+    EXPECT_FALSE(schedule_->FindAppointment(parent->GetPupil(1), 1, &when));
+    EXPECT_TRUE(schedule_->FindBooking(parent->GetPupil(0), ann, "", &when));
+    EXPECT_EQ(when, DateTime(schedule_->GetDay(0)->GetDate(), TimeOfDay(18, 10, 0)));
+}
+
+TEST_F(TwoDaySchedule, BookAllTakesHigherPrioritiesFirstAndTheFirstDayBeforeTheSecond) {
+    // One slot a day: the first day takes the high priority, the second the normal one.
+    for (unsigned d = 0; d < 2; ++d) {
+        schedule_->GetDay(d)->SetEndTime(TimeOfDay(18, 5, 0));
+    }
+    Teacher* ann = AddTeacher("Ann Able");
+    AppointmentRequest* low = Request(AddParent("Adams"), 0, ann, 0);
+    AppointmentRequest* normal = Request(AddParent("Baker"), 0, ann, 1);
+    AppointmentRequest* high = Request(AddParent("Clark"), 0, ann, 2);
+
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    TimeOfDay time;
+    EXPECT_TRUE(schedule_->GetDay(0)->IsRequestBooked(high, &time));
+    EXPECT_TRUE(schedule_->GetDay(1)->IsRequestBooked(normal, &time));
+    EXPECT_FALSE(schedule_->IsRequestBooked(low));
+    EXPECT_EQ(schedule_->GetScore().Unbooked, 1u);
+    EXPECT_EQ(schedule_->ReportUnbookedRequests(),
+              "The following appointments are unbooked:\n"
+              "Adams child 0 wants to see teacher Ann Able\n");
+}
+
+TEST_F(TwoDaySchedule, BookAllAndBookParentsRefuseALockedSchedule) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* parent = AddParent("Adams");
+    Request(parent, 0, ann);
+    event_->SetLocked(true);
+    UCStringError sink;
+    EXPECT_FALSE(schedule_->BookAll(BookRandom));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot book appointments because the schedule is locked\n");
+    unsigned unbooked = 0;
+    EXPECT_FALSE(schedule_->BookParents(&event_->GetParents(), &unbooked, BookRandom));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot book appointments because the schedule is locked\n");
+    EXPECT_EQ(CountBookings(), 0);
+}
+
+TEST_F(TwoDaySchedule, BookParentsCountsWhatNoDayCouldTake) {
+    for (unsigned d = 0; d < 2; ++d) {
+        schedule_->GetDay(d)->SetEndTime(TimeOfDay(18, 5, 0));
+    }
+    Teacher* ann = AddTeacher("Ann Able");
+    for (const char* name : {"Adams", "Baker", "Clark"}) {
+        Request(AddParent(name), 0, ann);
+    }
+    unsigned unbooked = 0;
+    ASSERT_TRUE(schedule_->BookParents(&event_->GetParents(), &unbooked, BookAsGiven));
+    // The request left over on the first day is booked on the second: only one is missing.
+    EXPECT_EQ(unbooked, 1u);
+    EXPECT_EQ(CountBookings(), 2);
+}
+
+TEST_F(TwoDaySchedule, CopyIsIndependentOfItsOriginal) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* parent = AddParent("Adams");
+    Book(Request(parent, 0, ann), 0, 0);
+    Book(Request(parent, 0, AddTeacher("Bob Baker")), 1, 4);
+
+    MultiDaySchedule copy(*schedule_);
+    EXPECT_EQ(copy.GetEvent(), event_);
+    ASSERT_EQ(copy.GetDayCount(), 2u);
+    EXPECT_NE(copy.GetDay(0), schedule_->GetDay(0));
+    EXPECT_NE(copy.GetDay(0)->GetGrid().PeekBooking(0, 0),
+              schedule_->GetDay(0)->GetGrid().PeekBooking(0, 0));
+    EXPECT_EQ(copy.GetDay(0)->GetGrid().PeekBooking(0, 0)->GetRequest(),
+              schedule_->GetDay(0)->GetGrid().PeekBooking(0, 0)->GetRequest());
+    EXPECT_EQ(copy.GetScore(), schedule_->GetScore());
+
+    copy.SetLocked(true);
+    EXPECT_FALSE(schedule_->GetDay(0)->GetGrid().PeekBooking(0, 0)->IsLocked());
+    copy.SetLocked(false);
+    copy.ClearBookings();
+    EXPECT_EQ(CountBookings(), 2);
+    EXPECT_EQ(copy.GetScore().Unbooked, 2u);
+    EXPECT_EQ(schedule_->GetScore().Unbooked, 0u);
+
+    // Assignment replaces the days but keeps the object the controller holds.
+    MultiDaySchedule* held = schedule_.get();
+    *schedule_ = copy;
+    EXPECT_EQ(schedule_.get(), held);
+    EXPECT_EQ(CountBookings(), 0);
+    EXPECT_TRUE(schedule_->IsModified());
+}
+
+TEST_F(TwoDaySchedule, DeletingABookedParentLeavesNoBookingOfItAnywhere) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Teacher* bob = AddTeacher("Bob Baker");
+    Parent* gone = AddParent("Adams", 2);
+    Parent* stays = AddParent("Baker");
+    Book(Request(gone, 0, ann), 0, 1);
+    Book(Request(gone, 1, bob), 1, 2);
+    Book(Request(stays, 0, bob), 0, 5);
+
+    EXPECT_TRUE(schedule_->DeleteParent(gone));
+    EXPECT_EQ(event_->GetParents().Count(), 1u);
+    EXPECT_EQ(CountBookings(), 1);
+    WalkEveryDay();
+    EXPECT_EQ(schedule_->GetScore().Unbooked, 0u);
+    EXPECT_TRUE(schedule_->AllRequestsBooked());
+}
+
+TEST_F(TwoDaySchedule, DeletingABookedTeacherDropsItsRowRequestsAndBookings) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Teacher* gone = AddTeacher("Bob Baker");
+    Teacher* cat = AddTeacher("Cat Cole");
+    Parent* parent = AddParent("Adams", 2);
+    Book(Request(parent, 0, gone), 0, 0);
+    Book(Request(parent, 1, gone), 1, 7);
+    Book(Request(parent, 0, ann), 1, 3);
+    Book(Request(parent, 1, cat), 0, 9);
+
+    EXPECT_TRUE(schedule_->DeleteTeacher(gone));
+    EXPECT_EQ(event_->GetTeachers().Count(), 2u);
+    EXPECT_EQ(parent->GetPupil(0)->GetRequestCount(), 1u);
+    EXPECT_EQ(parent->GetPupil(1)->GetRequestCount(), 1u);
+    EXPECT_EQ(CountBookings(), 2);
+    // Cat's booking moved up into the row that is now hers.
+    ASSERT_NE(schedule_->GetDay(0)->GetGrid().PeekBooking(9, 1), nullptr);
+    WalkEveryDay();
+    EXPECT_EQ(schedule_->GetScore().Unbooked, 0u);
+}
+
+TEST_F(TwoDaySchedule, DeletionRefusesWholeWhenABookingOnAnyDayIsLocked) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* parent = AddParent("Adams", 2);
+    Book(Request(parent, 0, ann), 0, 1);
+    Book(Request(parent, 1, ann), 1, 2)->SetLocked(true);
+
+    UCStringError sink;
+    EXPECT_FALSE(schedule_->DeleteParent(parent));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot delete a parent because the schedule is locked\n");
+    EXPECT_FALSE(schedule_->DeleteTeacher(ann));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot delete a teacher because the schedule is locked\n");
+    EXPECT_FALSE(schedule_->UnbookParent(parent));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot remove a parent because the schedule is locked\n");
+    // The first day's unlocked booking is still there: nothing was half done.
+    EXPECT_EQ(CountBookings(), 2);
+    EXPECT_EQ(event_->GetParents().Count(), 1u);
+    EXPECT_EQ(event_->GetTeachers().Count(), 1u);
+    WalkEveryDay();
+}
+
+TEST_F(TwoDaySchedule, DeletionsRefuseALockedEvent) {
+    struct Case {
+        const char* name;
+        std::function<bool(MultiDaySchedule&, Teacher*, Parent*)> call;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"parent", [](MultiDaySchedule& s, Teacher*, Parent* p) { return s.DeleteParent(p); },
+         "Cannot delete a parent because the schedule is locked"},
+        {"teacher", [](MultiDaySchedule& s, Teacher* t, Parent*) { return s.DeleteTeacher(t); },
+         "Cannot delete a teacher because the schedule is locked"},
+        {"parents", [](MultiDaySchedule& s, Teacher*, Parent*) { return s.DeleteParents() > 0; },
+         "Cannot delete parents because the schedule is locked"},
+        {"unbook teacher",
+         [](MultiDaySchedule& s, Teacher* t, Parent*) { return s.UnbookTeacher(t); },
+         "Cannot remove a teacher because the schedule is locked"},
+        {"unbook pupil",
+         [](MultiDaySchedule& s, Teacher*, Parent* p) { return s.UnbookPupil(p->GetPupil(0)); },
+         "Cannot remove a pupil because the schedule is locked"},
+        {"remove appointment",
+         [](MultiDaySchedule& s, Teacher* t, Parent* p) {
+             return s.RemoveAppointment(p->GetPupil(0), t, "");
+         },
+         "Cannot remove an appointment because the schedule is locked"},
+    };
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* parent = AddParent("Adams");
+    AddParent("Baker");
+    Book(Request(parent, 0, ann), 1, 1);
+    event_->SetLocked(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UCStringError sink;
+        EXPECT_FALSE(c.call(*schedule_, ann, parent));
+        EXPECT_EQ(sink.GetText(), std::string("Error: ") + c.message + "\n");
+        EXPECT_EQ(CountBookings(), 1);
+        EXPECT_EQ(event_->GetParents().Count(), 2u);
+        EXPECT_EQ(event_->GetTeachers().Count(), 1u);
+    }
+}
+
+TEST_F(TwoDaySchedule, UnbookingTakesThePersonOffEveryDay) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Teacher* bob = AddTeacher("Bob Baker");
+    Parent* adams = AddParent("Adams", 2);
+    Parent* baker = AddParent("Baker");
+    Book(Request(adams, 0, ann), 0, 1);
+    Book(Request(adams, 1, bob), 1, 1);
+    Book(Request(baker, 0, ann), 1, 4);
+
+    EXPECT_TRUE(schedule_->UnbookPupil(adams->GetPupil(1)));
+    EXPECT_EQ(CountBookings(), 2);
+    EXPECT_TRUE(schedule_->UnbookTeacher(ann));
+    EXPECT_EQ(CountBookings(), 0);
+    EXPECT_EQ(schedule_->GetScore().Unbooked, 3u);
+    EXPECT_EQ(schedule_->ReportTeachersWithAppointments(), "No teachers have appointments\n");
+}
+
+TEST_F(TwoDaySchedule, DeleteParentsRemovesOnlyParentsWithoutRequests) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Request(AddParent("Adams"), 0, ann);
+    AddParent("Baker");
+    Request(AddParent("Clark"), 0, ann);
+    EXPECT_EQ(schedule_->DeleteParents(), 1);
+    ASSERT_EQ(event_->GetParents().Count(), 2u);
+    EXPECT_EQ(event_->GetParents().At(0)->GetName(), "Adams");
+    EXPECT_EQ(event_->GetParents().At(1)->GetName(), "Clark");
+    EXPECT_EQ(schedule_->CountParentsWithoutRequests(), 0);
+}
+
+TEST_F(TwoDaySchedule, RebookAndOptimiseBooksAnUnbookedParentOnlyWithTwoDays) {
+    for (unsigned d = 0; d < 2; ++d) {
+        schedule_->GetDay(d)->SetEndTime(TimeOfDay(18, 5, 0));
+    }
+    Teacher* ann = AddTeacher("Ann Able");
+    Book(Request(AddParent("Adams"), 0, ann), 0, 0);
+    Parent* waiting = AddParent("Baker");
+    Request(waiting, 0, ann);
+
+    // A single day: nobody is rebooked, but the day is still optimised.
+    MultiDaySchedule oneDay(event_);
+    oneDay.GetDay(0)->SetEndTime(TimeOfDay(18, 5, 0));
+    oneDay.GetDay(0)->GetGrid() = schedule_->GetDay(0)->GetGrid();
+    OptimiserStats stats;
+    oneDay.SetOptimiserStats(&stats);
+    oneDay.RebookParentsAndOptimise();
+    EXPECT_TRUE(oneDay.HasUnbookedRequest(waiting));
+    EXPECT_NE(stats.ToString(), OptimiserStats().ToString());
+
+    schedule_->RebookParentsAndOptimise();
+    EXPECT_FALSE(schedule_->HasUnbookedRequest(waiting));
+    TimeOfDay time;
+    EXPECT_TRUE(schedule_->GetDay(1)->IsRequestBooked(waiting->GetPupil(0)->GetRequest(0), &time));
+}
+
+// A seeded school of a few teachers and families over two short days, to check what must hold
+// after any booking.
+class GeneratedTwoDaySchool : public TwoDaySchedule {
+protected:
+    void SetUp() override {
+        TwoDaySchedule::SetUp();
+        std::srand(20240304);
+        for (unsigned d = 0; d < 2; ++d) {
+            schedule_->GetDay(d)->SetEndTime(TimeOfDay(19, 30, 0));
+        }
+        std::vector<Teacher*> teachers;
+        for (int t = 0; t < 7; ++t) {
+            teachers.push_back(AddTeacher("Teacher " + std::to_string(t)));
+            teachers.back()->SetApptLength(1 + t % 2);
+        }
+        for (int p = 0; p < 40; ++p) {
+            Parent* parent = AddParent("Family " + std::to_string(p), 1 + std::rand() % 2);
+            for (unsigned c = 0; c < parent->GetPupilCount(); ++c) {
+                int wanted = 1 + std::rand() % 4;
+                for (int r = 0; r < wanted; ++r) {
+                    Teacher* teacher = teachers[static_cast<size_t>(std::rand()) % teachers.size()];
+                    if (!parent->GetPupil(c)->HasRequestFor(teacher)) {
+                        parent->GetPupil(c)->AddRequest(teacher, "", std::rand() % 3, -1);
+                    }
+                }
+            }
+        }
+    }
+
+    // Every booked request stands in one run of cells of its own length, in its teacher's row,
+    // on one day only.
+    void ExpectEachRequestInOnePlace() const {
+        struct Place {
+            unsigned day;
+            int row;
+            std::vector<int> slots;
+        };
+        std::map<const AppointmentRequest*, std::vector<Place>> places;
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const AppointmentGrid& grid = schedule_->GetDay(d)->GetGrid();
+            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                    const Appointment* booking =
+                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                    if (booking == nullptr) {
+                        continue;
+                    }
+                    auto& list = places[booking->GetRequest()];
+                    if (list.empty() || list.back().day != d ||
+                        list.back().row != static_cast<int>(row)) {
+                        list.push_back({d, static_cast<int>(row), {}});
+                    }
+                    list.back().slots.push_back(static_cast<int>(slot));
+                }
+            }
+        }
+        for (const auto& [request, list] : places) {
+            ASSERT_EQ(list.size(), 1u) << request->GetPupil()->GetName();
+            const Place& place = list.front();
+            EXPECT_EQ(place.row, event_->GetTeachers().IndexOf(request->GetTeacher()));
+            ASSERT_EQ(static_cast<int>(place.slots.size()), request->GetLength());
+            for (size_t i = 1; i < place.slots.size(); ++i) {
+                EXPECT_EQ(place.slots[i], place.slots[0] + static_cast<int>(i));
+            }
+        }
+    }
+};
+
+TEST_F(GeneratedTwoDaySchool, AfterBookingAndRebookingEveryRequestIsInOnePlaceOnly) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    ASSERT_GT(CountBookings(), 100);
+    ExpectEachRequestInOnePlace();
+    WalkEveryDay();
+    for (int i = 0; i < 30; ++i) {
+        schedule_->RebookParents();
+    }
+    ExpectEachRequestInOnePlace();
+    schedule_->RebookParentsAndOptimise();
+    ExpectEachRequestInOnePlace();
+    WalkEveryDay();
+}
+
+TEST_F(GeneratedTwoDaySchool, EventScoreIsTheDaysPlusEveryRequestBookedOnNoDay) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    Score expected;
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        expected += schedule_->GetDay(d)->GetScore();
+    }
+    unsigned unbooked = 0;
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        for (unsigned c = 0; c < parents.At(i)->GetPupilCount(); ++c) {
+            const Pupil* pupil = parents.At(i)->GetPupil(c);
+            for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+                unbooked += schedule_->IsRequestBooked(pupil, static_cast<int>(r)) ? 0 : 1;
+            }
+        }
+    }
+    expected.Unbooked = unbooked;
+    ASSERT_GT(unbooked, 0u) << "the school should be too full to book everything";
+    Score score;
+    schedule_->GetScore(&score);
+    EXPECT_EQ(score, expected);
+    EXPECT_EQ(score.Unbooked, expected.Unbooked);
+    EXPECT_EQ(score.Attendance, expected.Attendance);
+}
+
+TEST_F(GeneratedTwoDaySchool, DeletingBookedPeopleNeverLeavesADanglingBooking) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandom));
+    const int before = CountBookings();
+    ASSERT_GT(before, 0);
+    // The first teacher with a booking and the first parent with one.
+    Teacher* teacher = nullptr;
+    for (unsigned t = 0; t < event_->GetTeachers().Count() && teacher == nullptr; ++t) {
+        for (unsigned d = 0; d < 2; ++d) {
+            if (schedule_->GetDay(d)->TeacherHasAppointments(event_->GetTeachers().At(t))) {
+                teacher = event_->GetTeachers().At(t);
+            }
+        }
+    }
+    ASSERT_NE(teacher, nullptr);
+    ASSERT_TRUE(schedule_->DeleteTeacher(teacher));
+    WalkEveryDay();
+    Parent* parent = nullptr;
+    for (unsigned p = 0; p < event_->GetParents().Count() && parent == nullptr; ++p) {
+        for (unsigned d = 0; d < 2; ++d) {
+            if (schedule_->GetDay(d)->ParentHasAppointments(event_->GetParents().At(p))) {
+                parent = event_->GetParents().At(p);
+            }
+        }
+    }
+    ASSERT_NE(parent, nullptr);
+    ASSERT_TRUE(schedule_->DeleteParent(parent));
+    WalkEveryDay();
+    EXPECT_LT(CountBookings(), before);
+    schedule_->GetScore();
+    ExpectEachRequestInOnePlace();
+}
+
+}  // namespace
