@@ -1,0 +1,163 @@
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/optimiser_stats.h"
+#include "model/schedule.h"
+#include "optimiser/evolver.h"
+#include "optimiser/optimise_run.h"
+#include "support/school_generator.h"
+
+namespace {
+
+constexpr unsigned kSeed = 1;
+constexpr int kKids = 10;
+
+std::unique_ptr<MultiDaySchedule> MakeTimetable(const GeneratedSchool& school) {
+    auto days = school.MakeSchedules();
+    auto timetable = std::make_unique<MultiDaySchedule>(school.event);
+    *timetable->GetDay(0) = *days[0];
+    for (size_t i = 1; i < days.size(); ++i)
+        timetable->AddDay(std::move(days[i]));
+    return timetable;
+}
+
+// The large school, booked once; built on first use so that each benchmark pays it only once.
+struct LargeSchool {
+    GeneratedSchool school;
+    std::unique_ptr<MultiDaySchedule> timetable;
+
+    static LargeSchool& Get() {
+        static LargeSchool large = [] {
+            LargeSchool made;
+            made.school = GenerateSchool(SchoolSize::Large(), kSeed);
+            srand(kSeed);
+            made.timetable = MakeTimetable(made.school);
+            made.timetable->BookAll(BookRandomThenOrderKey);
+            return made;
+        }();
+        return large;
+    }
+};
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void BM_EventScore(benchmark::State& state) {
+    const MultiDaySchedule& timetable = *LargeSchool::Get().timetable;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(timetable.GetScore());
+    const Score score = timetable.GetScore();
+    state.counters["score"] = score.GetValue() + 1000;
+    state.counters["unbooked"] = score.Unbooked;
+}
+BENCHMARK(BM_EventScore)->Unit(benchmark::kMillisecond);
+
+void BM_BookAll(benchmark::State& state) {
+    MultiDaySchedule timetable(*LargeSchool::Get().timetable);
+    srand(kSeed);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(timetable.BookAll(BookRandomThenOrderKey));
+}
+BENCHMARK(BM_BookAll)->Unit(benchmark::kMillisecond);
+
+// Times each Step by itself (a generation's end costs more than its other steps) and reports
+// the median and the slowest.
+void RunSteps(benchmark::State& state, Evolver& evolver) {
+    std::vector<double> stepMs;
+    for (auto _ : state) {
+        const auto begin = std::chrono::steady_clock::now();
+        const bool ended = evolver.Step();
+        const auto end = std::chrono::steady_clock::now();
+        stepMs.push_back(std::chrono::duration<double, std::milli>(end - begin).count());
+        if (ended)
+            evolver.NewGeneration();
+    }
+    state.counters["median_ms"] = Median(stepMs);
+    state.counters["max_ms"] =
+        stepMs.empty() ? 0.0 : *std::max_element(stepMs.begin(), stepMs.end());
+}
+
+void BM_StepStartPositions(benchmark::State& state) {
+    MultiDaySchedule master(*LargeSchool::Get().timetable);
+    srand(kSeed);
+    Evolver evolver(&master, kKids);
+    if (!evolver.Start()) {
+        state.SkipWithError("the evolver did not start");
+        return;
+    }
+    evolver.NewGeneration();
+    RunSteps(state, evolver);
+}
+BENCHMARK(BM_StepStartPositions)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+void BM_StepOptimising(benchmark::State& state) {
+    MultiDaySchedule master(*LargeSchool::Get().timetable);
+    srand(kSeed);
+    OptimiserStats stats;
+    Evolver evolver(&master, kKids);
+    evolver.SetOptimiserStats(&stats);
+    if (!evolver.Start()) {
+        state.SkipWithError("the evolver did not start");
+        return;
+    }
+    evolver.NewGeneration();
+    // Fresh starts until they stall; the switch to local search comes at a generation's end.
+    for (int generations = 0; generations < 100 && evolver.GetPhase() == StartPositions;) {
+        if (evolver.Step()) {
+            evolver.NewGeneration();
+            ++generations;
+        }
+    }
+    if (evolver.GetPhase() != Optimising) {
+        state.SkipWithError("the evolver never reached the optimising phase");
+        return;
+    }
+    RunSteps(state, evolver);
+}
+BENCHMARK(BM_StepOptimising)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+// Heap held by a seeded population of ten candidates (nine of them booked afresh).
+void BM_PopulationMemory(benchmark::State& state) {
+    const MultiDaySchedule& source = *LargeSchool::Get().timetable;
+    double megabytes = 0.0;
+    for (auto _ : state) {
+        MultiDaySchedule master(source);
+        srand(kSeed);
+        const size_t before = mallinfo2().uordblks;
+        {
+            Evolver evolver(&master, kKids);
+            evolver.Start();
+            megabytes = static_cast<double>(mallinfo2().uordblks - before) / (1024.0 * 1024.0);
+        }
+    }
+    state.counters["kids_MB"] = megabytes;
+}
+BENCHMARK(BM_PopulationMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A whole short run as the script drives it.
+void BM_RunOptimiserSmall(benchmark::State& state) {
+    GeneratedSchool school = GenerateSchool(SchoolSize::Small(), kSeed);
+    for (auto _ : state) {
+        srand(kSeed);
+        auto timetable = MakeTimetable(school);
+        UCStringError quiet;
+        benchmark::DoNotOptimize(RunOptimiser(*timetable, 10, kKids));
+    }
+}
+BENCHMARK(BM_RunOptimiserSmall)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <utility>
+
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/optimiser_stats.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+#include "optimiser/evolver.h"
+#include "support/school_generator.h"
+
+namespace {
+
+// The generated school's days as one timetable, nothing booked but the fixed-time requests.
+std::unique_ptr<MultiDaySchedule> MakeTimetable(const GeneratedSchool& school) {
+    auto days = school.MakeSchedules();
+    auto timetable = std::make_unique<MultiDaySchedule>(school.event);
+    *timetable->GetDay(0) = *days[0];
+    for (size_t i = 1; i < days.size(); ++i)
+        timetable->AddDay(std::move(days[i]));
+    return timetable;
+}
+
+SchoolSize TwoDaySmallSchool() {
+    SchoolSize size = SchoolSize::Small();
+    size.name = "small, two days";
+    size.days = 2;
+    return size;
+}
+
+// One teacher, one parent, one one-slot request: every booking scores the same, so a fresh
+// start position can never beat the master once it is booked.
+class SingleRequestEvent : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Score::SetCompareSwitches(ScoreCompareSwitches{});
+        event_ = std::make_shared<Event>();
+        master_ = std::make_unique<MultiDaySchedule>(event_);
+        auto teacher = std::make_unique<Teacher>("Ann Teacher");
+        Teacher* t = teacher.get();
+        ASSERT_TRUE(master_->AddTeacher(std::move(teacher)));
+        auto parent = std::make_unique<Parent>("Bob Parent");
+        auto pupil = std::make_unique<Pupil>("Cy Pupil");
+        ASSERT_TRUE(pupil->AddRequest(t, "Maths", 1, 1));
+        ASSERT_TRUE(parent->AddPupil(std::move(pupil)));
+        ASSERT_TRUE(master_->AddParent(std::move(parent)));
+    }
+
+    std::shared_ptr<Event> event_;
+    std::unique_ptr<MultiDaySchedule> master_;
+};
+
+TEST(Evolver, PopulationSizeIsClampedToASaneRange) {
+    struct Case {
+        int asked;
+        int held;
+    };
+    const Case cases[] = {{-3, 2},  {0, 2},     {1, 2},     {2, 2},
+                          {10, 10}, {200, 200}, {201, 200}, {100000, 200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        Evolver evolver(nullptr, c.asked);
+        EXPECT_EQ(evolver.GetNumKids(), c.held);
+        EXPECT_EQ(evolver.GetKid(c.held - 1), nullptr);
+    }
+}
+
+TEST(Evolver, ANewEvolverStartsAtTheFirstCandidateWithNothingFound) {
+    Evolver evolver(nullptr, 10);
+    EXPECT_EQ(evolver.GetKidIndex(), 0);
+    EXPECT_EQ(evolver.GetBestIndex(), -1);
+    EXPECT_EQ(evolver.GetWorstIndex(), -1);
+    EXPECT_EQ(evolver.GetPhase(), StartPositions);
+    EXPECT_EQ(evolver.GetStallCount(), 0);
+    EXPECT_EQ(evolver.GetGeneration(), 0);
+    EXPECT_EQ(evolver.GetOptimiserStats(), nullptr);
+}
+
+TEST(Evolver, StartRefusesWithoutMasterOrParents) {
+    Evolver noMaster(nullptr, 4);
+    EXPECT_FALSE(noMaster.Start());
+
+    MultiDaySchedule empty(std::make_shared<Event>());
+    Evolver noParents(&empty, 4);
+    EXPECT_FALSE(noParents.Start());
+    EXPECT_EQ(noParents.GetKid(0), nullptr);
+    EXPECT_EQ(noParents.GetKid(1), nullptr);
+}
+
+TEST_F(SingleRequestEvent, StartOnALockedEventReportsAndSeedsNothing) {
+    ASSERT_TRUE(master_->BookAll(BookRandomThenOrderKey));
+    event_->SetLocked(true);
+    const Score before = master_->GetScore();
+    UCStringError sink;
+    Evolver evolver(master_.get(), 3);
+    EXPECT_FALSE(evolver.Start());
+    EXPECT_NE(sink.GetText().find("Cannot optimise the schedule because it is locked"),
+              std::string::npos);
+    EXPECT_EQ(evolver.GetKid(0), nullptr);
+    EXPECT_TRUE(master_->GetScore() == before);
+    event_->SetLocked(false);
+}
+
+TEST_F(SingleRequestEvent, StepBeforeStartEndsTheGenerationWithoutTouchingAnything) {
+    Evolver evolver(master_.get(), 3);
+    EXPECT_TRUE(evolver.Step());
+    EXPECT_EQ(evolver.GetKidIndex(), 0);
+    EXPECT_EQ(master_->GetScore().Unbooked, 1u);
+}
+
+TEST_F(SingleRequestEvent, FirstGenerationHandsTheBookedCandidateToTheMaster) {
+    ASSERT_EQ(master_->GetScore().Unbooked, 1u);
+    Evolver evolver(master_.get(), 2);
+    ASSERT_TRUE(evolver.Start());
+    evolver.NewGeneration();
+    EXPECT_FALSE(evolver.Step());  // candidate 0, the unchanged master
+    EXPECT_TRUE(evolver.Step());   // candidate 1, booked afresh; ends the generation
+    EXPECT_EQ(evolver.GetBestIndex(), 1);
+    EXPECT_EQ(evolver.GetKid0Score().Unbooked, 1u);
+    EXPECT_EQ(evolver.GetStallCount(), 0);
+    EXPECT_EQ(master_->GetScore().Unbooked, 0u);
+    EXPECT_EQ(evolver.GetKid(0)->GetScore().Unbooked, 0u);
+}
+
+TEST_F(SingleRequestEvent, ThreeGenerationsWithoutGainSwitchToOptimising) {
+    ASSERT_TRUE(master_->BookAll(BookRandomThenOrderKey));
+    srand(3);
+    Evolver evolver(master_.get(), 2);
+    ASSERT_TRUE(evolver.Start());
+    for (int generation = 1; generation <= 4; ++generation) {
+        SCOPED_TRACE(generation);
+        evolver.NewGeneration();
+        EXPECT_FALSE(evolver.Step());
+        EXPECT_TRUE(evolver.Step());
+        EXPECT_EQ(evolver.GetStallCount(), generation);
+        EXPECT_EQ(evolver.GetPhase(), generation >= 3 ? Optimising : StartPositions);
+    }
+    EXPECT_EQ(master_->GetScore().Unbooked, 0u);
+}
+
+TEST(Evolver, ProgressCountsTheCandidateAboutToBeHandled) {
+    GeneratedSchool school = GenerateSchool(SchoolSize::Small(), 11);
+    srand(11);
+    auto master = MakeTimetable(school);
+    Evolver evolver(master.get(), 10);
+    ASSERT_TRUE(evolver.Start());
+    evolver.NewGeneration();
+    EXPECT_EQ(evolver.GetProgressPercent(), 10);
+    evolver.Step();
+    evolver.Step();
+    // The third candidate is next: (2 + 1) / 10.
+    EXPECT_EQ(evolver.GetProgressPercent(), 30);
+    evolver.Step();
+    EXPECT_EQ(evolver.GetProgressPercent(), 40);
+    bool ended = false;
+    for (int i = 3; i < 10; ++i)
+        ended = evolver.Step();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(evolver.GetProgressPercent(), 100);
+}
+
+// Invariants over generated schools: the master never gets worse, it always holds the
+// generation's best, the phase only moves forward, and the candidates count into the run's
+// statistics while the master keeps its own.
+TEST(Evolver, MasterNeverGetsWorseAcrossGenerations) {
+    const SchoolSize sizes[] = {SchoolSize::Small(), TwoDaySmallSchool()};
+    for (const SchoolSize& size : sizes) {
+        for (unsigned seed : {1u, 2u}) {
+            SCOPED_TRACE(size.name + " seed " + std::to_string(seed));
+            GeneratedSchool school = GenerateSchool(size, seed);
+            srand(seed);
+            auto master = MakeTimetable(school);
+            ASSERT_TRUE(master->BookAll(BookRandomThenOrderKey));
+            OptimiserStats stats;
+            Evolver evolver(master.get(), 3);
+            evolver.SetOptimiserStats(&stats);
+            ASSERT_TRUE(evolver.Start());
+            Score previous = master->GetScore();
+            bool optimised = false;
+            int optimisingGenerations = 0;
+            for (int generation = 0; generation < 40 && optimisingGenerations < 3; ++generation) {
+                evolver.NewGeneration();
+                int steps = 1;
+                while (!evolver.Step())
+                    ++steps;
+                EXPECT_EQ(steps, 3);
+                const Score current = master->GetScore();
+                EXPECT_FALSE(current.IsWorseThan(previous)) << "generation " << generation;
+                EXPECT_TRUE(current == evolver.GetBestScore());
+                EXPECT_TRUE(evolver.GetKid(0)->GetScore() == current);
+                if (optimised) {
+                    EXPECT_EQ(evolver.GetPhase(), Optimising);
+                    ++optimisingGenerations;
+                }
+                optimised = evolver.GetPhase() == Optimising;
+                previous = current;
+            }
+            for (unsigned d = 0; d < master->GetDayCount(); ++d)
+                EXPECT_EQ(master->GetDay(d)->GetOptimiserStats(), nullptr);
+            // Fresh starts stall within forty generations, so local search ran too.
+            EXPECT_GT(optimisingGenerations, 0);
+            if (optimisingGenerations > 0) {
+                EXPECT_GT(stats.FirstSlotNotFree + stats.NoGaps + stats.NothingFound +
+                              stats.FirstApptIntoGap + stats.LastApptIntoGap + stats.BetterSwap +
+                              stats.EqualSwap + stats.FirstAfterLast + stats.LastLater +
+                              stats.BusyApptToEnd,
+                          0u);
+            }
+        }
+    }
+}
+
+}  // namespace
