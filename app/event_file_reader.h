@@ -1,0 +1,107 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "foundation/date.h"
+#include "foundation/time_of_day.h"
+#include "foundation/tokeniser.h"
+#include "model/email_server_settings.h"
+#include "model/score.h"
+
+class Attendee;
+class Event;
+class MultiDaySchedule;
+class Parent;
+class Presentation;
+class Pupil;
+class Schedule;
+class Teacher;
+
+// Rebuilds an event, its days, people, requests and bookings from the tokens of an event file.
+// It always fills a new, empty event: on failure the caller throws event and schedule away, and
+// nothing outside them has changed (the score switches read go to the event, not to the
+// process). One reader serves one read.
+class EventFileReader {
+public:
+    EventFileReader(MultiDaySchedule* schedule, Tokeniser* tokens);
+    ~EventFileReader();
+    EventFileReader(const EventFileReader&) = delete;
+    EventFileReader& operator=(const EventFileReader&) = delete;
+
+    // The event is named "<Unnamed event>" until its Name line is read.
+    bool Read();
+    bool ReadSections();
+
+    bool ReadEventSection();
+    bool ReadOption();
+    bool ReadExtraDays();
+    bool ReadPresentations();
+    bool ReadPresentation(Presentation* presentation);
+    bool ReadTeachers();
+    bool ReadTeacher();
+    bool ReadParents();
+    bool ReadParent();
+    bool ReadPupil();
+
+    // Value readers: each takes the next token. A quoted text, trimmed at both ends.
+    bool ReadText(std::string& out);
+    // A quoted number; false without a message for an empty text.
+    bool ReadInt(int& out);
+    // A time word ("9:05am", "09:05") or an encoded time.
+    bool ReadTime(TimeOfDay& out);
+    // A quoted long date ("05 Mar 2024"); false without a message unless valid.
+    bool ReadDate(Date& out);
+    static bool IsTrueWord(const std::string& word);
+
+    // "(line N, parent 'P') message" (or the current teacher) as an Error.
+    void ReportError(const char* message);
+    void ReportError(const std::string& message) { ReportError(message.c_str()); }
+
+private:
+    struct AttendanceKeyResult {
+        bool handled;
+        bool ok;
+    };
+
+    static void TrimInPlace(std::string& text);
+    std::string Located(const char* message) const;
+    void ReportWarning(const std::string& message);
+    // Lower-cases the current word in place.
+    void LowerToken();
+    // An unknown word: when a value stands on the same line after it (an unknown key with its
+    // value), the value is skipped with a warning; otherwise the word was a flag.
+    void SkipUnknownKey(const std::string& key, int lineAfterKey);
+    // day, after, before, notattending and presentation, shared by teachers and parents.
+    AttendanceKeyResult ReadAttendanceKey(const std::string& key, Attendee* attendee);
+    bool ReadRequest();
+    bool ReadTaughtBy();
+    bool ReadScheduleOption(const std::string& key);
+
+    // Name first, then initials, ignoring case, without a scan: the indexes grow as teachers
+    // are added.
+    Teacher* FindTeacher(const std::string& nameOrInitials);
+    void IndexTeacherName(Teacher* teacher);
+    void IndexTeacherInitials(Teacher* teacher, const std::string& initials);
+    const std::string& LowerKey(const std::string& text);
+
+    std::shared_ptr<Event> event_;
+    MultiDaySchedule* schedule_;
+    // The teacher or parent whose block is being read, until the event takes it.
+    std::unique_ptr<Teacher> newTeacher_;
+    std::unique_ptr<Parent> newParent_;
+    Tokeniser* tokens_;
+    Parent* parent_ = nullptr;
+    Pupil* pupil_ = nullptr;
+    Teacher* teacher_ = nullptr;
+    Schedule* currentDay_ = nullptr;
+    std::string text_;
+    std::string token_;
+    std::string lookupKey_;
+    bool locked_ = false;
+    EmailServerSettings server_;
+    ScoreCompareSwitches switches_;
+    std::unordered_map<std::string, Teacher*> teacherNames_;
+    std::unordered_map<std::string, Teacher*> teacherInitials_;
+};

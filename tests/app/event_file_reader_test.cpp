@@ -1,0 +1,320 @@
+#include "app/event_file_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+// What one read left behind: the schedule on success, and everything reported.
+struct ReadResult {
+    std::unique_ptr<MultiDaySchedule> schedule;
+    std::string messages;
+    Event* event() const { return schedule->GetEvent().get(); }
+};
+
+ReadResult ReadEvent(const std::string& text) {
+    UCStringError sink;
+    auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+    Tokeniser tokens;
+    tokens.SetText(text);
+    EventFileReader reader(schedule.get(), &tokens);
+    ReadResult result;
+    if (reader.Read()) {
+        result.schedule = std::move(schedule);
+    }
+    result.messages = sink.GetText();
+    return result;
+}
+
+const char* const kEventSection =
+    "Event:\n"                   // 1
+    "Name \"Spring evening\"\n"  // 2
+    "Starts 4:00pm\n"            // 3
+    "Ends 6:00pm\n"              // 4
+    "Day \"12\"\n"               // 5
+    "Month \"3\"\n"              // 6
+    "Year \"2026\"\n"            // 7
+    "SlotLength \"10\"\n";       // 8
+
+std::string WithPeople(const std::string& teachers, const std::string& parents) {
+    return std::string(kEventSection) + "\nTeachers:\n" + teachers + "\nParents:\n" + parents;
+}
+
+const char* const kTwoTeachers =
+    "\"Mr Tom Whitfield\"\ninitials \"TW\"\nsubject \"Maths\"\n\n"
+    "\"Ms Priya Raman\"\ninitials \"PR\"\nsubject \"Physics\"\n\n";
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(EventFileReading, HandWrittenFileBuildsTheEventAndItsTimetable) {
+    const std::string text =
+        "EVENT:\n"
+        "name \"Spring evening\"\nStarts 4:00pm\nEnds 6:00pm\n"
+        "PNotes \"Please%20be%20on%20time\"\nDay \"12\"\nMonth \"3\"\nYear \"2026\"\n"
+        "TeacherDesc \"tutor\"\nSlotLength \"10\"\nAdjacentParentAppointments\nTeacherGapLength "
+        "\"2\"\n"
+        "ScoreCompareAttendance\nSMTPServer \"smtp.school.example\"\nSMTPTLS\nEmailPort \"587\"\n"
+        "Option \"APSQRCodes\" \"False\"\nOption \"APSParentPrintOrder\" \"PupilForm\"\n"
+        "\nExtraDay:\nStarts 3:30pm\nEnds 5:00pm\nDay \"13\"\nMonth \"3\"\nYear \"2026\"\n"
+        "\nPresentations:\n\"Options talk\"\nlocation \"Hall\"\n"
+        "times \"13 Mar 2026\" 3:30pm 4:00pm\n"
+        "\nTeachers:\n"
+        "\"Ms Priya Raman\"\ninitials \"PR\"\nsubject \"Physics\"\nbreak 4:30pm\n"
+        "day \"13 Mar 2026\"\nnotattending\n\n"
+        "\"Mr Tom Whitfield\"\ninitials \"TW\"\nlocation \"Room 4\"\nsubject \"Maths\"\n"
+        "apptlen \"2\"\nafter 4:20pm\npresentation \"Options talk\"\n\n"
+        "\nParents:\n"
+        "\"Mrs Smith\"\nemail \"smith@example.org\"\naddra \"1 High St\"\n"
+        "notes \"Two \\\"lines\\\"\\\nhere\"\nuniqueid \"S1\"\n"
+        "pupil \"Amy Smith\"\nform \"7A\"\nhouse \"Red\"\n"
+        "seeing \"TW\"\nsubject \"Maths\"\nday \"12 Mar 2026\"\nat 16:20\npriority \"2\"\n"
+        "seeing \"Ms Priya Raman\"\n"
+        "taughtby \"PR\"\nsubject \"Chemistry\"\n\n"
+        "\"Mr Jones\"\nuniqueid \"J1\"\nday \"13 Mar 2026\"\nafter 4:00pm\n"
+        "pupil \"Ben Jones\"\nform \"8B\"\n"
+        "seeing \"Mr Tom Whitfield\"\n\n"
+        "#0123456789abcdef0123456789abcdef\n";
+    const ReadResult read = ReadEvent(text);
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.messages, "");
+    Event& event = *read.event();
+    EXPECT_EQ(event.GetName(), "Spring evening");
+    EXPECT_EQ(event.GetSlotLength(), 600);
+    EXPECT_EQ(event.GetTeacherDesc(false), "tutor");
+    EXPECT_EQ(event.GetParentGapMode(), AdjacentParentAppointments);
+    EXPECT_EQ(event.GetOptions().TeacherGapLength, 2);
+    EXPECT_EQ(event.GetScoreSwitches(), (ScoreCompareSwitches{false, true}));
+    EXPECT_EQ(event.GetPrintSettings().GetParentNotes(), "Please be on time");
+    EXPECT_FALSE(event.GetPrintSettings().GetQRCodes());
+    EXPECT_EQ(event.GetPrintSettings().GetParentPrintOrder(), ParentPrintByPupilForm);
+    EXPECT_EQ(event.GetEmailServerSettings().GetServer(), "smtp.school.example");
+    EXPECT_EQ(event.GetEmailServerSettings().GetConnectionType(), SMTPWithTLS);
+    EXPECT_EQ(event.GetEmailServerSettings().GetPort(), 587);
+
+    MultiDaySchedule& schedule = *read.schedule;
+    ASSERT_EQ(schedule.GetDayCount(), 2u);
+    EXPECT_EQ(schedule.GetDay(0)->GetDate(), Date(12, 3, 2026));
+    EXPECT_EQ(schedule.GetDay(1)->GetStartTime(), TimeOfDay(15, 30, 0));
+    const Presentation* talk = event.GetPresentations().Find("Options talk");
+    ASSERT_NE(talk, nullptr);
+    EXPECT_EQ(talk->GetLocation(), "Hall");
+    EXPECT_EQ(talk->GetDate(), Date(13, 3, 2026));
+
+    // Teachers are sorted by surname.
+    const TeacherList& teachers = event.GetTeachers();
+    ASSERT_EQ(teachers.Count(), 2u);
+    Teacher* raman = teachers.Get(0);
+    Teacher* whitfield = teachers.Get(1);
+    EXPECT_EQ(raman->GetName(), "Ms Priya Raman");
+    EXPECT_TRUE(raman->HasBreak(DateTime(Date(12, 3, 2026), TimeOfDay(16, 30, 0))));
+    EXPECT_FALSE(raman->IsAttending(schedule.GetDay(1)));
+    EXPECT_EQ(raman->GetSubjects().count("Chemistry"), 1u);  // from the taught-by line
+    EXPECT_EQ(whitfield->GetLocation(), "Room 4");
+    EXPECT_EQ(whitfield->GetApptLength(), 2);
+    EXPECT_TRUE(whitfield->ArrivesLate(schedule.GetDay(0)));
+    EXPECT_EQ(whitfield->GetStartTime(schedule.GetDay(0)), TimeOfDay(16, 20, 0));
+    EXPECT_TRUE(whitfield->AttendsPresentation(talk));
+
+    const ParentList& parents = event.GetParents();
+    ASSERT_EQ(parents.Count(), 2u);
+    Parent* smith = parents.FindByName("Mrs Smith");
+    ASSERT_NE(smith, nullptr);
+    EXPECT_EQ(smith->GetEmail(), "smith@example.org");
+    EXPECT_EQ(smith->GetAddress(0), "1 High St");
+    EXPECT_EQ(smith->GetNotes(), "Two \"lines\"\nhere");
+    EXPECT_EQ(smith->GetUniqueId(), "S1");
+    const Pupil* amy = smith->GetPupil(0);
+    ASSERT_NE(amy, nullptr);
+    EXPECT_EQ(amy->GetHouse(), "Red");
+    ASSERT_EQ(amy->GetRequestCount(), 2u);
+    EXPECT_EQ(amy->GetRequest(0)->GetTeacher(), whitfield);
+    EXPECT_EQ(amy->GetRequest(0)->GetPriority(), 2);
+    EXPECT_TRUE(amy->IsTaughtBy(raman, "Chemistry"));
+
+    // The fixed time became a booking, and the fixed time itself is gone again.
+    DateTime booked;
+    ASSERT_TRUE(schedule.FindBooking(amy, whitfield, "Maths", &booked));
+    EXPECT_EQ(booked, DateTime(Date(12, 3, 2026), TimeOfDay(16, 20, 0)));
+    EXPECT_FALSE(amy->GetRequest(0)->IsFixedTime());
+    EXPECT_FALSE(schedule.IsRequestBooked(amy->GetRequest(1)));
+
+    Parent* jones = parents.FindByName("Mr Jones");
+    ASSERT_NE(jones, nullptr);
+    EXPECT_TRUE(jones->ArrivesLate(schedule.GetDay(1)));
+    EXPECT_FALSE(jones->ArrivesLate(schedule.GetDay(0)));
+    EXPECT_FALSE(schedule.IsModified());
+}
+
+// The line is the token reader's count when the error is found: a word at the end of its line
+// has already counted that line's end.
+TEST(EventFileReading, ReaderErrorsNameTheirLine) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string expected;
+    };
+    const std::string head = kEventSection;
+    const Case cases[] = {
+        {"first heading", "Teachers:\n", "(line 2) Expected Event: heading"},
+        {"teachers heading", head + "\nParents:\n", "(line 11) Expected Teacher: heading"},
+        {"only the event section", head, "(line 9) Expected section heading"},
+        {"unknown key in the event section", head + "Colour \"red\"\n",
+         "(line 9) Expected an option word"},
+        {"text expected", head + "Name 12:00\n", "(line 10) Expected a piece of text"},
+        {"time expected", head + "Starts \"4pm\"\n", "(line 9) Expected time of day"},
+        {"bad option", head + "Option 4:00pm\n", "(line 10) Expected option key"},
+        {"bad option value", head + "Option \"APSQRCodes\"\nTeachers:\n",
+         "(line 11) Expected option value"},
+        {"extra day date", head + "\nExtraDay:\nDay \"31\"\nMonth \"2\"\nYear \"2026\"\n\n",
+         "(line 15) Extra day's date is invalid"},
+        {"stray data in teachers", head + "\nTeachers:\nsubject \"x\"\n",
+         "(line 11) Found data I don't understand here: 'subject'"},
+        {"missing presentation", WithPeople("\"Mr A\"\npresentation \"Talk\"\n", ""),
+         "(line 12, teacher 'Mr A') The presentation 'Talk' does not exist"},
+        {"initials reused",
+         WithPeople("\"Mr A\"\ninitials \"AB\"\n\"Mr B\"\ninitials \"ab\"\n", ""),
+         "(line 14, teacher 'Mr B') The initials 'ab' have been defined for a previous teacher"},
+        {"parents heading", std::string(kEventSection) + "\nTeachers:\n\"Mr A\"\n\nPupils:\n",
+         "(line 14, teacher 'Mr A') Expected Parent: heading"},
+        {"pupil name", WithPeople(kTwoTeachers, "\"Mrs S\"\npupil form\n"),
+         "(line 23, parent 'Mrs S') Expected pupil's name"},
+        {"unknown teacher", WithPeople(kTwoTeachers, "\"Mrs S\"\npupil \"Amy\"\nseeing \"Mr X\"\n"),
+         "(line 23, parent 'Mrs S') Pupil Amy wants to see non-existent teacher Mr X"},
+        {"unknown taught-by",
+         WithPeople(kTwoTeachers, "\"Mrs S\"\npupil \"Amy\"\ntaughtby \"XX\"\n"),
+         "(line 23, parent 'Mrs S') Pupil Amy is taught by non-existent teacher XX"},
+        {"twice the same subject",
+         WithPeople(kTwoTeachers,
+                    "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nsubject \"Maths\"\n"
+                    "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n"),
+         "(line 27, parent 'Mrs S') Pupil Amy wants to see the teacher Mr Tom Whitfield about "
+         "subject 'Maths' more than once"},
+        {"invalid request date",
+         WithPeople(kTwoTeachers, "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nday \"31 Feb 2026\"\n"),
+         "(line 24, parent 'Mrs S') Pupil Amy wants to see the teacher TW on an invalid date"},
+        {"stray data in parents", WithPeople(kTwoTeachers, "pupil \"Amy\"\n"),
+         "(line 21, teacher 'Ms Priya Raman') Found data I don't understand here: 'pupil'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReadResult read = ReadEvent(c.text);
+        EXPECT_FALSE(read.schedule);
+        EXPECT_TRUE(Contains(read.messages, c.expected)) << read.messages;
+    }
+}
+
+TEST(EventFileReading, FileWithoutNameKeepsThePlaceholderName) {
+    const ReadResult read =
+        ReadEvent("Event:\nDay \"1\"\nMonth \"6\"\nYear \"2026\"\nTeachers:\nParents:\n");
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.event()->GetName(), "<Unnamed event>");
+}
+
+TEST(EventFileReading, RequestLinesAreAcceptedInAnyOrder) {
+    const ReadResult read =
+        ReadEvent(WithPeople(kTwoTeachers,
+                             "\"Mrs S\"\npupil \"Amy\"\n"
+                             "seeing \"TW\"\nlength \"2\"\nday \"12 Mar 2026\"\npriority \"0\"\n"
+                             "subject \"Maths\"\nat 4:30pm\n"
+                             "seeing \"PR\"\n\n\"Mr J\"\n"));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    ASSERT_EQ(read.event()->GetParents().Count(), 2u);
+    const Pupil* amy = read.event()->GetParents().FindByName("Mrs S")->GetPupil(0);
+    ASSERT_EQ(amy->GetRequestCount(), 2u);
+    const AppointmentRequest* request = amy->GetRequest(0);
+    EXPECT_EQ(request->GetSubject(), "Maths");
+    EXPECT_EQ(request->GetPriority(), 0);
+    EXPECT_EQ(request->GetOwnLength(), 2);
+    DateTime booked;
+    ASSERT_TRUE(read.schedule->FindBooking(amy, request->GetTeacher(), "Maths", &booked));
+    EXPECT_EQ(booked.GetTime(), TimeOfDay(16, 30, 0));
+}
+
+TEST(EventFileReading, UnknownKeyWithValueIsSkippedWithAWarningNotMadeAParent) {
+    const ReadResult read = ReadEvent(
+        WithPeople(kTwoTeachers,
+                   "\"Mrs S\"\nphone \"01234 567890\"\nvip\npupil \"Amy\"\nshoesize \"5\"\n"
+                   "seeing \"TW\"\nnewflag\n\n\"Mr J\"\n"));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.event()->GetParents().Count(), 2u);
+    EXPECT_EQ(read.event()->GetParents().FindByName("01234 567890"), nullptr);
+    EXPECT_TRUE(Contains(read.messages,
+                         "(line 22, parent 'Mrs S') The unknown key 'phone' and its value have "
+                         "been skipped"))
+        << read.messages;
+    EXPECT_TRUE(Contains(read.messages, "(line 25, parent 'Mrs S') The unknown key 'shoesize'"));
+    EXPECT_FALSE(Contains(read.messages, "vip"));
+    EXPECT_FALSE(Contains(read.messages, "newflag"));
+    EXPECT_EQ(read.event()->GetParents().FindByName("Mrs S")->GetPupil(0)->GetRequestCount(), 1u);
+}
+
+TEST(EventFileReading, ScoreSwitchesGoToTheEventNotTheProcess) {
+    const ScoreCompareSwitches before = Score::GetCompareSwitches();
+    Score::SetCompareSwitches(ScoreCompareSwitches{true, false});
+    const ReadResult read =
+        ReadEvent(std::string(kEventSection) + "ScoreCompareAttendance\nTeachers:\nParents:\n");
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.event()->GetScoreSwitches(), (ScoreCompareSwitches{false, true}));
+    EXPECT_EQ(Score::GetCompareSwitches(), (ScoreCompareSwitches{true, false}));
+    // A failed read leaves them alone too.
+    EXPECT_FALSE(ReadEvent(std::string(kEventSection) + "ScoreCompareAttendance\n").schedule);
+    EXPECT_EQ(Score::GetCompareSwitches(), (ScoreCompareSwitches{true, false}));
+    Score::SetCompareSwitches(before);
+}
+
+TEST(EventFileReading, TeacherInitialsAndBreakRules) {
+    // Initials equal to the teacher's own name are accepted.
+    ReadResult read = ReadEvent(WithPeople("\"Tom\"\ninitials \"TOM\"\n", ""));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.event()->GetTeachers().Get(0)->GetInitials(), "TOM");
+
+    // A fixed time in the teacher's break is reported and dropped; the request stays.
+    read = ReadEvent(WithPeople("\"Mr A\"\ninitials \"AA\"\nbreak 4:30pm\n",
+                                "\"Mrs S\"\npupil \"Amy\"\nseeing \"AA\"\nday \"12 Mar 2026\"\n"
+                                "at 16:30\n"));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_TRUE(Contains(read.messages, "Pupil Amy wants to see teacher AA at "));
+    EXPECT_TRUE(Contains(read.messages,
+                         "but the teacher has a break at that time. The request "
+                         "will not be honoured."));
+    const Pupil* amy = read.event()->GetParents().Get(0)->GetPupil(0);
+    ASSERT_EQ(amy->GetRequestCount(), 1u);
+    EXPECT_FALSE(read.schedule->IsRequestBooked(amy->GetRequest(0)));
+
+    // A negative option ends the read without a message of the reader.
+    read = ReadEvent(std::string(kEventSection) + "TeacherGapLength \"-1\"\nTeachers:\nParents:\n");
+    EXPECT_FALSE(read.schedule);
+    EXPECT_FALSE(Contains(read.messages, "(line"));
+}
+
+TEST(EventFileReading, FamiliesOfTheSameNameWithDifferentIdsBothLoad) {
+    const ReadResult read = ReadEvent(WithPeople(
+        kTwoTeachers, "\"Mr Smith\"\nuniqueid \"A1\"\n\n\"Mr Smith\"\nuniqueid \"A2\"\n\n"));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.event()->GetParents().Count(), 2u);
+    EXPECT_FALSE(ReadEvent(WithPeople(kTwoTeachers, "\"Mr Smith\"\n\n\"Mr Smith\"\n\n")).schedule);
+}
+
+TEST(EventFileReading, LockedFileIsLockedButNotModified) {
+    const ReadResult read = ReadEvent(
+        WithPeople(kTwoTeachers,
+                   "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nday \"12 Mar 2026\"\nat 4:00pm\n")
+            .insert(std::string(kEventSection).size(), "Locked\n"));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_TRUE(read.event()->IsLocked());
+    EXPECT_TRUE(read.schedule->GetDay(0)->GetGrid().PeekBooking(0, 1)->IsLocked());
+}
