@@ -1,0 +1,136 @@
+#include "app/qm_controller.h"
+
+#include "foundation/date.h"
+#include "foundation/file_lock.h"
+#include "foundation/string_functions.h"
+#include "foundation/uc_error.h"
+#include "foundation/user_data_folder.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/schedule.h"
+
+namespace {
+
+constexpr const char* kAutosaveFileName = "autosave.qmv";
+constexpr const char* kSettingsFileName = "user_settings.dat";
+
+}  // namespace
+
+QMController::QMController() = default;
+
+QMController::~QMController() {
+    lock_.reset();
+    schedule_.reset();
+    settings_.Clear();
+    event_.reset();
+}
+
+void QMController::Initialise() {
+    const std::string folder = GetUserDataFolder();
+    // Without a folder there is nowhere safe to write: the paths stay empty and every write to
+    // them reports instead of landing somewhere else.
+    autosavePath_ = folder.empty() ? std::string() : folder + "/" + kAutosaveFileName;
+    const std::string settingsPath =
+        folder.empty() ? std::string() : folder + "/" + kSettingsFileName;
+    settingsLoaded_ = !settingsPath.empty() && settings_.Load(settingsPath);
+}
+
+QMScript* QMController::CreateScript(const std::string& /*fileName*/) {
+    return nullptr;
+}
+
+void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
+    if (!schedule || schedule == schedule_) {
+        return;
+    }
+    schedule_ = std::move(schedule);
+    if (schedule_->GetEvent() != event_) {
+        event_ = schedule_->GetEvent();
+        // The lock names the previous event's file; keeping it would let a Save write this
+        // event over that file.
+        lock_.reset();
+    }
+    if (event_) {
+        event_->ApplyScoreSwitches();
+    }
+}
+
+std::string QMController::GetUserDataFolder() const {
+    return UserDataFolder();
+}
+
+std::string QMController::GetUserSettingsPath() const {
+    const std::string folder = GetUserDataFolder();
+    return folder.empty() ? std::string() : folder + "/" + kSettingsFileName;
+}
+
+bool QMController::SaveUserSettings() {
+    const std::string path = GetUserSettingsPath();
+    if (path.empty()) {
+        ReportMessage(
+            SeverityError,
+            "Cannot save the user settings because the user data folder is not available");
+        return false;
+    }
+    return settings_.Save(path);
+}
+
+bool QMController::IsUpdateAllowed(const Date& /*today*/) const {
+    return true;
+}
+
+std::string QMController::GetFileName() const {
+    return lock_ ? lock_->GetPath() : std::string();
+}
+
+void QMController::CloseEvent() {
+    schedule_.reset();
+    lock_.reset();
+    autosavePath_.clear();
+}
+
+void QMController::MatchGridsToTeachers() {
+    if (!schedule_ || !event_) {
+        return;
+    }
+    const TeacherList& teachers = event_->GetTeachers();
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        Schedule* day = schedule_->GetDay(d);
+        // New teachers are appended to the list, so their rows are the missing last ones.
+        for (unsigned row = day->GetGrid().GetRowCount(); row < teachers.Count(); ++row) {
+            day->AddTeacherRow(teachers.Get(row));
+        }
+    }
+}
+
+void QMController::BookUnbookedRequests(bool report, bool unbookFirst) {
+    if (!schedule_ || !event_) {
+        return;
+    }
+    const ParentList& parents = event_->GetParents();
+    int incomplete = 0;
+    for (unsigned p = 0; p < parents.Count(); ++p) {
+        const Parent* parent = parents.Get(p);
+        if (schedule_->IsParentBooked(parent)) {
+            continue;
+        }
+        ++incomplete;
+        if (unbookFirst) {
+            schedule_->UnbookParent(parent);
+        }
+    }
+    unsigned failed = 0;
+    schedule_->BookParents(&parents, &failed, 0);
+    if (!report) {
+        return;
+    }
+    if (incomplete == 0) {
+        ReportMessage(SeverityInformation, "There were no unbooked requests");
+        return;
+    }
+    std::string text = StringPrintf("Booked %d parents in", incomplete);
+    if (failed != 0) {
+        text += StringPrintf(", but %u appointments could not be booked", failed);
+    }
+    ReportMessage(SeverityInformation, text);
+}

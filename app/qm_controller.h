@@ -1,0 +1,103 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/user_settings.h"
+
+class ByteBuffer;
+class Date;
+class Event;
+class FileLock;
+class MultiDaySchedule;
+class QMScript;
+class Tokeniser;
+class UCSMTPClientFactory;
+
+// The application's controller: owns the event being worked on, its timetable, the lock on its
+// file and the user settings, and carries out the file-level actions on them (open, save,
+// merge, close, the autosave copy and its recovery after a crash). The window subclasses it.
+class QMController {
+public:
+    QMController();
+    virtual ~QMController();
+    QMController(const QMController&) = delete;
+    QMController& operator=(const QMController&) = delete;
+
+    // Once, at start-up: the autosave path and the user settings.
+    virtual void Initialise();
+    // A script host loaded from the file, owned by the caller; none without a window.
+    virtual QMScript* CreateScript(const std::string& fileName);
+    // Makes the schedule the held one (the previous one is deleted) and its event's score
+    // switches the current ones. A schedule of another event drops the file lock too: that
+    // event has no file of its own until it is saved.
+    virtual void SetEvent(std::unique_ptr<MultiDaySchedule> schedule);
+
+    // --- what the window and the other subsystems reach directly ---
+    MultiDaySchedule* GetSchedule() const { return schedule_.get(); }
+    const std::shared_ptr<Event>& GetEvent() const { return event_; }
+    UserSettings& GetUserSettings() { return settings_; }
+    const UserSettings& GetUserSettings() const { return settings_; }
+    bool AreSettingsLoaded() const { return settingsLoaded_; }
+    UCSMTPClientFactory* GetClientFactory() const { return clientFactory_; }
+    void SetClientFactory(UCSMTPClientFactory* factory) { clientFactory_ = factory; }
+
+    // --- user data folder ---
+    // Created when missing; "" (reported) when it cannot be found or made.
+    std::string GetUserDataFolder() const;
+    // "" when there is no user data folder.
+    std::string GetUserSettingsPath() const;
+    const std::string& GetAutosavePath() const { return autosavePath_; }
+    bool SaveUserSettings();
+
+    // --- autosave and recovery ---
+    // Writes a changed event to the autosave copy, whole or not at all; the event stays
+    // changed. True when nothing needed writing.
+    bool Autosave();
+    bool AutosaveFileExists() const;
+    // True when there was none or it is gone.
+    bool DeleteAutosaveFile();
+    // Loads the autosave copy as a new, unsaved event without a file name, after checking its
+    // digest. A copy that cannot be recovered is renamed aside and kept.
+    bool RecoverAutosave();
+
+    bool IsUpdateAllowed(const Date& today) const;
+
+    // --- event files ---
+    // Locks the file, reads it and makes it the held event; on failure nothing changes.
+    bool OpenEventFile(const char* path);
+    // Writes the event to the path through a lock, replacing the old file atomically; a new
+    // path becomes the event's file. On failure the old file and state stay as they were.
+    bool SaveEvent(const char* path);
+    // The locked file's path; "" for an event that has never been saved.
+    std::string GetFileName() const;
+    void CloseEvent();
+    // Adds the other file's people and requests that the held event lacks; the log gets a
+    // line for each.
+    bool MergeEventFile(const char* path, std::string* log);
+    // Books every request that is booked on no day, leaving existing bookings (or first taking
+    // out those of parents with unbooked requests) and, when asked, says how it went.
+    void BookUnbookedRequests(bool report, bool unbookFirst);
+
+    // Reading an event into a new timetable; null (reported) on failure.
+    std::unique_ptr<MultiDaySchedule> ParseEventFile(Tokeniser& reader);
+    std::unique_ptr<MultiDaySchedule> ReadLockedEventFile(FileLock& lock);
+    std::unique_ptr<MultiDaySchedule> ReadEventFile(const char* path);
+
+private:
+    std::unique_ptr<MultiDaySchedule> ParseBuffer(const ByteBuffer& bytes);
+    // After a merge added teachers: a grid row on every day for each of them.
+    void MatchGridsToTeachers();
+    // The checked and parsed autosave copy; null (reported) when it cannot be recovered.
+    std::unique_ptr<MultiDaySchedule> ReadAutosaveCopy();
+    // Moves a copy that could not be recovered out of the autosave path; "" on failure.
+    std::string KeepFailedAutosave();
+
+    UCSMTPClientFactory* clientFactory_ = nullptr;
+    std::shared_ptr<Event> event_;
+    std::unique_ptr<MultiDaySchedule> schedule_;
+    std::unique_ptr<FileLock> lock_;
+    std::string autosavePath_;
+    UserSettings settings_;
+    bool settingsLoaded_ = false;
+};

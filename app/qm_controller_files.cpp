@@ -1,0 +1,256 @@
+// The controller's file actions: open, save, merge, the autosave copy and its recovery.
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "app/event_file_format.h"
+#include "app/event_file_reader.h"
+#include "app/event_file_writer.h"
+#include "app/qm_controller.h"
+#include "foundation/byte_buffer.h"
+#include "foundation/file_lock.h"
+#include "foundation/string_functions.h"
+#include "foundation/tokeniser.h"
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/score.h"
+
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(a, b, error);
+}
+
+bool PathExists(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+}  // namespace
+
+std::unique_ptr<MultiDaySchedule> QMController::ParseEventFile(Tokeniser& reader) {
+    // The reader may touch the process-wide score switches; they belong to the open event
+    // until another one becomes the open one (SetEvent).
+    const ScoreCompareSwitches openSwitches = Score::GetCompareSwitches();
+    auto event = std::make_shared<Event>();
+    auto schedule = std::make_unique<MultiDaySchedule>(event);
+    EventFileReader fileReader(schedule.get(), &reader);
+    const bool ok = fileReader.Read();
+    Score::SetCompareSwitches(openSwitches);
+    if (!ok) {
+        ReportMessage(SeverityError, StringPrintf("The event file seems to be invalid at line %d",
+                                                  reader.GetLineNumber()));
+        return nullptr;
+    }
+    return schedule;
+}
+
+std::unique_ptr<MultiDaySchedule> QMController::ParseBuffer(const ByteBuffer& bytes) {
+    Tokeniser reader;
+    reader.SetBuffer(&bytes);
+    return ParseEventFile(reader);
+}
+
+std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lock) {
+    std::unique_ptr<ByteBuffer> bytes = lock.ReadAll();
+    if (!bytes) {
+        ReportMessage(SeverityError, "Cannot read file '" + lock.GetPath() + "'");
+        return nullptr;
+    }
+    return ParseBuffer(*bytes);
+}
+
+std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) {
+    Tokeniser reader;
+    if (!reader.Open(path)) {
+        ReportMessage(SeverityError,
+                      std::string("Cannot load file '") + (path != nullptr ? path : "") + "'");
+        return nullptr;
+    }
+    return ParseEventFile(reader);
+}
+
+bool QMController::OpenEventFile(const char* path) {
+    if (path == nullptr || path[0] == '\0') {
+        ReportMessage(SeverityError, "Cannot open an event file without a name");
+        return false;
+    }
+    if (lock_ && lock_->GetPath() == path) {
+        return true;
+    }
+    // Locked before it is read, and the held event given up only once the new one is read.
+    auto lock = std::make_unique<FileLock>(path);
+    if (lock->Lock() != FileLock::kLockHeld) {
+        return false;
+    }
+    std::unique_ptr<MultiDaySchedule> schedule = ReadLockedEventFile(*lock);
+    if (!schedule) {
+        return false;
+    }
+    SetEvent(std::move(schedule));
+    lock_ = std::move(lock);
+    return true;
+}
+
+bool QMController::SaveEvent(const char* path) {
+    if (!schedule_) {
+        return false;
+    }
+    if (path == nullptr || path[0] == '\0') {
+        ReportMessage(SeverityError, "Cannot save an event file without a name");
+        return false;
+    }
+    std::unique_ptr<FileLock> newLock;
+    FileLock* target = lock_.get();
+    if (!lock_ || lock_->GetPath() != path) {
+        newLock = std::make_unique<FileLock>(path);
+        if (newLock->Lock() != FileLock::kLockHeld) {
+            return false;
+        }
+        target = newLock.get();
+    }
+    EventFileWriter writer(*schedule_);
+    if (!writer.WriteToLock(*target, false)) {
+        ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
+        return false;
+    }
+    SaveUserSettings();
+    if (newLock) {
+        lock_ = std::move(newLock);
+    }
+    // The event is safe in its own file now, so the copy is no longer needed; failing to
+    // remove it does not make the save a failure.
+    if (!SameFile(autosavePath_, lock_->GetPath()) && !DeleteAutosaveFile()) {
+        UCError::Current().ReportSystemError(
+            SeverityWarning, "The autosave copy '" + autosavePath_ + "' could not be removed: ");
+    }
+    return true;
+}
+
+bool QMController::MergeEventFile(const char* path, std::string* log) {
+    std::shared_ptr<Event> event = event_;
+    if (!event || !schedule_) {
+        return false;
+    }
+    std::unique_ptr<MultiDaySchedule> other = ReadEventFile(path);
+    if (!other) {
+        return false;
+    }
+    std::string scratch;
+    std::string& text = log != nullptr ? *log : scratch;
+    const bool merged = event->Merge(*other->GetEvent(), text);
+    // Even a merge that stopped part-way may have added teachers.
+    MatchGridsToTeachers();
+    schedule_->EnforceTimeBoundaries();
+    return merged;
+}
+
+bool QMController::Autosave() {
+    if (!schedule_) {
+        return false;
+    }
+    if (!schedule_->IsModified()) {
+        return true;
+    }
+    if (autosavePath_.empty()) {
+        ReportMessage(SeverityError,
+                      "Could not auto-save because the user data folder is not available");
+        return false;
+    }
+    EventFileWriter writer(*schedule_);
+    if (!writer.WriteToPath(autosavePath_.c_str(), true)) {
+        ReportMessage(SeverityError, "Could not auto-save to file '" + autosavePath_ + "'");
+        return false;
+    }
+    return true;
+}
+
+bool QMController::AutosaveFileExists() const {
+    return PathExists(autosavePath_);
+}
+
+bool QMController::DeleteAutosaveFile() {
+    if (!AutosaveFileExists()) {
+        return true;
+    }
+    return std::remove(autosavePath_.c_str()) == 0;
+}
+
+std::string QMController::KeepFailedAutosave() {
+    const std::filesystem::path autosave(autosavePath_);
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) != nullptr) {
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = std::string("autosave-failed-") + stamp;
+        if (attempt > 0) {
+            name += StringPrintf("-%d", attempt);
+        }
+        const std::string aside = (autosave.parent_path() / (name + ".qmv")).string();
+        if (PathExists(aside)) {
+            continue;
+        }
+        std::error_code error;
+        std::filesystem::rename(autosave, aside, error);
+        return error ? std::string() : aside;
+    }
+    return "";
+}
+
+std::unique_ptr<MultiDaySchedule> QMController::ReadAutosaveCopy() {
+    // Locked only while it is read: the recovered event gets no file name, so it is never
+    // saved back over its own autosave copy.
+    FileLock lock(autosavePath_);
+    if (lock.Lock() != FileLock::kLockHeld) {
+        return nullptr;
+    }
+    std::unique_ptr<ByteBuffer> bytes = lock.ReadAll();
+    if (!bytes) {
+        ReportMessage(SeverityError, "Cannot read file '" + autosavePath_ + "'");
+        return nullptr;
+    }
+    std::string body;
+    if (!VerifyAutosaveText(bytes->ToString(), &body)) {
+        ReportMessage(SeverityError,
+                      "The autosave file '" + autosavePath_ +
+                          "' is damaged: its check line does not match its contents");
+        return nullptr;
+    }
+    Tokeniser reader;
+    reader.SetText(body);
+    return ParseEventFile(reader);
+}
+
+bool QMController::RecoverAutosave() {
+    if (!AutosaveFileExists()) {
+        return false;
+    }
+    std::unique_ptr<MultiDaySchedule> schedule = ReadAutosaveCopy();
+    if (!schedule) {
+        // Kept under another name, so that neither the next autosave nor the window's
+        // clean-up at the end of the run can destroy what may be the only copy.
+        const std::string aside = KeepFailedAutosave();
+        if (aside.empty()) {
+            UCError::Current().ReportSystemError(SeverityError,
+                                                 "The autosave file '" + autosavePath_ +
+                                                     "' could not be recovered or moved aside: ");
+        } else {
+            ReportMessage(
+                SeverityError,
+                "The autosave file could not be recovered; it has been kept as '" + aside + "'");
+        }
+        return false;
+    }
+    SetEvent(std::move(schedule));
+    lock_.reset();
+    schedule_->SetModified();
+    return true;
+}
