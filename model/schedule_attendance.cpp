@@ -23,9 +23,59 @@ Presentation* PresentationAt(const Attendee& attendee, const Date& date, const T
     return nullptr;
 }
 
-void DropPresentationAt(Attendee& attendee, const Date& date, const TimeOfDay& time) {
-    if (Presentation* presentation = PresentationAt(attendee, date, time)) {
+bool DropPresentationAt(Attendee& attendee, const Date& date, const TimeOfDay& time) {
+    Presentation* presentation = PresentationAt(attendee, date, time);
+    if (presentation != nullptr) {
         attendee.RemovePresentation(presentation);
+    }
+    return presentation != nullptr;
+}
+
+bool DropAllPresentations(Attendee& attendee) {
+    if (attendee.GetPresentations().Count() == 0) {
+        return false;
+    }
+    attendee.GetPresentations().Clear();
+    return true;
+}
+
+template <typename Action>
+void ForEachTeacher(const Event& event, Action action) {
+    const TeacherList& teachers = event.GetTeachers();
+    for (unsigned i = 0; i < teachers.Count(); ++i) {
+        if (Teacher* teacher = teachers.Get(i)) {
+            action(*teacher);
+        }
+    }
+}
+
+// Teachers first, then parents.
+template <typename Action>
+void ForEachAttendee(const Event& event, Action action) {
+    ForEachTeacher(event, action);
+    for (Person* person : event.GetParents()) {
+        if (person != nullptr) {
+            action(*static_cast<Parent*>(person));
+        }
+    }
+}
+
+// Every slot of the day before a late arrival and from an early leaving on. A time outside
+// the day (slot -1) gives no slots.
+template <typename Action>
+void ForEachSlotOutsideHours(const Schedule& day, const Attendee& attendee, Action action) {
+    const int slots = day.GetNumSlots();
+    if (attendee.ArrivesLate(&day)) {
+        int arrival = day.GetSlotForTime(attendee.GetStartTime(&day));
+        for (int k = 0; k < arrival; ++k) {
+            action(k);
+        }
+    }
+    if (attendee.LeavesEarly(&day)) {
+        int leaving = day.GetSlotForTime(attendee.GetEndTime(&day));
+        for (int k = leaving < 0 ? slots : leaving; k < slots; ++k) {
+            action(k);
+        }
     }
 }
 
@@ -75,30 +125,23 @@ void Schedule::RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time) {
         return;
     }
     teacher->RemoveBreak(DateTime(date_, time));
+    modified_ = true;
 }
 
 void Schedule::RemoveBreakForAllTeachers(const TimeOfDay& time) {
     if (!event_ || RefuseWhenLocked("remove teacher breaks")) {
         return;
     }
-    const TeacherList& teachers = event_->GetTeachers();
-    for (unsigned i = 0; i < teachers.Count(); ++i) {
-        if (Teacher* teacher = teachers.Get(i)) {
-            teacher->RemoveBreak(DateTime(date_, time));
-        }
-    }
+    ForEachTeacher(*event_, [&](Teacher& teacher) { teacher.RemoveBreak(DateTime(date_, time)); });
+    modified_ = true;
 }
 
 void Schedule::RemoveAllTeacherBreaks() {
     if (!event_ || RefuseWhenLocked("remove teacher breaks")) {
         return;
     }
-    const TeacherList& teachers = event_->GetTeachers();
-    for (unsigned i = 0; i < teachers.Count(); ++i) {
-        if (Teacher* teacher = teachers.Get(i)) {
-            teacher->ClearBreaks();
-        }
-    }
+    ForEachTeacher(*event_, [](Teacher& teacher) { teacher.ClearBreaks(); });
+    modified_ = true;
 }
 
 void Schedule::AddTeacherBreaks(Teacher* teacher, const TimeOfDay& first, int length, int spread) {
@@ -110,14 +153,15 @@ void Schedule::AddTeacherBreaks(Teacher* teacher, const TimeOfDay& first, int le
     if (slot < 0 || row < 0) {
         return;
     }
+    const int slots = GetNumSlots();
     if (spread > 0) {
-        slot += std::rand() % spread;
+        // Shifted only while it stays inside the day, so no spread or length, however large,
+        // overflows the slot arithmetic.
+        int shift = std::rand() % spread;
+        slot = shift < slots - slot ? slot + shift : slots;
     }
-    int slots = GetNumSlots();
-    for (int k = slot; k < slot + length; ++k) {
-        if (k >= slots) {
-            continue;
-        }
+    for (int k = slot; k < slots && k - slot < length; ++k) {
+        modified_ = true;
         DateTime when;
         GetSlotDateTime(k, &when);
         teacher->AddBreak(when);
@@ -129,46 +173,27 @@ void Schedule::AddBreaksForAllTeachers(const TimeOfDay& first, int length, int s
     if (!event_ || RefuseWhenLocked("add teacher breaks")) {
         return;
     }
-    const TeacherList& teachers = event_->GetTeachers();
-    for (unsigned i = 0; i < teachers.Count(); ++i) {
-        if (Teacher* teacher = teachers.Get(i)) {
-            AddTeacherBreaks(teacher, first, length, spread);
-        }
-    }
+    ForEachTeacher(*event_,
+                   [&](Teacher& teacher) { AddTeacherBreaks(&teacher, first, length, spread); });
 }
 
 void Schedule::ResetAttendanceTimes() {
     if (!event_ || RefuseWhenLocked("reset attendance times")) {
         return;
     }
-    for (Person* person : event_->GetTeachers()) {
-        if (person != nullptr) {
-            static_cast<Teacher*>(person)->SetArrivesLate(this, false);
-            static_cast<Teacher*>(person)->SetLeavesEarly(this, false);
-        }
-    }
-    for (Person* person : event_->GetParents()) {
-        if (person != nullptr) {
-            static_cast<Parent*>(person)->SetArrivesLate(this, false);
-            static_cast<Parent*>(person)->SetLeavesEarly(this, false);
-        }
-    }
+    ForEachAttendee(*event_, [this](Attendee& attendee) {
+        attendee.SetArrivesLate(this, false);
+        attendee.SetLeavesEarly(this, false);
+    });
+    modified_ = true;
 }
 
 void Schedule::EnforceTimeBoundaries() {
     if (!event_ || RefuseWhenLocked("enforce time boundaries")) {
         return;
     }
-    for (Person* person : event_->GetTeachers()) {
-        if (person != nullptr) {
-            static_cast<Teacher*>(person)->FitAttendanceToDay(this, start_, end_);
-        }
-    }
-    for (Person* person : event_->GetParents()) {
-        if (person != nullptr) {
-            static_cast<Parent*>(person)->FitAttendanceToDay(this, start_, end_);
-        }
-    }
+    ForEachAttendee(
+        *event_, [this](Attendee& attendee) { attendee.FitAttendanceToDay(this, start_, end_); });
 }
 
 void Schedule::UnbookOutOfRangeAppointments() {
@@ -203,25 +228,17 @@ void Schedule::UnbookOutOfRangeForTeacher(int teacherRow) {
         for (int k = 0; k < slots; ++k) {
             unbookCell(k);
         }
-        teacher->GetPresentations().Clear();
+        if (DropAllPresentations(*teacher)) {
+            modified_ = true;
+        }
         return;
     }
-    auto unbook = [&](int k) {
+    ForEachSlotOutsideHours(*this, *teacher, [&](int k) {
         unbookCell(k);
-        DropPresentationAt(*teacher, date_, SlotToTime(k));
-    };
-    if (teacher->ArrivesLate(this)) {
-        int arrival = GetSlotForTime(teacher->GetStartTime(this));
-        for (int k = 0; k < arrival; ++k) {
-            unbook(k);
+        if (DropPresentationAt(*teacher, date_, SlotToTime(k))) {
+            modified_ = true;
         }
-    }
-    if (teacher->LeavesEarly(this)) {
-        int leaving = GetSlotForTime(teacher->GetEndTime(this));
-        for (int k = leaving < 0 ? slots : leaving; k < slots; ++k) {
-            unbook(k);
-        }
-    }
+    });
     // Copied first: nothing here changes the breaks, but the loop must not depend on that.
     std::vector<DateTime> breaks = teacher->GetBreaks();
     for (const DateTime& when : breaks) {
@@ -241,29 +258,20 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
     }
     if (!parent->IsAttending(this)) {
         RemoveParent(parent);
-        parent->GetPresentations().Clear();
+        if (DropAllPresentations(*parent)) {
+            modified_ = true;
+        }
         return;
     }
-    int slots = GetNumSlots();
-    auto unbook = [&](int k) {
-        int row = -1;
-        if (grid_.FindParentBooking(k, parent, &row)) {
+    ForEachSlotOutsideHours(*this, *parent, [&](int k) {
+        int row = grid_.FindParentRow(k, parent);
+        if (row >= 0) {
             RemoveAppointment(k, row);
         }
-        DropPresentationAt(*parent, date_, SlotToTime(k));
-    };
-    if (parent->ArrivesLate(this)) {
-        int arrival = GetSlotForTime(parent->GetStartTime(this));
-        for (int k = 0; k < arrival; ++k) {
-            unbook(k);
+        if (DropPresentationAt(*parent, date_, SlotToTime(k))) {
+            modified_ = true;
         }
-    }
-    if (parent->LeavesEarly(this)) {
-        int leaving = GetSlotForTime(parent->GetEndTime(this));
-        for (int k = leaving < 0 ? slots : leaving; k < slots; ++k) {
-            unbook(k);
-        }
-    }
+    });
 }
 
 // Every slot is checked before anything is unbooked, so a refusal leaves the day as it was.
@@ -311,7 +319,11 @@ bool Schedule::AttendPresentation(Attendee* attendee, Presentation* presentation
             }
         }
     }
-    return attendee->AddPresentation(presentation);
+    if (!attendee->AddPresentation(presentation)) {
+        return false;
+    }
+    modified_ = true;
+    return true;
 }
 
 bool Schedule::EnforceAttendanceTimes(Attendee* target, const Attendee* source, std::string& log) {
@@ -321,6 +333,7 @@ bool Schedule::EnforceAttendanceTimes(Attendee* target, const Attendee* source, 
     }
     if (target->IsAttending(this) && !source->IsAttending(this)) {
         target->SetAttending(this, false);
+        modified_ = true;
         log += "Marked as not attending: " + target->GetName() + "\n";
         return true;
     }
@@ -330,6 +343,7 @@ bool Schedule::EnforceAttendanceTimes(Attendee* target, const Attendee* source, 
         TimeOfDay arrival = source->GetStartTime(this);
         if (target->SetTimes(this, arrival, target->GetEndTime(this))) {
             target->SetArrivesLate(this, true);
+            modified_ = true;
             log +=
                 "New arrival time for " + target->GetName() + ": " + arrival.Format(Time12h) + "\n";
         }
@@ -338,6 +352,7 @@ bool Schedule::EnforceAttendanceTimes(Attendee* target, const Attendee* source, 
         TimeOfDay leaving = source->GetEndTime(this);
         if (target->SetTimes(this, target->GetStartTime(this), leaving)) {
             target->SetLeavesEarly(this, true);
+            modified_ = true;
             log +=
                 "New leaving time for " + target->GetName() + ": " + leaving.Format(Time12h) + "\n";
         }

@@ -12,6 +12,11 @@
 
 namespace {
 
+constexpr const char* kRemovePupil = "remove a pupil";
+constexpr const char* kRemoveParent = "remove a parent";
+constexpr const char* kRemoveTeacher = "remove a teacher";
+constexpr const char* kRemoveAppointment = "remove an appointment";
+
 // One booking to take out, named by one of its cells.
 struct Target {
     int slot;
@@ -20,6 +25,10 @@ struct Target {
 };
 
 using Match = std::function<bool(const Appointment&)>;
+
+const AppointmentRequest* RequestOf(const Appointment& booking) {
+    return booking.GetRequest();
+}
 
 // Every booking in rows [firstRow, lastRow) that matches, once each however many cells it covers.
 // The whole grid is searched, not only the day's current hours, so no cell is left pointing
@@ -42,8 +51,12 @@ std::vector<Target> CollectBookings(const AppointmentGrid& grid, int firstRow, i
 }
 
 // Removals refuse whole: when any booking they would take is locked, one message and nothing
-// changes, so a half-done removal never has to be explained.
-bool TakeOut(AppointmentGrid& grid, const std::vector<Target>& targets, const char* action) {
+// changes, so a half-done removal never has to be explained. A removal that completes marks
+// the day, even when there was nothing to take.
+bool TakeOutWhere(Schedule& day, const char* action, int firstRow, int lastRow,
+                  const Match& match) {
+    AppointmentGrid& grid = day.GetGrid();
+    std::vector<Target> targets = CollectBookings(grid, firstRow, lastRow, match);
     for (const Target& target : targets) {
         if (target.booking->IsLocked()) {
             ReportMessage(SeverityError,
@@ -54,72 +67,73 @@ bool TakeOut(AppointmentGrid& grid, const std::vector<Target>& targets, const ch
     for (const Target& target : targets) {
         grid.RemoveBooking(target.slot, target.row);
     }
+    day.SetModified();
     return true;
+}
+
+bool TakeOutEverywhere(Schedule& day, const char* action, const Match& match) {
+    return TakeOutWhere(day, action, 0, static_cast<int>(day.GetGrid().GetRowCount()), match);
 }
 
 }  // namespace
 
 bool Schedule::RemovePupil(const Pupil* pupil) {
-    static const char* kAction = "remove a pupil";
-    if (pupil == nullptr) {
+    if (pupil == nullptr || RefuseWhenLocked(kRemovePupil)) {
         return false;
     }
-    if (RefuseWhenLocked(kAction)) {
-        return false;
-    }
-    auto targets = CollectBookings(
-        grid_, 0, static_cast<int>(grid_.GetRowCount()), [pupil](const Appointment& booking) {
-            return booking.GetRequest() != nullptr && booking.GetRequest()->GetPupil() == pupil;
-        });
-    if (!TakeOut(grid_, targets, kAction)) {
-        return false;
-    }
-    modified_ = true;
-    return true;
+    return TakeOutEverywhere(*this, kRemovePupil, [pupil](const Appointment& booking) {
+        return RequestOf(booking) != nullptr && RequestOf(booking)->GetPupil() == pupil;
+    });
 }
 
 bool Schedule::RemoveParent(const Parent* parent) {
-    static const char* kAction = "remove a parent";
-    if (parent == nullptr) {
+    if (parent == nullptr || RefuseWhenLocked(kRemoveParent)) {
         return false;
     }
-    if (RefuseWhenLocked(kAction)) {
+    return TakeOutEverywhere(*this, kRemoveParent, [parent](const Appointment& booking) {
+        return RequestOf(booking) != nullptr && RequestOf(booking)->GetParent() == parent;
+    });
+}
+
+bool Schedule::RemoveRequest(const AppointmentRequest* request) {
+    if (request == nullptr || RefuseWhenLocked(kRemoveAppointment)) {
         return false;
     }
-    auto targets = CollectBookings(
-        grid_, 0, static_cast<int>(grid_.GetRowCount()), [parent](const Appointment& booking) {
-            return booking.GetRequest() != nullptr && booking.GetRequest()->GetParent() == parent;
-        });
-    if (!TakeOut(grid_, targets, kAction)) {
-        return false;
-    }
-    modified_ = true;
-    return true;
+    return TakeOutEverywhere(*this, kRemoveAppointment, [request](const Appointment& booking) {
+        return RequestOf(booking) == request;
+    });
 }
 
 bool Schedule::RemoveTeacher(const Teacher* teacher) {
-    static const char* kAction = "remove a teacher";
-    if (teacher == nullptr) {
-        return false;
-    }
-    if (RefuseWhenLocked(kAction)) {
+    if (teacher == nullptr || RefuseWhenLocked(kRemoveTeacher)) {
         return false;
     }
     int row = event_ ? event_->GetTeachers().IndexOf(teacher) : -1;
     if (row < 0) {
         return true;
     }
-    auto targets = CollectBookings(grid_, row, row + 1, [](const Appointment&) { return true; });
-    if (!TakeOut(grid_, targets, kAction)) {
+    return TakeOutWhere(*this, kRemoveTeacher, row, row + 1,
+                        [](const Appointment&) { return true; });
+}
+
+bool Schedule::RemoveRequestBooking(const Pupil* pupil, const Teacher* teacher,
+                                    const std::string& subject) {
+    if (pupil == nullptr || teacher == nullptr || RefuseWhenLocked(kRemoveAppointment)) {
         return false;
     }
-    modified_ = true;
-    return true;
+    int row = event_ ? event_->GetTeachers().IndexOf(teacher) : -1;
+    if (row < 0) {
+        return true;
+    }
+    return TakeOutWhere(*this, kRemoveAppointment, row, row + 1, [&](const Appointment& booking) {
+        const AppointmentRequest* request = RequestOf(booking);
+        return request != nullptr && request->GetPupil() == pupil &&
+               request->GetSubject() == subject;
+    });
 }
 
 bool Schedule::RemoveAppointment(int slot, int teacherRow) {
-    static const char* kAction = "remove an appointment";
-    if (RefuseWhenLocked(kAction)) {
+    if (RefuseWhenLocked(kRemoveAppointment)) {
         return false;
     }
     if (slot < 0 || teacherRow < 0 || static_cast<unsigned>(slot) >= grid_.GetSlotCount() ||
@@ -127,58 +141,9 @@ bool Schedule::RemoveAppointment(int slot, int teacherRow) {
         grid_.RemoveBooking(slot, teacherRow);  // reports the bad cell
         return false;
     }
-    std::vector<Target> targets;
-    if (const Appointment* booking = grid_.PeekBooking(slot, teacherRow)) {
-        targets.push_back({slot, teacherRow, booking});
-    }
-    if (!TakeOut(grid_, targets, kAction)) {
-        return false;
-    }
-    modified_ = true;
-    return true;
-}
-
-bool Schedule::RemoveRequestBooking(const Pupil* pupil, const Teacher* teacher,
-                                    const std::string& subject) {
-    static const char* kAction = "remove an appointment";
-    if (pupil == nullptr || teacher == nullptr) {
-        return false;
-    }
-    if (RefuseWhenLocked(kAction)) {
-        return false;
-    }
-    int row = event_ ? event_->GetTeachers().IndexOf(teacher) : -1;
-    if (row < 0) {
-        return true;
-    }
-    auto targets = CollectBookings(grid_, row, row + 1, [&](const Appointment& booking) {
-        const AppointmentRequest* request = booking.GetRequest();
-        return request != nullptr && request->GetPupil() == pupil &&
-               request->GetSubject() == subject;
-    });
-    if (!TakeOut(grid_, targets, kAction)) {
-        return false;
-    }
-    modified_ = true;
-    return true;
-}
-
-bool Schedule::RemoveRequest(const AppointmentRequest* request) {
-    static const char* kAction = "remove an appointment";
-    if (request == nullptr) {
-        return false;
-    }
-    if (RefuseWhenLocked(kAction)) {
-        return false;
-    }
-    auto targets = CollectBookings(
-        grid_, 0, static_cast<int>(grid_.GetRowCount()),
-        [request](const Appointment& booking) { return booking.GetRequest() == request; });
-    if (!TakeOut(grid_, targets, kAction)) {
-        return false;
-    }
-    modified_ = true;
-    return true;
+    const Appointment* inCell = grid_.PeekBooking(slot, teacherRow);
+    return TakeOutWhere(*this, kRemoveAppointment, teacherRow, teacherRow + 1,
+                        [inCell](const Appointment& booking) { return &booking == inCell; });
 }
 
 bool Schedule::UnbookPersonAt(int slot, const Person* person) {
@@ -190,7 +155,7 @@ bool Schedule::UnbookPersonAt(int slot, const Person* person) {
         return row >= 0 && RemoveAppointment(slot, row);
     }
     if (std::strcmp(person->GetClassName(), "Parent") == 0) {
-        if (RefuseWhenLocked("remove an appointment")) {
+        if (RefuseWhenLocked(kRemoveAppointment)) {
             return false;
         }
         int row = grid_.FindParentRow(slot, static_cast<const Parent*>(person));

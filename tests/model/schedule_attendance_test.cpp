@@ -1,51 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
 
-#include "foundation/uc_error.h"
-#include "model/appointment_request.h"
-#include "model/event.h"
-#include "model/parent.h"
 #include "model/presentation.h"
-#include "model/pupil.h"
-#include "model/schedule.h"
-#include "model/teacher.h"
+#include "tests/model/day_fixture.h"
 
 namespace {
 
-TimeOfDay At(int hours, int minutes) {
-    return TimeOfDay(hours, minutes, 0);
-}
-
-const Date kDay(5, 3, 2024);
-
-// A day of 300-second slots from 18:00 to 22:00 with two teachers and one family whose child has
-// a one-slot request for each teacher.
-class DayAttendance : public ::testing::Test {
+// Sam has a one-slot request for each teacher.
+class DayAttendance : public DayFixture {
 protected:
-    DayAttendance() : event(std::make_shared<Event>()) {
-        event->AddTeacher(std::make_unique<Teacher>("Ann Smith"));
-        event->AddTeacher(std::make_unique<Teacher>("Bob Brown"));
-        ann = event->GetTeachers().Get(0);
-        bob = event->GetTeachers().Get(1);
-        auto family = std::make_unique<Parent>("Pat Jones");
-        family->AddPupil(std::make_unique<Pupil>("Sam Jones"));
-        parent = family.get();
-        pupil = parent->GetPupil(0);
-        event->AddParent(std::move(family));
-        pupil->AddRequest(ann, "Maths", 1, 1);
-        pupil->AddRequest(bob, "Art", 1, 1);
-        day = std::make_unique<Schedule>(event);
-        day->SetDate(kDay);
-        day->ClearModified();
-    }
-
-    std::shared_ptr<Appointment> Book(int slot, int row, unsigned request) {
-        auto booking = std::make_shared<Appointment>(pupil->GetRequest(request));
-        EXPECT_TRUE(day->GetGrid().PutBooking(slot, row, booking));
-        return booking;
+    DayAttendance() {
+        sam->AddRequest(ann, "Maths", 1, 1);
+        sam->AddRequest(bob, "Art", 1, 1);
     }
 
     Presentation* AddTalk(const char* name, const Date& date, const char* from, const char* to) {
@@ -54,14 +25,6 @@ protected:
         EXPECT_TRUE(event->AddPresentation(std::move(talk)));
         return raw;
     }
-
-    UCStringError sink;
-    std::shared_ptr<Event> event;
-    Teacher* ann = nullptr;
-    Teacher* bob = nullptr;
-    Parent* parent = nullptr;
-    Pupil* pupil = nullptr;
-    std::unique_ptr<Schedule> day;
 };
 
 TEST_F(DayAttendance, HoursChangeOnlyForADifferentTimeAndEmptyTheGrid) {
@@ -123,6 +86,58 @@ TEST_F(DayAttendance, BreaksUnbookTheirSlots) {
     day->AddTeacherBreaks(ann, At(20, 0), 1, 0);
     EXPECT_EQ(sink.GetText(), "Error: Cannot add teacher breaks because the schedule is locked\n");
     EXPECT_EQ(ann->GetBreakCount(), 2u);
+}
+
+TEST_F(DayAttendance, HugeBreakLengthsAndSpreadsStayInsideTheDay) {
+    day->AddTeacherBreaks(bob, At(21, 50), INT_MAX, 0);
+    EXPECT_EQ(bob->GetBreakCount(), 2u);
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+        std::srand(seed);
+        day->AddTeacherBreaks(ann, At(21, 50), INT_MAX, INT_MAX);
+    }
+    for (unsigned i = 0; i < ann->GetBreakCount(); ++i) {
+        EXPECT_GE(day->GetSlotForTime(ann->GetBreak(i).GetTime()), 46);
+    }
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+// A change that only touches breaks, attendance or talks must still be offered for saving.
+TEST_F(DayAttendance, EveryChangeOfBreaksAttendanceAndTalksMarksTheDay) {
+    Presentation* talk = AddTalk("Careers", kDay, "21:00", "21:30");
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"one break removed", [&] { day->RemoveTeacherBreak(ann, At(19, 0)); }},
+        {"a break removed for all", [&] { day->RemoveBreakForAllTeachers(At(19, 0)); }},
+        {"all breaks removed", [&] { day->RemoveAllTeacherBreaks(); }},
+        {"attendance reset", [&] { day->ResetAttendanceTimes(); }},
+        {"talk attended", [&] { EXPECT_TRUE(day->AttendPresentation(parent, talk)); }},
+        {"talk dropped by leaving early",
+         [&] {
+             parent->SetTimes(day.get(), At(18, 0), At(20, 0));
+             parent->SetLeavesEarly(day.get(), true);
+             day->UnbookOutOfRangeForParent(parent);
+             EXPECT_FALSE(parent->AttendsPresentation(talk));
+         }},
+        {"absence copied",
+         [&] {
+             Parent absent("Chris Jones");
+             absent.SetAttending(day.get(), false);
+             std::string log;
+             day->EnforceAttendanceTimes(bob, &absent, log);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ann->AddBreak(DateTime(kDay, At(19, 0)));
+        day->ClearModified();
+        event->ClearModified();
+        c.change();
+        EXPECT_TRUE(day->IsModified());
+    }
+    EXPECT_EQ(sink.GetText(), "");
 }
 
 TEST_F(DayAttendance, ALockedBookingOutlastsANewBreak) {

@@ -92,6 +92,59 @@ TEST_F(Booking, ThirdSiblingFollowsTheSecondAndOthersKeepTheirOrder) {
     EXPECT_EQ(batch, (std::vector<AppointmentRequest*>{r0, r1, r2, x1, x3, x2}));
 }
 
+// The rule the grouping must follow, written the slow way: for each position, the first later
+// request of the same parent and teacher is swapped in just behind it.
+void GroupSiblingsPlainly(std::vector<AppointmentRequest*>& requests) {
+    for (std::size_t i = 0; i + 1 < requests.size(); ++i) {
+        const AppointmentRequest* here = requests[i];
+        if (here->GetParent()->GetPupilCount() <= 1) {
+            continue;
+        }
+        for (std::size_t j = i + 1; j < requests.size(); ++j) {
+            if (requests[j]->GetParent() == here->GetParent() &&
+                requests[j]->GetTeacher() == here->GetTeacher()) {
+                std::swap(requests[i + 1], requests[j]);
+                break;
+            }
+        }
+    }
+}
+
+TEST_F(Booking, SiblingGroupingFollowsThePlainRuleOnRandomBatches) {
+    std::srand(11);
+    for (int f = 0; f < 4; ++f) {
+        Parent* family = AddFamily(("Family " + std::to_string(f)).c_str(), TryParentGaps);
+        for (int c = 0; c <= f % 3; ++c) {
+            Pupil* child = AddPupil(family, "Child");
+            for (int r = 0; r < 3; ++r) {
+                Request(child, std::rand() % 3);
+            }
+        }
+    }
+    std::vector<AppointmentRequest*> all;
+    for (unsigned p = 0; p < event->GetParents().Count(); ++p) {
+        const Parent* parent = event->GetParents().At(p);
+        for (unsigned c = 0; c < parent->GetPupilCount(); ++c) {
+            for (unsigned r = 0; r < parent->GetPupil(c)->GetRequestCount(); ++r) {
+                all.push_back(parent->GetPupil(c)->GetRequest(r));
+            }
+        }
+    }
+    for (int trial = 0; trial < 200; ++trial) {
+        SCOPED_TRACE(trial);
+        for (std::size_t i = 1; i < all.size(); ++i) {
+            std::swap(all[i], all[static_cast<std::size_t>(std::rand()) % (i + 1)]);
+        }
+        std::vector<AppointmentRequest*> expected = all;
+        GroupSiblingsPlainly(expected);
+        std::vector<AppointmentRequest*> batch = all;
+        int unbooked = 0;
+        day->ClearBookings();
+        ASSERT_TRUE(day->BookRequests(batch, BookAsGiven, &unbooked));
+        ASSERT_EQ(batch, expected);
+    }
+}
+
 TEST_F(Booking, AnOnlyChildsRequestsAreNotRegrouped) {
     Pupil* a = AddPupil(AddFamily("Pat One", AdjacentParentAppointments), "Amy One");
     Pupil* b = AddPupil(AddFamily("Kim Two", TryParentGaps), "Bob Two");

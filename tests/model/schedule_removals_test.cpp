@@ -8,48 +8,21 @@
 #include <sstream>
 #include <string>
 
-#include "foundation/uc_error.h"
-#include "model/appointment_request.h"
-#include "model/event.h"
 #include "model/icalendar.h"
-#include "model/parent.h"
-#include "model/pupil.h"
-#include "model/schedule.h"
-#include "model/teacher.h"
+#include "tests/model/day_fixture.h"
 
 namespace {
 
-const Date kDay(5, 3, 2024);
-
-// Two teachers and a family of two children: Sam has a one-slot Maths request with Ann and a
-// two-slot Art request with Bob; Kim has a one-slot Maths request with Ann.
-class DayRemovals : public ::testing::Test {
+// Sam has a one-slot Maths request with Ann and a two-slot Art request with Bob; Kim has a
+// one-slot Maths request with Ann.
+class DayRemovals : public DayFixture {
 public:
-    DayRemovals() : event(std::make_shared<Event>()) {
-        event->AddTeacher(std::make_unique<Teacher>("Ann Smith"));
-        event->AddTeacher(std::make_unique<Teacher>("Bob Brown"));
-        ann = event->GetTeachers().Get(0);
-        bob = event->GetTeachers().Get(1);
-        auto family = std::make_unique<Parent>("Pat Jones");
-        family->AddPupil(std::make_unique<Pupil>("Sam Jones"));
-        family->AddPupil(std::make_unique<Pupil>("Kim Jones"));
-        parent = family.get();
-        sam = parent->GetPupil(0);
-        kim = parent->GetPupil(1);
+    DayRemovals() : DayFixture({"Sam Jones", "Kim Jones"}) {
         sam->SetForm("7B");
         kim->SetForm("9C");
-        event->AddParent(std::move(family));
         sam->AddRequest(ann, "Maths", 1, 1);
         sam->AddRequest(bob, "Art", 2, 2);
         kim->AddRequest(ann, "Maths", 0, 1);
-        day = std::make_unique<Schedule>(event);
-        day->SetDate(kDay);
-    }
-
-    std::shared_ptr<Appointment> Book(int slot, int row, AppointmentRequest* request) {
-        auto booking = std::make_shared<Appointment>(request);
-        EXPECT_TRUE(day->GetGrid().PutBooking(slot, row, booking));
-        return booking;
     }
 
     // Sam with Ann at 18:00 and Bob at 18:10-18:20, Kim with Ann at 18:30.
@@ -71,15 +44,6 @@ public:
         }
         return count;
     }
-
-    UCStringError sink;
-    std::shared_ptr<Event> event;
-    Teacher* ann = nullptr;
-    Teacher* bob = nullptr;
-    Parent* parent = nullptr;
-    Pupil* sam = nullptr;
-    Pupil* kim = nullptr;
-    std::unique_ptr<Schedule> day;
 };
 
 struct Removal {

@@ -1,57 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "foundation/uc_error.h"
-#include "model/appointment_request.h"
-#include "model/event.h"
-#include "model/parent.h"
 #include "model/presentation.h"
-#include "model/pupil.h"
-#include "model/schedule.h"
-#include "model/teacher.h"
+#include "tests/model/day_fixture.h"
 
 namespace {
 
-TimeOfDay At(int hours, int minutes, int seconds = 0) {
-    return TimeOfDay(hours, minutes, seconds);
-}
-
-// One day 18:00-22:00 of 300-second slots, two teachers and a parent with one child who has a
-// one-slot request for each teacher.
-class DaySlots : public ::testing::Test {
+// Sam has a one-slot Maths request with Ann and a two-slot Art request with Bob.
+class DaySlots : public DayFixture {
 protected:
-    DaySlots() : event(std::make_shared<Event>()) {
-        event->AddTeacher(std::make_unique<Teacher>("Ann Smith"));
-        event->AddTeacher(std::make_unique<Teacher>("Bob Brown"));
-        ann = event->GetTeachers().Get(0);
-        bob = event->GetTeachers().Get(1);
-        auto family = std::make_unique<Parent>("Pat Jones");
-        family->AddPupil(std::make_unique<Pupil>("Sam Jones"));
-        parent = family.get();
-        pupil = parent->GetPupil(0);
-        event->AddParent(std::move(family));
-        pupil->AddRequest(ann, "Maths", 1, 1);
-        pupil->AddRequest(bob, "Art", 1, 2);
-        day = std::make_unique<Schedule>(event);
-        day->SetDate(Date(5, 3, 2024));
-        day->ClearModified();
-        event->ClearModified();
+    DaySlots() {
+        sam->AddRequest(ann, "Maths", 1, 1);
+        sam->AddRequest(bob, "Art", 1, 2);
     }
-
-    std::shared_ptr<Appointment> Book(int slot, int row, unsigned request) {
-        auto booking = std::make_shared<Appointment>(pupil->GetRequest(request));
-        EXPECT_TRUE(day->GetGrid().PutBooking(slot, row, booking));
-        return booking;
-    }
-
-    UCStringError sink;
-    std::shared_ptr<Event> event;
-    Teacher* ann = nullptr;
-    Teacher* bob = nullptr;
-    Parent* parent = nullptr;
-    Pupil* pupil = nullptr;
-    std::unique_ptr<Schedule> day;
 };
 
 TEST_F(DaySlots, SlotArithmeticAtTheDaysEdges) {
@@ -145,9 +105,9 @@ TEST_F(DaySlots, TeacherStatusPrecedence) {
 
 TEST_F(DaySlots, PersonStatusGoesByKind) {
     Book(4, 1, 1);
-    EXPECT_EQ(day->GetPersonSlotStatus(4, pupil), SlotAppointment);
-    EXPECT_EQ(day->GetPersonSlotStatus(5, pupil), SlotAppointment);
-    EXPECT_EQ(day->GetPersonSlotStatus(6, pupil), SlotFree);
+    EXPECT_EQ(day->GetPersonSlotStatus(4, sam), SlotAppointment);
+    EXPECT_EQ(day->GetPersonSlotStatus(5, sam), SlotAppointment);
+    EXPECT_EQ(day->GetPersonSlotStatus(6, sam), SlotFree);
     EXPECT_EQ(day->GetPersonSlotStatus(4, bob), SlotAppointment);
     EXPECT_EQ(day->GetPersonSlotStatus(4, nullptr), SlotUnavailable);
     Pupil orphan("Lee Orphan");
@@ -173,24 +133,24 @@ TEST_F(DaySlots, FirstLastAndPersonTimes) {
 
     Presentation talk("Careers", "Hall", Date(5, 3, 2024), "19:00", "19:30");
     parent->AddPresentation(&talk);
-    EXPECT_EQ(day->GetPersonEndTime(pupil), At(19, 30));
+    EXPECT_EQ(day->GetPersonEndTime(sam), At(19, 30));
     parent->RemovePresentation(&talk);
 }
 
 TEST_F(DaySlots, BookingQueries) {
     TimeOfDay when;
-    EXPECT_FALSE(day->IsRequestBooked(pupil->GetRequest(1), &when));
+    EXPECT_FALSE(day->IsRequestBooked(sam->GetRequest(1), &when));
     EXPECT_FALSE(day->TeacherHasAppointments(bob));
     EXPECT_FALSE(day->ParentHasAppointments(parent));
-    EXPECT_FALSE(day->PupilHasAppointments(pupil));
+    EXPECT_FALSE(day->PupilHasAppointments(sam));
     Book(6, 1, 1);
-    EXPECT_TRUE(day->IsRequestBooked(pupil->GetRequest(1), &when));
+    EXPECT_TRUE(day->IsRequestBooked(sam->GetRequest(1), &when));
     EXPECT_EQ(when, At(18, 30));
-    EXPECT_FALSE(day->IsRequestBooked(pupil->GetRequest(0), &when));
+    EXPECT_FALSE(day->IsRequestBooked(sam->GetRequest(0), &when));
     EXPECT_TRUE(day->TeacherHasAppointments(bob));
     EXPECT_FALSE(day->TeacherHasAppointments(ann));
     EXPECT_TRUE(day->ParentHasAppointments(parent));
-    EXPECT_TRUE(day->PupilHasAppointments(pupil));
+    EXPECT_TRUE(day->PupilHasAppointments(sam));
     EXPECT_EQ(sink.GetText(), "");
 
     Teacher stranger("Not Here");
@@ -224,16 +184,16 @@ TEST_F(DaySlots, CopiesAreModifiedAssignmentsKeepTheirFlag) {
     Schedule copy(*day);
     EXPECT_TRUE(copy.IsModified());
     EXPECT_EQ(copy.GetDate(), day->GetDate());
-    EXPECT_TRUE(copy.IsRequestBooked(pupil->GetRequest(1), nullptr));
+    EXPECT_TRUE(copy.IsRequestBooked(sam->GetRequest(1), nullptr));
     // The copy's bookings are its own.
     copy.RemoveAppointment(3, 1);
-    EXPECT_TRUE(day->IsRequestBooked(pupil->GetRequest(1), nullptr));
+    EXPECT_TRUE(day->IsRequestBooked(sam->GetRequest(1), nullptr));
 
     copy.ClearModified();
     event->ClearModified();
     copy = *day;
     EXPECT_FALSE(copy.IsModified());
-    EXPECT_TRUE(copy.IsRequestBooked(pupil->GetRequest(1), nullptr));
+    EXPECT_TRUE(copy.IsRequestBooked(sam->GetRequest(1), nullptr));
 
     // Without its own flag the day follows the event and then its print settings.
     event->SetModified();

@@ -56,40 +56,33 @@ void SetAttendance(Attendee& attendee, const GeneratedDay& day, int slots, std::
 
 }  // namespace
 
-SchoolSize SchoolSize::Small() {
+namespace {
+
+SchoolSize Sized(const char* name, int teachers, int parents, int pupils, int requests, int days,
+                 int presentations) {
     SchoolSize size;
-    size.name = "small";
-    size.teachers = 10;
-    size.parents = 40;
-    size.pupils = 55;
-    size.requests = 180;
-    size.days = 1;
-    size.presentations = 1;
+    size.name = name;
+    size.teachers = teachers;
+    size.parents = parents;
+    size.pupils = pupils;
+    size.requests = requests;
+    size.days = days;
+    size.presentations = presentations;
     return size;
+}
+
+}  // namespace
+
+SchoolSize SchoolSize::Small() {
+    return Sized("small", 10, 40, 55, 180, 1, 1);
 }
 
 SchoolSize SchoolSize::Medium() {
-    SchoolSize size;
-    size.name = "medium";
-    size.teachers = 40;
-    size.parents = 300;
-    size.pupils = 500;
-    size.requests = 2000;
-    size.days = 2;
-    size.presentations = 2;
-    return size;
+    return Sized("medium", 40, 300, 500, 2000, 2, 2);
 }
 
 SchoolSize SchoolSize::Large() {
-    SchoolSize size;
-    size.name = "large";
-    size.teachers = 150;
-    size.parents = 1500;
-    size.pupils = 2500;
-    size.requests = 10000;
-    size.days = 2;
-    size.presentations = 3;
-    return size;
+    return Sized("large", 150, 1500, 2500, 10000, 2, 3);
 }
 
 GeneratedSchool GenerateSchool(const SchoolSize& size, unsigned seed) {
