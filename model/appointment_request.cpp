@@ -1,5 +1,7 @@
 #include "model/appointment_request.h"
 
+#include <algorithm>
+
 #include "model/pupil.h"
 #include "model/teacher.h"
 
@@ -33,5 +35,7 @@ int AppointmentRequest::GetLength() const {
     if (length_ > 0) {
         return length_;
     }
-    return teacher_ ? teacher_->GetApptLength() : 1;
+    // A teacher length of 0 or less (an unreadable file value) would book nothing, so checks
+    // that walk the slots would pass over the parent's other appointments.
+    return teacher_ ? std::max(1, teacher_->GetApptLength()) : 1;
 }

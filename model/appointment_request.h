@@ -42,7 +42,7 @@ public:
     void SetPriority(int priority) { priority_ = priority; }
 
     // Slots asked for: the own length when positive, else the teacher's appointment length,
-    // else 1.
+    // else 1; never less than 1.
     int GetLength() const;
     // The stored length; -1 means "the teacher's".
     int GetOwnLength() const { return length_; }

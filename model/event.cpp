@@ -1,5 +1,6 @@
 #include "model/event.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 
@@ -193,7 +194,8 @@ bool Event::SetWaitingLength(int minutes, const char* action, int& slots) {
     if (minutes < 0) {
         return false;
     }
-    slots = static_cast<int>(static_cast<std::int64_t>(minutes) * 60 / slotLength_);
+    slots = static_cast<int>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(minutes) * 60 / slotLength_, INT32_MAX));
     modified_ = true;
     return true;
 }

@@ -29,10 +29,16 @@ public:
     // still holds it (a temporary is simply destroyed).
     bool AddTeacher(std::unique_ptr<Teacher>&& teacher);
     bool AddParent(std::unique_ptr<Parent>&& parent);
-    // Removes and deletes a person of this event; false for anyone else. Unguarded: the day
-    // timetables check the lock and drop their bookings first.
+    // DeleteTeacher, DeleteParent and DeleteParentsAndPupils free requests that a day's grid
+    // may still book, and never touch the timetable: call them only after every day has
+    // unbooked those requests. MultiDaySchedule::DeleteTeacher and DeleteParent check the lock,
+    // unbook, then call the first two; use those.
+    // Removes and deletes a person of this event (a teacher with every request to it and what
+    // it teaches); false for anyone else. Not guarded by the lock.
     bool DeleteTeacher(Teacher* teacher);
     bool DeleteParent(Parent* parent);
+    // Every request, then every parent with its pupils. Refuses while locked, but only a
+    // timetable without bookings is safe with it.
     bool DeleteParentsAndPupils();
     bool BlankRequestedTimes();
     bool HasFixedTimeRequest() const;

@@ -51,7 +51,8 @@ public:
     Pupil* GetPupil(unsigned index) const;
     // Takes ownership and makes this the pupil's parent; false (nothing taken) for null.
     bool AddPupil(std::unique_ptr<Pupil> pupil);
-    // Deletes the pupil with its requests; nothing past the end.
+    // Deletes the pupil with its requests; nothing past the end. Unguarded: unbook the pupil's
+    // requests on every day first, or a day's grid is left pointing at deleted requests.
     void DeletePupil(unsigned index);
     // Name ignoring ASCII case; null for an empty text.
     Pupil* FindPupil(const std::string& name) const;
@@ -64,6 +65,7 @@ public:
     int GetRequestCount() const;
     int GetRequestedSlots() const;
     void ClearRequestedTimes();
+    // Both delete requests, unguarded: only after every day has unbooked them.
     void DeleteAllRequests();
     void RemoveTeacher(const Teacher* teacher);
 

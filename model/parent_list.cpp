@@ -19,18 +19,6 @@ const Pupil* FirstPupil(const Person* person) {
 
 }  // namespace
 
-Parent* ParentList::At(unsigned i) const {
-    return static_cast<Parent*>(PersonList::At(i));
-}
-
-Parent* ParentList::Get(unsigned i) const {
-    return static_cast<Parent*>(PersonList::Get(i));
-}
-
-void ParentList::Append(Parent* parent) {
-    PersonList::Append(parent);
-}
-
 void ParentList::SetSortOrder(ParentPrintOrder order) {
     sortOrder_ = order;
     Sort();

@@ -1,21 +1,19 @@
 #include "model/print_settings.h"
 
 void PrintSettings::SelectSingleParent(int index) {
-    parentIndex_ = index;
-    teacherIndex_ = -1;
-    teachers_ = false;
-    parents_ = true;
-    pupils_ = false;
-    teacherOverviews_ = false;
-    parentOverviews_ = false;
-    includeAlreadySent_ = true;
+    SelectSinglePerson(true, index);
 }
 
 void PrintSettings::SelectSingleTeacher(int index) {
-    teacherIndex_ = index;
-    parentIndex_ = -1;
-    teachers_ = true;
-    parents_ = false;
+    SelectSinglePerson(false, index);
+}
+
+// One person's handout only, printed even when their results were already sent.
+void PrintSettings::SelectSinglePerson(bool parent, int index) {
+    parentIndex_ = parent ? index : -1;
+    teacherIndex_ = parent ? -1 : index;
+    parents_ = parent;
+    teachers_ = !parent;
     pupils_ = false;
     teacherOverviews_ = false;
     parentOverviews_ = false;

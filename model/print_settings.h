@@ -68,6 +68,8 @@ public:
     void SetModified(bool on = true) { modified_ = on; }
 
 private:
+    void SelectSinglePerson(bool parent, int index);
+
     int parentIndex_ = -1;  // -1: every parent
     int teacherIndex_ = -1;
     double smallFontSize_ = 6.0;

@@ -50,8 +50,10 @@ public:
     bool HasFixedTimeRequest() const;
     bool HasUnfixedRequest() const;
     void ClearRequestedTimes();
-    void DeleteAllRequests();
     int GetRequestedSlots() const;
+    // The three below delete requests and leave the timetable alone: call them only after
+    // every day has unbooked the requests they delete, or a day's grid points at freed memory.
+    void DeleteAllRequests();
     // Deletes every request to the teacher and forgets that it teaches this pupil.
     void RemoveTeacher(const Teacher* teacher);
     // Removes the teacher of the index-th request as RemoveTeacher does; nothing past the end.

@@ -3,18 +3,6 @@
 #include "model/person_list.h"
 #include "model/teacher.h"
 
-Teacher* TeacherList::At(unsigned i) const {
-    return static_cast<Teacher*>(PersonList::At(i));
-}
-
-Teacher* TeacherList::Get(unsigned i) const {
-    return static_cast<Teacher*>(PersonList::Get(i));
-}
-
-void TeacherList::Append(Teacher* teacher) {
-    PersonList::Append(teacher);
-}
-
 Teacher* TeacherList::FindByNameOrInitials(const std::string& text) const {
     if (text.empty()) {
         return nullptr;

@@ -25,6 +25,17 @@ TEST(AppointmentRequest, LengthFallsBackToTheTeachersThenToOne) {
     }
 }
 
+// A request that covered no slot would let the booking put a parent in two places at once.
+TEST(AppointmentRequest, ATeacherLengthBelowOneStillAsksForOneSlot) {
+    Teacher teacher("Ms Jones");
+    for (int teacherLength : {0, -2}) {
+        SCOPED_TRACE(teacherLength);
+        teacher.SetApptLength(teacherLength);
+        EXPECT_EQ(AppointmentRequest(nullptr, &teacher, "", 1, -1).GetLength(), 1);
+        EXPECT_EQ(AppointmentRequest(nullptr, &teacher, "", 1, 2).GetLength(), 2);
+    }
+}
+
 TEST(AppointmentRequest, PriorityDefaultsToTheTeachersOrOne) {
     Teacher teacher("Ms Jones");
     teacher.SetPriority(2);

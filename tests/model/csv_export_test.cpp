@@ -170,6 +170,25 @@ TEST_F(CsvExport, AFileThatCannotBeCreatedIsReportedAndFalse) {
                                   "'\nError: Cannot write to file '" + file + "'\n");
 }
 
+// Re-exporting must not widen who may read the old file, nor turn a link into a plain file.
+TEST_F(CsvExport, ReExportingKeepsTheFilesPermissionsAndLinks) {
+    const fs::path target = dir / "teachers.csv";
+    std::ofstream(target) << "old export\n";
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    const fs::path link = dir / "latest.csv";
+    fs::create_symlink(target, link);
+    Teacher teacher("Ms Jones");
+    TeacherList teachers;
+    teachers.Append(&teacher);
+
+    UCStringError sink;
+    ASSERT_TRUE(teachers.ExportCSV(link.string()));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "Name,Initials,Location\n\"Ms Jones\",\"\",\"\"\n");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(FilesInDir(), 2u);
+}
+
 // A write that fails part-way (here: the file-size limit) must be reported, not announced as
 // success, and must leave the previous export untouched.
 TEST_F(CsvExport, AFailedWriteIsReportedAndKeepsTheOldFile) {

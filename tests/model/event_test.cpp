@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -138,6 +139,10 @@ TEST_F(EventTest, WaitingAndBusyTimesAreKeptInWholeSlots) {
     // A huge value must not overflow on its way to slots.
     ASSERT_TRUE(event.SetTeacherBusyTime(2000000000));
     EXPECT_EQ(200000000, event.GetOptions().TeacherBlockLength);
+    // Nor wrap round to a negative allowance when there are more slots than an int holds.
+    ASSERT_TRUE(event.SetSlotLength(1));
+    ASSERT_TRUE(event.SetTeacherBusyTime(2000000000));
+    EXPECT_EQ(INT32_MAX, event.GetOptions().TeacherBlockLength);
 }
 
 TEST_F(EventTest, NegativeWaitingTimesAreRefused) {
@@ -224,44 +229,34 @@ TEST_F(EventTest, EmailTextsNeedNameAndForParentsAndPupilsLink) {
     const char* kNeedsLink =
         "Error: The email text must contain the word LINK to show where the link to the "
         "recipient's webpage will go\n";
+    using Setter = std::function<bool(EmailTextKind, const std::string&)>;
+    Setter parents = [&](EmailTextKind k, const std::string& t) {
+        return event.SetParentEmailText(k, t);
+    };
+    Setter pupils = [&](EmailTextKind k, const std::string& t) {
+        return event.SetPupilEmailText(k, t);
+    };
+    Setter teachers = [&](EmailTextKind k, const std::string& t) {
+        return event.SetTeacherEmailText(k, t);
+    };
     struct Case {
         const char* name;
-        std::function<bool(EmailTextKind, const std::string&)> set;
+        Setter set;
         EmailTextKind kind;
         std::string text;
         bool accepted;
         const char* message;
     } cases[] = {
-        {"parent invitation without link",
-         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
-         EmailInvitation, nameOnly, false, kNeedsLink},
-        {"parent reminder without link",
-         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
-         EmailReminder, nameOnly, false, kNeedsLink},
-        {"parent results without link",
-         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
-         EmailResults, nameOnly, true, ""},
-        {"pupil invitation without link",
-         [&](EmailTextKind k, const std::string& t) { return event.SetPupilEmailText(k, t); },
-         EmailInvitation, nameOnly, false, kNeedsLink},
-        {"pupil invitation with link",
-         [&](EmailTextKind k, const std::string& t) { return event.SetPupilEmailText(k, t); },
-         EmailInvitation, nameAndLink, true, ""},
-        {"teacher invitation without link",
-         [&](EmailTextKind k, const std::string& t) { return event.SetTeacherEmailText(k, t); },
-         EmailInvitation, nameOnly, true, ""},
-        {"teacher without name",
-         [&](EmailTextKind k, const std::string& t) { return event.SetTeacherEmailText(k, t); },
-         EmailResults, noName, false, kNeedsName},
-        {"lower-case name is not the word",
-         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
-         EmailResults, "Dear name", false, kNeedsName},
-        {"empty parent invitation",
-         [&](EmailTextKind k, const std::string& t) { return event.SetParentEmailText(k, t); },
-         EmailInvitation, "", true, ""},
-        {"empty teacher results",
-         [&](EmailTextKind k, const std::string& t) { return event.SetTeacherEmailText(k, t); },
-         EmailResults, "", true, ""},
+        {"parent invitation without link", parents, EmailInvitation, nameOnly, false, kNeedsLink},
+        {"parent reminder without link", parents, EmailReminder, nameOnly, false, kNeedsLink},
+        {"parent results without link", parents, EmailResults, nameOnly, true, ""},
+        {"pupil invitation without link", pupils, EmailInvitation, nameOnly, false, kNeedsLink},
+        {"pupil invitation with link", pupils, EmailInvitation, nameAndLink, true, ""},
+        {"teacher invitation without link", teachers, EmailInvitation, nameOnly, true, ""},
+        {"teacher without name", teachers, EmailResults, noName, false, kNeedsName},
+        {"lower-case name is not the word", parents, EmailResults, "Dear name", false, kNeedsName},
+        {"empty parent invitation", parents, EmailInvitation, "", true, ""},
+        {"empty teacher results", teachers, EmailResults, "", true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
