@@ -12,6 +12,7 @@
 
 namespace {
 
+// The keys and defaults of one three-level colour family, low to high.
 struct LevelKeys {
     const char* keys[3];
     Colour defaults[3];
@@ -26,6 +27,17 @@ const LevelKeys kTwinGap = {{"colourtwingaplo", "colourtwingap", "colourtwingaph
 
 bool ValidLevel(int level) {
     return level >= 0 && level <= 2;
+}
+
+Colour GetLevelColour(const UserSettings& settings, const LevelKeys& family, int level) {
+    return ValidLevel(level) ? settings.GetColour(family.keys[level], family.defaults[level])
+                             : Colour();
+}
+
+void SetLevelColour(UserSettings& settings, const LevelKeys& family, int level, Colour colour) {
+    if (ValidLevel(level)) {
+        settings.SetColour(family.keys[level], colour);
+    }
 }
 
 }  // namespace
@@ -150,35 +162,27 @@ void UserSettings::WriteThrough() {
 }
 
 Colour UserSettings::GetColourBookedOK(int level) const {
-    return ValidLevel(level) ? GetColour(kBookedOK.keys[level], kBookedOK.defaults[level])
-                             : Colour();
+    return GetLevelColour(*this, kBookedOK, level);
 }
 
 void UserSettings::SetColourBookedOK(int level, Colour colour) {
-    if (ValidLevel(level)) {
-        SetColour(kBookedOK.keys[level], colour);
-    }
+    SetLevelColour(*this, kBookedOK, level, colour);
 }
 
 Colour UserSettings::GetColourBookedBad(int level) const {
-    return ValidLevel(level) ? GetColour(kBookedBad.keys[level], kBookedBad.defaults[level])
-                             : Colour();
+    return GetLevelColour(*this, kBookedBad, level);
 }
 
 void UserSettings::SetColourBookedBad(int level, Colour colour) {
-    if (ValidLevel(level)) {
-        SetColour(kBookedBad.keys[level], colour);
-    }
+    SetLevelColour(*this, kBookedBad, level, colour);
 }
 
 Colour UserSettings::GetColourTwinGap(int level) const {
-    return ValidLevel(level) ? GetColour(kTwinGap.keys[level], kTwinGap.defaults[level]) : Colour();
+    return GetLevelColour(*this, kTwinGap, level);
 }
 
 void UserSettings::SetColourTwinGap(int level, Colour colour) {
-    if (ValidLevel(level)) {
-        SetColour(kTwinGap.keys[level], colour);
-    }
+    SetLevelColour(*this, kTwinGap, level, colour);
 }
 
 Colour UserSettings::GetColourTeacherBusy() const {

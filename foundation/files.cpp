@@ -90,12 +90,21 @@ std::string FileName::Join(const char* name) const {
 }
 
 std::unique_ptr<ByteBuffer> FileName::ReadAll() {
-    const std::int64_t size = Size();
-    if (size <= 0 || size > INT_MAX) {
+    if (!Exists()) {
         return nullptr;
     }
     StdioFile file(path_.c_str(), "rb");
     if (file.GetFile() == nullptr) {
+        return nullptr;
+    }
+    // The size of what was opened, not the kept status: a file that grew since would otherwise
+    // come back cut short as if whole.
+    struct stat opened {};
+    if (::fstat(::fileno(file.GetFile()), &opened) != 0) {
+        return nullptr;
+    }
+    const std::int64_t size = opened.st_size;
+    if (size <= 0 || size > INT_MAX) {
         return nullptr;
     }
     auto buffer = std::make_unique<ByteBuffer>(static_cast<int>(size));

@@ -174,6 +174,11 @@ std::string MD5::FileHexDigest(const char* path) {
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         Update(chunk, static_cast<unsigned>(got));
     }
+    // A read that failed part way (a folder, an I/O error) has no digest, not that of a part.
+    const bool failed = std::ferror(file) != 0;
     std::fclose(file);
+    if (failed) {
+        return std::string();
+    }
     return ToHex(Final());
 }

@@ -23,7 +23,7 @@ public:
     std::string HexDigest(const std::string& data) {
         return HexDigest(data.data(), static_cast<unsigned>(data.size()));
     }
-    // The digest of a file's bytes; empty when the file cannot be opened.
+    // The digest of a file's bytes; empty when the file cannot be opened or read to its end.
     std::string FileHexDigest(const char* path);
 
     const DigestBytes& LastDigest() const { return digest_; }

@@ -27,26 +27,51 @@ std::string FoldCase(const char* text, Fold fold) {
     return result;
 }
 
-bool MatchFrom(const char* text, const char* pattern, std::vector<std::string>& pieces) {
-    for (; *pattern != '\0' && *pattern != '*'; ++pattern, ++text) {
-        if (*text != *pattern) {
+// A '*' match tries the shortest runs first. Whether the rest matches from a given text and
+// pattern position never depends on what came before, so a position that failed once is not
+// tried again: without that, patterns with many stars take exponential time.
+class WildcardMatcher {
+public:
+    WildcardMatcher(const char* text, const char* pattern)
+        : text_(text),
+          pattern_(pattern),
+          textLength_(std::strlen(text)),
+          patternLength_(std::strlen(pattern)),
+          failed_((textLength_ + 1) * (patternLength_ + 1), false) {}
+
+    bool Match(std::vector<std::string>& pieces) { return MatchFrom(0, 0, pieces); }
+
+private:
+    bool MatchFrom(size_t t, size_t p, std::vector<std::string>& pieces) {
+        for (; p < patternLength_ && pattern_[p] != '*'; ++p, ++t) {
+            if (t >= textLength_ || text_[t] != pattern_[p]) {
+                return false;
+            }
+        }
+        if (p == patternLength_) {
+            return t == textLength_;
+        }
+        const size_t state = t * (patternLength_ + 1) + p;
+        if (failed_[state]) {
             return false;
         }
-    }
-    if (*pattern == '\0') {
-        return *text == '\0';
-    }
-    // The shortest run that lets the rest match.
-    size_t textLength = std::strlen(text);
-    for (size_t run = 0; run <= textLength; ++run) {
-        pieces.emplace_back(text, run);
-        if (MatchFrom(text + run, pattern + 1, pieces)) {
-            return true;
+        for (size_t run = 0; t + run <= textLength_; ++run) {
+            pieces.emplace_back(text_ + t, run);
+            if (MatchFrom(t + run, p + 1, pieces)) {
+                return true;
+            }
+            pieces.pop_back();
         }
-        pieces.pop_back();
+        failed_[state] = true;
+        return false;
     }
-    return false;
-}
+
+    const char* text_;
+    const char* pattern_;
+    size_t textLength_;
+    size_t patternLength_;
+    std::vector<bool> failed_;
+};
 
 }  // namespace
 
@@ -189,7 +214,7 @@ bool WildcardMatch(const char* text, const char* pattern, UCStringList* pieces) 
         return false;
     }
     std::vector<std::string> matched;
-    if (!MatchFrom(text, pattern, matched)) {
+    if (!WildcardMatcher(text, pattern).Match(matched)) {
         return false;
     }
     if (pieces != nullptr) {

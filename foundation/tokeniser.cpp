@@ -33,9 +33,7 @@ TokenKind ClassifyWord(const std::string& word) {
 }  // namespace
 
 Tokeniser::~Tokeniser() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-    }
+    CloseFile();
 }
 
 bool Tokeniser::Open(const char* path) {
@@ -53,22 +51,29 @@ bool Tokeniser::Open(const char* path) {
         ReportMessage(SeverityError, "Cannot open file");
         return false;
     }
-    if (file_ != nullptr) {
-        std::fclose(file_);
-    }
+    CloseFile();
     file_ = file;
     buffer_ = nullptr;
     text_.clear();
     return true;
 }
 
+void Tokeniser::CloseFile() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
 void Tokeniser::SetBuffer(const ByteBuffer* buffer) {
+    CloseFile();
     buffer_ = buffer;
     text_.clear();
     position_ = 0;
 }
 
 void Tokeniser::SetText(const std::string& text) {
+    CloseFile();
     buffer_ = nullptr;
     text_ = text;
     position_ = 0;

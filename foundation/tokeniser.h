@@ -32,6 +32,7 @@ public:
     // Reports "No file specified", "File doesn't exist" or "Cannot open file" and returns false
     // when the file cannot be the source.
     bool Open(const char* path);
+    // Each source replaces the one before (an open file is closed).
     // Reads the buffer in place: the caller keeps it alive while tokens are read.
     void SetBuffer(const ByteBuffer* buffer);
     void SetText(const std::string& text);
@@ -44,6 +45,7 @@ public:
     int GetLineNumber() const { return line_; }
 
 private:
+    void CloseFile();
     // The next character as unsigned char, or -1 at the end of the input.
     int NextChar();
     int GetChar();

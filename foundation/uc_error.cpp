@@ -22,7 +22,9 @@ public:
 
 }  // namespace
 
-UCError::UCError() : previous_(currentSink) { currentSink = this; }
+UCError::UCError() : previous_(currentSink) {
+    currentSink = this;
+}
 
 UCError::~UCError() {
     if (installed_) {

@@ -3,7 +3,12 @@
 #include <string>
 #include <vector>
 
-enum UCErrorSeverity { SeverityError = 0, SeverityWarning = 1, SeverityInformation = 2, SeverityDebug = 3 };
+enum UCErrorSeverity {
+    SeverityError = 0,
+    SeverityWarning = 1,
+    SeverityInformation = 2,
+    SeverityDebug = 3
+};
 
 // The process-wide message sink. Constructing a sink makes it current; destroying it makes
 // the one before it current again, so sinks nest like scopes. Library code never opens

@@ -4,59 +4,17 @@
 #include <cassert>
 #include <vector>
 
-// A growable array of unowned pointers: the vector never deletes what its elements point to.
-// At, RemoveAt and Swap are unchecked in release builds and assert their index otherwise.
-class UCPtrVector {
-public:
-    // The vector grows by its initial capacity whenever it is full (by half its size once that
-    // is larger, so long lists stay linear to fill).
-    explicit UCPtrVector(unsigned initialCapacity = 16);
-    virtual ~UCPtrVector();
-    UCPtrVector(const UCPtrVector&) = default;
-    UCPtrVector& operator=(const UCPtrVector&) = default;
-
-    unsigned Count() const { return static_cast<unsigned>(items_.size()); }
-
-    void*& At(unsigned i) {
-        assert(i < items_.size());
-        return items_[i];
-    }
-    void* At(unsigned i) const {
-        assert(i < items_.size());
-        return items_[i];
-    }
-    // Null when i is past the end (a negative index converts to a large one).
-    void* Get(unsigned i) const { return i < items_.size() ? items_[i] : nullptr; }
-
-    void Append(void* element);
-    // False, and nothing changes, when index > Count(); index == Count() appends.
-    bool Insert(void* element, unsigned index);
-    void* RemoveAt(unsigned i);
-    // Null when empty.
-    void* Pop();
-    // Keeps the allocation; deletes nothing.
-    void Clear() { items_.clear(); }
-    // -1 when absent; compares pointer values only.
-    int IndexOf(const void* element) const;
-    virtual void Swap(unsigned i, unsigned j);
-
-    // The capacity to grow to when a vector of this capacity and step is full.
-    static size_t GrownCapacity(size_t capacity, size_t step);
-
-private:
-    void MakeRoom();
-
-    std::vector<void*> items_;
-    unsigned growStep_;
-};
-
-// The typed form of UCPtrVector, which can also delete its elements. Copies are shallow.
+// A growable array of unowned pointers of one type, which can also delete its elements (the
+// vector itself never does). At, RemoveAt and Swap are unchecked in release builds and assert
+// their index otherwise. Copies are shallow.
 template <typename T>
 class UCPtrVectorT {
 public:
     using iterator = typename std::vector<T*>::iterator;
     using const_iterator = typename std::vector<T*>::const_iterator;
 
+    // The vector grows by its initial capacity whenever it is full (by half its size once that
+    // is larger, so long lists stay linear to fill).
     explicit UCPtrVectorT(unsigned initialCapacity = 16)
         : growStep_(std::max(initialCapacity, 1u)) {
         items_.reserve(initialCapacity);
@@ -76,12 +34,14 @@ public:
         assert(i < items_.size());
         return items_[i];
     }
+    // Null when i is past the end (a negative index converts to a large one).
     T* Get(unsigned i) const { return i < items_.size() ? items_[i] : nullptr; }
 
     void Append(T* element) {
         MakeRoom();
         items_.push_back(element);
     }
+    // False, and nothing changes, when index > Count(); index == Count() appends.
     bool Insert(T* element, unsigned index) {
         if (index > items_.size()) {
             return false;
@@ -96,6 +56,7 @@ public:
         items_.erase(items_.begin() + i);
         return element;
     }
+    // Null when empty.
     T* Pop() {
         if (items_.empty()) {
             return nullptr;
@@ -104,7 +65,9 @@ public:
         items_.pop_back();
         return element;
     }
+    // Keeps the allocation; deletes nothing.
     void Clear() { items_.clear(); }
+    // -1 when absent; compares pointer values only.
     int IndexOf(const T* element) const {
         for (size_t i = 0; i < items_.size(); ++i) {
             if (items_[i] == element) {
@@ -124,6 +87,12 @@ public:
         }
     }
 
+    // The capacity to grow to when a vector of this capacity and step is full. A fixed step
+    // alone makes filling a long list quadratic.
+    static size_t GrownCapacity(size_t capacity, size_t step) {
+        return capacity + std::max(std::max<size_t>(step, 1), capacity / 2);
+    }
+
     iterator begin() { return items_.begin(); }
     iterator end() { return items_.end(); }
     const_iterator begin() const { return items_.begin(); }
@@ -132,10 +101,21 @@ public:
 private:
     void MakeRoom() {
         if (items_.size() == items_.capacity()) {
-            items_.reserve(UCPtrVector::GrownCapacity(items_.capacity(), growStep_));
+            items_.reserve(GrownCapacity(items_.capacity(), growStep_));
         }
     }
 
     std::vector<T*> items_;
     unsigned growStep_;
+};
+
+// The untyped vector, whose Swap sorted subclasses may override.
+class UCPtrVector : public UCPtrVectorT<void> {
+public:
+    explicit UCPtrVector(unsigned initialCapacity = 16) : UCPtrVectorT<void>(initialCapacity) {}
+    virtual void Swap(unsigned i, unsigned j) { UCPtrVectorT<void>::Swap(i, j); }
+
+private:
+    // Deleting through void* is undefined.
+    using UCPtrVectorT<void>::DeleteAll;
 };

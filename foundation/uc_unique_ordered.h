@@ -37,8 +37,5 @@ public:
     UCPtrVectorT<UCCollectable>::const_iterator end() const { return items_.end(); }
 
 private:
-    unsigned Partition(const UCSortOrder& order, unsigned lo, unsigned hi);
-    unsigned MedianOfThree(const UCSortOrder& order, unsigned lo, unsigned hi) const;
-
     UCPtrVectorT<UCCollectable> items_;
 };

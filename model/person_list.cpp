@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/quick_sort.h"
 #include "foundation/string_functions.h"
 #include "model/pupil.h"
 
@@ -14,90 +15,9 @@ int PersonList::ComparePersons(const Person* a, const Person* b) {
 }
 
 void PersonList::Sort() {
-    if (Count() > 1) {
-        SortRange(0, Count() - 1);
-    }
-}
-
-void PersonList::SortRange(unsigned lo, unsigned hi) {
-    const unsigned count = Count();
-    while (hi > lo) {
-        if (hi - lo == 1) {
-            if (Compare(At(lo), At(hi)) >= 1) {
-                Swap(lo, hi);
-            }
-            return;
-        }
-        unsigned p = Partition(lo, hi);
-        if (p > lo) {
-            SortRange(lo, p - 1);
-        }
-        if (p >= count - 1 || hi <= p + 1) {
-            return;
-        }
-        lo = p + 1;
-    }
-}
-
-unsigned PersonList::Partition(unsigned lo, unsigned hi) {
-    unsigned pivotIndex = (rand() % 2 == 0) ? MedianOfThree(lo, hi) : lo + rand() % (hi - lo);
-    if ((lo + hi) % 3 == 0) {
-        // Elements equal to the pivot gather on the left.
-        Swap(lo, pivotIndex);
-        Person* pivot = At(lo);
-        unsigned i = lo;
-        unsigned j = hi;
-        for (;;) {
-            while (i < hi && Compare(At(i), pivot) < 1) {
-                ++i;
-            }
-            while (Compare(At(j), pivot) >= 1) {
-                --j;
-            }
-            if (i >= j) {
-                break;
-            }
-            Swap(i, j);
-        }
-        Swap(lo, j);
-        return j;
-    }
-    // Elements equal to the pivot gather on the right.
-    Swap(hi, pivotIndex);
-    Person* pivot = At(hi);
-    unsigned i = lo;
-    unsigned j = hi;
-    for (;;) {
-        while (Compare(At(i), pivot) < 0) {
-            ++i;
-        }
-        while (j > lo && Compare(At(j), pivot) >= 0) {
-            --j;
-        }
-        if (i >= j) {
-            break;
-        }
-        Swap(i, j);
-    }
-    Swap(hi, i);
-    return i;
-}
-
-unsigned PersonList::MedianOfThree(unsigned lo, unsigned hi) {
-    unsigned mid = (lo + hi) / 2;
-    int a = Compare(At(lo), At(mid));
-    int b = Compare(At(mid), At(hi));
-    int c = Compare(At(lo), At(hi));
-    if (b == 0 && a != 0) {
-        return lo;
-    }
-    if (a == 0 && b != 0) {
-        return hi;
-    }
-    if (a != c) {
-        return lo;
-    }
-    return b != a ? hi : mid;
+    QuickSort(
+        Count(), [this](unsigned i, unsigned j) { return Compare(At(i), At(j)); },
+        [this](unsigned i, unsigned j) { Swap(i, j); });
 }
 
 void PersonList::ClearEmailSent(EmailTextKind kind) {
@@ -124,18 +44,6 @@ int PersonList::CountEmailNotSent(EmailTextKind kind) const {
         }
     }
     return count;
-}
-
-Pupil* PupilList::At(unsigned i) const {
-    return static_cast<Pupil*>(PersonList::At(i));
-}
-
-Pupil* PupilList::Get(unsigned i) const {
-    return static_cast<Pupil*>(PersonList::Get(i));
-}
-
-void PupilList::Append(Pupil* pupil) {
-    PersonList::Append(pupil);
 }
 
 int PupilList::ComparePupils(const Person* a, const Person* b) {

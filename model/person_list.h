@@ -28,11 +28,19 @@ public:
     // People whose address is not blank.
     int CountWithEmail() const;
     int CountEmailNotSent(EmailTextKind kind) const;
+};
 
-private:
-    void SortRange(unsigned lo, unsigned hi);
-    unsigned Partition(unsigned lo, unsigned hi);
-    unsigned MedianOfThree(unsigned lo, unsigned hi);
+// A person list that holds people of one class only: typed access, and Append takes only that
+// class. Callers need the class's full declaration.
+template <typename T>
+class PersonListOf : public PersonList {
+public:
+    explicit PersonListOf(unsigned growBy) : PersonList(growBy) {}
+
+    T* At(unsigned i) const { return static_cast<T*>(PersonList::At(i)); }
+    // Null past the end.
+    T* Get(unsigned i) const { return static_cast<T*>(PersonList::Get(i)); }
+    void Append(T* person) { PersonList::Append(person); }
 };
 
 // The order of parents' sheets: by parent name, by first pupil's name, or by its form.
@@ -46,14 +54,9 @@ enum ParentGapMode : int;
 
 // The event's teachers, or a selection of them. A teacher's index is its row in every day's
 // grid.
-class TeacherList : public PersonList {
+class TeacherList : public PersonListOf<Teacher> {
 public:
-    explicit TeacherList(unsigned growBy = 128) : PersonList(growBy) {}
-
-    // Typed access; Append takes only a teacher.
-    Teacher* At(unsigned i) const;
-    Teacher* Get(unsigned i) const;
-    void Append(Teacher* teacher);
+    explicit TeacherList(unsigned growBy = 128) : PersonListOf<Teacher>(growBy) {}
 
     // The first teacher whose name, or else whose initials, equal the text ignoring ASCII case;
     // null for an empty text.
@@ -66,14 +69,9 @@ public:
 };
 
 // The event's parents, or a working selection of them, sorted by the chosen print order.
-class ParentList : public PersonList {
+class ParentList : public PersonListOf<Parent> {
 public:
-    explicit ParentList(unsigned growBy = 256) : PersonList(growBy) {}
-
-    // Typed access; Append takes only a parent.
-    Parent* At(unsigned i) const;
-    Parent* Get(unsigned i) const;
-    void Append(Parent* parent);
+    explicit ParentList(unsigned growBy = 256) : PersonListOf<Parent>(growBy) {}
 
     ParentPrintOrder GetSortOrder() const { return sortOrder_; }
     // Stores the order, then sorts.
@@ -94,8 +92,9 @@ public:
     Parent* FindParentOfPupil(const Pupil* pupil) const;
     int GetPupilCount() const;
 
+    // Both delete requests and leave the timetable alone: only after every day has unbooked
+    // them. RemoveTeacher runs before a teacher is deleted, so nothing points at it.
     void DeleteAllRequests();
-    // Must run before a teacher is deleted, so no request or taught-by entry points at it.
     void RemoveTeacher(const Teacher* teacher);
     void AdoptPupils();
     void SetGapMode(ParentGapMode mode);
@@ -113,14 +112,9 @@ private:
 };
 
 // The pupils of a form, sorted by form and then by name.
-class PupilList : public PersonList {
+class PupilList : public PersonListOf<Pupil> {
 public:
-    explicit PupilList(unsigned growBy = 64) : PersonList(growBy) {}
-
-    // Typed access; Append takes only a pupil.
-    Pupil* At(unsigned i) const;
-    Pupil* Get(unsigned i) const;
-    void Append(Pupil* pupil);
+    explicit PupilList(unsigned growBy = 64) : PersonListOf<Pupil>(growBy) {}
 
     int Compare(const Person* a, const Person* b) const override { return ComparePupils(a, b); }
     // Nulls first, then anything that is not a pupil (by name), then pupils by form and name.

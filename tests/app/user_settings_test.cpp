@@ -9,28 +9,18 @@
 
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 class UserSettingsTest : public ::testing::Test {
 protected:
-    UserSettingsTest() {
-        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-settings-XXXXXX";
-        folder_ = ::mkdtemp(pattern.data());
-        path_ = folder_ + "/user_settings.dat";
-    }
-    ~UserSettingsTest() override { std::filesystem::remove_all(folder_); }
+    void WriteFile(const std::string& text) { temp_.Write("user_settings.dat", text); }
+    std::string ReadFile() const { return temp_.Read("user_settings.dat"); }
 
-    void WriteFile(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
-    std::string ReadFile() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-
-    std::string folder_;
-    std::string path_;
+    TempFolder temp_{"qm-settings"};
+    const std::string folder_ = temp_.Path();
+    const std::string path_ = temp_.File("user_settings.dat");
 };
 
 }  // namespace

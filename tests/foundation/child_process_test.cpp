@@ -14,28 +14,17 @@
 
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 class ChildProcessTest : public ::testing::Test {
 protected:
-    ChildProcessTest() {
-        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-child-XXXXXX";
-        folder_ = ::mkdtemp(pattern.data());
-        output_ = folder_ + "/output.txt";
-    }
-    ~ChildProcessTest() override { std::filesystem::remove_all(folder_); }
-
     static std::vector<std::string> Shell(const std::string& script) {
         return {"/bin/sh", "-c", script};
     }
 
-    std::string Output() const {
-        std::ifstream in(output_);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string Output() const { return temp_.Read("output.txt"); }
 
     // Polls as an idle handler would, until the child ends or ten seconds pass.
     static int WaitForExit(ChildProcess& child) {
@@ -62,8 +51,9 @@ protected:
                           std::filesystem::directory_iterator()));
     }
 
-    std::string folder_;
-    std::string output_;
+    TempFolder temp_{"qm-child"};
+    const std::string folder_ = temp_.Path();
+    const std::string output_ = temp_.File("output.txt");
 };
 
 }  // namespace

@@ -1,23 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "foundation/byte_buffer.h"
 #include "foundation/uc_ptr_vector.h"
 #include "foundation/uc_string_list.h"
-
-namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
+#include "support/temp_folder.h"
 
 TEST(ByteBuffer, NewBuffersAreZeroFilledAndNeverEmpty) {
     ByteBuffer standard;
@@ -65,14 +54,12 @@ TEST(ByteBuffer, CopiesAreIndependentAndKeepEmbeddedZeros) {
 }
 
 TEST(ByteBuffer, SavesExactlyItsBytes) {
-    auto folder = std::filesystem::temp_directory_path() / "qm_byte_buffer_test";
-    std::filesystem::create_directories(folder);
+    TempFolder folder;
     const char bytes[] = {'a', '\0', '\n', 'b'};
     ByteBuffer buffer(bytes, 4);
-    ASSERT_TRUE(buffer.SaveToFile((folder / "out.bin").string()));
-    EXPECT_EQ(ReadFile(folder / "out.bin"), std::string(bytes, 4));
-    EXPECT_FALSE(buffer.SaveToFile((folder / "missing" / "out.bin").string()));
-    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(buffer.SaveToFile(folder.File("out.bin")));
+    EXPECT_EQ(folder.Read("out.bin"), std::string(bytes, 4));
+    EXPECT_FALSE(buffer.SaveToFile(folder.File("missing/out.bin")));
 }
 
 TEST(UCPtrVector, InsertAcceptsTheEndButNotBeyondIt) {

@@ -1,10 +1,13 @@
 #include "foundation/date.h"
 
 #include <gtest/gtest.h>
+#include <time.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <string>
+
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -12,32 +15,6 @@ std::string Describe(const Date& date) {
     return std::to_string(date.Year()) + "-" + std::to_string(date.Month()) + "-" +
            std::to_string(date.Day());
 }
-
-// Runs a test body under another time zone and puts the old one back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        hadOld_ = old != nullptr;
-        if (hadOld_) {
-            old_ = old;
-        }
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (hadOld_) {
-            setenv("TZ", old_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    bool hadOld_;
-    std::string old_;
-};
 
 }  // namespace
 
@@ -113,7 +90,7 @@ TEST(Date, DaysSinceCountsWholeDaysInBothDirections) {
 
 TEST(Date, DaysSinceAndDayOfWeekIgnoreDaylightSaving) {
     // A zone whose clocks jump between the dates must not lose or gain a day.
-    ScopedTimeZone zone("EST5EDT,M3.2.0,M11.1.0");
+    ScopedEnv zone("TZ", "EST5EDT,M3.2.0,M11.1.0", tzset);
     EXPECT_EQ(Date(11, 3, 2024).DaysSince(Date(9, 3, 2024)), 2);
     EXPECT_EQ(Date(9, 3, 2024).DaysSince(Date(11, 3, 2024)), -2);
     EXPECT_EQ(Date(4, 11, 2024).DaysSince(Date(2, 11, 2024)), 2);

@@ -14,6 +14,7 @@
 #include "foundation/percent_encoding.h"
 #include "foundation/string_functions.h"
 #include "foundation/text_codec.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -32,30 +33,6 @@ std::string Repeat(const std::string& piece, int times) {
     }
     return text;
 }
-
-// A folder of its own for one test, removed afterwards.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("qm-encoders-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::filesystem::path file = path_ / name;
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file.string();
-    }
-    std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
 
 }  // namespace
 
@@ -168,7 +145,7 @@ TEST(MD5, PiecewiseUpdatesGiveTheOneShotDigest) {
 }
 
 TEST(MD5, FileHexDigestReadsTheWholeFile) {
-    TemporaryFolder folder;
+    TempFolder folder;
     MD5 md5;
     EXPECT_EQ(md5.FileHexDigest(folder.Write("short.txt", "message digest").c_str()),
               "f96b697d7cb7938d525a2f31aaf161d0");
@@ -180,11 +157,13 @@ TEST(MD5, FileHexDigestReadsTheWholeFile) {
     EXPECT_EQ(md5.FileHexDigest(folder.Write("long.bin", data).c_str()), md5.HexDigest(data));
 }
 
-TEST(MD5, FileHexDigestOfAMissingFileIsEmpty) {
-    TemporaryFolder folder;
+TEST(MD5, FileHexDigestOfWhatCannotBeReadIsEmpty) {
+    TempFolder folder;
     MD5 md5;
-    EXPECT_EQ(md5.FileHexDigest(folder.PathOf("absent.txt").c_str()), "");
+    EXPECT_EQ(md5.FileHexDigest(folder.File("absent.txt").c_str()), "");
     EXPECT_EQ(md5.FileHexDigest(nullptr), "");
+    // A folder opens but fails to read: that is no digest, not the digest of nothing.
+    EXPECT_EQ(md5.FileHexDigest(folder.Path().c_str()), "");
 }
 
 TEST(PercentEncode, KeepsLettersDigitsUnderscoreAndDotOnly) {

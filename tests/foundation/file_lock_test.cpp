@@ -13,25 +13,14 @@
 
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 class FileLockTest : public ::testing::Test {
 protected:
-    FileLockTest() {
-        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-lock-XXXXXX";
-        folder_ = ::mkdtemp(pattern.data());
-        path_ = folder_ + "/event.qmv";
-    }
-    ~FileLockTest() override { std::filesystem::remove_all(folder_); }
-
-    void Write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
-    std::string Read() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    void Write(const std::string& text) { temp_.Write("event.qmv", text); }
+    std::string Read() const { return temp_.Read("event.qmv"); }
     size_t EntriesInFolder() const {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
                                                  std::filesystem::directory_iterator()));
@@ -58,8 +47,9 @@ protected:
                }) == 0;
     }
 
-    std::string folder_;
-    std::string path_;
+    TempFolder temp_{"qm-lock"};
+    const std::string folder_ = temp_.Path();
+    const std::string path_ = temp_.File("event.qmv");
 };
 
 }  // namespace

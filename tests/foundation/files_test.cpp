@@ -14,74 +14,21 @@
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
 #include "foundation/user_data_folder.h"
+#include "support/scoped_env.h"
+#include "support/temp_folder.h"
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-files-XXXXXX";
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    std::string Path(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& Path() const { return path_; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-private:
-    std::string path_;
-};
 
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        hadOld_ = old != nullptr;
-        old_ = hadOld_ ? old : "";
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (hadOld_) {
-            ::setenv(name_, old_.c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    bool hadOld_;
-    std::string old_;
-};
-
 }  // namespace
 
 TEST(StdioFile, ReadLineDropsCarriageReturnsAndKeepsALastLineWithoutLineFeed) {
     TempFolder folder;
-    WriteText(folder.Path("lines"), "a\r\nb");
-    StdioFile file(folder.Path("lines").c_str(), nullptr);
+    WriteText(folder.File("lines"), "a\r\nb");
+    StdioFile file(folder.File("lines").c_str(), nullptr);
     ASSERT_NE(file.GetFile(), nullptr);
     EXPECT_EQ(file.Size(), 4);
     std::string line;
@@ -102,11 +49,11 @@ TEST(StdioFile, MissingFileGivesNoStream) {
 
 TEST(FileName, AsksTheSystemAgainUntilTheFileExists) {
     TempFolder folder;
-    FileName name(folder.Path("later"));
+    FileName name(folder.File("later"));
     EXPECT_FALSE(name.Exists());
     EXPECT_EQ(name.Size(), 0);
     EXPECT_EQ(name.ModificationTime(), 0);
-    WriteText(folder.Path("later"), "12345");
+    WriteText(folder.File("later"), "12345");
     EXPECT_TRUE(name.Exists());
     EXPECT_EQ(name.Size(), 5);
     EXPECT_FALSE(name.IsDirectory());
@@ -115,10 +62,10 @@ TEST(FileName, AsksTheSystemAgainUntilTheFileExists) {
 
 TEST(FileName, KeepsItsStatusUntilCleared) {
     TempFolder folder;
-    WriteText(folder.Path("grows"), "ab");
-    FileName name(folder.Path("grows"));
+    WriteText(folder.File("grows"), "ab");
+    FileName name(folder.File("grows"));
     EXPECT_EQ(name.Size(), 2);
-    WriteText(folder.Path("grows"), "abcd");
+    WriteText(folder.File("grows"), "abcd");
     EXPECT_EQ(name.Size(), 2);
     name.ClearStatus();
     EXPECT_EQ(name.Size(), 4);
@@ -127,22 +74,33 @@ TEST(FileName, KeepsItsStatusUntilCleared) {
 TEST(FileName, ReadAllGivesExactlyTheFilesBytesOrNothing) {
     TempFolder folder;
     const std::string bytes("x\0y\r\n", 5);
-    WriteText(folder.Path("data"), bytes);
-    WriteText(folder.Path("empty"), "");
-    auto buffer = FileName(folder.Path("data")).ReadAll();
+    WriteText(folder.File("data"), bytes);
+    WriteText(folder.File("empty"), "");
+    auto buffer = FileName(folder.File("data")).ReadAll();
     ASSERT_NE(buffer, nullptr);
     EXPECT_EQ(buffer->ToString(), bytes);
-    EXPECT_EQ(FileName(folder.Path("empty")).ReadAll(), nullptr);
-    EXPECT_EQ(FileName(folder.Path("missing")).ReadAll(), nullptr);
+    EXPECT_EQ(FileName(folder.File("empty")).ReadAll(), nullptr);
+    EXPECT_EQ(FileName(folder.File("missing")).ReadAll(), nullptr);
+}
+
+TEST(FileName, ReadAllReadsAFileThatGrewSinceItsStatusWasKept) {
+    TempFolder folder;
+    WriteText(folder.File("grows"), "ab");
+    FileName name(folder.File("grows"));
+    EXPECT_EQ(name.Size(), 2);
+    WriteText(folder.File("grows"), "abcdef");
+    auto buffer = name.ReadAll();
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->ToString(), "abcdef");
 }
 
 TEST(FileName, MakesAndJoinsFolders) {
     TempFolder folder;
-    FileName sub(folder.Path("sub"));
+    FileName sub(folder.File("sub"));
     EXPECT_TRUE(sub.MakeDirectory());
     EXPECT_TRUE(sub.IsDirectory());
     EXPECT_FALSE(sub.MakeDirectory());
-    EXPECT_EQ(sub.Join("file.txt"), folder.Path("sub/file.txt"));
+    EXPECT_EQ(sub.Join("file.txt"), folder.File("sub/file.txt"));
 }
 
 TEST(DirectoryName, DropsOneTrailingSeparatorButKeepsTheRoot) {
@@ -158,13 +116,13 @@ TEST(DirectoryName, DropsOneTrailingSeparatorButKeepsTheRoot) {
 
 TEST(DirectoryName, ListsEveryEntryIncludingDots) {
     TempFolder folder;
-    WriteText(folder.Path("one"), "1");
+    WriteText(folder.File("one"), "1");
     UCStringList names;
     ASSERT_TRUE(DirectoryName(folder.Path()).List(names));
     std::vector<std::string> sorted(names.begin(), names.end());
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(sorted, (std::vector<std::string>{".", "..", "one"}));
-    EXPECT_FALSE(DirectoryName(folder.Path("missing")).List(names));
+    EXPECT_FALSE(DirectoryName(folder.File("missing")).List(names));
 }
 
 TEST(DirectoryName, TempDirectoryFollowsTmpdirWhenItIsAFolder) {
@@ -174,7 +132,7 @@ TEST(DirectoryName, TempDirectoryFollowsTmpdirWhenItIsAFolder) {
         EXPECT_EQ(DirectoryName::TempDirectory().GetPath(), folder.Path());
     }
     {
-        ScopedEnv env("TMPDIR", folder.Path("missing").c_str());
+        ScopedEnv env("TMPDIR", folder.File("missing").c_str());
         EXPECT_EQ(DirectoryName::TempDirectory().GetPath(), "/tmp");
     }
     {
@@ -185,11 +143,11 @@ TEST(DirectoryName, TempDirectoryFollowsTmpdirWhenItIsAFolder) {
 
 TEST(AtomicFile, ReplacesTheContentAndKeepsThePermissions) {
     TempFolder folder;
-    const std::string path = folder.Path("settings");
+    const std::string path = folder.File("settings");
     WriteText(path, "a much longer old content");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ASSERT_TRUE(WriteFileAtomically(path, std::string("new")));
-    EXPECT_EQ(ReadText(path), "new");
+    EXPECT_EQ(ReadWholeFile(path), "new");
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
@@ -198,16 +156,16 @@ TEST(AtomicFile, ReplacesTheContentAndKeepsThePermissions) {
 
 TEST(AtomicFile, WritesThroughASymbolicLinkToItsTarget) {
     TempFolder folder;
-    WriteText(folder.Path("target"), "old");
-    ASSERT_EQ(::symlink("target", folder.Path("link").c_str()), 0);
-    ASSERT_TRUE(WriteFileAtomically(folder.Path("link"), std::string("new")));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder.Path("link")));
-    EXPECT_EQ(ReadText(folder.Path("target")), "new");
+    WriteText(folder.File("target"), "old");
+    ASSERT_EQ(::symlink("target", folder.File("link").c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomically(folder.File("link"), std::string("new")));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link")));
+    EXPECT_EQ(ReadWholeFile(folder.File("target")), "new");
 }
 
 TEST(AtomicFile, FailsWithoutTouchingAnythingWhenTheFolderIsMissing) {
     TempFolder folder;
-    EXPECT_FALSE(WriteFileAtomically(folder.Path("missing/file"), std::string("x")));
+    EXPECT_FALSE(WriteFileAtomically(folder.File("missing/file"), std::string("x")));
     EXPECT_EQ(errno, ENOENT);
 }
 
@@ -215,7 +173,7 @@ TEST(AtomicFile, FailsWithoutTouchingAnythingWhenTheFolderIsMissing) {
 // be exactly as it was, with no half-written file left beside it.
 TEST(AtomicFile, AnInterruptedWriteLeavesTheOldFileWhole) {
     TempFolder folder;
-    const std::string path = folder.Path("event.qmv");
+    const std::string path = folder.File("event.qmv");
     const std::string old = "Event:\nName \"Spring evening\"\n";
     WriteText(path, old);
     const pid_t child = ::fork();
@@ -232,7 +190,7 @@ TEST(AtomicFile, AnInterruptedWriteLeavesTheOldFileWhole) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the write should fail with EFBIG";
-    EXPECT_EQ(ReadText(path), old);
+    EXPECT_EQ(ReadWholeFile(path), old);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"event.qmv"});
 }
 
@@ -244,9 +202,9 @@ TEST(FolderOf, TakesThePartBeforeTheLastSeparator) {
 
 TEST(UserDataFolder, IsCreatedWithItsParentsUnderTheConfigHome) {
     TempFolder folder;
-    ScopedEnv env("XDG_CONFIG_HOME", folder.Path("a/b").c_str());
+    ScopedEnv env("XDG_CONFIG_HOME", folder.File("a/b").c_str());
     const std::string result = UserDataFolder();
-    EXPECT_EQ(result, folder.Path("a/b/Quillmoot"));
+    EXPECT_EQ(result, folder.File("a/b/Quillmoot"));
     EXPECT_TRUE(std::filesystem::is_directory(result));
     EXPECT_EQ(UserDataFolder(), result);
 }
@@ -256,20 +214,20 @@ TEST(UserDataFolder, FallsBackToDotConfigInHomeWhenTheConfigHomeIsUnsetOrRelativ
     ScopedEnv home("HOME", folder.Path().c_str());
     {
         ScopedEnv env("XDG_CONFIG_HOME", nullptr);
-        EXPECT_EQ(UserDataFolder(), folder.Path(".config/Quillmoot"));
+        EXPECT_EQ(UserDataFolder(), folder.File(".config/Quillmoot"));
     }
     {
         ScopedEnv env("XDG_CONFIG_HOME", "relative/path");
-        EXPECT_EQ(UserDataFolder(), folder.Path(".config/Quillmoot"));
+        EXPECT_EQ(UserDataFolder(), folder.File(".config/Quillmoot"));
     }
 }
 
 TEST(UserDataFolder, ReportsAndGivesNothingWhenTheFolderCannotBeMade) {
     TempFolder folder;
-    WriteText(folder.Path("plainfile"), "");
-    ScopedEnv env("XDG_CONFIG_HOME", folder.Path("plainfile").c_str());
+    WriteText(folder.File("plainfile"), "");
+    ScopedEnv env("XDG_CONFIG_HOME", folder.File("plainfile").c_str());
     UCStringError sink;
     EXPECT_EQ(UserDataFolder(), "");
     EXPECT_EQ(sink.GetText(), "Error: Cannot create directory '" +
-                                  folder.Path("plainfile/Quillmoot") + "': Not a directory\n");
+                                  folder.File("plainfile/Quillmoot") + "': Not a directory\n");
 }

@@ -124,6 +124,16 @@ TEST(StringFunctions, WildcardMatchCollectsWhatEachStarMatched) {
     EXPECT_FALSE(WildcardMatch(nullptr, "*", nullptr));
 }
 
+TEST(StringFunctions, WildcardMatchWithManyStarsTakesNoExponentialTime) {
+    const std::string text = std::string(200, 'a') + "b";
+    EXPECT_FALSE(WildcardMatch(text.c_str(), "*a*a*a*a*a*a*a*a*a*a*c", nullptr));
+    UCStringList pieces;
+    EXPECT_TRUE(WildcardMatch(text.c_str(), "*a*a*a*b", &pieces));
+    ASSERT_EQ(pieces.Count(), 4u);
+    EXPECT_EQ(pieces.Get(0), "");
+    EXPECT_EQ(pieces.Get(3), std::string(197, 'a'));
+}
+
 TEST(StringFunctions, StringPrintfFormatsTextOfAnyLength) {
     EXPECT_EQ(StringPrintf("Unexpected value at line %d", 12), "Unexpected value at line 12");
     std::string longName(5000, 'n');

@@ -11,6 +11,7 @@
 #include "foundation/text_codec.h"
 #include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -166,6 +167,19 @@ TEST(Tokeniser, RejectsEncodedTimesOfTheWrongSizeOrOutOfRange) {
               (Tokens{{TokenTime24, "23:59:59"}, {TokenEnd, ""}}));
 }
 
+TEST(Tokeniser, ANewSourceReplacesAnOpenFile) {
+    TempFolder folder;
+    Tokeniser reader;
+    ASSERT_TRUE(reader.Open(folder.Write("event.qmv", "fromfile").c_str()));
+    reader.SetText("fromtext");
+    EXPECT_EQ(ReadAll(reader), (Tokens{{TokenWord, "fromtext"}, {TokenEnd, ""}}));
+
+    ASSERT_TRUE(reader.Open(folder.File("event.qmv").c_str()));
+    const ByteBuffer buffer("frombuffer", 10);
+    reader.SetBuffer(&buffer);
+    EXPECT_EQ(ReadAll(reader), (Tokens{{TokenWord, "frombuffer"}, {TokenEnd, ""}}));
+}
+
 TEST(Tokeniser, OpensFilesAndSaysWhyItCannot) {
     UCStringError sink;
     Tokeniser reader;
@@ -173,15 +187,10 @@ TEST(Tokeniser, OpensFilesAndSaysWhyItCannot) {
     EXPECT_FALSE(reader.Open("/nonexistent-folder/file.qmv"));
     EXPECT_EQ(sink.GetText(), "Error: No file specified\nError: File doesn't exist\n");
 
-    char path[] = "/tmp/qm-tokeniser-XXXXXX";
-    const int descriptor = ::mkstemp(path);
-    ASSERT_GE(descriptor, 0);
-    ASSERT_EQ(::write(descriptor, "Event:\n  Name \"x\"", 17), 17);
-    ::close(descriptor);
-    ASSERT_TRUE(reader.Open(path));
+    TempFolder folder;
+    ASSERT_TRUE(reader.Open(folder.Write("event.qmv", "Event:\n  Name \"x\"").c_str()));
     EXPECT_EQ(
         ReadAll(reader),
         (Tokens{{TokenKey, "Event:"}, {TokenWord, "Name"}, {TokenQuoted, "x"}, {TokenEnd, ""}}));
     EXPECT_EQ(reader.GetLineNumber(), 2);
-    std::remove(path);
 }

@@ -6,6 +6,7 @@
 
 #include "foundation/uc_error.h"
 #include "foundation/xml_parser.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -191,14 +192,8 @@ TEST(XMLParser, WithoutATokeniserSaysSo) {
 }
 
 TEST(XMLParser, ReadsAFileFromItsCurrentPosition) {
-    char path[] = "/tmp/qm-xml-XXXXXX";
-    const int descriptor = ::mkstemp(path);
-    ASSERT_GE(descriptor, 0);
-    const std::string content = "skip\n<row id=\"7\"/>";
-    ASSERT_EQ(::write(descriptor, content.data(), content.size()),
-              static_cast<ssize_t>(content.size()));
-    ::close(descriptor);
-    StdioFile file(path, "r");
+    TempFolder folder;
+    StdioFile file(folder.Write("rows.xml", "skip\n<row id=\"7\"/>").c_str(), "r");
     std::string line;
     ASSERT_TRUE(file.ReadLine(line));
     XMLTokeniser tokeniser(&file);
@@ -206,7 +201,6 @@ TEST(XMLParser, ReadsAFileFromItsCurrentPosition) {
     auto tag = parser.NextTag();
     ASSERT_NE(tag, nullptr);
     EXPECT_EQ(tag->GetAttributeValue("id"), "7");
-    std::remove(path);
 }
 
 TEST(XMLTokeniser, ReturnsTheTokenKindsOfATag) {
