@@ -73,9 +73,12 @@ bool UserSettings::Save(const std::string& path) {
 }
 
 bool UserSettings::Load(const std::string& path) {
-    filePath_ = path;
+    // Changes are written through only to a file that loaded whole: writing back what little
+    // was read of a damaged or unreadable file would throw the rest away.
+    filePath_.clear();
     FileName name(path);
     if (!name.Exists()) {
+        filePath_ = path;
         return true;
     }
     Clear();
@@ -88,6 +91,7 @@ bool UserSettings::Load(const std::string& path) {
     for (;;) {
         const TokenKind kind = reader.NextToken(key);
         if (kind == TokenEnd) {
+            filePath_ = path;
             return true;
         }
         if (kind != TokenWord) {

@@ -119,6 +119,16 @@ TEST_F(UserSettingsTest, ADamagedFileStopsAtTheBadLineAndKeepsWhatCameBefore) {
     }
 }
 
+TEST_F(UserSettingsTest, ChangesAfterAFailedLoadAreNotWrittenOverTheDamagedFile) {
+    const std::string damaged = "good \"1\"\nnovalue\nlater \"2\"\n";
+    WriteFile(damaged);
+    UCStringError sink;
+    UserSettings settings;
+    ASSERT_FALSE(settings.Load(path_));
+    settings.Set("changed", "3");
+    EXPECT_EQ(ReadFile(), damaged);
+}
+
 TEST_F(UserSettingsTest, AHashEndsTheFileQuietly) {
     WriteFile("a \"1\"\n# b \"2\"\n");
     UserSettings settings;
