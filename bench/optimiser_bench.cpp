@@ -15,21 +15,12 @@
 #include "model/schedule.h"
 #include "optimiser/evolver.h"
 #include "optimiser/optimise_run.h"
-#include "support/school_generator.h"
+#include "support/generated_schedule.h"
 
 namespace {
 
 constexpr unsigned kSeed = 1;
 constexpr int kKids = 10;
-
-std::unique_ptr<MultiDaySchedule> MakeTimetable(const GeneratedSchool& school) {
-    auto days = school.MakeSchedules();
-    auto timetable = std::make_unique<MultiDaySchedule>(school.event);
-    *timetable->GetDay(0) = *days[0];
-    for (size_t i = 1; i < days.size(); ++i)
-        timetable->AddDay(std::move(days[i]));
-    return timetable;
-}
 
 // The large school, booked once; built on first use so that each benchmark pays it only once.
 struct LargeSchool {
@@ -73,6 +64,27 @@ void BM_BookAll(benchmark::State& state) {
         benchmark::DoNotOptimize(timetable.BookAll(BookRandomThenOrderKey));
 }
 BENCHMARK(BM_BookAll)->Unit(benchmark::kMillisecond);
+
+// A new candidate made from the master, as the population is seeded.
+void BM_CopyTimetable(benchmark::State& state) {
+    const MultiDaySchedule& timetable = *LargeSchool::Get().timetable;
+    for (auto _ : state) {
+        MultiDaySchedule copy(timetable);
+        benchmark::DoNotOptimize(copy.GetDay(0));
+    }
+}
+BENCHMARK(BM_CopyTimetable)->Unit(benchmark::kMillisecond);
+
+// An existing candidate overwritten, as every generation's end does to the master and others.
+void BM_AssignTimetable(benchmark::State& state) {
+    const MultiDaySchedule& timetable = *LargeSchool::Get().timetable;
+    MultiDaySchedule target(timetable);
+    for (auto _ : state) {
+        target = timetable;
+        benchmark::DoNotOptimize(target.GetDay(0));
+    }
+}
+BENCHMARK(BM_AssignTimetable)->Unit(benchmark::kMillisecond);
 
 // Times each Step by itself (a generation's end costs more than its other steps) and reports
 // the median and the slowest.

@@ -14,39 +14,24 @@ namespace {
 
 constexpr int kPriorities[] = {2, 1, 0};
 
-std::set<const AppointmentRequest*> RequestsOfParent(const Parent* parent) {
-    std::set<const AppointmentRequest*> requests;
-    for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
-        const Pupil* pupil = parent->GetPupil(p);
-        for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
-            requests.insert(pupil->GetRequest(r));
-        }
-    }
-    return requests;
-}
-
 }  // namespace
 
 bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
                                const std::vector<Parent*>& parents) {
     std::vector<AppointmentRequest*> requests;
     for (Parent* parent : parents) {
-        for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
-            Pupil* pupil = parent->GetPupil(p);
-            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
-                AppointmentRequest* request = pupil->GetRequest(r);
-                // Asked by identity, so a second request to the same teacher about the same
-                // subject is not taken for booked when the first one is.
-                if (request->GetPriority() != priority || IsRequestBooked(request)) {
-                    continue;
-                }
-                request->SetPupil(pupil);
-                request->SetParent(parent);
-                int common = CountCommonSlots(request->GetTeacher(), parent);
-                request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
-                requests.push_back(request);
+        ForEachRequestOf(parent, [&](Pupil* pupil, AppointmentRequest* request) {
+            // Asked by identity, so a second request to the same teacher about the same
+            // subject is not taken for booked when the first one is.
+            if (request->GetPriority() != priority || IsRequestBooked(request)) {
+                return;
             }
-        }
+            request->SetPupil(pupil);
+            request->SetParent(parent);
+            int common = CountCommonSlots(request->GetTeacher(), parent);
+            request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
+            requests.push_back(request);
+        });
     }
     int unbooked = 0;
     return day.BookRequests(requests, order, &unbooked);
@@ -136,7 +121,9 @@ bool MultiDaySchedule::DeleteParent(Parent* parent) {
         return false;
     }
     // Every booking of a request that goes with the parent, whichever row or day holds it.
-    std::set<const AppointmentRequest*> requests = RequestsOfParent(parent);
+    std::set<const AppointmentRequest*> requests;
+    ForEachRequestOf(parent,
+                     [&](Pupil*, AppointmentRequest* request) { requests.insert(request); });
     auto doomed = [&](int, const Appointment& booking) {
         const AppointmentRequest* request = booking.GetRequest();
         return request != nullptr &&

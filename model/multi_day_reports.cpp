@@ -50,34 +50,29 @@ bool MultiDaySchedule::AttendsAnyDay(const Attendee* attendee) const {
     return false;
 }
 
-std::string MultiDaySchedule::ReportTeachersWithoutAppointments() const {
+std::string MultiDaySchedule::ReportTeachers(bool withAppointments, const char* heading,
+                                             const char* none) const {
     if (!event_) {
         return std::string();
     }
-    ReportText report("The following teachers have no appointments:\n",
-                      "All teachers have appointments\n");
+    ReportText report(heading, none);
     const TeacherList& teachers = event_->GetTeachers();
     for (unsigned i = 0; i < teachers.Count(); ++i) {
-        if (!TeacherBookedOnAnyDay(teachers.At(i))) {
+        if (TeacherBookedOnAnyDay(teachers.At(i)) == withAppointments) {
             report.AddLine(teachers.At(i)->GetDisplayName());
         }
     }
     return report.Finish();
 }
 
+std::string MultiDaySchedule::ReportTeachersWithoutAppointments() const {
+    return ReportTeachers(false, "The following teachers have no appointments:\n",
+                          "All teachers have appointments\n");
+}
+
 std::string MultiDaySchedule::ReportTeachersWithAppointments() const {
-    if (!event_) {
-        return std::string();
-    }
-    ReportText report("The following teachers have appointments:\n",
-                      "No teachers have appointments\n");
-    const TeacherList& teachers = event_->GetTeachers();
-    for (unsigned i = 0; i < teachers.Count(); ++i) {
-        if (TeacherBookedOnAnyDay(teachers.At(i))) {
-            report.AddLine(teachers.At(i)->GetDisplayName());
-        }
-    }
-    return report.Finish();
+    return ReportTeachers(true, "The following teachers have appointments:\n",
+                          "No teachers have appointments\n");
 }
 
 std::string MultiDaySchedule::ReportParentsWithoutAppointments() const {
@@ -86,9 +81,7 @@ std::string MultiDaySchedule::ReportParentsWithoutAppointments() const {
     }
     ReportText report("The following parents have no appointments:\n",
                       "All parents have appointments\n");
-    const ParentList& parents = event_->GetParents();
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        const Parent* parent = parents.At(i);
+    for (const Parent* parent : AllParents()) {
         if (AttendsAnyDay(parent) && !parent->HasRequests()) {
             report.AddLine(parent->GetDisplayName());
         }
@@ -102,9 +95,7 @@ std::string MultiDaySchedule::ReportPupilsWithoutAppointments() const {
     }
     ReportText report("The following pupils have no appointments:\n",
                       "All pupils have appointments\n");
-    const ParentList& parents = event_->GetParents();
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        const Parent* parent = parents.At(i);
+    for (const Parent* parent : AllParents()) {
         if (!AttendsAnyDay(parent)) {
             continue;
         }
@@ -124,22 +115,14 @@ std::string MultiDaySchedule::ReportUnbookedRequests() const {
     }
     ReportText report("The following appointments are unbooked:\n",
                       "All appointments are booked\n");
-    const ParentList& parents = event_->GetParents();
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        const Parent* parent = parents.At(i);
-        for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
-            const Pupil* pupil = parent->GetPupil(p);
-            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
-                const AppointmentRequest* request = pupil->GetRequest(r);
-                if (IsRequestBooked(request)) {
-                    continue;
-                }
-                const Teacher* teacher = request->GetTeacher();
-                report.AddLine(pupil->GetDisplayName() + " wants to see teacher " +
-                               (teacher != nullptr ? teacher->GetDisplayName() : std::string()));
-            }
+    ForEachEventRequest([&](Parent*, Pupil* pupil, AppointmentRequest* request) {
+        if (IsRequestBooked(request)) {
+            return;
         }
-    }
+        const Teacher* teacher = request->GetTeacher();
+        report.AddLine(pupil->GetDisplayName() + " wants to see teacher " +
+                       (teacher != nullptr ? teacher->GetDisplayName() : std::string()));
+    });
     return report.Finish();
 }
 

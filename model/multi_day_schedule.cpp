@@ -192,19 +192,32 @@ bool MultiDaySchedule::IsRequestBooked(const AppointmentRequest* request) const 
     return request != nullptr && IsBookedInRow(request, RowOf(request->GetTeacher()));
 }
 
-Score MultiDaySchedule::ScoreUnbooked(const Parent* parent) const {
-    Score score;
-    if (parent == nullptr) {
-        return score;
-    }
-    for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
-        const Pupil* pupil = parent->GetPupil(p);
+void MultiDaySchedule::ForEachRequestOf(
+    const Parent* parent, const std::function<void(Pupil*, AppointmentRequest*)>& visit) {
+    for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+        Pupil* pupil = parent->GetPupil(p);
         for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
-            if (!event_ || !IsRequestBooked(pupil->GetRequest(r))) {
-                ++score.Unbooked;
-            }
+            visit(pupil, pupil->GetRequest(r));
         }
     }
+}
+
+void MultiDaySchedule::ForEachEventRequest(
+    const std::function<void(Parent*, Pupil*, AppointmentRequest*)>& visit) const {
+    for (Parent* parent : AllParents()) {
+        ForEachRequestOf(parent, [&](Pupil* pupil, AppointmentRequest* request) {
+            visit(parent, pupil, request);
+        });
+    }
+}
+
+Score MultiDaySchedule::ScoreUnbooked(const Parent* parent) const {
+    Score score;
+    ForEachRequestOf(parent, [&](Pupil*, AppointmentRequest* request) {
+        if (!event_ || !IsRequestBooked(request)) {
+            ++score.Unbooked;
+        }
+    });
     return score;
 }
 
@@ -242,18 +255,11 @@ Score MultiDaySchedule::GetScore() const {
         }
     }
     std::sort(booked.begin(), booked.end());
-    const ParentList& parents = event_->GetParents();
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        const Parent* parent = parents.At(i);
-        for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
-            const Pupil* pupil = parent->GetPupil(p);
-            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
-                if (!std::binary_search(booked.begin(), booked.end(), pupil->GetRequest(r))) {
-                    ++score.Unbooked;
-                }
-            }
+    ForEachEventRequest([&](Parent*, Pupil*, AppointmentRequest* request) {
+        if (!std::binary_search(booked.begin(), booked.end(), request)) {
+            ++score.Unbooked;
         }
-    }
+    });
     return score;
 }
 
@@ -399,47 +405,41 @@ void MultiDaySchedule::ClearBookings() {
 }
 
 void MultiDaySchedule::OptimiseTeacher(int teacherRow) {
+    // The day's improvement moves any unlocked booking and asks nobody first.
+    if (RefuseWhenLocked("optimise a teacher")) {
+        return;
+    }
     for (auto& day : days_) {
         day->ImproveTeacher(teacherRow);
     }
 }
 
-// The day operations below report their own locked message; asking once here keeps it to one
-// message for the whole event.
-void MultiDaySchedule::UnbookOutOfRangeAppointments() {
-    if (RefuseWhenLocked("unbook out of range appointments")) {
+// The day operations report their own locked message; asking once here keeps it to one message
+// for the whole event.
+void MultiDaySchedule::ForEveryDayUnlessLocked(const char* action, void (Schedule::*operation)()) {
+    if (RefuseWhenLocked(action)) {
         return;
     }
     for (auto& day : days_) {
-        day->UnbookOutOfRangeAppointments();
+        (day.get()->*operation)();
     }
+}
+
+void MultiDaySchedule::UnbookOutOfRangeAppointments() {
+    ForEveryDayUnlessLocked("unbook out of range appointments",
+                            &Schedule::UnbookOutOfRangeAppointments);
 }
 
 void MultiDaySchedule::RemoveTeacherBreaks() {
-    if (RefuseWhenLocked("remove teacher breaks")) {
-        return;
-    }
-    for (auto& day : days_) {
-        day->RemoveAllTeacherBreaks();
-    }
+    ForEveryDayUnlessLocked("remove teacher breaks", &Schedule::RemoveAllTeacherBreaks);
 }
 
 void MultiDaySchedule::ResetAttendanceTimes() {
-    if (RefuseWhenLocked("reset attendance times")) {
-        return;
-    }
-    for (auto& day : days_) {
-        day->ResetAttendanceTimes();
-    }
+    ForEveryDayUnlessLocked("reset attendance times", &Schedule::ResetAttendanceTimes);
 }
 
 void MultiDaySchedule::EnforceTimeBoundaries() {
-    if (RefuseWhenLocked("enforce time boundaries")) {
-        return;
-    }
-    for (auto& day : days_) {
-        day->RefreshFromEvent();
-    }
+    ForEveryDayUnlessLocked("enforce time boundaries", &Schedule::RefreshFromEvent);
 }
 
 void MultiDaySchedule::RebuildDays() {
@@ -567,20 +567,9 @@ int MultiDaySchedule::CountParentsWithoutRequests() const {
 
 std::map<Teacher*, int> MultiDaySchedule::GetRequestedSlotsPerTeacher() const {
     std::map<Teacher*, int> slots;
-    if (!event_) {
-        return slots;
-    }
-    const ParentList& parents = event_->GetParents();
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        const Parent* parent = parents.At(i);
-        for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
-            const Pupil* pupil = parent->GetPupil(p);
-            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
-                const AppointmentRequest* request = pupil->GetRequest(r);
-                slots[request->GetTeacher()] += request->GetLength();
-            }
-        }
-    }
+    ForEachEventRequest([&](Parent*, Pupil*, AppointmentRequest* request) {
+        slots[request->GetTeacher()] += request->GetLength();
+    });
     return slots;
 }
 

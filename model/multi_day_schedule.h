@@ -75,6 +75,7 @@ public:
     bool UnbookPupil(const Pupil* pupil);
     bool RemoveAppointment(const Pupil* pupil, const Teacher* teacher, const std::string& subject);
     void ClearBookings();
+    // Refused while the event is locked.
     void OptimiseTeacher(int teacherRow);
     void UnbookOutOfRangeAppointments();
     void RemoveTeacherBreaks();
@@ -153,6 +154,15 @@ private:
     bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked, int order);
     // Reports "Cannot <action> because the schedule is locked" when the event is locked.
     bool RefuseWhenLocked(const char* action) const;
+    // The day operation on every day, or the locked message once for the whole event.
+    void ForEveryDayUnlessLocked(const char* action, void (Schedule::*operation)());
+    // Every request of every pupil of the parent, in list order.
+    static void ForEachRequestOf(const Parent* parent,
+                                 const std::function<void(Pupil*, AppointmentRequest*)>& visit);
+    // The same for every parent of the event.
+    void ForEachEventRequest(
+        const std::function<void(Parent*, Pupil*, AppointmentRequest*)>& visit) const;
+    std::string ReportTeachers(bool withAppointments, const char* heading, const char* none) const;
     bool TeacherBookedOnAnyDay(const Teacher* teacher) const;
     // A person attends when some day has no record of them or a record saying they attend.
     bool AttendsAnyDay(const Attendee* attendee) const;

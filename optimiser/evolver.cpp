@@ -22,6 +22,13 @@ const MultiDaySchedule* Evolver::GetKid(int index) const {
 
 bool Evolver::Start() {
     stallCount_ = 0;
+    // A refused or failed start leaves no population, not a half-seeded (or an earlier) one
+    // that a later Step would evolve or copy into the master.
+    for (auto& kid : kids_)
+        kid.reset();
+    kidIndex_ = 0;
+    bestIndex_ = -1;
+    worstIndex_ = -1;
     if (master_ == nullptr || !master_->GetEvent())
         return false;
     const Event& event = *master_->GetEvent();
@@ -45,14 +52,16 @@ bool Evolver::SeedPopulation() {
         order = BookRandom;
     else
         return false;
+    std::vector<std::unique_ptr<MultiDaySchedule>> seeded(kids_.size());
     for (int i = 0; i < numKids_; ++i) {
         auto kid = std::make_unique<MultiDaySchedule>(*master_);
         kid->SetOptimiserStats(stats_);
         // Candidate 0 stays an unchanged copy of the master, so a generation never loses ground.
         if (i > 0 && !kid->BookAll(order))
             return false;
-        kids_[static_cast<size_t>(i)] = std::move(kid);
+        seeded[static_cast<size_t>(i)] = std::move(kid);
     }
+    kids_ = std::move(seeded);
     return true;
 }
 

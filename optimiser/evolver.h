@@ -29,8 +29,8 @@ public:
     void SetOptimiserStats(OptimiserStats* stats) { stats_ = stats; }
     OptimiserStats* GetOptimiserStats() const { return stats_; }
 
-    // Seeds the population; false (nothing seeded) without master, event or parents, and
-    // refused with a message while the event is locked.
+    // Seeds a fresh population; false (nothing seeded) without master, event or parents, when
+    // a candidate cannot be booked, and refused with a message while the event is locked.
     bool Start();
     // Call after Start and after every Step that answers true.
     void NewGeneration();

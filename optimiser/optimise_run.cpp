@@ -30,13 +30,14 @@ bool RunOptimiser(MultiDaySchedule& schedule, int generations, int numKids, Opti
         }
         if (!evolver.Step())
             continue;
-        --remaining;
+        // The pass that has just ended still counts as remaining.
         ReportMessage(SeverityDebug,
                       StringPrintf("Optimise passes remaining=%d, score=%d", remaining,
                                    schedule.GetScore().GetValue() + 1000));
         ReportMessage(SeverityDebug, stats->ToString());
         stats->Reset();
-        evolver.NewGeneration();
+        if (--remaining > 0)
+            evolver.NewGeneration();
     }
     return true;
 }

@@ -69,17 +69,24 @@ protected:
         return booking;
     }
 
-    int CountBookings() const {
-        int count = 0;
+    // Every occupied cell of every day, day by day, row by row, slot by slot.
+    void ForEachBooking(const std::function<void(unsigned day, int row, int slot,
+                                                 const Appointment&)>& visit) const {
         for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
             const AppointmentGrid& grid = schedule_->GetDay(d)->GetGrid();
-            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
-                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
-                    count +=
-                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row)) != nullptr;
+            for (int row = 0; row < static_cast<int>(grid.GetRowCount()); ++row) {
+                for (int slot = 0; slot < static_cast<int>(grid.GetSlotCount()); ++slot) {
+                    if (const Appointment* booking = grid.PeekBooking(slot, row)) {
+                        visit(d, row, slot, *booking);
+                    }
                 }
             }
         }
+    }
+
+    int CountBookings() const {
+        int count = 0;
+        ForEachBooking([&](unsigned, int, int, const Appointment&) { ++count; });
         return count;
     }
 
@@ -88,24 +95,16 @@ protected:
     void WalkEveryDay() const {
         const TeacherList& teachers = event_->GetTeachers();
         for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
-            const AppointmentGrid& grid = schedule_->GetDay(d)->GetGrid();
-            ASSERT_EQ(grid.GetRowCount(), teachers.Count());
-            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
-                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
-                    const Appointment* booking =
-                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
-                    if (booking == nullptr) {
-                        continue;
-                    }
-                    const AppointmentRequest* request = booking->GetRequest();
-                    ASSERT_NE(request, nullptr);
-                    EXPECT_EQ(request->GetTeacher(), teachers.At(row));
-                    ASSERT_NE(request->GetPupil(), nullptr);
-                    EXPECT_GE(event_->GetParents().IndexOf(request->GetPupil()->GetParent()), 0)
-                        << request->GetPupil()->GetName();
-                }
-            }
+            ASSERT_EQ(schedule_->GetDay(d)->GetGrid().GetRowCount(), teachers.Count());
         }
+        ForEachBooking([&](unsigned, int row, int, const Appointment& booking) {
+            const AppointmentRequest* request = booking.GetRequest();
+            ASSERT_NE(request, nullptr);
+            EXPECT_EQ(request->GetTeacher(), teachers.At(static_cast<unsigned>(row)));
+            ASSERT_NE(request->GetPupil(), nullptr);
+            EXPECT_GE(event_->GetParents().IndexOf(request->GetPupil()->GetParent()), 0)
+                << request->GetPupil()->GetName();
+        });
     }
 
     std::shared_ptr<Event> event_;
@@ -398,6 +397,26 @@ TEST_F(TwoDaySchedule, DeletionsRefuseALockedEvent) {
     }
 }
 
+TEST_F(TwoDaySchedule, OptimiseTeacherRefusesALockedEvent) {
+    Teacher* ann = AddTeacher("Ann Able");
+    // Slots 0, 1 and 6: moving the first booking into the gap would shorten Ann's wait.
+    for (int slot : {0, 1, 6}) {
+        Book(Request(AddParent("Parent " + std::to_string(slot)), 0, ann), 0, slot);
+    }
+    const AppointmentGrid& grid = schedule_->GetDay(0)->GetGrid();
+    event_->SetLocked(true);
+    UCStringError sink;
+    schedule_->OptimiseTeacher(0);
+    EXPECT_EQ(sink.GetText(), "Error: Cannot optimise a teacher because the schedule is locked\n");
+    EXPECT_NE(grid.PeekBooking(0, 0), nullptr);
+    EXPECT_EQ(grid.PeekBooking(2, 0), nullptr);
+
+    event_->SetLocked(false);
+    schedule_->OptimiseTeacher(0);
+    EXPECT_EQ(grid.PeekBooking(0, 0), nullptr);
+    EXPECT_NE(grid.PeekBooking(2, 0), nullptr);
+}
+
 TEST_F(TwoDaySchedule, UnbookingTakesThePersonOffEveryDay) {
     Teacher* ann = AddTeacher("Ann Able");
     Teacher* bob = AddTeacher("Bob Baker");
@@ -490,24 +509,13 @@ protected:
             std::vector<int> slots;
         };
         std::map<const AppointmentRequest*, std::vector<Place>> places;
-        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
-            const AppointmentGrid& grid = schedule_->GetDay(d)->GetGrid();
-            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
-                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
-                    const Appointment* booking =
-                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
-                    if (booking == nullptr) {
-                        continue;
-                    }
-                    auto& list = places[booking->GetRequest()];
-                    if (list.empty() || list.back().day != d ||
-                        list.back().row != static_cast<int>(row)) {
-                        list.push_back({d, static_cast<int>(row), {}});
-                    }
-                    list.back().slots.push_back(static_cast<int>(slot));
-                }
+        ForEachBooking([&](unsigned d, int row, int slot, const Appointment& booking) {
+            auto& list = places[booking.GetRequest()];
+            if (list.empty() || list.back().day != d || list.back().row != row) {
+                list.push_back({d, row, {}});
             }
-        }
+            list.back().slots.push_back(slot);
+        });
         for (const auto& [request, list] : places) {
             ASSERT_EQ(list.size(), 1u) << request->GetPupil()->GetName();
             const Place& place = list.front();
@@ -563,28 +571,19 @@ TEST_F(GeneratedTwoDaySchool, DeletingBookedPeopleNeverLeavesADanglingBooking) {
     ASSERT_TRUE(schedule_->BookAll(BookRandom));
     const int before = CountBookings();
     ASSERT_GT(before, 0);
-    // The first teacher with a booking and the first parent with one.
-    Teacher* teacher = nullptr;
-    for (unsigned t = 0; t < event_->GetTeachers().Count() && teacher == nullptr; ++t) {
-        for (unsigned d = 0; d < 2; ++d) {
-            if (schedule_->GetDay(d)->TeacherHasAppointments(event_->GetTeachers().At(t))) {
-                teacher = event_->GetTeachers().At(t);
-            }
-        }
-    }
-    ASSERT_NE(teacher, nullptr);
-    ASSERT_TRUE(schedule_->DeleteTeacher(teacher));
+    // The people of the first booking found.
+    auto firstBooked = [this]() -> const AppointmentRequest* {
+        const AppointmentRequest* first = nullptr;
+        ForEachBooking([&](unsigned, int, int, const Appointment& booking) {
+            first = first != nullptr ? first : booking.GetRequest();
+        });
+        return first;
+    };
+    ASSERT_NE(firstBooked(), nullptr);
+    ASSERT_TRUE(schedule_->DeleteTeacher(firstBooked()->GetTeacher()));
     WalkEveryDay();
-    Parent* parent = nullptr;
-    for (unsigned p = 0; p < event_->GetParents().Count() && parent == nullptr; ++p) {
-        for (unsigned d = 0; d < 2; ++d) {
-            if (schedule_->GetDay(d)->ParentHasAppointments(event_->GetParents().At(p))) {
-                parent = event_->GetParents().At(p);
-            }
-        }
-    }
-    ASSERT_NE(parent, nullptr);
-    ASSERT_TRUE(schedule_->DeleteParent(parent));
+    ASSERT_NE(firstBooked(), nullptr);
+    ASSERT_TRUE(schedule_->DeleteParent(firstBooked()->GetPupil()->GetParent()));
     WalkEveryDay();
     EXPECT_LT(CountBookings(), before);
     schedule_->GetScore();

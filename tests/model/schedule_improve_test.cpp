@@ -85,6 +85,13 @@ protected:
                stats_.BusyApptToEnd;
     }
 
+    // One call of ImproveTeacher on the row, which must end in that counter and no other.
+    void ImproveAndExpectEnd(int row, std::uint32_t OptimiserStats::*counter) {
+        day_->ImproveTeacher(row);
+        EXPECT_EQ(stats_.*counter, 1u);
+        EXPECT_EQ(TotalCount(), 1u);
+    }
+
     std::shared_ptr<Event> event_;
     std::vector<Teacher*> teachers_;
     std::vector<Parent*> parents_;
@@ -95,9 +102,7 @@ protected:
 TEST_F(ImproveTeacherDay, TeacherWithoutAppointmentsCountsFirstSlotNotFreeAndChangesNothing) {
     Book(0, 1, 3);
     const auto before = Row(0);
-    day_->ImproveTeacher(0);
-    EXPECT_EQ(stats_.FirstSlotNotFree, 1u);
-    EXPECT_EQ(TotalCount(), 1u);
+    ImproveAndExpectEnd(0, &OptimiserStats::FirstSlotNotFree);
     EXPECT_EQ(Row(0), before);
 }
 
@@ -108,9 +113,7 @@ TEST_F(ImproveTeacherDay, UnbrokenRunCountsNoGapsAndTriesNoSwapEvenWhenOneWouldP
     Book(1, 0, 1);
     Book(0, 0, 2);
     const auto before = Row(0);
-    day_->ImproveTeacher(0);
-    EXPECT_EQ(stats_.NoGaps, 1u);
-    EXPECT_EQ(TotalCount(), 1u);
+    ImproveAndExpectEnd(0, &OptimiserStats::NoGaps);
     EXPECT_EQ(Row(0), before);
 }
 
@@ -120,9 +123,7 @@ TEST_F(ImproveTeacherDay, FirstAppointmentMovesIntoTheGapWhenThatShortensTheWait
     Book(1, 0, 1);
     Book(2, 0, 6);
     ASSERT_EQ(day_->ScoreTeacher(0).TeacherWaiting, 1u);
-    day_->ImproveTeacher(0);
-    EXPECT_EQ(stats_.FirstApptIntoGap, 1u);
-    EXPECT_EQ(TotalCount(), 1u);
+    ImproveAndExpectEnd(0, &OptimiserStats::FirstApptIntoGap);
     const auto row = Row(0);
     EXPECT_EQ(row[0], -1);
     EXPECT_EQ(row[1], 1);
@@ -141,9 +142,7 @@ TEST_F(ImproveTeacherDay, OverLongBlockSendsTheAppointmentThatBreaksItToTheEnd) 
     Book(1, 0, 1);
     Book(2, 0, 2);
     ASSERT_EQ(day_->ScoreTeacher(0).TeacherOverBlock, 1u);
-    day_->ImproveTeacher(0);
-    EXPECT_EQ(stats_.BusyApptToEnd, 1u);
-    EXPECT_EQ(TotalCount(), 1u);
+    ImproveAndExpectEnd(0, &OptimiserStats::BusyApptToEnd);
     const auto row = Row(0);
     EXPECT_EQ(row[0], 0);
     EXPECT_EQ(row[1], -1);
@@ -162,9 +161,7 @@ TEST_F(ImproveTeacherDay, BetterSwapExchangesTwoParentsWhoseWaitsShrink) {
     Book(1, 2, 1);
     Book(0, 3, 4);
     const Score before = day_->GetScore();
-    day_->ImproveTeacher(0);
-    EXPECT_EQ(stats_.BetterSwap, 1u);
-    EXPECT_EQ(TotalCount(), 1u);
+    ImproveAndExpectEnd(0, &OptimiserStats::BetterSwap);
     const auto row = Row(0);
     EXPECT_EQ(row[0], 1);
     EXPECT_EQ(row[2], 0);
@@ -236,9 +233,7 @@ TEST_F(ImproveTeacherDay, LaterMovesAcceptEqualScoresButNeverPassTheEndOfTheDay)
         Book(0, 1, last);      // parent 0 cannot stand at the last booking's slot
         Book(1, 2, last - 2);  // nor parent 1 at the first's
         first->SetLocked(c.lockFirst);
-        day_->ImproveTeacher(0);
-        EXPECT_EQ(stats_.*c.counter, 1u);
-        EXPECT_EQ(TotalCount(), 1u);
+        ImproveAndExpectEnd(0, c.counter);
         const auto row = Row(0);
         if (c.expectedSlot >= 0) {
             const int moved = c.lockFirst ? 1 : 0;

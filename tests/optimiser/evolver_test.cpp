@@ -13,26 +13,9 @@
 #include "model/schedule.h"
 #include "model/teacher.h"
 #include "optimiser/evolver.h"
-#include "support/school_generator.h"
+#include "support/generated_schedule.h"
 
 namespace {
-
-// The generated school's days as one timetable, nothing booked but the fixed-time requests.
-std::unique_ptr<MultiDaySchedule> MakeTimetable(const GeneratedSchool& school) {
-    auto days = school.MakeSchedules();
-    auto timetable = std::make_unique<MultiDaySchedule>(school.event);
-    *timetable->GetDay(0) = *days[0];
-    for (size_t i = 1; i < days.size(); ++i)
-        timetable->AddDay(std::move(days[i]));
-    return timetable;
-}
-
-SchoolSize TwoDaySmallSchool() {
-    SchoolSize size = SchoolSize::Small();
-    size.name = "small, two days";
-    size.days = 2;
-    return size;
-}
 
 // One teacher, one parent, one one-slot request: every booking scores the same, so a fresh
 // start position can never beat the master once it is booked.
@@ -48,12 +31,14 @@ protected:
         auto parent = std::make_unique<Parent>("Bob Parent");
         auto pupil = std::make_unique<Pupil>("Cy Pupil");
         ASSERT_TRUE(pupil->AddRequest(t, "Maths", 1, 1));
+        pupil_ = pupil.get();
         ASSERT_TRUE(parent->AddPupil(std::move(pupil)));
         ASSERT_TRUE(master_->AddParent(std::move(parent)));
     }
 
     std::shared_ptr<Event> event_;
     std::unique_ptr<MultiDaySchedule> master_;
+    Pupil* pupil_ = nullptr;
 };
 
 TEST(Evolver, PopulationSizeIsClampedToASaneRange) {
@@ -104,6 +89,36 @@ TEST_F(SingleRequestEvent, StartOnALockedEventReportsAndSeedsNothing) {
               std::string::npos);
     EXPECT_EQ(evolver.GetKid(0), nullptr);
     EXPECT_TRUE(master_->GetScore() == before);
+    event_->SetLocked(false);
+}
+
+// Booking fails for a request whose teacher is not in the event, after candidate 0 is made.
+TEST_F(SingleRequestEvent, StartThatCannotBookACandidateLeavesNoHalfSeededPopulation) {
+    Teacher outsider("Olly Outsider");
+    ASSERT_TRUE(pupil_->AddRequest(&outsider, "Art", 1, 1));
+    UCStringError sink;
+    Evolver evolver(master_.get(), 3);
+    EXPECT_FALSE(evolver.Start());
+    EXPECT_NE(sink.GetText().find("Booking failed!"), std::string::npos);
+    EXPECT_EQ(evolver.GetKid(0), nullptr);
+    evolver.NewGeneration();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(evolver.Step());
+    EXPECT_EQ(master_->GetScore().Unbooked, 2u);
+}
+
+TEST_F(SingleRequestEvent, RestartRefusedOnALockedEventNeverTouchesTheMaster) {
+    Evolver evolver(master_.get(), 2);
+    ASSERT_TRUE(evolver.Start());
+    evolver.NewGeneration();
+    EXPECT_FALSE(evolver.Step());
+    event_->SetLocked(true);
+    UCStringError sink;
+    EXPECT_FALSE(evolver.Start());
+    EXPECT_EQ(evolver.GetKid(1), nullptr);
+    // The generation begun before the refusal must not hand its booked candidate over.
+    EXPECT_TRUE(evolver.Step());
+    EXPECT_EQ(master_->GetScore().Unbooked, 1u);
     event_->SetLocked(false);
 }
 
