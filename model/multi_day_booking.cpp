@@ -135,6 +135,41 @@ bool MultiDaySchedule::DeleteParent(Parent* parent) {
     return event_->DeleteParent(parent);
 }
 
+bool MultiDaySchedule::DeletePupil(Parent* parent, unsigned index) {
+    Pupil* pupil = parent != nullptr ? parent->GetPupil(index) : nullptr;
+    if (!event_ || pupil == nullptr) {
+        return false;
+    }
+    auto doomed = [pupil](int, const Appointment& booking) {
+        return booking.GetRequest() != nullptr && booking.GetRequest()->GetPupil() == pupil;
+    };
+    if (!UnbookWhere(doomed, "delete a pupil")) {
+        return false;
+    }
+    parent->DeletePupil(index);
+    event_->SetModified();
+    return true;
+}
+
+bool MultiDaySchedule::DeleteRequest(Pupil* pupil, unsigned index) {
+    const AppointmentRequest* chosen = pupil != nullptr ? pupil->GetRequest(index) : nullptr;
+    if (!event_ || chosen == nullptr) {
+        return false;
+    }
+    const Teacher* teacher = chosen->GetTeacher();
+    auto doomed = [pupil, teacher](int, const Appointment& booking) {
+        const AppointmentRequest* request = booking.GetRequest();
+        return request != nullptr && request->GetPupil() == pupil &&
+               request->GetTeacher() == teacher;
+    };
+    if (!UnbookWhere(doomed, "delete a request")) {
+        return false;
+    }
+    pupil->DeleteRequest(index);
+    event_->SetModified();
+    return true;
+}
+
 bool MultiDaySchedule::DeleteTeacher(Teacher* teacher) {
     if (!event_ || teacher == nullptr) {
         return false;

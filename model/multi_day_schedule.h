@@ -119,6 +119,11 @@ public:
     // otherwise the person is unbooked on every day before it goes ---
     bool DeleteParent(Parent* parent);
     bool DeleteTeacher(Teacher* teacher);
+    // The parent's index-th pupil with its requests.
+    bool DeletePupil(Parent* parent, unsigned index);
+    // The pupil's index-th request, which takes every request of the pupil to the same teacher
+    // with it (Pupil::DeleteRequest).
+    bool DeleteRequest(Pupil* pupil, unsigned index);
     // Parents without any request; answers how many went.
     int DeleteParents();
     bool DeletePresentation(Presentation* presentation);

@@ -356,6 +356,45 @@ TEST_F(TwoDaySchedule, DeletionRefusesWholeWhenABookingOnAnyDayIsLocked) {
     WalkEveryDay();
 }
 
+TEST_F(TwoDaySchedule, DeletingAPupilOrARequestUnbooksItOnEveryDayFirst) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Teacher* bob = AddTeacher("Bob Baker");
+    Parent* parent = AddParent("Adams", 2);
+    Book(Request(parent, 0, ann), 0, 1);
+    Book(Request(parent, 0, bob), 1, 2);
+    Book(Request(parent, 1, ann), 1, 4);
+    Book(Request(parent, 1, bob), 0, 6);
+
+    EXPECT_TRUE(schedule_->DeletePupil(parent, 0));
+    EXPECT_EQ(parent->GetPupilCount(), 1u);
+    EXPECT_EQ(CountBookings(), 2);
+    WalkEveryDay();
+
+    Pupil* left = parent->GetPupil(0);
+    EXPECT_TRUE(schedule_->DeleteRequest(left, 1));
+    EXPECT_EQ(left->GetRequestCount(), 1u);
+    EXPECT_EQ(CountBookings(), 1);
+    WalkEveryDay();
+    EXPECT_FALSE(schedule_->DeleteRequest(left, 5));
+    EXPECT_FALSE(schedule_->DeletePupil(parent, 3));
+}
+
+TEST_F(TwoDaySchedule, DeletingAPupilOrARequestRefusesWholeAtALockedBooking) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* parent = AddParent("Adams");
+    Book(Request(parent, 0, ann), 0, 1);
+    Book(Request(parent, 0, ann), 1, 2)->SetLocked(true);
+
+    UCStringError sink;
+    EXPECT_FALSE(schedule_->DeletePupil(parent, 0));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot delete a pupil because the schedule is locked\n");
+    EXPECT_FALSE(schedule_->DeleteRequest(parent->GetPupil(0), 0));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot delete a request because the schedule is locked\n");
+    EXPECT_EQ(CountBookings(), 2);
+    EXPECT_EQ(parent->GetPupil(0)->GetRequestCount(), 2u);
+    WalkEveryDay();
+}
+
 TEST_F(TwoDaySchedule, DeletionsRefuseALockedEvent) {
     struct Case {
         const char* name;
