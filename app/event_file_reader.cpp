@@ -15,21 +15,6 @@
 #include "model/schedule.h"
 #include "model/teacher.h"
 
-namespace {}  // namespace
-
-void EventFileReader::TrimInPlace(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1])) != 0) {
-        --end;
-    }
-    size_t begin = 0;
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])) != 0) {
-        ++begin;
-    }
-    text.erase(end);
-    text.erase(0, begin);
-}
-
 namespace {
 
 bool IsDigit(char c) {
@@ -75,7 +60,37 @@ bool ParseTimeToken(TokenKind kind, const std::string& text, TimeOfDay& out) {
     return true;
 }
 
+bool IsTimeKind(TokenKind kind) {
+    return kind == TokenTime24 || kind == TokenTime12 || kind == TokenTime12Short;
+}
+
+// Day, month and year of a date read key by key; 0 for a key not seen.
+enum DatePart { kDay, kMonth, kYear, kDateParts };
+
+int DatePartOf(const std::string& key) {
+    if (key == "day") {
+        return kDay;
+    }
+    if (key == "month") {
+        return kMonth;
+    }
+    return key == "year" ? kYear : -1;
+}
+
 }  // namespace
+
+void EventFileReader::TrimInPlace(std::string& text) {
+    size_t end = text.size();
+    while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1])) != 0) {
+        --end;
+    }
+    size_t begin = 0;
+    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])) != 0) {
+        ++begin;
+    }
+    text.erase(end);
+    text.erase(0, begin);
+}
 
 EventFileReader::EventFileReader(MultiDaySchedule* schedule, Tokeniser* tokens)
     : schedule_(schedule), tokens_(tokens) {
@@ -116,11 +131,65 @@ void EventFileReader::LowerToken() {
     }
 }
 
+bool EventFileReader::ExpectHeading(const char* heading, const char* message) {
+    kind_ = tokens_->NextToken(token_);
+    LowerToken();
+    if (kind_ != TokenKey || token_ != heading) {
+        ReportError(message);
+        return false;
+    }
+    return true;
+}
+
+EventFileReader::Next EventFileReader::NextOptionKey() {
+    kind_ = tokens_->NextToken(token_);
+    if (kind_ == TokenKey) {
+        tokens_->PushBack(kind_, token_);
+        return Next::Done;
+    }
+    if (kind_ == TokenEnd) {
+        return Next::Done;
+    }
+    if (kind_ != TokenWord) {
+        ReportError("Expected an option word");
+        return Next::Failed;
+    }
+    LowerToken();
+    return Next::Item;
+}
+
+EventFileReader::Next EventFileReader::NextBlockName(bool headingEnds) {
+    kind_ = tokens_->NextToken(token_);
+    if (kind_ == TokenEnd) {
+        return Next::Done;
+    }
+    if (kind_ == TokenKey && headingEnds) {
+        tokens_->PushBack(kind_, token_);
+        return Next::Done;
+    }
+    if (kind_ != TokenQuoted) {
+        ReportError("Found data I don't understand here: '" + token_ + "'");
+        return Next::Failed;
+    }
+    TrimInPlace(token_);
+    return Next::Item;
+}
+
+bool EventFileReader::NextBlockKey(int& lineAfterKey) {
+    kind_ = tokens_->NextToken(token_);
+    if (kind_ != TokenWord) {
+        tokens_->PushBack(kind_, token_);
+        return false;
+    }
+    lineAfterKey = tokens_->GetLineNumber();
+    LowerToken();
+    return true;
+}
+
 void EventFileReader::SkipUnknownKey(const std::string& key, int lineAfterKey) {
     std::string value;
     const TokenKind kind = tokens_->NextToken(value);
-    const bool isValue = kind == TokenQuoted || kind == TokenTime24 || kind == TokenTime12 ||
-                         kind == TokenTime12Short;
+    const bool isValue = kind == TokenQuoted || IsTimeKind(kind);
     if (isValue && tokens_->GetLineNumber() == lineAfterKey) {
         ReportWarning("The unknown key '" + key + "' and its value have been skipped");
         return;
@@ -179,8 +248,7 @@ bool EventFileReader::ReadInt(int& out) {
 
 bool EventFileReader::ReadTime(TimeOfDay& out) {
     const TokenKind kind = tokens_->NextToken(text_);
-    if ((kind == TokenTime24 || kind == TokenTime12 || kind == TokenTime12Short) &&
-        ParseTimeToken(kind, text_, out)) {
+    if (IsTimeKind(kind) && ParseTimeToken(kind, text_, out)) {
         return true;
     }
     ReportError("Expected time of day");
@@ -219,214 +287,212 @@ bool EventFileReader::ReadScheduleOption(const std::string& key) {
     return true;
 }
 
+void EventFileReader::SwitchOn(bool ScheduleOptions::*option) {
+    ScheduleOptions options = event_->GetOptions();
+    options.*option = true;
+    event_->SetOptions(options);
+}
+
+void EventFileReader::SetGapMode(ParentGapMode mode) {
+    event_->SetParentGapMode(mode);
+    event_->GetParents().SetGapMode(mode);
+}
+
+EventFileReader::KeyResult EventFileReader::ReadEventFlag(const std::string& key) {
+    struct FlagKey {
+        const char* key;
+        void (*set)(EventFileReader&);
+    };
+    static const FlagKey kFlags[] = {
+        {"teachercountbreaks",
+         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::TeacherCountBreaks); }},
+        {"teachercountinitgap",
+         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::TeacherCountInitGap); }},
+        {"parentcountinitgap",
+         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::ParentCountInitGap); }},
+        {"bringtwinstogether",
+         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::BringTwinsTogether); }},
+        {"enforceparentgaps", [](EventFileReader& r) { r.SetGapMode(EnforceParentGaps); }},
+        {"adjacentparentappointments",
+         [](EventFileReader& r) { r.SetGapMode(AdjacentParentAppointments); }},
+        {"gaponlocationchange", [](EventFileReader& r) { r.SetGapMode(GapOnLocationChange); }},
+        {"smtptls", [](EventFileReader& r) { r.server_.SetConnectionType(SMTPWithTLS); }},
+        {"smtpssl", [](EventFileReader& r) { r.server_.SetConnectionType(SMTPOverSSL); }},
+        {"emailserververify", [](EventFileReader& r) { r.server_.SetVerifyServer(true); }},
+        {"emailserverneedsauth", [](EventFileReader& r) { r.server_.SetNeedsAuth(true); }},
+        {"locked", [](EventFileReader& r) { r.locked_ = true; }},
+        {"scorecompareunbooked", [](EventFileReader& r) { r.switches_.unbooked = true; }},
+        {"scorecompareattendance", [](EventFileReader& r) { r.switches_.attendance = true; }},
+    };
+    for (const FlagKey& flag : kFlags) {
+        if (key == flag.key) {
+            flag.set(*this);
+            return KeyResult::Done;
+        }
+    }
+    return KeyResult::NotMine;
+}
+
+EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key, int* date) {
+    static const TextKey<EventFileReader> kTexts[] = {
+        {"name", [](EventFileReader& r, const std::string& v) { r.event_->SetName(v); }},
+        {"smtpserver", [](EventFileReader& r, const std::string& v) { r.server_.SetServer(v); }},
+        {"emailfrom",
+         [](EventFileReader& r, const std::string& v) { r.server_.SetFromAddress(v); }},
+        {"logo",
+         [](EventFileReader& r, const std::string& v) {
+             r.event_->GetPrintSettings().SetLogoFile(v);
+             r.event_->GetPrintSettings().SetModified();
+         }},
+        {"teacherdesc",
+         [](EventFileReader& r, const std::string& v) { r.event_->SetTeacherDesc(v); }},
+        {"parentdesc",
+         [](EventFileReader& r, const std::string& v) { r.event_->SetParentDesc(v); }},
+        {"pupildesc", [](EventFileReader& r, const std::string& v) { r.event_->SetPupilDesc(v); }},
+        {"url", [](EventFileReader& r, const std::string& v) { r.event_->SetUrl(v); }},
+        {"pnotes",
+         [](EventFileReader& r, const std::string& v) {
+             r.event_->GetPrintSettings().SetParentNotes(PercentDecode(v.c_str()));
+         }},
+        {"tnotes",
+         [](EventFileReader& r, const std::string& v) {
+             r.event_->GetPrintSettings().SetTeacherNotes(PercentDecode(v.c_str()));
+         }},
+    };
+    const KeyResult text = ReadTextKey(key, kTexts, *this);
+    if (text != KeyResult::NotMine) {
+        return text;
+    }
+    const KeyResult flag = ReadEventFlag(key);
+    if (flag != KeyResult::NotMine) {
+        return flag;
+    }
+    std::string value;
+    int number = 0;
+    TimeOfDay time;
+    Schedule* firstDay = schedule_->GetDay(0);
+    const int datePart = DatePartOf(key);
+    if (datePart >= 0) {
+        if (!ReadInt(date[datePart])) {
+            return KeyResult::Failed;
+        }
+    } else if (key == "slotlength" || key == "slotlengthsecs") {
+        if (!ReadInt(number)) {
+            return KeyResult::Failed;
+        }
+        if (key == "slotlength") {
+            // Past this a slot is longer than any day; multiplying would overflow.
+            if (number > 24 * 60 || number < 0) {
+                return KeyResult::Failed;
+            }
+            number *= 60;
+        }
+        if (!event_->SetSlotLength(number)) {
+            return KeyResult::Failed;
+        }
+    } else if (key == "teachergaplength" || key == "parentgaplength" ||
+               key == "teacherblocklength") {
+        if (!ReadScheduleOption(key)) {
+            return KeyResult::Failed;
+        }
+    } else if (key == "starts" || key == "ends") {
+        if (!ReadTime(time)) {
+            return KeyResult::Failed;
+        }
+        if (firstDay != nullptr) {
+            if (key == "starts") {
+                firstDay->SetStartTime(time);
+            } else {
+                firstDay->SetEndTime(time);
+            }
+        }
+    } else if (key.compare(0, 9, "emailtext") == 0) {
+        if (!ReadText(value)) {
+            return KeyResult::Failed;
+        }
+        value = PercentDecode(value.c_str());
+        const std::string rest = key.substr(9);
+        const std::string suffix = rest.size() >= 3 ? rest.substr(rest.size() - 3) : "";
+        const std::string role = rest.substr(0, rest.size() - suffix.size());
+        EmailTextKind textKind = EmailInvitation;
+        if (suffix == "rem") {
+            textKind = EmailReminder;
+        } else if (suffix == "res") {
+            textKind = EmailResults;
+        } else if (suffix != "inv") {
+            return KeyResult::Done;
+        }
+        // A text the event refuses is reported by it; the rest of the file still counts.
+        if (role == "parent") {
+            event_->SetParentEmailText(textKind, value);
+        } else if (role == "pupil") {
+            event_->SetPupilEmailText(textKind, value);
+        } else if (role == "teacher") {
+            event_->SetTeacherEmailText(textKind, value);
+        }
+    } else if (key == "emailport") {
+        if (!ReadInt(number)) {
+            return KeyResult::Failed;
+        }
+        server_.SetPort(number);
+    } else if (key == "pupilcsvimport" || key == "teachercsvimport") {
+        std::string definition;
+        if (!ReadText(value) || !ReadText(definition)) {
+            return KeyResult::Failed;
+        }
+        const bool pupils = key == "pupilcsvimport";
+        auto importer = std::make_unique<ImporterCSV>(pupils);
+        importer->SetName(value);
+        if (!importer->SetDefinition(definition)) {
+            return KeyResult::Failed;
+        }
+        if (pupils) {
+            event_->AddPupilImporter(std::move(importer));
+        } else {
+            event_->AddTeacherImporter(std::move(importer));
+        }
+    } else if (key == "option") {
+        if (!ReadOption()) {
+            return KeyResult::Failed;
+        }
+    } else {
+        return KeyResult::NotMine;
+    }
+    return KeyResult::Done;
+}
+
 bool EventFileReader::ReadEventSection() {
-    TokenKind kind = tokens_->NextToken(token_);
-    LowerToken();
-    if (kind != TokenKey || token_ != "event:") {
-        ReportError("Expected Event: heading");
+    if (!ExpectHeading("event:", "Expected Event: heading")) {
         return false;
     }
     server_ = EmailServerSettings();
     switches_ = ScoreCompareSwitches{false, false};
-    int day = 0;
-    int month = 0;
-    int year = 0;
-    Schedule* firstDay = schedule_->GetDay(0);
-    PrintSettings& print = event_->GetPrintSettings();
+    int date[kDateParts] = {0, 0, 0};
 
-    for (;;) {
-        kind = tokens_->NextToken(token_);
-        if (kind == TokenKey || kind == TokenEnd) {
-            break;
-        }
-        if (kind != TokenWord) {
-            ReportError("Expected an option word");
+    Next next;
+    while ((next = NextOptionKey()) == Next::Item) {
+        const std::string key = token_;
+        // Any other word is a flag this version does not know.
+        if (ReadEventKey(key, date) == KeyResult::Failed) {
             return false;
         }
-        LowerToken();
-        const std::string key = token_;
-        std::string text;
-        int value = 0;
-        TimeOfDay time;
-        if (key == "day" || key == "month" || key == "year") {
-            if (!ReadInt(value)) {
-                return false;
-            }
-            (key == "day" ? day : key == "month" ? month : year) = value;
-        } else if (key == "slotlength" || key == "slotlengthsecs") {
-            if (!ReadInt(value)) {
-                return false;
-            }
-            if (key == "slotlength") {
-                // Past this a slot is longer than any day; multiplying would overflow.
-                if (value > 24 * 60 || value < 0) {
-                    return false;
-                }
-                value *= 60;
-            }
-            if (!event_->SetSlotLength(value)) {
-                return false;
-            }
-        } else if (key == "teachergaplength" || key == "parentgaplength" ||
-                   key == "teacherblocklength") {
-            if (!ReadScheduleOption(key)) {
-                return false;
-            }
-        } else if (key == "teachercountbreaks" || key == "teachercountinitgap" ||
-                   key == "parentcountinitgap" || key == "bringtwinstogether") {
-            ScheduleOptions options = event_->GetOptions();
-            if (key == "teachercountbreaks") {
-                options.TeacherCountBreaks = true;
-            } else if (key == "teachercountinitgap") {
-                options.TeacherCountInitGap = true;
-            } else if (key == "parentcountinitgap") {
-                options.ParentCountInitGap = true;
-            } else {
-                options.BringTwinsTogether = true;
-            }
-            event_->SetOptions(options);
-        } else if (key == "starts" || key == "ends") {
-            if (!ReadTime(time)) {
-                return false;
-            }
-            if (firstDay != nullptr) {
-                if (key == "starts") {
-                    firstDay->SetStartTime(time);
-                } else {
-                    firstDay->SetEndTime(time);
-                }
-            }
-        } else if (key == "pnotes" || key == "tnotes") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            text = PercentDecode(text.c_str());
-            if (key == "pnotes") {
-                print.SetParentNotes(text);
-            } else {
-                print.SetTeacherNotes(text);
-            }
-        } else if (key.compare(0, 9, "emailtext") == 0) {
-            if (!ReadText(text)) {
-                return false;
-            }
-            text = PercentDecode(text.c_str());
-            const std::string rest = key.substr(9);
-            EmailTextKind textKind = EmailInvitation;
-            const std::string suffix = rest.size() >= 3 ? rest.substr(rest.size() - 3) : "";
-            if (suffix == "rem") {
-                textKind = EmailReminder;
-            } else if (suffix == "res") {
-                textKind = EmailResults;
-            } else if (suffix != "inv") {
-                continue;
-            }
-            const std::string role = rest.substr(0, rest.size() - 3);
-            // A text the event refuses is reported by it; the rest of the file still counts.
-            if (role == "parent") {
-                event_->SetParentEmailText(textKind, text);
-            } else if (role == "pupil") {
-                event_->SetPupilEmailText(textKind, text);
-            } else if (role == "teacher") {
-                event_->SetTeacherEmailText(textKind, text);
-            }
-        } else if (key == "smtpserver") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            server_.SetServer(text);
-        } else if (key == "smtptls") {
-            server_.SetConnectionType(SMTPWithTLS);
-        } else if (key == "smtpssl") {
-            server_.SetConnectionType(SMTPOverSSL);
-        } else if (key == "emailserververify") {
-            server_.SetVerifyServer(true);
-        } else if (key == "emailserverneedsauth") {
-            server_.SetNeedsAuth(true);
-        } else if (key == "emailfrom") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            server_.SetFromAddress(text);
-        } else if (key == "emailport") {
-            if (!ReadInt(value)) {
-                return false;
-            }
-            server_.SetPort(value);
-        } else if (key == "name") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            event_->SetName(text);
-        } else if (key == "logo") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            print.SetLogoFile(text);
-            print.SetModified();
-        } else if (key == "teacherdesc" || key == "parentdesc" || key == "pupildesc") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            if (key == "teacherdesc") {
-                event_->SetTeacherDesc(text);
-            } else if (key == "parentdesc") {
-                event_->SetParentDesc(text);
-            } else {
-                event_->SetPupilDesc(text);
-            }
-        } else if (key == "enforceparentgaps" || key == "adjacentparentappointments" ||
-                   key == "gaponlocationchange") {
-            const ParentGapMode mode = key == "enforceparentgaps" ? EnforceParentGaps
-                                       : key == "adjacentparentappointments"
-                                           ? AdjacentParentAppointments
-                                           : GapOnLocationChange;
-            event_->SetParentGapMode(mode);
-            event_->GetParents().SetGapMode(mode);
-        } else if (key == "locked") {
-            locked_ = true;
-        } else if (key == "pupilcsvimport" || key == "teachercsvimport") {
-            std::string definition;
-            if (!ReadText(text) || !ReadText(definition)) {
-                return false;
-            }
-            const bool pupils = key == "pupilcsvimport";
-            auto importer = std::make_unique<ImporterCSV>(pupils);
-            importer->SetName(text);
-            if (!importer->SetDefinition(definition)) {
-                return false;
-            }
-            if (pupils) {
-                event_->AddPupilImporter(std::move(importer));
-            } else {
-                event_->AddTeacherImporter(std::move(importer));
-            }
-        } else if (key == "scorecompareunbooked") {
-            switches_.unbooked = true;
-        } else if (key == "scorecompareattendance") {
-            switches_.attendance = true;
-        } else if (key == "url") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            event_->SetUrl(text);
-        } else if (key == "option") {
-            if (!ReadOption()) {
-                return false;
-            }
-        }
-        // Any other word is a flag this version does not know.
     }
-
-    if (firstDay != nullptr && !firstDay->SetDate(Date(day, month, year))) {
+    if (next == Next::Failed) {
+        return false;
+    }
+    // A file whose first day has no real date would be saved in a form that cannot be read.
+    const Date firstDate(date[kDay], date[kMonth], date[kYear]);
+    if (!firstDate.IsValid()) {
+        ReportError("The event's date is invalid");
+        return false;
+    }
+    Schedule* firstDay = schedule_->GetDay(0);
+    if (firstDay != nullptr && !firstDay->SetDate(firstDate)) {
         return false;
     }
     event_->SetEmailServerSettings(server_);
     event_->SetScoreSwitches(switches_);
     schedule_->EnforceTimeBoundaries();
-    if (kind == TokenKey) {
-        tokens_->PushBack(kind, token_);
-    }
     return true;
 }
 
@@ -488,39 +554,25 @@ bool EventFileReader::ReadOption() {
 
 bool EventFileReader::ReadExtraDays() {
     for (;;) {
-        TokenKind kind = tokens_->NextToken(token_);
-        if (kind != TokenKey) {
+        kind_ = tokens_->NextToken(token_);
+        if (kind_ != TokenKey) {
             ReportError("Expected section heading");
             return false;
         }
-        std::string heading = token_;
-        LowerToken();
-        if (token_ != "extraday:") {
-            tokens_->PushBack(kind, heading);
+        if (LowerKey(token_) != "extraday:") {
+            tokens_->PushBack(kind_, token_);
             return true;
         }
         auto day = std::make_unique<Schedule>(event_);
-        int dayNumber = 0;
-        int month = 0;
-        int year = 0;
-        for (;;) {
-            kind = tokens_->NextToken(token_);
-            if (kind == TokenKey || kind == TokenEnd) {
-                break;
-            }
-            if (kind != TokenWord) {
-                ReportError("Expected an option word");
-                return false;
-            }
-            LowerToken();
-            int value = 0;
+        int date[kDateParts] = {0, 0, 0};
+        Next next;
+        while ((next = NextOptionKey()) == Next::Item) {
+            const int datePart = DatePartOf(token_);
             TimeOfDay time;
-            if (token_ == "day" || token_ == "month" || token_ == "year") {
-                const std::string key = token_;
-                if (!ReadInt(value)) {
+            if (datePart >= 0) {
+                if (!ReadInt(date[datePart])) {
                     return false;
                 }
-                (key == "day" ? dayNumber : key == "month" ? month : year) = value;
             } else if (token_ == "starts" || token_ == "ends") {
                 const bool starts = token_ == "starts";
                 if (!ReadTime(time)) {
@@ -533,48 +585,36 @@ bool EventFileReader::ReadExtraDays() {
                 }
             }
         }
-        const Date date(dayNumber, month, year);
-        if (!date.IsValid()) {
+        if (next == Next::Failed) {
+            return false;
+        }
+        const Date dayDate(date[kDay], date[kMonth], date[kYear]);
+        if (!dayDate.IsValid()) {
             ReportError("Extra day's date is invalid");
             return false;
         }
-        if (!day->SetDate(date) || !schedule_->AddDay(std::move(day))) {
+        // Two days of one date would share every attendance and booking line of the file.
+        if (schedule_->FindDay(dayDate) != nullptr || !day->SetDate(dayDate) ||
+            !schedule_->AddDay(std::move(day))) {
             ReportError("Extra day schedule is invalid");
             return false;
-        }
-        if (kind == TokenKey) {
-            tokens_->PushBack(kind, token_);
         }
     }
 }
 
 bool EventFileReader::ReadPresentations() {
-    TokenKind kind = tokens_->NextToken(token_);
-    if (kind != TokenKey) {
+    kind_ = tokens_->NextToken(token_);
+    if (kind_ != TokenKey) {
         ReportError("Expected section heading");
         return false;
     }
-    const std::string heading = token_;
-    LowerToken();
-    if (token_ != "presentations:") {
-        tokens_->PushBack(kind, heading);
+    if (LowerKey(token_) != "presentations:") {
+        tokens_->PushBack(kind_, token_);
         return true;
     }
-    for (;;) {
-        kind = tokens_->NextToken(token_);
-        if (kind == TokenKey) {
-            tokens_->PushBack(kind, token_);
-            return true;
-        }
-        if (kind == TokenEnd) {
-            return true;
-        }
-        if (kind != TokenQuoted) {
-            ReportError("Found data I don't understand here: '" + token_ + "'");
-            return false;
-        }
-        std::string name = token_;
-        TrimInPlace(name);
+    Next next;
+    while ((next = NextBlockName(true)) == Next::Item) {
+        const std::string name = token_;
         auto presentation = std::make_unique<Presentation>(name);
         if (!ReadPresentation(presentation.get())) {
             return false;
@@ -584,6 +624,7 @@ bool EventFileReader::ReadPresentations() {
             return false;
         }
     }
+    return next == Next::Done;
 }
 
 bool EventFileReader::ReadPresentation(Presentation* presentation) {
@@ -592,13 +633,8 @@ bool EventFileReader::ReadPresentation(Presentation* presentation) {
         return false;
     }
     presentation->SetDate(firstDay->GetDate());
-    for (;;) {
-        const TokenKind kind = tokens_->NextToken(token_);
-        if (kind != TokenWord) {
-            tokens_->PushBack(kind, token_);
-            return true;
-        }
-        LowerToken();
+    int lineAfterKey = 0;
+    while (NextBlockKey(lineAfterKey)) {
         if (token_ == "times") {
             Date date;
             TimeOfDay start;
@@ -618,4 +654,5 @@ bool EventFileReader::ReadPresentation(Presentation* presentation) {
             presentation->SetLocation(location);
         }
     }
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -18,6 +19,7 @@ class Presentation;
 class Pupil;
 class Schedule;
 class Teacher;
+enum ParentGapMode : int;
 
 // Rebuilds an event, its days, people, requests and bookings from the tokens of an event file.
 // It always fills a new, empty event: on failure the caller throws event and schedule away, and
@@ -60,9 +62,16 @@ public:
     void ReportError(const std::string& message) { ReportError(message.c_str()); }
 
 private:
-    struct AttendanceKeyResult {
-        bool handled;
-        bool ok;
+    // What a key handler made of the key it was offered.
+    enum class KeyResult { NotMine, Done, Failed };
+    // What starts next in a section or block.
+    enum class Next { Item, Done, Failed };
+
+    // A key whose quoted value is handed to a setter as it stands.
+    template <typename Target>
+    struct TextKey {
+        const char* key;
+        void (*set)(Target&, const std::string&);
     };
 
     static void TrimInPlace(std::string& text);
@@ -70,11 +79,38 @@ private:
     void ReportWarning(const std::string& message);
     // Lower-cases the current word in place.
     void LowerToken();
+    // The next token must be the heading (lower-cased), else the message is reported.
+    bool ExpectHeading(const char* heading, const char* message);
+    // The next key of the Event section or of an extra day, lower-cased in token_. Done at a
+    // heading (pushed back, kind_ says so) or the end; anything else is "Expected an option
+    // word".
+    Next NextOptionKey();
+    // The quoted name that starts the next presentation, teacher or parent, in token_. Done at
+    // the end, and at a heading (pushed back) when headingEnds; anything else is data the
+    // section does not understand.
+    Next NextBlockName(bool headingEnds);
+    // The next key of a teacher, parent or pupil block, lower-cased in token_, with the line
+    // the token reader is on after it. False, with the token pushed back, at anything else.
+    bool NextBlockKey(int& lineAfterKey);
     // An unknown word: when a value stands on the same line after it (an unknown key with its
     // value), the value is skipped with a warning; otherwise the word was a flag.
     void SkipUnknownKey(const std::string& key, int lineAfterKey);
+    template <typename Target, size_t N>
+    KeyResult ReadTextKey(const std::string& key, const TextKey<Target> (&table)[N],
+                          Target& target);
     // day, after, before, notattending and presentation, shared by teachers and parents.
-    AttendanceKeyResult ReadAttendanceKey(const std::string& key, Attendee* attendee);
+    KeyResult ReadAttendanceKey(const std::string& key, Attendee* attendee);
+    KeyResult ReadTeacherKey(const std::string& key, Teacher* teacher);
+    KeyResult ReadParentKey(const std::string& key, Parent* parent);
+    KeyResult ReadEventKey(const std::string& key, int* date);
+    KeyResult ReadEventFlag(const std::string& key);
+    void SwitchOn(bool ScheduleOptions::*option);
+    void SetGapMode(ParentGapMode mode);
+    // The keys of a teacher's or parent's block up to its end: the attendance keys, then the
+    // block's own, and any other word skipped.
+    template <typename Person>
+    bool ReadAttendeeKeys(Person* person,
+                          KeyResult (EventFileReader::*readOwnKey)(const std::string&, Person*));
     bool ReadRequest();
     bool ReadTaughtBy();
     bool ReadScheduleOption(const std::string& key);
@@ -96,6 +132,7 @@ private:
     Pupil* pupil_ = nullptr;
     Teacher* teacher_ = nullptr;
     Schedule* currentDay_ = nullptr;
+    TokenKind kind_ = TokenEnd;
     std::string text_;
     std::string token_;
     std::string lookupKey_;
@@ -105,3 +142,20 @@ private:
     std::unordered_map<std::string, Teacher*> teacherNames_;
     std::unordered_map<std::string, Teacher*> teacherInitials_;
 };
+
+template <typename Target, size_t N>
+EventFileReader::KeyResult EventFileReader::ReadTextKey(const std::string& key,
+                                                        const TextKey<Target> (&table)[N],
+                                                        Target& target) {
+    for (const TextKey<Target>& entry : table) {
+        if (key == entry.key) {
+            std::string text;
+            if (!ReadText(text)) {
+                return KeyResult::Failed;
+            }
+            entry.set(target, text);
+            return KeyResult::Done;
+        }
+    }
+    return KeyResult::NotMine;
+}

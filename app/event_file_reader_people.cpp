@@ -53,89 +53,149 @@ void EventFileReader::IndexTeacherInitials(Teacher* teacher, const std::string& 
     }
 }
 
-EventFileReader::AttendanceKeyResult EventFileReader::ReadAttendanceKey(const std::string& key,
-                                                                        Attendee* attendee) {
+EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string& key,
+                                                              Attendee* attendee) {
     if (key == "day") {
         Date date;
         if (!ReadDate(date)) {
-            return {true, false};
+            return KeyResult::Failed;
         }
         Schedule* day = schedule_->FindDay(date);
         if (day == nullptr) {
-            return {true, false};
+            return KeyResult::Failed;
         }
         currentDay_ = day;
-        return {true, true};
+        return KeyResult::Done;
     }
     if (key == "after" || key == "before") {
         TimeOfDay time;
         if (!ReadTime(time) || currentDay_ == nullptr) {
-            return {true, false};
+            return KeyResult::Failed;
         }
         if (key == "after") {
             if (!attendee->SetStartTime(currentDay_, time)) {
-                return {true, false};
+                return KeyResult::Failed;
             }
             attendee->SetArrivesLate(currentDay_, true);
         } else {
             if (!attendee->SetEndTime(currentDay_, time)) {
-                return {true, false};
+                return KeyResult::Failed;
             }
             attendee->SetLeavesEarly(currentDay_, true);
         }
-        return {true, true};
+        return KeyResult::Done;
     }
     if (key == "notattending") {
         if (currentDay_ != nullptr) {
             attendee->SetAttending(currentDay_, false);
         }
-        return {true, true};
+        return KeyResult::Done;
     }
     if (key == "presentation") {
         std::string name;
         if (!ReadText(name)) {
-            return {true, false};
+            return KeyResult::Failed;
         }
         Presentation* presentation = event_->GetPresentations().Find(name);
         if (presentation == nullptr) {
             ReportError("The presentation '" + name + "' does not exist");
-            return {true, false};
+            return KeyResult::Failed;
         }
-        return {true, attendee->AddPresentation(presentation)};
+        return attendee->AddPresentation(presentation) ? KeyResult::Done : KeyResult::Failed;
     }
-    return {false, true};
+    return KeyResult::NotMine;
+}
+
+template <typename Person>
+bool EventFileReader::ReadAttendeeKeys(Person* person,
+                                       KeyResult (EventFileReader::*readOwnKey)(const std::string&,
+                                                                                Person*)) {
+    int lineAfterKey = 0;
+    while (NextBlockKey(lineAfterKey)) {
+        const std::string key = token_;
+        KeyResult result = ReadAttendanceKey(key, person);
+        if (result == KeyResult::NotMine) {
+            result = (this->*readOwnKey)(key, person);
+        }
+        if (result == KeyResult::Failed) {
+            return false;
+        }
+        if (result == KeyResult::NotMine) {
+            SkipUnknownKey(key, lineAfterKey);
+        }
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- teachers
 
 bool EventFileReader::ReadTeachers() {
-    TokenKind kind = tokens_->NextToken(token_);
-    LowerToken();
-    if (kind != TokenKey || token_ != "teachers:") {
-        ReportError("Expected Teacher: heading");
+    if (!ExpectHeading("teachers:", "Expected Teacher: heading")) {
         return false;
     }
-    for (;;) {
-        kind = tokens_->NextToken(token_);
-        if (kind == TokenKey) {
-            tokens_->PushBack(kind, token_);
-            return true;
-        }
-        if (kind == TokenEnd) {
-            return true;
-        }
-        if (kind != TokenQuoted) {
-            ReportError("Found data I don't understand here: '" + token_ + "'");
-            return false;
-        }
-        std::string name = token_;
-        TrimInPlace(name);
-        newTeacher_ = std::make_unique<Teacher>(name);
+    Next next;
+    while ((next = NextBlockName(true)) == Next::Item) {
+        newTeacher_ = std::make_unique<Teacher>(token_);
         teacher_ = newTeacher_.get();
         if (!ReadTeacher()) {
             return false;
         }
     }
+    return next == Next::Done;
+}
+
+EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& key,
+                                                           Teacher* teacher) {
+    static const TextKey<Teacher> kTexts[] = {
+        {"location", [](Teacher& t, const std::string& v) { t.SetLocation(v); }},
+        {"email", [](Teacher& t, const std::string& v) { t.SetEmail(v); }},
+        {"emailalt", [](Teacher& t, const std::string& v) { t.SetEmailAlt(v); }},
+        {"meetinglink", [](Teacher& t, const std::string& v) { t.SetMeetingLink(v); }},
+        {"subject",
+         [](Teacher& t, const std::string& v) {
+             if (!v.empty()) {
+                 t.AddSubject(v);
+             }
+         }},
+        // An empty text gives 0, as atoi has it.
+        {"apptlen",
+         [](Teacher& t, const std::string& v) { t.SetApptLength(std::atoi(v.c_str())); }},
+    };
+    const KeyResult text = ReadTextKey(key, kTexts, *teacher);
+    if (text != KeyResult::NotMine) {
+        return text;
+    }
+    if (key == "break") {
+        TimeOfDay time;
+        if (!ReadTime(time) || currentDay_ == nullptr) {
+            return KeyResult::Failed;
+        }
+        teacher->AddBreak(DateTime(currentDay_->GetDate(), time));
+        return KeyResult::Done;
+    }
+    if (key == "initials") {
+        std::string initials;
+        if (!ReadText(initials)) {
+            return KeyResult::Failed;
+        }
+        const Teacher* other = FindTeacher(initials);
+        if (other != nullptr && other != teacher) {
+            ReportError("The initials '" + initials + "' have been defined for a previous teacher");
+            return KeyResult::Failed;
+        }
+        IndexTeacherInitials(teacher, initials);
+        teacher->SetInitials(initials);
+        return KeyResult::Done;
+    }
+    if (key == "priority") {
+        int priority = 1;
+        if (!ReadInt(priority)) {
+            return KeyResult::Failed;
+        }
+        teacher->SetPriority(priority);
+        return KeyResult::Done;
+    }
+    return KeyResult::NotMine;
 }
 
 bool EventFileReader::ReadTeacher() {
@@ -157,80 +217,8 @@ bool EventFileReader::ReadTeacher() {
     }
     IndexTeacherName(teacher);
 
-    for (;;) {
-        const TokenKind kind = tokens_->NextToken(token_);
-        if (kind != TokenWord) {
-            tokens_->PushBack(kind, token_);
-            break;
-        }
-        const int lineAfterKey = tokens_->GetLineNumber();
-        LowerToken();
-        const std::string key = token_;
-        const AttendanceKeyResult attendance = ReadAttendanceKey(key, teacher);
-        if (attendance.handled) {
-            if (!attendance.ok) {
-                return false;
-            }
-            continue;
-        }
-        std::string text;
-        int value = 0;
-        if (key == "break") {
-            TimeOfDay time;
-            if (!ReadTime(time) || currentDay_ == nullptr) {
-                return false;
-            }
-            teacher->AddBreak(DateTime(currentDay_->GetDate(), time));
-        } else if (key == "location") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            teacher->SetLocation(text);
-        } else if (key == "subject") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            if (!text.empty()) {
-                teacher->AddSubject(text);
-            }
-        } else if (key == "apptlen") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            teacher->SetApptLength(std::atoi(text.c_str()));
-        } else if (key == "initials") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            const Teacher* other = FindTeacher(text);
-            if (other != nullptr && other != teacher) {
-                ReportError("The initials '" + text + "' have been defined for a previous teacher");
-                return false;
-            }
-            IndexTeacherInitials(teacher, text);
-            teacher->SetInitials(text);
-        } else if (key == "email" || key == "emailalt") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            if (key == "email") {
-                teacher->SetEmail(text);
-            } else {
-                teacher->SetEmailAlt(text);
-            }
-        } else if (key == "meetinglink") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            teacher->SetMeetingLink(text);
-        } else if (key == "priority") {
-            if (!ReadInt(value)) {
-                return false;
-            }
-            teacher->SetPriority(value);
-        } else {
-            SkipUnknownKey(key, lineAfterKey);
-        }
+    if (!ReadAttendeeKeys(teacher, &EventFileReader::ReadTeacherKey)) {
+        return false;
     }
     if (teacher->GetSubjects().empty()) {
         teacher->AddSubject(std::string());
@@ -241,30 +229,40 @@ bool EventFileReader::ReadTeacher() {
 // ---------------------------------------------------------------- parents
 
 bool EventFileReader::ReadParents() {
-    TokenKind kind = tokens_->NextToken(token_);
-    LowerToken();
-    if (kind != TokenKey || token_ != "parents:") {
-        ReportError("Expected Parent: heading");
+    if (!ExpectHeading("parents:", "Expected Parent: heading")) {
         return false;
     }
-    for (;;) {
-        kind = tokens_->NextToken(token_);
-        if (kind == TokenEnd) {
-            return true;
-        }
-        if (kind != TokenQuoted) {
-            ReportError("Found data I don't understand here: '" + token_ + "'");
-            return false;
-        }
-        std::string name = token_;
-        TrimInPlace(name);
-        newParent_ = std::make_unique<Parent>(name);
+    Next next;
+    while ((next = NextBlockName(false)) == Next::Item) {
+        newParent_ = std::make_unique<Parent>(token_);
         parent_ = newParent_.get();
         pupil_ = nullptr;
         if (!ReadParent()) {
             return false;
         }
     }
+    return next == Next::Done;
+}
+
+EventFileReader::KeyResult EventFileReader::ReadParentKey(const std::string& key, Parent* parent) {
+    static const TextKey<Parent> kTexts[] = {
+        {"email", [](Parent& p, const std::string& v) { p.SetEmail(v); }},
+        {"emailalt", [](Parent& p, const std::string& v) { p.SetEmailAlt(v); }},
+        {"addra", [](Parent& p, const std::string& v) { p.SetAddress(0, v); }},
+        {"addrb", [](Parent& p, const std::string& v) { p.SetAddress(1, v); }},
+        {"addrc", [](Parent& p, const std::string& v) { p.SetAddress(2, v); }},
+        {"addrd", [](Parent& p, const std::string& v) { p.SetAddress(3, v); }},
+        {"addre", [](Parent& p, const std::string& v) { p.SetAddress(4, v); }},
+        {"notes", [](Parent& p, const std::string& v) { p.SetNotes(v); }},
+        {"uniqueid", [](Parent& p, const std::string& v) { p.SetUniqueId(v); }},
+        {"url", [](Parent& p, const std::string& v) { p.SetUrl(v); }},
+        {"notefrom",
+         [](Parent& p, const std::string& v) { p.SetNoteFrom(PercentDecode(v.c_str())); }},
+    };
+    if (key == "pupil") {
+        return ReadPupil() ? KeyResult::Done : KeyResult::Failed;
+    }
+    return ReadTextKey(key, kTexts, *parent);
 }
 
 bool EventFileReader::ReadParent() {
@@ -276,69 +274,14 @@ bool EventFileReader::ReadParent() {
     parent->ResetAttendanceAllDays(schedule_);
     parent->SetGapMode(event_->GetParentGapMode());
 
-    for (;;) {
-        const TokenKind kind = tokens_->NextToken(token_);
-        if (kind == TokenQuoted || kind == TokenEnd) {
-            tokens_->PushBack(kind, token_);
-            break;
-        }
-        if (kind != TokenWord) {
-            ReportError("Expected an option word");
-            return false;
-        }
-        const int lineAfterKey = tokens_->GetLineNumber();
-        LowerToken();
-        const std::string key = token_;
-        const AttendanceKeyResult attendance = ReadAttendanceKey(key, parent);
-        if (attendance.handled) {
-            if (!attendance.ok) {
-                return false;
-            }
-            continue;
-        }
-        std::string text;
-        if (key == "pupil") {
-            if (!ReadPupil()) {
-                return false;
-            }
-        } else if (key == "email" || key == "emailalt") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            if (key == "email") {
-                parent->SetEmail(text);
-            } else {
-                parent->SetEmailAlt(text);
-            }
-        } else if (key.size() == 5 && key.compare(0, 4, "addr") == 0 && key[4] >= 'a' &&
-                   key[4] <= 'e') {
-            if (!ReadText(text)) {
-                return false;
-            }
-            parent->SetAddress(key[4] - 'a', text);
-        } else if (key == "notes") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            parent->SetNotes(text);
-        } else if (key == "uniqueid") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            parent->SetUniqueId(text);
-        } else if (key == "url") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            parent->SetUrl(text);
-        } else if (key == "notefrom") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            parent->SetNoteFrom(PercentDecode(text.c_str()));
-        } else {
-            SkipUnknownKey(key, lineAfterKey);
-        }
+    if (!ReadAttendeeKeys(parent, &EventFileReader::ReadParentKey)) {
+        return false;
+    }
+    // The next parent's name or the end of the file; anything else has no place here.
+    if (kind_ != TokenQuoted && kind_ != TokenEnd) {
+        tokens_->NextToken(token_);
+        ReportError("Expected an option word");
+        return false;
     }
     // Added only now, with its unique id known, so that two families of the same name but
     // different ids both load. The event reports a duplicate itself.
@@ -364,44 +307,32 @@ bool EventFileReader::ReadPupil() {
         return false;
     }
     pupil_ = added;
-    for (;;) {
-        const TokenKind kind = tokens_->NextToken(token_);
-        if (kind != TokenWord) {
-            tokens_->PushBack(kind, token_);
-            return true;
-        }
-        const int lineAfterKey = tokens_->GetLineNumber();
-        const std::string word = token_;
-        LowerToken();
+    static const TextKey<Pupil> kTexts[] = {
+        {"form", [](Pupil& p, const std::string& v) { p.SetForm(v); }},
+        {"house", [](Pupil& p, const std::string& v) { p.SetHouse(v); }},
+        {"email", [](Pupil& p, const std::string& v) { p.SetEmail(v); }},
+    };
+    int lineAfterKey = 0;
+    while (NextBlockKey(lineAfterKey)) {
         const std::string key = token_;
-        std::string text;
         if (key == "pupil") {
-            tokens_->PushBack(kind, word);
+            tokens_->PushBack(TokenWord, key);
             return true;
         }
-        if (key == "form" || key == "house" || key == "email") {
-            if (!ReadText(text)) {
-                return false;
-            }
-            if (key == "form") {
-                pupil_->SetForm(text);
-            } else if (key == "house") {
-                pupil_->SetHouse(text);
-            } else {
-                pupil_->SetEmail(text);
-            }
-        } else if (key == "taughtby") {
-            if (!ReadTaughtBy()) {
-                return false;
-            }
+        KeyResult result = ReadTextKey(key, kTexts, *pupil_);
+        if (key == "taughtby") {
+            result = ReadTaughtBy() ? KeyResult::Done : KeyResult::Failed;
         } else if (key == "seeing") {
-            if (!ReadRequest()) {
-                return false;
-            }
-        } else {
+            result = ReadRequest() ? KeyResult::Done : KeyResult::Failed;
+        }
+        if (result == KeyResult::Failed) {
+            return false;
+        }
+        if (result == KeyResult::NotMine) {
             SkipUnknownKey(key, lineAfterKey);
         }
     }
+    return true;
 }
 
 bool EventFileReader::ReadTaughtBy() {

@@ -45,6 +45,13 @@ void AppendEscaped(std::string& out, const char* key, const std::string& text) {
     out += FormatKeyString(key, EscapeOptionText(text));
 }
 
+// The line that starts a presentation, teacher or parent: its name alone, quoted.
+void AppendBlockName(std::string& out, const std::string& name) {
+    out += '"';
+    out += EscapeOptionText(name);
+    out += "\"\n";
+}
+
 const char* ParentPrintOrderWord(ParentPrintOrder order) {
     switch (order) {
         case ParentPrintByPupilName:
@@ -103,9 +110,7 @@ std::string EventFileWriter::FormatEventFile() const {
             if (presentation == nullptr) {
                 continue;
             }
-            text += '"';
-            text += EscapeOptionText(presentation->GetName());
-            text += "\"\n";
+            AppendBlockName(text, presentation->GetName());
             AppendEscapedIfAny(text, "location", presentation->GetLocation());
             TimeOfDay start;
             TimeOfDay end;
@@ -320,9 +325,7 @@ std::string EventFileWriter::FormatTeacher(const Teacher* teacher) const {
         return std::string();
     }
     std::string text;
-    text += '"';
-    text += EscapeOptionText(teacher->GetName());
-    text += "\"\n";
+    AppendBlockName(text, teacher->GetName());
     AppendEscapedIfAny(text, "initials", teacher->GetInitials());
     AppendEscapedIfAny(text, "location", teacher->GetLocation());
     for (const std::string& subject : teacher->GetSubjects()) {
@@ -350,9 +353,7 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
     static const char* const kAddressKeys[Parent::kAddressLines] = {"addra", "addrb", "addrc",
                                                                     "addrd", "addre"};
     std::string text;
-    text += '"';
-    text += EscapeOptionText(parent->GetName());
-    text += "\"\n";
+    AppendBlockName(text, parent->GetName());
     AppendEscapedIfAny(text, "email", parent->GetEmail());
     AppendEscapedIfAny(text, "emailalt", parent->GetEmailAlt());
     for (int line = 0; line < Parent::kAddressLines; ++line) {

@@ -86,6 +86,8 @@ public:
 
 private:
     std::unique_ptr<MultiDaySchedule> ParseBuffer(const ByteBuffer& bytes);
+    // The open event's score switches are the process-wide ones: they go with it to its file.
+    void TakeCurrentScoreSwitches();
     // After a merge added teachers: a grid row on every day for each of them.
     void MatchGridsToTeachers();
     // The checked and parsed autosave copy; null (reported) when it cannot be recovered.

@@ -107,13 +107,16 @@ bool QMController::SaveEvent(const char* path) {
     }
     std::unique_ptr<FileLock> newLock;
     FileLock* target = lock_.get();
-    if (!lock_ || lock_->GetPath() != path) {
+    // Another spelling of the open file's path is still the open file: a second lock on it
+    // would be refused by our own.
+    if (!lock_ || !SameFile(lock_->GetPath(), path)) {
         newLock = std::make_unique<FileLock>(path);
         if (newLock->Lock() != FileLock::kLockHeld) {
             return false;
         }
         target = newLock.get();
     }
+    TakeCurrentScoreSwitches();
     EventFileWriter writer(*schedule_);
     if (!writer.WriteToLock(*target, false)) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
@@ -130,6 +133,14 @@ bool QMController::SaveEvent(const char* path) {
             SeverityWarning, "The autosave copy '" + autosavePath_ + "' could not be removed: ");
     }
     return true;
+}
+
+void QMController::TakeCurrentScoreSwitches() {
+    // The scoring settings change the process-wide switches of the open event; the event
+    // keeps what is written to its file.
+    if (event_ && event_->GetScoreSwitches() != Score::GetCompareSwitches()) {
+        event_->SetScoreSwitches(Score::GetCompareSwitches());
+    }
 }
 
 bool QMController::MergeEventFile(const char* path, std::string* log) {
@@ -154,6 +165,7 @@ bool QMController::Autosave() {
     if (!schedule_) {
         return false;
     }
+    TakeCurrentScoreSwitches();
     if (!schedule_->IsModified()) {
         return true;
     }

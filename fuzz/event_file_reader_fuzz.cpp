@@ -11,16 +11,28 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    UCStringError quiet;
+namespace {
+
+std::unique_ptr<MultiDaySchedule> Read(const std::string& text) {
     auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
     Tokeniser tokens;
-    tokens.SetText(std::string(reinterpret_cast<const char*>(data), size));
+    tokens.SetText(text);
     EventFileReader reader(schedule.get(), &tokens);
-    if (reader.Read()) {
-        // Whatever was accepted must write out again.
+    return reader.Read() ? std::move(schedule) : nullptr;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    UCStringError quiet;
+    std::unique_ptr<MultiDaySchedule> schedule =
+        Read(std::string(reinterpret_cast<const char*>(data), size));
+    if (schedule) {
+        // Whatever was accepted must write out again, and what is written must read back:
+        // a file saved from it must open.
+        schedule->GetScore();
         const std::string text = EventFileWriter(*schedule).FormatEventFile();
-        if (text.empty()) {
+        if (text.empty() || !Read(text)) {
             __builtin_trap();
         }
     }

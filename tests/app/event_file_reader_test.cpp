@@ -208,6 +208,23 @@ TEST(EventFileReading, ReaderErrorsNameTheirLine) {
          "(line 24, parent 'Mrs S') Pupil Amy wants to see the teacher TW on an invalid date"},
         {"stray data in parents", WithPeople(kTwoTeachers, "pupil \"Amy\"\n"),
          "(line 21, teacher 'Ms Priya Raman') Found data I don't understand here: 'pupil'"},
+        {"event without a date", "Event:\nName \"x\"\nTeachers:\n",
+         "(line 4) The event's date is invalid"},
+        {"extra day of the first day's date",
+         head + "\nExtraDay:\nDay \"12\"\nMonth \"3\"\nYear \"2026\"\n\nTeachers:\n",
+         "(line 16) Extra day schedule is invalid"},
+        {"stray data in an extra day", head + "\nExtraDay:\nDay \"13\"\n\"x\"\n",
+         "(line 12) Expected an option word"},
+        {"presentation twice",
+         head + "\nPresentations:\n\"Talk\"\ntimes \"12 Mar 2026\" 4:00pm 4:30pm\n\"talk\"\n"
+                "times \"12 Mar 2026\" 5:00pm 5:30pm\n\nTeachers:\n",
+         "(line 17) Presentation 'talk' cannot be loaded"},
+        {"stray data in presentations", head + "\nPresentations:\n12:00\n",
+         "(line 12) Found data I don't understand here: '12:00'"},
+        {"teacher twice", WithPeople("\"Mr A\"\n\n\"mr a\"\n\n", ""),
+         "(line 13, teacher 'mr a') Previous errors prevent teacher 'mr a' from being loaded"},
+        {"stray data in a parent", WithPeople(kTwoTeachers, "\"Mrs S\"\nemail \"s@x\"\n12:00\n"),
+         "(line 24, parent 'Mrs S') Expected an option word"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

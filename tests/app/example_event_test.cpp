@@ -1,41 +1,22 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-
+#include "app/controller_fixture.h"
 #include "app/qm_controller.h"
-#include "foundation/files.h"
-#include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // The example event that `make run` opens, worked on from a copy in a temporary folder.
-class ExampleEvent : public ::testing::Test {
+class ExampleEvent : public ControllerFixture {
 protected:
-    ExampleEvent() {
-        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-example-XXXXXX";
-        root_ = ::mkdtemp(pattern.data());
-        const char* old = ::getenv("XDG_CONFIG_HOME");
-        hadConfigHome_ = old != nullptr;
-        oldConfigHome_ = old != nullptr ? old : "";
-        ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
-        path_ = root_ + "/school.qmv";
-        fs::copy_file(std::string(QM_SOURCE_DIR) + "/examples/school.qmv", path_);
+    ExampleEvent()
+        : path_(Write("school.qmv",
+                      ReadWholeFile(std::string(QM_SOURCE_DIR) + "/examples/school.qmv"))) {
         ::srand(5);
-    }
-    ~ExampleEvent() override {
-        if (hadConfigHome_) {
-            ::setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
-        fs::remove_all(root_);
     }
 
     static int CountRequests(const Event& event) {
@@ -54,22 +35,16 @@ protected:
         return count;
     }
 
-    std::string root_;
-    std::string path_;
-    bool hadConfigHome_ = false;
-    std::string oldConfigHome_;
-    UCStringError sink_;
+    const std::string path_;
 };
 
 }  // namespace
 
 TEST_F(ExampleEvent, LoadsCleanlyWithASmallSchoolsPeopleAndDays) {
-    QMController controller;
-    controller.Initialise();
-    ASSERT_TRUE(controller.OpenEventFile(path_.c_str())) << sink_.GetText();
+    ASSERT_TRUE(controller_.OpenEventFile(path_.c_str())) << sink_.GetText();
     EXPECT_EQ(sink_.GetText(), "");
-    const Event& event = *controller.GetEvent();
-    const MultiDaySchedule& schedule = *controller.GetSchedule();
+    const Event& event = *controller_.GetEvent();
+    const MultiDaySchedule& schedule = *controller_.GetSchedule();
     EXPECT_EQ(event.GetTeachers().Count(), 12u);
     EXPECT_EQ(event.GetParents().Count(), 36u);
     EXPECT_EQ(event.GetParents().GetPupilCount(), 47);
@@ -87,16 +62,14 @@ TEST_F(ExampleEvent, LoadsCleanlyWithASmallSchoolsPeopleAndDays) {
 }
 
 TEST_F(ExampleEvent, BookingTheRestAndSavingGivesAFileThatReadsBackBooked) {
-    QMController controller;
-    controller.Initialise();
-    ASSERT_TRUE(controller.OpenEventFile(path_.c_str())) << sink_.GetText();
-    controller.BookUnbookedRequests(true, false);
+    ASSERT_TRUE(controller_.OpenEventFile(path_.c_str())) << sink_.GetText();
+    controller_.BookUnbookedRequests(true, false);
     const std::string said = sink_.GetText();
     EXPECT_EQ(said.rfind("Booked 12 parents in", 0), 0u) << said;
-    const int booked = CountBookedParents(*controller.GetSchedule());
+    const int booked = CountBookedParents(*controller_.GetSchedule());
     EXPECT_GT(booked, 24);
-    ASSERT_TRUE(controller.SaveEvent(path_.c_str())) << sink_.GetText();
-    controller.CloseEvent();
+    ASSERT_TRUE(controller_.SaveEvent(path_.c_str())) << sink_.GetText();
+    controller_.CloseEvent();
 
     QMController reread;
     reread.Initialise();

@@ -9,8 +9,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "app/controller_fixture.h"
 #include "foundation/file_lock.h"
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
@@ -48,53 +48,13 @@ std::string EventText(const std::string& name = "Spring evening",
     return text;
 }
 
-// A temporary user data folder ($XDG_CONFIG_HOME) and a folder for event files.
-class ControllerFiles : public ::testing::Test {
+class ControllerFiles : public ControllerFixture {
 protected:
-    ControllerFiles() {
-        std::string pattern = DirectoryName::TempDirectory().GetPath() + "/qm-controller-XXXXXX";
-        root_ = ::mkdtemp(pattern.data());
-        const char* old = ::getenv("XDG_CONFIG_HOME");
-        hadConfigHome_ = old != nullptr;
-        oldConfigHome_ = old != nullptr ? old : "";
-        ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
-        fs::create_directories(root_ + "/events");
-        switches_ = Score::GetCompareSwitches();
-    }
-    ~ControllerFiles() override {
-        Score::SetCompareSwitches(switches_);
-        if (hadConfigHome_) {
-            ::setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
-        fs::remove_all(root_);
-    }
-
-    std::string EventPath(const std::string& name) const { return root_ + "/events/" + name; }
-    std::string DataFolder() const { return root_ + "/config/Quillmoot"; }
-    std::string Write(const std::string& name, const std::string& text) const {
-        const std::string path = EventPath(name);
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
     static bool IsLockedElsewhere(const std::string& path) {
         UCStringError quiet;
         FileLock other(path);
         return other.Lock() != FileLock::kLockHeld;
     }
-
-    std::string root_;
-    bool hadConfigHome_ = false;
-    std::string oldConfigHome_;
-    ScoreCompareSwitches switches_;
-    UCStringError sink_;
 };
 
 // Makes every write past `bytes` of a file fail (EFBIG) while it lives.
@@ -169,14 +129,12 @@ private:
 // ---------------------------------------------------------------- user data folder
 
 TEST_F(ControllerFiles, FirstRunMakesTheFolderAndFindsNoAutosaveCopy) {
-    QMController controller;
-    controller.Initialise();
     EXPECT_TRUE(fs::is_directory(DataFolder()));
-    EXPECT_EQ(controller.GetAutosavePath(), DataFolder() + "/autosave.qmv");
-    EXPECT_EQ(controller.GetUserSettingsPath(), DataFolder() + "/user_settings.dat");
-    EXPECT_TRUE(controller.AreSettingsLoaded());
-    EXPECT_FALSE(controller.AutosaveFileExists());
-    EXPECT_TRUE(controller.DeleteAutosaveFile());
+    EXPECT_EQ(controller_.GetAutosavePath(), DataFolder() + "/autosave.qmv");
+    EXPECT_EQ(controller_.GetUserSettingsPath(), DataFolder() + "/user_settings.dat");
+    EXPECT_TRUE(controller_.AreSettingsLoaded());
+    EXPECT_FALSE(controller_.AutosaveFileExists());
+    EXPECT_TRUE(controller_.DeleteAutosaveFile());
     EXPECT_EQ(sink_.GetText(), "");
 }
 
@@ -204,31 +162,27 @@ TEST_F(ControllerFiles, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhe
 // ---------------------------------------------------------------- opening
 
 TEST_F(ControllerFiles, OpeningLocksTheFileAndLoadsAnUnmodifiedEvent) {
-    QMController controller;
-    controller.Initialise();
     const std::string path = Write("a.qmv", EventText());
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str())) << sink_.GetText();
-    ASSERT_NE(controller.GetSchedule(), nullptr);
-    EXPECT_EQ(controller.GetEvent(), controller.GetSchedule()->GetEvent());
-    EXPECT_EQ(controller.GetFileName(), path);
-    EXPECT_EQ(controller.GetEvent()->GetTeachers().Count(), 2u);
-    EXPECT_EQ(controller.GetEvent()->GetParents().Count(), 2u);
-    EXPECT_EQ(controller.GetSchedule()->GetDayCount(), 2u);
-    EXPECT_FALSE(controller.GetSchedule()->IsModified());
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+    ASSERT_NE(controller_.GetSchedule(), nullptr);
+    EXPECT_EQ(controller_.GetEvent(), controller_.GetSchedule()->GetEvent());
+    EXPECT_EQ(controller_.GetFileName(), path);
+    EXPECT_EQ(controller_.GetEvent()->GetTeachers().Count(), 2u);
+    EXPECT_EQ(controller_.GetEvent()->GetParents().Count(), 2u);
+    EXPECT_EQ(controller_.GetSchedule()->GetDayCount(), 2u);
+    EXPECT_FALSE(controller_.GetSchedule()->IsModified());
     EXPECT_TRUE(IsLockedElsewhere(path));
 
     // The open file is not read again, even when it changed on disk.
     std::ofstream(path, std::ios::binary) << EventText("Changed on disk");
-    EXPECT_TRUE(controller.OpenEventFile(path.c_str()));
-    EXPECT_EQ(controller.GetEvent()->GetName(), "Spring evening");
+    EXPECT_TRUE(controller_.OpenEventFile(path.c_str()));
+    EXPECT_EQ(controller_.GetEvent()->GetName(), "Spring evening");
 }
 
 TEST_F(ControllerFiles, FailedOpensKeepTheCurrentEventAndItsLock) {
-    QMController controller;
-    controller.Initialise();
     const std::string path = Write("a.qmv", EventText());
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str()));
-    MultiDaySchedule* held = controller.GetSchedule();
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    MultiDaySchedule* held = controller_.GetSchedule();
 
     struct Case {
         const char* name;
@@ -245,10 +199,10 @@ TEST_F(ControllerFiles, FailedOpensKeepTheCurrentEventAndItsLock) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(controller.OpenEventFile(c.path.c_str()));
+        EXPECT_FALSE(controller_.OpenEventFile(c.path.c_str()));
         EXPECT_NE(sink_.GetText().find(c.message), std::string::npos);
-        EXPECT_EQ(controller.GetSchedule(), held);
-        EXPECT_EQ(controller.GetFileName(), path);
+        EXPECT_EQ(controller_.GetSchedule(), held);
+        EXPECT_EQ(controller_.GetFileName(), path);
         EXPECT_TRUE(IsLockedElsewhere(path));
         // A failed open never leaves a lock behind on the other file.
         if (fs::exists(c.path)) {
@@ -260,24 +214,20 @@ TEST_F(ControllerFiles, FailedOpensKeepTheCurrentEventAndItsLock) {
 }
 
 TEST_F(ControllerFiles, AFileHeldByAnotherProcessCannotBeOpenedAndTheCurrentEventStays) {
-    QMController controller;
-    controller.Initialise();
     const std::string mine = Write("mine.qmv", EventText());
     const std::string theirs = Write("theirs.qmv", EventText("Their evening"));
-    ASSERT_TRUE(controller.OpenEventFile(mine.c_str()));
+    ASSERT_TRUE(controller_.OpenEventFile(mine.c_str()));
     LockingProcess other(theirs);
     ASSERT_TRUE(other.IsHeld());
-    EXPECT_FALSE(controller.OpenEventFile(theirs.c_str()));
+    EXPECT_FALSE(controller_.OpenEventFile(theirs.c_str()));
     EXPECT_NE(sink_.GetText().find("Cannot lock file '" + theirs + "'"), std::string::npos);
-    EXPECT_EQ(controller.GetEvent()->GetName(), "Spring evening");
-    EXPECT_EQ(controller.GetFileName(), mine);
+    EXPECT_EQ(controller_.GetEvent()->GetName(), "Spring evening");
+    EXPECT_EQ(controller_.GetFileName(), mine);
     EXPECT_TRUE(IsLockedElsewhere(mine));
 }
 
 TEST_F(ControllerFiles, AFailedLoadLeavesTheOpenEventsScoreSwitches) {
-    QMController controller;
-    controller.Initialise();
-    ASSERT_TRUE(controller.OpenEventFile(
+    ASSERT_TRUE(controller_.OpenEventFile(
         Write("a.qmv", EventText("Spring evening", "", "", "ScoreCompareUnbooked\n")).c_str()));
     const ScoreCompareSwitches open = Score::GetCompareSwitches();
     EXPECT_TRUE(open.unbooked);
@@ -285,53 +235,77 @@ TEST_F(ControllerFiles, AFailedLoadLeavesTheOpenEventsScoreSwitches) {
 
     const std::string damaged =
         Write("bad.qmv", "Event:\nName \"x\"\nScoreCompareAttendance\nTeachers:\n\"A\"\npupil\n");
-    EXPECT_FALSE(controller.OpenEventFile(damaged.c_str()));
+    EXPECT_FALSE(controller_.OpenEventFile(damaged.c_str()));
     EXPECT_EQ(Score::GetCompareSwitches(), open);
 
     // Another event becomes current only once it is the open one.
     const std::string other =
         Write("b.qmv", EventText("Spring evening", "", "", "ScoreCompareAttendance\n"));
     std::string log;
-    EXPECT_TRUE(controller.MergeEventFile(other.c_str(), &log)) << sink_.GetText();
+    EXPECT_TRUE(controller_.MergeEventFile(other.c_str(), &log)) << sink_.GetText();
     EXPECT_EQ(Score::GetCompareSwitches(), open);
-    ASSERT_TRUE(controller.OpenEventFile(other.c_str()));
+    ASSERT_TRUE(controller_.OpenEventFile(other.c_str()));
     EXPECT_TRUE(Score::GetCompareSwitches().attendance);
     EXPECT_FALSE(Score::GetCompareSwitches().unbooked);
 }
 
 // ---------------------------------------------------------------- saving
 
-TEST_F(ControllerFiles, SavingToTheOpenPathKeepsTheLockAndClearsTheChanges) {
-    QMController controller;
-    controller.Initialise();
+TEST_F(ControllerFiles, ScoreSwitchesChangedWhileTheEventIsOpenAreSavedWithIt) {
     const std::string path = Write("a.qmv", EventText());
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str()));
-    controller.GetEvent()->SetName("Renamed evening");
-    controller.GetUserSettings().SetInt("evolvernumkids", 12);
-    ASSERT_TRUE(controller.Autosave());
-    ASSERT_TRUE(controller.AutosaveFileExists());
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    // What the scoring settings do: they change the process-wide switches only.
+    Score::SetCompareSwitches(ScoreCompareSwitches{false, true});
+    ASSERT_TRUE(controller_.Autosave());
+    EXPECT_NE(Read(controller_.GetAutosavePath()).find("\nScoreCompareAttendance\n"),
+              std::string::npos);
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str()));
+    controller_.CloseEvent();
 
-    ASSERT_TRUE(controller.SaveEvent(path.c_str())) << sink_.GetText();
-    EXPECT_EQ(controller.GetFileName(), path);
+    Score::SetCompareSwitches(ScoreCompareSwitches{});
+    QMController next;
+    next.Initialise();
+    ASSERT_TRUE(next.OpenEventFile(path.c_str())) << sink_.GetText();
+    EXPECT_EQ(Score::GetCompareSwitches(), (ScoreCompareSwitches{false, true}));
+}
+
+TEST_F(ControllerFiles, SavingToAnotherSpellingOfTheOpenPathWritesThroughTheHeldLock) {
+    const std::string path = Write("a.qmv", EventText());
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    controller_.GetEvent()->SetName("Same file");
+    ASSERT_TRUE(controller_.SaveEvent((root_ + "/events/./a.qmv").c_str())) << sink_.GetText();
+    EXPECT_EQ(controller_.GetFileName(), path);
     EXPECT_TRUE(IsLockedElsewhere(path));
-    EXPECT_FALSE(controller.GetSchedule()->IsModified());
-    EXPECT_FALSE(controller.AutosaveFileExists());
-    EXPECT_NE(Read(controller.GetUserSettingsPath()).find("evolvernumkids \"12\""),
+    EXPECT_NE(Read(path).find("Name \"Same file\""), std::string::npos);
+}
+
+TEST_F(ControllerFiles, SavingToTheOpenPathKeepsTheLockAndClearsTheChanges) {
+    const std::string path = Write("a.qmv", EventText());
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    controller_.GetEvent()->SetName("Renamed evening");
+    controller_.GetUserSettings().SetInt("evolvernumkids", 12);
+    ASSERT_TRUE(controller_.Autosave());
+    ASSERT_TRUE(controller_.AutosaveFileExists());
+
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str())) << sink_.GetText();
+    EXPECT_EQ(controller_.GetFileName(), path);
+    EXPECT_TRUE(IsLockedElsewhere(path));
+    EXPECT_FALSE(controller_.GetSchedule()->IsModified());
+    EXPECT_FALSE(controller_.AutosaveFileExists());
+    EXPECT_NE(Read(controller_.GetUserSettingsPath()).find("evolvernumkids \"12\""),
               std::string::npos);
     EXPECT_NE(Read(path).find("Name \"Renamed evening\""), std::string::npos);
 }
 
 TEST_F(ControllerFiles, SavingAsANewPathMovesTheLock) {
-    QMController controller;
-    controller.Initialise();
     const std::string oldPath = Write("a.qmv", EventText());
     const std::string oldText = Read(oldPath);
-    ASSERT_TRUE(controller.OpenEventFile(oldPath.c_str()));
-    controller.GetEvent()->SetName("Moved evening");
+    ASSERT_TRUE(controller_.OpenEventFile(oldPath.c_str()));
+    controller_.GetEvent()->SetName("Moved evening");
     const std::string newPath = EventPath("b.qmv");
 
-    ASSERT_TRUE(controller.SaveEvent(newPath.c_str())) << sink_.GetText();
-    EXPECT_EQ(controller.GetFileName(), newPath);
+    ASSERT_TRUE(controller_.SaveEvent(newPath.c_str())) << sink_.GetText();
+    EXPECT_EQ(controller_.GetFileName(), newPath);
     EXPECT_TRUE(IsLockedElsewhere(newPath));
     EXPECT_FALSE(IsLockedElsewhere(oldPath));
     EXPECT_EQ(Read(oldPath), oldText);
@@ -339,67 +313,61 @@ TEST_F(ControllerFiles, SavingAsANewPathMovesTheLock) {
     QMController second;
     second.Initialise();
     EXPECT_FALSE(second.OpenEventFile(newPath.c_str()));
-    controller.CloseEvent();
+    controller_.CloseEvent();
     ASSERT_TRUE(second.OpenEventFile(newPath.c_str())) << sink_.GetText();
     EXPECT_EQ(second.GetEvent()->GetName(), "Moved evening");
     EXPECT_EQ(second.GetEvent()->GetParents().Count(), 2u);
 }
 
 TEST_F(ControllerFiles, ASaveThatFailsHalfWayLeavesTheOldFileByteForByte) {
-    QMController controller;
-    controller.Initialise();
     const std::string path = Write("a.qmv", EventText());
     const std::string before = Read(path);
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str()));
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
     // Long enough that the new text cannot be written whole under the limit.
-    controller.GetEvent()->SetName(std::string(4000, 'x'));
+    controller_.GetEvent()->SetName(std::string(4000, 'x'));
     const std::string newPath = EventPath("b.qmv");
     {
         FileSizeLimit limit(before.size() + 100);
-        EXPECT_FALSE(controller.SaveEvent(path.c_str()));
-        EXPECT_FALSE(controller.SaveEvent(newPath.c_str()));
+        EXPECT_FALSE(controller_.SaveEvent(path.c_str()));
+        EXPECT_FALSE(controller_.SaveEvent(newPath.c_str()));
     }
     const std::string said = sink_.GetText();
     EXPECT_NE(said.find("The file '" + path + "' could not be saved!"), std::string::npos) << said;
     EXPECT_NE(said.find("The file '" + newPath + "' could not be saved!"), std::string::npos);
     EXPECT_EQ(Read(path), before);
     EXPECT_FALSE(fs::exists(newPath));
-    EXPECT_EQ(controller.GetFileName(), path);
+    EXPECT_EQ(controller_.GetFileName(), path);
     EXPECT_TRUE(IsLockedElsewhere(path));
-    EXPECT_TRUE(controller.GetSchedule()->IsModified());
+    EXPECT_TRUE(controller_.GetSchedule()->IsModified());
     // Nothing but the old file and nothing half-written is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(root_ + "/events"), fs::directory_iterator()),
               1);
 
     // Once space allows, the same save goes through.
-    ASSERT_TRUE(controller.SaveEvent(path.c_str()));
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str()));
     EXPECT_NE(Read(path).find(std::string(4000, 'x')), std::string::npos);
 }
 
 TEST_F(ControllerFiles, ASaveSucceedsEvenWhenTheAutosaveCopyCannotBeRemoved) {
-    QMController controller;
-    controller.Initialise();
     const std::string path = Write("a.qmv", EventText());
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str()));
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
     // A folder that is not empty stands where the copy would be: remove() refuses it.
-    fs::create_directories(controller.GetAutosavePath() + "/keep");
-    controller.GetEvent()->SetName("Saved anyway");
-    EXPECT_TRUE(controller.SaveEvent(path.c_str()));
+    fs::create_directories(controller_.GetAutosavePath() + "/keep");
+    controller_.GetEvent()->SetName("Saved anyway");
+    EXPECT_TRUE(controller_.SaveEvent(path.c_str()));
     EXPECT_NE(sink_.GetText().find("could not be removed"), std::string::npos);
     EXPECT_NE(Read(path).find("Saved anyway"), std::string::npos);
-    EXPECT_FALSE(controller.GetSchedule()->IsModified());
+    EXPECT_FALSE(controller_.GetSchedule()->IsModified());
 }
 
 TEST_F(ControllerFiles, ANewEventHasNoFileNameAndIsNeverSavedOverTheOldFile) {
-    QMController controller;
-    controller.Initialise();
     const std::string path = Write("a.qmv", EventText());
     const std::string before = Read(path);
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str()));
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
     auto event = std::make_shared<Event>();
-    controller.SetEvent(std::make_unique<MultiDaySchedule>(event));
-    EXPECT_EQ(controller.GetEvent(), event);
-    EXPECT_EQ(controller.GetFileName(), "");
+    controller_.SetEvent(std::make_unique<MultiDaySchedule>(event));
+    EXPECT_EQ(controller_.GetEvent(), event);
+    EXPECT_EQ(controller_.GetFileName(), "");
     EXPECT_FALSE(IsLockedElsewhere(path));
     EXPECT_EQ(Read(path), before);
 }
@@ -407,10 +375,8 @@ TEST_F(ControllerFiles, ANewEventHasNoFileNameAndIsNeverSavedOverTheOldFile) {
 // ---------------------------------------------------------------- merging and closing
 
 TEST_F(ControllerFiles, AMergeAddsPeopleAndGivesNewTeachersARowOnEveryDay) {
-    QMController controller;
-    controller.Initialise();
     const std::string path = Write("a.qmv", EventText());
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str()));
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
     const std::string other = Write(
         "b.qmv",
         EventText("Spring evening", "\"Dr Helen Marsh\"\ninitials \"HM\"\nsubject \"Biology\"\n\n",
@@ -418,23 +384,23 @@ TEST_F(ControllerFiles, AMergeAddsPeopleAndGivesNewTeachersARowOnEveryDay) {
                   "seeing \"Dr Helen Marsh\"\nsubject \"Biology\"\n"
                   "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n\n"));
     std::string log;
-    ASSERT_TRUE(controller.MergeEventFile(other.c_str(), &log)) << sink_.GetText();
+    ASSERT_TRUE(controller_.MergeEventFile(other.c_str(), &log)) << sink_.GetText();
     EXPECT_NE(log.find("Created new teacher 'Dr Helen Marsh'"), std::string::npos);
     EXPECT_NE(log.find("Created new parent 'Ms Green'"), std::string::npos);
     EXPECT_NE(log.find("New request for pupil 'Cara Green' to see 'Dr Helen Marsh'"),
               std::string::npos);
 
-    MultiDaySchedule* schedule = controller.GetSchedule();
-    const unsigned teachers = controller.GetEvent()->GetTeachers().Count();
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    const unsigned teachers = controller_.GetEvent()->GetTeachers().Count();
     EXPECT_EQ(teachers, 3u);
     for (unsigned d = 0; d < schedule->GetDayCount(); ++d) {
         EXPECT_EQ(schedule->GetDay(d)->GetGrid().GetRowCount(), teachers);
     }
     // The merged teacher can be booked, and the event saves and reads back whole.
     ASSERT_TRUE(schedule->BookAll(0));
-    EXPECT_TRUE(schedule->IsParentBooked(controller.GetEvent()->GetParents().FindByKey("G1")));
-    ASSERT_TRUE(controller.SaveEvent(path.c_str()));
-    controller.CloseEvent();
+    EXPECT_TRUE(schedule->IsParentBooked(controller_.GetEvent()->GetParents().FindByKey("G1")));
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str()));
+    controller_.CloseEvent();
     QMController reread;
     reread.Initialise();
     ASSERT_TRUE(reread.OpenEventFile(path.c_str())) << sink_.GetText();
@@ -443,35 +409,31 @@ TEST_F(ControllerFiles, AMergeAddsPeopleAndGivesNewTeachersARowOnEveryDay) {
 }
 
 TEST_F(ControllerFiles, AMergeOfAnotherEventOrOfNothingNewChangesNoPeople) {
-    QMController controller;
-    controller.Initialise();
-    ASSERT_TRUE(controller.OpenEventFile(Write("a.qmv", EventText()).c_str()));
+    ASSERT_TRUE(controller_.OpenEventFile(Write("a.qmv", EventText()).c_str()));
     std::string log;
     EXPECT_FALSE(
-        controller.MergeEventFile(Write("b.qmv", EventText("Autumn evening")).c_str(), &log));
+        controller_.MergeEventFile(Write("b.qmv", EventText("Autumn evening")).c_str(), &log));
     EXPECT_NE(sink_.GetText().find("Cannot merge: event names are different"), std::string::npos);
-    EXPECT_FALSE(controller.MergeEventFile(EventPath("missing.qmv").c_str(), &log));
+    EXPECT_FALSE(controller_.MergeEventFile(EventPath("missing.qmv").c_str(), &log));
     EXPECT_NE(sink_.GetText().find("Cannot load file '"), std::string::npos);
 
-    EXPECT_TRUE(controller.MergeEventFile(Write("c.qmv", EventText()).c_str(), &log));
+    EXPECT_TRUE(controller_.MergeEventFile(Write("c.qmv", EventText()).c_str(), &log));
     EXPECT_EQ(log, "");
-    EXPECT_EQ(controller.GetEvent()->GetTeachers().Count(), 2u);
-    EXPECT_EQ(controller.GetEvent()->GetParents().Count(), 2u);
+    EXPECT_EQ(controller_.GetEvent()->GetTeachers().Count(), 2u);
+    EXPECT_EQ(controller_.GetEvent()->GetParents().Count(), 2u);
 }
 
 TEST_F(ControllerFiles, ClosingReleasesTheFileAndStopsAutosaving) {
-    QMController controller;
-    controller.Initialise();
     const std::string path = Write("a.qmv", EventText());
-    ASSERT_TRUE(controller.OpenEventFile(path.c_str()));
-    controller.CloseEvent();
-    EXPECT_EQ(controller.GetSchedule(), nullptr);
-    EXPECT_EQ(controller.GetFileName(), "");
-    EXPECT_EQ(controller.GetAutosavePath(), "");
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    controller_.CloseEvent();
+    EXPECT_EQ(controller_.GetSchedule(), nullptr);
+    EXPECT_EQ(controller_.GetFileName(), "");
+    EXPECT_EQ(controller_.GetAutosavePath(), "");
     EXPECT_FALSE(IsLockedElsewhere(path));
-    EXPECT_FALSE(controller.Autosave());
-    EXPECT_FALSE(controller.SaveEvent(path.c_str()));
-    EXPECT_TRUE(controller.DeleteAutosaveFile());
+    EXPECT_FALSE(controller_.Autosave());
+    EXPECT_FALSE(controller_.SaveEvent(path.c_str()));
+    EXPECT_TRUE(controller_.DeleteAutosaveFile());
 }
 
 // ---------------------------------------------------------------- booking the unbooked
@@ -487,23 +449,21 @@ TEST_F(ControllerFiles, BookingTheUnbookedRequestsSaysHowItWent) {
         "\"Mrs A\"\npupil \"Ann A\"\nform \"7A\"\nseeing \"TW\"\n\n"
         "\"Mrs B\"\npupil \"Bob B\"\nform \"7A\"\nseeing \"TW\"\n\n"
         "\"Mrs C\"\npupil \"Cal C\"\nform \"7A\"\nseeing \"TW\"\n\n";
-    QMController controller;
-    controller.Initialise();
-    ASSERT_TRUE(controller.OpenEventFile(Write("tight.qmv", text).c_str())) << sink_.GetText();
+    ASSERT_TRUE(controller_.OpenEventFile(Write("tight.qmv", text).c_str())) << sink_.GetText();
 
-    controller.BookUnbookedRequests(true, false);
+    controller_.BookUnbookedRequests(true, false);
     EXPECT_EQ(sink_.GetText(), "Booked 3 parents in, but 1 appointments could not be booked\n");
-    controller.BookUnbookedRequests(false, false);
+    controller_.BookUnbookedRequests(false, false);
     EXPECT_EQ(sink_.GetText(), "");
-    controller.BookUnbookedRequests(true, false);
+    controller_.BookUnbookedRequests(true, false);
     EXPECT_EQ(sink_.GetText(), "Booked 1 parents in, but 1 appointments could not be booked\n");
 
     // With room for everyone, a second run finds nothing left to book.
     const std::string roomy = Write("roomy.qmv", EventText());
-    ASSERT_TRUE(controller.OpenEventFile(roomy.c_str()));
-    controller.BookUnbookedRequests(true, false);
+    ASSERT_TRUE(controller_.OpenEventFile(roomy.c_str()));
+    controller_.BookUnbookedRequests(true, false);
     EXPECT_EQ(sink_.GetText(), "Booked 2 parents in\n");
-    controller.BookUnbookedRequests(true, true);
+    controller_.BookUnbookedRequests(true, true);
     EXPECT_EQ(sink_.GetText(), "There were no unbooked requests\n");
-    EXPECT_TRUE(controller.GetSchedule()->AllRequestsBooked());
+    EXPECT_TRUE(controller_.GetSchedule()->AllRequestsBooked());
 }
