@@ -175,22 +175,23 @@ EventFileReader::Next EventFileReader::NextBlockName(bool headingEnds) {
     return Next::Item;
 }
 
-bool EventFileReader::NextBlockKey(int& lineAfterKey) {
+bool EventFileReader::NextBlockKey(int& keyLine) {
     kind_ = tokens_->NextToken(token_);
     if (kind_ != TokenWord) {
         tokens_->PushBack(kind_, token_);
         return false;
     }
-    lineAfterKey = tokens_->GetLineNumber();
+    keyLine = tokens_->GetTokenLine();
     LowerToken();
     return true;
 }
 
-void EventFileReader::SkipUnknownKey(const std::string& key, int lineAfterKey) {
+void EventFileReader::SkipUnknownKey(const std::string& key, int keyLine) {
     std::string value;
     const TokenKind kind = tokens_->NextToken(value);
+    // A value on the key's own line belongs to it; on a later line it is the next block's name.
     const bool isValue = kind == TokenQuoted || IsTimeKind(kind);
-    if (isValue && tokens_->GetLineNumber() == lineAfterKey) {
+    if (isValue && tokens_->GetTokenLine() == keyLine) {
         ReportWarning("The unknown key '" + key + "' and its value have been skipped");
         return;
     }
@@ -633,8 +634,8 @@ bool EventFileReader::ReadPresentation(Presentation* presentation) {
         return false;
     }
     presentation->SetDate(firstDay->GetDate());
-    int lineAfterKey = 0;
-    while (NextBlockKey(lineAfterKey)) {
+    int keyLine = 0;
+    while (NextBlockKey(keyLine)) {
         if (token_ == "times") {
             Date date;
             TimeOfDay start;

@@ -89,12 +89,12 @@ private:
     // the end, and at a heading (pushed back) when headingEnds; anything else is data the
     // section does not understand.
     Next NextBlockName(bool headingEnds);
-    // The next key of a teacher, parent or pupil block, lower-cased in token_, with the line
-    // the token reader is on after it. False, with the token pushed back, at anything else.
-    bool NextBlockKey(int& lineAfterKey);
+    // The next key of a teacher, parent or pupil block, lower-cased in token_, with the line it
+    // stands on. False, with the token pushed back, at anything else.
+    bool NextBlockKey(int& keyLine);
     // An unknown word: when a value stands on the same line after it (an unknown key with its
     // value), the value is skipped with a warning; otherwise the word was a flag.
-    void SkipUnknownKey(const std::string& key, int lineAfterKey);
+    void SkipUnknownKey(const std::string& key, int keyLine);
     template <typename Target, size_t N>
     KeyResult ReadTextKey(const std::string& key, const TextKey<Target> (&table)[N],
                           Target& target);

@@ -110,8 +110,8 @@ template <typename Person>
 bool EventFileReader::ReadAttendeeKeys(Person* person,
                                        KeyResult (EventFileReader::*readOwnKey)(const std::string&,
                                                                                 Person*)) {
-    int lineAfterKey = 0;
-    while (NextBlockKey(lineAfterKey)) {
+    int keyLine = 0;
+    while (NextBlockKey(keyLine)) {
         const std::string key = token_;
         KeyResult result = ReadAttendanceKey(key, person);
         if (result == KeyResult::NotMine) {
@@ -121,7 +121,7 @@ bool EventFileReader::ReadAttendeeKeys(Person* person,
             return false;
         }
         if (result == KeyResult::NotMine) {
-            SkipUnknownKey(key, lineAfterKey);
+            SkipUnknownKey(key, keyLine);
         }
     }
     return true;
@@ -312,8 +312,8 @@ bool EventFileReader::ReadPupil() {
         {"house", [](Pupil& p, const std::string& v) { p.SetHouse(v); }},
         {"email", [](Pupil& p, const std::string& v) { p.SetEmail(v); }},
     };
-    int lineAfterKey = 0;
-    while (NextBlockKey(lineAfterKey)) {
+    int keyLine = 0;
+    while (NextBlockKey(keyLine)) {
         const std::string key = token_;
         if (key == "pupil") {
             tokens_->PushBack(TokenWord, key);
@@ -329,7 +329,7 @@ bool EventFileReader::ReadPupil() {
             return false;
         }
         if (result == KeyResult::NotMine) {
-            SkipUnknownKey(key, lineAfterKey);
+            SkipUnknownKey(key, keyLine);
         }
     }
     return true;

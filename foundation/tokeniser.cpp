@@ -83,6 +83,7 @@ void Tokeniser::PushBack(TokenKind kind, const std::string& text) {
     pushedKind_ = kind;
     pushedText_ = text;
     hasPushedToken_ = true;
+    pushedLine_ = tokenLine_;
 }
 
 void Tokeniser::UngetChar(char c) {
@@ -126,6 +127,7 @@ TokenKind Tokeniser::NextToken(std::string& text) {
     if (hasPushedToken_) {
         hasPushedToken_ = false;
         text = pushedText_;
+        tokenLine_ = pushedLine_;
         return pushedKind_;
     }
     text.clear();
@@ -133,6 +135,7 @@ TokenKind Tokeniser::NextToken(std::string& text) {
     while (IsSpace(c)) {
         c = NextChar();
     }
+    tokenLine_ = line_;
     switch (c) {
         case -1:
             return TokenEnd;

@@ -43,6 +43,9 @@ public:
     void UngetChar(char c);
 
     int GetLineNumber() const { return line_; }
+    // The line on which the last token returned began (a word that ends its line has already
+    // moved GetLineNumber on to the next).
+    int GetTokenLine() const { return tokenLine_; }
 
 private:
     void CloseFile();
@@ -55,6 +58,8 @@ private:
 
     FILE* file_ = nullptr;
     int line_ = 1;
+    int tokenLine_ = 1;
+    int pushedLine_ = 1;
     TokenKind pushedKind_ = TokenEnd;
     std::string pushedText_;
     bool hasPushedToken_ = false;

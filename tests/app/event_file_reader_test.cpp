@@ -279,6 +279,15 @@ TEST(EventFileReading, UnknownKeyWithValueIsSkippedWithAWarningNotMadeAParent) {
     EXPECT_EQ(read.event()->GetParents().FindByName("Mrs S")->GetPupil(0)->GetRequestCount(), 1u);
 }
 
+TEST(EventFileReading, AnUnknownFlagRightBeforeTheNextNameKeepsBothPeople) {
+    const ReadResult read =
+        ReadEvent(WithPeople("\"Tom\"\nnewflag\n\"Pam\"\n", "\"Mrs S\"\nvip\n\"Mr J\"\nvip\n"));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.event()->GetTeachers().Count(), 2u);
+    EXPECT_EQ(read.event()->GetParents().Count(), 2u);
+    EXPECT_EQ(read.messages, "");
+}
+
 TEST(EventFileReading, ScoreSwitchesGoToTheEventNotTheProcess) {
     const ScoreCompareSwitches before = Score::GetCompareSwitches();
     Score::SetCompareSwitches(ScoreCompareSwitches{true, false});
