@@ -51,12 +51,17 @@ void Attendee::RemovePresentation(Presentation* presentation) {
 }
 
 bool Attendee::IsAtPresentation(const Date& date, const TimeOfDay& time) const {
+    return GetPresentationAt(date, time) != nullptr;
+}
+
+Presentation* Attendee::GetPresentationAt(const Date& date, const TimeOfDay& time) const {
     for (unsigned i = 0; i < presentations_->Count(); ++i) {
-        if (presentations_->GetPresentation(i)->Covers(date, time)) {
-            return true;
+        Presentation* presentation = presentations_->GetPresentation(i);
+        if (presentation != nullptr && presentation->Covers(date, time)) {
+            return presentation;
         }
     }
-    return false;
+    return nullptr;
 }
 
 AttendanceRecord* Attendee::FindRecord(const Date& date) {

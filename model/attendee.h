@@ -38,6 +38,8 @@ public:
     // Drops it from the list without deleting it.
     void RemovePresentation(Presentation* presentation);
     bool IsAtPresentation(const Date& date, const TimeOfDay& time) const;
+    // The attended presentation running at that date and time; null when there is none.
+    Presentation* GetPresentationAt(const Date& date, const TimeOfDay& time) const;
 
     // Records by date, for the event file and copies.
     const std::map<Date, AttendanceRecord>& GetRecords() const { return records_; }

@@ -11,20 +11,8 @@
 
 namespace {
 
-// The presentation an attendee is at on that date and time, if any.
-Presentation* PresentationAt(const Attendee& attendee, const Date& date, const TimeOfDay& time) {
-    const PresentationList& list = attendee.GetPresentations();
-    for (unsigned i = 0; i < list.Count(); ++i) {
-        Presentation* presentation = list.GetPresentation(i);
-        if (presentation != nullptr && presentation->Covers(date, time)) {
-            return presentation;
-        }
-    }
-    return nullptr;
-}
-
 bool DropPresentationAt(Attendee& attendee, const Date& date, const TimeOfDay& time) {
-    Presentation* presentation = PresentationAt(attendee, date, time);
+    Presentation* presentation = attendee.GetPresentationAt(date, time);
     if (presentation != nullptr) {
         attendee.RemovePresentation(presentation);
     }
