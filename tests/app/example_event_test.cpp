@@ -3,10 +3,13 @@
 
 #include "app/controller_fixture.h"
 #include "app/qm_controller.h"
+#include "foundation/date_time.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
+#include "model/score.h"
+#include "optimiser/optimise_run.h"
 
 namespace {
 
@@ -33,6 +36,27 @@ protected:
             count += schedule.IsParentBooked(parents.Get(p)) ? 1 : 0;
         }
         return count;
+    }
+
+    // Where every request of the event is booked, as text, in list order.
+    static std::string Bookings(const MultiDaySchedule& schedule) {
+        std::string text;
+        const ParentList& parents = schedule.GetEvent()->GetParents();
+        for (unsigned p = 0; p < parents.Count(); ++p) {
+            const Parent* parent = parents.Get(p);
+            for (unsigned c = 0; c < parent->GetPupilCount(); ++c) {
+                const Pupil* pupil = parent->GetPupil(c);
+                for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+                    DateTime when;
+                    text += pupil->GetName() + ": ";
+                    text += schedule.FindAppointment(pupil, static_cast<int>(r), &when)
+                                ? when.Format()
+                                : "unbooked";
+                    text += "\n";
+                }
+            }
+        }
+        return text;
     }
 
     const std::string path_;
@@ -76,4 +100,25 @@ TEST_F(ExampleEvent, BookingTheRestAndSavingGivesAFileThatReadsBackBooked) {
     ASSERT_TRUE(reread.OpenEventFile(path_.c_str())) << sink_.GetText();
     EXPECT_EQ(CountBookedParents(*reread.GetSchedule()), booked);
     EXPECT_EQ(CountRequests(*reread.GetEvent()), 161);
+}
+
+TEST_F(ExampleEvent, AnEveningsRoadFromOpeningToSavingAnOptimisedTimetable) {
+    ASSERT_TRUE(controller_.OpenEventFile(path_.c_str())) << sink_.GetText();
+    MultiDaySchedule& schedule = *controller_.GetSchedule();
+    controller_.BookUnbookedRequests(false, false);
+    const Score booked = schedule.GetScore();
+    ASSERT_TRUE(RunOptimiser(schedule, 6, 4)) << sink_.GetText();
+    const Score optimised = schedule.GetScore();
+    EXPECT_TRUE(optimised.IsBetterOrEqual(booked));
+    EXPECT_TRUE(schedule.IsModified());
+    const std::string bookings = Bookings(schedule);
+    ASSERT_TRUE(controller_.SaveEvent(path_.c_str())) << sink_.GetText();
+    controller_.CloseEvent();
+
+    QMController reread;
+    reread.Initialise();
+    ASSERT_TRUE(reread.OpenEventFile(path_.c_str())) << sink_.GetText();
+    EXPECT_EQ(Bookings(*reread.GetSchedule()), bookings);
+    EXPECT_TRUE(reread.GetSchedule()->GetScore() == optimised);
+    EXPECT_FALSE(reread.GetSchedule()->IsModified());
 }
