@@ -1,5 +1,7 @@
 #include "app/qm_controller.h"
 
+#include "app/qm_script.h"
+#include "app/smtp_client.h"
 #include "foundation/date.h"
 #include "foundation/file_lock.h"
 #include "foundation/string_functions.h"
@@ -35,8 +37,12 @@ void QMController::Initialise() {
     settingsLoaded_ = !settingsPath.empty() && settings_.Load(settingsPath);
 }
 
-QMScript* QMController::CreateScript(const std::string& /*fileName*/) {
+std::unique_ptr<QMScript> QMController::CreateScript(const std::string& /*fileName*/) {
     return nullptr;
+}
+
+void QMController::SetClientFactory(std::unique_ptr<UCSMTPClientFactory> factory) {
+    clientFactory_ = std::move(factory);
 }
 
 void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {

@@ -26,8 +26,8 @@ public:
 
     // Once, at start-up: the autosave path and the user settings.
     virtual void Initialise();
-    // A script host loaded from the file, owned by the caller; none without a window.
-    virtual QMScript* CreateScript(const std::string& fileName);
+    // A script host loaded from the file, owned by the caller; none without a scripting engine.
+    virtual std::unique_ptr<QMScript> CreateScript(const std::string& fileName);
     // Makes the schedule the held one (the previous one is deleted) and its event's score
     // switches the current ones. A schedule of another event drops the file lock too: that
     // event has no file of its own until it is saved.
@@ -39,8 +39,9 @@ public:
     UserSettings& GetUserSettings() { return settings_; }
     const UserSettings& GetUserSettings() const { return settings_; }
     bool AreSettingsLoaded() const { return settingsLoaded_; }
-    UCSMTPClientFactory* GetClientFactory() const { return clientFactory_; }
-    void SetClientFactory(UCSMTPClientFactory* factory) { clientFactory_ = factory; }
+    // The one mail transport of the whole run; null until the window sets one.
+    UCSMTPClientFactory* GetClientFactory() const { return clientFactory_.get(); }
+    void SetClientFactory(std::unique_ptr<UCSMTPClientFactory> factory);
 
     // --- user data folder ---
     // Created when missing; "" (reported) when it cannot be found or made.
@@ -95,7 +96,7 @@ private:
     // Moves a copy that could not be recovered out of the autosave path; "" on failure.
     std::string KeepFailedAutosave();
 
-    UCSMTPClientFactory* clientFactory_ = nullptr;
+    std::unique_ptr<UCSMTPClientFactory> clientFactory_;
     std::shared_ptr<Event> event_;
     std::unique_ptr<MultiDaySchedule> schedule_;
     std::unique_ptr<FileLock> lock_;
