@@ -145,9 +145,12 @@ bool SIMSCommandReporter::CheckFields() const {
         const std::string& value;
         const char* label;
     } fields[] = {
-        {executable, "CommandReporter executable"}, {userName, "SIMS username"},
-        {password, "SIMS password"},                {serverName, "server and instance name"},
-        {databaseName, "database name"},            {reportName, "report name"},
+        {executable, "CommandReporter executable"},
+        {userName, "SIMS username"},
+        {password, "SIMS password"},
+        {serverName, "server and instance name"},
+        {databaseName, "database name"},
+        {reportName, "report name"},
         {reportParams, "report parameters"},
     };
     for (const auto& field : fields) {
@@ -181,8 +184,8 @@ bool SIMSCommandReporter::Start() {
     }
     const std::string output = GetOutputFileName();
     if (output.empty()) {
-        UCError::Current().ReportSystemError(
-            SeverityError, "Cannot make a private folder for the SIMS output: ");
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot make a private folder for the SIMS output: ");
         failed_ = true;
         return false;
     }

@@ -223,8 +223,7 @@ bool XMLPupilsImportRun::ReadContact(std::string& name) {
     return true;
 }
 
-bool XMLPupilsImportRun::ReadTextElement(const UCXMLTag& tag, const char* name,
-                                         std::string& text) {
+bool XMLPupilsImportRun::ReadTextElement(const UCXMLTag& tag, const char* name, std::string& text) {
     if (!IsOpening(tag, name)) {
         return true;
     }
@@ -232,8 +231,7 @@ bool XMLPupilsImportRun::ReadTextElement(const UCXMLTag& tag, const char* name,
 }
 
 bool XMLPupilsImportRun::ReadBodyUntilClose(const std::string& name, std::string& text) {
-    const std::string endedEarly =
-        "The file ended unexpectedly." + std::string(kRepeatExport);
+    const std::string endedEarly = "The file ended unexpectedly." + std::string(kRepeatExport);
     std::unique_ptr<UCXMLComponent> component = parser_->ParseComponent();
     if (!component) {
         ReportMessage(SeverityError, endedEarly);

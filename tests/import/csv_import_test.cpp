@@ -115,9 +115,8 @@ TEST_F(CSVImport, EachRunOfASavedImportSkipsItsOwnHeader) {
 TEST_F(CSVImport, ClashingInitialsStopTheRunAndKeepEarlierLines) {
     ASSERT_EQ(ImportOutcome::Failed,
               Import(false, "Full Name,Initials", "Ann Lee,AL\nAl Lane,al\nBob Hay,BH\n"));
-    EXPECT_EQ(
-        "Error: Teacher initials 'al' have already been used for a different teacher\n",
-        messages);
+    EXPECT_EQ("Error: Teacher initials 'al' have already been used for a different teacher\n",
+              messages);
     ASSERT_EQ(1u, TeacherCount());
     EXPECT_EQ("Ann Lee", TeacherAt(0)->GetName());
 }

@@ -44,7 +44,8 @@ TEST(DecodeImportedText, KeepsUTF8AndReadsAnythingElseAsWindows1252) {
         std::string expected;
     } cases[] = {
         {"ascii", "Ann", false, "Ann"},
-        {"utf-8", "Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80", false, "Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"utf-8", "Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80", false,
+         "Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80"},
         {"latin letter", "\xE9", false, "\xC3\xA9"},
         {"euro and curly quotes", "\x80\x91\x92\x93\x94\x96", false,
          "\xE2\x82\xAC\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9C\xE2\x80\x9D\xE2\x80\x93"},
@@ -65,8 +66,8 @@ TEST(CreateImportRun, MakesTheRunOfEachKnownImporter) {
     Event event;
     EXPECT_NE(nullptr, dynamic_cast<TextTeachersImportRun*>(
                            CreateImportRun(*event.GetTeacherImporter(0)).get()));
-    EXPECT_NE(nullptr, dynamic_cast<XMLPupilsImportRun*>(
-                           CreateImportRun(*event.GetPupilImporter(0)).get()));
+    EXPECT_NE(nullptr,
+              dynamic_cast<XMLPupilsImportRun*>(CreateImportRun(*event.GetPupilImporter(0)).get()));
     EXPECT_NE(nullptr, dynamic_cast<TextPupilsImportRun*>(
                            CreateImportRun(*event.GetPupilImporter(1)).get()));
     EXPECT_NE(nullptr, dynamic_cast<CSVImportRun*>(CreateImportRun(ImporterCSV(true)).get()));
@@ -129,9 +130,10 @@ TEST_F(ImportFramework, SavedDefinitionsComeBackFromTheEventFile) {
     EXPECT_EQ(event->GetTeacherImporter(1)->GetSavedDefinition(), found->GetSavedDefinition());
     found = FindImporterByDescription(readEvent->GetPupilImporters(), "Office list");
     ASSERT_NE(nullptr, found);
-    EXPECT_EQ("PupilCSVImport \"Office list\" "
-              "\"IgnoreFirstLine,Full Name,<Unused>,Form / Tutor Group\"",
-              found->GetSavedDefinition());
+    EXPECT_EQ(
+        "PupilCSVImport \"Office list\" "
+        "\"IgnoreFirstLine,Full Name,<Unused>,Form / Tutor Group\"",
+        found->GetSavedDefinition());
 
     // The definition read back imports as the one saved.
     std::unique_ptr<ImportRun> run = CreateImportRun(*found);

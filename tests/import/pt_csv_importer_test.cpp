@@ -56,7 +56,8 @@ TEST_F(RequestListImport, PriorityColumnSetsEachRequestsPriority) {
         EXPECT_EQ(expected[i], amy->GetRequest(i)->GetPriority()) << i;
     }
     EXPECT_EQ(4u, importer->GetLinesImported());
-    EXPECT_EQ(1u, Jones()->GetSubjects().count("Maths")) << "a request's subject joins the teacher's";
+    EXPECT_EQ(1u, Jones()->GetSubjects().count("Maths"))
+        << "a request's subject joins the teacher's";
 }
 
 TEST_F(RequestListImport, WithoutAPriorityColumnEveryRequestTakesTheChosenOne) {

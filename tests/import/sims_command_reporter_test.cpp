@@ -80,20 +80,17 @@ TEST_F(SIMSRun, CommandLineQuotesAsTheProgramExpectsAndHidesThePassword) {
     const std::string output = reporter.GetOutputFileName();
     const std::string exe = reporter.executable;
     EXPECT_EQ("\"" + exe + "\" /USER:office /PASSWORD:s3cret word /SERVERNAME:SIMS\\SQL " +
-                  "/DATABASENAME:sims /REPORT:\"Pupils with contacts\" /OUTPUT:\"" + output +
-                  "\"",
+                  "/DATABASENAME:sims /REPORT:\"Pupils with contacts\" /OUTPUT:\"" + output + "\"",
               reporter.BuildCommandLine(true));
     EXPECT_EQ("\"" + exe + "\" /USER:office /PASSWORD:******** /SERVERNAME:SIMS\\SQL " +
-                  "/DATABASENAME:sims /REPORT:\"Pupils with contacts\" /OUTPUT:\"" + output +
-                  "\"",
+                  "/DATABASENAME:sims /REPORT:\"Pupils with contacts\" /OUTPUT:\"" + output + "\"",
               reporter.BuildCommandLine());
 
     reporter.reportParams = "Year 7";
     reporter.userName.clear();
     reporter.password.clear();
     EXPECT_EQ("\"" + exe + "\" /USER: /PASSWORD: /SERVERNAME:SIMS\\SQL /DATABASENAME:sims " +
-                  "/REPORT:\"Pupils with contacts\" /PARAMS:\"Year 7\" /OUTPUT:\"" + output +
-                  "\"",
+                  "/REPORT:\"Pupils with contacts\" /PARAMS:\"Year 7\" /OUTPUT:\"" + output + "\"",
               reporter.BuildCommandLine());
     EXPECT_EQ((std::vector<std::string>{exe, "/USER:", "/PASSWORD:", "/SERVERNAME:SIMS\\SQL",
                                         "/DATABASENAME:sims", "/REPORT:Pupils with contacts",

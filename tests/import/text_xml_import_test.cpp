@@ -100,8 +100,7 @@ TEST_F(XMLImport, BrokenExportsSayWhatIsMissing) {
         std::string xml;
         std::string message;
     } cases[] = {
-        {"surname closed by forename",
-         amy + "<Pupil><Surname>Smith</Forename></Pupil>",
+        {"surname closed by forename", amy + "<Pupil><Surname>Smith</Forename></Pupil>",
          "Error: The file is missing a </Surname> tag. The most likely cause is that the export "
          "from your MIS has become corrupted - please repeat the export and try importing the "
          "new file into Quillmoot.\n"},
