@@ -19,7 +19,8 @@
 namespace {
 
 // A stand-in for the report program: logs its pid and arguments, then acts on the report
-// name: "none" writes nothing, "empty" an empty file, "slow" hangs, anything else two pupils.
+// name: "none" writes nothing, "fail" fails without output, "empty" writes an empty file,
+// "slow" hangs, anything else writes two pupils (and ends with a code that means nothing).
 const char* const kFakeReporter = R"(#!/bin/sh
 echo $$ > "$(dirname "$0")/pid"
 : > "$(dirname "$0")/arguments"
@@ -32,6 +33,7 @@ for a in "$@"; do
 done
 case "$report" in
   none) exit 0 ;;
+  fail) echo "Login failed" >&2; exit 1 ;;
   empty) : > "$out" ;;
   slow) exec sleep 30 ;;
   *) printf 'Forename,Surname\nAmy,Lee\nBen,Cox\n' > "$out" ;;
@@ -149,7 +151,7 @@ TEST_F(SIMSRun, PrivateFolderGoesWithTheRecord) {
 }
 
 TEST_F(SIMSRun, MissingOrEmptyOutputIsAFailedExtract) {
-    for (const char* report : {"none", "empty"}) {
+    for (const char* report : {"none", "fail", "empty"}) {
         SCOPED_TRACE(report);
         SIMSCommandReporter run;
         run.executable = reporter.executable;
