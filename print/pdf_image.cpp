@@ -1,5 +1,8 @@
 #include "print/pdf_image.h"
 
+#include <png.h>
+
+#include <cstdio>
 #include <fstream>
 #include <vector>
 
@@ -17,6 +20,32 @@ bool StartsWithBytes(const std::string& fileName, const std::string& signature) 
     return file.read(head.data(), static_cast<std::streamsize>(head.size())) && head == signature;
 }
 
+void ThrowPngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void IgnorePngWarning(png_structp, png_const_charp) {}
+
+// Decodes the whole file once: libharu's own reader aborts the program on a damaged PNG.
+bool IsWholePng(const std::string& fileName) {
+    FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ThrowPngError, IgnorePngWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    volatile bool whole = false;
+    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+        whole = true;
+    }
+    png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+    std::fclose(file);
+    return whole;
+}
+
 }  // namespace
 
 bool PDFImage::LoadFile(const std::string& fileName) {
@@ -29,7 +58,7 @@ bool PDFImage::LoadFile(const std::string& fileName) {
         renderer_->SetErrorsQuiet(true);
     }
     if (ending == ".png") {
-        if (StartsWithBytes(fileName, "\x89PNG\r\n\x1a\n")) {
+        if (StartsWithBytes(fileName, "\x89PNG\r\n\x1a\n") && IsWholePng(fileName)) {
             image = HPDF_LoadPngImageFromFile(document_, fileName.c_str());
         }
     } else if (ending == ".jpg" || ending == "jpeg") {

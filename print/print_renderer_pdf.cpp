@@ -95,19 +95,24 @@ void PrintRendererPDF::SelectFont(FontIndex font) {
     HPDF_Page_SetFontAndSize(page_, baseFonts_[font], static_cast<HPDF_REAL>(fonts_[font].size));
 }
 
+// The small and the normal font share one file, which the library takes only once.
 HPDF_Font PrintRendererPDF::UnicodeFont(FontIndex font) {
-    if (!unicodeTried_[font]) {
-        unicodeTried_[font] = true;
+    const int face = font == kBold ? 1 : 0;
+    if (!unicodeTried_[face]) {
+        unicodeTried_[face] = true;
         const char* file = fonts_[font].unicodeFile;
         if (access(file, R_OK) == 0) {
-            HPDF_UseUTFEncodings(document_);
+            // The library takes the encodings once per document.
+            if (!utfEncodings_) {
+                utfEncodings_ = HPDF_UseUTFEncodings(document_) == HPDF_OK;
+            }
             const char* name = HPDF_LoadTTFontFromFile(document_, file, HPDF_TRUE);
             if (name != nullptr) {
-                unicodeFonts_[font] = HPDF_GetFont(document_, name, "UTF-8");
+                unicodeFonts_[face] = HPDF_GetFont(document_, name, "UTF-8");
             }
         }
     }
-    return unicodeFonts_[font];
+    return unicodeFonts_[face];
 }
 
 // Windows-1252 text goes in the base font; anything else in the Unicode font when there is

@@ -86,7 +86,9 @@ private:
     bool errorsQuiet_ = false;
     int pageCount_ = 0;
     HPDF_Font baseFonts_[kFontCount] = {};
-    // Loaded on first need; the flag keeps a missing font file from being tried again.
-    HPDF_Font unicodeFonts_[kFontCount] = {};
-    bool unicodeTried_[kFontCount] = {};
+    // Regular and bold, loaded on first need; the flag keeps a missing font file from being
+    // tried again.
+    HPDF_Font unicodeFonts_[2] = {};
+    bool unicodeTried_[2] = {};
+    bool utfEncodings_ = false;
 };
