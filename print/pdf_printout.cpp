@@ -68,35 +68,44 @@ bool PDFPrintout::CreatePDF(const char* fileName) {
             logo.reset();
         }
     }
-    if ((teachers && !PrintSheets(renderer, logo.get(), true)) ||
-        (parents && !PrintSheets(renderer, logo.get(), false))) {
-        return false;
+    std::vector<const ::PrintSheet*> sheets;
+    for (bool teacherSheets : {true, false}) {
+        if (teacherSheets ? teachers : parents) {
+            for (const ::PrintSheet& sheet :
+                 teacherSheets ? selection_.teacherSheets : selection_.parentSheets) {
+                sheets.push_back(&sheet);
+            }
+        }
     }
-    return renderer.SaveToFile(fileName) == HPDF_OK && renderer.IsOK();
-}
-
-bool PDFPrintout::PrintSheets(PrintRendererPDF& renderer, QMImage* logo, bool teachers) {
-    for (const ::PrintSheet& sheet :
-         teachers ? selection_.teacherSheets : selection_.parentSheets) {
-        PrintSheet(renderer, logo, sheet);
+    // Without QR codes on the sheets no code is made.
+    const int calendarType =
+        settings_.GetQRCodes() ? controller_->GetUserSettings().GetICalendarType() : -1;
+    std::vector<std::string> calendars;
+    calendars.reserve(sheets.size());
+    for (const ::PrintSheet* sheet : sheets) {
+        const Person* person = sheet->teacher != nullptr
+                                   ? static_cast<const Person*>(sheet->teacher)
+                                   : static_cast<const Person*>(sheet->parent);
+        calendars.push_back(SheetCalendarText(*sheet->day, person, calendarType));
+    }
+    std::vector<QRCodeMatrix> codes(sheets.size());
+    EncodeQRCodes(calendars, codes);
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        PrintSheet(renderer, logo.get(), *sheets[i], calendars[i].empty() ? nullptr : &codes[i]);
+        codes[i].Free();
         if (!renderer.IsOK()) {
             return false;
         }
     }
-    return true;
+    return renderer.SaveToFile(fileName) == HPDF_OK && renderer.IsOK();
 }
 
-void PDFPrintout::PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::PrintSheet& sheet) {
-    const Person* person = sheet.teacher != nullptr ? static_cast<const Person*>(sheet.teacher)
-                                                    : static_cast<const Person*>(sheet.parent);
+void PDFPrintout::PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::PrintSheet& sheet,
+                             const QRCodeMatrix* code) {
     std::unique_ptr<PDFImage> qrImage;
-    const std::string calendar = SheetCalendarText(
-        *sheet.day, person, controller_->GetUserSettings().GetICalendarType());
-    if (!calendar.empty()) {
-        QRCodeMatrix matrix;
-        matrix.Encode(calendar.c_str());
+    if (code != nullptr) {
         qrImage = renderer.CreateImage();
-        qrImage->CreateFromQRCode(matrix);
+        qrImage->CreateFromQRCode(*code);
     }
     std::unique_ptr<PrintJob> job;
     if (sheet.teacher != nullptr) {

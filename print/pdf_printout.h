@@ -9,6 +9,7 @@ class PrintRendererPDF;
 class QMController;
 class QMScript;
 class QMImage;
+class QRCodeMatrix;
 struct PrintSheet;
 
 // The selected teacher and parent handouts as one PDF file: an A4 page a sheet, teachers
@@ -29,8 +30,9 @@ public:
 
 private:
     void LoadScripts();
-    bool PrintSheets(PrintRendererPDF& renderer, QMImage* logo, bool teachers);
-    void PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::PrintSheet& sheet);
+    // One page: the QR image is made from the code, when there is one, and dropped after.
+    void PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::PrintSheet& sheet,
+                    const QRCodeMatrix* code);
 
     PrintSelection selection_;
     QMController* controller_;

@@ -1,5 +1,8 @@
 #include "print/qr_code_matrix.h"
 
+#include <algorithm>
+#include <thread>
+
 
 bool QRCodeMatrix::Encode(const char* text) {
     Free();
@@ -26,5 +29,26 @@ void QRCodeMatrix::Free() {
     if (code_ != nullptr) {
         QRcode_free(code_);
         code_ = nullptr;
+    }
+}
+
+void EncodeQRCodes(const std::vector<std::string>& texts, std::vector<QRCodeMatrix>& codes) {
+    const size_t count = std::min(texts.size(), codes.size());
+    const auto encodeEvery = [&](size_t first, size_t step) {
+        for (size_t i = first; i < count; i += step) {
+            if (!texts[i].empty()) {
+                codes[i].Encode(texts[i].c_str());
+            }
+        }
+    };
+    const size_t workers =
+        std::min<size_t>({4, std::max(1U, std::thread::hardware_concurrency()), count / 64 + 1});
+    std::vector<std::thread> threads;
+    for (size_t k = 1; k < workers; ++k) {
+        threads.emplace_back(encodeEvery, k, workers);
+    }
+    encodeEvery(0, workers);
+    for (std::thread& thread : threads) {
+        thread.join();
     }
 }

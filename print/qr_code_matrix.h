@@ -2,6 +2,9 @@
 
 #include <qrencode.h>
 
+#include <string>
+#include <vector>
+
 // A QR symbol of a text at error-correction level H, read module by module. Empty when nothing
 // was encoded or the text does not fit a symbol.
 class QRCodeMatrix {
@@ -22,3 +25,7 @@ public:
 private:
     QRcode* code_ = nullptr;
 };
+
+// Encodes each text into the matrix of the same index, spread over a few threads: a QR code
+// costs far more than the rest of a sheet. An empty text leaves its matrix empty.
+void EncodeQRCodes(const std::vector<std::string>& texts, std::vector<QRCodeMatrix>& codes);

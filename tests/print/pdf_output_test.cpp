@@ -250,6 +250,46 @@ TEST_F(PdfOutput, ALongTeacherDayContinuesOnFurtherPages) {
     }
 }
 
+// A controller whose scripts are the fake print script, loaded unless the name says "broken".
+class ScriptingController : public QMController {
+public:
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
+        names.push_back(fileName);
+        auto script = std::make_unique<FakePrintScript>(this);
+        script->loaded = fileName.find("broken") == std::string::npos;
+        return script;
+    }
+    std::vector<std::string> names;
+};
+
+TEST_F(PdfOutput, PrintScriptsFromTheUserSettingsDrawTheSheetsBodies) {
+    ScriptingController scripting;
+    scripting.GetUserSettings().Set("parentprintscript", "parent.lua");
+    scripting.GetUserSettings().Set("teacherprintscript", "broken.lua");
+    auto days = std::make_unique<MultiDaySchedule>(*schedule);
+    scripting.SetEvent(std::move(days));
+    PrintSettings settings;
+    settings.SelectSingleParent(event->GetParents().IndexOf(pat));
+    {
+        PDFPrintout printout(&scripting, settings);
+        ASSERT_TRUE(printout.CreatePDF(pdf.c_str())) << sink.GetText();
+    }
+    EXPECT_EQ(scripting.names, (std::vector<std::string>{"parent.lua", "broken.lua"}));
+    const std::string text = ReadPdf(pdf).text;
+    EXPECT_NE(text.find("drawn for Pat Jones on 05 Mar 2024"), std::string::npos) << text;
+    EXPECT_NE(text.find("Error: parent.lua:3: attempt to index a nil value"), std::string::npos);
+    EXPECT_EQ(text.find("6:10pm - 6:15pm"), std::string::npos);
+
+    // A script that did not load leaves the built-in body.
+    settings.SelectSingleTeacher(event->GetTeachers().IndexOf(ann));
+    {
+        PDFPrintout printout(&scripting, settings);
+        ASSERT_TRUE(printout.CreatePDF(pdf.c_str()));
+    }
+    EXPECT_NE(ReadPdf(pdf).text.find("6:10pm: Pat Jones about Sam Jones (Maths)"),
+              std::string::npos);
+}
+
 // --- the renderer and its images ---
 
 class PdfRenderer : public ::testing::Test {
@@ -360,11 +400,13 @@ TEST(QRCode, EveryModuleBecomesOnePixelAndOverlongTextGivesNoCode) {
     EXPECT_FALSE(matrix.IsDark(1, 1));
     EXPECT_FALSE(matrix.IsDark(21, 0));
     PrintRendererPDF renderer;
+    renderer.StartPage();
     auto image = renderer.CreateImage();
     image->CreateFromQRCode(matrix);
     ASSERT_NE(image->GetImage(), nullptr);
     EXPECT_EQ(HPDF_Image_GetWidth(image->GetImage()), 21U);
     EXPECT_EQ(HPDF_Image_GetHeight(image->GetImage()), 21U);
+    renderer.PrintImage(image.get(), PrintRenderer::kImageBottom);
 
     EXPECT_FALSE(matrix.Encode(std::string(4000, 'x').c_str()));
     EXPECT_EQ(matrix.GetWidth(), 0);
@@ -372,7 +414,6 @@ TEST(QRCode, EveryModuleBecomesOnePixelAndOverlongTextGivesNoCode) {
     auto empty = renderer.CreateImage();
     empty->CreateFromQRCode(matrix);
     EXPECT_EQ(empty->GetImage(), nullptr);
-    renderer.StartPage();
     renderer.PrintImage(empty.get(), PrintRenderer::kImageBottom);
     EXPECT_TRUE(renderer.IsOK());
 }
