@@ -306,8 +306,7 @@ void ParentPrintJob::PrintUnbooked() {
         }
     }
     if (!teachers.empty()) {
-        renderer_->PrintText(
-            "The following appointments you requested could not be booked: " +
-            JoinNames(teachers));
+        renderer_->PrintText("The following appointments you requested could not be booked: " +
+                             JoinNames(teachers));
     }
 }

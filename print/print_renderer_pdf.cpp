@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -180,8 +179,7 @@ void PrintRendererPDF::PlaceLine(const std::string& line, float right) {
         return;
     }
     size_t start = 0;
-    for (size_t blank = line.find(' '); blank != std::string::npos;
-         blank = line.find(' ', start)) {
+    for (size_t blank = line.find(' '); blank != std::string::npos; blank = line.find(' ', start)) {
         PlaceWord(line.substr(start, blank + 1 - start), right);
         start = blank + 1;
     }

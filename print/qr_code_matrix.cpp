@@ -1,8 +1,8 @@
 #include "print/qr_code_matrix.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
-
 
 bool QRCodeMatrix::Encode(const char* text) {
     Free();
@@ -45,7 +45,12 @@ void EncodeQRCodes(const std::vector<std::string>& texts, std::vector<QRCodeMatr
         std::min<size_t>({4, std::max(1U, std::thread::hardware_concurrency()), count / 64 + 1});
     std::vector<std::thread> threads;
     for (size_t k = 1; k < workers; ++k) {
-        threads.emplace_back(encodeEvery, k, workers);
+        try {
+            threads.emplace_back(encodeEvery, k, workers);
+        } catch (const std::system_error&) {
+            // No thread to be had: this share is done here instead.
+            encodeEvery(k, workers);
+        }
     }
     encodeEvery(0, workers);
     for (std::thread& thread : threads) {

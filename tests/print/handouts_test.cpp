@@ -199,12 +199,10 @@ TEST_F(SheetParts, APageRunsFromLogoAndHeadingsThroughTheBodyBetweenSeparators) 
     }
     EXPECT_EQ(renderer.calls,
               (std::vector<std::string>{
-                  "start", "image 0", "bold Quillmoot High",
-                  "bold Parents' Evening, 05 Mar 2024", "bold Schedule for teacher Bob Brown",
-                  "image 1",
+                  "start", "image 0", "bold Quillmoot High", "bold Parents' Evening, 05 Mar 2024",
+                  "bold Schedule for teacher Bob Brown", "image 1",
                   "footer Scan this code with your phone to add this event to your calendar:",
-                  "separator", "text 6:00pm: Chris Lee about Amy Lee (Art)", "separator",
-                  "end"}));
+                  "separator", "text 6:00pm: Chris Lee about Amy Lee (Art)", "separator", "end"}));
 }
 
 TEST_F(SheetParts, AScriptDrawsTheBodyAndItsReportsLandOnTheSheet) {
@@ -217,9 +215,9 @@ TEST_F(SheetParts, AScriptDrawsTheBodyAndItsReportsLandOnTheSheet) {
     }
     EXPECT_EQ(script.GetRenderer(), &renderer);
     const std::vector<std::string> body(renderer.calls.begin() + 6, renderer.calls.end() - 2);
-    EXPECT_EQ(body, (std::vector<std::string>{
-                        "text drawn for Pat Jones on 06 Mar 2024",
-                        "text Error: parent.lua:3: attempt to index a nil value"}));
+    EXPECT_EQ(body,
+              (std::vector<std::string>{"text drawn for Pat Jones on 06 Mar 2024",
+                                        "text Error: parent.lua:3: attempt to index a nil value"}));
     // The reports went onto the sheet, not to the sink of the run.
     EXPECT_EQ(sink.GetText(), "");
 }

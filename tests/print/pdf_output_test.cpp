@@ -6,12 +6,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "image_files.h"
 #include "print/pdf_image.h"
 #include "print/pdf_printout.h"
 #include "print/print_renderer_pdf.h"
 #include "print/qr_code_matrix.h"
 #include "print/sheet_calendar.h"
-#include "image_files.h"
 #include "print_fixture.h"
 #include "support/temp_folder.h"
 
@@ -59,8 +59,8 @@ struct PageRaster {
         int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
-                const auto* p =
-                    reinterpret_cast<const unsigned char*>(&rgb[static_cast<size_t>((y * width + x) * 3)]);
+                const auto* p = reinterpret_cast<const unsigned char*>(
+                    &rgb[static_cast<size_t>((y * width + x) * 3)]);
                 if (p[0] > 200 && p[1] < 60 && p[2] < 60) {
                     x0 = std::min(x0, x);
                     y0 = std::min(y0, y);
@@ -377,9 +377,14 @@ TEST_F(PdfRenderer, ImageFilesLoadByTheirEndingWhateverItsCase) {
         std::string bytes;
         bool loads;
     } cases[] = {
-        {"logo.PNG", png, true},   {"logo.Png", png, true},    {"logo.png", png, true},
-        {"logo.jpeg", TinyJpeg(), true}, {"logo.JPG", TinyJpeg(), true},
-        {"logo.gif", png, false},  {"png", png, false},        {"logo.jpg", png, false},
+        {"logo.PNG", png, true},
+        {"logo.Png", png, true},
+        {"logo.png", png, true},
+        {"logo.jpeg", TinyJpeg(), true},
+        {"logo.JPG", TinyJpeg(), true},
+        {"logo.gif", png, false},
+        {"png", png, false},
+        {"logo.jpg", png, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -39,10 +39,11 @@ TEST_F(TextFile, AQuotedCellReadsBackAsOneFieldWithAFullCSVReader) {
         renderer.PrintCell("Room \"4\", upstairs", 0, PrintRenderer::kAdvanceBeside, 50);
         renderer.PrintCell("6:00pm", 0, PrintRenderer::kAdvanceEndRow, 50);
     }
-    const std::string fields = RunCommand(
-        std::string(QM_PYTHON) +
-        " -c \"import csv,sys; print(list(csv.reader(open(sys.argv[1]), skipinitialspace=True)))\" " +
-        path);
+    const std::string fields =
+        RunCommand(std::string(QM_PYTHON) +
+                   " -c \"import csv,sys; print(list(csv.reader(open(sys.argv[1]), "
+                   "skipinitialspace=True)))\" " +
+                   path);
     EXPECT_EQ(fields, "[['Room \"4\", upstairs', '6:00pm']]\n");
 }
 

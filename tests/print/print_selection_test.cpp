@@ -109,10 +109,8 @@ TEST_F(Selection, AlreadySentPeopleAreLeftOutOnlyWhenAsked) {
     EXPECT_EQ(PrintSelection(&controller, settings).teacherSheets.size(), 2U);
     settings.SetIncludeAlreadySent(false);
     PrintSelection selection(&controller, settings);
-    EXPECT_EQ(Sheets(selection.teacherSheets),
-              std::vector<std::string>{"Bob Brown 05 Mar 2024"});
-    EXPECT_EQ(Sheets(selection.parentSheets),
-              std::vector<std::string>{"Chris Lee 05 Mar 2024"});
+    EXPECT_EQ(Sheets(selection.teacherSheets), std::vector<std::string>{"Bob Brown 05 Mar 2024"});
+    EXPECT_EQ(Sheets(selection.parentSheets), std::vector<std::string>{"Chris Lee 05 Mar 2024"});
     EXPECT_EQ(selection.teachers.Count(), 1U);
 }
 
@@ -127,8 +125,7 @@ TEST_F(Selection, SelectingOneTeacherNarrowsTheSettings) {
     Request(sam, ann, "", 0, 1);
     Request(amy, bob, "", 1, 2);
     PrintSelection selection(&controller, settings);
-    EXPECT_EQ(Sheets(selection.teacherSheets),
-              std::vector<std::string>{"Bob Brown 06 Mar 2024"});
+    EXPECT_EQ(Sheets(selection.teacherSheets), std::vector<std::string>{"Bob Brown 06 Mar 2024"});
 }
 
 TEST(SelectionWithoutEvent, IsEmpty) {
