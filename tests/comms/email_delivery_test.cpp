@@ -4,7 +4,7 @@
 
 #include "comms/email_fixture.h"
 #include "comms/email_job.h"
-#include "comms/loopback_smtp.h"
+#include "comms/loopback_servers.h"
 #include "comms/smtp_client_curl.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "comms/loopback_smtp.h"
+#include "comms/loopback_servers.h"
 #include "comms/smtp_email.h"
 #include "foundation/base64.h"
 #include "foundation/uc_error.h"

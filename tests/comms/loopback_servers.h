@@ -48,6 +48,23 @@ inline void MakeCertificate(const TempFolder& folder) {
                folder.File("openssl.log"));
 }
 
+// Starts a test server script and waits for its "READY <port>" line; 0 when it never came.
+inline int StartLoopbackServer(ChildProcess& server, const std::string& outputPath) {
+    if (!server.Start()) {
+        return 0;
+    }
+    for (int i = 0; i < 200; ++i) {
+        // Warnings on standard error may come first.
+        const std::string log = ReadWholeFile(outputPath);
+        const size_t ready = log.find("READY ");
+        if (ready != std::string::npos && log.find('\n', ready) != std::string::npos) {
+            return std::atoi(log.c_str() + ready + 6);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
 // Debian's aiosmtpd on a free loopback port, writing every message it accepts to a folder.
 class LoopbackSMTPServer {
 public:
@@ -59,19 +76,7 @@ public:
         arguments.insert(arguments.end(), options.begin(), options.end());
         output_ = folder.File("server.log");
         server_ = std::make_unique<ChildProcess>(arguments, output_);
-        if (!server_->Start()) {
-            return;
-        }
-        for (int i = 0; i < 200 && port_ == 0; ++i) {
-            // Warnings on standard error may come first.
-            const std::string log = ReadWholeFile(output_);
-            const size_t ready = log.find("READY ");
-            if (ready != std::string::npos && log.find('\n', ready) != std::string::npos) {
-                port_ = std::atoi(log.c_str() + ready + 6);
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        }
+        port_ = StartLoopbackServer(*server_, output_);
     }
     ~LoopbackSMTPServer() { server_->Stop(1000); }
 
@@ -109,6 +114,44 @@ public:
 
 private:
     std::string folder_;
+    std::string output_;
+    std::unique_ptr<ChildProcess> server_;
+    int port_ = 0;
+};
+
+// Python's http.server behind TLS with a certificate made for the test, serving the files of
+// a folder (see http_server.py for its special paths).
+class LoopbackHTTPSServer {
+public:
+    explicit LoopbackHTTPSServer(const TempFolder& folder) : folder_(folder) {
+        MakeCertificate(folder);
+        ::mkdir(folder.File("www").c_str(), 0700);
+        ::mkdir(folder.File("www/download").c_str(), 0700);
+        output_ = folder.File("https.log");
+        server_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{QM_PYTHON, ScriptPath("http_server.py"), "--root",
+                                     folder.File("www"), "--log", folder.File("requests.log"),
+                                     "--cert", folder.File("cert.pem"), "--key",
+                                     folder.File("key.pem")},
+            output_);
+        port_ = StartLoopbackServer(*server_, output_);
+    }
+    ~LoopbackHTTPSServer() { server_->Stop(1000); }
+
+    int Port() const { return port_; }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string URL(const std::string& path) const { return "https://" + Host() + path; }
+    std::string CAFile() const { return folder_.File("cert.pem"); }
+    std::string Log() const { return ReadWholeFile(output_); }
+    // One "path user-agent" line a request.
+    std::string Requests() const { return ReadWholeFile(folder_.File("requests.log")); }
+    // Puts a file where the server serves it from, under /download/.
+    void Publish(const std::string& name, const std::string& bytes) const {
+        folder_.Write("www/download/" + name, bytes);
+    }
+
+private:
+    const TempFolder& folder_;
     std::string output_;
     std::unique_ptr<ChildProcess> server_;
     int port_ = 0;
