@@ -89,7 +89,7 @@ void EmailJob::EnableDebugLog() {
     }
 }
 
-std::string EmailJob::WebsiteAddress() const {
+std::string EmailJob::GetWebsiteAddress() const {
     return controller_ ? WebService::GetAddress(controller_->GetUserSettings()) : std::string();
 }
 

@@ -73,6 +73,8 @@ public:
     UCSMTPClient* GetClient() const { return client_.get(); }
 
     EmailSkipReason GetSkipReason(Person* person, Schedule* day) const;
+    // The web service on which events are registered, from the user's settings; "" when none.
+    std::string GetWebsiteAddress() const;
     // The reason as the preview words it; a text starting with a blank follows the name.
     static std::string GetSkipReasonText(EmailSkipReason reason, const std::string& website);
     void AddRecipient(Person* person);
@@ -115,7 +117,6 @@ private:
     std::string TeacherUnbookedLines(Teacher* teacher, const Style& style) const;
     std::string AppointmentLine(Schedule* day, int slot, const class Appointment& booking,
                                 const Style& style, bool aboutPupil) const;
-    std::string WebsiteAddress() const;
     bool HasEvent() const;
 
     std::unique_ptr<UCSMTPClient> client_;

@@ -120,7 +120,11 @@ TEST_F(EmailRecipients, EachSkipReasonInItsOrder) {
 }
 
 TEST_F(EmailRecipients, SkipReasonTextsNameTheWebService) {
-    EXPECT_EQ(EmailJob::GetSkipReasonText(EmailSkipNotRegistered, "https://web.example/"),
+    EXPECT_EQ(EmailJob(&controller_, EmailInvitation).GetWebsiteAddress(), "");
+    controller_.GetUserSettings().Set("webservicehost", "web.example");
+    const std::string website = EmailJob(&controller_, EmailInvitation).GetWebsiteAddress();
+    EXPECT_EQ(website, "https://web.example/");
+    EXPECT_EQ(EmailJob::GetSkipReasonText(EmailSkipNotRegistered, website),
               "Event has not been registered on website https://web.example/");
     EXPECT_EQ(EmailJob::GetSkipReasonText(EmailSkipAlreadyResponded, ""), " already responded");
     EXPECT_EQ(EmailJob::GetSkipReasonText(EmailWillBeSent, ""), "Email will be sent");
