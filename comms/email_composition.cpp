@@ -26,7 +26,8 @@ struct EmailJob::Style {
 
 namespace {
 
-const char* const kUnbookedHeading = "The following appointments you requested could not be booked: ";
+const char* const kUnbookedHeading =
+    "The following appointments you requested could not be booked: ";
 
 bool IsWordChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0;
@@ -118,8 +119,8 @@ std::string EmailJob::ComposeInvitationText(Person* person, const std::string& l
     }
     text += " for the following event: " + event.GetName() + eol + eol;
     if (!link.empty()) {
-        text += "Please visit the following website to register who you would like to see:" +
-                eol + link;
+        text += "Please visit the following website to register who you would like to see:" + eol +
+                link;
     } else {
         text += "Please contact the school to register who you would like to see.";
     }
@@ -210,8 +211,7 @@ std::string EmailJob::ParentScheduleLines(Parent* parent, Schedule* day, const S
     const int slots = day->GetNumSlots();
     for (int slot = 0; slot < slots; ++slot) {
         int row = -1;
-        std::shared_ptr<Appointment> booking =
-            day->GetGrid().FindParentBooking(slot, parent, &row);
+        std::shared_ptr<Appointment> booking = day->GetGrid().FindParentBooking(slot, parent, &row);
         if (booking && booking->GetFirstSlot() == slot) {
             lines += AppointmentLine(day, slot, *booking, style, aboutPupil);
             if (booking->GetRequest() != nullptr) {
@@ -225,8 +225,8 @@ std::string EmailJob::ParentScheduleLines(Parent* parent, Schedule* day, const S
                 continue;
             }
             const int endSlot = day->GetSlotForTime(presentation->GetEndTime());
-            const std::string endText = endSlot >= 0 ? TimeText(day, endSlot)
-                                                     : presentation->GetEndTime().Format(Time12h);
+            const std::string endText =
+                endSlot >= 0 ? TimeText(day, endSlot) : presentation->GetEndTime().Format(Time12h);
             lines += TimeText(day, slot) + " - " + endText + ": You are attending " +
                      presentation->GetName() + ", location " + presentation->GetLocation() +
                      style.eol;
@@ -429,9 +429,8 @@ std::string EmailJob::ComposePupil(Pupil* pupil, Schedule* day, const Style& sty
         return schedule;
     }
     if (!templ.empty()) {
-        return FillPlaceholders(templ, {{"NAME", pupil->GetDisplayName()},
-                                        {"SCHEDULE", schedule},
-                                        {"LINK", link}});
+        return FillPlaceholders(
+            templ, {{"NAME", pupil->GetDisplayName()}, {"SCHEDULE", schedule}, {"LINK", link}});
     }
     return "Dear " + pupil->GetDisplayName() + "," + eol + eol + "You are invited to attend " +
            event.GetSchoolName() + " on " + day->GetDate().FormatLong() +

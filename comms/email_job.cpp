@@ -78,8 +78,8 @@ int EmailJob::GetRecipientCount() const {
 }
 
 std::string EmailJob::GetSummary() const {
-    return std::to_string(sentCount_) + " sent, " + std::to_string(skippedCount_) +
-           " skipped, " + std::to_string(failedCount_) + " failed";
+    return std::to_string(sentCount_) + " sent, " + std::to_string(skippedCount_) + " skipped, " +
+           std::to_string(failedCount_) + " failed";
 }
 
 void EmailJob::EnableDebugLog() {

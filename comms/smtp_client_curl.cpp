@@ -70,8 +70,8 @@ bool SMTPClientCurl::Connect(const EmailServerSettings& settings) {
     }
     Log("\nSMTPClientCurl: Connecting to server " + settings.GetURL() + "\n");
 
-    const bool secure = settings.GetConnectionType() == SMTPWithTLS ||
-                        settings.GetConnectionType() == SMTPOverSSL;
+    const bool secure =
+        settings.GetConnectionType() == SMTPWithTLS || settings.GetConnectionType() == SMTPOverSSL;
     if (settings.GetNeedsAuth() && !secure) {
         ReportMessage(SeverityError,
                       "The email server needs a login, which cannot be sent over an unencrypted "

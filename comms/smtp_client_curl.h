@@ -24,8 +24,7 @@ public:
     bool Disconnect() override;
 
     static size_t ReadCallback(char* buffer, size_t size, size_t count, void* user);
-    static int DebugCallback(CURL* handle, curl_infotype type, char* data, size_t size,
-                             void* user);
+    static int DebugCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* user);
 
 private:
     void Log(const std::string& text);

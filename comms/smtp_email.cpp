@@ -23,7 +23,7 @@ bool IsPlainHeaderText(const std::string& text) {
     return true;
 }
 
-// Cuts before a UTF-8 continuation byte never, so no character is split between two words.
+// Never cuts a UTF-8 character in two: each encoded word must decode on its own.
 size_t ChunkEnd(const std::string& text, size_t start) {
     size_t end = start + kEncodedWordBytes;
     if (end >= text.size()) {
@@ -131,8 +131,8 @@ std::string UCSMTPEmail::GetProblem() const {
         }
     }
     for (const auto& attachment : attachments_) {
-        broken = broken || HasLineBreak(attachment->fileName) ||
-                 HasLineBreak(attachment->contentType);
+        broken =
+            broken || HasLineBreak(attachment->fileName) || HasLineBreak(attachment->contentType);
     }
     if (broken) {
         return "The email's subject, a name or an address contains a line break";

@@ -21,8 +21,7 @@ UpdateCheck::UpdateCheck(const UserSettings& settings)
 
 bool UpdateCheck::IsConfigured(bool report) const {
     if (host_.empty() && report) {
-        ReportMessage(SeverityError,
-                      "Cannot check for updates: no update server is configured.");
+        ReportMessage(SeverityError, "Cannot check for updates: no update server is configured.");
     }
     return !host_.empty();
 }
@@ -47,9 +46,8 @@ VersionNumber UpdateCheck::ParseAvailableVersion(const std::string& line) {
 }
 
 bool UpdateCheck::IsPlainFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == ".." ||
-        name.find("..") != std::string::npos || name.find('/') != std::string::npos ||
-        name.find('\\') != std::string::npos) {
+    if (name.empty() || name == "." || name == ".." || name.find("..") != std::string::npos ||
+        name.find('/') != std::string::npos || name.find('\\') != std::string::npos) {
         return false;
     }
     for (char c : name) {
@@ -71,7 +69,8 @@ UpdateCheck::Outcome UpdateCheck::Evaluate(const std::string& line, std::string*
     const VersionNumber available = ParseAvailableVersion(line);
     std::string text = "This Quillmoot: version " + current.Format() +
                        "\nAvailable for download: version " + available.Format();
-    if (!force_ && static_cast<int>(available.GetPacked()) <= static_cast<int>(current.GetPacked())) {
+    if (!force_ &&
+        static_cast<int>(available.GetPacked()) <= static_cast<int>(current.GetPacked())) {
         *message = text + "\nYou are running the most up-to-date version of Quillmoot.";
         return UpToDate;
     }
@@ -132,8 +131,8 @@ bool UpdateCheck::StartInstaller(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
         ::access(path.c_str(), X_OK) != 0) {
-        ReportMessage(SeverityError, "Installer failed to run: '" + path +
-                                         "' is not an executable file");
+        ReportMessage(SeverityError,
+                      "Installer failed to run: '" + path + "' is not an executable file");
         return false;
     }
     // A bare name would be looked up on PATH instead of taken from here.

@@ -17,16 +17,22 @@ TEST(EmailPlaceholders, WholeWordsEveryOccurrenceInOnePass) {
     };
     const Case cases[] = {
         {"every occurrence", "NAME and NAME", {{"NAME", "Jo"}}, "Jo and Jo\r\n"},
-        {"longer words stay", "SURNAME NAMES NAME1 NAME", {{"NAME", "Jo"}},
+        {"longer words stay",
+         "SURNAME NAMES NAME1 NAME",
+         {{"NAME", "Jo"}},
          "SURNAME NAMES NAME1 Jo\r\n"},
         {"punctuation ends a word", "(NAME),NAME.", {{"NAME", "Jo"}}, "(Jo),Jo.\r\n"},
         {"case matters", "name Name", {{"NAME", "Jo"}}, "name Name\r\n"},
-        {"values are not searched again", "NAME: NOTES",
-         {{"NAME", "NOTES"}, {"NOTES", "Bring the letter"}}, "NOTES: Bring the letter\r\n"},
+        {"values are not searched again",
+         "NAME: NOTES",
+         {{"NAME", "NOTES"}, {"NOTES", "Bring the letter"}},
+         "NOTES: Bring the letter\r\n"},
         {"LF becomes CR LF", "one\ntwo\n", {}, "one\r\ntwo\r\n"},
         {"CR LF stays single", "one\r\ntwo\r\n", {}, "one\r\ntwo\r\n"},
         {"last line gets an end", "one\ntwo", {}, "one\r\ntwo\r\n"},
-        {"multi-line value", "A\nSCHEDULE\nB", {{"SCHEDULE", "x\r\ny\r\n"}},
+        {"multi-line value",
+         "A\nSCHEDULE\nB",
+         {{"SCHEDULE", "x\r\ny\r\n"}},
          "A\r\nx\r\ny\r\n\r\nB\r\n"},
     };
     for (const Case& c : cases) {
@@ -133,8 +139,8 @@ TEST_F(EmailTexts, ParentResultsListAppointmentsTalksUnbookedRequestsAndNotes) {
               "Park at the back.\r\n\r\n");
     EXPECT_EQ(Text(EmailResults, smith_, -1), "");
 
-    ASSERT_TRUE(event_->SetParentEmailText(EmailResults,
-                                           "NAME:\nSCHEDULE\nMissing:\nUNBOOKED\nNOTES"));
+    ASSERT_TRUE(
+        event_->SetParentEmailText(EmailResults, "NAME:\nSCHEDULE\nMissing:\nUNBOOKED\nNOTES"));
     EXPECT_EQ(Text(EmailResults, smith_, 0),
               "Mrs Jane Smith:\r\n" + schedule +
                   "\r\nMissing:\r\nMs Priya Raman, discussing Physics\r\n\r\n"

@@ -41,8 +41,9 @@ TEST_F(EmailDelivery, AResultsRunReachesTheServerWithItsCalendars) {
         job.SendNext(&log);
     }
     EXPECT_EQ(job.GetSummary(), "3 sent, 0 skipped, 1 failed");
-    EXPECT_TRUE(Contains(sink_.GetText(), "Error: Email send failed for 'Mr Kim Lee'\n"
-                                          "Further details follow:\nTransport error: "));
+    EXPECT_TRUE(Contains(sink_.GetText(),
+                         "Error: Email send failed for 'Mr Kim Lee'\n"
+                         "Further details follow:\nTransport error: "));
     const std::vector<ReceivedMail> mails = server.Messages();
     ASSERT_EQ(mails.size(), 3u);
     EXPECT_EQ(mails[0].recipients, std::vector<std::string>{"jane@home.example"});
@@ -51,17 +52,17 @@ TEST_F(EmailDelivery, AResultsRunReachesTheServerWithItsCalendars) {
     // A refused message closes the connection; the next one opens another and keeps it.
     EXPECT_EQ(mails[1].peerPort, mails[2].peerPort);
 
-    const std::string parsed =
-        RunAndRead({QM_PYTHON, ScriptPath("read_mail.py"), server.MessagePath(1)},
-                   folder_.File("parsed.txt"));
+    const std::string parsed = RunAndRead(
+        {QM_PYTHON, ScriptPath("read_mail.py"), server.MessagePath(1)}, folder_.File("parsed.txt"));
     EXPECT_TRUE(Contains(parsed, "subject: Schedule for Spring evening, 12 Mar 2026\n")) << parsed;
     EXPECT_TRUE(Contains(parsed, "from: office@hill.example\n"));
     EXPECT_TRUE(Contains(parsed, "defects: 0\n"));
     EXPECT_TRUE(Contains(parsed, "body: 'Dear Mrs Jane Smith,\\n\\nYou are invited"));
     EXPECT_TRUE(Contains(parsed, "attachment: event.ics\n"));
     EXPECT_TRUE(Contains(parsed, "summary: Spring evening, Hill School\n"));
-    EXPECT_TRUE(Contains(parsed, "description: '6:00pm - 6:10pm: You are seeing Mr Tom Whitfield "
-                                 "(Maths) (Room 4)\\n'\n"));
+    EXPECT_TRUE(Contains(parsed,
+                         "description: '6:00pm - 6:10pm: You are seeing Mr Tom Whitfield "
+                         "(Maths) (Room 4)\\n'\n"));
 }
 
 }  // namespace

@@ -38,17 +38,16 @@ TEST_F(EmailRecipients, ParentsThenPupilsThenTeachersWithResultsOncePerDayDue) {
     Selection().SetPupils(true);
     EmailJob results(&controller_, EmailResults);
     EXPECT_EQ(Entries(results), (std::vector<Entry>{{smith_, Day(0)},
-                                                     {lee_, Day(1)},
-                                                     {amy_, Day(0)},
-                                                     {ben_, Day(1)},
-                                                     {whitfield_, Day(0)},
-                                                     {raman_, Day(1)}}));
+                                                    {lee_, Day(1)},
+                                                    {amy_, Day(0)},
+                                                    {ben_, Day(1)},
+                                                    {whitfield_, Day(0)},
+                                                    {raman_, Day(1)}}));
     // Invitations say the same on any day, so each person gets one; teachers get none.
     EmailJob invitations(&controller_, EmailInvitation);
-    EXPECT_EQ(Entries(invitations), (std::vector<Entry>{{smith_, Day(0)},
-                                                         {lee_, Day(0)},
-                                                         {amy_, Day(0)},
-                                                         {ben_, Day(0)}}));
+    EXPECT_EQ(
+        Entries(invitations),
+        (std::vector<Entry>{{smith_, Day(0)}, {lee_, Day(0)}, {amy_, Day(0)}, {ben_, Day(0)}}));
     Selection().SetParents(false);
     Selection().SetTeachers(false);
     EmailJob pupilsOnly(&controller_, EmailResults);
@@ -115,8 +114,7 @@ TEST_F(EmailRecipients, EachSkipReasonInItsOrder) {
     event_->SetUrl("");
     EXPECT_EQ(EmailJob(&controller_, EmailInvitation).GetSkipReason(smith_, Day(0)),
               EmailSkipNotRegistered);
-    EXPECT_EQ(EmailJob(&controller_, EmailResults).GetSkipReason(smith_, Day(0)),
-              EmailWillBeSent);
+    EXPECT_EQ(EmailJob(&controller_, EmailResults).GetSkipReason(smith_, Day(0)), EmailWillBeSent);
 }
 
 TEST_F(EmailRecipients, SkipReasonTextsNameTheWebService) {
@@ -178,8 +176,8 @@ TEST_F(EmailSending, RunSendsInOrderSetsFlagsAndGoesOnAfterAFailure) {
                         "Sent to Mr Tom Whitfield",
                         "Sent to Ms Priya Raman",
                     }));
-    EXPECT_EQ(results, (std::vector<bool>{true, false, false, true, false, true, false, false,
-                                          true, true}));
+    EXPECT_EQ(results,
+              (std::vector<bool>{true, false, false, true, false, true, false, false, true, true}));
     EXPECT_EQ(job.GetSentCount(), 5);
     EXPECT_EQ(job.GetSummary(), "5 sent, 3 skipped, 2 failed");
     EXPECT_TRUE(smith_->GetEmailSent(EmailResults));
@@ -249,8 +247,9 @@ TEST_F(EmailSending, BuildMessageFillsSenderRecipientsSubjectAndCalendar) {
             EXPECT_EQ(calendar.contentType, "text/calendar");
             const std::string text = calendar.GetData().ToString();
             // The compact schedule, its line ends escaped once by the calendar writer.
-            EXPECT_TRUE(Contains(text, "\r\nDESCRIPTION:6:00pm - 6:10pm: You are seeing Mr Tom "
-                                       "Whitfield (Maths) (Room 4)\\n\r\n"))
+            EXPECT_TRUE(Contains(text,
+                                 "\r\nDESCRIPTION:6:00pm - 6:10pm: You are seeing Mr Tom "
+                                 "Whitfield (Maths) (Room 4)\\n\r\n"))
                 << text;
             EXPECT_TRUE(Contains(text, "\r\nSUMMARY:Spring evening\\, Hill School\r\n"));
         }

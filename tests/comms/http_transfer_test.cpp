@@ -56,7 +56,7 @@ TEST_F(HTTPTransfer, BodiesBecomeLinesAndHeadersAreKept) {
         {"/download/one.txt", {"only"}, 5},
         {"/download/gaps.txt", {"a", "", "b"}, 5},
         {"/download/empty.txt", {}, 0},
-        {"/lower/download/two.txt", {"first", "second"}, 13},  // HTTP/2 style header name
+        {"/lower/download/two.txt", {"first", "second"}, 13},   // HTTP/2 style header name
         {"/chunked/download/two.txt", {"first", "second"}, 0},  // no length announced
     };
     for (const Case& c : cases) {
@@ -124,9 +124,7 @@ TEST_F(HTTPTransfer, FileModeWritesTheBodyAndClosesTheFile) {
 TEST_F(HTTPTransfer, DestroyingStopsTheTransfer) {
     ASSERT_NE(server_.Port(), 0) << server_.Log();
     server_.Publish("slow.bin", std::string(4096, 'x'));
-    {
-        auto unused = Get("/download/slow.bin");
-    }
+    { auto unused = Get("/download/slow.bin"); }
     {
         auto transfer = Get("/slow/download/slow.bin");
         ASSERT_TRUE(transfer->OpenOutputFile(folder_.File("slow.bin")));

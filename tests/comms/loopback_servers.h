@@ -41,11 +41,11 @@ inline std::string RunAndRead(std::vector<std::string> arguments, const std::str
 
 // A self-signed certificate for 127.0.0.1, made afresh for the test.
 inline void MakeCertificate(const TempFolder& folder) {
-    RunAndRead({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
-                "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", folder.File("key.pem"),
-                "-out", folder.File("cert.pem"), "-days", "1", "-subj", "/CN=127.0.0.1",
-                "-addext", "subjectAltName=IP:127.0.0.1"},
-               folder.File("openssl.log"));
+    RunAndRead(
+        {"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+         "-nodes", "-keyout", folder.File("key.pem"), "-out", folder.File("cert.pem"), "-days", "1",
+         "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"},
+        folder.File("openssl.log"));
 }
 
 // Starts a test server script and waits for its "READY <port>" line; 0 when it never came.
@@ -71,8 +71,8 @@ public:
     LoopbackSMTPServer(const TempFolder& folder, std::vector<std::string> options)
         : folder_(folder.File("mail")) {
         ::mkdir(folder_.c_str(), 0700);
-        std::vector<std::string> arguments = {QM_PYTHON, ScriptPath("smtp_server.py"),
-                                              "--folder", folder_};
+        std::vector<std::string> arguments = {QM_PYTHON, ScriptPath("smtp_server.py"), "--folder",
+                                              folder_};
         arguments.insert(arguments.end(), options.begin(), options.end());
         output_ = folder.File("server.log");
         server_ = std::make_unique<ChildProcess>(arguments, output_);

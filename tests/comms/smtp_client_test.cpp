@@ -152,9 +152,9 @@ TEST_F(SMTPDelivery, LoginOverTLSKeepsCredentialsOutOfTheDebugLog) {
     for (const Case& c : {Case{"starttls", SMTPWithTLS}, Case{"smtps", SMTPOverSSL}}) {
         SCOPED_TRACE(c.mode);
         TempFolder folder("qm-smtp-tls");
-        LoopbackSMTPServer server(folder, {"--mode", c.mode, "--cert", folder_.File("cert.pem"),
-                                           "--key", folder_.File("key.pem"), "--user", "clerk",
-                                           "--password", "Sesame-42"});
+        LoopbackSMTPServer server(
+            folder, {"--mode", c.mode, "--cert", folder_.File("cert.pem"), "--key",
+                     folder_.File("key.pem"), "--user", "clerk", "--password", "Sesame-42"});
         ASSERT_NE(server.Port(), 0) << server.Log();
         EmailServerSettings settings = Settings(server.Port(), c.type);
         settings.SetNeedsAuth(true);
@@ -229,8 +229,8 @@ TEST(SMTPClient, ConnectingTwiceReusesAndDisconnectingEndsTheClient) {
     client.EnableDebugLog("Quillmoot 6.2.0");
     ASSERT_TRUE(client.Connect(Settings(2525)));
     EXPECT_TRUE(Contains(client.debugLog, " called from Quillmoot 6.2.0\n"));
-    EXPECT_TRUE(Contains(client.debugLog,
-                         "SMTPClientCurl: Connecting to server smtp://127.0.0.1:2525/\n"));
+    EXPECT_TRUE(
+        Contains(client.debugLog, "SMTPClientCurl: Connecting to server smtp://127.0.0.1:2525/\n"));
     EXPECT_TRUE(client.Connect(Settings(2525)));
     EXPECT_TRUE(Contains(client.debugLog, "SMTPClientCurl: Reusing connection\n"));
     EXPECT_TRUE(client.Disconnect());

@@ -57,12 +57,16 @@ TEST(MimeMessage, CalendarAttachmentMakesAMultipartMessageWithAnMd5Boundary) {
         std::string(kHeaders) + "Content-Type: multipart/mixed;\r\n boundary=\"" + boundary +
         "\"\r\n\r\n"
         "This is a multi-part message in MIME format.\r\n"
-        "--" + boundary + "\r\n"
+        "--" +
+        boundary +
+        "\r\n"
         "Content-Type: text/plain; charset=UTF-8; format=flowed\r\n"
         "Content-Transfer-Encoding: 8bit\r\n"
         "\r\n"
         "No line end here\r\n"  // the delimiter must start its own line
-        "--" + boundary + "\r\n"
+        "--" +
+        boundary +
+        "\r\n"
         "Content-Type: text/calendar;\r\n"
         " name=\"event.ics\"\r\n"
         "Content-Transfer-Encoding: base64\r\n"
@@ -71,7 +75,8 @@ TEST(MimeMessage, CalendarAttachmentMakesAMultipartMessageWithAnMd5Boundary) {
         "\r\n"
         "QkVHSU46VkNBTEVOREFSDQpTVU1NQVJZOlBhcmVudHMgZXZlbmluZyB3aXRoIGEgc3VtbWFyeSBs\r\n"
         "b25nIGVub3VnaCB0byB3cmFwDQpFTkQ6VkNBTEVOREFSDQo=\r\n"
-        "--" + boundary + "--\r\n";
+        "--" +
+        boundary + "--\r\n";
     EXPECT_EQ(email.ComposeContent(kNow), expected);
     // Composing twice in the same second gives the same text, boundary included.
     EXPECT_EQ(email.ComposeMessage(kNow), email.ComposeMessage(kNow));
@@ -117,11 +122,11 @@ TEST(MimeMessage, LineBreaksInHeaderValuesNeverAddHeaders) {
     const Case cases[] = {
         {"subject", [](UCSMTPEmail& e) { e.subject = "Hi\r\nBcc: evil@attacker.example"; }},
         {"subject LF", [](UCSMTPEmail& e) { e.subject = "Hi\nBcc: evil@attacker.example"; }},
-        {"to name", [](UCSMTPEmail& e) { e.AddTo("x@y.example", "X\nBcc: evil@attacker.example"); }},
+        {"to name",
+         [](UCSMTPEmail& e) { e.AddTo("x@y.example", "X\nBcc: evil@attacker.example"); }},
         {"to address", [](UCSMTPEmail& e) { e.AddTo("x@y.example\rBcc: evil@attacker.example"); }},
         {"from name", [](UCSMTPEmail& e) { e.from.name = "Office\r\nBcc: evil@attacker.example"; }},
-        {"from address",
-         [](UCSMTPEmail& e) { e.from.address += "\nBcc: evil@attacker.example"; }},
+        {"from address", [](UCSMTPEmail& e) { e.from.address += "\nBcc: evil@attacker.example"; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,8 +144,10 @@ TEST(MimeMessage, NonAsciiSubjectsAndNamesAreEncodedWords) {
     email.subject = "Elternabend für Klasse 7 – Müller";
     email.from.name = "Schüleramt";
     const std::string text = email.ComposeMessage(kNow);
-    EXPECT_NE(text.find("\r\nSubject: =?UTF-8?B?RWx0ZXJuYWJlbmQgZsO8ciBLbGFzc2UgNyDigJMgTcO8bGxlcg==?=\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "\r\nSubject: =?UTF-8?B?RWx0ZXJuYWJlbmQgZsO8ciBLbGFzc2UgNyDigJMgTcO8bGxlcg==?=\r\n"),
+        std::string::npos);
     EXPECT_NE(text.find("\r\nFrom: =?UTF-8?B?U2Now7xsZXJhbXQ=?= <office@school.example>\r\n"),
               std::string::npos);
     // A name with specials is quoted rather than read as address syntax.

@@ -161,8 +161,7 @@ TEST_F(UpdateDownload, ThePublishedInstallerReplacesTheTargetOnlyWhenItsDigestMa
     ASSERT_TRUE(Download(check, check.GetDownloadURL(info.fileName), target, info.checksum));
     EXPECT_EQ(folder_.Read("setup.sh"), installer);
     EXPECT_TRUE(UpdateCheck::FileMatches(target, info.checksum));
-    EXPECT_TRUE(Contains(server_.Requests(),
-                         "/download/latest_version.txt Quillmoot 6.2.0\n"));
+    EXPECT_TRUE(Contains(server_.Requests(), "/download/latest_version.txt Quillmoot 6.2.0\n"));
 
     // Downloaded files are not executable; the installer starts only once it is.
     EXPECT_FALSE(UpdateCheck::StartInstaller(target));
