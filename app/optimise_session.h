@@ -24,7 +24,7 @@ public:
     enum Outcome { Running, Perfect, FailedToStart, Stopped };
 
     static constexpr int kDefaultKids = 10;
-    static constexpr std::chrono::milliseconds kDefaultTickBudget{20};
+    static constexpr std::chrono::milliseconds kDefaultTickBudget{10};
 
     // Takes the controller's timetable as it is now (none when no event is loaded).
     explicit OptimiseSession(QMController& controller,
