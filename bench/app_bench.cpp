@@ -102,7 +102,8 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
         while (session.GetPasses() < passes && !session.IsFinished()) {
             const Clock::time_point begin = Clock::now();
             const bool passCompleted = session.Tick();
-            tickMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+            tickMs.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
             if (passCompleted && session.GetPassText().find("Optimising") != std::string::npos) {
                 ++optimisingPasses;
             }
@@ -114,7 +115,8 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
         srand(kSeed);
         RunOptimiser(headless, passes, OptimiseSession::kDefaultKids);
         srand(1);
-        const std::string sessionText = EventFileWriter(*controller.GetSchedule()).FormatEventFile();
+        const std::string sessionText =
+            EventFileWriter(*controller.GetSchedule()).FormatEventFile();
         srand(1);
         same = headless.GetScore() == score &&
                EventFileWriter(headless).FormatEventFile() == sessionText;
@@ -132,6 +134,7 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
 BENCHMARK(BM_OptimiseSessionTicks)
     ->Args({20, OptimiseSession::kDefaultTickBudget.count()})
     ->Args({20, 20})
-    ->Unit(benchmark::kMillisecond)->Iterations(1);
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

@@ -154,82 +154,82 @@ Evolver::StepState Evolver::StepPiece() {
         MultiDaySchedule* kid =
             kidIndex_ < numKids_ ? kids_[static_cast<size_t>(kidIndex_)].get() : nullptr;
         switch (c.stage) {
-        case StepStage::Begin:
-            if (kid == nullptr) {
+            case StepStage::Begin:
+                if (kid == nullptr) {
+                    c.stage = StepStage::End;
+                    continue;
+                }
+                c = StepCursor{};
+                if (kidIndex_ == 0) {
+                    c.stage = StepStage::Score;
+                } else if (phase_ == StartPositions) {
+                    c.stage = StepStage::Booking;
+                } else {
+                    c.teachers = static_cast<int>(kid->GetEvent()->GetTeachers().Count());
+                    c.remaining = c.teachers > 0 ? rand() % c.teachers : 0;
+                    c.stage = StepStage::Teachers;
+                }
+                continue;
+            case StepStage::Booking:
+                // A failed stage ends the booking, as it ends BookAll.
+                if (!kid->BookAllStage(c.booking, BookRandomThenOrderKey) ||
+                    ++c.booking >= kid->CountBookingStages()) {
+                    c.stage = StepStage::Score;
+                }
+                return StepPending;
+            case StepStage::Teachers:
+                if (c.remaining > 0) {
+                    --c.remaining;
+                    kid->OptimiseTeacher(rand() % c.teachers);
+                    return StepPending;
+                }
+                c.stage = StepStage::Rebook;
+                continue;
+            case StepStage::Rebook:
+                c.day = 0;
+                c.stage = kid->RebookUnbookedParent() ? StepStage::DayOrder : StepStage::Score;
+                return StepPending;
+            case StepStage::DayOrder:
+                if (c.day >= kid->GetDayCount()) {
+                    c.stage = StepStage::Score;
+                    continue;
+                }
+                c.order = kid->GetDay(c.day)->DrawTeacherOrder();
+                c.next = 0;
+                c.stage = StepStage::Improve;
+                continue;
+            case StepStage::Improve:
+                if (c.next < c.order.size()) {
+                    kid->GetDay(c.day)->ImproveTeacher(c.order[c.next++]);
+                    return StepPending;
+                }
+                ++c.day;
+                c.stage = StepStage::DayOrder;
+                continue;
+            case StepStage::Score: {
+                const Score score = kid->GetScore();
+                if (bestIndex_ == -1 || score.IsBetterThan(bestScore_)) {
+                    bestScore_ = score;
+                    bestIndex_ = kidIndex_;
+                }
+                if (kidIndex_ == 0) {
+                    kid0Score_ = score;
+                } else if (worstIndex_ == -1 || score.IsWorseThan(worstScore_)) {
+                    worstScore_ = score;
+                    worstIndex_ = kidIndex_;
+                }
+                ++kidIndex_;
+                c.stage = StepStage::Begin;
+                if (kidIndex_ < numKids_) {
+                    return StepDone;
+                }
+                // The generation's end copies whole timetables: a piece of its own.
                 c.stage = StepStage::End;
-                continue;
-            }
-            c = StepCursor{};
-            if (kidIndex_ == 0) {
-                c.stage = StepStage::Score;
-            } else if (phase_ == StartPositions) {
-                c.stage = StepStage::Booking;
-            } else {
-                c.teachers = static_cast<int>(kid->GetEvent()->GetTeachers().Count());
-                c.remaining = c.teachers > 0 ? rand() % c.teachers : 0;
-                c.stage = StepStage::Teachers;
-            }
-            continue;
-        case StepStage::Booking:
-            // A failed stage ends the booking, as it ends BookAll.
-            if (!kid->BookAllStage(c.booking, BookRandomThenOrderKey) ||
-                ++c.booking >= kid->CountBookingStages()) {
-                c.stage = StepStage::Score;
-            }
-            return StepPending;
-        case StepStage::Teachers:
-            if (c.remaining > 0) {
-                --c.remaining;
-                kid->OptimiseTeacher(rand() % c.teachers);
                 return StepPending;
             }
-            c.stage = StepStage::Rebook;
-            continue;
-        case StepStage::Rebook:
-            c.day = 0;
-            c.stage = kid->RebookUnbookedParent() ? StepStage::DayOrder : StepStage::Score;
-            return StepPending;
-        case StepStage::DayOrder:
-            if (c.day >= kid->GetDayCount()) {
-                c.stage = StepStage::Score;
-                continue;
-            }
-            c.order = kid->GetDay(c.day)->DrawTeacherOrder();
-            c.next = 0;
-            c.stage = StepStage::Improve;
-            continue;
-        case StepStage::Improve:
-            if (c.next < c.order.size()) {
-                kid->GetDay(c.day)->ImproveTeacher(c.order[c.next++]);
-                return StepPending;
-            }
-            ++c.day;
-            c.stage = StepStage::DayOrder;
-            continue;
-        case StepStage::Score: {
-            const Score score = kid->GetScore();
-            if (bestIndex_ == -1 || score.IsBetterThan(bestScore_)) {
-                bestScore_ = score;
-                bestIndex_ = kidIndex_;
-            }
-            if (kidIndex_ == 0) {
-                kid0Score_ = score;
-            } else if (worstIndex_ == -1 || score.IsWorseThan(worstScore_)) {
-                worstScore_ = score;
-                worstIndex_ = kidIndex_;
-            }
-            ++kidIndex_;
-            c.stage = StepStage::Begin;
-            if (kidIndex_ < numKids_) {
-                return StepDone;
-            }
-            // The generation's end copies whole timetables: a piece of its own.
-            c.stage = StepStage::End;
-            return StepPending;
-        }
-        case StepStage::End:
-            c.stage = StepStage::Begin;
-            return EndGeneration() ? GenerationDone : StepDone;
+            case StepStage::End:
+                c.stage = StepStage::Begin;
+                return EndGeneration() ? GenerationDone : StepDone;
         }
     }
 }

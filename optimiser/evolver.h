@@ -74,12 +74,12 @@ private:
     enum class StepStage { Begin, Booking, Teachers, Rebook, DayOrder, Improve, Score, End };
     struct StepCursor {
         StepStage stage = StepStage::Begin;
-        unsigned booking = 0;   // next booking stage
-        int teachers = 0;       // teacher count when the candidate began
-        int remaining = 0;      // single-teacher improvements still to make
+        unsigned booking = 0;  // next booking stage
+        int teachers = 0;      // teacher count when the candidate began
+        int remaining = 0;     // single-teacher improvements still to make
         unsigned day = 0;
-        std::vector<int> order; // the day's teacher visiting order
-        size_t next = 0;        // index into order
+        std::vector<int> order;  // the day's teacher visiting order
+        size_t next = 0;         // index into order
     };
 
     StartState BeginStart();

@@ -78,11 +78,11 @@ TEST(OptimiseScoreLines, ShowTheValueOutOfAThousandUnclampedAndEachCounter) {
     };
     Score faults;
     faults.Unbooked = 3;
-    faults.TeacherWaiting = 4;     // counts twice
+    faults.TeacherWaiting = 4;  // counts twice
     faults.TeacherOverBlock = 5;
     faults.ParentWaiting = 6;
     faults.SiblingSeparation = 7;
-    faults.Attendance = 8;         // not in the value
+    faults.Attendance = 8;  // not in the value
     Score heavy;
     heavy.ParentWaiting = 1200;
     const Case cases[] = {
@@ -128,7 +128,7 @@ TEST_F(OptimiseSessionTest, PopulationComesFromTheUserSetting) {
         const char* value;  // null: no setting
         int population;
     };
-    const Case cases[] = {{nullptr, 10}, {"", 10}, {"1", 2},  {"0", 2},
+    const Case cases[] = {{nullptr, 10}, {"", 10}, {"1", 2}, {"0", 2},
                           {"-3", 2},     {"x", 2}, {"7", 7}, {"500", 200}};
     LoadSchool(1);
     for (const Case& c : cases) {
