@@ -14,6 +14,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/person_list.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
@@ -168,16 +169,28 @@ TEST_F(OptimiseSessionTest, NoEventReadsAsPerfectWithEmptyScoreLines) {
     EXPECT_EQ(sink_.GetText(), "The schedule is completely optimised\n");
 }
 
-TEST_F(OptimiseSessionTest, ALockedEventCannotBeOptimisedAndStaysAsItWas) {
-    MultiDaySchedule& timetable = LoadSingleRequest(false);
-    controller_.GetEvent()->SetLocked(true);
-    const std::string before = EventText(timetable);
-    OptimiseSession session(controller_);
-    EXPECT_FALSE(session.Tick());
-    EXPECT_EQ(session.GetOutcome(), OptimiseSession::FailedToStart);
-    EXPECT_NE(sink_.GetText().find("Cannot optimise the current schedule\n"), std::string::npos);
-    EXPECT_EQ(session.GetPassesText(), "0 passes completed");
-    EXPECT_EQ(EventText(timetable), before);
+// Locked, or without parents (whose empty timetable scores perfect): nothing to run.
+TEST_F(OptimiseSessionTest, AnEventThatCannotBeOptimisedSaysSoAndStaysAsItWas) {
+    for (bool locked : {true, false}) {
+        SCOPED_TRACE(locked ? "locked" : "no parents");
+        MultiDaySchedule& timetable = LoadSingleRequest(false);
+        if (locked) {
+            controller_.GetEvent()->SetLocked(true);
+        } else {
+            Parent* parent = controller_.GetEvent()->GetParents().At(0);
+            ASSERT_TRUE(timetable.DeleteParent(parent));
+        }
+        const std::string before = EventText(timetable);
+        OptimiseSession session(controller_);
+        EXPECT_EQ(session.GetScore().IsPerfect(), !locked);
+        EXPECT_FALSE(session.Tick());
+        EXPECT_EQ(session.GetOutcome(), OptimiseSession::FailedToStart);
+        const std::string said = sink_.GetText();
+        EXPECT_NE(said.find("Error: Cannot optimise the current schedule\n"), std::string::npos);
+        EXPECT_EQ(said.find("completely optimised"), std::string::npos);
+        EXPECT_EQ(session.GetPassesText(), "0 passes completed");
+        EXPECT_EQ(EventText(timetable), before);
+    }
 }
 
 TEST_F(OptimiseSessionTest, AScoreMadePerfectByAPassEndsTheRunWithoutNotice) {
