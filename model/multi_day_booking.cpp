@@ -93,7 +93,7 @@ bool MultiDaySchedule::BookAll(int order) {
 StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order)
     : schedule_(schedule), order_(order) {}
 
-// Batches small enough that a piece takes well under a millisecond on the large school.
+// Batches small enough that a piece of the large school takes about a millisecond.
 bool StagedBooking::Next() {
     constexpr size_t kParentsPerPiece = 100;
     constexpr size_t kRequestsPerPiece = 200;

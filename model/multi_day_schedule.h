@@ -109,9 +109,9 @@ public:
     // --- booking: refused while the event is locked ---
     bool BookAtTime(const std::shared_ptr<Appointment>& booking, int teacherRow,
                     const DateTime& when);
-    // Empties every day, then books each day in turn, priority 2 before 1 before 0.
+    // Empties every day, then books each day in turn, priority 2 before 1 before 0. A
+    // StagedBooking does the same in short pieces.
     bool BookAll(int order);
-    // (StagedBooking does the same in short pieces.)
     // Books the unbooked requests of these parents; *unbooked grows by those still booked on
     // no day afterwards.
     bool BookParents(const ParentList* parents, unsigned* unbooked, int order);

@@ -18,7 +18,6 @@ public:
 
     // Does one piece; true once the booking has finished, successfully or not.
     bool Next();
-    bool Finished() const { return state_ == Done || state_ == Failed; }
     bool Succeeded() const { return state_ == Done; }
 
 private:
