@@ -70,8 +70,8 @@ public:
 };
 
 // A small event of two days (Tue 05 and Wed 06 Mar 2024, 18:00 to 19:00 in twelve 5-minute
-// slots): teachers Alice Smith (AS, Room 1, Maths and Physics) and Bob Jones (BJ, a break at
-// 18:00 and 18:05 on the first day); the family of Carol White with Dan (7B, Red: Maths with
+// slots): teachers Alice Smith (AS, Room 1, Maths and Physics) and Bob Jones (BJ, French, a break
+// at 18:00 and 18:05 on the first day); the family of Carol White with Dan (7B, Red: Maths with
 // Alice for three slots booked at 18:10 on the first day, and French with Bob, unbooked) and
 // Eve; the Careers Talk in the Hall at 18:20 to 18:35 on the first day. Scripts come from the fixtures
 // folder and run against it.
@@ -104,13 +104,14 @@ protected:
         auto dan = std::make_unique<Pupil>("Dan White");
         dan->SetForm("7B");
         dan->SetHouse("Red");
-        dan->AddRequest(this->alice, "Maths", 1, 3);
-        dan->AddRequest(this->bob, "French", 2, -1);
-        dan->AddTaughtBy(this->alice, "Maths");
-        dan->AddTaughtBy(this->alice, "Physics");
-        dan->AddTaughtBy(this->bob, "French");
         this->dan = dan.get();
         carol->AddPupil(std::move(dan));
+        // Requests made after the pupil joins its family know their parent.
+        this->dan->AddRequest(this->alice, "Maths", 1, 3);
+        this->dan->AddRequest(this->bob, "French", 2, -1);
+        this->dan->AddTaughtBy(this->alice, "Maths");
+        this->dan->AddTaughtBy(this->alice, "Physics");
+        this->dan->AddTaughtBy(this->bob, "French");
         carol->AddPupil(std::make_unique<Pupil>("Eve White"));
         this->carol = carol.get();
         days->AddParent(std::move(carol));
