@@ -51,6 +51,15 @@ QMLuaScript::QMLuaScript(const char* path, QMController* controller) : QMScript(
     loaded = LoadScript(path);
 }
 
+std::unique_ptr<QMScript> QMLuaScript::Create(const std::string& path, QMController* controller) {
+    auto script = std::make_unique<QMLuaScript>(path.c_str(), controller);
+    if (!script->loaded) {
+        ReportMessage(SeverityError, "Script file '" + path + "' is not valid");
+        return nullptr;
+    }
+    return script;
+}
+
 QMLuaScript::~QMLuaScript() {
     if (state_ != nullptr) {
         lua_close(state_);

@@ -31,6 +31,9 @@ public:
 
     // Loaded only with an open event and a script that compiles and runs its top level.
     QMLuaScript(const char* path, QMController* controller);
+    // What a controller hands out: a loaded host, or null once the file is reported as not
+    // valid.
+    static std::unique_ptr<QMScript> Create(const std::string& path, QMController* controller);
     ~QMLuaScript() override;
 
     bool RunMain() override;

@@ -41,6 +41,16 @@ TEST_F(LuaHost, ScriptsThatCannotStartAreNotLoadedAndSayWhy) {
     }
 }
 
+TEST_F(LuaHost, TheControllersFactoryHandsOutOnlyLoadedHosts) {
+    std::unique_ptr<QMScript> script = QMLuaScript::Create(Fixture("pages.lua"), &controller);
+    ASSERT_NE(script, nullptr);
+    EXPECT_TRUE(script->loaded);
+    EXPECT_EQ(QMLuaScript::Create(Fixture("init_error.lua"), &controller), nullptr);
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[1].second,
+              "Script file '" + Fixture("init_error.lua") + "' is not valid");
+}
+
 TEST_F(LuaHost, NeedsAnOpenEventAndTextScripts) {
     QMController empty;
     QMLuaScript withoutEvent(Fixture("main_result.lua").c_str(), &empty);
