@@ -1,5 +1,5 @@
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 
 #include "app/qm_controller.h"
@@ -20,14 +20,14 @@ using Kind = ScriptObjectKind;
 
 Person* AsPerson(const ScriptObject& object) {
     switch (object.kind) {
-    case Kind::Teacher:
-        return static_cast<Teacher*>(object.pointer);
-    case Kind::Parent:
-        return static_cast<Parent*>(object.pointer);
-    case Kind::Pupil:
-        return static_cast<Pupil*>(object.pointer);
-    default:
-        return nullptr;
+        case Kind::Teacher:
+            return static_cast<Teacher*>(object.pointer);
+        case Kind::Parent:
+            return static_cast<Parent*>(object.pointer);
+        case Kind::Pupil:
+            return static_cast<Pupil*>(object.pointer);
+        default:
+            return nullptr;
     }
 }
 
@@ -127,54 +127,54 @@ int GetFields(ScriptCall& call) {
     call.NewTable();
     host.SetTableString("type", object.AsCollectable()->GetClassName());
     switch (object.kind) {
-    case Kind::XMLNode:
-        AddXMLNodeFields(call, static_cast<const UCXMLNode*>(object.pointer));
-        break;
-    case Kind::XMLTag:
-        host.SetTableText("name", static_cast<const UCXMLTag*>(object.pointer)->GetName());
-        break;
-    case Kind::XMLBodyText:
-        host.SetTableText("text", static_cast<const UCXMLBodyText*>(object.pointer)->GetText());
-        break;
-    case Kind::Presentation: {
-        auto* presentation = static_cast<const Presentation*>(object.pointer);
-        host.SetTableText("title", presentation->GetName());
-        host.SetTableText("location", presentation->GetLocation());
-        host.SetTableText("start_time", presentation->GetStartTime().Format(Time24hs));
-        host.SetTableText("end_time", presentation->GetEndTime().Format(Time24hs));
-        break;
-    }
-    case Kind::Parent: {
-        auto* parent = static_cast<const Parent*>(object.pointer);
-        AddPersonFields(host, parent);
-        host.AddAttendanceFields(parent);
-        for (int line = 0; line < Parent::kAddressLines; ++line) {
-            host.SetTableText(("addr_line_" + std::to_string(line + 1)).c_str(),
-                              parent->GetAddress(line));
+        case Kind::XMLNode:
+            AddXMLNodeFields(call, static_cast<const UCXMLNode*>(object.pointer));
+            break;
+        case Kind::XMLTag:
+            host.SetTableText("name", static_cast<const UCXMLTag*>(object.pointer)->GetName());
+            break;
+        case Kind::XMLBodyText:
+            host.SetTableText("text", static_cast<const UCXMLBodyText*>(object.pointer)->GetText());
+            break;
+        case Kind::Presentation: {
+            auto* presentation = static_cast<const Presentation*>(object.pointer);
+            host.SetTableText("title", presentation->GetName());
+            host.SetTableText("location", presentation->GetLocation());
+            host.SetTableText("start_time", presentation->GetStartTime().Format(Time24hs));
+            host.SetTableText("end_time", presentation->GetEndTime().Format(Time24hs));
+            break;
         }
-        host.SetTableText("notes", parent->GetNotes());
-        host.SetTableText("unique_id", parent->GetUniqueIdOrName());
-        break;
-    }
-    case Kind::Pupil: {
-        auto* pupil = static_cast<const Pupil*>(object.pointer);
-        AddPersonFields(host, pupil);
-        host.SetTableText("form", pupil->GetForm());
-        host.SetTableText("house", pupil->GetHouse());
-        break;
-    }
-    case Kind::Teacher: {
-        auto* teacher = static_cast<const Teacher*>(object.pointer);
-        AddPersonFields(host, teacher);
-        host.AddAttendanceFields(teacher);
-        host.SetTableInteger("appt_len", teacher->GetApptLength());
-        host.SetTableText("initials", teacher->GetInitials());
-        host.SetTableText("location", teacher->GetLocation());
-        host.SetTableText("meeting_link", teacher->GetMeetingLink());
-        host.SetTableInteger("priority", teacher->GetPriority());
-        host.AddSubjects(teacher);
-        break;
-    }
+        case Kind::Parent: {
+            auto* parent = static_cast<const Parent*>(object.pointer);
+            AddPersonFields(host, parent);
+            host.AddAttendanceFields(parent);
+            for (int line = 0; line < Parent::kAddressLines; ++line) {
+                host.SetTableText(("addr_line_" + std::to_string(line + 1)).c_str(),
+                                  parent->GetAddress(line));
+            }
+            host.SetTableText("notes", parent->GetNotes());
+            host.SetTableText("unique_id", parent->GetUniqueIdOrName());
+            break;
+        }
+        case Kind::Pupil: {
+            auto* pupil = static_cast<const Pupil*>(object.pointer);
+            AddPersonFields(host, pupil);
+            host.SetTableText("form", pupil->GetForm());
+            host.SetTableText("house", pupil->GetHouse());
+            break;
+        }
+        case Kind::Teacher: {
+            auto* teacher = static_cast<const Teacher*>(object.pointer);
+            AddPersonFields(host, teacher);
+            host.AddAttendanceFields(teacher);
+            host.SetTableInteger("appt_len", teacher->GetApptLength());
+            host.SetTableText("initials", teacher->GetInitials());
+            host.SetTableText("location", teacher->GetLocation());
+            host.SetTableText("meeting_link", teacher->GetMeetingLink());
+            host.SetTableInteger("priority", teacher->GetPriority());
+            host.AddSubjects(teacher);
+            break;
+        }
     }
     return 1;
 }
@@ -428,8 +428,8 @@ int AddPresentation(ScriptCall& call) {
         !call.GetText(4, end) || day == nullptr || event == nullptr) {
         return 0;
     }
-    auto presentation = std::make_unique<Presentation>(name, location, day->GetDate(),
-                                                       start.c_str(), end.c_str());
+    auto presentation =
+        std::make_unique<Presentation>(name, location, day->GetDate(), start.c_str(), end.c_str());
     Presentation* added = presentation.get();
     if (!event->AddPresentation(std::move(presentation))) {
         return 0;
@@ -488,9 +488,8 @@ int Optimise(ScriptCall& call) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     OptimiserMessages messages(UCError::Current(), verbose);
     OptimiserStats stats;
-    RunOptimiser(*days, passes, numKids, &stats, [](const std::string& text, int) {
-        ReportMessage(SeverityDebug, text);
-    });
+    RunOptimiser(*days, passes, numKids, &stats,
+                 [](const std::string& text, int) { ReportMessage(SeverityDebug, text); });
     return 0;
 }
 

@@ -48,6 +48,9 @@ QMLuaScript::QMLuaScript(const char* path, QMController* controller) : QMScript(
     // overwrite with anything.
     *static_cast<QMLuaScript**>(lua_getextraspace(state_)) = this;
     luaL_openlibs(state_);
+    // A script must not end the program under the user's unsaved event.
+    (void)luaL_dostring(state_,
+                        "os.exit = function() error('os.exit is not available to scripts', 2) end");
     loaded = LoadScript(path);
 }
 
@@ -62,6 +65,8 @@ std::unique_ptr<QMScript> QMLuaScript::Create(const std::string& path, QMControl
 
 QMLuaScript::~QMLuaScript() {
     if (state_ != nullptr) {
+        // Closing runs the script's finalisers, which are held to the time limit too.
+        StartClock();
         lua_close(state_);
     }
 }
@@ -106,9 +111,9 @@ void QMLuaScript::RegisterFunctions() {
 bool QMLuaScript::ReportError(const char* context) {
     const char* message = lua_tostring(state_, -1);
     std::string text = std::string(context) + ": ";
-    text += message != nullptr ? message
-                               : std::string("(error object is a ") +
-                                     luaL_typename(state_, -1) + " value)";
+    text += message != nullptr
+                ? message
+                : std::string("(error object is a ") + luaL_typename(state_, -1) + " value)";
     lua_pop(state_, 1);
     ReportMessage(SeverityError, text);
     return false;

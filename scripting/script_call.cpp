@@ -66,8 +66,8 @@ bool ScriptCall::GetObject(int arg, ScriptObject* out) const {
         return false;
     }
     if (type != LUA_TLIGHTUSERDATA) {
-        throw ScriptArgumentError(arg, std::string("object expected, got ") +
-                                           lua_typename(L_, type));
+        throw ScriptArgumentError(arg,
+                                  std::string("object expected, got ") + lua_typename(L_, type));
     }
     void* pointer = lua_touserdata(L_, arg);
     if (pointer == nullptr) {

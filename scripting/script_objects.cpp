@@ -6,20 +6,20 @@
 
 UCCollectable* ScriptObject::AsCollectable() const {
     switch (kind) {
-    case ScriptObjectKind::Teacher:
-        return static_cast<Teacher*>(pointer);
-    case ScriptObjectKind::Parent:
-        return static_cast<Parent*>(pointer);
-    case ScriptObjectKind::Pupil:
-        return static_cast<Pupil*>(pointer);
-    case ScriptObjectKind::Presentation:
-        return static_cast<Presentation*>(pointer);
-    case ScriptObjectKind::XMLNode:
-        return static_cast<UCXMLNode*>(pointer);
-    case ScriptObjectKind::XMLTag:
-        return static_cast<UCXMLTag*>(pointer);
-    case ScriptObjectKind::XMLBodyText:
-        return static_cast<UCXMLBodyText*>(pointer);
+        case ScriptObjectKind::Teacher:
+            return static_cast<Teacher*>(pointer);
+        case ScriptObjectKind::Parent:
+            return static_cast<Parent*>(pointer);
+        case ScriptObjectKind::Pupil:
+            return static_cast<Pupil*>(pointer);
+        case ScriptObjectKind::Presentation:
+            return static_cast<Presentation*>(pointer);
+        case ScriptObjectKind::XMLNode:
+            return static_cast<UCXMLNode*>(pointer);
+        case ScriptObjectKind::XMLTag:
+            return static_cast<UCXMLTag*>(pointer);
+        case ScriptObjectKind::XMLBodyText:
+            return static_cast<UCXMLBodyText*>(pointer);
     }
     return nullptr;
 }

@@ -13,8 +13,7 @@ int XMLOpen(ScriptCall& call) {
 int XMLReadDocument(ScriptCall& call) {
     XMLParser* parser = call.Host().GetXMLParser();
     // nil rather than a null object, which Lua would count as true.
-    call.PushObject(parser != nullptr ? call.Host().KeepXMLTree(parser->ParseDocument())
-                                      : nullptr);
+    call.PushObject(parser != nullptr ? call.Host().KeepXMLTree(parser->ParseDocument()) : nullptr);
     return 1;
 }
 

@@ -30,8 +30,8 @@ inline ::testing::AssertionResult BeginsWith(const std::string& text, const std:
     if (text.compare(0, start.size(), start) == 0) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "'" << text << "' does not begin with '" << start
-                                         << "'";
+    return ::testing::AssertionFailure()
+           << "'" << text << "' does not begin with '" << start << "'";
 }
 
 // Every report with its severity, so a test can tell an error from the optimiser's progress.
@@ -73,8 +73,8 @@ public:
 // slots): teachers Alice Smith (AS, Room 1, Maths and Physics) and Bob Jones (BJ, French, a break
 // at 18:00 and 18:05 on the first day); the family of Carol White with Dan (7B, Red: Maths with
 // Alice for three slots booked at 18:10 on the first day, and French with Bob, unbooked) and
-// Eve; the Careers Talk in the Hall at 18:20 to 18:35 on the first day. Scripts come from the fixtures
-// folder and run against it.
+// Eve; the Careers Talk in the Hall at 18:20 to 18:35 on the first day. Scripts come from the
+// fixtures folder and run against it.
 class ScriptFixture : public ::testing::Test {
 protected:
     ScriptFixture() {
@@ -116,8 +116,8 @@ protected:
         this->carol = carol.get();
         days->AddParent(std::move(carol));
 
-        event->AddPresentation(std::make_unique<Presentation>(
-            "Careers Talk", "Hall", Date(5, 3, 2024), "18:20", "18:35"));
+        event->AddPresentation(std::make_unique<Presentation>("Careers Talk", "Hall",
+                                                              Date(5, 3, 2024), "18:20", "18:35"));
         days->GetDay(0)->GetGrid().PutBooking(
             2, 0, std::make_shared<Appointment>(this->dan->GetRequest(0)));
         this->event = event.get();
