@@ -22,7 +22,7 @@ build: configure
 
 test: build
 	cd $(BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  xvfb-run -a ctest --output-on-failure -j$(JOBS)
+	  xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" ctest --output-on-failure -j$(JOBS)
 
 run: build
 	@if [ -x $(BUILD)/quillmoot ]; then $(BUILD)/quillmoot examples/school.qmv; \
