@@ -37,7 +37,7 @@ TEST_F(DialogBase, ScaledSizeScalesOnlyTheWidthAndTruncates) {
         SCOPED_TRACE(std::string(c.dpi) + " dpi, width " + std::to_string(c.width));
         ScopedEnv dpi(kDpiOverrideVariable, c.dpi);
         EXPECT_DOUBLE_EQ(DPIScope::GetDPIScaleFactor(), c.factor);
-        OKCancelDlg dialog(Parent(), "Sizes");
+        OKCancelDlg dialog(TopWindow(), "Sizes");
         // The margin of 10 is added after scaling the font height, not scaled with it.
         const int rowHeight = static_cast<int>(SystemFontHeight() * c.factor) + 10;
         EXPECT_EQ(dialog.GetRowHeight(), rowHeight);
@@ -53,7 +53,7 @@ TEST_F(DialogBase, WithoutAnOverrideTheScreenResolutionCounts) {
 }
 
 TEST_F(DialogBase, ButtonRowsSitAtTheLeftWithTheirDefaults) {
-    OKCancelDlg dialog(Parent(), "Buttons");
+    OKCancelDlg dialog(TopWindow(), "Buttons");
     dialog.AddOKCancelButtons();
     auto* ok = wxDynamicCast(dialog.FindWindow(wxID_OK), wxButton);
     auto* cancel = wxDynamicCast(dialog.FindWindow(wxID_CANCEL), wxButton);
@@ -67,7 +67,7 @@ TEST_F(DialogBase, ButtonRowsSitAtTheLeftWithTheirDefaults) {
     EXPECT_EQ(ok->GetPosition().x, 5);
     EXPECT_EQ(cancel->GetPosition().x, ok->GetPosition().x + ok->GetSize().x + 5);
 
-    OKCancelDlg about(Parent(), "Close only");
+    OKCancelDlg about(TopWindow(), "Close only");
     about.AddCloseButton("Close");
     auto* close = wxDynamicCast(about.FindWindow(wxID_CANCEL), wxButton);
     ASSERT_NE(close, nullptr);
@@ -77,7 +77,7 @@ TEST_F(DialogBase, ButtonRowsSitAtTheLeftWithTheirDefaults) {
 }
 
 TEST_F(DialogBase, AskYesNoIsTrueOnlyForYesWithNoAsTheDefault) {
-    OKCancelDlg dialog(Parent(), "Question");
+    OKCancelDlg dialog(TopWindow(), "Question");
     prompts_.Answer(wxID_YES).Answer(wxID_NO).Answer(wxID_CANCEL);
     EXPECT_TRUE(dialog.AskYesNo("Remove the teacher 'Ann'?"));
     EXPECT_FALSE(dialog.AskYesNo("Again?"));
@@ -92,16 +92,16 @@ TEST_F(DialogBase, TheRealPromptServiceShowsDialogsThatAModalHookCanAnswer) {
     WxPromptService real;
     ScopedPromptService useReal(&real);
     bool answer = true;
-    wxTEST_DIALOG(answer = AskYesNo(Parent(), "Really?"), wxExpectModal<wxMessageDialog>(wxID_NO));
+    wxTEST_DIALOG(answer = AskYesNo(TopWindow(), "Really?"), wxExpectModal<wxMessageDialog>(wxID_NO));
     EXPECT_FALSE(answer);
-    wxTEST_DIALOG(answer = AskYesNo(Parent(), "Really?"),
+    wxTEST_DIALOG(answer = AskYesNo(TopWindow(), "Really?"),
                   wxExpectModal<wxMessageDialog>(wxID_YES));
     EXPECT_TRUE(answer);
 }
 
 TEST_F(DialogBase, StringEntryGivesTheTextAsTypedInAScaledBox) {
     ScopedEnv dpi(kDpiOverrideVariable, "120");
-    StringEntryDlg dialog(Parent(), "Add subject", "Please enter the subject:");
+    StringEntryDlg dialog(TopWindow(), "Add subject", "Please enter the subject:");
     EXPECT_EQ(dialog.GetTitle(), "Add subject");
     EXPECT_EQ(dialog.GetTextBox()->GetSize().x, 375);
     EXPECT_EQ(dialog.GetValue(), "");
@@ -111,7 +111,7 @@ TEST_F(DialogBase, StringEntryGivesTheTextAsTypedInAScaledBox) {
 
 TEST_F(DialogBase, AboutBoxShowsTheProductAndAnUnscaledPicture) {
     ScopedEnv dpi(kDpiOverrideVariable, "144");
-    AboutDlg about(Parent());
+    AboutDlg about(TopWindow());
     EXPECT_EQ(about.GetTitle(), "About Quillmoot");
     EXPECT_EQ(about.GetPicture().GetSize(), wxSize(276, 133));
     wxWindowList texts;

@@ -19,7 +19,7 @@ protected:
 };
 
 TEST_F(ReportWindow, ShowsTheTextReadOnlyWithItsButtonsInOrder) {
-    ReportDlg dialog(Parent(), "Merge succeeded", "Created new teacher 'Ann'\nLine two\n");
+    ReportDlg dialog(TopWindow(), "Merge succeeded", "Created new teacher 'Ann'\nLine two\n");
     EXPECT_EQ(dialog.GetTitle(), "Merge succeeded");
     EXPECT_EQ(dialog.GetTextBox()->GetValue(), "Created new teacher 'Ann'\nLine two\n");
     EXPECT_FALSE(dialog.GetTextBox()->IsEditable());
@@ -39,7 +39,7 @@ TEST_F(ReportWindow, ShowsTheTextReadOnlyWithItsButtonsInOrder) {
 
 TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
     const std::string report = "Teachers with no appointments:\nCat Cole\n";
-    ReportDlg dialog(Parent(), "Report", report);
+    ReportDlg dialog(TopWindow(), "Report", report);
 
     prompts_.Choose(folder_.File("report.txt"));
     Press(dialog, ReportDlg::ID_SAVE);
@@ -64,7 +64,7 @@ TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
     Press(dialog, ReportDlg::ID_SAVE);
     EXPECT_TRUE(sink_.entries.empty());
 
-    ReportDlg empty(Parent(), "Empty", "");
+    ReportDlg empty(TopWindow(), "Empty", "");
     prompts_.Choose(folder_.File("empty.txt"));
     Press(empty, ReportDlg::ID_SAVE);
     EXPECT_EQ(folder_.Read("empty.txt"), "");
@@ -72,7 +72,7 @@ TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
 }
 
 TEST_F(ReportWindow, CopyPutsTheWholeReportOnTheClipboard) {
-    ReportDlg dialog(Parent(), "Report", "Unbooked:\nAnn Able\n");
+    ReportDlg dialog(TopWindow(), "Report", "Unbooked:\nAnn Able\n");
     Press(dialog, ReportDlg::ID_COPY);
     EXPECT_TRUE(sink_.entries.empty());
     ASSERT_TRUE(wxTheClipboard->Open());

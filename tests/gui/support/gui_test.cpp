@@ -12,7 +12,7 @@ GuiTest::~GuiTest() {
     ProcessPending();
 }
 
-wxFrame* GuiTest::Parent() {
+wxFrame* GuiTest::TopWindow() {
     if (!parent_) {
         parent_ = new wxFrame(nullptr, wxID_ANY, "Test parent");
     }

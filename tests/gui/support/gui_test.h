@@ -18,7 +18,7 @@ protected:
     GuiTest();
     ~GuiTest() override;
 
-    wxFrame* Parent();
+    wxFrame* TopWindow();
     // Lets pending events (CallAfter, deletions) run.
     static void ProcessPending();
     // Copies the example event into the test's folder and returns the copy's path.
