@@ -45,7 +45,9 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     sink_ = std::make_unique<DlgError>(this);
     TheMainFrame = this;
     ModalDialogTracker::Instance();
-    wxInitAllImageHandlers();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) {
+        wxInitAllImageHandlers();
+    }
     SetIcon(MakeProgramIcon());
 
     BuildToolBar();
