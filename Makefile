@@ -7,7 +7,7 @@ ifdef CI
 CMAKE_FLAGS += -DQM_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench fuzz format clean
+.PHONY: all deps configure build test run screenshots bench fuzz format clean
 
 all: build
 
@@ -27,6 +27,9 @@ test: build
 run: build
 	@if [ -x $(BUILD)/quillmoot ]; then $(BUILD)/quillmoot examples/school.qmv; \
 	else echo "Quillmoot Organiser has no window yet: the libraries and their tests are built (make test)."; fi
+
+screenshots: build
+	scripts/screenshots $(BUILD)
 
 bench: deps
 	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF
