@@ -34,7 +34,8 @@ screenshots: build
 bench: deps
 	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF
 	cmake --build $(RELEASE_BUILD) -j$(JOBS)
-	@for b in $(RELEASE_BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
+	@xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" sh -c \
+	  'for b in $(RELEASE_BUILD)/bench/*_bench; do echo "== $$b"; $$b; done'
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_FUZZ=ON -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF

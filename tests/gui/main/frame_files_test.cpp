@@ -3,12 +3,12 @@
 
 #include <filesystem>
 
+#include "frame_fixture.h"
 #include "gui/dialogs/modal_dialog_tracker.h"
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/event_file_names.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/qm_file_drop_target.h"
-#include "frame_fixture.h"
 
 namespace {
 
@@ -168,9 +168,7 @@ TEST_F(FrameFiles, ClosingWithOnlySettingsChangedAsksAndNeverStartsANewEvent) {
     EXPECT_TRUE(frame_->Close(false));
     EXPECT_TRUE(Closed());
     EXPECT_FALSE(newEventShown);
-    EXPECT_NE(ReadWholeFile(SettingsPath())
-                  .find("evolvernumkids"),
-              std::string::npos);
+    EXPECT_NE(ReadWholeFile(SettingsPath()).find("evolvernumkids"), std::string::npos);
 }
 
 TEST_F(FrameFiles, SettingsAreSavedOnCloseWhateverTheAnswer) {
@@ -181,8 +179,7 @@ TEST_F(FrameFiles, SettingsAreSavedOnCloseWhateverTheAnswer) {
     prompts_.Answer(wxID_NO);
     EXPECT_TRUE(frame_->Close(false));
     EXPECT_TRUE(Closed());
-    EXPECT_NE(ReadWholeFile(SettingsPath()).find("7"),
-              std::string::npos);
+    EXPECT_NE(ReadWholeFile(SettingsPath()).find("7"), std::string::npos);
 }
 
 // --- loading, dropping, new ---
@@ -293,9 +290,9 @@ TEST_F(FrameFiles, HasFileExtensionComparesTheLastFourCharactersInLowerCase) {
         bool expected;
     };
     const Case cases[] = {
-        {"LIST.CSV", ".csv", true},   {"plan.qmv", ".qmv", true}, {"plan.QmV", ".qmv", true},
-        {"plan.txt", ".qmv", false},  {"plan", ".qmv", false},    {"qmv", ".qmv", false},
-        {".qm", ".qmv", false},       {"", ".qmv", false},
+        {"LIST.CSV", ".csv", true},  {"plan.qmv", ".qmv", true}, {"plan.QmV", ".qmv", true},
+        {"plan.txt", ".qmv", false}, {"plan", ".qmv", false},    {"qmv", ".qmv", false},
+        {".qm", ".qmv", false},      {"", ".qmv", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(HasFileExtension(c.path, c.extension), c.expected) << c.path;
@@ -374,21 +371,20 @@ TEST_F(FrameFiles, MergeShowsItsReportOrTheReasonItRefused) {
                   wxExpectDismissableModal<ReportDlg>(wxID_CANCEL));
     EXPECT_TRUE(Boxes().empty());
 
-    const std::string other = folder_.Write(
-        "events/other.qmv", [&] {
-            std::string text = ReadWholeFile(Example("base.qmv"));
-            const std::string name = "Spring Parents' Evening 2026";
-            text.replace(text.find(name), name.size(), "Autumn");
-            return text;
-        }());
+    const std::string other = folder_.Write("events/other.qmv", [&] {
+        std::string text = ReadWholeFile(Example("base.qmv"));
+        const std::string name = "Spring Parents' Evening 2026";
+        text.replace(text.find(name), name.size(), "Autumn");
+        return text;
+    }());
     frame_->MergeChanges(FromUtf8(other));
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot merge: event names are different"});
 
     Schedule()->GetEvent()->SetLocked(true);
     prompts_.shown.clear();
     frame_->MergeChanges(FromUtf8(Example("copy2.qmv")));
-    EXPECT_EQ(Boxes(),
-              std::vector<std::string>{"Error: Cannot merge changes because the schedule is locked"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "Error: Cannot merge changes because the schedule is locked"});
 }
 
 }  // namespace

@@ -5,11 +5,11 @@
 #include <functional>
 #include <set>
 
+#include "frame_fixture.h"
 #include "gui/dialogs/about_dlg.h"
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/schedule_views.h"
-#include "frame_fixture.h"
 
 namespace {
 
@@ -155,9 +155,11 @@ TEST_F(FrameUpkeep, AFailedAutosaveSaysSoOnceEvenWhenTicksComeDuringTheBox) {
 
 TEST_F(FrameUpkeep, AboutShowsTheAboutBoxWithOrWithoutAnEvent) {
     Open();
-    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)), wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
+    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)),
+                  wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
     ASSERT_TRUE(frame_->LoadEventFile(Example()));
-    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)), wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
+    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)),
+                  wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
 }
 
 // A pane that only notes what it was handed.
@@ -202,7 +204,7 @@ TEST_F(FrameUpkeep, TheRealFrameOpensTheExampleShowsItAndCloses) {
     EXPECT_EQ(frame_->GetStatusBar()->GetFieldsCount(), 2);
     EXPECT_TRUE(frame_->GetSummaryPane()->GetScoreLine()->GetLabel().StartsWith(
         "Current schedule score: "));
-    EXPECT_TRUE(frame_->Close(false));
+    EXPECT_TRUE(frame_->RunCommand(ID_EXIT));
     EXPECT_TRUE(Closed());
     EXPECT_TRUE(Boxes().empty());
 }

@@ -3,11 +3,11 @@
 #include <functional>
 #include <memory>
 
+#include "frame_fixture.h"
 #include "gui/dialogs/about_dlg.h"
 #include "gui/dialogs/report_dlg.h"
 #include "gui/dialogs/string_entry_dlg.h"
 #include "gui/support/screenshot.h"
-#include "frame_fixture.h"
 
 namespace {
 

@@ -29,8 +29,8 @@ bool SaveScreenshot(wxWindow* window, const std::string& name) {
     }
     const wxRect area = window->GetScreenRect();
     const std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
-                                std::to_string(area.height) + "+" + std::to_string(area.x) +
-                                "+" + std::to_string(area.y) + " +repage '" + folder + "/" +
-                                name + ".png'";
+                                std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
+                                std::to_string(area.y) + " +repage '" + folder + "/" + name +
+                                ".png'";
     return std::system(command.c_str()) == 0;
 }
