@@ -1,7 +1,9 @@
 // The main of every window library's test binary: a wx application without an event loop of
 // its own, framework assertions and unexpected modal dialogs turned into test failures.
+#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
 
@@ -33,6 +35,29 @@ void SetStableEnvironment() {
     setenv("LC_ALL", "C.UTF-8", 1);
 }
 
+// A busy machine's X server sometimes turns a connection away: try again for a few seconds
+// before giving up on the whole binary.
+bool WaitForDisplay() {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) {
+            XCloseDisplay(display);
+            return true;
+        }
+        usleep(250 * 1000);
+    }
+    return false;
+}
+
+bool StartWindowSystem(int& argc, char** argv) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (WaitForDisplay() && wxEntryStart(argc, argv)) {
+            return wxTheApp->CallOnInit();
+        }
+        usleep(250 * 1000);
+    }
+    return false;
+}
+
 // GTK reads its settings from here at start: each run gets a fresh, empty one.
 std::string MakeConfigHome() {
     const char* tmp = std::getenv("TMPDIR");
@@ -59,7 +84,9 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:libpango-1.0.so\n"
            "leak:libpangoft2-1.0.so\n"
            "leak:libharfbuzz.so\n"
-           "leak:libdbus-1.so\n";
+           "leak:libdbus-1.so\n"
+           // A start that GTK refused before a retry leaves wx's stock lists behind.
+           "leak:wxInitializeStockLists\n";
 }
 
 int main(int argc, char** argv) {
@@ -71,7 +98,7 @@ int main(int argc, char** argv) {
     SetStableEnvironment();
     const std::string configHome = MakeConfigHome();
     wxSetAssertHandler(FailOnAssert);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+    if (!StartWindowSystem(argc, argv)) {
         std::fprintf(stderr, "Cannot start the window system (is DISPLAY set?)\n");
         return 1;
     }
