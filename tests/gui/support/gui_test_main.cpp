@@ -1,6 +1,5 @@
 // The main of every window library's test binary: a wx application without an event loop of
 // its own, framework assertions and unexpected modal dialogs turned into test failures.
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "gui/support/display_wait.h"
 #include "gui/support/unexpected_dialog_hook.h"
 
 namespace {
@@ -33,19 +33,6 @@ void SetStableEnvironment() {
     setenv("GTK_THEME", "Adwaita", 1);
     setenv("LANG", "C.UTF-8", 1);
     setenv("LC_ALL", "C.UTF-8", 1);
-}
-
-// A busy machine's X server sometimes turns a connection away: try again for a few seconds
-// before giving up on the whole binary.
-bool WaitForDisplay() {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr)) {
-            XCloseDisplay(display);
-            return true;
-        }
-        usleep(250 * 1000);
-    }
-    return false;
 }
 
 bool StartWindowSystem(int& argc, char** argv) {
