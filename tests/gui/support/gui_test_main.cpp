@@ -56,6 +56,13 @@ std::string MakeConfigHome() {
     return pattern;
 }
 
+void RemoveConfigHome(const std::string& configHome) {
+    if (!configHome.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(configHome, ignored);
+    }
+}
+
 }  // namespace
 
 wxIMPLEMENT_APP_NO_MAIN(GuiTestApp);
@@ -87,6 +94,7 @@ int main(int argc, char** argv) {
     wxSetAssertHandler(FailOnAssert);
     if (!StartWindowSystem(argc, argv)) {
         std::fprintf(stderr, "Cannot start the window system (is DISPLAY set?)\n");
+        RemoveConfigHome(configHome);
         return 1;
     }
     int result = 0;
@@ -101,9 +109,6 @@ int main(int argc, char** argv) {
     }
     wxTheApp->OnExit();
     wxEntryCleanup();
-    if (!configHome.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(configHome, ignored);
-    }
+    RemoveConfigHome(configHome);
     return result;
 }
