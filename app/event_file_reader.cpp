@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/percent_encoding.h"
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
@@ -78,19 +77,6 @@ int DatePartOf(const std::string& key) {
 }
 
 }  // namespace
-
-void EventFileReader::TrimInPlace(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1])) != 0) {
-        --end;
-    }
-    size_t begin = 0;
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])) != 0) {
-        ++begin;
-    }
-    text.erase(end);
-    text.erase(0, begin);
-}
 
 EventFileReader::EventFileReader(MultiDaySchedule* schedule, Tokeniser* tokens)
     : schedule_(schedule), tokens_(tokens) {
@@ -171,7 +157,7 @@ EventFileReader::Next EventFileReader::NextBlockName(bool headingEnds) {
         ReportError("Found data I don't understand here: '" + token_ + "'");
         return Next::Failed;
     }
-    TrimInPlace(token_);
+    tokens_->TrimQuoted(token_);
     return Next::Item;
 }
 
@@ -233,7 +219,7 @@ bool EventFileReader::ReadText(std::string& out) {
         ReportError("Expected a piece of text");
         return false;
     }
-    TrimInPlace(text_);
+    tokens_->TrimQuoted(text_);
     out = text_;
     return true;
 }
@@ -324,6 +310,8 @@ EventFileReader::KeyResult EventFileReader::ReadEventFlag(const std::string& key
         {"locked", [](EventFileReader& r) { r.locked_ = true; }},
         {"scorecompareunbooked", [](EventFileReader& r) { r.switches_.unbooked = true; }},
         {"scorecompareattendance", [](EventFileReader& r) { r.switches_.attendance = true; }},
+        // Only says that the file ends with a check line, which the controller looks for.
+        {"checkline", [](EventFileReader&) {}},
     };
     for (const FlagKey& flag : kFlags) {
         if (key == flag.key) {
@@ -335,32 +323,10 @@ EventFileReader::KeyResult EventFileReader::ReadEventFlag(const std::string& key
 }
 
 EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key, int* date) {
-    static const TextKey<EventFileReader> kTexts[] = {
-        {"name", [](EventFileReader& r, const std::string& v) { r.event_->SetName(v); }},
-        {"smtpserver", [](EventFileReader& r, const std::string& v) { r.server_.SetServer(v); }},
-        {"emailfrom",
-         [](EventFileReader& r, const std::string& v) { r.server_.SetFromAddress(v); }},
-        {"logo",
-         [](EventFileReader& r, const std::string& v) {
-             r.event_->GetPrintSettings().SetLogoFile(v);
-             r.event_->GetPrintSettings().SetModified();
-         }},
-        {"teacherdesc",
-         [](EventFileReader& r, const std::string& v) { r.event_->SetTeacherDesc(v); }},
-        {"parentdesc",
-         [](EventFileReader& r, const std::string& v) { r.event_->SetParentDesc(v); }},
-        {"pupildesc", [](EventFileReader& r, const std::string& v) { r.event_->SetPupilDesc(v); }},
-        {"url", [](EventFileReader& r, const std::string& v) { r.event_->SetUrl(v); }},
-        {"pnotes",
-         [](EventFileReader& r, const std::string& v) {
-             r.event_->GetPrintSettings().SetParentNotes(PercentDecode(v.c_str()));
-         }},
-        {"tnotes",
-         [](EventFileReader& r, const std::string& v) {
-             r.event_->GetPrintSettings().SetTeacherNotes(PercentDecode(v.c_str()));
-         }},
-    };
-    const KeyResult text = ReadTextKey(key, kTexts, *this);
+    KeyResult text = ReadTextKey(key, EventTextKeys(), *event_);
+    if (text == KeyResult::NotMine) {
+        text = ReadTextKey(key, ServerTextKeys(), server_);
+    }
     if (text != KeyResult::NotMine) {
         return text;
     }
@@ -406,30 +372,6 @@ EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key,
             } else {
                 firstDay->SetEndTime(time);
             }
-        }
-    } else if (key.compare(0, 9, "emailtext") == 0) {
-        if (!ReadText(value)) {
-            return KeyResult::Failed;
-        }
-        value = PercentDecode(value.c_str());
-        const std::string rest = key.substr(9);
-        const std::string suffix = rest.size() >= 3 ? rest.substr(rest.size() - 3) : "";
-        const std::string role = rest.substr(0, rest.size() - suffix.size());
-        EmailTextKind textKind = EmailInvitation;
-        if (suffix == "rem") {
-            textKind = EmailReminder;
-        } else if (suffix == "res") {
-            textKind = EmailResults;
-        } else if (suffix != "inv") {
-            return KeyResult::Done;
-        }
-        // A text the event refuses is reported by it; the rest of the file still counts.
-        if (role == "parent") {
-            event_->SetParentEmailText(textKind, value);
-        } else if (role == "pupil") {
-            event_->SetPupilEmailText(textKind, value);
-        } else if (role == "teacher") {
-            event_->SetTeacherEmailText(textKind, value);
         }
     } else if (key == "emailport") {
         if (!ReadInt(number)) {
@@ -516,7 +458,7 @@ bool EventFileReader::ReadOption() {
             server_.SetProvider(EmailProviderOffice365);
         }
     } else if (key == "APSSmallFontSize") {
-        print.SetSmallFontSize(std::atof(value.c_str()));
+        print.SetSmallFontSize(ParseOptionFloat(value));
     } else if (key == "APSUseSansSerif") {
         print.SetUseSansSerif(IsTrueWord(value));
         print.SetModified();

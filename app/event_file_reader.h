@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 
+#include "app/event_file_format.h"
 #include "foundation/date.h"
 #include "foundation/time_of_day.h"
 #include "foundation/tokeniser.h"
@@ -47,7 +49,8 @@ public:
     bool ReadParent();
     bool ReadPupil();
 
-    // Value readers: each takes the next token. A quoted text, trimmed at both ends.
+    // Value readers: each takes the next token. A quoted text, trimmed at both ends except for
+    // escaped white space.
     bool ReadText(std::string& out);
     // A quoted number; false without a message for an empty text.
     bool ReadInt(int& out);
@@ -67,14 +70,6 @@ private:
     // What starts next in a section or block.
     enum class Next { Item, Done, Failed };
 
-    // A key whose quoted value is handed to a setter as it stands.
-    template <typename Target>
-    struct TextKey {
-        const char* key;
-        void (*set)(Target&, const std::string&);
-    };
-
-    static void TrimInPlace(std::string& text);
     std::string Located(const char* message) const;
     void ReportWarning(const std::string& message);
     // Lower-cases the current word in place.
@@ -95,8 +90,9 @@ private:
     // An unknown word: when a value stands on the same line after it (an unknown key with its
     // value), the value is skipped with a warning; otherwise the word was a flag.
     void SkipUnknownKey(const std::string& key, int keyLine);
-    template <typename Target, size_t N>
-    KeyResult ReadTextKey(const std::string& key, const TextKey<Target> (&table)[N],
+    // A key of the section's text key table, its value decoded and handed to the target.
+    template <typename Target>
+    KeyResult ReadTextKey(const std::string& key, std::span<const TextKey<Target>> keys,
                           Target& target);
     // day, after, before, notattending and presentation, shared by teachers and parents.
     KeyResult ReadAttendanceKey(const std::string& key, Attendee* attendee);
@@ -143,19 +139,18 @@ private:
     std::unordered_map<std::string, Teacher*> teacherInitials_;
 };
 
-template <typename Target, size_t N>
+template <typename Target>
 EventFileReader::KeyResult EventFileReader::ReadTextKey(const std::string& key,
-                                                        const TextKey<Target> (&table)[N],
+                                                        std::span<const TextKey<Target>> keys,
                                                         Target& target) {
-    for (const TextKey<Target>& entry : table) {
-        if (key == entry.key) {
-            std::string text;
-            if (!ReadText(text)) {
-                return KeyResult::Failed;
-            }
-            entry.set(target, text);
-            return KeyResult::Done;
-        }
+    const TextKey<Target>* entry = FindTextKey(keys, key);
+    if (entry == nullptr) {
+        return KeyResult::NotMine;
     }
-    return KeyResult::NotMine;
+    std::string text;
+    if (!ReadText(text)) {
+        return KeyResult::Failed;
+    }
+    entry->set(target, DecodeTextValue(entry->form, text));
+    return KeyResult::Done;
 }

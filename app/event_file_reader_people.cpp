@@ -5,7 +5,6 @@
 
 #include "app/event_file_reader.h"
 #include "foundation/date_time.h"
-#include "foundation/percent_encoding.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -23,10 +22,13 @@ const std::string& EventFileReader::LowerKey(const std::string& text) {
 }
 
 Teacher* EventFileReader::FindTeacher(const std::string& nameOrInitials) {
-    if (nameOrInitials.empty()) {
+    // Names are trimmed as the teacher was made from its block's first line.
+    const size_t begin = nameOrInitials.find_first_not_of(" \t\r\n\v\f");
+    if (begin == std::string::npos) {
         return nullptr;
     }
-    const std::string& key = LowerKey(nameOrInitials);
+    const size_t end = nameOrInitials.find_last_not_of(" \t\r\n\v\f");
+    const std::string& key = LowerKey(nameOrInitials.substr(begin, end + 1 - begin));
     auto found = teacherNames_.find(key);
     if (found != teacherNames_.end()) {
         return found->second;
@@ -146,24 +148,18 @@ bool EventFileReader::ReadTeachers() {
 
 EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& key,
                                                            Teacher* teacher) {
-    static const TextKey<Teacher> kTexts[] = {
-        {"location", [](Teacher& t, const std::string& v) { t.SetLocation(v); }},
-        {"email", [](Teacher& t, const std::string& v) { t.SetEmail(v); }},
-        {"emailalt", [](Teacher& t, const std::string& v) { t.SetEmailAlt(v); }},
-        {"meetinglink", [](Teacher& t, const std::string& v) { t.SetMeetingLink(v); }},
-        {"subject",
-         [](Teacher& t, const std::string& v) {
-             if (!v.empty()) {
-                 t.AddSubject(v);
-             }
-         }},
-        // An empty text gives 0, as atoi has it.
-        {"apptlen",
-         [](Teacher& t, const std::string& v) { t.SetApptLength(std::atoi(v.c_str())); }},
-    };
-    const KeyResult text = ReadTextKey(key, kTexts, *teacher);
-    if (text != KeyResult::NotMine) {
-        return text;
+    if (key == "subject" || key == "apptlen") {
+        std::string text;
+        if (!ReadText(text)) {
+            return KeyResult::Failed;
+        }
+        if (key == "apptlen") {
+            // An empty text gives 0, as atoi has it.
+            teacher->SetApptLength(std::atoi(text.c_str()));
+        } else if (!text.empty()) {
+            teacher->AddSubject(text);
+        }
+        return KeyResult::Done;
     }
     if (key == "break") {
         TimeOfDay time;
@@ -195,7 +191,7 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
         teacher->SetPriority(priority);
         return KeyResult::Done;
     }
-    return KeyResult::NotMine;
+    return ReadTextKey(key, TeacherTextKeys(), *teacher);
 }
 
 bool EventFileReader::ReadTeacher() {
@@ -245,24 +241,10 @@ bool EventFileReader::ReadParents() {
 }
 
 EventFileReader::KeyResult EventFileReader::ReadParentKey(const std::string& key, Parent* parent) {
-    static const TextKey<Parent> kTexts[] = {
-        {"email", [](Parent& p, const std::string& v) { p.SetEmail(v); }},
-        {"emailalt", [](Parent& p, const std::string& v) { p.SetEmailAlt(v); }},
-        {"addra", [](Parent& p, const std::string& v) { p.SetAddress(0, v); }},
-        {"addrb", [](Parent& p, const std::string& v) { p.SetAddress(1, v); }},
-        {"addrc", [](Parent& p, const std::string& v) { p.SetAddress(2, v); }},
-        {"addrd", [](Parent& p, const std::string& v) { p.SetAddress(3, v); }},
-        {"addre", [](Parent& p, const std::string& v) { p.SetAddress(4, v); }},
-        {"notes", [](Parent& p, const std::string& v) { p.SetNotes(v); }},
-        {"uniqueid", [](Parent& p, const std::string& v) { p.SetUniqueId(v); }},
-        {"url", [](Parent& p, const std::string& v) { p.SetUrl(v); }},
-        {"notefrom",
-         [](Parent& p, const std::string& v) { p.SetNoteFrom(PercentDecode(v.c_str())); }},
-    };
     if (key == "pupil") {
         return ReadPupil() ? KeyResult::Done : KeyResult::Failed;
     }
-    return ReadTextKey(key, kTexts, *parent);
+    return ReadTextKey(key, ParentTextKeys(), *parent);
 }
 
 bool EventFileReader::ReadParent() {
@@ -300,18 +282,13 @@ bool EventFileReader::ReadPupil() {
         ReportError("Expected pupil's name");
         return false;
     }
-    TrimInPlace(name);
+    tokens_->TrimQuoted(name);
     auto pupil = std::make_unique<Pupil>(name);
     Pupil* added = pupil.get();
     if (!parent_->AddPupil(std::move(pupil))) {
         return false;
     }
     pupil_ = added;
-    static const TextKey<Pupil> kTexts[] = {
-        {"form", [](Pupil& p, const std::string& v) { p.SetForm(v); }},
-        {"house", [](Pupil& p, const std::string& v) { p.SetHouse(v); }},
-        {"email", [](Pupil& p, const std::string& v) { p.SetEmail(v); }},
-    };
     int keyLine = 0;
     while (NextBlockKey(keyLine)) {
         const std::string key = token_;
@@ -319,7 +296,7 @@ bool EventFileReader::ReadPupil() {
             tokens_->PushBack(TokenWord, key);
             return true;
         }
-        KeyResult result = ReadTextKey(key, kTexts, *pupil_);
+        KeyResult result = ReadTextKey(key, PupilTextKeys(), *pupil_);
         if (key == "taughtby") {
             result = ReadTaughtBy() ? KeyResult::Done : KeyResult::Failed;
         } else if (key == "seeing") {

@@ -8,6 +8,8 @@
 #include "app/event_file_writer.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
+#include "model/appointment_request.h"
+#include "model/email_server_settings.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -210,4 +212,143 @@ TEST(EventFileRoundTrip, AwkwardTextsAndOffSettingsComeBackUnchanged) {
     const Teacher* teacher = back.GetTeachers().Get(0);
     const Teacher* original = event.GetTeachers().Get(0);
     EXPECT_EQ(teacher->GetBreaks(), original->GetBreaks());
+}
+
+TEST(EventFileRoundTrip, EveryTextFieldReadsBackAsWrittenWhateverItHolds) {
+    using Get = std::string (*)(MultiDaySchedule&);
+    using Set = void (*)(MultiDaySchedule&, const std::string&);
+    struct Field {
+        const char* name;
+        Set set;
+        Get get;
+    };
+    static const auto event = [](MultiDaySchedule& s) -> Event& { return *s.GetEvent(); };
+    // Found by what the test leaves alone: reading sorts the lists by name.
+    static const auto teacher = [](MultiDaySchedule& s) {
+        const TeacherList& teachers = event(s).GetTeachers();
+        for (unsigned i = 0; i < teachers.Count(); ++i) {
+            if (teachers.Get(i)->GetInitials() == "T1") {
+                return teachers.Get(i);
+            }
+        }
+        return static_cast<Teacher*>(nullptr);
+    };
+    static const auto parent = [](MultiDaySchedule& s) {
+        return event(s).GetParents().FindByKey("P1");
+    };
+    static const auto pupil = [](MultiDaySchedule& s) { return parent(s)->GetPupil(0); };
+    static const auto talk = [](MultiDaySchedule& s) {
+        return event(s).GetPresentations().GetPresentation(0);
+    };
+    static const auto server = [](MultiDaySchedule& s, auto change) {
+        EmailServerSettings settings = event(s).GetEmailServerSettings();
+        change(settings);
+        event(s).SetEmailServerSettings(settings);
+    };
+    const Field fields[] = {
+        {"event name", [](MultiDaySchedule& s, const std::string& v) { event(s).SetName(v); },
+         [](MultiDaySchedule& s) { return event(s).GetName(); }},
+        {"teacher word", [](MultiDaySchedule& s, const std::string& v) { event(s).SetTeacherDesc(v); },
+         [](MultiDaySchedule& s) { return event(s).GetTeacherDesc(false); }},
+        {"url", [](MultiDaySchedule& s, const std::string& v) { event(s).SetUrl(v); },
+         [](MultiDaySchedule& s) { return event(s).GetUrl(); }},
+        {"parent notes",
+         [](MultiDaySchedule& s, const std::string& v) {
+             event(s).GetPrintSettings().SetParentNotes(v);
+         },
+         [](MultiDaySchedule& s) { return event(s).GetPrintSettings().GetParentNotes(); }},
+        {"e-mail text",
+         [](MultiDaySchedule& s, const std::string& v) {
+             event(s).SetPupilEmailText(EmailReminder, v);
+         },
+         [](MultiDaySchedule& s) { return event(s).GetPupilEmailText(EmailReminder); }},
+        {"mail server",
+         [](MultiDaySchedule& s, const std::string& v) {
+             server(s, [&](EmailServerSettings& e) { e.SetServer(v); });
+         },
+         [](MultiDaySchedule& s) { return event(s).GetEmailServerSettings().GetServer(); }},
+        {"from address",
+         [](MultiDaySchedule& s, const std::string& v) {
+             server(s, [&](EmailServerSettings& e) { e.SetFromAddress(v); });
+         },
+         [](MultiDaySchedule& s) { return event(s).GetEmailServerSettings().GetFromAddress(); }},
+        {"logo",
+         [](MultiDaySchedule& s, const std::string& v) {
+             event(s).GetPrintSettings().SetLogoFile(v);
+         },
+         [](MultiDaySchedule& s) { return event(s).GetPrintSettings().GetLogoFile(); }},
+        {"presentation location",
+         [](MultiDaySchedule& s, const std::string& v) { talk(s)->SetLocation(v); },
+         [](MultiDaySchedule& s) { return talk(s)->GetLocation(); }},
+        {"teacher name", [](MultiDaySchedule& s, const std::string& v) { teacher(s)->SetName(v); },
+         [](MultiDaySchedule& s) { return teacher(s)->GetName(); }},
+        {"teacher location",
+         [](MultiDaySchedule& s, const std::string& v) { teacher(s)->SetLocation(v); },
+         [](MultiDaySchedule& s) { return teacher(s)->GetLocation(); }},
+        {"meeting link",
+         [](MultiDaySchedule& s, const std::string& v) { teacher(s)->SetMeetingLink(v); },
+         [](MultiDaySchedule& s) { return teacher(s)->GetMeetingLink(); }},
+        {"parent name", [](MultiDaySchedule& s, const std::string& v) { parent(s)->SetName(v); },
+         [](MultiDaySchedule& s) { return parent(s)->GetName(); }},
+        {"address", [](MultiDaySchedule& s, const std::string& v) { parent(s)->SetAddress(4, v); },
+         [](MultiDaySchedule& s) { return parent(s)->GetAddress(4); }},
+        {"parent e-mail", [](MultiDaySchedule& s, const std::string& v) { parent(s)->SetEmail(v); },
+         [](MultiDaySchedule& s) { return parent(s)->GetEmail(); }},
+        {"note from parent",
+         [](MultiDaySchedule& s, const std::string& v) { parent(s)->SetNoteFrom(v); },
+         [](MultiDaySchedule& s) { return parent(s)->GetNoteFrom(); }},
+        {"pupil name", [](MultiDaySchedule& s, const std::string& v) { pupil(s)->SetName(v); },
+         [](MultiDaySchedule& s) { return pupil(s)->GetName(); }},
+        {"form", [](MultiDaySchedule& s, const std::string& v) { pupil(s)->SetForm(v); },
+         [](MultiDaySchedule& s) { return pupil(s)->GetForm(); }},
+        {"house", [](MultiDaySchedule& s, const std::string& v) { pupil(s)->SetHouse(v); },
+         [](MultiDaySchedule& s) { return pupil(s)->GetHouse(); }},
+        {"request subject",
+         [](MultiDaySchedule& s, const std::string& v) {
+             AppointmentRequest* request = pupil(s)->GetRequest(0);
+             request->SetSubject(v);
+             request->GetTeacher()->AddSubject(v);
+         },
+         [](MultiDaySchedule& s) { return pupil(s)->GetRequest(0)->GetSubject(); }},
+    };
+    // Every value holds an address, so the From address accepts it too.
+    const char* const values[] = {
+        "\nsmtp.school.example a@b.example",
+        "smtp.school.example a@b.example\n",
+        " \t a@b.example\r\n",
+        "say \"hi\" to a@b.example \\",
+        "tab\tinside a@b.example\\",
+        "M\xC3\xBCller a@b.example \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F"
+        "e",
+        "\\\"a@b.example\"\\",
+    };
+    for (const Field& field : fields) {
+        for (const char* value : values) {
+            SCOPED_TRACE(std::string(field.name) + ": '" + value + "'");
+            auto schedule = GenerateSchool(5, 3, 2, 300);
+            field.set(*schedule, value);
+            // A renamed person moves in the sorted lists, as the reader will sort them.
+            schedule->GetEvent()->GetTeachers().Sort();
+            schedule->GetEvent()->GetParents().Sort();
+            std::string expected = field.get(*schedule);
+            const std::string first = EventFileWriter(*schedule).FormatEventFile();
+            std::string messages;
+            auto read = ReadBack(first, &messages);
+            ASSERT_TRUE(read) << messages << first;
+            EXPECT_EQ(messages, "");
+            const std::string name = field.name;
+            const bool trimmed = name == "mail server" || name == "from address" ||
+                                 name == "logo" || name == "teacher name" ||
+                                 name == "parent name" || name == "pupil name";
+            // Names, host names, addresses and paths lose the white space at their ends.
+            if (trimmed) {
+                const char* blanks = " \t\r\n";
+                expected.erase(expected.find_last_not_of(blanks) + 1);
+                expected.erase(0, expected.find_first_not_of(blanks));
+            }
+            EXPECT_EQ(field.get(*read), expected);
+            const std::string second = EventFileWriter(*read).FormatEventFile();
+            EXPECT_EQ(DecodedTimes(second), DecodedTimes(first));
+        }
+    }
 }
