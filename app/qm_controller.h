@@ -86,7 +86,10 @@ public:
     std::unique_ptr<MultiDaySchedule> ReadEventFile(const char* path);
 
 private:
-    std::unique_ptr<MultiDaySchedule> ParseBuffer(const ByteBuffer& bytes);
+    // The text of an event file, as read from path: checked against its check line, taken as
+    // Windows-1252 when it is not UTF-8, and parsed.
+    std::unique_ptr<MultiDaySchedule> ParseFileText(const std::string& text,
+                                                    const std::string& path);
     // The open event's score switches are the process-wide ones: they go with it to its file.
     void TakeCurrentScoreSwitches();
     // After a merge added teachers: a grid row on every day for each of them.

@@ -9,6 +9,7 @@
 #include "app/qm_controller.h"
 #include "foundation/byte_buffer.h"
 #include "foundation/file_lock.h"
+#include "foundation/files.h"
 #include "foundation/string_functions.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
@@ -50,10 +51,21 @@ std::unique_ptr<MultiDaySchedule> QMController::ParseEventFile(Tokeniser& reader
     return schedule;
 }
 
-std::unique_ptr<MultiDaySchedule> QMController::ParseBuffer(const ByteBuffer& bytes) {
+std::unique_ptr<MultiDaySchedule> QMController::ParseFileText(const std::string& text,
+                                                              const std::string& path) {
+    const FileCheck check = CheckEventFileText(text);
     Tokeniser reader;
-    reader.SetBuffer(&bytes);
-    return ParseEventFile(reader);
+    reader.SetText(FileTextToUTF8(text));
+    std::unique_ptr<MultiDaySchedule> schedule = ParseEventFile(reader);
+    // Said before anyone works on it: what is missing may matter more than what opened.
+    if (schedule && (check == FileCheck::Damaged || reader.EndedInsideQuote())) {
+        ReportMessage(SeverityWarning,
+                      "The file '" + path +
+                          "' has been damaged or changed outside this program: it may be cut "
+                          "short or hold changes that were never checked. Check the event "
+                          "before working on it.");
+    }
+    return schedule;
 }
 
 std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lock) {
@@ -62,17 +74,18 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lo
         ReportMessage(SeverityError, "Cannot read file '" + lock.GetPath() + "'");
         return nullptr;
     }
-    return ParseBuffer(*bytes);
+    return ParseFileText(bytes->ToString(), lock.GetPath());
 }
 
 std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) {
-    Tokeniser reader;
-    if (!reader.Open(path)) {
-        ReportMessage(SeverityError,
-                      std::string("Cannot load file '") + (path != nullptr ? path : "") + "'");
+    const std::string name = path != nullptr ? path : "";
+    FileName file(name);
+    std::unique_ptr<ByteBuffer> bytes = path != nullptr && file.Exists() ? file.ReadAll() : nullptr;
+    if (!bytes) {
+        ReportMessage(SeverityError, "Cannot load file '" + name + "'");
         return nullptr;
     }
-    return ParseEventFile(reader);
+    return ParseFileText(bytes->ToString(), name);
 }
 
 bool QMController::OpenEventFile(const char* path) {
@@ -237,7 +250,7 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadAutosaveCopy() {
         return nullptr;
     }
     Tokeniser reader;
-    reader.SetText(body);
+    reader.SetText(FileTextToUTF8(body));
     return ParseEventFile(reader);
 }
 

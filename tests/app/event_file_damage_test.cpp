@@ -1,0 +1,111 @@
+// Files that did not come whole from this program: cut short, changed elsewhere, written on
+// Windows, or a settings file that did not load.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/controller_fixture.h"
+#include "foundation/files.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+
+namespace {
+
+std::string SmallEvent(const std::string& name = "Spring evening") {
+    return "Event:\nName \"" + name +
+           "\"\nStarts 4:00pm\nEnds 6:00pm\nDay \"12\"\nMonth \"3\"\nYear \"2026\"\n"
+           "SlotLength \"10\"\n"
+           "\nTeachers:\n"
+           "\"Mr Tom Whitfield\"\ninitials \"TW\"\nsubject \"Maths\"\n\n"
+           "\nParents:\n"
+           "\"Mrs Smith\"\nuniqueid \"S1\"\nnotes \"Prefers the early slots\"\n"
+           "pupil \"Amy Smith\"\nform \"7A\"\nseeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n\n"
+           "\"Mr Jones\"\nuniqueid \"J1\"\npupil \"Ben Jones\"\nform \"8B\"\n"
+           "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n\n";
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+constexpr const char* kDamaged = "has been damaged or changed outside this program";
+
+class DamagedFiles : public ControllerFixture {
+protected:
+    // The small event as this program saves it, check line and all.
+    std::string SavedText() {
+        const std::string source = Write("source.qmv", SmallEvent());
+        EXPECT_TRUE(controller_.OpenEventFile(source.c_str()));
+        const std::string saved = EventPath("saved.qmv");
+        EXPECT_TRUE(controller_.SaveEvent(saved.c_str()));
+        controller_.CloseEvent();
+        return Read(saved);
+    }
+};
+
+}  // namespace
+
+TEST_F(DamagedFiles, AFileCutShortOrChangedElsewhereOpensWithAWarning) {
+    const std::string saved = SavedText();
+    ASSERT_TRUE(Contains(saved, "\nCheckLine\n"));
+    std::string changed = saved;
+    changed.replace(changed.find("early"), 5, "later");
+    struct Case {
+        const char* name;
+        std::string text;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"as saved", saved, false},
+        {"cut short", saved.substr(0, saved.size() * 2 / 3), true},
+        {"cut inside the check line", saved.substr(0, saved.size() - 10), true},
+        {"changed in an editor", changed, true},
+        {"older file without a check line", SmallEvent(), false},
+        {"older file ending inside a quote", SmallEvent() + "\"Mrs Cut", true},
+        {"older file with a check line that does not match", SmallEvent() + "#0123\n", true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink_.GetText();
+        const std::string path = Write("case" + std::to_string(n++) + ".qmv", c.text);
+        ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+        EXPECT_EQ(Contains(sink_.GetText(), kDamaged), c.warned) << sink_.GetText();
+    }
+}
+
+TEST_F(DamagedFiles, AFileWrittenOnWindowsIsReadAsWindows1252) {
+    std::string text = SmallEvent("Caf\xE9 \x93open\x94 evening");
+    text.replace(text.find("\"Mrs Smith\"\n"), 12,
+                 "\"Mrs M\xFCller\"\nnotefrom \"Gr%FC%DFe%20%80\"\n");
+    const std::string path = Write("windows.qmv", text);
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+    const Event& event = *controller_.GetEvent();
+    EXPECT_EQ(event.GetName(), "Caf\xC3\xA9 \xE2\x80\x9Copen\xE2\x80\x9D evening");
+    const Parent* parent = event.GetParents().FindByKey("S1");
+    ASSERT_NE(parent, nullptr);
+    EXPECT_EQ(parent->GetName(), "Mrs M\xC3\xBCller");
+    EXPECT_EQ(parent->GetNoteFrom(), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC");
+}
+
+TEST_F(DamagedFiles, ASettingsFileThatDidNotLoadWholeIsNeverWrittenOver) {
+    const std::string settingsPath = DataFolder() + "/user_settings.dat";
+    const std::string damaged = "colourtbusy \"ff8000\"\nbroken\nicalendartype \"2\"\n";
+    folder_.Write("config/Quillmoot/user_settings.dat", damaged);
+    sink_.GetText();
+    QMController run;
+    run.Initialise();
+    EXPECT_FALSE(run.AreSettingsLoaded());
+    const std::string path = Write("spring.qmv", SmallEvent());
+    ASSERT_TRUE(run.OpenEventFile(path.c_str()));
+    run.GetUserSettings().SetInt("icalendartype", 1);
+    ASSERT_TRUE(run.SaveEvent(path.c_str()));
+    ASSERT_TRUE(run.SaveEvent(path.c_str()));
+    EXPECT_EQ(Read(settingsPath), damaged);
+    const std::string messages = sink_.GetText();
+    const std::string notice = "could not be read whole, so it is not written over";
+    ASSERT_TRUE(Contains(messages, notice)) << messages;
+    EXPECT_EQ(messages.find(notice), messages.rfind(notice));
+}
