@@ -107,6 +107,10 @@ private:
     template <typename Person>
     bool ReadAttendeeKeys(Person* person,
                           KeyResult (EventFileReader::*readOwnKey)(const std::string&, Person*));
+    // A break or booking time that is not on a slot boundary moves to the start of the slot
+    // holding it, so breaks and bookings meet by slot and what is read is what the next open
+    // reads. Said once. Times outside the day stay as they are.
+    TimeOfDay OnSlot(const Schedule* day, const TimeOfDay& time);
     bool ReadRequest();
     bool ReadTaughtBy();
     bool ReadScheduleOption(const std::string& key);
@@ -133,6 +137,7 @@ private:
     std::string token_;
     std::string lookupKey_;
     bool locked_ = false;
+    bool movedOffSlot_ = false;
     EmailServerSettings server_;
     ScoreCompareSwitches switches_;
     std::unordered_map<std::string, Teacher*> teacherNames_;

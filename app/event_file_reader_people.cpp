@@ -129,6 +129,21 @@ bool EventFileReader::ReadAttendeeKeys(Person* person,
     return true;
 }
 
+TimeOfDay EventFileReader::OnSlot(const Schedule* day, const TimeOfDay& time) {
+    const int slot = day != nullptr ? day->GetSlotForTime(time) : -1;
+    if (slot < 0) {
+        return time;
+    }
+    const TimeOfDay start = day->SlotToTime(slot);
+    if (start != time && !movedOffSlot_) {
+        movedOffSlot_ = true;
+        ReportWarning("The time " + time.Format(Time12h) +
+                      " does not fall on the start of a slot: it and any others like it have "
+                      "been moved to the start of their slot");
+    }
+    return start;
+}
+
 // ---------------------------------------------------------------- teachers
 
 bool EventFileReader::ReadTeachers() {
@@ -166,7 +181,7 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
         if (!ReadTime(time) || currentDay_ == nullptr) {
             return KeyResult::Failed;
         }
-        teacher->AddBreak(DateTime(currentDay_->GetDate(), time));
+        teacher->AddBreak(DateTime(currentDay_->GetDate(), OnSlot(currentDay_, time)));
         return KeyResult::Done;
     }
     if (key == "initials") {
@@ -413,6 +428,9 @@ bool EventFileReader::ReadRequest() {
         ReportError("Pupil " + pupil_->GetName() + " wants to see the teacher " + name +
                     " about subject '" + subject + "' more than once");
         return false;
+    }
+    if (hasTime) {
+        time = OnSlot(schedule_->FindDay(date), time);
     }
     const DateTime when(date, time);
     if (hasTime && teacher->HasBreak(when)) {

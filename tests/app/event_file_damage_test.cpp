@@ -5,11 +5,16 @@
 #include <string>
 
 #include "app/controller_fixture.h"
+#include "app/event_file_reader.h"
+#include "app/event_file_writer.h"
 #include "foundation/files.h"
+#include "foundation/tokeniser.h"
+#include "model/appointment.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
+#include "model/schedule.h"
 
 namespace {
 
@@ -108,4 +113,50 @@ TEST_F(DamagedFiles, ASettingsFileThatDidNotLoadWholeIsNeverWrittenOver) {
     const std::string notice = "could not be read whole, so it is not written over";
     ASSERT_TRUE(Contains(messages, notice)) << messages;
     EXPECT_EQ(messages.find(notice), messages.rfind(notice));
+}
+
+TEST(OffSlotTimes, BreaksAndBookingsMeetBySlotAndASecondOpenReadsTheSame) {
+    struct Case {
+        const char* breakAt;
+        const char* bookedAt;
+        const char* expected;  // where the booking stands, or "" when it is refused
+    };
+    const Case cases[] = {
+        {"6:00pm", "18:05", ""},
+        {"6:05pm", "18:00", ""},
+        {"6:05pm", "18:12", "18:10:00"},
+        {"6:00pm", "18:10", "18:10:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.breakAt) + " / " + c.bookedAt);
+        const std::string text =
+            "Event:\nName \"Late evening\"\nStarts 5:00pm\nEnds 8:00pm\nDay \"12\"\nMonth "
+            "\"3\"\nYear \"2026\"\nSlotLength \"10\"\n\nTeachers:\n\"Mr Tom Whitfield\"\n"
+            "initials \"TW\"\nsubject \"Maths\"\nbreak " +
+            std::string(c.breakAt) +
+            "\n\nParents:\n\"Mrs Smith\"\nuniqueid \"S1\"\npupil \"Amy Smith\"\nform \"7A\"\n"
+            "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\nat " +
+            c.bookedAt + "\n\n";
+        std::string saved = text;
+        // The file as written, then the program's own save of it, then that save read again.
+        for (int open = 0; open < 3; ++open) {
+            UCStringError sink;
+            auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+            Tokeniser tokens;
+            tokens.SetText(saved);
+            EventFileReader reader(schedule.get(), &tokens);
+            ASSERT_TRUE(reader.Read()) << sink.GetText();
+            const Parent* parent = schedule->GetEvent()->GetParents().FindByKey("S1");
+            ASSERT_NE(parent, nullptr);
+            ASSERT_EQ(parent->GetPupil(0)->GetRequestCount(), 1u);
+            const Appointment* booked = schedule->GetDay(0)->GetGrid().PeekBooking(
+                schedule->GetDay(0)->GetSlotForTime(TimeOfDay(18, 10, 0)), 0);
+            const bool bookedAtSix = schedule->GetDay(0)->GetGrid().PeekBooking(
+                                         schedule->GetDay(0)->GetSlotForTime(TimeOfDay(18, 0, 0)),
+                                         0) != nullptr;
+            EXPECT_FALSE(bookedAtSix);
+            EXPECT_EQ(booked != nullptr, std::string(c.expected) == "18:10:00");
+            saved = EventFileWriter(*schedule).FormatEventFile();
+        }
+    }
 }
