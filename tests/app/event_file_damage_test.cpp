@@ -2,6 +2,8 @@
 // Windows, or a settings file that did not load.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <string>
 
 #include "app/controller_fixture.h"
@@ -13,6 +15,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/print_settings.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
 
@@ -159,4 +162,36 @@ TEST(OffSlotTimes, BreaksAndBookingsMeetBySlotAndASecondOpenReadsTheSame) {
             saved = EventFileWriter(*schedule).FormatEventFile();
         }
     }
+}
+
+TEST(FileNumbers, FollowTheCLocaleWhateverTheDesktopsLanguage) {
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "locales-all is needed";
+    struct Case {
+        const char* written;  // as a file holds it
+        double size;
+    };
+    const Case cases[] = {{"7.500000", 7.5}, {"10.25", 10.25}, {"7,500000", 7.5}, {"6", 6}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        const std::string text =
+            "Event:\nName \"Evening\"\nStarts 5:00pm\nEnds 8:00pm\nDay \"12\"\nMonth \"3\"\n"
+            "Year \"2026\"\nOption \"APSSmallFontSize\" \"" +
+            std::string(c.written) + "\"\n\nTeachers:\n\nParents:\n";
+        UCStringError sink;
+        auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+        Tokeniser tokens;
+        tokens.SetText(text);
+        EventFileReader reader(schedule.get(), &tokens);
+        ASSERT_TRUE(reader.Read()) << sink.GetText();
+        const PrintSettings& print = schedule->GetEvent()->GetPrintSettings();
+        EXPECT_DOUBLE_EQ(print.GetSmallFontSize(), c.size);
+        const std::string saved = EventFileWriter(*schedule).FormatEventFile();
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "\"APSSmallFontSize\" \"%d.%06d\"",
+                      static_cast<int>(c.size),
+                      static_cast<int>((c.size - static_cast<int>(c.size)) * 1000000 + 0.5));
+        EXPECT_NE(saved.find(expected), std::string::npos) << saved;
+    }
+    std::setlocale(LC_ALL, previous.c_str());
 }
