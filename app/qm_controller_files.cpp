@@ -1,4 +1,7 @@
 // The controller's file actions: open, save, merge, the autosave copy and its recovery.
+#include <unistd.h>
+
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -25,6 +28,14 @@ bool SameFile(const std::string& a, const std::string& b) {
     }
     std::error_code error;
     return a == b || std::filesystem::equivalent(a, b, error);
+}
+
+// A file this user may read but not write (another user's, or on a read-only medium).
+bool IsOnlyReadable(const char* path) {
+    if (::access(path, W_OK) == 0 || (errno != EACCES && errno != EROFS)) {
+        return false;
+    }
+    return ::access(path, R_OK) == 0;
 }
 
 bool PathExists(const std::string& path) {
@@ -96,6 +107,9 @@ bool QMController::OpenEventFile(const char* path) {
     if (lock_ && lock_->GetPath() == path) {
         return true;
     }
+    if (IsOnlyReadable(path)) {
+        return OpenReadOnly(path);
+    }
     // Locked before it is read, and the held event given up only once the new one is read.
     auto lock = std::make_unique<FileLock>(path);
     if (lock->Lock() != FileLock::kLockHeld) {
@@ -107,6 +121,21 @@ bool QMController::OpenEventFile(const char* path) {
     }
     SetEvent(std::move(schedule));
     lock_ = std::move(lock);
+    readOnlyPath_.clear();
+    return true;
+}
+
+bool QMController::OpenReadOnly(const char* path) {
+    std::unique_ptr<MultiDaySchedule> schedule = ReadEventFile(path);
+    if (!schedule) {
+        return false;
+    }
+    SetEvent(std::move(schedule));
+    lock_.reset();
+    readOnlyPath_ = path;
+    ReportMessage(SeverityWarning, std::string("The file '") + path +
+                                       "' can only be read: changes to it must be saved under "
+                                       "another name.");
     return true;
 }
 
@@ -138,6 +167,7 @@ bool QMController::SaveEvent(const char* path) {
     SaveUserSettings();
     if (newLock) {
         lock_ = std::move(newLock);
+        readOnlyPath_.clear();
     }
     // The event is safe in its own file now, so the copy is no longer needed; failing to
     // remove it does not make the save a failure.

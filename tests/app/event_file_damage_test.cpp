@@ -1,6 +1,11 @@
 // Files that did not come whole from this program: cut short, changed elsewhere, written on
 // Windows, or a settings file that did not load.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cstdio>
@@ -194,4 +199,110 @@ TEST(FileNumbers, FollowTheCLocaleWhateverTheDesktopsLanguage) {
         EXPECT_NE(saved.find(expected), std::string::npos) << saved;
     }
     std::setlocale(LC_ALL, previous.c_str());
+}
+
+namespace {
+
+// Runs check in a child process and gives its exit status: a fault that kills the program
+// must not take the tests with it.
+template <typename Check>
+int InChild(Check check) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(check());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+}  // namespace
+
+TEST_F(DamagedFiles, SavingPastTheFileSizeLimitIsReportedNotFatal) {
+    const std::string path = Write("spring.qmv", SmallEvent());
+    const std::string old = Read(path);
+    const int status = InChild([&] {
+        ::signal(SIGXFSZ, SIG_DFL);
+        UCStringError sink;
+        QMController run;
+        run.Initialise();
+        if (!run.OpenEventFile(path.c_str())) {
+            return 3;
+        }
+        run.GetEvent()->SetName("A much longer name that makes the file grow past its limit");
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = old.size();
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = run.SaveEvent(path.c_str());
+        return saved ? 4 : sink.GetText().find("could not be saved") == std::string::npos ? 5 : 0;
+    });
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Read(path), old);
+}
+
+TEST_F(DamagedFiles, TemporariesOfSavesThatCannotFinishAreRemovedByTheNextSave) {
+    const std::string path = Write("spring.qmv", SmallEvent());
+    struct Leftover {
+        std::string name;
+        bool removed;
+    };
+    const Leftover leftovers[] = {
+        {".spring.qmv.new.4194999.1.3f", true},  // no such process
+        {".spring.qmv.new." + std::to_string(::getpid()) + ".9.ab", true},
+        {".spring.qmv.new.1.2.cd", false},  // a process that still runs
+        {".autumn.qmv.new.4194999.1.3f", false},
+    };
+    for (const Leftover& leftover : leftovers) {
+        Write(leftover.name, "half a save");
+    }
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str()));
+    for (const Leftover& leftover : leftovers) {
+        SCOPED_TRACE(leftover.name);
+        EXPECT_EQ(FileName(EventPath(leftover.name)).Exists(), !leftover.removed);
+    }
+}
+
+TEST_F(DamagedFiles, AFileTheUserCanOnlyReadOpensReadOnly) {
+    const std::string path = Write("theirs.qmv", SmallEvent());
+    const std::string copy = EventPath("mine/copy.qmv");
+    std::filesystem::create_directories(EventPath("mine"));
+    // Root may write anything: the check runs as nobody then.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        // Only the test's own folders: the ones above it are open to everyone already.
+        ::chmod(root_.c_str(), 0755);
+        ::chmod(EventPath("").c_str(), 0755);
+        ::chmod(EventPath("mine").c_str(), 0777);
+    }
+    ::chmod(path.c_str(), 0444);
+    const int status = InChild([&] {
+        if (root && ::setuid(65534) != 0) {
+            return 2;
+        }
+        UCStringError sink;
+        QMController run;
+        if (!run.OpenEventFile(path.c_str())) {
+            return 3;
+        }
+        const std::string said = sink.GetText();
+        if (!run.IsReadOnly() || said.find("can only be read") == std::string::npos) {
+            return 4;
+        }
+        if (run.GetEvent()->GetParents().Count() != 2 || run.GetFileName() != path) {
+            return 5;
+        }
+        if (run.SaveEvent(path.c_str())) {
+            return 6;
+        }
+        if (!run.SaveEvent(copy.c_str()) || run.IsReadOnly() || run.GetFileName() != copy) {
+            return 7;
+        }
+        return 0;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Read(path), SmallEvent());
 }
