@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
@@ -436,6 +437,24 @@ bool EventFileReader::ReadEventSection() {
     event_->SetEmailServerSettings(server_);
     event_->SetScoreSwitches(switches_);
     schedule_->EnforceTimeBoundaries();
+    return firstDay == nullptr || CheckDaySize(*firstDay);
+}
+
+bool EventFileReader::CheckDaySize(const Schedule& day) {
+    // Every teacher gets a row of every day's slots: sizes no school has would take the
+    // memory of the machine before anything could be said.
+    if (schedule_->GetDayCount() > kMaxDays) {
+        ReportError(StringPrintf("The event has more than %d days, more than any parents' "
+                                 "evening runs, so the file cannot be opened",
+                                 static_cast<int>(kMaxDays)));
+        return false;
+    }
+    if (day.GetNumSlots() > kMaxSlotsPerDay) {
+        ReportError(StringPrintf("The day of %s has more than %d appointment slots, so the "
+                                 "file cannot be opened",
+                                 day.GetDate().FormatLong().c_str(), kMaxSlotsPerDay));
+        return false;
+    }
     return true;
 }
 
@@ -537,9 +556,13 @@ bool EventFileReader::ReadExtraDays() {
             return false;
         }
         // Two days of one date would share every attendance and booking line of the file.
+        Schedule* added = day.get();
         if (schedule_->FindDay(dayDate) != nullptr || !day->SetDate(dayDate) ||
             !schedule_->AddDay(std::move(day))) {
             ReportError("Extra day schedule is invalid");
+            return false;
+        }
+        if (!CheckDaySize(*added)) {
             return false;
         }
     }
@@ -555,19 +578,36 @@ bool EventFileReader::ReadPresentations() {
         tokens_->PushBack(kind_, token_);
         return true;
     }
+    // Added together at the end of the section: one at a time, each would be checked against
+    // all before it.
+    std::vector<std::unique_ptr<Presentation>> presentations;
     Next next;
     while ((next = NextBlockName(true)) == Next::Item) {
-        const std::string name = token_;
-        auto presentation = std::make_unique<Presentation>(name);
+        auto presentation = std::make_unique<Presentation>(token_);
         if (!ReadPresentation(presentation.get())) {
             return false;
         }
-        if (!event_->AddPresentation(std::move(presentation))) {
-            ReportError("Presentation '" + name + "' cannot be loaded");
-            return false;
-        }
+        presentations.push_back(std::move(presentation));
     }
-    return next == Next::Done;
+    if (next != Next::Done) {
+        return false;
+    }
+    if (!event_->AddPresentations(presentations)) {
+        // Those taken are released; the first one left is the one refused.
+        for (const std::unique_ptr<Presentation>& refused : presentations) {
+            if (refused) {
+                ReportError("Presentation '" + refused->GetName() + "' cannot be loaded");
+                break;
+            }
+        }
+        return false;
+    }
+    const PresentationList& list = event_->GetPresentations();
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        Presentation* presentation = list.GetPresentation(i);
+        presentationNames_.try_emplace(LowerKey(presentation->GetName()), presentation);
+    }
+    return true;
 }
 
 bool EventFileReader::ReadPresentation(Presentation* presentation) {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "app/event_file_format.h"
 #include "foundation/date.h"
@@ -29,6 +30,10 @@ enum ParentGapMode : int;
 // process). One reader serves one read.
 class EventFileReader {
 public:
+    // Past these a file is refused: no school runs an evening that long or that finely cut.
+    static constexpr unsigned kMaxDays = 366;
+    static constexpr int kMaxSlotsPerDay = 24 * 60;
+
     EventFileReader(MultiDaySchedule* schedule, Tokeniser* tokens);
     ~EventFileReader();
     EventFileReader(const EventFileReader&) = delete;
@@ -107,6 +112,12 @@ private:
     template <typename Person>
     bool ReadAttendeeKeys(Person* person,
                           KeyResult (EventFileReader::*readOwnKey)(const std::string&, Person*));
+    // The day of the date, from an index of the days once they are all read: a scan per line
+    // would grow with the days times the lines.
+    Schedule* FindDay(const Date& date);
+    static int DateKey(const Date& date) {
+        return date.Year() * 10000 + date.Month() * 100 + date.Day();
+    }
     // A break or booking time that is not on a slot boundary moves to the start of the slot
     // holding it, so breaks and bookings meet by slot and what is read is what the next open
     // reads. Said once. Times outside the day stay as they are.
@@ -114,6 +125,8 @@ private:
     bool ReadRequest();
     bool ReadTaughtBy();
     bool ReadScheduleOption(const std::string& key);
+    // False, reported, once the days or this day's slots reach sizes no school has.
+    bool CheckDaySize(const Schedule& day);
 
     // Name first, then initials, ignoring case, without a scan: the indexes grow as teachers
     // are added.
@@ -142,6 +155,9 @@ private:
     ScoreCompareSwitches switches_;
     std::unordered_map<std::string, Teacher*> teacherNames_;
     std::unordered_map<std::string, Teacher*> teacherInitials_;
+    std::unordered_set<std::string> parentKeys_;
+    std::unordered_map<int, Schedule*> daysByDate_;
+    std::unordered_map<std::string, Presentation*> presentationNames_;
 };
 
 template <typename Target>

@@ -5,6 +5,7 @@
 
 #include "app/event_file_reader.h"
 #include "foundation/date_time.h"
+#include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -62,7 +63,7 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
         if (!ReadDate(date)) {
             return KeyResult::Failed;
         }
-        Schedule* day = schedule_->FindDay(date);
+        Schedule* day = FindDay(date);
         if (day == nullptr) {
             return KeyResult::Failed;
         }
@@ -98,7 +99,9 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
         if (!ReadText(name)) {
             return KeyResult::Failed;
         }
-        Presentation* presentation = event_->GetPresentations().Find(name);
+        const auto found = presentationNames_.find(LowerKey(name));
+        Presentation* presentation =
+            found != presentationNames_.end() ? found->second : nullptr;
         if (presentation == nullptr) {
             ReportError("The presentation '" + name + "' does not exist");
             return KeyResult::Failed;
@@ -127,6 +130,18 @@ bool EventFileReader::ReadAttendeeKeys(Person* person,
         }
     }
     return true;
+}
+
+Schedule* EventFileReader::FindDay(const Date& date) {
+    if (daysByDate_.size() != schedule_->GetDayCount()) {
+        daysByDate_.clear();
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            Schedule* day = schedule_->GetDay(d);
+            daysByDate_.try_emplace(DateKey(day->GetDate()), day);
+        }
+    }
+    const auto found = daysByDate_.find(DateKey(date));
+    return found != daysByDate_.end() ? found->second : nullptr;
 }
 
 TimeOfDay EventFileReader::OnSlot(const Schedule* day, const TimeOfDay& time) {
@@ -219,12 +234,19 @@ bool EventFileReader::ReadTeacher() {
         ReportError("Cannot set start and end times for teacher");
         return false;
     }
-    if (!schedule_->AddTeacher(std::move(newTeacher_))) {
+    // The reader's own indexes stand in for the event's scan of its list, which would make
+    // reading grow with the square of the teachers; the check is the same.
+    if (FindTeacher(teacher->GetName()) != nullptr) {
+        ReportMessage(SeverityError, "Teacher '" + teacher->GetName() + "' already exists");
         ReportError("Previous errors prevent teacher '" + teacher->GetName() +
                     "' from being loaded");
         teacher_ = nullptr;
         newTeacher_.reset();
         return false;
+    }
+    event_->GetTeachers().Append(newTeacher_.release());
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        schedule_->GetDay(d)->AddTeacherRow(teacher);
     }
     IndexTeacherName(teacher);
 
@@ -281,13 +303,16 @@ bool EventFileReader::ReadParent() {
         return false;
     }
     // Added only now, with its unique id known, so that two families of the same name but
-    // different ids both load. The event reports a duplicate itself.
-    if (!schedule_->AddParent(std::move(newParent_))) {
+    // different ids both load. The reader's set of keys stands in for the event's scan.
+    const std::string key = parent->GetUniqueIdOrName();
+    if (!key.empty() && !parentKeys_.insert(key).second) {
+        ReportMessage(SeverityError, "Parent '" + key + "' already exists");
         parent_ = nullptr;
         pupil_ = nullptr;
         newParent_.reset();
         return false;
     }
+    event_->GetParents().Append(newParent_.release());
     return true;
 }
 
@@ -430,7 +455,7 @@ bool EventFileReader::ReadRequest() {
         return false;
     }
     if (hasTime) {
-        time = OnSlot(schedule_->FindDay(date), time);
+        time = OnSlot(FindDay(date), time);
     }
     const DateTime when(date, time);
     if (hasTime && teacher->HasBreak(when)) {

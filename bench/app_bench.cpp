@@ -15,9 +15,15 @@
 
 namespace {
 
-// The large school over its days, its requests booked as the program would book them.
-std::unique_ptr<MultiDaySchedule> LargeSchool() {
-    GeneratedSchool school = GenerateSchool(SchoolSize::Large(), 7);
+// The large school over its days, its requests booked as the program would book them; with a
+// scale, that many times its people and requests.
+std::unique_ptr<MultiDaySchedule> LargeSchool(int scale = 1) {
+    SchoolSize size = SchoolSize::Large();
+    size.teachers *= scale;
+    size.parents *= scale;
+    size.pupils *= scale;
+    size.requests *= scale;
+    GeneratedSchool school = GenerateSchool(size, 7);
     std::srand(7);
     std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
     auto schedule = std::make_unique<MultiDaySchedule>(school.event);
@@ -67,5 +73,34 @@ void BM_ReadLargeSchoolEventFile(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(text.size());
 }
 BENCHMARK(BM_ReadLargeSchoolEventFile)->Unit(benchmark::kMillisecond);
+
+// Opening must grow with the file, not with its square: the time per byte stays flat from
+// one to ten times the large school's people.
+void BM_ReadScaledSchoolEventFile(benchmark::State& state) {
+    UCStringError quiet;
+    const std::string text = EventFileWriter(*LargeSchool(static_cast<int>(state.range(0))))
+                                 .FormatEventFile();
+    for (auto _ : state) {
+        auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+        Tokeniser tokens;
+        tokens.SetText(text);
+        EventFileReader reader(schedule.get(), &tokens);
+        if (!reader.Read()) {
+            state.SkipWithError("the scaled school's file did not read back");
+            break;
+        }
+        benchmark::DoNotOptimize(schedule.get());
+    }
+    state.counters["bytes"] = static_cast<double>(text.size());
+    state.counters["ns/byte"] = benchmark::Counter(
+        static_cast<double>(text.size()) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ReadScaledSchoolEventFile)
+    ->Arg(1)
+    ->Arg(3)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

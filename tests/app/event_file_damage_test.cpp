@@ -306,3 +306,49 @@ TEST_F(DamagedFiles, AFileTheUserCanOnlyReadOpensReadOnly) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Read(path), SmallEvent());
 }
+
+TEST(AbsurdSizes, AreRefusedWithAMessageBeforeTheMemoryRunsOut) {
+    const std::string head =
+        "Event:\nName \"Evening\"\nStarts 5:00pm\nEnds 8:00pm\nDay \"1\"\nMonth \"1\"\n"
+        "Year \"2026\"\n";
+    const auto extraDays = [](int count) {
+        std::string text;
+        Date date(1, 1, 2026);
+        for (int d = 0; d < count; ++d) {
+            date.NextDay();
+            text += "\nExtraDay:\nStarts 5:00pm\nEnds 8:00pm\nDay \"" +
+                    std::to_string(date.Day()) + "\"\nMonth \"" + std::to_string(date.Month()) +
+                    "\"\nYear \"" + std::to_string(date.Year()) + "\"\n";
+        }
+        return text;
+    };
+    const std::string people =
+        "\nTeachers:\n\"Mr Tom Whitfield\"\n\nParents:\n\"Mrs Smith\"\npupil \"Amy\"\n"
+        "seeing \"Mr Tom Whitfield\"\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* message;  // empty for a size a school may have
+    };
+    const Case cases[] = {
+        {"forty thousand days", head + extraDays(40000) + people, "has more than 366 days"},
+        {"a year of days", head + extraDays(365) + people, ""},
+        {"one-second slots all day",
+         "Event:\nName \"E\"\nStarts 12:00am\nEnds 11:59pm\nDay \"1\"\nMonth \"1\"\nYear "
+         "\"2026\"\nSlotLengthSecs \"1\"\n" +
+             people,
+         "has more than 1440 appointment slots"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UCStringError sink;
+        auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+        Tokeniser tokens;
+        tokens.SetText(c.text);
+        EventFileReader reader(schedule.get(), &tokens);
+        const bool read = reader.Read();
+        const std::string said = sink.GetText();
+        EXPECT_EQ(read, std::string(c.message).empty()) << said;
+        EXPECT_TRUE(Contains(said, c.message)) << said;
+    }
+}
