@@ -73,7 +73,8 @@ using F = TextForm;
 const TextKey<Event> kEventKeys[] = {
     {"Name", F::Escaped, true, [](const Event& e) { return e.GetName(); },
      [](Event& e, const std::string& v) { static_cast<void>(e.SetName(v)); }},
-    {"PNotes", F::Percent, true, [](const Event& e) { return e.GetPrintSettings().GetParentNotes(); },
+    {"PNotes", F::Percent, true,
+     [](const Event& e) { return e.GetPrintSettings().GetParentNotes(); },
      [](Event& e, const std::string& v) { e.GetPrintSettings().SetParentNotes(v); }},
     {"TeacherDesc", F::Escaped, true, [](const Event& e) { return e.GetTeacherDesc(false); },
      [](Event& e, const std::string& v) { e.SetTeacherDesc(v); }},
@@ -92,8 +93,7 @@ const TextKey<Event> kEventKeys[] = {
      SetParentText<EmailResults>},
     {"EmailTextPupilInv", F::Percent, false, PupilText<EmailInvitation>,
      SetPupilText<EmailInvitation>},
-    {"EmailTextPupilRem", F::Percent, false, PupilText<EmailReminder>,
-     SetPupilText<EmailReminder>},
+    {"EmailTextPupilRem", F::Percent, false, PupilText<EmailReminder>, SetPupilText<EmailReminder>},
     {"EmailTextPupilRes", F::Percent, false, PupilText<EmailResults>, SetPupilText<EmailResults>},
     {"EmailTextTeacherInv", F::Percent, false, TeacherText<EmailInvitation>,
      SetTeacherText<EmailInvitation>},
@@ -115,9 +115,7 @@ const TextKey<EmailServerSettings> kServerKeys[] = {
      [](EmailServerSettings& s, const std::string& v) { s.SetServer(v); }},
     {"EmailFrom", F::Trimmed, false,
      [](const EmailServerSettings& s) { return s.GetFromAddress(); },
-     [](EmailServerSettings& s, const std::string& v) {
-         static_cast<void>(s.SetFromAddress(v));
-     }},
+     [](EmailServerSettings& s, const std::string& v) { static_cast<void>(s.SetFromAddress(v)); }},
 };
 
 const TextKey<Teacher> kTeacherKeys[] = {
@@ -325,13 +323,11 @@ std::string DecodeTextValue(TextForm form, const std::string& text) {
 template const TextKey<Event>* FindTextKey(std::span<const TextKey<Event>>, const std::string&);
 template const TextKey<EmailServerSettings>* FindTextKey(
     std::span<const TextKey<EmailServerSettings>>, const std::string&);
-template const TextKey<Teacher>* FindTextKey(std::span<const TextKey<Teacher>>,
-                                             const std::string&);
+template const TextKey<Teacher>* FindTextKey(std::span<const TextKey<Teacher>>, const std::string&);
 template const TextKey<Parent>* FindTextKey(std::span<const TextKey<Parent>>, const std::string&);
 template const TextKey<Pupil>* FindTextKey(std::span<const TextKey<Pupil>>, const std::string&);
 template std::string FormatTextKey(const TextKey<Event>&, const Event&);
-template std::string FormatTextKey(const TextKey<EmailServerSettings>&,
-                                   const EmailServerSettings&);
+template std::string FormatTextKey(const TextKey<EmailServerSettings>&, const EmailServerSettings&);
 template std::string FormatTextKey(const TextKey<Teacher>&, const Teacher&);
 template std::string FormatTextKey(const TextKey<Parent>&, const Parent&);
 template std::string FormatTextKey(const TextKey<Pupil>&, const Pupil&);

@@ -444,15 +444,17 @@ bool EventFileReader::CheckDaySize(const Schedule& day) {
     // Every teacher gets a row of every day's slots: sizes no school has would take the
     // memory of the machine before anything could be said.
     if (schedule_->GetDayCount() > kMaxDays) {
-        ReportError(StringPrintf("The event has more than %d days, more than any parents' "
-                                 "evening runs, so the file cannot be opened",
-                                 static_cast<int>(kMaxDays)));
+        ReportError(
+            StringPrintf("The event has more than %d days, more than any parents' "
+                         "evening runs, so the file cannot be opened",
+                         static_cast<int>(kMaxDays)));
         return false;
     }
     if (day.GetNumSlots() > kMaxSlotsPerDay) {
-        ReportError(StringPrintf("The day of %s has more than %d appointment slots, so the "
-                                 "file cannot be opened",
-                                 day.GetDate().FormatLong().c_str(), kMaxSlotsPerDay));
+        ReportError(
+            StringPrintf("The day of %s has more than %d appointment slots, so the "
+                         "file cannot be opened",
+                         day.GetDate().FormatLong().c_str(), kMaxSlotsPerDay));
         return false;
     }
     return true;

@@ -100,8 +100,7 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
             return KeyResult::Failed;
         }
         const auto found = presentationNames_.find(LowerKey(name));
-        Presentation* presentation =
-            found != presentationNames_.end() ? found->second : nullptr;
+        Presentation* presentation = found != presentationNames_.end() ? found->second : nullptr;
         if (presentation == nullptr) {
             ReportError("The presentation '" + name + "' does not exist");
             return KeyResult::Failed;

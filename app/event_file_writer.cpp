@@ -414,9 +414,9 @@ std::string EventFileWriter::FormatRequest(const AppointmentRequest* request) co
     }
     IndexBookings();
     std::string text;
-    AppendEscaped(text, "seeing",
-                  request->GetTeacher() != nullptr ? PersonName(request->GetTeacher()->GetName())
-                                                   : "");
+    AppendEscaped(
+        text, "seeing",
+        request->GetTeacher() != nullptr ? PersonName(request->GetTeacher()->GetName()) : "");
     AppendEscapedIfAny(text, "subject", request->GetSubject());
     const auto found = booked_.find(request);
     if (found != booked_.end()) {

@@ -78,8 +78,8 @@ BENCHMARK(BM_ReadLargeSchoolEventFile)->Unit(benchmark::kMillisecond);
 // one to ten times the large school's people.
 void BM_ReadScaledSchoolEventFile(benchmark::State& state) {
     UCStringError quiet;
-    const std::string text = EventFileWriter(*LargeSchool(static_cast<int>(state.range(0))))
-                                 .FormatEventFile();
+    const std::string text =
+        EventFileWriter(*LargeSchool(static_cast<int>(state.range(0)))).FormatEventFile();
     for (auto _ : state) {
         auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
         Tokeniser tokens;

@@ -102,8 +102,7 @@ std::string ICalendar::MakeUid(std::time_t stamp) const {
     MD5 md5;
     const std::string key = location_ + '\n' + owner_ + '\n' +
                             StringPrintf("%04d%02d%02d", date_.Year(), date_.Month(), date_.Day());
-    return StringPrintf("%08x@Quillmoot", static_cast<std::uint32_t>(stamp)) +
-           md5.HexDigest(key);
+    return StringPrintf("%08x@Quillmoot", static_cast<std::uint32_t>(stamp)) + md5.HexDigest(key);
 }
 
 std::string ICalendar::FormatOrganizer() const {

@@ -100,7 +100,9 @@ TEST_F(DamagedFiles, AFileWrittenOnWindowsIsReadAsWindows1252) {
     const Parent* parent = event.GetParents().FindByKey("S1");
     ASSERT_NE(parent, nullptr);
     EXPECT_EQ(parent->GetName(), "Mrs M\xC3\xBCller");
-    EXPECT_EQ(parent->GetNoteFrom(), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC");
+    EXPECT_EQ(parent->GetNoteFrom(),
+              "Gr\xC3\xBC\xC3\x9F"
+              "e \xE2\x82\xAC");
 }
 
 TEST_F(DamagedFiles, ASettingsFileThatDidNotLoadWholeIsNeverWrittenOver) {
@@ -159,9 +161,9 @@ TEST(OffSlotTimes, BreaksAndBookingsMeetBySlotAndASecondOpenReadsTheSame) {
             ASSERT_EQ(parent->GetPupil(0)->GetRequestCount(), 1u);
             const Appointment* booked = schedule->GetDay(0)->GetGrid().PeekBooking(
                 schedule->GetDay(0)->GetSlotForTime(TimeOfDay(18, 10, 0)), 0);
-            const bool bookedAtSix = schedule->GetDay(0)->GetGrid().PeekBooking(
-                                         schedule->GetDay(0)->GetSlotForTime(TimeOfDay(18, 0, 0)),
-                                         0) != nullptr;
+            const bool bookedAtSix =
+                schedule->GetDay(0)->GetGrid().PeekBooking(
+                    schedule->GetDay(0)->GetSlotForTime(TimeOfDay(18, 0, 0)), 0) != nullptr;
             EXPECT_FALSE(bookedAtSix);
             EXPECT_EQ(booked != nullptr, std::string(c.expected) == "18:10:00");
             saved = EventFileWriter(*schedule).FormatEventFile();
@@ -316,9 +318,9 @@ TEST(AbsurdSizes, AreRefusedWithAMessageBeforeTheMemoryRunsOut) {
         Date date(1, 1, 2026);
         for (int d = 0; d < count; ++d) {
             date.NextDay();
-            text += "\nExtraDay:\nStarts 5:00pm\nEnds 8:00pm\nDay \"" +
-                    std::to_string(date.Day()) + "\"\nMonth \"" + std::to_string(date.Month()) +
-                    "\"\nYear \"" + std::to_string(date.Year()) + "\"\n";
+            text += "\nExtraDay:\nStarts 5:00pm\nEnds 8:00pm\nDay \"" + std::to_string(date.Day()) +
+                    "\"\nMonth \"" + std::to_string(date.Month()) + "\"\nYear \"" +
+                    std::to_string(date.Year()) + "\"\n";
         }
         return text;
     };

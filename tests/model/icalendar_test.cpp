@@ -104,7 +104,10 @@ TEST_F(CalendarEntry, UidsDifferByPersonEventAndDayButNotBySummary) {
 TEST_F(CalendarEntry, AStrictReaderAcceptsLongTabbedAndEightBitTexts) {
     std::string description;
     for (int i = 0; i < 12; ++i) {
-        description += "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80, Raum " + std::to_string(i) + "; ";
+        description +=
+            "Gr\xC3\xBC\xC3\x9F"
+            "e \xF0\x9F\x98\x80, Raum " +
+            std::to_string(i) + "; ";
     }
     entry.SetSummary("Maths\twith Mr Whitfield");
     entry.SetDescription(description);
@@ -134,8 +137,8 @@ TEST_F(CalendarEntry, AStrictReaderAcceptsLongTabbedAndEightBitTexts) {
         "sys.stdout.buffer.write('\\x1f'.join([str(e['UID']), stamp.isoformat(), "
         "str(e['SUMMARY']), str(e['DESCRIPTION']), str(e['LOCATION'])]).encode('utf-8'))\n";
     const std::string scriptPath = folder.Write("read.py", script);
-    FILE* pipe = popen((std::string(QM_PYTHON) + " '" + scriptPath + "' '" + path + "'").c_str(),
-                       "r");
+    FILE* pipe =
+        popen((std::string(QM_PYTHON) + " '" + scriptPath + "' '" + path + "'").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string output;
     char buffer[512];
@@ -144,9 +147,8 @@ TEST_F(CalendarEntry, AStrictReaderAcceptsLongTabbedAndEightBitTexts) {
     }
     ASSERT_EQ(pclose(pipe), 0) << output;
     const std::string expected = entry.MakeUid(1614967500) + "\x1f" +
-                                 "2021-03-05T18:05:00+00:00\x1f" +
-                                 "Maths\twith Mr Whitfield\x1f" + description + "\x1f" +
-                                 "Caf\xC3\xA9 M\xC3\xBCller, Hall";
+                                 "2021-03-05T18:05:00+00:00\x1f" + "Maths\twith Mr Whitfield\x1f" +
+                                 description + "\x1f" + "Caf\xC3\xA9 M\xC3\xBCller, Hall";
     EXPECT_EQ(output, expected);
 }
 
@@ -174,7 +176,10 @@ TEST(ICalendarText, TextValuesAreEscaped) {
         {"cr lf is one break", "one\r\ntwo", "one\\ntwo"},
         {"lone cr", "one\rtwo", "one\\ntwo"},
         {"tab stays", "a\tb", "a\tb"},
-        {"other controls become blanks", "a\x01" "b\x7F", "a b "},
+        {"other controls become blanks",
+         "a\x01"
+         "b\x7F",
+         "a b "},
         {"Windows-1252 becomes UTF-8", "Caf\xE9", "Caf\xC3\xA9"},
     };
     for (const Case& c : cases) {
