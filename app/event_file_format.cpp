@@ -271,6 +271,25 @@ std::string EscapeOptionText(const char* text) {
     return out;
 }
 
+std::span<const OptionNumberKey> ScheduleNumberKeys() {
+    static const OptionNumberKey kKeys[] = {
+        {"TeacherGapLength", &ScheduleOptions::TeacherGapLength},
+        {"ParentGapLength", &ScheduleOptions::ParentGapLength},
+        {"TeacherBlockLength", &ScheduleOptions::TeacherBlockLength},
+    };
+    return kKeys;
+}
+
+std::span<const OptionFlagKey> ScheduleFlagKeys() {
+    static const OptionFlagKey kKeys[] = {
+        {"TeacherCountBreaks", &ScheduleOptions::TeacherCountBreaks},
+        {"TeacherCountInitGap", &ScheduleOptions::TeacherCountInitGap},
+        {"ParentCountInitGap", &ScheduleOptions::ParentCountInitGap},
+        {"BringTwinsTogether", &ScheduleOptions::BringTwinsTogether},
+    };
+    return kKeys;
+}
+
 std::span<const TextKey<Event>> EventTextKeys() {
     return kEventKeys;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 
 #include "foundation/date.h"
 #include "foundation/time_of_day.h"
+#include "model/score.h"
 
 class EmailServerSettings;
 class Event;
@@ -68,6 +70,19 @@ std::span<const TextKey<EmailServerSettings>> ServerTextKeys();
 std::span<const TextKey<Teacher>> TeacherTextKeys();
 std::span<const TextKey<Parent>> ParentTextKeys();
 std::span<const TextKey<Pupil>> PupilTextKeys();
+
+// The scheduling options of the Event section: numbers (slots) written when not the
+// ScheduleOptions{} default, switches written as flags when on. In the order written.
+struct OptionNumberKey {
+    const char* key;
+    std::int32_t ScheduleOptions::*member;
+};
+struct OptionFlagKey {
+    const char* key;
+    bool ScheduleOptions::*member;
+};
+std::span<const OptionNumberKey> ScheduleNumberKeys();
+std::span<const OptionFlagKey> ScheduleFlagKeys();
 
 // The entry whose key matches (without regard to case); null when none does.
 template <typename Target>

@@ -1,5 +1,7 @@
 #include "app/event_file_reader.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -258,21 +260,26 @@ bool EventFileReader::ReadDate(Date& out) {
 
 // ---------------------------------------------------------------- event section
 
-bool EventFileReader::ReadScheduleOption(const std::string& key) {
-    ScheduleOptions options = event_->GetOptions();
-    int value = 0;
-    if (!ReadInt(value) || value < 0) {
-        return false;
+EventFileReader::KeyResult EventFileReader::ReadScheduleOption(const std::string& key) {
+    for (const OptionNumberKey& number : ScheduleNumberKeys()) {
+        if (strcasecmp(number.key, key.c_str()) == 0) {
+            ScheduleOptions options = event_->GetOptions();
+            int value = 0;
+            if (!ReadInt(value) || value < 0) {
+                return KeyResult::Failed;
+            }
+            options.*number.member = value;
+            event_->SetOptions(options);
+            return KeyResult::Done;
+        }
     }
-    if (key == "teachergaplength") {
-        options.TeacherGapLength = value;
-    } else if (key == "parentgaplength") {
-        options.ParentGapLength = value;
-    } else {
-        options.TeacherBlockLength = value;
+    for (const OptionFlagKey& flag : ScheduleFlagKeys()) {
+        if (strcasecmp(flag.key, key.c_str()) == 0) {
+            SwitchOn(flag.member);
+            return KeyResult::Done;
+        }
     }
-    event_->SetOptions(options);
-    return true;
+    return KeyResult::NotMine;
 }
 
 void EventFileReader::SwitchOn(bool ScheduleOptions::*option) {
@@ -292,14 +299,6 @@ EventFileReader::KeyResult EventFileReader::ReadEventFlag(const std::string& key
         void (*set)(EventFileReader&);
     };
     static const FlagKey kFlags[] = {
-        {"teachercountbreaks",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::TeacherCountBreaks); }},
-        {"teachercountinitgap",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::TeacherCountInitGap); }},
-        {"parentcountinitgap",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::ParentCountInitGap); }},
-        {"bringtwinstogether",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::BringTwinsTogether); }},
         {"enforceparentgaps", [](EventFileReader& r) { r.SetGapMode(EnforceParentGaps); }},
         {"adjacentparentappointments",
          [](EventFileReader& r) { r.SetGapMode(AdjacentParentAppointments); }},
@@ -335,6 +334,10 @@ EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key,
     if (flag != KeyResult::NotMine) {
         return flag;
     }
+    const KeyResult option = ReadScheduleOption(key);
+    if (option != KeyResult::NotMine) {
+        return option;
+    }
     std::string value;
     int number = 0;
     TimeOfDay time;
@@ -356,11 +359,6 @@ EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key,
             number *= 60;
         }
         if (!event_->SetSlotLength(number)) {
-            return KeyResult::Failed;
-        }
-    } else if (key == "teachergaplength" || key == "parentgaplength" ||
-               key == "teacherblocklength") {
-        if (!ReadScheduleOption(key)) {
             return KeyResult::Failed;
         }
     } else if (key == "starts" || key == "ends") {

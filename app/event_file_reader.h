@@ -124,7 +124,8 @@ private:
     TimeOfDay OnSlot(const Schedule* day, const TimeOfDay& time);
     bool ReadRequest();
     bool ReadTaughtBy();
-    bool ReadScheduleOption(const std::string& key);
+    // A number or switch of the scheduling options.
+    KeyResult ReadScheduleOption(const std::string& key);
     // False, reported, once the days or this day's slots reach sizes no school has.
     bool CheckDaySize(const Schedule& day);
 

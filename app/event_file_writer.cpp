@@ -200,26 +200,16 @@ std::string EventFileWriter::FormatEventSection() const {
         text += "Locked\n";
     }
     const ScheduleOptions defaults{};
-    if (options.TeacherGapLength != defaults.TeacherGapLength) {
-        text += FormatKeyInt("TeacherGapLength", options.TeacherGapLength);
+    for (const OptionNumberKey& number : ScheduleNumberKeys()) {
+        if (options.*number.member != defaults.*number.member) {
+            text += FormatKeyInt(number.key, options.*number.member);
+        }
     }
-    if (options.ParentGapLength != defaults.ParentGapLength) {
-        text += FormatKeyInt("ParentGapLength", options.ParentGapLength);
-    }
-    if (options.TeacherBlockLength != defaults.TeacherBlockLength) {
-        text += FormatKeyInt("TeacherBlockLength", options.TeacherBlockLength);
-    }
-    if (options.TeacherCountBreaks) {
-        text += "TeacherCountBreaks\n";
-    }
-    if (options.TeacherCountInitGap) {
-        text += "TeacherCountInitGap\n";
-    }
-    if (options.ParentCountInitGap) {
-        text += "ParentCountInitGap\n";
-    }
-    if (options.BringTwinsTogether) {
-        text += "BringTwinsTogether\n";
+    for (const OptionFlagKey& flag : ScheduleFlagKeys()) {
+        if (options.*flag.member) {
+            text += flag.key;
+            text += '\n';
+        }
     }
     // The event's own switches: the process-wide ones belong to whichever event is open.
     const ScoreCompareSwitches& switches = event.GetScoreSwitches();
