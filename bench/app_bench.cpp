@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
@@ -100,6 +101,35 @@ BENCHMARK(BM_ReadScaledSchoolEventFile)
     ->Arg(1)
     ->Arg(3)
     ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Presentations are kept unique by name: adding each against all before it would make a file
+// of many of them open in time growing with their square.
+void BM_ReadManyPresentations(benchmark::State& state) {
+    std::string text =
+        "Event:\nName \"Talks\"\nStarts 9:00am\nEnds 5:00pm\nDay \"12\"\nMonth \"3\"\n"
+        "Year \"2026\"\n\nPresentations:\n";
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        text += "\"Talk " + std::to_string(i) + "\"\ntimes \"12 Mar 2026\" 9:00am 9:30am\n";
+    }
+    text += "\nTeachers:\n\"Mr Tom Whitfield\"\npresentation \"Talk 0\"\n\nParents:\n";
+    UCStringError quiet;
+    for (auto _ : state) {
+        auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+        Tokeniser tokens;
+        tokens.SetText(text);
+        EventFileReader reader(schedule.get(), &tokens);
+        if (!reader.Read()) {
+            state.SkipWithError("the presentations did not read back");
+            break;
+        }
+        benchmark::DoNotOptimize(schedule.get());
+    }
+}
+BENCHMARK(BM_ReadManyPresentations)
+    ->Arg(10000)
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
