@@ -90,13 +90,24 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lo
 
 std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) {
     const std::string name = path != nullptr ? path : "";
-    FileName file(name);
-    std::unique_ptr<ByteBuffer> bytes = path != nullptr && file.Exists() ? file.ReadAll() : nullptr;
-    if (!bytes) {
+    const auto refuse = [&name](const char* reason) {
+        ReportMessage(SeverityError, reason);
         ReportMessage(SeverityError, "Cannot load file '" + name + "'");
         return nullptr;
+    };
+    FileName file(name);
+    if (path == nullptr) {
+        return refuse("No file specified");
     }
-    return ParseFileText(bytes->ToString(), name);
+    if (!file.Exists()) {
+        return refuse("File doesn't exist");
+    }
+    // Null for an empty file too, which reads as the empty text.
+    std::unique_ptr<ByteBuffer> bytes = file.ReadAll();
+    if (!bytes && file.Size() != 0) {
+        return refuse("Cannot open file");
+    }
+    return ParseFileText(bytes ? bytes->ToString() : std::string(), name);
 }
 
 bool QMController::OpenEventFile(const char* path) {
