@@ -14,6 +14,7 @@
 #include "app/controller_fixture.h"
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
+#include "app/user_settings.h"
 #include "foundation/files.h"
 #include "foundation/tokeniser.h"
 #include "model/appointment.h"
@@ -23,6 +24,7 @@
 #include "model/print_settings.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -353,4 +355,17 @@ TEST(AbsurdSizes, AreRefusedWithAMessageBeforeTheMemoryRunsOut) {
         EXPECT_EQ(read, std::string(c.message).empty()) << said;
         EXPECT_TRUE(Contains(said, c.message)) << said;
     }
+}
+
+TEST(SettingsFile, WrittenOnWindowsIsReadAsWindows1252) {
+    TempFolder folder("qm-settings-1252");
+    const std::string path = folder.Write("user_settings.dat",
+                                          "printscript \"M\xFC"
+                                          "ller\"\nlastfile \"Gr%FC%DFe\"\n");
+    UserSettings settings;
+    ASSERT_TRUE(settings.Load(path));
+    EXPECT_EQ(settings.Get("printscript"), "M\xC3\xBCller");
+    EXPECT_EQ(settings.Get("lastfile"),
+              "Gr\xC3\xBC\xC3\x9F"
+              "e");
 }
