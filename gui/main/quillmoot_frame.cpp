@@ -249,7 +249,10 @@ void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
 
 bool QuillmootFrame::HasUnsavedChanges() const {
     const MultiDaySchedule* schedule = controller_.GetSchedule();
-    return (schedule && schedule->IsModified()) || controller_.GetUserSettings().IsModified();
+    // Settings whose file did not load whole are never written over, so they are nothing to ask
+    // about.
+    return (schedule && schedule->IsModified()) ||
+           (controller_.GetUserSettings().IsModified() && controller_.AreSettingsLoaded());
 }
 
 void QuillmootFrame::OnClose(wxCloseEvent& event) {
