@@ -44,6 +44,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
       autosaveTimer_(this, kAutosaveTimerId) {
     sink_ = std::make_unique<DlgError>(this);
     TheMainFrame = this;
+    SetFrameActions(this);
     ModalDialogTracker::Instance();
     wxInitAllImageHandlers();
     SetIcon(MakeProgramIcon());
@@ -100,6 +101,9 @@ QuillmootFrame::~QuillmootFrame() {
     sink_.reset();
     if (TheMainFrame == this) {
         TheMainFrame = nullptr;
+    }
+    if (TheFrameActions() == this) {
+        SetFrameActions(nullptr);
     }
 }
 
