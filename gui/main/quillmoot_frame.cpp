@@ -46,7 +46,9 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     TheMainFrame = this;
     SetFrameActions(this);
     ModalDialogTracker::Instance();
-    wxInitAllImageHandlers();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) {
+        wxInitAllImageHandlers();
+    }
     SetIcon(MakeProgramIcon());
 
     BuildToolBar();
@@ -133,21 +135,21 @@ void QuillmootFrame::BuildMenuBar() {
         const MenuLine* submenuLine = nullptr;
         for (const MenuLine& line : spec.lines) {
             switch (line.kind) {
-            case MenuLine::Command:
-                target->Append(line.id, line.label, line.help, wxITEM_NORMAL);
-                break;
-            case MenuLine::Separator:
-                target->AppendSeparator();
-                break;
-            case MenuLine::SubmenuStart:
-                submenu = new wxMenu;
-                submenuLine = &line;
-                target = submenu;
-                break;
-            case MenuLine::SubmenuEnd:
-                menu->AppendSubMenu(submenu, submenuLine->label, submenuLine->help);
-                target = menu;
-                break;
+                case MenuLine::Command:
+                    target->Append(line.id, line.label, line.help, wxITEM_NORMAL);
+                    break;
+                case MenuLine::Separator:
+                    target->AppendSeparator();
+                    break;
+                case MenuLine::SubmenuStart:
+                    submenu = new wxMenu;
+                    submenuLine = &line;
+                    target = submenu;
+                    break;
+                case MenuLine::SubmenuEnd:
+                    menu->AppendSubMenu(submenu, submenuLine->label, submenuLine->help);
+                    target = menu;
+                    break;
             }
         }
         menuBar_->Append(menu, spec.title);
@@ -157,8 +159,8 @@ void QuillmootFrame::BuildMenuBar() {
 
 void QuillmootFrame::BuildPanes() {
     const long style = wxSP_3DSASH | wxSP_3DBORDER;
-    outerSplitter_ = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, style,
-                                          "splitter");
+    outerSplitter_ =
+        new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, style, "splitter");
     innerSplitter_ = new wxSplitterWindow(outerSplitter_, wxID_ANY, wxDefaultPosition,
                                           wxDefaultSize, style, "splitter");
     summary_ = new EventSummaryPane(outerSplitter_);
@@ -168,8 +170,7 @@ void QuillmootFrame::BuildPanes() {
     innerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
     outerSplitter_->SplitHorizontally(summary_, innerSplitter_,
                                       4 * DPIScope::GetScaledFontHeight());
-    innerSplitter_->SplitVertically(tree_->GetWindow(), overview_->GetWindow(),
-                                    kTreeSashPosition);
+    innerSplitter_->SplitVertically(tree_->GetWindow(), overview_->GetWindow(), kTreeSashPosition);
 }
 
 void QuillmootFrame::ApplySashPositions() {
