@@ -10,11 +10,11 @@
 namespace {
 
 // Deleting them lets the built-in defaults apply again.
-constexpr const char* kColourKeys[] = {
-    "colourbookedoklo", "colourbookedok", "colourbookedokhi", "colourbookedbadlo",
-    "colourbookedbad",  "colourbookedbadhi", "colourtbusy", "colourtbreak",
-    "colourabsent",     "colourtwingaplo", "colourtwingap", "colourtwingaphi",
-    "colourpresentation"};
+constexpr const char* kColourKeys[] = {"colourbookedoklo",  "colourbookedok",  "colourbookedokhi",
+                                       "colourbookedbadlo", "colourbookedbad", "colourbookedbadhi",
+                                       "colourtbusy",       "colourtbreak",    "colourabsent",
+                                       "colourtwingaplo",   "colourtwingap",   "colourtwingaphi",
+                                       "colourpresentation"};
 
 }  // namespace
 
@@ -34,8 +34,8 @@ EditOverviewDlg::EditOverviewDlg(wxWindow* parent, UserSettings* settings)
     teacherBreak_ = picker();
     presentation_ = picker();
     absent_ = picker();
-    reset_ = new wxButton(this, kResetButtonId, "Reset to default", wxDefaultPosition,
-                          wxSize(150, 30));
+    reset_ =
+        new wxButton(this, kResetButtonId, "Reset to default", wxDefaultPosition, wxSize(150, 30));
 
     auto* grid = new wxFlexGridSizer(4, 5, 5);
     auto label = [this](const char* text) { return new wxStaticText(this, wxID_ANY, text); };

@@ -56,50 +56,50 @@ void TeacherDayColours(const Schedule& day, int row, const ScheduleOptions& opti
     for (int slot = 0; slot < slots; ++slot) {
         Colour colour = kFreeCellColour;
         switch (day.GetTeacherSlotStatus(slot, row)) {
-        case SlotUnavailable:
-            colour = palette.absent;
-            busyRun = 0;
-            break;
-        case SlotFree:
-            busyRun = 0;
-            if (afterAppointment || options.TeacherCountInitGap) {
-                ++waitRun;
-            }
-            break;
-        case SlotBreak:
-            colour = palette.teacherBreak;
-            busyRun = 0;
-            if (options.TeacherCountBreaks) {
-                ++waitRun;
-            }
-            break;
-        case SlotAppointment: {
-            ++*booked;
-            const Appointment* booking = day.GetGrid().PeekBooking(slot, row);
-            if (booking == nullptr) {
-                colour = kMissingBookingColour;
-            } else {
-                ++busyRun;
-                const int priority = PriorityOf(*booking);
-                if (waitRun > options.TeacherGapLength) {
-                    colour = palette.BookedBad(priority);
-                } else if (busyRun > options.TeacherBlockLength) {
-                    colour = palette.teacherBusy;
-                } else if (day.ScoreAppointment(row, slot).SiblingSeparation != 0) {
-                    colour = palette.TwinGap(priority);
-                } else {
-                    colour = palette.BookedOK(priority);
+            case SlotUnavailable:
+                colour = palette.absent;
+                busyRun = 0;
+                break;
+            case SlotFree:
+                busyRun = 0;
+                if (afterAppointment || options.TeacherCountInitGap) {
+                    ++waitRun;
                 }
+                break;
+            case SlotBreak:
+                colour = palette.teacherBreak;
+                busyRun = 0;
+                if (options.TeacherCountBreaks) {
+                    ++waitRun;
+                }
+                break;
+            case SlotAppointment: {
+                ++*booked;
+                const Appointment* booking = day.GetGrid().PeekBooking(slot, row);
+                if (booking == nullptr) {
+                    colour = kMissingBookingColour;
+                } else {
+                    ++busyRun;
+                    const int priority = PriorityOf(*booking);
+                    if (waitRun > options.TeacherGapLength) {
+                        colour = palette.BookedBad(priority);
+                    } else if (busyRun > options.TeacherBlockLength) {
+                        colour = palette.teacherBusy;
+                    } else if (day.ScoreAppointment(row, slot).SiblingSeparation != 0) {
+                        colour = palette.TwinGap(priority);
+                    } else {
+                        colour = palette.BookedOK(priority);
+                    }
+                }
+                afterAppointment = true;
+                waitRun = 0;
+                break;
             }
-            afterAppointment = true;
-            waitRun = 0;
-            break;
-        }
-        case SlotPresentation:
-            ++busyRun;
-            colour = busyRun > options.TeacherBlockLength ? palette.teacherBusy
-                                                          : palette.presentation;
-            break;
+            case SlotPresentation:
+                ++busyRun;
+                colour = busyRun > options.TeacherBlockLength ? palette.teacherBusy
+                                                              : palette.presentation;
+                break;
         }
         cells->push_back(colour);
     }
@@ -115,38 +115,38 @@ void ParentDayColours(const Schedule& day, const Parent* parent, const ScheduleO
     for (int slot = 0; slot < slots; ++slot) {
         Colour colour = kFreeCellColour;
         switch (day.GetParentSlotStatus(slot, parent)) {
-        case SlotUnavailable:
-        case SlotBreak:
-            colour = palette.absent;
-            break;
-        case SlotFree:
-            if (afterAppointment || options.ParentCountInitGap) {
-                ++waitRun;
-            }
-            break;
-        case SlotAppointment: {
-            ++*booked;
-            const int row = grid.FindParentRow(slot, parent);
-            const Appointment* booking = row >= 0 ? grid.PeekBooking(slot, row) : nullptr;
-            if (booking == nullptr) {
-                colour = kMissingBookingColour;
-            } else {
-                const int priority = PriorityOf(*booking);
-                if (waitRun > options.ParentGapLength) {
-                    colour = palette.BookedBad(priority);
-                } else if (siblings && day.ScoreAppointment(row, slot).SiblingSeparation != 0) {
-                    colour = palette.TwinGap(priority);
-                } else {
-                    colour = palette.BookedOK(priority);
+            case SlotUnavailable:
+            case SlotBreak:
+                colour = palette.absent;
+                break;
+            case SlotFree:
+                if (afterAppointment || options.ParentCountInitGap) {
+                    ++waitRun;
                 }
+                break;
+            case SlotAppointment: {
+                ++*booked;
+                const int row = grid.FindParentRow(slot, parent);
+                const Appointment* booking = row >= 0 ? grid.PeekBooking(slot, row) : nullptr;
+                if (booking == nullptr) {
+                    colour = kMissingBookingColour;
+                } else {
+                    const int priority = PriorityOf(*booking);
+                    if (waitRun > options.ParentGapLength) {
+                        colour = palette.BookedBad(priority);
+                    } else if (siblings && day.ScoreAppointment(row, slot).SiblingSeparation != 0) {
+                        colour = palette.TwinGap(priority);
+                    } else {
+                        colour = palette.BookedOK(priority);
+                    }
+                }
+                afterAppointment = true;
+                waitRun = 0;
+                break;
             }
-            afterAppointment = true;
-            waitRun = 0;
-            break;
-        }
-        case SlotPresentation:
-            colour = palette.presentation;
-            break;
+            case SlotPresentation:
+                colour = palette.presentation;
+                break;
         }
         cells->push_back(colour);
     }
@@ -301,8 +301,8 @@ std::string CellTipText(const Teacher& teacher, const AppointmentRequest& reques
 }
 
 std::string UnbookQuestion(const Teacher& teacher, const AppointmentRequest& request) {
-    std::string text = "You are about to unbook the appointment for " + teacher.GetName() +
-                       " to see ";
+    std::string text =
+        "You are about to unbook the appointment for " + teacher.GetName() + " to see ";
     if (const Parent* parent = request.GetParent()) {
         text += parent->GetName();
     }
@@ -316,8 +316,9 @@ std::string UnbookQuestion(const Teacher& teacher, const AppointmentRequest& req
 }
 
 std::string DeleteRequestQuestion(const Teacher& teacher, const AppointmentRequest& request) {
-    std::string text = "You are about to delete this appointment and also the request for the "
-                       "appointment. After doing this, pupil ";
+    std::string text =
+        "You are about to delete this appointment and also the request for the "
+        "appointment. After doing this, pupil ";
     if (const Pupil* pupil = request.GetPupil()) {
         text += pupil->GetDisplayName();
     }

@@ -29,8 +29,7 @@ wxColour ToWx(const Colour& colour) {
 }  // namespace
 
 OverviewPane::OverviewPane(wxWindow* parent, QMController* controller)
-    : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                       wxHSCROLL | wxVSCROLL),
+    : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
       controller_(controller),
       headingFont_(12, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD),
       cellFont_(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL) {
@@ -95,8 +94,7 @@ void OverviewPane::Render(wxDC& dc, const wxRegion& exposed) {
         return;
     }
     // One read of the settings a paint: a changed colour shows at the next one.
-    const OverviewPalette palette =
-        OverviewPalette::FromSettings(controller_->GetUserSettings());
+    const OverviewPalette palette = OverviewPalette::FromSettings(controller_->GetUserSettings());
     dc.DrawText("Teacher overview:", kMargin, kMargin);
     const int headingTop = kMargin + dc.GetCharHeight();
     dc.SetFont(cellFont_);
@@ -275,8 +273,7 @@ void OverviewPane::OnRightDown(wxMouseEvent& event) {
     } else {
         menuParentIndex_ = hit.row;
         menuAppointment_ = grid.FindParentBooking(
-            hit.slot, event_->GetParents().Get(static_cast<unsigned>(hit.row)),
-            &menuTeacherIndex_);
+            hit.slot, event_->GetParents().Get(static_cast<unsigned>(hit.row)), &menuTeacherIndex_);
         ShowMenu(menuAppointment_ ? OverviewMenuKind::Appointment : OverviewMenuKind::Parent, at);
     }
 }
@@ -307,8 +304,7 @@ Schedule* OverviewPane::LiveDay(Schedule* day) const {
 }
 
 Teacher* OverviewPane::TeacherAt(int index) const {
-    return event_ && index >= 0 ? event_->GetTeachers().Get(static_cast<unsigned>(index))
-                                : nullptr;
+    return event_ && index >= 0 ? event_->GetTeachers().Get(static_cast<unsigned>(index)) : nullptr;
 }
 
 void OverviewPane::RefreshFrame() {

@@ -174,9 +174,9 @@ TEST_F(EventTree, ActivationOpensTheEditorOfTeachersPupilsAndPresentations) {
     Activate(tree->GetParentsItem());
     Activate(tree->GetRootItem());
     Activate(Child(tree->GetPresentationsItem(), 0));
-    EXPECT_EQ(frame.calls, (std::vector<std::string>{"teacher Ann Able", "pupil Kid1 Mr Smith",
-                                                      "pupil Kid2 Mr Smith",
-                                                      "presentation Careers"}));
+    EXPECT_EQ(frame.calls,
+              (std::vector<std::string>{"teacher Ann Able", "pupil Kid1 Mr Smith",
+                                        "pupil Kid2 Mr Smith", "presentation Careers"}));
     // No editor yet, or a preview: nothing opens.
     frame.missing = {ID_EDIT_TEACHER};
     Activate(Child(tree->GetTeachersItem(), 0));

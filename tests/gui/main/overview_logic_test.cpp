@@ -5,9 +5,9 @@
 #include "app/user_settings.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/overview_layout.h"
+#include "gui/main/overview_school.h"
 #include "gui/main/popup_menus.h"
 #include "gui/support/recording_sink.h"
-#include "gui/main/overview_school.h"
 
 namespace {
 
@@ -28,8 +28,7 @@ struct CellWorld {
         std::vector<Colour> cells;
         int count = 0;
         if (parent == nullptr) {
-            TeacherDayColours(school.Day(), 0, school.event->GetOptions(), palette, &cells,
-                              &count);
+            TeacherDayColours(school.Day(), 0, school.event->GetOptions(), palette, &cells, &count);
         } else {
             ParentDayColours(school.Day(), parent, school.event->GetOptions(), palette, &cells,
                              &count);
@@ -62,23 +61,54 @@ TEST(OverviewCells, EachOfTheThirteenColoursMarksItsOwnSituation) {
     };
     const Colour white(255, 255, 255);
     const Case cases[] = {
-        {"booked OK, high", [](CellWorld& w) { w.Book(w.jones, 0, 2); }, "teacher", 0, Colour(0, 0, 255)},
-        {"booked OK, normal", [](CellWorld& w) { w.Book(w.jones, 0, 1); }, "teacher", 0, Colour(64, 64, 255)},
-        {"booked OK, low", [](CellWorld& w) { w.Book(w.jones, 0, 0); }, "teacher", 0, Colour(128, 128, 255)},
-        {"wait of four free slots, high", [](CellWorld& w) { w.Book(w.jones, 0); w.Book(w.brown, 5, 2); }, "teacher", 5,
-         Colour(255, 0, 0)},
-        {"wait, normal", [](CellWorld& w) { w.Book(w.jones, 0); w.Book(w.brown, 5, 1); }, "teacher", 5,
-         Colour(255, 64, 64)},
-        {"wait, low", [](CellWorld& w) { w.Book(w.jones, 0); w.Book(w.brown, 5, 0); }, "teacher", 5,
-         Colour(255, 128, 128)},
-        {"three free slots are no wait", [](CellWorld& w) { w.Book(w.jones, 0); w.Book(w.brown, 4); }, "teacher", 4,
+        {"booked OK, high", [](CellWorld& w) { w.Book(w.jones, 0, 2); }, "teacher", 0,
+         Colour(0, 0, 255)},
+        {"booked OK, normal", [](CellWorld& w) { w.Book(w.jones, 0, 1); }, "teacher", 0,
          Colour(64, 64, 255)},
-        {"sibling gap, high", [](CellWorld& w) { w.Book(w.smith, 0); w.Book(w.smith, 2, 2, 1); }, "teacher", 2,
-         Colour(128, 0, 128)},
-        {"sibling gap, normal", [](CellWorld& w) { w.Book(w.smith, 0); w.Book(w.smith, 2, 1, 1); }, "teacher", 2,
-         Colour(144, 32, 144)},
-        {"sibling gap, low", [](CellWorld& w) { w.Book(w.smith, 0); w.Book(w.smith, 2, 0, 1); }, "teacher", 2,
-         Colour(160, 64, 160)},
+        {"booked OK, low", [](CellWorld& w) { w.Book(w.jones, 0, 0); }, "teacher", 0,
+         Colour(128, 128, 255)},
+        {"wait of four free slots, high",
+         [](CellWorld& w) {
+             w.Book(w.jones, 0);
+             w.Book(w.brown, 5, 2);
+         },
+         "teacher", 5, Colour(255, 0, 0)},
+        {"wait, normal",
+         [](CellWorld& w) {
+             w.Book(w.jones, 0);
+             w.Book(w.brown, 5, 1);
+         },
+         "teacher", 5, Colour(255, 64, 64)},
+        {"wait, low",
+         [](CellWorld& w) {
+             w.Book(w.jones, 0);
+             w.Book(w.brown, 5, 0);
+         },
+         "teacher", 5, Colour(255, 128, 128)},
+        {"three free slots are no wait",
+         [](CellWorld& w) {
+             w.Book(w.jones, 0);
+             w.Book(w.brown, 4);
+         },
+         "teacher", 4, Colour(64, 64, 255)},
+        {"sibling gap, high",
+         [](CellWorld& w) {
+             w.Book(w.smith, 0);
+             w.Book(w.smith, 2, 2, 1);
+         },
+         "teacher", 2, Colour(128, 0, 128)},
+        {"sibling gap, normal",
+         [](CellWorld& w) {
+             w.Book(w.smith, 0);
+             w.Book(w.smith, 2, 1, 1);
+         },
+         "teacher", 2, Colour(144, 32, 144)},
+        {"sibling gap, low",
+         [](CellWorld& w) {
+             w.Book(w.smith, 0);
+             w.Book(w.smith, 2, 0, 1);
+         },
+         "teacher", 2, Colour(160, 64, 160)},
         {"busy past the block",
          [](CellWorld& w) {
              w.school.SetOptions([](ScheduleOptions& o) { o.TeacherBlockLength = 2; });
@@ -87,27 +117,36 @@ TEST(OverviewCells, EachOfTheThirteenColoursMarksItsOwnSituation) {
              w.Book(w.smith, 2);
          },
          "teacher", 2, Colour(255, 128, 0)},
-        {"break", [](CellWorld& w) { w.teacher->AddBreak(DateTime(Date(4, 3, 2024), TimeOfDay(18, 30, 0))); },
+        {"break",
+         [](CellWorld& w) {
+             w.teacher->AddBreak(DateTime(Date(4, 3, 2024), TimeOfDay(18, 30, 0)));
+         },
          "teacher", 3, Colour(255, 255, 128)},
-        {"absent teacher", [](CellWorld& w) { w.teacher->SetAttending(&w.school.Day(), false); }, "teacher", 7,
-         Colour(160, 160, 160)},
-        {"teacher at a presentation", [](CellWorld& w) { w.school.AddPresentation(w.teacher); }, "teacher", 6,
-         Colour(128, 255, 128)},
+        {"absent teacher", [](CellWorld& w) { w.teacher->SetAttending(&w.school.Day(), false); },
+         "teacher", 7, Colour(160, 160, 160)},
+        {"teacher at a presentation", [](CellWorld& w) { w.school.AddPresentation(w.teacher); },
+         "teacher", 6, Colour(128, 255, 128)},
         {"free", [](CellWorld&) {}, "teacher", 1, white},
-        {"priority outside 0-2", [](CellWorld& w) { w.Book(w.jones, 0, 5); }, "teacher", 0, Colour(0, 0, 0)},
-        {"parent booked OK", [](CellWorld& w) { w.Book(w.jones, 3, 2); }, "jones", 3, Colour(0, 0, 255)},
+        {"priority outside 0-2", [](CellWorld& w) { w.Book(w.jones, 0, 5); }, "teacher", 0,
+         Colour(0, 0, 0)},
+        {"parent booked OK", [](CellWorld& w) { w.Book(w.jones, 3, 2); }, "jones", 3,
+         Colour(0, 0, 255)},
         {"parent waits five free slots",
          [](CellWorld& w) {
              w.Book(w.jones, 0);
              w.Book(w.jones, 6, 0, 0);
          },
          "jones", 6, Colour(255, 128, 128)},
-        {"parent with a sibling gap", [](CellWorld& w) { w.Book(w.smith, 0); w.Book(w.smith, 2, 1, 1); }, "smith", 2,
-         Colour(144, 32, 144)},
-        {"absent parent", [](CellWorld& w) { w.jones->SetAttending(&w.school.Day(), false); }, "jones", 0,
-         Colour(160, 160, 160)},
-        {"parent at a presentation", [](CellWorld& w) { w.school.AddPresentation(w.jones); }, "jones", 7,
-         Colour(128, 255, 128)},
+        {"parent with a sibling gap",
+         [](CellWorld& w) {
+             w.Book(w.smith, 0);
+             w.Book(w.smith, 2, 1, 1);
+         },
+         "smith", 2, Colour(144, 32, 144)},
+        {"absent parent", [](CellWorld& w) { w.jones->SetAttending(&w.school.Day(), false); },
+         "jones", 0, Colour(160, 160, 160)},
+        {"parent at a presentation", [](CellWorld& w) { w.school.AddPresentation(w.jones); },
+         "jones", 7, Colour(128, 255, 128)},
         {"parent free", [](CellWorld&) {}, "jones", 0, white},
     };
     for (const Case& c : cases) {
@@ -155,11 +194,17 @@ TEST(OverviewTimeAxis, TicksFallOnTheFirstSlotOfEachHour) {
         std::vector<std::pair<int, std::string>> ticks;
     };
     const Case cases[] = {
-        {"on the hour, five minutes", TimeOfDay(18, 0, 0), 300,
+        {"on the hour, five minutes",
+         TimeOfDay(18, 0, 0),
+         300,
          {{0, "6:00pm"}, {12, "7:00pm"}, {24, "8:00pm"}, {36, "9:00pm"}}},
-        {"ten past, five minutes", TimeOfDay(18, 10, 0), 300,
+        {"ten past, five minutes",
+         TimeOfDay(18, 10, 0),
+         300,
          {{10, "7:00pm"}, {22, "8:00pm"}, {34, "9:00pm"}}},
-        {"ten past, twenty minutes", TimeOfDay(18, 10, 0), 1200,
+        {"ten past, twenty minutes",
+         TimeOfDay(18, 10, 0),
+         1200,
          {{3, "7:10pm"}, {6, "8:10pm"}, {9, "9:10pm"}}},
     };
     for (const Case& c : cases) {
@@ -297,11 +342,16 @@ TEST(OverviewMenus, EntriesAndTheirEnablingFollowTheCellAndTheLock) {
                  {76, "Add Break", true},
                  {0, "", true},
                  {78, "Change Appearance", true}}));
-    const L appointment = {{65, "Unbook Appointment", true}, {66, "Delete Request", true},
-                           {0, "", true},                    {76, "Add Break", true},
-                           {0, "", true},                    {35, "Edit Teacher", true},
-                           {36, "Edit Parent", true},        {37, "Edit Pupil", true},
-                           {0, "", true},                    {78, "Change Appearance", true}};
+    const L appointment = {{65, "Unbook Appointment", true},
+                           {66, "Delete Request", true},
+                           {0, "", true},
+                           {76, "Add Break", true},
+                           {0, "", true},
+                           {35, "Edit Teacher", true},
+                           {36, "Edit Parent", true},
+                           {37, "Edit Pupil", true},
+                           {0, "", true},
+                           {78, "Change Appearance", true}};
     EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, false, true, all)), appointment);
 
     L onParentRow = appointment;
@@ -319,9 +369,9 @@ TEST(OverviewMenus, EntriesAndTheirEnablingFollowTheCellAndTheLock) {
     for (int index : {5, 6, 7}) {
         std::get<2>(noEditors[index]) = false;
     }
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, false, true,
-                                 [](int) { return false; })),
-              noEditors);
+    EXPECT_EQ(
+        Lines(OverviewMenu(OverviewMenuKind::Appointment, false, true, [](int) { return false; })),
+        noEditors);
     const PopupMenuTable teacherMenu = OverviewMenu(OverviewMenuKind::Teacher, false, true, all);
     EXPECT_STREQ(teacherMenu[0].help, "Edit the currently selected teacher");
     EXPECT_STREQ(OverviewMenu(OverviewMenuKind::Appointment, false, true, all)[5].help,
@@ -351,7 +401,8 @@ TEST(TreeMenus, EachKindOfItemHasItsEntriesGreyedByTheLock) {
         {TreeItemKind::PresentationsBranch, true, {{4, "&Add Presentation", true}}},
         {TreeItemKind::FormGroup, false, {{68, "Book Form Appointment", true}}},
         {TreeItemKind::FormGroup, true, {{68, "Book Form Appointment", false}}},
-        {TreeItemKind::Teacher, true,
+        {TreeItemKind::Teacher,
+         true,
          {{35, "&Edit Teacher", true},
           {45, "Edit &Presentations", false},
           {42, "Edit Appointments", true},
@@ -369,7 +420,8 @@ TEST(TreeMenus, EachKindOfItemHasItsEntriesGreyedByTheLock) {
                {36, "Edit Pupil's Pa&rent", true},
                {41, "Edit &Appointments", true},
                {67, "&Print Parent Handout", true}})},
-        {TreeItemKind::Presentation, true,
+        {TreeItemKind::Presentation,
+         true,
          {{79, "Set All &Teachers Attending", false},
           {80, "Set All &Parents Attending", false},
           {38, "&Edit Presentation", true},

@@ -63,13 +63,14 @@ public:
     // Puts the request straight into the grid, past the placement rules.
     void Book(AppointmentRequest* request, int slot, unsigned day = 0) {
         const int row = event->GetTeachers().IndexOf(request->GetTeacher());
-        EXPECT_TRUE(Day(day).GetGrid().PutBooking(slot, row, std::make_shared<Appointment>(request)));
+        EXPECT_TRUE(
+            Day(day).GetGrid().PutBooking(slot, row, std::make_shared<Appointment>(request)));
     }
 
     // Teacher and parent attend a presentation from 7:00pm to 7:20pm on the first day.
     Presentation* AddPresentation(Attendee* attendee) {
-        auto presentation = std::make_unique<Presentation>("Careers", "Hall", Date(4, 3, 2024),
-                                                           "7:00pm", "7:20pm");
+        auto presentation =
+            std::make_unique<Presentation>("Careers", "Hall", Date(4, 3, 2024), "7:00pm", "7:20pm");
         Presentation* added = presentation.get();
         EXPECT_TRUE(event->AddPresentation(std::move(presentation)));
         EXPECT_TRUE(schedule->AttendPresentation(attendee, added));

@@ -17,7 +17,9 @@ public:
     ~RecordingFrame() override { SetFrameActions(previous_); }
 
     bool HasCommand(int id) const override { return missing.count(id) == 0; }
-    void EditTeacher(Teacher* teacher) override { calls.push_back("teacher " + teacher->GetName()); }
+    void EditTeacher(Teacher* teacher) override {
+        calls.push_back("teacher " + teacher->GetName());
+    }
     void EditParent(Parent* parent) override { calls.push_back("parent " + parent->GetName()); }
     void EditPupil(Pupil* pupil) override { calls.push_back("pupil " + pupil->GetName()); }
     void EditPresentation(Presentation* presentation) override {
