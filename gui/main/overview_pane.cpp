@@ -4,6 +4,8 @@
 #include <wx/menu.h>
 #include <wx/tipwin.h>
 
+#include <algorithm>
+
 #include "app/qm_controller.h"
 #include "gui/dialogs/edit_overview_dlg.h"
 #include "gui/dialogs/prompt_service.h"
@@ -21,6 +23,8 @@ namespace {
 
 constexpr int kMargin = 10;
 constexpr int kTipLineLength = 200;
+// Room for a row's label to the right of its count.
+constexpr int kLabelAllowance = 400;
 
 wxColour ToWx(const Colour& colour) {
     return wxColour(colour.Red(), colour.Green(), colour.Blue(), wxALPHA_OPAQUE);
@@ -78,7 +82,7 @@ void OverviewPane::OnPaint(wxPaintEvent& event) {
 
 bool OverviewPane::RowExposed(const wxRegion& exposed, int y, int height) const {
     const wxPoint top = CalcScrolledPosition(wxPoint(0, y));
-    return exposed.Contains(wxRect(top.x, top.y, kVirtualWidth, height)) != wxOutRegion;
+    return exposed.Contains(wxRect(top.x, top.y, virtualWidth_, height)) != wxOutRegion;
 }
 
 void OverviewPane::Render(wxDC& dc, const wxRegion& exposed) {
@@ -125,10 +129,14 @@ void OverviewPane::Render(wxDC& dc, const wxRegion& exposed) {
     const int parentsBottom = geometry_.parentRowsTop + parents * cell;
     DrawTimeAxis(dc, parentHeadingTop, parentsBottom, cell);
 
+    // Wide events (many days of short slots) widen the area so their labels can be reached.
+    const int wantedWidth =
+        std::max(kVirtualWidth, CountColumnLeft(*schedule_, cell) + 4 * cell + kLabelAllowance);
     const int wantedHeight = parentsBottom + cell;
-    if (wantedHeight != virtualHeight_) {
+    if (wantedHeight != virtualHeight_ || wantedWidth != virtualWidth_) {
         virtualHeight_ = wantedHeight;
-        SetVirtualSize(kVirtualWidth, virtualHeight_);
+        virtualWidth_ = wantedWidth;
+        SetVirtualSize(virtualWidth_, virtualHeight_);
     }
 }
 

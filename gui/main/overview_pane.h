@@ -19,6 +19,7 @@ class wxTipWindow;
 // model while painting, and painting and hovering never report.
 class OverviewPane : public wxScrolledWindow, public OverviewView {
 public:
+    // The least width of the scrolled area.
     static constexpr int kVirtualWidth = 2000;
     static constexpr int kScrollRate = 10;
 
@@ -37,6 +38,7 @@ public:
 
     const OverviewGeometry& GetGeometry() const { return geometry_; }
     int GetVirtualHeight() const { return virtualHeight_; }
+    int GetVirtualWidth() const { return virtualWidth_; }
     MultiDaySchedule* GetSchedule() const { return schedule_; }
     // The hit under a point in window coordinates.
     OverviewHit HitTestAt(const wxPoint& windowPoint) const;
@@ -79,6 +81,7 @@ private:
     wxFont cellFont_;
     wxTipWindow* tipWindow_ = nullptr;
     bool hoverTips_ = true;
+    int virtualWidth_ = kVirtualWidth;
     int virtualHeight_ = kVirtualWidth;
     OverviewGeometry geometry_;
     int menuTeacherIndex_ = -1;

@@ -213,7 +213,21 @@ TEST_F(Overview, LayoutSetsTheRowsAndTheVirtualHeight) {
     EXPECT_GT(geometry.teacherRowsTop, 10 + 2 * geometry.cellSize);
     EXPECT_GT(geometry.parentRowsTop, geometry.teacherRowsTop + 8 * geometry.cellSize);
     EXPECT_EQ(pane->GetVirtualHeight(), geometry.parentRowsTop + 14 * geometry.cellSize);
-    EXPECT_EQ(pane->GetVirtualSize().x, OverviewPane::kVirtualWidth);
+    EXPECT_EQ(pane->GetVirtualWidth(), OverviewPane::kVirtualWidth);
+
+    // Three days of five-minute slots reach past the least width: the area widens to show the
+    // labels.
+    OverviewSchool wide(3);
+    ASSERT_TRUE(wide.event->SetSlotLength(300));
+    for (unsigned d = 0; d < 3; ++d) {
+        wide.Day(d).SetEndTime(TimeOfDay(22, 0, 0));
+    }
+    wide.AddTeacher("Ann Able");
+    pane->SetSchedule(wide.schedule.get());
+    Render();
+    EXPECT_EQ(pane->GetVirtualWidth(),
+              CountColumnLeft(*wide.schedule, geometry.cellSize) + 4 * geometry.cellSize + 400);
+    EXPECT_GT(pane->GetVirtualWidth(), OverviewPane::kVirtualWidth);
 
     // Detached: "No Schedule", rows no longer laid out, the cell size kept.
     pane->SetSchedule(nullptr);
