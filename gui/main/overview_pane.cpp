@@ -105,12 +105,14 @@ void OverviewPane::Render(wxDC& dc, const wxRegion& exposed) {
     const int cell = dc.GetCharHeight();
     geometry_.teacherRowsTop = headingTop + 2 * cell;
     const int teachers = static_cast<int>(event_->GetTeachers().Count());
+    std::vector<int> drawn;
     for (int i = 0; i < teachers; ++i) {
         const int y = geometry_.teacherRowsTop + i * cell;
-        if (RowExposed(exposed, y, cell)) {
-            DrawTeacherRow(dc, i, y, cell, palette);
+        if (RowExposed(exposed, y, cell) && DrawTeacherRow(dc, i, y, cell, palette)) {
+            drawn.push_back(i);
         }
     }
+    DrawCellOutlines(dc, geometry_.teacherRowsTop, drawn, cell);
     const int teachersBottom = geometry_.teacherRowsTop + teachers * cell;
     DrawTimeAxis(dc, headingTop, teachersBottom, cell);
 
@@ -120,12 +122,14 @@ void OverviewPane::Render(wxDC& dc, const wxRegion& exposed) {
     dc.SetFont(cellFont_);
     geometry_.parentRowsTop = parentHeadingTop + 2 * cell;
     const int parents = static_cast<int>(event_->GetParents().Count());
+    drawn.clear();
     for (int j = 0; j < parents; ++j) {
         const int y = geometry_.parentRowsTop + j * cell;
-        if (RowExposed(exposed, y, cell)) {
-            DrawParentRow(dc, j, y, cell, palette);
+        if (RowExposed(exposed, y, cell) && DrawParentRow(dc, j, y, cell, palette)) {
+            drawn.push_back(j);
         }
     }
+    DrawCellOutlines(dc, geometry_.parentRowsTop, drawn, cell);
     const int parentsBottom = geometry_.parentRowsTop + parents * cell;
     DrawTimeAxis(dc, parentHeadingTop, parentsBottom, cell);
 
@@ -160,27 +164,65 @@ void OverviewPane::DrawTimeAxis(wxDC& dc, int top, int bottom, int cell) {
 }
 
 int OverviewPane::DrawCells(wxDC& dc, const std::vector<Colour>& cells, int x, int y, int cell) {
-    // Neighbouring cells share their one-pixel outline.
-    Colour current;
-    bool haveBrush = false;
-    for (const Colour& colour : cells) {
-        if (!haveBrush || colour != current) {
-            dc.SetBrush(wxBrush(ToWx(colour), wxBRUSHSTYLE_SOLID));
-            current = colour;
-            haveBrush = true;
+    // Runs of one colour are filled at once; the outlines follow for all drawn rows together.
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    for (size_t start = 0; start < cells.size();) {
+        size_t end = start + 1;
+        while (end < cells.size() && cells[end] == cells[start]) {
+            ++end;
         }
-        dc.DrawRectangle(x, y, cell + 1, cell + 1);
-        geometry_.cellSize = cell;
-        x += cell;
+        dc.SetBrush(BrushFor(cells[start]));
+        dc.DrawRectangle(x + static_cast<int>(start) * cell, y,
+                         static_cast<int>(end - start) * cell + 1, cell + 1);
+        start = end;
     }
-    return x;
+    if (!cells.empty()) {
+        geometry_.cellSize = cell;
+    }
+    dc.SetPen(*wxBLACK_PEN);
+    return x + static_cast<int>(cells.size()) * cell;
 }
 
-void OverviewPane::DrawTeacherRow(wxDC& dc, int index, int y, int cell,
+const wxBrush& OverviewPane::BrushFor(const Colour& colour) {
+    auto found = brushes_.find(colour.GetPacked());
+    if (found == brushes_.end()) {
+        found =
+            brushes_.emplace(colour.GetPacked(), wxBrush(ToWx(colour), wxBRUSHSTYLE_SOLID)).first;
+    }
+    return found->second;
+}
+
+void OverviewPane::DrawCellOutlines(wxDC& dc, int rowsTop, const std::vector<int>& rows, int cell) {
+    // Every cell has a one-pixel black outline shared with its neighbours: one line per column
+    // and per row edge of each run of consecutive drawn rows.
+    dc.SetPen(*wxBLACK_PEN);
+    for (size_t first = 0; first < rows.size();) {
+        size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
+            ++last;
+        }
+        const int top = rowsTop + rows[first] * cell;
+        const int bottom = rowsTop + (rows[last] + 1) * cell;
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const int slots = schedule_->GetDay(d)->GetNumSlots();
+            const int left = SlotColumnLeft(*schedule_, d, 0, cell);
+            const int right = left + slots * cell;
+            for (int k = 0; k <= slots; ++k) {
+                dc.DrawLine(left + k * cell, top, left + k * cell, bottom + 1);
+            }
+            for (int y = top; y <= bottom; y += cell) {
+                dc.DrawLine(left, y, right + 1, y);
+            }
+        }
+        first = last + 1;
+    }
+}
+
+bool OverviewPane::DrawTeacherRow(wxDC& dc, int index, int y, int cell,
                                   const OverviewPalette& palette) {
     Teacher* teacher = TeacherAt(index);
     if (teacher == nullptr) {
-        return;
+        return false;
     }
     dc.SetPen(*wxBLACK_PEN);
     int booked = 0;
@@ -201,13 +243,14 @@ void OverviewPane::DrawTeacherRow(wxDC& dc, int index, int y, int cell,
     dc.DrawText(OverviewCountText(booked, requested), x, y);
     dc.SetTextForeground(*wxBLACK);
     dc.DrawText(FromUtf8(TeacherLabel(*teacher)), x + 4 * cell, y);
+    return true;
 }
 
-void OverviewPane::DrawParentRow(wxDC& dc, int index, int y, int cell,
+bool OverviewPane::DrawParentRow(wxDC& dc, int index, int y, int cell,
                                  const OverviewPalette& palette) {
     const Parent* parent = event_->GetParents().Get(static_cast<unsigned>(index));
     if (parent == nullptr) {
-        return;
+        return false;
     }
     dc.SetPen(*wxBLACK_PEN);
     int booked = 0;
@@ -223,6 +266,7 @@ void OverviewPane::DrawParentRow(wxDC& dc, int index, int y, int cell,
     x += cell;
     dc.DrawText(OverviewCountText(booked, parent->GetRequestedSlots()), x, y);
     dc.DrawText(FromUtf8(ParentRowLabel(*parent)), x + 4 * cell, y);
+    return true;
 }
 
 OverviewHit OverviewPane::HitTestAt(const wxPoint& windowPoint) const {
@@ -292,7 +336,9 @@ void OverviewPane::ShowMenu(OverviewMenuKind kind, const wxPoint& at) {
         OverviewMenu(kind, event_ && event_->IsLocked(), lastHit_.kind == HitTeacherRow,
                      [actions](int id) { return actions != nullptr && actions->HasCommand(id); });
     std::unique_ptr<wxMenu> menu(BuildPopupMenu(table));
+    popupShown_ = true;
     ShowPopup(*menu, at);
+    popupShown_ = false;
 }
 
 void OverviewPane::ShowPopup(wxMenu& menu, const wxPoint& at) {
@@ -321,7 +367,11 @@ void OverviewPane::RefreshFrame() {
     }
 }
 
-void OverviewPane::OnEditTeacher(wxCommandEvent&) {
+void OverviewPane::OnEditTeacher(wxCommandEvent& event) {
+    if (!popupShown_) {
+        event.Skip();
+        return;
+    }
     FrameActions* actions = TheFrameActions();
     Teacher* teacher = TeacherAt(menuTeacherIndex_);
     if (schedule_ == nullptr || teacher == nullptr || actions == nullptr) {
@@ -331,7 +381,11 @@ void OverviewPane::OnEditTeacher(wxCommandEvent&) {
     RefreshFrame();
 }
 
-void OverviewPane::OnEditParent(wxCommandEvent&) {
+void OverviewPane::OnEditParent(wxCommandEvent& event) {
+    if (!popupShown_) {
+        event.Skip();
+        return;
+    }
     FrameActions* actions = TheFrameActions();
     if (schedule_ == nullptr || !event_ || actions == nullptr) {
         return;
@@ -349,7 +403,11 @@ void OverviewPane::OnEditParent(wxCommandEvent&) {
     RefreshFrame();
 }
 
-void OverviewPane::OnEditPupil(wxCommandEvent&) {
+void OverviewPane::OnEditPupil(wxCommandEvent& event) {
+    if (!popupShown_) {
+        event.Skip();
+        return;
+    }
     FrameActions* actions = TheFrameActions();
     const AppointmentRequest* request = menuAppointment_ ? menuAppointment_->GetRequest() : nullptr;
     if (schedule_ == nullptr || actions == nullptr || request == nullptr ||

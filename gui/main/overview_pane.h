@@ -2,7 +2,9 @@
 
 #include <wx/scrolwin.h>
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 #include "gui/main/overview_layout.h"
 #include "gui/main/popup_menus.h"
@@ -63,10 +65,13 @@ protected:
 
 private:
     void DrawTimeAxis(wxDC& dc, int top, int bottom, int cell);
-    void DrawTeacherRow(wxDC& dc, int index, int y, int cell, const OverviewPalette& palette);
-    void DrawParentRow(wxDC& dc, int index, int y, int cell, const OverviewPalette& palette);
-    // Paints one day's cells from x onward and returns the x after them.
+    // False when there is no such person.
+    bool DrawTeacherRow(wxDC& dc, int index, int y, int cell, const OverviewPalette& palette);
+    bool DrawParentRow(wxDC& dc, int index, int y, int cell, const OverviewPalette& palette);
+    // Fills one day's cells from x onward and returns the x after them.
     int DrawCells(wxDC& dc, const std::vector<Colour>& cells, int x, int y, int cell);
+    void DrawCellOutlines(wxDC& dc, int rowsTop, const std::vector<int>& rows, int cell);
+    const wxBrush& BrushFor(const Colour& colour);
     bool RowExposed(const wxRegion& exposed, int y, int height) const;
     void ShowMenu(OverviewMenuKind kind, const wxPoint& at);
     // The day of the last right-click, if the schedule still has it.
@@ -91,5 +96,9 @@ private:
     // the grid has dropped it.
     std::shared_ptr<Appointment> menuAppointment_;
     Schedule* menuDay_ = nullptr;
+    // The edit ids are also the window's: only a choice from this pane's popup is handled here.
+    bool popupShown_ = false;
     OverviewHit lastHit_;
+    // Brushes made so far, by packed colour: making one costs more than painting a cell.
+    std::unordered_map<std::uint32_t, wxBrush> brushes_;
 };

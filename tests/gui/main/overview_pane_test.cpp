@@ -263,6 +263,10 @@ TEST_F(Overview, RightClickShowsTheMenuThatFitsTheCell) {
     EXPECT_EQ(frame.calls,
               (std::vector<std::string>{"teacher Teacher 0", "pupil Kid1 P0", "parent P1"}));
     EXPECT_EQ(frame.refreshes, 3);
+    // The same ids from elsewhere (the menu bar) are the window's.
+    wxCommandEvent fromMenuBar(wxEVT_MENU, ID_EDIT_TEACHER);
+    EXPECT_FALSE(pane->GetEventHandler()->SafelyProcessEvent(fromMenuBar));
+    EXPECT_EQ(frame.calls.size(), 3u);
 
     school.event->SetLocked(true);
     RightClick(TeacherCell(0, 0));
