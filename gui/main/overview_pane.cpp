@@ -462,9 +462,13 @@ void OverviewPane::OnDeleteRequest(wxCommandEvent&) {
     if (!AskYesNo(this, DeleteRequestQuestion(*teacher, *request))) {
         return;
     }
-    // Unbooks every booking of the pupil with that teacher, on every day, before the requests
-    // go, so no grid keeps a booking of a deleted request.
+    // The clicked booking first, as the question says; then every other booking of the pupil
+    // with that teacher, on every day, goes with the requests, so no grid keeps a booking of a
+    // deleted request. A refusal (a locked event) leaves the requests alone.
     Pupil* pupil = request->GetPupil();
+    if (!day->RemoveAppointment(menuSlot_, menuTeacherIndex_)) {
+        return;
+    }
     for (unsigned i = 0; pupil != nullptr && i < pupil->GetRequestCount(); ++i) {
         if (pupil->GetRequest(i) == request) {
             schedule_->DeleteRequest(pupil, i);

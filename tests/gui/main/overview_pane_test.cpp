@@ -319,6 +319,19 @@ TEST_F(Overview, DeleteRequestTakesEveryRequestToThatTeacherAndItsBookings) {
     EXPECT_TRUE(sink_.entries.empty());
 }
 
+TEST_F(Overview, OnALockedEventUnbookAndDeleteRequestChangeNothing) {
+    Render();
+    school.event->SetLocked(true);
+    prompts_.Answer(wxID_YES).Answer(wxID_YES);
+    RightClick(TeacherCell(0, 0), ID_UNBOOK_APPOINTMENT);
+    RightClick(TeacherCell(0, 0), ID_DELETE_REQUEST);
+    EXPECT_NE(school.Day().GetGrid().PeekBooking(0, 0), nullptr);
+    EXPECT_EQ(families[0]->GetPupil(0)->GetRequestCount(), 1u);
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>(
+                                 2, "Cannot remove an appointment because the schedule is locked"));
+    EXPECT_EQ(frame.refreshes, 1);
+}
+
 TEST_F(Overview, AddBreakMakesTheSlotABreakUnlessTheEventIsLocked) {
     Render();
     RightClick(TeacherCell(0, 2), ID_ADD_BREAK);
