@@ -44,6 +44,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
       autosaveTimer_(this, kAutosaveTimerId) {
     sink_ = std::make_unique<DlgError>(this);
     TheMainFrame = this;
+    SetFrameActions(this);
     ModalDialogTracker::Instance();
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) {
         wxInitAllImageHandlers();
@@ -102,6 +103,9 @@ QuillmootFrame::~QuillmootFrame() {
     sink_.reset();
     if (TheMainFrame == this) {
         TheMainFrame = nullptr;
+    }
+    if (TheFrameActions() == this) {
+        SetFrameActions(nullptr);
     }
 }
 
