@@ -7,7 +7,7 @@ ifdef CI
 CMAKE_FLAGS += -DQM_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench fuzz format clean
+.PHONY: all deps configure build test run screenshots bench fuzz format clean
 
 all: build
 
@@ -28,10 +28,14 @@ run: build
 	@if [ -x $(BUILD)/quillmoot ]; then $(BUILD)/quillmoot examples/school.qmv; \
 	else echo "Quillmoot Organiser has no window yet: the libraries and their tests are built (make test)."; fi
 
+screenshots: build
+	scripts/screenshots $(BUILD)
+
 bench: deps
 	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF
 	cmake --build $(RELEASE_BUILD) -j$(JOBS)
-	@for b in $(RELEASE_BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
+	@xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" sh -c \
+	  'for b in $(RELEASE_BUILD)/bench/*_bench; do echo "== $$b"; $$b; done'
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_FUZZ=ON -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF

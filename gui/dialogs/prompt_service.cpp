@@ -17,8 +17,8 @@ PromptService& PromptService::Current() {
     return *CurrentService();
 }
 
-int WxPromptService::ShowMessage(wxWindow* parent, const wxString& message,
-                                 const wxString& caption, long style) {
+int WxPromptService::ShowMessage(wxWindow* parent, const wxString& message, const wxString& caption,
+                                 long style) {
     wxMessageDialog box(parent, message, caption, style);
     const int answer = box.ShowModal();
     // Closing a box that has no Cancel button counts as its negative answer.
@@ -28,8 +28,7 @@ int WxPromptService::ShowMessage(wxWindow* parent, const wxString& message,
     return answer;
 }
 
-bool WxPromptService::ChooseFile(wxWindow* parent, const FileRequest& request,
-                                 FileChoice* choice) {
+bool WxPromptService::ChooseFile(wxWindow* parent, const FileRequest& request, FileChoice* choice) {
     wxFileDialog dialog(parent, request.message, wxEmptyString, wxEmptyString, request.wildcard,
                         request.style);
     if (dialog.ShowModal() != wxID_OK) {

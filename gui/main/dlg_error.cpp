@@ -22,8 +22,8 @@ MessageBoxText ComposeMessageBox(int severity, const std::string& text,
         }
     }
     if (repeats > 1) {
-        box.message += wxString::Format("\n\n(This message was reported %d times in a row.)",
-                                        repeats);
+        box.message +=
+            wxString::Format("\n\n(This message was reported %d times in a row.)", repeats);
     }
     box.style = wxOK | (severity == SeverityError ? wxICON_EXCLAMATION : wxICON_INFORMATION);
     return box;

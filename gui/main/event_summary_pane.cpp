@@ -77,14 +77,13 @@ EventSummaryPane::EventSummaryPane(wxWindow* parent) : wxPanel(parent, wxID_ANY)
     const wxSize lineSize(600, DPIScope::GetScaledFontHeight());
     eventLine_ = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, lineSize);
     scoreLine_ = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, lineSize);
-    overbookingLine_ =
-        new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, lineSize);
-    webLink_ = new wxHyperlinkCtrl(this, wxID_ANY, "No web link", kProductWebAddress,
-                                   wxDefaultPosition, wxDefaultSize,
-                                   wxHL_ALIGN_LEFT | wxHL_CONTEXTMENU | wxNO_BORDER);
-    for (wxWindow* row : {static_cast<wxWindow*>(eventLine_), static_cast<wxWindow*>(scoreLine_),
-                          static_cast<wxWindow*>(overbookingLine_),
-                          static_cast<wxWindow*>(webLink_)}) {
+    overbookingLine_ = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, lineSize);
+    webLink_ =
+        new wxHyperlinkCtrl(this, wxID_ANY, "No web link", kProductWebAddress, wxDefaultPosition,
+                            wxDefaultSize, wxHL_ALIGN_LEFT | wxHL_CONTEXTMENU | wxNO_BORDER);
+    for (wxWindow* row :
+         {static_cast<wxWindow*>(eventLine_), static_cast<wxWindow*>(scoreLine_),
+          static_cast<wxWindow*>(overbookingLine_), static_cast<wxWindow*>(webLink_)}) {
         sizer->Add(row, 0, wxLEFT, 5);
     }
     SetSizer(sizer);

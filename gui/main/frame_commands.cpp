@@ -19,18 +19,18 @@ FrameState ComputeFrameState(const QMController& controller) {
 
 bool IsCommandAllowed(CommandNeeds needs, const FrameState& state) {
     switch (needs) {
-    case CommandNeeds::Nothing:
-        return true;
-    case CommandNeeds::Loaded:
-        return state.loaded;
-    case CommandNeeds::LoadedAndNamed:
-        return state.loaded && state.named;
-    case CommandNeeds::Editable:
-        return state.editable;
-    case CommandNeeds::Locked:
-        return state.locked;
-    case CommandNeeds::Unbooked:
-        return state.unbooked;
+        case CommandNeeds::Nothing:
+            return true;
+        case CommandNeeds::Loaded:
+            return state.loaded;
+        case CommandNeeds::LoadedAndNamed:
+            return state.loaded && state.named;
+        case CommandNeeds::Editable:
+            return state.editable;
+        case CommandNeeds::Locked:
+            return state.locked;
+        case CommandNeeds::Unbooked:
+            return state.unbooked;
     }
     return false;
 }
@@ -38,14 +38,13 @@ bool IsCommandAllowed(CommandNeeds needs, const FrameState& state) {
 CommandNeeds NeedsOfCommand(int id) {
     static const std::map<int, CommandNeeds> needs = [] {
         std::map<int, CommandNeeds> table;
-        for (int id : {8, 10, 13, 2, 3, 4, 11, 12, 14, 18, 19, 20, 35, 36, 37, 38, 40, 28, 27,
-                       29, 30, 31, 43, 44, 47, 59, 60, 61, 62, 63, 64, 70, 71, 72, 73, 74, 81,
-                       85}) {
+        for (int id :
+             {8,  10, 13, 2,  3,  4,  11, 12, 14, 18, 19, 20, 35, 36, 37, 38, 40, 28, 27,
+              29, 30, 31, 43, 44, 47, 59, 60, 61, 62, 63, 64, 70, 71, 72, 73, 74, 81, 85}) {
             table[id] = CommandNeeds::Loaded;
         }
         table[ID_SAVE_EVENT] = CommandNeeds::LoadedAndNamed;
-        for (int id : {32, 34, 53, 52, 54, 15, 39, 41, 49, 48, 50, 51, 5, 55, 56, 57, 69, 82,
-                       84}) {
+        for (int id : {32, 34, 53, 52, 54, 15, 39, 41, 49, 48, 50, 51, 5, 55, 56, 57, 69, 82, 84}) {
             table[id] = CommandNeeds::Editable;
         }
         table[ID_REMOVE_LOCK] = CommandNeeds::Locked;
@@ -107,8 +106,7 @@ const std::vector<MenuSpec>& MainMenus() {
           {L::Command, 53, "Delete Teacher", "Delete the selected teacher"},
           {L::Command, 52, "Delete Parent", "Delete the selected parent"},
           {L::Command, 54, "Delete Presentation", "Delete the selected presentation"},
-          {L::Command, 55, "Delete Break from all Teachers...",
-           "Delete a break from all teachers"},
+          {L::Command, 55, "Delete Break from all Teachers...", "Delete a break from all teachers"},
           {L::Command, 56, "Delete All Teacher Breaks", "Delete all breaks from all teachers"},
           {L::Command, 69, "Delete Unbooked Parents",
            "Delete all parents who have no appointments"},
@@ -129,8 +127,7 @@ const std::vector<MenuSpec>& MainMenus() {
         {"E&xport",
          {{L::Command, 70, "Export &Teachers to File...", "Export the teachers to a file"},
           {L::Command, 71, "Export &Pupils to File...", "Export the parents and pupils to a file"},
-          {L::Command, 72, "Export &Appointments to File...",
-           "Export the appointments to a file"},
+          {L::Command, 72, "Export &Appointments to File...", "Export the appointments to a file"},
           separator,
           {L::Command, 73, "Export Teacher Handouts...", "Export the teacher handouts to a file"},
           {L::Command, 74, "Export Parent Handouts...", "Export the parent handouts to a file"}}},

@@ -49,9 +49,9 @@ public:
     explicit PlaceholderOverview(wxWindow* parent) : PlaceholderPane(parent, "No timetable") {}
     wxWindow* GetWindow() override { return this; }
     void SetSchedule(MultiDaySchedule* schedule) override {
-        label_->SetLabel(schedule ? wxString::Format("Timetable of %u day(s)",
-                                                     schedule->GetDayCount())
-                                  : wxString("No timetable"));
+        label_->SetLabel(schedule
+                             ? wxString::Format("Timetable of %u day(s)", schedule->GetDayCount())
+                             : wxString("No timetable"));
     }
     void Repaint() override { Refresh(true); }
     void SetHoverTips(bool) override {}

@@ -45,7 +45,9 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     sink_ = std::make_unique<DlgError>(this);
     TheMainFrame = this;
     ModalDialogTracker::Instance();
-    wxInitAllImageHandlers();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) {
+        wxInitAllImageHandlers();
+    }
     SetIcon(MakeProgramIcon());
 
     BuildToolBar();
@@ -129,21 +131,21 @@ void QuillmootFrame::BuildMenuBar() {
         const MenuLine* submenuLine = nullptr;
         for (const MenuLine& line : spec.lines) {
             switch (line.kind) {
-            case MenuLine::Command:
-                target->Append(line.id, line.label, line.help, wxITEM_NORMAL);
-                break;
-            case MenuLine::Separator:
-                target->AppendSeparator();
-                break;
-            case MenuLine::SubmenuStart:
-                submenu = new wxMenu;
-                submenuLine = &line;
-                target = submenu;
-                break;
-            case MenuLine::SubmenuEnd:
-                menu->AppendSubMenu(submenu, submenuLine->label, submenuLine->help);
-                target = menu;
-                break;
+                case MenuLine::Command:
+                    target->Append(line.id, line.label, line.help, wxITEM_NORMAL);
+                    break;
+                case MenuLine::Separator:
+                    target->AppendSeparator();
+                    break;
+                case MenuLine::SubmenuStart:
+                    submenu = new wxMenu;
+                    submenuLine = &line;
+                    target = submenu;
+                    break;
+                case MenuLine::SubmenuEnd:
+                    menu->AppendSubMenu(submenu, submenuLine->label, submenuLine->help);
+                    target = menu;
+                    break;
             }
         }
         menuBar_->Append(menu, spec.title);
@@ -153,8 +155,8 @@ void QuillmootFrame::BuildMenuBar() {
 
 void QuillmootFrame::BuildPanes() {
     const long style = wxSP_3DSASH | wxSP_3DBORDER;
-    outerSplitter_ = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, style,
-                                          "splitter");
+    outerSplitter_ =
+        new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, style, "splitter");
     innerSplitter_ = new wxSplitterWindow(outerSplitter_, wxID_ANY, wxDefaultPosition,
                                           wxDefaultSize, style, "splitter");
     summary_ = new EventSummaryPane(outerSplitter_);
@@ -164,8 +166,7 @@ void QuillmootFrame::BuildPanes() {
     innerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
     outerSplitter_->SplitHorizontally(summary_, innerSplitter_,
                                       4 * DPIScope::GetScaledFontHeight());
-    innerSplitter_->SplitVertically(tree_->GetWindow(), overview_->GetWindow(),
-                                    kTreeSashPosition);
+    innerSplitter_->SplitVertically(tree_->GetWindow(), overview_->GetWindow(), kTreeSashPosition);
 }
 
 void QuillmootFrame::ApplySashPositions() {

@@ -35,8 +35,8 @@ public:
     // Runs the command as its menu item would; false when it is not bound.
     bool RunCommand(int id);
     // What OK in the new-event dialog does: fills in the new schedule; false on Cancel.
-    using NewEventEditor = std::function<bool(wxWindow* parent, MultiDaySchedule& schedule,
-                                              QMController& controller)>;
+    using NewEventEditor =
+        std::function<bool(wxWindow* parent, MultiDaySchedule& schedule, QMController& controller)>;
     void SetNewEventEditor(NewEventEditor editor);
 
     // --- upkeep ---

@@ -50,12 +50,12 @@ bool QuillmootFrame::ConfirmReplaceEvent() {
     switch (AskYesNoCancel(this,
                            "The schedule has been changed since it was last saved. "
                            "Do you wish to save the changed data?")) {
-    case wxID_YES:
-        return SaveEvent();
-    case wxID_NO:
-        return true;
-    default:
-        return false;
+        case wxID_YES:
+            return SaveEvent();
+        case wxID_NO:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -78,8 +78,7 @@ void QuillmootFrame::OnMergeChanges() {
     FileChoice choice;
     if (PromptService::Current().ChooseFile(this,
                                             {"Choose an event file to merge from",
-                                             kEventFileWildcard,
-                                             wxFD_OPEN | wxFD_FILE_MUST_EXIST},
+                                             kEventFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
                                             &choice)) {
         MergeChanges(choice.path);
     }
@@ -149,9 +148,9 @@ bool QuillmootFrame::SaveEventAs() {
         const std::string chosen = ToUtf8(choice.path);
         const std::string path = EventSavePath(chosen, choice.filterIndex);
         // The dialog asked about the name as typed, not the one with the extension added.
-        const bool mayWrite = path == chosen || !wxFileName::Exists(FromUtf8(path)) ||
-                              AskYesNo("The file '" + path +
-                                       "' already exists. Do you want to replace it?");
+        const bool mayWrite =
+            path == chosen || !wxFileName::Exists(FromUtf8(path)) ||
+            AskYesNo("The file '" + path + "' already exists. Do you want to replace it?");
         saved = mayWrite && controller_.SaveEvent(path.c_str());
     }
     RefreshViews();

@@ -92,7 +92,8 @@ TEST_F(DialogBase, TheRealPromptServiceShowsDialogsThatAModalHookCanAnswer) {
     WxPromptService real;
     ScopedPromptService useReal(&real);
     bool answer = true;
-    wxTEST_DIALOG(answer = AskYesNo(TopWindow(), "Really?"), wxExpectModal<wxMessageDialog>(wxID_NO));
+    wxTEST_DIALOG(answer = AskYesNo(TopWindow(), "Really?"),
+                  wxExpectModal<wxMessageDialog>(wxID_NO));
     EXPECT_FALSE(answer);
     wxTEST_DIALOG(answer = AskYesNo(TopWindow(), "Really?"),
                   wxExpectModal<wxMessageDialog>(wxID_YES));
@@ -105,8 +106,12 @@ TEST_F(DialogBase, StringEntryGivesTheTextAsTypedInAScaledBox) {
     EXPECT_EQ(dialog.GetTitle(), "Add subject");
     EXPECT_EQ(dialog.GetTextBox()->GetSize().x, 375);
     EXPECT_EQ(dialog.GetValue(), "");
-    dialog.GetTextBox()->ChangeValue(wxString::FromUTF8("  Fran\xC3\xA7" "ais "));
-    EXPECT_EQ(dialog.GetValue(), "  Fran\xC3\xA7" "ais ");
+    dialog.GetTextBox()->ChangeValue(
+        wxString::FromUTF8("  Fran\xC3\xA7"
+                           "ais "));
+    EXPECT_EQ(dialog.GetValue(),
+              "  Fran\xC3\xA7"
+              "ais ");
 }
 
 TEST_F(DialogBase, AboutBoxShowsTheProductAndAnUnscaledPicture) {
@@ -125,8 +130,8 @@ TEST_F(DialogBase, AboutBoxShowsTheProductAndAnUnscaledPicture) {
     }
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->GetSize(), wxSize(276, 133));
-    for (const char* expected : {"Quillmoot Organiser", "|Version:|6.2.0|", "|Web:|", "|Email:|",
-                                 "|Phone:|", "|Close|"}) {
+    for (const char* expected :
+         {"Quillmoot Organiser", "|Version:|6.2.0|", "|Web:|", "|Email:|", "|Phone:|", "|Close|"}) {
         EXPECT_NE(all.find(expected), std::string::npos) << expected << " in " << all;
     }
     EXPECT_EQ(about.FindWindow(wxID_CANCEL)->GetLabel(), "Close");

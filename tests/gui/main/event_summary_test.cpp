@@ -67,8 +67,7 @@ TEST_F(SummaryLine, NamesTheEventItsDaysAndTheLock) {
     const std::string days = "Event: Spring (04 Mar 2024, 05 Mar 2024)";
     EXPECT_EQ(ComposeSummary(schedule_.get()).eventLine, days);
     event_->SetLocked(true);
-    EXPECT_EQ(ComposeSummary(schedule_.get()).eventLine,
-              days + "  *** LOCKED - FINAL VERSION ***");
+    EXPECT_EQ(ComposeSummary(schedule_.get()).eventLine, days + "  *** LOCKED - FINAL VERSION ***");
 
     event_->SetLocked(false);
     auto oneDay = std::make_unique<MultiDaySchedule>(event_);

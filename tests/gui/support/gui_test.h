@@ -6,8 +6,8 @@
 #include <string>
 
 #include "gui/support/recording_sink.h"
-#include "support/scoped_env.h"
 #include "gui/support/scripted_prompts.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 // For window tests: a hidden top-level frame to parent dialogs, scripted prompts, a recording

@@ -1,0 +1,121 @@
+// The main window on the generated large school: start-up to the first painted window, and the
+// refresh that follows every command. Needs a display (make bench runs under Xvfb).
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/event_file_writer.h"
+#include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/main/quillmoot_frame.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/schedule.h"
+#include "support/school_generator.h"
+
+namespace {
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+// Nothing may wait for a click during a measurement.
+class NoPrompts : public PromptService {
+public:
+    int ShowMessage(wxWindow*, const wxString& message, const wxString&, long) override {
+        std::fprintf(stderr, "%s\n", message.utf8_str().data());
+        return wxID_NO;
+    }
+    bool ChooseFile(wxWindow*, const FileRequest&, FileChoice*) override { return false; }
+};
+
+bool StartWindowSystem() {
+    static const bool started = [] {
+        if (!std::getenv("DISPLAY")) {
+            return false;
+        }
+        static char name[] = "gui_main_bench";
+        static char* argv[] = {name, nullptr};
+        int argc = 1;
+        wxApp::SetInstance(new BenchApp);
+        return wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
+    }();
+    return started;
+}
+
+// The large school's event file, written once into a folder of its own.
+const std::string& LargeSchoolFile() {
+    static const std::string path = [] {
+        char folder[] = "/tmp/qm-bench-XXXXXX";
+        const std::string root = mkdtemp(folder);
+        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+        GeneratedSchool school = GenerateSchool(SchoolSize::Large(), 7);
+        std::srand(7);
+        std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
+        auto schedule = std::make_unique<MultiDaySchedule>(school.event);
+        *schedule->GetDay(0) = *days[0];
+        for (size_t i = 1; i < days.size(); ++i) {
+            schedule->AddDay(std::move(days[i]));
+        }
+        schedule->BookAll(0);
+        UCStringError quiet;
+        const std::string file = root + "/large.qmv";
+        std::ofstream(file, std::ios::binary) << EventFileWriter(*schedule).FormatEventFile();
+        return file;
+    }();
+    return path;
+}
+
+void Settle() {
+    wxEventLoop loop;
+    wxEventLoopActivator active(&loop);
+    loop.YieldFor(wxEVT_CATEGORY_ALL);
+    wxTheApp->ProcessIdle();
+}
+
+void BM_StartUpToFirstPaintWithLargeSchool(benchmark::State& state) {
+    if (!StartWindowSystem()) {
+        state.SkipWithError("needs a display");
+        return;
+    }
+    const wxString path = wxString::FromUTF8(LargeSchoolFile());
+    NoPrompts prompts;
+    ScopedPromptService quiet(&prompts);
+    for (auto _ : state) {
+        auto* frame = new QuillmootFrame("Quillmoot Organiser", path);
+        frame->Show();
+        frame->Update();
+        state.PauseTiming();
+        frame->Destroy();
+        Settle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToFirstPaintWithLargeSchool)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_RefreshViewsWithLargeSchool(benchmark::State& state) {
+    if (!StartWindowSystem()) {
+        state.SkipWithError("needs a display");
+        return;
+    }
+    NoPrompts prompts;
+    ScopedPromptService quiet(&prompts);
+    auto* frame = new QuillmootFrame("Quillmoot Organiser", wxString::FromUTF8(LargeSchoolFile()));
+    frame->Show();
+    Settle();
+    for (auto _ : state) {
+        frame->RefreshViews();
+    }
+    frame->Destroy();
+    Settle();
+}
+BENCHMARK(BM_RefreshViewsWithLargeSchool)->Unit(benchmark::kMillisecond);
+
+}  // namespace
