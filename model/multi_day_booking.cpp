@@ -1,5 +1,6 @@
 // Booking over all days, the optimiser's mutations and the deletions of people.
 #include <cstdlib>
+#include <iterator>
 #include <set>
 
 #include "foundation/uc_error.h"
@@ -76,21 +77,33 @@ bool MultiDaySchedule::BookAtTime(const std::shared_ptr<Appointment>& booking, i
 }
 
 bool MultiDaySchedule::BookAll(int order) {
-    if (!event_ || days_.empty()) {
+    const unsigned stages = CountBookingStages();
+    for (unsigned stage = 0; stage < stages; ++stage) {
+        if (!BookAllStage(stage, order)) {
+            return false;
+        }
+    }
+    return stages > 0;
+}
+
+unsigned MultiDaySchedule::CountBookingStages() const {
+    return GetDayCount() * static_cast<unsigned>(std::size(kPriorities));
+}
+
+bool MultiDaySchedule::BookAllStage(unsigned stage, int order) {
+    if (!event_ || stage >= CountBookingStages()) {
         return false;
     }
     if (RefuseWhenLocked("book appointments")) {
         return false;
     }
-    ClearBookings();
-    std::vector<Parent*> parents = AllParents();
-    for (auto& day : days_) {
-        for (int priority : kPriorities) {
-            if (!BookDay(*day, priority, order, parents)) {
-                ReportMessage(SeverityError, "Booking failed!");
-                return false;
-            }
-        }
+    if (stage == 0) {
+        ClearBookings();
+    }
+    const unsigned perDay = static_cast<unsigned>(std::size(kPriorities));
+    if (!BookDay(*days_[stage / perDay], kPriorities[stage % perDay], order, AllParents())) {
+        ReportMessage(SeverityError, "Booking failed!");
+        return false;
     }
     return true;
 }
@@ -257,8 +270,17 @@ void MultiDaySchedule::RebookParents() {
 }
 
 void MultiDaySchedule::RebookParentsAndOptimise() {
-    if (!event_ || RefuseWhenLocked("rebook parents")) {
+    if (!RebookUnbookedParent()) {
         return;
+    }
+    for (auto& day : days_) {
+        day->Optimise();
+    }
+}
+
+bool MultiDaySchedule::RebookUnbookedParent() {
+    if (!event_ || RefuseWhenLocked("rebook parents")) {
+        return false;
     }
     if (days_.size() >= 2) {
         std::vector<Parent*> candidates;
@@ -276,7 +298,5 @@ void MultiDaySchedule::RebookParentsAndOptimise() {
             BookParentsOnDays({parent}, nullptr, BookRandom);
         }
     }
-    for (auto& day : days_) {
-        day->Optimise();
-    }
+    return true;
 }

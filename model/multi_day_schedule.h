@@ -111,6 +111,10 @@ public:
                     const DateTime& when);
     // Empties every day, then books each day in turn, priority 2 before 1 before 0.
     bool BookAll(int order);
+    // BookAll in resumable stages, one per day and priority, for a caller that must answer
+    // between them: stage 0 empties every day first. Run in order, the same as BookAll.
+    unsigned CountBookingStages() const;
+    bool BookAllStage(unsigned stage, int order);
     // Books the unbooked requests of these parents; *unbooked grows by those still booked on
     // no day afterwards.
     bool BookParents(const ParentList* parents, unsigned* unbooked, int order);
@@ -134,6 +138,8 @@ public:
     // With two or more days one random parent with an unbooked request is rebooked; then every
     // day is optimised.
     void RebookParentsAndOptimise();
+    // Its first half; false, with the locked message, when the days must not be optimised.
+    bool RebookUnbookedParent();
 
     // --- reports (empty without an event) ---
     std::string ReportTeachersWithoutAppointments() const;

@@ -179,6 +179,9 @@ public:
     void ImproveTeacher(int teacherRow);
     // ImproveTeacher for every teacher, in a random order; refused while locked.
     void Optimise();
+    // The random visiting order of Optimise (draws from rand()), for callers that improve the
+    // teachers one at a time; empty without an event.
+    std::vector<int> DrawTeacherOrder() const;
 
 private:
     Teacher* TeacherAt(int row) const;
