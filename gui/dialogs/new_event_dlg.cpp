@@ -106,7 +106,7 @@ void NewEventDlg::CreateControls() {
         button->Disable();
         side->Add(button, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
     }
-    GetMainSizer()->Add(side, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 5);
+    GetMainSizer()->Add(side, 0, wxLEFT | wxRIGHT, 5);
     AddOKCancelButtons();
 
     LoadFields(shown_);

@@ -63,7 +63,7 @@ TimeEntryDlg::TimeEntryDlg(wxWindow* parent, const std::string& title, const std
                            MultiDaySchedule* days)
     : DaySelectDlg(parent, title, days) {
     auto* promptText = new wxStaticText(this, wxID_ANY, FromUtf8(prompt));
-    GetMainSizer()->Add(promptText, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT | wxTOP, 5);
+    GetMainSizer()->Add(promptText, 0, wxLEFT | wxRIGHT | wxTOP, 5);
     auto* grid = new wxFlexGridSizer(2, 5, 5);
     combo_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay());
     if (wxSizer* selector = CreateDaySelector(100)) {
