@@ -3,7 +3,9 @@
 #include "app/qm_controller.h"
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
+#include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/person_list.h"
 
 std::array<std::string, 7> FormatScoreLines(const Score& score) {
     return {
@@ -37,7 +39,11 @@ bool OptimiseSession::Tick() {
         ~ClearBusy() { busy = false; }
     } clearBusy{busy_};
 
-    if (score_.IsPerfect()) {
+    // An event without parents scores perfect, yet there is nothing to optimise: the start
+    // refuses it, which says so.
+    const bool hasParents = schedule_ == nullptr || !schedule_->GetEvent() ||
+                            schedule_->GetEvent()->GetParents().Count() > 0;
+    if (score_.IsPerfect() && (hasParents || evolver_)) {
         ReportMessage(SeverityInformation, "The schedule is completely optimised");
         Finish(Perfect);
         return false;

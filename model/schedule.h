@@ -128,6 +128,10 @@ public:
     // slot; *unbookedCount grows by the requests left over. False only for a request whose
     // teacher is not in the event.
     bool BookRequests(std::vector<AppointmentRequest*>& requests, int order, int* unbookedCount);
+    // Its two halves, for booking a long list a few requests at a time: the reordering, then
+    // each request of the reordered list in turn.
+    void OrderRequests(std::vector<AppointmentRequest*>& requests, int order);
+    bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
     // Empties the grid and books the fixed-time requests of this date.
     void RebuildGrid();
     bool AreRequestsBooked(const Parent* parent, const Pupil* pupil) const;

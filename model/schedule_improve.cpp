@@ -185,8 +185,9 @@ void Schedule::Optimise() {
         ReportMessage(SeverityError, "Cannot optimise the schedule because it is locked");
         return;
     }
-    for (int row : DrawTeacherOrder())
+    for (int row : DrawTeacherOrder()) {
         ImproveTeacher(row);
+    }
 }
 
 std::vector<int> Schedule::DrawTeacherOrder() const {

@@ -6,6 +6,7 @@
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/staged_booking.h"
 
 Evolver::Evolver(MultiDaySchedule* master, int numKids)
     : master_(master), numKids_(std::clamp(numKids, kMinKids, kMaxKids)) {
@@ -56,6 +57,10 @@ Evolver::StartState Evolver::StartSome(Clock::time_point deadline) {
 
 Evolver::StartState Evolver::BeginStart() {
     stallCount_ = 0;
+    // Work in hand refers to the candidates, so it goes first.
+    cursor_ = StepCursor{};
+    seedBooking_.reset();
+    seeded_.clear();
     // A refused or failed start leaves no population, not a half-seeded (or an earlier) one
     // that a later Step would evolve or copy into the master.
     for (auto& kid : kids_) {
@@ -64,7 +69,6 @@ Evolver::StartState Evolver::BeginStart() {
     kidIndex_ = 0;
     bestIndex_ = -1;
     worstIndex_ = -1;
-    cursor_ = StepCursor{};
     if (master_ == nullptr || !master_->GetEvent()) {
         return StartFailed;
     }
@@ -79,38 +83,32 @@ Evolver::StartState Evolver::BeginStart() {
     const Schedule* firstDay = master_->GetDay(0);
     masterStats_ = firstDay != nullptr ? firstDay->GetOptimiserStats() : nullptr;
     phase_ = StartPositions;
-    seeded_.clear();
     seeded_.resize(kids_.size());
     seedIndex_ = 0;
-    seedBooking_ = 0;
     seeding_ = true;
     return StartPending;
 }
 
 bool Evolver::SeedPiece(bool* failed) {
     const size_t index = static_cast<size_t>(seedIndex_);
-    if (seedBooking_ == 0) {
+    if (!seedBooking_) {
         auto kid = std::make_unique<MultiDaySchedule>(*master_);
         kid->SetOptimiserStats(stats_);
         seeded_[index] = std::move(kid);
         // Candidate 0 stays an unchanged copy of the master, so a generation never loses ground.
         if (seedIndex_ > 0) {
-            seedBooking_ = 1;
+            seedBooking_ = std::make_unique<StagedBooking>(*seeded_[index], BookRandomThenOrderKey);
         } else {
             ++seedIndex_;
         }
-    } else {
-        MultiDaySchedule& kid = *seeded_[index];
-        if (!kid.BookAllStage(seedBooking_ - 1, BookRandomThenOrderKey)) {
+    } else if (seedBooking_->Next()) {
+        if (!seedBooking_->Succeeded()) {
+            seedBooking_.reset();
             *failed = true;
             return true;
         }
-        if (seedBooking_ < kid.CountBookingStages()) {
-            ++seedBooking_;
-        } else {
-            seedBooking_ = 0;
-            ++seedIndex_;
-        }
+        seedBooking_.reset();
+        ++seedIndex_;
     }
     return seedIndex_ >= numKids_;
 }
@@ -146,7 +144,7 @@ Evolver::StepState Evolver::StepSome(Clock::time_point deadline) {
 }
 
 // A fresh start books the whole candidate anew; local search improves random teachers, rebooks
-// a parent and improves every teacher of every day. Each piece is one booking stage, one
+// a parent and improves every teacher of every day. Each piece is a batch of the booking, one
 // teacher or one rebooking, in exactly the order of the whole operations.
 Evolver::StepState Evolver::StepPiece() {
     StepCursor& c = cursor_;
@@ -171,9 +169,11 @@ Evolver::StepState Evolver::StepPiece() {
                 }
                 continue;
             case StepStage::Booking:
-                // A failed stage ends the booking, as it ends BookAll.
-                if (!kid->BookAllStage(c.booking, BookRandomThenOrderKey) ||
-                    ++c.booking >= kid->CountBookingStages()) {
+                if (!c.booking) {
+                    c.booking = std::make_unique<StagedBooking>(*kid, BookRandomThenOrderKey);
+                }
+                if (c.booking->Next()) {
+                    c.booking.reset();
                     c.stage = StepStage::Score;
                 }
                 return StepPending;

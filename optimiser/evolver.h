@@ -9,6 +9,7 @@
 
 class MultiDaySchedule;
 class OptimiserStats;
+class StagedBooking;
 
 // The two phases of a run: fresh start positions first, local search once they stop paying off.
 enum EvolverPhase : int { StartPositions = 0, Optimising = 1 };
@@ -74,9 +75,9 @@ private:
     enum class StepStage { Begin, Booking, Teachers, Rebook, DayOrder, Improve, Score, End };
     struct StepCursor {
         StepStage stage = StepStage::Begin;
-        unsigned booking = 0;  // next booking stage
-        int teachers = 0;      // teacher count when the candidate began
-        int remaining = 0;     // single-teacher improvements still to make
+        std::unique_ptr<StagedBooking> booking;  // a fresh start under way
+        int teachers = 0;                        // teacher count when the candidate began
+        int remaining = 0;                       // single-teacher improvements still to make
         unsigned day = 0;
         std::vector<int> order;  // the day's teacher visiting order
         size_t next = 0;         // index into order
@@ -110,5 +111,6 @@ private:
     bool seeding_ = false;
     std::vector<std::unique_ptr<MultiDaySchedule>> seeded_;
     int seedIndex_ = 0;
-    unsigned seedBooking_ = 0;  // 0: copy the master next, else booking stage + 1
+    // The booking of candidate seedIndex_ once it has been copied from the master.
+    std::unique_ptr<StagedBooking> seedBooking_;
 };

@@ -336,8 +336,9 @@ TEST_F(SingleRequestEvent, SeedingInSlicesTouchesNeitherMasterNorPopulationUntil
     }
     ++pieces;
     EXPECT_FALSE(evolver.IsStarting());
-    // Candidate 0 is a copy; the two others are each a copy and three booking stages.
-    EXPECT_EQ(pieces, 9);
+    // Candidate 0 is a copy; each other one a copy, the emptying of its day, and for each of
+    // the three priorities the gathering, the ordering and the booking of its requests.
+    EXPECT_EQ(pieces, 1 + 2 * (1 + 1 + 3 * 3));
     ASSERT_NE(evolver.GetKid(2), nullptr);
     EXPECT_EQ(evolver.GetKid(2)->GetScore().Unbooked, 0u);
     EXPECT_EQ(master_->GetScore().Unbooked, 1u);
