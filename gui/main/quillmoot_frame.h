@@ -84,6 +84,8 @@ public:
     void EditParent(Parent* parent) override;
     void EditPupil(Pupil* pupil) override;
     void EditPresentation(Presentation* presentation) override;
+    // The pupil editor on the parent's index-th pupil.
+    void EditPupilOfParent(Parent* parent, unsigned index);
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
@@ -98,6 +100,7 @@ private:
     void BuildPanes();
     void BindFileCommands();
     void BindScheduleCommands();
+    void BindPeopleCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
