@@ -14,13 +14,13 @@ TeacherBreakDlg::TeacherBreakDlg(wxWindow* parent, MultiDaySchedule* days)
     auto* grid = new wxFlexGridSizer(2, 0, 0);
     GetMainSizer()->Add(
         new wxStaticText(this, wxID_ANY, "'Random Offset' will pick a random break time up "), 0,
-        wxALIGN_CENTER_VERTICAL | wxALL, 5);
+        wxALL, 5);
     GetMainSizer()->Add(
         new wxStaticText(this, wxID_ANY, "to that many appointment slots after the given time."), 0,
-        wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT | wxBOTTOM, 5);
+        wxLEFT | wxRIGHT | wxBOTTOM, 5);
     GetMainSizer()->Add(
         new wxStaticText(this, wxID_ANY, "Leave it at zero to specify an exact time."), 0,
-        wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT | wxBOTTOM, 5);
+        wxLEFT | wxRIGHT | wxBOTTOM, 5);
     offset_ = new wxTextCtrl(this, wxID_ANY, "0", wxDefaultPosition, ScaledSize(100), 0);
     length_ = new wxTextCtrl(this, wxID_ANY, "1", wxDefaultPosition, ScaledSize(100), 0);
     auto addRow = [&](const char* label, wxObject* item) {

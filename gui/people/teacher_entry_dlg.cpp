@@ -41,17 +41,15 @@ TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
 
     wxBoxSizer* sizer = GetMainSizer();
     const int label = wxLEFT | wxRIGHT | wxBOTTOM;
-    sizer->Add(headingText, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
-    sizer->Add(chooseText, 0, wxALIGN_CENTER_VERTICAL | label, 5);
+    sizer->Add(headingText, 0, wxALL, 5);
+    sizer->Add(chooseText, 0, label, 5);
     sizer->Add(teacherCombo_, 0, label, 5);
-    sizer->Add(new wxStaticText(this, wxID_ANY, "Subject to be discussed:"), 0,
-               wxALIGN_CENTER_VERTICAL | label, 5);
+    sizer->Add(new wxStaticText(this, wxID_ANY, "Subject to be discussed:"), 0, label, 5);
     sizer->Add(subjectCombo_, 0, label, 5);
-    sizer->Add(new wxStaticText(this, wxID_ANY, "Priority for this request:"), 0,
-               wxALIGN_CENTER_VERTICAL | label, 5);
+    sizer->Add(new wxStaticText(this, wxID_ANY, "Priority for this request:"), 0, label, 5);
     sizer->Add(priorityCombo_, 0, label, 5);
     sizer->Add(useTeacherLength_, 0, label, 5);
-    sizer->Add(lengthLabel_, 0, wxALIGN_CENTER_VERTICAL | label, 5);
+    sizer->Add(lengthLabel_, 0, label, 5);
     sizer->Add(lengthText_, 0, wxLEFT | wxRIGHT, 5);
 
     if (editing_) {
