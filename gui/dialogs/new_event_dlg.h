@@ -54,7 +54,8 @@ private:
     void OnTwoDaysChanged(wxCommandEvent& event);
 
     MultiDaySchedule* schedule_;
-    QMController* controller_;
+    // For the print settings dialog, once its button is live.
+    [[maybe_unused]] QMController* controller_;
     EventSettingsFields shown_;
     wxTextCtrl* name_ = nullptr;
     std::array<DayControls, 2> days_;
