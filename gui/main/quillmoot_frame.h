@@ -67,13 +67,6 @@ public:
     // Yes/No/Cancel before a changed event is replaced; true when it may go.
     bool ConfirmReplaceEvent();
 
-    // FrameActions: what the tree and the overview ask of the window.
-    bool HasCommand(int id) const override { return IsCommandBound(id); }
-    void EditTeacher(Teacher* teacher) override;
-    void EditParent(Parent* parent) override;
-    void EditPupil(Pupil* pupil) override;
-    void EditPresentation(Presentation* presentation) override;
-
     // --- the timetable ---
     void OnBookIncomplete();
     void OnRebookAll();
@@ -84,6 +77,15 @@ public:
     void OnEditScoring();
     // Locks the event and every booking; whichever command locks uses this.
     void LockSchedule();
+
+    // FrameActions: what the tree and the overview ask of the window.
+    bool HasCommand(int id) const override { return IsCommandBound(id); }
+    void EditTeacher(Teacher* teacher) override;
+    void EditParent(Parent* parent) override;
+    void EditPupil(Pupil* pupil) override;
+    void EditPresentation(Presentation* presentation) override;
+    // The pupil editor on the parent's index-th pupil.
+    void EditPupilOfParent(Parent* parent, unsigned index);
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
@@ -98,6 +100,7 @@ private:
     void BuildPanes();
     void BindFileCommands();
     void BindScheduleCommands();
+    void BindPeopleCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
