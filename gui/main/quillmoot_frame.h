@@ -101,6 +101,7 @@ private:
     void BindFileCommands();
     void BindScheduleCommands();
     void BindPeopleCommands();
+    void BindTeacherCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
