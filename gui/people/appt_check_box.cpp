@@ -47,8 +47,8 @@ void AttendanceRow::Create(wxWindow* parent, wxSizer* sizer, Schedule* day) {
     day_ = day;
     leave_ = new TimeEntryCombo(parent, RowControlSize(100), day, true);
     arrive_ = new TimeEntryCombo(parent, RowControlSize(100), day);
-    canAttend_ = new wxCheckBox(parent, wxID_ANY, "Can attend", wxDefaultPosition,
-                                RowControlSize(100));
+    canAttend_ =
+        new wxCheckBox(parent, wxID_ANY, "Can attend", wxDefaultPosition, RowControlSize(100));
     late_ = new wxCheckBox(parent, wxID_ANY, "Arrives late at:");
     early_ = new wxCheckBox(parent, wxID_ANY, "Leaves early at:");
     auto* row = new wxBoxSizer(wxHORIZONTAL);

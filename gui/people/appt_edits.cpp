@@ -175,8 +175,8 @@ std::vector<std::string> TeacherBookingLines(const Schedule& day, const TeacherL
         }
         const Pupil* pupil = request->GetPupil();
         const Parent* parent = request->GetParent() ? request->GetParent() : pupil->GetParent();
-        std::string line = (parent ? parent->GetName() : std::string()) + " about " +
-                           pupil->GetDisplayName();
+        std::string line =
+            (parent ? parent->GetName() : std::string()) + " about " + pupil->GetDisplayName();
         if (!request->GetSubject().empty()) {
             line += " (" + request->GetSubject() + ")";
         }

@@ -15,9 +15,10 @@
 
 ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* first)
     : OKCancelDlg(parent, "Edit Appointments"), event_(days->GetEvent()), days_(days) {
+    // GTK pads buttons so much that a square one would hide its arrow.
     const wxSize square(GetRowHeight(), GetRowHeight());
     auto button = [&](int id, const char* label) {
-        auto* b = new wxButton(this, id, label, wxDefaultPosition, square);
+        auto* b = new wxButton(this, id, label, wxDefaultPosition, square, wxBU_EXACTFIT);
         navigation_.push_back(b);
         return b;
     };
@@ -25,15 +26,15 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
     top->Add(new wxStaticText(this, wxID_ANY, "Pupil Name:"), 0,
              wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 5);
     top->Add(button(ID_PREVIOUS_PUPIL, "<"), 0, 0, 0);
-    nameText_ = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(200),
-                               wxTE_READONLY);
+    nameText_ =
+        new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(200), wxTE_READONLY);
     top->Add(nameText_, 0, 0, 0);
     top->Add(button(ID_NEXT_PUPIL, ">"), 0, wxRIGHT, 5);
     top->Add(new wxStaticText(this, wxID_ANY, "Form:"), 0,
              wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 5);
     top->Add(button(ID_PREVIOUS_FORM, "<"), 0, 0, 0);
-    formText_ = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(100),
-                               wxTE_READONLY);
+    formText_ =
+        new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(100), wxTE_READONLY);
     top->Add(formText_, 0, 0, 0);
     top->Add(button(ID_NEXT_FORM, ">"), 0, 0, 0);
     GetMainSizer()->Add(top, 0, wxALIGN_CENTER | wxALL, 5);
@@ -43,8 +44,8 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
         rows_.back()->Create(this, GetMainSizer(), days_->GetDay(d));
     }
     auto* all = new wxBoxSizer(wxHORIZONTAL);
-    all->Add(new wxButton(this, ID_SELECT_ALL, "Select All", wxDefaultPosition, ScaledSize(100)),
-             0, 0, 0);
+    all->Add(new wxButton(this, ID_SELECT_ALL, "Select All", wxDefaultPosition, ScaledSize(100)), 0,
+             0, 0);
     all->Add(new wxButton(this, ID_CLEAR_ALL, "Clear All", wxDefaultPosition, ScaledSize(100)), 0,
              wxLEFT, 5);
     GetMainSizer()->Add(all, 0, wxLEFT | wxTOP, 5);
@@ -61,10 +62,14 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
     ShowPupil();
 
     Bind(wxEVT_BUTTON, &ApptEntryDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, true); }, ID_NEXT_FORM);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, true); }, ID_PREVIOUS_FORM);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, false); }, ID_NEXT_PUPIL);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, false); }, ID_PREVIOUS_PUPIL);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, true); }, ID_NEXT_FORM);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, true); }, ID_PREVIOUS_FORM);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, false); }, ID_NEXT_PUPIL);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, false); }, ID_PREVIOUS_PUPIL);
     Bind(wxEVT_BUTTON, &ApptEntryDlg::OnSelectAll, this, ID_SELECT_ALL);
     Bind(wxEVT_BUTTON, &ApptEntryDlg::OnClearAll, this, ID_CLEAR_ALL);
     Bind(wxEVT_CHECKBOX, &ApptEntryDlg::OnCheckBox, this);
@@ -145,8 +150,8 @@ void ApptEntryDlg::SavePupil() {
     event_->SetModified();
     savedWhileOpen_ = true;
     for (size_t k = 0; k < boxes_.size(); ++k) {
-        ApplyRequestBox(*days_, *pupil, pairs_[k].teacher, pairs_[k].subject,
-                        boxes_[k]->GetValue(), boxes_[k]->GetPriority());
+        ApplyRequestBox(*days_, *pupil, pairs_[k].teacher, pairs_[k].subject, boxes_[k]->GetValue(),
+                        boxes_[k]->GetPriority());
     }
     if (pupil->GetParent() != nullptr && days_->GetDayCount() > 0) {
         for (auto& row : rows_) {

@@ -24,15 +24,16 @@ TApptEntryDlg::TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* 
         rows_.push_back(std::make_unique<AttendanceRow>());
         rows_.back()->Create(this, GetMainSizer(), days_->GetDay(d));
     }
+    // GTK pads buttons so much that a square one would hide its arrow.
     const wxSize square(GetRowHeight(), GetRowHeight());
     auto* top = new wxFlexGridSizer(4, 0, 0);
     top->Add(new wxStaticText(this, wxID_ANY, "Form:"), 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
-    top->Add(new wxButton(this, ID_PREVIOUS_FORM, "<", wxDefaultPosition, square), 0,
+    top->Add(new wxButton(this, ID_PREVIOUS_FORM, "<", wxDefaultPosition, square, wxBU_EXACTFIT), 0,
              wxTOP | wxBOTTOM | wxRIGHT, 5);
-    formText_ = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(200),
-                               wxTE_READONLY);
+    formText_ =
+        new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(200), wxTE_READONLY);
     top->Add(formText_, 0, wxTOP | wxBOTTOM | wxRIGHT, 5);
-    top->Add(new wxButton(this, ID_NEXT_FORM, ">", wxDefaultPosition, square), 0,
+    top->Add(new wxButton(this, ID_NEXT_FORM, ">", wxDefaultPosition, square, wxBU_EXACTFIT), 0,
              wxTOP | wxBOTTOM | wxRIGHT, 5);
     GetMainSizer()->Add(top, 0, wxALIGN_CENTER | wxALL, 5);
 
@@ -46,8 +47,8 @@ TApptEntryDlg::TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* 
         FormSortByName byName;
         forms_.Sort(byName);
     }
-    const size_t poolSize = static_cast<size_t>(forms_.GetLargestFormSize()) *
-                            teacher_->GetSubjects().size();
+    const size_t poolSize =
+        static_cast<size_t>(forms_.GetLargestFormSize()) * teacher_->GetSubjects().size();
     boxGrid_ = new wxFlexGridSizer(5, 0, 0);
     for (size_t k = 0; k < poolSize; ++k) {
         auto* box = new ApptCheckBox(this, "");
@@ -62,8 +63,10 @@ TApptEntryDlg::TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* 
     ShowForm();
 
     Bind(wxEVT_BUTTON, &TApptEntryDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1); }, ID_NEXT_FORM);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1); }, ID_PREVIOUS_FORM);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1); }, ID_NEXT_FORM);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1); }, ID_PREVIOUS_FORM);
     Bind(wxEVT_CHECKBOX, &TApptEntryDlg::OnCheckBox, this);
 }
 
@@ -143,8 +146,9 @@ void TApptEntryDlg::SaveForm() {
 void TApptEntryDlg::Step(int step) {
     SaveForm();
     const unsigned count = forms_.Count();
-    index_ = count == 0 ? 0 : (step < 0 ? (index_ == 0 ? count - 1 : index_ - 1)
-                                        : (index_ + 1 >= count ? 0 : index_ + 1));
+    index_ = count == 0 ? 0
+                        : (step < 0 ? (index_ == 0 ? count - 1 : index_ - 1)
+                                    : (index_ + 1 >= count ? 0 : index_ + 1));
     ShowForm();
 }
 

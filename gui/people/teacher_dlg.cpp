@@ -187,8 +187,7 @@ void TeacherDlg::UpdateControls() {
     editAppointments_->Enable(teacher != nullptr);
     presentations_->Enable(teacher != nullptr);
     if (teacher != nullptr && day != nullptr) {
-        for (const std::string& line :
-             TeacherBookingLines(*day, event_->GetTeachers(), teacher)) {
+        for (const std::string& line : TeacherBookingLines(*day, event_->GetTeachers(), teacher)) {
             appointments_->Append(FromUtf8(line));
         }
     }
@@ -269,8 +268,7 @@ void TeacherDlg::AddBreak(const DateTime& when) {
 }
 
 void TeacherDlg::OnAddBreak(wxCommandEvent&) {
-    TimeEntryDlg dialog(this, "Enter break time", "Please enter the time of the break:",
-                        GetDays());
+    TimeEntryDlg dialog(this, "Enter break time", "Please enter the time of the break:", GetDays());
     // The break is most likely wanted on the day the editor shows.
     if (GetCurrentDay() != nullptr) {
         dialog.SelectDate(GetCurrentDay()->GetDate());

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "frame_fixture.h"
+#include "gui/dialogs/time_entry.h"
 #include "gui/main/event_tree_ctrl.h"
 #include "gui/main/frame_commands.h"
 #include "gui/people/appt_entry_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
-#include "gui/dialogs/time_entry.h"
 #include "model/appointment.h"
 #include "model/appointment_request.h"
 #include "model/parent.h"
@@ -108,8 +108,9 @@ TEST_F(TeacherCommands, EditAndDeleteNeedASelectedTeacher) {
         frame_->RunCommand(id);
     }
     EXPECT_EQ(Boxes(), (std::vector<std::string>(
-                           2, "Error: No teacher is selected - please select a teacher in the "
-                              "left-hand window and try again")));
+                           2,
+                           "Error: No teacher is selected - please select a teacher in the "
+                           "left-hand window and try again")));
     AnswerDialogs answers([](wxDialog*) { return wxID_CANCEL; });
     frame_->RunCommand(ID_EDIT_TEACHER_APPOINTMENTS);
     EXPECT_EQ(answers.opened, 0);
@@ -134,9 +135,8 @@ TEST_F(TeacherCommands, EditTeacherAssignsTheCopyAndDeleteAsksFirst) {
     frame_->RunCommand(ID_DELETE_TEACHER);
     EXPECT_EQ(TheEvent().GetTeachers().Count(), before);
     ASSERT_EQ(prompts_.shown.size(), 1u);
-    EXPECT_EQ(ToUtf8(prompts_.shown[0].message),
-              "This will permanently remove the teacher '" + name +
-                  "'\nAre you sure you want to do this?");
+    EXPECT_EQ(ToUtf8(prompts_.shown[0].message), "This will permanently remove the teacher '" +
+                                                     name + "'\nAre you sure you want to do this?");
     SelectFirstTeacher();
     prompts_.Answer(wxID_YES);
     frame_->RunCommand(ID_DELETE_TEACHER);

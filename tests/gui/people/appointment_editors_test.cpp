@@ -97,8 +97,11 @@ TEST(ApptBox, LabelShowsPriorityAndUntickingCyclesIt) {
         int priority;
         const char* label;
         int afterUntick;
-    } cases[] = {{0, "Mr A (Lo)", 1}, {1, "Mr A        ", 2}, {2, "Mr A (Hi)", 0},
-                 {5, "Mr A", 5},      {-1, "Mr A", -1}};
+    } cases[] = {{0, "Mr A (Lo)", 1},
+                 {1, "Mr A        ", 2},
+                 {2, "Mr A (Hi)", 0},
+                 {5, "Mr A", 5},
+                 {-1, "Mr A", -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.priority);
         EXPECT_EQ(ApptBoxLabel("Mr A", c.priority), c.label);
@@ -111,8 +114,8 @@ TEST(ApptBox, LabelShowsPriorityAndUntickingCyclesIt) {
 TEST_F(AppointmentEditors, CheckBoxStartsNormalAndOnlyUntickingMovesThePriority) {
     auto* box = new ApptCheckBox(TopWindow(), "Mr A");
     EXPECT_EQ(ToUtf8(box->GetLabel()), "Mr A        ");
-    const char* expected[] = {"Mr A        ", "Mr A (Hi)", "Mr A (Hi)", "Mr A (Lo)",
-                              "Mr A (Lo)",    "Mr A        "};
+    const char* expected[] = {"Mr A        ", "Mr A (Hi)", "Mr A (Hi)",
+                              "Mr A (Lo)",    "Mr A (Lo)", "Mr A        "};
     for (const char* label : expected) {
         Click(box);
         EXPECT_EQ(ToUtf8(box->GetLabel()), label) << "checked " << box->GetValue();
@@ -186,9 +189,9 @@ TEST_F(AppointmentEditors, NavigationWrapsAndStepsFormByForm) {
         int step;
         bool byForm;
         unsigned to;
-    } cases[] = {{"next pupil", 1, 1, false, 2},     {"next pupil wraps", 2, 1, false, 0},
-                 {"previous wraps", 0, -1, false, 2}, {"next form", 0, 1, true, 1},
-                 {"next form wraps", 1, 1, true, 0},  {"previous form", 2, -1, true, 0},
+    } cases[] = {{"next pupil", 1, 1, false, 2},         {"next pupil wraps", 2, 1, false, 0},
+                 {"previous wraps", 0, -1, false, 2},    {"next form", 0, 1, true, 1},
+                 {"next form wraps", 1, 1, true, 0},     {"previous form", 2, -1, true, 0},
                  {"previous form wraps", 0, -1, true, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
