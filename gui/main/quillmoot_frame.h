@@ -67,6 +67,15 @@ public:
     // Yes/No/Cancel before a changed event is replaced; true when it may go.
     bool ConfirmReplaceEvent();
 
+    // FrameActions: what the tree and the overview ask of the window.
+    bool HasCommand(int id) const override { return IsCommandBound(id); }
+    void EditTeacher(Teacher* teacher) override;
+    void EditParent(Parent* parent) override;
+    void EditPupil(Pupil* pupil) override;
+    void EditPresentation(Presentation* presentation) override;
+    // The pupil editor on the parent's index-th pupil.
+    void EditPupilOfParent(Parent* parent, unsigned index);
+
     // --- the timetable ---
     void OnBookIncomplete();
     void OnRebookAll();
@@ -77,15 +86,6 @@ public:
     void OnEditScoring();
     // Locks the event and every booking; whichever command locks uses this.
     void LockSchedule();
-
-    // FrameActions: what the tree and the overview ask of the window.
-    bool HasCommand(int id) const override { return IsCommandBound(id); }
-    void EditTeacher(Teacher* teacher) override;
-    void EditParent(Parent* parent) override;
-    void EditPupil(Pupil* pupil) override;
-    void EditPresentation(Presentation* presentation) override;
-    // The pupil editor on the parent's index-th pupil.
-    void EditPupilOfParent(Parent* parent, unsigned index);
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
