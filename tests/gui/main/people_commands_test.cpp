@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/modalhook.h>
 #include <wx/textctrl.h>
@@ -203,6 +204,26 @@ TEST_F(PeopleCommands, EditParentRebuildsTheTreeAfterRemovingAPupilAndCancelling
     EXPECT_TRUE(FindItem("Theo Brown (10B)").IsOk());
     Select("Theo Brown (10B)");
     EXPECT_NE(tree_->GetSelectedPupil(), nullptr);
+}
+
+// Attendance saved by a day switch reaches the model before Cancel; bookings outside it must go.
+TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterCancel) {
+    frame_->GetController().BookUnbookedRequests(false, false);
+    Parent* brown = TheEvent().GetParents().FindByKey("FAM1004");
+    const ::Schedule* first = Schedule()->GetDay(0);
+    ASSERT_GT(first->GetLastParentSlot(brown), 2);
+    Select("Dr Brown (2)");
+    script_.steps.push_back([](wxDialog* dialog) {
+        auto* editor = dynamic_cast<ParentDlg*>(dialog);
+        editor->GetEarlyBox()->SetValue(true);
+        editor->GetDepartureCombo()->SetTime(TimeOfDay(16, 10, 0));
+        wxCommandEvent next(wxEVT_BUTTON, DaySelectDlg::ID_NEXT_DAY);
+        editor->ProcessWindowEvent(next);
+        return wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_EDIT_PARENT);
+    EXPECT_EQ(brown->GetEndTime(first), TimeOfDay(16, 10, 0));
+    EXPECT_LT(first->GetLastParentSlot(brown), 2);
 }
 
 TEST_F(PeopleCommands, AddParentKeepsTheEventAsItWasUntilOKAndRefusesADuplicateInTheDialog) {
