@@ -69,6 +69,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     });
     BindFileCommands();
+    BindOutputCommands();
 
     RefreshViews();
     controller_.Initialise();

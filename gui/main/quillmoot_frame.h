@@ -15,6 +15,7 @@ class EventSummaryPane;
 class EventTreeView;
 class MultiDaySchedule;
 class OverviewView;
+class PrintSettings;
 class wxSplitterWindow;
 
 inline constexpr int kAutosaveIntervalMs = 60000;
@@ -66,6 +67,15 @@ public:
     // Yes/No/Cancel before a changed event is replaced; true when it may go.
     bool ConfirmReplaceEvent();
 
+    // --- output: printing, PDF, exports and reports ---
+    // The warnings, the run's options and the lock suggestion before a print run (email false)
+    // or an e-mail run; null settings are the event's own. False when the run should not go on.
+    bool ConfirmOutputRun(bool email, PrintSettings* settings);
+    void ShowPrintPreview(PrintSettings* settings);
+    // The e-mail run's options dialog, supplied with the e-mail commands: true on OK.
+    using EmailOptionsEditor = std::function<bool(wxWindow* parent, PrintSettings& settings)>;
+    void SetEmailOptionsEditor(EmailOptionsEditor editor) { emailOptionsEditor_ = std::move(editor); }
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -78,6 +88,7 @@ private:
     void BuildMenuBar();
     void BuildPanes();
     void BindFileCommands();
+    void BindOutputCommands();
     void ApplySashPositions();
     void OnCommand(wxCommandEvent& event);
     bool HasUnsavedChanges() const;
@@ -95,6 +106,7 @@ private:
     wxTimer autosaveTimer_;
     std::map<int, std::function<void()>> handlers_;
     NewEventEditor newEventEditor_;
+    EmailOptionsEditor emailOptionsEditor_;
 };
 
 // The one main window; null before it is made and after it is gone.

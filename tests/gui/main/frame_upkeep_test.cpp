@@ -100,12 +100,12 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
 TEST_F(FrameUpkeep, CommandsWithoutAHandlerStayDisabled) {
     Open(Example());
     // Nothing is bound yet for the editors, the timetable actions or the update check.
-    for (int id : {6, 14, 32, 35, 75}) {
+    for (int id : {6, 32, 35, 64, 75}) {
         EXPECT_FALSE(frame_->IsCommandBound(id)) << id;
         EXPECT_FALSE(MenuEnabled(id)) << id;
     }
     EXPECT_FALSE(ToolEnabled(6));
-    EXPECT_FALSE(ToolEnabled(85));
+    EXPECT_FALSE(ToolEnabled(84));
     for (int id : {1, 7, 8, 9, 10, int(ID_ABOUT)}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
