@@ -172,19 +172,20 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
     }
     main->Add(order, 0, wxALL | wxEXPAND, 5);
 
-    // Single buttons kept exclusive by hand: a stored type other than 0 or 1 shows neither,
-    // which a GTK radio group cannot.
+    // A GTK radio group always has one button on: a hidden third one stands for a stored type
+    // that is neither of the two.
     auto* calendar =
         new wxStaticBoxSizer(wxHORIZONTAL, this, "Calendar attachments and QR codes show");
     const char* calendarLabels[2] = {"Attendee's appointment times", "Event start and end times"};
     const int calendarType = controller_ ? controller_->GetUserSettings().GetICalendarType() : 0;
     for (int i = 0; i < 2; ++i) {
         calendar_[i] = new wxRadioButton(calendar->GetStaticBox(), wxID_ANY, calendarLabels[i],
-                                         wxDefaultPosition, wxDefaultSize, wxRB_SINGLE);
-        calendar_[i]->SetValue(calendarType == i);
-        calendar_[i]->Bind(wxEVT_RADIOBUTTON, &PrintSettingsAdvDlg::OnCalendar, this);
+                                         wxDefaultPosition, wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
         calendar->Add(calendar_[i], 0, wxALL, 3);
     }
+    auto* neither = new wxRadioButton(calendar->GetStaticBox(), wxID_ANY, "");
+    neither->Hide();
+    (calendarType == 0 || calendarType == 1 ? calendar_[calendarType] : neither)->SetValue(true);
     main->Add(calendar, 0, wxALL | wxEXPAND, 5);
 
     const wxSize notesSize(400, 3 * GetRowHeight());
@@ -215,12 +216,6 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
 void PrintSettingsAdvDlg::OnOK(wxCommandEvent& event) {
     if (AcceptOK()) {
         event.Skip();
-    }
-}
-
-void PrintSettingsAdvDlg::OnCalendar(wxCommandEvent& event) {
-    for (wxRadioButton* button : calendar_) {
-        button->SetValue(button == event.GetEventObject());
     }
 }
 

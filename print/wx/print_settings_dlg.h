@@ -67,7 +67,6 @@ public:
 private:
     void OnOK(wxCommandEvent& event);
     void OnBrowse(wxCommandEvent& event);
-    void OnCalendar(wxCommandEvent& event);
 
     PrintSettings* settings_;
     QMController* controller_;
