@@ -8,7 +8,7 @@
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/event_file_names.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/output_file_names.h"
+#include "gui/main/output_commands.h"
 #include "gui/main/quillmoot_frame.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -25,6 +25,21 @@ std::string OutputSavePath(const std::string& chosen, int filterIndex,
         return chosen + extension;
     }
     return chosen;
+}
+
+std::string OutputRunQuestion(bool allBooked, bool lowScore, bool email) {
+    std::string warnings;
+    if (!allBooked) {
+        warnings += "- There are unbooked appointments\n";
+    }
+    if (lowScore) {
+        warnings += "- The score is low, people are waiting too long (needs more optimisation)\n";
+    }
+    if (warnings.empty()) {
+        return "";
+    }
+    return "The schedule has the following warnings:\n" + warnings + "Are you sure you want to " +
+           (email ? "email" : "print") + " this schedule?";
 }
 
 namespace {
@@ -153,16 +168,9 @@ bool QuillmootFrame::ConfirmOutputRun(bool email, PrintSettings* settings) {
         return false;
     }
     Event& event = *schedule->GetEvent();
-    std::string warnings;
-    if (!schedule->AllRequestsBooked()) {
-        warnings += "- There are unbooked appointments\n";
-    }
-    if (schedule->GetScore().IsLow()) {
-        warnings += "- The score is low, people are waiting too long (needs more optimisation)\n";
-    }
-    if (!warnings.empty() &&
-        !AskYesNo("The schedule has the following warnings:\n" + warnings +
-                  "Are you sure you want to " + (email ? "email" : "print") + " this schedule?")) {
+    const std::string question =
+        OutputRunQuestion(schedule->AllRequestsBooked(), schedule->GetScore().IsLow(), email);
+    if (!question.empty() && !AskYesNo(question)) {
         return false;
     }
     PrintSettings& options = settings != nullptr ? *settings : event.GetPrintSettings();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
-#include <wx/modalhook.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
@@ -8,6 +7,7 @@
 #include <functional>
 
 #include "app/qm_controller.h"
+#include "gui/support/answer_dialogs.h"
 #include "gui/support/gui_test.h"
 #include "model/print_settings.h"
 #include "print/wx/print_settings_dlg.h"
@@ -20,22 +20,6 @@ constexpr const char* kNothingSelected =
 constexpr const char* kBadPointSize =
     "An invalid point size has been entered for the small font, please correct this and try "
     "again";
-
-// Answers modal dialogs of one kind with a function, ahead of the test's catch-all hook.
-class AnswerDialogs : public wxModalDialogHook {
-public:
-    explicit AnswerDialogs(std::function<int(wxDialog*)> answer) : answer_(std::move(answer)) {
-        Register();
-    }
-    ~AnswerDialogs() override { Unregister(); }
-
-protected:
-    int Enter(wxDialog* dialog) override { return answer_(dialog); }
-    void Exit(wxDialog*) override {}
-
-private:
-    std::function<int(wxDialog*)> answer_;
-};
 
 class PrintDialogs : public GuiTest {
 protected:

@@ -12,3 +12,7 @@ inline constexpr const char* kPdfWildcard = "PDF files (*.pdf)|*.pdf;*.PDF|All f
 // is appended, one typed in any case is kept; with "All files" the path stays as typed.
 std::string OutputSavePath(const std::string& chosen, int filterIndex,
                            const std::string& extension);
+
+// The question before a print or e-mail run of a schedule with unbooked requests or a low
+// score; empty when there is nothing to warn of.
+std::string OutputRunQuestion(bool allBooked, bool lowScore, bool email);
