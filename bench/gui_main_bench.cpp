@@ -50,11 +50,24 @@ bool StartWindowSystem() {
     return started;
 }
 
+// A folder for the run's files, removed at exit.
+struct BenchFolder {
+    std::string path;
+    BenchFolder() {
+        char pattern[] = "/tmp/qm-bench-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 // The large school's event file, written once into a folder of its own.
 const std::string& LargeSchoolFile() {
+    static const BenchFolder folder;
     static const std::string path = [] {
-        char folder[] = "/tmp/qm-bench-XXXXXX";
-        const std::string root = mkdtemp(folder);
+        const std::string& root = folder.path;
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
         GeneratedSchool school = GenerateSchool(SchoolSize::Large(), 7);
         std::srand(7);
@@ -93,6 +106,9 @@ void BM_StartUpToFirstPaintWithLargeSchool(benchmark::State& state) {
         frame->Show();
         frame->Update();
         state.PauseTiming();
+        if (!frame->GetController().GetSchedule()) {
+            state.SkipWithError("the event did not load");
+        }
         frame->Destroy();
         Settle();
         state.ResumeTiming();

@@ -2,12 +2,14 @@
 // its own, framework assertions and unexpected modal dialogs turned into test failures.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
 
 #include <filesystem>
 #include <string>
 
+#include "gui/support/display_wait.h"
 #include "gui/support/unexpected_dialog_hook.h"
 
 namespace {
@@ -33,6 +35,16 @@ void SetStableEnvironment() {
     setenv("LC_ALL", "C.UTF-8", 1);
 }
 
+bool StartWindowSystem(int& argc, char** argv) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (WaitForDisplay() && wxEntryStart(argc, argv)) {
+            return wxTheApp->CallOnInit();
+        }
+        usleep(250 * 1000);
+    }
+    return false;
+}
+
 // GTK reads its settings from here at start: each run gets a fresh, empty one.
 std::string MakeConfigHome() {
     const char* tmp = std::getenv("TMPDIR");
@@ -42,6 +54,13 @@ std::string MakeConfigHome() {
     }
     setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
     return pattern;
+}
+
+void RemoveConfigHome(const std::string& configHome) {
+    if (!configHome.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(configHome, ignored);
+    }
 }
 
 }  // namespace
@@ -59,7 +78,9 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:libpango-1.0.so\n"
            "leak:libpangoft2-1.0.so\n"
            "leak:libharfbuzz.so\n"
-           "leak:libdbus-1.so\n";
+           "leak:libdbus-1.so\n"
+           // A start that GTK refused before a retry leaves wx's stock lists behind.
+           "leak:wxInitializeStockLists\n";
 }
 
 int main(int argc, char** argv) {
@@ -71,8 +92,9 @@ int main(int argc, char** argv) {
     SetStableEnvironment();
     const std::string configHome = MakeConfigHome();
     wxSetAssertHandler(FailOnAssert);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+    if (!StartWindowSystem(argc, argv)) {
         std::fprintf(stderr, "Cannot start the window system (is DISPLAY set?)\n");
+        RemoveConfigHome(configHome);
         return 1;
     }
     int result = 0;
@@ -87,9 +109,6 @@ int main(int argc, char** argv) {
     }
     wxTheApp->OnExit();
     wxEntryCleanup();
-    if (!configHome.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(configHome, ignored);
-    }
+    RemoveConfigHome(configHome);
     return result;
 }
