@@ -56,6 +56,23 @@ bool LocatePage(const std::vector<SectionPages>& plan, int page, PrintSection* s
     return false;
 }
 
+bool LocateSheetPage(const std::vector<int>& pagesPerSheet, int sectionPage, int* sheet,
+                     int* sheetPage) {
+    int page = sectionPage - 1;
+    if (page < 0) {
+        return false;
+    }
+    for (size_t i = 0; i < pagesPerSheet.size(); ++i) {
+        if (page < pagesPerSheet[i]) {
+            *sheet = static_cast<int>(i);
+            *sheetPage = page;
+            return true;
+        }
+        page -= pagesPerSheet[i];
+    }
+    return false;
+}
+
 int PageMargin(int pageWidth) { return pageWidth / 20; }
 
 PageRect HandoutArea(int pageWidth, int pageHeight) {
@@ -109,7 +126,7 @@ std::vector<std::string> SplitWords(const std::string& line) {
 }
 
 std::vector<LinePiece> WrapLine(const std::string& line, LineCursor& cursor, int lineStart,
-                                int lineEnd, int lineHeight,
+                                int lineEnd, const std::function<int(int across)>& nextLine,
                                 const std::function<int(const std::string&)>& measure) {
     std::vector<LinePiece> pieces;
     auto placeIfFits = [&](const std::string& text) {
@@ -130,7 +147,7 @@ std::vector<LinePiece> WrapLine(const std::string& line, LineCursor& cursor, int
         }
         if (cursor.along > lineStart) {
             cursor.along = lineStart;
-            cursor.across += lineHeight;
+            cursor.across = nextLine(cursor.across);
             if (placeIfFits(word)) {
                 continue;
             }
@@ -139,6 +156,16 @@ std::vector<LinePiece> WrapLine(const std::string& line, LineCursor& cursor, int
         cursor.along = lineEnd;
     }
     return pieces;
+}
+
+int SheetBands::NextLine(int y, int lineHeight) const {
+    const int next = y + lineHeight;
+    const int bandEnd = top_ + (BandOf(y) + 1) * height_;
+    // A line that would not fit whole on the page opens the next one.
+    if (next + lineHeight > bandEnd && lineHeight < height_) {
+        return bandEnd;
+    }
+    return next;
 }
 
 double PageFontScale(int printerPpiX, int screenPpiX, int dcHeight, int pageHeightPixels) {

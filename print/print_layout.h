@@ -31,6 +31,11 @@ int TotalPages(const std::vector<SectionPages>& plan);
 bool LocatePage(const std::vector<SectionPages>& plan, int page, PrintSection* section,
                 int* sectionPage);
 
+// The sheet (from 0) and its page (from 0) shown on a section's page (from 1), when sheet i
+// takes pagesPerSheet[i] pages; false past the end.
+bool LocateSheetPage(const std::vector<int>& pagesPerSheet, int sectionPage, int* sheet,
+                     int* sheetPage);
+
 struct PageRect {
     int left = 0;
     int top = 0;
@@ -68,12 +73,31 @@ struct LinePiece {
     int across;
 };
 // Lays a line out from the cursor between lineStart and lineEnd, whole when it fits (ending
-// exactly at lineEnd does not), else word by word, breaking lineHeight across. A word longer
-// than a whole line stands alone at a line's start (the sheet's clip cuts it) and the next word
-// starts a new line. The cursor ends after the last piece.
+// exactly at lineEnd does not), else word by word; nextLine gives the across of the line after
+// the one at its argument. A word longer than a whole line stands alone at a line's start (the
+// sheet's clip cuts it) and the next word starts a new line. The cursor ends after the last
+// piece.
 std::vector<LinePiece> WrapLine(const std::string& line, LineCursor& cursor, int lineStart,
-                                int lineEnd, int lineHeight,
+                                int lineEnd, const std::function<int(int across)>& nextLine,
                                 const std::function<int(const std::string&)>& measure);
+
+// A sheet longer than its area goes on over further pages, each showing the next band of the
+// area's height. Lines never straddle two pages: a line that would end past its band starts
+// the next one. Coordinates here run down the whole sheet from the area's top.
+class SheetBands {
+public:
+    SheetBands(int top, int height) : top_(top), height_(height > 0 ? height : 1) {}
+    // The band (0 for the first page) that the line starting at y lies on.
+    int BandOf(int y) const { return y < top_ ? 0 : (y - top_) / height_; }
+    // Where a line starting at y on its page appears.
+    int OnPage(int y) const { return y - BandOf(y) * height_; }
+    // The start of the line after the one at y.
+    int NextLine(int y, int lineHeight) const;
+
+private:
+    int top_;
+    int height_;
+};
 
 // Printer fonts shrink with the page in a preview: (printer ppi / screen ppi) times the part
 // of the page the device context covers.

@@ -64,6 +64,55 @@ void QMPrintout::LoadPrintScripts() {
     settings_.SetTeacherScript(teacherScript_.get());
 }
 
+void QMPrintout::OnPreparePrinting() {
+    wxDC* dc = GetDC();
+    if (!HasEvent() || dc == nullptr) {
+        return;
+    }
+    dc->GetSize(&pageWidth_, &pageHeight_);
+    int ppiPrinterX = 0, ppiPrinterY = 0, ppiScreenX = 0, ppiScreenY = 0;
+    int pagePixelsW = 0, pagePixelsH = 0;
+    GetPPIPrinter(&ppiPrinterX, &ppiPrinterY);
+    GetPPIScreen(&ppiScreenX, &ppiScreenY);
+    GetPageSizePixels(&pagePixelsW, &pagePixelsH);
+    MakePageFonts(PageFontScale(ppiPrinterX, ppiScreenX, pageHeight_, pagePixelsH));
+    teacherPages_ = MeasureHandouts(selection_.teacherSheets, true);
+    parentPages_ = settings_.GetOneParentPerSheet()
+                       ? MeasureHandouts(selection_.parentSheets, false)
+                       : std::vector<int>();
+    FreePageFonts();
+    auto sum = [](const std::vector<int>& pages) {
+        int total = 0;
+        for (int count : pages) {
+            total += count;
+        }
+        return total;
+    };
+    for (SectionPages& section : plan_) {
+        if (section.section == PrintSection::TeacherHandouts) {
+            section.pages = sum(teacherPages_);
+        } else if (section.section == PrintSection::ParentHandouts && !parentPages_.empty()) {
+            section.pages = sum(parentPages_);
+        }
+    }
+}
+
+std::vector<int> QMPrintout::MeasureHandouts(const std::vector<PrintSheet>& sheets,
+                                             bool teacher) {
+    std::vector<int> pages;
+    pages.reserve(sheets.size());
+    for (const PrintSheet& sheet : sheets) {
+        const PageRect area = HandoutArea(pageWidth_, pageHeight_);
+        wxFont* normal =
+            GetPageFont(teacher && settings_.GetSmallTeacherFont() ? SmallFont : BodyFont);
+        StartSheet(area, area, false, GetPageFont(HeadingFont), normal, true, -1);
+        DrawSheet(sheet, 0);
+        EndSheet();
+        pages.push_back(GetSheetPages());
+    }
+    return pages;
+}
+
 void QMPrintout::OnBeginPrinting() {
     if (!HasEvent() || logo_) {
         return;
@@ -159,12 +208,25 @@ bool QMPrintout::PrintPage(int page) {
     }
     const auto& teachers = selection_.teacherSheets;
     const auto& parents = selection_.parentSheets;
+    // Unmeasured handouts take a page each.
+    auto locate = [sectionPage](const std::vector<int>& pages, int* sheet, int* sheetPage) {
+        if (pages.empty()) {
+            *sheet = sectionPage - 1;
+            *sheetPage = 0;
+            return true;
+        }
+        return LocateSheetPage(pages, sectionPage, sheet, sheetPage);
+    };
+    int sheet = 0;
+    int sheetPage = 0;
     switch (section) {
         case PrintSection::TeacherHandouts:
-            return PrintHandoutPage(&teachers.at(sectionPage - 1), true);
+            return locate(teacherPages_, &sheet, &sheetPage) &&
+                   PrintHandoutPage(teachers.at(sheet), true, sheetPage);
         case PrintSection::ParentHandouts:
             if (settings_.GetOneParentPerSheet()) {
-                return PrintHandoutPage(&parents.at(sectionPage - 1), false);
+                return locate(parentPages_, &sheet, &sheetPage) &&
+                       PrintHandoutPage(parents.at(sheet), false, sheetPage);
             }
             PrintParentSheetOnHalfPage(2 * sectionPage - 2);
             return PrintParentSheetOnHalfPage(2 * sectionPage - 1);
@@ -176,11 +238,11 @@ bool QMPrintout::PrintPage(int page) {
     return false;
 }
 
-bool QMPrintout::PrintHandoutPage(const PrintSheet* sheet, bool teacher) {
+bool QMPrintout::PrintHandoutPage(const PrintSheet& sheet, bool teacher, int page) {
     const PageRect area = HandoutArea(pageWidth_, pageHeight_);
     wxFont* normal = GetPageFont(teacher && settings_.GetSmallTeacherFont() ? SmallFont : BodyFont);
-    StartSheet(area, area, false, GetPageFont(HeadingFont), normal);
-    DrawSheet(*sheet, 0);
+    StartSheet(area, area, false, GetPageFont(HeadingFont), normal, true, page);
+    DrawSheet(sheet, 0);
     EndSheet();
     return true;
 }
@@ -254,10 +316,14 @@ std::unique_ptr<QMImageWX> QMPrintout::MakeQRCodeImage(const Schedule* day,
 // --- drawing ---
 
 void QMPrintout::StartSheet(const PageRect& area, const PageRect& clip, bool turned, wxFont* bold,
-                            wxFont* normal) {
+                            wxFont* normal, bool paged, int page) {
     area_ = area;
     clip_ = clip;
     turned_ = turned;
+    paged_ = paged && !turned;
+    bands_ = SheetBands(area.top, area.Height());
+    drawBand_ = page;
+    lastBand_ = 0;
     RestoreSheetClip();
     boldFont_ = bold;
     normalFont_ = normal;
@@ -298,23 +364,38 @@ void QMPrintout::FromCursor(const LineCursor& cursor, int& penX, int& penY) cons
     penY = turned_ ? area_.bottom - cursor.along : cursor.across;
 }
 
+int QMPrintout::NextLineY(int y, int lineHeight) const {
+    return paged_ ? bands_.NextLine(y, lineHeight) : y + lineHeight;
+}
+
+bool QMPrintout::Visible(int y) {
+    const int band = paged_ ? bands_.BandOf(y) : 0;
+    lastBand_ = std::max(lastBand_, band);
+    return band == drawBand_;
+}
+
 void QMPrintout::DrawAt(const std::string& text, int x, int y) {
     if (turned_) {
-        GetDC()->DrawRotatedText(FromUtf8Text(text), x, y, 90.0);
-    } else {
-        GetDC()->DrawText(FromUtf8Text(text), x, y);
+        if (drawBand_ == 0) {
+            GetDC()->DrawRotatedText(FromUtf8Text(text), x, y, 90.0);
+        }
+    } else if (Visible(y)) {
+        GetDC()->DrawText(FromUtf8Text(text), x, PageY(y));
     }
 }
 
-void QMPrintout::DrawWrappedText(const std::string& line, int& penX, int& penY) {
+void QMPrintout::DrawWrappedText(const std::string& line, int& penX, int& penY, bool paginate) {
     wxDC* dc = GetDC();
     const int lineStart = turned_ ? 0 : area_.left;
     const int lineEnd = turned_ ? area_.bottom - area_.top : area_.right;
+    const int lineHeight = dc->GetCharHeight();
     LineCursor cursor = ToCursor(penX, penY);
-    const auto pieces =
-        WrapLine(line, cursor, lineStart, lineEnd, dc->GetCharHeight(), [dc](const std::string& s) {
-            return dc->GetTextExtent(FromUtf8Text(s)).GetWidth();
-        });
+    const auto pieces = WrapLine(
+        line, cursor, lineStart, lineEnd,
+        [this, lineHeight, paginate](int across) {
+            return paginate && !turned_ ? NextLineY(across, lineHeight) : across + lineHeight;
+        },
+        [dc](const std::string& s) { return dc->GetTextExtent(FromUtf8Text(s)).GetWidth(); });
     for (const LinePiece& piece : pieces) {
         int x = 0;
         int y = 0;
@@ -334,7 +415,7 @@ void QMPrintout::PrintText(const std::string& text) {
             penX_ += lineHeight;
             penY_ = area_.bottom;
         } else {
-            penY_ += lineHeight;
+            penY_ = NextLineY(penY_, lineHeight);
             penX_ = area_.left;
         }
     }
@@ -362,7 +443,7 @@ void QMPrintout::PrintCell(const std::string& text, int style, int advance, floa
         if (advance == 0) {
             penX_ = end;
         } else if (advance == 1) {
-            penY_ += lineHeight;
+            penY_ = NextLineY(penY_, lineHeight);
             penX_ = area_.left;
         }
     }
@@ -376,9 +457,15 @@ void QMPrintout::DrawCellText(const std::string& text, int x0, int y0, int end) 
     }
     wxDC* dc = GetDC();
     if (turned_) {
+        if (drawBand_ != 0) {
+            return;
+        }
         dc->SetClippingRegion(x0, end, area_.right - x0, y0 - end);
     } else {
-        dc->SetClippingRegion(x0, y0, end - x0, area_.bottom - y0);
+        if (!Visible(y0)) {
+            return;
+        }
+        dc->SetClippingRegion(x0, PageY(y0), end - x0, area_.bottom - PageY(y0));
     }
     DrawAt(text, x0, y0);
     RestoreSheetClip();
@@ -390,12 +477,16 @@ void QMPrintout::PrintFooter(const std::string& text) {
         dc->SetFont(*footer);
     }
     const int lineHeight = dc->GetCharHeight();
+    // On the page the pen is on.
+    const int pageStart = penY_ - PageY(penY_);
     int penX = turned_ ? area_.right - lineHeight : area_.left;
-    int penY = turned_ ? area_.bottom : area_.bottom - lineHeight;
+    int penY = turned_ ? area_.bottom : pageStart + area_.bottom - lineHeight;
+    // What runs past the page's bottom is cut, never continued on a page of its own.
+    const int lastBand = lastBand_;
     StringTokeniser lines(text);
     std::string line;
     while (lines.NextLine(line)) {
-        DrawWrappedText(line, penX, penY);
+        DrawWrappedText(line, penX, penY, false);
         if (turned_) {
             penX += lineHeight;
             penY = area_.bottom;
@@ -404,6 +495,7 @@ void QMPrintout::PrintFooter(const std::string& text) {
             penX = area_.left;
         }
     }
+    lastBand_ = lastBand;
     UseNormalFont();
 }
 
@@ -413,7 +505,9 @@ void QMPrintout::PrintSeparator() {
     const int half = boldLineHeight_ / 2;
     if (turned_) {
         const int x = penX_ + half;
-        dc->DrawLine(x, area_.bottom, x, area_.top);
+        if (drawBand_ == 0) {
+            dc->DrawLine(x, area_.bottom, x, area_.top);
+        }
         penX_ += boldLineHeight_;
         return;
     }
@@ -423,8 +517,11 @@ void QMPrintout::PrintSeparator() {
     if (logo_ && y <= area_.top + logoSide) {
         right = area_.right - logoSide - half;
     }
-    dc->DrawLine(area_.left, y, right, y);
-    penY_ += boldLineHeight_;
+    if (Visible(penY_)) {
+        const int pageY = PageY(penY_) + half;
+        dc->DrawLine(area_.left, pageY, right, pageY);
+    }
+    penY_ = NextLineY(penY_, boldLineHeight_);
 }
 
 void QMPrintout::PrintImage(QMImage* image, int corner) {
@@ -460,5 +557,8 @@ void QMPrintout::PrintImage(QMImage* image, int corner) {
         x = area_.right - sw;
         y = corner == 0 ? area_.top : area_.bottom - sh;
     }
-    GetDC()->DrawBitmap(wxBitmap(scaled, -1), x, y, false);
+    // On the page the pen is on.
+    if (turned_ ? drawBand_ == 0 : Visible(penY_)) {
+        GetDC()->DrawBitmap(wxBitmap(scaled, -1), x, y, false);
+    }
 }

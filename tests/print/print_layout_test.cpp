@@ -135,7 +135,8 @@ TEST(PrintLayout, LinesWrapAtWordsThatKeepTheirBlanks) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         LineCursor cursor{c.startAlong, 0};
-        const auto pieces = WrapLine(c.line, cursor, 0, c.lineEnd, 20, Measure);
+        const auto pieces = WrapLine(c.line, cursor, 0, c.lineEnd,
+                                     [](int across) { return across + 20; }, Measure);
         std::vector<std::tuple<std::string, int, int>> placed;
         for (const LinePiece& piece : pieces) {
             placed.emplace_back(piece.text, piece.along, piece.across);
@@ -143,6 +144,50 @@ TEST(PrintLayout, LinesWrapAtWordsThatKeepTheirBlanks) {
         EXPECT_EQ(placed, c.pieces);
         EXPECT_EQ(cursor.along, c.endAlong);
         EXPECT_EQ(cursor.across, c.endAcross);
+    }
+}
+
+TEST(PrintLayout, LongSheetsBreakBetweenLinesOntoFurtherPages) {
+    // An area from 100 to 400: bands of 300.
+    const SheetBands bands(100, 300);
+    struct Case {
+        int y, lineHeight, next, band, onPage;
+    };
+    const Case cases[] = {
+        {100, 20, 120, 0, 100},  // first line
+        {360, 20, 380, 0, 360},  // the next line ends exactly at the band's end
+        {370, 20, 400, 0, 370},  // would straddle: the next page
+        {400, 20, 420, 1, 100},  // the second page starts at the area's top
+        {690, 20, 700, 1, 390},
+        {50, 20, 70, 0, 50},     // above the area: the first page
+        {100, 400, 500, 0, 100}, // taller than a page: never skips a page
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.y);
+        EXPECT_EQ(bands.NextLine(c.y, c.lineHeight), c.next);
+        EXPECT_EQ(bands.BandOf(c.y), c.band);
+        EXPECT_EQ(bands.OnPage(c.y), c.onPage);
+    }
+}
+
+TEST(PrintLayout, SectionPagesMapToSheetsThatTakeSeveralPages) {
+    const std::vector<int> pages = {1, 3, 2};
+    struct Case {
+        int sectionPage;
+        bool found;
+        int sheet, sheetPage;
+    };
+    const Case cases[] = {{0, false, 0, 0}, {1, true, 0, 0}, {2, true, 1, 0}, {4, true, 1, 2},
+                          {5, true, 2, 0}, {6, true, 2, 1}, {7, false, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sectionPage);
+        int sheet = -1;
+        int sheetPage = -1;
+        ASSERT_EQ(LocateSheetPage(pages, c.sectionPage, &sheet, &sheetPage), c.found);
+        if (c.found) {
+            EXPECT_EQ(sheet, c.sheet);
+            EXPECT_EQ(sheetPage, c.sheetPage);
+        }
     }
 }
 

@@ -70,6 +70,45 @@ TEST_F(Printout, PagesFollowTheSectionsAndEveryPageIsDrawn) {
     EXPECT_EQ(printout.GetPageFont(QMPrintout::BodyFont), nullptr);
 }
 
+TEST_F(Printout, ALongSheetGoesOnOverFurtherPagesWithoutLosingLines) {
+    PrintSettings settings = Only(true, false, false, false);
+    QMPrintout printout(&controller_, settings);
+    const int sheets = static_cast<int>(printout.GetSelection().teacherSheets.size());
+    // A page a quarter of the usual height: every teacher's day runs over.
+    const int height = kPageHeight / 4;
+    {
+        Page page(printout, kPageWidth, height);
+        printout.OnPreparePrinting();
+        printout.SetDC(nullptr);
+    }
+    int minPage = 0, maxPage = 0, from = 0, to = 0;
+    printout.GetPageInfo(&minPage, &maxPage, &from, &to);
+    EXPECT_GT(maxPage, sheets);
+    const PageRect area = HandoutArea(kPageWidth, height);
+    int inkTotal = 0;
+    for (int number = 1; number <= maxPage; ++number) {
+        SCOPED_TRACE(number);
+        Page page(printout, kPageWidth, height);
+        EXPECT_TRUE(printout.OnPrintPage(number));
+        printout.SetDC(nullptr);
+        const wxImage picture = page.Picture();
+        const int ink = Ink(picture, area.left, area.top, area.right, area.bottom);
+        EXPECT_GT(ink, 0);
+        EXPECT_EQ(Ink(picture), ink);
+        inkTotal += ink;
+    }
+    // The same sheets on a page tall enough hold as much text.
+    QMPrintout tall(&controller_, settings);
+    int tallInk = 0;
+    for (int number = 1; number <= sheets; ++number) {
+        Page page(tall, kPageWidth, 4 * kPageHeight);
+        EXPECT_TRUE(tall.OnPrintPage(number));
+        tall.SetDC(nullptr);
+        tallInk += Ink(page.Picture());
+    }
+    EXPECT_NEAR(inkTotal, tallInk, tallInk / 50);
+}
+
 TEST_F(Printout, WithoutAnEventThereIsNothingToPrint) {
     QMController empty;
     QMPrintout printout(&empty, PrintSettings());
