@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "gui/main/frame_actions.h"
 #include "gui/main/qm_controller_wx.h"
 
 class DlgError;
@@ -24,7 +25,7 @@ inline constexpr int kAutosaveTimerId = 1;
 // The program's one top-level window: menus, toolbar, the summary line above the event tree
 // and the timetable overview, the command table, the autosave timer and the file commands.
 // Commands whose handlers are not bound yet stay disabled.
-class QuillmootFrame : public wxFrame {
+class QuillmootFrame : public wxFrame, public FrameActions {
 public:
     // argument: the first command-line argument, or empty.
     QuillmootFrame(const wxString& title, const wxString& argument);
@@ -42,7 +43,7 @@ public:
 
     // --- upkeep ---
     // Summary line, overview, title and the enabled commands, from the controller's state.
-    void RefreshViews();
+    void RefreshViews() override;
     void OnAutosaveTimer(wxTimerEvent& event);
     void OnClose(wxCloseEvent& event);
     // keepAutosave: unsaved changes stay recoverable at the next start.
@@ -75,6 +76,13 @@ public:
     // The e-mail run's options dialog, supplied with the e-mail commands: true on OK.
     using EmailOptionsEditor = std::function<bool(wxWindow* parent, PrintSettings& settings)>;
     void SetEmailOptionsEditor(EmailOptionsEditor editor) { emailOptionsEditor_ = std::move(editor); }
+
+    // FrameActions: what the tree and the overview ask of the window.
+    bool HasCommand(int id) const override { return IsCommandBound(id); }
+    void EditTeacher(Teacher* teacher) override;
+    void EditParent(Parent* parent) override;
+    void EditPupil(Pupil* pupil) override;
+    void EditPresentation(Presentation* presentation) override;
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }

@@ -10,8 +10,12 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
 #include "gui/main/quillmoot_frame.h"
+#include "gui/main/schedule_views.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
 #include "print/handouts.h"
 #include "print/pdf_printout.h"
 #include "print/print_renderer_file.h"
@@ -98,6 +102,32 @@ void QuillmootFrame::BindOutputCommands() {
     auto preview = withSchedule([this](MultiDaySchedule&, Event& event) {
         ShowPrintPreview(&event.GetPrintSettings());
     });
+    // One person's handout; the event's own settings stay as they are.
+    BindCommand(ID_PRINT_PREVIEW_SELECTED, withSchedule([this](MultiDaySchedule&, Event& event) {
+                    const Person* person = tree_ ? tree_->GetSelectedObject() : nullptr;
+                    if (person == nullptr) {
+                        return;
+                    }
+                    PrintSettings settings = event.GetPrintSettings();
+                    const std::string kind = person->GetClassName();
+                    const bool teacher = kind == "Teacher";
+                    const int index =
+                        teacher ? event.GetTeachers().IndexOf(static_cast<const Teacher*>(person))
+                        : kind == "Parent"
+                            ? event.GetParents().IndexOf(static_cast<const Parent*>(person))
+                            : event.GetParents().IndexOfParentOfPupil(
+                                  static_cast<const Pupil*>(person));
+                    // A negative index would select everybody.
+                    if (index < 0) {
+                        return;
+                    }
+                    if (teacher) {
+                        settings.SelectSingleTeacher(index);
+                    } else {
+                        settings.SelectSingleParent(index);
+                    }
+                    ShowPrintPreview(&settings);
+                }));
     BindCommand(ID_PRINT_PREVIEW, preview);
     BindCommand(ID_TOOL_PRINT, preview);
     BindCommand(ID_PRINT_TO_PDF, withSchedule([this](MultiDaySchedule&, Event& event) {

@@ -1,16 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <wx/prntbase.h>
+#include <wx/treectrl.h>
 
 #include <filesystem>
 
 #include "frame_fixture.h"
+#include "gui/main/schedule_views.h"
 #include "gui/support/answer_dialogs.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "print/wx/print_settings_dlg.h"
+#include "print/wx/qm_printout.h"
 
 namespace {
 
@@ -246,6 +249,45 @@ TEST_F(FrameOutput, PreviewOpensAPreviewWindowOrSaysWhyNot) {
     }
     EXPECT_EQ(preview->GetTitle(), "Print Preview");
     EXPECT_TRUE(Boxes().empty());
+    preview->Close(true);
+    ProcessPending();
+}
+
+TEST_F(FrameOutput, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
+    Open(Example());
+    frame_->Show();
+    auto* tree = dynamic_cast<wxTreeCtrl*>(frame_->GetTree()->GetWindow());
+    ASSERT_NE(tree, nullptr);
+    wxTreeItemIdValue cookie;
+    wxTreeItemId parents = tree->GetFirstChild(tree->GetRootItem(), cookie);
+    parents = tree->GetNextChild(tree->GetRootItem(), cookie);
+    const wxTreeItemId parentItem = tree->GetFirstChild(parents, cookie);
+    const wxTreeItemId pupilItem = tree->GetFirstChild(parentItem, cookie);
+    ASSERT_TRUE(pupilItem.IsOk());
+    tree->SelectItem(pupilItem);
+    const Parent* parent = frame_->GetController().GetEvent()->GetParents().Get(0);
+
+    prompts_.Answer(wxID_YES).Answer(wxID_NO);
+    AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
+    ASSERT_TRUE(frame_->RunCommand(ID_PRINT_PREVIEW_SELECTED));
+    wxPreviewFrame* preview = nullptr;
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
+            preview = found;
+        }
+    }
+    if (preview == nullptr) {
+        GTEST_SKIP() << "this desktop offers no print preview";
+    }
+    auto* printout = dynamic_cast<QMPrintout*>(
+        preview->GetControlBar()->GetPrintPreview()->GetPrintout());
+    ASSERT_NE(printout, nullptr);
+    const PrintSelection& selection = printout->GetSelection();
+    ASSERT_EQ(selection.parents.Count(), 1u);
+    EXPECT_EQ(selection.parents.Get(0), parent);
+    EXPECT_TRUE(printout->GetPlan().size() == 1 &&
+                printout->GetPlan()[0].section == PrintSection::ParentHandouts);
+    EXPECT_EQ(frame_->GetController().GetEvent()->GetPrintSettings().GetParentIndex(), -1);
     preview->Close(true);
     ProcessPending();
 }
