@@ -73,7 +73,9 @@ bool LocateSheetPage(const std::vector<int>& pagesPerSheet, int sectionPage, int
     return false;
 }
 
-int PageMargin(int pageWidth) { return pageWidth / 20; }
+int PageMargin(int pageWidth) {
+    return pageWidth / 20;
+}
 
 PageRect HandoutArea(int pageWidth, int pageHeight) {
     const int m = PageMargin(pageWidth);
@@ -110,7 +112,8 @@ PageRect OverviewCell(int pageWidth, int pageHeight, int sheetIndex, int columns
 }
 
 int CellEnd(int start, int lineStart, int lineEnd, float widthPercent) {
-    return start + static_cast<int>(static_cast<double>(lineEnd - lineStart) * widthPercent / 100.0);
+    return start +
+           static_cast<int>(static_cast<double>(lineEnd - lineStart) * widthPercent / 100.0);
 }
 
 std::vector<std::string> SplitWords(const std::string& line) {

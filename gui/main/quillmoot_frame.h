@@ -75,7 +75,9 @@ public:
     void ShowPrintPreview(PrintSettings* settings);
     // The e-mail run's options dialog, supplied with the e-mail commands: true on OK.
     using EmailOptionsEditor = std::function<bool(wxWindow* parent, PrintSettings& settings)>;
-    void SetEmailOptionsEditor(EmailOptionsEditor editor) { emailOptionsEditor_ = std::move(editor); }
+    void SetEmailOptionsEditor(EmailOptionsEditor editor) {
+        emailOptionsEditor_ = std::move(editor);
+    }
 
     // FrameActions: what the tree and the overview ask of the window.
     bool HasCommand(int id) const override { return IsCommandBound(id); }

@@ -99,35 +99,34 @@ void QuillmootFrame::BindOutputCommands() {
                         PrintWithDialog(this, &printout);
                     }
                 }));
-    auto preview = withSchedule([this](MultiDaySchedule&, Event& event) {
-        ShowPrintPreview(&event.GetPrintSettings());
-    });
+    auto preview = withSchedule(
+        [this](MultiDaySchedule&, Event& event) { ShowPrintPreview(&event.GetPrintSettings()); });
     // One person's handout; the event's own settings stay as they are.
-    BindCommand(ID_PRINT_PREVIEW_SELECTED, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    const Person* person = tree_ ? tree_->GetSelectedObject() : nullptr;
-                    if (person == nullptr) {
-                        return;
-                    }
-                    PrintSettings settings = event.GetPrintSettings();
-                    const std::string kind = person->GetClassName();
-                    const bool teacher = kind == "Teacher";
-                    const int index =
-                        teacher ? event.GetTeachers().IndexOf(static_cast<const Teacher*>(person))
-                        : kind == "Parent"
-                            ? event.GetParents().IndexOf(static_cast<const Parent*>(person))
-                            : event.GetParents().IndexOfParentOfPupil(
-                                  static_cast<const Pupil*>(person));
-                    // A negative index would select everybody.
-                    if (index < 0) {
-                        return;
-                    }
-                    if (teacher) {
-                        settings.SelectSingleTeacher(index);
-                    } else {
-                        settings.SelectSingleParent(index);
-                    }
-                    ShowPrintPreview(&settings);
-                }));
+    BindCommand(
+        ID_PRINT_PREVIEW_SELECTED, withSchedule([this](MultiDaySchedule&, Event& event) {
+            const Person* person = tree_ ? tree_->GetSelectedObject() : nullptr;
+            if (person == nullptr) {
+                return;
+            }
+            PrintSettings settings = event.GetPrintSettings();
+            const std::string kind = person->GetClassName();
+            const bool teacher = kind == "Teacher";
+            const int index =
+                teacher ? event.GetTeachers().IndexOf(static_cast<const Teacher*>(person))
+                : kind == "Parent"
+                    ? event.GetParents().IndexOf(static_cast<const Parent*>(person))
+                    : event.GetParents().IndexOfParentOfPupil(static_cast<const Pupil*>(person));
+            // A negative index would select everybody.
+            if (index < 0) {
+                return;
+            }
+            if (teacher) {
+                settings.SelectSingleTeacher(index);
+            } else {
+                settings.SelectSingleParent(index);
+            }
+            ShowPrintPreview(&settings);
+        }));
     BindCommand(ID_PRINT_PREVIEW, preview);
     BindCommand(ID_TOOL_PRINT, preview);
     BindCommand(ID_PRINT_TO_PDF, withSchedule([this](MultiDaySchedule&, Event& event) {
@@ -165,8 +164,7 @@ void QuillmootFrame::BindOutputCommands() {
                 withSchedule([this](MultiDaySchedule& schedule, Event&) {
                     ExportHandouts(this, schedule, true);
                 }));
-    BindCommand(ID_EXPORT_PARENT_HANDOUTS,
-                withSchedule([this](MultiDaySchedule& schedule, Event&) {
+    BindCommand(ID_EXPORT_PARENT_HANDOUTS, withSchedule([this](MultiDaySchedule& schedule, Event&) {
                     ExportHandouts(this, schedule, false);
                 }));
     const std::pair<int, std::pair<const char*, std::string (MultiDaySchedule::*)() const>>
@@ -230,7 +228,8 @@ void QuillmootFrame::ShowPrintPreview(PrintSettings* settings) {
     if (schedule == nullptr || !schedule->GetEvent()) {
         return;
     }
-    PrintSettings& options = settings != nullptr ? *settings : schedule->GetEvent()->GetPrintSettings();
+    PrintSettings& options =
+        settings != nullptr ? *settings : schedule->GetEvent()->GetPrintSettings();
     if (!ConfirmOutputRun(false, &options)) {
         return;
     }

@@ -13,8 +13,9 @@ bool ShowPreviewWindow(wxWindow* parent, wxPrintPreviewBase* preview) {
                       "that a printer is attached and that it is working.");
         return false;
     }
-    auto* frame = new wxPreviewFrame(preview, parent, "Print Preview", wxDefaultPosition,
-                                     wxDefaultSize, wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT);
+    auto* frame =
+        new wxPreviewFrame(preview, parent, "Print Preview", wxDefaultPosition, wxDefaultSize,
+                           wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT);
     frame->Centre(wxBOTH);
     frame->InitializeWithModality(wxPreviewFrame_AppModal);
     frame->Show(true);

@@ -2,7 +2,9 @@
 
 #include "print/wx/qm_printout.h"
 
-void PrintRendererWX::PrintText(const std::string& text) { printout_->PrintText(text); }
+void PrintRendererWX::PrintText(const std::string& text) {
+    printout_->PrintText(text);
+}
 
 void PrintRendererWX::PrintCell(const std::string& text, int style, int advance,
                                 float widthPercent) {
@@ -15,9 +17,13 @@ void PrintRendererWX::PrintBoldText(const std::string& text) {
     printout_->UseNormalFont();
 }
 
-void PrintRendererWX::PrintFooter(const std::string& text) { printout_->PrintFooter(text); }
+void PrintRendererWX::PrintFooter(const std::string& text) {
+    printout_->PrintFooter(text);
+}
 
-void PrintRendererWX::PrintSeparator() { printout_->PrintSeparator(); }
+void PrintRendererWX::PrintSeparator() {
+    printout_->PrintSeparator();
+}
 
 void PrintRendererWX::PrintImage(QMImage* image, int corner) {
     printout_->PrintImage(image, corner);

@@ -41,7 +41,8 @@ double ParsePointSize(const std::string& text) {
 
 std::string FormatPointSize(double points) {
     char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, points, std::chars_format::fixed, 1);
+    const auto result =
+        std::to_chars(text, text + sizeof text, points, std::chars_format::fixed, 1);
     return std::string(text, result.ptr);
 }
 
@@ -62,9 +63,9 @@ wxTextCtrl* AddFileRow(OKCancelDlg* dialog, wxSizer* sizer, const char* label,
     auto* field = new wxTextCtrl(dialog, wxID_ANY, FromUtf8(value), wxDefaultPosition,
                                  dialog->ScaledSize(280));
     row->Add(field, 0, wxALL, 5);
-    row->Add(new wxButton(dialog, browseId, "Browse...", wxDefaultPosition,
-                          dialog->ScaledSize(115)),
-             0, wxTOP | wxBOTTOM | wxRIGHT, 5);
+    row->Add(
+        new wxButton(dialog, browseId, "Browse...", wxDefaultPosition, dialog->ScaledSize(115)), 0,
+        wxTOP | wxBOTTOM | wxRIGHT, 5);
     sizer->Add(row, 0, 0, 0);
     return field;
 }
@@ -133,9 +134,7 @@ bool PrintSettingsDlg::AcceptOK() {
 
 PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settings,
                                          QMController* controller, const char* heading)
-    : OKCancelDlg(parent, "Advanced Print Settings"),
-      settings_(settings),
-      controller_(controller) {
+    : OKCancelDlg(parent, "Advanced Print Settings"), settings_(settings), controller_(controller) {
     const PrintSettings defaults;
     const PrintSettings& s = settings_ ? *settings_ : defaults;
     wxSizer* main = GetMainSizer();
@@ -144,8 +143,8 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
     auto* how = new wxStaticBoxSizer(wxVERTICAL, this, "How it gets printed");
     wxWindow* howBox = how->GetStaticBox();
     qrCodes_ = AddCheckBox(howBox, how, "Printouts have QR codes at the bottom", s.GetQRCodes());
-    sansSerif_ = AddCheckBox(howBox, how, "Printouts use Arial font instead of Times",
-                             s.GetUseSansSerif());
+    sansSerif_ =
+        AddCheckBox(howBox, how, "Printouts use Arial font instead of Times", s.GetUseSansSerif());
     auto* sizeRow = new wxBoxSizer(wxHORIZONTAL);
     smallFont_ = new wxCheckBox(howBox, wxID_ANY, "Use small font for teacher handouts (size:");
     smallFont_->SetValue(s.GetSmallTeacherFont());
@@ -194,14 +193,15 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
                                   notesSize, wxTE_MULTILINE);
     main->Add(parentNotes_, 0, wxALL, 5);
     main->Add(new wxStaticText(this, wxID_ANY, "Notes for teachers:"), 0, wxLEFT | wxTOP, 5);
-    teacherNotes_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(s.GetTeacherNotes()),
-                                   wxDefaultPosition, notesSize, wxTE_MULTILINE);
+    teacherNotes_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(s.GetTeacherNotes()), wxDefaultPosition,
+                                   notesSize, wxTE_MULTILINE);
     main->Add(teacherNotes_, 0, wxALL, 5);
 
     const UserSettings* user = controller_ ? &controller_->GetUserSettings() : nullptr;
     logo_ = AddFileRow(this, main, "Logo filename:", s.GetLogoFile(), ID_BROWSE_LOGO);
-    parentScript_ = AddFileRow(this, main, "Parent script:",
-                               user ? user->Get("parentprintscript") : "", ID_BROWSE_PARENT_SCRIPT);
+    parentScript_ =
+        AddFileRow(this, main, "Parent script:", user ? user->Get("parentprintscript") : "",
+                   ID_BROWSE_PARENT_SCRIPT);
     teacherScript_ =
         AddFileRow(this, main, "Teacher script:", user ? user->Get("teacherprintscript") : "",
                    ID_BROWSE_TEACHER_SCRIPT);

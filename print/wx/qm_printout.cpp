@@ -18,7 +18,9 @@
 
 namespace {
 
-wxString FromUtf8Text(const std::string& text) { return wxString(text.c_str(), wxConvUTF8); }
+wxString FromUtf8Text(const std::string& text) {
+    return wxString(text.c_str(), wxConvUTF8);
+}
 
 }  // namespace
 
@@ -97,8 +99,7 @@ void QMPrintout::OnPreparePrinting() {
     }
 }
 
-std::vector<int> QMPrintout::MeasureHandouts(const std::vector<PrintSheet>& sheets,
-                                             bool teacher) {
+std::vector<int> QMPrintout::MeasureHandouts(const std::vector<PrintSheet>& sheets, bool teacher) {
     std::vector<int> pages;
     pages.reserve(sheets.size());
     for (const PrintSheet& sheet : sheets) {
@@ -181,9 +182,9 @@ void QMPrintout::MakePageFonts(double scale) {
         double points;
         bool bold;
     };
-    const Nominal nominal[kPageFontCount] = {
-        {16, true}, {12, false}, {10, false}, {settings_.GetSmallFontSize(), false},
-        {7, true},  {6, false}};
+    const Nominal nominal[kPageFontCount] = {{16, true},  {12, false},
+                                             {10, false}, {settings_.GetSmallFontSize(), false},
+                                             {7, true},   {6, false}};
     for (int kind = 0; kind < kPageFontCount; ++kind) {
         fonts_[kind] = std::make_unique<wxFont>(
             ScaledPointSize(nominal[kind].points, scale), family, wxFONTSTYLE_NORMAL,
@@ -292,9 +293,9 @@ void QMPrintout::DrawSheet(const PrintSheet& sheet, int qrSuppression) {
                                                 &settings_);
         job->SetScript(settings_.GetTeacherScript());
     } else {
-        job = std::make_unique<ParentPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,
-                                               logo_.get(), qrImage.get(), sheet.parent,
-                                               &settings_);
+        job =
+            std::make_unique<ParentPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,
+                                             logo_.get(), qrImage.get(), sheet.parent, &settings_);
         job->SetScript(settings_.GetParentScript());
     }
     job->SetQRSuppression(qrSuppression);
@@ -335,7 +336,9 @@ void QMPrintout::StartSheet(const PageRect& area, const PageRect& clip, bool tur
     penY_ = turned_ ? area_.bottom : area_.top;
 }
 
-void QMPrintout::EndSheet() { GetDC()->DestroyClippingRegion(); }
+void QMPrintout::EndSheet() {
+    GetDC()->DestroyClippingRegion();
+}
 
 void QMPrintout::RestoreSheetClip() {
     wxDC* dc = GetDC();

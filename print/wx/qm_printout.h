@@ -25,8 +25,15 @@ class Schedule;
 class QMPrintout : public wxPrintout {
 public:
     // The fonts of one page, by what they print.
-    enum PageFont { HeadingFont, BodyFont, FooterFont, SmallFont, OverviewHeadingFont,
-                    OverviewBodyFont, kPageFontCount };
+    enum PageFont {
+        HeadingFont,
+        BodyFont,
+        FooterFont,
+        SmallFont,
+        OverviewHeadingFont,
+        OverviewBodyFont,
+        kPageFontCount
+    };
 
     QMPrintout(QMController* controller, const PrintSettings& settings);
     ~QMPrintout() override;

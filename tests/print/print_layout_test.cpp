@@ -29,7 +29,8 @@ TEST(PrintLayout, SectionsCountTheirPagesInTheirOrder) {
         settings.SetTeacherOverviews(c.teacherOverviews);
         settings.SetParentOverviews(c.parentOverviews);
         std::vector<int> pages;
-        for (const SectionPages& section : PlanSections(settings, c.teacherSheets, c.parentSheets)) {
+        for (const SectionPages& section :
+             PlanSections(settings, c.teacherSheets, c.parentSheets)) {
             pages.push_back(section.pages);
         }
         EXPECT_EQ(pages, c.pages);
@@ -85,10 +86,10 @@ TEST(PrintLayout, OverviewCellsFillThePageRowByRowWithAGap) {
         PageRect cell;
     };
     const Case cases[] = {
-        {0, 2, {100, 100, 990, 1390}},   {1, 2, {1000, 100, 1890, 1390}},
-        {2, 2, {100, 1400, 990, 2690}},  {7, 2, {1000, 1400, 1890, 2690}},
-        {0, 4, {100, 100, 540, 740}},    {5, 4, {550, 750, 990, 1390}},
-        {16, 4, {100, 100, 540, 740}},   {15, 4, {1450, 2050, 1890, 2690}},
+        {0, 2, {100, 100, 990, 1390}},  {1, 2, {1000, 100, 1890, 1390}},
+        {2, 2, {100, 1400, 990, 2690}}, {7, 2, {1000, 1400, 1890, 2690}},
+        {0, 4, {100, 100, 540, 740}},   {5, 4, {550, 750, 990, 1390}},
+        {16, 4, {100, 100, 540, 740}},  {15, 4, {1450, 2050, 1890, 2690}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.index) + " of " + std::to_string(c.side));
@@ -104,11 +105,12 @@ TEST(PrintLayout, CellsTakeTheirShareOfTheLineTruncated) {
 }
 
 // Every character is 10 units wide.
-int Measure(const std::string& text) { return 10 * static_cast<int>(text.size()); }
+int Measure(const std::string& text) {
+    return 10 * static_cast<int>(text.size());
+}
 
 TEST(PrintLayout, LinesWrapAtWordsThatKeepTheirBlanks) {
-    EXPECT_EQ(SplitWords("Teacher:  Smith"),
-              (std::vector<std::string>{"Teacher: ", " ", "Smith"}));
+    EXPECT_EQ(SplitWords("Teacher:  Smith"), (std::vector<std::string>{"Teacher: ", " ", "Smith"}));
     EXPECT_EQ(SplitWords("one"), (std::vector<std::string>{"one"}));
     EXPECT_EQ(SplitWords(""), (std::vector<std::string>{}));
 
@@ -123,20 +125,35 @@ TEST(PrintLayout, LinesWrapAtWordsThatKeepTheirBlanks) {
     const Case cases[] = {
         {"fits whole", "ab cd", 0, 60, {{"ab cd", 0, 0}}, 50, 0},
         {"ending on the edge wraps", "ab cd", 0, 50, {{"ab ", 0, 0}, {"cd", 0, 20}}, 20, 20},
-        {"words go to the next line", "Teacher:  Smith", 0, 100,
-         {{"Teacher: ", 0, 0}, {" ", 0, 20}, {"Smith", 10, 20}}, 60, 20},
-        {"a word that does not fit after the pen starts the next line", "xx yy", 30, 60,
-         {{"xx ", 0, 20}, {"yy", 30, 20}}, 50, 20},
+        {"words go to the next line",
+         "Teacher:  Smith",
+         0,
+         100,
+         {{"Teacher: ", 0, 0}, {" ", 0, 20}, {"Smith", 10, 20}},
+         60,
+         20},
+        {"a word that does not fit after the pen starts the next line",
+         "xx yy",
+         30,
+         60,
+         {{"xx ", 0, 20}, {"yy", 30, 20}},
+         50,
+         20},
         {"continues from the pen", "xx yy", 30, 90, {{"xx yy", 30, 0}}, 80, 0},
-        {"an overlong word stands alone", "a abcdefghij b", 0, 50,
-         {{"a ", 0, 0}, {"abcdefghij ", 0, 20}, {"b", 0, 40}}, 10, 40},
+        {"an overlong word stands alone",
+         "a abcdefghij b",
+         0,
+         50,
+         {{"a ", 0, 0}, {"abcdefghij ", 0, 20}, {"b", 0, 40}},
+         10,
+         40},
         {"empty", "", 0, 50, {}, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         LineCursor cursor{c.startAlong, 0};
-        const auto pieces = WrapLine(c.line, cursor, 0, c.lineEnd,
-                                     [](int across) { return across + 20; }, Measure);
+        const auto pieces = WrapLine(
+            c.line, cursor, 0, c.lineEnd, [](int across) { return across + 20; }, Measure);
         std::vector<std::tuple<std::string, int, int>> placed;
         for (const LinePiece& piece : pieces) {
             placed.emplace_back(piece.text, piece.along, piece.across);
@@ -158,9 +175,8 @@ TEST(PrintLayout, LongSheetsBreakBetweenLinesOntoFurtherPages) {
         {360, 20, 380, 0, 360},  // the next line ends exactly at the band's end
         {370, 20, 400, 0, 370},  // would straddle: the next page
         {400, 20, 420, 1, 100},  // the second page starts at the area's top
-        {690, 20, 700, 1, 390},
-        {50, 20, 70, 0, 50},     // above the area: the first page
-        {100, 400, 500, 0, 100}, // taller than a page: never skips a page
+        {690, 20, 700, 1, 390},  {50, 20, 70, 0, 50},  // above the area: the first page
+        {100, 400, 500, 0, 100},                       // taller than a page: never skips a page
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.y);
@@ -178,7 +194,7 @@ TEST(PrintLayout, SectionPagesMapToSheetsThatTakeSeveralPages) {
         int sheet, sheetPage;
     };
     const Case cases[] = {{0, false, 0, 0}, {1, true, 0, 0}, {2, true, 1, 0}, {4, true, 1, 2},
-                          {5, true, 2, 0}, {6, true, 2, 1}, {7, false, 0, 0}};
+                          {5, true, 2, 0},  {6, true, 2, 1}, {7, false, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sectionPage);
         int sheet = -1;

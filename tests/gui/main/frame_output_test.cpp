@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "frame_fixture.h"
-#include "gui/main/schedule_views.h"
-#include "gui/support/answer_dialogs.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
+#include "gui/main/schedule_views.h"
+#include "gui/support/answer_dialogs.h"
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "print/wx/print_settings_dlg.h"
@@ -79,9 +79,9 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
     struct Case {
         const char* name;
         bool warned;
-        int warningAnswer;   // wxID_NONE: no question
-        int optionsAnswer;   // wxID_NONE: not shown
-        int lockAnswer;      // wxID_NONE: not asked
+        int warningAnswer;  // wxID_NONE: no question
+        int optionsAnswer;  // wxID_NONE: not shown
+        int lockAnswer;     // wxID_NONE: not asked
         bool startLocked;
         bool goesOn;
         bool endsLocked;
@@ -223,11 +223,10 @@ TEST_F(FrameOutput, SettingsAndReportsOpenTheirDialogs) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
         ASSERT_TRUE(frame_->RunCommand(id));
     }
-    EXPECT_EQ(titles, (std::vector<wxString>{"Print Settings", "Teachers with no appointments",
-                                             "Parents with no appointments",
-                                             "Pupils with no appointments",
-                                             "Teachers with appointments",
-                                             "Unbooked appointments"}));
+    EXPECT_EQ(titles,
+              (std::vector<wxString>{"Print Settings", "Teachers with no appointments",
+                                     "Parents with no appointments", "Pupils with no appointments",
+                                     "Teachers with appointments", "Unbooked appointments"}));
     EXPECT_FALSE(MenuEnabled(ID_RUN_SCRIPTED_REPORT));
 }
 
@@ -279,8 +278,8 @@ TEST_F(FrameOutput, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
     if (preview == nullptr) {
         GTEST_SKIP() << "this desktop offers no print preview";
     }
-    auto* printout = dynamic_cast<QMPrintout*>(
-        preview->GetControlBar()->GetPrintPreview()->GetPrintout());
+    auto* printout =
+        dynamic_cast<QMPrintout*>(preview->GetControlBar()->GetPrintPreview()->GetPrintout());
     ASSERT_NE(printout, nullptr);
     const PrintSelection& selection = printout->GetSelection();
     ASSERT_EQ(selection.parents.Count(), 1u);
@@ -295,9 +294,9 @@ TEST_F(FrameOutput, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
 TEST_F(FrameOutput, WithoutAnEventTheOutputCommandsDoNothing) {
     Open();
     ASSERT_EQ(Schedule(), nullptr);
-    for (int id : {ID_PRINT_SETTINGS, ID_PRINT, ID_PRINT_TO_PDF, ID_PRINT_PREVIEW,
-                   ID_EXPORT_TEACHERS, ID_EXPORT_TEACHER_HANDOUTS,
-                   ID_REPORT_UNBOOKED_APPOINTMENTS}) {
+    for (int id :
+         {ID_PRINT_SETTINGS, ID_PRINT, ID_PRINT_TO_PDF, ID_PRINT_PREVIEW, ID_EXPORT_TEACHERS,
+          ID_EXPORT_TEACHER_HANDOUTS, ID_REPORT_UNBOOKED_APPOINTMENTS}) {
         EXPECT_TRUE(frame_->RunCommand(id)) << id;
     }
     EXPECT_FALSE(frame_->ConfirmOutputRun(false, nullptr));

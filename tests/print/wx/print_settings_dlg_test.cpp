@@ -59,9 +59,9 @@ TEST(PointSize, IsReadAndShownInTheCLocaleWhateverTheDesktopUses) {
             const char* text;
             double points;
         };
-        for (const Case& c : {Case{"7.5", 7.5}, Case{" 8 ", 8}, Case{"+9.25", 9.25},
-                              Case{"-2", -2}, Case{"0", 0}, Case{"abc", 0}, Case{"", 0},
-                              Case{"7,5", 0}, Case{"7.5pt", 0}, Case{"inf", 0}}) {
+        for (const Case& c :
+             {Case{"7.5", 7.5}, Case{" 8 ", 8}, Case{"+9.25", 9.25}, Case{"-2", -2}, Case{"0", 0},
+              Case{"abc", 0}, Case{"", 0}, Case{"7,5", 0}, Case{"7.5pt", 0}, Case{"inf", 0}}) {
             SCOPED_TRACE(c.text);
             EXPECT_DOUBLE_EQ(ParsePointSize(c.text), c.points);
         }

@@ -47,8 +47,7 @@ TEST_F(Printout, PagesFollowTheSectionsAndEveryPageIsDrawn) {
     const int parents = static_cast<int>(selection.parentSheets.size());
     ASSERT_GT(teachers, 0);
     ASSERT_GT(parents, 0);
-    const int expected =
-        teachers + (parents + 1) / 2 + (teachers + 3) / 4 + (parents + 15) / 16;
+    const int expected = teachers + (parents + 1) / 2 + (teachers + 3) / 4 + (parents + 15) / 16;
     int minPage = -1, maxPage = -1, from = -1, to = -1;
     printout.GetPageInfo(&minPage, &maxPage, &from, &to);
     EXPECT_EQ(std::vector<int>({minPage, maxPage, from, to}),
@@ -183,8 +182,8 @@ TEST_F(Printout, FontsFollowTheSettingsAndThePageScale) {
             const wxFont* font = printout.GetPageFont(QMPrintout::PageFont(kind));
             EXPECT_EQ(font->GetFamily(), sans ? wxFONTFAMILY_SWISS : wxFONTFAMILY_ROMAN);
             EXPECT_EQ(font->GetPointSize(), sizes[kind]);
-            const bool bold = kind == QMPrintout::HeadingFont ||
-                              kind == QMPrintout::OverviewHeadingFont;
+            const bool bold =
+                kind == QMPrintout::HeadingFont || kind == QMPrintout::OverviewHeadingFont;
             EXPECT_EQ(font->GetWeight(), bold ? wxFONTWEIGHT_BOLD : wxFONTWEIGHT_NORMAL);
         }
         printout.MakePageFonts(0.5);

@@ -39,9 +39,10 @@ TEST_F(Screenshots, PrintSettingsDialogsAndPages) {
                                "parent-overview"};
         const std::string name = names[static_cast<int>(section.section)];
         if (section.pages > 0) {
-            EXPECT_TRUE(DrawPage(printout, page).SaveFile(
-                wxString::FromUTF8(ScreenshotFolder() + "/printed-" + name + ".png"),
-                wxBITMAP_TYPE_PNG));
+            EXPECT_TRUE(
+                DrawPage(printout, page)
+                    .SaveFile(wxString::FromUTF8(ScreenshotFolder() + "/printed-" + name + ".png"),
+                              wxBITMAP_TYPE_PNG));
         }
         page += section.pages;
     }
