@@ -4,9 +4,11 @@
 #include <wx/textctrl.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <functional>
 
 #include "app/qm_controller.h"
+#include "gui/dialogs/dpi_scope.h"
 #include "gui/support/answer_dialogs.h"
 #include "gui/support/gui_test.h"
 #include "model/print_settings.h"
@@ -161,9 +163,6 @@ TEST_F(PrintDialogs, AdvancedSettingsRoundTrip) {
         EXPECT_TRUE(dialog.GetQRCodesBox()->GetValue());
         EXPECT_TRUE(dialog.GetOrderButton(0)->GetValue());
         EXPECT_EQ(dialog.GetParentNotesField()->GetValue(), "Bring the reports");
-        EXPECT_EQ(dialog.GetSizeField()->GetSize().GetWidth(), dialog.ScaledSize(50).GetWidth());
-        EXPECT_EQ(dialog.GetParentNotesField()->GetSize().GetWidth(), 400);
-        EXPECT_EQ(dialog.GetLogoField()->GetSize().GetWidth(), dialog.ScaledSize(280).GetWidth());
 
         Tick(dialog.GetQRCodesBox(), false);
         Tick(dialog.GetSansSerifBox(), true);
@@ -191,6 +190,23 @@ TEST_F(PrintDialogs, AdvancedSettingsRoundTrip) {
     EXPECT_EQ(again.GetSizeField()->GetValue(), "7.5");
     EXPECT_TRUE(again.GetOrderButton(2)->GetValue());
     EXPECT_FALSE(again.GetOrderButton(0)->GetValue());
+}
+
+TEST_F(PrintDialogs, FixedWidthsScaleWithTheScreenExceptTheNotes) {
+    for (const char* dpi : {"96", "120", "144"}) {
+        SCOPED_TRACE(dpi);
+        ScopedEnv screen(kDpiOverrideVariable, dpi);
+        const double factor = std::atof(dpi) / 96.0;
+        PrintSettingsAdvDlg dialog(TopWindow(), &settings_, &controller_, "");
+        EXPECT_EQ(dialog.GetSizeField()->GetSize().GetWidth(), ScaleWidth(50, factor));
+        EXPECT_EQ(dialog.GetLogoField()->GetSize().GetWidth(), ScaleWidth(280, factor));
+        EXPECT_EQ(dialog.GetTeacherScriptField()->GetSize().GetWidth(), ScaleWidth(280, factor));
+        EXPECT_EQ(dialog.GetParentNotesField()->GetSize().GetWidth(), 400);
+        EXPECT_EQ(dialog.GetTeacherNotesField()->GetSize().GetWidth(), 400);
+        const wxWindow* browse = dialog.FindWindow(PrintSettingsAdvDlg::ID_BROWSE_LOGO);
+        ASSERT_NE(browse, nullptr);
+        EXPECT_EQ(browse->GetSize().GetWidth(), ScaleWidth(115, factor));
+    }
 }
 
 TEST_F(PrintDialogs, ABadSmallFontSizeIsRefusedAndKeepsTheNotes) {
