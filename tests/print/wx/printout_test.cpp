@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
 
+#include "app/qm_script.h"
 #include "foundation/uc_error.h"
 #include "model/parent.h"
+#include "model/teacher.h"
 #include "print/qr_code_matrix.h"
 #include "print/wx/print_renderer_wx.h"
 #include "print/wx/qm_image_wx.h"
@@ -106,6 +108,61 @@ TEST_F(Printout, ALongSheetGoesOnOverFurtherPagesWithoutLosingLines) {
         tallInk += Ink(page.Picture());
     }
     EXPECT_NEAR(inkTotal, tallInk, tallInk / 50);
+}
+
+// A script host that notes what it was asked to draw; scripts named "broken" do not load.
+class NotingScript : public QMScript {
+public:
+    NotingScript(QMController* controller, std::vector<std::string>* calls)
+        : QMScript(controller), calls_(calls) {}
+    bool RunMain() override { return true; }
+    bool DrawTeacherPage(Teacher* teacher, Schedule*) override {
+        calls_->push_back("teacher " + teacher->GetName());
+        return true;
+    }
+    bool DrawParentPage(Parent* parent, Schedule*) override {
+        calls_->push_back("parent " + parent->GetName());
+        return true;
+    }
+    bool RunTeacherEmail(EmailTextKind, Teacher*, Schedule*) override { return false; }
+    bool RunParentEmail(EmailTextKind, Parent*, Schedule*) override { return false; }
+    bool RunPupilEmail(EmailTextKind, Pupil*, Schedule*) override { return false; }
+    bool HasTeacherEmail(EmailTextKind) override { return false; }
+    bool HasParentEmail(EmailTextKind) override { return false; }
+    bool HasPupilEmail(EmailTextKind) override { return false; }
+
+private:
+    std::vector<std::string>* calls_;
+};
+
+class ScriptingController : public QMController {
+public:
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
+        made.push_back(fileName);
+        auto script = std::make_unique<NotingScript>(this, &calls);
+        script->loaded = fileName.find("broken") == std::string::npos;
+        return script;
+    }
+    std::vector<std::string> made;
+    std::vector<std::string> calls;
+};
+
+TEST_F(Printout, SheetsAreDrawnByThePrintScriptsOfTheUserSettings) {
+    ScriptingController controller;
+    controller.Initialise();
+    ASSERT_TRUE(controller.OpenEventFile(CopyExampleEvent("scripted.qmv").c_str()));
+    controller.GetUserSettings().Set("teacherprintscript", "/scripts/teacher.lua");
+    controller.GetUserSettings().Set("parentprintscript", "/scripts/broken.lua");
+    QMPrintout printout(&controller, Only(true, true, false, false));
+    EXPECT_EQ(controller.made,
+              (std::vector<std::string>{"/scripts/broken.lua", "/scripts/teacher.lua"}));
+    const PrintSelection& selection = printout.GetSelection();
+    DrawPage(printout, 1);
+    const int firstParentPage = static_cast<int>(selection.teacherSheets.size()) + 1;
+    DrawPage(printout, firstParentPage);
+    // The teacher's sheet is the script's; the parents' have the built-in body.
+    EXPECT_EQ(controller.calls,
+              std::vector<std::string>{"teacher " + selection.teacherSheets[0].teacher->GetName()});
 }
 
 TEST_F(Printout, WithoutAnEventThereIsNothingToPrint) {
