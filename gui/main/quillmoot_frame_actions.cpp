@@ -343,13 +343,13 @@ void QuillmootFrame::BindPeopleCommands() {
             return;
         }
         Person* person = tree_->GetSelectedObject();
-        if (person == nullptr) {
+        if (person == nullptr && tree_->GetSelectedPresentation() == nullptr) {
             ReportMessage(SeverityError,
                           "Nobody is selected - please select the correct person "
                           "in the left-hand window and try again");
             return;
         }
-        const std::string kind = person->GetClassName();
+        const std::string kind = person ? person->GetClassName() : "";
         if (kind != "Parent" && kind != "Teacher") {
             ReportMessage(SeverityError,
                           "This operation is only valid for teachers and parents - please select "

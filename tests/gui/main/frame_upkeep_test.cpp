@@ -99,18 +99,17 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
 
 TEST_F(FrameUpkeep, CommandsWithoutAHandlerStayDisabled) {
     Open(Example());
-    // Nothing is bound yet for the printing or the update check.
-    for (int id : {14, 75}) {
+    // Nothing is bound yet for the scripted report or the update check.
+    for (int id : {64, 75}) {
         EXPECT_FALSE(frame_->IsCommandBound(id)) << id;
         EXPECT_FALSE(MenuEnabled(id)) << id;
     }
-    EXPECT_FALSE(ToolEnabled(85));
     for (int id : {1, 7, 8, 9, 10, int(ID_ABOUT)}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
     EXPECT_TRUE(ToolEnabled(81));
-    frame_->BindCommand(14, [] {});
-    EXPECT_TRUE(MenuEnabled(14));
+    frame_->BindCommand(64, [] {});
+    EXPECT_TRUE(MenuEnabled(64));
     EXPECT_FALSE(frame_->RunCommand(75));
 }
 
