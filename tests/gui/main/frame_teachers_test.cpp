@@ -179,4 +179,34 @@ TEST_F(TeacherCommands, AppointmentsSavedByNavigationAreTidiedAfterCancel) {
     EXPECT_EQ(BookedFrom(*day, parent, 1), 0);
 }
 
+TEST_F(TeacherCommands, ALockedTimetableKeepsItsBookingsAfterTheTeachersAppointments) {
+    Teacher* teacher = SelectFirstTeacher();
+    ASSERT_NE(teacher, nullptr);
+    const ::Schedule* day = Schedule()->GetDay(0);
+    const int row = TheEvent().GetTeachers().IndexOf(teacher);
+    auto bookedAfterFirstSlot = [&] {
+        int count = 0;
+        for (unsigned slot = 1; slot < day->GetGrid().GetSlotCount(); ++slot) {
+            count += day->GetGrid().PeekBooking(static_cast<int>(slot), row) != nullptr;
+        }
+        return count;
+    };
+    const int before = bookedAfterFirstSlot();
+    ASSERT_GT(before, 0);
+    frame_->LockSchedule();
+    AnswerDialogs answers([&](wxDialog* dialog) {
+        auto* editor = dynamic_cast<TApptEntryDlg*>(dialog);
+        if (editor == nullptr) {
+            return wxID_CANCEL;
+        }
+        editor->GetRow(0)->GetEarlyBox()->SetValue(true);
+        editor->GetRow(0)->GetDepartureCombo()->SetTime(day->SlotToTime(1));
+        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_EDIT_TEACHER_APPOINTMENTS);
+    ASSERT_EQ(answers.opened, 1);
+    EXPECT_TRUE(teacher->LeavesEarly(day));
+    EXPECT_EQ(bookedAfterFirstSlot(), before);
+}
+
 }  // namespace
