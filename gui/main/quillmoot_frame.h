@@ -74,6 +74,17 @@ public:
     void EditPupil(Pupil* pupil) override;
     void EditPresentation(Presentation* presentation) override;
 
+    // --- the timetable ---
+    void OnBookIncomplete();
+    void OnRebookAll();
+    void OnOptimise();
+    void OnEditEventDetails();
+    void OnLockSchedule();
+    void OnRemoveLock();
+    void OnEditScoring();
+    // Locks the event and every booking; whichever command locks uses this.
+    void LockSchedule();
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -86,6 +97,9 @@ private:
     void BuildMenuBar();
     void BuildPanes();
     void BindFileCommands();
+    void BindScheduleCommands();
+    // The held schedule when it has an event; the timetable commands do nothing otherwise.
+    MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
     void OnCommand(wxCommandEvent& event);
     bool HasUnsavedChanges() const;
