@@ -71,6 +71,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     });
     BindFileCommands();
     BindScheduleCommands();
+    BindScriptCommands();
 
     RefreshViews();
     controller_.Initialise();

@@ -85,6 +85,9 @@ public:
     // Locks the event and every booking; whichever command locks uses this.
     void LockSchedule();
 
+    // --- scripts ---
+    void OnRunScriptedReport();
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -98,6 +101,7 @@ private:
     void BuildPanes();
     void BindFileCommands();
     void BindScheduleCommands();
+    void BindScriptCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
