@@ -74,6 +74,25 @@ TEST_F(ScriptedReport, TheScriptsOutputIsShownAndItsChangesReachTheWindow) {
     EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(ScriptedReport, TheExampleReportListsEveryTeacherOnEveryDay) {
+    prompts_.Choose(FromUtf8(std::string(QM_SOURCE_DIR) + "/examples/teacher_report.lua"));
+    ReadReports hook;
+    ASSERT_TRUE(frame_->RunCommand(ID_RUN_SCRIPTED_REPORT));
+    ASSERT_EQ(hook.reports.size(), 1u);
+    const std::string& text = hook.reports[0].text;
+    const Event& event = *Schedule()->GetEvent();
+    EXPECT_EQ(text.rfind(event.GetName() + "\n\nDay 1: ", 0), 0u) << text;
+    for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
+        const std::string name = event.GetTeachers().At(i)->GetName() + " (";
+        size_t count = 0;
+        for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+            ++count;
+        }
+        EXPECT_EQ(count, Schedule()->GetDayCount()) << name;
+    }
+    EXPECT_TRUE(Boxes().empty());
+}
+
 TEST_F(ScriptedReport, FailuresAreReportedAndOnlyAScriptThatLoadsOpensTheWindow) {
     struct Case {
         const char* lua;  // null: the file dialog is cancelled
