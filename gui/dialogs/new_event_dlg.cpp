@@ -1,5 +1,7 @@
 #include "gui/dialogs/new_event_dlg.h"
 
+#include <utility>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
@@ -43,6 +45,13 @@ void NewEventDlg::CreateDateRow(int index) {
     day.day = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(30));
     day.month = MakeList(this, ScaledSize(110), MonthNames().data(), MonthNames().size());
     day.year = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(55));
+    // GTK's entry padding leaves a 30-pixel box room for one digit: widen to what the text needs.
+    for (auto [field, sample] : {std::pair{day.day, "00"}, std::pair{day.year, "0000"}}) {
+        const int needed = field->GetSizeFromTextSize(field->GetTextExtent(sample)).x;
+        if (field->GetMinSize().x < needed) {
+            field->SetMinSize(wxSize(needed, field->GetMinSize().y));
+        }
+    }
 }
 
 void NewEventDlg::CreateControls() {
