@@ -21,7 +21,7 @@ bool ScriptStopWindow::ShouldStop() {
         // The generic dialog on every platform: its Stop button is answered from Pulse, which
         // is all the event handling a running script allows.
         window_ = std::make_unique<wxGenericProgressDialog>(
-            "Running script", "The script is still running.", 100, parent_,
+            "Running script", "The script is still running. Press Stop to end it.", 100, parent_,
             wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME);
         if (auto* button = dynamic_cast<wxButton*>(window_->FindWindow(wxID_CANCEL))) {
             button->SetLabel("&Stop");

@@ -10,6 +10,7 @@
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/script_stop_window.h"
+#include "gui/support/screenshot.h"
 #include "model/teacher.h"
 #include "scripting/qm_lua_script.h"
 
@@ -167,6 +168,21 @@ TEST_F(ScriptedReport, TheControllerHandsOutLoadedHostsOnly) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].rfind("Error: Cannot load script file: ", 0), 0u) << boxes[0];
     EXPECT_EQ(boxes[1], "Error: Script file '" + missing + "' is not valid");
+}
+
+class ScreenshotsOfScripts : public ScriptedReport {
+protected:
+    void SetUp() override {
+        if (ScreenshotFolder().empty()) {
+            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
+        }
+    }
+};
+
+TEST_F(ScreenshotsOfScripts, StopWindow) {
+    ScriptStopWindow stop(frame_, std::chrono::milliseconds(0));
+    EXPECT_FALSE(stop.ShouldStop());
+    EXPECT_TRUE(SaveScreenshot(stop.GetWindow(), "script-stop"));
 }
 
 }  // namespace
