@@ -74,6 +74,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindScheduleCommands();
     BindPeopleCommands();
     BindTeacherCommands();
+    BindScriptCommands();
 
     RefreshViews();
     controller_.Initialise();

@@ -99,6 +99,9 @@ public:
     // Locks the event and every booking; whichever command locks uses this.
     void LockSchedule();
 
+    // --- scripts ---
+    void OnRunScriptedReport();
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -115,6 +118,7 @@ private:
     void BindScheduleCommands();
     void BindPeopleCommands();
     void BindTeacherCommands();
+    void BindScriptCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
