@@ -128,6 +128,10 @@ public:
     // slot; *unbookedCount grows by the requests left over. False only for a request whose
     // teacher is not in the event.
     bool BookRequests(std::vector<AppointmentRequest*>& requests, int order, int* unbookedCount);
+    // Its two halves, for booking a long list a few requests at a time: the reordering, then
+    // each request of the reordered list in turn.
+    void OrderRequests(std::vector<AppointmentRequest*>& requests, int order);
+    bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
     // Empties the grid and books the fixed-time requests of this date.
     void RebuildGrid();
     bool AreRequestsBooked(const Parent* parent, const Pupil* pupil) const;
@@ -179,6 +183,9 @@ public:
     void ImproveTeacher(int teacherRow);
     // ImproveTeacher for every teacher, in a random order; refused while locked.
     void Optimise();
+    // The random visiting order of Optimise (draws from rand()), for callers that improve the
+    // teachers one at a time; empty without an event.
+    std::vector<int> DrawTeacherOrder() const;
 
 private:
     Teacher* TeacherAt(int row) const;
