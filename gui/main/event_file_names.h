@@ -2,10 +2,11 @@
 
 #include <string>
 
-// The file dialogs' filters for event files. "All files" is "*": on GTK "*.*" would hide names
-// without a dot.
+// The file dialogs' filters for event files. GTK matches patterns case-sensitively, so the
+// bracketed one finds "School.QMV" too; "All files" is "*" because "*.*" hides names without a
+// dot.
 inline constexpr const char* kEventFileWildcard =
-    "Quillmoot files (*.qmv)|*.qmv;*.QMV;*.Qmv|All files (*.*)|*";
+    "Quillmoot files (*.qmv)|*.qmv;*.[qQ][mM][vV]|All files (*.*)|*";
 inline constexpr const char* kEventFileExtension = ".qmv";
 
 // Whether the path's last four characters, lower-cased, are the extension (given in lower case

@@ -1,6 +1,5 @@
 // The main of every window library's test binary: a wx application without an event loop of
 // its own, framework assertions and unexpected modal dialogs turned into test failures.
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "gui/support/display_wait.h"
 #include "gui/support/unexpected_dialog_hook.h"
 
 namespace {
@@ -35,19 +35,6 @@ void SetStableEnvironment() {
     setenv("LC_ALL", "C.UTF-8", 1);
 }
 
-// A busy machine's X server sometimes turns a connection away: try again for a few seconds
-// before giving up on the whole binary.
-bool WaitForDisplay() {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr)) {
-            XCloseDisplay(display);
-            return true;
-        }
-        usleep(250 * 1000);
-    }
-    return false;
-}
-
 bool StartWindowSystem(int& argc, char** argv) {
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (WaitForDisplay() && wxEntryStart(argc, argv)) {
@@ -67,6 +54,13 @@ std::string MakeConfigHome() {
     }
     setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
     return pattern;
+}
+
+void RemoveConfigHome(const std::string& configHome) {
+    if (!configHome.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(configHome, ignored);
+    }
 }
 
 }  // namespace
@@ -100,6 +94,7 @@ int main(int argc, char** argv) {
     wxSetAssertHandler(FailOnAssert);
     if (!StartWindowSystem(argc, argv)) {
         std::fprintf(stderr, "Cannot start the window system (is DISPLAY set?)\n");
+        RemoveConfigHome(configHome);
         return 1;
     }
     int result = 0;
@@ -114,9 +109,6 @@ int main(int argc, char** argv) {
     }
     wxTheApp->OnExit();
     wxEntryCleanup();
-    if (!configHome.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(configHome, ignored);
-    }
+    RemoveConfigHome(configHome);
     return result;
 }
