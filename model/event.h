@@ -51,6 +51,8 @@ public:
 
     // Presentations: taken only on true, as for people.
     bool AddPresentation(std::unique_ptr<Presentation>&& presentation);
+    // AddPresentation for each in turn, in one pass whatever their number (a file read).
+    bool AddPresentations(std::vector<std::unique_ptr<Presentation>>& presentations);
     // Drops it from every attendee and deletes it; false when locked or not this event's.
     bool DeletePresentation(Presentation* presentation);
     const PresentationList& GetPresentations() const { return presentations_; }
