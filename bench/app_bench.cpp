@@ -141,6 +141,9 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
 BENCHMARK(BM_OptimiseSessionTicks)
     ->Args({20, OptimiseSession::kDefaultTickBudget.count()})
     ->Args({20, 20})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 // Opening must grow with the file, not with its square: the time per byte stays flat from
 // one to ten times the large school's people.
 void BM_ReadScaledSchoolEventFile(benchmark::State& state) {

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <wx/app.h>
+#include <wx/dcmemory.h>
 #include <wx/evtloop.h>
 
 #include <cstdlib>
@@ -11,8 +12,11 @@
 #include <memory>
 
 #include "app/event_file_writer.h"
+#include "app/qm_controller.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
+#include "gui/main/event_tree_ctrl.h"
+#include "gui/main/overview_pane.h"
 #include "gui/main/quillmoot_frame.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -133,5 +137,94 @@ void BM_RefreshViewsWithLargeSchool(benchmark::State& state) {
     Settle();
 }
 BENCHMARK(BM_RefreshViewsWithLargeSchool)->Unit(benchmark::kMillisecond);
+
+// The large school opened by a controller, with the two views in a hidden frame.
+struct LargeViews {
+    LargeViews() : frame(new wxFrame(nullptr, wxID_ANY, "views")) {
+        controller.Initialise();
+        loaded = controller.OpenEventFile(LargeSchoolFile().c_str());
+        overview = new OverviewPane(frame, &controller);
+        overview->SetSchedule(controller.GetSchedule());
+        tree = new EventTreeCtrl(frame, controller.GetEvent(), false);
+    }
+    ~LargeViews() {
+        frame->Destroy();
+        Settle();
+    }
+
+    QMController controller;
+    wxFrame* frame;
+    bool loaded = false;
+    OverviewPane* overview;
+    EventTreeCtrl* tree;
+};
+
+// One screen of a 1920x1080 window: the rows it exposes, the headings and the time axes.
+void BM_PaintOneScreenOfTheOverviewWithLargeSchool(benchmark::State& state) {
+    if (!StartWindowSystem()) {
+        state.SkipWithError("needs a display");
+        return;
+    }
+    NoPrompts prompts;
+    ScopedPromptService quiet(&prompts);
+    LargeViews views;
+    wxBitmap screen(1920, 1080);
+    wxMemoryDC dc(screen);
+    const wxRegion exposed(0, 0, 1920, 1080);
+    for (auto _ : state) {
+        views.overview->Render(dc, exposed);
+    }
+}
+BENCHMARK(BM_PaintOneScreenOfTheOverviewWithLargeSchool)->Unit(benchmark::kMillisecond);
+
+void BM_RebuildTheEventTreeWithLargeSchool(benchmark::State& state) {
+    if (!StartWindowSystem()) {
+        state.SkipWithError("needs a display");
+        return;
+    }
+    NoPrompts prompts;
+    ScopedPromptService quiet(&prompts);
+    LargeViews views;
+    for (auto _ : state) {
+        views.tree->RebuildTree();
+    }
+}
+BENCHMARK(BM_RebuildTheEventTreeWithLargeSchool)->Unit(benchmark::kMillisecond);
+
+// A hit test and the tip text of the cell under the mouse, over every teacher row in turn.
+void BM_HitTestAndTipWithLargeSchool(benchmark::State& state) {
+    if (!StartWindowSystem()) {
+        state.SkipWithError("needs a display");
+        return;
+    }
+    NoPrompts prompts;
+    ScopedPromptService quiet(&prompts);
+    LargeViews views;
+    wxBitmap screen(1920, 1080);
+    {
+        wxMemoryDC dc(screen);
+        views.overview->Render(dc, wxRegion(0, 0, 1920, 1080));
+    }
+    const OverviewGeometry geometry = views.overview->GetGeometry();
+    const MultiDaySchedule& schedule = *views.controller.GetSchedule();
+    const TeacherList& teachers = schedule.GetEvent()->GetTeachers();
+    int row = 0;
+    size_t tips = 0;
+    for (auto _ : state) {
+        const int x = geometry.cellSize * (2 + row % 40);
+        const int y = geometry.teacherRowsTop + row * geometry.cellSize + 1;
+        const OverviewHit hit = HitTestOverview(&schedule, geometry, x, y);
+        int teacherRow = -1;
+        const Appointment* booking = AppointmentAtHit(schedule, hit, &teacherRow);
+        if (booking != nullptr && booking->GetRequest() != nullptr) {
+            tips += CellTipText(*teachers.Get(teacherRow), *booking->GetRequest(),
+                                hit.day->SlotToTime(hit.slot))
+                        .size();
+        }
+        row = (row + 1) % static_cast<int>(teachers.Count());
+    }
+    benchmark::DoNotOptimize(tips);
+}
+BENCHMARK(BM_HitTestAndTipWithLargeSchool)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -44,6 +44,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
       autosaveTimer_(this, kAutosaveTimerId) {
     sink_ = std::make_unique<DlgError>(this);
     TheMainFrame = this;
+    SetFrameActions(this);
     ModalDialogTracker::Instance();
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) {
         wxInitAllImageHandlers();
@@ -102,6 +103,9 @@ QuillmootFrame::~QuillmootFrame() {
     sink_.reset();
     if (TheMainFrame == this) {
         TheMainFrame = nullptr;
+    }
+    if (TheFrameActions() == this) {
+        SetFrameActions(nullptr);
     }
 }
 
@@ -249,7 +253,10 @@ void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
 
 bool QuillmootFrame::HasUnsavedChanges() const {
     const MultiDaySchedule* schedule = controller_.GetSchedule();
-    return (schedule && schedule->IsModified()) || controller_.GetUserSettings().IsModified();
+    // Settings whose file did not load whole are never written over, so they are nothing to ask
+    // about.
+    return (schedule && schedule->IsModified()) ||
+           (controller_.GetUserSettings().IsModified() && controller_.AreSettingsLoaded());
 }
 
 void QuillmootFrame::OnClose(wxCloseEvent& event) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "gui/main/frame_actions.h"
 #include "gui/main/qm_controller_wx.h"
 
 class DlgError;
@@ -23,7 +24,7 @@ inline constexpr int kAutosaveTimerId = 1;
 // The program's one top-level window: menus, toolbar, the summary line above the event tree
 // and the timetable overview, the command table, the autosave timer and the file commands.
 // Commands whose handlers are not bound yet stay disabled.
-class QuillmootFrame : public wxFrame {
+class QuillmootFrame : public wxFrame, public FrameActions {
 public:
     // argument: the first command-line argument, or empty.
     QuillmootFrame(const wxString& title, const wxString& argument);
@@ -41,7 +42,7 @@ public:
 
     // --- upkeep ---
     // Summary line, overview, title and the enabled commands, from the controller's state.
-    void RefreshViews();
+    void RefreshViews() override;
     void OnAutosaveTimer(wxTimerEvent& event);
     void OnClose(wxCloseEvent& event);
     // keepAutosave: unsaved changes stay recoverable at the next start.
@@ -65,6 +66,13 @@ public:
     bool SaveEventAs();
     // Yes/No/Cancel before a changed event is replaced; true when it may go.
     bool ConfirmReplaceEvent();
+
+    // FrameActions: what the tree and the overview ask of the window.
+    bool HasCommand(int id) const override { return IsCommandBound(id); }
+    void EditTeacher(Teacher* teacher) override;
+    void EditParent(Parent* parent) override;
+    void EditPupil(Pupil* pupil) override;
+    void EditPresentation(Presentation* presentation) override;
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
