@@ -86,6 +86,7 @@ private:
     void BuildMenuBar();
     void BuildPanes();
     void BindFileCommands();
+    void BindImportCommands();
     void ApplySashPositions();
     void OnCommand(wxCommandEvent& event);
     bool HasUnsavedChanges() const;
