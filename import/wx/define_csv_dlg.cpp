@@ -45,8 +45,8 @@ DefineCSVDlg::DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* 
     auto* columns = new wxBoxSizer(wxHORIZONTAL);
     auto* left = new wxBoxSizer(wxVERTICAL);
     left->Add(new wxStaticText(this, wxID_ANY, "Available columns:"), 0, wxBOTTOM, 5);
-    available_ = new wxListBox(this, ID_AVAILABLE, wxDefaultPosition, listSize, 0, nullptr,
-                               wxLB_SINGLE);
+    available_ =
+        new wxListBox(this, ID_AVAILABLE, wxDefaultPosition, listSize, 0, nullptr, wxLB_SINGLE);
     left->Add(available_, 0, 0);
     columns->Add(left, 0, wxALL, 5);
 
@@ -59,8 +59,8 @@ DefineCSVDlg::DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* 
 
     auto* right = new wxBoxSizer(wxVERTICAL);
     right->Add(new wxStaticText(this, wxID_ANY, "Selected columns:"), 0, wxBOTTOM, 5);
-    selected_ = new wxListBox(this, ID_SELECTED, wxDefaultPosition, listSize, 0, nullptr,
-                              wxLB_SINGLE);
+    selected_ =
+        new wxListBox(this, ID_SELECTED, wxDefaultPosition, listSize, 0, nullptr, wxLB_SINGLE);
     right->Add(selected_, 0, 0);
     auto* moves = new wxBoxSizer(wxHORIZONTAL);
     moveUp_ = new wxButton(this, ID_MOVE_UP, "Move up", wxDefaultPosition, buttonSize);

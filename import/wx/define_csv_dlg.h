@@ -18,8 +18,14 @@ class wxTextCtrl;
 // The file is read from where it stands and not rewound; the mapping holds the columns after OK.
 class DefineCSVDlg : public OKCancelDlg {
 public:
-    enum { ID_REMOVE = 1, ID_SELECT = 2, ID_MOVE_UP = 3, ID_MOVE_DOWN = 4, ID_AVAILABLE = 5,
-           ID_SELECTED = 6 };
+    enum {
+        ID_REMOVE = 1,
+        ID_SELECT = 2,
+        ID_MOVE_UP = 3,
+        ID_MOVE_DOWN = 4,
+        ID_AVAILABLE = 5,
+        ID_SELECTED = 6
+    };
 
     // Neither is owned; the file may be null.
     DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* mapping);

@@ -102,7 +102,6 @@ bool ImportRequestList(wxWindow* parent, QMController& controller, int listKind)
         progress.ShowModal();
         outcome = progress.GetOutcome();
     }
-    ReportMessage(SeverityInformation,
-                  RequestListResultText(outcome, importer.GetLinesImported()));
+    ReportMessage(SeverityInformation, RequestListResultText(outcome, importer.GetLinesImported()));
     return true;
 }

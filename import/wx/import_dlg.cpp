@@ -105,9 +105,9 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
     details->Add(grid, 0, wxALL, 5);
     main->Add(details, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
-    main->Add(new wxButton(this, ID_PERFORM_IMPORT, "Perform Import", wxDefaultPosition,
-                           ScaledSize(150)),
-              0, wxALL, 5);
+    main->Add(
+        new wxButton(this, ID_PERFORM_IMPORT, "Perform Import", wxDefaultPosition, ScaledSize(150)),
+        0, wxALL, 5);
     main->Add(new wxStaticText(this, wxID_ANY,
                                "The following people will be imported when you click the 'OK' "
                                "button:"),

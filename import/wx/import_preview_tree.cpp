@@ -18,8 +18,7 @@ ImportPreviewTreeFactory& Factory() {
 class PlainPreviewTree : public wxTreeCtrl, public ImportPreviewTree {
 public:
     PlainPreviewTree(wxWindow* parent, std::shared_ptr<Event> event)
-        : wxTreeCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                     wxTR_DEFAULT_STYLE),
+        : wxTreeCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTR_DEFAULT_STYLE),
           event_(std::move(event)) {
         RebuildTree();
     }

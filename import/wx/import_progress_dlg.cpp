@@ -46,8 +46,7 @@ bool ImportProgressDlg::Step() {
         return !done_;
     }
     busy_ = true;
-    const auto until =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kStepBudgetMs);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStepBudgetMs);
     bool more = false;
     bool ok = run_->Import(more);
     while (ok && more && !done_ && std::chrono::steady_clock::now() < until) {

@@ -55,9 +55,8 @@ SIMSCommandReporterDlg::SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandRepo
     : OKCancelDlg(parent, "SIMS Import Details", wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       record_(record) {
     auto* grid = new wxFlexGridSizer(2, 5, 5);
-    const char* const labels[] = {"CommandReporter executable:", "SIMS username:",
-                                  "SIMS password:",              "Server and instance name:",
-                                  "Database name:",              "Report name:",
+    const char* const labels[] = {"CommandReporter executable:", "SIMS username:", "SIMS password:",
+                                  "Server and instance name:",   "Database name:", "Report name:",
                                   "Report parameters:"};
     for (int field = 0; field < FieldCount; ++field) {
         grid->Add(new wxStaticText(this, wxID_ANY, labels[field]), 0, wxALIGN_CENTER_VERTICAL);
@@ -68,8 +67,7 @@ SIMSCommandReporterDlg::SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandRepo
         if (field == Executable) {
             auto* row = new wxBoxSizer(wxHORIZONTAL);
             row->Add(fields_[field], 0, wxALIGN_CENTER_VERTICAL);
-            row->Add(new wxButton(this, ID_BROWSE, "Browse...", wxDefaultPosition,
-                                  ScaledSize(115)),
+            row->Add(new wxButton(this, ID_BROWSE, "Browse...", wxDefaultPosition, ScaledSize(115)),
                      0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
             grid->Add(row, 0, 0);
         } else {
@@ -115,8 +113,8 @@ void SIMSCommandReporterDlg::OnBrowse(wxCommandEvent&) {
     FileChoice choice;
     if (PromptService::Current().ChooseFile(
             this,
-            {"Choose the CommandReporter executable", "EXE Files (*.exe)|*.exe;*.EXE|All Files (*.*)|*",
-             wxFD_OPEN},
+            {"Choose the CommandReporter executable",
+             "EXE Files (*.exe)|*.exe;*.EXE|All Files (*.*)|*", wxFD_OPEN},
             &choice)) {
         fields_[Executable]->SetValue(choice.path);
     }

@@ -17,8 +17,16 @@ bool CheckSIMSDetails(const SIMSCommandReporter& details);
 class SIMSCommandReporterDlg : public OKCancelDlg {
 public:
     enum { ID_BROWSE = 1, ID_SHOW_INFO = 2 };
-    enum Field { Executable, UserName, Password, ServerName, DatabaseName, ReportName,
-                 ReportParams, FieldCount };
+    enum Field {
+        Executable,
+        UserName,
+        Password,
+        ServerName,
+        DatabaseName,
+        ReportName,
+        ReportParams,
+        FieldCount
+    };
 
     // The record is not owned.
     SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandReporter* record);

@@ -30,8 +30,7 @@ SIMSCRProgressDlg::SIMSCRProgressDlg(wxWindow* parent, SIMSCommandReporter* repo
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     status_ = new wxStaticText(this, wxID_ANY, "", wxDefaultPosition, wxSize(400, 20));
     sizer->Add(status_, 0, wxALL, 5);
-    sizer->Add(new wxButton(this, wxID_CANCEL, "Cancel Import"), 0, wxLEFT | wxRIGHT | wxBOTTOM,
-               5);
+    sizer->Add(new wxButton(this, wxID_CANCEL, "Cancel Import"), 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
     SetSizerAndFit(sizer);
     if (reporter_ != nullptr) {
         UpdateStatus();

@@ -75,8 +75,8 @@ TEST(CSVColumnChoice, TypesMoveAcrossOnceExceptUnusedAndTheRepeatableOnes) {
         int before;
         bool staysOnOffer;
     } picks[] = {
-        {"Surname", -1, false}, {"<Unused>", -1, true},     {"Subject", -1, true},
-        {"Subject", -1, true},  {"Forename", 0, false},     {"Arrival Time", 99, true},
+        {"Surname", -1, false}, {"<Unused>", -1, true},           {"Subject", -1, true},
+        {"Subject", -1, true},  {"Forename", 0, false},           {"Arrival Time", 99, true},
         {"Initials", 2, false}, {"Is Attending (Y/N)", -1, true},
     };
     for (const auto& pick : picks) {

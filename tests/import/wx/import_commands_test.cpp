@@ -84,12 +84,12 @@ TEST_F(ImportCommands, RequestListAsksForAPriorityOnlyWithoutAPriorityColumn) {
         {"asked, High", 0, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true,
          wxID_OK, 2},
         {"priority column", 0,
-         "Pupil's Full Name,Teacher's Full Name,Appointment Priority\nAmy Lee,Mr Bell,Low\n",
-         false, wxID_OK, 0},
+         "Pupil's Full Name,Teacher's Full Name,Appointment Priority\nAmy Lee,Mr Bell,Low\n", false,
+         wxID_OK, 0},
         {"asked, cancelled", 0, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true,
          wxID_CANCEL, -1},
-        {"taught by", 1, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", false,
-         wxID_OK, -1},
+        {"taught by", 1, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", false, wxID_OK,
+         -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,7 +135,8 @@ TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
 
     // An unknown teacher ends the run: the count says so rather than claiming success.
     prompts_.Choose(FromUtf8(folder_.Write(
-        "list.csv", "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\nAmy Lee,Mr Nobody\n")));
+        "list.csv",
+        "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\nAmy Lee,Mr Nobody\n")));
     ExpectHeaderDefinition();
     ExpectListRun();
     EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, 1));

@@ -95,9 +95,10 @@ TEST_F(SIMSDetails, BrowseAndShowInfoUseTheFieldsAsTheyStandWithThePasswordMaske
     Type(dialog, Field::Password, "hunter2");
     Type(dialog, Field::UserName, "");
     const std::string info = dialog.GetInfoText();
-    EXPECT_EQ(0u, info.find("SIMS CommandReporter will be called using the following command:\n"
-                            "\"/opt/sims/CommandReporter.exe\" /USER: /PASSWORD:******** "
-                            "/SERVERNAME:SIMS\\SQL /DATABASENAME:sims /REPORT:\"Pupils\" /OUTPUT:\""))
+    EXPECT_EQ(0u,
+              info.find("SIMS CommandReporter will be called using the following command:\n"
+                        "\"/opt/sims/CommandReporter.exe\" /USER: /PASSWORD:******** "
+                        "/SERVERNAME:SIMS\\SQL /DATABASENAME:sims /REPORT:\"Pupils\" /OUTPUT:\""))
         << info;
     dialogs_.Then<ReportDlg>([](ReportDlg& shown) {
         EXPECT_EQ("CommandReporter Information", shown.GetTitle());
@@ -167,8 +168,9 @@ protected:
 
 TEST_F(DefineCSV, HeaderOfKnownTypesTicksTheBoxAndFillsTheColumns) {
     ImporterCSVMapping mapping(true);
-    DefineCSVDlg dialog(TopWindow(), &Open("Forename,Surname,Shoe size\nAmy,Lee,4\nBen,Cox,5\n"
-                                           "Cat,Day,6\n"),
+    DefineCSVDlg dialog(TopWindow(),
+                        &Open("Forename,Surname,Shoe size\nAmy,Lee,4\nBen,Cox,5\n"
+                              "Cat,Day,6\n"),
                         &mapping);
     EXPECT_EQ("Import CSV file", dialog.GetTitle());
     EXPECT_EQ("Forename,Surname,Shoe size\nAmy,Lee,4\nBen,Cox,5\n",
@@ -227,6 +229,16 @@ TEST_F(DefineCSV, ButtonsFollowTheSelectionsAndBuildTheColumnList) {
     Click(dialog, DefineCSVDlg::ID_REMOVE);
     const std::vector<std::string> offered = Items(available);
     EXPECT_EQ(1, std::count(offered.begin(), offered.end(), "Subject")) << "listed once";
+
+    // A double click chooses from the offer, or takes a column out again.
+    Pick(available, available->FindString("Initials"));
+    wxCommandEvent chosen(wxEVT_LISTBOX_DCLICK, DefineCSVDlg::ID_AVAILABLE);
+    dialog.ProcessWindowEvent(chosen);
+    EXPECT_EQ("Initials", selected->GetString(selected->GetCount() - 1));
+    Pick(selected, static_cast<int>(selected->GetCount()) - 1);
+    wxCommandEvent removed(wxEVT_LISTBOX_DCLICK, DefineCSVDlg::ID_SELECTED);
+    dialog.ProcessWindowEvent(removed);
+    EXPECT_NE(wxNOT_FOUND, available->FindString("Initials"));
     EXPECT_TRUE(dialog.AcceptOK());
     EXPECT_EQ("Forename,Surname,Subject", dialog.GetColumnDefinition());
     EXPECT_EQ(3, mapping.GetCount());

@@ -16,6 +16,7 @@
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/teacher.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -95,6 +96,23 @@ TEST_F(ImportDialog, OffersTheEventsImportersThenCSVAndSwitchesSourceControls) {
     EXPECT_EQ("Choose a file to import", prompts_.fileRequests[0].message);
 }
 
+TEST_F(ImportDialog, FieldWidthsFollowTheScreenResolutionButThePreviewDoesNot) {
+    const struct {
+        const char* dpi;
+        int field;
+        int button;
+    } cases[] = {{"96", 400, 150}, {"120", 500, 187}, {"144", 600, 225}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        ScopedEnv dpi("QM_DPI", c.dpi);
+        ImportDlg dialog(TopWindow(), &controller_, 0);
+        EXPECT_EQ(c.field, dialog.GetFileNameText()->GetSize().GetWidth());
+        EXPECT_EQ(c.field, dialog.GetFileTypeChoice()->GetSize().GetWidth());
+        EXPECT_EQ(c.button, dialog.GetBrowseButton()->GetSize().GetWidth());
+        EXPECT_EQ(wxSize(600, 200), dialog.GetPreviewTree()->GetWindow()->GetMinSize());
+    }
+}
+
 TEST_F(ImportDialog, FileRoadStopsAtItsFirstFaultWithItsMessage) {
     const struct {
         const char* name;
@@ -146,8 +164,7 @@ TEST_F(ImportDialog, EventImporterRunsWithoutDefinitionAndEachImportAddsToThePre
 }
 
 TEST_F(ImportDialog, NamedCSVImportIsSavedTrimmedAndOfferedAgain) {
-    const std::string path =
-        folder_.Write("pupils.csv", "Lee,Amy,7B\nCox,Ben,7C\n");
+    const std::string path = folder_.Write("pupils.csv", "Lee,Amy,7B\nCox,Ben,7C\n");
     {
         ImportDlg dialog(TopWindow(), &controller_, 1);
         dialog.GetFileNameText()->SetValue(path);

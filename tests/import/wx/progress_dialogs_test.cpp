@@ -45,7 +45,11 @@ TEST_F(ImportProgress, RunEndsWithOKWhetherItFinishesOrFails) {
     } cases[] = {
         {"empty file", "", ImportOutcome::Finished, 0, "0 of 0 (0%)", {}},
         {"two teachers", "Ms Ames\nMr Bell\n", ImportOutcome::Finished, 2, "16 of 16 (100%)", {}},
-        {"a duplicate", "Mr Cobb\nMr Cobb\nMr Dunn\n", ImportOutcome::Failed, 3, "16 of 24 (66%)",
+        {"a duplicate",
+         "Mr Cobb\nMr Cobb\nMr Dunn\n",
+         ImportOutcome::Failed,
+         3,
+         "16 of 24 (66%)",
          {"Teacher 'Mr Cobb' already exists", kFailed}},
     };
     for (const auto& c : cases) {
@@ -124,7 +128,8 @@ TEST_F(SIMSProgress, StartFailureReportsTwiceAndCancels) {
         std::string executable;
         std::string first;
     } cases[] = {
-        {"missing", folder_.File("nowhere"), "File '" + folder_.File("nowhere") + "' does not exist"},
+        {"missing", folder_.File("nowhere"),
+         "File '" + folder_.File("nowhere") + "' does not exist"},
         {"folder", folder_.Path(), "Executable '" + folder_.Path() + "' is not a valid program"},
     };
     for (const auto& c : cases) {
