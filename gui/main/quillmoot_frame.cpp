@@ -70,6 +70,8 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     });
     BindFileCommands();
+    BindOutputCommands();
+    BindScheduleCommands();
     BindImportCommands();
 
     RefreshViews();
