@@ -72,6 +72,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindFileCommands();
     BindOutputCommands();
     BindScheduleCommands();
+    BindScriptCommands();
     BindImportCommands();
 
     RefreshViews();

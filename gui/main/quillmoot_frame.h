@@ -97,6 +97,9 @@ public:
     // Locks the event and every booking; whichever command locks uses this.
     void LockSchedule();
 
+    // --- scripts ---
+    void OnRunScriptedReport();
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -111,6 +114,7 @@ private:
     void BindFileCommands();
     void BindOutputCommands();
     void BindScheduleCommands();
+    void BindScriptCommands();
     void BindImportCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;

@@ -99,8 +99,8 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
 
 TEST_F(FrameUpkeep, CommandsWithoutAHandlerStayDisabled) {
     Open(Example());
-    // Nothing is bound yet for the people editors, the scripted report or the update check.
-    for (int id : {35, 64, 75}) {
+    // Nothing is bound yet for the people editors or the update check.
+    for (int id : {35, 75}) {
         EXPECT_FALSE(frame_->IsCommandBound(id)) << id;
         EXPECT_FALSE(MenuEnabled(id)) << id;
     }
