@@ -75,6 +75,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindPeopleCommands();
     BindTeacherCommands();
     BindScriptCommands();
+    BindImportCommands();
 
     RefreshViews();
     controller_.Initialise();

@@ -119,6 +119,7 @@ private:
     void BindPeopleCommands();
     void BindTeacherCommands();
     void BindScriptCommands();
+    void BindImportCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
