@@ -200,9 +200,9 @@ TEST_F(LuaHost, BadCallsGiveOneClearErrorInsteadOfACrash) {
     }
 }
 
-// A missing argument, or one that is no object at all, is no error: the function gives what it
-// gives for "not that kind of object".
-TEST_F(LuaHost, MissingArgumentsAndValuesThatAreNoObjectsGiveNoResult) {
+// A missing argument, or a value of the wrong type, is no error: the function gives what it gives
+// for "not that kind of object" or a missing argument, else no result.
+TEST_F(LuaHost, MissingArgumentsAndValuesOfTheWrongTypeGiveNoResult) {
     struct Case {
         const char* expression;
         const char* output;
@@ -222,6 +222,13 @@ TEST_F(LuaHost, MissingArgumentsAndValuesThatAreNoObjectsGiveNoResult) {
         {"select('#', qm_deleterequest(qm_pupils(qm_parents()[1])[1], true, 'Maths')) + "
          "qm_numrequests(qm_pupils(qm_parents()[1])[1])",
          "2"},
+        {"qm_str8bittoutf8() .. qm_strutf8to8bit()", ""},
+        {"select('#', qm_str8bittoutf8({}))", "0"},
+        {"select('#', qm_strutf8to8bit(true))", "0"},
+        {"qm_xmlopen()", "false"},
+        {"select('#', qm_xmlopen({}))", "0"},
+        {"qm_xmlreadtable()", "false"},
+        {"select('#', qm_xmlreadtable(false))", "0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expression);
