@@ -72,6 +72,8 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindFileCommands();
     BindOutputCommands();
     BindScheduleCommands();
+    BindPeopleCommands();
+    BindTeacherCommands();
     BindScriptCommands();
     BindImportCommands();
 
