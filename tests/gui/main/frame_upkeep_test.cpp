@@ -5,6 +5,7 @@
 #include <functional>
 #include <set>
 
+#include "comms/smtp_client_curl.h"
 #include "frame_fixture.h"
 #include "gui/dialogs/about_dlg.h"
 #include "gui/main/event_summary_pane.h"
@@ -176,6 +177,8 @@ TEST_F(FrameUpkeep, TheControllerTellsAttachedViewsOfEveryNewSchedule) {
     NotingView summary(&log, "summary");
     NotingView overview(&log, "overview");
     QMControllerWX controller;
+    // Every e-mail run, a script's too, needs a way to send.
+    EXPECT_NE(dynamic_cast<SMTPClientFactoryCurl*>(controller.GetClientFactory()), nullptr);
     controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     EXPECT_TRUE(log.empty());
     controller.AttachViews(&summary, &overview);
