@@ -70,6 +70,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     });
     BindFileCommands();
+    BindEmailCommands();
 
     RefreshViews();
     controller_.Initialise();

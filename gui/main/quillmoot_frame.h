@@ -10,6 +10,7 @@
 
 #include "gui/main/frame_actions.h"
 #include "gui/main/qm_controller_wx.h"
+#include "model/person.h"
 
 class DlgError;
 class EventSummaryPane;
@@ -74,6 +75,18 @@ public:
     void EditPupil(Pupil* pupil) override;
     void EditPresentation(Presentation* presentation) override;
 
+    // --- e-mail and the update check ---
+    void OnEditEmailServer();
+    // A run for everybody, one person's message, and that person's messages shown unsent.
+    void SendEmails(EmailTextKind kind);
+    void SendPersonEmail(EmailTextKind kind);
+    void PreviewPersonEmail(EmailTextKind kind);
+    // role: EmailRecipientRole.
+    void EditEmailText(EmailTextKind kind, int role);
+    // The schedule's warnings, who is e-mailed, and the offer to lock; false stops the run.
+    bool ConfirmEmailRun();
+    void OnCheckForUpdates();
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -86,6 +99,7 @@ private:
     void BuildMenuBar();
     void BuildPanes();
     void BindFileCommands();
+    void BindEmailCommands();
     void ApplySashPositions();
     void OnCommand(wxCommandEvent& event);
     bool HasUnsavedChanges() const;
