@@ -99,8 +99,8 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
 
 TEST_F(FrameUpkeep, CommandsWithoutAHandlerStayDisabled) {
     Open(Example());
-    // Nothing is bound yet for the editors, the timetable actions or the update check.
-    for (int id : {6, 14, 32, 35, 75}) {
+    // Nothing is bound yet for the editors or the timetable actions.
+    for (int id : {6, 14, 32, 35}) {
         EXPECT_FALSE(frame_->IsCommandBound(id)) << id;
         EXPECT_FALSE(MenuEnabled(id)) << id;
     }
