@@ -70,6 +70,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     });
     BindFileCommands();
+    BindScheduleCommands();
     BindEmailCommands();
 
     RefreshViews();

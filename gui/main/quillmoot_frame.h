@@ -75,6 +75,17 @@ public:
     void EditPupil(Pupil* pupil) override;
     void EditPresentation(Presentation* presentation) override;
 
+    // --- the timetable ---
+    void OnBookIncomplete();
+    void OnRebookAll();
+    void OnOptimise();
+    void OnEditEventDetails();
+    void OnLockSchedule();
+    void OnRemoveLock();
+    void OnEditScoring();
+    // Locks the event and every booking; whichever command locks uses this.
+    void LockSchedule();
+
     // --- e-mail and the update check ---
     void OnEditEmailServer();
     // A run for everybody, one person's message, and that person's messages shown unsent.
@@ -99,6 +110,9 @@ private:
     void BuildMenuBar();
     void BuildPanes();
     void BindFileCommands();
+    void BindScheduleCommands();
+    // The held schedule when it has an event; the timetable commands do nothing otherwise.
+    MultiDaySchedule* ScheduleWithEvent() const;
     void BindEmailCommands();
     void ApplySashPositions();
     void OnCommand(wxCommandEvent& event);

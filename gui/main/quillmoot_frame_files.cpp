@@ -130,7 +130,8 @@ void QuillmootFrame::OnSaveEventAs() {
 
 bool QuillmootFrame::SaveEvent() {
     const std::string fileName = controller_.GetFileName();
-    if (fileName.empty()) {
+    // A file opened read-only can't take the changes: they go elsewhere.
+    if (fileName.empty() || controller_.IsReadOnly()) {
         return SaveEventAs();
     }
     const bool saved = controller_.SaveEvent(fileName.c_str());
