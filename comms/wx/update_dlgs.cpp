@@ -81,7 +81,7 @@ CheckForUpdatesDlg::CheckForUpdatesDlg(wxWindow* parent, const std::string& url,
     : TransferDlg(parent, "Checking for Updates", url, caFile) {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     status_ = new wxStaticText(this, wxID_ANY, "", wxDefaultPosition, wxSize(400, 20),
-                               wxST_NO_AUTORESIZE);
+                               wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
     sizer->Add(status_, 0, wxALL, 5);
     sizer->Add(new wxButton(this, wxID_CANCEL, "Stop"), 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
     SetSizerAndFit(sizer);
