@@ -6,6 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "app/qm_controller.h"
 #include "app/smtp_client.h"
 #include "comms/wx/email_dialog_logic.h"

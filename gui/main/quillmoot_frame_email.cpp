@@ -6,6 +6,7 @@
 #include "comms/email_job.h"
 #include "comms/smtp_email.h"
 #include "comms/update_check.h"
+#include "comms/web_service.h"
 #include "comms/wx/email_dialog_logic.h"
 #include "comms/wx/email_progress_dlg.h"
 #include "comms/wx/email_server_dlg.h"
@@ -144,7 +145,7 @@ void QuillmootFrame::SendEmails(EmailTextKind kind) {
     }
     const EmailServerSettings server = event->GetEmailServerSettings();
     const std::string refusal = EmailDialogLogic::CheckEmailSettings(
-        server, *event, kind, true, EmailJob(&controller_, kind).GetWebsiteAddress());
+        server, *event, kind, true, WebService::GetAddress(controller_.GetUserSettings()));
     if (!refusal.empty()) {
         ReportMessage(SeverityError, refusal);
         return;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include <chrono>
@@ -12,7 +13,9 @@
 #include "comms/web_service.h"
 #include "comms/wx/dialog_answers.h"
 #include "comms/wx/email_progress_dlg.h"
+#include "comms/wx/email_server_dlg.h"
 #include "comms/wx/email_settings_dlg.h"
+#include "comms/wx/email_text_dlg.h"
 #include "comms/wx/update_dlgs.h"
 #include "foundation/md5.h"
 #include "frame_fixture.h"
@@ -184,6 +187,57 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
                     due->GetDisplayName() + "\n has no email address set\n";
     }
     EXPECT_EQ(Boxes()[0], expected);
+}
+
+TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
+    struct Case {
+        int id;
+        const char* firstLine;
+    };
+    const Case cases[] = {
+        {ID_EDIT_PARENT_INVITATIONS_TEXT, "This is the text of the invitation emails to parents."},
+        {ID_EDIT_PARENT_REMINDERS_TEXT,
+         "This is the text of the reminder emails to parents who have not responded yet."},
+        {ID_EDIT_PARENT_RESULTS_TEXT, "This is the text of the results emails to parents."},
+        {ID_EDIT_PUPIL_RESULTS_TEXT, "This is the text of the results emails to pupils."},
+        {ID_EDIT_TEACHER_RESULTS_TEXT, "This is the text of the results emails to teachers."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstLine);
+        std::string help;
+        DialogAnswers answers;
+        answers.Expect("Email Text", [&](wxDialog* dialog) {
+            auto* text = dynamic_cast<EmailTextDlg*>(dialog);
+            help = ToUtf8(text->GetHelp()->GetLabel());
+            text->GetTextField()->ChangeValue("NAME LINK SCHEDULE");
+            return text->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        });
+        frame_->RunCommand(c.id);
+        EXPECT_EQ(help.substr(0, help.find('\n')), c.firstLine);
+    }
+    EXPECT_EQ(Event().GetParentEmailText(EmailInvitation), "NAME LINK SCHEDULE");
+    EXPECT_EQ(Event().GetTeacherEmailText(EmailResults), "NAME LINK SCHEDULE");
+    EXPECT_TRUE(Schedule()->IsModified());
+}
+
+TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
+    frame_->GetController().GetUserSettings().Set("emailaddress", "me@school.example");
+    UseServer("smtp.school.example", 25, "");
+    for (int answer : {wxID_CANCEL, wxID_OK}) {
+        SCOPED_TRACE(answer);
+        std::string offered;
+        DialogAnswers answers;
+        answers.Expect("Email Server Settings", [&](wxDialog* dialog) {
+            auto* server = dynamic_cast<EmailServerDlg*>(dialog);
+            offered = ToUtf8(server->GetFromField()->GetValue());
+            server->GetPortField()->ChangeValue("2525");
+            return answer == wxID_OK && server->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        });
+        frame_->RunCommand(ID_EDIT_EMAIL_SERVER);
+        EXPECT_EQ(offered, "me@school.example");
+        EXPECT_EQ(Event().GetEmailServerSettings().GetPort(), answer == wxID_OK ? 2525 : 25);
+    }
+    EXPECT_EQ(Event().GetEmailServerSettings().GetFromAddress(), "me@school.example");
 }
 
 TEST_F(EmailCommands, TheUpdateCheckNeedsAServer) {
