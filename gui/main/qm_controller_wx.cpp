@@ -3,6 +3,7 @@
 #include "comms/smtp_client_curl.h"
 #include "gui/main/schedule_views.h"
 #include "model/multi_day_schedule.h"
+#include "scripting/qm_lua_script.h"
 
 QMControllerWX::QMControllerWX() {
     SetClientFactory(std::make_unique<SMTPClientFactoryCurl>());
@@ -17,6 +18,10 @@ void QMControllerWX::AttachViews(ScheduleView* summary, ScheduleView* overview) 
 void QMControllerWX::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
     QMController::SetEvent(std::move(schedule));
     TellViews();
+}
+
+std::unique_ptr<QMScript> QMControllerWX::CreateScript(const std::string& fileName) {
+    return QMLuaScript::Create(fileName, this);
 }
 
 void QMControllerWX::TellViews() {

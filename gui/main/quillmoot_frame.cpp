@@ -70,7 +70,9 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     });
     BindFileCommands();
+    BindOutputCommands();
     BindScheduleCommands();
+    BindScriptCommands();
     BindEmailCommands();
 
     RefreshViews();

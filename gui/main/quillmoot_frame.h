@@ -17,6 +17,7 @@ class EventSummaryPane;
 class EventTreeView;
 class MultiDaySchedule;
 class OverviewView;
+class PrintSettings;
 class wxSplitterWindow;
 
 inline constexpr int kAutosaveIntervalMs = 60000;
@@ -68,6 +69,17 @@ public:
     // Yes/No/Cancel before a changed event is replaced; true when it may go.
     bool ConfirmReplaceEvent();
 
+    // --- output: printing, PDF, exports and reports ---
+    // The warnings, the run's options and the lock suggestion before a print run (email false)
+    // or an e-mail run; null settings are the event's own. False when the run should not go on.
+    bool ConfirmOutputRun(bool email, PrintSettings* settings);
+    void ShowPrintPreview(PrintSettings* settings);
+    // The e-mail run's options dialog, supplied with the e-mail commands: true on OK.
+    using EmailOptionsEditor = std::function<bool(wxWindow* parent, PrintSettings& settings)>;
+    void SetEmailOptionsEditor(EmailOptionsEditor editor) {
+        emailOptionsEditor_ = std::move(editor);
+    }
+
     // FrameActions: what the tree and the overview ask of the window.
     bool HasCommand(int id) const override { return IsCommandBound(id); }
     void EditTeacher(Teacher* teacher) override;
@@ -86,6 +98,9 @@ public:
     // Locks the event and every booking; whichever command locks uses this.
     void LockSchedule();
 
+    // --- scripts ---
+    void OnRunScriptedReport();
+
     // --- e-mail and the update check ---
     void OnEditEmailServer();
     // A run for everybody, one person's message, and that person's messages shown unsent.
@@ -94,8 +109,6 @@ public:
     void PreviewPersonEmail(EmailTextKind kind);
     // role: EmailRecipientRole.
     void EditEmailText(EmailTextKind kind, int role);
-    // The schedule's warnings, who is e-mailed, and the offer to lock; false stops the run.
-    bool ConfirmEmailRun();
     void OnCheckForUpdates();
 
     QMControllerWX& GetController() { return controller_; }
@@ -110,7 +123,9 @@ private:
     void BuildMenuBar();
     void BuildPanes();
     void BindFileCommands();
+    void BindOutputCommands();
     void BindScheduleCommands();
+    void BindScriptCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void BindEmailCommands();
@@ -131,6 +146,7 @@ private:
     wxTimer autosaveTimer_;
     std::map<int, std::function<void()>> handlers_;
     NewEventEditor newEventEditor_;
+    EmailOptionsEditor emailOptionsEditor_;
 };
 
 // The one main window; null before it is made and after it is gone.

@@ -21,7 +21,6 @@
 #include "gui/main/quillmoot_frame.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
-#include "model/score.h"
 
 namespace {
 
@@ -66,6 +65,11 @@ void QuillmootFrame::BindEmailCommands() {
     for (const TextCommand& text : texts) {
         BindCommand(text.id, [this, text] { EditEmailText(text.kind, text.role); });
     }
+    SetEmailOptionsEditor([this](wxWindow* parent, PrintSettings& settings) {
+        EmailSettingsDlg dialog(parent, controller_.GetEvent(), &settings,
+                                "Please confirm options for this email run before continuing:");
+        return dialog.ShowModal() == wxID_OK;
+    });
     BindCommand(ID_EDIT_EMAIL_SERVER, [this] { OnEditEmailServer(); });
     BindCommand(ID_CHECK_FOR_UPDATES, [this] { OnCheckForUpdates(); });
 }
@@ -98,39 +102,6 @@ void QuillmootFrame::EditEmailText(EmailTextKind kind, int role) {
     RefreshViews();
 }
 
-bool QuillmootFrame::ConfirmEmailRun() {
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    const std::shared_ptr<Event> event = controller_.GetEvent();
-    if (!schedule || !event) {
-        return false;
-    }
-    std::string warnings;
-    if (!schedule->AllRequestsBooked()) {
-        warnings += "- There are unbooked appointments\n";
-    }
-    if (schedule->GetScore().IsLow()) {
-        warnings += "- The score is low, people are waiting too long (needs more optimisation)\n";
-    }
-    if (!warnings.empty() &&
-        !AskYesNo("The schedule has the following warnings:\n" + warnings +
-                  "Are you sure you want to email this schedule?")) {
-        return false;
-    }
-    EmailSettingsDlg settings(this, event, &event->GetPrintSettings(),
-                              "Please confirm options for this email run before continuing:");
-    if (settings.ShowModal() != wxID_OK) {
-        return false;
-    }
-    if (!event->IsLocked() &&
-        AskYesNo("At this point it is recommended that you lock the schedule to prevent further "
-                 "accidental modification. Lock the schedule?")) {
-        event->SetLocked(true);
-        schedule->SetModified();
-        RefreshViews();
-    }
-    return true;
-}
-
 void QuillmootFrame::SendEmails(EmailTextKind kind) {
     MultiDaySchedule* schedule = controller_.GetSchedule();
     const std::shared_ptr<Event> event = controller_.GetEvent();
@@ -150,7 +121,7 @@ void QuillmootFrame::SendEmails(EmailTextKind kind) {
         ReportMessage(SeverityError, refusal);
         return;
     }
-    if (!ConfirmEmailRun() || !AskYesNo(EmailDialogLogic::RunQuestion(kind))) {
+    if (!ConfirmOutputRun(true, nullptr) || !AskYesNo(EmailDialogLogic::RunQuestion(kind))) {
         return;
     }
     {
@@ -172,7 +143,7 @@ void QuillmootFrame::SendPersonEmail(EmailTextKind kind) {
         ReportMessage(SeverityError, refusal);
         return;
     }
-    if (!ConfirmEmailRun() || !AskYesNo(EmailDialogLogic::PersonQuestion(person->GetName()))) {
+    if (!ConfirmOutputRun(true, nullptr) || !AskYesNo(EmailDialogLogic::PersonQuestion(person->GetName()))) {
         return;
     }
     {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/qm_controller.h"
-#include "comms/loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "comms/smtp_client_curl.h"
 #include "comms/wx/dialog_answers.h"
 #include "comms/wx/login_dlg.h"

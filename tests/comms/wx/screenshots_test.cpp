@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/qm_controller.h"
-#include "comms/loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "comms/smtp_client_curl.h"
 #include "comms/wx/email_progress_dlg.h"
 #include "comms/wx/email_server_dlg.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "comms/loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/support/gui_test.h"
 

@@ -9,7 +9,7 @@
 
 #include "app/user_settings.h"
 #include "comms/email_job.h"
-#include "comms/loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "comms/web_service.h"
 #include "comms/wx/dialog_answers.h"
 #include "comms/wx/email_progress_dlg.h"
