@@ -52,6 +52,7 @@ public:
     wxWindow* GetWindow() override { return this; }
     void SetEvent(std::shared_ptr<Event> event) override;
     void RebuildTree() override;
+    void RefreshItemTexts() override { RefreshAllLabels(); }
 
     void RefreshAllLabels();
     void AddTeacher(Teacher* teacher);
@@ -60,13 +61,13 @@ public:
 
     // Teacher, parent or pupil; null for anything else.
     Person* GetSelectedObject() const override;
-    Teacher* GetSelectedTeacher() const;
+    Teacher* GetSelectedTeacher() const override;
     // A pupil's parent when a pupil is selected.
-    Parent* GetSelectedParent() const;
-    Pupil* GetSelectedPupil() const;
-    Presentation* GetSelectedPresentation() const;
+    Parent* GetSelectedParent() const override;
+    Pupil* GetSelectedPupil() const override;
+    Presentation* GetSelectedPresentation() const override;
     // A selected form group's label; empty otherwise.
-    std::string GetSelectedGroupName() const;
+    std::string GetSelectedGroupName() const override;
 
     wxTreeItemId GetTeachersItem() const { return teachers_; }
     wxTreeItemId GetParentsItem() const { return parents_; }

@@ -72,7 +72,10 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindFileCommands();
     BindOutputCommands();
     BindScheduleCommands();
+    BindPeopleCommands();
+    BindTeacherCommands();
     BindScriptCommands();
+    BindImportCommands();
     BindEmailCommands();
 
     RefreshViews();

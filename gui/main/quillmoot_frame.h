@@ -86,6 +86,8 @@ public:
     void EditParent(Parent* parent) override;
     void EditPupil(Pupil* pupil) override;
     void EditPresentation(Presentation* presentation) override;
+    // The pupil editor on the parent's index-th pupil.
+    void EditPupilOfParent(Parent* parent, unsigned index);
 
     // --- the timetable ---
     void OnBookIncomplete();
@@ -125,7 +127,10 @@ private:
     void BindFileCommands();
     void BindOutputCommands();
     void BindScheduleCommands();
+    void BindPeopleCommands();
+    void BindTeacherCommands();
     void BindScriptCommands();
+    void BindImportCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void BindEmailCommands();

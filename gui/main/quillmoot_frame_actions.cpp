@@ -1,11 +1,447 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/uc_error.h"
+#include "gui/dialogs/time_entry.h"
+#include "gui/main/event_summary_pane.h"
+#include "gui/main/frame_commands.h"
 #include "gui/main/quillmoot_frame.h"
+#include "gui/main/schedule_views.h"
+#include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/parent_dlg.h"
+#include "gui/people/people_edits.h"
+#include "gui/people/presentation_dlg.h"
+#include "gui/people/pupil_dlg.h"
+#include "gui/people/teacher_break_dlg.h"
+#include "gui/people/teacher_entry_dlg.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
 
-// The people and presentation editors arrive with their dialogs; until their commands are
-// bound, HasCommand keeps the views from calling these.
-void QuillmootFrame::EditTeacher(Teacher*) {}
+namespace {
 
-void QuillmootFrame::EditParent(Parent*) {}
+std::string NothingSelected(const char* kind) {
+    return std::string("No ") + kind + " is selected - please select a " + kind +
+           " in the left-hand window and try again";
+}
 
-void QuillmootFrame::EditPupil(Pupil*) {}
+// Bookings that no longer fit changed attendance go, unless the timetable is final.
+void UnbookOutOfRange(MultiDaySchedule* schedule) {
+    if (schedule->GetEvent() && !schedule->GetEvent()->IsLocked()) {
+        schedule->UnbookOutOfRangeAppointments();
+    }
+}
 
-void QuillmootFrame::EditPresentation(Presentation*) {}
+}  // namespace
+
+void QuillmootFrame::BindPeopleCommands() {
+    BindCommand(ID_ADD_PARENT, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        Event& event = *schedule->GetEvent();
+        if (event.GetParents().Count() == 0 &&
+            !AskYesNo("It is a lot faster to import parents from a file rather than adding them "
+                      "manually. Are you sure you want to add a parent manually?")) {
+            return;
+        }
+        auto parent = std::make_unique<Parent>();
+        parent->ResetAttendanceAllDays(schedule);
+        {
+            ParentDlg dialog(this, parent.get(), schedule, false);
+            if (dialog.ShowModal() != wxID_OK) {
+                return;
+            }
+        }
+        if (!schedule->AddParent(std::move(parent))) {
+            ReportMessage(SeverityError, "Cannot insert new parent");
+        }
+        tree_->RebuildTree();
+        RefreshViews();
+    });
+    BindCommand(ID_ADD_PRESENTATION, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule || schedule->GetDay(0) == nullptr) {
+            return;
+        }
+        const Schedule* first = schedule->GetDay(0);
+        auto presentation = std::make_unique<Presentation>();
+        presentation->SetDate(first->GetDate());
+        presentation->SetTimes(first->GetStartTime(), first->SlotToTime(1));
+        {
+            PresentationDlg dialog(this, false, presentation.get(), schedule);
+            if (dialog.ShowModal() != wxID_OK) {
+                return;
+            }
+        }
+        if (!schedule->GetEvent()->AddPresentation(std::move(presentation))) {
+            ReportMessage(SeverityError, "Cannot insert new presentation");
+        }
+        tree_->RebuildTree();
+        RefreshViews();
+    });
+    BindCommand(ID_ADD_BREAK_TO_ALL_TEACHERS, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        TeacherBreakDlg dialog(this, schedule);
+        if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
+            dialog.GetCurrentDay()->AddBreaksForAllTeachers(
+                dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
+            RefreshViews();
+        }
+    });
+    BindCommand(ID_EDIT_PARENT, [this] {
+        if (!controller_.GetSchedule()) {
+            return;
+        }
+        if (Parent* parent = tree_->GetSelectedParent()) {
+            EditParent(parent);
+        } else {
+            ReportMessage(SeverityError, NothingSelected("parent"));
+        }
+    });
+    BindCommand(ID_EDIT_PUPIL, [this] {
+        if (!controller_.GetSchedule()) {
+            return;
+        }
+        if (Pupil* pupil = tree_->GetSelectedPupil()) {
+            EditPupil(pupil);
+        } else {
+            ReportMessage(SeverityError, NothingSelected("pupil"));
+        }
+    });
+    BindCommand(ID_EDIT_PRESENTATION, [this] {
+        if (!controller_.GetSchedule()) {
+            return;
+        }
+        if (Presentation* presentation = tree_->GetSelectedPresentation()) {
+            EditPresentation(presentation);
+        } else {
+            ReportMessage(SeverityError, NothingSelected("presentation"));
+        }
+    });
+    BindCommand(ID_DELETE_PARENT, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        Parent* parent = tree_->GetSelectedParent();
+        if (parent == nullptr) {
+            ReportMessage(SeverityError, NothingSelected("parent"));
+            return;
+        }
+        if (!AskYesNo("This will permanently remove the parent '" + parent->GetDisplayName() +
+                      "' and all the pupil(s) belonging to them.\nAre you sure you want to do "
+                      "this?")) {
+            return;
+        }
+        schedule->DeleteParent(parent);
+        tree_->RebuildTree();
+        summary_->SetSchedule(schedule);
+        overview_->SetSchedule(schedule);
+        RefreshViews();
+    });
+    BindCommand(ID_DELETE_PRESENTATION, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        Presentation* presentation = tree_->GetSelectedPresentation();
+        if (presentation == nullptr) {
+            ReportMessage(SeverityError, NothingSelected("presentation"));
+            return;
+        }
+        if (!AskYesNo("This will permanently remove the presentation '" + presentation->GetName() +
+                      "'.\nAre you sure you want to do this?")) {
+            return;
+        }
+        schedule->DeletePresentation(presentation);
+        tree_->RebuildTree();
+        summary_->SetSchedule(schedule);
+        overview_->SetSchedule(schedule);
+        RefreshViews();
+    });
+    BindCommand(ID_DELETE_BREAK_FROM_ALL_TEACHERS, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        TimeEntryDlg dialog(this, "Enter break time",
+                            "Please enter the time of the break:", schedule);
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+        const DateTime when = dialog.GetDateTime();
+        if (Schedule* day = schedule->FindDay(when.GetDate())) {
+            day->RemoveBreakForAllTeachers(when.GetTime());
+        }
+        RefreshViews();
+    });
+    struct Bulk {
+        int id;
+        const char* question;
+        void (*apply)(MultiDaySchedule&);
+        bool rebuild;
+    };
+    static const Bulk kBulk[] = {
+        {ID_DELETE_ALL_TEACHER_BREAKS,
+         "This will remove all breaks from all teachers. Are you sure you want to do this?",
+         [](MultiDaySchedule& schedule) { schedule.RemoveTeacherBreaks(); }, false},
+        {ID_RESET_ATTENDANCE_TIMES,
+         "This will reset the attendance times for all teachers and all parents back to the "
+         "event's start and end times. Are you sure you want to do this?",
+         [](MultiDaySchedule& schedule) { schedule.ResetAttendanceTimes(); }, false},
+        {ID_DELETE_APPOINTMENTS,
+         "This will remove all the existing appointments from this event, resulting in no "
+         "pupils wanting to see anybody.\nThis is typically only done when you wish to use last "
+         "year's file as a base for this year's parents evening.\nAre you sure you want to do "
+         "this?",
+         [](MultiDaySchedule& schedule) {
+             // Requests may go only once no day books them.
+             if (schedule.GetEvent()->IsLocked()) {
+                 ReportMessage(SeverityError,
+                               "Cannot delete appointments because the schedule is locked");
+                 return;
+             }
+             schedule.ClearBookings();
+             ParentList& parents = schedule.GetEvent()->GetParents();
+             parents.DeleteAllRequests();
+             for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+                 parents.ClearEmailSent(kind);
+             }
+             schedule.GetEvent()->SetModified();
+         },
+         false},
+        {ID_DELETE_PARENTS_AND_PUPILS,
+         "This will remove all parents and pupils from this event, leaving only the teachers "
+         "remaining.\nThis is typically only done when you have a new year of pupils and you "
+         "need to set up a totally new schedule for them.\nAre you sure you want to do this?",
+         [](MultiDaySchedule& schedule) {
+             if (schedule.GetEvent()->IsLocked()) {
+                 ReportMessage(SeverityError,
+                               "Cannot delete parents because the schedule is locked");
+                 return;
+             }
+             schedule.ClearBookings();
+             schedule.GetEvent()->DeleteParentsAndPupils();
+         },
+         true},
+    };
+    for (const Bulk& bulk : kBulk) {
+        BindCommand(bulk.id, [this, &bulk] {
+            MultiDaySchedule* schedule = ScheduleWithEvent();
+            if (!schedule || !AskYesNo(bulk.question)) {
+                return;
+            }
+            bulk.apply(*schedule);
+            if (bulk.rebuild) {
+                tree_->RebuildTree();
+            }
+            RefreshViews();
+        });
+    }
+    BindCommand(ID_DELETE_UNBOOKED_PARENTS, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        const int count = schedule->CountParentsWithoutRequests();
+        if (count == 0) {
+            ReportMessage(SeverityInformation,
+                          "All parents have appointments, so none will be deleted");
+            return;
+        }
+        if (!AskYesNo("There are " + std::to_string(count) +
+                      " parents with no appointments. Are you sure you want to delete them all? "
+                      "This operation cannot be undone!")) {
+            return;
+        }
+        const int deleted = schedule->DeleteParents();
+        ReportMessage(SeverityInformation, std::to_string(deleted) + " parents have been deleted");
+        tree_->SetEvent(schedule->GetEvent());
+        tree_->RebuildTree();
+        RefreshViews();
+    });
+    BindCommand(ID_BOOK_FORM_APPOINTMENT, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        // Only a form's own item names a form; "No form specified" is not one.
+        static const std::string kPrefix = "Form ";
+        const std::string label = tree_->GetSelectedGroupName();
+        if (label.size() <= kPrefix.size() || label.compare(0, kPrefix.size(), kPrefix) != 0) {
+            return;
+        }
+        const std::string form = label.substr(kPrefix.size());
+        Event& event = *schedule->GetEvent();
+        Teacher* teacher = nullptr;
+        int priority = 1;
+        {
+            TeacherEntryDlg dialog(
+                this, &event.GetTeachers(), nullptr,
+                "Please choose a teacher for all pupils in form " + form + " to see -",
+                LongestDaySlots(*schedule));
+            if (dialog.ShowModal() != wxID_OK) {
+                return;
+            }
+            teacher = dialog.GetTeacher();
+            priority = dialog.GetPriority();
+        }
+        if (!event.GetParents().RequestTeacherForForm(form, teacher, priority)) {
+            ReportMessage(SeverityError, "Failed to book appointments for all pupils in the form");
+        }
+        event.SetModified();
+        RefreshViews();
+    });
+    for (int id : {ID_SET_ALL_TEACHERS_ATTENDING, ID_SET_ALL_PARENTS_ATTENDING}) {
+        BindCommand(id, [this, id] {
+            MultiDaySchedule* schedule = ScheduleWithEvent();
+            if (!schedule) {
+                return;
+            }
+            Presentation* presentation = tree_->GetSelectedPresentation();
+            if (presentation == nullptr) {
+                ReportMessage(SeverityError, NothingSelected("presentation"));
+                return;
+            }
+            Event& event = *schedule->GetEvent();
+            std::vector<Attendee*> people;
+            if (id == ID_SET_ALL_TEACHERS_ATTENDING) {
+                for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
+                    people.push_back(event.GetTeachers().At(i));
+                }
+            } else {
+                for (unsigned i = 0; i < event.GetParents().Count(); ++i) {
+                    people.push_back(event.GetParents().At(i));
+                }
+            }
+            const std::vector<std::string> refused = AttendAll(*schedule, people, presentation);
+            event.SetModified();
+            if (!refused.empty()) {
+                std::string names;
+                for (const std::string& name : refused) {
+                    names += "\n" + name;
+                }
+                ReportMessage(SeverityWarning, "These people cannot attend the presentation '" +
+                                                   presentation->GetName() + "':" + names);
+            }
+            RefreshViews();
+        });
+    }
+    BindCommand(ID_EDIT_PRESENTATIONS_ATTENDED, [this] {
+        MultiDaySchedule* schedule = controller_.GetSchedule();
+        if (!schedule) {
+            return;
+        }
+        Person* person = tree_->GetSelectedObject();
+        if (person == nullptr && tree_->GetSelectedPresentation() == nullptr) {
+            ReportMessage(SeverityError,
+                          "Nobody is selected - please select the correct person "
+                          "in the left-hand window and try again");
+            return;
+        }
+        const std::string kind = person ? person->GetClassName() : "";
+        if (kind != "Parent" && kind != "Teacher") {
+            ReportMessage(SeverityError,
+                          "This operation is only valid for teachers and parents - please select "
+                          "the correct person in the left-hand window and try again");
+            return;
+        }
+        {
+            AttendeePresDlg dialog(this, static_cast<Attendee*>(person), schedule);
+            dialog.ShowModal();
+        }
+        RefreshViews();
+    });
+}
+
+void QuillmootFrame::EditParent(Parent* parent) {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (!schedule || parent == nullptr) {
+        return;
+    }
+    bool accepted = false;
+    bool pupilsChanged = false;
+    bool savedWhileOpen = false;
+    {
+        ParentDlg dialog(this, parent, schedule, true);
+        accepted = dialog.ShowModal() == wxID_OK;
+        pupilsChanged = dialog.PupilsChanged();
+        savedWhileOpen = dialog.SavedWhileOpen();
+    }
+    if (accepted || savedWhileOpen) {
+        UnbookOutOfRange(schedule);
+    }
+    // Removed pupils leave tree items behind: rebuild whichever way the editor closed.
+    if (pupilsChanged) {
+        tree_->RebuildTree();
+    } else if (accepted) {
+        tree_->RefreshItemTexts();
+    }
+    RefreshViews();
+}
+
+void QuillmootFrame::EditPupil(Pupil* pupil) {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (!schedule || !schedule->GetEvent() || pupil == nullptr) {
+        return;
+    }
+    ParentList& parents = schedule->GetEvent()->GetParents();
+    for (unsigned p = 0; p < parents.Count(); ++p) {
+        Parent* parent = parents.At(p);
+        for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+            if (parent->GetPupil(i) == pupil) {
+                EditPupilOfParent(parent, i);
+                return;
+            }
+        }
+    }
+}
+
+void QuillmootFrame::EditPupilOfParent(Parent* parent, unsigned index) {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    Pupil* pupil = parent ? parent->GetPupil(index) : nullptr;
+    if (!schedule || pupil == nullptr) {
+        return;
+    }
+    const std::string form = pupil->GetForm();
+    bool accepted = false;
+    {
+        PupilDlg dialog(this, parent, pupil, schedule);
+        accepted = dialog.ShowModal() == wxID_OK;
+    }
+    if (accepted) {
+        // Pupils are grouped by form in the tree.
+        if (pupil->GetForm() != form) {
+            tree_->RebuildTree();
+        } else {
+            tree_->RefreshItemTexts();
+        }
+    }
+    RefreshViews();
+}
+
+void QuillmootFrame::EditPresentation(Presentation* presentation) {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (!schedule || presentation == nullptr) {
+        return;
+    }
+    bool accepted = false;
+    {
+        PresentationDlg dialog(this, true, presentation, schedule);
+        accepted = dialog.ShowModal() == wxID_OK;
+    }
+    if (accepted) {
+        tree_->RefreshItemTexts();
+    }
+    RefreshViews();
+}

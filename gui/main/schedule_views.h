@@ -1,10 +1,15 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class Event;
 class MultiDaySchedule;
+class Parent;
 class Person;
+class Presentation;
+class Pupil;
+class Teacher;
 class QMController;
 class wxWindow;
 
@@ -33,8 +38,16 @@ public:
     virtual wxWindow* GetWindow() = 0;
     virtual void SetEvent(std::shared_ptr<Event> event) = 0;
     virtual void RebuildTree() = 0;
-    // The teacher, parent or pupil of the selected item, or null.
+    // Names only: no item added or removed.
+    virtual void RefreshItemTexts() = 0;
+    // The selected object of that kind, or null; a selected pupil stands for its parent.
     virtual Person* GetSelectedObject() const = 0;
+    virtual Teacher* GetSelectedTeacher() const = 0;
+    virtual Parent* GetSelectedParent() const = 0;
+    virtual Pupil* GetSelectedPupil() const = 0;
+    virtual Presentation* GetSelectedPresentation() const = 0;
+    // The selected group's label ("Form 7B"); empty when no group is selected.
+    virtual std::string GetSelectedGroupName() const = 0;
 };
 
 // The main window's panes are made here, so the frame never names their classes.

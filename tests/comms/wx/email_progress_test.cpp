@@ -11,7 +11,7 @@
 #include "app/qm_controller.h"
 #include "support/loopback_servers.h"
 #include "comms/smtp_client_curl.h"
-#include "comms/wx/dialog_answers.h"
+#include "comms/wx/answers_by_title.h"
 #include "comms/wx/login_dlg.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
@@ -143,7 +143,7 @@ TEST_F(EmailProgress, TheLoginIsAskedKeptForTheNextRunAndTheDebugLogShownAtTheEn
     Event().SetEmailServerSettings(withDebug);
     Person* person = EmailJob(&controller_, EmailResults).GetRecipients().at(0).person;
 
-    DialogAnswers answers;
+    AnswersByTitle answers;
     answers.Expect("Login", [&](wxDialog* dialog) {
         auto* login = dynamic_cast<LoginDlg*>(dialog);
         login->GetNameField()->ChangeValue("office");
@@ -170,7 +170,7 @@ TEST_F(EmailProgress, TheLoginIsAskedKeptForTheNextRunAndTheDebugLogShownAtTheEn
 
 TEST_F(EmailProgress, ACancelledLoginEndsTheWindowWithoutConnecting) {
     UseServer(25, SMTPWithTLS, true);
-    DialogAnswers answers;
+    AnswersByTitle answers;
     answers.Expect("Login", [](wxDialog*) { return wxID_CANCEL; });
     EmailProgressDlg dialog(TopWindow(), &controller_, nullptr, EmailResults);
     dialog.SendAll();

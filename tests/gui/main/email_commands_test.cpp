@@ -11,7 +11,7 @@
 #include "comms/email_job.h"
 #include "support/loopback_servers.h"
 #include "comms/web_service.h"
-#include "comms/wx/dialog_answers.h"
+#include "comms/wx/answers_by_title.h"
 #include "comms/wx/email_progress_dlg.h"
 #include "comms/wx/email_server_dlg.h"
 #include "comms/wx/email_settings_dlg.h"
@@ -141,7 +141,7 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
     UseServer("127.0.0.1", server.Port(), "office@school.example");
     AnswerConfirmation();
     prompts_.Answer(wxID_YES);
-    DialogAnswers answers;
+    AnswersByTitle answers;
     answers.Expect("Email Settings", [](wxDialog* dialog) {
         return dynamic_cast<EmailSettingsDlg*>(dialog)->AcceptOK() ? wxID_OK : wxID_CANCEL;
     });
@@ -165,7 +165,7 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     Person* due = EmailJob(&frame_->GetController(), EmailResults).GetRecipients().at(0).person;
     SelectInTree(due);
     std::string shown;
-    DialogAnswers answers;
+    AnswersByTitle answers;
     answers.Expect("Email Contents", [&](wxDialog* dialog) {
         shown = ToUtf8(dynamic_cast<ReportDlg*>(dialog)->GetTextBox()->GetValue());
         return wxID_OK;
@@ -205,7 +205,7 @@ TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firstLine);
         std::string help;
-        DialogAnswers answers;
+        AnswersByTitle answers;
         answers.Expect("Email Text", [&](wxDialog* dialog) {
             auto* text = dynamic_cast<EmailTextDlg*>(dialog);
             help = ToUtf8(text->GetHelp()->GetLabel());
@@ -226,7 +226,7 @@ TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
     for (int answer : {wxID_CANCEL, wxID_OK}) {
         SCOPED_TRACE(answer);
         std::string offered;
-        DialogAnswers answers;
+        AnswersByTitle answers;
         answers.Expect("Email Server Settings", [&](wxDialog* dialog) {
             auto* server = dynamic_cast<EmailServerDlg*>(dialog);
             offered = ToUtf8(server->GetFromField()->GetValue());
@@ -287,7 +287,7 @@ protected:
 
     static constexpr const char* kName = "QuillmootSetup_ver_6_3_0.run";
     LoopbackHTTPSServer server_{folder_};
-    DialogAnswers answers_;
+    AnswersByTitle answers_;
     std::string installer_;
     int downloads_ = 0;
 };

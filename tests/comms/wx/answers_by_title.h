@@ -11,7 +11,7 @@
 
 // Answers the modal dialogs a test expects, by title, with what the test's function returns,
 // and keeps the titles in order; any other dialog goes on to the hook that fails the test.
-class DialogAnswers {
+class AnswersByTitle {
 public:
     using Answer = std::function<int(wxDialog*)>;
 

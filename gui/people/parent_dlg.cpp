@@ -1,0 +1,327 @@
+#include "gui/people/parent_dlg.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/hyperlink.h>
+#include <wx/listbox.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/time_entry.h"
+#include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/people_edits.h"
+#include "gui/people/pupil_dlg.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+
+ParentDlg::ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, bool editing)
+    : DaySelectDlg(parent, "Parents", days),
+      parent_(person),
+      event_(days->GetEvent()),
+      editing_(editing) {
+    // Pupils made here point back at their parents before their first request.
+    parent_->AdoptPupils();
+    BuildControls();
+    ShowDay();
+    Centre(wxBOTH);
+    Bind(wxEVT_BUTTON, &ParentDlg::OnOK, this, wxID_OK);
+    Bind(wxEVT_BUTTON, &ParentDlg::OnAddPupil, this, ID_ADD_PUPIL);
+    Bind(wxEVT_BUTTON, &ParentDlg::OnEditPupil, this, ID_EDIT_PUPIL);
+    Bind(wxEVT_BUTTON, &ParentDlg::OnRemovePupil, this, ID_REMOVE_PUPIL);
+    Bind(wxEVT_BUTTON, &ParentDlg::OnPresentations, this, ID_PRESENTATIONS);
+    Bind(wxEVT_CHECKBOX, &ParentDlg::OnCheckBox, this);
+    Bind(wxEVT_LISTBOX_DCLICK, &ParentDlg::OnEditPupil, this, ID_PUPILS);
+}
+
+void ParentDlg::BuildControls() {
+    AddDaySelector();
+    auto* columns = new wxBoxSizer(wxHORIZONTAL);
+    auto* left = new wxBoxSizer(wxVERTICAL);
+    auto* grid = new wxFlexGridSizer(2, 0, 0);
+    int row = 0;
+    auto addRow = [&](const char* label, wxWindow* field) {
+        grid->Add(new wxStaticText(this, wxID_ANY, label), 0,
+                  wxALIGN_CENTER_VERTICAL | (row == 0 ? wxALL : wxLEFT | wxRIGHT | wxBOTTOM), 5);
+        grid->Add(field, 0, row == 0 ? wxRIGHT | wxTOP | wxBOTTOM : wxRIGHT | wxBOTTOM, 5);
+        ++row;
+    };
+    auto text = [&](const std::string& value) {
+        return new wxTextCtrl(this, wxID_ANY, FromUtf8(value), wxDefaultPosition, ScaledSize(400));
+    };
+    name_ = text(parent_->GetName());
+    addRow("Parents names:", name_);
+    email_ = text(parent_->GetEmail());
+    addRow("Email address (primary):", email_);
+    emailAlt_ = text(parent_->GetEmailAlt());
+    addRow("Email address (alternate):", emailAlt_);
+    for (int line = 0; line < 5; ++line) {
+        address_[line] = text(parent_->GetAddress(line));
+        addRow(line == 0 ? "Address:" : "", address_[line]);
+    }
+    useName_ = new wxCheckBox(this, wxID_ANY, "Use name to identify this parent");
+    useName_->SetValue(parent_->GetUniqueIdOrName() == parent_->GetName());
+    addRow("Unique identifier:", useName_);
+    identifier_ = text(parent_->GetUniqueIdOrName());
+    addRow("", identifier_);
+    const char* sentLabels[] = {
+        "Invitation email sent:", "Reminder email sent:", "Result email sent:"};
+    for (int kind = 0; kind < 3; ++kind) {
+        sent_[kind] = new wxStaticText(this, wxID_ANY, "No");
+        addRow(sentLabels[kind], sent_[kind]);
+    }
+    if (!parent_->GetUrl().empty()) {
+        const wxString url = FromUtf8(parent_->GetUrl());
+        addRow("Website URL:", new wxHyperlinkCtrl(this, wxID_ANY, url, url));
+    }
+    left->Add(grid, 0, 0, 0);
+
+    auto* attendance = new wxFlexGridSizer(3, 0, 0);
+    attending_ = new wxCheckBox(this, wxID_ANY, "The parents are attending");
+    late_ = new wxCheckBox(this, wxID_ANY, "The parents arrive late");
+    early_ = new wxCheckBox(this, wxID_ANY, "The parents leave early");
+    arrival_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay());
+    departure_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay());
+    wxWindow* cells[3][3] = {
+        {attending_, new wxStaticText(this, wxID_ANY, ""), new wxStaticText(this, wxID_ANY, "")},
+        {late_, new wxStaticText(this, wxID_ANY, "Arrival time:"), arrival_},
+        {early_, new wxStaticText(this, wxID_ANY, "Departure time:"), departure_}};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            int flags = r < 2 ? (c == 0 ? wxALL : wxRIGHT | wxTOP | wxBOTTOM)
+                              : (c == 0 ? wxLEFT | wxRIGHT | wxBOTTOM : wxRIGHT | wxBOTTOM);
+            attendance->Add(cells[r][c], 0, wxALIGN_CENTER_VERTICAL | flags, 5);
+        }
+    }
+    left->Add(attendance, 0, wxALIGN_CENTER, 0);
+    columns->Add(left, 0, 0, 0);
+
+    auto* right = new wxBoxSizer(wxVERTICAL);
+    right->Add(new wxStaticText(this, wxID_ANY, "Pupils:"), 0, wxALL, 5);
+    auto* pupilRow = new wxBoxSizer(wxHORIZONTAL);
+    pupils_ =
+        new wxListBox(this, ID_PUPILS, wxDefaultPosition, wxSize(220, 80), 0, nullptr, wxLB_SINGLE);
+    pupilRow->Add(pupils_, 0, wxLEFT | wxRIGHT, 5);
+    auto* pupilButtons = new wxBoxSizer(wxVERTICAL);
+    addPupil_ = new wxButton(this, ID_ADD_PUPIL, "Add Pupil", wxDefaultPosition, ScaledSize(120));
+    pupilButtons->Add(addPupil_, 0, 0, 0);
+    pupilButtons->Add(
+        new wxButton(this, ID_EDIT_PUPIL, "Edit Pupil", wxDefaultPosition, ScaledSize(120)), 0, 0,
+        0);
+    removePupil_ =
+        new wxButton(this, ID_REMOVE_PUPIL, "Remove Pupil", wxDefaultPosition, ScaledSize(120));
+    pupilButtons->Add(removePupil_, 0, 0, 0);
+    pupilRow->Add(pupilButtons, 0, wxALIGN_CENTER_VERTICAL, 0);
+    right->Add(pupilRow, 0, 0, 0);
+    right->Add(new wxStaticText(this, wxID_ANY, "Notes included on printout:"), 0, wxALL, 5);
+    notes_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(parent_->GetNotes()), wxDefaultPosition,
+                            ScaledSize(350));
+    right->Add(notes_, 0, wxLEFT | wxRIGHT, 5);
+    right->Add(new wxStaticText(this, wxID_ANY, "Booked Appointments:"), 0, wxALL, 5);
+    booked_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(350, 200));
+    right->Add(booked_, 0, wxLEFT | wxRIGHT, 5);
+    right->Add(new wxButton(this, ID_PRESENTATIONS, "Presentations Attended", wxDefaultPosition,
+                            ScaledSize(200)),
+               0, wxALIGN_CENTER | wxALL, 5);
+    columns->Add(right, 0, wxLEFT, 5);
+    GetMainSizer()->Add(columns, 0, wxBOTTOM, 5);
+    AddOKCancelButtons();
+}
+
+void ParentDlg::ShowDay() {
+    Schedule* day = GetCurrentDay();
+    if (day != nullptr) {
+        const DayAttendance values = ReadDayAttendance(*parent_, *day);
+        early_->SetValue(values.leavesEarly);
+        departure_->SetSchedule(day);
+        departure_->SetTime(values.departure);
+        late_->SetValue(values.arrivesLate);
+        arrival_->SetSchedule(day);
+        arrival_->SetTime(values.arrival);
+        attending_->SetValue(values.attending);
+    }
+    RefreshLists();
+}
+
+void ParentDlg::RefreshLists() {
+    pupils_->Clear();
+    for (unsigned i = 0; i < parent_->GetPupilCount(); ++i) {
+        pupils_->Append(FromUtf8(parent_->GetPupil(i)->GetDisplayName()));
+    }
+    for (int kind = 0; kind < 3; ++kind) {
+        sent_[kind]->SetLabel(parent_->GetEmailSent(static_cast<EmailTextKind>(kind)) ? "Yes"
+                                                                                      : "No");
+    }
+    booked_->Clear();
+    if (const Schedule* day = GetCurrentDay()) {
+        for (const std::string& line : BookedLines(*day, *parent_)) {
+            booked_->Append(FromUtf8(line));
+        }
+    }
+    identifier_->Enable(!useName_->GetValue());
+    if (editing_ && event_ && event_->IsLocked()) {
+        for (wxWindow* window :
+             std::initializer_list<wxWindow*>{arrival_, departure_, late_, early_, useName_,
+                                              addPupil_, removePupil_, name_, identifier_}) {
+            window->Disable();
+        }
+    }
+}
+
+void ParentDlg::SaveDayValues() {
+    Schedule* day = GetCurrentDay();
+    if (day == nullptr) {
+        return;
+    }
+    DayAttendance values;
+    values.attending = attending_->GetValue();
+    values.arrivesLate = late_->GetValue();
+    values.arrival = arrival_->GetTime();
+    values.leavesEarly = early_->GetValue();
+    values.departure = departure_->GetTime();
+    if (WriteDayAttendance(*parent_, *day, values)) {
+        daySaved_ = true;
+    }
+}
+
+void ParentDlg::LoadDayValues() {
+    ShowDay();
+}
+
+bool ParentDlg::AcceptOK() {
+    std::string identifier = ToUtf8(identifier_->GetValue());
+    const std::string name = ToUtf8(name_->GetValue());
+    const std::string email = ToUtf8(email_->GetValue());
+    const std::string emailAlt = ToUtf8(emailAlt_->GetValue());
+    if (useName_->GetValue()) {
+        identifier = name;
+    }
+    if (name.empty()) {
+        ReportMessage(SeverityError, "Please enter a name for this parent");
+        return false;
+    }
+    if (event_) {
+        const std::string clash = ParentKeyClash(event_->GetParents(), parent_, identifier, name);
+        if (!clash.empty()) {
+            ReportMessage(SeverityError, clash);
+            return false;
+        }
+    }
+    if (Schedule* day = GetCurrentDay()) {
+        DayAttendance values;
+        values.attending = attending_->GetValue();
+        values.arrivesLate = late_->GetValue();
+        values.arrival = arrival_->GetTime();
+        values.leavesEarly = early_->GetValue();
+        values.departure = departure_->GetTime();
+        if (!WriteDayAttendance(*parent_, *day, values)) {
+            return false;
+        }
+    }
+    parent_->SetName(name);
+    parent_->SetUniqueId(identifier);
+    parent_->SetEmail(email);
+    parent_->SetEmailAlt(emailAlt);
+    for (int line = 0; line < 5; ++line) {
+        parent_->SetAddress(line, ToUtf8(address_[line]->GetValue()));
+    }
+    parent_->SetNotes(ToUtf8(notes_->GetValue()));
+    if (event_) {
+        event_->SetModified();
+    }
+    if (editing_ && GetCurrentDay()) {
+        GetCurrentDay()->UnbookOutOfRangeAppointments();
+    }
+    return true;
+}
+
+void ParentDlg::OnOK(wxCommandEvent& event) {
+    if (AcceptOK()) {
+        event.Skip();
+    }
+}
+
+void ParentDlg::OnAddPupil(wxCommandEvent&) {
+    auto pupil = std::make_unique<Pupil>();
+    int result = wxID_CANCEL;
+    {
+        PupilDlg dialog(this, parent_, pupil.get(), GetDays());
+        result = dialog.ShowModal();
+    }
+    pupilsChanged_ = true;
+    if (result == wxID_OK) {
+        parent_->AddPupil(std::move(pupil));
+    }
+    RefreshLists();
+}
+
+void ParentDlg::EditPupil(int index) {
+    if (index < 0) {
+        if (parent_->GetPupilCount() != 1) {
+            ReportMessage(SeverityWarning,
+                          "No pupil is selected, please highlight a pupil in order to edit them");
+            return;
+        }
+        index = 0;
+    }
+    pupilsChanged_ = true;
+    {
+        PupilDlg dialog(this, parent_, parent_->GetPupil(static_cast<unsigned>(index)), GetDays());
+        dialog.ShowModal();
+    }
+    RefreshLists();
+}
+
+void ParentDlg::OnEditPupil(wxCommandEvent&) {
+    EditPupil(pupils_->GetSelection());
+}
+
+bool ParentDlg::RemovePupil(int index) {
+    Pupil* pupil = index >= 0 ? parent_->GetPupil(static_cast<unsigned>(index)) : nullptr;
+    if (pupil == nullptr) {
+        return false;
+    }
+    pupilsChanged_ = true;
+    // The model unbooks the pupil on every day first and refuses whole on a locked event.
+    const bool removed = GetDays()->DeletePupil(parent_, static_cast<unsigned>(index));
+    if (!removed && !ParentBelongsToEvent(*GetDays(), *parent_)) {
+        // A parent not yet in the event has no bookings to take.
+        parent_->DeletePupil(static_cast<unsigned>(index));
+        RefreshLists();
+        return true;
+    }
+    RefreshLists();
+    return removed;
+}
+
+void ParentDlg::OnRemovePupil(wxCommandEvent&) {
+    const int index = pupils_->GetSelection();
+    if (index == wxNOT_FOUND) {
+        return;
+    }
+    const Pupil* pupil = parent_->GetPupil(static_cast<unsigned>(index));
+    if (PromptService::Current().ShowMessage(
+            this,
+            FromUtf8("Are you sure you want to remove the pupil " + pupil->GetDisplayName() + "?"),
+            "Confirm removal", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION) == wxID_YES) {
+        RemovePupil(index);
+    }
+}
+
+void ParentDlg::OnPresentations(wxCommandEvent&) {
+    {
+        AttendeePresDlg dialog(this, parent_, GetDays());
+        dialog.ShowModal();
+    }
+    RefreshLists();
+}
+
+void ParentDlg::OnCheckBox(wxCommandEvent&) {
+    RefreshLists();
+}

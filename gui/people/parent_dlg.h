@@ -1,0 +1,97 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "gui/dialogs/day_select_dlg.h"
+
+class Event;
+class Parent;
+class TimeEntryCombo;
+class wxButton;
+class wxCheckBox;
+class wxCommandEvent;
+class wxListBox;
+class wxStaticText;
+class wxTextCtrl;
+
+// The editor of one parent: names, addresses, identifier, notes and attendance wait for OK (a
+// day switch saves the day left); pupils change at once, whatever the dialog's end.
+class ParentDlg : public DaySelectDlg {
+public:
+    enum {
+        ID_ADD_PUPIL = 1,
+        ID_EDIT_PUPIL = 2,
+        ID_REMOVE_PUPIL = 3,
+        ID_PRESENTATIONS = 4,
+        ID_PUPILS = 5
+    };
+
+    ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, bool editing);
+
+    bool AcceptOK();
+    void RefreshLists();
+    // Whether pupils were added, edited or removed (the tree must then be rebuilt).
+    bool PupilsChanged() const { return pupilsChanged_; }
+    // Whether anything reached the model before OK (pupils, or a day's attendance on a switch).
+    bool SavedWhileOpen() const { return pupilsChanged_ || daySaved_; }
+    // Removes the pupil at that index after its bookings are gone from every day; a refusal
+    // removes nothing.
+    bool RemovePupil(int index);
+
+    wxTextCtrl* GetNameText() const { return name_; }
+    wxTextCtrl* GetEmailText() const { return email_; }
+    wxTextCtrl* GetEmailAltText() const { return emailAlt_; }
+    wxTextCtrl* GetAddressText(int line) const { return address_[line]; }
+    wxTextCtrl* GetIdentifierText() const { return identifier_; }
+    wxTextCtrl* GetNotesText() const { return notes_; }
+    wxCheckBox* GetUseNameBox() const { return useName_; }
+    wxCheckBox* GetAttendingBox() const { return attending_; }
+    wxCheckBox* GetLateBox() const { return late_; }
+    wxCheckBox* GetEarlyBox() const { return early_; }
+    TimeEntryCombo* GetArrivalCombo() const { return arrival_; }
+    TimeEntryCombo* GetDepartureCombo() const { return departure_; }
+    wxListBox* GetPupilsList() const { return pupils_; }
+    wxListBox* GetBookedList() const { return booked_; }
+    wxStaticText* GetEmailSentLabel(int kind) const { return sent_[kind]; }
+    wxButton* GetAddPupilButton() const { return addPupil_; }
+    wxButton* GetRemovePupilButton() const { return removePupil_; }
+
+protected:
+    void SaveDayValues() override;
+    void LoadDayValues() override;
+
+private:
+    void BuildControls();
+    void ShowDay();
+    void EditPupil(int index);
+    void OnOK(wxCommandEvent& event);
+    void OnAddPupil(wxCommandEvent& event);
+    void OnEditPupil(wxCommandEvent& event);
+    void OnRemovePupil(wxCommandEvent& event);
+    void OnPresentations(wxCommandEvent& event);
+    void OnCheckBox(wxCommandEvent& event);
+
+    Parent* parent_;
+    std::shared_ptr<Event> event_;
+    bool editing_;
+    bool pupilsChanged_ = false;
+    bool daySaved_ = false;
+    wxTextCtrl* name_ = nullptr;
+    wxTextCtrl* email_ = nullptr;
+    wxTextCtrl* emailAlt_ = nullptr;
+    wxTextCtrl* address_[5] = {};
+    wxTextCtrl* identifier_ = nullptr;
+    wxTextCtrl* notes_ = nullptr;
+    wxCheckBox* useName_ = nullptr;
+    wxCheckBox* attending_ = nullptr;
+    wxCheckBox* late_ = nullptr;
+    wxCheckBox* early_ = nullptr;
+    TimeEntryCombo* arrival_ = nullptr;
+    TimeEntryCombo* departure_ = nullptr;
+    wxListBox* pupils_ = nullptr;
+    wxListBox* booked_ = nullptr;
+    wxStaticText* sent_[3] = {};
+    wxButton* addPupil_ = nullptr;
+    wxButton* removePupil_ = nullptr;
+};

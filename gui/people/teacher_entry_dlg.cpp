@@ -1,0 +1,98 @@
+#include "gui/people/teacher_entry_dlg.h"
+
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "gui/dialogs/prompt_service.h"
+#include "model/appointment_request.h"
+#include "model/person_list.h"
+#include "model/teacher.h"
+
+TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
+                                 const AppointmentRequest* request, const std::string& heading,
+                                 int maxLength)
+    : OKCancelDlg(parent, "Appointment Request"),
+      teachers_(teachers),
+      editing_(request != nullptr),
+      maxLength_(maxLength) {
+    wxArrayString names;
+    for (unsigned i = 0; teachers_ && i < teachers_->Count(); ++i) {
+        names.Add(FromUtf8(teachers_->At(i)->GetName()));
+    }
+    teacherCombo_ = new wxComboBox(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
+                                   ScaledSize(400), names, wxCB_DROPDOWN);
+    const wxString priorities[] = {"Low", "Normal", "High"};
+    priorityCombo_ = new wxComboBox(this, wxID_ANY, "Normal", wxDefaultPosition, ScaledSize(400), 3,
+                                    priorities, wxCB_DROPDOWN | wxCB_READONLY);
+    priorityCombo_->SetSelection(1);
+    subjectCombo_ = new wxComboBox(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
+                                   ScaledSize(400), 0, nullptr, wxCB_DROPDOWN);
+    useTeacherLength_ = new wxCheckBox(this, wxID_ANY, "Use teacher's appointment length");
+    useTeacherLength_->SetValue(true);
+    lengthText_ =
+        new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(400), 0);
+    auto* headingText = new wxStaticText(this, wxID_ANY, FromUtf8(heading));
+    auto* chooseText =
+        new wxStaticText(this, wxID_ANY, "Choose from the list or type the teacher's initials:");
+    lengthLabel_ = new wxStaticText(this, wxID_ANY, "Number of appointment slots requested:");
+
+    wxBoxSizer* sizer = GetMainSizer();
+    const int label = wxLEFT | wxRIGHT | wxBOTTOM;
+    sizer->Add(headingText, 0, wxALL, 5);
+    sizer->Add(chooseText, 0, label, 5);
+    sizer->Add(teacherCombo_, 0, label, 5);
+    sizer->Add(new wxStaticText(this, wxID_ANY, "Subject to be discussed:"), 0, label, 5);
+    sizer->Add(subjectCombo_, 0, label, 5);
+    sizer->Add(new wxStaticText(this, wxID_ANY, "Priority for this request:"), 0, label, 5);
+    sizer->Add(priorityCombo_, 0, label, 5);
+    sizer->Add(useTeacherLength_, 0, label, 5);
+    sizer->Add(lengthLabel_, 0, label, 5);
+    sizer->Add(lengthText_, 0, wxLEFT | wxRIGHT, 5);
+
+    if (editing_) {
+        headingText->Disable();
+        chooseText->Disable();
+        teacherCombo_->SetValue(
+            FromUtf8(request->GetTeacher() ? request->GetTeacher()->GetName() : ""));
+        teacherCombo_->Disable();
+        priorityCombo_->SetSelection(PriorityFromText(PriorityText(request->GetPriority())));
+        subjectCombo_->SetValue(FromUtf8(request->GetSubject()));
+        subjectCombo_->Disable();
+        if (request->GetOwnLength() > 0) {
+            useTeacherLength_->SetValue(false);
+            lengthText_->ChangeValue(wxString::Format("%d", request->GetOwnLength()));
+        }
+    }
+    AddOKCancelButtons();
+    UpdateEnabled();
+    Centre(wxBOTH);
+    Bind(wxEVT_BUTTON, &TeacherEntryDlg::OnOK, this, wxID_OK);
+    Bind(wxEVT_CHECKBOX, &TeacherEntryDlg::OnCheckBox, this);
+}
+
+void TeacherEntryDlg::UpdateEnabled() {
+    const bool own = !useTeacherLength_->GetValue();
+    lengthLabel_->Enable(own);
+    lengthText_->Enable(own);
+}
+
+bool TeacherEntryDlg::AcceptOK() {
+    static const TeacherList kNoTeachers;
+    return ReadRequestEntry(teachers_ ? *teachers_ : kNoTeachers, editing_,
+                            ToUtf8(teacherCombo_->GetValue()), ToUtf8(subjectCombo_->GetValue()),
+                            useTeacherLength_->GetValue(), ToUtf8(lengthText_->GetValue()),
+                            ToUtf8(priorityCombo_->GetValue()), maxLength_, &entry_);
+}
+
+void TeacherEntryDlg::OnOK(wxCommandEvent& event) {
+    if (AcceptOK()) {
+        event.Skip();
+    }
+}
+
+void TeacherEntryDlg::OnCheckBox(wxCommandEvent&) {
+    UpdateEnabled();
+}

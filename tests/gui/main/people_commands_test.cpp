@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/modalhook.h>
+#include <wx/textctrl.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frame_fixture.h"
+#include "gui/dialogs/time_entry.h"
+#include "gui/main/event_tree_ctrl.h"
+#include "gui/main/frame_commands.h"
+#include "gui/people/parent_dlg.h"
+#include "gui/people/presentation_dlg.h"
+#include "gui/people/teacher_entry_dlg.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+
+namespace {
+
+// Plays the user in the editors the commands open: each scripted step gets the dialog, may
+// change and accept it, and gives the result ShowModal returns. Registered last, so it answers
+// before the hook that fails unexpected dialogs.
+class EditorScript : public wxModalDialogHook {
+public:
+    EditorScript() { Register(); }
+    ~EditorScript() override { EXPECT_TRUE(steps.empty()) << "an editor was never opened"; }
+    std::deque<std::function<int(wxDialog*)>> steps;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        if (steps.empty()) {
+            return wxID_NONE;
+        }
+        auto step = steps.front();
+        steps.pop_front();
+        return step(dialog);
+    }
+    void Exit(wxDialog*) override {}
+};
+
+class PeopleCommands : public MainWindow {
+protected:
+    void SetUp() override {
+        Open(Example());
+        ASSERT_NE(Schedule(), nullptr);
+        tree_ = dynamic_cast<EventTreeCtrl*>(frame_->GetTree()->GetWindow());
+        ASSERT_NE(tree_, nullptr);
+    }
+    Event& TheEvent() { return *Schedule()->GetEvent(); }
+    // The first item below the root showing that text, or an invalid id.
+    wxTreeItemId FindItem(const std::string& text, wxTreeItemId from = wxTreeItemId()) {
+        if (!from.IsOk()) {
+            from = tree_->GetRootItem();
+        }
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = tree_->GetFirstChild(from, cookie); child.IsOk();
+             child = tree_->GetNextChild(from, cookie)) {
+            if (ToUtf8(tree_->GetItemText(child)) == text) {
+                return child;
+            }
+            const wxTreeItemId found = FindItem(text, child);
+            if (found.IsOk()) {
+                return found;
+            }
+        }
+        return wxTreeItemId();
+    }
+    void Select(const std::string& text) {
+        const wxTreeItemId item = FindItem(text);
+        ASSERT_TRUE(item.IsOk()) << text;
+        tree_->SelectItem(item);
+    }
+    // The message boxes' texts without their severity heading.
+    std::vector<std::string> Reports() const {
+        std::vector<std::string> texts;
+        for (std::string text : Boxes()) {
+            for (const char* heading : {"Error: ", "Warning: ", "Information: "}) {
+                if (text.rfind(heading, 0) == 0) {
+                    text.erase(0, std::string(heading).size());
+                }
+            }
+            texts.push_back(text);
+        }
+        return texts;
+    }
+    std::vector<std::string> Questions() const {
+        std::vector<std::string> texts;
+        for (const ScriptedPrompts::Shown& box : prompts_.shown) {
+            if (box.style & wxYES_NO) {
+                texts.push_back(ToUtf8(box.message));
+            }
+        }
+        return texts;
+    }
+
+    EventTreeCtrl* tree_ = nullptr;
+    EditorScript script_;
+};
+
+TEST_F(PeopleCommands, CommandsWithoutASelectionSayWhatToSelect) {
+    tree_->UnselectAll();
+    const std::pair<int, const char*> commands[] = {
+        {ID_EDIT_PARENT,
+         "No parent is selected - please select a parent in the left-hand window and try again"},
+        {ID_EDIT_PUPIL,
+         "No pupil is selected - please select a pupil in the left-hand window and try again"},
+        {ID_EDIT_PRESENTATION,
+         "No presentation is selected - please select a presentation in the "
+         "left-hand window and try again"},
+        {ID_DELETE_PARENT,
+         "No parent is selected - please select a parent in the left-hand window and try again"},
+        {ID_DELETE_PRESENTATION,
+         "No presentation is selected - please select a presentation in "
+         "the left-hand window and try again"},
+        {ID_EDIT_PRESENTATIONS_ATTENDED,
+         "Nobody is selected - please select the correct person "
+         "in the left-hand window and try again"},
+    };
+    for (const auto& [id, message] : commands) {
+        SCOPED_TRACE(id);
+        prompts_.shown.clear();
+        ASSERT_TRUE(frame_->RunCommand(id));
+        EXPECT_EQ(Reports(), std::vector<std::string>{message});
+    }
+    Select("Lily Brown (9A)");
+    prompts_.shown.clear();
+    frame_->RunCommand(ID_EDIT_PRESENTATIONS_ATTENDED);
+    EXPECT_EQ(Reports(), std::vector<std::string>{
+                             "This operation is only valid for teachers and parents - please "
+                             "select the correct person in the left-hand window and try again"});
+    EXPECT_TRUE(MenuEnabled(ID_EDIT_PARENT));
+}
+
+TEST_F(PeopleCommands, DeleteParentWithAPupilSelectedNamesAndDeletesItsParent) {
+    Select("Lily Brown (9A)");
+    const unsigned before = TheEvent().GetParents().Count();
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_DELETE_PARENT);
+    EXPECT_EQ(Questions(), std::vector<std::string>{
+                               "This will permanently remove the parent 'Dr Brown' and all the "
+                               "pupil(s) belonging to them.\nAre you sure you want to do this?"});
+    EXPECT_EQ(TheEvent().GetParents().Count(), before - 1);
+    EXPECT_FALSE(FindItem("Lily Brown (9A)").IsOk());
+    EXPECT_FALSE(FindItem("Dr Brown (2)").IsOk());
+}
+
+// A parent the model keeps (its bookings are locked) must keep its pupils and tree items.
+TEST_F(PeopleCommands, ARefusedParentDeletionDeletesNothing) {
+    frame_->GetController().BookUnbookedRequests(false, false);
+    frame_->LockSchedule();
+    Select("Dr Brown (2)");
+    const unsigned before = TheEvent().GetParents().Count();
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_DELETE_PARENT);
+    EXPECT_EQ(TheEvent().GetParents().Count(), before);
+    EXPECT_TRUE(FindItem("Lily Brown (9A)").IsOk());
+    EXPECT_FALSE(Reports().empty());
+}
+
+TEST_F(PeopleCommands, DeleteUnbookedParentsCountsAsksAndReports) {
+    frame_->RunCommand(ID_DELETE_UNBOOKED_PARENTS);
+    EXPECT_EQ(Reports(),
+              std::vector<std::string>{"All parents have appointments, so none will be deleted"});
+    const unsigned before = TheEvent().GetParents().Count();
+    for (const char* name : {"Idle One", "Idle Two", "Idle Three"}) {
+        ASSERT_TRUE(Schedule()->AddParent(std::make_unique<Parent>(name)));
+    }
+    tree_->RebuildTree();
+    prompts_.Answer(wxID_YES);
+    prompts_.shown.clear();
+    frame_->RunCommand(ID_DELETE_UNBOOKED_PARENTS);
+    EXPECT_EQ(Questions(), std::vector<std::string>{
+                               "There are 3 parents with no appointments. Are you sure you want "
+                               "to delete them all? This operation cannot be undone!"});
+    EXPECT_EQ(Reports(), std::vector<std::string>{"3 parents have been deleted"});
+    EXPECT_EQ(TheEvent().GetParents().Count(), before);
+    EXPECT_FALSE(FindItem("Idle Two").IsOk());
+}
+
+// Pupils removed in the editor leave stale tree items unless the tree is rebuilt, also when the
+// editor is cancelled afterwards.
+TEST_F(PeopleCommands, EditParentRebuildsTheTreeAfterRemovingAPupilAndCancelling) {
+    frame_->GetController().BookUnbookedRequests(false, false);
+    Select("Dr Brown (2)");
+    script_.steps.push_back([](wxDialog* dialog) {
+        auto* editor = dynamic_cast<ParentDlg*>(dialog);
+        EXPECT_NE(editor, nullptr);
+        if (editor) {
+            EXPECT_TRUE(editor->RemovePupil(0));
+        }
+        return wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_EDIT_PARENT);
+    EXPECT_FALSE(FindItem("Lily Brown (9A)").IsOk());
+    EXPECT_TRUE(FindItem("Theo Brown (10B)").IsOk());
+    Select("Theo Brown (10B)");
+    EXPECT_NE(tree_->GetSelectedPupil(), nullptr);
+}
+
+// Attendance saved by a day switch reaches the model before Cancel; bookings outside it must go.
+TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterCancel) {
+    frame_->GetController().BookUnbookedRequests(false, false);
+    Parent* brown = TheEvent().GetParents().FindByKey("FAM1004");
+    const ::Schedule* first = Schedule()->GetDay(0);
+    ASSERT_GT(first->GetLastParentSlot(brown), 2);
+    Select("Dr Brown (2)");
+    script_.steps.push_back([](wxDialog* dialog) {
+        auto* editor = dynamic_cast<ParentDlg*>(dialog);
+        editor->GetEarlyBox()->SetValue(true);
+        editor->GetDepartureCombo()->SetTime(TimeOfDay(16, 10, 0));
+        wxCommandEvent next(wxEVT_BUTTON, DaySelectDlg::ID_NEXT_DAY);
+        editor->ProcessWindowEvent(next);
+        return wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_EDIT_PARENT);
+    EXPECT_EQ(brown->GetEndTime(first), TimeOfDay(16, 10, 0));
+    EXPECT_LT(first->GetLastParentSlot(brown), 2);
+}
+
+TEST_F(PeopleCommands, AddParentKeepsTheEventAsItWasUntilOKAndRefusesADuplicateInTheDialog) {
+    const unsigned before = TheEvent().GetParents().Count();
+    script_.steps.push_back([](wxDialog*) { return wxID_CANCEL; });
+    frame_->RunCommand(ID_ADD_PARENT);
+    EXPECT_EQ(TheEvent().GetParents().Count(), before);
+    script_.steps.push_back([this](wxDialog* dialog) {
+        auto* editor = dynamic_cast<ParentDlg*>(dialog);
+        editor->GetNameText()->ChangeValue("FAM1004");
+        EXPECT_FALSE(editor->AcceptOK());
+        EXPECT_EQ(Reports(),
+                  std::vector<std::string>{
+                      "The parents \"Dr Brown\" already have the identifier \"FAM1004\""});
+        editor->GetNameText()->ChangeValue("Mr New");
+        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_ADD_PARENT);
+    EXPECT_EQ(TheEvent().GetParents().Count(), before + 1);
+    EXPECT_TRUE(FindItem("Mr New (0)").IsOk());
+}
+
+TEST_F(PeopleCommands, AddPresentationStartsOnTheFirstDayForOneSlot) {
+    const unsigned before = TheEvent().GetPresentations().Count();
+    script_.steps.push_back([](wxDialog* dialog) {
+        auto* editor = dynamic_cast<PresentationDlg*>(dialog);
+        EXPECT_EQ(editor->GetTitle(), "New Presentation");
+        EXPECT_EQ(editor->GetStartCombo()->GetTime(), TimeOfDay(16, 0, 0));
+        EXPECT_EQ(editor->GetEndCombo()->GetTime(), TimeOfDay(16, 5, 0));
+        editor->GetTitleText()->ChangeValue("options for year 10");
+        EXPECT_FALSE(editor->AcceptOK());
+        editor->GetTitleText()->ChangeValue("Sixth Form");
+        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_ADD_PRESENTATION);
+    ASSERT_EQ(TheEvent().GetPresentations().Count(), before + 1);
+    const Presentation* added = TheEvent().GetPresentations().GetPresentation(before);
+    EXPECT_EQ(added->GetName(), "Sixth Form");
+    EXPECT_EQ(added->GetDate(), Date(12, 3, 2026));
+}
+
+TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
+    Select("Lily Brown (9A)");
+    frame_->RunCommand(ID_BOOK_FORM_APPOINTMENT);  // no form item: nothing opens
+    const wxTreeItemId form = FindItem("Form 9A");
+    ASSERT_TRUE(form.IsOk());
+    tree_->SelectItem(form);
+    script_.steps.push_back([](wxDialog* dialog) {
+        auto* entry = dynamic_cast<TeacherEntryDlg*>(dialog);
+        EXPECT_NE(entry, nullptr);
+        entry->GetTeacherCombo()->SetValue("ba");
+        entry->GetPriorityCombo()->SetSelection(2);
+        return entry->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    const Teacher* ashworth = TheEvent().GetTeachers().FindByNameOrInitials("BA");
+    std::vector<const Pupil*> without;
+    const ParentList& parents = TheEvent().GetParents();
+    for (unsigned p = 0; p < parents.Count(); ++p) {
+        for (unsigned k = 0; k < parents.At(p)->GetPupilCount(); ++k) {
+            const Pupil* pupil = parents.At(p)->GetPupil(k);
+            if (pupil->GetForm() == "9A" && !pupil->HasRequestFor(ashworth)) {
+                without.push_back(pupil);
+            }
+        }
+    }
+    ASSERT_FALSE(without.empty());
+    frame_->RunCommand(ID_BOOK_FORM_APPOINTMENT);
+    for (const Pupil* pupil : without) {
+        SCOPED_TRACE(pupil->GetName());
+        const AppointmentRequest* request = pupil->FindRequest(ashworth, "9A");
+        ASSERT_NE(request, nullptr);
+        EXPECT_EQ(request->GetPriority(), 2);
+    }
+}
+
+TEST_F(PeopleCommands, BulkDeletionsLeaveNoBookingOfADeletedRequest) {
+    frame_->GetController().BookUnbookedRequests(false, false);
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_DELETE_APPOINTMENTS);
+    EXPECT_EQ(Schedule()->CountParentsWithoutRequests(),
+              static_cast<int>(TheEvent().GetParents().Count()));
+    EXPECT_EQ(Schedule()->GetScore().Unbooked, 0u);
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_DELETE_PARENTS_AND_PUPILS);
+    EXPECT_EQ(TheEvent().GetParents().Count(), 0u);
+    EXPECT_FALSE(FindItem("Dr Brown (2)").IsOk());
+}
+
+TEST_F(PeopleCommands, SettingEveryParentAttendingNamesThoseWhoCannot) {
+    Parent* brown = TheEvent().GetParents().FindByKey("FAM1004");
+    ASSERT_NE(brown, nullptr);
+    brown->SetAttending(Schedule()->GetDay(0), false);
+    Select(TheEvent().GetPresentations().GetPresentation(0)->GetDescription());
+    frame_->RunCommand(ID_SET_ALL_PARENTS_ATTENDING);
+    ASSERT_EQ(Reports().size(), 1u);
+    EXPECT_NE(Reports()[0].find("\nDr Brown"), std::string::npos);
+    EXPECT_FALSE(brown->AttendsPresentation(TheEvent().GetPresentations().GetPresentation(0)));
+}
+
+}  // namespace

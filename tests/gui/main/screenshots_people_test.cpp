@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "frame_fixture.h"
+#include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/parent_dlg.h"
+#include "gui/people/presentation_dlg.h"
+#include "gui/people/pupil_dlg.h"
+#include "gui/people/teacher_break_dlg.h"
+#include "gui/people/teacher_entry_dlg.h"
+#include "gui/support/screenshot.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+
+namespace {
+
+class ScreenshotsOfPeopleEditors : public MainWindow {
+protected:
+    void SetUp() override {
+        if (ScreenshotFolder().empty()) {
+            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
+        }
+    }
+};
+
+TEST_F(ScreenshotsOfPeopleEditors, ParentPupilRequestPresentationAndBreakEditors) {
+    Open(Example());
+    MultiDaySchedule* schedule = Schedule();
+    ASSERT_NE(schedule, nullptr);
+    frame_->GetController().BookUnbookedRequests(false, false);
+    Event& event = *schedule->GetEvent();
+    Parent* brown = event.GetParents().FindByKey("FAM1004");
+    ASSERT_NE(brown, nullptr);
+    Pupil* lily = brown->GetPupil(0);
+    Presentation* options = event.GetPresentations().GetPresentation(0);
+    Presentation fresh;
+    fresh.SetDate(schedule->GetDay(0)->GetDate());
+    fresh.SetTimes(schedule->GetDay(0)->GetStartTime(), schedule->GetDay(0)->SlotToTime(1));
+
+    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
+        {"parent", [&] { return new ParentDlg(frame_, brown, schedule, true); }},
+        {"pupil", [&] { return new PupilDlg(frame_, brown, lily, schedule); }},
+        {"request",
+         [&] {
+             return new TeacherEntryDlg(frame_, &event.GetTeachers(), nullptr,
+                                        "Please choose a teacher -", 0);
+         }},
+        {"request-edit",
+         [&] {
+             return new TeacherEntryDlg(frame_, &event.GetTeachers(), lily->GetRequest(0),
+                                        "Please choose a teacher -", 0);
+         }},
+        {"presentation-new", [&] { return new PresentationDlg(frame_, false, &fresh, schedule); }},
+        {"presentation-edit", [&] { return new PresentationDlg(frame_, true, options, schedule); }},
+        {"presentations-attended", [&] { return new AttendeePresDlg(frame_, brown, schedule); }},
+        {"teacher-breaks", [&] { return new TeacherBreakDlg(frame_, schedule); }},
+    };
+    for (const auto& [name, make] : dialogs) {
+        SCOPED_TRACE(name);
+        wxDialog* dialog = make();
+        EXPECT_TRUE(SaveScreenshot(dialog, name));
+        dialog->Destroy();
+        ProcessPending();
+    }
+}
+
+}  // namespace

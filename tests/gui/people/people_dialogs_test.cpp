@@ -1,0 +1,396 @@
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/listbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/time_entry.h"
+#include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/parent_dlg.h"
+#include "gui/people/people_edits.h"
+#include "gui/people/presentation_dlg.h"
+#include "gui/people/pupil_dlg.h"
+#include "gui/people/teacher_break_dlg.h"
+#include "gui/people/teacher_entry_dlg.h"
+#include "people_school.h"
+
+namespace {
+
+void Press(wxWindow* dialog, int id) {
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(dialog->FindWindow(id));
+    dialog->ProcessWindowEvent(click);
+}
+
+void Tick(wxCheckBox* box, bool value) {
+    box->SetValue(value);
+    wxCommandEvent changed(wxEVT_CHECKBOX, box->GetId());
+    changed.SetEventObject(box);
+    changed.SetInt(value);
+    box->GetParent()->ProcessWindowEvent(changed);
+}
+
+std::vector<std::string> Lines(const wxListBox* list) {
+    std::vector<std::string> lines;
+    for (unsigned i = 0; i < list->GetCount(); ++i) {
+        lines.push_back(ToUtf8(list->GetString(i)));
+    }
+    return lines;
+}
+
+class PeopleDialogs : public PeopleSchool {};
+
+class TwoDayDialogs : public PeopleSchool {
+protected:
+    TwoDayDialogs() : PeopleSchool(2) {}
+};
+
+TEST_F(PeopleDialogs, RequestDialogOffersTeachersAndEnablesTheLengthWithTheBox) {
+    TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(), nullptr,
+                           "Please choose a teacher -", LongestDaySlots(*days_));
+    EXPECT_EQ(dialog.GetTitle(), "Appointment Request");
+    ASSERT_EQ(dialog.GetTeacherCombo()->GetCount(), 2u);
+    EXPECT_EQ(dialog.GetTeacherCombo()->GetString(1), "Mrs B");
+    EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), "Normal");
+    EXPECT_TRUE(dialog.GetUseTeacherLength()->GetValue());
+    EXPECT_FALSE(dialog.GetLengthText()->IsEnabled());
+    EXPECT_FALSE(dialog.GetLengthLabel()->IsEnabled());
+    Tick(dialog.GetUseTeacherLength(), false);
+    EXPECT_TRUE(dialog.GetLengthText()->IsEnabled());
+    EXPECT_TRUE(dialog.GetLengthLabel()->IsEnabled());
+    dialog.GetTeacherCombo()->SetValue("ab");
+    dialog.GetSubjectCombo()->SetValue("Maths");
+    dialog.GetLengthText()->ChangeValue("2");
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_EQ(dialog.GetTeacher(), mrA_);
+    EXPECT_EQ(dialog.GetSubject(), "Maths");
+    EXPECT_EQ(dialog.GetLength(), 2);
+    EXPECT_EQ(dialog.GetPriority(), 1);
+}
+
+TEST_F(PeopleDialogs, RequestDialogInEditModeFixesTeacherAndSubject) {
+    ASSERT_TRUE(amy_->AddRequest(mrsB_, "Art", 2, 2));
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "", 0, 0));
+    {
+        TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(), amy_->GetRequest(0), "Edit", 0);
+        EXPECT_EQ(dialog.GetTeacherCombo()->GetValue(), "Mrs B");
+        EXPECT_FALSE(dialog.GetTeacherCombo()->IsEnabled());
+        EXPECT_EQ(dialog.GetSubjectCombo()->GetValue(), "Art");
+        EXPECT_FALSE(dialog.GetSubjectCombo()->IsEnabled());
+        EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), "High");
+        EXPECT_FALSE(dialog.GetUseTeacherLength()->GetValue());
+        EXPECT_EQ(dialog.GetLengthText()->GetValue(), "2");
+        dialog.GetTeacherCombo()->SetValue("nobody");
+        ASSERT_TRUE(dialog.AcceptOK());
+        EXPECT_EQ(dialog.GetTeacher(), nullptr);
+        EXPECT_EQ(dialog.GetSubject(), "");
+    }
+    TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(), amy_->GetRequest(1), "Edit", 0);
+    EXPECT_TRUE(dialog.GetUseTeacherLength()->GetValue());
+    EXPECT_EQ(dialog.GetLengthText()->GetValue(), "");
+    EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), "Low");
+}
+
+TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
+    amy_->SetHouse("Red");
+    PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
+    EXPECT_EQ(dialog.GetTitle(), "Amy");
+    dialog.GetNameText()->ChangeValue("");
+    dialog.GetFormText()->ChangeValue("8C");
+    event_->ClearModified();
+    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Please enter a name for this pupil"});
+    EXPECT_EQ(amy_->GetName(), "Amy");
+    EXPECT_EQ(amy_->GetForm(), "7B");
+    EXPECT_FALSE(event_->IsModified());
+    dialog.GetNameText()->ChangeValue("Amy Jones ");
+    dialog.GetHouseText()->ChangeValue("");
+    dialog.GetEmailText()->ChangeValue("  amy@example.org ");
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_EQ(amy_->GetName(), "Amy Jones ");
+    EXPECT_EQ(amy_->GetForm(), "8C");
+    EXPECT_EQ(amy_->GetHouse(), "");
+    EXPECT_EQ(amy_->GetEmail(), "amy@example.org");
+    EXPECT_TRUE(event_->IsModified());
+}
+
+TEST_F(PeopleDialogs, PupilEditorOnALockedEventKeepsOnlyAddAndManualBooking) {
+    Lock();
+    PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
+    const std::pair<int, bool> buttons[] = {{PupilDlg::ID_ADD_REQUEST, true},
+                                            {PupilDlg::ID_EDIT_REQUEST, false},
+                                            {PupilDlg::ID_REMOVE_REQUEST, false},
+                                            {PupilDlg::ID_UNBOOK, false},
+                                            {PupilDlg::ID_MANUAL_BOOK, true}};
+    for (const auto& [id, enabled] : buttons) {
+        SCOPED_TRACE(id);
+        ASSERT_NE(dialog.FindWindow(id), nullptr);
+        EXPECT_EQ(dialog.FindWindow(id)->IsEnabled(), enabled);
+    }
+}
+
+TEST_F(PeopleDialogs, PupilEditorAsksBeforeRemovingAndUnbookingTheOnlyRequest) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, -1));
+    ASSERT_TRUE(amy_->AddRequest(mrsB_, "", 1, -1));
+    ASSERT_TRUE(Book(amy_, 0, 18, 0));
+    PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
+    EXPECT_EQ(Lines(dialog.GetRequestsList()),
+              (std::vector<std::string>{"Mr A (Maths) at 6:00pm", "Mrs B (not booked yet)"}));
+    Press(&dialog, PupilDlg::ID_UNBOOK);
+    EXPECT_EQ(sink_.Texts(),
+              std::vector<std::string>{
+                  "No appointment is selected - please select an appointment first"});
+    dialog.GetRequestsList()->SetSelection(1);
+    Press(&dialog, PupilDlg::ID_UNBOOK);
+    EXPECT_EQ(sink_.entries.back().severity, SeverityInformation);
+    EXPECT_EQ(sink_.entries.back().text, "This appointment is already unbooked");
+    dialog.GetRequestsList()->SetSelection(0);
+    prompts_.Answer(wxID_NO);
+    Press(&dialog, PupilDlg::ID_UNBOOK);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].caption, "Confirm unbooking");
+    EXPECT_EQ(prompts_.shown[0].message,
+              "You are about to unbook the appointment with Mr A - the request will remain and "
+              "can be re-booked later. Are you sure you want to do this?");
+    EXPECT_TRUE(days_->FindAppointment(amy_, 0));
+    dialog.GetRequestsList()->SetSelection(0);
+    prompts_.Answer(wxID_YES);
+    Press(&dialog, PupilDlg::ID_REMOVE_REQUEST);
+    EXPECT_EQ(prompts_.shown[1].caption, "Confirm removal");
+    EXPECT_EQ(prompts_.shown[1].message,
+              "Are you sure you want to remove the request to see Mr A about subject Maths?");
+    ASSERT_EQ(amy_->GetRequestCount(), 1u);
+    EXPECT_EQ(days_->GetDay(0)->GetGrid().PeekBooking(0, 0), nullptr);
+    // One line left: no selection needed.
+    EXPECT_EQ(dialog.GetSelectedIndex(), 0);
+}
+
+// Answering Yes to the rebooking question on a locked event must not lead to a second booking
+// of a request that is still booked.
+TEST_F(PeopleDialogs, ManualBookingStopsWhenTheUnbookingIsRefused) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "", 1, -1));
+    ASSERT_TRUE(Book(amy_, 0, 18, 0));
+    Lock();
+    PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
+    prompts_.Answer(wxID_YES);
+    Press(&dialog, PupilDlg::ID_MANUAL_BOOK);
+    EXPECT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_TRUE(days_->FindAppointment(amy_, 0));
+    EXPECT_FALSE(sink_.entries.empty());
+}
+
+TEST_F(PeopleDialogs, ANewPupilPointsAtItsParentsFromTheStart) {
+    Pupil fresh;
+    PupilDlg dialog(TopWindow(), jones_, &fresh, days_.get());
+    EXPECT_EQ(dialog.GetTitle(), "New Pupil");
+    EXPECT_EQ(fresh.GetParent(), jones_);
+    ASSERT_TRUE(dialog.AddRequest(RequestEntry{mrA_, "", 1, -1}));
+    EXPECT_EQ(fresh.GetRequest(0)->GetParent(), jones_);
+    EXPECT_FALSE(dialog.BookAt(0, DateTime(Date(7, 3, 2024), TimeOfDay(18, 0, 0))));
+    EXPECT_EQ(days_->GetDay(0)->GetGrid().PeekBooking(0, 0), nullptr);
+}
+
+TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
+    Parent* smith = AddParent("Smith");
+    smith->SetUniqueId("S1");
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    EXPECT_TRUE(dialog.GetUseNameBox()->GetValue());
+    EXPECT_FALSE(dialog.GetIdentifierText()->IsEnabled());
+    dialog.GetNameText()->ChangeValue("");
+    EXPECT_FALSE(dialog.AcceptOK());
+    Tick(dialog.GetUseNameBox(), false);
+    EXPECT_TRUE(dialog.GetIdentifierText()->IsEnabled());
+    dialog.GetNameText()->ChangeValue("Jones");
+    dialog.GetIdentifierText()->ChangeValue("S1");
+    EXPECT_FALSE(dialog.AcceptOK());
+    dialog.GetIdentifierText()->ChangeValue("J1");
+    Tick(dialog.GetLateBox(), true);
+    Tick(dialog.GetEarlyBox(), true);
+    dialog.GetArrivalCombo()->SetTime(TimeOfDay(20, 0, 0));
+    dialog.GetDepartureCombo()->SetTime(TimeOfDay(19, 0, 0));
+    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_EQ(sink_.Texts(),
+              (std::vector<std::string>{"Please enter a name for this parent",
+                                        "The parents \"Smith\" already have the identifier \"S1\"",
+                                        "The arrival time must be before the departure time"}));
+    EXPECT_EQ(jones_->GetUniqueId(), "Jones");
+    EXPECT_FALSE(jones_->ArrivesLate(days_->GetDay(0)));
+    dialog.GetDepartureCombo()->SetTime(TimeOfDay(20, 30, 0));
+    dialog.GetEmailText()->ChangeValue(" mum@example.org ");
+    dialog.GetAddressText(4)->ChangeValue("AB1 2CD");
+    dialog.GetNotesText()->ChangeValue("Wheelchair");
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_EQ(jones_->GetUniqueId(), "J1");
+    EXPECT_EQ(jones_->GetEmail(), "mum@example.org");
+    EXPECT_EQ(jones_->GetAddress(4), "AB1 2CD");
+    EXPECT_EQ(jones_->GetNotes(), "Wheelchair");
+    EXPECT_EQ(jones_->GetStartTime(days_->GetDay(0)), TimeOfDay(20, 0, 0));
+    EXPECT_EQ(jones_->GetEndTime(days_->GetDay(0)), TimeOfDay(20, 30, 0));
+}
+
+TEST_F(PeopleDialogs, ParentEditorOnALockedEventFixesNamesTimesAndPupils) {
+    Lock();
+    ParentDlg editing(TopWindow(), jones_, days_.get(), true);
+    for (wxWindow* window : std::initializer_list<wxWindow*>{
+             editing.GetNameText(), editing.GetIdentifierText(), editing.GetArrivalCombo(),
+             editing.GetDepartureCombo(), editing.GetLateBox(), editing.GetEarlyBox(),
+             editing.GetUseNameBox(), editing.GetAddPupilButton(),
+             editing.GetRemovePupilButton()}) {
+        EXPECT_FALSE(window->IsEnabled());
+    }
+    EXPECT_TRUE(editing.GetAttendingBox()->IsEnabled());
+    EXPECT_TRUE(editing.GetEmailText()->IsEnabled());
+    Parent fresh("New");
+    ParentDlg adding(TopWindow(), &fresh, days_.get(), false);
+    EXPECT_TRUE(adding.GetNameText()->IsEnabled());
+    EXPECT_TRUE(adding.GetAddPupilButton()->IsEnabled());
+}
+
+// A pupil whose bookings the model keeps must stay, or the grid would point at freed requests.
+TEST_F(PeopleDialogs, ARefusedPupilRemovalDeletesNothing) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "", 1, -1));
+    ASSERT_TRUE(Book(amy_, 0, 18, 0));
+    Lock();
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    EXPECT_FALSE(dialog.RemovePupil(0));
+    EXPECT_EQ(jones_->GetPupilCount(), 1u);
+    EXPECT_TRUE(days_->FindAppointment(amy_, 0));
+    EXPECT_TRUE(dialog.PupilsChanged());
+}
+
+TEST_F(PeopleDialogs, ParentEditorRemovesAPupilWithItsBookingsAfterAsking) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "", 1, 2));
+    ASSERT_TRUE(Book(amy_, 0, 18, 0));
+    AddPupil(jones_, "Ben", "9C");
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    EXPECT_EQ(Lines(dialog.GetPupilsList()), (std::vector<std::string>{"Amy (7B)", "Ben (9C)"}));
+    EXPECT_EQ(Lines(dialog.GetBookedList()),
+              (std::vector<std::string>{"Mr A about Amy at 6:00pm", "Mr A about Amy at 6:10pm"}));
+    Press(&dialog, ParentDlg::ID_EDIT_PUPIL);
+    EXPECT_EQ(sink_.entries.back().severity, SeverityWarning);
+    EXPECT_EQ(sink_.entries.back().text,
+              "No pupil is selected, please highlight a pupil in order to edit them");
+    Press(&dialog, ParentDlg::ID_REMOVE_PUPIL);  // nothing selected: nothing asked
+    dialog.GetPupilsList()->SetSelection(0);
+    prompts_.Answer(wxID_YES);
+    Press(&dialog, ParentDlg::ID_REMOVE_PUPIL);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].caption, "Confirm removal");
+    EXPECT_EQ(prompts_.shown[0].message, "Are you sure you want to remove the pupil Amy (7B)?");
+    EXPECT_EQ(Lines(dialog.GetPupilsList()), std::vector<std::string>{"Ben (9C)"});
+    EXPECT_TRUE(Lines(dialog.GetBookedList()).empty());
+    EXPECT_EQ(days_->GetDay(0)->GetGrid().PeekBooking(0, 0), nullptr);
+    EXPECT_EQ(dialog.GetEmailSentLabel(EmailInvitation)->GetLabel(), "No");
+}
+
+TEST_F(TwoDayDialogs, ParentEditorSavesTheDayLeftAndLoadsTheDayShown) {
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    Tick(dialog.GetLateBox(), true);
+    dialog.GetArrivalCombo()->SetTime(TimeOfDay(19, 0, 0));
+    EXPECT_FALSE(dialog.SavedWhileOpen());
+    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    EXPECT_TRUE(dialog.SavedWhileOpen());
+    EXPECT_TRUE(jones_->ArrivesLate(days_->GetDay(0)));
+    EXPECT_EQ(jones_->GetStartTime(days_->GetDay(0)), TimeOfDay(19, 0, 0));
+    EXPECT_FALSE(dialog.GetLateBox()->GetValue());
+    EXPECT_EQ(dialog.GetArrivalCombo()->GetTime(), TimeOfDay(18, 0, 0));
+    Press(&dialog, DaySelectDlg::ID_PREVIOUS_DAY);
+    EXPECT_TRUE(dialog.GetLateBox()->GetValue());
+    EXPECT_EQ(dialog.GetArrivalCombo()->GetTime(), TimeOfDay(19, 0, 0));
+}
+
+TEST_F(PeopleDialogs, PresentationEditorShowsAttendanceAndWritesOnlyTitleAndLocation) {
+    auto talk = std::make_unique<Presentation>("Careers");
+    talk->SetDate(Date(7, 3, 2024));
+    talk->SetTimes(TimeOfDay(18, 30, 0), TimeOfDay(19, 0, 0));
+    Presentation* careers = talk.get();
+    ASSERT_TRUE(event_->AddPresentation(std::move(talk)));
+    std::vector<Attendee*> people = {mrA_, mrsB_, AddTeacher("Ms C", "MC")};
+    for (int i = 0; i < 40; ++i) {
+        people.push_back(AddParent("Parent " + std::to_string(i)));
+    }
+    ASSERT_TRUE(AttendAll(*days_, people, careers).empty());
+    PresentationDlg dialog(TopWindow(), true, careers, days_.get());
+    EXPECT_EQ(dialog.GetTitle(), "Careers");
+    EXPECT_EQ(dialog.GetCountText(0)->GetLabel(), "3");
+    EXPECT_EQ(dialog.GetCountText(1)->GetLabel(), "40");
+    EXPECT_EQ(dialog.GetCountText(2)->GetLabel(), "43");
+    EXPECT_FALSE(dialog.GetStartCombo()->IsEnabled());
+    EXPECT_EQ(dialog.GetStartCombo()->GetTime(), TimeOfDay(18, 30, 0));
+    EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(19, 0, 0));
+    dialog.GetTitleText()->ChangeValue("Careers evening");
+    dialog.GetLocationText()->ChangeValue("Hall");
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_EQ(careers->GetName(), "Careers evening");
+    EXPECT_EQ(careers->GetLocation(), "Hall");
+    EXPECT_EQ(careers->GetStartTime(), TimeOfDay(18, 30, 0));
+}
+
+TEST_F(TwoDayDialogs, ANewPresentationTakesTheDayAndTimesChosen) {
+    Presentation fresh;
+    fresh.SetDate(Date(7, 3, 2024));
+    fresh.SetTimes(TimeOfDay(18, 0, 0), TimeOfDay(18, 10, 0));
+    PresentationDlg dialog(TopWindow(), false, &fresh, days_.get());
+    EXPECT_EQ(dialog.GetTitle(), "New Presentation");
+    EXPECT_EQ(dialog.GetCountText(0), nullptr);
+    EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(18, 10, 0));
+    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_EQ(sink_.Texts(),
+              std::vector<std::string>{"Please enter a title for this presentation"});
+    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(18, 0, 0));
+    dialog.GetTitleText()->ChangeValue("Sports");
+    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_EQ(sink_.entries.back().text, "The end time must be after the start time");
+    dialog.GetEndCombo()->SetTime(TimeOfDay(20, 50, 0));
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_EQ(fresh.GetDate(), Date(8, 3, 2024));
+    EXPECT_EQ(fresh.GetEndTime(), TimeOfDay(20, 50, 0));
+    EXPECT_EQ(fresh.GetName(), "Sports");
+}
+
+TEST_F(TwoDayDialogs, BreakDialogReadsNumbersAsTheyStartAndFollowsTheDay) {
+    TeacherBreakDlg dialog(TopWindow(), days_.get());
+    EXPECT_EQ(dialog.GetTitle(), "Enter Teacher Breaks");
+    EXPECT_EQ(dialog.GetBreakTime(), TimeOfDay(18, 0, 0));
+    EXPECT_EQ(dialog.GetBreakLength(), 1);
+    EXPECT_EQ(dialog.GetRandomOffset(), 0);
+    const std::pair<const char*, int> texts[] = {{"3 slots", 3}, {"abc", 0}, {" -2", -2}};
+    for (const auto& [text, value] : texts) {
+        SCOPED_TRACE(text);
+        dialog.GetLengthText()->ChangeValue(text);
+        dialog.GetOffsetText()->ChangeValue(text);
+        EXPECT_EQ(dialog.GetBreakLength(), value);
+        EXPECT_EQ(dialog.GetRandomOffset(), value);
+    }
+    dialog.GetTimeCombo()->SetTime(TimeOfDay(19, 0, 0));
+    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    EXPECT_EQ(dialog.GetCurrentDay(), days_->GetDay(1));
+    EXPECT_EQ(dialog.GetBreakTime(), TimeOfDay(18, 0, 0));
+}
+
+TEST_F(PeopleDialogs, PresentationsDialogKeepsItsChoiceOpenWhenOneCannotBeAttended) {
+    auto talk = std::make_unique<Presentation>("Elsewhere");
+    talk->SetDate(Date(1, 1, 2030));
+    talk->SetTimes(TimeOfDay(18, 0, 0), TimeOfDay(18, 30, 0));
+    Presentation* elsewhere = talk.get();
+    ASSERT_TRUE(event_->AddPresentation(std::move(talk)));
+    AttendeePresDlg dialog(TopWindow(), jones_, days_.get());
+    EXPECT_EQ(dialog.GetTitle(), "Presentations");
+    ASSERT_EQ(dialog.GetBoxes().size(), 1u);
+    EXPECT_FALSE(dialog.GetBoxes()[0]->GetValue());
+    dialog.GetBoxes()[0]->SetValue(true);
+    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot attend presentation 'Elsewhere'"});
+    EXPECT_FALSE(jones_->AttendsPresentation(elsewhere));
+    dialog.GetBoxes()[0]->SetValue(false);
+    EXPECT_TRUE(dialog.AcceptOK());
+}
+
+}  // namespace
