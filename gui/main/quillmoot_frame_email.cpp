@@ -14,6 +14,7 @@
 #include "comms/wx/email_text_dlg.h"
 #include "comms/wx/update_dlgs.h"
 #include "foundation/uc_error.h"
+#include "gui/dialogs/new_event_dlg.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/event_tree_ctrl.h"
@@ -29,9 +30,29 @@ Person* SelectedPerson(EventTreeView* tree) {
     return control ? control->GetSelectedObject() : nullptr;
 }
 
+// Edits a copy, so Cancel leaves the event's settings as they were.
+bool EditEmailServer(wxWindow* parent, Event& event, QMController* controller) {
+    EmailServerSettings copy = event.GetEmailServerSettings();
+    if (copy.GetFromAddress().empty() && controller) {
+        // A refused address is simply not offered.
+        UCStringError quiet;
+        copy.SetFromAddress(controller->GetUserSettings().Get("emailaddress"));
+    }
+    EmailServerDlg dialog(parent, &copy);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    event.SetEmailServerSettings(copy);
+    return true;
+}
+
 }  // namespace
 
 void QuillmootFrame::BindEmailCommands() {
+    NewEventDlg::SetEmailServerEditor(
+        [](wxWindow* parent, Event& event, QMController* controller) {
+            EditEmailServer(parent, event, controller);
+        });
     const std::pair<int, EmailTextKind> runs[] = {{ID_SEND_INVITATION_EMAILS, EmailInvitation},
                                                   {ID_SEND_REMINDER_EMAILS, EmailReminder},
                                                   {ID_SEND_RESULT_EMAILS, EmailResults}};
@@ -79,15 +100,7 @@ void QuillmootFrame::OnEditEmailServer() {
     if (!controller_.GetSchedule() || !event) {
         return;
     }
-    EmailServerSettings copy = event->GetEmailServerSettings();
-    if (copy.GetFromAddress().empty()) {
-        // A refused address is simply not offered.
-        UCStringError quiet;
-        copy.SetFromAddress(controller_.GetUserSettings().Get("emailaddress"));
-    }
-    EmailServerDlg dialog(this, &copy);
-    if (dialog.ShowModal() == wxID_OK) {
-        event->SetEmailServerSettings(copy);
+    if (EditEmailServer(this, *event, &controller_)) {
         RefreshViews();
     }
 }

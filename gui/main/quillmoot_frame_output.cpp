@@ -216,8 +216,7 @@ bool QuillmootFrame::ConfirmOutputRun(bool email, PrintSettings* settings) {
     if (!event.IsLocked() &&
         AskYesNo("At this point it is recommended that you lock the schedule to prevent further "
                  "accidental modification. Lock the schedule?")) {
-        event.SetLocked(true);
-        event.SetModified();
+        LockSchedule();
         RefreshViews();
     }
     return true;

@@ -10,7 +10,10 @@
 #include "gui/main/output_commands.h"
 #include "gui/main/schedule_views.h"
 #include "gui/support/answer_dialogs.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/schedule.h"
 #include "model/pupil.h"
 #include "print/wx/print_settings_dlg.h"
 #include "print/wx/qm_printout.h"
@@ -131,6 +134,15 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
         EXPECT_EQ(Locked(), c.endsLocked);
         if (c.lockAnswer == wxID_YES) {
             EXPECT_TRUE(Schedule()->IsModified());
+            // The bookings are locked too: with the event's own flag cleared behind the
+            // window's back, no parent can be unbooked.
+            frame_->GetController().GetEvent()->SetLocked(false);
+            for (int i = 0; i < frame_->GetController().GetEvent()->GetParents().Count(); ++i) {
+                Parent* parent = frame_->GetController().GetEvent()->GetParents().At(i);
+                if (Schedule()->GetDay(0)->ParentHasAppointments(parent)) {
+                    EXPECT_FALSE(Schedule()->UnbookParent(parent));
+                }
+            }
         }
         frame_->Destroy();
         ProcessPending();

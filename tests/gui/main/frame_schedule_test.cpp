@@ -8,6 +8,7 @@
 
 #include "app/event_file_writer.h"
 #include "app/optimise_session.h"
+#include "comms/wx/email_server_dlg.h"
 #include "frame_fixture.h"
 #include "gui/dialogs/edit_scoring_dlg.h"
 #include "gui/dialogs/new_event_dlg.h"
@@ -208,6 +209,24 @@ TEST_F(FrameSchedule, EventDetailsEditTheEventsLogoAndNotes) {
                       return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetPrintSettings().GetParentNotes(), "Bring the school reports");
+}
+
+TEST_F(FrameSchedule, EventDetailsEditTheEventsMailServerOnlyOnOk) {
+    OpenExample();
+    NewEventDlg dialog(frame_, Schedule(), &frame_->GetController());
+    ASSERT_TRUE(dialog.FindWindow(NewEventDlg::ID_EDIT_EMAIL_SERVER)->IsEnabled());
+    const std::string before = TheEvent().GetEmailServerSettings().GetServer();
+    for (const int answer : {wxID_CANCEL, wxID_OK}) {
+        wxCommandEvent click(wxEVT_BUTTON, NewEventDlg::ID_EDIT_EMAIL_SERVER);
+        wxTEST_DIALOG(dialog.ProcessWindowEvent(click),
+                      Answering<EmailServerDlg>([answer](EmailServerDlg& d) {
+                          d.GetFromField()->ChangeValue("office@school.example");
+                          d.GetServerField()->ChangeValue("smtp.school.example");
+                          return answer == wxID_OK && d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      }));
+        EXPECT_EQ(TheEvent().GetEmailServerSettings().GetServer(),
+                  answer == wxID_OK ? "smtp.school.example" : before);
+    }
 }
 
 TEST_F(FrameSchedule, OptimiseBooksWhatItCanSilentlyThenRunsTheWindow) {
