@@ -215,7 +215,6 @@ std::string EventFileWriter::FormatEventSection() const {
     if (options.BringTwinsTogether) {
         text += "BringTwinsTogether\n";
     }
-    // The event's own switches: the process-wide ones belong to whichever event is open.
     const ScoreCompareSwitches& switches = event.GetScoreSwitches();
     if (switches.unbooked) {
         text += "ScoreCompareUnbooked\n";

@@ -57,7 +57,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         lock_.reset();
     }
     if (event_) {
-        event_->ApplyScoreSwitches();
+        event_->MakeScoreSwitchesCurrent();
     }
 }
 

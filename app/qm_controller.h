@@ -28,8 +28,8 @@ public:
     virtual void Initialise();
     // A script host loaded from the file, owned by the caller; none without a scripting engine.
     virtual std::unique_ptr<QMScript> CreateScript(const std::string& fileName);
-    // Makes the schedule the held one (the previous one is deleted) and its event's score
-    // switches the current ones. A schedule of another event drops the file lock too: that
+    // Makes the schedule the held one (the previous one is deleted) and its event the one whose
+    // score switches are in force. A schedule of another event drops the file lock too: that
     // event has no file of its own until it is saved.
     virtual void SetEvent(std::unique_ptr<MultiDaySchedule> schedule);
 
@@ -87,8 +87,6 @@ public:
 
 private:
     std::unique_ptr<MultiDaySchedule> ParseBuffer(const ByteBuffer& bytes);
-    // The open event's score switches are the process-wide ones: they go with it to its file.
-    void TakeCurrentScoreSwitches();
     // After a merge added teachers: a grid row on every day for each of them.
     void MatchGridsToTeachers();
     // The checked and parsed autosave copy; null (reported) when it cannot be recovered.

@@ -14,7 +14,6 @@
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
-#include "model/score.h"
 
 namespace {
 
@@ -34,15 +33,10 @@ bool PathExists(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<MultiDaySchedule> QMController::ParseEventFile(Tokeniser& reader) {
-    // The reader may touch the process-wide score switches; they belong to the open event
-    // until another one becomes the open one (SetEvent).
-    const ScoreCompareSwitches openSwitches = Score::GetCompareSwitches();
     auto event = std::make_shared<Event>();
     auto schedule = std::make_unique<MultiDaySchedule>(event);
     EventFileReader fileReader(schedule.get(), &reader);
-    const bool ok = fileReader.Read();
-    Score::SetCompareSwitches(openSwitches);
-    if (!ok) {
+    if (!fileReader.Read()) {
         ReportMessage(SeverityError, StringPrintf("The event file seems to be invalid at line %d",
                                                   reader.GetLineNumber()));
         return nullptr;
@@ -116,7 +110,6 @@ bool QMController::SaveEvent(const char* path) {
         }
         target = newLock.get();
     }
-    TakeCurrentScoreSwitches();
     EventFileWriter writer(*schedule_);
     if (!writer.WriteToLock(*target, false)) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
@@ -133,14 +126,6 @@ bool QMController::SaveEvent(const char* path) {
             SeverityWarning, "The autosave copy '" + autosavePath_ + "' could not be removed: ");
     }
     return true;
-}
-
-void QMController::TakeCurrentScoreSwitches() {
-    // The scoring settings change the process-wide switches of the open event; the event
-    // keeps what is written to its file.
-    if (event_ && event_->GetScoreSwitches() != Score::GetCompareSwitches()) {
-        event_->SetScoreSwitches(Score::GetCompareSwitches());
-    }
 }
 
 bool QMController::MergeEventFile(const char* path, std::string* log) {
@@ -165,7 +150,6 @@ bool QMController::Autosave() {
     if (!schedule_) {
         return false;
     }
-    TakeCurrentScoreSwitches();
     if (!schedule_->IsModified()) {
         return true;
     }

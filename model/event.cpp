@@ -16,6 +16,9 @@ Event::Event() {
 }
 
 Event::~Event() {
+    if (Score::IsOpenEvent(this)) {
+        Score::SetOpenEvent(nullptr);
+    }
     // People first: their destructors still see the presentations they point at.
     parents_.DeleteAll();
     teachers_.DeleteAll();
@@ -313,8 +316,10 @@ void Event::SetPrintSettings(const PrintSettings& settings) {
 }
 
 void Event::SetScoreSwitches(const ScoreCompareSwitches& switches) {
-    scoreSwitches_ = switches;
-    modified_ = true;
+    if (scoreSwitches_ != switches) {
+        scoreSwitches_ = switches;
+        modified_ = true;
+    }
 }
 
 ImporterBase* Event::GetTeacherImporter(unsigned index) const {

@@ -106,11 +106,13 @@ public:
     const PrintSettings& GetPrintSettings() const { return printSettings_; }
     void SetPrintSettings(const PrintSettings& settings);
 
-    // The score comparison switches this event was saved with. Score keeps the process-wide
-    // ones; ApplyScoreSwitches makes this event's current when it becomes the open one.
+    // The switches this event's scores compare by. Once it is the open event (made so by
+    // MakeScoreSwitchesCurrent, until another event is or this one is destroyed), every Score
+    // compares by them and Score::SetCompareSwitches changes them here.
     const ScoreCompareSwitches& GetScoreSwitches() const { return scoreSwitches_; }
+    // Marks the event modified when they change.
     void SetScoreSwitches(const ScoreCompareSwitches& switches);
-    void ApplyScoreSwitches() const { Score::SetCompareSwitches(scoreSwitches_); }
+    void MakeScoreSwitchesCurrent() { Score::SetOpenEvent(this); }
 
     // Null past the end. Add takes ownership.
     ImporterBase* GetTeacherImporter(unsigned index) const;

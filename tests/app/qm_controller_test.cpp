@@ -254,7 +254,7 @@ TEST_F(ControllerFiles, AFailedLoadLeavesTheOpenEventsScoreSwitches) {
 TEST_F(ControllerFiles, ScoreSwitchesChangedWhileTheEventIsOpenAreSavedWithIt) {
     const std::string path = Write("a.qmv", EventText());
     ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
-    // What the scoring settings do: they change the process-wide switches only.
+    // What the scoring settings do: they change the switches in force, which are the event's.
     Score::SetCompareSwitches(ScoreCompareSwitches{false, true});
     ASSERT_TRUE(controller_.Autosave());
     EXPECT_NE(Read(controller_.GetAutosavePath()).find("\nScoreCompareAttendance\n"),

@@ -349,18 +349,35 @@ TEST_F(EventTest, DeletingATeacherDropsTheRequestsToIt) {
     EXPECT_EQ(0u, pupil->GetRequestCount());
 }
 
-TEST_F(EventTest, ScoreSwitchesBecomeCurrentOnlyWhenApplied) {
-    ScoreCompareSwitches saved = Score::GetCompareSwitches();
-    Score::SetCompareSwitches(ScoreCompareSwitches());
-    ScoreCompareSwitches mine;
-    mine.unbooked = false;
-    mine.attendance = true;
+TEST_F(EventTest, TheOpenEventsScoreSwitchesAreTheOnesInForceUntilItIsGone) {
+    const ScoreCompareSwitches standalone{true, false};
+    Score::SetCompareSwitches(standalone);
+    const ScoreCompareSwitches mine{false, true};
     event.SetScoreSwitches(mine);
-    EXPECT_TRUE(Score::CompareUnbooked());
-    event.ApplyScoreSwitches();
-    EXPECT_FALSE(Score::CompareUnbooked());
-    EXPECT_TRUE(Score::CompareAttendance());
-    Score::SetCompareSwitches(saved);
+    EXPECT_EQ(Score::GetCompareSwitches(), standalone);
+    {
+        Event open;
+        open.MakeScoreSwitchesCurrent();
+        EXPECT_EQ(Score::GetCompareSwitches(), ScoreCompareSwitches{});
+
+        event.MakeScoreSwitchesCurrent();
+        EXPECT_FALSE(Score::CompareUnbooked());
+        EXPECT_TRUE(Score::CompareAttendance());
+
+        // Changing them in force changes the event, and only a real change marks it modified.
+        event.ClearModified();
+        Score::SetCompareAttendance(true);
+        EXPECT_FALSE(event.IsModified());
+        Score::SetCompareUnbooked(true);
+        EXPECT_TRUE(event.IsModified());
+        EXPECT_EQ(event.GetScoreSwitches(), (ScoreCompareSwitches{true, true}));
+        EXPECT_EQ(open.GetScoreSwitches(), ScoreCompareSwitches{});
+
+        open.MakeScoreSwitchesCurrent();
+    }
+    // The open event is gone: the standalone switches are back, untouched.
+    EXPECT_EQ(Score::GetCompareSwitches(), standalone);
+    event.MakeScoreSwitchesCurrent();
 }
 
 // Two copies of one event, as when a second file of the same evening is merged in.
