@@ -6,6 +6,7 @@
 #include "app/event_file_reader.h"
 #include "foundation/date_time.h"
 #include "foundation/percent_encoding.h"
+#include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -208,11 +209,12 @@ bool EventFileReader::ReadTeacher() {
         ReportError("Cannot set start and end times for teacher");
         return false;
     }
+    // A refused teacher is gone with the call, so the message naming it is made first.
+    const std::string refusal = Located(
+        ("Previous errors prevent teacher '" + teacher->GetName() + "' from being loaded").c_str());
     if (!schedule_->AddTeacher(std::move(newTeacher_))) {
-        ReportError("Previous errors prevent teacher '" + teacher->GetName() +
-                    "' from being loaded");
         teacher_ = nullptr;
-        newTeacher_.reset();
+        ReportMessage(SeverityError, refusal);
         return false;
     }
     IndexTeacherName(teacher);

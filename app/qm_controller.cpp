@@ -122,11 +122,13 @@ void QMController::BookUnbookedRequests(bool report, bool unbookFirst) {
         }
         ++incomplete;
         if (unbookFirst) {
-            schedule_->UnbookParent(parent);
+            // A locked booking keeps the parent as booked as before; the booking below still runs.
+            (void)schedule_->UnbookParent(parent);
         }
     }
     unsigned failed = 0;
-    schedule_->BookParents(&parents, &failed, 0);
+    // A refusal (locked event) has reported itself; the count below says what is unbooked.
+    (void)schedule_->BookParents(&parents, &failed, 0);
     if (!report) {
         return;
     }

@@ -49,33 +49,33 @@ public:
     // "" when there is no user data folder.
     std::string GetUserSettingsPath() const;
     const std::string& GetAutosavePath() const { return autosavePath_; }
-    bool SaveUserSettings();
+    [[nodiscard]] bool SaveUserSettings();
 
     // --- autosave and recovery ---
     // Writes a changed event to the autosave copy, whole or not at all; the event stays
     // changed. True when nothing needed writing.
-    bool Autosave();
+    [[nodiscard]] bool Autosave();
     bool AutosaveFileExists() const;
     // True when there was none or it is gone.
-    bool DeleteAutosaveFile();
+    [[nodiscard]] bool DeleteAutosaveFile();
     // Loads the autosave copy as a new, unsaved event without a file name, after checking its
     // digest. A copy that cannot be recovered is renamed aside and kept.
-    bool RecoverAutosave();
+    [[nodiscard]] bool RecoverAutosave();
 
     bool IsUpdateAllowed(const Date& today) const;
 
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes.
-    bool OpenEventFile(const char* path);
+    [[nodiscard]] bool OpenEventFile(const char* path);
     // Writes the event to the path through a lock, replacing the old file atomically; a new
     // path becomes the event's file. On failure the old file and state stay as they were.
-    bool SaveEvent(const char* path);
+    [[nodiscard]] bool SaveEvent(const char* path);
     // The locked file's path; "" for an event that has never been saved.
     std::string GetFileName() const;
     void CloseEvent();
     // Adds the other file's people and requests that the held event lacks; the log gets a
     // line for each.
-    bool MergeEventFile(const char* path, std::string* log);
+    [[nodiscard]] bool MergeEventFile(const char* path, std::string* log);
     // Books every request that is booked on no day, leaving existing bookings (or first taking
     // out those of parents with unbooked requests) and, when asked, says how it went.
     void BookUnbookedRequests(bool report, bool unbookFirst);

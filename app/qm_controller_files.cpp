@@ -115,7 +115,8 @@ bool QMController::SaveEvent(const char* path) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
         return false;
     }
-    SaveUserSettings();
+    // The event is saved; settings that could not be written have said so and cost no data.
+    (void)SaveUserSettings();
     if (newLock) {
         lock_ = std::move(newLock);
     }

@@ -39,7 +39,7 @@ public:
     // outside the grid, never a message.
     Appointment* PeekBooking(int slot, int row) const;
 
-    bool PutBooking(int slot, int row, const std::shared_ptr<Appointment>& booking);
+    [[nodiscard]] bool PutBooking(int slot, int row, const std::shared_ptr<Appointment>& booking);
     // Takes the whole booking found in that cell out of all its cells; empty when the cell is
     // free, the booking locked or the index bad.
     std::shared_ptr<Appointment> RemoveBooking(int slot, int row);
@@ -55,7 +55,7 @@ public:
     }
 
     void SetLocked(bool locked);
-    bool SwapSlots(int row, int slotA, int slotB);
+    [[nodiscard]] bool SwapSlots(int row, int slotA, int slotB);
 
 private:
     using Row = std::vector<std::shared_ptr<Appointment>>;

@@ -57,5 +57,5 @@ public:
     // Name ignoring ASCII case; null for an empty text.
     Presentation* Find(const std::string& name) const;
     // Refuses (with an Error) a null, invalid or same-named presentation; takes it only on true.
-    bool Add(Presentation* presentation);
+    [[nodiscard]] bool Add(Presentation* presentation);
 };

@@ -52,7 +52,7 @@ public:
     void ClearRequestedTimes();
     int GetRequestedSlots() const;
     // The three below delete requests and leave the timetable alone: call them only after
-    // every day has unbooked the requests they delete, or a day's grid points at freed memory.
+    // every day has unbooked the requests they delete (debug builds stop on a booked one).
     void DeleteAllRequests();
     // Deletes every request to the teacher and forgets that it teaches this pupil.
     void RemoveTeacher(const Teacher* teacher);

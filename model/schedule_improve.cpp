@@ -62,7 +62,9 @@ void Schedule::ImproveTeacher(int teacherRow) {
             before += ScoreParent(q);
         before += teacherBefore;
         modified_ = true;
-        grid_.SwapSlots(teacherRow, a, b);
+        // Every caller checked the move or swap first (MoveCheck, SwapCheck), and the undo
+        // below reverses one that happened.
+        (void)grid_.SwapSlots(teacherRow, a, b);
         Score after = ScoreTeacher(teacherRow);
         after += ScoreParent(p);
         if (swap)
@@ -70,7 +72,7 @@ void Schedule::ImproveTeacher(int teacherRow) {
         if (accept(after, before))
             return true;
         modified_ = true;
-        grid_.SwapSlots(teacherRow, a, b);
+        (void)grid_.SwapSlots(teacherRow, a, b);
         return false;
     };
     auto better = [](const Score& after, const Score& before) {
@@ -152,7 +154,7 @@ void Schedule::ImproveTeacher(int teacherRow) {
         }
         if (equalA >= 0) {
             modified_ = true;
-            grid_.SwapSlots(teacherRow, equalA, equalB);
+            (void)grid_.SwapSlots(teacherRow, equalA, equalB);  // checked in the search above
             Bump(stats_, &OptimiserStats::EqualSwap);
             return;
         }

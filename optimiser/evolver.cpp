@@ -92,7 +92,7 @@ bool Evolver::Step() {
         MultiDaySchedule& kid = *kids_[static_cast<size_t>(kidIndex_)];
         if (kidIndex_ > 0) {
             if (phase_ == StartPositions)
-                kid.BookAll(BookRandomThenOrderKey);
+                (void)kid.BookAll(BookRandomThenOrderKey);  // a locked kid keeps its bookings
             else
                 ImproveKid(kidIndex_);
         }

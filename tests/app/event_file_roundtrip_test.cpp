@@ -65,7 +65,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
     first->SetDate(Date(10, 3, 2026));
     first->SetStartTime(TimeOfDay(16, 0, 0));
     first->SetEndTime(TimeOfDay(19, 0, 0));
-    schedule->AppendNextDay();
+    EXPECT_TRUE(schedule->AppendNextDay());
     Schedule* second = schedule->GetDay(1);
     second->SetStartTime(TimeOfDay(15, 30, 0));
     second->SetEndTime(TimeOfDay(18, 30, 0));
@@ -83,7 +83,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
     talk->SetDate(second->GetDate());
     talk->SetTimes(TimeOfDay(16, 0, 0), TimeOfDay(16, 30, 0));
     Presentation* talkRaw = talk.get();
-    event->AddPresentation(std::move(talk));
+    EXPECT_TRUE(event->AddPresentation(std::move(talk)));
 
     static const char* const kSubjects[] = {"Maths", "English", "Art \"2D\"", "Science", ""};
     std::vector<Teacher*> teachers;
@@ -98,7 +98,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
             teacher->SetEmail("t" + std::to_string(t) + "@school.example");
         }
         Teacher* raw = teacher.get();
-        schedule->AddTeacher(std::move(teacher));
+        EXPECT_TRUE(schedule->AddTeacher(std::move(teacher)));
         raw->AddBreak(DateTime(first->GetDate(), first->SlotToTime(3 + t % 5)));
         if (t % 5 == 1) {
             raw->SetStartTime(second, second->SlotToTime(2));
@@ -149,7 +149,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
                 raw->AddTaughtBy(teachers[f % teachers.size()], "Tutor group");
             }
         }
-        schedule->AddParent(std::move(parent));
+        EXPECT_TRUE(schedule->AddParent(std::move(parent)));
     }
     event->GetTeachers().Sort();
     event->GetParents().Sort();

@@ -62,7 +62,7 @@ protected:
         event_ = std::make_shared<Event>();
         schedule_ = std::make_unique<MultiDaySchedule>(event_);
         schedule_->GetDay(0)->SetDate(Date(4, 3, 2024));
-        schedule_->AppendNextDay();
+        EXPECT_TRUE(schedule_->AppendNextDay());
         auto teacher = std::make_unique<Teacher>("Ann Able");
         teacher->SetLocation("Room 4");
         ann_ = teacher.get();

@@ -166,6 +166,22 @@ TEST_F(DayRemovals, RemoveRequestFindsItInAnyRow) {
 
 // ---------------------------------------------------------------- texts and calendars
 
+#ifndef NDEBUG
+// The people's own deletions do not unbook; doing that behind the timetable's back would leave
+// the grid pointing at freed requests, and debug builds stop there.
+TEST_F(DayRemovals, DeletingABookedRequestOutsideTheTimetableStopsDebugBuilds) {
+    BookAll();
+    EXPECT_DEATH(sam->DeleteRequest(0), "only once unbooked");
+    EXPECT_DEATH(parent->DeletePupil(1), "only once unbooked");
+    EXPECT_DEATH((void)event->DeleteParentsAndPupils(), "only once unbooked");
+    // Unbooked first, the same deletions are safe.
+    EXPECT_TRUE(day->RemoveParent(parent));
+    sam->DeleteRequest(0);
+    parent->DeletePupil(1);
+    EXPECT_TRUE(event->DeleteParentsAndPupils());
+}
+#endif
+
 TEST_F(DayRemovals, AppointmentTextForAParentWithOnePupil) {
     Parent single("Lou Green");
     single.AddPupil(std::make_unique<Pupil>("Max Green"));
@@ -175,6 +191,8 @@ TEST_F(DayRemovals, AppointmentTextForAParentWithOnePupil) {
     EXPECT_EQ(day->FormatAppointmentText(&single),
               "\"At 6:00pm you are seeing Ann Smith\"," + std::string(19, ','));
     EXPECT_EQ(day->FormatAppointmentText(nullptr), std::string(20, ','));
+    // The family is no part of the event: unbook it before it goes.
+    EXPECT_TRUE(day->RemoveRequest(max->GetRequest(0)));
 }
 
 TEST_F(DayRemovals, AppointmentTextForTwoPupilsNamesEachAndCoversEverySlot) {
