@@ -16,7 +16,8 @@ class UCSMTPClientFactory;
 
 // The application's controller: owns the event being worked on, its timetable, the lock on its
 // file and the user settings, and carries out the file-level actions on them (open, save,
-// merge, close, the autosave copy and its recovery after a crash). The window subclasses it.
+// merge, close, the autosave copy and its recovery after a crash). The window's controller
+// derives from it to make the script host and to own the mail transport.
 class QMController {
 public:
     QMController();

@@ -17,7 +17,8 @@ class AppointmentGrid {
 public:
     AppointmentGrid();
     AppointmentGrid(unsigned slots, unsigned rows);
-    // Deep copies: every occupied cell gets a booking object of its own.
+    // Deep copies: each booking is copied once, and that copy stands in every cell the
+    // original covers, so the copy's bookings are its own and still whole.
     AppointmentGrid(const AppointmentGrid& other);
     AppointmentGrid& operator=(const AppointmentGrid& other);
     ~AppointmentGrid();

@@ -15,7 +15,8 @@ class Teacher;
 class AppointmentRequest {
 public:
     AppointmentRequest() = default;
-    // The priority is the teacher's default (1 without a teacher).
+    // Lengths are in slots (-1: the teacher's). The priority is the teacher's default (1
+    // without a teacher).
     AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject, int length);
     AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject, int priority,
                        int length);

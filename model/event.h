@@ -62,6 +62,7 @@ public:
     const std::string& GetUrl() const { return url_; }
     void SetUrl(const std::string& url);
 
+    // In seconds.
     int GetSlotLength() const { return slotLength_; }
     bool SetSlotLength(int seconds);
     // Given in minutes, kept in slots of the current length (rounded down).
@@ -141,7 +142,7 @@ private:
     TeacherList teachers_{128};
     std::string schoolName_;
     std::string name_ = "New event";
-    int slotLength_ = 300;
+    int slotLength_ = 300;  // seconds
     bool modified_ = false;
     ParentGapMode parentGapMode_ = TryParentGaps;
     bool locked_ = false;

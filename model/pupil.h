@@ -34,7 +34,8 @@ public:
     void SetParent(Parent* parent) { parent_ = parent; }
 
     // Requests in the order added. Adding one with a non-empty subject adds the subject to the
-    // teacher's subjects. False only for a null teacher.
+    // teacher's subjects. Lengths are in slots (-1: the teacher's). False only for a null
+    // teacher.
     bool AddRequest(Teacher* teacher, const std::string& subject, int priority, int length);
     bool AddFixedTimeRequest(Teacher* teacher, const std::string& subject, int priority, int length,
                              const DateTime& when);

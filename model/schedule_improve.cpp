@@ -26,21 +26,24 @@ bool CanStartMove(const AppointmentGrid& grid, int row, int slot) {
 
 const Parent* ParentAt(const AppointmentGrid& grid, int row, int slot) {
     const Appointment* booking = grid.PeekBooking(slot, row);
-    if (booking == nullptr || booking->GetRequest() == nullptr)
+    if (booking == nullptr || booking->GetRequest() == nullptr) {
         return nullptr;
+    }
     return booking->GetRequest()->GetParent();
 }
 
 void Bump(OptimiserStats* stats, std::uint32_t OptimiserStats::*counter) {
-    if (stats != nullptr)
+    if (stats != nullptr) {
         ++(stats->*counter);
+    }
 }
 
 }  // namespace
 
 void Schedule::ImproveTeacher(int teacherRow) {
-    if (!event_)
+    if (!event_) {
         return;
+    }
     const ScheduleOptions& options = event_->GetOptions();
     const int first = GetFirstAppointmentSlot(teacherRow);
     if (first < 0) {
@@ -58,8 +61,9 @@ void Schedule::ImproveTeacher(int teacherRow) {
         const Parent* p = ParentAt(grid_, teacherRow, a);
         const Parent* q = swap ? ParentAt(grid_, teacherRow, b) : nullptr;
         Score before = ScoreParent(p);
-        if (swap)
+        if (swap) {
             before += ScoreParent(q);
+        }
         before += teacherBefore;
         modified_ = true;
         // Every caller checked the move or swap first (MoveCheck, SwapCheck), and the undo
@@ -67,10 +71,12 @@ void Schedule::ImproveTeacher(int teacherRow) {
         (void)grid_.SwapSlots(teacherRow, a, b);
         Score after = ScoreTeacher(teacherRow);
         after += ScoreParent(p);
-        if (swap)
+        if (swap) {
             after += ScoreParent(q);
-        if (accept(after, before))
+        }
+        if (accept(after, before)) {
             return true;
+        }
         modified_ = true;
         (void)grid_.SwapSlots(teacherRow, a, b);
         return false;
@@ -130,15 +136,18 @@ void Schedule::ImproveTeacher(int teacherRow) {
         int equalA = -1;
         int equalB = -1;
         for (int i = first; i <= last; ++i) {
-            if (!StartsBookingAt(grid_, teacherRow, i))
+            if (!StartsBookingAt(grid_, teacherRow, i)) {
                 continue;
+            }
             for (int j = i + 1; j <= last; ++j) {
-                if (!StartsBookingAt(grid_, teacherRow, j) || !SwapCheck(teacherRow, i, j))
+                if (!StartsBookingAt(grid_, teacherRow, j) || !SwapCheck(teacherRow, i, j)) {
                     continue;
+                }
                 bool equal = false;
                 auto keepBetter = [&equal](const Score& after, const Score& before) {
-                    if (after.IsBetterThan(before))
+                    if (after.IsBetterThan(before)) {
                         return true;
+                    }
                     equal = after == before;
                     return false;
                 };
@@ -181,8 +190,9 @@ void Schedule::ImproveTeacher(int teacherRow) {
 }
 
 void Schedule::Optimise() {
-    if (!event_)
+    if (!event_) {
         return;
+    }
     if (event_->IsLocked()) {
         ReportMessage(SeverityError, "Cannot optimise the schedule because it is locked");
         return;
@@ -192,9 +202,11 @@ void Schedule::Optimise() {
     std::iota(order.begin(), order.end(), 0);
     for (int i = 1; i < count; ++i) {
         const int j = rand() % (i + 1);
-        if (i != j)
+        if (i != j) {
             std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
+        }
     }
-    for (int row : order)
+    for (int row : order) {
         ImproveTeacher(row);
+    }
 }

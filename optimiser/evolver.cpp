@@ -15,8 +15,9 @@ Evolver::Evolver(MultiDaySchedule* master, int numKids)
 Evolver::~Evolver() = default;
 
 const MultiDaySchedule* Evolver::GetKid(int index) const {
-    if (index < 0 || index >= numKids_)
+    if (index < 0 || index >= numKids_) {
         return nullptr;
+    }
     return kids_[static_cast<size_t>(index)].get();
 }
 
@@ -24,20 +25,23 @@ bool Evolver::Start() {
     stallCount_ = 0;
     // A refused or failed start leaves no population, not a half-seeded (or an earlier) one
     // that a later Step would evolve or copy into the master.
-    for (auto& kid : kids_)
+    for (auto& kid : kids_) {
         kid.reset();
+    }
     kidIndex_ = 0;
     bestIndex_ = -1;
     worstIndex_ = -1;
-    if (master_ == nullptr || !master_->GetEvent())
+    if (master_ == nullptr || !master_->GetEvent()) {
         return false;
+    }
     const Event& event = *master_->GetEvent();
     if (event.IsLocked()) {
         ReportMessage(SeverityError, "Cannot optimise the schedule because it is locked");
         return false;
     }
-    if (event.GetParents().Count() == 0)
+    if (event.GetParents().Count() == 0) {
         return false;
+    }
     const Schedule* firstDay = master_->GetDay(0);
     masterStats_ = firstDay != nullptr ? firstDay->GetOptimiserStats() : nullptr;
     phase_ = StartPositions;
@@ -46,19 +50,21 @@ bool Evolver::Start() {
 
 bool Evolver::SeedPopulation() {
     int order = 0;
-    if (phase_ == StartPositions)
+    if (phase_ == StartPositions) {
         order = BookRandomThenOrderKey;
-    else if (phase_ == Optimising)
+    } else if (phase_ == Optimising) {
         order = BookRandom;
-    else
+    } else {
         return false;
+    }
     std::vector<std::unique_ptr<MultiDaySchedule>> seeded(kids_.size());
     for (int i = 0; i < numKids_; ++i) {
         auto kid = std::make_unique<MultiDaySchedule>(*master_);
         kid->SetOptimiserStats(stats_);
         // Candidate 0 stays an unchanged copy of the master, so a generation never loses ground.
-        if (i > 0 && !kid->BookAll(order))
+        if (i > 0 && !kid->BookAll(order)) {
             return false;
+        }
         seeded[static_cast<size_t>(i)] = std::move(kid);
     }
     kids_ = std::move(seeded);
@@ -77,8 +83,9 @@ void Evolver::ImproveKid(int index) {
     const int teachers = static_cast<int>(kid.GetEvent()->GetTeachers().Count());
     if (teachers > 0) {
         const int calls = rand() % teachers;
-        for (int i = 0; i < calls; ++i)
+        for (int i = 0; i < calls; ++i) {
             kid.OptimiseTeacher(rand() % teachers);
+        }
     }
     kid.RebookParentsAndOptimise();
 }
@@ -86,15 +93,17 @@ void Evolver::ImproveKid(int index) {
 bool Evolver::Step() {
     // Without a seeded population there is nothing to evolve; ending the generation at once
     // lets a caller's loop finish instead of touching missing candidates.
-    if (master_ == nullptr || !kids_[0])
+    if (master_ == nullptr || !kids_[0]) {
         return true;
+    }
     if (kidIndex_ < numKids_) {
         MultiDaySchedule& kid = *kids_[static_cast<size_t>(kidIndex_)];
         if (kidIndex_ > 0) {
-            if (phase_ == StartPositions)
+            if (phase_ == StartPositions) {
                 (void)kid.BookAll(BookRandomThenOrderKey);  // a locked kid keeps its bookings
-            else
+            } else {
                 ImproveKid(kidIndex_);
+            }
         }
         const Score score = kid.GetScore();
         if (bestIndex_ == -1 || score.IsBetterThan(bestScore_)) {
@@ -108,19 +117,22 @@ bool Evolver::Step() {
             worstIndex_ = kidIndex_;
         }
         ++kidIndex_;
-        if (kidIndex_ < numKids_)
+        if (kidIndex_ < numKids_) {
             return false;
+        }
     }
     return EndGeneration();
 }
 
 bool Evolver::EndGeneration() {
-    if (bestIndex_ < 0)
+    if (bestIndex_ < 0) {
         return true;
-    if (bestScore_.IsBetterThan(kid0Score_))
+    }
+    if (bestScore_.IsBetterThan(kid0Score_)) {
         stallCount_ = 0;
-    else
+    } else {
         ++stallCount_;
+    }
     // A day's copy takes the statistics pointer too; the master keeps its own, so that it never
     // points at counters that end with the run.
     *master_ = *kids_[static_cast<size_t>(bestIndex_)];
@@ -147,8 +159,9 @@ bool Evolver::EndGeneration() {
 }
 
 int Evolver::GetProgressPercent() const {
-    if (numKids_ == 0)
+    if (numKids_ == 0) {
         return 0;
+    }
     // Multiplying first keeps the quotient exact, so 29 of 100 reads 29, not 28.99...; the
     // candidate index is one past the end only between a generation's end and the next.
     const double percent = (kidIndex_ + 1) * 100.0 / numKids_;

@@ -164,8 +164,6 @@ TEST_F(DayRemovals, RemoveRequestFindsItInAnyRow) {
     EXPECT_FALSE(day->RemoveRequest(nullptr));
 }
 
-// ---------------------------------------------------------------- texts and calendars
-
 #ifndef NDEBUG
 // The people's own deletions do not unbook; doing that behind the timetable's back would leave
 // the grid pointing at freed requests, and debug builds stop there.
