@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "foundation/md5.h"
+#include "support/scoped_env.h"
 
 namespace {
 
-// The entry of an appointment as the e-mail attachment and the QR code write it.
+// The entry of an appointment as the e-mail attachment and the QR code write it. Stamps are
+// written in local time, so the zone is fixed here.
 class CalendarEntry : public ::testing::Test {
 protected:
+    ScopedEnv zone{"TZ", "UTC", tzset};
+
     void SetUp() override {
         entry.SetDate(Date(5, 3, 2021));
         entry.SetStartTime(TimeOfDay(18, 5, 0));
@@ -55,7 +61,7 @@ TEST_F(CalendarEntry, EmptyDescriptionLeavesItsLineOutButOrganizerStays) {
 }
 
 TEST_F(CalendarEntry, StampIsWrittenAsLocalTimeAndInTheUid) {
-    // 2021-03-05 18:05:00 UTC; the tests run with TZ=UTC.
+    // 2021-03-05 18:05:00 UTC.
     std::time_t stamp = 1614967500;
     std::string text = entry.FormatCalendar(stamp);
     EXPECT_NE(std::string::npos, text.find("\r\nDTSTAMP:20210305T180500\r\n"));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/presentation.h"
-#include "tests/model/day_fixture.h"
+#include "model/day_fixture.h"
 
 namespace {
 
