@@ -509,7 +509,9 @@ bool EventFileReader::ReadOption() {
         return false;
     }
     PrintSettings& print = event_->GetPrintSettings();
-    if (key == "EmailProvider") {
+    if (key == "EmailServerVerify") {
+        server_.SetVerifyServer(IsTrueWord(value));
+    } else if (key == "EmailProvider") {
         if (value == "GMail") {
             server_.SetProvider(EmailProviderGMail);
         } else if (value == "Office365") {

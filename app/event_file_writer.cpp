@@ -258,6 +258,10 @@ std::string EventFileWriter::FormatEventSection() const {
     text += FormatOptionBool("APSQRCodes", print.GetQRCodes());
     text +=
         FormatOptionWord("APSParentPrintOrder", ParentPrintOrderWord(print.GetParentPrintOrder()));
+    // The flag line can only say "on"; files without it verify, so "off" is said outright.
+    if (!server.GetVerifyServer()) {
+        text += FormatOptionBool("EmailServerVerify", false);
+    }
     if (server.GetProvider() == EmailProviderGMail) {
         text += FormatOptionWord("EmailProvider", "GMail");
     } else if (server.GetProvider() == EmailProviderOffice365) {

@@ -1,16 +1,23 @@
-// Writing and reading the event file of the generated large school.
+// Writing and reading the event file of the generated large school, and the optimiser run as
+// its window drives it.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
+#include "app/optimise_session.h"
+#include "app/qm_controller.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
+#include "optimiser/optimise_run.h"
 #include "support/school_generator.h"
 
 namespace {
@@ -67,5 +74,67 @@ void BM_ReadLargeSchoolEventFile(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(text.size());
 }
 BENCHMARK(BM_ReadLargeSchoolEventFile)->Unit(benchmark::kMillisecond);
+
+// The optimiser's window on the large school, tick by tick with a budget (ms), until a number
+// of passes (the first ones fresh starts, the later ones local search) has completed;
+// then the headless run of the same seed and passes, which must end with the same timetable.
+// A tick is as long as the window would freeze.
+void BM_OptimiseSessionTicks(benchmark::State& state) {
+    constexpr unsigned kSeed = 7;
+    const int passes = static_cast<int>(state.range(0));
+    const std::chrono::milliseconds budget(state.range(1));
+    UCStringError quiet;
+    const std::unique_ptr<MultiDaySchedule> booked = LargeSchool();
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> tickMs;
+    double runSeconds = 0.0;
+    bool same = false;
+    int optimisingPasses = 0;
+    Score score;
+    for (auto _ : state) {
+        QMController controller;
+        controller.SetEvent(std::make_unique<MultiDaySchedule>(*booked));
+        srand(kSeed);
+        OptimiseSession session(controller, budget);
+        tickMs.clear();
+        optimisingPasses = 0;
+        const Clock::time_point runBegin = Clock::now();
+        while (session.GetPasses() < passes && !session.IsFinished()) {
+            const Clock::time_point begin = Clock::now();
+            const bool passCompleted = session.Tick();
+            tickMs.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+            if (passCompleted && session.GetPassText().find("Optimising") != std::string::npos) {
+                ++optimisingPasses;
+            }
+        }
+        runSeconds = std::chrono::duration<double>(Clock::now() - runBegin).count();
+        score = controller.GetSchedule()->GetScore();
+
+        MultiDaySchedule headless(*booked);
+        srand(kSeed);
+        RunOptimiser(headless, passes, OptimiseSession::kDefaultKids);
+        srand(1);
+        const std::string sessionText =
+            EventFileWriter(*controller.GetSchedule()).FormatEventFile();
+        srand(1);
+        same = headless.GetScore() == score &&
+               EventFileWriter(headless).FormatEventFile() == sessionText;
+    }
+    std::vector<double> sorted = tickMs;
+    std::sort(sorted.begin(), sorted.end());
+    state.counters["ticks"] = static_cast<double>(tickMs.size());
+    state.counters["median_tick_ms"] = sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
+    state.counters["max_tick_ms"] = sorted.empty() ? 0.0 : sorted.back();
+    state.counters["passes_per_s"] = runSeconds > 0.0 ? passes / runSeconds : 0.0;
+    state.counters["optimising_passes"] = optimisingPasses;
+    state.counters["score"] = score.GetValue() + 1000;
+    state.counters["same_as_headless"] = same ? 1 : 0;
+}
+BENCHMARK(BM_OptimiseSessionTicks)
+    ->Args({20, OptimiseSession::kDefaultTickBudget.count()})
+    ->Args({20, 20})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

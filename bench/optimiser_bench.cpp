@@ -147,6 +147,39 @@ void BM_StepOptimising(benchmark::State& state) {
 }
 BENCHMARK(BM_StepOptimising)->Unit(benchmark::kMillisecond)->Iterations(30);
 
+// The pieces a sliced run is cut into, one a call: the longest is what a window's tick can
+// overrun its budget by.
+void BM_StepPieces(benchmark::State& state) {
+    std::vector<double> pieceMs;
+    for (auto _ : state) {
+        MultiDaySchedule master(*LargeSchool::Get().timetable);
+        srand(kSeed);
+        Evolver evolver(&master, kKids);
+        const Evolver::Clock::time_point past = Evolver::Clock::time_point::min();
+        auto timed = [&pieceMs](auto piece) {
+            const auto begin = std::chrono::steady_clock::now();
+            const auto result = piece();
+            const auto end = std::chrono::steady_clock::now();
+            pieceMs.push_back(std::chrono::duration<double, std::milli>(end - begin).count());
+            return result;
+        };
+        while (timed([&] { return evolver.StartSome(past); }) == Evolver::StartPending) {
+        }
+        for (int generation = 0; generation < 20; ++generation) {
+            evolver.NewGeneration();
+            while (timed([&] { return evolver.StepSome(past); }) != Evolver::GenerationDone) {
+            }
+        }
+    }
+    std::sort(pieceMs.begin(), pieceMs.end());
+    state.counters["pieces"] = static_cast<double>(pieceMs.size());
+    state.counters["median_ms"] = Median(pieceMs);
+    // The slowest one in a thousand: the longest pieces proper, not a busy machine's stalls.
+    state.counters["p999_ms"] = pieceMs.empty() ? 0.0 : pieceMs[pieceMs.size() * 999 / 1000];
+    state.counters["max_ms"] = pieceMs.empty() ? 0.0 : pieceMs.back();
+}
+BENCHMARK(BM_StepPieces)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // Heap held by a seeded population of ten candidates (nine of them booked afresh).
 void BM_PopulationMemory(benchmark::State& state) {
     const MultiDaySchedule& source = *LargeSchool::Get().timetable;

@@ -50,5 +50,6 @@ private:
     std::string password_;
     SMTPConnectionType connectionType_ = SMTPPlain;
     bool needsAuth_ = false;
-    bool verifyServer_ = false;
+    // Checking the server's certificate is the safe default; turning it off is the user's call.
+    bool verifyServer_ = true;
 };

@@ -97,6 +97,22 @@ bool CSVColumnMapping::AddColumnByName(const std::string& name) {
     return false;
 }
 
+bool CSVColumnMapping::Parse(const char* text) {
+    StringTokeniser tokens(std::string(text != nullptr ? text : ""));
+    bool anyKnown = false;
+    for (const std::string& field : tokens.Split(',')) {
+        if (AddColumnByName(field)) {
+            anyKnown = true;
+        } else {
+            columns_.push_back(0);
+        }
+    }
+    if (!anyKnown) {
+        columns_.clear();
+    }
+    return anyKnown;
+}
+
 int ImporterCSVMapping::GetNumColumnTypes() const {
     return static_cast<int>(pupils_ ? kPupilOffers.size() : kTeacherOffers.size());
 }

@@ -53,6 +53,9 @@ public:
     bool AddColumn(int offerIndex);
     // The first offer whose name equals the text exactly (letter case included).
     bool AddColumnByName(const std::string& name);
+    // Appends a column for each comma-separated name; an unknown name appends an unused column
+    // so the others keep their places. When no name is known the mapping is emptied: false.
+    bool Parse(const char* text);
 
 private:
     std::vector<int> columns_;

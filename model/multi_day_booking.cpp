@@ -1,5 +1,7 @@
 // Booking over all days, the optimiser's mutations and the deletions of people.
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 
 #include "foundation/uc_error.h"
@@ -8,6 +10,7 @@
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
+#include "model/staged_booking.h"
 #include "model/teacher.h"
 
 namespace {
@@ -20,21 +23,26 @@ bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
                                const std::vector<Parent*>& parents) {
     std::vector<AppointmentRequest*> requests;
     for (Parent* parent : parents) {
-        ForEachRequestOf(parent, [&](Pupil* pupil, AppointmentRequest* request) {
-            // Asked by identity, so a second request to the same teacher about the same
-            // subject is not taken for booked when the first one is.
-            if (request->GetPriority() != priority || IsRequestBooked(request)) {
-                return;
-            }
-            request->SetPupil(pupil);
-            request->SetParent(parent);
-            int common = CountCommonSlots(request->GetTeacher(), parent);
-            request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
-            requests.push_back(request);
-        });
+        GatherRequests(parent, priority, requests);
     }
     int unbooked = 0;
     return day.BookRequests(requests, order, &unbooked);
+}
+
+void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
+                                      std::vector<AppointmentRequest*>& requests) {
+    ForEachRequestOf(parent, [&](Pupil* pupil, AppointmentRequest* request) {
+        // Asked by identity, so a second request to the same teacher about the same
+        // subject is not taken for booked when the first one is.
+        if (request->GetPriority() != priority || IsRequestBooked(request)) {
+            return;
+        }
+        request->SetPupil(pupil);
+        request->SetParent(parent);
+        int common = CountCommonSlots(request->GetTeacher(), parent);
+        request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
+        requests.push_back(request);
+    });
 }
 
 bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
@@ -76,23 +84,80 @@ bool MultiDaySchedule::BookAtTime(const std::shared_ptr<Appointment>& booking, i
 }
 
 bool MultiDaySchedule::BookAll(int order) {
-    if (!event_ || days_.empty()) {
-        return false;
+    StagedBooking booking(*this, order);
+    while (!booking.Next()) {
     }
-    if (RefuseWhenLocked("book appointments")) {
-        return false;
-    }
-    ClearBookings();
-    std::vector<Parent*> parents = AllParents();
-    for (auto& day : days_) {
-        for (int priority : kPriorities) {
-            if (!BookDay(*day, priority, order, parents)) {
-                ReportMessage(SeverityError, "Booking failed!");
+    return booking.Succeeded();
+}
+
+StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order)
+    : schedule_(schedule), order_(order) {}
+
+// Batches small enough that a piece of the large school takes about a millisecond.
+bool StagedBooking::Next() {
+    constexpr size_t kParentsPerPiece = 100;
+    constexpr size_t kRequestsPerPiece = 200;
+    constexpr unsigned kPerDay = static_cast<unsigned>(std::size(kPriorities));
+    MultiDaySchedule& schedule = schedule_;
+    switch (state_) {
+        case Begin:
+            if (!schedule.event_ || schedule.days_.empty() ||
+                schedule.RefuseWhenLocked("book appointments")) {
+                state_ = Failed;
+                return true;
+            }
+            schedule.ClearBookings();
+            parents_ = schedule.AllParents();
+            stage_ = 0;
+            BeginStage();
+            return false;
+        case Gather: {
+            const size_t end = std::min(parents_.size(), next_ + kParentsPerPiece);
+            for (; next_ < end; ++next_) {
+                schedule.GatherRequests(parents_[next_], kPriorities[stage_ % kPerDay], requests_);
+            }
+            if (next_ >= parents_.size()) {
+                state_ = Order;
+            }
+            return false;
+        }
+        case Order:
+            schedule.days_[stage_ / kPerDay]->OrderRequests(requests_, order_);
+            next_ = 0;
+            state_ = Book;
+            return false;
+        case Book: {
+            Schedule& day = *schedule.days_[stage_ / kPerDay];
+            const size_t end = std::min(requests_.size(), next_ + kRequestsPerPiece);
+            int unbooked = 0;
+            for (; next_ < end; ++next_) {
+                if (!day.BookOrderedRequest(requests_[next_], &unbooked)) {
+                    ReportMessage(SeverityError, "Booking failed!");
+                    state_ = Failed;
+                    return true;
+                }
+            }
+            if (next_ < requests_.size()) {
                 return false;
             }
+            if (++stage_ >= schedule.days_.size() * kPerDay) {
+                state_ = Done;
+                return true;
+            }
+            BeginStage();
+            return false;
         }
+        case Done:
+        case Failed:
+            break;
     }
     return true;
+}
+
+void StagedBooking::BeginStage() {
+    requests_.clear();
+    next_ = 0;
+    state_ = Gather;
 }
 
 bool MultiDaySchedule::BookParents(const ParentList* parents, unsigned* unbooked, int order) {
@@ -258,8 +323,17 @@ void MultiDaySchedule::RebookParents() {
 }
 
 void MultiDaySchedule::RebookParentsAndOptimise() {
-    if (!event_ || RefuseWhenLocked("rebook parents")) {
+    if (!RebookUnbookedParent()) {
         return;
+    }
+    for (auto& day : days_) {
+        day->Optimise();
+    }
+}
+
+bool MultiDaySchedule::RebookUnbookedParent() {
+    if (!event_ || RefuseWhenLocked("rebook parents")) {
+        return false;
     }
     if (days_.size() >= 2) {
         std::vector<Parent*> candidates;
@@ -278,7 +352,5 @@ void MultiDaySchedule::RebookParentsAndOptimise() {
             (void)BookParentsOnDays({parent}, nullptr, BookRandom);
         }
     }
-    for (auto& day : days_) {
-        day->Optimise();
-    }
+    return true;
 }

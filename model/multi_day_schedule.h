@@ -110,7 +110,8 @@ public:
     // --- booking: refused while the event is locked ---
     [[nodiscard]] bool BookAtTime(const std::shared_ptr<Appointment>& booking, int teacherRow,
                                   const DateTime& when);
-    // Empties every day, then books each day in turn, priority 2 before 1 before 0.
+    // Empties every day, then books each day in turn, priority 2 before 1 before 0. A
+    // StagedBooking does the same in short pieces.
     [[nodiscard]] bool BookAll(int order);
     // Books the unbooked requests of these parents; *unbooked grows by those still booked on
     // no day afterwards.
@@ -135,6 +136,8 @@ public:
     // With two or more days one random parent with an unbooked request is rebooked; then every
     // day is optimised.
     void RebookParentsAndOptimise();
+    // Its first half; false, with the locked message, when the days must not be optimised.
+    bool RebookUnbookedParent();
 
     // --- reports (empty without an event) ---
     std::string ReportTeachersWithoutAppointments() const;
@@ -149,6 +152,8 @@ public:
     bool ExportCSV(const std::string& fileName) const;
 
 private:
+    friend class StagedBooking;
+
     // Takes out, on every day, each booking that matches (teacher row, booking); refuses whole,
     // with one message, when the event or any matching booking is locked.
     [[nodiscard]] bool UnbookWhere(const std::function<bool(int, const Appointment&)>& match,
@@ -159,6 +164,8 @@ private:
     // Books, on one day, the requests of that priority of these parents that no day holds yet.
     [[nodiscard]] bool BookDay(Schedule& day, int priority, int order,
                                const std::vector<Parent*>& parents);
+    // Adds those requests of one parent to the list, made ready for booking.
+    void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests);
     [[nodiscard]] bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
                                          int order);
     // Reports "Cannot <action> because the schedule is locked" when the event is locked.

@@ -129,6 +129,10 @@ public:
     // teacher is not in the event.
     [[nodiscard]] bool BookRequests(std::vector<AppointmentRequest*>& requests, int order,
                                     int* unbookedCount);
+    // Its two halves, for booking a long list a few requests at a time: the reordering, then
+    // each request of the reordered list in turn.
+    void OrderRequests(std::vector<AppointmentRequest*>& requests, int order);
+    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
     // Empties the grid and books the fixed-time requests of this date.
     void RebuildGrid();
     bool AreRequestsBooked(const Parent* parent, const Pupil* pupil) const;
@@ -181,6 +185,9 @@ public:
     void ImproveTeacher(int teacherRow);
     // ImproveTeacher for every teacher, in a random order; refused while locked.
     void Optimise();
+    // The random visiting order of Optimise (draws from rand()), for callers that improve the
+    // teachers one at a time; empty without an event.
+    std::vector<int> DrawTeacherOrder() const;
 
 private:
     Teacher* TeacherAt(int row) const;

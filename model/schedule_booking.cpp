@@ -81,6 +81,16 @@ bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int orde
     if (requests.empty()) {
         return true;
     }
+    OrderRequests(requests, order);
+    for (AppointmentRequest* request : requests) {
+        if (!BookOrderedRequest(request, unbookedCount)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Schedule::OrderRequests(std::vector<AppointmentRequest*>& requests, int order) {
     if (order == BookRandom || order == BookRandomThenOrderKey) {
         for (std::size_t i = 1; i < requests.size(); ++i) {
             std::size_t j = static_cast<std::size_t>(std::rand()) % (i + 1);
@@ -99,35 +109,35 @@ bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int orde
                   });
     }
     GroupSiblings(requests);
+}
 
-    const TeacherList* teachers = event_ ? &event_->GetTeachers() : nullptr;
-    for (AppointmentRequest* request : requests) {
-        if (request == nullptr) {
-            if (unbookedCount != nullptr) {
-                ++*unbookedCount;
-            }
-            continue;
-        }
-        int row = teachers ? teachers->IndexOf(request->GetTeacher()) : -1;
-        if (row < 0) {
-            const Teacher* teacher = request->GetTeacher();
-            ReportMessage(SeverityError,
-                          "Cannot find teacher " + (teacher ? teacher->GetName() : std::string()));
-            return false;
-        }
-        auto booking = std::make_shared<Appointment>(request);
-        int slot = -1;
-        bool booked = BookInFirstFreeSlot(booking, row, &slot);
-        // Only a parent who merely prefers gaps gives them up; one who needs them keeps them.
-        Parent* parent = request->GetParent();
-        if (!booked && parent != nullptr && event_->GetParentGapMode() == TryParentGaps &&
-            parent->GetGapMode() == TryParentGaps) {
-            parent->SetGapMode(AdjacentParentAppointments);
-            booked = BookInFirstFreeSlot(booking, row, &slot);
-        }
-        if (!booked && unbookedCount != nullptr) {
+bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCount) {
+    if (request == nullptr) {
+        if (unbookedCount != nullptr) {
             ++*unbookedCount;
         }
+        return true;
+    }
+    const TeacherList* teachers = event_ ? &event_->GetTeachers() : nullptr;
+    int row = teachers ? teachers->IndexOf(request->GetTeacher()) : -1;
+    if (row < 0) {
+        const Teacher* teacher = request->GetTeacher();
+        ReportMessage(SeverityError,
+                      "Cannot find teacher " + (teacher ? teacher->GetName() : std::string()));
+        return false;
+    }
+    auto booking = std::make_shared<Appointment>(request);
+    int slot = -1;
+    bool booked = BookInFirstFreeSlot(booking, row, &slot);
+    // Only a parent who merely prefers gaps gives them up; one who needs them keeps them.
+    Parent* parent = request->GetParent();
+    if (!booked && parent != nullptr && event_->GetParentGapMode() == TryParentGaps &&
+        parent->GetGapMode() == TryParentGaps) {
+        parent->SetGapMode(AdjacentParentAppointments);
+        booked = BookInFirstFreeSlot(booking, row, &slot);
+    }
+    if (!booked && unbookedCount != nullptr) {
+        ++*unbookedCount;
     }
     return true;
 }

@@ -197,6 +197,15 @@ void Schedule::Optimise() {
         ReportMessage(SeverityError, "Cannot optimise the schedule because it is locked");
         return;
     }
+    for (int row : DrawTeacherOrder()) {
+        ImproveTeacher(row);
+    }
+}
+
+std::vector<int> Schedule::DrawTeacherOrder() const {
+    if (!event_) {
+        return {};
+    }
     const int count = static_cast<int>(event_->GetTeachers().Count());
     std::vector<int> order(static_cast<size_t>(count));
     std::iota(order.begin(), order.end(), 0);
@@ -206,7 +215,5 @@ void Schedule::Optimise() {
             std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
         }
     }
-    for (int row : order) {
-        ImproveTeacher(row);
-    }
+    return order;
 }

@@ -6,6 +6,7 @@
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/staged_booking.h"
 
 Evolver::Evolver(MultiDaySchedule* master, int numKids)
     : master_(master), numKids_(std::clamp(numKids, kMinKids, kMaxKids)) {
@@ -22,7 +23,45 @@ const MultiDaySchedule* Evolver::GetKid(int index) const {
 }
 
 bool Evolver::Start() {
+    seeding_ = false;
+    StartState state = StartPending;
+    while (state == StartPending) {
+        state = StartSome(Clock::time_point::max());
+    }
+    return state == StartDone;
+}
+
+Evolver::StartState Evolver::StartSome(Clock::time_point deadline) {
+    if (!seeding_) {
+        const StartState begun = BeginStart();
+        if (begun != StartPending) {
+            return begun;
+        }
+    }
+    for (;;) {
+        bool failed = false;
+        if (SeedPiece(&failed)) {
+            seeding_ = false;
+            if (failed) {
+                seeded_.clear();
+                return StartFailed;
+            }
+            kids_ = std::move(seeded_);
+            seeded_.clear();
+            return StartDone;
+        }
+        if (Clock::now() >= deadline) {
+            return StartPending;
+        }
+    }
+}
+
+Evolver::StartState Evolver::BeginStart() {
     stallCount_ = 0;
+    // Work in hand refers to the candidates, so it goes first.
+    cursor_ = StepCursor{};
+    seedBooking_.reset();
+    seeded_.clear();
     // A refused or failed start leaves no population, not a half-seeded (or an earlier) one
     // that a later Step would evolve or copy into the master.
     for (auto& kid : kids_) {
@@ -32,96 +71,168 @@ bool Evolver::Start() {
     bestIndex_ = -1;
     worstIndex_ = -1;
     if (master_ == nullptr || !master_->GetEvent()) {
-        return false;
+        return StartFailed;
     }
     const Event& event = *master_->GetEvent();
     if (event.IsLocked()) {
         ReportMessage(SeverityError, "Cannot optimise the schedule because it is locked");
-        return false;
+        return StartFailed;
     }
     if (event.GetParents().Count() == 0) {
-        return false;
+        return StartFailed;
     }
     const Schedule* firstDay = master_->GetDay(0);
     masterStats_ = firstDay != nullptr ? firstDay->GetOptimiserStats() : nullptr;
     phase_ = StartPositions;
-    return SeedPopulation();
+    seeded_.resize(kids_.size());
+    seedIndex_ = 0;
+    seeding_ = true;
+    return StartPending;
 }
 
-bool Evolver::SeedPopulation() {
-    int order = 0;
-    if (phase_ == StartPositions) {
-        order = BookRandomThenOrderKey;
-    } else if (phase_ == Optimising) {
-        order = BookRandom;
-    } else {
-        return false;
-    }
-    std::vector<std::unique_ptr<MultiDaySchedule>> seeded(kids_.size());
-    for (int i = 0; i < numKids_; ++i) {
+bool Evolver::SeedPiece(bool* failed) {
+    const size_t index = static_cast<size_t>(seedIndex_);
+    if (!seedBooking_) {
         auto kid = std::make_unique<MultiDaySchedule>(*master_);
         kid->SetOptimiserStats(stats_);
+        seeded_[index] = std::move(kid);
         // Candidate 0 stays an unchanged copy of the master, so a generation never loses ground.
-        if (i > 0 && !kid->BookAll(order)) {
-            return false;
+        if (seedIndex_ > 0) {
+            seedBooking_ = std::make_unique<StagedBooking>(*seeded_[index], BookRandomThenOrderKey);
+        } else {
+            ++seedIndex_;
         }
-        seeded[static_cast<size_t>(i)] = std::move(kid);
+    } else if (seedBooking_->Next()) {
+        if (!seedBooking_->Succeeded()) {
+            seedBooking_.reset();
+            *failed = true;
+            return true;
+        }
+        seedBooking_.reset();
+        ++seedIndex_;
     }
-    kids_ = std::move(seeded);
-    return true;
+    return seedIndex_ >= numKids_;
 }
 
 void Evolver::NewGeneration() {
     ++generation_;
     kidIndex_ = 0;
+    cursor_ = StepCursor{};
     bestIndex_ = -1;
     worstIndex_ = -1;
 }
 
-void Evolver::ImproveKid(int index) {
-    MultiDaySchedule& kid = *kids_[static_cast<size_t>(index)];
-    const int teachers = static_cast<int>(kid.GetEvent()->GetTeachers().Count());
-    if (teachers > 0) {
-        const int calls = rand() % teachers;
-        for (int i = 0; i < calls; ++i) {
-            kid.OptimiseTeacher(rand() % teachers);
-        }
+bool Evolver::Step() {
+    StepState state = StepPending;
+    while (state == StepPending) {
+        state = StepSome(Clock::time_point::max());
     }
-    kid.RebookParentsAndOptimise();
+    return state == GenerationDone;
 }
 
-bool Evolver::Step() {
+Evolver::StepState Evolver::StepSome(Clock::time_point deadline) {
     // Without a seeded population there is nothing to evolve; ending the generation at once
     // lets a caller's loop finish instead of touching missing candidates.
     if (master_ == nullptr || !kids_[0]) {
-        return true;
+        return GenerationDone;
     }
-    if (kidIndex_ < numKids_) {
-        MultiDaySchedule& kid = *kids_[static_cast<size_t>(kidIndex_)];
-        if (kidIndex_ > 0) {
-            if (phase_ == StartPositions) {
-                (void)kid.BookAll(BookRandomThenOrderKey);  // a locked kid keeps its bookings
-            } else {
-                ImproveKid(kidIndex_);
+    for (;;) {
+        const StepState state = StepPiece();
+        if (state != StepPending || Clock::now() >= deadline) {
+            return state;
+        }
+    }
+}
+
+// A fresh start books the whole candidate anew; local search improves random teachers, rebooks
+// a parent and improves every teacher of every day. Each piece is a batch of the booking, one
+// teacher or one rebooking, in exactly the order of the whole operations.
+Evolver::StepState Evolver::StepPiece() {
+    StepCursor& c = cursor_;
+    for (;;) {
+        MultiDaySchedule* kid =
+            kidIndex_ < numKids_ ? kids_[static_cast<size_t>(kidIndex_)].get() : nullptr;
+        switch (c.stage) {
+            case StepStage::Begin:
+                if (kid == nullptr) {
+                    c.stage = StepStage::End;
+                    continue;
+                }
+                c = StepCursor{};
+                if (kidIndex_ == 0) {
+                    c.stage = StepStage::Score;
+                } else if (phase_ == StartPositions) {
+                    c.stage = StepStage::Booking;
+                } else {
+                    c.teachers = static_cast<int>(kid->GetEvent()->GetTeachers().Count());
+                    c.remaining = c.teachers > 0 ? rand() % c.teachers : 0;
+                    c.stage = StepStage::Teachers;
+                }
+                continue;
+            case StepStage::Booking:
+                if (!c.booking) {
+                    c.booking = std::make_unique<StagedBooking>(*kid, BookRandomThenOrderKey);
+                }
+                if (c.booking->Next()) {
+                    c.booking.reset();
+                    c.stage = StepStage::Score;
+                }
+                return StepPending;
+            case StepStage::Teachers:
+                if (c.remaining > 0) {
+                    --c.remaining;
+                    kid->OptimiseTeacher(rand() % c.teachers);
+                    return StepPending;
+                }
+                c.stage = StepStage::Rebook;
+                continue;
+            case StepStage::Rebook:
+                c.day = 0;
+                c.stage = kid->RebookUnbookedParent() ? StepStage::DayOrder : StepStage::Score;
+                return StepPending;
+            case StepStage::DayOrder:
+                if (c.day >= kid->GetDayCount()) {
+                    c.stage = StepStage::Score;
+                    continue;
+                }
+                c.order = kid->GetDay(c.day)->DrawTeacherOrder();
+                c.next = 0;
+                c.stage = StepStage::Improve;
+                continue;
+            case StepStage::Improve:
+                if (c.next < c.order.size()) {
+                    kid->GetDay(c.day)->ImproveTeacher(c.order[c.next++]);
+                    return StepPending;
+                }
+                ++c.day;
+                c.stage = StepStage::DayOrder;
+                continue;
+            case StepStage::Score: {
+                const Score score = kid->GetScore();
+                if (bestIndex_ == -1 || score.IsBetterThan(bestScore_)) {
+                    bestScore_ = score;
+                    bestIndex_ = kidIndex_;
+                }
+                if (kidIndex_ == 0) {
+                    kid0Score_ = score;
+                } else if (worstIndex_ == -1 || score.IsWorseThan(worstScore_)) {
+                    worstScore_ = score;
+                    worstIndex_ = kidIndex_;
+                }
+                ++kidIndex_;
+                c.stage = StepStage::Begin;
+                if (kidIndex_ < numKids_) {
+                    return StepDone;
+                }
+                // The generation's end copies whole timetables: a piece of its own.
+                c.stage = StepStage::End;
+                return StepPending;
             }
-        }
-        const Score score = kid.GetScore();
-        if (bestIndex_ == -1 || score.IsBetterThan(bestScore_)) {
-            bestScore_ = score;
-            bestIndex_ = kidIndex_;
-        }
-        if (kidIndex_ == 0) {
-            kid0Score_ = score;
-        } else if (worstIndex_ == -1 || score.IsWorseThan(worstScore_)) {
-            worstScore_ = score;
-            worstIndex_ = kidIndex_;
-        }
-        ++kidIndex_;
-        if (kidIndex_ < numKids_) {
-            return false;
+            case StepStage::End:
+                c.stage = StepStage::Begin;
+                return EndGeneration() ? GenerationDone : StepDone;
         }
     }
-    return EndGeneration();
 }
 
 bool Evolver::EndGeneration() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -7,6 +9,7 @@
 
 class MultiDaySchedule;
 class OptimiserStats;
+class StagedBooking;
 
 // The two phases of a run: fresh start positions first, local search once they stop paying off.
 enum EvolverPhase : int { StartPositions = 0, Optimising = 1 };
@@ -14,10 +17,18 @@ enum EvolverPhase : int { StartPositions = 0, Optimising = 1 };
 // Improves an event's timetable by a small evolutionary search over copies of it, one candidate
 // per Step, so that a dialog can run it from its idle time. The master always ends a
 // generation holding the best timetable found so far.
+//
+// Start and Step also come in resumable slices (StartSome, StepSome) for a window that must
+// answer within a few milliseconds: the slices do the same work in the same order, drawing the
+// same random numbers, so a seeded run ends the same however it was cut.
 class Evolver {
 public:
     static constexpr int kMinKids = 2;
     static constexpr int kMaxKids = 200;
+
+    using Clock = std::chrono::steady_clock;
+    enum StartState { StartPending, StartDone, StartFailed };
+    enum StepState { StepPending, StepDone, GenerationDone };
 
     // numKids is clamped to kMinKids .. kMaxKids. The master is not owned.
     Evolver(MultiDaySchedule* master, int numKids);
@@ -36,6 +47,13 @@ public:
     void NewGeneration();
     // Handles one candidate; true when this call ended a generation.
     bool Step();
+
+    // Each does at least one piece of its work and returns once the deadline has passed, or
+    // when the whole Start or Step is done (answering as those would). A deadline already past
+    // gives exactly one piece a call. Start abandons a seeding left pending.
+    StartState StartSome(Clock::time_point deadline);
+    StepState StepSome(Clock::time_point deadline);
+    bool IsStarting() const { return seeding_; }
     // How far the current generation has got, 0 to 100.
     int GetProgressPercent() const;
 
@@ -53,8 +71,23 @@ public:
     const MultiDaySchedule* GetKid(int index) const;
 
 private:
-    bool SeedPopulation();
-    void ImproveKid(int index);
+    // What the candidate in hand does next; each stage's piece is short.
+    enum class StepStage { Begin, Booking, Teachers, Rebook, DayOrder, Improve, Score, End };
+    struct StepCursor {
+        StepStage stage = StepStage::Begin;
+        std::unique_ptr<StagedBooking> booking;  // a fresh start under way
+        int teachers = 0;                        // teacher count when the candidate began
+        int remaining = 0;                       // single-teacher improvements still to make
+        unsigned day = 0;
+        std::vector<int> order;  // the day's teacher visiting order
+        size_t next = 0;         // index into order
+    };
+
+    StartState BeginStart();
+    // One piece of seeding; true when the population is complete or seeding failed.
+    bool SeedPiece(bool* failed);
+    // One piece of the Step in hand; StepPending while it goes on.
+    StepState StepPiece();
     bool EndGeneration();
 
     MultiDaySchedule* master_ = nullptr;
@@ -72,4 +105,12 @@ private:
     OptimiserStats* stats_ = nullptr;
     // What the master's days counted into before the run; restored after every copy into it.
     OptimiserStats* masterStats_ = nullptr;
+
+    StepCursor cursor_;
+    // A population being seeded; it replaces kids_ only when complete.
+    bool seeding_ = false;
+    std::vector<std::unique_ptr<MultiDaySchedule>> seeded_;
+    int seedIndex_ = 0;
+    // The booking of candidate seedIndex_ once it has been copied from the master.
+    std::unique_ptr<StagedBooking> seedBooking_;
 };

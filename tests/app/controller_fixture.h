@@ -8,6 +8,7 @@
 #include "app/qm_controller.h"
 #include "foundation/uc_error.h"
 #include "model/score.h"
+#include "support/score_switches.h"
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
@@ -34,11 +35,7 @@ protected:
     TempFolder folder_{"qm-controller"};
     const std::string root_ = folder_.Path();
     ScopedEnv configHome_{"XDG_CONFIG_HOME", (root_ + "/config").c_str()};
-    // Put back once the controller, and with it its open event, is gone.
-    struct StandaloneSwitches {
-        ScoreCompareSwitches saved = Score::GetCompareSwitches();
-        ~StandaloneSwitches() { Score::SetCompareSwitches(saved); }
-    } switches_;
+    StandaloneScoreSwitches switches_;
     UCStringError sink_;
     // Declared last so that it is gone, with its locks, before the folder is removed.
     QMController controller_;

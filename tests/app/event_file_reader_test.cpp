@@ -104,6 +104,8 @@ TEST(EventFileReading, HandWrittenFileBuildsTheEventAndItsTimetable) {
     EXPECT_EQ(event.GetEmailServerSettings().GetServer(), "smtp.school.example");
     EXPECT_EQ(event.GetEmailServerSettings().GetConnectionType(), SMTPWithTLS);
     EXPECT_EQ(event.GetEmailServerSettings().GetPort(), 587);
+    // A file that never mentions verification gets the safe default.
+    EXPECT_TRUE(event.GetEmailServerSettings().GetVerifyServer());
 
     MultiDaySchedule& schedule = *read.schedule;
     ASSERT_EQ(schedule.GetDayCount(), 2u);

@@ -189,6 +189,9 @@ TEST(EventFileRoundTrip, AwkwardTextsAndOffSettingsComeBackUnchanged) {
     parent->SetNotes("First line\r\nSecond \"quoted\" line\\with backslash\n\tindented");
     event.GetTeachers().Get(0)->SetLocation("Block \"C\"\\2");
     event.SetTeacherDesc("tutor \"form\"");
+    EmailServerSettings server = event.GetEmailServerSettings();
+    server.SetVerifyServer(false);
+    event.SetEmailServerSettings(server);
 
     std::string messages;
     auto read = ReadBack(EventFileWriter(*schedule).FormatEventFile(), &messages);
@@ -202,6 +205,7 @@ TEST(EventFileRoundTrip, AwkwardTextsAndOffSettingsComeBackUnchanged) {
     EXPECT_EQ(back.GetUrl(), event.GetUrl());
     EXPECT_EQ(back.GetPrintSettings().GetParentNotes(), "Park at the back.\nBring the letter.");
     EXPECT_FALSE(back.GetOptions().BringTwinsTogether);
+    EXPECT_FALSE(back.GetEmailServerSettings().GetVerifyServer());
     EXPECT_EQ(back.GetOptions(), event.GetOptions());
     EXPECT_EQ(back.GetScoreSwitches(), event.GetScoreSwitches());
     EXPECT_EQ(back.GetSlotLength(), 330);

@@ -6,13 +6,13 @@
 
 namespace {
 
-TEST(EmailServerSettings, NewSettingsArePlainPort25WithoutLogin) {
+TEST(EmailServerSettings, NewSettingsArePlainPort25WithoutLoginAndVerifyTheServer) {
     EmailServerSettings settings;
     EXPECT_EQ("smtp://:25/", settings.GetURL());
     EXPECT_EQ("", settings.GetLoginName());
     EXPECT_EQ(EmailProviderCustom, settings.GetProvider());
     EXPECT_FALSE(settings.GetNeedsAuth());
-    EXPECT_FALSE(settings.GetVerifyServer());
+    EXPECT_TRUE(settings.GetVerifyServer());
 }
 
 TEST(EmailServerSettings, ProviderPresetSetsExactlyTheFiveServerFields) {

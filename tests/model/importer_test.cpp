@@ -126,3 +126,14 @@ TEST(ImporterCSV, QuotesAndBackslashesInTheNameCannotEndItsText) {
 }
 
 }  // namespace
+
+TEST(CSVColumnMapping, ParseKeepsUnknownColumnsInPlaceUnlessNoneIsKnown) {
+    ImporterCSVMapping pupils(true);
+    EXPECT_TRUE(pupils.Parse("Full Name, Nonsense,House"));
+    ASSERT_EQ(3, pupils.GetCount());
+    EXPECT_EQ(1, pupils.GetAt(0));
+    EXPECT_EQ(0, pupils.GetAt(1));
+    EXPECT_EQ(9, pupils.GetAt(2));
+    EXPECT_FALSE(pupils.Parse("Nonsense"));
+    EXPECT_EQ(0, pupils.GetCount()) << "a text naming nothing known empties the mapping";
+}

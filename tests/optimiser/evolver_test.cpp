@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "foundation/uc_error.h"
+#include "model/appointment_request.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/optimiser_stats.h"
@@ -233,6 +237,129 @@ TEST(Evolver, MasterNeverGetsWorseAcrossGenerations) {
             }
         }
     }
+}
+
+// Every cell of every day as the index of the request it holds (-1 free), so that two
+// timetables of separately generated, identical schools can be compared.
+std::vector<int> BookedCells(const GeneratedSchool& school, const MultiDaySchedule& timetable) {
+    std::map<const AppointmentRequest*, int> index;
+    for (AppointmentRequest* request : school.AllRequests()) {
+        index.emplace(request, static_cast<int>(index.size()));
+    }
+    std::vector<int> cells;
+    for (unsigned d = 0; d < timetable.GetDayCount(); ++d) {
+        const AppointmentGrid& grid = timetable.GetDay(d)->GetGrid();
+        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                const Appointment* booking =
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                const auto found =
+                    booking != nullptr ? index.find(booking->GetRequest()) : index.end();
+                cells.push_back(found != index.end() ? found->second : -1);
+            }
+        }
+    }
+    return cells;
+}
+
+struct RunRecord {
+    std::vector<std::vector<std::uint32_t>> scores;  // the master's counters after each pass
+    std::vector<EvolverPhase> phases;
+    std::vector<int> cells;
+    int pieces = 0;
+    int nextRand = 0;  // the next random number afterwards: the same draws were made
+};
+
+// Twelve passes of four candidates, whole or one piece at a time.
+RunRecord RunPasses(const SchoolSize& size, unsigned seed, bool sliced) {
+    GeneratedSchool school = GenerateSchool(size, seed);
+    srand(seed);
+    auto master = MakeTimetable(school);
+    OptimiserStats stats;
+    Evolver evolver(master.get(), 4);
+    evolver.SetOptimiserStats(&stats);
+    RunRecord run;
+    const Evolver::Clock::time_point past = Evolver::Clock::time_point::min();
+    if (sliced) {
+        Evolver::StartState started = Evolver::StartPending;
+        while (started == Evolver::StartPending) {
+            started = evolver.StartSome(past);
+            ++run.pieces;
+        }
+        EXPECT_EQ(started, Evolver::StartDone);
+    } else {
+        EXPECT_TRUE(evolver.Start());
+    }
+    for (int pass = 0; pass < 12; ++pass) {
+        evolver.NewGeneration();
+        if (sliced) {
+            while (evolver.StepSome(past) != Evolver::GenerationDone) {
+                ++run.pieces;
+            }
+        } else {
+            while (!evolver.Step()) {
+            }
+        }
+        const Score score = master->GetScore();
+        run.scores.push_back({score.Unbooked, score.TeacherWaiting, score.TeacherOverBlock,
+                              score.ParentWaiting, score.SiblingSeparation, score.Attendance});
+        run.phases.push_back(evolver.GetPhase());
+    }
+    run.cells = BookedCells(school, *master);
+    run.nextRand = rand();
+    return run;
+}
+
+TEST(EvolverSlices, APieceAtATimeEndsExactlyAsWholeSteps) {
+    const SchoolSize sizes[] = {SchoolSize::Small(), TwoDaySmallSchool()};
+    for (const SchoolSize& size : sizes) {
+        for (unsigned seed : {4u, 5u}) {
+            SCOPED_TRACE(size.name + " seed " + std::to_string(seed));
+            const RunRecord whole = RunPasses(size, seed, false);
+            const RunRecord sliced = RunPasses(size, seed, true);
+            EXPECT_EQ(sliced.scores, whole.scores);
+            EXPECT_EQ(sliced.phases, whole.phases);
+            EXPECT_EQ(sliced.cells, whole.cells);
+            EXPECT_EQ(sliced.nextRand, whole.nextRand);
+            // Both phases ran, and in several pieces a step.
+            EXPECT_EQ(whole.phases.front(), StartPositions);
+            EXPECT_EQ(whole.phases.back(), Optimising);
+            EXPECT_GT(sliced.pieces, 48 * 4);
+        }
+    }
+}
+
+TEST_F(SingleRequestEvent, SeedingInSlicesTouchesNeitherMasterNorPopulationUntilComplete) {
+    Evolver evolver(master_.get(), 3);
+    const Evolver::Clock::time_point past = Evolver::Clock::time_point::min();
+    int pieces = 1;
+    EXPECT_EQ(evolver.StartSome(past), Evolver::StartPending);
+    EXPECT_TRUE(evolver.IsStarting());
+    for (; evolver.StartSome(past) == Evolver::StartPending; ++pieces) {
+        EXPECT_EQ(evolver.GetKid(0), nullptr);
+        // A step meanwhile finds no population and ends at once.
+        EXPECT_EQ(evolver.StepSome(past), Evolver::GenerationDone);
+    }
+    ++pieces;
+    EXPECT_FALSE(evolver.IsStarting());
+    // Candidate 0 is a copy; each other one a copy, the emptying of its day, and for each of
+    // the three priorities the gathering, the ordering and the booking of its requests.
+    EXPECT_EQ(pieces, 1 + 2 * (1 + 1 + 3 * 3));
+    ASSERT_NE(evolver.GetKid(2), nullptr);
+    EXPECT_EQ(evolver.GetKid(2)->GetScore().Unbooked, 0u);
+    EXPECT_EQ(master_->GetScore().Unbooked, 1u);
+}
+
+TEST_F(SingleRequestEvent, StartAbandonsASeedingLeftPending) {
+    Evolver evolver(master_.get(), 3);
+    ASSERT_EQ(evolver.StartSome(Evolver::Clock::time_point::min()), Evolver::StartPending);
+    event_->SetLocked(true);
+    UCStringError sink;
+    EXPECT_FALSE(evolver.Start());
+    EXPECT_FALSE(evolver.IsStarting());
+    event_->SetLocked(false);
+    EXPECT_TRUE(evolver.Start());
+    EXPECT_NE(evolver.GetKid(2), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,106 @@
+// Importing the families of generated schools from a CSV file and from an XML export, at a
+// quarter, half and the whole of the large school's 1,500 families.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "foundation/files.h"
+#include "foundation/uc_error.h"
+#include "import/csv_import_run.h"
+#include "import/xml_import_run.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "support/school_generator.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+GeneratedSchool School(int families) {
+    SchoolSize size = SchoolSize::Large();
+    const double share = static_cast<double>(families) / size.parents;
+    size.parents = families;
+    size.pupils = static_cast<int>(size.pupils * share);
+    size.requests = 0;
+    return GenerateSchool(size, 11);
+}
+
+// One pupil a line with its form, its parent's name, e-mail and first address line.
+std::string CSVText(const GeneratedSchool& school) {
+    std::string text = "Forename,Surname,Form,Parent,Email,Address\n";
+    for (unsigned p = 0; p < school.event->GetParents().Count(); ++p) {
+        const Parent* parent = school.event->GetParents().Get(p);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            const std::string& name = parent->GetPupil(k)->GetName();
+            const size_t blank = name.find(' ');
+            text += "\"" + name.substr(0, blank) + "\",\"" + name.substr(blank + 1) + "\"," +
+                    parent->GetPupil(k)->GetForm() + ",\"" + parent->GetName() + "\"," + "family" +
+                    std::to_string(p) + "@home.example,\"" + std::to_string(p + 1) +
+                    " High Street\"\n";
+        }
+    }
+    return text;
+}
+
+std::string XMLText(const GeneratedSchool& school) {
+    std::string text = "<?xml version=\"1.0\"?>\n<Export><Pupils>\n";
+    for (unsigned p = 0; p < school.event->GetParents().Count(); ++p) {
+        const Parent* parent = school.event->GetParents().Get(p);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            const std::string& name = parent->GetPupil(k)->GetName();
+            const size_t blank = name.find(' ');
+            text += "<Pupil><Forename>" + name.substr(0, blank) + "</Forename><Surname>" +
+                    name.substr(blank + 1) + "</Surname><RegistrationGroup>" +
+                    parent->GetPupil(k)->GetForm() +
+                    "</RegistrationGroup><Contact><Title>Mx</Title><Forename>Family</Forename>"
+                    "<Surname>" +
+                    std::to_string(p) + "</Surname></Contact></Pupil>\n";
+        }
+    }
+    return text + "</Pupils></Export>\n";
+}
+
+template <typename Run>
+void ImportFile(benchmark::State& state, const std::string& text, Run makeRun) {
+    TempFolder folder("qm-import-bench");
+    const std::string path = folder.Write("families", text);
+    UCStringError quiet;
+    unsigned pupils = 0;
+    for (auto _ : state) {
+        auto event = std::make_shared<Event>();
+        MultiDaySchedule schedule(event);
+        StdioFile file(path.c_str(), "rb");
+        auto run = makeRun();
+        run->SetTarget(&schedule);
+        run->SetInput(&file);
+        if (RunImport(*run) != ImportOutcome::Finished) {
+            state.SkipWithError(quiet.GetText().c_str());
+            return;
+        }
+        pupils = static_cast<unsigned>(event->GetParents().GetPupilCount());
+    }
+    state.counters["pupils"] = pupils;
+    state.counters["bytes"] = static_cast<double>(text.size());
+}
+
+void BM_ImportFamiliesFromCSV(benchmark::State& state) {
+    const std::string text = CSVText(School(static_cast<int>(state.range(0))));
+    ImportFile(state, text, [] {
+        ImporterCSV importer(true);
+        importer.SetDefinition(
+            "IgnoreFirstLine,Forename,Surname,Form / Tutor Group,Parent's Name,"
+            "Email Address (primary),Address Line 1");
+        return std::make_unique<CSVImportRun>(importer);
+    });
+}
+BENCHMARK(BM_ImportFamiliesFromCSV)->Arg(375)->Arg(750)->Arg(1500)->Unit(benchmark::kMillisecond);
+
+void BM_ImportFamiliesFromXML(benchmark::State& state) {
+    const std::string text = XMLText(School(static_cast<int>(state.range(0))));
+    ImportFile(state, text, [] { return std::make_unique<XMLPupilsImportRun>(); });
+}
+BENCHMARK(BM_ImportFamiliesFromXML)->Arg(375)->Arg(750)->Arg(1500)->Unit(benchmark::kMillisecond);
+
+}  // namespace

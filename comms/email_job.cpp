@@ -1,0 +1,279 @@
+#include "comms/email_job.h"
+
+#include "app/qm_controller.h"
+#include "app/qm_script.h"
+#include "app/smtp_client.h"
+#include "comms/smtp_email.h"
+#include "comms/web_service.h"
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+bool IsBlankText(const std::string& text) {
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+bool AttendsPresentation(const Attendee* attendee) {
+    return attendee != nullptr && attendee->GetPresentations().Count() > 0;
+}
+
+}  // namespace
+
+EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
+    : kind_(kind), controller_(controller) {
+    if (controller_ != nullptr) {
+        days_ = controller_->GetSchedule();
+        factory_ = controller_->GetClientFactory();
+    }
+    if (HasEvent()) {
+        Event& event = *days_->GetEvent();
+        selection_ = &event.GetPrintSettings();
+        if (selection_->GetParents()) {
+            AddRecipients(event.GetParents());
+        }
+        if (selection_->GetPupils()) {
+            ParentList& parents = event.GetParents();
+            for (unsigned p = 0; p < parents.Count(); ++p) {
+                Parent* parent = parents.Get(p);
+                for (unsigned i = 0; parent != nullptr && i < parent->GetPupilCount(); ++i) {
+                    AddRecipient(parent->GetPupil(i));
+                }
+            }
+        }
+        // Teachers hear only the results; invitations and reminders are for families.
+        if (kind_ == EmailResults && selection_->GetTeachers()) {
+            AddRecipients(event.GetTeachers());
+        }
+    }
+    if (controller_ != nullptr) {
+        const UserSettings& settings = controller_->GetUserSettings();
+        std::unique_ptr<QMScript>* scripts[] = {&parentScript_, &pupilScript_, &teacherScript_};
+        const char* keys[] = {"parentprintscript", "pupilprintscript", "teacherprintscript"};
+        for (int i = 0; i < 3; ++i) {
+            const std::string path = settings.Get(keys[i]);
+            if (!path.empty()) {
+                *scripts[i] = controller_->CreateScript(path);
+            }
+        }
+    }
+}
+
+EmailJob::~EmailJob() = default;
+
+bool EmailJob::HasEvent() const {
+    return days_ != nullptr && days_->GetEvent() != nullptr;
+}
+
+int EmailJob::GetRecipientCount() const {
+    if (!HasEvent() || selection_ == nullptr) {
+        return 0;
+    }
+    return static_cast<int>(recipients_.size());
+}
+
+std::string EmailJob::GetSummary() const {
+    return std::to_string(sentCount_) + " sent, " + std::to_string(skippedCount_) + " skipped, " +
+           std::to_string(failedCount_) + " failed";
+}
+
+void EmailJob::EnableDebugLog() {
+    debug_ = true;
+    if (client_) {
+        client_->EnableDebugLog(kCallerName);
+    }
+}
+
+std::string EmailJob::GetWebsiteAddress() const {
+    return controller_ ? WebService::GetAddress(controller_->GetUserSettings()) : std::string();
+}
+
+EmailSkipReason EmailJob::GetSkipReason(Person* person, Schedule* day) const {
+    if (person == nullptr) {
+        return EmailSkipNoPerson;
+    }
+    if (day == nullptr || !HasEvent()) {
+        return EmailSkipNoDay;
+    }
+    const Event& event = *days_->GetEvent();
+    if (kind_ != EmailResults && event.GetUrl().empty()) {
+        return EmailSkipNotRegistered;
+    }
+    if (person->GetEmail().empty() && person->GetEmailAlt().empty()) {
+        return EmailSkipNoAddress;
+    }
+    const bool resend = selection_ != nullptr && selection_->GetIncludeAlreadySent();
+    if (person->GetEmailSent(kind_) && !resend) {
+        return EmailSkipAlreadySent;
+    }
+    if (kind_ == EmailInvitation) {
+        return EmailWillBeSent;
+    }
+    const std::string type = person->GetClassName();
+    if (kind_ == EmailReminder) {
+        if (type != "Parent") {
+            return EmailSkipWrongType;
+        }
+        return static_cast<Parent*>(person)->HasRequests() ? EmailSkipAlreadyResponded
+                                                           : EmailWillBeSent;
+    }
+    if (kind_ != EmailResults) {
+        return EmailSkipWrongType;
+    }
+    if (type == "Parent") {
+        auto* parent = static_cast<Parent*>(person);
+        if (AttendsPresentation(parent)) {
+            return EmailWillBeSent;
+        }
+        if (!parent->HasRequests()) {
+            return EmailSkipNoRequests;
+        }
+        return day->ParentHasAppointments(parent) ? EmailWillBeSent : EmailSkipNoAppointments;
+    }
+    if (type == "Teacher") {
+        auto* teacher = static_cast<Teacher*>(person);
+        if (day->TeacherHasAppointments(teacher) || AttendsPresentation(teacher)) {
+            return EmailWillBeSent;
+        }
+        return EmailSkipNoAppointments;
+    }
+    if (type != "Pupil") {
+        return EmailSkipWrongType;
+    }
+    auto* pupil = static_cast<Pupil*>(person);
+    if (AttendsPresentation(event.GetParents().FindParentOfPupil(pupil))) {
+        return EmailWillBeSent;
+    }
+    if (pupil->GetRequestCount() == 0) {
+        return EmailSkipNoRequests;
+    }
+    return day->PupilHasAppointments(pupil) ? EmailWillBeSent : EmailSkipNoAppointments;
+}
+
+std::string EmailJob::GetSkipReasonText(EmailSkipReason reason, const std::string& website) {
+    switch (reason) {
+        case EmailWillBeSent:
+            return "Email will be sent";
+        case EmailSkipNoPerson:
+            return " doesn't exist";
+        case EmailSkipNoDay:
+            return "Date not in event";
+        case EmailSkipNoAddress:
+            return " has no email address set";
+        case EmailSkipAlreadySent:
+            return " has already been sent this email";
+        case EmailSkipNoRequests:
+            return " didn't make any requests";
+        case EmailSkipNoAppointments:
+            return " doesn't have any booked appointments";
+        case EmailSkipWrongType:
+            return " is not a type we handle";
+        case EmailSkipAlreadyResponded:
+            return " already responded";
+        case EmailSkipNotRegistered:
+            return "Event has not been registered on website " + website;
+    }
+    return std::string();
+}
+
+void EmailJob::AddRecipient(Person* person) {
+    if (days_ == nullptr) {
+        return;
+    }
+    for (unsigned i = 0; i < days_->GetDayCount(); ++i) {
+        Schedule* day = days_->GetDay(i);
+        if (GetSkipReason(person, day) != EmailWillBeSent) {
+            continue;
+        }
+        recipients_.push_back({person, day});
+        // An invitation or reminder says the same whatever the day: one is enough.
+        if (kind_ != EmailResults) {
+            return;
+        }
+    }
+}
+
+void EmailJob::AddRecipients(PersonList& people) {
+    for (unsigned i = 0; i < people.Count(); ++i) {
+        AddRecipient(people.Get(i));
+    }
+}
+
+void EmailJob::SetSingleRecipient(Person* person) {
+    recipients_.clear();
+    nextIndex_ = 0;
+    AddRecipient(person);
+}
+
+bool EmailJob::Connect(int attachCalendar) {
+    if (client_) {
+        return false;
+    }
+    attachCalendar_ = attachCalendar;
+    nextIndex_ = 0;
+    sentCount_ = 0;
+    skippedCount_ = 0;
+    failedCount_ = 0;
+    if (!HasEvent() || selection_ == nullptr) {
+        return false;
+    }
+    const EmailServerSettings settings = days_->GetEvent()->GetEmailServerSettings();
+    if (settings.GetDebugReport()) {
+        debug_ = true;
+    }
+    if (factory_ == nullptr) {
+        ReportMessage(SeverityError, "Email subsystem not initialised");
+        return false;
+    }
+    client_ = factory_->CreateClient();
+    if (!client_) {
+        return false;
+    }
+    if (debug_) {
+        client_->EnableDebugLog(kCallerName);
+    }
+    return client_->Connect(settings);
+}
+
+bool EmailJob::SendNext(std::string* log) {
+    if (!client_) {
+        return false;
+    }
+    std::string scratch;
+    std::string& out = log != nullptr ? *log : scratch;
+    out.clear();
+    if (!HasEvent() || IsFinished()) {
+        return false;
+    }
+    // Moved on first, so a message that fails is not tried again by the next call.
+    const EmailRecipient recipient = recipients_[nextIndex_++];
+    const std::string shownName = recipient.person->GetDisplayName();
+
+    UCSMTPEmail email;
+    if (!BuildMessage(email, recipient.person, recipient.day, attachCalendar_)) {
+        out = "Could not create outbound email for '" + shownName + "'";
+        ReportMessage(SeverityError, out);
+        ++failedCount_;
+        return false;
+    }
+    if (IsBlankText(email.text)) {
+        out = "Skipped '" + shownName + "': there is nothing to tell them in this email";
+        ++skippedCount_;
+        return false;
+    }
+    if (!client_->Send(email)) {
+        out = "Email send failed for '" + shownName + "'";
+        ReportMessage(SeverityError, out);
+        ++failedCount_;
+        return false;
+    }
+    recipient.person->SetEmailSent(kind_, true);
+    ++sentCount_;
+    out = "Sent to " + recipient.person->GetName();
+    return true;
+}

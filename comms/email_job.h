@@ -1,0 +1,138 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/person.h"
+
+class MultiDaySchedule;
+class Parent;
+class PersonList;
+class PrintSettings;
+class Pupil;
+class QMController;
+class QMScript;
+class Schedule;
+class Teacher;
+class UCSMTPClient;
+class UCSMTPClientFactory;
+class UCSMTPEmail;
+
+// Why a person gets no message about a day (0: the message is sent).
+enum EmailSkipReason {
+    EmailWillBeSent = 0,
+    EmailSkipNoPerson = 1,
+    EmailSkipNoDay = 2,
+    EmailSkipNoAddress = 3,
+    EmailSkipAlreadySent = 4,
+    EmailSkipNoRequests = 5,
+    EmailSkipNoAppointments = 6,
+    EmailSkipWrongType = 7,
+    EmailSkipAlreadyResponded = 8,
+    EmailSkipNotRegistered = 9
+};
+
+// One message of a run: a person and the event day it is about.
+struct EmailRecipient {
+    Person* person = nullptr;
+    Schedule* day = nullptr;
+};
+
+// How a composed text ends its lines: plain text for a message body, or the escaped line ends
+// of a calendar description.
+enum EmailTextStyle { EmailTextPlain = 0, EmailTextCalendar = 2 };
+
+// One run of e-mails of one kind over the loaded event: who gets a message about which day,
+// why others get none, and the sending itself, one message per SendNext so that a progress
+// window can drive it. Each message sent sets the person's sent flag of the kind.
+class EmailJob {
+public:
+    static constexpr const char* kCallerName = "Quillmoot 6.2.0";
+
+    EmailJob(QMController* controller, EmailTextKind kind);
+    ~EmailJob();
+    EmailJob(const EmailJob&) = delete;
+    EmailJob& operator=(const EmailJob&) = delete;
+
+    int GetRecipientCount() const;
+    const std::vector<EmailRecipient>& GetRecipients() const { return recipients_; }
+    EmailTextKind GetKind() const { return kind_; }
+    int GetSentCount() const { return sentCount_; }
+    int GetSkippedCount() const { return skippedCount_; }
+    int GetFailedCount() const { return failedCount_; }
+    // No recipient is left for SendNext.
+    bool IsFinished() const { return nextIndex_ >= recipients_.size(); }
+    // "3 sent, 1 skipped, 1 failed": how the run went, for its closing line.
+    std::string GetSummary() const;
+
+    void EnableDebugLog();
+    bool IsDebugLogEnabled() const { return debug_; }
+    // Null before Connect.
+    UCSMTPClient* GetClient() const { return client_.get(); }
+
+    EmailSkipReason GetSkipReason(Person* person, Schedule* day) const;
+    // The web service on which events are registered, from the user's settings; "" when none.
+    std::string GetWebsiteAddress() const;
+    // The reason as the preview words it; a text starting with a blank follows the name.
+    static std::string GetSkipReasonText(EmailSkipReason reason, const std::string& website);
+    void AddRecipient(Person* person);
+    void AddRecipients(PersonList& people);
+    void SetSingleRecipient(Person* person);
+
+    bool Connect(int attachCalendar);
+    // One recipient. True when its message was sent. A message that cannot be built, is empty
+    // or is refused is skipped or counted as failed, and the next call goes on with the next
+    // recipient; after the last one it returns false with an empty log.
+    bool SendNext(std::string* log);
+
+    // --- composition ---
+    static std::string GetLineEnd(int style);
+    // Every whole-word occurrence of the word, with the lines rebuilt to end in CR LF.
+    static std::string ReplacePlaceholder(const std::string& text, const char* word,
+                                          const char* value);
+    // All placeholders in one pass, so a value that holds a placeholder word stays as it is.
+    static std::string FillPlaceholders(const std::string& text,
+                                        const std::map<std::string, std::string>& values);
+    std::string ComposeInvitationText(Person* person, const std::string& link, int style) const;
+    std::string ComposeParentText(Parent* parent, Schedule* day, int style) const;
+    std::string ComposePupilText(Pupil* pupil, Schedule* day, int style) const;
+    std::string ComposeTeacherText(Teacher* teacher, Schedule* day, int style) const;
+    bool BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day, int attachCalendar) const;
+
+private:
+    struct Style;
+    std::string ComposeParent(Parent* parent, Schedule* day, const Style& style) const;
+    std::string ComposePupil(Pupil* pupil, Schedule* day, const Style& style) const;
+    std::string ComposeTeacher(Teacher* teacher, Schedule* day, const Style& style) const;
+    // The role's script text, when its script has the function for this kind.
+    bool RunScript(QMScript* script, Person* person, Schedule* day, const Style& style,
+                   std::string* text) const;
+    std::string ParentScheduleLines(Parent* parent, Schedule* day, const Style& style,
+                                    int* bookedSlots) const;
+    std::string PupilScheduleLines(Pupil* pupil, Schedule* day, const Style& style) const;
+    std::string TeacherScheduleLines(Teacher* teacher, Schedule* day, const Style& style) const;
+    std::string ParentUnbookedLines(Parent* parent, const Style& style) const;
+    std::string TeacherUnbookedLines(Teacher* teacher, const Style& style) const;
+    std::string AppointmentLine(Schedule* day, int slot, const class Appointment& booking,
+                                const Style& style, bool aboutPupil) const;
+    bool HasEvent() const;
+
+    std::unique_ptr<UCSMTPClient> client_;
+    MultiDaySchedule* days_ = nullptr;
+    int sentCount_ = 0;
+    int skippedCount_ = 0;
+    int failedCount_ = 0;
+    size_t nextIndex_ = 0;
+    bool debug_ = false;
+    PrintSettings* selection_ = nullptr;
+    EmailTextKind kind_;
+    int attachCalendar_ = 0;
+    std::unique_ptr<QMScript> parentScript_;
+    std::unique_ptr<QMScript> pupilScript_;
+    std::unique_ptr<QMScript> teacherScript_;
+    QMController* controller_;
+    UCSMTPClientFactory* factory_ = nullptr;
+    std::vector<EmailRecipient> recipients_;
+};

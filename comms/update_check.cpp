@@ -1,0 +1,146 @@
+#include "comms/update_check.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/user_settings.h"
+#include "comms/web_service.h"
+#include "foundation/child_process.h"
+#include "foundation/md5.h"
+#include "foundation/percent_encoding.h"
+#include "foundation/uc_error.h"
+
+UpdateCheck::UpdateCheck(const UserSettings& settings)
+    : host_(WebService::GetHost(settings)),
+      caFile_(settings.Get(WebService::kCAFileSetting)),
+      debug_(settings.GetInt("updatecheckdebug", 0) == 1),
+      force_(settings.GetInt("updateforceupgrade", 0) == 1) {}
+
+bool UpdateCheck::IsConfigured(bool report) const {
+    if (host_.empty() && report) {
+        ReportMessage(SeverityError, "Cannot check for updates: no update server is configured.");
+    }
+    return !host_.empty();
+}
+
+std::string UpdateCheck::GetVersionTextURL() const {
+    return "https://" + host_ + "/download/latest_version.txt";
+}
+
+std::string UpdateCheck::GetDownloadURL(const std::string& fileName) const {
+    return "https://" + host_ + "/download/" + PercentEncode(fileName.c_str());
+}
+
+std::string UpdateCheck::ContactError() const {
+    return "Error contacting the " + host_ + " website - please check your network connection";
+}
+
+VersionNumber UpdateCheck::ParseAvailableVersion(const std::string& line) {
+    if (line.size() <= kVersionIndex) {
+        return VersionNumber();
+    }
+    return VersionNumber(line.c_str() + kVersionIndex, '_');
+}
+
+bool UpdateCheck::IsPlainFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.find("..") != std::string::npos ||
+        name.find('/') != std::string::npos || name.find('\\') != std::string::npos) {
+        return false;
+    }
+    for (char c : name) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            return false;
+        }
+    }
+    return true;
+}
+
+UpdateCheck::Outcome UpdateCheck::Evaluate(const std::string& line, std::string* message,
+                                           ReleaseInfo* info) const {
+    if (line.size() < kMinimumLineLength) {
+        *message = ContactError();
+        return ContactFailed;
+    }
+    const VersionNumber current(kProgramVersion, '.');
+    const VersionNumber available = ParseAvailableVersion(line);
+    std::string text = "This Quillmoot: version " + current.Format() +
+                       "\nAvailable for download: version " + available.Format();
+    if (!force_ &&
+        static_cast<int>(available.GetPacked()) <= static_cast<int>(current.GetPacked())) {
+        *message = text + "\nYou are running the most up-to-date version of Quillmoot.";
+        return UpToDate;
+    }
+    // Fields are separated by one or more spaces.
+    std::vector<std::string> fields;
+    size_t start = line.find_first_not_of(' ');
+    while (start != std::string::npos && fields.size() < 2) {
+        size_t end = line.find(' ', start);
+        fields.push_back(line.substr(start, end == std::string::npos ? end : end - start));
+        start = end == std::string::npos ? end : line.find_first_not_of(' ', end);
+    }
+    if (fields.size() < 2 || !IsPlainFileName(fields[1])) {
+        *message = "Error parsing website response, please try again later";
+        return BadResponse;
+    }
+    info->checksum = fields[0];
+    info->fileName = fields[1];
+    info->available = available;
+    *message = text + "\nAn update is available, download it now?";
+    return UpdateAvailable;
+}
+
+std::string UpdateCheck::PartialPath(const std::string& target) {
+    return target + ".part";
+}
+
+bool UpdateCheck::FileMatches(const std::string& path, const std::string& checksum) {
+    MD5 md5;
+    const std::string digest = md5.FileHexDigest(path.c_str());
+    return !digest.empty() && digest == checksum;
+}
+
+bool UpdateCheck::AcceptDownload(const std::string& partialPath, const std::string& target,
+                                 const std::string& checksum) const {
+    MD5 md5;
+    const std::string digest = md5.FileHexDigest(partialPath.c_str());
+    if (digest.empty() || digest != checksum) {
+        std::remove(partialPath.c_str());
+        ReportMessage(SeverityError,
+                      "Download did not succeed, please check your network connection and try "
+                      "again");
+        if (debug_) {
+            ReportMessage(SeverityDebug,
+                          "Website file checksum " + checksum + ", local file checksum " + digest);
+        }
+        return false;
+    }
+    if (std::rename(partialPath.c_str(), target.c_str()) != 0) {
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot save to file '" + target + "': ");
+        std::remove(partialPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool UpdateCheck::StartInstaller(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::access(path.c_str(), X_OK) != 0) {
+        ReportMessage(SeverityError,
+                      "Installer failed to run: '" + path + "' is not an executable file");
+        return false;
+    }
+    // A bare name would be looked up on PATH instead of taken from here.
+    const std::string program = path.find('/') == std::string::npos ? "./" + path : path;
+    ChildProcess installer(std::vector<std::string>{program});
+    if (!installer.Start()) {
+        ReportMessage(SeverityError, "Installer failed to run: " + path);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,249 @@
+#include "import/csv_import_run.h"
+
+#include <memory>
+
+#include "foundation/time_of_day.h"
+#include "import/csv_fields.h"
+#include "model/attendance_record.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+// Only the first two days take attendance from a file.
+constexpr int kAttendanceDays = 2;
+
+// Times that cannot be read, or that would end before they start, leave the day's own time:
+// a spreadsheet's odd cell is not worth a message for every line.
+void SetArrival(AttendanceRecord& record, const std::string& text) {
+    TimeOfDay time;
+    if (time.Parse(text.c_str()) && time < record.GetEndTime()) {
+        record.SetStartTime(time);
+    }
+}
+
+void SetDeparture(AttendanceRecord& record, const std::string& text) {
+    TimeOfDay time;
+    if (time.Parse(text.c_str()) && record.GetStartTime() < time) {
+        record.SetEndTime(time);
+    }
+}
+
+void ApplyAttendance(MultiDaySchedule& target, Attendee& attendee,
+                     const AttendanceRecord (&records)[kAttendanceDays]) {
+    for (int d = 0; d < kAttendanceDays; ++d) {
+        Schedule* day = target.GetDay(static_cast<unsigned>(d));
+        if (day == nullptr) {
+            break;
+        }
+        const AttendanceRecord& record = records[d];
+        const TimeOfDay dayStart = day->GetStartTime();
+        const TimeOfDay dayEnd = day->GetEndTime();
+        attendee.SetTimes(day, record.GetStartTime(), record.GetEndTime());
+        attendee.SetArrivesLate(day, dayStart < record.GetStartTime());
+        attendee.SetLeavesEarly(day, record.GetEndTime() < dayEnd);
+        attendee.FitAttendanceToDay(day, dayStart, dayEnd);
+        attendee.SetAttending(day, record.IsAttending());
+    }
+}
+
+}  // namespace
+
+std::string SplitSurnameFirst(const std::string& fullName) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < fullName.size() && words.size() < 2) {
+        while (i < fullName.size() && fullName[i] == ' ') {
+            ++i;
+        }
+        const size_t start = i;
+        while (i < fullName.size() && fullName[i] != ' ') {
+            ++i;
+        }
+        if (i > start) {
+            words.push_back(fullName.substr(start, i - start));
+        }
+    }
+    if (words.empty()) {
+        return std::string();
+    }
+    if (words.size() == 1) {
+        return words[0];
+    }
+    return words[1] + " " + words[0];
+}
+
+CSVImportRun::CSVImportRun(const ImporterCSV& definition)
+    : pupils_(definition.IsPupils()), ignoreFirstLine_(definition.GetIgnoreFirstLine()) {
+    for (int i = 0; i < definition.GetColumnCount(); ++i) {
+        columns_.push_back(definition.GetColumnType(i));
+    }
+}
+
+bool CSVImportRun::Import(bool& more) {
+    more = false;
+    if (!IsOpen()) {
+        return false;
+    }
+    std::string line;
+    if (!ReadLine(line)) {
+        return true;
+    }
+    ++linesRead_;
+    more = true;
+    line = TrimImported(line);
+    if (line.empty() || (ignoreFirstLine_ && linesRead_ == 1)) {
+        return true;
+    }
+    const std::vector<std::string> fields = SplitCSVLine(ConvertText(line));
+
+    MultiDaySchedule& target = *GetTarget();
+    std::unique_ptr<Teacher> teacher;
+    std::unique_ptr<Pupil> pupil;
+    Parent parentTemplate;
+    Attendee* attendee = nullptr;
+    if (pupils_) {
+        pupil = std::make_unique<Pupil>();
+        attendee = &parentTemplate;
+    } else {
+        teacher = std::make_unique<Teacher>();
+        attendee = teacher.get();
+    }
+    AttendanceRecord records[kAttendanceDays];
+    for (int d = 0; d < kAttendanceDays; ++d) {
+        if (Schedule* day = target.GetDay(static_cast<unsigned>(d))) {
+            records[d].SetTimes(day->GetStartTime(), day->GetEndTime());
+        }
+    }
+    int arrivals = 0;
+    int departures = 0;
+    int attendings = 0;
+    std::string name;
+    std::string title;
+
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const CSVColumnType type = i < columns_.size() ? columns_[i] : CSVUnused;
+        const std::string field = TrimImported(fields[i]);
+        switch (type) {
+            case CSVFullName:
+                name = field;
+                break;
+            case CSVFullNameSurnameFirst:
+                name = SplitSurnameFirst(field);
+                break;
+            case CSVForename:
+                name = TrimImported(field + " " + name);
+                break;
+            case CSVSurname:
+                name = TrimImported(name + " " + field);
+                break;
+            case CSVEmail:
+                attendee->SetEmail(field);
+                break;
+            case CSVEmailAlt:
+                attendee->SetEmailAlt(field);
+                break;
+            case CSVForm:
+                if (pupil) {
+                    pupil->SetForm(field);
+                }
+                break;
+            case CSVHouse:
+                if (pupil) {
+                    pupil->SetHouse(field);
+                }
+                break;
+            case CSVParentName:
+                parentTemplate.SetName(field);
+                break;
+            case CSVLocation:
+                if (teacher) {
+                    teacher->SetLocation(field);
+                }
+                break;
+            case CSVInitials:
+                if (teacher) {
+                    teacher->SetInitials(field);
+                }
+                break;
+            case CSVSubject:
+                if (teacher && !field.empty()) {
+                    teacher->AddSubject(field);
+                }
+                break;
+            case CSVTitle:
+                title = field;
+                break;
+            case CSVAddress1:
+            case CSVAddress2:
+            case CSVAddress3:
+            case CSVAddress4:
+            case CSVAddress5:
+                parentTemplate.SetAddress(type - CSVAddress1, field);
+                break;
+            case CSVArrivalTime:
+                if (arrivals < kAttendanceDays) {
+                    SetArrival(records[arrivals], field);
+                }
+                ++arrivals;
+                break;
+            case CSVDepartureTime:
+                if (departures < kAttendanceDays) {
+                    SetDeparture(records[departures], field);
+                }
+                ++departures;
+                break;
+            case CSVIsAttending:
+                if (attendings < kAttendanceDays) {
+                    records[attendings].SetAttendingText(field.c_str());
+                }
+                ++attendings;
+                break;
+            case CSVUniqueId:
+                if (teacher) {
+                    teacher->SetUniqueId(field);
+                } else {
+                    parentTemplate.SetUniqueId(field);
+                }
+                break;
+            case CSVMeetingLink:
+                if (teacher) {
+                    teacher->SetMeetingLink(field);
+                }
+                break;
+            case CSVPupilEmail:
+                if (pupil) {
+                    pupil->SetEmail(field);
+                }
+                break;
+            case CSVUnused:
+                break;
+        }
+    }
+    if (name.empty()) {
+        return true;
+    }
+    if (!title.empty()) {
+        name = title + " " + name;
+    }
+    ApplyAttendance(target, *attendee, records);
+    if (teacher) {
+        if (teacher->GetSubjects().empty()) {
+            teacher->AddSubject(std::string());
+        }
+        teacher->SetName(name);
+        if (!AddTeacher(std::move(teacher))) {
+            more = false;
+            return false;
+        }
+        return true;
+    }
+    pupil->SetName(name);
+    if (!CreateParentForPupil(std::move(pupil), parentTemplate)) {
+        more = false;
+        return false;
+    }
+    return true;
+}

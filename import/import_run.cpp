@@ -1,0 +1,103 @@
+#include "import/import_run.h"
+
+#include "app/user_settings.h"
+#include "foundation/files.h"
+#include "import/text_encoding.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+std::string TrimImported(const std::string& text) {
+    const char* blanks = " \t\r\n\f\v";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+bool ImportRun::IsOpen() const {
+    return input_ != nullptr && input_->GetFile() != nullptr && target_ != nullptr;
+}
+
+int64_t ImportRun::GetFilePosition() const {
+    if (!IsOpen()) {
+        return -1;
+    }
+    return static_cast<int64_t>(std::ftell(input_->GetFile()));
+}
+
+int64_t ImportRun::GetFileSize() const {
+    if (!IsOpen()) {
+        return -1;
+    }
+    return static_cast<int64_t>(input_->Size());
+}
+
+std::string ImportRun::ConvertText(const std::string& text) const {
+    const bool forceUTF8 = settings_ != nullptr && settings_->GetInt("importutf8", 0) == 1;
+    return DecodeImportedText(text, forceUTF8);
+}
+
+bool ImportRun::ReadLine(std::string& line) {
+    if (!IsOpen() || !input_->ReadLine(line)) {
+        return false;
+    }
+    if (!readAnyLine_) {
+        readAnyLine_ = true;
+        line = StripByteOrderMark(line);
+    }
+    return true;
+}
+
+bool ImportRun::AddTeacher(std::unique_ptr<Teacher> teacher) {
+    if (target_ == nullptr || !teacher) {
+        return false;
+    }
+    target_->FitAttendanceToDays(teacher.get());
+    // Through the schedule, not the event alone: a teacher imported straight into an open
+    // timetable needs its row on every day.
+    return target_->AddTeacher(std::move(teacher));
+}
+
+bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& parentTemplate) {
+    if (target_ == nullptr || !pupil || !target_->GetEvent()) {
+        return false;
+    }
+    std::string name = TrimImported(parentTemplate.GetName());
+    if (name.empty()) {
+        name = "Parents of " + pupil->GetName();
+    }
+    parentTemplate.SetName(name);
+    const std::string address = parentTemplate.GetAddress(0);
+    ParentList& parents = target_->GetEvent()->GetParents();
+
+    Parent* existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
+    if (existing != nullptr && existing->GetAddress(0) != address) {
+        // Another family of the same name: told apart by the first line of the address, which
+        // also finds this family again for its next child.
+        parentTemplate.SetName(name + " (" + address + ")");
+        existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
+        if (existing != nullptr && existing->GetAddress(0) != address) {
+            existing = nullptr;
+        }
+    }
+    if (existing != nullptr) {
+        return existing->AddPupil(std::move(pupil));
+    }
+    auto parent = std::make_unique<Parent>(parentTemplate);
+    parent->AddPupil(std::move(pupil));
+    target_->FitAttendanceToDays(parent.get());
+    return target_->AddParent(std::move(parent));
+}
+
+ImportOutcome RunImport(ImportRun& run) {
+    bool more = false;
+    bool ok = run.Import(more);
+    while (ok && more) {
+        ok = run.Import(more);
+    }
+    return ok ? ImportOutcome::Finished : ImportOutcome::Failed;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class MultiDaySchedule;
+class Parent;
+class Pupil;
+class StdioFile;
+class Teacher;
+class UserSettings;
+
+// How a whole import ended: the input was read to its end, a step failed (the cause has been
+// reported), or the user stopped it part way.
+enum class ImportOutcome { Finished, Failed, Stopped };
+
+// One run of an importer over one input file into the event behind a target schedule, one
+// line or XML element a step, so that a progress dialog can drive it from idle events. A run
+// is made for each import (see CreateImportRun), so nothing of an earlier file carries over.
+class ImportRun {
+public:
+    ImportRun() = default;
+    virtual ~ImportRun() = default;
+    ImportRun(const ImportRun&) = delete;
+    ImportRun& operator=(const ImportRun&) = delete;
+
+    // None is owned; set them before the first step. The caller opens and closes the file.
+    void SetTarget(MultiDaySchedule* target) { target_ = target; }
+    void SetInput(StdioFile* input) { input_ = input; }
+    // May stay null: "importutf8" 1 in the settings keeps the file's bytes as they are.
+    void SetSettings(const UserSettings* settings) { settings_ = settings; }
+    MultiDaySchedule* GetTarget() const { return target_; }
+
+    // The input is set and open, and the target is set.
+    bool IsOpen() const;
+    // -1 unless open.
+    int64_t GetFilePosition() const;
+    int64_t GetFileSize() const;
+
+    // One step. The result is false when the step failed (not open, a person refused, a
+    // broken file); more is true while there is input left to read.
+    virtual bool Import(bool& more) = 0;
+
+    // The text of the file as UTF-8 (see DecodeImportedText).
+    std::string ConvertText(const std::string& text) const;
+
+protected:
+    StdioFile* GetInput() const { return input_; }
+    // The next line of the input without its line end and, at the start of the run, without a
+    // byte-order mark. False at the end.
+    bool ReadLine(std::string& line);
+
+    // Takes the teacher and adds it to the target: false, the teacher freed, when refused.
+    bool AddTeacher(std::unique_ptr<Teacher> teacher);
+    // Takes the pupil and gives it a parent in the target made from the template, or the
+    // existing parent that the template describes (a brother or sister). False, the pupil
+    // freed, when the parent is refused. The template stays the caller's.
+    bool CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& parentTemplate);
+
+private:
+    MultiDaySchedule* target_ = nullptr;
+    StdioFile* input_ = nullptr;
+    const UserSettings* settings_ = nullptr;
+    bool readAnyLine_ = false;
+};
+
+// Runs every step to the end: Finished or Failed.
+ImportOutcome RunImport(ImportRun& run);
+
+// Trims blanks, tabs and line ends at both ends.
+std::string TrimImported(const std::string& text);

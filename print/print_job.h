@@ -1,0 +1,85 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class MultiDaySchedule;
+class Parent;
+class PrintRenderer;
+class PrintSettings;
+class QMImage;
+class QMScript;
+class Schedule;
+class Teacher;
+
+// One person's sheet for one day, drawn on a renderer: a page from construction to destruction.
+// The body is built in, or drawn by a print script when one is given.
+class PrintJob {
+public:
+    // Starts a page when the renderer is OK. Nothing is owned; logo and QR image may be null.
+    PrintJob(PrintRenderer* renderer, MultiDaySchedule* eventDays, Schedule* day, QMImage* logo,
+             QMImage* qrImage);
+    // Ends the page when the renderer is OK.
+    virtual ~PrintJob();
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+
+    virtual void Print() = 0;
+
+    // A script also gets this job's renderer, so that its output lands on the sheet.
+    void SetScript(QMScript* script);
+    // 1 leaves out the QR code and its footer (the sheets of an overview page).
+    void SetQRSuppression(int suppression) { qrSuppression_ = suppression; }
+
+protected:
+    // Logo, school, event and date, then the person's own heading lines and the QR block.
+    void PrintHeading(const std::vector<std::string>& personLines, bool qrCodes);
+    // The script's body with whatever it reported, or the built-in one.
+    void PrintBody();
+    virtual void RunScript() = 0;
+    virtual void PrintBuiltInBody() = 0;
+    std::string SlotTime(int slot) const;
+
+    PrintRenderer* renderer_;
+    MultiDaySchedule* eventDays_;
+    Schedule* day_;
+    QMImage* logo_;
+    QMImage* qrImage_;
+    int qrSuppression_ = 0;
+    QMScript* script_ = nullptr;
+};
+
+// A teacher's timetable handout for one day.
+class TeacherPrintJob : public PrintJob {
+public:
+    TeacherPrintJob(PrintRenderer* renderer, MultiDaySchedule* eventDays, Schedule* day,
+                    QMImage* logo, QMImage* qrImage, Teacher* teacher,
+                    const PrintSettings* settings);
+    void Print() override;
+
+private:
+    void RunScript() override;
+    void PrintBuiltInBody() override;
+    void PrintUnbooked();
+    // The slot's line, or false when a presentation of the teacher is running through it.
+    bool MakeSlotLine(int slot, int row, std::string* line) const;
+
+    Teacher* teacher_;
+    const PrintSettings* settings_;
+};
+
+// A parent's appointments handout for one day.
+class ParentPrintJob : public PrintJob {
+public:
+    ParentPrintJob(PrintRenderer* renderer, MultiDaySchedule* eventDays, Schedule* day,
+                   QMImage* logo, QMImage* qrImage, Parent* parent, const PrintSettings* settings);
+    void Print() override;
+
+private:
+    void RunScript() override;
+    void PrintBuiltInBody() override;
+    void PrintUnbooked();
+
+    Parent* parent_;
+    const PrintSettings* settings_;
+};

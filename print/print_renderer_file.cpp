@@ -1,0 +1,83 @@
+#include "print/print_renderer_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "foundation/atomic_file.h"
+#include "foundation/uc_error.h"
+
+namespace {
+
+// Whether a new file can be made at the path: its folder is writable and it is no folder.
+bool CanWrite(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        return false;
+    }
+    return access(FolderOf(path).c_str(), W_OK) == 0;
+}
+
+}  // namespace
+
+PrintRendererFile::PrintRendererFile(const char* fileName)
+    : fileName_(fileName != nullptr ? fileName : "") {
+    open_ = CanWrite(fileName_);
+    if (!open_) {
+        ReportMessage(SeverityError, "Cannot write to file '" + fileName_ + "'");
+    }
+}
+
+PrintRendererFile::~PrintRendererFile() {
+    Close();
+}
+
+void PrintRendererFile::EndPage() {
+    if (open_) {
+        text_ += '\n';
+    }
+}
+
+void PrintRendererFile::PrintText(const std::string& text) {
+    if (open_) {
+        text_ += text;
+        text_ += '\n';
+    }
+}
+
+void PrintRendererFile::PrintCell(const std::string& text, int, int advance, float) {
+    if (!open_) {
+        return;
+    }
+    // Quotes inside a field are doubled, so a spreadsheet reads the field whole.
+    text_ += '"';
+    for (char c : text) {
+        text_ += c;
+        if (c == '"') {
+            text_ += '"';
+        }
+    }
+    text_ += '"';
+    if (advance == kAdvanceBeside) {
+        text_ += ", ";
+    } else if (advance == kAdvanceEndRow) {
+        text_ += '\n';
+    }
+}
+
+bool PrintRendererFile::Close() {
+    if (!open_) {
+        return written_;
+    }
+    open_ = false;
+    written_ = WriteFileAtomically(fileName_, text_);
+    if (!written_) {
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot write to file '" + fileName_ + "': ");
+    }
+    text_.clear();
+    text_.shrink_to_fit();
+    return written_;
+}

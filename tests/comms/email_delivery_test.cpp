@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "comms/email_fixture.h"
+#include "comms/email_job.h"
+#include "comms/loopback_servers.h"
+#include "comms/smtp_client_curl.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class EmailDelivery : public EmailEvent {
+protected:
+    EmailDelivery() {
+        controller_.SetClientFactory(std::make_unique<SMTPClientFactoryCurl>());
+        Book(amy_, whitfield_, "Maths", 2, 0, 0);
+        Book(ben_, raman_, "", 1, 1, 4);
+    }
+    void UseServer(int port) {
+        EmailServerSettings server = event_->GetEmailServerSettings();
+        server.SetServer("127.0.0.1");
+        server.SetPort(port);
+        event_->SetEmailServerSettings(server);
+    }
+    TempFolder folder_{"qm-delivery"};
+};
+
+TEST_F(EmailDelivery, AResultsRunReachesTheServerWithItsCalendars) {
+    LoopbackSMTPServer server(folder_, {"--reject", "kim@home.example"});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    UseServer(server.Port());
+    EmailJob job(&controller_, EmailResults);
+    ASSERT_EQ(job.GetRecipientCount(), 4);  // Smith, Lee, Whitfield, Raman
+    ASSERT_TRUE(job.Connect(1));
+    std::string log;
+    while (!job.IsFinished()) {
+        job.SendNext(&log);
+    }
+    EXPECT_EQ(job.GetSummary(), "3 sent, 0 skipped, 1 failed");
+    EXPECT_TRUE(Contains(sink_.GetText(),
+                         "Error: Email send failed for 'Mr Kim Lee'\n"
+                         "Further details follow:\nTransport error: "));
+    const std::vector<ReceivedMail> mails = server.Messages();
+    ASSERT_EQ(mails.size(), 3u);
+    EXPECT_EQ(mails[0].recipients, std::vector<std::string>{"jane@home.example"});
+    EXPECT_EQ(mails[1].recipients, std::vector<std::string>{"Tom@hill.example"});
+    EXPECT_EQ(mails[2].recipients, std::vector<std::string>{"Pri@hill.example"});
+    // A refused message closes the connection; the next one opens another and keeps it.
+    EXPECT_EQ(mails[1].peerPort, mails[2].peerPort);
+
+    const std::string parsed = RunAndRead(
+        {QM_PYTHON, ScriptPath("read_mail.py"), server.MessagePath(1)}, folder_.File("parsed.txt"));
+    EXPECT_TRUE(Contains(parsed, "subject: Schedule for Spring evening, 12 Mar 2026\n")) << parsed;
+    EXPECT_TRUE(Contains(parsed, "from: office@hill.example\n"));
+    EXPECT_TRUE(Contains(parsed, "defects: 0\n"));
+    EXPECT_TRUE(Contains(parsed, "body: 'Dear Mrs Jane Smith,\\n\\nYou are invited"));
+    EXPECT_TRUE(Contains(parsed, "attachment: event.ics\n"));
+    EXPECT_TRUE(Contains(parsed, "summary: Spring evening, Hill School\n"));
+    EXPECT_TRUE(Contains(parsed,
+                         "description: '6:00pm - 6:10pm: You are seeing Mr Tom Whitfield "
+                         "(Maths) (Room 4)\\n'\n"));
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+"""A loopback SMTP server for the e-mail tests.
+
+Prints "READY <port>" once it accepts connections. Every accepted message is written to the
+folder as <n>.eml (the bytes as received) and <n>.env (peer port, sender, then one recipient a
+line), so a test can tell how many connections carried its messages.
+"""
+import argparse
+import os
+import socket
+import ssl
+import sys
+import threading
+
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Handler:
+    def __init__(self, folder, reject):
+        self.folder = folder
+        self.reject = reject
+        self.count = 0
+        self.lock = threading.Lock()
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address == self.reject:
+            return "550 5.1.1 No such user here"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        with self.lock:
+            self.count += 1
+            n = self.count
+        base = os.path.join(self.folder, "%03d" % n)
+        with open(base + ".eml.part", "wb") as f:
+            f.write(envelope.original_content)
+        with open(base + ".env", "w") as f:
+            f.write("%d\n%s\n" % (session.peer[1], envelope.mail_from))
+            for r in envelope.rcpt_tos:
+                f.write(r + "\n")
+        os.rename(base + ".eml.part", base + ".eml")
+        return "250 Message accepted for delivery"
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--folder", required=True)
+    parser.add_argument("--mode", choices=["plain", "starttls", "smtps"], default="plain")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    parser.add_argument("--user")
+    parser.add_argument("--password")
+    parser.add_argument("--reject", default="")
+    args = parser.parse_args()
+
+    kwargs = {}
+    if args.mode != "plain":
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(args.cert, args.key)
+        if args.mode == "starttls":
+            kwargs["tls_context"] = context
+            kwargs["require_starttls"] = True
+        else:
+            kwargs["ssl_context"] = context
+    if args.user:
+        def authenticate(server, session, envelope, mechanism, auth_data):
+            ok = (isinstance(auth_data, LoginPassword)
+                  and auth_data.login.decode() == args.user
+                  and auth_data.password.decode() == args.password)
+            return AuthResult(success=ok)
+        kwargs["authenticator"] = authenticate
+        kwargs["auth_required"] = True
+        # Over SMTPS the whole connection is encrypted, which the server cannot tell by itself.
+        kwargs["auth_require_tls"] = args.mode == "starttls"
+
+    port = free_port()
+    controller = Controller(Handler(args.folder, args.reject), hostname="127.0.0.1", port=port,
+                            **kwargs)
+    controller.start()
+    print("READY %d" % port, flush=True)
+    try:
+        threading.Event().wait()
+    finally:
+        controller.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

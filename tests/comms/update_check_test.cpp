@@ -1,0 +1,180 @@
+#include "comms/update_check.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/user_settings.h"
+#include "comms/http_transfer.h"
+#include "comms/loopback_servers.h"
+#include "comms/web_service.h"
+#include "foundation/md5.h"
+#include "foundation/uc_error.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+const std::string kDigest = "0123456789abcdef0123456789abcdef";
+
+// The digest, one blank, then a file name whose version starts at index 52 of the line.
+std::string VersionLine(const std::string& version, const std::string& tail) {
+    return kDigest + " QuillmootSetup_ver_" + version + tail;
+}
+
+UserSettings Settings(const std::string& host, int force = 0, int debug = 0) {
+    UserSettings settings;
+    settings.Set(WebService::kHostSetting, host);
+    settings.SetInt("updateforceupgrade", force);
+    settings.SetInt("updatecheckdebug", debug);
+    return settings;
+}
+
+TEST(UpdateCheck, VersionLinesAreJudgedByLengthVersionAndFields) {
+    ASSERT_EQ(VersionLine("6_3_0", ".ex").size(), 60u);
+    const std::string current = "This Quillmoot: version 6.2.0\nAvailable for download: version ";
+    struct Case {
+        const char* name;
+        std::string line;
+        int force;
+        UpdateCheck::Outcome outcome;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"59 characters", VersionLine("6_3_0", ".e"), 0, UpdateCheck::ContactFailed,
+         "Error contacting the updates.example website - please check your network connection"},
+        {"60 characters, newer", VersionLine("6_3_0", ".ex"), 0, UpdateCheck::UpdateAvailable,
+         current + "6.3.0\nAn update is available, download it now?"},
+        {"same version", VersionLine("6_2_0", ".exe"), 0, UpdateCheck::UpToDate,
+         current + "6.2.0\nYou are running the most up-to-date version of Quillmoot."},
+        {"same version, forced", VersionLine("6_2_0", ".exe"), 1, UpdateCheck::UpdateAvailable,
+         current + "6.2.0\nAn update is available, download it now?"},
+        {"older version", VersionLine("5_9_9", ".exe"), 0, UpdateCheck::UpToDate,
+         current + "5.9.9\nYou are running the most up-to-date version of Quillmoot."},
+        {"fewer than three fields", VersionLine("6_3", "xxxxxx"), 0, UpdateCheck::UpToDate,
+         current + "0.0.0\nYou are running the most up-to-date version of Quillmoot."},
+        {"one field only", std::string(52, 'x') + "7_0_0.exe", 0, UpdateCheck::BadResponse,
+         "Error parsing website response, please try again later"},
+        {"a folder in the name", kDigest + " ../../../../bin/sh_" + "7_0_0.exe", 0,
+         UpdateCheck::BadResponse, "Error parsing website response, please try again later"},
+        {"a control character", kDigest + " Quillmoot\x1bSetupver_" + "7_0_0.exe", 0,
+         UpdateCheck::BadResponse, "Error parsing website response, please try again later"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateCheck check(Settings("updates.example", c.force));
+        std::string message;
+        ReleaseInfo info;
+        EXPECT_EQ(check.Evaluate(c.line, &message, &info), c.outcome);
+        EXPECT_EQ(message, c.message);
+        if (c.outcome == UpdateCheck::UpdateAvailable) {
+            EXPECT_EQ(info.checksum, kDigest);
+            EXPECT_EQ(info.fileName, c.line.substr(33));
+        }
+    }
+    EXPECT_EQ(UpdateCheck::ParseAvailableVersion("short").GetPacked(), 0u);
+}
+
+TEST(UpdateCheck, TheServerIsTheUsersSetting) {
+    UCStringError sink;
+    UpdateCheck none(Settings(""));
+    EXPECT_FALSE(none.IsConfigured(true));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot check for updates: no update server is configured.\n");
+
+    UpdateCheck check(Settings(" https://updates.example/anything "));
+    EXPECT_TRUE(check.IsConfigured(true));
+    EXPECT_EQ(check.GetVersionTextURL(), "https://updates.example/download/latest_version.txt");
+    EXPECT_EQ(check.GetDownloadURL("Setup 6_3_0.exe"),
+              "https://updates.example/download/Setup%206_3_0.exe");
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+class UpdateDownload : public ::testing::Test {
+protected:
+    // Downloads as the download window would, into the partial file beside the target.
+    bool Download(const UpdateCheck& check, const std::string& url, const std::string& target,
+                  const std::string& checksum) {
+        HTTPTransferCurl transfer(url.c_str());
+        transfer.userAgent = UpdateCheck::kUserAgent;
+        transfer.SetCAFile(check.GetCAFile());
+        if (!transfer.OpenOutputFile(UpdateCheck::PartialPath(target))) {
+            return false;
+        }
+        for (int i = 0; i < 2000 && transfer.Poll(); ++i) {
+            transfer.WaitForActivity(20);
+        }
+        return check.AcceptDownload(UpdateCheck::PartialPath(target), target, checksum);
+    }
+    UserSettings ServerSettings(int debug = 0) {
+        UserSettings settings = Settings(server_.Host(), 0, debug);
+        settings.Set(WebService::kCAFileSetting, server_.CAFile());
+        return settings;
+    }
+    TempFolder folder_{"qm-update"};
+    LoopbackHTTPSServer server_{folder_};
+    UCStringError sink_;
+};
+
+TEST_F(UpdateDownload, ThePublishedInstallerReplacesTheTargetOnlyWhenItsDigestMatches) {
+    ASSERT_NE(server_.Port(), 0) << server_.Log();
+    const std::string installer = "#!/bin/sh\necho installed > \"$(dirname \"$0\")/marker\"\n";
+    MD5 md5;
+    const std::string digest = md5.HexDigest(installer);
+    const std::string name = "QuillmootSetup_ver_6_3_0.sh";
+    server_.Publish("latest_version.txt", digest + " " + name + "\nignored second line\n");
+    server_.Publish(name, installer);
+    UpdateCheck check(ServerSettings(1));
+
+    HTTPTransferCurl version(check.GetVersionTextURL().c_str());
+    version.userAgent = UpdateCheck::kUserAgent;
+    version.SetCAFile(check.GetCAFile());
+    for (int i = 0; i < 2000 && version.Poll(); ++i) {
+        version.WaitForActivity(20);
+    }
+    ASSERT_TRUE(version.Succeeded()) << version.errorText;
+    std::string message;
+    ReleaseInfo info;
+    ASSERT_EQ(check.Evaluate(version.bodyLines.Get(0), &message, &info),
+              UpdateCheck::UpdateAvailable)
+        << message;
+
+    // A wrong digest leaves the old file whole and no partial file behind.
+    const std::string target = folder_.Write("setup.sh", "old installer");
+    EXPECT_FALSE(Download(check, check.GetDownloadURL(info.fileName), target, kDigest));
+    EXPECT_EQ(folder_.Read("setup.sh"), "old installer");
+    EXPECT_EQ(folder_.Read("setup.sh.part"), "");
+    EXPECT_EQ(sink_.GetText(),
+              "Error: Download did not succeed, please check your network connection and try "
+              "again\nDebug: Website file checksum " +
+                  kDigest + ", local file checksum " + digest + "\n");
+    // A 404 page is not an installer either.
+    EXPECT_FALSE(Download(check, check.GetDownloadURL("missing.sh"), target, info.checksum));
+    EXPECT_EQ(folder_.Read("setup.sh"), "old installer");
+    sink_.GetText();
+
+    EXPECT_FALSE(UpdateCheck::FileMatches(target, info.checksum));
+    ASSERT_TRUE(Download(check, check.GetDownloadURL(info.fileName), target, info.checksum));
+    EXPECT_EQ(folder_.Read("setup.sh"), installer);
+    EXPECT_TRUE(UpdateCheck::FileMatches(target, info.checksum));
+    EXPECT_TRUE(Contains(server_.Requests(), "/download/latest_version.txt Quillmoot 6.2.0\n"));
+
+    // Downloaded files are not executable; the installer starts only once it is.
+    EXPECT_FALSE(UpdateCheck::StartInstaller(target));
+    EXPECT_EQ(sink_.GetText(),
+              "Error: Installer failed to run: '" + target + "' is not an executable file\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0700), 0);
+    ASSERT_TRUE(UpdateCheck::StartInstaller(target));
+    std::string marker;
+    for (int i = 0; i < 100 && marker.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        marker = folder_.Read("marker");
+    }
+    EXPECT_EQ(marker, "installed\n");
+}
+
+}  // namespace

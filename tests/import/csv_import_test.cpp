@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "import/csv_import_run.h"
+#include "import_fixture.h"
+
+namespace {
+
+class CSVImport : public ImportTest {
+protected:
+    ImportOutcome Import(bool pupils, const std::string& definition, const std::string& content,
+                         const UserSettings* settings = nullptr) {
+        ImporterCSV importer(pupils);
+        importer.SetDefinition(definition);
+        CSVImportRun run(importer);
+        return Run(run, content, settings);
+    }
+};
+
+TEST_F(CSVImport, TeacherColumnsMakeTheNamesAndFieldsTheyDescribe) {
+    struct Case {
+        const char* name;
+        const char* definition;
+        const char* line;
+        const char* expected;
+    } cases[] = {
+        {"surname then forename", "Surname,Forename", "Smith, John", "John Smith"},
+        {"forename then surname", "Forename,Surname", "John,Smith", "John Smith"},
+        {"surname first", "Full Name (surname first)", "Smith John Paul", "John Smith"},
+        {"surname first, one word", "Full Name (surname first)", "Smith", "Smith"},
+        {"title in front", "Title / Salutation,Full Name", "Mr,Smith", "Mr Smith"},
+        {"title after the name", "Surname,Title / Salutation", "Jones,Mrs", "Mrs Jones"},
+        {"quoted name with a comma", "Full Name,Initials", "\"Smith, John\",JS", "Smith, John"},
+        {"doubled quote", "Full Name", "\"O\"\"Brien\"", "O\"Brien"},
+        {"columns past the mapping", "Full Name", "Ann Lee,extra,more", "Ann Lee"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        ASSERT_EQ(ImportOutcome::Finished, Import(false, c.definition, c.line)) << messages;
+        ASSERT_EQ(1u, TeacherCount());
+        EXPECT_EQ(c.expected, TeacherAt(0)->GetName());
+    }
+}
+
+TEST_F(CSVImport, TeacherLineFillsEveryTeacherColumn) {
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import(false,
+                     "Full Name,Initials,Location,Subject,Subject,Email Address (primary),"
+                     "Email Address (alternate),Meeting Link,Unique Identifier",
+                     "Ann Lee , AL ,Room 4,Maths,Physics, ann@school.example ,"
+                     "a.lee@home.example,https://meet.example/al,T-17\n"
+                     "Bob Hay,BH\n"));
+    ASSERT_EQ(2u, TeacherCount());
+    Teacher* ann = TeacherAt(0);
+    EXPECT_EQ("Ann Lee", ann->GetName());
+    EXPECT_EQ("AL", ann->GetInitials());
+    EXPECT_EQ("Room 4", ann->GetLocation());
+    EXPECT_EQ((std::set<std::string>{"Maths", "Physics"}), ann->GetSubjects());
+    EXPECT_EQ("ann@school.example", ann->GetEmail());
+    EXPECT_EQ("a.lee@home.example", ann->GetEmailAlt());
+    EXPECT_EQ("https://meet.example/al", ann->GetMeetingLink());
+    EXPECT_EQ("T-17", ann->GetUniqueId());
+    EXPECT_EQ((std::set<std::string>{""}), TeacherAt(1)->GetSubjects())
+        << "a teacher without a subject column gets one empty subject";
+    EXPECT_EQ(2u, Day(1)->GetGrid().GetRowCount()) << "imported teachers get a row on every day";
+}
+
+TEST_F(CSVImport, AttendanceColumnsSetOnlyTheFirstTwoDays) {
+    EXPECT_TRUE(schedule->AppendNextDay());
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import(false,
+                     "Full Name,Arrival Time,Arrival Time,Arrival Time,Departure Time,"
+                     "Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N)",
+                     "Ann Lee,19:00,18:30,20:00,21:00,y,No,n\n"
+                     "Bob Hay,soon,23:00,,17:00\n"));
+    Teacher* ann = TeacherAt(0);
+    EXPECT_EQ("19:00", ann->GetStartTime(Day(0)).Format(Time24h));
+    EXPECT_TRUE(ann->ArrivesLate(Day(0)));
+    EXPECT_EQ("21:00", ann->GetEndTime(Day(0)).Format(Time24h));
+    EXPECT_TRUE(ann->LeavesEarly(Day(0)));
+    EXPECT_TRUE(ann->IsAttending(Day(0)));
+    EXPECT_EQ("18:30", ann->GetStartTime(Day(1)).Format(Time24h));
+    EXPECT_FALSE(ann->LeavesEarly(Day(1)));
+    EXPECT_FALSE(ann->IsAttending(Day(1)));
+    EXPECT_FALSE(ann->ArrivesLate(Day(2))) << "the third arrival column is ignored";
+    EXPECT_TRUE(ann->IsAttending(Day(2)));
+
+    Teacher* bob = TeacherAt(1);
+    EXPECT_FALSE(bob->ArrivesLate(Day(0))) << "an unreadable time leaves the day's own";
+    EXPECT_FALSE(bob->ArrivesLate(Day(1))) << "an arrival after the day's end is left out";
+    EXPECT_FALSE(bob->LeavesEarly(Day(0))) << "a departure before the start is left out";
+    EXPECT_EQ("", messages);
+}
+
+TEST_F(CSVImport, IgnoredHeaderIsTheFirstLineEvenWhenEmpty) {
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import(false, "IgnoreFirstLine,Full Name", "\nAnn Lee\nBob Hay\n"));
+    ASSERT_EQ(2u, TeacherCount());
+    EXPECT_EQ("Ann Lee", TeacherAt(0)->GetName());
+}
+
+TEST_F(CSVImport, EachRunOfASavedImportSkipsItsOwnHeader) {
+    ImporterCSV saved(false);
+    saved.SetDefinition("IgnoreFirstLine,Full Name");
+    CSVImportRun first(saved);
+    ASSERT_EQ(ImportOutcome::Finished, Run(first, "Name\nAnn Lee\n"));
+    CSVImportRun second(saved);
+    ASSERT_EQ(ImportOutcome::Finished, Run(second, "Name\nBob Hay\n")) << messages;
+    ASSERT_EQ(2u, TeacherCount());
+    EXPECT_EQ(nullptr, event->GetTeachers().FindByNameOrInitials("Name"));
+    EXPECT_EQ(2u, second.GetLinesRead());
+}
+
+TEST_F(CSVImport, ClashingInitialsStopTheRunAndKeepEarlierLines) {
+    ASSERT_EQ(ImportOutcome::Failed,
+              Import(false, "Full Name,Initials", "Ann Lee,AL\nAl Lane,al\nBob Hay,BH\n"));
+    EXPECT_EQ("Error: Teacher initials 'al' have already been used for a different teacher\n",
+              messages);
+    ASSERT_EQ(1u, TeacherCount());
+    EXPECT_EQ("Ann Lee", TeacherAt(0)->GetName());
+}
+
+TEST_F(CSVImport, PupilLinesFillThePupilAndItsParent) {
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import(true,
+                     "Forename,Surname,Form / Tutor Group,House,Pupil's Email Address,"
+                     "Parent's Name,Email Address (primary),Address Line 1,Address Line 5,"
+                     "Unique Identifier,Arrival Time",
+                     "Amy,Lee,7B,Red,amy@pupils.example,Mrs Lee,lee@home.example,1 High St,"
+                     "AB1 2CD,P-9,19:30\n"));
+    Parent* parent = ParentNamed("Mrs Lee");
+    ASSERT_NE(nullptr, parent);
+    EXPECT_EQ("lee@home.example", parent->GetEmail());
+    EXPECT_EQ("1 High St", parent->GetAddress(0));
+    EXPECT_EQ("AB1 2CD", parent->GetAddress(4));
+    EXPECT_EQ("P-9", parent->GetUniqueId());
+    EXPECT_TRUE(parent->ArrivesLate(Day(0)));
+    ASSERT_EQ(1u, parent->GetPupilCount());
+    Pupil* amy = parent->GetPupil(0);
+    EXPECT_EQ("Amy Lee", amy->GetName());
+    EXPECT_EQ("7B", amy->GetForm());
+    EXPECT_EQ("Red", amy->GetHouse());
+    EXPECT_EQ("amy@pupils.example", amy->GetEmail());
+    EXPECT_EQ(parent, amy->GetParent());
+}
+
+TEST_F(CSVImport, ParentsAreSharedBySiblingsAndToldApartByAddress) {
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import(true, "Full Name,Parent's Name,Address Line 1,Unique Identifier",
+                     "Amy Lee,,,\n"
+                     "Ben Cox,Mr Cox,1 High St,\n"
+                     "Cat Cox,Mr Cox,1 High St,\n"
+                     "Dan Cox,Mr Cox,9 Low Rd,\n"
+                     "Eve Cox,Mr Cox,9 Low Rd,\n"
+                     "Fay Day,Mrs Day,2 Elm Rd,F1\n"
+                     "Gus Day,Ms Day,2 Elm Rd,F1\n"))
+        << messages;
+    ASSERT_NE(nullptr, ParentNamed("Parents of Amy Lee"));
+    ASSERT_NE(nullptr, ParentNamed("Mr Cox"));
+    EXPECT_EQ(2u, ParentNamed("Mr Cox")->GetPupilCount());
+    Parent* other = ParentNamed("Mr Cox (9 Low Rd)");
+    ASSERT_NE(nullptr, other);
+    EXPECT_EQ(2u, other->GetPupilCount()) << "a third child at the second address joins it";
+    Parent* day = ParentNamed("Mrs Day");
+    ASSERT_NE(nullptr, day);
+    EXPECT_EQ(2u, day->GetPupilCount()) << "a shared unique identifier joins different names";
+    EXPECT_EQ(4u, ParentCount());
+}
+
+TEST_F(CSVImport, AwkwardFilesReadAsTheSpreadsheetMeantThem) {
+    UserSettings utf8;
+    utf8.Set("importutf8", "1");
+    struct Case {
+        const char* name;
+        std::string content;
+        const UserSettings* settings;
+        const char* expected;
+    } cases[] = {
+        {"byte-order mark and CR LF", "\xEF\xBB\xBFZo\xC3\xAB Hart\r\nBo Ng\r\n", nullptr,
+         "Zo\xC3\xAB Hart"},
+        {"Windows-1252 bytes", "Ren\xE9\x92s \x80 \x93Q\x94\n", nullptr,
+         "Ren\xC3\xA9\xE2\x80\x99s \xE2\x82\xAC \xE2\x80\x9CQ\xE2\x80\x9D"},
+        {"Windows-1252 kept with importutf8", "Ren\xE9\n", &utf8, "Ren\xE9"},
+        {"quoted field with doubled quotes", "\"Pat \"\"Red\"\" O'Neil\",x\n", nullptr,
+         "Pat \"Red\" O'Neil"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        ASSERT_EQ(ImportOutcome::Finished, Import(false, "Full Name", c.content, c.settings));
+        ASSERT_GE(TeacherCount(), 1u);
+        EXPECT_EQ(c.expected, TeacherAt(0)->GetName());
+    }
+}
+
+TEST_F(CSVImport, LinesWithoutANameAreSkippedQuietly) {
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import(true, "Full Name,Form / Tutor Group", "   \n,7B\n\"\",8C\nAmy Lee,9D\n"));
+    EXPECT_EQ(1u, ParentCount());
+    EXPECT_EQ("", messages);
+}
+
+TEST(SplitSurnameFirst, TakesTheFirstTwoWords) {
+    struct Case {
+        const char* input;
+        const char* expected;
+    } cases[] = {{"Smith John Paul", "John Smith"},
+                 {"  Smith   John ", "John Smith"},
+                 {"Smith", "Smith"},
+                 {"", ""}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.expected, SplitSurnameFirst(c.input)) << c.input;
+    }
+}
+
+}  // namespace

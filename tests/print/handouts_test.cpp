@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include "print/handouts.h"
+#include "print/print_job.h"
+#include "print/print_renderer_file.h"
+#include "print/qm_image.h"
+#include "print_fixture.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+class TextHandouts : public PrintFixture {
+protected:
+    // Exports with the given printer and answers the file's text.
+    std::string Export(bool (*print)(MultiDaySchedule&, PrintRenderer*)) {
+        const std::string path = folder.File("handouts.txt");
+        PrintRendererFile renderer(path.c_str());
+        EXPECT_TRUE(print(*schedule, &renderer));
+        EXPECT_TRUE(renderer.Close());
+        return folder.Read("handouts.txt");
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(TextHandouts, ParentSheetsListAppointmentsPresentationsUnbookedAndNotes) {
+    Presentation* talk = AddPresentation("Careers Talk", "Hall", 0, "18:30", "18:45");
+    ASSERT_TRUE(schedule->AttendPresentation(pat, talk));
+    Request(sam, ann, "Maths", 0, 2);
+    Request(sam, bob, "", 0, 4, 2);
+    Request(sam, bob, "Music");
+    Request(amy, ann, "English", 1, 0);
+    Request(ben, bob, "", 1, 1);
+    pat->SetNotes("Please bring the report.");
+    event->GetPrintSettings().SetParentNotes("Doors open at 5:45pm.");
+
+    EXPECT_EQ(Export(&PrintParents),
+              "Quillmoot High\n"
+              "Parents' Evening, 05 Mar 2024\n"
+              "Schedule for Pat Jones\n"
+              "Pupil: Sam Jones\n"
+              "6:10pm - 6:15pm: Ann Smith (Maths) (Room 4)\n"
+              "6:20pm - 6:30pm: Bob Brown\n"
+              "6:30pm - 6:45pm: Attending Careers Talk, location Hall\n"
+              "The following appointments you requested could not be booked: Bob Brown\n"
+              "Please bring the report.\n"
+              "Doors open at 5:45pm.\n"
+              "\n"
+              "Quillmoot High\n"
+              "Parents' Evening, 06 Mar 2024\n"
+              "Schedule for Pat Jones\n"
+              "Pupil: Sam Jones\n"
+              "The following appointments you requested could not be booked: Bob Brown\n"
+              "Please bring the report.\n"
+              "Doors open at 5:45pm.\n"
+              "\n"
+              // Two pupils: no pupil line, each appointment says whom it is about, and requests
+              // booked on the other day are no news.
+              "Quillmoot High\n"
+              "Parents' Evening, 05 Mar 2024\n"
+              "Schedule for Chris Lee\n"
+              "Doors open at 5:45pm.\n"
+              "\n"
+              "Quillmoot High\n"
+              "Parents' Evening, 06 Mar 2024\n"
+              "Schedule for Chris Lee\n"
+              "6:00pm - 6:05pm: Ann Smith (English) (Room 4) about Amy Lee\n"
+              "6:05pm - 6:10pm: Bob Brown about Ben Lee\n"
+              "Doors open at 5:45pm.\n"
+              "\n");
+}
+
+TEST_F(TextHandouts, TeacherSheetsShowEverySlotToTheLastBusyOneWithBreaksAndPresentations) {
+    Presentation* talk = AddPresentation("Careers Talk", "Hall", 0, "18:30", "18:45");
+    ASSERT_TRUE(schedule->AttendPresentation(ann, talk));
+    ann->AddBreak(DateTime(Date(5, 3, 2024), TimeOfDay(18, 15, 0)));
+    Request(sam, ann, "Maths", 0, 2);
+    Request(amy, ann, "English", 1, 0);
+    Request(ben, ann, "History");
+    event->GetPrintSettings().SetTeacherNotes("Staff briefing at 5:30pm.");
+
+    EXPECT_EQ(Export(&PrintTeachers),
+              "Quillmoot High\n"
+              "Parents' Evening, 05 Mar 2024\n"
+              "Schedule for teacher Ann Smith\n"
+              "Location: Room 4\n"
+              "6:00pm: \n"
+              "6:05pm: \n"
+              "6:10pm: Pat Jones about Sam Jones (Maths)\n"
+              "6:15pm: Break\n"
+              "6:20pm: \n"
+              "6:25pm: \n"
+              "6:30pm: Attending Careers Talk, location Hall\n"
+              "The following pupils requested to see you, but appointments could not be "
+              "booked: Ben Lee\n"
+              "Staff briefing at 5:30pm.\n"
+              "\n"
+              "Quillmoot High\n"
+              "Parents' Evening, 06 Mar 2024\n"
+              "Schedule for teacher Ann Smith\n"
+              "Location: Room 4\n"
+              "6:00pm: Chris Lee about Amy Lee (English)\n"
+              "The following pupils requested to see you, but appointments could not be "
+              "booked: Ben Lee\n"
+              "Staff briefing at 5:30pm.\n"
+              "\n"
+              "Quillmoot High\n"
+              "Parents' Evening, 05 Mar 2024\n"
+              "Schedule for teacher Bob Brown\n"
+              "Staff briefing at 5:30pm.\n"
+              "\n"
+              "Quillmoot High\n"
+              "Parents' Evening, 06 Mar 2024\n"
+              "Schedule for teacher Bob Brown\n"
+              "Staff briefing at 5:30pm.\n"
+              "\n");
+}
+
+TEST_F(TextHandouts, SwitchedOffBreaksAndUnbookedListsAndEmptyNotesPrintNothing) {
+    ann->AddBreak(DateTime(Date(5, 3, 2024), TimeOfDay(18, 0, 0)));
+    Request(sam, ann, "", 0, 1);
+    Request(ben, ann, "History");
+    event->GetPrintSettings().SetTeacherBreaks(false);
+    event->GetPrintSettings().SetListUnbooked(false);
+    const std::string text = Export(&PrintTeachers);
+    EXPECT_NE(text.find("6:00pm: \n6:05pm: Pat Jones about Sam Jones\n\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Break"), std::string::npos);
+    EXPECT_EQ(text.find("could not be booked"), std::string::npos);
+}
+
+TEST_F(TextHandouts, ARendererThatCannotPrintGetsNoSheet) {
+    RecordingRenderer renderer;
+    renderer.ok = false;
+    EXPECT_FALSE(PrintTeachers(*schedule, &renderer));
+    EXPECT_FALSE(PrintParents(*schedule, &renderer));
+    EXPECT_TRUE(renderer.calls.empty());
+}
+
+class FakeImage : public QMImage {
+public:
+    bool LoadFile(const std::string&) override { return true; }
+};
+
+class SheetParts : public PrintFixture {
+protected:
+    bool HasQRBlock(const RecordingRenderer& renderer) {
+        const auto& calls = renderer.calls;
+        const bool image = std::find(calls.begin(), calls.end(), "image 1") != calls.end();
+        const bool footer =
+            std::find(calls.begin(), calls.end(),
+                      "footer Scan this code with your phone to add this event to your "
+                      "calendar:") != calls.end();
+        EXPECT_EQ(image, footer);
+        return image && footer;
+    }
+    FakeImage logo;
+    FakeImage qrImage;
+};
+
+TEST_F(SheetParts, TheQRBlockFollowsTheImageTheSettingsAndTheSuppression) {
+    PrintSettings on;
+    PrintSettings off;
+    off.SetQRCodes(false);
+    struct Case {
+        const char* name;
+        const PrintSettings* settings;
+        bool withImage;
+        int suppression;
+        bool drawn;
+    } cases[] = {
+        {"no settings", nullptr, true, 0, true},
+        {"codes on", &on, true, 0, true},
+        {"codes off", &off, true, 0, false},
+        {"no image", &on, false, 0, false},
+        {"suppressed", &on, true, 1, false},
+        {"suppressed without settings", nullptr, true, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingRenderer renderer;
+        {
+            ParentPrintJob job(&renderer, schedule, Day(0), nullptr,
+                               c.withImage ? &qrImage : nullptr, pat, c.settings);
+            job.SetQRSuppression(c.suppression);
+            job.Print();
+        }
+        EXPECT_EQ(HasQRBlock(renderer), c.drawn);
+    }
+}
+
+TEST_F(SheetParts, APageRunsFromLogoAndHeadingsThroughTheBodyBetweenSeparators) {
+    Request(amy, bob, "Art", 0, 0);
+    PrintSettings settings;
+    RecordingRenderer renderer;
+    {
+        TeacherPrintJob job(&renderer, schedule, Day(0), &logo, &qrImage, bob, &settings);
+        job.Print();
+    }
+    EXPECT_EQ(renderer.calls,
+              (std::vector<std::string>{
+                  "start", "image 0", "bold Quillmoot High", "bold Parents' Evening, 05 Mar 2024",
+                  "bold Schedule for teacher Bob Brown", "image 1",
+                  "footer Scan this code with your phone to add this event to your calendar:",
+                  "separator", "text 6:00pm: Chris Lee about Amy Lee (Art)", "separator", "end"}));
+}
+
+TEST_F(SheetParts, AScriptDrawsTheBodyAndItsReportsLandOnTheSheet) {
+    FakePrintScript script(&controller);
+    RecordingRenderer renderer;
+    {
+        ParentPrintJob job(&renderer, schedule, Day(1), nullptr, nullptr, pat, nullptr);
+        job.SetScript(&script);
+        job.Print();
+    }
+    EXPECT_EQ(script.GetRenderer(), &renderer);
+    const std::vector<std::string> body(renderer.calls.begin() + 6, renderer.calls.end() - 2);
+    EXPECT_EQ(body,
+              (std::vector<std::string>{"text drawn for Pat Jones on 06 Mar 2024",
+                                        "text Error: parent.lua:3: attempt to index a nil value"}));
+    // The reports went onto the sheet, not to the sink of the run.
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+TEST_F(SheetParts, AScriptWithoutRendererHasItsCapturedOutputPrinted) {
+    FakePrintScript script(&controller);
+    RecordingRenderer renderer;
+    {
+        TeacherPrintJob job(&renderer, schedule, Day(0), nullptr, nullptr, ann, nullptr);
+        job.SetScript(&script);
+        script.SetRenderer(nullptr);
+        job.Print();
+    }
+    EXPECT_TRUE(script.captureOutput);
+    EXPECT_NE(std::find(renderer.calls.begin(), renderer.calls.end(), "text drawn for Ann Smith"),
+              renderer.calls.end());
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "print/print_renderer_file.h"
+#include "print_fixture.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+class TextFile : public ::testing::Test {
+protected:
+    TempFolder folder;
+    std::string path = folder.File("out.txt");
+    UCStringError sink;
+};
+
+TEST_F(TextFile, CellsBecomeQuotedFieldsAndLinesLoseTheirCarriageReturns) {
+    {
+        PrintRendererFile renderer(path.c_str());
+        renderer.PrintCell("a", PrintRenderer::kCellNormal, PrintRenderer::kAdvanceBeside, 30);
+        renderer.PrintCell("b", PrintRenderer::kCellBold, PrintRenderer::kAdvanceEndRow, 70);
+        renderer.PrintCell("say \"hi\"", 0, PrintRenderer::kAdvanceEndRow, 10);
+        renderer.PrintCell("x", 0, 7, 10);
+        renderer.PrintLines("one\r\ntwo\r\n");
+        renderer.PrintBoldText("bold");
+        renderer.PrintFooter("footer");
+        renderer.PrintSeparator();
+        renderer.PrintImage(nullptr, 0);
+        renderer.EndPage();
+    }
+    EXPECT_EQ(folder.Read("out.txt"), "\"a\", \"b\"\n\"say \"\"hi\"\"\"\n\"x\"one\ntwo\nbold\n\n");
+    EXPECT_EQ(sink.GetText(), "");
+}
+
+TEST_F(TextFile, AQuotedCellReadsBackAsOneFieldWithAFullCSVReader) {
+    {
+        PrintRendererFile renderer(path.c_str());
+        renderer.PrintCell("Room \"4\", upstairs", 0, PrintRenderer::kAdvanceBeside, 50);
+        renderer.PrintCell("6:00pm", 0, PrintRenderer::kAdvanceEndRow, 50);
+    }
+    const std::string fields =
+        RunCommand(std::string(QM_PYTHON) +
+                   " -c \"import csv,sys; print(list(csv.reader(open(sys.argv[1]), "
+                   "skipinitialspace=True)))\" " +
+                   path);
+    EXPECT_EQ(fields, "[['Room \"4\", upstairs', '6:00pm']]\n");
+}
+
+TEST_F(TextFile, AFileThatCannotBeMadeIsReportedOnceAndNothingIsWritten) {
+    const std::string missing = folder.File("no/such/folder/out.txt");
+    {
+        PrintRendererFile renderer(missing.c_str());
+        EXPECT_FALSE(renderer.IsOK());
+        renderer.PrintText("lost");
+        renderer.EndPage();
+        EXPECT_FALSE(renderer.Close());
+    }
+    EXPECT_EQ(sink.GetText(), "Error: Cannot write to file '" + missing + "'\n");
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST_F(TextFile, AnOldFileStaysWholeUntilTheNewOneIsComplete) {
+    folder.Write("out.txt", "old handouts\n");
+    PrintRendererFile renderer(path.c_str());
+    renderer.PrintText("new handouts");
+    EXPECT_EQ(folder.Read("out.txt"), "old handouts\n");
+    EXPECT_TRUE(renderer.Close());
+    EXPECT_EQ(folder.Read("out.txt"), "new handouts\n");
+    EXPECT_FALSE(renderer.IsOK());
+    EXPECT_TRUE(renderer.Close());
+}
+
+TEST_F(TextFile, AFolderThatGoesAwayMakesCloseFailWithAMessage) {
+    const std::string sub = folder.File("sub");
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    const std::string target = sub + "/out.txt";
+    PrintRendererFile renderer(target.c_str());
+    ASSERT_TRUE(renderer.IsOK());
+    renderer.PrintText("handouts");
+    ASSERT_EQ(rmdir(sub.c_str()), 0);
+    EXPECT_FALSE(renderer.Close());
+    EXPECT_NE(sink.GetText().find("Cannot write to file '" + target + "'"), std::string::npos);
+}
+
+}  // namespace
