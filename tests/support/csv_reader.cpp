@@ -5,13 +5,16 @@
 #include <cstdio>
 #include <sstream>
 
-CsvRows ReadCsvWithPython(const std::string& path) {
+CsvRows ReadCsvWithPython(const std::string& path, bool skipInitialSpace) {
     // Latin-1 maps every byte to one character and back; hex keeps any byte, even a line break,
     // intact through the pipe.
     const std::string command =
         std::string(QM_PYTHON) +
         " -c \"import csv,sys\n"
-        "for row in csv.reader(open(sys.argv[1], newline='', encoding='latin-1')):\n"
+        "for row in csv.reader(open(sys.argv[1], newline='', encoding='latin-1'), "
+        "skipinitialspace=" +
+        (skipInitialSpace ? "True" : "False") +
+        "):\n"
         "    print(' '.join(f.encode('latin-1').hex() or '-' for f in row))\" '" +
         path + "'";
     CsvRows rows;
