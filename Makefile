@@ -43,7 +43,7 @@ bench: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_FUZZ=ON \
 	  -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF > /dev/null
-	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
 
 # Everything built with clang, optimised, warnings as errors; each benchmark runs once, briefly,
 # so that none rots (no timing is judged).
