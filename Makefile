@@ -9,10 +9,12 @@ CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON
 ifdef CI
 CMAKE_FLAGS += -DQM_WERROR=ON
 endif
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test run bench fuzz clang-release fuzz-smoke layering format clean
+.PHONY: all deps configure build test run screenshots bench fuzz clang-release fuzz-smoke layering \
+  format clean
 
 all: build
 
@@ -27,18 +29,22 @@ build: configure
 
 # Progress on one line; a failing test's whole output, then the list of failures.
 test: build
-	cd $(BUILD) && $(SANITIZER_ENV) xvfb-run -a ctest --progress --output-on-failure -j$(JOBS)
+	cd $(BUILD) && $(SANITIZER_ENV) $(XVFB) ctest --progress --output-on-failure -j$(JOBS)
 
 # Only the program and what it links, not the tests and benchmarks.
 run: configure
 	cmake --build $(BUILD) -j$(JOBS) --target program
 	@if [ -x $(BUILD)/quillmoot ]; then $(BUILD)/quillmoot examples/school.qmv; \
-	else echo "Quillmoot Organiser has no window yet: its libraries are built; make test runs their tests."; fi
+	else echo "The program was not built: see the messages above."; fi
+
+screenshots: build
+	scripts/screenshots $(BUILD)
 
 bench: deps
 	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF > /dev/null
 	cmake --build $(RELEASE_BUILD) -j$(JOBS)
-	@for b in $(RELEASE_BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
+	@$(XVFB) sh -c \
+	  'for b in $(RELEASE_BUILD)/bench/*_bench; do echo "== $$b"; $$b; done'
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_FUZZ=ON \
@@ -51,8 +57,8 @@ clang-release: deps
 	CC=clang CXX=clang++ cmake -S . -B $(CLANG_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DQM_WERROR=ON > /dev/null
 	cmake --build $(CLANG_BUILD) -j$(JOBS)
-	@for b in $(CLANG_BUILD)/bench/*_bench; do echo "== $$b"; \
-	  $$b --benchmark_min_time=0.01 > $$b.log 2>&1 || { cat $$b.log; exit 1; }; done
+	@$(XVFB) sh -c 'for b in $(CLANG_BUILD)/bench/*_bench; do echo "== $$b"; \
+	  $$b --benchmark_min_time=0.01 > $$b.log 2>&1 || { cat $$b.log; exit 1; }; done'
 
 # Each fuzz target for FUZZ_SECONDS on a scratch copy of its seed corpus, so the checked-in
 # corpus never changes.

@@ -1,10 +1,12 @@
 #include "app/event_file_reader.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
-#include "foundation/percent_encoding.h"
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
@@ -78,19 +80,6 @@ int DatePartOf(const std::string& key) {
 }
 
 }  // namespace
-
-void EventFileReader::TrimInPlace(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1])) != 0) {
-        --end;
-    }
-    size_t begin = 0;
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])) != 0) {
-        ++begin;
-    }
-    text.erase(end);
-    text.erase(0, begin);
-}
 
 EventFileReader::EventFileReader(MultiDaySchedule* schedule, Tokeniser* tokens)
     : schedule_(schedule), tokens_(tokens) {
@@ -171,7 +160,7 @@ EventFileReader::Next EventFileReader::NextBlockName(bool headingEnds) {
         ReportError("Found data I don't understand here: '" + token_ + "'");
         return Next::Failed;
     }
-    TrimInPlace(token_);
+    tokens_->TrimQuoted(token_);
     return Next::Item;
 }
 
@@ -233,7 +222,7 @@ bool EventFileReader::ReadText(std::string& out) {
         ReportError("Expected a piece of text");
         return false;
     }
-    TrimInPlace(text_);
+    tokens_->TrimQuoted(text_);
     out = text_;
     return true;
 }
@@ -271,21 +260,26 @@ bool EventFileReader::ReadDate(Date& out) {
 
 // ---------------------------------------------------------------- event section
 
-bool EventFileReader::ReadScheduleOption(const std::string& key) {
-    ScheduleOptions options = event_->GetOptions();
-    int value = 0;
-    if (!ReadInt(value) || value < 0) {
-        return false;
+EventFileReader::KeyResult EventFileReader::ReadScheduleOption(const std::string& key) {
+    for (const OptionNumberKey& number : ScheduleNumberKeys()) {
+        if (strcasecmp(number.key, key.c_str()) == 0) {
+            ScheduleOptions options = event_->GetOptions();
+            int value = 0;
+            if (!ReadInt(value) || value < 0) {
+                return KeyResult::Failed;
+            }
+            options.*number.member = value;
+            event_->SetOptions(options);
+            return KeyResult::Done;
+        }
     }
-    if (key == "teachergaplength") {
-        options.TeacherGapLength = value;
-    } else if (key == "parentgaplength") {
-        options.ParentGapLength = value;
-    } else {
-        options.TeacherBlockLength = value;
+    for (const OptionFlagKey& flag : ScheduleFlagKeys()) {
+        if (strcasecmp(flag.key, key.c_str()) == 0) {
+            SwitchOn(flag.member);
+            return KeyResult::Done;
+        }
     }
-    event_->SetOptions(options);
-    return true;
+    return KeyResult::NotMine;
 }
 
 void EventFileReader::SwitchOn(bool ScheduleOptions::*option) {
@@ -305,14 +299,6 @@ EventFileReader::KeyResult EventFileReader::ReadEventFlag(const std::string& key
         void (*set)(EventFileReader&);
     };
     static const FlagKey kFlags[] = {
-        {"teachercountbreaks",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::TeacherCountBreaks); }},
-        {"teachercountinitgap",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::TeacherCountInitGap); }},
-        {"parentcountinitgap",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::ParentCountInitGap); }},
-        {"bringtwinstogether",
-         [](EventFileReader& r) { r.SwitchOn(&ScheduleOptions::BringTwinsTogether); }},
         {"enforceparentgaps", [](EventFileReader& r) { r.SetGapMode(EnforceParentGaps); }},
         {"adjacentparentappointments",
          [](EventFileReader& r) { r.SetGapMode(AdjacentParentAppointments); }},
@@ -324,6 +310,8 @@ EventFileReader::KeyResult EventFileReader::ReadEventFlag(const std::string& key
         {"locked", [](EventFileReader& r) { r.locked_ = true; }},
         {"scorecompareunbooked", [](EventFileReader& r) { r.switches_.unbooked = true; }},
         {"scorecompareattendance", [](EventFileReader& r) { r.switches_.attendance = true; }},
+        // Only says that the file ends with a check line, which the controller looks for.
+        {"checkline", [](EventFileReader&) {}},
     };
     for (const FlagKey& flag : kFlags) {
         if (key == flag.key) {
@@ -335,38 +323,20 @@ EventFileReader::KeyResult EventFileReader::ReadEventFlag(const std::string& key
 }
 
 EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key, int* date) {
-    static const TextKey<EventFileReader> kTexts[] = {
-        {"name", [](EventFileReader& r, const std::string& v) { r.event_->SetName(v); }},
-        {"smtpserver", [](EventFileReader& r, const std::string& v) { r.server_.SetServer(v); }},
-        {"emailfrom",
-         [](EventFileReader& r, const std::string& v) { r.server_.SetFromAddress(v); }},
-        {"logo",
-         [](EventFileReader& r, const std::string& v) {
-             r.event_->GetPrintSettings().SetLogoFile(v);
-             r.event_->GetPrintSettings().SetModified();
-         }},
-        {"teacherdesc",
-         [](EventFileReader& r, const std::string& v) { r.event_->SetTeacherDesc(v); }},
-        {"parentdesc",
-         [](EventFileReader& r, const std::string& v) { r.event_->SetParentDesc(v); }},
-        {"pupildesc", [](EventFileReader& r, const std::string& v) { r.event_->SetPupilDesc(v); }},
-        {"url", [](EventFileReader& r, const std::string& v) { r.event_->SetUrl(v); }},
-        {"pnotes",
-         [](EventFileReader& r, const std::string& v) {
-             r.event_->GetPrintSettings().SetParentNotes(PercentDecode(v.c_str()));
-         }},
-        {"tnotes",
-         [](EventFileReader& r, const std::string& v) {
-             r.event_->GetPrintSettings().SetTeacherNotes(PercentDecode(v.c_str()));
-         }},
-    };
-    const KeyResult text = ReadTextKey(key, kTexts, *this);
+    KeyResult text = ReadTextKey(key, EventTextKeys(), *event_);
+    if (text == KeyResult::NotMine) {
+        text = ReadTextKey(key, ServerTextKeys(), server_);
+    }
     if (text != KeyResult::NotMine) {
         return text;
     }
     const KeyResult flag = ReadEventFlag(key);
     if (flag != KeyResult::NotMine) {
         return flag;
+    }
+    const KeyResult option = ReadScheduleOption(key);
+    if (option != KeyResult::NotMine) {
+        return option;
     }
     std::string value;
     int number = 0;
@@ -391,11 +361,6 @@ EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key,
         if (!event_->SetSlotLength(number)) {
             return KeyResult::Failed;
         }
-    } else if (key == "teachergaplength" || key == "parentgaplength" ||
-               key == "teacherblocklength") {
-        if (!ReadScheduleOption(key)) {
-            return KeyResult::Failed;
-        }
     } else if (key == "starts" || key == "ends") {
         if (!ReadTime(time)) {
             return KeyResult::Failed;
@@ -406,30 +371,6 @@ EventFileReader::KeyResult EventFileReader::ReadEventKey(const std::string& key,
             } else {
                 firstDay->SetEndTime(time);
             }
-        }
-    } else if (key.compare(0, 9, "emailtext") == 0) {
-        if (!ReadText(value)) {
-            return KeyResult::Failed;
-        }
-        value = PercentDecode(value.c_str());
-        const std::string rest = key.substr(9);
-        const std::string suffix = rest.size() >= 3 ? rest.substr(rest.size() - 3) : "";
-        const std::string role = rest.substr(0, rest.size() - suffix.size());
-        EmailTextKind textKind = EmailInvitation;
-        if (suffix == "rem") {
-            textKind = EmailReminder;
-        } else if (suffix == "res") {
-            textKind = EmailResults;
-        } else if (suffix != "inv") {
-            return KeyResult::Done;
-        }
-        // A text the event refuses is reported by it; the rest of the file still counts.
-        if (role == "parent") {
-            event_->SetParentEmailText(textKind, value);
-        } else if (role == "pupil") {
-            event_->SetPupilEmailText(textKind, value);
-        } else if (role == "teacher") {
-            event_->SetTeacherEmailText(textKind, value);
         }
     } else if (key == "emailport") {
         if (!ReadInt(number)) {
@@ -494,6 +435,26 @@ bool EventFileReader::ReadEventSection() {
     event_->SetEmailServerSettings(server_);
     event_->SetScoreSwitches(switches_);
     schedule_->EnforceTimeBoundaries();
+    return firstDay == nullptr || CheckDaySize(*firstDay);
+}
+
+bool EventFileReader::CheckDaySize(const Schedule& day) {
+    // Every teacher gets a row of every day's slots: sizes no school has would take the
+    // memory of the machine before anything could be said.
+    if (schedule_->GetDayCount() > kMaxDays) {
+        ReportError(
+            StringPrintf("The event has more than %d days, more than any parents' "
+                         "evening runs, so the file cannot be opened",
+                         static_cast<int>(kMaxDays)));
+        return false;
+    }
+    if (day.GetNumSlots() > kMaxSlotsPerDay) {
+        ReportError(
+            StringPrintf("The day of %s has more than %d appointment slots, so the "
+                         "file cannot be opened",
+                         day.GetDate().FormatLong().c_str(), kMaxSlotsPerDay));
+        return false;
+    }
     return true;
 }
 
@@ -518,7 +479,7 @@ bool EventFileReader::ReadOption() {
             server_.SetProvider(EmailProviderOffice365);
         }
     } else if (key == "APSSmallFontSize") {
-        print.SetSmallFontSize(std::atof(value.c_str()));
+        print.SetSmallFontSize(ParseOptionFloat(value));
     } else if (key == "APSUseSansSerif") {
         print.SetUseSansSerif(IsTrueWord(value));
         print.SetModified();
@@ -597,9 +558,13 @@ bool EventFileReader::ReadExtraDays() {
             return false;
         }
         // Two days of one date would share every attendance and booking line of the file.
+        Schedule* added = day.get();
         if (schedule_->FindDay(dayDate) != nullptr || !day->SetDate(dayDate) ||
             !schedule_->AddDay(std::move(day))) {
             ReportError("Extra day schedule is invalid");
+            return false;
+        }
+        if (!CheckDaySize(*added)) {
             return false;
         }
     }
@@ -615,19 +580,36 @@ bool EventFileReader::ReadPresentations() {
         tokens_->PushBack(kind_, token_);
         return true;
     }
+    // Added together at the end of the section: one at a time, each would be checked against
+    // all before it.
+    std::vector<std::unique_ptr<Presentation>> presentations;
     Next next;
     while ((next = NextBlockName(true)) == Next::Item) {
-        const std::string name = token_;
-        auto presentation = std::make_unique<Presentation>(name);
+        auto presentation = std::make_unique<Presentation>(token_);
         if (!ReadPresentation(presentation.get())) {
             return false;
         }
-        if (!event_->AddPresentation(std::move(presentation))) {
-            ReportError("Presentation '" + name + "' cannot be loaded");
-            return false;
-        }
+        presentations.push_back(std::move(presentation));
     }
-    return next == Next::Done;
+    if (next != Next::Done) {
+        return false;
+    }
+    if (!event_->AddPresentations(presentations)) {
+        // Those taken are released; the first one left is the one refused.
+        for (const std::unique_ptr<Presentation>& refused : presentations) {
+            if (refused) {
+                ReportError("Presentation '" + refused->GetName() + "' cannot be loaded");
+                break;
+            }
+        }
+        return false;
+    }
+    const PresentationList& list = event_->GetPresentations();
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        Presentation* presentation = list.GetPresentation(i);
+        presentationNames_.try_emplace(LowerKey(presentation->GetName()), presentation);
+    }
+    return true;
 }
 
 bool EventFileReader::ReadPresentation(Presentation* presentation) {

@@ -2,9 +2,12 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
+#include "app/event_file_format.h"
 #include "foundation/date.h"
 #include "foundation/time_of_day.h"
 #include "foundation/tokeniser.h"
@@ -27,6 +30,10 @@ enum ParentGapMode : int;
 // process). One reader serves one read.
 class EventFileReader {
 public:
+    // Past these a file is refused: no school runs an evening that long or that finely cut.
+    static constexpr unsigned kMaxDays = 366;
+    static constexpr int kMaxSlotsPerDay = 24 * 60;
+
     EventFileReader(MultiDaySchedule* schedule, Tokeniser* tokens);
     ~EventFileReader();
     EventFileReader(const EventFileReader&) = delete;
@@ -47,7 +54,8 @@ public:
     bool ReadParent();
     bool ReadPupil();
 
-    // Value readers: each takes the next token. A quoted text, trimmed at both ends.
+    // Value readers: each takes the next token. A quoted text, trimmed at both ends except for
+    // escaped white space.
     bool ReadText(std::string& out);
     // A quoted number; false without a message for an empty text.
     bool ReadInt(int& out);
@@ -67,14 +75,6 @@ private:
     // What starts next in a section or block.
     enum class Next { Item, Done, Failed };
 
-    // A key whose quoted value is handed to a setter as it stands.
-    template <typename Target>
-    struct TextKey {
-        const char* key;
-        void (*set)(Target&, const std::string&);
-    };
-
-    static void TrimInPlace(std::string& text);
     std::string Located(const char* message) const;
     void ReportWarning(const std::string& message);
     // Lower-cases the current word in place.
@@ -95,8 +95,9 @@ private:
     // An unknown word: when a value stands on the same line after it (an unknown key with its
     // value), the value is skipped with a warning; otherwise the word was a flag.
     void SkipUnknownKey(const std::string& key, int keyLine);
-    template <typename Target, size_t N>
-    KeyResult ReadTextKey(const std::string& key, const TextKey<Target> (&table)[N],
+    // A key of the section's text key table, its value decoded and handed to the target.
+    template <typename Target>
+    KeyResult ReadTextKey(const std::string& key, std::span<const TextKey<Target>> keys,
                           Target& target);
     // day, after, before, notattending and presentation, shared by teachers and parents.
     KeyResult ReadAttendanceKey(const std::string& key, Attendee* attendee);
@@ -111,9 +112,22 @@ private:
     template <typename Person>
     bool ReadAttendeeKeys(Person* person,
                           KeyResult (EventFileReader::*readOwnKey)(const std::string&, Person*));
+    // The day of the date, from an index of the days once they are all read: a scan per line
+    // would grow with the days times the lines.
+    Schedule* FindDay(const Date& date);
+    static int DateKey(const Date& date) {
+        return date.Year() * 10000 + date.Month() * 100 + date.Day();
+    }
+    // A break or booking time that is not on a slot boundary moves to the start of the slot
+    // holding it, so breaks and bookings meet by slot and what is read is what the next open
+    // reads. Said once. Times outside the day stay as they are.
+    TimeOfDay OnSlot(const Schedule* day, const TimeOfDay& time);
     bool ReadRequest();
     bool ReadTaughtBy();
-    bool ReadScheduleOption(const std::string& key);
+    // A number or switch of the scheduling options.
+    KeyResult ReadScheduleOption(const std::string& key);
+    // False, reported, once the days or this day's slots reach sizes no school has.
+    bool CheckDaySize(const Schedule& day);
 
     // Name first, then initials, ignoring case, without a scan: the indexes grow as teachers
     // are added.
@@ -137,25 +151,28 @@ private:
     std::string token_;
     std::string lookupKey_;
     bool locked_ = false;
+    bool movedOffSlot_ = false;
     EmailServerSettings server_;
     ScoreCompareSwitches switches_;
     std::unordered_map<std::string, Teacher*> teacherNames_;
     std::unordered_map<std::string, Teacher*> teacherInitials_;
+    std::unordered_set<std::string> parentKeys_;
+    std::unordered_map<int, Schedule*> daysByDate_;
+    std::unordered_map<std::string, Presentation*> presentationNames_;
 };
 
-template <typename Target, size_t N>
+template <typename Target>
 EventFileReader::KeyResult EventFileReader::ReadTextKey(const std::string& key,
-                                                        const TextKey<Target> (&table)[N],
+                                                        std::span<const TextKey<Target>> keys,
                                                         Target& target) {
-    for (const TextKey<Target>& entry : table) {
-        if (key == entry.key) {
-            std::string text;
-            if (!ReadText(text)) {
-                return KeyResult::Failed;
-            }
-            entry.set(target, text);
-            return KeyResult::Done;
-        }
+    const TextKey<Target>* entry = FindTextKey(keys, key);
+    if (entry == nullptr) {
+        return KeyResult::NotMine;
     }
-    return KeyResult::NotMine;
+    std::string text;
+    if (!ReadText(text)) {
+        return KeyResult::Failed;
+    }
+    entry->set(target, DecodeTextValue(entry->form, text));
+    return KeyResult::Done;
 }

@@ -5,7 +5,6 @@
 
 #include "app/event_file_reader.h"
 #include "foundation/date_time.h"
-#include "foundation/percent_encoding.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -24,10 +23,13 @@ const std::string& EventFileReader::LowerKey(const std::string& text) {
 }
 
 Teacher* EventFileReader::FindTeacher(const std::string& nameOrInitials) {
-    if (nameOrInitials.empty()) {
+    // Names are trimmed as the teacher was made from its block's first line.
+    const size_t begin = nameOrInitials.find_first_not_of(" \t\r\n\v\f");
+    if (begin == std::string::npos) {
         return nullptr;
     }
-    const std::string& key = LowerKey(nameOrInitials);
+    const size_t end = nameOrInitials.find_last_not_of(" \t\r\n\v\f");
+    const std::string& key = LowerKey(nameOrInitials.substr(begin, end + 1 - begin));
     auto found = teacherNames_.find(key);
     if (found != teacherNames_.end()) {
         return found->second;
@@ -61,7 +63,7 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
         if (!ReadDate(date)) {
             return KeyResult::Failed;
         }
-        Schedule* day = schedule_->FindDay(date);
+        Schedule* day = FindDay(date);
         if (day == nullptr) {
             return KeyResult::Failed;
         }
@@ -97,7 +99,8 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
         if (!ReadText(name)) {
             return KeyResult::Failed;
         }
-        Presentation* presentation = event_->GetPresentations().Find(name);
+        const auto found = presentationNames_.find(LowerKey(name));
+        Presentation* presentation = found != presentationNames_.end() ? found->second : nullptr;
         if (presentation == nullptr) {
             ReportError("The presentation '" + name + "' does not exist");
             return KeyResult::Failed;
@@ -128,6 +131,33 @@ bool EventFileReader::ReadAttendeeKeys(Person* person,
     return true;
 }
 
+Schedule* EventFileReader::FindDay(const Date& date) {
+    if (daysByDate_.size() != schedule_->GetDayCount()) {
+        daysByDate_.clear();
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            Schedule* day = schedule_->GetDay(d);
+            daysByDate_.try_emplace(DateKey(day->GetDate()), day);
+        }
+    }
+    const auto found = daysByDate_.find(DateKey(date));
+    return found != daysByDate_.end() ? found->second : nullptr;
+}
+
+TimeOfDay EventFileReader::OnSlot(const Schedule* day, const TimeOfDay& time) {
+    const int slot = day != nullptr ? day->GetSlotForTime(time) : -1;
+    if (slot < 0) {
+        return time;
+    }
+    const TimeOfDay start = day->SlotToTime(slot);
+    if (start != time && !movedOffSlot_) {
+        movedOffSlot_ = true;
+        ReportWarning("The time " + time.Format(Time12h) +
+                      " does not fall on the start of a slot: it and any others like it have "
+                      "been moved to the start of their slot");
+    }
+    return start;
+}
+
 // ---------------------------------------------------------------- teachers
 
 bool EventFileReader::ReadTeachers() {
@@ -147,31 +177,25 @@ bool EventFileReader::ReadTeachers() {
 
 EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& key,
                                                            Teacher* teacher) {
-    static const TextKey<Teacher> kTexts[] = {
-        {"location", [](Teacher& t, const std::string& v) { t.SetLocation(v); }},
-        {"email", [](Teacher& t, const std::string& v) { t.SetEmail(v); }},
-        {"emailalt", [](Teacher& t, const std::string& v) { t.SetEmailAlt(v); }},
-        {"meetinglink", [](Teacher& t, const std::string& v) { t.SetMeetingLink(v); }},
-        {"subject",
-         [](Teacher& t, const std::string& v) {
-             if (!v.empty()) {
-                 t.AddSubject(v);
-             }
-         }},
-        // An empty text gives 0, as atoi has it.
-        {"apptlen",
-         [](Teacher& t, const std::string& v) { t.SetApptLength(std::atoi(v.c_str())); }},
-    };
-    const KeyResult text = ReadTextKey(key, kTexts, *teacher);
-    if (text != KeyResult::NotMine) {
-        return text;
+    if (key == "subject" || key == "apptlen") {
+        std::string text;
+        if (!ReadText(text)) {
+            return KeyResult::Failed;
+        }
+        if (key == "apptlen") {
+            // An empty text gives 0, as atoi has it.
+            teacher->SetApptLength(std::atoi(text.c_str()));
+        } else if (!text.empty()) {
+            teacher->AddSubject(text);
+        }
+        return KeyResult::Done;
     }
     if (key == "break") {
         TimeOfDay time;
         if (!ReadTime(time) || currentDay_ == nullptr) {
             return KeyResult::Failed;
         }
-        teacher->AddBreak(DateTime(currentDay_->GetDate(), time));
+        teacher->AddBreak(DateTime(currentDay_->GetDate(), OnSlot(currentDay_, time)));
         return KeyResult::Done;
     }
     if (key == "initials") {
@@ -196,7 +220,7 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
         teacher->SetPriority(priority);
         return KeyResult::Done;
     }
-    return KeyResult::NotMine;
+    return ReadTextKey(key, TeacherTextKeys(), *teacher);
 }
 
 bool EventFileReader::ReadTeacher() {
@@ -209,13 +233,19 @@ bool EventFileReader::ReadTeacher() {
         ReportError("Cannot set start and end times for teacher");
         return false;
     }
-    // A refused teacher is gone with the call, so the message naming it is made first.
-    const std::string refusal = Located(
-        ("Previous errors prevent teacher '" + teacher->GetName() + "' from being loaded").c_str());
-    if (!schedule_->AddTeacher(std::move(newTeacher_))) {
+    // The reader's own indexes stand in for the event's scan of its list, which would make
+    // reading grow with the square of the teachers; the check is the same.
+    if (FindTeacher(teacher->GetName()) != nullptr) {
+        ReportMessage(SeverityError, "Teacher '" + teacher->GetName() + "' already exists");
+        ReportError("Previous errors prevent teacher '" + teacher->GetName() +
+                    "' from being loaded");
         teacher_ = nullptr;
-        ReportMessage(SeverityError, refusal);
+        newTeacher_.reset();
         return false;
+    }
+    event_->GetTeachers().Append(newTeacher_.release());
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        schedule_->GetDay(d)->AddTeacherRow(teacher);
     }
     IndexTeacherName(teacher);
 
@@ -247,24 +277,10 @@ bool EventFileReader::ReadParents() {
 }
 
 EventFileReader::KeyResult EventFileReader::ReadParentKey(const std::string& key, Parent* parent) {
-    static const TextKey<Parent> kTexts[] = {
-        {"email", [](Parent& p, const std::string& v) { p.SetEmail(v); }},
-        {"emailalt", [](Parent& p, const std::string& v) { p.SetEmailAlt(v); }},
-        {"addra", [](Parent& p, const std::string& v) { p.SetAddress(0, v); }},
-        {"addrb", [](Parent& p, const std::string& v) { p.SetAddress(1, v); }},
-        {"addrc", [](Parent& p, const std::string& v) { p.SetAddress(2, v); }},
-        {"addrd", [](Parent& p, const std::string& v) { p.SetAddress(3, v); }},
-        {"addre", [](Parent& p, const std::string& v) { p.SetAddress(4, v); }},
-        {"notes", [](Parent& p, const std::string& v) { p.SetNotes(v); }},
-        {"uniqueid", [](Parent& p, const std::string& v) { p.SetUniqueId(v); }},
-        {"url", [](Parent& p, const std::string& v) { p.SetUrl(v); }},
-        {"notefrom",
-         [](Parent& p, const std::string& v) { p.SetNoteFrom(PercentDecode(v.c_str())); }},
-    };
     if (key == "pupil") {
         return ReadPupil() ? KeyResult::Done : KeyResult::Failed;
     }
-    return ReadTextKey(key, kTexts, *parent);
+    return ReadTextKey(key, ParentTextKeys(), *parent);
 }
 
 bool EventFileReader::ReadParent() {
@@ -286,13 +302,16 @@ bool EventFileReader::ReadParent() {
         return false;
     }
     // Added only now, with its unique id known, so that two families of the same name but
-    // different ids both load. The event reports a duplicate itself.
-    if (!schedule_->AddParent(std::move(newParent_))) {
+    // different ids both load. The reader's set of keys stands in for the event's scan.
+    const std::string key = parent->GetUniqueIdOrName();
+    if (!key.empty() && !parentKeys_.insert(key).second) {
+        ReportMessage(SeverityError, "Parent '" + key + "' already exists");
         parent_ = nullptr;
         pupil_ = nullptr;
         newParent_.reset();
         return false;
     }
+    event_->GetParents().Append(newParent_.release());
     return true;
 }
 
@@ -302,18 +321,13 @@ bool EventFileReader::ReadPupil() {
         ReportError("Expected pupil's name");
         return false;
     }
-    TrimInPlace(name);
+    tokens_->TrimQuoted(name);
     auto pupil = std::make_unique<Pupil>(name);
     Pupil* added = pupil.get();
     if (!parent_->AddPupil(std::move(pupil))) {
         return false;
     }
     pupil_ = added;
-    static const TextKey<Pupil> kTexts[] = {
-        {"form", [](Pupil& p, const std::string& v) { p.SetForm(v); }},
-        {"house", [](Pupil& p, const std::string& v) { p.SetHouse(v); }},
-        {"email", [](Pupil& p, const std::string& v) { p.SetEmail(v); }},
-    };
     int keyLine = 0;
     while (NextBlockKey(keyLine)) {
         const std::string key = token_;
@@ -321,7 +335,7 @@ bool EventFileReader::ReadPupil() {
             tokens_->PushBack(TokenWord, key);
             return true;
         }
-        KeyResult result = ReadTextKey(key, kTexts, *pupil_);
+        KeyResult result = ReadTextKey(key, PupilTextKeys(), *pupil_);
         if (key == "taughtby") {
             result = ReadTaughtBy() ? KeyResult::Done : KeyResult::Failed;
         } else if (key == "seeing") {
@@ -438,6 +452,9 @@ bool EventFileReader::ReadRequest() {
         ReportError("Pupil " + pupil_->GetName() + " wants to see the teacher " + name +
                     " about subject '" + subject + "' more than once");
         return false;
+    }
+    if (hasTime) {
+        time = OnSlot(FindDay(date), time);
     }
     const DateTime when(date, time);
     if (hasTime && teacher->HasBreak(when)) {

@@ -1,6 +1,7 @@
 #include "app/event_file_writer.h"
 
-#include <cctype>
+#include <cstring>
+#include <span>
 
 #include "app/event_file_format.h"
 #include "foundation/atomic_file.h"
@@ -22,18 +23,6 @@ namespace {
 
 constexpr const char* kNoDaysMessage = "Cannot save: event contains no days";
 
-std::string Trimmed(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])) != 0) {
-        ++begin;
-    }
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])) != 0) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
 // A key with an escaped text; nothing when the text is empty.
 void AppendEscapedIfAny(std::string& out, const char* key, const std::string& text) {
     if (!text.empty()) {
@@ -45,11 +34,38 @@ void AppendEscaped(std::string& out, const char* key, const std::string& text) {
     out += FormatKeyString(key, EscapeOptionText(text));
 }
 
+// A person's name as a person made from it has it: people trim their names.
+std::string PersonName(const std::string& name) {
+    const char* const blanks = " \t\r\n\v\f";
+    const size_t begin = name.find_first_not_of(blanks);
+    return begin == std::string::npos
+               ? std::string()
+               : name.substr(begin, name.find_last_not_of(blanks) + 1 - begin);
+}
+
 // The line that starts a presentation, teacher or parent: its name alone, quoted.
 void AppendBlockName(std::string& out, const std::string& name) {
     out += '"';
     out += EscapeOptionText(name);
     out += "\"\n";
+}
+
+// The key's line, found in the section's table by its written name.
+template <typename Target>
+void AppendTextKey(std::string& out, std::span<const TextKey<Target>> keys, const char* key,
+                   const Target& target) {
+    const TextKey<Target>* entry = FindTextKey(keys, key);
+    if (entry != nullptr) {
+        out += FormatTextKey(*entry, target);
+    }
+}
+
+template <typename Target>
+void AppendAllTextKeys(std::string& out, std::span<const TextKey<Target>> keys,
+                       const Target& target) {
+    for (const TextKey<Target>& entry : keys) {
+        out += FormatTextKey(entry, target);
+    }
 }
 
 const char* ParentPrintOrderWord(ParentPrintOrder order) {
@@ -144,33 +160,22 @@ std::string EventFileWriter::FormatEventSection() const {
     const PrintSettings& print = event.GetPrintSettings();
     const ScheduleOptions& options = event.GetOptions();
 
+    const auto keys = EventTextKeys();
     std::string text = "Event:\n";
-    AppendEscaped(text, "Name", event.GetName());
+    AppendTextKey(text, keys, "Name", event);
     text += FormatKeyTime("Starts", firstDay.GetStartTime());
     text += FormatKeyTime("Ends", firstDay.GetEndTime());
-    text += FormatKeyString("PNotes", PercentEncode(print.GetParentNotes().c_str()));
+    AppendTextKey(text, keys, "PNotes", event);
     text += FormatKeyInt("Day", firstDay.GetDate().Day());
     text += FormatKeyInt("Month", firstDay.GetDate().Month());
     text += FormatKeyInt("Year", firstDay.GetDate().Year());
-    AppendEscaped(text, "TeacherDesc", event.GetTeacherDesc(false));
-    AppendEscaped(text, "ParentDesc", event.GetParentDesc(false));
-    AppendEscaped(text, "PupilDesc", event.GetPupilDesc(false));
-    text += FormatKeyText("TNotes", print.GetTeacherNotes());
-
-    static const char* const kKindNames[] = {"Inv", "Rem", "Res"};
-    for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
-        text += FormatKeyText((std::string("EmailTextParent") + kKindNames[kind]).c_str(),
-                              event.GetParentEmailText(static_cast<EmailTextKind>(kind)));
+    for (const TextKey<Event>& entry : keys) {
+        // From the role words to the web address, in table order.
+        if (std::strcmp(entry.key, "Name") != 0 && std::strcmp(entry.key, "PNotes") != 0 &&
+            std::strcmp(entry.key, "Logo") != 0) {
+            text += FormatTextKey(entry, event);
+        }
     }
-    for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
-        text += FormatKeyText((std::string("EmailTextPupil") + kKindNames[kind]).c_str(),
-                              event.GetPupilEmailText(static_cast<EmailTextKind>(kind)));
-    }
-    for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
-        text += FormatKeyText((std::string("EmailTextTeacher") + kKindNames[kind]).c_str(),
-                              event.GetTeacherEmailText(static_cast<EmailTextKind>(kind)));
-    }
-    AppendEscapedIfAny(text, "URL", event.GetUrl());
 
     const int slotLength = event.GetSlotLength();
     if (slotLength % 60 == 0) {
@@ -194,26 +199,17 @@ std::string EventFileWriter::FormatEventSection() const {
     if (event.IsLocked()) {
         text += "Locked\n";
     }
-    if (options.TeacherGapLength != 3) {
-        text += FormatKeyInt("TeacherGapLength", options.TeacherGapLength);
+    const ScheduleOptions defaults{};
+    for (const OptionNumberKey& number : ScheduleNumberKeys()) {
+        if (options.*number.member != defaults.*number.member) {
+            text += FormatKeyInt(number.key, options.*number.member);
+        }
     }
-    if (options.ParentGapLength != 4) {
-        text += FormatKeyInt("ParentGapLength", options.ParentGapLength);
-    }
-    if (options.TeacherBlockLength != 24) {
-        text += FormatKeyInt("TeacherBlockLength", options.TeacherBlockLength);
-    }
-    if (options.TeacherCountBreaks) {
-        text += "TeacherCountBreaks\n";
-    }
-    if (options.TeacherCountInitGap) {
-        text += "TeacherCountInitGap\n";
-    }
-    if (options.ParentCountInitGap) {
-        text += "ParentCountInitGap\n";
-    }
-    if (options.BringTwinsTogether) {
-        text += "BringTwinsTogether\n";
+    for (const OptionFlagKey& flag : ScheduleFlagKeys()) {
+        if (options.*flag.member) {
+            text += flag.key;
+            text += '\n';
+        }
     }
     const ScoreCompareSwitches& switches = event.GetScoreSwitches();
     if (switches.unbooked) {
@@ -223,11 +219,8 @@ std::string EventFileWriter::FormatEventSection() const {
         text += "ScoreCompareAttendance\n";
     }
 
-    const EmailServerSettings server = event.GetEmailServerSettings();
-    const std::string host = Trimmed(EscapeOptionText(server.GetServer()));
-    if (!host.empty()) {
-        text += FormatKeyString("SMTPServer", host);
-    }
+    const EmailServerSettings& server = event.GetEmailServerSettings();
+    AppendTextKey(text, ServerTextKeys(), "SMTPServer", server);
     if (server.GetConnectionType() == SMTPWithTLS) {
         text += "SMTPTLS\n";
     } else if (server.GetConnectionType() == SMTPOverSSL) {
@@ -239,17 +232,11 @@ std::string EventFileWriter::FormatEventSection() const {
     if (server.GetVerifyServer()) {
         text += "EmailServerVerify\n";
     }
-    if (server.GetPort() != 25) {
+    if (server.GetPort() != EmailServerSettings{}.GetPort()) {
         text += FormatKeyInt("EmailPort", server.GetPort());
     }
-    const std::string from = Trimmed(EscapeOptionText(server.GetFromAddress()));
-    if (!from.empty()) {
-        text += FormatKeyString("EmailFrom", from);
-    }
-    const std::string logo = Trimmed(EscapeOptionText(print.GetLogoFile()));
-    if (!logo.empty()) {
-        text += FormatKeyString("Logo", logo);
-    }
+    AppendTextKey(text, ServerTextKeys(), "EmailFrom", server);
+    AppendTextKey(text, keys, "Logo", event);
 
     text += FormatOptionFloat("APSSmallFontSize", print.GetSmallFontSize());
     text += FormatOptionBool("APSUseSansSerif", print.GetUseSansSerif());
@@ -288,6 +275,9 @@ std::string EventFileWriter::FormatEventSection() const {
             text += '\n';
         }
     }
+    // Readers of older versions skip this flag; ours then expect the check line at the end.
+    text += kCheckLineFlag;
+    text += '\n';
     return text;
 }
 
@@ -328,18 +318,19 @@ std::string EventFileWriter::FormatTeacher(const Teacher* teacher) const {
         return std::string();
     }
     std::string text;
-    AppendBlockName(text, teacher->GetName());
-    AppendEscapedIfAny(text, "initials", teacher->GetInitials());
-    AppendEscapedIfAny(text, "location", teacher->GetLocation());
+    AppendBlockName(text, PersonName(teacher->GetName()));
+    const auto keys = TeacherTextKeys();
+    AppendTextKey(text, keys, "initials", *teacher);
+    AppendTextKey(text, keys, "location", *teacher);
     for (const std::string& subject : teacher->GetSubjects()) {
         AppendEscapedIfAny(text, "subject", subject);
     }
     if (teacher->GetApptLength() != 1) {
         text += FormatKeyInt("apptlen", teacher->GetApptLength());
     }
-    AppendEscapedIfAny(text, "email", teacher->GetEmail());
-    AppendEscapedIfAny(text, "emailalt", teacher->GetEmailAlt());
-    AppendEscapedIfAny(text, "meetinglink", teacher->GetMeetingLink());
+    AppendTextKey(text, keys, "email", *teacher);
+    AppendTextKey(text, keys, "emailalt", *teacher);
+    AppendTextKey(text, keys, "meetinglink", *teacher);
     if (teacher->GetPriority() != 1) {
         text += FormatKeyInt("priority", teacher->GetPriority());
     }
@@ -353,19 +344,9 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
     if (parent == nullptr) {
         return std::string();
     }
-    static const char* const kAddressKeys[Parent::kAddressLines] = {"addra", "addrb", "addrc",
-                                                                    "addrd", "addre"};
     std::string text;
-    AppendBlockName(text, parent->GetName());
-    AppendEscapedIfAny(text, "email", parent->GetEmail());
-    AppendEscapedIfAny(text, "emailalt", parent->GetEmailAlt());
-    for (int line = 0; line < Parent::kAddressLines; ++line) {
-        AppendEscaped(text, kAddressKeys[line], parent->GetAddress(line));
-    }
-    AppendEscaped(text, "notes", parent->GetNotes());
-    AppendEscaped(text, "uniqueid", parent->GetUniqueIdOrName());
-    text += FormatKeyText("notefrom", parent->GetNoteFrom());
-    AppendEscapedIfAny(text, "url", parent->GetUrl());
+    AppendBlockName(text, PersonName(parent->GetName()));
+    AppendAllTextKeys(text, ParentTextKeys(), *parent);
     text += FormatPresentationsOf(parent);
     text += FormatAttendanceDays(parent, nullptr);
 
@@ -374,10 +355,8 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
         if (pupil == nullptr) {
             continue;
         }
-        AppendEscaped(text, "pupil", pupil->GetName());
-        AppendEscaped(text, "form", pupil->GetForm());
-        AppendEscapedIfAny(text, "house", pupil->GetHouse());
-        AppendEscapedIfAny(text, "email", pupil->GetEmail());
+        AppendEscaped(text, "pupil", PersonName(pupil->GetName()));
+        AppendAllTextKeys(text, PupilTextKeys(), *pupil);
         for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
             text += FormatRequest(pupil->GetRequest(r));
         }
@@ -386,7 +365,7 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
             if (teacher == nullptr) {
                 continue;
             }
-            AppendEscaped(text, "taughtby", teacher->GetName());
+            AppendEscaped(text, "taughtby", PersonName(teacher->GetName()));
             AppendEscapedIfAny(text, "subject", pupil->GetTaughtBySubject(t));
         }
     }
@@ -428,8 +407,9 @@ std::string EventFileWriter::FormatRequest(const AppointmentRequest* request) co
     }
     IndexBookings();
     std::string text;
-    AppendEscaped(text, "seeing",
-                  request->GetTeacher() != nullptr ? request->GetTeacher()->GetName() : "");
+    AppendEscaped(
+        text, "seeing",
+        request->GetTeacher() != nullptr ? PersonName(request->GetTeacher()->GetName()) : "");
     AppendEscapedIfAny(text, "subject", request->GetSubject());
     const auto found = booked_.find(request);
     if (found != booked_.end()) {
@@ -520,10 +500,14 @@ bool EventFileWriter::WriteToLock(FileLock& lock, bool keepModified) {
     if (!schedule_.GetEvent()) {
         return false;
     }
-    const std::string text = CheckedText();
+    std::string text = CheckedText();
     if (text.empty()) {
         return false;
     }
+    // The same check line as the autosave copy's, so that opening can tell a file cut short or
+    // changed elsewhere.
+    MD5 md5;
+    text += "#" + md5.HexDigest(text) + "\n";
     if (!lock.WriteAll(text.data(), static_cast<unsigned>(text.size()))) {
         UCError::Current().ReportSystemError(
             SeverityError, "Cannot write data to save file '" + lock.GetPath() + "': ");

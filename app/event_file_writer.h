@@ -28,7 +28,7 @@ public:
     [[nodiscard]] bool WriteToStream(FILE* file, bool keepModified);
     // The autosave copy: the text and its check line, written atomically over path.
     [[nodiscard]] bool WriteToPath(const char* path, bool keepModified);
-    // The user's file, rewritten atomically through its lock; no check line.
+    // The user's file with its check line, rewritten atomically through its lock.
     [[nodiscard]] bool WriteToLock(FileLock& lock, bool keepModified);
 
     std::string FormatTeacher(const Teacher* teacher) const;

@@ -1,5 +1,7 @@
 #include "app/qm_controller.h"
 
+#include <signal.h>
+
 #include "app/qm_script.h"
 #include "app/smtp_client.h"
 #include "foundation/date.h"
@@ -28,6 +30,9 @@ QMController::~QMController() {
 }
 
 void QMController::Initialise() {
+    // A write past the file-size limit then fails with EFBIG and is reported like a full disk,
+    // instead of killing the program.
+    ::signal(SIGXFSZ, SIG_IGN);
     const std::string folder = GetUserDataFolder();
     // Without a folder there is nowhere safe to write: the paths stay empty and every write to
     // them reports instead of landing somewhere else.
@@ -55,6 +60,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         // The lock names the previous event's file; keeping it would let a Save write this
         // event over that file.
         lock_.reset();
+        readOnlyPath_.clear();
     }
     if (event_) {
         event_->MakeScoreSwitchesCurrent();
@@ -86,12 +92,13 @@ bool QMController::IsUpdateAllowed(const Date& /*today*/) const {
 }
 
 std::string QMController::GetFileName() const {
-    return lock_ ? lock_->GetPath() : std::string();
+    return lock_ ? lock_->GetPath() : readOnlyPath_;
 }
 
 void QMController::CloseEvent() {
     schedule_.reset();
     lock_.reset();
+    readOnlyPath_.clear();
     autosavePath_.clear();
 }
 

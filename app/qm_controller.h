@@ -66,13 +66,17 @@ public:
     bool IsUpdateAllowed(const Date& today) const;
 
     // --- event files ---
-    // Locks the file, reads it and makes it the held event; on failure nothing changes.
+    // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
+    // the user may read but not write opens read-only, with a message saying so.
     [[nodiscard]] bool OpenEventFile(const char* path);
     // Writes the event to the path through a lock, replacing the old file atomically; a new
     // path becomes the event's file. On failure the old file and state stay as they were.
     [[nodiscard]] bool SaveEvent(const char* path);
-    // The locked file's path; "" for an event that has never been saved.
+    // The locked file's path (or the read-only file's); "" for an event never saved.
     std::string GetFileName() const;
+    // The event came from a file this user can only read: it is held without a lock, and
+    // saving it means choosing another name (the window's Save runs Save As).
+    bool IsReadOnly() const { return !readOnlyPath_.empty(); }
     void CloseEvent();
     // Adds the other file's people and requests that the held event lacks; the log gets a
     // line for each.
@@ -87,7 +91,11 @@ public:
     std::unique_ptr<MultiDaySchedule> ReadEventFile(const char* path);
 
 private:
-    std::unique_ptr<MultiDaySchedule> ParseBuffer(const ByteBuffer& bytes);
+    bool OpenReadOnly(const char* path);
+    // The text of an event file, as read from path: checked against its check line, taken as
+    // Windows-1252 when it is not UTF-8, and parsed.
+    std::unique_ptr<MultiDaySchedule> ParseFileText(const std::string& text,
+                                                    const std::string& path);
     // After a merge added teachers: a grid row on every day for each of them.
     void MatchGridsToTeachers();
     // The checked and parsed autosave copy; null (reported) when it cannot be recovered.
@@ -99,6 +107,8 @@ private:
     std::shared_ptr<Event> event_;
     std::unique_ptr<MultiDaySchedule> schedule_;
     std::unique_ptr<FileLock> lock_;
+    // The file of an event opened read-only; empty otherwise.
+    std::string readOnlyPath_;
     std::string autosavePath_;
     UserSettings settings_;
     bool settingsLoaded_ = false;

@@ -1,4 +1,7 @@
 // The controller's file actions: open, save, merge, the autosave copy and its recovery.
+#include <unistd.h>
+
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -9,6 +12,7 @@
 #include "app/qm_controller.h"
 #include "foundation/byte_buffer.h"
 #include "foundation/file_lock.h"
+#include "foundation/files.h"
 #include "foundation/string_functions.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
@@ -23,6 +27,14 @@ bool SameFile(const std::string& a, const std::string& b) {
     }
     std::error_code error;
     return a == b || std::filesystem::equivalent(a, b, error);
+}
+
+// A file this user may read but not write (another user's, or on a read-only medium).
+bool IsOnlyReadable(const char* path) {
+    if (::access(path, W_OK) == 0 || (errno != EACCES && errno != EROFS)) {
+        return false;
+    }
+    return ::access(path, R_OK) == 0;
 }
 
 bool PathExists(const std::string& path) {
@@ -44,10 +56,21 @@ std::unique_ptr<MultiDaySchedule> QMController::ParseEventFile(Tokeniser& reader
     return schedule;
 }
 
-std::unique_ptr<MultiDaySchedule> QMController::ParseBuffer(const ByteBuffer& bytes) {
+std::unique_ptr<MultiDaySchedule> QMController::ParseFileText(const std::string& text,
+                                                              const std::string& path) {
+    const FileCheck check = CheckEventFileText(text);
     Tokeniser reader;
-    reader.SetBuffer(&bytes);
-    return ParseEventFile(reader);
+    reader.SetText(FileTextToUTF8(text));
+    std::unique_ptr<MultiDaySchedule> schedule = ParseEventFile(reader);
+    // Said before anyone works on it: what is missing may matter more than what opened.
+    if (schedule && (check == FileCheck::Damaged || reader.EndedInsideQuote())) {
+        ReportMessage(SeverityWarning,
+                      "The file '" + path +
+                          "' has been damaged or changed outside this program: it may be cut "
+                          "short or hold changes that were never checked. Check the event "
+                          "before working on it.");
+    }
+    return schedule;
 }
 
 std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lock) {
@@ -56,17 +79,29 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lo
         ReportMessage(SeverityError, "Cannot read file '" + lock.GetPath() + "'");
         return nullptr;
     }
-    return ParseBuffer(*bytes);
+    return ParseFileText(bytes->ToString(), lock.GetPath());
 }
 
 std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) {
-    Tokeniser reader;
-    if (!reader.Open(path)) {
-        ReportMessage(SeverityError,
-                      std::string("Cannot load file '") + (path != nullptr ? path : "") + "'");
+    const std::string name = path != nullptr ? path : "";
+    const auto refuse = [&name](const char* reason) {
+        ReportMessage(SeverityError, reason);
+        ReportMessage(SeverityError, "Cannot load file '" + name + "'");
         return nullptr;
+    };
+    FileName file(name);
+    if (path == nullptr) {
+        return refuse("No file specified");
     }
-    return ParseEventFile(reader);
+    if (!file.Exists()) {
+        return refuse("File doesn't exist");
+    }
+    // Null for an empty file too, which reads as the empty text.
+    std::unique_ptr<ByteBuffer> bytes = file.ReadAll();
+    if (!bytes && file.Size() != 0) {
+        return refuse("Cannot open file");
+    }
+    return ParseFileText(bytes ? bytes->ToString() : std::string(), name);
 }
 
 bool QMController::OpenEventFile(const char* path) {
@@ -76,6 +111,9 @@ bool QMController::OpenEventFile(const char* path) {
     }
     if (lock_ && lock_->GetPath() == path) {
         return true;
+    }
+    if (IsOnlyReadable(path)) {
+        return OpenReadOnly(path);
     }
     // Locked before it is read, and the held event given up only once the new one is read.
     auto lock = std::make_unique<FileLock>(path);
@@ -88,6 +126,21 @@ bool QMController::OpenEventFile(const char* path) {
     }
     SetEvent(std::move(schedule));
     lock_ = std::move(lock);
+    readOnlyPath_.clear();
+    return true;
+}
+
+bool QMController::OpenReadOnly(const char* path) {
+    std::unique_ptr<MultiDaySchedule> schedule = ReadEventFile(path);
+    if (!schedule) {
+        return false;
+    }
+    SetEvent(std::move(schedule));
+    lock_.reset();
+    readOnlyPath_ = path;
+    ReportMessage(SeverityWarning, std::string("The file '") + path +
+                                       "' can only be read: changes to it must be saved under "
+                                       "another name.");
     return true;
 }
 
@@ -119,6 +172,7 @@ bool QMController::SaveEvent(const char* path) {
     (void)SaveUserSettings();
     if (newLock) {
         lock_ = std::move(newLock);
+        readOnlyPath_.clear();
     }
     // The event is safe in its own file now, so the copy is no longer needed; failing to
     // remove it does not make the save a failure.
@@ -222,7 +276,7 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadAutosaveCopy() {
         return nullptr;
     }
     Tokeniser reader;
-    reader.SetText(body);
+    reader.SetText(FileTextToUTF8(body));
     return ParseEventFile(reader);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "foundation/atomic_file.h"
+#include "foundation/byte_buffer.h"
 #include "foundation/files.h"
 #include "foundation/percent_encoding.h"
 #include "foundation/string_functions.h"
@@ -59,6 +60,16 @@ bool UserSettings::IsStorableKey(const std::string& key) {
 }
 
 bool UserSettings::Save(const std::string& path) {
+    if (!damagedPath_.empty() && path == damagedPath_) {
+        if (!damagedReported_) {
+            damagedReported_ = true;
+            ReportMessage(SeverityWarning,
+                          "The settings file '" + path +
+                              "' could not be read whole, so it is not written over: changes "
+                              "to the settings last only until the program ends");
+        }
+        return false;
+    }
     filePath_ = path;
     std::string content;
     for (const auto& [key, value] : entries_) {
@@ -79,19 +90,27 @@ bool UserSettings::Load(const std::string& path) {
     FileName name(path);
     if (!name.Exists()) {
         filePath_ = path;
+        damagedPath_.clear();
         return true;
     }
     Clear();
-    Tokeniser reader;
-    if (!reader.Open(path.c_str())) {
+    damagedPath_ = path;
+    damagedReported_ = false;
+    std::unique_ptr<ByteBuffer> bytes = name.ReadAll();
+    if (!bytes && name.Size() != 0) {
+        ReportMessage(SeverityError, "Cannot open file '" + path + "'");
         return false;
     }
+    Tokeniser reader;
+    // Keys are plain words; a file written on Windows may still hold 8-bit text.
+    reader.SetText(FileTextToUTF8(bytes ? bytes->ToString() : std::string()));
     std::string key;
     std::string value;
     for (;;) {
         const TokenKind kind = reader.NextToken(key);
         if (kind == TokenEnd) {
             filePath_ = path;
+            damagedPath_.clear();
             return true;
         }
         if (kind != TokenWord) {

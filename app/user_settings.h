@@ -15,7 +15,8 @@ public:
     UserSettings() = default;
 
     // Writes every entry, in key order, through an atomic replacement of the file. On failure
-    // reports "Cannot save to file '<path>'" and keeps the old file and the modified flag.
+    // reports "Cannot save to file '<path>'" and keeps the old file and the modified flag. A
+    // file that did not load whole is never written over (said once, as a Warning).
     [[nodiscard]] bool Save(const std::string& path);
     // Replaces the entries with the file's; a missing file leaves them as they are and counts
     // as success. Stops at the first damaged line with a line-numbered message, keeping the
@@ -76,4 +77,7 @@ private:
     std::map<std::string, std::string> entries_;
     bool modified_ = false;
     std::string filePath_;
+    // The file of the last Load while it failed: what is left of it stays as it is.
+    std::string damagedPath_;
+    bool damagedReported_ = false;
 };

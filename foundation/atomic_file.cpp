@@ -1,6 +1,8 @@
 #include "foundation/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,8 +77,35 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+void RemoveStaleReplacements(const std::string& destination) {
+    const std::string folder = FolderOf(destination);
+    const std::string prefix = "." + BaseNameOf(destination) + ".new.";
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        // Only a save that can no longer finish: one of a process that is gone, or one of ours
+        // (saves here never overlap).
+        const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        const bool gone = pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+        if (gone || pid == ::getpid()) {
+            ::unlink((folder + "/" + name).c_str());
+        }
+    }
+    ::closedir(listing);
+}
+
 ReplacementFile::ReplacementFile(const std::string& destination, const void* data, size_t length)
     : destination_(destination) {
+    {
+        ErrnoKeeper keep;
+        RemoveStaleReplacements(destination);
+    }
     struct stat existing {};
     const bool exists = ::stat(destination.c_str(), &existing) == 0;
     const std::string prefix = FolderOf(destination) + "/." + BaseNameOf(destination) + ".new";

@@ -35,6 +35,10 @@ private:
     bool committed_ = false;
 };
 
+// Removes the replacement files that saves of destination killed part-way left beside it.
+// Each replacement removes them first.
+void RemoveStaleReplacements(const std::string& destination);
+
 // Replaces the whole content of path with data through a ReplacementFile. False with errno set
 // on failure, when the old file is exactly as it was.
 bool WriteFileAtomically(const std::string& path, const void* data, size_t length);

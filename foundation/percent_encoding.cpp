@@ -70,5 +70,5 @@ std::string PercentDecode(const char* text) {
         decoded += static_cast<char>(value);
         p += 3;
     }
-    return SanitiseUTF8(decoded);
+    return FileTextToUTF8(decoded);
 }

@@ -6,6 +6,6 @@
 // '.' stay, every other byte becomes "%xx" in lower-case hex. Null gives the empty text.
 std::string PercentEncode(const char* text);
 
-// Undoes PercentEncode. A '%' without two following characters is dropped; bytes that can
-// never occur in UTF-8 come back as '?'.
+// Undoes PercentEncode. A '%' without two following characters is dropped; a value that is not
+// UTF-8 was written from Windows-1252 text and is converted from it ("M%FCller" is "Müller").
 std::string PercentDecode(const char* text);

@@ -178,6 +178,80 @@ std::string SanitiseUTF8(const std::string& text) {
     return result;
 }
 
+bool IsValidUTF8(const std::string& text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more = 0;
+        unsigned low = 0x80;  // the least a second byte may be, ruling out overlong forms
+        unsigned high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;  // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p <= more || p[1] < low || p[1] > high) {
+            return false;
+        }
+        for (int i = 2; i <= more; ++i) {
+            if (p[i] < 0x80 || p[i] > 0xBF) {
+                return false;
+            }
+        }
+        p += more + 1;
+    }
+    return true;
+}
+
+std::string ConvertWindows1252ToUTF8(const std::string& text) {
+    // 0x80 to 0x9F; 0 where the code page defines nothing.
+    static const unsigned short kHigh[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    std::string result;
+    result.reserve(text.size() + text.size() / 8);
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        unsigned code = c;
+        if (c >= 0x80 && c <= 0x9F) {
+            code = kHigh[c - 0x80];
+            if (code == 0) {
+                result += '?';
+                continue;
+            }
+        }
+        if (code < 0x80) {
+            result += static_cast<char>(code);
+        } else if (code < 0x800) {
+            result += static_cast<char>(0xC0 | (code >> 6));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            result += static_cast<char>(0xE0 | (code >> 12));
+            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return result;
+}
+
+std::string FileTextToUTF8(const std::string& text) {
+    return IsValidUTF8(text) ? text : ConvertWindows1252ToUTF8(text);
+}
+
 void TrimRightInPlace(std::string& text) {
     size_t end = text.size();
     while (end > 0 && IsSpace(text[end - 1])) {

@@ -24,6 +24,15 @@ std::string Convert8BitToUTF8(const char* text);
 std::string ConvertUTF8To8Bit(const char* text);
 // Replaces every byte that can never occur in UTF-8 by '?'.
 std::string SanitiseUTF8(const std::string& text);
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no surrogates,
+// nothing past U+10FFFF.
+bool IsValidUTF8(const std::string& text);
+// Windows-1252 (the 8-bit text of files written on Windows) to UTF-8; the five bytes that
+// code page leaves undefined become '?'.
+std::string ConvertWindows1252ToUTF8(const std::string& text);
+// Text read from a file as UTF-8: as it stands when it is valid UTF-8, else taken as
+// Windows-1252 and converted.
+std::string FileTextToUTF8(const std::string& text);
 
 void TrimRightInPlace(std::string& text);
 // The first character in [begin, end) that is not white space, or end.

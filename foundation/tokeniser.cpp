@@ -1,5 +1,6 @@
 #include "foundation/tokeniser.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "foundation/files.h"
@@ -70,6 +71,7 @@ void Tokeniser::SetBuffer(const ByteBuffer* buffer) {
     buffer_ = buffer;
     text_.clear();
     position_ = 0;
+    endedInsideQuote_ = false;
 }
 
 void Tokeniser::SetText(const std::string& text) {
@@ -77,6 +79,7 @@ void Tokeniser::SetText(const std::string& text) {
     buffer_ = nullptr;
     text_ = text;
     position_ = 0;
+    endedInsideQuote_ = false;
 }
 
 void Tokeniser::PushBack(TokenKind kind, const std::string& text) {
@@ -84,6 +87,22 @@ void Tokeniser::PushBack(TokenKind kind, const std::string& text) {
     pushedText_ = text;
     hasPushedToken_ = true;
     pushedLine_ = tokenLine_;
+    pushedEscaped_ = escaped_;
+}
+
+void Tokeniser::TrimQuoted(std::string& text) const {
+    size_t end = text.size();
+    const size_t keptEnd = std::min(escaped_.end, end);
+    while (end > keptEnd && IsSpace(static_cast<unsigned char>(text[end - 1]))) {
+        --end;
+    }
+    size_t begin = 0;
+    const size_t keptBegin = std::min(escaped_.first, end);
+    while (begin < keptBegin && IsSpace(static_cast<unsigned char>(text[begin]))) {
+        ++begin;
+    }
+    text.erase(end);
+    text.erase(0, begin);
 }
 
 void Tokeniser::UngetChar(char c) {
@@ -128,6 +147,7 @@ TokenKind Tokeniser::NextToken(std::string& text) {
         hasPushedToken_ = false;
         text = pushedText_;
         tokenLine_ = pushedLine_;
+        escaped_ = pushedEscaped_;
         return pushedKind_;
     }
     text.clear();
@@ -156,9 +176,14 @@ TokenKind Tokeniser::NextToken(std::string& text) {
 }
 
 TokenKind Tokeniser::ReadQuoted(std::string& text) {
+    escaped_ = EscapedRange();
     for (;;) {
         int c = NextChar();
-        if (c == '"' || c == -1) {
+        if (c == '"') {
+            return TokenQuoted;
+        }
+        if (c == -1) {
+            endedInsideQuote_ = true;
             return TokenQuoted;
         }
         if (c == '\n' || c == '\r') {
@@ -169,8 +194,11 @@ TokenKind Tokeniser::ReadQuoted(std::string& text) {
         if (c == '\\') {
             c = NextChar();
             if (c == -1) {
+                endedInsideQuote_ = true;
                 return TokenQuoted;
             }
+            escaped_.first = std::min(escaped_.first, text.size());
+            escaped_.end = text.size() + 1;
         }
         text += static_cast<char>(c);
     }

@@ -46,6 +46,12 @@ public:
     // The line on which the last token returned began (a word that ends its line has already
     // moved GetLineNumber on to the next).
     int GetTokenLine() const { return tokenLine_; }
+    // Removes the white space at both ends of the last quoted text returned, except white space
+    // that was written escaped: a writer escapes the blanks and line breaks at the ends of a
+    // value that must keep them.
+    void TrimQuoted(std::string& text) const;
+    // Whether the input ended inside a quoted text (a file cut short).
+    bool EndedInsideQuote() const { return endedInsideQuote_; }
 
 private:
     void CloseFile();
@@ -66,6 +72,15 @@ private:
     char pushedChar_ = 0;
     bool hasPushedChar_ = false;
     std::string text_;
+    // Of the last quoted text: where its first escaped character stands and where its last one
+    // ends (npos and 0 without escapes).
+    struct EscapedRange {
+        size_t first = std::string::npos;
+        size_t end = 0;
+    };
+    EscapedRange escaped_;
+    EscapedRange pushedEscaped_;
+    bool endedInsideQuote_ = false;
     const ByteBuffer* buffer_ = nullptr;
     size_t position_ = 0;
     bool ended_ = false;

@@ -138,6 +138,14 @@ bool Event::AddPresentation(std::unique_ptr<Presentation> presentation) {
     return true;
 }
 
+bool Event::AddPresentations(std::vector<std::unique_ptr<Presentation>>& presentations) {
+    if (presentations.empty()) {
+        return true;
+    }
+    modified_ = true;
+    return presentations_.AddAll(presentations);
+}
+
 bool Event::DeletePresentation(Presentation* presentation) {
     if (presentation == nullptr) {
         return false;

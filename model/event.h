@@ -51,6 +51,9 @@ public:
 
     // Presentations: taken and, when refused, destroyed, as for people.
     [[nodiscard]] bool AddPresentation(std::unique_ptr<Presentation> presentation);
+    // AddPresentation for each in turn, in one pass whatever their number (a file read). Those
+    // added are released from the vector; the first one left is the one refused.
+    [[nodiscard]] bool AddPresentations(std::vector<std::unique_ptr<Presentation>>& presentations);
     // Drops it from every attendee and deletes it; false when locked or not this event's.
     [[nodiscard]] bool DeletePresentation(Presentation* presentation);
     const PresentationList& GetPresentations() const { return presentations_; }

@@ -10,14 +10,14 @@ namespace {
 const char* const kEol = "\r\n";
 
 std::string Line(const char* name, const std::string& value) {
-    return name + value + kEol;
+    return ICalendar::FoldLine(name + value) + kEol;
 }
 
 // Control characters can never stand in a property line; a blank keeps words apart.
 std::string WithoutControls(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
+    for (char c : FileTextToUTF8(text)) {
         unsigned char byte = static_cast<unsigned char>(c);
         out += (byte < 0x20 || byte == 0x7f) ? ' ' : c;
     }
@@ -26,7 +26,32 @@ std::string WithoutControls(const std::string& text) {
 
 }  // namespace
 
-std::string ICalendar::EscapeText(const std::string& text) {
+std::string ICalendar::FoldLine(const std::string& line) {
+    constexpr size_t kMaxOctets = 75;
+    std::string out;
+    out.reserve(line.size() + line.size() / 32);
+    size_t lineOctets = 0;
+    for (size_t i = 0; i < line.size();) {
+        // A whole UTF-8 character at a time: its lead byte and the continuation bytes after.
+        size_t length = 1;
+        while (i + length < line.size() &&
+               (static_cast<unsigned char>(line[i + length]) & 0xC0) == 0x80) {
+            ++length;
+        }
+        if (lineOctets + length > kMaxOctets) {
+            out += kEol;
+            out += ' ';
+            lineOctets = 1;
+        }
+        out.append(line, i, length);
+        lineOctets += length;
+        i += length;
+    }
+    return out;
+}
+
+std::string ICalendar::EscapeText(const std::string& raw) {
+    const std::string text = FileTextToUTF8(raw);
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -50,7 +75,7 @@ std::string ICalendar::EscapeText(const std::string& text) {
                 break;
             default: {
                 unsigned char byte = static_cast<unsigned char>(c);
-                out += (byte < 0x20 || byte == 0x7f) ? ' ' : c;
+                out += c != '\t' && (byte < 0x20 || byte == 0x7f) ? ' ' : c;
             }
         }
     }
@@ -64,19 +89,20 @@ std::string ICalendar::FormatDateTime(const Date& date, const TimeOfDay& time) {
 }
 
 std::string ICalendar::FormatStamp(std::time_t stamp) {
-    std::tm local{};
-    if (localtime_r(&stamp, &local) == nullptr) {
+    std::tm utc{};
+    if (gmtime_r(&stamp, &utc) == nullptr) {
         return std::string();
     }
     char buffer[32];
-    size_t length = std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%S", &local);
+    size_t length = std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%SZ", &utc);
     return std::string(buffer, length);
 }
 
 std::string ICalendar::MakeUid(std::time_t stamp) const {
     MD5 md5;
-    return StringPrintf("%08x@Quillmoot", static_cast<std::uint32_t>(stamp)) +
-           md5.HexDigest(location_);
+    const std::string key = location_ + '\n' + owner_ + '\n' +
+                            StringPrintf("%04d%02d%02d", date_.Year(), date_.Month(), date_.Day());
+    return StringPrintf("%08x@Quillmoot", static_cast<std::uint32_t>(stamp)) + md5.HexDigest(key);
 }
 
 std::string ICalendar::FormatOrganizer() const {
@@ -91,7 +117,7 @@ std::string ICalendar::FormatOrganizer() const {
     if (name.find_first_of(":;,") != std::string::npos) {
         name = "\"" + name + "\"";
     }
-    return "ORGANIZER;CN=" + name + ":mailto:" + WithoutControls(mailTo_) + kEol;
+    return FoldLine("ORGANIZER;CN=" + name + ":mailto:" + WithoutControls(mailTo_)) + kEol;
 }
 
 std::string ICalendar::FormatCalendar(std::time_t stamp) const {

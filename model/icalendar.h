@@ -23,6 +23,9 @@ public:
     void SetLocation(const std::string& location) { location_ = location; }
     // The organiser's e-mail address.
     void SetMailTo(const std::string& mailTo) { mailTo_ = mailTo; }
+    // Whose entry this is (the event, and the person for a person's entry): it goes into the
+    // UID, so that no two people's, events' or days' entries share one.
+    void SetOwner(const std::string& owner) { owner_ = owner; }
 
     const Date& GetDate() const { return date_; }
     const TimeOfDay& GetStartTime() const { return start_; }
@@ -37,15 +40,20 @@ public:
     // The bare event block.
     std::string FormatEvent() const;
 
-    // The stamp in hex, "@Quillmoot" and the MD5 of the location.
+    // The stamp in hex, "@Quillmoot" and the MD5 of the location, the owner and the date: a
+    // calendar program takes an entry with a UID it has as a change to that entry.
     std::string MakeUid(std::time_t stamp) const;
-    // The stamp as local time, "YYYYMMDDTHHMMSS".
+    // The stamp in UTC, "YYYYMMDDTHHMMSSZ".
     static std::string FormatStamp(std::time_t stamp);
     // Local time without a zone, "YYYYMMDDTHHMMSS".
     static std::string FormatDateTime(const Date& date, const TimeOfDay& time);
     // A TEXT value with backslash, semicolon, comma and line ends escaped, so that no value can
-    // end its line or start another property.
+    // end its line or start another property. Tabs stay (TEXT allows them); other control
+    // characters become blanks; text that is not UTF-8 is taken as Windows-1252.
     static std::string EscapeText(const std::string& text);
+    // A content line folded so that no line is longer than 75 octets, never inside a UTF-8
+    // character: CR LF and a blank before each continuation. The line comes without its end.
+    static std::string FoldLine(const std::string& line);
 
 private:
     std::string FormatOrganizer() const;
@@ -57,4 +65,5 @@ private:
     std::string description_;
     std::string location_;
     std::string mailTo_;
+    std::string owner_;
 };

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <unordered_set>
+
 #include "foundation/uc_error.h"
 
 Presentation::Presentation(const std::string& name, const std::string& location, const Date& date,
@@ -88,5 +90,43 @@ bool PresentationList::Add(Presentation* presentation) {
         return false;
     }
     Append(presentation);
+    return true;
+}
+
+bool PresentationList::AddAll(std::vector<std::unique_ptr<Presentation>>& presentations) {
+    // Find ignores ASCII case, so the names are kept lower-cased the same way.
+    const auto key = [](const std::string& name) {
+        std::string lower = name;
+        for (char& c : lower) {
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            }
+        }
+        return lower;
+    };
+    std::unordered_set<std::string> names;
+    for (unsigned i = 0; i < Count(); ++i) {
+        if (const Presentation* held = GetPresentation(i)) {
+            names.insert(key(held->GetName()));
+        }
+    }
+    for (std::unique_ptr<Presentation>& presentation : presentations) {
+        if (!presentation) {
+            return false;
+        }
+        const std::string& name = presentation->GetName();
+        if (!presentation->IsValid()) {
+            ReportMessage(SeverityError, "Cannot insert the new presentation '" + name +
+                                             "' because it is invalid");
+            return false;
+        }
+        if (!name.empty() && !names.insert(key(name)).second) {
+            ReportMessage(SeverityError,
+                          "Cannot insert the new presentation '" + name +
+                              "' because a presentation of the same name already exists");
+            return false;
+        }
+        Append(presentation.release());
+    }
     return true;
 }

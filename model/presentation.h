@@ -1,6 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/date.h"
 #include "foundation/time_of_day.h"
@@ -58,4 +60,7 @@ public:
     Presentation* Find(const std::string& name) const;
     // Refuses (with an Error) a null, invalid or same-named presentation; takes it only on true.
     [[nodiscard]] bool Add(Presentation* presentation);
+    // Add for each in turn, in one pass over the list however many there are; stops at the
+    // first refused one. Takes those it added (released from the vector).
+    [[nodiscard]] bool AddAll(std::vector<std::unique_ptr<Presentation>>& presentations);
 };

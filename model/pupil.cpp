@@ -112,6 +112,17 @@ void Pupil::DeleteRequest(unsigned index) {
     }
 }
 
+bool Pupil::DeleteRequest(const Teacher* teacher, const std::string& subject) {
+    auto found = std::find_if(requests_.begin(), requests_.end(), [&](const auto& request) {
+        return request->GetTeacher() == teacher && request->GetSubject() == subject;
+    });
+    if (found == requests_.end()) {
+        return false;
+    }
+    requests_.erase(found);
+    return true;
+}
+
 void Pupil::AddTaughtBy(Teacher* teacher, const std::string& subject) {
     if (teacher != nullptr) {
         taughtBy_.push_back({teacher, subject});

@@ -59,6 +59,9 @@ public:
     void RemoveTeacher(const Teacher* teacher);
     // Removes the teacher of the index-th request as RemoveTeacher does; nothing past the end.
     void DeleteRequest(unsigned index);
+    // Deletes only the first request to that teacher with exactly that subject; false when
+    // there is none.
+    bool DeleteRequest(const Teacher* teacher, const std::string& subject);
 
     // The same teacher may teach several subjects; nothing for a null teacher.
     void AddTaughtBy(Teacher* teacher, const std::string& subject);

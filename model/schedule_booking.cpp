@@ -150,6 +150,12 @@ void Schedule::RebuildGrid() {
     const int slots = GetNumSlots();
     const TeacherList& teachers = event_->GetTeachers();
     const ParentList& parents = event_->GetParents();
+    // Rows looked up once: a scan of the teachers per booking grows with their product.
+    std::unordered_map<const Teacher*, int> rows;
+    rows.reserve(teachers.Count());
+    for (unsigned t = 0; t < teachers.Count(); ++t) {
+        rows.emplace(teachers.At(t), static_cast<int>(t));
+    }
     for (unsigned p = 0; p < parents.Count(); ++p) {
         const Parent* parent = parents.At(p);
         if (parent == nullptr) {
@@ -165,7 +171,8 @@ void Schedule::RebuildGrid() {
                     continue;
                 }
                 AppointmentRequest* request = pupil->GetRequest(k);
-                int row = teachers.IndexOf(request->GetTeacher());
+                const auto found = rows.find(request->GetTeacher());
+                const int row = found != rows.end() ? found->second : -1;
                 int slot = GetSlotForTime(pupil->GetRequestDateTime(k).GetTime());
                 if (row < 0 || row >= static_cast<int>(grid_.GetRowCount()) || slot < 0 ||
                     slot >= slots || grid_.PeekBooking(slot, row) != nullptr) {

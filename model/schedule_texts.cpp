@@ -73,6 +73,7 @@ ICalendar Schedule::MakeEventICalendar() const {
         calendar.SetSummary(event_->GetName() + ", " + event_->GetSchoolName());
         calendar.SetLocation(event_->GetSchoolName());
         calendar.SetMailTo(event_->GetEmailServerSettings().GetFromAddress());
+        calendar.SetOwner(event_->GetName());
     }
     return calendar;
 }
@@ -82,6 +83,9 @@ ICalendar Schedule::MakePersonICalendar(const Person* person) const {
     if (person != nullptr) {
         calendar.SetStartTime(GetPersonStartTime(person));
         calendar.SetEndTime(GetPersonEndTime(person));
+        // Two people of one name are told apart by their unique ids.
+        calendar.SetOwner((event_ ? event_->GetName() : std::string()) + '\n' +
+                          person->GetUniqueIdOrName());
     }
     return calendar;
 }

@@ -296,7 +296,7 @@ TEST_F(EventSaving, AutosaveEndsWithItsDigestAndKeepsTheEventModified) {
     ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
     ASSERT_TRUE(EventFileWriter(schedule_).WriteToLock(lock, false));
     EXPECT_FALSE(schedule_.IsModified());
-    EXPECT_FALSE(VerifyAutosaveText(ReadWholeFile(path)));  // a save has no check line
+    EXPECT_TRUE(VerifyAutosaveText(ReadWholeFile(path)));  // a save carries the check line too
 }
 
 TEST_F(EventSaving, SaveThatFailsHalfWayLeavesTheOldFileByteForByte) {

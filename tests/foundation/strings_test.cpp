@@ -90,6 +90,33 @@ TEST(StringFunctions, SanitiseReplacesBytesThatUTF8NeverUses) {
     EXPECT_EQ(SanitiseUTF8("a\xC0\xC1\xC2\xF4\xF5\xFF"), "a??\xC2\xF4??");
 }
 
+TEST(StringFunctions, FileTextIsUTF8WhenValidAndWindows1252Otherwise) {
+    struct Case {
+        const char* name;
+        std::string text;
+        bool valid;
+        std::string utf8;
+    };
+    const std::vector<Case> cases = {
+        {"ascii", "Smith", true, "Smith"},
+        {"two-byte", "M\xC3\xBCller", true, "M\xC3\xBCller"},
+        {"four-byte", "\xF0\x9F\x98\x80", true, "\xF0\x9F\x98\x80"},
+        {"latin letter", "M\xFCller", false, "M\xC3\xBCller"},
+        {"euro and quotes", "\x80 \x93x\x94", false, "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
+        {"undefined byte", "a\x81", false, "a?"},
+        {"overlong", "\xC0\xAF", false, "\xC3\x80\xC2\xAF"},
+        {"surrogate", "\xED\xA0\x80", false, "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", false, "\xC3\xB4?\xE2\x82\xAC\xE2\x82\xAC"},
+        {"cut short", "ab\xE2\x82", false, "ab\xC3\xA2\xE2\x80\x9A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsValidUTF8(c.text), c.valid);
+        EXPECT_EQ(FileTextToUTF8(c.text), c.utf8);
+        EXPECT_TRUE(IsValidUTF8(FileTextToUTF8(c.text)));
+    }
+}
+
 TEST(StringFunctions, ReadStreamLineDropsCarriageReturnsAndReportsTheEnd) {
     std::istringstream in("one\r\ntwo\n\nlast");
     std::string line;

@@ -230,6 +230,8 @@ TEST_F(DayRemovals, CalendarsOfTheDayAndOfOnePerson) {
     EXPECT_EQ(mine.GetSummary(), whole.GetSummary());
     EXPECT_EQ(mine.GetStartTime(), TimeOfDay(18, 0, 0));
     EXPECT_EQ(mine.GetEndTime(), TimeOfDay(18, 35, 0));
+    // The same second, school and day: only whose entry it is tells them apart.
+    EXPECT_NE(mine.MakeUid(1000), whole.MakeUid(1000));
     Teacher stranger("Not Here");
     ICalendar none = day->MakePersonICalendar(&stranger);
     EXPECT_EQ(none.GetStartTime(), TimeOfDay());

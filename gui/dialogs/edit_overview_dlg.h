@@ -1,0 +1,47 @@
+#pragma once
+
+#include "foundation/colour.h"
+#include "gui/dialogs/ok_cancel_dlg.h"
+
+class UserSettings;
+class wxButton;
+class wxColourPickerCtrl;
+
+// The thirteen colours of the timetable overview, kept in the user's settings so they apply to
+// every event. "Reset to default" deletes the thirteen settings at once, and that stays done
+// even when the dialog is then cancelled.
+class EditOverviewDlg : public OKCancelDlg {
+public:
+    static constexpr int kResetButtonId = 1;
+
+    EditOverviewDlg(wxWindow* parent, UserSettings* settings);
+
+    void LoadColours();
+    static void SetPickerColour(wxColourPickerCtrl* picker, const Colour& colour);
+    static Colour GetPickerColour(wxColourPickerCtrl* picker);
+
+    void OnResetToDefault(wxCommandEvent& event);
+    void OnOK(wxCommandEvent& event);
+
+    // Row order of the dialog's grid: booked OK, sibling gap and wait, each high, normal, low.
+    wxColourPickerCtrl* GetBookedOKPicker(int level) const { return bookedOK_[level]; }
+    wxColourPickerCtrl* GetTwinGapPicker(int level) const { return twinGap_[level]; }
+    wxColourPickerCtrl* GetBookedBadPicker(int level) const { return bookedBad_[level]; }
+    wxColourPickerCtrl* GetTeacherBusyPicker() const { return teacherBusy_; }
+    wxColourPickerCtrl* GetTeacherBreakPicker() const { return teacherBreak_; }
+    wxColourPickerCtrl* GetAbsentPicker() const { return absent_; }
+    wxColourPickerCtrl* GetPresentationPicker() const { return presentation_; }
+    wxButton* GetResetButton() const { return reset_; }
+
+private:
+    UserSettings* settings_;
+    // Indexed by priority level: 0 low, 1 normal, 2 high.
+    wxColourPickerCtrl* bookedOK_[3];
+    wxColourPickerCtrl* bookedBad_[3];
+    wxColourPickerCtrl* twinGap_[3];
+    wxColourPickerCtrl* presentation_;
+    wxColourPickerCtrl* teacherBusy_;
+    wxColourPickerCtrl* teacherBreak_;
+    wxColourPickerCtrl* absent_;
+    wxButton* reset_;
+};

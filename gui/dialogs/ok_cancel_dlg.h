@@ -1,0 +1,35 @@
+#pragma once
+
+#include <wx/dialog.h>
+
+#include <string>
+
+class wxBoxSizer;
+
+// The base of the program's modal dialogs: one vertical sizer that derived dialogs fill top to
+// bottom, a standard row height for single-line controls, widths scaled for the screen, and the
+// OK/Cancel (or single close) row added last. A dialog that checks its fields binds wxID_OK,
+// puts the whole check in AcceptOK() and lets the event go on only when it returns true.
+class OKCancelDlg : public wxDialog {
+public:
+    OKCancelDlg(wxWindow* parent, const std::string& title, long style = wxDEFAULT_DIALOG_STYLE);
+
+    // The design width times the DPI factor (truncated), the standard row height high.
+    wxSize ScaledSize(int designWidth) const;
+    int GetRowHeight() const { return rowHeight_; }
+    wxBoxSizer* GetMainSizer() const { return mainSizer_; }
+
+    void AddOKCancelButtons();
+    void AddCloseButton(const std::string& label);
+
+    // Yes and No under "Please confirm", No the default.
+    bool AskYesNo(const std::string& question);
+
+protected:
+    // Adds the button row at the left edge and fits the dialog to what it holds.
+    void AddButtonRow(wxSizer* row);
+
+private:
+    wxBoxSizer* mainSizer_;
+    int rowHeight_;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <wx/dialog.h>
+
+#include <string>
+
+class wxTextCtrl;
+
+// Shows a long text the program produced, read-only, with buttons to copy it to the clipboard
+// or save it to a file. Copy and save use the text as given, not what the box shows.
+class ReportDlg : public wxDialog {
+public:
+    enum { ID_COPY = 1, ID_SAVE = 2 };
+
+    ReportDlg(wxWindow* parent, const std::string& title, const std::string& report);
+
+    void OnCopyToClipboard(wxCommandEvent& event);
+    void OnSaveToFile(wxCommandEvent& event);
+
+    // Writes the report to the file, whole or not at all; reports the outcome.
+    bool SaveTo(const std::string& path) const;
+    wxTextCtrl* GetTextBox() const { return text_; }
+
+private:
+    std::string report_;
+    wxTextCtrl* text_;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+class Parent;
+class Presentation;
+class Pupil;
+class Teacher;
+
+// What the event tree and the timetable overview ask of the main window, so that neither
+// includes the frame. The frame registers itself for its life; tests register a recording double.
+class FrameActions {
+public:
+    virtual ~FrameActions() = default;
+
+    // Whether the window handles the command with this id yet (editors arrive with their
+    // dialogs; until then their menu entries stay disabled).
+    virtual bool HasCommand(int id) const = 0;
+    // Each opens its editor modally and applies it on OK.
+    virtual void EditTeacher(Teacher* teacher) = 0;
+    virtual void EditParent(Parent* parent) = 0;
+    virtual void EditPupil(Pupil* pupil) = 0;
+    virtual void EditPresentation(Presentation* presentation) = 0;
+    // Summary line, overview, title and menus after a change.
+    virtual void RefreshViews() = 0;
+};
+
+// The registered window; null while there is none.
+FrameActions* TheFrameActions();
+void SetFrameActions(FrameActions* actions);

@@ -1,0 +1,497 @@
+#include "gui/main/overview_pane.h"
+
+#include <wx/dcbuffer.h>
+#include <wx/menu.h>
+#include <wx/tipwin.h>
+
+#include <algorithm>
+
+#include "app/qm_controller.h"
+#include "gui/dialogs/edit_overview_dlg.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/main/frame_actions.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/popup_menus.h"
+#include "model/appointment_request.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+constexpr int kMargin = 10;
+constexpr int kTipLineLength = 200;
+// Room for a row's label to the right of its count.
+constexpr int kLabelAllowance = 400;
+
+wxColour ToWx(const Colour& colour) {
+    return wxColour(colour.Red(), colour.Green(), colour.Blue(), wxALPHA_OPAQUE);
+}
+
+}  // namespace
+
+OverviewPane::OverviewPane(wxWindow* parent, QMController* controller)
+    : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
+      controller_(controller),
+      headingFont_(12, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD),
+      cellFont_(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL) {
+    SetVirtualSize(kVirtualWidth, virtualHeight_);
+    SetScrollRate(kScrollRate, kScrollRate);
+    SetBackgroundColour(*wxWHITE);
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &OverviewPane::OnPaint, this);
+    Bind(wxEVT_MOTION, &OverviewPane::OnMotion, this);
+    Bind(wxEVT_RIGHT_DOWN, &OverviewPane::OnRightDown, this);
+    Bind(wxEVT_MENU, &OverviewPane::OnEditTeacher, this, ID_EDIT_TEACHER);
+    Bind(wxEVT_MENU, &OverviewPane::OnEditParent, this, ID_EDIT_PARENT);
+    Bind(wxEVT_MENU, &OverviewPane::OnEditPupil, this, ID_EDIT_PUPIL);
+    Bind(wxEVT_MENU, &OverviewPane::OnUnbookAppointment, this, ID_UNBOOK_APPOINTMENT);
+    Bind(wxEVT_MENU, &OverviewPane::OnDeleteRequest, this, ID_DELETE_REQUEST);
+    Bind(wxEVT_MENU, &OverviewPane::OnAddBreak, this, ID_ADD_BREAK);
+    Bind(wxEVT_MENU, &OverviewPane::OnRemoveBreak, this, ID_REMOVE_BREAK);
+    Bind(wxEVT_MENU, &OverviewPane::OnChangeAppearance, this, ID_CHANGE_APPEARANCE);
+}
+
+OverviewPane::~OverviewPane() {
+    if (tipWindow_ != nullptr) {
+        tipWindow_->SetTipWindowPtr(nullptr);
+        tipWindow_->Close();
+    }
+}
+
+void OverviewPane::SetSchedule(MultiDaySchedule* schedule) {
+    geometry_.teacherRowsTop = -1;
+    geometry_.parentRowsTop = -1;
+    event_.reset();
+    schedule_ = schedule;
+    if (schedule_ != nullptr) {
+        event_ = schedule_->GetEvent();
+    }
+}
+
+void OverviewPane::OnPaint(wxPaintEvent& event) {
+    wxAutoBufferedPaintDC dc(this);
+    DoPrepareDC(dc);
+    Render(dc, GetUpdateRegion());
+    if (schedule_ == nullptr || !event_) {
+        event.Skip();
+    }
+}
+
+bool OverviewPane::RowExposed(const wxRegion& exposed, int y, int height) const {
+    const wxPoint top = CalcScrolledPosition(wxPoint(0, y));
+    return exposed.Contains(wxRect(top.x, top.y, virtualWidth_, height)) != wxOutRegion;
+}
+
+void OverviewPane::Render(wxDC& dc, const wxRegion& exposed) {
+    if (schedule_ != nullptr && event_) {
+        RecountTeacherRequests(*schedule_);
+    }
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    dc.SetTextForeground(*wxBLACK);
+    dc.SetFont(headingFont_);
+    if (schedule_ == nullptr || !event_) {
+        dc.DrawText("No Schedule", kMargin, kMargin);
+        return;
+    }
+    // One read of the settings a paint: a changed colour shows at the next one.
+    const OverviewPalette palette = OverviewPalette::FromSettings(controller_->GetUserSettings());
+    dc.DrawText("Teacher overview:", kMargin, kMargin);
+    const int headingTop = kMargin + dc.GetCharHeight();
+    dc.SetFont(cellFont_);
+    const int cell = dc.GetCharHeight();
+    geometry_.teacherRowsTop = headingTop + 2 * cell;
+    const int teachers = static_cast<int>(event_->GetTeachers().Count());
+    std::vector<int> drawn;
+    for (int i = 0; i < teachers; ++i) {
+        const int y = geometry_.teacherRowsTop + i * cell;
+        if (RowExposed(exposed, y, cell) && DrawTeacherRow(dc, i, y, cell, palette)) {
+            drawn.push_back(i);
+        }
+    }
+    DrawCellOutlines(dc, geometry_.teacherRowsTop, drawn, cell);
+    const int teachersBottom = geometry_.teacherRowsTop + teachers * cell;
+    DrawTimeAxis(dc, headingTop, teachersBottom, cell);
+
+    dc.SetFont(headingFont_);
+    dc.DrawText("Parent overview:", kMargin, teachersBottom);
+    const int parentHeadingTop = teachersBottom + dc.GetCharHeight();
+    dc.SetFont(cellFont_);
+    geometry_.parentRowsTop = parentHeadingTop + 2 * cell;
+    const int parents = static_cast<int>(event_->GetParents().Count());
+    drawn.clear();
+    for (int j = 0; j < parents; ++j) {
+        const int y = geometry_.parentRowsTop + j * cell;
+        if (RowExposed(exposed, y, cell) && DrawParentRow(dc, j, y, cell, palette)) {
+            drawn.push_back(j);
+        }
+    }
+    DrawCellOutlines(dc, geometry_.parentRowsTop, drawn, cell);
+    const int parentsBottom = geometry_.parentRowsTop + parents * cell;
+    DrawTimeAxis(dc, parentHeadingTop, parentsBottom, cell);
+
+    // Wide events (many days of short slots) widen the area so their labels can be reached.
+    const int wantedWidth =
+        std::max(kVirtualWidth, CountColumnLeft(*schedule_, cell) + 4 * cell + kLabelAllowance);
+    const int wantedHeight = parentsBottom + cell;
+    if (wantedHeight != virtualHeight_ || wantedWidth != virtualWidth_) {
+        virtualHeight_ = wantedHeight;
+        virtualWidth_ = wantedWidth;
+        SetVirtualSize(virtualWidth_, virtualHeight_);
+    }
+}
+
+void OverviewPane::DrawTimeAxis(wxDC& dc, int top, int bottom, int cell) {
+    if (schedule_ == nullptr || !event_) {
+        return;
+    }
+    dc.SetPen(*wxBLACK_PEN);
+    int x = 0;
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        const Schedule& day = *schedule_->GetDay(d);
+        x += cell;
+        dc.DrawText(FromUtf8(DayCaption(day)), x, top);
+        for (const HourTick& tick : HourTicks(day)) {
+            const int left = x + tick.slot * cell;
+            dc.DrawLine(left + 1, top + cell, left + 1, bottom);
+            dc.DrawText(FromUtf8(tick.time.Format(Time12h)), left + cell / 2, top + cell);
+        }
+        x += day.GetNumSlots() * cell;
+    }
+}
+
+int OverviewPane::DrawCells(wxDC& dc, const std::vector<Colour>& cells, int x, int y, int cell) {
+    // Runs of one colour are filled at once; the outlines follow for all drawn rows together.
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    for (size_t start = 0; start < cells.size();) {
+        size_t end = start + 1;
+        while (end < cells.size() && cells[end] == cells[start]) {
+            ++end;
+        }
+        dc.SetBrush(BrushFor(cells[start]));
+        dc.DrawRectangle(x + static_cast<int>(start) * cell, y,
+                         static_cast<int>(end - start) * cell + 1, cell + 1);
+        start = end;
+    }
+    if (!cells.empty()) {
+        geometry_.cellSize = cell;
+    }
+    dc.SetPen(*wxBLACK_PEN);
+    return x + static_cast<int>(cells.size()) * cell;
+}
+
+const wxBrush& OverviewPane::BrushFor(const Colour& colour) {
+    auto found = brushes_.find(colour.GetPacked());
+    if (found == brushes_.end()) {
+        found =
+            brushes_.emplace(colour.GetPacked(), wxBrush(ToWx(colour), wxBRUSHSTYLE_SOLID)).first;
+    }
+    return found->second;
+}
+
+void OverviewPane::DrawCellOutlines(wxDC& dc, int rowsTop, const std::vector<int>& rows, int cell) {
+    // Every cell has a one-pixel black outline shared with its neighbours: one line per column
+    // and per row edge of each run of consecutive drawn rows.
+    dc.SetPen(*wxBLACK_PEN);
+    for (size_t first = 0; first < rows.size();) {
+        size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
+            ++last;
+        }
+        const int top = rowsTop + rows[first] * cell;
+        const int bottom = rowsTop + (rows[last] + 1) * cell;
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const int slots = schedule_->GetDay(d)->GetNumSlots();
+            const int left = SlotColumnLeft(*schedule_, d, 0, cell);
+            const int right = left + slots * cell;
+            for (int k = 0; k <= slots; ++k) {
+                dc.DrawLine(left + k * cell, top, left + k * cell, bottom + 1);
+            }
+            for (int y = top; y <= bottom; y += cell) {
+                dc.DrawLine(left, y, right + 1, y);
+            }
+        }
+        first = last + 1;
+    }
+}
+
+bool OverviewPane::DrawTeacherRow(wxDC& dc, int index, int y, int cell,
+                                  const OverviewPalette& palette) {
+    Teacher* teacher = TeacherAt(index);
+    if (teacher == nullptr) {
+        return false;
+    }
+    dc.SetPen(*wxBLACK_PEN);
+    int booked = 0;
+    int x = 0;
+    std::vector<Colour> cells;
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        x += cell;
+        cells.clear();
+        TeacherDayColours(*schedule_->GetDay(d), index, event_->GetOptions(), palette, &cells,
+                          &booked);
+        x = DrawCells(dc, cells, x, y, cell);
+    }
+    x += cell;
+    const int requested = teacher->GetRequestedSlotTally();
+    if (TeacherCountOverbooked(booked, requested, schedule_->CountAvailableSlots(teacher))) {
+        dc.SetTextForeground(*wxRED);
+    }
+    dc.DrawText(OverviewCountText(booked, requested), x, y);
+    dc.SetTextForeground(*wxBLACK);
+    dc.DrawText(FromUtf8(TeacherLabel(*teacher)), x + 4 * cell, y);
+    return true;
+}
+
+bool OverviewPane::DrawParentRow(wxDC& dc, int index, int y, int cell,
+                                 const OverviewPalette& palette) {
+    const Parent* parent = event_->GetParents().Get(static_cast<unsigned>(index));
+    if (parent == nullptr) {
+        return false;
+    }
+    dc.SetPen(*wxBLACK_PEN);
+    int booked = 0;
+    int x = 0;
+    std::vector<Colour> cells;
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        x += cell;
+        cells.clear();
+        ParentDayColours(*schedule_->GetDay(d), parent, event_->GetOptions(), palette, &cells,
+                         &booked);
+        x = DrawCells(dc, cells, x, y, cell);
+    }
+    x += cell;
+    dc.DrawText(OverviewCountText(booked, parent->GetRequestedSlots()), x, y);
+    dc.DrawText(FromUtf8(ParentRowLabel(*parent)), x + 4 * cell, y);
+    return true;
+}
+
+OverviewHit OverviewPane::HitTestAt(const wxPoint& windowPoint) const {
+    const wxPoint logical = CalcUnscrolledPosition(windowPoint);
+    return HitTestOverview(event_ ? schedule_ : nullptr, geometry_, logical.x, logical.y);
+}
+
+void OverviewPane::OnMotion(wxMouseEvent& event) {
+    event.Skip();
+    if (event.RightIsDown() || !hoverTips_ || schedule_ == nullptr || tipWindow_ != nullptr ||
+        geometry_.cellSize == 0 || !event_) {
+        return;
+    }
+    const OverviewHit hit = HitTestAt(event.GetPosition());
+    int teacherRow = -1;
+    const Appointment* booking = AppointmentAtHit(*schedule_, hit, &teacherRow);
+    const Teacher* teacher = TeacherAt(teacherRow);
+    if (booking == nullptr || booking->GetRequest() == nullptr || teacher == nullptr) {
+        return;
+    }
+    const std::string text =
+        CellTipText(*teacher, *booking->GetRequest(), hit.day->SlotToTime(hit.slot));
+    const int cell = geometry_.cellSize;
+    const int top = hit.kind == HitTeacherRow ? geometry_.teacherRowsTop : geometry_.parentRowsTop;
+    const wxPoint origin = ClientToScreen(CalcScrolledPosition(wxPoint(0, 0)));
+    ShowTip(FromUtf8(text),
+            wxRect(origin.x + (hit.x / cell) * cell, origin.y + top + hit.row * cell, cell, cell));
+}
+
+void OverviewPane::ShowTip(const wxString& text, const wxRect& screenRect) {
+    wxRect bounds = screenRect;
+    tipWindow_ = new wxTipWindow(this, text, kTipLineLength, &tipWindow_, &bounds);
+}
+
+void OverviewPane::OnRightDown(wxMouseEvent& event) {
+    if (geometry_.cellSize <= 0 || !event_ || schedule_ == nullptr) {
+        return;
+    }
+    menuAppointment_.reset();
+    const OverviewHit hit = HitTestAt(event.GetPosition());
+    lastHit_ = hit;
+    const wxPoint at = event.GetPosition();
+    if (hit.kind == HitNone) {
+        ShowMenu(OverviewMenuKind::Background, at);
+        return;
+    }
+    const AppointmentGrid& grid = hit.day->GetGrid();
+    menuSlot_ = hit.slot;
+    menuDay_ = hit.day;
+    if (hit.kind == HitTeacherRow) {
+        menuTeacherIndex_ = hit.row;
+        if (grid.PeekBooking(hit.slot, hit.row) != nullptr) {
+            menuAppointment_ = grid.GetBooking(hit.slot, hit.row);
+        }
+        ShowMenu(menuAppointment_ ? OverviewMenuKind::Appointment : OverviewMenuKind::Teacher, at);
+    } else {
+        menuParentIndex_ = hit.row;
+        menuAppointment_ = grid.FindParentBooking(
+            hit.slot, event_->GetParents().Get(static_cast<unsigned>(hit.row)), &menuTeacherIndex_);
+        ShowMenu(menuAppointment_ ? OverviewMenuKind::Appointment : OverviewMenuKind::Parent, at);
+    }
+}
+
+void OverviewPane::ShowMenu(OverviewMenuKind kind, const wxPoint& at) {
+    FrameActions* actions = TheFrameActions();
+    const PopupMenuTable table =
+        OverviewMenu(kind, event_ && event_->IsLocked(), lastHit_.kind == HitTeacherRow,
+                     [actions](int id) { return actions != nullptr && actions->HasCommand(id); });
+    std::unique_ptr<wxMenu> menu(BuildPopupMenu(table));
+    popupShown_ = true;
+    ShowPopup(*menu, at);
+    popupShown_ = false;
+}
+
+void OverviewPane::ShowPopup(wxMenu& menu, const wxPoint& at) {
+    PopupMenu(&menu, at);
+}
+
+Schedule* OverviewPane::LiveDay(Schedule* day) const {
+    if (schedule_ == nullptr || day == nullptr) {
+        return nullptr;
+    }
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        if (schedule_->GetDay(d) == day) {
+            return day;
+        }
+    }
+    return nullptr;
+}
+
+Teacher* OverviewPane::TeacherAt(int index) const {
+    return event_ && index >= 0 ? event_->GetTeachers().Get(static_cast<unsigned>(index)) : nullptr;
+}
+
+void OverviewPane::RefreshFrame() {
+    if (FrameActions* actions = TheFrameActions()) {
+        actions->RefreshViews();
+    }
+}
+
+void OverviewPane::OnEditTeacher(wxCommandEvent& event) {
+    if (!popupShown_) {
+        event.Skip();
+        return;
+    }
+    FrameActions* actions = TheFrameActions();
+    Teacher* teacher = TeacherAt(menuTeacherIndex_);
+    if (schedule_ == nullptr || teacher == nullptr || actions == nullptr) {
+        return;
+    }
+    actions->EditTeacher(teacher);
+    RefreshFrame();
+}
+
+void OverviewPane::OnEditParent(wxCommandEvent& event) {
+    if (!popupShown_) {
+        event.Skip();
+        return;
+    }
+    FrameActions* actions = TheFrameActions();
+    if (schedule_ == nullptr || !event_ || actions == nullptr) {
+        return;
+    }
+    Parent* parent = nullptr;
+    if (menuAppointment_) {
+        const AppointmentRequest* request = menuAppointment_->GetRequest();
+        parent = request ? request->GetParent() : nullptr;
+    } else if (menuParentIndex_ >= 0) {
+        parent = event_->GetParents().Get(static_cast<unsigned>(menuParentIndex_));
+    }
+    if (parent != nullptr) {
+        actions->EditParent(parent);
+    }
+    RefreshFrame();
+}
+
+void OverviewPane::OnEditPupil(wxCommandEvent& event) {
+    if (!popupShown_) {
+        event.Skip();
+        return;
+    }
+    FrameActions* actions = TheFrameActions();
+    const AppointmentRequest* request = menuAppointment_ ? menuAppointment_->GetRequest() : nullptr;
+    if (schedule_ == nullptr || actions == nullptr || request == nullptr ||
+        request->GetPupil() == nullptr) {
+        return;
+    }
+    actions->EditPupil(request->GetPupil());
+    RefreshFrame();
+}
+
+void OverviewPane::OnAddBreak(wxCommandEvent&) {
+    Schedule* day = LiveDay(lastHit_.day);
+    Teacher* teacher = TeacherAt(lastHit_.row);
+    if (lastHit_.kind != HitTeacherRow || day == nullptr || teacher == nullptr) {
+        return;
+    }
+    day->AddTeacherBreaks(teacher, day->SlotToTime(lastHit_.slot), 1, 0);
+    RefreshFrame();
+}
+
+void OverviewPane::OnRemoveBreak(wxCommandEvent&) {
+    Schedule* day = LiveDay(lastHit_.day);
+    Teacher* teacher = TeacherAt(lastHit_.row);
+    if (lastHit_.kind != HitTeacherRow || day == nullptr || teacher == nullptr) {
+        return;
+    }
+    day->RemoveTeacherBreak(teacher, day->SlotToTime(lastHit_.slot));
+    RefreshFrame();
+}
+
+void OverviewPane::OnUnbookAppointment(wxCommandEvent&) {
+    Schedule* day = LiveDay(menuDay_);
+    const Teacher* teacher = TeacherAt(menuTeacherIndex_);
+    const AppointmentRequest* request = menuAppointment_ ? menuAppointment_->GetRequest() : nullptr;
+    if (day == nullptr || teacher == nullptr || request == nullptr) {
+        return;
+    }
+    if (!AskYesNo(this, UnbookQuestion(*teacher, *request))) {
+        return;
+    }
+    // A refusal (locked) has told the user why; the view is refreshed either way.
+    (void)day->RemoveAppointment(menuSlot_, menuTeacherIndex_);
+    RefreshFrame();
+}
+
+void OverviewPane::OnDeleteRequest(wxCommandEvent&) {
+    Schedule* day = LiveDay(menuDay_);
+    const Teacher* teacher = TeacherAt(menuTeacherIndex_);
+    const AppointmentRequest* request = menuAppointment_ ? menuAppointment_->GetRequest() : nullptr;
+    if (day == nullptr || teacher == nullptr || request == nullptr) {
+        return;
+    }
+    if (!AskYesNo(this, DeleteRequestQuestion(*teacher, *request))) {
+        return;
+    }
+    // The clicked booking first, as the question says; then every other booking of the pupil
+    // with that teacher, on every day, goes with the requests, so no grid keeps a booking of a
+    // deleted request. A refusal (a locked event) leaves the requests alone.
+    Pupil* pupil = request->GetPupil();
+    if (!day->RemoveAppointment(menuSlot_, menuTeacherIndex_)) {
+        return;
+    }
+    // The menu's copy of the booking must not outlive the request it points at.
+    menuAppointment_.reset();
+    for (unsigned i = 0; pupil != nullptr && i < pupil->GetRequestCount(); ++i) {
+        if (pupil->GetRequest(i) == request) {
+            (void)schedule_->DeleteRequest(pupil, i);  // a refusal reports itself
+            break;
+        }
+    }
+    RefreshFrame();
+}
+
+void OverviewPane::OnChangeAppearance(wxCommandEvent&) {
+    if (controller_ == nullptr) {
+        return;
+    }
+    {
+        EditOverviewDlg dialog(this, &controller_->GetUserSettings());
+        dialog.ShowModal();
+    }
+    RefreshFrame();
+}
+
+OverviewView* CreateOverviewPane(wxWindow* parent, QMController* controller) {
+    return new OverviewPane(parent, controller);
+}

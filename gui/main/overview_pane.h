@@ -1,0 +1,104 @@
+#pragma once
+
+#include <wx/scrolwin.h>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "gui/main/overview_layout.h"
+#include "gui/main/popup_menus.h"
+#include "gui/main/schedule_views.h"
+
+class Appointment;
+class Event;
+class QMController;
+class wxTipWindow;
+
+// The painted timetable: a row per teacher, then a row per parent, a cell per slot of every
+// day, coloured by what the slot holds; counts and labels to the right. Hovering a booked cell
+// shows who meets whom; a right-click offers the commands that fit the cell. It only reads the
+// model while painting, and painting and hovering never report.
+class OverviewPane : public wxScrolledWindow, public OverviewView {
+public:
+    // The least width of the scrolled area.
+    static constexpr int kVirtualWidth = 2000;
+    static constexpr int kScrollRate = 10;
+
+    OverviewPane(wxWindow* parent, QMController* controller);
+    ~OverviewPane() override;
+
+    // OverviewView
+    wxWindow* GetWindow() override { return this; }
+    void SetSchedule(MultiDaySchedule* schedule) override;
+    void Repaint() override { Refresh(true); }
+    void SetHoverTips(bool on) override { hoverTips_ = on; }
+
+    // Paints into a context already prepared for the scroll position; only the rows that meet
+    // the exposed region (window coordinates) are drawn.
+    void Render(wxDC& dc, const wxRegion& exposed);
+
+    const OverviewGeometry& GetGeometry() const { return geometry_; }
+    int GetVirtualHeight() const { return virtualHeight_; }
+    int GetVirtualWidth() const { return virtualWidth_; }
+    MultiDaySchedule* GetSchedule() const { return schedule_; }
+    // The hit under a point in window coordinates.
+    OverviewHit HitTestAt(const wxPoint& windowPoint) const;
+    const OverviewHit& GetLastHit() const { return lastHit_; }
+
+    void OnPaint(wxPaintEvent& event);
+    void OnMotion(wxMouseEvent& event);
+    void OnRightDown(wxMouseEvent& event);
+    void OnEditTeacher(wxCommandEvent& event);
+    void OnEditParent(wxCommandEvent& event);
+    void OnEditPupil(wxCommandEvent& event);
+    void OnAddBreak(wxCommandEvent& event);
+    void OnRemoveBreak(wxCommandEvent& event);
+    void OnUnbookAppointment(wxCommandEvent& event);
+    void OnDeleteRequest(wxCommandEvent& event);
+    void OnChangeAppearance(wxCommandEvent& event);
+
+protected:
+    // Both would block or linger in a test: tests replace them.
+    virtual void ShowPopup(wxMenu& menu, const wxPoint& at);
+    virtual void ShowTip(const wxString& text, const wxRect& screenRect);
+
+private:
+    void DrawTimeAxis(wxDC& dc, int top, int bottom, int cell);
+    // False when there is no such person.
+    bool DrawTeacherRow(wxDC& dc, int index, int y, int cell, const OverviewPalette& palette);
+    bool DrawParentRow(wxDC& dc, int index, int y, int cell, const OverviewPalette& palette);
+    // Fills one day's cells from x onward and returns the x after them.
+    int DrawCells(wxDC& dc, const std::vector<Colour>& cells, int x, int y, int cell);
+    void DrawCellOutlines(wxDC& dc, int rowsTop, const std::vector<int>& rows, int cell);
+    const wxBrush& BrushFor(const Colour& colour);
+    bool RowExposed(const wxRegion& exposed, int y, int height) const;
+    void ShowMenu(OverviewMenuKind kind, const wxPoint& at);
+    // The day of the last right-click, if the schedule still has it.
+    Schedule* LiveDay(Schedule* day) const;
+    Teacher* TeacherAt(int index) const;
+    void RefreshFrame();
+
+    QMController* controller_;
+    MultiDaySchedule* schedule_ = nullptr;
+    std::shared_ptr<Event> event_;
+    wxFont headingFont_;
+    wxFont cellFont_;
+    wxTipWindow* tipWindow_ = nullptr;
+    bool hoverTips_ = true;
+    int virtualWidth_ = kVirtualWidth;
+    int virtualHeight_ = kVirtualWidth;
+    OverviewGeometry geometry_;
+    int menuTeacherIndex_ = -1;
+    int menuParentIndex_ = -1;
+    int menuSlot_ = -1;
+    // Kept alive until the next right-click, so the command can read its request even when
+    // the grid has dropped it.
+    std::shared_ptr<Appointment> menuAppointment_;
+    Schedule* menuDay_ = nullptr;
+    // The edit ids are also the window's: only a choice from this pane's popup is handled here.
+    bool popupShown_ = false;
+    OverviewHit lastHit_;
+    // Brushes made so far, by packed colour: making one costs more than painting a cell.
+    std::unordered_map<std::uint32_t, wxBrush> brushes_;
+};

@@ -1,0 +1,24 @@
+#include "gui/main/qm_controller_wx.h"
+
+#include "gui/main/schedule_views.h"
+#include "model/multi_day_schedule.h"
+
+void QMControllerWX::AttachViews(ScheduleView* summary, ScheduleView* overview) {
+    summary_ = summary;
+    overview_ = overview;
+    TellViews();
+}
+
+void QMControllerWX::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
+    QMController::SetEvent(std::move(schedule));
+    TellViews();
+}
+
+void QMControllerWX::TellViews() {
+    if (summary_) {
+        summary_->SetSchedule(GetSchedule());
+    }
+    if (overview_) {
+        overview_->SetSchedule(GetSchedule());
+    }
+}

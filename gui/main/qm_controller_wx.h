@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/qm_controller.h"
+
+class ScheduleView;
+
+// The window program's controller: it also tells the summary line and the timetable overview
+// of every schedule it takes, whichever road (new, load, recovery) brought it.
+class QMControllerWX : public QMController {
+public:
+    QMControllerWX() = default;
+
+    // Null detaches a view. Each attached view is handed the current schedule at once.
+    void AttachViews(ScheduleView* summary, ScheduleView* overview);
+    void SetEvent(std::unique_ptr<MultiDaySchedule> schedule) override;
+
+private:
+    void TellViews();
+
+    ScheduleView* summary_ = nullptr;
+    ScheduleView* overview_ = nullptr;
+};

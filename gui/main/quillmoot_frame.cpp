@@ -1,0 +1,312 @@
+#include "gui/main/quillmoot_frame.h"
+
+#include <wx/artprov.h>
+#include <wx/image.h>
+#include <wx/menu.h>
+#include <wx/splitter.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+
+#include "gui/dialogs/about_dlg.h"
+#include "gui/dialogs/dpi_scope.h"
+#include "gui/dialogs/modal_dialog_tracker.h"
+#include "gui/dialogs/product_info.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/main/dlg_error.h"
+#include "gui/main/event_summary_pane.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/qm_file_drop_target.h"
+#include "gui/main/schedule_views.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+
+QuillmootFrame* TheMainFrame = nullptr;
+
+namespace {
+
+constexpr int kToolSize = 48;
+constexpr int kTreeSashPosition = 200;
+constexpr int kMinimumPaneSize = 20;
+
+wxIcon MakeProgramIcon() {
+    const wxImage sheet = MakeAboutPicture().ConvertToImage();
+    wxIcon icon;
+    icon.CopyFromBitmap(wxBitmap(sheet.GetSubImage(wxRect(12, 10, 120, 120))
+                                     .Rescale(kToolSize, kToolSize, wxIMAGE_QUALITY_HIGH)));
+    return icon;
+}
+
+}  // namespace
+
+QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
+    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(800, 600),
+              wxDEFAULT_FRAME_STYLE | wxMAXIMIZE),
+      autosaveTimer_(this, kAutosaveTimerId) {
+    sink_ = std::make_unique<DlgError>(this);
+    TheMainFrame = this;
+    SetFrameActions(this);
+    ModalDialogTracker::Instance();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) {
+        wxInitAllImageHandlers();
+    }
+    SetIcon(MakeProgramIcon());
+
+    BuildToolBar();
+    BuildMenuBar();
+    CreateStatusBar(2, wxSTB_DEFAULT_STYLE, 0);
+    BuildPanes();
+    SetDropTarget(new QMFileDropTarget(this));
+
+    Bind(wxEVT_MENU, &QuillmootFrame::OnCommand, this, kFirstFrameCommand, kLastFrameCommand);
+    Bind(wxEVT_MENU, &QuillmootFrame::OnCommand, this, ID_ABOUT);
+    Bind(wxEVT_TIMER, &QuillmootFrame::OnAutosaveTimer, this, kAutosaveTimerId);
+    Bind(wxEVT_CLOSE_WINDOW, &QuillmootFrame::OnClose, this);
+    // Maximising happens after Show, which moves the sashes: set them again at the first size.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        if (!sashesApplied_ && IsShown()) {
+            sashesApplied_ = true;
+            CallAfter([this] { ApplySashPositions(); });
+        }
+    });
+    BindFileCommands();
+
+    RefreshViews();
+    controller_.Initialise();
+    if (controller_.AutosaveFileExists()) {
+        ReportMessage(SeverityInformation,
+                      "It seems as though Quillmoot crashed with unsaved data last time - "
+                      "Quillmoot will now attempt to recover");
+        if (controller_.RecoverAutosave()) {
+            OnEventLoaded();
+        } else {
+            ReportMessage(SeverityError, "Could not recover from autosave file");
+        }
+    } else if (!argument.empty()) {
+        LoadEventFile(argument);
+    }
+    controller_.AttachViews(summary_, overview_);
+    innerSplitter_->SetSashPosition(kTreeSashPosition, true);
+    Refresh(true);
+    autosaveTimer_.Start(kAutosaveIntervalMs, wxTIMER_CONTINUOUS);
+}
+
+QuillmootFrame::~QuillmootFrame() {
+    autosaveTimer_.Stop();
+    controller_.AttachViews(nullptr, nullptr);
+    if (summary_) {
+        summary_->SetSchedule(nullptr);
+    }
+    if (overview_) {
+        overview_->SetSchedule(nullptr);
+    }
+    sink_.reset();
+    if (TheMainFrame == this) {
+        TheMainFrame = nullptr;
+    }
+    if (TheFrameActions() == this) {
+        SetFrameActions(nullptr);
+    }
+}
+
+void QuillmootFrame::BuildToolBar() {
+    wxToolBar* toolBar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_NODIVIDER, wxID_ANY);
+    toolBar->SetToolBitmapSize(wxSize(kToolSize, kToolSize));
+    for (const ToolSpec& tool : MainTools()) {
+        if (tool.id == 0) {
+            toolBar->AddSeparator();
+            continue;
+        }
+        const wxBitmap normal =
+            wxArtProvider::GetBitmap(tool.art, wxART_TOOLBAR, wxSize(kToolSize, kToolSize));
+        const wxBitmap disabled = normal.IsOk() ? normal.ConvertToDisabled() : wxNullBitmap;
+        toolBar->AddTool(tool.id, tool.label, normal, disabled, wxITEM_NORMAL, tool.tooltip,
+                         wxEmptyString);
+    }
+    toolBar->Realize();
+}
+
+void QuillmootFrame::BuildMenuBar() {
+    menuBar_ = new wxMenuBar;
+    for (const MenuSpec& spec : MainMenus()) {
+        auto* menu = new wxMenu;
+        wxMenu* target = menu;
+        wxMenu* submenu = nullptr;
+        const MenuLine* submenuLine = nullptr;
+        for (const MenuLine& line : spec.lines) {
+            switch (line.kind) {
+                case MenuLine::Command:
+                    target->Append(line.id, line.label, line.help, wxITEM_NORMAL);
+                    break;
+                case MenuLine::Separator:
+                    target->AppendSeparator();
+                    break;
+                case MenuLine::SubmenuStart:
+                    submenu = new wxMenu;
+                    submenuLine = &line;
+                    target = submenu;
+                    break;
+                case MenuLine::SubmenuEnd:
+                    menu->AppendSubMenu(submenu, submenuLine->label, submenuLine->help);
+                    target = menu;
+                    break;
+            }
+        }
+        menuBar_->Append(menu, spec.title);
+    }
+    SetMenuBar(menuBar_);
+}
+
+void QuillmootFrame::BuildPanes() {
+    const long style = wxSP_3DSASH | wxSP_3DBORDER;
+    outerSplitter_ =
+        new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, style, "splitter");
+    innerSplitter_ = new wxSplitterWindow(outerSplitter_, wxID_ANY, wxDefaultPosition,
+                                          wxDefaultSize, style, "splitter");
+    summary_ = new EventSummaryPane(outerSplitter_);
+    overview_ = CreateOverviewPane(innerSplitter_, &controller_);
+    tree_ = CreateEventTreePane(innerSplitter_, controller_.GetEvent());
+    outerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
+    innerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
+    outerSplitter_->SplitHorizontally(summary_, innerSplitter_,
+                                      4 * DPIScope::GetScaledFontHeight());
+    innerSplitter_->SplitVertically(tree_->GetWindow(), overview_->GetWindow(), kTreeSashPosition);
+}
+
+void QuillmootFrame::ApplySashPositions() {
+    outerSplitter_->SetSashPosition(4 * DPIScope::GetScaledFontHeight(), true);
+    innerSplitter_->SetSashPosition(kTreeSashPosition, true);
+}
+
+void QuillmootFrame::BindCommand(int id, std::function<void()> handler) {
+    handlers_[id] = std::move(handler);
+    RefreshViews();
+}
+
+bool QuillmootFrame::RunCommand(int id) {
+    const auto found = handlers_.find(id);
+    if (found == handlers_.end()) {
+        return false;
+    }
+    // A copy: the handler may rebind commands while it runs.
+    const std::function<void()> handler = found->second;
+    handler();
+    return true;
+}
+
+void QuillmootFrame::OnCommand(wxCommandEvent& event) {
+    if (!RunCommand(event.GetId())) {
+        event.Skip();
+    }
+}
+
+void QuillmootFrame::SetNewEventEditor(NewEventEditor editor) {
+    newEventEditor_ = std::move(editor);
+    BindCommand(ID_NEW_EVENT, [this] { OnNewEvent(); });
+}
+
+void QuillmootFrame::RefreshViews() {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (summary_) {
+        summary_->SetSchedule(schedule);
+    }
+    if (overview_) {
+        overview_->Repaint();
+    }
+    const FrameState state = ComputeFrameState(controller_);
+    const std::string fileName = controller_.GetFileName();
+    SetTitle(state.named ? wxString(kProductName) + " - " + FromUtf8(fileName)
+                         : wxString(kProductName));
+    if (!menuBar_) {
+        return;
+    }
+    for (const MenuSpec& spec : MainMenus()) {
+        for (const MenuLine& line : spec.lines) {
+            if (line.kind == MenuLine::Command) {
+                menuBar_->Enable(line.id, IsCommandBound(line.id) &&
+                                              IsCommandAllowed(NeedsOfCommand(line.id), state));
+            }
+        }
+    }
+    if (wxToolBar* toolBar = GetToolBar()) {
+        for (const ToolSpec& tool : MainTools()) {
+            if (tool.id != 0) {
+                toolBar->EnableTool(tool.id, IsCommandBound(tool.id) &&
+                                                 IsCommandAllowed(NeedsOfCommand(tool.id), state));
+            }
+        }
+    }
+}
+
+void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
+    // Ticks go on inside the error box's own loop: one at a time.
+    if (autosaveBusy_) {
+        return;
+    }
+    autosaveBusy_ = true;
+    const MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (schedule && schedule->IsModified() && !controller_.Autosave()) {
+        ReportMessage(SeverityError, "Auto save failed!");
+    }
+    autosaveBusy_ = false;
+}
+
+bool QuillmootFrame::HasUnsavedChanges() const {
+    const MultiDaySchedule* schedule = controller_.GetSchedule();
+    // Settings whose file did not load whole are never written over, so they are nothing to ask
+    // about.
+    return (schedule && schedule->IsModified()) ||
+           (controller_.GetUserSettings().IsModified() && controller_.AreSettingsLoaded());
+}
+
+void QuillmootFrame::OnClose(wxCloseEvent& event) {
+    autosaveTimer_.Stop();
+    if (!HasUnsavedChanges()) {
+        CloseAndDestroy();
+        return;
+    }
+    overview_->SetHoverTips(false);
+    const int answer = AskYesNoCancel(this,
+                                      "The schedule has been changed since it was last saved. "
+                                      "Do you wish to save the changed data?");
+    bool saved = answer == wxID_NO;
+    if (answer == wxID_YES) {
+        // Only the settings changed: there is no event to save, and no reason to start one.
+        saved = controller_.GetSchedule() ? SaveEvent() : controller_.SaveUserSettings();
+    }
+    if (saved) {
+        CloseAndDestroy();
+        return;
+    }
+    if (!event.CanVeto()) {
+        // Forced to go with changes unsaved: the autosave copy brings them back next time.
+        // Nothing more can be done if it fails: the window is going and has reported it.
+        (void)controller_.Autosave();
+        CloseAndDestroy(true);
+        return;
+    }
+    event.Veto();
+    overview_->SetHoverTips(true);
+    autosaveTimer_.Start(kAutosaveIntervalMs, wxTIMER_CONTINUOUS);
+}
+
+void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
+    autosaveTimer_.Stop();
+    controller_.AttachViews(nullptr, nullptr);
+    summary_->SetSchedule(nullptr);
+    overview_->SetSchedule(nullptr);
+    if (controller_.GetUserSettings().IsModified()) {
+        (void)controller_.SaveUserSettings();  // reports itself; the event is not at stake
+    }
+    if (!keepAutosave) {
+        (void)controller_.DeleteAutosaveFile();  // a stale copy is offered, not trusted, later
+    }
+    controller_.CloseEvent();
+    tree_->SetEvent(nullptr);
+    sink_.reset();
+    Destroy();
+}
+
+bool QuillmootFrame::AskYesNo(const std::string& question) {
+    return ::AskYesNo(this, question);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "gui/main/frame_actions.h"
+#include "gui/main/qm_controller_wx.h"
+
+class DlgError;
+class EventSummaryPane;
+class EventTreeView;
+class MultiDaySchedule;
+class OverviewView;
+class wxSplitterWindow;
+
+inline constexpr int kAutosaveIntervalMs = 60000;
+inline constexpr int kAutosaveTimerId = 1;
+
+// The program's one top-level window: menus, toolbar, the summary line above the event tree
+// and the timetable overview, the command table, the autosave timer and the file commands.
+// Commands whose handlers are not bound yet stay disabled.
+class QuillmootFrame : public wxFrame, public FrameActions {
+public:
+    // argument: the first command-line argument, or empty.
+    QuillmootFrame(const wxString& title, const wxString& argument);
+    ~QuillmootFrame() override;
+
+    // --- the command table ---
+    void BindCommand(int id, std::function<void()> handler);
+    bool IsCommandBound(int id) const { return handlers_.count(id) > 0; }
+    // Runs the command as its menu item would; false when it is not bound.
+    bool RunCommand(int id);
+    // What OK in the new-event dialog does: fills in the new schedule; false on Cancel.
+    using NewEventEditor =
+        std::function<bool(wxWindow* parent, MultiDaySchedule& schedule, QMController& controller)>;
+    void SetNewEventEditor(NewEventEditor editor);
+
+    // --- upkeep ---
+    // Summary line, overview, title and the enabled commands, from the controller's state.
+    void RefreshViews() override;
+    void OnAutosaveTimer(wxTimerEvent& event);
+    void OnClose(wxCloseEvent& event);
+    // keepAutosave: unsaved changes stay recoverable at the next start.
+    void CloseAndDestroy(bool keepAutosave = false);
+    bool AskYesNo(const std::string& question);
+
+    // --- event files ---
+    // Opens the file as the event without asking; the load reports its own failures.
+    bool LoadEventFile(const wxString& path);
+    // As LoadEventFile, but first offers to save a changed event that the file would replace.
+    bool OpenEventFileAsked(const wxString& path);
+    void OnEventLoaded();
+    void MergeChanges(const wxString& path);
+    void OnNewEvent();
+    void OnLoadEvent();
+    void OnMergeChanges();
+    void OnSaveEvent();
+    void OnSaveEventAs();
+    // The saves behind the commands; true when the event reached its file.
+    bool SaveEvent();
+    bool SaveEventAs();
+    // Yes/No/Cancel before a changed event is replaced; true when it may go.
+    bool ConfirmReplaceEvent();
+
+    // FrameActions: what the tree and the overview ask of the window.
+    bool HasCommand(int id) const override { return IsCommandBound(id); }
+    void EditTeacher(Teacher* teacher) override;
+    void EditParent(Parent* parent) override;
+    void EditPupil(Pupil* pupil) override;
+    void EditPresentation(Presentation* presentation) override;
+
+    QMControllerWX& GetController() { return controller_; }
+    EventSummaryPane* GetSummaryPane() const { return summary_; }
+    OverviewView* GetOverview() const { return overview_; }
+    EventTreeView* GetTree() const { return tree_; }
+    wxTimer& GetAutosaveTimer() { return autosaveTimer_; }
+    bool HasMessageSink() const { return sink_ != nullptr; }
+
+private:
+    void BuildToolBar();
+    void BuildMenuBar();
+    void BuildPanes();
+    void BindFileCommands();
+    void ApplySashPositions();
+    void OnCommand(wxCommandEvent& event);
+    bool HasUnsavedChanges() const;
+
+    QMControllerWX controller_;
+    OverviewView* overview_ = nullptr;
+    EventSummaryPane* summary_ = nullptr;
+    wxSplitterWindow* outerSplitter_ = nullptr;
+    wxSplitterWindow* innerSplitter_ = nullptr;
+    wxMenuBar* menuBar_ = nullptr;
+    EventTreeView* tree_ = nullptr;
+    std::unique_ptr<DlgError> sink_;
+    bool autosaveBusy_ = false;
+    bool sashesApplied_ = false;
+    wxTimer autosaveTimer_;
+    std::map<int, std::function<void()>> handlers_;
+    NewEventEditor newEventEditor_;
+};
+
+// The one main window; null before it is made and after it is gone.
+extern QuillmootFrame* TheMainFrame;

@@ -1,0 +1,159 @@
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+
+#include "foundation/uc_error.h"
+#include "gui/dialogs/about_dlg.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/report_dlg.h"
+#include "gui/main/event_file_names.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/quillmoot_frame.h"
+#include "gui/main/schedule_views.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+
+void QuillmootFrame::BindFileCommands() {
+    BindCommand(ID_EXIT, [this] { Close(false); });
+    BindCommand(ID_ABOUT, [this] {
+        AboutDlg about(this);
+        about.ShowModal();
+    });
+    BindCommand(ID_IGNORED, [] {});
+    BindCommand(ID_LOAD_EVENT, [this] { OnLoadEvent(); });
+    BindCommand(ID_MERGE_CHANGES, [this] { OnMergeChanges(); });
+    BindCommand(ID_SAVE_EVENT, [this] { OnSaveEvent(); });
+    BindCommand(ID_TOOL_SAVE_EVENT, [this] { OnSaveEvent(); });
+    BindCommand(ID_SAVE_EVENT_AS, [this] { OnSaveEventAs(); });
+}
+
+bool QuillmootFrame::LoadEventFile(const wxString& path) {
+    if (!controller_.OpenEventFile(ToUtf8(path).c_str())) {
+        return false;
+    }
+    OnEventLoaded();
+    return true;
+}
+
+bool QuillmootFrame::OpenEventFileAsked(const wxString& path) {
+    // Opening the file already open replaces nothing.
+    if (ToUtf8(path) != controller_.GetFileName() && !ConfirmReplaceEvent()) {
+        return false;
+    }
+    return LoadEventFile(path);
+}
+
+bool QuillmootFrame::ConfirmReplaceEvent() {
+    const MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (!schedule || !schedule->IsModified()) {
+        return true;
+    }
+    switch (AskYesNoCancel(this,
+                           "The schedule has been changed since it was last saved. "
+                           "Do you wish to save the changed data?")) {
+        case wxID_YES:
+            return SaveEvent();
+        case wxID_NO:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void QuillmootFrame::OnEventLoaded() {
+    tree_->SetEvent(controller_.GetEvent());
+    tree_->RebuildTree();
+    RefreshViews();
+}
+
+void QuillmootFrame::OnLoadEvent() {
+    FileChoice choice;
+    if (PromptService::Current().ChooseFile(
+            this, {"Choose an event file", kEventFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
+            &choice)) {
+        OpenEventFileAsked(choice.path);
+    }
+}
+
+void QuillmootFrame::OnMergeChanges() {
+    FileChoice choice;
+    if (PromptService::Current().ChooseFile(this,
+                                            {"Choose an event file to merge from",
+                                             kEventFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
+                                            &choice)) {
+        MergeChanges(choice.path);
+    }
+}
+
+void QuillmootFrame::MergeChanges(const wxString& path) {
+    const std::shared_ptr<Event>& event = controller_.GetEvent();
+    if (event && event->IsLocked()) {
+        ReportMessage(SeverityError, "Cannot merge changes because the schedule is locked");
+        return;
+    }
+    std::string log;
+    if (controller_.MergeEventFile(ToUtf8(path).c_str(), &log)) {
+        ReportDlg report(this, "Merge succeeded", log);
+        report.ShowModal();
+    }
+    // A merge that stopped part-way may still have added people.
+    OnEventLoaded();
+}
+
+void QuillmootFrame::OnNewEvent() {
+    if (!newEventEditor_ || !ConfirmReplaceEvent()) {
+        return;
+    }
+    auto event = std::make_shared<Event>();
+    auto schedule = std::make_unique<MultiDaySchedule>(event);
+    if (!newEventEditor_(this, *schedule, controller_)) {
+        return;
+    }
+    controller_.SetEvent(std::move(schedule));
+    tree_->SetEvent(controller_.GetEvent());
+    RefreshViews();
+}
+
+void QuillmootFrame::OnSaveEvent() {
+    if (!controller_.GetSchedule()) {
+        ReportMessage(SeverityWarning,
+                      "There is no event to save yet. When you click OK you will be prompted to "
+                      "set one up.");
+        OnNewEvent();
+        return;
+    }
+    SaveEvent();
+}
+
+void QuillmootFrame::OnSaveEventAs() {
+    SaveEventAs();
+}
+
+bool QuillmootFrame::SaveEvent() {
+    const std::string fileName = controller_.GetFileName();
+    // A file opened read-only can't take the changes: they go elsewhere.
+    if (fileName.empty() || controller_.IsReadOnly()) {
+        return SaveEventAs();
+    }
+    const bool saved = controller_.SaveEvent(fileName.c_str());
+    RefreshViews();
+    return saved;
+}
+
+bool QuillmootFrame::SaveEventAs() {
+    FileChoice choice;
+    bool saved = false;
+    if (PromptService::Current().ChooseFile(
+            this,
+            {"Choose a filename to save as", kEventFileWildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT},
+            &choice)) {
+        const std::string chosen = ToUtf8(choice.path);
+        const std::string path = EventSavePath(chosen, choice.filterIndex);
+        // The dialog asked about the name as typed, not the one with the extension added.
+        const bool mayWrite =
+            path == chosen || !wxFileName::Exists(FromUtf8(path)) ||
+            AskYesNo("The file '" + path + "' already exists. Do you want to replace it?");
+        saved = mayWrite && controller_.SaveEvent(path.c_str());
+    }
+    RefreshViews();
+    return saved;
+}

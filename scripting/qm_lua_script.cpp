@@ -1,0 +1,353 @@
+#include "scripting/qm_lua_script.h"
+
+#include <lua.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "app/qm_controller.h"
+#include "foundation/files.h"
+#include "foundation/time_of_day.h"
+#include "foundation/uc_error.h"
+#include "foundation/xml_parser.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+#include "scripting/script_call.h"
+
+namespace {
+
+// How often, in Lua instructions, a running script is checked against its limit and Stop.
+constexpr int kHookInstructionCount = 10000;
+
+const char* EmailFunctionName(const char* role, EmailTextKind kind, std::string& name) {
+    static constexpr std::array<const char*, 3> kSuffixes = {"_email_inv", "_email_rem", "_email"};
+    if (kind < EmailInvitation || kind > EmailResults) {
+        return nullptr;
+    }
+    name = std::string(role) + kSuffixes[kind];
+    return name.c_str();
+}
+
+}  // namespace
+
+QMLuaScript::QMLuaScript(const char* path, QMController* controller) : QMScript(controller) {
+    if (controller != nullptr) {
+        int seconds =
+            controller->GetUserSettings().GetInt(kTimeLimitSetting, kDefaultTimeLimitSeconds);
+        timeLimit_ = std::chrono::milliseconds(std::max(seconds, 0) * 1000LL);
+    }
+    state_ = luaL_newstate();
+    if (state_ == nullptr) {
+        ReportMessage(SeverityError, "Cannot load script file: out of memory");
+        return;
+    }
+    // The functions find their host here rather than through "this", which a script may
+    // overwrite with anything.
+    *static_cast<QMLuaScript**>(lua_getextraspace(state_)) = this;
+    luaL_openlibs(state_);
+    // A script must not end the program under the user's unsaved event.
+    (void)luaL_dostring(state_,
+                        "os.exit = function() error('os.exit is not available to scripts', 2) end");
+    loaded = LoadScript(path);
+}
+
+std::unique_ptr<QMScript> QMLuaScript::Create(const std::string& path, QMController* controller) {
+    auto script = std::make_unique<QMLuaScript>(path.c_str(), controller);
+    if (!script->loaded) {
+        ReportMessage(SeverityError, "Script file '" + path + "' is not valid");
+        return nullptr;
+    }
+    return script;
+}
+
+QMLuaScript::~QMLuaScript() {
+    if (state_ != nullptr) {
+        // Closing runs the script's finalisers, which are held to the time limit too.
+        StartClock();
+        lua_close(state_);
+    }
+}
+
+QMLuaScript* QMLuaScript::FromLuaState(lua_State* L) {
+    return L != nullptr ? *static_cast<QMLuaScript**>(lua_getextraspace(L)) : nullptr;
+}
+
+bool QMLuaScript::LoadScript(const char* path) {
+    QMController* controller = GetController();
+    MultiDaySchedule* days = controller != nullptr ? controller->GetSchedule() : nullptr;
+    if (days == nullptr || !days->GetEvent()) {
+        return false;
+    }
+    if (path == nullptr) {
+        ReportMessage(SeverityError, "Cannot load script file: no file name given");
+        return false;
+    }
+    // Text only: Lua does not check precompiled chunks, and a damaged one can corrupt memory.
+    if (luaL_loadfilex(state_, path, "t") != LUA_OK) {
+        return ReportError("Cannot load script file");
+    }
+    if (!ProtectedCall(0, 0)) {
+        return ReportError("Runtime error in script initialisation");
+    }
+    lua_pushlightuserdata(state_, this);
+    lua_setglobal(state_, "this");
+    RegisterFunctions();
+    return true;
+}
+
+void QMLuaScript::RegisterFunctions() {
+    for (ScriptFunctionTable table : {EventScriptFunctions(), OutputScriptFunctions(),
+                                      FileScriptFunctions(), XMLScriptFunctions()}) {
+        for (const ScriptFunction& function : table) {
+            lua_pushcclosure(state_, function.function, 0);
+            lua_setglobal(state_, function.name);
+        }
+    }
+}
+
+bool QMLuaScript::ReportError(const char* context) {
+    const char* message = lua_tostring(state_, -1);
+    std::string text = std::string(context) + ": ";
+    text += message != nullptr
+                ? message
+                : std::string("(error object is a ") + luaL_typename(state_, -1) + " value)";
+    lua_pop(state_, 1);
+    ReportMessage(SeverityError, text);
+    return false;
+}
+
+void QMLuaScript::StartClock() {
+    stopReason_ = StopNone;
+    lua_sethook(state_, &QMLuaScript::CountHook, LUA_MASKCOUNT, kHookInstructionCount);
+    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
+    objects_.MarkModelStale();
+}
+
+bool QMLuaScript::ProtectedCall(int arguments, int results) {
+    StartClock();
+    return lua_pcall(state_, arguments, results, 0) == LUA_OK;
+}
+
+void QMLuaScript::CountHook(lua_State* L, lua_Debug*) {
+    QMLuaScript* host = FromLuaState(L);
+    if (host == nullptr) {
+        return;
+    }
+    // Once stopped, a script that catches the error with pcall is stopped again at once.
+    if (host->stopReason_ == StopNone) {
+        if (host->shouldStop_ && host->shouldStop_()) {
+            host->stopReason_ = StopByUser;
+        } else if (host->timeLimit_.count() > 0 &&
+                   std::chrono::steady_clock::now() > host->deadline_) {
+            host->stopReason_ = StopTimeLimit;
+        }
+    }
+    if (host->stopReason_ == StopNone) {
+        return;
+    }
+    // From now on every instruction stops it, so that a pcall which catches the error has no
+    // room to start again.
+    lua_sethook(L, &QMLuaScript::CountHook, LUA_MASKCOUNT, 1);
+    // No C++ object may live in this frame: luaL_error unwinds with longjmp.
+    if (host->stopReason_ == StopByUser) {
+        luaL_error(L, "Script stopped by the user");
+    }
+    char message[96];
+    const long long ms = host->timeLimit_.count();
+    if (ms % 1000 == 0) {
+        std::snprintf(message, sizeof message, "%lld second%s", ms / 1000, ms == 1000 ? "" : "s");
+    } else {
+        std::snprintf(message, sizeof message, "%.3g seconds", static_cast<double>(ms) / 1000.0);
+    }
+    luaL_error(L, "Script stopped because it ran for longer than %s", message);
+}
+
+bool QMLuaScript::RunMain() {
+    if (!loaded) {
+        return false;
+    }
+    const int top = lua_gettop(state_);
+    bool result = false;
+    lua_getglobal(state_, "main");
+    if (lua_type(state_, -1) == LUA_TNIL) {
+        ReportMessage(SeverityError, "No main function in script");
+    } else if (ProtectedCall(0, 1)) {
+        result = lua_tointegerx(state_, -1, nullptr) != 0;
+    } else {
+        result = ReportError("Error in Lua script");
+    }
+    lua_settop(state_, top);
+    return result;
+}
+
+bool QMLuaScript::CallPersonFunction(Person* person, const char* function, Schedule* day) {
+    if (!loaded || function == nullptr) {
+        return false;
+    }
+    const int top = lua_gettop(state_);
+    bool result = false;
+    lua_getglobal(state_, function);
+    if (lua_type(state_, -1) == LUA_TNIL) {
+        ReportMessage(SeverityError, std::string("No ") + function + " function in script");
+    } else {
+        lua_pushlightuserdata(state_, person);
+        SelectDayByDate(day);
+        if (ProtectedCall(1, 1)) {
+            result = lua_toboolean(state_, -1) != 0;
+        } else {
+            result = ReportError("Error in Lua script");
+        }
+    }
+    lua_settop(state_, top);
+    return result;
+}
+
+bool QMLuaScript::DrawTeacherPage(Teacher* teacher, Schedule* day) {
+    bool result = CallPersonFunction(teacher, "draw_teacher_page", day);
+    // The sheet is finished: nothing may draw on it from a later call.
+    SetRenderer(nullptr);
+    return result;
+}
+
+bool QMLuaScript::DrawParentPage(Parent* parent, Schedule* day) {
+    bool result = CallPersonFunction(parent, "draw_parent_page", day);
+    SetRenderer(nullptr);
+    return result;
+}
+
+bool QMLuaScript::RunTeacherEmail(EmailTextKind kind, Teacher* teacher, Schedule* day) {
+    std::string name;
+    return CallPersonFunction(teacher, EmailFunctionName("teacher", kind, name), day);
+}
+
+bool QMLuaScript::RunParentEmail(EmailTextKind kind, Parent* parent, Schedule* day) {
+    std::string name;
+    return CallPersonFunction(parent, EmailFunctionName("parent", kind, name), day);
+}
+
+bool QMLuaScript::RunPupilEmail(EmailTextKind kind, Pupil* pupil, Schedule* day) {
+    std::string name;
+    return CallPersonFunction(pupil, EmailFunctionName("pupil", kind, name), day);
+}
+
+namespace {
+
+bool HasGlobal(lua_State* L, const char* name) {
+    if (L == nullptr || name == nullptr) {
+        return false;
+    }
+    lua_getglobal(L, name);
+    bool present = lua_type(L, -1) != LUA_TNIL;
+    lua_pop(L, 1);
+    return present;
+}
+
+}  // namespace
+
+bool QMLuaScript::HasTeacherEmail(EmailTextKind kind) {
+    std::string name;
+    return loaded && HasGlobal(state_, EmailFunctionName("teacher", kind, name));
+}
+
+bool QMLuaScript::HasParentEmail(EmailTextKind kind) {
+    std::string name;
+    return loaded && HasGlobal(state_, EmailFunctionName("parent", kind, name));
+}
+
+bool QMLuaScript::HasPupilEmail(EmailTextKind kind) {
+    std::string name;
+    return loaded && HasGlobal(state_, EmailFunctionName("pupil", kind, name));
+}
+
+void QMLuaScript::SetTableString(const char* key, const char* value) {
+    lua_pushstring(state_, key);
+    lua_pushstring(state_, value);
+    lua_settable(state_, -3);
+}
+
+void QMLuaScript::SetTableText(const char* key, const std::string& value) {
+    lua_pushstring(state_, key);
+    lua_pushlstring(state_, value.data(), value.size());
+    lua_settable(state_, -3);
+}
+
+void QMLuaScript::SetTableInteger(const char* key, int value) {
+    lua_pushstring(state_, key);
+    lua_pushinteger(state_, value);
+    lua_settable(state_, -3);
+}
+
+void QMLuaScript::SetTableBoolean(const char* key, bool value) {
+    lua_pushstring(state_, key);
+    lua_pushboolean(state_, value ? 1 : 0);
+    lua_settable(state_, -3);
+}
+
+void QMLuaScript::SetTableObject(const char* key, const void* object) {
+    if (object == nullptr) {
+        return;
+    }
+    lua_pushstring(state_, key);
+    lua_pushlightuserdata(state_, const_cast<void*>(object));
+    lua_settable(state_, -3);
+}
+
+void QMLuaScript::SetTableTimes(const std::string& key, int secondsSinceMidnight) {
+    TimeOfDay time;
+    time.SetSeconds(secondsSinceMidnight);
+    SetTableText((key + "12h").c_str(), time.Format(Time12h));
+    SetTableText((key + "24h").c_str(), time.Format(Time24h));
+    SetTableText((key + "24hs").c_str(), time.Format(Time24hs));
+}
+
+void QMLuaScript::AddAttendanceFields(const Attendee* attendee) {
+    const Schedule* day = GetCurrentSchedule();
+    if (day == nullptr) {
+        SetTableBoolean("arrives_late", false);
+        return;
+    }
+    SetTableBoolean("arrives_late", attendee->ArrivesLate(day));
+    SetTableBoolean("leaves_early", attendee->LeavesEarly(day));
+    SetTableBoolean("is_attending", attendee->IsAttending(day));
+    SetTableTimes("start_time", attendee->GetStartTime(day).Seconds());
+    SetTableTimes("end_time", attendee->GetEndTime(day).Seconds());
+    SetTableText("url", attendee->GetUrl());
+}
+
+void QMLuaScript::AddSubjects(const Teacher* teacher) {
+    lua_pushstring(state_, "subjects");
+    lua_createtable(state_, 0, 0);
+    lua_Integer key = 1;
+    for (const std::string& subject : teacher->GetSubjects()) {
+        lua_pushinteger(state_, key++);
+        lua_pushlstring(state_, subject.data(), subject.size());
+        lua_settable(state_, -3);
+    }
+    lua_settable(state_, -3);
+}
+
+bool QMLuaScript::OpenXML(const char* path) {
+    // One XML file a host, even when the first failed to open.
+    if (xmlFile_ || path == nullptr) {
+        return false;
+    }
+    xmlFile_ = std::make_unique<StdioFile>(path, "r");
+    if (xmlFile_->GetFile() == nullptr) {
+        return false;
+    }
+    xmlTokeniser_ = std::make_unique<XMLTokeniser>(xmlFile_.get());
+    xmlParser_ = std::make_unique<XMLParser>(xmlTokeniser_.get());
+    return true;
+}
+
+const UCXMLNode* QMLuaScript::KeepXMLTree(std::unique_ptr<UCXMLNode> tree) {
+    const UCXMLNode* kept = tree.get();
+    if (kept != nullptr) {
+        objects_.AddXMLTree(kept);
+        xmlTrees_.push_back(std::move(tree));
+    }
+    return kept;
+}

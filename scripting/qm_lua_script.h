@@ -1,0 +1,108 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/qm_script.h"
+#include "scripting/script_objects.h"
+
+struct lua_Debug;
+struct lua_State;
+class Attendee;
+class Person;
+class StdioFile;
+class UCXMLNode;
+class XMLParser;
+class XMLTokeniser;
+
+// The script host on an embedded Lua 5.3 interpreter: loads one script file, gives it its host
+// as the global "this" and the qm_ functions, and calls its entry functions ("main", the two
+// page functions and the nine e-mail functions). Script errors never reach the caller: they are
+// reported to the message sink as a context, ": " and Lua's message.
+class QMLuaScript : public QMScript {
+public:
+    // An entry call that keeps running Lua code this long is stopped, so an endless loop in a
+    // print or e-mail script cannot hang the program; the user setting overrides it, 0 = never.
+    static constexpr int kDefaultTimeLimitSeconds = 60;
+    static constexpr const char* kTimeLimitSetting = "scripttimelimit";
+
+    // Loaded only with an open event and a script that compiles and runs its top level.
+    QMLuaScript(const char* path, QMController* controller);
+    // What a controller hands out: a loaded host, or null once the file is reported as not
+    // valid.
+    static std::unique_ptr<QMScript> Create(const std::string& path, QMController* controller);
+    ~QMLuaScript() override;
+
+    bool RunMain() override;
+    bool DrawTeacherPage(Teacher* teacher, Schedule* day) override;
+    bool DrawParentPage(Parent* parent, Schedule* day) override;
+    bool RunTeacherEmail(EmailTextKind kind, Teacher* teacher, Schedule* day) override;
+    bool RunParentEmail(EmailTextKind kind, Parent* parent, Schedule* day) override;
+    bool RunPupilEmail(EmailTextKind kind, Pupil* pupil, Schedule* day) override;
+    bool HasTeacherEmail(EmailTextKind kind) override;
+    bool HasParentEmail(EmailTextKind kind) override;
+    bool HasPupilEmail(EmailTextKind kind) override;
+
+    // The host of a state; the script cannot change it (unlike "this").
+    static QMLuaScript* FromLuaState(lua_State* L);
+    lua_State* GetState() const { return state_; }
+
+    // Reports context + ": " + the message on top of the stack and pops it; false.
+    bool ReportError(const char* context);
+
+    // On the table at the top of the stack, which stays there.
+    void SetTableString(const char* key, const char* value);
+    void SetTableText(const char* key, const std::string& value);
+    void SetTableInteger(const char* key, int value);
+    void SetTableBoolean(const char* key, bool value);
+    // Nothing for null.
+    void SetTableObject(const char* key, const void* object);
+    // The three time keys key + "12h", "24h" and "24hs".
+    void SetTableTimes(const std::string& key, int secondsSinceMidnight);
+    // The attendance keys of the current day.
+    void AddAttendanceFields(const Attendee* attendee);
+    void AddSubjects(const Teacher* teacher);
+
+    // A host opens at most one XML file in its life.
+    bool OpenXML(const char* path);
+    // Null until an XML file is open.
+    XMLParser* GetXMLParser() const { return xmlParser_.get(); }
+    // The host keeps the tree, and scripts may use its objects, until the host goes.
+    const UCXMLNode* KeepXMLTree(std::unique_ptr<UCXMLNode> tree);
+
+    // The live objects scripts may hand back; functions that add or remove people or
+    // presentations mark them stale.
+    ScriptObjects& Objects() { return objects_; }
+
+    // 0 switches the limit off.
+    void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+    // Asked now and then while Lua code runs; true stops the script (a window's Stop button).
+    void SetStopCheck(std::function<bool()> shouldStop) { shouldStop_ = std::move(shouldStop); }
+    // Time spent inside the host's own functions does not count against the limit.
+    void ExtendDeadline(std::chrono::steady_clock::duration spent) { deadline_ += spent; }
+
+private:
+    bool LoadScript(const char* path);
+    void RegisterFunctions();
+    bool CallPersonFunction(Person* person, const char* function, Schedule* day);
+    // lua_pcall under the time limit; the stack is left as it was below the function.
+    bool ProtectedCall(int arguments, int results);
+    void StartClock();
+    static void CountHook(lua_State* L, lua_Debug* debug);
+
+    lua_State* state_ = nullptr;
+    std::unique_ptr<StdioFile> xmlFile_;
+    std::unique_ptr<XMLTokeniser> xmlTokeniser_;
+    std::unique_ptr<XMLParser> xmlParser_;
+    bool xmlOpened_ = false;
+    std::vector<std::unique_ptr<UCXMLNode>> xmlTrees_;
+    ScriptObjects objects_;
+    std::chrono::milliseconds timeLimit_{kDefaultTimeLimitSeconds * 1000};
+    std::function<bool()> shouldStop_;
+    std::chrono::steady_clock::time_point deadline_;
+    enum StopReason { StopNone, StopByUser, StopTimeLimit };
+    StopReason stopReason_ = StopNone;
+};

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/clrpicker.h>
+
+#include "app/user_settings.h"
+#include "gui/dialogs/edit_overview_dlg.h"
+#include "gui/support/gui_test.h"
+
+namespace {
+
+const char* const kKeys[] = {"colourbookedokhi",  "colourbookedok",  "colourbookedoklo",
+                             "colourtwingaphi",   "colourtwingap",   "colourtwingaplo",
+                             "colourbookedbadhi", "colourbookedbad", "colourbookedbadlo",
+                             "colourtbusy",       "colourtbreak",    "colourabsent",
+                             "colourpresentation"};
+
+class EditOverview : public GuiTest {
+protected:
+    EditOverview() : dialog(new EditOverviewDlg(TopWindow(), &settings)) {}
+    ~EditOverview() override { dialog->Destroy(); }
+
+    // The pickers in the order of the keys above.
+    std::vector<wxColourPickerCtrl*> Pickers() const {
+        return {dialog->GetBookedOKPicker(2),    dialog->GetBookedOKPicker(1),
+                dialog->GetBookedOKPicker(0),    dialog->GetTwinGapPicker(2),
+                dialog->GetTwinGapPicker(1),     dialog->GetTwinGapPicker(0),
+                dialog->GetBookedBadPicker(2),   dialog->GetBookedBadPicker(1),
+                dialog->GetBookedBadPicker(0),   dialog->GetTeacherBusyPicker(),
+                dialog->GetTeacherBreakPicker(), dialog->GetAbsentPicker(),
+                dialog->GetPresentationPicker()};
+    }
+    std::vector<std::string> Shown() const {
+        std::vector<std::string> hex;
+        for (wxColourPickerCtrl* picker : Pickers()) {
+            hex.push_back(EditOverviewDlg::GetPickerColour(picker).ToHex());
+        }
+        return hex;
+    }
+    std::vector<std::string> Stored() const {
+        std::vector<std::string> values;
+        for (const char* key : kKeys) {
+            values.push_back(settings.Get(key));
+        }
+        return values;
+    }
+    void Press(int id) {
+        wxCommandEvent press(wxEVT_BUTTON, id);
+        press.SetEventObject(dialog);
+        dialog->ProcessWindowEvent(press);
+    }
+
+    const std::vector<std::string> defaults = {"0000ff", "4040ff", "8080ff", "800080", "902090",
+                                               "a040a0", "ff0000", "ff4040", "ff8080", "ff8000",
+                                               "ffff80", "a0a0a0", "80ff80"};
+    UserSettings settings;
+    EditOverviewDlg* dialog;
+};
+
+TEST_F(EditOverview, ShowsTheDefaultsWithoutSettingsAndStoredColoursOtherwise) {
+    EXPECT_EQ(ToUtf8(dialog->GetTitle()), "Edit Overview Appearance");
+    EXPECT_EQ(ToUtf8(dialog->GetResetButton()->GetLabel()), "Reset to default");
+    EXPECT_EQ(dialog->GetResetButton()->GetId(), 1);
+    EXPECT_EQ(Shown(), defaults);
+
+    settings.Set("colourtbusy", "ff0000");
+    settings.Set("colourabsent", "not hex");
+    dialog->LoadColours();
+    EXPECT_EQ(EditOverviewDlg::GetPickerColour(dialog->GetTeacherBusyPicker()).ToHex(), "ff0000");
+    EXPECT_EQ(EditOverviewDlg::GetPickerColour(dialog->GetAbsentPicker()).ToHex(), "000000");
+}
+
+TEST_F(EditOverview, OkStoresEveryColourAsSixHexDigits) {
+    EditOverviewDlg::SetPickerColour(dialog->GetTeacherBreakPicker(), Colour(18, 52, 86));
+    Press(wxID_OK);
+    std::vector<std::string> expected = defaults;
+    expected[10] = "123456";
+    EXPECT_EQ(Stored(), expected);
+}
+
+TEST_F(EditOverview, ResetDeletesTheColoursAtOnceEvenWhenCancelled) {
+    for (const char* key : kKeys) {
+        settings.Set(key, "010203");
+    }
+    settings.Set("optimiserpopulation", "12");
+    dialog->LoadColours();
+    EXPECT_EQ(Shown()[0], "010203");
+    Press(EditOverviewDlg::kResetButtonId);
+    EXPECT_EQ(Shown(), defaults);
+    // Cancel writes nothing: the deletions stand.
+    EXPECT_EQ(Stored(), std::vector<std::string>(13, ""));
+    EXPECT_EQ(settings.Count(), 1u);
+
+    Press(wxID_OK);
+    EXPECT_EQ(Stored(), defaults);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+#include <wx/clipbrd.h>
+#include <wx/textctrl.h>
+
+#include <string>
+
+#include "gui/dialogs/report_dlg.h"
+#include "gui/support/gui_test.h"
+
+namespace {
+
+class ReportWindow : public GuiTest {
+protected:
+    void Press(ReportDlg& dialog, int id) {
+        wxCommandEvent click(wxEVT_BUTTON, id);
+        click.SetEventObject(dialog.FindWindow(id));
+        dialog.ProcessWindowEvent(click);
+    }
+};
+
+TEST_F(ReportWindow, ShowsTheTextReadOnlyWithItsButtonsInOrder) {
+    ReportDlg dialog(TopWindow(), "Merge succeeded", "Created new teacher 'Ann'\nLine two\n");
+    EXPECT_EQ(dialog.GetTitle(), "Merge succeeded");
+    EXPECT_EQ(dialog.GetTextBox()->GetValue(), "Created new teacher 'Ann'\nLine two\n");
+    EXPECT_FALSE(dialog.GetTextBox()->IsEditable());
+    EXPECT_TRUE(dialog.GetWindowStyle() & wxRESIZE_BORDER);
+    const int ids[] = {wxID_CANCEL, ReportDlg::ID_COPY, ReportDlg::ID_SAVE};
+    const char* labels[] = {"Close", "Copy to Clipboard", "Save to File"};
+    int lastX = -1;
+    for (int i = 0; i < 3; ++i) {
+        wxWindow* button = dialog.FindWindow(ids[i]);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->GetLabel(), labels[i]);
+        EXPECT_GT(button->GetPosition().x, lastX);
+        lastX = button->GetPosition().x;
+    }
+    EXPECT_EQ(dialog.FindWindow(wxID_CANCEL)->GetPosition().x, 5);
+}
+
+TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
+    const std::string report = "Teachers with no appointments:\nCat Cole\n";
+    ReportDlg dialog(TopWindow(), "Report", report);
+
+    prompts_.Choose(folder_.File("report.txt"));
+    Press(dialog, ReportDlg::ID_SAVE);
+    EXPECT_EQ(folder_.Read("report.txt"), report);
+    ASSERT_EQ(prompts_.fileRequests.size(), 1u);
+    EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a filename to save as");
+    EXPECT_TRUE(prompts_.fileRequests[0].style & wxFD_OVERWRITE_PROMPT);
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"File saved successfully"});
+
+    // A folder that does not exist: nothing is written and the reason is given.
+    const std::string missing = folder_.Path() + "/missing/report.txt";
+    sink_.entries.clear();
+    prompts_.Choose(missing);
+    Press(dialog, ReportDlg::ID_SAVE);
+    ASSERT_EQ(sink_.entries.size(), 1u);
+    EXPECT_EQ(sink_.entries[0].severity, SeverityError);
+    EXPECT_EQ(sink_.entries[0].text,
+              "Cannot write to file '" + missing + "': No such file or directory");
+
+    sink_.entries.clear();
+    prompts_.CancelFile();
+    Press(dialog, ReportDlg::ID_SAVE);
+    EXPECT_TRUE(sink_.entries.empty());
+
+    ReportDlg empty(TopWindow(), "Empty", "");
+    prompts_.Choose(folder_.File("empty.txt"));
+    Press(empty, ReportDlg::ID_SAVE);
+    EXPECT_EQ(folder_.Read("empty.txt"), "");
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"File saved successfully"});
+}
+
+TEST_F(ReportWindow, CopyPutsTheWholeReportOnTheClipboard) {
+    ReportDlg dialog(TopWindow(), "Report", "Unbooked:\nAnn Able\n");
+    Press(dialog, ReportDlg::ID_COPY);
+    EXPECT_TRUE(sink_.entries.empty());
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTextDataObject data;
+    EXPECT_TRUE(wxTheClipboard->GetData(data));
+    wxTheClipboard->Close();
+    EXPECT_EQ(data.GetText(), "Unbooked:\nAnn Able\n");
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+#include <wx/defs.h>
+
+#include <string>
+
+#include "gui/main/dlg_error.h"
+#include "gui/support/gui_test.h"
+
+namespace {
+
+class MessageBoxSink : public GuiTest {
+protected:
+    DlgError sink_{TopWindow()};
+};
+
+TEST_F(MessageBoxSink, CaptionPrefixAndIconFollowTheSeverity) {
+    struct Case {
+        int severity;
+        const char* caption;
+        const char* message;
+        long style;
+    };
+    const Case cases[] = {
+        {0, "Error", "Error: Cannot lock file 'a.qmv'", wxOK | wxICON_EXCLAMATION},
+        {1, "Warning", "Warning: Cannot lock file 'a.qmv'", wxOK | wxICON_INFORMATION},
+        {2, "Information", "Cannot lock file 'a.qmv'", wxOK | wxICON_INFORMATION},
+        {7, "UNKNOWN SEVERITY", "UNKNOWN SEVERITY: Cannot lock file 'a.qmv'",
+         wxOK | wxICON_INFORMATION},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        prompts_.shown.clear();
+        UCError::Current().Report(c.severity, "Cannot lock file 'a.qmv'");
+        ASSERT_EQ(prompts_.shown.size(), 1u);
+        EXPECT_EQ(prompts_.shown[0].caption, c.caption);
+        EXPECT_EQ(prompts_.shown[0].message, c.message);
+        EXPECT_EQ(prompts_.shown[0].style, c.style);
+    }
+}
+
+TEST_F(MessageBoxSink, DebugReportsNeverOpenABox) {
+    UCError::Current().AddDetail("a detail that goes with it");
+    UCError::Current().Report(SeverityDebug, "Optimiser pass 3");
+    EXPECT_TRUE(prompts_.shown.empty());
+    UCError::Current().Report(SeverityError, "Next");
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].message, "Error: Next");
+}
+
+TEST_F(MessageBoxSink, DetailLinesFollowTheTextOnceAndUtf8Survives) {
+    UCError::Current().AddDetail("Line 3: unknown key");
+    UCError::Current().AddDetail("Line 9: missing quote");
+    UCError::Current().Report(SeverityWarning, "Caf\xC3\xA9 import");
+    UCError::Current().Report(SeverityWarning, "Again");
+    ASSERT_EQ(prompts_.shown.size(), 2u);
+    EXPECT_EQ(prompts_.shown[0].message,
+              wxString::FromUTF8("Warning: Caf\xC3\xA9 import\nFurther details follow:\n"
+                                 "Line 3: unknown key\nLine 9: missing quote\n"));
+    EXPECT_EQ(prompts_.shown[1].message, "Warning: Again");
+}
+
+TEST_F(MessageBoxSink, ReportsDuringAnOpenBoxWaitAndRepeatsCollapse) {
+    bool nested = false;
+    prompts_.whileShowing = [&](const ScriptedPrompts::Shown& box) {
+        if (box.message != "Error: Auto save failed!" || nested) {
+            return;
+        }
+        nested = true;
+        // As a timer would, while the first box is still open.
+        for (int i = 0; i < 3; ++i) {
+            UCError::Current().Report(SeverityError, "Cannot write to file 'x'");
+        }
+        UCError::Current().Report(SeverityInformation, "File saved successfully");
+        // Nothing new was shown while the first box was open.
+        EXPECT_EQ(prompts_.shown.size(), 1u);
+    };
+    UCError::Current().Report(SeverityError, "Auto save failed!");
+    ASSERT_EQ(prompts_.shown.size(), 3u);
+    EXPECT_EQ(prompts_.shown[1].message,
+              "Error: Cannot write to file 'x'\n\n(This message was reported 3 times in a row.)");
+    EXPECT_EQ(prompts_.shown[2].message, "File saved successfully");
+}
+
+TEST_F(MessageBoxSink, IsCurrentForItsLifeAndThenGivesWayToThePreviousSink) {
+    EXPECT_EQ(&UCError::Current(), &sink_);
+    {
+        DlgError inner(TopWindow());
+        EXPECT_EQ(&UCError::Current(), &inner);
+    }
+    EXPECT_EQ(&UCError::Current(), &sink_);
+}
+
+}  // namespace

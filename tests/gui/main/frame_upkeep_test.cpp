@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+#include <wx/testing.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "frame_fixture.h"
+#include "gui/dialogs/about_dlg.h"
+#include "gui/main/event_summary_pane.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/schedule_views.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FrameUpkeep : public MainWindow {};
+
+TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
+    const std::set<int> loaded = {8,  10, 13, 2,  3,  4,  11, 12, 14, 18, 19, 20,
+                                  35, 36, 37, 38, 40, 28, 27, 29, 30, 31, 43, 44,
+                                  47, 59, 60, 61, 62, 63, 64, 70, 71, 72, 73, 74};
+    const std::set<int> editable = {32, 34, 53, 52, 54, 15, 39, 41, 49,
+                                    48, 50, 51, 5,  55, 56, 57, 69};
+    const std::set<int> always = {6, 7, 1, 75, ID_ABOUT};
+    struct Case {
+        const char* name;
+        std::function<void(QuillmootFrame&)> setUp;
+        FrameState state;  // loaded, locked, editable, unbooked, named
+    };
+    const std::string example = Example();
+    const Case cases[] = {
+        {"no event", [](QuillmootFrame&) {}, {false, false, false, false, false}},
+        {"new event, never saved, nothing requested",
+         [](QuillmootFrame& f) {
+             f.GetController().SetEvent(
+                 std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+         },
+         {true, false, true, false, false}},
+        {"example with unbooked requests",
+         [&](QuillmootFrame& f) { ASSERT_TRUE(f.LoadEventFile(example)); },
+         {true, false, true, true, true}},
+        {"example locked",
+         [&](QuillmootFrame& f) {
+             ASSERT_TRUE(f.LoadEventFile(example));
+             f.GetController().GetEvent()->SetLocked(true);
+         },
+         {true, true, false, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open();
+        for (int id = kFirstFrameCommand; id <= kLastFrameCommand; ++id) {
+            frame_->BindCommand(id, [] {});
+        }
+        frame_->BindCommand(ID_ABOUT, [] {});
+        c.setUp(*frame_);
+        frame_->RefreshViews();
+        const FrameState state = ComputeFrameState(frame_->GetController());
+        EXPECT_EQ(state.loaded, c.state.loaded);
+        EXPECT_EQ(state.locked, c.state.locked);
+        EXPECT_EQ(state.editable, c.state.editable);
+        EXPECT_EQ(state.unbooked, c.state.unbooked);
+        EXPECT_EQ(state.named, c.state.named);
+
+        for (const MenuSpec& menu : MainMenus()) {
+            for (const MenuLine& line : menu.lines) {
+                if (line.kind != MenuLine::Command) {
+                    continue;
+                }
+                bool expected = always.count(line.id) > 0;
+                expected |= loaded.count(line.id) && c.state.loaded;
+                expected |= line.id == 9 && c.state.loaded && c.state.named;
+                expected |= editable.count(line.id) && c.state.editable;
+                expected |= line.id == 16 && c.state.locked;
+                expected |= line.id == 33 && c.state.unbooked;
+                EXPECT_EQ(MenuEnabled(line.id), expected) << "menu id " << line.id;
+            }
+        }
+        const std::pair<int, bool> tools[] = {
+            {6, true},
+            {7, true},
+            {81, c.state.loaded},
+            {85, c.state.loaded},
+            {43, c.state.loaded},
+            {44, c.state.loaded},
+            {82, c.state.editable},
+            {83, c.state.unbooked},
+            {84, c.state.editable},
+        };
+        for (const auto& [id, expected] : tools) {
+            EXPECT_EQ(ToolEnabled(id), expected) << "tool id " << id;
+        }
+        frame_->Destroy();
+        ProcessPending();
+    }
+}
+
+TEST_F(FrameUpkeep, CommandsWithoutAHandlerStayDisabled) {
+    Open(Example());
+    // Nothing is bound yet for the editors, the timetable actions or the update check.
+    for (int id : {6, 14, 32, 35, 75}) {
+        EXPECT_FALSE(frame_->IsCommandBound(id)) << id;
+        EXPECT_FALSE(MenuEnabled(id)) << id;
+    }
+    EXPECT_FALSE(ToolEnabled(6));
+    EXPECT_FALSE(ToolEnabled(85));
+    for (int id : {1, 7, 8, 9, 10, int(ID_ABOUT)}) {
+        EXPECT_TRUE(MenuEnabled(id)) << id;
+    }
+    EXPECT_TRUE(ToolEnabled(81));
+    frame_->BindCommand(32, [] {});
+    EXPECT_TRUE(MenuEnabled(32));
+    EXPECT_FALSE(frame_->RunCommand(34));
+}
+
+TEST_F(FrameUpkeep, TitleNamesTheEventFile) {
+    Open();
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
+    const std::string path = Example();
+    ASSERT_TRUE(frame_->LoadEventFile(path));
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
+    frame_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    frame_->RefreshViews();
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
+}
+
+TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
+    Open();
+    EXPECT_TRUE(frame_->GetAutosaveTimer().IsRunning());
+    EXPECT_EQ(frame_->GetAutosaveTimer().GetInterval(), 60000);
+    Tick();
+    EXPECT_FALSE(fs::exists(AutosavePath()));
+    ASSERT_TRUE(frame_->LoadEventFile(Example()));
+    Tick();
+    EXPECT_FALSE(fs::exists(AutosavePath()));
+    Schedule()->SetModified();
+    Tick();
+    EXPECT_TRUE(fs::exists(AutosavePath()));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameUpkeep, AFailedAutosaveSaysSoOnceEvenWhenTicksComeDuringTheBox) {
+    Open(Example());
+    Schedule()->SetModified();
+    // A folder where the copy should go: the write cannot replace it.
+    fs::create_directories(AutosavePath() + "/blocked");
+    prompts_.whileShowing = [&](const ScriptedPrompts::Shown&) { Tick(); };
+    Tick();
+    const std::vector<std::string> boxes = Boxes();
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "Error: Auto save failed!"), 1);
+    EXPECT_TRUE(fs::is_directory(AutosavePath()));
+}
+
+TEST_F(FrameUpkeep, AboutShowsTheAboutBoxWithOrWithoutAnEvent) {
+    Open();
+    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)),
+                  wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
+    ASSERT_TRUE(frame_->LoadEventFile(Example()));
+    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)),
+                  wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
+}
+
+// A pane that only notes what it was handed.
+class NotingView : public ScheduleView {
+public:
+    explicit NotingView(std::vector<std::string>* log, const char* name) : log_(log), name_(name) {}
+    void SetSchedule(MultiDaySchedule* schedule) override {
+        log_->push_back(std::string(name_) + (schedule ? " schedule" : " null"));
+    }
+
+private:
+    std::vector<std::string>* log_;
+    const char* name_;
+};
+
+TEST_F(FrameUpkeep, TheControllerTellsAttachedViewsOfEveryNewSchedule) {
+    std::vector<std::string> log;
+    NotingView summary(&log, "summary");
+    NotingView overview(&log, "overview");
+    QMControllerWX controller;
+    controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    EXPECT_TRUE(log.empty());
+    controller.AttachViews(&summary, &overview);
+    EXPECT_EQ(log, (std::vector<std::string>{"summary schedule", "overview schedule"}));
+    log.clear();
+    controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    EXPECT_EQ(log, (std::vector<std::string>{"summary schedule", "overview schedule"}));
+    log.clear();
+    controller.AttachViews(nullptr, nullptr);
+    controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    EXPECT_TRUE(log.empty());
+    EXPECT_NE(controller.GetSchedule(), nullptr);
+}
+
+TEST_F(FrameUpkeep, TheRealFrameOpensTheExampleShowsItAndCloses) {
+    const std::string path = Example();
+    Open(path);
+    frame_->Show();
+    ProcessPending();
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
+    EXPECT_EQ(frame_->GetMenuBar()->GetMenuCount(), 7u);
+    EXPECT_EQ(frame_->GetStatusBar()->GetFieldsCount(), 2);
+    EXPECT_TRUE(frame_->GetSummaryPane()->GetScoreLine()->GetLabel().StartsWith(
+        "Current schedule score: "));
+    EXPECT_TRUE(frame_->RunCommand(ID_EXIT));
+    EXPECT_TRUE(Closed());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+}  // namespace

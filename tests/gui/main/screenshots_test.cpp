@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "frame_fixture.h"
+#include "gui/dialogs/about_dlg.h"
+#include "gui/dialogs/report_dlg.h"
+#include "gui/dialogs/string_entry_dlg.h"
+#include "gui/support/screenshot.h"
+
+namespace {
+
+class Screenshots : public MainWindow {
+protected:
+    void SetUp() override {
+        if (ScreenshotFolder().empty()) {
+            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
+        }
+    }
+};
+
+TEST_F(Screenshots, MainWindowAndItsDialogs) {
+    Open(Example());
+    frame_->SetSize(0, 0, 1200, 800);
+    EXPECT_TRUE(SaveScreenshot(frame_, "main-window"));
+
+    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
+        {"about", [&] { return new AboutDlg(frame_); }},
+        {"string-entry",
+         [&] { return new StringEntryDlg(frame_, "Add subject", "Please enter the subject:"); }},
+        {"report",
+         [&] {
+             return new ReportDlg(frame_, "Merge succeeded",
+                                  "Created new teacher 'Mrs Dana Ortiz'\n"
+                                  "Created new parent 'Mr & Mrs Khan'\n"
+                                  "Created new pupil 'Amir Khan' for parent 'Mr & Mrs Khan'\n"
+                                  "New request for pupil 'Amir Khan' to see 'Mrs Dana Ortiz'\n");
+         }},
+    };
+    for (const auto& [name, make] : dialogs) {
+        SCOPED_TRACE(name);
+        wxDialog* dialog = make();
+        EXPECT_TRUE(SaveScreenshot(dialog, name));
+        dialog->Destroy();
+        ProcessPending();
+    }
+}
+
+}  // namespace

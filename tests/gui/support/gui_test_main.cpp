@@ -1,0 +1,114 @@
+// The main of every window library's test binary: a wx application without an event loop of
+// its own, framework assertions and unexpected modal dialogs turned into test failures.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+
+#include <filesystem>
+#include <string>
+
+#include "gui/support/display_wait.h"
+#include "gui/support/unexpected_dialog_hook.h"
+
+namespace {
+
+class GuiTestApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+void FailOnAssert(const wxString& file, int line, const wxString& function,
+                  const wxString& condition, const wxString& message) {
+    ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << function.utf8_str() << ": "
+                                          << condition.utf8_str() << " " << message.utf8_str();
+}
+
+// The same look and behaviour on every machine, whatever the desktop around the run.
+void SetStableEnvironment() {
+    setenv("GDK_BACKEND", "x11", 1);
+    setenv("NO_AT_BRIDGE", "1", 1);
+    setenv("GSETTINGS_BACKEND", "memory", 1);
+    setenv("GTK_THEME", "Adwaita", 1);
+    setenv("LANG", "C.UTF-8", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+}
+
+bool StartWindowSystem(int& argc, char** argv) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (WaitForDisplay() && wxEntryStart(argc, argv)) {
+            return wxTheApp->CallOnInit();
+        }
+        usleep(250 * 1000);
+    }
+    return false;
+}
+
+// GTK reads its settings from here at start: each run gets a fresh, empty one.
+std::string MakeConfigHome() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/qm-gui-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        return "";
+    }
+    setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
+    return pattern;
+}
+
+void RemoveConfigHome(const std::string& configHome) {
+    if (!configHome.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(configHome, ignored);
+    }
+}
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(GuiTestApp);
+
+// The desktop libraries keep caches for the life of the process; they are not our leaks.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n"
+           "leak:libgtk-3.so\n"
+           "leak:libgdk-3.so\n"
+           "leak:libglib-2.0.so\n"
+           "leak:libgobject-2.0.so\n"
+           "leak:libgio-2.0.so\n"
+           "leak:libpango-1.0.so\n"
+           "leak:libpangoft2-1.0.so\n"
+           "leak:libharfbuzz.so\n"
+           "leak:libdbus-1.so\n"
+           // A start that GTK refused before a retry leaves wx's stock lists behind.
+           "leak:wxInitializeStockLists\n";
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests happens at build time, where there is no display.
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
+    SetStableEnvironment();
+    const std::string configHome = MakeConfigHome();
+    wxSetAssertHandler(FailOnAssert);
+    if (!StartWindowSystem(argc, argv)) {
+        std::fprintf(stderr, "Cannot start the window system (is DISPLAY set?)\n");
+        RemoveConfigHome(configHome);
+        return 1;
+    }
+    int result = 0;
+    {
+        // CallAfter and Yield need an active loop; nothing runs it but the tests.
+        wxEventLoop loop;
+        wxEventLoopActivator active(&loop);
+        UnexpectedDialogHook hook;
+        hook.Register();
+        result = RUN_ALL_TESTS();
+        hook.Unregister();
+    }
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    RemoveConfigHome(configHome);
+    return result;
+}

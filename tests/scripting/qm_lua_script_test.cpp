@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "script_fixture.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+class LuaHost : public ScriptFixture {};
+
+TEST_F(LuaHost, ScriptsThatCannotStartAreNotLoadedAndSayWhy) {
+    struct Case {
+        const char* fixture;
+        const char* context;
+        // Lua shortens long file names from the left.
+        const char* where;
+    };
+    const std::vector<Case> cases = {
+        {"syntax_error.lua", "Cannot load script file: ",
+         "fixtures/syntax_error.lua:3: <name> or '...' expected near 'return'"},
+        {"missing.lua", "Cannot load script file: ", "cannot open "},
+        {"init_error.lua", "Runtime error in script initialisation: ",
+         "fixtures/init_error.lua:2: settings table missing"},
+        // The functions are registered only after the top level has run.
+        {"top_level_output.lua", "Runtime error in script initialisation: ",
+         "fixtures/top_level_output.lua:2: attempt to call a nil value (global 'qm_output')"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        sink.messages.clear();
+        QMLuaScript script(Fixture(c.fixture).c_str(), &controller);
+        EXPECT_FALSE(script.loaded);
+        ASSERT_EQ(sink.messages.size(), 1u);
+        EXPECT_EQ(sink.messages[0].first, SeverityError);
+        EXPECT_TRUE(BeginsWith(sink.messages[0].second, c.context));
+        EXPECT_TRUE(Contains(sink.messages[0].second, c.where));
+        EXPECT_FALSE(script.RunMain());
+    }
+}
+
+TEST_F(LuaHost, TheControllersFactoryHandsOutOnlyLoadedHosts) {
+    std::unique_ptr<QMScript> script = QMLuaScript::Create(Fixture("pages.lua"), &controller);
+    ASSERT_NE(script, nullptr);
+    EXPECT_TRUE(script->loaded);
+    EXPECT_EQ(QMLuaScript::Create(Fixture("init_error.lua"), &controller), nullptr);
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[1].second,
+              "Script file '" + Fixture("init_error.lua") + "' is not valid");
+}
+
+TEST_F(LuaHost, NeedsAnOpenEventAndTextScripts) {
+    QMController empty;
+    QMLuaScript withoutEvent(Fixture("main_result.lua").c_str(), &empty);
+    QMLuaScript withoutController(Fixture("main_result.lua").c_str(), nullptr);
+    EXPECT_FALSE(withoutEvent.loaded);
+    EXPECT_FALSE(withoutController.loaded);
+    EXPECT_TRUE(sink.messages.empty());
+
+    // Precompiled chunks are refused: Lua does not check them.
+    auto writer = Load("bad_arguments.lua");
+    TempFolder folder;
+    SetGlobal(*writer, "expression",
+              "io.open('" + folder.File("compiled.luac") +
+                  "', 'wb'):write(string.dump(function() end)):close()");
+    writer->RunMain();
+    QMLuaScript compiled(folder.File("compiled.luac").c_str(), &controller);
+    EXPECT_FALSE(compiled.loaded);
+    EXPECT_TRUE(Contains(ErrorText(), "attempt to load a binary chunk"));
+}
+
+TEST_F(LuaHost, MainIsTrueOnlyForANonZeroInteger) {
+    struct Case {
+        const char* name;
+        bool result;
+        const char* error;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", false, nullptr},
+        {"none", false, nullptr},
+        {"zero", false, nullptr},
+        {"seven", true, nullptr},
+        {"text", false, nullptr},
+        {"fails", false, "fixtures/main_result.lua:8: total is not a number"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.messages.clear();
+        auto script = Load("main_result.lua");
+        SetGlobal(*script, "case", c.name);
+        EXPECT_EQ(script->RunMain(), c.result);
+        EXPECT_EQ(script->output, std::string("running ") + c.name + "\n");
+        if (c.error == nullptr) {
+            EXPECT_TRUE(sink.messages.empty());
+        } else {
+            EXPECT_TRUE(BeginsWith(ErrorText(), "Error in Lua script: "));
+            EXPECT_TRUE(Contains(ErrorText(), c.error));
+        }
+    }
+}
+
+TEST_F(LuaHost, MissingEntryFunctionsAreReportedAsFailures) {
+    auto script = Load("kept_objects.lua");
+    auto pages = Load("pages.lua");
+    EXPECT_FALSE(pages->DrawTeacherPage(alice, Day(0)));
+    EXPECT_FALSE(script->DrawParentPage(carol, Day(0)));
+    EXPECT_FALSE(script->RunPupilEmail(EmailResults, dan, Day(0)));
+    EXPECT_EQ(ErrorText(),
+              "No draw_teacher_page function in script\n"
+              "No draw_parent_page function in script\n"
+              "No pupil_email function in script\n");
+    sink.messages.clear();
+    auto noMain = Load("pages.lua");
+    std::unique_ptr<QMLuaScript> withoutMain = Load("endless.lua");
+    lua_pushnil(withoutMain->GetState());
+    lua_setglobal(withoutMain->GetState(), "main");
+    EXPECT_FALSE(withoutMain->RunMain());
+    EXPECT_EQ(withoutMain->output, "");
+    EXPECT_EQ(ErrorText(), "No main function in script\n");
+}
+
+TEST_F(LuaHost, PageScriptsDrawOnTheSheetOfTheirDayAndLetGoOfIt) {
+    auto script = Load("pages.lua");
+    RecordingRenderer renderer;
+    script->SetRenderer(&renderer);
+    EXPECT_TRUE(script->DrawParentPage(carol, Day(1)));
+    EXPECT_EQ(renderer.drawn,
+              (std::vector<std::string>{"text Carol White on 06 Mar 2024", "cell Time 1 0 25",
+                                        "cell Teacher 0 1 75"}));
+    EXPECT_EQ(script->output, "");
+    EXPECT_EQ(script->GetCurrentDay(), 1u);
+    // The sheet is done: a later report's cells go nowhere.
+    EXPECT_EQ(script->GetRenderer(), nullptr);
+    EXPECT_EQ(script->RunMain(), true);
+    EXPECT_EQ(renderer.drawn.size(), 3u);
+    EXPECT_EQ(script->output, "");
+    EXPECT_TRUE(sink.messages.empty()) << ErrorText();
+}
+
+TEST_F(LuaHost, EmailFunctionsAreLookedUpByKind) {
+    auto script = Load("pages.lua");
+    EXPECT_TRUE(script->HasParentEmail(EmailResults));
+    EXPECT_TRUE(script->HasParentEmail(EmailReminder));
+    EXPECT_FALSE(script->HasParentEmail(EmailInvitation));
+    EXPECT_FALSE(script->HasParentEmail(static_cast<EmailTextKind>(3)));
+    EXPECT_FALSE(script->HasTeacherEmail(EmailResults));
+    EXPECT_FALSE(script->HasPupilEmail(EmailResults));
+
+    script->lineEnd = "\r\n";
+    EXPECT_TRUE(script->RunParentEmail(EmailResults, carol, Day(0)));
+    EXPECT_EQ(script->output, "Dear Carol White,\r\nyour appointments on 05 Mar 2024:\r\n");
+    EXPECT_TRUE(sink.messages.empty());
+
+    // A global that is present but no function.
+    EXPECT_FALSE(script->RunParentEmail(EmailReminder, carol, Day(0)));
+    EXPECT_TRUE(BeginsWith(ErrorText(), "Error in Lua script: attempt to call a number value"));
+    sink.messages.clear();
+    EXPECT_FALSE(script->RunParentEmail(static_cast<EmailTextKind>(7), carol, Day(0)));
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(LuaHost, FailedCallsLeaveTheLuaStackAsItWas) {
+    auto script = Load("main_result.lua");
+    SetGlobal(*script, "case", "fails");
+    const int height = lua_gettop(script->GetState());
+    for (int i = 0; i < 300; ++i) {
+        script->RunMain();
+        script->DrawTeacherPage(alice, Day(0));
+        script->RunParentEmail(EmailReminder, carol, Day(0));
+        script->HasPupilEmail(EmailInvitation);
+    }
+    EXPECT_EQ(lua_gettop(script->GetState()), height);
+    EXPECT_EQ(sink.messages.size(), 900u);
+}
+
+TEST_F(LuaHost, BadCallsGiveOneClearErrorInsteadOfACrash) {
+    struct Case {
+        const char* expression;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"qm_personname(5)", "bad argument #1 to 'qm_personname' (object expected, got number)"},
+        {"qm_personname(this)",
+         "bad argument #1 to 'qm_personname' (not an object of the open event)"},
+        {"qm_getfields('Alice Smith')",
+         "bad argument #1 to 'qm_getfields' (object expected, got string)"},
+        {"qm_pupils({})", "bad argument #1 to 'qm_pupils' (object expected, got table)"},
+        {"qm_requests(io.stdout)",
+         "bad argument #1 to 'qm_requests' (object expected, got "
+         "userdata)"},
+        {"qm_attendpres(qm_teachers()[1], this)",
+         "bad argument #2 to 'qm_attendpres' (not an object of the open event)"},
+        // Ending the program would lose the user's unsaved event.
+        {"os.exit(1) == nil", "os.exit is not available to scripts"},
+        {"qm_deleterequest(qm_pupils(qm_parents()[1])[1], true, 'Maths')",
+         "bad argument #2 to 'qm_deleterequest' (object expected, got boolean)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expression);
+        sink.messages.clear();
+        auto script = Load("bad_arguments.lua");
+        SetGlobal(*script, "expression", c.expression);
+        EXPECT_FALSE(script->RunMain());
+        EXPECT_EQ(sink.messages.size(), 1u);
+        EXPECT_TRUE(BeginsWith(ErrorText(), "Error in Lua script: [string \"return "));
+        EXPECT_TRUE(Contains(ErrorText(), c.message));
+    }
+}
+
+TEST_F(LuaHost, AMissingObjectIsNoErrorButGivesNoResult) {
+    auto script = Load("bad_arguments.lua");
+    SetGlobal(*script, "expression", "qm_personname(nil) == nil and #qm_pupils() == 0");
+    EXPECT_TRUE(script->RunMain());
+    EXPECT_EQ(script->output, "true\n");
+}
+
+TEST_F(LuaHost, AnObjectDeletedBetweenCallsIsRefused) {
+    auto script = Load("kept_objects.lua");
+    EXPECT_TRUE(script->DrawTeacherPage(bob, Day(0)));
+    EXPECT_TRUE(script->RunMain());
+    EXPECT_EQ(script->output, "Bob Jones\n");
+    ASSERT_TRUE(Days().DeleteTeacher(bob));
+    EXPECT_FALSE(script->RunMain());
+    EXPECT_TRUE(Contains(ErrorText(),
+                         "bad argument #1 to 'qm_personname' (not an object of the open event)"));
+}
+
+TEST_F(LuaHost, RunawayScriptsAreStopped) {
+    auto script = Load("endless.lua");
+    script->SetTimeLimit(std::chrono::milliseconds(100));
+    EXPECT_FALSE(script->RunMain());
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer than 0.1 seconds"));
+    // Catching the stop with pcall only stops it again.
+    sink.messages.clear();
+    EXPECT_FALSE(script->DrawParentPage(carol, Day(0)));
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer"));
+
+    sink.messages.clear();
+    int asked = 0;
+    script->SetTimeLimit(std::chrono::milliseconds(0));
+    script->SetStopCheck([&asked] { return ++asked == 3; });
+    EXPECT_FALSE(script->RunMain());
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped by the user"));
+}
+
+TEST_F(LuaHost, TheTimeLimitComesFromTheUserSettings) {
+    controller.GetUserSettings().Set(QMLuaScript::kTimeLimitSetting, "1");
+    auto script = Load("endless.lua");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(script->RunMain());
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_TRUE(Contains(ErrorText(), "ran for longer than 1 second\n"));
+}
+
+}  // namespace
