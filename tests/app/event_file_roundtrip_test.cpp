@@ -285,8 +285,9 @@ TEST(EventFileRoundTrip, EveryOtherTextReadsBackAsWrittenWhateverItHolds) {
         " \t a@b.example\r\n",
         "say \"hi\" to a@b.example \\",
         "tab\tinside a@b.example\\",
-        "M\xC3\xBCller a@b.example \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F"
-        "e",
+        // Split so that the 'e' does not run on into the hex escape before it.
+        ("M\xC3\xBCller a@b.example \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F"
+         "e"),
         "\\\"a@b.example\"\\",
     };
     for (const Field& field : fields) {
