@@ -83,7 +83,7 @@ void BM_SendToLoopbackServer(benchmark::State& state) {
     TempFolder folder("qm-bench-smtp");
     ::mkdir(folder.File("mail").c_str(), 0700);
     ChildProcess server(
-        {QM_PYTHON, std::string(QM_SOURCE_DIR) + "/tests/comms/smtp_server.py",
+        {QM_PYTHON, std::string(QM_SOURCE_DIR) + "/tests/support/smtp_server.py",
          "--folder", folder.File("mail")},
         folder.File("server.log"));
     int port = 0;

@@ -31,6 +31,8 @@ public:
     bool IsClosing() const { return closing_; }
     // Began with "<!" (a comment or a declaration).
     bool IsMarkup() const { return markup_; }
+    // Began with "<?": the XML declaration or another processing instruction.
+    bool IsInstruction() const { return !name_.empty() && name_[0] == '?'; }
 
     void AddAttribute(const std::string& name, const std::string& value);
     unsigned GetAttributeCount() const { return attributeNames_.Count(); }

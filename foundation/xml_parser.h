@@ -74,7 +74,8 @@ public:
     // passed over is dropped.
     std::unique_ptr<UCXMLTag> FindTag(const char* name);
 
-    // The document node (no tag) holding the rest of the input.
+    // The document node (no tag) holding the rest of the input; the XML declaration and other
+    // processing instructions are left out.
     std::unique_ptr<UCXMLNode> ParseDocument();
     // A node owning tag, with the children up to its closing tag.
     std::unique_ptr<UCXMLNode> ParseNode(std::unique_ptr<UCXMLTag> tag);

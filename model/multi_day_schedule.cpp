@@ -88,6 +88,16 @@ bool MultiDaySchedule::AppendNextDay() {
     return AddDay(std::move(day));
 }
 
+bool MultiDaySchedule::DeleteLastDay() {
+    if (days_.empty() || RefuseWhenLocked("delete a day")) {
+        return false;
+    }
+    days_.pop_back();
+    // The day took its own modified flag with it.
+    modified_ = true;
+    return true;
+}
+
 std::unique_ptr<MultiDaySchedule> MultiDaySchedule::CreateLike(std::shared_ptr<Event> event) const {
     auto like = std::make_unique<MultiDaySchedule>(std::move(event));
     for (size_t i = 0; i < days_.size(); ++i) {

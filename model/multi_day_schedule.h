@@ -44,6 +44,8 @@ public:
     bool AddDay(std::unique_ptr<Schedule> day);
     // A new day dated the day after the last one.
     [[nodiscard]] bool AppendNextDay();
+    // Deletes the last day with its bookings; refused while locked or when there is no day.
+    [[nodiscard]] bool DeleteLastDay();
     // As many days for another event, with the same dates and hours, and no bookings.
     std::unique_ptr<MultiDaySchedule> CreateLike(std::shared_ptr<Event> event) const;
     Schedule* FindDay(const Date& date) const;

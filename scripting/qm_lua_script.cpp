@@ -99,8 +99,9 @@ bool QMLuaScript::LoadScript(const char* path) {
 }
 
 void QMLuaScript::RegisterFunctions() {
-    for (ScriptFunctionTable table : {EventScriptFunctions(), OutputScriptFunctions(),
-                                      FileScriptFunctions(), XMLScriptFunctions()}) {
+    for (ScriptFunctionTable table :
+         {EventScriptFunctions(), OutputScriptFunctions(), FileScriptFunctions(),
+          XMLScriptFunctions(), ImportScriptFunctions(), EmailScriptFunctions()}) {
         for (const ScriptFunction& function : table) {
             lua_pushcclosure(state_, function.function, 0);
             lua_setglobal(state_, function.name);

@@ -105,3 +105,7 @@ ScriptFunctionTable OutputScriptFunctions();
 ScriptFunctionTable FileScriptFunctions();
 // Reading an XML file.
 ScriptFunctionTable XMLScriptFunctions();
+// Importing a CSV file of people into the open event.
+ScriptFunctionTable ImportScriptFunctions();
+// Sending one person's e-mail.
+ScriptFunctionTable EmailScriptFunctions();

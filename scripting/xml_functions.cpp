@@ -17,10 +17,6 @@ int XMLReadDocument(ScriptCall& call) {
     return 1;
 }
 
-bool IsDeclarationOrComment(const UCXMLTag& tag) {
-    return tag.IsMarkup() || (!tag.GetName().empty() && tag.GetName()[0] == '?');
-}
-
 // The next element of that name as a record of its children's names and texts.
 int XMLReadTable(ScriptCall& call) {
     std::string name;
@@ -42,7 +38,7 @@ int XMLReadTable(ScriptCall& call) {
             host.SetTableText(tag->GetName().c_str(), "");
             continue;
         }
-        if (IsDeclarationOrComment(*tag)) {
+        if (tag->IsMarkup() || tag->IsInstruction()) {
             continue;
         }
         std::unique_ptr<UCXMLComponent> content = parser->ParseComponent();

@@ -59,7 +59,7 @@ public:
     void AddPupil(Parent* parent, Pupil* pupil);
 
     // Teacher, parent or pupil; null for anything else.
-    Person* GetSelectedObject() const;
+    Person* GetSelectedObject() const override;
     Teacher* GetSelectedTeacher() const;
     // A pupil's parent when a pupil is selected.
     Parent* GetSelectedParent() const;

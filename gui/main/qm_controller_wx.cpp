@@ -2,6 +2,7 @@
 
 #include "gui/main/schedule_views.h"
 #include "model/multi_day_schedule.h"
+#include "scripting/qm_lua_script.h"
 
 void QMControllerWX::AttachViews(ScheduleView* summary, ScheduleView* overview) {
     summary_ = summary;
@@ -12,6 +13,10 @@ void QMControllerWX::AttachViews(ScheduleView* summary, ScheduleView* overview) 
 void QMControllerWX::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
     QMController::SetEvent(std::move(schedule));
     TellViews();
+}
+
+std::unique_ptr<QMScript> QMControllerWX::CreateScript(const std::string& fileName) {
+    return QMLuaScript::Create(fileName, this);
 }
 
 void QMControllerWX::TellViews() {

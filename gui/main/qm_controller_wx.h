@@ -13,6 +13,9 @@ public:
     // Null detaches a view. Each attached view is handed the current schedule at once.
     void AttachViews(ScheduleView* summary, ScheduleView* overview);
     void SetEvent(std::unique_ptr<MultiDaySchedule> schedule) override;
+    // A Lua host for the print and e-mail scripts; null once a file that does not load is
+    // reported as not valid.
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override;
 
 private:
     void TellViews();

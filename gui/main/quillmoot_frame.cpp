@@ -70,6 +70,9 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     });
     BindFileCommands();
+    BindOutputCommands();
+    BindScheduleCommands();
+    BindScriptCommands();
 
     RefreshViews();
     controller_.Initialise();

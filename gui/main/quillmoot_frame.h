@@ -16,6 +16,7 @@ class EventSummaryPane;
 class EventTreeView;
 class MultiDaySchedule;
 class OverviewView;
+class PrintSettings;
 class wxSplitterWindow;
 
 inline constexpr int kAutosaveIntervalMs = 60000;
@@ -67,12 +68,37 @@ public:
     // Yes/No/Cancel before a changed event is replaced; true when it may go.
     bool ConfirmReplaceEvent();
 
+    // --- output: printing, PDF, exports and reports ---
+    // The warnings, the run's options and the lock suggestion before a print run (email false)
+    // or an e-mail run; null settings are the event's own. False when the run should not go on.
+    bool ConfirmOutputRun(bool email, PrintSettings* settings);
+    void ShowPrintPreview(PrintSettings* settings);
+    // The e-mail run's options dialog, supplied with the e-mail commands: true on OK.
+    using EmailOptionsEditor = std::function<bool(wxWindow* parent, PrintSettings& settings)>;
+    void SetEmailOptionsEditor(EmailOptionsEditor editor) {
+        emailOptionsEditor_ = std::move(editor);
+    }
+
     // FrameActions: what the tree and the overview ask of the window.
     bool HasCommand(int id) const override { return IsCommandBound(id); }
     void EditTeacher(Teacher* teacher) override;
     void EditParent(Parent* parent) override;
     void EditPupil(Pupil* pupil) override;
     void EditPresentation(Presentation* presentation) override;
+
+    // --- the timetable ---
+    void OnBookIncomplete();
+    void OnRebookAll();
+    void OnOptimise();
+    void OnEditEventDetails();
+    void OnLockSchedule();
+    void OnRemoveLock();
+    void OnEditScoring();
+    // Locks the event and every booking; whichever command locks uses this.
+    void LockSchedule();
+
+    // --- scripts ---
+    void OnRunScriptedReport();
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
@@ -86,6 +112,11 @@ private:
     void BuildMenuBar();
     void BuildPanes();
     void BindFileCommands();
+    void BindOutputCommands();
+    void BindScheduleCommands();
+    void BindScriptCommands();
+    // The held schedule when it has an event; the timetable commands do nothing otherwise.
+    MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
     void OnCommand(wxCommandEvent& event);
     bool HasUnsavedChanges() const;
@@ -103,6 +134,7 @@ private:
     wxTimer autosaveTimer_;
     std::map<int, std::function<void()>> handlers_;
     NewEventEditor newEventEditor_;
+    EmailOptionsEditor emailOptionsEditor_;
 };
 
 // The one main window; null before it is made and after it is gone.

@@ -4,6 +4,7 @@
 
 class Event;
 class MultiDaySchedule;
+class Person;
 class QMController;
 class wxWindow;
 
@@ -32,6 +33,8 @@ public:
     virtual wxWindow* GetWindow() = 0;
     virtual void SetEvent(std::shared_ptr<Event> event) = 0;
     virtual void RebuildTree() = 0;
+    // The teacher, parent or pupil of the selected item, or null.
+    virtual Person* GetSelectedObject() const = 0;
 };
 
 // The main window's panes are made here, so the frame never names their classes.

@@ -4,8 +4,8 @@
 
 #include "comms/email_fixture.h"
 #include "comms/email_job.h"
-#include "comms/loopback_servers.h"
 #include "comms/smtp_client_curl.h"
+#include "support/loopback_servers.h"
 
 namespace {
 

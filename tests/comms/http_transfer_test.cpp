@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "comms/loopback_servers.h"
+#include "support/loopback_servers.h"
 
 namespace {
 

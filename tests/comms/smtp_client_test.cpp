@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "comms/loopback_servers.h"
 #include "comms/smtp_email.h"
 #include "foundation/base64.h"
 #include "foundation/uc_error.h"
 #include "model/email_server_settings.h"
+#include "support/loopback_servers.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include "app/user_settings.h"
 #include "comms/http_transfer.h"
-#include "comms/loopback_servers.h"
 #include "comms/web_service.h"
 #include "foundation/md5.h"
 #include "foundation/uc_error.h"
+#include "support/loopback_servers.h"
 
 namespace {
 

@@ -101,10 +101,8 @@ TEST(XMLParser, AMissingClosingTagRunsToTheEndAndAStrayOneIsKept) {
     UCStringError sink;
     auto document = ParseText("<?xml version=\"1.0\"?><a><b>text</a></c>");
     ASSERT_NE(document, nullptr);
-    const UCXMLNode* declaration = AsNode(document->GetChild(0));
-    ASSERT_NE(declaration, nullptr);
-    EXPECT_EQ(declaration->GetTag()->GetName(), "?xml version=\"1.0\"?");
-    const UCXMLNode* a = AsNode(declaration->GetChild(0));
+    ASSERT_EQ(document->GetChildCount(), 1u);
+    const UCXMLNode* a = AsNode(document->GetChild(0));
     ASSERT_NE(a, nullptr);
     const UCXMLNode* b = AsNode(a->GetChild(0));
     ASSERT_NE(b, nullptr);
@@ -113,6 +111,41 @@ TEST(XMLParser, AMissingClosingTagRunsToTheEndAndAStrayOneIsKept) {
     EXPECT_EQ(AsTag(b->GetChild(1))->GetName(), "a");
     EXPECT_EQ(AsTag(b->GetChild(2))->GetName(), "c");
     EXPECT_EQ(sink.GetText(), "");
+}
+
+// The shape of a tree: a node as "name(children)", a tag as its name, a text in quotes.
+std::string Shape(const UCXMLComponent* component) {
+    if (const UCXMLNode* node = AsNode(component)) {
+        std::string text = node->GetTag() != nullptr ? node->GetTag()->GetName() : "";
+        text += "(";
+        for (unsigned i = 0; i < node->GetChildCount(); ++i) {
+            text += (i > 0 ? " " : "") + Shape(node->GetChild(i));
+        }
+        return text + ")";
+    }
+    if (const UCXMLTag* tag = AsTag(component)) {
+        return (tag->IsClosing() ? "/" : "") + tag->GetName();
+    }
+    return "'" + AsText(component)->GetText() + "'";
+}
+
+TEST(XMLParser, DeclarationsAndProcessingInstructionsAreLeftOutOfTheTree) {
+    const struct {
+        const char* xml;
+        const char* shape;
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a><b>x</b></a>", "(a(b('x')))"},
+        {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"s.xsl\"?><a/><c>y</c>", "(a c('y'))"},
+        {"<a><?page break?><b>x</b>z</a>", "(a(b('x') 'z'))"},
+        {"<!DOCTYPE a><a><!-- note --></a>", "(!DOCTYPE a a(!-- note --))"},
+    };
+    for (const auto& c : cases) {
+        UCStringError sink;
+        auto document = ParseText(c.xml);
+        ASSERT_NE(document, nullptr) << c.xml;
+        EXPECT_EQ(Shape(document.get()), c.shape) << c.xml;
+        EXPECT_EQ(sink.GetText(), "") << c.xml;
+    }
 }
 
 TEST(XMLParser, ReportsWhatItExpectedWithTheLine) {

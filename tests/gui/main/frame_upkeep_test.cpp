@@ -99,20 +99,18 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
 
 TEST_F(FrameUpkeep, CommandsWithoutAHandlerStayDisabled) {
     Open(Example());
-    // Nothing is bound yet for the editors, the timetable actions or the update check.
-    for (int id : {6, 14, 32, 35, 75}) {
+    // Nothing is bound yet for the people editors or the update check.
+    for (int id : {35, 75}) {
         EXPECT_FALSE(frame_->IsCommandBound(id)) << id;
         EXPECT_FALSE(MenuEnabled(id)) << id;
     }
-    EXPECT_FALSE(ToolEnabled(6));
-    EXPECT_FALSE(ToolEnabled(85));
     for (int id : {1, 7, 8, 9, 10, int(ID_ABOUT)}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
     EXPECT_TRUE(ToolEnabled(81));
-    frame_->BindCommand(32, [] {});
-    EXPECT_TRUE(MenuEnabled(32));
-    EXPECT_FALSE(frame_->RunCommand(34));
+    frame_->BindCommand(35, [] {});
+    EXPECT_TRUE(MenuEnabled(35));
+    EXPECT_FALSE(frame_->RunCommand(75));
 }
 
 TEST_F(FrameUpkeep, TitleNamesTheEventFile) {

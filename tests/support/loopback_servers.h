@@ -27,7 +27,7 @@ struct ReceivedMail {
 };
 
 inline std::string ScriptPath(const char* name) {
-    return std::string(QM_SOURCE_DIR) + "/tests/comms/" + name;
+    return std::string(QM_SOURCE_DIR) + "/tests/support/" + name;
 }
 
 // Runs a program to its end and returns what it printed; fails the test when it cannot run.

@@ -1,0 +1,240 @@
+#include "app/event_settings.h"
+
+#include <cstdlib>
+
+#include "app/event_times.h"
+#include "foundation/string_functions.h"
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/schedule.h"
+
+const std::array<const char*, 12>& MonthNames() {
+    static const std::array<const char*, 12> names = {
+        "January", "February", "March",     "April",   "May",      "June",
+        "July",    "August",   "September", "October", "November", "December"};
+    return names;
+}
+
+const std::array<const char*, 4>& GapModeNames() {
+    static const std::array<const char*, 4> names = {
+        "Always leave gaps between parent appointments",
+        "Try to leave gaps between parent appointments",
+        "Don't insert gaps between parent appointments",
+        "Insert gaps when parent changes location"};
+    return names;
+}
+
+namespace {
+
+void ShowDate(const Date& date, EventDayFields* fields) {
+    fields->day = StringPrintf("%d", date.Day());
+    fields->monthIndex = date.Month() - 1;
+    fields->year = StringPrintf("%d", date.Year());
+}
+
+bool ParseTime(const std::string& text, const char* which, TimeOfDay* time) {
+    if (time->Parse(text.c_str())) {
+        return true;
+    }
+    ReportMessage(SeverityError,
+                  std::string("The event ") + which + " time \"" + text +
+                      "\" that you entered is not in a recognised format. Please enter it in "
+                      "either 24 hour format (e.g. \"21:00\") or 12 hour format with an am/pm "
+                      "marker directly after it (e.g. \"9:00pm\")");
+    return false;
+}
+
+bool ConfirmMorning(const std::string& text, const char* which, const char* verb,
+                    const TimeOfDay& time, const YesNoQuestion& ask) {
+    if (time >= TimeOfDay(12, 0, 0)) {
+        return true;
+    }
+    return ask(std::string("The event ") + which + " time \"" + text +
+               "\" that you entered is before midday. This is unusual but you can proceed if "
+               "you really want to. Are you absolutely sure you want to " +
+               verb + " your event in the morning?");
+}
+
+struct DayValues {
+    Date date;
+    TimeOfDay start;
+    TimeOfDay end;
+};
+
+// Hours left as shown keep the stored value, which may hold seconds the text does not.
+void KeepShownHours(const Schedule* day, const EventDayFields& typed, const EventDayFields& shown,
+                    DayValues* values) {
+    if (day == nullptr) {
+        return;
+    }
+    if (typed.start == shown.start) {
+        values->start = day->GetStartTime();
+    }
+    if (typed.end == shown.end) {
+        values->end = day->GetEndTime();
+    }
+}
+
+void ApplyDayValues(Schedule* day, const DayValues& values, bool* timingChanged) {
+    if (day == nullptr) {
+        return;
+    }
+    if (day->GetDate() != values.date || day->GetStartTime() != values.start ||
+        day->GetEndTime() != values.end) {
+        *timingChanged = true;
+    }
+    day->SetDate(values.date);
+    day->SetStartTime(values.start);
+    day->SetEndTime(values.end);
+}
+
+void SetWordIfChanged(const std::string& typed, const std::string& stored,
+                      void (Event::*setter)(const std::string&), Event& event) {
+    const std::string word = ToLower(typed.c_str());
+    if (word != stored) {
+        (event.*setter)(word);
+    }
+}
+
+}  // namespace
+
+EventSettingsFields ShowEventSettings(const MultiDaySchedule& schedule) {
+    EventSettingsFields fields;
+    const Event* event = schedule.GetEvent().get();
+    if (event) {
+        fields.name = event->GetName();
+        fields.slotLength = FormatSlotLength(event->GetSlotLength());
+        fields.teacherWord = event->GetTeacherDesc(true);
+        fields.parentWord = event->GetParentDesc(true);
+        fields.pupilWord = event->GetPupilDesc(true);
+        fields.gapMode = event->GetParentGapMode();
+    }
+    fields.twoDays = schedule.GetDayCount() >= 2;
+    for (unsigned i = 0; i < 2; ++i) {
+        if (const Schedule* day = schedule.GetDay(i)) {
+            ShowDate(day->GetDate(), &fields.days[i]);
+            fields.days[i].start = day->GetStartTime().Format(Time12h);
+            fields.days[i].end = day->GetEndTime().Format(Time12h);
+        } else if (i == 1 && schedule.GetDay(0)) {
+            Date next = schedule.GetDay(0)->GetDate();
+            next.NextDay();
+            ShowDate(next, &fields.days[1]);
+        }
+    }
+    return fields;
+}
+
+Date ReadDayDate(const EventDayFields& day) {
+    return Date(std::atoi(day.day.c_str()), day.monthIndex + 1, std::atoi(day.year.c_str()));
+}
+
+bool CheckDayTimes(const EventDayFields& day, const YesNoQuestion& ask, TimeOfDay* start,
+                   TimeOfDay* end) {
+    TimeOfDay parsedStart;
+    TimeOfDay parsedEnd;
+    if (!ParseTime(day.start, "start", &parsedStart) || !ParseTime(day.end, "end", &parsedEnd) ||
+        !ConfirmMorning(day.start, "start", "start", parsedStart, ask) ||
+        !ConfirmMorning(day.end, "end", "end", parsedEnd, ask)) {
+        return false;
+    }
+    if (!(parsedStart < parsedEnd)) {
+        ReportMessage(SeverityError, "You must enter an end time that is after the start time");
+        return false;
+    }
+    *start = parsedStart;
+    *end = parsedEnd;
+    return true;
+}
+
+bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& typed,
+                        const EventSettingsFields& shown, const YesNoQuestion& ask,
+                        bool* timingChanged) {
+    if (typed.name.empty()) {
+        ReportMessage(SeverityError, "Please enter a name for this event");
+        return false;
+    }
+    const int dayCount = typed.twoDays ? 2 : 1;
+    DayValues values[2];
+    for (int i = 0; i < dayCount; ++i) {
+        if (!CheckDayTimes(typed.days[i], ask, &values[i].start, &values[i].end)) {
+            return false;
+        }
+    }
+    const std::shared_ptr<Event>& event = schedule.GetEvent();
+    const int storedSeconds = event ? event->GetSlotLength() : 0;
+    int slotSeconds = 0;
+    if (!ReadSlotLength(typed.slotLength, storedSeconds, &slotSeconds)) {
+        return false;
+    }
+    values[0].date = ReadDayDate(typed.days[0]);
+    if (!values[0].date.IsValid()) {
+        ReportMessage(SeverityError, "You must enter a valid event date");
+        return false;
+    }
+    if (typed.twoDays) {
+        values[1].date = ReadDayDate(typed.days[1]);
+        if (!values[1].date.IsValid()) {
+            ReportMessage(SeverityError, "You must enter a valid event date for the second day");
+            return false;
+        }
+        // The days are kept in date order; the booking and the printouts rely on it.
+        if (values[1].date <= values[0].date) {
+            ReportMessage(SeverityError, "The second day of the event must come after the first");
+            return false;
+        }
+        const Schedule* third = schedule.GetDay(2);
+        if (third && values[1].date >= third->GetDate()) {
+            ReportMessage(SeverityError, "The second day of the event must come before the third");
+            return false;
+        }
+    }
+    if (!event || schedule.GetDayCount() == 0) {
+        return false;
+    }
+    if (!typed.twoDays && schedule.GetDayCount() > 1 &&
+        !ask("The event will then run on its first day only: every later day will be deleted "
+             "with all the appointments booked on it. Are you sure you want to do this?")) {
+        return false;
+    }
+
+    if (typed.name != event->GetName()) {
+        event->SetName(typed.name);
+    }
+    SetWordIfChanged(typed.teacherWord, event->GetTeacherDesc(false), &Event::SetTeacherDesc,
+                     *event);
+    SetWordIfChanged(typed.parentWord, event->GetParentDesc(false), &Event::SetParentDesc, *event);
+    SetWordIfChanged(typed.pupilWord, event->GetPupilDesc(false), &Event::SetPupilDesc, *event);
+    // Parents may have modes of their own; only a new choice here overrides them all.
+    if (typed.gapMode != shown.gapMode) {
+        const auto mode = static_cast<ParentGapMode>(typed.gapMode);
+        event->SetParentGapMode(mode);
+        event->GetParents().SetGapMode(mode);
+    }
+    if (slotSeconds != storedSeconds) {
+        *timingChanged = true;
+        if (event->SetSlotLength(slotSeconds)) {
+            // The grids are as wide as the day has slots; the caller rebooks them.
+            for (unsigned i = 0; i < schedule.GetDayCount(); ++i) {
+                Schedule* day = schedule.GetDay(i);
+                day->GetGrid().ResizeForDay(*day);
+                day->SetModified();
+            }
+        }
+    }
+    KeepShownHours(schedule.GetDay(0), typed.days[0], shown.days[0], &values[0]);
+    ApplyDayValues(schedule.GetDay(0), values[0], timingChanged);
+    if (!typed.twoDays) {
+        while (schedule.GetDayCount() > 1 && schedule.DeleteLastDay()) {
+        }
+    } else {
+        if (schedule.GetDayCount() == 1) {
+            // A refusal has reported itself; the second day's values then go nowhere.
+            (void)schedule.AppendNextDay();
+        } else {
+            KeepShownHours(schedule.GetDay(1), typed.days[1], shown.days[1], &values[1]);
+        }
+        ApplyDayValues(schedule.GetDay(1), values[1], timingChanged);
+    }
+    return true;
+}

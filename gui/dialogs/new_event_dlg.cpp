@@ -1,0 +1,207 @@
+#include "gui/dialogs/new_event_dlg.h"
+
+#include <utility>
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "gui/dialogs/prompt_service.h"
+#include "model/multi_day_schedule.h"
+
+namespace {
+
+wxComboBox* MakeList(wxWindow* parent, const wxSize& size, const char* const* names, size_t count) {
+    auto* list = new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, 0,
+                                nullptr, wxCB_READONLY | wxCB_DROPDOWN);
+    for (size_t i = 0; i < count; ++i) {
+        list->Append(names[i]);
+    }
+    return list;
+}
+
+void SelectEntry(wxComboBox* list, int index) {
+    if (index >= 0 && static_cast<unsigned>(index) < list->GetCount()) {
+        list->SetSelection(index);
+    }
+}
+
+}  // namespace
+
+NewEventDlg::NewEventDlg(wxWindow* parent, MultiDaySchedule* schedule, QMController* controller)
+    : OKCancelDlg(parent, "New Event"), schedule_(schedule), controller_(controller) {
+    if (schedule_) {
+        CreateControls();
+    }
+    Bind(wxEVT_BUTTON, &NewEventDlg::OnOK, this, wxID_OK);
+    Centre(wxBOTH);
+}
+
+void NewEventDlg::CreateDateRow(int index) {
+    DayControls& day = days_[index];
+    day.day = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(30));
+    day.month = MakeList(this, ScaledSize(110), MonthNames().data(), MonthNames().size());
+    day.year = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(55));
+    // GTK's entry padding leaves a 30-pixel box room for one digit: widen to what the text needs.
+    for (auto [field, sample] : {std::pair{day.day, "00"}, std::pair{day.year, "0000"}}) {
+        const int needed = field->GetSizeFromTextSize(field->GetTextExtent(sample)).x;
+        if (field->GetMinSize().x < needed) {
+            field->SetMinSize(wxSize(needed, field->GetMinSize().y));
+        }
+    }
+}
+
+void NewEventDlg::CreateControls() {
+    shown_ = ShowEventSettings(*schedule_);
+    auto* grid = new wxFlexGridSizer(2, 5, 5);
+    CreateDateRow(0);
+    CreateDateRow(1);
+    const wxSize wide = ScaledSize(395);
+    name_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wide);
+    for (DayControls& day : days_) {
+        day.start =
+            new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(195));
+    }
+    for (DayControls& day : days_) {
+        day.end = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(195));
+    }
+    slotLength_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wide);
+    teacherWord_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wide);
+    parentWord_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wide);
+    pupilWord_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wide);
+    gapMode_ = MakeList(this, wide, GapModeNames().data(), GapModeNames().size());
+    twoDays_ = new wxCheckBox(this, ID_TWO_DAYS, "The event is split over two days");
+
+    // A control or a group of them.
+    auto addRow = [&](const char* label, auto* control) {
+        grid->Add(new wxStaticText(this, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL, 0);
+        grid->Add(control, 0, 0, 0);
+    };
+    auto* dates = new wxBoxSizer(wxHORIZONTAL);
+    for (int i = 0; i < 2; ++i) {
+        dates->Add(days_[i].day, 0, wxALIGN_CENTER, 0);
+        dates->Add(days_[i].month, 0, wxALIGN_CENTER, 0);
+        // A gap of 5 pixels sets the second day apart.
+        dates->Add(days_[i].year, 0, i == 0 ? wxALIGN_CENTER | wxRIGHT : wxALIGN_CENTER,
+                   i == 0 ? 5 : 0);
+    }
+    auto timePair = [](wxTextCtrl* first, wxTextCtrl* second) {
+        auto* pair = new wxBoxSizer(wxHORIZONTAL);
+        pair->Add(first, 0, wxALIGN_CENTER | wxRIGHT, 5);
+        pair->Add(second, 0, wxALIGN_CENTER, 0);
+        return pair;
+    };
+    addRow("Event description:", name_);
+    addRow("", twoDays_);
+    addRow("Event date:", dates);
+    addRow("Start time:", timePair(days_[0].start, days_[1].start));
+    addRow("End time:", timePair(days_[0].end, days_[1].end));
+    addRow("Appointment length (mins):", slotLength_);
+    addRow("Teacher description:", teacherWord_);
+    addRow("Parent description:", parentWord_);
+    addRow("Pupil description:", pupilWord_);
+    addRow("Appointment gaps:", gapMode_);
+    GetMainSizer()->Add(grid, 0, wxALIGN_CENTER | wxALL, 5);
+
+    // Their dialogs are not part of this program yet.
+    auto* side = new wxBoxSizer(wxHORIZONTAL);
+    for (const auto& [id, label] :
+         {std::pair{int(ID_EDIT_EMAIL_SERVER), "Edit Email Server"},
+          std::pair{int(ID_EDIT_LOGO_AND_NOTES), "Edit Logo and Notes"}}) {
+        auto* button = new wxButton(this, id, label, wxDefaultPosition, ScaledSize(150));
+        button->Disable();
+        side->Add(button, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
+    }
+    GetMainSizer()->Add(side, 0, wxLEFT | wxRIGHT, 5);
+    AddOKCancelButtons();
+
+    LoadFields(shown_);
+    Bind(wxEVT_CHECKBOX, &NewEventDlg::OnTwoDaysChanged, this, ID_TWO_DAYS);
+}
+
+void NewEventDlg::LoadFields(const EventSettingsFields& fields) {
+    name_->ChangeValue(FromUtf8(fields.name));
+    for (int i = 0; i < 2; ++i) {
+        const EventDayFields& day = fields.days[i];
+        days_[i].day->ChangeValue(FromUtf8(day.day));
+        SelectEntry(days_[i].month, day.monthIndex);
+        days_[i].year->ChangeValue(FromUtf8(day.year));
+        days_[i].start->ChangeValue(FromUtf8(day.start));
+        days_[i].end->ChangeValue(FromUtf8(day.end));
+    }
+    slotLength_->ChangeValue(FromUtf8(fields.slotLength));
+    teacherWord_->ChangeValue(FromUtf8(fields.teacherWord));
+    parentWord_->ChangeValue(FromUtf8(fields.parentWord));
+    pupilWord_->ChangeValue(FromUtf8(fields.pupilWord));
+    twoDays_->SetValue(fields.twoDays);
+    SelectEntry(gapMode_, fields.gapMode);
+    UpdateEnabling();
+}
+
+EventSettingsFields NewEventDlg::ReadFields() const {
+    EventSettingsFields fields;
+    if (!name_) {
+        return fields;
+    }
+    fields.name = ToUtf8(name_->GetValue());
+    fields.twoDays = twoDays_->GetValue();
+    for (int i = 0; i < 2; ++i) {
+        EventDayFields& day = fields.days[i];
+        day.day = ToUtf8(days_[i].day->GetValue());
+        day.monthIndex = days_[i].month->GetSelection();
+        day.year = ToUtf8(days_[i].year->GetValue());
+        day.start = ToUtf8(days_[i].start->GetValue());
+        day.end = ToUtf8(days_[i].end->GetValue());
+    }
+    fields.slotLength = ToUtf8(slotLength_->GetValue());
+    fields.teacherWord = ToUtf8(teacherWord_->GetValue());
+    fields.parentWord = ToUtf8(parentWord_->GetValue());
+    fields.pupilWord = ToUtf8(pupilWord_->GetValue());
+    fields.gapMode = gapMode_->GetSelection();
+    return fields;
+}
+
+void NewEventDlg::UpdateEnabling() {
+    const bool second = twoDays_->GetValue();
+    const DayControls& day = days_[1];
+    for (wxWindow* control : {static_cast<wxWindow*>(day.day), static_cast<wxWindow*>(day.month),
+                              static_cast<wxWindow*>(day.year), static_cast<wxWindow*>(day.start),
+                              static_cast<wxWindow*>(day.end)}) {
+        control->Enable(second);
+    }
+}
+
+void NewEventDlg::OnTwoDaysChanged(wxCommandEvent&) {
+    if (twoDays_->GetValue()) {
+        if (days_[1].start->IsEmpty()) {
+            days_[1].start->ChangeValue(days_[0].start->GetValue());
+        }
+        if (days_[1].end->IsEmpty()) {
+            days_[1].end->ChangeValue(days_[0].end->GetValue());
+        }
+    }
+    UpdateEnabling();
+}
+
+bool NewEventDlg::AcceptOK() {
+    if (!schedule_ || !name_) {
+        return false;
+    }
+    bool timingChanged = false;
+    const bool accepted = ApplyEventSettings(
+        *schedule_, ReadFields(), shown_,
+        [this](const std::string& question) { return AskYesNo(question); }, &timingChanged);
+    if (accepted && timingChanged) {
+        timingChanged_ = true;
+    }
+    return accepted;
+}
+
+void NewEventDlg::OnOK(wxCommandEvent& event) {
+    if (AcceptOK()) {
+        event.Skip();
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+
+#include "app/event_settings.h"
+#include "gui/dialogs/ok_cancel_dlg.h"
+
+class MultiDaySchedule;
+class QMController;
+class wxCheckBox;
+class wxComboBox;
+class wxCommandEvent;
+class wxTextCtrl;
+
+// The settings of one event: its name, one day or two with their dates and hours, the slot
+// length, the role words and the parents' gap mode. Serves New Event and Edit Event Details;
+// writes only on an accepted OK and tells the caller whether the timing changed.
+class NewEventDlg : public OKCancelDlg {
+public:
+    enum { ID_EDIT_EMAIL_SERVER = 1, ID_EDIT_LOGO_AND_NOTES = 2, ID_TWO_DAYS = 3 };
+
+    NewEventDlg(wxWindow* parent, MultiDaySchedule* schedule, QMController* controller);
+
+    // The whole OK: checks, questions, then the writes; false leaves everything as it was.
+    bool AcceptOK();
+    // Set by an accepted OK that changed the slot length or a day's date or hours.
+    bool HasTimingChanged() const { return timingChanged_; }
+
+    // What the controls hold now.
+    EventSettingsFields ReadFields() const;
+
+    struct DayControls {
+        wxTextCtrl* day = nullptr;
+        wxComboBox* month = nullptr;
+        wxTextCtrl* year = nullptr;
+        wxTextCtrl* start = nullptr;
+        wxTextCtrl* end = nullptr;
+    };
+    const DayControls& GetDayControls(int index) const { return days_[index]; }
+    wxTextCtrl* GetNameBox() const { return name_; }
+    wxTextCtrl* GetSlotLengthBox() const { return slotLength_; }
+    wxTextCtrl* GetTeacherWordBox() const { return teacherWord_; }
+    wxTextCtrl* GetParentWordBox() const { return parentWord_; }
+    wxTextCtrl* GetPupilWordBox() const { return pupilWord_; }
+    wxComboBox* GetGapModeList() const { return gapMode_; }
+    wxCheckBox* GetTwoDaysBox() const { return twoDays_; }
+
+private:
+    void CreateControls();
+    void CreateDateRow(int index);
+    void LoadFields(const EventSettingsFields& fields);
+    void UpdateEnabling();
+    void OnOK(wxCommandEvent& event);
+    void OnTwoDaysChanged(wxCommandEvent& event);
+
+    MultiDaySchedule* schedule_;
+    // For the print settings dialog, once its button is live.
+    [[maybe_unused]] QMController* controller_;
+    EventSettingsFields shown_;
+    wxTextCtrl* name_ = nullptr;
+    std::array<DayControls, 2> days_;
+    wxTextCtrl* slotLength_ = nullptr;
+    wxTextCtrl* teacherWord_ = nullptr;
+    wxTextCtrl* parentWord_ = nullptr;
+    wxTextCtrl* pupilWord_ = nullptr;
+    wxComboBox* gapMode_ = nullptr;
+    wxCheckBox* twoDays_ = nullptr;
+    bool timingChanged_ = false;
+};

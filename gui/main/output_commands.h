@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// The save dialogs' filters of the exports and the PDF. "All files" is "*": on GTK "*.*" would
+// hide names without a dot.
+inline constexpr const char* kCsvWildcard = "CSV files (*.csv)|*.csv;*.CSV|All files (*.*)|*";
+inline constexpr const char* kTextWildcard = "Text files (*.txt)|*.txt;*.TXT|All files (*.*)|*";
+inline constexpr const char* kPdfWildcard = "PDF files (*.pdf)|*.pdf;*.PDF|All files (*.*)|*";
+
+// The path to write: with the first filter chosen a missing extension (".csv", ".txt", ".pdf")
+// is appended, one typed in any case is kept; with "All files" the path stays as typed.
+std::string OutputSavePath(const std::string& chosen, int filterIndex,
+                           const std::string& extension);
+
+// The question before a print or e-mail run of a schedule with unbooked requests or a low
+// score; empty when there is nothing to warn of.
+std::string OutputRunQuestion(bool allBooked, bool lowScore, bool email);

@@ -1,0 +1,167 @@
+#include "foundation/uc_error.h"
+#include "gui/dialogs/edit_scoring_dlg.h"
+#include "gui/dialogs/new_event_dlg.h"
+#include "gui/dialogs/optimise_dlg.h"
+#include "gui/main/event_summary_pane.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/quillmoot_frame.h"
+#include "gui/main/schedule_views.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/schedule.h"
+
+namespace {
+
+bool EditNewEvent(wxWindow* parent, MultiDaySchedule& schedule, QMController& controller) {
+    NewEventDlg dialog(parent, &schedule, &controller);
+    return dialog.ShowModal() == wxID_OK;
+}
+
+}  // namespace
+
+void QuillmootFrame::BindScheduleCommands() {
+    SetNewEventEditor(EditNewEvent);
+    BindCommand(ID_BOOK_INCOMPLETE, [this] { OnBookIncomplete(); });
+    BindCommand(ID_TOOL_BOOK_INCOMPLETE, [this] { OnBookIncomplete(); });
+    BindCommand(ID_REBOOK_ALL, [this] { OnRebookAll(); });
+    BindCommand(ID_TOOL_REBOOK_ALL, [this] { OnRebookAll(); });
+    BindCommand(ID_OPTIMISE, [this] { OnOptimise(); });
+    BindCommand(ID_TOOL_OPTIMISE, [this] { OnOptimise(); });
+    BindCommand(ID_EDIT_EVENT_DETAILS, [this] { OnEditEventDetails(); });
+    BindCommand(ID_LOCK_SCHEDULE, [this] { OnLockSchedule(); });
+    BindCommand(ID_REMOVE_LOCK, [this] { OnRemoveLock(); });
+    BindCommand(ID_EDIT_SCORING, [this] { OnEditScoring(); });
+}
+
+MultiDaySchedule* QuillmootFrame::ScheduleWithEvent() const {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    return schedule && schedule->GetEvent() ? schedule : nullptr;
+}
+
+void QuillmootFrame::OnBookIncomplete() {
+    if (!ScheduleWithEvent()) {
+        return;
+    }
+    controller_.BookUnbookedRequests(true, false);
+    RefreshViews();
+}
+
+void QuillmootFrame::OnRebookAll() {
+    MultiDaySchedule* schedule = ScheduleWithEvent();
+    if (!schedule ||
+        !AskYesNo("This will clear all the existing appointments and rebook them in from "
+                  "scratch. The resulting schedule will need a lot of optimisation. Are you "
+                  "sure you want to do this?")) {
+        return;
+    }
+    schedule->GetEvent()->BlankRequestedTimes();
+    schedule->ClearBookings();
+    if (!schedule->BookAll(BookRandom)) {
+        ReportMessage(SeverityError,
+                      "Could not create default schedule! This means that all the constraints "
+                      "given in the file could not be satisfied. The partially booked schedule "
+                      "will be shown.");
+    }
+    RefreshViews();
+}
+
+void QuillmootFrame::OnOptimise() {
+    if (!ScheduleWithEvent()) {
+        return;
+    }
+    controller_.BookUnbookedRequests(false, false);
+    {
+        OptimiseDlg dialog(this, &controller_);
+        dialog.SetView(overview_->GetWindow());
+        dialog.ShowModal();
+    }
+    RefreshViews();
+}
+
+void QuillmootFrame::OnEditEventDetails() {
+    MultiDaySchedule* schedule = ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    bool timingChanged = false;
+    {
+        NewEventDlg dialog(this, schedule, &controller_);
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+        timingChanged = dialog.HasTimingChanged();
+    }
+    if (timingChanged) {
+        ReportMessage(SeverityInformation,
+                      "All appointments will be cleared and rebooked because one or more of the "
+                      "timing parameters has changed. You must then optimise the new schedule.");
+        schedule->EnforceTimeBoundaries();
+        overview_->SetSchedule(schedule);
+        summary_->SetSchedule(schedule);
+        if (!schedule->BookAll(BookRandom)) {
+            ReportMessage(SeverityError,
+                          "Could not create the new schedule! This probably means that the new "
+                          "timing parameters have resulted in insufficient time for all the "
+                          "appointments to be booked in. The partially booked schedule will be "
+                          "shown.");
+        }
+        // Whatever was sent described the old times.
+        ParentList& parents = schedule->GetEvent()->GetParents();
+        for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+            parents.ClearEmailSent(kind);
+        }
+    }
+    RefreshViews();
+}
+
+void QuillmootFrame::LockSchedule() {
+    MultiDaySchedule* schedule = ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    Event& event = *schedule->GetEvent();
+    event.SetLocked(true);
+    event.SetModified();
+    // The bookings too, so that every removal is refused the same way.
+    schedule->SetLocked(true);
+}
+
+void QuillmootFrame::OnLockSchedule() {
+    if (!ScheduleWithEvent()) {
+        return;
+    }
+    LockSchedule();
+    RefreshViews();
+}
+
+void QuillmootFrame::OnRemoveLock() {
+    MultiDaySchedule* schedule = ScheduleWithEvent();
+    if (!schedule ||
+        !AskYesNo("WARNING: Removing the lock on a schedule allows the currently booked "
+                  "appointments to change. This will make all printouts and sent emails "
+                  "invalid. Are you absolutely sure you want to remove the lock?")) {
+        return;
+    }
+    Event& event = *schedule->GetEvent();
+    event.SetLocked(false);
+    event.SetModified();
+    schedule->SetLocked(false);
+    RefreshViews();
+}
+
+void QuillmootFrame::OnEditScoring() {
+    MultiDaySchedule* schedule = ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    {
+        EditScoringDlg dialog(this, schedule->GetEvent());
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+    }
+    // The score and the overview's warnings follow the new options.
+    overview_->SetSchedule(schedule);
+    summary_->SetSchedule(schedule);
+    RefreshViews();
+}

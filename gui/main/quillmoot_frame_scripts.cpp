@@ -1,0 +1,52 @@
+#include <wx/filedlg.h>
+#include <wx/wupdlock.h>
+
+#include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/report_dlg.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/quillmoot_frame.h"
+#include "gui/main/script_stop_window.h"
+#include "scripting/qm_lua_script.h"
+
+namespace {
+
+constexpr const char* kScriptFileWildcard =
+    "Lua script files (*.lua)|*.lua;*.[lL][uU][aA]|All files (*.*)|*";
+
+}  // namespace
+
+void QuillmootFrame::BindScriptCommands() {
+    BindCommand(ID_RUN_SCRIPTED_REPORT, [this] { OnRunScriptedReport(); });
+}
+
+void QuillmootFrame::OnRunScriptedReport() {
+    if (!ScheduleWithEvent()) {
+        return;
+    }
+    FileChoice choice;
+    if (!PromptService::Current().ChooseFile(
+            this, {"Choose a script file", kScriptFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
+            &choice)) {
+        return;
+    }
+    QMLuaScript script(ToUtf8(choice.path).c_str(), &controller_);
+    if (!script.loaded) {
+        ReportMessage(SeverityError, "Script file is not valid");
+        return;
+    }
+    script.captureOutput = true;
+    {
+        // The script may add and delete people as it runs: nothing may paint them meanwhile.
+        wxWindowUpdateLocker frozen(this);
+        ScriptStopWindow stopWindow(this);
+        script.SetStopCheck([&stopWindow] { return stopWindow.ShouldStop(); });
+        script.RunMain();
+        script.SetStopCheck(nullptr);
+    }
+    // Before the report window, whose loop repaints the views: they must show the event as the
+    // script left it.
+    OnEventLoaded();
+    ReportDlg report(this, "Script run completed", script.output);
+    report.ShowModal();
+}

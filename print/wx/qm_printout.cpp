@@ -1,0 +1,567 @@
+#include "print/wx/qm_printout.h"
+
+#include <wx/dc.h>
+#include <wx/intl.h>
+
+#include "app/qm_controller.h"
+#include "app/qm_script.h"
+#include "foundation/string_tokeniser.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/teacher.h"
+#include "print/print_job.h"
+#include "print/qr_code_matrix.h"
+#include "print/sheet_calendar.h"
+#include "print/wx/print_renderer_wx.h"
+#include "print/wx/qm_image_wx.h"
+
+namespace {
+
+wxString FromUtf8Text(const std::string& text) {
+    return wxString(text.c_str(), wxConvUTF8);
+}
+
+}  // namespace
+
+QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings)
+    : wxPrintout(wxGetTranslation("Printout")),
+      controller_(controller),
+      settings_(settings),
+      selection_(controller, settings) {
+    plan_ = PlanSections(settings_, static_cast<int>(selection_.teacherSheets.size()),
+                         static_cast<int>(selection_.parentSheets.size()));
+    LoadPrintScripts();
+}
+
+QMPrintout::~QMPrintout() {
+    settings_.SetParentScript(nullptr);
+    settings_.SetTeacherScript(nullptr);
+}
+
+bool QMPrintout::HasEvent() const {
+    return controller_ != nullptr && controller_->GetSchedule() != nullptr &&
+           controller_->GetSchedule()->GetEvent() != nullptr;
+}
+
+// A script that cannot be made leaves the built-in body; the controller has said why.
+void QMPrintout::LoadPrintScripts() {
+    if (!HasEvent()) {
+        return;
+    }
+    const UserSettings& user = controller_->GetUserSettings();
+    auto load = [this](const std::string& path) -> std::unique_ptr<QMScript> {
+        std::unique_ptr<QMScript> script;
+        if (!path.empty()) {
+            script = controller_->CreateScript(path);
+        }
+        if (script && !script->loaded) {
+            script.reset();
+        }
+        return script;
+    };
+    parentScript_ = load(user.Get("parentprintscript"));
+    settings_.SetParentScript(parentScript_.get());
+    teacherScript_ = load(user.Get("teacherprintscript"));
+    settings_.SetTeacherScript(teacherScript_.get());
+}
+
+void QMPrintout::OnPreparePrinting() {
+    wxDC* dc = GetDC();
+    if (!HasEvent() || dc == nullptr) {
+        return;
+    }
+    dc->GetSize(&pageWidth_, &pageHeight_);
+    int ppiPrinterX = 0, ppiPrinterY = 0, ppiScreenX = 0, ppiScreenY = 0;
+    int pagePixelsW = 0, pagePixelsH = 0;
+    GetPPIPrinter(&ppiPrinterX, &ppiPrinterY);
+    GetPPIScreen(&ppiScreenX, &ppiScreenY);
+    GetPageSizePixels(&pagePixelsW, &pagePixelsH);
+    MakePageFonts(PageFontScale(ppiPrinterX, ppiScreenX, pageHeight_, pagePixelsH));
+    teacherPages_ = MeasureHandouts(selection_.teacherSheets, true);
+    parentPages_ = settings_.GetOneParentPerSheet()
+                       ? MeasureHandouts(selection_.parentSheets, false)
+                       : std::vector<int>();
+    FreePageFonts();
+    auto sum = [](const std::vector<int>& pages) {
+        int total = 0;
+        for (int count : pages) {
+            total += count;
+        }
+        return total;
+    };
+    for (SectionPages& section : plan_) {
+        if (section.section == PrintSection::TeacherHandouts) {
+            section.pages = sum(teacherPages_);
+        } else if (section.section == PrintSection::ParentHandouts && !parentPages_.empty()) {
+            section.pages = sum(parentPages_);
+        }
+    }
+}
+
+std::vector<int> QMPrintout::MeasureHandouts(const std::vector<PrintSheet>& sheets, bool teacher) {
+    std::vector<int> pages;
+    pages.reserve(sheets.size());
+    for (const PrintSheet& sheet : sheets) {
+        const PageRect area = HandoutArea(pageWidth_, pageHeight_);
+        wxFont* normal =
+            GetPageFont(teacher && settings_.GetSmallTeacherFont() ? SmallFont : BodyFont);
+        StartSheet(area, area, false, GetPageFont(HeadingFont), normal, true, -1);
+        DrawSheet(sheet, 0);
+        EndSheet();
+        pages.push_back(GetSheetPages());
+    }
+    return pages;
+}
+
+void QMPrintout::OnBeginPrinting() {
+    if (!HasEvent() || logo_) {
+        return;
+    }
+    const std::string& logoFile =
+        controller_->GetSchedule()->GetEvent()->GetPrintSettings().GetLogoFile();
+    if (logoFile.empty()) {
+        return;
+    }
+    auto logo = std::make_unique<QMImageWX>();
+    if (logo->LoadFile(logoFile)) {
+        logo_ = std::move(logo);
+    }
+}
+
+void QMPrintout::GetPageInfo(int* minPage, int* maxPage, int* pageFrom, int* pageTo) {
+    int first = 0;
+    int last = 0;
+    if (HasEvent()) {
+        last = TotalPages(plan_);
+        first = last > 0 ? 1 : 0;
+    }
+    *minPage = first;
+    *maxPage = last;
+    *pageFrom = first;
+    *pageTo = last;
+}
+
+bool QMPrintout::HasPage(int page) {
+    if (!HasEvent()) {
+        return false;
+    }
+    int minPage = 0;
+    int maxPage = 0;
+    int from = 0;
+    int to = 0;
+    GetPageInfo(&minPage, &maxPage, &from, &to);
+    return page >= 1 && page <= maxPage;
+}
+
+bool QMPrintout::OnPrintPage(int page) {
+    wxDC* dc = GetDC();
+    if (!HasEvent() || dc == nullptr) {
+        return false;
+    }
+    dc->GetSize(&pageWidth_, &pageHeight_);
+    int ppiPrinterX = 0;
+    int ppiPrinterY = 0;
+    int ppiScreenX = 0;
+    int ppiScreenY = 0;
+    int pagePixelsW = 0;
+    int pagePixelsH = 0;
+    GetPPIPrinter(&ppiPrinterX, &ppiPrinterY);
+    GetPPIScreen(&ppiScreenX, &ppiScreenY);
+    GetPageSizePixels(&pagePixelsW, &pagePixelsH);
+    MakePageFonts(PageFontScale(ppiPrinterX, ppiScreenX, pageHeight_, pagePixelsH));
+    const bool printed = PrintPage(page);
+    FreePageFonts();
+    return printed;
+}
+
+void QMPrintout::MakePageFonts(double scale) {
+    const wxFontFamily family =
+        settings_.GetUseSansSerif() ? wxFONTFAMILY_SWISS : wxFONTFAMILY_ROMAN;
+    struct Nominal {
+        double points;
+        bool bold;
+    };
+    const Nominal nominal[kPageFontCount] = {{16, true},  {12, false},
+                                             {10, false}, {settings_.GetSmallFontSize(), false},
+                                             {7, true},   {6, false}};
+    for (int kind = 0; kind < kPageFontCount; ++kind) {
+        fonts_[kind] = std::make_unique<wxFont>(
+            ScaledPointSize(nominal[kind].points, scale), family, wxFONTSTYLE_NORMAL,
+            nominal[kind].bold ? wxFONTWEIGHT_BOLD : wxFONTWEIGHT_NORMAL, false, wxEmptyString,
+            wxFONTENCODING_DEFAULT);
+    }
+}
+
+void QMPrintout::FreePageFonts() {
+    boldFont_ = nullptr;
+    normalFont_ = nullptr;
+    for (auto& font : fonts_) {
+        font.reset();
+    }
+}
+
+bool QMPrintout::PrintPage(int page) {
+    PrintSection section;
+    int sectionPage = 0;
+    if (!LocatePage(plan_, page, &section, &sectionPage)) {
+        return false;
+    }
+    const auto& teachers = selection_.teacherSheets;
+    const auto& parents = selection_.parentSheets;
+    // Unmeasured handouts take a page each.
+    auto locate = [sectionPage](const std::vector<int>& pages, int* sheet, int* sheetPage) {
+        if (pages.empty()) {
+            *sheet = sectionPage - 1;
+            *sheetPage = 0;
+            return true;
+        }
+        return LocateSheetPage(pages, sectionPage, sheet, sheetPage);
+    };
+    int sheet = 0;
+    int sheetPage = 0;
+    switch (section) {
+        case PrintSection::TeacherHandouts:
+            return locate(teacherPages_, &sheet, &sheetPage) &&
+                   PrintHandoutPage(teachers.at(sheet), true, sheetPage);
+        case PrintSection::ParentHandouts:
+            if (settings_.GetOneParentPerSheet()) {
+                return locate(parentPages_, &sheet, &sheetPage) &&
+                       PrintHandoutPage(parents.at(sheet), false, sheetPage);
+            }
+            PrintParentSheetOnHalfPage(2 * sectionPage - 2);
+            return PrintParentSheetOnHalfPage(2 * sectionPage - 1);
+        case PrintSection::TeacherOverviews:
+            return PrintOverviewPage(sectionPage, true);
+        case PrintSection::ParentOverviews:
+            return PrintOverviewPage(sectionPage, false);
+    }
+    return false;
+}
+
+bool QMPrintout::PrintHandoutPage(const PrintSheet& sheet, bool teacher, int page) {
+    const PageRect area = HandoutArea(pageWidth_, pageHeight_);
+    wxFont* normal = GetPageFont(teacher && settings_.GetSmallTeacherFont() ? SmallFont : BodyFont);
+    StartSheet(area, area, false, GetPageFont(HeadingFont), normal, true, page);
+    DrawSheet(sheet, 0);
+    EndSheet();
+    return true;
+}
+
+bool QMPrintout::PrintParentSheetOnHalfPage(int sheetIndex) {
+    if (sheetIndex >= static_cast<int>(selection_.parentSheets.size())) {
+        return true;
+    }
+    PageRect clip;
+    const PageRect area = HalfPageArea(pageWidth_, pageHeight_, sheetIndex, &clip);
+    StartSheet(area, clip, true, GetPageFont(HeadingFont), GetPageFont(BodyFont));
+    DrawSheet(selection_.parentSheets[sheetIndex], 0);
+    EndSheet();
+    return true;
+}
+
+bool QMPrintout::PrintOverviewPage(int page, bool teachers) {
+    const int side = teachers ? 2 : 4;
+    const int perPage = side * side;
+    const auto& sheets = teachers ? selection_.teacherSheets : selection_.parentSheets;
+    for (int i = (page - 1) * perPage; i < page * perPage; ++i) {
+        if (i >= static_cast<int>(sheets.size())) {
+            break;
+        }
+        const PageRect cell = OverviewCell(pageWidth_, pageHeight_, i, side, side);
+        StartSheet(cell, cell, false, GetPageFont(OverviewHeadingFont),
+                   GetPageFont(OverviewBodyFont));
+        DrawSheet(sheets[i], 1);
+        EndSheet();
+    }
+    return true;
+}
+
+void QMPrintout::DrawSheet(const PrintSheet& sheet, int qrSuppression) {
+    PrintRendererWX renderer(this);
+    const Person* person = sheet.teacher != nullptr ? static_cast<const Person*>(sheet.teacher)
+                                                    : static_cast<const Person*>(sheet.parent);
+    // Overview cells never show the code, so none is made for them.
+    std::unique_ptr<QMImageWX> qrImage;
+    if (qrSuppression == 0 && settings_.GetQRCodes()) {
+        qrImage = MakeQRCodeImage(sheet.day, person);
+    }
+    std::unique_ptr<PrintJob> job;
+    if (sheet.teacher != nullptr) {
+        job = std::make_unique<TeacherPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,
+                                                logo_.get(), qrImage.get(), sheet.teacher,
+                                                &settings_);
+        job->SetScript(settings_.GetTeacherScript());
+    } else {
+        job =
+            std::make_unique<ParentPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,
+                                             logo_.get(), qrImage.get(), sheet.parent, &settings_);
+        job->SetScript(settings_.GetParentScript());
+    }
+    job->SetQRSuppression(qrSuppression);
+    job->Print();
+}
+
+std::unique_ptr<QMImageWX> QMPrintout::MakeQRCodeImage(const Schedule* day,
+                                                       const Person* person) const {
+    auto image = std::make_unique<QMImageWX>();
+    const std::string text =
+        SheetCalendarText(*day, person, controller_->GetUserSettings().GetICalendarType());
+    QRCodeMatrix symbol;
+    if (!text.empty() && symbol.Encode(text.c_str())) {
+        image->CreateFromQRCode(symbol);
+    }
+    return image;
+}
+
+// --- drawing ---
+
+void QMPrintout::StartSheet(const PageRect& area, const PageRect& clip, bool turned, wxFont* bold,
+                            wxFont* normal, bool paged, int page) {
+    area_ = area;
+    clip_ = clip;
+    turned_ = turned;
+    paged_ = paged && !turned;
+    bands_ = SheetBands(area.top, area.Height());
+    drawBand_ = page;
+    lastBand_ = 0;
+    RestoreSheetClip();
+    boldFont_ = bold;
+    normalFont_ = normal;
+    wxDC* dc = GetDC();
+    dc->SetFont(*bold);
+    boldLineHeight_ = dc->GetCharHeight();
+    dc->SetFont(*normal);
+    penX_ = area_.left;
+    penY_ = turned_ ? area_.bottom : area_.top;
+}
+
+void QMPrintout::EndSheet() {
+    GetDC()->DestroyClippingRegion();
+}
+
+void QMPrintout::RestoreSheetClip() {
+    wxDC* dc = GetDC();
+    dc->DestroyClippingRegion();
+    dc->SetClippingRegion(clip_.left, clip_.top, clip_.Width(), clip_.Height());
+}
+
+void QMPrintout::UseBoldFont() {
+    if (boldFont_ != nullptr) {
+        GetDC()->SetFont(*boldFont_);
+    }
+}
+
+void QMPrintout::UseNormalFont() {
+    if (normalFont_ != nullptr) {
+        GetDC()->SetFont(*normalFont_);
+    }
+}
+
+LineCursor QMPrintout::ToCursor(int penX, int penY) const {
+    return turned_ ? LineCursor{area_.bottom - penY, penX} : LineCursor{penX, penY};
+}
+
+void QMPrintout::FromCursor(const LineCursor& cursor, int& penX, int& penY) const {
+    penX = turned_ ? cursor.across : cursor.along;
+    penY = turned_ ? area_.bottom - cursor.along : cursor.across;
+}
+
+int QMPrintout::NextLineY(int y, int lineHeight) const {
+    return paged_ ? bands_.NextLine(y, lineHeight) : y + lineHeight;
+}
+
+bool QMPrintout::Visible(int y) {
+    const int band = paged_ ? bands_.BandOf(y) : 0;
+    lastBand_ = std::max(lastBand_, band);
+    return band == drawBand_;
+}
+
+void QMPrintout::DrawAt(const std::string& text, int x, int y) {
+    if (turned_) {
+        if (drawBand_ == 0) {
+            GetDC()->DrawRotatedText(FromUtf8Text(text), x, y, 90.0);
+        }
+    } else if (Visible(y)) {
+        GetDC()->DrawText(FromUtf8Text(text), x, PageY(y));
+    }
+}
+
+void QMPrintout::DrawWrappedText(const std::string& line, int& penX, int& penY, bool paginate) {
+    wxDC* dc = GetDC();
+    const int lineStart = turned_ ? 0 : area_.left;
+    const int lineEnd = turned_ ? area_.bottom - area_.top : area_.right;
+    const int lineHeight = dc->GetCharHeight();
+    LineCursor cursor = ToCursor(penX, penY);
+    const auto pieces = WrapLine(
+        line, cursor, lineStart, lineEnd,
+        [this, lineHeight, paginate](int across) {
+            return paginate && !turned_ ? NextLineY(across, lineHeight) : across + lineHeight;
+        },
+        [dc](const std::string& s) { return dc->GetTextExtent(FromUtf8Text(s)).GetWidth(); });
+    for (const LinePiece& piece : pieces) {
+        int x = 0;
+        int y = 0;
+        FromCursor({piece.along, piece.across}, x, y);
+        DrawAt(piece.text, x, y);
+    }
+    FromCursor(cursor, penX, penY);
+}
+
+void QMPrintout::PrintText(const std::string& text) {
+    StringTokeniser lines(text);
+    std::string line;
+    while (lines.NextLine(line)) {
+        DrawWrappedText(line, penX_, penY_);
+        const int lineHeight = GetDC()->GetCharHeight();
+        if (turned_) {
+            penX_ += lineHeight;
+            penY_ = area_.bottom;
+        } else {
+            penY_ = NextLineY(penY_, lineHeight);
+            penX_ = area_.left;
+        }
+    }
+}
+
+void QMPrintout::PrintCell(const std::string& text, int style, int advance, float widthPercent) {
+    if (style == 0) {
+        UseNormalFont();
+    } else if (style == 1) {
+        UseBoldFont();
+    }
+    const int lineHeight = GetDC()->GetCharHeight();
+    if (turned_) {
+        const int end = CellEnd(penY_, area_.bottom, area_.top, widthPercent);
+        DrawCellText(text, penX_, penY_, end);
+        if (advance == 0) {
+            penY_ = end;
+        } else if (advance == 1) {
+            penX_ += lineHeight;
+            penY_ = area_.bottom;
+        }
+    } else {
+        const int end = CellEnd(penX_, area_.left, area_.right, widthPercent);
+        DrawCellText(text, penX_, penY_, end);
+        if (advance == 0) {
+            penX_ = end;
+        } else if (advance == 1) {
+            penY_ = NextLineY(penY_, lineHeight);
+            penX_ = area_.left;
+        }
+    }
+    UseNormalFont();
+}
+
+// The cell's clip narrows the sheet's, and the sheet's comes back after it.
+void QMPrintout::DrawCellText(const std::string& text, int x0, int y0, int end) {
+    if (text.empty()) {
+        return;
+    }
+    wxDC* dc = GetDC();
+    if (turned_) {
+        if (drawBand_ != 0) {
+            return;
+        }
+        dc->SetClippingRegion(x0, end, area_.right - x0, y0 - end);
+    } else {
+        if (!Visible(y0)) {
+            return;
+        }
+        dc->SetClippingRegion(x0, PageY(y0), end - x0, area_.bottom - PageY(y0));
+    }
+    DrawAt(text, x0, y0);
+    RestoreSheetClip();
+}
+
+void QMPrintout::PrintFooter(const std::string& text) {
+    wxDC* dc = GetDC();
+    if (wxFont* footer = GetPageFont(FooterFont)) {
+        dc->SetFont(*footer);
+    }
+    const int lineHeight = dc->GetCharHeight();
+    // On the page the pen is on.
+    const int pageStart = penY_ - PageY(penY_);
+    int penX = turned_ ? area_.right - lineHeight : area_.left;
+    int penY = turned_ ? area_.bottom : pageStart + area_.bottom - lineHeight;
+    // What runs past the page's bottom is cut, never continued on a page of its own.
+    const int lastBand = lastBand_;
+    StringTokeniser lines(text);
+    std::string line;
+    while (lines.NextLine(line)) {
+        DrawWrappedText(line, penX, penY, false);
+        if (turned_) {
+            penX += lineHeight;
+            penY = area_.bottom;
+        } else {
+            penY += lineHeight;
+            penX = area_.left;
+        }
+    }
+    lastBand_ = lastBand;
+    UseNormalFont();
+}
+
+void QMPrintout::PrintSeparator() {
+    wxDC* dc = GetDC();
+    dc->SetPen(*wxStockGDI::GetPen(wxStockGDI::PEN_BLACK));
+    const int half = boldLineHeight_ / 2;
+    if (turned_) {
+        const int x = penX_ + half;
+        if (drawBand_ == 0) {
+            dc->DrawLine(x, area_.bottom, x, area_.top);
+        }
+        penX_ += boldLineHeight_;
+        return;
+    }
+    const int y = penY_ + half;
+    int right = area_.right;
+    const int logoSide = area_.Width() / 8;
+    if (logo_ && y <= area_.top + logoSide) {
+        right = area_.right - logoSide - half;
+    }
+    if (Visible(penY_)) {
+        const int pageY = PageY(penY_) + half;
+        dc->DrawLine(area_.left, pageY, right, pageY);
+    }
+    penY_ = NextLineY(penY_, boldLineHeight_);
+}
+
+void QMPrintout::PrintImage(QMImage* image, int corner) {
+    const auto* picture = dynamic_cast<const QMImageWX*>(image);
+    if (picture == nullptr || !picture->GetImage().IsOk() || (corner != 0 && corner != 1)) {
+        return;
+    }
+    const wxImage& source = picture->GetImage();
+    const int w = source.GetWidth();
+    const int h = source.GetHeight();
+    const int larger = std::max(w, h);
+    wxImage scaled;
+    int x = 0;
+    int y = 0;
+    if (turned_) {
+        const double factor = static_cast<double>(area_.Height() / 8) / larger;
+        const int sw = static_cast<int>(h * factor);
+        const int sh = static_cast<int>(w * factor);
+        if (sw <= 0 || sh <= 0) {
+            return;
+        }
+        scaled = source.Rotate90(false).Scale(sw, sh, wxIMAGE_QUALITY_NORMAL);
+        x = corner == 0 ? area_.left : area_.right - sw;
+        y = area_.top;
+    } else {
+        const double factor = static_cast<double>(area_.Width() / 8) / larger;
+        const int sw = static_cast<int>(w * factor);
+        const int sh = static_cast<int>(h * factor);
+        if (sw <= 0 || sh <= 0) {
+            return;
+        }
+        scaled = source.Scale(sw, sh, wxIMAGE_QUALITY_NORMAL);
+        x = area_.right - sw;
+        y = corner == 0 ? area_.top : area_.bottom - sh;
+    }
+    // On the page the pen is on.
+    if (turned_ ? drawBand_ == 0 : Visible(penY_)) {
+        GetDC()->DrawBitmap(wxBitmap(scaled, -1), x, y, false);
+    }
+}

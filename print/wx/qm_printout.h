@@ -1,0 +1,129 @@
+#pragma once
+
+#include <wx/font.h>
+#include <wx/prntbase.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/print_settings.h"
+#include "print/print_layout.h"
+#include "print/print_selection.h"
+
+class Person;
+class QMController;
+class QMImage;
+class QMImageWX;
+class QMScript;
+class Schedule;
+
+// The handouts and overviews on paper and in the print preview. The sheets are chosen once, at
+// construction; each page the framework asks for is drawn afresh, one print job a sheet, through
+// a PrintRendererWX that calls the drawing operations below.
+class QMPrintout : public wxPrintout {
+public:
+    // The fonts of one page, by what they print.
+    enum PageFont {
+        HeadingFont,
+        BodyFont,
+        FooterFont,
+        SmallFont,
+        OverviewHeadingFont,
+        OverviewBodyFont,
+        kPageFontCount
+    };
+
+    QMPrintout(QMController* controller, const PrintSettings& settings);
+    ~QMPrintout() override;
+
+    // Measures how many pages each whole-page handout takes on this DC.
+    void OnPreparePrinting() override;
+    void OnBeginPrinting() override;
+    bool HasPage(int page) override;
+    bool OnPrintPage(int page) override;
+    void GetPageInfo(int* minPage, int* maxPage, int* pageFrom, int* pageTo) override;
+
+    const PrintSelection& GetSelection() const { return selection_; }
+    const std::vector<SectionPages>& GetPlan() const { return plan_; }
+    bool HasLogo() const { return logo_ != nullptr; }
+
+    // --- page fonts: made for a page at the page's scale, dropped after it ---
+    void MakePageFonts(double scale);
+    void FreePageFonts();
+    wxFont* GetPageFont(PageFont kind) const { return fonts_[kind].get(); }
+
+    // --- the drawing of one sheet, on the printout's DC ---
+    // Clips to clip, chooses the fonts and puts the pen at the start of the sheet. A paged
+    // sheet runs on over further pages and shows only its page `page` (from 0); -1 draws
+    // nothing and only measures.
+    void StartSheet(const PageRect& area, const PageRect& clip, bool turned, wxFont* bold,
+                    wxFont* normal, bool paged = false, int page = 0);
+    // The pages the sheet has reached so far.
+    int GetSheetPages() const { return lastBand_ + 1; }
+    void EndSheet();
+    wxPoint GetPen() const { return {penX_, penY_}; }
+    int GetBoldLineHeight() const { return boldLineHeight_; }
+
+    void UseBoldFont();
+    void UseNormalFont();
+    void PrintText(const std::string& text);
+    void PrintCell(const std::string& text, int style, int advance, float widthPercent);
+    void PrintFooter(const std::string& text);
+    void PrintSeparator();
+    void PrintImage(QMImage* image, int corner);
+
+private:
+    bool HasEvent() const;
+    void LoadPrintScripts();
+    bool PrintPage(int page);
+    // Page `page` (from 0) of a whole-page handout.
+    bool PrintHandoutPage(const PrintSheet& sheet, bool teacher, int page);
+    std::vector<int> MeasureHandouts(const std::vector<PrintSheet>& sheets, bool teacher);
+    bool PrintParentSheetOnHalfPage(int sheetIndex);
+    bool PrintOverviewPage(int page, bool teachers);
+    void DrawSheet(const PrintSheet& sheet, int qrSuppression);
+    std::unique_ptr<QMImageWX> MakeQRCodeImage(const Schedule* day, const Person* person) const;
+
+    // Draws the text's wrapped pieces between the area's ends from the given pen; a paged
+    // sheet's lines break onto its next page.
+    void DrawWrappedText(const std::string& line, int& penX, int& penY, bool paginate = true);
+    int NextLineY(int y, int lineHeight) const;
+    // Whether y lies on the page being drawn; notes the page the sheet has reached.
+    bool Visible(int y);
+    int PageY(int y) const { return paged_ ? bands_.OnPage(y) : y; }
+    void DrawCellText(const std::string& text, int x0, int y0, int end);
+    void DrawAt(const std::string& text, int x, int y);
+    LineCursor ToCursor(int penX, int penY) const;
+    void FromCursor(const LineCursor& cursor, int& penX, int& penY) const;
+    void RestoreSheetClip();
+
+    QMController* controller_;
+    PrintSettings settings_;
+    PrintSelection selection_;
+    std::vector<SectionPages> plan_;
+    std::unique_ptr<QMImageWX> logo_;
+    std::unique_ptr<QMScript> parentScript_;
+    std::unique_ptr<QMScript> teacherScript_;
+    std::array<std::unique_ptr<wxFont>, kPageFontCount> fonts_;
+    // Pages each whole-page handout takes; empty until measured (one each).
+    std::vector<int> teacherPages_;
+    std::vector<int> parentPages_;
+
+    // The sheet being drawn.
+    wxFont* boldFont_ = nullptr;
+    wxFont* normalFont_ = nullptr;
+    int pageWidth_ = 0;
+    int pageHeight_ = 0;
+    PageRect area_;
+    PageRect clip_;
+    int penX_ = 0;
+    int penY_ = 0;
+    int boldLineHeight_ = 0;
+    bool turned_ = false;
+    bool paged_ = false;
+    SheetBands bands_{0, 1};
+    int drawBand_ = 0;
+    int lastBand_ = 0;
+};

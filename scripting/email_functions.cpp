@@ -1,0 +1,61 @@
+#include <string>
+
+#include "app/smtp_client.h"
+#include "comms/email_job.h"
+#include "foundation/uc_error.h"
+#include "model/parent.h"
+#include "model/teacher.h"
+#include "scripting/qm_lua_script.h"
+#include "scripting/script_call.h"
+
+namespace {
+
+std::string DebugLog(const EmailJob& job) {
+    return job.GetClient() != nullptr ? job.GetClient()->debugLog : std::string();
+}
+
+// One e-mail of a kind to a teacher or a parent, a message for each day the run's rules allow;
+// the results are whether the sender started and the whole SMTP conversation.
+int SendEmail(ScriptCall& call) {
+    ScriptObject person{};
+    if (call.Controller() == nullptr || !call.GetObject(1, &person) ||
+        (person.kind != ScriptObjectKind::Teacher && person.kind != ScriptObjectKind::Parent)) {
+        return 0;
+    }
+    const int attachCalendar = call.GetInteger(2);
+    const int kind = call.GetInteger(3);
+    if (kind < EmailInvitation || kind > EmailResults) {
+        return 0;
+    }
+    EmailJob job(call.Controller(), static_cast<EmailTextKind>(kind));
+    job.EnableDebugLog();
+    Person* recipient = person.kind == ScriptObjectKind::Teacher
+                            ? static_cast<Person*>(static_cast<Teacher*>(person.pointer))
+                            : static_cast<Parent*>(person.pointer);
+    job.SetSingleRecipient(recipient);
+    if (!job.Connect(attachCalendar)) {
+        ReportMessage(SeverityError, "Email sender failed to start");
+        call.PushBoolean(false);
+        call.PushText(DebugLog(job));
+        return 2;
+    }
+    std::string log;
+    while (job.SendNext(&log)) {
+        if (!log.empty()) {
+            call.Host().Output(("Sent email to '" + log + "'").c_str());
+        }
+    }
+    call.PushBoolean(true);
+    call.PushText(DebugLog(job));
+    return 2;
+}
+
+constexpr ScriptFunction kEmailFunctions[] = {
+    {"qm_sendemail", &ScriptFunctionEntry<SendEmail>},
+};
+
+}  // namespace
+
+ScriptFunctionTable EmailScriptFunctions() {
+    return kEmailFunctions;
+}

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <wx/prntbase.h>
+#include <wx/treectrl.h>
+
+#include <filesystem>
+
+#include "frame_fixture.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/output_commands.h"
+#include "gui/main/schedule_views.h"
+#include "gui/support/answer_dialogs.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "print/wx/print_settings_dlg.h"
+#include "print/wx/qm_printout.h"
+
+namespace {
+
+constexpr const char* kLockQuestion =
+    "At this point it is recommended that you lock the schedule to prevent further accidental "
+    "modification. Lock the schedule?";
+
+TEST(OutputCommands, SavePathsGetTheFiltersExtensionUnlessTypedOrAllFiles) {
+    struct Case {
+        const char* chosen;
+        int filter;
+        const char* extension;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"/t/teachers", 0, ".csv", "/t/teachers.csv"},
+        {"/t/teachers.CSV", 0, ".csv", "/t/teachers.CSV"},
+        {"/t/teachers.txt", 0, ".csv", "/t/teachers.txt.csv"},
+        {"/t/teachers", 1, ".csv", "/t/teachers"},
+        {"/t/hand.outs", 0, ".txt", "/t/hand.outs.txt"},
+        {"/t/run.Pdf", 0, ".pdf", "/t/run.Pdf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        EXPECT_EQ(OutputSavePath(c.chosen, c.filter, c.extension), c.path);
+    }
+}
+
+TEST(OutputCommands, WarningsListUnbookedRequestsBeforeALowScore) {
+    EXPECT_EQ(OutputRunQuestion(true, false, false), "");
+    EXPECT_EQ(OutputRunQuestion(false, true, false),
+              "The schedule has the following warnings:\n"
+              "- There are unbooked appointments\n"
+              "- The score is low, people are waiting too long (needs more optimisation)\n"
+              "Are you sure you want to print this schedule?");
+    EXPECT_EQ(OutputRunQuestion(true, true, true),
+              "The schedule has the following warnings:\n"
+              "- The score is low, people are waiting too long (needs more optimisation)\n"
+              "Are you sure you want to email this schedule?");
+}
+
+class FrameOutput : public MainWindow {
+protected:
+    // The questions asked so far.
+    std::vector<std::string> Questions() const {
+        std::vector<std::string> texts;
+        for (const ScriptedPrompts::Shown& box : prompts_.shown) {
+            if (box.style & wxYES_NO) {
+                texts.push_back(ToUtf8(box.message));
+            }
+        }
+        return texts;
+    }
+    bool Locked() { return frame_->GetController().GetEvent()->IsLocked(); }
+    std::string Path(const std::string& name) const { return folder_.Path() + "/" + name; }
+    static std::string FirstLine(const std::string& path) {
+        const std::string text = ReadWholeFile(path);
+        return text.substr(0, text.find('\n') + 1);
+    }
+};
+
+TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
+    struct Case {
+        const char* name;
+        bool warned;
+        int warningAnswer;  // wxID_NONE: no question
+        int optionsAnswer;  // wxID_NONE: not shown
+        int lockAnswer;     // wxID_NONE: not asked
+        bool startLocked;
+        bool goesOn;
+        bool endsLocked;
+    };
+    const Case cases[] = {
+        {"no to the warnings", true, wxID_NO, wxID_NONE, wxID_NONE, false, false, false},
+        {"options cancelled", true, wxID_YES, wxID_CANCEL, wxID_NONE, false, false, false},
+        {"no to the lock", true, wxID_YES, wxID_OK, wxID_NO, false, true, false},
+        {"yes to the lock", true, wxID_YES, wxID_OK, wxID_YES, false, true, true},
+        {"already locked", true, wxID_YES, wxID_OK, wxID_NONE, true, true, true},
+        {"nothing to warn of", false, wxID_NONE, wxID_OK, wxID_NO, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(Example());
+        if (!c.warned) {
+            // A new event: nothing requested, nothing to warn of.
+            frame_->GetController().SetEvent(
+                std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+            frame_->RefreshViews();
+        }
+        frame_->GetController().GetEvent()->SetLocked(c.startLocked);
+        prompts_.shown.clear();
+        const std::string warning = OutputRunQuestion(Schedule()->AllRequestsBooked(),
+                                                      Schedule()->GetScore().IsLow(), false);
+        ASSERT_EQ(warning.empty(), !c.warned);
+        std::vector<std::string> expected;
+        if (c.warningAnswer != wxID_NONE) {
+            prompts_.Answer(c.warningAnswer);
+            expected.push_back(warning);
+        }
+        if (c.lockAnswer != wxID_NONE) {
+            prompts_.Answer(c.lockAnswer);
+        }
+        std::vector<wxString> dialogs;
+        AnswerDialogs answer([&](wxDialog* dialog) {
+            dialogs.push_back(dialog->GetTitle());
+            EXPECT_NE(dynamic_cast<PrintSettingsDlg*>(dialog), nullptr);
+            return c.optionsAnswer;
+        });
+        EXPECT_EQ(frame_->ConfirmOutputRun(false, nullptr), c.goesOn);
+        if (c.lockAnswer != wxID_NONE) {
+            expected.push_back(kLockQuestion);
+        }
+        EXPECT_EQ(Questions(), expected);
+        EXPECT_EQ(dialogs.size(), c.optionsAnswer == wxID_NONE ? 0u : 1u);
+        EXPECT_EQ(Locked(), c.endsLocked);
+        if (c.lockAnswer == wxID_YES) {
+            EXPECT_TRUE(Schedule()->IsModified());
+        }
+        frame_->Destroy();
+        ProcessPending();
+    }
+}
+
+TEST_F(FrameOutput, AnEmailRunUsesTheEmailOptionsAndSaysEmail) {
+    Open(Example());
+    prompts_.Answer(wxID_YES);
+    EXPECT_FALSE(frame_->ConfirmOutputRun(true, nullptr));
+    ASSERT_EQ(Questions().size(), 1u);
+    EXPECT_TRUE(Questions()[0].ends_with("Are you sure you want to email this schedule?"));
+
+    PrintSettings* edited = nullptr;
+    frame_->SetEmailOptionsEditor([&](wxWindow*, PrintSettings& settings) {
+        edited = &settings;
+        return true;
+    });
+    prompts_.Answer(wxID_YES).Answer(wxID_NO);
+    EXPECT_TRUE(frame_->ConfirmOutputRun(true, nullptr));
+    EXPECT_EQ(edited, &frame_->GetController().GetEvent()->GetPrintSettings());
+}
+
+TEST_F(FrameOutput, ExportsWriteWhereTheUserChose) {
+    Open(Example());
+    struct Case {
+        int id;
+        const char* chosen;
+        int filter;
+        const char* written;
+        const char* firstLine;
+    };
+    const Case cases[] = {
+        {ID_EXPORT_TEACHERS, "teachers", 0, "teachers.csv", "Name,Initials,Location\n"},
+        {ID_EXPORT_PUPILS, "pupils.CSV", 0, "pupils.CSV", "Parents Name,Pupil Name,Form\n"},
+        {ID_EXPORT_APPOINTMENTS, "appointments", 1, "appointments",
+         "Parents Name,Address 1,Address 2"},
+        {ID_EXPORT_TEACHER_HANDOUTS, "teachers-out", 0, "teachers-out.txt", ""},
+        {ID_EXPORT_PARENT_HANDOUTS, "parents.text", 1, "parents.text", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        prompts_.shown.clear();
+        prompts_.Choose(FromUtf8(Path(c.chosen)), c.filter);
+        ASSERT_TRUE(frame_->RunCommand(c.id));
+        ASSERT_TRUE(std::filesystem::exists(Path(c.written)));
+        EXPECT_EQ(FirstLine(Path(c.written)).substr(0, std::string(c.firstLine).size()),
+                  c.firstLine);
+        EXPECT_FALSE(ReadWholeFile(Path(c.written)).empty());
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Exported successfully"});
+        EXPECT_EQ(prompts_.fileRequests.back().message, "Choose a filename to save as");
+        EXPECT_TRUE(prompts_.fileRequests.back().style & wxFD_OVERWRITE_PROMPT);
+    }
+}
+
+TEST_F(FrameOutput, AHandoutExportThatCannotBeWrittenIsNeverCalledASuccess) {
+    Open(Example());
+    const std::string path = Path("missing/handouts.txt");
+    prompts_.Choose(FromUtf8(path)).CancelFile();
+    ASSERT_TRUE(frame_->RunCommand(ID_EXPORT_TEACHER_HANDOUTS));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot write to file '" + path + "'"});
+    ASSERT_TRUE(frame_->RunCommand(ID_EXPORT_PARENT_HANDOUTS));
+    EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(FrameOutput, PrintToPDFWritesTheFileAfterTheRunsQuestions) {
+    Open(Example());
+    prompts_.Answer(wxID_YES).Answer(wxID_NO).Choose(FromUtf8(Path("evening")));
+    AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
+    ASSERT_TRUE(frame_->RunCommand(ID_PRINT_TO_PDF));
+    EXPECT_TRUE(std::filesystem::file_size(Path("evening.pdf")) > 1000);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"PDF file created successfully"});
+
+    prompts_.shown.clear();
+    prompts_.Answer(wxID_YES).Answer(wxID_NO).CancelFile();
+    ASSERT_TRUE(frame_->RunCommand(ID_PRINT_TO_PDF));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameOutput, SettingsAndReportsOpenTheirDialogs) {
+    Open(Example());
+    std::vector<wxString> titles;
+    AnswerDialogs answer([&](wxDialog* dialog) {
+        titles.push_back(dialog->GetTitle());
+        return wxID_CANCEL;
+    });
+    for (int id : {ID_PRINT_SETTINGS, ID_REPORT_TEACHERS_WITHOUT_APPOINTMENTS,
+                   ID_REPORT_PARENTS_WITHOUT_APPOINTMENTS, ID_REPORT_PUPILS_WITHOUT_APPOINTMENTS,
+                   ID_REPORT_TEACHERS_WITH_APPOINTMENTS, ID_REPORT_UNBOOKED_APPOINTMENTS}) {
+        EXPECT_TRUE(MenuEnabled(id)) << id;
+        ASSERT_TRUE(frame_->RunCommand(id));
+    }
+    EXPECT_EQ(titles,
+              (std::vector<wxString>{"Print Settings", "Teachers with no appointments",
+                                     "Parents with no appointments", "Pupils with no appointments",
+                                     "Teachers with appointments", "Unbooked appointments"}));
+    EXPECT_TRUE(MenuEnabled(ID_RUN_SCRIPTED_REPORT));
+}
+
+TEST_F(FrameOutput, PreviewOpensAPreviewWindowOrSaysWhyNot) {
+    Open(Example());
+    frame_->Show();
+    prompts_.Answer(wxID_YES).Answer(wxID_NO);
+    AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
+    ASSERT_TRUE(frame_->RunCommand(ID_TOOL_PRINT));
+    wxPreviewFrame* preview = nullptr;
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
+            preview = found;
+        }
+    }
+    if (preview == nullptr) {
+        EXPECT_EQ(Boxes().size(), 1u);
+        return;
+    }
+    EXPECT_EQ(preview->GetTitle(), "Print Preview");
+    EXPECT_TRUE(Boxes().empty());
+    preview->Close(true);
+    ProcessPending();
+}
+
+TEST_F(FrameOutput, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
+    Open(Example());
+    frame_->Show();
+    auto* tree = dynamic_cast<wxTreeCtrl*>(frame_->GetTree()->GetWindow());
+    ASSERT_NE(tree, nullptr);
+    wxTreeItemIdValue cookie;
+    wxTreeItemId parents = tree->GetFirstChild(tree->GetRootItem(), cookie);
+    parents = tree->GetNextChild(tree->GetRootItem(), cookie);
+    const wxTreeItemId parentItem = tree->GetFirstChild(parents, cookie);
+    const wxTreeItemId pupilItem = tree->GetFirstChild(parentItem, cookie);
+    ASSERT_TRUE(pupilItem.IsOk());
+    tree->SelectItem(pupilItem);
+    const Parent* parent = frame_->GetController().GetEvent()->GetParents().Get(0);
+
+    prompts_.Answer(wxID_YES).Answer(wxID_NO);
+    AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
+    ASSERT_TRUE(frame_->RunCommand(ID_PRINT_PREVIEW_SELECTED));
+    wxPreviewFrame* preview = nullptr;
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
+            preview = found;
+        }
+    }
+    if (preview == nullptr) {
+        GTEST_SKIP() << "this desktop offers no print preview";
+    }
+    auto* printout =
+        dynamic_cast<QMPrintout*>(preview->GetControlBar()->GetPrintPreview()->GetPrintout());
+    ASSERT_NE(printout, nullptr);
+    const PrintSelection& selection = printout->GetSelection();
+    ASSERT_EQ(selection.parents.Count(), 1u);
+    EXPECT_EQ(selection.parents.Get(0), parent);
+    EXPECT_TRUE(printout->GetPlan().size() == 1 &&
+                printout->GetPlan()[0].section == PrintSection::ParentHandouts);
+    EXPECT_EQ(frame_->GetController().GetEvent()->GetPrintSettings().GetParentIndex(), -1);
+    preview->Close(true);
+    ProcessPending();
+}
+
+TEST_F(FrameOutput, WithoutAnEventTheOutputCommandsDoNothing) {
+    Open();
+    ASSERT_EQ(Schedule(), nullptr);
+    for (int id :
+         {ID_PRINT_SETTINGS, ID_PRINT, ID_PRINT_TO_PDF, ID_PRINT_PREVIEW, ID_EXPORT_TEACHERS,
+          ID_EXPORT_TEACHER_HANDOUTS, ID_REPORT_UNBOOKED_APPOINTMENTS}) {
+        EXPECT_TRUE(frame_->RunCommand(id)) << id;
+    }
+    EXPECT_FALSE(frame_->ConfirmOutputRun(false, nullptr));
+    EXPECT_TRUE(prompts_.shown.empty());
+    EXPECT_TRUE(prompts_.fileRequests.empty());
+}
+
+}  // namespace

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/event_file_writer.h"
+#include "app/optimise_session.h"
+#include "frame_fixture.h"
+#include "gui/dialogs/edit_scoring_dlg.h"
+#include "gui/dialogs/new_event_dlg.h"
+#include "gui/dialogs/optimise_dlg.h"
+#include "gui/main/frame_commands.h"
+#include "model/parent.h"
+
+namespace {
+
+// Answers a modal dialog of type T by running the action on it.
+template <class T>
+class Answering : public wxExpectModalBase<T, Answering<T>> {
+public:
+    explicit Answering(std::function<int(T&)> action) : action_(std::move(action)) {}
+
+protected:
+    int OnInvoked(T* dialog) const override { return action_(*dialog); }
+
+private:
+    std::function<int(T&)> action_;
+};
+
+const char* const kRebookQuestion =
+    "This will clear all the existing appointments and rebook them in from scratch. The "
+    "resulting schedule will need a lot of optimisation. Are you sure you want to do this?";
+const char* const kUnlockQuestion =
+    "WARNING: Removing the lock on a schedule allows the currently booked appointments to "
+    "change. This will make all printouts and sent emails invalid. Are you absolutely sure you "
+    "want to remove the lock?";
+
+class FrameSchedule : public MainWindow {
+protected:
+    ~FrameSchedule() override { Score::SetCompareSwitches(switches_); }
+
+    void OpenExample() {
+        Open(Example());
+        ASSERT_NE(Schedule(), nullptr);
+    }
+    Event& TheEvent() { return *Schedule()->GetEvent(); }
+    std::string EventText() {
+        srand(1);
+        return EventFileWriter(*Schedule()).FormatEventFile();
+    }
+    void MarkEveryEmailSent() {
+        ParentList& parents = TheEvent().GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+                parents.At(i)->SetEmailSent(kind, true);
+            }
+        }
+    }
+    int CountEmailSent() {
+        int sent = 0;
+        ParentList& parents = TheEvent().GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+                sent += parents.At(i)->GetEmailSent(kind);
+            }
+        }
+        return sent;
+    }
+    std::vector<std::string> Questions() const {
+        std::vector<std::string> texts;
+        for (const ScriptedPrompts::Shown& box : prompts_.shown) {
+            if (box.style & wxYES_NO) {
+                texts.push_back(ToUtf8(box.message));
+            }
+        }
+        return texts;
+    }
+
+    ScoreCompareSwitches switches_ = Score::GetCompareSwitches();
+};
+
+TEST_F(FrameSchedule, WithoutAnEventEveryTimetableCommandDoesNothing) {
+    Open();
+    for (int id : {33, 83, 32, 82, 34, 84, 39, 15, 16, 49}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(frame_->IsCommandBound(id));
+        EXPECT_TRUE(frame_->RunCommand(id));
+    }
+    EXPECT_TRUE(prompts_.shown.empty());
+    EXPECT_EQ(Schedule(), nullptr);
+}
+
+TEST_F(FrameSchedule, BookingOnlyTheUnbookedSaysHowItWent) {
+    OpenExample();
+    ASSERT_FALSE(Schedule()->AllRequestsBooked());
+    frame_->RunCommand(ID_BOOK_INCOMPLETE);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].rfind("Booked ", 0), 0u) << Boxes()[0];
+    const std::string booked = EventText();
+    frame_->RunCommand(ID_TOOL_BOOK_INCOMPLETE);
+    EXPECT_EQ(Boxes().back(), "There were no unbooked requests");
+    EXPECT_EQ(EventText(), booked);
+    EXPECT_FALSE(MenuEnabled(ID_BOOK_INCOMPLETE));
+}
+
+TEST_F(FrameSchedule, RebookingAllAsksFirstAndNoLeavesTheTimetable) {
+    OpenExample();
+    const std::string before = EventText();
+    prompts_.Answer(wxID_NO);
+    frame_->RunCommand(ID_REBOOK_ALL);
+    EXPECT_EQ(EventText(), before);
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_TOOL_REBOOK_ALL);
+    EXPECT_EQ(Questions(), (std::vector<std::string>{kRebookQuestion, kRebookQuestion}));
+    EXPECT_NE(EventText(), before);
+    EXPECT_TRUE(Schedule()->IsModified());
+}
+
+// Whichever road locks, the bookings are locked with the event, so removals are refused alike.
+TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
+    OpenExample();
+    frame_->RunCommand(ID_BOOK_INCOMPLETE);
+    Schedule()->ClearModified();
+    Parent* parent = nullptr;
+    for (unsigned i = 0; i < TheEvent().GetParents().Count() && !parent; ++i) {
+        Parent* candidate = TheEvent().GetParents().At(i);
+        if (Schedule()->GetDay(0)->ParentHasAppointments(candidate)) {
+            parent = candidate;
+        }
+    }
+    ASSERT_NE(parent, nullptr);
+
+    frame_->RunCommand(ID_LOCK_SCHEDULE);
+    EXPECT_TRUE(TheEvent().IsLocked());
+    EXPECT_TRUE(Schedule()->IsModified());
+    EXPECT_TRUE(Questions().empty());
+    EXPECT_FALSE(MenuEnabled(ID_LOCK_SCHEDULE));
+    EXPECT_TRUE(MenuEnabled(ID_REMOVE_LOCK));
+    EXPECT_FALSE(ToolEnabled(ID_TOOL_OPTIMISE));
+    // Even with the event's own flag cleared behind the frame's back, the bookings hold.
+    TheEvent().SetLocked(false);
+    EXPECT_FALSE(Schedule()->UnbookParent(parent));
+    EXPECT_TRUE(Schedule()->GetDay(0)->ParentHasAppointments(parent));
+    TheEvent().SetLocked(true);
+
+    prompts_.Answer(wxID_NO);
+    frame_->RunCommand(ID_REMOVE_LOCK);
+    EXPECT_TRUE(TheEvent().IsLocked());
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_REMOVE_LOCK);
+    EXPECT_EQ(Questions(), (std::vector<std::string>{kUnlockQuestion, kUnlockQuestion}));
+    EXPECT_FALSE(TheEvent().IsLocked());
+    EXPECT_TRUE(MenuEnabled(ID_LOCK_SCHEDULE));
+    EXPECT_TRUE(Schedule()->UnbookParent(parent));
+}
+
+TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChange) {
+    OpenExample();
+    frame_->RunCommand(ID_BOOK_INCOMPLETE);
+    MarkEveryEmailSent();
+    const int sent = CountEmailSent();
+    ASSERT_GT(sent, 0);
+    const std::string before = EventText();
+    const size_t boxes = Boxes().size();
+
+    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_EVENT_DETAILS),
+                  Answering<NewEventDlg>([](NewEventDlg&) { return wxID_CANCEL; }));
+    EXPECT_EQ(EventText(), before);
+
+    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_EVENT_DETAILS),
+                  Answering<NewEventDlg>([](NewEventDlg& d) {
+                      d.GetNameBox()->ChangeValue("Renamed evening");
+                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                  }));
+    EXPECT_EQ(TheEvent().GetName(), "Renamed evening");
+    EXPECT_EQ(CountEmailSent(), sent);
+    EXPECT_EQ(Boxes().size(), boxes);
+
+    const int slot = TheEvent().GetSlotLength();
+    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_EVENT_DETAILS),
+                  Answering<NewEventDlg>([](NewEventDlg& d) {
+                      d.GetSlotLengthBox()->ChangeValue("7.5");
+                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                  }));
+    EXPECT_NE(slot, 450);
+    EXPECT_EQ(TheEvent().GetSlotLength(), 450);
+    ASSERT_GT(Boxes().size(), boxes);
+    EXPECT_EQ(Boxes()[boxes],
+              "All appointments will be cleared and rebooked because one or more of the timing "
+              "parameters has changed. You must then optimise the new schedule.");
+    EXPECT_EQ(CountEmailSent(), 0);
+    const ::Schedule& day = *Schedule()->GetDay(0);
+    EXPECT_EQ(static_cast<int>(day.GetGrid().GetSlotCount()), day.GetNumSlots());
+}
+
+TEST_F(FrameSchedule, OptimiseBooksWhatItCanSilentlyThenRunsTheWindow) {
+    OpenExample();
+    ASSERT_FALSE(Schedule()->AllRequestsBooked());
+    int passes = -1;
+    wxTEST_DIALOG(frame_->RunCommand(ID_OPTIMISE), Answering<OptimiseDlg>([&](OptimiseDlg& d) {
+                      // Booked before the window opened.
+                      EXPECT_TRUE(Schedule()->AllRequestsBooked());
+                      for (int tick = 0; tick < 100000 && d.GetSession().GetPasses() < 1 &&
+                                         !d.GetSession().IsFinished();
+                           ++tick) {
+                          wxIdleEvent idle;
+                          d.OnIdle(idle);
+                      }
+                      passes = d.GetSession().GetPasses();
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_TRUE(passes >= 1 || Schedule()->GetScore().IsPerfect());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameSchedule, ScoringChangesReachTheEventOnlyOnOK) {
+    OpenExample();
+    const ScheduleOptions before = TheEvent().GetOptions();
+    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_SCORING),
+                  Answering<EditScoringDlg>([](EditScoringDlg& d) {
+                      d.GetTeacherWaitBox()->ChangeValue("60");
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(TheEvent().GetOptions(), before);
+    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_SCORING),
+                  Answering<EditScoringDlg>([](EditScoringDlg& d) {
+                      d.GetTeacherWaitBox()->ChangeValue("60");
+                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                  }));
+    EXPECT_EQ(TheEvent().GetOptions().TeacherGapLength, 60 * 60 / TheEvent().GetSlotLength());
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/modalhook.h>
+#include <wx/progdlg.h>
+#include <wx/textctrl.h>
+
+#include <thread>
+
+#include "frame_fixture.h"
+#include "gui/dialogs/report_dlg.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/script_stop_window.h"
+#include "gui/support/screenshot.h"
+#include "model/teacher.h"
+#include "scripting/qm_lua_script.h"
+
+namespace {
+
+// Answers the report window with OK, keeping its title and text.
+class ReadReports : public wxModalDialogHook {
+public:
+    ReadReports() { Register(); }
+    ~ReadReports() override { Unregister(); }
+    struct Report {
+        std::string title;
+        std::string text;
+    };
+    std::vector<Report> reports;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        auto* report = dynamic_cast<ReportDlg*>(dialog);
+        if (report == nullptr) {
+            return wxID_NONE;
+        }
+        reports.push_back({ToUtf8(report->GetTitle()), ToUtf8(report->GetTextBox()->GetValue())});
+        return wxID_OK;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+class ScriptedReport : public MainWindow {
+protected:
+    ScriptedReport() { Open(Example()); }
+    // Runs the command on a script file of that text; what reports it showed.
+    std::vector<ReadReports::Report> Run(const std::string& lua) {
+        prompts_.Choose(FromUtf8(folder_.Write("report.lua", lua)));
+        ReadReports hook;
+        EXPECT_TRUE(frame_->RunCommand(ID_RUN_SCRIPTED_REPORT));
+        return hook.reports;
+    }
+};
+
+TEST_F(ScriptedReport, TheScriptsOutputIsShownAndItsChangesReachTheWindow) {
+    ASSERT_NE(Schedule(), nullptr);
+    EXPECT_TRUE(MenuEnabled(ID_RUN_SCRIPTED_REPORT));
+    const unsigned teachers = Schedule()->GetEvent()->GetTeachers().Count();
+    const std::string csv = folder_.Write("staff.csv", "Zed Quill,ZQ\n");
+    const auto reports =
+        Run("function main()\n"
+            "  qm_output('Before ' .. #qm_teachers())\n"
+            "  qm_csvimport(0, '" +
+            csv +
+            "', 'full name,initials')\n"
+            "  qm_output('After ' .. #qm_teachers())\n"
+            "end\n");
+    ASSERT_EQ(prompts_.fileRequests.size(), 1u);
+    EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a script file");
+    EXPECT_TRUE(prompts_.fileRequests[0].wildcard.StartsWith("Lua script files (*.lua)|"));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].title, "Script run completed");
+    EXPECT_EQ(reports[0].text, "Before " + std::to_string(teachers) + "\nAfter " +
+                                   std::to_string(teachers + 1) + "\n");
+    EXPECT_EQ(Schedule()->GetEvent()->GetTeachers().At(teachers)->GetName(), "Zed Quill");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ScriptedReport, TheExampleReportListsEveryTeacherOnEveryDay) {
+    prompts_.Choose(FromUtf8(std::string(QM_SOURCE_DIR) + "/examples/teacher_report.lua"));
+    ReadReports hook;
+    ASSERT_TRUE(frame_->RunCommand(ID_RUN_SCRIPTED_REPORT));
+    ASSERT_EQ(hook.reports.size(), 1u);
+    const std::string& text = hook.reports[0].text;
+    const Event& event = *Schedule()->GetEvent();
+    EXPECT_EQ(text.rfind(event.GetName() + "\n\nDay 1: ", 0), 0u) << text;
+    for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
+        const std::string name = event.GetTeachers().At(i)->GetName() + " (";
+        size_t count = 0;
+        for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+            ++count;
+        }
+        EXPECT_EQ(count, Schedule()->GetDayCount()) << name;
+    }
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ScriptedReport, FailuresAreReportedAndOnlyAScriptThatLoadsOpensTheWindow) {
+    struct Case {
+        const char* lua;  // null: the file dialog is cancelled
+        size_t reports;
+        std::vector<std::string> boxStarts;
+    } cases[] = {
+        {nullptr, 0, {}},
+        {"function main(", 0, {"Cannot load script file: ", "Script file is not valid"}},
+        {"error('broken')",
+         0,
+         {"Runtime error in script initialisation: ", "Script file is not valid"}},
+        {"x = 1", 1, {"No main function in script"}},
+        {"function main() qm_output('half') error('stuck') end", 1, {"Error in Lua script: "}},
+    };
+    for (const Case& c : cases) {
+        prompts_.shown.clear();
+        std::vector<ReadReports::Report> reports;
+        if (c.lua == nullptr) {
+            prompts_.CancelFile();
+            ReadReports hook;
+            EXPECT_TRUE(frame_->RunCommand(ID_RUN_SCRIPTED_REPORT));
+            reports = hook.reports;
+        } else {
+            reports = Run(c.lua);
+        }
+        EXPECT_EQ(reports.size(), c.reports) << (c.lua ? c.lua : "cancelled");
+        const std::vector<std::string> boxes = Boxes();
+        ASSERT_EQ(boxes.size(), c.boxStarts.size()) << (c.lua ? c.lua : "cancelled");
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_EQ(boxes[i].rfind("Error: " + c.boxStarts[i], 0), 0u) << boxes[i];
+        }
+    }
+}
+
+TEST_F(ScriptedReport, AnEndlessScriptEndsAtTheTimeLimitAndStillShowsItsOutput) {
+    frame_->GetController().GetUserSettings().Set(QMLuaScript::kTimeLimitSetting, "1");
+    const auto reports = Run("function main() qm_output('started') while true do end end");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text, "started\n");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find("Script stopped because it ran for longer than 1 second"),
+              std::string::npos)
+        << Boxes()[0];
+}
+
+TEST_F(ScriptedReport, TheStopWindowAppearsLateAndItsButtonStopsTheScript) {
+    {
+        ScriptStopWindow late(frame_, std::chrono::seconds(60));
+        EXPECT_FALSE(late.ShouldStop());
+        EXPECT_EQ(late.GetWindow(), nullptr);
+    }
+    ScriptStopWindow stop(frame_, std::chrono::milliseconds(0));
+    EXPECT_FALSE(stop.ShouldStop());
+    ASSERT_NE(stop.GetWindow(), nullptr);
+    auto* button = dynamic_cast<wxButton*>(stop.GetWindow()->FindWindow(wxID_CANCEL));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->GetLabel(), "&Stop");
+    wxCommandEvent press(wxEVT_BUTTON, wxID_CANCEL);
+    press.SetEventObject(button);
+    button->ProcessWindowEvent(press);
+    std::this_thread::sleep_for(ScriptStopWindow::kAskEvery * 2);
+    EXPECT_TRUE(stop.ShouldStop());
+    EXPECT_TRUE(stop.ShouldStop());
+}
+
+TEST_F(ScriptedReport, TheControllerHandsOutLoadedHostsOnly) {
+    QMControllerWX& controller = frame_->GetController();
+    EXPECT_NE(controller.CreateScript(folder_.Write("ok.lua", "function main() end")), nullptr);
+    const std::string missing = folder_.File("missing.lua");
+    EXPECT_EQ(controller.CreateScript(missing), nullptr);
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].rfind("Error: Cannot load script file: ", 0), 0u) << boxes[0];
+    EXPECT_EQ(boxes[1], "Error: Script file '" + missing + "' is not valid");
+}
+
+class ScreenshotsOfScripts : public ScriptedReport {
+protected:
+    void SetUp() override {
+        if (ScreenshotFolder().empty()) {
+            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
+        }
+    }
+};
+
+TEST_F(ScreenshotsOfScripts, StopWindow) {
+    ScriptStopWindow stop(frame_, std::chrono::milliseconds(0));
+    EXPECT_FALSE(stop.ShouldStop());
+    EXPECT_TRUE(SaveScreenshot(stop.GetWindow(), "script-stop"));
+}
+
+}  // namespace

@@ -1,0 +1,429 @@
+#include <gtest/gtest.h>
+#include <wx/dcmemory.h>
+
+#include "app/qm_script.h"
+#include "foundation/uc_error.h"
+#include "model/parent.h"
+#include "model/teacher.h"
+#include "print/qr_code_matrix.h"
+#include "print/wx/print_renderer_wx.h"
+#include "print/wx/qm_image_wx.h"
+#include "printout_fixture.h"
+
+namespace {
+
+class Printout : public PrintoutTest {
+protected:
+    // Settings that print only the given sections.
+    static PrintSettings Only(bool teachers, bool parents, bool teacherOverviews,
+                              bool parentOverviews) {
+        PrintSettings settings;
+        settings.SetTeachers(teachers);
+        settings.SetParents(parents);
+        settings.SetTeacherOverviews(teacherOverviews);
+        settings.SetParentOverviews(parentOverviews);
+        return settings;
+    }
+    // Narrows the settings to the first parent with exactly one sheet, keeping the sections.
+    void SelectParentWithOneSheet(PrintSettings& settings) {
+        const ParentList& parents = controller_.GetEvent()->GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            PrintSettings one = settings;
+            one.SelectSingleParent(static_cast<int>(i));
+            one.SetParents(settings.GetParents());
+            one.SetParentOverviews(settings.GetParentOverviews());
+            if (QMPrintout(&controller_, one).GetSelection().parentSheets.size() == 1) {
+                settings = one;
+                return;
+            }
+        }
+        FAIL() << "the example has no parent with a single sheet";
+    }
+};
+
+TEST_F(Printout, PagesFollowTheSectionsAndEveryPageIsDrawn) {
+    PrintSettings settings = Only(true, true, true, true);
+    QMPrintout printout(&controller_, settings);
+    const PrintSelection& selection = printout.GetSelection();
+    const int teachers = static_cast<int>(selection.teacherSheets.size());
+    const int parents = static_cast<int>(selection.parentSheets.size());
+    ASSERT_GT(teachers, 0);
+    ASSERT_GT(parents, 0);
+    const int expected = teachers + (parents + 1) / 2 + (teachers + 3) / 4 + (parents + 15) / 16;
+    int minPage = -1, maxPage = -1, from = -1, to = -1;
+    printout.GetPageInfo(&minPage, &maxPage, &from, &to);
+    EXPECT_EQ(std::vector<int>({minPage, maxPage, from, to}),
+              std::vector<int>({1, expected, 1, expected}));
+    EXPECT_FALSE(printout.HasPage(0));
+    EXPECT_TRUE(printout.HasPage(expected));
+    EXPECT_FALSE(printout.HasPage(expected + 1));
+
+    printout.OnBeginPrinting();
+    for (int page = 1; page <= expected; ++page) {
+        SCOPED_TRACE(page);
+        bool printed = false;
+        EXPECT_GT(Ink(DrawPage(printout, page, &printed)), 0);
+        EXPECT_TRUE(printed);
+    }
+    bool printed = true;
+    EXPECT_EQ(Ink(DrawPage(printout, expected + 1, &printed)), 0);
+    EXPECT_FALSE(printed);
+    EXPECT_EQ(printout.GetPageFont(QMPrintout::BodyFont), nullptr);
+}
+
+TEST_F(Printout, ALongSheetGoesOnOverFurtherPagesWithoutLosingLines) {
+    PrintSettings settings = Only(true, false, false, false);
+    QMPrintout printout(&controller_, settings);
+    const int sheets = static_cast<int>(printout.GetSelection().teacherSheets.size());
+    // A page a quarter of the usual height: every teacher's day runs over.
+    const int height = kPageHeight / 4;
+    {
+        Page page(printout, kPageWidth, height);
+        printout.OnPreparePrinting();
+        printout.SetDC(nullptr);
+    }
+    int minPage = 0, maxPage = 0, from = 0, to = 0;
+    printout.GetPageInfo(&minPage, &maxPage, &from, &to);
+    EXPECT_GT(maxPage, sheets);
+    const PageRect area = HandoutArea(kPageWidth, height);
+    int inkTotal = 0;
+    for (int number = 1; number <= maxPage; ++number) {
+        SCOPED_TRACE(number);
+        Page page(printout, kPageWidth, height);
+        EXPECT_TRUE(printout.OnPrintPage(number));
+        printout.SetDC(nullptr);
+        const wxImage picture = page.Picture();
+        const int ink = Ink(picture, area.left, area.top, area.right, area.bottom);
+        EXPECT_GT(ink, 0);
+        EXPECT_EQ(Ink(picture), ink);
+        inkTotal += ink;
+    }
+    // The same sheets on a page tall enough hold as much text.
+    QMPrintout tall(&controller_, settings);
+    int tallInk = 0;
+    for (int number = 1; number <= sheets; ++number) {
+        Page page(tall, kPageWidth, 4 * kPageHeight);
+        EXPECT_TRUE(tall.OnPrintPage(number));
+        tall.SetDC(nullptr);
+        tallInk += Ink(page.Picture());
+    }
+    EXPECT_NEAR(inkTotal, tallInk, tallInk / 50);
+}
+
+// A script host that notes what it was asked to draw; scripts named "broken" do not load.
+class NotingScript : public QMScript {
+public:
+    NotingScript(QMController* controller, std::vector<std::string>* calls)
+        : QMScript(controller), calls_(calls) {}
+    bool RunMain() override { return true; }
+    bool DrawTeacherPage(Teacher* teacher, Schedule*) override {
+        calls_->push_back("teacher " + teacher->GetName());
+        return true;
+    }
+    bool DrawParentPage(Parent* parent, Schedule*) override {
+        calls_->push_back("parent " + parent->GetName());
+        return true;
+    }
+    bool RunTeacherEmail(EmailTextKind, Teacher*, Schedule*) override { return false; }
+    bool RunParentEmail(EmailTextKind, Parent*, Schedule*) override { return false; }
+    bool RunPupilEmail(EmailTextKind, Pupil*, Schedule*) override { return false; }
+    bool HasTeacherEmail(EmailTextKind) override { return false; }
+    bool HasParentEmail(EmailTextKind) override { return false; }
+    bool HasPupilEmail(EmailTextKind) override { return false; }
+
+private:
+    std::vector<std::string>* calls_;
+};
+
+class ScriptingController : public QMController {
+public:
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
+        made.push_back(fileName);
+        auto script = std::make_unique<NotingScript>(this, &calls);
+        script->loaded = fileName.find("broken") == std::string::npos;
+        return script;
+    }
+    std::vector<std::string> made;
+    std::vector<std::string> calls;
+};
+
+TEST_F(Printout, SheetsAreDrawnByThePrintScriptsOfTheUserSettings) {
+    ScriptingController controller;
+    controller.Initialise();
+    ASSERT_TRUE(controller.OpenEventFile(CopyExampleEvent("scripted.qmv").c_str()));
+    controller.GetUserSettings().Set("teacherprintscript", "/scripts/teacher.lua");
+    controller.GetUserSettings().Set("parentprintscript", "/scripts/broken.lua");
+    QMPrintout printout(&controller, Only(true, true, false, false));
+    EXPECT_EQ(controller.made,
+              (std::vector<std::string>{"/scripts/broken.lua", "/scripts/teacher.lua"}));
+    const PrintSelection& selection = printout.GetSelection();
+    DrawPage(printout, 1);
+    const int firstParentPage = static_cast<int>(selection.teacherSheets.size()) + 1;
+    DrawPage(printout, firstParentPage);
+    // The teacher's sheet is the script's; the parents' have the built-in body.
+    EXPECT_EQ(controller.calls,
+              std::vector<std::string>{"teacher " + selection.teacherSheets[0].teacher->GetName()});
+}
+
+TEST_F(Printout, WithoutAnEventThereIsNothingToPrint) {
+    QMController empty;
+    QMPrintout printout(&empty, PrintSettings());
+    int minPage = -1, maxPage = -1, from = -1, to = -1;
+    printout.GetPageInfo(&minPage, &maxPage, &from, &to);
+    EXPECT_EQ(std::vector<int>({minPage, maxPage, from, to}), std::vector<int>({0, 0, 0, 0}));
+    EXPECT_FALSE(printout.HasPage(1));
+    printout.OnBeginPrinting();
+    bool printed = true;
+    EXPECT_EQ(Ink(DrawPage(printout, 1, &printed)), 0);
+    EXPECT_FALSE(printed);
+}
+
+TEST_F(Printout, ALoneParentSheetTwoAPageTakesTheLowerHalf) {
+    PrintSettings settings = Only(false, true, false, false);
+    SelectParentWithOneSheet(settings);
+    QMPrintout printout(&controller_, settings);
+    ASSERT_EQ(printout.GetPlan().at(0).pages, 1);
+    const wxImage page = DrawPage(printout, 1);
+    EXPECT_EQ(Ink(page, 0, 0, kPageWidth, kPageHeight / 2), 0);
+    EXPECT_GT(Ink(page, 0, kPageHeight / 2, kPageWidth, kPageHeight), 0);
+    // Turned text: the sheet's lines start at the half's bottom and run up.
+    const PageRect ink = InkBox(page);
+    EXPECT_GT(ink.Height(), ink.Width() / 4);
+
+    settings.SetOneParentPerSheet(true);
+    QMPrintout whole(&controller_, settings);
+    EXPECT_GT(Ink(DrawPage(whole, 1), 0, 0, kPageWidth, kPageHeight / 4), 0);
+}
+
+TEST_F(Printout, AnOverviewPageFillsItsCellsFromTheTopLeft) {
+    PrintSettings settings = Only(false, false, false, true);
+    SelectParentWithOneSheet(settings);
+    QMPrintout printout(&controller_, settings);
+    const wxImage page = DrawPage(printout, 1);
+    const PageRect cell = OverviewCell(kPageWidth, kPageHeight, 0, 4, 4);
+    EXPECT_GT(Ink(page, cell.left, cell.top, cell.right, cell.bottom), 0);
+    EXPECT_EQ(Ink(page) - Ink(page, cell.left, cell.top, cell.right, cell.bottom), 0);
+}
+
+TEST_F(Printout, QRCodesAppearOnHandoutsButNeverInOverviewCells) {
+    struct Case {
+        const char* name;
+        PrintSettings settings;
+        bool differs;
+    };
+    PrintSettings handouts = Only(true, false, false, false);
+    PrintSettings overviews = Only(false, false, true, false);
+    for (auto [name, settings, differs] :
+         {Case{"handout", handouts, true}, Case{"overview", overviews, false}}) {
+        SCOPED_TRACE(name);
+        settings.SetQRCodes(true);
+        QMPrintout with(&controller_, settings);
+        settings.SetQRCodes(false);
+        QMPrintout without(&controller_, settings);
+        const wxImage a = DrawPage(with, 1);
+        const wxImage b = DrawPage(without, 1);
+        EXPECT_EQ(memcmp(a.GetData(), b.GetData(), 3 * kPageWidth * kPageHeight) != 0, differs);
+    }
+}
+
+TEST_F(Printout, FontsFollowTheSettingsAndThePageScale) {
+    PrintSettings settings;
+    settings.SetSmallFontSize(7.5);
+    for (bool sans : {false, true}) {
+        SCOPED_TRACE(sans);
+        settings.SetUseSansSerif(sans);
+        QMPrintout printout(&controller_, settings);
+        printout.MakePageFonts(1.0);
+        const int sizes[] = {16, 12, 10, 7, 7, 6};
+        for (int kind = 0; kind < QMPrintout::kPageFontCount; ++kind) {
+            const wxFont* font = printout.GetPageFont(QMPrintout::PageFont(kind));
+            EXPECT_EQ(font->GetFamily(), sans ? wxFONTFAMILY_SWISS : wxFONTFAMILY_ROMAN);
+            EXPECT_EQ(font->GetPointSize(), sizes[kind]);
+            const bool bold =
+                kind == QMPrintout::HeadingFont || kind == QMPrintout::OverviewHeadingFont;
+            EXPECT_EQ(font->GetWeight(), bold ? wxFONTWEIGHT_BOLD : wxFONTWEIGHT_NORMAL);
+        }
+        printout.MakePageFonts(0.5);
+        EXPECT_EQ(printout.GetPageFont(QMPrintout::HeadingFont)->GetPointSize(), 8);
+        printout.FreePageFonts();
+    }
+}
+
+// The drawing operations on one sheet of a plain page.
+class SheetDrawing : public PrintoutTest {
+protected:
+    SheetDrawing() : printout_(&controller_, PrintSettings()), page_(printout_, 1000, 1000) {
+        printout_.MakePageFonts(1.0);
+    }
+    ~SheetDrawing() override { printout_.SetDC(nullptr); }
+    void Start(const PageRect& area, bool turned = false) {
+        printout_.StartSheet(area, area, turned, printout_.GetPageFont(QMPrintout::HeadingFont),
+                             printout_.GetPageFont(QMPrintout::BodyFont));
+    }
+    bool NormalFontSelected() {
+        return page_.dc.GetFont() == *printout_.GetPageFont(QMPrintout::BodyFont);
+    }
+    int LineHeight() { return page_.dc.GetCharHeight(); }
+
+    QMPrintout printout_;
+    Page page_;
+};
+
+TEST_F(SheetDrawing, TextAndCellsMoveThePen) {
+    Start({0, 0, 1000, 1000});
+    PrintRendererWX renderer(&printout_);
+    EXPECT_TRUE(renderer.IsOK());
+    renderer.PrintCell("Name", 1, 0, 30.0f);
+    EXPECT_EQ(printout_.GetPen(), wxPoint(300, 0));
+    EXPECT_TRUE(NormalFontSelected());
+    const int width = page_.dc.GetTextExtent("after the cell").GetWidth();
+    renderer.PrintText("after the cell");
+    EXPECT_EQ(printout_.GetPen(), wxPoint(0, LineHeight()));
+    renderer.PrintCell("row end", 0, 1, 50.0f);
+    EXPECT_EQ(printout_.GetPen(), wxPoint(0, 2 * LineHeight()));
+    renderer.PrintBoldText("bold");
+    EXPECT_TRUE(NormalFontSelected());
+    const wxPoint before = printout_.GetPen();
+    renderer.PrintFooter("footer");
+    EXPECT_EQ(printout_.GetPen(), before);
+    EXPECT_TRUE(NormalFontSelected());
+    renderer.PrintText("");
+    EXPECT_EQ(printout_.GetPen(), before);
+    renderer.PrintText("\n");
+    EXPECT_EQ(printout_.GetPen().y, before.y + LineHeight());
+    EXPECT_GT(width, 0);
+    const int lineHeight = LineHeight();
+    const wxImage picture = page_.Picture();
+    // The text after the cell starts at the cell's end.
+    EXPECT_GT(Ink(picture, 300, 0, 300 + width, lineHeight), 0);
+    EXPECT_EQ(Ink(picture, 300 + width + 2, 0, 1000, lineHeight), 0);
+}
+
+TEST_F(SheetDrawing, TurnedTextRunsUpFromTheAreaBottom) {
+    Start({100, 100, 900, 900}, true);
+    EXPECT_EQ(printout_.GetPen(), wxPoint(100, 900));
+    printout_.PrintCell("cell", 0, 0, 25.0f);
+    EXPECT_EQ(printout_.GetPen(), wxPoint(100, 700));
+    printout_.PrintText("text");
+    EXPECT_EQ(printout_.GetPen(), wxPoint(100 + LineHeight(), 900));
+    const PageRect ink = InkBox(page_.Picture());
+    EXPECT_GE(ink.left, 100);
+    EXPECT_LE(ink.bottom, 900);
+    EXPECT_GT(ink.Height(), ink.Width());
+}
+
+TEST_F(SheetDrawing, ACellsClipGivesBackTheSheetsClip) {
+    Start({200, 200, 400, 400});
+    printout_.PrintCell("WWWWWWWWWWWWWWWWWWWW", 0, 0, 10.0f);
+    // Longer than the whole line: the sheet's clip still cuts it.
+    printout_.PrintText("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    const PageRect ink = InkBox(page_.Picture());
+    EXPECT_GE(ink.left, 200);
+    EXPECT_LE(ink.right, 400);
+    EXPECT_GT(ink.right, 350);
+}
+
+TEST_F(SheetDrawing, ImagesTakeAnEighthOfTheWidthInTheirCorner) {
+    struct Case {
+        const char* name;
+        int width, height, corner;
+        bool turned;
+        PageRect drawn;
+    };
+    const Case cases[] = {
+        {"square top", 25, 25, 0, false, {800, 100, 900, 200}},
+        {"wide top", 50, 25, 0, false, {800, 100, 900, 150}},
+        {"square bottom", 25, 25, 1, false, {800, 800, 900, 900}},
+        {"turned top", 50, 25, 0, true, {100, 100, 150, 200}},
+        {"turned bottom", 50, 25, 1, true, {850, 100, 900, 200}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Page page(printout_, 1000, 1000);
+        Start({100, 100, 900, 900}, c.turned);
+        QMImageWX empty;
+        printout_.PrintImage(&empty, c.corner);
+        printout_.PrintImage(nullptr, c.corner);
+        const std::string file = folder_.Path() + "/black.png";
+        ASSERT_TRUE(wxImage(c.width, c.height, true).SaveFile(file, wxBITMAP_TYPE_PNG));
+        QMImageWX black;
+        ASSERT_TRUE(black.LoadFile(file));
+        printout_.PrintImage(&black, c.corner);
+        printout_.PrintImage(&black, 2);
+        EXPECT_EQ(InkBox(page.Picture()), c.drawn);
+    }
+}
+
+TEST_F(SheetDrawing, SeparatorsMakeRoomForTheLogo) {
+    const std::string logo = folder_.Path() + "/logo.png";
+    ASSERT_TRUE(wxImage(16, 16, true).SaveFile(logo, wxBITMAP_TYPE_PNG));
+    controller_.GetEvent()->GetPrintSettings().SetLogoFile(logo);
+    QMPrintout withLogo(&controller_, PrintSettings());
+    withLogo.OnBeginPrinting();
+    ASSERT_TRUE(withLogo.HasLogo());
+    for (QMPrintout* printout : {&withLogo, &printout_}) {
+        SCOPED_TRACE(printout == &withLogo ? "logo" : "no logo");
+        Page page(*printout, 1000, 1000);
+        printout->MakePageFonts(1.0);
+        printout->StartSheet({0, 0, 800, 1000}, {0, 0, 800, 1000}, false,
+                             printout->GetPageFont(QMPrintout::HeadingFont),
+                             printout->GetPageFont(QMPrintout::BodyFont));
+        const int half = printout->GetBoldLineHeight() / 2;
+        printout->PrintSeparator();
+        EXPECT_EQ(printout->GetPen().y, 2 * half + printout->GetBoldLineHeight() % 2);
+        // Move below the logo's box, an eighth of the width high.
+        while (printout->GetPen().y + half <= 100) {
+            printout->PrintText("\n");
+        }
+        const int lowY = printout->GetPen().y + half;
+        printout->PrintSeparator();
+        const wxImage picture = page.Picture();
+        const int topRight = printout == &withLogo ? 800 - 100 - half : 800;
+        // A line's last pixel may be drawn or not.
+        const PageRect top = InkBox(picture.GetSubImage({0, half, 1000, 1}));
+        EXPECT_EQ(top.left, 0);
+        EXPECT_NEAR(top.right, topRight, 1);
+        const PageRect low = InkBox(picture.GetSubImage({0, lowY, 1000, 1}));
+        EXPECT_EQ(low.left, 0);
+        EXPECT_NEAR(low.right, 800, 1);
+        printout->SetDC(nullptr);
+    }
+}
+
+TEST_F(Printout, ScreenImagesComeFromQRSymbolsAndImageFiles) {
+    QRCodeMatrix symbol;
+    ASSERT_TRUE(symbol.Encode("BEGIN:VCALENDAR"));
+    QMImageWX image;
+    image.CreateFromQRCode(symbol);
+    const int width = symbol.GetWidth();
+    ASSERT_EQ(image.GetImage().GetSize(), wxSize(width, width));
+    int mismatches = 0;
+    for (int y = 0; y < width; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned char expected = symbol.IsDark(x, y) ? 0 : 255;
+            const wxImage& pixels = image.GetImage();
+            mismatches += pixels.GetRed(x, y) != expected || pixels.GetGreen(x, y) != expected ||
+                          pixels.GetBlue(x, y) != expected;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    QRCodeMatrix empty;
+    QMImageWX blank;
+    blank.CreateFromQRCode(empty);
+    EXPECT_FALSE(blank.GetImage().IsOk());
+
+    // Any registered handler reads the file, whatever its name says.
+    const std::string named = folder_.Path() + "/Schöne Logo.picture";
+    ASSERT_TRUE(wxImage(4, 3, true).SaveFile(wxString::FromUTF8(named), wxBITMAP_TYPE_PNG));
+    QMImageWX logo;
+    EXPECT_TRUE(logo.LoadFile(named));
+    EXPECT_EQ(logo.GetImage().GetSize(), wxSize(4, 3));
+    const std::string junk = folder_.Write("junk.png", "not a picture");
+    for (const std::string& bad : {junk, folder_.Path() + "/missing.png", std::string()}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(logo.LoadFile(bad));
+        EXPECT_FALSE(logo.GetImage().IsOk());
+    }
+}
+
+}  // namespace
