@@ -115,6 +115,7 @@ private:
     void BindOutputCommands();
     void BindScheduleCommands();
     void BindScriptCommands();
+    void BindImportCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();
