@@ -74,6 +74,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindScheduleCommands();
     BindPeopleCommands();
     BindScriptCommands();
+    BindImportCommands();
 
     RefreshViews();
     controller_.Initialise();

@@ -118,6 +118,7 @@ private:
     void BindScheduleCommands();
     void BindPeopleCommands();
     void BindScriptCommands();
+    void BindImportCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
     void ApplySashPositions();

@@ -1,0 +1,121 @@
+#include "import/csv_column_chooser.h"
+
+#include <utility>
+
+#include "foundation/files.h"
+#include "import/text_encoding.h"
+#include "model/importer_csv.h"
+
+CSVFilePreview ReadCSVPreview(StdioFile* file, int lineCount) {
+    CSVFilePreview preview;
+    if (file == nullptr || file->GetFile() == nullptr) {
+        return preview;
+    }
+    std::string line;
+    for (int i = 0; i < lineCount && file->ReadLine(line); ++i) {
+        if (i == 0) {
+            // A spreadsheet's byte-order mark would hide the header's first column name.
+            line = StripByteOrderMark(line);
+            preview.firstLine = line;
+        }
+        preview.text += DecodeImportedText(line, false) + "\n";
+    }
+    return preview;
+}
+
+CSVColumnChooser::CSVColumnChooser(const CSVColumnMapping& mapping)
+    : unusedName_(mapping.GetColumnTypeName(0)) {
+    for (int i = 0; i < mapping.GetNumColumnTypes(); ++i) {
+        available_.push_back(mapping.GetColumnTypeName(i));
+    }
+}
+
+bool CSVColumnChooser::StaysOnOffer(const std::string& name) {
+    // A file may carry several subjects, and a column per day for the times and attendance.
+    static const char* const kRepeatable[] = {"Subject", "Arrival Time", "Departure Time",
+                                              "Is Attending (Y/N)"};
+    for (const char* repeatable : kRepeatable) {
+        if (name == repeatable) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CSVColumnChooser::ApplyHeader(CSVColumnMapping& mapping, const std::string& firstLine) {
+    mapping.Clear();
+    if (!mapping.Parse(firstLine.c_str())) {
+        return false;
+    }
+    selected_.clear();
+    for (int i = 0; i < mapping.GetCount(); ++i) {
+        selected_.push_back(mapping.GetColumnTypeName(mapping.GetAt(i)));
+    }
+    return true;
+}
+
+int CSVColumnChooser::Select(int availableIndex, int before) {
+    if (availableIndex < 0 || availableIndex >= static_cast<int>(available_.size())) {
+        return -1;
+    }
+    const std::string name = available_[static_cast<size_t>(availableIndex)];
+    int at = static_cast<int>(selected_.size());
+    if (before >= 0 && before < at) {
+        at = before;
+    }
+    selected_.insert(selected_.begin() + at, name);
+    if (availableIndex != 0 && !StaysOnOffer(name)) {
+        available_.erase(available_.begin() + availableIndex);
+    }
+    return at;
+}
+
+bool CSVColumnChooser::Remove(int selectedIndex) {
+    if (selectedIndex < 0 || selectedIndex >= static_cast<int>(selected_.size())) {
+        return false;
+    }
+    const std::string name = selected_[static_cast<size_t>(selectedIndex)];
+    selected_.erase(selected_.begin() + selectedIndex);
+    // Kept on offer already: putting it back would list it twice.
+    bool offered = false;
+    for (const std::string& entry : available_) {
+        offered = offered || entry == name;
+    }
+    if (name != unusedName_ && !offered) {
+        available_.push_back(name);
+    }
+    return true;
+}
+
+int CSVColumnChooser::MoveUp(int selectedIndex) {
+    if (selectedIndex < 1 || selectedIndex >= static_cast<int>(selected_.size())) {
+        return -1;
+    }
+    std::swap(selected_[static_cast<size_t>(selectedIndex)],
+              selected_[static_cast<size_t>(selectedIndex - 1)]);
+    return selectedIndex - 1;
+}
+
+int CSVColumnChooser::MoveDown(int selectedIndex) {
+    if (selectedIndex < 0 || selectedIndex + 1 >= static_cast<int>(selected_.size())) {
+        return -1;
+    }
+    std::swap(selected_[static_cast<size_t>(selectedIndex)],
+              selected_[static_cast<size_t>(selectedIndex + 1)]);
+    return selectedIndex + 1;
+}
+
+std::string CSVColumnChooser::GetDefinition() const {
+    std::string definition;
+    for (const std::string& name : selected_) {
+        definition += (definition.empty() ? "" : ",") + name;
+    }
+    return definition;
+}
+
+void CSVColumnChooser::FillMapping(CSVColumnMapping& mapping) const {
+    mapping.Clear();
+    for (const std::string& name : selected_) {
+        mapping.AddColumnByName(name);
+    }
+}

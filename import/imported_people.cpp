@@ -1,0 +1,60 @@
+#include "import/imported_people.h"
+
+#include <memory>
+#include <string>
+
+#include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/teacher.h"
+
+namespace {
+
+// Takes each person out of the list before offering it, so that whatever the target refuses
+// is freed here once and the preview never frees a person the target now owns.
+template <typename T, typename List, typename Add>
+int MoveAll(List& list, const char* role, Add add) {
+    int moved = 0;
+    while (!list.IsEmpty()) {
+        std::unique_ptr<T> person(static_cast<T*>(list.RemoveAt(0)));
+        if (!person) {
+            continue;
+        }
+        const std::string name = person->GetName();
+        if (add(std::move(person))) {
+            ++moved;
+        } else {
+            ReportMessage(SeverityError, std::string(role) + " '" + name + "' failed to import");
+        }
+    }
+    return moved;
+}
+
+}  // namespace
+
+bool RefusePeopleImportWhenLocked(const MultiDaySchedule& target, bool pupils) {
+    const auto& event = target.GetEvent();
+    if (!event || !event->IsLocked()) {
+        return false;
+    }
+    ReportMessage(SeverityError, pupils ? "Cannot import pupils because the schedule is locked"
+                                        : "Cannot import teachers because the schedule is locked");
+    return true;
+}
+
+int MoveImportedPeople(Event& preview, MultiDaySchedule& target, bool pupils) {
+    if (!target.GetEvent() || RefusePeopleImportWhenLocked(target, pupils)) {
+        return 0;
+    }
+    if (pupils) {
+        return MoveAll<Parent>(preview.GetParents(), "Parent", [&](std::unique_ptr<Parent> p) {
+            target.FitAttendanceToDays(p.get());
+            return target.AddParent(std::move(p));
+        });
+    }
+    return MoveAll<Teacher>(preview.GetTeachers(), "Teacher", [&](std::unique_ptr<Teacher> t) {
+        target.FitAttendanceToDays(t.get());
+        return target.AddTeacher(std::move(t));
+    });
+}

@@ -1,0 +1,174 @@
+#include "import/wx/define_csv_dlg.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/listbox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "gui/dialogs/prompt_service.h"
+#include "model/importer_csv.h"
+
+namespace {
+
+void Fill(wxListBox* list, const std::vector<std::string>& names) {
+    wxArrayString items;
+    for (const std::string& name : names) {
+        items.Add(FromUtf8(name));
+    }
+    list->Set(items);
+}
+
+}  // namespace
+
+DefineCSVDlg::DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* mapping)
+    : OKCancelDlg(parent, "Import CSV file"), mapping_(mapping), chooser_(*mapping) {
+    wxBoxSizer* main = GetMainSizer();
+    main->Add(new wxStaticText(this, wxID_ANY, "First three lines from the file:"), 0, wxALL, 5);
+    preview_ = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxSize(610, 75),
+                              wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
+    main->Add(preview_, 0, wxLEFT | wxRIGHT, 5);
+    ignoreFirstLine_ = new wxCheckBox(this, wxID_ANY, "Ignore the first line");
+    main->Add(ignoreFirstLine_, 0, wxALL, 5);
+    main->Add(new wxStaticText(this, wxID_ANY,
+                               "Please describe the file by moving columns into the 'Selected "
+                               "columns' box below."),
+              0, wxLEFT | wxRIGHT, 5);
+    main->Add(new wxStaticText(this, wxID_ANY,
+                               "The order of your selected columns is important and must match "
+                               "the file."),
+              0, wxALL, 5);
+
+    const wxSize listSize(250, 250);
+    const wxSize buttonSize(100, 30);
+    auto* columns = new wxBoxSizer(wxHORIZONTAL);
+    auto* left = new wxBoxSizer(wxVERTICAL);
+    left->Add(new wxStaticText(this, wxID_ANY, "Available columns:"), 0, wxBOTTOM, 5);
+    available_ =
+        new wxListBox(this, ID_AVAILABLE, wxDefaultPosition, listSize, 0, nullptr, wxLB_SINGLE);
+    left->Add(available_, 0, 0);
+    columns->Add(left, 0, wxALL, 5);
+
+    auto* middle = new wxBoxSizer(wxVERTICAL);
+    select_ = new wxButton(this, ID_SELECT, "Select >>", wxDefaultPosition, buttonSize);
+    remove_ = new wxButton(this, ID_REMOVE, "<< Remove", wxDefaultPosition, buttonSize);
+    middle->Add(select_, 0, wxBOTTOM, 5);
+    middle->Add(remove_, 0, 0);
+    columns->Add(middle, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+
+    auto* right = new wxBoxSizer(wxVERTICAL);
+    right->Add(new wxStaticText(this, wxID_ANY, "Selected columns:"), 0, wxBOTTOM, 5);
+    selected_ =
+        new wxListBox(this, ID_SELECTED, wxDefaultPosition, listSize, 0, nullptr, wxLB_SINGLE);
+    right->Add(selected_, 0, 0);
+    auto* moves = new wxBoxSizer(wxHORIZONTAL);
+    moveUp_ = new wxButton(this, ID_MOVE_UP, "Move up", wxDefaultPosition, buttonSize);
+    moveDown_ = new wxButton(this, ID_MOVE_DOWN, "Move down", wxDefaultPosition, buttonSize);
+    moves->Add(moveUp_, 0, wxRIGHT, 5);
+    moves->Add(moveDown_, 0, 0);
+    right->Add(moves, 0, wxTOP | wxALIGN_CENTER_HORIZONTAL, 5);
+    columns->Add(right, 0, wxALL, 5);
+    main->Add(columns, 0, wxALIGN_CENTER_HORIZONTAL);
+
+    main->Add(new wxStaticText(this, wxID_ANY,
+                               "If you wish to save this import, enter a name for it below:"),
+              0, wxALL, 5);
+    name_ = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxSize(610, 25));
+    main->Add(name_, 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
+    AddOKCancelButtons();
+
+    const CSVFilePreview lines = ReadCSVPreview(file);
+    preview_->SetValue(FromUtf8(lines.text));
+    if (chooser_.ApplyHeader(*mapping_, lines.firstLine)) {
+        ignoreFirstLine_->SetValue(true);
+    }
+    ShowLists(-1);
+    Centre(wxBOTH);
+
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnOK, this, wxID_OK);
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnRemove, this, ID_REMOVE);
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnSelect, this, ID_SELECT);
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnMoveUp, this, ID_MOVE_UP);
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnMoveDown, this, ID_MOVE_DOWN);
+    Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { UpdateButtons(); });
+    Bind(wxEVT_LISTBOX_DCLICK, &DefineCSVDlg::OnSelect, this, ID_AVAILABLE);
+    Bind(wxEVT_LISTBOX_DCLICK, &DefineCSVDlg::OnRemove, this, ID_SELECTED);
+}
+
+wxButton* DefineCSVDlg::GetButton(int id) const {
+    switch (id) {
+        case ID_REMOVE:
+            return remove_;
+        case ID_SELECT:
+            return select_;
+        case ID_MOVE_UP:
+            return moveUp_;
+        case ID_MOVE_DOWN:
+            return moveDown_;
+        default:
+            return nullptr;
+    }
+}
+
+bool DefineCSVDlg::GetIgnoreFirstLine() const {
+    return ignoreFirstLine_->GetValue();
+}
+
+std::string DefineCSVDlg::GetImportName() const {
+    return ToUtf8(name_->GetValue());
+}
+
+void DefineCSVDlg::ShowLists(int selectedEntry) {
+    Fill(available_, chooser_.GetAvailable());
+    Fill(selected_, chooser_.GetSelected());
+    if (selectedEntry >= 0) {
+        selected_->SetSelection(selectedEntry);
+    }
+    UpdateButtons();
+}
+
+void DefineCSVDlg::UpdateButtons() {
+    const bool entrySelected = selected_->GetSelection() != wxNOT_FOUND;
+    select_->Enable(available_->GetSelection() != wxNOT_FOUND);
+    remove_->Enable(entrySelected);
+    moveUp_->Enable(entrySelected && selected_->GetCount() > 1);
+    moveDown_->Enable(entrySelected && selected_->GetCount() > 1);
+}
+
+void DefineCSVDlg::OnSelect(wxCommandEvent&) {
+    if (chooser_.Select(available_->GetSelection(), selected_->GetSelection()) >= 0) {
+        ShowLists(-1);
+    }
+}
+
+void DefineCSVDlg::OnRemove(wxCommandEvent&) {
+    if (chooser_.Remove(selected_->GetSelection())) {
+        ShowLists(-1);
+    }
+}
+
+void DefineCSVDlg::OnMoveUp(wxCommandEvent&) {
+    const int moved = chooser_.MoveUp(selected_->GetSelection());
+    if (moved >= 0) {
+        ShowLists(moved);
+    }
+}
+
+void DefineCSVDlg::OnMoveDown(wxCommandEvent&) {
+    const int moved = chooser_.MoveDown(selected_->GetSelection());
+    if (moved >= 0) {
+        ShowLists(moved);
+    }
+}
+
+bool DefineCSVDlg::AcceptOK() {
+    chooser_.FillMapping(*mapping_);
+    return true;
+}
+
+void DefineCSVDlg::OnOK(wxCommandEvent& event) {
+    if (AcceptOK()) {
+        event.Skip();
+    }
+}

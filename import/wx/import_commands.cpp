@@ -1,0 +1,107 @@
+#include "import/wx/import_commands.h"
+
+#include <wx/filedlg.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/qm_controller.h"
+#include "foundation/files.h"
+#include "foundation/string_functions.h"
+#include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
+#include "import/imported_people.h"
+#include "import/pt_csv_importer.h"
+#include "import/wx/define_csv_dlg.h"
+#include "import/wx/import_dlg.h"
+#include "import/wx/import_priority_dlg.h"
+#include "import/wx/import_progress_dlg.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+
+bool ImportPeople(wxWindow* parent, QMController& controller, int kind) {
+    MultiDaySchedule* schedule = controller.GetSchedule();
+    if (schedule == nullptr || !schedule->GetEvent()) {
+        return false;
+    }
+    // Refused before the dialog, so nobody previews an import that cannot be taken.
+    if (RefusePeopleImportWhenLocked(*schedule, kind != 0)) {
+        return false;
+    }
+    ImportDlg dialog(parent, &controller, kind);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    return MoveImportedPeople(*dialog.GetPreviewEvent(), *schedule, kind != 0) > 0;
+}
+
+std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported) {
+    const int lines = static_cast<int>(linesImported);
+    switch (outcome) {
+        case ImportOutcome::Finished:
+            return StringPrintf("Done, %d lines imported successfully", lines);
+        case ImportOutcome::Stopped:
+            return StringPrintf("Import stopped, %d lines imported before it was stopped", lines);
+        case ImportOutcome::Failed:
+        default:
+            return StringPrintf("Import failed, %d lines imported before the failure", lines);
+    }
+}
+
+bool ImportRequestList(wxWindow* parent, QMController& controller, int listKind) {
+    MultiDaySchedule* schedule = controller.GetSchedule();
+    if (schedule == nullptr || !schedule->GetEvent()) {
+        return false;
+    }
+    const bool requests = listKind == ImporterPTCSV::RequestList;
+    if (requests && schedule->GetEvent()->IsLocked()) {
+        ReportMessage(SeverityError, "Cannot import a request list because the schedule is locked");
+        return false;
+    }
+    FileChoice choice;
+    if (!PromptService::Current().ChooseFile(
+            parent,
+            {"Choose a file to import", "CSV Files (*.csv)|*.csv;*.CSV|All Files (*.*)|*",
+             wxFD_OPEN | wxFD_FILE_MUST_EXIST},
+            &choice)) {
+        return false;
+    }
+    const std::string path = ToUtf8(choice.path);
+    StdioFile file(path.c_str(), "rb");
+    if (file.GetFile() == nullptr || FileName(path).IsDirectory()) {
+        ReportMessage(SeverityError, "Cannot open data file '" + path + "'");
+        return false;
+    }
+    ImporterPTCSVMapping mapping;
+    bool ignoreFirstLine = false;
+    {
+        DefineCSVDlg define(parent, &file, &mapping);
+        if (define.ShowModal() != wxID_OK) {
+            return false;
+        }
+        ignoreFirstLine = define.GetIgnoreFirstLine();
+    }
+    int priority = 1;
+    if (requests && !mapping.HasColumnType(PTCSVPriority)) {
+        ImportPTPrioDlg ask(parent);
+        if (ask.ShowModal() != wxID_OK) {
+            return false;
+        }
+        priority = ask.GetPriority();
+    }
+    ImporterPTCSV importer(mapping, static_cast<ImporterPTCSV::ListKind>(listKind));
+    importer.SetIgnoreFirstLine(ignoreFirstLine);
+    importer.SetPriority(priority);
+    std::rewind(file.GetFile());
+    importer.SetInput(&file);
+    importer.SetTarget(schedule);
+    importer.SetSettings(&controller.GetUserSettings());
+    ImportOutcome outcome = ImportOutcome::Finished;
+    {
+        ImportProgressDlg progress(parent, &importer);
+        progress.ShowModal();
+        outcome = progress.GetOutcome();
+    }
+    ReportMessage(SeverityInformation, RequestListResultText(outcome, importer.GetLinesImported()));
+    return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+
+#include "gui/dialogs/ok_cancel_dlg.h"
+
+class SIMSCommandReporter;
+class wxTextCtrl;
+
+// The checks of the SIMS details in order: the six details that must be given, the program (a
+// file that exists), then no double quote anywhere. The first fault is reported: false.
+bool CheckSIMSDetails(const SIMSCommandReporter& details);
+
+// Edits how the SIMS report program is run: the program, the login, the database and the
+// report. The record changes only on OK; "Show info..." shows the command line the fields make,
+// with the password masked.
+class SIMSCommandReporterDlg : public OKCancelDlg {
+public:
+    enum { ID_BROWSE = 1, ID_SHOW_INFO = 2 };
+    enum Field {
+        Executable,
+        UserName,
+        Password,
+        ServerName,
+        DatabaseName,
+        ReportName,
+        ReportParams,
+        FieldCount
+    };
+
+    // The record is not owned.
+    SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandReporter* record);
+
+    bool AcceptOK();
+    void OnBrowse(wxCommandEvent& event);
+    void OnShowInfo(wxCommandEvent& event);
+    // The command line the fields make now, as "Show info..." shows it.
+    std::string GetInfoText() const;
+
+    wxTextCtrl* GetField(Field field) const { return fields_[field]; }
+
+private:
+    void OnOK(wxCommandEvent& event);
+    // The fields' values in a record of their own.
+    void ReadFields(SIMSCommandReporter& into) const;
+
+    std::array<wxTextCtrl*, FieldCount> fields_{};
+    SIMSCommandReporter* record_;
+};

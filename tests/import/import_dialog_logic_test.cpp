@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/files.h"
+#include "foundation/uc_error.h"
+#include "import/csv_column_chooser.h"
+#include "import/imported_people.h"
+#include "import/pt_csv_importer.h"
+#include "import_fixture.h"
+#include "model/importer_csv.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(CSVPreview, ShowsAtMostThreeLinesAsUTF8AndKeepsTheHeaderWithoutItsMark) {
+    TempFolder temp{"qm-csv-preview"};
+    const struct {
+        const char* name;
+        std::string content;
+        std::string text;
+        std::string firstLine;
+    } cases[] = {
+        {"empty file", "", "", ""},
+        {"two lines", "Forename,Surname\r\nAmy,Lee", "Forename,Surname\nAmy,Lee\n",
+         "Forename,Surname"},
+        {"four lines", "a\nb\nc\nd\n", "a\nb\nc\n", "a"},
+        {"byte-order mark", "\xEF\xBB\xBFSurname\nO'Brien\n", "Surname\nO'Brien\n", "Surname"},
+        {"Windows code page", "Ren\xE9\n", "Ren\xC3\xA9\n", "Ren\xE9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = temp.Write("preview.csv", c.content);
+        StdioFile file(path.c_str(), "rb");
+        const CSVFilePreview preview = ReadCSVPreview(&file);
+        EXPECT_EQ(c.text, preview.text);
+        EXPECT_EQ(c.firstLine, preview.firstLine);
+    }
+    EXPECT_EQ("", ReadCSVPreview(nullptr).text);
+}
+
+TEST(CSVColumnChoice, HeaderFillsTheColumnsAndLeavesTheOfferWhole) {
+    ImporterCSVMapping mapping(true);
+    CSVColumnChooser chooser(mapping);
+    const size_t offered = chooser.GetAvailable().size();
+    ASSERT_EQ("<Unused>", chooser.GetAvailable()[0]);
+
+    EXPECT_FALSE(chooser.ApplyHeader(mapping, "Amy,Lee,7B"));
+    EXPECT_TRUE(chooser.GetSelected().empty());
+    EXPECT_EQ(0, mapping.GetCount());
+
+    EXPECT_TRUE(chooser.ApplyHeader(mapping, "Surname,Forename,Shoe size,Form / Tutor Group"));
+    EXPECT_EQ((Names{"Surname", "Forename", "<Unused>", "Form / Tutor Group"}),
+              chooser.GetSelected());
+    EXPECT_EQ(4, mapping.GetCount());
+    EXPECT_EQ(offered, chooser.GetAvailable().size());
+}
+
+TEST(CSVColumnChoice, TypesMoveAcrossOnceExceptUnusedAndTheRepeatableOnes) {
+    ImporterCSVMapping teachers(false);
+    CSVColumnChooser chooser(teachers);
+    auto indexOf = [&](const std::string& name) {
+        const Names& available = chooser.GetAvailable();
+        for (size_t i = 0; i < available.size(); ++i) {
+            if (available[i] == name) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    };
+    const struct {
+        const char* name;
+        int before;
+        bool staysOnOffer;
+    } picks[] = {
+        {"Surname", -1, false}, {"<Unused>", -1, true},           {"Subject", -1, true},
+        {"Subject", -1, true},  {"Forename", 0, false},           {"Arrival Time", 99, true},
+        {"Initials", 2, false}, {"Is Attending (Y/N)", -1, true},
+    };
+    for (const auto& pick : picks) {
+        SCOPED_TRACE(pick.name);
+        const int at = chooser.Select(indexOf(pick.name), pick.before);
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(pick.name, chooser.GetSelected()[static_cast<size_t>(at)]);
+        EXPECT_EQ(pick.staysOnOffer, indexOf(pick.name) >= 0);
+    }
+    EXPECT_EQ((Names{"Forename", "Surname", "Initials", "<Unused>", "Subject", "Subject",
+                     "Arrival Time", "Is Attending (Y/N)"}),
+              chooser.GetSelected());
+    EXPECT_EQ(-1, chooser.Select(-1, 0));
+    EXPECT_EQ(-1, chooser.Select(99, 0));
+
+    // Removing puts a name back once, never "<Unused>", never a second copy of a repeatable.
+    const size_t offered = chooser.GetAvailable().size();
+    EXPECT_TRUE(chooser.Remove(3));  // <Unused>
+    EXPECT_TRUE(chooser.Remove(3));  // Subject
+    EXPECT_TRUE(chooser.Remove(0));  // Forename
+    EXPECT_FALSE(chooser.Remove(9));
+    EXPECT_EQ(offered + 1, chooser.GetAvailable().size());
+    EXPECT_EQ("Forename", chooser.GetAvailable().back());
+    EXPECT_EQ("Surname,Initials,Subject,Arrival Time,Is Attending (Y/N)", chooser.GetDefinition());
+}
+
+TEST(CSVColumnChoice, MovesStopAtTheEndsAndTheDefinitionFillsTheMapping) {
+    ImporterCSVMapping mapping(true);
+    CSVColumnChooser chooser(mapping);
+    ASSERT_TRUE(chooser.ApplyHeader(mapping, "Forename,Surname,House"));
+    const struct {
+        const char* name;
+        bool up;
+        int from;
+        int to;
+        const char* definition;
+    } moves[] = {
+        {"top up", true, 0, -1, "Forename,Surname,House"},
+        {"bottom down", false, 2, -1, "Forename,Surname,House"},
+        {"nothing selected", true, -1, -1, "Forename,Surname,House"},
+        {"last up", true, 2, 1, "Forename,House,Surname"},
+        {"first down", false, 0, 1, "House,Forename,Surname"},
+    };
+    for (const auto& move : moves) {
+        SCOPED_TRACE(move.name);
+        EXPECT_EQ(move.to, move.up ? chooser.MoveUp(move.from) : chooser.MoveDown(move.from));
+        EXPECT_EQ(move.definition, chooser.GetDefinition());
+    }
+    chooser.FillMapping(mapping);
+    ASSERT_EQ(3, mapping.GetCount());
+    EXPECT_EQ(CSVHouse, mapping.GetColumnType(0));
+    EXPECT_EQ(CSVSurname, mapping.GetColumnType(2));
+
+    ImporterPTCSVMapping requests;
+    CSVColumnChooser empty(requests);
+    EXPECT_EQ("", empty.GetDefinition());
+    empty.FillMapping(requests);
+    EXPECT_EQ(0, requests.GetCount());
+}
+
+class MovingImportedPeople : public ImportTest {
+protected:
+    void AddToPreview(const std::string& name, const std::string& initials) {
+        auto teacher = std::make_unique<Teacher>(name);
+        teacher->SetInitials(initials);
+        ASSERT_TRUE(preview->AddTeacher(std::move(teacher)));
+    }
+    void AddFamily(const std::string& parent, const std::string& pupil) {
+        auto family = std::make_unique<Parent>(parent);
+        family->AddPupil(std::make_unique<Pupil>(pupil));
+        ASSERT_TRUE(preview->AddParent(std::move(family)));
+    }
+
+    std::shared_ptr<Event> preview = std::make_shared<Event>();
+    UCStringError sink;
+};
+
+TEST_F(MovingImportedPeople, RefusedTeacherIsNamedAndTheRestStillMove) {
+    auto existing = std::make_unique<Teacher>("Mr Old");
+    existing->SetInitials("CC");
+    ASSERT_TRUE(schedule->AddTeacher(std::move(existing)));
+    AddToPreview("Ms Ames", "AA");
+    AddToPreview("Mr Bell", "BB");
+    AddToPreview("Mr Cobb", "CC");
+    AddToPreview("Ms Dunn", "DD");
+
+    EXPECT_EQ(3, MoveImportedPeople(*preview, *schedule, false));
+    EXPECT_EQ(4u, TeacherCount());
+    EXPECT_EQ(0u, preview->GetTeachers().Count()) << "nothing left for the preview to free";
+    EXPECT_NE(nullptr, event->GetTeachers().FindByNameOrInitials("Ms Dunn"));
+    EXPECT_EQ(nullptr, event->GetTeachers().FindByNameOrInitials("Mr Cobb"));
+    EXPECT_EQ(4u, Day(1)->GetGrid().GetRowCount()) << "each moved teacher has a row every day";
+    EXPECT_NE(std::string::npos, sink.GetText().find("Teacher 'Mr Cobb' failed to import"));
+}
+
+TEST_F(MovingImportedPeople, ParentsMoveWithTheirPupilsAndALockedEventTakesNobody) {
+    ASSERT_TRUE(schedule->AddParent(std::make_unique<Parent>("Mr Lee")));
+    AddFamily("Mr Lee", "Amy Lee");
+    AddFamily("Mrs Cox", "Ben Cox");
+
+    event->SetLocked(true);
+    EXPECT_EQ(0, MoveImportedPeople(*preview, *schedule, true));
+    EXPECT_EQ("Error: Cannot import pupils because the schedule is locked\n", sink.GetText());
+    EXPECT_EQ(2u, preview->GetParents().Count());
+    EXPECT_TRUE(RefusePeopleImportWhenLocked(*schedule, false));
+    EXPECT_EQ("Error: Cannot import teachers because the schedule is locked\n", sink.GetText());
+
+    event->SetLocked(false);
+    EXPECT_FALSE(RefusePeopleImportWhenLocked(*schedule, true));
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, true));
+    ASSERT_NE(nullptr, ParentNamed("Mrs Cox"));
+    EXPECT_EQ("Ben Cox", ParentNamed("Mrs Cox")->GetPupil(0)->GetName());
+    EXPECT_EQ(0u, ParentNamed("Mr Lee")->GetPupilCount());
+    EXPECT_NE(std::string::npos, sink.GetText().find("Parent 'Mr Lee' failed to import"));
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+#include <wx/combobox.h>
+#include <wx/listbox.h>
+#include <wx/textctrl.h>
+
+#include "import/wx/define_csv_dlg.h"
+#include "import/wx/import_commands.h"
+#include "import/wx/import_dlg.h"
+#include "import/wx/import_priority_dlg.h"
+#include "import_window_fixture.h"
+#include "model/appointment_request.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+
+namespace {
+
+class ImportCommands : public ImportWindow {
+protected:
+    ImportCommands() {
+        auto teacher = std::make_unique<Teacher>("Mr Bell");
+        teacher->SetInitials("BB");
+        bell_ = teacher.get();
+        controller_.GetSchedule()->AddTeacher(std::move(teacher));
+        auto parent = std::make_unique<Parent>("Mr Lee");
+        parent->AddPupil(std::make_unique<Pupil>("Amy Lee"));
+        amy_ = parent->GetPupil(0);
+        controller_.GetSchedule()->AddParent(std::move(parent));
+    }
+
+    // The import dialog imports the text file and ends with OK.
+    void ExpectTeachersImported(const std::string& names) {
+        const std::string path = folder_.Write("staff.txt", names);
+        dialogs_.Then<ImportDlg>([path](ImportDlg& dialog) {
+            dialog.GetFileNameText()->SetValue(path);
+            return dialog.ImportFromFile() ? static_cast<int>(wxID_OK)
+                                           : static_cast<int>(wxID_CANCEL);
+        });
+        dialogs_.Then<ImportProgressDlg>([](ImportProgressDlg& d) { return RunToEnd(d); });
+    }
+    // The definition dialog answers with the header it found.
+    void ExpectHeaderDefinition() {
+        dialogs_.Then<DefineCSVDlg>([](DefineCSVDlg& define) {
+            EXPECT_TRUE(define.GetIgnoreFirstLine());
+            EXPECT_TRUE(define.AcceptOK());
+            return static_cast<int>(wxID_OK);
+        });
+    }
+    void ExpectListRun() {
+        dialogs_.Then<ImportProgressDlg>([](ImportProgressDlg& d) { return RunToEnd(d); });
+    }
+
+    Teacher* bell_;
+    Pupil* amy_;
+};
+
+TEST_F(ImportCommands, TeachersMoveIntoTheEventPastOneTheEventRefuses) {
+    // The open event's "BB" refuses the third; the fourth still comes in.
+    ExpectTeachersImported("Ms Ames\nMr Cobb\nBB\nMs Dunn\n");
+    EXPECT_TRUE(ImportPeople(TopWindow(), controller_, 0));
+    EXPECT_EQ(4u, OpenEvent().GetTeachers().Count());
+    EXPECT_NE(nullptr, OpenEvent().GetTeachers().FindByNameOrInitials("Ms Dunn"));
+    EXPECT_EQ("Teacher 'BB' failed to import", sink_.Texts().back());
+
+    dialogs_.Then<ImportDlg>([](ImportDlg&) { return static_cast<int>(wxID_CANCEL); });
+    EXPECT_FALSE(ImportPeople(TopWindow(), controller_, 1));
+
+    sink_.entries.clear();
+    OpenEvent().SetLocked(true);
+    EXPECT_FALSE(ImportPeople(TopWindow(), controller_, 0)) << "no dialog for a locked event";
+    EXPECT_EQ(std::vector<std::string>{"Cannot import teachers because the schedule is locked"},
+              sink_.Texts());
+}
+
+TEST_F(ImportCommands, RequestListAsksForAPriorityOnlyWithoutAPriorityColumn) {
+    const struct {
+        const char* name;
+        int listKind;
+        std::string content;
+        bool asked;
+        int answer;
+        int priority;
+    } cases[] = {
+        {"asked, High", 0, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true,
+         wxID_OK, 2},
+        {"priority column", 0,
+         "Pupil's Full Name,Teacher's Full Name,Appointment Priority\nAmy Lee,Mr Bell,Low\n", false,
+         wxID_OK, 0},
+        {"asked, cancelled", 0, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true,
+         wxID_CANCEL, -1},
+        {"taught by", 1, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", false, wxID_OK,
+         -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink_.entries.clear();
+        while (amy_->GetRequestCount() > 0) {
+            amy_->DeleteRequest(0);
+        }
+        prompts_.Choose(FromUtf8(folder_.Write("list.csv", c.content)));
+        ExpectHeaderDefinition();
+        if (c.asked) {
+            const int answer = c.answer;
+            dialogs_.Then<ImportPTPrioDlg>([answer](ImportPTPrioDlg& ask) {
+                ask.GetChoice()->SetSelection(2);
+                EXPECT_TRUE(ask.AcceptOK());
+                return answer;
+            });
+        }
+        const bool runs = c.answer == wxID_OK;
+        if (runs) {
+            ExpectListRun();
+        }
+        EXPECT_EQ(runs, ImportRequestList(TopWindow(), controller_, c.listKind));
+        if (c.priority >= 0) {
+            ASSERT_EQ(1u, amy_->GetRequestCount());
+            EXPECT_EQ(c.priority, amy_->GetRequest(0)->GetPriority());
+        } else {
+            EXPECT_EQ(0u, amy_->GetRequestCount());
+        }
+        EXPECT_EQ(runs ? std::vector<std::string>{"Done, 1 lines imported successfully"}
+                       : std::vector<std::string>{},
+                  sink_.Texts());
+    }
+    EXPECT_TRUE(amy_->IsTaughtBy(bell_, ""));
+}
+
+TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
+    EXPECT_EQ("Done, 3 lines imported successfully",
+              RequestListResultText(ImportOutcome::Finished, 3));
+    EXPECT_EQ("Import stopped, 2 lines imported before it was stopped",
+              RequestListResultText(ImportOutcome::Stopped, 2));
+    EXPECT_EQ("Import failed, 0 lines imported before the failure",
+              RequestListResultText(ImportOutcome::Failed, 0));
+
+    // An unknown teacher ends the run: the count says so rather than claiming success.
+    prompts_.Choose(FromUtf8(folder_.Write(
+        "list.csv",
+        "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\nAmy Lee,Mr Nobody\n")));
+    ExpectHeaderDefinition();
+    ExpectListRun();
+    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, 1));
+    EXPECT_EQ("Import failed, 1 lines imported before the failure", sink_.Texts().back());
+
+    // Stopped before its first step.
+    sink_.entries.clear();
+    prompts_.Choose(FromUtf8(folder_.File("list.csv")));
+    ExpectHeaderDefinition();
+    dialogs_.Then<ImportProgressDlg>([](ImportProgressDlg& progress) {
+        wxCommandEvent stop(wxEVT_BUTTON, wxID_CANCEL);
+        progress.ProcessWindowEvent(stop);
+        return progress.GetReturnCode();
+    });
+    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, 1));
+    EXPECT_EQ(std::vector<std::string>{"Import stopped, 0 lines imported before it was stopped"},
+              sink_.Texts());
+}
+
+TEST_F(ImportCommands, LockedOrUnreadableListsChangeNothing) {
+    sink_.entries.clear();
+    prompts_.Choose(FromUtf8(folder_.Path()));
+    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, 0));
+    EXPECT_EQ(std::vector<std::string>{"Cannot open data file '" + folder_.Path() + "'"},
+              sink_.Texts());
+
+    sink_.entries.clear();
+    OpenEvent().SetLocked(true);
+    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, 0)) << "no file dialog either";
+    EXPECT_EQ(std::vector<std::string>{"Cannot import a request list because the schedule is "
+                                       "locked"},
+              sink_.Texts());
+    prompts_.CancelFile();
+    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, 1)) << "taught-by lists still may";
+}
+
+}  // namespace
