@@ -73,6 +73,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindOutputCommands();
     BindScheduleCommands();
     BindPeopleCommands();
+    BindTeacherCommands();
     BindScriptCommands();
     BindImportCommands();
 

@@ -117,6 +117,7 @@ private:
     void BindOutputCommands();
     void BindScheduleCommands();
     void BindPeopleCommands();
+    void BindTeacherCommands();
     void BindScriptCommands();
     void BindImportCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.

@@ -364,9 +364,6 @@ void QuillmootFrame::BindPeopleCommands() {
     });
 }
 
-// The teacher editor arrives with its own dialog; until then its commands stay unbound.
-void QuillmootFrame::EditTeacher(Teacher*) {}
-
 void QuillmootFrame::EditParent(Parent* parent) {
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || parent == nullptr) {

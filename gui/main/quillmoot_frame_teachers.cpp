@@ -1,0 +1,151 @@
+#include <memory>
+#include <string>
+
+#include "foundation/uc_error.h"
+#include "gui/main/event_summary_pane.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/quillmoot_frame.h"
+#include "gui/main/schedule_views.h"
+#include "gui/people/appt_entry_dlg.h"
+#include "gui/people/t_appt_entry_dlg.h"
+#include "gui/people/teacher_dlg.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+// Bookings that no longer fit changed attendance go, unless the timetable is final.
+void UnbookOutOfRangeUnlessLocked(MultiDaySchedule* schedule) {
+    if (schedule->GetEvent() && !schedule->GetEvent()->IsLocked()) {
+        schedule->UnbookOutOfRangeAppointments();
+    }
+}
+
+}  // namespace
+
+void QuillmootFrame::BindTeacherCommands() {
+    BindCommand(ID_ADD_TEACHER, [this] {
+        MultiDaySchedule* schedule = ScheduleWithEvent();
+        if (!schedule) {
+            return;
+        }
+        if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
+            !AskYesNo("It is a lot faster to import teachers from a file rather than adding "
+                      "them manually. Are you sure you want to add a teacher manually?")) {
+            return;
+        }
+        auto teacher = std::make_unique<Teacher>();
+        teacher->ResetAttendanceAllDays(schedule);
+        bool accepted = false;
+        {
+            TeacherDlg dialog(this, schedule, teacher.get(), 0);
+            accepted = dialog.ShowModal() == wxID_OK;
+            if (accepted) {
+                *teacher = dialog.GetWorkingCopy();
+            }
+        }
+        if (accepted) {
+            if (schedule->AddTeacher(std::move(teacher))) {
+                tree_->RebuildTree();
+            } else {
+                ReportMessage(SeverityError, "Cannot insert new teacher");
+            }
+        }
+        RefreshViews();
+    });
+    BindCommand(ID_EDIT_TEACHER, [this] {
+        if (!controller_.GetSchedule()) {
+            return;
+        }
+        if (Teacher* teacher = tree_->GetSelectedTeacher()) {
+            EditTeacher(teacher);
+        } else {
+            ReportMessage(SeverityError,
+                          "No teacher is selected - please select a teacher in the left-hand "
+                          "window and try again");
+        }
+    });
+    BindCommand(ID_DELETE_TEACHER, [this] {
+        MultiDaySchedule* schedule = controller_.GetSchedule();
+        if (!schedule) {
+            return;
+        }
+        Teacher* teacher = tree_->GetSelectedTeacher();
+        if (teacher == nullptr) {
+            ReportMessage(SeverityError,
+                          "No teacher is selected - please select a teacher in the left-hand "
+                          "window and try again");
+            return;
+        }
+        if (!AskYesNo("This will permanently remove the teacher '" + teacher->GetDisplayName() +
+                      "'\nAre you sure you want to do this?")) {
+            return;
+        }
+        schedule->DeleteTeacher(teacher);
+        tree_->RebuildTree();
+        summary_->SetSchedule(schedule);
+        overview_->SetSchedule(schedule);
+        RefreshViews();
+    });
+    BindCommand(ID_EDIT_APPOINTMENTS, [this] {
+        MultiDaySchedule* schedule = controller_.GetSchedule();
+        if (!schedule) {
+            return;
+        }
+        bool accepted = false;
+        bool saved = false;
+        {
+            ApptEntryDlg dialog(this, schedule, tree_->GetSelectedPupil());
+            accepted = dialog.ShowModal() == wxID_OK;
+            saved = dialog.SavedWhileOpen();
+        }
+        // Pupils left by navigation are already saved, whichever way the editor closed.
+        if (accepted || saved) {
+            UnbookOutOfRangeUnlessLocked(schedule);
+            RefreshViews();
+        }
+    });
+    BindCommand(ID_EDIT_TEACHER_APPOINTMENTS, [this] {
+        MultiDaySchedule* schedule = controller_.GetSchedule();
+        Teacher* teacher = schedule ? tree_->GetSelectedTeacher() : nullptr;
+        if (teacher == nullptr) {
+            return;
+        }
+        bool accepted = false;
+        bool saved = false;
+        {
+            TApptEntryDlg dialog(this, schedule, teacher);
+            accepted = dialog.ShowModal() == wxID_OK;
+            saved = dialog.SavedWhileOpen();
+        }
+        if (accepted || saved) {
+            UnbookOutOfRangeUnlessLocked(schedule);
+            RefreshViews();
+        }
+    });
+}
+
+void QuillmootFrame::EditTeacher(Teacher* teacher) {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (!schedule || teacher == nullptr) {
+        return;
+    }
+    bool accepted = false;
+    bool saved = false;
+    {
+        TeacherDlg dialog(this, schedule, teacher, 1);
+        accepted = dialog.ShowModal() == wxID_OK;
+        saved = dialog.SavedWhileOpen();
+        if (accepted) {
+            *teacher = dialog.GetWorkingCopy();
+        }
+    }
+    if (accepted) {
+        tree_->RefreshItemTexts();
+    }
+    if (accepted || saved) {
+        UnbookOutOfRangeUnlessLocked(schedule);
+    }
+    RefreshViews();
+}

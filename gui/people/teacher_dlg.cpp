@@ -1,0 +1,386 @@
+#include "gui/people/teacher_dlg.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/listbox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <string>
+
+#include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/string_entry_dlg.h"
+#include "gui/dialogs/time_entry.h"
+#include "gui/people/appt_edits.h"
+#include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/people_edits.h"
+#include "gui/people/t_appt_entry_dlg.h"
+#include "model/attendance_record.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/schedule.h"
+
+TeacherDlg::TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, int editing)
+    : DaySelectDlg(parent, "Teacher", days), editing_(editing) {
+    AddDaySelector();
+    if (teacher != nullptr) {
+        working_ = *teacher;
+        edited_ = teacher;
+    }
+    if (GetCurrentDay() != nullptr) {
+        event_ = GetCurrentDay()->GetEvent();
+    }
+    if (!event_) {
+        event_ = days->GetEvent();
+    }
+    BuildControls();
+    LoadDayValues();
+    Centre(wxBOTH);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnOK, this, wxID_OK);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnAddBreak, this, ID_ADD_BREAK);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveBreak, this, ID_REMOVE_BREAK);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnAddSubject, this, ID_ADD_SUBJECT);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveSubject, this, ID_REMOVE_SUBJECT);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnEditAppointments, this, ID_EDIT_APPOINTMENTS);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnPresentations, this, ID_PRESENTATIONS);
+    Bind(wxEVT_CHECKBOX, &TeacherDlg::OnCheckBox, this);
+}
+
+void TeacherDlg::BuildControls() {
+    auto* columns = new wxBoxSizer(wxHORIZONTAL);
+    auto* left = new wxBoxSizer(wxVERTICAL);
+    auto* fields = new wxFlexGridSizer(2, 0, 0);
+    auto addRow = [&](const char* label, wxWindow* control) {
+        fields->Add(new wxStaticText(this, wxID_ANY, label), 0,
+                    wxALIGN_RIGHT | wxALIGN_CENTER_VERTICAL | wxALL, 5);
+        fields->Add(control, 0, wxALL, 5);
+    };
+    auto text = [&](const std::string& value) {
+        return new wxTextCtrl(this, wxID_ANY, FromUtf8(value), wxDefaultPosition, ScaledSize(250));
+    };
+    name_ = text(working_.GetName());
+    addRow("Teacher's name:", name_);
+    initials_ = text(working_.GetInitials());
+    addRow("Teacher's initials:", initials_);
+    location_ = text(working_.GetLocation());
+    addRow("Teacher's location during event:", location_);
+    link_ = text(working_.GetMeetingLink());
+    addRow("Meeting link:", link_);
+    length_ = text(std::to_string(working_.GetApptLength()));
+    addRow("Timeslots per appointment:", length_);
+    email_ = text(working_.GetEmail());
+    addRow("Email address (primary):", email_);
+    emailAlt_ = text(working_.GetEmailAlt());
+    addRow("Email address (alternate):", emailAlt_);
+    emailSent_ = new wxStaticText(this, wxID_ANY, "No");
+    addRow("Email sent:", emailSent_);
+    left->Add(fields, 0, 0, 0);
+
+    auto* attendance = new wxFlexGridSizer(3, 0, 0);
+    attending_ = new wxCheckBox(this, wxID_ANY, "The teacher is attending");
+    late_ = new wxCheckBox(this, wxID_ANY, "The teacher arrives late");
+    early_ = new wxCheckBox(this, wxID_ANY, "The teacher leaves early");
+    arrival_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay());
+    departure_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay(), true);
+    wxWindow* cells[3][3] = {
+        {attending_, new wxStaticText(this, wxID_ANY, ""), new wxStaticText(this, wxID_ANY, "")},
+        {late_, new wxStaticText(this, wxID_ANY, "Arrival time:"), arrival_},
+        {early_, new wxStaticText(this, wxID_ANY, "Departure time:"), departure_}};
+    for (auto& row : cells) {
+        for (wxWindow* cell : row) {
+            attendance->Add(cell, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
+        }
+    }
+    left->Add(attendance, 0, 0, 0);
+    columns->Add(left, 0, 0, 0);
+
+    auto* right = new wxBoxSizer(wxVERTICAL);
+    auto listWithButtons = [&](const char* label, wxListBox* list, wxButton* first,
+                               wxButton* second) {
+        auto* row = new wxBoxSizer(wxHORIZONTAL);
+        auto* column = new wxBoxSizer(wxVERTICAL);
+        column->Add(new wxStaticText(this, wxID_ANY, label), 0, wxALL, 5);
+        column->Add(list, 0, wxLEFT | wxRIGHT, 5);
+        row->Add(column, 0, 0, 0);
+        auto* buttons = new wxBoxSizer(wxVERTICAL);
+        buttons->Add(first, 0, wxALL, 5);
+        buttons->Add(second, 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
+        row->Add(buttons, 0, wxALIGN_BOTTOM, 0);
+        right->Add(row, 0, 0, 0);
+    };
+    subjects_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(345, 90));
+    listWithButtons(
+        "Subjects taught:", subjects_,
+        new wxButton(this, ID_ADD_SUBJECT, "Add Subject", wxDefaultPosition, ScaledSize(150)),
+        new wxButton(this, ID_REMOVE_SUBJECT, "Remove Subject", wxDefaultPosition,
+                     ScaledSize(150)));
+    breaks_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(345, 120));
+    addBreak_ = new wxButton(this, ID_ADD_BREAK, "Add Break", wxDefaultPosition, ScaledSize(150));
+    removeBreak_ =
+        new wxButton(this, ID_REMOVE_BREAK, "Remove Break", wxDefaultPosition, ScaledSize(150));
+    listWithButtons("Breaks:", breaks_, addBreak_, removeBreak_);
+    right->Add(new wxStaticText(this, wxID_ANY, "Appointments:"), 0, wxALL, 5);
+    appointments_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(500, 170));
+    right->Add(appointments_, 0, wxLEFT | wxRIGHT, 5);
+    editAppointments_ = new wxButton(this, ID_EDIT_APPOINTMENTS, "Edit Appointments",
+                                     wxDefaultPosition, ScaledSize(200));
+    right->Add(editAppointments_, 0, wxALL, 5);
+    presentations_ = new wxButton(this, ID_PRESENTATIONS, "Presentations Attended",
+                                  wxDefaultPosition, ScaledSize(200));
+    right->Add(presentations_, 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
+    columns->Add(right, 0, wxLEFT, 5);
+    GetMainSizer()->Add(columns, 0, 0, 0);
+    AddOKCancelButtons();
+}
+
+Teacher* TeacherDlg::EventTeacher() const {
+    if (editing_ != 1 || edited_ == nullptr || !event_ ||
+        event_->GetTeachers().IndexOf(edited_) < 0) {
+        return nullptr;
+    }
+    return edited_;
+}
+
+bool TeacherDlg::IsLockedEdit() const {
+    return editing_ == 1 && event_ && event_->IsLocked();
+}
+
+void TeacherDlg::LoadDayValues() {
+    Schedule* day = GetCurrentDay();
+    if (day != nullptr) {
+        const DayAttendance values = ReadDayAttendance(working_, *day);
+        early_->SetValue(values.leavesEarly);
+        departure_->SetSchedule(day);
+        departure_->SetTime(values.departure);
+        late_->SetValue(values.arrivesLate);
+        arrival_->SetSchedule(day);
+        arrival_->SetTime(values.arrival);
+        attending_->SetValue(values.attending);
+    }
+    UpdateControls();
+}
+
+void TeacherDlg::SaveDayValues() {
+    Schedule* day = GetCurrentDay();
+    if (day == nullptr) {
+        return;
+    }
+    DayAttendance values;
+    values.attending = attending_->GetValue();
+    values.arrivesLate = late_->GetValue();
+    values.leavesEarly = early_->GetValue();
+    values.arrival = arrival_->GetTime();
+    values.departure = departure_->GetTime();
+    StoreDayAttendance(working_, *day, values);
+}
+
+void TeacherDlg::UpdateControls() {
+    departure_->Enable(early_->GetValue());
+    arrival_->Enable(late_->GetValue());
+    appointments_->Clear();
+    breaks_->Clear();
+    subjects_->Clear();
+    Schedule* day = GetCurrentDay();
+    Teacher* teacher = EventTeacher();
+    editAppointments_->Enable(teacher != nullptr);
+    presentations_->Enable(teacher != nullptr);
+    if (teacher != nullptr && day != nullptr) {
+        for (const std::string& line : TeacherBookingLines(*day, event_->GetTeachers(), teacher)) {
+            appointments_->Append(FromUtf8(line));
+        }
+    }
+    if (day != nullptr) {
+        const bool severalDays = GetDays() != nullptr && GetDays()->GetDayCount() > 1;
+        for (const std::string& line : TeacherBreakLines(working_, *day, severalDays)) {
+            breaks_->Append(FromUtf8(line));
+        }
+    }
+    for (const std::string& subject : working_.GetSubjects()) {
+        subjects_->Append(FromUtf8(subject));
+    }
+    emailSent_->SetLabel(working_.GetEmailSent(EmailResults) ? "Yes" : "No");
+    if (IsLockedEdit()) {
+        for (wxWindow* control : std::initializer_list<wxWindow*>{
+                 arrival_, departure_, attending_, late_, early_, editAppointments_, addBreak_,
+                 removeBreak_, name_, initials_, location_, link_}) {
+            control->Disable();
+        }
+    }
+}
+
+bool TeacherDlg::AcceptOK() {
+    const std::string name = ToUtf8(name_->GetValue());
+    const std::string initials = ToUtf8(initials_->GetValue());
+    const std::string location = ToUtf8(location_->GetValue());
+    const std::string link = ToUtf8(link_->GetValue());
+    const std::string email = ToUtf8(email_->GetValue());
+    const std::string emailAlt = ToUtf8(emailAlt_->GetValue());
+    const std::string lengthText = ToUtf8(length_->GetLineText(0));
+    // A locked timetable keeps everything that places appointments; addresses do not.
+    if (IsLockedEdit()) {
+        working_.SetEmail(email);
+        working_.SetEmailAlt(emailAlt);
+        event_->SetModified();
+        return true;
+    }
+    const int maxLength = GetDays() ? LongestDaySlots(*GetDays()) : 0;
+    static const TeacherList noTeachers;
+    const std::string fault = CheckTeacherFields(event_ ? event_->GetTeachers() : noTeachers,
+                                                 edited_, name, initials, lengthText, maxLength);
+    if (!fault.empty()) {
+        ReportMessage(SeverityError, fault);
+        return false;
+    }
+    Schedule* day = GetCurrentDay();
+    DayAttendance values;
+    values.attending = attending_->GetValue();
+    values.arrivesLate = late_->GetValue();
+    values.leavesEarly = early_->GetValue();
+    values.arrival = arrival_->GetTime();
+    values.departure = departure_->GetTime();
+    if (day != nullptr && !StoreDayAttendance(working_, *day, values)) {
+        return false;
+    }
+    working_.SetName(name);
+    working_.SetInitials(initials);
+    working_.SetMeetingLink(link);
+    working_.SetEmail(email);
+    working_.SetEmailAlt(emailAlt);
+    working_.SetLocation(location);
+    working_.SetApptLength(ReadLeadingInt(lengthText));
+    if (event_) {
+        event_->SetModified();
+    }
+    return true;
+}
+
+void TeacherDlg::OnOK(wxCommandEvent& event) {
+    if (AcceptOK()) {
+        event.Skip();
+    }
+}
+
+void TeacherDlg::AddBreak(const DateTime& when) {
+    working_.AddBreak(when);
+    UpdateControls();
+}
+
+void TeacherDlg::OnAddBreak(wxCommandEvent&) {
+    TimeEntryDlg dialog(this, "Enter break time", "Please enter the time of the break:", GetDays());
+    // The break is most likely wanted on the day the editor shows.
+    if (GetCurrentDay() != nullptr) {
+        dialog.SelectDate(GetCurrentDay()->GetDate());
+        dialog.GetTimeCombo()->SetSchedule(dialog.GetCurrentDay());
+    }
+    if (dialog.ShowModal() == wxID_OK) {
+        working_.AddBreak(dialog.GetDateTime());
+    }
+    UpdateControls();
+}
+
+bool TeacherDlg::RemoveSelectedBreak() {
+    const int selected = breaks_->GetSelection();
+    if (selected == wxNOT_FOUND) {
+        ReportMessage(SeverityInformation,
+                      "No break is selected - please select the break you wish to remove and "
+                      "try again");
+        return false;
+    }
+    const bool removed = GetCurrentDay() != nullptr &&
+                         working_.RemoveBreakOnDate(GetCurrentDay()->GetDate(), selected);
+    if (!removed) {
+        ReportMessage(SeverityError, "Could not remove the selected break");
+    }
+    UpdateControls();
+    return removed;
+}
+
+void TeacherDlg::OnRemoveBreak(wxCommandEvent&) {
+    RemoveSelectedBreak();
+}
+
+void TeacherDlg::AddSubject(const std::string& subject) {
+    if (!subject.empty()) {
+        working_.AddSubject(subject);
+    }
+    UpdateControls();
+}
+
+void TeacherDlg::OnAddSubject(wxCommandEvent&) {
+    StringEntryDlg dialog(this, "Enter subject", "Please enter the subject you wish to add:");
+    if (dialog.ShowModal() == wxID_OK) {
+        AddSubject(dialog.GetValue());
+    } else {
+        UpdateControls();
+    }
+}
+
+bool TeacherDlg::RemoveSelectedSubject() {
+    const int selected = subjects_->GetSelection();
+    if (selected == wxNOT_FOUND) {
+        ReportMessage(SeverityInformation,
+                      "No subject is selected - please select the subject you wish to remove "
+                      "and try again");
+        return false;
+    }
+    const std::string gone = ToUtf8(subjects_->GetString(selected));
+    const std::set<std::string> kept = working_.GetSubjects();
+    working_.ClearSubjects();
+    for (const std::string& subject : kept) {
+        if (subject != gone) {
+            working_.AddSubject(subject);
+        }
+    }
+    UpdateControls();
+    return true;
+}
+
+void TeacherDlg::OnRemoveSubject(wxCommandEvent&) {
+    RemoveSelectedSubject();
+}
+
+void TeacherDlg::AfterAppointmentsEdited(bool saved) {
+    savedWhileOpen_ = savedWhileOpen_ || saved;
+    // The nested editor wrote the attendance into the event's teacher; the working copy
+    // would otherwise put the old times back on OK.
+    if (saved && edited_ != nullptr) {
+        for (const auto& [date, record] : edited_->GetRecords()) {
+            if (AttendanceRecord* copy = working_.GetOrCreateRecord(date)) {
+                *copy = record;
+            }
+        }
+        LoadDayValues();
+    } else {
+        UpdateControls();
+    }
+}
+
+void TeacherDlg::OnEditAppointments(wxCommandEvent&) {
+    Teacher* teacher = EventTeacher();
+    if (teacher == nullptr) {
+        UpdateControls();
+        return;
+    }
+    bool saved = false;
+    {
+        TApptEntryDlg dialog(this, GetDays(), teacher);
+        const bool accepted = dialog.ShowModal() == wxID_OK;
+        saved = accepted || dialog.SavedWhileOpen();
+    }
+    AfterAppointmentsEdited(saved);
+}
+
+void TeacherDlg::OnPresentations(wxCommandEvent&) {
+    if (Teacher* teacher = EventTeacher()) {
+        AttendeePresDlg dialog(this, teacher, GetDays());
+        dialog.ShowModal();
+    }
+    UpdateControls();
+}
+
+void TeacherDlg::OnCheckBox(wxCommandEvent& event) {
+    event.Skip();
+    UpdateControls();
+}

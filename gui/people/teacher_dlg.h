@@ -1,0 +1,107 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/dialogs/day_select_dlg.h"
+#include "model/teacher.h"
+
+class Event;
+class TimeEntryCombo;
+class wxButton;
+class wxCheckBox;
+class wxCommandEvent;
+class wxListBox;
+class wxStaticText;
+class wxTextCtrl;
+
+// The editor of one teacher. It edits a working copy, which the caller assigns to the teacher
+// after OK; the appointments and presentations buttons act on the event's teacher at once.
+class TeacherDlg : public DaySelectDlg {
+public:
+    enum {
+        ID_ADD_BREAK = 1,
+        ID_REMOVE_BREAK = 2,
+        ID_ADD_SUBJECT = 3,
+        ID_REMOVE_SUBJECT = 4,
+        ID_EDIT_APPOINTMENTS = 5,
+        ID_PRESENTATIONS = 6
+    };
+
+    // editing: 1 when the teacher already belongs to the event, 0 for a new one.
+    TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, int editing);
+
+    bool AcceptOK();
+    void UpdateControls();
+    const Teacher& GetWorkingCopy() const { return working_; }
+    // Whether the appointments editor saved into the model, so that the caller tidies up
+    // after Cancel too.
+    bool SavedWhileOpen() const { return savedWhileOpen_; }
+
+    // The nested editors, after they closed; the handlers open them and call these.
+    void AfterAppointmentsEdited(bool saved);
+    void AddBreak(const DateTime& when);
+    bool RemoveSelectedBreak();
+    void AddSubject(const std::string& subject);
+    bool RemoveSelectedSubject();
+
+    wxTextCtrl* GetNameText() const { return name_; }
+    wxTextCtrl* GetInitialsText() const { return initials_; }
+    wxTextCtrl* GetLocationText() const { return location_; }
+    wxTextCtrl* GetLinkText() const { return link_; }
+    wxTextCtrl* GetLengthText() const { return length_; }
+    wxTextCtrl* GetEmailText() const { return email_; }
+    wxTextCtrl* GetEmailAltText() const { return emailAlt_; }
+    wxStaticText* GetEmailSentLabel() const { return emailSent_; }
+    wxCheckBox* GetAttendingBox() const { return attending_; }
+    wxCheckBox* GetLateBox() const { return late_; }
+    wxCheckBox* GetEarlyBox() const { return early_; }
+    TimeEntryCombo* GetArrivalCombo() const { return arrival_; }
+    TimeEntryCombo* GetDepartureCombo() const { return departure_; }
+    wxListBox* GetSubjectsList() const { return subjects_; }
+    wxListBox* GetBreaksList() const { return breaks_; }
+    wxListBox* GetAppointmentsList() const { return appointments_; }
+
+protected:
+    void SaveDayValues() override;
+    void LoadDayValues() override;
+
+private:
+    void BuildControls();
+    // The event's own teacher: only it can have appointments and presentations.
+    Teacher* EventTeacher() const;
+    bool IsLockedEdit() const;
+    void OnOK(wxCommandEvent& event);
+    void OnAddBreak(wxCommandEvent& event);
+    void OnRemoveBreak(wxCommandEvent& event);
+    void OnAddSubject(wxCommandEvent& event);
+    void OnRemoveSubject(wxCommandEvent& event);
+    void OnEditAppointments(wxCommandEvent& event);
+    void OnPresentations(wxCommandEvent& event);
+    void OnCheckBox(wxCommandEvent& event);
+
+    Teacher working_;
+    Teacher* edited_ = nullptr;
+    std::shared_ptr<Event> event_;
+    int editing_;
+    bool savedWhileOpen_ = false;
+    wxTextCtrl* name_ = nullptr;
+    wxTextCtrl* initials_ = nullptr;
+    wxTextCtrl* location_ = nullptr;
+    wxTextCtrl* link_ = nullptr;
+    wxTextCtrl* length_ = nullptr;
+    wxTextCtrl* email_ = nullptr;
+    wxTextCtrl* emailAlt_ = nullptr;
+    wxStaticText* emailSent_ = nullptr;
+    wxCheckBox* attending_ = nullptr;
+    wxCheckBox* late_ = nullptr;
+    wxCheckBox* early_ = nullptr;
+    TimeEntryCombo* arrival_ = nullptr;
+    TimeEntryCombo* departure_ = nullptr;
+    wxListBox* subjects_ = nullptr;
+    wxListBox* breaks_ = nullptr;
+    wxListBox* appointments_ = nullptr;
+    wxButton* addBreak_ = nullptr;
+    wxButton* removeBreak_ = nullptr;
+    wxButton* editAppointments_ = nullptr;
+    wxButton* presentations_ = nullptr;
+};

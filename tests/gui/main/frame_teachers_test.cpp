@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+#include <wx/modalhook.h>
+#include <wx/textctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "frame_fixture.h"
+#include "gui/dialogs/time_entry.h"
+#include "gui/main/event_tree_ctrl.h"
+#include "gui/main/frame_commands.h"
+#include "gui/people/appt_entry_dlg.h"
+#include "gui/people/t_appt_entry_dlg.h"
+#include "gui/people/teacher_dlg.h"
+#include "model/appointment.h"
+#include "model/appointment_request.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+// Answers the editors a command opens.
+class AnswerDialogs : public wxModalDialogHook {
+public:
+    explicit AnswerDialogs(std::function<int(wxDialog*)> answer) : answer_(std::move(answer)) {
+        Register();
+    }
+    int opened = 0;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        ++opened;
+        return answer_(dialog);
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    std::function<int(wxDialog*)> answer_;
+};
+
+// Booked slots of the parent on the day from that slot on.
+int BookedFrom(const Schedule& day, const Parent* parent, unsigned firstSlot) {
+    int count = 0;
+    const AppointmentGrid& grid = day.GetGrid();
+    for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+        for (unsigned slot = firstSlot; slot < grid.GetSlotCount(); ++slot) {
+            const Appointment* booking =
+                grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+            if (booking && booking->GetRequest() && booking->GetRequest()->GetPupil() &&
+                booking->GetRequest()->GetPupil()->GetParent() == parent) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+class TeacherCommands : public MainWindow {
+protected:
+    void SetUp() override {
+        Open(Example());
+        ASSERT_NE(Schedule(), nullptr);
+        frame_->GetController().BookUnbookedRequests(false, false);
+        tree_ = dynamic_cast<EventTreeCtrl*>(frame_->GetTree());
+        ASSERT_NE(tree_, nullptr);
+    }
+    Event& TheEvent() { return *Schedule()->GetEvent(); }
+    Teacher* SelectFirstTeacher() {
+        wxTreeItemIdValue cookie;
+        tree_->SelectItem(tree_->GetFirstChild(tree_->GetTeachersItem(), cookie));
+        return tree_->GetSelectedTeacher();
+    }
+
+    EventTreeCtrl* tree_ = nullptr;
+};
+
+TEST_F(TeacherCommands, AddTeacherInsertsTheAcceptedCopyAndCancelAddsNothing) {
+    const unsigned before = TheEvent().GetTeachers().Count();
+    {
+        AnswerDialogs answers([](wxDialog*) { return wxID_CANCEL; });
+        frame_->RunCommand(ID_ADD_TEACHER);
+        EXPECT_EQ(answers.opened, 1);
+    }
+    EXPECT_EQ(TheEvent().GetTeachers().Count(), before);
+    AnswerDialogs answers([](wxDialog* dialog) {
+        auto* editor = dynamic_cast<TeacherDlg*>(dialog);
+        if (editor == nullptr) {
+            return wxID_CANCEL;
+        }
+        editor->GetNameText()->ChangeValue("Dr Newman");
+        editor->GetInitialsText()->ChangeValue("QQ");
+        editor->GetLengthText()->ChangeValue("2");
+        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_ADD_TEACHER);
+    ASSERT_EQ(TheEvent().GetTeachers().Count(), before + 1);
+    Teacher* added = TheEvent().GetTeachers().FindByNameOrInitials("QQ");
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->GetName(), "Dr Newman");
+    EXPECT_EQ(added->GetApptLength(), 2);
+    EXPECT_TRUE(added->IsAttending(Schedule()->GetDay(0)));
+}
+
+TEST_F(TeacherCommands, EditAndDeleteNeedASelectedTeacher) {
+    for (int id : {ID_EDIT_TEACHER, ID_DELETE_TEACHER}) {
+        frame_->RunCommand(id);
+    }
+    EXPECT_EQ(Boxes(), (std::vector<std::string>(
+                           2,
+                           "Error: No teacher is selected - please select a teacher in the "
+                           "left-hand window and try again")));
+    AnswerDialogs answers([](wxDialog*) { return wxID_CANCEL; });
+    frame_->RunCommand(ID_EDIT_TEACHER_APPOINTMENTS);
+    EXPECT_EQ(answers.opened, 0);
+}
+
+TEST_F(TeacherCommands, EditTeacherAssignsTheCopyAndDeleteAsksFirst) {
+    Teacher* teacher = SelectFirstTeacher();
+    ASSERT_NE(teacher, nullptr);
+    const std::string name = teacher->GetDisplayName();
+    {
+        AnswerDialogs answers([](wxDialog* dialog) {
+            auto* editor = dynamic_cast<TeacherDlg*>(dialog);
+            editor->GetLocationText()->ChangeValue("Hall 2");
+            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        });
+        frame_->RunCommand(ID_EDIT_TEACHER);
+        EXPECT_EQ(answers.opened, 1);
+    }
+    EXPECT_EQ(teacher->GetLocation(), "Hall 2");
+    const unsigned before = TheEvent().GetTeachers().Count();
+    prompts_.Answer(wxID_NO);
+    frame_->RunCommand(ID_DELETE_TEACHER);
+    EXPECT_EQ(TheEvent().GetTeachers().Count(), before);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(ToUtf8(prompts_.shown[0].message), "This will permanently remove the teacher '" +
+                                                     name + "'\nAre you sure you want to do this?");
+    SelectFirstTeacher();
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_DELETE_TEACHER);
+    EXPECT_EQ(TheEvent().GetTeachers().Count(), before - 1);
+}
+
+TEST_F(TeacherCommands, AppointmentsSavedByNavigationAreTidiedAfterCancel) {
+    const ::Schedule* day = Schedule()->GetDay(0);
+    Parent* parent = nullptr;
+    AnswerDialogs answers([&](wxDialog* dialog) {
+        auto* editor = dynamic_cast<ApptEntryDlg*>(dialog);
+        if (editor == nullptr || editor->GetCurrentPupil() == nullptr) {
+            return wxID_CANCEL;
+        }
+        // Walk to a pupil whose parent is booked after the first slot, then make the parent
+        // leave after it.
+        for (unsigned steps = 0; steps < 200; ++steps) {
+            Parent* candidate = editor->GetCurrentPupil()->GetParent();
+            if (BookedFrom(*day, candidate, 1) > 0) {
+                parent = candidate;
+                break;
+            }
+            wxCommandEvent next(wxEVT_BUTTON, ApptEntryDlg::ID_NEXT_PUPIL);
+            editor->ProcessWindowEvent(next);
+        }
+        if (parent == nullptr) {
+            return wxID_CANCEL;
+        }
+        AttendanceRow* row = editor->GetRow(0);
+        row->GetEarlyBox()->SetValue(true);
+        row->GetDepartureCombo()->SetTime(day->SlotToTime(1));
+        wxCommandEvent next(wxEVT_BUTTON, ApptEntryDlg::ID_NEXT_PUPIL);
+        editor->ProcessWindowEvent(next);
+        return wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_EDIT_APPOINTMENTS);
+    ASSERT_EQ(answers.opened, 1);
+    ASSERT_NE(parent, nullptr);
+    EXPECT_TRUE(parent->LeavesEarly(day));
+    EXPECT_EQ(BookedFrom(*day, parent, 1), 0);
+}
+
+TEST_F(TeacherCommands, ALockedTimetableKeepsItsBookingsAfterTheTeachersAppointments) {
+    Teacher* teacher = SelectFirstTeacher();
+    ASSERT_NE(teacher, nullptr);
+    const ::Schedule* day = Schedule()->GetDay(0);
+    const int row = TheEvent().GetTeachers().IndexOf(teacher);
+    auto bookedAfterFirstSlot = [&] {
+        int count = 0;
+        for (unsigned slot = 1; slot < day->GetGrid().GetSlotCount(); ++slot) {
+            count += day->GetGrid().PeekBooking(static_cast<int>(slot), row) != nullptr;
+        }
+        return count;
+    };
+    const int before = bookedAfterFirstSlot();
+    ASSERT_GT(before, 0);
+    frame_->LockSchedule();
+    AnswerDialogs answers([&](wxDialog* dialog) {
+        auto* editor = dynamic_cast<TApptEntryDlg*>(dialog);
+        if (editor == nullptr) {
+            return wxID_CANCEL;
+        }
+        editor->GetRow(0)->GetEarlyBox()->SetValue(true);
+        editor->GetRow(0)->GetDepartureCombo()->SetTime(day->SlotToTime(1));
+        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_EDIT_TEACHER_APPOINTMENTS);
+    ASSERT_EQ(answers.opened, 1);
+    EXPECT_TRUE(teacher->LeavesEarly(day));
+    EXPECT_EQ(bookedAfterFirstSlot(), before);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "frame_fixture.h"
+#include "gui/people/appt_entry_dlg.h"
+#include "gui/people/t_appt_entry_dlg.h"
+#include "gui/people/teacher_dlg.h"
+#include "gui/support/screenshot.h"
+#include "model/parent.h"
+#include "model/teacher.h"
+
+namespace {
+
+class ScreenshotsOfTeacherDialogs : public MainWindow {
+protected:
+    void SetUp() override {
+        if (ScreenshotFolder().empty()) {
+            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
+        }
+    }
+};
+
+TEST_F(ScreenshotsOfTeacherDialogs, TeacherAndAppointmentEditors) {
+    Open(Example());
+    MultiDaySchedule* schedule = Schedule();
+    ASSERT_NE(schedule, nullptr);
+    frame_->GetController().BookUnbookedRequests(false, false);
+    Event& event = *schedule->GetEvent();
+    ASSERT_GT(event.GetTeachers().Count(), 0u);
+    ASSERT_GT(event.GetParents().Count(), 0u);
+    Teacher* teacher = event.GetTeachers().At(0);
+    Pupil* pupil = event.GetParents().At(0)->GetPupil(0);
+
+    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
+        {"teacher", [&] { return new TeacherDlg(frame_, schedule, teacher, 1); }},
+        {"teacher-appointments", [&] { return new TApptEntryDlg(frame_, schedule, teacher); }},
+        {"pupil-appointments", [&] { return new ApptEntryDlg(frame_, schedule, pupil); }},
+    };
+    for (const auto& [name, make] : dialogs) {
+        SCOPED_TRACE(name);
+        wxDialog* dialog = make();
+        EXPECT_TRUE(SaveScreenshot(dialog, name));
+        dialog->Destroy();
+        ProcessPending();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,534 @@
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/listbox.h>
+#include <wx/modalhook.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/time_entry.h"
+#include "gui/people/appt_check_box.h"
+#include "gui/people/appt_edits.h"
+#include "gui/people/appt_entry_dlg.h"
+#include "gui/people/people_edits.h"
+#include "gui/people/t_appt_entry_dlg.h"
+#include "gui/people/teacher_dlg.h"
+#include "people_school.h"
+
+namespace {
+
+void Press(wxWindow* dialog, int id) {
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(dialog->FindWindow(id));
+    dialog->ProcessWindowEvent(click);
+}
+
+// A click: the box toggles, then its own handler and the dialog's see the event.
+void Click(wxCheckBox* box) {
+    box->SetValue(!box->GetValue());
+    wxCommandEvent changed(wxEVT_CHECKBOX, box->GetId());
+    changed.SetEventObject(box);
+    changed.SetInt(box->GetValue());
+    box->ProcessWindowEvent(changed);
+}
+
+void Tick(wxCheckBox* box, bool value) {
+    if (box->GetValue() != value) {
+        Click(box);
+    }
+}
+
+std::vector<std::string> Lines(const wxListBox* list) {
+    std::vector<std::string> lines;
+    for (unsigned i = 0; i < list->GetCount(); ++i) {
+        lines.push_back(ToUtf8(list->GetString(i)));
+    }
+    return lines;
+}
+
+// Answers the nested dialogs a test expects.
+class AnswerDialogs : public wxModalDialogHook {
+public:
+    explicit AnswerDialogs(std::function<int(wxDialog*)> answer) : answer_(std::move(answer)) {
+        Register();
+    }
+    int opened = 0;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        ++opened;
+        return answer_(dialog);
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    std::function<int(wxDialog*)> answer_;
+};
+
+class AppointmentEditors : public PeopleSchool {
+protected:
+    AppointmentEditors() {
+        mrA_->AddSubject("Maths");
+        mrA_->AddSubject("Art");
+        mrsB_->AddSubject("");
+        bob_ = AddPupil(jones_, "Bob", "7A");
+        smith_ = AddParent("Smith");
+        cat_ = AddPupil(smith_, "Cat", "7B");
+        jones_->AdoptPupils();
+        smith_->AdoptPupils();
+    }
+    Pupil* bob_;
+    Parent* smith_;
+    Pupil* cat_;
+};
+
+class TwoDayEditors : public PeopleSchool {
+protected:
+    TwoDayEditors() : PeopleSchool(2) {}
+};
+
+TEST(ApptBox, LabelShowsPriorityAndUntickingCyclesIt) {
+    struct Case {
+        int priority;
+        const char* label;
+        int afterUntick;
+    } cases[] = {{0, "Mr A (Lo)", 1},
+                 {1, "Mr A        ", 2},
+                 {2, "Mr A (Hi)", 0},
+                 {5, "Mr A", 5},
+                 {-1, "Mr A", -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.priority);
+        EXPECT_EQ(ApptBoxLabel("Mr A", c.priority), c.label);
+        EXPECT_EQ(PriorityAfterUntick(c.priority), c.afterUntick);
+    }
+    EXPECT_EQ(PairLabel("Mr A", "Maths"), "Mr A (Maths)");
+    EXPECT_EQ(PairLabel("Mrs B", ""), "Mrs B");
+}
+
+TEST_F(AppointmentEditors, CheckBoxStartsNormalAndOnlyUntickingMovesThePriority) {
+    auto* box = new ApptCheckBox(TopWindow(), "Mr A");
+    EXPECT_EQ(ToUtf8(box->GetLabel()), "Mr A        ");
+    const char* expected[] = {"Mr A        ", "Mr A (Hi)", "Mr A (Hi)",
+                              "Mr A (Lo)",    "Mr A (Lo)", "Mr A        "};
+    for (const char* label : expected) {
+        Click(box);
+        EXPECT_EQ(ToUtf8(box->GetLabel()), label) << "checked " << box->GetValue();
+    }
+    box->SetPriority(7);
+    box->UpdateLabel();
+    Click(box);
+    Click(box);
+    EXPECT_EQ(box->GetPriority(), 7);
+    EXPECT_EQ(ToUtf8(box->GetLabel()), "Mr A");
+}
+
+TEST_F(AppointmentEditors, PairsCoverEveryTeacherSubjectUnlessThePupilIsTaught) {
+    auto names = [](const std::vector<RequestPair>& pairs) {
+        std::vector<std::string> out;
+        for (const RequestPair& pair : pairs) {
+            out.push_back(PairLabel(pair.teacher->GetName(), pair.subject));
+        }
+        return out;
+    };
+    EXPECT_EQ(names(PupilPairs(event_->GetTeachers(), amy_)),
+              (std::vector<std::string>{"Mr A (Art)", "Mr A (Maths)", "Mrs B"}));
+    amy_->AddTaughtBy(mrA_, "Maths");
+    EXPECT_EQ(names(PupilPairs(event_->GetTeachers(), amy_)),
+              (std::vector<std::string>{"Mr A (Maths)"}));
+    mrsB_->ClearSubjects();
+    EXPECT_EQ(names(PupilPairs(event_->GetTeachers(), nullptr)),
+              (std::vector<std::string>{"Mr A (Art)", "Mr A (Maths)"}));
+}
+
+TEST_F(AppointmentEditors, BoxesAddReprioritiseAndRemoveRequests) {
+    ASSERT_TRUE(ApplyRequestBox(*days_, *amy_, mrA_, "Maths", true, 2));
+    AppointmentRequest* request = amy_->FindRequest(mrA_, "Maths");
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(request->GetPriority(), 2);
+    EXPECT_EQ(request->GetOwnLength(), -1);
+    EXPECT_FALSE(ApplyRequestBox(*days_, *amy_, mrA_, "Art", false, 1));
+    EXPECT_TRUE(ApplyRequestBox(*days_, *amy_, mrA_, "Maths", true, 0));
+    EXPECT_EQ(request->GetPriority(), 0);
+    ASSERT_TRUE(Book(amy_, 0, 18, 30));
+    EXPECT_TRUE(ApplyRequestBox(*days_, *amy_, mrA_, "Maths", false, 0));
+    EXPECT_EQ(amy_->GetRequestCount(), 0u);
+    EXPECT_EQ(days_->GetDay(0)->GetGrid().PeekBooking(3, 0), nullptr);
+}
+
+TEST_F(AppointmentEditors, AKeptBookingKeepsItsRequestOnALockedEvent) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, -1));
+    ASSERT_TRUE(Book(amy_, 0, 18, 30));
+    Lock();
+    EXPECT_FALSE(ApplyRequestBox(*days_, *amy_, mrA_, "Maths", false, 1));
+    ASSERT_NE(amy_->FindRequest(mrA_, "Maths"), nullptr);
+    EXPECT_EQ(days_->GetDay(0)->GetGrid().PeekBooking(3, 0)->GetRequest(),
+              amy_->FindRequest(mrA_, "Maths"));
+    // An unbooked request may still go, and new ones may come.
+    ASSERT_TRUE(amy_->AddRequest(mrsB_, "", 1, -1));
+    EXPECT_TRUE(ApplyRequestBox(*days_, *amy_, mrsB_, "", false, 1));
+    EXPECT_EQ(amy_->FindRequest(mrsB_, ""), nullptr);
+    EXPECT_EQ(ViewRequestBox(*amy_, mrA_, "Maths", true).enabled, false);
+    EXPECT_EQ(ViewRequestBox(*amy_, mrA_, "Art", true).enabled, true);
+}
+
+TEST_F(AppointmentEditors, NavigationWrapsAndStepsFormByForm) {
+    PupilList pupils;
+    GatherSortedPupils(*event_, pupils);
+    ASSERT_EQ(pupils.Count(), 3u);  // Bob 7A, Amy 7B, Cat 7B
+    EXPECT_EQ(pupils.At(0), bob_);
+    EXPECT_EQ(cat_->GetParent(), smith_);
+    struct Case {
+        const char* name;
+        unsigned from;
+        int step;
+        bool byForm;
+        unsigned to;
+    } cases[] = {{"next pupil", 1, 1, false, 2},         {"next pupil wraps", 2, 1, false, 0},
+                 {"previous wraps", 0, -1, false, 2},    {"next form", 0, 1, true, 1},
+                 {"next form wraps", 1, 1, true, 0},     {"previous form", 2, -1, true, 0},
+                 {"previous form wraps", 0, -1, true, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.byForm ? StepToOtherForm(pupils, c.from, c.step)
+                           : StepIndex(c.from, pupils.Count(), c.step),
+                  c.to);
+    }
+    bob_->SetForm("7B");
+    PupilList oneForm;
+    GatherSortedPupils(*event_, oneForm);
+    EXPECT_EQ(StepToOtherForm(oneForm, 1, 1), 1u);
+    EXPECT_EQ(StepIndex(0, 0, 1), 0u);
+}
+
+TEST_F(AppointmentEditors, PupilsAreFoundByIdentityNotByNameAndForm) {
+    Pupil* twin = AddPupil(smith_, "Amy", "7B");
+    PupilList pupils;
+    GatherSortedPupils(*event_, pupils);
+    EXPECT_EQ(pupils.At(FindPupilIndex(pupils, twin)), twin);
+    EXPECT_EQ(pupils.At(FindPupilIndex(pupils, amy_)), amy_);
+    Pupil stranger("Amy");
+    stranger.SetForm("7B");
+    EXPECT_EQ(FindPupilIndex(pupils, &stranger), 0u);
+    EXPECT_EQ(FindPupilIndex(pupils, nullptr), 0u);
+}
+
+TEST_F(AppointmentEditors, TeacherFieldsAreCheckedInOrder) {
+    struct Case {
+        const char* name;
+        const Teacher* self;
+        const char* teacherName;
+        const char* initials;
+        const char* length;
+        std::string message;
+    } cases[] = {
+        {"empty name", nullptr, "", "XY", "1", "Please enter a name for this teacher"},
+        {"name equals initials", nullptr, "ab", "XY", "1",
+         "There is already a teacher called \"ab\""},
+        {"name taken", nullptr, "MRS B", "", "1", "There is already a teacher called \"MRS B\""},
+        {"initials taken", nullptr, "Dr C", "mb", "1",
+         "There is already a teacher with the initials \"mb\""},
+        {"itself", mrA_, "Mr A", "AB", "2", ""},
+        {"empty initials", nullptr, "Dr C", "", "1", ""},
+        {"zero", nullptr, "Dr C", "DC", "0",
+         "Invalid appointment length - please enter a number greater than zero"},
+        {"negative", nullptr, "Dr C", "DC", "-1",
+         "Invalid appointment length - please enter a number greater than zero"},
+        {"text", nullptr, "Dr C", "DC", "abc",
+         "Invalid appointment length - please enter a number greater than zero"},
+        {"longer than any day", nullptr, "Dr C", "DC", "19",
+         "Invalid appointment length - please enter a number no greater than 18, the slots of "
+         "the longest day"},
+        {"longest day", nullptr, "Dr C", "DC", "18", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CheckTeacherFields(event_->GetTeachers(), c.self, c.teacherName, c.initials,
+                                     c.length, LongestDaySlots(*days_)),
+                  c.message);
+    }
+}
+
+TEST_F(AppointmentEditors, AttendanceKeepsTheWholeDayWhenATimeIsRefused) {
+    const Schedule* day = days_->GetDay(0);
+    DayAttendance values;
+    values.attending = false;
+    values.arrivesLate = true;
+    values.arrival = TimeOfDay(19, 0, 0);
+    values.leavesEarly = true;
+    values.departure = TimeOfDay(20, 0, 0);
+    ASSERT_TRUE(StoreDayAttendance(*mrA_, *day, values));
+    EXPECT_FALSE(mrA_->IsAttending(day));
+    EXPECT_EQ(mrA_->GetStartTime(day), TimeOfDay(19, 0, 0));
+    EXPECT_EQ(mrA_->GetEndTime(day), TimeOfDay(20, 0, 0));
+
+    values.attending = true;
+    values.arrival = TimeOfDay(20, 0, 0);
+    values.departure = TimeOfDay(19, 0, 0);
+    EXPECT_FALSE(StoreDayAttendance(*mrsB_, *day, values));
+    EXPECT_TRUE(mrsB_->IsAttending(day));
+    EXPECT_FALSE(mrsB_->ArrivesLate(day));
+    EXPECT_FALSE(mrsB_->LeavesEarly(day));
+    EXPECT_EQ(mrsB_->GetStartTime(day), TimeOfDay(18, 0, 0));
+    EXPECT_EQ(mrsB_->GetEndTime(day), TimeOfDay(21, 0, 0));
+    EXPECT_FALSE(sink_.entries.empty());
+}
+
+TEST_F(AppointmentEditors, AllPupilsEditorSavesWhenLeavingAPupil) {
+    cat_->AddRequest(mrsB_, "", 0, 2);
+    ApptEntryDlg dialog(TopWindow(), days_.get(), amy_);
+    ASSERT_EQ(dialog.GetCurrentPupil(), amy_);
+    EXPECT_EQ(ToUtf8(dialog.GetNameText()->GetValue()), "Amy");
+    EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7B");
+    ASSERT_EQ(dialog.GetBoxes().size(), 3u);
+    EXPECT_EQ(ToUtf8(dialog.GetBoxes()[1]->GetLabel()), "Mr A (Maths)        ");
+    Tick(dialog.GetBoxes()[1], true);
+    Press(&dialog, ApptEntryDlg::ID_NEXT_PUPIL);
+    ASSERT_NE(amy_->FindRequest(mrA_, "Maths"), nullptr);
+    EXPECT_EQ(amy_->FindRequest(mrA_, "Maths")->GetPriority(), 1);
+    EXPECT_TRUE(event_->IsModified());
+    ASSERT_EQ(dialog.GetCurrentPupil(), cat_);
+    EXPECT_TRUE(dialog.GetBoxes()[2]->GetValue());
+    EXPECT_EQ(ToUtf8(dialog.GetBoxes()[2]->GetLabel()), "Mrs B (Lo)");
+    // Unticking and ticking again moves the priority of the existing request on.
+    Click(dialog.GetBoxes()[2]);
+    Click(dialog.GetBoxes()[2]);
+    Press(&dialog, ApptEntryDlg::ID_NEXT_PUPIL);  // wraps to Bob after saving Cat
+    EXPECT_EQ(cat_->FindRequest(mrsB_, "")->GetPriority(), 1);
+    EXPECT_EQ(dialog.GetCurrentPupil(), bob_);
+    Press(&dialog, ApptEntryDlg::ID_PREVIOUS_FORM);
+    EXPECT_EQ(dialog.GetCurrentPupil(), cat_);
+    EXPECT_TRUE(dialog.SavedWhileOpen());
+}
+
+TEST_F(AppointmentEditors, AllPupilsEditorSavesTheParentsAttendance) {
+    ApptEntryDlg dialog(TopWindow(), days_.get(), cat_);
+    AttendanceRow* row = dialog.GetRow(0);
+    EXPECT_TRUE(row->GetAttendingBox()->GetValue());
+    EXPECT_FALSE(row->GetArrivalCombo()->IsEnabled());
+    EXPECT_FALSE(row->GetDepartureCombo()->IsEnabled());
+    Tick(row->GetLateBox(), true);
+    EXPECT_TRUE(row->GetArrivalCombo()->IsEnabled());
+    row->GetArrivalCombo()->SetTime(TimeOfDay(19, 0, 0));
+    Tick(row->GetAttendingBox(), false);
+    EXPECT_FALSE(row->GetArrivalCombo()->IsEnabled());
+    EXPECT_FALSE(row->GetLateBox()->IsEnabled());
+    ASSERT_TRUE(dialog.AcceptOK());
+    const Schedule* day = days_->GetDay(0);
+    EXPECT_FALSE(smith_->IsAttending(day));
+    EXPECT_TRUE(smith_->ArrivesLate(day));
+    EXPECT_EQ(smith_->GetStartTime(day), TimeOfDay(19, 0, 0));
+}
+
+TEST_F(AppointmentEditors, ClearAllOnALockedEventLeavesKeptRequestsAlone) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, -1));
+    ASSERT_TRUE(Book(amy_, 0, 18, 30));
+    ASSERT_TRUE(amy_->AddRequest(mrsB_, "", 1, -1));
+    Lock();
+    ApptEntryDlg dialog(TopWindow(), days_.get(), amy_);
+    const auto& boxes = dialog.GetBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_FALSE(boxes[1]->IsEnabled());
+    EXPECT_FALSE(boxes[2]->IsEnabled());
+    EXPECT_TRUE(boxes[0]->IsEnabled());
+    Press(&dialog, ApptEntryDlg::ID_SELECT_ALL);
+    EXPECT_TRUE(boxes[0]->GetValue());
+    Press(&dialog, ApptEntryDlg::ID_CLEAR_ALL);
+    EXPECT_TRUE(boxes[1]->GetValue());
+    EXPECT_TRUE(boxes[2]->GetValue());
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_EQ(amy_->GetRequestCount(), 2u);
+    // The grid's booking still points at a live request (ASan watches this).
+    const Appointment* booking = days_->GetDay(0)->GetGrid().PeekBooking(3, 0);
+    ASSERT_NE(booking, nullptr);
+    EXPECT_EQ(booking->GetRequest()->GetSubject(), "Maths");
+}
+
+TEST_F(AppointmentEditors, AllPupilsEditorWithoutPupilsDisablesNavigation) {
+    event_->DeleteParentsAndPupils();
+    ApptEntryDlg dialog(TopWindow(), days_.get(), nullptr);
+    EXPECT_EQ(dialog.GetCurrentPupil(), nullptr);
+    EXPECT_FALSE(dialog.GetNameText()->IsEnabled());
+    EXPECT_FALSE(dialog.FindWindow(ApptEntryDlg::ID_NEXT_PUPIL)->IsEnabled());
+    EXPECT_TRUE(dialog.FindWindow(ApptEntryDlg::ID_SELECT_ALL)->IsEnabled());
+    EXPECT_FALSE(dialog.GetRow(0)->GetAttendingBox()->IsEnabled());
+    Press(&dialog, ApptEntryDlg::ID_NEXT_PUPIL);
+    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.SavedWhileOpen());
+}
+
+TEST_F(AppointmentEditors, OneTeacherEditorRelabelsAPoolForTheLargestForm) {
+    TApptEntryDlg dialog(TopWindow(), days_.get(), mrA_);
+    // Forms 7A (Bob) and 7B (Amy, Cat); Mr A teaches Art and Maths.
+    ASSERT_EQ(dialog.GetPool().size(), 4u);
+    EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7A");
+    EXPECT_EQ(dialog.GetPool()[0]->GetBaseLabel(), "Bob (Art)");
+    EXPECT_EQ(dialog.GetPool()[1]->GetBaseLabel(), "Bob (Maths)");
+    EXPECT_EQ(dialog.GetPool()[2]->GetBaseLabel(), "");
+    EXPECT_FALSE(dialog.GetPool()[3]->IsEnabled());
+    event_->ClearModified();
+    Tick(dialog.GetPool()[1], true);
+    Press(&dialog, TApptEntryDlg::ID_NEXT_FORM);
+    ASSERT_NE(bob_->FindRequest(mrA_, "Maths"), nullptr);
+    EXPECT_EQ(bob_->FindRequest(mrA_, "Maths")->GetOwnLength(), -1);
+    EXPECT_TRUE(event_->IsModified());
+    EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7B");
+    EXPECT_TRUE(dialog.GetPool()[3]->IsEnabled());
+    Press(&dialog, TApptEntryDlg::ID_NEXT_FORM);
+    EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7A");
+    EXPECT_TRUE(dialog.GetPool()[1]->GetValue());
+    Press(&dialog, TApptEntryDlg::ID_PREVIOUS_FORM);
+    EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7B");
+}
+
+TEST_F(AppointmentEditors, OneTeacherEditorWithoutSubjectsSavesOnlyAttendance) {
+    Teacher* loner = AddTeacher("Dr C", "DC");
+    event_->ClearModified();
+    TApptEntryDlg dialog(TopWindow(), days_.get(), loner);
+    EXPECT_TRUE(dialog.GetPool().empty());
+    Tick(dialog.GetRow(0)->GetEarlyBox(), true);
+    dialog.GetRow(0)->GetDepartureCombo()->SetTime(TimeOfDay(20, 0, 0));
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_EQ(loner->GetEndTime(days_->GetDay(0)), TimeOfDay(20, 0, 0));
+    EXPECT_TRUE(event_->IsModified());
+}
+
+TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
+    TeacherDlg dialog(TopWindow(), days_.get(), mrsB_, 1);
+    EXPECT_EQ(dialog.GetTitle(), "Teacher");
+    EXPECT_EQ(ToUtf8(dialog.GetNameText()->GetValue()), "Mrs B");
+    EXPECT_EQ(ToUtf8(dialog.GetLengthText()->GetValue()), "1");
+    EXPECT_EQ(ToUtf8(dialog.GetEmailSentLabel()->GetLabel()), "No");
+    dialog.GetInitialsText()->ChangeValue("ab");
+    EXPECT_FALSE(dialog.AcceptOK());
+    dialog.GetInitialsText()->ChangeValue("MB");
+    dialog.GetLengthText()->ChangeValue("abc");
+    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_EQ(sink_.Texts(), (std::vector<std::string>{
+                                 "There is already a teacher with the initials \"ab\"",
+                                 "Invalid appointment length - please enter a number greater "
+                                 "than zero"}));
+    dialog.GetLengthText()->ChangeValue("3");
+    dialog.GetLocationText()->ChangeValue("Room 4");
+    dialog.GetEmailText()->ChangeValue("  b@school.test ");
+    Tick(dialog.GetEarlyBox(), true);
+    EXPECT_TRUE(dialog.GetDepartureCombo()->IsEnabled());
+    dialog.GetDepartureCombo()->SetTime(TimeOfDay(20, 30, 0));
+    ASSERT_TRUE(dialog.AcceptOK());
+    const Teacher& copy = dialog.GetWorkingCopy();
+    EXPECT_EQ(copy.GetApptLength(), 3);
+    EXPECT_EQ(copy.GetLocation(), "Room 4");
+    EXPECT_EQ(copy.GetEmail(), "b@school.test");
+    EXPECT_EQ(copy.GetEndTime(days_->GetDay(0)), TimeOfDay(20, 30, 0));
+    EXPECT_EQ(mrsB_->GetApptLength(), 1);  // the caller assigns the copy
+    EXPECT_TRUE(event_->IsModified());
+}
+
+TEST_F(AppointmentEditors, LockedTeacherEditorStoresBothAddressesAlone) {
+    Lock();
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    EXPECT_FALSE(dialog.GetNameText()->IsEnabled());
+    EXPECT_FALSE(dialog.GetAttendingBox()->IsEnabled());
+    EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_ADD_BREAK)->IsEnabled());
+    EXPECT_TRUE(dialog.GetEmailAltText()->IsEnabled());
+    dialog.GetEmailText()->ChangeValue("a@school.test");
+    dialog.GetEmailAltText()->ChangeValue(" home@mail.test");
+    dialog.GetLengthText()->ChangeValue("0");
+    ASSERT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(sink_.entries.empty());
+    EXPECT_EQ(dialog.GetWorkingCopy().GetEmail(), "a@school.test");
+    EXPECT_EQ(dialog.GetWorkingCopy().GetEmailAlt(), "home@mail.test");
+    EXPECT_EQ(dialog.GetWorkingCopy().GetApptLength(), 1);
+}
+
+TEST_F(AppointmentEditors, NewTeacherGetsNeitherAppointmentsNorPresentations) {
+    Teacher fresh;
+    fresh.ResetAttendanceAllDays(days_.get());
+    TeacherDlg dialog(TopWindow(), days_.get(), &fresh, 0);
+    EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_EDIT_APPOINTMENTS)->IsEnabled());
+    EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_PRESENTATIONS)->IsEnabled());
+    AnswerDialogs answers([](wxDialog*) { return wxID_OK; });
+    Press(&dialog, TeacherDlg::ID_EDIT_APPOINTMENTS);
+    Press(&dialog, TeacherDlg::ID_PRESENTATIONS);
+    EXPECT_EQ(answers.opened, 0);
+    EXPECT_EQ(amy_->GetRequestCount(), 0u);
+}
+
+TEST_F(AppointmentEditors, AttendanceEditedInTheNestedEditorSurvivesOK) {
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    AnswerDialogs answers([](wxDialog* nested) {
+        auto* appointments = dynamic_cast<TApptEntryDlg*>(nested);
+        if (appointments == nullptr) {
+            return wxID_CANCEL;
+        }
+        AttendanceRow* row = appointments->GetRow(0);
+        Tick(row->GetLateBox(), true);
+        row->GetArrivalCombo()->SetTime(TimeOfDay(19, 30, 0));
+        Tick(appointments->GetPool()[0], true);
+        return appointments->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    Press(&dialog, TeacherDlg::ID_EDIT_APPOINTMENTS);
+    EXPECT_EQ(answers.opened, 1);
+    EXPECT_TRUE(dialog.SavedWhileOpen());
+    EXPECT_TRUE(dialog.GetLateBox()->GetValue());
+    EXPECT_EQ(bob_->FindRequest(mrA_, "Art") != nullptr, true);
+    ASSERT_TRUE(dialog.AcceptOK());
+    *mrA_ = dialog.GetWorkingCopy();
+    EXPECT_TRUE(mrA_->ArrivesLate(days_->GetDay(0)));
+    EXPECT_EQ(mrA_->GetStartTime(days_->GetDay(0)), TimeOfDay(19, 30, 0));
+}
+
+TEST_F(AppointmentEditors, TeacherEditorListsBookingsSubjectsAndBreaks) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, 2));
+    ASSERT_TRUE(Book(amy_, 0, 18, 30));
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    EXPECT_EQ(Lines(dialog.GetAppointmentsList()),
+              (std::vector<std::string>{"Jones about Amy (7B) (Maths) at 6:30pm",
+                                        "Jones about Amy (7B) (Maths) at 6:40pm"}));
+    EXPECT_EQ(Lines(dialog.GetSubjectsList()), (std::vector<std::string>{"Art", "Maths"}));
+    dialog.AddSubject("Art");
+    dialog.AddSubject("");
+    EXPECT_EQ(dialog.GetSubjectsList()->GetCount(), 2u);
+    EXPECT_FALSE(dialog.RemoveSelectedSubject());
+    dialog.GetSubjectsList()->SetSelection(0);
+    EXPECT_TRUE(dialog.RemoveSelectedSubject());
+    EXPECT_EQ(Lines(dialog.GetSubjectsList()), (std::vector<std::string>{"Maths"}));
+    EXPECT_EQ(mrA_->GetSubjects().size(), 2u);
+    EXPECT_FALSE(dialog.RemoveSelectedBreak());
+    EXPECT_EQ(sink_.Texts(),
+              (std::vector<std::string>{
+                  "No subject is selected - please select the subject you wish to remove and "
+                  "try again",
+                  "No break is selected - please select the break you wish to remove and try "
+                  "again"}));
+}
+
+TEST_F(TwoDayEditors, BreaksShowTheDayShownWithDatesAndAddBreakOpensOnIt) {
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    AnswerDialogs answers([](wxDialog* nested) {
+        auto* time = dynamic_cast<TimeEntryDlg*>(nested);
+        if (time == nullptr || time->GetCurrentDay() == nullptr) {
+            return wxID_CANCEL;
+        }
+        time->GetTimeCombo()->SetTime(TimeOfDay(19, 0, 0));
+        return wxID_OK;
+    });
+    Press(&dialog, TeacherDlg::ID_ADD_BREAK);
+    ASSERT_EQ(answers.opened, 1);
+    EXPECT_EQ(Lines(dialog.GetBreaksList()),
+              (std::vector<std::string>{"7:00pm, " + days_->GetDay(1)->GetDate().FormatLong()}));
+    Press(&dialog, DaySelectDlg::ID_PREVIOUS_DAY);
+    EXPECT_EQ(dialog.GetBreaksList()->GetCount(), 0u);
+    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    dialog.GetBreaksList()->SetSelection(0);
+    EXPECT_TRUE(dialog.RemoveSelectedBreak());
+    EXPECT_EQ(dialog.GetWorkingCopy().GetBreakCount(), 0u);
+}
+
+}  // namespace
