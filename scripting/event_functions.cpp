@@ -88,7 +88,13 @@ int Pupils(ScriptCall& call) {
 
 int TypeOf(ScriptCall& call) {
     ScriptObject object;
-    call.PushText(call.GetObject(1, &object) ? object.AsCollectable()->GetClassName() : "");
+    if (call.GetObject(1, &object)) {
+        call.PushText(object.AsCollectable()->GetClassName());
+    } else if (call.IsMissing(1)) {
+        call.PushText("");
+    } else {
+        return 0;
+    }
     return 1;
 }
 
@@ -458,25 +464,12 @@ int DeleteRequest(ScriptCall& call) {
     return 0;
 }
 
-// Passes the optimiser's progress on only when the script asked for it; errors always pass.
-class OptimiserMessages : public UCError {
-public:
-    OptimiserMessages(UCError& outer, bool verbose) : outer_(outer), verbose_(verbose) {}
-    void Report(int severity, const char* text) override {
-        if (verbose_ || severity != SeverityDebug) {
-            outer_.Report(severity, text);
-        }
-    }
-    using UCError::Report;
-
-private:
-    UCError& outer_;
-    bool verbose_;
-};
-
+// Runs the optimiser over the whole event inside the script call. Only a verbose run talks:
+// after each step that leaves the generation unfinished its progress, after each generation
+// the passes left, the event's score and the statistics.
 int Optimise(ScriptCall& call) {
     int passes = call.GetInteger(1);
-    bool verbose = call.GetBoolean(2);
+    const bool verbose = call.GetBoolean(2);
     MultiDaySchedule* days = call.Days();
     if (days == nullptr) {
         return 0;
@@ -484,12 +477,37 @@ int Optimise(ScriptCall& call) {
     if (passes < 1) {
         passes = 1;
     }
-    int numKids = call.Controller()->GetUserSettings().GetInt("evolvernumkids", 10);
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    OptimiserMessages messages(UCError::Current(), verbose);
     OptimiserStats stats;
-    RunOptimiser(*days, passes, numKids, &stats,
-                 [](const std::string& text, int) { ReportMessage(SeverityDebug, text); });
+    Evolver evolver(days, call.Controller()->GetUserSettings().GetInt("evolvernumkids", 10));
+    if (verbose) {
+        ReportMessage(SeverityDebug,
+                      StringPrintf("Optimise starting with numkids=%d", evolver.GetNumKids()));
+    }
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    evolver.SetOptimiserStats(&stats);
+    if (!evolver.Start()) {
+        return 0;
+    }
+    evolver.NewGeneration();
+    while (passes > 0) {
+        if (!evolver.Step()) {
+            if (verbose) {
+                ReportMessage(SeverityDebug, FormatOptimiseProgress(evolver.GetPhase(),
+                                                                    evolver.GetProgressPercent()));
+            }
+            continue;
+        }
+        if (verbose) {
+            ReportMessage(SeverityDebug,
+                          StringPrintf("Optimise passes remaining=%d, score=%d", passes,
+                                       days->GetScore().GetValue() + 1000));
+            ReportMessage(SeverityDebug, stats.ToString());
+        }
+        stats.Reset();
+        if (--passes > 0) {
+            evolver.NewGeneration();
+        }
+    }
     return 0;
 }
 

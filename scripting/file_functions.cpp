@@ -108,16 +108,25 @@ int SettingsDelete(ScriptCall& call) {
     return 0;
 }
 
-int EightBitToUTF8(ScriptCall& call) {
+// A missing text converts to an empty one; a value that is no text gives no result.
+int ConvertText(ScriptCall& call, std::string (*convert)(const char*)) {
     std::string text;
-    call.PushText(call.GetText(1, text) ? Convert8BitToUTF8(text.c_str()) : "");
+    if (call.GetText(1, text)) {
+        call.PushText(convert(text.c_str()));
+    } else if (call.IsMissing(1)) {
+        call.PushText("");
+    } else {
+        return 0;
+    }
     return 1;
 }
 
+int EightBitToUTF8(ScriptCall& call) {
+    return ConvertText(call, &Convert8BitToUTF8);
+}
+
 int UTF8ToEightBit(ScriptCall& call) {
-    std::string text;
-    call.PushText(call.GetText(1, text) ? ConvertUTF8To8Bit(text.c_str()) : "");
-    return 1;
+    return ConvertText(call, &ConvertUTF8To8Bit);
 }
 
 constexpr ScriptFunction kFileFunctions[] = {

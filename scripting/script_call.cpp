@@ -61,13 +61,9 @@ bool ScriptCall::GetBoolean(int arg) const {
 }
 
 bool ScriptCall::GetObject(int arg, ScriptObject* out) const {
-    int type = lua_type(L_, arg);
-    if (type == LUA_TNONE || type == LUA_TNIL) {
+    // A value of any other type is simply no object; only a pointer can be forged or stale.
+    if (lua_type(L_, arg) != LUA_TLIGHTUSERDATA) {
         return false;
-    }
-    if (type != LUA_TLIGHTUSERDATA) {
-        throw ScriptArgumentError(arg,
-                                  std::string("object expected, got ") + lua_typename(L_, type));
     }
     void* pointer = lua_touserdata(L_, arg);
     if (pointer == nullptr) {

@@ -52,8 +52,8 @@ public:
     double GetNumber(int arg) const;
     // Only nil and false are false.
     bool GetBoolean(int arg) const;
-    // False for a missing argument; anything else that is not a live object is an argument
-    // error, never a guess.
+    // False for a missing argument or a value that is no pointer; a pointer that names no live
+    // object is an argument error, never a guess.
     bool GetObject(int arg, ScriptObject* out) const;
     // The object when it is live and of that kind; null when missing or of another kind.
     void* GetObjectOfKind(int arg, ScriptObjectKind kind) const;

@@ -6,7 +6,15 @@ namespace {
 
 int XMLOpen(ScriptCall& call) {
     std::string path;
-    call.PushBoolean(call.GetText(1, path) && call.Host().OpenXML(path.c_str()));
+    if (!call.GetText(1, path)) {
+        // False for a missing name; a value that is no text gives no result.
+        if (!call.IsMissing(1)) {
+            return 0;
+        }
+        call.PushBoolean(false);
+        return 1;
+    }
+    call.PushBoolean(call.Host().OpenXML(path.c_str()));
     return 1;
 }
 
@@ -21,6 +29,9 @@ int XMLReadDocument(ScriptCall& call) {
 int XMLReadTable(ScriptCall& call) {
     std::string name;
     if (!call.GetText(1, name)) {
+        if (!call.IsMissing(1)) {
+            return 0;
+        }
         call.PushBoolean(false);
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "gui/dialogs/new_event_dlg.h"
 
+#include <tuple>
 #include <utility>
 
 #include <wx/button.h>
@@ -10,6 +11,7 @@
 #include <wx/textctrl.h>
 
 #include "gui/dialogs/prompt_service.h"
+#include "model/event.h"
 #include "model/multi_day_schedule.h"
 
 namespace {
@@ -21,6 +23,16 @@ wxComboBox* MakeList(wxWindow* parent, const wxSize& size, const char* const* na
         list->Append(names[i]);
     }
     return list;
+}
+
+NewEventDlg::SideEditor& EmailServerEditor() {
+    static NewEventDlg::SideEditor editor;
+    return editor;
+}
+
+NewEventDlg::SideEditor& LogoAndNotesEditor() {
+    static NewEventDlg::SideEditor editor;
+    return editor;
 }
 
 void SelectEntry(wxComboBox* list, int index) {
@@ -106,13 +118,12 @@ void NewEventDlg::CreateControls() {
     addRow("Appointment gaps:", gapMode_);
     GetMainSizer()->Add(grid, 0, wxALIGN_CENTER | wxALL, 5);
 
-    // Their dialogs are not part of this program yet.
     auto* side = new wxBoxSizer(wxHORIZONTAL);
-    for (const auto& [id, label] :
-         {std::pair{int(ID_EDIT_EMAIL_SERVER), "Edit Email Server"},
-          std::pair{int(ID_EDIT_LOGO_AND_NOTES), "Edit Logo and Notes"}}) {
+    for (const auto& [id, label, editor] :
+         {std::tuple{int(ID_EDIT_EMAIL_SERVER), "Edit Email Server", &EmailServerEditor()},
+          std::tuple{int(ID_EDIT_LOGO_AND_NOTES), "Edit Logo and Notes", &LogoAndNotesEditor()}}) {
         auto* button = new wxButton(this, id, label, wxDefaultPosition, ScaledSize(150));
-        button->Disable();
+        button->Enable(static_cast<bool>(*editor));
         side->Add(button, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
     }
     GetMainSizer()->Add(side, 0, wxLEFT | wxRIGHT, 5);
@@ -120,6 +131,24 @@ void NewEventDlg::CreateControls() {
 
     LoadFields(shown_);
     Bind(wxEVT_CHECKBOX, &NewEventDlg::OnTwoDaysChanged, this, ID_TWO_DAYS);
+    Bind(wxEVT_BUTTON, &NewEventDlg::OnSideEditor, this, ID_EDIT_EMAIL_SERVER,
+         ID_EDIT_LOGO_AND_NOTES);
+}
+
+void NewEventDlg::SetEmailServerEditor(SideEditor editor) {
+    EmailServerEditor() = std::move(editor);
+}
+
+void NewEventDlg::SetLogoAndNotesEditor(SideEditor editor) {
+    LogoAndNotesEditor() = std::move(editor);
+}
+
+void NewEventDlg::OnSideEditor(wxCommandEvent& event) {
+    const SideEditor& editor =
+        event.GetId() == ID_EDIT_EMAIL_SERVER ? EmailServerEditor() : LogoAndNotesEditor();
+    if (editor && schedule_ && schedule_->GetEvent()) {
+        editor(this, *schedule_->GetEvent(), controller_);
+    }
 }
 
 void NewEventDlg::LoadFields(const EventSettingsFields& fields) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "app/event_settings.h"
 #include "gui/dialogs/ok_cancel_dlg.h"
 
+class Event;
 class MultiDaySchedule;
 class QMController;
 class wxCheckBox;
@@ -20,6 +22,13 @@ public:
     enum { ID_EDIT_EMAIL_SERVER = 1, ID_EDIT_LOGO_AND_NOTES = 2, ID_TWO_DAYS = 3 };
 
     NewEventDlg(wxWindow* parent, MultiDaySchedule* schedule, QMController* controller);
+
+    // The e-mail server and print settings dialogs live in libraries above this one, so the
+    // main window hands them in. Each edits the event at once, whatever this dialog's answer;
+    // a button without its editor stays disabled.
+    using SideEditor = std::function<void(wxWindow* parent, Event& event, QMController*)>;
+    static void SetEmailServerEditor(SideEditor editor);
+    static void SetLogoAndNotesEditor(SideEditor editor);
 
     // The whole OK: checks, questions, then the writes; false leaves everything as it was.
     bool AcceptOK();
@@ -52,10 +61,10 @@ private:
     void UpdateEnabling();
     void OnOK(wxCommandEvent& event);
     void OnTwoDaysChanged(wxCommandEvent& event);
+    void OnSideEditor(wxCommandEvent& event);
 
     MultiDaySchedule* schedule_;
-    // For the print settings dialog, once its button is live.
-    [[maybe_unused]] QMController* controller_;
+    QMController* controller_;
     EventSettingsFields shown_;
     wxTextCtrl* name_ = nullptr;
     std::array<DayControls, 2> days_;

@@ -29,7 +29,7 @@ int WxPromptService::ShowMessage(wxWindow* parent, const wxString& message, cons
 }
 
 bool WxPromptService::ChooseFile(wxWindow* parent, const FileRequest& request, FileChoice* choice) {
-    wxFileDialog dialog(parent, request.message, wxEmptyString, wxEmptyString, request.wildcard,
+    wxFileDialog dialog(parent, request.message, wxEmptyString, request.defaultFile, request.wildcard,
                         request.style);
     if (dialog.ShowModal() != wxID_OK) {
         return false;

@@ -4,14 +4,23 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 class wxWindow;
 
 // What a file dialog asks; style is wxFD_OPEN or wxFD_SAVE with their flags.
 struct FileRequest {
+    FileRequest() = default;
+    FileRequest(wxString message, wxString wildcard, long style, wxString defaultFile = {})
+        : message(std::move(message)),
+          wildcard(std::move(wildcard)),
+          style(style),
+          defaultFile(std::move(defaultFile)) {}
+
     wxString message;
     wxString wildcard;
     long style = 0;
+    wxString defaultFile;  // the name a save dialog proposes
 };
 
 // What the user chose in a file dialog.

@@ -60,8 +60,9 @@ void ReportDlg::OnSaveToFile(wxCommandEvent&) {
 
 bool ReportDlg::SaveTo(const std::string& path) const {
     if (!WriteFileAtomically(path, report_)) {
-        ReportMessage(SeverityError,
-                      "Cannot write to file '" + path + "': " + std::strerror(errno));
+        // The cause goes below the message, which keeps its usual wording.
+        UCError::Current().AddDetail(std::strerror(errno));
+        ReportMessage(SeverityError, "Cannot write to file '" + path + "'");
         return false;
     }
     ReportMessage(SeverityInformation, "File saved successfully");

@@ -1,8 +1,13 @@
 #include "gui/main/qm_controller_wx.h"
 
+#include "comms/smtp_client_curl.h"
 #include "gui/main/schedule_views.h"
 #include "model/multi_day_schedule.h"
 #include "scripting/qm_lua_script.h"
+
+QMControllerWX::QMControllerWX() {
+    SetClientFactory(std::make_unique<SMTPClientFactoryCurl>());
+}
 
 void QMControllerWX::AttachViews(ScheduleView* summary, ScheduleView* overview) {
     summary_ = summary;

@@ -8,7 +8,8 @@ class ScheduleView;
 // of every schedule it takes, whichever road (new, load, recovery) brought it.
 class QMControllerWX : public QMController {
 public:
-    QMControllerWX() = default;
+    // E-mail runs, the scripts' included, send through libcurl.
+    QMControllerWX();
 
     // Null detaches a view. Each attached view is handed the current schedule at once.
     void AttachViews(ScheduleView* summary, ScheduleView* overview);

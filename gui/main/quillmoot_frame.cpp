@@ -76,6 +76,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindTeacherCommands();
     BindScriptCommands();
     BindImportCommands();
+    BindEmailCommands();
 
     RefreshViews();
     controller_.Initialise();

@@ -10,6 +10,7 @@
 
 #include "gui/main/frame_actions.h"
 #include "gui/main/qm_controller_wx.h"
+#include "model/person.h"
 
 class DlgError;
 class EventSummaryPane;
@@ -102,6 +103,16 @@ public:
     // --- scripts ---
     void OnRunScriptedReport();
 
+    // --- e-mail and the update check ---
+    void OnEditEmailServer();
+    // A run for everybody, one person's message, and that person's messages shown unsent.
+    void SendEmails(EmailTextKind kind);
+    void SendPersonEmail(EmailTextKind kind);
+    void PreviewPersonEmail(EmailTextKind kind);
+    // role: EmailRecipientRole.
+    void EditEmailText(EmailTextKind kind, int role);
+    void OnCheckForUpdates();
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -122,6 +133,7 @@ private:
     void BindImportCommands();
     // The held schedule when it has an event; the timetable commands do nothing otherwise.
     MultiDaySchedule* ScheduleWithEvent() const;
+    void BindEmailCommands();
     void ApplySashPositions();
     void OnCommand(wxCommandEvent& event);
     bool HasUnsavedChanges() const;

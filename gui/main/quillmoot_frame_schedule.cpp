@@ -6,6 +6,7 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
+#include "print/wx/print_settings_dlg.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
@@ -17,10 +18,18 @@ bool EditNewEvent(wxWindow* parent, MultiDaySchedule& schedule, QMController& co
     return dialog.ShowModal() == wxID_OK;
 }
 
+// Logo, notes and the rest of the print settings, kept with the event.
+void EditLogoAndNotes(wxWindow* parent, Event& event, QMController* controller) {
+    PrintSettingsAdvDlg dialog(parent, &event.GetPrintSettings(), controller,
+                               "Default settings for event");
+    dialog.ShowModal();
+}
+
 }  // namespace
 
 void QuillmootFrame::BindScheduleCommands() {
     SetNewEventEditor(EditNewEvent);
+    NewEventDlg::SetLogoAndNotesEditor(EditLogoAndNotes);
     BindCommand(ID_BOOK_INCOMPLETE, [this] { OnBookIncomplete(); });
     BindCommand(ID_TOOL_BOOK_INCOMPLETE, [this] { OnBookIncomplete(); });
     BindCommand(ID_REBOOK_ALL, [this] { OnRebookAll(); });

@@ -95,7 +95,8 @@ bool ImportRequestList(wxWindow* parent, QMController& controller, int listKind)
     std::rewind(file.GetFile());
     importer.SetInput(&file);
     importer.SetTarget(schedule);
-    importer.SetSettings(&controller.GetUserSettings());
+    // No user settings: a list's names must match the event's, so its text is always decoded
+    // rather than taken as it stands under "importutf8".
     ImportOutcome outcome = ImportOutcome::Finished;
     {
         ImportProgressDlg progress(parent, &importer);

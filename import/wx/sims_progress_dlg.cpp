@@ -67,6 +67,7 @@ bool SIMSCRProgressDlg::Step() {
                 ReportMessage(SeverityError,
                               "Cannot start SIMS CommandReporter, failing command was: " +
                                   reporter_->BuildCommandLine());
+                UpdateStatus();
                 End(wxID_CANCEL);
             }
             break;

@@ -85,12 +85,46 @@ TEST_F(EventDialogs, EventSettingsShowTheEventInScaledFields) {
         EXPECT_FALSE(control->IsEnabled());
     }
     EXPECT_TRUE(first.day->IsEnabled());
-    // The server and print settings dialogs are not part of this program yet.
     EXPECT_EQ(dialog.FindWindow(1)->GetLabel(), "Edit Email Server");
     EXPECT_EQ(dialog.FindWindow(2)->GetLabel(), "Edit Logo and Notes");
-    EXPECT_FALSE(dialog.FindWindow(1)->IsEnabled());
-    EXPECT_FALSE(dialog.FindWindow(2)->IsEnabled());
     EXPECT_EQ(dialog.FindWindow(1)->GetSize().x, 187);
+}
+
+// Each side button runs the editor handed in for it on the dialog's event; one without an
+// editor stays disabled.
+TEST_F(EventDialogs, TheSideButtonsRunTheirEditorsOnTheEvent) {
+    std::vector<std::string> ran;
+    auto noting = [&ran, this](const char* name) {
+        return [&ran, name, this](wxWindow* parent, Event& event, QMController* controller) {
+            EXPECT_EQ(&event, event_.get());
+            EXPECT_EQ(controller, &controller_);
+            EXPECT_NE(parent, nullptr);
+            ran.push_back(name);
+        };
+    };
+    NewEventDlg::SetEmailServerEditor(nullptr);
+    NewEventDlg::SetLogoAndNotesEditor(noting("logo"));
+    {
+        NewEventDlg dialog(TopWindow(), &schedule_, &controller_);
+        EXPECT_FALSE(dialog.FindWindow(1)->IsEnabled());
+        EXPECT_TRUE(dialog.FindWindow(2)->IsEnabled());
+        for (int id : {1, 2}) {
+            wxCommandEvent click(wxEVT_BUTTON, id);
+            dialog.ProcessWindowEvent(click);
+        }
+    }
+    EXPECT_EQ(ran, std::vector<std::string>{"logo"});
+
+    NewEventDlg::SetEmailServerEditor(noting("server"));
+    {
+        NewEventDlg dialog(TopWindow(), &schedule_, &controller_);
+        EXPECT_TRUE(dialog.FindWindow(1)->IsEnabled());
+        wxCommandEvent click(wxEVT_BUTTON, 1);
+        dialog.ProcessWindowEvent(click);
+    }
+    EXPECT_EQ(ran, (std::vector<std::string>{"logo", "server"}));
+    NewEventDlg::SetEmailServerEditor(nullptr);
+    NewEventDlg::SetLogoAndNotesEditor(nullptr);
 }
 
 TEST_F(EventDialogs, TickingTheSecondDayFillsOnlyItsEmptyHoursAndEnablesIt) {

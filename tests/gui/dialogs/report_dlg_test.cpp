@@ -56,8 +56,8 @@ TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
     Press(dialog, ReportDlg::ID_SAVE);
     ASSERT_EQ(sink_.entries.size(), 1u);
     EXPECT_EQ(sink_.entries[0].severity, SeverityError);
-    EXPECT_EQ(sink_.entries[0].text,
-              "Cannot write to file '" + missing + "': No such file or directory");
+    EXPECT_EQ(sink_.entries[0].text, "Cannot write to file '" + missing + "'");
+    EXPECT_EQ(sink_.entries[0].details, std::vector<std::string>{"No such file or directory"});
 
     sink_.entries.clear();
     prompts_.CancelFile();

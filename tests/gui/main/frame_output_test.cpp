@@ -140,7 +140,18 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
 TEST_F(FrameOutput, AnEmailRunUsesTheEmailOptionsAndSaysEmail) {
     Open(Example());
     prompts_.Answer(wxID_YES);
-    EXPECT_FALSE(frame_->ConfirmOutputRun(true, nullptr));
+    int emailOptionsShown = 0;
+    {
+        AnswerDialogs cancel([&](wxDialog* dialog) {
+            if (dialog->GetTitle() != "Email Settings") {
+                return int(wxID_NONE);
+            }
+            ++emailOptionsShown;
+            return int(wxID_CANCEL);
+        });
+        EXPECT_FALSE(frame_->ConfirmOutputRun(true, nullptr));
+    }
+    EXPECT_EQ(emailOptionsShown, 1);
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_TRUE(Questions()[0].ends_with("Are you sure you want to email this schedule?"));
 

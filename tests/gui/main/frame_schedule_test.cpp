@@ -14,6 +14,7 @@
 #include "gui/dialogs/optimise_dlg.h"
 #include "gui/main/frame_commands.h"
 #include "model/parent.h"
+#include "print/wx/print_settings_dlg.h"
 
 namespace {
 
@@ -194,6 +195,19 @@ TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChan
     EXPECT_EQ(CountEmailSent(), 0);
     const ::Schedule& day = *Schedule()->GetDay(0);
     EXPECT_EQ(static_cast<int>(day.GetGrid().GetSlotCount()), day.GetNumSlots());
+}
+
+TEST_F(FrameSchedule, EventDetailsEditTheEventsLogoAndNotes) {
+    OpenExample();
+    NewEventDlg dialog(frame_, Schedule(), &frame_->GetController());
+    ASSERT_TRUE(dialog.FindWindow(NewEventDlg::ID_EDIT_LOGO_AND_NOTES)->IsEnabled());
+    wxCommandEvent click(wxEVT_BUTTON, NewEventDlg::ID_EDIT_LOGO_AND_NOTES);
+    wxTEST_DIALOG(dialog.ProcessWindowEvent(click),
+                  Answering<PrintSettingsAdvDlg>([](PrintSettingsAdvDlg& d) {
+                      d.GetParentNotesField()->ChangeValue("Bring the school reports");
+                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                  }));
+    EXPECT_EQ(TheEvent().GetPrintSettings().GetParentNotes(), "Bring the school reports");
 }
 
 TEST_F(FrameSchedule, OptimiseBooksWhatItCanSilentlyThenRunsTheWindow) {

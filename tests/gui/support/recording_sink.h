@@ -11,10 +11,11 @@ public:
     struct Entry {
         int severity;
         std::string text;
+        std::vector<std::string> details;
     };
 
     void Report(int severity, const char* text) override {
-        entries.push_back({severity, text ? text : ""});
+        entries.push_back({severity, text ? text : "", Details()});
         ClearDetails();
     }
     using UCError::Report;

@@ -156,6 +156,23 @@ TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
               sink_.Texts());
 }
 
+TEST_F(ImportCommands, ListTextIsDecodedWhateverTheUserSettingsSay) {
+    // "importutf8" would keep the Windows-1252 byte, and the pupil would not be found.
+    controller_.GetUserSettings().SetInt("importutf8", 1);
+    auto parent = std::make_unique<Parent>("Mrs Roux");
+    parent->AddPupil(std::make_unique<Pupil>("Ren\xC3\xA9 Roux"));
+    Pupil* rene = parent->GetPupil(0);
+    controller_.GetSchedule()->AddParent(std::move(parent));
+
+    prompts_.Choose(FromUtf8(folder_.Write(
+        "list.csv", "Pupil's Full Name,Teacher's Full Name\nRen\xE9 Roux,Mr Bell\n")));
+    ExpectHeaderDefinition();
+    ExpectListRun();
+    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, 1));
+    EXPECT_TRUE(rene->IsTaughtBy(bell_, ""));
+    EXPECT_EQ("Done, 1 lines imported successfully", sink_.Texts().back());
+}
+
 TEST_F(ImportCommands, LockedOrUnreadableListsChangeNothing) {
     sink_.entries.clear();
     prompts_.Choose(FromUtf8(folder_.Path()));

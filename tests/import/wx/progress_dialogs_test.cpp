@@ -146,6 +146,7 @@ TEST_F(SIMSProgress, StartFailureReportsTwiceAndCancels) {
                       reporter.BuildCommandLine(),
                   sink_.entries[1].text);
         EXPECT_EQ(std::string::npos, sink_.entries[1].text.find("secret"));
+        EXPECT_EQ("Failed", dialog.GetStatusLabel()->GetLabel());
     }
 }
 

@@ -1,0 +1,218 @@
+#include "comms/wx/email_dialog_logic.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "comms/email_job.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/schedule.h"
+#include "model/email_server_settings.h"
+
+namespace EmailDialogLogic {
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool LooksLikeAddress(const std::string& text) {
+    return text.find('@') != std::string::npos && text.find('.') != std::string::npos;
+}
+
+}  // namespace
+
+std::string LoginNameLabel(int nameKind) {
+    switch (nameKind) {
+        case LoginUserName:
+            return "Username:";
+        case LoginEmail:
+            return "Email:";
+        default:
+            return std::string();
+    }
+}
+
+std::string CheckLoginName(int nameKind, const std::string& name) {
+    if (nameKind == LoginEmail && !LooksLikeAddress(name)) {
+        return "The email address is invalid";
+    }
+    return std::string();
+}
+
+std::string LoginPrompt(const std::string& server) {
+    return "Login to server \"" + server + "\":";
+}
+
+std::string CheckServerFields(const std::string& fromAddress, const std::string& portText) {
+    if (!LooksLikeAddress(fromAddress)) {
+        return "The 'from' address is not valid, it must contain an '@' symbol and at least one "
+               "full stop";
+    }
+    const int port = std::atoi(portText.c_str());
+    if (port < 1 || port > 65535) {
+        return "The email port number is not valid, it must be a number between 1 and 65535";
+    }
+    return std::string();
+}
+
+std::string EmailTextHelp(EmailTextKind kind, EmailRecipientRole role) {
+    static const char* const roleWords[] = {"parents", "pupils", "teachers"};
+    const std::string who = roleWords[role >= 0 && role <= 2 ? role : 0];
+    std::string text;
+    switch (kind) {
+        case EmailInvitation:
+            text = "This is the text of the invitation emails to " + who + ".\n";
+            break;
+        case EmailReminder:
+            text = "This is the text of the reminder emails to " + who +
+                   " who have not responded yet.\n";
+            break;
+        case EmailResults:
+            text = "This is the text of the results emails to " + who + ".\n";
+            break;
+    }
+    text += "You can use the following words in ALL CAPITALS to put information into the email:\n";
+    text += "NAME - the recipient's name\n";
+    if (kind != EmailResults) {
+        return text + "LINK - the link to the web page where the recipient should respond";
+    }
+    if (role == EmailToTeacher) {
+        text += "LOCATION - the location of the recipient during the event\n";
+    }
+    return text +
+           "NOTES - any notes defined for the recipient\n"
+           "SCHEDULE - the recipient's schedule for the evening\n"
+           "UNBOOKED - the recipient's unbooked appointments";
+}
+
+std::string ProgressText(int sent, int total) {
+    return std::to_string(sent) + " of " + std::to_string(total) + " messages sent";
+}
+
+std::string CheckEmailSettings(const EmailServerSettings& server, const Event& event,
+                               EmailTextKind kind, bool checkLink, const std::string& website) {
+    if (Trimmed(server.GetServer()).empty()) {
+        return "No email server has been defined so emails cannot be sent. Please edit the event "
+               "details and specify your email server's address if you wish to be able to send "
+               "emails.";
+    }
+    if (Trimmed(server.GetFromAddress()).empty()) {
+        return "No email 'from' address has been defined so emails cannot be sent. Please edit "
+               "the event details and specify your email address if you wish to be able to send "
+               "emails.";
+    }
+    if (checkLink && kind != EmailResults && event.GetUrl().empty()) {
+        return std::string(kind == EmailInvitation ? "Invitation" : "Reminder") +
+               " emails cannot be sent as this event has not been registered on the website "
+               "yet. Please log in to " +
+               website + " and upload this event.";
+    }
+    return std::string();
+}
+
+std::string RunQuestion(EmailTextKind kind) {
+    const char* what = kind == EmailInvitation ? "invitations"
+                       : kind == EmailReminder ? "reminders"
+                                               : "the completed schedules";
+    return std::string("You are about to email ") + what +
+           " to parents and teachers. THIS ACTION CANNOT BE UNDONE. You must be certain that "
+           "your schedule is complete and will not change further. Are you absolutely sure you "
+           "want to do this?";
+}
+
+std::string PersonQuestion(const std::string& name) {
+    return "You are about to email the completed schedule to " + name +
+           " - THIS ACTION CANNOT BE UNDONE. You must be certain that your schedule is complete "
+           "and will not change further. Are you absolutely sure you want to do this?";
+}
+
+std::string NoEmailsDueText(const EmailJob& job, Person* person, const MultiDaySchedule& days) {
+    const std::string name = person ? person->GetDisplayName() : std::string();
+    const std::string website = job.GetWebsiteAddress();
+    std::string text = "No emails are due to be sent to " + name + ":\n";
+    for (unsigned i = 0; i < days.GetDayCount(); ++i) {
+        Schedule* day = days.GetDay(i);
+        if (days.GetDayCount() > 1) {
+            text += day->GetDate().FormatLong() + ": ";
+        }
+        const std::string reason =
+            EmailJob::GetSkipReasonText(job.GetSkipReason(person, day), website);
+        if (!reason.empty() && reason[0] == ' ') {
+            text += name + "\n";
+        }
+        text += reason + "\n";
+    }
+    return text;
+}
+
+bool CheckStatusText(int state, int bodyLines, const std::string& resultLine, std::string* text) {
+    char count[32];
+    switch (state) {
+        case 0:
+            *text = "Connecting...";
+            return true;
+        case 1:
+            *text = "Sending request...";
+            return true;
+        case 2:
+            *text = "Reading headers...";
+            return true;
+        case 3:
+            std::snprintf(count, sizeof count, "Reading reply (%d)...", bodyLines);
+            *text = count;
+            return true;
+        case 4:
+            *text = "OK: " + resultLine;
+            return true;
+        case 5:
+            *text = "HTTP Error";
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool DownloadStatusText(int state, const std::string& url, long received, long length,
+                        std::string* text) {
+    char line[128];
+    switch (state) {
+        case 0:
+            *text = "Connecting...";
+            return true;
+        case 1:
+            *text = "Sending request...";
+            return true;
+        case 2:
+            *text = "Reading headers...";
+            return true;
+        case 3:
+            std::snprintf(line, sizeof line, "Downloading %s (%ld of %ld)", url.c_str(), received,
+                          length);
+            *text = line;
+            return true;
+        case 4:
+            *text = "OK";
+            return true;
+        case 5:
+            *text = "HTTP Error";
+            return true;
+        default:
+            return false;
+    }
+}
+
+int DownloadGaugeValue(long received, long length) {
+    if (length <= 0) {
+        return 0;
+    }
+    const int percent = static_cast<int>(static_cast<double>(received) * 100.0 / length);
+    return percent > 100 ? 100 : (percent < 0 ? 0 : percent);
+}
+
+}  // namespace EmailDialogLogic

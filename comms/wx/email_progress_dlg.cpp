@@ -1,0 +1,152 @@
+#include "comms/wx/email_progress_dlg.h"
+
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+#include "app/qm_controller.h"
+#include "app/smtp_client.h"
+#include "comms/wx/email_dialog_logic.h"
+#include "comms/wx/login_dlg.h"
+#include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/report_dlg.h"
+#include "model/event.h"
+
+EmailProgressDlg::EmailProgressDlg(wxWindow* parent, QMController* controller, Person* person,
+                                   EmailTextKind kind)
+    : wxDialog(parent, wxID_ANY, "Emails"),
+      job_(controller, kind),
+      total_(0),
+      controller_(controller),
+      kind_(kind),
+      timer_(this) {
+    if (person) {
+        job_.SetSingleRecipient(person);
+    }
+    total_ = job_.GetRecipientCount();
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    gauge_ = new wxGauge(this, wxID_ANY, total_ > 0 ? total_ : 1, wxDefaultPosition,
+                         wxSize(400, 20), wxGA_HORIZONTAL | wxGA_SMOOTH);
+    progressText_ = new wxStaticText(this, wxID_ANY, "");
+    log_ = new wxTextCtrl(this, wxID_ANY, "Initialising...\n", wxDefaultPosition, wxSize(400, 300),
+                          wxTE_MULTILINE | wxTE_READONLY);
+    button_ = new wxButton(this, wxID_CANCEL, "Stop");
+    sizer->Add(gauge_, 0, wxALL, 5);
+    sizer->Add(progressText_, 0, wxALL | wxEXPAND, 5);
+    sizer->Add(log_, 1, wxALL | wxEXPAND, 5);
+    sizer->Add(button_, 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 5);
+    SetSizerAndFit(sizer);
+    UpdateProgress();
+    Bind(wxEVT_TIMER, &EmailProgressDlg::OnTimer, this);
+    Bind(wxEVT_BUTTON, &EmailProgressDlg::OnStop, this, wxID_CANCEL);
+    timer_.StartOnce(kStepIntervalMs);
+}
+
+EmailProgressDlg::~EmailProgressDlg() {
+    timer_.Stop();
+}
+
+void EmailProgressDlg::OnTimer(wxTimerEvent&) {
+    if (stopped_ || busy_ || finished_) {
+        return;
+    }
+    busy_ = true;
+    SendAll();
+    busy_ = false;
+    if (!stopped_ && !finished_) {
+        timer_.StartOnce(kStepIntervalMs);
+    }
+}
+
+void EmailProgressDlg::OnStop(wxCommandEvent& event) {
+    // Messages not yet sent stay unsent; the one under way, if any, has already finished.
+    stopped_ = true;
+    timer_.Stop();
+    event.Skip();
+}
+
+void EmailProgressDlg::EndRun(int code) {
+    stopped_ = true;
+    timer_.Stop();
+    if (IsModal()) {
+        EndModal(code);
+    } else {
+        SetReturnCode(code);
+        Hide();
+    }
+}
+
+void EmailProgressDlg::AppendLog(const std::string& text) {
+    if (!text.empty()) {
+        log_->AppendText(FromUtf8(text) + "\n");
+    }
+}
+
+void EmailProgressDlg::SendAll() {
+    if (stopped_ || finished_) {
+        return;
+    }
+    if (total_ == 0) {
+        ReportMessage(SeverityInformation,
+                      "There are no emails to send! The most common cause is that emails have "
+                      "already been sent to all people with a defined email address. If you wish "
+                      "to email other people, please add their email addresses and try again.");
+        EndRun(wxID_OK);
+        return;
+    }
+    if (!connected_) {
+        connected_ = true;
+        if (!Connect()) {
+            EndRun(wxID_OK);
+        }
+        return;
+    }
+    std::string line;
+    const bool sent = job_.SendNext(&line);
+    AppendLog(line);
+    // A message that fails ends nothing: the run goes on to the next recipient.
+    if (!sent && job_.IsFinished()) {
+        finished_ = true;
+        button_->SetLabel("Close");
+        if (job_.IsDebugLogEnabled()) {
+            UCSMTPClient* client = job_.GetClient();
+            ReportDlg debugLog(this, "Email Debug Log", client ? client->debugLog : std::string());
+            debugLog.ShowModal();
+        }
+    }
+    UpdateProgress();
+}
+
+void EmailProgressDlg::UpdateProgress() {
+    gauge_->SetValue(std::min(job_.GetSentCount(), gauge_->GetRange()));
+    progressText_->SetLabel(FromUtf8(EmailDialogLogic::ProgressText(job_.GetSentCount(), total_)));
+    if (finished_) {
+        // Failures and skips are named, so "Finished" never hides them.
+        AppendLog(job_.GetSummary());
+        AppendLog("Finished");
+    }
+}
+
+bool EmailProgressDlg::Connect() {
+    std::shared_ptr<Event> event = controller_ ? controller_->GetEvent() : nullptr;
+    if (!event) {
+        return false;
+    }
+    EmailServerSettings settings = event->GetEmailServerSettings();
+    if (settings.GetNeedsAuth()) {
+        LoginDlg login(this, settings.GetLoginName().c_str(), settings.GetPassword().c_str(),
+                       EmailDialogLogic::LoginPrompt(settings.GetServer()).c_str(), LoginUserName);
+        if (login.ShowModal() != wxID_OK) {
+            return false;
+        }
+        settings.SetUserName(login.GetLoginName());
+        settings.SetPassword(login.GetPassword());
+        event->SetEmailServerSettings(settings);
+    }
+    return job_.Connect(1);
+}

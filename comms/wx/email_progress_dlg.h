@@ -1,0 +1,58 @@
+#pragma once
+
+#include <wx/dialog.h>
+#include <wx/timer.h>
+
+#include "comms/email_job.h"
+
+class Person;
+class QMController;
+class wxButton;
+class wxGauge;
+class wxStaticText;
+class wxTextCtrl;
+
+// Runs one e-mail run: asks for the server login when needed, connects, then sends one message
+// per timer tick so that the window stays responsive and "Stop" answers between two messages.
+class EmailProgressDlg : public wxDialog {
+public:
+    static constexpr int kStepIntervalMs = 10;
+
+    EmailProgressDlg(wxWindow* parent, QMController* controller, Person* person,
+                     EmailTextKind kind);
+    ~EmailProgressDlg() override;
+
+    // One step: the connection, or one recipient. Does nothing once the run has ended.
+    void SendAll();
+    void UpdateProgress();
+    bool Connect();
+
+    bool IsStopped() const { return stopped_; }
+    bool IsFinished() const { return finished_; }
+    EmailJob& GetJob() { return job_; }
+    wxGauge* GetGauge() const { return gauge_; }
+    wxStaticText* GetProgressText() const { return progressText_; }
+    wxTextCtrl* GetLog() const { return log_; }
+    wxButton* GetButton() const { return button_; }
+
+private:
+    void OnTimer(wxTimerEvent& event);
+    void OnStop(wxCommandEvent& event);
+    // Ends the modal run, or just hides a window that was shown without one.
+    void EndRun(int code);
+    void AppendLog(const std::string& text);
+
+    wxGauge* gauge_;
+    wxStaticText* progressText_;
+    wxTextCtrl* log_;
+    wxButton* button_;
+    bool stopped_ = false;
+    bool busy_ = false;
+    bool connected_ = false;
+    bool finished_ = false;
+    EmailJob job_;
+    int total_;
+    QMController* controller_;
+    EmailTextKind kind_;
+    wxTimer timer_;
+};

@@ -1,0 +1,242 @@
+#include <sys/stat.h>
+
+#include <ctime>
+
+#include "app/user_settings.h"
+#include "comms/email_job.h"
+#include "comms/smtp_email.h"
+#include "comms/update_check.h"
+#include "comms/web_service.h"
+#include "comms/wx/email_dialog_logic.h"
+#include "comms/wx/email_progress_dlg.h"
+#include "comms/wx/email_server_dlg.h"
+#include "comms/wx/email_settings_dlg.h"
+#include "comms/wx/email_text_dlg.h"
+#include "comms/wx/update_dlgs.h"
+#include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/report_dlg.h"
+#include "gui/main/event_tree_ctrl.h"
+#include "gui/main/frame_commands.h"
+#include "gui/main/quillmoot_frame.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+
+namespace {
+
+Person* SelectedPerson(EventTreeView* tree) {
+    auto* control = dynamic_cast<EventTreeCtrl*>(tree);
+    return control ? control->GetSelectedObject() : nullptr;
+}
+
+}  // namespace
+
+void QuillmootFrame::BindEmailCommands() {
+    const std::pair<int, EmailTextKind> runs[] = {{ID_SEND_INVITATION_EMAILS, EmailInvitation},
+                                                  {ID_SEND_REMINDER_EMAILS, EmailReminder},
+                                                  {ID_SEND_RESULT_EMAILS, EmailResults}};
+    for (const auto& [id, kind] : runs) {
+        BindCommand(id, [this, kind] { SendEmails(kind); });
+    }
+    const std::pair<int, EmailTextKind> people[] = {
+        {ID_SEND_PERSON_INVITATION_EMAIL, EmailInvitation},
+        {ID_SEND_PERSON_REMINDER_EMAIL, EmailReminder},
+        {ID_SEND_PERSON_RESULTS_EMAIL, EmailResults}};
+    for (const auto& [id, kind] : people) {
+        BindCommand(id, [this, kind] { SendPersonEmail(kind); });
+    }
+    const std::pair<int, EmailTextKind> previews[] = {
+        {ID_PREVIEW_INVITATION_EMAIL, EmailInvitation},
+        {ID_PREVIEW_REMINDER_EMAIL, EmailReminder},
+        {ID_PREVIEW_RESULTS_EMAIL, EmailResults}};
+    for (const auto& [id, kind] : previews) {
+        BindCommand(id, [this, kind] { PreviewPersonEmail(kind); });
+    }
+    struct TextCommand {
+        int id;
+        EmailTextKind kind;
+        EmailRecipientRole role;
+    };
+    const TextCommand texts[] = {{ID_EDIT_PARENT_INVITATIONS_TEXT, EmailInvitation, EmailToParent},
+                                 {ID_EDIT_PARENT_REMINDERS_TEXT, EmailReminder, EmailToParent},
+                                 {ID_EDIT_PARENT_RESULTS_TEXT, EmailResults, EmailToParent},
+                                 {ID_EDIT_PUPIL_RESULTS_TEXT, EmailResults, EmailToPupil},
+                                 {ID_EDIT_TEACHER_RESULTS_TEXT, EmailResults, EmailToTeacher}};
+    for (const TextCommand& text : texts) {
+        BindCommand(text.id, [this, text] { EditEmailText(text.kind, text.role); });
+    }
+    SetEmailOptionsEditor([this](wxWindow* parent, PrintSettings& settings) {
+        EmailSettingsDlg dialog(parent, controller_.GetEvent(), &settings,
+                                "Please confirm options for this email run before continuing:");
+        return dialog.ShowModal() == wxID_OK;
+    });
+    BindCommand(ID_EDIT_EMAIL_SERVER, [this] { OnEditEmailServer(); });
+    BindCommand(ID_CHECK_FOR_UPDATES, [this] { OnCheckForUpdates(); });
+}
+
+void QuillmootFrame::OnEditEmailServer() {
+    const std::shared_ptr<Event> event = controller_.GetEvent();
+    if (!controller_.GetSchedule() || !event) {
+        return;
+    }
+    EmailServerSettings copy = event->GetEmailServerSettings();
+    if (copy.GetFromAddress().empty()) {
+        // A refused address is simply not offered.
+        UCStringError quiet;
+        copy.SetFromAddress(controller_.GetUserSettings().Get("emailaddress"));
+    }
+    EmailServerDlg dialog(this, &copy);
+    if (dialog.ShowModal() == wxID_OK) {
+        event->SetEmailServerSettings(copy);
+        RefreshViews();
+    }
+}
+
+void QuillmootFrame::EditEmailText(EmailTextKind kind, int role) {
+    const std::shared_ptr<Event> event = controller_.GetEvent();
+    if (!controller_.GetSchedule() || !event) {
+        return;
+    }
+    EmailTextDlg dialog(this, event, kind, static_cast<EmailRecipientRole>(role));
+    dialog.ShowModal();
+    RefreshViews();
+}
+
+void QuillmootFrame::SendEmails(EmailTextKind kind) {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    const std::shared_ptr<Event> event = controller_.GetEvent();
+    if (!schedule || !event) {
+        return;
+    }
+    if (event->GetParents().CountWithEmail() + event->GetTeachers().CountWithEmail() == 0) {
+        ReportMessage(SeverityError,
+                      "Nobody has email addresses defined - if you wish to send emails, please "
+                      "edit the parents and/or teachers and type their email addresses in.");
+        return;
+    }
+    const EmailServerSettings server = event->GetEmailServerSettings();
+    const std::string refusal = EmailDialogLogic::CheckEmailSettings(
+        server, *event, kind, true, WebService::GetAddress(controller_.GetUserSettings()));
+    if (!refusal.empty()) {
+        ReportMessage(SeverityError, refusal);
+        return;
+    }
+    if (!ConfirmOutputRun(true, nullptr) || !AskYesNo(EmailDialogLogic::RunQuestion(kind))) {
+        return;
+    }
+    {
+        EmailProgressDlg progress(this, &controller_, nullptr, kind);
+        progress.ShowModal();
+    }
+    RefreshViews();
+}
+
+void QuillmootFrame::SendPersonEmail(EmailTextKind kind) {
+    const std::shared_ptr<Event> event = controller_.GetEvent();
+    Person* person = SelectedPerson(tree_);
+    if (!controller_.GetSchedule() || !event || !person) {
+        return;
+    }
+    const std::string refusal = EmailDialogLogic::CheckEmailSettings(
+        event->GetEmailServerSettings(), *event, kind, false, std::string());
+    if (!refusal.empty()) {
+        ReportMessage(SeverityError, refusal);
+        return;
+    }
+    if (!ConfirmOutputRun(true, nullptr) || !AskYesNo(EmailDialogLogic::PersonQuestion(person->GetName()))) {
+        return;
+    }
+    {
+        EmailProgressDlg progress(this, &controller_, person, kind);
+        progress.ShowModal();
+    }
+    RefreshViews();
+}
+
+void QuillmootFrame::PreviewPersonEmail(EmailTextKind kind) {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    const std::shared_ptr<Event> event = controller_.GetEvent();
+    Person* person = SelectedPerson(tree_);
+    if (!schedule || !event || !person) {
+        return;
+    }
+    EmailJob job(&controller_, kind);
+    const std::string refusal = EmailDialogLogic::CheckEmailSettings(
+        event->GetEmailServerSettings(), *event, kind, true, job.GetWebsiteAddress());
+    if (!refusal.empty()) {
+        ReportMessage(SeverityError, refusal);
+        return;
+    }
+    job.SetSingleRecipient(person);
+    if (job.GetRecipientCount() == 0) {
+        ReportMessage(SeverityInformation, EmailDialogLogic::NoEmailsDueText(job, person, *schedule));
+        return;
+    }
+    std::string preview;
+    for (const EmailRecipient& recipient : job.GetRecipients()) {
+        UCSMTPEmail email;
+        if (job.BuildMessage(email, recipient.person, recipient.day, 1)) {
+            preview += email.ComposeMessage(std::time(nullptr));
+        }
+    }
+    ReportDlg dialog(this, "Email Contents", preview);
+    dialog.ShowModal();
+}
+
+void QuillmootFrame::OnCheckForUpdates() {
+    const UpdateCheck check(controller_.GetUserSettings());
+    if (!check.IsConfigured(true)) {
+        return;
+    }
+    std::string line;
+    {
+        CheckForUpdatesDlg dialog(this, check.GetVersionTextURL(), check.GetCAFile());
+        dialog.ShowModal();
+        line = dialog.GetResultLine();
+    }
+    std::string message;
+    ReleaseInfo release;
+    switch (check.Evaluate(line, &message, &release)) {
+        case UpdateCheck::ContactFailed:
+        case UpdateCheck::BadResponse:
+            ReportMessage(SeverityError, message);
+            return;
+        case UpdateCheck::UpToDate:
+            ReportMessage(SeverityInformation, message);
+            return;
+        case UpdateCheck::UpdateAvailable:
+            break;
+    }
+    if (!AskYesNo(message)) {
+        return;
+    }
+    FileRequest request{"Choose a filename to save as", "All files (*)|*",
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT, FromUtf8(release.fileName)};
+    FileChoice choice;
+    if (!PromptService::Current().ChooseFile(this, request, &choice)) {
+        return;
+    }
+    const std::string path = ToUtf8(choice.path);
+    if (!UpdateCheck::FileMatches(path, release.checksum)) {
+        // The download replaces the chosen file only once its digest is right.
+        const std::string partial = UpdateCheck::PartialPath(path);
+        {
+            DownloadFileDlg dialog(this, check.GetDownloadURL(release.fileName), partial,
+                                   check.GetCAFile());
+            dialog.ShowModal();
+        }
+        if (!check.AcceptDownload(partial, path, release.checksum)) {
+            return;
+        }
+    }
+    // The user asked to run what the digest vouches for.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        ::chmod(path.c_str(), info.st_mode | S_IXUSR);
+    }
+    // The usual close, with its save question, goes first: unsaved work is never lost, and the
+    // installer starts only if the window really closes.
+    if (Close(false)) {
+        UpdateCheck::StartInstaller(path);
+    }
+}

@@ -1,0 +1,342 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/user_settings.h"
+#include "comms/email_job.h"
+#include "support/loopback_servers.h"
+#include "comms/web_service.h"
+#include "comms/wx/answers_by_title.h"
+#include "comms/wx/email_progress_dlg.h"
+#include "comms/wx/email_server_dlg.h"
+#include "comms/wx/email_settings_dlg.h"
+#include "comms/wx/email_text_dlg.h"
+#include "comms/wx/update_dlgs.h"
+#include "foundation/md5.h"
+#include "frame_fixture.h"
+#include "gui/dialogs/report_dlg.h"
+#include "gui/main/event_tree_ctrl.h"
+#include "gui/main/frame_commands.h"
+#include "model/parent.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class EmailCommands : public MainWindow {
+protected:
+    void SetUp() override {
+        Open(Example());
+        ASSERT_NE(Schedule(), nullptr);
+    }
+    ::Event& Event() { return *frame_->GetController().GetEvent(); }
+    void UseServer(const std::string& host, int port, const std::string& from) {
+        EmailServerSettings server;
+        server.SetServer(host);
+        server.SetPort(port);
+        server.SetFromAddress(from);
+        server.SetVerifyServer(false);
+        Event().SetEmailServerSettings(server);
+    }
+    // The questions before a run: the warnings (when there are any), then the lock.
+    void AnswerConfirmation() {
+        if (!Schedule()->AllRequestsBooked() || Schedule()->GetScore().IsLow()) {
+            prompts_.Answer(wxID_YES);
+        }
+        if (!Event().IsLocked()) {
+            prompts_.Answer(wxID_NO);
+        }
+    }
+    void SelectInTree(Person* person) {
+        auto* tree = dynamic_cast<EventTreeCtrl*>(frame_->GetTree());
+        ASSERT_NE(tree, nullptr);
+        for (wxTreeItemId group : {tree->GetParentsItem(), tree->GetTeachersItem()}) {
+            wxTreeItemIdValue cookie;
+            for (wxTreeItemId item = tree->GetFirstChild(group, cookie); item.IsOk();
+                 item = tree->GetNextChild(group, cookie)) {
+                tree->SelectItem(item);
+                if (tree->GetSelectedObject() == person) {
+                    return;
+                }
+            }
+        }
+        FAIL() << "not in the tree";
+    }
+    static void RunProgress(wxDialog* dialog) {
+        auto* progress = dynamic_cast<EmailProgressDlg*>(dialog);
+        for (int i = 0; i < 10000 && !progress->IsFinished() && !progress->IsStopped(); ++i) {
+            progress->SendAll();
+        }
+    }
+};
+
+TEST_F(EmailCommands, AreBoundAndEnabledWithAnEvent) {
+    for (int id : {18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 40, 75}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(frame_->IsCommandBound(id));
+    }
+    for (int id : {18, 19, 20, 27, 28, 29, 30, 31, 40, 75}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(MenuEnabled(id));
+    }
+}
+
+TEST_F(EmailCommands, RunsRefuseWithTheFirstMissingSetting) {
+    const std::string noServer = "No email server has been defined so emails cannot be sent.";
+    const std::string noFrom = "No email 'from' address has been defined so emails cannot be sent.";
+    const std::string unregistered =
+        " emails cannot be sent as this event has not been registered on the website yet.";
+    Event().SetUrl("");
+    struct Case {
+        const char* name;
+        const char* host;
+        const char* from;
+        int command;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"no server", "", "office@school.example", ID_SEND_RESULT_EMAILS, noServer},
+        {"blank server", "  ", "office@school.example", ID_SEND_INVITATION_EMAILS, noServer},
+        {"no sender", "smtp.school.example", "", ID_SEND_REMINDER_EMAILS, noFrom},
+        {"invitations", "smtp.school.example", "o@s.example", ID_SEND_INVITATION_EMAILS,
+         "Invitation" + unregistered},
+        {"reminders", "smtp.school.example", "o@s.example", ID_SEND_REMINDER_EMAILS,
+         "Reminder" + unregistered},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UseServer(c.host, 25, c.from);
+        prompts_.shown.clear();
+        frame_->RunCommand(c.command);
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_TRUE(Contains(Boxes()[0], c.message)) << Boxes()[0];
+    }
+
+    for (unsigned i = 0; i < Event().GetParents().Count(); ++i) {
+        Event().GetParents().Get(i)->SetEmail("");
+    }
+    for (unsigned i = 0; i < Event().GetTeachers().Count(); ++i) {
+        Event().GetTeachers().Get(i)->SetEmail("");
+    }
+    prompts_.shown.clear();
+    frame_->RunCommand(ID_SEND_RESULT_EMAILS);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "Error: Nobody has email addresses defined - if you wish to send emails, "
+                           "please edit the parents and/or teachers and type their email "
+                           "addresses in."});
+}
+
+TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
+    LoopbackSMTPServer server(folder_, {});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    UseServer("127.0.0.1", server.Port(), "office@school.example");
+    AnswerConfirmation();
+    prompts_.Answer(wxID_YES);
+    AnswersByTitle answers;
+    answers.Expect("Email Settings", [](wxDialog* dialog) {
+        return dynamic_cast<EmailSettingsDlg*>(dialog)->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    });
+    int sent = 0;
+    answers.Expect("Emails", [&](wxDialog* dialog) {
+        RunProgress(dialog);
+        sent = dynamic_cast<EmailProgressDlg*>(dialog)->GetJob().GetSentCount();
+        return wxID_CANCEL;
+    });
+    frame_->RunCommand(ID_SEND_RESULT_EMAILS);
+    EXPECT_EQ(answers.shown, (std::vector<std::string>{"Email Settings", "Emails"}));
+    EXPECT_GT(sent, 0);
+    EXPECT_EQ(static_cast<int>(server.Messages().size()), sent);
+    ASSERT_FALSE(prompts_.shown.empty());
+    EXPECT_TRUE(Contains(ToUtf8(prompts_.shown.back().message),
+                         "You are about to email the completed schedules to parents and teachers."));
+}
+
+TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
+    UseServer("smtp.school.example", 25, "office@school.example");
+    Person* due = EmailJob(&frame_->GetController(), EmailResults).GetRecipients().at(0).person;
+    SelectInTree(due);
+    std::string shown;
+    AnswersByTitle answers;
+    answers.Expect("Email Contents", [&](wxDialog* dialog) {
+        shown = ToUtf8(dynamic_cast<ReportDlg*>(dialog)->GetTextBox()->GetValue());
+        return wxID_OK;
+    });
+    frame_->RunCommand(ID_PREVIEW_RESULTS_EMAIL);
+    EXPECT_TRUE(Contains(shown, "MIME-Version: 1.0")) << shown;
+    EXPECT_TRUE(Contains(shown, "To: ")) << shown;
+    EXPECT_FALSE(due->GetEmailSent(EmailResults));
+
+    due->SetEmail("");
+    prompts_.shown.clear();
+    frame_->RunCommand(ID_PREVIEW_RESULTS_EMAIL);
+    ASSERT_EQ(Boxes().size(), 1u);
+    // A day's reason follows its date when the event has several days.
+    ASSERT_EQ(Schedule()->GetDayCount(), 2u);
+    std::string expected = "No emails are due to be sent to " + due->GetDisplayName() + ":\n";
+    for (unsigned day = 0; day < 2; ++day) {
+        expected += Schedule()->GetDay(day)->GetDate().FormatLong() + ": " +
+                    due->GetDisplayName() + "\n has no email address set\n";
+    }
+    EXPECT_EQ(Boxes()[0], expected);
+}
+
+TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
+    struct Case {
+        int id;
+        const char* firstLine;
+    };
+    const Case cases[] = {
+        {ID_EDIT_PARENT_INVITATIONS_TEXT, "This is the text of the invitation emails to parents."},
+        {ID_EDIT_PARENT_REMINDERS_TEXT,
+         "This is the text of the reminder emails to parents who have not responded yet."},
+        {ID_EDIT_PARENT_RESULTS_TEXT, "This is the text of the results emails to parents."},
+        {ID_EDIT_PUPIL_RESULTS_TEXT, "This is the text of the results emails to pupils."},
+        {ID_EDIT_TEACHER_RESULTS_TEXT, "This is the text of the results emails to teachers."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstLine);
+        std::string help;
+        AnswersByTitle answers;
+        answers.Expect("Email Text", [&](wxDialog* dialog) {
+            auto* text = dynamic_cast<EmailTextDlg*>(dialog);
+            help = ToUtf8(text->GetHelp()->GetLabel());
+            text->GetTextField()->ChangeValue("NAME LINK SCHEDULE");
+            return text->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        });
+        frame_->RunCommand(c.id);
+        EXPECT_EQ(help.substr(0, help.find('\n')), c.firstLine);
+    }
+    EXPECT_EQ(Event().GetParentEmailText(EmailInvitation), "NAME LINK SCHEDULE");
+    EXPECT_EQ(Event().GetTeacherEmailText(EmailResults), "NAME LINK SCHEDULE");
+    EXPECT_TRUE(Schedule()->IsModified());
+}
+
+TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
+    frame_->GetController().GetUserSettings().Set("emailaddress", "me@school.example");
+    UseServer("smtp.school.example", 25, "");
+    for (int answer : {wxID_CANCEL, wxID_OK}) {
+        SCOPED_TRACE(answer);
+        std::string offered;
+        AnswersByTitle answers;
+        answers.Expect("Email Server Settings", [&](wxDialog* dialog) {
+            auto* server = dynamic_cast<EmailServerDlg*>(dialog);
+            offered = ToUtf8(server->GetFromField()->GetValue());
+            server->GetPortField()->ChangeValue("2525");
+            return answer == wxID_OK && server->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        });
+        frame_->RunCommand(ID_EDIT_EMAIL_SERVER);
+        EXPECT_EQ(offered, "me@school.example");
+        EXPECT_EQ(Event().GetEmailServerSettings().GetPort(), answer == wxID_OK ? 2525 : 25);
+    }
+    EXPECT_EQ(Event().GetEmailServerSettings().GetFromAddress(), "me@school.example");
+}
+
+TEST_F(EmailCommands, TheUpdateCheckNeedsAServer) {
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    EXPECT_EQ(Boxes(),
+              std::vector<std::string>{"Error: Cannot check for updates: no update server is configured."});
+}
+
+// A published installer that leaves a marker file when it runs.
+class UpdateCommand : public EmailCommands {
+protected:
+    void SetUp() override {
+        EmailCommands::SetUp();
+        ASSERT_NE(server_.Port(), 0) << server_.Log();
+        UserSettings& settings = frame_->GetController().GetUserSettings();
+        settings.Set(WebService::kHostSetting, server_.Host());
+        settings.Set(WebService::kCAFileSetting, server_.CAFile());
+        installer_ = "#!/bin/sh\necho started > '" + folder_.File("marker") + "'\n";
+        server_.Publish(kName, installer_);
+        server_.Publish("latest_version.txt",
+                        MD5().HexDigest(installer_) + " " + kName + "\n");
+        answers_.Expect("Checking for Updates", [](wxDialog* dialog) {
+            RunTransfer(dialog);
+            return wxID_OK;
+        });
+        answers_.Expect("Downloading", [this](wxDialog* dialog) {
+            ++downloads_;
+            RunTransfer(dialog);
+            return wxID_OK;
+        });
+    }
+    static void RunTransfer(wxDialog* dialog) {
+        auto* transfer = dynamic_cast<TransferDlg*>(dialog);
+        for (int i = 0; i < 2000 && transfer->Step(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    bool InstallerRan(int waitMs = 5000) {
+        for (int i = 0; i < waitMs / 50; ++i) {
+            if (!ReadWholeFile(folder_.File("marker")).empty()) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    static constexpr const char* kName = "QuillmootSetup_ver_6_3_0.run";
+    LoopbackHTTPSServer server_{folder_};
+    AnswersByTitle answers_;
+    std::string installer_;
+    int downloads_ = 0;
+};
+
+TEST_F(UpdateCommand, DownloadsChecksClosesThenStartsTheInstaller) {
+    const std::string target = folder_.File("setup.run");
+    prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    ASSERT_EQ(prompts_.fileRequests.size(), 1u);
+    EXPECT_EQ(prompts_.fileRequests[0].defaultFile, kName);
+    EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a filename to save as");
+    EXPECT_EQ(downloads_, 1);
+    EXPECT_EQ(ReadWholeFile(target), installer_);
+    EXPECT_TRUE(Closed());
+    EXPECT_TRUE(InstallerRan());
+    EXPECT_TRUE(Contains(ToUtf8(prompts_.shown.at(0).message),
+                         "This Quillmoot: version 6.2.0\nAvailable for download: version 6.3.0\n"
+                         "An update is available, download it now?"));
+}
+
+TEST_F(UpdateCommand, AFileThatAlreadyMatchesIsNotDownloadedAgain) {
+    const std::string target = folder_.Write("setup.run", installer_);
+    prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    EXPECT_EQ(downloads_, 0);
+    EXPECT_TRUE(Closed());
+    EXPECT_TRUE(InstallerRan());
+}
+
+TEST_F(UpdateCommand, UnsavedWorkKeptByCancellingTheCloseStartsNothing) {
+    Schedule()->SetModified();
+    const std::string target = folder_.File("setup.run");
+    prompts_.Answer(wxID_YES).Choose(FromUtf8(target)).Answer(wxID_CANCEL);
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    EXPECT_EQ(ReadWholeFile(target), installer_);
+    EXPECT_FALSE(Closed());
+    EXPECT_FALSE(InstallerRan(500));
+    EXPECT_TRUE(Schedule()->IsModified());
+}
+
+TEST_F(UpdateCommand, ADamagedDownloadLeavesTheTargetAsItWas) {
+    server_.Publish(kName, installer_ + "tampered");
+    const std::string target = folder_.Write("setup.run", "an older file");
+    prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    EXPECT_EQ(ReadWholeFile(target), "an older file");
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Download did not succeed, please check your "
+                                                "network connection and try again"});
+    EXPECT_FALSE(Closed());
+}
+
+}  // namespace
