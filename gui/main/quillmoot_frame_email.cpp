@@ -56,21 +56,24 @@ void QuillmootFrame::BindEmailCommands() {
     const std::pair<int, EmailTextKind> runs[] = {{ID_SEND_INVITATION_EMAILS, EmailInvitation},
                                                   {ID_SEND_REMINDER_EMAILS, EmailReminder},
                                                   {ID_SEND_RESULT_EMAILS, EmailResults}};
-    for (const auto& [id, kind] : runs) {
+    for (const auto& [id, runKind] : runs) {
+        const EmailTextKind kind = runKind;
         BindCommand(id, [this, kind] { SendEmails(kind); });
     }
     const std::pair<int, EmailTextKind> people[] = {
         {ID_SEND_PERSON_INVITATION_EMAIL, EmailInvitation},
         {ID_SEND_PERSON_REMINDER_EMAIL, EmailReminder},
         {ID_SEND_PERSON_RESULTS_EMAIL, EmailResults}};
-    for (const auto& [id, kind] : people) {
+    for (const auto& [id, runKind] : people) {
+        const EmailTextKind kind = runKind;
         BindCommand(id, [this, kind] { SendPersonEmail(kind); });
     }
     const std::pair<int, EmailTextKind> previews[] = {
         {ID_PREVIEW_INVITATION_EMAIL, EmailInvitation},
         {ID_PREVIEW_REMINDER_EMAIL, EmailReminder},
         {ID_PREVIEW_RESULTS_EMAIL, EmailResults}};
-    for (const auto& [id, kind] : previews) {
+    for (const auto& [id, runKind] : previews) {
+        const EmailTextKind kind = runKind;
         BindCommand(id, [this, kind] { PreviewPersonEmail(kind); });
     }
     struct TextCommand {
