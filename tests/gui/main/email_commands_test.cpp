@@ -186,7 +186,7 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     std::string expected = "No emails are due to be sent to " + due->GetDisplayName() + ":\n";
     for (unsigned day = 0; day < 2; ++day) {
         expected += Schedule()->GetDay(day)->GetDate().FormatLong() + ": " + due->GetDisplayName() +
-                    "\n has no email address set\n";
+                    " has no email address set\n";
     }
     EXPECT_EQ(Boxes()[0], expected);
 }
