@@ -215,8 +215,6 @@ bool EventFileReader::ReadSections() {
     return true;
 }
 
-// ---------------------------------------------------------------- value readers
-
 bool EventFileReader::ReadText(std::string& out) {
     if (tokens_->NextToken(text_) != TokenQuoted) {
         ReportError("Expected a piece of text");
@@ -257,8 +255,6 @@ bool EventFileReader::ReadDate(Date& out) {
     out = date;
     return true;
 }
-
-// ---------------------------------------------------------------- event section
 
 EventFileReader::KeyResult EventFileReader::ReadScheduleOption(const std::string& key) {
     for (const OptionNumberKey& number : ScheduleNumberKeys()) {
@@ -513,8 +509,6 @@ bool EventFileReader::ReadOption() {
     }
     return true;
 }
-
-// ---------------------------------------------------------------- days and presentations
 
 bool EventFileReader::ReadExtraDays() {
     for (;;) {

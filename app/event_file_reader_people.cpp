@@ -158,8 +158,6 @@ TimeOfDay EventFileReader::OnSlot(const Schedule* day, const TimeOfDay& time) {
     return start;
 }
 
-// ---------------------------------------------------------------- teachers
-
 bool EventFileReader::ReadTeachers() {
     if (!ExpectHeading("teachers:", "Expected Teacher: heading")) {
         return false;
@@ -257,8 +255,6 @@ bool EventFileReader::ReadTeacher() {
     }
     return true;
 }
-
-// ---------------------------------------------------------------- parents
 
 bool EventFileReader::ReadParents() {
     if (!ExpectHeading("parents:", "Expected Parent: heading")) {

@@ -211,7 +211,6 @@ std::string EventFileWriter::FormatEventSection() const {
             text += '\n';
         }
     }
-    // The event's own switches: the process-wide ones belong to whichever event is open.
     const ScoreCompareSwitches& switches = event.GetScoreSwitches();
     if (switches.unbooked) {
         text += "ScoreCompareUnbooked\n";

@@ -25,11 +25,11 @@ public:
     std::string FormatEventFile() const;
 
     // The text and its "#" + MD5 check line. Clears the modified flags unless keepModified.
-    bool WriteToStream(FILE* file, bool keepModified);
+    [[nodiscard]] bool WriteToStream(FILE* file, bool keepModified);
     // The autosave copy: the text and its check line, written atomically over path.
-    bool WriteToPath(const char* path, bool keepModified);
+    [[nodiscard]] bool WriteToPath(const char* path, bool keepModified);
     // The user's file with its check line, rewritten atomically through its lock.
-    bool WriteToLock(FileLock& lock, bool keepModified);
+    [[nodiscard]] bool WriteToLock(FileLock& lock, bool keepModified);
 
     std::string FormatTeacher(const Teacher* teacher) const;
     std::string FormatParent(const Parent* parent) const;

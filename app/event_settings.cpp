@@ -229,7 +229,8 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
         }
     } else {
         if (schedule.GetDayCount() == 1) {
-            schedule.AppendNextDay();
+            // A refusal has reported itself; the second day's values then go nowhere.
+            (void)schedule.AppendNextDay();
         } else {
             KeepShownHours(schedule.GetDay(1), typed.days[1], shown.days[1], &values[1]);
         }

@@ -63,7 +63,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         readOnlyPath_.clear();
     }
     if (event_) {
-        event_->ApplyScoreSwitches();
+        event_->MakeScoreSwitchesCurrent();
     }
 }
 
@@ -129,11 +129,13 @@ void QMController::BookUnbookedRequests(bool report, bool unbookFirst) {
         }
         ++incomplete;
         if (unbookFirst) {
-            schedule_->UnbookParent(parent);
+            // A locked booking keeps the parent as booked as before; the booking below still runs.
+            (void)schedule_->UnbookParent(parent);
         }
     }
     unsigned failed = 0;
-    schedule_->BookParents(&parents, &failed, 0);
+    // A refusal (locked event) has reported itself; the count below says what is unbooked.
+    (void)schedule_->BookParents(&parents, &failed, 0);
     if (!report) {
         return;
     }

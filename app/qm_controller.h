@@ -16,7 +16,8 @@ class UCSMTPClientFactory;
 
 // The application's controller: owns the event being worked on, its timetable, the lock on its
 // file and the user settings, and carries out the file-level actions on them (open, save,
-// merge, close, the autosave copy and its recovery after a crash). The window subclasses it.
+// merge, close, the autosave copy and its recovery after a crash). The window's controller
+// derives from it to make the script host and to own the mail transport.
 class QMController {
 public:
     QMController();
@@ -28,8 +29,8 @@ public:
     virtual void Initialise();
     // A script host loaded from the file, owned by the caller; none without a scripting engine.
     virtual std::unique_ptr<QMScript> CreateScript(const std::string& fileName);
-    // Makes the schedule the held one (the previous one is deleted) and its event's score
-    // switches the current ones. A schedule of another event drops the file lock too: that
+    // Makes the schedule the held one (the previous one is deleted) and its event the one whose
+    // score switches are in force. A schedule of another event drops the file lock too: that
     // event has no file of its own until it is saved.
     virtual void SetEvent(std::unique_ptr<MultiDaySchedule> schedule);
 
@@ -49,28 +50,28 @@ public:
     // "" when there is no user data folder.
     std::string GetUserSettingsPath() const;
     const std::string& GetAutosavePath() const { return autosavePath_; }
-    bool SaveUserSettings();
+    [[nodiscard]] bool SaveUserSettings();
 
     // --- autosave and recovery ---
     // Writes a changed event to the autosave copy, whole or not at all; the event stays
     // changed. True when nothing needed writing.
-    bool Autosave();
+    [[nodiscard]] bool Autosave();
     bool AutosaveFileExists() const;
     // True when there was none or it is gone.
-    bool DeleteAutosaveFile();
+    [[nodiscard]] bool DeleteAutosaveFile();
     // Loads the autosave copy as a new, unsaved event without a file name, after checking its
     // digest. A copy that cannot be recovered is renamed aside and kept.
-    bool RecoverAutosave();
+    [[nodiscard]] bool RecoverAutosave();
 
     bool IsUpdateAllowed(const Date& today) const;
 
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
     // the user may read but not write opens read-only, with a message saying so.
-    bool OpenEventFile(const char* path);
+    [[nodiscard]] bool OpenEventFile(const char* path);
     // Writes the event to the path through a lock, replacing the old file atomically; a new
     // path becomes the event's file. On failure the old file and state stay as they were.
-    bool SaveEvent(const char* path);
+    [[nodiscard]] bool SaveEvent(const char* path);
     // The locked file's path (or the read-only file's); "" for an event never saved.
     std::string GetFileName() const;
     // The event came from a file this user can only read: it is held without a lock, and
@@ -79,7 +80,7 @@ public:
     void CloseEvent();
     // Adds the other file's people and requests that the held event lacks; the log gets a
     // line for each.
-    bool MergeEventFile(const char* path, std::string* log);
+    [[nodiscard]] bool MergeEventFile(const char* path, std::string* log);
     // Books every request that is booked on no day, leaving existing bookings (or first taking
     // out those of parents with unbooked requests) and, when asked, says how it went.
     void BookUnbookedRequests(bool report, bool unbookFirst);
@@ -95,8 +96,6 @@ private:
     // Windows-1252 when it is not UTF-8, and parsed.
     std::unique_ptr<MultiDaySchedule> ParseFileText(const std::string& text,
                                                     const std::string& path);
-    // The open event's score switches are the process-wide ones: they go with it to its file.
-    void TakeCurrentScoreSwitches();
     // After a merge added teachers: a grid row on every day for each of them.
     void MatchGridsToTeachers();
     // The checked and parsed autosave copy; null (reported) when it cannot be recovered.

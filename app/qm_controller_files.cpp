@@ -18,7 +18,6 @@
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
-#include "model/score.h"
 
 namespace {
 
@@ -46,15 +45,10 @@ bool PathExists(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<MultiDaySchedule> QMController::ParseEventFile(Tokeniser& reader) {
-    // The reader may touch the process-wide score switches; they belong to the open event
-    // until another one becomes the open one (SetEvent).
-    const ScoreCompareSwitches openSwitches = Score::GetCompareSwitches();
     auto event = std::make_shared<Event>();
     auto schedule = std::make_unique<MultiDaySchedule>(event);
     EventFileReader fileReader(schedule.get(), &reader);
-    const bool ok = fileReader.Read();
-    Score::SetCompareSwitches(openSwitches);
-    if (!ok) {
+    if (!fileReader.Read()) {
         ReportMessage(SeverityError, StringPrintf("The event file seems to be invalid at line %d",
                                                   reader.GetLineNumber()));
         return nullptr;
@@ -169,13 +163,13 @@ bool QMController::SaveEvent(const char* path) {
         }
         target = newLock.get();
     }
-    TakeCurrentScoreSwitches();
     EventFileWriter writer(*schedule_);
     if (!writer.WriteToLock(*target, false)) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
         return false;
     }
-    SaveUserSettings();
+    // The event is saved; settings that could not be written have said so and cost no data.
+    (void)SaveUserSettings();
     if (newLock) {
         lock_ = std::move(newLock);
         readOnlyPath_.clear();
@@ -187,14 +181,6 @@ bool QMController::SaveEvent(const char* path) {
             SeverityWarning, "The autosave copy '" + autosavePath_ + "' could not be removed: ");
     }
     return true;
-}
-
-void QMController::TakeCurrentScoreSwitches() {
-    // The scoring settings change the process-wide switches of the open event; the event
-    // keeps what is written to its file.
-    if (event_ && event_->GetScoreSwitches() != Score::GetCompareSwitches()) {
-        event_->SetScoreSwitches(Score::GetCompareSwitches());
-    }
 }
 
 bool QMController::MergeEventFile(const char* path, std::string* log) {
@@ -219,7 +205,6 @@ bool QMController::Autosave() {
     if (!schedule_) {
         return false;
     }
-    TakeCurrentScoreSwitches();
     if (!schedule_->IsModified()) {
         return true;
     }

@@ -180,7 +180,7 @@ void UserSettings::Delete(const std::string& key) {
 
 void UserSettings::WriteThrough() {
     if (!filePath_.empty()) {
-        Save(filePath_);
+        (void)Save(filePath_);  // reports itself; the settings stay in memory
     }
 }
 

@@ -17,11 +17,11 @@ public:
     // Writes every entry, in key order, through an atomic replacement of the file. On failure
     // reports "Cannot save to file '<path>'" and keeps the old file and the modified flag. A
     // file that did not load whole is never written over (said once, as a Warning).
-    bool Save(const std::string& path);
+    [[nodiscard]] bool Save(const std::string& path);
     // Replaces the entries with the file's; a missing file leaves them as they are and counts
     // as success. Stops at the first damaged line with a line-numbered message, keeping the
     // entries read before it.
-    bool Load(const std::string& path);
+    [[nodiscard]] bool Load(const std::string& path);
     // Removes every entry; the modified flag stays as it was.
     void Clear() { entries_.clear(); }
 

@@ -39,7 +39,7 @@ std::unique_ptr<MultiDaySchedule> LargeSchool(int scale = 1) {
     for (size_t i = 1; i < days.size(); ++i) {
         schedule->AddDay(std::move(days[i]));
     }
-    schedule->BookAll(0);
+    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
     return schedule;
 }
 

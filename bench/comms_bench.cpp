@@ -35,7 +35,7 @@ void LoadLargeSchool(QMController& controller) {
     for (size_t i = 1; i < days.size(); ++i) {
         schedule->AddDay(std::move(days[i]));
     }
-    schedule->BookAll(0);
+    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
     Event& event = *school.event;
     event.SetUrl("https://web.example/events/1");
     EmailServerSettings server;
@@ -83,7 +83,7 @@ void BM_SendToLoopbackServer(benchmark::State& state) {
     TempFolder folder("qm-bench-smtp");
     ::mkdir(folder.File("mail").c_str(), 0700);
     ChildProcess server(
-        {"/usr/bin/python3", std::string(QM_BENCH_SOURCE_DIR) + "/tests/support/smtp_server.py",
+        {QM_PYTHON, std::string(QM_SOURCE_DIR) + "/tests/support/smtp_server.py",
          "--folder", folder.File("mail")},
         folder.File("server.log"));
     int port = 0;

@@ -52,7 +52,7 @@ std::unique_ptr<MultiDaySchedule> BookedLargeSchool() {
     for (size_t i = 1; i < days.size(); ++i) {
         schedule->AddDay(std::move(days[i]));
     }
-    schedule->BookAll(0);
+    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
     return schedule;
 }
 

@@ -81,7 +81,7 @@ const std::string& LargeSchoolFile() {
         for (size_t i = 1; i < days.size(); ++i) {
             schedule->AddDay(std::move(days[i]));
         }
-        schedule->BookAll(0);
+        (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
         UCStringError quiet;
         const std::string file = root + "/large.qmv";
         std::ofstream(file, std::ios::binary) << EventFileWriter(*schedule).FormatEventFile();

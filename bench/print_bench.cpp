@@ -25,7 +25,7 @@ QMController& LargeSchool() {
         std::srand(7);
         std::unique_ptr<MultiDaySchedule> schedule =
             MakeTimetable(GenerateSchool(SchoolSize::Large(), 7));
-        schedule->BookAll(0);
+        (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
         controller.SetEvent(std::move(schedule));
     }
     return controller;

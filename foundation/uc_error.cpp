@@ -23,11 +23,22 @@ public:
 }  // namespace
 
 UCError::UCError() : previous_(currentSink) {
+    if (previous_ != nullptr) {
+        previous_->next_ = this;
+    }
     currentSink = this;
 }
 
 UCError::~UCError() {
-    if (installed_) {
+    if (!installed_) {
+        return;
+    }
+    if (previous_ != nullptr) {
+        previous_->next_ = next_;
+    }
+    if (next_ != nullptr) {
+        next_->previous_ = previous_;
+    } else {
         currentSink = previous_;
     }
 }

@@ -10,9 +10,10 @@ enum UCErrorSeverity {
     SeverityDebug = 3
 };
 
-// The process-wide message sink. Constructing a sink makes it current; destroying it makes
-// the one before it current again, so sinks nest like scopes. Library code never opens
-// windows: it reports here and carries on.
+// The process-wide message sink. Constructing a sink makes it current; destroying it takes it
+// out of the chain wherever it stands, so the newest living sink is current whatever order
+// sinks die in (a frame's sink outlives the dialogs' and scripts' sinks made after it).
+// Library code never opens windows: it reports here and carries on.
 class UCError {
 public:
     UCError();
@@ -40,14 +41,15 @@ public:
 protected:
     struct Detached {};
     // A sink that is not made current (the standard-error fallback).
-    explicit UCError(Detached) : previous_(nullptr), installed_(false) {}
+    explicit UCError(Detached) : installed_(false) {}
 
     const std::vector<std::string>& Details() const { return details_; }
     void ClearDetails() { details_.clear(); }
 
 private:
     std::vector<std::string> details_;
-    UCError* previous_;
+    UCError* previous_ = nullptr;  // the sink made before this one
+    UCError* next_ = nullptr;      // the sink made after this one; none while this is current
     bool installed_ = true;
 };
 

@@ -17,7 +17,8 @@ class AppointmentGrid {
 public:
     AppointmentGrid();
     AppointmentGrid(unsigned slots, unsigned rows);
-    // Deep copies: every occupied cell gets a booking object of its own.
+    // Deep copies: each booking is copied once, and that copy stands in every cell the
+    // original covers, so the copy's bookings are its own and still whole.
     AppointmentGrid(const AppointmentGrid& other);
     AppointmentGrid& operator=(const AppointmentGrid& other);
     ~AppointmentGrid();
@@ -39,7 +40,7 @@ public:
     // outside the grid, never a message.
     Appointment* PeekBooking(int slot, int row) const;
 
-    bool PutBooking(int slot, int row, const std::shared_ptr<Appointment>& booking);
+    [[nodiscard]] bool PutBooking(int slot, int row, const std::shared_ptr<Appointment>& booking);
     // Takes the whole booking found in that cell out of all its cells; empty when the cell is
     // free, the booking locked or the index bad.
     std::shared_ptr<Appointment> RemoveBooking(int slot, int row);
@@ -55,7 +56,7 @@ public:
     }
 
     void SetLocked(bool locked);
-    bool SwapSlots(int row, int slotA, int slotB);
+    [[nodiscard]] bool SwapSlots(int row, int slotA, int slotB);
 
 private:
     using Row = std::vector<std::shared_ptr<Appointment>>;

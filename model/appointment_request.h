@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <string>
 
 #include "foundation/date_time.h"
@@ -14,13 +15,19 @@ class Teacher;
 class AppointmentRequest {
 public:
     AppointmentRequest() = default;
-    // The priority is the teacher's default (1 without a teacher).
+    // Lengths are in slots (-1: the teacher's). The priority is the teacher's default (1
+    // without a teacher).
     AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject, int length);
     AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject, int priority,
                        int length);
     // A fixed-time request.
     AppointmentRequest(Pupil* pupil, Teacher* teacher, const std::string& subject, int priority,
                        int length, const DateTime& when);
+    // Deleting a request that a day's grid still books would leave the grid pointing at freed
+    // memory; debug builds stop there instead.
+    ~AppointmentRequest() { assert(bookings_.count == 0 && "delete a request only once unbooked"); }
+    AppointmentRequest(const AppointmentRequest&) = default;
+    AppointmentRequest& operator=(const AppointmentRequest&) = default;
 
     // Re-points the request (the parent follows the pupil, the order key restarts at 0); the
     // fixed time stays as it is.
@@ -56,6 +63,16 @@ public:
     void SetSubject(const std::string& subject) { subject_ = subject; }
 
 private:
+    friend class Appointment;
+    // How many appointments point at this request; counted in debug builds only. A copy of a
+    // request is booked nowhere.
+    struct BookingCount {
+        int count = 0;
+        BookingCount() = default;
+        BookingCount(const BookingCount&) {}
+        BookingCount& operator=(const BookingCount&) { return *this; }
+    };
+
     Teacher* teacher_ = nullptr;
     DateTime dateTime_;
     bool fixedTime_ = false;
@@ -65,4 +82,5 @@ private:
     int length_ = -1;
     unsigned orderKey_ = 0;
     std::string subject_;
+    BookingCount bookings_;
 };

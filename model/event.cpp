@@ -16,6 +16,9 @@ Event::Event() {
 }
 
 Event::~Event() {
+    if (Score::IsOpenEvent(this)) {
+        Score::SetOpenEvent(nullptr);
+    }
     // People first: their destructors still see the presentations they point at.
     parents_.DeleteAll();
     teachers_.DeleteAll();
@@ -33,7 +36,7 @@ bool Event::RefuseWhenLocked(const char* action) const {
     return true;
 }
 
-bool Event::AddTeacher(std::unique_ptr<Teacher>&& teacher) {
+bool Event::AddTeacher(std::unique_ptr<Teacher> teacher) {
     if (!teacher) {
         return false;
     }
@@ -52,7 +55,7 @@ bool Event::AddTeacher(std::unique_ptr<Teacher>&& teacher) {
     return true;
 }
 
-bool Event::AddParent(std::unique_ptr<Parent>&& parent) {
+bool Event::AddParent(std::unique_ptr<Parent> parent) {
     if (!parent) {
         return false;
     }
@@ -126,7 +129,7 @@ bool Event::HasUnfixedRequest() const {
     return false;
 }
 
-bool Event::AddPresentation(std::unique_ptr<Presentation>&& presentation) {
+bool Event::AddPresentation(std::unique_ptr<Presentation> presentation) {
     if (!presentation || !presentations_.Add(presentation.get())) {
         return false;
     }
@@ -321,8 +324,10 @@ void Event::SetPrintSettings(const PrintSettings& settings) {
 }
 
 void Event::SetScoreSwitches(const ScoreCompareSwitches& switches) {
-    scoreSwitches_ = switches;
-    modified_ = true;
+    if (scoreSwitches_ != switches) {
+        scoreSwitches_ = switches;
+        modified_ = true;
+    }
 }
 
 ImporterBase* Event::GetTeacherImporter(unsigned index) const {
@@ -394,7 +399,7 @@ bool Event::MergeParent(const Parent& source, std::string& log) {
         if (targetPupil == nullptr) {
             auto copy = std::make_unique<Pupil>(*pupil);
             targetPupil = copy.get();
-            target->AddPupil(std::move(copy));
+            (void)target->AddPupil(std::move(copy));  // refuses only null
             // Pupils and requests bypass the event's add operations, so mark the change here.
             modified_ = true;
             log += "Created new pupil '" + pupil->GetName() + "' for parent '" + target->GetName() +

@@ -25,21 +25,21 @@ public:
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
 
-    // People. Add takes the person only when it returns true; on a refusal the caller's pointer
-    // still holds it (a temporary is simply destroyed).
-    bool AddTeacher(std::unique_ptr<Teacher>&& teacher);
-    bool AddParent(std::unique_ptr<Parent>&& parent);
+    // People. The event takes the person whatever the answer; a refused one (reported) is
+    // destroyed.
+    [[nodiscard]] bool AddTeacher(std::unique_ptr<Teacher> teacher);
+    [[nodiscard]] bool AddParent(std::unique_ptr<Parent> parent);
     // DeleteTeacher, DeleteParent and DeleteParentsAndPupils free requests that a day's grid
     // may still book, and never touch the timetable: call them only after every day has
-    // unbooked those requests. MultiDaySchedule::DeleteTeacher and DeleteParent check the lock,
-    // unbook, then call the first two; use those.
+    // unbooked those requests (debug builds stop on a booked one). MultiDaySchedule's
+    // DeleteTeacher and DeleteParent check the lock, unbook, then call the first two.
     // Removes and deletes a person of this event (a teacher with every request to it and what
     // it teaches); false for anyone else. Not guarded by the lock.
-    bool DeleteTeacher(Teacher* teacher);
-    bool DeleteParent(Parent* parent);
+    [[nodiscard]] bool DeleteTeacher(Teacher* teacher);
+    [[nodiscard]] bool DeleteParent(Parent* parent);
     // Every request, then every parent with its pupils. Refuses while locked, but only a
     // timetable without bookings is safe with it.
-    bool DeleteParentsAndPupils();
+    [[nodiscard]] bool DeleteParentsAndPupils();
     bool BlankRequestedTimes();
     bool HasFixedTimeRequest() const;
     bool HasUnfixedRequest() const;
@@ -49,12 +49,13 @@ public:
     ParentList& GetParents() { return parents_; }
     const ParentList& GetParents() const { return parents_; }
 
-    // Presentations: taken only on true, as for people.
-    bool AddPresentation(std::unique_ptr<Presentation>&& presentation);
-    // AddPresentation for each in turn, in one pass whatever their number (a file read).
-    bool AddPresentations(std::vector<std::unique_ptr<Presentation>>& presentations);
+    // Presentations: taken and, when refused, destroyed, as for people.
+    [[nodiscard]] bool AddPresentation(std::unique_ptr<Presentation> presentation);
+    // AddPresentation for each in turn, in one pass whatever their number (a file read). Those
+    // added are released from the vector; the first one left is the one refused.
+    [[nodiscard]] bool AddPresentations(std::vector<std::unique_ptr<Presentation>>& presentations);
     // Drops it from every attendee and deletes it; false when locked or not this event's.
-    bool DeletePresentation(Presentation* presentation);
+    [[nodiscard]] bool DeletePresentation(Presentation* presentation);
     const PresentationList& GetPresentations() const { return presentations_; }
 
     bool SetName(const std::string& name);
@@ -64,6 +65,7 @@ public:
     const std::string& GetUrl() const { return url_; }
     void SetUrl(const std::string& url);
 
+    // In seconds.
     int GetSlotLength() const { return slotLength_; }
     bool SetSlotLength(int seconds);
     // Given in minutes, kept in slots of the current length (rounded down).
@@ -108,11 +110,13 @@ public:
     const PrintSettings& GetPrintSettings() const { return printSettings_; }
     void SetPrintSettings(const PrintSettings& settings);
 
-    // The score comparison switches this event was saved with. Score keeps the process-wide
-    // ones; ApplyScoreSwitches makes this event's current when it becomes the open one.
+    // The switches this event's scores compare by. Once it is the open event (made so by
+    // MakeScoreSwitchesCurrent, until another event is or this one is destroyed), every Score
+    // compares by them and Score::SetCompareSwitches changes them here.
     const ScoreCompareSwitches& GetScoreSwitches() const { return scoreSwitches_; }
+    // Marks the event modified when they change.
     void SetScoreSwitches(const ScoreCompareSwitches& switches);
-    void ApplyScoreSwitches() const { Score::SetCompareSwitches(scoreSwitches_); }
+    void MakeScoreSwitchesCurrent() { Score::SetOpenEvent(this); }
 
     // Null past the end. Add takes ownership.
     ImporterBase* GetTeacherImporter(unsigned index) const;
@@ -124,7 +128,7 @@ public:
 
     // Adds the other event's teachers, parents, pupils and requests that this one lacks, one
     // log line for each; refuses events of another school or name.
-    bool Merge(const Event& other, std::string& log);
+    [[nodiscard]] bool Merge(const Event& other, std::string& log);
 
 private:
     static std::string Describe(const std::string& word, bool capitalise);
@@ -133,7 +137,7 @@ private:
     bool SetWaitingLength(int minutes, const char* action, int& slots);
     bool SetEmailText(std::string* texts, EmailTextKind kind, const std::string& text,
                       bool needsLink);
-    bool MergeParent(const Parent& source, std::string& log);
+    [[nodiscard]] bool MergeParent(const Parent& source, std::string& log);
 
     static constexpr int kEmailKinds = 3;
 
@@ -141,7 +145,7 @@ private:
     TeacherList teachers_{128};
     std::string schoolName_;
     std::string name_ = "New event";
-    int slotLength_ = 300;
+    int slotLength_ = 300;  // seconds
     bool modified_ = false;
     ParentGapMode parentGapMode_ = TryParentGaps;
     bool locked_ = false;

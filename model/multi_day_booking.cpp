@@ -307,17 +307,18 @@ void MultiDaySchedule::RebookParents() {
     std::vector<Parent*> picked;
     unsigned first = static_cast<unsigned>(rand()) % count;
     picked.push_back(parents.At(first));
-    UnbookParent(picked.back());
+    // A random shake: a parent that cannot be unbooked (locked) simply stays as it is.
+    (void)UnbookParent(picked.back());
     if (count > 1 && rand() % 2 == 0) {
         unsigned second = first;
         while (second == first) {
             second = static_cast<unsigned>(rand()) % count;
         }
         picked.push_back(parents.At(second));
-        UnbookParent(picked.back());
+        (void)UnbookParent(picked.back());
     }
     if (!days_.empty()) {
-        BookParentsOnDays(picked, nullptr, BookRandom);
+        (void)BookParentsOnDays(picked, nullptr, BookRandom);
     }
 }
 
@@ -346,8 +347,9 @@ bool MultiDaySchedule::RebookUnbookedParent() {
         }
         if (!candidates.empty()) {
             Parent* parent = candidates[static_cast<unsigned>(rand()) % candidates.size()];
-            UnbookParent(parent);
-            BookParentsOnDays({parent}, nullptr, BookRandom);
+            // As above: a random move that may come to nothing.
+            (void)UnbookParent(parent);
+            (void)BookParentsOnDays({parent}, nullptr, BookRandom);
         }
     }
     return true;

@@ -102,7 +102,7 @@ std::unique_ptr<MultiDaySchedule> MultiDaySchedule::CreateLike(std::shared_ptr<E
     auto like = std::make_unique<MultiDaySchedule>(std::move(event));
     for (size_t i = 0; i < days_.size(); ++i) {
         if (i > 0) {
-            like->AddDay(std::make_unique<Schedule>(like->event_));
+            (void)like->AddDay(std::make_unique<Schedule>(like->event_));  // refuses only null
         }
         Schedule* day = like->days_[i].get();
         DateNewDay(*day, days_[i]->GetDate());
@@ -285,7 +285,7 @@ void MultiDaySchedule::SetOptimiserStats(OptimiserStats* stats) {
     }
 }
 
-bool MultiDaySchedule::AddTeacher(std::unique_ptr<Teacher>&& teacher) {
+bool MultiDaySchedule::AddTeacher(std::unique_ptr<Teacher> teacher) {
     if (!event_ || !teacher) {
         return false;
     }
@@ -299,7 +299,7 @@ bool MultiDaySchedule::AddTeacher(std::unique_ptr<Teacher>&& teacher) {
     return true;
 }
 
-bool MultiDaySchedule::AddParent(std::unique_ptr<Parent>&& parent) {
+bool MultiDaySchedule::AddParent(std::unique_ptr<Parent> parent) {
     // Parents have no grid rows: the days find them through their requests.
     return event_ && parent && event_->AddParent(std::move(parent));
 }

@@ -43,9 +43,9 @@ public:
     // Takes ownership; false (nothing taken) for null.
     bool AddDay(std::unique_ptr<Schedule> day);
     // A new day dated the day after the last one.
-    bool AppendNextDay();
+    [[nodiscard]] bool AppendNextDay();
     // Deletes the last day with its bookings; refused while locked or when there is no day.
-    bool DeleteLastDay();
+    [[nodiscard]] bool DeleteLastDay();
     // As many days for another event, with the same dates and hours, and no bookings.
     std::unique_ptr<MultiDaySchedule> CreateLike(std::shared_ptr<Event> event) const;
     Schedule* FindDay(const Date& date) const;
@@ -66,16 +66,17 @@ public:
     Score ScoreUnbooked(const Parent* parent) const;
     void SetOptimiserStats(OptimiserStats* stats);
 
-    // --- people (the event takes them only on true) ---
-    bool AddTeacher(std::unique_ptr<Teacher>&& teacher);
-    bool AddParent(std::unique_ptr<Parent>&& parent);
+    // --- people (as Event::AddTeacher; a teacher also gets a row on every day) ---
+    [[nodiscard]] bool AddTeacher(std::unique_ptr<Teacher> teacher);
+    [[nodiscard]] bool AddParent(std::unique_ptr<Parent> parent);
 
     // --- forwarding to every day. The unbooking ones refuse whole (one message, nothing
     // changed) when the event or a booking they would take is locked ---
-    bool UnbookParent(const Parent* parent);
-    bool UnbookTeacher(const Teacher* teacher);
-    bool UnbookPupil(const Pupil* pupil);
-    bool RemoveAppointment(const Pupil* pupil, const Teacher* teacher, const std::string& subject);
+    [[nodiscard]] bool UnbookParent(const Parent* parent);
+    [[nodiscard]] bool UnbookTeacher(const Teacher* teacher);
+    [[nodiscard]] bool UnbookPupil(const Pupil* pupil);
+    [[nodiscard]] bool RemoveAppointment(const Pupil* pupil, const Teacher* teacher,
+                                         const std::string& subject);
     void ClearBookings();
     // Refused while the event is locked.
     void OptimiseTeacher(int teacherRow);
@@ -109,27 +110,27 @@ public:
     std::map<Teacher*, int> GetRequestedSlotsPerTeacher() const;
 
     // --- booking: refused while the event is locked ---
-    bool BookAtTime(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                    const DateTime& when);
+    [[nodiscard]] bool BookAtTime(const std::shared_ptr<Appointment>& booking, int teacherRow,
+                                  const DateTime& when);
     // Empties every day, then books each day in turn, priority 2 before 1 before 0. A
     // StagedBooking does the same in short pieces.
-    bool BookAll(int order);
+    [[nodiscard]] bool BookAll(int order);
     // Books the unbooked requests of these parents; *unbooked grows by those still booked on
     // no day afterwards.
-    bool BookParents(const ParentList* parents, unsigned* unbooked, int order);
+    [[nodiscard]] bool BookParents(const ParentList* parents, unsigned* unbooked, int order);
 
     // --- deletions: refused while the event is locked or a booking they would take is locked;
     // otherwise the person is unbooked on every day before it goes ---
-    bool DeleteParent(Parent* parent);
-    bool DeleteTeacher(Teacher* teacher);
+    [[nodiscard]] bool DeleteParent(Parent* parent);
+    [[nodiscard]] bool DeleteTeacher(Teacher* teacher);
     // The parent's index-th pupil with its requests.
-    bool DeletePupil(Parent* parent, unsigned index);
+    [[nodiscard]] bool DeletePupil(Parent* parent, unsigned index);
     // The pupil's index-th request, which takes every request of the pupil to the same teacher
     // with it (Pupil::DeleteRequest).
-    bool DeleteRequest(Pupil* pupil, unsigned index);
+    [[nodiscard]] bool DeleteRequest(Pupil* pupil, unsigned index);
     // Parents without any request; answers how many went.
     int DeleteParents();
-    bool DeletePresentation(Presentation* presentation);
+    [[nodiscard]] bool DeletePresentation(Presentation* presentation);
 
     // --- optimiser mutations ---
     // One or two random parents unbooked everywhere and booked again.
@@ -157,15 +158,18 @@ private:
 
     // Takes out, on every day, each booking that matches (teacher row, booking); refuses whole,
     // with one message, when the event or any matching booking is locked.
-    bool UnbookWhere(const std::function<bool(int, const Appointment&)>& match, const char* action);
+    [[nodiscard]] bool UnbookWhere(const std::function<bool(int, const Appointment&)>& match,
+                                   const char* action);
     // The teacher's grid row, or -1.
     int RowOf(const Teacher* teacher) const;
     bool IsBookedInRow(const AppointmentRequest* request, int row) const;
     // Books, on one day, the requests of that priority of these parents that no day holds yet.
-    bool BookDay(Schedule& day, int priority, int order, const std::vector<Parent*>& parents);
+    [[nodiscard]] bool BookDay(Schedule& day, int priority, int order,
+                               const std::vector<Parent*>& parents);
     // Adds those requests of one parent to the list, made ready for booking.
     void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests);
-    bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked, int order);
+    [[nodiscard]] bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
+                                         int order);
     // Reports "Cannot <action> because the schedule is locked" when the event is locked.
     bool RefuseWhenLocked(const char* action) const;
     // The day operation on every day, or the locked message once for the whole event.

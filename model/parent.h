@@ -52,7 +52,7 @@ public:
     // Takes ownership and makes this the pupil's parent; false (nothing taken) for null.
     bool AddPupil(std::unique_ptr<Pupil> pupil);
     // Deletes the pupil with its requests; nothing past the end. Unguarded: unbook the pupil's
-    // requests on every day first, or a day's grid is left pointing at deleted requests.
+    // requests on every day first (debug builds stop on a booked one).
     void DeletePupil(unsigned index);
     // Name ignoring ASCII case; null for an empty text.
     Pupil* FindPupil(const std::string& name) const;

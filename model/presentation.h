@@ -59,8 +59,8 @@ public:
     // Name ignoring ASCII case; null for an empty text.
     Presentation* Find(const std::string& name) const;
     // Refuses (with an Error) a null, invalid or same-named presentation; takes it only on true.
-    bool Add(Presentation* presentation);
+    [[nodiscard]] bool Add(Presentation* presentation);
     // Add for each in turn, in one pass over the list however many there are; stops at the
     // first refused one. Takes those it added (released from the vector).
-    bool AddAll(std::vector<std::unique_ptr<Presentation>>& presentations);
+    [[nodiscard]] bool AddAll(std::vector<std::unique_ptr<Presentation>>& presentations);
 };

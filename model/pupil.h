@@ -34,7 +34,8 @@ public:
     void SetParent(Parent* parent) { parent_ = parent; }
 
     // Requests in the order added. Adding one with a non-empty subject adds the subject to the
-    // teacher's subjects. False only for a null teacher.
+    // teacher's subjects. Lengths are in slots (-1: the teacher's). False only for a null
+    // teacher.
     bool AddRequest(Teacher* teacher, const std::string& subject, int priority, int length);
     bool AddFixedTimeRequest(Teacher* teacher, const std::string& subject, int priority, int length,
                              const DateTime& when);
@@ -52,7 +53,7 @@ public:
     void ClearRequestedTimes();
     int GetRequestedSlots() const;
     // The three below delete requests and leave the timetable alone: call them only after
-    // every day has unbooked the requests they delete, or a day's grid points at freed memory.
+    // every day has unbooked the requests they delete (debug builds stop on a booked one).
     void DeleteAllRequests();
     // Deletes every request to the teacher and forgets that it teaches this pupil.
     void RemoveTeacher(const Teacher* teacher);

@@ -75,8 +75,6 @@ bool Schedule::IsModified() const {
     return event_ && (event_->IsModified() || event_->GetPrintSettings().IsModified());
 }
 
-// ---------------------------------------------------------------- grid pass-throughs
-
 void Schedule::ClearBookings() {
     grid_.ClearBookings();
     modified_ = true;
@@ -95,8 +93,6 @@ bool Schedule::AddTeacherRow(Teacher* /*teacher*/) {
 void Schedule::RemoveTeacherRow(int row) {
     grid_.RemoveRow(row);
 }
-
-// ---------------------------------------------------------------- slot arithmetic
 
 int Schedule::GetNumSlots() const {
     return (end_.Seconds() - start_.Seconds()) / SlotLengthOf(event_.get());
@@ -126,8 +122,6 @@ void Schedule::GetSlotDateTime(int slot, DateTime* out) const {
         *out = DateTime(date_, SlotToTime(slot));
     }
 }
-
-// ---------------------------------------------------------------- status
 
 SlotStatus Schedule::GetParentSlotStatus(int slot, const Parent* parent) const {
     if (parent == nullptr || slot < 0 || slot >= GetNumSlots()) {
@@ -254,8 +248,6 @@ TimeOfDay Schedule::GetPersonEndTime(const Person* person) const {
     return TimeOfDay();
 }
 
-// ---------------------------------------------------------------- queries
-
 bool Schedule::TeacherHasAppointments(const Teacher* teacher) const {
     if (!event_ || teacher == nullptr) {
         return false;
@@ -348,8 +340,6 @@ int Schedule::CountTeacherAvailableSlots(const Teacher* teacher) const {
     }
     return std::max(available, 0);
 }
-
-// ---------------------------------------------------------------- private helpers
 
 Teacher* Schedule::TeacherAt(int row) const {
     if (!event_ || row < 0) {

@@ -69,7 +69,7 @@ public:
 
     // --- grid pass-throughs ---
     void ClearBookings();
-    bool SwapSlots(int row, int slotA, int slotB);
+    [[nodiscard]] bool SwapSlots(int row, int slotA, int slotB);
     bool AddTeacherRow(Teacher* teacher);
     void RemoveTeacherRow(int row);
 
@@ -127,11 +127,12 @@ public:
     // Reorders requests in place (see BookingOrder) and books each in its first admissible
     // slot; *unbookedCount grows by the requests left over. False only for a request whose
     // teacher is not in the event.
-    bool BookRequests(std::vector<AppointmentRequest*>& requests, int order, int* unbookedCount);
+    [[nodiscard]] bool BookRequests(std::vector<AppointmentRequest*>& requests, int order,
+                                    int* unbookedCount);
     // Its two halves, for booking a long list a few requests at a time: the reordering, then
     // each request of the reordered list in turn.
     void OrderRequests(std::vector<AppointmentRequest*>& requests, int order);
-    bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
+    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
     // Empties the grid and books the fixed-time requests of this date.
     void RebuildGrid();
     bool AreRequestsBooked(const Parent* parent, const Pupil* pupil) const;
@@ -142,16 +143,16 @@ public:
 
     // --- removals: each refuses whole (nothing removed, one message) when the event is locked
     // or a booking it would take is locked; true when it completed ---
-    bool RemovePupil(const Pupil* pupil);
-    bool RemoveParent(const Parent* parent);
-    bool RemoveTeacher(const Teacher* teacher);
-    bool RemoveAppointment(int slot, int teacherRow);
-    bool RemoveRequestBooking(const Pupil* pupil, const Teacher* teacher,
-                              const std::string& subject);
+    [[nodiscard]] bool RemovePupil(const Pupil* pupil);
+    [[nodiscard]] bool RemoveParent(const Parent* parent);
+    [[nodiscard]] bool RemoveTeacher(const Teacher* teacher);
+    [[nodiscard]] bool RemoveAppointment(int slot, int teacherRow);
+    [[nodiscard]] bool RemoveRequestBooking(const Pupil* pupil, const Teacher* teacher,
+                                            const std::string& subject);
     // Takes out the booking of a teacher or parent in that slot; nothing for anyone else.
-    bool UnbookPersonAt(int slot, const Person* person);
+    [[nodiscard]] bool UnbookPersonAt(int slot, const Person* person);
     // Every booking of that request (any cell of the day).
-    bool RemoveRequest(const AppointmentRequest* request);
+    [[nodiscard]] bool RemoveRequest(const AppointmentRequest* request);
 
     // --- texts and calendars ---
     // CSV fields, one per booked slot, each closed by a comma; padded to twenty.
@@ -171,9 +172,10 @@ public:
                         int slot) const;
     bool CanPlaceAppointment(const std::shared_ptr<Appointment>& booking, int teacherRow,
                              int slot) const;
-    bool BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                             int* slotOut);
-    bool BookAt(const std::shared_ptr<Appointment>& booking, int teacherRow, int slot);
+    [[nodiscard]] bool BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking,
+                                           int teacherRow, int* slotOut);
+    [[nodiscard]] bool BookAt(const std::shared_ptr<Appointment>& booking, int teacherRow,
+                              int slot);
     // Could the booking starting at fromSlot stand at toSlot? Leaves the grid as it was.
     bool MoveCheck(int teacherRow, int fromSlot, int toSlot);
     bool SwapCheck(int teacherRow, int slotA, int slotB);

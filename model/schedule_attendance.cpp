@@ -153,7 +153,7 @@ void Schedule::AddTeacherBreaks(Teacher* teacher, const TimeOfDay& first, int le
         DateTime when;
         GetSlotDateTime(k, &when);
         teacher->AddBreak(when);
-        RemoveAppointment(k, row);
+        (void)RemoveAppointment(k, row);  // a free or locked cell stays as it is
     }
 }
 
@@ -209,7 +209,7 @@ void Schedule::UnbookOutOfRangeForTeacher(int teacherRow) {
     int slots = GetNumSlots();
     auto unbookCell = [&](int k) {
         if (grid_.PeekBooking(k, teacherRow) != nullptr) {
-            RemoveAppointment(k, teacherRow);
+            (void)RemoveAppointment(k, teacherRow);  // a locked booking stays
         }
     };
     if (!teacher->IsAttending(this)) {
@@ -245,7 +245,7 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
         return;
     }
     if (!parent->IsAttending(this)) {
-        RemoveParent(parent);
+        (void)RemoveParent(parent);  // locked bookings stay
         if (DropAllPresentations(*parent)) {
             modified_ = true;
         }
@@ -254,7 +254,7 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
     ForEachSlotOutsideHours(*this, *parent, [&](int k) {
         int row = grid_.FindParentRow(k, parent);
         if (row >= 0) {
-            RemoveAppointment(k, row);
+            (void)RemoveAppointment(k, row);  // a locked booking stays
         }
         if (DropPresentationAt(*parent, date_, SlotToTime(k))) {
             modified_ = true;

@@ -178,7 +178,8 @@ void Schedule::RebuildGrid() {
                     slot >= slots || grid_.PeekBooking(slot, row) != nullptr) {
                     continue;
                 }
-                grid_.PutBooking(slot, row, std::make_shared<Appointment>(request));
+                // Checked free just above; a request longer than the day's end stays unbooked.
+                (void)grid_.PutBooking(slot, row, std::make_shared<Appointment>(request));
             }
         }
     }

@@ -26,21 +26,24 @@ bool CanStartMove(const AppointmentGrid& grid, int row, int slot) {
 
 const Parent* ParentAt(const AppointmentGrid& grid, int row, int slot) {
     const Appointment* booking = grid.PeekBooking(slot, row);
-    if (booking == nullptr || booking->GetRequest() == nullptr)
+    if (booking == nullptr || booking->GetRequest() == nullptr) {
         return nullptr;
+    }
     return booking->GetRequest()->GetParent();
 }
 
 void Bump(OptimiserStats* stats, std::uint32_t OptimiserStats::*counter) {
-    if (stats != nullptr)
+    if (stats != nullptr) {
         ++(stats->*counter);
+    }
 }
 
 }  // namespace
 
 void Schedule::ImproveTeacher(int teacherRow) {
-    if (!event_)
+    if (!event_) {
         return;
+    }
     const ScheduleOptions& options = event_->GetOptions();
     const int first = GetFirstAppointmentSlot(teacherRow);
     if (first < 0) {
@@ -58,19 +61,24 @@ void Schedule::ImproveTeacher(int teacherRow) {
         const Parent* p = ParentAt(grid_, teacherRow, a);
         const Parent* q = swap ? ParentAt(grid_, teacherRow, b) : nullptr;
         Score before = ScoreParent(p);
-        if (swap)
+        if (swap) {
             before += ScoreParent(q);
+        }
         before += teacherBefore;
         modified_ = true;
-        grid_.SwapSlots(teacherRow, a, b);
+        // Every caller checked the move or swap first (MoveCheck, SwapCheck), and the undo
+        // below reverses one that happened.
+        (void)grid_.SwapSlots(teacherRow, a, b);
         Score after = ScoreTeacher(teacherRow);
         after += ScoreParent(p);
-        if (swap)
+        if (swap) {
             after += ScoreParent(q);
-        if (accept(after, before))
+        }
+        if (accept(after, before)) {
             return true;
+        }
         modified_ = true;
-        grid_.SwapSlots(teacherRow, a, b);
+        (void)grid_.SwapSlots(teacherRow, a, b);
         return false;
     };
     auto better = [](const Score& after, const Score& before) {
@@ -128,15 +136,18 @@ void Schedule::ImproveTeacher(int teacherRow) {
         int equalA = -1;
         int equalB = -1;
         for (int i = first; i <= last; ++i) {
-            if (!StartsBookingAt(grid_, teacherRow, i))
+            if (!StartsBookingAt(grid_, teacherRow, i)) {
                 continue;
+            }
             for (int j = i + 1; j <= last; ++j) {
-                if (!StartsBookingAt(grid_, teacherRow, j) || !SwapCheck(teacherRow, i, j))
+                if (!StartsBookingAt(grid_, teacherRow, j) || !SwapCheck(teacherRow, i, j)) {
                     continue;
+                }
                 bool equal = false;
                 auto keepBetter = [&equal](const Score& after, const Score& before) {
-                    if (after.IsBetterThan(before))
+                    if (after.IsBetterThan(before)) {
                         return true;
+                    }
                     equal = after == before;
                     return false;
                 };
@@ -152,7 +163,7 @@ void Schedule::ImproveTeacher(int teacherRow) {
         }
         if (equalA >= 0) {
             modified_ = true;
-            grid_.SwapSlots(teacherRow, equalA, equalB);
+            (void)grid_.SwapSlots(teacherRow, equalA, equalB);  // checked in the search above
             Bump(stats_, &OptimiserStats::EqualSwap);
             return;
         }
@@ -179,8 +190,9 @@ void Schedule::ImproveTeacher(int teacherRow) {
 }
 
 void Schedule::Optimise() {
-    if (!event_)
+    if (!event_) {
         return;
+    }
     if (event_->IsLocked()) {
         ReportMessage(SeverityError, "Cannot optimise the schedule because it is locked");
         return;

@@ -1,8 +1,18 @@
 #include "model/score.h"
 
+#include "model/event.h"
+
 namespace {
 
-ScoreCompareSwitches currentSwitches;
+ScoreCompareSwitches standaloneSwitches;
+Event* openEvent = nullptr;
+// Comparisons are the optimiser's inner loop: they read through one pointer, kept pointing at
+// the open event's own switches.
+const ScoreCompareSwitches* currentSwitchesPtr = &standaloneSwitches;
+
+const ScoreCompareSwitches& CurrentSwitches() {
+    return *currentSwitchesPtr;
+}
 
 }  // namespace
 
@@ -18,7 +28,7 @@ bool Score::IsPerfect() const {
         SiblingSeparation != 0) {
         return false;
     }
-    return Unbooked == 0 || !currentSwitches.unbooked;
+    return Unbooked == 0 || !CurrentSwitches().unbooked;
 }
 
 void Score::SetSum(const Score& a, const Score& b) {
@@ -38,7 +48,7 @@ Score& Score::operator+=(const Score& other) {
 }
 
 bool Score::IsBetterThan(const Score& other) const {
-    if (currentSwitches.unbooked && Unbooked != other.Unbooked) {
+    if (CurrentSwitches().unbooked && Unbooked != other.Unbooked) {
         return Unbooked < other.Unbooked;
     }
     std::int32_t mine = GetValue();
@@ -46,11 +56,11 @@ bool Score::IsBetterThan(const Score& other) const {
     if (mine != theirs) {
         return mine > theirs;
     }
-    return currentSwitches.attendance && Attendance < other.Attendance;
+    return CurrentSwitches().attendance && Attendance < other.Attendance;
 }
 
 bool Score::IsWorseThan(const Score& other) const {
-    if (currentSwitches.unbooked && Unbooked != other.Unbooked) {
+    if (CurrentSwitches().unbooked && Unbooked != other.Unbooked) {
         return Unbooked > other.Unbooked;
     }
     std::int32_t mine = GetValue();
@@ -58,7 +68,7 @@ bool Score::IsWorseThan(const Score& other) const {
     if (mine != theirs) {
         return mine < theirs;
     }
-    return currentSwitches.attendance && Attendance > other.Attendance;
+    return CurrentSwitches().attendance && Attendance > other.Attendance;
 }
 
 bool Score::operator==(const Score& other) const {
@@ -66,27 +76,44 @@ bool Score::operator==(const Score& other) const {
         ParentWaiting != other.ParentWaiting || SiblingSeparation != other.SiblingSeparation) {
         return false;
     }
-    if (currentSwitches.unbooked && Unbooked != other.Unbooked) {
+    if (CurrentSwitches().unbooked && Unbooked != other.Unbooked) {
         return false;
     }
-    return !currentSwitches.attendance || Attendance == other.Attendance;
+    return !CurrentSwitches().attendance || Attendance == other.Attendance;
 }
 
 bool Score::CompareUnbooked() {
-    return currentSwitches.unbooked;
+    return CurrentSwitches().unbooked;
 }
 bool Score::CompareAttendance() {
-    return currentSwitches.attendance;
+    return CurrentSwitches().attendance;
 }
 void Score::SetCompareUnbooked(bool on) {
-    currentSwitches.unbooked = on;
+    ScoreCompareSwitches switches = CurrentSwitches();
+    switches.unbooked = on;
+    SetCompareSwitches(switches);
 }
 void Score::SetCompareAttendance(bool on) {
-    currentSwitches.attendance = on;
+    ScoreCompareSwitches switches = CurrentSwitches();
+    switches.attendance = on;
+    SetCompareSwitches(switches);
 }
 ScoreCompareSwitches Score::GetCompareSwitches() {
-    return currentSwitches;
+    return CurrentSwitches();
 }
 void Score::SetCompareSwitches(const ScoreCompareSwitches& switches) {
-    currentSwitches = switches;
+    if (openEvent != nullptr) {
+        openEvent->SetScoreSwitches(switches);
+    } else {
+        standaloneSwitches = switches;
+    }
+}
+
+void Score::SetOpenEvent(Event* event) {
+    openEvent = event;
+    currentSwitchesPtr = event != nullptr ? &event->GetScoreSwitches() : &standaloneSwitches;
+}
+
+bool Score::IsOpenEvent(const Event* event) {
+    return event != nullptr && openEvent == event;
 }

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 
-// The two comparison switches shared by every Score in the process. An event keeps the values
-// it was saved with; whoever opens an event makes them current (Event::ApplyScoreSwitches).
+class Event;
+
+// The two comparison switches every Score compares by. They belong to an event and are saved
+// with it; the open event's are the ones in force (Event::MakeScoreSwitchesCurrent).
 struct ScoreCompareSwitches {
     bool unbooked = true;     // compare unbooked requests first; perfect needs none unbooked
     bool attendance = false;  // break a tie of values by the smaller attendance
@@ -39,13 +41,20 @@ public:
     bool IsBetterOrEqual(const Score& other) const { return IsBetterThan(other) || *this == other; }
     bool IsWorseOrEqual(const Score& other) const { return IsWorseThan(other) || *this == other; }
 
-    // The process-wide switches.
+    // The switches in force: the open event's, or standalone ones while no event is open.
+    // Setting them changes the open event (and marks it modified when they differ).
     static bool CompareUnbooked();
     static bool CompareAttendance();
     static void SetCompareUnbooked(bool on);
     static void SetCompareAttendance(bool on);
     static ScoreCompareSwitches GetCompareSwitches();
     static void SetCompareSwitches(const ScoreCompareSwitches& switches);
+
+private:
+    friend class Event;
+    // Null goes back to the standalone switches.
+    static void SetOpenEvent(Event* event);
+    static bool IsOpenEvent(const Event* event);
 };
 
 // The tuning values that the scoring reads; lengths are counted in slots.

@@ -16,8 +16,9 @@ Evolver::Evolver(MultiDaySchedule* master, int numKids)
 Evolver::~Evolver() = default;
 
 const MultiDaySchedule* Evolver::GetKid(int index) const {
-    if (index < 0 || index >= numKids_)
+    if (index < 0 || index >= numKids_) {
         return nullptr;
+    }
     return kids_[static_cast<size_t>(index)].get();
 }
 
@@ -235,12 +236,14 @@ Evolver::StepState Evolver::StepPiece() {
 }
 
 bool Evolver::EndGeneration() {
-    if (bestIndex_ < 0)
+    if (bestIndex_ < 0) {
         return true;
-    if (bestScore_.IsBetterThan(kid0Score_))
+    }
+    if (bestScore_.IsBetterThan(kid0Score_)) {
         stallCount_ = 0;
-    else
+    } else {
         ++stallCount_;
+    }
     // A day's copy takes the statistics pointer too; the master keeps its own, so that it never
     // points at counters that end with the run.
     *master_ = *kids_[static_cast<size_t>(bestIndex_)];
@@ -267,8 +270,9 @@ bool Evolver::EndGeneration() {
 }
 
 int Evolver::GetProgressPercent() const {
-    if (numKids_ == 0)
+    if (numKids_ == 0) {
         return 0;
+    }
     // Multiplying first keeps the quotient exact, so 29 of 100 reads 29, not 28.99...; the
     // candidate index is one past the end only between a generation's end and the next.
     const double percent = (kidIndex_ + 1) * 100.0 / numKids_;

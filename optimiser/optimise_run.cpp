@@ -13,14 +13,16 @@ std::string FormatOptimiseProgress(EvolverPhase phase, int percent) {
 bool RunOptimiser(MultiDaySchedule& schedule, int generations, int numKids, OptimiserStats* stats,
                   const OptimiseProgress& progress) {
     OptimiserStats ownStats;
-    if (stats == nullptr)
+    if (stats == nullptr) {
         stats = &ownStats;
+    }
     Evolver evolver(&schedule, numKids);
     evolver.SetOptimiserStats(stats);
     ReportMessage(SeverityDebug,
                   StringPrintf("Optimise starting with numkids=%d", evolver.GetNumKids()));
-    if (!evolver.Start())
+    if (!evolver.Start()) {
         return false;
+    }
     evolver.NewGeneration();
     int remaining = generations;
     while (remaining > 0) {
@@ -28,16 +30,18 @@ bool RunOptimiser(MultiDaySchedule& schedule, int generations, int numKids, Opti
             const int percent = evolver.GetProgressPercent();
             progress(FormatOptimiseProgress(evolver.GetPhase(), percent), percent);
         }
-        if (!evolver.Step())
+        if (!evolver.Step()) {
             continue;
+        }
         // The pass that has just ended still counts as remaining.
         ReportMessage(SeverityDebug,
                       StringPrintf("Optimise passes remaining=%d, score=%d", remaining,
                                    schedule.GetScore().GetValue() + 1000));
         ReportMessage(SeverityDebug, stats->ToString());
         stats->Reset();
-        if (--remaining > 0)
+        if (--remaining > 0) {
             evolver.NewGeneration();
+        }
     }
     return true;
 }

@@ -19,7 +19,7 @@ namespace {
 // the separate event.
 template <typename T>
 bool MovePeople(PersonListOf<T>& from, MultiDaySchedule& to,
-                bool (MultiDaySchedule::*add)(std::unique_ptr<T>&&), const char* role) {
+                bool (MultiDaySchedule::*add)(std::unique_ptr<T>), const char* role) {
     while (from.Count() > 0) {
         std::unique_ptr<T> person(static_cast<T*>(from.RemoveAt(0)));
         if (!person) {

@@ -89,14 +89,13 @@ bool EditScoringDlg::AcceptOK() {
     if (!(options == event_->GetOptions())) {
         event_->SetOptions(options);
     }
-    // The comparisons belong to the open event: saved with it and current while it is open.
+    // The comparisons belong to the event: saved with it, and in force while it is the open one.
     ScoreCompareSwitches compare;
     compare.unbooked = switches_[CompareUnbooked]->GetValue();
     compare.attendance = switches_[CompareAttendance]->GetValue();
     if (!(compare == event_->GetScoreSwitches())) {
         event_->SetScoreSwitches(compare);
     }
-    event_->ApplyScoreSwitches();
     event_->SetModified();
     return true;
 }

@@ -448,7 +448,8 @@ void OverviewPane::OnUnbookAppointment(wxCommandEvent&) {
     if (!AskYesNo(this, UnbookQuestion(*teacher, *request))) {
         return;
     }
-    day->RemoveAppointment(menuSlot_, menuTeacherIndex_);
+    // A refusal (locked) has told the user why; the view is refreshed either way.
+    (void)day->RemoveAppointment(menuSlot_, menuTeacherIndex_);
     RefreshFrame();
 }
 
@@ -469,13 +470,14 @@ void OverviewPane::OnDeleteRequest(wxCommandEvent&) {
     if (!day->RemoveAppointment(menuSlot_, menuTeacherIndex_)) {
         return;
     }
+    // The menu's copy of the booking must not outlive the request it points at.
+    menuAppointment_.reset();
     for (unsigned i = 0; pupil != nullptr && i < pupil->GetRequestCount(); ++i) {
         if (pupil->GetRequest(i) == request) {
-            schedule_->DeleteRequest(pupil, i);
+            (void)schedule_->DeleteRequest(pupil, i);  // a refusal reports itself
             break;
         }
     }
-    menuAppointment_.reset();
     RefreshFrame();
 }
 

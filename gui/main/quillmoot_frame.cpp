@@ -287,7 +287,8 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
     }
     if (!event.CanVeto()) {
         // Forced to go with changes unsaved: the autosave copy brings them back next time.
-        controller_.Autosave();
+        // Nothing more can be done if it fails: the window is going and has reported it.
+        (void)controller_.Autosave();
         CloseAndDestroy(true);
         return;
     }
@@ -302,10 +303,10 @@ void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
     summary_->SetSchedule(nullptr);
     overview_->SetSchedule(nullptr);
     if (controller_.GetUserSettings().IsModified()) {
-        controller_.SaveUserSettings();
+        (void)controller_.SaveUserSettings();  // reports itself; the event is not at stake
     }
     if (!keepAutosave) {
-        controller_.DeleteAutosaveFile();
+        (void)controller_.DeleteAutosaveFile();  // a stale copy is offered, not trusted, later
     }
     controller_.CloseEvent();
     tree_->SetEvent(nullptr);

@@ -182,7 +182,9 @@ void QuillmootFrame::BindOutputCommands() {
              {"Unbooked appointments", &MultiDaySchedule::ReportUnbookedRequests}},
         };
     for (const auto& [id, report] : reports) {
-        const auto [title, make] = report;
+        // Plain names: clang 14 cannot capture structured bindings.
+        const char* title = report.first;
+        const auto make = report.second;
         BindCommand(id, withSchedule([this, title, make](MultiDaySchedule& schedule, Event&) {
                         ReportDlg dialog(this, title, (schedule.*make)());
                         dialog.ShowModal();

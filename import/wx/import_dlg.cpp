@@ -267,7 +267,7 @@ bool ImportDlg::ImportFromSIMS() {
     }
     if (settings != nullptr) {
         reporter.SaveSettings(settings, kind_);
-        controller_->SaveUserSettings();
+        (void)controller_->SaveUserSettings();  // reports itself; the import goes on
     }
     const std::string output = reporter.GetOutputFileName();
     if (!output.empty()) {

@@ -69,7 +69,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
     first->SetDate(Date(10, 3, 2026));
     first->SetStartTime(TimeOfDay(16, 0, 0));
     first->SetEndTime(TimeOfDay(19, 0, 0));
-    schedule->AppendNextDay();
+    EXPECT_TRUE(schedule->AppendNextDay());
     Schedule* second = schedule->GetDay(1);
     second->SetStartTime(TimeOfDay(15, 30, 0));
     second->SetEndTime(TimeOfDay(18, 30, 0));
@@ -87,7 +87,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
     talk->SetDate(second->GetDate());
     talk->SetTimes(TimeOfDay(16, 0, 0), TimeOfDay(16, 30, 0));
     Presentation* talkRaw = talk.get();
-    event->AddPresentation(std::move(talk));
+    EXPECT_TRUE(event->AddPresentation(std::move(talk)));
 
     static const char* const kSubjects[] = {"Maths", "English", "Art \"2D\"", "Science", ""};
     std::vector<Teacher*> teachers;
@@ -102,7 +102,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
             teacher->SetEmail("t" + std::to_string(t) + "@school.example");
         }
         Teacher* raw = teacher.get();
-        schedule->AddTeacher(std::move(teacher));
+        EXPECT_TRUE(schedule->AddTeacher(std::move(teacher)));
         raw->AddBreak(DateTime(first->GetDate(), first->SlotToTime(3 + t % 5)));
         if (t % 5 == 1) {
             raw->SetStartTime(second, second->SlotToTime(2));
@@ -153,7 +153,7 @@ std::unique_ptr<MultiDaySchedule> GenerateSchool(unsigned seed, int teacherCount
                 raw->AddTaughtBy(teachers[f % teachers.size()], "Tutor group");
             }
         }
-        schedule->AddParent(std::move(parent));
+        EXPECT_TRUE(schedule->AddParent(std::move(parent)));
     }
     event->GetTeachers().Sort();
     event->GetParents().Sort();
@@ -285,8 +285,9 @@ TEST(EventFileRoundTrip, EveryOtherTextReadsBackAsWrittenWhateverItHolds) {
         " \t a@b.example\r\n",
         "say \"hi\" to a@b.example \\",
         "tab\tinside a@b.example\\",
-        "M\xC3\xBCller a@b.example \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F"
-        "e",
+        // Split so that the 'e' does not run on into the hex escape before it.
+        ("M\xC3\xBCller a@b.example \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F"
+         "e"),
         "\\\"a@b.example\"\\",
     };
     for (const Field& field : fields) {

@@ -21,17 +21,11 @@
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
 
 void WriteFile(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -261,12 +255,6 @@ TEST_F(EventWriting, NoDaysAndNoEventWriteNothing) {
 
 class EventSaving : public EventWriting {
 protected:
-    EventSaving() {
-        std::string pattern = fs::temp_directory_path().string() + "/qm-writer-XXXXXX";
-        folder_ = ::mkdtemp(pattern.data());
-    }
-    ~EventSaving() override { fs::remove_all(folder_); }
-
     // Makes every write past limit bytes fail, as a full disk would.
     static void LimitFileSize(rlim_t limit) {
         ::signal(SIGXFSZ, SIG_IGN);
@@ -290,14 +278,15 @@ protected:
         }
     }
 
-    fs::path folder_;
+    TempFolder temp_{"qm-writer"};
+    fs::path folder_ = temp_.Path();
 };
 
 TEST_F(EventSaving, AutosaveEndsWithItsDigestAndKeepsTheEventModified) {
     event_->SetModified();
     const fs::path path = folder_ / "autosave.qmv";
     ASSERT_TRUE(EventFileWriter(schedule_).WriteToPath(path.c_str(), true));
-    const std::string text = ReadFile(path);
+    const std::string text = ReadWholeFile(path);
     std::string body;
     ASSERT_TRUE(VerifyAutosaveText(text, &body));
     EXPECT_EQ(body.compare(0, 7, "Event:\n"), 0);
@@ -307,7 +296,7 @@ TEST_F(EventSaving, AutosaveEndsWithItsDigestAndKeepsTheEventModified) {
     ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
     ASSERT_TRUE(EventFileWriter(schedule_).WriteToLock(lock, false));
     EXPECT_FALSE(schedule_.IsModified());
-    EXPECT_TRUE(VerifyAutosaveText(ReadFile(path)));  // a save carries the check line too
+    EXPECT_TRUE(VerifyAutosaveText(ReadWholeFile(path)));  // a save carries the check line too
 }
 
 TEST_F(EventSaving, SaveThatFailsHalfWayLeavesTheOldFileByteForByte) {
@@ -325,7 +314,7 @@ TEST_F(EventSaving, SaveThatFailsHalfWayLeavesTheOldFileByteForByte) {
     UnlimitFileSize();
     EXPECT_FALSE(saved);
     EXPECT_TRUE(Contains(sink.GetText(), "Cannot write data to save file '" + path.string()));
-    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(ReadWholeFile(path), old);
     EXPECT_TRUE(schedule_.IsModified());
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder_)) {
@@ -337,7 +326,7 @@ TEST_F(EventSaving, SaveThatFailsHalfWayLeavesTheOldFileByteForByte) {
 TEST_F(EventSaving, AutosaveThatFailsHalfWayLeavesTheOldCopyWhole) {
     const fs::path path = folder_ / "autosave.qmv";
     ASSERT_TRUE(EventFileWriter(schedule_).WriteToPath(path.c_str(), true));
-    const std::string old = ReadFile(path);
+    const std::string old = ReadWholeFile(path);
     AddManyFamilies();
 
     UCStringError sink;
@@ -346,8 +335,8 @@ TEST_F(EventSaving, AutosaveThatFailsHalfWayLeavesTheOldCopyWhole) {
     UnlimitFileSize();
     EXPECT_FALSE(saved);
     EXPECT_FALSE(sink.GetText().empty());
-    EXPECT_EQ(ReadFile(path), old);
-    EXPECT_TRUE(VerifyAutosaveText(ReadFile(path)));
+    EXPECT_EQ(ReadWholeFile(path), old);
+    EXPECT_TRUE(VerifyAutosaveText(ReadWholeFile(path)));
 }
 
 TEST_F(EventSaving, StreamWriteAddsTheCheckLine) {
@@ -356,6 +345,6 @@ TEST_F(EventSaving, StreamWriteAddsTheCheckLine) {
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(EventFileWriter(schedule_).WriteToStream(file, true));
     std::fclose(file);
-    EXPECT_TRUE(VerifyAutosaveText(ReadFile(path)));
+    EXPECT_TRUE(VerifyAutosaveText(ReadWholeFile(path)));
     EXPECT_FALSE(EventFileWriter(schedule_).WriteToStream(nullptr, true));
 }

@@ -29,8 +29,9 @@ struct Day {
 
 std::vector<std::string> Texts(const std::vector<TimeOfDay>& times) {
     std::vector<std::string> texts;
-    for (const TimeOfDay& time : times)
+    for (const TimeOfDay& time : times) {
         texts.push_back(time.Format(Time12h));
+    }
     return texts;
 }
 
@@ -95,15 +96,17 @@ TEST(DayTimeChoices, OfferEveryWholeSlotAndForAnEndTimeTheDaysEnd) {
         }
     }
     const Day day(TimeOfDay(18, 0, 0), TimeOfDay(18, 25, 0), 600);
-    for (const char* text : {"6:20pm", "6:00PM", " 6:00pm", "18:00", ""})
+    for (const char* text : {"6:20pm", "6:00PM", " 6:00pm", "18:00", ""}) {
         EXPECT_FALSE(FindDayTimeChoice(day.Get(), text, true).has_value()) << text;
+    }
 }
 
 TEST(SlotLength, ShowsMinutesToOneDecimalPlace) {
     const std::pair<int, const char*> cases[] = {{300, "5"},  {450, "7.5"}, {246, "4.1"},
                                                  {90, "1.5"}, {3600, "60"}, {20, "0.3"}};
-    for (const auto& [seconds, text] : cases)
+    for (const auto& [seconds, text] : cases) {
         EXPECT_EQ(FormatSlotLength(seconds), text) << seconds;
+    }
 }
 
 TEST(SlotLength, ReadsBackUnchangedTextExactlyAndEditedTextRounded) {
@@ -150,11 +153,13 @@ TEST(ScoringLimits, ConvertBetweenMinutesAndWholeSlotsTruncating) {
     const Case toMinutes[] = {{3, 300, 15}, {4, 300, 20}, {24, 300, 120},
                               {3, 420, 21}, {3, 450, 22}, {1000000, 3600, 60000000},
                               {3, 0, 15}};
-    for (const Case& c : toMinutes)
+    for (const Case& c : toMinutes) {
         EXPECT_EQ(SlotsToMinutes(c.slots, c.slotSeconds), c.minutes) << c.slots;
+    }
     const Case toSlots[] = {{3, 300, 17}, {0, 300, 4}, {2, 450, 22}, {86400, 1, 1440}};
-    for (const Case& c : toSlots)
+    for (const Case& c : toSlots) {
         EXPECT_EQ(MinutesToSlots(c.minutes, c.slotSeconds), c.slots) << c.minutes;
+    }
 }
 
 class ScoringBoxes : public ::testing::Test {
@@ -215,8 +220,9 @@ TEST_F(ScoringBoxes, KeepTheStoredSlotsOfBoxesLeftAsShown) {
     options.TeacherBlockLength = 500;  // 3750 minutes, as a file may hold
     event_.SetOptions(options);
     EXPECT_EQ(Shown(), (ScoringLimitTexts{"22", "30", "3750"}));
-    for (int ok = 0; ok < 3; ++ok)
+    for (int ok = 0; ok < 3; ++ok) {
         ASSERT_TRUE(ApplyScoringLimits(event_, Shown(), Shown()));
+    }
     EXPECT_EQ(Slots(), (std::vector<int>{3, 4, 500}));
     ScoringLimitTexts typed = Shown();
     typed.parentWait = "45";

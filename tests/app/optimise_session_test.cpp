@@ -20,16 +20,15 @@
 #include "model/teacher.h"
 #include "optimiser/optimise_run.h"
 #include "support/generated_schedule.h"
+#include "support/score_switches.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds kOnePiece{0};
 
-// Each test gets its own controller; the process-wide score switches are put back afterwards.
+// Each test gets its own controller; the standalone score switches are put back afterwards.
 class OptimiseSessionTest : public ::testing::Test {
 protected:
-    ~OptimiseSessionTest() override { Score::SetCompareSwitches(switches_); }
-
     // The small generated school, booked once, as the controller's event.
     MultiDaySchedule& LoadSchool(unsigned seed) {
         school_ = GenerateSchool(SchoolSize::Small(), seed);
@@ -65,7 +64,7 @@ protected:
         return EventFileWriter(timetable).FormatEventFile();
     }
 
-    ScoreCompareSwitches switches_ = Score::GetCompareSwitches();
+    StandaloneScoreSwitches switches_;
     UCStringError sink_;
     GeneratedSchool school_;
     QMController controller_;
@@ -162,8 +161,9 @@ TEST_F(OptimiseSessionTest, AnAlreadyPerfectTimetableEndsWithTheNoticeAndNoRun) 
 
 TEST_F(OptimiseSessionTest, NoEventReadsAsPerfectWithEmptyScoreLines) {
     OptimiseSession session(controller_);
-    for (const std::string& line : session.GetScoreLines())
+    for (const std::string& line : session.GetScoreLines()) {
         EXPECT_EQ(line, "");
+    }
     session.Tick();
     EXPECT_EQ(session.GetOutcome(), OptimiseSession::Perfect);
     EXPECT_EQ(sink_.GetText(), "The schedule is completely optimised\n");
@@ -199,8 +199,9 @@ TEST_F(OptimiseSessionTest, AScoreMadePerfectByAPassEndsTheRunWithoutNotice) {
     EXPECT_EQ(session.GetScoreLines()[1], "1 unbooked appointments");
     int ticks = 0;
     bool passCompleted = false;
-    for (; !session.IsFinished() && ticks < 1000; ++ticks)
+    for (; !session.IsFinished() && ticks < 1000; ++ticks) {
         passCompleted = session.Tick();
+    }
     EXPECT_TRUE(passCompleted);
     EXPECT_EQ(session.GetOutcome(), OptimiseSession::Perfect);
     EXPECT_EQ(session.GetPasses(), 1);
@@ -227,15 +228,17 @@ TEST_F(OptimiseSessionTest, StopBeforeTheFirstPassLeavesTheEventExactlyAsItWas) 
     int passTick = 1;
     {
         OptimiseSession session(controller_, kOnePiece);
-        while (!session.Tick() && passTick < 10000)
+        while (!session.Tick() && passTick < 10000) {
             ++passTick;
+        }
     }
     for (int ticksBeforeStop : {0, 1, passTick / 4, passTick - 1}) {
         SCOPED_TRACE(ticksBeforeStop);
         MultiDaySchedule& timetable = load(&before);
         OptimiseSession session(controller_, kOnePiece);
-        for (int i = 0; i < ticksBeforeStop; ++i)
+        for (int i = 0; i < ticksBeforeStop; ++i) {
             ASSERT_FALSE(session.Tick());
+        }
         if (ticksBeforeStop == passTick - 1) {
             EXPECT_EQ(session.GetPassText(), "This pass: Testing start positions 100%");
         }
@@ -252,7 +255,7 @@ TEST_F(OptimiseSessionTest, StopBeforeTheFirstPassLeavesTheEventExactlyAsItWas) 
 TEST_F(OptimiseSessionTest, ARunTickByTickEndsAsTheHeadlessRunAndShowsItsProgress) {
     constexpr int kPasses = 8;
     GeneratedSchool headlessSchool = GenerateSchool(SchoolSize::Small(), 6);
-    headlessSchool.event->ApplyScoreSwitches();
+    headlessSchool.event->MakeScoreSwitchesCurrent();
     srand(6);
     auto headless = MakeTimetable(headlessSchool);
     ASSERT_TRUE(headless->BookAll(BookRandomThenOrderKey));
@@ -264,8 +267,9 @@ TEST_F(OptimiseSessionTest, ARunTickByTickEndsAsTheHeadlessRunAndShowsItsProgres
     bool sawTesting = false;
     while (passes < kPasses && !session.IsFinished()) {
         const bool passCompleted = session.Tick();
-        if (session.GetPopulation() == 0)
+        if (session.GetPopulation() == 0) {
             continue;
+        }
         passes += passCompleted ? 1 : 0;
         EXPECT_EQ(session.GetPasses(), passes);
         EXPECT_EQ(session.GetPassesText(), std::to_string(passes) + " passes completed");

@@ -126,8 +126,6 @@ private:
 
 }  // namespace
 
-// ---------------------------------------------------------------- user data folder
-
 TEST_F(ControllerFiles, FirstRunMakesTheFolderAndFindsNoAutosaveCopy) {
     EXPECT_TRUE(fs::is_directory(DataFolder()));
     EXPECT_EQ(controller_.GetAutosavePath(), DataFolder() + "/autosave.qmv");
@@ -158,8 +156,6 @@ TEST_F(ControllerFiles, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhe
     EXPECT_FALSE(fs::exists("/user_settings.dat"));
     EXPECT_FALSE(controller.AutosaveFileExists());
 }
-
-// ---------------------------------------------------------------- opening
 
 TEST_F(ControllerFiles, OpeningLocksTheFileAndLoadsAnUnmodifiedEvent) {
     const std::string path = Write("a.qmv", EventText());
@@ -249,12 +245,10 @@ TEST_F(ControllerFiles, AFailedLoadLeavesTheOpenEventsScoreSwitches) {
     EXPECT_FALSE(Score::GetCompareSwitches().unbooked);
 }
 
-// ---------------------------------------------------------------- saving
-
 TEST_F(ControllerFiles, ScoreSwitchesChangedWhileTheEventIsOpenAreSavedWithIt) {
     const std::string path = Write("a.qmv", EventText());
     ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
-    // What the scoring settings do: they change the process-wide switches only.
+    // What the scoring settings do: they change the switches in force, which are the event's.
     Score::SetCompareSwitches(ScoreCompareSwitches{false, true});
     ASSERT_TRUE(controller_.Autosave());
     EXPECT_NE(Read(controller_.GetAutosavePath()).find("\nScoreCompareAttendance\n"),
@@ -372,8 +366,6 @@ TEST_F(ControllerFiles, ANewEventHasNoFileNameAndIsNeverSavedOverTheOldFile) {
     EXPECT_EQ(Read(path), before);
 }
 
-// ---------------------------------------------------------------- merging and closing
-
 TEST_F(ControllerFiles, AMergeAddsPeopleAndGivesNewTeachersARowOnEveryDay) {
     const std::string path = Write("a.qmv", EventText());
     ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
@@ -435,8 +427,6 @@ TEST_F(ControllerFiles, ClosingReleasesTheFileAndStopsAutosaving) {
     EXPECT_FALSE(controller_.SaveEvent(path.c_str()));
     EXPECT_TRUE(controller_.DeleteAutosaveFile());
 }
-
-// ---------------------------------------------------------------- booking the unbooked
 
 TEST_F(ControllerFiles, BookingTheUnbookedRequestsSaysHowItWent) {
     // One ten-minute slot on one day for three parents who all want the same teacher.

@@ -45,7 +45,7 @@ protected:
     void SetDays(int count) {
         auto days = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
         for (int i = 1; i < count; ++i) {
-            days->AppendNextDay();
+            EXPECT_TRUE(days->AppendNextDay());
         }
         controller_.SetEvent(std::move(days));
     }

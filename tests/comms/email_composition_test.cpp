@@ -85,7 +85,7 @@ TEST_F(EmailTexts, BuiltInInvitationsNameTheFirstTwoDays) {
               "Please visit the following website to register who you would like to see:\r\n"
               "https://web.example/p/smith\r\n\r\n"
               "Best regards,\r\n\r\nHill School\r\n\r\n");
-    days_->AppendNextDay();
+    EXPECT_TRUE(days_->AppendNextDay());
     const std::string pupil = Text(EmailReminder, amy_, 0);
     EXPECT_EQ(pupil,
               "Dear Amy Smith (7A),\r\n\r\n"

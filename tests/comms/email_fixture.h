@@ -109,7 +109,7 @@ protected:
         event_->SetEmailServerSettings(server);
         auto days = std::make_unique<MultiDaySchedule>(event_);
         days->GetDay(0)->SetDate(Date(12, 3, 2026));
-        days->AppendNextDay();
+        EXPECT_TRUE(days->AppendNextDay());
         days_ = days.get();
         whitfield_ = AddTeacher("Mr Tom Whitfield", "Room 4", "");
         raman_ = AddTeacher("Ms Priya Raman", "", "https://meet.example/pr");

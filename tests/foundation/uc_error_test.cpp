@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <optional>
+#include <string>
 
 TEST(UCStringError, PrefixesEverySeverityButInformation) {
     UCStringError sink;
@@ -42,6 +46,40 @@ TEST(UCError, NestedSinksRestoreTheOuterOneWhenDestroyed) {
     EXPECT_EQ(&UCError::Current(), &outer);
     ReportMessage(SeverityError, "back");
     EXPECT_EQ(outer.GetText(), "Error: to outer\nError: back\n");
+}
+
+// Every order of destroying three sinks: the newest living one is current after each step and
+// gets the next report, and nothing reaches a destroyed sink (ASan guards the dangling case).
+TEST(UCError, SinksDestroyedInAnyOrderLeaveTheNewestLivingOneCurrent) {
+    UCStringError base;
+    std::array<int, 3> order = {0, 1, 2};
+    do {
+        SCOPED_TRACE(std::to_string(order[0]) + std::to_string(order[1]) + std::to_string(order[2]));
+        std::array<std::optional<UCStringError>, 3> sinks;
+        for (auto& sink : sinks) {
+            sink.emplace();
+        }
+        for (int victim : order) {
+            sinks[victim].reset();
+            UCError* expected = &base;
+            for (auto& sink : sinks) {
+                if (sink) {
+                    expected = &*sink;
+                }
+            }
+            ASSERT_EQ(&UCError::Current(), expected);
+            ReportMessage(SeverityInformation, "after " + std::to_string(victim));
+            EXPECT_EQ(static_cast<UCStringError*>(expected)->GetText(),
+                      "after " + std::to_string(victim) + "\n");
+        }
+        // A sink made after the shuffle must chain on to the base again.
+        {
+            UCStringError later;
+            EXPECT_EQ(&UCError::Current(), &later);
+        }
+        EXPECT_EQ(&UCError::Current(), &base);
+    } while (std::next_permutation(order.begin(), order.end()));
+    EXPECT_EQ(base.GetText(), "");
 }
 
 TEST(UCError, SystemErrorAppendsTheSystemText) {

@@ -67,7 +67,7 @@ TEST_F(CSVImport, TeacherLineFillsEveryTeacherColumn) {
 }
 
 TEST_F(CSVImport, AttendanceColumnsSetOnlyTheFirstTwoDays) {
-    schedule->AppendNextDay();
+    EXPECT_TRUE(schedule->AppendNextDay());
     ASSERT_EQ(ImportOutcome::Finished,
               Import(false,
                      "Full Name,Arrival Time,Arrival Time,Arrival Time,Departure Time,"

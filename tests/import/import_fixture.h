@@ -20,7 +20,7 @@
 // A two-day event (18:00 to 22:00 each) to import into, and a folder for the input files.
 class ImportTest : public ::testing::Test {
 protected:
-    ImportTest() { schedule->AppendNextDay(); }
+    ImportTest() { EXPECT_TRUE(schedule->AppendNextDay()); }
 
     // Writes the file, runs every step and keeps what was reported.
     ImportOutcome Run(ImportRun& run, const std::string& content,

@@ -14,7 +14,7 @@ protected:
             auto teacher = std::make_unique<Teacher>();
             teacher->SetName(name);
             teacher->SetInitials(initials);
-            schedule->AddTeacher(std::move(teacher));
+            EXPECT_TRUE(schedule->AddTeacher(std::move(teacher)));
         }
         for (const char* name : {"Amy Lee", "Ben Cox"}) {
             auto parent = std::make_unique<Parent>();
@@ -22,7 +22,7 @@ protected:
             auto pupil = std::make_unique<Pupil>();
             pupil->SetName(name);
             parent->AddPupil(std::move(pupil));
-            schedule->AddParent(std::move(parent));
+            EXPECT_TRUE(schedule->AddParent(std::move(parent)));
         }
     }
 

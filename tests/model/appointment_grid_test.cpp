@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <memory>
 
 #include "foundation/uc_error.h"
@@ -14,7 +15,7 @@ namespace {
 // A grid of 3 teachers by 10 slots and one family with two children.
 class BookingGrid : public ::testing::Test {
 protected:
-    BookingGrid() : grid(10, 3), parent("Pat Jones") {
+    BookingGrid() : parent("Pat Jones"), grid(10, 3) {
         parent.AddPupil(std::make_unique<Pupil>("Sam Jones"));
         parent.AddPupil(std::make_unique<Pupil>("Kim Jones"));
         oneSlot = AppointmentRequest(parent.GetPupil(0), nullptr, "Maths", 1, 1);
@@ -24,12 +25,17 @@ protected:
     std::shared_ptr<Appointment> Book(AppointmentRequest& request) {
         return std::make_shared<Appointment>(&request);
     }
+    // A further request that outlives the grid, as a pupil's requests do.
+    AppointmentRequest& Request(Pupil* pupil, const std::string& subject) {
+        return more.emplace_back(pupil, nullptr, subject, 1, 1);
+    }
 
     UCStringError sink;
-    AppointmentGrid grid;
     Parent parent;
     AppointmentRequest oneSlot;
     AppointmentRequest twoSlots;
+    std::deque<AppointmentRequest> more;
+    AppointmentGrid grid;
 };
 
 TEST_F(BookingGrid, TwoSlotBookingFillsBothCellsAndGoesWholeThroughEither) {
@@ -97,7 +103,7 @@ TEST_F(BookingGrid, SwapStartsOnlyAtTheFirstCellOfABooking) {
 }
 
 TEST_F(BookingGrid, SwapExchangesUnlockedBookingsOfEqualLength) {
-    AppointmentRequest other(parent.GetPupil(1), nullptr, "Art", 1, 1);
+    AppointmentRequest& other = Request(parent.GetPupil(1), "Art");
     auto a = Book(oneSlot);
     auto b = Book(other);
     ASSERT_TRUE(grid.PutBooking(1, 2, a));
@@ -169,7 +175,7 @@ TEST_F(BookingGrid, CopyIsIndependentAndKeepsEachBookingOneObject) {
 }
 
 TEST_F(BookingGrid, ParentLookupAnswersTheLowestRowAndFollowsRowRemoval) {
-    AppointmentRequest again(parent.GetPupil(0), nullptr, "French", 1, 1);
+    AppointmentRequest& again = Request(parent.GetPupil(0), "French");
     auto low = Book(oneSlot);
     auto high = Book(again);
     ASSERT_TRUE(grid.PutBooking(5, 2, high));

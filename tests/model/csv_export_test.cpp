@@ -18,67 +18,15 @@
 #include "model/person_list.h"
 #include "model/pupil.h"
 #include "model/teacher.h"
+#include "support/csv_reader.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-// Reads a CSV file with Python's csv module, byte for byte (Latin-1 in and out); each field
-// comes back hex-encoded so any byte survives the pipe.
-Rows ReadCsv(const fs::path& file) {
-    std::string command =
-        std::string(QM_PYTHON) +
-        " -c \"import csv,sys\n"
-        "for row in csv.reader(open(sys.argv[1], newline='', encoding='latin-1')):\n"
-        "    print(' '.join(f.encode('latin-1').hex() or '-' for f in row))\" '" +
-        file.string() + "'";
-    Rows rows;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        ADD_FAILURE() << "cannot run " << QM_PYTHON;
-        return rows;
-    }
-    std::string output;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, got);
-    }
-    EXPECT_EQ(pclose(pipe), 0);
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> row;
-        std::istringstream fields(line);
-        std::string hex;
-        while (fields >> hex) {
-            std::string field;
-            for (size_t i = 0; hex != "-" && i + 1 < hex.size(); i += 2) {
-                field += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-            }
-            row.push_back(field);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class CsvExport : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qm-csv-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     Parent* AddParent(const std::string& name,
                       std::vector<std::pair<std::string, std::string>> pupils) {
         auto parent = std::make_unique<Parent>(name);
@@ -97,7 +45,8 @@ protected:
             std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
 
-    fs::path dir;
+    TempFolder folder{"qm-csv"};
+    fs::path dir = folder.Path();
     std::vector<std::unique_ptr<Parent>> parentsOwned;
     ParentList parents;
 };
@@ -128,12 +77,12 @@ TEST_F(CsvExport, TeachersReadBackExactlyWhateverTheirNamesHold) {
     ASSERT_TRUE(teachers.ExportCSV(file.string()));
     EXPECT_EQ(sink.GetText(), "Exported successfully\n");
 
-    const Rows expected = {{"Name", "Initials", "Location"},
-                           {"Ms Jones", "JO", "Room 4"},
-                           {"Mr \"Bert\" Brown, Jr.", "B,B", "Hall\nStage"},
-                           {"Ms \xc3\x89lise M\xc3\xbcller", "", ""}};
-    EXPECT_EQ(ReadCsv(file), expected);
-    EXPECT_EQ(ReadFile(file).substr(0, 23), "Name,Initials,Location\n");
+    const CsvRows expected = {{"Name", "Initials", "Location"},
+                              {"Ms Jones", "JO", "Room 4"},
+                              {"Mr \"Bert\" Brown, Jr.", "B,B", "Hall\nStage"},
+                              {"Ms \xc3\x89lise M\xc3\xbcller", "", ""}};
+    EXPECT_EQ(ReadCsvWithPython(file), expected);
+    EXPECT_EQ(ReadWholeFile(file).substr(0, 23), "Name,Initials,Location\n");
     EXPECT_EQ(FilesInDir(), 1u);
 }
 
@@ -145,11 +94,11 @@ TEST_F(CsvExport, ParentsWriteOneRowPerPupilAndNoneForParentsWithout) {
 
     UCStringError sink;
     ASSERT_TRUE(parents.ExportCSV(file.string()));
-    const Rows expected = {{"Parents Name", "Pupil Name", "Form"},
-                           {"Pat Lee", "Amy Lee", "7B"},
-                           {"Pat Lee", "Ben \"B\" Lee", "8C"},
-                           {"Sam Ray", "Cat Ray", ""}};
-    EXPECT_EQ(ReadCsv(file), expected);
+    const CsvRows expected = {{"Parents Name", "Pupil Name", "Form"},
+                              {"Pat Lee", "Amy Lee", "7B"},
+                              {"Pat Lee", "Ben \"B\" Lee", "8C"},
+                              {"Sam Ray", "Cat Ray", ""}};
+    EXPECT_EQ(ReadCsvWithPython(file), expected);
 }
 
 TEST_F(CsvExport, ParentsWithoutPupilsGiveOnlyTheHeader) {
@@ -157,7 +106,7 @@ TEST_F(CsvExport, ParentsWithoutPupilsGiveOnlyTheHeader) {
     const fs::path file = dir / "parents.csv";
     UCStringError sink;
     ASSERT_TRUE(parents.ExportCSV(file.string()));
-    EXPECT_EQ(ReadFile(file), "Parents Name,Pupil Name,Form\n");
+    EXPECT_EQ(ReadWholeFile(file), "Parents Name,Pupil Name,Form\n");
 }
 
 TEST_F(CsvExport, AFileThatCannotBeCreatedIsReportedAndFalse) {
@@ -184,7 +133,7 @@ TEST_F(CsvExport, ReExportingKeepsTheFilesPermissionsAndLinks) {
     UCStringError sink;
     ASSERT_TRUE(teachers.ExportCSV(link.string()));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(target), "Name,Initials,Location\n\"Ms Jones\",\"\",\"\"\n");
+    EXPECT_EQ(ReadWholeFile(target), "Name,Initials,Location\n\"Ms Jones\",\"\",\"\"\n");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(FilesInDir(), 2u);
 }
@@ -216,6 +165,6 @@ TEST_F(CsvExport, AFailedWriteIsReportedAndKeepsTheOldFile) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ReadFile(file), "old export\n");
+    EXPECT_EQ(ReadWholeFile(file), "old export\n");
     EXPECT_EQ(FilesInDir(), 1u);
 }

@@ -26,8 +26,8 @@ class DayFixture : public ::testing::Test {
 public:
     explicit DayFixture(std::initializer_list<const char*> children = {"Sam Jones"})
         : event(std::make_shared<Event>()) {
-        event->AddTeacher(std::make_unique<Teacher>("Ann Smith"));
-        event->AddTeacher(std::make_unique<Teacher>("Bob Brown"));
+        EXPECT_TRUE(event->AddTeacher(std::make_unique<Teacher>("Ann Smith")));
+        EXPECT_TRUE(event->AddTeacher(std::make_unique<Teacher>("Bob Brown")));
         ann = event->GetTeachers().Get(0);
         bob = event->GetTeachers().Get(1);
         auto family = std::make_unique<Parent>("Pat Jones");
@@ -37,7 +37,7 @@ public:
         parent = family.get();
         sam = parent->GetPupil(0);
         kim = parent->GetPupilCount() > 1 ? parent->GetPupil(1) : nullptr;
-        event->AddParent(std::move(family));
+        EXPECT_TRUE(event->AddParent(std::move(family)));
         day = std::make_unique<Schedule>(event);
         day->SetDate(kDay);
         day->ClearModified();

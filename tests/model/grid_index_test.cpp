@@ -87,7 +87,9 @@ protected:
             case 7:
             case 8:
             case 9:
-                grid.SwapSlots(row, slot, std::rand() % kSlots);
+                (void)grid.SwapSlots(
+                    row, slot,
+                    std::rand() % kSlots);  // random moves: a refused one is part of the test
                 break;
             case 10:
                 if (Appointment* booking = grid.PeekBooking(slot, row)) {
@@ -96,7 +98,10 @@ protected:
                 break;
             default: {
                 auto& request = requests[std::rand() % requests.size()];
-                grid.PutBooking(slot, row, std::make_shared<Appointment>(request.get()));
+                (void)grid.PutBooking(
+                    slot, row,
+                    std::make_shared<Appointment>(
+                        request.get()));  // random moves: a refused one is part of the test
                 break;
             }
         }

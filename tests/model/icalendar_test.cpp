@@ -8,6 +8,7 @@
 
 #include "foundation/md5.h"
 #include "foundation/string_functions.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -61,19 +62,13 @@ TEST_F(CalendarEntry, EmptyDescriptionLeavesItsLineOutButOrganizerStays) {
 }
 
 TEST_F(CalendarEntry, StampIsWrittenInUtcWhateverTheZoneAndInTheUid) {
-    const char* zone = std::getenv("TZ");
-    const std::string previous = zone != nullptr ? zone : "";
-    ::setenv("TZ", "America/New_York", 1);
-    ::tzset();
     // 2021-03-05 18:05:00 UTC.
-    std::time_t stamp = 1614967500;
-    std::string text = entry.FormatCalendar(stamp);
-    if (zone != nullptr) {
-        ::setenv("TZ", previous.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
+    const std::time_t stamp = 1614967500;
+    std::string text;
+    {
+        ScopedEnv zone("TZ", "America/New_York", tzset);
+        text = entry.FormatCalendar(stamp);
     }
-    ::tzset();
     EXPECT_NE(std::string::npos, text.find("\r\nDTSTAMP:20210305T180500Z\r\n"));
     EXPECT_EQ("604272cc@Quillmoot" + UidDigest("Hill School", "20210305"), entry.MakeUid(stamp));
 }

@@ -14,55 +14,18 @@
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/teacher.h"
+#include "support/csv_reader.h"
+#include "support/temp_folder.h"
 
 namespace {
-
-using Row = std::vector<std::string>;
-
-// Reads a CSV file back through Python's csv module, as a spreadsheet would, one row a line and
-// the fields separated by the unit separator.
-std::vector<Row> ReadBackCsv(const std::string& path) {
-    std::string command = std::string(QM_PYTHON) +
-                          " -c \"import csv,sys\n"
-                          "for row in csv.reader(open(sys.argv[1], newline='')):\n"
-                          "    print(chr(31).join(row))\" '" +
-                          path + "'";
-    std::vector<Row> rows;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return rows;
-    }
-    std::string line;
-    for (int c = fgetc(pipe); c != EOF; c = fgetc(pipe)) {
-        if (c != '\n') {
-            line += static_cast<char>(c);
-            continue;
-        }
-        Row row;
-        size_t start = 0;
-        for (size_t at = line.find('\x1f'); at != std::string::npos;
-             at = line.find('\x1f', start)) {
-            row.push_back(line.substr(start, at - start));
-            start = at + 1;
-        }
-        row.push_back(line.substr(start));
-        rows.push_back(row);
-        line.clear();
-    }
-    EXPECT_EQ(pclose(pipe), 0);
-    return rows;
-}
 
 class AppointmentsExport : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qm_export_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
         event_ = std::make_shared<Event>();
         schedule_ = std::make_unique<MultiDaySchedule>(event_);
         schedule_->GetDay(0)->SetDate(Date(4, 3, 2024));
-        schedule_->AppendNextDay();
+        EXPECT_TRUE(schedule_->AppendNextDay());
         auto teacher = std::make_unique<Teacher>("Ann Able");
         teacher->SetLocation("Room 4");
         ann_ = teacher.get();
@@ -77,8 +40,6 @@ protected:
         parents_[1]->SetAddress(4, "AB1 2CD");
     }
 
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     void Book(Parent* parent, unsigned day, int slot) {
         Pupil* pupil = parent->GetPupil(0);
         pupil->AddRequest(ann_, "", 1, 1);
@@ -88,7 +49,8 @@ protected:
             slot, 0, std::make_shared<Appointment>(request)));
     }
 
-    std::string folder_;
+    TempFolder temp_{"qm-export"};
+    std::string folder_ = temp_.Path();
     std::shared_ptr<Event> event_;
     std::unique_ptr<MultiDaySchedule> schedule_;
     Teacher* ann_ = nullptr;
@@ -102,7 +64,7 @@ TEST_F(AppointmentsExport, WritesAHeaderAndARowPerParentAndDayThatReadBack) {
     ASSERT_TRUE(schedule_->ExportCSV(path));
     EXPECT_EQ(sink.GetText(), "Exported successfully\n");
 
-    std::vector<Row> rows = ReadBackCsv(path);
+    CsvRows rows = ReadCsvWithPython(path);
     ASSERT_EQ(rows.size(), 7u);
     ASSERT_EQ(rows[0].size(), 26u);
     EXPECT_EQ(rows[0][0], "Parents Name");
@@ -125,7 +87,7 @@ TEST_F(AppointmentsExport, WritesAHeaderAndARowPerParentAndDayThatReadBack) {
         EXPECT_EQ(rows[2][field], "");
     }
     // Without a booking that day the row ends after the address.
-    const Row empty = {"Adams", "", "", "", "", "", ""};
+    const std::vector<std::string> empty = {"Adams", "", "", "", "", "", ""};
     EXPECT_EQ(rows[1], empty);
     EXPECT_EQ(rows[5].size(), 7u);
 }

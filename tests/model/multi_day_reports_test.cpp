@@ -21,7 +21,7 @@ protected:
         event_ = std::make_shared<Event>();
         schedule_ = std::make_unique<MultiDaySchedule>(event_);
         schedule_->GetDay(0)->SetDate(Date(4, 3, 2024));
-        schedule_->AppendNextDay();
+        EXPECT_TRUE(schedule_->AppendNextDay());
         ann_ = AddTeacher("Ann Able", "AA");
         bob_ = AddTeacher("Bob Baker", "BB");
         cat_ = AddTeacher("Cat Cole", "CC");

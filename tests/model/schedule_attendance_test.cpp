@@ -7,7 +7,7 @@
 #include <set>
 
 #include "model/presentation.h"
-#include "tests/model/day_fixture.h"
+#include "model/day_fixture.h"
 
 namespace {
 

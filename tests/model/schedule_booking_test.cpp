@@ -20,7 +20,7 @@ protected:
             auto teacher = std::make_unique<Teacher>(name);
             teacher->SetLocation(std::string("Room of ") + name);
             teachers.push_back(teacher.get());
-            event->AddTeacher(std::move(teacher));
+            EXPECT_TRUE(event->AddTeacher(std::move(teacher)));
         }
         day = std::make_unique<Schedule>(event);
         day->SetDate(Date(5, 3, 2024));
@@ -30,7 +30,7 @@ protected:
         auto parent = std::make_unique<Parent>(name);
         parent->SetGapMode(mode);
         Parent* kept = parent.get();
-        event->AddParent(std::move(parent));
+        EXPECT_TRUE(event->AddParent(std::move(parent)));
         return kept;
     }
 

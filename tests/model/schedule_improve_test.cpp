@@ -69,8 +69,9 @@ protected:
             const Appointment* booking = day_->GetGrid().PeekBooking(s, row);
             int who = -1;
             for (int p = 0; booking != nullptr && p < kParents; ++p) {
-                if (booking->GetRequest()->GetParent() == parents_[static_cast<size_t>(p)])
+                if (booking->GetRequest()->GetParent() == parents_[static_cast<size_t>(p)]) {
                     who = p;
+                }
             }
             cells.push_back(who);
         }
@@ -183,14 +184,15 @@ TEST_F(ImproveTeacherDay, EqualSwapKeepsEachLaterCandidateOnAnOddRandomNumber) {
         day_->ImproveTeacher(0);
         const auto row = Row(0);
         ASSERT_EQ(row[1], -1);
-        if (row[0] == 1 && row[2] == 0)
+        if (row[0] == 1 && row[2] == 0) {
             ++chosen[{0, 2}];
-        else if (row[0] == 2 && row[3] == 0)
+        } else if (row[0] == 2 && row[3] == 0) {
             ++chosen[{0, 3}];
-        else if (row[2] == 2 && row[3] == 1)
+        } else if (row[2] == 2 && row[3] == 1) {
             ++chosen[{2, 3}];
-        else
+        } else {
             ADD_FAILURE() << "seed " << seed << ": not exactly one pair exchanged";
+        }
     }
     EXPECT_EQ(stats_.EqualSwap, static_cast<std::uint32_t>(runs));
     EXPECT_EQ(TotalCount(), static_cast<std::uint32_t>(runs));

@@ -22,13 +22,13 @@ protected:
             auto teacher = std::make_unique<Teacher>(names[i]);
             teacher->SetLocation(rooms[i]);
             teachers.push_back(teacher.get());
-            event->AddTeacher(std::move(teacher));
+            EXPECT_TRUE(event->AddTeacher(std::move(teacher)));
         }
         day = std::make_unique<Schedule>(event);
         day->SetDate(Date(5, 3, 2024));
         auto owner = std::make_unique<Parent>("Pat Parent");
         parent = owner.get();
-        event->AddParent(std::move(owner));
+        EXPECT_TRUE(event->AddParent(std::move(owner)));
         auto child = std::make_unique<Pupil>("Sue Parent");
         pupil = child.get();
         parent->AddPupil(std::move(child));

@@ -18,7 +18,7 @@ protected:
         for (const char* name : {"Ann Xavier", "Ben Young"}) {
             auto teacher = std::make_unique<Teacher>(name);
             teachers.push_back(teacher.get());
-            event->AddTeacher(std::move(teacher));
+            EXPECT_TRUE(event->AddTeacher(std::move(teacher)));
         }
         day = std::make_unique<Schedule>(event);
         day->SetDate(Date(5, 3, 2024));
@@ -34,7 +34,7 @@ protected:
     Parent* AddFamily(const char* name) {
         auto parent = std::make_unique<Parent>(name);
         Parent* kept = parent.get();
-        event->AddParent(std::move(parent));
+        EXPECT_TRUE(event->AddParent(std::move(parent)));
         return kept;
     }
 

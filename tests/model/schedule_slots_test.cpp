@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/presentation.h"
-#include "tests/model/day_fixture.h"
+#include "model/day_fixture.h"
 
 namespace {
 
@@ -186,7 +186,7 @@ TEST_F(DaySlots, CopiesAreModifiedAssignmentsKeepTheirFlag) {
     EXPECT_EQ(copy.GetDate(), day->GetDate());
     EXPECT_TRUE(copy.IsRequestBooked(sam->GetRequest(1), nullptr));
     // The copy's bookings are its own.
-    copy.RemoveAppointment(3, 1);
+    EXPECT_TRUE(copy.RemoveAppointment(3, 1));
     EXPECT_TRUE(day->IsRequestBooked(sam->GetRequest(1), nullptr));
 
     copy.ClearModified();

@@ -106,8 +106,9 @@ TEST_F(SingleRequestEvent, StartThatCannotBookACandidateLeavesNoHalfSeededPopula
     EXPECT_NE(sink.GetText().find("Booking failed!"), std::string::npos);
     EXPECT_EQ(evolver.GetKid(0), nullptr);
     evolver.NewGeneration();
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         EXPECT_TRUE(evolver.Step());
+    }
     EXPECT_EQ(master_->GetScore().Unbooked, 2u);
 }
 
@@ -178,8 +179,9 @@ TEST(Evolver, ProgressCountsTheCandidateAboutToBeHandled) {
     evolver.Step();
     EXPECT_EQ(evolver.GetProgressPercent(), 40);
     bool ended = false;
-    for (int i = 3; i < 10; ++i)
+    for (int i = 3; i < 10; ++i) {
         ended = evolver.Step();
+    }
     EXPECT_TRUE(ended);
     EXPECT_EQ(evolver.GetProgressPercent(), 100);
 }
@@ -206,8 +208,9 @@ TEST(Evolver, MasterNeverGetsWorseAcrossGenerations) {
             for (int generation = 0; generation < 40 && optimisingGenerations < 3; ++generation) {
                 evolver.NewGeneration();
                 int steps = 1;
-                while (!evolver.Step())
+                while (!evolver.Step()) {
                     ++steps;
+                }
                 EXPECT_EQ(steps, 3);
                 const Score current = master->GetScore();
                 EXPECT_FALSE(current.IsWorseThan(previous)) << "generation " << generation;
@@ -220,8 +223,9 @@ TEST(Evolver, MasterNeverGetsWorseAcrossGenerations) {
                 optimised = evolver.GetPhase() == Optimising;
                 previous = current;
             }
-            for (unsigned d = 0; d < master->GetDayCount(); ++d)
+            for (unsigned d = 0; d < master->GetDayCount(); ++d) {
                 EXPECT_EQ(master->GetDay(d)->GetOptimiserStats(), nullptr);
+            }
             // Fresh starts stall within forty generations, so local search ran too.
             EXPECT_GT(optimisingGenerations, 0);
             if (optimisingGenerations > 0) {
@@ -239,8 +243,9 @@ TEST(Evolver, MasterNeverGetsWorseAcrossGenerations) {
 // timetables of separately generated, identical schools can be compared.
 std::vector<int> BookedCells(const GeneratedSchool& school, const MultiDaySchedule& timetable) {
     std::map<const AppointmentRequest*, int> index;
-    for (AppointmentRequest* request : school.AllRequests())
+    for (AppointmentRequest* request : school.AllRequests()) {
         index.emplace(request, static_cast<int>(index.size()));
+    }
     std::vector<int> cells;
     for (unsigned d = 0; d < timetable.GetDayCount(); ++d) {
         const AppointmentGrid& grid = timetable.GetDay(d)->GetGrid();
@@ -288,8 +293,9 @@ RunRecord RunPasses(const SchoolSize& size, unsigned seed, bool sliced) {
     for (int pass = 0; pass < 12; ++pass) {
         evolver.NewGeneration();
         if (sliced) {
-            while (evolver.StepSome(past) != Evolver::GenerationDone)
+            while (evolver.StepSome(past) != Evolver::GenerationDone) {
                 ++run.pieces;
+            }
         } else {
             while (!evolver.Step()) {
             }

@@ -21,8 +21,9 @@ namespace {
 std::vector<int> LoggedScores(const std::string& log) {
     std::vector<int> scores;
     const std::string key = ", score=";
-    for (size_t at = log.find(key); at != std::string::npos; at = log.find(key, at + 1))
+    for (size_t at = log.find(key); at != std::string::npos; at = log.find(key, at + 1)) {
         scores.push_back(std::atoi(log.c_str() + at + key.size()));
+    }
     return scores;
 }
 

@@ -30,7 +30,7 @@ protected:
         event->SetName("Parents' Evening");
         auto days = std::make_unique<MultiDaySchedule>(event);
         days->GetDay(0)->SetDate(Date(5, 3, 2024));
-        days->AppendNextDay();
+        EXPECT_TRUE(days->AppendNextDay());
         schedule = days.get();
         controller.SetEvent(std::move(days));
         ann = AddTeacher("Ann Smith", "Room 4");

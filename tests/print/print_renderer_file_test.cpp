@@ -4,6 +4,7 @@
 
 #include "print/print_renderer_file.h"
 #include "print_fixture.h"
+#include "support/csv_reader.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -39,12 +40,8 @@ TEST_F(TextFile, AQuotedCellReadsBackAsOneFieldWithAFullCSVReader) {
         renderer.PrintCell("Room \"4\", upstairs", 0, PrintRenderer::kAdvanceBeside, 50);
         renderer.PrintCell("6:00pm", 0, PrintRenderer::kAdvanceEndRow, 50);
     }
-    const std::string fields =
-        RunCommand(std::string(QM_PYTHON) +
-                   " -c \"import csv,sys; print(list(csv.reader(open(sys.argv[1]), "
-                   "skipinitialspace=True)))\" " +
-                   path);
-    EXPECT_EQ(fields, "[['Room \"4\", upstairs', '6:00pm']]\n");
+    const CsvRows expected = {{"Room \"4\", upstairs", "6:00pm"}};
+    EXPECT_EQ(ReadCsvWithPython(path, true), expected);
 }
 
 TEST_F(TextFile, AFileThatCannotBeMadeIsReportedOnceAndNothingIsWritten) {

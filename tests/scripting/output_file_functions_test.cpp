@@ -81,7 +81,7 @@ TEST_F(ScriptedFiles, ScriptsSaveAndMergeEventFiles) {
         auto otherEvent = std::make_shared<Event>();
         otherEvent->SetName("Spring Evening");
         auto otherDays = std::make_unique<MultiDaySchedule>(otherEvent);
-        otherDays->AddTeacher(std::make_unique<Teacher>("Fay Green"));
+        ASSERT_TRUE(otherDays->AddTeacher(std::make_unique<Teacher>("Fay Green")));
         otherController.SetEvent(std::move(otherDays));
         ASSERT_TRUE(otherController.SaveEvent(other.c_str()));
     }

@@ -83,20 +83,20 @@ protected:
         auto days = std::make_unique<MultiDaySchedule>(event);
         days->GetDay(0)->SetDate(Date(5, 3, 2024));
         days->GetDay(0)->SetEndTime(TimeOfDay(19, 0, 0));
-        days->AppendNextDay();
+        EXPECT_TRUE(days->AppendNextDay());
 
         auto alice = std::make_unique<Teacher>("Alice Smith");
         alice->SetInitials("AS");
         alice->SetLocation("Room 1");
         alice->AddSubject("Physics");
         this->alice = alice.get();
-        days->AddTeacher(std::move(alice));
+        EXPECT_TRUE(days->AddTeacher(std::move(alice)));
         auto bob = std::make_unique<Teacher>("Bob Jones");
         bob->SetInitials("BJ");
         bob->AddBreak(DateTime(Date(5, 3, 2024), TimeOfDay(18, 0, 0)));
         bob->AddBreak(DateTime(Date(5, 3, 2024), TimeOfDay(18, 5, 0)));
         this->bob = bob.get();
-        days->AddTeacher(std::move(bob));
+        EXPECT_TRUE(days->AddTeacher(std::move(bob)));
 
         auto carol = std::make_unique<Parent>("Carol White");
         carol->SetEmail("carol@example.org");
@@ -114,12 +114,12 @@ protected:
         this->dan->AddTaughtBy(this->bob, "French");
         carol->AddPupil(std::make_unique<Pupil>("Eve White"));
         this->carol = carol.get();
-        days->AddParent(std::move(carol));
+        EXPECT_TRUE(days->AddParent(std::move(carol)));
 
-        event->AddPresentation(std::make_unique<Presentation>("Careers Talk", "Hall",
-                                                              Date(5, 3, 2024), "18:20", "18:35"));
-        days->GetDay(0)->GetGrid().PutBooking(
-            2, 0, std::make_shared<Appointment>(this->dan->GetRequest(0)));
+        EXPECT_TRUE(event->AddPresentation(std::make_unique<Presentation>(
+            "Careers Talk", "Hall", Date(5, 3, 2024), "18:20", "18:35")));
+        EXPECT_TRUE(days->GetDay(0)->GetGrid().PutBooking(
+            2, 0, std::make_shared<Appointment>(this->dan->GetRequest(0))));
         this->event = event.get();
         controller.SetEvent(std::move(days));
         sink.messages.clear();

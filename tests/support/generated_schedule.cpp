@@ -9,8 +9,9 @@ std::unique_ptr<MultiDaySchedule> MakeTimetable(const GeneratedSchool& school) {
     auto days = school.MakeSchedules();
     auto timetable = std::make_unique<MultiDaySchedule>(school.event);
     *timetable->GetDay(0) = *days[0];
-    for (size_t i = 1; i < days.size(); ++i)
+    for (size_t i = 1; i < days.size(); ++i) {
         timetable->AddDay(std::move(days[i]));
+    }
     return timetable;
 }
 

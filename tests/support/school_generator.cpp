@@ -183,7 +183,7 @@ GeneratedSchool GenerateSchool(const SchoolSize& size, unsigned seed) {
             }
             familyTeachers.insert(familyTeachers.end(), chosen.begin(), chosen.end());
         }
-        event.AddParent(std::move(parent));
+        (void)event.AddParent(std::move(parent));  // names are numbered, so none is refused
     }
 
     // A few talks, each some way into a day; a handful of parents and teachers go to each.

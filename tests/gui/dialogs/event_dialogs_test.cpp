@@ -16,6 +16,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
+#include "support/score_switches.h"
 
 namespace {
 
@@ -28,8 +29,9 @@ protected:
         day->SetStartTime(TimeOfDay(18, 0, 0));
         day->SetEndTime(TimeOfDay(21, 0, 0));
         schedule_.ClearModified();
+        // The open event, as the controller makes it.
+        event_->MakeScoreSwitchesCurrent();
     }
-    ~EventDialogs() override { Score::SetCompareSwitches(switches_); }
 
     static void Tick(wxCheckBox* box, bool value) {
         box->SetValue(value);
@@ -44,10 +46,10 @@ protected:
         dialog.ProcessWindowEvent(click);
     }
 
+    StandaloneScoreSwitches switches_;
     std::shared_ptr<Event> event_;
     MultiDaySchedule schedule_;
     QMController controller_;
-    ScoreCompareSwitches switches_ = Score::GetCompareSwitches();
 };
 
 TEST_F(EventDialogs, EventSettingsShowTheEventInScaledFields) {

@@ -65,7 +65,11 @@ void RemoveConfigHome(const std::string& configHome) {
 
 }  // namespace
 
+// The macro also defines wxGetApp(), which the tests never call.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
 wxIMPLEMENT_APP_NO_MAIN(GuiTestApp);
+#pragma GCC diagnostic pop
 
 // The desktop libraries keep caches for the life of the process; they are not our leaks.
 extern "C" const char* __lsan_default_suppressions() {

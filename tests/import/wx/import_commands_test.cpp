@@ -21,11 +21,11 @@ protected:
         auto teacher = std::make_unique<Teacher>("Mr Bell");
         teacher->SetInitials("BB");
         bell_ = teacher.get();
-        controller_.GetSchedule()->AddTeacher(std::move(teacher));
+        EXPECT_TRUE(controller_.GetSchedule()->AddTeacher(std::move(teacher)));
         auto parent = std::make_unique<Parent>("Mr Lee");
         parent->AddPupil(std::make_unique<Pupil>("Amy Lee"));
         amy_ = parent->GetPupil(0);
-        controller_.GetSchedule()->AddParent(std::move(parent));
+        EXPECT_TRUE(controller_.GetSchedule()->AddParent(std::move(parent)));
     }
 
     // The import dialog imports the text file and ends with OK.

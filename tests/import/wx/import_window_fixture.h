@@ -39,7 +39,7 @@ protected:
         std::filesystem::create_directories(folder_.Path() + "/config/Quillmoot");
         controller_.Initialise();
         auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
-        schedule->AppendNextDay();
+        EXPECT_TRUE(schedule->AppendNextDay());
         controller_.SetEvent(std::move(schedule));
     }
 
