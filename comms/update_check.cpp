@@ -74,6 +74,12 @@ UpdateCheck::Outcome UpdateCheck::Evaluate(const std::string& line, std::string*
         *message = text + "\nYou are running the most up-to-date version of Quillmoot.";
         return UpToDate;
     }
+    info->available = available;
+    *message = text + "\nAn update is available, download it now?";
+    return UpdateAvailable;
+}
+
+bool UpdateCheck::ParseRelease(const std::string& line, ReleaseInfo* info, std::string* message) {
     // Fields are separated by one or more spaces.
     std::vector<std::string> fields;
     size_t start = line.find_first_not_of(' ');
@@ -84,13 +90,11 @@ UpdateCheck::Outcome UpdateCheck::Evaluate(const std::string& line, std::string*
     }
     if (fields.size() < 2 || !IsPlainFileName(fields[1])) {
         *message = "Error parsing website response, please try again later";
-        return BadResponse;
+        return false;
     }
     info->checksum = fields[0];
     info->fileName = fields[1];
-    info->available = available;
-    *message = text + "\nAn update is available, download it now?";
-    return UpdateAvailable;
+    return true;
 }
 
 std::string UpdateCheck::PartialPath(const std::string& target) {
@@ -131,8 +135,7 @@ bool UpdateCheck::StartInstaller(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
         ::access(path.c_str(), X_OK) != 0) {
-        ReportMessage(SeverityError,
-                      "Installer failed to run: '" + path + "' is not an executable file");
+        ReportMessage(SeverityError, "Installer failed to run: " + path);
         return false;
     }
     // A bare name would be looked up on PATH instead of taken from here.

@@ -24,7 +24,7 @@ public:
     // Where the version begins in that line, written with '_' between its numbers.
     static constexpr size_t kVersionIndex = 52;
 
-    enum Outcome { ContactFailed, UpToDate, UpdateAvailable, BadResponse };
+    enum Outcome { ContactFailed, UpToDate, UpdateAvailable };
 
     explicit UpdateCheck(const UserSettings& settings);
 
@@ -37,9 +37,12 @@ public:
     std::string GetDownloadURL(const std::string& fileName) const;
 
     // Reads the first line of the version text. The message is what the user is told (an
-    // error, the up-to-date note, or the question whether to download); info is filled for
-    // UpdateAvailable.
+    // error, the up-to-date note, or the question whether to download); info->available is
+    // filled for UpdateAvailable.
     Outcome Evaluate(const std::string& line, std::string* message, ReleaseInfo* info) const;
+    // The digest and the installer's name, read once the user wants the download; false, with
+    // the message, when the line does not hold both or the name is not a plain file name.
+    static bool ParseRelease(const std::string& line, ReleaseInfo* info, std::string* message);
     static VersionNumber ParseAvailableVersion(const std::string& line);
     // A name the server may give us: no folder, no "..", no control characters.
     static bool IsPlainFileName(const std::string& name);

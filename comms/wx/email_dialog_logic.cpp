@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 #include "comms/email_job.h"
+#include "model/email_server_settings.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
-#include "model/email_server_settings.h"
 
 namespace EmailDialogLogic {
 
@@ -143,8 +143,9 @@ std::string NoEmailsDueText(const EmailJob& job, Person* person, const MultiDayS
         }
         const std::string reason =
             EmailJob::GetSkipReasonText(job.GetSkipReason(person, day), website);
+        // Most reasons are the rest of a sentence that starts with the person.
         if (!reason.empty() && reason[0] == ' ') {
-            text += name + "\n";
+            text += name;
         }
         text += reason + "\n";
     }

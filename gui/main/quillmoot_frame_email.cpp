@@ -49,10 +49,9 @@ bool EditEmailServer(wxWindow* parent, Event& event, QMController* controller) {
 }  // namespace
 
 void QuillmootFrame::BindEmailCommands() {
-    NewEventDlg::SetEmailServerEditor(
-        [](wxWindow* parent, Event& event, QMController* controller) {
-            EditEmailServer(parent, event, controller);
-        });
+    NewEventDlg::SetEmailServerEditor([](wxWindow* parent, Event& event, QMController* controller) {
+        EditEmailServer(parent, event, controller);
+    });
     const std::pair<int, EmailTextKind> runs[] = {{ID_SEND_INVITATION_EMAILS, EmailInvitation},
                                                   {ID_SEND_REMINDER_EMAILS, EmailReminder},
                                                   {ID_SEND_RESULT_EMAILS, EmailResults}};
@@ -159,7 +158,8 @@ void QuillmootFrame::SendPersonEmail(EmailTextKind kind) {
         ReportMessage(SeverityError, refusal);
         return;
     }
-    if (!ConfirmOutputRun(true, nullptr) || !AskYesNo(EmailDialogLogic::PersonQuestion(person->GetName()))) {
+    if (!ConfirmOutputRun(true, nullptr) ||
+        !AskYesNo(EmailDialogLogic::PersonQuestion(person->GetName()))) {
         return;
     }
     {
@@ -185,7 +185,8 @@ void QuillmootFrame::PreviewPersonEmail(EmailTextKind kind) {
     }
     job.SetSingleRecipient(person);
     if (job.GetRecipientCount() == 0) {
-        ReportMessage(SeverityInformation, EmailDialogLogic::NoEmailsDueText(job, person, *schedule));
+        ReportMessage(SeverityInformation,
+                      EmailDialogLogic::NoEmailsDueText(job, person, *schedule));
         return;
     }
     std::string preview;
@@ -214,7 +215,6 @@ void QuillmootFrame::OnCheckForUpdates() {
     ReleaseInfo release;
     switch (check.Evaluate(line, &message, &release)) {
         case UpdateCheck::ContactFailed:
-        case UpdateCheck::BadResponse:
             ReportMessage(SeverityError, message);
             return;
         case UpdateCheck::UpToDate:
@@ -226,7 +226,11 @@ void QuillmootFrame::OnCheckForUpdates() {
     if (!AskYesNo(message)) {
         return;
     }
-    FileRequest request{"Choose a filename to save as", "All files (*)|*",
+    if (!UpdateCheck::ParseRelease(line, &release, &message)) {
+        ReportMessage(SeverityError, message);
+        return;
+    }
+    FileRequest request{"Choose a filename to save as", "All files (*.*)|*",
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT, FromUtf8(release.fileName)};
     FileChoice choice;
     if (!PromptService::Current().ChooseFile(this, request, &choice)) {

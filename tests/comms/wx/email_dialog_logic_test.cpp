@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "comms/email_fixture.h"
+#include "comms/email_job.h"
+#include "comms/web_service.h"
 #include "model/email_server_settings.h"
 #include "model/event.h"
 
@@ -84,8 +87,8 @@ TEST(EmailDialogLogic, TextHelpListsTheWordsOfEachKindAndRole) {
         {EmailInvitation, EmailToParent,
          "This is the text of the invitation emails to parents.\n" + intro + link},
         {EmailReminder, EmailToPupil,
-         "This is the text of the reminder emails to pupils who have not responded yet.\n" +
-             intro + link},
+         "This is the text of the reminder emails to pupils who have not responded yet.\n" + intro +
+             link},
         {EmailResults, EmailToParent,
          "This is the text of the results emails to parents.\n" + intro + results},
         {EmailResults, EmailToPupil,
@@ -185,9 +188,9 @@ TEST(EmailDialogLogic, TransferStatusLinesFollowTheState) {
 }
 
 TEST(EmailDialogLogic, GaugeIsTruncatedPercentNeverAboveAHundred) {
-    const long cases[][3] = {{0, 0, 0},       {500, 0, 0},      {1, 3, 33},
-                             {2, 3, 66},      {3, 3, 100},      {4000, 3, 100},
-                             {999, 1000, 99}, {5000000000, 10000000000, 50}};
+    const long cases[][3] = {
+        {0, 0, 0},   {500, 0, 0},    {1, 3, 33},      {2, 3, 66},
+        {3, 3, 100}, {4000, 3, 100}, {999, 1000, 99}, {5000000000, 10000000000, 50}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c[0]) + " of " + std::to_string(c[1]));
         EXPECT_EQ(DownloadGaugeValue(c[0], c[1]), c[2]);
@@ -196,3 +199,37 @@ TEST(EmailDialogLogic, GaugeIsTruncatedPercentNeverAboveAHundred) {
 }
 
 }  // namespace
+
+class NoEmailsDue : public EmailEvent {};
+
+// Reasons that continue a sentence follow the person's name on the same line; each day is a line.
+TEST_F(NoEmailsDue, EachDayGivesOneLineWithItsReason) {
+    struct Case {
+        const char* name;
+        EmailTextKind kind;
+        Person* person;
+        std::string reason;
+    };
+    const std::string teacher = whitfield_->GetDisplayName();
+    const Case cases[] = {
+        {"a teacher gets no reminder", EmailReminder, whitfield_,
+         teacher + " is not a type we handle"},
+        {"a parent with requests has responded", EmailReminder, smith_,
+         smith_->GetDisplayName() + " already responded"},
+        {"no name before a reason of its own", EmailInvitation, smith_,
+         "Event has not been registered on website https://web.example/"},
+    };
+    Book(amy_, whitfield_, "Maths", 1, 0, -1);
+    controller_.GetUserSettings().Set(WebService::kHostSetting, "web.example");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        event_->SetUrl(c.kind == EmailInvitation ? "" : "https://web.example/events/1");
+        EmailJob job(&controller_, c.kind);
+        std::string expected = std::string("No emails are due to be sent to ") +
+                               (c.person ? c.person->GetDisplayName() : "") + ":\n";
+        for (unsigned day = 0; day < days_->GetDayCount(); ++day) {
+            expected += days_->GetDay(day)->GetDate().FormatLong() + ": " + c.reason + "\n";
+        }
+        EXPECT_EQ(NoEmailsDueText(job, c.person, *days_), expected);
+    }
+}

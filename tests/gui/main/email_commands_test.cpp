@@ -9,7 +9,6 @@
 
 #include "app/user_settings.h"
 #include "comms/email_job.h"
-#include "support/loopback_servers.h"
 #include "comms/web_service.h"
 #include "comms/wx/answers_by_title.h"
 #include "comms/wx/email_progress_dlg.h"
@@ -25,6 +24,7 @@
 #include "model/parent.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
+#include "support/loopback_servers.h"
 
 namespace {
 
@@ -129,10 +129,11 @@ TEST_F(EmailCommands, RunsRefuseWithTheFirstMissingSetting) {
     }
     prompts_.shown.clear();
     frame_->RunCommand(ID_SEND_RESULT_EMAILS);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{
-                           "Error: Nobody has email addresses defined - if you wish to send emails, "
-                           "please edit the parents and/or teachers and type their email "
-                           "addresses in."});
+    EXPECT_EQ(Boxes(),
+              std::vector<std::string>{
+                  "Error: Nobody has email addresses defined - if you wish to send emails, "
+                  "please edit the parents and/or teachers and type their email "
+                  "addresses in."});
 }
 
 TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
@@ -156,8 +157,9 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
     EXPECT_GT(sent, 0);
     EXPECT_EQ(static_cast<int>(server.Messages().size()), sent);
     ASSERT_FALSE(prompts_.shown.empty());
-    EXPECT_TRUE(Contains(ToUtf8(prompts_.shown.back().message),
-                         "You are about to email the completed schedules to parents and teachers."));
+    EXPECT_TRUE(
+        Contains(ToUtf8(prompts_.shown.back().message),
+                 "You are about to email the completed schedules to parents and teachers."));
 }
 
 TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
@@ -183,8 +185,8 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     ASSERT_EQ(Schedule()->GetDayCount(), 2u);
     std::string expected = "No emails are due to be sent to " + due->GetDisplayName() + ":\n";
     for (unsigned day = 0; day < 2; ++day) {
-        expected += Schedule()->GetDay(day)->GetDate().FormatLong() + ": " +
-                    due->GetDisplayName() + "\n has no email address set\n";
+        expected += Schedule()->GetDay(day)->GetDate().FormatLong() + ": " + due->GetDisplayName() +
+                    " has no email address set\n";
     }
     EXPECT_EQ(Boxes()[0], expected);
 }
@@ -242,8 +244,8 @@ TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
 
 TEST_F(EmailCommands, TheUpdateCheckNeedsAServer) {
     frame_->RunCommand(ID_CHECK_FOR_UPDATES);
-    EXPECT_EQ(Boxes(),
-              std::vector<std::string>{"Error: Cannot check for updates: no update server is configured."});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "Error: Cannot check for updates: no update server is configured."});
 }
 
 // A published installer that leaves a marker file when it runs.
@@ -257,8 +259,7 @@ protected:
         settings.Set(WebService::kCAFileSetting, server_.CAFile());
         installer_ = "#!/bin/sh\necho started > '" + folder_.File("marker") + "'\n";
         server_.Publish(kName, installer_);
-        server_.Publish("latest_version.txt",
-                        MD5().HexDigest(installer_) + " " + kName + "\n");
+        server_.Publish("latest_version.txt", MD5().HexDigest(installer_) + " " + kName + "\n");
         answers_.Expect("Checking for Updates", [](wxDialog* dialog) {
             RunTransfer(dialog);
             return wxID_OK;
@@ -299,6 +300,8 @@ TEST_F(UpdateCommand, DownloadsChecksClosesThenStartsTheInstaller) {
     ASSERT_EQ(prompts_.fileRequests.size(), 1u);
     EXPECT_EQ(prompts_.fileRequests[0].defaultFile, kName);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a filename to save as");
+    EXPECT_EQ(prompts_.fileRequests[0].wildcard, "All files (*.*)|*");
+    EXPECT_EQ(prompts_.fileRequests[0].style, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     EXPECT_EQ(downloads_, 1);
     EXPECT_EQ(ReadWholeFile(target), installer_);
     EXPECT_TRUE(Closed());
@@ -328,14 +331,29 @@ TEST_F(UpdateCommand, UnsavedWorkKeptByCancellingTheCloseStartsNothing) {
     EXPECT_TRUE(Schedule()->IsModified());
 }
 
+TEST_F(UpdateCommand, AReplyWithoutAFileNameIsRefusedAfterTheQuestion) {
+    server_.Publish("latest_version.txt", std::string(52, 'x') + "6_3_0.run\n");
+    prompts_.Answer(wxID_YES);
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    ASSERT_EQ(prompts_.shown.size(), 2u);
+    EXPECT_TRUE(
+        Contains(ToUtf8(prompts_.shown[0].message), "An update is available, download it now?"));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "Error: Error parsing website response, please try again later"});
+    EXPECT_TRUE(prompts_.fileRequests.empty());
+    EXPECT_EQ(downloads_, 0);
+    EXPECT_FALSE(Closed());
+}
+
 TEST_F(UpdateCommand, ADamagedDownloadLeavesTheTargetAsItWas) {
     server_.Publish(kName, installer_ + "tampered");
     const std::string target = folder_.Write("setup.run", "an older file");
     prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
     frame_->RunCommand(ID_CHECK_FOR_UPDATES);
     EXPECT_EQ(ReadWholeFile(target), "an older file");
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Download did not succeed, please check your "
-                                                "network connection and try again"});
+    EXPECT_EQ(Boxes(),
+              std::vector<std::string>{"Error: Download did not succeed, please check your "
+                                       "network connection and try again"});
     EXPECT_FALSE(Closed());
 }
 
