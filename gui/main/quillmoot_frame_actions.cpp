@@ -98,36 +98,28 @@ void QuillmootFrame::BindPeopleCommands() {
             RefreshViews();
         }
     });
-    BindCommand(ID_EDIT_PARENT, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Parent* parent = tree_->GetSelectedParent()) {
-            EditParent(parent);
-        } else {
-            ReportMessage(SeverityError, NothingSelected("parent"));
-        }
-    });
-    BindCommand(ID_EDIT_PUPIL, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Pupil* pupil = tree_->GetSelectedPupil()) {
-            EditPupil(pupil);
-        } else {
-            ReportMessage(SeverityError, NothingSelected("pupil"));
-        }
-    });
-    BindCommand(ID_EDIT_PRESENTATION, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Presentation* presentation = tree_->GetSelectedPresentation()) {
-            EditPresentation(presentation);
-        } else {
-            ReportMessage(SeverityError, NothingSelected("presentation"));
-        }
-    });
+    // Editing needs an open file; without a selection the user is told what to pick.
+    const auto bindEdit = [this](int id, const char* kind, auto selected, auto edit) {
+        BindCommand(id, [this, kind, selected, edit] {
+            if (!controller_.GetSchedule()) {
+                return;
+            }
+            if (auto* item = selected()) {
+                edit(item);
+            } else {
+                ReportMessage(SeverityError, NothingSelected(kind));
+            }
+        });
+    };
+    bindEdit(
+        ID_EDIT_PARENT, "parent", [this] { return tree_->GetSelectedParent(); },
+        [this](Parent* parent) { EditParent(parent); });
+    bindEdit(
+        ID_EDIT_PUPIL, "pupil", [this] { return tree_->GetSelectedPupil(); },
+        [this](Pupil* pupil) { EditPupil(pupil); });
+    bindEdit(
+        ID_EDIT_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
+        [this](Presentation* presentation) { EditPresentation(presentation); });
     BindCommand(ID_DELETE_PARENT, [this] {
         MultiDaySchedule* schedule = ScheduleWithEvent();
         if (!schedule) {
