@@ -135,7 +135,9 @@ void QuillmootFrame::BindPeopleCommands() {
                       "this?")) {
             return;
         }
-        schedule->DeleteParent(parent);
+        if (!schedule->DeleteParent(parent)) {
+            return;  // the timetable said why
+        }
         tree_->RebuildTree();
         summary_->SetSchedule(schedule);
         overview_->SetSchedule(schedule);
@@ -155,7 +157,9 @@ void QuillmootFrame::BindPeopleCommands() {
                       "'.\nAre you sure you want to do this?")) {
             return;
         }
-        schedule->DeletePresentation(presentation);
+        if (!schedule->DeletePresentation(presentation)) {
+            return;  // the timetable said why
+        }
         tree_->RebuildTree();
         summary_->SetSchedule(schedule);
         overview_->SetSchedule(schedule);
@@ -223,7 +227,8 @@ void QuillmootFrame::BindPeopleCommands() {
                  return;
              }
              schedule.ClearBookings();
-             schedule.GetEvent()->DeleteParentsAndPupils();
+             // Unlocked and unbooked above, so nothing can refuse.
+             (void)schedule.GetEvent()->DeleteParentsAndPupils();
          },
          true},
     };

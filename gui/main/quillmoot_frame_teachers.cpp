@@ -82,7 +82,9 @@ void QuillmootFrame::BindTeacherCommands() {
                       "'\nAre you sure you want to do this?")) {
             return;
         }
-        schedule->DeleteTeacher(teacher);
+        if (!schedule->DeleteTeacher(teacher)) {
+            return;  // the timetable said why
+        }
         tree_->RebuildTree();
         summary_->SetSchedule(schedule);
         overview_->SetSchedule(schedule);

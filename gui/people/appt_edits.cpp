@@ -75,7 +75,8 @@ bool ApplyRequestBox(MultiDaySchedule& days, Pupil& pupil, Teacher* teacher,
         return changed;
     }
     if (request != nullptr) {
-        days.RemoveAppointment(&pupil, teacher, subject);
+        // A refused unbooking shows below: the request is still booked.
+        (void)days.RemoveAppointment(&pupil, teacher, subject);
         // A booking the model kept would point at a deleted request.
         if (days.IsRequestBooked(request)) {
             return false;

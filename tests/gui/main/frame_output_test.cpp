@@ -137,7 +137,8 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
             // The bookings are locked too: with the event's own flag cleared behind the
             // window's back, no parent can be unbooked.
             frame_->GetController().GetEvent()->SetLocked(false);
-            for (int i = 0; i < frame_->GetController().GetEvent()->GetParents().Count(); ++i) {
+            for (unsigned i = 0; i < frame_->GetController().GetEvent()->GetParents().Count();
+                 ++i) {
                 Parent* parent = frame_->GetController().GetEvent()->GetParents().At(i);
                 if (Schedule()->GetDay(0)->ParentHasAppointments(parent)) {
                     EXPECT_FALSE(Schedule()->UnbookParent(parent));

@@ -350,7 +350,7 @@ TEST_F(AppointmentEditors, ClearAllOnALockedEventLeavesKeptRequestsAlone) {
 }
 
 TEST_F(AppointmentEditors, AllPupilsEditorWithoutPupilsDisablesNavigation) {
-    event_->DeleteParentsAndPupils();
+    ASSERT_TRUE(event_->DeleteParentsAndPupils());
     ApptEntryDlg dialog(TopWindow(), days_.get(), nullptr);
     EXPECT_EQ(dialog.GetCurrentPupil(), nullptr);
     EXPECT_FALSE(dialog.GetNameText()->IsEnabled());

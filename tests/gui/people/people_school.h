@@ -21,7 +21,7 @@ protected:
         days_ = std::make_unique<MultiDaySchedule>(event_);
         days_->GetDay(0)->SetDate(Date(7, 3, 2024));
         while (days_->GetDayCount() < dayCount) {
-            days_->AppendNextDay();
+            EXPECT_TRUE(days_->AppendNextDay());
         }
         for (unsigned i = 0; i < dayCount; ++i) {
             days_->GetDay(i)->SetStartTime(TimeOfDay(18, 0, 0));

@@ -162,7 +162,7 @@ TEST_F(ImportCommands, ListTextIsDecodedWhateverTheUserSettingsSay) {
     auto parent = std::make_unique<Parent>("Mrs Roux");
     parent->AddPupil(std::make_unique<Pupil>("Ren\xC3\xA9 Roux"));
     Pupil* rene = parent->GetPupil(0);
-    controller_.GetSchedule()->AddParent(std::move(parent));
+    ASSERT_TRUE(controller_.GetSchedule()->AddParent(std::move(parent)));
 
     prompts_.Choose(FromUtf8(folder_.Write(
         "list.csv", "Pupil's Full Name,Teacher's Full Name\nRen\xE9 Roux,Mr Bell\n")));
