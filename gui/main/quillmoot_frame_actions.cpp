@@ -120,51 +120,47 @@ void QuillmootFrame::BindPeopleCommands() {
     bindEdit(
         ID_EDIT_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
         [this](Presentation* presentation) { EditPresentation(presentation); });
-    BindCommand(ID_DELETE_PARENT, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        Parent* parent = tree_->GetSelectedParent();
-        if (parent == nullptr) {
-            ReportMessage(SeverityError, NothingSelected("parent"));
-            return;
-        }
-        if (!AskYesNo("This will permanently remove the parent '" + parent->GetDisplayName() +
-                      "' and all the pupil(s) belonging to them.\nAre you sure you want to do "
-                      "this?")) {
-            return;
-        }
-        if (!schedule->DeleteParent(parent)) {
-            return;  // the timetable said why
-        }
-        tree_->RebuildTree();
-        summary_->SetSchedule(schedule);
-        overview_->SetSchedule(schedule);
-        RefreshViews();
-    });
-    BindCommand(ID_DELETE_PRESENTATION, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        Presentation* presentation = tree_->GetSelectedPresentation();
-        if (presentation == nullptr) {
-            ReportMessage(SeverityError, NothingSelected("presentation"));
-            return;
-        }
-        if (!AskYesNo("This will permanently remove the presentation '" + presentation->GetName() +
-                      "'.\nAre you sure you want to do this?")) {
-            return;
-        }
-        if (!schedule->DeletePresentation(presentation)) {
-            return;  // the timetable said why
-        }
-        tree_->RebuildTree();
-        summary_->SetSchedule(schedule);
-        overview_->SetSchedule(schedule);
-        RefreshViews();
-    });
+    // Removal cannot be undone, so it is confirmed; the views are then rebuilt without it.
+    const auto bindDelete = [this](int id, const char* kind, auto selected, auto question,
+                                   auto remove) {
+        BindCommand(id, [this, kind, selected, question, remove] {
+            MultiDaySchedule* schedule = ScheduleWithEvent();
+            if (!schedule) {
+                return;
+            }
+            auto* item = selected();
+            if (item == nullptr) {
+                ReportMessage(SeverityError, NothingSelected(kind));
+                return;
+            }
+            if (!AskYesNo(question(*item))) {
+                return;
+            }
+            if (!remove(*schedule, item)) {
+                return;  // the timetable said why
+            }
+            tree_->RebuildTree();
+            summary_->SetSchedule(schedule);
+            overview_->SetSchedule(schedule);
+            RefreshViews();
+        });
+    };
+    bindDelete(
+        ID_DELETE_PARENT, "parent", [this] { return tree_->GetSelectedParent(); },
+        [](const Parent& parent) {
+            return "This will permanently remove the parent '" + parent.GetDisplayName() +
+                   "' and all the pupil(s) belonging to them.\nAre you sure you want to do this?";
+        },
+        [](MultiDaySchedule& schedule, Parent* parent) { return schedule.DeleteParent(parent); });
+    bindDelete(
+        ID_DELETE_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
+        [](const Presentation& presentation) {
+            return "This will permanently remove the presentation '" + presentation.GetName() +
+                   "'.\nAre you sure you want to do this?";
+        },
+        [](MultiDaySchedule& schedule, Presentation* presentation) {
+            return schedule.DeletePresentation(presentation);
+        });
     BindCommand(ID_DELETE_BREAK_FROM_ALL_TEACHERS, [this] {
         MultiDaySchedule* schedule = ScheduleWithEvent();
         if (!schedule) {
