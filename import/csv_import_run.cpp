@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "foundation/time_of_day.h"
-#include "import/csv_fields.h"
 #include "model/attendance_record.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -75,29 +74,18 @@ std::string SplitSurnameFirst(const std::string& fullName) {
     return words[1] + " " + words[0];
 }
 
-CSVImportRun::CSVImportRun(const ImporterCSV& definition)
-    : pupils_(definition.IsPupils()), ignoreFirstLine_(definition.GetIgnoreFirstLine()) {
+CSVImportRun::CSVImportRun(const ImporterCSV& definition) : pupils_(definition.IsPupils()) {
+    SetIgnoreFirstLine(definition.GetIgnoreFirstLine());
     for (int i = 0; i < definition.GetColumnCount(); ++i) {
         columns_.push_back(definition.GetColumnType(i));
     }
 }
 
 bool CSVImportRun::Import(bool& more) {
-    more = false;
-    if (!IsOpen()) {
-        return false;
+    std::vector<std::string> fields;
+    if (const LineRead read = ReadFields(more, fields); read != LineRead::Fields) {
+        return read != LineRead::Closed;
     }
-    std::string line;
-    if (!ReadLine(line)) {
-        return true;
-    }
-    ++linesRead_;
-    more = true;
-    line = TrimImported(line);
-    if (line.empty() || (ignoreFirstLine_ && linesRead_ == 1)) {
-        return true;
-    }
-    const std::vector<std::string> fields = SplitCSVLine(ConvertText(line));
 
     MultiDaySchedule& target = *GetTarget();
     std::unique_ptr<Teacher> teacher;

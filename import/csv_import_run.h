@@ -3,24 +3,21 @@
 #include <string>
 #include <vector>
 
-#include "import/import_run.h"
+#include "import/csv_line_run.h"
 #include "model/importer_csv.h"
 
 // A run of a saved or new CSV import of teachers, or of pupils with their parents: one person
 // a line, each column applied as the import's mapping says.
-class CSVImportRun : public ImportRun {
+class CSVImportRun : public CSVLineRun {
 public:
     // Takes a copy of the definition, which may go before the run does.
     explicit CSVImportRun(const ImporterCSV& definition);
 
     bool Import(bool& more) override;
-    unsigned GetLinesRead() const { return linesRead_; }
 
 private:
     bool pupils_;
-    bool ignoreFirstLine_;
     std::vector<CSVColumnType> columns_;
-    unsigned linesRead_ = 0;
 };
 
 // "Smith John Paul" gives "John Smith": the first word is the surname, the second the forename,

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "foundation/uc_error.h"
-#include "import/csv_fields.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/pupil.h"
@@ -60,25 +59,14 @@ ImporterPTCSV::ImporterPTCSV(const ImporterPTCSVMapping& mapping, ListKind kind)
 }
 
 bool ImporterPTCSV::Import(bool& more) {
-    more = false;
-    if (!IsOpen()) {
-        return false;
-    }
-    std::string line;
-    if (!ReadLine(line)) {
-        return true;
-    }
-    ++linesRead_;
-    more = true;
-    line = TrimImported(line);
-    if (line.empty() || (ignoreFirstLine_ && linesRead_ == 1)) {
-        return true;
+    std::vector<std::string> fields;
+    if (const LineRead read = ReadFields(more, fields); read != LineRead::Fields) {
+        return read != LineRead::Closed;
     }
     std::string pupilName;
     std::string teacherName;
     std::string title;
     std::string subject;
-    const std::vector<std::string> fields = SplitCSVLine(ConvertText(line));
     for (size_t i = 0; i < fields.size() && i < columns_.size(); ++i) {
         const std::string field = TrimImported(fields[i]);
         switch (columns_[i]) {

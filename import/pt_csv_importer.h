@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "import/import_run.h"
+#include "import/csv_line_run.h"
 #include "model/importer_csv.h"
 
 // What a column of a request or taught-by list holds. All are offered, in this order, so the
@@ -33,29 +33,26 @@ public:
 // Reads a list that pairs pupils with teachers, both already in the event: each line becomes
 // a request of the pupil's parents to see the teacher, or records that the teacher teaches the
 // pupil. It adds no people; an unknown name ends the run with a warning.
-class ImporterPTCSV : public ImportRun {
+class ImporterPTCSV : public CSVLineRun {
 public:
     enum ListKind { RequestList = 0, TaughtByList = 1 };
 
     // Copies the mapping's columns.
     ImporterPTCSV(const ImporterPTCSVMapping& mapping, ListKind kind);
 
-    void SetIgnoreFirstLine(bool on) { ignoreFirstLine_ = on; }
+    using CSVLineRun::SetIgnoreFirstLine;
     // 0 low, 1 normal, 2 high: the priority of new requests until a priority column says else.
     void SetPriority(int priority) { priority_ = priority; }
     int GetPriority() const { return priority_; }
 
     bool Import(bool& more) override;
 
-    unsigned GetLinesRead() const { return linesRead_; }
     // Lines that found both their pupil and their teacher, duplicates included.
     unsigned GetLinesImported() const { return linesImported_; }
 
 private:
     std::vector<int> columns_;
     ListKind kind_;
-    bool ignoreFirstLine_ = false;
     int priority_ = 1;
-    unsigned linesRead_ = 0;
     unsigned linesImported_ = 0;
 };

@@ -218,24 +218,31 @@ void OverviewPane::DrawCellOutlines(wxDC& dc, int rowsTop, const std::vector<int
     }
 }
 
+int OverviewPane::DrawDayRow(
+    wxDC& dc, int y, int cell,
+    const std::function<void(const Schedule&, std::vector<Colour>*)>& dayColours) {
+    dc.SetPen(*wxBLACK_PEN);
+    int x = 0;
+    std::vector<Colour> cells;
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        x += cell;
+        cells.clear();
+        dayColours(*schedule_->GetDay(d), &cells);
+        x = DrawCells(dc, cells, x, y, cell);
+    }
+    return x + cell;
+}
+
 bool OverviewPane::DrawTeacherRow(wxDC& dc, int index, int y, int cell,
                                   const OverviewPalette& palette) {
     Teacher* teacher = TeacherAt(index);
     if (teacher == nullptr) {
         return false;
     }
-    dc.SetPen(*wxBLACK_PEN);
     int booked = 0;
-    int x = 0;
-    std::vector<Colour> cells;
-    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
-        x += cell;
-        cells.clear();
-        TeacherDayColours(*schedule_->GetDay(d), index, event_->GetOptions(), palette, &cells,
-                          &booked);
-        x = DrawCells(dc, cells, x, y, cell);
-    }
-    x += cell;
+    const int x = DrawDayRow(dc, y, cell, [&](const Schedule& day, std::vector<Colour>* cells) {
+        TeacherDayColours(day, index, event_->GetOptions(), palette, cells, &booked);
+    });
     const int requested = teacher->GetRequestedSlotTally();
     if (TeacherCountOverbooked(booked, requested, schedule_->CountAvailableSlots(teacher))) {
         dc.SetTextForeground(*wxRED);
@@ -252,18 +259,10 @@ bool OverviewPane::DrawParentRow(wxDC& dc, int index, int y, int cell,
     if (parent == nullptr) {
         return false;
     }
-    dc.SetPen(*wxBLACK_PEN);
     int booked = 0;
-    int x = 0;
-    std::vector<Colour> cells;
-    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
-        x += cell;
-        cells.clear();
-        ParentDayColours(*schedule_->GetDay(d), parent, event_->GetOptions(), palette, &cells,
-                         &booked);
-        x = DrawCells(dc, cells, x, y, cell);
-    }
-    x += cell;
+    const int x = DrawDayRow(dc, y, cell, [&](const Schedule& day, std::vector<Colour>* cells) {
+        ParentDayColours(day, parent, event_->GetOptions(), palette, cells, &booked);
+    });
     dc.DrawText(OverviewCountText(booked, parent->GetRequestedSlots()), x, y);
     dc.DrawText(FromUtf8(ParentRowLabel(*parent)), x + 4 * cell, y);
     return true;

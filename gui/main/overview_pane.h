@@ -3,6 +3,7 @@
 #include <wx/scrolwin.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -70,6 +71,9 @@ private:
     bool DrawParentRow(wxDC& dc, int index, int y, int cell, const OverviewPalette& palette);
     // Fills one day's cells from x onward and returns the x after them.
     int DrawCells(wxDC& dc, const std::vector<Colour>& cells, int x, int y, int cell);
+    // Every day's cells of one row, one gap before each day; returns the x of the count column.
+    int DrawDayRow(wxDC& dc, int y, int cell,
+                   const std::function<void(const Schedule&, std::vector<Colour>*)>& dayColours);
     void DrawCellOutlines(wxDC& dc, int rowsTop, const std::vector<int>& rows, int cell);
     const wxBrush& BrushFor(const Colour& colour);
     bool RowExposed(const wxRegion& exposed, int y, int height) const;

@@ -98,81 +98,69 @@ void QuillmootFrame::BindPeopleCommands() {
             RefreshViews();
         }
     });
-    BindCommand(ID_EDIT_PARENT, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Parent* parent = tree_->GetSelectedParent()) {
-            EditParent(parent);
-        } else {
-            ReportMessage(SeverityError, NothingSelected("parent"));
-        }
-    });
-    BindCommand(ID_EDIT_PUPIL, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Pupil* pupil = tree_->GetSelectedPupil()) {
-            EditPupil(pupil);
-        } else {
-            ReportMessage(SeverityError, NothingSelected("pupil"));
-        }
-    });
-    BindCommand(ID_EDIT_PRESENTATION, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Presentation* presentation = tree_->GetSelectedPresentation()) {
-            EditPresentation(presentation);
-        } else {
-            ReportMessage(SeverityError, NothingSelected("presentation"));
-        }
-    });
-    BindCommand(ID_DELETE_PARENT, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        Parent* parent = tree_->GetSelectedParent();
-        if (parent == nullptr) {
-            ReportMessage(SeverityError, NothingSelected("parent"));
-            return;
-        }
-        if (!AskYesNo("This will permanently remove the parent '" + parent->GetDisplayName() +
-                      "' and all the pupil(s) belonging to them.\nAre you sure you want to do "
-                      "this?")) {
-            return;
-        }
-        if (!schedule->DeleteParent(parent)) {
-            return;  // the timetable said why
-        }
-        tree_->RebuildTree();
-        summary_->SetSchedule(schedule);
-        overview_->SetSchedule(schedule);
-        RefreshViews();
-    });
-    BindCommand(ID_DELETE_PRESENTATION, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        Presentation* presentation = tree_->GetSelectedPresentation();
-        if (presentation == nullptr) {
-            ReportMessage(SeverityError, NothingSelected("presentation"));
-            return;
-        }
-        if (!AskYesNo("This will permanently remove the presentation '" + presentation->GetName() +
-                      "'.\nAre you sure you want to do this?")) {
-            return;
-        }
-        if (!schedule->DeletePresentation(presentation)) {
-            return;  // the timetable said why
-        }
-        tree_->RebuildTree();
-        summary_->SetSchedule(schedule);
-        overview_->SetSchedule(schedule);
-        RefreshViews();
-    });
+    // Editing needs an open file; without a selection the user is told what to pick.
+    const auto bindEdit = [this](int id, const char* kind, auto selected, auto edit) {
+        BindCommand(id, [this, kind, selected, edit] {
+            if (!controller_.GetSchedule()) {
+                return;
+            }
+            if (auto* item = selected()) {
+                edit(item);
+            } else {
+                ReportMessage(SeverityError, NothingSelected(kind));
+            }
+        });
+    };
+    bindEdit(
+        ID_EDIT_PARENT, "parent", [this] { return tree_->GetSelectedParent(); },
+        [this](Parent* parent) { EditParent(parent); });
+    bindEdit(
+        ID_EDIT_PUPIL, "pupil", [this] { return tree_->GetSelectedPupil(); },
+        [this](Pupil* pupil) { EditPupil(pupil); });
+    bindEdit(
+        ID_EDIT_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
+        [this](Presentation* presentation) { EditPresentation(presentation); });
+    // Removal cannot be undone, so it is confirmed; the views are then rebuilt without it.
+    const auto bindDelete = [this](int id, const char* kind, auto selected, auto question,
+                                   auto remove) {
+        BindCommand(id, [this, kind, selected, question, remove] {
+            MultiDaySchedule* schedule = ScheduleWithEvent();
+            if (!schedule) {
+                return;
+            }
+            auto* item = selected();
+            if (item == nullptr) {
+                ReportMessage(SeverityError, NothingSelected(kind));
+                return;
+            }
+            if (!AskYesNo(question(*item))) {
+                return;
+            }
+            if (!remove(*schedule, item)) {
+                return;  // the timetable said why
+            }
+            tree_->RebuildTree();
+            summary_->SetSchedule(schedule);
+            overview_->SetSchedule(schedule);
+            RefreshViews();
+        });
+    };
+    bindDelete(
+        ID_DELETE_PARENT, "parent", [this] { return tree_->GetSelectedParent(); },
+        [](const Parent& parent) {
+            return "This will permanently remove the parent '" + parent.GetDisplayName() +
+                   "' and all the pupil(s) belonging to them.\nAre you sure you want to do this?";
+        },
+        [](MultiDaySchedule& schedule, Parent* parent) { return schedule.DeleteParent(parent); });
+    bindDelete(
+        ID_DELETE_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
+        [](const Presentation& presentation) {
+            return "This will permanently remove the presentation '" + presentation.GetName() +
+                   "'.\nAre you sure you want to do this?";
+        },
+        [](MultiDaySchedule& schedule, Presentation* presentation) {
+            return schedule.DeletePresentation(presentation);
+        });
     BindCommand(ID_DELETE_BREAK_FROM_ALL_TEACHERS, [this] {
         MultiDaySchedule* schedule = ScheduleWithEvent();
         if (!schedule) {

@@ -13,6 +13,7 @@
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/time_entry.h"
 #include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/day_attendance_fields.h"
 #include "gui/people/people_edits.h"
 #include "gui/people/pupil_dlg.h"
 #include "model/event.h"
@@ -137,14 +138,7 @@ void ParentDlg::BuildControls() {
 void ParentDlg::ShowDay() {
     Schedule* day = GetCurrentDay();
     if (day != nullptr) {
-        const DayAttendance values = ReadDayAttendance(*parent_, *day);
-        early_->SetValue(values.leavesEarly);
-        departure_->SetSchedule(day);
-        departure_->SetTime(values.departure);
-        late_->SetValue(values.arrivesLate);
-        arrival_->SetSchedule(day);
-        arrival_->SetTime(values.arrival);
-        attending_->SetValue(values.attending);
+        AttendanceFields().Show(day, ReadDayAttendance(*parent_, *day));
     }
     RefreshLists();
 }
@@ -174,17 +168,16 @@ void ParentDlg::RefreshLists() {
     }
 }
 
+DayAttendanceFields ParentDlg::AttendanceFields() const {
+    return {attending_, late_, arrival_, early_, departure_};
+}
+
 void ParentDlg::SaveDayValues() {
     Schedule* day = GetCurrentDay();
     if (day == nullptr) {
         return;
     }
-    DayAttendance values;
-    values.attending = attending_->GetValue();
-    values.arrivesLate = late_->GetValue();
-    values.arrival = arrival_->GetTime();
-    values.leavesEarly = early_->GetValue();
-    values.departure = departure_->GetTime();
+    const DayAttendance values = AttendanceFields().Read();
     if (WriteDayAttendance(*parent_, *day, values)) {
         daySaved_ = true;
     }

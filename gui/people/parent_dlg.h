@@ -5,6 +5,7 @@
 
 #include "gui/dialogs/day_select_dlg.h"
 
+struct DayAttendanceFields;
 class Event;
 class Parent;
 class TimeEntryCombo;
@@ -64,6 +65,7 @@ protected:
 private:
     void BuildControls();
     void ShowDay();
+    DayAttendanceFields AttendanceFields() const;
     void EditPupil(int index);
     void OnOK(wxCommandEvent& event);
     void OnAddPupil(wxCommandEvent& event);

@@ -15,6 +15,7 @@
 #include "gui/dialogs/time_entry.h"
 #include "gui/people/appt_edits.h"
 #include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/day_attendance_fields.h"
 #include "gui/people/people_edits.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "model/attendance_record.h"
@@ -150,16 +151,13 @@ bool TeacherDlg::IsLockedEdit() const {
 void TeacherDlg::LoadDayValues() {
     Schedule* day = GetCurrentDay();
     if (day != nullptr) {
-        const DayAttendance values = ReadDayAttendance(working_, *day);
-        early_->SetValue(values.leavesEarly);
-        departure_->SetSchedule(day);
-        departure_->SetTime(values.departure);
-        late_->SetValue(values.arrivesLate);
-        arrival_->SetSchedule(day);
-        arrival_->SetTime(values.arrival);
-        attending_->SetValue(values.attending);
+        AttendanceFields().Show(day, ReadDayAttendance(working_, *day));
     }
     UpdateControls();
+}
+
+DayAttendanceFields TeacherDlg::AttendanceFields() const {
+    return {attending_, late_, arrival_, early_, departure_};
 }
 
 void TeacherDlg::SaveDayValues() {
@@ -167,12 +165,7 @@ void TeacherDlg::SaveDayValues() {
     if (day == nullptr) {
         return;
     }
-    DayAttendance values;
-    values.attending = attending_->GetValue();
-    values.arrivesLate = late_->GetValue();
-    values.leavesEarly = early_->GetValue();
-    values.arrival = arrival_->GetTime();
-    values.departure = departure_->GetTime();
+    const DayAttendance values = AttendanceFields().Read();
     StoreDayAttendance(working_, *day, values);
 }
 
@@ -234,12 +227,7 @@ bool TeacherDlg::AcceptOK() {
         return false;
     }
     Schedule* day = GetCurrentDay();
-    DayAttendance values;
-    values.attending = attending_->GetValue();
-    values.arrivesLate = late_->GetValue();
-    values.leavesEarly = early_->GetValue();
-    values.arrival = arrival_->GetTime();
-    values.departure = departure_->GetTime();
+    const DayAttendance values = AttendanceFields().Read();
     if (day != nullptr && !StoreDayAttendance(working_, *day, values)) {
         return false;
     }

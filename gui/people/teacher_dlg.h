@@ -5,6 +5,7 @@
 #include "gui/dialogs/day_select_dlg.h"
 #include "model/teacher.h"
 
+struct DayAttendanceFields;
 class Event;
 class TimeEntryCombo;
 class wxButton;
@@ -70,6 +71,7 @@ private:
     // The event's own teacher: only it can have appointments and presentations.
     Teacher* EventTeacher() const;
     bool IsLockedEdit() const;
+    DayAttendanceFields AttendanceFields() const;
     void OnOK(wxCommandEvent& event);
     void OnAddBreak(wxCommandEvent& event);
     void OnRemoveBreak(wxCommandEvent& event);

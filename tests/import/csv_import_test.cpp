@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "import/csv_import_run.h"
+#include "import/pt_csv_importer.h"
 #include "import_fixture.h"
 
 namespace {
@@ -110,6 +111,22 @@ TEST_F(CSVImport, EachRunOfASavedImportSkipsItsOwnHeader) {
     ASSERT_EQ(2u, TeacherCount());
     EXPECT_EQ(nullptr, event->GetTeachers().FindByNameOrInitials("Name"));
     EXPECT_EQ(2u, second.GetLinesRead());
+}
+
+TEST_F(CSVImport, EveryCSVRunFailsAStepWithoutAFileAndReadsNothing) {
+    ImporterCSV teachers(false);
+    teachers.SetDefinition("Full Name");
+    CSVImportRun people(teachers);
+    ImporterPTCSVMapping mapping;
+    mapping.Parse("Pupil's Full Name,Teacher's Full Name");
+    ImporterPTCSV requests(mapping, ImporterPTCSV::RequestList);
+    for (CSVLineRun* run : std::initializer_list<CSVLineRun*>{&people, &requests}) {
+        run->SetTarget(schedule.get());
+        bool more = true;
+        EXPECT_FALSE(run->Import(more));
+        EXPECT_FALSE(more);
+        EXPECT_EQ(0u, run->GetLinesRead());
+    }
 }
 
 TEST_F(CSVImport, ClashingInitialsStopTheRunAndKeepEarlierLines) {
