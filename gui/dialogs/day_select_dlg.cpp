@@ -1,5 +1,7 @@
 #include "gui/dialogs/day_select_dlg.h"
 
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -29,6 +31,11 @@ wxSizer* DaySelectDlg::CreateDaySelector(int buttonWidth) {
                              ScaledSize(buttonWidth), 0);
     next_ = new wxButton(this, ID_NEXT_DAY, "Next Day >", wxDefaultPosition,
                          ScaledSize(buttonWidth), 0);
+    // A narrow design width would hide the label on GTK: a button is never narrower than its text.
+    for (wxButton* button : {previous_, next_}) {
+        button->SetMinSize(wxSize(std::max(button->GetMinSize().x, button->GetBestSize().x),
+                                  button->GetMinSize().y));
+    }
     row->Add(previous_, 0, 0, 0);
     row->Add(dayLabel_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
     row->Add(next_, 0, wxLEFT, 5);
