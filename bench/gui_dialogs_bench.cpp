@@ -20,28 +20,10 @@
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
 #include "optimiser/optimise_run.h"
+#include "bench_window.h"
 #include "support/school_generator.h"
 
 namespace {
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-bool StartWindowSystem() {
-    static const bool started = [] {
-        if (!std::getenv("DISPLAY")) {
-            return false;
-        }
-        static char name[] = "gui_dialogs_bench";
-        static char* argv[] = {name, nullptr};
-        int argc = 1;
-        wxApp::SetInstance(new BenchApp);
-        return wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
-    }();
-    return started;
-}
 
 std::unique_ptr<MultiDaySchedule> BookedLargeSchool() {
     GeneratedSchool school = GenerateSchool(SchoolSize::Large(), 7);

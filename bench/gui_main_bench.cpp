@@ -21,14 +21,10 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
+#include "bench_window.h"
 #include "support/school_generator.h"
 
 namespace {
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
 
 // Nothing may wait for a click during a measurement.
 class NoPrompts : public PromptService {
@@ -39,20 +35,6 @@ public:
     }
     bool ChooseFile(wxWindow*, const FileRequest&, FileChoice*) override { return false; }
 };
-
-bool StartWindowSystem() {
-    static const bool started = [] {
-        if (!std::getenv("DISPLAY")) {
-            return false;
-        }
-        static char name[] = "gui_main_bench";
-        static char* argv[] = {name, nullptr};
-        int argc = 1;
-        wxApp::SetInstance(new BenchApp);
-        return wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
-    }();
-    return started;
-}
 
 // A folder for the run's files, removed at exit.
 struct BenchFolder {

@@ -16,28 +16,10 @@
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
+#include "bench_window.h"
 #include "support/generated_schedule.h"
 
 namespace {
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-bool StartWindowSystem() {
-    static const bool started = [] {
-        if (!std::getenv("DISPLAY")) {
-            return false;
-        }
-        static char name[] = "gui_people_bench";
-        static char* argv[] = {name, nullptr};
-        int argc = 1;
-        wxApp::SetInstance(new BenchApp);
-        return wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
-    }();
-    return started;
-}
 
 struct LargeSchool {
     LargeSchool() {

@@ -6,7 +6,7 @@
 #include "model/pupil.h"
 #include "model/teacher.h"
 
-bool TextTeachersImportRun::Import(bool& more) {
+bool TextListImportRun::Import(bool& more) {
     more = false;
     if (!IsOpen()) {
         return false;
@@ -20,35 +20,22 @@ bool TextTeachersImportRun::Import(bool& more) {
     if (name.empty()) {
         return true;
     }
-    auto teacher = std::make_unique<Teacher>();
-    teacher->SetName(ConvertText(name));
-    if (!AddTeacher(std::move(teacher))) {
+    if (!AddName(ConvertText(name))) {
         more = false;
         return false;
     }
     return true;
 }
 
-bool TextPupilsImportRun::Import(bool& more) {
-    more = false;
-    if (!IsOpen()) {
-        return false;
-    }
-    std::string name;
-    if (!ReadLine(name)) {
-        return true;
-    }
-    more = true;
-    name = TrimImported(name);
-    if (name.empty()) {
-        return true;
-    }
+bool TextTeachersImportRun::AddName(const std::string& name) {
+    auto teacher = std::make_unique<Teacher>();
+    teacher->SetName(name);
+    return AddTeacher(std::move(teacher));
+}
+
+bool TextPupilsImportRun::AddName(const std::string& name) {
     auto pupil = std::make_unique<Pupil>();
-    pupil->SetName(ConvertText(name));
+    pupil->SetName(name);
     Parent parentTemplate;
-    if (!CreateParentForPupil(std::move(pupil), parentTemplate)) {
-        more = false;
-        return false;
-    }
-    return true;
+    return CreateParentForPupil(std::move(pupil), parentTemplate);
 }
