@@ -8,11 +8,15 @@
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
 #include "import/csv_import_run.h"
+#include "import/imported_people.h"
+#include "import/pt_csv_importer.h"
 #include "import/xml_import_run.h"
+#include "model/appointment_request.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
+#include "model/teacher.h"
 #include "support/school_generator.h"
 #include "support/temp_folder.h"
 
@@ -95,12 +99,81 @@ void BM_ImportFamiliesFromCSV(benchmark::State& state) {
         return std::make_unique<CSVImportRun>(importer);
     });
 }
-BENCHMARK(BM_ImportFamiliesFromCSV)->Arg(375)->Arg(750)->Arg(1500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportFamiliesFromCSV)
+    ->Arg(375)
+    ->Arg(750)
+    ->Arg(1500)
+    ->Arg(3000)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ImportFamiliesFromXML(benchmark::State& state) {
     const std::string text = XMLText(School(static_cast<int>(state.range(0))));
     ImportFile(state, text, [] { return std::make_unique<XMLPupilsImportRun>(); });
 }
-BENCHMARK(BM_ImportFamiliesFromXML)->Arg(375)->Arg(750)->Arg(1500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportFamiliesFromXML)
+    ->Arg(375)
+    ->Arg(750)
+    ->Arg(1500)
+    ->Arg(3000)
+    ->Unit(benchmark::kMillisecond);
+
+// The accepted preview's families joining an event that already holds as many.
+void BM_MoveImportedFamilies(benchmark::State& state) {
+    const int families = static_cast<int>(state.range(0));
+    const std::string text = XMLText(School(families));
+    TempFolder folder("qm-import-bench");
+    const std::string path = folder.Write("families", text);
+    for (auto _ : state) {
+        state.PauseTiming();
+        GeneratedSchool school = School(families);
+        auto preview = std::make_shared<Event>();
+        MultiDaySchedule previewSchedule(preview);
+        StdioFile file(path.c_str(), "rb");
+        XMLPupilsImportRun run;
+        run.SetTarget(&previewSchedule);
+        run.SetInput(&file);
+        const bool imported = RunImport(run) == ImportOutcome::Finished;
+        MultiDaySchedule target(school.event);
+        state.ResumeTiming();
+        if (!imported || MoveImportedPeople(*preview, target, true) != families) {
+            state.SkipWithError("the families did not all move");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_MoveImportedFamilies)->Arg(750)->Arg(1500)->Arg(3000)->Unit(benchmark::kMillisecond);
+
+// A request list naming each pupil and teacher in full, a line for each of the school's
+// requests, into the school it came from (so every line is a duplicate after the first run).
+void BM_ImportRequestList(benchmark::State& state) {
+    SchoolSize size = SchoolSize::Large();
+    const double share = static_cast<double>(state.range(0)) / size.parents;
+    size.parents = static_cast<int>(state.range(0));
+    size.pupils = static_cast<int>(size.pupils * share);
+    size.requests = static_cast<int>(size.requests * share);
+    GeneratedSchool school = GenerateSchool(size, 11);
+    std::string text;
+    for (const AppointmentRequest* request : school.AllRequests()) {
+        text += "\"" + request->GetPupil()->GetName() + "\",\"" + request->GetTeacher()->GetName() +
+                "\"\n";
+    }
+    TempFolder folder("qm-import-bench");
+    const std::string path = folder.Write("requests", text);
+    ImporterPTCSVMapping mapping;
+    mapping.Parse("Pupil's Full Name,Teacher's Full Name");
+    MultiDaySchedule schedule(school.event);
+    for (auto _ : state) {
+        StdioFile file(path.c_str(), "rb");
+        ImporterPTCSV run(mapping, ImporterPTCSV::RequestList);
+        run.SetTarget(&schedule);
+        run.SetInput(&file);
+        if (RunImport(run) != ImportOutcome::Finished) {
+            state.SkipWithError("the request list did not import");
+            return;
+        }
+    }
+    state.counters["lines"] = static_cast<double>(school.AllRequests().size());
+}
+BENCHMARK(BM_ImportRequestList)->Arg(750)->Arg(1500)->Arg(3000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -83,6 +83,19 @@ std::string ToUpper(const char* text) {
     return FoldCase(text, [](unsigned char c) { return std::toupper(c); });
 }
 
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool StringContains(const char* text, const char* part) {
     return text != nullptr && part != nullptr && std::strstr(text, part) != nullptr;
 }

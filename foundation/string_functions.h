@@ -9,6 +9,8 @@ class UCStringList;
 
 std::string ToLower(const char* text);
 std::string ToUpper(const char* text);
+// Equal once ASCII letters are folded; nothing is copied, so lookups by name stay cheap.
+bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 bool StringContains(const char* text, const char* part);
 // False when either is null; an empty prefix always matches.
 bool StartsWith(const char* text, const char* prefix);

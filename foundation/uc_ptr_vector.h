@@ -25,9 +25,13 @@ public:
 
     unsigned Count() const { return static_cast<unsigned>(items_.size()); }
     bool IsEmpty() const { return items_.empty(); }
+    // Changes whenever the elements or their order may have changed, writable access included,
+    // so a cache built from the vector knows when it is stale.
+    unsigned long long Version() const { return version_; }
 
     T*& At(unsigned i) {
         assert(i < items_.size());
+        ++version_;
         return items_[i];
     }
     T* At(unsigned i) const {
@@ -38,6 +42,7 @@ public:
     T* Get(unsigned i) const { return i < items_.size() ? items_[i] : nullptr; }
 
     void Append(T* element) {
+        ++version_;
         MakeRoom();
         items_.push_back(element);
     }
@@ -46,12 +51,14 @@ public:
         if (index > items_.size()) {
             return false;
         }
+        ++version_;
         MakeRoom();
         items_.insert(items_.begin() + index, element);
         return true;
     }
     T* RemoveAt(unsigned i) {
         assert(i < items_.size());
+        ++version_;
         T* element = items_[i];
         items_.erase(items_.begin() + i);
         return element;
@@ -61,12 +68,16 @@ public:
         if (items_.empty()) {
             return nullptr;
         }
+        ++version_;
         T* element = items_.back();
         items_.pop_back();
         return element;
     }
     // Keeps the allocation; deletes nothing.
-    void Clear() { items_.clear(); }
+    void Clear() {
+        ++version_;
+        items_.clear();
+    }
     // -1 when absent; compares pointer values only.
     int IndexOf(const T* element) const {
         for (size_t i = 0; i < items_.size(); ++i) {
@@ -78,6 +89,7 @@ public:
     }
     void Swap(unsigned i, unsigned j) {
         assert(i < items_.size() && j < items_.size());
+        ++version_;
         std::swap(items_[i], items_[j]);
     }
     // Deletes from the end, so an element's destructor still sees the ones before it.
@@ -93,8 +105,14 @@ public:
         return capacity + std::max(std::max<size_t>(step, 1), capacity / 2);
     }
 
-    iterator begin() { return items_.begin(); }
-    iterator end() { return items_.end(); }
+    iterator begin() {
+        ++version_;
+        return items_.begin();
+    }
+    iterator end() {
+        ++version_;
+        return items_.end();
+    }
     const_iterator begin() const { return items_.begin(); }
     const_iterator end() const { return items_.end(); }
 
@@ -107,6 +125,7 @@ private:
 
     std::vector<T*> items_;
     unsigned growStep_;
+    unsigned long long version_ = 0;
 };
 
 // The untyped vector, whose Swap sorted subclasses may override.

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/uc_error.h"
 #include "model/event.h"
@@ -11,13 +12,20 @@
 
 namespace {
 
-// Takes each person out of the list before offering it, so that whatever the target refuses
-// is freed here once and the preview never frees a person the target now owns.
+// Takes the people out of the list before offering them, so that whatever the target refuses
+// is freed here once and the preview never frees a person the target now owns. All at once:
+// taking them from the front one by one would make a long list quadratic.
 template <typename T, typename List, typename Add>
 int MoveAll(List& list, const char* role, Add add) {
+    std::vector<std::unique_ptr<T>> people;
+    // Before anything is taken, so no allocation can fail with people owned twice.
+    people.reserve(list.Count());
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        people.emplace_back(static_cast<T*>(list.At(i)));
+    }
+    list.Clear();
     int moved = 0;
-    while (!list.IsEmpty()) {
-        std::unique_ptr<T> person(static_cast<T*>(list.RemoveAt(0)));
+    for (std::unique_ptr<T>& person : people) {
         if (!person) {
             continue;
         }

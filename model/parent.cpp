@@ -37,12 +37,14 @@ bool Parent::AddPupil(std::unique_ptr<Pupil> pupil) {
         return false;
     }
     pupil->SetParent(this);
+    IndexedChanging(IndexedByPupilName);
     pupils_.Append(pupil.release());
     return true;
 }
 
 void Parent::DeletePupil(unsigned index) {
     if (index < pupils_.Count()) {
+        IndexedChanging(IndexedByPupilName);
         delete pupils_.RemoveAt(index);
     }
 }
@@ -51,9 +53,8 @@ Pupil* Parent::FindPupil(const std::string& name) const {
     if (name.empty()) {
         return nullptr;
     }
-    std::string wanted = ToLower(name.c_str());
     for (Person* pupil : pupils_) {
-        if (ToLower(pupil->GetName().c_str()) == wanted) {
+        if (EqualsIgnoringCase(pupil->GetName(), name)) {
             return static_cast<Pupil*>(pupil);
         }
     }

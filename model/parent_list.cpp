@@ -17,6 +17,37 @@ const Pupil* FirstPupil(const Person* person) {
     return static_cast<const Parent*>(person)->GetPupil(0);
 }
 
+std::string FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + ('a' - 'A'));
+        }
+    }
+    return folded;
+}
+
+// Whether the table can answer: current for the list's version and the epoch, or rebuilt now
+// because enough lookups have had to scan.
+template <typename Table, typename Fill>
+bool TableReady(Table& table, unsigned long long version, unsigned long long epoch, Fill fill) {
+    if (table.built && table.version == version && table.epoch == epoch) {
+        return true;
+    }
+    table.built = false;
+    if (++table.staleLookups < ParentList::kScansBeforeIndexing) {
+        return false;
+    }
+    table.staleLookups = 0;
+    table.table.clear();
+    // Read before filling: marking the people as recorded changes nothing.
+    table.epoch = epoch;
+    fill();
+    table.version = version;
+    table.built = true;
+    return true;
+}
+
 }  // namespace
 
 void ParentList::SetSortOrder(ParentPrintOrder order) {
@@ -50,9 +81,8 @@ Parent* ParentList::FindByName(const std::string& name) const {
     if (name.empty()) {
         return nullptr;
     }
-    std::string wanted = ToLower(name.c_str());
     for (unsigned i = 0; i < Count(); ++i) {
-        if (ToLower(At(i)->GetName().c_str()) == wanted) {
+        if (EqualsIgnoringCase(At(i)->GetName(), name)) {
             return At(i);
         }
     }
@@ -63,6 +93,18 @@ Parent* ParentList::FindByKey(const std::string& key) const {
     if (key.empty()) {
         return nullptr;
     }
+    const bool ready =
+        TableReady(byKey_, Version(), Person::IndexEpoch(Person::IndexedByKey), [this] {
+            for (unsigned i = 0; i < Count(); ++i) {
+                At(i)->MarkIndexed(Person::IndexedByKey);
+                // The first of equal keys stays the one found.
+                byKey_.table.emplace(At(i)->GetUniqueIdOrName(), At(i));
+            }
+        });
+    if (ready) {
+        auto found = byKey_.table.find(key);
+        return found == byKey_.table.end() ? nullptr : found->second;
+    }
     for (unsigned i = 0; i < Count(); ++i) {
         if (At(i)->GetUniqueIdOrName() == key) {
             return At(i);
@@ -71,9 +113,40 @@ Parent* ParentList::FindByKey(const std::string& key) const {
     return nullptr;
 }
 
+bool ParentList::KeyTableIsCurrent() const {
+    return byKey_.built && byKey_.version == Version() &&
+           byKey_.epoch == Person::IndexEpoch(Person::IndexedByKey);
+}
+
+void ParentList::Append(Parent* parent) {
+    const bool current = KeyTableIsCurrent();
+    PersonListOf<Parent>::Append(parent);
+    if (current && parent != nullptr) {
+        parent->MarkIndexed(Person::IndexedByKey);
+        byKey_.table.emplace(parent->GetUniqueIdOrName(), parent);
+        byKey_.version = Version();
+    }
+}
+
 Pupil* ParentList::FindPupil(const std::string& name) const {
     if (name.empty()) {
         return nullptr;
+    }
+    const bool ready = TableReady(
+        pupilsByName_, Version(), Person::IndexEpoch(Person::IndexedByPupilName), [this] {
+            for (unsigned i = 0; i < Count(); ++i) {
+                const Parent* parent = At(i);
+                parent->MarkIndexed(Person::IndexedByPupilName);
+                for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+                    Pupil* pupil = parent->GetPupil(k);
+                    pupil->MarkIndexed(Person::IndexedByPupilName);
+                    pupilsByName_.table.emplace(FoldedName(pupil->GetName()), pupil);
+                }
+            }
+        });
+    if (ready) {
+        auto found = pupilsByName_.table.find(FoldedName(name));
+        return found == pupilsByName_.table.end() ? nullptr : found->second;
     }
     for (unsigned i = 0; i < Count(); ++i) {
         if (Pupil* pupil = At(i)->FindPupil(name)) {

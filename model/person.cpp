@@ -25,6 +25,8 @@ int Sign(int value) {
 
 }  // namespace
 
+std::atomic<unsigned long long> Person::indexEpochs_[2] = {0, 0};
+
 Person::Person(const std::string& name) : name_(Trimmed(name)), uniqueId_(name) {}
 
 bool Person::SetEmail(const std::string& email) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "foundation/uc_collectable.h"
@@ -22,7 +23,12 @@ public:
 
     const std::string& GetName() const { return name_; }
     // Stored as given.
-    void SetName(const std::string& name) { name_ = name; }
+    void SetName(const std::string& name) {
+        if (name != name_) {
+            indexMark_.Changing(kEveryIndex);
+        }
+        name_ = name;
+    }
 
     const std::string& GetEmail() const { return email_; }
     const std::string& GetEmailAlt() const { return emailAlt_; }
@@ -31,9 +37,24 @@ public:
     bool SetEmailAlt(const std::string& email);
 
     const std::string& GetUniqueId() const { return uniqueId_; }
-    void SetUniqueId(const std::string& id) { uniqueId_ = id; }
+    void SetUniqueId(const std::string& id) {
+        if (id != uniqueId_) {
+            indexMark_.Changing(1u << IndexedByKey);
+        }
+        uniqueId_ = id;
+    }
     // The identity by which an existing person is found when adding, importing and merging.
     std::string GetUniqueIdOrName() const { return uniqueId_.empty() ? name_ : uniqueId_; }
+
+    // Lists index people by that identity, and pupils by name. A person an index has recorded
+    // moves that kind's epoch when what was recorded changes, and every index of the kind then
+    // rebuilds; people being made, copied or imported are unrecorded, so filling a list stays
+    // cheap.
+    enum IndexKind { IndexedByKey = 0, IndexedByPupilName = 1 };
+    static unsigned long long IndexEpoch(IndexKind kind) {
+        return indexEpochs_[kind].load(std::memory_order_relaxed);
+    }
+    void MarkIndexed(IndexKind kind) const { indexMark_.kinds |= 1u << kind; }
 
     // A kind outside the three counts as sent, so nothing is ever mailed for it.
     bool GetEmailSent(EmailTextKind kind) const;
@@ -44,10 +65,37 @@ public:
     // comes first.
     int Compare(const Person* other) const;
 
+protected:
+    // Something an index of that kind recorded of this person is about to change.
+    void IndexedChanging(IndexKind kind) const { indexMark_.Changing(1u << kind); }
+
 private:
+    static constexpr unsigned kEveryIndex = 3;
+
+    // Copies start unrecorded; assigning over a recorded person may change anything recorded.
+    struct IndexMark {
+        IndexMark() = default;
+        IndexMark(const IndexMark&) {}
+        IndexMark& operator=(const IndexMark&) {
+            Changing(kEveryIndex);
+            return *this;
+        }
+        void Changing(unsigned which) const {
+            for (unsigned kind = 0; kind < 2; ++kind) {
+                if ((kinds & which & (1u << kind)) != 0) {
+                    indexEpochs_[kind].fetch_add(1, std::memory_order_relaxed);
+                }
+            }
+        }
+        mutable unsigned kinds = 0;
+    };
+
+    static std::atomic<unsigned long long> indexEpochs_[2];
+
     std::string name_;
     std::string email_;
     std::string emailAlt_;
     bool emailSent_[3] = {false, false, false};
     std::string uniqueId_;
+    IndexMark indexMark_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 
 #include "foundation/uc_ptr_vector.h"
 #include "model/person.h"
@@ -83,10 +84,16 @@ public:
 
     // Name ignoring ASCII case; null for an empty text.
     Parent* FindByName(const std::string& name) const;
-    // Exact Person::GetUniqueIdOrName; null for an empty key.
+    // Exact Person::GetUniqueIdOrName, the first in list order; null for an empty key.
     Parent* FindByKey(const std::string& key) const;
     // The first pupil of that name (ignoring ASCII case) in list order.
     Pupil* FindPupil(const std::string& name) const;
+    // Both lookups scan the list until this many have found it changed since their table was
+    // built; then they build it again. Lookups between changes are then constant time, and a
+    // loop that changes a name before every lookup stays close to scanning.
+    static constexpr unsigned kScansBeforeIndexing = 8;
+    // Keeps the identity table current, so adding parents one at a time stays linear.
+    void Append(Parent* parent);
     int IndexOf(const Parent* parent) const;
     int IndexOfParentOfPupil(const Pupil* pupil) const;
     Parent* FindParentOfPupil(const Pupil* pupil) const;
@@ -108,7 +115,19 @@ public:
     bool ExportCSV(const std::string& fileName) const;
 
 private:
+    template <typename T>
+    struct LookupTable {
+        std::unordered_map<std::string, T*> table;
+        bool built = false;
+        unsigned long long version = 0;
+        unsigned long long epoch = 0;
+        unsigned staleLookups = 0;
+    };
+    bool KeyTableIsCurrent() const;
+
     ParentPrintOrder sortOrder_ = ParentPrintByName;
+    mutable LookupTable<Parent> byKey_;
+    mutable LookupTable<Pupil> pupilsByName_;
 };
 
 // The pupils of a form, sorted by form and then by name.

@@ -7,11 +7,10 @@ Teacher* TeacherList::FindByNameOrInitials(const std::string& text) const {
     if (text.empty()) {
         return nullptr;
     }
-    std::string wanted = ToLower(text.c_str());
     for (unsigned i = 0; i < Count(); ++i) {
         Teacher* teacher = At(i);
-        if (ToLower(teacher->GetName().c_str()) == wanted ||
-            ToLower(teacher->GetInitials().c_str()) == wanted) {
+        if (EqualsIgnoringCase(teacher->GetName(), text) ||
+            EqualsIgnoringCase(teacher->GetInitials(), text)) {
             return teacher;
         }
     }

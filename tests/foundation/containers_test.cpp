@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "foundation/byte_buffer.h"
@@ -104,6 +105,38 @@ TEST(UCPtrVector, RemovingClosesTheGapAndIndexOfFindsTheFirst) {
     v.Clear();
     EXPECT_EQ(v.Count(), 0u);
     EXPECT_EQ(v.Get(0), nullptr);
+}
+
+TEST(UCPtrVector, VersionMovesOnEveryChangeOrWritableAccessOnly) {
+    int a = 1, b = 2;
+    UCPtrVectorT<int> v(2);
+    v.Append(&a);
+    v.Append(&b);
+    const struct {
+        const char* what;
+        std::function<void(UCPtrVectorT<int>&)> act;
+        bool changes;
+    } cases[] = {
+        {"Append", [&](auto& x) { x.Append(&a); }, true},
+        {"Insert", [&](auto& x) { (void)x.Insert(&b, 0); }, true},
+        {"RemoveAt", [](auto& x) { (void)x.RemoveAt(0); }, true},
+        {"Pop", [](auto& x) { (void)x.Pop(); }, true},
+        {"Swap", [](auto& x) { x.Swap(0, 1); }, true},
+        {"writable At", [](auto& x) { (void)x.At(0); }, true},
+        {"writable begin", [](auto& x) { (void)x.begin(); }, true},
+        {"Clear", [](auto& x) { x.Clear(); }, true},
+        {"reading",
+         [](const auto& x) {
+             (void)x.At(0), (void)x.Get(5), (void)x.IndexOf(nullptr), (void)x.begin();
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        UCPtrVectorT<int> copy = v;
+        const unsigned long long before = copy.Version();
+        c.act(copy);
+        EXPECT_EQ(copy.Version() != before, c.changes) << c.what;
+    }
 }
 
 TEST(UCPtrVector, HoldsTwentyThousandElementsInOrder) {

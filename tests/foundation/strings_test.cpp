@@ -25,6 +25,27 @@ TEST(StringFunctions, CaseFoldingLeavesHighBytesAlone) {
     EXPECT_EQ(ToLower(nullptr), "");
 }
 
+TEST(StringFunctions, EqualsIgnoringCaseFoldsAsciiLettersOnly) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"Amy Lee", "aMY lEE", true},
+        {"", "", true},
+        {"Amy", "Amy ", false},
+        {"\xC9", "\xE9", false},
+        {"[", "{", false},
+        {"Z@", "z@", true},
+        {"a", "", false},
+        {"Mrs O'Brien", "MRS O'BRIEN", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(EqualsIgnoringCase(c.b, c.a), c.equal) << c.b << " / " << c.a;
+    }
+}
+
 TEST(StringFunctions, SmallPredicatesAndPieces) {
     EXPECT_FALSE(IsBlank(nullptr));
     EXPECT_TRUE(IsBlank(""));

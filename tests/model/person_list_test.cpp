@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -252,6 +253,104 @@ TEST(ParentList, FindersIgnoreCaseWhereTheyShouldAndNotByKey) {
     EXPECT_EQ(parents.list.IndexOfParentOfPupil(&stranger), -1);
     EXPECT_EQ(parents.list.FindParentOfPupil(&stranger), nullptr);
     EXPECT_EQ(parents.list.GetPupilCount(), 3);
+}
+
+// Every change that can alter what a lookup finds, made after both lookup tables were built;
+// the answers must follow at once (a stale table would answer for the old list, or read a
+// deleted person under ASan) and again once the tables have been rebuilt.
+TEST(ParentList, LookupsFollowEveryChangeToTheListAndItsPeople) {
+    struct Family {
+        OwnedParents parents;
+        Parent* lee = parents.Add("Pat Lee", {{"Amy Lee", "7B"}});
+        Parent* ray = parents.Add("Sam Ray", {{"Ben Ray", "8C"}});
+        Parent* fox = parents.Add("Kim Fox", {{"Cat Fox", "9A"}});
+        // Shares Pat Lee's key and pupil's name, so list order decides which is found.
+        Parent* twin = [this] {
+            Parent* parent = parents.Add("Jo Fox", {{"Amy Lee", "7C"}});
+            parent->SetUniqueId("Pat Lee");
+            return parent;
+        }();
+    };
+    struct Expected {
+        const char* lookup;
+        // Index of the parent found, or of the parent of the pupil found; -1 for none.
+        int parent;
+        unsigned pupil = 0;
+    };
+    const struct {
+        const char* change;
+        std::function<void(Family&)> act;
+        std::vector<Expected> keys;
+        std::vector<Expected> pupils;
+    } cases[] = {
+        {"parent given an id",
+         [](Family& f) { f.lee->SetUniqueId("ID-7"); },
+         {{"ID-7", 0}, {"Pat Lee", 3}},
+         {}},
+        {"parent's id cleared falls back to the name",
+         [](Family& f) {
+             f.ray->SetUniqueId("");
+             f.ray->SetName("Sam Raye");
+         },
+         {{"Sam Raye", 1}, {"Sam Ray", -1}},
+         {}},
+        {"parent deleted",
+         [](Family& f) { delete f.parents.list.RemoveAt(0); },
+         {{"Pat Lee", 2}, {"Sam Ray", 0}},
+         {{"amy lee", 2}, {"ben ray", 0}}},
+        {"same key inserted in front",
+         [](Family& f) { (void)f.parents.list.Insert(new Parent("Kim Fox"), 0); },
+         {{"Kim Fox", 0}},
+         {{"cat fox", 3}}},
+        {"same key appended after",
+         [](Family& f) { f.parents.list.Append(new Parent("Pat Lee")); },
+         {{"Pat Lee", 0}},
+         {}},
+        {"appended past the parent list's own append",
+         [](Family& f) {
+             PersonList& plain = f.parents.list;
+             plain.Append(new Parent("Jo Kay"));
+         },
+         {{"Jo Kay", 4}},
+         {}},
+        {"order swapped",
+         [](Family& f) { f.parents.list.Swap(0, 3); },
+         {{"Pat Lee", 0}},
+         {{"amy lee", 0}}},
+        {"pupil renamed",
+         [](Family& f) { f.lee->GetPupil(0)->SetName("Amy Lowe"); },
+         {},
+         {{"AMY LOWE", 0}, {"amy lee", 3}}},
+        {"pupil added",
+         [](Family& f) { (void)f.ray->AddPupil(std::make_unique<Pupil>("Dan Ray")); },
+         {},
+         {{"dan ray", 1, 1}}},
+        {"pupil deleted", [](Family& f) { f.fox->DeletePupil(0); }, {}, {{"cat fox", -1}}},
+        {"sibling of the same name added to an earlier family",
+         [](Family& f) { (void)f.lee->AddPupil(std::make_unique<Pupil>("Cat Fox")); },
+         {},
+         {{"Cat Fox", 0, 1}}},
+    };
+    for (const auto& c : cases) {
+        Family family;
+        ParentList& list = family.parents.list;
+        for (unsigned i = 0; i < 2 * ParentList::kScansBeforeIndexing; ++i) {
+            ASSERT_EQ(list.FindByKey("Pat Lee"), family.lee);
+            ASSERT_EQ(list.FindPupil("cat fox"), family.fox->GetPupil(0));
+        }
+        c.act(family);
+        for (int round = 0; round < 2 * static_cast<int>(ParentList::kScansBeforeIndexing);
+             ++round) {
+            for (const Expected& e : c.keys) {
+                const Parent* want = e.parent < 0 ? nullptr : list.Get(e.parent);
+                EXPECT_EQ(list.FindByKey(e.lookup), want) << c.change << ": " << e.lookup;
+            }
+            for (const Expected& e : c.pupils) {
+                const Pupil* want = e.parent < 0 ? nullptr : list.Get(e.parent)->GetPupil(e.pupil);
+                EXPECT_EQ(list.FindPupil(e.lookup), want) << c.change << ": " << e.lookup;
+            }
+        }
+    }
 }
 
 TEST(ParentList, WholeListActionsReachEveryParent) {
