@@ -21,7 +21,16 @@ public:
     }
     virtual ~UCPtrVectorT() = default;
     UCPtrVectorT(const UCPtrVectorT&) = default;
-    UCPtrVectorT& operator=(const UCPtrVectorT&) = default;
+    // The version moves past both, so nothing built from either vector's old contents can
+    // mistake this one for current.
+    UCPtrVectorT& operator=(const UCPtrVectorT& other) {
+        if (this != &other) {
+            items_ = other.items_;
+            growStep_ = other.growStep_;
+            version_ = std::max(version_, other.version_) + 1;
+        }
+        return *this;
+    }
 
     unsigned Count() const { return static_cast<unsigned>(items_.size()); }
     bool IsEmpty() const { return items_.empty(); }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -137,6 +138,14 @@ TEST(UCPtrVector, VersionMovesOnEveryChangeOrWritableAccessOnly) {
         c.act(copy);
         EXPECT_EQ(copy.Version() != before, c.changes) << c.what;
     }
+    // Assigned contents never share a version with either side's past.
+    UCPtrVectorT<int> older(2);
+    older.Append(&a);
+    UCPtrVectorT<int> assigned = v;
+    const unsigned long long seen = std::max(assigned.Version(), older.Version());
+    assigned = older;
+    EXPECT_GT(assigned.Version(), seen);
+    EXPECT_EQ(assigned.At(0), &a);
 }
 
 TEST(UCPtrVector, HoldsTwentyThousandElementsInOrder) {
