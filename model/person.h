@@ -70,7 +70,8 @@ protected:
     void IndexedChanging(IndexKind kind) const { indexMark_.Changing(1u << kind); }
 
 private:
-    static constexpr unsigned kEveryIndex = 3;
+    static constexpr unsigned kIndexKinds = 2;
+    static constexpr unsigned kEveryIndex = (1u << kIndexKinds) - 1;
 
     // Copies start unrecorded; assigning over a recorded person may change anything recorded.
     struct IndexMark {
@@ -81,7 +82,7 @@ private:
             return *this;
         }
         void Changing(unsigned which) const {
-            for (unsigned kind = 0; kind < 2; ++kind) {
+            for (unsigned kind = 0; kind < kIndexKinds; ++kind) {
                 if ((kinds & which & (1u << kind)) != 0) {
                     indexEpochs_[kind].fetch_add(1, std::memory_order_relaxed);
                 }
@@ -90,7 +91,7 @@ private:
         mutable unsigned kinds = 0;
     };
 
-    static std::atomic<unsigned long long> indexEpochs_[2];
+    static std::atomic<unsigned long long> indexEpochs_[kIndexKinds];
 
     std::string name_;
     std::string email_;
