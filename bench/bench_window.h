@@ -1,5 +1,6 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <wx/app.h>
 
 #include <cstdlib>
@@ -11,7 +12,8 @@ public:
     bool OnInit() override { return true; }
 };
 
-inline bool StartWindowSystem() {
+// False, with the benchmark skipped, where there is no display.
+inline bool StartWindowSystem(benchmark::State& state) {
     static const bool started = [] {
         if (!std::getenv("DISPLAY")) {
             return false;
@@ -22,5 +24,8 @@ inline bool StartWindowSystem() {
         wxApp::SetInstance(new BenchApp);
         return wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
     }();
+    if (!started) {
+        state.SkipWithError("needs a display");
+    }
     return started;
 }

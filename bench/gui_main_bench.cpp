@@ -13,6 +13,7 @@
 
 #include "app/event_file_writer.h"
 #include "app/qm_controller.h"
+#include "bench_window.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/main/event_tree_ctrl.h"
@@ -21,7 +22,6 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
-#include "bench_window.h"
 #include "support/school_generator.h"
 
 namespace {
@@ -80,8 +80,7 @@ void Settle() {
 }
 
 void BM_StartUpToFirstPaintWithLargeSchool(benchmark::State& state) {
-    if (!StartWindowSystem()) {
-        state.SkipWithError("needs a display");
+    if (!StartWindowSystem(state)) {
         return;
     }
     const wxString path = wxString::FromUTF8(LargeSchoolFile());
@@ -103,8 +102,7 @@ void BM_StartUpToFirstPaintWithLargeSchool(benchmark::State& state) {
 BENCHMARK(BM_StartUpToFirstPaintWithLargeSchool)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_RefreshViewsWithLargeSchool(benchmark::State& state) {
-    if (!StartWindowSystem()) {
-        state.SkipWithError("needs a display");
+    if (!StartWindowSystem(state)) {
         return;
     }
     NoPrompts prompts;
@@ -143,8 +141,7 @@ struct LargeViews {
 
 // One screen of a 1920x1080 window: the rows it exposes, the headings and the time axes.
 void BM_PaintOneScreenOfTheOverviewWithLargeSchool(benchmark::State& state) {
-    if (!StartWindowSystem()) {
-        state.SkipWithError("needs a display");
+    if (!StartWindowSystem(state)) {
         return;
     }
     NoPrompts prompts;
@@ -160,8 +157,7 @@ void BM_PaintOneScreenOfTheOverviewWithLargeSchool(benchmark::State& state) {
 BENCHMARK(BM_PaintOneScreenOfTheOverviewWithLargeSchool)->Unit(benchmark::kMillisecond);
 
 void BM_RebuildTheEventTreeWithLargeSchool(benchmark::State& state) {
-    if (!StartWindowSystem()) {
-        state.SkipWithError("needs a display");
+    if (!StartWindowSystem(state)) {
         return;
     }
     NoPrompts prompts;
@@ -175,8 +171,7 @@ BENCHMARK(BM_RebuildTheEventTreeWithLargeSchool)->Unit(benchmark::kMillisecond);
 
 // A hit test and the tip text of the cell under the mouse, over every teacher row in turn.
 void BM_HitTestAndTipWithLargeSchool(benchmark::State& state) {
-    if (!StartWindowSystem()) {
-        state.SkipWithError("needs a display");
+    if (!StartWindowSystem(state)) {
         return;
     }
     NoPrompts prompts;

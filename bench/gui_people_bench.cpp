@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench_window.h"
 #include "foundation/uc_error.h"
 #include "gui/people/appt_entry_dlg.h"
 #include "model/event.h"
@@ -16,7 +17,6 @@
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
-#include "bench_window.h"
 #include "support/generated_schedule.h"
 
 namespace {
@@ -52,8 +52,7 @@ LargeSchool& School() {
 }
 
 void BM_OpenPupilAppointments(benchmark::State& state) {
-    if (!StartWindowSystem()) {
-        state.SkipWithError("needs a display");
+    if (!StartWindowSystem(state)) {
         return;
     }
     UCStringError quiet;
@@ -73,8 +72,7 @@ void BM_OpenPupilAppointments(benchmark::State& state) {
 BENCHMARK(BM_OpenPupilAppointments)->Unit(benchmark::kMillisecond);
 
 void BM_NextPupil(benchmark::State& state) {
-    if (!StartWindowSystem()) {
-        state.SkipWithError("needs a display");
+    if (!StartWindowSystem(state)) {
         return;
     }
     UCStringError quiet;

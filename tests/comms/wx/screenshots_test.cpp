@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "app/qm_controller.h"
-#include "support/loopback_servers.h"
 #include "comms/smtp_client_curl.h"
 #include "comms/wx/email_progress_dlg.h"
 #include "comms/wx/email_server_dlg.h"
@@ -16,17 +15,11 @@
 #include "gui/support/gui_test.h"
 #include "gui/support/screenshot.h"
 #include "model/event.h"
+#include "support/loopback_servers.h"
 
 namespace {
 
-class Screenshots : public GuiTest {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using Screenshots = OnlyForScreenshots<GuiTest>;
 
 TEST_F(Screenshots, EmailAndUpdateWindows) {
     QMController controller;

@@ -68,6 +68,16 @@ protected:
         return TheMainFrame == nullptr;
     }
     MultiDaySchedule* Schedule() { return frame_->GetController().GetSchedule(); }
+    // The example event open with its requests booked, as the pictures show it; null when it
+    // did not open.
+    MultiDaySchedule* OpenBookedExample() {
+        Open(Example());
+        MultiDaySchedule* schedule = Schedule();
+        if (schedule != nullptr) {
+            frame_->GetController().BookUnbookedRequests(false, false);
+        }
+        return schedule;
+    }
     bool MenuEnabled(int id) { return frame_->GetMenuBar()->IsEnabled(id); }
     bool ToolEnabled(int id) { return frame_->GetToolBar()->GetToolEnabled(id); }
     void Tick() {

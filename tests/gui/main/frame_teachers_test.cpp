@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <wx/modalhook.h>
 #include <wx/textctrl.h>
 
 #include <functional>
@@ -12,6 +11,7 @@
 #include "gui/people/appt_entry_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
+#include "gui/support/answer_dialogs.h"
 #include "model/appointment.h"
 #include "model/appointment_request.h"
 #include "model/parent.h"
@@ -20,25 +20,6 @@
 #include "model/teacher.h"
 
 namespace {
-
-// Answers the editors a command opens.
-class AnswerDialogs : public wxModalDialogHook {
-public:
-    explicit AnswerDialogs(std::function<int(wxDialog*)> answer) : answer_(std::move(answer)) {
-        Register();
-    }
-    int opened = 0;
-
-protected:
-    int Enter(wxDialog* dialog) override {
-        ++opened;
-        return answer_(dialog);
-    }
-    void Exit(wxDialog*) override {}
-
-private:
-    std::function<int(wxDialog*)> answer_;
-};
 
 // Booked slots of the parent on the day from that slot on.
 int BookedFrom(const Schedule& day, const Parent* parent, unsigned firstSlot) {

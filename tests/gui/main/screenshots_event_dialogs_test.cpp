@@ -12,21 +12,12 @@
 
 namespace {
 
-class ScreenshotsOfEventDialogs : public MainWindow {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using ScreenshotsOfEventDialogs = OnlyForScreenshots<MainWindow>;
 
 TEST_F(ScreenshotsOfEventDialogs, SettingsTimeEntryScoringAndOptimiser) {
-    Open(Example());
-    MultiDaySchedule* schedule = Schedule();
+    MultiDaySchedule* schedule = OpenBookedExample();
     ASSERT_NE(schedule, nullptr);
     QMControllerWX& controller = frame_->GetController();
-    controller.BookUnbookedRequests(false, false);
     // A second day, so the pictures show the day selector too.
     auto twoDays = std::make_unique<MultiDaySchedule>(*schedule);
     ASSERT_TRUE(twoDays->AppendNextDay());

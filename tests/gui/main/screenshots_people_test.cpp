@@ -16,20 +16,11 @@
 
 namespace {
 
-class ScreenshotsOfPeopleEditors : public MainWindow {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using ScreenshotsOfPeopleEditors = OnlyForScreenshots<MainWindow>;
 
 TEST_F(ScreenshotsOfPeopleEditors, ParentPupilRequestPresentationAndBreakEditors) {
-    Open(Example());
-    MultiDaySchedule* schedule = Schedule();
+    MultiDaySchedule* schedule = OpenBookedExample();
     ASSERT_NE(schedule, nullptr);
-    frame_->GetController().BookUnbookedRequests(false, false);
     Event& event = *schedule->GetEvent();
     Parent* brown = event.GetParents().FindByKey("FAM1004");
     ASSERT_NE(brown, nullptr);

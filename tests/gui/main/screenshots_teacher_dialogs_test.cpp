@@ -13,20 +13,11 @@
 
 namespace {
 
-class ScreenshotsOfTeacherDialogs : public MainWindow {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using ScreenshotsOfTeacherDialogs = OnlyForScreenshots<MainWindow>;
 
 TEST_F(ScreenshotsOfTeacherDialogs, TeacherAndAppointmentEditors) {
-    Open(Example());
-    MultiDaySchedule* schedule = Schedule();
+    MultiDaySchedule* schedule = OpenBookedExample();
     ASSERT_NE(schedule, nullptr);
-    frame_->GetController().BookUnbookedRequests(false, false);
     Event& event = *schedule->GetEvent();
     ASSERT_GT(event.GetTeachers().Count(), 0u);
     ASSERT_GT(event.GetParents().Count(), 0u);

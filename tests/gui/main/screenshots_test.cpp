@@ -11,14 +11,7 @@
 
 namespace {
 
-class Screenshots : public MainWindow {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using Screenshots = OnlyForScreenshots<MainWindow>;
 
 TEST_F(Screenshots, MainWindowAndItsDialogs) {
     Open(Example());

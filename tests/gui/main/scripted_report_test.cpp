@@ -170,14 +170,7 @@ TEST_F(ScriptedReport, TheControllerHandsOutLoadedHostsOnly) {
     EXPECT_EQ(boxes[1], "Error: Script file '" + missing + "' is not valid");
 }
 
-class ScreenshotsOfScripts : public ScriptedReport {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using ScreenshotsOfScripts = OnlyForScreenshots<ScriptedReport>;
 
 TEST_F(ScreenshotsOfScripts, StopWindow) {
     ScriptStopWindow stop(frame_, std::chrono::milliseconds(0));

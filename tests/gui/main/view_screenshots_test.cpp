@@ -9,14 +9,7 @@
 namespace {
 
 // The tree and the overview on the example event, open and locked, and the appearance dialog.
-class ScreenshotsOfViews : public MainWindow {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using ScreenshotsOfViews = OnlyForScreenshots<MainWindow>;
 
 TEST_F(ScreenshotsOfViews, TreeOverviewAndAppearance) {
     Open(Example());

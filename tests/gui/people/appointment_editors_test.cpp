@@ -2,7 +2,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
-#include <wx/modalhook.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -18,6 +17,7 @@
 #include "gui/people/people_edits.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
+#include "gui/support/answer_dialogs.h"
 #include "people_school.h"
 
 namespace {
@@ -50,25 +50,6 @@ std::vector<std::string> Lines(const wxListBox* list) {
     }
     return lines;
 }
-
-// Answers the nested dialogs a test expects.
-class AnswerDialogs : public wxModalDialogHook {
-public:
-    explicit AnswerDialogs(std::function<int(wxDialog*)> answer) : answer_(std::move(answer)) {
-        Register();
-    }
-    int opened = 0;
-
-protected:
-    int Enter(wxDialog* dialog) override {
-        ++opened;
-        return answer_(dialog);
-    }
-    void Exit(wxDialog*) override {}
-
-private:
-    std::function<int(wxDialog*)> answer_;
-};
 
 class AppointmentEditors : public PeopleSchool {
 protected:

@@ -14,9 +14,14 @@ public:
         Register();
     }
     ~AnswerDialogs() override { Unregister(); }
+    // Dialogs that reached the hook.
+    int opened = 0;
 
 protected:
-    int Enter(wxDialog* dialog) override { return answer_(dialog); }
+    int Enter(wxDialog* dialog) override {
+        ++opened;
+        return answer_(dialog);
+    }
     void Exit(wxDialog*) override {}
 
 private:

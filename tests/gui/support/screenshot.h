@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 class wxWindow;
@@ -15,3 +17,15 @@ std::string ScreenshotFolder();
 // Shows the window, lets it paint, and saves what is on screen inside it as <name>.png.
 // False when the picture could not be taken.
 bool SaveScreenshot(wxWindow* window, const std::string& name);
+
+// A window fixture whose tests only take pictures: skipped unless pictures are wanted.
+template <typename Fixture>
+class OnlyForScreenshots : public Fixture {
+protected:
+    void SetUp() override {
+        if (ScreenshotFolder().empty()) {
+            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
+        }
+        Fixture::SetUp();
+    }
+};

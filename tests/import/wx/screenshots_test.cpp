@@ -22,14 +22,7 @@
 
 namespace {
 
-class Screenshots : public ImportWindow {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using Screenshots = OnlyForScreenshots<ImportWindow>;
 
 TEST_F(Screenshots, ImportDialogs) {
     const std::string csv = folder_.Write(

@@ -8,14 +8,7 @@
 
 namespace {
 
-class Screenshots : public PrintoutTest {
-protected:
-    void SetUp() override {
-        if (ScreenshotFolder().empty()) {
-            GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
-        }
-    }
-};
+using Screenshots = OnlyForScreenshots<PrintoutTest>;
 
 TEST_F(Screenshots, PrintSettingsDialogsAndPages) {
     PrintSettings& settings = EventSettings();
