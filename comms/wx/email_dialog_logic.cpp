@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "comms/email_job.h"
+#include "foundation/string_functions.h"
 #include "model/email_server_settings.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -152,27 +153,39 @@ std::string NoEmailsDueText(const EmailJob& job, Person* person, const MultiDayS
     return text;
 }
 
-bool CheckStatusText(int state, int bodyLines, const std::string& resultLine, std::string* text) {
-    char count[32];
+namespace {
+
+// The words of a transfer's first three states and of its failure, which every transfer shows
+// alike; null for the states each names its own way.
+const char* CommonTransferText(int state) {
     switch (state) {
         case 0:
-            *text = "Connecting...";
-            return true;
+            return "Connecting...";
         case 1:
-            *text = "Sending request...";
-            return true;
+            return "Sending request...";
         case 2:
-            *text = "Reading headers...";
-            return true;
+            return "Reading headers...";
+        case 5:
+            return "HTTP Error";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+bool CheckStatusText(int state, int bodyLines, const std::string& resultLine, std::string* text) {
+    if (const char* common = CommonTransferText(state)) {
+        *text = common;
+        return true;
+    }
+    switch (state) {
         case 3:
-            std::snprintf(count, sizeof count, "Reading reply (%d)...", bodyLines);
-            *text = count;
+            // The status line holds 31 characters at most.
+            *text = StringPrintf("Reading reply (%d)...", bodyLines).substr(0, 31);
             return true;
         case 4:
             *text = "OK: " + resultLine;
-            return true;
-        case 5:
-            *text = "HTTP Error";
             return true;
         default:
             return false;
@@ -181,27 +194,18 @@ bool CheckStatusText(int state, int bodyLines, const std::string& resultLine, st
 
 bool DownloadStatusText(int state, const std::string& url, long received, long length,
                         std::string* text) {
-    char line[128];
+    if (const char* common = CommonTransferText(state)) {
+        *text = common;
+        return true;
+    }
     switch (state) {
-        case 0:
-            *text = "Connecting...";
-            return true;
-        case 1:
-            *text = "Sending request...";
-            return true;
-        case 2:
-            *text = "Reading headers...";
-            return true;
         case 3:
-            std::snprintf(line, sizeof line, "Downloading %s (%ld of %ld)", url.c_str(), received,
-                          length);
-            *text = line;
+            // The status line holds 127 characters at most.
+            *text = StringPrintf("Downloading %s (%ld of %ld)", url.c_str(), received, length)
+                        .substr(0, 127);
             return true;
         case 4:
             *text = "OK";
-            return true;
-        case 5:
-            *text = "HTTP Error";
             return true;
         default:
             return false;

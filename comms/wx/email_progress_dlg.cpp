@@ -13,6 +13,7 @@
 #include "comms/wx/email_dialog_logic.h"
 #include "comms/wx/login_dlg.h"
 #include "foundation/uc_error.h"
+#include "gui/dialogs/dialog_end.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
 #include "model/event.h"
@@ -73,12 +74,7 @@ void EmailProgressDlg::OnStop(wxCommandEvent& event) {
 void EmailProgressDlg::EndRun(int code) {
     stopped_ = true;
     timer_.Stop();
-    if (IsModal()) {
-        EndModal(code);
-    } else {
-        SetReturnCode(code);
-        Hide();
-    }
+    EndShownDialog(*this, code);
 }
 
 void EmailProgressDlg::AppendLog(const std::string& text) {

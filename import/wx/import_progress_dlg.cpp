@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "foundation/uc_error.h"
+#include "gui/dialogs/dialog_end.h"
 #include "gui/dialogs/prompt_service.h"
 #include "import/import_progress.h"
 
@@ -87,10 +88,5 @@ void ImportProgressDlg::Finish(ImportOutcome outcome) {
     }
     done_ = true;
     outcome_ = outcome;
-    if (IsModal()) {
-        EndModal(wxID_OK);
-    } else {
-        SetReturnCode(wxID_OK);
-        Hide();
-    }
+    EndShownDialog(*this, wxID_OK);
 }

@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 
 #include "foundation/uc_error.h"
+#include "gui/dialogs/dialog_end.h"
 #include "gui/dialogs/prompt_service.h"
 
 std::string SIMSStatusText(int status) {
@@ -109,10 +110,5 @@ void SIMSCRProgressDlg::End(int code) {
     }
     ended_ = true;
     timer_.Stop();
-    if (IsModal()) {
-        EndModal(code);
-    } else {
-        SetReturnCode(code);
-        Hide();
-    }
+    EndShownDialog(*this, code);
 }
