@@ -206,7 +206,7 @@ std::string FormatKeyText(const char* key, const std::string& text) {
     if (text.empty()) {
         return std::string();
     }
-    return FormatKeyString(key, PercentEncode(text.c_str()));
+    return FormatKeyString(key, PercentEncode(text));
 }
 
 std::string FormatOptionWord(const char* key, const char* word) {
@@ -247,12 +247,9 @@ double ParseOptionFloat(const std::string& text) {
     return result.ec == std::errc() ? value : 0;
 }
 
-std::string EscapeOptionText(const char* text) {
+std::string EscapeOptionText(std::string_view text) {
     std::string out;
-    if (text == nullptr) {
-        return out;
-    }
-    const size_t length = std::strlen(text);
+    const size_t length = text.size();
     size_t lead = 0;
     while (lead < length && IsBlank(text[lead])) {
         ++lead;
@@ -330,13 +327,14 @@ std::string FormatTextKey(const TextKey<Target>& key, const Target& target) {
         return std::string();
     }
     if (key.form == TextForm::Percent) {
-        return FormatKeyString(key.key, PercentEncode(value.c_str()));
+        return FormatKeyString(key.key, PercentEncode(value));
     }
     return FormatKeyString(key.key, EscapeOptionText(value));
 }
 
 std::string DecodeTextValue(TextForm form, const std::string& text) {
-    return form == TextForm::Percent ? PercentDecode(text.c_str()) : text;
+    // "%00" and the like decode to bytes no text of an event holds.
+    return form == TextForm::Percent ? WithoutControlBytes(PercentDecode(text.c_str())) : text;
 }
 
 template const TextKey<Event>* FindTextKey(std::span<const TextKey<Event>>, const std::string&);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "foundation/date.h"
 #include "foundation/time_of_day.h"
@@ -36,10 +37,14 @@ double ParseOptionFloat(const std::string& text);
 
 // A backslash before every backslash, double quote and line break, and before the white space
 // at either end, so a quoted value reads back exactly: the reader trims only unescaped white
-// space (Tokeniser::TrimQuoted). The empty text for null.
-std::string EscapeOptionText(const char* text);
+// space (Tokeniser::TrimQuoted). Every byte is written, a NUL as much as any other. The empty
+// text for null.
+std::string EscapeOptionText(std::string_view text);
 inline std::string EscapeOptionText(const std::string& text) {
-    return EscapeOptionText(text.c_str());
+    return EscapeOptionText(std::string_view(text));
+}
+inline std::string EscapeOptionText(const char* text) {
+    return text != nullptr ? EscapeOptionText(std::string_view(text)) : std::string();
 }
 
 // The time of a time line: "9:05am", or the encoded token when the time has seconds.

@@ -160,7 +160,7 @@ EventFileReader::Next EventFileReader::NextBlockName(bool headingEnds) {
         ReportError("Found data I don't understand here: '" + token_ + "'");
         return Next::Failed;
     }
-    tokens_->TrimQuoted(token_);
+    Unquote(token_);
     return Next::Item;
 }
 
@@ -215,12 +215,17 @@ bool EventFileReader::ReadSections() {
     return true;
 }
 
+void EventFileReader::Unquote(std::string& text) const {
+    tokens_->TrimQuoted(text);
+    text = WithoutControlBytes(text);
+}
+
 bool EventFileReader::ReadText(std::string& out) {
     if (tokens_->NextToken(text_) != TokenQuoted) {
         ReportError("Expected a piece of text");
         return false;
     }
-    tokens_->TrimQuoted(text_);
+    Unquote(text_);
     out = text_;
     return true;
 }

@@ -6,11 +6,14 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "app/event_file_format.h"
 #include "foundation/date.h"
 #include "foundation/time_of_day.h"
 #include "foundation/tokeniser.h"
+#include "model/attendance_record.h"
 #include "model/email_server_settings.h"
 #include "model/score.h"
 
@@ -75,6 +78,9 @@ private:
     // What starts next in a section or block.
     enum class Next { Item, Done, Failed };
 
+    // The last quoted text as a value of the event: trimmed as written, and without the
+    // control bytes that no text of an event holds.
+    void Unquote(std::string& text) const;
     std::string Located(const char* message) const;
     void ReportWarning(const std::string& message);
     // Lower-cases the current word in place.
@@ -112,11 +118,16 @@ private:
     template <typename Person>
     bool ReadAttendeeKeys(Person* person,
                           KeyResult (EventFileReader::*readOwnKey)(const std::string&, Person*));
+    template <typename Person>
+    bool ReadAttendeeBlock(Person* person,
+                           KeyResult (EventFileReader::*readOwnKey)(const std::string&, Person*));
+    // The times and absence read so far for the day of the block being read.
+    AttendancePlan& PlanOf(Schedule* day);
     // The day of the date, from an index of the days once they are all read: a scan per line
     // would grow with the days times the lines.
     Schedule* FindDay(const Date& date);
-    static int DateKey(const Date& date) {
-        return date.Year() * 10000 + date.Month() * 100 + date.Day();
+    static long long DateKey(const Date& date) {
+        return static_cast<long long>(date.Year()) * 10000 + date.Month() * 100 + date.Day();
     }
     // A break or booking time that is not on a slot boundary moves to the start of the slot
     // holding it, so breaks and bookings meet by slot and what is read is what the next open
@@ -157,8 +168,9 @@ private:
     std::unordered_map<std::string, Teacher*> teacherNames_;
     std::unordered_map<std::string, Teacher*> teacherInitials_;
     std::unordered_set<std::string> parentKeys_;
-    std::unordered_map<int, Schedule*> daysByDate_;
+    std::unordered_map<long long, Schedule*> daysByDate_;
     std::unordered_map<std::string, Presentation*> presentationNames_;
+    std::vector<std::pair<Schedule*, AttendancePlan>> dayPlans_;
 };
 
 template <typename Target>

@@ -70,27 +70,26 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
         currentDay_ = day;
         return KeyResult::Done;
     }
+    // The day's times are given to the attendee together once the block is read, so that the
+    // one rule for what a day holds sees them both.
     if (key == "after" || key == "before") {
         TimeOfDay time;
         if (!ReadTime(time) || currentDay_ == nullptr) {
             return KeyResult::Failed;
         }
+        AttendancePlan& plan = PlanOf(currentDay_);
         if (key == "after") {
-            if (!attendee->SetStartTime(currentDay_, time)) {
-                return KeyResult::Failed;
-            }
-            attendee->SetArrivesLate(currentDay_, true);
+            plan.arrivesLate = true;
+            plan.arrival = time;
         } else {
-            if (!attendee->SetEndTime(currentDay_, time)) {
-                return KeyResult::Failed;
-            }
-            attendee->SetLeavesEarly(currentDay_, true);
+            plan.leavesEarly = true;
+            plan.departure = time;
         }
         return KeyResult::Done;
     }
     if (key == "notattending") {
         if (currentDay_ != nullptr) {
-            attendee->SetAttending(currentDay_, false);
+            PlanOf(currentDay_).attending = false;
         }
         return KeyResult::Done;
     }
@@ -110,10 +109,32 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
     return KeyResult::NotMine;
 }
 
+AttendancePlan& EventFileReader::PlanOf(Schedule* day) {
+    for (auto& [planDay, plan] : dayPlans_) {
+        if (planDay == day) {
+            return plan;
+        }
+    }
+    return dayPlans_.emplace_back(day, AttendancePlan()).second;
+}
+
 template <typename Person>
 bool EventFileReader::ReadAttendeeKeys(Person* person,
                                        KeyResult (EventFileReader::*readOwnKey)(const std::string&,
                                                                                 Person*)) {
+    dayPlans_.clear();
+    const bool read = ReadAttendeeBlock(person, readOwnKey);
+    for (const auto& [day, plan] : dayPlans_) {
+        person->FitDayAttendance(day, plan);
+    }
+    dayPlans_.clear();
+    return read;
+}
+
+template <typename Person>
+bool EventFileReader::ReadAttendeeBlock(Person* person,
+                                        KeyResult (EventFileReader::*readOwnKey)(const std::string&,
+                                                                                 Person*)) {
     int keyLine = 0;
     while (NextBlockKey(keyLine)) {
         const std::string key = token_;
@@ -317,7 +338,7 @@ bool EventFileReader::ReadPupil() {
         ReportError("Expected pupil's name");
         return false;
     }
-    tokens_->TrimQuoted(name);
+    Unquote(name);
     auto pupil = std::make_unique<Pupil>(name);
     Pupil* added = pupil.get();
     if (!parent_->AddPupil(std::move(pupil))) {

@@ -1,5 +1,6 @@
 // Importing the families of generated schools from a CSV file and from an XML export, at a
-// quarter, half and the whole of the large school's 1,500 families.
+// quarter, half and the whole of the large school's 1,500 families; and teachers and pupils
+// from files of 2,500 to 20,000 rows, where each import must grow with the file, not faster.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -10,6 +11,7 @@
 #include "import/csv_import_run.h"
 #include "import/imported_people.h"
 #include "import/pt_csv_importer.h"
+#include "import/text_import_runs.h"
 #include "import/xml_import_run.h"
 #include "model/appointment_request.h"
 #include "model/event.h"
@@ -66,6 +68,37 @@ std::string XMLText(const GeneratedSchool& school) {
     return text + "</Pupils></Export>\n";
 }
 
+// Rows of a staff list: a distinct name, initials, a room and a subject each.
+std::string TeacherCSVText(int rows) {
+    std::string text;
+    for (int i = 0; i < rows; ++i) {
+        const std::string n = std::to_string(i);
+        text += "Teacher " + n + " Smith,T" + n + ",Room " + std::to_string(i % 60) + ",Subject " +
+                std::to_string(i % 25) + "\n";
+    }
+    return text;
+}
+
+std::string TeacherListText(int rows) {
+    std::string text;
+    for (int i = 0; i < rows; ++i) {
+        text += "Teacher " + std::to_string(i) + " Smith\n";
+    }
+    return text;
+}
+
+// Rows of pupils with their form and parents, two brothers or sisters to a family.
+std::string PupilCSVText(int rows) {
+    std::string text;
+    for (int i = 0; i < rows; ++i) {
+        const std::string family = std::to_string(i / 2);
+        text += "Pupil " + std::to_string(i) + ",Family" + family + ",7" +
+                std::string(1, static_cast<char>('A' + i % 6)) + ",Mr and Mrs Family" + family +
+                ",\"" + family + " High Street\"\n";
+    }
+    return text;
+}
+
 template <typename Run>
 void ImportFile(benchmark::State& state, const std::string& text, Run makeRun) {
     TempFolder folder("qm-import-bench");
@@ -83,9 +116,10 @@ void ImportFile(benchmark::State& state, const std::string& text, Run makeRun) {
             state.SkipWithError(quiet.GetText().c_str());
             return;
         }
-        pupils = static_cast<unsigned>(event->GetParents().GetPupilCount());
+        pupils = static_cast<unsigned>(event->GetParents().GetPupilCount() +
+                                       static_cast<int>(event->GetTeachers().Count()));
     }
-    state.counters["pupils"] = pupils;
+    state.counters["people"] = pupils;
     state.counters["bytes"] = static_cast<double>(text.size());
 }
 
@@ -115,6 +149,45 @@ BENCHMARK(BM_ImportFamiliesFromXML)
     ->Arg(750)
     ->Arg(1500)
     ->Arg(3000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ImportTeachersFromCSV(benchmark::State& state) {
+    ImportFile(state, TeacherCSVText(static_cast<int>(state.range(0))), [] {
+        ImporterCSV importer(false);
+        importer.SetDefinition("Full Name,Initials,Location,Subject");
+        return std::make_unique<CSVImportRun>(importer);
+    });
+}
+BENCHMARK(BM_ImportTeachersFromCSV)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ImportTeachersFromTextList(benchmark::State& state) {
+    ImportFile(state, TeacherListText(static_cast<int>(state.range(0))),
+               [] { return std::make_unique<TextTeachersImportRun>(); });
+}
+BENCHMARK(BM_ImportTeachersFromTextList)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ImportPupilsFromCSV(benchmark::State& state) {
+    ImportFile(state, PupilCSVText(static_cast<int>(state.range(0))), [] {
+        ImporterCSV importer(true);
+        importer.SetDefinition("Forename,Surname,Form / Tutor Group,Parent's Name,Address Line 1");
+        return std::make_unique<CSVImportRun>(importer);
+    });
+}
+BENCHMARK(BM_ImportPupilsFromCSV)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond);
 
 // The accepted preview's families joining an event that already holds as many.

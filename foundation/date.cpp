@@ -53,8 +53,8 @@ bool Date::operator<(const Date& other) const {
 }
 
 bool Date::IsValid() const {
-    return day_ >= 1 && month_ >= 1 && month_ <= 12 && year_ >= 2000 && day_ <= 31 &&
-           day_ <= DaysInMonth(month_, year_);
+    return day_ >= 1 && month_ >= 1 && month_ <= 12 && year_ >= 2000 && year_ <= kLastYear &&
+           day_ <= 31 && day_ <= DaysInMonth(month_, year_);
 }
 
 int Date::DaysInMonth(int month, int year) {

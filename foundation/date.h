@@ -3,7 +3,8 @@
 #include <string>
 
 // A calendar day of an event. The all-zero value means "not set" and is invalid; only dates from
-// 2000 on are valid, and every year divisible by 4 is a leap year.
+// 2000 to 9999 are valid (files write four-digit years), and every year divisible by 4 is a
+// leap year.
 class Date {
 public:
     Date() = default;
@@ -30,6 +31,7 @@ public:
     bool operator<=(const Date& other) const { return !(other < *this); }
     bool operator>=(const Date& other) const { return !(*this < other); }
 
+    static constexpr int kLastYear = 9999;
     bool IsValid() const;
     // 0 for a month outside 1-12.
     static int DaysInMonth(int month, int year);

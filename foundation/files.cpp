@@ -43,9 +43,15 @@ bool StdioFile::ReadLine(std::string& out) {
         if (c == '\n') {
             return true;
         }
-        if (c != '\r') {
-            out += static_cast<char>(c);
+        if (c == '\r') {
+            // Old spreadsheet exports end their lines with CR alone.
+            const int next = std::fgetc(file_);
+            if (next != '\n' && next != EOF) {
+                std::ungetc(next, file_);
+            }
+            return true;
         }
+        out += static_cast<char>(c);
     }
 }
 

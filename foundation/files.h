@@ -27,8 +27,8 @@ public:
     void Close();
     bool Eof() const;
 
-    // The next line without its LF and with every CR dropped; a last line without LF counts.
-    // False at the end of the file when nothing was read.
+    // The next line without its line end: CR, LF and CR LF each end a line, and a last line
+    // without one counts. False at the end of the file when nothing was read.
     bool ReadLine(std::string& out);
 
     // The stream's length in bytes; the position is kept.

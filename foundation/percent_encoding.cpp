@@ -26,13 +26,14 @@ int HexValue(char c) {
 }  // namespace
 
 std::string PercentEncode(const char* text) {
+    return text != nullptr ? PercentEncode(std::string_view(text)) : std::string();
+}
+
+std::string PercentEncode(std::string_view text) {
     static const char kHexDigits[] = "0123456789abcdef";
     std::string encoded;
-    if (text == nullptr) {
-        return encoded;
-    }
-    for (const char* p = text; *p != '\0'; ++p) {
-        auto c = static_cast<unsigned char>(*p);
+    for (const char byte : text) {
+        auto c = static_cast<unsigned char>(byte);
         if (KeptAsIs(c)) {
             encoded += static_cast<char>(c);
         } else {

@@ -96,6 +96,16 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+std::string FoldASCIICase(const std::string& text) {
+    std::string folded = text;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + ('a' - 'A'));
+        }
+    }
+    return folded;
+}
+
 bool StringContains(const char* text, const char* part) {
     return text != nullptr && part != nullptr && std::strstr(text, part) != nullptr;
 }
@@ -263,6 +273,43 @@ std::string ConvertWindows1252ToUTF8(const std::string& text) {
 
 std::string FileTextToUTF8(const std::string& text) {
     return IsValidUTF8(text) ? text : ConvertWindows1252ToUTF8(text);
+}
+
+namespace {
+
+bool IsControlByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+}  // namespace
+
+std::string WithoutControlBytes(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (!IsControlByte(c) || c == '\t' || c == '\n' || c == '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string OneLineText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        if (c == '\t' || c == '\n' || c == '\r') {
+            out += ' ';
+        } else if (!IsControlByte(c)) {
+            out += c;
+        }
+    }
+    return out;
 }
 
 void TrimRightInPlace(std::string& text) {

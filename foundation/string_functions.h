@@ -11,6 +11,9 @@ std::string ToLower(const char* text);
 std::string ToUpper(const char* text);
 // Equal once ASCII letters are folded; nothing is copied, so lookups by name stay cheap.
 bool EqualsIgnoringCase(const std::string& a, const std::string& b);
+// ASCII letters in lower case, every other byte as it is: the key of a table that
+// EqualsIgnoringCase would search.
+std::string FoldASCIICase(const std::string& text);
 bool StringContains(const char* text, const char* part);
 // False when either is null; an empty prefix always matches.
 bool StartsWith(const char* text, const char* prefix);
@@ -35,6 +38,14 @@ std::string ConvertWindows1252ToUTF8(const std::string& text);
 // Text read from a file as UTF-8: as it stands when it is valid UTF-8, else taken as
 // Windows-1252 and converted.
 std::string FileTextToUTF8(const std::string& text);
+
+// Text from outside (files, imports, scripts) as the model may hold it: without the control
+// bytes no text of an event has (below 0x20, and DEL), keeping tabs and line breaks, which
+// notes and e-mail texts carry. A NUL would cut a name short wherever it is passed on.
+std::string WithoutControlBytes(const std::string& text);
+// For values that are one line: each tab and line break (CR LF counting as one) also becomes a
+// blank.
+std::string OneLineText(const std::string& text);
 
 void TrimRightInPlace(std::string& text);
 // The first character in [begin, end) that is not white space, or end.

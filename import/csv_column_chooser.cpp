@@ -3,22 +3,33 @@
 #include <utility>
 
 #include "foundation/files.h"
+#include "foundation/string_functions.h"
+#include "import/csv_fields.h"
 #include "import/text_encoding.h"
 #include "model/importer_csv.h"
 
 CSVFilePreview ReadCSVPreview(StdioFile* file, int lineCount) {
     CSVFilePreview preview;
-    if (file == nullptr || file->GetFile() == nullptr) {
+    ImportInput input;
+    if (file == nullptr || file->GetFile() == nullptr || !input.Open(file)) {
         return preview;
     }
+    // Records as the import reads them: a quoted field's line breaks stay inside its record.
+    std::string record;
     std::string line;
-    for (int i = 0; i < lineCount && file->ReadLine(line); ++i) {
+    for (int i = 0; i < lineCount && input.Get()->ReadLine(record); ++i) {
+        CSVQuoteScanner quotes;
+        quotes.Feed(record);
+        while (quotes.InsideQuotes() && input.Get()->ReadLine(line)) {
+            record += '\n' + line;
+            quotes.Feed("\n" + line);
+        }
         if (i == 0) {
             // A spreadsheet's byte-order mark would hide the header's first column name.
-            line = StripByteOrderMark(line);
-            preview.firstLine = line;
+            record = StripByteOrderMark(record);
+            preview.firstLine = record;
         }
-        preview.text += DecodeImportedText(line, false) + "\n";
+        preview.text += OneLineText(DecodeImportedText(record, false)) + "\n";
     }
     return preview;
 }

@@ -6,9 +6,9 @@
 class CSVColumnMapping;
 class StdioFile;
 
-// The first lines of a CSV file as the definition dialog shows them, read from the file's
-// current position: each line as UTF-8 followed by a line feed, and the first line as it stands
-// (without a byte-order mark) for the header check.
+// The first records of a CSV file as the definition dialog shows them, read from the file's
+// current position (UTF-16 and UTF-32 decoded): each record as UTF-8 on one line followed by a
+// line feed, and the first as it stands (without a byte-order mark) for the header check.
 struct CSVFilePreview {
     std::string text;
     std::string firstLine;

@@ -36,3 +36,36 @@ std::vector<std::string> SplitCSVLine(const std::string& line) {
     }
     return fields;
 }
+
+void CSVQuoteScanner::Feed(const std::string& text) {
+    for (const char c : text) {
+        switch (state_) {
+            case State::FieldStart:
+                if (c == '"') {
+                    state_ = State::Quoted;
+                } else if (c != ' ' && c != '\t' && c != ',') {
+                    state_ = State::Unquoted;
+                }
+                break;
+            case State::Unquoted:
+                if (c == ',') {
+                    state_ = State::FieldStart;
+                }
+                break;
+            case State::Quoted:
+                if (c == '"') {
+                    state_ = State::QuoteInQuoted;
+                }
+                break;
+            case State::QuoteInQuoted:
+                // A doubled quote is a quote mark; anything else after a closing quote is kept
+                // up to the comma.
+                if (c == '"') {
+                    state_ = State::Quoted;
+                } else {
+                    state_ = c == ',' ? State::FieldStart : State::Unquoted;
+                }
+                break;
+        }
+    }
+}

@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "foundation/string_functions.h"
 #include "foundation/time_of_day.h"
+#include "foundation/uc_error.h"
 #include "model/attendance_record.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -14,37 +16,12 @@ namespace {
 // Only the first two days take attendance from a file.
 constexpr int kAttendanceDays = 2;
 
-// Times that cannot be read, or that would end before they start, leave the day's own time:
-// a spreadsheet's odd cell is not worth a message for every line.
-void SetArrival(AttendanceRecord& record, const std::string& text) {
-    TimeOfDay time;
-    if (time.Parse(text.c_str()) && time < record.GetEndTime()) {
-        record.SetStartTime(time);
-    }
-}
-
-void SetDeparture(AttendanceRecord& record, const std::string& text) {
-    TimeOfDay time;
-    if (time.Parse(text.c_str()) && record.GetStartTime() < time) {
-        record.SetEndTime(time);
-    }
-}
-
-void ApplyAttendance(MultiDaySchedule& target, Attendee& attendee,
-                     const AttendanceRecord (&records)[kAttendanceDays]) {
-    for (int d = 0; d < kAttendanceDays; ++d) {
-        Schedule* day = target.GetDay(static_cast<unsigned>(d));
-        if (day == nullptr) {
-            break;
-        }
-        const AttendanceRecord& record = records[d];
-        const TimeOfDay dayStart = day->GetStartTime();
-        const TimeOfDay dayEnd = day->GetEndTime();
-        attendee.SetTimes(day, record.GetStartTime(), record.GetEndTime());
-        attendee.SetArrivesLate(day, dayStart < record.GetStartTime());
-        attendee.SetLeavesEarly(day, record.GetEndTime() < dayEnd);
-        attendee.FitAttendanceToDay(day, dayStart, dayEnd);
-        attendee.SetAttending(day, record.IsAttending());
+// An unreadable time leaves the day's own: a spreadsheet's odd cell is not worth a message.
+void SetTime(bool& flag, TimeOfDay& time, const std::string& text) {
+    TimeOfDay read;
+    if (read.Parse(text.c_str())) {
+        flag = true;
+        time = read;
     }
 }
 
@@ -84,7 +61,7 @@ CSVImportRun::CSVImportRun(const ImporterCSV& definition) : pupils_(definition.I
 bool CSVImportRun::Import(bool& more) {
     std::vector<std::string> fields;
     if (const LineRead read = ReadFields(more, fields); read != LineRead::Fields) {
-        return read != LineRead::Closed;
+        return read != LineRead::Failed;
     }
 
     MultiDaySchedule& target = *GetTarget();
@@ -99,12 +76,7 @@ bool CSVImportRun::Import(bool& more) {
         teacher = std::make_unique<Teacher>();
         attendee = teacher.get();
     }
-    AttendanceRecord records[kAttendanceDays];
-    for (int d = 0; d < kAttendanceDays; ++d) {
-        if (Schedule* day = target.GetDay(static_cast<unsigned>(d))) {
-            records[d].SetTimes(day->GetStartTime(), day->GetEndTime());
-        }
-    }
+    AttendancePlan plans[kAttendanceDays];
     int arrivals = 0;
     int departures = 0;
     int attendings = 0;
@@ -173,19 +145,20 @@ bool CSVImportRun::Import(bool& more) {
                 break;
             case CSVArrivalTime:
                 if (arrivals < kAttendanceDays) {
-                    SetArrival(records[arrivals], field);
+                    SetTime(plans[arrivals].arrivesLate, plans[arrivals].arrival, field);
                 }
                 ++arrivals;
                 break;
             case CSVDepartureTime:
                 if (departures < kAttendanceDays) {
-                    SetDeparture(records[departures], field);
+                    SetTime(plans[departures].leavesEarly, plans[departures].departure, field);
                 }
                 ++departures;
                 break;
             case CSVIsAttending:
                 if (attendings < kAttendanceDays) {
-                    records[attendings].SetAttendingText(field.c_str());
+                    plans[attendings].attending =
+                        field.empty() || (field[0] != 'N' && field[0] != 'n');
                 }
                 ++attendings;
                 break;
@@ -216,7 +189,25 @@ bool CSVImportRun::Import(bool& more) {
     if (!title.empty()) {
         name = title + " " + name;
     }
-    ApplyAttendance(target, *attendee, records);
+    for (int d = 0; d < kAttendanceDays; ++d) {
+        const Schedule* day = target.GetDay(static_cast<unsigned>(d));
+        if (day == nullptr) {
+            break;
+        }
+        AttendancePlan fitted = plans[d];
+        if (!FitAttendancePlan(fitted, day->GetStartTime(), day->GetEndTime())) {
+            // Marking the family absent would hide that the file and the event's hours
+            // disagree; the office decides which is wrong.
+            ReportMessage(
+                SeverityError,
+                DescribePlanWithoutTime(name, day->GetDate(), plans[d], day->GetStartTime(),
+                                        day->GetEndTime()) +
+                    StringPrintf(", so line %u of the file cannot be imported", GetRecordLine()));
+            more = false;
+            return false;
+        }
+        (void)attendee->SetDayAttendance(day, fitted);  // a fitted plan always fits
+    }
     if (teacher) {
         if (teacher->GetSubjects().empty()) {
             teacher->AddSubject(std::string());

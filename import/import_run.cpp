@@ -2,6 +2,7 @@
 
 #include "app/user_settings.h"
 #include "foundation/files.h"
+#include "foundation/string_functions.h"
 #include "import/text_encoding.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -22,27 +23,49 @@ bool ImportRun::IsOpen() const {
     return input_ != nullptr && input_->GetFile() != nullptr && target_ != nullptr;
 }
 
+void ImportRun::SetInput(StdioFile* input) {
+    decoded_.Close();
+    input_ = input;
+    inputOpened_ = false;
+    inputFailed_ = false;
+    readAnyLine_ = false;
+}
+
+StdioFile* ImportRun::GetInput() {
+    if (!inputOpened_ && input_ != nullptr) {
+        inputOpened_ = true;
+        inputFailed_ = !decoded_.Open(input_);
+    }
+    return inputFailed_ ? nullptr : decoded_.Get();
+}
+
+// Of what is read, so that a decoded copy's progress is measured against its own size.
 int64_t ImportRun::GetFilePosition() const {
     if (!IsOpen()) {
         return -1;
     }
-    return static_cast<int64_t>(std::ftell(input_->GetFile()));
+    const StdioFile* read = decoded_.Get() != nullptr ? decoded_.Get() : input_;
+    return static_cast<int64_t>(std::ftell(read->GetFile()));
 }
 
 int64_t ImportRun::GetFileSize() const {
     if (!IsOpen()) {
         return -1;
     }
-    return static_cast<int64_t>(input_->Size());
+    const StdioFile* read = decoded_.Get() != nullptr ? decoded_.Get() : input_;
+    return static_cast<int64_t>(read->Size());
 }
 
 std::string ImportRun::ConvertText(const std::string& text) const {
     const bool forceUTF8 = settings_ != nullptr && settings_->GetInt("importutf8", 0) == 1;
-    return DecodeImportedText(text, forceUTF8);
+    // Every imported value is one line; a NUL or a line break inside one would reach the
+    // event file.
+    return OneLineText(DecodeImportedText(text, forceUTF8));
 }
 
 bool ImportRun::ReadLine(std::string& line) {
-    if (!IsOpen() || !input_->ReadLine(line)) {
+    StdioFile* input = IsOpen() ? GetInput() : nullptr;
+    if (input == nullptr || !input->ReadLine(line)) {
         return false;
     }
     if (!readAnyLine_) {

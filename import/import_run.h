@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "import/text_encoding.h"
+
 class MultiDaySchedule;
 class Parent;
 class Pupil;
@@ -27,7 +29,7 @@ public:
 
     // None is owned; set them before the first step. The caller opens and closes the file.
     void SetTarget(MultiDaySchedule* target) { target_ = target; }
-    void SetInput(StdioFile* input) { input_ = input; }
+    void SetInput(StdioFile* input);
     // May stay null: "importutf8" 1 in the settings keeps the file's bytes as they are.
     void SetSettings(const UserSettings* settings) { settings_ = settings; }
     MultiDaySchedule* GetTarget() const { return target_; }
@@ -42,13 +44,17 @@ public:
     // broken file); more is true while there is input left to read.
     virtual bool Import(bool& more) = 0;
 
-    // The text of the file as UTF-8 (see DecodeImportedText).
+    // The text of the file as UTF-8 (see DecodeImportedText) on one line: tabs and line breaks
+    // become blanks and other control bytes are dropped.
     std::string ConvertText(const std::string& text) const;
 
 protected:
-    StdioFile* GetInput() const { return input_; }
+    // What the run reads: the input file, or a UTF-8 copy of a UTF-16 or UTF-32 one (made at
+    // the first call). Null, reported, when the file is wide text that cannot be decoded.
+    StdioFile* GetInput();
+    bool InputFailed() const { return inputFailed_; }
     // The next line of the input without its line end and, at the start of the run, without a
-    // byte-order mark. False at the end.
+    // byte-order mark. False at the end, and when the input failed.
     bool ReadLine(std::string& line);
 
     // Takes the teacher and adds it to the target: false, the teacher freed, when refused.
@@ -62,6 +68,9 @@ private:
     MultiDaySchedule* target_ = nullptr;
     StdioFile* input_ = nullptr;
     const UserSettings* settings_ = nullptr;
+    ImportInput decoded_;
+    bool inputOpened_ = false;
+    bool inputFailed_ = false;
     bool readAnyLine_ = false;
 };
 

@@ -61,7 +61,7 @@ ImporterPTCSV::ImporterPTCSV(const ImporterPTCSVMapping& mapping, ListKind kind)
 bool ImporterPTCSV::Import(bool& more) {
     std::vector<std::string> fields;
     if (const LineRead read = ReadFields(more, fields); read != LineRead::Fields) {
-        return read != LineRead::Closed;
+        return read != LineRead::Failed;
     }
     std::string pupilName;
     std::string teacherName;

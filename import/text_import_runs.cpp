@@ -13,7 +13,7 @@ bool TextListImportRun::Import(bool& more) {
     }
     std::string name;
     if (!ReadLine(name)) {
-        return true;
+        return !InputFailed();
     }
     more = true;
     name = TrimImported(name);
@@ -27,15 +27,16 @@ bool TextListImportRun::Import(bool& more) {
     return true;
 }
 
+// Made as the event file's reader makes them, so that what the preview shows is what the
+// saved event opens with.
 bool TextTeachersImportRun::AddName(const std::string& name) {
-    auto teacher = std::make_unique<Teacher>();
-    teacher->SetName(name);
+    auto teacher = std::make_unique<Teacher>(name);
+    teacher->AddSubject(std::string());
     return AddTeacher(std::move(teacher));
 }
 
 bool TextPupilsImportRun::AddName(const std::string& name) {
-    auto pupil = std::make_unique<Pupil>();
-    pupil->SetName(name);
+    auto pupil = std::make_unique<Pupil>(name);
     Parent parentTemplate;
     return CreateParentForPupil(std::move(pupil), parentTemplate);
 }

@@ -14,7 +14,8 @@ protected:
     virtual bool AddName(const std::string& name) = 0;
 };
 
-// Each line is a teacher's name.
+// Each line is a teacher's name; the teacher has one empty subject, as every teacher without
+// a subject has.
 class TextTeachersImportRun : public TextListImportRun {
 protected:
     bool AddName(const std::string& name) override;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "foundation/xml_parser.h"
 #include "model/parent.h"
@@ -120,7 +121,8 @@ XMLPupilsImportRun::XMLPupilsImportRun() = default;
 XMLPupilsImportRun::~XMLPupilsImportRun() = default;
 
 std::string XMLPupilsImportRun::CleanText(const std::string& raw) const {
-    return TrimImported(DecodeXMLEntities(ConvertText(raw)));
+    // Again after the entities, which can name control characters.
+    return TrimImported(OneLineText(DecodeXMLEntities(ConvertText(raw))));
 }
 
 bool XMLPupilsImportRun::Import(bool& more) {
@@ -129,7 +131,11 @@ bool XMLPupilsImportRun::Import(bool& more) {
         return false;
     }
     if (!tokeniser_) {
-        tokeniser_ = std::make_unique<XMLTokeniser>(GetInput());
+        StdioFile* input = GetInput();
+        if (input == nullptr) {
+            return false;
+        }
+        tokeniser_ = std::make_unique<XMLTokeniser>(input);
     }
     if (!parser_) {
         parser_ = std::make_unique<XMLParser>(tokeniser_.get());
@@ -137,13 +143,40 @@ bool XMLPupilsImportRun::Import(bool& more) {
     ErrorWatch watch(UCError::Current());
     std::unique_ptr<UCXMLComponent> component = parser_->ParseComponent();
     if (!component) {
-        return !watch.SawError();
+        return !watch.SawError() && DocumentEnded();
     }
     const auto* tag = dynamic_cast<const UCXMLTag*>(component.get());
-    if (tag != nullptr && IsOpening(*tag, "Pupil") && !ReadPupil()) {
-        return false;
+    if (tag != nullptr && IsOpening(*tag, "Pupil")) {
+        sawElement_ = true;
+        if (!ReadPupil()) {
+            return false;
+        }
+    } else if (tag != nullptr && !tag->IsMarkup() && !tag->IsInstruction()) {
+        sawElement_ = true;
+        if (tag->IsClosing()) {
+            if (!openElements_.empty()) {
+                openElements_.pop_back();
+            }
+        } else if (!tag->IsSelfClosing()) {
+            openElements_.push_back(tag->GetName());
+        }
     }
     more = true;
+    return true;
+}
+
+bool XMLPupilsImportRun::DocumentEnded() {
+    // An export cut short between two pupils would otherwise pass for a smaller school.
+    if (!sawElement_) {
+        ReportMessage(SeverityError,
+                      std::string("The file holds no XML elements.") + kRepeatExport);
+        return false;
+    }
+    if (!openElements_.empty()) {
+        ReportMessage(SeverityError,
+                      "The file is missing a </" + openElements_.back() + "> tag." + kRepeatExport);
+        return false;
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "import/import_run.h"
 
@@ -21,6 +22,9 @@ public:
     bool Import(bool& more) override;
 
 private:
+    // At the end of the input: true when the document's elements were all closed, else
+    // reported.
+    bool DocumentEnded();
     bool ReadPupil();
     bool ReadContact(std::string& name);
     // Reads the element when the tag opens one of that name; any other tag is passed over.
@@ -32,6 +36,10 @@ private:
     // Made at the first step over this run's input.
     std::unique_ptr<XMLTokeniser> tokeniser_;
     std::unique_ptr<XMLParser> parser_;
+    // The elements around the next component, outermost first (Pupil elements are read
+    // whole).
+    std::vector<std::string> openElements_;
+    bool sawElement_ = false;
 };
 
 // Replaces the five predefined entities and decimal or hexadecimal character references;

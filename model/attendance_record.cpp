@@ -73,16 +73,63 @@ bool AttendanceRecord::IsPresentBetween(const TimeOfDay& from, const TimeOfDay& 
 }
 
 void AttendanceRecord::FitToDay(const TimeOfDay& dayStart, const TimeOfDay& dayEnd) {
-    if (arrivesLate_ && (start_ < dayStart || start_ > dayEnd)) {
+    // A late arrival at the day's very end, or an early departure at its very start, would
+    // leave no time at all: such times go like those outside the day.
+    if (arrivesLate_ && (start_ < dayStart || !(start_ < dayEnd))) {
         arrivesLate_ = false;
     }
     if (!arrivesLate_) {
         start_ = dayStart;
     }
-    if (leavesEarly_ && (end_ < dayStart || end_ > dayEnd)) {
+    if (leavesEarly_ && (!(dayStart < end_) || end_ > dayEnd)) {
         leavesEarly_ = false;
     }
     if (!leavesEarly_) {
         end_ = dayEnd;
     }
+}
+
+namespace {
+
+TimeOfDay PlanStart(const AttendancePlan& plan, const TimeOfDay& dayStart) {
+    return plan.arrivesLate ? plan.arrival : dayStart;
+}
+
+TimeOfDay PlanEnd(const AttendancePlan& plan, const TimeOfDay& dayEnd) {
+    return plan.leavesEarly ? plan.departure : dayEnd;
+}
+
+}  // namespace
+
+std::string CheckAttendancePlan(const AttendancePlan& plan, const TimeOfDay& dayStart,
+                                const TimeOfDay& dayEnd) {
+    const TimeOfDay start = PlanStart(plan, dayStart);
+    const TimeOfDay end = PlanEnd(plan, dayEnd);
+    if (start < dayStart || end > dayEnd) {
+        return "The arrival and departure times must lie within the day (" +
+               dayStart.Format(Time12h) + " to " + dayEnd.Format(Time12h) + ")";
+    }
+    if (!(start < end)) {
+        return "The arrival time must be before the departure time";
+    }
+    return std::string();
+}
+
+bool FitAttendancePlan(AttendancePlan& plan, const TimeOfDay& dayStart, const TimeOfDay& dayEnd) {
+    if (plan.arrivesLate && !(dayStart < plan.arrival)) {
+        plan.arrivesLate = false;
+    }
+    if (plan.leavesEarly && !(plan.departure < dayEnd)) {
+        plan.leavesEarly = false;
+    }
+    return PlanStart(plan, dayStart) < PlanEnd(plan, dayEnd);
+}
+
+std::string DescribePlanWithoutTime(const std::string& name, const Date& date,
+                                    const AttendancePlan& plan, const TimeOfDay& dayStart,
+                                    const TimeOfDay& dayEnd) {
+    return "The times of '" + name + "' on " + date.FormatLong() + " (" +
+           PlanStart(plan, dayStart).Format(Time12h) + " to " +
+           PlanEnd(plan, dayEnd).Format(Time12h) + ") leave no time within the day's hours (" +
+           dayStart.Format(Time12h) + " to " + dayEnd.Format(Time12h) + ")";
 }

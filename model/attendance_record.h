@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "foundation/date.h"
 #include "foundation/time_of_day.h"
 
@@ -12,6 +14,33 @@ public:
     virtual TimeOfDay GetStartTime() const = 0;
     virtual TimeOfDay GetEndTime() const = 0;
 };
+
+// One attendee's day as an editor, an import or a file gives it.
+struct AttendancePlan {
+    bool attending = true;
+    bool arrivesLate = false;
+    TimeOfDay arrival;
+    bool leavesEarly = false;
+    TimeOfDay departure;
+};
+
+// The one rule for the times a day can hold, whichever road they come by: a late arrival and an
+// early departure lie within the day's hours, and the arrival comes before the departure.
+// Empty when the day holds the plan; else the sentence that says why not.
+std::string CheckAttendancePlan(const AttendancePlan& plan, const TimeOfDay& dayStart,
+                                const TimeOfDay& dayEnd);
+
+// Imports and files may give times beyond the day: there, a late arrival at or before the day's
+// start is no late arrival, and an early departure at or after its end no early departure.
+// False when what is left holds no time at all (arriving at 3pm and leaving at 4pm on an
+// evening from 4pm): nobody can be seen then, and the caller refuses or marks the day absent.
+bool FitAttendancePlan(AttendancePlan& plan, const TimeOfDay& dayStart, const TimeOfDay& dayEnd);
+
+// "The times of 'Name' on 05 Mar 2024 (3:00pm to 4:00pm) leave no time within the day's hours
+// (4:00pm to 7:30pm)", the times being the plan's.
+std::string DescribePlanWithoutTime(const std::string& name, const Date& date,
+                                    const AttendancePlan& plan, const TimeOfDay& dayStart,
+                                    const TimeOfDay& dayEnd);
 
 // An attendee's times on one day: whether they come at all, and when they arrive if late and
 // leave if early. The validated setters keep start before end.
@@ -42,7 +71,8 @@ public:
     // False only when the record's own arrival or leaving time cuts into [from, to].
     bool IsPresentBetween(const TimeOfDay& from, const TimeOfDay& to) const;
     // After the day's hours change: late arrivals and early departures that now fall outside
-    // the day are dropped, and the other times follow the day.
+    // the day, or on the end of it that leaves them no time, are dropped, and the other times
+    // follow the day.
     void FitToDay(const TimeOfDay& dayStart, const TimeOfDay& dayEnd);
 
 private:

@@ -1,5 +1,6 @@
 #include "model/attendee.h"
 
+#include "foundation/uc_error.h"
 #include "model/presentation.h"
 
 Attendee::Attendee() : presentations_(std::make_unique<PresentationList>(5)) {}
@@ -165,4 +166,44 @@ void Attendee::FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& day
     if (AttendanceRecord* record = GetOrCreateRecord(day)) {
         record->FitToDay(dayStart, dayEnd);
     }
+}
+
+bool Attendee::SetDayAttendance(const AttendanceDay* day, const AttendancePlan& plan) {
+    if (day == nullptr) {
+        return false;
+    }
+    const TimeOfDay dayStart = day->GetStartTime();
+    const TimeOfDay dayEnd = day->GetEndTime();
+    const std::string problem = CheckAttendancePlan(plan, dayStart, dayEnd);
+    if (!problem.empty()) {
+        ReportMessage(SeverityError, problem);
+        return false;
+    }
+    AttendanceRecord* record = GetOrCreateRecord(day);
+    if (record == nullptr || !record->SetTimes(plan.arrivesLate ? plan.arrival : dayStart,
+                                               plan.leavesEarly ? plan.departure : dayEnd)) {
+        return false;
+    }
+    record->SetArrivesLate(plan.arrivesLate);
+    record->SetLeavesEarly(plan.leavesEarly);
+    record->SetAttending(plan.attending);
+    return true;
+}
+
+void Attendee::FitDayAttendance(const AttendanceDay* day, AttendancePlan plan) {
+    if (day == nullptr) {
+        return;
+    }
+    const AttendancePlan given = plan;
+    if (!FitAttendancePlan(plan, day->GetStartTime(), day->GetEndTime())) {
+        if (plan.attending) {
+            ReportMessage(SeverityWarning,
+                          DescribePlanWithoutTime(GetName(), day->GetDate(), given,
+                                                  day->GetStartTime(), day->GetEndTime()) +
+                              ", so they are marked as not attending that day");
+        }
+        plan = AttendancePlan();
+        plan.attending = false;
+    }
+    (void)SetDayAttendance(day, plan);  // a fitted plan always fits
 }

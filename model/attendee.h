@@ -72,6 +72,13 @@ public:
     void FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
                             const TimeOfDay& dayEnd);
 
+    // The day's attendance as an editor gives it: written when the day holds it
+    // (CheckAttendancePlan), else refused with an Error and nothing changed.
+    bool SetDayAttendance(const AttendanceDay* day, const AttendancePlan& plan);
+    // The day's attendance as a file gives it, fitted to the day (FitAttendancePlan). Times
+    // that leave no time make the attendee absent that day, with a Warning that says so.
+    void FitDayAttendance(const AttendanceDay* day, AttendancePlan plan);
+
     // ResetAttendance for every day of a schedule of days (anything with GetDayCount() and
     // GetDay(unsigned) yielding a day pointer); stops at the first failure, leaving the later
     // days untouched. False for a null schedule.

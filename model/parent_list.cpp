@@ -17,37 +17,6 @@ const Pupil* FirstPupil(const Person* person) {
     return static_cast<const Parent*>(person)->GetPupil(0);
 }
 
-std::string FoldedName(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c + ('a' - 'A'));
-        }
-    }
-    return folded;
-}
-
-// Whether the table can answer: current for the list's version and the epoch, or rebuilt now
-// because enough lookups have had to scan.
-template <typename Table, typename Fill>
-bool TableReady(Table& table, unsigned long long version, unsigned long long epoch, Fill fill) {
-    if (table.built && table.version == version && table.epoch == epoch) {
-        return true;
-    }
-    table.built = false;
-    if (++table.staleLookups < ParentList::kScansBeforeIndexing) {
-        return false;
-    }
-    table.staleLookups = 0;
-    table.table.clear();
-    // Read before filling: marking the people as recorded changes nothing.
-    table.epoch = epoch;
-    fill();
-    table.version = version;
-    table.built = true;
-    return true;
-}
-
 }  // namespace
 
 void ParentList::SetSortOrder(ParentPrintOrder order) {
@@ -93,14 +62,13 @@ Parent* ParentList::FindByKey(const std::string& key) const {
     if (key.empty()) {
         return nullptr;
     }
-    const bool ready =
-        TableReady(byKey_, Version(), Person::IndexEpoch(Person::IndexedByKey), [this] {
-            for (unsigned i = 0; i < Count(); ++i) {
-                At(i)->MarkIndexed(Person::IndexedByKey);
-                // The first of equal keys stays the one found.
-                byKey_.table.emplace(At(i)->GetUniqueIdOrName(), At(i));
-            }
-        });
+    const bool ready = byKey_.Ready(Version(), Person::IndexEpoch(Person::IndexedByKey), [this] {
+        for (unsigned i = 0; i < Count(); ++i) {
+            At(i)->MarkIndexed(Person::IndexedByKey);
+            // The first of equal keys stays the one found.
+            byKey_.table.emplace(At(i)->GetUniqueIdOrName(), At(i));
+        }
+    });
     if (ready) {
         auto found = byKey_.table.find(key);
         return found == byKey_.table.end() ? nullptr : found->second;
@@ -114,8 +82,7 @@ Parent* ParentList::FindByKey(const std::string& key) const {
 }
 
 bool ParentList::KeyTableIsCurrent() const {
-    return byKey_.built && byKey_.version == Version() &&
-           byKey_.epoch == Person::IndexEpoch(Person::IndexedByKey);
+    return byKey_.IsCurrent(Version(), Person::IndexEpoch(Person::IndexedByKey));
 }
 
 void ParentList::Append(Parent* parent) {
@@ -132,20 +99,20 @@ Pupil* ParentList::FindPupil(const std::string& name) const {
     if (name.empty()) {
         return nullptr;
     }
-    const bool ready = TableReady(
-        pupilsByName_, Version(), Person::IndexEpoch(Person::IndexedByPupilName), [this] {
+    const bool ready =
+        pupilsByName_.Ready(Version(), Person::IndexEpoch(Person::IndexedByPupilName), [this] {
             for (unsigned i = 0; i < Count(); ++i) {
                 const Parent* parent = At(i);
                 parent->MarkIndexed(Person::IndexedByPupilName);
                 for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
                     Pupil* pupil = parent->GetPupil(k);
                     pupil->MarkIndexed(Person::IndexedByPupilName);
-                    pupilsByName_.table.emplace(FoldedName(pupil->GetName()), pupil);
+                    pupilsByName_.table.emplace(FoldASCIICase(pupil->GetName()), pupil);
                 }
             }
         });
     if (ready) {
-        auto found = pupilsByName_.table.find(FoldedName(name));
+        auto found = pupilsByName_.table.find(FoldASCIICase(name));
         return found == pupilsByName_.table.end() ? nullptr : found->second;
     }
     for (unsigned i = 0; i < Count(); ++i) {

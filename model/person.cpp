@@ -25,7 +25,7 @@ int Sign(int value) {
 
 }  // namespace
 
-std::atomic<unsigned long long> Person::indexEpochs_[Person::kIndexKinds] = {0, 0};
+std::atomic<unsigned long long> Person::indexEpochs_[Person::kIndexKinds] = {0, 0, 0};
 
 Person::Person(const std::string& name) : name_(Trimmed(name)), uniqueId_(name) {}
 

@@ -46,11 +46,11 @@ public:
     // The identity by which an existing person is found when adding, importing and merging.
     std::string GetUniqueIdOrName() const { return uniqueId_.empty() ? name_ : uniqueId_; }
 
-    // Lists index people by that identity, and pupils by name. A person an index has recorded
-    // moves that kind's epoch when what was recorded changes, and every index of the kind then
-    // rebuilds; people being made, copied or imported are unrecorded, so filling a list stays
-    // cheap.
-    enum IndexKind { IndexedByKey = 0, IndexedByPupilName = 1 };
+    // Lists index people by that identity, pupils by name, and teachers by name and initials.
+    // A person an index has recorded moves that kind's epoch when what was recorded changes,
+    // and every index of the kind then rebuilds; people being made, copied or imported are
+    // unrecorded, so filling a list stays cheap.
+    enum IndexKind { IndexedByKey = 0, IndexedByPupilName = 1, IndexedByTeacherName = 2 };
     static unsigned long long IndexEpoch(IndexKind kind) {
         return indexEpochs_[kind].load(std::memory_order_relaxed);
     }
@@ -70,7 +70,7 @@ protected:
     void IndexedChanging(IndexKind kind) const { indexMark_.Changing(1u << kind); }
 
 private:
-    static constexpr unsigned kIndexKinds = 2;
+    static constexpr unsigned kIndexKinds = 3;
     static constexpr unsigned kEveryIndex = (1u << kIndexKinds) - 1;
 
     // Copies start unrecorded; assigning over a recorded person may change anything recorded.

@@ -29,6 +29,47 @@ public:
     // People whose address is not blank.
     int CountWithEmail() const;
     int CountEmailNotSent(EmailTextKind kind) const;
+
+    // Lookups by name scan the list until this many have found their table changed since it
+    // was built; then they build it again. Lookups between changes are then constant time, and
+    // a loop that changes a name before every lookup stays close to scanning.
+    static constexpr unsigned kScansBeforeIndexing = 8;
+
+protected:
+    // A table from a key to what a lookup finds by it, valid while the list's version and the
+    // people's epoch of its kind stay where they were when it was built.
+    template <typename V>
+    struct LookupTable {
+        std::unordered_map<std::string, V> table;
+        bool built = false;
+        unsigned long long version = 0;
+        unsigned long long epoch = 0;
+        unsigned staleLookups = 0;
+
+        bool IsCurrent(unsigned long long listVersion, unsigned long long kindEpoch) const {
+            return built && version == listVersion && epoch == kindEpoch;
+        }
+        // Whether the table can answer: current, or rebuilt now by fill because enough lookups
+        // have had to scan.
+        template <typename Fill>
+        bool Ready(unsigned long long listVersion, unsigned long long kindEpoch, Fill fill) {
+            if (IsCurrent(listVersion, kindEpoch)) {
+                return true;
+            }
+            built = false;
+            if (++staleLookups < kScansBeforeIndexing) {
+                return false;
+            }
+            staleLookups = 0;
+            table.clear();
+            // Read before filling: marking the people as recorded changes nothing.
+            epoch = kindEpoch;
+            fill();
+            version = listVersion;
+            built = true;
+            return true;
+        }
+    };
 };
 
 // A person list that holds people of one class only: typed access, and Append takes only that
@@ -59,14 +100,22 @@ class TeacherList : public PersonListOf<Teacher> {
 public:
     explicit TeacherList(unsigned growBy = 128) : PersonListOf<Teacher>(growBy) {}
 
-    // The first teacher whose name, or else whose initials, equal the text ignoring ASCII case;
-    // null for an empty text.
+    // The first teacher whose name or initials equal the text ignoring ASCII case; null for an
+    // empty text.
     Teacher* FindByNameOrInitials(const std::string& text) const;
+    // Keeps the name table current, so adding teachers one at a time stays linear.
+    void Append(Teacher* teacher);
     int IndexOf(const Teacher* teacher) const;
     void RemovePresentation(Presentation* presentation);
 
     // "Name,Initials,Location" and one row a teacher; reports the outcome.
     bool ExportCSV(const std::string& fileName) const;
+
+private:
+    void Record(Teacher* teacher, unsigned index) const;
+
+    // Folded names and initials to the index of the first teacher with either.
+    mutable LookupTable<unsigned> byNameOrInitials_;
 };
 
 // The event's parents, or a working selection of them, sorted by the chosen print order.
@@ -88,10 +137,6 @@ public:
     Parent* FindByKey(const std::string& key) const;
     // The first pupil of that name (ignoring ASCII case) in list order.
     Pupil* FindPupil(const std::string& name) const;
-    // Both lookups scan the list until this many have found it changed since their table was
-    // built; then they build it again. Lookups between changes are then constant time, and a
-    // loop that changes a name before every lookup stays close to scanning.
-    static constexpr unsigned kScansBeforeIndexing = 8;
     // Keeps the identity table current, so adding parents one at a time stays linear.
     void Append(Parent* parent);
     int IndexOf(const Parent* parent) const;
@@ -115,19 +160,11 @@ public:
     bool ExportCSV(const std::string& fileName) const;
 
 private:
-    template <typename T>
-    struct LookupTable {
-        std::unordered_map<std::string, T*> table;
-        bool built = false;
-        unsigned long long version = 0;
-        unsigned long long epoch = 0;
-        unsigned staleLookups = 0;
-    };
     bool KeyTableIsCurrent() const;
 
     ParentPrintOrder sortOrder_ = ParentPrintByName;
-    mutable LookupTable<Parent> byKey_;
-    mutable LookupTable<Pupil> pupilsByName_;
+    mutable LookupTable<Parent*> byKey_;
+    mutable LookupTable<Pupil*> pupilsByName_;
 };
 
 // The pupils of a form, sorted by form and then by name.

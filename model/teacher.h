@@ -24,7 +24,12 @@ public:
     const char* GetClassName() const override { return "Teacher"; }
 
     const std::string& GetInitials() const { return initials_; }
-    void SetInitials(const std::string& initials) { initials_ = initials; }
+    void SetInitials(const std::string& initials) {
+        if (initials != initials_) {
+            IndexedChanging(IndexedByTeacherName);
+        }
+        initials_ = initials;
+    }
     const std::string& GetLocation() const { return location_; }
     void SetLocation(const std::string& location) { location_ = location; }
     const std::string& GetMeetingLink() const { return meetingLink_; }

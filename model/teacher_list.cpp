@@ -7,6 +7,17 @@ Teacher* TeacherList::FindByNameOrInitials(const std::string& text) const {
     if (text.empty()) {
         return nullptr;
     }
+    // Importing thousands of teachers asks twice for each: a scan would make that quadratic.
+    const bool ready = byNameOrInitials_.Ready(
+        Version(), Person::IndexEpoch(Person::IndexedByTeacherName), [this] {
+            for (unsigned i = 0; i < Count(); ++i) {
+                Record(At(i), i);
+            }
+        });
+    if (ready) {
+        const auto found = byNameOrInitials_.table.find(FoldASCIICase(text));
+        return found == byNameOrInitials_.table.end() ? nullptr : At(found->second);
+    }
     for (unsigned i = 0; i < Count(); ++i) {
         Teacher* teacher = At(i);
         if (EqualsIgnoringCase(teacher->GetName(), text) ||
@@ -15,6 +26,30 @@ Teacher* TeacherList::FindByNameOrInitials(const std::string& text) const {
         }
     }
     return nullptr;
+}
+
+void TeacherList::Record(Teacher* teacher, unsigned index) const {
+    if (teacher == nullptr) {
+        return;
+    }
+    teacher->MarkIndexed(Person::IndexedByTeacherName);
+    // The first teacher with either stays the one found.
+    if (!teacher->GetName().empty()) {
+        byNameOrInitials_.table.emplace(FoldASCIICase(teacher->GetName()), index);
+    }
+    if (!teacher->GetInitials().empty()) {
+        byNameOrInitials_.table.emplace(FoldASCIICase(teacher->GetInitials()), index);
+    }
+}
+
+void TeacherList::Append(Teacher* teacher) {
+    const bool current =
+        byNameOrInitials_.IsCurrent(Version(), Person::IndexEpoch(Person::IndexedByTeacherName));
+    PersonListOf<Teacher>::Append(teacher);
+    if (current) {
+        Record(teacher, Count() - 1);
+        byNameOrInitials_.version = Version();
+    }
 }
 
 int TeacherList::IndexOf(const Teacher* teacher) const {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/qm_controller.h"
+#include "foundation/string_functions.h"
 #include "model/multi_day_schedule.h"
 #include "scripting/qm_lua_script.h"
 
@@ -44,7 +45,8 @@ bool ScriptCall::GetText(int arg, std::string& out) const {
     }
     size_t length = 0;
     const char* text = lua_tolstring(L_, arg, &length);
-    out.assign(text, length);
+    // Lua strings may hold any byte; what reaches the event must not.
+    out = WithoutControlBytes(std::string(text, length));
     return true;
 }
 

@@ -45,7 +45,8 @@ public:
 
     // None or nil.
     bool IsMissing(int arg) const;
-    // A string, or a number as its text; false for anything else.
+    // A string, or a number as its text, without control bytes but tabs and line breaks;
+    // false for anything else.
     bool GetText(int arg, std::string& out) const;
     // The low 32 bits of an integer; 0 for anything that is not one.
     int GetInteger(int arg) const;

@@ -203,18 +203,6 @@ std::vector<std::string> TeacherBreakLines(const Teacher& teacher, const Schedul
 }
 
 bool StoreDayAttendance(Attendee& person, const Schedule& day, const DayAttendance& values) {
-    if (!person.SetTimes(&day, day.GetStartTime(), day.GetEndTime())) {
-        return false;
-    }
-    if (values.arrivesLate && !person.SetStartTime(&day, values.arrival)) {
-        return false;
-    }
-    if (values.leavesEarly && !person.SetEndTime(&day, values.departure)) {
-        person.SetTimes(&day, day.GetStartTime(), day.GetEndTime());
-        return false;
-    }
-    person.SetAttending(&day, values.attending);
-    person.SetArrivesLate(&day, values.arrivesLate);
-    person.SetLeavesEarly(&day, values.leavesEarly);
-    return true;
+    return person.SetDayAttendance(&day, {values.attending, values.arrivesLate, values.arrival,
+                                          values.leavesEarly, values.departure});
 }

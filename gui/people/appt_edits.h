@@ -80,6 +80,6 @@ std::vector<std::string> TeacherBreakLines(const Teacher& teacher, const Schedul
 
 class Attendee;
 struct DayAttendance;
-// Writes one day's attendance: the whole day first, then the late start and the early end. A
-// time the model refuses leaves the day whole with its earlier flags; false then.
+// Writes one day's attendance by the model's one rule for what a day holds; false, with the
+// model's message and nothing changed, when the day cannot hold the times.
 bool StoreDayAttendance(Attendee& person, const Schedule& day, const DayAttendance& values);

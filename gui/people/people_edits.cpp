@@ -307,25 +307,8 @@ DayAttendance ReadDayAttendance(const Attendee& attendee, const Schedule& day) {
 }
 
 bool WriteDayAttendance(Attendee& attendee, const Schedule& day, const DayAttendance& values) {
-    const TimeOfDay start = values.arrivesLate ? values.arrival : day.GetStartTime();
-    const TimeOfDay end = values.leavesEarly ? values.departure : day.GetEndTime();
-    if (start < day.GetStartTime() || end > day.GetEndTime()) {
-        ReportMessage(SeverityError, "The arrival and departure times must lie within the day (" +
-                                         day.GetStartTime().Format(Time12h) + " to " +
-                                         day.GetEndTime().Format(Time12h) + ")");
-        return false;
-    }
-    if (!(start < end)) {
-        ReportMessage(SeverityError, "The arrival time must be before the departure time");
-        return false;
-    }
-    if (!attendee.SetTimes(&day, start, end)) {
-        return false;
-    }
-    attendee.SetAttending(&day, values.attending);
-    attendee.SetLeavesEarly(&day, values.leavesEarly);
-    attendee.SetArrivesLate(&day, values.arrivesLate);
-    return true;
+    return attendee.SetDayAttendance(&day, {values.attending, values.arrivesLate, values.arrival,
+                                            values.leavesEarly, values.departure});
 }
 
 std::string CheckPresentation(const Event& event, const Presentation* self, bool isNew,

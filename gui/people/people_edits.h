@@ -85,8 +85,8 @@ struct DayAttendance {
     TimeOfDay departure;
 };
 DayAttendance ReadDayAttendance(const Attendee& attendee, const Schedule& day);
-// Checks that the times lie inside the day with arrival before departure, then writes them;
-// on a fault nothing is written.
+// Writes the day's times by the model's one rule for what a day holds (times inside the day,
+// arrival before departure); on a fault nothing is written.
 bool WriteDayAttendance(Attendee& attendee, const Schedule& day, const DayAttendance& values);
 bool ParentBelongsToEvent(const MultiDaySchedule& days, const Parent& parent);
 

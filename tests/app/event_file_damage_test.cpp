@@ -337,6 +337,18 @@ TEST(AbsurdSizes, AreRefusedWithAMessageBeforeTheMemoryRunsOut) {
     const Case cases[] = {
         {"forty thousand days", head + extraDays(40000) + people, "has more than 366 days"},
         {"a year of days", head + extraDays(365) + people, ""},
+        // The day index once multiplied such a year past what an int holds.
+        {"the last year an int holds",
+         "Event:\nName \"E\"\nStarts 5:00pm\nEnds 8:00pm\nDay \"1\"\nMonth \"1\"\nYear "
+         "\"2147483647\"\n" +
+             people,
+         "The event's date is invalid"},
+        {"an extra day in such a year",
+         head +
+             "\nExtraDay:\nStarts 5:00pm\nEnds 8:00pm\nDay \"2\"\nMonth \"1\"\nYear "
+             "\"2147483647\"\n" +
+             people,
+         "Extra day's date is invalid"},
         {"one-second slots all day",
          "Event:\nName \"E\"\nStarts 12:00am\nEnds 11:59pm\nDay \"1\"\nMonth \"1\"\nYear "
          "\"2026\"\nSlotLengthSecs \"1\"\n" +

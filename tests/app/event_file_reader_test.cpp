@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/event_file_writer.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -233,6 +234,43 @@ TEST(EventFileReading, ReaderErrorsNameTheirLine) {
         const ReadResult read = ReadEvent(c.text);
         EXPECT_FALSE(read.schedule);
         EXPECT_TRUE(Contains(read.messages, c.expected)) << read.messages;
+    }
+}
+
+// Before, an import could save a departure at the day's very start, which this reader then
+// refused: such files open now, with the family marked absent that day and told so.
+TEST(EventFileReading, AttendanceTheDayCannotHoldOpensAsAbsenceWithAWarning) {
+    const struct {
+        const char* name;
+        const char* lines;
+        const char* day;  // attending, then L for a late arrival, E for an early departure
+        bool warned;
+    } cases[] = {
+        {"leaves as the day starts", "before 4:00pm\n", "out", true},
+        {"arrives after the day", "after 7:00pm\n", "out", true},
+        {"arrives after leaving", "after 5:00pm\nbefore 4:30pm\n", "out", true},
+        {"arrives before the day", "after 3:00pm\n", "in", false},
+        {"leaves after the day", "before 7:00pm\n", "in", false},
+        {"a short visit", "after 5:00pm\nbefore 5:30pm\n", "in LE", false},
+        {"absent anyway", "notattending\nbefore 4:00pm\n", "out", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReadResult read = ReadEvent(
+            WithPeople(kTwoTeachers, "\"Mrs S\"\n" + std::string(c.lines) + "pupil \"Amy\"\n"));
+        ASSERT_TRUE(read.schedule) << read.messages;
+        const Parent* parent = read.event()->GetParents().Get(0);
+        const Schedule* day = read.schedule->GetDay(0);
+        EXPECT_EQ(std::string(parent->IsAttending(day) ? "in" : "out") +
+                      (parent->ArrivesLate(day) || parent->LeavesEarly(day) ? " " : "") +
+                      (parent->ArrivesLate(day) ? "L" : "") + (parent->LeavesEarly(day) ? "E" : ""),
+                  c.day);
+        EXPECT_EQ(Contains(read.messages, "Warning: The times of 'Mrs S' on 12 Mar 2026"), c.warned)
+            << read.messages;
+        const std::string saved = EventFileWriter(*read.schedule).FormatEventFile();
+        const ReadResult again = ReadEvent(saved);
+        EXPECT_TRUE(again.schedule) << again.messages;
+        EXPECT_EQ("", again.messages);
     }
 }
 

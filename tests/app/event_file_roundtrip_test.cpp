@@ -220,6 +220,31 @@ TEST(EventFileRoundTrip, AwkwardTextsAndOffSettingsComeBackUnchanged) {
     EXPECT_EQ(teacher->GetBreaks(), original->GetBreaks());
 }
 
+// Before, the writer stopped a text at its first NUL: two names that differed only after it
+// were saved as one name twice, and the file would not open again.
+TEST(EventFileRoundTrip, TextsWithControlBytesAreWrittenWholeAndReadBackWithoutThem) {
+    auto schedule = GenerateSchool(7, 3, 2, 300);
+    Event& event = *schedule->GetEvent();
+    event.GetTeachers().Get(0)->SetName(std::string("Ann\0 Lee", 8));
+    event.GetTeachers().Get(1)->SetName(std::string("Ann\0 Ray\x01", 9));
+    event.GetParents().Get(0)->SetNotes(std::string("call\0 first\x1B\nthen \x7Fwrite", 24));
+    event.GetPrintSettings().SetTeacherNotes(std::string("a\0b\tc", 5));
+
+    const std::string text = EventFileWriter(*schedule).FormatEventFile();
+    EXPECT_NE(text.find(std::string("\"Ann\0 Lee\"", 10)), std::string::npos);
+    EXPECT_NE(text.find(std::string("\"Ann\0 Ray\x01\"", 11)), std::string::npos);
+    std::string messages;
+    auto read = ReadBack(text, &messages);
+    ASSERT_TRUE(read) << messages;
+    const Event& back = *read->GetEvent();
+    EXPECT_NE(back.GetTeachers().FindByNameOrInitials("Ann Lee"), nullptr);
+    EXPECT_NE(back.GetTeachers().FindByNameOrInitials("Ann Ray"), nullptr);
+    EXPECT_EQ(
+        back.GetParents().FindByKey(event.GetParents().Get(0)->GetUniqueIdOrName())->GetNotes(),
+        "call first\nthen write");
+    EXPECT_EQ(back.GetPrintSettings().GetTeacherNotes(), "ab\tc");
+}
+
 // The texts outside the key tables: names and the texts of presentations and requests.
 TEST(EventFileRoundTrip, EveryOtherTextReadsBackAsWrittenWhateverItHolds) {
     using Get = std::string (*)(MultiDaySchedule&);

@@ -104,6 +104,10 @@ TEST(EventFileFormat, LineFormattersWriteTheFileLines) {
         {"escapes", EscapeOptionText("say \"hi\" \\ now"), "say \\\"hi\\\" \\\\ now"},
         {"line breaks", EscapeOptionText("a\nb\r\n"), "a\\\nb\\\r\\\n"},
         {"null", EscapeOptionText(static_cast<const char*>(nullptr)), ""},
+        {"NUL written whole", EscapeOptionText(std::string("Ann\0 Lee", 8)),
+         std::string("Ann\0 Lee", 8)},
+        {"NUL in percent text", FormatKeyText("TNotes", std::string("a\0b", 3)),
+         "TNotes \"a%00b\"\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

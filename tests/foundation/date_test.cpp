@@ -18,16 +18,30 @@ std::string Describe(const Date& date) {
 
 }  // namespace
 
-TEST(Date, ValidityFollowsTheCalendarFrom2000On) {
+TEST(Date, ValidityFollowsTheCalendarFrom2000To9999) {
     struct Case {
         int day, month, year;
         bool valid;
     } cases[] = {
         // Every fourth year is a leap year, 2100 included.
-        {1, 1, 2000, true},   {31, 12, 1999, false}, {29, 2, 2024, true},  {29, 2, 2023, false},
-        {29, 2, 2100, true},  {30, 2, 2024, false},  {31, 4, 2024, false}, {30, 4, 2024, true},
-        {31, 12, 2024, true}, {0, 1, 2024, false},   {1, 0, 2024, false},  {1, 13, 2024, false},
-        {32, 1, 2024, false}, {0, 0, 0, false},
+        {1, 1, 2000, true},
+        {31, 12, 1999, false},
+        {29, 2, 2024, true},
+        {29, 2, 2023, false},
+        {29, 2, 2100, true},
+        {30, 2, 2024, false},
+        {31, 4, 2024, false},
+        {30, 4, 2024, true},
+        {31, 12, 2024, true},
+        {0, 1, 2024, false},
+        {1, 0, 2024, false},
+        {1, 13, 2024, false},
+        {32, 1, 2024, false},
+        {0, 0, 0, false},
+        // Only four-digit years are written to files.
+        {31, 12, 9999, true},
+        {1, 1, 10000, false},
+        {1, 1, 2147483647, false},
     };
     for (const Case& c : cases) {
         Date date(c.day, c.month, c.year);

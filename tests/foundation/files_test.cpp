@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "foundation/atomic_file.h"
 #include "foundation/files.h"
@@ -38,6 +40,33 @@ TEST(StdioFile, ReadLineDropsCarriageReturnsAndKeepsALastLineWithoutLineFeed) {
     EXPECT_EQ(line, "b");
     EXPECT_FALSE(file.ReadLine(line));
     EXPECT_TRUE(file.Eof());
+}
+
+TEST(StdioFile, ReadLineEndsALineAtCarriageReturnLineFeedOrBoth) {
+    const struct {
+        const char* name;
+        std::string content;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"line feeds", "a\nb\n", {"a", "b"}},
+        {"carriage returns alone", "a\rb\rc", {"a", "b", "c"}},
+        {"both", "a\r\nb\r\n", {"a", "b"}},
+        {"mixed, with empty lines", "a\r\rb\n\nc\r\n\r\nd", {"a", "", "b", "", "c", "", "d"}},
+        {"a last carriage return", "a\r", {"a"}},
+        {"nothing", "", {}},
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteText(folder.File("lines"), c.content);
+        StdioFile file(folder.File("lines").c_str(), "rb");
+        std::vector<std::string> lines;
+        std::string line;
+        while (file.ReadLine(line)) {
+            lines.push_back(line);
+        }
+        EXPECT_EQ(lines, c.lines);
+    }
 }
 
 TEST(StdioFile, MissingFileGivesNoStream) {

@@ -138,6 +138,30 @@ TEST(StringFunctions, FileTextIsUTF8WhenValidAndWindows1252Otherwise) {
     }
 }
 
+TEST(StringFunctions, TextFromOutsideLosesItsControlBytes) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::string kept;     // WithoutControlBytes
+        std::string oneLine;  // OneLineText
+    } cases[] = {
+        {"a NUL inside a name", std::string("Ann\0e", 5), "Anne", "Anne"},
+        {"bell, escape and DEL",
+         "a\x07"
+         "b\x1B[0m\x7F",
+         "ab[0m", "ab[0m"},
+        {"tabs and line breaks", "a\tb\nc\r\nd\re", "a\tb\nc\r\nd\re", "a b c d e"},
+        {"UTF-8 and Windows bytes stay", "M\xC3\xBCller \x80", "M\xC3\xBCller \x80",
+         "M\xC3\xBCller \x80"},
+        {"nothing but controls", std::string("\0\x01\x1F", 3), "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(WithoutControlBytes(c.text), c.kept);
+        EXPECT_EQ(OneLineText(c.text), c.oneLine);
+    }
+}
+
 TEST(StringFunctions, ReadStreamLineDropsCarriageReturnsAndReportsTheEnd) {
     std::istringstream in("one\r\ntwo\n\nlast");
     std::string line;

@@ -74,7 +74,7 @@ TEST_F(CSVImport, AttendanceColumnsSetOnlyTheFirstTwoDays) {
                      "Full Name,Arrival Time,Arrival Time,Arrival Time,Departure Time,"
                      "Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N)",
                      "Ann Lee,19:00,18:30,20:00,21:00,y,No,n\n"
-                     "Bob Hay,soon,23:00,,17:00\n"));
+                     "Bob Hay,soon,17:00,,23:00\n"));
     Teacher* ann = TeacherAt(0);
     EXPECT_EQ("19:00", ann->GetStartTime(Day(0)).Format(Time24h));
     EXPECT_TRUE(ann->ArrivesLate(Day(0)));
@@ -89,8 +89,8 @@ TEST_F(CSVImport, AttendanceColumnsSetOnlyTheFirstTwoDays) {
 
     Teacher* bob = TeacherAt(1);
     EXPECT_FALSE(bob->ArrivesLate(Day(0))) << "an unreadable time leaves the day's own";
-    EXPECT_FALSE(bob->ArrivesLate(Day(1))) << "an arrival after the day's end is left out";
-    EXPECT_FALSE(bob->LeavesEarly(Day(0))) << "a departure before the start is left out";
+    EXPECT_FALSE(bob->ArrivesLate(Day(1))) << "an arrival before the day's start is left out";
+    EXPECT_FALSE(bob->LeavesEarly(Day(0))) << "a departure after the day's end is left out";
     EXPECT_EQ("", messages);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/parent.h"
 #include "model/person_list.h"
@@ -429,6 +430,71 @@ TEST(TeacherList, FindByNameOrInitialsIgnoresCaseAndPrefersNames) {
     reversed.Append(&named);
     reversed.Append(&abc);
     EXPECT_EQ(reversed.FindByNameOrInitials("abc"), &named);
+}
+
+// The name table must answer as a scan of the list would, whatever changed since it was built.
+TEST(TeacherList, LookupsAnswerAsAScanWouldAfterEveryChange) {
+    struct Staff {
+        std::vector<std::unique_ptr<Teacher>> owned;
+        TeacherList list;
+        Teacher* Add(const char* name, const char* initials) {
+            owned.push_back(std::make_unique<Teacher>(name));
+            owned.back()->SetInitials(initials);
+            list.Append(owned.back().get());
+            return owned.back().get();
+        }
+    };
+    const struct {
+        const char* change;
+        std::function<void(Staff&)> act;
+    } cases[] = {
+        {"nothing", [](Staff&) {}},
+        {"renamed", [](Staff& s) { s.list.Get(0)->SetName("Zed Lowe"); }},
+        {"initials changed", [](Staff& s) { s.list.Get(1)->SetInitials("AB"); }},
+        {"initials taken by an earlier teacher",
+         [](Staff& s) { s.list.Get(0)->SetInitials("CD"); }},
+        {"appended", [](Staff& s) { s.Add("Eve Hart", "EH"); }},
+        {"appended past the teacher list's own append",
+         [](Staff& s) {
+             s.owned.push_back(std::make_unique<Teacher>("Fay Gill"));
+             PersonList& plain = s.list;
+             plain.Append(s.owned.back().get());
+         }},
+        {"inserted in front",
+         [](Staff& s) {
+             s.owned.push_back(std::make_unique<Teacher>("cd"));
+             (void)s.list.Insert(s.owned.back().get(), 0);
+         }},
+        {"removed", [](Staff& s) { (void)s.list.RemoveAt(0); }},
+        {"swapped", [](Staff& s) { s.list.Swap(0, 2); }},
+        {"sorted", [](Staff& s) { s.list.Sort(); }},
+    };
+    const char* const lookups[] = {"ann bell", "AB", "cd",       "CD",      "Cy Dee",
+                                   "zed lowe", "EH", "fay gill", "Ben Ray", "nobody"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        Staff staff;
+        staff.Add("Ann Bell", "AB");
+        staff.Add("Ben Ray", "BR");
+        staff.Add("Cy Dee", "CD");
+        for (unsigned i = 0; i < 2 * PersonList::kScansBeforeIndexing; ++i) {
+            ASSERT_EQ(staff.list.FindByNameOrInitials("cy dee"), staff.list.Get(2));
+        }
+        c.act(staff);
+        for (unsigned round = 0; round < 2 * PersonList::kScansBeforeIndexing; ++round) {
+            for (const char* lookup : lookups) {
+                Teacher* scanned = nullptr;
+                for (unsigned i = 0; i < staff.list.Count() && scanned == nullptr; ++i) {
+                    Teacher* t = staff.list.Get(i);
+                    if (EqualsIgnoringCase(t->GetName(), lookup) ||
+                        EqualsIgnoringCase(t->GetInitials(), lookup)) {
+                        scanned = t;
+                    }
+                }
+                EXPECT_EQ(staff.list.FindByNameOrInitials(lookup), scanned) << lookup;
+            }
+        }
+    }
 }
 
 TEST(TeacherList, RemovePresentationReachesEveryTeacher) {

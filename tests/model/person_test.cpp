@@ -203,6 +203,69 @@ TEST(AttendanceRecord, FitToDayDropsLateArrivalsOutsideTheNewHours) {
     EXPECT_EQ(inside.GetEndTime(), At(20, 0));
 }
 
+// Before, an early departure at the new start (or a late arrival at the new end) was kept: the
+// record then started and ended at once, and its file would not open.
+TEST(AttendanceRecord, FitToDayDropsTimesThatWouldLeaveNoTimeAtAll) {
+    AttendanceRecord leaving;
+    leaving.SetTimes(At(17, 0), At(18, 0));
+    leaving.SetLeavesEarly(true);
+    leaving.FitToDay(At(18, 0), At(21, 0));
+    EXPECT_FALSE(leaving.LeavesEarly());
+    EXPECT_EQ(leaving.GetEndTime(), At(21, 0));
+
+    AttendanceRecord arriving;
+    arriving.SetTimes(At(21, 0), At(22, 0));
+    arriving.SetArrivesLate(true);
+    arriving.FitToDay(At(18, 0), At(21, 0));
+    EXPECT_FALSE(arriving.ArrivesLate());
+    EXPECT_EQ(arriving.GetStartTime(), At(18, 0));
+}
+
+// One rule for what a day from 4pm to 7:30pm holds, whoever gives the times.
+TEST(AttendancePlan, TheDayHoldsTimesInsideItWithTheArrivalFirst) {
+    const TimeOfDay dayStart = At(16, 0);
+    const TimeOfDay dayEnd = At(19, 30);
+    const auto plan = [](bool late, TimeOfDay arrival, bool early, TimeOfDay departure) {
+        return AttendancePlan{true, late, arrival, early, departure};
+    };
+    const struct {
+        const char* name;
+        AttendancePlan plan;
+        const char* check;   // what an editor is told
+        bool fits;           // whether an import or file keeps any time
+        const char* fitted;  // late/early flags after fitting
+    } cases[] = {
+        {"the whole day", plan(false, At(0, 0), false, At(0, 0)), "", true, "--"},
+        {"a short visit", plan(true, At(17, 0), true, At(17, 5)), "", true, "LE"},
+        {"arrives at the start", plan(true, At(16, 0), false, At(0, 0)), "", true, "--"},
+        {"leaves at the end", plan(false, At(0, 0), true, At(19, 30)), "", true, "--"},
+        {"arrives before the day", plan(true, At(15, 0), true, At(18, 0)),
+         "The arrival and departure times must lie within the day (4:00pm to 7:30pm)", true, "-E"},
+        {"leaves after the day", plan(false, At(0, 0), true, At(20, 0)),
+         "The arrival and departure times must lie within the day (4:00pm to 7:30pm)", true, "--"},
+        {"leaves as the day starts", plan(true, At(15, 0), true, At(16, 0)),
+         "The arrival and departure times must lie within the day (4:00pm to 7:30pm)", false, "-E"},
+        {"arrives as the day ends", plan(true, At(19, 30), false, At(0, 0)),
+         "The arrival time must be before the departure time", false, "L-"},
+        {"arrives after leaving", plan(true, At(18, 0), true, At(17, 0)),
+         "The arrival time must be before the departure time", false, "LE"},
+        {"arrives and leaves at once", plan(true, At(18, 0), true, At(18, 0)),
+         "The arrival time must be before the departure time", false, "LE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CheckAttendancePlan(c.plan, dayStart, dayEnd), c.check);
+        AttendancePlan fitted = c.plan;
+        EXPECT_EQ(FitAttendancePlan(fitted, dayStart, dayEnd), c.fits);
+        EXPECT_EQ(std::string(fitted.arrivesLate ? "L" : "-") + (fitted.leavesEarly ? "E" : "-"),
+                  c.fitted);
+        if (c.fits) {
+            EXPECT_EQ(CheckAttendancePlan(fitted, dayStart, dayEnd), "")
+                << "what fits is what an editor accepts";
+        }
+    }
+}
+
 TEST(AttendanceRecord, IsPresentBetweenHonoursOnlyTheFlaggedTimes) {
     AttendanceRecord record;
     record.SetTimes(At(19, 0), At(20, 0));
@@ -329,4 +392,35 @@ TEST(Attendee, ClassWordsTellPeopleApart) {
     EXPECT_STREQ(person.GetClassName(), "Person");
     EXPECT_STREQ(attendee.GetClassName(), "Attendee");
     EXPECT_EQ(attendee.GetDisplayName(), "");
+}
+
+TEST_F(AttendeeOnADay, AnEditorsTimesAreWrittenWholeOrNotAtAll) {
+    UCStringError sink;
+    ASSERT_TRUE(attendee.SetDayAttendance(&day, {false, true, At(19, 0), true, At(20, 0)}));
+    EXPECT_FALSE(attendee.IsAttending(&day));
+    EXPECT_EQ(attendee.GetStartTime(&day), At(19, 0));
+    EXPECT_EQ(attendee.GetEndTime(&day), At(20, 0));
+
+    EXPECT_FALSE(attendee.SetDayAttendance(&day, {true, true, At(20, 0), true, At(19, 0)}));
+    EXPECT_EQ(sink.GetText(), "Error: The arrival time must be before the departure time\n");
+    EXPECT_FALSE(attendee.IsAttending(&day)) << "nothing changed";
+    EXPECT_EQ(attendee.GetStartTime(&day), At(19, 0));
+    EXPECT_FALSE(attendee.SetDayAttendance(nullptr, {}));
+}
+
+TEST_F(AttendeeOnADay, AFilesTimesThatLeaveNoTimeMarkTheDayAbsent) {
+    UCStringError sink;
+    attendee.FitDayAttendance(&day, {true, true, At(17, 0), true, At(18, 0)});
+    EXPECT_FALSE(attendee.IsAttending(&day));
+    EXPECT_FALSE(attendee.ArrivesLate(&day));
+    EXPECT_FALSE(attendee.LeavesEarly(&day));
+    EXPECT_EQ(sink.GetText(),
+              "Warning: The times of 'Anna Smith' on 05 Mar 2024 (5:00pm to 6:00pm) leave no time "
+              "within the day's hours (6:00pm to 9:00pm), so they are marked as not attending "
+              "that day\n");
+
+    attendee.FitDayAttendance(&day, {true, true, At(17, 0), true, At(19, 0)});
+    EXPECT_TRUE(attendee.IsAttending(&day));
+    EXPECT_FALSE(attendee.ArrivesLate(&day)) << "an arrival before the day is the day's start";
+    EXPECT_EQ(attendee.GetEndTime(&day), At(19, 0));
 }
