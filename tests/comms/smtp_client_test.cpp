@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "comms/smtp_email.h"
@@ -149,6 +150,37 @@ TEST_F(SMTPDelivery, AParagraphWithoutLineBreaksAndLongHeadersArriveWhole) {
     EXPECT_TRUE(Contains(parsed, "body: '" + paragraph + "\\nTrailing blank \\n'\n"))
         << parsed.substr(parsed.find("\\nTrailing") - 100, 300);
     EXPECT_TRUE(Contains(parsed, "summary: Evening\n"));
+}
+
+// A server that takes the connection and never answers: stepping never waits for it, and the
+// message fails once nothing has moved for the stall limit.
+TEST_F(SMTPDelivery, ASilentServerNeverHoldsAStepAndFailsAfterTheStallLimit) {
+    LoopbackSMTPServer server(folder_, {"--mode", "silent"});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    SMTPClientCurl client;
+    client.SetStallLimit(std::chrono::milliseconds(1000));
+    ASSERT_TRUE(client.Connect(Settings(server.Port())));
+    UCStringError sink;
+    const auto started = std::chrono::steady_clock::now();
+    client.StartSend(Message("amy@home.example", "One", "1"));
+    // A transfer that blocked would come back only with the server's verdict.
+    EXPECT_EQ(client.PollSend(), UCSMTPClient::SendRunning);
+    int polls = 1;
+    while (client.PollSend() == UCSMTPClient::SendRunning) {
+        client.WaitForActivity(50);
+        ++polls;
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+    EXPECT_GT(polls, 5);
+    EXPECT_TRUE(Contains(FailureDetails(sink),
+                         "Transport error: the email server did not answer for 1 second\n"));
+
+    // Given up by hand, a message ends at once as not sent.
+    client.StartSend(Message("amy@home.example", "Two", "2"));
+    EXPECT_EQ(client.PollSend(), UCSMTPClient::SendRunning);
+    client.CancelSend();
+    EXPECT_EQ(client.PollSend(), UCSMTPClient::SendFailed);
+    EXPECT_TRUE(Contains(FailureDetails(sink), "Transport error: sending was stopped"));
 }
 
 TEST_F(SMTPDelivery, ARejectedRecipientFailsOnlyItsOwnMessage) {

@@ -208,8 +208,8 @@ TEST(MimeMessage, QuotedPrintableKeepsLinesShortAndEveryByteRecoverable) {
         {"inner blanks stay", "a b\tc", "a b\tc"},
         {"UTF-8", "für", "f=C3=BCr"},
         {"stray CR and LF", "a\rb\nc", "a=0Db=0Ac"},
-        {"a long paragraph breaks softly",
-         std::string(100, 'x'), std::string(75, 'x') + "=\r\n" + std::string(25, 'x')},
+        {"a long paragraph breaks softly", std::string(100, 'x'),
+         std::string(75, 'x') + "=\r\n" + std::string(25, 'x')},
         // An escape that would reach column 76 moves whole to the next line.
         {"escapes are never split", std::string(74, 'x') + "\xC3\xBC",
          std::string(74, 'x') + "=\r\n=C3=BC"},

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "app/smtp_client.h"
 #include "app/user_settings.h"
 #include "comms/email_job.h"
 #include "comms/web_service.h"
@@ -71,9 +72,13 @@ protected:
         }
         FAIL() << "not in the tree";
     }
+    // Steps as the timer would, giving the server the timer's interval between steps.
     static void RunProgress(wxDialog* dialog) {
         auto* progress = dynamic_cast<EmailProgressDlg*>(dialog);
-        for (int i = 0; i < 10000 && !progress->IsFinished() && !progress->IsStopped(); ++i) {
+        for (int i = 0; i < 100000 && !progress->IsFinished() && !progress->IsStopped(); ++i) {
+            if (UCSMTPClient* client = progress->GetJob().GetClient()) {
+                client->WaitForActivity(EmailProgressDlg::kStepIntervalMs);
+            }
             progress->SendAll();
         }
     }
