@@ -350,6 +350,16 @@ TEST_F(UpdateCommand, AReplyWithoutAFileNameIsRefusedAfterTheQuestion) {
     EXPECT_FALSE(Closed());
 }
 
+TEST_F(UpdateCommand, AVersionReplyLargerThanAnyVersionTextIsRefusedWithItsReason) {
+    server_.Publish("latest_version.txt", std::string(2 * 1024 * 1024, 'x') + "\n");
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: The reply of the " + server_.Host() +
+                                                " website is larger than any version text (64 "
+                                                "KB), so the check for updates has been stopped."});
+    EXPECT_TRUE(prompts_.fileRequests.empty());
+    EXPECT_FALSE(Closed());
+}
+
 TEST_F(UpdateCommand, ADamagedDownloadLeavesTheTargetAsItWas) {
     server_.Publish(kName, installer_ + "tampered");
     const std::string target = folder_.Write("setup.run", "an older file");
