@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/dcmemory.h>
 
 #include "app/qm_script.h"
@@ -419,7 +420,11 @@ TEST_F(Printout, ScreenImagesComeFromQRSymbolsAndImageFiles) {
     EXPECT_TRUE(logo.LoadFile(named));
     EXPECT_EQ(logo.GetImage().GetSize(), wxSize(4, 3));
     const std::string junk = folder_.Write("junk.png", "not a picture");
-    for (const std::string& bad : {junk, folder_.Path() + "/missing.png", std::string()}) {
+    // A FIFO would wait for a writer for ever.
+    const std::string fifo = folder_.Path() + "/pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& bad :
+         {junk, folder_.Path() + "/missing.png", std::string(), fifo, folder_.Path()}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(logo.LoadFile(bad));
         EXPECT_FALSE(logo.GetImage().IsOk());
