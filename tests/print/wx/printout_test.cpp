@@ -206,6 +206,46 @@ TEST_F(Printout, AnOverviewPageFillsItsCellsFromTheTopLeft) {
     EXPECT_EQ(Ink(page) - Ink(page, cell.left, cell.top, cell.right, cell.bottom), 0);
 }
 
+// An overview cell cannot go on to another page: what does not fit is left out, no line is
+// sliced by the cell's edge, and an ellipsis at the end of its last line says so.
+TEST_F(Printout, TextCutByAnOverviewCellEndsInAnEllipsisAndNoLineIsSliced) {
+    PrintSettings settings = Only(false, false, false, true);
+    std::string notes;
+    for (int i = 1; i <= 60; ++i) {
+        notes += "Notes line " + std::to_string(i) + "\n";
+    }
+    settings.SetParentNotes(notes);
+    std::vector<DrawnText> drawn;
+    RecordingPrintout printout(&controller_, settings, &drawn);
+    const int sheets = static_cast<int>(printout.GetSelection().parentSheets.size());
+    ASSERT_GT(sheets, 1);
+    const PageRect first = OverviewCell(kPageWidth, kPageHeight, 0, 4, 4);
+    DrawPage(printout, 1);
+    int ellipses = 0;
+    for (const DrawnText& piece : drawn) {
+        ellipses += piece.text == "\xE2\x80\xA6";
+        if (piece.x >= first.left && piece.x < first.right && piece.y < first.bottom) {
+            EXPECT_LE(piece.y + piece.lineHeight, first.bottom) << piece.text;
+        }
+    }
+    EXPECT_EQ(ellipses, std::min(sheets, 16));
+    auto notesDrawn = std::count_if(drawn.begin(), drawn.end(), [](const DrawnText& piece) {
+        return piece.text == "Notes line 60";
+    });
+    EXPECT_EQ(notesDrawn, 0);
+
+    // The larger cells of the teacher overview hold a sheet whole: no ellipsis.
+    PrintSettings teachers = Only(false, false, true, false);
+    teachers.SetTeacherNotes("Short notes");
+    drawn.clear();
+    RecordingPrintout fitting(&controller_, teachers, &drawn);
+    DrawPage(fitting, 1);
+    EXPECT_GT(drawn.size(), 20u);
+    for (const DrawnText& piece : drawn) {
+        EXPECT_NE(piece.text, "\xE2\x80\xA6");
+    }
+}
+
 TEST_F(Printout, QRCodesAppearOnHandoutsButNeverInOverviewCells) {
     struct Case {
         const char* name;
