@@ -174,13 +174,15 @@ void QuillmootFrame::PreviewPersonEmail(EmailTextKind kind) {
     if (!schedule || !event || !person) {
         return;
     }
-    EmailJob job(&controller_, kind);
-    const std::string refusal = EmailDialogLogic::CheckEmailSettings(
-        event->GetEmailServerSettings(), *event, kind, true, job.GetWebsiteAddress());
+    // Checked before the job loads the e-mail scripts: a refusal runs no script.
+    const std::string refusal =
+        EmailDialogLogic::CheckEmailSettings(event->GetEmailServerSettings(), *event, kind, true,
+                                             WebService::GetAddress(controller_.GetUserSettings()));
     if (!refusal.empty()) {
         ReportMessage(SeverityError, refusal);
         return;
     }
+    EmailJob job(&controller_, kind);
     job.SetSingleRecipient(person);
     if (job.GetRecipientCount() == 0) {
         ReportMessage(SeverityInformation,

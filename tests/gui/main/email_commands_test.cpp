@@ -196,6 +196,18 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     EXPECT_EQ(Boxes()[0], expected);
 }
 
+// The checks come first: a preview that is refused runs no e-mail script.
+TEST_F(EmailCommands, APreviewIsRefusedBeforeAnyScriptIsLoaded) {
+    frame_->GetController().GetUserSettings().Set("parentprintscript", folder_.File("missing.lua"));
+    UseServer("", 25, "office@school.example");
+    SelectInTree(EmailJob(&frame_->GetController(), EmailResults).GetRecipients().at(0).person);
+    prompts_.shown.clear();
+    frame_->RunCommand(ID_PREVIEW_RESULTS_EMAIL);
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << boxes.back();
+    EXPECT_TRUE(Contains(boxes[0], "No email server has been defined")) << boxes[0];
+}
+
 TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
     struct Case {
         int id;
