@@ -64,9 +64,10 @@ TEST_F(Preview, APreviewOpensInItsOwnWindowAndShowsTheFirstPage) {
     EXPECT_TRUE(sink_.entries.empty());
 }
 
-// Teacher handouts whose notes run over several pages.
+// One teacher's handouts, a sheet a day, whose notes run over several pages.
 PrintSettings LongHandouts() {
     PrintSettings settings;
+    settings.SelectSingleTeacher(0);
     settings.SetTeachers(true);
     settings.SetParents(false);
     settings.SetParentOverviews(false);
@@ -112,7 +113,7 @@ TEST_F(Preview, EveryZoomDrawsEveryLineThatTheFullSizePageDraws) {
         for (const DrawnText& piece : drawn) {
             run->drawn.push_back(piece.text);
         }
-        frame->Destroy();
+        frame->Close(true);
         ProcessPending();
         return true;
     };
@@ -123,7 +124,7 @@ TEST_F(Preview, EveryZoomDrawsEveryLineThatTheFullSizePageDraws) {
     const size_t teachers =
         QMPrintout(&controller_, LongHandouts()).GetSelection().teacherSheets.size();
     ASSERT_GT(full.pages, static_cast<int>(2 * teachers));
-    for (int zoom : {60, 75, 150}) {
+    for (int zoom : {60, 75}) {
         SCOPED_TRACE(zoom);
         Run scaled;
         ASSERT_TRUE(drawAll(zoom, &scaled));
