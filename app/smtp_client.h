@@ -10,6 +10,8 @@ class UCSMTPEmail;
 // transport behind it is made by the factory the controller owns.
 class UCSMTPClient {
 public:
+    enum SendState { SendRunning, SendDone, SendFailed };
+
     UCSMTPClient() = default;
     // Clears the connected flag; it does not disconnect.
     virtual ~UCSMTPClient() { connected = false; }
@@ -18,8 +20,21 @@ public:
 
     // Configures the transfer; true when the client can send.
     virtual bool Connect(const EmailServerSettings& settings) = 0;
-    // One message; true when the server accepted it.
+    // One message; true when the server accepted it. Blocks until the server has answered.
     virtual bool Send(const UCSMTPEmail& email) = 0;
+
+    // One message in steps, for a window that must keep answering while it goes: StartSend,
+    // then PollSend until it no longer says SendRunning. A failure has added its detail line
+    // to the message sink by then. A transport that cannot step sends it all at once here.
+    virtual void StartSend(const UCSMTPEmail& email) {
+        pending_ = Send(email) ? SendDone : SendFailed;
+    }
+    // Does what can be done without waiting.
+    virtual SendState PollSend() { return pending_; }
+    // Sleeps until the message under way has something to do, or the time is up.
+    virtual void WaitForActivity(int milliseconds) { (void)milliseconds; }
+    // Gives up the message under way; it counts as not sent.
+    virtual void CancelSend() { pending_ = SendFailed; }
     virtual bool Disconnect() {
         connected = false;
         return true;
@@ -35,6 +50,9 @@ public:
     std::string debugLog;
     bool debug = false;
     bool connected = false;
+
+private:
+    SendState pending_ = SendFailed;
 };
 
 // Makes a new client for each e-mail run.

@@ -241,39 +241,69 @@ bool EmailJob::Connect(int attachCalendar) {
 }
 
 bool EmailJob::SendNext(std::string* log) {
+    return SendNextMessage(log) == EmailStepSent;
+}
+
+EmailJob::EmailStep EmailJob::SendNextMessage(std::string* log) {
+    EmailStep step = Step(log);
+    while (step == EmailStepSending) {
+        client_->WaitForActivity(100);
+        step = Step(log);
+    }
+    return step;
+}
+
+EmailJob::EmailStep EmailJob::Step(std::string* log) {
+    // Without a client the log is not touched.
     if (!client_) {
-        return false;
+        return EmailStepNone;
     }
     std::string scratch;
     std::string& out = log != nullptr ? *log : scratch;
     out.clear();
-    if (!HasEvent() || IsFinished()) {
-        return false;
+    if (sending_.person == nullptr) {
+        if (!HasEvent() || nextIndex_ >= recipients_.size()) {
+            return EmailStepNone;
+        }
+        // Moved on first, so a message that fails is not tried again by the next call.
+        const EmailRecipient recipient = recipients_[nextIndex_++];
+        const std::string shownName = recipient.person->GetDisplayName();
+        UCSMTPEmail email;
+        if (!BuildMessage(email, recipient.person, recipient.day, attachCalendar_)) {
+            out = "Could not create outbound email for '" + shownName + "'";
+            ReportMessage(SeverityError, out);
+            ++failedCount_;
+            return EmailStepFailed;
+        }
+        if (IsBlankText(email.text)) {
+            out = "Skipped '" + shownName + "': there is nothing to tell them in this email";
+            ++skippedCount_;
+            return EmailStepSkipped;
+        }
+        sending_ = recipient;
+        client_->StartSend(email);
     }
-    // Moved on first, so a message that fails is not tried again by the next call.
-    const EmailRecipient recipient = recipients_[nextIndex_++];
-    const std::string shownName = recipient.person->GetDisplayName();
-
-    UCSMTPEmail email;
-    if (!BuildMessage(email, recipient.person, recipient.day, attachCalendar_)) {
-        out = "Could not create outbound email for '" + shownName + "'";
+    const UCSMTPClient::SendState state = client_->PollSend();
+    if (state == UCSMTPClient::SendRunning) {
+        return EmailStepSending;
+    }
+    const EmailRecipient recipient = sending_;
+    sending_ = EmailRecipient();
+    if (state == UCSMTPClient::SendFailed) {
+        out = "Email send failed for '" + recipient.person->GetDisplayName() + "'";
         ReportMessage(SeverityError, out);
         ++failedCount_;
-        return false;
-    }
-    if (IsBlankText(email.text)) {
-        out = "Skipped '" + shownName + "': there is nothing to tell them in this email";
-        ++skippedCount_;
-        return false;
-    }
-    if (!client_->Send(email)) {
-        out = "Email send failed for '" + shownName + "'";
-        ReportMessage(SeverityError, out);
-        ++failedCount_;
-        return false;
+        return EmailStepFailed;
     }
     recipient.person->SetEmailSent(kind_, true);
     ++sentCount_;
     out = "Sent to " + recipient.person->GetName();
-    return true;
+    return EmailStepSent;
+}
+
+void EmailJob::CancelMessage() {
+    if (sending_.person != nullptr && client_) {
+        client_->CancelSend();
+    }
+    sending_ = EmailRecipient();
 }

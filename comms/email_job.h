@@ -62,8 +62,9 @@ public:
     int GetSentCount() const { return sentCount_; }
     int GetSkippedCount() const { return skippedCount_; }
     int GetFailedCount() const { return failedCount_; }
-    // No recipient is left for SendNext.
-    bool IsFinished() const { return nextIndex_ >= recipients_.size(); }
+    // No recipient is left and no message is under way.
+    bool IsFinished() const { return nextIndex_ >= recipients_.size() && !IsSending(); }
+    bool IsSending() const { return sending_.person != nullptr; }
     // "3 sent, 1 skipped, 1 failed": how the run went, for its closing line.
     std::string GetSummary() const;
 
@@ -82,10 +83,26 @@ public:
     void SetSingleRecipient(Person* person);
 
     bool Connect(int attachCalendar);
-    // One recipient. True when its message was sent. A message that cannot be built, is empty
-    // or is refused is skipped or counted as failed, and the next call goes on with the next
-    // recipient; after the last one it returns false with an empty log.
+
+    // What one call did: a message is still under way, or one recipient's message was sent,
+    // skipped (its text is blank) or failed; None once no recipient is left.
+    enum EmailStep {
+        EmailStepSending,
+        EmailStepSent,
+        EmailStepSkipped,
+        EmailStepFailed,
+        EmailStepNone
+    };
+    // For a window's timer: starts the next recipient's message or advances the one under
+    // way, without waiting for the server. The log gets the recipient's line when it is done.
+    EmailStep Step(std::string* log);
+    // One whole recipient, waiting for the server; the next call goes on with the next.
+    EmailStep SendNextMessage(std::string* log);
+    // One recipient. True when its message was sent; after the last one it returns false with
+    // an empty log.
     bool SendNext(std::string* log);
+    // The message under way is given up and not sent.
+    void CancelMessage();
 
     // --- composition ---
     static std::string GetLineEnd(int style);
@@ -125,6 +142,8 @@ private:
     int skippedCount_ = 0;
     int failedCount_ = 0;
     size_t nextIndex_ = 0;
+    // The recipient whose message is under way; none between messages.
+    EmailRecipient sending_;
     bool debug_ = false;
     PrintSettings* selection_ = nullptr;
     EmailTextKind kind_;

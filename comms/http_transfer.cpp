@@ -1,6 +1,8 @@
 #include "comms/http_transfer.h"
 
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -25,8 +27,19 @@ bool UCHTTPTransfer::OpenOutputFile(const std::string& path) {
     if (outputFile != nullptr) {
         return false;
     }
-    outputFile = std::fopen(path.c_str(), "wb");
-    return outputFile != nullptr;
+    // A new file or none: never one that is already there, never through a symbolic link.
+    const int descriptor =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return false;
+    }
+    outputFile = ::fdopen(descriptor, "wb");
+    if (outputFile == nullptr) {
+        ::close(descriptor);
+        ::unlink(path.c_str());
+        return false;
+    }
+    return true;
 }
 
 void UCHTTPTransfer::ParseHeaderLine(const std::string& line) {
@@ -148,7 +161,10 @@ void HTTPTransferCurl::Finish() {
         }
         outputFile = nullptr;
     }
-    if (result != CURLE_OK) {
+    if (bodyTooLarge_) {
+        errorText =
+            "The reply is larger than the " + std::to_string(bodyLimit) + " bytes it may hold";
+    } else if (result != CURLE_OK) {
         errorText = errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(result);
     } else if (writeFailed_) {
         errorText = "The downloaded file could not be written";
@@ -179,11 +195,16 @@ size_t HTTPTransferCurl::WriteCallback(char* data, size_t size, size_t count, vo
     if (size == 0 || count == 0) {
         return 0;
     }
-    static_cast<HTTPTransferCurl*>(transfer)->WriteBody(data, size * count);
-    return size * count;
+    // Taking fewer bytes than offered makes libcurl end the transfer.
+    return static_cast<HTTPTransferCurl*>(transfer)->WriteBody(data, size * count) ? size * count
+                                                                                   : 0;
 }
 
-void HTTPTransferCurl::WriteBody(const char* data, size_t length) {
+bool HTTPTransferCurl::WriteBody(const char* data, size_t length) {
+    if (outputFile == nullptr && bodyLimit > 0 && receivedBody_.size() + length > bodyLimit) {
+        bodyTooLarge_ = true;
+        return false;
+    }
     if (outputFile != nullptr) {
         if (std::fwrite(data, length, 1, outputFile) != 1) {
             writeFailed_ = true;
@@ -192,4 +213,5 @@ void HTTPTransferCurl::WriteBody(const char* data, size_t length) {
         receivedBody_.append(data, length);
     }
     bytesReceived += static_cast<long>(length);
+    return true;
 }

@@ -33,7 +33,8 @@ public:
     virtual bool Poll() = 0;
     virtual void SetCookie(const std::string& text) = 0;
 
-    // False when a file is already open or this one cannot be created; the owner reports.
+    // Creates the file, which must not exist yet (a symbolic link counts as existing); false
+    // when a file is already open or this one cannot be created. The owner reports.
     bool OpenOutputFile(const std::string& path);
     // Keeps the header line; a Content-Length header in any case sets the content length.
     void ParseHeaderLine(const std::string& line);
@@ -49,8 +50,16 @@ public:
     long contentLength = 0;
     long bytesReceived = 0;
     long httpStatus = 0;
+    // In memory, a reply may hold this many bytes at most (0: no limit); a longer one ends the
+    // transfer as failed.
+    size_t bodyLimit = 0;
     // Why the transfer failed, as one sentence; empty otherwise.
     std::string errorText;
+
+    bool BodyTooLarge() const { return bodyTooLarge_; }
+
+protected:
+    bool bodyTooLarge_ = false;
 };
 
 // The transfer over libcurl's multi interface: each Poll performs what can be done without
@@ -76,7 +85,8 @@ public:
 
     static size_t HeaderCallback(char* data, size_t size, size_t count, void* transfer);
     static size_t WriteCallback(char* data, size_t size, size_t count, void* transfer);
-    void WriteBody(const char* data, size_t length);
+    // False, taking nothing, when the bytes would pass the body limit.
+    bool WriteBody(const char* data, size_t length);
 
 private:
     void Start();

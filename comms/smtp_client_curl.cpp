@@ -1,10 +1,15 @@
 #include "comms/smtp_client_curl.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <ctime>
 
 #include "comms/smtp_email.h"
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/email_server_settings.h"
 
@@ -29,19 +34,33 @@ bool StartsWithText(const char* data, size_t size, const char* prefix) {
     return true;
 }
 
+std::string DescribeSeconds(std::chrono::milliseconds duration) {
+    const long long ms = duration.count();
+    if (ms % 1000 != 0) {
+        return StringPrintf("%.3g seconds", static_cast<double>(ms) / 1000.0);
+    }
+    return StringPrintf("%lld second%s", ms / 1000, ms == 1000 ? "" : "s");
+}
+
 }  // namespace
 
 SMTPClientCurl::SMTPClientCurl() {
     InitialiseCurlOnce();
     handle_ = curl_easy_init();
+    multi_ = curl_multi_init();
     if (handle_ != nullptr) {
         curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
     }
 }
 
 SMTPClientCurl::~SMTPClientCurl() {
+    CancelSend();
+    DropConnections();
     if (handle_ != nullptr) {
         curl_easy_cleanup(handle_);
+    }
+    if (multi_ != nullptr) {
+        curl_multi_cleanup(multi_);
     }
 }
 
@@ -52,7 +71,7 @@ void SMTPClientCurl::Log(const std::string& text) {
 }
 
 bool SMTPClientCurl::Connect(const EmailServerSettings& settings) {
-    if (handle_ == nullptr) {
+    if (handle_ == nullptr || multi_ == nullptr) {
         ReportMessage(SeverityError, "Email sending failed: the 'curl' library failed to start");
         return false;
     }
@@ -81,8 +100,18 @@ bool SMTPClientCurl::Connect(const EmailServerSettings& settings) {
 
     curl_easy_setopt(handle_, CURLOPT_URL, settings.GetURL().c_str());
     curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, kStallTimeoutSeconds);
+    // Every byte either way shows the server is alive; the stall limit is ours to keep.
+    curl_easy_setopt(handle_, CURLOPT_DEBUGFUNCTION, &SMTPClientCurl::DebugCallback);
+    curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(handle_, CURLOPT_OPENSOCKETFUNCTION, &SMTPClientCurl::OpenSocket);
+    curl_easy_setopt(handle_, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETFUNCTION, &SMTPClientCurl::CloseSocket);
+    curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETDATA, this);
+    // Asked about once a second even while libcurl waits inside a call.
+    curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, &SMTPClientCurl::ProgressCallback);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
     if (secure) {
         curl_easy_setopt(handle_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
         const long verify = settings.GetVerifyServer() ? 1L : 0L;
@@ -99,66 +128,163 @@ bool SMTPClientCurl::Connect(const EmailServerSettings& settings) {
 }
 
 bool SMTPClientCurl::Send(const UCSMTPEmail& email) {
+    StartSend(email);
+    while (PollSend() == SendRunning) {
+        WaitForActivity(100);
+    }
+    return state_ == SendDone;
+}
+
+void SMTPClientCurl::StartSend(const UCSMTPEmail& email) {
+    CancelSend();
+    state_ = SendFailed;
     const std::string problem = email.GetProblem();
     if (!problem.empty()) {
         UCError::Current().AddDetail(problem);
         Log("SMTPClientCurl: " + problem + "\n");
-        return false;
+        return;
     }
-    if (handle_ == nullptr || !connected) {
+    if (handle_ == nullptr || multi_ == nullptr || !connected) {
         UCError::Current().AddDetail("The email server has not been connected");
-        return false;
+        return;
     }
     curl_easy_setopt(handle_, CURLOPT_MAIL_FROM, email.from.address.c_str());
     Log("SMTPClientCurl: From address '" + email.from.address + "'\n");
 
-    curl_slist* recipients = nullptr;
     for (const auto& entry : email.GetTo()) {
-        recipients = curl_slist_append(recipients, entry->address.c_str());
+        recipients_ = curl_slist_append(recipients_, entry->address.c_str());
         Log("SMTPClientCurl: To address '" + entry->address + "'\n");
     }
     for (const auto& entry : email.GetBcc()) {
-        recipients = curl_slist_append(recipients, entry->address.c_str());
+        recipients_ = curl_slist_append(recipients_, entry->address.c_str());
         Log("SMTPClientCurl: Bcc address '" + entry->address + "'\n");
     }
-    curl_easy_setopt(handle_, CURLOPT_MAIL_RCPT, recipients);
+    curl_easy_setopt(handle_, CURLOPT_MAIL_RCPT, recipients_);
 
-    const std::string content = email.ComposeContent(std::time(nullptr));
-    uploadData_ = content.data();
+    content_ = email.ComposeContent(std::time(nullptr));
     uploadPosition_ = 0;
-    uploadRemaining_ = content.size();
     curl_easy_setopt(handle_, CURLOPT_READFUNCTION, &SMTPClientCurl::ReadCallback);
     curl_easy_setopt(handle_, CURLOPT_READDATA, this);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(handle_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(content.size()));
-    if (debug) {
-        curl_easy_setopt(handle_, CURLOPT_DEBUGFUNCTION, &SMTPClientCurl::DebugCallback);
-        curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
-        curl_easy_setopt(handle_, CURLOPT_VERBOSE, 1L);
-        Log("SMTPClientCurl: SMTP data '\n" + content + "'\n");
-    }
+    curl_easy_setopt(handle_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(content_.size()));
+    Log("SMTPClientCurl: SMTP data '\n" + content_ + "'\n");
 
     errorBuffer_[0] = '\0';
     inAuthExchange_ = false;
-    const CURLcode result = curl_easy_perform(handle_);
-    bool sent = result == CURLE_OK;
-    if (sent) {
-        Log("SMTPClientCurl: Email sent OK\n");
+    abort_ = false;
+    done_ = false;
+    result_ = CURLE_OK;
+    lastActivity_ = std::chrono::steady_clock::now().time_since_epoch().count();
+    state_ = SendRunning;
+    worker_ = std::thread(&SMTPClientCurl::Transfer, this);
+}
+
+void SMTPClientCurl::Transfer() {
+    CURLcode result = CURLE_OK;
+    if (curl_multi_add_handle(multi_, handle_) != CURLM_OK) {
+        result = CURLE_FAILED_INIT;
     } else {
-        std::string error = "Transport error: ";
-        error += errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(result);
-        UCError::Current().AddDetail(error);
-        Log("SMTPClientCurl: " + error + "\n");
+        for (;;) {
+            int running = 0;
+            curl_multi_perform(multi_, &running);
+            bool finished = false;
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == handle_) {
+                    result = message->data.result;
+                    finished = true;
+                }
+            }
+            if (finished) {
+                break;
+            }
+            if (abort_) {
+                result = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
+            curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        }
+        curl_multi_remove_handle(multi_, handle_);
     }
-    // libcurl keeps the list's pointer; it must not outlive this call.
+    {
+        std::lock_guard<std::mutex> lock(doneMutex_);
+        result_ = result;
+        done_ = true;
+    }
+    doneSignal_.notify_all();
+}
+
+UCSMTPClient::SendState SMTPClientCurl::PollSend() {
+    if (state_ != SendRunning) {
+        return state_;
+    }
+    bool done = false;
+    {
+        std::lock_guard<std::mutex> lock(doneMutex_);
+        done = done_;
+    }
+    if (done) {
+        worker_.join();
+        Finish(result_);
+        return state_;
+    }
+    const std::chrono::steady_clock::time_point last{
+        std::chrono::steady_clock::duration(lastActivity_.load())};
+    if (std::chrono::steady_clock::now() - last > stallLimit_) {
+        Abandon("the email server did not answer for " + DescribeSeconds(stallLimit_));
+    }
+    return state_;
+}
+
+void SMTPClientCurl::WaitForActivity(int milliseconds) {
+    if (state_ == SendRunning) {
+        std::unique_lock<std::mutex> lock(doneMutex_);
+        doneSignal_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                             [this] { return done_; });
+    }
+}
+
+void SMTPClientCurl::CancelSend() {
+    if (state_ == SendRunning) {
+        Abandon("sending was stopped");
+    }
+}
+
+void SMTPClientCurl::Abandon(const std::string& reason) {
+    abort_ = true;
+    // Whatever the transfer waits for, on a socket or in libcurl's own poll, ends now.
+    DropConnections();
+    curl_multi_wakeup(multi_);
+    worker_.join();
+    Finish(result_, reason);
+}
+
+void SMTPClientCurl::Finish(CURLcode result, const std::string& error) {
+    if (result == CURLE_OK && error.empty()) {
+        Log("SMTPClientCurl: Email sent OK\n");
+        state_ = SendDone;
+    } else {
+        std::string text = "Transport error: ";
+        if (!error.empty()) {
+            text += error;
+        } else {
+            text += errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(result);
+        }
+        UCError::Current().AddDetail(text);
+        Log("SMTPClientCurl: " + text + "\n");
+        state_ = SendFailed;
+    }
+    // libcurl keeps the list's pointer; it must not outlive the message.
     curl_easy_setopt(handle_, CURLOPT_MAIL_RCPT, nullptr);
-    curl_slist_free_all(recipients);
-    uploadData_ = nullptr;
-    uploadRemaining_ = 0;
-    return sent;
+    curl_slist_free_all(recipients_);
+    recipients_ = nullptr;
+    content_.clear();
+    uploadPosition_ = 0;
 }
 
 bool SMTPClientCurl::Disconnect() {
+    CancelSend();
+    DropConnections();
     if (handle_ != nullptr) {
         curl_easy_cleanup(handle_);
         handle_ = nullptr;
@@ -167,18 +293,46 @@ bool SMTPClientCurl::Disconnect() {
     return true;
 }
 
+void SMTPClientCurl::DropConnections() {
+    std::lock_guard<std::mutex> lock(socketsMutex_);
+    for (curl_socket_t socket : sockets_) {
+        ::shutdown(socket, SHUT_RDWR);
+    }
+}
+
+curl_socket_t SMTPClientCurl::OpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+    auto* client = static_cast<SMTPClientCurl*>(user);
+    std::lock_guard<std::mutex> lock(client->socketsMutex_);
+    const curl_socket_t socket =
+        ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (socket != CURL_SOCKET_BAD) {
+        client->sockets_.push_back(socket);
+    }
+    return socket;
+}
+
+// Under the lock, so that a socket being cut off is never a number already closed and reused.
+int SMTPClientCurl::CloseSocket(void* user, curl_socket_t socket) {
+    auto* client = static_cast<SMTPClientCurl*>(user);
+    std::lock_guard<std::mutex> lock(client->socketsMutex_);
+    auto& sockets = client->sockets_;
+    sockets.erase(std::remove(sockets.begin(), sockets.end(), socket), sockets.end());
+    return ::close(socket);
+}
+
+int SMTPClientCurl::ProgressCallback(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<SMTPClientCurl*>(user)->abort_ ? 1 : 0;
+}
+
 size_t SMTPClientCurl::ReadCallback(char* buffer, size_t size, size_t count, void* user) {
     auto* client = static_cast<SMTPClientCurl*>(user);
-    if (client == nullptr || client->uploadRemaining_ == 0 || size == 0 || count == 0) {
+    if (client == nullptr || size == 0 || count == 0) {
         return 0;
     }
-    size_t n = size * count;
-    if (n > client->uploadRemaining_) {
-        n = client->uploadRemaining_;
-    }
-    std::memcpy(buffer, client->uploadData_ + client->uploadPosition_, n);
+    const size_t remaining = client->content_.size() - client->uploadPosition_;
+    const size_t n = std::min(size * count, remaining);
+    std::memcpy(buffer, client->content_.data() + client->uploadPosition_, n);
     client->uploadPosition_ += n;
-    client->uploadRemaining_ -= n;
     return n;
 }
 
@@ -203,6 +357,16 @@ int SMTPClientCurl::DebugCallback(CURL*, curl_infotype type, char* data, size_t 
     if (client == nullptr) {
         return 0;
     }
+    if (type != CURLINFO_TEXT) {
+        client->lastActivity_ = std::chrono::steady_clock::now().time_since_epoch().count();
+    }
+    if (type == CURLINFO_HEADER_IN && !StartsWithText(data, size, "334")) {
+        // Only a 334 asks for more of the login; any other reply ends the exchange.
+        client->inAuthExchange_ = false;
+    }
+    if (!client->debug) {
+        return 0;
+    }
     std::string& log = client->debugLog;
     switch (type) {
         case CURLINFO_TEXT:
@@ -212,10 +376,6 @@ int SMTPClientCurl::DebugCallback(CURL*, curl_infotype type, char* data, size_t 
         case CURLINFO_HEADER_IN:
             log += "<= Recv header\n";
             log.append(data, size);
-            // Only a 334 asks for more of the login; any other reply ends the exchange.
-            if (!StartsWithText(data, size, "334")) {
-                client->inAuthExchange_ = false;
-            }
             break;
         case CURLINFO_HEADER_OUT:
             log += "=> Send header\n";
@@ -242,5 +402,7 @@ int SMTPClientCurl::DebugCallback(CURL*, curl_infotype type, char* data, size_t 
 }
 
 std::unique_ptr<UCSMTPClient> SMTPClientFactoryCurl::CreateClient() {
-    return std::make_unique<SMTPClientCurl>();
+    auto client = std::make_unique<SMTPClientCurl>();
+    client->SetStallLimit(stallLimit_);
+    return client;
 }

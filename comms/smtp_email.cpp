@@ -6,17 +6,30 @@
 
 namespace {
 
-// An encoded word may be 75 characters long; 45 bytes make 60 of base64 plus the 12 around.
-constexpr size_t kEncodedWordBytes = 45;
+// 42 bytes make 56 characters of base64 and, with the 12 around them, a word that fits a
+// folded line after "Subject: ".
+constexpr size_t kEncodedWordBytes = 42;
+// Header lines are folded to this length where a blank allows; SMTP refuses lines over 998.
+constexpr size_t kFoldedLineLength = 78;
+// A quoted-printable line holds at most 76 characters, the soft break's "=" included.
+constexpr size_t kQuotedPrintableLine = 76;
+// The longest address a mail server must take (RFC 5321's path limit less its brackets).
+constexpr size_t kLongestAddress = 254;
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
+// Printable ASCII whose words all fit a folded line: such text needs no encoding.
 bool IsPlainHeaderText(const std::string& text) {
+    size_t word = 0;
     for (char c : text) {
         unsigned char byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte > 0x7e) {
+            return false;
+        }
+        word = c == ' ' ? 0 : word + 1;
+        if (word > kFoldedLineLength - 1) {
             return false;
         }
     }
@@ -137,6 +150,16 @@ std::string UCSMTPEmail::GetProblem() const {
     if (broken) {
         return "The email's subject, a name or an address contains a line break";
     }
+    for (const AddrList* list : {&to_, &bcc_}) {
+        for (const auto& entry : *list) {
+            if (entry->address.size() > kLongestAddress) {
+                return "The email address '" + entry->address.substr(0, 40) + "...' is too long";
+            }
+        }
+    }
+    if (from.address.size() > kLongestAddress) {
+        return "The email's 'from' address is too long";
+    }
     return std::string();
 }
 
@@ -165,9 +188,9 @@ std::string UCSMTPEmail::ComposeContent(std::time_t now) const {
     const bool multipart = !attachments_.empty() || !htmlText.empty();
     if (!multipart) {
         text += "Content-Type: text/plain; charset=UTF-8\r\n";
-        text += "Content-Transfer-Encoding: 8bit\r\n";
+        text += "Content-Transfer-Encoding: quoted-printable\r\n";
         text += "\r\n";
-        text += ConvertToCRLF(this->text.c_str());
+        text += EncodeBodyText(this->text);
         return text;
     }
 
@@ -181,16 +204,19 @@ std::string UCSMTPEmail::ComposeContent(std::time_t now) const {
     text += "This is a multi-part message in MIME format.\r\n";
     text += delimiter;
     text += "Content-Type: text/plain; charset=UTF-8; format=flowed\r\n";
-    text += "Content-Transfer-Encoding: 8bit\r\n";
+    text += "Content-Transfer-Encoding: quoted-printable\r\n";
     text += "\r\n";
-    text += ConvertToCRLF(this->text.c_str());
+    text += EncodeBodyText(this->text);
+    // The line break before a delimiter belongs to it: without one of its own the text would
+    // lose its last line break.
+    text += "\r\n";
     if (!htmlText.empty()) {
-        EndLine(text);
         text += delimiter;
         text += "Content-Type: text/html; charset=UTF-8\r\n";
-        text += "Content-Transfer-Encoding: 8bit\r\n";
+        text += "Content-Transfer-Encoding: quoted-printable\r\n";
         text += "\r\n";
-        text += ConvertToCRLF(htmlText.c_str());
+        text += EncodeBodyText(htmlText);
+        text += "\r\n";
     }
     for (const auto& attachment : attachments_) {
         EndLine(text);
@@ -217,8 +243,23 @@ std::string UCSMTPEmail::ComposeMessage(std::time_t now) const {
 std::string FormatHeaderLine(const char* name, const std::string& value) {
     std::string line = name ? name : "";
     line += ' ';
+    // Folding turns a blank into CR LF and that blank, which a reader takes back out; no line
+    // longer than a word needs is ever written.
+    size_t lineStart = 0;
+    size_t lastBlank = std::string::npos;
     for (char c : value) {
-        line += (c == '\r' || c == '\n') ? ' ' : c;
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+        if (c == ' ' && line.size() > lineStart + 1) {
+            lastBlank = line.size();
+        }
+        line += c;
+        if (line.size() - lineStart > kFoldedLineLength && lastBlank != std::string::npos) {
+            line.insert(lastBlank, "\r\n");
+            lineStart = lastBlank + 2;
+            lastBlank = std::string::npos;
+        }
     }
     line += "\r\n";
     return line;
@@ -252,20 +293,62 @@ std::string FormatMailDate(std::time_t now) {
                         utc.tm_min, utc.tm_sec);
 }
 
-std::string EncodeHeaderText(const std::string& text) {
-    if (IsPlainHeaderText(text)) {
-        return text;
+std::string EncodeHeaderText(const std::string& original) {
+    if (IsPlainHeaderText(original)) {
+        return original;
     }
+    // Words are cut between characters, which only well-formed UTF-8 lets us find.
+    const std::string text = FileTextToUTF8(original);
     std::string out;
     for (size_t start = 0; start < text.size();) {
         size_t end = ChunkEnd(text, start);
-        // Words side by side on one line: FormatHeaderLine never lets a line break through.
+        // Blanks between the words are where FormatHeaderLine folds.
         if (!out.empty()) {
             out += ' ';
         }
         out += "=?UTF-8?B?" + Base64::Encode(text.data() + start, static_cast<int>(end - start)) +
                "?=";
         start = end;
+    }
+    return out;
+}
+
+std::string EncodeBodyText(const std::string& text) {
+    return EncodeQuotedPrintable(ConvertToCRLF(FileTextToUTF8(text).c_str()));
+}
+
+std::string EncodeQuotedPrintable(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    size_t column = 0;
+    // An escape is never split, and a soft break leaves room for its "=".
+    auto put = [&out, &column](const char* piece, size_t length) {
+        if (column + length > kQuotedPrintableLine - 1) {
+            out += "=\r\n";
+            column = 0;
+        }
+        out.append(piece, length);
+        column += length;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            out += "\r\n";
+            column = 0;
+            ++i;
+            continue;
+        }
+        const bool lineEnds = i + 1 == text.size() || text.compare(i + 1, 2, "\r\n") == 0;
+        // Blanks at a line's end would be lost on the way; encoded they survive.
+        const bool literal = (byte >= 33 && byte <= 126 && byte != '=') ||
+                             ((byte == ' ' || byte == '\t') && !lineEnds);
+        if (literal) {
+            put(&text[i], 1);
+        } else {
+            const char escape[3] = {'=', kHex[byte >> 4], kHex[byte & 0x0F]};
+            put(escape, 3);
+        }
     }
     return out;
 }

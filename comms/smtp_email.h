@@ -92,12 +92,18 @@ private:
     AttachmentList attachments_;
 };
 
-// name, a blank, value and CR LF; a line break inside the value becomes a blank, so no value
-// can start a header of its own.
+// name, a blank, value and CR LF, folded at blanks into lines of 78 characters where it can be;
+// a line break inside the value becomes a blank, so no value can start a header of its own.
 std::string FormatHeaderLine(const char* name, const std::string& value);
 // Up to the first NUL: LF becomes CR LF, CR is dropped.
 std::string ConvertToCRLF(const char* text);
 // The Date header's value in UTC with English names, whatever the desktop's language.
 std::string FormatMailDate(std::time_t now);
-// Printable ASCII stays as it is; anything else becomes RFC 2047 encoded words.
+// Printable ASCII stays as it is; anything else, and a word too long for a folded line,
+// becomes RFC 2047 encoded words. Text that is not UTF-8 is taken as Windows-1252.
 std::string EncodeHeaderText(const std::string& text);
+// A body as it travels: CR LF line ends, UTF-8 (text that is not is taken as Windows-1252),
+// quoted-printable so that no line is longer than 76 characters however long a paragraph is.
+std::string EncodeBodyText(const std::string& text);
+// Quoted-printable of a text whose line breaks are CR LF; they stay hard line breaks.
+std::string EncodeQuotedPrintable(const std::string& text);

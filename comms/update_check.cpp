@@ -1,9 +1,11 @@
 #include "comms/update_check.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "app/user_settings.h"
@@ -97,11 +99,31 @@ bool UpdateCheck::ParseRelease(const std::string& line, ReleaseInfo* info, std::
     return true;
 }
 
+std::string UpdateCheck::TooLargeReplyMessage() const {
+    return "The reply of the " + host_ + " website is larger than any version text (" +
+           std::to_string(kVersionReplyLimit / 1024) +
+           " KB), so the check for updates has been stopped.";
+}
+
 std::string UpdateCheck::PartialPath(const std::string& target) {
-    return target + ".part";
+    // Not a name someone could have prepared a link under beforehand.
+    static unsigned counter = 0;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, ".download.%ld.%u.%lx", static_cast<long>(::getpid()),
+                  ++counter, static_cast<unsigned long>(now.tv_nsec ^ now.tv_sec));
+    return folder + "." + name + suffix;
 }
 
 bool UpdateCheck::FileMatches(const std::string& path, const std::string& checksum) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
     MD5 md5;
     const std::string digest = md5.FileHexDigest(path.c_str());
     return !digest.empty() && digest == checksum;
@@ -129,6 +151,18 @@ bool UpdateCheck::AcceptDownload(const std::string& partialPath, const std::stri
         return false;
     }
     return true;
+}
+
+bool UpdateCheck::MakeRunnable(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    struct stat info {};
+    const bool done = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) &&
+                      ::fchmod(descriptor, info.st_mode | S_IXUSR) == 0;
+    ::close(descriptor);
+    return done;
 }
 
 bool UpdateCheck::StartInstaller(const std::string& path) {

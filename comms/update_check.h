@@ -23,6 +23,8 @@ public:
     static constexpr size_t kMinimumLineLength = 60;
     // Where the version begins in that line, written with '_' between its numbers.
     static constexpr size_t kVersionIndex = 52;
+    // A version text is a line or a few; a longer reply is not one.
+    static constexpr size_t kVersionReplyLimit = 64 * 1024;
 
     enum Outcome { ContactFailed, UpToDate, UpdateAvailable };
 
@@ -47,14 +49,20 @@ public:
     // A name the server may give us: no folder, no "..", no control characters.
     static bool IsPlainFileName(const std::string& name);
 
-    // Where a download goes until its digest has been checked.
+    // What the user is told when the version reply passes kVersionReplyLimit.
+    std::string TooLargeReplyMessage() const;
+
+    // A fresh name beside the target for the download until its digest has been checked; the
+    // download creates it, and fails rather than write where a file or link already is.
     static std::string PartialPath(const std::string& target);
-    // The target already holds this installer.
+    // The target is a file of its own (not a link) that already holds this installer.
     static bool FileMatches(const std::string& path, const std::string& checksum);
     // Moves a download whose digest matches over the target; otherwise reports, removes the
     // download and leaves the target as it was.
     bool AcceptDownload(const std::string& partialPath, const std::string& target,
                         const std::string& checksum) const;
+    // Lets the owner run the file; false for anything but a file of its own.
+    static bool MakeRunnable(const std::string& path);
     // Starts the installer from its path alone (no shell); it must be an executable file.
     static bool StartInstaller(const std::string& path);
 

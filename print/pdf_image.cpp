@@ -1,12 +1,9 @@
 #include "print/pdf_image.h"
 
-#include <png.h>
-
-#include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "foundation/string_functions.h"
+#include "print/image_file.h"
 #include "print/print_renderer_pdf.h"
 #include "print/qr_code_matrix.h"
 
@@ -14,36 +11,8 @@ namespace {
 
 // The file's first bytes are those of its kind; libharu reports anything else as a document
 // error, which would end the whole run for a bad logo.
-bool StartsWithBytes(const std::string& fileName, const std::string& signature) {
-    std::ifstream file(fileName, std::ios::binary);
-    std::string head(signature.size(), '\0');
-    return file.read(head.data(), static_cast<std::streamsize>(head.size())) && head == signature;
-}
-
-void ThrowPngError(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-}
-
-void IgnorePngWarning(png_structp, png_const_charp) {}
-
-// Decodes the whole file once: libharu's own reader aborts the program on a damaged PNG.
-bool IsWholePng(const std::string& fileName) {
-    FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ThrowPngError, IgnorePngWarning);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    volatile bool whole = false;
-    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-        whole = true;
-    }
-    png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
-    std::fclose(file);
-    return whole;
+bool StartsWithBytes(const std::string& bytes, const std::string& signature) {
+    return bytes.compare(0, signature.size(), signature) == 0;
 }
 
 }  // namespace
@@ -53,18 +22,24 @@ bool PDFImage::LoadFile(const std::string& fileName) {
         return false;
     }
     const std::string ending = StringRight(ToLower(fileName.c_str()), 4);
+    const bool png = ending == ".png";
+    const bool jpeg = ending == ".jpg" || ending == "jpeg";
+    std::string bytes;
+    if ((!png && !jpeg) || !ReadImageFile(fileName, &bytes)) {
+        return false;
+    }
+    const auto* data = reinterpret_cast<const HPDF_BYTE*>(bytes.data());
+    const auto size = static_cast<HPDF_UINT>(bytes.size());
     HPDF_Image image = nullptr;
     if (renderer_ != nullptr) {
         renderer_->SetErrorsQuiet(true);
     }
-    if (ending == ".png") {
-        if (StartsWithBytes(fileName, "\x89PNG\r\n\x1a\n") && IsWholePng(fileName)) {
-            image = HPDF_LoadPngImageFromFile(document_, fileName.c_str());
+    if (png) {
+        if (StartsWithBytes(bytes, "\x89PNG\r\n\x1a\n") && IsWholePng(bytes)) {
+            image = HPDF_LoadPngImageFromMem(document_, data, size);
         }
-    } else if (ending == ".jpg" || ending == "jpeg") {
-        if (StartsWithBytes(fileName, "\xff\xd8\xff")) {
-            image = HPDF_LoadJpegImageFromFile(document_, fileName.c_str());
-        }
+    } else if (StartsWithBytes(bytes, "\xff\xd8\xff") && IsWholeJpeg(bytes)) {
+        image = HPDF_LoadJpegImageFromMem(document_, data, size);
     }
     if (renderer_ != nullptr) {
         renderer_->SetErrorsQuiet(false);

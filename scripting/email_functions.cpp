@@ -39,10 +39,17 @@ int SendEmail(ScriptCall& call) {
         call.PushText(DebugLog(job));
         return 2;
     }
+    // A message with nothing in it is skipped and the others still go; a failure (reported by
+    // the job) ends the sending.
     std::string log;
-    while (job.SendNext(&log)) {
-        if (!log.empty()) {
+    for (;;) {
+        const EmailJob::EmailStep step = job.SendNextMessage(&log);
+        if (step == EmailJob::EmailStepSent && !log.empty()) {
             call.Host().Output(("Sent email to '" + log + "'").c_str());
+        } else if (step == EmailJob::EmailStepSkipped) {
+            call.Host().Output(log.c_str());
+        } else if (step != EmailJob::EmailStepSent) {
+            break;
         }
     }
     call.PushBoolean(true);

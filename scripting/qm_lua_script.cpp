@@ -1,5 +1,7 @@
 #include "scripting/qm_lua_script.h"
 
+#include <sys/stat.h>
+
 #include <lua.hpp>
 
 #include <algorithm>
@@ -16,11 +18,114 @@
 #include "model/pupil.h"
 #include "model/teacher.h"
 #include "scripting/script_call.h"
+#include "scripting/script_watchdog.h"
 
 namespace {
 
 // How often, in Lua instructions, a running script is checked against its limit and Stop.
 constexpr int kHookInstructionCount = 10000;
+
+// Where the host keeps what scripts cannot reach: the metatable of the finaliser sentinels and
+// the table that ties each finalised table to its sentinel.
+constexpr const char* kSentinelMetatable = "quillmoot.finaliser";
+constexpr const char* kSentinelTable = "quillmoot.finalisers";
+
+// load and loadfile with their mode argument always "t": a precompiled chunk is not checked
+// by Lua, and a damaged one can corrupt memory. Upvalue 1 is the library's own function.
+template <int ModeArgument>
+int TextOnlyLoad(lua_State* L) {
+    // loadfile without a name would read the program's standard input, waiting for ever.
+    if (ModeArgument == 2) {
+        luaL_checkstring(L, 1);
+    }
+    if (lua_gettop(L) < ModeArgument) {
+        lua_settop(L, ModeArgument);
+    }
+    lua_pushliteral(L, "t");
+    lua_replace(L, ModeArgument);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+int TextOnlyDofile(lua_State* L) {
+    const char* name = luaL_checkstring(L, 1);
+    lua_settop(L, 1);
+    if (luaL_loadfilex(L, name, "t") != LUA_OK) {
+        return lua_error(L);
+    }
+    lua_call(L, 0, LUA_MULTRET);
+    return lua_gettop(L) - 1;
+}
+
+// require's searcher of Lua files along package.path, as text only; upvalue 1 is package.
+int TextOnlySearcher(lua_State* L) {
+    const char* name = luaL_checkstring(L, 1);
+    lua_settop(L, 1);
+    lua_getfield(L, lua_upvalueindex(1), "searchpath");
+    lua_pushvalue(L, 1);
+    lua_getfield(L, lua_upvalueindex(1), "path");
+    lua_call(L, 2, 2);
+    const char* file = lua_tostring(L, -2);
+    if (file == nullptr) {
+        return 1;  // where it looked
+    }
+    if (luaL_loadfilex(L, file, "t") != LUA_OK) {
+        return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file,
+                          lua_tostring(L, -1));
+    }
+    lua_pushstring(L, file);
+    return 2;
+}
+
+// setmetatable that never lets Lua finalise a table itself: Lua runs finalisers with hooks off,
+// where the time limit and Stop cannot reach. The table is set without its __gc; a sentinel
+// that the host finalises calls that __gc under the limit instead. Upvalue 1 is the library's
+// own setmetatable.
+int SetMetatableUnderLimit(lua_State* L) {
+    luaL_checktype(L, 1, LUA_TTABLE);
+    luaL_argcheck(L, lua_type(L, 2) == LUA_TNIL || lua_type(L, 2) == LUA_TTABLE, 2,
+                  "nil or table expected");
+    lua_settop(L, 2);
+    const bool finalised = lua_type(L, 1) == LUA_TTABLE && lua_type(L, 2) == LUA_TTABLE &&
+                           (lua_pushliteral(L, "__gc"), lua_rawget(L, 2) != LUA_TNIL);
+    if (!finalised) {
+        lua_settop(L, 2);
+        lua_pushvalue(L, lua_upvalueindex(1));
+        lua_insert(L, 1);
+        lua_call(L, 2, 1);
+        return 1;
+    }
+    // Stack: table, metatable, its __gc.
+    lua_pushliteral(L, "__gc");
+    lua_pushnil(L);
+    lua_rawset(L, 2);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_pushvalue(L, 1);
+    lua_pushvalue(L, 2);
+    const int status = lua_pcall(L, 2, 0, 0);
+    lua_pushliteral(L, "__gc");
+    lua_pushvalue(L, 3);
+    lua_rawset(L, 2);
+    if (status != LUA_OK) {
+        return lua_error(L);
+    }
+    lua_getfield(L, LUA_REGISTRYINDEX, kSentinelTable);
+    lua_pushvalue(L, 1);
+    if (lua_rawget(L, -2) == LUA_TNIL) {
+        lua_pop(L, 1);
+        lua_newuserdata(L, 0);
+        luaL_setmetatable(L, kSentinelMetatable);
+        lua_pushvalue(L, 1);
+        lua_setuservalue(L, -2);
+        lua_pushvalue(L, 1);
+        lua_insert(L, -2);
+        lua_rawset(L, -3);
+    }
+    lua_settop(L, 1);
+    return 1;
+}
 
 const char* EmailFunctionName(const char* role, EmailTextKind kind, std::string& name) {
     static constexpr std::array<const char*, 3> kSuffixes = {"_email_inv", "_email_rem", "_email"};
@@ -48,9 +153,7 @@ QMLuaScript::QMLuaScript(const char* path, QMController* controller) : QMScript(
     // overwrite with anything.
     *static_cast<QMLuaScript**>(lua_getextraspace(state_)) = this;
     luaL_openlibs(state_);
-    // A script must not end the program under the user's unsaved event.
-    (void)luaL_dostring(state_,
-                        "os.exit = function() error('os.exit is not available to scripts', 2) end");
+    RestrictLibraries();
     loaded = LoadScript(path);
 }
 
@@ -67,12 +170,104 @@ QMLuaScript::~QMLuaScript() {
     if (state_ != nullptr) {
         // Closing runs the script's finalisers, which are held to the time limit too.
         StartClock();
+        ScriptWatchdog::LuaRunning running(GetController());
         lua_close(state_);
     }
 }
 
 QMLuaScript* QMLuaScript::FromLuaState(lua_State* L) {
     return L != nullptr ? *static_cast<QMLuaScript**>(lua_getextraspace(L)) : nullptr;
+}
+
+void QMLuaScript::RestrictLibraries() {
+    lua_State* L = state_;
+    // A script must not end the program under the user's unsaved event.
+    (void)luaL_dostring(L,
+                        "os.exit = function() error('os.exit is not available to scripts', 2) end");
+
+    lua_getglobal(L, "load");
+    lua_pushcclosure(L, &TextOnlyLoad<3>, 1);
+    lua_setglobal(L, "load");
+    lua_getglobal(L, "loadfile");
+    lua_pushcclosure(L, &TextOnlyLoad<2>, 1);
+    lua_setglobal(L, "loadfile");
+    lua_pushcfunction(L, &TextOnlyDofile);
+    lua_setglobal(L, "dofile");
+
+    // require finds preloaded modules and Lua files, never native libraries.
+    lua_getglobal(L, "package");
+    lua_pushnil(L);
+    lua_setfield(L, -2, "loadlib");
+    lua_pushliteral(L, "");
+    lua_setfield(L, -2, "cpath");
+    lua_createtable(L, 2, 0);
+    lua_getfield(L, -2, "searchers");
+    lua_rawgeti(L, -1, 1);
+    lua_rawseti(L, -3, 1);
+    lua_pop(L, 1);
+    lua_pushvalue(L, -2);
+    lua_pushcclosure(L, &TextOnlySearcher, 1);
+    lua_rawseti(L, -2, 2);
+    lua_setfield(L, -2, "searchers");
+    lua_pop(L, 1);
+
+    // Of the debug library only what reads: its hooks would take the time limit's place, and
+    // the registry, upvalues and metatables would lead back to everything above.
+    lua_getglobal(L, "debug");
+    lua_createtable(L, 0, 2);
+    for (const char* kept : {"traceback", "getinfo"}) {
+        lua_getfield(L, -2, kept);
+        lua_setfield(L, -2, kept);
+    }
+    lua_setglobal(L, "debug");
+    lua_pop(L, 1);
+
+    // Finalisers run under the time limit (see SetMetatableUnderLimit).
+    luaL_newmetatable(L, kSentinelMetatable);
+    lua_pushcfunction(L, &QMLuaScript::RunFinaliser);
+    lua_setfield(L, -2, "__gc");
+    lua_pop(L, 1);
+    lua_newtable(L);
+    lua_createtable(L, 0, 1);
+    lua_pushliteral(L, "k");
+    lua_setfield(L, -2, "__mode");
+    lua_setmetatable(L, -2);
+    lua_setfield(L, LUA_REGISTRYINDEX, kSentinelTable);
+    lua_getglobal(L, "setmetatable");
+    lua_pushcclosure(L, &SetMetatableUnderLimit, 1);
+    lua_setglobal(L, "setmetatable");
+    // Open files are finalised by the io library; their shared metatable must stay its own.
+    if (luaL_getmetatable(L, LUA_FILEHANDLE) == LUA_TTABLE) {
+        lua_pushboolean(L, 0);
+        lua_setfield(L, -2, "__metatable");
+    }
+    lua_pop(L, 1);
+}
+
+int QMLuaScript::RunFinaliser(lua_State* L) {
+    QMLuaScript* host = FromLuaState(L);
+    lua_getuservalue(L, 1);
+    if (host == nullptr || !lua_getmetatable(L, -1)) {
+        return 0;
+    }
+    lua_pushliteral(L, "__gc");
+    lua_rawget(L, -2);
+    if (lua_type(L, -1) != LUA_TFUNCTION) {
+        return 0;
+    }
+    // A coroutine runs with hooks on, even inside the collector.
+    lua_State* finaliser = lua_newthread(L);
+    lua_sethook(finaliser, &QMLuaScript::CountHook, LUA_MASKCOUNT,
+                host->stopReason_ == StopNone ? kHookInstructionCount : 1);
+    lua_pushvalue(L, -2);
+    lua_pushvalue(L, -5);
+    lua_xmove(L, finaliser, 2);
+    const int status = lua_resume(finaliser, L, 1);
+    if (status != LUA_OK && status != LUA_YIELD) {
+        lua_xmove(finaliser, L, 1);
+        return lua_error(L);
+    }
+    return 0;
 }
 
 bool QMLuaScript::LoadScript(const char* path) {
@@ -83,6 +278,13 @@ bool QMLuaScript::LoadScript(const char* path) {
     }
     if (path == nullptr) {
         ReportMessage(SeverityError, "Cannot load script file: no file name given");
+        return false;
+    }
+    // A FIFO or a device would keep the program waiting for ever.
+    struct stat info {};
+    if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
+        ReportMessage(SeverityError,
+                      std::string("Cannot load script file: '") + path + "' is not a file");
         return false;
     }
     // Text only: Lua does not check precompiled chunks, and a damaged one can corrupt memory.
@@ -129,10 +331,12 @@ void QMLuaScript::StartClock() {
 
 bool QMLuaScript::ProtectedCall(int arguments, int results) {
     StartClock();
+    ScriptWatchdog::LuaRunning running(GetController());
     return lua_pcall(state_, arguments, results, 0) == LUA_OK;
 }
 
 void QMLuaScript::CountHook(lua_State* L, lua_Debug*) {
+    ScriptWatchdog::Instance().Beat();
     QMLuaScript* host = FromLuaState(L);
     if (host == nullptr) {
         return;

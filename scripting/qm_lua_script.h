@@ -85,6 +85,11 @@ public:
     void ExtendDeadline(std::chrono::steady_clock::duration spent) { deadline_ += spent; }
 
 private:
+    // What scripts may not do: load anything but text, load native code, set hooks of their
+    // own, or run finalisers out of the time limit's reach.
+    void RestrictLibraries();
+    // A finalised table's __gc, run in a coroutine with the host's hook.
+    static int RunFinaliser(lua_State* L);
     bool LoadScript(const char* path);
     void RegisterFunctions();
     bool CallPersonFunction(Person* person, const char* function, Schedule* day);

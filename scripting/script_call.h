@@ -6,6 +6,7 @@
 #include <string>
 
 #include "scripting/script_objects.h"
+#include "scripting/script_watchdog.h"
 
 struct lua_State;
 class Event;
@@ -77,6 +78,7 @@ private:
     lua_State* L_;
     QMLuaScript* host_;
     std::chrono::steady_clock::time_point started_;
+    ScriptWatchdog::HostFunction watched_;
 };
 
 using ScriptFunctionBody = int (*)(ScriptCall& call);

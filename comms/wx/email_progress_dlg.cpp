@@ -65,9 +65,10 @@ void EmailProgressDlg::OnTimer(wxTimerEvent&) {
 }
 
 void EmailProgressDlg::OnStop(wxCommandEvent& event) {
-    // Messages not yet sent stay unsent; the one under way, if any, has already finished.
+    // Messages not yet sent stay unsent, the one under way too.
     stopped_ = true;
     timer_.Stop();
+    job_.CancelMessage();
     event.Skip();
 }
 
@@ -103,10 +104,14 @@ void EmailProgressDlg::SendAll() {
         return;
     }
     std::string line;
-    const bool sent = job_.SendNext(&line);
+    // Never waits for the server: a message takes as many ticks as its server needs.
+    const EmailJob::EmailStep step = job_.Step(&line);
+    if (step == EmailJob::EmailStepSending) {
+        return;
+    }
     AppendLog(line);
     // A message that fails ends nothing: the run goes on to the next recipient.
-    if (!sent && job_.IsFinished()) {
+    if (step == EmailJob::EmailStepNone || job_.IsFinished()) {
         finished_ = true;
         button_->SetLabel("Close");
         if (job_.IsDebugLogEnabled()) {

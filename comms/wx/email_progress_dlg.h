@@ -12,8 +12,9 @@ class wxGauge;
 class wxStaticText;
 class wxTextCtrl;
 
-// Runs one e-mail run: asks for the server login when needed, connects, then sends one message
-// per timer tick so that the window stays responsive and "Stop" answers between two messages.
+// Runs one e-mail run: asks for the server login when needed, connects, then sends the messages
+// in short non-blocking steps from a timer, so that the window repaints and "Stop" answers at
+// once, also while a slow server holds a message.
 class EmailProgressDlg : public wxDialog {
 public:
     static constexpr int kStepIntervalMs = 10;
@@ -22,7 +23,8 @@ public:
                      EmailTextKind kind);
     ~EmailProgressDlg() override;
 
-    // One step: the connection, or one recipient. Does nothing once the run has ended.
+    // One step: the connection, or a few milliseconds of the run. Does nothing once the run has
+    // ended.
     void SendAll();
     void UpdateProgress();
     bool Connect();

@@ -79,6 +79,7 @@ void TransferDlg::Finish() {
 CheckForUpdatesDlg::CheckForUpdatesDlg(wxWindow* parent, const std::string& url,
                                        const std::string& caFile)
     : TransferDlg(parent, "Checking for Updates", url, caFile) {
+    transfer_.bodyLimit = UpdateCheck::kVersionReplyLimit;
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     status_ = new wxStaticText(this, wxID_ANY, "", wxDefaultPosition, wxSize(400, 20),
                                wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
@@ -96,9 +97,8 @@ void CheckForUpdatesDlg::UpdateStatus() {
         resultLine_ = transfer_.bodyLines.Get(0);
     }
     std::string text;
-    if (EmailDialogLogic::CheckStatusText(transfer_.state,
-                                          static_cast<int>(transfer_.bodyLines.Count()),
-                                          resultLine_, &text)) {
+    if (EmailDialogLogic::CheckStatusText(
+            transfer_.state, static_cast<int>(transfer_.bodyLines.Count()), resultLine_, &text)) {
         status_->SetLabel(FromUtf8(text));
     }
 }

@@ -4,6 +4,7 @@
 
 #include "gui/dialogs/product_info.h"
 #include "gui/main/quillmoot_frame.h"
+#include "gui/main/script_not_answering.h"
 
 bool QuillmootApp::OnInit() {
     // Only the first argument counts; the framework's own option parsing is not used.
@@ -11,7 +12,14 @@ bool QuillmootApp::OnInit() {
     auto* frame = new QuillmootFrame(kProductName, argument);
     frame->Maximize(true);
     frame->Show(true);
+    ScriptWatchdog::Instance().SetHandler(
+        MakeScriptNotAnsweringHandler(ScriptNotAnsweringCommand()));
     return true;
+}
+
+int QuillmootApp::OnExit() {
+    ScriptWatchdog::Instance().SetHandler(nullptr);
+    return wxApp::OnExit();
 }
 
 void ConfigureFramework() {

@@ -7,6 +7,7 @@
 class QuillmootApp : public wxApp {
 public:
     bool OnInit() override;
+    int OnExit() override;
 };
 
 // The program's settings made before the event loop starts: framework assertions are neither

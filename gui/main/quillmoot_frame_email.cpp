@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <ctime>
 
 #include "app/user_settings.h"
@@ -176,13 +174,15 @@ void QuillmootFrame::PreviewPersonEmail(EmailTextKind kind) {
     if (!schedule || !event || !person) {
         return;
     }
-    EmailJob job(&controller_, kind);
-    const std::string refusal = EmailDialogLogic::CheckEmailSettings(
-        event->GetEmailServerSettings(), *event, kind, true, job.GetWebsiteAddress());
+    // Checked before the job loads the e-mail scripts: a refusal runs no script.
+    const std::string refusal =
+        EmailDialogLogic::CheckEmailSettings(event->GetEmailServerSettings(), *event, kind, true,
+                                             WebService::GetAddress(controller_.GetUserSettings()));
     if (!refusal.empty()) {
         ReportMessage(SeverityError, refusal);
         return;
     }
+    EmailJob job(&controller_, kind);
     job.SetSingleRecipient(person);
     if (job.GetRecipientCount() == 0) {
         ReportMessage(SeverityInformation,
@@ -209,6 +209,10 @@ void QuillmootFrame::OnCheckForUpdates() {
     {
         CheckForUpdatesDlg dialog(this, check.GetVersionTextURL(), check.GetCAFile());
         dialog.ShowModal();
+        if (dialog.GetTransfer().BodyTooLarge()) {
+            ReportMessage(SeverityError, check.TooLargeReplyMessage());
+            return;
+        }
         line = dialog.GetResultLine();
     }
     std::string message;
@@ -250,10 +254,7 @@ void QuillmootFrame::OnCheckForUpdates() {
         }
     }
     // The user asked to run what the digest vouches for.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        ::chmod(path.c_str(), info.st_mode | S_IXUSR);
-    }
+    UpdateCheck::MakeRunnable(path);
     // The usual close, with its save question, goes first: unsaved work is never lost, and the
     // installer starts only if the window really closes.
     if (Close(false)) {

@@ -1,19 +1,21 @@
 #include "print/wx/qm_image_wx.h"
 
-#include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 
+#include "print/image_file.h"
 #include "print/qr_code_matrix.h"
 
 bool QMImageWX::LoadFile(const std::string& fileName) {
-    const wxString name(fileName.c_str(), wxConvUTF8);
-    // A missing logo is ours to report, not wx's log window.
-    if (name.empty() || !wxFileName::FileExists(name)) {
+    // A missing logo is ours to report, not wx's log window; a FIFO must not hang the print.
+    std::string bytes;
+    if (!ReadImageFile(fileName, &bytes)) {
         image_.Destroy();
         return false;
     }
     wxLogNull quiet;
-    if (!image_.LoadFile(name, wxBITMAP_TYPE_ANY, -1)) {
+    wxMemoryInputStream stream(bytes.data(), bytes.size());
+    if (!image_.LoadFile(stream, wxBITMAP_TYPE_ANY, -1)) {
         image_.Destroy();
         return false;
     }

@@ -1,6 +1,7 @@
 #include "print/wx/qm_printout.h"
 
 #include <wx/dc.h>
+#include <wx/dcmemory.h>
 #include <wx/intl.h>
 
 #include "app/qm_controller.h"
@@ -28,7 +29,9 @@ QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings)
     : wxPrintout(wxGetTranslation("Printout")),
       controller_(controller),
       settings_(settings),
-      selection_(controller, settings) {
+      selection_(controller, settings),
+      measureBitmap_(1, 1),
+      measure_(measureBitmap_) {
     plan_ = PlanSections(settings_, static_cast<int>(selection_.teacherSheets.size()),
                          static_cast<int>(selection_.parentSheets.size()));
     LoadPrintScripts();
@@ -66,18 +69,30 @@ void QMPrintout::LoadPrintScripts() {
     settings_.SetTeacherScript(teacherScript_.get());
 }
 
-void QMPrintout::OnPreparePrinting() {
+void QMPrintout::PreparePage() {
     wxDC* dc = GetDC();
-    if (!HasEvent() || dc == nullptr) {
-        return;
-    }
-    dc->GetSize(&pageWidth_, &pageHeight_);
+    int dcWidth = 0;
+    int dcHeight = 0;
+    dc->GetSize(&dcWidth, &dcHeight);
     int ppiPrinterX = 0, ppiPrinterY = 0, ppiScreenX = 0, ppiScreenY = 0;
     int pagePixelsW = 0, pagePixelsH = 0;
     GetPPIPrinter(&ppiPrinterX, &ppiPrinterY);
     GetPPIScreen(&ppiScreenX, &ppiScreenY);
     GetPageSizePixels(&pagePixelsW, &pagePixelsH);
-    MakePageFonts(PageFontScale(ppiPrinterX, ppiScreenX, pageHeight_, pagePixelsH));
+    // Pages are laid out in the printer's pixels whatever the DC: a preview at any zoom scales
+    // the drawing, never the layout, so it breaks lines and pages exactly as the paper does.
+    pageWidth_ = pagePixelsW > 0 ? pagePixelsW : dcWidth;
+    pageHeight_ = pagePixelsH > 0 ? pagePixelsH : dcHeight;
+    dc->SetUserScale(pageWidth_ > 0 ? static_cast<double>(dcWidth) / pageWidth_ : 1.0,
+                     pageHeight_ > 0 ? static_cast<double>(dcHeight) / pageHeight_ : 1.0);
+    MakePageFonts(PageFontScale(ppiPrinterX, ppiScreenX, pageHeight_, pageHeight_));
+}
+
+void QMPrintout::OnPreparePrinting() {
+    if (!HasEvent() || GetDC() == nullptr) {
+        return;
+    }
+    PreparePage();
     teacherPages_ = MeasureHandouts(selection_.teacherSheets, true);
     parentPages_ = settings_.GetOneParentPerSheet()
                        ? MeasureHandouts(selection_.parentSheets, false)
@@ -155,21 +170,10 @@ bool QMPrintout::HasPage(int page) {
 }
 
 bool QMPrintout::OnPrintPage(int page) {
-    wxDC* dc = GetDC();
-    if (!HasEvent() || dc == nullptr) {
+    if (!HasEvent() || GetDC() == nullptr) {
         return false;
     }
-    dc->GetSize(&pageWidth_, &pageHeight_);
-    int ppiPrinterX = 0;
-    int ppiPrinterY = 0;
-    int ppiScreenX = 0;
-    int ppiScreenY = 0;
-    int pagePixelsW = 0;
-    int pagePixelsH = 0;
-    GetPPIPrinter(&ppiPrinterX, &ppiPrinterY);
-    GetPPIScreen(&ppiScreenX, &ppiScreenY);
-    GetPageSizePixels(&pagePixelsW, &pagePixelsH);
-    MakePageFonts(PageFontScale(ppiPrinterX, ppiScreenX, pageHeight_, pagePixelsH));
+    PreparePage();
     const bool printed = PrintPage(page);
     FreePageFonts();
     return printed;
@@ -328,10 +332,11 @@ void QMPrintout::StartSheet(const PageRect& area, const PageRect& clip, bool tur
     RestoreSheetClip();
     boldFont_ = bold;
     normalFont_ = normal;
-    wxDC* dc = GetDC();
-    dc->SetFont(*bold);
-    boldLineHeight_ = dc->GetCharHeight();
-    dc->SetFont(*normal);
+    SelectFont(*bold);
+    boldLineHeight_ = LineHeight();
+    SelectFont(*normal);
+    lastLine_ = DrawnLine();
+    cutMarked_ = false;
     penX_ = area_.left;
     penY_ = turned_ ? area_.bottom : area_.top;
 }
@@ -348,14 +353,27 @@ void QMPrintout::RestoreSheetClip() {
 
 void QMPrintout::UseBoldFont() {
     if (boldFont_ != nullptr) {
-        GetDC()->SetFont(*boldFont_);
+        SelectFont(*boldFont_);
     }
 }
 
 void QMPrintout::UseNormalFont() {
     if (normalFont_ != nullptr) {
-        GetDC()->SetFont(*normalFont_);
+        SelectFont(*normalFont_);
     }
+}
+
+void QMPrintout::SelectFont(const wxFont& font) {
+    GetDC()->SetFont(font);
+    measure_.SetFont(font);
+}
+
+int QMPrintout::LineHeight() const {
+    return measure_.GetCharHeight();
+}
+
+int QMPrintout::TextWidth(const std::string& text) const {
+    return measure_.GetTextExtent(FromUtf8Text(text)).GetWidth();
 }
 
 LineCursor QMPrintout::ToCursor(int penX, int penY) const {
@@ -380,25 +398,59 @@ bool QMPrintout::Visible(int y) {
 void QMPrintout::DrawAt(const std::string& text, int x, int y) {
     if (turned_) {
         if (drawBand_ == 0) {
-            GetDC()->DrawRotatedText(FromUtf8Text(text), x, y, 90.0);
+            DrawTextOnPage(FromUtf8Text(text), x, y, 90.0);
         }
-    } else if (Visible(y)) {
-        GetDC()->DrawText(FromUtf8Text(text), x, PageY(y));
+        return;
+    }
+    if (!Visible(y)) {
+        return;
+    }
+    const int lineHeight = LineHeight();
+    // A sheet that cannot go on to another page shows that it was cut, and slices no line.
+    if (!paged_ && y + lineHeight > area_.bottom) {
+        MarkCut();
+        return;
+    }
+    DrawTextOnPage(FromUtf8Text(text), x, PageY(y), 0.0);
+    if (y >= lastLine_.y) {
+        lastLine_ = {y, x + TextWidth(text), lineHeight};
+    }
+}
+
+void QMPrintout::MarkCut() {
+    if (cutMarked_ || lastLine_.height == 0) {
+        return;
+    }
+    cutMarked_ = true;
+    const wxString ellipsis = wxString::FromUTF8("\xE2\x80\xA6");
+    const int width = measure_.GetTextExtent(ellipsis).GetWidth();
+    const int x = std::min(lastLine_.end, area_.right - width);
+    wxDC* dc = GetDC();
+    dc->SetPen(*wxTRANSPARENT_PEN);
+    dc->SetBrush(*wxWHITE_BRUSH);
+    dc->DrawRectangle(x, lastLine_.y, area_.right - x, lastLine_.height);
+    DrawTextOnPage(ellipsis, x, lastLine_.y, 0.0);
+}
+
+void QMPrintout::DrawTextOnPage(const wxString& text, int x, int y, double angle) {
+    if (angle != 0.0) {
+        GetDC()->DrawRotatedText(text, x, y, angle);
+    } else {
+        GetDC()->DrawText(text, x, y);
     }
 }
 
 void QMPrintout::DrawWrappedText(const std::string& line, int& penX, int& penY, bool paginate) {
-    wxDC* dc = GetDC();
     const int lineStart = turned_ ? 0 : area_.left;
     const int lineEnd = turned_ ? area_.bottom - area_.top : area_.right;
-    const int lineHeight = dc->GetCharHeight();
+    const int lineHeight = LineHeight();
     LineCursor cursor = ToCursor(penX, penY);
     const auto pieces = WrapLine(
         line, cursor, lineStart, lineEnd,
         [this, lineHeight, paginate](int across) {
             return paginate && !turned_ ? NextLineY(across, lineHeight) : across + lineHeight;
         },
-        [dc](const std::string& s) { return dc->GetTextExtent(FromUtf8Text(s)).GetWidth(); });
+        [this](const std::string& s) { return TextWidth(s); });
     for (const LinePiece& piece : pieces) {
         int x = 0;
         int y = 0;
@@ -413,7 +465,7 @@ void QMPrintout::PrintText(const std::string& text) {
     std::string line;
     while (lines.NextLine(line)) {
         DrawWrappedText(line, penX_, penY_);
-        const int lineHeight = GetDC()->GetCharHeight();
+        const int lineHeight = LineHeight();
         if (turned_) {
             penX_ += lineHeight;
             penY_ = area_.bottom;
@@ -430,7 +482,7 @@ void QMPrintout::PrintCell(const std::string& text, int style, int advance, floa
     } else if (style == 1) {
         UseBoldFont();
     }
-    const int lineHeight = GetDC()->GetCharHeight();
+    const int lineHeight = LineHeight();
     if (turned_) {
         const int end = CellEnd(penY_, area_.bottom, area_.top, widthPercent);
         DrawCellText(text, penX_, penY_, end);
@@ -475,11 +527,10 @@ void QMPrintout::DrawCellText(const std::string& text, int x0, int y0, int end) 
 }
 
 void QMPrintout::PrintFooter(const std::string& text) {
-    wxDC* dc = GetDC();
     if (wxFont* footer = GetPageFont(FooterFont)) {
-        dc->SetFont(*footer);
+        SelectFont(*footer);
     }
-    const int lineHeight = dc->GetCharHeight();
+    const int lineHeight = LineHeight();
     // On the page the pen is on.
     const int pageStart = penY_ - PageY(penY_);
     int penX = turned_ ? area_.right - lineHeight : area_.left;

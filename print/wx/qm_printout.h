@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wx/bitmap.h>
+#include <wx/dcmemory.h>
 #include <wx/font.h>
 #include <wx/prntbase.h>
 
@@ -68,14 +70,27 @@ public:
 
     void UseBoldFont();
     void UseNormalFont();
+    // The line height and text widths the layout uses, in the page's own units: measured apart
+    // from the DC, so that every DC of the same page gets the same lines and pages.
+    int LineHeight() const;
+    int TextWidth(const std::string& text) const;
     void PrintText(const std::string& text);
     void PrintCell(const std::string& text, int style, int advance, float widthPercent);
     void PrintFooter(const std::string& text);
     void PrintSeparator();
     void PrintImage(QMImage* image, int corner);
 
+protected:
+    // Every piece of text reaches the page here; angle 90 for a turned sheet.
+    virtual void DrawTextOnPage(const wxString& text, int x, int y, double angle);
+
 private:
     bool HasEvent() const;
+    // The page's size in its own units, the DC's scale to them and the page fonts.
+    void PreparePage();
+    void SelectFont(const wxFont& font);
+    // Puts an ellipsis at the end of the sheet's last whole line: the sheet goes on past it.
+    void MarkCut();
     void LoadPrintScripts();
     bool PrintPage(int page);
     // Page `page` (from 0) of a whole-page handout.
@@ -126,4 +141,15 @@ private:
     SheetBands bands_{0, 1};
     int drawBand_ = 0;
     int lastBand_ = 0;
+    // The lowest line drawn on the sheet so far, and whether the sheet has been marked as cut.
+    struct DrawnLine {
+        int y = 0;
+        int end = 0;
+        int height = 0;
+    };
+    DrawnLine lastLine_;
+    bool cutMarked_ = false;
+    // Where text is measured: the same whatever DC the page goes to.
+    wxBitmap measureBitmap_;
+    wxMemoryDC measure_;
 };

@@ -101,6 +101,31 @@ TEST_F(HTTPTransfer, ErrorsEndInTheErrorStateWithoutABody) {
     EXPECT_EQ(refused.state, UCHTTPTransfer::HTTPError);
 }
 
+// A reply far longer than what it is for ends the transfer as soon as it passes the limit,
+// with or without a length announced, instead of filling the memory.
+TEST_F(HTTPTransfer, AReplyPastItsLimitEndsTheTransferAsTooLarge) {
+    ASSERT_NE(server_.Port(), 0) << server_.Log();
+    server_.Publish("huge.txt", std::string(4 * 1024 * 1024, 'v'));
+    for (const char* path : {"/download/huge.txt", "/chunked/download/huge.txt"}) {
+        SCOPED_TRACE(path);
+        auto transfer = Get(path);
+        transfer->bodyLimit = 64 * 1024;
+        ASSERT_TRUE(RunToEnd(*transfer));
+        EXPECT_EQ(transfer->state, UCHTTPTransfer::HTTPError);
+        EXPECT_TRUE(transfer->BodyTooLarge());
+        EXPECT_EQ(transfer->errorText, "The reply is larger than the 65536 bytes it may hold");
+        EXPECT_LE(transfer->bytesReceived, 64 * 1024);
+        EXPECT_EQ(transfer->bodyLines.Count(), 0u);
+    }
+    // Within the limit a reply is read as ever.
+    server_.Publish("v.txt", "one\ntwo\n");
+    auto small = Get("/download/v.txt");
+    small->bodyLimit = 8;
+    ASSERT_TRUE(RunToEnd(*small));
+    EXPECT_TRUE(small->Succeeded()) << small->errorText;
+    EXPECT_EQ(Lines(small->bodyLines), (std::vector<std::string>{"one", "two"}));
+}
+
 TEST_F(HTTPTransfer, FileModeWritesTheBodyAndClosesTheFile) {
     ASSERT_NE(server_.Port(), 0) << server_.Log();
     std::string installer(100000, '\0');

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "comms/smtp_email.h"
@@ -105,6 +107,80 @@ TEST_F(SMTPDelivery, MessagesArriveInOrderOverOneConnectionAndParseBack) {
     EXPECT_TRUE(Contains(parsed, "summary: Spring evening, Hill School\n"));
     EXPECT_TRUE(Contains(parsed, "description: '6:00pm - 6:10pm: Mr Tom\\n'\n"));
     EXPECT_TRUE(Contains(Parsed(server, 3), "body: 'Last one\\n'\n"));
+}
+
+// aiosmtpd refuses any line over 998 octets ("500 Line too long"), as real servers do.
+TEST_F(SMTPDelivery, AParagraphWithoutLineBreaksAndLongHeadersArriveWhole) {
+    LoopbackSMTPServer server(folder_, {});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    SMTPClientCurl client;
+    ASSERT_TRUE(client.Connect(Settings(server.Port())));
+    std::string paragraph;
+    while (paragraph.size() < 3000) {
+        paragraph += "Please arrive ten minutes early and bring the planner = notes; ";
+    }
+    std::string subject;
+    while (subject.size() < 1200) {
+        subject += "Spring evening for Year 7 ";
+    }
+    subject += "\xE9t\xE9";  // 8-bit text from an old event file
+    UCSMTPEmail email = Message("amy@home.example", subject, paragraph + "\nTrailing blank \n");
+    email.from.name = "Sch\xFCleramt";
+    email.AddAttachment(std::make_shared<UCSMTPEmailAttachmentText>(
+        "event.ics", "text/calendar",
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
+        "UID:1@test\r\nDTSTAMP:20260312T120000\r\nSUMMARY:Evening\r\nDESCRIPTION:" +
+            paragraph + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"));
+    UCStringError sink;
+    ASSERT_TRUE(client.Send(email)) << FailureDetails(sink);
+    const std::vector<ReceivedMail> mails = server.Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    size_t longest = 0;
+    for (size_t start = 0, end; (end = mails[0].content.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        longest = std::max(longest, end - start);
+    }
+    EXPECT_LE(longest, 78u) << mails[0].content.substr(0, 2000);
+
+    const std::string parsed = Parsed(server, 1);
+    EXPECT_TRUE(Contains(parsed, "defects: 0\n")) << parsed.substr(0, 300);
+    const std::string decodedSubject = subject.substr(0, subject.size() - 3) + "été";
+    EXPECT_TRUE(Contains(parsed, "subject: " + decodedSubject + "\n")) << parsed.substr(0, 1400);
+    EXPECT_TRUE(Contains(parsed, "from: Schüleramt <office@school.example>\n"));
+    EXPECT_TRUE(Contains(parsed, "body: '" + paragraph + "\\nTrailing blank \\n'\n"))
+        << parsed.substr(parsed.find("\\nTrailing") - 100, 300);
+    EXPECT_TRUE(Contains(parsed, "summary: Evening\n"));
+}
+
+// A server that takes the connection and never answers: stepping never waits for it, and the
+// message fails once nothing has moved for the stall limit.
+TEST_F(SMTPDelivery, ASilentServerNeverHoldsAStepAndFailsAfterTheStallLimit) {
+    LoopbackSMTPServer server(folder_, {"--mode", "silent"});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    SMTPClientCurl client;
+    client.SetStallLimit(std::chrono::milliseconds(1000));
+    ASSERT_TRUE(client.Connect(Settings(server.Port())));
+    UCStringError sink;
+    const auto started = std::chrono::steady_clock::now();
+    client.StartSend(Message("amy@home.example", "One", "1"));
+    // A transfer that blocked would come back only with the server's verdict.
+    EXPECT_EQ(client.PollSend(), UCSMTPClient::SendRunning);
+    int polls = 1;
+    while (client.PollSend() == UCSMTPClient::SendRunning) {
+        client.WaitForActivity(50);
+        ++polls;
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+    EXPECT_GT(polls, 5);
+    EXPECT_TRUE(Contains(FailureDetails(sink),
+                         "Transport error: the email server did not answer for 1 second\n"));
+
+    // Given up by hand, a message ends at once as not sent.
+    client.StartSend(Message("amy@home.example", "Two", "2"));
+    EXPECT_EQ(client.PollSend(), UCSMTPClient::SendRunning);
+    client.CancelSend();
+    EXPECT_EQ(client.PollSend(), UCSMTPClient::SendFailed);
+    EXPECT_TRUE(Contains(FailureDetails(sink), "Transport error: sending was stopped"));
 }
 
 TEST_F(SMTPDelivery, ARejectedRecipientFailsOnlyItsOwnMessage) {

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <string>
+#include <vector>
 
 #include "foundation/base64.h"
 #include "foundation/md5.h"
@@ -37,7 +38,7 @@ TEST(MimeMessage, SinglePartIsHeadersBlankLineAndTheConvertedText) {
     const UCSMTPEmail email = TwoRecipientMessage("Dear Amy,\nSee you there.\n");
     const std::string expected = std::string(kHeaders) +
                                  "Content-Type: text/plain; charset=UTF-8\r\n"
-                                 "Content-Transfer-Encoding: 8bit\r\n"
+                                 "Content-Transfer-Encoding: quoted-printable\r\n"
                                  "\r\n"
                                  "Dear Amy,\r\nSee you there.\r\n";
     EXPECT_EQ(email.ComposeContent(kNow), expected);
@@ -61,7 +62,7 @@ TEST(MimeMessage, CalendarAttachmentMakesAMultipartMessageWithAnMd5Boundary) {
         boundary +
         "\r\n"
         "Content-Type: text/plain; charset=UTF-8; format=flowed\r\n"
-        "Content-Transfer-Encoding: 8bit\r\n"
+        "Content-Transfer-Encoding: quoted-printable\r\n"
         "\r\n"
         "No line end here\r\n"  // the delimiter must start its own line
         "--" +
@@ -179,6 +180,92 @@ TEST(MimeMessage, LongEncodedSubjectsSplitBetweenCharactersOnly) {
     EXPECT_EQ(decoded, subject);
     EXPECT_EQ(encoded.find_first_of("\r\n"), std::string::npos);
     EXPECT_EQ(EncodeHeaderText("Plain text"), "Plain text");
+}
+
+// Every line of a text, without its CR LF.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
+TEST(MimeMessage, QuotedPrintableKeepsLinesShortAndEveryByteRecoverable) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string encoded;
+    };
+    const Case cases[] = {
+        {"plain lines stay", "Dear Amy,\r\nSee you.\r\n", "Dear Amy,\r\nSee you.\r\n"},
+        {"equals sign", "a=b", "a=3Db"},
+        {"blanks before a line end", "end \r\ntab\t", "end=20\r\ntab=09"},
+        {"inner blanks stay", "a b\tc", "a b\tc"},
+        {"UTF-8", "für", "f=C3=BCr"},
+        {"stray CR and LF", "a\rb\nc", "a=0Db=0Ac"},
+        {"a long paragraph breaks softly", std::string(100, 'x'),
+         std::string(75, 'x') + "=\r\n" + std::string(25, 'x')},
+        // An escape that would reach column 76 moves whole to the next line.
+        {"escapes are never split", std::string(74, 'x') + "\xC3\xBC",
+         std::string(74, 'x') + "=\r\n=C3=BC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(EncodeQuotedPrintable(c.text), c.encoded);
+    }
+    // A school's paragraph typed without line breaks.
+    std::string paragraph;
+    while (paragraph.size() < 5000) {
+        paragraph += "Please bring your child's planner and arrive ten minutes early; ";
+    }
+    for (const std::string& line : Lines(EncodeBodyText(paragraph + "\nNext line\n"))) {
+        EXPECT_LE(line.size(), 76u) << line;
+    }
+    // Text that is not UTF-8 is read as Windows-1252, as the program's files are.
+    EXPECT_EQ(EncodeBodyText("M\xFCller \x80"), "M=C3=BCller =E2=82=AC");
+}
+
+TEST(MimeMessage, LongHeadersFoldAtBlanksAndUnfoldToTheSameText) {
+    UCSMTPEmail email = TwoRecipientMessage("Body\n");
+    std::string subject;
+    while (subject.size() < 1500) {
+        subject += "Parents evening for years seven and eight ";
+    }
+    subject.pop_back();
+    email.subject = subject;
+    for (int i = 0; i < 40; ++i) {
+        email.AddTo(("parent" + std::to_string(i) + "@home.example").c_str(), "A Parent");
+    }
+    const std::string message = email.ComposeContent(kNow);
+    const std::string head = message.substr(0, message.find("\r\n\r\n") + 2);
+    std::string unfolded;
+    for (const std::string& line : Lines(head)) {
+        EXPECT_LE(line.size(), 78u) << line;
+        ASSERT_FALSE(line.find_first_not_of(" ") == std::string::npos) << "a blank line";
+        unfolded += (line[0] == ' ' ? "" : "\n") + line;
+    }
+    EXPECT_NE(unfolded.find("\nSubject: " + subject + "\n"), std::string::npos);
+    EXPECT_NE(unfolded.find(", A Parent <parent39@home.example>\n"), std::string::npos);
+    // One word longer than a line is carried in encoded words, which fold between them.
+    email.subject = std::string(200, 'w');
+    for (const std::string& line : Lines(email.ComposeContent(kNow))) {
+        EXPECT_LE(line.size(), 998u);
+    }
+    EXPECT_NE(email.ComposeContent(kNow).find("\r\nSubject: =?UTF-8?B?"), std::string::npos);
+    // An address longer than any server takes cannot be sent.
+    email.AddTo((std::string(300, 'a') + "@home.example").c_str());
+    EXPECT_NE(email.GetProblem().find("is too long"), std::string::npos);
+}
+
+TEST(MimeMessage, NamesThatAreNotUTF8BecomeFewWholeEncodedWords) {
+    // "Müller" and "Zoë" as an 8-bit file from Windows stores them.
+    const std::string encoded = EncodeHeaderText("Familie M\xFCller und Zo\xEB");
+    EXPECT_EQ(encoded, "=?UTF-8?B?" + Base64::Encode("Familie Müller und Zoë") + "?=");
 }
 
 TEST(MimeMessage, DateHeaderIsEnglishWhateverTheLocale) {

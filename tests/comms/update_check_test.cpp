@@ -1,9 +1,12 @@
 #include "comms/update_check.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -120,23 +123,84 @@ protected:
         HTTPTransferCurl transfer(url.c_str());
         transfer.userAgent = UpdateCheck::kUserAgent;
         transfer.SetCAFile(check.GetCAFile());
-        if (!transfer.OpenOutputFile(UpdateCheck::PartialPath(target))) {
+        const std::string partial = UpdateCheck::PartialPath(target);
+        if (!transfer.OpenOutputFile(partial)) {
             return false;
         }
         for (int i = 0; i < 2000 && transfer.Poll(); ++i) {
             transfer.WaitForActivity(20);
         }
-        return check.AcceptDownload(UpdateCheck::PartialPath(target), target, checksum);
+        return check.AcceptDownload(partial, target, checksum);
     }
     UserSettings ServerSettings(int debug = 0) {
         UserSettings settings = Settings(server_.Host(), 0, debug);
         settings.Set(WebService::kCAFileSetting, server_.CAFile());
         return settings;
     }
+    // What the download folder holds besides the server's own files.
+    std::set<std::string> FolderEntries() const {
+        std::set<std::string> names;
+        DIR* listing = ::opendir(folder_.Path().c_str());
+        while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
+            const std::string name = entry->d_name;
+            if (name.find(".pem") == std::string::npos && name != "." && name != ".." &&
+                name != "www" && name.find(".log") == std::string::npos && name != "victim") {
+                names.insert(name);
+            }
+        }
+        if (listing != nullptr) {
+            ::closedir(listing);
+        }
+        return names;
+    }
     TempFolder folder_{"qm-update"};
     LoopbackHTTPSServer server_{folder_};
     UCStringError sink_;
 };
+
+// Someone who can write to the download folder (a shared temporary folder) plants links where
+// the download or its target go: nothing is written through them, and what is started is the
+// file the digest vouches for.
+TEST_F(UpdateDownload, PlantedLinksAreNeverWrittenThroughNorStarted) {
+    ASSERT_NE(server_.Port(), 0) << server_.Log();
+    const std::string installer = "#!/bin/sh\necho installed\n";
+    const std::string digest = MD5().HexDigest(installer);
+    server_.Publish("setup.sh", installer);
+    UpdateCheck check(ServerSettings());
+    const std::string victim = folder_.Write("victim", "someone else's file\n");
+    ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
+    const std::string target = folder_.File("setup.sh");
+    // Where a download used to go, and a partial name someone guessed.
+    const std::string guessed = UpdateCheck::PartialPath(target);
+    for (const std::string& link : {target + ".part", guessed}) {
+        ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+    }
+    HTTPTransferCurl transfer(check.GetDownloadURL("setup.sh").c_str());
+    EXPECT_FALSE(transfer.OpenOutputFile(guessed));
+    EXPECT_FALSE(transfer.OpenOutputFile(victim));
+    EXPECT_NE(UpdateCheck::PartialPath(target), guessed);
+
+    ASSERT_TRUE(Download(check, check.GetDownloadURL("setup.sh"), target, digest))
+        << sink_.GetText();
+    EXPECT_EQ(folder_.Read("victim"), "someone else's file\n");
+    EXPECT_EQ(folder_.Read("setup.sh"), installer);
+    struct stat info {};
+    ASSERT_EQ(::lstat(target.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+
+    // A target that is a link to a file with the right content is not taken for the installer,
+    // nor made runnable.
+    const std::string linked = folder_.File("linked.sh");
+    folder_.Write("victim", installer);
+    ASSERT_EQ(::symlink(victim.c_str(), linked.c_str()), 0);
+    EXPECT_FALSE(UpdateCheck::FileMatches(linked, digest));
+    EXPECT_FALSE(UpdateCheck::MakeRunnable(linked));
+    ASSERT_EQ(::stat(victim.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(UpdateCheck::MakeRunnable(target));
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & S_IXUSR, 0u);
+}
 
 TEST_F(UpdateDownload, ThePublishedInstallerReplacesTheTargetOnlyWhenItsDigestMatches) {
     ASSERT_NE(server_.Port(), 0) << server_.Log();
@@ -166,7 +230,7 @@ TEST_F(UpdateDownload, ThePublishedInstallerReplacesTheTargetOnlyWhenItsDigestMa
     const std::string target = folder_.Write("setup.sh", "old installer");
     EXPECT_FALSE(Download(check, check.GetDownloadURL(info.fileName), target, kDigest));
     EXPECT_EQ(folder_.Read("setup.sh"), "old installer");
-    EXPECT_EQ(folder_.Read("setup.sh.part"), "");
+    EXPECT_EQ(FolderEntries(), (std::set<std::string>{"setup.sh"}));
     EXPECT_EQ(sink_.GetText(),
               "Error: Download did not succeed, please check your network connection and try "
               "again\nDebug: Website file checksum " +

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
@@ -46,6 +47,18 @@ size_t CountOf(const std::string& text, const std::string& part) {
         ++count;
     }
     return count;
+}
+
+// qpdf decodes every stream, JPEG images included, and finds nothing wrong.
+bool IsSoundPdf(const std::string& path) {
+    const std::string report = RunCommand("qpdf --check --decode-level=all '" + path + "' 2>&1");
+    return report.find("No syntax or stream encoding errors found") != std::string::npos &&
+           report.find("WARNING") == std::string::npos;
+}
+
+std::string MakeFifo(const std::string& path) {
+    EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    return path;
 }
 
 // A colour raster of one page.
@@ -174,6 +187,13 @@ TEST_F(PdfOutput, ALogoThatCannotBeLoadedIsWarnedAboutOnceAndLeftOut) {
         {"unknown kind", folder.Write("logo.gif", "GIF89a")},
         {"text called png", folder.Write("logo.png", "not an image at all")},
         {"truncated png", folder.Write("cut.png", SolidPng(40, 10, 255, 0, 0).substr(0, 60))},
+        // Its scan cut short, or its end marker missing: libjpeg only warns about either.
+        {"truncated jpeg", folder.Write("cut.jpg", TinyJpeg().substr(0, TinyJpeg().size() - 4))},
+        {"jpeg without its end",
+         folder.Write("open.jpeg", TinyJpeg().substr(0, TinyJpeg().size() - 2))},
+        {"folder", folder.File("")},
+        // Opening a FIFO waits for a writer that never comes.
+        {"fifo", MakeFifo(folder.File("pipe.png"))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,7 +206,20 @@ TEST_F(PdfOutput, ALogoThatCannotBeLoadedIsWarnedAboutOnceAndLeftOut) {
                                       "logo.\n");
         EXPECT_EQ(ReadPdf(pdf).pages, 5);
         EXPECT_EQ(CountOf(RunCommand("pdfimages -list '" + pdf + "'"), "image"), 0U);
+        EXPECT_TRUE(IsSoundPdf(pdf)) << RunCommand("qpdf --check --decode-level=all '" + pdf + "'");
     }
+}
+
+TEST_F(PdfOutput, AWholeJpegLogoIsEmbeddedAndDecodesCleanly) {
+    PrintSettings settings;
+    settings.SetLogoFile(folder.Write("logo.jpg", TinyJpeg()));
+    settings.SetQRCodes(false);
+    ASSERT_TRUE(Create(settings)) << sink.GetText();
+    EXPECT_EQ(sink.GetText(), "");
+    const std::string images = RunCommand("pdfimages -list '" + pdf + "'");
+    EXPECT_EQ(CountOf(images, " image "), 5U) << images;
+    EXPECT_EQ(CountOf(images, " jpeg "), 5U) << images;
+    EXPECT_TRUE(IsSoundPdf(pdf)) << RunCommand("qpdf --check --decode-level=all '" + pdf + "'");
 }
 
 TEST_F(PdfOutput, TheQRCodeReadsBackAsThePersonsCalendarEntry) {

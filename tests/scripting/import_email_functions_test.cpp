@@ -5,6 +5,7 @@
 
 #include "comms/smtp_client_curl.h"
 #include "model/email_server_settings.h"
+#include "model/presentation.h"
 #include "scripting/script_fixture.h"
 #include "support/loopback_servers.h"
 #include "support/temp_folder.h"
@@ -172,6 +173,34 @@ TEST_F(ScriptedEmail, AParentsResultsReachTheServerForTheBookedDay) {
     EXPECT_EQ(mails[0].recipients, std::vector<std::string>{"carol@example.org"});
     EXPECT_TRUE(Contains(mails[0].content, "Alice Smith")) << mails[0].content;
     EXPECT_TRUE(carol->GetEmailSent(EmailResults));
+}
+
+// Frank comes only to the choir on the second day: the first day's results have nothing in
+// them, and the second day's still go.
+TEST_F(ScriptedEmail, ABlankMessageIsSkippedAndTheNextStillGoes) {
+    LoopbackSMTPServer server(folder, {});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    UsePort(server.Port());
+    auto frank = std::make_unique<Parent>("Frank Green");
+    frank->SetEmail("frank@example.org");
+    Parent* parent = frank.get();
+    ASSERT_TRUE(Days().AddParent(std::move(frank)));
+    auto choir =
+        std::make_unique<Presentation>("Choir", "Hall", Date(6, 3, 2024), "18:00", "18:30");
+    ASSERT_TRUE(parent->AddPresentation(choir.get()));
+    ASSERT_TRUE(event->AddPresentation(std::move(choir)));
+
+    auto script = Load("import_email.lua");
+    SetGlobal(*script, "case", "sendemailto");
+    SetGlobal(*script, "name", "Frank Green");
+    script->RunMain();
+    EXPECT_EQ(script->output,
+              "Skipped 'Frank Green': there is nothing to tell them in this email\n"
+              "Sent email to 'Sent to Frank Green'\ntrue true\n")
+        << ErrorText();
+    const std::vector<ReceivedMail> mails = server.Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_TRUE(Contains(mails[0].content, "Choir")) << mails[0].content;
 }
 
 TEST_F(ScriptedEmail, AMissingServerGivesOneClearMessage) {

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "script_fixture.h"
+#include "scripting/script_watchdog.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -271,6 +278,81 @@ TEST_F(LuaHost, RunawayScriptsAreStopped) {
     EXPECT_TRUE(Contains(ErrorText(), "Script stopped by the user"));
 }
 
+// A script that runs one of escapes.lua's cases.
+class Escapes : public ScriptFixture {
+protected:
+    std::unique_ptr<QMLuaScript> LoadCase(const char* which) {
+        auto script = Load("escapes.lua");
+        SetGlobal(*script, "case", which);
+        SetGlobal(*script, "folder", folder.Path());
+        return script;
+    }
+    TempFolder folder{"qm-escapes"};
+};
+
+TEST_F(Escapes, EveryRoadToLoadingTakesTextOnly) {
+    auto script = LoadCase("binary");
+    script->RunMain();
+    const char* const refused = "attempt to load a binary chunk (mode is 't')";
+    const std::vector<std::string> expected = {
+        std::string("load nil ") + refused,
+        std::string("damaged nil ") + refused,
+        std::string("mode b nil ") + refused,
+        std::string("loadfile nil ") + refused,
+        std::string("dofile false ") + refused,
+        std::string("require false error loading module 'compiled' from file '") + folder.Path() +
+            "/compiled.lua':",
+        "loadlib nil 2",
+        "text 2 plain text plain text plain text",
+        "no name false bad argument #1 to 'loadfile' (string expected, got no value)",
+    };
+    std::vector<std::string> lines;
+    std::istringstream output(script->output);
+    for (std::string line; std::getline(output, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), expected.size()) << script->output << ErrorText();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        // Lua adds where the script stood; the reason comes first.
+        EXPECT_TRUE(BeginsWith(lines[i], expected[i])) << lines[i];
+    }
+}
+
+TEST_F(Escapes, ScriptsHaveNoHooksOfTheirOwnToEscapeTheLimitWith) {
+    auto script = LoadCase("hook");
+    script->SetTimeLimit(std::chrono::milliseconds(100));
+    EXPECT_FALSE(script->RunMain());
+    EXPECT_EQ(script->output, "debug nil nil nil nil nil function\n");
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer than 0.1 seconds"));
+}
+
+// Lua runs finalisers with hooks off; the host runs them where its hook still reaches.
+TEST_F(Escapes, FinalisersRunUnderTheTimeLimit) {
+    auto script = LoadCase("finaliser");
+    script->SetTimeLimit(std::chrono::milliseconds(100));
+    EXPECT_FALSE(script->RunMain());
+    EXPECT_EQ(script->output, "");
+    EXPECT_TRUE(Contains(ErrorText(), "error in __gc metamethod"));
+    EXPECT_TRUE(Contains(ErrorText(), "ran for longer than 0.1 seconds"));
+
+    // Left for the end, it runs while the host closes: under the limit too.
+    auto atClose = LoadCase("finaliseratclose");
+    atClose->SetTimeLimit(std::chrono::milliseconds(100));
+    atClose->RunMain();
+    const auto started = std::chrono::steady_clock::now();
+    atClose.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+
+    // Well-behaved finalisers still run, each once; files keep their own.
+    sink.messages.clear();
+    auto working = LoadCase("finaliserworks");
+    working->RunMain();
+    EXPECT_EQ(working->output,
+              "finalised first,third nil false\n"
+              "bad false bad argument #2 to 'setmetatable' (nil or table expected)\n")
+        << ErrorText();
+}
+
 TEST_F(LuaHost, TheTimeLimitComesFromTheUserSettings) {
     controller.GetUserSettings().Set(QMLuaScript::kTimeLimitSetting, "1");
     auto script = Load("endless.lua");
@@ -278,6 +360,63 @@ TEST_F(LuaHost, TheTimeLimitComesFromTheUserSettings) {
     EXPECT_FALSE(script->RunMain());
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
     EXPECT_TRUE(Contains(ErrorText(), "ran for longer than 1 second\n"));
+}
+
+// A pattern match that backtracks runs in C, where no hook fires: only the watchdog sees it.
+// It saves the changed event and asks; this answer keeps waiting, and the match does end.
+TEST_F(Escapes, ACallThatDoesNotComeBackIsSavedAndAskedAbout) {
+    ScopedEnv config("XDG_CONFIG_HOME", folder.File("config").c_str());
+    controller.Initialise();
+    ASSERT_FALSE(controller.GetAutosavePath().empty());
+    Days().SetModified();
+    struct Asked {
+        int seconds = -1;
+        ScriptWatchdog::AutosaveResult autosave = ScriptWatchdog::SaveFailed;
+        bool stuckWhenAsked = false;
+        bool movedOnLater = false;
+    };
+    std::mutex mutex;
+    std::vector<Asked> asked;
+    ScriptWatchdog::Instance().SetHandler(
+        [&](int seconds, ScriptWatchdog::AutosaveResult autosave,
+            const std::function<bool()>& stillStuck) {
+            Asked one{seconds, autosave, stillStuck(), false};
+            for (int i = 0; i < 3000 && stillStuck(); ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            one.movedOnLater = !stillStuck();
+            std::lock_guard<std::mutex> lock(mutex);
+            asked.push_back(one);
+            return false;
+        },
+        std::chrono::milliseconds(100));
+    auto script = LoadCase("match");
+    SetGlobal(*script, "length", "180");
+    script->RunMain();
+    ScriptWatchdog::Instance().SetHandler(nullptr);
+    EXPECT_EQ(script->output, "match nil\n") << ErrorText();
+    ASSERT_GE(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].stuckWhenAsked);
+    EXPECT_TRUE(asked.back().movedOnLater);
+    EXPECT_EQ(asked[0].autosave, ScriptWatchdog::Saved);
+    const std::string copy = ReadWholeFile(controller.GetAutosavePath());
+    EXPECT_TRUE(Contains(copy, "Spring Evening"));
+    EXPECT_TRUE(Contains(copy, "\n#"));
+
+    // A script that keeps running Lua code, however long, is never asked about.
+    asked.clear();
+    ScriptWatchdog::Instance().SetHandler(
+        [&](int, ScriptWatchdog::AutosaveResult, const std::function<bool()>&) {
+            std::lock_guard<std::mutex> lock(mutex);
+            asked.push_back({});
+            return false;
+        },
+        std::chrono::milliseconds(100));
+    auto busy = Load("endless.lua");
+    busy->SetTimeLimit(std::chrono::milliseconds(500));
+    busy->RunMain();
+    ScriptWatchdog::Instance().SetHandler(nullptr);
+    EXPECT_TRUE(asked.empty());
 }
 
 }  // namespace

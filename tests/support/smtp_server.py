@@ -2,9 +2,11 @@
 
 Prints "READY <port>" once it accepts connections. Every accepted message is written to the
 folder as <n>.eml (the bytes as received) and <n>.env (peer port, sender, then one recipient a
-line), so a test can tell how many connections carried its messages.
+line), so a test can tell how many connections carried its messages. With --delay every reply
+comes that many milliseconds late; in "silent" mode connections are accepted and never answered.
 """
 import argparse
+import asyncio
 import os
 import socket
 import ssl
@@ -12,7 +14,32 @@ import sys
 import threading
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult, LoginPassword
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+
+class SlowSMTP(SMTP):
+    delay = 0.0
+
+    async def push(self, status):
+        await asyncio.sleep(self.delay)
+        await super().push(status)
+
+
+class SlowController(Controller):
+    def factory(self):
+        return SlowSMTP(self.handler, **self.SMTP_kwargs)
+
+
+def serve_silently(port):
+    listener = socket.socket()
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", port))
+    listener.listen(16)
+    print("READY %d" % port, flush=True)
+    held = []
+    while True:
+        connection, _ = listener.accept()
+        held.append(connection)
 
 
 def free_port():
@@ -52,7 +79,9 @@ class Handler:
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--folder", required=True)
-    parser.add_argument("--mode", choices=["plain", "starttls", "smtps"], default="plain")
+    parser.add_argument("--mode", choices=["plain", "starttls", "smtps", "silent"],
+                        default="plain")
+    parser.add_argument("--delay", type=int, default=0)
     parser.add_argument("--cert")
     parser.add_argument("--key")
     parser.add_argument("--user")
@@ -60,6 +89,8 @@ def main():
     parser.add_argument("--reject", default="")
     args = parser.parse_args()
 
+    if args.mode == "silent":
+        return serve_silently(free_port())
     kwargs = {}
     if args.mode != "plain":
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
@@ -81,8 +112,9 @@ def main():
         kwargs["auth_require_tls"] = args.mode == "starttls"
 
     port = free_port()
-    controller = Controller(Handler(args.folder, args.reject), hostname="127.0.0.1", port=port,
-                            **kwargs)
+    SlowSMTP.delay = args.delay / 1000.0
+    controller = SlowController(Handler(args.folder, args.reject), hostname="127.0.0.1",
+                                port=port, **kwargs)
     controller.start()
     print("READY %d" % port, flush=True)
     try:

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "app/qm_controller.h"
-#include "support/loopback_servers.h"
 #include "comms/smtp_client_curl.h"
 #include "comms/wx/answers_by_title.h"
 #include "comms/wx/login_dlg.h"
@@ -19,6 +18,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "support/loopback_servers.h"
 
 namespace {
 
@@ -57,11 +57,24 @@ protected:
     // Steps as the timer would, until the run ends; the number of steps taken.
     static int RunToEnd(EmailProgressDlg& dialog) {
         int steps = 0;
-        while (!dialog.IsFinished() && !dialog.IsStopped() && steps < 10000) {
-            dialog.SendAll();
+        while (!dialog.IsFinished() && !dialog.IsStopped() && steps < 100000) {
+            Step(dialog);
             ++steps;
         }
         return steps;
+    }
+    // Steps until the message under way, or the next one, is done.
+    static void SendOneMessage(EmailProgressDlg& dialog) {
+        do {
+            Step(dialog);
+        } while (dialog.GetJob().IsSending() && !dialog.IsStopped());
+    }
+    // One timer tick, after the wait that the timer's interval gives the server.
+    static void Step(EmailProgressDlg& dialog) {
+        if (UCSMTPClient* client = dialog.GetJob().GetClient()) {
+            client->WaitForActivity(EmailProgressDlg::kStepIntervalMs);
+        }
+        dialog.SendAll();
     }
     std::string Log(EmailProgressDlg& dialog) { return ToUtf8(dialog.GetLog()->GetValue()); }
 
@@ -76,15 +89,17 @@ TEST_F(EmailProgress, AWholeRunReachesTheServerStepByStepAndEndsWithItsSummary) 
     const int total = dialog.GetJob().GetRecipientCount();
     ASSERT_GT(total, 2);
     EXPECT_EQ(dialog.GetTitle(), "Emails");
-    EXPECT_EQ(dialog.GetProgressText()->GetLabel(), wxString::Format("0 of %d messages sent", total));
+    EXPECT_EQ(dialog.GetProgressText()->GetLabel(),
+              wxString::Format("0 of %d messages sent", total));
     EXPECT_EQ(Log(dialog), "Initialising...\n");
     EXPECT_EQ(dialog.GetButton()->GetLabel(), "Stop");
     EXPECT_EQ(dialog.GetGauge()->GetRange(), total);
 
     dialog.SendAll();  // the connection alone
     EXPECT_EQ(dialog.GetJob().GetSentCount(), 0);
-    dialog.SendAll();
-    EXPECT_EQ(dialog.GetProgressText()->GetLabel(), wxString::Format("1 of %d messages sent", total));
+    SendOneMessage(dialog);
+    EXPECT_EQ(dialog.GetProgressText()->GetLabel(),
+              wxString::Format("1 of %d messages sent", total));
     EXPECT_EQ(dialog.GetGauge()->GetValue(), 1);
 
     RunToEnd(dialog);
@@ -106,7 +121,7 @@ TEST_F(EmailProgress, StopBetweenMessagesSendsNoMore) {
     ASSERT_GT(dialog.GetJob().GetRecipientCount(), 2);
     dialog.Show();
     dialog.SendAll();
-    dialog.SendAll();
+    SendOneMessage(dialog);
     wxCommandEvent stop(wxEVT_BUTTON, wxID_CANCEL);
     stop.SetEventObject(dialog.GetButton());
     dialog.GetButton()->GetEventHandler()->ProcessEvent(stop);
@@ -114,6 +129,61 @@ TEST_F(EmailProgress, StopBetweenMessagesSendsNoMore) {
     EXPECT_EQ(RunToEnd(dialog), 0);
     EXPECT_EQ(server.Messages().size(), 1u);
     EXPECT_EQ(dialog.GetJob().GetSentCount(), 1);
+}
+
+// A server that takes 200 ms over each reply: every step returns at once, however long the
+// server holds a message, and Stop ends the message under way.
+TEST_F(EmailProgress, ASlowServerNeverHoldsAStepAndStopEndsTheMessageUnderWay) {
+    LoopbackSMTPServer server(folder_, {"--delay", "200"});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    UseServer(server.Port());
+    EmailProgressDlg dialog(TopWindow(), &controller_, nullptr, EmailResults);
+    ASSERT_GT(dialog.GetJob().GetRecipientCount(), 2);
+    dialog.Show();
+    dialog.SendAll();
+    // A step that waited for the server would come back with the message sent.
+    dialog.SendAll();
+    EXPECT_TRUE(dialog.GetJob().IsSending());
+    EXPECT_EQ(dialog.GetJob().GetSentCount(), 0);
+    int steps = 0;
+    while (dialog.GetJob().IsSending()) {
+        Step(dialog);
+        ++steps;
+    }
+    EXPECT_GT(steps, 10);
+    ASSERT_EQ(dialog.GetJob().GetSentCount(), 1) << Log(dialog);
+    Step(dialog);
+    ASSERT_TRUE(dialog.GetJob().IsSending());
+    wxCommandEvent stop(wxEVT_BUTTON, wxID_CANCEL);
+    stop.SetEventObject(dialog.GetButton());
+    dialog.GetButton()->GetEventHandler()->ProcessEvent(stop);
+    EXPECT_TRUE(dialog.IsStopped());
+    EXPECT_FALSE(dialog.GetJob().IsSending());
+    // Whatever the server still had under way is not a message.
+    wxMilliSleep(1200);
+    EXPECT_EQ(server.Messages().size(), 1u);
+    EXPECT_EQ(dialog.GetJob().GetSentCount(), 1);
+}
+
+// A server that takes the connection and never says a word: the message fails after the stall
+// limit and the run goes on to the next one.
+TEST_F(EmailProgress, ASilentServerFailsEachMessageAfterTheStallLimit) {
+    LoopbackSMTPServer server(folder_, {"--mode", "silent"});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    UseServer(server.Port());
+    controller_.SetClientFactory(
+        std::make_unique<SMTPClientFactoryCurl>(std::chrono::milliseconds(300)));
+    Person* person = EmailJob(&controller_, EmailResults).GetRecipients().at(0).person;
+    EmailProgressDlg dialog(TopWindow(), &controller_, person, EmailResults);
+    const int total = dialog.GetJob().GetRecipientCount();
+    ASSERT_GE(total, 1);
+    RunToEnd(dialog);
+    ASSERT_TRUE(dialog.IsFinished());
+    EXPECT_EQ(dialog.GetJob().GetFailedCount(), total);
+    ASSERT_EQ(static_cast<int>(sink_.entries.size()), total);
+    EXPECT_EQ(sink_.entries[0].details,
+              std::vector<std::string>{
+                  "Transport error: the email server did not answer for 0.3 seconds"});
 }
 
 TEST_F(EmailProgress, APersonWithNothingDueEndsTheWindowWithTheNoEmailsSentence) {
@@ -133,9 +203,9 @@ TEST_F(EmailProgress, APersonWithNothingDueEndsTheWindowWithTheNoEmailsSentence)
 
 TEST_F(EmailProgress, TheLoginIsAskedKeptForTheNextRunAndTheDebugLogShownAtTheEnd) {
     MakeCertificate(folder_);
-    LoopbackSMTPServer server(folder_, {"--mode", "starttls", "--cert", folder_.File("cert.pem"),
-                                        "--key", folder_.File("key.pem"), "--user", "office",
-                                        "--password", "s3cret"});
+    LoopbackSMTPServer server(
+        folder_, {"--mode", "starttls", "--cert", folder_.File("cert.pem"), "--key",
+                  folder_.File("key.pem"), "--user", "office", "--password", "s3cret"});
     ASSERT_NE(server.Port(), 0) << server.Log();
     UseServer(server.Port(), SMTPWithTLS, true);
     EmailServerSettings withDebug = Event().GetEmailServerSettings();
@@ -157,7 +227,8 @@ TEST_F(EmailProgress, TheLoginIsAskedKeptForTheNextRunAndTheDebugLogShownAtTheEn
     });
     EmailProgressDlg dialog(TopWindow(), &controller_, person, EmailResults);
     RunToEnd(dialog);
-    ASSERT_TRUE(dialog.IsFinished()) << Log(dialog) << (sink_.entries.empty() ? "" : sink_.Texts()[0]);
+    ASSERT_TRUE(dialog.IsFinished())
+        << Log(dialog) << (sink_.entries.empty() ? "" : sink_.Texts()[0]);
     EXPECT_EQ(answers.shown, (std::vector<std::string>{"Login", "Email Debug Log"}));
     EXPECT_GE(server.Messages().size(), 1u);
     EXPECT_EQ(Event().GetEmailServerSettings().GetUserName(), "office");

@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "support/loopback_servers.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/support/gui_test.h"
+#include "support/loopback_servers.h"
 
 namespace {
 
@@ -30,7 +30,9 @@ protected:
         }
         return false;
     }
-    static std::string Status(TransferDlg& dialog) { return ToUtf8(dialog.GetStatus()->GetLabel()); }
+    static std::string Status(TransferDlg& dialog) {
+        return ToUtf8(dialog.GetStatus()->GetLabel());
+    }
 
     LoopbackHTTPSServer server_{folder_};
 };
@@ -87,7 +89,8 @@ TEST_F(UpdateWindows, TheDownloadFillsTheFileAndTheGauge) {
     server_.Publish("QuillmootSetup.run", installer);
     for (const char* prefix : {"", "/lower"}) {
         SCOPED_TRACE(prefix);
-        const std::string target = folder_.File("setup.run");
+        // The window makes a new file, as the partial file of a download always is.
+        const std::string target = folder_.File(std::string("setup") + (*prefix ? "2" : "1"));
         DownloadFileDlg dialog(TopWindow(),
                                server_.URL(std::string(prefix) + "/download/QuillmootSetup.run"),
                                target, server_.CAFile());

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "app/smtp_client.h"
 #include "app/user_settings.h"
 #include "comms/email_job.h"
 #include "comms/web_service.h"
@@ -71,9 +72,13 @@ protected:
         }
         FAIL() << "not in the tree";
     }
+    // Steps as the timer would, giving the server the timer's interval between steps.
     static void RunProgress(wxDialog* dialog) {
         auto* progress = dynamic_cast<EmailProgressDlg*>(dialog);
-        for (int i = 0; i < 10000 && !progress->IsFinished() && !progress->IsStopped(); ++i) {
+        for (int i = 0; i < 100000 && !progress->IsFinished() && !progress->IsStopped(); ++i) {
+            if (UCSMTPClient* client = progress->GetJob().GetClient()) {
+                client->WaitForActivity(EmailProgressDlg::kStepIntervalMs);
+            }
             progress->SendAll();
         }
     }
@@ -189,6 +194,18 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
                     " has no email address set\n";
     }
     EXPECT_EQ(Boxes()[0], expected);
+}
+
+// The checks come first: a preview that is refused runs no e-mail script.
+TEST_F(EmailCommands, APreviewIsRefusedBeforeAnyScriptIsLoaded) {
+    frame_->GetController().GetUserSettings().Set("parentprintscript", folder_.File("missing.lua"));
+    UseServer("", 25, "office@school.example");
+    SelectInTree(EmailJob(&frame_->GetController(), EmailResults).GetRecipients().at(0).person);
+    prompts_.shown.clear();
+    frame_->RunCommand(ID_PREVIEW_RESULTS_EMAIL);
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << boxes.back();
+    EXPECT_TRUE(Contains(boxes[0], "No email server has been defined")) << boxes[0];
 }
 
 TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
@@ -342,6 +359,16 @@ TEST_F(UpdateCommand, AReplyWithoutAFileNameIsRefusedAfterTheQuestion) {
                            "Error: Error parsing website response, please try again later"});
     EXPECT_TRUE(prompts_.fileRequests.empty());
     EXPECT_EQ(downloads_, 0);
+    EXPECT_FALSE(Closed());
+}
+
+TEST_F(UpdateCommand, AVersionReplyLargerThanAnyVersionTextIsRefusedWithItsReason) {
+    server_.Publish("latest_version.txt", std::string(2 * 1024 * 1024, 'x') + "\n");
+    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: The reply of the " + server_.Host() +
+                                                " website is larger than any version text (64 "
+                                                "KB), so the check for updates has been stopped."});
+    EXPECT_TRUE(prompts_.fileRequests.empty());
     EXPECT_FALSE(Closed());
 }
 

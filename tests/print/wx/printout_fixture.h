@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/qm_controller.h"
 #include "gui/support/gui_test.h"
@@ -17,6 +18,31 @@ inline void PrintTo(const PageRect& rect, std::ostream* out) {
     *out << "{" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom
          << "}";
 }
+
+// A piece of text as the printout drew it, in the page's own units.
+struct DrawnText {
+    std::string text;
+    int x;
+    int y;
+    int lineHeight;
+};
+
+// A printout that notes every piece of text it draws.
+class RecordingPrintout : public QMPrintout {
+public:
+    RecordingPrintout(QMController* controller, const PrintSettings& settings,
+                      std::vector<DrawnText>* drawn)
+        : QMPrintout(controller, settings), drawn_(drawn) {}
+
+protected:
+    void DrawTextOnPage(const wxString& text, int x, int y, double angle) override {
+        drawn_->push_back({text.utf8_string(), x, y, LineHeight()});
+        QMPrintout::DrawTextOnPage(text, x, y, angle);
+    }
+
+private:
+    std::vector<DrawnText>* drawn_;
+};
 
 // For printout tests: the example event in a controller, and pages drawn into white bitmaps
 // at the screen's resolution, so fonts are at their nominal size.

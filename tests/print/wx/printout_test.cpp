@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/dcmemory.h>
 
 #include "app/qm_script.h"
@@ -203,6 +204,46 @@ TEST_F(Printout, AnOverviewPageFillsItsCellsFromTheTopLeft) {
     const PageRect cell = OverviewCell(kPageWidth, kPageHeight, 0, 4, 4);
     EXPECT_GT(Ink(page, cell.left, cell.top, cell.right, cell.bottom), 0);
     EXPECT_EQ(Ink(page) - Ink(page, cell.left, cell.top, cell.right, cell.bottom), 0);
+}
+
+// An overview cell cannot go on to another page: what does not fit is left out, no line is
+// sliced by the cell's edge, and an ellipsis at the end of its last line says so.
+TEST_F(Printout, TextCutByAnOverviewCellEndsInAnEllipsisAndNoLineIsSliced) {
+    PrintSettings settings = Only(false, false, false, true);
+    std::string notes;
+    for (int i = 1; i <= 60; ++i) {
+        notes += "Notes line " + std::to_string(i) + "\n";
+    }
+    settings.SetParentNotes(notes);
+    std::vector<DrawnText> drawn;
+    RecordingPrintout printout(&controller_, settings, &drawn);
+    const int sheets = static_cast<int>(printout.GetSelection().parentSheets.size());
+    ASSERT_GT(sheets, 1);
+    const PageRect first = OverviewCell(kPageWidth, kPageHeight, 0, 4, 4);
+    DrawPage(printout, 1);
+    int ellipses = 0;
+    for (const DrawnText& piece : drawn) {
+        ellipses += piece.text == "\xE2\x80\xA6";
+        if (piece.x >= first.left && piece.x < first.right && piece.y < first.bottom) {
+            EXPECT_LE(piece.y + piece.lineHeight, first.bottom) << piece.text;
+        }
+    }
+    EXPECT_EQ(ellipses, std::min(sheets, 16));
+    auto notesDrawn = std::count_if(drawn.begin(), drawn.end(), [](const DrawnText& piece) {
+        return piece.text == "Notes line 60";
+    });
+    EXPECT_EQ(notesDrawn, 0);
+
+    // The larger cells of the teacher overview hold a sheet whole: no ellipsis.
+    PrintSettings teachers = Only(false, false, true, false);
+    teachers.SetTeacherNotes("Short notes");
+    drawn.clear();
+    RecordingPrintout fitting(&controller_, teachers, &drawn);
+    DrawPage(fitting, 1);
+    EXPECT_GT(drawn.size(), 20u);
+    for (const DrawnText& piece : drawn) {
+        EXPECT_NE(piece.text, "\xE2\x80\xA6");
+    }
 }
 
 TEST_F(Printout, QRCodesAppearOnHandoutsButNeverInOverviewCells) {
@@ -419,7 +460,11 @@ TEST_F(Printout, ScreenImagesComeFromQRSymbolsAndImageFiles) {
     EXPECT_TRUE(logo.LoadFile(named));
     EXPECT_EQ(logo.GetImage().GetSize(), wxSize(4, 3));
     const std::string junk = folder_.Write("junk.png", "not a picture");
-    for (const std::string& bad : {junk, folder_.Path() + "/missing.png", std::string()}) {
+    // A FIFO would wait for a writer for ever.
+    const std::string fifo = folder_.Path() + "/pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& bad :
+         {junk, folder_.Path() + "/missing.png", std::string(), fifo, folder_.Path()}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(logo.LoadFile(bad));
         EXPECT_FALSE(logo.GetImage().IsOk());
