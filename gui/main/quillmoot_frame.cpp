@@ -54,6 +54,11 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BuildToolBar();
     BuildMenuBar();
     CreateStatusBar(2, wxSTB_DEFAULT_STYLE, 0);
+    // Fixing the client size before the first Show turns off wxGTK's deferred first show, which
+    // waits for the window manager's frame extents and meanwhile allocates the toolbar 2 pixels
+    // wide: GTK's "Negative content width" warning and gtk_distribute_natural_allocation
+    // critical at every start under a window manager. The window starts maximised anyway.
+    SetClientSize(GetClientSize());
     BuildPanes();
     SetDropTarget(new QMFileDropTarget(this));
 
