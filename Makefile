@@ -1,6 +1,9 @@
-# `make run` and `make test` do all set-up on a fresh Debian 12 machine.
+# `make run` and `make test` do all set-up on a fresh Debian 12 machine. `make test` builds the
+# sanitised Debug tree in $(BUILD); `make run`, `make install` and `make bench` the optimised one,
+# without sanitizers, in $(RELEASE_BUILD).
 BUILD ?= build
 RELEASE_BUILD ?= build-release
+PREFIX ?= /usr/local
 CLANG_BUILD ?= build-clang-release
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
@@ -9,12 +12,13 @@ CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON
 ifdef CI
 CMAKE_FLAGS += -DQM_WERROR=ON
 endif
+RELEASE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test run screenshots bench fuzz clang-release fuzz-smoke layering \
-  format clean
+.PHONY: all deps configure build test release-configure run install install-check screenshots \
+  bench fuzz clang-release fuzz-smoke layering format clean
 
 all: build
 
@@ -31,17 +35,45 @@ build: configure
 test: build
 	cd $(BUILD) && $(SANITIZER_ENV) $(XVFB) ctest --progress --output-on-failure -j$(JOBS)
 
-# Only the program and what it links, not the tests and benchmarks.
-run: configure
-	cmake --build $(BUILD) -j$(JOBS) --target program
-	@if [ -x $(BUILD)/quillmoot ]; then $(BUILD)/quillmoot examples/school.qmv; \
-	else echo "The program was not built: see the messages above."; fi
+release-configure: deps
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) > /dev/null
+
+# Only the program and what it links, optimised, opened on a copy of the example event in the
+# build folder, so that saving never changes the checked-in file. The copy is made again only
+# when the example is newer than it.
+run: release-configure
+	cmake --build $(RELEASE_BUILD) -j$(JOBS) --target program
+	@[ $(RELEASE_BUILD)/school.qmv -nt examples/school.qmv ] || \
+	  cp examples/school.qmv $(RELEASE_BUILD)/school.qmv
+	$(RELEASE_BUILD)/quillmoot $(RELEASE_BUILD)/school.qmv
+
+# The optimised program into $(DESTDIR)$(PREFIX) (with sudo when that is not writable).
+install: release-configure
+	cmake --build $(RELEASE_BUILD) -j$(JOBS) --target program
+	@dest="$(DESTDIR)$(PREFIX)"; while [ ! -e "$$dest" ]; do dest=$$(dirname "$$dest"); done; \
+	sudo=""; [ -w "$$dest" ] || [ "$$(id -u)" -eq 0 ] || sudo=sudo; \
+	echo "Installing into $(DESTDIR)$(PREFIX)"; \
+	$$sudo env DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix "$(PREFIX)" --strip \
+	  > /dev/null
+
+# What CI checks of the installation: installed into a scratch DESTDIR, the program starts under
+# Xvfb on the installed example and quits cleanly when its window is closed. It installs what
+# `make install` builds, or, with INSTALL_FROM=<build folder>, a tree already built (CI uses
+# its clang Release build rather than build a third tree).
+install-check:
+	@scratch=$$(mktemp -d) && trap 'rm -rf "$$scratch"' EXIT && \
+	if [ -n "$(INSTALL_FROM)" ]; then \
+	  echo "Installing $(INSTALL_FROM) into $$scratch/usr"; \
+	  DESTDIR="$$scratch" cmake --install $(INSTALL_FROM) --prefix /usr --strip > /dev/null; \
+	else $(MAKE) --no-print-directory install DESTDIR="$$scratch" PREFIX=/usr; fi && \
+	(cd "$$scratch" && find . -type f | sort) && \
+	scripts/check-start "$$scratch/usr/bin/quillmoot" \
+	  "$$scratch/usr/share/quillmoot/examples/school.qmv"
 
 screenshots: build
 	scripts/screenshots $(BUILD)
 
-bench: deps
-	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF > /dev/null
+bench: release-configure
 	cmake --build $(RELEASE_BUILD) -j$(JOBS)
 	@$(XVFB) sh -c \
 	  'for b in $(RELEASE_BUILD)/bench/*_bench; do echo "== $$b"; $$b; done'

@@ -17,8 +17,12 @@ private:
     const wxBitmap* bitmap_;
 };
 
-// The program's picture, drawn at 276 x 133 pixels.
-wxBitmap MakeAboutPicture();
+inline constexpr int kAboutPictureWidth = 276;
+inline constexpr int kAboutPictureHeight = 133;
+
+// The program's picture, 276 x 133 pixels on screen whatever the resolution; drawn with
+// `scale` times as many pixels each way (the screen's scale factor), so it stays sharp.
+wxBitmap MakeAboutPicture(double scale = 1.0);
 
 // The About box: the picture, the product's name and version and how to reach its makers.
 class AboutDlg : public OKCancelDlg {

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/qm_controller.h"
+#include "gui/main/pictures.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
@@ -161,17 +162,17 @@ const std::vector<MenuSpec>& MainMenus() {
 
 const std::vector<ToolSpec>& MainTools() {
     static const std::vector<ToolSpec> tools = {
-        {6, "New Event", "Create a new event", wxART_NEW},
-        {7, "Load Event", "Load an event file", wxART_FILE_OPEN},
-        {81, "Save Event", "Save the current event", wxART_FILE_SAVE},
-        {85, "Print", "Print the current event", wxART_PRINT},
-        {0, "", "", wxART_OTHER},
-        {43, "Import Teachers", "Import a list of teachers", wxART_ADD_BOOKMARK},
-        {44, "Import Pupils", "Import a list of pupils", wxART_NEW_DIR},
-        {0, "", "", wxART_OTHER},
-        {82, "Rebook All", "Clear and rebook all appointments", wxART_DELETE},
-        {83, "Book Incomplete", "Book in any unbooked appointments", wxART_REDO},
-        {84, "Optimise", "Optimise the schedule", wxART_GO_UP},
+        {6, "New Event", "Create a new event", &kPictureToolNewEvent},
+        {7, "Load Event", "Load an event file", &kPictureToolLoadEvent},
+        {81, "Save Event", "Save the current event", &kPictureToolSaveEvent},
+        {85, "Print", "Print the current event", &kPictureToolPrint},
+        {0, "", "", nullptr},
+        {43, "Import Teachers", "Import a list of teachers", &kPictureToolImportTeachers},
+        {44, "Import Pupils", "Import a list of pupils", &kPictureToolImportPupils},
+        {0, "", "", nullptr},
+        {82, "Rebook All", "Clear and rebook all appointments", &kPictureToolRebookAll},
+        {83, "Book Incomplete", "Book in any unbooked appointments", &kPictureToolBookIncomplete},
+        {84, "Optimise", "Optimise the schedule", &kPictureToolOptimise},
     };
     return tools;
 }

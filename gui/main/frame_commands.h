@@ -1,11 +1,10 @@
 #pragma once
 
-#include <wx/artprov.h>
-
 #include <string>
 #include <vector>
 
 class QMController;
+struct SvgPicture;
 
 // The main window's command ids. Menu items, tools and the panes' popup menus post them.
 enum FrameCommand {
@@ -122,12 +121,13 @@ struct MenuSpec {
 };
 const std::vector<MenuSpec>& MainMenus();
 
-// One toolbar tool (id 0 is a separator). The picture comes from the desktop theme.
+// One toolbar tool (id 0 is a separator) and its picture, drawn for the program (the disabled
+// tool shows it greyed).
 struct ToolSpec {
     int id;
     const char* label;
     const char* tooltip;
-    wxArtID art;
+    const SvgPicture* picture;
 };
 const std::vector<ToolSpec>& MainTools();
 

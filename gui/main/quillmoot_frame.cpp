@@ -1,6 +1,6 @@
 #include "gui/main/quillmoot_frame.h"
 
-#include <wx/artprov.h>
+#include <wx/iconbndl.h>
 #include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/splitter.h>
@@ -12,9 +12,11 @@
 #include "gui/dialogs/modal_dialog_tracker.h"
 #include "gui/dialogs/product_info.h"
 #include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/svg_picture.h"
 #include "gui/main/dlg_error.h"
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
+#include "gui/main/pictures.h"
 #include "gui/main/qm_file_drop_target.h"
 #include "gui/main/schedule_views.h"
 #include "model/event.h"
@@ -28,12 +30,17 @@ constexpr int kToolSize = 48;
 constexpr int kTreeSashPosition = 200;
 constexpr int kMinimumPaneSize = 20;
 
-wxIcon MakeProgramIcon() {
-    const wxImage sheet = MakeAboutPicture().ConvertToImage();
-    wxIcon icon;
-    icon.CopyFromBitmap(wxBitmap(sheet.GetSubImage(wxRect(12, 10, 120, 120))
-                                     .Rescale(kToolSize, kToolSize, wxIMAGE_QUALITY_HIGH)));
-    return icon;
+// The icon at the sizes desktops ask for: title bars, task switchers, docks.
+wxIconBundle MakeProgramIcons() {
+    const wxBitmapBundle picture =
+        MakeSvgBundle(kPictureQuillmoot.text, kPictureQuillmoot.size, wxSize(kToolSize, kToolSize));
+    wxIconBundle icons;
+    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+        wxIcon icon;
+        icon.CopyFromBitmap(picture.GetBitmap(wxSize(side, side)));
+        icons.AddIcon(icon);
+    }
+    return icons;
 }
 
 }  // namespace
@@ -49,11 +56,16 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) {
         wxInitAllImageHandlers();
     }
-    SetIcon(MakeProgramIcon());
+    SetIcons(MakeProgramIcons());
 
     BuildToolBar();
     BuildMenuBar();
     CreateStatusBar(2, wxSTB_DEFAULT_STYLE, 0);
+    // Fixing the client size before the first Show turns off wxGTK's deferred first show, which
+    // waits for the window manager's frame extents and meanwhile allocates the toolbar 2 pixels
+    // wide: GTK's "Negative content width" warning and gtk_distribute_natural_allocation
+    // critical at every start under a window manager. The window starts maximised anyway.
+    SetClientSize(GetClientSize());
     BuildPanes();
     SetDropTarget(new QMFileDropTarget(this));
 
@@ -116,6 +128,10 @@ QuillmootFrame::~QuillmootFrame() {
     }
 }
 
+wxBitmapBundle QuillmootFrame::MakeToolBitmap(const char* bytes, std::uint32_t count) {
+    return MakeSvgBundle(bytes, count, wxSize(kToolSize, kToolSize));
+}
+
 void QuillmootFrame::BuildToolBar() {
     wxToolBar* toolBar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_NODIVIDER, wxID_ANY);
     toolBar->SetToolBitmapSize(wxSize(kToolSize, kToolSize));
@@ -124,11 +140,11 @@ void QuillmootFrame::BuildToolBar() {
             toolBar->AddSeparator();
             continue;
         }
-        const wxBitmap normal =
-            wxArtProvider::GetBitmap(tool.art, wxART_TOOLBAR, wxSize(kToolSize, kToolSize));
-        const wxBitmap disabled = normal.IsOk() ? normal.ConvertToDisabled() : wxNullBitmap;
-        toolBar->AddTool(tool.id, tool.label, normal, disabled, wxITEM_NORMAL, tool.tooltip,
-                         wxEmptyString);
+        const std::string greyed = GreyedSvg({tool.picture->text, tool.picture->size});
+        toolBar->AddTool(tool.id, tool.label,
+                         MakeToolBitmap(tool.picture->text, tool.picture->size),
+                         MakeToolBitmap(greyed.data(), static_cast<std::uint32_t>(greyed.size())),
+                         wxITEM_NORMAL, tool.tooltip, wxEmptyString);
     }
     toolBar->Realize();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <wx/bmpbndl.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -41,6 +43,10 @@ public:
     using NewEventEditor =
         std::function<bool(wxWindow* parent, MultiDaySchedule& schedule, QMController& controller)>;
     void SetNewEventEditor(NewEventEditor editor);
+
+    // A tool's picture from its SVG bytes: 48 x 48 at 1x, sharp at any scale; invalid when the
+    // bytes hold no picture.
+    static wxBitmapBundle MakeToolBitmap(const char* bytes, std::uint32_t count);
 
     // --- upkeep ---
     // Summary line, overview, title and the enabled commands, from the controller's state.

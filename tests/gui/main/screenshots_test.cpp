@@ -13,6 +13,13 @@ namespace {
 
 using Screenshots = OnlyForScreenshots<MainWindow>;
 
+// Before an event is open most tools are disabled: their grey pictures.
+TEST_F(Screenshots, MainWindowWithoutAnEvent) {
+    Open();
+    frame_->SetSize(0, 0, 1200, 300);
+    EXPECT_TRUE(SaveScreenshot(frame_, "main-window-no-event"));
+}
+
 TEST_F(Screenshots, MainWindowAndItsDialogs) {
     Open(Example());
     frame_->SetSize(0, 0, 1200, 800);

@@ -1,13 +1,18 @@
 // The main of every window library's test binary: a wx application without an event loop of
-// its own, framework assertions and unexpected modal dialogs turned into test failures.
+// its own; framework assertions, GTK's warnings and criticals and unexpected modal dialogs
+// turned into test failures; a time limit on each test.
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "gui/support/display_wait.h"
 #include "gui/support/unexpected_dialog_hook.h"
@@ -34,6 +39,62 @@ void SetStableEnvironment() {
     setenv("LANG", "C.UTF-8", 1);
     setenv("LC_ALL", "C.UTF-8", 1);
 }
+
+// Every warning or critical that GLib, GTK or GDK logs fails the test that was running (or, out
+// of any test, the whole run); it is still printed as GLib would.
+std::vector<std::string> g_warningsOutsideTests;
+
+GLogWriterOutput FailOnWarning(GLogLevelFlags level, const GLogField* fields, gsize count,
+                               gpointer data) {
+    if ((level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING)) != 0) {
+        std::string domain = "(no domain)";
+        std::string message;
+        for (gsize i = 0; i < count; ++i) {
+            const GLogField& field = fields[i];
+            if (field.value == nullptr) {
+                continue;
+            }
+            const char* value = static_cast<const char*>(field.value);
+            const std::string text = field.length < 0
+                                         ? std::string(value)
+                                         : std::string(value, static_cast<size_t>(field.length));
+            if (std::strcmp(field.key, "GLIB_DOMAIN") == 0) {
+                domain = text;
+            } else if (std::strcmp(field.key, "MESSAGE") == 0) {
+                message = text;
+            }
+        }
+        const std::string report = domain + ": " + message;
+        if (::testing::UnitTest::GetInstance()->current_test_info() != nullptr) {
+            ADD_FAILURE() << "GLib/GTK " << ((level & G_LOG_LEVEL_WARNING) ? "warning" : "critical")
+                          << " " << report;
+        } else {
+            g_warningsOutsideTests.push_back(report);
+        }
+    }
+    return g_log_writer_default(level, fields, count, data);
+}
+
+// A test that runs past its limit (a modal loop nobody ends) stops the whole run with its name,
+// where ctest's limit on the executable would only say that it timed out.
+constexpr unsigned kSecondsPerTest = 60;
+char g_overrunMessage[512];
+
+void OnOverrun(int) {
+    const ssize_t ignored = write(STDERR_FILENO, g_overrunMessage, std::strlen(g_overrunMessage));
+    (void)ignored;
+    _exit(1);
+}
+
+class TimeLimitPerTest : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo& test) override {
+        std::snprintf(g_overrunMessage, sizeof g_overrunMessage,
+                      "\n[  TIMEOUT ] %s.%s ran longer than %u s: the run stops here\n",
+                      test.test_suite_name(), test.name(), kSecondsPerTest);
+        alarm(kSecondsPerTest);
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { alarm(0); }
+};
 
 bool StartWindowSystem(int& argc, char** argv) {
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -96,6 +157,9 @@ int main(int argc, char** argv) {
     SetStableEnvironment();
     const std::string configHome = MakeConfigHome();
     wxSetAssertHandler(FailOnAssert);
+    g_log_set_writer_func(FailOnWarning, nullptr, nullptr);
+    signal(SIGALRM, OnOverrun);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TimeLimitPerTest);
     if (!StartWindowSystem(argc, argv)) {
         std::fprintf(stderr, "Cannot start the window system (is DISPLAY set?)\n");
         RemoveConfigHome(configHome);
@@ -114,5 +178,12 @@ int main(int argc, char** argv) {
     wxTheApp->OnExit();
     wxEntryCleanup();
     RemoveConfigHome(configHome);
+    if (!g_warningsOutsideTests.empty()) {
+        std::fprintf(stderr, "GLib/GTK warnings outside any test:\n");
+        for (const std::string& warning : g_warningsOutsideTests) {
+            std::fprintf(stderr, "  %s\n", warning.c_str());
+        }
+        return 1;
+    }
     return result;
 }

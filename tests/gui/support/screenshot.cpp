@@ -27,7 +27,12 @@ bool SaveScreenshot(wxWindow* window, const std::string& name) {
         }
         wxMilliSleep(20);
     }
-    const wxRect area = window->GetScreenRect();
+    // The screen's pixels: GTK's scale factor (GDK_SCALE) multiplies the window's own.
+    const double scale = window->GetContentScaleFactor();
+    const wxRect logical = window->GetScreenRect();
+    const wxRect area(
+        wxPoint(static_cast<int>(logical.x * scale), static_cast<int>(logical.y * scale)),
+        wxSize(static_cast<int>(logical.width * scale), static_cast<int>(logical.height * scale)));
     const std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
                                 std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
                                 std::to_string(area.y) + " +repage '" + folder + "/" + name +
