@@ -197,7 +197,11 @@ bool QuillmootFrame::RunCommand(int id) {
     }
     // A copy: the handler may rebind commands while it runs.
     const std::function<void()> handler = found->second;
+    ++commandDepth_;
     handler();
+    --commandDepth_;
+    // Whatever the command changed, and whether it remembered to say so, the window shows it.
+    RefreshViews();
     return true;
 }
 
@@ -213,6 +217,9 @@ void QuillmootFrame::SetNewEventEditor(NewEventEditor editor) {
 }
 
 void QuillmootFrame::RefreshViews() {
+    if (commandDepth_ > 0 || closing_) {
+        return;
+    }
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (summary_) {
         summary_->SetSchedule(schedule);
@@ -222,8 +229,11 @@ void QuillmootFrame::RefreshViews() {
     }
     const FrameState state = ComputeFrameState(controller_);
     const std::string fileName = controller_.GetFileName();
-    SetTitle(state.named ? wxString(kProductName) + " - " + FromUtf8(fileName)
-                         : wxString(kProductName));
+    shownChanged_ = state.changed;
+    // A leading star marks unsaved changes, as desktop editors do.
+    const wxString title = state.named ? wxString(kProductName) + " - " + FromUtf8(fileName)
+                                       : wxString(kProductName);
+    SetTitle(state.changed ? "*" + title : title);
     if (!menuBar_) {
         return;
     }
@@ -251,18 +261,21 @@ void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
         return;
     }
     autosaveBusy_ = true;
-    const MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (schedule && schedule->IsModified() && !controller_.Autosave()) {
+    const bool changed = controller_.IsEventChanged();
+    // A change made while a dialog is still open shows in the title behind it.
+    if (changed != shownChanged_) {
+        RefreshViews();
+    }
+    if (changed && !controller_.Autosave()) {
         ReportMessage(SeverityError, "Auto save failed!");
     }
     autosaveBusy_ = false;
 }
 
 bool QuillmootFrame::HasUnsavedChanges() const {
-    const MultiDaySchedule* schedule = controller_.GetSchedule();
     // Settings whose file did not load whole are never written over, so they are nothing to ask
     // about.
-    return (schedule && schedule->IsModified()) ||
+    return controller_.IsEventChanged() ||
            (controller_.GetUserSettings().IsModified() && controller_.AreSettingsLoaded());
 }
 
@@ -298,6 +311,7 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
 }
 
 void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
+    closing_ = true;
     autosaveTimer_.Stop();
     controller_.AttachViews(nullptr, nullptr);
     summary_->SetSchedule(nullptr);

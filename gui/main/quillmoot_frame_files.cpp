@@ -43,8 +43,7 @@ bool QuillmootFrame::OpenEventFileAsked(const wxString& path) {
 }
 
 bool QuillmootFrame::ConfirmReplaceEvent() {
-    const MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (!schedule || !schedule->IsModified()) {
+    if (!controller_.IsEventChanged()) {
         return true;
     }
     switch (AskYesNoCancel(this,

@@ -225,9 +225,6 @@ bool ParentDlg::AcceptOK() {
         parent_->SetAddress(line, ToUtf8(address_[line]->GetValue()));
     }
     parent_->SetNotes(ToUtf8(notes_->GetValue()));
-    if (event_) {
-        event_->SetModified();
-    }
     if (editing_ && GetCurrentDay()) {
         GetCurrentDay()->UnbookOutOfRangeAppointments();
     }

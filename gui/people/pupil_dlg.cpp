@@ -145,9 +145,6 @@ bool PupilDlg::AcceptOK() {
     pupil_->SetForm(ToUtf8(form_->GetValue()));
     pupil_->SetHouse(ToUtf8(house_->GetValue()));
     pupil_->SetEmail(ToUtf8(email_->GetValue()));
-    if (event_) {
-        event_->SetModified();
-    }
     return true;
 }
 

@@ -215,7 +215,6 @@ bool TeacherDlg::AcceptOK() {
     if (IsLockedEdit()) {
         working_.SetEmail(email);
         working_.SetEmailAlt(emailAlt);
-        event_->SetModified();
         return true;
     }
     const int maxLength = GetDays() ? LongestDaySlots(*GetDays()) : 0;
@@ -238,9 +237,6 @@ bool TeacherDlg::AcceptOK() {
     working_.SetEmailAlt(emailAlt);
     working_.SetLocation(location);
     working_.SetApptLength(ReadLeadingInt(lengthText));
-    if (event_) {
-        event_->SetModified();
-    }
     return true;
 }
 
