@@ -207,7 +207,7 @@ void TeacherDlg::UpdateControls() {
     if (IsLockedEdit()) {
         for (wxWindow* control : std::initializer_list<wxWindow*>{
                  arrival_, departure_, attending_, late_, early_, editAppointments_, addBreak_,
-                 removeBreak_, name_, initials_, location_, link_}) {
+                 removeBreak_, name_, initials_, location_, link_, length_}) {
             control->Disable();
         }
     }
