@@ -3,15 +3,20 @@
 #include <wx/artprov.h>
 #include <wx/image.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/treectrl.h>
+
+#include <algorithm>
 
 #include "gui/dialogs/about_dlg.h"
 #include "gui/dialogs/dpi_scope.h"
 #include "gui/dialogs/modal_dialog_tracker.h"
 #include "gui/dialogs/product_info.h"
 #include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/window_fit.h"
 #include "gui/main/dlg_error.h"
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
@@ -26,6 +31,7 @@ namespace {
 
 constexpr int kToolSize = 48;
 constexpr int kTreeSashPosition = 200;
+constexpr int kTreeLabelMargin = 8;
 constexpr int kMinimumPaneSize = 20;
 
 wxIcon MakeProgramIcon() {
@@ -178,11 +184,32 @@ void QuillmootFrame::BuildPanes() {
     outerSplitter_->SplitHorizontally(summary_, innerSplitter_,
                                       4 * DPIScope::GetScaledFontHeight());
     innerSplitter_->SplitVertically(tree_->GetWindow(), overview_->GetWindow(), kTreeSashPosition);
+    // An opened branch may hold longer labels than the tree has room for.
+    tree_->GetWindow()->Bind(wxEVT_TREE_ITEM_EXPANDED, [this](wxTreeEvent& event) {
+        event.Skip();
+        CallAfter([this] { FitTreePane(); });
+    });
 }
 
 void QuillmootFrame::ApplySashPositions() {
     outerSplitter_->SetSashPosition(4 * DPIScope::GetScaledFontHeight(), true);
     innerSplitter_->SetSashPosition(kTreeSashPosition, true);
+    FitTreePane();
+}
+
+void QuillmootFrame::FitTreePane() {
+    auto* tree = dynamic_cast<wxTreeCtrl*>(tree_ ? tree_->GetWindow() : nullptr);
+    if (tree == nullptr || innerSplitter_ == nullptr) {
+        return;
+    }
+    // The labels, the scroll bar beside them and the tree's own border.
+    const int needed = TreeLabelsWidth(*tree) + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, tree) +
+                       (tree->GetSize().x - tree->GetClientSize().x) + kTreeLabelMargin;
+    const int most = innerSplitter_->GetClientSize().x * 2 / 5;
+    const int wanted = std::min(needed, most);
+    if (wanted > innerSplitter_->GetSashPosition()) {
+        innerSplitter_->SetSashPosition(wanted, true);
+    }
 }
 
 void QuillmootFrame::BindCommand(int id, std::function<void()> handler) {
@@ -231,8 +258,8 @@ void QuillmootFrame::RefreshViews() {
     const std::string fileName = controller_.GetFileName();
     shownChanged_ = state.changed;
     // A leading star marks unsaved changes, as desktop editors do.
-    const wxString title = state.named ? wxString(kProductName) + " - " + FromUtf8(fileName)
-                                       : wxString(kProductName);
+    const wxString title =
+        state.named ? wxString(kProductName) + " - " + FromUtf8(fileName) : wxString(kProductName);
     SetTitle(state.changed ? "*" + title : title);
     if (!menuBar_) {
         return;

@@ -139,6 +139,9 @@ private:
     MultiDaySchedule* ScheduleWithEvent() const;
     void BindEmailCommands();
     void ApplySashPositions();
+    // Widens the tree until the labels of its open branches show whole, up to two fifths of
+    // the window; never narrows it.
+    void FitTreePane();
     void OnCommand(wxCommandEvent& event);
 
     QMControllerWX controller_;

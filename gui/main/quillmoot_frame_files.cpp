@@ -61,6 +61,7 @@ bool QuillmootFrame::ConfirmReplaceEvent() {
 void QuillmootFrame::OnEventLoaded() {
     tree_->SetEvent(controller_.GetEvent());
     tree_->RebuildTree();
+    FitTreePane();
     RefreshViews();
 }
 

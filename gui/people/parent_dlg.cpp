@@ -166,6 +166,7 @@ void ParentDlg::RefreshLists() {
             window->Disable();
         }
     }
+    FitToContents();
 }
 
 DayAttendanceFields ParentDlg::AttendanceFields() const {

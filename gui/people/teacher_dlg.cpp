@@ -211,6 +211,7 @@ void TeacherDlg::UpdateControls() {
             control->Disable();
         }
     }
+    FitToContents();
 }
 
 bool TeacherDlg::AcceptOK() {
