@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/event_file_reader.h"
 #include "app/event_times.h"
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
@@ -87,6 +88,31 @@ void ApplyDayValues(Schedule* day, const DayValues& values, bool* timingChanged)
     day->SetDate(values.date);
     day->SetStartTime(values.start);
     day->SetEndTime(values.end);
+}
+
+// Whether every day the event keeps would have no more slots than its file can hold.
+bool FitsEventFile(const MultiDaySchedule& schedule, const DayValues (&values)[2], bool twoDays,
+                   int slotSeconds) {
+    const auto fits = [slotSeconds](const TimeOfDay& start, const TimeOfDay& end) {
+        return slotSeconds > 0 &&
+               (end.Seconds() - start.Seconds()) / slotSeconds <= EventFileReader::kMaxSlotsPerDay;
+    };
+    if (!fits(values[0].start, values[0].end)) {
+        return false;
+    }
+    if (!twoDays) {
+        return true;
+    }
+    if (!fits(values[1].start, values[1].end)) {
+        return false;
+    }
+    for (unsigned i = 2; i < schedule.GetDayCount(); ++i) {
+        const Schedule* day = schedule.GetDay(i);
+        if (day != nullptr && !fits(day->GetStartTime(), day->GetEndTime())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void SetWordIfChanged(const std::string& typed, const std::string& stored,
@@ -192,6 +218,18 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
     if (!event || schedule.GetDayCount() == 0) {
         return false;
     }
+    KeepShownHours(schedule.GetDay(0), typed.days[0], shown.days[0], &values[0]);
+    if (typed.twoDays) {
+        KeepShownHours(schedule.GetDay(1), typed.days[1], shown.days[1], &values[1]);
+    }
+    if (!FitsEventFile(schedule, values, typed.twoDays, slotSeconds)) {
+        ReportMessage(SeverityError,
+                      StringPrintf("The appointment length is too short for the event's hours: a "
+                                   "day would have more than %d appointment slots, more than an "
+                                   "event file can hold",
+                                   EventFileReader::kMaxSlotsPerDay));
+        return false;
+    }
     if (!typed.twoDays && schedule.GetDayCount() > 1 &&
         !ask("The event will then run on its first day only: every later day will be deleted "
              "with all the appointments booked on it. Are you sure you want to do this?")) {
@@ -222,7 +260,6 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
             }
         }
     }
-    KeepShownHours(schedule.GetDay(0), typed.days[0], shown.days[0], &values[0]);
     ApplyDayValues(schedule.GetDay(0), values[0], timingChanged);
     if (!typed.twoDays) {
         while (schedule.GetDayCount() > 1 && schedule.DeleteLastDay()) {
@@ -231,8 +268,6 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
         if (schedule.GetDayCount() == 1) {
             // A refusal has reported itself; the second day's values then go nowhere.
             (void)schedule.AppendNextDay();
-        } else {
-            KeepShownHours(schedule.GetDay(1), typed.days[1], shown.days[1], &values[1]);
         }
         ApplyDayValues(schedule.GetDay(1), values[1], timingChanged);
     }

@@ -75,8 +75,7 @@ bool ReadSlotLength(const std::string& text, int storedSeconds, int* seconds) {
         return true;
     }
     const double minutes = LeadingNumber(text);
-    const long rounded = std::isfinite(minutes) ? std::lround(minutes * 60.0) : 0;
-    if (!(minutes > 0.0) || rounded <= 0) {
+    if (!(minutes > 0.0) || !std::isfinite(minutes)) {
         ReportMessage(SeverityError,
                       "You must enter an appointment length that is greater than zero");
         return false;
@@ -85,7 +84,9 @@ bool ReadSlotLength(const std::string& text, int storedSeconds, int* seconds) {
         ReportMessage(SeverityError, "The appointment length is too long");
         return false;
     }
-    *seconds = static_cast<int>(rounded);
+    // Less than a second is no slot at all: the event keeps the one it has.
+    const double exact = minutes * 60.0;
+    *seconds = exact < 1.0 ? storedSeconds : static_cast<int>(std::lround(exact));
     return true;
 }
 

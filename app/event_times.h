@@ -24,8 +24,9 @@ std::optional<TimeOfDay> FindDayTimeChoice(const Schedule& day, const std::strin
 // Whole minutes bare, else to one decimal place: 300 s "5", 450 s "7.5", 246 s "4.1".
 std::string FormatSlotLength(int seconds);
 // The seconds the length box stands for. Text as FormatSlotLength showed storedSeconds keeps
-// them exactly; edited minutes are rounded to the nearest second. Refused with one message
-// (false, *seconds untouched) when not above zero or above 60 minutes.
+// them exactly; edited minutes are rounded to the nearest second, and less than a second keeps
+// storedSeconds. Refused with one message (false, *seconds untouched) when not above zero or
+// above 60 minutes.
 bool ReadSlotLength(const std::string& text, int storedSeconds, int* seconds);
 
 // --- scoring limits: minutes in the dialog, whole slots in the event ---

@@ -2,11 +2,14 @@
 
 #include <signal.h>
 
+#include "app/event_file_writer.h"
 #include "app/qm_script.h"
 #include "app/smtp_client.h"
 #include "foundation/date.h"
 #include "foundation/file_lock.h"
+#include "foundation/md5.h"
 #include "foundation/string_functions.h"
+#include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
 #include "foundation/user_data_folder.h"
 #include "model/event.h"
@@ -61,10 +64,30 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         // event over that file.
         lock_.reset();
         readOnlyPath_.clear();
+        savedDigest_.clear();
     }
     if (event_) {
         event_->MakeScoreSwitchesCurrent();
     }
+}
+
+bool QMController::IsEventChanged() const {
+    if (!schedule_ || !schedule_->GetEvent()) {
+        return false;
+    }
+    return savedDigest_.empty() || DigestEventText() != savedDigest_;
+}
+
+std::string QMController::DigestEventText() const {
+    if (!schedule_ || !schedule_->GetEvent()) {
+        return std::string();
+    }
+    // A schedule without days has nothing to write and says so; asking is not saving.
+    UCStringError quiet;
+    // The random filler of encoded times is no change, and asking must not move rand().
+    FixedTimeEncoding fixed;
+    MD5 md5;
+    return md5.HexDigest(EventFileWriter(*schedule_).FormatEventFile());
 }
 
 std::string QMController::GetUserDataFolder() const {
@@ -99,6 +122,7 @@ void QMController::CloseEvent() {
     schedule_.reset();
     lock_.reset();
     readOnlyPath_.clear();
+    savedDigest_.clear();
     autosavePath_.clear();
 }
 

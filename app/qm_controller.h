@@ -53,8 +53,8 @@ public:
     [[nodiscard]] bool SaveUserSettings();
 
     // --- autosave and recovery ---
-    // Writes a changed event to the autosave copy, whole or not at all; the event stays
-    // changed. True when nothing needed writing.
+    // Writes a changed event (IsEventChanged) to the autosave copy, whole or not at all; the
+    // event stays changed. True when nothing needed writing.
     [[nodiscard]] bool Autosave();
     bool AutosaveFileExists() const;
     // True when there was none or it is gone.
@@ -64,6 +64,17 @@ public:
     [[nodiscard]] bool RecoverAutosave();
 
     bool IsUpdateAllowed(const Date& today) const;
+
+    // --- changed since saved ---
+    // Whether the event file written now would differ from the one last saved or opened (in
+    // more than the random filler of its encoded times); an event that never had a file (new,
+    // recovered) counts as changed. What would be written is compared, not what anyone marked,
+    // so every change counts whatever made it, and one that was undone does not. False without
+    // an event.
+    bool IsEventChanged() const;
+    // The MD5 of the text the event file writer would write now, encoded times without their
+    // filler; empty without an event.
+    std::string DigestEventText() const;
 
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
@@ -102,6 +113,8 @@ private:
     std::unique_ptr<MultiDaySchedule> ReadAutosaveCopy();
     // Moves a copy that could not be recovered out of the autosave path; "" on failure.
     std::string KeepFailedAutosave();
+    // After an open or a save: the event as it stands is the one its file holds.
+    void RememberSavedText() { savedDigest_ = DigestEventText(); }
 
     std::unique_ptr<UCSMTPClientFactory> clientFactory_;
     std::shared_ptr<Event> event_;
@@ -109,6 +122,8 @@ private:
     std::unique_ptr<FileLock> lock_;
     // The file of an event opened read-only; empty otherwise.
     std::string readOnlyPath_;
+    // The digest of the text last saved or opened; empty for an event that has none.
+    std::string savedDigest_;
     std::string autosavePath_;
     UserSettings settings_;
     bool settingsLoaded_ = false;

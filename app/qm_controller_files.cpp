@@ -127,6 +127,7 @@ bool QMController::OpenEventFile(const char* path) {
     SetEvent(std::move(schedule));
     lock_ = std::move(lock);
     readOnlyPath_.clear();
+    RememberSavedText();
     return true;
 }
 
@@ -138,6 +139,7 @@ bool QMController::OpenReadOnly(const char* path) {
     SetEvent(std::move(schedule));
     lock_.reset();
     readOnlyPath_ = path;
+    RememberSavedText();
     ReportMessage(SeverityWarning, std::string("The file '") + path +
                                        "' can only be read: changes to it must be saved under "
                                        "another name.");
@@ -168,6 +170,7 @@ bool QMController::SaveEvent(const char* path) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
         return false;
     }
+    RememberSavedText();
     // The event is saved; settings that could not be written have said so and cost no data.
     (void)SaveUserSettings();
     if (newLock) {
@@ -205,7 +208,7 @@ bool QMController::Autosave() {
     if (!schedule_) {
         return false;
     }
-    if (!schedule_->IsModified()) {
+    if (!IsEventChanged()) {
         return true;
     }
     if (autosavePath_.empty()) {
@@ -300,6 +303,7 @@ bool QMController::RecoverAutosave() {
         }
         return false;
     }
+    // A new event, so it has no saved text: it counts as changed until it is saved.
     SetEvent(std::move(schedule));
     lock_.reset();
     schedule_->SetModified();

@@ -1,5 +1,5 @@
-// Writing and reading the event file of the generated large school, and the optimiser run as
-// its window drives it.
+// Writing and reading the event file of the generated large school, asking whether it changed,
+// and the optimiser run as its window drives it.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -193,5 +193,21 @@ BENCHMARK(BM_ReadManyPresentations)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// The window asks whether the event differs from its file after every command, at every
+// autosave tick and on closing: one answer (the digest of the text it would write).
+void BM_EventChangedCheckLargeSchool(benchmark::State& state) {
+    UCStringError quiet;
+    QMController controller;
+    controller.SetEvent(LargeSchool());
+    size_t length = 0;
+    for (auto _ : state) {
+        const std::string digest = controller.DigestEventText();
+        length = digest.size();
+        benchmark::DoNotOptimize(digest.data());
+    }
+    state.counters["digest_chars"] = static_cast<double>(length);
+}
+BENCHMARK(BM_EventChangedCheckLargeSchool)->Unit(benchmark::kMillisecond);
 
 }  // namespace

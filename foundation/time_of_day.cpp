@@ -126,9 +126,10 @@ std::string TimeOfDay::FormatEncoded() const {
     int blockSize = seconds == 0 ? 8 : 10;
     ByteBuffer block(blockSize);
     // One draw per random byte, in order, so seeded runs stay repeatable.
+    const bool fixed = FixedTimeEncoding::IsActive();
     for (int i = 0; i < blockSize; ++i) {
         if (i != 2 && i != 4 && i != 9) {
-            *block.At(i) = static_cast<char>(std::rand() % 255);
+            *block.At(i) = fixed ? 0 : static_cast<char>(std::rand() % 255);
         }
     }
     *block.At(2) = static_cast<char>(seconds_ / 3600);

@@ -44,3 +44,18 @@ public:
 private:
     int seconds_ = 0;
 };
+
+// While one lives, FormatEncoded fills its block with zero bytes and draws nothing from
+// rand(): two event texts then differ only where the event does, and asking whether they do
+// leaves seeded runs as they were.
+class FixedTimeEncoding {
+public:
+    FixedTimeEncoding() { ++depth_; }
+    ~FixedTimeEncoding() { --depth_; }
+    FixedTimeEncoding(const FixedTimeEncoding&) = delete;
+    FixedTimeEncoding& operator=(const FixedTimeEncoding&) = delete;
+    static bool IsActive() { return depth_ > 0; }
+
+private:
+    static inline int depth_ = 0;
+};

@@ -54,7 +54,9 @@ public:
     void ResetEvent();
 
     // --- state ---
-    // The own flag, any day's, the event's or its print settings'.
+    // The own flag, any day's, the event's or its print settings': what the model's own
+    // operations marked. Whether the event differs from its file is the controller's to say
+    // (QMController::IsEventChanged), whatever marked what.
     bool IsModified() const;
     void SetModified() { modified_ = true; }
     void ClearModified();

@@ -96,7 +96,6 @@ bool EditScoringDlg::AcceptOK() {
     if (!(compare == event_->GetScoreSwitches())) {
         event_->SetScoreSwitches(compare);
     }
-    event_->SetModified();
     return true;
 }
 

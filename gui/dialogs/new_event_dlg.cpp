@@ -2,6 +2,7 @@
 
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -117,6 +118,15 @@ void NewEventDlg::CreateControls() {
     addRow("Pupil description:", pupilWord_);
     addRow("Appointment gaps:", gapMode_);
     GetMainSizer()->Add(grid, 0, wxALIGN_CENTER | wxALL, 5);
+    // The keyboard goes down the rows as they are shown, not in the order they were made.
+    const std::vector<wxWindow*> rows = {
+        name_,          twoDays_,      days_[0].day,   days_[0].month, days_[0].year, days_[1].day,
+        days_[1].month, days_[1].year, days_[0].start, days_[1].start, days_[0].end,  days_[1].end,
+        slotLength_,    teacherWord_,  parentWord_,    pupilWord_,     gapMode_};
+    name_->MoveBeforeInTabOrder(days_[0].day);
+    for (size_t i = 1; i < rows.size(); ++i) {
+        rows[i]->MoveAfterInTabOrder(rows[i - 1]);
+    }
 
     auto* side = new wxBoxSizer(wxHORIZONTAL);
     for (const auto& [id, label, editor] :

@@ -3,8 +3,11 @@
 #include <wx/button.h>
 #include <wx/sizer.h>
 
+#include <algorithm>
+
 #include "gui/dialogs/dpi_scope.h"
 #include "gui/dialogs/prompt_service.h"
+#include "gui/dialogs/window_fit.h"
 
 OKCancelDlg::OKCancelDlg(wxWindow* parent, const std::string& title, long style)
     : wxDialog(parent, wxID_ANY, FromUtf8(title), wxDefaultPosition, wxDefaultSize, style),
@@ -44,4 +47,34 @@ void OKCancelDlg::AddButtonRow(wxSizer* row) {
 
 bool OKCancelDlg::AskYesNo(const std::string& question) {
     return ::AskYesNo(this, question);
+}
+
+bool OKCancelDlg::Show(bool show) {
+    if (show && !IsShown() && FitToContents()) {
+        Centre(wxBOTH);
+    }
+    const bool changed = wxDialog::Show(show);
+    // Some controls only know their width once the theme has styled them on screen.
+    if (show && changed && FitToContents()) {
+        Centre(wxBOTH);
+    }
+    // Typing must reach a field, never press a button such as "Next Day >".
+    if (show) {
+        if (wxWindow* field = FindFirstField(this)) {
+            field->SetFocus();
+        }
+    }
+    return changed;
+}
+
+bool OKCancelDlg::FitToContents() {
+    if (!GrowToBestWidths(this)) {
+        return false;
+    }
+    const wxSize before = GetSize();
+    mainSizer_->SetSizeHints(this);
+    // Grown, never shrunk below a size the dialog chose for itself.
+    SetSize(wxSize(std::max(before.x, GetSize().x), std::max(before.y, GetSize().y)));
+    Layout();
+    return true;
 }

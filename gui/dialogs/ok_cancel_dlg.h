@@ -25,6 +25,12 @@ public:
     // Yes and No under "Please confirm", No the default.
     bool AskYesNo(const std::string& question);
 
+    // Before the dialog appears: every control as wide as its text needs (the dialog grows to
+    // hold them), and the keyboard on the first text box or choice.
+    bool Show(bool show = true) override;
+    // After a list or label changed: the dialog grows when a control must. True when it grew.
+    bool FitToContents();
+
 protected:
     // Adds the button row at the left edge and fits the dialog to what it holds.
     void AddButtonRow(wxSizer* row);

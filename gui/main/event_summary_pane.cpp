@@ -4,6 +4,8 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 #include "gui/dialogs/dpi_scope.h"
 #include "gui/dialogs/product_info.h"
 #include "gui/dialogs/prompt_service.h"
@@ -72,9 +74,15 @@ SummaryTexts ComposeSummary(const MultiDaySchedule* schedule) {
     return texts;
 }
 
+namespace {
+
+constexpr int kLineDesignWidth = 600;
+
+}  // namespace
+
 EventSummaryPane::EventSummaryPane(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    const wxSize lineSize(600, DPIScope::GetScaledFontHeight());
+    const wxSize lineSize(kLineDesignWidth, DPIScope::GetScaledFontHeight());
     eventLine_ = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, lineSize);
     scoreLine_ = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, lineSize);
     overbookingLine_ = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, lineSize);
@@ -103,4 +111,10 @@ void EventSummaryPane::SetSchedule(MultiDaySchedule* schedule) {
         webLink_->SetLabel(wxControl::EscapeMnemonics(FromUtf8(texts.linkLabel)));
         webLink_->SetURL(FromUtf8(texts.linkTarget));
     }
+    // The design width is the least a line gets; a longer text gets what it needs.
+    for (wxStaticText* line : {eventLine_, scoreLine_, overbookingLine_}) {
+        line->SetMinSize(wxSize(std::max(kLineDesignWidth, line->GetBestSize().x),
+                                DPIScope::GetScaledFontHeight()));
+    }
+    Layout();
 }

@@ -15,6 +15,7 @@ FrameState ComputeFrameState(const QMController& controller) {
     state.editable = state.loaded && !state.locked;
     state.unbooked = state.loaded && !schedule->AllRequestsBooked();
     state.named = !controller.GetFileName().empty();
+    state.changed = controller.IsEventChanged();
     return state;
 }
 
@@ -24,8 +25,10 @@ bool IsCommandAllowed(CommandNeeds needs, const FrameState& state) {
             return true;
         case CommandNeeds::Loaded:
             return state.loaded;
-        case CommandNeeds::LoadedAndNamed:
-            return state.loaded && state.named;
+        case CommandNeeds::Changed:
+            return state.loaded && state.changed;
+        case CommandNeeds::ChangedAndNamed:
+            return state.loaded && state.changed && state.named;
         case CommandNeeds::Editable:
             return state.editable;
         case CommandNeeds::Locked:
@@ -39,12 +42,12 @@ bool IsCommandAllowed(CommandNeeds needs, const FrameState& state) {
 CommandNeeds NeedsOfCommand(int id) {
     static const std::map<int, CommandNeeds> needs = [] {
         std::map<int, CommandNeeds> table;
-        for (int id :
-             {8,  10, 13, 2,  3,  4,  11, 12, 14, 18, 19, 20, 35, 36, 37, 38, 40, 28, 27,
-              29, 30, 31, 43, 44, 47, 59, 60, 61, 62, 63, 64, 70, 71, 72, 73, 74, 81, 85}) {
+        for (int id : {8,  10, 13, 2,  3,  4,  11, 12, 14, 18, 19, 20, 35, 36, 37, 38, 40, 28, 27,
+                       29, 30, 31, 43, 44, 47, 59, 60, 61, 62, 63, 64, 70, 71, 72, 73, 74, 85}) {
             table[id] = CommandNeeds::Loaded;
         }
-        table[ID_SAVE_EVENT] = CommandNeeds::LoadedAndNamed;
+        table[ID_SAVE_EVENT] = CommandNeeds::ChangedAndNamed;
+        table[ID_TOOL_SAVE_EVENT] = CommandNeeds::Changed;
         for (int id : {32, 34, 53, 52, 54, 15, 39, 41, 49, 48, 50, 51, 5, 55, 56, 57, 69, 82, 84}) {
             table[id] = CommandNeeds::Editable;
         }

@@ -93,7 +93,8 @@ inline constexpr int kFirstFrameCommand = ID_EXIT;
 inline constexpr int kLastFrameCommand = ID_TOOL_PRINT;
 
 // When a command can run, from the state of the loaded event.
-enum class CommandNeeds { Nothing, Loaded, LoadedAndNamed, Editable, Locked, Unbooked };
+// Save waits for something to save: Changed is loaded and changed since saved.
+enum class CommandNeeds { Nothing, Loaded, Changed, ChangedAndNamed, Editable, Locked, Unbooked };
 
 struct FrameState {
     bool loaded = false;    // a schedule with at least one day
@@ -101,6 +102,7 @@ struct FrameState {
     bool editable = false;  // loaded and not locked
     bool unbooked = false;  // loaded and some request booked on no day
     bool named = false;     // the event has a file
+    bool changed = false;   // the event differs from its file (QMController::IsEventChanged)
 };
 FrameState ComputeFrameState(const QMController& controller);
 bool IsCommandAllowed(CommandNeeds needs, const FrameState& state);

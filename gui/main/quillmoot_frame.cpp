@@ -3,9 +3,13 @@
 #include <wx/iconbndl.h>
 #include <wx/image.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/treectrl.h>
+
+#include <algorithm>
 
 #include "gui/dialogs/about_dlg.h"
 #include "gui/dialogs/dpi_scope.h"
@@ -13,6 +17,7 @@
 #include "gui/dialogs/product_info.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/svg_picture.h"
+#include "gui/dialogs/window_fit.h"
 #include "gui/main/dlg_error.h"
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
@@ -28,6 +33,7 @@ namespace {
 
 constexpr int kToolSize = 48;
 constexpr int kTreeSashPosition = 200;
+constexpr int kTreeLabelMargin = 8;
 constexpr int kMinimumPaneSize = 20;
 
 // The icon at the sizes desktops ask for: title bars, task switchers, docks.
@@ -194,11 +200,32 @@ void QuillmootFrame::BuildPanes() {
     outerSplitter_->SplitHorizontally(summary_, innerSplitter_,
                                       4 * DPIScope::GetScaledFontHeight());
     innerSplitter_->SplitVertically(tree_->GetWindow(), overview_->GetWindow(), kTreeSashPosition);
+    // An opened branch may hold longer labels than the tree has room for.
+    tree_->GetWindow()->Bind(wxEVT_TREE_ITEM_EXPANDED, [this](wxTreeEvent& event) {
+        event.Skip();
+        CallAfter([this] { FitTreePane(); });
+    });
 }
 
 void QuillmootFrame::ApplySashPositions() {
     outerSplitter_->SetSashPosition(4 * DPIScope::GetScaledFontHeight(), true);
     innerSplitter_->SetSashPosition(kTreeSashPosition, true);
+    FitTreePane();
+}
+
+void QuillmootFrame::FitTreePane() {
+    auto* tree = dynamic_cast<wxTreeCtrl*>(tree_ ? tree_->GetWindow() : nullptr);
+    if (tree == nullptr || innerSplitter_ == nullptr) {
+        return;
+    }
+    // The labels, the scroll bar beside them and the tree's own border.
+    const int needed = TreeLabelsWidth(*tree) + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, tree) +
+                       (tree->GetSize().x - tree->GetClientSize().x) + kTreeLabelMargin;
+    const int most = innerSplitter_->GetClientSize().x * 2 / 5;
+    const int wanted = std::min(needed, most);
+    if (wanted > innerSplitter_->GetSashPosition()) {
+        innerSplitter_->SetSashPosition(wanted, true);
+    }
 }
 
 void QuillmootFrame::BindCommand(int id, std::function<void()> handler) {
@@ -213,7 +240,11 @@ bool QuillmootFrame::RunCommand(int id) {
     }
     // A copy: the handler may rebind commands while it runs.
     const std::function<void()> handler = found->second;
+    ++commandDepth_;
     handler();
+    --commandDepth_;
+    // Whatever the command changed, and whether it remembered to say so, the window shows it.
+    RefreshViews();
     return true;
 }
 
@@ -229,6 +260,9 @@ void QuillmootFrame::SetNewEventEditor(NewEventEditor editor) {
 }
 
 void QuillmootFrame::RefreshViews() {
+    if (commandDepth_ > 0 || closing_) {
+        return;
+    }
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (summary_) {
         summary_->SetSchedule(schedule);
@@ -238,8 +272,11 @@ void QuillmootFrame::RefreshViews() {
     }
     const FrameState state = ComputeFrameState(controller_);
     const std::string fileName = controller_.GetFileName();
-    SetTitle(state.named ? wxString(kProductName) + " - " + FromUtf8(fileName)
-                         : wxString(kProductName));
+    shownChanged_ = state.changed;
+    // A leading star marks unsaved changes, as desktop editors do.
+    const wxString title =
+        state.named ? wxString(kProductName) + " - " + FromUtf8(fileName) : wxString(kProductName);
+    SetTitle(state.changed ? "*" + title : title);
     if (!menuBar_) {
         return;
     }
@@ -267,18 +304,21 @@ void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
         return;
     }
     autosaveBusy_ = true;
-    const MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (schedule && schedule->IsModified() && !controller_.Autosave()) {
+    const bool changed = controller_.IsEventChanged();
+    // A change made while a dialog is still open shows in the title behind it.
+    if (changed != shownChanged_) {
+        RefreshViews();
+    }
+    if (changed && !controller_.Autosave()) {
         ReportMessage(SeverityError, "Auto save failed!");
     }
     autosaveBusy_ = false;
 }
 
 bool QuillmootFrame::HasUnsavedChanges() const {
-    const MultiDaySchedule* schedule = controller_.GetSchedule();
     // Settings whose file did not load whole are never written over, so they are nothing to ask
     // about.
-    return (schedule && schedule->IsModified()) ||
+    return controller_.IsEventChanged() ||
            (controller_.GetUserSettings().IsModified() && controller_.AreSettingsLoaded());
 }
 
@@ -314,6 +354,7 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
 }
 
 void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
+    closing_ = true;
     autosaveTimer_.Stop();
     controller_.AttachViews(nullptr, nullptr);
     summary_->SetSchedule(nullptr);

@@ -50,7 +50,11 @@ public:
 
     // --- upkeep ---
     // Summary line, overview, title and the enabled commands, from the controller's state.
+    // Inside a command it only asks for the one refresh every command ends with.
     void RefreshViews() override;
+    // The event differs from its file (QMController::IsEventChanged), or user settings that
+    // loaded whole have changed: what closing asks about.
+    bool HasUnsavedChanges() const;
     void OnAutosaveTimer(wxTimerEvent& event);
     void OnClose(wxCloseEvent& event);
     // keepAutosave: unsaved changes stay recoverable at the next start.
@@ -141,8 +145,10 @@ private:
     MultiDaySchedule* ScheduleWithEvent() const;
     void BindEmailCommands();
     void ApplySashPositions();
+    // Widens the tree until the labels of its open branches show whole, up to two fifths of
+    // the window; never narrows it.
+    void FitTreePane();
     void OnCommand(wxCommandEvent& event);
-    bool HasUnsavedChanges() const;
 
     QMControllerWX controller_;
     OverviewView* overview_ = nullptr;
@@ -154,6 +160,11 @@ private:
     std::unique_ptr<DlgError> sink_;
     bool autosaveBusy_ = false;
     bool sashesApplied_ = false;
+    // Commands running (one may run another); the refresh waits for the outermost to end.
+    int commandDepth_ = 0;
+    bool closing_ = false;
+    // Whether the title last shown said the event was changed.
+    bool shownChanged_ = false;
     wxTimer autosaveTimer_;
     std::map<int, std::function<void()>> handlers_;
     NewEventEditor newEventEditor_;

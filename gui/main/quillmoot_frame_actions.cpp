@@ -209,7 +209,6 @@ void QuillmootFrame::BindPeopleCommands() {
              for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
                  parents.ClearEmailSent(kind);
              }
-             schedule.GetEvent()->SetModified();
          },
          false},
         {ID_DELETE_PARENTS_AND_PUPILS,
@@ -292,7 +291,6 @@ void QuillmootFrame::BindPeopleCommands() {
         if (!event.GetParents().RequestTeacherForForm(form, teacher, priority)) {
             ReportMessage(SeverityError, "Failed to book appointments for all pupils in the form");
         }
-        event.SetModified();
         RefreshViews();
     });
     for (int id : {ID_SET_ALL_TEACHERS_ATTENDING, ID_SET_ALL_PARENTS_ATTENDING}) {
@@ -318,7 +316,6 @@ void QuillmootFrame::BindPeopleCommands() {
                 }
             }
             const std::vector<std::string> refused = AttendAll(*schedule, people, presentation);
-            event.SetModified();
             if (!refused.empty()) {
                 std::string names;
                 for (const std::string& name : refused) {

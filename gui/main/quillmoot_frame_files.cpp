@@ -43,8 +43,7 @@ bool QuillmootFrame::OpenEventFileAsked(const wxString& path) {
 }
 
 bool QuillmootFrame::ConfirmReplaceEvent() {
-    const MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (!schedule || !schedule->IsModified()) {
+    if (!controller_.IsEventChanged()) {
         return true;
     }
     switch (AskYesNoCancel(this,
@@ -62,6 +61,7 @@ bool QuillmootFrame::ConfirmReplaceEvent() {
 void QuillmootFrame::OnEventLoaded() {
     tree_->SetEvent(controller_.GetEvent());
     tree_->RebuildTree();
+    FitTreePane();
     RefreshViews();
 }
 

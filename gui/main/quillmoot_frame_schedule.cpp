@@ -130,7 +130,6 @@ void QuillmootFrame::LockSchedule() {
     }
     Event& event = *schedule->GetEvent();
     event.SetLocked(true);
-    event.SetModified();
     // The bookings too, so that every removal is refused the same way.
     schedule->SetLocked(true);
 }
@@ -153,7 +152,6 @@ void QuillmootFrame::OnRemoveLock() {
     }
     Event& event = *schedule->GetEvent();
     event.SetLocked(false);
-    event.SetModified();
     schedule->SetLocked(false);
     RefreshViews();
 }

@@ -9,6 +9,7 @@
 #include "gui/people/appt_edits.h"
 #include "gui/people/people_edits.h"
 #include "model/attendee.h"
+#include "model/event.h"
 #include "model/schedule.h"
 
 ApptCheckBox::ApptCheckBox(wxWindow* parent, const std::string& label)
@@ -75,8 +76,12 @@ void AttendanceRow::Load(const Attendee* person) {
     UpdateEnabled();
 }
 
+bool AttendanceRow::IsLocked() const {
+    return day_ != nullptr && day_->GetEvent() && day_->GetEvent()->IsLocked();
+}
+
 void AttendanceRow::Save(Attendee* person) {
-    if (person == nullptr || day_ == nullptr) {
+    if (person == nullptr || day_ == nullptr || IsLocked()) {
         return;
     }
     DayAttendance values;
@@ -89,6 +94,11 @@ void AttendanceRow::Save(Attendee* person) {
 }
 
 void AttendanceRow::UpdateEnabled() {
+    // A final timetable's bookings rest on everybody's times: an absence would contradict them.
+    if (IsLocked()) {
+        Enable(false);
+        return;
+    }
     const bool attending = canAttend_->GetValue();
     late_->Enable(attending);
     early_->Enable(attending);

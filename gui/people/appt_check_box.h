@@ -36,8 +36,9 @@ class AttendanceRow {
 public:
     void Create(wxWindow* parent, wxSizer* sizer, Schedule* day);
     void Load(const Attendee* person);
-    // Nothing for null; a time the model refuses leaves the day whole.
+    // Nothing for null or on a locked event; a time the model refuses leaves the day whole.
     void Save(Attendee* person);
+    // Everything disabled while the event is locked.
     void UpdateEnabled();
     void Enable(bool enable);
 
@@ -49,6 +50,8 @@ public:
     TimeEntryCombo* GetDepartureCombo() const { return leave_; }
 
 private:
+    bool IsLocked() const;
+
     TimeEntryCombo* leave_ = nullptr;
     TimeEntryCombo* arrive_ = nullptr;
     wxCheckBox* canAttend_ = nullptr;

@@ -147,7 +147,6 @@ void ApptEntryDlg::SavePupil() {
     if (pupil == nullptr) {
         return;
     }
-    event_->SetModified();
     savedWhileOpen_ = true;
     for (size_t k = 0; k < boxes_.size(); ++k) {
         ApplyRequestBox(*days_, *pupil, pairs_[k].teacher, pairs_[k].subject, boxes_[k]->GetValue(),

@@ -166,6 +166,7 @@ void ParentDlg::RefreshLists() {
             window->Disable();
         }
     }
+    FitToContents();
 }
 
 DayAttendanceFields ParentDlg::AttendanceFields() const {
@@ -225,9 +226,6 @@ bool ParentDlg::AcceptOK() {
         parent_->SetAddress(line, ToUtf8(address_[line]->GetValue()));
     }
     parent_->SetNotes(ToUtf8(notes_->GetValue()));
-    if (event_) {
-        event_->SetModified();
-    }
     if (editing_ && GetCurrentDay()) {
         GetCurrentDay()->UnbookOutOfRangeAppointments();
     }

@@ -114,7 +114,6 @@ bool PresentationDlg::AcceptOK() {
     }
     presentation_->SetName(title);
     presentation_->SetLocation(ToUtf8(location_->GetValue()));
-    event_->SetModified();
     return true;
 }
 

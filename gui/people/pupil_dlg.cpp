@@ -76,7 +76,7 @@ void PupilDlg::BuildControls() {
     auto makeButton = [&](int id, const char* label) {
         auto* button = new wxButton(appointments->GetStaticBox(), id, label, wxDefaultPosition,
                                     ScaledSize(200));
-        buttons->Add(button, 0, 0, 0);
+        buttons->Add(button, 0, wxEXPAND, 0);
         return button;
     };
     makeButton(ID_ADD_REQUEST, "Add Appointment");
@@ -110,6 +110,7 @@ void PupilDlg::RefreshLists() {
     for (unsigned i = 0; i < pupil_->GetTaughtByCount(); ++i) {
         taughtBy_->Append(FromUtf8(TaughtByLine(*pupil_, i)));
     }
+    FitToContents();
 }
 
 int PupilDlg::GetSelectedIndex() const {
@@ -145,9 +146,6 @@ bool PupilDlg::AcceptOK() {
     pupil_->SetForm(ToUtf8(form_->GetValue()));
     pupil_->SetHouse(ToUtf8(house_->GetValue()));
     pupil_->SetEmail(ToUtf8(email_->GetValue()));
-    if (event_) {
-        event_->SetModified();
-    }
     return true;
 }
 

@@ -137,10 +137,6 @@ void TApptEntryDlg::SaveForm() {
     for (auto& row : rows_) {
         row->Save(teacher_);
     }
-    // What was written here must be offered for saving like any other change.
-    if (days_->GetEvent()) {
-        days_->GetEvent()->SetModified();
-    }
 }
 
 void TApptEntryDlg::Step(int step) {

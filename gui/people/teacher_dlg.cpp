@@ -23,6 +23,16 @@
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
 
+namespace {
+
+bool SameAttendance(const AttendanceRecord& a, const AttendanceRecord& b) {
+    return a.IsAttending() == b.IsAttending() && a.ArrivesLate() == b.ArrivesLate() &&
+           a.LeavesEarly() == b.LeavesEarly() && a.GetStartTime() == b.GetStartTime() &&
+           a.GetEndTime() == b.GetEndTime();
+}
+
+}  // namespace
+
 TeacherDlg::TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, int editing)
     : DaySelectDlg(parent, "Teacher", days), editing_(editing) {
     AddDaySelector();
@@ -197,10 +207,11 @@ void TeacherDlg::UpdateControls() {
     if (IsLockedEdit()) {
         for (wxWindow* control : std::initializer_list<wxWindow*>{
                  arrival_, departure_, attending_, late_, early_, editAppointments_, addBreak_,
-                 removeBreak_, name_, initials_, location_, link_}) {
+                 removeBreak_, name_, initials_, location_, link_, length_}) {
             control->Disable();
         }
     }
+    FitToContents();
 }
 
 bool TeacherDlg::AcceptOK() {
@@ -215,7 +226,6 @@ bool TeacherDlg::AcceptOK() {
     if (IsLockedEdit()) {
         working_.SetEmail(email);
         working_.SetEmailAlt(emailAlt);
-        event_->SetModified();
         return true;
     }
     const int maxLength = GetDays() ? LongestDaySlots(*GetDays()) : 0;
@@ -238,9 +248,6 @@ bool TeacherDlg::AcceptOK() {
     working_.SetEmailAlt(emailAlt);
     working_.SetLocation(location);
     working_.SetApptLength(ReadLeadingInt(lengthText));
-    if (event_) {
-        event_->SetModified();
-    }
     return true;
 }
 
@@ -329,12 +336,17 @@ void TeacherDlg::OnRemoveSubject(wxCommandEvent&) {
     RemoveSelectedSubject();
 }
 
-void TeacherDlg::AfterAppointmentsEdited(bool saved) {
+void TeacherDlg::AfterAppointmentsEdited(bool saved,
+                                         const std::map<Date, AttendanceRecord>& before) {
     savedWhileOpen_ = savedWhileOpen_ || saved;
-    // The nested editor wrote the attendance into the event's teacher; the working copy
-    // would otherwise put the old times back on OK.
+    // The nested editor wrote into the event's teacher: a day it changed there must not be put
+    // back by OK, and a day it left alone keeps what was typed here.
     if (saved && edited_ != nullptr) {
         for (const auto& [date, record] : edited_->GetRecords()) {
+            const auto old = before.find(date);
+            if (old != before.end() && SameAttendance(old->second, record)) {
+                continue;
+            }
             if (AttendanceRecord* copy = working_.GetOrCreateRecord(date)) {
                 *copy = record;
             }
@@ -351,13 +363,16 @@ void TeacherDlg::OnEditAppointments(wxCommandEvent&) {
         UpdateControls();
         return;
     }
+    // The day shown goes into the working copy first, as a day switch would take it.
+    SaveDayValues();
+    const std::map<Date, AttendanceRecord> before = teacher->GetRecords();
     bool saved = false;
     {
         TApptEntryDlg dialog(this, GetDays(), teacher);
         const bool accepted = dialog.ShowModal() == wxID_OK;
         saved = accepted || dialog.SavedWhileOpen();
     }
-    AfterAppointmentsEdited(saved);
+    AfterAppointmentsEdited(saved, before);
 }
 
 void TeacherDlg::OnPresentations(wxCommandEvent&) {

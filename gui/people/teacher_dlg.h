@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "gui/dialogs/day_select_dlg.h"
@@ -38,8 +39,9 @@ public:
     // after Cancel too.
     bool SavedWhileOpen() const { return savedWhileOpen_; }
 
-    // The nested editors, after they closed; the handlers open them and call these.
-    void AfterAppointmentsEdited(bool saved);
+    // The nested editors, after they closed; the handlers open them and call these. before:
+    // the event's teacher's attendance as the appointments editor found it.
+    void AfterAppointmentsEdited(bool saved, const std::map<Date, AttendanceRecord>& before);
     void AddBreak(const DateTime& when);
     bool RemoveSelectedBreak();
     void AddSubject(const std::string& subject);

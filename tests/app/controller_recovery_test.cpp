@@ -71,7 +71,7 @@ TEST_F(AutosaveRecovery, TheCopyEndsWithItsDigestAndTheEventStaysChanged) {
     const std::string copy = Read(controller_.GetAutosavePath());
     EXPECT_TRUE(VerifyAutosaveText(copy));
     EXPECT_NE(copy.find("Name \"Changed\""), std::string::npos);
-    EXPECT_TRUE(controller_.GetSchedule()->IsModified());
+    EXPECT_TRUE(controller_.IsEventChanged());
     // The user's own file is untouched by the autosave.
     EXPECT_EQ(Read(eventPath_), kEventText);
 }
@@ -106,7 +106,7 @@ TEST_F(AutosaveRecovery, ARecoveredEventHasNoFileNameUntilItIsSavedElsewhere) {
     ASSERT_TRUE(controller_.AutosaveFileExists());
     ASSERT_TRUE(controller_.RecoverAutosave()) << sink_.GetText();
     EXPECT_EQ(controller_.GetEvent()->GetName(), "Recovered evening");
-    EXPECT_TRUE(controller_.GetSchedule()->IsModified());
+    EXPECT_TRUE(controller_.IsEventChanged());
     // The window does Save As for an event without a name: nothing can overwrite the copy.
     EXPECT_EQ(controller_.GetFileName(), "");
     EXPECT_TRUE(controller_.AutosaveFileExists());
@@ -120,7 +120,7 @@ TEST_F(AutosaveRecovery, ARecoveredEventHasNoFileNameUntilItIsSavedElsewhere) {
     ASSERT_TRUE(controller_.SaveEvent(savedPath.c_str())) << sink_.GetText();
     EXPECT_EQ(controller_.GetFileName(), savedPath);
     EXPECT_FALSE(controller_.AutosaveFileExists());
-    EXPECT_FALSE(controller_.GetSchedule()->IsModified());
+    EXPECT_FALSE(controller_.IsEventChanged());
     controller_.CloseEvent();
 
     QMController next;

@@ -313,6 +313,98 @@ TEST_F(EventSettings, TimingChangesAreTheSlotLengthAndEachDaysDateAndHours) {
     }
 }
 
+// A file refuses a day of more than 1,440 slots, so the settings never make one.
+TEST_F(EventSettings, RefuseADayOfMoreSlotsThanAFileHoldsBeforeAnythingChanges) {
+    const std::string refused =
+        "Error: The appointment length is too short for the event's hours: a day would have "
+        "more than 1440 appointment slots, more than an event file can hold\n";
+    struct Case {
+        const char* name;
+        std::function<void(EventSettingsFields&)> edit;
+        std::vector<bool> answers;  // to the morning questions
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"6-second slots over three hours: 1,800",
+         [](auto& f) { f.slotLength = "0.1"; },
+         {},
+         false},
+        {"30-second slots over twelve hours: 1,440",
+         [](auto& f) {
+             f.slotLength = "0.5";
+             f.days[0].start = "0:00";
+             f.days[0].end = "12:00";
+         },
+         {true},
+         true},
+        {"30-second slots over twelve hours and a minute",
+         [](auto& f) {
+             f.slotLength = "0.5";
+             f.days[0].start = "0:00";
+             f.days[0].end = "12:01";
+         },
+         {true},
+         false},
+        {"the length kept, the hours longer",
+         [](auto& f) {
+             f.days[0].start = "0:00";
+             f.days[0].end = "23:59";
+         },
+         {true},
+         true},
+        {"only the second day too long",
+         [](auto& f) {
+             f.slotLength = "0.25";
+             f.twoDays = true;
+             f.days[1].start = "12:00";
+             f.days[1].end = "18:01";
+         },
+         {},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        ASSERT_TRUE(event_->SetSlotLength(60));
+        schedule_->ClearModified();
+        const Snapshot before = Take(*schedule_);
+        answers_.assign(c.answers.begin(), c.answers.end());
+        (void)sink_.GetText();
+        EXPECT_EQ(Apply(c.edit), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(sink_.GetText(), "");
+            EXPECT_LE(schedule_->GetDay(0)->GetNumSlots(), 1440);
+        } else {
+            EXPECT_EQ(sink_.GetText(), refused);
+            EXPECT_EQ(Take(*schedule_), before);
+            EXPECT_FALSE(timingChanged_);
+        }
+    }
+    // A day already in the event counts too: a third day of its own hours.
+    Reset();
+    ASSERT_TRUE(schedule_->AppendNextDay());
+    ASSERT_TRUE(schedule_->AppendNextDay());
+    schedule_->GetDay(2)->SetStartTime(TimeOfDay(9, 0, 0));
+    schedule_->GetDay(2)->SetEndTime(TimeOfDay(23, 0, 0));
+    (void)sink_.GetText();
+    EXPECT_FALSE(Apply([](auto& f) { f.slotLength = "0.5"; }));
+    EXPECT_EQ(sink_.GetText(), refused);
+    EXPECT_EQ(event_->GetSlotLength(), 300);
+}
+
+// Under a second a length means nothing: the slot stays, and nothing is rebooked for it.
+TEST_F(EventSettings, ALengthUnderASecondKeepsTheSlotAndTheTimetable) {
+    for (const char* typed : {"0.01", "0.001"}) {
+        SCOPED_TRACE(typed);
+        Reset();
+        ASSERT_TRUE(event_->SetSlotLength(450));
+        ASSERT_TRUE(Apply([&](auto& f) { f.slotLength = typed; }));
+        EXPECT_EQ(event_->GetSlotLength(), 450);
+        EXPECT_FALSE(timingChanged_);
+        EXPECT_EQ(sink_.GetText(), "");
+    }
+}
+
 class EventSettingsOfASchool : public EventSettings {
 protected:
     EventSettingsOfASchool() {

@@ -132,7 +132,11 @@ TEST(SlotLength, ReadsBackUnchangedTextExactlyAndEditedTextRounded) {
         {"-5", 300, 0, kNotAboveZero},
         {"abc", 300, 0, kNotAboveZero},
         {"", 300, 0, kNotAboveZero},
-        {"0.001", 300, 0, kNotAboveZero},  // under half a second
+        // Above zero but under a second: the slot stays as it was.
+        {"0.001", 300, 300, ""},
+        {"0.01", 450, 450, ""},
+        {"0.0166", 300, 300, ""},
+        {"0.017", 300, 1, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("'") + c.text + "' stored " + std::to_string(c.stored));

@@ -148,7 +148,7 @@ TEST_F(ControllerFiles, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhe
     EXPECT_FALSE(controller.AreSettingsLoaded());
 
     ASSERT_TRUE(controller.OpenEventFile(Write("a.qmv", EventText()).c_str()));
-    controller.GetSchedule()->SetModified();
+    controller.GetEvent()->SetName("Changed");
     EXPECT_FALSE(controller.Autosave());
     EXPECT_FALSE(controller.SaveUserSettings());
     EXPECT_NE(sink_.GetText().find("user data folder is not available"), std::string::npos);
@@ -166,7 +166,7 @@ TEST_F(ControllerFiles, OpeningLocksTheFileAndLoadsAnUnmodifiedEvent) {
     EXPECT_EQ(controller_.GetEvent()->GetTeachers().Count(), 2u);
     EXPECT_EQ(controller_.GetEvent()->GetParents().Count(), 2u);
     EXPECT_EQ(controller_.GetSchedule()->GetDayCount(), 2u);
-    EXPECT_FALSE(controller_.GetSchedule()->IsModified());
+    EXPECT_FALSE(controller_.IsEventChanged());
     EXPECT_TRUE(IsLockedElsewhere(path));
 
     // The open file is not read again, even when it changed on disk.
@@ -284,7 +284,7 @@ TEST_F(ControllerFiles, SavingToTheOpenPathKeepsTheLockAndClearsTheChanges) {
     ASSERT_TRUE(controller_.SaveEvent(path.c_str())) << sink_.GetText();
     EXPECT_EQ(controller_.GetFileName(), path);
     EXPECT_TRUE(IsLockedElsewhere(path));
-    EXPECT_FALSE(controller_.GetSchedule()->IsModified());
+    EXPECT_FALSE(controller_.IsEventChanged());
     EXPECT_FALSE(controller_.AutosaveFileExists());
     EXPECT_NE(Read(controller_.GetUserSettingsPath()).find("evolvernumkids \"12\""),
               std::string::npos);
@@ -332,7 +332,7 @@ TEST_F(ControllerFiles, ASaveThatFailsHalfWayLeavesTheOldFileByteForByte) {
     EXPECT_FALSE(fs::exists(newPath));
     EXPECT_EQ(controller_.GetFileName(), path);
     EXPECT_TRUE(IsLockedElsewhere(path));
-    EXPECT_TRUE(controller_.GetSchedule()->IsModified());
+    EXPECT_TRUE(controller_.IsEventChanged());
     // Nothing but the old file and nothing half-written is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(root_ + "/events"), fs::directory_iterator()),
               1);
@@ -351,7 +351,7 @@ TEST_F(ControllerFiles, ASaveSucceedsEvenWhenTheAutosaveCopyCannotBeRemoved) {
     EXPECT_TRUE(controller_.SaveEvent(path.c_str()));
     EXPECT_NE(sink_.GetText().find("could not be removed"), std::string::npos);
     EXPECT_NE(Read(path).find("Saved anyway"), std::string::npos);
-    EXPECT_FALSE(controller_.GetSchedule()->IsModified());
+    EXPECT_FALSE(controller_.IsEventChanged());
 }
 
 TEST_F(ControllerFiles, ANewEventHasNoFileNameAndIsNeverSavedOverTheOldFile) {

@@ -236,7 +236,7 @@ TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
     }
     EXPECT_EQ(Event().GetParentEmailText(EmailInvitation), "NAME LINK SCHEDULE");
     EXPECT_EQ(Event().GetTeacherEmailText(EmailResults), "NAME LINK SCHEDULE");
-    EXPECT_TRUE(Schedule()->IsModified());
+    EXPECT_TRUE(EventChanged());
 }
 
 TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
@@ -338,14 +338,14 @@ TEST_F(UpdateCommand, AFileThatAlreadyMatchesIsNotDownloadedAgain) {
 }
 
 TEST_F(UpdateCommand, UnsavedWorkKeptByCancellingTheCloseStartsNothing) {
-    Schedule()->SetModified();
+    ChangeEvent();
     const std::string target = folder_.File("setup.run");
     prompts_.Answer(wxID_YES).Choose(FromUtf8(target)).Answer(wxID_CANCEL);
     frame_->RunCommand(ID_CHECK_FOR_UPDATES);
     EXPECT_EQ(ReadWholeFile(target), installer_);
     EXPECT_FALSE(Closed());
     EXPECT_FALSE(InstallerRan(500));
-    EXPECT_TRUE(Schedule()->IsModified());
+    EXPECT_TRUE(EventChanged());
 }
 
 TEST_F(UpdateCommand, AReplyWithoutAFileNameIsRefusedAfterTheQuestion) {

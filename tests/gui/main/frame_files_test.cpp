@@ -39,7 +39,7 @@ TEST_F(FrameFiles, StartUpRecoversTheAutosaveCopyInsteadOfTheArgument) {
                            "It seems as though Quillmoot crashed with unsaved data last time - "
                            "Quillmoot will now attempt to recover"});
     EXPECT_EQ(EventName(), "Recovered");
-    EXPECT_TRUE(Schedule()->IsModified());
+    EXPECT_TRUE(EventChanged());
     EXPECT_EQ(FileName(), "");
 }
 
@@ -99,7 +99,7 @@ TEST_F(FrameFiles, ClosingAChangedEventAsksAndFollowsTheAnswer) {
         const std::string path = Example();
         Open(path);
         Schedule()->GetEvent()->SetName("Changed");
-        Schedule()->SetModified();
+        ChangeEvent();
         prompts_.shown.clear();
         prompts_.Answer(c.answer);
         EXPECT_EQ(frame_->Close(false), c.closes);
@@ -119,7 +119,7 @@ TEST_F(FrameFiles, ClosingAChangedEventAsksAndFollowsTheAnswer) {
 
 TEST_F(FrameFiles, YesWhoseSaveDidNotHappenKeepsTheWindowAndTheAutosaveCopy) {
     OpenNewEvent();
-    Schedule()->SetModified();
+    ChangeEvent();
     Tick();
     ASSERT_TRUE(fs::exists(AutosavePath()));
     prompts_.Answer(wxID_YES).CancelFile();
@@ -134,7 +134,7 @@ TEST_F(FrameFiles, YesWhoseSaveDidNotHappenKeepsTheWindowAndTheAutosaveCopy) {
     fs::create_directories(folder_.Path() + "/gone");
     const std::string path = folder_.Write("gone/school.qmv", ReadWholeFile(Example()));
     Open(path);
-    Schedule()->SetModified();
+    ChangeEvent();
     Tick();
     fs::remove_all(folder_.Path() + "/gone");
     prompts_.Answer(wxID_YES);
@@ -147,7 +147,7 @@ TEST_F(FrameFiles, YesWhoseSaveDidNotHappenKeepsTheWindowAndTheAutosaveCopy) {
 TEST_F(FrameFiles, AForcedCloseWithChangesUnsavedLeavesThemInTheAutosaveCopy) {
     Open(Example());
     Schedule()->GetEvent()->SetName("Unsaved");
-    Schedule()->SetModified();
+    ChangeEvent();
     prompts_.Answer(wxID_CANCEL);
     EXPECT_TRUE(frame_->Close(true));
     EXPECT_TRUE(Closed());
@@ -175,7 +175,7 @@ TEST_F(FrameFiles, ClosingWithDamagedSettingsNeitherAsksNorWritesThemNorStartsAN
 TEST_F(FrameFiles, SettingsAreSavedOnCloseWhateverTheAnswer) {
     Open(Example());
     frame_->GetController().GetUserSettings().Set("evolvernumkids", "7");
-    Schedule()->SetModified();
+    ChangeEvent();
     prompts_.Answer(wxID_NO);
     EXPECT_TRUE(frame_->Close(false));
     EXPECT_TRUE(Closed());
@@ -188,7 +188,7 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     const std::string first = Example();
     const std::string second = Example("second.qmv");
     Open(first);
-    Schedule()->SetModified();
+    ChangeEvent();
     prompts_.Choose(second).Answer(wxID_CANCEL);
     frame_->RunCommand(ID_LOAD_EVENT);
     EXPECT_EQ(FileName(), first);
@@ -203,10 +203,10 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(second));
 
     // The file already open replaces nothing, so nothing is asked.
-    Schedule()->SetModified();
+    ChangeEvent();
     prompts_.Choose(second);
     frame_->RunCommand(ID_LOAD_EVENT);
-    EXPECT_TRUE(Schedule()->IsModified());
+    EXPECT_TRUE(EventChanged());
 }
 
 TEST_F(FrameFiles, ADropOfExactlyOneFileLoadsItAfterTheDrop) {
@@ -235,7 +235,7 @@ TEST_F(FrameFiles, ADropOfExactlyOneFileLoadsItAfterTheDrop) {
     EXPECT_TRUE(prompts_.shown.empty());
 
     // Dropped on a changed event: the usual question first.
-    Schedule()->SetModified();
+    ChangeEvent();
     wxArrayString other;
     other.Add(FromUtf8(Example("third.qmv")));
     prompts_.Answer(wxID_CANCEL);
@@ -256,13 +256,14 @@ TEST_F(FrameFiles, NewEventReplacesTheEventOnlyOnOk) {
     EXPECT_TRUE(MenuEnabled(ID_NEW_EVENT));
     frame_->RunCommand(ID_NEW_EVENT);
     EXPECT_EQ(FileName(), path);
-    EXPECT_FALSE(Schedule()->IsModified());
+    EXPECT_FALSE(EventChanged());
 
     accept = true;
     frame_->RunCommand(ID_NEW_EVENT);
     EXPECT_EQ(EventName(), "Autumn");
     EXPECT_EQ(FileName(), "");
-    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
+    // Never saved, so changed.
+    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser");
     EXPECT_FALSE(MenuEnabled(ID_SAVE_EVENT));
     EXPECT_TRUE(ToolEnabled(ID_TOOL_SAVE_EVENT));
 }
@@ -352,10 +353,10 @@ TEST_F(FrameFiles, SaveWritesTheOpenFileAndANewEventGoesThroughSaveAs) {
     const std::string path = Example();
     Open(path);
     Schedule()->GetEvent()->SetName("Renamed");
-    Schedule()->SetModified();
+    ChangeEvent();
     frame_->RunCommand(ID_TOOL_SAVE_EVENT);
     EXPECT_NE(ReadWholeFile(path).find("Renamed"), std::string::npos);
-    EXPECT_FALSE(Schedule()->IsModified());
+    EXPECT_FALSE(EventChanged());
 
     frame_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     prompts_.Choose(FromUtf8(folder_.File("fresh")), 0);

@@ -50,7 +50,6 @@ protected:
         crashed.Initialise();
         ASSERT_TRUE(crashed.OpenEventFile(path.c_str()));
         crashed.GetEvent()->SetName(newName);
-        crashed.GetSchedule()->SetModified();
         ASSERT_TRUE(crashed.Autosave());
     }
     // The texts of the message boxes shown so far (questions left out).
@@ -68,6 +67,12 @@ protected:
         return TheMainFrame == nullptr;
     }
     MultiDaySchedule* Schedule() { return frame_->GetController().GetSchedule(); }
+    // A change a user could make, locked or not: the event's web link.
+    void ChangeEvent() {
+        Event& event = *frame_->GetController().GetEvent();
+        event.SetUrl(event.GetUrl() + "/changed");
+    }
+    bool EventChanged() const { return frame_->GetController().IsEventChanged(); }
     // The example event open with its requests booked, as the pictures show it; null when it
     // did not open.
     MultiDaySchedule* OpenBookedExample() {

@@ -133,7 +133,7 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
         EXPECT_EQ(dialogs.size(), c.optionsAnswer == wxID_NONE ? 0u : 1u);
         EXPECT_EQ(Locked(), c.endsLocked);
         if (c.lockAnswer == wxID_YES) {
-            EXPECT_TRUE(Schedule()->IsModified());
+            EXPECT_TRUE(EventChanged());
             // The bookings are locked too: with the event's own flag cleared behind the
             // window's back, no parent can be unbooked.
             frame_->GetController().GetEvent()->SetLocked(false);

@@ -118,7 +118,7 @@ TEST_F(FrameSchedule, RebookingAllAsksFirstAndNoLeavesTheTimetable) {
     frame_->RunCommand(ID_TOOL_REBOOK_ALL);
     EXPECT_EQ(Questions(), (std::vector<std::string>{kRebookQuestion, kRebookQuestion}));
     EXPECT_NE(EventText(), before);
-    EXPECT_TRUE(Schedule()->IsModified());
+    EXPECT_TRUE(EventChanged());
 }
 
 // Whichever road locks, the bookings are locked with the event, so removals are refused alike.
@@ -137,7 +137,7 @@ TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
 
     frame_->RunCommand(ID_LOCK_SCHEDULE);
     EXPECT_TRUE(TheEvent().IsLocked());
-    EXPECT_TRUE(Schedule()->IsModified());
+    EXPECT_TRUE(EventChanged());
     EXPECT_TRUE(Questions().empty());
     EXPECT_FALSE(MenuEnabled(ID_LOCK_SCHEDULE));
     EXPECT_TRUE(MenuEnabled(ID_REMOVE_LOCK));

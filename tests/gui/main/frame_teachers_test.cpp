@@ -160,7 +160,9 @@ TEST_F(TeacherCommands, AppointmentsSavedByNavigationAreTidiedAfterCancel) {
     EXPECT_EQ(BookedFrom(*day, parent, 1), 0);
 }
 
-TEST_F(TeacherCommands, ALockedTimetableKeepsItsBookingsAfterTheTeachersAppointments) {
+// A final timetable rests on everybody's times: neither appointments editor may record an
+// absence or a late arrival that its bookings contradict.
+TEST_F(TeacherCommands, OnALockedEventTheAppointmentEditorsKeepEverybodysAttendance) {
     Teacher* teacher = SelectFirstTeacher();
     ASSERT_NE(teacher, nullptr);
     const ::Schedule* day = Schedule()->GetDay(0);
@@ -174,19 +176,39 @@ TEST_F(TeacherCommands, ALockedTimetableKeepsItsBookingsAfterTheTeachersAppointm
     };
     const int before = bookedAfterFirstSlot();
     ASSERT_GT(before, 0);
+    Parent* parent = nullptr;
     frame_->LockSchedule();
-    AnswerDialogs answers([&](wxDialog* dialog) {
-        auto* editor = dynamic_cast<TApptEntryDlg*>(dialog);
-        if (editor == nullptr) {
-            return wxID_CANCEL;
+
+    // Each row's five controls are off; even a value forced into them is not stored.
+    auto tryAbsence = [](AttendanceRow* attendance) {
+        for (wxWindow* control : std::initializer_list<wxWindow*>{
+                 attendance->GetAttendingBox(), attendance->GetLateBox(), attendance->GetEarlyBox(),
+                 attendance->GetArrivalCombo(), attendance->GetDepartureCombo()}) {
+            EXPECT_FALSE(control->IsEnabled());
         }
-        editor->GetRow(0)->GetEarlyBox()->SetValue(true);
-        editor->GetRow(0)->GetDepartureCombo()->SetTime(day->SlotToTime(1));
-        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        attendance->GetAttendingBox()->SetValue(false);
+        attendance->GetEarlyBox()->SetValue(true);
+    };
+    AnswerDialogs answers([&](wxDialog* dialog) {
+        if (auto* editor = dynamic_cast<TApptEntryDlg*>(dialog)) {
+            tryAbsence(editor->GetRow(0));
+            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        }
+        if (auto* editor = dynamic_cast<ApptEntryDlg*>(dialog)) {
+            parent = editor->GetCurrentPupil()->GetParent();
+            tryAbsence(editor->GetRow(0));
+            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        }
+        return wxID_CANCEL;
     });
     frame_->RunCommand(ID_EDIT_TEACHER_APPOINTMENTS);
-    ASSERT_EQ(answers.opened, 1);
-    EXPECT_TRUE(teacher->LeavesEarly(day));
+    // On the first pupil: the menu item is off while locked, but the tree offers it.
+    frame_->RunCommand(ID_EDIT_APPOINTMENTS);
+    ASSERT_EQ(answers.opened, 2);
+    ASSERT_NE(parent, nullptr);
+    EXPECT_TRUE(teacher->IsAttending(day));
+    EXPECT_FALSE(teacher->LeavesEarly(day));
+    EXPECT_TRUE(parent->IsAttending(day));
     EXPECT_EQ(bookedAfterFirstSlot(), before);
 }
 

@@ -28,26 +28,26 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
     struct Case {
         const char* name;
         std::function<void(QuillmootFrame&)> setUp;
-        FrameState state;  // loaded, locked, editable, unbooked, named
+        FrameState state;  // loaded, locked, editable, unbooked, named, changed
     };
     const std::string example = Example();
     const Case cases[] = {
-        {"no event", [](QuillmootFrame&) {}, {false, false, false, false, false}},
+        {"no event", [](QuillmootFrame&) {}, {false, false, false, false, false, false}},
         {"new event, never saved, nothing requested",
          [](QuillmootFrame& f) {
              f.GetController().SetEvent(
                  std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
          },
-         {true, false, true, false, false}},
+         {true, false, true, false, false, true}},
         {"example with unbooked requests",
          [&](QuillmootFrame& f) { ASSERT_TRUE(f.LoadEventFile(example)); },
-         {true, false, true, true, true}},
+         {true, false, true, true, true, false}},
         {"example locked",
          [&](QuillmootFrame& f) {
              ASSERT_TRUE(f.LoadEventFile(example));
              f.GetController().GetEvent()->SetLocked(true);
          },
-         {true, true, false, true, true}},
+         {true, true, false, true, true, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,6 +64,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
         EXPECT_EQ(state.editable, c.state.editable);
         EXPECT_EQ(state.unbooked, c.state.unbooked);
         EXPECT_EQ(state.named, c.state.named);
+        EXPECT_EQ(state.changed, c.state.changed);
 
         for (const MenuSpec& menu : MainMenus()) {
             for (const MenuLine& line : menu.lines) {
@@ -72,7 +73,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
                 }
                 bool expected = always.count(line.id) > 0;
                 expected |= loaded.count(line.id) && c.state.loaded;
-                expected |= line.id == 9 && c.state.loaded && c.state.named;
+                expected |= line.id == 9 && c.state.loaded && c.state.named && c.state.changed;
                 expected |= editable.count(line.id) && c.state.editable;
                 expected |= line.id == 16 && c.state.locked;
                 expected |= line.id == 33 && c.state.unbooked;
@@ -82,7 +83,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
         const std::pair<int, bool> tools[] = {
             {6, true},
             {7, true},
-            {81, c.state.loaded},
+            {81, c.state.loaded && c.state.changed},
             {85, c.state.loaded},
             {43, c.state.loaded},
             {44, c.state.loaded},
@@ -107,23 +108,32 @@ TEST_F(FrameUpkeep, EveryMenuCommandHasAHandler) {
             }
         }
     }
-    for (int id : {1, 7, 8, 9, 10, int(ID_ABOUT)}) {
+    for (int id : {1, 7, 8, 10, int(ID_ABOUT)}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
-    EXPECT_TRUE(ToolEnabled(81));
+    // Save waits for a change.
+    EXPECT_FALSE(MenuEnabled(ID_SAVE_EVENT));
+    EXPECT_FALSE(ToolEnabled(ID_TOOL_SAVE_EVENT));
+    ChangeEvent();
+    frame_->RefreshViews();
+    EXPECT_TRUE(MenuEnabled(ID_SAVE_EVENT));
+    EXPECT_TRUE(ToolEnabled(ID_TOOL_SAVE_EVENT));
     // An id outside the table runs nothing.
     EXPECT_FALSE(frame_->RunCommand(kLastFrameCommand + 1));
 }
 
-TEST_F(FrameUpkeep, TitleNamesTheEventFile) {
+TEST_F(FrameUpkeep, TitleNamesTheEventFileAndMarksUnsavedChanges) {
     Open();
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
     const std::string path = Example();
     ASSERT_TRUE(frame_->LoadEventFile(path));
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
+    ChangeEvent();
+    frame_->RefreshViews();
+    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser - " + FromUtf8(path));
     frame_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     frame_->RefreshViews();
-    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
+    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser");
 }
 
 TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
@@ -135,7 +145,7 @@ TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
     ASSERT_TRUE(frame_->LoadEventFile(Example()));
     Tick();
     EXPECT_FALSE(fs::exists(AutosavePath()));
-    Schedule()->SetModified();
+    ChangeEvent();
     Tick();
     EXPECT_TRUE(fs::exists(AutosavePath()));
     EXPECT_TRUE(Boxes().empty());
@@ -143,7 +153,7 @@ TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
 
 TEST_F(FrameUpkeep, AFailedAutosaveSaysSoOnceEvenWhenTicksComeDuringTheBox) {
     Open(Example());
-    Schedule()->SetModified();
+    ChangeEvent();
     // A folder where the copy should go: the write cannot replace it.
     fs::create_directories(AutosavePath() + "/blocked");
     prompts_.whileShowing = [&](const ScriptedPrompts::Shown&) { Tick(); };

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
-#include <wx/modalhook.h>
 #include <wx/textctrl.h>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "editor_script.h"
 #include "frame_fixture.h"
 #include "gui/dialogs/time_entry.h"
 #include "gui/main/event_tree_ctrl.h"
@@ -21,27 +20,6 @@
 #include "model/pupil.h"
 
 namespace {
-
-// Plays the user in the editors the commands open: each scripted step gets the dialog, may
-// change and accept it, and gives the result ShowModal returns. Registered last, so it answers
-// before the hook that fails unexpected dialogs.
-class EditorScript : public wxModalDialogHook {
-public:
-    EditorScript() { Register(); }
-    ~EditorScript() override { EXPECT_TRUE(steps.empty()) << "an editor was never opened"; }
-    std::deque<std::function<int(wxDialog*)>> steps;
-
-protected:
-    int Enter(wxDialog* dialog) override {
-        if (steps.empty()) {
-            return wxID_NONE;
-        }
-        auto step = steps.front();
-        steps.pop_front();
-        return step(dialog);
-    }
-    void Exit(wxDialog*) override {}
-};
 
 class PeopleCommands : public MainWindow {
 protected:
