@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -16,6 +17,10 @@ class Teacher;
 class PersonList : public UCPtrVectorT<Person> {
 public:
     explicit PersonList(unsigned growBy = 16) : UCPtrVectorT<Person>(growBy) {}
+    ~PersonList() override;
+    // A copy builds its own table of positions when it needs one.
+    PersonList(const PersonList& other) : UCPtrVectorT<Person>(other) {}
+    PersonList& operator=(const PersonList& other);
 
     // The order Sort uses: a strict weak order, nulls first.
     virtual int Compare(const Person* a, const Person* b) const { return ComparePersons(a, b); }
@@ -29,6 +34,21 @@ public:
     // People whose address is not blank.
     int CountWithEmail() const;
     int CountEmailNotSent(EmailTextKind kind) const;
+
+    // The first position of the person, -1 when absent. A long list answers from a table of
+    // positions, built again once a few lookups have had to scan a list changed since.
+    int IndexOfPerson(const Person* person) const;
+    static constexpr unsigned kShortestIndexedList = 32;
+    static constexpr unsigned kScansBeforeReindexing = 8;
+
+private:
+    struct PositionTable {
+        std::unordered_map<const Person*, int> positions;
+        unsigned long long version = 0;
+        bool built = false;
+        unsigned staleLookups = 0;
+    };
+    mutable std::unique_ptr<PositionTable> positions_;
 };
 
 // A person list that holds people of one class only: typed access, and Append takes only that

@@ -18,7 +18,7 @@ Teacher* TeacherList::FindByNameOrInitials(const std::string& text) const {
 }
 
 int TeacherList::IndexOf(const Teacher* teacher) const {
-    return PersonList::IndexOf(teacher);
+    return IndexOfPerson(teacher);
 }
 
 void TeacherList::RemovePresentation(Presentation* presentation) {
