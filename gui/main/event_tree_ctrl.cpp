@@ -108,7 +108,7 @@ void EventTreeCtrl::RebuildTree() {
          group = GetNextChild(pupils_, cookie)) {
         SortChildren(group);
     }
-    RefreshAllLabels();
+    // Every item was made with its label; setting it again measures the text a second time.
     for (int i = 0; i < 4; ++i) {
         if (expanded[i]) {
             Expand(branches[i]);
@@ -207,14 +207,22 @@ void EventTreeCtrl::RelabelChildren(const wxTreeItemId& item,
             continue;  // gone since the last rebuild
         }
         if (Person* person = data ? data->GetPerson() : nullptr) {
-            SetItemText(child, FromUtf8(MakeItemLabel(*person)));
+            Relabel(child, MakeItemLabel(*person));
             if (!IsClass(person, "Parent")) {
                 continue;
             }
         } else if (IsClass(object, "Presentation")) {
-            SetItemText(child, FromUtf8(static_cast<Presentation*>(object)->GetDescription()));
+            Relabel(child, static_cast<Presentation*>(object)->GetDescription());
         }
         RelabelChildren(child, live);
+    }
+}
+
+// Setting a label measures its text, so only a label that changed is set.
+void EventTreeCtrl::Relabel(const wxTreeItemId& item, const std::string& label) {
+    const wxString text = FromUtf8(label);
+    if (GetItemText(item) != text) {
+        SetItemText(item, text);
     }
 }
 

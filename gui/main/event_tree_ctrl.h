@@ -98,6 +98,7 @@ private:
     void AddPupilToForm(Pupil* pupil);
     void RelabelChildren(const wxTreeItemId& item,
                          const std::unordered_set<const UCCollectable*>& live);
+    void Relabel(const wxTreeItemId& item, const std::string& label);
     // Every person and presentation the event holds now.
     std::unordered_set<const UCCollectable*> LiveObjects() const;
     void UpdatePeopleCounts();
