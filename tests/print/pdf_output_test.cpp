@@ -6,9 +6,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <zlib.h>
+
 #include "image_files.h"
 #include "print/pdf_image.h"
 #include "print/pdf_printout.h"
+#include "print/pdf_stream_compressor.h"
 #include "print/print_renderer_pdf.h"
 #include "print/qr_code_matrix.h"
 #include "print/sheet_calendar.h"
@@ -394,6 +397,88 @@ TEST_F(PdfRenderer, ImageFilesLoadByTheirEndingWhateverItsCase) {
     }
     EXPECT_TRUE(renderer.IsOK());
     EXPECT_EQ(sink.GetText(), "");
+}
+
+// Every stream of a PDF file, inflated when its dictionary names FlateDecode; raw otherwise.
+struct PdfStream {
+    bool flate = false;
+    std::string bytes;
+};
+
+std::vector<PdfStream> ReadStreams(const std::string& pdf) {
+    std::vector<PdfStream> streams;
+    for (size_t at = pdf.find("\nstream\r\n"); at != std::string::npos;
+         at = pdf.find("\nstream\r\n", at + 1)) {
+        const size_t begin = at + 9;
+        const size_t end = pdf.find("\nendstream", begin);
+        const std::string dictionary = pdf.substr(pdf.rfind("<<", at), at - pdf.rfind("<<", at));
+        PdfStream stream;
+        stream.flate = dictionary.find("/FlateDecode") != std::string::npos;
+        stream.bytes = pdf.substr(begin, end - begin);
+        if (stream.flate) {
+            std::string inflated(1 << 20, '\0');
+            uLongf length = static_cast<uLongf>(inflated.size());
+            if (uncompress(reinterpret_cast<Bytef*>(inflated.data()), &length,
+                           reinterpret_cast<const Bytef*>(stream.bytes.data()),
+                           static_cast<uLong>(stream.bytes.size())) != Z_OK) {
+                ADD_FAILURE() << "a stream does not inflate";
+            }
+            inflated.resize(length);
+            stream.bytes = inflated;
+        }
+        streams.push_back(stream);
+    }
+    return streams;
+}
+
+// Pages are compressed while later ones are drawn: whoever compressed them, the file is the same,
+// every page and image stream is compressed once, and the text reads back.
+TEST(PdfStreams, FinishedPagesAndImagesAreCompressedAlikeWhoeverCompressesThem) {
+    constexpr int kSheets = 3 * static_cast<int>(PdfStreamCompressor::kMaxWaiting);
+    QRCodeMatrix code;
+    ASSERT_TRUE(code.Encode("BEGIN:VCALENDAR"));
+    TempFolder folder;
+    std::string files[2];
+    const unsigned kWorkers[] = {0, 3};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(kWorkers[i]);
+        UCStringError sink;
+        PrintRendererPDF renderer(kWorkers[i]);
+        for (int sheet = 1; sheet <= kSheets; ++sheet) {
+            renderer.StartPage();
+            renderer.PrintBoldText("Sheet " + std::to_string(sheet));
+            renderer.PrintText("6:00pm: Ann Smith about Amy Smith (Maths)");
+            auto image = renderer.CreateImage();
+            image->CreateFromQRCode(code);
+            renderer.PrintImage(image.get(), PrintRenderer::kImageBottom);
+        }
+        const std::string path = folder.File("streams" + std::to_string(i) + ".pdf");
+        ASSERT_EQ(renderer.SaveToFile(path.c_str()), HPDF_OK);
+        EXPECT_EQ(sink.GetText(), "");
+        files[i] = folder.Read("streams" + std::to_string(i) + ".pdf");
+    }
+    EXPECT_TRUE(files[0] == files[1]) << "the two files differ";
+
+    const std::vector<PdfStream> streams = ReadStreams(files[1]);
+    ASSERT_EQ(streams.size(), 2U * kSheets);
+    int pages = 0;
+    int images = 0;
+    for (const PdfStream& stream : streams) {
+        EXPECT_TRUE(stream.flate);
+        if (stream.bytes.find("BT") != std::string::npos) {
+            EXPECT_NE(stream.bytes.find("(Sheet " + std::to_string(++pages) + ")"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(stream.bytes.size(), static_cast<size_t>(code.GetWidth() * code.GetWidth()));
+            ++images;
+        }
+    }
+    EXPECT_EQ(pages, kSheets);
+    EXPECT_EQ(images, kSheets);
+    EXPECT_EQ(CountOf(files[1], "/FlateDecode"), 2U * kSheets);
+    const std::string text = RunCommand("pdftotext '" + folder.File("streams1.pdf") + "' -");
+    EXPECT_NE(text.find("Sheet 1\n"), std::string::npos);
+    EXPECT_NE(text.find("Sheet " + std::to_string(kSheets)), std::string::npos);
 }
 
 TEST(QRCode, EveryModuleBecomesOnePixelAndOverlongTextGivesNoCode) {
