@@ -30,19 +30,25 @@ bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
 }
 
 void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
-                                      std::vector<AppointmentRequest*>& requests) {
-    ForEachRequestOf(parent, [&](Pupil* pupil, AppointmentRequest* request) {
-        // Asked by identity, so a second request to the same teacher about the same
-        // subject is not taken for booked when the first one is.
-        if (request->GetPriority() != priority || IsRequestBooked(request)) {
-            return;
+                                      std::vector<AppointmentRequest*>& requests,
+                                      const RequestSet* booked) {
+    for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+        Pupil* pupil = parent->GetPupil(p);
+        for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+            AppointmentRequest* request = pupil->GetRequest(r);
+            // Asked by identity, so a second request to the same teacher about the same
+            // subject is not taken for booked when the first one is.
+            if (request->GetPriority() != priority ||
+                (booked != nullptr ? booked->Contains(request) : IsRequestBooked(request))) {
+                continue;
+            }
+            request->SetPupil(pupil);
+            request->SetParent(parent);
+            int common = CountCommonSlots(request->GetTeacher(), parent);
+            request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
+            requests.push_back(request);
         }
-        request->SetPupil(pupil);
-        request->SetParent(parent);
-        int common = CountCommonSlots(request->GetTeacher(), parent);
-        request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
-        requests.push_back(request);
-    });
+    }
 }
 
 bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
@@ -107,6 +113,7 @@ bool StagedBooking::Next() {
                 return true;
             }
             schedule.ClearBookings();
+            booked_.Clear();
             parents_ = schedule.AllParents();
             stage_ = 0;
             BeginStage();
@@ -114,7 +121,8 @@ bool StagedBooking::Next() {
         case Gather: {
             const size_t end = std::min(parents_.size(), next_ + kParentsPerPiece);
             for (; next_ < end; ++next_) {
-                schedule.GatherRequests(parents_[next_], kPriorities[stage_ % kPerDay], requests_);
+                schedule.GatherRequests(parents_[next_], kPriorities[stage_ % kPerDay], requests_,
+                                        &booked_);
             }
             if (next_ >= parents_.size()) {
                 state_ = Order;
@@ -131,10 +139,14 @@ bool StagedBooking::Next() {
             const size_t end = std::min(requests_.size(), next_ + kRequestsPerPiece);
             int unbooked = 0;
             for (; next_ < end; ++next_) {
+                const int before = unbooked;
                 if (!day.BookOrderedRequest(requests_[next_], &unbooked)) {
                     ReportMessage(SeverityError, "Booking failed!");
                     state_ = Failed;
                     return true;
+                }
+                if (unbooked == before) {
+                    booked_.Insert(requests_[next_]);
                 }
             }
             if (next_ < requests_.size()) {

@@ -101,12 +101,17 @@ void Schedule::OrderRequests(std::vector<AppointmentRequest*>& requests, int ord
     }
     if (order == BookRandomThenOrderKey) {
         // Fewest shared slots first: the hardest requests choose before the easy ones fill up.
-        std::sort(requests.begin(), requests.end(),
-                  [](const AppointmentRequest* a, const AppointmentRequest* b) {
-                      unsigned keyA = a ? a->GetOrderKey() : 0;
-                      unsigned keyB = b ? b->GetOrderKey() : 0;
-                      return keyA < keyB;
-                  });
+        // The keys are read once and sorted beside their requests; the sort meets the same
+        // comparisons, so the requests come out in the same order as sorted by reading them.
+        std::vector<std::pair<unsigned, AppointmentRequest*>> keyed(requests.size());
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            keyed[i] = {requests[i] ? requests[i]->GetOrderKey() : 0, requests[i]};
+        }
+        std::sort(keyed.begin(), keyed.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            requests[i] = keyed[i].second;
+        }
     }
     GroupSiblings(requests);
 }

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "model/request_set.h"
+
 class AppointmentRequest;
 class MultiDaySchedule;
 class Parent;
@@ -32,4 +34,7 @@ private:
     unsigned stage_ = 0;  // day x priority
     size_t next_ = 0;     // the next parent to gather or request to book
     std::vector<AppointmentRequest*> requests_;
+    // Everything is unbooked at the start and only this booking books: what it has booked is
+    // what the days hold, without searching them.
+    RequestSet booked_;
 };
