@@ -231,47 +231,7 @@ Score MultiDaySchedule::ScoreUnbooked(const Parent* parent) const {
     return score;
 }
 
-Score MultiDaySchedule::GetScore() const {
-    Score score;
-    for (const auto& day : days_) {
-        if (day) {
-            score += day->GetScore();
-        }
-    }
-    if (!event_) {
-        return score;
-    }
-    // The event score is taken for every candidate of the optimiser, so instead of searching
-    // the teacher's row for each request, one walk over the grids collects what is booked where
-    // its teacher sits.
-    const TeacherList& teachers = event_->GetTeachers();
-    std::vector<const AppointmentRequest*> booked;
-    for (const auto& day : days_) {
-        const AppointmentGrid& grid = day->GetGrid();
-        unsigned rows = std::min(grid.GetRowCount(), teachers.Count());
-        int slots = std::min(day->GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
-        for (unsigned row = 0; row < rows; ++row) {
-            const Teacher* teacher = teachers.At(row);
-            const AppointmentRequest* previous = nullptr;
-            for (int slot = 0; slot < slots; ++slot) {
-                const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
-                const AppointmentRequest* request =
-                    booking != nullptr ? booking->GetRequest() : nullptr;
-                if (request != nullptr && request != previous && request->GetTeacher() == teacher) {
-                    booked.push_back(request);
-                }
-                previous = request;
-            }
-        }
-    }
-    std::sort(booked.begin(), booked.end());
-    ForEachEventRequest([&](Parent*, Pupil*, AppointmentRequest* request) {
-        if (!std::binary_search(booked.begin(), booked.end(), request)) {
-            ++score.Unbooked;
-        }
-    });
-    return score;
-}
+// GetScore itself is with the day scoring, whose walks it shares.
 
 void MultiDaySchedule::GetScore(Score* out) const {
     if (out != nullptr) {
