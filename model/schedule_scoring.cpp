@@ -279,7 +279,8 @@ Score Schedule::ScoreParent(const Parent* parent) const {
 Score Schedule::GetScore() const {
     DayScoreTally& tally = Scratch().day;
     tally.Begin(*this);
-    while (!tally.Next(std::numeric_limits<unsigned>::max())) {
+    constexpr unsigned kAll = std::numeric_limits<unsigned>::max();
+    while (!tally.Next(kAll, kAll)) {
     }
     return tally.GetScore();
 }
@@ -341,12 +342,12 @@ void DayScoreTally::Begin(const Schedule& day, std::vector<const AppointmentRequ
     bookedBits_.assign(words_ * parents.Count(), 0);
 }
 
-bool DayScoreTally::Next(unsigned count) {
+bool DayScoreTally::Next(unsigned rows, unsigned parentCount) {
     if (day_ == nullptr) {
         return true;
     }
     if (nextRow_ < rows_) {
-        const unsigned end = rows_ - nextRow_ > count ? nextRow_ + count : rows_;
+        const unsigned end = rows_ - nextRow_ > rows ? nextRow_ + rows : rows_;
         for (; nextRow_ < end; ++nextRow_) {
             ScoreRow(nextRow_);
         }
@@ -358,7 +359,7 @@ bool DayScoreTally::Next(unsigned count) {
     const ParentList& parents = day_->GetEvent()->GetParents();
     const ScheduleOptions& options = day_->GetEvent()->GetOptions();
     const unsigned end =
-        parents.Count() - nextParent_ > count ? nextParent_ + count : parents.Count();
+        parents.Count() - nextParent_ > parentCount ? nextParent_ + parentCount : parents.Count();
     for (; nextParent_ < end; ++nextParent_) {
         const Parent* parent = parents.At(nextParent_);
         if (parent == nullptr) {
@@ -437,8 +438,11 @@ void DayScoreTally::ScoreRow(unsigned row) {
     }
 }
 
-void StagedScore::Begin(const MultiDaySchedule& schedule) {
+void StagedScore::Begin(const MultiDaySchedule& schedule, unsigned rowsPerPiece,
+                        unsigned parentsPerPiece) {
     schedule_ = &schedule;
+    rowsPerPiece_ = std::max(1U, rowsPerPiece);
+    parentsPerPiece_ = std::max(1U, parentsPerPiece);
     stage_ = Days;
     day_ = 0;
     dayBegun_ = false;
@@ -470,7 +474,7 @@ bool StagedScore::Next() {
                                 event != nullptr ? &event->GetTeachers() : nullptr);
                 dayBegun_ = true;
             }
-            if (dayTally_.Next(kRowsPerPiece)) {
+            if (dayTally_.Next(rowsPerPiece_, parentsPerPiece_)) {
                 score_ += dayTally_.GetScore();
                 dayBegun_ = false;
                 ++day_;
@@ -486,8 +490,8 @@ bool StagedScore::Next() {
             return false;
         case Count: {
             const ParentList& parents = event->GetParents();
-            const unsigned end = parents.Count() - nextParent_ > kParentsPerPiece
-                                     ? nextParent_ + kParentsPerPiece
+            const unsigned end = parents.Count() - nextParent_ > parentsPerPiece_
+                                     ? nextParent_ + parentsPerPiece_
                                      : parents.Count();
             for (; nextParent_ < end; ++nextParent_) {
                 const Parent* parent = parents.At(nextParent_);

@@ -24,8 +24,8 @@ public:
     // once per run of cells) is added to it. The day must stay as it is until the tally ends.
     void Begin(const Schedule& day, std::vector<const AppointmentRequest*>* booked = nullptr,
                const TeacherList* bookedTeachers = nullptr);
-    // Up to count rows, or once they are done up to count parents; true once the day is done.
-    bool Next(unsigned count);
+    // Up to that many rows, or once they are done that many parents; true once the day is done.
+    bool Next(unsigned rows, unsigned parents);
     const Score& GetScore() const { return score_; }
 
 private:
@@ -61,7 +61,8 @@ public:
     static constexpr unsigned kParentsPerPiece = 1024;
 
     // Starts over; buffers are kept from one tally to the next.
-    void Begin(const MultiDaySchedule& schedule);
+    void Begin(const MultiDaySchedule& schedule, unsigned rowsPerPiece = kRowsPerPiece,
+               unsigned parentsPerPiece = kParentsPerPiece);
     // Does one piece; true once the score is complete.
     bool Next();
     const Score& GetScore() const { return score_; }
@@ -77,5 +78,7 @@ private:
     std::vector<const AppointmentRequest*> booked_;
     RequestSet bookedSet_;
     unsigned nextParent_ = 0;
+    unsigned rowsPerPiece_ = kRowsPerPiece;
+    unsigned parentsPerPiece_ = kParentsPerPiece;
     Score score_;
 };

@@ -17,6 +17,7 @@
 #include "model/parent.h"
 #include "model/presentation.h"
 #include "model/pupil.h"
+#include "model/staged_score.h"
 #include "model/teacher.h"
 
 namespace {
@@ -629,3 +630,35 @@ TEST_F(GeneratedTwoDaySchool, DeletingBookedPeopleNeverLeavesADanglingBooking) {
 }
 
 }  // namespace
+
+// The whole event's score taken in pieces of any size is the score taken at once.
+TEST_F(GeneratedTwoDaySchool, TheScoreTakenInPiecesOfAnySizeIsTheWholeScore) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    const Score whole = schedule_->GetScore();
+    const unsigned rows = event_->GetTeachers().Count();
+    const unsigned parents = event_->GetParents().Count();
+    const struct {
+        unsigned rowsPerPiece;
+        unsigned parentsPerPiece;
+        unsigned leastPieces;
+    } kCases[] = {
+        {1, 1, 2 * (rows + parents) + parents},
+        {7, 5, 2 * (rows / 7 + parents / 5) + parents / 5},
+        {StagedScore::kRowsPerPiece, StagedScore::kParentsPerPiece, 2},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::to_string(c.rowsPerPiece) + " rows, " +
+                     std::to_string(c.parentsPerPiece) + " parents a piece");
+        StagedScore staged;
+        staged.Begin(*schedule_, c.rowsPerPiece, c.parentsPerPiece);
+        unsigned pieces = 1;
+        while (!staged.Next()) {
+            ++pieces;
+        }
+        EXPECT_GE(pieces, c.leastPieces);
+        const Score& score = staged.GetScore();
+        EXPECT_EQ(score, whole);
+        EXPECT_EQ(score.Unbooked, whole.Unbooked);
+        EXPECT_EQ(score.Attendance, whole.Attendance);
+    }
+}
