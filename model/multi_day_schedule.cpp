@@ -278,34 +278,43 @@ bool MultiDaySchedule::UnbookWhere(const std::function<bool(int, const Appointme
     if (RefuseWhenLocked(action)) {
         return false;
     }
-    // Look before taking anything, so that a locked booking on a later day cannot leave the
-    // earlier days already unbooked.
-    for (const auto& day : days_) {
+    // Every matching booking is found before any is taken, so that a locked one on a later day
+    // cannot leave the earlier days already unbooked. A booking is asked about once, at its
+    // first cell.
+    struct Found {
+        Schedule* day;
+        int row;
+        int slot;
+    };
+    std::vector<Found> found;
+    for (auto& day : days_) {
         const AppointmentGrid& grid = day->GetGrid();
         for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            const Appointment* previous = nullptr;
             for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
                 const Appointment* booking =
                     grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
-                if (booking != nullptr && booking->IsLocked() &&
-                    match(static_cast<int>(row), *booking)) {
+                if (booking == nullptr || booking == previous) {
+                    previous = booking;
+                    continue;
+                }
+                previous = booking;
+                if (!match(static_cast<int>(row), *booking)) {
+                    continue;
+                }
+                if (booking->IsLocked()) {
                     ReportMessage(SeverityError, std::string("Cannot ") + action +
                                                      " because the schedule is locked");
                     return false;
                 }
+                found.push_back({day.get(), static_cast<int>(row), static_cast<int>(slot)});
             }
         }
     }
+    for (const Found& cell : found) {
+        cell.day->GetGrid().RemoveBooking(cell.slot, cell.row);
+    }
     for (auto& day : days_) {
-        AppointmentGrid& grid = day->GetGrid();
-        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
-            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
-                const Appointment* booking =
-                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
-                if (booking != nullptr && match(static_cast<int>(row), *booking)) {
-                    grid.RemoveBooking(static_cast<int>(slot), static_cast<int>(row));
-                }
-            }
-        }
         day->SetModified();
     }
     return true;
