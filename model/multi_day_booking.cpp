@@ -96,8 +96,8 @@ bool MultiDaySchedule::BookAll(int order) {
     return booking.Succeeded();
 }
 
-StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order)
-    : schedule_(schedule), order_(order) {}
+StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order, size_t orderedInOnePiece)
+    : schedule_(schedule), order_(order), orderedInOnePiece_(orderedInOnePiece) {}
 
 // Batches small enough that a piece of the large school takes about a millisecond.
 bool StagedBooking::Next() {
@@ -112,7 +112,15 @@ bool StagedBooking::Next() {
                 state_ = Failed;
                 return true;
             }
-            schedule.ClearBookings();
+            // A day at a time: emptying a day frees every booking on it.
+            state_ = Clear;
+            next_ = 0;
+            [[fallthrough]];
+        case Clear:
+            schedule.days_[next_++]->ClearBookings();
+            if (next_ < schedule.days_.size()) {
+                return false;
+            }
             booked_.Clear();
             parents_ = schedule.AllParents();
             stage_ = 0;
@@ -126,14 +134,35 @@ bool StagedBooking::Next() {
             }
             if (next_ >= parents_.size()) {
                 state_ = Order;
+                next_ = 0;
             }
             return false;
         }
         case Order:
-            schedule.days_[stage_ / kPerDay]->OrderRequests(requests_, order_);
-            next_ = 0;
-            state_ = Book;
-            return false;
+            if (requests_.size() <= orderedInOnePiece_) {
+                schedule.days_[stage_ / kPerDay]->OrderRequests(requests_, order_);
+                next_ = 0;
+                state_ = Book;
+                return false;
+            }
+            // Schedule::OrderRequests a step at a piece.
+            switch (next_++) {
+                case 0:
+                    if (order_ == BookRandom || order_ == BookRandomThenOrderKey) {
+                        Schedule::ShuffleRequests(requests_);
+                    }
+                    return false;
+                case 1:
+                    if (order_ == BookRandomThenOrderKey) {
+                        Schedule::SortRequestsByOrderKey(requests_);
+                    }
+                    return false;
+                default:
+                    Schedule::GroupSiblingRequests(requests_);
+                    next_ = 0;
+                    state_ = Book;
+                    return false;
+            }
         case Book: {
             Schedule& day = *schedule.days_[stage_ / kPerDay];
             const size_t end = std::min(requests_.size(), next_ + kRequestsPerPiece);
@@ -344,25 +373,120 @@ void MultiDaySchedule::RebookParentsAndOptimise() {
 }
 
 bool MultiDaySchedule::RebookUnbookedParent() {
-    if (!event_ || RefuseWhenLocked("rebook parents")) {
-        return false;
+    StagedRebook rebooking;
+    rebooking.Begin(*this);
+    while (!rebooking.Next()) {
     }
-    if (days_.size() >= 2) {
-        std::vector<Parent*> candidates;
-        const ParentList& parents = event_->GetParents();
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            Parent* parent = parents.At(i);
-            if (parent->IsAttending(days_[0].get()) && parent->IsAttending(days_[1].get()) &&
-                HasUnbookedRequest(parent)) {
-                candidates.push_back(parent);
+    return rebooking.Succeeded();
+}
+
+// The candidates are the parents who attend the first two days and have a request booked on no
+// day; with a single day nobody is rebooked.
+void StagedRebook::Begin(MultiDaySchedule& schedule, unsigned rowsPerPiece,
+                         unsigned parentsPerPiece) {
+    schedule_ = &schedule;
+    rowsPerPiece_ = std::max(1U, rowsPerPiece);
+    parentsPerPiece_ = std::max(1U, parentsPerPiece);
+    day_ = 0;
+    next_ = 0;
+    candidates_.clear();
+    booked_.Clear();
+    if (!schedule.event_ || schedule.RefuseWhenLocked("rebook parents")) {
+        state_ = Failed;
+        return;
+    }
+    if (schedule.days_.size() < 2) {
+        state_ = Done;
+        return;
+    }
+    const TeacherList& teachers = schedule.event_->GetTeachers();
+    ownRow_.assign(teachers.Count(), false);
+    for (unsigned row = 0; row < teachers.Count(); ++row) {
+        ownRow_[row] = teachers.IndexOf(teachers.At(row)) == static_cast<int>(row);
+    }
+    state_ = Indexing;
+}
+
+bool StagedRebook::Next() {
+    if (schedule_ == nullptr) {
+        return true;
+    }
+    MultiDaySchedule& schedule = *schedule_;
+    switch (state_) {
+        case Indexing: {
+            const AppointmentGrid& grid = schedule.days_[day_]->GetGrid();
+            const unsigned rows = std::min<unsigned>(grid.GetRowCount(), ownRow_.size());
+            const unsigned end = std::min(rows, next_ + rowsPerPiece_);
+            for (; next_ < end; ++next_) {
+                IndexRow(next_);
             }
+            if (next_ >= rows) {
+                next_ = 0;
+                if (++day_ >= schedule.days_.size()) {
+                    state_ = Scanning;
+                }
+            }
+            return false;
         }
-        if (!candidates.empty()) {
-            Parent* parent = candidates[static_cast<unsigned>(rand()) % candidates.size()];
-            // As above: a random move that may come to nothing.
-            (void)UnbookParent(parent);
-            (void)BookParentsOnDays({parent}, nullptr, BookRandom);
+        case Scanning: {
+            const ParentList& parents = schedule.event_->GetParents();
+            const Schedule* first = schedule.days_[0].get();
+            const Schedule* second = schedule.days_[1].get();
+            const unsigned end = std::min(parents.Count(), next_ + parentsPerPiece_);
+            for (; next_ < end; ++next_) {
+                Parent* parent = parents.At(next_);
+                if (!parent->IsAttending(first) || !parent->IsAttending(second)) {
+                    continue;
+                }
+                bool unbooked = false;
+                for (unsigned p = 0; !unbooked && p < parent->GetPupilCount(); ++p) {
+                    const Pupil* pupil = parent->GetPupil(p);
+                    for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                        if (!booked_.Contains(pupil->GetRequest(r))) {
+                            unbooked = true;
+                            break;
+                        }
+                    }
+                }
+                if (unbooked) {
+                    candidates_.push_back(parent);
+                }
+            }
+            if (next_ >= parents.Count()) {
+                state_ = Rebooking;
+            }
+            return false;
         }
+        case Rebooking:
+            if (!candidates_.empty()) {
+                Parent* parent = candidates_[static_cast<unsigned>(rand()) % candidates_.size()];
+                // A random move that may come to nothing.
+                (void)schedule.UnbookParent(parent);
+                (void)schedule.BookParentsOnDays({parent}, nullptr, BookRandom);
+            }
+            state_ = Done;
+            return true;
+        case Done:
+        case Failed:
+            break;
     }
     return true;
+}
+
+// A request counts as booked when its teacher's row holds it on some day.
+void StagedRebook::IndexRow(unsigned row) {
+    const Teacher* teacher = schedule_->event_->GetTeachers().At(row);
+    if (!ownRow_[row] || teacher == nullptr) {
+        return;
+    }
+    const Schedule& day = *schedule_->days_[day_];
+    const AppointmentGrid& grid = day.GetGrid();
+    const int slots = std::min(day.GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
+    for (int slot = 0; slot < slots; ++slot) {
+        const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
+        const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
+        if (request != nullptr && request->GetTeacher() == teacher) {
+            booked_.Insert(request);
+        }
+    }
 }

@@ -156,6 +156,7 @@ public:
 
 private:
     friend class StagedBooking;
+    friend class StagedRebook;
 
     // Takes out, on every day, each booking that matches (teacher row, booking); refuses whole,
     // with one message, when the event or any matching booking is locked.

@@ -92,27 +92,39 @@ bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int orde
 
 void Schedule::OrderRequests(std::vector<AppointmentRequest*>& requests, int order) {
     if (order == BookRandom || order == BookRandomThenOrderKey) {
-        for (std::size_t i = 1; i < requests.size(); ++i) {
-            std::size_t j = static_cast<std::size_t>(std::rand()) % (i + 1);
-            if (i != j) {
-                std::swap(requests[i], requests[j]);
-            }
-        }
+        ShuffleRequests(requests);
     }
     if (order == BookRandomThenOrderKey) {
-        // Fewest shared slots first: the hardest requests choose before the easy ones fill up.
-        // The keys are read once and sorted beside their requests; the sort meets the same
-        // comparisons, so the requests come out in the same order as sorted by reading them.
-        std::vector<std::pair<unsigned, AppointmentRequest*>> keyed(requests.size());
-        for (std::size_t i = 0; i < requests.size(); ++i) {
-            keyed[i] = {requests[i] ? requests[i]->GetOrderKey() : 0, requests[i]};
-        }
-        std::sort(keyed.begin(), keyed.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (std::size_t i = 0; i < requests.size(); ++i) {
-            requests[i] = keyed[i].second;
+        SortRequestsByOrderKey(requests);
+    }
+    GroupSiblingRequests(requests);
+}
+
+void Schedule::ShuffleRequests(std::vector<AppointmentRequest*>& requests) {
+    for (std::size_t i = 1; i < requests.size(); ++i) {
+        std::size_t j = static_cast<std::size_t>(std::rand()) % (i + 1);
+        if (i != j) {
+            std::swap(requests[i], requests[j]);
         }
     }
+}
+
+// Fewest shared slots first: the hardest requests choose before the easy ones fill up. The keys
+// are read once and sorted beside their requests; the sort meets the same comparisons, so the
+// requests come out in the same order as sorted by reading them.
+void Schedule::SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests) {
+    std::vector<std::pair<unsigned, AppointmentRequest*>> keyed(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        keyed[i] = {requests[i] ? requests[i]->GetOrderKey() : 0, requests[i]};
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        requests[i] = keyed[i].second;
+    }
+}
+
+void Schedule::GroupSiblingRequests(std::vector<AppointmentRequest*>& requests) {
     GroupSiblings(requests);
 }
 

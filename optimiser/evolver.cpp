@@ -188,8 +188,16 @@ Evolver::StepState Evolver::StepPiece() {
                 c.stage = StepStage::Rebook;
                 continue;
             case StepStage::Rebook:
+                if (!c.rebooking) {
+                    rebooking_.Begin(*kid);
+                    c.rebooking = true;
+                }
+                if (!rebooking_.Next()) {
+                    return StepPending;
+                }
+                c.rebooking = false;
                 c.day = 0;
-                c.stage = kid->RebookUnbookedParent() ? StepStage::DayOrder : StepStage::Score;
+                c.stage = rebooking_.Succeeded() ? StepStage::DayOrder : StepStage::Score;
                 return StepPending;
             case StepStage::DayOrder:
                 if (c.day >= kid->GetDayCount()) {
@@ -249,10 +257,10 @@ Evolver::StepState Evolver::StepPiece() {
     }
 }
 
-// A piece copies one timetable, and rebooks its parents when it is a renewed candidate. The
-// best goes to candidate 0 first and the renewed candidates are copied from there, so that the
-// master changes only in the last piece: a run stopped part-way through leaves it as it was.
-// The copies, rebookings and random numbers are those of ending the generation at once.
+// A piece copies one timetable, or rebooks a renewed candidate's parents. The best goes to
+// candidate 0 first and the renewed candidates are copied from there, so that the master changes
+// only in the last piece: a run stopped part-way through leaves it as it was. The copies,
+// rebookings and random numbers are those of ending the generation at once.
 bool Evolver::EndGenerationPiece() {
     StepCursor& c = cursor_;
     switch (c.end) {
@@ -284,10 +292,15 @@ bool Evolver::EndGenerationPiece() {
         case EndStage::Kids:
             if (!c.renewed.empty()) {
                 MultiDaySchedule& kid = *kids_[static_cast<size_t>(c.renewed.back())];
-                c.renewed.pop_back();
-                kid = *kids_[0];
-                kid.SetOptimiserStats(stats_);
+                if (!c.copied) {
+                    kid = *kids_[0];
+                    kid.SetOptimiserStats(stats_);
+                    c.copied = true;
+                    return false;
+                }
                 kid.RebookParents();
+                c.renewed.pop_back();
+                c.copied = false;
                 return false;
             }
             c.end = EndStage::Master;

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "model/score.h"
+#include "model/staged_booking.h"
 #include "model/staged_score.h"
 
 class MultiDaySchedule;
 class OptimiserStats;
-class StagedBooking;
 
 // The two phases of a run: fresh start positions first, local search once they stop paying off.
 enum EvolverPhase : int { StartPositions = 0, Optimising = 1 };
@@ -85,9 +85,11 @@ private:
         unsigned day = 0;
         std::vector<int> order;  // the day's teacher visiting order
         size_t next = 0;         // index into order
+        bool rebooking = false;  // a parent with unbooked requests is being rebooked
         bool scoring = false;    // the candidate's score is being taken
         EndStage end = EndStage::FirstKid;
         std::vector<int> renewed;  // candidates still to be made afresh from the master
+        bool copied = false;       // the last of them is copied, its parents not yet rebooked
         bool switching = false;    // this end moves the search to optimising
     };
 
@@ -116,7 +118,8 @@ private:
     OptimiserStats* masterStats_ = nullptr;
 
     StepCursor cursor_;
-    // Kept between candidates for its buffers.
+    // Kept between candidates for their buffers.
+    StagedRebook rebooking_;
     StagedScore scoring_;
     // A population being seeded; it replaces kids_ only when complete.
     bool seeding_ = false;
