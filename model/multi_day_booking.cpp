@@ -134,7 +134,7 @@ bool StagedBooking::Next() {
             }
             if (next_ >= parents_.size()) {
                 state_ = Order;
-                next_ = 0;
+                orderStep_ = 0;
             }
             return false;
         }
@@ -145,20 +145,26 @@ bool StagedBooking::Next() {
                 state_ = Book;
                 return false;
             }
-            // Schedule::OrderRequests a step at a piece.
-            switch (next_++) {
+            // Schedule::OrderRequests a step at a piece, the grouping in batches.
+            switch (orderStep_) {
                 case 0:
                     if (order_ == BookRandom || order_ == BookRandomThenOrderKey) {
                         Schedule::ShuffleRequests(requests_);
                     }
+                    orderStep_ = 1;
                     return false;
                 case 1:
                     if (order_ == BookRandomThenOrderKey) {
                         Schedule::SortRequestsByOrderKey(requests_);
                     }
+                    grouping_.Begin(requests_);
+                    orderStep_ = 2;
                     return false;
                 default:
-                    Schedule::GroupSiblingRequests(requests_);
+                    if (!grouping_.Next(std::max<size_t>(orderedInOnePiece_, 1))) {
+                        return false;
+                    }
+                    orderStep_ = 0;
                     next_ = 0;
                     state_ = Book;
                     return false;

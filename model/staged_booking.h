@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/request_set.h"
@@ -8,6 +10,30 @@
 class AppointmentRequest;
 class MultiDaySchedule;
 class Parent;
+
+// Schedule::GroupSiblingRequests a batch of positions at a time, for a booking cut into pieces;
+// the batch must be left alone until the grouping is done.
+class SiblingGrouping {
+public:
+    void Begin(std::vector<AppointmentRequest*>& requests);
+    // True once the batch is grouped.
+    bool Next(std::size_t count);
+
+private:
+    struct KeyHash {
+        std::size_t operator()(const std::pair<const void*, const void*>& key) const;
+    };
+    enum Stage { Keying, Grouping, Done };
+
+    std::vector<AppointmentRequest*>* requests_ = nullptr;
+    Stage stage_ = Done;
+    std::size_t next_ = 0;
+    // Each (parent, teacher) of a family with several pupils, and how many requests it has.
+    std::unordered_map<std::pair<const void*, const void*>, int, KeyHash> keys_;
+    std::vector<std::size_t> sizes_;
+    std::vector<int> keyAt_;
+    std::vector<std::vector<std::size_t>> positions_;
+};
 
 // MultiDaySchedule::BookAll in short resumable pieces, for a caller that must answer between
 // them: the days are emptied, then each day and priority gathers its requests a batch of
@@ -39,6 +65,8 @@ private:
     unsigned stage_ = 0;  // day x priority
     size_t next_ = 0;     // the next day to empty, parent to gather or request to book
     std::vector<AppointmentRequest*> requests_;
+    int orderStep_ = 0;
+    SiblingGrouping grouping_;
     // Everything is unbooked at the start and only this booking books: what it has booked is
     // what the days hold, without searching them.
     RequestSet booked_;
