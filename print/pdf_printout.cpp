@@ -88,16 +88,16 @@ bool PDFPrintout::CreatePDF(const char* fileName) {
                                    : static_cast<const Person*>(sheet->parent);
         calendars.push_back(SheetCalendarText(*sheet->day, person, calendarType));
     }
-    std::vector<QRCodeMatrix> codes(sheets.size());
-    EncodeQRCodes(calendars, codes);
+    QRCodeStream codes(calendars);
     std::unique_ptr<UnbookedPupils> unbooked;
     if (teachers && settings_.GetListUnbooked()) {
         unbooked = std::make_unique<UnbookedPupils>(*controller_->GetSchedule());
     }
     for (size_t i = 0; i < sheets.size(); ++i) {
-        PrintSheet(renderer, logo.get(), *sheets[i], calendars[i].empty() ? nullptr : &codes[i],
+        QRCodeMatrix& code = codes.Get(i);
+        PrintSheet(renderer, logo.get(), *sheets[i], calendars[i].empty() ? nullptr : &code,
                    unbooked.get());
-        codes[i].Free();
+        code.Free();
         if (!renderer.IsOK()) {
             return false;
         }

@@ -481,6 +481,48 @@ TEST(PdfStreams, FinishedPagesAndImagesAreCompressedAlikeWhoeverCompressesThem) 
     EXPECT_NE(text.find("Sheet " + std::to_string(kSheets)), std::string::npos);
 }
 
+// The stream's symbols are the symbols of their texts, however many workers make them and in
+// whatever order they are asked for.
+TEST(QRCode, AStreamGivesEachTextsOwnSymbolWhoeverMakesIt) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 120; ++i) {
+        texts.push_back(i % 7 == 3 ? std::string() : "BEGIN:VEVENT " + std::to_string(i * 7919));
+    }
+    texts.push_back(std::string(4000, 'x'));  // too long for any symbol
+    auto modules = [](const QRCodeMatrix& code) {
+        std::string dark;
+        for (int y = 0; y < code.GetWidth(); ++y) {
+            for (int x = 0; x < code.GetWidth(); ++x) {
+                dark += code.IsDark(x, y) ? '1' : '0';
+            }
+        }
+        return dark;
+    };
+    std::vector<std::string> expected;
+    for (const std::string& text : texts) {
+        QRCodeMatrix code;
+        if (!text.empty()) {
+            code.Encode(text.c_str());
+        }
+        expected.push_back(modules(code));
+    }
+    for (unsigned workers : {0u, 1u, 3u}) {
+        for (bool backwards : {false, true}) {
+            SCOPED_TRACE(std::to_string(workers) +
+                         (backwards ? " workers, last first" : " workers"));
+            QRCodeStream stream(texts, workers);
+            for (size_t k = 0; k < texts.size(); ++k) {
+                const size_t i = backwards ? texts.size() - 1 - k : k;
+                QRCodeMatrix& code = stream.Get(i);
+                EXPECT_EQ(modules(code), expected[i]) << i;
+                EXPECT_EQ(code.GetWidth() == 0, texts[i].empty() || i + 1 == texts.size());
+                code.Free();
+            }
+            EXPECT_EQ(stream.Get(texts.size()).GetWidth(), 0);
+        }
+    }
+}
+
 TEST(QRCode, EveryModuleBecomesOnePixelAndOverlongTextGivesNoCode) {
     QRCodeMatrix matrix;
     ASSERT_TRUE(matrix.Encode("HELLO"));
