@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "app/event_file_writer.h"
 #include "app/optimise_session.h"
 #include "app/qm_controller.h"
+#include "bench_sizes.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
@@ -20,18 +22,14 @@
 #include "model/schedule.h"
 #include "optimiser/optimise_run.h"
 #include "support/school_generator.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 // The large school over its days, its requests booked as the program would book them; with a
 // scale, that many times its people and requests.
 std::unique_ptr<MultiDaySchedule> LargeSchool(int scale = 1) {
-    SchoolSize size = SchoolSize::Large();
-    size.teachers *= scale;
-    size.parents *= scale;
-    size.pupils *= scale;
-    size.requests *= scale;
-    GeneratedSchool school = GenerateSchool(size, 7);
+    GeneratedSchool school = GenerateSchool(SizeAt(scale), 7);
     std::srand(7);
     std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
     auto schedule = std::make_unique<MultiDaySchedule>(school.event);
@@ -43,12 +41,14 @@ std::unique_ptr<MultiDaySchedule> LargeSchool(int scale = 1) {
     return schedule;
 }
 
-const std::string& LargeSchoolText() {
-    static const std::string text = [] {
+const std::string& LargeSchoolText(int scale = 1) {
+    static std::map<int, std::string> texts;
+    auto found = texts.find(scale);
+    if (found == texts.end()) {
         UCStringError quiet;
-        return EventFileWriter(*LargeSchool()).FormatEventFile();
-    }();
-    return text;
+        found = texts.emplace(scale, EventFileWriter(*LargeSchool(scale)).FormatEventFile()).first;
+    }
+    return found->second;
 }
 
 void BM_WriteLargeSchoolEventFile(benchmark::State& state) {
@@ -86,21 +86,24 @@ void BM_ReadLargeSchoolEventFile(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadLargeSchoolEventFile)->Unit(benchmark::kMillisecond);
 
-// The optimiser's window on the large school, tick by tick with a budget (ms), until a number
-// of passes (the first ones fresh starts, the later ones local search) has completed;
-// then the headless run of the same seed and passes, which must end with the same timetable.
-// A tick is as long as the window would freeze.
+// The optimiser's window on the large school (or a scale of it), tick by tick with a budget
+// (ms), until a number of passes (the first ones fresh starts, the later ones local search) has
+// completed, or a number of local-search passes when that is not 0; then the headless run of
+// the same seed and passes, which must end with the same timetable. A tick is as long as the
+// window would freeze.
 void BM_OptimiseSessionTicks(benchmark::State& state) {
     constexpr unsigned kSeed = 7;
     const int passes = static_cast<int>(state.range(0));
     const std::chrono::milliseconds budget(state.range(1));
+    const int stopAfterOptimising = static_cast<int>(state.range(3));
     UCStringError quiet;
-    const std::unique_ptr<MultiDaySchedule> booked = LargeSchool();
+    const std::unique_ptr<MultiDaySchedule> booked = LargeSchool(static_cast<int>(state.range(2)));
     using Clock = std::chrono::steady_clock;
     std::vector<double> tickMs;
     double runSeconds = 0.0;
     bool same = false;
     int optimisingPasses = 0;
+    int passesRun = 0;
     Score score;
     for (auto _ : state) {
         QMController controller;
@@ -110,7 +113,8 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
         tickMs.clear();
         optimisingPasses = 0;
         const Clock::time_point runBegin = Clock::now();
-        while (session.GetPasses() < passes && !session.IsFinished()) {
+        while (session.GetPasses() < passes && !session.IsFinished() &&
+               (stopAfterOptimising == 0 || optimisingPasses < stopAfterOptimising)) {
             const Clock::time_point begin = Clock::now();
             const bool passCompleted = session.Tick();
             tickMs.push_back(
@@ -120,11 +124,12 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
             }
         }
         runSeconds = std::chrono::duration<double>(Clock::now() - runBegin).count();
+        passesRun = session.GetPasses();
         score = controller.GetSchedule()->GetScore();
 
         MultiDaySchedule headless(*booked);
         srand(kSeed);
-        RunOptimiser(headless, passes, OptimiseSession::kDefaultKids);
+        RunOptimiser(headless, passesRun, OptimiseSession::kDefaultKids);
         srand(1);
         const std::string sessionText =
             EventFileWriter(*controller.GetSchedule()).FormatEventFile();
@@ -137,14 +142,22 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
     state.counters["ticks"] = static_cast<double>(tickMs.size());
     state.counters["median_tick_ms"] = sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
     state.counters["max_tick_ms"] = sorted.empty() ? 0.0 : sorted.back();
-    state.counters["passes_per_s"] = runSeconds > 0.0 ? passes / runSeconds : 0.0;
+    state.counters["passes"] = passesRun;
+    state.counters["passes_per_s"] = runSeconds > 0.0 ? passesRun / runSeconds : 0.0;
     state.counters["optimising_passes"] = optimisingPasses;
     state.counters["score"] = score.GetValue() + 1000;
     state.counters["same_as_headless"] = same ? 1 : 0;
 }
 BENCHMARK(BM_OptimiseSessionTicks)
-    ->Args({20, OptimiseSession::kDefaultTickBudget.count()})
-    ->Args({20, 20})
+    ->ArgNames({"passes", "budget_ms", "scale", "optimising"})
+    ->Args({20, OptimiseSession::kDefaultTickBudget.count(), 1, 0})
+    ->Args({20, 20, 1, 0})
+    ->Apply([](benchmark::internal::Benchmark* benchmark) {
+        // Fresh starts until they stall, the switch to local search and two of its passes.
+        if (StressRunsWanted()) {
+            benchmark->Args({40, OptimiseSession::kDefaultTickBudget.count(), 10, 2});
+        }
+    })
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
@@ -164,6 +177,51 @@ BENCHMARK(BM_ReadScaledSchoolEventFile)
     ->Arg(10)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// Opening and saving as the program does them: the file locked, read or written whole beside
+// the old one and put in its place.
+void BM_OpenSchoolFile(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
+    TempFolder folder("qm-bench-open");
+    setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    const std::string path = folder.Write("school.qmv", LargeSchoolText(scale));
+    UCStringError quiet;
+    for (auto _ : state) {
+        QMController controller;
+        controller.Initialise();
+        if (!controller.OpenEventFile(path.c_str())) {
+            state.SkipWithError("the school's file did not open");
+            break;
+        }
+        benchmark::DoNotOptimize(controller.GetSchedule());
+        state.PauseTiming();
+        controller.CloseEvent();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenSchoolFile)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_SaveSchoolFile(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
+    TempFolder folder("qm-bench-save");
+    setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    const std::string path = folder.Write("school.qmv", LargeSchoolText(scale));
+    UCStringError quiet;
+    QMController controller;
+    controller.Initialise();
+    if (!controller.OpenEventFile(path.c_str())) {
+        state.SkipWithError("the school's file did not open");
+        return;
+    }
+    for (auto _ : state) {
+        if (!controller.SaveEvent(path.c_str())) {
+            state.SkipWithError("the school's file was not saved");
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(folder.Read("school.qmv").size());
+}
+BENCHMARK(BM_SaveSchoolFile)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Presentations are kept unique by name: adding each against all before it would make a file
 // of many of them open in time growing with their square.

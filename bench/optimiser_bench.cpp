@@ -161,14 +161,20 @@ void BM_StepOptimising(benchmark::State& state) {
     }
     RunSteps(state, evolver);
 }
-BENCHMARK(BM_StepOptimising)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_StepOptimising)
+    ->Apply(AtBothScalesWhenWanted)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30);
 
-// The pieces a sliced run is cut into, one a call: the longest is what a window's tick can
-// overrun its budget by.
+// The pieces a sliced run is cut into, one a call, from the seeding through the switch to
+// local search and two generations of it: the longest is what a window's tick can overrun its
+// budget by.
 void BM_StepPieces(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
     std::vector<double> pieceMs;
+    int switchedAt = -1;
     for (auto _ : state) {
-        MultiDaySchedule master(*LargeSchool::Get().timetable);
+        MultiDaySchedule master(*LargeSchool::Get(scale).timetable);
         srand(kSeed);
         Evolver evolver(&master, kKids);
         const Evolver::Clock::time_point past = Evolver::Clock::time_point::min();
@@ -181,20 +187,30 @@ void BM_StepPieces(benchmark::State& state) {
         };
         while (timed([&] { return evolver.StartSome(past); }) == Evolver::StartPending) {
         }
-        for (int generation = 0; generation < 20; ++generation) {
+        for (int generation = 0; generation < 60; ++generation) {
+            if (switchedAt >= 0 && generation >= switchedAt + 2) {
+                break;
+            }
             evolver.NewGeneration();
             while (timed([&] { return evolver.StepSome(past); }) != Evolver::GenerationDone) {
+            }
+            if (switchedAt < 0 && evolver.GetPhase() == Optimising) {
+                switchedAt = generation;
             }
         }
     }
     std::sort(pieceMs.begin(), pieceMs.end());
     state.counters["pieces"] = static_cast<double>(pieceMs.size());
+    state.counters["switch_generation"] = switchedAt;
     state.counters["median_ms"] = Median(pieceMs);
     // The slowest one in a thousand: the longest pieces proper, not a busy machine's stalls.
     state.counters["p999_ms"] = pieceMs.empty() ? 0.0 : pieceMs[pieceMs.size() * 999 / 1000];
     state.counters["max_ms"] = pieceMs.empty() ? 0.0 : pieceMs.back();
 }
-BENCHMARK(BM_StepPieces)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StepPieces)
+    ->Apply(AtBothScalesWhenWanted)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // Heap held by a seeded population of ten candidates (nine of them booked afresh).
 void BM_PopulationMemory(benchmark::State& state) {
