@@ -103,6 +103,7 @@ StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order, size_t order
 bool StagedBooking::Next() {
     constexpr size_t kParentsPerPiece = 100;
     constexpr size_t kRequestsPerPiece = 200;
+    constexpr size_t kWaitingPerPiece = 4096;
     constexpr unsigned kPerDay = static_cast<unsigned>(std::size(kPriorities));
     MultiDaySchedule& schedule = schedule_;
     switch (state_) {
@@ -123,16 +124,54 @@ bool StagedBooking::Next() {
             }
             booked_.Clear();
             parents_ = schedule.AllParents();
-            stage_ = 0;
-            BeginStage();
-            return false;
-        case Gather: {
+            for (std::vector<Waiting>& waiting : waiting_) {
+                waiting.clear();
+            }
+            state_ = Collect;
+            next_ = 0;
+            [[fallthrough]];
+        case Collect: {
+            // Every request once, sorted by priority in list order with its order key: the key
+            // depends only on who attends when, which booking leaves alone.
             const size_t end = std::min(parents_.size(), next_ + kParentsPerPiece);
             for (; next_ < end; ++next_) {
-                schedule.GatherRequests(parents_[next_], kPriorities[stage_ % kPerDay], requests_,
-                                        &booked_);
+                Parent* parent = parents_[next_];
+                for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+                    Pupil* pupil = parent->GetPupil(p);
+                    for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                        AppointmentRequest* request = pupil->GetRequest(r);
+                        const int priority = request->GetPriority();
+                        if (priority < 0 || priority >= static_cast<int>(std::size(waiting_))) {
+                            continue;
+                        }
+                        const int common = schedule.CountCommonSlots(request->GetTeacher(), parent);
+                        waiting_[priority].push_back(
+                            {request, pupil, parent,
+                             static_cast<unsigned>(common > 0 ? common : 0)});
+                    }
+                }
             }
             if (next_ >= parents_.size()) {
+                stage_ = 0;
+                BeginStage();
+            }
+            return false;
+        }
+        case Gather: {
+            // A stage takes its priority's requests that no day holds yet.
+            const std::vector<Waiting>& waiting = waiting_[kPriorities[stage_ % kPerDay]];
+            const size_t end = std::min(waiting.size(), next_ + kWaitingPerPiece);
+            for (; next_ < end; ++next_) {
+                const Waiting& entry = waiting[next_];
+                if (booked_.Contains(entry.request)) {
+                    continue;
+                }
+                entry.request->SetPupil(entry.pupil);
+                entry.request->SetParent(entry.parent);
+                entry.request->SetOrderKey(entry.orderKey);
+                requests_.push_back(entry.request);
+            }
+            if (next_ >= waiting.size()) {
                 state_ = Order;
                 orderStep_ = 0;
             }

@@ -10,6 +10,7 @@
 class AppointmentRequest;
 class MultiDaySchedule;
 class Parent;
+class Pupil;
 
 // Schedule::GroupSiblingRequests a batch of positions at a time, for a booking cut into pieces;
 // the batch must be left alone until the grouping is done.
@@ -53,7 +54,14 @@ public:
     bool Succeeded() const { return state_ == Done; }
 
 private:
-    enum State { Begin, Clear, Gather, Order, Book, Done, Failed };
+    enum State { Begin, Clear, Collect, Gather, Order, Book, Done, Failed };
+    // A request waiting to be booked, with what its gathering gives it.
+    struct Waiting {
+        AppointmentRequest* request;
+        Pupil* pupil;
+        Parent* parent;
+        unsigned orderKey;
+    };
 
     void BeginStage();
 
@@ -63,8 +71,10 @@ private:
     State state_ = Begin;
     std::vector<Parent*> parents_;
     unsigned stage_ = 0;  // day x priority
-    size_t next_ = 0;     // the next day to empty, parent to gather or request to book
+    size_t next_ = 0;     // the next day to empty, parent to collect, request to gather or book
     std::vector<AppointmentRequest*> requests_;
+    // Every request by priority (0 to 2), in the order of parents, pupils and requests.
+    std::vector<Waiting> waiting_[3];
     int orderStep_ = 0;
     SiblingGrouping grouping_;
     // Everything is unbooked at the start and only this booking books: what it has booked is
