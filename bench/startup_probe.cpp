@@ -75,7 +75,9 @@ wxFrame* MakeBareFrame(wxWindow** pane) {
     return frame;
 }
 
-class ProbeApp : public wxApp {
+}  // namespace
+
+class StartUpProbeApp : public wxApp {
 public:
     bool OnInit() override {
         const bool bare = argc > 1 && argv[1] == "bare";
@@ -103,9 +105,7 @@ public:
     }
 };
 
-}  // namespace
-
-wxIMPLEMENT_APP_NO_MAIN(ProbeApp);
+wxIMPLEMENT_APP_NO_MAIN(StartUpProbeApp);
 
 int main(int argc, char** argv) {
     ConfigureFramework();
