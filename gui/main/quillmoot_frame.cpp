@@ -69,6 +69,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
             CallAfter([this] { ApplySashPositions(); });
         }
     });
+    bindingAll_ = true;
     BindFileCommands();
     BindOutputCommands();
     BindScheduleCommands();
@@ -77,6 +78,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindScriptCommands();
     BindImportCommands();
     BindEmailCommands();
+    bindingAll_ = false;
 
     RefreshViews();
     controller_.Initialise();
@@ -187,7 +189,10 @@ void QuillmootFrame::ApplySashPositions() {
 
 void QuillmootFrame::BindCommand(int id, std::function<void()> handler) {
     handlers_[id] = std::move(handler);
-    RefreshViews();
+    // The constructor refreshes once all its commands are bound.
+    if (!bindingAll_) {
+        RefreshViews();
+    }
 }
 
 bool QuillmootFrame::RunCommand(int id) {

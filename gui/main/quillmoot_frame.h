@@ -148,6 +148,7 @@ private:
     std::unique_ptr<DlgError> sink_;
     bool autosaveBusy_ = false;
     bool sashesApplied_ = false;
+    bool bindingAll_ = false;
     wxTimer autosaveTimer_;
     std::map<int, std::function<void()>> handlers_;
     NewEventEditor newEventEditor_;
