@@ -84,6 +84,7 @@ void EventTreeCtrl::RebuildTree() {
         DeleteChildren(branches[i]);
         Collapse(branches[i]);
     }
+    formGroups_.clear();
     UpdatePeopleCounts();
     const unsigned presentationCount = event_ ? event_->GetPresentations().Count() : 0;
     SetItemText(presentations_, CountLabel(presentationCount, "presentations"));
@@ -139,20 +140,26 @@ wxTreeItemId EventTreeCtrl::AppendParentItem(Parent* parent) {
 
 void EventTreeCtrl::AddPupilToForm(Pupil* pupil) {
     const std::string label = FormGroupLabel(pupil->GetForm());
-    const wxString text = FromUtf8(label);
-    wxTreeItemId group;
-    wxTreeItemIdValue cookie;
-    for (wxTreeItemId child = GetFirstChild(pupils_, cookie); child.IsOk();
-         child = GetNextChild(pupils_, cookie)) {
-        if (GetItemText(child) == text) {
-            group = child;
-            break;
+    // Groups by their exact label, as the tree holds them: asking the tree's items for their
+    // texts converts and copies every group's label for every pupil.
+    auto known = formGroups_.find(label);
+    if (known == formGroups_.end()) {
+        const wxString text = FromUtf8(label);
+        wxTreeItemId group;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = GetFirstChild(pupils_, cookie); child.IsOk();
+             child = GetNextChild(pupils_, cookie)) {
+            if (GetItemText(child) == text) {
+                group = child;
+                break;
+            }
         }
+        if (!group.IsOk()) {
+            group = AppendItem(pupils_, text, -1, -1, new TreeObjectData(nullptr, label));
+        }
+        known = formGroups_.emplace(label, group).first;
     }
-    if (!group.IsOk()) {
-        group = AppendItem(pupils_, text, -1, -1, new TreeObjectData(nullptr, label));
-    }
-    AppendObject(group, pupil, MakeItemLabel(*pupil));
+    AppendObject(known->second, pupil, MakeItemLabel(*pupil));
 }
 
 void EventTreeCtrl::AddTeacher(Teacher* teacher) {

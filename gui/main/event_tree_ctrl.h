@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "gui/main/popup_menus.h"
@@ -104,6 +105,8 @@ private:
     void UpdatePeopleCounts();
 
     std::shared_ptr<Event> event_;
+    // The form groups made since the last rebuild, by label.
+    std::unordered_map<std::string, wxTreeItemId> formGroups_;
     wxTreeItemId root_;
     wxTreeItemId teachers_;
     wxTreeItemId parents_;
