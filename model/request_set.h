@@ -24,7 +24,7 @@ public:
         if (2 * (count_ + 1) > slots_.size()) {
             Grow();
         }
-        const AppointmentRequest*& slot = Find(request);
+        const AppointmentRequest*& slot = slots_[Find(request)];
         if (slot == request) {
             return false;
         }
@@ -33,13 +33,13 @@ public:
         return true;
     }
     bool Contains(const AppointmentRequest* request) const {
-        return request != nullptr && !slots_.empty() &&
-               const_cast<RequestSet*>(this)->Find(request) == request;
+        return request != nullptr && !slots_.empty() && slots_[Find(request)] == request;
     }
     std::size_t Count() const { return count_; }
 
 private:
-    const AppointmentRequest*& Find(const AppointmentRequest* request) {
+    // The slot holding the request, or the empty one where it would go.
+    std::size_t Find(const AppointmentRequest* request) const {
         const std::size_t mask = slots_.size() - 1;
         auto value = reinterpret_cast<std::uintptr_t>(request);
         value ^= value >> 17;
@@ -48,7 +48,7 @@ private:
         while (slots_[i] != nullptr && slots_[i] != request) {
             i = (i + 1) & mask;
         }
-        return slots_[i];
+        return i;
     }
     void Grow() {
         std::vector<const AppointmentRequest*> old;
@@ -56,7 +56,7 @@ private:
         slots_.assign(old.empty() ? 64 : 2 * old.size(), nullptr);
         for (const AppointmentRequest* request : old) {
             if (request != nullptr) {
-                Find(request) = request;
+                slots_[Find(request)] = request;
             }
         }
     }
