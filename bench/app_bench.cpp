@@ -256,6 +256,46 @@ void BM_SaveSchoolFile(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveSchoolFile)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Opening and saving at both sizes in turn.
+void BM_GrowthOfOpenAndSave(benchmark::State& state) {
+    TempFolder folder("qm-bench-growth");
+    setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    UCStringError quiet;
+    std::map<int, std::string> paths;
+    for (int scale : {1, 10}) {
+        paths[scale] =
+            folder.Write("school" + std::to_string(scale) + ".qmv", LargeSchoolText(scale));
+    }
+    if (state.range(0) == 0) {
+        MeasureGrowth(state, [&](int scale) {
+            QMController controller;
+            controller.Initialise();
+            const double ms = TimeOf([&] { (void)controller.OpenEventFile(paths[scale].c_str()); });
+            controller.CloseEvent();
+            return ms;
+        });
+        return;
+    }
+    std::map<int, std::unique_ptr<QMController>> open;
+    for (int scale : {1, 10}) {
+        open[scale] = std::make_unique<QMController>();
+        open[scale]->Initialise();
+        if (!open[scale]->OpenEventFile(paths[scale].c_str())) {
+            state.SkipWithError("the school's file did not open");
+            return;
+        }
+    }
+    MeasureGrowth(state, [&](int scale) {
+        return TimeOf([&] { (void)open[scale]->SaveEvent(paths[scale].c_str()); });
+    });
+}
+BENCHMARK(BM_GrowthOfOpenAndSave)
+    ->ArgName("save")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 // Presentations are kept unique by name: adding each against all before it would make a file
 // of many of them open in time growing with their square.
 void BM_ReadManyPresentations(benchmark::State& state) {

@@ -80,6 +80,27 @@ BENCHMARK(BM_BookAll)
     ->ArgsProduct({{1, 10}, {BookRandom, BookRandomThenOrderKey}})
     ->Unit(benchmark::kMillisecond);
 
+// The score and Rebook All at both sizes in turn.
+void BM_GrowthOfTheEventScore(benchmark::State& state) {
+    MeasureGrowth(state, [](int scale) {
+        const MultiDaySchedule& timetable = *LargeSchool::Get(scale).timetable;
+        return TimeOf([&] { benchmark::DoNotOptimize(timetable.GetScore()); });
+    });
+}
+BENCHMARK(BM_GrowthOfTheEventScore)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_GrowthOfRebookAll(benchmark::State& state) {
+    std::map<int, std::unique_ptr<MultiDaySchedule>> copies;
+    for (int scale : {1, 10}) {
+        copies[scale] = std::make_unique<MultiDaySchedule>(*LargeSchool::Get(scale).timetable);
+    }
+    srand(kSeed);
+    MeasureGrowth(state, [&](int scale) {
+        return TimeOf([&] { benchmark::DoNotOptimize(copies[scale]->BookAll(BookRandom)); });
+    });
+}
+BENCHMARK(BM_GrowthOfRebookAll)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // A new candidate made from the master, as the population is seeded.
 void BM_CopyTimetable(benchmark::State& state) {
     const MultiDaySchedule& timetable =
