@@ -68,10 +68,14 @@ bool OptimiseSession::Tick() {
     const bool passCompleted = evolver_->StepSome(deadline) == Evolver::GenerationDone;
     if (passCompleted) {
         ++passes_;
-        evolver_->NewGeneration();
-        if (schedule_ != nullptr) {
+        // The master now holds the pass's best candidate, whose score the pass has taken:
+        // scoring the whole event again would hold the window as long as a pass's piece does.
+        if (evolver_->GetBestIndex() >= 0) {
+            score_ = evolver_->GetBestScore();
+        } else if (schedule_ != nullptr) {
             score_ = schedule_->GetScore();
         }
+        evolver_->NewGeneration();
     }
     UpdateProgress();
     if (score_.IsPerfect()) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,25 +14,23 @@
 #include "app/event_file_writer.h"
 #include "app/optimise_session.h"
 #include "app/qm_controller.h"
+#include "bench_sizes.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/parent.h"
 #include "model/schedule.h"
 #include "optimiser/optimise_run.h"
 #include "support/school_generator.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 // The large school over its days, its requests booked as the program would book them; with a
 // scale, that many times its people and requests.
 std::unique_ptr<MultiDaySchedule> LargeSchool(int scale = 1) {
-    SchoolSize size = SchoolSize::Large();
-    size.teachers *= scale;
-    size.parents *= scale;
-    size.pupils *= scale;
-    size.requests *= scale;
-    GeneratedSchool school = GenerateSchool(size, 7);
+    GeneratedSchool school = GenerateSchool(SizeAt(scale), 7);
     std::srand(7);
     std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
     auto schedule = std::make_unique<MultiDaySchedule>(school.event);
@@ -43,12 +42,14 @@ std::unique_ptr<MultiDaySchedule> LargeSchool(int scale = 1) {
     return schedule;
 }
 
-const std::string& LargeSchoolText() {
-    static const std::string text = [] {
+const std::string& LargeSchoolText(int scale = 1) {
+    static std::map<int, std::string> texts;
+    auto found = texts.find(scale);
+    if (found == texts.end()) {
         UCStringError quiet;
-        return EventFileWriter(*LargeSchool()).FormatEventFile();
-    }();
-    return text;
+        found = texts.emplace(scale, EventFileWriter(*LargeSchool(scale)).FormatEventFile()).first;
+    }
+    return found->second;
 }
 
 void BM_WriteLargeSchoolEventFile(benchmark::State& state) {
@@ -86,31 +87,48 @@ void BM_ReadLargeSchoolEventFile(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadLargeSchoolEventFile)->Unit(benchmark::kMillisecond);
 
-// The optimiser's window on the large school, tick by tick with a budget (ms), until a number
-// of passes (the first ones fresh starts, the later ones local search) has completed;
-// then the headless run of the same seed and passes, which must end with the same timetable.
-// A tick is as long as the window would freeze.
+// The optimiser's window on the large school (or a scale of it), tick by tick with a budget
+// (ms), until a number of passes (the first ones fresh starts, the later ones local search) has
+// completed, or a number of local-search passes when that is not 0; then the headless run of
+// the same seed and passes, which must end with the same timetable. A tick is as long as the
+// window would freeze.
 void BM_OptimiseSessionTicks(benchmark::State& state) {
     constexpr unsigned kSeed = 7;
     const int passes = static_cast<int>(state.range(0));
     const std::chrono::milliseconds budget(state.range(1));
+    const int stopAfterOptimising = static_cast<int>(state.range(3));
     UCStringError quiet;
-    const std::unique_ptr<MultiDaySchedule> booked = LargeSchool();
+    const std::unique_ptr<MultiDaySchedule> booked = LargeSchool(static_cast<int>(state.range(2)));
+    // Booking gives up the gaps of parents who cannot have them, for good: each run starts from
+    // the same parents, so that the window's run and the headless one can be compared.
+    const ParentList& parents = booked->GetEvent()->GetParents();
+    std::vector<ParentGapMode> modes;
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        modes.push_back(parents.At(i)->GetGapMode());
+    }
+    auto restoreModes = [&] {
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            parents.At(i)->SetGapMode(modes[i]);
+        }
+    };
     using Clock = std::chrono::steady_clock;
     std::vector<double> tickMs;
     double runSeconds = 0.0;
     bool same = false;
     int optimisingPasses = 0;
+    int passesRun = 0;
     Score score;
     for (auto _ : state) {
         QMController controller;
         controller.SetEvent(std::make_unique<MultiDaySchedule>(*booked));
+        restoreModes();
         srand(kSeed);
         OptimiseSession session(controller, budget);
         tickMs.clear();
         optimisingPasses = 0;
         const Clock::time_point runBegin = Clock::now();
-        while (session.GetPasses() < passes && !session.IsFinished()) {
+        while (session.GetPasses() < passes && !session.IsFinished() &&
+               (stopAfterOptimising == 0 || optimisingPasses < stopAfterOptimising)) {
             const Clock::time_point begin = Clock::now();
             const bool passCompleted = session.Tick();
             tickMs.push_back(
@@ -120,11 +138,13 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
             }
         }
         runSeconds = std::chrono::duration<double>(Clock::now() - runBegin).count();
+        passesRun = session.GetPasses();
         score = controller.GetSchedule()->GetScore();
 
         MultiDaySchedule headless(*booked);
+        restoreModes();
         srand(kSeed);
-        RunOptimiser(headless, passes, OptimiseSession::kDefaultKids);
+        RunOptimiser(headless, passesRun, OptimiseSession::kDefaultKids);
         srand(1);
         const std::string sessionText =
             EventFileWriter(*controller.GetSchedule()).FormatEventFile();
@@ -137,14 +157,22 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
     state.counters["ticks"] = static_cast<double>(tickMs.size());
     state.counters["median_tick_ms"] = sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
     state.counters["max_tick_ms"] = sorted.empty() ? 0.0 : sorted.back();
-    state.counters["passes_per_s"] = runSeconds > 0.0 ? passes / runSeconds : 0.0;
+    state.counters["passes"] = passesRun;
+    state.counters["passes_per_s"] = runSeconds > 0.0 ? passesRun / runSeconds : 0.0;
     state.counters["optimising_passes"] = optimisingPasses;
     state.counters["score"] = score.GetValue() + 1000;
     state.counters["same_as_headless"] = same ? 1 : 0;
 }
 BENCHMARK(BM_OptimiseSessionTicks)
-    ->Args({20, OptimiseSession::kDefaultTickBudget.count()})
-    ->Args({20, 20})
+    ->ArgNames({"passes", "budget_ms", "scale", "optimising"})
+    ->Args({20, OptimiseSession::kDefaultTickBudget.count(), 1, 0})
+    ->Args({20, 20, 1, 0})
+    ->Apply([](benchmark::internal::Benchmark* benchmark) {
+        // Fresh starts until they stall, the switch to local search and two of its passes.
+        if (StressRunsWanted()) {
+            benchmark->Args({40, OptimiseSession::kDefaultTickBudget.count(), 10, 2});
+        }
+    })
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
@@ -162,6 +190,109 @@ BENCHMARK(BM_ReadScaledSchoolEventFile)
     ->Arg(1)
     ->Arg(3)
     ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+double MsSince(std::chrono::steady_clock::time_point begin) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
+        .count();
+}
+
+double MedianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+// Opening and saving as the program does them: the file locked, read or written whole beside
+// the old one and put in its place.
+void BM_OpenSchoolFile(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
+    TempFolder folder("qm-bench-open");
+    setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    const std::string path = folder.Write("school.qmv", LargeSchoolText(scale));
+    UCStringError quiet;
+    std::vector<double> runMs;
+    for (auto _ : state) {
+        QMController controller;
+        controller.Initialise();
+        const auto begin = std::chrono::steady_clock::now();
+        if (!controller.OpenEventFile(path.c_str())) {
+            state.SkipWithError("the school's file did not open");
+            break;
+        }
+        runMs.push_back(MsSince(begin));
+        benchmark::DoNotOptimize(controller.GetSchedule());
+        state.PauseTiming();
+        controller.CloseEvent();
+        state.ResumeTiming();
+    }
+    state.counters["median_ms"] = MedianOf(runMs);
+}
+BENCHMARK(BM_OpenSchoolFile)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_SaveSchoolFile(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
+    TempFolder folder("qm-bench-save");
+    setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    const std::string path = folder.Write("school.qmv", LargeSchoolText(scale));
+    UCStringError quiet;
+    QMController controller;
+    controller.Initialise();
+    if (!controller.OpenEventFile(path.c_str())) {
+        state.SkipWithError("the school's file did not open");
+        return;
+    }
+    std::vector<double> runMs;
+    for (auto _ : state) {
+        const auto begin = std::chrono::steady_clock::now();
+        if (!controller.SaveEvent(path.c_str())) {
+            state.SkipWithError("the school's file was not saved");
+            break;
+        }
+        runMs.push_back(MsSince(begin));
+    }
+    state.counters["median_ms"] = MedianOf(runMs);
+    state.counters["bytes"] = static_cast<double>(folder.Read("school.qmv").size());
+}
+BENCHMARK(BM_SaveSchoolFile)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Opening and saving at both sizes in turn.
+void BM_GrowthOfOpenAndSave(benchmark::State& state) {
+    TempFolder folder("qm-bench-growth");
+    setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    UCStringError quiet;
+    std::map<int, std::string> paths;
+    for (int scale : {1, 10}) {
+        paths[scale] =
+            folder.Write("school" + std::to_string(scale) + ".qmv", LargeSchoolText(scale));
+    }
+    if (state.range(0) == 0) {
+        MeasureGrowth(state, [&](int scale) {
+            QMController controller;
+            controller.Initialise();
+            const double ms = TimeOf([&] { (void)controller.OpenEventFile(paths[scale].c_str()); });
+            controller.CloseEvent();
+            return ms;
+        });
+        return;
+    }
+    std::map<int, std::unique_ptr<QMController>> open;
+    for (int scale : {1, 10}) {
+        open[scale] = std::make_unique<QMController>();
+        open[scale]->Initialise();
+        if (!open[scale]->OpenEventFile(paths[scale].c_str())) {
+            state.SkipWithError("the school's file did not open");
+            return;
+        }
+    }
+    MeasureGrowth(state, [&](int scale) {
+        return TimeOf([&] { (void)open[scale]->SaveEvent(paths[scale].c_str()); });
+    });
+}
+BENCHMARK(BM_GrowthOfOpenAndSave)
+    ->ArgName("save")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

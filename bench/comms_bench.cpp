@@ -82,10 +82,9 @@ BENCHMARK(BM_ComposeLargeSchoolResults)->Unit(benchmark::kMillisecond);
 void BM_SendToLoopbackServer(benchmark::State& state) {
     TempFolder folder("qm-bench-smtp");
     ::mkdir(folder.File("mail").c_str(), 0700);
-    ChildProcess server(
-        {QM_PYTHON, std::string(QM_SOURCE_DIR) + "/tests/support/smtp_server.py",
-         "--folder", folder.File("mail")},
-        folder.File("server.log"));
+    ChildProcess server({QM_PYTHON, std::string(QM_SOURCE_DIR) + "/tests/support/smtp_server.py",
+                         "--folder", folder.File("mail")},
+                        folder.File("server.log"));
     int port = 0;
     if (server.Start()) {
         for (int i = 0; i < 200 && port == 0; ++i) {

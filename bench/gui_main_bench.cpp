@@ -1,18 +1,28 @@
 // The main window on the generated large school: start-up to the first painted window, and the
 // refresh that follows every command. Needs a display (make bench runs under Xvfb).
 #include <benchmark/benchmark.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/dcmemory.h>
 #include <wx/evtloop.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "app/event_file_writer.h"
 #include "app/qm_controller.h"
+#include "bench_sizes.h"
 #include "bench_window.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
@@ -49,27 +59,39 @@ struct BenchFolder {
     }
 };
 
-// The large school's event file, written once into a folder of its own.
-const std::string& LargeSchoolFile() {
+// The large school's event file (or a scale of it), written once into a folder of its own.
+const std::string& SchoolFile(int scale) {
     static const BenchFolder folder;
-    static const std::string path = [] {
-        const std::string& root = folder.path;
-        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        GeneratedSchool school = GenerateSchool(SchoolSize::Large(), 7);
-        std::srand(7);
-        std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
-        auto schedule = std::make_unique<MultiDaySchedule>(school.event);
-        *schedule->GetDay(0) = *days[0];
-        for (size_t i = 1; i < days.size(); ++i) {
-            schedule->AddDay(std::move(days[i]));
-        }
-        (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
-        UCStringError quiet;
-        const std::string file = root + "/large.qmv";
-        std::ofstream(file, std::ios::binary) << EventFileWriter(*schedule).FormatEventFile();
-        return file;
-    }();
-    return path;
+    static std::map<int, std::string> paths;
+    auto found = paths.find(scale);
+    if (found != paths.end()) {
+        return found->second;
+    }
+    const std::string& root = folder.path;
+    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    GeneratedSchool school = GenerateSchool(SizeAt(scale), 7);
+    std::srand(7);
+    std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
+    auto schedule = std::make_unique<MultiDaySchedule>(school.event);
+    *schedule->GetDay(0) = *days[0];
+    for (size_t i = 1; i < days.size(); ++i) {
+        schedule->AddDay(std::move(days[i]));
+    }
+    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
+    UCStringError quiet;
+    const std::string file = root + "/school" + std::to_string(scale) + ".qmv";
+    // Saved as the program saves, so that opening it finds it whole and says nothing.
+    QMController controller;
+    controller.SetEvent(std::move(schedule));
+    if (!controller.SaveEvent(file.c_str())) {
+        std::fprintf(stderr, "The school's file was not saved: %s\n", quiet.GetText().c_str());
+    }
+    controller.CloseEvent();
+    return paths.emplace(scale, file).first->second;
+}
+
+const std::string& LargeSchoolFile() {
+    return SchoolFile(1);
 }
 
 void Settle() {
@@ -100,6 +122,95 @@ void BM_StartUpToFirstPaintWithLargeSchool(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartUpToFirstPaintWithLargeSchool)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Milliseconds from starting the start-up probe to its word that the window is painted; a
+// negative number when it ended without saying so.
+double TimeProbe(const std::vector<std::string>& arguments) {
+    const std::string probe =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "startup_probe";
+    std::vector<char*> argv{const_cast<char*>(probe.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    int output[2];
+    if (pipe(output) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, output[0]);
+    const auto begin = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, probe.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(output[1]);
+    std::string said;
+    char buffer[64];
+    ssize_t count = 0;
+    // A probe that waits for a click (a message about the file) would wait for ever.
+    pollfd readable{output[0], POLLIN, 0};
+    while (spawned == 0 && said.find("painted") == std::string::npos &&
+           poll(&readable, 1, 60000) > 0 && (count = read(output[0], buffer, sizeof buffer)) > 0) {
+        said.append(buffer, static_cast<size_t>(count));
+    }
+    const auto end = std::chrono::steady_clock::now();
+    close(output[0]);
+    if (spawned != 0) {
+        return -1;
+    }
+    if (said.find("painted") == std::string::npos) {
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (said.find("painted") == std::string::npos) {
+        return -1;
+    }
+    return std::chrono::duration<double, std::milli>(end - begin).count();
+}
+
+// Whole processes, as a user meets them: the program on the large school's file beside a bare
+// frame with the same bars and panes, five of each taken in turn (and the stress school's file,
+// when its slow runs are wanted).
+void BM_StartUpAsProcesses(benchmark::State& state) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        state.SkipWithError("needs a display");
+        return;
+    }
+    const std::string large = LargeSchoolFile();
+    const std::string stress = StressRunsWanted() ? SchoolFile(10) : std::string();
+    std::vector<double> bare;
+    std::vector<double> program;
+    std::vector<double> program10;
+    for (auto _ : state) {
+        for (int run = 0; run < 5; ++run) {
+            bare.push_back(TimeProbe({"bare"}));
+            program.push_back(TimeProbe({"program", large}));
+            if (!stress.empty()) {
+                program10.push_back(TimeProbe({"program", stress}));
+            }
+        }
+    }
+    auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values.empty() ? 0.0 : values[values.size() / 2];
+    };
+    if (std::find_if(bare.begin(), bare.end(), [](double ms) { return ms < 0; }) != bare.end() ||
+        std::find_if(program.begin(), program.end(), [](double ms) { return ms < 0; }) !=
+            program.end()) {
+        state.SkipWithError("a probe ended without painting");
+        return;
+    }
+    state.counters["bare_ms"] = median(bare);
+    state.counters["large_ms"] = median(program);
+    state.counters["large_to_bare"] = median(program) / median(bare);
+    if (!program10.empty()) {
+        state.counters["stress_ms"] = median(program10);
+    }
+}
+BENCHMARK(BM_StartUpAsProcesses)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_RefreshViewsWithLargeSchool(benchmark::State& state) {
     if (!StartWindowSystem(state)) {

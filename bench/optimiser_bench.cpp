@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "bench_sizes.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -22,22 +24,25 @@ namespace {
 constexpr unsigned kSeed = 1;
 constexpr int kKids = 10;
 
-// The large school, booked once; built on first use so that each benchmark pays it only once.
+// The large school (scale 1) or ten times it (the stress school), booked once; built on first
+// use so that each benchmark pays it only once.
 struct LargeSchool {
     GeneratedSchool school;
     std::unique_ptr<MultiDaySchedule> timetable;
 
-    static LargeSchool& Get() {
-        static LargeSchool large = [] {
-            LargeSchool made;
-            made.school = GenerateSchool(SchoolSize::Large(), kSeed);
+    static LargeSchool& Get(int scale = 1) {
+        static std::map<int, LargeSchool> made;
+        auto found = made.find(scale);
+        if (found == made.end()) {
+            LargeSchool& large = made[scale];
+            large.school = GenerateSchool(SizeAt(scale), kSeed);
             srand(kSeed);
-            made.timetable = MakeTimetable(made.school);
-            (void)made.timetable->BookAll(
+            large.timetable = MakeTimetable(large.school);
+            (void)large.timetable->BookAll(
                 BookRandomThenOrderKey);  // an unlocked event: booking cannot be refused
-            return made;
-        }();
-        return large;
+            return large;
+        }
+        return found->second;
     }
 };
 
@@ -50,7 +55,8 @@ double Median(std::vector<double> values) {
 }
 
 void BM_EventScore(benchmark::State& state) {
-    const MultiDaySchedule& timetable = *LargeSchool::Get().timetable;
+    const MultiDaySchedule& timetable =
+        *LargeSchool::Get(static_cast<int>(state.range(0))).timetable;
     for (auto _ : state) {
         benchmark::DoNotOptimize(timetable.GetScore());
     }
@@ -58,37 +64,65 @@ void BM_EventScore(benchmark::State& state) {
     state.counters["score"] = score.GetValue() + 1000;
     state.counters["unbooked"] = score.Unbooked;
 }
-BENCHMARK(BM_EventScore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EventScore)->Apply(AtBothScales)->Unit(benchmark::kMillisecond);
 
+// Random order is what Rebook All books in; ordered by shared slots is a fresh start.
 void BM_BookAll(benchmark::State& state) {
-    MultiDaySchedule timetable(*LargeSchool::Get().timetable);
+    MultiDaySchedule timetable(*LargeSchool::Get(static_cast<int>(state.range(0))).timetable);
+    const int order = static_cast<int>(state.range(1));
     srand(kSeed);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(timetable.BookAll(BookRandomThenOrderKey));
+        benchmark::DoNotOptimize(timetable.BookAll(order));
     }
 }
-BENCHMARK(BM_BookAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BookAll)
+    ->ArgNames({"scale", "order"})
+    ->ArgsProduct({{1, 10}, {BookRandom, BookRandomThenOrderKey}})
+    ->Unit(benchmark::kMillisecond);
+
+// The score and Rebook All at both sizes in turn.
+void BM_GrowthOfTheEventScore(benchmark::State& state) {
+    MeasureGrowth(state, [](int scale) {
+        const MultiDaySchedule& timetable = *LargeSchool::Get(scale).timetable;
+        return TimeOf([&] { benchmark::DoNotOptimize(timetable.GetScore()); });
+    });
+}
+BENCHMARK(BM_GrowthOfTheEventScore)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_GrowthOfRebookAll(benchmark::State& state) {
+    std::map<int, std::unique_ptr<MultiDaySchedule>> copies;
+    for (int scale : {1, 10}) {
+        copies[scale] = std::make_unique<MultiDaySchedule>(*LargeSchool::Get(scale).timetable);
+    }
+    srand(kSeed);
+    MeasureGrowth(state, [&](int scale) {
+        return TimeOf([&] { benchmark::DoNotOptimize(copies[scale]->BookAll(BookRandom)); });
+    });
+}
+BENCHMARK(BM_GrowthOfRebookAll)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A new candidate made from the master, as the population is seeded.
 void BM_CopyTimetable(benchmark::State& state) {
-    const MultiDaySchedule& timetable = *LargeSchool::Get().timetable;
+    const MultiDaySchedule& timetable =
+        *LargeSchool::Get(static_cast<int>(state.range(0))).timetable;
     for (auto _ : state) {
         MultiDaySchedule copy(timetable);
         benchmark::DoNotOptimize(copy.GetDay(0));
     }
 }
-BENCHMARK(BM_CopyTimetable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyTimetable)->Apply(AtBothScales)->Unit(benchmark::kMillisecond);
 
 // An existing candidate overwritten, as every generation's end does to the master and others.
 void BM_AssignTimetable(benchmark::State& state) {
-    const MultiDaySchedule& timetable = *LargeSchool::Get().timetable;
+    const MultiDaySchedule& timetable =
+        *LargeSchool::Get(static_cast<int>(state.range(0))).timetable;
     MultiDaySchedule target(timetable);
     for (auto _ : state) {
         target = timetable;
         benchmark::DoNotOptimize(target.GetDay(0));
     }
 }
-BENCHMARK(BM_AssignTimetable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssignTimetable)->Apply(AtBothScales)->Unit(benchmark::kMillisecond);
 
 // Times each Step by itself (a generation's end costs more than its other steps) and reports
 // the median and the slowest.
@@ -109,7 +143,7 @@ void RunSteps(benchmark::State& state, Evolver& evolver) {
 }
 
 void BM_StepStartPositions(benchmark::State& state) {
-    MultiDaySchedule master(*LargeSchool::Get().timetable);
+    MultiDaySchedule master(*LargeSchool::Get(static_cast<int>(state.range(0))).timetable);
     srand(kSeed);
     Evolver evolver(&master, kKids);
     if (!evolver.Start()) {
@@ -119,10 +153,13 @@ void BM_StepStartPositions(benchmark::State& state) {
     evolver.NewGeneration();
     RunSteps(state, evolver);
 }
-BENCHMARK(BM_StepStartPositions)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_StepStartPositions)
+    ->Apply(AtBothScales)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30);
 
 void BM_StepOptimising(benchmark::State& state) {
-    MultiDaySchedule master(*LargeSchool::Get().timetable);
+    MultiDaySchedule master(*LargeSchool::Get(static_cast<int>(state.range(0))).timetable);
     srand(kSeed);
     OptimiserStats stats;
     Evolver evolver(&master, kKids);
@@ -145,14 +182,20 @@ void BM_StepOptimising(benchmark::State& state) {
     }
     RunSteps(state, evolver);
 }
-BENCHMARK(BM_StepOptimising)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_StepOptimising)
+    ->Apply(AtBothScalesWhenWanted)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30);
 
-// The pieces a sliced run is cut into, one a call: the longest is what a window's tick can
-// overrun its budget by.
+// The pieces a sliced run is cut into, one a call, from the seeding through the switch to
+// local search and two generations of it: the longest is what a window's tick can overrun its
+// budget by.
 void BM_StepPieces(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
     std::vector<double> pieceMs;
+    int switchedAt = -1;
     for (auto _ : state) {
-        MultiDaySchedule master(*LargeSchool::Get().timetable);
+        MultiDaySchedule master(*LargeSchool::Get(scale).timetable);
         srand(kSeed);
         Evolver evolver(&master, kKids);
         const Evolver::Clock::time_point past = Evolver::Clock::time_point::min();
@@ -165,20 +208,30 @@ void BM_StepPieces(benchmark::State& state) {
         };
         while (timed([&] { return evolver.StartSome(past); }) == Evolver::StartPending) {
         }
-        for (int generation = 0; generation < 20; ++generation) {
+        for (int generation = 0; generation < 60; ++generation) {
+            if (switchedAt >= 0 && generation >= switchedAt + 2) {
+                break;
+            }
             evolver.NewGeneration();
             while (timed([&] { return evolver.StepSome(past); }) != Evolver::GenerationDone) {
+            }
+            if (switchedAt < 0 && evolver.GetPhase() == Optimising) {
+                switchedAt = generation;
             }
         }
     }
     std::sort(pieceMs.begin(), pieceMs.end());
     state.counters["pieces"] = static_cast<double>(pieceMs.size());
+    state.counters["switch_generation"] = switchedAt;
     state.counters["median_ms"] = Median(pieceMs);
     // The slowest one in a thousand: the longest pieces proper, not a busy machine's stalls.
     state.counters["p999_ms"] = pieceMs.empty() ? 0.0 : pieceMs[pieceMs.size() * 999 / 1000];
     state.counters["max_ms"] = pieceMs.empty() ? 0.0 : pieceMs.back();
 }
-BENCHMARK(BM_StepPieces)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StepPieces)
+    ->Apply(AtBothScalesWhenWanted)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // Heap held by a seeded population of ten candidates (nine of them booked afresh).
 void BM_PopulationMemory(benchmark::State& state) {

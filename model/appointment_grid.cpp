@@ -1,7 +1,7 @@
 #include "model/appointment_grid.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <cstdint>
 
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
@@ -33,6 +33,65 @@ void ReportBadIndex(int slot, int row, unsigned slotCount, size_t rowCount) {
 
 }  // namespace
 
+// Parents by address to their ids, in one open-addressed array: a lookup is mostly one read.
+class ParentIds {
+public:
+    int Find(const Parent* parent) const {
+        if (slots_.empty()) {
+            return -1;
+        }
+        for (std::size_t i = Home(parent);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i].parent == parent) {
+                return slots_[i].id;
+            }
+            if (slots_[i].parent == nullptr) {
+                return -1;
+            }
+        }
+    }
+    // The parent must not be in yet.
+    void Add(const Parent* parent, int id) {
+        if (2 * (count_ + 1) > slots_.size()) {
+            Grow();
+        }
+        Place(parent, id);
+        ++count_;
+    }
+    std::size_t Size() const { return count_; }
+
+private:
+    struct Slot {
+        const Parent* parent = nullptr;
+        int id = -1;
+    };
+
+    std::size_t Home(const Parent* parent) const {
+        auto value = reinterpret_cast<std::uintptr_t>(parent);
+        value ^= value >> 17;
+        value *= 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(value >> 20) & (slots_.size() - 1);
+    }
+    void Place(const Parent* parent, int id) {
+        std::size_t i = Home(parent);
+        while (slots_[i].parent != nullptr) {
+            i = (i + 1) & (slots_.size() - 1);
+        }
+        slots_[i] = {parent, id};
+    }
+    void Grow() {
+        std::vector<Slot> old(slots_.empty() ? 64 : 2 * slots_.size());
+        old.swap(slots_);
+        for (const Slot& slot : old) {
+            if (slot.parent != nullptr) {
+                Place(slot.parent, slot.id);
+            }
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 // For every parent seen on this grid a dense id, and for every (id, slot) the lowest row that
 // holds that parent there and how many rows do. Each cell also remembers the id it was indexed
 // under, so a removal through any cell undoes exactly what the booking added, whatever its
@@ -43,7 +102,7 @@ struct AppointmentGrid::ParentIndex {
         int lowestRow = -1;
         int count = 0;
     };
-    using IdMap = std::unordered_map<const Parent*, int>;
+    using IdMap = ParentIds;
 
     std::shared_ptr<IdMap> ids = std::make_shared<IdMap>();
     std::vector<Entry> entries;  // id * slotCount + slot
@@ -64,12 +123,12 @@ struct AppointmentGrid::ParentIndex {
         if (parent == cachedParent && parent != nullptr) {
             return cachedId;
         }
-        auto found = ids->find(parent);
-        if (found == ids->end()) {
+        const int found = ids->Find(parent);
+        if (found < 0) {
             return -1;
         }
         cachedParent = parent;
-        cachedId = found->second;
+        cachedId = found;
         return cachedId;
     }
 
@@ -84,8 +143,8 @@ struct AppointmentGrid::ParentIndex {
         if (ids.use_count() > 1) {
             ids = std::make_shared<IdMap>(*ids);
         }
-        id = static_cast<int>(ids->size());
-        ids->emplace(parent, id);
+        id = static_cast<int>(ids->Size());
+        ids->Add(parent, id);
         entries.resize(entries.size() + slotCount);
         cachedParent = parent;
         cachedId = id;

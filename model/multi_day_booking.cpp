@@ -30,19 +30,25 @@ bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
 }
 
 void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
-                                      std::vector<AppointmentRequest*>& requests) {
-    ForEachRequestOf(parent, [&](Pupil* pupil, AppointmentRequest* request) {
-        // Asked by identity, so a second request to the same teacher about the same
-        // subject is not taken for booked when the first one is.
-        if (request->GetPriority() != priority || IsRequestBooked(request)) {
-            return;
+                                      std::vector<AppointmentRequest*>& requests,
+                                      const RequestSet* booked) {
+    for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+        Pupil* pupil = parent->GetPupil(p);
+        for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+            AppointmentRequest* request = pupil->GetRequest(r);
+            // Asked by identity, so a second request to the same teacher about the same
+            // subject is not taken for booked when the first one is.
+            if (request->GetPriority() != priority ||
+                (booked != nullptr ? booked->Contains(request) : IsRequestBooked(request))) {
+                continue;
+            }
+            request->SetPupil(pupil);
+            request->SetParent(parent);
+            int common = CountCommonSlots(request->GetTeacher(), parent);
+            request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
+            requests.push_back(request);
         }
-        request->SetPupil(pupil);
-        request->SetParent(parent);
-        int common = CountCommonSlots(request->GetTeacher(), parent);
-        request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
-        requests.push_back(request);
-    });
+    }
 }
 
 bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
@@ -90,13 +96,14 @@ bool MultiDaySchedule::BookAll(int order) {
     return booking.Succeeded();
 }
 
-StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order)
-    : schedule_(schedule), order_(order) {}
+StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order, size_t orderedInOnePiece)
+    : schedule_(schedule), order_(order), orderedInOnePiece_(orderedInOnePiece) {}
 
 // Batches small enough that a piece of the large school takes about a millisecond.
 bool StagedBooking::Next() {
     constexpr size_t kParentsPerPiece = 100;
     constexpr size_t kRequestsPerPiece = 200;
+    constexpr size_t kWaitingPerPiece = 4096;
     constexpr unsigned kPerDay = static_cast<unsigned>(std::size(kPriorities));
     MultiDaySchedule& schedule = schedule_;
     switch (state_) {
@@ -106,35 +113,114 @@ bool StagedBooking::Next() {
                 state_ = Failed;
                 return true;
             }
-            schedule.ClearBookings();
+            // A day at a time: emptying a day frees every booking on it.
+            state_ = Clear;
+            next_ = 0;
+            [[fallthrough]];
+        case Clear:
+            schedule.days_[next_++]->ClearBookings();
+            if (next_ < schedule.days_.size()) {
+                return false;
+            }
+            booked_.Clear();
             parents_ = schedule.AllParents();
-            stage_ = 0;
-            BeginStage();
-            return false;
-        case Gather: {
+            for (std::vector<Waiting>& waiting : waiting_) {
+                waiting.clear();
+            }
+            state_ = Collect;
+            next_ = 0;
+            [[fallthrough]];
+        case Collect: {
+            // Every request once, sorted by priority in list order with its order key: the key
+            // depends only on who attends when, which booking leaves alone.
             const size_t end = std::min(parents_.size(), next_ + kParentsPerPiece);
             for (; next_ < end; ++next_) {
-                schedule.GatherRequests(parents_[next_], kPriorities[stage_ % kPerDay], requests_);
+                Parent* parent = parents_[next_];
+                for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+                    Pupil* pupil = parent->GetPupil(p);
+                    for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                        AppointmentRequest* request = pupil->GetRequest(r);
+                        const int priority = request->GetPriority();
+                        if (priority < 0 || priority >= static_cast<int>(std::size(waiting_))) {
+                            continue;
+                        }
+                        const int common = schedule.CountCommonSlots(request->GetTeacher(), parent);
+                        waiting_[priority].push_back(
+                            {request, pupil, parent,
+                             static_cast<unsigned>(common > 0 ? common : 0)});
+                    }
+                }
             }
             if (next_ >= parents_.size()) {
+                stage_ = 0;
+                BeginStage();
+            }
+            return false;
+        }
+        case Gather: {
+            // A stage takes its priority's requests that no day holds yet.
+            const std::vector<Waiting>& waiting = waiting_[kPriorities[stage_ % kPerDay]];
+            const size_t end = std::min(waiting.size(), next_ + kWaitingPerPiece);
+            for (; next_ < end; ++next_) {
+                const Waiting& entry = waiting[next_];
+                if (booked_.Contains(entry.request)) {
+                    continue;
+                }
+                entry.request->SetPupil(entry.pupil);
+                entry.request->SetParent(entry.parent);
+                entry.request->SetOrderKey(entry.orderKey);
+                requests_.push_back(entry.request);
+            }
+            if (next_ >= waiting.size()) {
                 state_ = Order;
+                orderStep_ = 0;
             }
             return false;
         }
         case Order:
-            schedule.days_[stage_ / kPerDay]->OrderRequests(requests_, order_);
-            next_ = 0;
-            state_ = Book;
-            return false;
+            if (requests_.size() <= orderedInOnePiece_) {
+                schedule.days_[stage_ / kPerDay]->OrderRequests(requests_, order_);
+                next_ = 0;
+                state_ = Book;
+                return false;
+            }
+            // Schedule::OrderRequests a step at a piece, the grouping in batches.
+            switch (orderStep_) {
+                case 0:
+                    if (order_ == BookRandom || order_ == BookRandomThenOrderKey) {
+                        Schedule::ShuffleRequests(requests_);
+                    }
+                    orderStep_ = 1;
+                    return false;
+                case 1:
+                    if (order_ == BookRandomThenOrderKey) {
+                        Schedule::SortRequestsByOrderKey(requests_);
+                    }
+                    grouping_.Begin(requests_);
+                    orderStep_ = 2;
+                    return false;
+                default:
+                    if (!grouping_.Next(std::max<size_t>(orderedInOnePiece_, 1))) {
+                        return false;
+                    }
+                    orderStep_ = 0;
+                    next_ = 0;
+                    state_ = Book;
+                    return false;
+            }
         case Book: {
             Schedule& day = *schedule.days_[stage_ / kPerDay];
             const size_t end = std::min(requests_.size(), next_ + kRequestsPerPiece);
             int unbooked = 0;
             for (; next_ < end; ++next_) {
+                const int before = unbooked;
                 if (!day.BookOrderedRequest(requests_[next_], &unbooked)) {
                     ReportMessage(SeverityError, "Booking failed!");
                     state_ = Failed;
                     return true;
+                }
+                if (unbooked == before) {
+                    booked_.Insert(requests_[next_]);
                 }
             }
             if (next_ < requests_.size()) {
@@ -332,25 +418,120 @@ void MultiDaySchedule::RebookParentsAndOptimise() {
 }
 
 bool MultiDaySchedule::RebookUnbookedParent() {
-    if (!event_ || RefuseWhenLocked("rebook parents")) {
-        return false;
+    StagedRebook rebooking;
+    rebooking.Begin(*this);
+    while (!rebooking.Next()) {
     }
-    if (days_.size() >= 2) {
-        std::vector<Parent*> candidates;
-        const ParentList& parents = event_->GetParents();
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            Parent* parent = parents.At(i);
-            if (parent->IsAttending(days_[0].get()) && parent->IsAttending(days_[1].get()) &&
-                HasUnbookedRequest(parent)) {
-                candidates.push_back(parent);
+    return rebooking.Succeeded();
+}
+
+// The candidates are the parents who attend the first two days and have a request booked on no
+// day; with a single day nobody is rebooked.
+void StagedRebook::Begin(MultiDaySchedule& schedule, unsigned rowsPerPiece,
+                         unsigned parentsPerPiece) {
+    schedule_ = &schedule;
+    rowsPerPiece_ = std::max(1U, rowsPerPiece);
+    parentsPerPiece_ = std::max(1U, parentsPerPiece);
+    day_ = 0;
+    next_ = 0;
+    candidates_.clear();
+    booked_.Clear();
+    if (!schedule.event_ || schedule.RefuseWhenLocked("rebook parents")) {
+        state_ = Failed;
+        return;
+    }
+    if (schedule.days_.size() < 2) {
+        state_ = Done;
+        return;
+    }
+    const TeacherList& teachers = schedule.event_->GetTeachers();
+    ownRow_.assign(teachers.Count(), false);
+    for (unsigned row = 0; row < teachers.Count(); ++row) {
+        ownRow_[row] = teachers.IndexOf(teachers.At(row)) == static_cast<int>(row);
+    }
+    state_ = Indexing;
+}
+
+bool StagedRebook::Next() {
+    if (schedule_ == nullptr) {
+        return true;
+    }
+    MultiDaySchedule& schedule = *schedule_;
+    switch (state_) {
+        case Indexing: {
+            const AppointmentGrid& grid = schedule.days_[day_]->GetGrid();
+            const unsigned rows = std::min<unsigned>(grid.GetRowCount(), ownRow_.size());
+            const unsigned end = std::min(rows, next_ + rowsPerPiece_);
+            for (; next_ < end; ++next_) {
+                IndexRow(next_);
             }
+            if (next_ >= rows) {
+                next_ = 0;
+                if (++day_ >= schedule.days_.size()) {
+                    state_ = Scanning;
+                }
+            }
+            return false;
         }
-        if (!candidates.empty()) {
-            Parent* parent = candidates[static_cast<unsigned>(rand()) % candidates.size()];
-            // As above: a random move that may come to nothing.
-            (void)UnbookParent(parent);
-            (void)BookParentsOnDays({parent}, nullptr, BookRandom);
+        case Scanning: {
+            const ParentList& parents = schedule.event_->GetParents();
+            const Schedule* first = schedule.days_[0].get();
+            const Schedule* second = schedule.days_[1].get();
+            const unsigned end = std::min(parents.Count(), next_ + parentsPerPiece_);
+            for (; next_ < end; ++next_) {
+                Parent* parent = parents.At(next_);
+                if (!parent->IsAttending(first) || !parent->IsAttending(second)) {
+                    continue;
+                }
+                bool unbooked = false;
+                for (unsigned p = 0; !unbooked && p < parent->GetPupilCount(); ++p) {
+                    const Pupil* pupil = parent->GetPupil(p);
+                    for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                        if (!booked_.Contains(pupil->GetRequest(r))) {
+                            unbooked = true;
+                            break;
+                        }
+                    }
+                }
+                if (unbooked) {
+                    candidates_.push_back(parent);
+                }
+            }
+            if (next_ >= parents.Count()) {
+                state_ = Rebooking;
+            }
+            return false;
         }
+        case Rebooking:
+            if (!candidates_.empty()) {
+                Parent* parent = candidates_[static_cast<unsigned>(rand()) % candidates_.size()];
+                // A random move that may come to nothing.
+                (void)schedule.UnbookParent(parent);
+                (void)schedule.BookParentsOnDays({parent}, nullptr, BookRandom);
+            }
+            state_ = Done;
+            return true;
+        case Done:
+        case Failed:
+            break;
     }
     return true;
+}
+
+// A request counts as booked when its teacher's row holds it on some day.
+void StagedRebook::IndexRow(unsigned row) {
+    const Teacher* teacher = schedule_->event_->GetTeachers().At(row);
+    if (!ownRow_[row] || teacher == nullptr) {
+        return;
+    }
+    const Schedule& day = *schedule_->days_[day_];
+    const AppointmentGrid& grid = day.GetGrid();
+    const int slots = std::min(day.GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
+    for (int slot = 0; slot < slots; ++slot) {
+        const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
+        const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
+        if (request != nullptr && request->GetTeacher() == teacher) {
+            booked_.Insert(request);
+        }
+    }
 }

@@ -231,47 +231,7 @@ Score MultiDaySchedule::ScoreUnbooked(const Parent* parent) const {
     return score;
 }
 
-Score MultiDaySchedule::GetScore() const {
-    Score score;
-    for (const auto& day : days_) {
-        if (day) {
-            score += day->GetScore();
-        }
-    }
-    if (!event_) {
-        return score;
-    }
-    // The event score is taken for every candidate of the optimiser, so instead of searching
-    // the teacher's row for each request, one walk over the grids collects what is booked where
-    // its teacher sits.
-    const TeacherList& teachers = event_->GetTeachers();
-    std::vector<const AppointmentRequest*> booked;
-    for (const auto& day : days_) {
-        const AppointmentGrid& grid = day->GetGrid();
-        unsigned rows = std::min(grid.GetRowCount(), teachers.Count());
-        int slots = std::min(day->GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
-        for (unsigned row = 0; row < rows; ++row) {
-            const Teacher* teacher = teachers.At(row);
-            const AppointmentRequest* previous = nullptr;
-            for (int slot = 0; slot < slots; ++slot) {
-                const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
-                const AppointmentRequest* request =
-                    booking != nullptr ? booking->GetRequest() : nullptr;
-                if (request != nullptr && request != previous && request->GetTeacher() == teacher) {
-                    booked.push_back(request);
-                }
-                previous = request;
-            }
-        }
-    }
-    std::sort(booked.begin(), booked.end());
-    ForEachEventRequest([&](Parent*, Pupil*, AppointmentRequest* request) {
-        if (!std::binary_search(booked.begin(), booked.end(), request)) {
-            ++score.Unbooked;
-        }
-    });
-    return score;
-}
+// GetScore itself is with the day scoring, whose walks it shares.
 
 void MultiDaySchedule::GetScore(Score* out) const {
     if (out != nullptr) {
@@ -318,34 +278,43 @@ bool MultiDaySchedule::UnbookWhere(const std::function<bool(int, const Appointme
     if (RefuseWhenLocked(action)) {
         return false;
     }
-    // Look before taking anything, so that a locked booking on a later day cannot leave the
-    // earlier days already unbooked.
-    for (const auto& day : days_) {
+    // Every matching booking is found before any is taken, so that a locked one on a later day
+    // cannot leave the earlier days already unbooked. A booking is asked about once, at its
+    // first cell.
+    struct Found {
+        Schedule* day;
+        int row;
+        int slot;
+    };
+    std::vector<Found> found;
+    for (auto& day : days_) {
         const AppointmentGrid& grid = day->GetGrid();
         for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            const Appointment* previous = nullptr;
             for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
                 const Appointment* booking =
                     grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
-                if (booking != nullptr && booking->IsLocked() &&
-                    match(static_cast<int>(row), *booking)) {
+                if (booking == nullptr || booking == previous) {
+                    previous = booking;
+                    continue;
+                }
+                previous = booking;
+                if (!match(static_cast<int>(row), *booking)) {
+                    continue;
+                }
+                if (booking->IsLocked()) {
                     ReportMessage(SeverityError, std::string("Cannot ") + action +
                                                      " because the schedule is locked");
                     return false;
                 }
+                found.push_back({day.get(), static_cast<int>(row), static_cast<int>(slot)});
             }
         }
     }
+    for (const Found& cell : found) {
+        cell.day->GetGrid().RemoveBooking(cell.slot, cell.row);
+    }
     for (auto& day : days_) {
-        AppointmentGrid& grid = day->GetGrid();
-        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
-            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
-                const Appointment* booking =
-                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
-                if (booking != nullptr && match(static_cast<int>(row), *booking)) {
-                    grid.RemoveBooking(static_cast<int>(slot), static_cast<int>(row));
-                }
-            }
-        }
         day->SetModified();
     }
     return true;

@@ -21,6 +21,7 @@ class ParentList;
 class Person;
 class Presentation;
 class Pupil;
+class RequestSet;
 class Teacher;
 
 // The timetable of a whole event: one day Schedule per event day, in date order, all sharing the
@@ -157,6 +158,7 @@ public:
 
 private:
     friend class StagedBooking;
+    friend class StagedRebook;
 
     // Takes out, on every day, each booking that matches (teacher row, booking); refuses whole,
     // with one message, when the event or any matching booking is locked.
@@ -168,8 +170,10 @@ private:
     // Books, on one day, the requests of that priority of these parents that no day holds yet.
     [[nodiscard]] bool BookDay(Schedule& day, int priority, int order,
                                const std::vector<Parent*>& parents);
-    // Adds those requests of one parent to the list, made ready for booking.
-    void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests);
+    // Adds those requests of one parent to the list, made ready for booking. What is booked is
+    // asked of the days, or of the set when given.
+    void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests,
+                        const RequestSet* booked = nullptr);
     [[nodiscard]] bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
                                          int order);
     // Reports "Cannot <action> because the schedule is locked" when the event is locked.

@@ -124,7 +124,7 @@ Pupil* ParentList::FindPupil(const std::string& name) const {
 }
 
 int ParentList::IndexOf(const Parent* parent) const {
-    return PersonList::IndexOf(parent);
+    return IndexOfPerson(parent);
 }
 
 int ParentList::IndexOfParentOfPupil(const Pupil* pupil) const {

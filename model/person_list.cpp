@@ -7,6 +7,40 @@
 #include "foundation/string_functions.h"
 #include "model/pupil.h"
 
+PersonList::~PersonList() = default;
+
+PersonList& PersonList::operator=(const PersonList& other) {
+    UCPtrVectorT<Person>::operator=(other);
+    positions_.reset();
+    return *this;
+}
+
+int PersonList::IndexOfPerson(const Person* person) const {
+    if (Count() < kShortestIndexedList) {
+        return IndexOf(person);
+    }
+    if (!positions_ || !positions_->built || positions_->version != Version()) {
+        if (!positions_) {
+            positions_ = std::make_unique<PositionTable>();
+        }
+        positions_->built = false;
+        // Until the list has settled a scan is cheaper than a table built for one lookup.
+        if (++positions_->staleLookups < kScansBeforeIndexing) {
+            return IndexOf(person);
+        }
+        positions_->staleLookups = 0;
+        positions_->positions.clear();
+        for (unsigned i = 0; i < Count(); ++i) {
+            // The first of a person listed twice is the one found.
+            positions_->positions.emplace(At(i), static_cast<int>(i));
+        }
+        positions_->version = Version();
+        positions_->built = true;
+    }
+    auto found = positions_->positions.find(person);
+    return found == positions_->positions.end() ? -1 : found->second;
+}
+
 int PersonList::ComparePersons(const Person* a, const Person* b) {
     if (a == nullptr) {
         return b == nullptr ? 0 : -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -16,6 +17,10 @@ class Teacher;
 class PersonList : public UCPtrVectorT<Person> {
 public:
     explicit PersonList(unsigned growBy = 16) : UCPtrVectorT<Person>(growBy) {}
+    ~PersonList() override;
+    // A copy builds its own table of positions when it needs one.
+    PersonList(const PersonList& other) : UCPtrVectorT<Person>(other) {}
+    PersonList& operator=(const PersonList& other);
 
     // The order Sort uses: a strict weak order, nulls first.
     virtual int Compare(const Person* a, const Person* b) const { return ComparePersons(a, b); }
@@ -30,7 +35,12 @@ public:
     int CountWithEmail() const;
     int CountEmailNotSent(EmailTextKind kind) const;
 
-    // Lookups by name scan the list until this many have found their table changed since it
+    // The first position of the person, -1 when absent. A long list answers from a table of
+    // positions, built again once a few lookups have had to scan a list changed since.
+    int IndexOfPerson(const Person* person) const;
+    static constexpr unsigned kShortestIndexedList = 32;
+
+    // Lookups by name or position scan the list until this many have found their table changed since it
     // was built; then they build it again. Lookups between changes are then constant time, and
     // a loop that changes a name before every lookup stays close to scanning.
     static constexpr unsigned kScansBeforeIndexing = 8;
@@ -70,6 +80,15 @@ protected:
             return true;
         }
     };
+
+private:
+    struct PositionTable {
+        std::unordered_map<const Person*, int> positions;
+        unsigned long long version = 0;
+        bool built = false;
+        unsigned staleLookups = 0;
+    };
+    mutable std::unique_ptr<PositionTable> positions_;
 };
 
 // A person list that holds people of one class only: typed access, and Append takes only that

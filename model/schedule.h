@@ -132,6 +132,11 @@ public:
     // Its two halves, for booking a long list a few requests at a time: the reordering, then
     // each request of the reordered list in turn.
     void OrderRequests(std::vector<AppointmentRequest*>& requests, int order);
+    // Its three steps, for a booking cut into pieces: the shuffle (orders 0 and 1), the sort by
+    // order key (order 1) and the grouping of brothers' and sisters' requests.
+    static void ShuffleRequests(std::vector<AppointmentRequest*>& requests);
+    static void SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests);
+    static void GroupSiblingRequests(std::vector<AppointmentRequest*>& requests);
     [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
     // Empties the grid and books the fixed-time requests of this date.
     void RebuildGrid();

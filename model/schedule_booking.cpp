@@ -10,71 +10,117 @@
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
+#include "model/staged_booking.h"
 #include "model/teacher.h"
-
-namespace {
-
-struct PairHash {
-    std::size_t operator()(const std::pair<const void*, const void*>& key) const {
-        std::hash<const void*> hash;
-        return hash(key.first) * 31 + hash(key.second);
-    }
-};
 
 // Brothers' and sisters' requests for one teacher go one after the other, so that the parent
 // sees that teacher once, in adjacent slots. For the request at each position, the first later
 // request of the same parent and teacher is swapped in just behind it. Each (parent, teacher)
-// keeps a min-heap of the positions that hold it, so a batch is grouped without rescanning it.
-void GroupSiblings(std::vector<AppointmentRequest*>& requests) {
-    const std::size_t count = requests.size();
-    std::unordered_map<std::pair<const void*, const void*>, int, PairHash> keys;
-    keys.reserve(count);
-    std::vector<int> keyAt(count, -1);
-    std::vector<std::vector<std::size_t>> positions;
-    for (std::size_t i = 0; i < count; ++i) {
-        const AppointmentRequest* request = requests[i];
-        const Parent* parent = request ? request->GetParent() : nullptr;
-        if (parent == nullptr || parent->GetPupilCount() <= 1) {
-            continue;
-        }
-        auto [entry, added] =
-            keys.try_emplace({parent, request->GetTeacher()}, static_cast<int>(positions.size()));
-        if (added) {
-            positions.emplace_back();
-        }
-        keyAt[i] = entry->second;
-        // Ascending pushes keep each vector a valid min-heap.
-        positions[entry->second].push_back(i);
-    }
-    const auto later = std::greater<std::size_t>();
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        const int key = keyAt[i];
-        if (key < 0) {
-            continue;
-        }
-        std::vector<std::size_t>& heap = positions[key];
-        // Entries at or before i, or whose request has since been moved away, are stale.
-        while (!heap.empty() && (heap.front() <= i || keyAt[heap.front()] != key)) {
-            std::pop_heap(heap.begin(), heap.end(), later);
-            heap.pop_back();
-        }
-        if (heap.empty()) {
-            continue;
-        }
-        const std::size_t found = heap.front();
-        if (found != i + 1) {
-            std::swap(requests[i + 1], requests[found]);
-            std::swap(keyAt[i + 1], keyAt[found]);
-            if (keyAt[found] >= 0) {
-                std::vector<std::size_t>& moved = positions[keyAt[found]];
-                moved.push_back(found);
-                std::push_heap(moved.begin(), moved.end(), later);
-            }
-        }
-    }
+// with more than one request keeps a min-heap of the positions that hold it, so a batch is
+// grouped without rescanning it.
+void SiblingGrouping::Begin(std::vector<AppointmentRequest*>& requests) {
+    requests_ = &requests;
+    keys_.clear();
+    keys_.reserve(requests.size());
+    keyAt_.assign(requests.size(), -1);
+    sizes_.clear();
+    positions_.clear();
+    next_ = 0;
+    stage_ = Keying;
 }
 
-}  // namespace
+bool SiblingGrouping::Next(std::size_t count) {
+    std::vector<AppointmentRequest*>& requests = *requests_;
+    const std::size_t total = requests.size();
+    const std::size_t end = total - next_ > count ? next_ + count : total;
+    switch (stage_) {
+        case Keying:
+            for (; next_ < end; ++next_) {
+                const AppointmentRequest* request = requests[next_];
+                const Parent* parent = request ? request->GetParent() : nullptr;
+                if (parent == nullptr || parent->GetPupilCount() <= 1) {
+                    continue;
+                }
+                auto [entry, added] = keys_.try_emplace({parent, request->GetTeacher()},
+                                                        static_cast<int>(sizes_.size()));
+                if (added) {
+                    sizes_.push_back(0);
+                }
+                keyAt_[next_] = entry->second;
+                ++sizes_[static_cast<std::size_t>(entry->second)];
+            }
+            if (next_ >= total) {
+                // A request alone with its teacher has nobody to be grouped with.
+                std::vector<int> heapOf(sizes_.size(), -1);
+                for (std::size_t i = 0; i < total; ++i) {
+                    const int key = keyAt_[i];
+                    if (key < 0 || sizes_[static_cast<std::size_t>(key)] < 2) {
+                        keyAt_[i] = -1;
+                        continue;
+                    }
+                    int& heap = heapOf[static_cast<std::size_t>(key)];
+                    if (heap < 0) {
+                        heap = static_cast<int>(positions_.size());
+                        positions_.emplace_back();
+                        positions_.back().reserve(sizes_[static_cast<std::size_t>(key)]);
+                    }
+                    keyAt_[i] = heap;
+                    // Ascending pushes keep each vector a valid min-heap.
+                    positions_[static_cast<std::size_t>(heap)].push_back(i);
+                }
+                next_ = 0;
+                stage_ = Grouping;
+            }
+            return false;
+        case Grouping: {
+            const auto later = std::greater<std::size_t>();
+            for (; next_ < end; ++next_) {
+                const std::size_t i = next_;
+                if (i + 1 >= total) {
+                    continue;
+                }
+                const int key = keyAt_[i];
+                if (key < 0) {
+                    continue;
+                }
+                std::vector<std::size_t>& heap = positions_[static_cast<std::size_t>(key)];
+                // Entries at or before i, or whose request has since been moved away, are stale.
+                while (!heap.empty() && (heap.front() <= i || keyAt_[heap.front()] != key)) {
+                    std::pop_heap(heap.begin(), heap.end(), later);
+                    heap.pop_back();
+                }
+                if (heap.empty()) {
+                    continue;
+                }
+                const std::size_t found = heap.front();
+                if (found != i + 1) {
+                    std::swap(requests[i + 1], requests[found]);
+                    std::swap(keyAt_[i + 1], keyAt_[found]);
+                    if (keyAt_[found] >= 0) {
+                        std::vector<std::size_t>& moved =
+                            positions_[static_cast<std::size_t>(keyAt_[found])];
+                        moved.push_back(found);
+                        std::push_heap(moved.begin(), moved.end(), later);
+                    }
+                }
+            }
+            if (next_ >= total) {
+                stage_ = Done;
+                return true;
+            }
+            return false;
+        }
+        case Done:
+            break;
+    }
+    return true;
+}
+
+std::size_t SiblingGrouping::KeyHash::operator()(
+    const std::pair<const void*, const void*>& key) const {
+    std::hash<const void*> hash;
+    return hash(key.first) * 31 + hash(key.second);
+}
 
 bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int order,
                             int* unbookedCount) {
@@ -92,23 +138,43 @@ bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int orde
 
 void Schedule::OrderRequests(std::vector<AppointmentRequest*>& requests, int order) {
     if (order == BookRandom || order == BookRandomThenOrderKey) {
-        for (std::size_t i = 1; i < requests.size(); ++i) {
-            std::size_t j = static_cast<std::size_t>(std::rand()) % (i + 1);
-            if (i != j) {
-                std::swap(requests[i], requests[j]);
-            }
-        }
+        ShuffleRequests(requests);
     }
     if (order == BookRandomThenOrderKey) {
-        // Fewest shared slots first: the hardest requests choose before the easy ones fill up.
-        std::sort(requests.begin(), requests.end(),
-                  [](const AppointmentRequest* a, const AppointmentRequest* b) {
-                      unsigned keyA = a ? a->GetOrderKey() : 0;
-                      unsigned keyB = b ? b->GetOrderKey() : 0;
-                      return keyA < keyB;
-                  });
+        SortRequestsByOrderKey(requests);
     }
-    GroupSiblings(requests);
+    GroupSiblingRequests(requests);
+}
+
+void Schedule::ShuffleRequests(std::vector<AppointmentRequest*>& requests) {
+    for (std::size_t i = 1; i < requests.size(); ++i) {
+        std::size_t j = static_cast<std::size_t>(std::rand()) % (i + 1);
+        if (i != j) {
+            std::swap(requests[i], requests[j]);
+        }
+    }
+}
+
+// Fewest shared slots first: the hardest requests choose before the easy ones fill up. The keys
+// are read once and sorted beside their requests; the sort meets the same comparisons, so the
+// requests come out in the same order as sorted by reading them.
+void Schedule::SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests) {
+    std::vector<std::pair<unsigned, AppointmentRequest*>> keyed(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        keyed[i] = {requests[i] ? requests[i]->GetOrderKey() : 0, requests[i]};
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        requests[i] = keyed[i].second;
+    }
+}
+
+void Schedule::GroupSiblingRequests(std::vector<AppointmentRequest*>& requests) {
+    SiblingGrouping grouping;
+    grouping.Begin(requests);
+    while (!grouping.Next(requests.size() + 1)) {
+    }
 }
 
 bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCount) {

@@ -1,12 +1,17 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "model/appointment_request.h"
 #include "model/event.h"
+#include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/pupil.h"
 #include "model/schedule.h"
+#include "model/staged_score.h"
 #include "model/teacher.h"
 
 // The scoring walks are the optimiser's inner loop, so they read each person's attendance once
@@ -112,65 +117,12 @@ Score WalkParent(const Schedule& day, const Parent* parent, const ScheduleOption
     return score;
 }
 
-// Reused between calls so that scoring a day does not allocate.
-struct ScoringScratch {
-    std::vector<const Parent*> rowParents;
-    std::vector<std::uint64_t> bookedBits;
-    std::vector<std::pair<const Parent*, int>> parentTable;
-};
-
-ScoringScratch& Scratch() {
-    static thread_local ScoringScratch scratch;
-    return scratch;
-}
-
-std::size_t HashPointer(const void* pointer, std::size_t mask) {
-    auto value = reinterpret_cast<std::uintptr_t>(pointer);
-    value ^= value >> 17;
-    value *= 0x9E3779B97F4A7C15ull;
-    return static_cast<std::size_t>(value >> 20) & mask;
-}
-
-}  // namespace
-
-Score Schedule::ScoreAppointment(int teacherRow, int slot) const {
+// The teacher's walk over a row already read: cells[s] holds the booking at slot s and
+// parents[s] its parent; first and last are the first and last booked slots.
+Score WalkTeacher(const Schedule& day, const Teacher* teacher, const ScheduleOptions& options,
+                  int first, int last, const Appointment* const* cells,
+                  const Parent* const* parents) {
     Score score;
-    if (!event_ || !event_->GetOptions().BringTwinsTogether || slot < 1) {
-        return score;
-    }
-    const Parent* parent = ParentOf(grid_.PeekBooking(slot, teacherRow));
-    if (parent == nullptr) {
-        return score;
-    }
-    for (int s = slot - 1; s >= 0; --s) {
-        if (ParentOf(grid_.PeekBooking(s, teacherRow)) == parent) {
-            score.SiblingSeparation += static_cast<std::uint32_t>(slot - s - 1);
-            break;
-        }
-    }
-    return score;
-}
-
-Score Schedule::ScoreTeacher(int teacherRow) const {
-    Score score;
-    const int slots = std::min(GetNumSlots(), static_cast<int>(grid_.GetSlotCount()));
-    if (!event_ || teacherRow < 0 || teacherRow >= static_cast<int>(grid_.GetRowCount())) {
-        return score;
-    }
-    int first = -1;
-    int last = -1;
-    for (int s = 0; s < slots; ++s) {
-        if (grid_.PeekBooking(s, teacherRow) != nullptr) {
-            if (first < 0) {
-                first = s;
-            }
-            last = s;
-        }
-    }
-    if (first < 0) {
-        return score;
-    }
-    const ScheduleOptions& options = event_->GetOptions();
     int start = first;
     if (options.TeacherCountInitGap) {
         start = 0;
@@ -178,17 +130,11 @@ Score Schedule::ScoreTeacher(int teacherRow) const {
     } else {
         score.Attendance += static_cast<std::uint32_t>(last - first);
     }
-
-    // Parents of the row's cells seen so far: the sibling look-back without chasing pointers.
-    std::vector<const Parent*>& rowParents = Scratch().rowParents;
-    rowParents.assign(static_cast<std::size_t>(last) + 1, nullptr);
-
-    TeacherWalk walk(*this, TeacherAt(teacherRow), start);
+    TeacherWalk walk(day, teacher, start);
     int gap = 0;
     int block = 0;
     for (int s = start; s <= last; ++s) {
-        const Appointment* booking = grid_.PeekBooking(s, teacherRow);
-        SlotStatus status = booking ? SlotAppointment : walk.StatusOfFreeCell(s);
+        SlotStatus status = cells[s] != nullptr ? SlotAppointment : walk.StatusOfFreeCell(s);
         switch (status) {
             case SlotFree:
                 ++gap;
@@ -201,11 +147,10 @@ Score Schedule::ScoreTeacher(int teacherRow) const {
                 }
                 continue;
             case SlotAppointment: {
-                const Parent* parent = ParentOf(booking);
-                rowParents[s] = parent;
+                const Parent* parent = parents[s];
                 if (options.BringTwinsTogether && parent != nullptr) {
                     for (int k = s - 1; k >= first; --k) {
-                        if (rowParents[k] == parent) {
+                        if (parents[k] == parent) {
                             score.SiblingSeparation += static_cast<std::uint32_t>(s - k - 1);
                             break;
                         }
@@ -231,6 +176,85 @@ Score Schedule::ScoreTeacher(int teacherRow) const {
     return score;
 }
 
+// Reused between calls so that scoring does not allocate.
+struct ScoringScratch {
+    std::vector<const Appointment*> cells;
+    std::vector<const Parent*> parents;
+    DayScoreTally day;
+    StagedScore event;
+};
+
+ScoringScratch& Scratch() {
+    static thread_local ScoringScratch scratch;
+    return scratch;
+}
+
+std::size_t HashPointer(const void* pointer, std::size_t mask) {
+    auto value = reinterpret_cast<std::uintptr_t>(pointer);
+    value ^= value >> 17;
+    value *= 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(value >> 20) & mask;
+}
+
+std::pair<const Parent*, int>& FindEntry(std::vector<std::pair<const Parent*, int>>& table,
+                                         const Parent* parent) {
+    const std::size_t mask = table.size() - 1;
+    std::size_t i = HashPointer(parent, mask);
+    while (table[i].first != nullptr && table[i].first != parent) {
+        i = (i + 1) & mask;
+    }
+    return table[i];
+}
+
+}  // namespace
+
+Score Schedule::ScoreAppointment(int teacherRow, int slot) const {
+    Score score;
+    if (!event_ || !event_->GetOptions().BringTwinsTogether || slot < 1) {
+        return score;
+    }
+    const Parent* parent = ParentOf(grid_.PeekBooking(slot, teacherRow));
+    if (parent == nullptr) {
+        return score;
+    }
+    for (int s = slot - 1; s >= 0; --s) {
+        if (ParentOf(grid_.PeekBooking(s, teacherRow)) == parent) {
+            score.SiblingSeparation += static_cast<std::uint32_t>(slot - s - 1);
+            break;
+        }
+    }
+    return score;
+}
+
+Score Schedule::ScoreTeacher(int teacherRow) const {
+    const int slots = std::min(GetNumSlots(), static_cast<int>(grid_.GetSlotCount()));
+    if (!event_ || teacherRow < 0 || teacherRow >= static_cast<int>(grid_.GetRowCount()) ||
+        slots <= 0) {
+        return Score();
+    }
+    ScoringScratch& scratch = Scratch();
+    scratch.cells.resize(static_cast<std::size_t>(slots));
+    scratch.parents.resize(static_cast<std::size_t>(slots));
+    int first = -1;
+    int last = -1;
+    for (int s = 0; s < slots; ++s) {
+        const Appointment* booking = grid_.PeekBooking(s, teacherRow);
+        scratch.cells[s] = booking;
+        scratch.parents[s] = ParentOf(booking);
+        if (booking != nullptr) {
+            if (first < 0) {
+                first = s;
+            }
+            last = s;
+        }
+    }
+    if (first < 0) {
+        return Score();
+    }
+    return WalkTeacher(*this, TeacherAt(teacherRow), event_->GetOptions(), first, last,
+                       scratch.cells.data(), scratch.parents.data());
+}
+
 Score Schedule::ScoreParent(const Parent* parent) const {
     Score score;
     const int slots = GetNumSlots();
@@ -253,72 +277,101 @@ Score Schedule::ScoreParent(const Parent* parent) const {
 }
 
 Score Schedule::GetScore() const {
-    Score score;
-    if (!event_) {
-        return score;
+    DayScoreTally& tally = Scratch().day;
+    tally.Begin(*this);
+    constexpr unsigned kAll = std::numeric_limits<unsigned>::max();
+    while (!tally.Next(kAll, kAll)) {
     }
-    const TeacherList& teachers = event_->GetTeachers();
-    for (unsigned row = 0; row < teachers.Count(); ++row) {
-        score += ScoreTeacher(static_cast<int>(row));
-    }
+    return tally.GetScore();
+}
 
-    const ParentList& parents = event_->GetParents();
-    const int slots = std::min(GetNumSlots(), static_cast<int>(grid_.GetSlotCount()));
-    if (slots <= 0 || parents.Count() == 0) {
-        return score;
+Score MultiDaySchedule::GetScore() const {
+    StagedScore& tally = Scratch().event;
+    tally.Begin(*this);
+    while (!tally.Next()) {
     }
-    // One pass over the grid marks where every parent is booked; asking the index slot by slot
-    // for every parent would cost a lookup per parent and slot.
-    ScoringScratch& scratch = Scratch();
+    return tally.GetScore();
+}
+
+void DayScoreTally::Begin(const Schedule& day, std::vector<const AppointmentRequest*>* booked,
+                          const TeacherList* bookedTeachers) {
+    day_ = &day;
+    booked_ = booked;
+    bookedTeachers_ = bookedTeachers;
+    score_ = Score();
+    nextRow_ = 0;
+    nextParent_ = 0;
+    scoreParents_ = false;
+    const AppointmentGrid& grid = day.GetGrid();
+    rows_ = grid.GetRowCount();
+    slots_ = std::min(day.GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
+    cells_.assign(static_cast<std::size_t>(std::max(slots_, 0)), nullptr);
+    cellRequests_.assign(cells_.size(), nullptr);
+    cellParents_.assign(cells_.size(), nullptr);
+    bookedRows_ = booked_ != nullptr && bookedTeachers_ != nullptr
+                      ? std::min(rows_, bookedTeachers_->Count())
+                      : 0;
+    // A day without an event scores nothing, though what it books may still be asked for.
+    const Event* event = day.GetEvent().get();
+    teacherRows_ = event != nullptr ? std::min(rows_, event->GetTeachers().Count()) : 0;
+    if (event == nullptr) {
+        return;
+    }
+    const ParentList& parents = event->GetParents();
+    scoreParents_ = slots_ > 0 && parents.Count() > 0;
+    if (!scoreParents_) {
+        return;
+    }
+    // Where every parent is booked is marked while the rows are read; asking the grid slot by
+    // slot for every parent would cost a lookup per parent and slot.
     std::size_t tableSize = 16;
     while (tableSize < 2 * static_cast<std::size_t>(parents.Count())) {
         tableSize *= 2;
     }
-    const std::size_t mask = tableSize - 1;
-    scratch.parentTable.assign(tableSize, {nullptr, -1});
-    auto findEntry = [&](const Parent* parent) -> std::pair<const Parent*, int>& {
-        std::size_t i = HashPointer(parent, mask);
-        while (scratch.parentTable[i].first != nullptr && scratch.parentTable[i].first != parent) {
-            i = (i + 1) & mask;
-        }
-        return scratch.parentTable[i];
-    };
+    parentTable_.assign(tableSize, {nullptr, -1});
     for (unsigned i = 0; i < parents.Count(); ++i) {
         const Parent* parent = parents.At(i);
         if (parent != nullptr) {
-            auto& entry = findEntry(parent);
+            auto& entry = FindEntry(parentTable_, parent);
             if (entry.first == nullptr) {
                 entry = {parent, static_cast<int>(i)};
             }
         }
     }
-    const std::size_t words = (static_cast<std::size_t>(slots) + 63) / 64;
-    scratch.bookedBits.assign(words * parents.Count(), 0);
-    for (unsigned row = 0; row < grid_.GetRowCount(); ++row) {
-        for (int s = 0; s < slots; ++s) {
-            const Parent* parent = ParentOf(grid_.PeekBooking(s, static_cast<int>(row)));
-            if (parent == nullptr) {
-                continue;
-            }
-            const auto& entry = findEntry(parent);
-            if (entry.first == parent) {
-                scratch.bookedBits[entry.second * words + s / 64] |= std::uint64_t{1} << (s % 64);
-            }
-        }
-    }
+    words_ = (static_cast<std::size_t>(slots_) + 63) / 64;
+    bookedBits_.assign(words_ * parents.Count(), 0);
+}
 
-    const ScheduleOptions& options = event_->GetOptions();
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        const Parent* parent = parents.At(i);
+bool DayScoreTally::Next(unsigned rows, unsigned parentCount) {
+    if (day_ == nullptr) {
+        return true;
+    }
+    if (nextRow_ < rows_) {
+        const unsigned end = rows_ - nextRow_ > rows ? nextRow_ + rows : rows_;
+        for (; nextRow_ < end; ++nextRow_) {
+            ScoreRow(nextRow_);
+        }
+        return nextRow_ >= rows_ && !scoreParents_;
+    }
+    if (!scoreParents_) {
+        return true;
+    }
+    const ParentList& parents = day_->GetEvent()->GetParents();
+    const ScheduleOptions& options = day_->GetEvent()->GetOptions();
+    const unsigned end =
+        parents.Count() - nextParent_ > parentCount ? nextParent_ + parentCount : parents.Count();
+    for (; nextParent_ < end; ++nextParent_) {
+        const Parent* parent = parents.At(nextParent_);
         if (parent == nullptr) {
             continue;
         }
         // A parent listed twice has its bits under its first entry.
-        const std::uint64_t* bits = &scratch.bookedBits[findEntry(parent).second * words];
+        const std::uint64_t* bits =
+            &bookedBits_[static_cast<std::size_t>(FindEntry(parentTable_, parent).second) * words_];
         auto isBooked = [bits](int slot) { return (bits[slot / 64] >> (slot % 64)) & 1; };
         int first = -1;
         int last = -1;
-        for (std::size_t w = 0; w < words; ++w) {
+        for (std::size_t w = 0; w < words_; ++w) {
             if (bits[w] != 0) {
                 if (first < 0) {
                     first = static_cast<int>(w * 64) + std::countr_zero(bits[w]);
@@ -327,8 +380,139 @@ Score Schedule::GetScore() const {
             }
         }
         if (first >= 0) {
-            score += WalkParent(*this, parent, options, first, last, isBooked);
+            score_ += WalkParent(*day_, parent, options, first, last, isBooked);
         }
     }
-    return score;
+    return nextParent_ >= parents.Count();
+}
+
+void DayScoreTally::ScoreRow(unsigned row) {
+    const AppointmentGrid& grid = day_->GetGrid();
+    // In passes, so that the reads of one pass do not wait for each other: the bookings, then
+    // their requests, then the requests' parents.
+    int first = -1;
+    int last = -1;
+    for (int s = 0; s < slots_; ++s) {
+        const Appointment* booking = grid.PeekBooking(s, static_cast<int>(row));
+        cells_[s] = booking;
+        if (booking != nullptr) {
+            if (first < 0) {
+                first = s;
+            }
+            last = s;
+        }
+    }
+    for (int s = std::max(first, 0); s <= last; ++s) {
+        cellRequests_[s] = cells_[s] != nullptr ? cells_[s]->GetRequest() : nullptr;
+    }
+    for (int s = std::max(first, 0); s <= last; ++s) {
+        cellParents_[s] = cellRequests_[s] != nullptr ? cellRequests_[s]->GetParent() : nullptr;
+    }
+    if (scoreParents_) {
+        for (int s = std::max(first, 0); s <= last; ++s) {
+            if (cellParents_[s] == nullptr) {
+                continue;
+            }
+            const auto& entry = FindEntry(parentTable_, cellParents_[s]);
+            if (entry.first == cellParents_[s]) {
+                bookedBits_[static_cast<std::size_t>(entry.second) * words_ + s / 64] |=
+                    std::uint64_t{1} << (s % 64);
+            }
+        }
+    }
+    if (row < bookedRows_) {
+        const Teacher* rowTeacher = bookedTeachers_->At(row);
+        const AppointmentRequest* previous = nullptr;
+        for (int s = std::max(first, 0); s <= last; ++s) {
+            const AppointmentRequest* request = cells_[s] != nullptr ? cellRequests_[s] : nullptr;
+            if (request != nullptr && request != previous && request->GetTeacher() == rowTeacher) {
+                booked_->push_back(request);
+            }
+            previous = request;
+        }
+    }
+    if (row < teacherRows_ && first >= 0) {
+        score_ += WalkTeacher(*day_, day_->GetEvent()->GetTeachers().At(row),
+                              day_->GetEvent()->GetOptions(), first, last, cells_.data(),
+                              cellParents_.data());
+    }
+}
+
+void StagedScore::Begin(const MultiDaySchedule& schedule, unsigned rowsPerPiece,
+                        unsigned parentsPerPiece) {
+    schedule_ = &schedule;
+    rowsPerPiece_ = std::max(1U, rowsPerPiece);
+    parentsPerPiece_ = std::max(1U, parentsPerPiece);
+    stage_ = Days;
+    day_ = 0;
+    dayBegun_ = false;
+    booked_.clear();
+    nextParent_ = 0;
+    score_ = Score();
+}
+
+bool StagedScore::Next() {
+    if (schedule_ == nullptr) {
+        return true;
+    }
+    const MultiDaySchedule& schedule = *schedule_;
+    const Event* event = schedule.GetEvent().get();
+    switch (stage_) {
+        case Days: {
+            if (day_ >= schedule.GetDayCount()) {
+                stage_ = event != nullptr ? Index : Done;
+                return stage_ == Done;
+            }
+            const Schedule* day = schedule.GetDay(day_);
+            if (day == nullptr) {
+                ++day_;
+                return false;
+            }
+            if (!dayBegun_) {
+                // Without an event nothing counts as unbooked, so nothing booked is gathered.
+                dayTally_.Begin(*day, event != nullptr ? &booked_ : nullptr,
+                                event != nullptr ? &event->GetTeachers() : nullptr);
+                dayBegun_ = true;
+            }
+            if (dayTally_.Next(rowsPerPiece_, parentsPerPiece_)) {
+                score_ += dayTally_.GetScore();
+                dayBegun_ = false;
+                ++day_;
+            }
+            return false;
+        }
+        case Index:
+            bookedSet_.Clear();
+            for (const AppointmentRequest* request : booked_) {
+                bookedSet_.Insert(request);
+            }
+            stage_ = Count;
+            return false;
+        case Count: {
+            const ParentList& parents = event->GetParents();
+            const unsigned end = parents.Count() - nextParent_ > parentsPerPiece_
+                                     ? nextParent_ + parentsPerPiece_
+                                     : parents.Count();
+            for (; nextParent_ < end; ++nextParent_) {
+                const Parent* parent = parents.At(nextParent_);
+                for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+                    const Pupil* pupil = parent->GetPupil(p);
+                    for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                        const AppointmentRequest* request = pupil->GetRequest(r);
+                        if (!bookedSet_.Contains(request)) {
+                            ++score_.Unbooked;
+                        }
+                    }
+                }
+            }
+            if (nextParent_ >= parents.Count()) {
+                stage_ = Done;
+                return true;
+            }
+            return false;
+        }
+        case Done:
+            break;
+    }
+    return true;
 }

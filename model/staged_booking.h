@@ -1,11 +1,40 @@
 #pragma once
 
 #include <cstddef>
+#include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "model/request_set.h"
 
 class AppointmentRequest;
 class MultiDaySchedule;
 class Parent;
+class Pupil;
+
+// Schedule::GroupSiblingRequests a batch of positions at a time, for a booking cut into pieces;
+// the batch must be left alone until the grouping is done.
+class SiblingGrouping {
+public:
+    void Begin(std::vector<AppointmentRequest*>& requests);
+    // True once the batch is grouped.
+    bool Next(std::size_t count);
+
+private:
+    struct KeyHash {
+        std::size_t operator()(const std::pair<const void*, const void*>& key) const;
+    };
+    enum Stage { Keying, Grouping, Done };
+
+    std::vector<AppointmentRequest*>* requests_ = nullptr;
+    Stage stage_ = Done;
+    std::size_t next_ = 0;
+    // Each (parent, teacher) of a family with several pupils, and how many requests it has.
+    std::unordered_map<std::pair<const void*, const void*>, int, KeyHash> keys_;
+    std::vector<std::size_t> sizes_;
+    std::vector<int> keyAt_;
+    std::vector<std::vector<std::size_t>> positions_;
+};
 
 // MultiDaySchedule::BookAll in short resumable pieces, for a caller that must answer between
 // them: the days are emptied, then each day and priority gathers its requests a batch of
@@ -13,23 +42,76 @@ class Parent;
 // BookAll: the same bookings, the same messages, the same random numbers drawn.
 class StagedBooking {
 public:
+    // A batch of requests larger than this is ordered in three pieces rather than one.
+    static constexpr size_t kOrderedInOnePiece = 8192;
+
     // The schedule must outlive this and be left alone until it has finished.
-    StagedBooking(MultiDaySchedule& schedule, int order);
+    StagedBooking(MultiDaySchedule& schedule, int order,
+                  size_t orderedInOnePiece = kOrderedInOnePiece);
 
     // Does one piece; true once the booking has finished, successfully or not.
     bool Next();
     bool Succeeded() const { return state_ == Done; }
 
 private:
-    enum State { Begin, Gather, Order, Book, Done, Failed };
+    enum State { Begin, Clear, Collect, Gather, Order, Book, Done, Failed };
+    // A request waiting to be booked, with what its gathering gives it.
+    struct Waiting {
+        AppointmentRequest* request;
+        Pupil* pupil;
+        Parent* parent;
+        unsigned orderKey;
+    };
 
     void BeginStage();
 
     MultiDaySchedule& schedule_;
     int order_;
+    size_t orderedInOnePiece_;
     State state_ = Begin;
     std::vector<Parent*> parents_;
     unsigned stage_ = 0;  // day x priority
-    size_t next_ = 0;     // the next parent to gather or request to book
+    size_t next_ = 0;     // the next day to empty, parent to collect, request to gather or book
     std::vector<AppointmentRequest*> requests_;
+    // Every request by priority (0 to 2), in the order of parents, pupils and requests.
+    std::vector<Waiting> waiting_[3];
+    int orderStep_ = 0;
+    SiblingGrouping grouping_;
+    // Everything is unbooked at the start and only this booking books: what it has booked is
+    // what the days hold, without searching them.
+    RequestSet booked_;
+};
+
+// MultiDaySchedule::RebookUnbookedParent in short resumable pieces: what the days hold is read a
+// batch of rows at a time, the parents who could be rebooked are found a batch at a time, then
+// one of them is rebooked. Run to the end it is RebookUnbookedParent: the same parent, the same
+// bookings, the same random numbers drawn.
+class StagedRebook {
+public:
+    static constexpr unsigned kRowsPerPiece = 256;
+    static constexpr unsigned kParentsPerPiece = 1024;
+
+    // Starts over; the schedule must be left alone until the rebooking has finished.
+    void Begin(MultiDaySchedule& schedule, unsigned rowsPerPiece = kRowsPerPiece,
+               unsigned parentsPerPiece = kParentsPerPiece);
+    // Does one piece; true once finished.
+    bool Next();
+    // What RebookUnbookedParent answers: false when it was refused.
+    bool Succeeded() const { return state_ == Done; }
+
+private:
+    enum State { Indexing, Scanning, Rebooking, Done, Failed };
+
+    void IndexRow(unsigned row);
+
+    MultiDaySchedule* schedule_ = nullptr;
+    State state_ = Done;
+    unsigned day_ = 0;
+    unsigned next_ = 0;
+    unsigned rowsPerPiece_ = kRowsPerPiece;
+    unsigned parentsPerPiece_ = kParentsPerPiece;
+    // Whether each teacher row is the row of its teacher, where its requests are looked for.
+    std::vector<bool> ownRow_;
+    RequestSet booked_;
+    std::vector<Parent*> candidates_;
 };

@@ -53,7 +53,7 @@ void TeacherList::Append(Teacher* teacher) {
 }
 
 int TeacherList::IndexOf(const Teacher* teacher) const {
-    return PersonList::IndexOf(teacher);
+    return IndexOfPerson(teacher);
 }
 
 void TeacherList::RemovePresentation(Presentation* presentation) {

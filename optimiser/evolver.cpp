@@ -156,6 +156,7 @@ Evolver::StepState Evolver::StepPiece() {
             case StepStage::Begin:
                 if (kid == nullptr) {
                     c.stage = StepStage::End;
+                    c.end = EndStage::FirstKid;
                     continue;
                 }
                 c = StepCursor{};
@@ -187,8 +188,16 @@ Evolver::StepState Evolver::StepPiece() {
                 c.stage = StepStage::Rebook;
                 continue;
             case StepStage::Rebook:
+                if (!c.rebooking) {
+                    rebooking_.Begin(*kid);
+                    c.rebooking = true;
+                }
+                if (!rebooking_.Next()) {
+                    return StepPending;
+                }
+                c.rebooking = false;
                 c.day = 0;
-                c.stage = kid->RebookUnbookedParent() ? StepStage::DayOrder : StepStage::Score;
+                c.stage = rebooking_.Succeeded() ? StepStage::DayOrder : StepStage::Score;
                 return StepPending;
             case StepStage::DayOrder:
                 if (c.day >= kid->GetDayCount()) {
@@ -208,7 +217,16 @@ Evolver::StepState Evolver::StepPiece() {
                 c.stage = StepStage::DayOrder;
                 continue;
             case StepStage::Score: {
-                const Score score = kid->GetScore();
+                // The whole event's score takes pieces of its own on a large school.
+                if (!c.scoring) {
+                    scoring_.Begin(*kid);
+                    c.scoring = true;
+                }
+                if (!scoring_.Next()) {
+                    return StepPending;
+                }
+                c.scoring = false;
+                const Score score = scoring_.GetScore();
                 if (bestIndex_ == -1 || score.IsBetterThan(bestScore_)) {
                     bestScore_ = score;
                     bestIndex_ = kidIndex_;
@@ -224,47 +242,81 @@ Evolver::StepState Evolver::StepPiece() {
                 if (kidIndex_ < numKids_) {
                     return StepDone;
                 }
-                // The generation's end copies whole timetables: a piece of its own.
+                // The generation's end copies whole timetables: pieces of its own.
                 c.stage = StepStage::End;
+                c.end = EndStage::FirstKid;
                 return StepPending;
             }
             case StepStage::End:
+                if (!EndGenerationPiece()) {
+                    return StepPending;
+                }
                 c.stage = StepStage::Begin;
-                return EndGeneration() ? GenerationDone : StepDone;
+                return GenerationDone;
         }
     }
 }
 
-bool Evolver::EndGeneration() {
-    if (bestIndex_ < 0) {
-        return true;
-    }
-    if (bestScore_.IsBetterThan(kid0Score_)) {
-        stallCount_ = 0;
-    } else {
-        ++stallCount_;
-    }
-    // A day's copy takes the statistics pointer too; the master keeps its own, so that it never
-    // points at counters that end with the run.
-    *master_ = *kids_[static_cast<size_t>(bestIndex_)];
-    master_->SetOptimiserStats(masterStats_);
-    *kids_[0] = *master_;
-    kids_[0]->SetOptimiserStats(stats_);
-    if (stallCount_ >= 3 && phase_ == StartPositions) {
-        phase_ = Optimising;
-        for (int i = 1; i < numKids_; ++i) {
-            MultiDaySchedule& kid = *kids_[static_cast<size_t>(i)];
-            kid = *master_;
-            kid.SetOptimiserStats(stats_);
-            kid.RebookParents();
-        }
-        return true;
-    }
-    if (phase_ == Optimising && worstIndex_ > 0) {
-        MultiDaySchedule& kid = *kids_[static_cast<size_t>(worstIndex_)];
-        kid = *master_;
-        kid.SetOptimiserStats(stats_);
-        kid.RebookParents();
+// A piece copies one timetable, or rebooks a renewed candidate's parents. The best goes to
+// candidate 0 first and the renewed candidates are copied from there, so that the master changes
+// only in the last piece: a run stopped part-way through leaves it as it was. The copies,
+// rebookings and random numbers are those of ending the generation at once.
+bool Evolver::EndGenerationPiece() {
+    StepCursor& c = cursor_;
+    switch (c.end) {
+        case EndStage::FirstKid:
+            if (bestIndex_ < 0) {
+                c.end = EndStage::Done;
+                return true;
+            }
+            if (bestScore_.IsBetterThan(kid0Score_)) {
+                stallCount_ = 0;
+            } else {
+                ++stallCount_;
+            }
+            if (bestIndex_ != 0) {
+                *kids_[0] = *kids_[static_cast<size_t>(bestIndex_)];
+            }
+            kids_[0]->SetOptimiserStats(stats_);
+            c.renewed.clear();
+            c.switching = stallCount_ >= 3 && phase_ == StartPositions;
+            if (c.switching) {
+                for (int i = numKids_ - 1; i >= 1; --i) {
+                    c.renewed.push_back(i);
+                }
+            } else if (phase_ == Optimising && worstIndex_ > 0) {
+                c.renewed.push_back(worstIndex_);
+            }
+            c.end = EndStage::Kids;
+            return false;
+        case EndStage::Kids:
+            if (!c.renewed.empty()) {
+                MultiDaySchedule& kid = *kids_[static_cast<size_t>(c.renewed.back())];
+                if (!c.copied) {
+                    kid = *kids_[0];
+                    kid.SetOptimiserStats(stats_);
+                    c.copied = true;
+                    return false;
+                }
+                kid.RebookParents();
+                c.renewed.pop_back();
+                c.copied = false;
+                return false;
+            }
+            c.end = EndStage::Master;
+            return false;
+        case EndStage::Master:
+            // A day's copy takes the statistics pointer too; the master keeps its own, so that it
+            // never points at counters that end with the run.
+            *master_ = *kids_[0];
+            master_->SetOptimiserStats(masterStats_);
+            if (c.switching) {
+                phase_ = Optimising;
+            }
+            c.end = EndStage::Done;
+            return true;
+        case EndStage::Done:
+            break;
     }
     return true;
 }

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "model/score.h"
+#include "model/staged_booking.h"
+#include "model/staged_score.h"
 
 class MultiDaySchedule;
 class OptimiserStats;
-class StagedBooking;
 
 // The two phases of a run: fresh start positions first, local search once they stop paying off.
 enum EvolverPhase : int { StartPositions = 0, Optimising = 1 };
@@ -73,6 +74,9 @@ public:
 private:
     // What the candidate in hand does next; each stage's piece is short.
     enum class StepStage { Begin, Booking, Teachers, Rebook, DayOrder, Improve, Score, End };
+    // The generation's end: the best into candidate 0; when the phase changes every other
+    // candidate (or, optimising, the worst) afresh from it; last of all into the master.
+    enum class EndStage { FirstKid, Kids, Master, Done };
     struct StepCursor {
         StepStage stage = StepStage::Begin;
         std::unique_ptr<StagedBooking> booking;  // a fresh start under way
@@ -81,6 +85,12 @@ private:
         unsigned day = 0;
         std::vector<int> order;  // the day's teacher visiting order
         size_t next = 0;         // index into order
+        bool rebooking = false;  // a parent with unbooked requests is being rebooked
+        bool scoring = false;    // the candidate's score is being taken
+        EndStage end = EndStage::FirstKid;
+        std::vector<int> renewed;  // candidates still to be made afresh from the master
+        bool copied = false;       // the last of them is copied, its parents not yet rebooked
+        bool switching = false;    // this end moves the search to optimising
     };
 
     StartState BeginStart();
@@ -88,7 +98,8 @@ private:
     bool SeedPiece(bool* failed);
     // One piece of the Step in hand; StepPending while it goes on.
     StepState StepPiece();
-    bool EndGeneration();
+    // One piece of the generation's end; true once it is over.
+    bool EndGenerationPiece();
 
     MultiDaySchedule* master_ = nullptr;
     std::vector<std::unique_ptr<MultiDaySchedule>> kids_;
@@ -107,6 +118,9 @@ private:
     OptimiserStats* masterStats_ = nullptr;
 
     StepCursor cursor_;
+    // Kept between candidates for their buffers.
+    StagedRebook rebooking_;
+    StagedScore scoring_;
     // A population being seeded; it replaces kids_ only when complete.
     bool seeding_ = false;
     std::vector<std::unique_ptr<MultiDaySchedule>> seeded_;

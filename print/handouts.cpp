@@ -1,5 +1,7 @@
 #include "print/handouts.h"
 
+#include <memory>
+
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/print_renderer.h"
@@ -11,10 +13,15 @@ bool PrintTeachers(MultiDaySchedule& schedule, PrintRenderer* renderer) {
     }
     const PrintSettings settings = schedule.GetEvent()->GetPrintSettings();
     const TeacherList& teachers = schedule.GetEvent()->GetTeachers();
+    std::unique_ptr<UnbookedPupils> unbooked;
+    if (settings.GetListUnbooked()) {
+        unbooked = std::make_unique<UnbookedPupils>(schedule);
+    }
     for (unsigned t = 0; t < teachers.Count(); ++t) {
         for (unsigned d = 0; d < schedule.GetDayCount(); ++d) {
             TeacherPrintJob job(renderer, &schedule, schedule.GetDay(d), nullptr, nullptr,
                                 teachers.Get(t), &settings);
+            job.SetUnbookedPupils(unbooked.get());
             job.Print();
         }
     }

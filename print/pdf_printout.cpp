@@ -88,11 +88,16 @@ bool PDFPrintout::CreatePDF(const char* fileName) {
                                    : static_cast<const Person*>(sheet->parent);
         calendars.push_back(SheetCalendarText(*sheet->day, person, calendarType));
     }
-    std::vector<QRCodeMatrix> codes(sheets.size());
-    EncodeQRCodes(calendars, codes);
+    QRCodeStream codes(calendars);
+    std::unique_ptr<UnbookedPupils> unbooked;
+    if (teachers && settings_.GetListUnbooked()) {
+        unbooked = std::make_unique<UnbookedPupils>(*controller_->GetSchedule());
+    }
     for (size_t i = 0; i < sheets.size(); ++i) {
-        PrintSheet(renderer, logo.get(), *sheets[i], calendars[i].empty() ? nullptr : &codes[i]);
-        codes[i].Free();
+        QRCodeMatrix& code = codes.Get(i);
+        PrintSheet(renderer, logo.get(), *sheets[i], calendars[i].empty() ? nullptr : &code,
+                   unbooked.get());
+        code.Free();
         if (!renderer.IsOK()) {
             return false;
         }
@@ -101,7 +106,7 @@ bool PDFPrintout::CreatePDF(const char* fileName) {
 }
 
 void PDFPrintout::PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::PrintSheet& sheet,
-                             const QRCodeMatrix* code) {
+                             const QRCodeMatrix* code, const UnbookedPupils* unbooked) {
     std::unique_ptr<PDFImage> qrImage;
     if (code != nullptr) {
         qrImage = renderer.CreateImage();
@@ -109,8 +114,11 @@ void PDFPrintout::PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::
     }
     std::unique_ptr<PrintJob> job;
     if (sheet.teacher != nullptr) {
-        job = std::make_unique<TeacherPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,
-                                                logo, qrImage.get(), sheet.teacher, &settings_);
+        auto teacherJob =
+            std::make_unique<TeacherPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,
+                                              logo, qrImage.get(), sheet.teacher, &settings_);
+        teacherJob->SetUnbookedPupils(unbooked);
+        job = std::move(teacherJob);
         job->SetScript(settings_.GetTeacherScript());
     } else {
         job = std::make_unique<ParentPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,

@@ -10,6 +10,7 @@ class QMController;
 class QMScript;
 class QMImage;
 class QRCodeMatrix;
+class UnbookedPupils;
 struct PrintSheet;
 
 // The selected teacher and parent handouts as one PDF file: an A4 page a sheet, teachers
@@ -32,7 +33,7 @@ private:
     void LoadScripts();
     // One page: the QR image is made from the code, when there is one, and dropped after.
     void PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::PrintSheet& sheet,
-                    const QRCodeMatrix* code);
+                    const QRCodeMatrix* code, const UnbookedPupils* unbooked);
 
     PrintSelection selection_;
     QMController* controller_;

@@ -37,6 +37,26 @@ bool IsBookedAnywhere(const MultiDaySchedule* eventDays, const Schedule* day, co
     return day->FindAppointment(pupil, static_cast<int>(request), nullptr);
 }
 
+// Every request (to the one teacher, when given) booked on no day, with its teacher and pupil,
+// in the order of the parents, their pupils and their requests.
+template <typename Visit>
+void ForEachUnbooked(const ParentList& parents, const MultiDaySchedule* eventDays,
+                     const Schedule* day, const Teacher* only, Visit visit) {
+    for (unsigned p = 0; p < parents.Count(); ++p) {
+        const Parent* parent = parents.Get(p);
+        for (unsigned c = 0; c < parent->GetPupilCount(); ++c) {
+            const Pupil* pupil = parent->GetPupil(c);
+            for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+                const Teacher* teacher = pupil->GetRequest(r)->GetTeacher();
+                if ((only == nullptr || teacher == only) &&
+                    !IsBookedAnywhere(eventDays, day, pupil, r)) {
+                    visit(teacher, pupil);
+                }
+            }
+        }
+    }
+}
+
 Presentation* PresentationOf(const Attendee* attendee, unsigned index) {
     return static_cast<Presentation*>(attendee->GetPresentations().Get(index));
 }
@@ -188,25 +208,36 @@ bool TeacherPrintJob::MakeSlotLine(int slot, int row, std::string* line) const {
     return true;
 }
 
-void TeacherPrintJob::PrintUnbooked() {
-    std::vector<std::string> pupils;
-    const ParentList& parents = day_->GetEvent()->GetParents();
-    for (unsigned p = 0; p < parents.Count(); ++p) {
-        const Parent* parent = parents.Get(p);
-        for (unsigned c = 0; c < parent->GetPupilCount(); ++c) {
-            const Pupil* pupil = parent->GetPupil(c);
-            for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
-                if (pupil->GetRequest(r)->GetTeacher() == teacher_ &&
-                    !IsBookedAnywhere(eventDays_, day_, pupil, r)) {
-                    pupils.push_back(pupil->GetName());
-                }
-            }
-        }
+UnbookedPupils::UnbookedPupils(const MultiDaySchedule& eventDays) : eventDays_(eventDays) {
+    if (!eventDays.GetEvent()) {
+        return;
     }
-    if (!pupils.empty()) {
+    ForEachUnbooked(eventDays.GetEvent()->GetParents(), &eventDays, nullptr, nullptr,
+                    [this](const Teacher* teacher, const Pupil* pupil) {
+                        names_[teacher].push_back(pupil->GetName());
+                    });
+}
+
+const std::vector<std::string>& UnbookedPupils::Of(const Teacher* teacher) const {
+    static const std::vector<std::string> kNone;
+    auto found = names_.find(teacher);
+    return found == names_.end() ? kNone : found->second;
+}
+
+void TeacherPrintJob::PrintUnbooked() {
+    std::vector<std::string> walked;
+    const std::vector<std::string>* pupils = &walked;
+    if (unbooked_ != nullptr && &unbooked_->GetEventDays() == eventDays_) {
+        pupils = &unbooked_->Of(teacher_);
+    } else {
+        ForEachUnbooked(
+            day_->GetEvent()->GetParents(), eventDays_, day_, teacher_,
+            [&](const Teacher*, const Pupil* pupil) { walked.push_back(pupil->GetName()); });
+    }
+    if (!pupils->empty()) {
         renderer_->PrintText(
             "The following pupils requested to see you, but appointments could not be booked: " +
-            JoinNames(pupils));
+            JoinNames(*pupils));
     }
 }
 

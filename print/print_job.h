@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class MultiDaySchedule;
@@ -11,6 +12,21 @@ class QMImage;
 class QMScript;
 class Schedule;
 class Teacher;
+
+// The pupils whose requests to each teacher are booked on no day of the event, in the order of
+// the event's parents, pupils and requests: one walk of the event serves a whole run of teacher
+// sheets, as long as the timetable stays as it was.
+class UnbookedPupils {
+public:
+    explicit UnbookedPupils(const MultiDaySchedule& eventDays);
+    const MultiDaySchedule& GetEventDays() const { return eventDays_; }
+    // Empty for a teacher with none.
+    const std::vector<std::string>& Of(const Teacher* teacher) const;
+
+private:
+    const MultiDaySchedule& eventDays_;
+    std::unordered_map<const Teacher*, std::vector<std::string>> names_;
+};
 
 // One person's sheet for one day, drawn on a renderer: a page from construction to destruction.
 // The body is built in, or drawn by a print script when one is given.
@@ -56,6 +72,9 @@ public:
                     QMImage* logo, QMImage* qrImage, Teacher* teacher,
                     const PrintSettings* settings);
     void Print() override;
+    // A run of sheets over the same timetable shares one list; without it each sheet walks
+    // the event itself.
+    void SetUnbookedPupils(const UnbookedPupils* unbooked) { unbooked_ = unbooked; }
 
 private:
     void RunScript() override;
@@ -66,6 +85,7 @@ private:
 
     Teacher* teacher_;
     const PrintSettings* settings_;
+    const UnbookedPupils* unbooked_ = nullptr;
 };
 
 // A parent's appointments handout for one day.

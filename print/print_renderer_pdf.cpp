@@ -1,5 +1,6 @@
 #include "print/print_renderer_pdf.h"
 
+#include <hpdf_pages.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,16 +12,19 @@
 #include "foundation/string_tokeniser.h"
 #include "foundation/uc_error.h"
 #include "print/pdf_image.h"
+#include "print/pdf_stream_compressor.h"
 #include "print/win_ansi.h"
 
-PrintRendererPDF::PrintRendererPDF() {
+PrintRendererPDF::PrintRendererPDF(unsigned compressingWorkers) {
     document_ = HPDF_New(&PrintRendererPDF::OnError, this);
     if (document_ != nullptr) {
         HPDF_SetCompressionMode(document_, HPDF_COMP_ALL);
+        compressor_ = std::make_unique<PdfStreamCompressor>(document_, compressingWorkers);
     }
 }
 
 PrintRendererPDF::~PrintRendererPDF() {
+    compressor_.reset();
     if (document_ != nullptr) {
         HPDF_Free(document_);
     }
@@ -66,7 +70,15 @@ void PrintRendererPDF::StartPage() {
     lineHeight_ = fonts_[kNormal].lineHeight;
 }
 
+// A page is finished once the next one begins: its contents go to be compressed meanwhile.
+void PrintRendererPDF::SubmitFinishedPage() {
+    if (page_ != nullptr && compressor_) {
+        compressor_->Submit(static_cast<HPDF_PageAttr>(page_->attr)->contents);
+    }
+}
+
 void PrintRendererPDF::AddPage() {
+    SubmitFinishedPage();
     HPDF_Page page = HPDF_AddPage(document_);
     if (page == nullptr) {
         return;
@@ -297,6 +309,10 @@ void PrintRendererPDF::PrintImage(QMImage* image, int corner) {
         return;
     }
     HPDF_Page_DrawImage(page_, pdfImage->GetImage(), x, y, drawnWidth, drawnHeight);
+    // An image is whole once drawn; a logo drawn again is not handed over twice.
+    if (compressor_) {
+        compressor_->Submit(pdfImage->GetImage());
+    }
 }
 
 std::unique_ptr<PDFImage> PrintRendererPDF::CreateImage() {
@@ -306,6 +322,10 @@ std::unique_ptr<PDFImage> PrintRendererPDF::CreateImage() {
 HPDF_STATUS PrintRendererPDF::SaveToFile(const char* fileName) {
     if (document_ == nullptr) {
         return HPDF_INVALID_DOCUMENT;
+    }
+    SubmitFinishedPage();
+    if (compressor_) {
+        compressor_->Finish();
     }
     HPDF_STATUS status = HPDF_SaveToStream(document_);
     std::vector<HPDF_BYTE> bytes;

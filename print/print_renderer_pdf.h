@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/print_renderer.h"
+#include "print/pdf_stream_compressor.h"
 
 class PDFImage;
 
@@ -15,7 +16,8 @@ class PDFImage;
 // continues on a further page.
 class PrintRendererPDF : public PrintRenderer {
 public:
-    PrintRendererPDF();
+    // Finished pages and images are compressed by that many threads while drawing goes on.
+    explicit PrintRendererPDF(unsigned compressingWorkers = PdfStreamCompressor::DefaultWorkers());
     ~PrintRendererPDF() override;
 
     bool IsOK() override { return document_ != nullptr && ok_; }
@@ -53,6 +55,7 @@ private:
 
     static void OnError(HPDF_STATUS error, HPDF_STATUS detail, void* renderer);
     void AddPage();
+    void SubmitFinishedPage();
     // A further page for a sheet that ran past the bottom, in the font of the moment.
     void ContinuePage();
     void SelectFont(FontIndex font);
@@ -85,6 +88,7 @@ private:
     bool ok_ = true;
     bool errorsQuiet_ = false;
     int pageCount_ = 0;
+    std::unique_ptr<PdfStreamCompressor> compressor_;
     HPDF_Font baseFonts_[kFontCount] = {};
     // Regular and bold, loaded on first need; the flag keeps a missing font file from being
     // tried again.

@@ -32,28 +32,81 @@ void QRCodeMatrix::Free() {
     }
 }
 
-void EncodeQRCodes(const std::vector<std::string>& texts, std::vector<QRCodeMatrix>& codes) {
-    const size_t count = std::min(texts.size(), codes.size());
-    const auto encodeEvery = [&](size_t first, size_t step) {
-        for (size_t i = first; i < count; i += step) {
-            if (!texts[i].empty()) {
-                codes[i].Encode(texts[i].c_str());
-            }
-        }
-    };
-    const size_t workers =
-        std::min<size_t>({4, std::max(1U, std::thread::hardware_concurrency()), count / 64 + 1});
-    std::vector<std::thread> threads;
-    for (size_t k = 1; k < workers; ++k) {
+namespace {
+
+// How far the workers may run ahead of the sheet being drawn, in symbols a worker.
+constexpr size_t kAheadPerWorker = 16;
+
+}  // namespace
+
+unsigned QRCodeStream::DefaultWorkers() {
+    // One core draws the sheets and one compresses them.
+    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    return std::min(6U, cores > 2 ? cores - 2 : 1U);
+}
+
+QRCodeStream::QRCodeStream(const std::vector<std::string>& texts, unsigned workers)
+    : texts_(texts),
+      codes_(texts.size()),
+      ready_(texts.size(), 0),
+      ahead_(kAheadPerWorker * std::max(1U, workers)) {
+    for (unsigned i = 0; i < workers && i < texts.size(); ++i) {
         try {
-            threads.emplace_back(encodeEvery, k, workers);
+            workers_.emplace_back(&QRCodeStream::Work, this);
         } catch (const std::system_error&) {
-            // No thread to be had: this share is done here instead.
-            encodeEvery(k, workers);
+            break;  // fewer workers, or none: symbols are then made when asked for
         }
     }
-    encodeEvery(0, workers);
-    for (std::thread& thread : threads) {
-        thread.join();
+}
+
+QRCodeStream::~QRCodeStream() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    moreWanted_.notify_all();
+    for (std::thread& worker : workers_) {
+        worker.join();
+    }
+}
+
+QRCodeMatrix& QRCodeStream::Get(size_t index) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (index >= texts_.size()) {
+        static QRCodeMatrix none;
+        return none;
+    }
+    asked_ = std::max(asked_, index + 1);
+    moreWanted_.notify_all();
+    // A symbol no worker has taken yet is made here rather than waited for.
+    if (!ready_[index] && (workers_.empty() || index == next_)) {
+        next_ = std::max(next_, index + 1);
+        lock.unlock();
+        if (!texts_[index].empty()) {
+            codes_[index].Encode(texts_[index].c_str());
+        }
+        lock.lock();
+        ready_[index] = 1;
+    }
+    oneReady_.wait(lock, [&] { return ready_[index] != 0; });
+    return codes_[index];
+}
+
+void QRCodeStream::Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        moreWanted_.wait(
+            lock, [&] { return stopping_ || (next_ < texts_.size() && next_ < asked_ + ahead_); });
+        if (stopping_) {
+            return;
+        }
+        const size_t index = next_++;
+        lock.unlock();
+        if (!texts_[index].empty()) {
+            codes_[index].Encode(texts_[index].c_str());
+        }
+        lock.lock();
+        ready_[index] = 1;
+        oneReady_.notify_all();
     }
 }

@@ -84,6 +84,7 @@ void EventTreeCtrl::RebuildTree() {
         DeleteChildren(branches[i]);
         Collapse(branches[i]);
     }
+    formGroups_.clear();
     UpdatePeopleCounts();
     const unsigned presentationCount = event_ ? event_->GetPresentations().Count() : 0;
     SetItemText(presentations_, CountLabel(presentationCount, "presentations"));
@@ -108,7 +109,7 @@ void EventTreeCtrl::RebuildTree() {
          group = GetNextChild(pupils_, cookie)) {
         SortChildren(group);
     }
-    RefreshAllLabels();
+    // Every item was made with its label; setting it again measures the text a second time.
     for (int i = 0; i < 4; ++i) {
         if (expanded[i]) {
             Expand(branches[i]);
@@ -139,20 +140,26 @@ wxTreeItemId EventTreeCtrl::AppendParentItem(Parent* parent) {
 
 void EventTreeCtrl::AddPupilToForm(Pupil* pupil) {
     const std::string label = FormGroupLabel(pupil->GetForm());
-    const wxString text = FromUtf8(label);
-    wxTreeItemId group;
-    wxTreeItemIdValue cookie;
-    for (wxTreeItemId child = GetFirstChild(pupils_, cookie); child.IsOk();
-         child = GetNextChild(pupils_, cookie)) {
-        if (GetItemText(child) == text) {
-            group = child;
-            break;
+    // Groups by their exact label, as the tree holds them: asking the tree's items for their
+    // texts converts and copies every group's label for every pupil.
+    auto known = formGroups_.find(label);
+    if (known == formGroups_.end()) {
+        const wxString text = FromUtf8(label);
+        wxTreeItemId group;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = GetFirstChild(pupils_, cookie); child.IsOk();
+             child = GetNextChild(pupils_, cookie)) {
+            if (GetItemText(child) == text) {
+                group = child;
+                break;
+            }
         }
+        if (!group.IsOk()) {
+            group = AppendItem(pupils_, text, -1, -1, new TreeObjectData(nullptr, label));
+        }
+        known = formGroups_.emplace(label, group).first;
     }
-    if (!group.IsOk()) {
-        group = AppendItem(pupils_, text, -1, -1, new TreeObjectData(nullptr, label));
-    }
-    AppendObject(group, pupil, MakeItemLabel(*pupil));
+    AppendObject(known->second, pupil, MakeItemLabel(*pupil));
 }
 
 void EventTreeCtrl::AddTeacher(Teacher* teacher) {
@@ -207,14 +214,22 @@ void EventTreeCtrl::RelabelChildren(const wxTreeItemId& item,
             continue;  // gone since the last rebuild
         }
         if (Person* person = data ? data->GetPerson() : nullptr) {
-            SetItemText(child, FromUtf8(MakeItemLabel(*person)));
+            Relabel(child, MakeItemLabel(*person));
             if (!IsClass(person, "Parent")) {
                 continue;
             }
         } else if (IsClass(object, "Presentation")) {
-            SetItemText(child, FromUtf8(static_cast<Presentation*>(object)->GetDescription()));
+            Relabel(child, static_cast<Presentation*>(object)->GetDescription());
         }
         RelabelChildren(child, live);
+    }
+}
+
+// Setting a label measures its text, so only a label that changed is set.
+void EventTreeCtrl::Relabel(const wxTreeItemId& item, const std::string& label) {
+    const wxString text = FromUtf8(label);
+    if (GetItemText(item) != text) {
+        SetItemText(item, text);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "gui/main/popup_menus.h"
@@ -98,11 +99,14 @@ private:
     void AddPupilToForm(Pupil* pupil);
     void RelabelChildren(const wxTreeItemId& item,
                          const std::unordered_set<const UCCollectable*>& live);
+    void Relabel(const wxTreeItemId& item, const std::string& label);
     // Every person and presentation the event holds now.
     std::unordered_set<const UCCollectable*> LiveObjects() const;
     void UpdatePeopleCounts();
 
     std::shared_ptr<Event> event_;
+    // The form groups made since the last rebuild, by label.
+    std::unordered_map<std::string, wxTreeItemId> formGroups_;
     wxTreeItemId root_;
     wxTreeItemId teachers_;
     wxTreeItemId parents_;

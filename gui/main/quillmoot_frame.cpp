@@ -87,6 +87,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
             CallAfter([this] { ApplySashPositions(); });
         }
     });
+    bindingAll_ = true;
     BindFileCommands();
     BindOutputCommands();
     BindScheduleCommands();
@@ -95,6 +96,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BindScriptCommands();
     BindImportCommands();
     BindEmailCommands();
+    bindingAll_ = false;
 
     RefreshViews();
     controller_.Initialise();
@@ -230,7 +232,10 @@ void QuillmootFrame::FitTreePane() {
 
 void QuillmootFrame::BindCommand(int id, std::function<void()> handler) {
     handlers_[id] = std::move(handler);
-    RefreshViews();
+    // The constructor refreshes once all its commands are bound.
+    if (!bindingAll_) {
+        RefreshViews();
+    }
 }
 
 bool QuillmootFrame::RunCommand(int id) {

@@ -165,6 +165,7 @@ private:
     bool closing_ = false;
     // Whether the title last shown said the event was changed.
     bool shownChanged_ = false;
+    bool bindingAll_ = false;
     wxTimer autosaveTimer_;
     std::map<int, std::function<void()>> handlers_;
     NewEventEditor newEventEditor_;

@@ -59,8 +59,8 @@ bool QuillmootFrame::ConfirmReplaceEvent() {
 }
 
 void QuillmootFrame::OnEventLoaded() {
+    // Handing the tree its event rebuilds it.
     tree_->SetEvent(controller_.GetEvent());
-    tree_->RebuildTree();
     FitTreePane();
     RefreshViews();
 }

@@ -17,6 +17,8 @@
 #include "model/parent.h"
 #include "model/presentation.h"
 #include "model/pupil.h"
+#include "model/staged_booking.h"
+#include "model/staged_score.h"
 #include "model/teacher.h"
 
 namespace {
@@ -629,3 +631,156 @@ TEST_F(GeneratedTwoDaySchool, DeletingBookedPeopleNeverLeavesADanglingBooking) {
 }
 
 }  // namespace
+
+// The whole event's score taken in pieces of any size is the score taken at once.
+TEST_F(GeneratedTwoDaySchool, TheScoreTakenInPiecesOfAnySizeIsTheWholeScore) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    const Score whole = schedule_->GetScore();
+    const unsigned rows = event_->GetTeachers().Count();
+    const unsigned parents = event_->GetParents().Count();
+    const struct {
+        unsigned rowsPerPiece;
+        unsigned parentsPerPiece;
+        unsigned leastPieces;
+    } kCases[] = {
+        {1, 1, 2 * (rows + parents) + parents},
+        {7, 5, 2 * (rows / 7 + parents / 5) + parents / 5},
+        {StagedScore::kRowsPerPiece, StagedScore::kParentsPerPiece, 2},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::to_string(c.rowsPerPiece) + " rows, " +
+                     std::to_string(c.parentsPerPiece) + " parents a piece");
+        StagedScore staged;
+        staged.Begin(*schedule_, c.rowsPerPiece, c.parentsPerPiece);
+        unsigned pieces = 1;
+        while (!staged.Next()) {
+            ++pieces;
+        }
+        EXPECT_GE(pieces, c.leastPieces);
+        const Score& score = staged.GetScore();
+        EXPECT_EQ(score, whole);
+        EXPECT_EQ(score.Unbooked, whole.Unbooked);
+        EXPECT_EQ(score.Attendance, whole.Attendance);
+    }
+}
+
+// Booking the whole event in pieces, with the ordering of large batches in pieces of its own or
+// not, books exactly what the day-by-day booking of every parent books, drawing the same random
+// numbers and relaxing the same parents' gaps.
+TEST_F(GeneratedTwoDaySchool, BookingInPiecesBooksWhatBookingAllParentsAtOnceBooks) {
+    struct Outcome {
+        std::vector<const AppointmentRequest*> cells;
+        std::vector<ParentGapMode> modes;
+        int nextRand = 0;
+    };
+    const ParentList& parents = event_->GetParents();
+    std::vector<ParentGapMode> modes;
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        modes.push_back(parents.At(i)->GetGapMode());
+    }
+    auto book = [&](const std::function<void()>& booking) {
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            parents.At(i)->SetGapMode(modes[i]);
+        }
+        schedule_->ClearBookings();
+        std::srand(77);
+        booking();
+        Outcome outcome;
+        outcome.nextRand = std::rand();
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const AppointmentGrid& grid = schedule_->GetDay(d)->GetGrid();
+            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                    const Appointment* booking =
+                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                    outcome.cells.push_back(booking ? booking->GetRequest() : nullptr);
+                }
+            }
+        }
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            outcome.modes.push_back(parents.At(i)->GetGapMode());
+        }
+        return outcome;
+    };
+    for (int order : {BookRandom, BookRandomThenOrderKey, BookAsGiven}) {
+        SCOPED_TRACE(order);
+        const Outcome atOnce = book([&] {
+            unsigned unbooked = 0;
+            ASSERT_TRUE(schedule_->BookParents(&parents, &unbooked, order));
+        });
+        for (size_t orderedInOnePiece : {size_t{0}, StagedBooking::kOrderedInOnePiece}) {
+            SCOPED_TRACE(orderedInOnePiece);
+            const Outcome staged = book([&] {
+                StagedBooking booking(*schedule_, order, orderedInOnePiece);
+                while (!booking.Next()) {
+                }
+                EXPECT_TRUE(booking.Succeeded());
+            });
+            EXPECT_TRUE(staged.cells == atOnce.cells);
+            EXPECT_EQ(staged.modes, atOnce.modes);
+            EXPECT_EQ(staged.nextRand, atOnce.nextRand);
+        }
+    }
+}
+
+// Rebooking a parent with an unbooked request picks, with one random number, from the parents
+// who attend both days and have a request booked on no day, however small its pieces.
+TEST_F(GeneratedTwoDaySchool, RebookingPicksFromTheParentsWithAnUnbookedRequestInAnyPieces) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    const ParentList& parents = event_->GetParents();
+    // One family away on the second day is never a candidate.
+    parents.At(0)->SetAttending(schedule_->GetDay(1), false);
+    auto cellsOf = [](const MultiDaySchedule& timetable) {
+        std::vector<const AppointmentRequest*> cells;
+        for (unsigned d = 0; d < timetable.GetDayCount(); ++d) {
+            const AppointmentGrid& grid = timetable.GetDay(d)->GetGrid();
+            for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+                for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                    const Appointment* booking =
+                        grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                    cells.push_back(booking ? booking->GetRequest() : nullptr);
+                }
+            }
+        }
+        return cells;
+    };
+    for (unsigned seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        // What the rule says, step by step through the public operations.
+        MultiDaySchedule expected(*schedule_);
+        std::vector<Parent*> candidates;
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            Parent* parent = parents.At(i);
+            if (parent->IsAttending(expected.GetDay(0)) &&
+                parent->IsAttending(expected.GetDay(1)) && expected.HasUnbookedRequest(parent)) {
+                candidates.push_back(parent);
+            }
+        }
+        ASSERT_GT(candidates.size(), 1u);
+        std::srand(seed);
+        Parent* picked = candidates[static_cast<unsigned>(std::rand()) % candidates.size()];
+        ASSERT_TRUE(expected.UnbookParent(picked));
+        ParentList one;
+        one.Append(picked);
+        unsigned unbooked = 0;
+        ASSERT_TRUE(expected.BookParents(&one, &unbooked, BookRandom));
+        const int expectedNext = std::rand();
+
+        for (unsigned perPiece : {1u, 3u, StagedRebook::kParentsPerPiece}) {
+            MultiDaySchedule rebooked(*schedule_);
+            std::srand(seed);
+            StagedRebook rebooking;
+            rebooking.Begin(rebooked, perPiece, perPiece);
+            int pieces = 1;
+            while (!rebooking.Next()) {
+                ++pieces;
+            }
+            EXPECT_TRUE(rebooking.Succeeded());
+            EXPECT_EQ(std::rand(), expectedNext);
+            EXPECT_TRUE(cellsOf(rebooked) == cellsOf(expected)) << perPiece;
+            if (perPiece == 1) {
+                EXPECT_GE(pieces, static_cast<int>(parents.Count()));
+            }
+        }
+    }
+}

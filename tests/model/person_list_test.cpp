@@ -510,3 +510,67 @@ TEST(TeacherList, RemovePresentationReachesEveryTeacher) {
     EXPECT_FALSE(jones.AttendsPresentation(&talk));
     EXPECT_FALSE(brown.AttendsPresentation(&talk));
 }
+
+// A long list answers positions from a table: after any change, once the table has been built
+// and once it has been built again, every answer is the scan's.
+TEST(TeacherList, PositionsFollowEveryChangeToTheList) {
+    constexpr unsigned kTeachers = 2 * PersonList::kShortestIndexedList;
+    std::vector<std::unique_ptr<Teacher>> staff;
+    for (unsigned i = 0; i < kTeachers + 1; ++i) {
+        staff.push_back(std::make_unique<Teacher>("Teacher " + std::to_string(i)));
+    }
+    Teacher* outsider = staff.back().get();
+    const struct {
+        const char* name;
+        std::function<void(TeacherList&)> change;
+    } kChanges[] = {
+        {"nothing", [](TeacherList&) {}},
+        {"append", [&](TeacherList& list) { list.Append(outsider); }},
+        {"insert in front", [&](TeacherList& list) { list.Insert(outsider, 0); }},
+        {"remove the first", [](TeacherList& list) { list.RemoveAt(0); }},
+        {"swap the ends", [](TeacherList& list) { list.Swap(0, list.Count() - 1); }},
+        {"listed twice", [](TeacherList& list) { list.Insert(list.At(5), 2); }},
+        {"replaced in place",
+         [&](TeacherList& list) { static_cast<PersonList&>(list).At(3) = outsider; }},
+        {"sorted", [](TeacherList& list) { list.Sort(); }},
+        {"cleared", [](TeacherList& list) { list.Clear(); }},
+        {"assigned a shorter list",
+         [&](TeacherList& list) {
+             TeacherList other;
+             for (unsigned i = kTeachers; i-- > 0;) {
+                 other.Append(staff[i].get());
+             }
+             other.RemoveAt(0);
+             list = other;
+         }},
+    };
+    auto expectScanAnswers = [&](const TeacherList& asked) {
+        for (const auto& teacher : staff) {
+            ASSERT_EQ(asked.IndexOf(teacher.get()), asked.PersonList::IndexOf(teacher.get()))
+                << teacher->GetName();
+        }
+    };
+    // The change comes after lookups that built no table yet, just built it, or used it.
+    const unsigned kLookupsBefore[] = {0, 1, PersonList::kScansBeforeIndexing - 1,
+                                       PersonList::kScansBeforeIndexing,
+                                       3 * PersonList::kScansBeforeIndexing};
+    for (const auto& c : kChanges) {
+        for (unsigned lookups : kLookupsBefore) {
+            SCOPED_TRACE(std::string(c.name) + " after " + std::to_string(lookups) + " lookups");
+            TeacherList list;
+            for (unsigned i = 0; i < kTeachers; ++i) {
+                list.Append(staff[i].get());
+            }
+            for (unsigned i = 0; i < lookups; ++i) {
+                ASSERT_EQ(list.IndexOf(staff[i % kTeachers].get()),
+                          static_cast<int>(i % kTeachers));
+            }
+            TeacherList copy(list);
+            c.change(list);
+            for (unsigned round = 0; round < 2 * PersonList::kScansBeforeIndexing; ++round) {
+                expectScanAnswers(list);
+                expectScanAnswers(copy);
+            }
+        }
+    }
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -363,3 +364,42 @@ TEST_F(SingleRequestEvent, StartAbandonsASeedingLeftPending) {
 }
 
 }  // namespace
+
+namespace {
+
+std::uint64_t Digest(const std::vector<int>& cells) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (int cell : cells) {
+        hash = (hash ^ static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell))) *
+               1099511628211ull;
+    }
+    return hash;
+}
+
+}  // namespace
+
+// Guards the speed-ups of booking, scoring and the generation's end: a school with enough
+// teachers and families for every lookup table, over two days and both phases, keeps the run
+// recorded from the straightforward algorithms: the scores of every pass, every booked cell and
+// the next random number.
+TEST(EvolverSlices, AMediumSchoolKeepsItsRecordedRun) {
+    const RunRecord run = RunPasses(SchoolSize::Medium(), 6, true);
+    std::vector<int> values;
+    for (const auto& counters : run.scores) {
+        Score score;
+        score.TeacherWaiting = counters[1];
+        score.TeacherOverBlock = counters[2];
+        score.ParentWaiting = counters[3];
+        score.SiblingSeparation = counters[4];
+        values.push_back(score.GetValue() + 1000);
+    }
+    const std::vector<int> kValues = {-3687, -3681, -3681, -3681, -3681, -3302,
+                                      -3119, -2924, -2786, -2677, -2602, -2530};
+    EXPECT_EQ(values, kValues);
+    const std::vector<std::uint32_t> kFinal = {0, 8, 8, 2400, 1106, 8988};
+    EXPECT_EQ(run.scores.back(), kFinal);
+    EXPECT_EQ(run.phases.front(), StartPositions);
+    EXPECT_EQ(run.phases.back(), Optimising);
+    EXPECT_EQ(Digest(run.cells), 3364061358503445859ull);
+    EXPECT_EQ(run.nextRand, 672897406);
+}

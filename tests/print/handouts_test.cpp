@@ -237,3 +237,50 @@ TEST_F(SheetParts, AScriptWithoutRendererHasItsCapturedOutputPrinted) {
 }
 
 }  // namespace
+
+// One list of unbooked pupils serves a run of teacher sheets: each teacher's line is the one its
+// sheet finds by walking the event, in family, pupil and request order, leaving out what is
+// booked on either day; a list made for another timetable is not trusted.
+TEST_F(SheetParts, TheSharedUnbookedListSaysWhatEachSheetWouldFindItself) {
+    Request(sam, ann, "Maths");
+    Request(amy, ann, "English", 1, 3);
+    Request(ben, ann, "History");
+    Request(ben, bob, "Art");
+    Request(sam, bob, "Music", 0, 5);
+    Request(amy, ann, "Drama");
+    PrintSettings settings;
+    const UnbookedPupils unbooked(*schedule);
+    MultiDaySchedule elsewhere(event);
+    const UnbookedPupils stale(elsewhere);
+    const struct {
+        Teacher* teacher;
+        const char* line;
+    } kCases[] = {
+        {ann,
+         "text The following pupils requested to see you, but appointments could not be "
+         "booked: Sam Jones, Amy Lee, Ben Lee"},
+        {bob,
+         "text The following pupils requested to see you, but appointments could not be "
+         "booked: Ben Lee"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.teacher->GetName());
+        for (unsigned day = 0; day < 2; ++day) {
+            std::vector<std::string> sheets[3];
+            for (int way = 0; way < 3; ++way) {
+                RecordingRenderer renderer;
+                {
+                    TeacherPrintJob job(&renderer, schedule, Day(day), nullptr, nullptr, c.teacher,
+                                        &settings);
+                    job.SetUnbookedPupils(way == 0 ? nullptr : way == 1 ? &unbooked : &stale);
+                    job.Print();
+                }
+                sheets[way] = renderer.calls;
+            }
+            EXPECT_NE(std::find(sheets[0].begin(), sheets[0].end(), c.line), sheets[0].end());
+            EXPECT_EQ(sheets[1], sheets[0]);
+            EXPECT_EQ(sheets[2], sheets[0]);
+        }
+    }
+    EXPECT_TRUE(unbooked.Of(nullptr).empty());
+}

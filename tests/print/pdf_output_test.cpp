@@ -7,9 +7,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <zlib.h>
+
 #include "image_files.h"
 #include "print/pdf_image.h"
 #include "print/pdf_printout.h"
+#include "print/pdf_stream_compressor.h"
 #include "print/print_renderer_pdf.h"
 #include "print/qr_code_matrix.h"
 #include "print/sheet_calendar.h"
@@ -427,6 +430,130 @@ TEST_F(PdfRenderer, ImageFilesLoadByTheirEndingWhateverItsCase) {
     }
     EXPECT_TRUE(renderer.IsOK());
     EXPECT_EQ(sink.GetText(), "");
+}
+
+// Every stream of a PDF file, inflated when its dictionary names FlateDecode; raw otherwise.
+struct PdfStream {
+    bool flate = false;
+    std::string bytes;
+};
+
+std::vector<PdfStream> ReadStreams(const std::string& pdf) {
+    std::vector<PdfStream> streams;
+    for (size_t at = pdf.find("\nstream\r\n"); at != std::string::npos;
+         at = pdf.find("\nstream\r\n", at + 1)) {
+        const size_t begin = at + 9;
+        const size_t end = pdf.find("\nendstream", begin);
+        const std::string dictionary = pdf.substr(pdf.rfind("<<", at), at - pdf.rfind("<<", at));
+        PdfStream stream;
+        stream.flate = dictionary.find("/FlateDecode") != std::string::npos;
+        stream.bytes = pdf.substr(begin, end - begin);
+        if (stream.flate) {
+            std::string inflated(1 << 20, '\0');
+            uLongf length = static_cast<uLongf>(inflated.size());
+            if (uncompress(reinterpret_cast<Bytef*>(inflated.data()), &length,
+                           reinterpret_cast<const Bytef*>(stream.bytes.data()),
+                           static_cast<uLong>(stream.bytes.size())) != Z_OK) {
+                ADD_FAILURE() << "a stream does not inflate";
+            }
+            inflated.resize(length);
+            stream.bytes = inflated;
+        }
+        streams.push_back(stream);
+    }
+    return streams;
+}
+
+// Pages are compressed while later ones are drawn: whoever compressed them, the file is the same,
+// every page and image stream is compressed once, and the text reads back.
+TEST(PdfStreams, FinishedPagesAndImagesAreCompressedAlikeWhoeverCompressesThem) {
+    constexpr int kSheets = 3 * static_cast<int>(PdfStreamCompressor::kMaxWaiting);
+    QRCodeMatrix code;
+    ASSERT_TRUE(code.Encode("BEGIN:VCALENDAR"));
+    TempFolder folder;
+    std::string files[2];
+    const unsigned kWorkers[] = {0, 3};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(kWorkers[i]);
+        UCStringError sink;
+        PrintRendererPDF renderer(kWorkers[i]);
+        for (int sheet = 1; sheet <= kSheets; ++sheet) {
+            renderer.StartPage();
+            renderer.PrintBoldText("Sheet " + std::to_string(sheet));
+            renderer.PrintText("6:00pm: Ann Smith about Amy Smith (Maths)");
+            auto image = renderer.CreateImage();
+            image->CreateFromQRCode(code);
+            renderer.PrintImage(image.get(), PrintRenderer::kImageBottom);
+        }
+        const std::string path = folder.File("streams" + std::to_string(i) + ".pdf");
+        ASSERT_EQ(renderer.SaveToFile(path.c_str()), HPDF_OK);
+        EXPECT_EQ(sink.GetText(), "");
+        files[i] = folder.Read("streams" + std::to_string(i) + ".pdf");
+    }
+    EXPECT_TRUE(files[0] == files[1]) << "the two files differ";
+
+    const std::vector<PdfStream> streams = ReadStreams(files[1]);
+    ASSERT_EQ(streams.size(), 2U * kSheets);
+    int pages = 0;
+    int images = 0;
+    for (const PdfStream& stream : streams) {
+        EXPECT_TRUE(stream.flate);
+        if (stream.bytes.find("BT") != std::string::npos) {
+            EXPECT_NE(stream.bytes.find("(Sheet " + std::to_string(++pages) + ")"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(stream.bytes.size(), static_cast<size_t>(code.GetWidth() * code.GetWidth()));
+            ++images;
+        }
+    }
+    EXPECT_EQ(pages, kSheets);
+    EXPECT_EQ(images, kSheets);
+    EXPECT_EQ(CountOf(files[1], "/FlateDecode"), 2U * kSheets);
+    const std::string text = RunCommand("pdftotext '" + folder.File("streams1.pdf") + "' -");
+    EXPECT_NE(text.find("Sheet 1\n"), std::string::npos);
+    EXPECT_NE(text.find("Sheet " + std::to_string(kSheets)), std::string::npos);
+}
+
+// The stream's symbols are the symbols of their texts, however many workers make them and in
+// whatever order they are asked for.
+TEST(QRCode, AStreamGivesEachTextsOwnSymbolWhoeverMakesIt) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 120; ++i) {
+        texts.push_back(i % 7 == 3 ? std::string() : "BEGIN:VEVENT " + std::to_string(i * 7919));
+    }
+    texts.push_back(std::string(4000, 'x'));  // too long for any symbol
+    auto modules = [](const QRCodeMatrix& code) {
+        std::string dark;
+        for (int y = 0; y < code.GetWidth(); ++y) {
+            for (int x = 0; x < code.GetWidth(); ++x) {
+                dark += code.IsDark(x, y) ? '1' : '0';
+            }
+        }
+        return dark;
+    };
+    std::vector<std::string> expected;
+    for (const std::string& text : texts) {
+        QRCodeMatrix code;
+        if (!text.empty()) {
+            code.Encode(text.c_str());
+        }
+        expected.push_back(modules(code));
+    }
+    for (unsigned workers : {0u, 1u, 3u}) {
+        for (bool backwards : {false, true}) {
+            SCOPED_TRACE(std::to_string(workers) +
+                         (backwards ? " workers, last first" : " workers"));
+            QRCodeStream stream(texts, workers);
+            for (size_t k = 0; k < texts.size(); ++k) {
+                const size_t i = backwards ? texts.size() - 1 - k : k;
+                QRCodeMatrix& code = stream.Get(i);
+                EXPECT_EQ(modules(code), expected[i]) << i;
+                EXPECT_EQ(code.GetWidth() == 0, texts[i].empty() || i + 1 == texts.size());
+                code.Free();
+            }
+            EXPECT_EQ(stream.Get(texts.size()).GetWidth(), 0);
+        }
+    }
 }
 
 TEST(QRCode, EveryModuleBecomesOnePixelAndOverlongTextGivesNoCode) {

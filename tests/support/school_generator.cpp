@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <random>
+#include <string>
+#include <unordered_map>
 
 #include "model/event.h"
 #include "model/parent.h"
@@ -85,6 +87,22 @@ SchoolSize SchoolSize::Large() {
     return Sized("large", 150, 1500, 2500, 10000, 2, 3);
 }
 
+SchoolSize SchoolSize::Stress() {
+    SchoolSize size = Large().ScaledBy(10);
+    size.name = "stress";
+    return size;
+}
+
+SchoolSize SchoolSize::ScaledBy(int factor) const {
+    SchoolSize size = *this;
+    size.name = name + " x" + std::to_string(factor);
+    size.teachers *= factor;
+    size.parents *= factor;
+    size.pupils *= factor;
+    size.requests *= factor;
+    return size;
+}
+
 GeneratedSchool GenerateSchool(const SchoolSize& size, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> percent(0, 99);
@@ -136,6 +154,10 @@ GeneratedSchool GenerateSchool(const SchoolSize& size, unsigned seed) {
     std::uniform_int_distribution<int> anyTeacher(
         0, std::max(0, static_cast<int>(teachers.size()) - 1));
 
+    std::unordered_map<const Teacher*, int> indexOf;
+    for (std::size_t t = 0; t < teachers.size(); ++t) {
+        indexOf[teachers[t]] = static_cast<int>(t);
+    }
     int pupilNumber = 0;
     for (int i = 0; i < size.parents; ++i) {
         auto parent = std::make_unique<Parent>(Numbered("Alex Parent%04d", i));
@@ -173,8 +195,7 @@ GeneratedSchool GenerateSchool(const SchoolSize& size, unsigned seed) {
                 }
                 chosen.push_back(teacher);
                 int priority = percent(rng);
-                int teacherIndex = static_cast<int>(
-                    std::find(teachers.begin(), teachers.end(), teacher) - teachers.begin());
+                const int teacherIndex = indexOf[teacher];
                 pupil->AddRequest(teacher, kSubjects[teacherIndex % 12],
                                   priority < 10   ? 2
                                   : priority < 20 ? 0

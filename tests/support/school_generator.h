@@ -27,6 +27,11 @@ struct SchoolSize {
     static SchoolSize Small();   // 10 teachers, 40 families, 1 day
     static SchoolSize Medium();  // 40 teachers, 300 families, 2 days
     static SchoolSize Large();   // 150 teachers, 1,500 parents, 2,500 pupils, 10,000 requests
+    // Ten times the large school, over the same days: what grows faster than the school shows
+    // here long before a real school meets it.
+    static SchoolSize Stress();
+    // Every count of people and requests multiplied; days, slots and talks stay.
+    SchoolSize ScaledBy(int factor) const;
 };
 
 // One day of a generated school: its date, hours and the break every teacher gets.
