@@ -22,6 +22,7 @@
 #include "model/parent.h"
 #include "model/schedule.h"
 #include "optimiser/optimise_run.h"
+#include "support/generated_schedule.h"
 #include "support/school_generator.h"
 #include "support/temp_folder.h"
 
@@ -30,15 +31,7 @@ namespace {
 // The large school over its days, its requests booked as the program would book them; with a
 // scale, that many times its people and requests.
 std::unique_ptr<MultiDaySchedule> LargeSchool(int scale = 1) {
-    GeneratedSchool school = GenerateSchool(SizeAt(scale), 7);
-    std::srand(7);
-    std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
-    auto schedule = std::make_unique<MultiDaySchedule>(school.event);
-    *schedule->GetDay(0) = *days[0];
-    for (size_t i = 1; i < days.size(); ++i) {
-        schedule->AddDay(std::move(days[i]));
-    }
-    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
+    std::unique_ptr<MultiDaySchedule> schedule = MakeBookedTimetable(SizeAt(scale), 7);
     return schedule;
 }
 
@@ -99,18 +92,9 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
     const int stopAfterOptimising = static_cast<int>(state.range(3));
     UCStringError quiet;
     const std::unique_ptr<MultiDaySchedule> booked = LargeSchool(static_cast<int>(state.range(2)));
-    // Booking gives up the gaps of parents who cannot have them, for good: each run starts from
-    // the same parents, so that the window's run and the headless one can be compared.
-    const ParentList& parents = booked->GetEvent()->GetParents();
-    std::vector<ParentGapMode> modes;
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        modes.push_back(parents.At(i)->GetGapMode());
-    }
-    auto restoreModes = [&] {
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            parents.At(i)->SetGapMode(modes[i]);
-        }
-    };
+    // Each run starts from the same parents, so that the window's run and the headless one can be
+    // compared.
+    const SavedGapModes modes(booked->GetEvent()->GetParents());
     using Clock = std::chrono::steady_clock;
     std::vector<double> tickMs;
     double runSeconds = 0.0;
@@ -121,7 +105,7 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
     for (auto _ : state) {
         QMController controller;
         controller.SetEvent(std::make_unique<MultiDaySchedule>(*booked));
-        restoreModes();
+        modes.Restore();
         srand(kSeed);
         OptimiseSession session(controller, budget);
         tickMs.clear();
@@ -142,7 +126,7 @@ void BM_OptimiseSessionTicks(benchmark::State& state) {
         score = controller.GetSchedule()->GetScore();
 
         MultiDaySchedule headless(*booked);
-        restoreModes();
+        modes.Restore();
         srand(kSeed);
         RunOptimiser(headless, passesRun, OptimiseSession::kDefaultKids);
         srand(1);

@@ -20,6 +20,7 @@
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/schedule.h"
+#include "support/generated_schedule.h"
 #include "support/school_generator.h"
 #include "support/temp_folder.h"
 
@@ -27,16 +28,8 @@ namespace {
 
 // The large school, booked, with an address and a web page for every family.
 void LoadLargeSchool(QMController& controller) {
-    GeneratedSchool school = GenerateSchool(SchoolSize::Large(), 7);
-    std::srand(7);
-    std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
-    auto schedule = std::make_unique<MultiDaySchedule>(school.event);
-    *schedule->GetDay(0) = *days[0];
-    for (size_t i = 1; i < days.size(); ++i) {
-        schedule->AddDay(std::move(days[i]));
-    }
-    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
-    Event& event = *school.event;
+    std::unique_ptr<MultiDaySchedule> schedule = MakeBookedTimetable(SchoolSize::Large(), 7);
+    Event& event = *schedule->GetEvent();
     event.SetUrl("https://web.example/events/1");
     EmailServerSettings server;
     server.SetFromAddress("office@school.example");

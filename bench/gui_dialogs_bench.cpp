@@ -23,20 +23,13 @@
 #include "model/parent.h"
 #include "model/schedule.h"
 #include "optimiser/optimise_run.h"
+#include "support/generated_schedule.h"
 #include "support/school_generator.h"
 
 namespace {
 
 std::unique_ptr<MultiDaySchedule> BookedLargeSchool() {
-    GeneratedSchool school = GenerateSchool(SchoolSize::Large(), 7);
-    std::srand(7);
-    std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
-    auto schedule = std::make_unique<MultiDaySchedule>(school.event);
-    *schedule->GetDay(0) = *days[0];
-    for (size_t i = 1; i < days.size(); ++i) {
-        schedule->AddDay(std::move(days[i]));
-    }
-    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
+    std::unique_ptr<MultiDaySchedule> schedule = MakeBookedTimetable(SchoolSize::Large(), 7);
     return schedule;
 }
 
@@ -55,18 +48,9 @@ void BM_OptimiseWindowOnLargeSchool(benchmark::State& state) {
     const std::chrono::seconds runLength(state.range(0));
     UCStringError quiet;
     const std::unique_ptr<MultiDaySchedule> booked = BookedLargeSchool();
-    // Booking gives up the gaps of parents who cannot have them, for good: each run starts from
-    // the same parents, so that the window's run and the headless one can be compared.
-    const ParentList& parents = booked->GetEvent()->GetParents();
-    std::vector<ParentGapMode> modes;
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        modes.push_back(parents.At(i)->GetGapMode());
-    }
-    auto restoreModes = [&] {
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            parents.At(i)->SetGapMode(modes[i]);
-        }
-    };
+    // Each run starts from the same parents, so that the window's run and the headless one can be
+    // compared.
+    const SavedGapModes modes(booked->GetEvent()->GetParents());
     using Clock = std::chrono::steady_clock;
     std::vector<double> tickMs;
     int passes = 0;
@@ -76,7 +60,7 @@ void BM_OptimiseWindowOnLargeSchool(benchmark::State& state) {
     for (auto _ : state) {
         QMController controller;
         controller.SetEvent(std::make_unique<MultiDaySchedule>(*booked));
-        restoreModes();
+        modes.Restore();
         std::srand(kSeed);
         auto* dialog = new OptimiseDlg(nullptr, &controller);
         dialog->Show();
@@ -99,7 +83,7 @@ void BM_OptimiseWindowOnLargeSchool(benchmark::State& state) {
         wxTheApp->ProcessIdle();
 
         MultiDaySchedule headless(*booked);
-        restoreModes();
+        modes.Restore();
         std::srand(kSeed);
         RunOptimiser(headless, passes, OptimiseSession::kDefaultKids);
         same = headless.GetScore() == score &&

@@ -32,6 +32,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
+#include "support/generated_schedule.h"
 #include "support/school_generator.h"
 
 namespace {
@@ -69,15 +70,7 @@ const std::string& SchoolFile(int scale) {
     }
     const std::string& root = folder.path;
     setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-    GeneratedSchool school = GenerateSchool(SizeAt(scale), 7);
-    std::srand(7);
-    std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
-    auto schedule = std::make_unique<MultiDaySchedule>(school.event);
-    *schedule->GetDay(0) = *days[0];
-    for (size_t i = 1; i < days.size(); ++i) {
-        schedule->AddDay(std::move(days[i]));
-    }
-    (void)schedule->BookAll(0);  // an unlocked event: booking cannot be refused
+    std::unique_ptr<MultiDaySchedule> schedule = MakeBookedTimetable(SizeAt(scale), 7);
     UCStringError quiet;
     const std::string file = root + "/school" + std::to_string(scale) + ".qmv";
     // Saved as the program saves, so that opening it finds it whole and says nothing.

@@ -145,19 +145,31 @@ std::string StringRight(const std::string& s, unsigned n) {
     return n < s.size() ? s.substr(s.size() - n) : s;
 }
 
+void AppendUTF8(std::string& out, unsigned long code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
 std::string Convert8BitToUTF8(const char* text) {
     std::string result;
     if (text == nullptr) {
         return result;
     }
     for (; *text != '\0'; ++text) {
-        auto c = static_cast<unsigned char>(*text);
-        if (c < 0x80) {
-            result += static_cast<char>(c);
-        } else {
-            result += static_cast<char>(0xC0 | (c >> 6));
-            result += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        AppendUTF8(result, static_cast<unsigned char>(*text));
     }
     return result;
 }
@@ -257,16 +269,7 @@ std::string ConvertWindows1252ToUTF8(const std::string& text) {
                 continue;
             }
         }
-        if (code < 0x80) {
-            result += static_cast<char>(code);
-        } else if (code < 0x800) {
-            result += static_cast<char>(0xC0 | (code >> 6));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            result += static_cast<char>(0xE0 | (code >> 12));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        AppendUTF8(result, code);
     }
     return result;
 }

@@ -24,6 +24,8 @@ std::string IntToString(int value);
 // The last n characters, or the whole string when it is no longer than n.
 std::string StringRight(const std::string& s, unsigned n);
 
+// Appends the code point as UTF-8 (one to four bytes).
+void AppendUTF8(std::string& out, unsigned long code);
 // ISO 8859-1 to UTF-8 and back; characters that do not fit in 8 bits become '?'.
 std::string Convert8BitToUTF8(const char* text);
 std::string ConvertUTF8To8Bit(const char* text);

@@ -10,29 +10,18 @@
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
-
-namespace {
-
-std::unique_ptr<MultiDaySchedule> Read(const std::string& text) {
-    auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
-    Tokeniser tokens;
-    tokens.SetText(text);
-    EventFileReader reader(schedule.get(), &tokens);
-    return reader.Read() ? std::move(schedule) : nullptr;
-}
-
-}  // namespace
+#include "read_event_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     UCStringError quiet;
     std::unique_ptr<MultiDaySchedule> schedule =
-        Read(std::string(reinterpret_cast<const char*>(data), size));
+        ReadEventText(std::string(reinterpret_cast<const char*>(data), size));
     if (schedule) {
         // Whatever was accepted must write out again, and what is written must read back:
         // a file saved from it must open.
         schedule->GetScore();
         const std::string text = EventFileWriter(*schedule).FormatEventFile();
-        if (text.empty() || !Read(text)) {
+        if (text.empty() || !ReadEventText(text)) {
             __builtin_trap();
         }
     }

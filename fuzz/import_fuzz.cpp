@@ -26,6 +26,7 @@
 #include "model/importer_csv.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
+#include "read_event_text.h"
 
 namespace {
 
@@ -83,14 +84,6 @@ std::vector<std::string> Blocks(std::string text) {
     return blocks;
 }
 
-std::unique_ptr<MultiDaySchedule> Read(const std::string& text) {
-    auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
-    Tokeniser tokens;
-    tokens.SetText(text);
-    EventFileReader reader(schedule.get(), &tokens);
-    return reader.Read() ? std::move(schedule) : nullptr;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -126,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)MoveImportedPeople(*preview, days, pupils);
 
     const std::string saved = EventFileWriter(days).FormatEventFile();
-    std::unique_ptr<MultiDaySchedule> reopened = Read(saved);
+    std::unique_ptr<MultiDaySchedule> reopened = ReadEventText(saved);
     if (saved.empty() || !reopened) {
         __builtin_trap();
     }

@@ -48,24 +48,6 @@ bool IsClosing(const UCXMLTag& tag, const std::string& name) {
     return tag.IsClosing() && tag.GetName() == name;
 }
 
-void AppendCodePoint(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // The character an entity body (between '&' and ';') stands for; false when it is none.
 bool DecodeEntity(const std::string& body, std::string& out) {
     static const struct {
@@ -93,7 +75,7 @@ bool DecodeEntity(const std::string& body, std::string& out) {
     if (!valid) {
         return false;
     }
-    AppendCodePoint(out, code);
+    AppendUTF8(out, code);
     return true;
 }
 

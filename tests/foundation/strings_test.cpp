@@ -107,6 +107,33 @@ TEST(StringFunctions, ConvertsBetweenLatin1AndUTF8) {
     EXPECT_EQ(ConvertUTF8To8Bit(Convert8BitToUTF8(everyByte.c_str()).c_str()), everyByte);
 }
 
+TEST(StringFunctions, AppendsEachCodePointInTheFewestUTF8Bytes) {
+    struct Case {
+        unsigned long code;
+        std::string utf8;
+    };
+    const std::vector<Case> cases = {
+        {0x41, "A"},
+        {0x7F, "\x7F"},
+        {0x80, "\xC2\x80"},
+        {0xE9, "\xC3\xA9"},
+        {0x7FF, "\xDF\xBF"},
+        {0x800, "\xE0\xA0\x80"},
+        {0x20AC, "\xE2\x82\xAC"},
+        {0xFFFF, "\xEF\xBF\xBF"},
+        {0x10000, "\xF0\x90\x80\x80"},
+        {0x1F600, "\xF0\x9F\x98\x80"},
+        {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        std::string out = "x";
+        AppendUTF8(out, c.code);
+        EXPECT_EQ(out, "x" + c.utf8);
+        EXPECT_TRUE(IsValidUTF8(out));
+    }
+}
+
 TEST(StringFunctions, SanitiseReplacesBytesThatUTF8NeverUses) {
     EXPECT_EQ(SanitiseUTF8("a\xC0\xC1\xC2\xF4\xF5\xFF"), "a??\xC2\xF4??");
 }
