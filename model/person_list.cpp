@@ -19,26 +19,21 @@ int PersonList::IndexOfPerson(const Person* person) const {
     if (Count() < kShortestIndexedList) {
         return IndexOf(person);
     }
-    if (!positions_ || !positions_->built || positions_->version != Version()) {
-        if (!positions_) {
-            positions_ = std::make_unique<PositionTable>();
-        }
-        positions_->built = false;
-        // Until the list has settled a scan is cheaper than a table built for one lookup.
-        if (++positions_->staleLookups < kScansBeforeIndexing) {
-            return IndexOf(person);
-        }
-        positions_->staleLookups = 0;
-        positions_->positions.clear();
+    if (!positions_) {
+        positions_ = std::make_unique<PositionTable>();
+    }
+    // Positions move only with the list itself, so no person's epoch is recorded.
+    const bool ready = positions_->Ready(Version(), 0, [this] {
         for (unsigned i = 0; i < Count(); ++i) {
             // The first of a person listed twice is the one found.
-            positions_->positions.emplace(At(i), static_cast<int>(i));
+            positions_->table.emplace(At(i), static_cast<int>(i));
         }
-        positions_->version = Version();
-        positions_->built = true;
+    });
+    if (!ready) {
+        return IndexOf(person);
     }
-    auto found = positions_->positions.find(person);
-    return found == positions_->positions.end() ? -1 : found->second;
+    auto found = positions_->table.find(person);
+    return found == positions_->table.end() ? -1 : found->second;
 }
 
 int PersonList::ComparePersons(const Person* a, const Person* b) {

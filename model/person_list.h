@@ -48,9 +48,9 @@ public:
 protected:
     // A table from a key to what a lookup finds by it, valid while the list's version and the
     // people's epoch of its kind stay where they were when it was built.
-    template <typename V>
+    template <typename V, typename K = std::string>
     struct LookupTable {
-        std::unordered_map<std::string, V> table;
+        std::unordered_map<K, V> table;
         bool built = false;
         unsigned long long version = 0;
         unsigned long long epoch = 0;
@@ -82,12 +82,7 @@ protected:
     };
 
 private:
-    struct PositionTable {
-        std::unordered_map<const Person*, int> positions;
-        unsigned long long version = 0;
-        bool built = false;
-        unsigned staleLookups = 0;
-    };
+    using PositionTable = LookupTable<int, const Person*>;
     mutable std::unique_ptr<PositionTable> positions_;
 };
 
