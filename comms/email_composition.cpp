@@ -133,13 +133,13 @@ bool EmailJob::RunScript(QMScript* script, Person* person, Schedule* day, const 
     if (script == nullptr) {
         return false;
     }
-    const std::string type = person->GetClassName();
+    const PersonKind type = person->GetKind();
     bool has = false;
-    if (type == "Parent") {
+    if (type == PersonKind::Parent) {
         has = script->HasParentEmail(kind_);
-    } else if (type == "Pupil") {
+    } else if (type == PersonKind::Pupil) {
         has = script->HasPupilEmail(kind_);
-    } else if (type == "Teacher") {
+    } else if (type == PersonKind::Teacher) {
         has = script->HasTeacherEmail(kind_);
     }
     if (!has) {
@@ -150,9 +150,9 @@ bool EmailJob::RunScript(QMScript* script, Person* person, Schedule* day, const 
     script->output.clear();
     script->lineEnd = style.eol;
     script->captureOutput = true;
-    if (type == "Parent") {
+    if (type == PersonKind::Parent) {
         script->RunParentEmail(kind_, static_cast<Parent*>(person), day);
-    } else if (type == "Pupil") {
+    } else if (type == PersonKind::Pupil) {
         script->RunPupilEmail(kind_, static_cast<Pupil*>(person), day);
     } else {
         script->RunTeacherEmail(kind_, static_cast<Teacher*>(person), day);
@@ -519,15 +519,16 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
     }
 
     const Style plain{false, GetLineEnd(EmailTextPlain)};
-    const std::string type = person->GetClassName();
-    if (type == "Parent") {
+    const PersonKind type = person->GetKind();
+    if (type == PersonKind::Parent) {
         email.text = ComposeParent(static_cast<Parent*>(person), day, plain);
-    } else if (type == "Pupil") {
+    } else if (type == PersonKind::Pupil) {
         email.text = ComposePupil(static_cast<Pupil*>(person), day, plain);
-    } else if (type == "Teacher") {
+    } else if (type == PersonKind::Teacher) {
         email.text = ComposeTeacher(static_cast<Teacher*>(person), day, plain);
     } else {
-        ReportMessage(SeverityError, "Unhandled output email type: " + type);
+        ReportMessage(SeverityError,
+                      std::string("Unhandled output email type: ") + person->GetClassName());
         return false;
     }
 
@@ -544,9 +545,9 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
     }
     // The calendar writer escapes line ends itself, so the description carries real ones.
     const Style description{true, "\n"};
-    if (type == "Parent") {
+    if (type == PersonKind::Parent) {
         calendar.SetDescription(ComposeParent(static_cast<Parent*>(person), day, description));
-    } else if (type == "Pupil") {
+    } else if (type == PersonKind::Pupil) {
         Parent* parent = event.GetParents().FindParentOfPupil(static_cast<Pupil*>(person));
         calendar.SetDescription(ComposeParent(parent, day, description));
     } else {

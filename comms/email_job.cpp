@@ -114,9 +114,9 @@ EmailSkipReason EmailJob::GetSkipReason(Person* person, Schedule* day) const {
     if (kind_ == EmailInvitation) {
         return EmailWillBeSent;
     }
-    const std::string type = person->GetClassName();
+    const PersonKind type = person->GetKind();
     if (kind_ == EmailReminder) {
-        if (type != "Parent") {
+        if (type != PersonKind::Parent) {
             return EmailSkipWrongType;
         }
         return static_cast<Parent*>(person)->HasRequests() ? EmailSkipAlreadyResponded
@@ -125,7 +125,7 @@ EmailSkipReason EmailJob::GetSkipReason(Person* person, Schedule* day) const {
     if (kind_ != EmailResults) {
         return EmailSkipWrongType;
     }
-    if (type == "Parent") {
+    if (type == PersonKind::Parent) {
         auto* parent = static_cast<Parent*>(person);
         if (AttendsPresentation(parent)) {
             return EmailWillBeSent;
@@ -135,14 +135,14 @@ EmailSkipReason EmailJob::GetSkipReason(Person* person, Schedule* day) const {
         }
         return day->ParentHasAppointments(parent) ? EmailWillBeSent : EmailSkipNoAppointments;
     }
-    if (type == "Teacher") {
+    if (type == PersonKind::Teacher) {
         auto* teacher = static_cast<Teacher*>(person);
         if (day->TeacherHasAppointments(teacher) || AttendsPresentation(teacher)) {
             return EmailWillBeSent;
         }
         return EmailSkipNoAppointments;
     }
-    if (type != "Pupil") {
+    if (type != PersonKind::Pupil) {
         return EmailSkipWrongType;
     }
     auto* pupil = static_cast<Pupil*>(person);

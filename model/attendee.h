@@ -25,6 +25,7 @@ public:
     ~Attendee() override;
 
     const char* GetClassName() const override { return "Attendee"; }
+    PersonKind GetKind() const override { return PersonKind::Attendee; }
 
     const std::string& GetUrl() const { return url_; }
     void SetUrl(const std::string& url) { url_ = url; }

@@ -1,7 +1,6 @@
 #include "model/form.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "model/pupil.h"
 
@@ -40,11 +39,11 @@ int FormList::GetLargestFormSize() const {
 }
 
 int FormSortByName::Compare(const UCCollectable* a, const UCCollectable* b) const {
-    if (a == nullptr || b == nullptr || std::strcmp(a->GetClassName(), "Form") != 0 ||
-        std::strcmp(b->GetClassName(), "Form") != 0) {
+    const auto* first = dynamic_cast<const Form*>(a);
+    const auto* second = dynamic_cast<const Form*>(b);
+    if (first == nullptr || second == nullptr) {
         return UCSortOrder::Compare(a, b);
     }
-    int order =
-        static_cast<const Form*>(a)->GetName().compare(static_cast<const Form*>(b)->GetName());
+    int order = first->GetName().compare(second->GetName());
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }

@@ -1,5 +1,4 @@
 // The plain-text reports of who is left out of the timetable.
-#include <cstring>
 
 #include "model/appointment_request.h"
 #include "model/event.h"
@@ -130,15 +129,15 @@ bool MultiDaySchedule::IsIdle(const Person* person) const {
     if (person == nullptr || !event_) {
         return true;
     }
-    const char* kind = person->GetClassName();
-    if (std::strcmp(kind, "Teacher") == 0) {
+    const PersonKind kind = person->GetKind();
+    if (kind == PersonKind::Teacher) {
         return !TeacherBookedOnAnyDay(static_cast<const Teacher*>(person));
     }
-    if (std::strcmp(kind, "Parent") == 0) {
+    if (kind == PersonKind::Parent) {
         const Parent* parent = static_cast<const Parent*>(person);
         return AttendsAnyDay(parent) && !parent->HasRequests();
     }
-    if (std::strcmp(kind, "Pupil") == 0) {
+    if (kind == PersonKind::Pupil) {
         return static_cast<const Pupil*>(person)->GetRequestCount() == 0;
     }
     return true;

@@ -31,6 +31,7 @@ public:
     ~Parent() override;
 
     const char* GetClassName() const override { return "Parent"; }
+    PersonKind GetKind() const override { return PersonKind::Parent; }
 
     ParentGapMode GetGapMode() const { return gapMode_; }
     void SetGapMode(ParentGapMode mode) { gapMode_ = mode; }

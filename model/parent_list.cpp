@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/parent.h"
@@ -11,7 +9,7 @@ namespace {
 
 // The first pupil of a parent, or null when the person is no parent or has no pupils.
 const Pupil* FirstPupil(const Person* person) {
-    if (std::strcmp(person->GetClassName(), "Parent") != 0) {
+    if (person->GetKind() != PersonKind::Parent) {
         return nullptr;
     }
     return static_cast<const Parent*>(person)->GetPupil(0);

@@ -8,6 +8,10 @@
 // The three e-mails the program sends; every person keeps a sent flag for each.
 enum EmailTextKind { EmailInvitation = 0, EmailReminder = 1, EmailResults = 2 };
 
+// What a person is, for code that treats teachers, parents and pupils apart. The class name
+// stays for what is shown and for scripts; a misspelt kind does not compile.
+enum class PersonKind { Person, Attendee, Teacher, Parent, Pupil };
+
 // A named participant of the event: the common base of teachers, parents and pupils.
 class Person : public UCCollectable {
 public:
@@ -19,6 +23,7 @@ public:
     ~Person() override = default;
 
     const char* GetClassName() const override { return "Person"; }
+    virtual PersonKind GetKind() const { return PersonKind::Person; }
     virtual std::string GetDisplayName() const { return name_; }
 
     const std::string& GetName() const { return name_; }

@@ -1,7 +1,6 @@
 #include "model/person_list.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "foundation/quick_sort.h"
 #include "foundation/string_functions.h"
@@ -79,7 +78,7 @@ int PupilList::ComparePupils(const Person* a, const Person* b) {
     // Rank: null, then people who are not pupils, then pupils; keeps the order transitive
     // whatever the list holds.
     auto rank = [](const Person* p) {
-        return p == nullptr ? 0 : (std::strcmp(p->GetClassName(), "Pupil") != 0 ? 1 : 2);
+        return p == nullptr ? 0 : (p->GetKind() != PersonKind::Pupil ? 1 : 2);
     };
     int rankA = rank(a);
     int rankB = rank(b);

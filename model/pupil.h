@@ -23,6 +23,7 @@ public:
     ~Pupil() override;
 
     const char* GetClassName() const override { return "Pupil"; }
+    PersonKind GetKind() const override { return PersonKind::Pupil; }
     // "Amy Lee (7B) (Red)": the form and the house in brackets when set.
     std::string GetDisplayName() const override;
 

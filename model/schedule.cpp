@@ -1,7 +1,6 @@
 #include "model/schedule.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
@@ -18,10 +17,6 @@ constexpr int kDefaultSlotLength = 300;
 int SlotLengthOf(const Event* event) {
     int length = event != nullptr ? event->GetSlotLength() : kDefaultSlotLength;
     return length > 0 ? length : kDefaultSlotLength;
-}
-
-bool IsClass(const Person* person, const char* name) {
-    return std::strcmp(person->GetClassName(), name) == 0;
 }
 
 }  // namespace
@@ -172,17 +167,17 @@ SlotStatus Schedule::GetPersonSlotStatus(int slot, const Person* person) const {
     if (person == nullptr) {
         return SlotUnavailable;
     }
-    if (IsClass(person, "Teacher")) {
+    if (person->GetKind() == PersonKind::Teacher) {
         if (!event_) {
             return SlotUnavailable;
         }
         int row = event_->GetTeachers().IndexOf(static_cast<const Teacher*>(person));
         return GetTeacherSlotStatus(slot, row);
     }
-    if (IsClass(person, "Parent")) {
+    if (person->GetKind() == PersonKind::Parent) {
         return GetParentSlotStatus(slot, static_cast<const Parent*>(person));
     }
-    if (IsClass(person, "Pupil")) {
+    if (person->GetKind() == PersonKind::Pupil) {
         const Parent* parent = static_cast<const Pupil*>(person)->GetParent();
         return parent == nullptr ? SlotUnavailable : GetParentSlotStatus(slot, parent);
     }

@@ -1,5 +1,4 @@
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "foundation/uc_error.h"
@@ -281,7 +280,7 @@ bool Schedule::AttendPresentation(Attendee* attendee, Presentation* presentation
         if (status == SlotAppointment) {
             needsUnbooking = true;
             const Appointment* booking = nullptr;
-            if (std::strcmp(attendee->GetClassName(), "Teacher") == 0) {
+            if (attendee->GetKind() == PersonKind::Teacher) {
                 int row =
                     event_ ? event_->GetTeachers().IndexOf(static_cast<Teacher*>(attendee)) : -1;
                 booking = grid_.PeekBooking(k, row);

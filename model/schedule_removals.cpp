@@ -1,4 +1,3 @@
-#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -150,11 +149,11 @@ bool Schedule::UnbookPersonAt(int slot, const Person* person) {
     if (person == nullptr) {
         return false;
     }
-    if (std::strcmp(person->GetClassName(), "Teacher") == 0) {
+    if (person->GetKind() == PersonKind::Teacher) {
         int row = event_ ? event_->GetTeachers().IndexOf(static_cast<const Teacher*>(person)) : -1;
         return row >= 0 && RemoveAppointment(slot, row);
     }
-    if (std::strcmp(person->GetClassName(), "Parent") == 0) {
+    if (person->GetKind() == PersonKind::Parent) {
         if (RefuseWhenLocked(kRemoveAppointment)) {
             return false;
         }

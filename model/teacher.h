@@ -22,6 +22,7 @@ public:
     ~Teacher() override = default;
 
     const char* GetClassName() const override { return "Teacher"; }
+    PersonKind GetKind() const override { return PersonKind::Teacher; }
 
     const std::string& GetInitials() const { return initials_; }
     void SetInitials(const std::string& initials) {

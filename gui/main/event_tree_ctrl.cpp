@@ -3,7 +3,6 @@
 #include <wx/menu.h>
 #include <wx/wupdlock.h>
 
-#include <cstring>
 #include <unordered_set>
 
 #include "gui/dialogs/prompt_service.h"
@@ -17,8 +16,13 @@
 
 namespace {
 
-bool IsClass(const UCCollectable* object, const char* name) {
-    return object != nullptr && std::strcmp(object->GetClassName(), name) == 0;
+bool IsKind(const UCCollectable* object, PersonKind kind) {
+    const auto* person = dynamic_cast<const Person*>(object);
+    return person != nullptr && person->GetKind() == kind;
+}
+
+bool IsPresentation(const UCCollectable* object) {
+    return dynamic_cast<const Presentation*>(object) != nullptr;
 }
 
 std::string CountLabel(unsigned count, const char* what) {
@@ -28,10 +32,18 @@ std::string CountLabel(unsigned count, const char* what) {
 }  // namespace
 
 Person* TreeObjectData::GetPerson() const {
-    if (IsClass(object_, "Parent") || IsClass(object_, "Pupil") || IsClass(object_, "Teacher")) {
-        return static_cast<Person*>(object_);
+    auto* person = dynamic_cast<Person*>(object_);
+    if (person == nullptr) {
+        return nullptr;
     }
-    return nullptr;
+    switch (person->GetKind()) {
+        case PersonKind::Teacher:
+        case PersonKind::Parent:
+        case PersonKind::Pupil:
+            return person;
+        default:
+            return nullptr;
+    }
 }
 
 std::string FormGroupLabel(const std::string& form) {
@@ -40,12 +52,12 @@ std::string FormGroupLabel(const std::string& form) {
 
 std::string MakeItemLabel(const Person& person) {
     std::string label = person.GetDisplayName();
-    if (IsClass(&person, "Teacher")) {
+    if (person.GetKind() == PersonKind::Teacher) {
         const std::string& initials = static_cast<const Teacher&>(person).GetInitials();
         if (!initials.empty()) {
             label += " (" + initials + ")";
         }
-    } else if (IsClass(&person, "Parent")) {
+    } else if (person.GetKind() == PersonKind::Parent) {
         const unsigned pupils = static_cast<const Parent&>(person).GetPupilCount();
         if (pupils != 1) {
             label += " (" + std::to_string(pupils) + ")";
@@ -215,10 +227,10 @@ void EventTreeCtrl::RelabelChildren(const wxTreeItemId& item,
         }
         if (Person* person = data ? data->GetPerson() : nullptr) {
             Relabel(child, MakeItemLabel(*person));
-            if (!IsClass(person, "Parent")) {
+            if (person->GetKind() != PersonKind::Parent) {
                 continue;
             }
-        } else if (IsClass(object, "Presentation")) {
+        } else if (IsPresentation(object)) {
             Relabel(child, static_cast<Presentation*>(object)->GetDescription());
         }
         RelabelChildren(child, live);
@@ -285,20 +297,20 @@ UCCollectable* EventTreeCtrl::SelectedLiveObject() const {
 
 Person* EventTreeCtrl::GetSelectedObject() const {
     UCCollectable* object = SelectedLiveObject();
-    return IsClass(object, "Presentation") ? nullptr : static_cast<Person*>(object);
+    return dynamic_cast<Person*>(object);
 }
 
 Teacher* EventTreeCtrl::GetSelectedTeacher() const {
     UCCollectable* object = SelectedLiveObject();
-    return IsClass(object, "Teacher") ? static_cast<Teacher*>(object) : nullptr;
+    return IsKind(object, PersonKind::Teacher) ? static_cast<Teacher*>(object) : nullptr;
 }
 
 Parent* EventTreeCtrl::GetSelectedParent() const {
     UCCollectable* object = SelectedLiveObject();
-    if (IsClass(object, "Parent")) {
+    if (IsKind(object, PersonKind::Parent)) {
         return static_cast<Parent*>(object);
     }
-    if (IsClass(object, "Pupil")) {
+    if (IsKind(object, PersonKind::Pupil)) {
         const ParentList& parents = event_->GetParents();
         const int index = parents.IndexOfParentOfPupil(static_cast<Pupil*>(object));
         return index >= 0 ? parents.Get(static_cast<unsigned>(index)) : nullptr;
@@ -308,12 +320,12 @@ Parent* EventTreeCtrl::GetSelectedParent() const {
 
 Pupil* EventTreeCtrl::GetSelectedPupil() const {
     UCCollectable* object = SelectedLiveObject();
-    return IsClass(object, "Pupil") ? static_cast<Pupil*>(object) : nullptr;
+    return IsKind(object, PersonKind::Pupil) ? static_cast<Pupil*>(object) : nullptr;
 }
 
 Presentation* EventTreeCtrl::GetSelectedPresentation() const {
     UCCollectable* object = SelectedLiveObject();
-    return IsClass(object, "Presentation") ? static_cast<Presentation*>(object) : nullptr;
+    return dynamic_cast<Presentation*>(object);
 }
 
 std::string EventTreeCtrl::GetSelectedGroupName() const {
@@ -352,15 +364,20 @@ TreeItemKind EventTreeCtrl::KindOf(const wxTreeItemId& item) const {
     if (!EventHolds(object)) {
         return TreeItemKind::Other;
     }
-    for (auto [name, kind] : {std::pair{"Teacher", TreeItemKind::Teacher},
-                              {"Parent", TreeItemKind::Parent},
-                              {"Pupil", TreeItemKind::Pupil},
-                              {"Presentation", TreeItemKind::Presentation}}) {
-        if (IsClass(object, name)) {
-            return kind;
-        }
+    if (IsPresentation(object)) {
+        return TreeItemKind::Presentation;
     }
-    return TreeItemKind::Other;
+    const auto* person = dynamic_cast<const Person*>(object);
+    switch (person != nullptr ? person->GetKind() : PersonKind::Person) {
+        case PersonKind::Teacher:
+            return TreeItemKind::Teacher;
+        case PersonKind::Parent:
+            return TreeItemKind::Parent;
+        case PersonKind::Pupil:
+            return TreeItemKind::Pupil;
+        default:
+            return TreeItemKind::Other;
+    }
 }
 
 PopupMenuTable EventTreeCtrl::MenuFor(const wxTreeItemId& item) const {

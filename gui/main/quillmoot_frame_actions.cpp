@@ -339,8 +339,8 @@ void QuillmootFrame::BindPeopleCommands() {
                           "in the left-hand window and try again");
             return;
         }
-        const std::string kind = person ? person->GetClassName() : "";
-        if (kind != "Parent" && kind != "Teacher") {
+        const PersonKind kind = person ? person->GetKind() : PersonKind::Person;
+        if (kind != PersonKind::Parent && kind != PersonKind::Teacher) {
             ReportMessage(SeverityError,
                           "This operation is only valid for teachers and parents - please select "
                           "the correct person in the left-hand window and try again");

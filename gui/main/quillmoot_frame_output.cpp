@@ -109,11 +109,11 @@ void QuillmootFrame::BindOutputCommands() {
                 return;
             }
             PrintSettings settings = event.GetPrintSettings();
-            const std::string kind = person->GetClassName();
-            const bool teacher = kind == "Teacher";
+            const PersonKind kind = person->GetKind();
+            const bool teacher = kind == PersonKind::Teacher;
             const int index =
                 teacher ? event.GetTeachers().IndexOf(static_cast<const Teacher*>(person))
-                : kind == "Parent"
+                : kind == PersonKind::Parent
                     ? event.GetParents().IndexOf(static_cast<const Parent*>(person))
                     : event.GetParents().IndexOfParentOfPupil(static_cast<const Pupil*>(person));
             // A negative index would select everybody.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "foundation/uc_error.h"
@@ -360,7 +359,7 @@ bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attende
         return false;
     }
     const Event* event = days.GetEvent().get();
-    const bool isTeacher = std::strcmp(attendee.GetClassName(), "Teacher") == 0;
+    const bool isTeacher = attendee.GetKind() == PersonKind::Teacher;
     for (int slot = first; slot < last; ++slot) {
         const SlotStatus status = day->GetPersonSlotStatus(slot, &attendee);
         if (status == SlotUnavailable || status == SlotPresentation) {

@@ -66,11 +66,11 @@ protected:
     std::string Text(EmailTextKind kind, Person* person, int day, int style = EmailTextPlain) {
         EmailJob job(&controller_, kind);
         Schedule* schedule = day < 0 ? nullptr : Day(day);
-        const std::string type = person->GetClassName();
-        if (type == "Parent") {
+        const PersonKind type = person->GetKind();
+        if (type == PersonKind::Parent) {
             return job.ComposeParentText(static_cast<Parent*>(person), schedule, style);
         }
-        if (type == "Pupil") {
+        if (type == PersonKind::Pupil) {
             return job.ComposePupilText(static_cast<Pupil*>(person), schedule, style);
         }
         return job.ComposeTeacherText(static_cast<Teacher*>(person), schedule, style);

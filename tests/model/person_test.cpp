@@ -5,7 +5,10 @@
 
 #include "foundation/uc_error.h"
 #include "model/attendee.h"
+#include "model/parent.h"
 #include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
 
 namespace {
 
@@ -392,6 +395,29 @@ TEST(Attendee, ClassWordsTellPeopleApart) {
     EXPECT_STREQ(person.GetClassName(), "Person");
     EXPECT_STREQ(attendee.GetClassName(), "Attendee");
     EXPECT_EQ(attendee.GetDisplayName(), "");
+}
+
+// The kind answers what the class word used to, one for one, through any base pointer.
+TEST(Attendee, EachClassSaysItsKindBesideItsClassWord) {
+    const Person person;
+    const Attendee attendee;
+    const Teacher teacher;
+    const Parent parent;
+    const Pupil pupil;
+    const struct {
+        const Person* who;
+        PersonKind kind;
+        const char* word;
+    } cases[] = {{&person, PersonKind::Person, "Person"},
+                 {&attendee, PersonKind::Attendee, "Attendee"},
+                 {&teacher, PersonKind::Teacher, "Teacher"},
+                 {&parent, PersonKind::Parent, "Parent"},
+                 {&pupil, PersonKind::Pupil, "Pupil"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        EXPECT_EQ(c.who->GetKind(), c.kind);
+        EXPECT_STREQ(c.who->GetClassName(), c.word);
+    }
 }
 
 TEST_F(AttendeeOnADay, AnEditorsTimesAreWrittenWholeOrNotAtAll) {
