@@ -122,8 +122,8 @@ public:
     void StartPage() override { out_ << "P\n"; }
     void PrintText(const std::string& text) override { Lines("T ", text); }
     void PrintBoldText(const std::string& text) override { Lines("B ", text); }
-    void PrintCell(const std::string& text, int style, int, float) override {
-        out_ << "C " << style << ' ' << text << '\n';
+    void PrintCell(const std::string& text, CellStyle style, CellAdvance, float) override {
+        out_ << "C " << static_cast<int>(style) << ' ' << text << '\n';
     }
     void PrintFooter(const std::string& text) override { out_ << "F " << text << '\n'; }
     void PrintSeparator() override { out_ << "S\n"; }

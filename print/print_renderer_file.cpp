@@ -47,7 +47,7 @@ void PrintRendererFile::PrintText(const std::string& text) {
     }
 }
 
-void PrintRendererFile::PrintCell(const std::string& text, int, int advance, float) {
+void PrintRendererFile::PrintCell(const std::string& text, CellStyle, CellAdvance advance, float) {
     if (!open_) {
         return;
     }
@@ -60,9 +60,9 @@ void PrintRendererFile::PrintCell(const std::string& text, int, int advance, flo
         }
     }
     text_ += '"';
-    if (advance == kAdvanceBeside) {
+    if (advance == CellAdvance::Beside) {
         text_ += ", ";
-    } else if (advance == kAdvanceEndRow) {
+    } else if (advance == CellAdvance::EndRow) {
         text_ += '\n';
     }
 }

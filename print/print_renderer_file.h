@@ -17,7 +17,8 @@ public:
     bool IsOK() override { return open_; }
     void EndPage() override;
     void PrintText(const std::string& text) override;
-    void PrintCell(const std::string& text, int style, int advance, float widthPercent) override;
+    void PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
+                   float widthPercent) override;
     void PrintBoldText(const std::string& text) override { PrintText(text); }
     void PrintFooter(const std::string&) override {}
     void PrintSeparator() override {}

@@ -220,14 +220,14 @@ void PrintRendererPDF::PrintBoldText(const std::string& text) {
     SelectFont(kNormal);
 }
 
-void PrintRendererPDF::PrintCell(const std::string& text, int style, int advance,
+void PrintRendererPDF::PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
                                  float widthPercent) {
     if (!IsOK() || page_ == nullptr) {
         return;
     }
-    if (style == kCellNormal) {
+    if (style == CellStyle::Normal) {
         SelectFont(kNormal);
-    } else if (style == kCellBold) {
+    } else if (style == CellStyle::Bold) {
         SelectFont(kBold);
     }
     // A row that would reach into the bottom band starts on a further page.
@@ -236,9 +236,9 @@ void PrintRendererPDF::PrintCell(const std::string& text, int style, int advance
     }
     const float cellRight = penX_ + (PageWidth() - 2 * leftMargin_) * widthPercent / 100;
     DrawCellText(text, cellRight);
-    if (advance == kAdvanceBeside) {
+    if (advance == CellAdvance::Beside) {
         penX_ = cellRight;
-    } else if (advance == kAdvanceEndRow) {
+    } else if (advance == CellAdvance::EndRow) {
         penX_ = leftMargin_;
         penY_ -= lineHeight_;
     }

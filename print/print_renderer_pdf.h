@@ -23,7 +23,8 @@ public:
     bool IsOK() override { return document_ != nullptr && ok_; }
     void StartPage() override;
     void PrintText(const std::string& text) override;
-    void PrintCell(const std::string& text, int style, int advance, float widthPercent) override;
+    void PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
+                   float widthPercent) override;
     void PrintBoldText(const std::string& text) override;
     void PrintFooter(const std::string& text) override;
     void PrintSeparator() override;

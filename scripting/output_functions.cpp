@@ -29,9 +29,8 @@ int PrintCell(ScriptCall& call) {
         return 0;
     }
     const float width = static_cast<float>(call.GetNumber(2));
-    const int style = call.GetBoolean(3) ? PrintRenderer::kCellBold : PrintRenderer::kCellNormal;
-    const int advance =
-        call.GetBoolean(4) ? PrintRenderer::kAdvanceEndRow : PrintRenderer::kAdvanceBeside;
+    const CellStyle style = call.GetBoolean(3) ? CellStyle::Bold : CellStyle::Normal;
+    const CellAdvance advance = call.GetBoolean(4) ? CellAdvance::EndRow : CellAdvance::Beside;
     renderer->PrintCell(text, style, advance, width);
     return 0;
 }

@@ -13,6 +13,9 @@ inline constexpr const char* kPdfWildcard = "PDF files (*.pdf)|*.pdf;*.PDF|All f
 std::string OutputSavePath(const std::string& chosen, int filterIndex,
                            const std::string& extension);
 
-// The question before a print or e-mail run of a schedule with unbooked requests or a low
-// score; empty when there is nothing to warn of.
-std::string OutputRunQuestion(bool allBooked, bool lowScore, bool email);
+// What an output run makes: printed pages (the printer, the preview, a PDF) or e-mails.
+enum class OutputRun { Print, Email };
+
+// The question before a run of a schedule with unbooked requests or a low score; empty when
+// there is nothing to warn of.
+std::string OutputRunQuestion(bool allBooked, bool lowScore, OutputRun run);

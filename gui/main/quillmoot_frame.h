@@ -10,7 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "comms/wx/email_dialog_logic.h"
 #include "gui/main/frame_actions.h"
+#include "gui/main/output_commands.h"
 #include "gui/main/qm_controller_wx.h"
 #include "model/person.h"
 
@@ -80,9 +82,9 @@ public:
     bool ConfirmReplaceEvent();
 
     // --- output: printing, PDF, exports and reports ---
-    // The warnings, the run's options and the lock suggestion before a print run (email false)
-    // or an e-mail run; null settings are the event's own. False when the run should not go on.
-    bool ConfirmOutputRun(bool email, PrintSettings* settings);
+    // The warnings, the run's options and the lock suggestion before a print or an e-mail run;
+    // null settings are the event's own. False when the run should not go on.
+    bool ConfirmOutputRun(OutputRun run, PrintSettings* settings);
     void ShowPrintPreview(PrintSettings* settings);
     // The e-mail run's options dialog, supplied with the e-mail commands: true on OK.
     using EmailOptionsEditor = std::function<bool(wxWindow* parent, PrintSettings& settings)>;
@@ -119,8 +121,7 @@ public:
     void SendEmails(EmailTextKind kind);
     void SendPersonEmail(EmailTextKind kind);
     void PreviewPersonEmail(EmailTextKind kind);
-    // role: EmailRecipientRole.
-    void EditEmailText(EmailTextKind kind, int role);
+    void EditEmailText(EmailTextKind kind, EmailRecipientRole role);
     void OnCheckForUpdates();
 
     QMControllerWX& GetController() { return controller_; }

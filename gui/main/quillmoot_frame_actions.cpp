@@ -54,7 +54,7 @@ void QuillmootFrame::BindPeopleCommands() {
         auto parent = std::make_unique<Parent>();
         parent->ResetAttendanceAllDays(schedule);
         {
-            ParentDlg dialog(this, parent.get(), schedule, false);
+            ParentDlg dialog(this, parent.get(), schedule, EditMode::Add);
             if (dialog.ShowModal() != wxID_OK) {
                 return;
             }
@@ -75,7 +75,7 @@ void QuillmootFrame::BindPeopleCommands() {
         presentation->SetDate(first->GetDate());
         presentation->SetTimes(first->GetStartTime(), first->SlotToTime(1));
         {
-            PresentationDlg dialog(this, false, presentation.get(), schedule);
+            PresentationDlg dialog(this, EditMode::Add, presentation.get(), schedule);
             if (dialog.ShowModal() != wxID_OK) {
                 return;
             }
@@ -363,7 +363,7 @@ void QuillmootFrame::EditParent(Parent* parent) {
     bool pupilsChanged = false;
     bool savedWhileOpen = false;
     {
-        ParentDlg dialog(this, parent, schedule, true);
+        ParentDlg dialog(this, parent, schedule, EditMode::Edit);
         accepted = dialog.ShowModal() == wxID_OK;
         pupilsChanged = dialog.PupilsChanged();
         savedWhileOpen = dialog.SavedWhileOpen();
@@ -427,7 +427,7 @@ void QuillmootFrame::EditPresentation(Presentation* presentation) {
     }
     bool accepted = false;
     {
-        PresentationDlg dialog(this, true, presentation, schedule);
+        PresentationDlg dialog(this, EditMode::Edit, presentation, schedule);
         accepted = dialog.ShowModal() == wxID_OK;
     }
     if (accepted) {

@@ -105,12 +105,12 @@ void QuillmootFrame::OnEditEmailServer() {
     }
 }
 
-void QuillmootFrame::EditEmailText(EmailTextKind kind, int role) {
+void QuillmootFrame::EditEmailText(EmailTextKind kind, EmailRecipientRole role) {
     const std::shared_ptr<Event> event = controller_.GetEvent();
     if (!controller_.GetSchedule() || !event) {
         return;
     }
-    EmailTextDlg dialog(this, event, kind, static_cast<EmailRecipientRole>(role));
+    EmailTextDlg dialog(this, event, kind, role);
     dialog.ShowModal();
     RefreshViews();
 }
@@ -134,7 +134,8 @@ void QuillmootFrame::SendEmails(EmailTextKind kind) {
         ReportMessage(SeverityError, refusal);
         return;
     }
-    if (!ConfirmOutputRun(true, nullptr) || !AskYesNo(EmailDialogLogic::RunQuestion(kind))) {
+    if (!ConfirmOutputRun(OutputRun::Email, nullptr) ||
+        !AskYesNo(EmailDialogLogic::RunQuestion(kind))) {
         return;
     }
     {
@@ -156,7 +157,7 @@ void QuillmootFrame::SendPersonEmail(EmailTextKind kind) {
         ReportMessage(SeverityError, refusal);
         return;
     }
-    if (!ConfirmOutputRun(true, nullptr) ||
+    if (!ConfirmOutputRun(OutputRun::Email, nullptr) ||
         !AskYesNo(EmailDialogLogic::PersonQuestion(person->GetName()))) {
         return;
     }

@@ -21,21 +21,23 @@ void QuillmootFrame::BindImportCommands() {
     SetImportPreviewTreeFactory([](wxWindow* parent, std::shared_ptr<Event> event) {
         return new PreviewEventTree(parent, std::move(event));
     });
-    for (int kind : {0, 1}) {
-        BindCommand(kind == 0 ? ID_IMPORT_TEACHERS : ID_IMPORT_PUPILS, [this, kind] {
-            // Whoever moved stays in the event even when a later person was refused.
-            if (ImportPeople(this, controller_, kind)) {
-                tree_->RebuildTree();
-                RefreshViews();
-            }
-        });
-    }
-    for (int listKind : {0, 1}) {
-        BindCommand(listKind == 0 ? ID_IMPORT_REQUEST_LIST : ID_IMPORT_TAUGHT_BY_LIST,
-                    [this, listKind] {
-                        if (ImportRequestList(this, controller_, listKind)) {
+    for (PeopleImport who : {PeopleImport::Teachers, PeopleImport::Pupils}) {
+        BindCommand(who == PeopleImport::Teachers ? ID_IMPORT_TEACHERS : ID_IMPORT_PUPILS,
+                    [this, who] {
+                        // Whoever moved stays in the event even when a later person was refused.
+                        if (ImportPeople(this, controller_, who)) {
+                            tree_->RebuildTree();
                             RefreshViews();
                         }
                     });
+    }
+    for (ImporterPTCSV::ListKind list : {ImporterPTCSV::RequestList, ImporterPTCSV::TaughtByList}) {
+        BindCommand(
+            list == ImporterPTCSV::RequestList ? ID_IMPORT_REQUEST_LIST : ID_IMPORT_TAUGHT_BY_LIST,
+            [this, list] {
+                if (ImportRequestList(this, controller_, list)) {
+                    RefreshViews();
+                }
+            });
     }
 }

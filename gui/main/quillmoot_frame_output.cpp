@@ -31,7 +31,7 @@ std::string OutputSavePath(const std::string& chosen, int filterIndex,
     return chosen;
 }
 
-std::string OutputRunQuestion(bool allBooked, bool lowScore, bool email) {
+std::string OutputRunQuestion(bool allBooked, bool lowScore, OutputRun run) {
     std::string warnings;
     if (!allBooked) {
         warnings += "- There are unbooked appointments\n";
@@ -43,7 +43,7 @@ std::string OutputRunQuestion(bool allBooked, bool lowScore, bool email) {
         return "";
     }
     return "The schedule has the following warnings:\n" + warnings + "Are you sure you want to " +
-           (email ? "email" : "print") + " this schedule?";
+           (run == OutputRun::Email ? "email" : "print") + " this schedule?";
 }
 
 namespace {
@@ -94,7 +94,7 @@ void QuillmootFrame::BindOutputCommands() {
                     dialog.ShowModal();
                 }));
     BindCommand(ID_PRINT, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    if (ConfirmOutputRun(false, &event.GetPrintSettings())) {
+                    if (ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
                         QMPrintout printout(&controller_, event.GetPrintSettings());
                         PrintWithDialog(this, &printout);
                     }
@@ -130,7 +130,7 @@ void QuillmootFrame::BindOutputCommands() {
     BindCommand(ID_PRINT_PREVIEW, preview);
     BindCommand(ID_TOOL_PRINT, preview);
     BindCommand(ID_PRINT_TO_PDF, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    if (!ConfirmOutputRun(false, &event.GetPrintSettings())) {
+                    if (!ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
                         return;
                     }
                     const std::string path = ChooseSavePath(this, kPdfWildcard, ".pdf");
@@ -192,19 +192,19 @@ void QuillmootFrame::BindOutputCommands() {
     }
 }
 
-bool QuillmootFrame::ConfirmOutputRun(bool email, PrintSettings* settings) {
+bool QuillmootFrame::ConfirmOutputRun(OutputRun run, PrintSettings* settings) {
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;
     }
     Event& event = *schedule->GetEvent();
     const std::string question =
-        OutputRunQuestion(schedule->AllRequestsBooked(), schedule->GetScore().IsLow(), email);
+        OutputRunQuestion(schedule->AllRequestsBooked(), schedule->GetScore().IsLow(), run);
     if (!question.empty() && !AskYesNo(question)) {
         return false;
     }
     PrintSettings& options = settings != nullptr ? *settings : event.GetPrintSettings();
-    if (email) {
+    if (run == OutputRun::Email) {
         if (!emailOptionsEditor_ || !emailOptionsEditor_(this, options)) {
             return false;
         }
@@ -231,7 +231,7 @@ void QuillmootFrame::ShowPrintPreview(PrintSettings* settings) {
     }
     PrintSettings& options =
         settings != nullptr ? *settings : schedule->GetEvent()->GetPrintSettings();
-    if (!ConfirmOutputRun(false, &options)) {
+    if (!ConfirmOutputRun(OutputRun::Print, &options)) {
         return;
     }
     auto* preview = new wxPrintPreview(new QMPrintout(&controller_, options),

@@ -39,7 +39,7 @@ void QuillmootFrame::BindTeacherCommands() {
         teacher->ResetAttendanceAllDays(schedule);
         bool accepted = false;
         {
-            TeacherDlg dialog(this, schedule, teacher.get(), 0);
+            TeacherDlg dialog(this, schedule, teacher.get(), EditMode::Add);
             accepted = dialog.ShowModal() == wxID_OK;
             if (accepted) {
                 *teacher = dialog.GetWorkingCopy();
@@ -136,7 +136,7 @@ void QuillmootFrame::EditTeacher(Teacher* teacher) {
     bool accepted = false;
     bool saved = false;
     {
-        TeacherDlg dialog(this, schedule, teacher, 1);
+        TeacherDlg dialog(this, schedule, teacher, EditMode::Edit);
         accepted = dialog.ShowModal() == wxID_OK;
         saved = dialog.SavedWhileOpen();
         if (accepted) {

@@ -22,11 +22,11 @@
 #include "model/pupil.h"
 #include "model/schedule.h"
 
-ParentDlg::ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, bool editing)
+ParentDlg::ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, EditMode mode)
     : DaySelectDlg(parent, "Parents", days),
       parent_(person),
       event_(days->GetEvent()),
-      editing_(editing) {
+      editing_(mode == EditMode::Edit) {
     // Pupils made here point back at their parents before their first request.
     parent_->AdoptPupils();
     BuildControls();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "gui/dialogs/day_select_dlg.h"
+#include "gui/people/edit_mode.h"
 
 struct DayAttendanceFields;
 class Event;
@@ -28,7 +29,7 @@ public:
         ID_PUPILS = 5
     };
 
-    ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, bool editing);
+    ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, EditMode mode);
 
     bool AcceptOK();
     void RefreshLists();

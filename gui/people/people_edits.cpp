@@ -46,21 +46,19 @@ int LongestDaySlots(const MultiDaySchedule& days) {
     return longest;
 }
 
-bool ReadRequestEntry(const TeacherList& teachers, bool editing, const std::string& teacherText,
-                      const std::string& subjectText, bool useTeacherLength,
-                      const std::string& lengthText, const std::string& priorityText, int maxLength,
-                      RequestEntry* out) {
+bool ReadRequestEntry(const TeacherList& teachers, EditMode mode, const RequestFields& fields,
+                      int maxLength, RequestEntry* out) {
     RequestEntry entry;
-    if (!editing) {
-        entry.teacher = teachers.FindByNameOrInitials(teacherText);
+    if (mode == EditMode::Add) {
+        entry.teacher = teachers.FindByNameOrInitials(fields.teacher);
         if (entry.teacher == nullptr) {
             ReportMessage(SeverityError, "Teacher name not known, please try again");
             return false;
         }
-        entry.subject = subjectText;
+        entry.subject = fields.subject;
     }
-    if (!useTeacherLength) {
-        entry.length = ReadLeadingInt(lengthText);
+    if (!fields.useTeacherLength) {
+        entry.length = ReadLeadingInt(fields.length);
         if (entry.length < 1) {
             ReportMessage(SeverityError, "The requested length must be greater than zero");
             return false;
@@ -73,7 +71,7 @@ bool ReadRequestEntry(const TeacherList& teachers, bool editing, const std::stri
             return false;
         }
     }
-    entry.priority = PriorityFromText(priorityText);
+    entry.priority = PriorityFromText(fields.priority);
     *out = entry;
     return true;
 }

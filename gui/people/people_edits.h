@@ -5,6 +5,7 @@
 
 #include "foundation/date_time.h"
 #include "foundation/time_of_day.h"
+#include "gui/people/edit_mode.h"
 
 class Attendee;
 class Event;
@@ -38,12 +39,18 @@ struct RequestEntry {
     int priority = 1;
     int length = -1;
 };
+// The request dialog's fields as typed.
+struct RequestFields {
+    std::string teacher;
+    std::string subject;
+    bool useTeacherLength = true;
+    std::string length;
+    std::string priority;
+};
 // Checks the request dialog's fields in order; false, with the message reported, on the first
 // fault. In edit mode the teacher text is not looked at.
-bool ReadRequestEntry(const TeacherList& teachers, bool editing, const std::string& teacherText,
-                      const std::string& subjectText, bool useTeacherLength,
-                      const std::string& lengthText, const std::string& priorityText, int maxLength,
-                      RequestEntry* out);
+bool ReadRequestEntry(const TeacherList& teachers, EditMode mode, const RequestFields& fields,
+                      int maxLength, RequestEntry* out);
 
 // "Mr A (Maths) at 6:10pm on 07 Mar 2024 (2 slots)" or "Mr A (not booked yet)".
 std::string RequestLine(const MultiDaySchedule& days, const Pupil& pupil, unsigned index);

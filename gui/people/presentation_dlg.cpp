@@ -13,12 +13,12 @@
 #include "model/presentation.h"
 #include "model/schedule.h"
 
-PresentationDlg::PresentationDlg(wxWindow* parent, bool editing, Presentation* presentation,
+PresentationDlg::PresentationDlg(wxWindow* parent, EditMode mode, Presentation* presentation,
                                  MultiDaySchedule* days)
     : DaySelectDlg(parent,
                    presentation->GetName().empty() ? "New Presentation" : presentation->GetName(),
                    days),
-      editing_(editing),
+      editing_(mode == EditMode::Edit),
       presentation_(presentation),
       event_(days->GetEvent()) {
     SelectDate(presentation_->GetDate());

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "gui/dialogs/day_select_dlg.h"
+#include "gui/people/edit_mode.h"
 
 class Event;
 class Presentation;
@@ -15,7 +16,7 @@ class wxTextCtrl;
 // with its day, times and attendance shown.
 class PresentationDlg : public DaySelectDlg {
 public:
-    PresentationDlg(wxWindow* parent, bool editing, Presentation* presentation,
+    PresentationDlg(wxWindow* parent, EditMode mode, Presentation* presentation,
                     MultiDaySchedule* days);
 
     bool AcceptOK();

@@ -33,8 +33,8 @@ bool SameAttendance(const AttendanceRecord& a, const AttendanceRecord& b) {
 
 }  // namespace
 
-TeacherDlg::TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, int editing)
-    : DaySelectDlg(parent, "Teacher", days), editing_(editing) {
+TeacherDlg::TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, EditMode mode)
+    : DaySelectDlg(parent, "Teacher", days), editing_(mode == EditMode::Edit) {
     AddDaySelector();
     if (teacher != nullptr) {
         working_ = *teacher;
@@ -147,15 +147,14 @@ void TeacherDlg::BuildControls() {
 }
 
 Teacher* TeacherDlg::EventTeacher() const {
-    if (editing_ != 1 || edited_ == nullptr || !event_ ||
-        event_->GetTeachers().IndexOf(edited_) < 0) {
+    if (!editing_ || edited_ == nullptr || !event_ || event_->GetTeachers().IndexOf(edited_) < 0) {
         return nullptr;
     }
     return edited_;
 }
 
 bool TeacherDlg::IsLockedEdit() const {
-    return editing_ == 1 && event_ && event_->IsLocked();
+    return editing_ && event_ && event_->IsLocked();
 }
 
 void TeacherDlg::LoadDayValues() {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "gui/dialogs/day_select_dlg.h"
+#include "gui/people/edit_mode.h"
 #include "model/teacher.h"
 
 struct DayAttendanceFields;
@@ -29,8 +30,8 @@ public:
         ID_PRESENTATIONS = 6
     };
 
-    // editing: 1 when the teacher already belongs to the event, 0 for a new one.
-    TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, int editing);
+    // Edit: the teacher already belongs to the event; Add: a new one.
+    TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, EditMode mode);
 
     bool AcceptOK();
     void UpdateControls();
@@ -86,7 +87,7 @@ private:
     Teacher working_;
     Teacher* edited_ = nullptr;
     std::shared_ptr<Event> event_;
-    int editing_;
+    bool editing_;
     bool savedWhileOpen_ = false;
     wxTextCtrl* name_ = nullptr;
     wxTextCtrl* initials_ = nullptr;

@@ -81,10 +81,11 @@ void TeacherEntryDlg::UpdateEnabled() {
 
 bool TeacherEntryDlg::AcceptOK() {
     static const TeacherList kNoTeachers;
-    return ReadRequestEntry(teachers_ ? *teachers_ : kNoTeachers, editing_,
-                            ToUtf8(teacherCombo_->GetValue()), ToUtf8(subjectCombo_->GetValue()),
-                            useTeacherLength_->GetValue(), ToUtf8(lengthText_->GetValue()),
-                            ToUtf8(priorityCombo_->GetValue()), maxLength_, &entry_);
+    const RequestFields fields{ToUtf8(teacherCombo_->GetValue()), ToUtf8(subjectCombo_->GetValue()),
+                               useTeacherLength_->GetValue(), ToUtf8(lengthText_->GetValue()),
+                               ToUtf8(priorityCombo_->GetValue())};
+    return ReadRequestEntry(teachers_ ? *teachers_ : kNoTeachers,
+                            editing_ ? EditMode::Edit : EditMode::Add, fields, maxLength_, &entry_);
 }
 
 void TeacherEntryDlg::OnOK(wxCommandEvent& event) {

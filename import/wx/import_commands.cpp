@@ -19,20 +19,21 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
-bool ImportPeople(wxWindow* parent, QMController& controller, int kind) {
+bool ImportPeople(wxWindow* parent, QMController& controller, PeopleImport who) {
+    const bool pupils = who == PeopleImport::Pupils;
     MultiDaySchedule* schedule = controller.GetSchedule();
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;
     }
     // Refused before the dialog, so nobody previews an import that cannot be taken.
-    if (RefusePeopleImportWhenLocked(*schedule, kind != 0)) {
+    if (RefusePeopleImportWhenLocked(*schedule, pupils)) {
         return false;
     }
-    ImportDlg dialog(parent, &controller, kind);
+    ImportDlg dialog(parent, &controller, static_cast<int>(who));
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
-    return MoveImportedPeople(*dialog.GetPreviewEvent(), *schedule, kind != 0) > 0;
+    return MoveImportedPeople(*dialog.GetPreviewEvent(), *schedule, pupils) > 0;
 }
 
 std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported) {
@@ -48,12 +49,12 @@ std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported)
     }
 }
 
-bool ImportRequestList(wxWindow* parent, QMController& controller, int listKind) {
+bool ImportRequestList(wxWindow* parent, QMController& controller, ImporterPTCSV::ListKind list) {
     MultiDaySchedule* schedule = controller.GetSchedule();
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;
     }
-    const bool requests = listKind == ImporterPTCSV::RequestList;
+    const bool requests = list == ImporterPTCSV::RequestList;
     if (requests && schedule->GetEvent()->IsLocked()) {
         ReportMessage(SeverityError, "Cannot import a request list because the schedule is locked");
         return false;
@@ -89,7 +90,7 @@ bool ImportRequestList(wxWindow* parent, QMController& controller, int listKind)
         }
         priority = ask.GetPriority();
     }
-    ImporterPTCSV importer(mapping, static_cast<ImporterPTCSV::ListKind>(listKind));
+    ImporterPTCSV importer(mapping, list);
     importer.SetIgnoreFirstLine(ignoreFirstLine);
     importer.SetPriority(priority);
     std::rewind(file.GetFile());

@@ -6,7 +6,7 @@ void PrintRendererWX::PrintText(const std::string& text) {
     printout_->PrintText(text);
 }
 
-void PrintRendererWX::PrintCell(const std::string& text, int style, int advance,
+void PrintRendererWX::PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
                                 float widthPercent) {
     printout_->PrintCell(text, style, advance, widthPercent);
 }

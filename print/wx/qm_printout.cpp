@@ -476,28 +476,29 @@ void QMPrintout::PrintText(const std::string& text) {
     }
 }
 
-void QMPrintout::PrintCell(const std::string& text, int style, int advance, float widthPercent) {
-    if (style == 0) {
+void QMPrintout::PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
+                           float widthPercent) {
+    if (style == CellStyle::Normal) {
         UseNormalFont();
-    } else if (style == 1) {
+    } else if (style == CellStyle::Bold) {
         UseBoldFont();
     }
     const int lineHeight = LineHeight();
     if (turned_) {
         const int end = CellEnd(penY_, area_.bottom, area_.top, widthPercent);
         DrawCellText(text, penX_, penY_, end);
-        if (advance == 0) {
+        if (advance == CellAdvance::Beside) {
             penY_ = end;
-        } else if (advance == 1) {
+        } else if (advance == CellAdvance::EndRow) {
             penX_ += lineHeight;
             penY_ = area_.bottom;
         }
     } else {
         const int end = CellEnd(penX_, area_.left, area_.right, widthPercent);
         DrawCellText(text, penX_, penY_, end);
-        if (advance == 0) {
+        if (advance == CellAdvance::Beside) {
             penX_ = end;
-        } else if (advance == 1) {
+        } else if (advance == CellAdvance::EndRow) {
             penY_ = NextLineY(penY_, lineHeight);
             penX_ = area_.left;
         }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/print_renderer.h"
 #include "model/print_settings.h"
 #include "print/print_layout.h"
 #include "print/print_selection.h"
@@ -75,7 +76,8 @@ public:
     int LineHeight() const;
     int TextWidth(const std::string& text) const;
     void PrintText(const std::string& text);
-    void PrintCell(const std::string& text, int style, int advance, float widthPercent);
+    void PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
+                   float widthPercent);
     void PrintFooter(const std::string& text);
     void PrintSeparator();
     void PrintImage(QMImage* image, int corner);

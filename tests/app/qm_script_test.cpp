@@ -31,7 +31,7 @@ class RecordingRenderer : public PrintRenderer {
 public:
     bool IsOK() override { return true; }
     void PrintText(const std::string& text) override { texts.push_back(text); }
-    void PrintCell(const std::string&, int, int, float) override {}
+    void PrintCell(const std::string&, CellStyle, CellAdvance, float) override {}
     void PrintBoldText(const std::string&) override {}
     void PrintFooter(const std::string&) override {}
     void PrintSeparator() override {}

@@ -347,9 +347,9 @@ TEST_F(PdfRenderer, PenMovesOneLineHeightPerLineAndCellsMoveItEvenWhenEmpty) {
     // The pen stays after the text, where a cell would go on.
     const float afterText = renderer.GetPenX();
     EXPECT_GT(afterText, 40);
-    renderer.PrintCell("", PrintRenderer::kCellNormal, PrintRenderer::kAdvanceBeside, 25);
+    renderer.PrintCell("", CellStyle::Normal, CellAdvance::Beside, 25);
     EXPECT_NEAR(renderer.GetPenX(), afterText + 515.276 * 0.25, 0.01);
-    renderer.PrintCell("", PrintRenderer::kCellNormal, PrintRenderer::kAdvanceEndRow, 25);
+    renderer.PrintCell("", CellStyle::Normal, CellAdvance::EndRow, 25);
     EXPECT_NEAR(renderer.GetPenX(), 40, 0.01);
     EXPECT_NEAR(renderer.GetPenY(), top - 4 * line, 0.01);
     renderer.PrintFooter("footer");
@@ -379,10 +379,10 @@ TEST_F(PdfRenderer, WrapsWordsAndLetsAnOverlongWordRunPastTheMargin) {
 
 TEST_F(PdfRenderer, CellsAtTheTopOfAPageAreDrawnWithinTheirColumn) {
     renderer.StartPage();
-    renderer.PrintCell("Time", PrintRenderer::kCellBold, PrintRenderer::kAdvanceBeside, 30);
-    renderer.PrintCell("Teacher", PrintRenderer::kCellBold, PrintRenderer::kAdvanceEndRow, 70);
-    renderer.PrintCell("6:00pm", 0, PrintRenderer::kAdvanceBeside, 30);
-    renderer.PrintCell("Ann Smith", 0, PrintRenderer::kAdvanceEndRow, 70);
+    renderer.PrintCell("Time", CellStyle::Bold, CellAdvance::Beside, 30);
+    renderer.PrintCell("Teacher", CellStyle::Bold, CellAdvance::EndRow, 70);
+    renderer.PrintCell("6:00pm", CellStyle::Normal, CellAdvance::Beside, 30);
+    renderer.PrintCell("Ann Smith", CellStyle::Normal, CellAdvance::EndRow, 70);
     ASSERT_EQ(renderer.SaveToFile(folder.File("c.pdf").c_str()), HPDF_OK);
     const std::string text = RunCommand("pdftotext -layout '" + folder.File("c.pdf") + "' -");
     EXPECT_NE(text.find("Time"), std::string::npos) << text;
@@ -402,7 +402,7 @@ TEST_F(PdfRenderer, ALibraryErrorIsReportedAndStopsAllFurtherText) {
     EXPECT_NE(message.find(" while creating PDF document\n"), std::string::npos);
     const float penY = renderer.GetPenY();
     renderer.PrintText("more");
-    renderer.PrintCell("cell", 0, PrintRenderer::kAdvanceEndRow, 50);
+    renderer.PrintCell("cell", CellStyle::Normal, CellAdvance::EndRow, 50);
     EXPECT_EQ(renderer.GetPenY(), penY);
 }
 

@@ -104,9 +104,11 @@ public:
     void StartPage() override { calls.push_back("start"); }
     void EndPage() override { calls.push_back("end"); }
     void PrintText(const std::string& text) override { calls.push_back("text " + text); }
-    void PrintCell(const std::string& text, int style, int advance, float width) override {
-        calls.push_back("cell " + text + " " + std::to_string(style) + " " +
-                        std::to_string(advance) + " " + std::to_string(static_cast<int>(width)));
+    void PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
+                   float width) override {
+        calls.push_back("cell " + text + " " + std::to_string(static_cast<int>(style)) + " " +
+                        std::to_string(static_cast<int>(advance)) + " " +
+                        std::to_string(static_cast<int>(width)));
     }
     void PrintBoldText(const std::string& text) override { calls.push_back("bold " + text); }
     void PrintFooter(const std::string& text) override { calls.push_back("footer " + text); }

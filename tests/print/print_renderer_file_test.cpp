@@ -19,10 +19,10 @@ protected:
 TEST_F(TextFile, CellsBecomeQuotedFieldsAndLinesLoseTheirCarriageReturns) {
     {
         PrintRendererFile renderer(path.c_str());
-        renderer.PrintCell("a", PrintRenderer::kCellNormal, PrintRenderer::kAdvanceBeside, 30);
-        renderer.PrintCell("b", PrintRenderer::kCellBold, PrintRenderer::kAdvanceEndRow, 70);
-        renderer.PrintCell("say \"hi\"", 0, PrintRenderer::kAdvanceEndRow, 10);
-        renderer.PrintCell("x", 0, 7, 10);
+        renderer.PrintCell("a", CellStyle::Normal, CellAdvance::Beside, 30);
+        renderer.PrintCell("b", CellStyle::Bold, CellAdvance::EndRow, 70);
+        renderer.PrintCell("say \"hi\"", CellStyle::Normal, CellAdvance::EndRow, 10);
+        renderer.PrintCell("x", CellStyle::Normal, static_cast<CellAdvance>(7), 10);
         renderer.PrintLines("one\r\ntwo\r\n");
         renderer.PrintBoldText("bold");
         renderer.PrintFooter("footer");
@@ -37,8 +37,8 @@ TEST_F(TextFile, CellsBecomeQuotedFieldsAndLinesLoseTheirCarriageReturns) {
 TEST_F(TextFile, AQuotedCellReadsBackAsOneFieldWithAFullCSVReader) {
     {
         PrintRendererFile renderer(path.c_str());
-        renderer.PrintCell("Room \"4\", upstairs", 0, PrintRenderer::kAdvanceBeside, 50);
-        renderer.PrintCell("6:00pm", 0, PrintRenderer::kAdvanceEndRow, 50);
+        renderer.PrintCell("Room \"4\", upstairs", CellStyle::Normal, CellAdvance::Beside, 50);
+        renderer.PrintCell("6:00pm", CellStyle::Normal, CellAdvance::EndRow, 50);
     }
     const CsvRows expected = {{"Room \"4\", upstairs", "6:00pm"}};
     EXPECT_EQ(ReadCsvWithPython(path, true), expected);

@@ -58,9 +58,11 @@ class RecordingRenderer : public PrintRenderer {
 public:
     bool IsOK() override { return true; }
     void PrintText(const std::string& text) override { drawn.push_back("text " + text); }
-    void PrintCell(const std::string& text, int style, int advance, float width) override {
-        drawn.push_back("cell " + text + " " + std::to_string(style) + " " +
-                        std::to_string(advance) + " " + std::to_string(static_cast<int>(width)));
+    void PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
+                   float width) override {
+        drawn.push_back("cell " + text + " " + std::to_string(static_cast<int>(style)) + " " +
+                        std::to_string(static_cast<int>(advance)) + " " +
+                        std::to_string(static_cast<int>(width)));
     }
     void PrintBoldText(const std::string& text) override { drawn.push_back("bold " + text); }
     void PrintFooter(const std::string& text) override { drawn.push_back("footer " + text); }

@@ -13,8 +13,8 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
-#include "model/schedule.h"
 #include "model/pupil.h"
+#include "model/schedule.h"
 #include "print/wx/print_settings_dlg.h"
 #include "print/wx/qm_printout.h"
 
@@ -46,13 +46,13 @@ TEST(OutputCommands, SavePathsGetTheFiltersExtensionUnlessTypedOrAllFiles) {
 }
 
 TEST(OutputCommands, WarningsListUnbookedRequestsBeforeALowScore) {
-    EXPECT_EQ(OutputRunQuestion(true, false, false), "");
-    EXPECT_EQ(OutputRunQuestion(false, true, false),
+    EXPECT_EQ(OutputRunQuestion(true, false, OutputRun::Print), "");
+    EXPECT_EQ(OutputRunQuestion(false, true, OutputRun::Print),
               "The schedule has the following warnings:\n"
               "- There are unbooked appointments\n"
               "- The score is low, people are waiting too long (needs more optimisation)\n"
               "Are you sure you want to print this schedule?");
-    EXPECT_EQ(OutputRunQuestion(true, true, true),
+    EXPECT_EQ(OutputRunQuestion(true, true, OutputRun::Email),
               "The schedule has the following warnings:\n"
               "- The score is low, people are waiting too long (needs more optimisation)\n"
               "Are you sure you want to email this schedule?");
@@ -108,8 +108,8 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
         }
         frame_->GetController().GetEvent()->SetLocked(c.startLocked);
         prompts_.shown.clear();
-        const std::string warning = OutputRunQuestion(Schedule()->AllRequestsBooked(),
-                                                      Schedule()->GetScore().IsLow(), false);
+        const std::string warning = OutputRunQuestion(
+            Schedule()->AllRequestsBooked(), Schedule()->GetScore().IsLow(), OutputRun::Print);
         ASSERT_EQ(warning.empty(), !c.warned);
         std::vector<std::string> expected;
         if (c.warningAnswer != wxID_NONE) {
@@ -125,7 +125,7 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
             EXPECT_NE(dynamic_cast<PrintSettingsDlg*>(dialog), nullptr);
             return c.optionsAnswer;
         });
-        EXPECT_EQ(frame_->ConfirmOutputRun(false, nullptr), c.goesOn);
+        EXPECT_EQ(frame_->ConfirmOutputRun(OutputRun::Print, nullptr), c.goesOn);
         if (c.lockAnswer != wxID_NONE) {
             expected.push_back(kLockQuestion);
         }
@@ -162,7 +162,7 @@ TEST_F(FrameOutput, AnEmailRunUsesTheEmailOptionsAndSaysEmail) {
             ++emailOptionsShown;
             return int(wxID_CANCEL);
         });
-        EXPECT_FALSE(frame_->ConfirmOutputRun(true, nullptr));
+        EXPECT_FALSE(frame_->ConfirmOutputRun(OutputRun::Email, nullptr));
     }
     EXPECT_EQ(emailOptionsShown, 1);
     ASSERT_EQ(Questions().size(), 1u);
@@ -174,7 +174,7 @@ TEST_F(FrameOutput, AnEmailRunUsesTheEmailOptionsAndSaysEmail) {
         return true;
     });
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
-    EXPECT_TRUE(frame_->ConfirmOutputRun(true, nullptr));
+    EXPECT_TRUE(frame_->ConfirmOutputRun(OutputRun::Email, nullptr));
     EXPECT_EQ(edited, &frame_->GetController().GetEvent()->GetPrintSettings());
 }
 
@@ -323,7 +323,7 @@ TEST_F(FrameOutput, WithoutAnEventTheOutputCommandsDoNothing) {
           ID_EXPORT_TEACHER_HANDOUTS, ID_REPORT_UNBOOKED_APPOINTMENTS}) {
         EXPECT_TRUE(frame_->RunCommand(id)) << id;
     }
-    EXPECT_FALSE(frame_->ConfirmOutputRun(false, nullptr));
+    EXPECT_FALSE(frame_->ConfirmOutputRun(OutputRun::Print, nullptr));
     EXPECT_TRUE(prompts_.shown.empty());
     EXPECT_TRUE(prompts_.fileRequests.empty());
 }

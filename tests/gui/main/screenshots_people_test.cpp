@@ -31,7 +31,7 @@ TEST_F(ScreenshotsOfPeopleEditors, ParentPupilRequestPresentationAndBreakEditors
     fresh.SetTimes(schedule->GetDay(0)->GetStartTime(), schedule->GetDay(0)->SlotToTime(1));
 
     const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
-        {"parent", [&] { return new ParentDlg(frame_, brown, schedule, true); }},
+        {"parent", [&] { return new ParentDlg(frame_, brown, schedule, EditMode::Edit); }},
         {"pupil", [&] { return new PupilDlg(frame_, brown, lily, schedule); }},
         {"request",
          [&] {
@@ -43,8 +43,10 @@ TEST_F(ScreenshotsOfPeopleEditors, ParentPupilRequestPresentationAndBreakEditors
              return new TeacherEntryDlg(frame_, &event.GetTeachers(), lily->GetRequest(0),
                                         "Please choose a teacher -", 0);
          }},
-        {"presentation-new", [&] { return new PresentationDlg(frame_, false, &fresh, schedule); }},
-        {"presentation-edit", [&] { return new PresentationDlg(frame_, true, options, schedule); }},
+        {"presentation-new",
+         [&] { return new PresentationDlg(frame_, EditMode::Add, &fresh, schedule); }},
+        {"presentation-edit",
+         [&] { return new PresentationDlg(frame_, EditMode::Edit, options, schedule); }},
         {"presentations-attended", [&] { return new AttendeePresDlg(frame_, brown, schedule); }},
         {"teacher-breaks", [&] { return new TeacherBreakDlg(frame_, schedule); }},
     };

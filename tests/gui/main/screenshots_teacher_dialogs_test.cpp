@@ -25,7 +25,7 @@ TEST_F(ScreenshotsOfTeacherDialogs, TeacherAndAppointmentEditors) {
     Pupil* pupil = event.GetParents().At(0)->GetPupil(0);
 
     const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
-        {"teacher", [&] { return new TeacherDlg(frame_, schedule, teacher, 1); }},
+        {"teacher", [&] { return new TeacherDlg(frame_, schedule, teacher, EditMode::Edit); }},
         {"teacher-appointments", [&] { return new TApptEntryDlg(frame_, schedule, teacher); }},
         {"pupil-appointments", [&] { return new ApptEntryDlg(frame_, schedule, pupil); }},
     };

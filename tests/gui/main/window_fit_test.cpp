@@ -99,24 +99,26 @@ protected:
         reporter_.reportName = "Pupils with contacts";
         wxFrame* top = frame_;
         return {
-            {"teacher", [=, this] { return new TeacherDlg(top, schedule_, teacher, 1); },
+            {"teacher",
+             [=, this] { return new TeacherDlg(top, schedule_, teacher, EditMode::Edit); },
              Field<TeacherDlg>([](TeacherDlg* d) -> wxWindow* { return d->GetNameText(); })},
             {"new teacher",
              [=, this] {
                  newTeacher_ = std::make_unique<Teacher>();
                  newTeacher_->ResetAttendanceAllDays(schedule_);
-                 return new TeacherDlg(top, schedule_, newTeacher_.get(), 0);
+                 return new TeacherDlg(top, schedule_, newTeacher_.get(), EditMode::Add);
              },
              Field<TeacherDlg>([](TeacherDlg* d) -> wxWindow* { return d->GetNameText(); })},
-            {"parent", [=, this] { return new ParentDlg(top, parent, schedule_, true); },
+            {"parent", [=, this] { return new ParentDlg(top, parent, schedule_, EditMode::Edit); },
              Field<ParentDlg>([](ParentDlg* d) -> wxWindow* { return d->GetNameText(); })},
             {"pupil", [=, this] { return new PupilDlg(top, parent, pupil, schedule_); },
              Field<PupilDlg>([](PupilDlg* d) -> wxWindow* { return d->GetNameText(); })},
             {"new presentation",
-             [=, this] { return new PresentationDlg(top, false, &fresh_, schedule_); },
+             [=, this] { return new PresentationDlg(top, EditMode::Add, &fresh_, schedule_); },
              Field<PresentationDlg>(
                  [](PresentationDlg* d) -> wxWindow* { return d->GetTitleText(); })},
-            {"presentation", [=, this] { return new PresentationDlg(top, true, talk, schedule_); },
+            {"presentation",
+             [=, this] { return new PresentationDlg(top, EditMode::Edit, talk, schedule_); },
              Field<PresentationDlg>(
                  [](PresentationDlg* d) -> wxWindow* { return d->GetTitleText(); })},
             {"teacher breaks", [=, this] { return new TeacherBreakDlg(top, schedule_); },

@@ -376,7 +376,7 @@ TEST_F(AppointmentEditors, OneTeacherEditorWithoutSubjectsSavesOnlyAttendance) {
 }
 
 TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
-    TeacherDlg dialog(TopWindow(), days_.get(), mrsB_, 1);
+    TeacherDlg dialog(TopWindow(), days_.get(), mrsB_, EditMode::Edit);
     EXPECT_EQ(dialog.GetTitle(), "Teacher");
     EXPECT_EQ(ToUtf8(dialog.GetNameText()->GetValue()), "Mrs B");
     EXPECT_EQ(ToUtf8(dialog.GetLengthText()->GetValue()), "1");
@@ -408,7 +408,7 @@ TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
 
 TEST_F(AppointmentEditors, LockedTeacherEditorStoresBothAddressesAlone) {
     Lock();
-    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, EditMode::Edit);
     EXPECT_FALSE(dialog.GetNameText()->IsEnabled());
     EXPECT_FALSE(dialog.GetAttendingBox()->IsEnabled());
     EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_ADD_BREAK)->IsEnabled());
@@ -426,7 +426,7 @@ TEST_F(AppointmentEditors, LockedTeacherEditorStoresBothAddressesAlone) {
 TEST_F(AppointmentEditors, NewTeacherGetsNeitherAppointmentsNorPresentations) {
     Teacher fresh;
     fresh.ResetAttendanceAllDays(days_.get());
-    TeacherDlg dialog(TopWindow(), days_.get(), &fresh, 0);
+    TeacherDlg dialog(TopWindow(), days_.get(), &fresh, EditMode::Add);
     EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_EDIT_APPOINTMENTS)->IsEnabled());
     EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_PRESENTATIONS)->IsEnabled());
     AnswerDialogs answers([](wxDialog*) { return wxID_OK; });
@@ -437,7 +437,7 @@ TEST_F(AppointmentEditors, NewTeacherGetsNeitherAppointmentsNorPresentations) {
 }
 
 TEST_F(AppointmentEditors, AttendanceEditedInTheNestedEditorSurvivesOK) {
-    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, EditMode::Edit);
     AnswerDialogs answers([](wxDialog* nested) {
         auto* appointments = dynamic_cast<TApptEntryDlg*>(nested);
         if (appointments == nullptr) {
@@ -463,7 +463,7 @@ TEST_F(AppointmentEditors, AttendanceEditedInTheNestedEditorSurvivesOK) {
 TEST_F(AppointmentEditors, TeacherEditorListsBookingsSubjectsAndBreaks) {
     ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, 2));
     ASSERT_TRUE(Book(amy_, 0, 18, 30));
-    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, EditMode::Edit);
     EXPECT_EQ(Lines(dialog.GetAppointmentsList()),
               (std::vector<std::string>{"Jones about Amy (7B) (Maths) at 6:30pm",
                                         "Jones about Amy (7B) (Maths) at 6:40pm"}));
@@ -486,7 +486,7 @@ TEST_F(AppointmentEditors, TeacherEditorListsBookingsSubjectsAndBreaks) {
 }
 
 TEST_F(TwoDayEditors, BreaksShowTheDayShownWithDatesAndAddBreakOpensOnIt) {
-    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, 1);
+    TeacherDlg dialog(TopWindow(), days_.get(), mrA_, EditMode::Edit);
     Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
     AnswerDialogs answers([](wxDialog* nested) {
         auto* time = dynamic_cast<TimeEntryDlg*>(nested);

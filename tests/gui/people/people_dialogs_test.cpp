@@ -196,7 +196,7 @@ TEST_F(PeopleDialogs, ANewPupilPointsAtItsParentsFromTheStart) {
 TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
     Parent* smith = AddParent("Smith");
     smith->SetUniqueId("S1");
-    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), EditMode::Edit);
     EXPECT_TRUE(dialog.GetUseNameBox()->GetValue());
     EXPECT_FALSE(dialog.GetIdentifierText()->IsEnabled());
     dialog.GetNameText()->ChangeValue("");
@@ -233,7 +233,7 @@ TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
 
 TEST_F(PeopleDialogs, ParentEditorOnALockedEventFixesNamesTimesAndPupils) {
     Lock();
-    ParentDlg editing(TopWindow(), jones_, days_.get(), true);
+    ParentDlg editing(TopWindow(), jones_, days_.get(), EditMode::Edit);
     for (wxWindow* window : std::initializer_list<wxWindow*>{
              editing.GetNameText(), editing.GetIdentifierText(), editing.GetArrivalCombo(),
              editing.GetDepartureCombo(), editing.GetLateBox(), editing.GetEarlyBox(),
@@ -244,7 +244,7 @@ TEST_F(PeopleDialogs, ParentEditorOnALockedEventFixesNamesTimesAndPupils) {
     EXPECT_TRUE(editing.GetAttendingBox()->IsEnabled());
     EXPECT_TRUE(editing.GetEmailText()->IsEnabled());
     Parent fresh("New");
-    ParentDlg adding(TopWindow(), &fresh, days_.get(), false);
+    ParentDlg adding(TopWindow(), &fresh, days_.get(), EditMode::Add);
     EXPECT_TRUE(adding.GetNameText()->IsEnabled());
     EXPECT_TRUE(adding.GetAddPupilButton()->IsEnabled());
 }
@@ -254,7 +254,7 @@ TEST_F(PeopleDialogs, ARefusedPupilRemovalDeletesNothing) {
     ASSERT_TRUE(amy_->AddRequest(mrA_, "", 1, -1));
     ASSERT_TRUE(Book(amy_, 0, 18, 0));
     Lock();
-    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), EditMode::Edit);
     EXPECT_FALSE(dialog.RemovePupil(0));
     EXPECT_EQ(jones_->GetPupilCount(), 1u);
     EXPECT_TRUE(days_->FindAppointment(amy_, 0));
@@ -265,7 +265,7 @@ TEST_F(PeopleDialogs, ParentEditorRemovesAPupilWithItsBookingsAfterAsking) {
     ASSERT_TRUE(amy_->AddRequest(mrA_, "", 1, 2));
     ASSERT_TRUE(Book(amy_, 0, 18, 0));
     AddPupil(jones_, "Ben", "9C");
-    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), EditMode::Edit);
     EXPECT_EQ(Lines(dialog.GetPupilsList()), (std::vector<std::string>{"Amy (7B)", "Ben (9C)"}));
     EXPECT_EQ(Lines(dialog.GetBookedList()),
               (std::vector<std::string>{"Mr A about Amy at 6:00pm", "Mr A about Amy at 6:10pm"}));
@@ -287,7 +287,7 @@ TEST_F(PeopleDialogs, ParentEditorRemovesAPupilWithItsBookingsAfterAsking) {
 }
 
 TEST_F(TwoDayDialogs, ParentEditorSavesTheDayLeftAndLoadsTheDayShown) {
-    ParentDlg dialog(TopWindow(), jones_, days_.get(), true);
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), EditMode::Edit);
     Tick(dialog.GetLateBox(), true);
     dialog.GetArrivalCombo()->SetTime(TimeOfDay(19, 0, 0));
     EXPECT_FALSE(dialog.SavedWhileOpen());
@@ -313,7 +313,7 @@ TEST_F(PeopleDialogs, PresentationEditorShowsAttendanceAndWritesOnlyTitleAndLoca
         people.push_back(AddParent("Parent " + std::to_string(i)));
     }
     ASSERT_TRUE(AttendAll(*days_, people, careers).empty());
-    PresentationDlg dialog(TopWindow(), true, careers, days_.get());
+    PresentationDlg dialog(TopWindow(), EditMode::Edit, careers, days_.get());
     EXPECT_EQ(dialog.GetTitle(), "Careers");
     EXPECT_EQ(dialog.GetCountText(0)->GetLabel(), "3");
     EXPECT_EQ(dialog.GetCountText(1)->GetLabel(), "40");
@@ -333,7 +333,7 @@ TEST_F(TwoDayDialogs, ANewPresentationTakesTheDayAndTimesChosen) {
     Presentation fresh;
     fresh.SetDate(Date(7, 3, 2024));
     fresh.SetTimes(TimeOfDay(18, 0, 0), TimeOfDay(18, 10, 0));
-    PresentationDlg dialog(TopWindow(), false, &fresh, days_.get());
+    PresentationDlg dialog(TopWindow(), EditMode::Add, &fresh, days_.get());
     EXPECT_EQ(dialog.GetTitle(), "New Presentation");
     EXPECT_EQ(dialog.GetCountText(0), nullptr);
     EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(18, 10, 0));

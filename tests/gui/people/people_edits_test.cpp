@@ -53,9 +53,10 @@ TEST_F(PeopleEdits, RequestEntryChecksTeacherThenLengthThenReadsPriority) {
         sink_.entries.clear();
         RequestEntry entry;
         entry.length = 99;
-        const bool ok = ReadRequestEntry(event_->GetTeachers(), c.editing, c.teacher, "Maths",
-                                         c.useTeacherLength, c.length, c.priority,
-                                         LongestDaySlots(*days_), &entry);
+        const bool ok =
+            ReadRequestEntry(event_->GetTeachers(), c.editing ? EditMode::Edit : EditMode::Add,
+                             {c.teacher, "Maths", c.useTeacherLength, c.length, c.priority},
+                             LongestDaySlots(*days_), &entry);
         if (c.message) {
             EXPECT_FALSE(ok);
             EXPECT_EQ(sink_.Texts(), std::vector<std::string>{c.message});

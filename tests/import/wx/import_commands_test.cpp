@@ -57,17 +57,18 @@ protected:
 TEST_F(ImportCommands, TeachersMoveIntoTheEventPastOneTheEventRefuses) {
     // The open event's "BB" refuses the third; the fourth still comes in.
     ExpectTeachersImported("Ms Ames\nMr Cobb\nBB\nMs Dunn\n");
-    EXPECT_TRUE(ImportPeople(TopWindow(), controller_, 0));
+    EXPECT_TRUE(ImportPeople(TopWindow(), controller_, PeopleImport::Teachers));
     EXPECT_EQ(4u, OpenEvent().GetTeachers().Count());
     EXPECT_NE(nullptr, OpenEvent().GetTeachers().FindByNameOrInitials("Ms Dunn"));
     EXPECT_EQ("Teacher 'BB' failed to import", sink_.Texts().back());
 
     dialogs_.Then<ImportDlg>([](ImportDlg&) { return static_cast<int>(wxID_CANCEL); });
-    EXPECT_FALSE(ImportPeople(TopWindow(), controller_, 1));
+    EXPECT_FALSE(ImportPeople(TopWindow(), controller_, PeopleImport::Pupils));
 
     sink_.entries.clear();
     OpenEvent().SetLocked(true);
-    EXPECT_FALSE(ImportPeople(TopWindow(), controller_, 0)) << "no dialog for a locked event";
+    EXPECT_FALSE(ImportPeople(TopWindow(), controller_, PeopleImport::Teachers))
+        << "no dialog for a locked event";
     EXPECT_EQ(std::vector<std::string>{"Cannot import teachers because the schedule is locked"},
               sink_.Texts());
 }
@@ -75,21 +76,21 @@ TEST_F(ImportCommands, TeachersMoveIntoTheEventPastOneTheEventRefuses) {
 TEST_F(ImportCommands, RequestListAsksForAPriorityOnlyWithoutAPriorityColumn) {
     const struct {
         const char* name;
-        int listKind;
+        ImporterPTCSV::ListKind list;
         std::string content;
         bool asked;
         int answer;
         int priority;
     } cases[] = {
-        {"asked, High", 0, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true,
-         wxID_OK, 2},
-        {"priority column", 0,
+        {"asked, High", ImporterPTCSV::RequestList,
+         "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true, wxID_OK, 2},
+        {"priority column", ImporterPTCSV::RequestList,
          "Pupil's Full Name,Teacher's Full Name,Appointment Priority\nAmy Lee,Mr Bell,Low\n", false,
          wxID_OK, 0},
-        {"asked, cancelled", 0, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true,
-         wxID_CANCEL, -1},
-        {"taught by", 1, "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", false, wxID_OK,
-         -1},
+        {"asked, cancelled", ImporterPTCSV::RequestList,
+         "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", true, wxID_CANCEL, -1},
+        {"taught by", ImporterPTCSV::TaughtByList,
+         "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\n", false, wxID_OK, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,7 +112,7 @@ TEST_F(ImportCommands, RequestListAsksForAPriorityOnlyWithoutAPriorityColumn) {
         if (runs) {
             ExpectListRun();
         }
-        EXPECT_EQ(runs, ImportRequestList(TopWindow(), controller_, c.listKind));
+        EXPECT_EQ(runs, ImportRequestList(TopWindow(), controller_, c.list));
         if (c.priority >= 0) {
             ASSERT_EQ(1u, amy_->GetRequestCount());
             EXPECT_EQ(c.priority, amy_->GetRequest(0)->GetPriority());
@@ -139,7 +140,7 @@ TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
         "Pupil's Full Name,Teacher's Full Name\nAmy Lee,Mr Bell\nAmy Lee,Mr Nobody\n")));
     ExpectHeaderDefinition();
     ExpectListRun();
-    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, 1));
+    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::TaughtByList));
     EXPECT_EQ("Import failed, 1 lines imported before the failure", sink_.Texts().back());
 
     // Stopped before its first step.
@@ -151,7 +152,7 @@ TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
         progress.ProcessWindowEvent(stop);
         return progress.GetReturnCode();
     });
-    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, 1));
+    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::TaughtByList));
     EXPECT_EQ(std::vector<std::string>{"Import stopped, 0 lines imported before it was stopped"},
               sink_.Texts());
 }
@@ -168,7 +169,7 @@ TEST_F(ImportCommands, ListTextIsDecodedWhateverTheUserSettingsSay) {
         "list.csv", "Pupil's Full Name,Teacher's Full Name\nRen\xE9 Roux,Mr Bell\n")));
     ExpectHeaderDefinition();
     ExpectListRun();
-    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, 1));
+    EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::TaughtByList));
     EXPECT_TRUE(rene->IsTaughtBy(bell_, ""));
     EXPECT_EQ("Done, 1 lines imported successfully", sink_.Texts().back());
 }
@@ -176,18 +177,20 @@ TEST_F(ImportCommands, ListTextIsDecodedWhateverTheUserSettingsSay) {
 TEST_F(ImportCommands, LockedOrUnreadableListsChangeNothing) {
     sink_.entries.clear();
     prompts_.Choose(FromUtf8(folder_.Path()));
-    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, 0));
+    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::RequestList));
     EXPECT_EQ(std::vector<std::string>{"Cannot open data file '" + folder_.Path() + "'"},
               sink_.Texts());
 
     sink_.entries.clear();
     OpenEvent().SetLocked(true);
-    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, 0)) << "no file dialog either";
+    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::RequestList))
+        << "no file dialog either";
     EXPECT_EQ(std::vector<std::string>{"Cannot import a request list because the schedule is "
                                        "locked"},
               sink_.Texts());
     prompts_.CancelFile();
-    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, 1)) << "taught-by lists still may";
+    EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::TaughtByList))
+        << "taught-by lists still may";
 }
 
 }  // namespace

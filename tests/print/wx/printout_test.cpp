@@ -314,13 +314,13 @@ TEST_F(SheetDrawing, TextAndCellsMoveThePen) {
     Start({0, 0, 1000, 1000});
     PrintRendererWX renderer(&printout_);
     EXPECT_TRUE(renderer.IsOK());
-    renderer.PrintCell("Name", 1, 0, 30.0f);
+    renderer.PrintCell("Name", CellStyle::Bold, CellAdvance::Beside, 30.0f);
     EXPECT_EQ(printout_.GetPen(), wxPoint(300, 0));
     EXPECT_TRUE(NormalFontSelected());
     const int width = page_.dc.GetTextExtent("after the cell").GetWidth();
     renderer.PrintText("after the cell");
     EXPECT_EQ(printout_.GetPen(), wxPoint(0, LineHeight()));
-    renderer.PrintCell("row end", 0, 1, 50.0f);
+    renderer.PrintCell("row end", CellStyle::Normal, CellAdvance::EndRow, 50.0f);
     EXPECT_EQ(printout_.GetPen(), wxPoint(0, 2 * LineHeight()));
     renderer.PrintBoldText("bold");
     EXPECT_TRUE(NormalFontSelected());
@@ -343,7 +343,7 @@ TEST_F(SheetDrawing, TextAndCellsMoveThePen) {
 TEST_F(SheetDrawing, TurnedTextRunsUpFromTheAreaBottom) {
     Start({100, 100, 900, 900}, true);
     EXPECT_EQ(printout_.GetPen(), wxPoint(100, 900));
-    printout_.PrintCell("cell", 0, 0, 25.0f);
+    printout_.PrintCell("cell", CellStyle::Normal, CellAdvance::Beside, 25.0f);
     EXPECT_EQ(printout_.GetPen(), wxPoint(100, 700));
     printout_.PrintText("text");
     EXPECT_EQ(printout_.GetPen(), wxPoint(100 + LineHeight(), 900));
@@ -355,7 +355,7 @@ TEST_F(SheetDrawing, TurnedTextRunsUpFromTheAreaBottom) {
 
 TEST_F(SheetDrawing, ACellsClipGivesBackTheSheetsClip) {
     Start({200, 200, 400, 400});
-    printout_.PrintCell("WWWWWWWWWWWWWWWWWWWW", 0, 0, 10.0f);
+    printout_.PrintCell("WWWWWWWWWWWWWWWWWWWW", CellStyle::Normal, CellAdvance::Beside, 10.0f);
     // Longer than the whole line: the sheet's clip still cuts it.
     printout_.PrintText("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
     const PageRect ink = InkBox(page_.Picture());
