@@ -4,7 +4,6 @@
 #include "gui/people/people_edits.h"
 #include "model/appointment.h"
 #include "model/appointment_request.h"
-#include "model/attendee.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -200,9 +199,4 @@ std::vector<std::string> TeacherBreakLines(const Teacher& teacher, const Schedul
         }
     }
     return lines;
-}
-
-bool StoreDayAttendance(Attendee& person, const Schedule& day, const DayAttendance& values) {
-    return person.SetDayAttendance(&day, {values.attending, values.arrivesLate, values.arrival,
-                                          values.leavesEarly, values.departure});
 }

@@ -75,11 +75,3 @@ std::vector<std::string> TeacherBookingLines(const Schedule& day, const TeacherL
 // The teacher's breaks on the day, with the date when the event has several days.
 std::vector<std::string> TeacherBreakLines(const Teacher& teacher, const Schedule& day,
                                            bool severalDays);
-
-// --- attendance ---
-
-class Attendee;
-struct DayAttendance;
-// Writes one day's attendance by the model's one rule for what a day holds; false, with the
-// model's message and nothing changed, when the day cannot hold the times.
-bool StoreDayAttendance(Attendee& person, const Schedule& day, const DayAttendance& values);

@@ -41,7 +41,8 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
 
     for (unsigned d = 0; d < days_->GetDayCount(); ++d) {
         rows_.push_back(std::make_unique<AttendanceRow>());
-        rows_.back()->Create(this, GetMainSizer(), days_->GetDay(d));
+        rows_.back()->Create(this, GetMainSizer(), days_->GetDay(d), kAppointmentAttendance);
+        rows_.back()->SetLocked(days_->GetEvent() && days_->GetEvent()->IsLocked());
     }
     auto* all = new wxBoxSizer(wxHORIZONTAL);
     all->Add(new wxButton(this, ID_SELECT_ALL, "Select All", wxDefaultPosition, ScaledSize(100)), 0,

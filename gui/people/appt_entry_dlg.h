@@ -6,6 +6,7 @@
 #include "gui/dialogs/ok_cancel_dlg.h"
 #include "gui/people/appt_check_box.h"
 #include "gui/people/appt_edits.h"
+#include "gui/people/attendance_row.h"
 #include "model/person_list.h"
 
 class Event;

@@ -11,9 +11,7 @@
 
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
-#include "gui/dialogs/time_entry.h"
 #include "gui/people/attendee_pres_dlg.h"
-#include "gui/people/day_attendance_fields.h"
 #include "gui/people/people_edits.h"
 #include "gui/people/pupil_dlg.h"
 #include "model/event.h"
@@ -83,24 +81,7 @@ void ParentDlg::BuildControls() {
     }
     left->Add(grid, 0, 0, 0);
 
-    auto* attendance = new wxFlexGridSizer(3, 0, 0);
-    attending_ = new wxCheckBox(this, wxID_ANY, "The parents are attending");
-    late_ = new wxCheckBox(this, wxID_ANY, "The parents arrive late");
-    early_ = new wxCheckBox(this, wxID_ANY, "The parents leave early");
-    arrival_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay());
-    departure_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay());
-    wxWindow* cells[3][3] = {
-        {attending_, new wxStaticText(this, wxID_ANY, ""), new wxStaticText(this, wxID_ANY, "")},
-        {late_, new wxStaticText(this, wxID_ANY, "Arrival time:"), arrival_},
-        {early_, new wxStaticText(this, wxID_ANY, "Departure time:"), departure_}};
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            int flags = r < 2 ? (c == 0 ? wxALL : wxRIGHT | wxTOP | wxBOTTOM)
-                              : (c == 0 ? wxLEFT | wxRIGHT | wxBOTTOM : wxRIGHT | wxBOTTOM);
-            attendance->Add(cells[r][c], 0, wxALIGN_CENTER_VERTICAL | flags, 5);
-        }
-    }
-    left->Add(attendance, 0, wxALIGN_CENTER, 0);
+    attendance_.Create(this, left, GetCurrentDay(), kParentAttendance);
     columns->Add(left, 0, 0, 0);
 
     auto* right = new wxBoxSizer(wxVERTICAL);
@@ -136,10 +117,7 @@ void ParentDlg::BuildControls() {
 }
 
 void ParentDlg::ShowDay() {
-    Schedule* day = GetCurrentDay();
-    if (day != nullptr) {
-        AttendanceFields().Show(day, ReadDayAttendance(*parent_, *day));
-    }
+    attendance_.ShowDay(GetCurrentDay(), parent_);
     RefreshLists();
 }
 
@@ -159,27 +137,19 @@ void ParentDlg::RefreshLists() {
         }
     }
     identifier_->Enable(!useName_->GetValue());
-    if (editing_ && event_ && event_->IsLocked()) {
-        for (wxWindow* window :
-             std::initializer_list<wxWindow*>{arrival_, departure_, late_, early_, useName_,
-                                              addPupil_, removePupil_, name_, identifier_}) {
+    const bool locked = editing_ && event_ && event_->IsLocked();
+    attendance_.SetLocked(locked);
+    if (locked) {
+        for (wxWindow* window : std::initializer_list<wxWindow*>{useName_, addPupil_, removePupil_,
+                                                                 name_, identifier_}) {
             window->Disable();
         }
     }
     FitToContents();
 }
 
-DayAttendanceFields ParentDlg::AttendanceFields() const {
-    return {attending_, late_, arrival_, early_, departure_};
-}
-
 void ParentDlg::SaveDayValues() {
-    Schedule* day = GetCurrentDay();
-    if (day == nullptr) {
-        return;
-    }
-    const DayAttendance values = AttendanceFields().Read();
-    if (WriteDayAttendance(*parent_, *day, values)) {
+    if (GetCurrentDay() != nullptr && attendance_.Save(parent_)) {
         daySaved_ = true;
     }
 }
@@ -207,16 +177,8 @@ bool ParentDlg::AcceptOK() {
             return false;
         }
     }
-    if (Schedule* day = GetCurrentDay()) {
-        DayAttendance values;
-        values.attending = attending_->GetValue();
-        values.arrivesLate = late_->GetValue();
-        values.arrival = arrival_->GetTime();
-        values.leavesEarly = early_->GetValue();
-        values.departure = departure_->GetTime();
-        if (!WriteDayAttendance(*parent_, *day, values)) {
-            return false;
-        }
+    if (!attendance_.Save(parent_)) {
+        return false;
     }
     parent_->SetName(name);
     parent_->SetUniqueId(identifier);

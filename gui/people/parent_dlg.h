@@ -4,9 +4,9 @@
 #include <string>
 
 #include "gui/dialogs/day_select_dlg.h"
+#include "gui/people/attendance_row.h"
 #include "gui/people/edit_mode.h"
 
-struct DayAttendanceFields;
 class Event;
 class Parent;
 class TimeEntryCombo;
@@ -48,11 +48,12 @@ public:
     wxTextCtrl* GetIdentifierText() const { return identifier_; }
     wxTextCtrl* GetNotesText() const { return notes_; }
     wxCheckBox* GetUseNameBox() const { return useName_; }
-    wxCheckBox* GetAttendingBox() const { return attending_; }
-    wxCheckBox* GetLateBox() const { return late_; }
-    wxCheckBox* GetEarlyBox() const { return early_; }
-    TimeEntryCombo* GetArrivalCombo() const { return arrival_; }
-    TimeEntryCombo* GetDepartureCombo() const { return departure_; }
+    const AttendanceRow& GetAttendance() const { return attendance_; }
+    wxCheckBox* GetAttendingBox() const { return attendance_.GetAttendingBox(); }
+    wxCheckBox* GetLateBox() const { return attendance_.GetLateBox(); }
+    wxCheckBox* GetEarlyBox() const { return attendance_.GetEarlyBox(); }
+    TimeEntryCombo* GetArrivalCombo() const { return attendance_.GetArrivalCombo(); }
+    TimeEntryCombo* GetDepartureCombo() const { return attendance_.GetDepartureCombo(); }
     wxListBox* GetPupilsList() const { return pupils_; }
     wxListBox* GetBookedList() const { return booked_; }
     wxStaticText* GetEmailSentLabel(int kind) const { return sent_[kind]; }
@@ -66,7 +67,6 @@ protected:
 private:
     void BuildControls();
     void ShowDay();
-    DayAttendanceFields AttendanceFields() const;
     void EditPupil(int index);
     void OnOK(wxCommandEvent& event);
     void OnAddPupil(wxCommandEvent& event);
@@ -87,11 +87,7 @@ private:
     wxTextCtrl* identifier_ = nullptr;
     wxTextCtrl* notes_ = nullptr;
     wxCheckBox* useName_ = nullptr;
-    wxCheckBox* attending_ = nullptr;
-    wxCheckBox* late_ = nullptr;
-    wxCheckBox* early_ = nullptr;
-    TimeEntryCombo* arrival_ = nullptr;
-    TimeEntryCombo* departure_ = nullptr;
+    AttendanceRow attendance_;
     wxListBox* pupils_ = nullptr;
     wxListBox* booked_ = nullptr;
     wxStaticText* sent_[3] = {};

@@ -22,7 +22,8 @@ TApptEntryDlg::TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* 
         0, wxALIGN_CENTER | wxTOP, 5);
     for (unsigned d = 0; d < days_->GetDayCount(); ++d) {
         rows_.push_back(std::make_unique<AttendanceRow>());
-        rows_.back()->Create(this, GetMainSizer(), days_->GetDay(d));
+        rows_.back()->Create(this, GetMainSizer(), days_->GetDay(d), kAppointmentAttendance);
+        rows_.back()->SetLocked(days_->GetEvent() && days_->GetEvent()->IsLocked());
     }
     // GTK pads buttons so much that a square one would hide its arrow.
     const wxSize square(GetRowHeight(), GetRowHeight());

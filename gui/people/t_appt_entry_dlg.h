@@ -5,6 +5,7 @@
 
 #include "gui/dialogs/ok_cancel_dlg.h"
 #include "gui/people/appt_check_box.h"
+#include "gui/people/attendance_row.h"
 #include "model/form.h"
 
 class MultiDaySchedule;

@@ -1,7 +1,6 @@
 #include "gui/people/teacher_dlg.h"
 
 #include <wx/button.h>
-#include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -15,7 +14,6 @@
 #include "gui/dialogs/time_entry.h"
 #include "gui/people/appt_edits.h"
 #include "gui/people/attendee_pres_dlg.h"
-#include "gui/people/day_attendance_fields.h"
 #include "gui/people/people_edits.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "model/attendance_record.h"
@@ -89,22 +87,7 @@ void TeacherDlg::BuildControls() {
     addRow("Email sent:", emailSent_);
     left->Add(fields, 0, 0, 0);
 
-    auto* attendance = new wxFlexGridSizer(3, 0, 0);
-    attending_ = new wxCheckBox(this, wxID_ANY, "The teacher is attending");
-    late_ = new wxCheckBox(this, wxID_ANY, "The teacher arrives late");
-    early_ = new wxCheckBox(this, wxID_ANY, "The teacher leaves early");
-    arrival_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay());
-    departure_ = new TimeEntryCombo(this, ScaledSize(100), GetCurrentDay(), true);
-    wxWindow* cells[3][3] = {
-        {attending_, new wxStaticText(this, wxID_ANY, ""), new wxStaticText(this, wxID_ANY, "")},
-        {late_, new wxStaticText(this, wxID_ANY, "Arrival time:"), arrival_},
-        {early_, new wxStaticText(this, wxID_ANY, "Departure time:"), departure_}};
-    for (auto& row : cells) {
-        for (wxWindow* cell : row) {
-            attendance->Add(cell, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
-        }
-    }
-    left->Add(attendance, 0, 0, 0);
+    attendance_.Create(this, left, GetCurrentDay(), kTeacherAttendance);
     columns->Add(left, 0, 0, 0);
 
     auto* right = new wxBoxSizer(wxVERTICAL);
@@ -158,29 +141,16 @@ bool TeacherDlg::IsLockedEdit() const {
 }
 
 void TeacherDlg::LoadDayValues() {
-    Schedule* day = GetCurrentDay();
-    if (day != nullptr) {
-        AttendanceFields().Show(day, ReadDayAttendance(working_, *day));
-    }
+    attendance_.ShowDay(GetCurrentDay(), &working_);
     UpdateControls();
 }
 
-DayAttendanceFields TeacherDlg::AttendanceFields() const {
-    return {attending_, late_, arrival_, early_, departure_};
-}
-
 void TeacherDlg::SaveDayValues() {
-    Schedule* day = GetCurrentDay();
-    if (day == nullptr) {
-        return;
-    }
-    const DayAttendance values = AttendanceFields().Read();
-    StoreDayAttendance(working_, *day, values);
+    (void)attendance_.Save(&working_);  // a refusal said why; the day changes anyway
 }
 
 void TeacherDlg::UpdateControls() {
-    departure_->Enable(early_->GetValue());
-    arrival_->Enable(late_->GetValue());
+    attendance_.SetLocked(IsLockedEdit());
     appointments_->Clear();
     breaks_->Clear();
     subjects_->Clear();
@@ -204,9 +174,9 @@ void TeacherDlg::UpdateControls() {
     }
     emailSent_->SetLabel(working_.GetEmailSent(EmailResults) ? "Yes" : "No");
     if (IsLockedEdit()) {
-        for (wxWindow* control : std::initializer_list<wxWindow*>{
-                 arrival_, departure_, attending_, late_, early_, editAppointments_, addBreak_,
-                 removeBreak_, name_, initials_, location_, link_, length_}) {
+        for (wxWindow* control :
+             std::initializer_list<wxWindow*>{editAppointments_, addBreak_, removeBreak_, name_,
+                                              initials_, location_, link_, length_}) {
             control->Disable();
         }
     }
@@ -235,9 +205,7 @@ bool TeacherDlg::AcceptOK() {
         ReportMessage(SeverityError, fault);
         return false;
     }
-    Schedule* day = GetCurrentDay();
-    const DayAttendance values = AttendanceFields().Read();
-    if (day != nullptr && !StoreDayAttendance(working_, *day, values)) {
+    if (!attendance_.Save(&working_)) {
         return false;
     }
     working_.SetName(name);

@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "gui/dialogs/day_select_dlg.h"
+#include "gui/people/attendance_row.h"
 #include "gui/people/edit_mode.h"
 #include "model/teacher.h"
 
-struct DayAttendanceFields;
 class Event;
 class TimeEntryCombo;
 class wxButton;
@@ -56,11 +56,12 @@ public:
     wxTextCtrl* GetEmailText() const { return email_; }
     wxTextCtrl* GetEmailAltText() const { return emailAlt_; }
     wxStaticText* GetEmailSentLabel() const { return emailSent_; }
-    wxCheckBox* GetAttendingBox() const { return attending_; }
-    wxCheckBox* GetLateBox() const { return late_; }
-    wxCheckBox* GetEarlyBox() const { return early_; }
-    TimeEntryCombo* GetArrivalCombo() const { return arrival_; }
-    TimeEntryCombo* GetDepartureCombo() const { return departure_; }
+    const AttendanceRow& GetAttendance() const { return attendance_; }
+    wxCheckBox* GetAttendingBox() const { return attendance_.GetAttendingBox(); }
+    wxCheckBox* GetLateBox() const { return attendance_.GetLateBox(); }
+    wxCheckBox* GetEarlyBox() const { return attendance_.GetEarlyBox(); }
+    TimeEntryCombo* GetArrivalCombo() const { return attendance_.GetArrivalCombo(); }
+    TimeEntryCombo* GetDepartureCombo() const { return attendance_.GetDepartureCombo(); }
     wxListBox* GetSubjectsList() const { return subjects_; }
     wxListBox* GetBreaksList() const { return breaks_; }
     wxListBox* GetAppointmentsList() const { return appointments_; }
@@ -74,7 +75,6 @@ private:
     // The event's own teacher: only it can have appointments and presentations.
     Teacher* EventTeacher() const;
     bool IsLockedEdit() const;
-    DayAttendanceFields AttendanceFields() const;
     void OnOK(wxCommandEvent& event);
     void OnAddBreak(wxCommandEvent& event);
     void OnRemoveBreak(wxCommandEvent& event);
@@ -97,11 +97,7 @@ private:
     wxTextCtrl* email_ = nullptr;
     wxTextCtrl* emailAlt_ = nullptr;
     wxStaticText* emailSent_ = nullptr;
-    wxCheckBox* attending_ = nullptr;
-    wxCheckBox* late_ = nullptr;
-    wxCheckBox* early_ = nullptr;
-    TimeEntryCombo* arrival_ = nullptr;
-    TimeEntryCombo* departure_ = nullptr;
+    AttendanceRow attendance_;
     wxListBox* subjects_ = nullptr;
     wxListBox* breaks_ = nullptr;
     wxListBox* appointments_ = nullptr;

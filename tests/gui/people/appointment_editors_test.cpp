@@ -243,7 +243,7 @@ TEST_F(AppointmentEditors, AttendanceKeepsTheWholeDayWhenATimeIsRefused) {
     values.arrival = TimeOfDay(19, 0, 0);
     values.leavesEarly = true;
     values.departure = TimeOfDay(20, 0, 0);
-    ASSERT_TRUE(StoreDayAttendance(*mrA_, *day, values));
+    ASSERT_TRUE(WriteDayAttendance(*mrA_, *day, values));
     EXPECT_FALSE(mrA_->IsAttending(day));
     EXPECT_EQ(mrA_->GetStartTime(day), TimeOfDay(19, 0, 0));
     EXPECT_EQ(mrA_->GetEndTime(day), TimeOfDay(20, 0, 0));
@@ -251,7 +251,7 @@ TEST_F(AppointmentEditors, AttendanceKeepsTheWholeDayWhenATimeIsRefused) {
     values.attending = true;
     values.arrival = TimeOfDay(20, 0, 0);
     values.departure = TimeOfDay(19, 0, 0);
-    EXPECT_FALSE(StoreDayAttendance(*mrsB_, *day, values));
+    EXPECT_FALSE(WriteDayAttendance(*mrsB_, *day, values));
     EXPECT_TRUE(mrsB_->IsAttending(day));
     EXPECT_FALSE(mrsB_->ArrivesLate(day));
     EXPECT_FALSE(mrsB_->LeavesEarly(day));
