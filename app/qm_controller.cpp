@@ -58,6 +58,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         return;
     }
     schedule_ = std::move(schedule);
+    ++eventGeneration_;
     if (schedule_->GetEvent() != event_) {
         event_ = schedule_->GetEvent();
         // The lock names the previous event's file; keeping it would let a Save write this
@@ -120,10 +121,22 @@ std::string QMController::GetFileName() const {
 
 void QMController::CloseEvent() {
     schedule_.reset();
+    ++eventGeneration_;
     lock_.reset();
     readOnlyPath_.clear();
     savedDigest_.clear();
     autosavePath_.clear();
+}
+
+EventChanges QMController::TakeChanges() {
+    EventChanges changes;
+    const PeopleDigest people = DigestPeople(schedule_ ? event_.get() : nullptr);
+    changes.event = eventGeneration_ != seenGeneration_;
+    changes.people = people.members != seenPeople_.members;
+    changes.names = people.names != seenPeople_.names;
+    seenGeneration_ = eventGeneration_;
+    seenPeople_ = people;
+    return changes;
 }
 
 void QMController::MatchGridsToTeachers() {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/event_changes.h"
 #include "app/user_settings.h"
 
 class ByteBuffer;
@@ -76,6 +77,12 @@ public:
     // filler; empty without an event.
     std::string DigestEventText() const;
 
+    // --- what the views follow ---
+    // What changed since the last call: another event (or none), its people, or only their
+    // names; asking moves the mark. Whatever made the change, this sees it. The timetable
+    // itself is not followed: views that show it redraw whenever they are asked to.
+    EventChanges TakeChanges();
+
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
     // the user may read but not write opens read-only, with a message saying so.
@@ -124,6 +131,10 @@ private:
     std::string readOnlyPath_;
     // The digest of the text last saved or opened; empty for an event that has none.
     std::string savedDigest_;
+    // Moves whenever the held event is replaced or closed; what the views last saw of it.
+    unsigned eventGeneration_ = 0;
+    unsigned seenGeneration_ = 0;
+    PeopleDigest seenPeople_;
     std::string autosavePath_;
     UserSettings settings_;
     bool settingsLoaded_ = false;

@@ -100,17 +100,18 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
 
     RefreshViews();
     controller_.Initialise();
-    if (controller_.AutosaveFileExists()) {
-        ReportMessage(SeverityInformation,
-                      "It seems as though Quillmoot crashed with unsaved data last time - "
-                      "Quillmoot will now attempt to recover");
-        if (controller_.RecoverAutosave()) {
-            OnEventLoaded();
-        } else {
-            ReportMessage(SeverityError, "Could not recover from autosave file");
+    {
+        const ChangeScope load(*this);
+        if (controller_.AutosaveFileExists()) {
+            ReportMessage(SeverityInformation,
+                          "It seems as though Quillmoot crashed with unsaved data last time - "
+                          "Quillmoot will now attempt to recover");
+            if (!controller_.RecoverAutosave()) {
+                ReportMessage(SeverityError, "Could not recover from autosave file");
+            }
+        } else if (!argument.empty()) {
+            LoadEventFile(argument);
         }
-    } else if (!argument.empty()) {
-        LoadEventFile(argument);
     }
     controller_.AttachViews(summary_, overview_);
     innerSplitter_->SetSashPosition(kTreeSashPosition, true);
@@ -245,11 +246,9 @@ bool QuillmootFrame::RunCommand(int id) {
     }
     // A copy: the handler may rebind commands while it runs.
     const std::function<void()> handler = found->second;
-    ++commandDepth_;
+    // Whatever the command changed, the window shows it when the command ends.
+    const ChangeScope change(*this);
     handler();
-    --commandDepth_;
-    // Whatever the command changed, and whether it remembered to say so, the window shows it.
-    RefreshViews();
     return true;
 }
 
@@ -268,6 +267,7 @@ void QuillmootFrame::RefreshViews() {
     if (commandDepth_ > 0 || closing_) {
         return;
     }
+    FollowEventChanges();
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (summary_) {
         summary_->SetSchedule(schedule);
@@ -300,6 +300,42 @@ void QuillmootFrame::RefreshViews() {
                                                  IsCommandAllowed(NeedsOfCommand(tool.id), state));
             }
         }
+    }
+}
+
+void QuillmootFrame::AfterChange(std::function<void()> then) {
+    afterChange_.push_back(std::move(then));
+    if (commandDepth_ == 0) {
+        RunAfterChange();
+    }
+}
+
+void QuillmootFrame::RunAfterChange() {
+    std::vector<std::function<void()>> pending;
+    pending.swap(afterChange_);
+    for (const std::function<void()>& then : pending) {
+        then();
+    }
+}
+
+void QuillmootFrame::FollowEventChanges() {
+    const EventChanges changes = controller_.TakeChanges();
+    if (tree_ == nullptr) {
+        return;
+    }
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (changes.event) {
+        // Handing the tree its event rebuilds it.
+        tree_->SetEvent(schedule ? controller_.GetEvent() : nullptr);
+    } else if (changes.people) {
+        tree_->RebuildTree();
+    } else if (changes.names) {
+        tree_->RefreshItemTexts();
+    }
+    if (changes.event || changes.people) {
+        // Its rows are the people's.
+        overview_->SetSchedule(schedule);
+        FitTreePane();
     }
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "comms/wx/email_dialog_logic.h"
 #include "gui/main/frame_actions.h"
@@ -51,8 +52,10 @@ public:
     static wxBitmapBundle MakeToolBitmap(const char* bytes, std::uint32_t count);
 
     // --- upkeep ---
-    // Summary line, overview, title and the enabled commands, from the controller's state.
-    // Inside a command it only asks for the one refresh every command ends with.
+    // The views follow what the controller says changed (the tree is rebuilt for other people
+    // or another event, relabelled for new names), then the summary line, the overview, the
+    // title and the enabled commands show the event as it is. Inside a change it waits for
+    // the change's end.
     void RefreshViews() override;
     // The event differs from its file (QMController::IsEventChanged), or user settings that
     // loaded whole have changed: what closing asks about.
@@ -68,7 +71,6 @@ public:
     bool LoadEventFile(const wxString& path);
     // As LoadEventFile, but first offers to save a changed event that the file would replace.
     bool OpenEventFileAsked(const wxString& path);
-    void OnEventLoaded();
     void MergeChanges(const wxString& path);
     void OnNewEvent();
     void OnLoadEvent();
@@ -132,6 +134,30 @@ public:
     bool HasMessageSink() const { return sink_ != nullptr; }
 
 private:
+    // Held while the event may change: a command, or what the panes or a dropped file ask for.
+    // Scopes nest; the views follow once, when the outermost ends.
+    class ChangeScope {
+    public:
+        explicit ChangeScope(QuillmootFrame& frame) : frame_(frame) { ++frame_.commandDepth_; }
+        ~ChangeScope() {
+            if (--frame_.commandDepth_ == 0) {
+                frame_.RefreshViews();
+                frame_.RunAfterChange();
+            }
+        }
+        ChangeScope(const ChangeScope&) = delete;
+        ChangeScope& operator=(const ChangeScope&) = delete;
+
+    private:
+        QuillmootFrame& frame_;
+    };
+
+    // Runs once the views show what the change did (a report on it, say); at once outside a
+    // change.
+    void AfterChange(std::function<void()> then);
+    void RunAfterChange();
+    // The tree follows the people and the event the controller holds now.
+    void FollowEventChanges();
     void BuildToolBar();
     void BuildMenuBar();
     void BuildPanes();
@@ -161,8 +187,9 @@ private:
     std::unique_ptr<DlgError> sink_;
     bool autosaveBusy_ = false;
     bool sashesApplied_ = false;
-    // Commands running (one may run another); the refresh waits for the outermost to end.
+    // Changes running (one may run another); the refresh waits for the outermost to end.
     int commandDepth_ = 0;
+    std::vector<std::function<void()>> afterChange_;
     bool closing_ = false;
     // Whether the title last shown said the event was changed.
     bool shownChanged_ = false;

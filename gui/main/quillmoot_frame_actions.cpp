@@ -62,8 +62,6 @@ void QuillmootFrame::BindPeopleCommands() {
         if (!schedule->AddParent(std::move(parent))) {
             ReportMessage(SeverityError, "Cannot insert new parent");
         }
-        tree_->RebuildTree();
-        RefreshViews();
     });
     BindCommand(ID_ADD_PRESENTATION, [this] {
         MultiDaySchedule* schedule = ScheduleWithEvent();
@@ -83,8 +81,6 @@ void QuillmootFrame::BindPeopleCommands() {
         if (!schedule->GetEvent()->AddPresentation(std::move(presentation))) {
             ReportMessage(SeverityError, "Cannot insert new presentation");
         }
-        tree_->RebuildTree();
-        RefreshViews();
     });
     BindCommand(ID_ADD_BREAK_TO_ALL_TEACHERS, [this] {
         MultiDaySchedule* schedule = ScheduleWithEvent();
@@ -95,7 +91,6 @@ void QuillmootFrame::BindPeopleCommands() {
         if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
             dialog.GetCurrentDay()->AddBreaksForAllTeachers(
                 dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
-            RefreshViews();
         }
     });
     // Editing needs an open file; without a selection the user is told what to pick.
@@ -120,7 +115,7 @@ void QuillmootFrame::BindPeopleCommands() {
     bindEdit(
         ID_EDIT_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
         [this](Presentation* presentation) { EditPresentation(presentation); });
-    // Removal cannot be undone, so it is confirmed; the views are then rebuilt without it.
+    // Removal cannot be undone, so it is confirmed.
     const auto bindDelete = [this](int id, const char* kind, auto selected, auto question,
                                    auto remove) {
         BindCommand(id, [this, kind, selected, question, remove] {
@@ -136,13 +131,7 @@ void QuillmootFrame::BindPeopleCommands() {
             if (!AskYesNo(question(*item))) {
                 return;
             }
-            if (!remove(*schedule, item)) {
-                return;  // the timetable said why
-            }
-            tree_->RebuildTree();
-            summary_->SetSchedule(schedule);
-            overview_->SetSchedule(schedule);
-            RefreshViews();
+            (void)remove(*schedule, item);  // a refusal says why
         });
     };
     bindDelete(
@@ -175,22 +164,20 @@ void QuillmootFrame::BindPeopleCommands() {
         if (Schedule* day = schedule->FindDay(when.GetDate())) {
             day->RemoveBreakForAllTeachers(when.GetTime());
         }
-        RefreshViews();
     });
     struct Bulk {
         int id;
         const char* question;
         void (*apply)(MultiDaySchedule&);
-        bool rebuild;
     };
     static const Bulk kBulk[] = {
         {ID_DELETE_ALL_TEACHER_BREAKS,
          "This will remove all breaks from all teachers. Are you sure you want to do this?",
-         [](MultiDaySchedule& schedule) { schedule.RemoveTeacherBreaks(); }, false},
+         [](MultiDaySchedule& schedule) { schedule.RemoveTeacherBreaks(); }},
         {ID_RESET_ATTENDANCE_TIMES,
          "This will reset the attendance times for all teachers and all parents back to the "
          "event's start and end times. Are you sure you want to do this?",
-         [](MultiDaySchedule& schedule) { schedule.ResetAttendanceTimes(); }, false},
+         [](MultiDaySchedule& schedule) { schedule.ResetAttendanceTimes(); }},
         {ID_DELETE_APPOINTMENTS,
          "This will remove all the existing appointments from this event, resulting in no "
          "pupils wanting to see anybody.\nThis is typically only done when you wish to use last "
@@ -209,8 +196,7 @@ void QuillmootFrame::BindPeopleCommands() {
              for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
                  parents.ClearEmailSent(kind);
              }
-         },
-         false},
+         }},
         {ID_DELETE_PARENTS_AND_PUPILS,
          "This will remove all parents and pupils from this event, leaving only the teachers "
          "remaining.\nThis is typically only done when you have a new year of pupils and you "
@@ -224,8 +210,7 @@ void QuillmootFrame::BindPeopleCommands() {
              schedule.ClearBookings();
              // Unlocked and unbooked above, so nothing can refuse.
              (void)schedule.GetEvent()->DeleteParentsAndPupils();
-         },
-         true},
+         }},
     };
     for (const Bulk& bulk : kBulk) {
         BindCommand(bulk.id, [this, &bulk] {
@@ -234,10 +219,6 @@ void QuillmootFrame::BindPeopleCommands() {
                 return;
             }
             bulk.apply(*schedule);
-            if (bulk.rebuild) {
-                tree_->RebuildTree();
-            }
-            RefreshViews();
         });
     }
     BindCommand(ID_DELETE_UNBOOKED_PARENTS, [this] {
@@ -258,9 +239,6 @@ void QuillmootFrame::BindPeopleCommands() {
         }
         const int deleted = schedule->DeleteParents();
         ReportMessage(SeverityInformation, std::to_string(deleted) + " parents have been deleted");
-        tree_->SetEvent(schedule->GetEvent());
-        tree_->RebuildTree();
-        RefreshViews();
     });
     BindCommand(ID_BOOK_FORM_APPOINTMENT, [this] {
         MultiDaySchedule* schedule = ScheduleWithEvent();
@@ -291,7 +269,6 @@ void QuillmootFrame::BindPeopleCommands() {
         if (!event.GetParents().RequestTeacherForForm(form, teacher, priority)) {
             ReportMessage(SeverityError, "Failed to book appointments for all pupils in the form");
         }
-        RefreshViews();
     });
     for (int id : {ID_SET_ALL_TEACHERS_ATTENDING, ID_SET_ALL_PARENTS_ATTENDING}) {
         BindCommand(id, [this, id] {
@@ -324,7 +301,6 @@ void QuillmootFrame::BindPeopleCommands() {
                 ReportMessage(SeverityWarning, "These people cannot attend the presentation '" +
                                                    presentation->GetName() + "':" + names);
             }
-            RefreshViews();
         });
     }
     BindCommand(ID_EDIT_PRESENTATIONS_ATTENDED, [this] {
@@ -350,37 +326,29 @@ void QuillmootFrame::BindPeopleCommands() {
             AttendeePresDlg dialog(this, static_cast<Attendee*>(person), schedule);
             dialog.ShowModal();
         }
-        RefreshViews();
     });
 }
 
 void QuillmootFrame::EditParent(Parent* parent) {
+    const ChangeScope change(*this);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || parent == nullptr) {
         return;
     }
     bool accepted = false;
-    bool pupilsChanged = false;
     bool savedWhileOpen = false;
     {
         ParentDlg dialog(this, parent, schedule, EditMode::Edit);
         accepted = dialog.ShowModal() == wxID_OK;
-        pupilsChanged = dialog.PupilsChanged();
         savedWhileOpen = dialog.SavedWhileOpen();
     }
     if (accepted || savedWhileOpen) {
         UnbookOutOfRange(schedule);
     }
-    // Removed pupils leave tree items behind: rebuild whichever way the editor closed.
-    if (pupilsChanged) {
-        tree_->RebuildTree();
-    } else if (accepted) {
-        tree_->RefreshItemTexts();
-    }
-    RefreshViews();
 }
 
 void QuillmootFrame::EditPupil(Pupil* pupil) {
+    const ChangeScope change(*this);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || !schedule->GetEvent() || pupil == nullptr) {
         return;
@@ -398,40 +366,22 @@ void QuillmootFrame::EditPupil(Pupil* pupil) {
 }
 
 void QuillmootFrame::EditPupilOfParent(Parent* parent, unsigned index) {
+    const ChangeScope change(*this);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     Pupil* pupil = parent ? parent->GetPupil(index) : nullptr;
     if (!schedule || pupil == nullptr) {
         return;
     }
-    const std::string form = pupil->GetForm();
-    bool accepted = false;
-    {
-        PupilDlg dialog(this, parent, pupil, schedule);
-        accepted = dialog.ShowModal() == wxID_OK;
-    }
-    if (accepted) {
-        // Pupils are grouped by form in the tree.
-        if (pupil->GetForm() != form) {
-            tree_->RebuildTree();
-        } else {
-            tree_->RefreshItemTexts();
-        }
-    }
-    RefreshViews();
+    PupilDlg dialog(this, parent, pupil, schedule);
+    dialog.ShowModal();
 }
 
 void QuillmootFrame::EditPresentation(Presentation* presentation) {
+    const ChangeScope change(*this);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || presentation == nullptr) {
         return;
     }
-    bool accepted = false;
-    {
-        PresentationDlg dialog(this, EditMode::Edit, presentation, schedule);
-        accepted = dialog.ShowModal() == wxID_OK;
-    }
-    if (accepted) {
-        tree_->RefreshItemTexts();
-    }
-    RefreshViews();
+    PresentationDlg dialog(this, EditMode::Edit, presentation, schedule);
+    dialog.ShowModal();
 }

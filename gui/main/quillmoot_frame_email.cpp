@@ -100,9 +100,7 @@ void QuillmootFrame::OnEditEmailServer() {
     if (!controller_.GetSchedule() || !event) {
         return;
     }
-    if (EditEmailServer(this, *event, &controller_)) {
-        RefreshViews();
-    }
+    EditEmailServer(this, *event, &controller_);
 }
 
 void QuillmootFrame::EditEmailText(EmailTextKind kind, EmailRecipientRole role) {
@@ -112,7 +110,6 @@ void QuillmootFrame::EditEmailText(EmailTextKind kind, EmailRecipientRole role) 
     }
     EmailTextDlg dialog(this, event, kind, role);
     dialog.ShowModal();
-    RefreshViews();
 }
 
 void QuillmootFrame::SendEmails(EmailTextKind kind) {
@@ -142,7 +139,6 @@ void QuillmootFrame::SendEmails(EmailTextKind kind) {
         EmailProgressDlg progress(this, &controller_, nullptr, kind);
         progress.ShowModal();
     }
-    RefreshViews();
 }
 
 void QuillmootFrame::SendPersonEmail(EmailTextKind kind) {
@@ -165,7 +161,6 @@ void QuillmootFrame::SendPersonEmail(EmailTextKind kind) {
         EmailProgressDlg progress(this, &controller_, person, kind);
         progress.ShowModal();
     }
-    RefreshViews();
 }
 
 void QuillmootFrame::PreviewPersonEmail(EmailTextKind kind) {

@@ -27,14 +27,12 @@ void QuillmootFrame::BindFileCommands() {
 }
 
 bool QuillmootFrame::LoadEventFile(const wxString& path) {
-    if (!controller_.OpenEventFile(ToUtf8(path).c_str())) {
-        return false;
-    }
-    OnEventLoaded();
-    return true;
+    const ChangeScope change(*this);
+    return controller_.OpenEventFile(ToUtf8(path).c_str());
 }
 
 bool QuillmootFrame::OpenEventFileAsked(const wxString& path) {
+    const ChangeScope change(*this);
     // Opening the file already open replaces nothing.
     if (ToUtf8(path) != controller_.GetFileName() && !ConfirmReplaceEvent()) {
         return false;
@@ -58,13 +56,6 @@ bool QuillmootFrame::ConfirmReplaceEvent() {
     }
 }
 
-void QuillmootFrame::OnEventLoaded() {
-    // Handing the tree its event rebuilds it.
-    tree_->SetEvent(controller_.GetEvent());
-    FitTreePane();
-    RefreshViews();
-}
-
 void QuillmootFrame::OnLoadEvent() {
     FileChoice choice;
     if (PromptService::Current().ChooseFile(
@@ -85,6 +76,7 @@ void QuillmootFrame::OnMergeChanges() {
 }
 
 void QuillmootFrame::MergeChanges(const wxString& path) {
+    const ChangeScope change(*this);
     const std::shared_ptr<Event>& event = controller_.GetEvent();
     if (event && event->IsLocked()) {
         ReportMessage(SeverityError, "Cannot merge changes because the schedule is locked");
@@ -95,11 +87,10 @@ void QuillmootFrame::MergeChanges(const wxString& path) {
         ReportDlg report(this, "Merge succeeded", log);
         report.ShowModal();
     }
-    // A merge that stopped part-way may still have added people.
-    OnEventLoaded();
 }
 
 void QuillmootFrame::OnNewEvent() {
+    const ChangeScope change(*this);
     if (!newEventEditor_ || !ConfirmReplaceEvent()) {
         return;
     }
@@ -109,8 +100,6 @@ void QuillmootFrame::OnNewEvent() {
         return;
     }
     controller_.SetEvent(std::move(schedule));
-    tree_->SetEvent(controller_.GetEvent());
-    RefreshViews();
 }
 
 void QuillmootFrame::OnSaveEvent() {
@@ -129,17 +118,18 @@ void QuillmootFrame::OnSaveEventAs() {
 }
 
 bool QuillmootFrame::SaveEvent() {
+    // The title follows the file.
+    const ChangeScope change(*this);
     const std::string fileName = controller_.GetFileName();
     // A file opened read-only can't take the changes: they go elsewhere.
     if (fileName.empty() || controller_.IsReadOnly()) {
         return SaveEventAs();
     }
-    const bool saved = controller_.SaveEvent(fileName.c_str());
-    RefreshViews();
-    return saved;
+    return controller_.SaveEvent(fileName.c_str());
 }
 
 bool QuillmootFrame::SaveEventAs() {
+    const ChangeScope change(*this);
     FileChoice choice;
     bool saved = false;
     if (PromptService::Current().ChooseFile(
@@ -154,6 +144,5 @@ bool QuillmootFrame::SaveEventAs() {
             AskYesNo("The file '" + path + "' already exists. Do you want to replace it?");
         saved = mayWrite && controller_.SaveEvent(path.c_str());
     }
-    RefreshViews();
     return saved;
 }

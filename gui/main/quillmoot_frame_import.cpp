@@ -25,19 +25,12 @@ void QuillmootFrame::BindImportCommands() {
         BindCommand(who == PeopleImport::Teachers ? ID_IMPORT_TEACHERS : ID_IMPORT_PUPILS,
                     [this, who] {
                         // Whoever moved stays in the event even when a later person was refused.
-                        if (ImportPeople(this, controller_, who)) {
-                            tree_->RebuildTree();
-                            RefreshViews();
-                        }
+                        ImportPeople(this, controller_, who);
                     });
     }
     for (ImporterPTCSV::ListKind list : {ImporterPTCSV::RequestList, ImporterPTCSV::TaughtByList}) {
         BindCommand(
             list == ImporterPTCSV::RequestList ? ID_IMPORT_REQUEST_LIST : ID_IMPORT_TAUGHT_BY_LIST,
-            [this, list] {
-                if (ImportRequestList(this, controller_, list)) {
-                    RefreshViews();
-                }
-            });
+            [this, list] { ImportRequestList(this, controller_, list); });
     }
 }

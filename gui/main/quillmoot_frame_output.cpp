@@ -193,6 +193,8 @@ void QuillmootFrame::BindOutputCommands() {
 }
 
 bool QuillmootFrame::ConfirmOutputRun(OutputRun run, PrintSettings* settings) {
+    // It may lock the event.
+    const ChangeScope change(*this);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;
@@ -219,7 +221,6 @@ bool QuillmootFrame::ConfirmOutputRun(OutputRun run, PrintSettings* settings) {
         AskYesNo("At this point it is recommended that you lock the schedule to prevent further "
                  "accidental modification. Lock the schedule?")) {
         LockSchedule();
-        RefreshViews();
     }
     return true;
 }

@@ -52,7 +52,6 @@ void QuillmootFrame::OnBookIncomplete() {
         return;
     }
     controller_.BookUnbookedRequests(true, false);
-    RefreshViews();
 }
 
 void QuillmootFrame::OnRebookAll() {
@@ -71,7 +70,6 @@ void QuillmootFrame::OnRebookAll() {
                       "given in the file could not be satisfied. The partially booked schedule "
                       "will be shown.");
     }
-    RefreshViews();
 }
 
 void QuillmootFrame::OnOptimise() {
@@ -84,7 +82,6 @@ void QuillmootFrame::OnOptimise() {
         dialog.SetView(overview_->GetWindow());
         dialog.ShowModal();
     }
-    RefreshViews();
 }
 
 void QuillmootFrame::OnEditEventDetails() {
@@ -105,8 +102,6 @@ void QuillmootFrame::OnEditEventDetails() {
                       "All appointments will be cleared and rebooked because one or more of the "
                       "timing parameters has changed. You must then optimise the new schedule.");
         schedule->EnforceTimeBoundaries();
-        overview_->SetSchedule(schedule);
-        summary_->SetSchedule(schedule);
         if (!schedule->BookAll(BookRandom)) {
             ReportMessage(SeverityError,
                           "Could not create the new schedule! This probably means that the new "
@@ -120,7 +115,6 @@ void QuillmootFrame::OnEditEventDetails() {
             parents.ClearEmailSent(kind);
         }
     }
-    RefreshViews();
 }
 
 void QuillmootFrame::LockSchedule() {
@@ -139,7 +133,6 @@ void QuillmootFrame::OnLockSchedule() {
         return;
     }
     LockSchedule();
-    RefreshViews();
 }
 
 void QuillmootFrame::OnRemoveLock() {
@@ -153,7 +146,6 @@ void QuillmootFrame::OnRemoveLock() {
     Event& event = *schedule->GetEvent();
     event.SetLocked(false);
     schedule->SetLocked(false);
-    RefreshViews();
 }
 
 void QuillmootFrame::OnEditScoring() {
@@ -167,8 +159,4 @@ void QuillmootFrame::OnEditScoring() {
             return;
         }
     }
-    // The score and the overview's warnings follow the new options.
-    overview_->SetSchedule(schedule);
-    summary_->SetSchedule(schedule);
-    RefreshViews();
 }

@@ -44,9 +44,9 @@ void QuillmootFrame::OnRunScriptedReport() {
         script.RunMain();
         script.SetStopCheck(nullptr);
     }
-    // Before the report window, whose loop repaints the views: they must show the event as the
-    // script left it.
-    OnEventLoaded();
-    ReportDlg report(this, "Script run completed", script.output);
-    report.ShowModal();
+    // Over views that show the event as the script left it.
+    AfterChange([this, output = script.output] {
+        ReportDlg report(this, "Script run completed", output);
+        report.ShowModal();
+    });
 }

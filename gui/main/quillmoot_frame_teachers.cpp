@@ -45,14 +45,9 @@ void QuillmootFrame::BindTeacherCommands() {
                 *teacher = dialog.GetWorkingCopy();
             }
         }
-        if (accepted) {
-            if (schedule->AddTeacher(std::move(teacher))) {
-                tree_->RebuildTree();
-            } else {
-                ReportMessage(SeverityError, "Cannot insert new teacher");
-            }
+        if (accepted && !schedule->AddTeacher(std::move(teacher))) {
+            ReportMessage(SeverityError, "Cannot insert new teacher");
         }
-        RefreshViews();
     });
     BindCommand(ID_EDIT_TEACHER, [this] {
         if (!controller_.GetSchedule()) {
@@ -82,13 +77,7 @@ void QuillmootFrame::BindTeacherCommands() {
                       "'\nAre you sure you want to do this?")) {
             return;
         }
-        if (!schedule->DeleteTeacher(teacher)) {
-            return;  // the timetable said why
-        }
-        tree_->RebuildTree();
-        summary_->SetSchedule(schedule);
-        overview_->SetSchedule(schedule);
-        RefreshViews();
+        (void)schedule->DeleteTeacher(teacher);  // a refusal says why
     });
     BindCommand(ID_EDIT_APPOINTMENTS, [this] {
         MultiDaySchedule* schedule = controller_.GetSchedule();
@@ -105,7 +94,6 @@ void QuillmootFrame::BindTeacherCommands() {
         // Pupils left by navigation are already saved, whichever way the editor closed.
         if (accepted || saved) {
             UnbookOutOfRangeUnlessLocked(schedule);
-            RefreshViews();
         }
     });
     BindCommand(ID_EDIT_TEACHER_APPOINTMENTS, [this] {
@@ -123,12 +111,12 @@ void QuillmootFrame::BindTeacherCommands() {
         }
         if (accepted || saved) {
             UnbookOutOfRangeUnlessLocked(schedule);
-            RefreshViews();
         }
     });
 }
 
 void QuillmootFrame::EditTeacher(Teacher* teacher) {
+    const ChangeScope change(*this);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || teacher == nullptr) {
         return;
@@ -143,11 +131,7 @@ void QuillmootFrame::EditTeacher(Teacher* teacher) {
             *teacher = dialog.GetWorkingCopy();
         }
     }
-    if (accepted) {
-        tree_->RefreshItemTexts();
-    }
     if (accepted || saved) {
         UnbookOutOfRangeUnlessLocked(schedule);
     }
-    RefreshViews();
 }

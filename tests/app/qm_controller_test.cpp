@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/controller_fixture.h"
 #include "foundation/file_lock.h"
@@ -456,4 +457,56 @@ TEST_F(ControllerFiles, BookingTheUnbookedRequestsSaysHowItWent) {
     controller_.BookUnbookedRequests(true, true);
     EXPECT_EQ(sink_.GetText(), "There were no unbooked requests\n");
     EXPECT_TRUE(controller_.GetSchedule()->AllRequestsBooked());
+}
+
+// The views follow what the controller says changed, whatever made the change.
+TEST_F(ControllerFiles, ChangesSayWhetherTheEventItsPeopleOrOnlyTheirNamesChanged) {
+    const std::string path = Write("a.qmv", EventText());
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+    const EventChanges opened = controller_.TakeChanges();
+    EXPECT_TRUE(opened.event);
+    EXPECT_TRUE(opened.people);
+    const EventChanges again = controller_.TakeChanges();
+    EXPECT_FALSE(again.event || again.people || again.names) << "asking moves the mark";
+
+    Event& event = *controller_.GetEvent();
+    MultiDaySchedule& schedule = *controller_.GetSchedule();
+    struct Case {
+        const char* change;
+        std::function<void()> make;
+        bool people;
+        bool names;
+    };
+    const Case cases[] = {
+        {"a teacher renamed", [&] { event.GetTeachers().Get(0)->SetName("Mr T Whitfield"); },
+         false, true},
+        {"a pupil renamed",
+         [&] { event.GetParents().Get(0)->GetPupil(0)->SetName("Amy R Smith"); }, false, true},
+        // The form is part of a pupil's shown name.
+        {"a pupil moved to another form",
+         [&] { event.GetParents().Get(0)->GetPupil(0)->SetForm("9C"); }, true, true},
+        {"a pupil added",
+         [&] {
+             ASSERT_TRUE(event.GetParents().Get(1)->AddPupil(std::make_unique<Pupil>("Cal Jones")));
+         },
+         true, true},
+        {"a pupil removed", [&] { event.GetParents().Get(1)->DeletePupil(1); }, true, true},
+        {"a parent added",
+         [&] { ASSERT_TRUE(schedule.AddParent(std::make_unique<Parent>("Mr Patel"))); }, true,
+         true},
+        {"a teacher removed",
+         [&] { ASSERT_TRUE(schedule.DeleteTeacher(event.GetTeachers().Get(1))); }, true, true},
+    };
+    for (const Case& c : cases) {
+        c.make();
+        const EventChanges changes = controller_.TakeChanges();
+        EXPECT_FALSE(changes.event) << c.change;
+        EXPECT_EQ(changes.people, c.people) << c.change;
+        EXPECT_EQ(changes.names, c.names) << c.change;
+    }
+
+    controller_.CloseEvent();
+    EXPECT_TRUE(controller_.TakeChanges().event);
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    EXPECT_TRUE(controller_.TakeChanges().event) << "the same file opened again is another event";
 }
