@@ -24,95 +24,116 @@ void UnbookOutOfRangeUnlessLocked(MultiDaySchedule* schedule) {
 
 }  // namespace
 
-void QuillmootFrame::BindTeacherCommands() {
-    BindCommand(ID_ADD_TEACHER, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
+const CommandFamily& TeacherCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    static const CommandFamily family = {
+        {C::AddTeacher, "Add &Teacher...", "Add a teacher", N::Loaded, &F::OnAddTeacher},
+        {C::EditTeacher, "Edit T&eacher...", "Edit the currently selected teacher", N::Loaded,
+         &F::OnEditTeacher},
+        {C::DeleteTeacher, "Delete Teacher", "Delete the selected teacher", N::Editable,
+         &F::OnDeleteTeacher},
+        {C::EditAppointments, "Edit Appoint&ments...", "Edit the appointments for all pupils",
+         N::Editable, &F::OnEditAppointments},
+        {C::EditTeacherAppointments, "Edit Appointments",
+         "Edit the appointments for the selected teacher", N::Nothing,
+         &F::OnEditTeacherAppointments},
+    };
+    return family;
+}
+
+void QuillmootFrame::OnAddTeacher() {
+    MultiDaySchedule* schedule = ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
+        !AskYesNo("It is a lot faster to import teachers from a file rather than adding "
+                  "them manually. Are you sure you want to add a teacher manually?")) {
+        return;
+    }
+    auto teacher = std::make_unique<Teacher>();
+    teacher->ResetAttendanceAllDays(schedule);
+    bool accepted = false;
+    {
+        TeacherDlg dialog(this, schedule, teacher.get(), EditMode::Add);
+        accepted = dialog.ShowModal() == wxID_OK;
+        if (accepted) {
+            *teacher = dialog.GetWorkingCopy();
         }
-        if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
-            !AskYesNo("It is a lot faster to import teachers from a file rather than adding "
-                      "them manually. Are you sure you want to add a teacher manually?")) {
-            return;
-        }
-        auto teacher = std::make_unique<Teacher>();
-        teacher->ResetAttendanceAllDays(schedule);
-        bool accepted = false;
-        {
-            TeacherDlg dialog(this, schedule, teacher.get(), EditMode::Add);
-            accepted = dialog.ShowModal() == wxID_OK;
-            if (accepted) {
-                *teacher = dialog.GetWorkingCopy();
-            }
-        }
-        if (accepted && !schedule->AddTeacher(std::move(teacher))) {
-            ReportMessage(SeverityError, "Cannot insert new teacher");
-        }
-    });
-    BindCommand(ID_EDIT_TEACHER, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Teacher* teacher = tree_->GetSelectedTeacher()) {
-            EditTeacher(teacher);
-        } else {
-            ReportMessage(SeverityError,
-                          "No teacher is selected - please select a teacher in the left-hand "
-                          "window and try again");
-        }
-    });
-    BindCommand(ID_DELETE_TEACHER, [this] {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        if (!schedule) {
-            return;
-        }
-        Teacher* teacher = tree_->GetSelectedTeacher();
-        if (teacher == nullptr) {
-            ReportMessage(SeverityError,
-                          "No teacher is selected - please select a teacher in the left-hand "
-                          "window and try again");
-            return;
-        }
-        if (!AskYesNo("This will permanently remove the teacher '" + teacher->GetDisplayName() +
-                      "'\nAre you sure you want to do this?")) {
-            return;
-        }
-        (void)schedule->DeleteTeacher(teacher);  // a refusal says why
-    });
-    BindCommand(ID_EDIT_APPOINTMENTS, [this] {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        if (!schedule) {
-            return;
-        }
-        bool accepted = false;
-        bool saved = false;
-        {
-            ApptEntryDlg dialog(this, schedule, tree_->GetSelectedPupil());
-            accepted = dialog.ShowModal() == wxID_OK;
-            saved = dialog.SavedWhileOpen();
-        }
-        // Pupils left by navigation are already saved, whichever way the editor closed.
-        if (accepted || saved) {
-            UnbookOutOfRangeUnlessLocked(schedule);
-        }
-    });
-    BindCommand(ID_EDIT_TEACHER_APPOINTMENTS, [this] {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        Teacher* teacher = schedule ? tree_->GetSelectedTeacher() : nullptr;
-        if (teacher == nullptr) {
-            return;
-        }
-        bool accepted = false;
-        bool saved = false;
-        {
-            TApptEntryDlg dialog(this, schedule, teacher);
-            accepted = dialog.ShowModal() == wxID_OK;
-            saved = dialog.SavedWhileOpen();
-        }
-        if (accepted || saved) {
-            UnbookOutOfRangeUnlessLocked(schedule);
-        }
-    });
+    }
+    if (accepted && !schedule->AddTeacher(std::move(teacher))) {
+        ReportMessage(SeverityError, "Cannot insert new teacher");
+    }
+}
+
+void QuillmootFrame::OnEditTeacher() {
+    if (!controller_.GetSchedule()) {
+        return;
+    }
+    if (Teacher* teacher = tree_->GetSelectedTeacher()) {
+        EditTeacher(teacher);
+    } else {
+        ReportMessage(SeverityError,
+                      "No teacher is selected - please select a teacher in the left-hand "
+                      "window and try again");
+    }
+}
+
+void QuillmootFrame::OnDeleteTeacher() {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (!schedule) {
+        return;
+    }
+    Teacher* teacher = tree_->GetSelectedTeacher();
+    if (teacher == nullptr) {
+        ReportMessage(SeverityError,
+                      "No teacher is selected - please select a teacher in the left-hand "
+                      "window and try again");
+        return;
+    }
+    if (!AskYesNo("This will permanently remove the teacher '" + teacher->GetDisplayName() +
+                  "'\nAre you sure you want to do this?")) {
+        return;
+    }
+    (void)schedule->DeleteTeacher(teacher);  // a refusal says why
+}
+
+void QuillmootFrame::OnEditAppointments() {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    if (!schedule) {
+        return;
+    }
+    bool accepted = false;
+    bool saved = false;
+    {
+        ApptEntryDlg dialog(this, schedule, tree_->GetSelectedPupil());
+        accepted = dialog.ShowModal() == wxID_OK;
+        saved = dialog.SavedWhileOpen();
+    }
+    // Pupils left by navigation are already saved, whichever way the editor closed.
+    if (accepted || saved) {
+        UnbookOutOfRangeUnlessLocked(schedule);
+    }
+}
+
+void QuillmootFrame::OnEditTeacherAppointments() {
+    MultiDaySchedule* schedule = controller_.GetSchedule();
+    Teacher* teacher = schedule ? tree_->GetSelectedTeacher() : nullptr;
+    if (teacher == nullptr) {
+        return;
+    }
+    bool accepted = false;
+    bool saved = false;
+    {
+        TApptEntryDlg dialog(this, schedule, teacher);
+        accepted = dialog.ShowModal() == wxID_OK;
+        saved = dialog.SavedWhileOpen();
+    }
+    if (accepted || saved) {
+        UnbookOutOfRangeUnlessLocked(schedule);
+    }
 }
 
 void QuillmootFrame::EditTeacher(Teacher* teacher) {
