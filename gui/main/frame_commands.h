@@ -146,6 +146,10 @@ CommandNeeds NeedsOfCommand(CommandId id);
 // and help the start line holds).
 struct MenuLine {
     enum Kind { Command, Separator, SubmenuStart, SubmenuEnd };
+    // A menu lists its commands by id alone.
+    MenuLine(CommandId command) : kind(Command), id(command) {}  // NOLINT: implicit on purpose
+    MenuLine(Kind lineKind, const char* lineLabel = "", const char* lineHelp = "")
+        : kind(lineKind), label(lineLabel), help(lineHelp) {}
     Kind kind;
     CommandId id = CommandId::None;
     const char* label = "";
