@@ -189,8 +189,6 @@ private:
     // Every teacher or every parent attends the selected presentation.
     void SetAllAttending(bool teachers);
     void OnAddTeacher();
-    void OnEditTeacher();
-    void OnDeleteTeacher();
     void OnEditAppointments();
     void OnEditTeacherAppointments();
     void ApplySashPositions();

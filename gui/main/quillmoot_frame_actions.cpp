@@ -8,6 +8,7 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
+#include "gui/main/selected_item_commands.h"
 #include "gui/people/attendee_pres_dlg.h"
 #include "gui/people/parent_dlg.h"
 #include "gui/people/people_edits.h"
@@ -24,56 +25,6 @@
 #include "model/teacher.h"
 
 namespace {
-
-std::string NothingSelected(const char* kind) {
-    return std::string("No ") + kind + " is selected - please select a " + kind +
-           " in the left-hand window and try again";
-}
-
-// Bookings that no longer fit changed attendance go, unless the timetable is final.
-void UnbookOutOfRange(MultiDaySchedule* schedule) {
-    if (schedule->GetEvent() && !schedule->GetEvent()->IsLocked()) {
-        schedule->UnbookOutOfRangeAppointments();
-    }
-}
-
-}  // namespace
-
-namespace {
-
-// Editing needs an open file; without a selection the user is told what to pick.
-template <class Item>
-void EditSelected(QuillmootFrame& frame, const char* kind, Item* (EventTreeView::*selected)() const,
-                  void (QuillmootFrame::*edit)(Item*)) {
-    if (!frame.GetController().GetSchedule()) {
-        return;
-    }
-    if (Item* item = (frame.GetTree()->*selected)()) {
-        (frame.*edit)(item);
-    } else {
-        ReportMessage(SeverityError, NothingSelected(kind));
-    }
-}
-
-// Removal cannot be undone, so it is confirmed.
-template <class Item>
-void DeleteSelected(QuillmootFrame& frame, const char* kind,
-                    Item* (EventTreeView::*selected)() const, std::string (*question)(const Item&),
-                    bool (MultiDaySchedule::*remove)(Item*)) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    Item* item = (frame.GetTree()->*selected)();
-    if (item == nullptr) {
-        ReportMessage(SeverityError, NothingSelected(kind));
-        return;
-    }
-    if (!frame.AskYesNo(question(*item))) {
-        return;
-    }
-    (void)(schedule->*remove)(item);  // a refusal says why
-}
 
 // A change to everybody, asked first.
 void ApplyToAll(QuillmootFrame& frame, const std::string& question,
@@ -403,7 +354,7 @@ void QuillmootFrame::EditParent(Parent* parent) {
         savedWhileOpen = dialog.SavedWhileOpen();
     }
     if (accepted || savedWhileOpen) {
-        UnbookOutOfRange(schedule);
+        UnbookOutOfRangeUnlessLocked(schedule);
     }
 }
 

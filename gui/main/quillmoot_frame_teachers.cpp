@@ -6,23 +6,13 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
+#include "gui/main/selected_item_commands.h"
 #include "gui/people/appt_entry_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/teacher.h"
-
-namespace {
-
-// Bookings that no longer fit changed attendance go, unless the timetable is final.
-void UnbookOutOfRangeUnlessLocked(MultiDaySchedule* schedule) {
-    if (schedule->GetEvent() && !schedule->GetEvent()->IsLocked()) {
-        schedule->UnbookOutOfRangeAppointments();
-    }
-}
-
-}  // namespace
 
 const CommandFamily& TeacherCommands() {
     using C = CommandId;
@@ -31,9 +21,19 @@ const CommandFamily& TeacherCommands() {
     static const CommandFamily family = {
         {C::AddTeacher, "Add &Teacher...", "Add a teacher", N::Loaded, &F::OnAddTeacher},
         {C::EditTeacher, "Edit T&eacher...", "Edit the currently selected teacher", N::Loaded,
-         &F::OnEditTeacher},
+         [](F& frame) {
+             EditSelected(frame, "teacher", &EventTreeView::GetSelectedTeacher, &F::EditTeacher);
+         }},
         {C::DeleteTeacher, "Delete Teacher", "Delete the selected teacher", N::Editable,
-         &F::OnDeleteTeacher},
+         [](F& frame) {
+             DeleteSelected<Teacher>(
+                 frame, "teacher", &EventTreeView::GetSelectedTeacher,
+                 [](const Teacher& teacher) {
+                     return "This will permanently remove the teacher '" +
+                            teacher.GetDisplayName() + "'\nAre you sure you want to do this?";
+                 },
+                 &MultiDaySchedule::DeleteTeacher);
+         }},
         {C::EditAppointments, "Edit Appoint&ments...", "Edit the appointments for all pupils",
          N::Editable, &F::OnEditAppointments},
         {C::EditTeacherAppointments, "Edit Appointments",
@@ -66,38 +66,6 @@ void QuillmootFrame::OnAddTeacher() {
     if (accepted && !schedule->AddTeacher(std::move(teacher))) {
         ReportMessage(SeverityError, "Cannot insert new teacher");
     }
-}
-
-void QuillmootFrame::OnEditTeacher() {
-    if (!controller_.GetSchedule()) {
-        return;
-    }
-    if (Teacher* teacher = tree_->GetSelectedTeacher()) {
-        EditTeacher(teacher);
-    } else {
-        ReportMessage(SeverityError,
-                      "No teacher is selected - please select a teacher in the left-hand "
-                      "window and try again");
-    }
-}
-
-void QuillmootFrame::OnDeleteTeacher() {
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (!schedule) {
-        return;
-    }
-    Teacher* teacher = tree_->GetSelectedTeacher();
-    if (teacher == nullptr) {
-        ReportMessage(SeverityError,
-                      "No teacher is selected - please select a teacher in the left-hand "
-                      "window and try again");
-        return;
-    }
-    if (!AskYesNo("This will permanently remove the teacher '" + teacher->GetDisplayName() +
-                  "'\nAre you sure you want to do this?")) {
-        return;
-    }
-    (void)schedule->DeleteTeacher(teacher);  // a refusal says why
 }
 
 void QuillmootFrame::OnEditAppointments() {
