@@ -178,19 +178,6 @@ private:
     void InstallScheduleEditors();
     void InstallImportPreview();
     void InstallEmailEditors();
-    // The people's commands that ask more than a line.
-    void OnAddParent();
-    void OnAddPresentation();
-    void OnAddBreakToAllTeachers();
-    void OnDeleteBreakFromAllTeachers();
-    void OnDeleteUnbookedParents();
-    void OnBookFormAppointment();
-    void OnEditPresentationsAttended();
-    // Every teacher or every parent attends the selected presentation.
-    void SetAllAttending(bool teachers);
-    void OnAddTeacher();
-    void OnEditAppointments();
-    void OnEditTeacherAppointments();
     void ApplySashPositions();
     // Widens the tree until the labels of its open branches show whole, up to two fifths of
     // the window; never narrows it.

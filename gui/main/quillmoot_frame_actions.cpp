@@ -36,6 +36,186 @@ void ApplyToAll(QuillmootFrame& frame, const std::string& question,
     apply(*schedule);
 }
 
+void AddParent(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    Event& event = *schedule->GetEvent();
+    if (event.GetParents().Count() == 0 &&
+        !frame.AskYesNo("It is a lot faster to import parents from a file rather than adding them "
+                        "manually. Are you sure you want to add a parent manually?")) {
+        return;
+    }
+    auto parent = std::make_unique<Parent>();
+    parent->ResetAttendanceAllDays(schedule);
+    {
+        ParentDlg dialog(&frame, parent.get(), schedule, EditMode::Add);
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+    }
+    if (!schedule->AddParent(std::move(parent))) {
+        ReportMessage(SeverityError, "Cannot insert new parent");
+    }
+}
+
+void AddPresentation(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule || schedule->GetDay(0) == nullptr) {
+        return;
+    }
+    const Schedule* first = schedule->GetDay(0);
+    auto presentation = std::make_unique<Presentation>();
+    presentation->SetDate(first->GetDate());
+    presentation->SetTimes(first->GetStartTime(), first->SlotToTime(1));
+    {
+        PresentationDlg dialog(&frame, EditMode::Add, presentation.get(), schedule);
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+    }
+    if (!schedule->GetEvent()->AddPresentation(std::move(presentation))) {
+        ReportMessage(SeverityError, "Cannot insert new presentation");
+    }
+}
+
+void AddBreakToAllTeachers(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    TeacherBreakDlg dialog(&frame, schedule);
+    if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
+        dialog.GetCurrentDay()->AddBreaksForAllTeachers(
+            dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
+    }
+}
+
+void DeleteBreakFromAllTeachers(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    TimeEntryDlg dialog(&frame, "Enter break time",
+                        "Please enter the time of the break:", schedule);
+    if (dialog.ShowModal() != wxID_OK) {
+        return;
+    }
+    const DateTime when = dialog.GetDateTime();
+    if (Schedule* day = schedule->FindDay(when.GetDate())) {
+        day->RemoveBreakForAllTeachers(when.GetTime());
+    }
+}
+
+void DeleteUnbookedParents(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    const int count = schedule->CountParentsWithoutRequests();
+    if (count == 0) {
+        ReportMessage(SeverityInformation,
+                      "All parents have appointments, so none will be deleted");
+        return;
+    }
+    if (!frame.AskYesNo("There are " + std::to_string(count) +
+                        " parents with no appointments. Are you sure you want to delete them all? "
+                        "This operation cannot be undone!")) {
+        return;
+    }
+    const int deleted = schedule->DeleteParents();
+    ReportMessage(SeverityInformation, std::to_string(deleted) + " parents have been deleted");
+}
+
+void BookFormAppointment(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    // Only a form's own item names a form; "No form specified" is not one.
+    static const std::string kPrefix = "Form ";
+    const std::string label = frame.GetTree()->GetSelectedGroupName();
+    if (label.size() <= kPrefix.size() || label.compare(0, kPrefix.size(), kPrefix) != 0) {
+        return;
+    }
+    const std::string form = label.substr(kPrefix.size());
+    Event& event = *schedule->GetEvent();
+    Teacher* teacher = nullptr;
+    int priority = 1;
+    {
+        TeacherEntryDlg dialog(
+            &frame, &event.GetTeachers(), nullptr,
+            "Please choose a teacher for all pupils in form " + form + " to see -",
+            LongestDaySlots(*schedule));
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+        teacher = dialog.GetTeacher();
+        priority = dialog.GetPriority();
+    }
+    if (!event.GetParents().RequestTeacherForForm(form, teacher, priority)) {
+        ReportMessage(SeverityError, "Failed to book appointments for all pupils in the form");
+    }
+}
+
+void EditPresentationsAttended(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+    if (!schedule) {
+        return;
+    }
+    Person* person = frame.GetTree()->GetSelectedObject();
+    if (person == nullptr && frame.GetTree()->GetSelectedPresentation() == nullptr) {
+        ReportMessage(SeverityError,
+                      "Nobody is selected - please select the correct person "
+                      "in the left-hand window and try again");
+        return;
+    }
+    const PersonKind kind = person ? person->GetKind() : PersonKind::Person;
+    if (kind != PersonKind::Parent && kind != PersonKind::Teacher) {
+        ReportMessage(SeverityError,
+                      "This operation is only valid for teachers and parents - please select "
+                      "the correct person in the left-hand window and try again");
+        return;
+    }
+    {
+        AttendeePresDlg dialog(&frame, static_cast<Attendee*>(person), schedule);
+        dialog.ShowModal();
+    }
+}
+
+void SetAllAttending(QuillmootFrame& frame, bool teachers) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    Presentation* presentation = frame.GetTree()->GetSelectedPresentation();
+    if (presentation == nullptr) {
+        ReportMessage(SeverityError, NothingSelected("presentation"));
+        return;
+    }
+    Event& event = *schedule->GetEvent();
+    std::vector<Attendee*> people;
+    if (teachers) {
+        for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
+            people.push_back(event.GetTeachers().At(i));
+        }
+    } else {
+        for (unsigned i = 0; i < event.GetParents().Count(); ++i) {
+            people.push_back(event.GetParents().At(i));
+        }
+    }
+    const std::vector<std::string> refused = AttendAll(*schedule, people, presentation);
+    if (!refused.empty()) {
+        std::string names;
+        for (const std::string& name : refused) {
+            names += "\n" + name;
+        }
+        ReportMessage(SeverityWarning, "These people cannot attend the presentation '" +
+                                           presentation->GetName() + "':" + names);
+    }
+}
+
 }  // namespace
 
 const CommandFamily& PeopleCommands() {
@@ -45,11 +225,11 @@ const CommandFamily& PeopleCommands() {
     using S = MultiDaySchedule;
     using T = EventTreeView;
     static const CommandFamily family = {
-        {C::AddParent, "Add &Parent...", "Add a parent", N::Loaded, &F::OnAddParent},
+        {C::AddParent, "Add &Parent...", "Add a parent", N::Loaded, AddParent},
         {C::AddPresentation, "Add Presentation...", "Add a presentation", N::Loaded,
-         &F::OnAddPresentation},
+         AddPresentation},
         {C::AddBreakToAllTeachers, "Add &Break to all Teachers...", "Add a break to all teachers",
-         N::Editable, &F::OnAddBreakToAllTeachers},
+         N::Editable, AddBreakToAllTeachers},
         {C::EditParent, "Edit P&arent...", "Edit the currently selected parent", N::Loaded,
          [](F& frame) { EditSelected(frame, "parent", &T::GetSelectedParent, &F::EditParent); }},
         {C::EditPupil, "Edit P&upil...", "Edit the currently selected pupil", N::Loaded,
@@ -82,7 +262,7 @@ const CommandFamily& PeopleCommands() {
                  &S::DeletePresentation);
          }},
         {C::DeleteBreakFromAllTeachers, "Delete Break from all Teachers...",
-         "Delete a break from all teachers", N::Editable, &F::OnDeleteBreakFromAllTeachers},
+         "Delete a break from all teachers", N::Editable, DeleteBreakFromAllTeachers},
         {C::DeleteAllTeacherBreaks, "Delete All Teacher Breaks",
          "Delete all breaks from all teachers", N::Editable,
          [](F& frame) {
@@ -92,7 +272,7 @@ const CommandFamily& PeopleCommands() {
                         [](S& schedule) { schedule.RemoveTeacherBreaks(); });
          }},
         {C::DeleteUnbookedParents, "Delete Unbooked Parents",
-         "Delete all parents who have no appointments", N::Editable, &F::OnDeleteUnbookedParents},
+         "Delete all parents who have no appointments", N::Editable, DeleteUnbookedParents},
         {C::ResetAttendanceTimes, "Reset Attendance Times",
          "Reset attendance times for everyone back to event default", N::Editable,
          [](F& frame) {
@@ -148,196 +328,17 @@ const CommandFamily& PeopleCommands() {
                  });
          }},
         {C::BookFormAppointment, "Book Form Appointment",
-         "Make an appointment for every pupil in this form", N::Nothing, &F::OnBookFormAppointment},
+         "Make an appointment for every pupil in this form", N::Nothing, BookFormAppointment},
         {C::SetAllTeachersAttending, "Set All &Teachers Attending",
          "Invite all teachers to the presentation", N::Nothing,
-         [](F& frame) { frame.SetAllAttending(true); }},
+         [](F& frame) { SetAllAttending(frame, true); }},
         {C::SetAllParentsAttending, "Set All &Parents Attending",
          "Invite all parents to the presentation", N::Nothing,
-         [](F& frame) { frame.SetAllAttending(false); }},
+         [](F& frame) { SetAllAttending(frame, false); }},
         {C::EditPresentationsAttended, "Edit &Presentations",
-         "View and alter this person's presentations", N::Nothing, &F::OnEditPresentationsAttended},
+         "View and alter this person's presentations", N::Nothing, EditPresentationsAttended},
     };
     return family;
-}
-
-void QuillmootFrame::OnAddParent() {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    Event& event = *schedule->GetEvent();
-    if (event.GetParents().Count() == 0 &&
-        !AskYesNo("It is a lot faster to import parents from a file rather than adding them "
-                  "manually. Are you sure you want to add a parent manually?")) {
-        return;
-    }
-    auto parent = std::make_unique<Parent>();
-    parent->ResetAttendanceAllDays(schedule);
-    {
-        ParentDlg dialog(this, parent.get(), schedule, EditMode::Add);
-        if (dialog.ShowModal() != wxID_OK) {
-            return;
-        }
-    }
-    if (!schedule->AddParent(std::move(parent))) {
-        ReportMessage(SeverityError, "Cannot insert new parent");
-    }
-}
-
-void QuillmootFrame::OnAddPresentation() {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule || schedule->GetDay(0) == nullptr) {
-        return;
-    }
-    const Schedule* first = schedule->GetDay(0);
-    auto presentation = std::make_unique<Presentation>();
-    presentation->SetDate(first->GetDate());
-    presentation->SetTimes(first->GetStartTime(), first->SlotToTime(1));
-    {
-        PresentationDlg dialog(this, EditMode::Add, presentation.get(), schedule);
-        if (dialog.ShowModal() != wxID_OK) {
-            return;
-        }
-    }
-    if (!schedule->GetEvent()->AddPresentation(std::move(presentation))) {
-        ReportMessage(SeverityError, "Cannot insert new presentation");
-    }
-}
-
-void QuillmootFrame::OnAddBreakToAllTeachers() {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    TeacherBreakDlg dialog(this, schedule);
-    if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
-        dialog.GetCurrentDay()->AddBreaksForAllTeachers(
-            dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
-    }
-}
-
-void QuillmootFrame::OnDeleteBreakFromAllTeachers() {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    TimeEntryDlg dialog(this, "Enter break time", "Please enter the time of the break:", schedule);
-    if (dialog.ShowModal() != wxID_OK) {
-        return;
-    }
-    const DateTime when = dialog.GetDateTime();
-    if (Schedule* day = schedule->FindDay(when.GetDate())) {
-        day->RemoveBreakForAllTeachers(when.GetTime());
-    }
-}
-
-void QuillmootFrame::OnDeleteUnbookedParents() {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    const int count = schedule->CountParentsWithoutRequests();
-    if (count == 0) {
-        ReportMessage(SeverityInformation,
-                      "All parents have appointments, so none will be deleted");
-        return;
-    }
-    if (!AskYesNo("There are " + std::to_string(count) +
-                  " parents with no appointments. Are you sure you want to delete them all? "
-                  "This operation cannot be undone!")) {
-        return;
-    }
-    const int deleted = schedule->DeleteParents();
-    ReportMessage(SeverityInformation, std::to_string(deleted) + " parents have been deleted");
-}
-
-void QuillmootFrame::OnBookFormAppointment() {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    // Only a form's own item names a form; "No form specified" is not one.
-    static const std::string kPrefix = "Form ";
-    const std::string label = tree_->GetSelectedGroupName();
-    if (label.size() <= kPrefix.size() || label.compare(0, kPrefix.size(), kPrefix) != 0) {
-        return;
-    }
-    const std::string form = label.substr(kPrefix.size());
-    Event& event = *schedule->GetEvent();
-    Teacher* teacher = nullptr;
-    int priority = 1;
-    {
-        TeacherEntryDlg dialog(
-            this, &event.GetTeachers(), nullptr,
-            "Please choose a teacher for all pupils in form " + form + " to see -",
-            LongestDaySlots(*schedule));
-        if (dialog.ShowModal() != wxID_OK) {
-            return;
-        }
-        teacher = dialog.GetTeacher();
-        priority = dialog.GetPriority();
-    }
-    if (!event.GetParents().RequestTeacherForForm(form, teacher, priority)) {
-        ReportMessage(SeverityError, "Failed to book appointments for all pupils in the form");
-    }
-}
-
-void QuillmootFrame::OnEditPresentationsAttended() {
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (!schedule) {
-        return;
-    }
-    Person* person = tree_->GetSelectedObject();
-    if (person == nullptr && tree_->GetSelectedPresentation() == nullptr) {
-        ReportMessage(SeverityError,
-                      "Nobody is selected - please select the correct person "
-                      "in the left-hand window and try again");
-        return;
-    }
-    const PersonKind kind = person ? person->GetKind() : PersonKind::Person;
-    if (kind != PersonKind::Parent && kind != PersonKind::Teacher) {
-        ReportMessage(SeverityError,
-                      "This operation is only valid for teachers and parents - please select "
-                      "the correct person in the left-hand window and try again");
-        return;
-    }
-    {
-        AttendeePresDlg dialog(this, static_cast<Attendee*>(person), schedule);
-        dialog.ShowModal();
-    }
-}
-
-void QuillmootFrame::SetAllAttending(bool teachers) {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    Presentation* presentation = tree_->GetSelectedPresentation();
-    if (presentation == nullptr) {
-        ReportMessage(SeverityError, NothingSelected("presentation"));
-        return;
-    }
-    Event& event = *schedule->GetEvent();
-    std::vector<Attendee*> people;
-    if (teachers) {
-        for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
-            people.push_back(event.GetTeachers().At(i));
-        }
-    } else {
-        for (unsigned i = 0; i < event.GetParents().Count(); ++i) {
-            people.push_back(event.GetParents().At(i));
-        }
-    }
-    const std::vector<std::string> refused = AttendAll(*schedule, people, presentation);
-    if (!refused.empty()) {
-        std::string names;
-        for (const std::string& name : refused) {
-            names += "\n" + name;
-        }
-        ReportMessage(SeverityWarning, "These people cannot attend the presentation '" +
-                                           presentation->GetName() + "':" + names);
-    }
 }
 
 void QuillmootFrame::EditParent(Parent* parent) {

@@ -14,12 +14,77 @@
 #include "model/multi_day_schedule.h"
 #include "model/teacher.h"
 
+namespace {
+
+void AddTeacher(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
+        !frame.AskYesNo("It is a lot faster to import teachers from a file rather than adding "
+                        "them manually. Are you sure you want to add a teacher manually?")) {
+        return;
+    }
+    auto teacher = std::make_unique<Teacher>();
+    teacher->ResetAttendanceAllDays(schedule);
+    bool accepted = false;
+    {
+        TeacherDlg dialog(&frame, schedule, teacher.get(), EditMode::Add);
+        accepted = dialog.ShowModal() == wxID_OK;
+        if (accepted) {
+            *teacher = dialog.GetWorkingCopy();
+        }
+    }
+    if (accepted && !schedule->AddTeacher(std::move(teacher))) {
+        ReportMessage(SeverityError, "Cannot insert new teacher");
+    }
+}
+
+void EditAppointments(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+    if (!schedule) {
+        return;
+    }
+    bool accepted = false;
+    bool saved = false;
+    {
+        ApptEntryDlg dialog(&frame, schedule, frame.GetTree()->GetSelectedPupil());
+        accepted = dialog.ShowModal() == wxID_OK;
+        saved = dialog.SavedWhileOpen();
+    }
+    // Pupils left by navigation are already saved, whichever way the editor closed.
+    if (accepted || saved) {
+        UnbookOutOfRangeUnlessLocked(schedule);
+    }
+}
+
+void EditTeacherAppointments(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+    Teacher* teacher = schedule ? frame.GetTree()->GetSelectedTeacher() : nullptr;
+    if (teacher == nullptr) {
+        return;
+    }
+    bool accepted = false;
+    bool saved = false;
+    {
+        TApptEntryDlg dialog(&frame, schedule, teacher);
+        accepted = dialog.ShowModal() == wxID_OK;
+        saved = dialog.SavedWhileOpen();
+    }
+    if (accepted || saved) {
+        UnbookOutOfRangeUnlessLocked(schedule);
+    }
+}
+
+}  // namespace
+
 const CommandFamily& TeacherCommands() {
     using C = CommandId;
     using N = CommandNeeds;
     using F = QuillmootFrame;
     static const CommandFamily family = {
-        {C::AddTeacher, "Add &Teacher...", "Add a teacher", N::Loaded, &F::OnAddTeacher},
+        {C::AddTeacher, "Add &Teacher...", "Add a teacher", N::Loaded, AddTeacher},
         {C::EditTeacher, "Edit T&eacher...", "Edit the currently selected teacher", N::Loaded,
          [](F& frame) {
              EditSelected(frame, "teacher", &EventTreeView::GetSelectedTeacher, &F::EditTeacher);
@@ -35,73 +100,11 @@ const CommandFamily& TeacherCommands() {
                  &MultiDaySchedule::DeleteTeacher);
          }},
         {C::EditAppointments, "Edit Appoint&ments...", "Edit the appointments for all pupils",
-         N::Editable, &F::OnEditAppointments},
+         N::Editable, EditAppointments},
         {C::EditTeacherAppointments, "Edit Appointments",
-         "Edit the appointments for the selected teacher", N::Nothing,
-         &F::OnEditTeacherAppointments},
+         "Edit the appointments for the selected teacher", N::Nothing, EditTeacherAppointments},
     };
     return family;
-}
-
-void QuillmootFrame::OnAddTeacher() {
-    MultiDaySchedule* schedule = ScheduleWithEvent();
-    if (!schedule) {
-        return;
-    }
-    if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
-        !AskYesNo("It is a lot faster to import teachers from a file rather than adding "
-                  "them manually. Are you sure you want to add a teacher manually?")) {
-        return;
-    }
-    auto teacher = std::make_unique<Teacher>();
-    teacher->ResetAttendanceAllDays(schedule);
-    bool accepted = false;
-    {
-        TeacherDlg dialog(this, schedule, teacher.get(), EditMode::Add);
-        accepted = dialog.ShowModal() == wxID_OK;
-        if (accepted) {
-            *teacher = dialog.GetWorkingCopy();
-        }
-    }
-    if (accepted && !schedule->AddTeacher(std::move(teacher))) {
-        ReportMessage(SeverityError, "Cannot insert new teacher");
-    }
-}
-
-void QuillmootFrame::OnEditAppointments() {
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (!schedule) {
-        return;
-    }
-    bool accepted = false;
-    bool saved = false;
-    {
-        ApptEntryDlg dialog(this, schedule, tree_->GetSelectedPupil());
-        accepted = dialog.ShowModal() == wxID_OK;
-        saved = dialog.SavedWhileOpen();
-    }
-    // Pupils left by navigation are already saved, whichever way the editor closed.
-    if (accepted || saved) {
-        UnbookOutOfRangeUnlessLocked(schedule);
-    }
-}
-
-void QuillmootFrame::OnEditTeacherAppointments() {
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    Teacher* teacher = schedule ? tree_->GetSelectedTeacher() : nullptr;
-    if (teacher == nullptr) {
-        return;
-    }
-    bool accepted = false;
-    bool saved = false;
-    {
-        TApptEntryDlg dialog(this, schedule, teacher);
-        accepted = dialog.ShowModal() == wxID_OK;
-        saved = dialog.SavedWhileOpen();
-    }
-    if (accepted || saved) {
-        UnbookOutOfRangeUnlessLocked(schedule);
-    }
 }
 
 void QuillmootFrame::EditTeacher(Teacher* teacher) {
