@@ -33,14 +33,14 @@ wxFrame* MakeBareFrame(wxWindow** pane) {
         frame->CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_NODIVIDER, wxID_ANY);
     toolBar->SetToolBitmapSize(wxSize(kToolSize, kToolSize));
     for (const ToolSpec& tool : MainTools()) {
-        if (tool.id == 0) {
+        if (tool.id == CommandId::None) {
             toolBar->AddSeparator();
             continue;
         }
         const wxBitmap normal =
             wxArtProvider::GetBitmap(wxART_NEW, wxART_TOOLBAR, wxSize(kToolSize, kToolSize));
-        toolBar->AddTool(tool.id, tool.label, normal, normal.ConvertToDisabled(), wxITEM_NORMAL,
-                         tool.tooltip, wxEmptyString);
+        toolBar->AddTool(WxId(tool.id), ToolLabel(tool), normal, normal.ConvertToDisabled(),
+                         wxITEM_NORMAL, ToolTip(tool), wxEmptyString);
     }
     toolBar->Realize();
     auto* menuBar = new wxMenuBar;
@@ -48,7 +48,8 @@ wxFrame* MakeBareFrame(wxWindow** pane) {
         auto* menu = new wxMenu;
         for (const MenuLine& line : spec.lines) {
             if (line.kind == MenuLine::Command) {
-                menu->Append(line.id, line.label, line.help, wxITEM_NORMAL);
+                const Command& command = *FindCommand(line.id);
+                menu->Append(WxId(line.id), command.label, command.help, wxITEM_NORMAL);
             } else if (line.kind == MenuLine::Separator) {
                 menu->AppendSeparator();
             }

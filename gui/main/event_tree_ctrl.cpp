@@ -383,8 +383,9 @@ TreeItemKind EventTreeCtrl::KindOf(const wxTreeItemId& item) const {
 PopupMenuTable EventTreeCtrl::MenuFor(const wxTreeItemId& item) const {
     const bool locked = event_ && event_->IsLocked();
     FrameActions* actions = TheFrameActions();
-    return TreeMenu(KindOf(item), locked,
-                    [actions](int id) { return actions != nullptr && actions->HasCommand(id); });
+    return TreeMenu(KindOf(item), locked, [actions](CommandId id) {
+        return actions != nullptr && actions->HasCommand(id);
+    });
 }
 
 void EventTreeCtrl::OnItemActivated(wxTreeEvent&) {
@@ -393,15 +394,15 @@ void EventTreeCtrl::OnItemActivated(wxTreeEvent&) {
         return;
     }
     if (Teacher* teacher = GetSelectedTeacher()) {
-        if (actions->HasCommand(ID_EDIT_TEACHER)) {
+        if (actions->HasCommand(CommandId::EditTeacher)) {
             actions->EditTeacher(teacher);
         }
     } else if (Pupil* pupil = GetSelectedPupil()) {
-        if (actions->HasCommand(ID_EDIT_PUPIL)) {
+        if (actions->HasCommand(CommandId::EditPupil)) {
             actions->EditPupil(pupil);
         }
     } else if (Presentation* presentation = GetSelectedPresentation()) {
-        if (actions->HasCommand(ID_EDIT_PRESENTATION)) {
+        if (actions->HasCommand(CommandId::EditPresentation)) {
             actions->EditPresentation(presentation);
         }
     }

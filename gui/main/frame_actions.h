@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/main/frame_commands.h"
+
 class Parent;
 class Presentation;
 class Pupil;
@@ -11,9 +13,8 @@ class FrameActions {
 public:
     virtual ~FrameActions() = default;
 
-    // Whether the window handles the command with this id yet (editors arrive with their
-    // dialogs; until then their menu entries stay disabled).
-    virtual bool HasCommand(int id) const = 0;
+    // Whether the window runs the command (a preview tree's window may not).
+    virtual bool HasCommand(CommandId id) const = 0;
     // Each opens its editor modally and applies it on OK.
     virtual void EditTeacher(Teacher* teacher) = 0;
     virtual void EditParent(Parent* parent) = 0;

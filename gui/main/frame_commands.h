@@ -1,96 +1,111 @@
 #pragma once
 
-#include <string>
+#include <wx/defs.h>
+
+#include <functional>
 #include <vector>
 
 class QMController;
+class QuillmootFrame;
 struct SvgPicture;
 
-// The main window's command ids. Menu items, tools and the panes' popup menus post them.
-enum FrameCommand {
-    ID_EXIT = 1,
-    ID_ADD_TEACHER = 2,
-    ID_ADD_PARENT = 3,
-    ID_ADD_PRESENTATION = 4,
-    ID_ADD_BREAK_TO_ALL_TEACHERS = 5,
-    ID_NEW_EVENT = 6,
-    ID_LOAD_EVENT = 7,
-    ID_MERGE_CHANGES = 8,
-    ID_SAVE_EVENT = 9,
-    ID_SAVE_EVENT_AS = 10,
-    ID_PRINT = 11,
-    ID_PRINT_TO_PDF = 12,
-    ID_PRINT_SETTINGS = 13,
-    ID_PRINT_PREVIEW = 14,
-    ID_LOCK_SCHEDULE = 15,
-    ID_REMOVE_LOCK = 16,
-    ID_SEND_RESULT_EMAILS = 18,
-    ID_SEND_INVITATION_EMAILS = 19,
-    ID_SEND_REMINDER_EMAILS = 20,
-    ID_SEND_PERSON_RESULTS_EMAIL = 21,
-    ID_SEND_PERSON_INVITATION_EMAIL = 22,
-    ID_SEND_PERSON_REMINDER_EMAIL = 23,
-    ID_PREVIEW_RESULTS_EMAIL = 24,
-    ID_PREVIEW_INVITATION_EMAIL = 25,
-    ID_PREVIEW_REMINDER_EMAIL = 26,
-    ID_EDIT_PARENT_RESULTS_TEXT = 27,
-    ID_EDIT_TEACHER_RESULTS_TEXT = 28,
-    ID_EDIT_PUPIL_RESULTS_TEXT = 29,
-    ID_EDIT_PARENT_INVITATIONS_TEXT = 30,
-    ID_EDIT_PARENT_REMINDERS_TEXT = 31,
-    ID_REBOOK_ALL = 32,
-    ID_BOOK_INCOMPLETE = 33,
-    ID_OPTIMISE = 34,
-    ID_EDIT_TEACHER = 35,
-    ID_EDIT_PARENT = 36,
-    ID_EDIT_PUPIL = 37,
-    ID_EDIT_PRESENTATION = 38,
-    ID_EDIT_EVENT_DETAILS = 39,
-    ID_EDIT_EMAIL_SERVER = 40,
-    ID_EDIT_APPOINTMENTS = 41,
-    ID_EDIT_TEACHER_APPOINTMENTS = 42,
-    ID_IMPORT_TEACHERS = 43,
-    ID_IMPORT_PUPILS = 44,
-    ID_EDIT_PRESENTATIONS_ATTENDED = 45,
-    ID_IGNORED = 46,
-    ID_IMPORT_TAUGHT_BY_LIST = 47,
-    ID_IMPORT_REQUEST_LIST = 48,
-    ID_EDIT_SCORING = 49,
-    ID_DELETE_PARENTS_AND_PUPILS = 50,
-    ID_DELETE_APPOINTMENTS = 51,
-    ID_DELETE_PARENT = 52,
-    ID_DELETE_TEACHER = 53,
-    ID_DELETE_PRESENTATION = 54,
-    ID_DELETE_BREAK_FROM_ALL_TEACHERS = 55,
-    ID_DELETE_ALL_TEACHER_BREAKS = 56,
-    ID_RESET_ATTENDANCE_TIMES = 57,
-    ID_REPORT_TEACHERS_WITHOUT_APPOINTMENTS = 59,
-    ID_REPORT_PARENTS_WITHOUT_APPOINTMENTS = 60,
-    ID_REPORT_PUPILS_WITHOUT_APPOINTMENTS = 61,
-    ID_REPORT_TEACHERS_WITH_APPOINTMENTS = 62,
-    ID_REPORT_UNBOOKED_APPOINTMENTS = 63,
-    ID_RUN_SCRIPTED_REPORT = 64,
-    ID_PRINT_PREVIEW_SELECTED = 67,
-    ID_BOOK_FORM_APPOINTMENT = 68,
-    ID_DELETE_UNBOOKED_PARENTS = 69,
-    ID_EXPORT_TEACHERS = 70,
-    ID_EXPORT_PUPILS = 71,
-    ID_EXPORT_APPOINTMENTS = 72,
-    ID_EXPORT_TEACHER_HANDOUTS = 73,
-    ID_EXPORT_PARENT_HANDOUTS = 74,
-    ID_CHECK_FOR_UPDATES = 75,
-    ID_SET_ALL_TEACHERS_ATTENDING = 79,
-    ID_SET_ALL_PARENTS_ATTENDING = 80,
-    ID_TOOL_SAVE_EVENT = 81,
-    ID_TOOL_REBOOK_ALL = 82,
-    ID_TOOL_BOOK_INCOMPLETE = 83,
-    ID_TOOL_OPTIMISE = 84,
-    ID_TOOL_PRINT = 85,
-    ID_ABOUT = wxID_ABOUT,
+// Every command of the main window and of its panes' popup menus: one id space, so no two
+// commands can post the same number. The values are what wx menus, tools and events carry.
+enum class CommandId : int {
+    None = 0,  // a separator's place
+    Exit = 1,
+    AddTeacher = 2,
+    AddParent = 3,
+    AddPresentation = 4,
+    AddBreakToAllTeachers = 5,
+    NewEvent = 6,
+    LoadEvent = 7,
+    MergeChanges = 8,
+    SaveEvent = 9,
+    SaveEventAs = 10,
+    Print = 11,
+    PrintToPdf = 12,
+    PrintSettings = 13,
+    PrintPreview = 14,
+    LockSchedule = 15,
+    RemoveLock = 16,
+    SendResultEmails = 18,
+    SendInvitationEmails = 19,
+    SendReminderEmails = 20,
+    SendPersonResultsEmail = 21,
+    SendPersonInvitationEmail = 22,
+    SendPersonReminderEmail = 23,
+    PreviewResultsEmail = 24,
+    PreviewInvitationEmail = 25,
+    PreviewReminderEmail = 26,
+    EditParentResultsText = 27,
+    EditTeacherResultsText = 28,
+    EditPupilResultsText = 29,
+    EditParentInvitationsText = 30,
+    EditParentRemindersText = 31,
+    RebookAll = 32,
+    BookIncomplete = 33,
+    Optimise = 34,
+    EditTeacher = 35,
+    EditParent = 36,
+    EditPupil = 37,
+    EditPresentation = 38,
+    EditEventDetails = 39,
+    EditEmailServer = 40,
+    EditAppointments = 41,
+    EditTeacherAppointments = 42,
+    ImportTeachers = 43,
+    ImportPupils = 44,
+    EditPresentationsAttended = 45,
+    Ignored = 46,
+    ImportTaughtByList = 47,
+    ImportRequestList = 48,
+    EditScoring = 49,
+    DeleteParentsAndPupils = 50,
+    DeleteAppointments = 51,
+    DeleteParent = 52,
+    DeleteTeacher = 53,
+    DeletePresentation = 54,
+    DeleteBreakFromAllTeachers = 55,
+    DeleteAllTeacherBreaks = 56,
+    ResetAttendanceTimes = 57,
+    ReportTeachersWithoutAppointments = 59,
+    ReportParentsWithoutAppointments = 60,
+    ReportPupilsWithoutAppointments = 61,
+    ReportTeachersWithAppointments = 62,
+    ReportUnbookedAppointments = 63,
+    RunScriptedReport = 64,
+    UnbookAppointment = 65,
+    DeleteRequest = 66,
+    PrintPreviewSelected = 67,
+    BookFormAppointment = 68,
+    DeleteUnbookedParents = 69,
+    ExportTeachers = 70,
+    ExportPupils = 71,
+    ExportAppointments = 72,
+    ExportTeacherHandouts = 73,
+    ExportParentHandouts = 74,
+    CheckForUpdates = 75,
+    AddBreak = 76,
+    RemoveBreak = 77,
+    ChangeAppearance = 78,
+    SetAllTeachersAttending = 79,
+    SetAllParentsAttending = 80,
+    ToolSaveEvent = 81,
+    ToolRebookAll = 82,
+    ToolBookIncomplete = 83,
+    ToolOptimise = 84,
+    ToolPrint = 85,
+    About = wxID_ABOUT,
 };
 
-inline constexpr int kFirstFrameCommand = ID_EXIT;
-inline constexpr int kLastFrameCommand = ID_TOOL_PRINT;
+// The one crossing between command ids and the ints wx carries.
+constexpr int WxId(CommandId id) {
+    return static_cast<int>(id);
+}
+constexpr CommandId CommandOfWxId(int id) {
+    return static_cast<CommandId>(id);
+}
 
 // When a command can run, from the state of the loaded event.
 // Save waits for something to save: Changed is loaded and changed since saved.
@@ -106,16 +121,39 @@ struct FrameState {
 };
 FrameState ComputeFrameState(const QMController& controller);
 bool IsCommandAllowed(CommandNeeds needs, const FrameState& state);
-// What the command with this id needs; Nothing for ids that are always allowed.
-CommandNeeds NeedsOfCommand(int id);
 
-// One menu line: a command, a separator (id 0) or the start and end of a submenu.
-struct MenuLine {
-    enum Kind { Command, Separator, SubmenuStart, SubmenuEnd };
-    Kind kind;
-    int id;
+// One command: the texts its menu item or tool shows, when it can run and what it does. A
+// tool's label is its record's; a popup line may say its own texts where its place asks.
+// Commands that a pane runs itself have no action here.
+struct Command {
+    CommandId id;
     const char* label;
     const char* help;
+    CommandNeeds needs;
+    std::function<void(QuillmootFrame&)> run;
+};
+// One family's commands, kept beside the family's code.
+using CommandFamily = std::vector<Command>;
+
+// Every family's commands; each id once.
+const std::vector<const Command*>& AllCommands();
+// Null for an id that no record holds.
+const Command* FindCommand(CommandId id);
+// What the command with this id needs; Nothing for ids no record holds.
+CommandNeeds NeedsOfCommand(CommandId id);
+
+// One menu line: a command, a separator or the start and end of a submenu (whose own label
+// and help the start line holds).
+struct MenuLine {
+    enum Kind { Command, Separator, SubmenuStart, SubmenuEnd };
+    // A menu lists its commands by id alone.
+    MenuLine(CommandId command) : kind(Command), id(command) {}  // NOLINT: implicit on purpose
+    MenuLine(Kind lineKind, const char* lineLabel = "", const char* lineHelp = "")
+        : kind(lineKind), label(lineLabel), help(lineHelp) {}
+    Kind kind;
+    CommandId id = CommandId::None;
+    const char* label = "";
+    const char* help = "";
 };
 struct MenuSpec {
     const char* title;
@@ -123,15 +161,29 @@ struct MenuSpec {
 };
 const std::vector<MenuSpec>& MainMenus();
 
-// One toolbar tool (id 0 is a separator) and its picture, drawn for the program (the disabled
-// tool shows it greyed).
+// One toolbar tool (CommandId::None is a separator) and its picture, drawn for the program
+// (the disabled tool shows it greyed). A tool says its own short label where the menu's would
+// be long; its tooltip is its record's help.
 struct ToolSpec {
-    int id;
-    const char* label;
-    const char* tooltip;
-    const SvgPicture* picture;
+    CommandId id;
+    const SvgPicture* picture = nullptr;
+    const char* shortLabel = nullptr;
 };
 const std::vector<ToolSpec>& MainTools();
+const char* ToolLabel(const ToolSpec& tool);
+const char* ToolTip(const ToolSpec& tool);
 
-// Ids that the panes' popup menus post to the frame.
-const std::vector<int>& PopupOnlyCommands();
+// Frame commands that only the panes' popup menus post.
+const std::vector<CommandId>& PopupOnlyCommands();
+
+// The families, each defined beside its code; the window's families act on the window.
+const CommandFamily& FileCommands();
+const CommandFamily& PeopleCommands();
+const CommandFamily& TeacherCommands();
+const CommandFamily& ScheduleCommands();
+const CommandFamily& OutputCommands();
+const CommandFamily& EmailCommands();
+const CommandFamily& ImportCommands();
+const CommandFamily& ScriptCommands();
+// The overview runs these itself: they have no action here.
+const CommandFamily& OverviewCommands();

@@ -44,14 +44,14 @@ OverviewPane::OverviewPane(wxWindow* parent, QMController* controller)
     Bind(wxEVT_PAINT, &OverviewPane::OnPaint, this);
     Bind(wxEVT_MOTION, &OverviewPane::OnMotion, this);
     Bind(wxEVT_RIGHT_DOWN, &OverviewPane::OnRightDown, this);
-    Bind(wxEVT_MENU, &OverviewPane::OnEditTeacher, this, ID_EDIT_TEACHER);
-    Bind(wxEVT_MENU, &OverviewPane::OnEditParent, this, ID_EDIT_PARENT);
-    Bind(wxEVT_MENU, &OverviewPane::OnEditPupil, this, ID_EDIT_PUPIL);
-    Bind(wxEVT_MENU, &OverviewPane::OnUnbookAppointment, this, ID_UNBOOK_APPOINTMENT);
-    Bind(wxEVT_MENU, &OverviewPane::OnDeleteRequest, this, ID_DELETE_REQUEST);
-    Bind(wxEVT_MENU, &OverviewPane::OnAddBreak, this, ID_ADD_BREAK);
-    Bind(wxEVT_MENU, &OverviewPane::OnRemoveBreak, this, ID_REMOVE_BREAK);
-    Bind(wxEVT_MENU, &OverviewPane::OnChangeAppearance, this, ID_CHANGE_APPEARANCE);
+    Bind(wxEVT_MENU, &OverviewPane::OnEditTeacher, this, WxId(CommandId::EditTeacher));
+    Bind(wxEVT_MENU, &OverviewPane::OnEditParent, this, WxId(CommandId::EditParent));
+    Bind(wxEVT_MENU, &OverviewPane::OnEditPupil, this, WxId(CommandId::EditPupil));
+    Bind(wxEVT_MENU, &OverviewPane::OnUnbookAppointment, this, WxId(CommandId::UnbookAppointment));
+    Bind(wxEVT_MENU, &OverviewPane::OnDeleteRequest, this, WxId(CommandId::DeleteRequest));
+    Bind(wxEVT_MENU, &OverviewPane::OnAddBreak, this, WxId(CommandId::AddBreak));
+    Bind(wxEVT_MENU, &OverviewPane::OnRemoveBreak, this, WxId(CommandId::RemoveBreak));
+    Bind(wxEVT_MENU, &OverviewPane::OnChangeAppearance, this, WxId(CommandId::ChangeAppearance));
 }
 
 OverviewPane::~OverviewPane() {
@@ -331,9 +331,9 @@ void OverviewPane::OnRightDown(wxMouseEvent& event) {
 
 void OverviewPane::ShowMenu(OverviewMenuKind kind, const wxPoint& at) {
     FrameActions* actions = TheFrameActions();
-    const PopupMenuTable table =
-        OverviewMenu(kind, event_ && event_->IsLocked(), lastHit_.kind == HitTeacherRow,
-                     [actions](int id) { return actions != nullptr && actions->HasCommand(id); });
+    const PopupMenuTable table = OverviewMenu(
+        kind, event_ && event_->IsLocked(), lastHit_.kind == HitTeacherRow,
+        [actions](CommandId id) { return actions != nullptr && actions->HasCommand(id); });
     std::unique_ptr<wxMenu> menu(BuildPopupMenu(table));
     popupShown_ = true;
     ShowPopup(*menu, at);

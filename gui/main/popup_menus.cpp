@@ -2,97 +2,128 @@
 
 #include <wx/menu.h>
 
-#include "gui/main/frame_commands.h"
+#include <set>
+
+const CommandFamily& OverviewCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    static const CommandFamily family = {
+        {C::UnbookAppointment, "Unbook Appointment",
+         "Unbook the current appointment but keep the request", N::Nothing, nullptr},
+        {C::DeleteRequest, "Delete Request",
+         "Unbook the current appointment and delete the request", N::Nothing, nullptr},
+        {C::AddBreak, "Add Break", "Add a break in this slot", N::Nothing, nullptr},
+        // No menu offers it; the overview still answers it.
+        {C::RemoveBreak, "", "", N::Nothing, nullptr},
+        {C::ChangeAppearance, "Change Appearance", "Change the appearance of this view", N::Nothing,
+         nullptr},
+    };
+    return family;
+}
 
 namespace {
 
-// A line as the tables below give it: whether the lock greys it out.
+// A line as the tables below give it: whether the lock greys it out, and texts of its own
+// where its place asks for other words than its command's.
 struct PopupLine {
-    int id;
-    const char* label;
-    const char* help;
-    bool lockable;
+    CommandId id;
+    bool lockable = false;
+    const char* label = nullptr;
+    const char* help = nullptr;
 };
+
+const PopupLine kSeparator = {CommandId::None};
 
 PopupMenuTable Resolve(const std::vector<PopupLine>& lines, bool locked,
                        const CommandAvailable& available) {
     PopupMenuTable table;
     for (const PopupLine& line : lines) {
-        const bool runs = line.id == 0 || !available || available(line.id);
-        table.push_back({line.id, line.label, line.help, runs && !(locked && line.lockable)});
+        if (line.id == CommandId::None) {
+            table.push_back({line.id, "", "", true});
+            continue;
+        }
+        const Command* command = FindCommand(line.id);
+        const bool runs = !available || available(line.id);
+        table.push_back({line.id, line.label ? line.label : command->label,
+                         line.help ? line.help : command->help,
+                         runs && !(locked && line.lockable)});
     }
     return table;
 }
 
-const std::vector<PopupLine> kEmailEntries = {
-    {ID_SEND_PERSON_INVITATION_EMAIL, "Send Invitation Email",
-     "Send just this person's invitation email", false},
-    {ID_SEND_PERSON_REMINDER_EMAIL, "Send Reminder Email", "Send just this person's reminder email",
-     false},
-    {ID_SEND_PERSON_RESULTS_EMAIL, "&Send Results Email", "Send just this person's results email",
-     false},
-    {ID_PREVIEW_INVITATION_EMAIL, "Preview &Invitation Email",
-     "Show a preview of the invitation email to this person", false},
-    {ID_PREVIEW_REMINDER_EMAIL, "Preview Reminder Email",
-     "Show a preview of the reminder email to this person", false},
-    {ID_PREVIEW_RESULTS_EMAIL, "Pre&view Results Email",
-     "Show a preview of the results email to this person", false},
+using C = CommandId;
+
+const std::vector<PopupLine> kEmailLines = {
+    {C::SendPersonInvitationEmail}, {C::SendPersonReminderEmail}, {C::SendPersonResultsEmail},
+    {C::PreviewInvitationEmail},    {C::PreviewReminderEmail},    {C::PreviewResultsEmail},
 };
 
 std::vector<PopupLine> WithEmails(std::vector<PopupLine> lines) {
-    lines.insert(lines.end(), kEmailEntries.begin(), kEmailEntries.end());
+    lines.insert(lines.end(), kEmailLines.begin(), kEmailLines.end());
     return lines;
 }
-
-const PopupLine kEditPresentations = {ID_EDIT_PRESENTATIONS_ATTENDED, "Edit &Presentations",
-                                      "View and alter this person's presentations", true};
 
 std::vector<PopupLine> TreeLines(TreeItemKind kind) {
     switch (kind) {
         case TreeItemKind::PresentationsBranch:
-            return {{ID_ADD_PRESENTATION, "&Add Presentation", "Add a new presentation", false}};
+            return {{C::AddPresentation, false, "&Add Presentation", "Add a new presentation"}};
         case TreeItemKind::FormGroup:
-            return {{ID_BOOK_FORM_APPOINTMENT, "Book Form Appointment",
-                     "Make an appointment for every pupil in this form", true}};
+            return {{C::BookFormAppointment, true}};
         case TreeItemKind::Teacher:
-            return {
-                {ID_EDIT_TEACHER, "&Edit Teacher", "Edit the currently selected teacher", false},
-                kEditPresentations,
-                {ID_EDIT_TEACHER_APPOINTMENTS, "Edit Appointments",
-                 "Edit the appointments for the selected teacher", false},
-                {ID_DELETE_TEACHER, "&Delete Teacher", "Delete the selected teacher", true},
-                {ID_PRINT_PREVIEW_SELECTED, "&Print Teacher Handout",
-                 "Print the handout for the selected teacher", false},
-                kEmailEntries[2],
-                kEmailEntries[5]};
+            return {{C::EditTeacher, false, "&Edit Teacher"},
+                    {C::EditPresentationsAttended, true},
+                    {C::EditTeacherAppointments},
+                    {C::DeleteTeacher, true, "&Delete Teacher"},
+                    {C::PrintPreviewSelected},
+                    {C::SendPersonResultsEmail},
+                    {C::PreviewResultsEmail}};
         case TreeItemKind::Parent:
-            return WithEmails(
-                {{ID_EDIT_PARENT, "&Edit Parent", "Edit the currently selected parent", false},
-                 kEditPresentations,
-                 {ID_DELETE_PARENT, "&Delete Parent", "Delete the selected parent", true},
-                 {ID_PRINT_PREVIEW_SELECTED, "&Print Parent Handout",
-                  "Print the handout for the selected parent", false}});
+            return WithEmails({{C::EditParent, false, "&Edit Parent"},
+                               {C::EditPresentationsAttended, true},
+                               {C::DeleteParent, true, "&Delete Parent"},
+                               {C::PrintPreviewSelected, false, "&Print Parent Handout",
+                                "Print the handout for the selected parent"}});
         case TreeItemKind::Pupil:
-            return WithEmails(
-                {{ID_EDIT_PUPIL, "&Edit Pupil", "Edit the currently selected pupil", false},
-                 {ID_EDIT_PARENT, "Edit Pupil's Pa&rent",
-                  "Edit the currently selected pupil's parent", false},
-                 {ID_EDIT_APPOINTMENTS, "Edit &Appointments",
-                  "Edit the appointments for the selected pupil", false},
-                 {ID_PRINT_PREVIEW_SELECTED, "&Print Parent Handout",
-                  "Print the handout for the selected pupil's parent", false}});
+            return WithEmails({{C::EditPupil, false, "&Edit Pupil"},
+                               {C::EditParent, false, "Edit Pupil's Pa&rent",
+                                "Edit the currently selected pupil's parent"},
+                               {C::EditAppointments, false, "Edit &Appointments",
+                                "Edit the appointments for the selected pupil"},
+                               {C::PrintPreviewSelected, false, "&Print Parent Handout",
+                                "Print the handout for the selected pupil's parent"}});
         case TreeItemKind::Presentation:
-            return {{ID_SET_ALL_TEACHERS_ATTENDING, "Set All &Teachers Attending",
-                     "Invite all teachers to the presentation", true},
-                    {ID_SET_ALL_PARENTS_ATTENDING, "Set All &Parents Attending",
-                     "Invite all parents to the presentation", true},
-                    {ID_EDIT_PRESENTATION, "&Edit Presentation",
-                     "Edit the currently selected presentation", false},
-                    {ID_DELETE_PRESENTATION, "&Delete Presentation",
-                     "Delete the selected presentation", true}};
+            return {{C::SetAllTeachersAttending, true},
+                    {C::SetAllParentsAttending, true},
+                    {C::EditPresentation, false, "&Edit Presentation"},
+                    {C::DeletePresentation, true, "&Delete Presentation"}};
         default:
             return {};
     }
+}
+
+std::vector<PopupLine> OverviewLines(OverviewMenuKind kind) {
+    const PopupLine appearance = {C::ChangeAppearance};
+    switch (kind) {
+        case OverviewMenuKind::Background:
+            return {appearance};
+        case OverviewMenuKind::Parent:
+            return {{C::EditParent, false, "Edit Parent"}, kSeparator, appearance};
+        case OverviewMenuKind::Teacher:
+            return {{C::EditTeacher, false, "Edit Teacher"}, {C::AddBreak}, kSeparator, appearance};
+        case OverviewMenuKind::Appointment:
+            return {
+                {C::UnbookAppointment, true},
+                {C::DeleteRequest, true},
+                kSeparator,
+                {C::AddBreak, true},
+                kSeparator,
+                {C::EditTeacher, false, "Edit Teacher", "Edit the teacher for this appointment"},
+                {C::EditParent, false, "Edit Parent", "Edit the parent for this appointment"},
+                {C::EditPupil, true, "Edit Pupil", "Edit the pupil for this appointment"},
+                kSeparator,
+                appearance};
+    }
+    return {};
 }
 
 }  // namespace
@@ -103,65 +134,50 @@ PopupMenuTable TreeMenu(TreeItemKind kind, bool locked, const CommandAvailable& 
 
 PopupMenuTable OverviewMenu(OverviewMenuKind kind, bool locked, bool teacherRowHit,
                             const CommandAvailable& available) {
-    const PopupLine separator = {0, "", "", false};
-    const PopupLine appearance = {ID_CHANGE_APPEARANCE, "Change Appearance",
-                                  "Change the appearance of this view", false};
-    // The overview runs these itself; only the editors depend on the window.
-    auto own = [&available](int id) {
-        const bool editor = id == ID_EDIT_TEACHER || id == ID_EDIT_PARENT || id == ID_EDIT_PUPIL;
-        return !editor || !available || available(id);
+    // The overview runs its own commands; only the editors depend on the window.
+    auto own = [&available](CommandId id) {
+        const Command* command = FindCommand(id);
+        return (command && !command->run) || !available || available(id);
     };
-    switch (kind) {
-        case OverviewMenuKind::Background:
-            return Resolve({appearance}, locked, own);
-        case OverviewMenuKind::Parent:
-            return Resolve(
-                {{ID_EDIT_PARENT, "Edit Parent", "Edit the currently selected parent", false},
-                 separator,
-                 appearance},
-                locked, own);
-        case OverviewMenuKind::Teacher:
-            return Resolve(
-                {{ID_EDIT_TEACHER, "Edit Teacher", "Edit the currently selected teacher", false},
-                 {ID_ADD_BREAK, "Add Break", "Add a break in this slot", false},
-                 separator,
-                 appearance},
-                locked, own);
-        case OverviewMenuKind::Appointment: {
-            PopupMenuTable table = Resolve(
-                {{ID_UNBOOK_APPOINTMENT, "Unbook Appointment",
-                  "Unbook the current appointment but keep the request", true},
-                 {ID_DELETE_REQUEST, "Delete Request",
-                  "Unbook the current appointment and delete the request", true},
-                 separator,
-                 {ID_ADD_BREAK, "Add Break", "Add a break in this slot", true},
-                 separator,
-                 {ID_EDIT_TEACHER, "Edit Teacher", "Edit the teacher for this appointment", false},
-                 {ID_EDIT_PARENT, "Edit Parent", "Edit the parent for this appointment", false},
-                 {ID_EDIT_PUPIL, "Edit Pupil", "Edit the pupil for this appointment", true},
-                 separator,
-                 appearance},
-                locked, own);
-            for (PopupEntry& entry : table) {
-                if (entry.id == ID_ADD_BREAK && !teacherRowHit) {
-                    entry.enabled = false;
-                }
+    PopupMenuTable table = Resolve(OverviewLines(kind), locked, own);
+    if (kind == OverviewMenuKind::Appointment && !teacherRowHit) {
+        for (PopupEntry& entry : table) {
+            if (entry.id == CommandId::AddBreak) {
+                entry.enabled = false;
             }
-            return table;
         }
     }
-    return {};
+    return table;
+}
+
+std::vector<CommandId> PopupCommands() {
+    std::set<CommandId> ids;
+    auto add = [&ids](const std::vector<PopupLine>& lines) {
+        for (const PopupLine& line : lines) {
+            if (line.id != CommandId::None) {
+                ids.insert(line.id);
+            }
+        }
+    };
+    for (int kind = 0; kind <= static_cast<int>(TreeItemKind::Other); ++kind) {
+        add(TreeLines(static_cast<TreeItemKind>(kind)));
+    }
+    for (int kind = 0; kind <= static_cast<int>(OverviewMenuKind::Appointment); ++kind) {
+        add(OverviewLines(static_cast<OverviewMenuKind>(kind)));
+    }
+    return {ids.begin(), ids.end()};
 }
 
 wxMenu* BuildPopupMenu(const PopupMenuTable& table) {
     auto* menu = new wxMenu;
     for (const PopupEntry& entry : table) {
-        if (entry.id == 0) {
+        if (entry.id == CommandId::None) {
             menu->AppendSeparator();
             continue;
         }
-        menu->Append(entry.id, wxString::FromUTF8(entry.label), wxString::FromUTF8(entry.help));
-        menu->Enable(entry.id, entry.enabled);
+        menu->Append(WxId(entry.id), wxString::FromUTF8(entry.label),
+                     wxString::FromUTF8(entry.help));
+        menu->Enable(WxId(entry.id), entry.enabled);
     }
     return menu;
 }

@@ -3,27 +3,20 @@
 #include <functional>
 #include <vector>
 
+#include "gui/main/frame_commands.h"
+
 class wxMenu;
 
-// The overview's own popup commands; its edit entries post the frame's ids.
-enum OverviewCommand {
-    ID_UNBOOK_APPOINTMENT = 65,
-    ID_DELETE_REQUEST = 66,
-    ID_ADD_BREAK = 76,
-    ID_REMOVE_BREAK = 77,
-    ID_CHANGE_APPEARANCE = 78,
-};
-
-// One line of a popup menu; id 0 is a separator.
+// One line of a popup menu; CommandId::None is a separator.
 struct PopupEntry {
-    int id;
+    CommandId id;
     const char* label;
     const char* help;
     bool enabled;
 };
 using PopupMenuTable = std::vector<PopupEntry>;
 // Whether the main window can run a command yet.
-using CommandAvailable = std::function<bool(int id)>;
+using CommandAvailable = std::function<bool(CommandId id)>;
 
 // What a tree item stands for, as far as its popup menu is concerned.
 enum class TreeItemKind {
@@ -48,6 +41,9 @@ enum class OverviewMenuKind { Background, Parent, Teacher, Appointment };
 // teacherRowHit: the click was on a teacher's row (a break can be added only there).
 PopupMenuTable OverviewMenu(OverviewMenuKind kind, bool locked, bool teacherRowHit,
                             const CommandAvailable& available);
+
+// Every command that a popup menu of the tree or the overview can post.
+std::vector<CommandId> PopupCommands();
 
 // The caller owns the menu.
 wxMenu* BuildPopupMenu(const PopupMenuTable& table);

@@ -75,8 +75,11 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     BuildPanes();
     SetDropTarget(new QMFileDropTarget(this));
 
-    Bind(wxEVT_MENU, &QuillmootFrame::OnCommand, this, kFirstFrameCommand, kLastFrameCommand);
-    Bind(wxEVT_MENU, &QuillmootFrame::OnCommand, this, ID_ABOUT);
+    for (const Command* command : AllCommands()) {
+        if (command->run) {
+            Bind(wxEVT_MENU, &QuillmootFrame::OnCommand, this, WxId(command->id));
+        }
+    }
     Bind(wxEVT_TIMER, &QuillmootFrame::OnAutosaveTimer, this, kAutosaveTimerId);
     Bind(wxEVT_CLOSE_WINDOW, &QuillmootFrame::OnClose, this);
     // Maximising happens after Show, which moves the sashes: set them again at the first size.
@@ -87,16 +90,9 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
             CallAfter([this] { ApplySashPositions(); });
         }
     });
-    bindingAll_ = true;
-    BindFileCommands();
-    BindOutputCommands();
-    BindScheduleCommands();
-    BindPeopleCommands();
-    BindTeacherCommands();
-    BindScriptCommands();
-    BindImportCommands();
-    BindEmailCommands();
-    bindingAll_ = false;
+    InstallScheduleEditors();
+    InstallImportPreview();
+    InstallEmailEditors();
 
     RefreshViews();
     controller_.Initialise();
@@ -145,15 +141,15 @@ void QuillmootFrame::BuildToolBar() {
     wxToolBar* toolBar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_NODIVIDER, wxID_ANY);
     toolBar->SetToolBitmapSize(wxSize(kToolSize, kToolSize));
     for (const ToolSpec& tool : MainTools()) {
-        if (tool.id == 0) {
+        if (tool.id == CommandId::None) {
             toolBar->AddSeparator();
             continue;
         }
         const std::string greyed = GreyedSvg({tool.picture->text, tool.picture->size});
-        toolBar->AddTool(tool.id, tool.label,
+        toolBar->AddTool(WxId(tool.id), ToolLabel(tool),
                          MakeToolBitmap(tool.picture->text, tool.picture->size),
                          MakeToolBitmap(greyed.data(), static_cast<std::uint32_t>(greyed.size())),
-                         wxITEM_NORMAL, tool.tooltip, wxEmptyString);
+                         wxITEM_NORMAL, ToolTip(tool), wxEmptyString);
     }
     toolBar->Realize();
 }
@@ -167,9 +163,11 @@ void QuillmootFrame::BuildMenuBar() {
         const MenuLine* submenuLine = nullptr;
         for (const MenuLine& line : spec.lines) {
             switch (line.kind) {
-                case MenuLine::Command:
-                    target->Append(line.id, line.label, line.help, wxITEM_NORMAL);
+                case MenuLine::Command: {
+                    const Command& command = *FindCommand(line.id);
+                    target->Append(WxId(line.id), command.label, command.help, wxITEM_NORMAL);
                     break;
+                }
                 case MenuLine::Separator:
                     target->AppendSeparator();
                     break;
@@ -231,36 +229,29 @@ void QuillmootFrame::FitTreePane() {
     }
 }
 
-void QuillmootFrame::BindCommand(int id, std::function<void()> handler) {
-    handlers_[id] = std::move(handler);
-    // The constructor refreshes once all its commands are bound.
-    if (!bindingAll_) {
-        RefreshViews();
-    }
+bool QuillmootFrame::IsCommandBound(CommandId id) const {
+    const Command* command = FindCommand(id);
+    return command != nullptr && command->run != nullptr;
 }
 
-bool QuillmootFrame::RunCommand(int id) {
-    const auto found = handlers_.find(id);
-    if (found == handlers_.end()) {
+bool QuillmootFrame::RunCommand(CommandId id) {
+    if (!IsCommandBound(id)) {
         return false;
     }
-    // A copy: the handler may rebind commands while it runs.
-    const std::function<void()> handler = found->second;
     // Whatever the command changed, the window shows it when the command ends.
     const ChangeScope change(*this);
-    handler();
+    FindCommand(id)->run(*this);
     return true;
 }
 
 void QuillmootFrame::OnCommand(wxCommandEvent& event) {
-    if (!RunCommand(event.GetId())) {
+    if (!RunCommand(CommandOfWxId(event.GetId()))) {
         event.Skip();
     }
 }
 
 void QuillmootFrame::SetNewEventEditor(NewEventEditor editor) {
     newEventEditor_ = std::move(editor);
-    BindCommand(ID_NEW_EVENT, [this] { OnNewEvent(); });
 }
 
 void QuillmootFrame::RefreshViews() {
@@ -285,20 +276,15 @@ void QuillmootFrame::RefreshViews() {
     if (!menuBar_) {
         return;
     }
-    for (const MenuSpec& spec : MainMenus()) {
-        for (const MenuLine& line : spec.lines) {
-            if (line.kind == MenuLine::Command) {
-                menuBar_->Enable(line.id, IsCommandBound(line.id) &&
-                                              IsCommandAllowed(NeedsOfCommand(line.id), state));
-            }
+    wxToolBar* toolBar = GetToolBar();
+    for (const Command* command : AllCommands()) {
+        const int id = WxId(command->id);
+        const bool allowed = command->run && IsCommandAllowed(command->needs, state);
+        if (menuBar_->FindItem(id) != nullptr) {
+            menuBar_->Enable(id, allowed);
         }
-    }
-    if (wxToolBar* toolBar = GetToolBar()) {
-        for (const ToolSpec& tool : MainTools()) {
-            if (tool.id != 0) {
-                toolBar->EnableTool(tool.id, IsCommandBound(tool.id) &&
-                                                 IsCommandAllowed(NeedsOfCommand(tool.id), state));
-            }
+        if (toolBar != nullptr && toolBar->FindById(id) != nullptr) {
+            toolBar->EnableTool(id, allowed);
         }
     }
 }

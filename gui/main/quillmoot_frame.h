@@ -13,6 +13,7 @@
 
 #include "comms/wx/email_dialog_logic.h"
 #include "gui/main/frame_actions.h"
+#include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
 #include "gui/main/qm_controller_wx.h"
 #include "model/person.h"
@@ -29,19 +30,18 @@ inline constexpr int kAutosaveIntervalMs = 60000;
 inline constexpr int kAutosaveTimerId = 1;
 
 // The program's one top-level window: menus, toolbar, the summary line above the event tree
-// and the timetable overview, the command table, the autosave timer and the file commands.
-// Commands whose handlers are not bound yet stay disabled.
+// and the timetable overview, the commands' actions, the autosave timer and the file commands.
 class QuillmootFrame : public wxFrame, public FrameActions {
 public:
     // argument: the first command-line argument, or empty.
     QuillmootFrame(const wxString& title, const wxString& argument);
     ~QuillmootFrame() override;
 
-    // --- the command table ---
-    void BindCommand(int id, std::function<void()> handler);
-    bool IsCommandBound(int id) const { return handlers_.count(id) > 0; }
-    // Runs the command as its menu item would; false when it is not bound.
-    bool RunCommand(int id);
+    // --- the commands ---
+    // Whether the window runs the command: its record has an action here.
+    bool IsCommandBound(CommandId id) const;
+    // Runs the command as its menu item would; false when the window does not run it.
+    bool RunCommand(CommandId id);
     // What OK in the new-event dialog does: fills in the new schedule; false on Cancel.
     using NewEventEditor =
         std::function<bool(wxWindow* parent, MultiDaySchedule& schedule, QMController& controller)>;
@@ -95,7 +95,7 @@ public:
     }
 
     // FrameActions: what the tree and the overview ask of the window.
-    bool HasCommand(int id) const override { return IsCommandBound(id); }
+    bool HasCommand(CommandId id) const override { return IsCommandBound(id); }
     void EditTeacher(Teacher* teacher) override;
     void EditParent(Parent* parent) override;
     void EditPupil(Pupil* pupil) override;
@@ -126,6 +126,9 @@ public:
     void EditEmailText(EmailTextKind kind, EmailRecipientRole role);
     void OnCheckForUpdates();
 
+    // The held schedule when it has an event; the timetable commands do nothing otherwise.
+    MultiDaySchedule* ScheduleWithEvent() const;
+
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
@@ -134,6 +137,16 @@ public:
     bool HasMessageSink() const { return sink_ != nullptr; }
 
 private:
+    // The command families act on the window's own parts.
+    friend const CommandFamily& FileCommands();
+    friend const CommandFamily& PeopleCommands();
+    friend const CommandFamily& TeacherCommands();
+    friend const CommandFamily& ScheduleCommands();
+    friend const CommandFamily& OutputCommands();
+    friend const CommandFamily& EmailCommands();
+    friend const CommandFamily& ImportCommands();
+    friend const CommandFamily& ScriptCommands();
+
     // Held while the event may change: a command, or what the panes or a dropped file ask for.
     // Scopes nest; the views follow once, when the outermost ends.
     class ChangeScope {
@@ -161,16 +174,10 @@ private:
     void BuildToolBar();
     void BuildMenuBar();
     void BuildPanes();
-    void BindFileCommands();
-    void BindOutputCommands();
-    void BindScheduleCommands();
-    void BindPeopleCommands();
-    void BindTeacherCommands();
-    void BindScriptCommands();
-    void BindImportCommands();
-    // The held schedule when it has an event; the timetable commands do nothing otherwise.
-    MultiDaySchedule* ScheduleWithEvent() const;
-    void BindEmailCommands();
+    // What the dialogs of other libraries open from inside themselves.
+    void InstallScheduleEditors();
+    void InstallImportPreview();
+    void InstallEmailEditors();
     void ApplySashPositions();
     // Widens the tree until the labels of its open branches show whole, up to two fifths of
     // the window; never narrows it.
@@ -193,9 +200,7 @@ private:
     bool closing_ = false;
     // Whether the title last shown said the event was changed.
     bool shownChanged_ = false;
-    bool bindingAll_ = false;
     wxTimer autosaveTimer_;
-    std::map<int, std::function<void()>> handlers_;
     NewEventEditor newEventEditor_;
     EmailOptionsEditor emailOptionsEditor_;
 };

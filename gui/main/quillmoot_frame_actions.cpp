@@ -8,6 +8,7 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
+#include "gui/main/selected_item_commands.h"
 #include "gui/people/attendee_pres_dlg.h"
 #include "gui/people/parent_dlg.h"
 #include "gui/people/people_edits.h"
@@ -25,308 +26,319 @@
 
 namespace {
 
-std::string NothingSelected(const char* kind) {
-    return std::string("No ") + kind + " is selected - please select a " + kind +
-           " in the left-hand window and try again";
+// A change to everybody, asked first.
+void ApplyToAll(QuillmootFrame& frame, const std::string& question,
+                void (*apply)(MultiDaySchedule&)) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule || !frame.AskYesNo(question)) {
+        return;
+    }
+    apply(*schedule);
 }
 
-// Bookings that no longer fit changed attendance go, unless the timetable is final.
-void UnbookOutOfRange(MultiDaySchedule* schedule) {
-    if (schedule->GetEvent() && !schedule->GetEvent()->IsLocked()) {
-        schedule->UnbookOutOfRangeAppointments();
+void AddParent(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    Event& event = *schedule->GetEvent();
+    if (event.GetParents().Count() == 0 &&
+        !frame.AskYesNo("It is a lot faster to import parents from a file rather than adding them "
+                        "manually. Are you sure you want to add a parent manually?")) {
+        return;
+    }
+    auto parent = std::make_unique<Parent>();
+    parent->ResetAttendanceAllDays(schedule);
+    {
+        ParentDlg dialog(&frame, parent.get(), schedule, EditMode::Add);
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+    }
+    if (!schedule->AddParent(std::move(parent))) {
+        ReportMessage(SeverityError, "Cannot insert new parent");
+    }
+}
+
+void AddPresentation(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule || schedule->GetDay(0) == nullptr) {
+        return;
+    }
+    const Schedule* first = schedule->GetDay(0);
+    auto presentation = std::make_unique<Presentation>();
+    presentation->SetDate(first->GetDate());
+    presentation->SetTimes(first->GetStartTime(), first->SlotToTime(1));
+    {
+        PresentationDlg dialog(&frame, EditMode::Add, presentation.get(), schedule);
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+    }
+    if (!schedule->GetEvent()->AddPresentation(std::move(presentation))) {
+        ReportMessage(SeverityError, "Cannot insert new presentation");
+    }
+}
+
+void AddBreakToAllTeachers(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    TeacherBreakDlg dialog(&frame, schedule);
+    if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
+        dialog.GetCurrentDay()->AddBreaksForAllTeachers(
+            dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
+    }
+}
+
+void DeleteBreakFromAllTeachers(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    TimeEntryDlg dialog(&frame, "Enter break time",
+                        "Please enter the time of the break:", schedule);
+    if (dialog.ShowModal() != wxID_OK) {
+        return;
+    }
+    const DateTime when = dialog.GetDateTime();
+    if (Schedule* day = schedule->FindDay(when.GetDate())) {
+        day->RemoveBreakForAllTeachers(when.GetTime());
+    }
+}
+
+void DeleteUnbookedParents(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    const int count = schedule->CountParentsWithoutRequests();
+    if (count == 0) {
+        ReportMessage(SeverityInformation,
+                      "All parents have appointments, so none will be deleted");
+        return;
+    }
+    if (!frame.AskYesNo("There are " + std::to_string(count) +
+                        " parents with no appointments. Are you sure you want to delete them all? "
+                        "This operation cannot be undone!")) {
+        return;
+    }
+    const int deleted = schedule->DeleteParents();
+    ReportMessage(SeverityInformation, std::to_string(deleted) + " parents have been deleted");
+}
+
+void BookFormAppointment(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    // Only a form's own item names a form; "No form specified" is not one.
+    static const std::string kPrefix = "Form ";
+    const std::string label = frame.GetTree()->GetSelectedGroupName();
+    if (label.size() <= kPrefix.size() || label.compare(0, kPrefix.size(), kPrefix) != 0) {
+        return;
+    }
+    const std::string form = label.substr(kPrefix.size());
+    Event& event = *schedule->GetEvent();
+    Teacher* teacher = nullptr;
+    int priority = 1;
+    {
+        TeacherEntryDlg dialog(
+            &frame, &event.GetTeachers(), nullptr,
+            "Please choose a teacher for all pupils in form " + form + " to see -",
+            LongestDaySlots(*schedule));
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+        teacher = dialog.GetTeacher();
+        priority = dialog.GetPriority();
+    }
+    if (!event.GetParents().RequestTeacherForForm(form, teacher, priority)) {
+        ReportMessage(SeverityError, "Failed to book appointments for all pupils in the form");
+    }
+}
+
+void EditPresentationsAttended(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+    if (!schedule) {
+        return;
+    }
+    Person* person = frame.GetTree()->GetSelectedObject();
+    if (person == nullptr && frame.GetTree()->GetSelectedPresentation() == nullptr) {
+        ReportMessage(SeverityError,
+                      "Nobody is selected - please select the correct person "
+                      "in the left-hand window and try again");
+        return;
+    }
+    const PersonKind kind = person ? person->GetKind() : PersonKind::Person;
+    if (kind != PersonKind::Parent && kind != PersonKind::Teacher) {
+        ReportMessage(SeverityError,
+                      "This operation is only valid for teachers and parents - please select "
+                      "the correct person in the left-hand window and try again");
+        return;
+    }
+    {
+        AttendeePresDlg dialog(&frame, static_cast<Attendee*>(person), schedule);
+        dialog.ShowModal();
+    }
+}
+
+void SetAllAttending(QuillmootFrame& frame, bool teachers) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    Presentation* presentation = frame.GetTree()->GetSelectedPresentation();
+    if (presentation == nullptr) {
+        ReportMessage(SeverityError, NothingSelected("presentation"));
+        return;
+    }
+    Event& event = *schedule->GetEvent();
+    std::vector<Attendee*> people;
+    if (teachers) {
+        for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
+            people.push_back(event.GetTeachers().At(i));
+        }
+    } else {
+        for (unsigned i = 0; i < event.GetParents().Count(); ++i) {
+            people.push_back(event.GetParents().At(i));
+        }
+    }
+    const std::vector<std::string> refused = AttendAll(*schedule, people, presentation);
+    if (!refused.empty()) {
+        std::string names;
+        for (const std::string& name : refused) {
+            names += "\n" + name;
+        }
+        ReportMessage(SeverityWarning, "These people cannot attend the presentation '" +
+                                           presentation->GetName() + "':" + names);
     }
 }
 
 }  // namespace
 
-void QuillmootFrame::BindPeopleCommands() {
-    BindCommand(ID_ADD_PARENT, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        Event& event = *schedule->GetEvent();
-        if (event.GetParents().Count() == 0 &&
-            !AskYesNo("It is a lot faster to import parents from a file rather than adding them "
-                      "manually. Are you sure you want to add a parent manually?")) {
-            return;
-        }
-        auto parent = std::make_unique<Parent>();
-        parent->ResetAttendanceAllDays(schedule);
-        {
-            ParentDlg dialog(this, parent.get(), schedule, EditMode::Add);
-            if (dialog.ShowModal() != wxID_OK) {
-                return;
-            }
-        }
-        if (!schedule->AddParent(std::move(parent))) {
-            ReportMessage(SeverityError, "Cannot insert new parent");
-        }
-    });
-    BindCommand(ID_ADD_PRESENTATION, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule || schedule->GetDay(0) == nullptr) {
-            return;
-        }
-        const Schedule* first = schedule->GetDay(0);
-        auto presentation = std::make_unique<Presentation>();
-        presentation->SetDate(first->GetDate());
-        presentation->SetTimes(first->GetStartTime(), first->SlotToTime(1));
-        {
-            PresentationDlg dialog(this, EditMode::Add, presentation.get(), schedule);
-            if (dialog.ShowModal() != wxID_OK) {
-                return;
-            }
-        }
-        if (!schedule->GetEvent()->AddPresentation(std::move(presentation))) {
-            ReportMessage(SeverityError, "Cannot insert new presentation");
-        }
-    });
-    BindCommand(ID_ADD_BREAK_TO_ALL_TEACHERS, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        TeacherBreakDlg dialog(this, schedule);
-        if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
-            dialog.GetCurrentDay()->AddBreaksForAllTeachers(
-                dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
-        }
-    });
-    // Editing needs an open file; without a selection the user is told what to pick.
-    const auto bindEdit = [this](int id, const char* kind, auto selected, auto edit) {
-        BindCommand(id, [this, kind, selected, edit] {
-            if (!controller_.GetSchedule()) {
-                return;
-            }
-            if (auto* item = selected()) {
-                edit(item);
-            } else {
-                ReportMessage(SeverityError, NothingSelected(kind));
-            }
-        });
-    };
-    bindEdit(
-        ID_EDIT_PARENT, "parent", [this] { return tree_->GetSelectedParent(); },
-        [this](Parent* parent) { EditParent(parent); });
-    bindEdit(
-        ID_EDIT_PUPIL, "pupil", [this] { return tree_->GetSelectedPupil(); },
-        [this](Pupil* pupil) { EditPupil(pupil); });
-    bindEdit(
-        ID_EDIT_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
-        [this](Presentation* presentation) { EditPresentation(presentation); });
-    // Removal cannot be undone, so it is confirmed.
-    const auto bindDelete = [this](int id, const char* kind, auto selected, auto question,
-                                   auto remove) {
-        BindCommand(id, [this, kind, selected, question, remove] {
-            MultiDaySchedule* schedule = ScheduleWithEvent();
-            if (!schedule) {
-                return;
-            }
-            auto* item = selected();
-            if (item == nullptr) {
-                ReportMessage(SeverityError, NothingSelected(kind));
-                return;
-            }
-            if (!AskYesNo(question(*item))) {
-                return;
-            }
-            (void)remove(*schedule, item);  // a refusal says why
-        });
-    };
-    bindDelete(
-        ID_DELETE_PARENT, "parent", [this] { return tree_->GetSelectedParent(); },
-        [](const Parent& parent) {
-            return "This will permanently remove the parent '" + parent.GetDisplayName() +
-                   "' and all the pupil(s) belonging to them.\nAre you sure you want to do this?";
-        },
-        [](MultiDaySchedule& schedule, Parent* parent) { return schedule.DeleteParent(parent); });
-    bindDelete(
-        ID_DELETE_PRESENTATION, "presentation", [this] { return tree_->GetSelectedPresentation(); },
-        [](const Presentation& presentation) {
-            return "This will permanently remove the presentation '" + presentation.GetName() +
-                   "'.\nAre you sure you want to do this?";
-        },
-        [](MultiDaySchedule& schedule, Presentation* presentation) {
-            return schedule.DeletePresentation(presentation);
-        });
-    BindCommand(ID_DELETE_BREAK_FROM_ALL_TEACHERS, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        TimeEntryDlg dialog(this, "Enter break time",
-                            "Please enter the time of the break:", schedule);
-        if (dialog.ShowModal() != wxID_OK) {
-            return;
-        }
-        const DateTime when = dialog.GetDateTime();
-        if (Schedule* day = schedule->FindDay(when.GetDate())) {
-            day->RemoveBreakForAllTeachers(when.GetTime());
-        }
-    });
-    struct Bulk {
-        int id;
-        const char* question;
-        void (*apply)(MultiDaySchedule&);
-    };
-    static const Bulk kBulk[] = {
-        {ID_DELETE_ALL_TEACHER_BREAKS,
-         "This will remove all breaks from all teachers. Are you sure you want to do this?",
-         [](MultiDaySchedule& schedule) { schedule.RemoveTeacherBreaks(); }},
-        {ID_RESET_ATTENDANCE_TIMES,
-         "This will reset the attendance times for all teachers and all parents back to the "
-         "event's start and end times. Are you sure you want to do this?",
-         [](MultiDaySchedule& schedule) { schedule.ResetAttendanceTimes(); }},
-        {ID_DELETE_APPOINTMENTS,
-         "This will remove all the existing appointments from this event, resulting in no "
-         "pupils wanting to see anybody.\nThis is typically only done when you wish to use last "
-         "year's file as a base for this year's parents evening.\nAre you sure you want to do "
-         "this?",
-         [](MultiDaySchedule& schedule) {
-             // Requests may go only once no day books them.
-             if (schedule.GetEvent()->IsLocked()) {
-                 ReportMessage(SeverityError,
-                               "Cannot delete appointments because the schedule is locked");
-                 return;
-             }
-             schedule.ClearBookings();
-             ParentList& parents = schedule.GetEvent()->GetParents();
-             parents.DeleteAllRequests();
-             for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
-                 parents.ClearEmailSent(kind);
-             }
+const CommandFamily& PeopleCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    using S = MultiDaySchedule;
+    using T = EventTreeView;
+    static const CommandFamily family = {
+        {C::AddParent, "Add &Parent...", "Add a parent", N::Loaded, AddParent},
+        {C::AddPresentation, "Add Presentation...", "Add a presentation", N::Loaded,
+         AddPresentation},
+        {C::AddBreakToAllTeachers, "Add &Break to all Teachers...", "Add a break to all teachers",
+         N::Editable, AddBreakToAllTeachers},
+        {C::EditParent, "Edit P&arent...", "Edit the currently selected parent", N::Loaded,
+         [](F& frame) { EditSelected(frame, "parent", &T::GetSelectedParent, &F::EditParent); }},
+        {C::EditPupil, "Edit P&upil...", "Edit the currently selected pupil", N::Loaded,
+         [](F& frame) { EditSelected(frame, "pupil", &T::GetSelectedPupil, &F::EditPupil); }},
+        {C::EditPresentation, "Edit Presentation...", "Edit the currently selected presentation",
+         N::Loaded,
+         [](F& frame) {
+             EditSelected(frame, "presentation", &T::GetSelectedPresentation, &F::EditPresentation);
          }},
-        {ID_DELETE_PARENTS_AND_PUPILS,
-         "This will remove all parents and pupils from this event, leaving only the teachers "
-         "remaining.\nThis is typically only done when you have a new year of pupils and you "
-         "need to set up a totally new schedule for them.\nAre you sure you want to do this?",
-         [](MultiDaySchedule& schedule) {
-             if (schedule.GetEvent()->IsLocked()) {
-                 ReportMessage(SeverityError,
-                               "Cannot delete parents because the schedule is locked");
-                 return;
-             }
-             schedule.ClearBookings();
-             // Unlocked and unbooked above, so nothing can refuse.
-             (void)schedule.GetEvent()->DeleteParentsAndPupils();
+        {C::DeleteParent, "Delete Parent", "Delete the selected parent", N::Editable,
+         [](F& frame) {
+             DeleteSelected<Parent>(
+                 frame, "parent", &T::GetSelectedParent,
+                 [](const Parent& parent) {
+                     return "This will permanently remove the parent '" + parent.GetDisplayName() +
+                            "' and all the pupil(s) belonging to them.\nAre you sure you want to "
+                            "do this?";
+                 },
+                 &S::DeleteParent);
          }},
+        {C::DeletePresentation, "Delete Presentation", "Delete the selected presentation",
+         N::Editable,
+         [](F& frame) {
+             DeleteSelected<Presentation>(
+                 frame, "presentation", &T::GetSelectedPresentation,
+                 [](const Presentation& presentation) {
+                     return "This will permanently remove the presentation '" +
+                            presentation.GetName() + "'.\nAre you sure you want to do this?";
+                 },
+                 &S::DeletePresentation);
+         }},
+        {C::DeleteBreakFromAllTeachers, "Delete Break from all Teachers...",
+         "Delete a break from all teachers", N::Editable, DeleteBreakFromAllTeachers},
+        {C::DeleteAllTeacherBreaks, "Delete All Teacher Breaks",
+         "Delete all breaks from all teachers", N::Editable,
+         [](F& frame) {
+             ApplyToAll(frame,
+                        "This will remove all breaks from all teachers. Are you sure you want to "
+                        "do this?",
+                        [](S& schedule) { schedule.RemoveTeacherBreaks(); });
+         }},
+        {C::DeleteUnbookedParents, "Delete Unbooked Parents",
+         "Delete all parents who have no appointments", N::Editable, DeleteUnbookedParents},
+        {C::ResetAttendanceTimes, "Reset Attendance Times",
+         "Reset attendance times for everyone back to event default", N::Editable,
+         [](F& frame) {
+             ApplyToAll(frame,
+                        "This will reset the attendance times for all teachers and all parents "
+                        "back to the event's start and end times. Are you sure you want to do "
+                        "this?",
+                        [](S& schedule) { schedule.ResetAttendanceTimes(); });
+         }},
+        {C::DeleteAppointments, "Delete Appointments", "Delete all appointments from this event",
+         N::Editable,
+         [](F& frame) {
+             ApplyToAll(
+                 frame,
+                 "This will remove all the existing appointments from this event, resulting in "
+                 "no pupils wanting to see anybody.\nThis is typically only done when you wish "
+                 "to use last year's file as a base for this year's parents evening.\nAre you "
+                 "sure you want to do this?",
+                 [](S& schedule) {
+                     // Requests may go only once no day books them.
+                     if (schedule.GetEvent()->IsLocked()) {
+                         ReportMessage(SeverityError,
+                                       "Cannot delete appointments because the schedule is "
+                                       "locked");
+                         return;
+                     }
+                     schedule.ClearBookings();
+                     ParentList& parents = schedule.GetEvent()->GetParents();
+                     parents.DeleteAllRequests();
+                     for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+                         parents.ClearEmailSent(kind);
+                     }
+                 });
+         }},
+        {C::DeleteParentsAndPupils, "Delete Parents and Pupils",
+         "Delete all parents and pupils from this event", N::Editable,
+         [](F& frame) {
+             ApplyToAll(
+                 frame,
+                 "This will remove all parents and pupils from this event, leaving only the "
+                 "teachers remaining.\nThis is typically only done when you have a new year of "
+                 "pupils and you need to set up a totally new schedule for them.\nAre you sure "
+                 "you want to do this?",
+                 [](S& schedule) {
+                     if (schedule.GetEvent()->IsLocked()) {
+                         ReportMessage(SeverityError,
+                                       "Cannot delete parents because the schedule is locked");
+                         return;
+                     }
+                     schedule.ClearBookings();
+                     // Unlocked and unbooked above, so nothing can refuse.
+                     (void)schedule.GetEvent()->DeleteParentsAndPupils();
+                 });
+         }},
+        {C::BookFormAppointment, "Book Form Appointment",
+         "Make an appointment for every pupil in this form", N::Nothing, BookFormAppointment},
+        {C::SetAllTeachersAttending, "Set All &Teachers Attending",
+         "Invite all teachers to the presentation", N::Nothing,
+         [](F& frame) { SetAllAttending(frame, true); }},
+        {C::SetAllParentsAttending, "Set All &Parents Attending",
+         "Invite all parents to the presentation", N::Nothing,
+         [](F& frame) { SetAllAttending(frame, false); }},
+        {C::EditPresentationsAttended, "Edit &Presentations",
+         "View and alter this person's presentations", N::Nothing, EditPresentationsAttended},
     };
-    for (const Bulk& bulk : kBulk) {
-        BindCommand(bulk.id, [this, &bulk] {
-            MultiDaySchedule* schedule = ScheduleWithEvent();
-            if (!schedule || !AskYesNo(bulk.question)) {
-                return;
-            }
-            bulk.apply(*schedule);
-        });
-    }
-    BindCommand(ID_DELETE_UNBOOKED_PARENTS, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        const int count = schedule->CountParentsWithoutRequests();
-        if (count == 0) {
-            ReportMessage(SeverityInformation,
-                          "All parents have appointments, so none will be deleted");
-            return;
-        }
-        if (!AskYesNo("There are " + std::to_string(count) +
-                      " parents with no appointments. Are you sure you want to delete them all? "
-                      "This operation cannot be undone!")) {
-            return;
-        }
-        const int deleted = schedule->DeleteParents();
-        ReportMessage(SeverityInformation, std::to_string(deleted) + " parents have been deleted");
-    });
-    BindCommand(ID_BOOK_FORM_APPOINTMENT, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        // Only a form's own item names a form; "No form specified" is not one.
-        static const std::string kPrefix = "Form ";
-        const std::string label = tree_->GetSelectedGroupName();
-        if (label.size() <= kPrefix.size() || label.compare(0, kPrefix.size(), kPrefix) != 0) {
-            return;
-        }
-        const std::string form = label.substr(kPrefix.size());
-        Event& event = *schedule->GetEvent();
-        Teacher* teacher = nullptr;
-        int priority = 1;
-        {
-            TeacherEntryDlg dialog(
-                this, &event.GetTeachers(), nullptr,
-                "Please choose a teacher for all pupils in form " + form + " to see -",
-                LongestDaySlots(*schedule));
-            if (dialog.ShowModal() != wxID_OK) {
-                return;
-            }
-            teacher = dialog.GetTeacher();
-            priority = dialog.GetPriority();
-        }
-        if (!event.GetParents().RequestTeacherForForm(form, teacher, priority)) {
-            ReportMessage(SeverityError, "Failed to book appointments for all pupils in the form");
-        }
-    });
-    for (int id : {ID_SET_ALL_TEACHERS_ATTENDING, ID_SET_ALL_PARENTS_ATTENDING}) {
-        BindCommand(id, [this, id] {
-            MultiDaySchedule* schedule = ScheduleWithEvent();
-            if (!schedule) {
-                return;
-            }
-            Presentation* presentation = tree_->GetSelectedPresentation();
-            if (presentation == nullptr) {
-                ReportMessage(SeverityError, NothingSelected("presentation"));
-                return;
-            }
-            Event& event = *schedule->GetEvent();
-            std::vector<Attendee*> people;
-            if (id == ID_SET_ALL_TEACHERS_ATTENDING) {
-                for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
-                    people.push_back(event.GetTeachers().At(i));
-                }
-            } else {
-                for (unsigned i = 0; i < event.GetParents().Count(); ++i) {
-                    people.push_back(event.GetParents().At(i));
-                }
-            }
-            const std::vector<std::string> refused = AttendAll(*schedule, people, presentation);
-            if (!refused.empty()) {
-                std::string names;
-                for (const std::string& name : refused) {
-                    names += "\n" + name;
-                }
-                ReportMessage(SeverityWarning, "These people cannot attend the presentation '" +
-                                                   presentation->GetName() + "':" + names);
-            }
-        });
-    }
-    BindCommand(ID_EDIT_PRESENTATIONS_ATTENDED, [this] {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        if (!schedule) {
-            return;
-        }
-        Person* person = tree_->GetSelectedObject();
-        if (person == nullptr && tree_->GetSelectedPresentation() == nullptr) {
-            ReportMessage(SeverityError,
-                          "Nobody is selected - please select the correct person "
-                          "in the left-hand window and try again");
-            return;
-        }
-        const PersonKind kind = person ? person->GetKind() : PersonKind::Person;
-        if (kind != PersonKind::Parent && kind != PersonKind::Teacher) {
-            ReportMessage(SeverityError,
-                          "This operation is only valid for teachers and parents - please select "
-                          "the correct person in the left-hand window and try again");
-            return;
-        }
-        {
-            AttendeePresDlg dialog(this, static_cast<Attendee*>(person), schedule);
-            dialog.ShowModal();
-        }
-    });
+    return family;
 }
 
 void QuillmootFrame::EditParent(Parent* parent) {
@@ -343,7 +355,7 @@ void QuillmootFrame::EditParent(Parent* parent) {
         savedWhileOpen = dialog.SavedWhileOpen();
     }
     if (accepted || savedWhileOpen) {
-        UnbookOutOfRange(schedule);
+        UnbookOutOfRangeUnlessLocked(schedule);
     }
 }
 

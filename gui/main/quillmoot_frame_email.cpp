@@ -46,53 +46,61 @@ bool EditEmailServer(wxWindow* parent, Event& event, QMController* controller) {
 
 }  // namespace
 
-void QuillmootFrame::BindEmailCommands() {
+const CommandFamily& EmailCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    static const CommandFamily family = {
+        {C::SendInvitationEmails, "Send &Invitation Emails...", "Email the invitations to parents",
+         N::Loaded, [](F& frame) { frame.SendEmails(EmailInvitation); }},
+        {C::SendReminderEmails, "Send Reminder Emails...", "Email the reminders to parents",
+         N::Loaded, [](F& frame) { frame.SendEmails(EmailReminder); }},
+        {C::SendResultEmails, "Send Result &Emails...", "Email the current schedule to parents",
+         N::Loaded, [](F& frame) { frame.SendEmails(EmailResults); }},
+        {C::SendPersonInvitationEmail, "Send Invitation Email",
+         "Send just this person's invitation email", N::Nothing,
+         [](F& frame) { frame.SendPersonEmail(EmailInvitation); }},
+        {C::SendPersonReminderEmail, "Send Reminder Email",
+         "Send just this person's reminder email", N::Nothing,
+         [](F& frame) { frame.SendPersonEmail(EmailReminder); }},
+        {C::SendPersonResultsEmail, "&Send Results Email", "Send just this person's results email",
+         N::Nothing, [](F& frame) { frame.SendPersonEmail(EmailResults); }},
+        {C::PreviewInvitationEmail, "Preview &Invitation Email",
+         "Show a preview of the invitation email to this person", N::Nothing,
+         [](F& frame) { frame.PreviewPersonEmail(EmailInvitation); }},
+        {C::PreviewReminderEmail, "Preview Reminder Email",
+         "Show a preview of the reminder email to this person", N::Nothing,
+         [](F& frame) { frame.PreviewPersonEmail(EmailReminder); }},
+        {C::PreviewResultsEmail, "Pre&view Results Email",
+         "Show a preview of the results email to this person", N::Nothing,
+         [](F& frame) { frame.PreviewPersonEmail(EmailResults); }},
+        {C::EditParentInvitationsText, "Parent Invitations...", "Invitation emails for parents",
+         N::Loaded, [](F& frame) { frame.EditEmailText(EmailInvitation, EmailToParent); }},
+        {C::EditParentRemindersText, "Parent Reminders...", "Reminder emails for parents",
+         N::Loaded, [](F& frame) { frame.EditEmailText(EmailReminder, EmailToParent); }},
+        {C::EditParentResultsText, "Parent Results...", "Result emails for parents", N::Loaded,
+         [](F& frame) { frame.EditEmailText(EmailResults, EmailToParent); }},
+        {C::EditPupilResultsText, "Pupil Results...", "Result emails for pupils", N::Loaded,
+         [](F& frame) { frame.EditEmailText(EmailResults, EmailToPupil); }},
+        {C::EditTeacherResultsText, "Teacher Results...", "Result emails for teachers", N::Loaded,
+         [](F& frame) { frame.EditEmailText(EmailResults, EmailToTeacher); }},
+        {C::EditEmailServer, "Edit Emai&l Server...", "Edit the current email server's details",
+         N::Loaded, &F::OnEditEmailServer},
+        {C::CheckForUpdates, "&Check for Updates...", "Check online for updates to Quillmoot",
+         N::Nothing, &F::OnCheckForUpdates},
+    };
+    return family;
+}
+
+void QuillmootFrame::InstallEmailEditors() {
     NewEventDlg::SetEmailServerEditor([](wxWindow* parent, Event& event, QMController* controller) {
         EditEmailServer(parent, event, controller);
     });
-    const std::pair<int, EmailTextKind> runs[] = {{ID_SEND_INVITATION_EMAILS, EmailInvitation},
-                                                  {ID_SEND_REMINDER_EMAILS, EmailReminder},
-                                                  {ID_SEND_RESULT_EMAILS, EmailResults}};
-    for (const auto& [id, runKind] : runs) {
-        const EmailTextKind kind = runKind;
-        BindCommand(id, [this, kind] { SendEmails(kind); });
-    }
-    const std::pair<int, EmailTextKind> people[] = {
-        {ID_SEND_PERSON_INVITATION_EMAIL, EmailInvitation},
-        {ID_SEND_PERSON_REMINDER_EMAIL, EmailReminder},
-        {ID_SEND_PERSON_RESULTS_EMAIL, EmailResults}};
-    for (const auto& [id, runKind] : people) {
-        const EmailTextKind kind = runKind;
-        BindCommand(id, [this, kind] { SendPersonEmail(kind); });
-    }
-    const std::pair<int, EmailTextKind> previews[] = {
-        {ID_PREVIEW_INVITATION_EMAIL, EmailInvitation},
-        {ID_PREVIEW_REMINDER_EMAIL, EmailReminder},
-        {ID_PREVIEW_RESULTS_EMAIL, EmailResults}};
-    for (const auto& [id, runKind] : previews) {
-        const EmailTextKind kind = runKind;
-        BindCommand(id, [this, kind] { PreviewPersonEmail(kind); });
-    }
-    struct TextCommand {
-        int id;
-        EmailTextKind kind;
-        EmailRecipientRole role;
-    };
-    const TextCommand texts[] = {{ID_EDIT_PARENT_INVITATIONS_TEXT, EmailInvitation, EmailToParent},
-                                 {ID_EDIT_PARENT_REMINDERS_TEXT, EmailReminder, EmailToParent},
-                                 {ID_EDIT_PARENT_RESULTS_TEXT, EmailResults, EmailToParent},
-                                 {ID_EDIT_PUPIL_RESULTS_TEXT, EmailResults, EmailToPupil},
-                                 {ID_EDIT_TEACHER_RESULTS_TEXT, EmailResults, EmailToTeacher}};
-    for (const TextCommand& text : texts) {
-        BindCommand(text.id, [this, text] { EditEmailText(text.kind, text.role); });
-    }
     SetEmailOptionsEditor([this](wxWindow* parent, PrintSettings& settings) {
         EmailSettingsDlg dialog(parent, controller_.GetEvent(), &settings,
                                 "Please confirm options for this email run before continuing:");
         return dialog.ShowModal() == wxID_OK;
     });
-    BindCommand(ID_EDIT_EMAIL_SERVER, [this] { OnEditEmailServer(); });
-    BindCommand(ID_CHECK_FOR_UPDATES, [this] { OnCheckForUpdates(); });
 }
 
 void QuillmootFrame::OnEditEmailServer() {

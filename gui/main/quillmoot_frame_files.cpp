@@ -12,18 +12,30 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
-void QuillmootFrame::BindFileCommands() {
-    BindCommand(ID_EXIT, [this] { Close(false); });
-    BindCommand(ID_ABOUT, [this] {
-        AboutDlg about(this);
-        about.ShowModal();
-    });
-    BindCommand(ID_IGNORED, [] {});
-    BindCommand(ID_LOAD_EVENT, [this] { OnLoadEvent(); });
-    BindCommand(ID_MERGE_CHANGES, [this] { OnMergeChanges(); });
-    BindCommand(ID_SAVE_EVENT, [this] { OnSaveEvent(); });
-    BindCommand(ID_TOOL_SAVE_EVENT, [this] { OnSaveEvent(); });
-    BindCommand(ID_SAVE_EVENT_AS, [this] { OnSaveEventAs(); });
+const CommandFamily& FileCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    static const CommandFamily family = {
+        {C::NewEvent, "&New Event...", "Create a new event", N::Nothing, &F::OnNewEvent},
+        {C::LoadEvent, "&Load Event...", "Load an event file", N::Nothing, &F::OnLoadEvent},
+        {C::MergeChanges, "&Merge Changes...", "Merge changes from another copy of this event",
+         N::Loaded, &F::OnMergeChanges},
+        {C::SaveEvent, "&Save Event", "Save the current event file", N::ChangedAndNamed,
+         &F::OnSaveEvent},
+        // The tool saves a new event too: it asks for a name.
+        {C::ToolSaveEvent, "Save Event", "Save the current event", N::Changed, &F::OnSaveEvent},
+        {C::SaveEventAs, "S&ave Event As...", "Save an event file with a different filename",
+         N::Loaded, &F::OnSaveEventAs},
+        {C::Exit, "E&xit", "Quit this program", N::Nothing, [](F& frame) { frame.Close(false); }},
+        {C::About, "&About...\tF1", "Show about dialog", N::Nothing,
+         [](F& frame) {
+             AboutDlg about(&frame);
+             about.ShowModal();
+         }},
+        {C::Ignored, "", "", N::Nothing, [](F&) {}},
+    };
+    return family;
 }
 
 bool QuillmootFrame::LoadEventFile(const wxString& path) {

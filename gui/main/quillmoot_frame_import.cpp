@@ -17,20 +17,32 @@ public:
 
 }  // namespace
 
-void QuillmootFrame::BindImportCommands() {
+const CommandFamily& ImportCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    // Whoever moved stays in the event even when a later person was refused.
+    static const CommandFamily family = {
+        {C::ImportTeachers, "Import &Teachers...", "Import a list of teachers", N::Loaded,
+         [](F& frame) { ImportPeople(&frame, frame.GetController(), PeopleImport::Teachers); }},
+        {C::ImportPupils, "Import &Pupils...", "Import a list of pupils", N::Loaded,
+         [](F& frame) { ImportPeople(&frame, frame.GetController(), PeopleImport::Pupils); }},
+        {C::ImportTaughtByList, "Import 'Taught &By' List from File...",
+         "Import the list of which teachers teach which pupils from a file", N::Loaded,
+         [](F& frame) {
+             ImportRequestList(&frame, frame.GetController(), ImporterPTCSV::TaughtByList);
+         }},
+        {C::ImportRequestList, "Import &Request List from File...",
+         "Import the list of which teachers should be seen from a file", N::Editable,
+         [](F& frame) {
+             ImportRequestList(&frame, frame.GetController(), ImporterPTCSV::RequestList);
+         }},
+    };
+    return family;
+}
+
+void QuillmootFrame::InstallImportPreview() {
     SetImportPreviewTreeFactory([](wxWindow* parent, std::shared_ptr<Event> event) {
         return new PreviewEventTree(parent, std::move(event));
     });
-    for (PeopleImport who : {PeopleImport::Teachers, PeopleImport::Pupils}) {
-        BindCommand(who == PeopleImport::Teachers ? ID_IMPORT_TEACHERS : ID_IMPORT_PUPILS,
-                    [this, who] {
-                        // Whoever moved stays in the event even when a later person was refused.
-                        ImportPeople(this, controller_, who);
-                    });
-    }
-    for (ImporterPTCSV::ListKind list : {ImporterPTCSV::RequestList, ImporterPTCSV::TaughtByList}) {
-        BindCommand(
-            list == ImporterPTCSV::RequestList ? ID_IMPORT_REQUEST_LIST : ID_IMPORT_TAUGHT_BY_LIST,
-            [this, list] { ImportRequestList(this, controller_, list); });
-    }
 }

@@ -76,120 +76,146 @@ void ExportHandouts(wxWindow* parent, MultiDaySchedule& schedule, bool teachers)
     }
 }
 
+// Every output command needs a loaded event; without one it does nothing.
+std::function<void(QuillmootFrame&)> WithSchedule(void (*run)(QuillmootFrame&, MultiDaySchedule&,
+                                                              Event&)) {
+    return [run](QuillmootFrame& frame) {
+        MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+        if (schedule != nullptr && schedule->GetEvent()) {
+            run(frame, *schedule, *schedule->GetEvent());
+        }
+    };
+}
+
+// A report's window over the text that the schedule's member makes.
+template <std::string (MultiDaySchedule::*make)() const>
+void ShowReport(QuillmootFrame& frame, const char* title) {
+    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+    if (schedule != nullptr && schedule->GetEvent()) {
+        ReportDlg dialog(&frame, title, (schedule->*make)());
+        dialog.ShowModal();
+    }
+}
+
+template <class List>
+void ExportList(QuillmootFrame& frame, List& list) {
+    const std::string path = ChooseSavePath(&frame, kCsvWildcard, ".csv");
+    if (!path.empty()) {
+        list.ExportCSV(path);
+    }
+}
+
 }  // namespace
 
-void QuillmootFrame::BindOutputCommands() {
-    // Every output command needs a loaded event; without one it does nothing.
-    auto withSchedule = [this](std::function<void(MultiDaySchedule&, Event&)> run) {
-        return [this, run] {
-            MultiDaySchedule* schedule = controller_.GetSchedule();
-            if (schedule != nullptr && schedule->GetEvent()) {
-                run(*schedule, *schedule->GetEvent());
-            }
-        };
+const CommandFamily& OutputCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    using S = MultiDaySchedule;
+    static const auto preview = WithSchedule(
+        [](F& frame, S&, Event& event) { frame.ShowPrintPreview(&event.GetPrintSettings()); });
+    static const CommandFamily family = {
+        {C::PrintSettings, "P&rint Settings...", "Change how the printouts look", N::Loaded,
+         WithSchedule([](F& frame, S&, Event& event) {
+             PrintSettingsDlg dialog(&frame, &event.GetPrintSettings(), &frame.controller_,
+                                     "Default options for all print jobs:");
+             dialog.ShowModal();
+         })},
+        {C::Print, "&Print...", "Print the current schedule", N::Loaded,
+         WithSchedule([](F& frame, S&, Event& event) {
+             if (frame.ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
+                 QMPrintout printout(&frame.controller_, event.GetPrintSettings());
+                 PrintWithDialog(&frame, &printout);
+             }
+         })},
+        {C::PrintToPdf, "Print to PD&F...", "Print the current schedule to a PDF file", N::Loaded,
+         WithSchedule([](F& frame, S&, Event& event) {
+             if (!frame.ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
+                 return;
+             }
+             const std::string path = ChooseSavePath(&frame, kPdfWildcard, ".pdf");
+             if (path.empty()) {
+                 return;
+             }
+             PDFPrintout pdf(&frame.controller_, event.GetPrintSettings());
+             if (pdf.CreatePDF(path.c_str())) {
+                 ReportMessage(SeverityInformation, "PDF file created successfully");
+             }
+         })},
+        {C::PrintPreview, "Print Previe&w...", "Preview what a printout would look like", N::Loaded,
+         preview},
+        {C::ToolPrint, "Print", "Print the current event", N::Loaded, preview},
+        // One person's handout; the event's own settings stay as they are.
+        {C::PrintPreviewSelected, "&Print Teacher Handout",
+         "Print the handout for the selected teacher", N::Nothing,
+         WithSchedule([](F& frame, S&, Event& event) {
+             const Person* person = frame.tree_ ? frame.tree_->GetSelectedObject() : nullptr;
+             if (person == nullptr) {
+                 return;
+             }
+             PrintSettings settings = event.GetPrintSettings();
+             const PersonKind kind = person->GetKind();
+             const bool teacher = kind == PersonKind::Teacher;
+             const int index =
+                 teacher ? event.GetTeachers().IndexOf(static_cast<const Teacher*>(person))
+                 : kind == PersonKind::Parent
+                     ? event.GetParents().IndexOf(static_cast<const Parent*>(person))
+                     : event.GetParents().IndexOfParentOfPupil(static_cast<const Pupil*>(person));
+             // A negative index would select everybody.
+             if (index < 0) {
+                 return;
+             }
+             if (teacher) {
+                 settings.SelectSingleTeacher(index);
+             } else {
+                 settings.SelectSingleParent(index);
+             }
+             frame.ShowPrintPreview(&settings);
+         })},
+        {C::ExportTeachers, "Export &Teachers to File...", "Export the teachers to a file",
+         N::Loaded,
+         WithSchedule([](F& frame, S&, Event& event) { ExportList(frame, event.GetTeachers()); })},
+        {C::ExportPupils, "Export &Pupils to File...", "Export the parents and pupils to a file",
+         N::Loaded,
+         WithSchedule([](F& frame, S&, Event& event) { ExportList(frame, event.GetParents()); })},
+        {C::ExportAppointments, "Export &Appointments to File...",
+         "Export the appointments to a file", N::Loaded,
+         WithSchedule([](F& frame, S& schedule, Event&) { ExportList(frame, schedule); })},
+        {C::ExportTeacherHandouts, "Export Teacher Handouts...",
+         "Export the teacher handouts to a file", N::Loaded,
+         WithSchedule(
+             [](F& frame, S& schedule, Event&) { ExportHandouts(&frame, schedule, true); })},
+        {C::ExportParentHandouts, "Export Parent Handouts...",
+         "Export the parent handouts to a file", N::Loaded,
+         WithSchedule(
+             [](F& frame, S& schedule, Event&) { ExportHandouts(&frame, schedule, false); })},
+        {C::ReportTeachersWithoutAppointments, "&Teachers with no appointments...",
+         "Report on all teachers who have no appointments", N::Loaded,
+         [](F& frame) {
+             ShowReport<&S::ReportTeachersWithoutAppointments>(frame,
+                                                               "Teachers with no appointments");
+         }},
+        {C::ReportParentsWithoutAppointments, "&Parents with no appointments...",
+         "Report on all parents who have no appointments", N::Loaded,
+         [](F& frame) {
+             ShowReport<&S::ReportParentsWithoutAppointments>(frame,
+                                                              "Parents with no appointments");
+         }},
+        {C::ReportPupilsWithoutAppointments, "P&upils with no appointments...",
+         "Report on all pupils who have no appointments", N::Loaded,
+         [](F& frame) {
+             ShowReport<&S::ReportPupilsWithoutAppointments>(frame, "Pupils with no appointments");
+         }},
+        {C::ReportTeachersWithAppointments, "Teachers with &appointments...",
+         "Report on all teachers who have appointments", N::Loaded,
+         [](F& frame) {
+             ShowReport<&S::ReportTeachersWithAppointments>(frame, "Teachers with appointments");
+         }},
+        {C::ReportUnbookedAppointments, "Un&booked appointments...",
+         "Report on appointments that are not yet booked", N::Loaded,
+         [](F& frame) { ShowReport<&S::ReportUnbookedRequests>(frame, "Unbooked appointments"); }},
     };
-    BindCommand(ID_PRINT_SETTINGS, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    PrintSettingsDlg dialog(this, &event.GetPrintSettings(), &controller_,
-                                            "Default options for all print jobs:");
-                    dialog.ShowModal();
-                }));
-    BindCommand(ID_PRINT, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    if (ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
-                        QMPrintout printout(&controller_, event.GetPrintSettings());
-                        PrintWithDialog(this, &printout);
-                    }
-                }));
-    auto preview = withSchedule(
-        [this](MultiDaySchedule&, Event& event) { ShowPrintPreview(&event.GetPrintSettings()); });
-    // One person's handout; the event's own settings stay as they are.
-    BindCommand(
-        ID_PRINT_PREVIEW_SELECTED, withSchedule([this](MultiDaySchedule&, Event& event) {
-            const Person* person = tree_ ? tree_->GetSelectedObject() : nullptr;
-            if (person == nullptr) {
-                return;
-            }
-            PrintSettings settings = event.GetPrintSettings();
-            const PersonKind kind = person->GetKind();
-            const bool teacher = kind == PersonKind::Teacher;
-            const int index =
-                teacher ? event.GetTeachers().IndexOf(static_cast<const Teacher*>(person))
-                : kind == PersonKind::Parent
-                    ? event.GetParents().IndexOf(static_cast<const Parent*>(person))
-                    : event.GetParents().IndexOfParentOfPupil(static_cast<const Pupil*>(person));
-            // A negative index would select everybody.
-            if (index < 0) {
-                return;
-            }
-            if (teacher) {
-                settings.SelectSingleTeacher(index);
-            } else {
-                settings.SelectSingleParent(index);
-            }
-            ShowPrintPreview(&settings);
-        }));
-    BindCommand(ID_PRINT_PREVIEW, preview);
-    BindCommand(ID_TOOL_PRINT, preview);
-    BindCommand(ID_PRINT_TO_PDF, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    if (!ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
-                        return;
-                    }
-                    const std::string path = ChooseSavePath(this, kPdfWildcard, ".pdf");
-                    if (path.empty()) {
-                        return;
-                    }
-                    PDFPrintout pdf(&controller_, event.GetPrintSettings());
-                    if (pdf.CreatePDF(path.c_str())) {
-                        ReportMessage(SeverityInformation, "PDF file created successfully");
-                    }
-                }));
-    BindCommand(ID_EXPORT_TEACHERS, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    const std::string path = ChooseSavePath(this, kCsvWildcard, ".csv");
-                    if (!path.empty()) {
-                        event.GetTeachers().ExportCSV(path);
-                    }
-                }));
-    BindCommand(ID_EXPORT_PUPILS, withSchedule([this](MultiDaySchedule&, Event& event) {
-                    const std::string path = ChooseSavePath(this, kCsvWildcard, ".csv");
-                    if (!path.empty()) {
-                        event.GetParents().ExportCSV(path);
-                    }
-                }));
-    BindCommand(ID_EXPORT_APPOINTMENTS, withSchedule([this](MultiDaySchedule& schedule, Event&) {
-                    const std::string path = ChooseSavePath(this, kCsvWildcard, ".csv");
-                    if (!path.empty()) {
-                        schedule.ExportCSV(path);
-                    }
-                }));
-    BindCommand(ID_EXPORT_TEACHER_HANDOUTS,
-                withSchedule([this](MultiDaySchedule& schedule, Event&) {
-                    ExportHandouts(this, schedule, true);
-                }));
-    BindCommand(ID_EXPORT_PARENT_HANDOUTS, withSchedule([this](MultiDaySchedule& schedule, Event&) {
-                    ExportHandouts(this, schedule, false);
-                }));
-    const std::pair<int, std::pair<const char*, std::string (MultiDaySchedule::*)() const>>
-        reports[] = {
-            {ID_REPORT_TEACHERS_WITHOUT_APPOINTMENTS,
-             {"Teachers with no appointments",
-              &MultiDaySchedule::ReportTeachersWithoutAppointments}},
-            {ID_REPORT_PARENTS_WITHOUT_APPOINTMENTS,
-             {"Parents with no appointments", &MultiDaySchedule::ReportParentsWithoutAppointments}},
-            {ID_REPORT_PUPILS_WITHOUT_APPOINTMENTS,
-             {"Pupils with no appointments", &MultiDaySchedule::ReportPupilsWithoutAppointments}},
-            {ID_REPORT_TEACHERS_WITH_APPOINTMENTS,
-             {"Teachers with appointments", &MultiDaySchedule::ReportTeachersWithAppointments}},
-            {ID_REPORT_UNBOOKED_APPOINTMENTS,
-             {"Unbooked appointments", &MultiDaySchedule::ReportUnbookedRequests}},
-        };
-    for (const auto& [id, report] : reports) {
-        // Plain names: clang 14 cannot capture structured bindings.
-        const char* title = report.first;
-        const auto make = report.second;
-        BindCommand(id, withSchedule([this, title, make](MultiDaySchedule& schedule, Event&) {
-                        ReportDlg dialog(this, title, (schedule.*make)());
-                        dialog.ShowModal();
-                    }));
-    }
+    return family;
 }
 
 bool QuillmootFrame::ConfirmOutputRun(OutputRun run, PrintSettings* settings) {

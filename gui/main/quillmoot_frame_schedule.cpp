@@ -6,10 +6,10 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
-#include "print/wx/print_settings_dlg.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
+#include "print/wx/print_settings_dlg.h"
 
 namespace {
 
@@ -27,19 +27,38 @@ void EditLogoAndNotes(wxWindow* parent, Event& event, QMController* controller) 
 
 }  // namespace
 
-void QuillmootFrame::BindScheduleCommands() {
+const CommandFamily& ScheduleCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    static const CommandFamily family = {
+        {C::RebookAll, "Clear and &rebook all appointments",
+         "Delete all current appointments and rebook them all from scratch", N::Editable,
+         &F::OnRebookAll},
+        {C::ToolRebookAll, "Rebook All", "Clear and rebook all appointments", N::Editable,
+         &F::OnRebookAll},
+        {C::BookIncomplete, "&Book in only the unbooked requests",
+         "Create appointments for the currently unbooked requests", N::Unbooked,
+         &F::OnBookIncomplete},
+        {C::ToolBookIncomplete, "Book Incomplete", "Book in any unbooked appointments", N::Unbooked,
+         &F::OnBookIncomplete},
+        {C::Optimise, "&Optimise...", "Optimise the schedule", N::Editable, &F::OnOptimise},
+        {C::ToolOptimise, "Optimise", "Optimise the schedule", N::Editable, &F::OnOptimise},
+        {C::EditEventDetails, "Edit E&vent Details...", "Edit the details of the current event",
+         N::Editable, &F::OnEditEventDetails},
+        {C::EditScoring, "Edit &Scoring...", "Edit the scoring system", N::Editable,
+         &F::OnEditScoring},
+        {C::LockSchedule, "Lock Schedule", "Lock the schedule to prevent modification", N::Editable,
+         &F::OnLockSchedule},
+        {C::RemoveLock, "Remove Loc&k", "Remove the current schedule lock", N::Locked,
+         &F::OnRemoveLock},
+    };
+    return family;
+}
+
+void QuillmootFrame::InstallScheduleEditors() {
     SetNewEventEditor(EditNewEvent);
     NewEventDlg::SetLogoAndNotesEditor(EditLogoAndNotes);
-    BindCommand(ID_BOOK_INCOMPLETE, [this] { OnBookIncomplete(); });
-    BindCommand(ID_TOOL_BOOK_INCOMPLETE, [this] { OnBookIncomplete(); });
-    BindCommand(ID_REBOOK_ALL, [this] { OnRebookAll(); });
-    BindCommand(ID_TOOL_REBOOK_ALL, [this] { OnRebookAll(); });
-    BindCommand(ID_OPTIMISE, [this] { OnOptimise(); });
-    BindCommand(ID_TOOL_OPTIMISE, [this] { OnOptimise(); });
-    BindCommand(ID_EDIT_EVENT_DETAILS, [this] { OnEditEventDetails(); });
-    BindCommand(ID_LOCK_SCHEDULE, [this] { OnLockSchedule(); });
-    BindCommand(ID_REMOVE_LOCK, [this] { OnRemoveLock(); });
-    BindCommand(ID_EDIT_SCORING, [this] { OnEditScoring(); });
 }
 
 MultiDaySchedule* QuillmootFrame::ScheduleWithEvent() const {

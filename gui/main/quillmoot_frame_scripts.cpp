@@ -16,8 +16,13 @@ constexpr const char* kScriptFileWildcard =
 
 }  // namespace
 
-void QuillmootFrame::BindScriptCommands() {
-    BindCommand(ID_RUN_SCRIPTED_REPORT, [this] { OnRunScriptedReport(); });
+const CommandFamily& ScriptCommands() {
+    static const CommandFamily family = {
+        {CommandId::RunScriptedReport, "Run a &scripted report...",
+         "Run a Lua script to create a report", CommandNeeds::Loaded,
+         &QuillmootFrame::OnRunScriptedReport},
+    };
+    return family;
 }
 
 void QuillmootFrame::OnRunScriptedReport() {

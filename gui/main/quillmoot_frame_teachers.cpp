@@ -6,6 +6,7 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
+#include "gui/main/selected_item_commands.h"
 #include "gui/people/appt_entry_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
@@ -15,104 +16,95 @@
 
 namespace {
 
-// Bookings that no longer fit changed attendance go, unless the timetable is final.
-void UnbookOutOfRangeUnlessLocked(MultiDaySchedule* schedule) {
-    if (schedule->GetEvent() && !schedule->GetEvent()->IsLocked()) {
-        schedule->UnbookOutOfRangeAppointments();
+void AddTeacher(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    if (!schedule) {
+        return;
+    }
+    if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
+        !frame.AskYesNo("It is a lot faster to import teachers from a file rather than adding "
+                        "them manually. Are you sure you want to add a teacher manually?")) {
+        return;
+    }
+    auto teacher = std::make_unique<Teacher>();
+    teacher->ResetAttendanceAllDays(schedule);
+    bool accepted = false;
+    {
+        TeacherDlg dialog(&frame, schedule, teacher.get(), EditMode::Add);
+        accepted = dialog.ShowModal() == wxID_OK;
+        if (accepted) {
+            *teacher = dialog.GetWorkingCopy();
+        }
+    }
+    if (accepted && !schedule->AddTeacher(std::move(teacher))) {
+        ReportMessage(SeverityError, "Cannot insert new teacher");
+    }
+}
+
+void EditAppointments(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+    if (!schedule) {
+        return;
+    }
+    bool accepted = false;
+    bool saved = false;
+    {
+        ApptEntryDlg dialog(&frame, schedule, frame.GetTree()->GetSelectedPupil());
+        accepted = dialog.ShowModal() == wxID_OK;
+        saved = dialog.SavedWhileOpen();
+    }
+    // Pupils left by navigation are already saved, whichever way the editor closed.
+    if (accepted || saved) {
+        UnbookOutOfRangeUnlessLocked(schedule);
+    }
+}
+
+void EditTeacherAppointments(QuillmootFrame& frame) {
+    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+    Teacher* teacher = schedule ? frame.GetTree()->GetSelectedTeacher() : nullptr;
+    if (teacher == nullptr) {
+        return;
+    }
+    bool accepted = false;
+    bool saved = false;
+    {
+        TApptEntryDlg dialog(&frame, schedule, teacher);
+        accepted = dialog.ShowModal() == wxID_OK;
+        saved = dialog.SavedWhileOpen();
+    }
+    if (accepted || saved) {
+        UnbookOutOfRangeUnlessLocked(schedule);
     }
 }
 
 }  // namespace
 
-void QuillmootFrame::BindTeacherCommands() {
-    BindCommand(ID_ADD_TEACHER, [this] {
-        MultiDaySchedule* schedule = ScheduleWithEvent();
-        if (!schedule) {
-            return;
-        }
-        if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
-            !AskYesNo("It is a lot faster to import teachers from a file rather than adding "
-                      "them manually. Are you sure you want to add a teacher manually?")) {
-            return;
-        }
-        auto teacher = std::make_unique<Teacher>();
-        teacher->ResetAttendanceAllDays(schedule);
-        bool accepted = false;
-        {
-            TeacherDlg dialog(this, schedule, teacher.get(), EditMode::Add);
-            accepted = dialog.ShowModal() == wxID_OK;
-            if (accepted) {
-                *teacher = dialog.GetWorkingCopy();
-            }
-        }
-        if (accepted && !schedule->AddTeacher(std::move(teacher))) {
-            ReportMessage(SeverityError, "Cannot insert new teacher");
-        }
-    });
-    BindCommand(ID_EDIT_TEACHER, [this] {
-        if (!controller_.GetSchedule()) {
-            return;
-        }
-        if (Teacher* teacher = tree_->GetSelectedTeacher()) {
-            EditTeacher(teacher);
-        } else {
-            ReportMessage(SeverityError,
-                          "No teacher is selected - please select a teacher in the left-hand "
-                          "window and try again");
-        }
-    });
-    BindCommand(ID_DELETE_TEACHER, [this] {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        if (!schedule) {
-            return;
-        }
-        Teacher* teacher = tree_->GetSelectedTeacher();
-        if (teacher == nullptr) {
-            ReportMessage(SeverityError,
-                          "No teacher is selected - please select a teacher in the left-hand "
-                          "window and try again");
-            return;
-        }
-        if (!AskYesNo("This will permanently remove the teacher '" + teacher->GetDisplayName() +
-                      "'\nAre you sure you want to do this?")) {
-            return;
-        }
-        (void)schedule->DeleteTeacher(teacher);  // a refusal says why
-    });
-    BindCommand(ID_EDIT_APPOINTMENTS, [this] {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        if (!schedule) {
-            return;
-        }
-        bool accepted = false;
-        bool saved = false;
-        {
-            ApptEntryDlg dialog(this, schedule, tree_->GetSelectedPupil());
-            accepted = dialog.ShowModal() == wxID_OK;
-            saved = dialog.SavedWhileOpen();
-        }
-        // Pupils left by navigation are already saved, whichever way the editor closed.
-        if (accepted || saved) {
-            UnbookOutOfRangeUnlessLocked(schedule);
-        }
-    });
-    BindCommand(ID_EDIT_TEACHER_APPOINTMENTS, [this] {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        Teacher* teacher = schedule ? tree_->GetSelectedTeacher() : nullptr;
-        if (teacher == nullptr) {
-            return;
-        }
-        bool accepted = false;
-        bool saved = false;
-        {
-            TApptEntryDlg dialog(this, schedule, teacher);
-            accepted = dialog.ShowModal() == wxID_OK;
-            saved = dialog.SavedWhileOpen();
-        }
-        if (accepted || saved) {
-            UnbookOutOfRangeUnlessLocked(schedule);
-        }
-    });
+const CommandFamily& TeacherCommands() {
+    using C = CommandId;
+    using N = CommandNeeds;
+    using F = QuillmootFrame;
+    static const CommandFamily family = {
+        {C::AddTeacher, "Add &Teacher...", "Add a teacher", N::Loaded, AddTeacher},
+        {C::EditTeacher, "Edit T&eacher...", "Edit the currently selected teacher", N::Loaded,
+         [](F& frame) {
+             EditSelected(frame, "teacher", &EventTreeView::GetSelectedTeacher, &F::EditTeacher);
+         }},
+        {C::DeleteTeacher, "Delete Teacher", "Delete the selected teacher", N::Editable,
+         [](F& frame) {
+             DeleteSelected<Teacher>(
+                 frame, "teacher", &EventTreeView::GetSelectedTeacher,
+                 [](const Teacher& teacher) {
+                     return "This will permanently remove the teacher '" +
+                            teacher.GetDisplayName() + "'\nAre you sure you want to do this?";
+                 },
+                 &MultiDaySchedule::DeleteTeacher);
+         }},
+        {C::EditAppointments, "Edit Appoint&ments...", "Edit the appointments for all pupils",
+         N::Editable, EditAppointments},
+        {C::EditTeacherAppointments, "Edit Appointments",
+         "Edit the appointments for the selected teacher", N::Nothing, EditTeacherAppointments},
+    };
+    return family;
 }
 
 void QuillmootFrame::EditTeacher(Teacher* teacher) {

@@ -266,7 +266,7 @@ TEST_F(CommandTexts, TreeMenusFitTheItemAndTheLock) {
             const PopupMenuTable table = TreeMenu(kind, locked, nullptr);
             ASSERT_EQ(table.size(), entries.size());
             for (size_t i = 0; i < entries.size(); ++i) {
-                EXPECT_EQ(table[i].id, entries[i].id) << i;
+                EXPECT_EQ(WxId(table[i].id), entries[i].id) << i;
                 EXPECT_EQ(table[i].label, entries[i].label) << i;
                 EXPECT_EQ(table[i].help, entries[i].help) << i;
                 EXPECT_EQ(table[i].enabled, !(locked && entries[i].greyedWhenLocked)) << i;
@@ -329,10 +329,10 @@ TEST_F(CommandTexts, OverviewMenusFitTheCellAndTheLock) {
         const PopupMenuTable table = OverviewMenu(c.kind, c.locked, c.teacherRow, nullptr);
         ASSERT_EQ(table.size(), c.entries.size());
         for (size_t i = 0; i < table.size(); ++i) {
-            EXPECT_EQ(table[i].id, c.entries[i].id) << i;
+            EXPECT_EQ(WxId(table[i].id), c.entries[i].id) << i;
             EXPECT_EQ(table[i].label, c.entries[i].label) << i;
             EXPECT_EQ(table[i].help, c.entries[i].help) << i;
-            if (table[i].id != 0) {
+            if (table[i].id != CommandId::None) {
                 EXPECT_EQ(table[i].enabled, c.entries[i].enabled) << i;
             }
         }

@@ -87,7 +87,7 @@ protected:
 TEST_F(EmailCommands, AreBoundAndEnabledWithAnEvent) {
     for (int id : {18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 40, 75}) {
         SCOPED_TRACE(id);
-        EXPECT_TRUE(frame_->IsCommandBound(id));
+        EXPECT_TRUE(frame_->IsCommandBound(CommandOfWxId(id)));
     }
     for (int id : {18, 19, 20, 27, 28, 29, 30, 31, 40, 75}) {
         SCOPED_TRACE(id);
@@ -105,16 +105,16 @@ TEST_F(EmailCommands, RunsRefuseWithTheFirstMissingSetting) {
         const char* name;
         const char* host;
         const char* from;
-        int command;
+        CommandId command;
         std::string message;
     };
     const Case cases[] = {
-        {"no server", "", "office@school.example", ID_SEND_RESULT_EMAILS, noServer},
-        {"blank server", "  ", "office@school.example", ID_SEND_INVITATION_EMAILS, noServer},
-        {"no sender", "smtp.school.example", "", ID_SEND_REMINDER_EMAILS, noFrom},
-        {"invitations", "smtp.school.example", "o@s.example", ID_SEND_INVITATION_EMAILS,
+        {"no server", "", "office@school.example", CommandId::SendResultEmails, noServer},
+        {"blank server", "  ", "office@school.example", CommandId::SendInvitationEmails, noServer},
+        {"no sender", "smtp.school.example", "", CommandId::SendReminderEmails, noFrom},
+        {"invitations", "smtp.school.example", "o@s.example", CommandId::SendInvitationEmails,
          "Invitation" + unregistered},
-        {"reminders", "smtp.school.example", "o@s.example", ID_SEND_REMINDER_EMAILS,
+        {"reminders", "smtp.school.example", "o@s.example", CommandId::SendReminderEmails,
          "Reminder" + unregistered},
     };
     for (const Case& c : cases) {
@@ -133,7 +133,7 @@ TEST_F(EmailCommands, RunsRefuseWithTheFirstMissingSetting) {
         Event().GetTeachers().Get(i)->SetEmail("");
     }
     prompts_.shown.clear();
-    frame_->RunCommand(ID_SEND_RESULT_EMAILS);
+    frame_->RunCommand(CommandId::SendResultEmails);
     EXPECT_EQ(Boxes(),
               std::vector<std::string>{
                   "Error: Nobody has email addresses defined - if you wish to send emails, "
@@ -157,7 +157,7 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
         sent = dynamic_cast<EmailProgressDlg*>(dialog)->GetJob().GetSentCount();
         return wxID_CANCEL;
     });
-    frame_->RunCommand(ID_SEND_RESULT_EMAILS);
+    frame_->RunCommand(CommandId::SendResultEmails);
     EXPECT_EQ(answers.shown, (std::vector<std::string>{"Email Settings", "Emails"}));
     EXPECT_GT(sent, 0);
     EXPECT_EQ(static_cast<int>(server.Messages().size()), sent);
@@ -177,14 +177,14 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
         shown = ToUtf8(dynamic_cast<ReportDlg*>(dialog)->GetTextBox()->GetValue());
         return wxID_OK;
     });
-    frame_->RunCommand(ID_PREVIEW_RESULTS_EMAIL);
+    frame_->RunCommand(CommandId::PreviewResultsEmail);
     EXPECT_TRUE(Contains(shown, "MIME-Version: 1.0")) << shown;
     EXPECT_TRUE(Contains(shown, "To: ")) << shown;
     EXPECT_FALSE(due->GetEmailSent(EmailResults));
 
     due->SetEmail("");
     prompts_.shown.clear();
-    frame_->RunCommand(ID_PREVIEW_RESULTS_EMAIL);
+    frame_->RunCommand(CommandId::PreviewResultsEmail);
     ASSERT_EQ(Boxes().size(), 1u);
     // A day's reason follows its date when the event has several days.
     ASSERT_EQ(Schedule()->GetDayCount(), 2u);
@@ -202,7 +202,7 @@ TEST_F(EmailCommands, APreviewIsRefusedBeforeAnyScriptIsLoaded) {
     UseServer("", 25, "office@school.example");
     SelectInTree(EmailJob(&frame_->GetController(), EmailResults).GetRecipients().at(0).person);
     prompts_.shown.clear();
-    frame_->RunCommand(ID_PREVIEW_RESULTS_EMAIL);
+    frame_->RunCommand(CommandId::PreviewResultsEmail);
     const std::vector<std::string> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u) << boxes.back();
     EXPECT_TRUE(Contains(boxes[0], "No email server has been defined")) << boxes[0];
@@ -210,16 +210,17 @@ TEST_F(EmailCommands, APreviewIsRefusedBeforeAnyScriptIsLoaded) {
 
 TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
     struct Case {
-        int id;
+        CommandId id;
         const char* firstLine;
     };
     const Case cases[] = {
-        {ID_EDIT_PARENT_INVITATIONS_TEXT, "This is the text of the invitation emails to parents."},
-        {ID_EDIT_PARENT_REMINDERS_TEXT,
+        {CommandId::EditParentInvitationsText,
+         "This is the text of the invitation emails to parents."},
+        {CommandId::EditParentRemindersText,
          "This is the text of the reminder emails to parents who have not responded yet."},
-        {ID_EDIT_PARENT_RESULTS_TEXT, "This is the text of the results emails to parents."},
-        {ID_EDIT_PUPIL_RESULTS_TEXT, "This is the text of the results emails to pupils."},
-        {ID_EDIT_TEACHER_RESULTS_TEXT, "This is the text of the results emails to teachers."},
+        {CommandId::EditParentResultsText, "This is the text of the results emails to parents."},
+        {CommandId::EditPupilResultsText, "This is the text of the results emails to pupils."},
+        {CommandId::EditTeacherResultsText, "This is the text of the results emails to teachers."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firstLine);
@@ -252,7 +253,7 @@ TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
             server->GetPortField()->ChangeValue("2525");
             return answer == wxID_OK && server->AcceptOK() ? wxID_OK : wxID_CANCEL;
         });
-        frame_->RunCommand(ID_EDIT_EMAIL_SERVER);
+        frame_->RunCommand(CommandId::EditEmailServer);
         EXPECT_EQ(offered, "me@school.example");
         EXPECT_EQ(Event().GetEmailServerSettings().GetPort(), answer == wxID_OK ? 2525 : 25);
     }
@@ -260,7 +261,7 @@ TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
 }
 
 TEST_F(EmailCommands, TheUpdateCheckNeedsAServer) {
-    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    frame_->RunCommand(CommandId::CheckForUpdates);
     EXPECT_EQ(Boxes(), std::vector<std::string>{
                            "Error: Cannot check for updates: no update server is configured."});
 }
@@ -313,7 +314,7 @@ protected:
 TEST_F(UpdateCommand, DownloadsChecksClosesThenStartsTheInstaller) {
     const std::string target = folder_.File("setup.run");
     prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
-    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    frame_->RunCommand(CommandId::CheckForUpdates);
     ASSERT_EQ(prompts_.fileRequests.size(), 1u);
     EXPECT_EQ(prompts_.fileRequests[0].defaultFile, kName);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a filename to save as");
@@ -331,7 +332,7 @@ TEST_F(UpdateCommand, DownloadsChecksClosesThenStartsTheInstaller) {
 TEST_F(UpdateCommand, AFileThatAlreadyMatchesIsNotDownloadedAgain) {
     const std::string target = folder_.Write("setup.run", installer_);
     prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
-    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    frame_->RunCommand(CommandId::CheckForUpdates);
     EXPECT_EQ(downloads_, 0);
     EXPECT_TRUE(Closed());
     EXPECT_TRUE(InstallerRan());
@@ -341,7 +342,7 @@ TEST_F(UpdateCommand, UnsavedWorkKeptByCancellingTheCloseStartsNothing) {
     ChangeEvent();
     const std::string target = folder_.File("setup.run");
     prompts_.Answer(wxID_YES).Choose(FromUtf8(target)).Answer(wxID_CANCEL);
-    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    frame_->RunCommand(CommandId::CheckForUpdates);
     EXPECT_EQ(ReadWholeFile(target), installer_);
     EXPECT_FALSE(Closed());
     EXPECT_FALSE(InstallerRan(500));
@@ -351,7 +352,7 @@ TEST_F(UpdateCommand, UnsavedWorkKeptByCancellingTheCloseStartsNothing) {
 TEST_F(UpdateCommand, AReplyWithoutAFileNameIsRefusedAfterTheQuestion) {
     server_.Publish("latest_version.txt", std::string(52, 'x') + "6_3_0.run\n");
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    frame_->RunCommand(CommandId::CheckForUpdates);
     ASSERT_EQ(prompts_.shown.size(), 2u);
     EXPECT_TRUE(
         Contains(ToUtf8(prompts_.shown[0].message), "An update is available, download it now?"));
@@ -364,7 +365,7 @@ TEST_F(UpdateCommand, AReplyWithoutAFileNameIsRefusedAfterTheQuestion) {
 
 TEST_F(UpdateCommand, AVersionReplyLargerThanAnyVersionTextIsRefusedWithItsReason) {
     server_.Publish("latest_version.txt", std::string(2 * 1024 * 1024, 'x') + "\n");
-    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    frame_->RunCommand(CommandId::CheckForUpdates);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: The reply of the " + server_.Host() +
                                                 " website is larger than any version text (64 "
                                                 "KB), so the check for updates has been stopped."});
@@ -376,7 +377,7 @@ TEST_F(UpdateCommand, ADamagedDownloadLeavesTheTargetAsItWas) {
     server_.Publish(kName, installer_ + "tampered");
     const std::string target = folder_.Write("setup.run", "an older file");
     prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
-    frame_->RunCommand(ID_CHECK_FOR_UPDATES);
+    frame_->RunCommand(CommandId::CheckForUpdates);
     EXPECT_EQ(ReadWholeFile(target), "an older file");
     EXPECT_EQ(Boxes(),
               std::vector<std::string>{"Error: Download did not succeed, please check your "

@@ -178,7 +178,7 @@ TEST_F(EventTree, ActivationOpensTheEditorOfTeachersPupilsAndPresentations) {
               (std::vector<std::string>{"teacher Ann Able", "pupil Kid1 Mr Smith",
                                         "pupil Kid2 Mr Smith", "presentation Careers"}));
     // No editor yet, or a preview: nothing opens.
-    frame.missing = {ID_EDIT_TEACHER};
+    frame.missing = {CommandId::EditTeacher};
     Activate(Child(tree->GetTeachersItem(), 0));
     auto* preview = new RecordingTree(TopWindow(), school.event, true);
     wxTreeEvent event(wxEVT_TREE_ITEM_ACTIVATED, preview, Child(preview->GetTeachersItem(), 1));
@@ -197,7 +197,7 @@ TEST_F(EventTree, RightClickSelectsTheItemAndShowsItsMenu) {
 
     school.event->SetLocked(true);
     RightClick(Child(tree->GetTeachersItem(), 0));
-    EXPECT_EQ(std::get<0>(tree->shown[3]), ID_DELETE_TEACHER);
+    EXPECT_EQ(std::get<0>(tree->shown[3]), WxId(CommandId::DeleteTeacher));
     EXPECT_FALSE(std::get<2>(tree->shown[3]));
     RightClick(Child(tree->GetPupilsItem(), 1));
     EXPECT_EQ(tree->shown, (L{{68, "Book Form Appointment", false}}));

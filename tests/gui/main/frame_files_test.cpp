@@ -190,7 +190,7 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     Open(first);
     ChangeEvent();
     prompts_.Choose(second).Answer(wxID_CANCEL);
-    frame_->RunCommand(ID_LOAD_EVENT);
+    frame_->RunCommand(CommandId::LoadEvent);
     EXPECT_EQ(FileName(), first);
     ASSERT_EQ(prompts_.fileRequests.size(), 1u);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose an event file");
@@ -198,14 +198,14 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     EXPECT_TRUE(prompts_.fileRequests[0].wildcard.EndsWith("|All files (*.*)|*"));
 
     prompts_.Choose(second).Answer(wxID_NO);
-    frame_->RunCommand(ID_LOAD_EVENT);
+    frame_->RunCommand(CommandId::LoadEvent);
     EXPECT_EQ(FileName(), second);
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(second));
 
     // The file already open replaces nothing, so nothing is asked.
     ChangeEvent();
     prompts_.Choose(second);
-    frame_->RunCommand(ID_LOAD_EVENT);
+    frame_->RunCommand(CommandId::LoadEvent);
     EXPECT_TRUE(EventChanged());
 }
 
@@ -253,19 +253,19 @@ TEST_F(FrameFiles, NewEventReplacesTheEventOnlyOnOk) {
         schedule.GetEvent()->SetName("Autumn");
         return accept;
     });
-    EXPECT_TRUE(MenuEnabled(ID_NEW_EVENT));
-    frame_->RunCommand(ID_NEW_EVENT);
+    EXPECT_TRUE(MenuEnabled(CommandId::NewEvent));
+    frame_->RunCommand(CommandId::NewEvent);
     EXPECT_EQ(FileName(), path);
     EXPECT_FALSE(EventChanged());
 
     accept = true;
-    frame_->RunCommand(ID_NEW_EVENT);
+    frame_->RunCommand(CommandId::NewEvent);
     EXPECT_EQ(EventName(), "Autumn");
     EXPECT_EQ(FileName(), "");
     // Never saved, so changed.
     EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser");
-    EXPECT_FALSE(MenuEnabled(ID_SAVE_EVENT));
-    EXPECT_TRUE(ToolEnabled(ID_TOOL_SAVE_EVENT));
+    EXPECT_FALSE(MenuEnabled(CommandId::SaveEvent));
+    EXPECT_TRUE(ToolEnabled(CommandId::ToolSaveEvent));
 }
 
 TEST_F(FrameFiles, SaveWithoutAnEventExplainsAndStartsANewOne) {
@@ -317,7 +317,7 @@ TEST_F(FrameFiles, SaveAsNamesTheFileByTheChosenFilter) {
         SCOPED_TRACE(c.typed);
         const std::string expected = folder_.File(c.saved);
         prompts_.Choose(FromUtf8(folder_.File(c.typed)), c.filter);
-        frame_->RunCommand(ID_SAVE_EVENT_AS);
+        frame_->RunCommand(CommandId::SaveEventAs);
         EXPECT_TRUE(fs::exists(expected));
         EXPECT_EQ(FileName(), expected);
         EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(expected));
@@ -331,7 +331,7 @@ TEST_F(FrameFiles, SaveAsAsksBeforeOverwritingAFileTheAddedExtensionNames) {
     OpenNewEvent();
     const std::string existing = folder_.Write("plan.qmv", "kept");
     prompts_.Choose(FromUtf8(folder_.File("plan")), 0).Answer(wxID_NO);
-    frame_->RunCommand(ID_SAVE_EVENT_AS);
+    frame_->RunCommand(CommandId::SaveEventAs);
     EXPECT_EQ(ReadWholeFile(existing), "kept");
     EXPECT_EQ(FileName(), "");
     ASSERT_EQ(prompts_.shown.size(), 1u);
@@ -339,13 +339,13 @@ TEST_F(FrameFiles, SaveAsAsksBeforeOverwritingAFileTheAddedExtensionNames) {
               "The file '" + FromUtf8(existing) + "' already exists. Do you want to replace it?");
 
     prompts_.Choose(FromUtf8(folder_.File("plan")), 0).Answer(wxID_YES);
-    frame_->RunCommand(ID_SAVE_EVENT_AS);
+    frame_->RunCommand(CommandId::SaveEventAs);
     EXPECT_NE(ReadWholeFile(existing), "kept");
     EXPECT_EQ(FileName(), existing);
 
     // Cancelling saves nothing and leaves the event's file as it was.
     prompts_.CancelFile();
-    frame_->RunCommand(ID_SAVE_EVENT_AS);
+    frame_->RunCommand(CommandId::SaveEventAs);
     EXPECT_EQ(FileName(), existing);
 }
 
@@ -354,13 +354,13 @@ TEST_F(FrameFiles, SaveWritesTheOpenFileAndANewEventGoesThroughSaveAs) {
     Open(path);
     Schedule()->GetEvent()->SetName("Renamed");
     ChangeEvent();
-    frame_->RunCommand(ID_TOOL_SAVE_EVENT);
+    frame_->RunCommand(CommandId::ToolSaveEvent);
     EXPECT_NE(ReadWholeFile(path).find("Renamed"), std::string::npos);
     EXPECT_FALSE(EventChanged());
 
     frame_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     prompts_.Choose(FromUtf8(folder_.File("fresh")), 0);
-    frame_->RunCommand(ID_TOOL_SAVE_EVENT);
+    frame_->RunCommand(CommandId::ToolSaveEvent);
     EXPECT_EQ(FileName(), folder_.File("fresh.qmv"));
 }
 

@@ -12,6 +12,11 @@
 #include "gui/dialogs/prompt_service.h"
 #include "gui/main/quillmoot_frame.h"
 #include "gui/support/gui_test.h"
+
+// Test messages name a command by its number.
+inline std::ostream& operator<<(std::ostream& out, CommandId id) {
+    return out << WxId(id);
+}
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
@@ -83,8 +88,10 @@ protected:
         }
         return schedule;
     }
-    bool MenuEnabled(int id) { return frame_->GetMenuBar()->IsEnabled(id); }
-    bool ToolEnabled(int id) { return frame_->GetToolBar()->GetToolEnabled(id); }
+    bool MenuEnabled(CommandId id) { return frame_->GetMenuBar()->IsEnabled(WxId(id)); }
+    bool ToolEnabled(CommandId id) { return frame_->GetToolBar()->GetToolEnabled(WxId(id)); }
+    bool MenuEnabled(int id) { return MenuEnabled(CommandOfWxId(id)); }
+    bool ToolEnabled(int id) { return ToolEnabled(CommandOfWxId(id)); }
     void Tick() {
         wxTimerEvent tick(frame_->GetAutosaveTimer());
         frame_->OnAutosaveTimer(tick);

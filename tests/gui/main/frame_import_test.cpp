@@ -13,8 +13,8 @@ namespace {
 TEST_F(MainWindow, ImportedTeachersJoinTheEventThroughThePreviewTree) {
     Open(Example());
     const unsigned before = Schedule()->GetEvent()->GetTeachers().Count();
-    for (int id :
-         {ID_IMPORT_TEACHERS, ID_IMPORT_PUPILS, ID_IMPORT_TAUGHT_BY_LIST, ID_IMPORT_REQUEST_LIST}) {
+    for (CommandId id : {CommandId::ImportTeachers, CommandId::ImportPupils,
+                         CommandId::ImportTaughtByList, CommandId::ImportRequestList}) {
         EXPECT_TRUE(frame_->IsCommandBound(id)) << id;
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
@@ -29,7 +29,7 @@ TEST_F(MainWindow, ImportedTeachersJoinTheEventThroughThePreviewTree) {
         return static_cast<int>(wxID_OK);
     });
     dialogs.Then<ImportProgressDlg>([](ImportProgressDlg& d) { return RunToEnd(d); });
-    EXPECT_TRUE(frame_->RunCommand(ID_IMPORT_TEACHERS));
+    EXPECT_TRUE(frame_->RunCommand(CommandId::ImportTeachers));
     EXPECT_EQ(before + 2, Schedule()->GetEvent()->GetTeachers().Count());
     EXPECT_TRUE(Boxes().empty());
 }

@@ -181,19 +181,19 @@ TEST_F(FrameOutput, AnEmailRunUsesTheEmailOptionsAndSaysEmail) {
 TEST_F(FrameOutput, ExportsWriteWhereTheUserChose) {
     Open(Example());
     struct Case {
-        int id;
+        CommandId id;
         const char* chosen;
         int filter;
         const char* written;
         const char* firstLine;
     };
     const Case cases[] = {
-        {ID_EXPORT_TEACHERS, "teachers", 0, "teachers.csv", "Name,Initials,Location\n"},
-        {ID_EXPORT_PUPILS, "pupils.CSV", 0, "pupils.CSV", "Parents Name,Pupil Name,Form\n"},
-        {ID_EXPORT_APPOINTMENTS, "appointments", 1, "appointments",
+        {CommandId::ExportTeachers, "teachers", 0, "teachers.csv", "Name,Initials,Location\n"},
+        {CommandId::ExportPupils, "pupils.CSV", 0, "pupils.CSV", "Parents Name,Pupil Name,Form\n"},
+        {CommandId::ExportAppointments, "appointments", 1, "appointments",
          "Parents Name,Address 1,Address 2"},
-        {ID_EXPORT_TEACHER_HANDOUTS, "teachers-out", 0, "teachers-out.txt", ""},
-        {ID_EXPORT_PARENT_HANDOUTS, "parents.text", 1, "parents.text", ""},
+        {CommandId::ExportTeacherHandouts, "teachers-out", 0, "teachers-out.txt", ""},
+        {CommandId::ExportParentHandouts, "parents.text", 1, "parents.text", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen);
@@ -214,9 +214,9 @@ TEST_F(FrameOutput, AHandoutExportThatCannotBeWrittenIsNeverCalledASuccess) {
     Open(Example());
     const std::string path = Path("missing/handouts.txt");
     prompts_.Choose(FromUtf8(path)).CancelFile();
-    ASSERT_TRUE(frame_->RunCommand(ID_EXPORT_TEACHER_HANDOUTS));
+    ASSERT_TRUE(frame_->RunCommand(CommandId::ExportTeacherHandouts));
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot write to file '" + path + "'"});
-    ASSERT_TRUE(frame_->RunCommand(ID_EXPORT_PARENT_HANDOUTS));
+    ASSERT_TRUE(frame_->RunCommand(CommandId::ExportParentHandouts));
     EXPECT_EQ(Boxes().size(), 1u);
 }
 
@@ -224,13 +224,13 @@ TEST_F(FrameOutput, PrintToPDFWritesTheFileAfterTheRunsQuestions) {
     Open(Example());
     prompts_.Answer(wxID_YES).Answer(wxID_NO).Choose(FromUtf8(Path("evening")));
     AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
-    ASSERT_TRUE(frame_->RunCommand(ID_PRINT_TO_PDF));
+    ASSERT_TRUE(frame_->RunCommand(CommandId::PrintToPdf));
     EXPECT_TRUE(std::filesystem::file_size(Path("evening.pdf")) > 1000);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"PDF file created successfully"});
 
     prompts_.shown.clear();
     prompts_.Answer(wxID_YES).Answer(wxID_NO).CancelFile();
-    ASSERT_TRUE(frame_->RunCommand(ID_PRINT_TO_PDF));
+    ASSERT_TRUE(frame_->RunCommand(CommandId::PrintToPdf));
     EXPECT_TRUE(Boxes().empty());
 }
 
@@ -241,9 +241,10 @@ TEST_F(FrameOutput, SettingsAndReportsOpenTheirDialogs) {
         titles.push_back(dialog->GetTitle());
         return wxID_CANCEL;
     });
-    for (int id : {ID_PRINT_SETTINGS, ID_REPORT_TEACHERS_WITHOUT_APPOINTMENTS,
-                   ID_REPORT_PARENTS_WITHOUT_APPOINTMENTS, ID_REPORT_PUPILS_WITHOUT_APPOINTMENTS,
-                   ID_REPORT_TEACHERS_WITH_APPOINTMENTS, ID_REPORT_UNBOOKED_APPOINTMENTS}) {
+    for (CommandId id :
+         {CommandId::PrintSettings, CommandId::ReportTeachersWithoutAppointments,
+          CommandId::ReportParentsWithoutAppointments, CommandId::ReportPupilsWithoutAppointments,
+          CommandId::ReportTeachersWithAppointments, CommandId::ReportUnbookedAppointments}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
         ASSERT_TRUE(frame_->RunCommand(id));
     }
@@ -251,7 +252,7 @@ TEST_F(FrameOutput, SettingsAndReportsOpenTheirDialogs) {
               (std::vector<wxString>{"Print Settings", "Teachers with no appointments",
                                      "Parents with no appointments", "Pupils with no appointments",
                                      "Teachers with appointments", "Unbooked appointments"}));
-    EXPECT_TRUE(MenuEnabled(ID_RUN_SCRIPTED_REPORT));
+    EXPECT_TRUE(MenuEnabled(CommandId::RunScriptedReport));
 }
 
 TEST_F(FrameOutput, PreviewOpensAPreviewWindowOrSaysWhyNot) {
@@ -259,7 +260,7 @@ TEST_F(FrameOutput, PreviewOpensAPreviewWindowOrSaysWhyNot) {
     frame_->Show();
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
     AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
-    ASSERT_TRUE(frame_->RunCommand(ID_TOOL_PRINT));
+    ASSERT_TRUE(frame_->RunCommand(CommandId::ToolPrint));
     wxPreviewFrame* preview = nullptr;
     for (wxWindow* window : wxTopLevelWindows) {
         if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
@@ -292,7 +293,7 @@ TEST_F(FrameOutput, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
 
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
     AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
-    ASSERT_TRUE(frame_->RunCommand(ID_PRINT_PREVIEW_SELECTED));
+    ASSERT_TRUE(frame_->RunCommand(CommandId::PrintPreviewSelected));
     wxPreviewFrame* preview = nullptr;
     for (wxWindow* window : wxTopLevelWindows) {
         if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
@@ -318,9 +319,9 @@ TEST_F(FrameOutput, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
 TEST_F(FrameOutput, WithoutAnEventTheOutputCommandsDoNothing) {
     Open();
     ASSERT_EQ(Schedule(), nullptr);
-    for (int id :
-         {ID_PRINT_SETTINGS, ID_PRINT, ID_PRINT_TO_PDF, ID_PRINT_PREVIEW, ID_EXPORT_TEACHERS,
-          ID_EXPORT_TEACHER_HANDOUTS, ID_REPORT_UNBOOKED_APPOINTMENTS}) {
+    for (CommandId id : {CommandId::PrintSettings, CommandId::Print, CommandId::PrintToPdf,
+                         CommandId::PrintPreview, CommandId::ExportTeachers,
+                         CommandId::ExportTeacherHandouts, CommandId::ReportUnbookedAppointments}) {
         EXPECT_TRUE(frame_->RunCommand(id)) << id;
     }
     EXPECT_FALSE(frame_->ConfirmOutputRun(OutputRun::Print, nullptr));

@@ -88,8 +88,8 @@ TEST_F(FrameSchedule, WithoutAnEventEveryTimetableCommandDoesNothing) {
     Open();
     for (int id : {33, 83, 32, 82, 34, 84, 39, 15, 16, 49}) {
         SCOPED_TRACE(id);
-        EXPECT_TRUE(frame_->IsCommandBound(id));
-        EXPECT_TRUE(frame_->RunCommand(id));
+        EXPECT_TRUE(frame_->IsCommandBound(CommandOfWxId(id)));
+        EXPECT_TRUE(frame_->RunCommand(CommandOfWxId(id)));
     }
     EXPECT_TRUE(prompts_.shown.empty());
     EXPECT_EQ(Schedule(), nullptr);
@@ -98,24 +98,24 @@ TEST_F(FrameSchedule, WithoutAnEventEveryTimetableCommandDoesNothing) {
 TEST_F(FrameSchedule, BookingOnlyTheUnbookedSaysHowItWent) {
     OpenExample();
     ASSERT_FALSE(Schedule()->AllRequestsBooked());
-    frame_->RunCommand(ID_BOOK_INCOMPLETE);
+    frame_->RunCommand(CommandId::BookIncomplete);
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].rfind("Booked ", 0), 0u) << Boxes()[0];
     const std::string booked = EventText();
-    frame_->RunCommand(ID_TOOL_BOOK_INCOMPLETE);
+    frame_->RunCommand(CommandId::ToolBookIncomplete);
     EXPECT_EQ(Boxes().back(), "There were no unbooked requests");
     EXPECT_EQ(EventText(), booked);
-    EXPECT_FALSE(MenuEnabled(ID_BOOK_INCOMPLETE));
+    EXPECT_FALSE(MenuEnabled(CommandId::BookIncomplete));
 }
 
 TEST_F(FrameSchedule, RebookingAllAsksFirstAndNoLeavesTheTimetable) {
     OpenExample();
     const std::string before = EventText();
     prompts_.Answer(wxID_NO);
-    frame_->RunCommand(ID_REBOOK_ALL);
+    frame_->RunCommand(CommandId::RebookAll);
     EXPECT_EQ(EventText(), before);
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(ID_TOOL_REBOOK_ALL);
+    frame_->RunCommand(CommandId::ToolRebookAll);
     EXPECT_EQ(Questions(), (std::vector<std::string>{kRebookQuestion, kRebookQuestion}));
     EXPECT_NE(EventText(), before);
     EXPECT_TRUE(EventChanged());
@@ -124,7 +124,7 @@ TEST_F(FrameSchedule, RebookingAllAsksFirstAndNoLeavesTheTimetable) {
 // Whichever road locks, the bookings are locked with the event, so removals are refused alike.
 TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
     OpenExample();
-    frame_->RunCommand(ID_BOOK_INCOMPLETE);
+    frame_->RunCommand(CommandId::BookIncomplete);
     Schedule()->ClearModified();
     Parent* parent = nullptr;
     for (unsigned i = 0; i < TheEvent().GetParents().Count() && !parent; ++i) {
@@ -135,13 +135,13 @@ TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
     }
     ASSERT_NE(parent, nullptr);
 
-    frame_->RunCommand(ID_LOCK_SCHEDULE);
+    frame_->RunCommand(CommandId::LockSchedule);
     EXPECT_TRUE(TheEvent().IsLocked());
     EXPECT_TRUE(EventChanged());
     EXPECT_TRUE(Questions().empty());
-    EXPECT_FALSE(MenuEnabled(ID_LOCK_SCHEDULE));
-    EXPECT_TRUE(MenuEnabled(ID_REMOVE_LOCK));
-    EXPECT_FALSE(ToolEnabled(ID_TOOL_OPTIMISE));
+    EXPECT_FALSE(MenuEnabled(CommandId::LockSchedule));
+    EXPECT_TRUE(MenuEnabled(CommandId::RemoveLock));
+    EXPECT_FALSE(ToolEnabled(CommandId::ToolOptimise));
     // Even with the event's own flag cleared behind the frame's back, the bookings hold.
     TheEvent().SetLocked(false);
     EXPECT_FALSE(Schedule()->UnbookParent(parent));
@@ -149,30 +149,30 @@ TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
     TheEvent().SetLocked(true);
 
     prompts_.Answer(wxID_NO);
-    frame_->RunCommand(ID_REMOVE_LOCK);
+    frame_->RunCommand(CommandId::RemoveLock);
     EXPECT_TRUE(TheEvent().IsLocked());
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(ID_REMOVE_LOCK);
+    frame_->RunCommand(CommandId::RemoveLock);
     EXPECT_EQ(Questions(), (std::vector<std::string>{kUnlockQuestion, kUnlockQuestion}));
     EXPECT_FALSE(TheEvent().IsLocked());
-    EXPECT_TRUE(MenuEnabled(ID_LOCK_SCHEDULE));
+    EXPECT_TRUE(MenuEnabled(CommandId::LockSchedule));
     EXPECT_TRUE(Schedule()->UnbookParent(parent));
 }
 
 TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChange) {
     OpenExample();
-    frame_->RunCommand(ID_BOOK_INCOMPLETE);
+    frame_->RunCommand(CommandId::BookIncomplete);
     MarkEveryEmailSent();
     const int sent = CountEmailSent();
     ASSERT_GT(sent, 0);
     const std::string before = EventText();
     const size_t boxes = Boxes().size();
 
-    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_EVENT_DETAILS),
+    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg&) { return wxID_CANCEL; }));
     EXPECT_EQ(EventText(), before);
 
-    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_EVENT_DETAILS),
+    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg& d) {
                       d.GetNameBox()->ChangeValue("Renamed evening");
                       return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
@@ -182,7 +182,7 @@ TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChan
     EXPECT_EQ(Boxes().size(), boxes);
 
     const int slot = TheEvent().GetSlotLength();
-    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_EVENT_DETAILS),
+    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg& d) {
                       d.GetSlotLengthBox()->ChangeValue("7.5");
                       return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
@@ -233,18 +233,19 @@ TEST_F(FrameSchedule, OptimiseBooksWhatItCanSilentlyThenRunsTheWindow) {
     OpenExample();
     ASSERT_FALSE(Schedule()->AllRequestsBooked());
     int passes = -1;
-    wxTEST_DIALOG(frame_->RunCommand(ID_OPTIMISE), Answering<OptimiseDlg>([&](OptimiseDlg& d) {
-                      // Booked before the window opened.
-                      EXPECT_TRUE(Schedule()->AllRequestsBooked());
-                      for (int tick = 0; tick < 100000 && d.GetSession().GetPasses() < 1 &&
-                                         !d.GetSession().IsFinished();
-                           ++tick) {
-                          wxIdleEvent idle;
-                          d.OnIdle(idle);
-                      }
-                      passes = d.GetSession().GetPasses();
-                      return wxID_CANCEL;
-                  }));
+    wxTEST_DIALOG(
+        frame_->RunCommand(CommandId::Optimise), Answering<OptimiseDlg>([&](OptimiseDlg& d) {
+            // Booked before the window opened.
+            EXPECT_TRUE(Schedule()->AllRequestsBooked());
+            for (int tick = 0;
+                 tick < 100000 && d.GetSession().GetPasses() < 1 && !d.GetSession().IsFinished();
+                 ++tick) {
+                wxIdleEvent idle;
+                d.OnIdle(idle);
+            }
+            passes = d.GetSession().GetPasses();
+            return wxID_CANCEL;
+        }));
     EXPECT_TRUE(passes >= 1 || Schedule()->GetScore().IsPerfect());
     EXPECT_TRUE(Boxes().empty());
 }
@@ -252,13 +253,13 @@ TEST_F(FrameSchedule, OptimiseBooksWhatItCanSilentlyThenRunsTheWindow) {
 TEST_F(FrameSchedule, ScoringChangesReachTheEventOnlyOnOK) {
     OpenExample();
     const ScheduleOptions before = TheEvent().GetOptions();
-    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_SCORING),
+    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditScoring),
                   Answering<EditScoringDlg>([](EditScoringDlg& d) {
                       d.GetTeacherWaitBox()->ChangeValue("60");
                       return wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetOptions(), before);
-    wxTEST_DIALOG(frame_->RunCommand(ID_EDIT_SCORING),
+    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditScoring),
                   Answering<EditScoringDlg>([](EditScoringDlg& d) {
                       d.GetTeacherWaitBox()->ChangeValue("60");
                       return d.AcceptOK() ? wxID_OK : wxID_CANCEL;

@@ -24,7 +24,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
                                   47, 59, 60, 61, 62, 63, 64, 70, 71, 72, 73, 74};
     const std::set<int> editable = {32, 34, 53, 52, 54, 15, 39, 41, 49,
                                     48, 50, 51, 5,  55, 56, 57, 69};
-    const std::set<int> always = {6, 7, 1, 75, ID_ABOUT};
+    const std::set<int> always = {6, 7, 1, 75, WxId(CommandId::About)};
     struct Case {
         const char* name;
         std::function<void(QuillmootFrame&)> setUp;
@@ -52,10 +52,6 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Open();
-        for (int id = kFirstFrameCommand; id <= kLastFrameCommand; ++id) {
-            frame_->BindCommand(id, [] {});
-        }
-        frame_->BindCommand(ID_ABOUT, [] {});
         c.setUp(*frame_);
         frame_->RefreshViews();
         const FrameState state = ComputeFrameState(frame_->GetController());
@@ -71,13 +67,14 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
                 if (line.kind != MenuLine::Command) {
                     continue;
                 }
-                bool expected = always.count(line.id) > 0;
-                expected |= loaded.count(line.id) && c.state.loaded;
-                expected |= line.id == 9 && c.state.loaded && c.state.named && c.state.changed;
-                expected |= editable.count(line.id) && c.state.editable;
-                expected |= line.id == 16 && c.state.locked;
-                expected |= line.id == 33 && c.state.unbooked;
-                EXPECT_EQ(MenuEnabled(line.id), expected) << "menu id " << line.id;
+                const int id = WxId(line.id);
+                bool expected = always.count(id) > 0;
+                expected |= loaded.count(id) && c.state.loaded;
+                expected |= id == 9 && c.state.loaded && c.state.named && c.state.changed;
+                expected |= editable.count(id) && c.state.editable;
+                expected |= id == 16 && c.state.locked;
+                expected |= id == 33 && c.state.unbooked;
+                EXPECT_EQ(MenuEnabled(id), expected) << "menu id " << id;
             }
         }
         const std::pair<int, bool> tools[] = {
@@ -108,18 +105,18 @@ TEST_F(FrameUpkeep, EveryMenuCommandHasAHandler) {
             }
         }
     }
-    for (int id : {1, 7, 8, 10, int(ID_ABOUT)}) {
+    for (int id : {1, 7, 8, 10, WxId(CommandId::About)}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
     // Save waits for a change.
-    EXPECT_FALSE(MenuEnabled(ID_SAVE_EVENT));
-    EXPECT_FALSE(ToolEnabled(ID_TOOL_SAVE_EVENT));
+    EXPECT_FALSE(MenuEnabled(CommandId::SaveEvent));
+    EXPECT_FALSE(ToolEnabled(CommandId::ToolSaveEvent));
     ChangeEvent();
     frame_->RefreshViews();
-    EXPECT_TRUE(MenuEnabled(ID_SAVE_EVENT));
-    EXPECT_TRUE(ToolEnabled(ID_TOOL_SAVE_EVENT));
+    EXPECT_TRUE(MenuEnabled(CommandId::SaveEvent));
+    EXPECT_TRUE(ToolEnabled(CommandId::ToolSaveEvent));
     // An id outside the table runs nothing.
-    EXPECT_FALSE(frame_->RunCommand(kLastFrameCommand + 1));
+    EXPECT_FALSE(frame_->RunCommand(CommandOfWxId(WxId(CommandId::ToolPrint) + 1)));
 }
 
 TEST_F(FrameUpkeep, TitleNamesTheEventFileAndMarksUnsavedChanges) {
@@ -165,10 +162,10 @@ TEST_F(FrameUpkeep, AFailedAutosaveSaysSoOnceEvenWhenTicksComeDuringTheBox) {
 
 TEST_F(FrameUpkeep, AboutShowsTheAboutBoxWithOrWithoutAnEvent) {
     Open();
-    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)),
+    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(CommandId::About)),
                   wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
     ASSERT_TRUE(frame_->LoadEventFile(Example()));
-    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(ID_ABOUT)),
+    wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(CommandId::About)),
                   wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
 }
 
@@ -216,7 +213,7 @@ TEST_F(FrameUpkeep, TheRealFrameOpensTheExampleShowsItAndCloses) {
     EXPECT_EQ(frame_->GetStatusBar()->GetFieldsCount(), 2);
     EXPECT_TRUE(frame_->GetSummaryPane()->GetScoreLine()->GetLabel().StartsWith(
         "Current schedule score: "));
-    EXPECT_TRUE(frame_->RunCommand(ID_EXIT));
+    EXPECT_TRUE(frame_->RunCommand(CommandId::Exit));
     EXPECT_TRUE(Closed());
     EXPECT_TRUE(Boxes().empty());
 }

@@ -127,7 +127,7 @@ TEST_F(LostEdits, UntickingTheLastPresentationIsOfferedForSavingOnEveryRoad) {
         {"Edit Presentations", false,
          [this] {
              script_.steps.push_back(UntickAll);
-             frame_->RunCommand(ID_EDIT_PRESENTATIONS_ATTENDED);
+             frame_->RunCommand(CommandId::EditPresentationsAttended);
          }},
         {"the parent editor's button, then Cancel", false,
          [this] {
@@ -136,7 +136,7 @@ TEST_F(LostEdits, UntickingTheLastPresentationIsOfferedForSavingOnEveryRoad) {
                  return wxID_CANCEL;
              });
              script_.steps.push_back(UntickAll);
-             frame_->RunCommand(ID_EDIT_PARENT);
+             frame_->RunCommand(CommandId::EditParent);
          }},
         {"the teacher editor's button, then Cancel", true,
          [this] {
@@ -145,7 +145,7 @@ TEST_F(LostEdits, UntickingTheLastPresentationIsOfferedForSavingOnEveryRoad) {
                  return wxID_CANCEL;
              });
              script_.steps.push_back(UntickAll);
-             frame_->RunCommand(ID_EDIT_TEACHER);
+             frame_->RunCommand(CommandId::EditTeacher);
          }},
     };
     for (const Road& road : roads) {
@@ -216,7 +216,7 @@ TEST_F(LostEdits, RequestChangesInACancelledPupilEditorAreOfferedForSaving) {
                 return wxID_CANCEL;
             });
             Select(throughParent ? static_cast<Person*>(parent) : pupil);
-            frame_->RunCommand(throughParent ? ID_EDIT_PARENT : ID_EDIT_PUPIL);
+            frame_->RunCommand(throughParent ? CommandId::EditParent : CommandId::EditPupil);
             ASSERT_TRUE(changed);
             ExpectOfferedForSaving();
         }
@@ -248,7 +248,7 @@ TEST_F(LostEdits, AttendanceTypedBeforeEditAppointmentsSurvivesIt) {
             return dynamic_cast<TApptEntryDlg*>(dialog)->AcceptOK() ? wxID_OK : wxID_CANCEL;
         });
         Select(teacher);
-        frame_->RunCommand(ID_EDIT_TEACHER);
+        frame_->RunCommand(CommandId::EditTeacher);
         EXPECT_TRUE(teacher->ArrivesLate(first));
         EXPECT_EQ(teacher->GetStartTime(first), five);
     }
@@ -280,7 +280,7 @@ TEST_F(LostEdits, AttendanceSavedByADaySwitchThenCancelledIsOfferedForSaving) {
             return wxID_CANCEL;
         });
         Select(parent);
-        frame_->RunCommand(ID_EDIT_PARENT);
+        frame_->RunCommand(CommandId::EditParent);
         EXPECT_FALSE(locked ? parent->IsAttending(first) : parent->ArrivesLate(first));
         ExpectOfferedForSaving();
     }

@@ -325,13 +325,13 @@ TEST(OverviewTexts, RecountTalliesEveryRequestedSlotPerTeacher) {
 std::vector<std::tuple<int, std::string, bool>> Lines(const PopupMenuTable& table) {
     std::vector<std::tuple<int, std::string, bool>> lines;
     for (const PopupEntry& entry : table) {
-        lines.emplace_back(entry.id, entry.label, entry.enabled);
+        lines.emplace_back(WxId(entry.id), entry.label, entry.enabled);
     }
     return lines;
 }
 
 TEST(OverviewMenus, EntriesAndTheirEnablingFollowTheCellAndTheLock) {
-    const CommandAvailable all = [](int) { return true; };
+    const CommandAvailable all = [](CommandId) { return true; };
     using L = std::vector<std::tuple<int, std::string, bool>>;
     EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Background, true, false, all)),
               (L{{78, "Change Appearance", true}}));
@@ -369,9 +369,9 @@ TEST(OverviewMenus, EntriesAndTheirEnablingFollowTheCellAndTheLock) {
     for (int index : {5, 6, 7}) {
         std::get<2>(noEditors[index]) = false;
     }
-    EXPECT_EQ(
-        Lines(OverviewMenu(OverviewMenuKind::Appointment, false, true, [](int) { return false; })),
-        noEditors);
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, false, true,
+                                 [](CommandId) { return false; })),
+              noEditors);
     const PopupMenuTable teacherMenu = OverviewMenu(OverviewMenuKind::Teacher, false, true, all);
     EXPECT_STREQ(teacherMenu[0].help, "Edit the currently selected teacher");
     EXPECT_STREQ(OverviewMenu(OverviewMenuKind::Appointment, false, true, all)[5].help,
@@ -380,7 +380,7 @@ TEST(OverviewMenus, EntriesAndTheirEnablingFollowTheCellAndTheLock) {
 
 TEST(TreeMenus, EachKindOfItemHasItsEntriesGreyedByTheLock) {
     using L = std::vector<std::tuple<int, std::string, bool>>;
-    const CommandAvailable all = [](int) { return true; };
+    const CommandAvailable all = [](CommandId) { return true; };
     struct Case {
         TreeItemKind kind;
         bool locked;
@@ -436,8 +436,8 @@ TEST(TreeMenus, EachKindOfItemHasItsEntriesGreyedByTheLock) {
     for (const PopupEntry& entry : TreeMenu(TreeItemKind::Presentation, false, all)) {
         EXPECT_TRUE(entry.enabled) << entry.label;
     }
-    const PopupMenuTable partial =
-        TreeMenu(TreeItemKind::Teacher, false, [](int id) { return id != ID_DELETE_TEACHER; });
+    const PopupMenuTable partial = TreeMenu(
+        TreeItemKind::Teacher, false, [](CommandId id) { return id != CommandId::DeleteTeacher; });
     EXPECT_FALSE(partial[3].enabled);
     EXPECT_TRUE(partial[0].enabled);
     EXPECT_STREQ(partial[3].help, "Delete the selected teacher");

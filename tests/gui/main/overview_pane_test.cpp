@@ -249,22 +249,22 @@ TEST_F(Overview, RightClickShowsTheMenuThatFitsTheCell) {
                                       {wxID_SEPARATOR, "", true},
                                       {78, "Change Appearance", true}}));
     RightClick(ParentCell(1, 5));
-    EXPECT_EQ(std::get<0>(pane->shown[0]), ID_EDIT_PARENT);
+    EXPECT_EQ(std::get<0>(pane->shown[0]), WxId(CommandId::EditParent));
     EXPECT_EQ(pane->shown.size(), 3u);
 
     RightClick(ParentCell(0, 0));
     ASSERT_EQ(pane->shown.size(), 10u);
-    EXPECT_EQ(std::get<0>(pane->shown[3]), ID_ADD_BREAK);
+    EXPECT_EQ(std::get<0>(pane->shown[3]), WxId(CommandId::AddBreak));
     EXPECT_FALSE(std::get<2>(pane->shown[3]));
     // Edit Teacher there edits the appointment's teacher.
-    RightClick(ParentCell(0, 0), ID_EDIT_TEACHER);
-    RightClick(ParentCell(0, 0), ID_EDIT_PUPIL);
-    RightClick(ParentCell(1, 5), ID_EDIT_PARENT);
+    RightClick(ParentCell(0, 0), WxId(CommandId::EditTeacher));
+    RightClick(ParentCell(0, 0), WxId(CommandId::EditPupil));
+    RightClick(ParentCell(1, 5), WxId(CommandId::EditParent));
     EXPECT_EQ(frame.calls,
               (std::vector<std::string>{"teacher Teacher 0", "pupil Kid1 P0", "parent P1"}));
     EXPECT_EQ(frame.refreshes, 3);
     // The same ids from elsewhere (the menu bar) are the window's.
-    wxCommandEvent fromMenuBar(wxEVT_MENU, ID_EDIT_TEACHER);
+    wxCommandEvent fromMenuBar(wxEVT_MENU, WxId(CommandId::EditTeacher));
     EXPECT_FALSE(pane->GetEventHandler()->SafelyProcessEvent(fromMenuBar));
     EXPECT_EQ(frame.calls.size(), 3u);
 
@@ -283,7 +283,7 @@ TEST_F(Overview, UnbookAsksAndChangesNothingOnNo) {
     Render();
     Schedule& day = school.Day();
     prompts_.Answer(wxID_NO);
-    RightClick(TeacherCell(0, 2), ID_UNBOOK_APPOINTMENT);
+    RightClick(TeacherCell(0, 2), WxId(CommandId::UnbookAppointment));
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(ToUtf8(prompts_.shown[0].message),
               "You are about to unbook the appointment for Teacher 0 to see P1 about Kid1 P1 "
@@ -293,7 +293,7 @@ TEST_F(Overview, UnbookAsksAndChangesNothingOnNo) {
     EXPECT_EQ(frame.refreshes, 0);
 
     prompts_.Answer(wxID_YES);
-    RightClick(ParentCell(1, 2), ID_UNBOOK_APPOINTMENT);
+    RightClick(ParentCell(1, 2), WxId(CommandId::UnbookAppointment));
     EXPECT_EQ(day.GetGrid().PeekBooking(2, 0), nullptr);
     EXPECT_EQ(families[1]->GetPupil(0)->GetRequestCount(), 1u);
     EXPECT_EQ(frame.refreshes, 1);
@@ -305,11 +305,11 @@ TEST_F(Overview, DeleteRequestTakesEveryRequestToThatTeacherAndItsBookings) {
     // A second request of the same pupil to the same teacher, booked too.
     school.Book(school.Request(pupil, teachers[0]), 8);
     prompts_.Answer(wxID_NO);
-    RightClick(TeacherCell(0, 0), ID_DELETE_REQUEST);
+    RightClick(TeacherCell(0, 0), WxId(CommandId::DeleteRequest));
     EXPECT_EQ(pupil->GetRequestCount(), 2u);
 
     prompts_.Answer(wxID_YES);
-    RightClick(TeacherCell(0, 0), ID_DELETE_REQUEST);
+    RightClick(TeacherCell(0, 0), WxId(CommandId::DeleteRequest));
     EXPECT_EQ(pupil->GetRequestCount(), 0u);
     EXPECT_EQ(school.Day().GetGrid().PeekBooking(0, 0), nullptr);
     EXPECT_EQ(school.Day().GetGrid().PeekBooking(8, 0), nullptr);
@@ -323,8 +323,8 @@ TEST_F(Overview, OnALockedEventUnbookAndDeleteRequestChangeNothing) {
     Render();
     school.event->SetLocked(true);
     prompts_.Answer(wxID_YES).Answer(wxID_YES);
-    RightClick(TeacherCell(0, 0), ID_UNBOOK_APPOINTMENT);
-    RightClick(TeacherCell(0, 0), ID_DELETE_REQUEST);
+    RightClick(TeacherCell(0, 0), WxId(CommandId::UnbookAppointment));
+    RightClick(TeacherCell(0, 0), WxId(CommandId::DeleteRequest));
     EXPECT_NE(school.Day().GetGrid().PeekBooking(0, 0), nullptr);
     EXPECT_EQ(families[0]->GetPupil(0)->GetRequestCount(), 1u);
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>(
@@ -334,15 +334,15 @@ TEST_F(Overview, OnALockedEventUnbookAndDeleteRequestChangeNothing) {
 
 TEST_F(Overview, AddBreakMakesTheSlotABreakUnlessTheEventIsLocked) {
     Render();
-    RightClick(TeacherCell(0, 2), ID_ADD_BREAK);
+    RightClick(TeacherCell(0, 2), WxId(CommandId::AddBreak));
     EXPECT_TRUE(teachers[0]->HasBreak(DateTime(Date(4, 3, 2024), TimeOfDay(18, 20, 0))));
     EXPECT_EQ(school.Day().GetGrid().PeekBooking(2, 0), nullptr);
-    RightClick(TeacherCell(7, 3), ID_ADD_BREAK);
+    RightClick(TeacherCell(7, 3), WxId(CommandId::AddBreak));
     EXPECT_EQ(teachers[7]->GetBreakCount(), 1u);
     EXPECT_EQ(frame.refreshes, 2);
 
     school.event->SetLocked(true);
-    RightClick(TeacherCell(7, 1), ID_ADD_BREAK);
+    RightClick(TeacherCell(7, 1), WxId(CommandId::AddBreak));
     EXPECT_EQ(teachers[7]->GetBreakCount(), 1u);
     EXPECT_EQ(
         sink_.Texts(),
@@ -387,7 +387,7 @@ protected:
 TEST_F(Overview, ChangeAppearanceOpensTheDialogAndRefreshesWhateverTheAnswer) {
     Render();
     CancelAppearance hook;
-    RightClick({5, 5}, ID_CHANGE_APPEARANCE);
+    RightClick({5, 5}, WxId(CommandId::ChangeAppearance));
     EXPECT_EQ(hook.titles, (std::vector<std::string>{"Edit Overview Appearance"}));
     EXPECT_EQ(frame.refreshes, 1);
 }

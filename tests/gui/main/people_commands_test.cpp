@@ -82,20 +82,20 @@ protected:
 
 TEST_F(PeopleCommands, CommandsWithoutASelectionSayWhatToSelect) {
     tree_->UnselectAll();
-    const std::pair<int, const char*> commands[] = {
-        {ID_EDIT_PARENT,
+    const std::pair<CommandId, const char*> commands[] = {
+        {CommandId::EditParent,
          "No parent is selected - please select a parent in the left-hand window and try again"},
-        {ID_EDIT_PUPIL,
+        {CommandId::EditPupil,
          "No pupil is selected - please select a pupil in the left-hand window and try again"},
-        {ID_EDIT_PRESENTATION,
+        {CommandId::EditPresentation,
          "No presentation is selected - please select a presentation in the "
          "left-hand window and try again"},
-        {ID_DELETE_PARENT,
+        {CommandId::DeleteParent,
          "No parent is selected - please select a parent in the left-hand window and try again"},
-        {ID_DELETE_PRESENTATION,
+        {CommandId::DeletePresentation,
          "No presentation is selected - please select a presentation in "
          "the left-hand window and try again"},
-        {ID_EDIT_PRESENTATIONS_ATTENDED,
+        {CommandId::EditPresentationsAttended,
          "Nobody is selected - please select the correct person "
          "in the left-hand window and try again"},
     };
@@ -107,18 +107,18 @@ TEST_F(PeopleCommands, CommandsWithoutASelectionSayWhatToSelect) {
     }
     Select("Lily Brown (9A)");
     prompts_.shown.clear();
-    frame_->RunCommand(ID_EDIT_PRESENTATIONS_ATTENDED);
+    frame_->RunCommand(CommandId::EditPresentationsAttended);
     EXPECT_EQ(Reports(), std::vector<std::string>{
                              "This operation is only valid for teachers and parents - please "
                              "select the correct person in the left-hand window and try again"});
-    EXPECT_TRUE(MenuEnabled(ID_EDIT_PARENT));
+    EXPECT_TRUE(MenuEnabled(CommandId::EditParent));
 }
 
 TEST_F(PeopleCommands, DeleteParentWithAPupilSelectedNamesAndDeletesItsParent) {
     Select("Lily Brown (9A)");
     const unsigned before = TheEvent().GetParents().Count();
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(ID_DELETE_PARENT);
+    frame_->RunCommand(CommandId::DeleteParent);
     EXPECT_EQ(Questions(), std::vector<std::string>{
                                "This will permanently remove the parent 'Dr Brown' and all the "
                                "pupil(s) belonging to them.\nAre you sure you want to do this?"});
@@ -134,14 +134,14 @@ TEST_F(PeopleCommands, ARefusedParentDeletionDeletesNothing) {
     Select("Dr Brown (2)");
     const unsigned before = TheEvent().GetParents().Count();
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(ID_DELETE_PARENT);
+    frame_->RunCommand(CommandId::DeleteParent);
     EXPECT_EQ(TheEvent().GetParents().Count(), before);
     EXPECT_TRUE(FindItem("Lily Brown (9A)").IsOk());
     EXPECT_FALSE(Reports().empty());
 }
 
 TEST_F(PeopleCommands, DeleteUnbookedParentsCountsAsksAndReports) {
-    frame_->RunCommand(ID_DELETE_UNBOOKED_PARENTS);
+    frame_->RunCommand(CommandId::DeleteUnbookedParents);
     EXPECT_EQ(Reports(),
               std::vector<std::string>{"All parents have appointments, so none will be deleted"});
     const unsigned before = TheEvent().GetParents().Count();
@@ -151,7 +151,7 @@ TEST_F(PeopleCommands, DeleteUnbookedParentsCountsAsksAndReports) {
     tree_->RebuildTree();
     prompts_.Answer(wxID_YES);
     prompts_.shown.clear();
-    frame_->RunCommand(ID_DELETE_UNBOOKED_PARENTS);
+    frame_->RunCommand(CommandId::DeleteUnbookedParents);
     EXPECT_EQ(Questions(), std::vector<std::string>{
                                "There are 3 parents with no appointments. Are you sure you want "
                                "to delete them all? This operation cannot be undone!"});
@@ -173,7 +173,7 @@ TEST_F(PeopleCommands, EditParentRebuildsTheTreeAfterRemovingAPupilAndCancelling
         }
         return wxID_CANCEL;
     });
-    frame_->RunCommand(ID_EDIT_PARENT);
+    frame_->RunCommand(CommandId::EditParent);
     EXPECT_FALSE(FindItem("Lily Brown (9A)").IsOk());
     EXPECT_TRUE(FindItem("Theo Brown (10B)").IsOk());
     Select("Theo Brown (10B)");
@@ -195,7 +195,7 @@ TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterC
         editor->ProcessWindowEvent(next);
         return wxID_CANCEL;
     });
-    frame_->RunCommand(ID_EDIT_PARENT);
+    frame_->RunCommand(CommandId::EditParent);
     EXPECT_EQ(brown->GetEndTime(first), TimeOfDay(16, 10, 0));
     EXPECT_LT(first->GetLastParentSlot(brown), 2);
 }
@@ -203,7 +203,7 @@ TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterC
 TEST_F(PeopleCommands, AddParentKeepsTheEventAsItWasUntilOKAndRefusesADuplicateInTheDialog) {
     const unsigned before = TheEvent().GetParents().Count();
     script_.steps.push_back([](wxDialog*) { return wxID_CANCEL; });
-    frame_->RunCommand(ID_ADD_PARENT);
+    frame_->RunCommand(CommandId::AddParent);
     EXPECT_EQ(TheEvent().GetParents().Count(), before);
     script_.steps.push_back([this](wxDialog* dialog) {
         auto* editor = dynamic_cast<ParentDlg*>(dialog);
@@ -215,7 +215,7 @@ TEST_F(PeopleCommands, AddParentKeepsTheEventAsItWasUntilOKAndRefusesADuplicateI
         editor->GetNameText()->ChangeValue("Mr New");
         return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
     });
-    frame_->RunCommand(ID_ADD_PARENT);
+    frame_->RunCommand(CommandId::AddParent);
     EXPECT_EQ(TheEvent().GetParents().Count(), before + 1);
     EXPECT_TRUE(FindItem("Mr New (0)").IsOk());
 }
@@ -232,7 +232,7 @@ TEST_F(PeopleCommands, AddPresentationStartsOnTheFirstDayForOneSlot) {
         editor->GetTitleText()->ChangeValue("Sixth Form");
         return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
     });
-    frame_->RunCommand(ID_ADD_PRESENTATION);
+    frame_->RunCommand(CommandId::AddPresentation);
     ASSERT_EQ(TheEvent().GetPresentations().Count(), before + 1);
     const Presentation* added = TheEvent().GetPresentations().GetPresentation(before);
     EXPECT_EQ(added->GetName(), "Sixth Form");
@@ -241,7 +241,7 @@ TEST_F(PeopleCommands, AddPresentationStartsOnTheFirstDayForOneSlot) {
 
 TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
     Select("Lily Brown (9A)");
-    frame_->RunCommand(ID_BOOK_FORM_APPOINTMENT);  // no form item: nothing opens
+    frame_->RunCommand(CommandId::BookFormAppointment);  // no form item: nothing opens
     const wxTreeItemId form = FindItem("Form 9A");
     ASSERT_TRUE(form.IsOk());
     tree_->SelectItem(form);
@@ -264,7 +264,7 @@ TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
         }
     }
     ASSERT_FALSE(without.empty());
-    frame_->RunCommand(ID_BOOK_FORM_APPOINTMENT);
+    frame_->RunCommand(CommandId::BookFormAppointment);
     for (const Pupil* pupil : without) {
         SCOPED_TRACE(pupil->GetName());
         const AppointmentRequest* request = pupil->FindRequest(ashworth, "9A");
@@ -276,12 +276,12 @@ TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
 TEST_F(PeopleCommands, BulkDeletionsLeaveNoBookingOfADeletedRequest) {
     frame_->GetController().BookUnbookedRequests(false, false);
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(ID_DELETE_APPOINTMENTS);
+    frame_->RunCommand(CommandId::DeleteAppointments);
     EXPECT_EQ(Schedule()->CountParentsWithoutRequests(),
               static_cast<int>(TheEvent().GetParents().Count()));
     EXPECT_EQ(Schedule()->GetScore().Unbooked, 0u);
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(ID_DELETE_PARENTS_AND_PUPILS);
+    frame_->RunCommand(CommandId::DeleteParentsAndPupils);
     EXPECT_EQ(TheEvent().GetParents().Count(), 0u);
     EXPECT_FALSE(FindItem("Dr Brown (2)").IsOk());
 }
@@ -291,7 +291,7 @@ TEST_F(PeopleCommands, SettingEveryParentAttendingNamesThoseWhoCannot) {
     ASSERT_NE(brown, nullptr);
     brown->SetAttending(Schedule()->GetDay(0), false);
     Select(TheEvent().GetPresentations().GetPresentation(0)->GetDescription());
-    frame_->RunCommand(ID_SET_ALL_PARENTS_ATTENDING);
+    frame_->RunCommand(CommandId::SetAllParentsAttending);
     ASSERT_EQ(Reports().size(), 1u);
     EXPECT_NE(Reports()[0].find("\nDr Brown"), std::string::npos);
     EXPECT_FALSE(brown->AttendsPresentation(TheEvent().GetPresentations().GetPresentation(0)));

@@ -16,7 +16,7 @@ public:
     RecordingFrame() : previous_(TheFrameActions()) { SetFrameActions(this); }
     ~RecordingFrame() override { SetFrameActions(previous_); }
 
-    bool HasCommand(int id) const override { return missing.count(id) == 0; }
+    bool HasCommand(CommandId id) const override { return missing.count(id) == 0; }
     void EditTeacher(Teacher* teacher) override {
         calls.push_back("teacher " + teacher->GetName());
     }
@@ -28,7 +28,7 @@ public:
     void RefreshViews() override { ++refreshes; }
 
     // Commands the window does not handle yet.
-    std::set<int> missing;
+    std::set<CommandId> missing;
     std::vector<std::string> calls;
     int refreshes = 0;
 

@@ -46,14 +46,14 @@ protected:
     std::vector<ReadReports::Report> Run(const std::string& lua) {
         prompts_.Choose(FromUtf8(folder_.Write("report.lua", lua)));
         ReadReports hook;
-        EXPECT_TRUE(frame_->RunCommand(ID_RUN_SCRIPTED_REPORT));
+        EXPECT_TRUE(frame_->RunCommand(CommandId::RunScriptedReport));
         return hook.reports;
     }
 };
 
 TEST_F(ScriptedReport, TheScriptsOutputIsShownAndItsChangesReachTheWindow) {
     ASSERT_NE(Schedule(), nullptr);
-    EXPECT_TRUE(MenuEnabled(ID_RUN_SCRIPTED_REPORT));
+    EXPECT_TRUE(MenuEnabled(CommandId::RunScriptedReport));
     const unsigned teachers = Schedule()->GetEvent()->GetTeachers().Count();
     const std::string csv = folder_.Write("staff.csv", "Zed Quill,ZQ\n");
     const auto reports =
@@ -78,7 +78,7 @@ TEST_F(ScriptedReport, TheScriptsOutputIsShownAndItsChangesReachTheWindow) {
 TEST_F(ScriptedReport, TheExampleReportListsEveryTeacherOnEveryDay) {
     prompts_.Choose(FromUtf8(std::string(QM_SOURCE_DIR) + "/examples/teacher_report.lua"));
     ReadReports hook;
-    ASSERT_TRUE(frame_->RunCommand(ID_RUN_SCRIPTED_REPORT));
+    ASSERT_TRUE(frame_->RunCommand(CommandId::RunScriptedReport));
     ASSERT_EQ(hook.reports.size(), 1u);
     const std::string& text = hook.reports[0].text;
     const Event& event = *Schedule()->GetEvent();
@@ -114,7 +114,7 @@ TEST_F(ScriptedReport, FailuresAreReportedAndOnlyAScriptThatLoadsOpensTheWindow)
         if (c.lua == nullptr) {
             prompts_.CancelFile();
             ReadReports hook;
-            EXPECT_TRUE(frame_->RunCommand(ID_RUN_SCRIPTED_REPORT));
+            EXPECT_TRUE(frame_->RunCommand(CommandId::RunScriptedReport));
             reports = hook.reports;
         } else {
             reports = Run(c.lua);

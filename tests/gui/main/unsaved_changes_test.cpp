@@ -67,19 +67,19 @@ std::vector<int> EveryCommand() {
     for (const MenuSpec& menu : MainMenus()) {
         for (const MenuLine& line : menu.lines) {
             if (line.kind == MenuLine::Command) {
-                ids.insert(line.id);
+                ids.insert(WxId(line.id));
             }
         }
     }
     for (const ToolSpec& tool : MainTools()) {
-        if (tool.id != 0) {
-            ids.insert(tool.id);
+        if (tool.id != CommandId::None) {
+            ids.insert(WxId(tool.id));
         }
     }
-    for (int id : PopupOnlyCommands()) {
-        ids.insert(id);
+    for (CommandId id : PopupOnlyCommands()) {
+        ids.insert(WxId(id));
     }
-    ids.erase(ID_EXIT);
+    ids.erase(WxId(CommandId::Exit));
     return {ids.begin(), ids.end()};
 }
 
@@ -223,27 +223,27 @@ protected:
         return WithoutFiller(now) != WithoutFiller(ReadWholeFile(FileName()));
     }
     // The object a command of that id works on, selected in the tree.
-    void SelectFor(int id) {
+    void SelectFor(CommandId id) {
         auto* tree = dynamic_cast<EventTreeCtrl*>(frame_->GetTree()->GetWindow());
         ASSERT_NE(tree, nullptr);
         Event& event = *Schedule()->GetEvent();
         Parent* parent = event.GetParents().FindByKey("FAM1004");
         ASSERT_NE(parent, nullptr);
-        const std::set<int> teacherCommands = {
-            ID_EDIT_TEACHER, ID_DELETE_TEACHER, ID_EDIT_TEACHER_APPOINTMENTS,
-            ID_SEND_PERSON_RESULTS_EMAIL, ID_PREVIEW_RESULTS_EMAIL};
-        const std::set<int> presentationCommands = {ID_EDIT_PRESENTATION, ID_DELETE_PRESENTATION,
-                                                    ID_SET_ALL_TEACHERS_ATTENDING,
-                                                    ID_SET_ALL_PARENTS_ATTENDING};
+        const std::set<CommandId> teacherCommands = {
+            CommandId::EditTeacher, CommandId::DeleteTeacher, CommandId::EditTeacherAppointments,
+            CommandId::SendPersonResultsEmail, CommandId::PreviewResultsEmail};
+        const std::set<CommandId> presentationCommands = {
+            CommandId::EditPresentation, CommandId::DeletePresentation,
+            CommandId::SetAllTeachersAttending, CommandId::SetAllParentsAttending};
         const void* wanted = parent;
         if (teacherCommands.count(id)) {
             wanted = event.GetTeachers().At(0);
         } else if (presentationCommands.count(id)) {
             wanted = event.GetPresentations().GetPresentation(0);
-        } else if (id == ID_EDIT_PUPIL || id == ID_EDIT_APPOINTMENTS) {
+        } else if (id == CommandId::EditPupil || id == CommandId::EditAppointments) {
             wanted = parent->GetPupil(0);
         }
-        if (id == ID_BOOK_FORM_APPOINTMENT) {
+        if (id == CommandId::BookFormAppointment) {
             wxTreeItemIdValue cookie;
             tree->SelectItem(tree->GetFirstChild(tree->GetPupilsItem(), cookie));
             return;
@@ -284,19 +284,19 @@ TEST_P(UnsavedChanges, TheWindowCountsAChangeExactlyWhenTheFileWouldDiffer) {
             SCOPED_TRACE("command " + std::to_string(id) +
                          (ok ? " through OK" : " through Cancel"));
             Start();
-            SelectFor(id);
+            SelectFor(CommandOfWxId(id));
             if (HasFatalFailure()) {
                 return;
             }
             EveryPrompt prompts(ok, copy_, folder_.Path() + "/events");
             EveryEditor editors(ok);
-            ASSERT_TRUE(frame_->RunCommand(id));
+            ASSERT_TRUE(frame_->RunCommand(CommandOfWxId(id)));
             ClosePreviews();
             ASSERT_NE(TheMainFrame, nullptr);
             const bool expected = Expected();
             EXPECT_EQ(frame_->GetController().IsEventChanged(), expected);
             EXPECT_EQ(frame_->GetTitle().StartsWith("*"), expected) << ToUtf8(frame_->GetTitle());
-            EXPECT_EQ(ToolEnabled(ID_TOOL_SAVE_EVENT), expected && Schedule() != nullptr);
+            EXPECT_EQ(ToolEnabled(CommandId::ToolSaveEvent), expected && Schedule() != nullptr);
             EXPECT_EQ(frame_->HasUnsavedChanges(),
                       expected || frame_->GetController().GetUserSettings().IsModified());
         }
