@@ -12,7 +12,7 @@
 class UCSMTPEmailAddr : public UCCollectable {
 public:
     UCSMTPEmailAddr() = default;
-    explicit UCSMTPEmailAddr(const char* address) : address(address ? address : "") {}
+    explicit UCSMTPEmailAddr(const char* text) : address(text ? text : "") {}
     const char* GetClassName() const override { return "UCSMTPEmailAddr"; }
 
     // The display name when there is one, else the address.
