@@ -69,8 +69,8 @@ public:
     static constexpr long kConnectTimeoutSeconds = 30;
     static constexpr long kStallTimeoutSeconds = 60;
 
-    explicit HTTPTransferCurl(const char* url);
-    explicit HTTPTransferCurl(const URL& url);
+    explicit HTTPTransferCurl(const char* target);
+    explicit HTTPTransferCurl(const URL& target);
     ~HTTPTransferCurl() override;
 
     bool Poll() override;
