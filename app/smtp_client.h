@@ -41,9 +41,9 @@ public:
     }
 
     // Keeps a log of the whole conversation for the run's debug report.
-    void EnableDebugLog(const char* callerName) {
+    void EnableDebugLog(const char* caller) {
         debug = true;
-        this->callerName = callerName ? callerName : "";
+        callerName = caller ? caller : "";
     }
 
     std::string callerName;

@@ -80,7 +80,7 @@ void BM_NextPupil(benchmark::State& state) {
     auto* frame = new wxFrame(nullptr, wxID_ANY, "bench");
     auto* dialog = new ApptEntryDlg(frame, school.schedule.get(), school.first);
     for (auto _ : state) {
-        wxCommandEvent next(wxEVT_BUTTON, ApptEntryDlg::ID_NEXT_PUPIL);
+        wxCommandEvent next(wxEVT_BUTTON, WxId(ApptEntryDlg::Id::NextPupil));
         dialog->ProcessWindowEvent(next);
         benchmark::DoNotOptimize(dialog->GetBoxes().size());
     }

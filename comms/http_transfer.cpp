@@ -51,11 +51,11 @@ void UCHTTPTransfer::ParseHeaderLine(const std::string& line) {
     }
 }
 
-HTTPTransferCurl::HTTPTransferCurl(const char* url) : UCHTTPTransfer(url) {
+HTTPTransferCurl::HTTPTransferCurl(const char* target) : UCHTTPTransfer(target) {
     Start();
 }
 
-HTTPTransferCurl::HTTPTransferCurl(const URL& url) : UCHTTPTransfer(url) {
+HTTPTransferCurl::HTTPTransferCurl(const URL& target) : UCHTTPTransfer(target) {
     Start();
 }
 

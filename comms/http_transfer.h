@@ -22,8 +22,8 @@ public:
         HTTPError = 5  // the request failed or the server answered with an error status
     };
 
-    explicit UCHTTPTransfer(const char* url) : url(url ? url : "") {}
-    explicit UCHTTPTransfer(const URL& url) : url(url) {}
+    explicit UCHTTPTransfer(const char* target) : url(target ? target : "") {}
+    explicit UCHTTPTransfer(const URL& target) : url(target) {}
     // Closes an output file still open; the bytes written so far stay on disk.
     virtual ~UCHTTPTransfer();
     UCHTTPTransfer(const UCHTTPTransfer&) = delete;
@@ -69,8 +69,8 @@ public:
     static constexpr long kConnectTimeoutSeconds = 30;
     static constexpr long kStallTimeoutSeconds = 60;
 
-    explicit HTTPTransferCurl(const char* url);
-    explicit HTTPTransferCurl(const URL& url);
+    explicit HTTPTransferCurl(const char* target);
+    explicit HTTPTransferCurl(const URL& target);
     ~HTTPTransferCurl() override;
 
     bool Poll() override;

@@ -98,12 +98,11 @@ std::string UCSMTPEmailAddr::FormatMailbox() const {
     return shown + " <" + address + ">";
 }
 
-UCSMTPEmailAttachmentText::UCSMTPEmailAttachmentText(const std::string& fileName,
-                                                     const std::string& contentType,
-                                                     std::string content)
-    : content(std::move(content)) {
-    this->fileName = fileName;
-    this->contentType = contentType;
+UCSMTPEmailAttachmentText::UCSMTPEmailAttachmentText(const std::string& name,
+                                                     const std::string& type, std::string body)
+    : content(std::move(body)) {
+    fileName = name;
+    contentType = type;
 }
 
 bool UCSMTPEmail::AddTo(const char* address, const char* name) {
@@ -168,72 +167,73 @@ bool UCSMTPEmail::IsValid() const {
 }
 
 std::string UCSMTPEmail::FormatAddressList() const {
-    std::string text;
+    std::string list;
     for (const auto& entry : to_) {
-        if (!text.empty()) {
-            text += ", ";
+        if (!list.empty()) {
+            list += ", ";
         }
-        text += entry->GetDisplayText();
+        list += entry->GetDisplayText();
     }
-    return text;
+    return list;
 }
 
 std::string UCSMTPEmail::ComposeContent(std::time_t now) const {
-    std::string text = FormatHeaderLine("Date:", FormatMailDate(now));
-    text += FormatHeaderLine("From:", from.FormatMailbox());
-    text += FormatHeaderLine("To:", HeaderList(to_));
-    text += FormatHeaderLine("Subject:", EncodeHeaderText(subject));
-    text += FormatHeaderLine("MIME-Version:", "1.0");
+    std::string message = FormatHeaderLine("Date:", FormatMailDate(now));
+    message += FormatHeaderLine("From:", from.FormatMailbox());
+    message += FormatHeaderLine("To:", HeaderList(to_));
+    message += FormatHeaderLine("Subject:", EncodeHeaderText(subject));
+    message += FormatHeaderLine("MIME-Version:", "1.0");
 
     const bool multipart = !attachments_.empty() || !htmlText.empty();
     if (!multipart) {
-        text += "Content-Type: text/plain; charset=UTF-8\r\n";
-        text += "Content-Transfer-Encoding: quoted-printable\r\n";
-        text += "\r\n";
-        text += EncodeBodyText(this->text);
-        return text;
+        message += "Content-Type: text/plain; charset=UTF-8\r\n";
+        message += "Content-Transfer-Encoding: quoted-printable\r\n";
+        message += "\r\n";
+        message += EncodeBodyText(text);
+        return message;
     }
 
     // The same headers always give the same boundary, so a message composes identically twice.
     MD5 md5;
-    const std::string boundary = md5.HexDigest(text);
+    const std::string boundary = md5.HexDigest(message);
     const std::string delimiter = "--" + boundary + "\r\n";
-    text += "Content-Type: multipart/mixed;\r\n";
-    text += " boundary=\"" + boundary + "\"\r\n";
-    text += "\r\n";
-    text += "This is a multi-part message in MIME format.\r\n";
-    text += delimiter;
-    text += "Content-Type: text/plain; charset=UTF-8; format=flowed\r\n";
-    text += "Content-Transfer-Encoding: quoted-printable\r\n";
-    text += "\r\n";
-    text += EncodeBodyText(this->text);
+    message += "Content-Type: multipart/mixed;\r\n";
+    message += " boundary=\"" + boundary + "\"\r\n";
+    message += "\r\n";
+    message += "This is a multi-part message in MIME format.\r\n";
+    message += delimiter;
+    message += "Content-Type: text/plain; charset=UTF-8; format=flowed\r\n";
+    message += "Content-Transfer-Encoding: quoted-printable\r\n";
+    message += "\r\n";
+    message += EncodeBodyText(text);
     // The line break before a delimiter belongs to it: without one of its own the text would
     // lose its last line break.
-    text += "\r\n";
+    message += "\r\n";
     if (!htmlText.empty()) {
-        text += delimiter;
-        text += "Content-Type: text/html; charset=UTF-8\r\n";
-        text += "Content-Transfer-Encoding: quoted-printable\r\n";
-        text += "\r\n";
-        text += EncodeBodyText(htmlText);
-        text += "\r\n";
+        message += delimiter;
+        message += "Content-Type: text/html; charset=UTF-8\r\n";
+        message += "Content-Transfer-Encoding: quoted-printable\r\n";
+        message += "\r\n";
+        message += EncodeBodyText(htmlText);
+        message += "\r\n";
     }
     for (const auto& attachment : attachments_) {
-        EndLine(text);
-        text += delimiter;
-        text += FormatHeaderLine("Content-Type:", attachment->contentType + ";");
-        text += FormatHeaderLine("", "name=\"" + attachment->fileName + "\"");
-        text += "Content-Transfer-Encoding: base64\r\n";
-        text += "Content-Disposition: attachment;\r\n";
-        text += FormatHeaderLine("", "filename=\"" + attachment->fileName + "\"");
-        text += "\r\n";
+        EndLine(message);
+        message += delimiter;
+        message += FormatHeaderLine("Content-Type:", attachment->contentType + ";");
+        message += FormatHeaderLine("", "name=\"" + attachment->fileName + "\"");
+        message += "Content-Transfer-Encoding: base64\r\n";
+        message += "Content-Disposition: attachment;\r\n";
+        message += FormatHeaderLine("", "filename=\"" + attachment->fileName + "\"");
+        message += "\r\n";
         StringSlice data = attachment->GetData();
-        text += ConvertToCRLF(Base64::Encode(data.Data(), static_cast<int>(data.Length())).c_str());
-        text += "\r\n";
+        message +=
+            ConvertToCRLF(Base64::Encode(data.Data(), static_cast<int>(data.Length())).c_str());
+        message += "\r\n";
     }
-    EndLine(text);
-    text += "--" + boundary + "--\r\n";
-    return text;
+    EndLine(message);
+    message += "--" + boundary + "--\r\n";
+    return message;
 }
 
 std::string UCSMTPEmail::ComposeMessage(std::time_t now) const {

@@ -12,7 +12,7 @@
 class UCSMTPEmailAddr : public UCCollectable {
 public:
     UCSMTPEmailAddr() = default;
-    explicit UCSMTPEmailAddr(const char* address) : address(address ? address : "") {}
+    explicit UCSMTPEmailAddr(const char* text) : address(text ? text : "") {}
     const char* GetClassName() const override { return "UCSMTPEmailAddr"; }
 
     // The display name when there is one, else the address.
@@ -39,8 +39,7 @@ public:
 class UCSMTPEmailAttachmentText : public UCSMTPEmailAttachment {
 public:
     UCSMTPEmailAttachmentText() = default;
-    UCSMTPEmailAttachmentText(const std::string& fileName, const std::string& contentType,
-                              std::string content);
+    UCSMTPEmailAttachmentText(const std::string& name, const std::string& type, std::string body);
     const char* GetClassName() const override { return "UCSMTPEmailAttachmentText"; }
     StringSlice GetData() const override {
         return StringSlice(content.data(), static_cast<uint32_t>(content.size()));

@@ -35,11 +35,11 @@ EmailSettingsDlg::EmailSettingsDlg(wxWindow* parent, std::shared_ptr<Event> even
         teacherBreaks_->SetValue(settings_->GetTeacherBreaks());
     }
     GetMainSizer()->Add(box, 0, wxALL | wxEXPAND, 5);
-    GetMainSizer()->Add(new wxButton(this, ID_EDIT_EMAIL_SERVER, "Edit Email Server"), 0, wxALL,
-                        5);
+    GetMainSizer()->Add(new wxButton(this, WxId(Id::EditEmailServer), "Edit Email Server"), 0,
+                        wxALL, 5);
     AddOKCancelButtons();
     Bind(wxEVT_BUTTON, &EmailSettingsDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &EmailSettingsDlg::OnEditEmailServer, this, ID_EDIT_EMAIL_SERVER);
+    Bind(wxEVT_BUTTON, &EmailSettingsDlg::OnEditEmailServer, this, WxId(Id::EditEmailServer));
 }
 
 void EmailSettingsDlg::OnOK(wxCommandEvent& event) {

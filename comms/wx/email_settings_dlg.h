@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class Event;
 class PrintSettings;
@@ -11,7 +12,7 @@ class wxCheckBox;
 // Asked just before an e-mail run: who is e-mailed and how, with a way to the server dialog.
 class EmailSettingsDlg : public OKCancelDlg {
 public:
-    enum { ID_EDIT_EMAIL_SERVER = 1 };
+    enum class Id : int { EditEmailServer = 1 };
 
     EmailSettingsDlg(wxWindow* parent, std::shared_ptr<Event> event, PrintSettings* settings,
                      const char* prompt);

@@ -13,8 +13,8 @@
 DaySelectDlg::DaySelectDlg(wxWindow* parent, const std::string& title, MultiDaySchedule* days)
     : OKCancelDlg(parent, title), days_(days) {
     currentDay_ = days_ ? days_->GetDay(0) : nullptr;
-    Bind(wxEVT_BUTTON, &DaySelectDlg::OnPreviousDay, this, ID_PREVIOUS_DAY);
-    Bind(wxEVT_BUTTON, &DaySelectDlg::OnNextDay, this, ID_NEXT_DAY);
+    Bind(wxEVT_BUTTON, &DaySelectDlg::OnPreviousDay, this, WxId(Id::PreviousDay));
+    Bind(wxEVT_BUTTON, &DaySelectDlg::OnNextDay, this, WxId(Id::NextDay));
 }
 
 int DaySelectDlg::DayCount() const {
@@ -27,9 +27,9 @@ wxSizer* DaySelectDlg::CreateDaySelector(int buttonWidth) {
     }
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     dayLabel_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
-    previous_ = new wxButton(this, ID_PREVIOUS_DAY, "< Previous Day", wxDefaultPosition,
+    previous_ = new wxButton(this, WxId(Id::PreviousDay), "< Previous Day", wxDefaultPosition,
                              ScaledSize(buttonWidth), 0);
-    next_ = new wxButton(this, ID_NEXT_DAY, "Next Day >", wxDefaultPosition,
+    next_ = new wxButton(this, WxId(Id::NextDay), "Next Day >", wxDefaultPosition,
                          ScaledSize(buttonWidth), 0);
     // A narrow design width would hide the label on GTK: a button is never narrower than its text.
     for (wxButton* button : {previous_, next_}) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class Date;
 class MultiDaySchedule;
@@ -17,7 +18,7 @@ class wxStaticText;
 // changes the derived dialog saves what its controls show; afterwards it loads the new day.
 class DaySelectDlg : public OKCancelDlg {
 public:
-    enum { ID_PREVIOUS_DAY = 100, ID_NEXT_DAY = 101 };
+    enum class Id : int { PreviousDay = 100, NextDay = 101 };
 
     DaySelectDlg(wxWindow* parent, const std::string& title, MultiDaySchedule* days);
 

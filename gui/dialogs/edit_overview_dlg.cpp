@@ -35,7 +35,7 @@ EditOverviewDlg::EditOverviewDlg(wxWindow* parent, UserSettings* settings)
     presentation_ = picker();
     absent_ = picker();
     reset_ =
-        new wxButton(this, kResetButtonId, "Reset to default", wxDefaultPosition, wxSize(150, 30));
+        new wxButton(this, WxId(Id::Reset), "Reset to default", wxDefaultPosition, wxSize(150, 30));
 
     auto* grid = new wxFlexGridSizer(4, 5, 5);
     auto label = [this](const char* text) { return new wxStaticText(this, wxID_ANY, text); };
@@ -66,7 +66,7 @@ EditOverviewDlg::EditOverviewDlg(wxWindow* parent, UserSettings* settings)
     GetMainSizer()->Add(reset_, 0, wxLEFT | wxRIGHT | wxTOP | wxALIGN_LEFT, 5);
     AddOKCancelButtons();
 
-    Bind(wxEVT_BUTTON, &EditOverviewDlg::OnResetToDefault, this, kResetButtonId);
+    Bind(wxEVT_BUTTON, &EditOverviewDlg::OnResetToDefault, this, WxId(Id::Reset));
     Bind(wxEVT_BUTTON, &EditOverviewDlg::OnOK, this, wxID_OK);
     LoadColours();
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/colour.h"
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class UserSettings;
 class wxButton;
@@ -12,7 +13,7 @@ class wxColourPickerCtrl;
 // even when the dialog is then cancelled.
 class EditOverviewDlg : public OKCancelDlg {
 public:
-    static constexpr int kResetButtonId = 1;
+    enum class Id : int { Reset = 1 };
 
     EditOverviewDlg(wxWindow* parent, UserSettings* settings);
 

@@ -86,7 +86,7 @@ void NewEventDlg::CreateControls() {
     parentWord_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wide);
     pupilWord_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wide);
     gapMode_ = MakeList(this, wide, GapModeNames().data(), GapModeNames().size());
-    twoDays_ = new wxCheckBox(this, ID_TWO_DAYS, "The event is split over two days");
+    twoDays_ = new wxCheckBox(this, WxId(Id::TwoDays), "The event is split over two days");
 
     // A control or a group of them.
     auto addRow = [&](const char* label, auto* control) {
@@ -130,8 +130,8 @@ void NewEventDlg::CreateControls() {
 
     auto* side = new wxBoxSizer(wxHORIZONTAL);
     for (const auto& [id, label, editor] :
-         {std::tuple{int(ID_EDIT_EMAIL_SERVER), "Edit Email Server", &EmailServerEditor()},
-          std::tuple{int(ID_EDIT_LOGO_AND_NOTES), "Edit Logo and Notes", &LogoAndNotesEditor()}}) {
+         {std::tuple{WxId(Id::EditEmailServer), "Edit Email Server", &EmailServerEditor()},
+          std::tuple{WxId(Id::EditLogoAndNotes), "Edit Logo and Notes", &LogoAndNotesEditor()}}) {
         auto* button = new wxButton(this, id, label, wxDefaultPosition, ScaledSize(150));
         button->Enable(static_cast<bool>(*editor));
         side->Add(button, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
@@ -140,9 +140,9 @@ void NewEventDlg::CreateControls() {
     AddOKCancelButtons();
 
     LoadFields(shown_);
-    Bind(wxEVT_CHECKBOX, &NewEventDlg::OnTwoDaysChanged, this, ID_TWO_DAYS);
-    Bind(wxEVT_BUTTON, &NewEventDlg::OnSideEditor, this, ID_EDIT_EMAIL_SERVER,
-         ID_EDIT_LOGO_AND_NOTES);
+    Bind(wxEVT_CHECKBOX, &NewEventDlg::OnTwoDaysChanged, this, WxId(Id::TwoDays));
+    Bind(wxEVT_BUTTON, &NewEventDlg::OnSideEditor, this, WxId(Id::EditEmailServer),
+         WxId(Id::EditLogoAndNotes));
 }
 
 void NewEventDlg::SetEmailServerEditor(SideEditor editor) {
@@ -155,7 +155,7 @@ void NewEventDlg::SetLogoAndNotesEditor(SideEditor editor) {
 
 void NewEventDlg::OnSideEditor(wxCommandEvent& event) {
     const SideEditor& editor =
-        event.GetId() == ID_EDIT_EMAIL_SERVER ? EmailServerEditor() : LogoAndNotesEditor();
+        event.GetId() == WxId(Id::EditEmailServer) ? EmailServerEditor() : LogoAndNotesEditor();
     if (editor && schedule_ && schedule_->GetEvent()) {
         editor(this, *schedule_->GetEvent(), controller_);
     }

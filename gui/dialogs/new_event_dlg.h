@@ -5,6 +5,7 @@
 
 #include "app/event_settings.h"
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class Event;
 class MultiDaySchedule;
@@ -19,7 +20,7 @@ class wxTextCtrl;
 // writes only on an accepted OK and tells the caller whether the timing changed.
 class NewEventDlg : public OKCancelDlg {
 public:
-    enum { ID_EDIT_EMAIL_SERVER = 1, ID_EDIT_LOGO_AND_NOTES = 2, ID_TWO_DAYS = 3 };
+    enum class Id : int { EditEmailServer = 1, EditLogoAndNotes = 2, TwoDays = 3 };
 
     NewEventDlg(wxWindow* parent, MultiDaySchedule* schedule, QMController* controller);
 

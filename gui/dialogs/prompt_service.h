@@ -11,11 +11,11 @@ class wxWindow;
 // What a file dialog asks; style is wxFD_OPEN or wxFD_SAVE with their flags.
 struct FileRequest {
     FileRequest() = default;
-    FileRequest(wxString message, wxString wildcard, long style, wxString defaultFile = {})
-        : message(std::move(message)),
-          wildcard(std::move(wildcard)),
-          style(style),
-          defaultFile(std::move(defaultFile)) {}
+    FileRequest(wxString question, wxString wildcards, long flags, wxString proposedFile = {})
+        : message(std::move(question)),
+          wildcard(std::move(wildcards)),
+          style(flags),
+          defaultFile(std::move(proposedFile)) {}
 
     wxString message;
     wxString wildcard;

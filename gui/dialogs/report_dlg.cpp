@@ -26,16 +26,17 @@ ReportDlg::ReportDlg(wxWindow* parent, const std::string& title, const std::stri
     auto* close = new wxButton(this, wxID_CANCEL, "Close");
     close->SetDefault();
     row->Add(close, 0, wxALL, 5);
-    row->Add(new wxButton(this, ID_COPY, "Copy to Clipboard"), 0, wxTOP | wxBOTTOM | wxRIGHT, 5);
-    row->Add(new wxButton(this, ID_SAVE, "Save to File"), 0, wxTOP | wxBOTTOM | wxRIGHT, 5);
+    row->Add(new wxButton(this, WxId(Id::Copy), "Copy to Clipboard"), 0, wxTOP | wxBOTTOM | wxRIGHT,
+             5);
+    row->Add(new wxButton(this, WxId(Id::Save), "Save to File"), 0, wxTOP | wxBOTTOM | wxRIGHT, 5);
     mainSizer->Add(row, 0, 0, 0);
 
     SetSizer(mainSizer);
     mainSizer->SetSizeHints(this);
     CentreOnParent(wxBOTH);
 
-    Bind(wxEVT_BUTTON, &ReportDlg::OnCopyToClipboard, this, ID_COPY);
-    Bind(wxEVT_BUTTON, &ReportDlg::OnSaveToFile, this, ID_SAVE);
+    Bind(wxEVT_BUTTON, &ReportDlg::OnCopyToClipboard, this, WxId(Id::Copy));
+    Bind(wxEVT_BUTTON, &ReportDlg::OnSaveToFile, this, WxId(Id::Save));
 }
 
 void ReportDlg::OnCopyToClipboard(wxCommandEvent&) {

@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "gui/dialogs/window_id.h"
+
 class wxTextCtrl;
 
 // Shows a long text the program produced, read-only, with buttons to copy it to the clipboard
 // or save it to a file. Copy and save use the text as given, not what the box shows.
 class ReportDlg : public wxDialog {
 public:
-    enum { ID_COPY = 1, ID_SAVE = 2 };
+    enum class Id : int { Copy = 1, Save = 2 };
 
     ReportDlg(wxWindow* parent, const std::string& title, const std::string& report);
 

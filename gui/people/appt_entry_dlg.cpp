@@ -25,18 +25,18 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
     auto* top = new wxFlexGridSizer(8, 0, 0);
     top->Add(new wxStaticText(this, wxID_ANY, "Pupil Name:"), 0,
              wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 5);
-    top->Add(button(ID_PREVIOUS_PUPIL, "<"), 0, 0, 0);
+    top->Add(button(WxId(Id::PreviousPupil), "<"), 0, 0, 0);
     nameText_ =
         new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(200), wxTE_READONLY);
     top->Add(nameText_, 0, 0, 0);
-    top->Add(button(ID_NEXT_PUPIL, ">"), 0, wxRIGHT, 5);
+    top->Add(button(WxId(Id::NextPupil), ">"), 0, wxRIGHT, 5);
     top->Add(new wxStaticText(this, wxID_ANY, "Form:"), 0,
              wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 5);
-    top->Add(button(ID_PREVIOUS_FORM, "<"), 0, 0, 0);
+    top->Add(button(WxId(Id::PreviousForm), "<"), 0, 0, 0);
     formText_ =
         new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(100), wxTE_READONLY);
     top->Add(formText_, 0, 0, 0);
-    top->Add(button(ID_NEXT_FORM, ">"), 0, 0, 0);
+    top->Add(button(WxId(Id::NextForm), ">"), 0, 0, 0);
     GetMainSizer()->Add(top, 0, wxALIGN_CENTER | wxALL, 5);
 
     for (unsigned d = 0; d < days_->GetDayCount(); ++d) {
@@ -45,10 +45,12 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
         rows_.back()->SetLocked(days_->GetEvent() && days_->GetEvent()->IsLocked());
     }
     auto* all = new wxBoxSizer(wxHORIZONTAL);
-    all->Add(new wxButton(this, ID_SELECT_ALL, "Select All", wxDefaultPosition, ScaledSize(100)), 0,
-             0, 0);
-    all->Add(new wxButton(this, ID_CLEAR_ALL, "Clear All", wxDefaultPosition, ScaledSize(100)), 0,
-             wxLEFT, 5);
+    all->Add(
+        new wxButton(this, WxId(Id::SelectAll), "Select All", wxDefaultPosition, ScaledSize(100)),
+        0, 0, 0);
+    all->Add(
+        new wxButton(this, WxId(Id::ClearAll), "Clear All", wxDefaultPosition, ScaledSize(100)), 0,
+        wxLEFT, 5);
     GetMainSizer()->Add(all, 0, wxLEFT | wxTOP, 5);
 
     if (event_) {
@@ -64,15 +66,15 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
 
     Bind(wxEVT_BUTTON, &ApptEntryDlg::OnOK, this, wxID_OK);
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, true); }, ID_NEXT_FORM);
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, true); }, WxId(Id::NextForm));
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, true); }, ID_PREVIOUS_FORM);
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, true); }, WxId(Id::PreviousForm));
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, false); }, ID_NEXT_PUPIL);
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, false); }, WxId(Id::NextPupil));
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, false); }, ID_PREVIOUS_PUPIL);
-    Bind(wxEVT_BUTTON, &ApptEntryDlg::OnSelectAll, this, ID_SELECT_ALL);
-    Bind(wxEVT_BUTTON, &ApptEntryDlg::OnClearAll, this, ID_CLEAR_ALL);
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, false); }, WxId(Id::PreviousPupil));
+    Bind(wxEVT_BUTTON, &ApptEntryDlg::OnSelectAll, this, WxId(Id::SelectAll));
+    Bind(wxEVT_BUTTON, &ApptEntryDlg::OnClearAll, this, WxId(Id::ClearAll));
     Bind(wxEVT_CHECKBOX, &ApptEntryDlg::OnCheckBox, this);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 #include "gui/people/appt_check_box.h"
 #include "gui/people/appt_edits.h"
 #include "gui/people/attendance_row.h"
@@ -21,13 +22,13 @@ class wxTextCtrl;
 // and the parent's attendance per day. Leaving a pupil (a navigation button or OK) saves it.
 class ApptEntryDlg : public OKCancelDlg {
 public:
-    enum {
-        ID_NEXT_FORM = 1,
-        ID_PREVIOUS_FORM = 2,
-        ID_NEXT_PUPIL = 3,
-        ID_PREVIOUS_PUPIL = 4,
-        ID_SELECT_ALL = 5,
-        ID_CLEAR_ALL = 6
+    enum class Id : int {
+        NextForm = 1,
+        PreviousForm = 2,
+        NextPupil = 3,
+        PreviousPupil = 4,
+        SelectAll = 5,
+        ClearAll = 6
     };
 
     // first: the pupil shown first, or null for the first in form and name order.

@@ -31,12 +31,12 @@ ParentDlg::ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, E
     ShowDay();
     Centre(wxBOTH);
     Bind(wxEVT_BUTTON, &ParentDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &ParentDlg::OnAddPupil, this, ID_ADD_PUPIL);
-    Bind(wxEVT_BUTTON, &ParentDlg::OnEditPupil, this, ID_EDIT_PUPIL);
-    Bind(wxEVT_BUTTON, &ParentDlg::OnRemovePupil, this, ID_REMOVE_PUPIL);
-    Bind(wxEVT_BUTTON, &ParentDlg::OnPresentations, this, ID_PRESENTATIONS);
+    Bind(wxEVT_BUTTON, &ParentDlg::OnAddPupil, this, WxId(Id::AddPupil));
+    Bind(wxEVT_BUTTON, &ParentDlg::OnEditPupil, this, WxId(Id::EditPupil));
+    Bind(wxEVT_BUTTON, &ParentDlg::OnRemovePupil, this, WxId(Id::RemovePupil));
+    Bind(wxEVT_BUTTON, &ParentDlg::OnPresentations, this, WxId(Id::Presentations));
     Bind(wxEVT_CHECKBOX, &ParentDlg::OnCheckBox, this);
-    Bind(wxEVT_LISTBOX_DCLICK, &ParentDlg::OnEditPupil, this, ID_PUPILS);
+    Bind(wxEVT_LISTBOX_DCLICK, &ParentDlg::OnEditPupil, this, WxId(Id::Pupils));
 }
 
 void ParentDlg::BuildControls() {
@@ -87,17 +87,18 @@ void ParentDlg::BuildControls() {
     auto* right = new wxBoxSizer(wxVERTICAL);
     right->Add(new wxStaticText(this, wxID_ANY, "Pupils:"), 0, wxALL, 5);
     auto* pupilRow = new wxBoxSizer(wxHORIZONTAL);
-    pupils_ =
-        new wxListBox(this, ID_PUPILS, wxDefaultPosition, wxSize(220, 80), 0, nullptr, wxLB_SINGLE);
+    pupils_ = new wxListBox(this, WxId(Id::Pupils), wxDefaultPosition, wxSize(220, 80), 0, nullptr,
+                            wxLB_SINGLE);
     pupilRow->Add(pupils_, 0, wxLEFT | wxRIGHT, 5);
     auto* pupilButtons = new wxBoxSizer(wxVERTICAL);
-    addPupil_ = new wxButton(this, ID_ADD_PUPIL, "Add Pupil", wxDefaultPosition, ScaledSize(120));
+    addPupil_ =
+        new wxButton(this, WxId(Id::AddPupil), "Add Pupil", wxDefaultPosition, ScaledSize(120));
     pupilButtons->Add(addPupil_, 0, 0, 0);
     pupilButtons->Add(
-        new wxButton(this, ID_EDIT_PUPIL, "Edit Pupil", wxDefaultPosition, ScaledSize(120)), 0, 0,
-        0);
-    removePupil_ =
-        new wxButton(this, ID_REMOVE_PUPIL, "Remove Pupil", wxDefaultPosition, ScaledSize(120));
+        new wxButton(this, WxId(Id::EditPupil), "Edit Pupil", wxDefaultPosition, ScaledSize(120)),
+        0, 0, 0);
+    removePupil_ = new wxButton(this, WxId(Id::RemovePupil), "Remove Pupil", wxDefaultPosition,
+                                ScaledSize(120));
     pupilButtons->Add(removePupil_, 0, 0, 0);
     pupilRow->Add(pupilButtons, 0, wxALIGN_CENTER_VERTICAL, 0);
     right->Add(pupilRow, 0, 0, 0);
@@ -108,8 +109,8 @@ void ParentDlg::BuildControls() {
     right->Add(new wxStaticText(this, wxID_ANY, "Booked Appointments:"), 0, wxALL, 5);
     booked_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(350, 200));
     right->Add(booked_, 0, wxLEFT | wxRIGHT, 5);
-    right->Add(new wxButton(this, ID_PRESENTATIONS, "Presentations Attended", wxDefaultPosition,
-                            ScaledSize(200)),
+    right->Add(new wxButton(this, WxId(Id::Presentations), "Presentations Attended",
+                            wxDefaultPosition, ScaledSize(200)),
                0, wxALIGN_CENTER | wxALL, 5);
     columns->Add(right, 0, wxLEFT, 5);
     GetMainSizer()->Add(columns, 0, wxBOTTOM, 5);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "gui/dialogs/day_select_dlg.h"
+#include "gui/dialogs/window_id.h"
 #include "gui/people/attendance_row.h"
 #include "gui/people/edit_mode.h"
 
@@ -21,12 +22,12 @@ class wxTextCtrl;
 // day switch saves the day left); pupils change at once, whatever the dialog's end.
 class ParentDlg : public DaySelectDlg {
 public:
-    enum {
-        ID_ADD_PUPIL = 1,
-        ID_EDIT_PUPIL = 2,
-        ID_REMOVE_PUPIL = 3,
-        ID_PRESENTATIONS = 4,
-        ID_PUPILS = 5
+    enum class Id : int {
+        AddPupil = 1,
+        EditPupil = 2,
+        RemovePupil = 3,
+        Presentations = 4,
+        Pupils = 5
     };
 
     ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, EditMode mode);

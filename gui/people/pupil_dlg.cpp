@@ -37,12 +37,12 @@ PupilDlg::PupilDlg(wxWindow* parent, Parent* owner, Pupil* pupil, MultiDaySchedu
     RefreshLists();
     Centre(wxBOTH);
     Bind(wxEVT_BUTTON, &PupilDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &PupilDlg::OnAddRequest, this, ID_ADD_REQUEST);
-    Bind(wxEVT_BUTTON, &PupilDlg::OnRemoveRequest, this, ID_REMOVE_REQUEST);
-    Bind(wxEVT_BUTTON, &PupilDlg::OnEditRequest, this, ID_EDIT_REQUEST);
-    Bind(wxEVT_LISTBOX_DCLICK, &PupilDlg::OnEditRequest, this, ID_REQUESTS);
-    Bind(wxEVT_BUTTON, &PupilDlg::OnUnbook, this, ID_UNBOOK);
-    Bind(wxEVT_BUTTON, &PupilDlg::OnManualBook, this, ID_MANUAL_BOOK);
+    Bind(wxEVT_BUTTON, &PupilDlg::OnAddRequest, this, WxId(Id::AddRequest));
+    Bind(wxEVT_BUTTON, &PupilDlg::OnRemoveRequest, this, WxId(Id::RemoveRequest));
+    Bind(wxEVT_BUTTON, &PupilDlg::OnEditRequest, this, WxId(Id::EditRequest));
+    Bind(wxEVT_LISTBOX_DCLICK, &PupilDlg::OnEditRequest, this, WxId(Id::Requests));
+    Bind(wxEVT_BUTTON, &PupilDlg::OnUnbook, this, WxId(Id::Unbook));
+    Bind(wxEVT_BUTTON, &PupilDlg::OnManualBook, this, WxId(Id::ManualBook));
 }
 
 void PupilDlg::BuildControls() {
@@ -69,7 +69,7 @@ void PupilDlg::BuildControls() {
     left->Add(grid, 0, wxALIGN_CENTER, 0);
 
     auto* appointments = new wxStaticBoxSizer(wxHORIZONTAL, this, "Appointments");
-    requests_ = new wxListBox(appointments->GetStaticBox(), ID_REQUESTS, wxDefaultPosition,
+    requests_ = new wxListBox(appointments->GetStaticBox(), WxId(Id::Requests), wxDefaultPosition,
                               wxSize(300, 200), 0, nullptr, wxLB_SINGLE);
     appointments->Add(requests_, 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
     auto* buttons = new wxBoxSizer(wxVERTICAL);
@@ -79,11 +79,11 @@ void PupilDlg::BuildControls() {
         buttons->Add(button, 0, wxEXPAND, 0);
         return button;
     };
-    makeButton(ID_ADD_REQUEST, "Add Appointment");
-    editButton_ = makeButton(ID_EDIT_REQUEST, "Edit Appointment");
-    removeButton_ = makeButton(ID_REMOVE_REQUEST, "Remove Appointment");
-    unbookButton_ = makeButton(ID_UNBOOK, "Unbook Appointment");
-    makeButton(ID_MANUAL_BOOK, "Manually Book Appointment");
+    makeButton(WxId(Id::AddRequest), "Add Appointment");
+    editButton_ = makeButton(WxId(Id::EditRequest), "Edit Appointment");
+    removeButton_ = makeButton(WxId(Id::RemoveRequest), "Remove Appointment");
+    unbookButton_ = makeButton(WxId(Id::Unbook), "Unbook Appointment");
+    makeButton(WxId(Id::ManualBook), "Manually Book Appointment");
     appointments->Add(buttons, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
     left->Add(appointments, 0, wxALL, 5);
     columns->Add(left, 0, 0, 0);

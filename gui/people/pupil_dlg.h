@@ -5,6 +5,7 @@
 
 #include "foundation/date_time.h"
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class Event;
 class MultiDaySchedule;
@@ -20,13 +21,13 @@ struct RequestEntry;
 // once (added, edited, removed, unbooked, booked by hand), whatever the dialog's end.
 class PupilDlg : public OKCancelDlg {
 public:
-    enum {
-        ID_ADD_REQUEST = 1,
-        ID_REMOVE_REQUEST = 2,
-        ID_EDIT_REQUEST = 3,
-        ID_UNBOOK = 4,
-        ID_MANUAL_BOOK = 5,
-        ID_REQUESTS = 6
+    enum class Id : int {
+        AddRequest = 1,
+        RemoveRequest = 2,
+        EditRequest = 3,
+        Unbook = 4,
+        ManualBook = 5,
+        Requests = 6
     };
 
     PupilDlg(wxWindow* parent, Parent* owner, Pupil* pupil, MultiDaySchedule* days);

@@ -29,13 +29,14 @@ TApptEntryDlg::TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* 
     const wxSize square(GetRowHeight(), GetRowHeight());
     auto* top = new wxFlexGridSizer(4, 0, 0);
     top->Add(new wxStaticText(this, wxID_ANY, "Form:"), 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
-    top->Add(new wxButton(this, ID_PREVIOUS_FORM, "<", wxDefaultPosition, square, wxBU_EXACTFIT), 0,
-             wxTOP | wxBOTTOM | wxRIGHT, 5);
+    top->Add(
+        new wxButton(this, WxId(Id::PreviousForm), "<", wxDefaultPosition, square, wxBU_EXACTFIT),
+        0, wxTOP | wxBOTTOM | wxRIGHT, 5);
     formText_ =
         new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, ScaledSize(200), wxTE_READONLY);
     top->Add(formText_, 0, wxTOP | wxBOTTOM | wxRIGHT, 5);
-    top->Add(new wxButton(this, ID_NEXT_FORM, ">", wxDefaultPosition, square, wxBU_EXACTFIT), 0,
-             wxTOP | wxBOTTOM | wxRIGHT, 5);
+    top->Add(new wxButton(this, WxId(Id::NextForm), ">", wxDefaultPosition, square, wxBU_EXACTFIT),
+             0, wxTOP | wxBOTTOM | wxRIGHT, 5);
     GetMainSizer()->Add(top, 0, wxALIGN_CENTER | wxALL, 5);
 
     if (const auto& event = days_->GetEvent()) {
@@ -65,9 +66,9 @@ TApptEntryDlg::TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* 
 
     Bind(wxEVT_BUTTON, &TApptEntryDlg::OnOK, this, wxID_OK);
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1); }, ID_NEXT_FORM);
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1); }, WxId(Id::NextForm));
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1); }, ID_PREVIOUS_FORM);
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1); }, WxId(Id::PreviousForm));
     Bind(wxEVT_CHECKBOX, &TApptEntryDlg::OnCheckBox, this);
 }
 

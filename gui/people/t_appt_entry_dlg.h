@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 #include "gui/people/appt_check_box.h"
 #include "gui/people/attendance_row.h"
 #include "model/form.h"
@@ -20,7 +21,7 @@ class wxTextCtrl;
 // OK) saves it. The boxes are made once, for the largest form, and relabelled for each form.
 class TApptEntryDlg : public OKCancelDlg {
 public:
-    enum { ID_NEXT_FORM = 1, ID_PREVIOUS_FORM = 2 };
+    enum class Id : int { NextForm = 1, PreviousForm = 2 };
 
     TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher);
     ~TApptEntryDlg() override;

@@ -48,12 +48,12 @@ TeacherDlg::TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teache
     LoadDayValues();
     Centre(wxBOTH);
     Bind(wxEVT_BUTTON, &TeacherDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &TeacherDlg::OnAddBreak, this, ID_ADD_BREAK);
-    Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveBreak, this, ID_REMOVE_BREAK);
-    Bind(wxEVT_BUTTON, &TeacherDlg::OnAddSubject, this, ID_ADD_SUBJECT);
-    Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveSubject, this, ID_REMOVE_SUBJECT);
-    Bind(wxEVT_BUTTON, &TeacherDlg::OnEditAppointments, this, ID_EDIT_APPOINTMENTS);
-    Bind(wxEVT_BUTTON, &TeacherDlg::OnPresentations, this, ID_PRESENTATIONS);
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnAddBreak, this, WxId(Id::AddBreak));
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveBreak, this, WxId(Id::RemoveBreak));
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnAddSubject, this, WxId(Id::AddSubject));
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveSubject, this, WxId(Id::RemoveSubject));
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnEditAppointments, this, WxId(Id::EditAppointments));
+    Bind(wxEVT_BUTTON, &TeacherDlg::OnPresentations, this, WxId(Id::Presentations));
     Bind(wxEVT_CHECKBOX, &TeacherDlg::OnCheckBox, this);
 }
 
@@ -107,21 +107,22 @@ void TeacherDlg::BuildControls() {
     subjects_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(345, 90));
     listWithButtons(
         "Subjects taught:", subjects_,
-        new wxButton(this, ID_ADD_SUBJECT, "Add Subject", wxDefaultPosition, ScaledSize(150)),
-        new wxButton(this, ID_REMOVE_SUBJECT, "Remove Subject", wxDefaultPosition,
+        new wxButton(this, WxId(Id::AddSubject), "Add Subject", wxDefaultPosition, ScaledSize(150)),
+        new wxButton(this, WxId(Id::RemoveSubject), "Remove Subject", wxDefaultPosition,
                      ScaledSize(150)));
     breaks_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(345, 120));
-    addBreak_ = new wxButton(this, ID_ADD_BREAK, "Add Break", wxDefaultPosition, ScaledSize(150));
-    removeBreak_ =
-        new wxButton(this, ID_REMOVE_BREAK, "Remove Break", wxDefaultPosition, ScaledSize(150));
+    addBreak_ =
+        new wxButton(this, WxId(Id::AddBreak), "Add Break", wxDefaultPosition, ScaledSize(150));
+    removeBreak_ = new wxButton(this, WxId(Id::RemoveBreak), "Remove Break", wxDefaultPosition,
+                                ScaledSize(150));
     listWithButtons("Breaks:", breaks_, addBreak_, removeBreak_);
     right->Add(new wxStaticText(this, wxID_ANY, "Appointments:"), 0, wxALL, 5);
     appointments_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(500, 170));
     right->Add(appointments_, 0, wxLEFT | wxRIGHT, 5);
-    editAppointments_ = new wxButton(this, ID_EDIT_APPOINTMENTS, "Edit Appointments",
+    editAppointments_ = new wxButton(this, WxId(Id::EditAppointments), "Edit Appointments",
                                      wxDefaultPosition, ScaledSize(200));
     right->Add(editAppointments_, 0, wxALL, 5);
-    presentations_ = new wxButton(this, ID_PRESENTATIONS, "Presentations Attended",
+    presentations_ = new wxButton(this, WxId(Id::Presentations), "Presentations Attended",
                                   wxDefaultPosition, ScaledSize(200));
     right->Add(presentations_, 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
     columns->Add(right, 0, wxLEFT, 5);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "gui/dialogs/day_select_dlg.h"
+#include "gui/dialogs/window_id.h"
 #include "gui/people/attendance_row.h"
 #include "gui/people/edit_mode.h"
 #include "model/teacher.h"
@@ -21,13 +22,13 @@ class wxTextCtrl;
 // after OK; the appointments and presentations buttons act on the event's teacher at once.
 class TeacherDlg : public DaySelectDlg {
 public:
-    enum {
-        ID_ADD_BREAK = 1,
-        ID_REMOVE_BREAK = 2,
-        ID_ADD_SUBJECT = 3,
-        ID_REMOVE_SUBJECT = 4,
-        ID_EDIT_APPOINTMENTS = 5,
-        ID_PRESENTATIONS = 6
+    enum class Id : int {
+        AddBreak = 1,
+        RemoveBreak = 2,
+        AddSubject = 3,
+        RemoveSubject = 4,
+        EditAppointments = 5,
+        Presentations = 6
     };
 
     // Edit: the teacher already belongs to the event; Add: a new one.

@@ -45,26 +45,26 @@ DefineCSVDlg::DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* 
     auto* columns = new wxBoxSizer(wxHORIZONTAL);
     auto* left = new wxBoxSizer(wxVERTICAL);
     left->Add(new wxStaticText(this, wxID_ANY, "Available columns:"), 0, wxBOTTOM, 5);
-    available_ =
-        new wxListBox(this, ID_AVAILABLE, wxDefaultPosition, listSize, 0, nullptr, wxLB_SINGLE);
+    available_ = new wxListBox(this, WxId(Id::Available), wxDefaultPosition, listSize, 0, nullptr,
+                               wxLB_SINGLE);
     left->Add(available_, 0, 0);
     columns->Add(left, 0, wxALL, 5);
 
     auto* middle = new wxBoxSizer(wxVERTICAL);
-    select_ = new wxButton(this, ID_SELECT, "Select >>", wxDefaultPosition, buttonSize);
-    remove_ = new wxButton(this, ID_REMOVE, "<< Remove", wxDefaultPosition, buttonSize);
+    select_ = new wxButton(this, WxId(Id::Select), "Select >>", wxDefaultPosition, buttonSize);
+    remove_ = new wxButton(this, WxId(Id::Remove), "<< Remove", wxDefaultPosition, buttonSize);
     middle->Add(select_, 0, wxBOTTOM, 5);
     middle->Add(remove_, 0, 0);
     columns->Add(middle, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
 
     auto* right = new wxBoxSizer(wxVERTICAL);
     right->Add(new wxStaticText(this, wxID_ANY, "Selected columns:"), 0, wxBOTTOM, 5);
-    selected_ =
-        new wxListBox(this, ID_SELECTED, wxDefaultPosition, listSize, 0, nullptr, wxLB_SINGLE);
+    selected_ = new wxListBox(this, WxId(Id::Selected), wxDefaultPosition, listSize, 0, nullptr,
+                              wxLB_SINGLE);
     right->Add(selected_, 0, 0);
     auto* moves = new wxBoxSizer(wxHORIZONTAL);
-    moveUp_ = new wxButton(this, ID_MOVE_UP, "Move up", wxDefaultPosition, buttonSize);
-    moveDown_ = new wxButton(this, ID_MOVE_DOWN, "Move down", wxDefaultPosition, buttonSize);
+    moveUp_ = new wxButton(this, WxId(Id::MoveUp), "Move up", wxDefaultPosition, buttonSize);
+    moveDown_ = new wxButton(this, WxId(Id::MoveDown), "Move down", wxDefaultPosition, buttonSize);
     moves->Add(moveUp_, 0, wxRIGHT, 5);
     moves->Add(moveDown_, 0, 0);
     right->Add(moves, 0, wxTOP | wxALIGN_CENTER_HORIZONTAL, 5);
@@ -87,24 +87,24 @@ DefineCSVDlg::DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* 
     Centre(wxBOTH);
 
     Bind(wxEVT_BUTTON, &DefineCSVDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnRemove, this, ID_REMOVE);
-    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnSelect, this, ID_SELECT);
-    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnMoveUp, this, ID_MOVE_UP);
-    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnMoveDown, this, ID_MOVE_DOWN);
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnRemove, this, WxId(Id::Remove));
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnSelect, this, WxId(Id::Select));
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnMoveUp, this, WxId(Id::MoveUp));
+    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnMoveDown, this, WxId(Id::MoveDown));
     Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { UpdateButtons(); });
-    Bind(wxEVT_LISTBOX_DCLICK, &DefineCSVDlg::OnSelect, this, ID_AVAILABLE);
-    Bind(wxEVT_LISTBOX_DCLICK, &DefineCSVDlg::OnRemove, this, ID_SELECTED);
+    Bind(wxEVT_LISTBOX_DCLICK, &DefineCSVDlg::OnSelect, this, WxId(Id::Available));
+    Bind(wxEVT_LISTBOX_DCLICK, &DefineCSVDlg::OnRemove, this, WxId(Id::Selected));
 }
 
-wxButton* DefineCSVDlg::GetButton(int id) const {
+wxButton* DefineCSVDlg::GetButton(Id id) const {
     switch (id) {
-        case ID_REMOVE:
+        case Id::Remove:
             return remove_;
-        case ID_SELECT:
+        case Id::Select:
             return select_;
-        case ID_MOVE_UP:
+        case Id::MoveUp:
             return moveUp_;
-        case ID_MOVE_DOWN:
+        case Id::MoveDown:
             return moveDown_;
         default:
             return nullptr;

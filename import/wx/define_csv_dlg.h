@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 #include "import/csv_column_chooser.h"
 
 class CSVColumnMapping;
@@ -18,13 +19,13 @@ class wxTextCtrl;
 // The file is read from where it stands and not rewound; the mapping holds the columns after OK.
 class DefineCSVDlg : public OKCancelDlg {
 public:
-    enum {
-        ID_REMOVE = 1,
-        ID_SELECT = 2,
-        ID_MOVE_UP = 3,
-        ID_MOVE_DOWN = 4,
-        ID_AVAILABLE = 5,
-        ID_SELECTED = 6
+    enum class Id : int {
+        Remove = 1,
+        Select = 2,
+        MoveUp = 3,
+        MoveDown = 4,
+        Available = 5,
+        Selected = 6
     };
 
     // Neither is owned; the file may be null.
@@ -48,7 +49,7 @@ public:
     wxTextCtrl* GetPreview() const { return preview_; }
     wxCheckBox* GetIgnoreBox() const { return ignoreFirstLine_; }
     wxTextCtrl* GetNameText() const { return name_; }
-    wxButton* GetButton(int id) const;
+    wxButton* GetButton(Id id) const;
 
 private:
     void OnOK(wxCommandEvent& event);

@@ -95,7 +95,7 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
     grid->Add(new wxStaticText(box, wxID_ANY, "Filename:"), 0, wxALIGN_CENTER_VERTICAL);
     fileName_ = new wxTextCtrl(box, wxID_ANY, "", wxDefaultPosition, ScaledSize(400));
     grid->Add(fileName_, 0, 0);
-    browse_ = new wxButton(box, ID_BROWSE, "Browse...", wxDefaultPosition, ScaledSize(150));
+    browse_ = new wxButton(box, WxId(Id::Browse), "Browse...", wxDefaultPosition, ScaledSize(150));
     grid->Add(browse_, 0, 0);
     grid->Add(new wxStaticText(box, wxID_ANY, "File type:"), 0, wxALIGN_CENTER_VERTICAL);
     fileType_ = new wxComboBox(box, wxID_ANY, "", wxDefaultPosition, ScaledSize(400), 0, nullptr,
@@ -105,9 +105,9 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
     details->Add(grid, 0, wxALL, 5);
     main->Add(details, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
-    main->Add(
-        new wxButton(this, ID_PERFORM_IMPORT, "Perform Import", wxDefaultPosition, ScaledSize(150)),
-        0, wxALL, 5);
+    main->Add(new wxButton(this, WxId(Id::PerformImport), "Perform Import", wxDefaultPosition,
+                           ScaledSize(150)),
+              0, wxALL, 5);
     main->Add(new wxStaticText(this, wxID_ANY,
                                "The following people will be imported when you click the 'OK' "
                                "button:"),
@@ -120,8 +120,8 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
     Centre(wxBOTH);
 
     Bind(wxEVT_BUTTON, &ImportDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &ImportDlg::OnBrowse, this, ID_BROWSE);
-    Bind(wxEVT_BUTTON, &ImportDlg::OnPerformImport, this, ID_PERFORM_IMPORT);
+    Bind(wxEVT_BUTTON, &ImportDlg::OnBrowse, this, WxId(Id::Browse));
+    Bind(wxEVT_BUTTON, &ImportDlg::OnPerformImport, this, WxId(Id::PerformImport));
     Bind(wxEVT_RADIOBUTTON, &ImportDlg::OnSourceChanged, this);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class Event;
 class ImportPreviewTree;
@@ -28,7 +29,7 @@ std::unique_ptr<StdioFile> OpenImportFile(const std::string& path);
 // A CSV import saved under a name joins the open event's importers at once.
 class ImportDlg : public OKCancelDlg {
 public:
-    enum { ID_BROWSE = 1, ID_PERFORM_IMPORT = 2 };
+    enum class Id : int { Browse = 1, PerformImport = 2 };
     static constexpr const char* kCSVFileType = "CSV (spreadsheet)";
 
     // kind 0 teachers, 1 pupils. The controller is not owned; its schedule gives the preview

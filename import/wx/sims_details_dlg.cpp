@@ -67,7 +67,8 @@ SIMSCommandReporterDlg::SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandRepo
         if (field == Executable) {
             auto* row = new wxBoxSizer(wxHORIZONTAL);
             row->Add(fields_[field], 0, wxALIGN_CENTER_VERTICAL);
-            row->Add(new wxButton(this, ID_BROWSE, "Browse...", wxDefaultPosition, ScaledSize(115)),
+            row->Add(new wxButton(this, WxId(Id::Browse), "Browse...", wxDefaultPosition,
+                                  ScaledSize(115)),
                      0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
             grid->Add(row, 0, 0);
         } else {
@@ -75,14 +76,15 @@ SIMSCommandReporterDlg::SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandRepo
         }
     }
     grid->Add(new wxStaticText(this, wxID_ANY, "Information:"), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(new wxButton(this, ID_SHOW_INFO, "Show info...", wxDefaultPosition, ScaledSize(115)),
-              0, 0);
+    grid->Add(
+        new wxButton(this, WxId(Id::ShowInfo), "Show info...", wxDefaultPosition, ScaledSize(115)),
+        0, 0);
     GetMainSizer()->Add(grid, 0, wxTOP | wxLEFT, 5);
     AddOKCancelButtons();
     Centre(wxBOTH);
     Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnBrowse, this, ID_BROWSE);
-    Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnShowInfo, this, ID_SHOW_INFO);
+    Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnBrowse, this, WxId(Id::Browse));
+    Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnShowInfo, this, WxId(Id::ShowInfo));
 }
 
 void SIMSCommandReporterDlg::ReadFields(SIMSCommandReporter& into) const {

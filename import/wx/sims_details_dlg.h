@@ -3,6 +3,7 @@
 #include <array>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class SIMSCommandReporter;
 class wxTextCtrl;
@@ -16,7 +17,7 @@ bool CheckSIMSDetails(const SIMSCommandReporter& details);
 // with the password masked.
 class SIMSCommandReporterDlg : public OKCancelDlg {
 public:
-    enum { ID_BROWSE = 1, ID_SHOW_INFO = 2 };
+    enum class Id : int { Browse = 1, ShowInfo = 2 };
     enum Field {
         Executable,
         UserName,

@@ -94,10 +94,10 @@ PrintSettingsDlg::PrintSettingsDlg(wxWindow* parent, PrintSettings* settings,
         boxes_[i] = AddCheckBox(group->GetStaticBox(), group, boxes[i].first, boxes[i].second);
     }
     GetMainSizer()->Add(group, 0, wxALL | wxEXPAND, 5);
-    GetMainSizer()->Add(new wxButton(this, ID_ADVANCED, "Advanced Settings"), 0, wxALL, 5);
+    GetMainSizer()->Add(new wxButton(this, WxId(Id::Advanced), "Advanced Settings"), 0, wxALL, 5);
     AddOKCancelButtons();
     Bind(wxEVT_BUTTON, &PrintSettingsDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &PrintSettingsDlg::OnAdvanced, this, ID_ADVANCED);
+    Bind(wxEVT_BUTTON, &PrintSettingsDlg::OnAdvanced, this, WxId(Id::Advanced));
     CentreOnParent(wxBOTH);
 }
 
@@ -198,18 +198,18 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
     main->Add(teacherNotes_, 0, wxALL, 5);
 
     const UserSettings* user = controller_ ? &controller_->GetUserSettings() : nullptr;
-    logo_ = AddFileRow(this, main, "Logo filename:", s.GetLogoFile(), ID_BROWSE_LOGO);
+    logo_ = AddFileRow(this, main, "Logo filename:", s.GetLogoFile(), WxId(Id::BrowseLogo));
     parentScript_ =
         AddFileRow(this, main, "Parent script:", user ? user->Get("parentprintscript") : "",
-                   ID_BROWSE_PARENT_SCRIPT);
+                   WxId(Id::BrowseParentScript));
     teacherScript_ =
         AddFileRow(this, main, "Teacher script:", user ? user->Get("teacherprintscript") : "",
-                   ID_BROWSE_TEACHER_SCRIPT);
+                   WxId(Id::BrowseTeacherScript));
 
     AddOKCancelButtons();
     Bind(wxEVT_BUTTON, &PrintSettingsAdvDlg::OnOK, this, wxID_OK);
-    Bind(wxEVT_BUTTON, &PrintSettingsAdvDlg::OnBrowse, this, ID_BROWSE_LOGO,
-         ID_BROWSE_TEACHER_SCRIPT);
+    Bind(wxEVT_BUTTON, &PrintSettingsAdvDlg::OnBrowse, this, WxId(Id::BrowseLogo),
+         WxId(Id::BrowseTeacherScript));
     CentreOnParent(wxBOTH);
 }
 
@@ -225,12 +225,12 @@ void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
     request.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
     wxTextCtrl* field = nullptr;
     switch (event.GetId()) {
-        case ID_BROWSE_LOGO:
+        case WxId(Id::BrowseLogo):
             request.message = "Choose a file to display as a logo";
             request.wildcard = "All files (*.*)|*";
             field = logo_;
             break;
-        case ID_BROWSE_PARENT_SCRIPT:
+        case WxId(Id::BrowseParentScript):
             request.message = "Choose a file for the parent printout script";
             request.wildcard = kScripts;
             field = parentScript_;

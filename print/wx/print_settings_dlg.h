@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gui/dialogs/ok_cancel_dlg.h"
+#include "gui/dialogs/window_id.h"
 
 class PrintSettings;
 class QMController;
@@ -26,7 +27,7 @@ public:
     // Copies the boxes into the settings; false, with a message, when nothing is selected.
     bool AcceptOK();
 
-    enum { ID_ADVANCED = 1 };
+    enum class Id : int { Advanced = 1 };
     wxCheckBox* GetBox(int index) const { return boxes_[index]; }
     static constexpr int kBoxCount = 7;
 
@@ -50,7 +51,7 @@ public:
 
     bool AcceptOK();
 
-    enum { ID_BROWSE_LOGO = 1, ID_BROWSE_PARENT_SCRIPT = 2, ID_BROWSE_TEACHER_SCRIPT = 3 };
+    enum class Id : int { BrowseLogo = 1, BrowseParentScript = 2, BrowseTeacherScript = 3 };
     wxCheckBox* GetQRCodesBox() const { return qrCodes_; }
     wxCheckBox* GetSansSerifBox() const { return sansSerif_; }
     wxCheckBox* GetSmallFontBox() const { return smallFont_; }

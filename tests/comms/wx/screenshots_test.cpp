@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <utility>
 
@@ -43,7 +42,7 @@ TEST_F(Screenshots, EmailAndUpdateWindows) {
     web.Publish("latest_version.txt",
                 "0123456789abcdef0123456789abcdef QuillmootSetup_ver_6_3_0.run\n");
     web.Publish("QuillmootSetup_ver_6_3_0.run", std::string(4096, 'x'));
-    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
+    SaveScreenshots({
         {"email-login",
          [&] {
              return new LoginDlg(TopWindow(), "office", "secret",
@@ -72,14 +71,7 @@ TEST_F(Screenshots, EmailAndUpdateWindows) {
                                         web.URL("/slow/download/QuillmootSetup_ver_6_3_0.run"),
                                         folder_.File("setup.run"), web.CAFile());
          }},
-    };
-    for (const auto& [name, make] : dialogs) {
-        SCOPED_TRACE(name);
-        wxDialog* dialog = make();
-        EXPECT_TRUE(SaveScreenshot(dialog, name));
-        dialog->Destroy();
-        ProcessPending();
-    }
+    });
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(EditOverview, ResetDeletesTheColoursAtOnceEvenWhenCancelled) {
     settings.Set("optimiserpopulation", "12");
     dialog->LoadColours();
     EXPECT_EQ(Shown()[0], "010203");
-    Press(EditOverviewDlg::kResetButtonId);
+    Press(WxId(EditOverviewDlg::Id::Reset));
     EXPECT_EQ(Shown(), defaults);
     // Cancel writes nothing: the deletions stand.
     EXPECT_EQ(Stored(), std::vector<std::string>(13, ""));

@@ -24,7 +24,7 @@ TEST_F(ReportWindow, ShowsTheTextReadOnlyWithItsButtonsInOrder) {
     EXPECT_EQ(dialog.GetTextBox()->GetValue(), "Created new teacher 'Ann'\nLine two\n");
     EXPECT_FALSE(dialog.GetTextBox()->IsEditable());
     EXPECT_TRUE(dialog.GetWindowStyle() & wxRESIZE_BORDER);
-    const int ids[] = {wxID_CANCEL, ReportDlg::ID_COPY, ReportDlg::ID_SAVE};
+    const int ids[] = {wxID_CANCEL, WxId(ReportDlg::Id::Copy), WxId(ReportDlg::Id::Save)};
     const char* labels[] = {"Close", "Copy to Clipboard", "Save to File"};
     int lastX = -1;
     for (int i = 0; i < 3; ++i) {
@@ -42,7 +42,7 @@ TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
     ReportDlg dialog(TopWindow(), "Report", report);
 
     prompts_.Choose(folder_.File("report.txt"));
-    Press(dialog, ReportDlg::ID_SAVE);
+    Press(dialog, WxId(ReportDlg::Id::Save));
     EXPECT_EQ(folder_.Read("report.txt"), report);
     ASSERT_EQ(prompts_.fileRequests.size(), 1u);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a filename to save as");
@@ -53,7 +53,7 @@ TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
     const std::string missing = folder_.Path() + "/missing/report.txt";
     sink_.entries.clear();
     prompts_.Choose(missing);
-    Press(dialog, ReportDlg::ID_SAVE);
+    Press(dialog, WxId(ReportDlg::Id::Save));
     ASSERT_EQ(sink_.entries.size(), 1u);
     EXPECT_EQ(sink_.entries[0].severity, SeverityError);
     EXPECT_EQ(sink_.entries[0].text, "Cannot write to file '" + missing + "'");
@@ -61,19 +61,19 @@ TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
 
     sink_.entries.clear();
     prompts_.CancelFile();
-    Press(dialog, ReportDlg::ID_SAVE);
+    Press(dialog, WxId(ReportDlg::Id::Save));
     EXPECT_TRUE(sink_.entries.empty());
 
     ReportDlg empty(TopWindow(), "Empty", "");
     prompts_.Choose(folder_.File("empty.txt"));
-    Press(empty, ReportDlg::ID_SAVE);
+    Press(empty, WxId(ReportDlg::Id::Save));
     EXPECT_EQ(folder_.Read("empty.txt"), "");
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"File saved successfully"});
 }
 
 TEST_F(ReportWindow, CopyPutsTheWholeReportOnTheClipboard) {
     ReportDlg dialog(TopWindow(), "Report", "Unbooked:\nAnn Able\n");
-    Press(dialog, ReportDlg::ID_COPY);
+    Press(dialog, WxId(ReportDlg::Id::Copy));
     EXPECT_TRUE(sink_.entries.empty());
     ASSERT_TRUE(wxTheClipboard->Open());
     wxTextDataObject data;

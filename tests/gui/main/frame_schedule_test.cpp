@@ -201,8 +201,8 @@ TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChan
 TEST_F(FrameSchedule, EventDetailsEditTheEventsLogoAndNotes) {
     OpenExample();
     NewEventDlg dialog(frame_, Schedule(), &frame_->GetController());
-    ASSERT_TRUE(dialog.FindWindow(NewEventDlg::ID_EDIT_LOGO_AND_NOTES)->IsEnabled());
-    wxCommandEvent click(wxEVT_BUTTON, NewEventDlg::ID_EDIT_LOGO_AND_NOTES);
+    ASSERT_TRUE(dialog.FindWindow(WxId(NewEventDlg::Id::EditLogoAndNotes))->IsEnabled());
+    wxCommandEvent click(wxEVT_BUTTON, WxId(NewEventDlg::Id::EditLogoAndNotes));
     wxTEST_DIALOG(dialog.ProcessWindowEvent(click),
                   Answering<PrintSettingsAdvDlg>([](PrintSettingsAdvDlg& d) {
                       d.GetParentNotesField()->ChangeValue("Bring the school reports");
@@ -214,10 +214,10 @@ TEST_F(FrameSchedule, EventDetailsEditTheEventsLogoAndNotes) {
 TEST_F(FrameSchedule, EventDetailsEditTheEventsMailServerOnlyOnOk) {
     OpenExample();
     NewEventDlg dialog(frame_, Schedule(), &frame_->GetController());
-    ASSERT_TRUE(dialog.FindWindow(NewEventDlg::ID_EDIT_EMAIL_SERVER)->IsEnabled());
+    ASSERT_TRUE(dialog.FindWindow(WxId(NewEventDlg::Id::EditEmailServer))->IsEnabled());
     const std::string before = TheEvent().GetEmailServerSettings().GetServer();
     for (const int answer : {wxID_CANCEL, wxID_OK}) {
-        wxCommandEvent click(wxEVT_BUTTON, NewEventDlg::ID_EDIT_EMAIL_SERVER);
+        wxCommandEvent click(wxEVT_BUTTON, WxId(NewEventDlg::Id::EditEmailServer));
         wxTEST_DIALOG(dialog.ProcessWindowEvent(click),
                       Answering<EmailServerDlg>([answer](EmailServerDlg& d) {
                           d.GetFromField()->ChangeValue("office@school.example");

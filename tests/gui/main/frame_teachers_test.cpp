@@ -140,7 +140,7 @@ TEST_F(TeacherCommands, AppointmentsSavedByNavigationAreTidiedAfterCancel) {
                 parent = candidate;
                 break;
             }
-            wxCommandEvent next(wxEVT_BUTTON, ApptEntryDlg::ID_NEXT_PUPIL);
+            wxCommandEvent next(wxEVT_BUTTON, WxId(ApptEntryDlg::Id::NextPupil));
             editor->ProcessWindowEvent(next);
         }
         if (parent == nullptr) {
@@ -149,7 +149,7 @@ TEST_F(TeacherCommands, AppointmentsSavedByNavigationAreTidiedAfterCancel) {
         AttendanceRow* row = editor->GetRow(0);
         row->GetEarlyBox()->SetValue(true);
         row->GetDepartureCombo()->SetTime(day->SlotToTime(1));
-        wxCommandEvent next(wxEVT_BUTTON, ApptEntryDlg::ID_NEXT_PUPIL);
+        wxCommandEvent next(wxEVT_BUTTON, WxId(ApptEntryDlg::Id::NextPupil));
         editor->ProcessWindowEvent(next);
         return wxID_CANCEL;
     });

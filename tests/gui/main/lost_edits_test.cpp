@@ -132,7 +132,7 @@ TEST_F(LostEdits, UntickingTheLastPresentationIsOfferedForSavingOnEveryRoad) {
         {"the parent editor's button, then Cancel", false,
          [this] {
              script_.steps.push_back([](wxDialog* dialog) {
-                 Press(dialog, ParentDlg::ID_PRESENTATIONS);
+                 Press(dialog, WxId(ParentDlg::Id::Presentations));
                  return wxID_CANCEL;
              });
              script_.steps.push_back(UntickAll);
@@ -141,7 +141,7 @@ TEST_F(LostEdits, UntickingTheLastPresentationIsOfferedForSavingOnEveryRoad) {
         {"the teacher editor's button, then Cancel", true,
          [this] {
              script_.steps.push_back([](wxDialog* dialog) {
-                 Press(dialog, TeacherDlg::ID_PRESENTATIONS);
+                 Press(dialog, WxId(TeacherDlg::Id::Presentations));
                  return wxID_CANCEL;
              });
              script_.steps.push_back(UntickAll);
@@ -206,7 +206,7 @@ TEST_F(LostEdits, RequestChangesInACancelledPupilEditorAreOfferedForSaving) {
                 script_.steps.push_back([](wxDialog* dialog) {
                     auto* editor = dynamic_cast<ParentDlg*>(dialog);
                     editor->GetPupilsList()->SetSelection(0);
-                    Press(dialog, ParentDlg::ID_EDIT_PUPIL);
+                    Press(dialog, WxId(ParentDlg::Id::EditPupil));
                     return wxID_CANCEL;
                 });
             }
@@ -239,9 +239,9 @@ TEST_F(LostEdits, AttendanceTypedBeforeEditAppointmentsSurvivesIt) {
             Click(editor->GetLateBox(), true);
             editor->GetArrivalCombo()->SetTime(five);
             if (switchDayFirst) {
-                Press(dialog, DaySelectDlg::ID_NEXT_DAY);
+                Press(dialog, WxId(DaySelectDlg::Id::NextDay));
             }
-            Press(dialog, TeacherDlg::ID_EDIT_APPOINTMENTS);
+            Press(dialog, WxId(TeacherDlg::Id::EditAppointments));
             return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
         });
         script_.steps.push_back([](wxDialog* dialog) {
@@ -276,7 +276,7 @@ TEST_F(LostEdits, AttendanceSavedByADaySwitchThenCancelledIsOfferedForSaving) {
         script_.steps.push_back([locked](wxDialog* dialog) {
             auto* editor = dynamic_cast<ParentDlg*>(dialog);
             Click(locked ? editor->GetAttendingBox() : editor->GetLateBox(), false);
-            Press(dialog, DaySelectDlg::ID_NEXT_DAY);
+            Press(dialog, WxId(DaySelectDlg::Id::NextDay));
             return wxID_CANCEL;
         });
         Select(parent);

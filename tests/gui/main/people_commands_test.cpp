@@ -191,7 +191,7 @@ TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterC
         auto* editor = dynamic_cast<ParentDlg*>(dialog);
         editor->GetEarlyBox()->SetValue(true);
         editor->GetDepartureCombo()->SetTime(TimeOfDay(16, 10, 0));
-        wxCommandEvent next(wxEVT_BUTTON, DaySelectDlg::ID_NEXT_DAY);
+        wxCommandEvent next(wxEVT_BUTTON, WxId(DaySelectDlg::Id::NextDay));
         editor->ProcessWindowEvent(next);
         return wxID_CANCEL;
     });

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 #include "frame_fixture.h"
@@ -18,17 +17,18 @@ TEST_F(ScreenshotsOfEventDialogs, SettingsTimeEntryScoringAndOptimiser) {
     MultiDaySchedule* schedule = OpenBookedExample();
     ASSERT_NE(schedule, nullptr);
     QMControllerWX& controller = frame_->GetController();
-    // A second day, so the pictures show the day selector too.
-    auto twoDays = std::make_unique<MultiDaySchedule>(*schedule);
-    ASSERT_TRUE(twoDays->AppendNextDay());
+    // The example runs over two days; without its second, the settings of a one-day evening.
+    ASSERT_EQ(schedule->GetDayCount(), 2u);
+    auto oneDay = std::make_unique<MultiDaySchedule>(*schedule);
+    ASSERT_TRUE(oneDay->DeleteLastDay());
 
-    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
-        {"new-event", [&] { return new NewEventDlg(frame_, schedule, &controller); }},
-        {"new-event-two-days", [&] { return new NewEventDlg(frame_, twoDays.get(), &controller); }},
+    SaveScreenshots({
+        {"new-event", [&] { return new NewEventDlg(frame_, oneDay.get(), &controller); }},
+        {"new-event-two-days", [&] { return new NewEventDlg(frame_, schedule, &controller); }},
         {"time-entry",
          [&] {
              return new TimeEntryDlg(frame_, "Delete Break",
-                                     "Please select the break to delete:", twoDays.get());
+                                     "Please select the break to delete:", schedule);
          }},
         {"edit-scoring", [&] { return new EditScoringDlg(frame_, schedule->GetEvent()); }},
         {"optimise",
@@ -40,14 +40,7 @@ TEST_F(ScreenshotsOfEventDialogs, SettingsTimeEntryScoringAndOptimiser) {
              }
              return dialog;
          }},
-    };
-    for (const auto& [name, make] : dialogs) {
-        SCOPED_TRACE(name);
-        wxDialog* dialog = make();
-        EXPECT_TRUE(SaveScreenshot(dialog, name));
-        dialog->Destroy();
-        ProcessPending();
-    }
+    });
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 #include "frame_fixture.h"
@@ -30,7 +29,7 @@ TEST_F(ScreenshotsOfPeopleEditors, ParentPupilRequestPresentationAndBreakEditors
     fresh.SetDate(schedule->GetDay(0)->GetDate());
     fresh.SetTimes(schedule->GetDay(0)->GetStartTime(), schedule->GetDay(0)->SlotToTime(1));
 
-    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
+    SaveScreenshots({
         {"parent", [&] { return new ParentDlg(frame_, brown, schedule, EditMode::Edit); }},
         {"pupil", [&] { return new PupilDlg(frame_, brown, lily, schedule); }},
         {"request",
@@ -49,14 +48,7 @@ TEST_F(ScreenshotsOfPeopleEditors, ParentPupilRequestPresentationAndBreakEditors
          [&] { return new PresentationDlg(frame_, EditMode::Edit, options, schedule); }},
         {"presentations-attended", [&] { return new AttendeePresDlg(frame_, brown, schedule); }},
         {"teacher-breaks", [&] { return new TeacherBreakDlg(frame_, schedule); }},
-    };
-    for (const auto& [name, make] : dialogs) {
-        SCOPED_TRACE(name);
-        wxDialog* dialog = make();
-        EXPECT_TRUE(SaveScreenshot(dialog, name));
-        dialog->Destroy();
-        ProcessPending();
-    }
+    });
 }
 
 }  // namespace

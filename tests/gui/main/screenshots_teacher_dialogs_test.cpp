@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 #include "frame_fixture.h"
@@ -24,18 +23,11 @@ TEST_F(ScreenshotsOfTeacherDialogs, TeacherAndAppointmentEditors) {
     Teacher* teacher = event.GetTeachers().At(0);
     Pupil* pupil = event.GetParents().At(0)->GetPupil(0);
 
-    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
+    SaveScreenshots({
         {"teacher", [&] { return new TeacherDlg(frame_, schedule, teacher, EditMode::Edit); }},
         {"teacher-appointments", [&] { return new TApptEntryDlg(frame_, schedule, teacher); }},
         {"pupil-appointments", [&] { return new ApptEntryDlg(frame_, schedule, pupil); }},
-    };
-    for (const auto& [name, make] : dialogs) {
-        SCOPED_TRACE(name);
-        wxDialog* dialog = make();
-        EXPECT_TRUE(SaveScreenshot(dialog, name));
-        dialog->Destroy();
-        ProcessPending();
-    }
+    });
 }
 
 }  // namespace

@@ -269,7 +269,7 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesWhenLeavingAPupil) {
     ASSERT_EQ(dialog.GetBoxes().size(), 3u);
     EXPECT_EQ(ToUtf8(dialog.GetBoxes()[1]->GetLabel()), "Mr A (Maths)        ");
     Tick(dialog.GetBoxes()[1], true);
-    Press(&dialog, ApptEntryDlg::ID_NEXT_PUPIL);
+    Press(&dialog, WxId(ApptEntryDlg::Id::NextPupil));
     ASSERT_NE(amy_->FindRequest(mrA_, "Maths"), nullptr);
     EXPECT_EQ(amy_->FindRequest(mrA_, "Maths")->GetPriority(), 1);
     EXPECT_TRUE(event_->IsModified());
@@ -279,10 +279,10 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesWhenLeavingAPupil) {
     // Unticking and ticking again moves the priority of the existing request on.
     Click(dialog.GetBoxes()[2]);
     Click(dialog.GetBoxes()[2]);
-    Press(&dialog, ApptEntryDlg::ID_NEXT_PUPIL);  // wraps to Bob after saving Cat
+    Press(&dialog, WxId(ApptEntryDlg::Id::NextPupil));  // wraps to Bob after saving Cat
     EXPECT_EQ(cat_->FindRequest(mrsB_, "")->GetPriority(), 1);
     EXPECT_EQ(dialog.GetCurrentPupil(), bob_);
-    Press(&dialog, ApptEntryDlg::ID_PREVIOUS_FORM);
+    Press(&dialog, WxId(ApptEntryDlg::Id::PreviousForm));
     EXPECT_EQ(dialog.GetCurrentPupil(), cat_);
     EXPECT_TRUE(dialog.SavedWhileOpen());
 }
@@ -317,9 +317,9 @@ TEST_F(AppointmentEditors, ClearAllOnALockedEventLeavesKeptRequestsAlone) {
     EXPECT_FALSE(boxes[1]->IsEnabled());
     EXPECT_FALSE(boxes[2]->IsEnabled());
     EXPECT_TRUE(boxes[0]->IsEnabled());
-    Press(&dialog, ApptEntryDlg::ID_SELECT_ALL);
+    Press(&dialog, WxId(ApptEntryDlg::Id::SelectAll));
     EXPECT_TRUE(boxes[0]->GetValue());
-    Press(&dialog, ApptEntryDlg::ID_CLEAR_ALL);
+    Press(&dialog, WxId(ApptEntryDlg::Id::ClearAll));
     EXPECT_TRUE(boxes[1]->GetValue());
     EXPECT_TRUE(boxes[2]->GetValue());
     ASSERT_TRUE(dialog.AcceptOK());
@@ -335,10 +335,10 @@ TEST_F(AppointmentEditors, AllPupilsEditorWithoutPupilsDisablesNavigation) {
     ApptEntryDlg dialog(TopWindow(), days_.get(), nullptr);
     EXPECT_EQ(dialog.GetCurrentPupil(), nullptr);
     EXPECT_FALSE(dialog.GetNameText()->IsEnabled());
-    EXPECT_FALSE(dialog.FindWindow(ApptEntryDlg::ID_NEXT_PUPIL)->IsEnabled());
-    EXPECT_TRUE(dialog.FindWindow(ApptEntryDlg::ID_SELECT_ALL)->IsEnabled());
+    EXPECT_FALSE(dialog.FindWindow(WxId(ApptEntryDlg::Id::NextPupil))->IsEnabled());
+    EXPECT_TRUE(dialog.FindWindow(WxId(ApptEntryDlg::Id::SelectAll))->IsEnabled());
     EXPECT_FALSE(dialog.GetRow(0)->GetAttendingBox()->IsEnabled());
-    Press(&dialog, ApptEntryDlg::ID_NEXT_PUPIL);
+    Press(&dialog, WxId(ApptEntryDlg::Id::NextPupil));
     EXPECT_TRUE(dialog.AcceptOK());
     EXPECT_FALSE(dialog.SavedWhileOpen());
 }
@@ -353,15 +353,15 @@ TEST_F(AppointmentEditors, OneTeacherEditorRelabelsAPoolForTheLargestForm) {
     EXPECT_EQ(dialog.GetPool()[2]->GetBaseLabel(), "");
     EXPECT_FALSE(dialog.GetPool()[3]->IsEnabled());
     Tick(dialog.GetPool()[1], true);
-    Press(&dialog, TApptEntryDlg::ID_NEXT_FORM);
+    Press(&dialog, WxId(TApptEntryDlg::Id::NextForm));
     ASSERT_NE(bob_->FindRequest(mrA_, "Maths"), nullptr);
     EXPECT_EQ(bob_->FindRequest(mrA_, "Maths")->GetOwnLength(), -1);
     EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7B");
     EXPECT_TRUE(dialog.GetPool()[3]->IsEnabled());
-    Press(&dialog, TApptEntryDlg::ID_NEXT_FORM);
+    Press(&dialog, WxId(TApptEntryDlg::Id::NextForm));
     EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7A");
     EXPECT_TRUE(dialog.GetPool()[1]->GetValue());
-    Press(&dialog, TApptEntryDlg::ID_PREVIOUS_FORM);
+    Press(&dialog, WxId(TApptEntryDlg::Id::PreviousForm));
     EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7B");
 }
 
@@ -411,7 +411,7 @@ TEST_F(AppointmentEditors, LockedTeacherEditorStoresBothAddressesAlone) {
     TeacherDlg dialog(TopWindow(), days_.get(), mrA_, EditMode::Edit);
     EXPECT_FALSE(dialog.GetNameText()->IsEnabled());
     EXPECT_FALSE(dialog.GetAttendingBox()->IsEnabled());
-    EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_ADD_BREAK)->IsEnabled());
+    EXPECT_FALSE(dialog.FindWindow(WxId(TeacherDlg::Id::AddBreak))->IsEnabled());
     EXPECT_TRUE(dialog.GetEmailAltText()->IsEnabled());
     dialog.GetEmailText()->ChangeValue("a@school.test");
     dialog.GetEmailAltText()->ChangeValue(" home@mail.test");
@@ -427,11 +427,11 @@ TEST_F(AppointmentEditors, NewTeacherGetsNeitherAppointmentsNorPresentations) {
     Teacher fresh;
     fresh.ResetAttendanceAllDays(days_.get());
     TeacherDlg dialog(TopWindow(), days_.get(), &fresh, EditMode::Add);
-    EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_EDIT_APPOINTMENTS)->IsEnabled());
-    EXPECT_FALSE(dialog.FindWindow(TeacherDlg::ID_PRESENTATIONS)->IsEnabled());
+    EXPECT_FALSE(dialog.FindWindow(WxId(TeacherDlg::Id::EditAppointments))->IsEnabled());
+    EXPECT_FALSE(dialog.FindWindow(WxId(TeacherDlg::Id::Presentations))->IsEnabled());
     AnswerDialogs answers([](wxDialog*) { return wxID_OK; });
-    Press(&dialog, TeacherDlg::ID_EDIT_APPOINTMENTS);
-    Press(&dialog, TeacherDlg::ID_PRESENTATIONS);
+    Press(&dialog, WxId(TeacherDlg::Id::EditAppointments));
+    Press(&dialog, WxId(TeacherDlg::Id::Presentations));
     EXPECT_EQ(answers.opened, 0);
     EXPECT_EQ(amy_->GetRequestCount(), 0u);
 }
@@ -449,7 +449,7 @@ TEST_F(AppointmentEditors, AttendanceEditedInTheNestedEditorSurvivesOK) {
         Tick(appointments->GetPool()[0], true);
         return appointments->AcceptOK() ? wxID_OK : wxID_CANCEL;
     });
-    Press(&dialog, TeacherDlg::ID_EDIT_APPOINTMENTS);
+    Press(&dialog, WxId(TeacherDlg::Id::EditAppointments));
     EXPECT_EQ(answers.opened, 1);
     EXPECT_TRUE(dialog.SavedWhileOpen());
     EXPECT_TRUE(dialog.GetLateBox()->GetValue());
@@ -487,7 +487,7 @@ TEST_F(AppointmentEditors, TeacherEditorListsBookingsSubjectsAndBreaks) {
 
 TEST_F(TwoDayEditors, BreaksShowTheDayShownWithDatesAndAddBreakOpensOnIt) {
     TeacherDlg dialog(TopWindow(), days_.get(), mrA_, EditMode::Edit);
-    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    Press(&dialog, WxId(DaySelectDlg::Id::NextDay));
     AnswerDialogs answers([](wxDialog* nested) {
         auto* time = dynamic_cast<TimeEntryDlg*>(nested);
         if (time == nullptr || time->GetCurrentDay() == nullptr) {
@@ -496,13 +496,13 @@ TEST_F(TwoDayEditors, BreaksShowTheDayShownWithDatesAndAddBreakOpensOnIt) {
         time->GetTimeCombo()->SetTime(TimeOfDay(19, 0, 0));
         return wxID_OK;
     });
-    Press(&dialog, TeacherDlg::ID_ADD_BREAK);
+    Press(&dialog, WxId(TeacherDlg::Id::AddBreak));
     ASSERT_EQ(answers.opened, 1);
     EXPECT_EQ(Lines(dialog.GetBreaksList()),
               (std::vector<std::string>{"7:00pm, " + days_->GetDay(1)->GetDate().FormatLong()}));
-    Press(&dialog, DaySelectDlg::ID_PREVIOUS_DAY);
+    Press(&dialog, WxId(DaySelectDlg::Id::PreviousDay));
     EXPECT_EQ(dialog.GetBreaksList()->GetCount(), 0u);
-    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    Press(&dialog, WxId(DaySelectDlg::Id::NextDay));
     dialog.GetBreaksList()->SetSelection(0);
     EXPECT_TRUE(dialog.RemoveSelectedBreak());
     EXPECT_EQ(dialog.GetWorkingCopy().GetBreakCount(), 0u);

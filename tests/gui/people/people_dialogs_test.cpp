@@ -120,11 +120,11 @@ TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
 TEST_F(PeopleDialogs, PupilEditorOnALockedEventKeepsOnlyAddAndManualBooking) {
     Lock();
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
-    const std::pair<int, bool> buttons[] = {{PupilDlg::ID_ADD_REQUEST, true},
-                                            {PupilDlg::ID_EDIT_REQUEST, false},
-                                            {PupilDlg::ID_REMOVE_REQUEST, false},
-                                            {PupilDlg::ID_UNBOOK, false},
-                                            {PupilDlg::ID_MANUAL_BOOK, true}};
+    const std::pair<int, bool> buttons[] = {{WxId(PupilDlg::Id::AddRequest), true},
+                                            {WxId(PupilDlg::Id::EditRequest), false},
+                                            {WxId(PupilDlg::Id::RemoveRequest), false},
+                                            {WxId(PupilDlg::Id::Unbook), false},
+                                            {WxId(PupilDlg::Id::ManualBook), true}};
     for (const auto& [id, enabled] : buttons) {
         SCOPED_TRACE(id);
         ASSERT_NE(dialog.FindWindow(id), nullptr);
@@ -139,17 +139,17 @@ TEST_F(PeopleDialogs, PupilEditorAsksBeforeRemovingAndUnbookingTheOnlyRequest) {
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
     EXPECT_EQ(Lines(dialog.GetRequestsList()),
               (std::vector<std::string>{"Mr A (Maths) at 6:00pm", "Mrs B (not booked yet)"}));
-    Press(&dialog, PupilDlg::ID_UNBOOK);
+    Press(&dialog, WxId(PupilDlg::Id::Unbook));
     EXPECT_EQ(sink_.Texts(),
               std::vector<std::string>{
                   "No appointment is selected - please select an appointment first"});
     dialog.GetRequestsList()->SetSelection(1);
-    Press(&dialog, PupilDlg::ID_UNBOOK);
+    Press(&dialog, WxId(PupilDlg::Id::Unbook));
     EXPECT_EQ(sink_.entries.back().severity, SeverityInformation);
     EXPECT_EQ(sink_.entries.back().text, "This appointment is already unbooked");
     dialog.GetRequestsList()->SetSelection(0);
     prompts_.Answer(wxID_NO);
-    Press(&dialog, PupilDlg::ID_UNBOOK);
+    Press(&dialog, WxId(PupilDlg::Id::Unbook));
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].caption, "Confirm unbooking");
     EXPECT_EQ(prompts_.shown[0].message,
@@ -158,7 +158,7 @@ TEST_F(PeopleDialogs, PupilEditorAsksBeforeRemovingAndUnbookingTheOnlyRequest) {
     EXPECT_TRUE(days_->FindAppointment(amy_, 0));
     dialog.GetRequestsList()->SetSelection(0);
     prompts_.Answer(wxID_YES);
-    Press(&dialog, PupilDlg::ID_REMOVE_REQUEST);
+    Press(&dialog, WxId(PupilDlg::Id::RemoveRequest));
     EXPECT_EQ(prompts_.shown[1].caption, "Confirm removal");
     EXPECT_EQ(prompts_.shown[1].message,
               "Are you sure you want to remove the request to see Mr A about subject Maths?");
@@ -176,7 +176,7 @@ TEST_F(PeopleDialogs, ManualBookingStopsWhenTheUnbookingIsRefused) {
     Lock();
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
     prompts_.Answer(wxID_YES);
-    Press(&dialog, PupilDlg::ID_MANUAL_BOOK);
+    Press(&dialog, WxId(PupilDlg::Id::ManualBook));
     EXPECT_EQ(prompts_.shown.size(), 1u);
     EXPECT_TRUE(days_->FindAppointment(amy_, 0));
     EXPECT_FALSE(sink_.entries.empty());
@@ -269,14 +269,14 @@ TEST_F(PeopleDialogs, ParentEditorRemovesAPupilWithItsBookingsAfterAsking) {
     EXPECT_EQ(Lines(dialog.GetPupilsList()), (std::vector<std::string>{"Amy (7B)", "Ben (9C)"}));
     EXPECT_EQ(Lines(dialog.GetBookedList()),
               (std::vector<std::string>{"Mr A about Amy at 6:00pm", "Mr A about Amy at 6:10pm"}));
-    Press(&dialog, ParentDlg::ID_EDIT_PUPIL);
+    Press(&dialog, WxId(ParentDlg::Id::EditPupil));
     EXPECT_EQ(sink_.entries.back().severity, SeverityWarning);
     EXPECT_EQ(sink_.entries.back().text,
               "No pupil is selected, please highlight a pupil in order to edit them");
-    Press(&dialog, ParentDlg::ID_REMOVE_PUPIL);  // nothing selected: nothing asked
+    Press(&dialog, WxId(ParentDlg::Id::RemovePupil));  // nothing selected: nothing asked
     dialog.GetPupilsList()->SetSelection(0);
     prompts_.Answer(wxID_YES);
-    Press(&dialog, ParentDlg::ID_REMOVE_PUPIL);
+    Press(&dialog, WxId(ParentDlg::Id::RemovePupil));
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].caption, "Confirm removal");
     EXPECT_EQ(prompts_.shown[0].message, "Are you sure you want to remove the pupil Amy (7B)?");
@@ -291,13 +291,13 @@ TEST_F(TwoDayDialogs, ParentEditorSavesTheDayLeftAndLoadsTheDayShown) {
     Tick(dialog.GetLateBox(), true);
     dialog.GetArrivalCombo()->SetTime(TimeOfDay(19, 0, 0));
     EXPECT_FALSE(dialog.SavedWhileOpen());
-    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    Press(&dialog, WxId(DaySelectDlg::Id::NextDay));
     EXPECT_TRUE(dialog.SavedWhileOpen());
     EXPECT_TRUE(jones_->ArrivesLate(days_->GetDay(0)));
     EXPECT_EQ(jones_->GetStartTime(days_->GetDay(0)), TimeOfDay(19, 0, 0));
     EXPECT_FALSE(dialog.GetLateBox()->GetValue());
     EXPECT_EQ(dialog.GetArrivalCombo()->GetTime(), TimeOfDay(18, 0, 0));
-    Press(&dialog, DaySelectDlg::ID_PREVIOUS_DAY);
+    Press(&dialog, WxId(DaySelectDlg::Id::PreviousDay));
     EXPECT_TRUE(dialog.GetLateBox()->GetValue());
     EXPECT_EQ(dialog.GetArrivalCombo()->GetTime(), TimeOfDay(19, 0, 0));
 }
@@ -340,7 +340,7 @@ TEST_F(TwoDayDialogs, ANewPresentationTakesTheDayAndTimesChosen) {
     EXPECT_FALSE(dialog.AcceptOK());
     EXPECT_EQ(sink_.Texts(),
               std::vector<std::string>{"Please enter a title for this presentation"});
-    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    Press(&dialog, WxId(DaySelectDlg::Id::NextDay));
     EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(18, 0, 0));
     dialog.GetTitleText()->ChangeValue("Sports");
     EXPECT_FALSE(dialog.AcceptOK());
@@ -367,7 +367,7 @@ TEST_F(TwoDayDialogs, BreakDialogReadsNumbersAsTheyStartAndFollowsTheDay) {
         EXPECT_EQ(dialog.GetRandomOffset(), value);
     }
     dialog.GetTimeCombo()->SetTime(TimeOfDay(19, 0, 0));
-    Press(&dialog, DaySelectDlg::ID_NEXT_DAY);
+    Press(&dialog, WxId(DaySelectDlg::Id::NextDay));
     EXPECT_EQ(dialog.GetCurrentDay(), days_->GetDay(1));
     EXPECT_EQ(dialog.GetBreakTime(), TimeOfDay(18, 0, 0));
 }

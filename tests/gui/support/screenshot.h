@@ -1,10 +1,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <wx/window.h>
 
+#include <functional>
 #include <string>
-
-class wxWindow;
+#include <vector>
 
 // Pictures of windows for `make screenshots`: each window library's test binary has tests
 // named Screenshots.* that show their windows and save them here. They are skipped unless
@@ -18,6 +19,12 @@ std::string ScreenshotFolder();
 // False when the picture could not be taken.
 bool SaveScreenshot(wxWindow* window, const std::string& name);
 
+// A picture's name and what makes its window.
+struct NamedWindow {
+    const char* name;
+    std::function<wxWindow*()> make;
+};
+
 // A window fixture whose tests only take pictures: skipped unless pictures are wanted.
 template <typename Fixture>
 class OnlyForScreenshots : public Fixture {
@@ -27,5 +34,16 @@ protected:
             GTEST_SKIP() << "make screenshots sets " << kScreenshotFolderVariable;
         }
         Fixture::SetUp();
+    }
+
+    // Makes, saves and destroys each window in turn, each gone before the next is made.
+    void SaveScreenshots(const std::vector<NamedWindow>& windows) {
+        for (const auto& [name, make] : windows) {
+            SCOPED_TRACE(name);
+            wxWindow* window = make();
+            EXPECT_TRUE(SaveScreenshot(window, name));
+            window->Destroy();
+            Fixture::ProcessPending();
+        }
     }
 };

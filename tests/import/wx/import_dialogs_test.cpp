@@ -85,7 +85,7 @@ TEST_F(SIMSDetails, ChecksRunInOrderAndOnlyAPassingFormChangesTheRecord) {
 TEST_F(SIMSDetails, BrowseAndShowInfoUseTheFieldsAsTheyStandWithThePasswordMasked) {
     SIMSCommandReporterDlg dialog(TopWindow(), &record_);
     prompts_.Choose("/opt/sims/CommandReporter.exe").CancelFile();
-    wxCommandEvent browse(wxEVT_BUTTON, SIMSCommandReporterDlg::ID_BROWSE);
+    wxCommandEvent browse(wxEVT_BUTTON, WxId(SIMSCommandReporterDlg::Id::Browse));
     dialog.ProcessWindowEvent(browse);
     dialog.ProcessWindowEvent(browse);
     EXPECT_EQ("/opt/sims/CommandReporter.exe", dialog.GetField(Field::Executable)->GetValue());
@@ -105,7 +105,7 @@ TEST_F(SIMSDetails, BrowseAndShowInfoUseTheFieldsAsTheyStandWithThePasswordMaske
         EXPECT_EQ(std::string::npos, shown.GetTextBox()->GetValue().find("hunter2"));
         return static_cast<int>(wxID_CANCEL);
     });
-    wxCommandEvent showInfo(wxEVT_BUTTON, SIMSCommandReporterDlg::ID_SHOW_INFO);
+    wxCommandEvent showInfo(wxEVT_BUTTON, WxId(SIMSCommandReporterDlg::Id::ShowInfo));
     dialog.ProcessWindowEvent(showInfo);
     EXPECT_EQ("", record_.password) << "showing the command changes nothing";
 }
@@ -156,8 +156,8 @@ protected:
     // Which of Select, Remove, Move up and Move down are enabled.
     static std::vector<bool> Enabled(DefineCSVDlg& dialog) {
         std::vector<bool> enabled;
-        for (int id : {DefineCSVDlg::ID_SELECT, DefineCSVDlg::ID_REMOVE, DefineCSVDlg::ID_MOVE_UP,
-                       DefineCSVDlg::ID_MOVE_DOWN}) {
+        for (DefineCSVDlg::Id id : {DefineCSVDlg::Id::Select, DefineCSVDlg::Id::Remove,
+                                    DefineCSVDlg::Id::MoveUp, DefineCSVDlg::Id::MoveDown}) {
             enabled.push_back(dialog.GetButton(id)->IsEnabled());
         }
         return enabled;
@@ -207,36 +207,36 @@ TEST_F(DefineCSV, ButtonsFollowTheSelectionsAndBuildTheColumnList) {
 
     Pick(available, available->FindString("Surname"));
     EXPECT_EQ((std::vector<bool>{true, false, false, false}), Enabled(dialog));
-    Click(dialog, DefineCSVDlg::ID_SELECT);
+    Click(dialog, WxId(DefineCSVDlg::Id::Select));
     EXPECT_EQ(wxNOT_FOUND, available->FindString("Surname"));
     Pick(available, available->FindString("Subject"));
-    Click(dialog, DefineCSVDlg::ID_SELECT);
+    Click(dialog, WxId(DefineCSVDlg::Id::Select));
     Pick(available, available->FindString("Subject"));
-    Click(dialog, DefineCSVDlg::ID_SELECT);
+    Click(dialog, WxId(DefineCSVDlg::Id::Select));
     Pick(selected, 1);
     EXPECT_EQ((std::vector<bool>{false, true, true, true}), Enabled(dialog));
     Pick(available, available->FindString("Forename"));
-    Click(dialog, DefineCSVDlg::ID_SELECT);
+    Click(dialog, WxId(DefineCSVDlg::Id::Select));
     EXPECT_EQ((std::vector<std::string>{"Surname", "Forename", "Subject", "Subject"}),
               Items(selected));
 
     Pick(selected, 0);
-    Click(dialog, DefineCSVDlg::ID_MOVE_UP);
+    Click(dialog, WxId(DefineCSVDlg::Id::MoveUp));
     EXPECT_EQ(0, selected->GetSelection()) << "the top entry stays";
-    Click(dialog, DefineCSVDlg::ID_MOVE_DOWN);
+    Click(dialog, WxId(DefineCSVDlg::Id::MoveDown));
     EXPECT_EQ(1, selected->GetSelection());
     Pick(selected, 3);
-    Click(dialog, DefineCSVDlg::ID_REMOVE);
+    Click(dialog, WxId(DefineCSVDlg::Id::Remove));
     const std::vector<std::string> offered = Items(available);
     EXPECT_EQ(1, std::count(offered.begin(), offered.end(), "Subject")) << "listed once";
 
     // A double click chooses from the offer, or takes a column out again.
     Pick(available, available->FindString("Initials"));
-    wxCommandEvent chosen(wxEVT_LISTBOX_DCLICK, DefineCSVDlg::ID_AVAILABLE);
+    wxCommandEvent chosen(wxEVT_LISTBOX_DCLICK, WxId(DefineCSVDlg::Id::Available));
     dialog.ProcessWindowEvent(chosen);
     EXPECT_EQ("Initials", selected->GetString(selected->GetCount() - 1));
     Pick(selected, static_cast<int>(selected->GetCount()) - 1);
-    wxCommandEvent removed(wxEVT_LISTBOX_DCLICK, DefineCSVDlg::ID_SELECTED);
+    wxCommandEvent removed(wxEVT_LISTBOX_DCLICK, WxId(DefineCSVDlg::Id::Selected));
     dialog.ProcessWindowEvent(removed);
     EXPECT_NE(wxNOT_FOUND, available->FindString("Initials"));
     EXPECT_TRUE(dialog.AcceptOK());

@@ -30,7 +30,7 @@ protected:
         return types;
     }
     static void Perform(ImportDlg& dialog) {
-        wxCommandEvent perform(wxEVT_BUTTON, ImportDlg::ID_PERFORM_IMPORT);
+        wxCommandEvent perform(wxEVT_BUTTON, WxId(ImportDlg::Id::PerformImport));
         dialog.ProcessWindowEvent(perform);
     }
     static void Choose(wxRadioButton* radio) {
@@ -49,7 +49,7 @@ protected:
             for (const std::string& column : columns) {
                 wxListBox* available = define.GetAvailableList();
                 available->SetSelection(available->FindString(column));
-                wxCommandEvent select(wxEVT_BUTTON, DefineCSVDlg::ID_SELECT);
+                wxCommandEvent select(wxEVT_BUTTON, WxId(DefineCSVDlg::Id::Select));
                 define.OnSelect(select);
             }
             define.GetNameText()->SetValue(name);
@@ -85,7 +85,7 @@ TEST_F(ImportDialog, OffersTheEventsImportersThenCSVAndSwitchesSourceControls) {
 
     // Only a name ending in .csv, in any case, picks the CSV type.
     prompts_.Choose("/data/staff.TXT").Choose("/data/Staff.CSV").CancelFile();
-    wxCommandEvent browse(wxEVT_BUTTON, ImportDlg::ID_BROWSE);
+    wxCommandEvent browse(wxEVT_BUTTON, WxId(ImportDlg::Id::Browse));
     pupils.ProcessWindowEvent(browse);
     EXPECT_EQ("/data/staff.TXT", pupils.GetFileNameText()->GetValue());
     EXPECT_EQ(0, pupils.GetFileTypeChoice()->GetSelection());

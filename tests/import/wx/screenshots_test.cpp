@@ -3,8 +3,6 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <functional>
-
 #include "foundation/files.h"
 #include "gui/support/screenshot.h"
 #include "import/import_factory.h"
@@ -43,7 +41,7 @@ TEST_F(Screenshots, ImportDialogs) {
     auto run = CreateImportRun(ImporterTxtTeachers());
     run->SetInput(&staffFile);
 
-    const std::pair<const char*, std::function<wxDialog*()>> dialogs[] = {
+    SaveScreenshots({
         {"import",
          [&] {
              auto* dialog = new ImportDlg(TopWindow(), &controller_, 0);
@@ -71,14 +69,7 @@ TEST_F(Screenshots, ImportDialogs) {
              running.reportName = "slow";
              return new SIMSCRProgressDlg(TopWindow(), &running);
          }},
-    };
-    for (const auto& [name, make] : dialogs) {
-        SCOPED_TRACE(name);
-        wxDialog* dialog = make();
-        EXPECT_TRUE(SaveScreenshot(dialog, name));
-        dialog->Destroy();
-        ProcessPending();
-    }
+    });
 }
 
 }  // namespace

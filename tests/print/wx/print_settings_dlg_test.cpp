@@ -148,7 +148,7 @@ TEST_F(PrintDialogs, TheAdvancedButtonOpensTheAdvancedDialogOnTheSameSettings) {
         }
         return wxID_OK;
     });
-    Press(&dialog, PrintSettingsDlg::ID_ADVANCED);
+    Press(&dialog, WxId(PrintSettingsDlg::Id::Advanced));
     EXPECT_EQ(opened, std::vector<wxString>{"Advanced Print Settings"});
     EXPECT_TRUE(settings_.GetOneParentPerSheet());
 }
@@ -203,7 +203,7 @@ TEST_F(PrintDialogs, FixedWidthsScaleWithTheScreenExceptTheNotes) {
         EXPECT_EQ(dialog.GetTeacherScriptField()->GetSize().GetWidth(), ScaleWidth(280, factor));
         EXPECT_EQ(dialog.GetParentNotesField()->GetSize().GetWidth(), 400);
         EXPECT_EQ(dialog.GetTeacherNotesField()->GetSize().GetWidth(), 400);
-        const wxWindow* browse = dialog.FindWindow(PrintSettingsAdvDlg::ID_BROWSE_LOGO);
+        const wxWindow* browse = dialog.FindWindow(WxId(PrintSettingsAdvDlg::Id::BrowseLogo));
         ASSERT_NE(browse, nullptr);
         EXPECT_EQ(browse->GetSize().GetWidth(), ScaleWidth(115, factor));
     }
@@ -258,9 +258,9 @@ TEST_F(PrintDialogs, BrowsedScriptsAndLogoAreStored) {
     PrintSettingsAdvDlg dialog(TopWindow(), &settings_, &controller_, "");
     EXPECT_EQ(dialog.GetParentScriptField()->GetValue(), "/old/parent.lua");
     prompts_.Choose("/scripts/teacher.lua").Choose("/pictures/logo.gif").CancelFile();
-    Press(&dialog, PrintSettingsAdvDlg::ID_BROWSE_TEACHER_SCRIPT);
-    Press(&dialog, PrintSettingsAdvDlg::ID_BROWSE_LOGO);
-    Press(&dialog, PrintSettingsAdvDlg::ID_BROWSE_PARENT_SCRIPT);
+    Press(&dialog, WxId(PrintSettingsAdvDlg::Id::BrowseTeacherScript));
+    Press(&dialog, WxId(PrintSettingsAdvDlg::Id::BrowseLogo));
+    Press(&dialog, WxId(PrintSettingsAdvDlg::Id::BrowseParentScript));
     ASSERT_EQ(prompts_.fileRequests.size(), 3u);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a file for the teacher printout script");
     EXPECT_TRUE(prompts_.fileRequests[0].wildcard.StartsWith("Lua scripts (*.lua)|*.lua"));

@@ -13,15 +13,12 @@ using Screenshots = OnlyForScreenshots<PrintoutTest>;
 TEST_F(Screenshots, PrintSettingsDialogsAndPages) {
     PrintSettings& settings = EventSettings();
     const char* heading = "Please confirm options for this print job before continuing:";
-    {
-        PrintSettingsDlg dialog(TopWindow(), &settings, &controller_, heading);
-        EXPECT_TRUE(SaveScreenshot(&dialog, "print-settings"));
-    }
-    {
-        PrintSettingsAdvDlg dialog(TopWindow(), &settings, &controller_, heading);
-        EXPECT_TRUE(SaveScreenshot(&dialog, "print-settings-advanced"));
-    }
-    ProcessPending();
+    SaveScreenshots({
+        {"print-settings",
+         [&] { return new PrintSettingsDlg(TopWindow(), &settings, &controller_, heading); }},
+        {"print-settings-advanced",
+         [&] { return new PrintSettingsAdvDlg(TopWindow(), &settings, &controller_, heading); }},
+    });
 
     // A page of each section, as the printer would get it.
     QMPrintout printout(&controller_, settings);
