@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "gui/dialogs/window_id.h"
+
 class QMController;
 class QuillmootFrame;
 struct SvgPicture;
@@ -99,10 +101,7 @@ enum class CommandId : int {
     About = wxID_ABOUT,
 };
 
-// The one crossing between command ids and the ints wx carries.
-constexpr int WxId(CommandId id) {
-    return static_cast<int>(id);
-}
+// Back from the int a wx event carries; WxId (window_id.h) is the way there.
 constexpr CommandId CommandOfWxId(int id) {
     return static_cast<CommandId>(id);
 }
