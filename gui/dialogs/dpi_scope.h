@@ -13,5 +13,10 @@ public:
 
 inline constexpr const char* kDpiOverrideVariable = "QM_DPI";
 
+// The factor for a screen of this many dots per inch on which the window system already draws
+// every pixel `contentScale` times (GTK's scaling on a high-resolution screen): sizes are in the
+// window system's pixels, so its own scaling is not applied twice, and it never shrinks them.
+double DpiScaleFactor(double dotsPerInch, double contentScale);
+
 // A design width in pixels scaled by the factor, truncated toward zero.
 int ScaleWidth(int designWidth, double factor);

@@ -45,6 +45,26 @@ TEST_F(DialogBase, ScaledSizeScalesOnlyTheWidthAndTruncates) {
     }
 }
 
+// GTK's own scaling on a high-resolution screen already doubles every pixel: scaling the design
+// sizes by the screen's dots per inch again made the editors twice too wide.
+TEST(DpiScaleFactor, CountsOnlyTheResolutionTheWindowSystemDoesNotScaleItself) {
+    struct Case {
+        double dotsPerInch;
+        double contentScale;
+        double factor;
+    };
+    const Case cases[] = {
+        {96, 1, 1.0},  {120, 1, 1.25}, {144, 1, 1.5}, {192, 1, 2.0}, {72, 1, 0.75},
+        {192, 2, 1.0}, {288, 2, 1.5},  {240, 2, 1.25},
+        {96, 2, 1.0},  // scaled up by the user's choice on an ordinary screen: never shrunk
+        {0, 1, 1.0},   {-5, 2, 1.0},   // no resolution known
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(DpiScaleFactor(c.dotsPerInch, c.contentScale), c.factor)
+            << c.dotsPerInch << " dpi scaled " << c.contentScale;
+    }
+}
+
 TEST_F(DialogBase, WithoutAnOverrideTheScreenResolutionCounts) {
     // The test display runs at 96 dpi; a nonsense override is ignored.
     EXPECT_DOUBLE_EQ(DPIScope::GetDPIScaleFactor(), 1.0);
