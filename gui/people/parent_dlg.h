@@ -34,7 +34,7 @@ public:
 
     bool AcceptOK();
     void RefreshLists();
-    // Whether pupils were added, edited or removed (the tree must then be rebuilt).
+    // Whether pupils were added, edited or removed.
     bool PupilsChanged() const { return pupilsChanged_; }
     // Whether anything reached the model before OK (pupils, or a day's attendance on a switch).
     bool SavedWhileOpen() const { return pupilsChanged_ || daySaved_; }
