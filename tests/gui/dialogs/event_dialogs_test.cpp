@@ -95,6 +95,7 @@ TEST_F(EventDialogs, EventSettingsShowTheEventInScaledFields) {
 // Each side button runs the editor handed in for it on the dialog's event; one without an
 // editor stays disabled.
 TEST_F(EventDialogs, TheSideButtonsRunTheirEditorsOnTheEvent) {
+    using Id = NewEventDlg::Id;
     std::vector<std::string> ran;
     auto noting = [&ran, this](const char* name) {
         return [&ran, name, this](wxWindow* parent, Event& event, QMController* controller) {
@@ -108,10 +109,10 @@ TEST_F(EventDialogs, TheSideButtonsRunTheirEditorsOnTheEvent) {
     NewEventDlg::SetLogoAndNotesEditor(noting("logo"));
     {
         NewEventDlg dialog(TopWindow(), &schedule_, &controller_);
-        EXPECT_FALSE(dialog.FindWindow(1)->IsEnabled());
-        EXPECT_TRUE(dialog.FindWindow(2)->IsEnabled());
-        for (int id : {1, 2}) {
-            wxCommandEvent click(wxEVT_BUTTON, id);
+        EXPECT_FALSE(dialog.FindWindow(WxId(Id::EditEmailServer))->IsEnabled());
+        EXPECT_TRUE(dialog.FindWindow(WxId(Id::EditLogoAndNotes))->IsEnabled());
+        for (Id id : {Id::EditEmailServer, Id::EditLogoAndNotes}) {
+            wxCommandEvent click(wxEVT_BUTTON, WxId(id));
             dialog.ProcessWindowEvent(click);
         }
     }
@@ -120,8 +121,8 @@ TEST_F(EventDialogs, TheSideButtonsRunTheirEditorsOnTheEvent) {
     NewEventDlg::SetEmailServerEditor(noting("server"));
     {
         NewEventDlg dialog(TopWindow(), &schedule_, &controller_);
-        EXPECT_TRUE(dialog.FindWindow(1)->IsEnabled());
-        wxCommandEvent click(wxEVT_BUTTON, 1);
+        EXPECT_TRUE(dialog.FindWindow(WxId(Id::EditEmailServer))->IsEnabled());
+        wxCommandEvent click(wxEVT_BUTTON, WxId(Id::EditEmailServer));
         dialog.ProcessWindowEvent(click);
     }
     EXPECT_EQ(ran, (std::vector<std::string>{"logo", "server"}));
