@@ -13,6 +13,7 @@
 #include "gui/dialogs/edit_scoring_dlg.h"
 #include "gui/dialogs/new_event_dlg.h"
 #include "gui/support/gui_test.h"
+#include "gui/support/user_input.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
@@ -33,18 +34,7 @@ protected:
         event_->MakeScoreSwitchesCurrent();
     }
 
-    static void Tick(wxCheckBox* box, bool value) {
-        box->SetValue(value);
-        wxCommandEvent changed(wxEVT_CHECKBOX, box->GetId());
-        changed.SetEventObject(box);
-        changed.SetInt(value);
-        box->GetParent()->ProcessWindowEvent(changed);
-    }
-    static void PressOK(wxDialog& dialog) {
-        wxCommandEvent click(wxEVT_BUTTON, wxID_OK);
-        click.SetEventObject(dialog.FindWindow(wxID_OK));
-        dialog.ProcessWindowEvent(click);
-    }
+    static void PressOK(wxDialog& dialog) { Press(&dialog, wxID_OK); }
 
     StandaloneScoreSwitches switches_;
     std::shared_ptr<Event> event_;

@@ -23,27 +23,12 @@
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
+#include "gui/support/user_input.h"
 #include "model/teacher.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A button of the dialog, as a click on it.
-void Press(wxDialog* dialog, int id) {
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(dialog->FindWindow(id));
-    dialog->ProcessWindowEvent(click);
-}
-
-// A check box set as a click would, with its event.
-void Click(wxCheckBox* box, bool on) {
-    box->SetValue(on);
-    wxCommandEvent click(wxEVT_CHECKBOX, box->GetId());
-    click.SetEventObject(box);
-    click.SetInt(on ? 1 : 0);
-    box->ProcessWindowEvent(click);
-}
 
 class LostEdits : public MainWindow {
 protected:
@@ -236,7 +221,7 @@ TEST_F(LostEdits, AttendanceTypedBeforeEditAppointmentsSurvivesIt) {
         const TimeOfDay five(17, 0, 0);
         script_.steps.push_back([&](wxDialog* dialog) {
             auto* editor = dynamic_cast<TeacherDlg*>(dialog);
-            Click(editor->GetLateBox(), true);
+            ::Tick(editor->GetLateBox(), true);
             editor->GetArrivalCombo()->SetTime(five);
             if (switchDayFirst) {
                 Press(dialog, WxId(DaySelectDlg::Id::NextDay));
@@ -275,7 +260,7 @@ TEST_F(LostEdits, AttendanceSavedByADaySwitchThenCancelledIsOfferedForSaving) {
         ASSERT_TRUE(frame_->SaveEvent());
         script_.steps.push_back([locked](wxDialog* dialog) {
             auto* editor = dynamic_cast<ParentDlg*>(dialog);
-            Click(locked ? editor->GetAttendingBox() : editor->GetLateBox(), false);
+            ::Tick(locked ? editor->GetAttendingBox() : editor->GetLateBox(), false);
             Press(dialog, WxId(DaySelectDlg::Id::NextDay));
             return wxID_CANCEL;
         });

@@ -18,26 +18,18 @@
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
 #include "gui/support/answer_dialogs.h"
+#include "gui/support/user_input.h"
 #include "people_school.h"
 
 namespace {
 
-void Press(wxWindow* dialog, int id) {
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(dialog->FindWindow(id));
-    dialog->ProcessWindowEvent(click);
-}
-
-// A click: the box toggles, then its own handler and the dialog's see the event.
+// A click: the box toggles.
 void Click(wxCheckBox* box) {
-    box->SetValue(!box->GetValue());
-    wxCommandEvent changed(wxEVT_CHECKBOX, box->GetId());
-    changed.SetEventObject(box);
-    changed.SetInt(box->GetValue());
-    box->ProcessWindowEvent(changed);
+    Tick(box, !box->GetValue());
 }
 
-void Tick(wxCheckBox* box, bool value) {
+// Only a box that changes sends its event.
+void TickIfChanged(wxCheckBox* box, bool value) {
     if (box->GetValue() != value) {
         Click(box);
     }
@@ -268,7 +260,7 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesWhenLeavingAPupil) {
     EXPECT_EQ(ToUtf8(dialog.GetFormText()->GetValue()), "7B");
     ASSERT_EQ(dialog.GetBoxes().size(), 3u);
     EXPECT_EQ(ToUtf8(dialog.GetBoxes()[1]->GetLabel()), "Mr A (Maths)        ");
-    Tick(dialog.GetBoxes()[1], true);
+    TickIfChanged(dialog.GetBoxes()[1], true);
     Press(&dialog, WxId(ApptEntryDlg::Id::NextPupil));
     ASSERT_NE(amy_->FindRequest(mrA_, "Maths"), nullptr);
     EXPECT_EQ(amy_->FindRequest(mrA_, "Maths")->GetPriority(), 1);
@@ -293,10 +285,10 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesTheParentsAttendance) {
     EXPECT_TRUE(row->GetAttendingBox()->GetValue());
     EXPECT_FALSE(row->GetArrivalCombo()->IsEnabled());
     EXPECT_FALSE(row->GetDepartureCombo()->IsEnabled());
-    Tick(row->GetLateBox(), true);
+    TickIfChanged(row->GetLateBox(), true);
     EXPECT_TRUE(row->GetArrivalCombo()->IsEnabled());
     row->GetArrivalCombo()->SetTime(TimeOfDay(19, 0, 0));
-    Tick(row->GetAttendingBox(), false);
+    TickIfChanged(row->GetAttendingBox(), false);
     EXPECT_FALSE(row->GetArrivalCombo()->IsEnabled());
     EXPECT_FALSE(row->GetLateBox()->IsEnabled());
     ASSERT_TRUE(dialog.AcceptOK());
@@ -352,7 +344,7 @@ TEST_F(AppointmentEditors, OneTeacherEditorRelabelsAPoolForTheLargestForm) {
     EXPECT_EQ(dialog.GetPool()[1]->GetBaseLabel(), "Bob (Maths)");
     EXPECT_EQ(dialog.GetPool()[2]->GetBaseLabel(), "");
     EXPECT_FALSE(dialog.GetPool()[3]->IsEnabled());
-    Tick(dialog.GetPool()[1], true);
+    TickIfChanged(dialog.GetPool()[1], true);
     Press(&dialog, WxId(TApptEntryDlg::Id::NextForm));
     ASSERT_NE(bob_->FindRequest(mrA_, "Maths"), nullptr);
     EXPECT_EQ(bob_->FindRequest(mrA_, "Maths")->GetOwnLength(), -1);
@@ -369,7 +361,7 @@ TEST_F(AppointmentEditors, OneTeacherEditorWithoutSubjectsSavesOnlyAttendance) {
     Teacher* loner = AddTeacher("Dr C", "DC");
     TApptEntryDlg dialog(TopWindow(), days_.get(), loner);
     EXPECT_TRUE(dialog.GetPool().empty());
-    Tick(dialog.GetRow(0)->GetEarlyBox(), true);
+    TickIfChanged(dialog.GetRow(0)->GetEarlyBox(), true);
     dialog.GetRow(0)->GetDepartureCombo()->SetTime(TimeOfDay(20, 0, 0));
     ASSERT_TRUE(dialog.AcceptOK());
     EXPECT_EQ(loner->GetEndTime(days_->GetDay(0)), TimeOfDay(20, 0, 0));
@@ -393,7 +385,7 @@ TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
     dialog.GetLengthText()->ChangeValue("3");
     dialog.GetLocationText()->ChangeValue("Room 4");
     dialog.GetEmailText()->ChangeValue("  b@school.test ");
-    Tick(dialog.GetEarlyBox(), true);
+    TickIfChanged(dialog.GetEarlyBox(), true);
     EXPECT_TRUE(dialog.GetDepartureCombo()->IsEnabled());
     dialog.GetDepartureCombo()->SetTime(TimeOfDay(20, 30, 0));
     ASSERT_TRUE(dialog.AcceptOK());
@@ -444,9 +436,9 @@ TEST_F(AppointmentEditors, AttendanceEditedInTheNestedEditorSurvivesOK) {
             return wxID_CANCEL;
         }
         AttendanceRow* row = appointments->GetRow(0);
-        Tick(row->GetLateBox(), true);
+        TickIfChanged(row->GetLateBox(), true);
         row->GetArrivalCombo()->SetTime(TimeOfDay(19, 30, 0));
-        Tick(appointments->GetPool()[0], true);
+        TickIfChanged(appointments->GetPool()[0], true);
         return appointments->AcceptOK() ? wxID_OK : wxID_CANCEL;
     });
     Press(&dialog, WxId(TeacherDlg::Id::EditAppointments));

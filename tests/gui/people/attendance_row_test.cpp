@@ -16,6 +16,7 @@
 #include "gui/people/parent_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
+#include "gui/support/user_input.h"
 #include "people_school.h"
 
 namespace {
@@ -31,14 +32,6 @@ Enabled AsList(const AttendanceRow& row) {
     return {row.GetAttendingBox()->IsEnabled(), row.GetLateBox()->IsEnabled(),
             row.GetEarlyBox()->IsEnabled(), row.GetArrivalCombo()->IsEnabled(),
             row.GetDepartureCombo()->IsEnabled()};
-}
-
-void Tick(wxCheckBox* box, bool value) {
-    box->SetValue(value);
-    wxCommandEvent changed(wxEVT_CHECKBOX, box->GetId());
-    changed.SetEventObject(box);
-    changed.SetInt(value);
-    box->GetParent()->ProcessWindowEvent(changed);
 }
 
 DayAttendance Boxes(bool attending, bool late, bool early) {

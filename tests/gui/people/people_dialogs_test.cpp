@@ -18,23 +18,10 @@
 #include "gui/people/pupil_dlg.h"
 #include "gui/people/teacher_break_dlg.h"
 #include "gui/people/teacher_entry_dlg.h"
+#include "gui/support/user_input.h"
 #include "people_school.h"
 
 namespace {
-
-void Press(wxWindow* dialog, int id) {
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(dialog->FindWindow(id));
-    dialog->ProcessWindowEvent(click);
-}
-
-void Tick(wxCheckBox* box, bool value) {
-    box->SetValue(value);
-    wxCommandEvent changed(wxEVT_CHECKBOX, box->GetId());
-    changed.SetEventObject(box);
-    changed.SetInt(value);
-    box->GetParent()->ProcessWindowEvent(changed);
-}
 
 std::vector<std::string> Lines(const wxListBox* list) {
     std::vector<std::string> lines;

@@ -11,6 +11,7 @@
 #include "gui/dialogs/dpi_scope.h"
 #include "gui/support/answer_dialogs.h"
 #include "gui/support/gui_test.h"
+#include "gui/support/user_input.h"
 #include "model/print_settings.h"
 #include "print/wx/print_settings_dlg.h"
 
@@ -27,22 +28,11 @@ class PrintDialogs : public GuiTest {
 protected:
     PrintDialogs() { controller_.Initialise(); }
 
-    static void Tick(wxCheckBox* box, bool value) {
-        box->SetValue(value);
-        wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
-        event.SetEventObject(box);
-        event.SetInt(value);
-        box->GetEventHandler()->ProcessEvent(event);
-    }
     static void Choose(wxRadioButton* button) {
         button->SetValue(true);
         wxCommandEvent event(wxEVT_RADIOBUTTON, button->GetId());
         event.SetEventObject(button);
         button->GetEventHandler()->ProcessEvent(event);
-    }
-    static void Press(wxWindow* dialog, int id) {
-        wxCommandEvent event(wxEVT_BUTTON, id);
-        dialog->GetEventHandler()->ProcessEvent(event);
     }
     UserSettings& User() { return controller_.GetUserSettings(); }
 
