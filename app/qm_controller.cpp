@@ -6,6 +6,7 @@
 #include "app/qm_script.h"
 #include "app/smtp_client.h"
 #include "foundation/date.h"
+#include "foundation/atomic_file.h"
 #include "foundation/file_lock.h"
 #include "foundation/md5.h"
 #include "foundation/string_functions.h"
@@ -76,19 +77,40 @@ bool QMController::IsEventChanged() const {
     if (!schedule_ || !schedule_->GetEvent()) {
         return false;
     }
-    return savedDigest_.empty() || DigestEventText() != savedDigest_;
+    return DiffersFromSaved(FormatEventText());
 }
 
 std::string QMController::DigestEventText() const {
     if (!schedule_ || !schedule_->GetEvent()) {
         return std::string();
     }
-    // A schedule without days has nothing to write and says so; asking is not saving.
-    UCStringError quiet;
+    MD5 md5;
+    return md5.HexDigest(FormatEventText());
+}
+
+std::string QMController::FormatEventText() const {
+    // A schedule without days has nothing to write; asking is not saving, so nobody is told.
+    if (!schedule_ || !schedule_->GetEvent() || schedule_->GetDayCount() == 0 ||
+        schedule_->GetDay(0) == nullptr) {
+        return std::string();
+    }
     // The random filler of encoded times is no change, and asking must not move rand().
     FixedTimeEncoding fixed;
+    return EventFileWriter(*schedule_).FormatEventFile();
+}
+
+bool QMController::DiffersFromSaved(const std::string& text) const {
     MD5 md5;
-    return md5.HexDigest(EventFileWriter(*schedule_).FormatEventFile());
+    return savedDigest_.empty() || md5.HexDigest(text) != savedDigest_;
+}
+
+bool QMController::WriteAutosaveText(const std::string& text) const {
+    if (autosavePath_.empty() || text.empty()) {
+        return false;
+    }
+    MD5 md5;
+    // A copy cut short by a crash must never replace a whole one.
+    return WriteFileAtomically(autosavePath_, text + "#" + md5.HexDigest(text) + "\n");
 }
 
 std::string QMController::GetUserDataFolder() const {

@@ -76,6 +76,14 @@ public:
     // The MD5 of the text the event file writer would write now, encoded times without their
     // filler; empty without an event.
     std::string DigestEventText() const;
+    // That text itself; empty without an event or without days. Reports nothing, so that a
+    // thread other than the window's may ask while the window's thread keeps off the model.
+    std::string FormatEventText() const;
+    // Whether text (as FormatEventText gives it) differs from the text last saved or opened.
+    bool DiffersFromSaved(const std::string& text) const;
+    // Writes text and its check line over the autosave copy, whole or not at all; false (with
+    // errno) when it could not. Reports nothing.
+    bool WriteAutosaveText(const std::string& text) const;
 
     // --- what the views follow ---
     // What changed since the last call: another event (or none), its people, or only their

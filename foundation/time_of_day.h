@@ -47,7 +47,7 @@ private:
 
 // While one lives, FormatEncoded fills its block with zero bytes and draws nothing from
 // rand(): two event texts then differ only where the event does, and asking whether they do
-// leaves seeded runs as they were.
+// leaves seeded runs as they were. It holds for its own thread only.
 class FixedTimeEncoding {
 public:
     FixedTimeEncoding() { ++depth_; }
@@ -57,5 +57,5 @@ public:
     static bool IsActive() { return depth_ > 0; }
 
 private:
-    static inline int depth_ = 0;
+    static inline thread_local int depth_ = 0;
 };

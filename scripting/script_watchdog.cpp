@@ -1,14 +1,9 @@
 #include "scripting/script_watchdog.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
-#include "app/event_file_writer.h"
 #include "app/qm_controller.h"
-#include "foundation/atomic_file.h"
-#include "foundation/md5.h"
-#include "model/multi_day_schedule.h"
 
 ScriptWatchdog& ScriptWatchdog::Instance() {
     static ScriptWatchdog watchdog;
@@ -16,26 +11,40 @@ ScriptWatchdog& ScriptWatchdog::Instance() {
 }
 
 ScriptWatchdog::~ScriptWatchdog() {
-    SetHandler(nullptr);
+    Stop();
 }
 
-void ScriptWatchdog::SetHandler(Handler handler, std::chrono::milliseconds stuckAfter) {
+void ScriptWatchdog::Start(std::chrono::milliseconds stuckAfter) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stuckAfter_ = stuckAfter;
+        if (!thread_.joinable()) {
+            quit_ = false;
+            thread_ = std::thread(&ScriptWatchdog::Watch, this);
+        }
+    }
+    wake_.notify_all();
+}
+
+void ScriptWatchdog::Stop() {
     std::thread finished;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        handler_ = std::move(handler);
-        stuckAfter_ = stuckAfter;
-        if (handler_ && !thread_.joinable()) {
-            quit_ = false;
-            thread_ = std::thread(&ScriptWatchdog::Watch, this);
-        } else if (!handler_ && thread_.joinable()) {
-            quit_ = true;
-            finished = std::move(thread_);
-        }
+        quit_ = true;
+        finished = std::move(thread_);
     }
     wake_.notify_all();
     if (finished.joinable()) {
         finished.join();
+    }
+}
+
+void ScriptWatchdog::Beat() {
+    // Paired with CopyWhileStuck: either the copy sees this beat and leaves the model alone,
+    // or this sees the copy under way and waits for it.
+    beat_.fetch_add(1);
+    if (copying_.load()) {
+        std::lock_guard<std::mutex> wait(copyMutex_);
     }
 }
 
@@ -51,8 +60,9 @@ ScriptWatchdog::LuaRunning::~LuaRunning() {
     Instance().luaRunning_ = wasRunning_;
 }
 
-ScriptWatchdog::HostFunction::HostFunction() : wasRunning_(Instance().luaRunning_.exchange(false)) {
+ScriptWatchdog::HostFunction::HostFunction() : wasRunning_(Instance().luaRunning_) {
     Instance().Beat();
+    Instance().luaRunning_ = false;
 }
 
 ScriptWatchdog::HostFunction::~HostFunction() {
@@ -64,55 +74,43 @@ void ScriptWatchdog::Watch() {
     using Clock = std::chrono::steady_clock;
     unsigned long long lastBeat = beat_;
     Clock::time_point since = Clock::now();
+    // A stuck call is copied once; the event cannot change until it comes back.
+    bool copied = false;
     std::unique_lock<std::mutex> lock(mutex_);
     while (!quit_) {
         const auto interval = std::clamp(stuckAfter_ / 4, std::chrono::milliseconds(10),
                                          std::chrono::milliseconds(250));
         wake_.wait_for(lock, interval);
         const unsigned long long beat = beat_;
-        if (quit_ || !handler_ || !luaRunning_ || beat != lastBeat) {
+        if (quit_ || !luaRunning_ || beat != lastBeat) {
             lastBeat = beat;
             since = Clock::now();
+            copied = false;
             continue;
         }
-        const auto stuck = Clock::now() - since;
-        if (stuck < stuckAfter_) {
+        if (copied || Clock::now() - since < stuckAfter_) {
             continue;
         }
-        const Handler handler = handler_;
         lock.unlock();
-        const AutosaveResult autosave = SaveAutosaveCopy();
-        const int seconds =
-            static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(stuck).count());
-        const bool end = handler(seconds, autosave,
-                                 [this, lastBeat] { return luaRunning_ && beat_ == lastBeat; });
-        if (end) {
-            // Nothing else may run: the window's thread is inside the stuck call.
-            std::_Exit(kEndedExitCode);
-        }
+        copied = CopyWhileStuck(lastBeat);
         lock.lock();
-        // Asked again after another stretch, should it still not come back.
-        since = Clock::now();
     }
 }
 
-ScriptWatchdog::AutosaveResult ScriptWatchdog::SaveAutosaveCopy() {
-    QMController* controller = controller_;
-    MultiDaySchedule* schedule = controller != nullptr ? controller->GetSchedule() : nullptr;
-    if (schedule == nullptr || !schedule->GetEvent() || !schedule->IsModified()) {
-        return NothingToSave;
+bool ScriptWatchdog::CopyWhileStuck(unsigned long long lastBeat) {
+    std::lock_guard<std::mutex> hold(copyMutex_);
+    copying_.store(true);
+    bool stuck = luaRunning_.load() && beat_.load() == lastBeat;
+    if (stuck) {
+        QMController* controller = controller_;
+        // Formatting and writing report nothing: the message sink belongs to the window's
+        // thread. A copy that cannot be written leaves the previous one as it was.
+        const std::string text = controller != nullptr ? controller->FormatEventText() : "";
+        if (!text.empty() && controller->DiffersFromSaved(text) &&
+            controller->WriteAutosaveText(text)) {
+            ++copiesWritten_;
+        }
     }
-    const std::string& path = controller->GetAutosavePath();
-    if (path.empty() || schedule->GetDayCount() == 0 || schedule->GetDay(0) == nullptr) {
-        return SaveFailed;
-    }
-    // The window's thread is stuck inside the interpreter, away from the model: reading it here
-    // is safe. Formatting reports nothing once days exist.
-    std::string text = EventFileWriter(*schedule).FormatEventFile();
-    if (text.empty()) {
-        return SaveFailed;
-    }
-    MD5 md5;
-    text += "#" + md5.HexDigest(text) + "\n";
-    return WriteFileAtomically(path, text) ? Saved : SaveFailed;
+    copying_.store(false);
+    return stuck;
 }

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -12,33 +11,33 @@ class QMController;
 // Watches the scripts that run on the window's thread from a thread of its own, for the one
 // thing that neither the time limit nor Stop can end: a call into C (a library function, a
 // pattern match) that never comes back to the interpreter. After a while without a sign of
-// life it saves an autosave copy of the event and asks, through the handler that the window
-// layer installs, whether to end the program.
+// life it writes a changed event to the autosave copy, so that ending the stuck program (the
+// desktop offers that) loses nothing: the next start recovers the copy.
+//
+// The window's thread is away from the model while the call is stuck. Should the call come
+// back while the copy is being written, the window's thread waits at its next sign of life
+// (every path back to the model gives one) until the copy is done.
 class ScriptWatchdog {
 public:
-    enum AutosaveResult { NothingToSave, Saved, SaveFailed };
-    // Called on the watchdog's thread, which must touch neither the windows nor the model; true
-    // ends the program. stillStuck turns false once the script has moved on.
-    using Handler = std::function<bool(int seconds, AutosaveResult autosave,
-                                       const std::function<bool()>& stillStuck)>;
-
     static constexpr std::chrono::milliseconds kStuckAfter{10000};
-    // The program's exit code when the user ends it from here.
-    static constexpr int kEndedExitCode = 3;
 
     static ScriptWatchdog& Instance();
     ~ScriptWatchdog();
     ScriptWatchdog(const ScriptWatchdog&) = delete;
     ScriptWatchdog& operator=(const ScriptWatchdog&) = delete;
 
-    // Null stops the watching.
-    void SetHandler(Handler handler, std::chrono::milliseconds stuckAfter = kStuckAfter);
+    // Starts the watching thread, or changes its patience when it runs.
+    void Start(std::chrono::milliseconds stuckAfter = kStuckAfter);
+    void Stop();
 
-    // A sign of life from the interpreter.
-    void Beat() { beat_.fetch_add(1, std::memory_order_relaxed); }
+    // A sign of life from the window's thread; waits while a copy is being written.
+    void Beat();
+
+    // How many copies were written since the program started.
+    unsigned CopiesWritten() const { return copiesWritten_; }
 
     // While one lives, the script's own code runs (and can get stuck); the controller's event
-    // is the one an autosave copy is made of.
+    // is the one a copy is made of.
     class LuaRunning {
     public:
         explicit LuaRunning(QMController* controller);
@@ -51,7 +50,7 @@ public:
         QMController* previous_;
     };
     // While one lives, one of the host's own functions runs: it may take long, but it is ours,
-    // and the model may be half changed, so nothing is saved from here meanwhile.
+    // and the model may be half changed, so nothing is copied meanwhile.
     class HostFunction {
     public:
         HostFunction();
@@ -66,17 +65,19 @@ public:
 private:
     ScriptWatchdog() = default;
     void Watch();
-    // The event as it stands, written to the autosave copy without a word to the message sink,
-    // which belongs to the window's thread.
-    AutosaveResult SaveAutosaveCopy();
+    // Copies the event when the script is still stuck at lastBeat; false when it moved on.
+    bool CopyWhileStuck(unsigned long long lastBeat);
 
     std::atomic<unsigned long long> beat_{0};
     std::atomic<bool> luaRunning_{false};
     std::atomic<QMController*> controller_{nullptr};
+    // Set, under copyMutex_, while the model is read for a copy.
+    std::atomic<bool> copying_{false};
+    std::mutex copyMutex_;
+    std::atomic<unsigned> copiesWritten_{0};
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    Handler handler_;
     std::chrono::milliseconds stuckAfter_{kStuckAfter};
     bool quit_ = false;
     std::thread thread_;

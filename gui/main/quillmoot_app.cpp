@@ -4,7 +4,7 @@
 
 #include "gui/dialogs/product_info.h"
 #include "gui/main/quillmoot_frame.h"
-#include "gui/main/script_not_answering.h"
+#include "scripting/script_watchdog.h"
 
 bool QuillmootApp::OnInit() {
     // Only the first argument counts; the framework's own option parsing is not used.
@@ -12,13 +12,12 @@ bool QuillmootApp::OnInit() {
     auto* frame = new QuillmootFrame(kProductName, argument);
     frame->Maximize(true);
     frame->Show(true);
-    ScriptWatchdog::Instance().SetHandler(
-        MakeScriptNotAnsweringHandler(ScriptNotAnsweringCommand()));
+    ScriptWatchdog::Instance().Start();
     return true;
 }
 
 int QuillmootApp::OnExit() {
-    ScriptWatchdog::Instance().SetHandler(nullptr);
+    ScriptWatchdog::Instance().Stop();
     return wxApp::OnExit();
 }
 

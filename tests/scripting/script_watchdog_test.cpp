@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "app/event_file_format.h"
+#include "script_fixture.h"
+#include "scripting/script_watchdog.h"
+#include "support/scoped_env.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+// A script whose call into C does not come back, watched with a short patience. The event has
+// been saved to a file first, so that only a real change counts as one.
+class StuckScript : public ScriptFixture {
+protected:
+    StuckScript() {
+        controller.Initialise();
+        EXPECT_FALSE(controller.GetAutosavePath().empty());
+        EXPECT_TRUE(controller.SaveEvent(folder.File("evening.qmv").c_str())) << ErrorText();
+        EXPECT_FALSE(controller.IsEventChanged());
+        ScriptWatchdog::Instance().Start(std::chrono::milliseconds(100));
+    }
+    ~StuckScript() override { ScriptWatchdog::Instance().Stop(); }
+
+    std::unique_ptr<QMLuaScript> LoadCase(const char* which, const char* length) {
+        auto script = Load("escapes.lua");
+        SetGlobal(*script, "case", which);
+        SetGlobal(*script, "folder", folder.Path());
+        SetGlobal(*script, "length", length);
+        return script;
+    }
+    std::string Copy() const { return ReadWholeFile(controller.GetAutosavePath()); }
+
+    TempFolder folder{"qm-stuck"};
+    ScopedEnv config{"XDG_CONFIG_HOME", folder.File("config").c_str()};
+};
+
+// The model's own flags stay unset by a rename; the copy must follow the file, not the flags.
+TEST_F(StuckScript, WritesAChangedEventWholeToTheAutosaveCopy) {
+    alice->SetName("Alicia Smith");
+    ASSERT_FALSE(Days().IsModified());
+    ASSERT_TRUE(controller.IsEventChanged());
+    const unsigned before = ScriptWatchdog::Instance().CopiesWritten();
+
+    auto script = LoadCase("match", "180");
+    script->RunMain();
+
+    EXPECT_EQ(script->output, "match nil\n") << ErrorText();
+    EXPECT_EQ(ScriptWatchdog::Instance().CopiesWritten(), before + 1);
+    const std::string copy = Copy();
+    std::string body;
+    ASSERT_TRUE(VerifyAutosaveText(copy, &body)) << copy;
+    EXPECT_TRUE(Contains(body, "Alicia Smith"));
+    // The message sink belongs to the window's thread: nothing was said.
+    EXPECT_EQ(ErrorText(), "");
+}
+
+TEST_F(StuckScript, WritesNothingForAnEventAsSaved) {
+    const unsigned before = ScriptWatchdog::Instance().CopiesWritten();
+    auto script = LoadCase("match", "180");
+    script->RunMain();
+    EXPECT_EQ(script->output, "match nil\n") << ErrorText();
+    EXPECT_EQ(ScriptWatchdog::Instance().CopiesWritten(), before);
+    EXPECT_FALSE(controller.AutosaveFileExists());
+}
+
+// However long a script runs Lua code, the interpreter keeps giving signs of life.
+TEST_F(StuckScript, NeverCopiesWhileTheScriptRunsLuaCode) {
+    alice->SetName("Alicia Smith");
+    const unsigned before = ScriptWatchdog::Instance().CopiesWritten();
+    auto busy = Load("endless.lua");
+    busy->SetTimeLimit(std::chrono::milliseconds(500));
+    busy->RunMain();
+    EXPECT_EQ(ScriptWatchdog::Instance().CopiesWritten(), before);
+    EXPECT_FALSE(controller.AutosaveFileExists());
+}
+
+// Each stuck call comes back while its copy may be under way and changes the event at once; the
+// change must wait for the copy (ThreadSanitizer sees any overlap), and every copy is whole.
+TEST_F(StuckScript, ACallComingBackWaitsForTheCopyBeforeTheEventChanges) {
+    ScriptWatchdog::Instance().Start(std::chrono::milliseconds(1));
+    const unsigned before = ScriptWatchdog::Instance().CopiesWritten();
+    auto script = LoadCase("matchthenchange", "100");
+    SetGlobal(*script, "rounds", "15");
+    script->RunMain();
+    EXPECT_EQ(script->output, "rounds 15\n") << ErrorText();
+    EXPECT_EQ(alice->GetLocation(), "Room 15");
+    ASSERT_GT(ScriptWatchdog::Instance().CopiesWritten(), before);
+    std::string body;
+    ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
+    EXPECT_TRUE(Contains(body, "Room "));
+}
+
+}  // namespace
