@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string>
 
 #include "app/qm_controller.h"
 #include "foundation/files.h"
@@ -127,6 +128,24 @@ int SetMetatableUnderLimit(lua_State* L) {
     return 1;
 }
 
+// debug.getinfo without the function itself ("f"): called from a load reader, level 2 would hand
+// a script the library's own load, which takes binary chunks. Upvalue 1 is the library's own
+// getinfo.
+int GetInfoWithoutFunctions(lua_State* L) {
+    const int what = lua_type(L, 1) == LUA_TTHREAD ? 3 : 2;
+    std::string options = lua_type(L, what) == LUA_TSTRING ? lua_tostring(L, what) : "lnStu";
+    std::erase(options, 'f');
+    if (lua_gettop(L) < what) {
+        lua_settop(L, what);
+    }
+    lua_pushstring(L, options.c_str());
+    lua_replace(L, what);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
 const char* EmailFunctionName(const char* role, EmailTextKind kind, std::string& name) {
     static constexpr std::array<const char*, 3> kSuffixes = {"_email_inv", "_email_rem", "_email"};
     if (kind < EmailInvitation || kind > EmailResults) {
@@ -212,14 +231,20 @@ void QMLuaScript::RestrictLibraries() {
     lua_pop(L, 1);
 
     // Of the debug library only what reads: its hooks would take the time limit's place, and
-    // the registry, upvalues and metatables would lead back to everything above.
+    // the registry, upvalues, metatables and the functions of running calls would lead back to
+    // everything above. require and package.loaded give the same table as the global.
     lua_getglobal(L, "debug");
     lua_createtable(L, 0, 2);
-    for (const char* kept : {"traceback", "getinfo"}) {
-        lua_getfield(L, -2, kept);
-        lua_setfield(L, -2, kept);
-    }
+    lua_getfield(L, -2, "traceback");
+    lua_setfield(L, -2, "traceback");
+    lua_getfield(L, -2, "getinfo");
+    lua_pushcclosure(L, &GetInfoWithoutFunctions, 1);
+    lua_setfield(L, -2, "getinfo");
     lua_setglobal(L, "debug");
+    lua_pop(L, 1);
+    lua_getfield(L, LUA_REGISTRYINDEX, LUA_LOADED_TABLE);
+    lua_getglobal(L, "debug");
+    lua_setfield(L, -2, "debug");
     lua_pop(L, 1);
 
     // Finalisers run under the time limit (see SetMetatableUnderLimit).

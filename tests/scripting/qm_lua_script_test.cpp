@@ -326,6 +326,21 @@ TEST_F(Escapes, ScriptsHaveNoHooksOfTheirOwnToEscapeTheLimitWith) {
     EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer than 0.1 seconds"));
 }
 
+TEST_F(Escapes, EveryRoadToTheDebugLibraryGivesTheTrimmedOne) {
+    auto script = LoadCase("debugroads");
+    script->SetTimeLimit(std::chrono::milliseconds(100));
+    EXPECT_FALSE(script->RunMain());
+    EXPECT_EQ(script->output,
+              "require true nil\n"
+              "loaded true nil nil\n"
+              "sethook false attempt to call a nil value (field 'sethook')\n"
+              "reader nil nil C\n"
+              "thread nil\n"
+              "unloaded false\n"
+              "preload own nil nil\n");
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer than 0.1 seconds"));
+}
+
 // Lua runs finalisers with hooks off; the host runs them where its hook still reaches.
 TEST_F(Escapes, FinalisersRunUnderTheTimeLimit) {
     auto script = LoadCase("finaliser");
