@@ -35,10 +35,11 @@ CSVLineRun::LineRead CSVLineRun::ReadFields(bool& more, std::vector<std::string>
     }
     ++linesRead_;
     more = true;
-    record = TrimImported(record);
+    // Control bytes go before the test for an empty record: a line of them is no record.
+    record = TrimImported(ConvertText(record));
     if (record.empty() || (ignoreFirstLine_ && linesRead_ == 1)) {
         return LineRead::Skipped;
     }
-    fields = SplitCSVLine(ConvertText(record));
+    fields = SplitCSVLine(record);
     return LineRead::Fields;
 }

@@ -16,11 +16,12 @@ bool TextListImportRun::Import(bool& more) {
         return !InputFailed();
     }
     more = true;
-    name = TrimImported(name);
+    // Control bytes go before the test for an empty line: a line of them is no name.
+    name = TrimImported(ConvertText(name));
     if (name.empty()) {
         return true;
     }
-    if (!AddName(ConvertText(name))) {
+    if (!AddName(name)) {
         more = false;
         return false;
     }

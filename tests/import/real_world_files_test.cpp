@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -371,6 +372,38 @@ TEST_F(RealWorldFiles, ControlBytesInAFileNeverReachTheEvent) {
         << messages;
     EXPECT_EQ("Cy Dee/7 A/;", PupilNames());
     ExpectReopensTheSame();
+}
+
+// Before, a line of control bytes passed the test for an empty line and became a person named
+// "", whose family "Parents of " reopened as "Parents of".
+TEST_F(RealWorldFiles, ALineOfControlBytesIsNoPerson) {
+    const std::string lines = "Ann Lee\n\x01\x02\x03\n \x7F\t\x1B \nBen Hill\n";
+    struct Case {
+        const char* what;
+        std::function<ImportOutcome()> import;
+        std::function<std::string()> names;
+        const char* expected;
+    };
+    TextTeachersImportRun teachers;
+    TextPupilsImportRun pupils;
+    const Case cases[] = {
+        {"text-list teachers", [&] { return Run(teachers, lines); },
+         [&] { return TeacherAt(0)->GetName() + "/" + TeacherAt(1)->GetName(); }, "Ann Lee/Ben Hill"},
+        {"text-list pupils", [&] { return Run(pupils, lines); }, [&] { return PupilNames(); },
+         "Ann Lee//;Ben Hill//;"},
+        {"CSV teachers",
+         [&] { return ImportCSV(false, "Full Name", lines); },
+         [&] { return TeacherAt(0)->GetName() + "/" + TeacherAt(1)->GetName(); }, "Ann Lee/Ben Hill"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshEvent();
+        messages.clear();
+        ASSERT_EQ(ImportOutcome::Finished, c.import()) << messages;
+        EXPECT_EQ(TeacherCount() + ParentCount(), 2u);
+        EXPECT_EQ(c.names(), c.expected);
+        ExpectReopensTheSame();
+    }
 }
 
 // Before, text-list teachers had no subject until the file was reopened.
