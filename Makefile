@@ -6,6 +6,7 @@ RELEASE_BUILD ?= build-release
 PREFIX ?= /usr/local
 CLANG_BUILD ?= build-clang-release
 FUZZ_BUILD ?= build-fuzz
+TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 10
 # The sanitised tree holds the program and its tests; benchmarks are built optimised (`make bench`,
@@ -19,7 +20,7 @@ XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test release-configure run install install-check screenshots \
+.PHONY: all deps configure build test tsan release-configure run install install-check screenshots \
   bench fuzz clang-release fuzz-smoke layering format clean
 
 all: build
@@ -36,6 +37,15 @@ build: configure
 # Progress on one line; a failing test's whole output, then the list of failures.
 test: build
 	cd $(BUILD) && $(SANITIZER_ENV) $(XVFB) ctest --progress --output-on-failure -j$(JOBS)
+
+# The code that starts threads and its tests (QM_THREAD_TESTS in tests/CMakeLists.txt), built
+# with ThreadSanitizer, which cannot share a tree with AddressSanitizer: any data race fails.
+tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_TSAN=ON \
+	  -DQM_BUILD_BENCH=OFF $(if $(CI),-DQM_WERROR=ON) > /dev/null
+	cmake --build $(TSAN_BUILD) -j$(JOBS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --progress --output-on-failure -j$(JOBS)
 
 release-configure: deps
 	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) > /dev/null
@@ -115,4 +125,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(RELEASE_BUILD) $(CLANG_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(RELEASE_BUILD) $(CLANG_BUILD) $(FUZZ_BUILD) $(TSAN_BUILD)
