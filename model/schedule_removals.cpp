@@ -151,12 +151,9 @@ bool Schedule::UnbookPersonAt(int slot, const Person* person) {
     }
     if (person->GetKind() == PersonKind::Teacher) {
         int row = event_ ? event_->GetTeachers().IndexOf(static_cast<const Teacher*>(person)) : -1;
-        return row >= 0 && RemoveAppointment(slot, row);
+        return RemoveAppointment(slot, row);
     }
     if (person->GetKind() == PersonKind::Parent) {
-        if (RefuseWhenLocked(kRemoveAppointment)) {
-            return false;
-        }
         int row = grid_.FindParentRow(slot, static_cast<const Parent*>(person));
         return row >= 0 && RemoveAppointment(slot, row);
     }

@@ -457,6 +457,59 @@ TEST_F(TwoDaySchedule, OptimiseTeacherRefusesALockedEvent) {
     EXPECT_NE(grid.PeekBooking(2, 0), nullptr);
 }
 
+// A locked timetable is final: the whole event's day operations and the optimiser's mutations
+// say so once, however many days there are, and leave bookings, breaks and times alone.
+TEST_F(TwoDaySchedule, WholeTimetableChangesRefuseALockedEventWithOneMessage) {
+    struct Case {
+        const char* name;
+        std::function<void(MultiDaySchedule&, Teacher*)> call;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"out of range", [](MultiDaySchedule& s, Teacher*) { s.UnbookOutOfRangeAppointments(); },
+         "Cannot unbook out of range appointments because the schedule is locked"},
+        {"breaks", [](MultiDaySchedule& s, Teacher*) { s.RemoveTeacherBreaks(); },
+         "Cannot remove teacher breaks because the schedule is locked"},
+        {"attendance", [](MultiDaySchedule& s, Teacher*) { s.ResetAttendanceTimes(); },
+         "Cannot reset attendance times because the schedule is locked"},
+        {"boundaries", [](MultiDaySchedule& s, Teacher*) { s.EnforceTimeBoundaries(); },
+         "Cannot enforce time boundaries because the schedule is locked"},
+        {"rebook", [](MultiDaySchedule& s, Teacher*) { s.RebookParents(); },
+         "Cannot rebook parents because the schedule is locked"},
+        {"rebook and optimise", [](MultiDaySchedule& s, Teacher*) { s.RebookParentsAndOptimise(); },
+         "Cannot rebook parents because the schedule is locked"},
+        {"book at a time",
+         [](MultiDaySchedule& s, Teacher* t) {
+             const AppointmentRequest* request =
+                 s.GetEvent()->GetParents().At(0)->GetPupil(0)->GetRequest(0);
+             auto booking = std::make_shared<Appointment>(const_cast<AppointmentRequest*>(request));
+             int row = s.GetEvent()->GetTeachers().IndexOf(t);
+             EXPECT_FALSE(
+                 s.BookAtTime(booking, row, DateTime(Date(5, 3, 2024), TimeOfDay(19, 0, 0))));
+         },
+         "Cannot book an appointment because the schedule is locked"},
+    };
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* parent = AddParent("Adams");
+    Book(Request(parent, 0, ann), 0, 1);
+    Request(parent, 0, ann);  // left unbooked, so a rebooking would have something to do
+    const DateTime annsBreak(Date(5, 3, 2024), TimeOfDay(20, 0, 0));
+    ann->AddBreak(annsBreak);
+    ASSERT_TRUE(ann->SetTimes(schedule_->GetDay(0), TimeOfDay(18, 30, 0), TimeOfDay(22, 0, 0)));
+    ann->SetArrivesLate(schedule_->GetDay(0), true);
+    event_->SetLocked(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UCStringError sink;
+        c.call(*schedule_, ann);
+        EXPECT_EQ(sink.GetText(), std::string("Error: ") + c.message + "\n");
+        EXPECT_NE(schedule_->GetDay(0)->GetGrid().PeekBooking(1, 0), nullptr);
+        EXPECT_EQ(CountBookings(), 1);
+        EXPECT_TRUE(ann->HasBreak(annsBreak));
+        EXPECT_TRUE(ann->ArrivesLate(schedule_->GetDay(0)));
+    }
+}
+
 TEST_F(TwoDaySchedule, UnbookingTakesThePersonOffEveryDay) {
     Teacher* ann = AddTeacher("Ann Able");
     Teacher* bob = AddTeacher("Bob Baker");

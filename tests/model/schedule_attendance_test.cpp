@@ -255,6 +255,30 @@ TEST_F(DayAttendance, OutOfRangeBookingsGo) {
               "schedule is locked\n");
 }
 
+// On a locked event nobody is unbooked, so nobody loses a talk either: one message per person,
+// not one per slot.
+TEST_F(DayAttendance, OutOfRangeUnbookingOfOnePersonRefusesALockedEventWhole) {
+    Presentation* talk = AddTalk("Careers", kDay, "19:00", "19:30");
+    ann->AddPresentation(talk);
+    parent->AddPresentation(talk);
+    Book(1, 0, 0);
+    ann->SetAttending(day.get(), false);
+    parent->SetAttending(day.get(), false);
+    event->SetLocked(true);
+    event->ClearModified();
+    const char* const locked =
+        "Error: Cannot remove an appointment because the schedule is locked\n";
+
+    day->UnbookOutOfRangeForTeacher(0);
+    EXPECT_EQ(sink.GetText(), locked);
+    day->UnbookOutOfRangeForParent(parent);
+    EXPECT_EQ(sink.GetText(), locked);
+    EXPECT_TRUE(ann->AttendsPresentation(talk));
+    EXPECT_TRUE(parent->AttendsPresentation(talk));
+    EXPECT_NE(day->GetGrid().PeekBooking(1, 0), nullptr);
+    EXPECT_FALSE(day->IsModified());
+}
+
 TEST_F(DayAttendance, ParentLeavingEarlyLosesLateBookingsAndTalks) {
     Presentation* talk = AddTalk("Careers", kDay, "21:00", "21:30");
     parent->AddPresentation(talk);

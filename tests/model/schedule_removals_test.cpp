@@ -156,6 +156,25 @@ TEST_F(DayRemovals, UnbookingAPupilOrAStrangerDoesNothing) {
     EXPECT_FALSE(day->IsModified());
 }
 
+// Unbooking a person at a slot is removing the appointment there: only a booking that is found
+// can meet the lock, and a teacher outside the event names no cell.
+TEST_F(DayRemovals, UnbookingAPersonAtASlotIsRemovingTheAppointmentThere) {
+    BookAll();
+    event->SetLocked(true);
+    EXPECT_FALSE(day->UnbookPersonAt(1, parent));  // Pat has nothing at 18:05
+    EXPECT_EQ(sink.GetText(), "");
+    EXPECT_FALSE(day->UnbookPersonAt(2, parent));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot remove an appointment because the schedule is locked\n");
+    EXPECT_EQ(CountBookings(), 4);
+
+    UCStringError quiet;
+    event->SetLocked(false);
+    Teacher stranger("Not Here");
+    EXPECT_FALSE(day->UnbookPersonAt(3, &stranger));
+    EXPECT_EQ(quiet.GetText(), "Debug: Attempt to remove appointment (3,-1)\n\n");
+    EXPECT_EQ(CountBookings(), 4);
+}
+
 TEST_F(DayRemovals, RemoveRequestFindsItInAnyRow) {
     // Booked under the other teacher's row, as after a teacher change on the request.
     Book(9, 1, kim->GetRequest(0));
