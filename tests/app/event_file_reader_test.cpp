@@ -437,3 +437,28 @@ TEST(EventFileReading, QuotedTextsLoseOnlyTheirUnescapedBlanksAtEitherEnd) {
         EXPECT_EQ(read.event()->GetParents().Get(0)->GetNotes(), c.notes);
     }
 }
+
+// A slot length in minutes is multiplied into seconds: one longer than a day, or one that the
+// multiplication would carry past what a number holds, ends the read instead of wrapping round.
+TEST(EventFileReading, SlotLengthsNoDayHoldsEndTheRead) {
+    const struct {
+        const char* line;
+        int seconds;  // -1: refused
+    } cases[] = {
+        {"SlotLength \"5\"", 300},   {"SlotLengthSecs \"330\"", 330},
+        {"SlotLength \"1441\"", -1}, {"SlotLength \"2147483647\"", -1},
+        {"SlotLength \"-10\"", -1},  {"SlotLength \"\"", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string text = kEventSection;
+        text.replace(text.find("SlotLength \"10\""), 15, c.line);
+        const ReadResult read = ReadEvent(text + "Teachers:\nParents:\n");
+        if (c.seconds < 0) {
+            EXPECT_FALSE(read.schedule);
+            continue;
+        }
+        ASSERT_TRUE(read.schedule) << read.messages;
+        EXPECT_EQ(read.event()->GetSlotLength(), c.seconds);
+    }
+}
