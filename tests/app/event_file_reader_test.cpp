@@ -384,3 +384,81 @@ TEST(EventFileReading, LockedFileIsLockedButNotModified) {
     EXPECT_TRUE(read.event()->IsLocked());
     EXPECT_TRUE(read.schedule->GetDay(0)->GetGrid().PeekBooking(0, 1)->IsLocked());
 }
+
+// A time word is read by its clock: the 12-hour forms wrap at 12 and any letter but p before
+// the final m is am. A time no clock shows would make a day that ends before it starts or
+// runs past midnight, so it is refused as no time at all.
+TEST(EventFileReading, TimeWordsReadByTheClockAndHoursPastTheDayAreRefused) {
+    const struct {
+        const char* word;
+        int hours;  // -1: refused
+        int minutes;
+    } cases[] = {
+        {"4:00pm", 16, 0},   {"12:05am", 0, 5}, {"12:00pm", 12, 0}, {"9:30xm", 9, 30},
+        {"11:15Pm", 23, 15}, {"16:45", 16, 45}, {"00:00", 0, 0},    {"23:30", 23, 30},
+        {"24:00", -1, 0},    {"25:00", -1, 0},  {"99:00", -1, 0},   {"12:60", -1, 0},
+        {"9:75pm", -1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        std::string text = kEventSection;
+        text.replace(text.find("Starts 4:00pm"), 13, std::string("Starts ") + c.word);
+        text.replace(text.find("Ends 6:00pm"), 11, "Ends 11:59pm");
+        const ReadResult read = ReadEvent(text + "Teachers:\nParents:\n");
+        if (c.hours < 0) {
+            EXPECT_FALSE(read.schedule);
+            EXPECT_TRUE(Contains(read.messages, "Expected time of day")) << read.messages;
+            continue;
+        }
+        ASSERT_TRUE(read.schedule) << read.messages;
+        EXPECT_EQ(read.schedule->GetDay(0)->GetStartTime(), TimeOfDay(c.hours, c.minutes, 0));
+    }
+}
+
+// The reader trims white space at both ends of a quoted text but keeps what the writer escaped,
+// so a value with blanks or a line break at either end reads back as it was written.
+TEST(EventFileReading, QuotedTextsLoseOnlyTheirUnescapedBlanksAtEitherEnd) {
+    const struct {
+        const char* quoted;
+        const char* notes;
+    } cases[] = {
+        {"\"  Bring the letter  \"", "Bring the letter"},
+        {"\"\\ Bring the letter\\ \"", " Bring the letter "},
+        {"\"\\\tindented\"", "\tindented"},
+        {"\"last line\\\n\"", "last line\n"},
+        {"\" \\\"quoted\\\" \\\\ kept \"", "\"quoted\" \\ kept"},
+        {"\"   \"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.quoted);
+        const ReadResult read =
+            ReadEvent(WithPeople(kTwoTeachers, std::string("\"Mrs S\"\nnotes ") + c.quoted + "\n"));
+        ASSERT_TRUE(read.schedule) << read.messages;
+        EXPECT_EQ(read.event()->GetParents().Get(0)->GetNotes(), c.notes);
+    }
+}
+
+// A slot length in minutes is multiplied into seconds: one longer than a day, or one that the
+// multiplication would carry past what a number holds, ends the read instead of wrapping round.
+TEST(EventFileReading, SlotLengthsNoDayHoldsEndTheRead) {
+    const struct {
+        const char* line;
+        int seconds;  // -1: refused
+    } cases[] = {
+        {"SlotLength \"5\"", 300},   {"SlotLengthSecs \"330\"", 330},
+        {"SlotLength \"1441\"", -1}, {"SlotLength \"2147483647\"", -1},
+        {"SlotLength \"-10\"", -1},  {"SlotLength \"\"", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string text = kEventSection;
+        text.replace(text.find("SlotLength \"10\""), 15, c.line);
+        const ReadResult read = ReadEvent(text + "Teachers:\nParents:\n");
+        if (c.seconds < 0) {
+            EXPECT_FALSE(read.schedule);
+            continue;
+        }
+        ASSERT_TRUE(read.schedule) << read.messages;
+        EXPECT_EQ(read.event()->GetSlotLength(), c.seconds);
+    }
+}

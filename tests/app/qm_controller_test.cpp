@@ -367,6 +367,20 @@ TEST_F(ControllerFiles, ANewEventHasNoFileNameAndIsNeverSavedOverTheOldFile) {
     EXPECT_EQ(Read(path), before);
 }
 
+// A new event has no file name, so an empty path is "the open file": taking it for one would
+// say an open or a save had succeeded when nothing was read or written.
+TEST_F(ControllerFiles, AnEmptyPathNeitherOpensNorSavesAndSaysWhy) {
+    auto event = std::make_shared<Event>();
+    controller_.SetEvent(std::make_unique<MultiDaySchedule>(event));
+    ASSERT_EQ(controller_.GetFileName(), "");
+    EXPECT_FALSE(controller_.OpenEventFile(""));
+    EXPECT_NE(sink_.GetText().find("Cannot open an event file without a name"), std::string::npos);
+    EXPECT_FALSE(controller_.SaveEvent(""));
+    EXPECT_NE(sink_.GetText().find("Cannot save an event file without a name"), std::string::npos);
+    EXPECT_EQ(controller_.GetEvent(), event);
+    EXPECT_TRUE(controller_.IsEventChanged());
+}
+
 TEST_F(ControllerFiles, AMergeAddsPeopleAndGivesNewTeachersARowOnEveryDay) {
     const std::string path = Write("a.qmv", EventText());
     ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
