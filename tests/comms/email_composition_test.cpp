@@ -30,6 +30,7 @@ TEST(EmailPlaceholders, WholeWordsEveryOccurrenceInOnePass) {
         {"LF becomes CR LF", "one\ntwo\n", {}, "one\r\ntwo\r\n"},
         {"CR LF stays single", "one\r\ntwo\r\n", {}, "one\r\ntwo\r\n"},
         {"last line gets an end", "one\ntwo", {}, "one\r\ntwo\r\n"},
+        {"empty text stays empty", "", {}, ""},
         {"multi-line value",
          "A\nSCHEDULE\nB",
          {{"SCHEDULE", "x\r\ny\r\n"}},

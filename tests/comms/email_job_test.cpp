@@ -62,6 +62,8 @@ TEST_F(EmailRecipients, EachSkipReasonInItsOrder) {
     Parent* idle = noRequests.get();
     ASSERT_TRUE(days_->AddParent(std::move(noRequests)));
     smith_->SetEmailSent(EmailReminder, true);
+    Person stranger("Someone Else");
+    stranger.SetEmail("someone@home.example");
     struct Case {
         const char* name;
         EmailTextKind kind;
@@ -84,6 +86,8 @@ TEST_F(EmailRecipients, EachSkipReasonInItsOrder) {
         {"reminder to a pupil", EmailReminder, amy_, 0, EmailSkipWrongType},
         {"reminder to a parent who asked", EmailReminder, lee_, 0, EmailSkipAlreadyResponded},
         {"reminder to a parent who did not", EmailReminder, idle, 0, EmailWillBeSent},
+        // Not taken for a pupil: nothing of a pupil's can be looked up on it.
+        {"results to someone of no kind", EmailResults, &stranger, 0, EmailSkipWrongType},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
