@@ -264,6 +264,11 @@ TEST_F(EmailSending, BuildMessageFillsSenderRecipientsSubjectAndCalendar) {
         }
     }
     EmailJob job(&controller_, EmailResults);
+    // Without a day there is no calendar entry to attach, and the subject names no date.
+    UCSMTPEmail undated;
+    ASSERT_TRUE(job.BuildMessage(undated, smith_, nullptr, 1));
+    EXPECT_EQ(undated.subject, "Schedule for Spring evening");
+    EXPECT_TRUE(undated.GetAttachments().empty());
     UCSMTPEmail email;
     Person stranger("Someone Else");
     EXPECT_FALSE(job.BuildMessage(email, &stranger, Day(0), 1));
