@@ -410,16 +410,17 @@ std::string EmailJob::ComposePupil(Pupil* pupil, Schedule* day, const Style& sty
     }
     const Event& event = *days_->GetEvent();
     const std::string eol = style.eol;
-    // A pupil has no page of its own on the web service; the family's page is where it goes.
-    const Parent* parent = pupil->GetParent();
-    const std::string link = parent ? parent->GetUrl() : std::string();
     const std::string templ = event.GetPupilEmailText(kind_);
     if (kind_ != EmailResults) {
         if (templ.empty()) {
             return ComposeInvitationText(pupil, std::string(),
                                          style.calendar ? EmailTextCalendar : EmailTextPlain);
         }
-        return FillPlaceholders(templ, {{"NAME", pupil->GetDisplayName()}, {"LINK", link}});
+        // The event insists on LINK in these texts, yet a pupil has no page of its own on the
+        // web service: the family's page is where the pupil's requests are made.
+        const Parent* parent = pupil->GetParent();
+        return FillPlaceholders(templ, {{"NAME", pupil->GetDisplayName()},
+                                        {"LINK", parent ? parent->GetUrl() : std::string()}});
     }
     if (day == nullptr) {
         return std::string();
@@ -429,8 +430,7 @@ std::string EmailJob::ComposePupil(Pupil* pupil, Schedule* day, const Style& sty
         return schedule;
     }
     if (!templ.empty()) {
-        return FillPlaceholders(
-            templ, {{"NAME", pupil->GetDisplayName()}, {"SCHEDULE", schedule}, {"LINK", link}});
+        return FillPlaceholders(templ, {{"NAME", pupil->GetDisplayName()}, {"SCHEDULE", schedule}});
     }
     return "Dear " + pupil->GetDisplayName() + "," + eol + eol + "You are invited to attend " +
            event.GetSchoolName() + " on " + day->GetDate().FormatLong() +

@@ -149,12 +149,6 @@ void HTTPTransferCurl::Finish() {
         }
     }
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &httpStatus);
-    curl_off_t length = -1;
-    if (contentLength == 0 &&
-        curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
-        length > 0) {
-        contentLength = static_cast<long>(length);
-    }
     if (outputFile != nullptr) {
         if (std::fclose(outputFile) != 0) {
             writeFailed_ = true;

@@ -47,6 +47,7 @@ public:
     UCStringList bodyLines{16};
     std::string userAgent;
     FILE* outputFile = nullptr;
+    // What the last Content-Length header said; 0 when the reply announced no length.
     long contentLength = 0;
     long bytesReceived = 0;
     long httpStatus = 0;

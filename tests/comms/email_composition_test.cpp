@@ -30,6 +30,7 @@ TEST(EmailPlaceholders, WholeWordsEveryOccurrenceInOnePass) {
         {"LF becomes CR LF", "one\ntwo\n", {}, "one\r\ntwo\r\n"},
         {"CR LF stays single", "one\r\ntwo\r\n", {}, "one\r\ntwo\r\n"},
         {"last line gets an end", "one\ntwo", {}, "one\r\ntwo\r\n"},
+        {"empty text stays empty", "", {}, ""},
         {"multi-line value",
          "A\nSCHEDULE\nB",
          {{"SCHEDULE", "x\r\ny\r\n"}},
@@ -190,10 +191,23 @@ TEST_F(EmailTexts, PupilResultsShowOnlyTheirOwnDay) {
               "Link: https://meet.example/pr\r\n\r\n");
     EXPECT_EQ(Text(EmailResults, amy_, 1), "");
     EXPECT_EQ(Text(EmailResults, cat_, 1), "");
-    ASSERT_TRUE(event_->SetPupilEmailText(EmailResults, "NAME\nSCHEDULE"));
+    // A results text fills NAME and SCHEDULE; LINK is a word of invitations and reminders.
+    ASSERT_TRUE(event_->SetPupilEmailText(EmailResults, "NAME\nSCHEDULE\nLINK"));
     EXPECT_EQ(Text(EmailResults, ben_, 1),
               "Ben Lee (8B)\r\n6:20pm - 6:25pm: You are seeing Ms Priya Raman\r\n"
-              "Link: https://meet.example/pr\r\n\r\n");
+              "Link: https://meet.example/pr\r\n\r\n\r\nLINK\r\n");
+}
+
+// The slot holding the end of a talk that runs on after the evening does not exist; the talk's
+// own end time is shown rather than a time before the evening began.
+TEST_F(EmailTexts, ATalkRunningPastTheEveningShowsItsOwnEndTime) {
+    Presentation* late = AddTalk("Sixth form talk", "Library", "9:30pm", "10:30pm");
+    smith_->AddPresentation(late);
+    const std::string line =
+        "9:30pm - 10:30pm: You are attending Sixth form talk, location Library";
+    EXPECT_NE(Text(EmailResults, smith_, 0).find(line + "\r\n\r\n"), std::string::npos);
+    EXPECT_NE(Text(EmailResults, smith_, 0, EmailTextCalendar).find(line + "\\n"),
+              std::string::npos);
 }
 
 }  // namespace

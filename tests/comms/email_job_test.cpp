@@ -62,6 +62,8 @@ TEST_F(EmailRecipients, EachSkipReasonInItsOrder) {
     Parent* idle = noRequests.get();
     ASSERT_TRUE(days_->AddParent(std::move(noRequests)));
     smith_->SetEmailSent(EmailReminder, true);
+    Person stranger("Someone Else");
+    stranger.SetEmail("someone@home.example");
     struct Case {
         const char* name;
         EmailTextKind kind;
@@ -84,6 +86,8 @@ TEST_F(EmailRecipients, EachSkipReasonInItsOrder) {
         {"reminder to a pupil", EmailReminder, amy_, 0, EmailSkipWrongType},
         {"reminder to a parent who asked", EmailReminder, lee_, 0, EmailSkipAlreadyResponded},
         {"reminder to a parent who did not", EmailReminder, idle, 0, EmailWillBeSent},
+        // Not taken for a pupil: nothing of a pupil's can be looked up on it.
+        {"results to someone of no kind", EmailResults, &stranger, 0, EmailSkipWrongType},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -260,6 +264,11 @@ TEST_F(EmailSending, BuildMessageFillsSenderRecipientsSubjectAndCalendar) {
         }
     }
     EmailJob job(&controller_, EmailResults);
+    // Without a day there is no calendar entry to attach, and the subject names no date.
+    UCSMTPEmail undated;
+    ASSERT_TRUE(job.BuildMessage(undated, smith_, nullptr, 1));
+    EXPECT_EQ(undated.subject, "Schedule for Spring evening");
+    EXPECT_TRUE(undated.GetAttachments().empty());
     UCSMTPEmail email;
     Person stranger("Someone Else");
     EXPECT_FALSE(job.BuildMessage(email, &stranger, Day(0), 1));
