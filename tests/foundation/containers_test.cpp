@@ -64,6 +64,14 @@ TEST(ByteBuffer, SavesExactlyItsBytes) {
     EXPECT_FALSE(buffer.SaveToFile(folder.File("missing/out.bin")));
 }
 
+// A file that opens but cannot take the bytes (a full disk) is a failed save, not a saved one.
+TEST(ByteBuffer, ASaveThatCannotWriteEveryByteFails) {
+    ByteBuffer buffer(std::string(64 * 1024, 'x').data(), 64 * 1024);
+    EXPECT_FALSE(buffer.SaveToFile("/dev/full"));
+    ByteBuffer small("abc", 3);
+    EXPECT_FALSE(small.SaveToFile("/dev/full")) << "the bytes only fail to reach the disk on close";
+}
+
 TEST(UCPtrVector, InsertAcceptsTheEndButNotBeyondIt) {
     int a = 1, b = 2, c = 3;
     UCPtrVector v(2);

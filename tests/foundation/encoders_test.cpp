@@ -13,6 +13,7 @@
 #include "foundation/md5.h"
 #include "foundation/percent_encoding.h"
 #include "foundation/string_functions.h"
+#include "foundation/string_slice.h"
 #include "foundation/text_codec.h"
 #include "support/temp_folder.h"
 
@@ -65,6 +66,16 @@ TEST(Base64, BreaksLinesAfter76CharactersWithABareLineFeed) {
     EXPECT_EQ(Base64::Encode(Repeat("a", 58)), line + "\nYQ==");
     EXPECT_EQ(Base64::Encode(Repeat("a", 114)), line + "\n" + line + "\n");
     EXPECT_EQ(Base64::Encode(Repeat("a", 56)), Repeat("YWFh", 18) + "YWE=");
+}
+
+TEST(Base64, EncodesTheBytesOfASliceWithoutNeedingANul) {
+    const char text[] = {'x', 'a', 'b', 'c', 'y'};
+    EXPECT_EQ(Base64::Encode(StringSlice(text + 1, 3)), "YWJj");
+    EXPECT_EQ(Base64::Encode(StringSlice(text + 1, 2)), "YWI=");
+    const std::string line = Repeat("a", 57);
+    EXPECT_EQ(Base64::Encode(StringSlice(line.c_str())), Repeat("YWFh", 19) + "\n");
+    EXPECT_EQ(Base64::Encode(StringSlice()), "");
+    EXPECT_EQ(Base64::Encode("ab"), "YWI=");
 }
 
 TEST(Base64, EncodesNothingForEmptyOrNegativeLengthsAndNullBuffers) {

@@ -82,6 +82,27 @@ TEST(Tokeniser, AnEscapedLineBreakStaysInTheString) {
     EXPECT_EQ(ReadText("\"a\\\nb\""), (Tokens{{TokenQuoted, "a\nb"}, {TokenEnd, ""}}));
 }
 
+// The writer escapes the blanks and line breaks a value keeps at its ends; only the others go.
+TEST(Tokeniser, TrimmingAQuotedTextKeepsTheWhiteSpaceThatWasEscaped) {
+    const struct {
+        const char* input;
+        const char* trimmed;
+    } cases[] = {
+        {"\"  a b  \"", "a b"}, {"\"  \\ x\\   \"", " x "}, {"\"\\\tx\"", "\tx"},
+        {"\" x\\\n\"", "x\n"},  {"\"\\  \"", " "},          {"\"   \"", ""},
+        {"\"a\\\"  \"", "a\""}, {"\"\\  a \"", "  a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        Tokeniser reader;
+        reader.SetText(c.input);
+        std::string text;
+        ASSERT_EQ(reader.NextToken(text), TokenQuoted);
+        reader.TrimQuoted(text);
+        EXPECT_EQ(text, c.trimmed);
+    }
+}
+
 TEST(Tokeniser, AnUnclosedQuoteAtTheEndKeepsWhatWasRead) {
     EXPECT_EQ(ReadText("\"abc"), (Tokens{{TokenQuoted, "abc"}, {TokenEnd, ""}}));
 }

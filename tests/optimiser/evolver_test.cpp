@@ -187,6 +187,24 @@ TEST(Evolver, ProgressCountsTheCandidateAboutToBeHandled) {
     EXPECT_EQ(evolver.GetProgressPercent(), 100);
 }
 
+// The percent is exact for every candidate (29 of 100 is 29, where dividing first gives
+// 28.999...) and never passes 100, also once the generation has ended.
+TEST_F(SingleRequestEvent, ProgressIsTheExactWholePercentOfEveryCandidate) {
+    for (int kids : {3, 7, 100}) {
+        SCOPED_TRACE(kids);
+        Evolver evolver(master_.get(), kids);
+        ASSERT_TRUE(evolver.Start());
+        evolver.NewGeneration();
+        bool ended = false;
+        for (int next = 0; next < kids; ++next) {
+            EXPECT_EQ(evolver.GetProgressPercent(), (next + 1) * 100 / kids) << "next " << next;
+            ended = evolver.Step();
+        }
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(evolver.GetProgressPercent(), 100);
+    }
+}
+
 // Invariants over generated schools: the master never gets worse, it always holds the
 // generation's best, the phase only moves forward, and the candidates count into the run's
 // statistics while the master keeps its own.
