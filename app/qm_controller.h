@@ -79,6 +79,8 @@ public:
     // That text itself; empty without an event or without days. Reports nothing, so that a
     // thread other than the window's may ask while the window's thread keeps off the model.
     std::string FormatEventText() const;
+    // The digest of the text last saved or opened; empty for an event that has none.
+    const std::string& GetSavedDigest() const { return savedDigest_; }
     // Whether text (as FormatEventText gives it) differs from the text last saved or opened.
     bool DiffersFromSaved(const std::string& text) const;
     // Writes text and its check line over the autosave copy, whole or not at all; false (with

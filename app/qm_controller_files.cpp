@@ -208,7 +208,8 @@ bool QMController::Autosave() {
     if (!schedule_) {
         return false;
     }
-    if (!IsEventChanged()) {
+    const std::string text = FormatEventText();
+    if (!text.empty() && !DiffersFromSaved(text)) {
         return true;
     }
     if (autosavePath_.empty()) {
@@ -216,12 +217,17 @@ bool QMController::Autosave() {
                       "Could not auto-save because the user data folder is not available");
         return false;
     }
-    EventFileWriter writer(*schedule_);
-    if (!writer.WriteToPath(autosavePath_.c_str(), true)) {
-        ReportMessage(SeverityError, "Could not auto-save to file '" + autosavePath_ + "'");
-        return false;
+    if (text.empty()) {
+        // Says why there is nothing to write.
+        (void)EventFileWriter(*schedule_).FormatEventFile();
+    } else if (WriteAutosaveText(text)) {
+        return true;
+    } else {
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot open file " + autosavePath_ + ": ");
     }
-    return true;
+    ReportMessage(SeverityError, "Could not auto-save to file '" + autosavePath_ + "'");
+    return false;
 }
 
 bool QMController::AutosaveFileExists() const {

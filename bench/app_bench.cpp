@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/autosave_session.h"
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
 #include "app/optimise_session.h"
@@ -24,6 +25,7 @@
 #include "optimiser/optimise_run.h"
 #include "support/generated_schedule.h"
 #include "support/school_generator.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -324,5 +326,49 @@ void BM_EventChangedCheckLargeSchool(benchmark::State& state) {
     state.counters["digest_chars"] = static_cast<double>(length);
 }
 BENCHMARK(BM_EventChangedCheckLargeSchool)->Unit(benchmark::kMillisecond);
+
+// The autosave tick as the window runs it on a changed event: pieces of 10 ms on the window's
+// thread, then the worker's digest and write. The longest piece is what holds the window; the
+// window's time is the pieces' sum; the copy's time runs from start to the written copy.
+void BM_AutosaveInPieces(benchmark::State& state) {
+    UCStringError quiet;
+    TempFolder folder("qm-autosave-bench");
+    ScopedEnv config("XDG_CONFIG_HOME", folder.File("config").c_str());
+    QMController controller;
+    controller.Initialise();
+    controller.SetEvent(LargeSchool(static_cast<int>(state.range(0))));
+    double longest = 0;
+    double window = 0;
+    double copy = 0;
+    int pieces = 0;
+    for (auto _ : state) {
+        AutosaveSession session(controller);
+        window = 0;
+        pieces = 0;
+        const auto begin = std::chrono::steady_clock::now();
+        session.Start();
+        AutosaveSession::Outcome outcome = AutosaveSession::Outcome::Pending;
+        while (outcome == AutosaveSession::Outcome::Pending) {
+            const bool formatting = session.IsFormatting();
+            const double ms = TimeOf([&] { outcome = session.Continue(std::chrono::milliseconds(10)); });
+            if (formatting) {
+                longest = std::max(longest, ms);
+                window += ms;
+                ++pieces;
+            }
+        }
+        copy = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
+                   .count();
+        if (outcome != AutosaveSession::Outcome::Written) {
+            state.SkipWithError("the copy was not written");
+            break;
+        }
+    }
+    state.counters["longest_piece_ms"] = longest;
+    state.counters["window_ms"] = window;
+    state.counters["pieces"] = pieces;
+    state.counters["copy_ms"] = copy;
+}
+BENCHMARK(BM_AutosaveInPieces)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

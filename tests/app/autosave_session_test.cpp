@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/autosave_session.h"
+#include "app/event_file_format.h"
+#include "app/event_file_writer.h"
+#include "controller_fixture.h"
+#include "foundation/time_of_day.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
+#include "model/teacher.h"
+#include "support/generated_schedule.h"
+#include "support/school_generator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Outcome = AutosaveSession::Outcome;
+
+std::string WholeText(MultiDaySchedule& schedule) {
+    FixedTimeEncoding fixed;
+    return EventFileWriter(schedule).FormatEventFile();
+}
+
+std::string PiecewiseText(MultiDaySchedule& schedule, unsigned people) {
+    FixedTimeEncoding fixed;
+    EventFileTextPieces pieces(schedule);
+    while (!pieces.FormatSome(people)) {
+    }
+    return pieces.TakeText();
+}
+
+struct School {
+    const char* name;
+    std::function<std::unique_ptr<MultiDaySchedule>()> make;
+};
+
+std::vector<School> Schools() {
+    return {
+        {"an event without people",
+         [] { return std::make_unique<MultiDaySchedule>(std::make_shared<Event>()); }},
+        {"the small school, booked", [] { return MakeBookedTimetable(SchoolSize::Small(), 3); }},
+        {"two days of the small school",
+         [] { return MakeBookedTimetable(TwoDaySmallSchool(), 5); }},
+        {"the medium school, booked", [] { return MakeBookedTimetable(SchoolSize::Medium(), 7); }},
+    };
+}
+
+TEST(EventFileTextPieces, GiveTheWholeWritersTextWhateverThePieceSize) {
+    for (const School& school : Schools()) {
+        SCOPED_TRACE(school.name);
+        auto schedule = school.make();
+        const std::string whole = WholeText(*schedule);
+        ASSERT_FALSE(whole.empty());
+        for (unsigned people : {1u, 7u, 16u, 1000000u}) {
+            SCOPED_TRACE(people);
+            EXPECT_EQ(PiecewiseText(*schedule, people), whole);
+        }
+    }
+}
+
+TEST(EventFileTextPieces, AreWholeAndEmptyAtOnceWithoutDays) {
+    auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+    ASSERT_TRUE(schedule->DeleteLastDay());
+    EventFileTextPieces pieces(*schedule);
+    EXPECT_TRUE(pieces.FormatSome(1));
+    EXPECT_EQ(pieces.TakeText(), "");
+}
+
+// The controller as the window holds it, with an event opened from a file.
+class Autosaving : public ControllerFixture {
+protected:
+    void OpenSchool(std::unique_ptr<MultiDaySchedule> schedule) {
+        const std::string path = EventPath("school.qmv");
+        ASSERT_TRUE(EventFileWriter(*schedule).WriteToPath(path.c_str(), false));
+        ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+    }
+    Event& TheEvent() { return *controller_.GetEvent(); }
+    std::string Copy() const { return ReadWholeFile(controller_.GetAutosavePath()); }
+    // The copy holds exactly the event as it is now.
+    void ExpectCopyOfTheEventAsItIs() {
+        std::string body;
+        ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
+        EXPECT_EQ(body, controller_.FormatEventText());
+    }
+    // Runs a copy to its end one smallest piece at a time, calling between(piece) after each.
+    Outcome RunInPieces(AutosaveSession& session, const std::function<void(int)>& between) {
+        Outcome outcome = Outcome::Pending;
+        for (int piece = 0; outcome == Outcome::Pending && piece < 1000000; ++piece) {
+            outcome = session.Continue(std::chrono::milliseconds(0));
+            if (session.IsFormatting()) {
+                between(piece);
+            }
+        }
+        return outcome;
+    }
+};
+
+TEST_F(Autosaving, AnEventAsOpenedIsNotWritten) {
+    OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+    AutosaveSession session(controller_);
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(RunInPieces(session, [](int) {}), Outcome::Unchanged);
+    EXPECT_FALSE(controller_.AutosaveFileExists());
+    EXPECT_FALSE(session.IsUnderWay());
+}
+
+TEST_F(Autosaving, AChangedEventIsWrittenWholeAndStaysChanged) {
+    OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+    TheEvent().GetTeachers().Get(0)->SetName("Renamed Teacher");
+    AutosaveSession session(controller_);
+    ASSERT_TRUE(session.Start());
+    EXPECT_FALSE(session.Start()) << "a second copy never starts while one is under way";
+    EXPECT_EQ(RunInPieces(session, [](int) {}), Outcome::Written);
+    ExpectCopyOfTheEventAsItIs();
+    EXPECT_TRUE(controller_.IsEventChanged());
+}
+
+// Whoever changes the event between pieces restarts the copy first, as the window does before
+// every command; what is written is then the event after the change, whole.
+TEST_F(Autosaving, ChangesBetweenPiecesGiveTheCopyOfTheEventAfterThem) {
+    struct Change {
+        const char* what;
+        std::function<void(Event&, MultiDaySchedule&)> make;
+    };
+    const Change changes[] = {
+        {"a teacher renamed",
+         [](Event& event, MultiDaySchedule&) { event.GetTeachers().Get(3)->SetName("Zed Last"); }},
+        {"a family added",
+         [](Event&, MultiDaySchedule& days) {
+             auto parent = std::make_unique<Parent>("Aaron Early");
+             parent->AddPupil(std::make_unique<Pupil>("Abe Early"));
+             ASSERT_TRUE(days.AddParent(std::move(parent)));
+         }},
+        {"the first family deleted",
+         [](Event& event, MultiDaySchedule& days) {
+             ASSERT_TRUE(days.DeleteParent(event.GetParents().Get(0)));
+         }},
+        {"every booking taken out", [](Event&, MultiDaySchedule& days) { days.ClearBookings(); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+        AutosaveSession session(controller_);
+        ASSERT_TRUE(session.Start());
+        const Outcome outcome = RunInPieces(session, [&](int piece) {
+            if (piece == 2) {
+                session.Restart();
+                change.make(TheEvent(), *controller_.GetSchedule());
+            }
+        });
+        EXPECT_EQ(outcome, Outcome::Written);
+        ExpectCopyOfTheEventAsItIs();
+        ASSERT_TRUE(controller_.DeleteAutosaveFile());
+    }
+}
+
+TEST_F(Autosaving, AFailedWriteChangesNothingAndSaysWhy) {
+    OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+    TheEvent().SetName("Changed");
+    // A folder where the copy should go: the write cannot replace it.
+    fs::create_directories(controller_.GetAutosavePath() + "/blocked");
+    AutosaveSession session(controller_);
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(session.Finish(), Outcome::Failed);
+    EXPECT_TRUE(fs::is_directory(controller_.GetAutosavePath() + "/blocked"));
+    ASSERT_EQ(session.FailureReasons().size(), 2u);
+    EXPECT_EQ(session.FailureReasons()[0],
+              "Cannot open file " + controller_.GetAutosavePath() + ": Is a directory");
+    EXPECT_EQ(session.FailureReasons()[1],
+              "Could not auto-save to file '" + controller_.GetAutosavePath() + "'");
+    EXPECT_EQ(sink_.GetText(), "") << "the window says it, on its own thread";
+}
+
+TEST_F(Autosaving, NothingStartsWithoutAnEvent) {
+    AutosaveSession session(controller_);
+    EXPECT_FALSE(session.Start());
+    EXPECT_EQ(session.Continue(std::chrono::milliseconds(10)), Outcome::Pending);
+    EXPECT_FALSE(session.IsUnderWay());
+}
+
+// The worker is looked in on, never waited for, until it is done; each outcome comes once.
+TEST_F(Autosaving, TheWriteIsLookedInOnUntilItIsDone) {
+    OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
+    TheEvent().SetName("Changed");
+    AutosaveSession session(controller_);
+    ASSERT_TRUE(session.Start());
+    Outcome outcome = Outcome::Pending;
+    int looks = 0;
+    while ((outcome = session.Continue(std::chrono::milliseconds(2))) == Outcome::Pending) {
+        ++looks;
+    }
+    EXPECT_EQ(outcome, Outcome::Written);
+    EXPECT_GT(looks, 0);
+    EXPECT_EQ(session.Continue(std::chrono::milliseconds(2)), Outcome::Pending);
+    ExpectCopyOfTheEventAsItIs();
+}
+
+}  // namespace
