@@ -179,6 +179,12 @@ double PageFontScale(int printerPpiX, int screenPpiX, int dcHeight, int pageHeig
            (static_cast<double>(dcHeight) / pageHeightPixels);
 }
 
+// A size beyond an int cannot be converted at all, and the window system scales a point size by
+// 1024 in an int of its own.
 int ScaledPointSize(double nominalPoints, double scale) {
-    return std::max(1, static_cast<int>(nominalPoints * scale));
+    const double points = nominalPoints * scale;
+    if (!(points >= 1)) {
+        return 1;
+    }
+    return points >= kMaxPointSize ? kMaxPointSize : static_cast<int>(points);
 }

@@ -102,5 +102,7 @@ private:
 // Printer fonts shrink with the page in a preview: (printer ppi / screen ppi) times the part
 // of the page the device context covers.
 double PageFontScale(int printerPpiX, int screenPpiX, int dcHeight, int pageHeightPixels);
-// A nominal point size at that scale, truncated; never below 1 so text stays visible.
+// A nominal point size at that scale, truncated; never below 1 so text stays visible, and
+// never beyond kMaxPointSize, whatever size an event file brings.
+constexpr int kMaxPointSize = 1000000;
 int ScaledPointSize(double nominalPoints, double scale);

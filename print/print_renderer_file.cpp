@@ -1,30 +1,12 @@
 #include "print/print_renderer_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "foundation/atomic_file.h"
 #include "foundation/uc_error.h"
-
-namespace {
-
-// Whether a new file can be made at the path: its folder is writable and it is no folder.
-bool CanWrite(const std::string& path) {
-    if (path.empty()) {
-        return false;
-    }
-    struct stat status {};
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        return false;
-    }
-    return access(FolderOf(path).c_str(), W_OK) == 0;
-}
-
-}  // namespace
+#include "print/output_file.h"
 
 PrintRendererFile::PrintRendererFile(const char* fileName)
     : fileName_(fileName != nullptr ? fileName : "") {
-    open_ = CanWrite(fileName_);
+    open_ = CanWriteOutputFile(fileName_);
     if (!open_) {
         ReportMessage(SeverityError, "Cannot write to file '" + fileName_ + "'");
     }

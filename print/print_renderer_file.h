@@ -9,7 +9,8 @@
 // complete, so a failed export never leaves half a file.
 class PrintRendererFile : public PrintRenderer {
 public:
-    // Reports "Cannot write to file '<name>'" when the file cannot be made there.
+    // Reports "Cannot write to file '<name>'" when the file cannot be written there: no such
+    // folder, or an old file closed to writing.
     explicit PrintRendererFile(const char* fileName);
     // Closes the file when Close was not called.
     ~PrintRendererFile() override;

@@ -12,6 +12,7 @@
 #include "foundation/string_tokeniser.h"
 #include "foundation/uc_error.h"
 #include "print/pdf_image.h"
+#include "print/output_file.h"
 #include "print/pdf_stream_compressor.h"
 #include "print/win_ansi.h"
 
@@ -343,7 +344,7 @@ HPDF_STATUS PrintRendererPDF::SaveToFile(const char* fileName) {
         return status;
     }
     const std::string name = fileName != nullptr ? fileName : "";
-    if (name.empty() || !WriteFileAtomically(name, bytes.data(), bytes.size())) {
+    if (!CanWriteOutputFile(name) || !WriteFileAtomically(name, bytes.data(), bytes.size())) {
         UCError::Current().ReportSystemError(SeverityError,
                                              "Cannot write to file '" + name + "': ");
         return HPDF_FILE_IO_ERROR;

@@ -30,8 +30,8 @@ public:
     void PrintSeparator() override;
     void PrintImage(QMImage* image, int corner) override;
 
-    // Puts the document in place of the file, whole or not at all. 0 on success, else the
-    // library's error (reported).
+    // Puts the document in place of the file, whole or not at all; an old file closed to
+    // writing is kept. 0 on success, else the library's error (reported).
     HPDF_STATUS SaveToFile(const char* fileName);
     // An image of this document, owned by the caller.
     std::unique_ptr<PDFImage> CreateImage();

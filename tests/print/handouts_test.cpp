@@ -116,6 +116,27 @@ TEST_F(TextHandouts, TeacherSheetsShowEverySlotToTheLastBusyOneWithBreaksAndPres
               "\n");
 }
 
+// Hours shortened after a talk was planned leave it running past closing time: it runs to the
+// day's end on both sheets, not to a time before the evening starts.
+TEST_F(TextHandouts, APresentationPastClosingTimeRunsToTheDaysEnd) {
+    Presentation* talk = AddPresentation("Careers Talk", "Hall", 0, "18:30", "18:45");
+    ASSERT_TRUE(schedule->AttendPresentation(ann, talk));
+    ASSERT_TRUE(schedule->AttendPresentation(pat, talk));
+    const ::Schedule* day = schedule->GetDay(0);
+    ASSERT_TRUE(talk->SetTimes(TimeOfDay(18, 30, 0), TimeOfDay(23, 59, 0)));
+    ASSERT_GT(TimeOfDay(23, 59, 0), day->GetEndTime());
+    const std::string close = day->GetEndTime().Format(Time12h);
+    const std::string parents = Export(&PrintParents);
+    EXPECT_NE(parents.find("6:30pm - " + close + ": Attending Careers Talk, location Hall\n"),
+              std::string::npos)
+        << parents;
+    const std::string teachers = Export(&PrintTeachers);
+    // No slot of the talk after its first has a line of its own.
+    EXPECT_NE(teachers.find("6:25pm: \n6:30pm: Attending Careers Talk, location Hall\n\n"),
+              std::string::npos)
+        << teachers;
+}
+
 TEST_F(TextHandouts, SwitchedOffBreaksAndUnbookedListsAndEmptyNotesPrintNothing) {
     ann->AddBreak(DateTime(Date(5, 3, 2024), TimeOfDay(18, 0, 0)));
     Request(sam, ann, "", 0, 1);

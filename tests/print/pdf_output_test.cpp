@@ -246,6 +246,22 @@ TEST_F(PdfOutput, TheQRCodeReadsBackAsThePersonsCalendarEntry) {
     }
 }
 
+// A calendar type the program does not know gives no entry a phone could add: no code, and no
+// line asking to scan one.
+TEST_F(PdfOutput, ACalendarTypeOtherThanTheTwoKnownPrintsNoQRCode) {
+    const char* scan = "Scan this code with your phone to add this event to your calendar:";
+    for (int type : {0, 1, 2, -1}) {
+        SCOPED_TRACE(type);
+        controller.GetUserSettings().SetICalendarType(type);
+        const bool known = type == 0 || type == 1;
+        EXPECT_EQ(SheetCalendarText(*Day(0), pat, type).empty(), !known);
+        PrintSettings settings;
+        settings.SelectSingleParent(event->GetParents().IndexOf(pat));
+        ASSERT_TRUE(Create(settings));
+        EXPECT_EQ(ReadPdf(pdf).text.find(scan) != std::string::npos, known);
+    }
+}
+
 TEST_F(PdfOutput, NamesInAnyLanguageComeOutAsWritten) {
     ann->SetName("Zoë Ångström");
     bob->SetName("Дмитрий Петров");

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "model/print_settings.h"
 #include "print/print_layout.h"
 
@@ -214,6 +217,23 @@ TEST(PrintLayout, FontsShrinkWithThePreviewPage) {
     EXPECT_EQ(ScaledPointSize(7.5, 1.0), 7);
     EXPECT_EQ(ScaledPointSize(16, 3.125), 50);
     EXPECT_EQ(ScaledPointSize(6, 0.1), 1);
+}
+
+// An event file may hold any small font size: no size may overflow on its way to a font.
+TEST(PrintLayout, PointSizesStayWithinWhatAFontCanHold) {
+    struct Case {
+        double points;
+        double scale;
+        int expected;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const Case& c : {Case{1e300, 1.0, kMaxPointSize}, Case{inf, 1.0, kMaxPointSize},
+                          Case{3e6, 1.0, kMaxPointSize}, Case{200000, 6.25, kMaxPointSize},
+                          Case{160000, 6.25, kMaxPointSize}, Case{159999, 6.25, 999993},
+                          Case{-inf, 1.0, 1}, Case{std::nan(""), 1.0, 1}, Case{-3, 1.0, 1}}) {
+        SCOPED_TRACE(c.points);
+        EXPECT_EQ(ScaledPointSize(c.points, c.scale), c.expected);
+    }
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 #include "print/print_renderer_file.h"
+#include "print/print_renderer_pdf.h"
 #include "print_fixture.h"
 #include "support/csv_reader.h"
 #include "support/temp_folder.h"
@@ -78,6 +84,65 @@ TEST_F(TextFile, AFolderThatGoesAwayMakesCloseFailWithAMessage) {
     ASSERT_EQ(rmdir(sub.c_str()), 0);
     EXPECT_FALSE(renderer.Close());
     EXPECT_NE(sink.GetText().find("Cannot write to file '" + target + "'"), std::string::npos);
+}
+
+// An old handout or PDF the user made read-only is refused as opening it for writing would be,
+// whatever the folder allows. Root may write anything, so the outputs run as nobody then.
+TEST_F(TextFile, AFileClosedToWritingIsRefusedAndKeptByBothOutputs) {
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
+    }
+    struct Output {
+        std::string path;
+        std::function<bool(const std::string& path)> write;
+        std::string said;
+    };
+    const std::string textPath = folder.File("handouts.txt");
+    const std::string pdfPath = folder.File("handouts.pdf");
+    const Output outputs[] = {
+        {textPath,
+         [](const std::string& target) {
+             PrintRendererFile renderer(target.c_str());
+             renderer.PrintText("new handouts");
+             return renderer.IsOK() && renderer.Close();
+         },
+         "Error: Cannot write to file '" + textPath + "'\n"},
+        {pdfPath,
+         [](const std::string& target) {
+             PrintRendererPDF renderer;
+             renderer.StartPage();
+             renderer.PrintText("new handouts");
+             return renderer.SaveToFile(target.c_str()) == HPDF_OK;
+         },
+         "Error: Cannot write to file '" + pdfPath + "': Permission denied\n"},
+    };
+    for (const Output& output : outputs) {
+        const std::string& path = output.path;
+        SCOPED_TRACE(path);
+        folder.Write(path.substr(path.rfind('/') + 1), "old handouts\n");
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (root && ::setuid(65534) != 0) {
+                ::_exit(2);
+            }
+            UCStringError said;
+            if (output.write(path)) {
+                ::_exit(3);
+            }
+            if (said.GetText() != output.said) {
+                std::fprintf(stderr, "said: %s", said.GetText().c_str());
+                ::_exit(4);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "2: no nobody, 3: written, 4: another message";
+        EXPECT_EQ(ReadWholeFile(path), "old handouts\n");
+    }
 }
 
 }  // namespace
