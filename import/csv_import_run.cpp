@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/string_functions.h"
+#include "foundation/string_tokeniser.h"
 #include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
 #include "model/attendance_record.h"
@@ -28,27 +29,19 @@ void SetTime(bool& flag, TimeOfDay& time, const std::string& text) {
 }  // namespace
 
 std::string SplitSurnameFirst(const std::string& fullName) {
-    std::vector<std::string> words;
-    size_t i = 0;
-    while (i < fullName.size() && words.size() < 2) {
-        while (i < fullName.size() && fullName[i] == ' ') {
-            ++i;
-        }
-        const size_t start = i;
-        while (i < fullName.size() && fullName[i] != ' ') {
-            ++i;
-        }
-        if (i > start) {
-            words.push_back(fullName.substr(start, i - start));
-        }
-    }
-    if (words.empty()) {
+    // Words as the tokeniser reads them: blanks between words collapse and a quoted word may
+    // hold blanks.
+    StringTokeniser tokens(fullName);
+    tokens.SetSeparator(' ');
+    std::string surname;
+    std::string forename;
+    if (!tokens.NextToken(&surname)) {
         return std::string();
     }
-    if (words.size() == 1) {
-        return words[0];
+    if (!tokens.NextToken(&forename)) {
+        return surname;
     }
-    return words[1] + " " + words[0];
+    return forename + " " + surname;
 }
 
 CSVImportRun::CSVImportRun(const ImporterCSV& definition) : pupils_(definition.IsPupils()) {

@@ -86,7 +86,12 @@ bool ImportRun::AddTeacher(std::unique_ptr<Teacher> teacher) {
 }
 
 bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& parentTemplate) {
-    if (target_ == nullptr || !pupil || !target_->GetEvent()) {
+    return target_ != nullptr && AddPupilWithParent(*target_, std::move(pupil), parentTemplate);
+}
+
+bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
+                        Parent& parentTemplate) {
+    if (!pupil || !target.GetEvent()) {
         return false;
     }
     std::string name = TrimImported(parentTemplate.GetName());
@@ -95,7 +100,7 @@ bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& paren
     }
     parentTemplate.SetName(name);
     const std::string address = parentTemplate.GetAddress(0);
-    ParentList& parents = target_->GetEvent()->GetParents();
+    ParentList& parents = target.GetEvent()->GetParents();
 
     Parent* existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
     if (existing != nullptr && existing->GetAddress(0) != address) {
@@ -112,8 +117,8 @@ bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& paren
     }
     auto parent = std::make_unique<Parent>(parentTemplate);
     parent->AddPupil(std::move(pupil));
-    target_->FitAttendanceToDays(parent.get());
-    return target_->AddParent(std::move(parent));
+    target.FitAttendanceToDays(parent.get());
+    return target.AddParent(std::move(parent));
 }
 
 ImportOutcome RunImport(ImportRun& run) {

@@ -74,6 +74,13 @@ private:
     bool readAnyLine_ = false;
 };
 
+// Gives the pupil a parent in the target: the parent the template describes when the target
+// has one (same key, same first address line: a brother or sister), else a new one made from
+// the template. False, the pupil freed, when the target refuses the new parent. The template's
+// name is left as the parent's.
+bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
+                        Parent& parentTemplate);
+
 // Runs every step to the end: Finished or Failed.
 ImportOutcome RunImport(ImportRun& run);
 

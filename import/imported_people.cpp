@@ -14,7 +14,8 @@ namespace {
 
 // Takes the people out of the list before offering them, so that whatever the target refuses
 // is freed here once and the preview never frees a person the target now owns. All at once:
-// taking them from the front one by one would make a long list quadratic.
+// taking them from the front one by one would make a long list quadratic. The first refusal
+// ends the move: those after it go with the preview.
 template <typename T, typename List, typename Add>
 int MoveAll(List& list, const char* role, Add add) {
     std::vector<std::unique_ptr<T>> people;
@@ -30,11 +31,11 @@ int MoveAll(List& list, const char* role, Add add) {
             continue;
         }
         const std::string name = person->GetName();
-        if (add(std::move(person))) {
-            ++moved;
-        } else {
+        if (!add(std::move(person))) {
             ReportMessage(SeverityError, std::string(role) + " '" + name + "' failed to import");
+            break;
         }
+        ++moved;
     }
     return moved;
 }
@@ -52,7 +53,8 @@ bool RefusePeopleImportWhenLocked(const MultiDaySchedule& target, bool pupils) {
 }
 
 int MoveImportedPeople(Event& preview, MultiDaySchedule& target, bool pupils) {
-    if (!target.GetEvent() || RefusePeopleImportWhenLocked(target, pupils)) {
+    // A lock keeps the bookings as they are; new people book nothing.
+    if (!target.GetEvent()) {
         return 0;
     }
     if (pupils) {

@@ -10,8 +10,8 @@ class MultiDaySchedule;
 // target's event is locked: true.
 bool RefusePeopleImportWhenLocked(const MultiDaySchedule& target, bool pupils);
 
-// Moves each teacher (or parent with its pupils) of the preview into the target. A person the
-// target refuses is reported by name ("Teacher 'X' failed to import") and freed, and the rest
-// go on. The preview's list ends empty. Answers how many moved; nothing moves into a locked
-// event, and the preview is left whole then.
+// Moves each teacher (or parent with its pupils) of the preview into the target, in list order.
+// The first person the target refuses is reported by name ("Teacher 'X' failed to import") and
+// ends the move: it and those after it are freed. The preview's list ends empty. Answers how
+// many moved.
 int MoveImportedPeople(Event& preview, MultiDaySchedule& target, bool pupils);

@@ -167,10 +167,6 @@ bool SIMSCommandReporter::Start() {
     if (failed_ || (process_ && process_->IsRunning())) {
         return false;
     }
-    if (!CheckFields()) {
-        failed_ = true;
-        return false;
-    }
     FileName program(executable);
     if (!program.Exists()) {
         ReportMessage(SeverityError, "File '" + executable + "' does not exist");

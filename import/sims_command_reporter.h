@@ -62,8 +62,9 @@ public:
     // line could not carry it).
     bool CheckFields() const;
 
-    // Starts the program. False when the record has failed, the program runs already, a
-    // detail is refused, or the program is missing, a folder or cannot be started.
+    // Starts the program. False when the record has failed, the program runs already, or the
+    // program is missing, a folder or cannot be started. The details go to it as they stand:
+    // each is an argument of its own, so a quote or a blank in one cannot split it.
     bool Start();
     SIMSRunStatus Poll();
     // Ends a running program and waits for it; true when one was running.

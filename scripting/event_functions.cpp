@@ -453,12 +453,15 @@ int DeleteRequest(ScriptCall& call) {
     if (pupil == nullptr || teacher == nullptr || !call.GetText(3, subject) || days == nullptr) {
         return 0;
     }
-    const AppointmentRequest* request = pupil->FindRequest(teacher, subject);
-    if (request == nullptr || !days->RemoveAppointment(pupil, teacher, subject)) {
+    // On a locked schedule the unbooking is refused (and says so), and the request stays.
+    if (!days->RemoveAppointment(pupil, teacher, subject) && days->GetEvent() &&
+        days->GetEvent()->IsLocked()) {
         return 0;
     }
+    const AppointmentRequest* request = pupil->FindRequest(teacher, subject);
     // A request still booked somewhere would leave the timetable pointing at freed memory.
-    if (!days->IsRequestBooked(request) && pupil->DeleteRequest(teacher, subject)) {
+    if (request != nullptr && !days->IsRequestBooked(request) &&
+        pupil->DeleteRequest(teacher, subject)) {
         days->GetEvent()->SetModified();
     }
     return 0;

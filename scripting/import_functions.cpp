@@ -1,34 +1,51 @@
 #include <memory>
+#include <vector>
 
 #include "app/qm_controller.h"
 #include "foundation/files.h"
-#include "foundation/uc_error.h"
 #include "import/import_factory.h"
 #include "model/event.h"
 #include "model/importer_csv.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/pupil.h"
 #include "model/teacher.h"
 #include "scripting/qm_lua_script.h"
 #include "scripting/script_call.h"
 
 namespace {
 
-// Hands the imported people to the event one by one through the timetable, so every day
-// gets each new teacher's row; the first refusal stops the move and the rest are dropped with
-// the separate event.
-template <typename T>
-bool MovePeople(PersonListOf<T>& from, MultiDaySchedule& to,
-                bool (MultiDaySchedule::*add)(std::unique_ptr<T>), const char* role) {
+// Hands the imported teachers to the event one by one through the timetable, so every day gets
+// each new teacher's row; the first refusal (reported by the event) stops the move and the rest
+// are dropped with the separate event.
+bool MoveTeachers(TeacherList& from, MultiDaySchedule& to) {
     while (from.Count() > 0) {
-        std::unique_ptr<T> person(static_cast<T*>(from.RemoveAt(0)));
-        if (!person) {
+        std::unique_ptr<Teacher> teacher(static_cast<Teacher*>(from.RemoveAt(0)));
+        if (teacher && !to.AddTeacher(std::move(teacher))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each imported pupil joins the event as the import itself would have added it there: to the
+// family of the event it shares a name (or identifier) and first address line with, else to a
+// new parent like the one the file gave it.
+bool MoveFamilies(ParentList& from, MultiDaySchedule& to) {
+    while (from.Count() > 0) {
+        std::unique_ptr<Parent> parent(static_cast<Parent*>(from.RemoveAt(0)));
+        if (!parent) {
             continue;
         }
-        const std::string name = person->GetName();
-        if (!(to.*add)(std::move(person))) {
-            ReportMessage(SeverityError, std::string(role) + " '" + name + "' failed to import");
-            return false;
+        std::vector<std::unique_ptr<Pupil>> pupils;
+        while (parent->GetPupilCount() > 0) {
+            pupils.emplace_back(static_cast<Pupil*>(parent->GetPupils().RemoveAt(0)));
+        }
+        for (std::unique_ptr<Pupil>& pupil : pupils) {
+            Parent family(*parent);  // a copy holds no pupils
+            if (!AddPupilWithParent(to, std::move(pupil), family)) {
+                return false;
+            }
         }
     }
     return true;
@@ -70,13 +87,11 @@ int CSVImport(ScriptCall& call) {
     run->SetSettings(&call.Controller()->GetUserSettings());
     bool imported = RunImport(*run) == ImportOutcome::Finished;
     if (imported) {
-        imported = kind == 1 ? MovePeople(separateEvent->GetParents(), *days,
-                                          &MultiDaySchedule::AddParent, "Parent")
-                             : MovePeople(separateEvent->GetTeachers(), *days,
-                                          &MultiDaySchedule::AddTeacher, "Teacher");
-        // Parents number no rows of the timetable, so their list may take its order again.
-        days->GetEvent()->GetParents().Sort();
+        imported = kind == 1 ? MoveFamilies(separateEvent->GetParents(), *days)
+                             : MoveTeachers(separateEvent->GetTeachers(), *days);
     }
+    // Parents number no rows of the timetable, so their list may take its order again.
+    days->GetEvent()->GetParents().Sort();
     call.Host().Objects().MarkModelStale();
     call.PushBoolean(imported);
     return 1;

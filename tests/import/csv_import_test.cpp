@@ -226,6 +226,7 @@ TEST(SplitSurnameFirst, TakesTheFirstTwoWords) {
     } cases[] = {{"Smith John Paul", "John Smith"},
                  {"  Smith   John ", "John Smith"},
                  {"Smith", "Smith"},
+                 {"Smith \"John Paul\" Junior", "John Paul Smith"},
                  {"", ""}};
     for (const Case& c : cases) {
         EXPECT_EQ(c.expected, SplitSurnameFirst(c.input)) << c.input;

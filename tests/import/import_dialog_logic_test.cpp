@@ -154,7 +154,8 @@ protected:
     UCStringError sink;
 };
 
-TEST_F(MovingImportedPeople, RefusedTeacherIsNamedAndTheRestStillMove) {
+TEST_F(MovingImportedPeople, TheFirstRefusedTeacherEndsTheMove) {
+    // The third has the initials of a teacher the event holds.
     auto existing = std::make_unique<Teacher>("Mr Old");
     existing->SetInitials("CC");
     ASSERT_TRUE(schedule->AddTeacher(std::move(existing)));
@@ -163,34 +164,42 @@ TEST_F(MovingImportedPeople, RefusedTeacherIsNamedAndTheRestStillMove) {
     AddToPreview("Mr Cobb", "CC");
     AddToPreview("Ms Dunn", "DD");
 
-    EXPECT_EQ(3, MoveImportedPeople(*preview, *schedule, false));
-    EXPECT_EQ(4u, TeacherCount());
+    EXPECT_EQ(2, MoveImportedPeople(*preview, *schedule, false));
+    EXPECT_EQ(3u, TeacherCount());
+    EXPECT_EQ("Ms Ames", TeacherAt(1)->GetName());
+    EXPECT_EQ("Mr Bell", TeacherAt(2)->GetName());
     EXPECT_EQ(0u, preview->GetTeachers().Count()) << "nothing left for the preview to free";
-    EXPECT_NE(nullptr, event->GetTeachers().FindByNameOrInitials("Ms Dunn"));
-    EXPECT_EQ(nullptr, event->GetTeachers().FindByNameOrInitials("Mr Cobb"));
-    EXPECT_EQ(4u, Day(1)->GetGrid().GetRowCount()) << "each moved teacher has a row every day";
-    EXPECT_NE(std::string::npos, sink.GetText().find("Teacher 'Mr Cobb' failed to import"));
+    EXPECT_EQ(3u, Day(1)->GetGrid().GetRowCount()) << "each moved teacher has a row every day";
+    EXPECT_EQ(
+        "Error: Teacher initials 'CC' have already been used for a different teacher\n"
+        "Error: Teacher 'Mr Cobb' failed to import\n",
+        sink.GetText());
 }
 
-TEST_F(MovingImportedPeople, ParentsMoveWithTheirPupilsAndALockedEventTakesNobody) {
+TEST_F(MovingImportedPeople, ParentsMoveWithTheirPupilsUntilOneIsRefused) {
     ASSERT_TRUE(schedule->AddParent(std::make_unique<Parent>("Mr Lee")));
-    AddFamily("Mr Lee", "Amy Lee");
     AddFamily("Mrs Cox", "Ben Cox");
+    AddFamily("Mr Lee", "Amy Lee");
+    AddFamily("Ms Orr", "Cal Orr");
 
-    event->SetLocked(true);
-    EXPECT_EQ(0, MoveImportedPeople(*preview, *schedule, true));
-    EXPECT_EQ("Error: Cannot import pupils because the schedule is locked\n", sink.GetText());
-    EXPECT_EQ(2u, preview->GetParents().Count());
-    EXPECT_TRUE(RefusePeopleImportWhenLocked(*schedule, false));
-    EXPECT_EQ("Error: Cannot import teachers because the schedule is locked\n", sink.GetText());
-
-    event->SetLocked(false);
-    EXPECT_FALSE(RefusePeopleImportWhenLocked(*schedule, true));
     EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, true));
     ASSERT_NE(nullptr, ParentNamed("Mrs Cox"));
     EXPECT_EQ("Ben Cox", ParentNamed("Mrs Cox")->GetPupil(0)->GetName());
     EXPECT_EQ(0u, ParentNamed("Mr Lee")->GetPupilCount());
+    EXPECT_EQ(nullptr, ParentNamed("Ms Orr"));
+    EXPECT_EQ(0u, preview->GetParents().Count());
     EXPECT_NE(std::string::npos, sink.GetText().find("Parent 'Mr Lee' failed to import"));
+}
+
+TEST_F(MovingImportedPeople, ALockedEventStillTakesNewPeople) {
+    event->SetLocked(true);
+    AddToPreview("Ms Ames", "AA");
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, false));
+    AddFamily("Mrs Cox", "Ben Cox");
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, true));
+    EXPECT_EQ(1u, TeacherCount());
+    EXPECT_EQ(1u, ParentCount());
+    EXPECT_EQ("", sink.GetText());
 }
 
 }  // namespace

@@ -101,6 +101,7 @@ TEST_F(SIMSRun, CommandLineQuotesAsTheProgramExpectsAndHidesThePassword) {
 }
 
 TEST_F(SIMSRun, ProgramRunsWithItsArgumentVectorIntoAPrivateFolder) {
+    reporter.reportParams = "Year \"7\"";
     ASSERT_TRUE(reporter.Start()) << sink.GetText();
     EXPECT_EQ(SIMSFinished, PollUntilEnded(reporter));
     EXPECT_EQ(SIMSNotStarted, reporter.Poll()) << "the end is reported once";
@@ -112,6 +113,8 @@ TEST_F(SIMSRun, ProgramRunsWithItsArgumentVectorIntoAPrivateFolder) {
     EXPECT_EQ(expected, temp.Read("arguments"));
     EXPECT_NE(std::string::npos, expected.find("/PASSWORD:s3cret word\n"))
         << "the program itself gets the password";
+    EXPECT_NE(std::string::npos, expected.find("/PARAMS:Year \"7\"\n"))
+        << "a quote reaches the program as typed";
 
     const std::string output = reporter.GetOutputFileName();
     const std::string folder = output.substr(0, output.rfind('/'));
@@ -198,8 +201,6 @@ TEST_F(SIMSRun, StartRefusesWhatCannotRunAndStaysFailed) {
         {"no program", "", "r", "Error: File '' does not exist\n", SIMSFailed},
         {"a folder", folder, "r", "Error: Executable '" + folder + "' is not a valid program\n",
          SIMSFailed},
-        {"a quote", reporter.executable, "Year \"7\"",
-         "Error: The report name cannot contain a double quote (\")\n", SIMSFailed},
         {"not executable", plain, "r", "Error: Cannot start program '" + plain + "'",
          SIMSNotStarted},
     };

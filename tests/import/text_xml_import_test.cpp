@@ -85,6 +85,17 @@ TEST_F(XMLImport, ContactsNameTheParent) {
     EXPECT_EQ(4u, ParentCount());
 }
 
+TEST_F(XMLImport, APupilWithoutANameIsPassedOver) {
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import("<Pupils>" +
+                     Pupil("<Forename> </Forename><Contact><Surname>Smith</Surname></Contact>") +
+                     Pupil("<Surname>Lee</Surname>") + "</Pupils>\n"))
+        << messages;
+    ASSERT_EQ(1u, ParentCount()) << "no parent for a pupil nobody could find by name";
+    EXPECT_EQ("Parents of Lee", ParentAt(0)->GetName());
+    EXPECT_EQ("", messages);
+}
+
 TEST_F(XMLImport, EntitiesAndCharacterReferencesAreDecoded) {
     ASSERT_EQ(ImportOutcome::Finished,
               Import(Pupil("<Forename>Se&#xE1;n</Forename><Surname>O&apos;Brien &amp; "

@@ -98,6 +98,17 @@ TEST_F(EventChanges, DeletingARequestTakesItsBookingAndOnlyThatRequest) {
 
 TEST_F(EventChanges, ALockedScheduleKeepsBothTheBookingAndTheRequest) {
     event->SetLocked(true);
+    // Also for the request the pupil does not have: the schedule refuses before it looks.
+    EXPECT_EQ(Run("deleterequest"), "2 3\n2 3 Maths\n");
+    EXPECT_EQ(ErrorText(),
+              "Cannot remove an appointment because the schedule is locked\n"
+              "Cannot remove an appointment because the schedule is locked\n");
+    EXPECT_TRUE(IsBooked(dan->GetRequest(0)));
+}
+
+TEST_F(EventChanges, ALockedBookingKeepsItsRequest) {
+    // The unbooking is refused; deleting the request would leave the timetable pointing at it.
+    Day(0)->GetGrid().PeekBooking(2, 0)->SetLocked(true);
     EXPECT_EQ(Run("deleterequest"), "2 3\n2 3 Maths\n");
     EXPECT_EQ(ErrorText(), "Cannot remove an appointment because the schedule is locked\n");
     EXPECT_TRUE(IsBooked(dan->GetRequest(0)));

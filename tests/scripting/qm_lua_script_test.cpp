@@ -91,6 +91,7 @@ TEST_F(LuaHost, MainIsTrueOnlyForANonZeroInteger) {
         {"seven", true, nullptr},
         {"text", false, nullptr},
         {"fails", false, "fixtures/main_result.lua:8: total is not a number"},
+        {"table", false, "(error object is a table value)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
