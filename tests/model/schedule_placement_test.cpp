@@ -121,6 +121,20 @@ TEST_F(Placement, ABookingMustFitInsideTheDayAndFreeCells) {
     EXPECT_FALSE(day->CanPlaceAppointment(twoSlots, 0, 0));
 }
 
+// A time past the day's end counts as the day's edge, not as no slot: a parent whose recorded
+// departure lies after closing time can still be booked in the evening's last slots.
+TEST_F(Placement, BookingInTheFirstFreeSlotTakesADepartureAfterTheDayAsItsEdge) {
+    const TimeOfDay lastSlot = day->SlotToTime(static_cast<int>(day->GetGrid().GetSlotCount()) - 1);
+    TimeOfDay afterClosing;
+    afterClosing.SetSeconds(day->GetEndTime().Seconds() + 3600);
+    ASSERT_TRUE(parent->SetTimes(day.get(), lastSlot, afterClosing));
+    parent->SetArrivesLate(day.get(), true);
+    parent->SetLeavesEarly(day.get(), true);
+    int slot = -1;
+    ASSERT_TRUE(day->BookInFirstFreeSlot(NewBooking(0), 0, &slot));
+    EXPECT_EQ(slot, day->GetSlotForTime(lastSlot));
+}
+
 TEST_F(Placement, ARequestWithoutAParentIsNeverPlaced) {
     AppointmentRequest orphan(nullptr, teachers[0], "Maths", 1, 1);
     UCStringError sink;
