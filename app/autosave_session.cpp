@@ -41,6 +41,15 @@ void AutosaveSession::Restart() {
     }
 }
 
+void AutosaveSession::Cancel() {
+    pieces_.reset();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    job_ = Job{};
+    stage_ = Stage::Idle;
+}
+
 AutosaveSession::Outcome AutosaveSession::Continue(std::chrono::milliseconds budget) {
     if (stage_ == Stage::Formatting) {
         MultiDaySchedule* schedule = controller_.GetSchedule();

@@ -33,6 +33,9 @@ public:
     // Drops what was formatted: the next piece starts from the beginning. A write under way
     // goes on, its text being whole.
     void Restart();
+    // Ends the copy under way: drops what was formatted and waits for a write under way, whose
+    // outcome is not given.
+    void Cancel();
 
     // Formats for about budget, hands the whole text to the worker, looks in on it. Pending
     // until the copy is done one way or the other; each outcome is given once.

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include "app/autosave_session.h"
 #include "app/event_file_writer.h"
 #include "app/qm_script.h"
 #include "app/smtp_client.h"
@@ -24,9 +25,10 @@ constexpr const char* kSettingsFileName = "user_settings.dat";
 
 }  // namespace
 
-QMController::QMController() = default;
+QMController::QMController() : autosave_(std::make_unique<AutosaveSession>(*this)) {}
 
 QMController::~QMController() {
+    autosave_.reset();
     lock_.reset();
     schedule_.reset();
     settings_.Clear();
@@ -58,6 +60,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
     if (!schedule || schedule == schedule_) {
         return;
     }
+    EndAutosave();
     schedule_ = std::move(schedule);
     ++eventGeneration_;
     if (schedule_->GetEvent() != event_) {
@@ -141,7 +144,12 @@ std::string QMController::GetFileName() const {
     return lock_ ? lock_->GetPath() : readOnlyPath_;
 }
 
+void QMController::EndAutosave() {
+    autosave_->Cancel();
+}
+
 void QMController::CloseEvent() {
+    EndAutosave();
     schedule_.reset();
     ++eventGeneration_;
     lock_.reset();

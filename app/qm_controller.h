@@ -6,6 +6,7 @@
 #include "app/event_changes.h"
 #include "app/user_settings.h"
 
+class AutosaveSession;
 class ByteBuffer;
 class Date;
 class Event;
@@ -63,6 +64,10 @@ public:
     // Loads the autosave copy as a new, unsaved event without a file name, after checking its
     // digest. A copy that cannot be recovered is renamed aside and kept.
     [[nodiscard]] bool RecoverAutosave();
+    // The copy the window makes in pieces, without holding itself. Whatever replaces, saves or
+    // closes the event, writes the copy at once or removes it first ends a copy under way, so
+    // that an older text never lands after it.
+    AutosaveSession& GetAutosave() { return *autosave_; }
 
     bool IsUpdateAllowed(const Date& today) const;
 
@@ -130,6 +135,7 @@ private:
     std::unique_ptr<MultiDaySchedule> ReadAutosaveCopy();
     // Moves a copy that could not be recovered out of the autosave path; "" on failure.
     std::string KeepFailedAutosave();
+    void EndAutosave();
     // After an open or a save: the event as it stands is the one its file holds.
     void RememberSavedText() { savedDigest_ = DigestEventText(); }
 
@@ -146,6 +152,7 @@ private:
     unsigned seenGeneration_ = 0;
     PeopleDigest seenPeople_;
     std::string autosavePath_;
+    std::unique_ptr<AutosaveSession> autosave_;
     UserSettings settings_;
     bool settingsLoaded_ = false;
 };

@@ -208,6 +208,7 @@ bool QMController::Autosave() {
     if (!schedule_) {
         return false;
     }
+    EndAutosave();
     const std::string text = FormatEventText();
     if (!text.empty() && !DiffersFromSaved(text)) {
         return true;
@@ -235,6 +236,7 @@ bool QMController::AutosaveFileExists() const {
 }
 
 bool QMController::DeleteAutosaveFile() {
+    EndAutosave();
     if (!AutosaveFileExists()) {
         return true;
     }
@@ -290,6 +292,7 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadAutosaveCopy() {
 }
 
 bool QMController::RecoverAutosave() {
+    EndAutosave();
     if (!AutosaveFileExists()) {
         return false;
     }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "app/autosave_session.h"
 #include "gui/dialogs/about_dlg.h"
 #include "gui/dialogs/dpi_scope.h"
 #include "gui/dialogs/modal_dialog_tracker.h"
@@ -81,6 +82,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     }
     Bind(wxEVT_TIMER, &QuillmootFrame::OnAutosaveTimer, this, kAutosaveTimerId);
+    autosavePieceTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ContinueAutosave(); });
     Bind(wxEVT_CLOSE_WINDOW, &QuillmootFrame::OnClose, this);
     // Maximising happens after Show, which moves the sashes: set them again at the first size.
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
@@ -117,6 +119,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
 
 QuillmootFrame::~QuillmootFrame() {
     autosaveTimer_.Stop();
+    autosavePieceTimer_.Stop();
     controller_.AttachViews(nullptr, nullptr);
     if (summary_) {
         summary_->SetSchedule(nullptr);
@@ -326,19 +329,60 @@ void QuillmootFrame::FollowEventChanges() {
 }
 
 void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
-    // Ticks go on inside the error box's own loop: one at a time.
-    if (autosaveBusy_) {
+    // Ticks go on inside the error box's own loop, and a copy of a large event spans several.
+    if (autosaveBusy_ || !controller_.GetAutosave().Start()) {
         return;
     }
+    autosavePieceTimer_.StartOnce(1);
+}
+
+void QuillmootFrame::ContinueAutosave(std::chrono::milliseconds budget) {
+    AutosaveSession& autosave = controller_.GetAutosave();
+    if (commandDepth_ > 0 || autosaveBusy_ || !autosave.IsUnderWay()) {
+        return;
+    }
+    const AutosaveSession::Outcome outcome = autosave.Continue(budget);
+    if (outcome == AutosaveSession::Outcome::Failed) {
+        ReportAutosaveFailure();
+    } else if (outcome == AutosaveSession::Outcome::Pending) {
+        // The worker's write is looked in on less often than the pieces come.
+        autosavePieceTimer_.StartOnce(autosave.IsFormatting() ? 1 : 20);
+    }
+}
+
+void QuillmootFrame::FinishAutosave() {
+    if (commandDepth_ > 0 || autosaveBusy_) {
+        return;
+    }
+    autosavePieceTimer_.Stop();
+    if (controller_.GetAutosave().Finish() == AutosaveSession::Outcome::Failed) {
+        ReportAutosaveFailure();
+    }
+}
+
+void QuillmootFrame::BeginChange() {
+    ++commandDepth_;
+    // What an autosave copy has formatted may no longer be the event.
+    controller_.GetAutosave().Restart();
+}
+
+void QuillmootFrame::EndChange() {
+    if (--commandDepth_ > 0) {
+        return;
+    }
+    RefreshViews();
+    RunAfterChange();
+    if (controller_.GetAutosave().IsUnderWay() && !closing_) {
+        autosavePieceTimer_.StartOnce(1);
+    }
+}
+
+void QuillmootFrame::ReportAutosaveFailure() {
     autosaveBusy_ = true;
-    const bool changed = controller_.IsEventChanged();
-    // A change made while a dialog is still open shows in the title behind it.
-    if (changed != shownChanged_) {
-        RefreshViews();
+    for (const std::string& reason : controller_.GetAutosave().FailureReasons()) {
+        ReportMessage(SeverityError, reason);
     }
-    if (changed && !controller_.Autosave()) {
-        ReportMessage(SeverityError, "Auto save failed!");
-    }
+    ReportMessage(SeverityError, "Auto save failed!");
     autosaveBusy_ = false;
 }
 
@@ -351,6 +395,7 @@ bool QuillmootFrame::HasUnsavedChanges() const {
 
 void QuillmootFrame::OnClose(wxCloseEvent& event) {
     autosaveTimer_.Stop();
+    autosavePieceTimer_.Stop();
     if (!HasUnsavedChanges()) {
         CloseAndDestroy();
         return;

@@ -4,6 +4,7 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -28,6 +29,8 @@ class wxSplitterWindow;
 
 inline constexpr int kAutosaveIntervalMs = 60000;
 inline constexpr int kAutosaveTimerId = 1;
+// How long one piece of the autosave copy may hold the window.
+inline constexpr std::chrono::milliseconds kAutosavePiece{8};
 
 // The program's one top-level window: menus, toolbar, the summary line above the event tree
 // and the timetable overview, the commands' actions, the autosave timer and the file commands.
@@ -60,7 +63,14 @@ public:
     // The event differs from its file (QMController::IsEventChanged), or user settings that
     // loaded whole have changed: what closing asks about.
     bool HasUnsavedChanges() const;
+    // Starts an autosave copy, made in pieces between the window's other work (see
+    // AutosaveSession); none starts while one is under way.
     void OnAutosaveTimer(wxTimerEvent& event);
+    // One piece of the copy under way. Nothing while a change runs: the copy starts again when
+    // it ends.
+    void ContinueAutosave(std::chrono::milliseconds budget = kAutosavePiece);
+    // The rest of the copy under way at once, outside a change.
+    void FinishAutosave();
     void OnClose(wxCloseEvent& event);
     // keepAutosave: unsaved changes stay recoverable at the next start.
     void CloseAndDestroy(bool keepAutosave = false);
@@ -151,13 +161,8 @@ private:
     // Scopes nest; the views follow once, when the outermost ends.
     class ChangeScope {
     public:
-        explicit ChangeScope(QuillmootFrame& frame) : frame_(frame) { ++frame_.commandDepth_; }
-        ~ChangeScope() {
-            if (--frame_.commandDepth_ == 0) {
-                frame_.RefreshViews();
-                frame_.RunAfterChange();
-            }
-        }
+        explicit ChangeScope(QuillmootFrame& frame) : frame_(frame) { frame_.BeginChange(); }
+        ~ChangeScope() { frame_.EndChange(); }
         ChangeScope(const ChangeScope&) = delete;
         ChangeScope& operator=(const ChangeScope&) = delete;
 
@@ -169,6 +174,10 @@ private:
     // change.
     void AfterChange(std::function<void()> then);
     void RunAfterChange();
+    void BeginChange();
+    void EndChange();
+    // Says why a copy failed, once, whatever ticks come while the message shows.
+    void ReportAutosaveFailure();
     // The tree follows the people and the event the controller holds now.
     void FollowEventChanges();
     void BuildToolBar();
@@ -201,6 +210,8 @@ private:
     // Whether the title last shown said the event was changed.
     bool shownChanged_ = false;
     wxTimer autosaveTimer_;
+    // Brings the next piece of an autosave copy, once the window has done its other work.
+    wxTimer autosavePieceTimer_;
     NewEventEditor newEventEditor_;
     EmailOptionsEditor emailOptionsEditor_;
 };

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/autosave_session.h"
@@ -178,6 +182,41 @@ TEST_F(Autosaving, AFailedWriteChangesNothingAndSaysWhy) {
     EXPECT_EQ(session.FailureReasons()[1],
               "Could not auto-save to file '" + controller_.GetAutosavePath() + "'");
     EXPECT_EQ(sink_.GetText(), "") << "the window says it, on its own thread";
+}
+
+// A program killed while its copy is formatted or written leaves the previous copy or the new
+// one, whole, never a mixture.
+TEST_F(Autosaving, ACopyKilledAtAnyMomentLeavesAWholeCopy) {
+    OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
+    TheEvent().SetName("First");
+    AutosaveSession session(controller_);
+    ASSERT_TRUE(session.Start());
+    ASSERT_EQ(session.Finish(), Outcome::Written);
+    int killedPartWay = 0;
+    for (int delayMs : {0, 1, 2, 4, 8, 16, 32, 64, 128}) {
+        SCOPED_TRACE(delayMs);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TheEvent().SetName("Second");
+            AutosaveSession copy(controller_);
+            const bool written = copy.Start() && copy.Finish() == Outcome::Written;
+            ::_exit(written ? 0 : 1);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        killedPartWay += WIFSIGNALED(status);
+        std::string body;
+        ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
+        EXPECT_TRUE(body.find("Name \"First\"") != std::string::npos ||
+                    body.find("Name \"Second\"") != std::string::npos);
+        ASSERT_TRUE(controller_.DeleteAutosaveFile());
+        ASSERT_TRUE(session.Start());
+        ASSERT_EQ(session.Finish(), Outcome::Written);
+    }
+    EXPECT_GT(killedPartWay, 0);
 }
 
 TEST_F(Autosaving, NothingStartsWithoutAnEvent) {

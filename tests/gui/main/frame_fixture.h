@@ -92,9 +92,11 @@ protected:
     bool ToolEnabled(CommandId id) { return frame_->GetToolBar()->GetToolEnabled(WxId(id)); }
     bool MenuEnabled(int id) { return MenuEnabled(CommandOfWxId(id)); }
     bool ToolEnabled(int id) { return ToolEnabled(CommandOfWxId(id)); }
+    // An autosave tick and its copy run to the end.
     void Tick() {
         wxTimerEvent tick(frame_->GetAutosaveTimer());
         frame_->OnAutosaveTimer(tick);
+        frame_->FinishAutosave();
     }
 
     QuillmootFrame* frame_ = nullptr;

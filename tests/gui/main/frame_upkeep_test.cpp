@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <wx/testing.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <string>
 
+#include "app/autosave_session.h"
+#include "app/event_file_format.h"
 #include "comms/smtp_client_curl.h"
 #include "frame_fixture.h"
 #include "gui/dialogs/about_dlg.h"
@@ -158,6 +162,34 @@ TEST_F(FrameUpkeep, AFailedAutosaveSaysSoOnceEvenWhenTicksComeDuringTheBox) {
     const std::vector<std::string> boxes = Boxes();
     EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "Error: Auto save failed!"), 1);
     EXPECT_TRUE(fs::is_directory(AutosavePath()));
+}
+
+// The copy is made in pieces between the window's other work; a command between two pieces
+// starts it again, so that the copy is of the event after the command, whole.
+TEST_F(FrameUpkeep, AnAutosaveCopyStartsAgainAfterACommandBetweenItsPieces) {
+    Open(Example());
+    ChangeEvent();
+    wxTimerEvent tick(frame_->GetAutosaveTimer());
+    frame_->OnAutosaveTimer(tick);
+    AutosaveSession& autosave = frame_->GetController().GetAutosave();
+    frame_->ContinueAutosave(std::chrono::milliseconds(0));
+    ASSERT_TRUE(autosave.IsFormatting());
+    prompts_.Answer(wxID_YES);
+    // Questions asked inside the command: the copy waits, whatever its timer says.
+    prompts_.whileShowing = [&](const ScriptedPrompts::Shown&) {
+        for (int piece = 0; piece < 100; ++piece) {
+            frame_->ContinueAutosave(std::chrono::milliseconds(0));
+        }
+        EXPECT_TRUE(autosave.IsFormatting());
+    };
+    ASSERT_TRUE(frame_->RunCommand(CommandId::RebookAll));
+    prompts_.whileShowing = nullptr;
+    EXPECT_FALSE(fs::exists(AutosavePath()));
+    frame_->FinishAutosave();
+    std::string body;
+    ASSERT_TRUE(VerifyAutosaveText(ReadWholeFile(AutosavePath()), &body));
+    EXPECT_EQ(body, frame_->GetController().FormatEventText());
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(FrameUpkeep, AboutShowsTheAboutBoxWithOrWithoutAnEvent) {
