@@ -27,6 +27,7 @@
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/main/event_tree_ctrl.h"
+#include "gui/main/frame_commands.h"
 #include "gui/main/overview_pane.h"
 #include "gui/main/quillmoot_frame.h"
 #include "model/event.h"
@@ -44,6 +45,13 @@ public:
         std::fprintf(stderr, "%s\n", message.utf8_str().data());
         return wxID_NO;
     }
+    bool ChooseFile(wxWindow*, const FileRequest&, FileChoice*) override { return false; }
+};
+
+// Answers Yes to every question.
+class YesPrompts : public PromptService {
+public:
+    int ShowMessage(wxWindow*, const wxString&, const wxString&, long) override { return wxID_YES; }
     bool ChooseFile(wxWindow*, const FileRequest&, FileChoice*) override { return false; }
 };
 
@@ -221,6 +229,31 @@ void BM_RefreshViewsWithLargeSchool(benchmark::State& state) {
     Settle();
 }
 BENCHMARK(BM_RefreshViewsWithLargeSchool)->Unit(benchmark::kMillisecond);
+
+// What one command costs the window, with everything the window does after it: Lock Schedule,
+// then Remove Lock (its question answered Yes), on the large school and on ten times it.
+void BM_LockAndUnlockCommands(benchmark::State& state) {
+    if (!StartWindowSystem(state)) {
+        return;
+    }
+    YesPrompts prompts;
+    ScopedPromptService answering(&prompts);
+    const int scale = static_cast<int>(state.range(0));
+    auto* frame =
+        new QuillmootFrame("Quillmoot Organiser", wxString::FromUTF8(SchoolFile(scale)));
+    frame->Show();
+    Settle();
+    std::vector<double> ms;
+    for (auto _ : state) {
+        ms.push_back(TimeOf([&] { frame->RunCommand(CommandId::LockSchedule); }));
+        ms.push_back(TimeOf([&] { frame->RunCommand(CommandId::RemoveLock); }));
+    }
+    std::sort(ms.begin(), ms.end());
+    state.counters["command_ms"] = ms.empty() ? 0.0 : ms[ms.size() / 2];
+    frame->Destroy();
+    Settle();
+}
+BENCHMARK(BM_LockAndUnlockCommands)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The large school opened by a controller, with the two views in a hidden frame.
 struct LargeViews {
