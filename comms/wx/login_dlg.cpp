@@ -30,11 +30,7 @@ LoginDlg::LoginDlg(wxWindow* parent, const char* initialName, const char* initia
     AddOKCancelButtons();
     CentreOnScreen();
     // Someone who is only asked again for the password starts typing it.
-    if (initialName && *initialName) {
-        passwordField_->SetFocus();
-    } else {
-        nameField_->SetFocus();
-    }
+    SetFirstField(initialName && *initialName ? passwordField_ : nameField_);
     Bind(wxEVT_BUTTON, &LoginDlg::OnOK, this, wxID_OK);
 }
 

@@ -26,7 +26,8 @@ public:
     bool AskYesNo(const std::string& question);
 
     // Before the dialog appears: every control as wide as its text needs (the dialog grows to
-    // hold them), and the keyboard on the first text box or choice.
+    // hold them), and the keyboard on the field the dialog chose, or else on the first text box
+    // or choice.
     bool Show(bool show = true) override;
     // After a list or label changed: the dialog grows when a control must. True when it grew.
     bool FitToContents();
@@ -34,8 +35,11 @@ public:
 protected:
     // Adds the button row at the left edge and fits the dialog to what it holds.
     void AddButtonRow(wxSizer* row);
+    // Where the keyboard starts when that is not the first field.
+    void SetFirstField(wxWindow* field) { firstField_ = field; }
 
 private:
     wxBoxSizer* mainSizer_;
     int rowHeight_;
+    wxWindow* firstField_ = nullptr;
 };

@@ -194,12 +194,19 @@ protected:
                  return new EmailTextDlg(top, schedule_->GetEvent(), EmailResults, EmailToTeacher);
              },
              nullptr},
+            // A known user is asked for the password alone.
             {"login",
              [=] {
                  return new LoginDlg(top, "office", "",
                                      "Login to server \"smtp.example\":", LoginUserName);
              },
-             nullptr},
+             Field<LoginDlg>([](LoginDlg* d) -> wxWindow* { return d->GetPasswordField(); })},
+            {"login without a name",
+             [=] {
+                 return new LoginDlg(top, "", "", "Login to server \"smtp.example\":",
+                                     LoginUserName);
+             },
+             Field<LoginDlg>([](LoginDlg* d) -> wxWindow* { return d->GetNameField(); })},
             {"import", [=, &controller] { return new ImportDlg(top, &controller, 0); }, nullptr},
             {"import columns",
              [=, this] { return new DefineCSVDlg(top, csvFile_.get(), &mapping_); }, nullptr},
