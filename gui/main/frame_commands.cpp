@@ -17,7 +17,6 @@ FrameState ComputeFrameState(const QMController& controller) {
     state.editable = state.loaded && !state.locked;
     state.unbooked = state.loaded && !schedule->AllRequestsBooked();
     state.named = !controller.GetFileName().empty();
-    state.changed = controller.IsEventChanged();
     return state;
 }
 
@@ -27,10 +26,8 @@ bool IsCommandAllowed(CommandNeeds needs, const FrameState& state) {
             return true;
         case CommandNeeds::Loaded:
             return state.loaded;
-        case CommandNeeds::Changed:
-            return state.loaded && state.changed;
-        case CommandNeeds::ChangedAndNamed:
-            return state.loaded && state.changed && state.named;
+        case CommandNeeds::LoadedAndNamed:
+            return state.loaded && state.named;
         case CommandNeeds::Editable:
             return state.editable;
         case CommandNeeds::Locked:

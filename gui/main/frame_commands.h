@@ -106,9 +106,9 @@ constexpr CommandId CommandOfWxId(int id) {
     return static_cast<CommandId>(id);
 }
 
-// When a command can run, from the state of the loaded event.
-// Save waits for something to save: Changed is loaded and changed since saved.
-enum class CommandNeeds { Nothing, Loaded, Changed, ChangedAndNamed, Editable, Locked, Unbooked };
+// When a command can run, from the state of the loaded event. Whether the event changed since
+// it was saved is no part of it: that answer costs a formatting of the whole event.
+enum class CommandNeeds { Nothing, Loaded, LoadedAndNamed, Editable, Locked, Unbooked };
 
 struct FrameState {
     bool loaded = false;    // a schedule with at least one day
@@ -116,7 +116,6 @@ struct FrameState {
     bool editable = false;  // loaded and not locked
     bool unbooked = false;  // loaded and some request booked on no day
     bool named = false;     // the event has a file
-    bool changed = false;   // the event differs from its file (QMController::IsEventChanged)
 };
 FrameState ComputeFrameState(const QMController& controller);
 bool IsCommandAllowed(CommandNeeds needs, const FrameState& state);

@@ -267,12 +267,8 @@ void QuillmootFrame::RefreshViews() {
         overview_->Repaint();
     }
     const FrameState state = ComputeFrameState(controller_);
-    const std::string fileName = controller_.GetFileName();
-    shownChanged_ = state.changed;
-    // A leading star marks unsaved changes, as desktop editors do.
-    const wxString title =
-        state.named ? wxString(kProductName) + " - " + FromUtf8(fileName) : wxString(kProductName);
-    SetTitle(state.changed ? "*" + title : title);
+    SetTitle(state.named ? wxString(kProductName) + " - " + FromUtf8(controller_.GetFileName())
+                         : wxString(kProductName));
     if (!menuBar_) {
         return;
     }
@@ -331,12 +327,7 @@ void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
         return;
     }
     autosaveBusy_ = true;
-    const bool changed = controller_.IsEventChanged();
-    // A change made while a dialog is still open shows in the title behind it.
-    if (changed != shownChanged_) {
-        RefreshViews();
-    }
-    if (changed && !controller_.Autosave()) {
+    if (controller_.IsEventChanged() && !controller_.Autosave()) {
         ReportMessage(SeverityError, "Auto save failed!");
     }
     autosaveBusy_ = false;

@@ -198,8 +198,6 @@ private:
     int commandDepth_ = 0;
     std::vector<std::function<void()>> afterChange_;
     bool closing_ = false;
-    // Whether the title last shown said the event was changed.
-    bool shownChanged_ = false;
     wxTimer autosaveTimer_;
     NewEventEditor newEventEditor_;
     EmailOptionsEditor emailOptionsEditor_;

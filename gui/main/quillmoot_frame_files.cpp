@@ -21,10 +21,10 @@ const CommandFamily& FileCommands() {
         {C::LoadEvent, "&Load Event...", "Load an event file", N::Nothing, &F::OnLoadEvent},
         {C::MergeChanges, "&Merge Changes...", "Merge changes from another copy of this event",
          N::Loaded, &F::OnMergeChanges},
-        {C::SaveEvent, "&Save Event", "Save the current event file", N::ChangedAndNamed,
+        {C::SaveEvent, "&Save Event", "Save the current event file", N::LoadedAndNamed,
          &F::OnSaveEvent},
         // The tool saves a new event too: it asks for a name.
-        {C::ToolSaveEvent, "Save Event", "Save the current event", N::Changed, &F::OnSaveEvent},
+        {C::ToolSaveEvent, "Save Event", "Save the current event", N::Loaded, &F::OnSaveEvent},
         {C::SaveEventAs, "S&ave Event As...", "Save an event file with a different filename",
          N::Loaded, &F::OnSaveEventAs},
         {C::Exit, "E&xit", "Quit this program", N::Nothing, [](F& frame) { frame.Close(false); }},

@@ -28,26 +28,26 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
     struct Case {
         const char* name;
         std::function<void(QuillmootFrame&)> setUp;
-        FrameState state;  // loaded, locked, editable, unbooked, named, changed
+        FrameState state;  // loaded, locked, editable, unbooked, named
     };
     const std::string example = Example();
     const Case cases[] = {
-        {"no event", [](QuillmootFrame&) {}, {false, false, false, false, false, false}},
+        {"no event", [](QuillmootFrame&) {}, {false, false, false, false, false}},
         {"new event, never saved, nothing requested",
          [](QuillmootFrame& f) {
              f.GetController().SetEvent(
                  std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
          },
-         {true, false, true, false, false, true}},
+         {true, false, true, false, false}},
         {"example with unbooked requests",
          [&](QuillmootFrame& f) { ASSERT_TRUE(f.LoadEventFile(example)); },
-         {true, false, true, true, true, false}},
+         {true, false, true, true, true}},
         {"example locked",
          [&](QuillmootFrame& f) {
              ASSERT_TRUE(f.LoadEventFile(example));
              f.GetController().GetEvent()->SetLocked(true);
          },
-         {true, true, false, true, true, true}},
+         {true, true, false, true, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -60,7 +60,6 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
         EXPECT_EQ(state.editable, c.state.editable);
         EXPECT_EQ(state.unbooked, c.state.unbooked);
         EXPECT_EQ(state.named, c.state.named);
-        EXPECT_EQ(state.changed, c.state.changed);
 
         for (const MenuSpec& menu : MainMenus()) {
             for (const MenuLine& line : menu.lines) {
@@ -70,7 +69,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
                 const int id = WxId(line.id);
                 bool expected = always.count(id) > 0;
                 expected |= loaded.count(id) && c.state.loaded;
-                expected |= id == 9 && c.state.loaded && c.state.named && c.state.changed;
+                expected |= id == 9 && c.state.loaded && c.state.named;
                 expected |= editable.count(id) && c.state.editable;
                 expected |= id == 16 && c.state.locked;
                 expected |= id == 33 && c.state.unbooked;
@@ -80,7 +79,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
         const std::pair<int, bool> tools[] = {
             {6, true},
             {7, true},
-            {81, c.state.loaded && c.state.changed},
+            {81, c.state.loaded},
             {85, c.state.loaded},
             {43, c.state.loaded},
             {44, c.state.loaded},
@@ -108,9 +107,9 @@ TEST_F(FrameUpkeep, EveryMenuCommandHasAHandler) {
     for (int id : {1, 7, 8, 10, WxId(CommandId::About)}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
-    // Save waits for a change.
-    EXPECT_FALSE(MenuEnabled(CommandId::SaveEvent));
-    EXPECT_FALSE(ToolEnabled(CommandId::ToolSaveEvent));
+    // Save does not wait for a change: a file can always be written again.
+    EXPECT_TRUE(MenuEnabled(CommandId::SaveEvent));
+    EXPECT_TRUE(ToolEnabled(CommandId::ToolSaveEvent));
     ChangeEvent();
     frame_->RefreshViews();
     EXPECT_TRUE(MenuEnabled(CommandId::SaveEvent));
@@ -119,7 +118,7 @@ TEST_F(FrameUpkeep, EveryMenuCommandHasAHandler) {
     EXPECT_FALSE(frame_->RunCommand(CommandOfWxId(WxId(CommandId::ToolPrint) + 1)));
 }
 
-TEST_F(FrameUpkeep, TitleNamesTheEventFileAndMarksUnsavedChanges) {
+TEST_F(FrameUpkeep, TitleNamesTheEventFileWhetherOrNotTheEventChanged) {
     Open();
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
     const std::string path = Example();
@@ -127,10 +126,10 @@ TEST_F(FrameUpkeep, TitleNamesTheEventFileAndMarksUnsavedChanges) {
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
     ChangeEvent();
     frame_->RefreshViews();
-    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser - " + FromUtf8(path));
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
     frame_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     frame_->RefreshViews();
-    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser");
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
 }
 
 TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
