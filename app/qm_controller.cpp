@@ -2,6 +2,8 @@
 
 #include <signal.h>
 
+#include <utility>
+
 #include "app/event_file_writer.h"
 #include "app/qm_script.h"
 #include "app/smtp_client.h"
@@ -57,7 +59,8 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
     if (!schedule || schedule == schedule_) {
         return;
     }
-    schedule_ = std::move(schedule);
+    // Freed only once the followers hold the new one.
+    const std::unique_ptr<MultiDaySchedule> previous = std::exchange(schedule_, std::move(schedule));
     ++eventGeneration_;
     if (schedule_->GetEvent() != event_) {
         event_ = schedule_->GetEvent();
@@ -70,6 +73,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
     if (event_) {
         event_->MakeScoreSwitchesCurrent();
     }
+    followers_.Publish({EventMessage::Kind::Replaced, schedule_.get(), {}});
 }
 
 bool QMController::IsEventChanged() const {
@@ -120,12 +124,35 @@ std::string QMController::GetFileName() const {
 }
 
 void QMController::CloseEvent() {
-    schedule_.reset();
+    const std::unique_ptr<MultiDaySchedule> previous = std::move(schedule_);
     ++eventGeneration_;
+    if (previous) {
+        followers_.Publish({EventMessage::Kind::Replaced, nullptr, {}});
+    }
     lock_.reset();
     readOnlyPath_.clear();
     savedDigest_.clear();
     autosavePath_.clear();
+}
+
+void QMController::SettleChanges() {
+    if (changeDepth_ > 0) {
+        return;
+    }
+    followers_.Publish({EventMessage::Kind::Settled, schedule_.get(), TakeChanges()});
+    std::vector<std::function<void()>> waiting;
+    waiting.swap(afterSettling_);
+    for (const std::function<void()>& work : waiting) {
+        work();
+    }
+}
+
+void QMController::AfterChangesSettle(std::function<void()> work) {
+    if (changeDepth_ > 0) {
+        afterSettling_.push_back(std::move(work));
+    } else {
+        work();
+    }
 }
 
 EventChanges QMController::TakeChanges() {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/event_changes.h"
 #include "app/qm_controller.h"
 #include "gui/dialogs/edit_overview_dlg.h"
 #include "gui/dialogs/prompt_service.h"
@@ -69,6 +70,14 @@ void OverviewPane::SetSchedule(MultiDaySchedule* schedule) {
     if (schedule_ != nullptr) {
         event_ = schedule_->GetEvent();
     }
+}
+
+void OverviewPane::ShowChanges(const EventChanges& changes) {
+    // Its rows are the people's.
+    if (changes.event || changes.people) {
+        SetSchedule(schedule_);
+    }
+    Repaint();
 }
 
 void OverviewPane::OnPaint(wxPaintEvent& event) {

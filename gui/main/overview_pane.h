@@ -32,6 +32,7 @@ public:
     // OverviewView
     wxWindow* GetWindow() override { return this; }
     void SetSchedule(MultiDaySchedule* schedule) override;
+    void ShowChanges(const EventChanges& changes) override;
     void Repaint() override { Refresh(true); }
     void SetHoverTips(bool on) override { hoverTips_ = on; }
 

@@ -94,10 +94,15 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     InstallImportPreview();
     InstallEmailEditors();
 
+    following_ = controller_.Subscribe([this](const EventMessage& message) {
+        if (message.kind == EventMessage::Kind::Settled) {
+            ShowSettledChanges(message.changes);
+        }
+    });
     RefreshViews();
     controller_.Initialise();
     {
-        const ChangeScope load(*this);
+        const ChangeScope load(controller_);
         if (controller_.AutosaveFileExists()) {
             ReportMessage(SeverityInformation,
                           "It seems as though Quillmoot crashed with unsaved data last time - "
@@ -109,7 +114,6 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
             LoadEventFile(argument);
         }
     }
-    controller_.AttachViews(summary_, overview_);
     innerSplitter_->SetSashPosition(kTreeSashPosition, true);
     Refresh(true);
     autosaveTimer_.Start(kAutosaveIntervalMs, wxTIMER_CONTINUOUS);
@@ -117,7 +121,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
 
 QuillmootFrame::~QuillmootFrame() {
     autosaveTimer_.Stop();
-    controller_.AttachViews(nullptr, nullptr);
+    following_.Reset();
     if (summary_) {
         summary_->SetSchedule(nullptr);
     }
@@ -196,6 +200,9 @@ void QuillmootFrame::BuildPanes() {
     summary_ = new EventSummaryPane(outerSplitter_);
     overview_ = CreateOverviewPane(innerSplitter_, &controller_);
     tree_ = CreateEventTreePane(innerSplitter_, controller_.GetEvent());
+    tree_->Follow(controller_);
+    overview_->Follow(controller_);
+    summary_->Follow(controller_);
     outerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
     innerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
     outerSplitter_->SplitHorizontally(summary_, innerSplitter_,
@@ -239,7 +246,7 @@ bool QuillmootFrame::RunCommand(CommandId id) {
         return false;
     }
     // Whatever the command changed, the window shows it when the command ends.
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     FindCommand(id)->run(*this);
     return true;
 }
@@ -254,17 +261,12 @@ void QuillmootFrame::SetNewEventEditor(NewEventEditor editor) {
     newEventEditor_ = std::move(editor);
 }
 
-void QuillmootFrame::RefreshViews() {
-    if (commandDepth_ > 0 || closing_) {
+void QuillmootFrame::ShowSettledChanges(const EventChanges& changes) {
+    if (closing_) {
         return;
     }
-    FollowEventChanges();
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (summary_) {
-        summary_->SetSchedule(schedule);
-    }
-    if (overview_) {
-        overview_->Repaint();
+    if (changes.event || changes.people) {
+        FitTreePane();
     }
     const FrameState state = ComputeFrameState(controller_);
     SetTitle(state.named ? wxString(kProductName) + " - " + FromUtf8(controller_.GetFileName())
@@ -282,42 +284,6 @@ void QuillmootFrame::RefreshViews() {
         if (toolBar != nullptr && toolBar->FindById(id) != nullptr) {
             toolBar->EnableTool(id, allowed);
         }
-    }
-}
-
-void QuillmootFrame::AfterChange(std::function<void()> then) {
-    afterChange_.push_back(std::move(then));
-    if (commandDepth_ == 0) {
-        RunAfterChange();
-    }
-}
-
-void QuillmootFrame::RunAfterChange() {
-    std::vector<std::function<void()>> pending;
-    pending.swap(afterChange_);
-    for (const std::function<void()>& then : pending) {
-        then();
-    }
-}
-
-void QuillmootFrame::FollowEventChanges() {
-    const EventChanges changes = controller_.TakeChanges();
-    if (tree_ == nullptr) {
-        return;
-    }
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (changes.event) {
-        // Handing the tree its event rebuilds it.
-        tree_->SetEvent(schedule ? controller_.GetEvent() : nullptr);
-    } else if (changes.people) {
-        tree_->RebuildTree();
-    } else if (changes.names) {
-        tree_->RefreshItemTexts();
-    }
-    if (changes.event || changes.people) {
-        // Its rows are the people's.
-        overview_->SetSchedule(schedule);
-        FitTreePane();
     }
 }
 
@@ -374,7 +340,6 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
 void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
     closing_ = true;
     autosaveTimer_.Stop();
-    controller_.AttachViews(nullptr, nullptr);
     summary_->SetSchedule(nullptr);
     overview_->SetSchedule(nullptr);
     if (controller_.GetUserSettings().IsModified()) {

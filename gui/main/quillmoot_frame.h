@@ -56,7 +56,7 @@ public:
     // or another event, relabelled for new names), then the summary line, the overview, the
     // title and the enabled commands show the event as it is. Inside a change it waits for
     // the change's end.
-    void RefreshViews() override;
+    void RefreshViews() override { controller_.SettleChanges(); }
     // The event differs from its file (QMController::IsEventChanged), or user settings that
     // loaded whole have changed: what closing asks about.
     bool HasUnsavedChanges() const;
@@ -147,30 +147,10 @@ private:
     friend const CommandFamily& ImportCommands();
     friend const CommandFamily& ScriptCommands();
 
-    // Held while the event may change: a command, or what the panes or a dropped file ask for.
-    // Scopes nest; the views follow once, when the outermost ends.
-    class ChangeScope {
-    public:
-        explicit ChangeScope(QuillmootFrame& frame) : frame_(frame) { ++frame_.commandDepth_; }
-        ~ChangeScope() {
-            if (--frame_.commandDepth_ == 0) {
-                frame_.RefreshViews();
-                frame_.RunAfterChange();
-            }
-        }
-        ChangeScope(const ChangeScope&) = delete;
-        ChangeScope& operator=(const ChangeScope&) = delete;
+    using ChangeScope = QMController::ChangeScope;
 
-    private:
-        QuillmootFrame& frame_;
-    };
-
-    // Runs once the views show what the change did (a report on it, say); at once outside a
-    // change.
-    void AfterChange(std::function<void()> then);
-    void RunAfterChange();
-    // The tree follows the people and the event the controller holds now.
-    void FollowEventChanges();
+    // The title, the tree's width and the enabled commands once a change has ended.
+    void ShowSettledChanges(const EventChanges& changes);
     void BuildToolBar();
     void BuildMenuBar();
     void BuildPanes();
@@ -194,10 +174,8 @@ private:
     std::unique_ptr<DlgError> sink_;
     bool autosaveBusy_ = false;
     bool sashesApplied_ = false;
-    // Changes running (one may run another); the refresh waits for the outermost to end.
-    int commandDepth_ = 0;
-    std::vector<std::function<void()>> afterChange_;
     bool closing_ = false;
+    Subscription following_;
     wxTimer autosaveTimer_;
     NewEventEditor newEventEditor_;
     EmailOptionsEditor emailOptionsEditor_;

@@ -342,7 +342,7 @@ const CommandFamily& PeopleCommands() {
 }
 
 void QuillmootFrame::EditParent(Parent* parent) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || parent == nullptr) {
         return;
@@ -360,7 +360,7 @@ void QuillmootFrame::EditParent(Parent* parent) {
 }
 
 void QuillmootFrame::EditPupil(Pupil* pupil) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || !schedule->GetEvent() || pupil == nullptr) {
         return;
@@ -378,7 +378,7 @@ void QuillmootFrame::EditPupil(Pupil* pupil) {
 }
 
 void QuillmootFrame::EditPupilOfParent(Parent* parent, unsigned index) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     Pupil* pupil = parent ? parent->GetPupil(index) : nullptr;
     if (!schedule || pupil == nullptr) {
@@ -389,7 +389,7 @@ void QuillmootFrame::EditPupilOfParent(Parent* parent, unsigned index) {
 }
 
 void QuillmootFrame::EditPresentation(Presentation* presentation) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || presentation == nullptr) {
         return;

@@ -39,12 +39,12 @@ const CommandFamily& FileCommands() {
 }
 
 bool QuillmootFrame::LoadEventFile(const wxString& path) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     return controller_.OpenEventFile(ToUtf8(path).c_str());
 }
 
 bool QuillmootFrame::OpenEventFileAsked(const wxString& path) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     // Opening the file already open replaces nothing.
     if (ToUtf8(path) != controller_.GetFileName() && !ConfirmReplaceEvent()) {
         return false;
@@ -88,7 +88,7 @@ void QuillmootFrame::OnMergeChanges() {
 }
 
 void QuillmootFrame::MergeChanges(const wxString& path) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     const std::shared_ptr<Event>& event = controller_.GetEvent();
     if (event && event->IsLocked()) {
         ReportMessage(SeverityError, "Cannot merge changes because the schedule is locked");
@@ -102,7 +102,7 @@ void QuillmootFrame::MergeChanges(const wxString& path) {
 }
 
 void QuillmootFrame::OnNewEvent() {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     if (!newEventEditor_ || !ConfirmReplaceEvent()) {
         return;
     }
@@ -131,7 +131,7 @@ void QuillmootFrame::OnSaveEventAs() {
 
 bool QuillmootFrame::SaveEvent() {
     // The title follows the file.
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     const std::string fileName = controller_.GetFileName();
     // A file opened read-only can't take the changes: they go elsewhere.
     if (fileName.empty() || controller_.IsReadOnly()) {
@@ -141,7 +141,7 @@ bool QuillmootFrame::SaveEvent() {
 }
 
 bool QuillmootFrame::SaveEventAs() {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     FileChoice choice;
     bool saved = false;
     if (PromptService::Current().ChooseFile(

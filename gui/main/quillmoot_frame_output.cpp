@@ -220,7 +220,7 @@ const CommandFamily& OutputCommands() {
 
 bool QuillmootFrame::ConfirmOutputRun(OutputRun run, PrintSettings* settings) {
     // It may lock the event.
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;

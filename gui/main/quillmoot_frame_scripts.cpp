@@ -50,7 +50,7 @@ void QuillmootFrame::OnRunScriptedReport() {
         script.SetStopCheck(nullptr);
     }
     // Over views that show the event as the script left it.
-    AfterChange([this, output = script.output] {
+    controller_.AfterChangesSettle([this, output = script.output] {
         ReportDlg report(this, "Script run completed", output);
         report.ShowModal();
     });

@@ -108,7 +108,7 @@ const CommandFamily& TeacherCommands() {
 }
 
 void QuillmootFrame::EditTeacher(Teacher* teacher) {
-    const ChangeScope change(*this);
+    const ChangeScope change(controller_);
     MultiDaySchedule* schedule = controller_.GetSchedule();
     if (!schedule || teacher == nullptr) {
         return;

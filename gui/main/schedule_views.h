@@ -3,6 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "foundation/publisher.h"
+
+struct EventChanges;
 class Event;
 class MultiDaySchedule;
 class Parent;
@@ -19,6 +22,14 @@ class ScheduleView {
 public:
     virtual ~ScheduleView() = default;
     virtual void SetSchedule(MultiDaySchedule* schedule) = 0;
+    // A change has ended; the schedule is still the one last set.
+    virtual void ShowChanges(const EventChanges& changes) = 0;
+    // From now until the view goes: the controller's schedule, every schedule it takes and
+    // every change that ends.
+    void Follow(QMController& controller);
+
+private:
+    Subscription following_;
 };
 
 // The timetable overview on the right of the main window.
@@ -48,6 +59,12 @@ public:
     virtual Presentation* GetSelectedPresentation() const = 0;
     // The selected group's label ("Form 7B"); empty when no group is selected.
     virtual std::string GetSelectedGroupName() const = 0;
+    // From now until the tree goes: given the controller's event again when another is held,
+    // rebuilt when people come, go or move, relabelled when only names change.
+    void Follow(QMController& controller);
+
+private:
+    Subscription following_;
 };
 
 // The main window's panes are made here, so the frame never names their classes.

@@ -175,29 +175,38 @@ public:
     void SetSchedule(MultiDaySchedule* schedule) override {
         log_->push_back(std::string(name_) + (schedule ? " schedule" : " null"));
     }
+    void ShowChanges(const EventChanges&) override {
+        log_->push_back(std::string(name_) + " changes");
+    }
 
 private:
     std::vector<std::string>* log_;
     const char* name_;
 };
 
-TEST_F(FrameUpkeep, TheControllerTellsAttachedViewsOfEveryNewSchedule) {
+TEST_F(FrameUpkeep, TheControllerTellsFollowingViewsOfEveryNewScheduleUntilTheyGo) {
     std::vector<std::string> log;
-    NotingView summary(&log, "summary");
-    NotingView overview(&log, "overview");
+    auto summary = std::make_unique<NotingView>(&log, "summary");
+    auto overview = std::make_unique<NotingView>(&log, "overview");
     QMControllerWX controller;
     // Every e-mail run, a script's too, needs a way to send.
     EXPECT_NE(dynamic_cast<SMTPClientFactoryCurl*>(controller.GetClientFactory()), nullptr);
     controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     EXPECT_TRUE(log.empty());
-    controller.AttachViews(&summary, &overview);
+    summary->Follow(controller);
+    overview->Follow(controller);
     EXPECT_EQ(log, (std::vector<std::string>{"summary schedule", "overview schedule"}));
     log.clear();
     controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     EXPECT_EQ(log, (std::vector<std::string>{"summary schedule", "overview schedule"}));
     log.clear();
-    controller.AttachViews(nullptr, nullptr);
+    controller.SettleChanges();
+    EXPECT_EQ(log, (std::vector<std::string>{"summary changes", "overview changes"}));
+    log.clear();
+    summary.reset();
+    overview.reset();
     controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    controller.SettleChanges();
     EXPECT_TRUE(log.empty());
     EXPECT_NE(controller.GetSchedule(), nullptr);
 }
