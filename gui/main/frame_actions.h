@@ -5,7 +5,9 @@
 class Parent;
 class Presentation;
 class Pupil;
+class Selection;
 class Teacher;
+class wxWindow;
 
 // What the event tree and the timetable overview ask of the main window, so that neither
 // includes the frame. The frame registers itself for its life; tests register a recording double.
@@ -15,6 +17,9 @@ public:
 
     // Whether the window runs the command (a preview tree's window may not).
     virtual bool HasCommand(CommandId id) const = 0;
+    // Runs the command in a change, as the window's menu would, on what the pane picked and
+    // with the pane's window as the parent of its dialogs; false when the window lacks it.
+    virtual bool RunCommand(CommandId id, const Selection& selection, wxWindow* parent) = 0;
     // Each opens its editor modally and applies it on OK.
     virtual void EditTeacher(Teacher* teacher) = 0;
     virtual void EditParent(Parent* parent) = 0;

@@ -8,7 +8,7 @@
 #include "gui/dialogs/window_id.h"
 
 class QMController;
-class QuillmootFrame;
+struct CommandContext;
 struct SvgPicture;
 
 // Every command of the main window and of its panes' popup menus: one id space, so no two
@@ -128,7 +128,7 @@ struct Command {
     const char* label;
     const char* help;
     CommandNeeds needs;
-    std::function<void(QuillmootFrame&)> run;
+    std::function<void(const CommandContext&)> run;
 };
 // One family's commands, kept beside the family's code.
 using CommandFamily = std::vector<Command>;
@@ -174,7 +174,7 @@ const char* ToolTip(const ToolSpec& tool);
 // Frame commands that only the panes' popup menus post.
 const std::vector<CommandId>& PopupOnlyCommands();
 
-// The families, each defined beside its code; the window's families act on the window.
+// The families, each defined beside its code.
 const CommandFamily& FileCommands();
 const CommandFamily& PeopleCommands();
 const CommandFamily& TeacherCommands();
@@ -185,3 +185,10 @@ const CommandFamily& ImportCommands();
 const CommandFamily& ScriptCommands();
 // The overview runs these itself: they have no action here.
 const CommandFamily& OverviewCommands();
+
+// What the dialogs of the lower libraries open from inside themselves, each installed by the
+// family that owns it: the event settings' logo and notes, the import's preview tree, the mail
+// server settings.
+void InstallScheduleEditors();
+void InstallImportPreview();
+void InstallEmailEditors();

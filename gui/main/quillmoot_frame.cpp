@@ -20,10 +20,13 @@
 #include "gui/dialogs/window_fit.h"
 #include "gui/main/dlg_error.h"
 #include "gui/main/event_summary_pane.h"
+#include "gui/main/file_commands.h"
 #include "gui/main/frame_commands.h"
+#include "gui/main/people_commands.h"
 #include "gui/main/pictures.h"
 #include "gui/main/qm_file_drop_target.h"
 #include "gui/main/schedule_views.h"
+#include "gui/main/teacher_commands.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
@@ -73,7 +76,8 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     // critical at every start under a window manager. The window starts maximised anyway.
     SetClientSize(GetClientSize());
     BuildPanes();
-    SetDropTarget(new QMFileDropTarget(this));
+    SetDropTarget(new QMFileDropTarget(
+        this, [this](const wxString& path) { OpenEventFileAsked(Context(), path); }));
 
     for (const Command* command : AllCommands()) {
         if (command->run) {
@@ -102,7 +106,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     RefreshViews();
     controller_.Initialise();
     {
-        const ChangeScope load(controller_);
+        const QMController::ChangeScope load(controller_);
         if (controller_.AutosaveFileExists()) {
             ReportMessage(SeverityInformation,
                           "It seems as though Quillmoot crashed with unsaved data last time - "
@@ -111,7 +115,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
                 ReportMessage(SeverityError, "Could not recover from autosave file");
             }
         } else if (!argument.empty()) {
-            LoadEventFile(argument);
+            LoadEventFile(Context(), argument);
         }
     }
     innerSplitter_->SetSashPosition(kTreeSashPosition, true);
@@ -242,23 +246,55 @@ bool QuillmootFrame::IsCommandBound(CommandId id) const {
 }
 
 bool QuillmootFrame::RunCommand(CommandId id) {
+    return RunCommand(id, *tree_, this);
+}
+
+bool QuillmootFrame::RunCommand(CommandId id, const Selection& selection, wxWindow* parent) {
     if (!IsCommandBound(id)) {
         return false;
     }
     // Whatever the command changed, the window shows it when the command ends.
-    const ChangeScope change(controller_);
-    FindCommand(id)->run(*this);
+    const QMController::ChangeScope change(controller_);
+    FindCommand(id)->run(ContextOver(selection, parent));
     return true;
+}
+
+CommandContext QuillmootFrame::Context() {
+    return ContextOver(*tree_, this);
+}
+
+CommandContext QuillmootFrame::ContextOver(const Selection& selection, wxWindow* parent) {
+    return {.controller = controller_,
+            .selection = selection,
+            .parent = parent,
+            .timetableView = overview_ ? overview_->GetWindow() : nullptr,
+            .newEventEditor = newEventEditor_,
+            .emailOptionsEditor = emailOptionsEditor_,
+            .afterChange = [this](std::function<void()> work) {
+                controller_.AfterChangesSettle(std::move(work));
+            }};
+}
+
+void QuillmootFrame::EditTeacher(Teacher* teacher) {
+    ::EditTeacher(Context(), teacher);
+}
+
+void QuillmootFrame::EditParent(Parent* parent) {
+    ::EditParent(Context(), parent);
+}
+
+void QuillmootFrame::EditPupil(Pupil* pupil) {
+    ::EditPupil(Context(), pupil);
+}
+
+void QuillmootFrame::EditPresentation(Presentation* presentation) {
+    ::EditPresentation(Context(), presentation);
 }
 
 void QuillmootFrame::OnCommand(wxCommandEvent& event) {
     if (!RunCommand(CommandOfWxId(event.GetId()))) {
         event.Skip();
     }
-}
-
-void QuillmootFrame::SetNewEventEditor(NewEventEditor editor) {
-    newEventEditor_ = std::move(editor);
 }
 
 void QuillmootFrame::ShowSettledChanges(const EventChanges& changes) {
@@ -319,7 +355,7 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
     bool saved = answer == wxID_NO;
     if (answer == wxID_YES) {
         // Only the settings changed: there is no event to save, and no reason to start one.
-        saved = controller_.GetSchedule() ? SaveEvent() : controller_.SaveUserSettings();
+        saved = controller_.GetSchedule() ? SaveEvent(Context()) : controller_.SaveUserSettings();
     }
     if (saved) {
         CloseAndDestroy();
@@ -352,8 +388,4 @@ void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
     tree_->SetEvent(nullptr);
     sink_.reset();
     Destroy();
-}
-
-bool QuillmootFrame::AskYesNo(const std::string& question) {
-    return ::AskYesNo(this, question);
 }

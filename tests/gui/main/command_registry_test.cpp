@@ -166,15 +166,15 @@ TEST_F(CommandEnabling, EveryMenuItemAndToolFollowsItsRecord) {
     const std::string example = Example();
     const std::pair<const char*, std::function<void(QuillmootFrame&)>> states[] = {
         {"no event", [](QuillmootFrame&) {}},
-        {"example", [&](QuillmootFrame& f) { ASSERT_TRUE(f.LoadEventFile(example)); }},
+        {"example", [&](QuillmootFrame& f) { ASSERT_TRUE(LoadEventFile(f.Context(), example)); }},
         {"example booked",
          [&](QuillmootFrame& f) {
-             ASSERT_TRUE(f.LoadEventFile(example));
+             ASSERT_TRUE(LoadEventFile(f.Context(), example));
              f.GetController().BookUnbookedRequests(false, false);
          }},
         {"example locked",
          [&](QuillmootFrame& f) {
-             ASSERT_TRUE(f.LoadEventFile(example));
+             ASSERT_TRUE(LoadEventFile(f.Context(), example));
              f.GetController().GetEvent()->SetLocked(true);
          }},
     };

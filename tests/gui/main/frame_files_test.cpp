@@ -212,7 +212,7 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
 TEST_F(FrameFiles, ADropOfExactlyOneFileLoadsItAfterTheDrop) {
     const std::string path = Example();
     Open();
-    QMFileDropTarget target(frame_);
+    auto& target = dynamic_cast<QMFileDropTarget&>(*frame_->GetDropTarget());
     wxArrayString none;
     wxArrayString two;
     two.Add(FromUtf8(path));
@@ -275,7 +275,7 @@ TEST_F(FrameFiles, SaveWithoutAnEventExplainsAndStartsANewOne) {
         ++shown;
         return false;
     });
-    frame_->OnSaveEvent();
+    SaveEventCommand(frame_->Context());
     EXPECT_EQ(Boxes(), std::vector<std::string>{
                            "Warning: There is no event to save yet. When you click OK you will "
                            "be prompted to set one up."});
@@ -368,7 +368,7 @@ TEST_F(FrameFiles, SaveWritesTheOpenFileAndANewEventGoesThroughSaveAs) {
 
 TEST_F(FrameFiles, MergeShowsItsReportOrTheReasonItRefused) {
     Open(Example());
-    wxTEST_DIALOG(frame_->MergeChanges(FromUtf8(Example("copy.qmv"))),
+    wxTEST_DIALOG(MergeChanges(frame_->Context(), FromUtf8(Example("copy.qmv"))),
                   wxExpectDismissableModal<ReportDlg>(wxID_CANCEL));
     EXPECT_TRUE(Boxes().empty());
 
@@ -378,12 +378,12 @@ TEST_F(FrameFiles, MergeShowsItsReportOrTheReasonItRefused) {
         text.replace(text.find(name), name.size(), "Autumn");
         return text;
     }());
-    frame_->MergeChanges(FromUtf8(other));
+    MergeChanges(frame_->Context(), FromUtf8(other));
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot merge: event names are different"});
 
     Schedule()->GetEvent()->SetLocked(true);
     prompts_.shown.clear();
-    frame_->MergeChanges(FromUtf8(Example("copy2.qmv")));
+    MergeChanges(frame_->Context(), FromUtf8(Example("copy2.qmv")));
     EXPECT_EQ(Boxes(), std::vector<std::string>{
                            "Error: Cannot merge changes because the schedule is locked"});
 }

@@ -10,7 +10,10 @@
 
 #include "app/qm_controller.h"
 #include "gui/dialogs/prompt_service.h"
+#include "gui/main/file_commands.h"
+#include "gui/main/output_commands.h"
 #include "gui/main/quillmoot_frame.h"
+#include "gui/main/schedule_commands.h"
 #include "gui/support/gui_test.h"
 
 // Test messages name a command by its number.

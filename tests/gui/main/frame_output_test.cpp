@@ -125,7 +125,7 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
             EXPECT_NE(dynamic_cast<PrintSettingsDlg*>(dialog), nullptr);
             return c.optionsAnswer;
         });
-        EXPECT_EQ(frame_->ConfirmOutputRun(OutputRun::Print, nullptr), c.goesOn);
+        EXPECT_EQ(ConfirmOutputRun(frame_->Context(), OutputRun::Print, nullptr), c.goesOn);
         if (c.lockAnswer != wxID_NONE) {
             expected.push_back(kLockQuestion);
         }
@@ -162,19 +162,19 @@ TEST_F(FrameOutput, AnEmailRunUsesTheEmailOptionsAndSaysEmail) {
             ++emailOptionsShown;
             return int(wxID_CANCEL);
         });
-        EXPECT_FALSE(frame_->ConfirmOutputRun(OutputRun::Email, nullptr));
+        EXPECT_FALSE(ConfirmOutputRun(frame_->Context(), OutputRun::Email, nullptr));
     }
     EXPECT_EQ(emailOptionsShown, 1);
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_TRUE(Questions()[0].ends_with("Are you sure you want to email this schedule?"));
 
     PrintSettings* edited = nullptr;
-    frame_->SetEmailOptionsEditor([&](wxWindow*, PrintSettings& settings) {
+    frame_->SetEmailOptionsEditor([&](wxWindow*, std::shared_ptr<Event>, PrintSettings& settings) {
         edited = &settings;
         return true;
     });
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
-    EXPECT_TRUE(frame_->ConfirmOutputRun(OutputRun::Email, nullptr));
+    EXPECT_TRUE(ConfirmOutputRun(frame_->Context(), OutputRun::Email, nullptr));
     EXPECT_EQ(edited, &frame_->GetController().GetEvent()->GetPrintSettings());
 }
 
@@ -324,7 +324,7 @@ TEST_F(FrameOutput, WithoutAnEventTheOutputCommandsDoNothing) {
                          CommandId::ExportTeacherHandouts, CommandId::ReportUnbookedAppointments}) {
         EXPECT_TRUE(frame_->RunCommand(id)) << id;
     }
-    EXPECT_FALSE(frame_->ConfirmOutputRun(OutputRun::Print, nullptr));
+    EXPECT_FALSE(ConfirmOutputRun(frame_->Context(), OutputRun::Print, nullptr));
     EXPECT_TRUE(prompts_.shown.empty());
     EXPECT_TRUE(prompts_.fileRequests.empty());
 }

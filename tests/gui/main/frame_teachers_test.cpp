@@ -177,7 +177,7 @@ TEST_F(TeacherCommands, OnALockedEventTheAppointmentEditorsKeepEverybodysAttenda
     const int before = bookedAfterFirstSlot();
     ASSERT_GT(before, 0);
     Parent* parent = nullptr;
-    frame_->LockSchedule();
+    LockSchedule(*frame_->GetController().GetSchedule());
 
     // Each row's five controls are off; even a value forced into them is not stored.
     auto tryAbsence = [](AttendanceRow* attendance) {

@@ -40,11 +40,11 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
          },
          {true, false, true, false, false}},
         {"example with unbooked requests",
-         [&](QuillmootFrame& f) { ASSERT_TRUE(f.LoadEventFile(example)); },
+         [&](QuillmootFrame& f) { ASSERT_TRUE(LoadEventFile(f.Context(), example)); },
          {true, false, true, true, true}},
         {"example locked",
          [&](QuillmootFrame& f) {
-             ASSERT_TRUE(f.LoadEventFile(example));
+             ASSERT_TRUE(LoadEventFile(f.Context(), example));
              f.GetController().GetEvent()->SetLocked(true);
          },
          {true, true, false, true, true}},
@@ -122,7 +122,7 @@ TEST_F(FrameUpkeep, TitleNamesTheEventFileWhetherOrNotTheEventChanged) {
     Open();
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
     const std::string path = Example();
-    ASSERT_TRUE(frame_->LoadEventFile(path));
+    ASSERT_TRUE(LoadEventFile(frame_->Context(), path));
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
     ChangeEvent();
     frame_->RefreshViews();
@@ -138,7 +138,7 @@ TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
     EXPECT_EQ(frame_->GetAutosaveTimer().GetInterval(), 60000);
     Tick();
     EXPECT_FALSE(fs::exists(AutosavePath()));
-    ASSERT_TRUE(frame_->LoadEventFile(Example()));
+    ASSERT_TRUE(LoadEventFile(frame_->Context(), Example()));
     Tick();
     EXPECT_FALSE(fs::exists(AutosavePath()));
     ChangeEvent();
@@ -163,7 +163,7 @@ TEST_F(FrameUpkeep, AboutShowsTheAboutBoxWithOrWithoutAnEvent) {
     Open();
     wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(CommandId::About)),
                   wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
-    ASSERT_TRUE(frame_->LoadEventFile(Example()));
+    ASSERT_TRUE(LoadEventFile(frame_->Context(), Example()));
     wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(CommandId::About)),
                   wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
 }

@@ -252,12 +252,12 @@ TEST_F(LostEdits, AttendanceSavedByADaySwitchThenCancelledIsOfferedForSaving) {
         ASSERT_NE(parent, nullptr);
         const ::Schedule* first = Schedule()->GetDay(0);
         if (locked) {
-            frame_->LockSchedule();
+            LockSchedule(*frame_->GetController().GetSchedule());
         } else {
             ASSERT_TRUE(parent->SetStartTime(first, first->SlotToTime(2)));
             parent->SetArrivesLate(first, true);
         }
-        ASSERT_TRUE(frame_->SaveEvent());
+        ASSERT_TRUE(SaveEvent(frame_->Context()));
         script_.steps.push_back([locked](wxDialog* dialog) {
             auto* editor = dynamic_cast<ParentDlg*>(dialog);
             ::Tick(locked ? editor->GetAttendingBox() : editor->GetLateBox(), false);

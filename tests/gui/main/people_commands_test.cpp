@@ -130,7 +130,7 @@ TEST_F(PeopleCommands, DeleteParentWithAPupilSelectedNamesAndDeletesItsParent) {
 // A parent the model keeps (its bookings are locked) must keep its pupils and tree items.
 TEST_F(PeopleCommands, ARefusedParentDeletionDeletesNothing) {
     frame_->GetController().BookUnbookedRequests(false, false);
-    frame_->LockSchedule();
+    LockSchedule(*frame_->GetController().GetSchedule());
     Select("Dr Brown (2)");
     const unsigned before = TheEvent().GetParents().Count();
     prompts_.Answer(wxID_YES);

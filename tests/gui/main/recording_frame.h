@@ -17,6 +17,10 @@ public:
     ~RecordingFrame() override { SetFrameActions(previous_); }
 
     bool HasCommand(CommandId id) const override { return missing.count(id) == 0; }
+    bool RunCommand(CommandId id, const Selection&, wxWindow*) override {
+        ran.push_back(id);
+        return HasCommand(id);
+    }
     void EditTeacher(Teacher* teacher) override {
         calls.push_back("teacher " + teacher->GetName());
     }
@@ -30,6 +34,7 @@ public:
     // Commands the window does not handle yet.
     std::set<CommandId> missing;
     std::vector<std::string> calls;
+    std::vector<CommandId> ran;
     int refreshes = 0;
 
 private:

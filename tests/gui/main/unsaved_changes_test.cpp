@@ -203,7 +203,7 @@ protected:
         }
         MultiDaySchedule* schedule = OpenBookedExample();
         ASSERT_NE(schedule, nullptr);
-        ASSERT_TRUE(frame_->SaveEvent());
+        ASSERT_TRUE(SaveEvent(frame_->Context()));
         copy_ = folder_.Write("events/copy.qmv", ReadWholeFile(FileName()));
         ASSERT_FALSE(Expected());
         ASSERT_FALSE(frame_->GetController().IsEventChanged());

@@ -281,7 +281,7 @@ TEST_F(WindowFit, NoTextIsCutAt96Or144Dpi) {
         ScreenDpi screen(dpi);
         OpenExample(dpi);
         // The locked event's summary is the longest.
-        frame_->LockSchedule();
+        LockSchedule(*frame_->GetController().GetSchedule());
         frame_->RefreshViews();
         Settle(frame_);
         ExpectNothingNarrow(frame_->GetSummaryPane(), "summary");
