@@ -60,7 +60,8 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         return;
     }
     // Freed only once the followers hold the new one.
-    const std::unique_ptr<MultiDaySchedule> previous = std::exchange(schedule_, std::move(schedule));
+    const std::unique_ptr<MultiDaySchedule> previous =
+        std::exchange(schedule_, std::move(schedule));
     ++eventGeneration_;
     if (schedule_->GetEvent() != event_) {
         event_ = schedule_->GetEvent();

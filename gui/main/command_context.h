@@ -14,8 +14,8 @@ class wxWindow;
 using NewEventEditor =
     std::function<bool(wxWindow* parent, MultiDaySchedule& schedule, QMController& controller)>;
 // Shows an e-mail run's options for the event over parent; false on Cancel.
-using EmailOptionsEditor = std::function<bool(wxWindow* parent, std::shared_ptr<Event> event,
-                                              PrintSettings& settings)>;
+using EmailOptionsEditor =
+    std::function<bool(wxWindow* parent, std::shared_ptr<Event> event, PrintSettings& settings)>;
 
 // The real dialogs behind the two editors.
 bool ShowNewEventDialog(wxWindow* parent, MultiDaySchedule& schedule, QMController& controller);
@@ -31,16 +31,9 @@ struct CommandContext {
     wxWindow* timetableView = nullptr;
     NewEventEditor newEventEditor = ShowNewEventDialog;
     EmailOptionsEditor emailOptionsEditor = ShowEmailRunOptions;
-    // Takes work for after the views follow; empty runs the work at once.
-    std::function<void(std::function<void()>)> afterChange;
 
-    void AfterViewsFollow(std::function<void()> work) const {
-        if (afterChange) {
-            afterChange(std::move(work));
-        } else {
-            work();
-        }
-    }
+    // Runs the work once the views show what the command changed (a report over them).
+    void AfterViewsFollow(std::function<void()> work) const;
 };
 
 // The held schedule when it has an event; the timetable commands do nothing otherwise.

@@ -117,9 +117,9 @@ void PreviewPersonEmail(const CommandContext& context, EmailTextKind kind) {
         return;
     }
     // Checked before the job loads the e-mail scripts: a refusal runs no script.
-    const std::string refusal =
-        EmailDialogLogic::CheckEmailSettings(event->GetEmailServerSettings(), *event, kind, true,
-                                             WebService::GetAddress(context.controller.GetUserSettings()));
+    const std::string refusal = EmailDialogLogic::CheckEmailSettings(
+        event->GetEmailServerSettings(), *event, kind, true,
+        WebService::GetAddress(context.controller.GetUserSettings()));
     if (!refusal.empty()) {
         ReportMessage(SeverityError, refusal);
         return;
@@ -250,7 +250,6 @@ const CommandFamily& EmailCommands() {
     };
     return family;
 }
-
 
 void InstallEmailEditors() {
     NewEventDlg::SetEmailServerEditor([](wxWindow* parent, Event& event, QMController* controller) {

@@ -9,13 +9,17 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
-FrameState ComputeFrameState(const QMController& controller) {
+FrameState StateOfSchedule(const MultiDaySchedule* schedule) {
     FrameState state;
-    const MultiDaySchedule* schedule = controller.GetSchedule();
     state.loaded = schedule != nullptr && schedule->GetDayCount() > 0;
     state.locked = state.loaded && schedule->GetEvent() && schedule->GetEvent()->IsLocked();
     state.editable = state.loaded && !state.locked;
     state.unbooked = state.loaded && !schedule->AllRequestsBooked();
+    return state;
+}
+
+FrameState ComputeFrameState(const QMController& controller) {
+    FrameState state = StateOfSchedule(controller.GetSchedule());
     state.named = !controller.GetFileName().empty();
     return state;
 }
@@ -183,11 +187,23 @@ const char* ToolTip(const ToolSpec& tool) {
 
 const std::vector<CommandId>& PopupOnlyCommands() {
     using C = CommandId;
-    static const std::vector<CommandId> ids = {
-        C::SendPersonResultsEmail,  C::SendPersonInvitationEmail, C::SendPersonReminderEmail,
-        C::PreviewResultsEmail,     C::PreviewInvitationEmail,    C::PreviewReminderEmail,
-        C::EditTeacherAppointments, C::EditPresentationsAttended, C::Ignored,
-        C::PrintPreviewSelected,    C::BookFormAppointment,       C::SetAllTeachersAttending,
-        C::SetAllParentsAttending};
+    static const std::vector<CommandId> ids = {C::SendPersonResultsEmail,
+                                               C::SendPersonInvitationEmail,
+                                               C::SendPersonReminderEmail,
+                                               C::PreviewResultsEmail,
+                                               C::PreviewInvitationEmail,
+                                               C::PreviewReminderEmail,
+                                               C::EditTeacherAppointments,
+                                               C::EditPresentationsAttended,
+                                               C::Ignored,
+                                               C::PrintPreviewSelected,
+                                               C::BookFormAppointment,
+                                               C::SetAllTeachersAttending,
+                                               C::SetAllParentsAttending,
+                                               C::UnbookAppointment,
+                                               C::DeleteRequest,
+                                               C::AddBreak,
+                                               C::RemoveBreak,
+                                               C::ChangeAppearance};
     return ids;
 }

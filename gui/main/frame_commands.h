@@ -7,6 +7,7 @@
 
 #include "gui/dialogs/window_id.h"
 
+class MultiDaySchedule;
 class QMController;
 struct CommandContext;
 struct SvgPicture;
@@ -118,11 +119,13 @@ struct FrameState {
     bool named = false;     // the event has a file
 };
 FrameState ComputeFrameState(const QMController& controller);
+// The state of a schedule (null: none) without a file.
+FrameState StateOfSchedule(const MultiDaySchedule* schedule);
 bool IsCommandAllowed(CommandNeeds needs, const FrameState& state);
 
 // One command: the texts its menu item or tool shows, when it can run and what it does. A
-// tool's label is its record's; a popup line may say its own texts where its place asks.
-// Commands that a pane runs itself have no action here.
+// tool's label is its record's; a popup line may say its own texts, and keep a rule of its own,
+// where its place asks.
 struct Command {
     CommandId id;
     const char* label;
@@ -171,7 +174,8 @@ const std::vector<ToolSpec>& MainTools();
 const char* ToolLabel(const ToolSpec& tool);
 const char* ToolTip(const ToolSpec& tool);
 
-// Frame commands that only the panes' popup menus post.
+// Commands that only the panes' popup menus post, and the overview's break removal, which
+// nothing offers.
 const std::vector<CommandId>& PopupOnlyCommands();
 
 // The families, each defined beside its code.
@@ -183,7 +187,7 @@ const CommandFamily& OutputCommands();
 const CommandFamily& EmailCommands();
 const CommandFamily& ImportCommands();
 const CommandFamily& ScriptCommands();
-// The overview runs these itself: they have no action here.
+// What the overview's popup acts on: the cell it was raised over (Selection::GetSelectedCell).
 const CommandFamily& OverviewCommands();
 
 // What the dialogs of the lower libraries open from inside themselves, each installed by the

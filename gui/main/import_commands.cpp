@@ -1,8 +1,8 @@
+#include "import/wx/import_commands.h"
 #include "app/qm_controller.h"
 #include "gui/main/command_context.h"
 #include "gui/main/event_tree_ctrl.h"
 #include "gui/main/frame_commands.h"
-#include "import/wx/import_commands.h"
 #include "import/wx/import_preview_tree.h"
 
 namespace {
@@ -25,7 +25,9 @@ const CommandFamily& ImportCommands() {
     // Whoever moved stays in the event even when a later person was refused.
     static const CommandFamily family = {
         {C::ImportTeachers, "Import &Teachers...", "Import a list of teachers", N::Loaded,
-         [](X context) { ImportPeople(context.parent, context.controller, PeopleImport::Teachers); }},
+         [](X context) {
+             ImportPeople(context.parent, context.controller, PeopleImport::Teachers);
+         }},
         {C::ImportPupils, "Import &Pupils...", "Import a list of pupils", N::Loaded,
          [](X context) { ImportPeople(context.parent, context.controller, PeopleImport::Pupils); }},
         {C::ImportTaughtByList, "Import 'Taught &By' List from File...",

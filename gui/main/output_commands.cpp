@@ -3,12 +3,12 @@
 
 #include <memory>
 
+#include "app/qm_controller.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
-#include "gui/main/event_file_names.h"
-#include "app/qm_controller.h"
 #include "gui/main/command_context.h"
+#include "gui/main/event_file_names.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
 #include "gui/main/schedule_commands.h"
@@ -79,8 +79,8 @@ void ExportHandouts(wxWindow* parent, MultiDaySchedule& schedule, bool teachers)
 }
 
 // Every output command needs a loaded event; without one it does nothing.
-std::function<void(const CommandContext&)> WithSchedule(
-    void (*run)(const CommandContext&, MultiDaySchedule&, Event&)) {
+std::function<void(const CommandContext&)> WithSchedule(void (*run)(const CommandContext&,
+                                                                    MultiDaySchedule&, Event&)) {
     return [run](const CommandContext& context) {
         if (MultiDaySchedule* schedule = ScheduleWithEvent(context)) {
             run(context, *schedule, *schedule->GetEvent());
@@ -173,22 +173,26 @@ const CommandFamily& OutputCommands() {
              ShowPrintPreview(context, &settings);
          })},
         {C::ExportTeachers, "Export &Teachers to File...", "Export the teachers to a file",
-         N::Loaded,
-         WithSchedule([](X context, S&, Event& event) { ExportList(context, event.GetTeachers()); })},
+         N::Loaded, WithSchedule([](X context, S&, Event& event) {
+             ExportList(context, event.GetTeachers());
+         })},
         {C::ExportPupils, "Export &Pupils to File...", "Export the parents and pupils to a file",
-         N::Loaded,
-         WithSchedule([](X context, S&, Event& event) { ExportList(context, event.GetParents()); })},
+         N::Loaded, WithSchedule([](X context, S&, Event& event) {
+             ExportList(context, event.GetParents());
+         })},
         {C::ExportAppointments, "Export &Appointments to File...",
          "Export the appointments to a file", N::Loaded,
          WithSchedule([](X context, S& schedule, Event&) { ExportList(context, schedule); })},
         {C::ExportTeacherHandouts, "Export Teacher Handouts...",
          "Export the teacher handouts to a file", N::Loaded,
-         WithSchedule(
-             [](X context, S& schedule, Event&) { ExportHandouts(context.parent, schedule, true); })},
+         WithSchedule([](X context, S& schedule, Event&) {
+             ExportHandouts(context.parent, schedule, true);
+         })},
         {C::ExportParentHandouts, "Export Parent Handouts...",
          "Export the parent handouts to a file", N::Loaded,
-         WithSchedule(
-             [](X context, S& schedule, Event&) { ExportHandouts(context.parent, schedule, false); })},
+         WithSchedule([](X context, S& schedule, Event&) {
+             ExportHandouts(context.parent, schedule, false);
+         })},
         {C::ReportTeachersWithoutAppointments, "&Teachers with no appointments...",
          "Report on all teachers who have no appointments", N::Loaded,
          [](X context) {
@@ -204,7 +208,8 @@ const CommandFamily& OutputCommands() {
         {C::ReportPupilsWithoutAppointments, "P&upils with no appointments...",
          "Report on all pupils who have no appointments", N::Loaded,
          [](X context) {
-             ShowReport<&S::ReportPupilsWithoutAppointments>(context, "Pupils with no appointments");
+             ShowReport<&S::ReportPupilsWithoutAppointments>(context,
+                                                             "Pupils with no appointments");
          }},
         {C::ReportTeachersWithAppointments, "Teachers with &appointments...",
          "Report on all teachers who have appointments", N::Loaded,
@@ -213,7 +218,9 @@ const CommandFamily& OutputCommands() {
          }},
         {C::ReportUnbookedAppointments, "Un&booked appointments...",
          "Report on appointments that are not yet booked", N::Loaded,
-         [](X context) { ShowReport<&S::ReportUnbookedRequests>(context, "Unbooked appointments"); }},
+         [](X context) {
+             ShowReport<&S::ReportUnbookedRequests>(context, "Unbooked appointments");
+         }},
     };
     return family;
 }

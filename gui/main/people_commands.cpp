@@ -43,8 +43,9 @@ void AddParent(const CommandContext& context) {
     }
     Event& event = *schedule->GetEvent();
     if (event.GetParents().Count() == 0 &&
-        !AskYesNo(context.parent, "It is a lot faster to import parents from a file rather than adding them "
-                        "manually. Are you sure you want to add a parent manually?")) {
+        !AskYesNo(context.parent,
+                  "It is a lot faster to import parents from a file rather than adding them "
+                  "manually. Are you sure you want to add a parent manually?")) {
         return;
     }
     auto parent = std::make_unique<Parent>();
@@ -119,9 +120,10 @@ void DeleteUnbookedParents(const CommandContext& context) {
                       "All parents have appointments, so none will be deleted");
         return;
     }
-    if (!AskYesNo(context.parent, "There are " + std::to_string(count) +
-                        " parents with no appointments. Are you sure you want to delete them all? "
-                        "This operation cannot be undone!")) {
+    if (!AskYesNo(context.parent,
+                  "There are " + std::to_string(count) +
+                      " parents with no appointments. Are you sure you want to delete them all? "
+                      "This operation cannot be undone!")) {
         return;
     }
     const int deleted = schedule->DeleteParents();
@@ -230,13 +232,18 @@ const CommandFamily& PeopleCommands() {
         {C::AddBreakToAllTeachers, "Add &Break to all Teachers...", "Add a break to all teachers",
          N::Editable, AddBreakToAllTeachers},
         {C::EditParent, "Edit P&arent...", "Edit the currently selected parent", N::Loaded,
-         [](X context) { EditSelected(context, "parent", &Selection::GetSelectedParent, EditParent); }},
+         [](X context) {
+             EditSelected(context, "parent", &Selection::GetSelectedParent, EditParent);
+         }},
         {C::EditPupil, "Edit P&upil...", "Edit the currently selected pupil", N::Loaded,
-         [](X context) { EditSelected(context, "pupil", &Selection::GetSelectedPupil, EditPupil); }},
+         [](X context) {
+             EditSelected(context, "pupil", &Selection::GetSelectedPupil, EditPupil);
+         }},
         {C::EditPresentation, "Edit Presentation...", "Edit the currently selected presentation",
          N::Loaded,
          [](X context) {
-             EditSelected(context, "presentation", &Selection::GetSelectedPresentation, EditPresentation);
+             EditSelected(context, "presentation", &Selection::GetSelectedPresentation,
+                          EditPresentation);
          }},
         {C::DeleteParent, "Delete Parent", "Delete the selected parent", N::Editable,
          [](X context) {
@@ -327,15 +334,15 @@ const CommandFamily& PeopleCommands() {
                  });
          }},
         {C::BookFormAppointment, "Book Form Appointment",
-         "Make an appointment for every pupil in this form", N::Nothing, BookFormAppointment},
+         "Make an appointment for every pupil in this form", N::Editable, BookFormAppointment},
         {C::SetAllTeachersAttending, "Set All &Teachers Attending",
-         "Invite all teachers to the presentation", N::Nothing,
+         "Invite all teachers to the presentation", N::Editable,
          [](X context) { SetAllAttending(context, true); }},
         {C::SetAllParentsAttending, "Set All &Parents Attending",
-         "Invite all parents to the presentation", N::Nothing,
+         "Invite all parents to the presentation", N::Editable,
          [](X context) { SetAllAttending(context, false); }},
         {C::EditPresentationsAttended, "Edit &Presentations",
-         "View and alter this person's presentations", N::Nothing, EditPresentationsAttended},
+         "View and alter this person's presentations", N::Editable, EditPresentationsAttended},
     };
     return family;
 }

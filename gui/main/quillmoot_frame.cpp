@@ -22,11 +22,9 @@
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/file_commands.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/people_commands.h"
 #include "gui/main/pictures.h"
 #include "gui/main/qm_file_drop_target.h"
 #include "gui/main/schedule_views.h"
-#include "gui/main/teacher_commands.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
@@ -269,26 +267,7 @@ CommandContext QuillmootFrame::ContextOver(const Selection& selection, wxWindow*
             .parent = parent,
             .timetableView = overview_ ? overview_->GetWindow() : nullptr,
             .newEventEditor = newEventEditor_,
-            .emailOptionsEditor = emailOptionsEditor_,
-            .afterChange = [this](std::function<void()> work) {
-                controller_.AfterChangesSettle(std::move(work));
-            }};
-}
-
-void QuillmootFrame::EditTeacher(Teacher* teacher) {
-    ::EditTeacher(Context(), teacher);
-}
-
-void QuillmootFrame::EditParent(Parent* parent) {
-    ::EditParent(Context(), parent);
-}
-
-void QuillmootFrame::EditPupil(Pupil* pupil) {
-    ::EditPupil(Context(), pupil);
-}
-
-void QuillmootFrame::EditPresentation(Presentation* presentation) {
-    ::EditPresentation(Context(), presentation);
+            .emailOptionsEditor = emailOptionsEditor_};
 }
 
 void QuillmootFrame::OnCommand(wxCommandEvent& event) {

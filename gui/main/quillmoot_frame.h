@@ -56,7 +56,7 @@ public:
     // or another event, relabelled for new names), then the summary line, the overview, the
     // title and the enabled commands show the event as it is. Inside a change it waits for
     // the change's end.
-    void RefreshViews() override { controller_.SettleChanges(); }
+    void RefreshViews() { controller_.SettleChanges(); }
     // The event differs from its file (QMController::IsEventChanged), or user settings that
     // loaded whole have changed: what closing asks about.
     bool HasUnsavedChanges() const;
@@ -67,10 +67,7 @@ public:
 
     // FrameActions: what the tree and the overview ask of the window.
     bool HasCommand(CommandId id) const override { return IsCommandBound(id); }
-    void EditTeacher(Teacher* teacher) override;
-    void EditParent(Parent* parent) override;
-    void EditPupil(Pupil* pupil) override;
-    void EditPresentation(Presentation* presentation) override;
+    FrameState GetFrameState() const override { return ComputeFrameState(controller_); }
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }

@@ -152,11 +152,6 @@ void InstallScheduleEditors() {
     NewEventDlg::SetLogoAndNotesEditor(EditLogoAndNotes);
 }
 
-MultiDaySchedule* ScheduleWithEvent(const CommandContext& context) {
-    MultiDaySchedule* schedule = context.controller.GetSchedule();
-    return schedule && schedule->GetEvent() ? schedule : nullptr;
-}
-
 void LockSchedule(MultiDaySchedule& schedule) {
     schedule.GetEvent()->SetLocked(true);
     // The bookings too, so that every removal is refused the same way.

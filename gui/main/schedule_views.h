@@ -6,6 +6,7 @@
 #include "foundation/publisher.h"
 
 struct EventChanges;
+struct OverviewCell;
 class Event;
 class MultiDaySchedule;
 class Parent;
@@ -56,6 +57,8 @@ public:
     virtual Presentation* GetSelectedPresentation() const = 0;
     // The picked group's label ("Form 7B").
     virtual std::string GetSelectedGroupName() const = 0;
+    // The overview's cell under its popup; its commands may drop the cell's booking.
+    virtual OverviewCell* GetSelectedCell() const { return nullptr; }
 };
 
 // Nothing picked: what the window's own work (opening, saving, closing) acts on.

@@ -4,9 +4,9 @@
 #include "foundation/uc_error.h"
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/teacher_commands.h"
 #include "gui/main/schedule_views.h"
 #include "gui/main/selected_item_commands.h"
+#include "gui/main/teacher_commands.h"
 #include "gui/people/appt_entry_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
@@ -22,8 +22,9 @@ void AddTeacher(const CommandContext& context) {
         return;
     }
     if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
-        !AskYesNo(context.parent, "It is a lot faster to import teachers from a file rather than adding "
-                        "them manually. Are you sure you want to add a teacher manually?")) {
+        !AskYesNo(context.parent,
+                  "It is a lot faster to import teachers from a file rather than adding "
+                  "them manually. Are you sure you want to add a teacher manually?")) {
         return;
     }
     auto teacher = std::make_unique<Teacher>();

@@ -60,9 +60,9 @@ TEST_F(Publishing, SubscribersMayLeaveJoinAndPublishWhileTheyAreTold) {
     const Subscription first = publisher_.Subscribe([&](const int& message) {
         heard_.push_back("first" + std::to_string(message));
         if (message == 1) {
-            second.Reset();           // not told this message
-            late = Note("late");      // told from the next message on
-            publisher_.Publish(10);   // told to everyone subscribed now, at once
+            second.Reset();          // not told this message
+            late = Note("late");     // told from the next message on
+            publisher_.Publish(10);  // told to everyone subscribed now, at once
         }
     });
     second = Note("second");

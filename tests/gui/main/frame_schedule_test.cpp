@@ -13,7 +13,9 @@
 #include "gui/dialogs/edit_scoring_dlg.h"
 #include "gui/dialogs/new_event_dlg.h"
 #include "gui/dialogs/optimise_dlg.h"
+#include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
+#include "gui/main/overview_pane.h"
 #include "model/parent.h"
 #include "print/wx/print_settings_dlg.h"
 
@@ -265,6 +267,36 @@ TEST_F(FrameSchedule, ScoringChangesReachTheEventOnlyOnOK) {
                       return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetOptions().TeacherGapLength, 60 * 60 / TheEvent().GetSlotLength());
+}
+
+// A command from the overview's popup is a change like any other: the summary line follows it.
+TEST_F(FrameSchedule, TheOverviewsCommandsRunInAChangeTheViewsFollow) {
+    MultiDaySchedule* schedule = OpenBookedExample();
+    ASSERT_NE(schedule, nullptr);
+    ASSERT_TRUE(schedule->AllRequestsBooked());
+    frame_->RefreshViews();
+    // The first booked cell of the first teacher.
+    ::Schedule* day = schedule->GetDay(0);
+    int slot = 0;
+    while (slot < day->GetNumSlots() && day->GetGrid().PeekBooking(slot, 0) == nullptr) {
+        ++slot;
+    }
+    ASSERT_LT(slot, day->GetNumSlots());
+    OverviewCellSelection target;
+    target.cell.schedule = schedule;
+    target.cell.event = schedule->GetEvent();
+    target.cell.hit = {HitTeacherRow, -1, -1, day, slot, 0};
+    target.cell.teacherIndex = 0;
+    target.cell.appointment = day->GetGrid().GetBooking(slot, 0);
+    const wxString before = frame_->GetSummaryPane()->GetScoreLine()->GetLabel();
+    EXPECT_FALSE(before.Contains("unbooked"));
+
+    EXPECT_TRUE(
+        frame_->RunCommand(CommandId::AddBreak, target, frame_->GetOverview()->GetWindow()));
+    EXPECT_EQ(day->GetGrid().PeekBooking(slot, 0), nullptr);
+    EXPECT_TRUE(
+        frame_->GetSummaryPane()->GetScoreLine()->GetLabel().Contains(", 1 unbooked appointments"));
+    EXPECT_TRUE(MenuEnabled(CommandId::BookIncomplete));
 }
 
 }  // namespace

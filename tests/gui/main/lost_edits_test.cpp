@@ -19,11 +19,11 @@
 #include "gui/people/pupil_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
+#include "gui/support/user_input.h"
 #include "model/appointment_request.h"
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
-#include "gui/support/user_input.h"
 #include "model/teacher.h"
 
 namespace {

@@ -296,9 +296,9 @@ TEST_P(UnsavedChanges, TheWindowCountsAChangeExactlyWhenTheFileWouldDiffer) {
             const bool expected = Expected();
             EXPECT_EQ(frame_->GetController().IsEventChanged(), expected);
             // The title and Save say nothing of changes.
-            EXPECT_EQ(frame_->GetTitle(),
-                      FileName().empty() ? "Quillmoot Organiser"
-                                         : "Quillmoot Organiser - " + FromUtf8(FileName()));
+            EXPECT_EQ(frame_->GetTitle(), FileName().empty()
+                                              ? "Quillmoot Organiser"
+                                              : "Quillmoot Organiser - " + FromUtf8(FileName()));
             EXPECT_EQ(ToolEnabled(CommandId::ToolSaveEvent), Schedule() != nullptr);
             EXPECT_EQ(MenuEnabled(CommandId::SaveEvent),
                       Schedule() != nullptr && !FileName().empty());

@@ -203,8 +203,8 @@ protected:
              Field<LoginDlg>([](LoginDlg* d) -> wxWindow* { return d->GetPasswordField(); })},
             {"login without a name",
              [=] {
-                 return new LoginDlg(top, "", "", "Login to server \"smtp.example\":",
-                                     LoginUserName);
+                 return new LoginDlg(top, "", "",
+                                     "Login to server \"smtp.example\":", LoginUserName);
              },
              Field<LoginDlg>([](LoginDlg* d) -> wxWindow* { return d->GetNameField(); })},
             {"import", [=, &controller] { return new ImportDlg(top, &controller, 0); }, nullptr},
