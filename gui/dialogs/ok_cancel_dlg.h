@@ -8,8 +8,9 @@ class wxBoxSizer;
 
 // The base of the program's modal dialogs: one vertical sizer that derived dialogs fill top to
 // bottom, a standard row height for single-line controls, widths scaled for the screen, and the
-// OK/Cancel (or single close) row added last. A dialog that checks its fields binds wxID_OK,
-// puts the whole check in AcceptOK() and lets the event go on only when it returns true.
+// OK/Cancel (or single close) row added last. A dialog's whole OK is its
+// TransferDataFromWindow(): it checks the fields in order, stops at the first fault with its
+// message, or else writes the model and returns true; wx's own OK closes the dialog only then.
 class OKCancelDlg : public wxDialog {
 public:
     OKCancelDlg(wxWindow* parent, const std::string& title, long style = wxDEFAULT_DIALOG_STYLE);

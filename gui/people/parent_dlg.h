@@ -32,7 +32,7 @@ public:
 
     ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, EditMode mode);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void RefreshLists();
     // Whether pupils were added, edited or removed.
     bool PupilsChanged() const { return pupilsChanged_; }
@@ -69,12 +69,12 @@ private:
     void BuildControls();
     void ShowDay();
     void EditPupil(int index);
-    void OnOK(wxCommandEvent& event);
     void OnAddPupil(wxCommandEvent& event);
     void OnEditPupil(wxCommandEvent& event);
     void OnRemovePupil(wxCommandEvent& event);
     void OnPresentations(wxCommandEvent& event);
-    void OnCheckBox(wxCommandEvent& event);
+    // The identifier is typed only when the name does not identify the parent.
+    void OnUseName(wxCommandEvent& event);
 
     Parent* parent_;
     std::shared_ptr<Event> event_;

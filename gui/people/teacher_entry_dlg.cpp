@@ -69,7 +69,6 @@ TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
     AddOKCancelButtons();
     UpdateEnabled();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &TeacherEntryDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_CHECKBOX, &TeacherEntryDlg::OnCheckBox, this);
 }
 
@@ -79,7 +78,7 @@ void TeacherEntryDlg::UpdateEnabled() {
     lengthText_->Enable(own);
 }
 
-bool TeacherEntryDlg::AcceptOK() {
+bool TeacherEntryDlg::TransferDataFromWindow() {
     static const TeacherList kNoTeachers;
     const RequestFields fields{ToUtf8(teacherCombo_->GetValue()), ToUtf8(subjectCombo_->GetValue()),
                                useTeacherLength_->GetValue(), ToUtf8(lengthText_->GetValue()),
@@ -88,11 +87,6 @@ bool TeacherEntryDlg::AcceptOK() {
                             editing_ ? EditMode::Edit : EditMode::Add, fields, maxLength_, &entry_);
 }
 
-void TeacherEntryDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
 
 void TeacherEntryDlg::OnCheckBox(wxCommandEvent&) {
     UpdateEnabled();

@@ -119,7 +119,6 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
     RefreshFileTypes();
     Centre(wxBOTH);
 
-    Bind(wxEVT_BUTTON, &ImportDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &ImportDlg::OnBrowse, this, WxId(Id::Browse));
     Bind(wxEVT_BUTTON, &ImportDlg::OnPerformImport, this, WxId(Id::PerformImport));
     Bind(wxEVT_RADIOBUTTON, &ImportDlg::OnSourceChanged, this);
@@ -127,11 +126,6 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
 
 ImportDlg::~ImportDlg() = default;
 
-void ImportDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
 
 void ImportDlg::RefreshFileTypes() {
     fileType_->Clear();

@@ -48,7 +48,6 @@ public:
     // Each road stops at its first failure with one message; true when an import ran.
     bool ImportFromFile();
     bool ImportFromSIMS();
-    bool AcceptOK() { return true; }
 
     wxTextCtrl* GetFileNameText() const { return fileName_; }
     wxComboBox* GetFileTypeChoice() const { return fileType_; }
@@ -58,7 +57,6 @@ public:
     ImportPreviewTree* GetPreviewTree() const { return tree_; }
 
 private:
-    void OnOK(wxCommandEvent& event);
     // The CSV definition dialog for the file, then an importer as it describes; null on Cancel
     // or a refused description.
     std::unique_ptr<ImporterCSV> DefineCSVImport(StdioFile& file);

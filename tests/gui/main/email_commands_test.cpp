@@ -149,7 +149,7 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
     prompts_.Answer(wxID_YES);
     AnswersByTitle answers;
     answers.Expect("Email Settings", [](wxDialog* dialog) {
-        return dynamic_cast<EmailSettingsDlg*>(dialog)->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return dynamic_cast<EmailSettingsDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     int sent = 0;
     answers.Expect("Emails", [&](wxDialog* dialog) {
@@ -230,7 +230,7 @@ TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
             auto* text = dynamic_cast<EmailTextDlg*>(dialog);
             help = ToUtf8(text->GetHelp()->GetLabel());
             text->GetTextField()->ChangeValue("NAME LINK SCHEDULE");
-            return text->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return text->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
         frame_->RunCommand(c.id);
         EXPECT_EQ(help.substr(0, help.find('\n')), c.firstLine);
@@ -251,7 +251,7 @@ TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
             auto* server = dynamic_cast<EmailServerDlg*>(dialog);
             offered = ToUtf8(server->GetFromField()->GetValue());
             server->GetPortField()->ChangeValue("2525");
-            return answer == wxID_OK && server->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return answer == wxID_OK && server->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
         frame_->RunCommand(CommandId::EditEmailServer);
         EXPECT_EQ(offered, "me@school.example");

@@ -177,7 +177,7 @@ TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChan
     wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg& d) {
                       d.GetNameBox()->ChangeValue("Renamed evening");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetName(), "Renamed evening");
     EXPECT_EQ(CountEmailSent(), sent);
@@ -187,7 +187,7 @@ TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChan
     wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg& d) {
                       d.GetSlotLengthBox()->ChangeValue("7.5");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_NE(slot, 450);
     EXPECT_EQ(TheEvent().GetSlotLength(), 450);
@@ -208,7 +208,7 @@ TEST_F(FrameSchedule, EventDetailsEditTheEventsLogoAndNotes) {
     wxTEST_DIALOG(dialog.ProcessWindowEvent(click),
                   Answering<PrintSettingsAdvDlg>([](PrintSettingsAdvDlg& d) {
                       d.GetParentNotesField()->ChangeValue("Bring the school reports");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetPrintSettings().GetParentNotes(), "Bring the school reports");
 }
@@ -224,7 +224,7 @@ TEST_F(FrameSchedule, EventDetailsEditTheEventsMailServerOnlyOnOk) {
                       Answering<EmailServerDlg>([answer](EmailServerDlg& d) {
                           d.GetFromField()->ChangeValue("office@school.example");
                           d.GetServerField()->ChangeValue("smtp.school.example");
-                          return answer == wxID_OK && d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                          return answer == wxID_OK && d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                       }));
         EXPECT_EQ(TheEvent().GetEmailServerSettings().GetServer(),
                   answer == wxID_OK ? "smtp.school.example" : before);
@@ -264,7 +264,7 @@ TEST_F(FrameSchedule, ScoringChangesReachTheEventOnlyOnOK) {
     wxTEST_DIALOG(frame_->RunCommand(CommandId::EditScoring),
                   Answering<EditScoringDlg>([](EditScoringDlg& d) {
                       d.GetTeacherWaitBox()->ChangeValue("60");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetOptions().TeacherGapLength, 60 * 60 / TheEvent().GetSlotLength());
 }

@@ -73,7 +73,7 @@ TEST_F(TeacherCommands, AddTeacherInsertsTheAcceptedCopyAndCancelAddsNothing) {
         editor->GetNameText()->ChangeValue("Dr Newman");
         editor->GetInitialsText()->ChangeValue("QQ");
         editor->GetLengthText()->ChangeValue("2");
-        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     frame_->RunCommand(CommandId::AddTeacher);
     ASSERT_EQ(TheEvent().GetTeachers().Count(), before + 1);
@@ -105,7 +105,7 @@ TEST_F(TeacherCommands, EditTeacherAssignsTheCopyAndDeleteAsksFirst) {
         AnswerDialogs answers([](wxDialog* dialog) {
             auto* editor = dynamic_cast<TeacherDlg*>(dialog);
             editor->GetLocationText()->ChangeValue("Hall 2");
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
         frame_->RunCommand(CommandId::EditTeacher);
         EXPECT_EQ(answers.opened, 1);
@@ -192,12 +192,12 @@ TEST_F(TeacherCommands, OnALockedEventTheAppointmentEditorsKeepEverybodysAttenda
     AnswerDialogs answers([&](wxDialog* dialog) {
         if (auto* editor = dynamic_cast<TApptEntryDlg*>(dialog)) {
             tryAbsence(editor->GetRow(0));
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         }
         if (auto* editor = dynamic_cast<ApptEntryDlg*>(dialog)) {
             parent = editor->GetCurrentPupil()->GetParent();
             tryAbsence(editor->GetRow(0));
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         }
         return wxID_CANCEL;
     });

@@ -99,7 +99,7 @@ int UntickAll(wxDialog* dialog) {
     for (wxCheckBox* box : choice->GetBoxes()) {
         box->SetValue(false);
     }
-    return choice->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    return choice->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
 }
 
 TEST_F(LostEdits, UntickingTheLastPresentationIsOfferedForSavingOnEveryRoad) {
@@ -227,10 +227,10 @@ TEST_F(LostEdits, AttendanceTypedBeforeEditAppointmentsSurvivesIt) {
                 Press(dialog, WxId(DaySelectDlg::Id::NextDay));
             }
             Press(dialog, WxId(TeacherDlg::Id::EditAppointments));
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
         script_.steps.push_back([](wxDialog* dialog) {
-            return dynamic_cast<TApptEntryDlg*>(dialog)->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return dynamic_cast<TApptEntryDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
         Select(teacher);
         frame_->RunCommand(CommandId::EditTeacher);

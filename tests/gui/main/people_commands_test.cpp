@@ -208,12 +208,12 @@ TEST_F(PeopleCommands, AddParentKeepsTheEventAsItWasUntilOKAndRefusesADuplicateI
     script_.steps.push_back([this](wxDialog* dialog) {
         auto* editor = dynamic_cast<ParentDlg*>(dialog);
         editor->GetNameText()->ChangeValue("FAM1004");
-        EXPECT_FALSE(editor->AcceptOK());
+        EXPECT_FALSE(editor->TransferDataFromWindow());
         EXPECT_EQ(Reports(),
                   std::vector<std::string>{
                       "The parents \"Dr Brown\" already have the identifier \"FAM1004\""});
         editor->GetNameText()->ChangeValue("Mr New");
-        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     frame_->RunCommand(CommandId::AddParent);
     EXPECT_EQ(TheEvent().GetParents().Count(), before + 1);
@@ -228,9 +228,9 @@ TEST_F(PeopleCommands, AddPresentationStartsOnTheFirstDayForOneSlot) {
         EXPECT_EQ(editor->GetStartCombo()->GetTime(), TimeOfDay(16, 0, 0));
         EXPECT_EQ(editor->GetEndCombo()->GetTime(), TimeOfDay(16, 5, 0));
         editor->GetTitleText()->ChangeValue("options for year 10");
-        EXPECT_FALSE(editor->AcceptOK());
+        EXPECT_FALSE(editor->TransferDataFromWindow());
         editor->GetTitleText()->ChangeValue("Sixth Form");
-        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     frame_->RunCommand(CommandId::AddPresentation);
     ASSERT_EQ(TheEvent().GetPresentations().Count(), before + 1);
@@ -250,7 +250,7 @@ TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
         EXPECT_NE(entry, nullptr);
         entry->GetTeacherCombo()->SetValue("ba");
         entry->GetPriorityCombo()->SetSelection(2);
-        return entry->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return entry->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     const Teacher* ashworth = TheEvent().GetTeachers().FindByNameOrInitials("BA");
     std::vector<const Pupil*> without;

@@ -53,7 +53,7 @@ protected:
                 define.OnSelect(select);
             }
             define.GetNameText()->SetValue(name);
-            EXPECT_TRUE(define.AcceptOK());
+            EXPECT_TRUE(define.TransferDataFromWindow());
             return static_cast<int>(wxID_OK);
         });
     }
@@ -160,7 +160,7 @@ TEST_F(ImportDialog, EventImporterRunsWithoutDefinitionAndEachImportAddsToThePre
     ASSERT_NE(nullptr, tree);
     EXPECT_EQ("Proposed Additions", tree->GetItemText(tree->GetRootItem()));
     EXPECT_EQ(5u, tree->GetCount()) << "the root, the group and three teachers";
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
 }
 
 TEST_F(ImportDialog, NamedCSVImportIsSavedTrimmedAndOfferedAgain) {
@@ -204,7 +204,7 @@ protected:
             using F = SIMSCommandReporterDlg::Field;
             details.GetField(F::Password)->SetValue("secret");
             details.GetField(F::ReportName)->SetValue(report);
-            EXPECT_TRUE(details.AcceptOK());
+            EXPECT_TRUE(details.TransferDataFromWindow());
             return static_cast<int>(wxID_OK);
         });
     }
@@ -230,7 +230,7 @@ TEST_F(SIMSImport, ReportOutputIsDescribedAndImportedButNotKept) {
     dialogs_.Then<DefineCSVDlg>([](DefineCSVDlg& define) {
         EXPECT_TRUE(define.GetIgnoreFirstLine()) << "the report's header names the columns";
         define.GetNameText()->SetValue("SIMS pupils");
-        EXPECT_TRUE(define.AcceptOK());
+        EXPECT_TRUE(define.TransferDataFromWindow());
         return static_cast<int>(wxID_OK);
     });
     ExpectImportRun();
