@@ -70,11 +70,11 @@ std::unique_ptr<StdioFile> OpenImportFile(const std::string& path) {
     return file;
 }
 
-ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
-    : OKCancelDlg(parent, kind != 0 ? "Import pupils" : "Import teachers"),
+ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, PeopleImport who)
+    : OKCancelDlg(parent, who == PeopleImport::Pupils ? "Import pupils" : "Import teachers"),
       controller_(controller),
       previewEvent_(std::make_shared<Event>()),
-      kind_(kind) {
+      who_(who) {
     const MultiDaySchedule* current = controller_ ? controller_->GetSchedule() : nullptr;
     previewSchedule_ = current ? current->CreateLike(previewEvent_)
                                : std::make_unique<MultiDaySchedule>(previewEvent_);
@@ -125,7 +125,6 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
 }
 
 ImportDlg::~ImportDlg() = default;
-
 
 void ImportDlg::RefreshFileTypes() {
     fileType_->Clear();
@@ -252,7 +251,7 @@ bool ImportDlg::ImportFromFile() {
 bool ImportDlg::ImportFromSIMS() {
     SIMSCommandReporter reporter;
     UserSettings* settings = controller_ ? &controller_->GetUserSettings() : nullptr;
-    reporter.LoadSettings(settings, kind_);
+    reporter.LoadSettings(settings, who_);
     {
         SIMSCommandReporterDlg details(this, &reporter);
         if (details.ShowModal() != wxID_OK) {
@@ -260,7 +259,7 @@ bool ImportDlg::ImportFromSIMS() {
         }
     }
     if (settings != nullptr) {
-        reporter.SaveSettings(settings, kind_);
+        reporter.SaveSettings(settings, who_);
         (void)controller_->SaveUserSettings();  // reports itself; the import goes on
     }
     const std::string output = reporter.GetOutputFileName();

@@ -163,7 +163,7 @@ TEST_F(MovingImportedPeople, RefusedTeacherIsNamedAndTheRestStillMove) {
     AddToPreview("Mr Cobb", "CC");
     AddToPreview("Ms Dunn", "DD");
 
-    EXPECT_EQ(3, MoveImportedPeople(*preview, *schedule, false));
+    EXPECT_EQ(3, MoveImportedPeople(*preview, *schedule, PeopleImport::Teachers));
     EXPECT_EQ(4u, TeacherCount());
     EXPECT_EQ(0u, preview->GetTeachers().Count()) << "nothing left for the preview to free";
     EXPECT_NE(nullptr, event->GetTeachers().FindByNameOrInitials("Ms Dunn"));
@@ -178,15 +178,15 @@ TEST_F(MovingImportedPeople, ParentsMoveWithTheirPupilsAndALockedEventTakesNobod
     AddFamily("Mrs Cox", "Ben Cox");
 
     event->SetLocked(true);
-    EXPECT_EQ(0, MoveImportedPeople(*preview, *schedule, true));
+    EXPECT_EQ(0, MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils));
     EXPECT_EQ("Error: Cannot import pupils because the schedule is locked\n", sink.GetText());
     EXPECT_EQ(2u, preview->GetParents().Count());
-    EXPECT_TRUE(RefusePeopleImportWhenLocked(*schedule, false));
+    EXPECT_TRUE(RefusePeopleImportWhenLocked(*schedule, PeopleImport::Teachers));
     EXPECT_EQ("Error: Cannot import teachers because the schedule is locked\n", sink.GetText());
 
     event->SetLocked(false);
-    EXPECT_FALSE(RefusePeopleImportWhenLocked(*schedule, true));
-    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, true));
+    EXPECT_FALSE(RefusePeopleImportWhenLocked(*schedule, PeopleImport::Pupils));
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils));
     ASSERT_NE(nullptr, ParentNamed("Mrs Cox"));
     EXPECT_EQ("Ben Cox", ParentNamed("Mrs Cox")->GetPupil(0)->GetName());
     EXPECT_EQ(0u, ParentNamed("Mr Lee")->GetPupilCount());

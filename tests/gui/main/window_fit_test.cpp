@@ -207,7 +207,9 @@ protected:
                                      "Login to server \"smtp.example\":", LoginUserName);
              },
              Field<LoginDlg>([](LoginDlg* d) -> wxWindow* { return d->GetNameField(); })},
-            {"import", [=, &controller] { return new ImportDlg(top, &controller, 0); }, nullptr},
+            {"import",
+             [=, &controller] { return new ImportDlg(top, &controller, PeopleImport::Teachers); },
+             nullptr},
             {"import columns",
              [=, this] { return new DefineCSVDlg(top, csvFile_.get(), &mapping_); }, nullptr},
             {"import priority", [=] { return new ImportPTPrioDlg(top); }, nullptr},
