@@ -118,7 +118,6 @@ void EmailServerDlg::ApplyProvider() {
     }
 }
 
-
 bool EmailServerDlg::TransferDataFromWindow() {
     const std::string from = ToUtf8(from_->GetValue());
     const std::string portText = ToUtf8(port_->GetValue());

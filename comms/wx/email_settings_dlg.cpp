@@ -41,7 +41,6 @@ EmailSettingsDlg::EmailSettingsDlg(wxWindow* parent, std::shared_ptr<Event> even
     Bind(wxEVT_BUTTON, &EmailSettingsDlg::OnEditEmailServer, this, WxId(Id::EditEmailServer));
 }
 
-
 bool EmailSettingsDlg::TransferDataFromWindow() {
     if (!settings_) {
         return true;

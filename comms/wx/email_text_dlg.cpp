@@ -26,7 +26,6 @@ EmailTextDlg::EmailTextDlg(wxWindow* parent, std::shared_ptr<Event> event, Email
     AddOKCancelButtons();
 }
 
-
 bool EmailTextDlg::TransferDataFromWindow() {
     text_ = ToUtf8(textField_->GetValue());
     if (!event_) {

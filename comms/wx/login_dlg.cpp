@@ -33,7 +33,6 @@ LoginDlg::LoginDlg(wxWindow* parent, const char* initialName, const char* initia
     SetFirstField(initialName && *initialName ? passwordField_ : nameField_);
 }
 
-
 bool LoginDlg::TransferDataFromWindow() {
     name_ = ToUtf8(nameField_->GetValue());
     password_ = ToUtf8(passwordField_->GetValue());

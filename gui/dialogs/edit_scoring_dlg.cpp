@@ -97,4 +97,3 @@ bool EditScoringDlg::TransferDataFromWindow() {
     }
     return true;
 }
-

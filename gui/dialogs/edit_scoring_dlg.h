@@ -36,7 +36,6 @@ public:
     wxCheckBox* GetSwitchBox(Switch which) const { return switches_[which]; }
 
 private:
-
     std::shared_ptr<Event> event_;
     ScoringLimitTexts shown_;
     wxTextCtrl* teacherWait_;

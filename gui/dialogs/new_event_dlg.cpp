@@ -237,4 +237,3 @@ bool NewEventDlg::TransferDataFromWindow() {
     }
     return accepted;
 }
-

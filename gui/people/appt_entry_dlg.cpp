@@ -180,7 +180,6 @@ bool ApptEntryDlg::TransferDataFromWindow() {
     return true;
 }
 
-
 // A disabled box stands for a request the locked timetable keeps: ticking or clearing it
 // would only ask the model for what it must refuse.
 void ApptEntryDlg::OnSelectAll(wxCommandEvent&) {

@@ -47,4 +47,3 @@ bool AttendeePresDlg::TransferDataFromWindow() {
     }
     return SetPresentationsAttended(*days_, *attendee_, chosen);
 }
-

@@ -20,7 +20,6 @@ public:
     const std::vector<wxCheckBox*>& GetBoxes() const { return boxes_; }
 
 private:
-
     Attendee* attendee_;
     MultiDaySchedule* days_;
     std::vector<wxCheckBox*> boxes_;

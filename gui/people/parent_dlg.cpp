@@ -194,7 +194,6 @@ bool ParentDlg::TransferDataFromWindow() {
     return true;
 }
 
-
 void ParentDlg::OnAddPupil(wxCommandEvent&) {
     auto pupil = std::make_unique<Pupil>();
     int result = wxID_CANCEL;

@@ -115,4 +115,3 @@ bool PresentationDlg::TransferDataFromWindow() {
     presentation_->SetLocation(ToUtf8(location_->GetValue()));
     return true;
 }
-

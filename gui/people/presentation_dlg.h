@@ -34,7 +34,6 @@ protected:
     void LoadDayValues() override;
 
 private:
-
     bool editing_;
     Presentation* presentation_;
     std::shared_ptr<Event> event_;

@@ -148,7 +148,6 @@ bool PupilDlg::TransferDataFromWindow() {
     return true;
 }
 
-
 bool PupilDlg::AddRequest(const RequestEntry& entry) {
     const bool added = AddPupilRequest(*pupil_, entry);
     RefreshLists();

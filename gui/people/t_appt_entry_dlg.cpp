@@ -152,4 +152,3 @@ bool TApptEntryDlg::TransferDataFromWindow() {
     SaveForm();
     return true;
 }
-

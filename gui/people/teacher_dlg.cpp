@@ -217,7 +217,6 @@ bool TeacherDlg::TransferDataFromWindow() {
     return true;
 }
 
-
 void TeacherDlg::AddBreak(const DateTime& when) {
     working_.AddBreak(when);
     UpdateControls();

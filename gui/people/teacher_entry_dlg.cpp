@@ -87,7 +87,6 @@ bool TeacherEntryDlg::TransferDataFromWindow() {
                             editing_ ? EditMode::Edit : EditMode::Add, fields, maxLength_, &entry_);
 }
 
-
 void TeacherEntryDlg::OnCheckBox(wxCommandEvent&) {
     UpdateEnabled();
 }

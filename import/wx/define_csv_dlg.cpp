@@ -165,4 +165,3 @@ bool DefineCSVDlg::TransferDataFromWindow() {
     chooser_.FillMapping(*mapping_);
     return true;
 }
-

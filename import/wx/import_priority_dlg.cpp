@@ -40,4 +40,3 @@ bool ImportPTPrioDlg::TransferDataFromWindow() {
     priority_ = PriorityFromChoice(ToUtf8(choice_->GetValue()), priority_);
     return true;
 }
-

@@ -21,7 +21,6 @@ public:
     wxComboBox* GetChoice() const { return choice_; }
 
 private:
-
     wxComboBox* choice_;
     int priority_ = 1;
 };

@@ -104,7 +104,6 @@ bool SIMSCommandReporterDlg::TransferDataFromWindow() {
     return true;
 }
 
-
 void SIMSCommandReporterDlg::OnBrowse(wxCommandEvent&) {
     FileChoice choice;
     if (PromptService::Current().ChooseFile(

@@ -100,7 +100,6 @@ PrintSettingsDlg::PrintSettingsDlg(wxWindow* parent, PrintSettings* settings,
     CentreOnParent(wxBOTH);
 }
 
-
 void PrintSettingsDlg::OnAdvanced(wxCommandEvent&) {
     PrintSettingsAdvDlg advanced(this, settings_, controller_, heading_.c_str());
     advanced.ShowModal();
@@ -205,7 +204,6 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
          WxId(Id::BrowseTeacherScript));
     CentreOnParent(wxBOTH);
 }
-
 
 void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
     static const char* const kScripts = "Lua scripts (*.lua)|*.lua;*.LUA|All files (*.*)|*";

@@ -335,8 +335,7 @@ TEST_F(CommandTexts, OverviewMenusFitTheCellAndTheLock) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << " locked " << c.locked
                                         << " teacher row " << c.teacherRow);
-        const PopupMenuTable table =
-            OverviewMenu(c.kind, StateOf(c.locked), c.teacherRow, nullptr);
+        const PopupMenuTable table = OverviewMenu(c.kind, StateOf(c.locked), c.teacherRow, nullptr);
         ASSERT_EQ(table.size(), c.entries.size());
         for (size_t i = 0; i < table.size(); ++i) {
             EXPECT_EQ(WxId(table[i].id), c.entries[i].id) << i;

@@ -149,7 +149,8 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
     prompts_.Answer(wxID_YES);
     AnswersByTitle answers;
     answers.Expect("Email Settings", [](wxDialog* dialog) {
-        return dynamic_cast<EmailSettingsDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+        return dynamic_cast<EmailSettingsDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK
+                                                                                 : wxID_CANCEL;
     });
     int sent = 0;
     answers.Expect("Emails", [&](wxDialog* dialog) {

@@ -224,7 +224,8 @@ TEST_F(FrameSchedule, EventDetailsEditTheEventsMailServerOnlyOnOk) {
                       Answering<EmailServerDlg>([answer](EmailServerDlg& d) {
                           d.GetFromField()->ChangeValue("office@school.example");
                           d.GetServerField()->ChangeValue("smtp.school.example");
-                          return answer == wxID_OK && d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+                          return answer == wxID_OK && d.TransferDataFromWindow() ? wxID_OK
+                                                                                 : wxID_CANCEL;
                       }));
         EXPECT_EQ(TheEvent().GetEmailServerSettings().GetServer(),
                   answer == wxID_OK ? "smtp.school.example" : before);

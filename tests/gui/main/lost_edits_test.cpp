@@ -230,7 +230,8 @@ TEST_F(LostEdits, AttendanceTypedBeforeEditAppointmentsSurvivesIt) {
             return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
         script_.steps.push_back([](wxDialog* dialog) {
-            return dynamic_cast<TApptEntryDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+            return dynamic_cast<TApptEntryDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK
+                                                                                  : wxID_CANCEL;
         });
         Select(teacher);
         frame_->RunCommand(CommandId::EditTeacher);

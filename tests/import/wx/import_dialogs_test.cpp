@@ -77,7 +77,8 @@ TEST_F(SIMSDetails, ChecksRunInOrderAndOnlyAPassingFormChangesTheRecord) {
     EXPECT_EQ("SIMS\\SQL", dialog.GetField(Field::ServerName)->GetValue());
     Type(dialog, Field::Password, " ");
     Type(dialog, Field::DatabaseName, "  ");
-    EXPECT_TRUE(dialog.TransferDataFromWindow()) << "blanks count as filled and parameters may stay empty";
+    EXPECT_TRUE(dialog.TransferDataFromWindow())
+        << "blanks count as filled and parameters may stay empty";
     EXPECT_EQ(" ", record_.password);
     EXPECT_EQ("  ", record_.databaseName);
 }
