@@ -7,6 +7,7 @@
 #include "gui/dialogs/window_id.h"
 #include "gui/people/attendance_row.h"
 #include "gui/people/edit_mode.h"
+#include "model/person.h"
 
 class Event;
 class Parent;
@@ -57,7 +58,7 @@ public:
     TimeEntryCombo* GetDepartureCombo() const { return attendance_.GetDepartureCombo(); }
     wxListBox* GetPupilsList() const { return pupils_; }
     wxListBox* GetBookedList() const { return booked_; }
-    wxStaticText* GetEmailSentLabel(int kind) const { return sent_[kind]; }
+    wxStaticText* GetEmailSentLabel(EmailTextKind kind) const { return sent_[kind]; }
     wxButton* GetAddPupilButton() const { return addPupil_; }
     wxButton* GetRemovePupilButton() const { return removePupil_; }
 

@@ -137,8 +137,7 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
             // The bookings are locked too: with the event's own flag cleared behind the
             // window's back, no parent can be unbooked.
             host_->GetController().GetEvent()->SetLocked(false);
-            for (unsigned i = 0; i < host_->GetController().GetEvent()->GetParents().Count();
-                 ++i) {
+            for (unsigned i = 0; i < host_->GetController().GetEvent()->GetParents().Count(); ++i) {
                 Parent* parent = host_->GetController().GetEvent()->GetParents().At(i);
                 if (Schedule()->GetDay(0)->ParentHasAppointments(parent)) {
                     EXPECT_FALSE(Schedule()->UnbookParent(parent));
