@@ -15,6 +15,8 @@ struct PeopleDigest {
 // Empty for no event.
 PeopleDigest DigestPeople(const Event* event);
 
+class MultiDaySchedule;
+
 // What changed in the held event since the views last looked.
 struct EventChanges {
     // Another event was taken, or none is held any more.
@@ -23,4 +25,20 @@ struct EventChanges {
     bool people = false;
     // Only what people or presentations are called.
     bool names = false;
+    bool operator==(const EventChanges&) const = default;
+};
+
+// What the controller tells those who follow its event.
+struct EventMessage {
+    enum class Kind {
+        // Another schedule is held (or none): told at once, while the old one still exists.
+        Replaced,
+        // A change ended: told once the outermost change scope closes.
+        Settled,
+    };
+    Kind kind;
+    // Replaced: the schedule now held, null when none.
+    MultiDaySchedule* schedule = nullptr;
+    // Settled: what changed since the last settled message.
+    EventChanges changes;
 };

@@ -2,6 +2,8 @@
 
 #include <signal.h>
 
+#include <utility>
+
 #include "app/autosave_session.h"
 #include "app/event_file_writer.h"
 #include "app/qm_script.h"
@@ -61,7 +63,9 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         return;
     }
     EndAutosave();
-    schedule_ = std::move(schedule);
+    // Freed only once the followers hold the new one.
+    const std::unique_ptr<MultiDaySchedule> previous =
+        std::exchange(schedule_, std::move(schedule));
     ++eventGeneration_;
     if (schedule_->GetEvent() != event_) {
         event_ = schedule_->GetEvent();
@@ -74,6 +78,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
     if (event_) {
         event_->MakeScoreSwitchesCurrent();
     }
+    followers_.Publish({EventMessage::Kind::Replaced, schedule_.get(), {}});
 }
 
 bool QMController::IsEventChanged() const {
@@ -148,14 +153,43 @@ void QMController::EndAutosave() {
     autosave_->Cancel();
 }
 
+void QMController::BeginChange() {
+    ++changeDepth_;
+    // What an autosave copy has formatted may no longer be the event.
+    autosave_->Restart();
+}
+
 void QMController::CloseEvent() {
     EndAutosave();
-    schedule_.reset();
+    const std::unique_ptr<MultiDaySchedule> previous = std::move(schedule_);
     ++eventGeneration_;
+    if (previous) {
+        followers_.Publish({EventMessage::Kind::Replaced, nullptr, {}});
+    }
     lock_.reset();
     readOnlyPath_.clear();
     savedDigest_.clear();
     autosavePath_.clear();
+}
+
+void QMController::SettleChanges() {
+    if (changeDepth_ > 0) {
+        return;
+    }
+    followers_.Publish({EventMessage::Kind::Settled, schedule_.get(), TakeChanges()});
+    std::vector<std::function<void()>> waiting;
+    waiting.swap(afterSettling_);
+    for (const std::function<void()>& work : waiting) {
+        work();
+    }
+}
+
+void QMController::AfterChangesSettle(std::function<void()> work) {
+    if (changeDepth_ > 0) {
+        afterSettling_.push_back(std::move(work));
+    } else {
+        work();
+    }
 }
 
 EventChanges QMController::TakeChanges() {

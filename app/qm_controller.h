@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/event_changes.h"
 #include "app/user_settings.h"
+#include "foundation/publisher.h"
 
 class AutosaveSession;
 class ByteBuffer;
@@ -93,6 +96,36 @@ public:
     bool WriteAutosaveText(const std::string& text) const;
 
     // --- what the views follow ---
+    // Held while the event may change: a command, an editor, a file opened or dropped. Scopes
+    // nest; when the outermost ends the subscribers are told once what changed, then the work
+    // left for after the change runs.
+    class ChangeScope {
+    public:
+        explicit ChangeScope(QMController& controller) : controller_(controller) {
+            controller_.BeginChange();
+        }
+        ~ChangeScope() {
+            if (--controller_.changeDepth_ == 0) {
+                controller_.SettleChanges();
+            }
+        }
+        ChangeScope(const ChangeScope&) = delete;
+        ChangeScope& operator=(const ChangeScope&) = delete;
+
+    private:
+        QMController& controller_;
+    };
+    // Replaced and Settled messages until the subscription goes.
+    [[nodiscard]] Subscription Subscribe(std::function<void(const EventMessage&)> handler) {
+        return followers_.Subscribe(std::move(handler));
+    }
+    // Tells the subscribers what changed since they last heard and runs the work that waited
+    // for it; inside a change scope this waits for the scope's end.
+    void SettleChanges();
+    // Runs the work once the subscribers have heard of the change under way (a report over the
+    // views as the change left them); at once when nothing is changing.
+    void AfterChangesSettle(std::function<void()> work);
+    bool IsChanging() const { return changeDepth_ > 0; }
     // What changed since the last call: another event (or none), its people, or only their
     // names; asking moves the mark. Whatever made the change, this sees it. The timetable
     // itself is not followed: views that show it redraw whenever they are asked to.
@@ -136,6 +169,7 @@ private:
     // Moves a copy that could not be recovered out of the autosave path; "" on failure.
     std::string KeepFailedAutosave();
     void EndAutosave();
+    void BeginChange();
     // After an open or a save: the event as it stands is the one its file holds.
     void RememberSavedText() { savedDigest_ = DigestEventText(); }
 
@@ -151,6 +185,9 @@ private:
     unsigned eventGeneration_ = 0;
     unsigned seenGeneration_ = 0;
     PeopleDigest seenPeople_;
+    Publisher<EventMessage> followers_;
+    int changeDepth_ = 0;
+    std::vector<std::function<void()>> afterSettling_;
     std::string autosavePath_;
     std::unique_ptr<AutosaveSession> autosave_;
     UserSettings settings_;

@@ -62,15 +62,14 @@ int PresentationSlot(const Schedule* day, const Presentation* presentation) {
 
 }  // namespace
 
-std::string EmailJob::GetLineEnd(int style) {
+std::string EmailJob::GetLineEnd(EmailTextStyle style) {
     switch (style) {
         case EmailTextPlain:
             return "\r\n";
         case EmailTextCalendar:
             return "\\n";
-        default:
-            return std::string();
     }
+    return std::string();
 }
 
 std::string EmailJob::ReplacePlaceholder(const std::string& text, const char* word,
@@ -103,7 +102,7 @@ std::string EmailJob::FillPlaceholders(const std::string& text,
 }
 
 std::string EmailJob::ComposeInvitationText(Person* person, const std::string& link,
-                                            int style) const {
+                                            EmailTextStyle style) const {
     if (!HasEvent() || person == nullptr) {
         return std::string();
     }
@@ -489,15 +488,16 @@ std::string EmailJob::ComposeTeacher(Teacher* teacher, Schedule* day, const Styl
     return text;
 }
 
-std::string EmailJob::ComposeParentText(Parent* parent, Schedule* day, int style) const {
+std::string EmailJob::ComposeParentText(Parent* parent, Schedule* day, EmailTextStyle style) const {
     return ComposeParent(parent, day, Style{style == EmailTextCalendar, GetLineEnd(style)});
 }
 
-std::string EmailJob::ComposePupilText(Pupil* pupil, Schedule* day, int style) const {
+std::string EmailJob::ComposePupilText(Pupil* pupil, Schedule* day, EmailTextStyle style) const {
     return ComposePupil(pupil, day, Style{style == EmailTextCalendar, GetLineEnd(style)});
 }
 
-std::string EmailJob::ComposeTeacherText(Teacher* teacher, Schedule* day, int style) const {
+std::string EmailJob::ComposeTeacherText(Teacher* teacher, Schedule* day,
+                                         EmailTextStyle style) const {
     return ComposeTeacher(teacher, day, Style{style == EmailTextCalendar, GetLineEnd(style)});
 }
 

@@ -105,17 +105,18 @@ public:
     void CancelMessage();
 
     // --- composition ---
-    static std::string GetLineEnd(int style);
+    static std::string GetLineEnd(EmailTextStyle style);
     // Every whole-word occurrence of the word, with the lines rebuilt to end in CR LF.
     static std::string ReplacePlaceholder(const std::string& text, const char* word,
                                           const char* value);
     // All placeholders in one pass, so a value that holds a placeholder word stays as it is.
     static std::string FillPlaceholders(const std::string& text,
                                         const std::map<std::string, std::string>& values);
-    std::string ComposeInvitationText(Person* person, const std::string& link, int style) const;
-    std::string ComposeParentText(Parent* parent, Schedule* day, int style) const;
-    std::string ComposePupilText(Pupil* pupil, Schedule* day, int style) const;
-    std::string ComposeTeacherText(Teacher* teacher, Schedule* day, int style) const;
+    std::string ComposeInvitationText(Person* person, const std::string& link,
+                                      EmailTextStyle style) const;
+    std::string ComposeParentText(Parent* parent, Schedule* day, EmailTextStyle style) const;
+    std::string ComposePupilText(Pupil* pupil, Schedule* day, EmailTextStyle style) const;
+    std::string ComposeTeacherText(Teacher* teacher, Schedule* day, EmailTextStyle style) const;
     bool BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day, int attachCalendar) const;
 
 private:

@@ -116,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     run->SetInput(&file);
     run->SetTarget(previewDays.get());
     (void)RunImport(*run);  // a failed import keeps what came before the failure
-    (void)MoveImportedPeople(*preview, days, pupils);
+    (void)MoveImportedPeople(*preview, days,
+                             pupils ? PeopleImport::Pupils : PeopleImport::Teachers);
 
     const std::string saved = EventFileWriter(days).FormatEventFile();
     std::unique_ptr<MultiDaySchedule> reopened = ReadEventText(saved);

@@ -42,22 +42,23 @@ int MoveAll(List& list, const char* role, Add add) {
 
 }  // namespace
 
-bool RefusePeopleImportWhenLocked(const MultiDaySchedule& target, bool pupils) {
+bool RefusePeopleImportWhenLocked(const MultiDaySchedule& target, PeopleImport who) {
     const auto& event = target.GetEvent();
     if (!event || !event->IsLocked()) {
         return false;
     }
-    ReportMessage(SeverityError, pupils ? "Cannot import pupils because the schedule is locked"
-                                        : "Cannot import teachers because the schedule is locked");
+    ReportMessage(SeverityError, who == PeopleImport::Pupils
+                                     ? "Cannot import pupils because the schedule is locked"
+                                     : "Cannot import teachers because the schedule is locked");
     return true;
 }
 
-int MoveImportedPeople(Event& preview, MultiDaySchedule& target, bool pupils) {
+int MoveImportedPeople(Event& preview, MultiDaySchedule& target, PeopleImport who) {
     // A lock keeps the bookings as they are; new people book nothing.
     if (!target.GetEvent()) {
         return 0;
     }
-    if (pupils) {
+    if (who == PeopleImport::Pupils) {
         return MoveAll<Parent>(preview.GetParents(), "Parent", [&](std::unique_ptr<Parent> p) {
             target.FitAttendanceToDays(p.get());
             return target.AddParent(std::move(p));

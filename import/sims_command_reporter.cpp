@@ -22,16 +22,12 @@ struct ReportKeys {
     const char* params;
 };
 
-// Null for a kind that has no report of its own.
-const ReportKeys* KeysForKind(int kind) {
+const ReportKeys& KeysFor(PeopleImport who) {
     static const ReportKeys kTeachers = {"sims_command_reporter_reportname_teachers",
                                          "sims_command_reporter_reportparams_teachers"};
     static const ReportKeys kPupils = {"sims_command_reporter_reportname_pupils",
                                        "sims_command_reporter_reportparams_pupils"};
-    if (kind == 0) {
-        return &kTeachers;
-    }
-    return kind == 1 ? &kPupils : nullptr;
+    return who == PeopleImport::Pupils ? kPupils : kTeachers;
 }
 
 // UserSettings keeps an empty value; the record's empty fields leave no key behind.
@@ -54,7 +50,7 @@ SIMSCommandReporter::~SIMSCommandReporter() {
     RemoveOutputFolder();
 }
 
-void SIMSCommandReporter::LoadSettings(const UserSettings* settings, int kind) {
+void SIMSCommandReporter::LoadSettings(const UserSettings* settings, PeopleImport who) {
     if (settings == nullptr) {
         return;
     }
@@ -71,13 +67,12 @@ void SIMSCommandReporter::LoadSettings(const UserSettings* settings, int kind) {
             }
         }
     }
-    if (const ReportKeys* keys = KeysForKind(kind)) {
-        reportName = settings->Get(keys->name);
-        reportParams = settings->Get(keys->params);
-    }
+    const ReportKeys& keys = KeysFor(who);
+    reportName = settings->Get(keys.name);
+    reportParams = settings->Get(keys.params);
 }
 
-void SIMSCommandReporter::SaveSettings(UserSettings* settings, int kind) const {
+void SIMSCommandReporter::SaveSettings(UserSettings* settings, PeopleImport who) const {
     if (settings == nullptr) {
         return;
     }
@@ -85,10 +80,9 @@ void SIMSCommandReporter::SaveSettings(UserSettings* settings, int kind) const {
     SetOrDelete(*settings, kUserNameKey, userName);
     SetOrDelete(*settings, kServerNameKey, serverName);
     SetOrDelete(*settings, kDatabaseNameKey, databaseName);
-    if (const ReportKeys* keys = KeysForKind(kind)) {
-        SetOrDelete(*settings, keys->name, reportName);
-        SetOrDelete(*settings, keys->params, reportParams);
-    }
+    const ReportKeys& keys = KeysFor(who);
+    SetOrDelete(*settings, keys.name, reportName);
+    SetOrDelete(*settings, keys.params, reportParams);
 }
 
 std::string SIMSCommandReporter::GetSpecialFolderPath(int folder) {

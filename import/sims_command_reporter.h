@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "import/imported_people.h"
+
 class ChildProcess;
 class UserSettings;
 
@@ -39,12 +41,12 @@ public:
     std::string reportName;
     std::string reportParams;
 
-    // kind 0 teachers, 1 pupils: the two keep their own report name and parameters. Nothing
-    // happens without settings. With no program saved, the usual place under the programs
-    // folder is taken when the program is there.
-    void LoadSettings(const UserSettings* settings, int kind);
+    // Teachers and pupils keep their own report name and parameters. Nothing happens without
+    // settings. With no program saved, the usual place under the programs folder is taken when
+    // the program is there.
+    void LoadSettings(const UserSettings* settings, PeopleImport who);
     // Everything but the password.
-    void SaveSettings(UserSettings* settings, int kind) const;
+    void SaveSettings(UserSettings* settings, PeopleImport who) const;
 
     // "" when the system has no such folder.
     static std::string GetSpecialFolderPath(int folder);

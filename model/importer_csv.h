@@ -82,6 +82,7 @@ class ImporterCSV : public ImporterBase {
 public:
     explicit ImporterCSV(bool pupils) : pupils_(pupils), mapping_(pupils) {}
     const char* GetClassName() const override { return "ImporterCSV"; }
+    ImporterKind GetKind() const override { return ImporterKind::CSV; }
 
     // Stored trimmed; line ends and other control characters become blanks, because the name
     // travels on one line of the event file.

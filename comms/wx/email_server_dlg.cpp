@@ -74,7 +74,6 @@ EmailServerDlg::EmailServerDlg(wxWindow* parent, EmailServerSettings* settings)
         stored->SetValue(true);
     }
     ApplyProvider();
-    Bind(wxEVT_BUTTON, &EmailServerDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_RADIOBUTTON, &EmailServerDlg::OnProviderRadio, this);
 }
 
@@ -119,13 +118,7 @@ void EmailServerDlg::ApplyProvider() {
     }
 }
 
-void EmailServerDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
-
-bool EmailServerDlg::AcceptOK() {
+bool EmailServerDlg::TransferDataFromWindow() {
     const std::string from = ToUtf8(from_->GetValue());
     const std::string portText = ToUtf8(port_->GetValue());
     const std::string refusal = EmailDialogLogic::CheckServerFields(from, portText);

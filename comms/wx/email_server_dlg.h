@@ -15,9 +15,8 @@ class EmailServerDlg : public OKCancelDlg {
 public:
     EmailServerDlg(wxWindow* parent, EmailServerSettings* settings);
 
-    void OnOK(wxCommandEvent& event);
     // Checks the from address, then the port; writes the settings only when both pass.
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void OnProviderRadio(wxCommandEvent& event);
     EmailProvider GetSelectedProvider() const;
 

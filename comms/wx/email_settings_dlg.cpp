@@ -38,17 +38,10 @@ EmailSettingsDlg::EmailSettingsDlg(wxWindow* parent, std::shared_ptr<Event> even
     GetMainSizer()->Add(new wxButton(this, WxId(Id::EditEmailServer), "Edit Email Server"), 0,
                         wxALL, 5);
     AddOKCancelButtons();
-    Bind(wxEVT_BUTTON, &EmailSettingsDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &EmailSettingsDlg::OnEditEmailServer, this, WxId(Id::EditEmailServer));
 }
 
-void EmailSettingsDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
-
-bool EmailSettingsDlg::AcceptOK() {
+bool EmailSettingsDlg::TransferDataFromWindow() {
     if (!settings_) {
         return true;
     }

@@ -17,9 +17,8 @@ public:
     EmailSettingsDlg(wxWindow* parent, std::shared_ptr<Event> event, PrintSettings* settings,
                      const char* prompt);
 
-    void OnOK(wxCommandEvent& event);
     // Copies the boxes into the settings; false when nobody would be e-mailed.
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void OnEditEmailServer(wxCommandEvent& event);
 
     wxCheckBox* GetTeachersBox() const { return teachers_; }

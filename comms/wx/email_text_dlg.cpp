@@ -24,16 +24,9 @@ EmailTextDlg::EmailTextDlg(wxWindow* parent, std::shared_ptr<Event> event, Email
     GetMainSizer()->Add(help_, 0, wxALL, 5);
     GetMainSizer()->Add(textField_, 1, wxALL | wxEXPAND, 5);
     AddOKCancelButtons();
-    Bind(wxEVT_BUTTON, &EmailTextDlg::OnOK, this, wxID_OK);
 }
 
-void EmailTextDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
-
-bool EmailTextDlg::AcceptOK() {
+bool EmailTextDlg::TransferDataFromWindow() {
     text_ = ToUtf8(textField_->GetValue());
     if (!event_) {
         return false;

@@ -17,8 +17,7 @@ public:
     EmailTextDlg(wxWindow* parent, std::shared_ptr<Event> event, EmailTextKind kind,
                  EmailRecipientRole role);
 
-    void OnOK(wxCommandEvent& event);
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
 
     wxTextCtrl* GetTextField() const { return textField_; }
     wxStaticText* GetHelp() const { return help_; }

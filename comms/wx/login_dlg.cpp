@@ -30,21 +30,10 @@ LoginDlg::LoginDlg(wxWindow* parent, const char* initialName, const char* initia
     AddOKCancelButtons();
     CentreOnScreen();
     // Someone who is only asked again for the password starts typing it.
-    if (initialName && *initialName) {
-        passwordField_->SetFocus();
-    } else {
-        nameField_->SetFocus();
-    }
-    Bind(wxEVT_BUTTON, &LoginDlg::OnOK, this, wxID_OK);
+    SetFirstField(initialName && *initialName ? passwordField_ : nameField_);
 }
 
-void LoginDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
-
-bool LoginDlg::AcceptOK() {
+bool LoginDlg::TransferDataFromWindow() {
     name_ = ToUtf8(nameField_->GetValue());
     password_ = ToUtf8(passwordField_->GetValue());
     const std::string refusal = EmailDialogLogic::CheckLoginName(nameKind_, name_);

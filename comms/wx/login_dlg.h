@@ -14,9 +14,8 @@ public:
     LoginDlg(wxWindow* parent, const char* initialName, const char* initialPassword,
              const char* prompt, int nameKind);
 
-    void OnOK(wxCommandEvent& event);
     // Takes the fields; false, with the message reported, when the name is refused.
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
 
     const std::string& GetLoginName() const { return name_; }
     const std::string& GetPassword() const { return password_; }

@@ -67,7 +67,6 @@ EditOverviewDlg::EditOverviewDlg(wxWindow* parent, UserSettings* settings)
     AddOKCancelButtons();
 
     Bind(wxEVT_BUTTON, &EditOverviewDlg::OnResetToDefault, this, WxId(Id::Reset));
-    Bind(wxEVT_BUTTON, &EditOverviewDlg::OnOK, this, wxID_OK);
     LoadColours();
 }
 
@@ -108,7 +107,7 @@ void EditOverviewDlg::OnResetToDefault(wxCommandEvent&) {
     LoadColours();
 }
 
-void EditOverviewDlg::OnOK(wxCommandEvent& event) {
+bool EditOverviewDlg::TransferDataFromWindow() {
     if (settings_ != nullptr) {
         for (int level = 2; level >= 0; --level) {
             settings_->SetColourBookedOK(level, GetPickerColour(bookedOK_[level]));
@@ -124,5 +123,5 @@ void EditOverviewDlg::OnOK(wxCommandEvent& event) {
         settings_->SetColourAbsent(GetPickerColour(absent_));
         settings_->SetColourPresentation(GetPickerColour(presentation_));
     }
-    event.Skip();
+    return true;
 }

@@ -22,7 +22,8 @@ public:
     static Colour GetPickerColour(wxColourPickerCtrl* picker);
 
     void OnResetToDefault(wxCommandEvent& event);
-    void OnOK(wxCommandEvent& event);
+    // OK stores the thirteen colours.
+    bool TransferDataFromWindow() override;
 
     // Row order of the dialog's grid: booked OK, sibling gap and wait, each high, normal, low.
     wxColourPickerCtrl* GetBookedOKPicker(int level) const { return bookedOK_[level]; }

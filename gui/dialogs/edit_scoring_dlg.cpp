@@ -69,10 +69,9 @@ EditScoringDlg::EditScoringDlg(wxWindow* parent, std::shared_ptr<Event> event)
             switches_[i]->SetValue(values[i]);
         }
     }
-    Bind(wxEVT_BUTTON, &EditScoringDlg::OnOK, this, wxID_OK);
 }
 
-bool EditScoringDlg::AcceptOK() {
+bool EditScoringDlg::TransferDataFromWindow() {
     if (!event_) {
         return false;
     }
@@ -97,10 +96,4 @@ bool EditScoringDlg::AcceptOK() {
         event_->SetScoreSwitches(compare);
     }
     return true;
-}
-
-void EditScoringDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }

@@ -28,7 +28,7 @@ public:
     EditScoringDlg(wxWindow* parent, std::shared_ptr<Event> event);
 
     // The whole OK: the three limits in order, then the switches; false writes nothing.
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
 
     wxTextCtrl* GetTeacherWaitBox() const { return teacherWait_; }
     wxTextCtrl* GetParentWaitBox() const { return parentWait_; }
@@ -36,8 +36,6 @@ public:
     wxCheckBox* GetSwitchBox(Switch which) const { return switches_[which]; }
 
 private:
-    void OnOK(wxCommandEvent& event);
-
     std::shared_ptr<Event> event_;
     ScoringLimitTexts shown_;
     wxTextCtrl* teacherWait_;

@@ -49,7 +49,6 @@ NewEventDlg::NewEventDlg(wxWindow* parent, MultiDaySchedule* schedule, QMControl
     if (schedule_) {
         CreateControls();
     }
-    Bind(wxEVT_BUTTON, &NewEventDlg::OnOK, this, wxID_OK);
     Centre(wxBOTH);
 }
 
@@ -225,7 +224,7 @@ void NewEventDlg::OnTwoDaysChanged(wxCommandEvent&) {
     UpdateEnabling();
 }
 
-bool NewEventDlg::AcceptOK() {
+bool NewEventDlg::TransferDataFromWindow() {
     if (!schedule_ || !name_) {
         return false;
     }
@@ -237,10 +236,4 @@ bool NewEventDlg::AcceptOK() {
         timingChanged_ = true;
     }
     return accepted;
-}
-
-void NewEventDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }

@@ -32,7 +32,7 @@ public:
     static void SetLogoAndNotesEditor(SideEditor editor);
 
     // The whole OK: checks, questions, then the writes; false leaves everything as it was.
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     // Set by an accepted OK that changed the slot length or a day's date or hours.
     bool HasTimingChanged() const { return timingChanged_; }
 
@@ -60,7 +60,6 @@ private:
     void CreateDateRow(int index);
     void LoadFields(const EventSettingsFields& fields);
     void UpdateEnabling();
-    void OnOK(wxCommandEvent& event);
     void OnTwoDaysChanged(wxCommandEvent& event);
     void OnSideEditor(wxCommandEvent& event);
 

@@ -60,7 +60,7 @@ bool OKCancelDlg::Show(bool show) {
     }
     // Typing must reach a field, never press a button such as "Next Day >".
     if (show) {
-        if (wxWindow* field = FindFirstField(this)) {
+        if (wxWindow* field = firstField_ ? firstField_ : FindFirstField(this)) {
             field->SetFocus();
         }
     }

@@ -27,6 +27,8 @@ public:
     explicit EventSummaryPane(wxWindow* parent);
 
     void SetSchedule(MultiDaySchedule* schedule) override;
+    // The score, the lock and the counts move with every change.
+    void ShowChanges(const EventChanges&) override { SetSchedule(schedule_); }
 
     wxStaticText* GetEventLine() const { return eventLine_; }
     wxStaticText* GetScoreLine() const { return scoreLine_; }

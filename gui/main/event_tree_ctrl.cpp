@@ -381,11 +381,10 @@ TreeItemKind EventTreeCtrl::KindOf(const wxTreeItemId& item) const {
 }
 
 PopupMenuTable EventTreeCtrl::MenuFor(const wxTreeItemId& item) const {
-    const bool locked = event_ && event_->IsLocked();
     FrameActions* actions = TheFrameActions();
-    return TreeMenu(KindOf(item), locked, [actions](CommandId id) {
-        return actions != nullptr && actions->HasCommand(id);
-    });
+    return TreeMenu(
+        KindOf(item), actions ? actions->GetFrameState() : FrameState{},
+        [actions](CommandId id) { return actions != nullptr && actions->HasCommand(id); });
 }
 
 void EventTreeCtrl::OnItemActivated(wxTreeEvent&) {
@@ -393,18 +392,17 @@ void EventTreeCtrl::OnItemActivated(wxTreeEvent&) {
     if (preview_ || actions == nullptr) {
         return;
     }
-    if (Teacher* teacher = GetSelectedTeacher()) {
-        if (actions->HasCommand(CommandId::EditTeacher)) {
-            actions->EditTeacher(teacher);
-        }
-    } else if (Pupil* pupil = GetSelectedPupil()) {
-        if (actions->HasCommand(CommandId::EditPupil)) {
-            actions->EditPupil(pupil);
-        }
-    } else if (Presentation* presentation = GetSelectedPresentation()) {
-        if (actions->HasCommand(CommandId::EditPresentation)) {
-            actions->EditPresentation(presentation);
-        }
+    // The editor of the selected item, as its Edit command opens it.
+    CommandId edit = CommandId::None;
+    if (GetSelectedTeacher() != nullptr) {
+        edit = CommandId::EditTeacher;
+    } else if (GetSelectedPupil() != nullptr) {
+        edit = CommandId::EditPupil;
+    } else if (GetSelectedPresentation() != nullptr) {
+        edit = CommandId::EditPresentation;
+    }
+    if (edit != CommandId::None && actions->HasCommand(edit)) {
+        actions->RunCommand(edit, *this, wxGetTopLevelParent(this));
     }
 }
 

@@ -2,10 +2,8 @@
 
 #include "gui/main/frame_commands.h"
 
-class Parent;
-class Presentation;
-class Pupil;
-class Teacher;
+class Selection;
+class wxWindow;
 
 // What the event tree and the timetable overview ask of the main window, so that neither
 // includes the frame. The frame registers itself for its life; tests register a recording double.
@@ -15,13 +13,11 @@ public:
 
     // Whether the window runs the command (a preview tree's window may not).
     virtual bool HasCommand(CommandId id) const = 0;
-    // Each opens its editor modally and applies it on OK.
-    virtual void EditTeacher(Teacher* teacher) = 0;
-    virtual void EditParent(Parent* parent) = 0;
-    virtual void EditPupil(Pupil* pupil) = 0;
-    virtual void EditPresentation(Presentation* presentation) = 0;
-    // Summary line, overview, title and menus after a change.
-    virtual void RefreshViews() = 0;
+    // The state of the event that the commands' needs are checked against.
+    virtual FrameState GetFrameState() const = 0;
+    // Runs the command in a change, as the window's menu would, on what the pane picked and
+    // with the pane's window as the parent of its dialogs; false when the window lacks it.
+    virtual bool RunCommand(CommandId id, const Selection& selection, wxWindow* parent) = 0;
 };
 
 // The registered window; null while there is none.

@@ -9,15 +9,18 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 
-FrameState ComputeFrameState(const QMController& controller) {
+FrameState StateOfSchedule(const MultiDaySchedule* schedule) {
     FrameState state;
-    const MultiDaySchedule* schedule = controller.GetSchedule();
     state.loaded = schedule != nullptr && schedule->GetDayCount() > 0;
     state.locked = state.loaded && schedule->GetEvent() && schedule->GetEvent()->IsLocked();
     state.editable = state.loaded && !state.locked;
     state.unbooked = state.loaded && !schedule->AllRequestsBooked();
+    return state;
+}
+
+FrameState ComputeFrameState(const QMController& controller) {
+    FrameState state = StateOfSchedule(controller.GetSchedule());
     state.named = !controller.GetFileName().empty();
-    state.changed = controller.IsEventChanged();
     return state;
 }
 
@@ -27,10 +30,8 @@ bool IsCommandAllowed(CommandNeeds needs, const FrameState& state) {
             return true;
         case CommandNeeds::Loaded:
             return state.loaded;
-        case CommandNeeds::Changed:
-            return state.loaded && state.changed;
-        case CommandNeeds::ChangedAndNamed:
-            return state.loaded && state.changed && state.named;
+        case CommandNeeds::LoadedAndNamed:
+            return state.loaded && state.named;
         case CommandNeeds::Editable:
             return state.editable;
         case CommandNeeds::Locked:
@@ -186,11 +187,23 @@ const char* ToolTip(const ToolSpec& tool) {
 
 const std::vector<CommandId>& PopupOnlyCommands() {
     using C = CommandId;
-    static const std::vector<CommandId> ids = {
-        C::SendPersonResultsEmail,  C::SendPersonInvitationEmail, C::SendPersonReminderEmail,
-        C::PreviewResultsEmail,     C::PreviewInvitationEmail,    C::PreviewReminderEmail,
-        C::EditTeacherAppointments, C::EditPresentationsAttended, C::Ignored,
-        C::PrintPreviewSelected,    C::BookFormAppointment,       C::SetAllTeachersAttending,
-        C::SetAllParentsAttending};
+    static const std::vector<CommandId> ids = {C::SendPersonResultsEmail,
+                                               C::SendPersonInvitationEmail,
+                                               C::SendPersonReminderEmail,
+                                               C::PreviewResultsEmail,
+                                               C::PreviewInvitationEmail,
+                                               C::PreviewReminderEmail,
+                                               C::EditTeacherAppointments,
+                                               C::EditPresentationsAttended,
+                                               C::Ignored,
+                                               C::PrintPreviewSelected,
+                                               C::BookFormAppointment,
+                                               C::SetAllTeachersAttending,
+                                               C::SetAllParentsAttending,
+                                               C::UnbookAppointment,
+                                               C::DeleteRequest,
+                                               C::AddBreak,
+                                               C::RemoveBreak,
+                                               C::ChangeAppearance};
     return ids;
 }

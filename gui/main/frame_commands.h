@@ -7,8 +7,9 @@
 
 #include "gui/dialogs/window_id.h"
 
+class MultiDaySchedule;
 class QMController;
-class QuillmootFrame;
+struct CommandContext;
 struct SvgPicture;
 
 // Every command of the main window and of its panes' popup menus: one id space, so no two
@@ -106,9 +107,9 @@ constexpr CommandId CommandOfWxId(int id) {
     return static_cast<CommandId>(id);
 }
 
-// When a command can run, from the state of the loaded event.
-// Save waits for something to save: Changed is loaded and changed since saved.
-enum class CommandNeeds { Nothing, Loaded, Changed, ChangedAndNamed, Editable, Locked, Unbooked };
+// When a command can run, from the state of the loaded event. Whether the event changed since
+// it was saved is no part of it: that answer costs a formatting of the whole event.
+enum class CommandNeeds { Nothing, Loaded, LoadedAndNamed, Editable, Locked, Unbooked };
 
 struct FrameState {
     bool loaded = false;    // a schedule with at least one day
@@ -116,20 +117,21 @@ struct FrameState {
     bool editable = false;  // loaded and not locked
     bool unbooked = false;  // loaded and some request booked on no day
     bool named = false;     // the event has a file
-    bool changed = false;   // the event differs from its file (QMController::IsEventChanged)
 };
 FrameState ComputeFrameState(const QMController& controller);
+// The state of a schedule (null: none) without a file.
+FrameState StateOfSchedule(const MultiDaySchedule* schedule);
 bool IsCommandAllowed(CommandNeeds needs, const FrameState& state);
 
 // One command: the texts its menu item or tool shows, when it can run and what it does. A
-// tool's label is its record's; a popup line may say its own texts where its place asks.
-// Commands that a pane runs itself have no action here.
+// tool's label is its record's; a popup line may say its own texts, and keep a rule of its own,
+// where its place asks.
 struct Command {
     CommandId id;
     const char* label;
     const char* help;
     CommandNeeds needs;
-    std::function<void(QuillmootFrame&)> run;
+    std::function<void(const CommandContext&)> run;
 };
 // One family's commands, kept beside the family's code.
 using CommandFamily = std::vector<Command>;
@@ -172,10 +174,11 @@ const std::vector<ToolSpec>& MainTools();
 const char* ToolLabel(const ToolSpec& tool);
 const char* ToolTip(const ToolSpec& tool);
 
-// Frame commands that only the panes' popup menus post.
+// Commands that only the panes' popup menus post, and the overview's break removal, which
+// nothing offers.
 const std::vector<CommandId>& PopupOnlyCommands();
 
-// The families, each defined beside its code; the window's families act on the window.
+// The families, each defined beside its code.
 const CommandFamily& FileCommands();
 const CommandFamily& PeopleCommands();
 const CommandFamily& TeacherCommands();
@@ -184,5 +187,12 @@ const CommandFamily& OutputCommands();
 const CommandFamily& EmailCommands();
 const CommandFamily& ImportCommands();
 const CommandFamily& ScriptCommands();
-// The overview runs these itself: they have no action here.
+// What the overview's popup acts on: the cell it was raised over (Selection::GetSelectedCell).
 const CommandFamily& OverviewCommands();
+
+// What the dialogs of the lower libraries open from inside themselves, each installed by the
+// family that owns it: the event settings' logo and notes, the import's preview tree, the mail
+// server settings.
+void InstallScheduleEditors();
+void InstallImportPreview();
+void InstallEmailEditors();

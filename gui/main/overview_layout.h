@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 
 class Appointment;
 class AppointmentRequest;
+class Event;
 class MultiDaySchedule;
 class Parent;
 class Person;
@@ -88,6 +90,19 @@ struct OverviewHit {
 
 OverviewHit HitTestOverview(const MultiDaySchedule* schedule, const OverviewGeometry& geometry,
                             int x, int y);
+
+// What the overview's popup menu was raised over: the right-click's hit and, for a booked
+// cell, the booking and the teacher row it stands in.
+struct OverviewCell {
+    MultiDaySchedule* schedule = nullptr;
+    std::shared_ptr<Event> event;
+    OverviewHit hit;
+    int teacherIndex = -1;
+    int parentIndex = -1;
+    // Kept alive until the next right-click, so a command can read its request even when the
+    // grid has dropped it.
+    std::shared_ptr<Appointment> appointment;
+};
 
 // The booked record under a hit (null for none) and the teacher row it stands in.
 const Appointment* AppointmentAtHit(const MultiDaySchedule& schedule, const OverviewHit& hit,

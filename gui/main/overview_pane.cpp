@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
+#include "app/event_changes.h"
 #include "app/qm_controller.h"
-#include "gui/dialogs/edit_overview_dlg.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/main/frame_actions.h"
 #include "gui/main/frame_commands.h"
@@ -44,14 +44,6 @@ OverviewPane::OverviewPane(wxWindow* parent, QMController* controller)
     Bind(wxEVT_PAINT, &OverviewPane::OnPaint, this);
     Bind(wxEVT_MOTION, &OverviewPane::OnMotion, this);
     Bind(wxEVT_RIGHT_DOWN, &OverviewPane::OnRightDown, this);
-    Bind(wxEVT_MENU, &OverviewPane::OnEditTeacher, this, WxId(CommandId::EditTeacher));
-    Bind(wxEVT_MENU, &OverviewPane::OnEditParent, this, WxId(CommandId::EditParent));
-    Bind(wxEVT_MENU, &OverviewPane::OnEditPupil, this, WxId(CommandId::EditPupil));
-    Bind(wxEVT_MENU, &OverviewPane::OnUnbookAppointment, this, WxId(CommandId::UnbookAppointment));
-    Bind(wxEVT_MENU, &OverviewPane::OnDeleteRequest, this, WxId(CommandId::DeleteRequest));
-    Bind(wxEVT_MENU, &OverviewPane::OnAddBreak, this, WxId(CommandId::AddBreak));
-    Bind(wxEVT_MENU, &OverviewPane::OnRemoveBreak, this, WxId(CommandId::RemoveBreak));
-    Bind(wxEVT_MENU, &OverviewPane::OnChangeAppearance, this, WxId(CommandId::ChangeAppearance));
 }
 
 OverviewPane::~OverviewPane() {
@@ -69,6 +61,14 @@ void OverviewPane::SetSchedule(MultiDaySchedule* schedule) {
     if (schedule_ != nullptr) {
         event_ = schedule_->GetEvent();
     }
+}
+
+void OverviewPane::ShowChanges(const EventChanges& changes) {
+    // Its rows are the people's.
+    if (changes.event || changes.people) {
+        SetSchedule(schedule_);
+    }
+    Repaint();
 }
 
 void OverviewPane::OnPaint(wxPaintEvent& event) {
@@ -304,191 +304,75 @@ void OverviewPane::OnRightDown(wxMouseEvent& event) {
     if (geometry_.cellSize <= 0 || !event_ || schedule_ == nullptr) {
         return;
     }
-    menuAppointment_.reset();
+    OverviewCell& cell = menuTarget_.cell;
+    cell.appointment.reset();
+    cell.schedule = schedule_;
+    cell.event = event_;
     const OverviewHit hit = HitTestAt(event.GetPosition());
-    lastHit_ = hit;
+    cell.hit = hit;
     const wxPoint at = event.GetPosition();
     if (hit.kind == HitNone) {
         ShowMenu(OverviewMenuKind::Background, at);
         return;
     }
     const AppointmentGrid& grid = hit.day->GetGrid();
-    menuSlot_ = hit.slot;
-    menuDay_ = hit.day;
     if (hit.kind == HitTeacherRow) {
-        menuTeacherIndex_ = hit.row;
+        cell.teacherIndex = hit.row;
         if (grid.PeekBooking(hit.slot, hit.row) != nullptr) {
-            menuAppointment_ = grid.GetBooking(hit.slot, hit.row);
+            cell.appointment = grid.GetBooking(hit.slot, hit.row);
         }
-        ShowMenu(menuAppointment_ ? OverviewMenuKind::Appointment : OverviewMenuKind::Teacher, at);
+        ShowMenu(cell.appointment ? OverviewMenuKind::Appointment : OverviewMenuKind::Teacher, at);
     } else {
-        menuParentIndex_ = hit.row;
-        menuAppointment_ = grid.FindParentBooking(
-            hit.slot, event_->GetParents().Get(static_cast<unsigned>(hit.row)), &menuTeacherIndex_);
-        ShowMenu(menuAppointment_ ? OverviewMenuKind::Appointment : OverviewMenuKind::Parent, at);
+        cell.parentIndex = hit.row;
+        cell.appointment = grid.FindParentBooking(
+            hit.slot, event_->GetParents().Get(static_cast<unsigned>(hit.row)), &cell.teacherIndex);
+        ShowMenu(cell.appointment ? OverviewMenuKind::Appointment : OverviewMenuKind::Parent, at);
     }
 }
 
 void OverviewPane::ShowMenu(OverviewMenuKind kind, const wxPoint& at) {
     FrameActions* actions = TheFrameActions();
     const PopupMenuTable table = OverviewMenu(
-        kind, event_ && event_->IsLocked(), lastHit_.kind == HitTeacherRow,
+        kind, actions ? actions->GetFrameState() : FrameState{},
+        menuTarget_.cell.hit.kind == HitTeacherRow,
         [actions](CommandId id) { return actions != nullptr && actions->HasCommand(id); });
     std::unique_ptr<wxMenu> menu(BuildPopupMenu(table));
-    popupShown_ = true;
+    // A choice from this menu acts on its cell; the same ids from the menu bar never get here.
+    menu->Bind(wxEVT_MENU, [this](wxCommandEvent& chosen) {
+        if (FrameActions* window = TheFrameActions()) {
+            window->RunCommand(CommandOfWxId(chosen.GetId()), menuTarget_, this);
+        }
+    });
     ShowPopup(*menu, at);
-    popupShown_ = false;
 }
 
 void OverviewPane::ShowPopup(wxMenu& menu, const wxPoint& at) {
     PopupMenu(&menu, at);
 }
 
-Schedule* OverviewPane::LiveDay(Schedule* day) const {
-    if (schedule_ == nullptr || day == nullptr) {
-        return nullptr;
-    }
-    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
-        if (schedule_->GetDay(d) == day) {
-            return day;
-        }
-    }
-    return nullptr;
-}
-
 Teacher* OverviewPane::TeacherAt(int index) const {
     return event_ && index >= 0 ? event_->GetTeachers().Get(static_cast<unsigned>(index)) : nullptr;
 }
 
-void OverviewPane::RefreshFrame() {
-    if (FrameActions* actions = TheFrameActions()) {
-        actions->RefreshViews();
-    }
+Teacher* OverviewCellSelection::GetSelectedTeacher() const {
+    return cell.event && cell.teacherIndex >= 0
+               ? cell.event->GetTeachers().Get(static_cast<unsigned>(cell.teacherIndex))
+               : nullptr;
 }
 
-void OverviewPane::OnEditTeacher(wxCommandEvent& event) {
-    if (!popupShown_) {
-        event.Skip();
-        return;
+Parent* OverviewCellSelection::GetSelectedParent() const {
+    if (cell.appointment) {
+        const AppointmentRequest* request = cell.appointment->GetRequest();
+        return request ? request->GetParent() : nullptr;
     }
-    FrameActions* actions = TheFrameActions();
-    Teacher* teacher = TeacherAt(menuTeacherIndex_);
-    if (schedule_ == nullptr || teacher == nullptr || actions == nullptr) {
-        return;
-    }
-    actions->EditTeacher(teacher);
-    RefreshFrame();
+    return cell.event && cell.parentIndex >= 0
+               ? cell.event->GetParents().Get(static_cast<unsigned>(cell.parentIndex))
+               : nullptr;
 }
 
-void OverviewPane::OnEditParent(wxCommandEvent& event) {
-    if (!popupShown_) {
-        event.Skip();
-        return;
-    }
-    FrameActions* actions = TheFrameActions();
-    if (schedule_ == nullptr || !event_ || actions == nullptr) {
-        return;
-    }
-    Parent* parent = nullptr;
-    if (menuAppointment_) {
-        const AppointmentRequest* request = menuAppointment_->GetRequest();
-        parent = request ? request->GetParent() : nullptr;
-    } else if (menuParentIndex_ >= 0) {
-        parent = event_->GetParents().Get(static_cast<unsigned>(menuParentIndex_));
-    }
-    if (parent != nullptr) {
-        actions->EditParent(parent);
-    }
-    RefreshFrame();
-}
-
-void OverviewPane::OnEditPupil(wxCommandEvent& event) {
-    if (!popupShown_) {
-        event.Skip();
-        return;
-    }
-    FrameActions* actions = TheFrameActions();
-    const AppointmentRequest* request = menuAppointment_ ? menuAppointment_->GetRequest() : nullptr;
-    if (schedule_ == nullptr || actions == nullptr || request == nullptr ||
-        request->GetPupil() == nullptr) {
-        return;
-    }
-    actions->EditPupil(request->GetPupil());
-    RefreshFrame();
-}
-
-void OverviewPane::OnAddBreak(wxCommandEvent&) {
-    Schedule* day = LiveDay(lastHit_.day);
-    Teacher* teacher = TeacherAt(lastHit_.row);
-    if (lastHit_.kind != HitTeacherRow || day == nullptr || teacher == nullptr) {
-        return;
-    }
-    day->AddTeacherBreaks(teacher, day->SlotToTime(lastHit_.slot), 1, 0);
-    RefreshFrame();
-}
-
-void OverviewPane::OnRemoveBreak(wxCommandEvent&) {
-    Schedule* day = LiveDay(lastHit_.day);
-    Teacher* teacher = TeacherAt(lastHit_.row);
-    if (lastHit_.kind != HitTeacherRow || day == nullptr || teacher == nullptr) {
-        return;
-    }
-    day->RemoveTeacherBreak(teacher, day->SlotToTime(lastHit_.slot));
-    RefreshFrame();
-}
-
-void OverviewPane::OnUnbookAppointment(wxCommandEvent&) {
-    Schedule* day = LiveDay(menuDay_);
-    const Teacher* teacher = TeacherAt(menuTeacherIndex_);
-    const AppointmentRequest* request = menuAppointment_ ? menuAppointment_->GetRequest() : nullptr;
-    if (day == nullptr || teacher == nullptr || request == nullptr) {
-        return;
-    }
-    if (!AskYesNo(this, UnbookQuestion(*teacher, *request))) {
-        return;
-    }
-    // A refusal (locked) has told the user why; the view is refreshed either way.
-    (void)day->RemoveAppointment(menuSlot_, menuTeacherIndex_);
-    RefreshFrame();
-}
-
-void OverviewPane::OnDeleteRequest(wxCommandEvent&) {
-    Schedule* day = LiveDay(menuDay_);
-    const Teacher* teacher = TeacherAt(menuTeacherIndex_);
-    const AppointmentRequest* request = menuAppointment_ ? menuAppointment_->GetRequest() : nullptr;
-    if (day == nullptr || teacher == nullptr || request == nullptr) {
-        return;
-    }
-    if (!AskYesNo(this, DeleteRequestQuestion(*teacher, *request))) {
-        return;
-    }
-    // The clicked booking first, as the question says; then every other booking of the pupil
-    // with that teacher, on every day, goes with the requests, so no grid keeps a booking of a
-    // deleted request. A refusal (a locked event) leaves the requests alone.
-    Pupil* pupil = request->GetPupil();
-    if (!day->RemoveAppointment(menuSlot_, menuTeacherIndex_)) {
-        return;
-    }
-    // The menu's copy of the booking must not outlive the request it points at.
-    menuAppointment_.reset();
-    for (unsigned i = 0; pupil != nullptr && i < pupil->GetRequestCount(); ++i) {
-        if (pupil->GetRequest(i) == request) {
-            (void)schedule_->DeleteRequest(pupil, i);  // a refusal reports itself
-            break;
-        }
-    }
-    RefreshFrame();
-}
-
-void OverviewPane::OnChangeAppearance(wxCommandEvent&) {
-    if (controller_ == nullptr) {
-        return;
-    }
-    {
-        EditOverviewDlg dialog(this, &controller_->GetUserSettings());
-        dialog.ShowModal();
-    }
-    RefreshFrame();
+Pupil* OverviewCellSelection::GetSelectedPupil() const {
+    const AppointmentRequest* request = cell.appointment ? cell.appointment->GetRequest() : nullptr;
+    return request ? request->GetPupil() : nullptr;
 }
 
 OverviewView* CreateOverviewPane(wxWindow* parent, QMController* controller) {

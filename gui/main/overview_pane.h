@@ -16,10 +16,25 @@ class Event;
 class QMController;
 class wxTipWindow;
 
+// What a command chosen in the overview's popup acts on: the cell under the popup, its teacher
+// (the booking's, on a parent's row), its parent and its booked pupil.
+class OverviewCellSelection : public Selection {
+public:
+    Person* GetSelectedObject() const override { return nullptr; }
+    Teacher* GetSelectedTeacher() const override;
+    Parent* GetSelectedParent() const override;
+    Pupil* GetSelectedPupil() const override;
+    Presentation* GetSelectedPresentation() const override { return nullptr; }
+    std::string GetSelectedGroupName() const override { return {}; }
+    OverviewCell* GetSelectedCell() const override { return &cell; }
+
+    mutable OverviewCell cell;
+};
+
 // The painted timetable: a row per teacher, then a row per parent, a cell per slot of every
 // day, coloured by what the slot holds; counts and labels to the right. Hovering a booked cell
-// shows who meets whom; a right-click offers the commands that fit the cell. It only reads the
-// model while painting, and painting and hovering never report.
+// shows who meets whom; a right-click offers the commands that fit the cell, which the window
+// runs on it. It only reads the model while painting, and painting and hovering never report.
 class OverviewPane : public wxScrolledWindow, public OverviewView {
 public:
     // The least width of the scrolled area.
@@ -32,6 +47,7 @@ public:
     // OverviewView
     wxWindow* GetWindow() override { return this; }
     void SetSchedule(MultiDaySchedule* schedule) override;
+    void ShowChanges(const EventChanges& changes) override;
     void Repaint() override { Refresh(true); }
     void SetHoverTips(bool on) override { hoverTips_ = on; }
 
@@ -45,19 +61,11 @@ public:
     MultiDaySchedule* GetSchedule() const { return schedule_; }
     // The hit under a point in window coordinates.
     OverviewHit HitTestAt(const wxPoint& windowPoint) const;
-    const OverviewHit& GetLastHit() const { return lastHit_; }
+    const OverviewHit& GetLastHit() const { return menuTarget_.cell.hit; }
 
     void OnPaint(wxPaintEvent& event);
     void OnMotion(wxMouseEvent& event);
     void OnRightDown(wxMouseEvent& event);
-    void OnEditTeacher(wxCommandEvent& event);
-    void OnEditParent(wxCommandEvent& event);
-    void OnEditPupil(wxCommandEvent& event);
-    void OnAddBreak(wxCommandEvent& event);
-    void OnRemoveBreak(wxCommandEvent& event);
-    void OnUnbookAppointment(wxCommandEvent& event);
-    void OnDeleteRequest(wxCommandEvent& event);
-    void OnChangeAppearance(wxCommandEvent& event);
 
 protected:
     // Both would block or linger in a test: tests replace them.
@@ -78,10 +86,7 @@ private:
     const wxBrush& BrushFor(const Colour& colour);
     bool RowExposed(const wxRegion& exposed, int y, int height) const;
     void ShowMenu(OverviewMenuKind kind, const wxPoint& at);
-    // The day of the last right-click, if the schedule still has it.
-    Schedule* LiveDay(Schedule* day) const;
     Teacher* TeacherAt(int index) const;
-    void RefreshFrame();
 
     QMController* controller_;
     MultiDaySchedule* schedule_ = nullptr;
@@ -93,16 +98,8 @@ private:
     int virtualWidth_ = kVirtualWidth;
     int virtualHeight_ = kVirtualWidth;
     OverviewGeometry geometry_;
-    int menuTeacherIndex_ = -1;
-    int menuParentIndex_ = -1;
-    int menuSlot_ = -1;
-    // Kept alive until the next right-click, so the command can read its request even when
-    // the grid has dropped it.
-    std::shared_ptr<Appointment> menuAppointment_;
-    Schedule* menuDay_ = nullptr;
-    // The edit ids are also the window's: only a choice from this pane's popup is handled here.
-    bool popupShown_ = false;
-    OverviewHit lastHit_;
+    // What the last right-click was over; its popup's commands act on it.
+    OverviewCellSelection menuTarget_;
     // Brushes made so far, by packed colour: making one costs more than painting a cell.
     std::unordered_map<std::uint32_t, wxBrush> brushes_;
 };

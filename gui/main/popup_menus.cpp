@@ -2,39 +2,23 @@
 
 #include <wx/menu.h>
 
+#include <optional>
 #include <set>
-
-const CommandFamily& OverviewCommands() {
-    using C = CommandId;
-    using N = CommandNeeds;
-    static const CommandFamily family = {
-        {C::UnbookAppointment, "Unbook Appointment",
-         "Unbook the current appointment but keep the request", N::Nothing, nullptr},
-        {C::DeleteRequest, "Delete Request",
-         "Unbook the current appointment and delete the request", N::Nothing, nullptr},
-        {C::AddBreak, "Add Break", "Add a break in this slot", N::Nothing, nullptr},
-        // No menu offers it; the overview still answers it.
-        {C::RemoveBreak, "", "", N::Nothing, nullptr},
-        {C::ChangeAppearance, "Change Appearance", "Change the appearance of this view", N::Nothing,
-         nullptr},
-    };
-    return family;
-}
 
 namespace {
 
-// A line as the tables below give it: whether the lock greys it out, and texts of its own
-// where its place asks for other words than its command's.
+// A line as the tables below give it: texts of its own where its place asks for other words
+// than its command's, and a rule of its own where its place has one.
 struct PopupLine {
     CommandId id;
-    bool lockable = false;
     const char* label = nullptr;
     const char* help = nullptr;
+    std::optional<CommandNeeds> needs = std::nullopt;
 };
 
 const PopupLine kSeparator = {CommandId::None};
 
-PopupMenuTable Resolve(const std::vector<PopupLine>& lines, bool locked,
+PopupMenuTable Resolve(const std::vector<PopupLine>& lines, const FrameState& state,
                        const CommandAvailable& available) {
     PopupMenuTable table;
     for (const PopupLine& line : lines) {
@@ -46,7 +30,7 @@ PopupMenuTable Resolve(const std::vector<PopupLine>& lines, bool locked,
         const bool runs = !available || available(line.id);
         table.push_back({line.id, line.label ? line.label : command->label,
                          line.help ? line.help : command->help,
-                         runs && !(locked && line.lockable)});
+                         runs && IsCommandAllowed(line.needs.value_or(command->needs), state)});
     }
     return table;
 }
@@ -63,39 +47,41 @@ std::vector<PopupLine> WithEmails(std::vector<PopupLine> lines) {
     return lines;
 }
 
+using N = CommandNeeds;
+
 std::vector<PopupLine> TreeLines(TreeItemKind kind) {
     switch (kind) {
         case TreeItemKind::PresentationsBranch:
-            return {{C::AddPresentation, false, "&Add Presentation", "Add a new presentation"}};
+            // Offered even before there is an event, where it does nothing.
+            return {
+                {C::AddPresentation, "&Add Presentation", "Add a new presentation", N::Nothing}};
         case TreeItemKind::FormGroup:
-            return {{C::BookFormAppointment, true}};
+            return {{C::BookFormAppointment}};
         case TreeItemKind::Teacher:
-            return {{C::EditTeacher, false, "&Edit Teacher"},
-                    {C::EditPresentationsAttended, true},
-                    {C::EditTeacherAppointments},
-                    {C::DeleteTeacher, true, "&Delete Teacher"},
-                    {C::PrintPreviewSelected},
-                    {C::SendPersonResultsEmail},
+            return {{C::EditTeacher, "&Edit Teacher"}, {C::EditPresentationsAttended},
+                    {C::EditTeacherAppointments},      {C::DeleteTeacher, "&Delete Teacher"},
+                    {C::PrintPreviewSelected},         {C::SendPersonResultsEmail},
                     {C::PreviewResultsEmail}};
         case TreeItemKind::Parent:
-            return WithEmails({{C::EditParent, false, "&Edit Parent"},
-                               {C::EditPresentationsAttended, true},
-                               {C::DeleteParent, true, "&Delete Parent"},
-                               {C::PrintPreviewSelected, false, "&Print Parent Handout",
+            return WithEmails({{C::EditParent, "&Edit Parent"},
+                               {C::EditPresentationsAttended},
+                               {C::DeleteParent, "&Delete Parent"},
+                               {C::PrintPreviewSelected, "&Print Parent Handout",
                                 "Print the handout for the selected parent"}});
         case TreeItemKind::Pupil:
-            return WithEmails({{C::EditPupil, false, "&Edit Pupil"},
-                               {C::EditParent, false, "Edit Pupil's Pa&rent",
+            // A locked event still opens a pupil's appointments; the editor keeps what is booked.
+            return WithEmails({{C::EditPupil, "&Edit Pupil"},
+                               {C::EditParent, "Edit Pupil's Pa&rent",
                                 "Edit the currently selected pupil's parent"},
-                               {C::EditAppointments, false, "Edit &Appointments",
-                                "Edit the appointments for the selected pupil"},
-                               {C::PrintPreviewSelected, false, "&Print Parent Handout",
+                               {C::EditAppointments, "Edit &Appointments",
+                                "Edit the appointments for the selected pupil", N::Loaded},
+                               {C::PrintPreviewSelected, "&Print Parent Handout",
                                 "Print the handout for the selected pupil's parent"}});
         case TreeItemKind::Presentation:
-            return {{C::SetAllTeachersAttending, true},
-                    {C::SetAllParentsAttending, true},
-                    {C::EditPresentation, false, "&Edit Presentation"},
-                    {C::DeletePresentation, true, "&Delete Presentation"}};
+            return {{C::SetAllTeachersAttending},
+                    {C::SetAllParentsAttending},
+                    {C::EditPresentation, "&Edit Presentation"},
+                    {C::DeletePresentation, "&Delete Presentation"}};
         default:
             return {};
     }
@@ -107,19 +93,24 @@ std::vector<PopupLine> OverviewLines(OverviewMenuKind kind) {
         case OverviewMenuKind::Background:
             return {appearance};
         case OverviewMenuKind::Parent:
-            return {{C::EditParent, false, "Edit Parent"}, kSeparator, appearance};
+            return {{C::EditParent, "Edit Parent"}, kSeparator, appearance};
         case OverviewMenuKind::Teacher:
-            return {{C::EditTeacher, false, "Edit Teacher"}, {C::AddBreak}, kSeparator, appearance};
+            // On a locked event the day refuses the break with its own message.
+            return {{C::EditTeacher, "Edit Teacher"},
+                    {C::AddBreak, nullptr, nullptr, N::Loaded},
+                    kSeparator,
+                    appearance};
         case OverviewMenuKind::Appointment:
+            // The pupil's editor would change a final timetable's requests.
             return {
-                {C::UnbookAppointment, true},
-                {C::DeleteRequest, true},
+                {C::UnbookAppointment},
+                {C::DeleteRequest},
                 kSeparator,
-                {C::AddBreak, true},
+                {C::AddBreak},
                 kSeparator,
-                {C::EditTeacher, false, "Edit Teacher", "Edit the teacher for this appointment"},
-                {C::EditParent, false, "Edit Parent", "Edit the parent for this appointment"},
-                {C::EditPupil, true, "Edit Pupil", "Edit the pupil for this appointment"},
+                {C::EditTeacher, "Edit Teacher", "Edit the teacher for this appointment"},
+                {C::EditParent, "Edit Parent", "Edit the parent for this appointment"},
+                {C::EditPupil, "Edit Pupil", "Edit the pupil for this appointment", N::Editable},
                 kSeparator,
                 appearance};
     }
@@ -128,18 +119,14 @@ std::vector<PopupLine> OverviewLines(OverviewMenuKind kind) {
 
 }  // namespace
 
-PopupMenuTable TreeMenu(TreeItemKind kind, bool locked, const CommandAvailable& available) {
-    return Resolve(TreeLines(kind), locked, available);
+PopupMenuTable TreeMenu(TreeItemKind kind, const FrameState& state,
+                        const CommandAvailable& available) {
+    return Resolve(TreeLines(kind), state, available);
 }
 
-PopupMenuTable OverviewMenu(OverviewMenuKind kind, bool locked, bool teacherRowHit,
+PopupMenuTable OverviewMenu(OverviewMenuKind kind, const FrameState& state, bool teacherRowHit,
                             const CommandAvailable& available) {
-    // The overview runs its own commands; only the editors depend on the window.
-    auto own = [&available](CommandId id) {
-        const Command* command = FindCommand(id);
-        return (command && !command->run) || !available || available(id);
-    };
-    PopupMenuTable table = Resolve(OverviewLines(kind), locked, own);
+    PopupMenuTable table = Resolve(OverviewLines(kind), state, available);
     if (kind == OverviewMenuKind::Appointment && !teacherRowHit) {
         for (PopupEntry& entry : table) {
             if (entry.id == CommandId::AddBreak) {

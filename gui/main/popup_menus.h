@@ -33,13 +33,16 @@ enum class TreeItemKind {
     Other
 };
 
-// Empty for items that get no menu.
-PopupMenuTable TreeMenu(TreeItemKind kind, bool locked, const CommandAvailable& available);
+// A line is enabled when the window runs its command (available; null: it runs every one) and
+// the event's state meets its record's needs, or the line's own where its place has a rule of
+// its own. Empty for items that get no menu.
+PopupMenuTable TreeMenu(TreeItemKind kind, const FrameState& state,
+                        const CommandAvailable& available);
 
 enum class OverviewMenuKind { Background, Parent, Teacher, Appointment };
 
 // teacherRowHit: the click was on a teacher's row (a break can be added only there).
-PopupMenuTable OverviewMenu(OverviewMenuKind kind, bool locked, bool teacherRowHit,
+PopupMenuTable OverviewMenu(OverviewMenuKind kind, const FrameState& state, bool teacherRowHit,
                             const CommandAvailable& available);
 
 // Every command that a popup menu of the tree or the overview can post.

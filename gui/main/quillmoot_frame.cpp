@@ -21,6 +21,7 @@
 #include "gui/dialogs/window_fit.h"
 #include "gui/main/dlg_error.h"
 #include "gui/main/event_summary_pane.h"
+#include "gui/main/file_commands.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/pictures.h"
 #include "gui/main/qm_file_drop_target.h"
@@ -74,7 +75,8 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     // critical at every start under a window manager. The window starts maximised anyway.
     SetClientSize(GetClientSize());
     BuildPanes();
-    SetDropTarget(new QMFileDropTarget(this));
+    SetDropTarget(new QMFileDropTarget(
+        this, [this](const wxString& path) { OpenEventFileAsked(Context(), path); }));
 
     for (const Command* command : AllCommands()) {
         if (command->run) {
@@ -96,10 +98,19 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     InstallImportPreview();
     InstallEmailEditors();
 
+    following_ = controller_.Subscribe([this](const EventMessage& message) {
+        if (message.kind == EventMessage::Kind::Settled) {
+            ShowSettledChanges(message.changes);
+            // A copy that waited for the change goes on, from its start.
+            if (controller_.GetAutosave().IsUnderWay() && !closing_) {
+                autosavePieceTimer_.StartOnce(1);
+            }
+        }
+    });
     RefreshViews();
     controller_.Initialise();
     {
-        const ChangeScope load(*this);
+        const QMController::ChangeScope load(controller_);
         if (controller_.AutosaveFileExists()) {
             ReportMessage(SeverityInformation,
                           "It seems as though Quillmoot crashed with unsaved data last time - "
@@ -108,10 +119,9 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
                 ReportMessage(SeverityError, "Could not recover from autosave file");
             }
         } else if (!argument.empty()) {
-            LoadEventFile(argument);
+            LoadEventFile(Context(), argument);
         }
     }
-    controller_.AttachViews(summary_, overview_);
     innerSplitter_->SetSashPosition(kTreeSashPosition, true);
     Refresh(true);
     autosaveTimer_.Start(kAutosaveIntervalMs, wxTIMER_CONTINUOUS);
@@ -120,7 +130,7 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
 QuillmootFrame::~QuillmootFrame() {
     autosaveTimer_.Stop();
     autosavePieceTimer_.Stop();
-    controller_.AttachViews(nullptr, nullptr);
+    following_.Reset();
     if (summary_) {
         summary_->SetSchedule(nullptr);
     }
@@ -199,6 +209,9 @@ void QuillmootFrame::BuildPanes() {
     summary_ = new EventSummaryPane(outerSplitter_);
     overview_ = CreateOverviewPane(innerSplitter_, &controller_);
     tree_ = CreateEventTreePane(innerSplitter_, controller_.GetEvent());
+    tree_->Follow(controller_);
+    overview_->Follow(controller_);
+    summary_->Follow(controller_);
     outerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
     innerSplitter_->SetMinimumPaneSize(kMinimumPaneSize);
     outerSplitter_->SplitHorizontally(summary_, innerSplitter_,
@@ -238,13 +251,30 @@ bool QuillmootFrame::IsCommandBound(CommandId id) const {
 }
 
 bool QuillmootFrame::RunCommand(CommandId id) {
+    return RunCommand(id, *tree_, this);
+}
+
+bool QuillmootFrame::RunCommand(CommandId id, const Selection& selection, wxWindow* parent) {
     if (!IsCommandBound(id)) {
         return false;
     }
     // Whatever the command changed, the window shows it when the command ends.
-    const ChangeScope change(*this);
-    FindCommand(id)->run(*this);
+    const QMController::ChangeScope change(controller_);
+    FindCommand(id)->run(ContextOver(selection, parent));
     return true;
+}
+
+CommandContext QuillmootFrame::Context() {
+    return ContextOver(*tree_, this);
+}
+
+CommandContext QuillmootFrame::ContextOver(const Selection& selection, wxWindow* parent) {
+    return {.controller = controller_,
+            .selection = selection,
+            .parent = parent,
+            .timetableView = overview_ ? overview_->GetWindow() : nullptr,
+            .newEventEditor = newEventEditor_,
+            .emailOptionsEditor = emailOptionsEditor_};
 }
 
 void QuillmootFrame::OnCommand(wxCommandEvent& event) {
@@ -253,29 +283,16 @@ void QuillmootFrame::OnCommand(wxCommandEvent& event) {
     }
 }
 
-void QuillmootFrame::SetNewEventEditor(NewEventEditor editor) {
-    newEventEditor_ = std::move(editor);
-}
-
-void QuillmootFrame::RefreshViews() {
-    if (commandDepth_ > 0 || closing_) {
+void QuillmootFrame::ShowSettledChanges(const EventChanges& changes) {
+    if (closing_) {
         return;
     }
-    FollowEventChanges();
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (summary_) {
-        summary_->SetSchedule(schedule);
-    }
-    if (overview_) {
-        overview_->Repaint();
+    if (changes.event || changes.people) {
+        FitTreePane();
     }
     const FrameState state = ComputeFrameState(controller_);
-    const std::string fileName = controller_.GetFileName();
-    shownChanged_ = state.changed;
-    // A leading star marks unsaved changes, as desktop editors do.
-    const wxString title =
-        state.named ? wxString(kProductName) + " - " + FromUtf8(fileName) : wxString(kProductName);
-    SetTitle(state.changed ? "*" + title : title);
+    SetTitle(state.named ? wxString(kProductName) + " - " + FromUtf8(controller_.GetFileName())
+                         : wxString(kProductName));
     if (!menuBar_) {
         return;
     }
@@ -292,42 +309,6 @@ void QuillmootFrame::RefreshViews() {
     }
 }
 
-void QuillmootFrame::AfterChange(std::function<void()> then) {
-    afterChange_.push_back(std::move(then));
-    if (commandDepth_ == 0) {
-        RunAfterChange();
-    }
-}
-
-void QuillmootFrame::RunAfterChange() {
-    std::vector<std::function<void()>> pending;
-    pending.swap(afterChange_);
-    for (const std::function<void()>& then : pending) {
-        then();
-    }
-}
-
-void QuillmootFrame::FollowEventChanges() {
-    const EventChanges changes = controller_.TakeChanges();
-    if (tree_ == nullptr) {
-        return;
-    }
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (changes.event) {
-        // Handing the tree its event rebuilds it.
-        tree_->SetEvent(schedule ? controller_.GetEvent() : nullptr);
-    } else if (changes.people) {
-        tree_->RebuildTree();
-    } else if (changes.names) {
-        tree_->RefreshItemTexts();
-    }
-    if (changes.event || changes.people) {
-        // Its rows are the people's.
-        overview_->SetSchedule(schedule);
-        FitTreePane();
-    }
-}
-
 void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
     // Ticks go on inside the error box's own loop, and a copy of a large event spans several.
     if (autosaveBusy_ || !controller_.GetAutosave().Start()) {
@@ -338,7 +319,7 @@ void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
 
 void QuillmootFrame::ContinueAutosave(std::chrono::milliseconds budget) {
     AutosaveSession& autosave = controller_.GetAutosave();
-    if (commandDepth_ > 0 || autosaveBusy_ || !autosave.IsUnderWay()) {
+    if (controller_.IsChanging() || autosaveBusy_ || !autosave.IsUnderWay()) {
         return;
     }
     const AutosaveSession::Outcome outcome = autosave.Continue(budget);
@@ -351,29 +332,12 @@ void QuillmootFrame::ContinueAutosave(std::chrono::milliseconds budget) {
 }
 
 void QuillmootFrame::FinishAutosave() {
-    if (commandDepth_ > 0 || autosaveBusy_) {
+    if (controller_.IsChanging() || autosaveBusy_) {
         return;
     }
     autosavePieceTimer_.Stop();
     if (controller_.GetAutosave().Finish() == AutosaveSession::Outcome::Failed) {
         ReportAutosaveFailure();
-    }
-}
-
-void QuillmootFrame::BeginChange() {
-    ++commandDepth_;
-    // What an autosave copy has formatted may no longer be the event.
-    controller_.GetAutosave().Restart();
-}
-
-void QuillmootFrame::EndChange() {
-    if (--commandDepth_ > 0) {
-        return;
-    }
-    RefreshViews();
-    RunAfterChange();
-    if (controller_.GetAutosave().IsUnderWay() && !closing_) {
-        autosavePieceTimer_.StartOnce(1);
     }
 }
 
@@ -407,7 +371,7 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
     bool saved = answer == wxID_NO;
     if (answer == wxID_YES) {
         // Only the settings changed: there is no event to save, and no reason to start one.
-        saved = controller_.GetSchedule() ? SaveEvent() : controller_.SaveUserSettings();
+        saved = controller_.GetSchedule() ? SaveEvent(Context()) : controller_.SaveUserSettings();
     }
     if (saved) {
         CloseAndDestroy();
@@ -428,7 +392,6 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
 void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
     closing_ = true;
     autosaveTimer_.Stop();
-    controller_.AttachViews(nullptr, nullptr);
     summary_->SetSchedule(nullptr);
     overview_->SetSchedule(nullptr);
     if (controller_.GetUserSettings().IsModified()) {
@@ -441,8 +404,4 @@ void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
     tree_->SetEvent(nullptr);
     sink_.reset();
     Destroy();
-}
-
-bool QuillmootFrame::AskYesNo(const std::string& question) {
-    return ::AskYesNo(this, question);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
-// What the commands on the event tree's selected teacher, parent, pupil or presentation share.
+// What the commands on the selected teacher, parent, pupil or presentation share.
 
 #include <string>
 
+#include "app/qm_controller.h"
 #include "foundation/uc_error.h"
-#include "gui/main/quillmoot_frame.h"
+#include "gui/dialogs/prompt_service.h"
+#include "gui/main/command_context.h"
 #include "gui/main/schedule_views.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -24,13 +26,14 @@ inline void UnbookOutOfRangeUnlessLocked(MultiDaySchedule* schedule) {
 
 // Editing needs an open file; without a selection the user is told what to pick.
 template <class Item>
-void EditSelected(QuillmootFrame& frame, const char* kind, Item* (EventTreeView::*selected)() const,
-                  void (QuillmootFrame::*edit)(Item*)) {
-    if (!frame.GetController().GetSchedule()) {
+void EditSelected(const CommandContext& context, const char* kind,
+                  Item* (Selection::*selected)() const,
+                  void (*edit)(const CommandContext&, Item*)) {
+    if (!context.controller.GetSchedule()) {
         return;
     }
-    if (Item* item = (frame.GetTree()->*selected)()) {
-        (frame.*edit)(item);
+    if (Item* item = (context.selection.*selected)()) {
+        edit(context, item);
     } else {
         ReportMessage(SeverityError, NothingSelected(kind));
     }
@@ -38,19 +41,19 @@ void EditSelected(QuillmootFrame& frame, const char* kind, Item* (EventTreeView:
 
 // Removal cannot be undone, so it is confirmed.
 template <class Item>
-void DeleteSelected(QuillmootFrame& frame, const char* kind,
-                    Item* (EventTreeView::*selected)() const, std::string (*question)(const Item&),
+void DeleteSelected(const CommandContext& context, const char* kind,
+                    Item* (Selection::*selected)() const, std::string (*question)(const Item&),
                     bool (MultiDaySchedule::*remove)(Item*)) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
-    Item* item = (frame.GetTree()->*selected)();
+    Item* item = (context.selection.*selected)();
     if (item == nullptr) {
         ReportMessage(SeverityError, NothingSelected(kind));
         return;
     }
-    if (!frame.AskYesNo(question(*item))) {
+    if (!AskYesNo(context.parent, question(*item))) {
         return;
     }
     (void)(schedule->*remove)(item);  // a refusal says why

@@ -64,7 +64,6 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
     Centre(wxBOTH);
     ShowPupil();
 
-    Bind(wxEVT_BUTTON, &ApptEntryDlg::OnOK, this, wxID_OK);
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1, true); }, WxId(Id::NextForm));
     Bind(
@@ -75,7 +74,6 @@ ApptEntryDlg::ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* firs
         wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1, false); }, WxId(Id::PreviousPupil));
     Bind(wxEVT_BUTTON, &ApptEntryDlg::OnSelectAll, this, WxId(Id::SelectAll));
     Bind(wxEVT_BUTTON, &ApptEntryDlg::OnClearAll, this, WxId(Id::ClearAll));
-    Bind(wxEVT_CHECKBOX, &ApptEntryDlg::OnCheckBox, this);
 }
 
 ApptEntryDlg::~ApptEntryDlg() = default;
@@ -177,15 +175,9 @@ void ApptEntryDlg::Step(int step, bool toOtherForm) {
     }
 }
 
-bool ApptEntryDlg::AcceptOK() {
+bool ApptEntryDlg::TransferDataFromWindow() {
     SavePupil();
     return true;
-}
-
-void ApptEntryDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 // A disabled box stands for a request the locked timetable keeps: ticking or clearing it
@@ -203,12 +195,5 @@ void ApptEntryDlg::OnClearAll(wxCommandEvent&) {
         if (box->IsEnabled()) {
             box->SetValue(false);
         }
-    }
-}
-
-void ApptEntryDlg::OnCheckBox(wxCommandEvent& event) {
-    event.Skip();
-    for (auto& row : rows_) {
-        row->UpdateEnabled();
     }
 }

@@ -35,7 +35,7 @@ public:
     ApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Pupil* first);
     ~ApptEntryDlg() override;
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void SavePupil();
     void ShowPupil();
     void RebuildBoxes();
@@ -52,10 +52,8 @@ public:
 private:
     void ClearBoxes();
     void Step(int step, bool toOtherForm);
-    void OnOK(wxCommandEvent& event);
     void OnSelectAll(wxCommandEvent& event);
     void OnClearAll(wxCommandEvent& event);
-    void OnCheckBox(wxCommandEvent& event);
 
     wxTextCtrl* formText_ = nullptr;
     wxTextCtrl* nameText_ = nullptr;

@@ -13,30 +13,29 @@
 // The appointment editors fix everything on a locked event and open a time only for someone
 // attending who is late or leaves early; the teacher's editor opens the times by their boxes
 // alone; the parents' editor opens everything, and a lock there leaves attending free.
-const AttendanceLook kAppointmentAttendance = {"Can attend",
-                                               "Arrives late at:",
-                                               "Leaves early at:",
-                                               true,
-                                               false,
-                                               wxALIGN_CENTER | wxLEFT | wxRIGHT,
-                                               5,
-                                               {true, true, false}};
-const AttendanceLook kTeacherAttendance = {"The teacher is attending",
-                                           "The teacher arrives late",
-                                           "The teacher leaves early",
-                                           false,
-                                           false,
-                                           0,
-                                           0,
-                                           {false, true, false}};
-const AttendanceLook kParentAttendance = {"The parents are attending",
-                                          "The parents arrive late",
-                                          "The parents leave early",
-                                          false,
-                                          true,
-                                          wxALIGN_CENTER,
-                                          0,
-                                          {false, false, true}};
+const AttendanceLook kAppointmentAttendance = {
+    .attendingLabel = "Can attend",
+    .lateLabel = "Arrives late at:",
+    .earlyLabel = "Leaves early at:",
+    .oneLine = true,
+    .placement = wxALIGN_CENTER | wxLEFT | wxRIGHT,
+    .placementBorder = 5,
+    .rules = {.absenceFixesTimes = true, .boxesOpenTimes = true},
+};
+const AttendanceLook kTeacherAttendance = {
+    .attendingLabel = "The teacher is attending",
+    .lateLabel = "The teacher arrives late",
+    .earlyLabel = "The teacher leaves early",
+    .rules = {.boxesOpenTimes = true},
+};
+const AttendanceLook kParentAttendance = {
+    .attendingLabel = "The parents are attending",
+    .lateLabel = "The parents arrive late",
+    .earlyLabel = "The parents leave early",
+    .sharedBorders = true,
+    .placement = wxALIGN_CENTER,
+    .rules = {.lockKeepsAttending = true},
+};
 
 AttendanceEnabled EnabledAttendance(const AttendanceRules& rules, bool locked,
                                     const DayAttendance& shown) {
@@ -67,6 +66,13 @@ void AttendanceRow::Create(wxWindow* parent, wxSizer* sizer, Schedule* day,
         BuildLine(parent, sizer);
     } else {
         BuildRows(parent, sizer);
+    }
+    // A click on a box opens or closes the controls it governs; the editor hears it too.
+    for (wxCheckBox* box : {attending_, late_, early_}) {
+        box->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
+            event.Skip();
+            UpdateEnabled();
+        });
     }
 }
 

@@ -24,16 +24,16 @@ struct AttendanceRules {
 // How the editors differ in showing one day's attendance: the words of the boxes, where the
 // controls stand, and the rules. Each editor's look is one of the three below.
 struct AttendanceLook {
-    const char* attendingLabel;
-    const char* lateLabel;
-    const char* earlyLabel;
+    const char* attendingLabel = "";
+    const char* lateLabel = "";
+    const char* earlyLabel = "";
     // One line after the day's date; otherwise three rows, with labels before the times.
-    bool oneLine;
+    bool oneLine = false;
     // In the three rows, cells share the borders between them instead of each having its own.
-    bool sharedBorders;
+    bool sharedBorders = false;
     // How the row stands in the editor's sizer.
-    int placement;
-    int placementBorder;
+    int placement = 0;
+    int placementBorder = 0;
     AttendanceRules rules;
 };
 // A row per day in the two appointment editors; the teacher's and the parents' editors show one
@@ -73,7 +73,7 @@ public:
 
     // A locked event fixes what its timetable rests on.
     void SetLocked(bool locked);
-    // After a box was clicked.
+    // By the boxes as they stand; a click on one does it by itself.
     void UpdateEnabled();
     // Everything off while there is nobody to edit; the next Load enables by the rules again.
     void Enable(bool enable);

@@ -32,10 +32,9 @@ AttendeePresDlg::AttendeePresDlg(wxWindow* parent, Attendee* attendee, MultiDayS
     }
     AddOKCancelButtons();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &AttendeePresDlg::OnOK, this, wxID_OK);
 }
 
-bool AttendeePresDlg::AcceptOK() {
+bool AttendeePresDlg::TransferDataFromWindow() {
     const Event* event = days_->GetEvent().get();
     if (event == nullptr) {
         return true;
@@ -47,10 +46,4 @@ bool AttendeePresDlg::AcceptOK() {
         }
     }
     return SetPresentationsAttended(*days_, *attendee_, chosen);
-}
-
-void AttendeePresDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }

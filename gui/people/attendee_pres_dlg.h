@@ -15,13 +15,11 @@ public:
     AttendeePresDlg(wxWindow* parent, Attendee* attendee, MultiDaySchedule* days);
 
     // Applies the whole choice, or nothing when one of them cannot be attended.
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     // Box i stands for the event's i-th presentation.
     const std::vector<wxCheckBox*>& GetBoxes() const { return boxes_; }
 
 private:
-    void OnOK(wxCommandEvent& event);
-
     Attendee* attendee_;
     MultiDaySchedule* days_;
     std::vector<wxCheckBox*> boxes_;

@@ -30,12 +30,10 @@ ParentDlg::ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, E
     BuildControls();
     ShowDay();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &ParentDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &ParentDlg::OnAddPupil, this, WxId(Id::AddPupil));
     Bind(wxEVT_BUTTON, &ParentDlg::OnEditPupil, this, WxId(Id::EditPupil));
     Bind(wxEVT_BUTTON, &ParentDlg::OnRemovePupil, this, WxId(Id::RemovePupil));
     Bind(wxEVT_BUTTON, &ParentDlg::OnPresentations, this, WxId(Id::Presentations));
-    Bind(wxEVT_CHECKBOX, &ParentDlg::OnCheckBox, this);
     Bind(wxEVT_LISTBOX_DCLICK, &ParentDlg::OnEditPupil, this, WxId(Id::Pupils));
 }
 
@@ -66,6 +64,7 @@ void ParentDlg::BuildControls() {
     }
     useName_ = new wxCheckBox(this, wxID_ANY, "Use name to identify this parent");
     useName_->SetValue(parent_->GetUniqueIdOrName() == parent_->GetName());
+    useName_->Bind(wxEVT_CHECKBOX, &ParentDlg::OnUseName, this);
     addRow("Unique identifier:", useName_);
     identifier_ = text(parent_->GetUniqueIdOrName());
     addRow("", identifier_);
@@ -159,7 +158,7 @@ void ParentDlg::LoadDayValues() {
     ShowDay();
 }
 
-bool ParentDlg::AcceptOK() {
+bool ParentDlg::TransferDataFromWindow() {
     std::string identifier = ToUtf8(identifier_->GetValue());
     const std::string name = ToUtf8(name_->GetValue());
     const std::string email = ToUtf8(email_->GetValue());
@@ -193,12 +192,6 @@ bool ParentDlg::AcceptOK() {
         GetCurrentDay()->UnbookOutOfRangeAppointments();
     }
     return true;
-}
-
-void ParentDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 void ParentDlg::OnAddPupil(wxCommandEvent&) {
@@ -276,6 +269,6 @@ void ParentDlg::OnPresentations(wxCommandEvent&) {
     RefreshLists();
 }
 
-void ParentDlg::OnCheckBox(wxCommandEvent&) {
+void ParentDlg::OnUseName(wxCommandEvent&) {
     RefreshLists();
 }

@@ -7,6 +7,7 @@
 #include "gui/dialogs/window_id.h"
 #include "gui/people/attendance_row.h"
 #include "gui/people/edit_mode.h"
+#include "model/person.h"
 
 class Event;
 class Parent;
@@ -32,7 +33,7 @@ public:
 
     ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, EditMode mode);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void RefreshLists();
     // Whether pupils were added, edited or removed.
     bool PupilsChanged() const { return pupilsChanged_; }
@@ -57,7 +58,7 @@ public:
     TimeEntryCombo* GetDepartureCombo() const { return attendance_.GetDepartureCombo(); }
     wxListBox* GetPupilsList() const { return pupils_; }
     wxListBox* GetBookedList() const { return booked_; }
-    wxStaticText* GetEmailSentLabel(int kind) const { return sent_[kind]; }
+    wxStaticText* GetEmailSentLabel(EmailTextKind kind) const { return sent_[kind]; }
     wxButton* GetAddPupilButton() const { return addPupil_; }
     wxButton* GetRemovePupilButton() const { return removePupil_; }
 
@@ -69,12 +70,12 @@ private:
     void BuildControls();
     void ShowDay();
     void EditPupil(int index);
-    void OnOK(wxCommandEvent& event);
     void OnAddPupil(wxCommandEvent& event);
     void OnEditPupil(wxCommandEvent& event);
     void OnRemovePupil(wxCommandEvent& event);
     void OnPresentations(wxCommandEvent& event);
-    void OnCheckBox(wxCommandEvent& event);
+    // The identifier is typed only when the name does not identify the parent.
+    void OnUseName(wxCommandEvent& event);
 
     Parent* parent_;
     std::shared_ptr<Event> event_;

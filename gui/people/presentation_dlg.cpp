@@ -74,7 +74,6 @@ PresentationDlg::PresentationDlg(wxWindow* parent, EditMode mode, Presentation* 
     }
     UpdateAttendanceCounts();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &PresentationDlg::OnOK, this, wxID_OK);
 }
 
 void PresentationDlg::UpdateAttendanceCounts() {
@@ -92,7 +91,7 @@ void PresentationDlg::LoadDayValues() {
     end_->SetSchedule(GetCurrentDay());
 }
 
-bool PresentationDlg::AcceptOK() {
+bool PresentationDlg::TransferDataFromWindow() {
     const std::string title = ToUtf8(title_->GetValue());
     const Schedule* day = GetCurrentDay();
     if (!event_ || day == nullptr) {
@@ -115,10 +114,4 @@ bool PresentationDlg::AcceptOK() {
     presentation_->SetName(title);
     presentation_->SetLocation(ToUtf8(location_->GetValue()));
     return true;
-}
-
-void PresentationDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }

@@ -19,7 +19,7 @@ public:
     PresentationDlg(wxWindow* parent, EditMode mode, Presentation* presentation,
                     MultiDaySchedule* days);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void UpdateAttendanceCounts();
 
     wxTextCtrl* GetTitleText() const { return title_; }
@@ -34,8 +34,6 @@ protected:
     void LoadDayValues() override;
 
 private:
-    void OnOK(wxCommandEvent& event);
-
     bool editing_;
     Presentation* presentation_;
     std::shared_ptr<Event> event_;

@@ -36,7 +36,6 @@ PupilDlg::PupilDlg(wxWindow* parent, Parent* owner, Pupil* pupil, MultiDaySchedu
     BuildControls();
     RefreshLists();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &PupilDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &PupilDlg::OnAddRequest, this, WxId(Id::AddRequest));
     Bind(wxEVT_BUTTON, &PupilDlg::OnRemoveRequest, this, WxId(Id::RemoveRequest));
     Bind(wxEVT_BUTTON, &PupilDlg::OnEditRequest, this, WxId(Id::EditRequest));
@@ -136,7 +135,7 @@ bool PupilDlg::Confirm(const std::string& question, const char* caption) {
            wxID_YES;
 }
 
-bool PupilDlg::AcceptOK() {
+bool PupilDlg::TransferDataFromWindow() {
     const std::string name = ToUtf8(name_->GetValue());
     if (name.empty()) {
         ReportMessage(SeverityError, "Please enter a name for this pupil");
@@ -147,12 +146,6 @@ bool PupilDlg::AcceptOK() {
     pupil_->SetHouse(ToUtf8(house_->GetValue()));
     pupil_->SetEmail(ToUtf8(email_->GetValue()));
     return true;
-}
-
-void PupilDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 bool PupilDlg::AddRequest(const RequestEntry& entry) {

@@ -32,7 +32,7 @@ public:
 
     PupilDlg(wxWindow* parent, Parent* owner, Pupil* pupil, MultiDaySchedule* days);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void RefreshLists();
     // The selected request; the only one when nothing is selected; else -1.
     int GetSelectedIndex() const;
@@ -56,7 +56,6 @@ private:
     // The selection, or the missing-selection message and -1.
     int SelectedOrReport() const;
     bool Confirm(const std::string& question, const char* caption);
-    void OnOK(wxCommandEvent& event);
     void OnAddRequest(wxCommandEvent& event);
     void OnEditRequest(wxCommandEvent& event);
     void OnRemoveRequest(wxCommandEvent& event);

@@ -64,12 +64,10 @@ TApptEntryDlg::TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* 
     Centre(wxBOTH);
     ShowForm();
 
-    Bind(wxEVT_BUTTON, &TApptEntryDlg::OnOK, this, wxID_OK);
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { Step(1); }, WxId(Id::NextForm));
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { Step(-1); }, WxId(Id::PreviousForm));
-    Bind(wxEVT_CHECKBOX, &TApptEntryDlg::OnCheckBox, this);
 }
 
 TApptEntryDlg::~TApptEntryDlg() = default;
@@ -150,20 +148,7 @@ void TApptEntryDlg::Step(int step) {
     ShowForm();
 }
 
-bool TApptEntryDlg::AcceptOK() {
+bool TApptEntryDlg::TransferDataFromWindow() {
     SaveForm();
     return true;
-}
-
-void TApptEntryDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
-
-void TApptEntryDlg::OnCheckBox(wxCommandEvent& event) {
-    event.Skip();
-    for (auto& row : rows_) {
-        row->UpdateEnabled();
-    }
 }

@@ -26,7 +26,7 @@ public:
     TApptEntryDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher);
     ~TApptEntryDlg() override;
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void ShowForm();
     void SaveForm();
     void LoadAttendance();
@@ -42,8 +42,6 @@ private:
     // Box k's pupil and subject on the current form; false for a spare box.
     bool PairOf(unsigned k, Pupil** pupil, std::string* subject) const;
     void Step(int step);
-    void OnOK(wxCommandEvent& event);
-    void OnCheckBox(wxCommandEvent& event);
 
     wxTextCtrl* formText_ = nullptr;
     wxFlexGridSizer* boxGrid_ = nullptr;

@@ -47,14 +47,12 @@ TeacherDlg::TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teache
     BuildControls();
     LoadDayValues();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &TeacherDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &TeacherDlg::OnAddBreak, this, WxId(Id::AddBreak));
     Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveBreak, this, WxId(Id::RemoveBreak));
     Bind(wxEVT_BUTTON, &TeacherDlg::OnAddSubject, this, WxId(Id::AddSubject));
     Bind(wxEVT_BUTTON, &TeacherDlg::OnRemoveSubject, this, WxId(Id::RemoveSubject));
     Bind(wxEVT_BUTTON, &TeacherDlg::OnEditAppointments, this, WxId(Id::EditAppointments));
     Bind(wxEVT_BUTTON, &TeacherDlg::OnPresentations, this, WxId(Id::Presentations));
-    Bind(wxEVT_CHECKBOX, &TeacherDlg::OnCheckBox, this);
 }
 
 void TeacherDlg::BuildControls() {
@@ -184,7 +182,7 @@ void TeacherDlg::UpdateControls() {
     FitToContents();
 }
 
-bool TeacherDlg::AcceptOK() {
+bool TeacherDlg::TransferDataFromWindow() {
     const std::string name = ToUtf8(name_->GetValue());
     const std::string initials = ToUtf8(initials_->GetValue());
     const std::string location = ToUtf8(location_->GetValue());
@@ -217,12 +215,6 @@ bool TeacherDlg::AcceptOK() {
     working_.SetLocation(location);
     working_.SetApptLength(ReadLeadingInt(lengthText));
     return true;
-}
-
-void TeacherDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 void TeacherDlg::AddBreak(const DateTime& when) {
@@ -348,10 +340,5 @@ void TeacherDlg::OnPresentations(wxCommandEvent&) {
         AttendeePresDlg dialog(this, teacher, GetDays());
         dialog.ShowModal();
     }
-    UpdateControls();
-}
-
-void TeacherDlg::OnCheckBox(wxCommandEvent& event) {
-    event.Skip();
     UpdateControls();
 }

@@ -34,7 +34,7 @@ public:
     // Edit: the teacher already belongs to the event; Add: a new one.
     TeacherDlg(wxWindow* parent, MultiDaySchedule* days, Teacher* teacher, EditMode mode);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void UpdateControls();
     const Teacher& GetWorkingCopy() const { return working_; }
     // Whether the appointments editor saved into the model, so that the caller tidies up
@@ -76,14 +76,12 @@ private:
     // The event's own teacher: only it can have appointments and presentations.
     Teacher* EventTeacher() const;
     bool IsLockedEdit() const;
-    void OnOK(wxCommandEvent& event);
     void OnAddBreak(wxCommandEvent& event);
     void OnRemoveBreak(wxCommandEvent& event);
     void OnAddSubject(wxCommandEvent& event);
     void OnRemoveSubject(wxCommandEvent& event);
     void OnEditAppointments(wxCommandEvent& event);
     void OnPresentations(wxCommandEvent& event);
-    void OnCheckBox(wxCommandEvent& event);
 
     Teacher working_;
     Teacher* edited_ = nullptr;

@@ -69,7 +69,6 @@ TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
     AddOKCancelButtons();
     UpdateEnabled();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &TeacherEntryDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_CHECKBOX, &TeacherEntryDlg::OnCheckBox, this);
 }
 
@@ -79,19 +78,13 @@ void TeacherEntryDlg::UpdateEnabled() {
     lengthText_->Enable(own);
 }
 
-bool TeacherEntryDlg::AcceptOK() {
+bool TeacherEntryDlg::TransferDataFromWindow() {
     static const TeacherList kNoTeachers;
     const RequestFields fields{ToUtf8(teacherCombo_->GetValue()), ToUtf8(subjectCombo_->GetValue()),
                                useTeacherLength_->GetValue(), ToUtf8(lengthText_->GetValue()),
                                ToUtf8(priorityCombo_->GetValue())};
     return ReadRequestEntry(teachers_ ? *teachers_ : kNoTeachers,
                             editing_ ? EditMode::Edit : EditMode::Add, fields, maxLength_, &entry_);
-}
-
-void TeacherEntryDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 void TeacherEntryDlg::OnCheckBox(wxCommandEvent&) {

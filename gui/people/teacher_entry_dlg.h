@@ -22,7 +22,7 @@ public:
                     const AppointmentRequest* request, const std::string& heading,
                     int maxLength = 0);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     // Results after OK; the teacher stays null (and the subject empty) in edit mode.
     Teacher* GetTeacher() const { return entry_.teacher; }
     const std::string& GetSubject() const { return entry_.subject; }
@@ -38,7 +38,6 @@ public:
     void UpdateEnabled();
 
 private:
-    void OnOK(wxCommandEvent& event);
     void OnCheckBox(wxCommandEvent& event);
 
     const TeacherList* teachers_;

@@ -86,7 +86,6 @@ DefineCSVDlg::DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* 
     ShowLists(-1);
     Centre(wxBOTH);
 
-    Bind(wxEVT_BUTTON, &DefineCSVDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &DefineCSVDlg::OnRemove, this, WxId(Id::Remove));
     Bind(wxEVT_BUTTON, &DefineCSVDlg::OnSelect, this, WxId(Id::Select));
     Bind(wxEVT_BUTTON, &DefineCSVDlg::OnMoveUp, this, WxId(Id::MoveUp));
@@ -162,13 +161,7 @@ void DefineCSVDlg::OnMoveDown(wxCommandEvent&) {
     }
 }
 
-bool DefineCSVDlg::AcceptOK() {
+bool DefineCSVDlg::TransferDataFromWindow() {
     chooser_.FillMapping(*mapping_);
     return true;
-}
-
-void DefineCSVDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }

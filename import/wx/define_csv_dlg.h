@@ -37,7 +37,7 @@ public:
     // The selected columns joined by ",".
     std::string GetColumnDefinition() const { return chooser_.GetDefinition(); }
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void OnSelect(wxCommandEvent& event);
     void OnRemove(wxCommandEvent& event);
     void OnMoveUp(wxCommandEvent& event);
@@ -52,7 +52,6 @@ public:
     wxButton* GetButton(Id id) const;
 
 private:
-    void OnOK(wxCommandEvent& event);
     // The lists show the chooser's; selectedEntry is selected afterwards (-1 none).
     void ShowLists(int selectedEntry);
 

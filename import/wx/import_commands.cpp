@@ -20,20 +20,19 @@
 #include "model/multi_day_schedule.h"
 
 bool ImportPeople(wxWindow* parent, QMController& controller, PeopleImport who) {
-    const bool pupils = who == PeopleImport::Pupils;
     MultiDaySchedule* schedule = controller.GetSchedule();
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;
     }
     // Refused before the dialog, so nobody previews an import that cannot be taken.
-    if (RefusePeopleImportWhenLocked(*schedule, pupils)) {
+    if (RefusePeopleImportWhenLocked(*schedule, who)) {
         return false;
     }
-    ImportDlg dialog(parent, &controller, static_cast<int>(who));
+    ImportDlg dialog(parent, &controller, who);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
-    return MoveImportedPeople(*dialog.GetPreviewEvent(), *schedule, pupils) > 0;
+    return MoveImportedPeople(*dialog.GetPreviewEvent(), *schedule, who) > 0;
 }
 
 std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported) {

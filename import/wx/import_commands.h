@@ -3,15 +3,13 @@
 #include <string>
 
 #include "import/import_run.h"
+#include "import/imported_people.h"
 #include "import/pt_csv_importer.h"
 
 class QMController;
 class wxWindow;
 
 // The main window's Import menu. Each does nothing without a loaded event.
-
-// Who a people import brings in: teachers, or pupils with their parents.
-enum class PeopleImport { Teachers = 0, Pupils = 1 };
 
 // Through the import dialog; after OK the previewed people move into the open schedule. True
 // when anyone moved.

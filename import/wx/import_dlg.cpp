@@ -70,11 +70,11 @@ std::unique_ptr<StdioFile> OpenImportFile(const std::string& path) {
     return file;
 }
 
-ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
-    : OKCancelDlg(parent, kind != 0 ? "Import pupils" : "Import teachers"),
+ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, PeopleImport who)
+    : OKCancelDlg(parent, who == PeopleImport::Pupils ? "Import pupils" : "Import teachers"),
       controller_(controller),
       previewEvent_(std::make_shared<Event>()),
-      kind_(kind) {
+      who_(who) {
     const MultiDaySchedule* current = controller_ ? controller_->GetSchedule() : nullptr;
     previewSchedule_ = current ? current->CreateLike(previewEvent_)
                                : std::make_unique<MultiDaySchedule>(previewEvent_);
@@ -119,19 +119,12 @@ ImportDlg::ImportDlg(wxWindow* parent, QMController* controller, int kind)
     RefreshFileTypes();
     Centre(wxBOTH);
 
-    Bind(wxEVT_BUTTON, &ImportDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &ImportDlg::OnBrowse, this, WxId(Id::Browse));
     Bind(wxEVT_BUTTON, &ImportDlg::OnPerformImport, this, WxId(Id::PerformImport));
     Bind(wxEVT_RADIOBUTTON, &ImportDlg::OnSourceChanged, this);
 }
 
 ImportDlg::~ImportDlg() = default;
-
-void ImportDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
-}
 
 void ImportDlg::RefreshFileTypes() {
     fileType_->Clear();
@@ -258,7 +251,7 @@ bool ImportDlg::ImportFromFile() {
 bool ImportDlg::ImportFromSIMS() {
     SIMSCommandReporter reporter;
     UserSettings* settings = controller_ ? &controller_->GetUserSettings() : nullptr;
-    reporter.LoadSettings(settings, kind_);
+    reporter.LoadSettings(settings, who_);
     {
         SIMSCommandReporterDlg details(this, &reporter);
         if (details.ShowModal() != wxID_OK) {
@@ -266,7 +259,7 @@ bool ImportDlg::ImportFromSIMS() {
         }
     }
     if (settings != nullptr) {
-        reporter.SaveSettings(settings, kind_);
+        reporter.SaveSettings(settings, who_);
         (void)controller_->SaveUserSettings();  // reports itself; the import goes on
     }
     const std::string output = reporter.GetOutputFileName();

@@ -5,6 +5,7 @@
 
 #include "gui/dialogs/ok_cancel_dlg.h"
 #include "gui/dialogs/window_id.h"
+#include "import/imported_people.h"
 
 class Event;
 class ImportPreviewTree;
@@ -34,12 +35,12 @@ public:
 
     // kind 0 teachers, 1 pupils. The controller is not owned; its schedule gives the preview
     // its days.
-    ImportDlg(wxWindow* parent, QMController* controller, int kind);
+    ImportDlg(wxWindow* parent, QMController* controller, PeopleImport who);
     ~ImportDlg() override;
 
     MultiDaySchedule* GetPreviewSchedule() const { return previewSchedule_.get(); }
     const std::shared_ptr<Event>& GetPreviewEvent() const { return previewEvent_; }
-    bool IsPupils() const { return kind_ != 0; }
+    bool IsPupils() const { return who_ == PeopleImport::Pupils; }
 
     void RefreshFileTypes();
     void OnSourceChanged(wxCommandEvent& event);
@@ -48,7 +49,6 @@ public:
     // Each road stops at its first failure with one message; true when an import ran.
     bool ImportFromFile();
     bool ImportFromSIMS();
-    bool AcceptOK() { return true; }
 
     wxTextCtrl* GetFileNameText() const { return fileName_; }
     wxComboBox* GetFileTypeChoice() const { return fileType_; }
@@ -58,7 +58,6 @@ public:
     ImportPreviewTree* GetPreviewTree() const { return tree_; }
 
 private:
-    void OnOK(wxCommandEvent& event);
     // The CSV definition dialog for the file, then an importer as it describes; null on Cancel
     // or a refused description.
     std::unique_ptr<ImporterCSV> DefineCSVImport(StdioFile& file);
@@ -74,5 +73,5 @@ private:
     wxButton* browse_ = nullptr;
     wxRadioButton* fileRadio_ = nullptr;
     wxRadioButton* simsRadio_ = nullptr;
-    int kind_;
+    PeopleImport who_;
 };

@@ -34,16 +34,9 @@ ImportPTPrioDlg::ImportPTPrioDlg(wxWindow* parent) : OKCancelDlg(parent, "Appoin
     GetMainSizer()->Add(row, 0, 0, 0);
     AddOKCancelButtons();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &ImportPTPrioDlg::OnOK, this, wxID_OK);
 }
 
-bool ImportPTPrioDlg::AcceptOK() {
+bool ImportPTPrioDlg::TransferDataFromWindow() {
     priority_ = PriorityFromChoice(ToUtf8(choice_->GetValue()), priority_);
     return true;
-}
-
-void ImportPTPrioDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }

@@ -15,14 +15,12 @@ class ImportPTPrioDlg : public OKCancelDlg {
 public:
     explicit ImportPTPrioDlg(wxWindow* parent);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     // 0 low, 1 normal, 2 high; read after OK.
     int GetPriority() const { return priority_; }
     wxComboBox* GetChoice() const { return choice_; }
 
 private:
-    void OnOK(wxCommandEvent& event);
-
     wxComboBox* choice_;
     int priority_ = 1;
 };

@@ -82,7 +82,6 @@ SIMSCommandReporterDlg::SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandRepo
     GetMainSizer()->Add(grid, 0, wxTOP | wxLEFT, 5);
     AddOKCancelButtons();
     Centre(wxBOTH);
-    Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnBrowse, this, WxId(Id::Browse));
     Bind(wxEVT_BUTTON, &SIMSCommandReporterDlg::OnShowInfo, this, WxId(Id::ShowInfo));
 }
@@ -93,7 +92,7 @@ void SIMSCommandReporterDlg::ReadFields(SIMSCommandReporter& into) const {
     }
 }
 
-bool SIMSCommandReporterDlg::AcceptOK() {
+bool SIMSCommandReporterDlg::TransferDataFromWindow() {
     SIMSCommandReporter edited;
     ReadFields(edited);
     if (!CheckSIMSDetails(edited)) {
@@ -103,12 +102,6 @@ bool SIMSCommandReporterDlg::AcceptOK() {
         record_->*member = edited.*member;
     }
     return true;
-}
-
-void SIMSCommandReporterDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 void SIMSCommandReporterDlg::OnBrowse(wxCommandEvent&) {

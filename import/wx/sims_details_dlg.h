@@ -32,7 +32,7 @@ public:
     // The record is not owned.
     SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandReporter* record);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
     void OnBrowse(wxCommandEvent& event);
     void OnShowInfo(wxCommandEvent& event);
     // The command line the fields make now, as "Show info..." shows it.
@@ -41,7 +41,6 @@ public:
     wxTextCtrl* GetField(Field field) const { return fields_[field]; }
 
 private:
-    void OnOK(wxCommandEvent& event);
     // The fields' values in a record of their own.
     void ReadFields(SIMSCommandReporter& into) const;
 

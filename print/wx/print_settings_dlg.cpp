@@ -96,15 +96,8 @@ PrintSettingsDlg::PrintSettingsDlg(wxWindow* parent, PrintSettings* settings,
     GetMainSizer()->Add(group, 0, wxALL | wxEXPAND, 5);
     GetMainSizer()->Add(new wxButton(this, WxId(Id::Advanced), "Advanced Settings"), 0, wxALL, 5);
     AddOKCancelButtons();
-    Bind(wxEVT_BUTTON, &PrintSettingsDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &PrintSettingsDlg::OnAdvanced, this, WxId(Id::Advanced));
     CentreOnParent(wxBOTH);
-}
-
-void PrintSettingsDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 void PrintSettingsDlg::OnAdvanced(wxCommandEvent&) {
@@ -112,7 +105,7 @@ void PrintSettingsDlg::OnAdvanced(wxCommandEvent&) {
     advanced.ShowModal();
 }
 
-bool PrintSettingsDlg::AcceptOK() {
+bool PrintSettingsDlg::TransferDataFromWindow() {
     PrintSettings& s = *settings_;
     s.SetTeachers(boxes_[0]->GetValue());
     s.SetParents(boxes_[1]->GetValue());
@@ -207,16 +200,9 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
                    WxId(Id::BrowseTeacherScript));
 
     AddOKCancelButtons();
-    Bind(wxEVT_BUTTON, &PrintSettingsAdvDlg::OnOK, this, wxID_OK);
     Bind(wxEVT_BUTTON, &PrintSettingsAdvDlg::OnBrowse, this, WxId(Id::BrowseLogo),
          WxId(Id::BrowseTeacherScript));
     CentreOnParent(wxBOTH);
-}
-
-void PrintSettingsAdvDlg::OnOK(wxCommandEvent& event) {
-    if (AcceptOK()) {
-        event.Skip();
-    }
 }
 
 void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
@@ -247,7 +233,7 @@ void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
     }
 }
 
-bool PrintSettingsAdvDlg::AcceptOK() {
+bool PrintSettingsAdvDlg::TransferDataFromWindow() {
     if (settings_ != nullptr) {
         PrintSettings& s = *settings_;
         s.SetQRCodes(qrCodes_->GetValue());

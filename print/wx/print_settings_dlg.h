@@ -25,14 +25,13 @@ public:
                      const char* heading);
 
     // Copies the boxes into the settings; false, with a message, when nothing is selected.
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
 
     enum class Id : int { Advanced = 1 };
     wxCheckBox* GetBox(int index) const { return boxes_[index]; }
     static constexpr int kBoxCount = 7;
 
 private:
-    void OnOK(wxCommandEvent& event);
     void OnAdvanced(wxCommandEvent& event);
 
     wxCheckBox* boxes_[kBoxCount] = {};
@@ -49,7 +48,7 @@ public:
     PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settings, QMController* controller,
                         const char* heading);
 
-    bool AcceptOK();
+    bool TransferDataFromWindow() override;
 
     enum class Id : int { BrowseLogo = 1, BrowseParentScript = 2, BrowseTeacherScript = 3 };
     wxCheckBox* GetQRCodesBox() const { return qrCodes_; }
@@ -66,7 +65,6 @@ public:
     wxTextCtrl* GetTeacherScriptField() const { return teacherScript_; }
 
 private:
-    void OnOK(wxCommandEvent& event);
     void OnBrowse(wxCommandEvent& event);
 
     PrintSettings* settings_;

@@ -524,3 +524,49 @@ TEST_F(ControllerFiles, ChangesSayWhetherTheEventItsPeopleOrOnlyTheirNamesChange
     ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
     EXPECT_TRUE(controller_.TakeChanges().event) << "the same file opened again is another event";
 }
+
+// Those who follow the event hear of another schedule at once, while the one they hold still
+// exists, and of a change once, when the outermost scope around it ends.
+TEST_F(ControllerFiles, FollowersHearOfAnotherScheduleAtOnceAndOfAChangeWhenItEnds) {
+    const std::string path = Write("a.qmv", EventText());
+    std::vector<std::string> heard;
+    MultiDaySchedule* held = nullptr;
+    const Subscription following = controller_.Subscribe([&](const EventMessage& message) {
+        if (message.kind == EventMessage::Kind::Replaced) {
+            // The old schedule is read as a view would: it must still be there.
+            heard.push_back("replaced " + std::to_string(held ? held->GetDayCount() : 0) +
+                            (message.schedule ? " by one" : " by none"));
+            held = message.schedule;
+        } else {
+            const EventChanges& c = message.changes;
+            heard.push_back(std::string("settled") + (c.event ? " event" : "") +
+                            (c.people ? " people" : "") + (c.names ? " names" : ""));
+        }
+    });
+    std::vector<std::string> afterwards;
+    {
+        const QMController::ChangeScope outer(controller_);
+        {
+            const QMController::ChangeScope inner(controller_);
+            ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+            controller_.AfterChangesSettle([&] { afterwards.push_back("after " + heard.back()); });
+            controller_.SettleChanges();  // waits for the outer scope
+        }
+        EXPECT_EQ(heard, (std::vector<std::string>{"replaced 0 by one"}));
+        EXPECT_TRUE(controller_.IsChanging());
+        controller_.GetEvent()->GetTeachers().Get(0)->SetName("Mr T Whitfield");
+    }
+    EXPECT_EQ(heard, (std::vector<std::string>{"replaced 0 by one", "settled event people names"}));
+    EXPECT_EQ(afterwards, (std::vector<std::string>{"after settled event people names"}));
+
+    heard.clear();
+    controller_.GetEvent()->GetTeachers().Get(0)->SetName("Mr Whitfield");
+    controller_.SettleChanges();
+    controller_.AfterChangesSettle([&] { afterwards.push_back("at once"); });
+    ASSERT_TRUE(controller_.OpenEventFile(Write("b.qmv", EventText()).c_str()));
+    controller_.CloseEvent();
+    controller_.CloseEvent();
+    EXPECT_EQ(heard, (std::vector<std::string>{"settled names", "replaced 2 by one",
+                                               "replaced 2 by none"}));
+    EXPECT_EQ(afterwards.back(), "at once");
+}

@@ -43,7 +43,6 @@ TEST(EmailPlaceholders, WholeWordsEveryOccurrenceInOnePass) {
     EXPECT_EQ(EmailJob::ReplacePlaceholder("Dear NAME, NAME", "NAME", "Jo"), "Dear Jo, Jo\r\n");
     EXPECT_EQ(EmailJob::GetLineEnd(EmailTextPlain), "\r\n");
     EXPECT_EQ(EmailJob::GetLineEnd(EmailTextCalendar), "\\n");
-    EXPECT_EQ(EmailJob::GetLineEnd(1), "");
 }
 
 // Amy Smith sees Mr Whitfield about Maths (two slots from 6pm) and Ms Raman (6:15pm) on the
@@ -64,7 +63,8 @@ protected:
         Selection().SetParentNotes("Park at the back.");
         Selection().SetTeacherNotes("Staff room open.");
     }
-    std::string Text(EmailTextKind kind, Person* person, int day, int style = EmailTextPlain) {
+    std::string Text(EmailTextKind kind, Person* person, int day,
+                     EmailTextStyle style = EmailTextPlain) {
         EmailJob job(&controller_, kind);
         Schedule* schedule = day < 0 ? nullptr : Day(day);
         const PersonKind type = person->GetKind();

@@ -164,7 +164,7 @@ TEST_F(MovingImportedPeople, TheFirstRefusedTeacherEndsTheMove) {
     AddToPreview("Mr Cobb", "CC");
     AddToPreview("Ms Dunn", "DD");
 
-    EXPECT_EQ(2, MoveImportedPeople(*preview, *schedule, false));
+    EXPECT_EQ(2, MoveImportedPeople(*preview, *schedule, PeopleImport::Teachers));
     EXPECT_EQ(3u, TeacherCount());
     EXPECT_EQ("Ms Ames", TeacherAt(1)->GetName());
     EXPECT_EQ("Mr Bell", TeacherAt(2)->GetName());
@@ -182,7 +182,7 @@ TEST_F(MovingImportedPeople, ParentsMoveWithTheirPupilsUntilOneIsRefused) {
     AddFamily("Mr Lee", "Amy Lee");
     AddFamily("Ms Orr", "Cal Orr");
 
-    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, true));
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils));
     ASSERT_NE(nullptr, ParentNamed("Mrs Cox"));
     EXPECT_EQ("Ben Cox", ParentNamed("Mrs Cox")->GetPupil(0)->GetName());
     EXPECT_EQ(0u, ParentNamed("Mr Lee")->GetPupilCount());
@@ -194,9 +194,9 @@ TEST_F(MovingImportedPeople, ParentsMoveWithTheirPupilsUntilOneIsRefused) {
 TEST_F(MovingImportedPeople, ALockedEventStillTakesNewPeople) {
     event->SetLocked(true);
     AddToPreview("Ms Ames", "AA");
-    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, false));
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Teachers));
     AddFamily("Mrs Cox", "Ben Cox");
-    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, true));
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils));
     EXPECT_EQ(1u, TeacherCount());
     EXPECT_EQ(1u, ParentCount());
     EXPECT_EQ("", sink.GetText());

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
 #include "foundation/tokeniser.h"
@@ -62,20 +65,36 @@ TEST(DecodeImportedText, KeepsUTF8AndReadsAnythingElseAsWindows1252) {
     EXPECT_EQ("\xEF\xBBx", StripByteOrderMark("\xEF\xBBx"));
 }
 
-TEST(CreateImportRun, MakesTheRunOfEachKnownImporter) {
+// Each importer says its kind, and each kind has its run.
+TEST(CreateImportRun, MakesTheRunOfEachKindOfImporter) {
     Event event;
-    EXPECT_NE(nullptr, dynamic_cast<TextTeachersImportRun*>(
-                           CreateImportRun(*event.GetTeacherImporter(0)).get()));
-    EXPECT_NE(nullptr,
-              dynamic_cast<XMLPupilsImportRun*>(CreateImportRun(*event.GetPupilImporter(0)).get()));
-    EXPECT_NE(nullptr, dynamic_cast<TextPupilsImportRun*>(
-                           CreateImportRun(*event.GetPupilImporter(1)).get()));
-    EXPECT_NE(nullptr, dynamic_cast<CSVImportRun*>(CreateImportRun(ImporterCSV(true)).get()));
-
-    struct Unknown : ImporterBase {
-        std::string GetDescription() const override { return "other"; }
+    const ImporterCSV csvPupils(true);
+    const ImporterCSV csvTeachers(false);
+    struct Case {
+        const char* name;
+        const ImporterBase& importer;
+        ImporterKind kind;
+        std::function<bool(const ImportRun*)> isItsRun;
     };
-    EXPECT_EQ(nullptr, CreateImportRun(Unknown()));
+    const Case cases[] = {
+        {"text teachers", *event.GetTeacherImporter(0), ImporterKind::TextTeachers,
+         [](const ImportRun* run) { return dynamic_cast<const TextTeachersImportRun*>(run); }},
+        {"XML pupils", *event.GetPupilImporter(0), ImporterKind::XMLPupils,
+         [](const ImportRun* run) { return dynamic_cast<const XMLPupilsImportRun*>(run); }},
+        {"text pupils", *event.GetPupilImporter(1), ImporterKind::TextPupils,
+         [](const ImportRun* run) { return dynamic_cast<const TextPupilsImportRun*>(run); }},
+        {"CSV pupils", csvPupils, ImporterKind::CSV,
+         [](const ImportRun* run) { return dynamic_cast<const CSVImportRun*>(run); }},
+        {"CSV teachers", csvTeachers, ImporterKind::CSV,
+         [](const ImportRun* run) { return dynamic_cast<const CSVImportRun*>(run); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.importer.GetKind(), c.kind);
+        const std::unique_ptr<ImportRun> run = CreateImportRun(c.importer);
+        ASSERT_NE(run, nullptr);
+        EXPECT_TRUE(c.isItsRun(run.get()));
+    }
 }
 
 using ImportFramework = ImportTest;

@@ -230,11 +230,11 @@ TEST(SIMSSettings, KindsKeepTheirOwnReportsAndThePasswordIsNeverSaved) {
     teachers.databaseName = "db";
     teachers.reportName = "Staff";
     teachers.reportParams = "all";
-    teachers.SaveSettings(&settings, 0);
+    teachers.SaveSettings(&settings, PeopleImport::Teachers);
     SIMSCommandReporter pupils;
     pupils.executable = teachers.executable;
     pupils.reportName = "Pupils";
-    pupils.SaveSettings(&settings, 1);
+    pupils.SaveSettings(&settings, PeopleImport::Pupils);
 
     EXPECT_EQ("Staff", settings.Get("sims_command_reporter_reportname_teachers"));
     EXPECT_EQ("all", settings.Get("sims_command_reporter_reportparams_teachers"));
@@ -246,18 +246,18 @@ TEST(SIMSSettings, KindsKeepTheirOwnReportsAndThePasswordIsNeverSaved) {
     SIMSCommandReporter loaded;
     loaded.password = "typed";
     loaded.reportName = "kept";
-    loaded.LoadSettings(&settings, 2);
+    loaded.LoadSettings(&settings, PeopleImport::Pupils);
     EXPECT_EQ(teachers.executable, loaded.executable);
-    EXPECT_EQ("kept", loaded.reportName) << "another kind reads no report";
-    loaded.LoadSettings(&settings, 0);
+    EXPECT_EQ("Pupils", loaded.reportName) << "each kind reads its own report";
+    loaded.LoadSettings(&settings, PeopleImport::Teachers);
     EXPECT_EQ("Staff", loaded.reportName);
     EXPECT_EQ("typed", loaded.password);
-    loaded.LoadSettings(nullptr, 1);
+    loaded.LoadSettings(nullptr, PeopleImport::Pupils);
     EXPECT_EQ("Staff", loaded.reportName);
 
     UserSettings empty;
     SIMSCommandReporter fresh;
-    fresh.LoadSettings(&empty, 1);
+    fresh.LoadSettings(&empty, PeopleImport::Pupils);
     EXPECT_EQ("", fresh.executable) << "no program under the programs folder here";
 }
 

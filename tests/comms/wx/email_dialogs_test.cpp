@@ -37,7 +37,7 @@ TEST_F(EmailDialogs, LoginHidesThePasswordAndReturnsBothFields) {
         EXPECT_EQ(dialog.GetNameLabel()->GetLabel(), "Username:");
         EXPECT_TRUE(dialog.GetPasswordField()->HasFlag(wxTE_PASSWORD));
         EXPECT_FALSE(dialog.GetNameField()->HasFlag(wxTE_PASSWORD));
-        EXPECT_TRUE(dialog.AcceptOK());
+        EXPECT_TRUE(dialog.TransferDataFromWindow());
         EXPECT_EQ(dialog.GetLoginName(), name);
         EXPECT_EQ(dialog.GetPassword(), "secret");
     }
@@ -46,10 +46,10 @@ TEST_F(EmailDialogs, LoginHidesThePasswordAndReturnsBothFields) {
 TEST_F(EmailDialogs, LoginInEmailModeRefusesTextThatIsNoAddress) {
     LoginDlg dialog(TopWindow(), "office", "", "Sign in:", LoginEmail);
     EXPECT_EQ(dialog.GetNameLabel()->GetLabel(), "Email:");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"The email address is invalid"});
     dialog.GetNameField()->ChangeValue("first.last@school");
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(dialog.GetLoginName(), "first.last@school");
 }
 
@@ -89,7 +89,7 @@ TEST_F(EmailDialogs, ServerPresetFillsAndLocksItsFieldsAndCustomUnlocksThem) {
 
     // Custom with a preset's very values is still a custom server.
     dialog.GetFromField()->ChangeValue("office@school.example");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(settings.GetProvider(), EmailProviderCustom);
     EXPECT_EQ(settings.GetServer(), gmail.GetServer());
     EXPECT_EQ(settings.GetPort(), 587);
@@ -105,9 +105,9 @@ TEST_F(EmailDialogs, ServerRefusalsKeepTheSettingsAndThePresetWinsOverItsFields)
     dialog.GetServerField()->ChangeValue("changed.example");
     dialog.GetPortField()->ChangeValue("0");
     dialog.GetFromField()->ChangeValue("office-at-school");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     dialog.GetFromField()->ChangeValue("office@school.example");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(),
               (std::vector<std::string>{"The 'from' address is not valid, it must contain an '@' "
                                         "symbol and at least one full stop",
@@ -118,7 +118,7 @@ TEST_F(EmailDialogs, ServerRefusalsKeepTheSettingsAndThePresetWinsOverItsFields)
 
     Choose(dialog.GetProviderButton(EmailProviderOffice365));
     dialog.GetDebugBox()->SetValue(true);
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EmailServerSettings office;
     office.SetProvider(EmailProviderOffice365);
     EXPECT_EQ(settings.GetProvider(), EmailProviderOffice365);
@@ -142,7 +142,7 @@ TEST_F(EmailDialogs, SettingsStartFromTheFlagsAndRefuseToEmailNobody) {
     EXPECT_FALSE(dialog.GetResendBox()->GetValue());
 
     dialog.GetParentsBox()->SetValue(false);
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{
                                  "Nothing is selected for emailing, please choose the emails you "
                                  "wish to send and try again"});
@@ -151,12 +151,12 @@ TEST_F(EmailDialogs, SettingsStartFromTheFlagsAndRefuseToEmailNobody) {
 
     dialog.GetPupilsBox()->SetValue(true);
     dialog.GetResendBox()->SetValue(true);
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_TRUE(flags.GetPupils());
     EXPECT_TRUE(flags.GetIncludeAlreadySent());
 
     EmailSettingsDlg withoutSettings(TopWindow(), event, nullptr, "");
-    EXPECT_TRUE(withoutSettings.AcceptOK());
+    EXPECT_TRUE(withoutSettings.TransferDataFromWindow());
 }
 
 TEST_F(EmailDialogs, TextIsStoredForItsRoleOrKeptOpenWhenTheEventRefusesIt) {
@@ -179,7 +179,7 @@ TEST_F(EmailDialogs, TextIsStoredForItsRoleOrKeptOpenWhenTheEventRefusesIt) {
         EXPECT_EQ(dialog.GetTitle(), "Email Text");
         EXPECT_EQ(dialog.GetTextField()->GetSize().GetWidth(), 700);
         dialog.GetTextField()->ChangeValue(c.text);
-        EXPECT_EQ(dialog.AcceptOK(), c.accepted);
+        EXPECT_EQ(dialog.TransferDataFromWindow(), c.accepted);
         const std::string stored = c.role == EmailToPupil    ? event->GetPupilEmailText(c.kind)
                                    : c.role == EmailToTeacher ? event->GetTeacherEmailText(c.kind)
                                                               : event->GetParentEmailText(c.kind);

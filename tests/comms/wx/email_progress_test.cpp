@@ -218,7 +218,7 @@ TEST_F(EmailProgress, TheLoginIsAskedKeptForTheNextRunAndTheDebugLogShownAtTheEn
         auto* login = dynamic_cast<LoginDlg*>(dialog);
         login->GetNameField()->ChangeValue("office");
         login->GetPasswordField()->ChangeValue("s3cret");
-        return login->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return login->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     std::string debugLog;
     answers.Expect("Email Debug Log", [&](wxDialog* dialog) {

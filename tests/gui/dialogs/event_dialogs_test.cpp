@@ -130,7 +130,7 @@ TEST_F(EventDialogs, TickingTheSecondDayFillsOnlyItsEmptyHoursAndEnablesIt) {
     EXPECT_TRUE(second.day->IsEnabled());
     EXPECT_TRUE(second.end->IsEnabled());
     EXPECT_EQ(schedule_.GetDayCount(), 1u);
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     ASSERT_EQ(schedule_.GetDayCount(), 2u);
     EXPECT_EQ(schedule_.GetDay(1)->GetDate(), Date(8, 3, 2024));
     EXPECT_EQ(schedule_.GetDay(1)->GetEndTime(), TimeOfDay(20, 0, 0));
@@ -150,7 +150,7 @@ TEST_F(EventDialogs, EventSettingsOkChecksThenWritesAndReportsATimingChange) {
     dialog.GetSlotLengthBox()->ChangeValue("10");
     dialog.GetDayControls(0).start->ChangeValue("11:00");
     prompts_.Answer(wxID_NO);
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].caption, "Please confirm");
     EXPECT_TRUE(prompts_.shown[0].message.StartsWith("The event start time \"11:00\""));
@@ -171,14 +171,14 @@ TEST_F(EventDialogs, EventSettingsOkWithoutEditsKeepsAnOddSlotLength) {
     schedule_.ClearModified();
     NewEventDlg dialog(TopWindow(), &schedule_, &controller_);
     EXPECT_EQ(dialog.GetSlotLengthBox()->GetValue(), "4.1");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(event_->GetSlotLength(), 246);
     EXPECT_FALSE(dialog.HasTimingChanged());
     EXPECT_FALSE(schedule_.IsModified());
 
     NewEventDlg empty(TopWindow(), nullptr, &controller_);
     EXPECT_EQ(empty.GetNameBox(), nullptr);
-    EXPECT_FALSE(empty.AcceptOK());
+    EXPECT_FALSE(empty.TransferDataFromWindow());
 }
 
 TEST_F(EventDialogs, ScoringShowsMinutesAndTheEventsSwitchesInTabOrder) {
@@ -222,10 +222,10 @@ TEST_F(EventDialogs, ScoringOkWritesTheSwitchesToTheOpenEventOnlyAfterTheLimitsP
     dialog.GetSwitchBox(EditScoringDlg::TeacherCountBreaks)->SetValue(true);
     dialog.GetTeacherWaitBox()->ChangeValue("-1");
     dialog.GetTeacherBusyBox()->ChangeValue("-1");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     dialog.GetTeacherWaitBox()->ChangeValue("1441");
     dialog.GetTeacherBusyBox()->ChangeValue("120");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(),
               (std::vector<std::string>{
                   "The teacher wait length cannot be negative",
@@ -249,7 +249,7 @@ TEST_F(EventDialogs, ScoringOkWithoutEditsKeepsSevenAndAHalfMinuteSlots) {
     for (int ok = 0; ok < 3; ++ok) {
         EditScoringDlg dialog(TopWindow(), event_);
         EXPECT_EQ(dialog.GetTeacherWaitBox()->GetValue(), "22");
-        ASSERT_TRUE(dialog.AcceptOK());
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
     }
     EXPECT_EQ(event_->GetOptions(), before);
 }
@@ -258,14 +258,14 @@ TEST_F(EventDialogs, ScoringOnALockedEventStopsAtTheLockAndAppliesNoSwitch) {
     event_->SetLocked(true);
     EditScoringDlg dialog(TopWindow(), event_);
     dialog.GetSwitchBox(EditScoringDlg::CompareAttendance)->SetValue(true);
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{
                                  "Cannot update waiting time because the schedule is locked"});
     EXPECT_FALSE(event_->GetScoreSwitches().attendance);
 
     EditScoringDlg none(TopWindow(), nullptr);
     EXPECT_EQ(none.GetTeacherWaitBox()->GetValue(), "");
-    EXPECT_FALSE(none.AcceptOK());
+    EXPECT_FALSE(none.TransferDataFromWindow());
 }
 
 }  // namespace

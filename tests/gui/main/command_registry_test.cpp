@@ -132,28 +132,27 @@ TEST(CommandRegistry, MenusAndToolsShowEachCommandOnce) {
 
 // What each enabling rule allows in each state of the event.
 TEST(CommandRegistry, EachNeedAllowsItsStatesOnly) {
-    // loaded, locked, editable, unbooked, named, changed
+    // loaded, locked, editable, unbooked, named
     const FrameState none{};
-    const FrameState fresh{true, false, true, false, false, true};
-    const FrameState saved{true, false, true, true, true, false};
-    const FrameState changedFile{true, false, true, false, true, true};
-    const FrameState locked{true, true, false, true, true, false};
+    const FrameState fresh{true, false, true, false, false};
+    const FrameState unbooked{true, false, true, true, true};
+    const FrameState booked{true, false, true, false, true};
+    const FrameState locked{true, true, false, true, true};
     struct Case {
         CommandNeeds needs;
-        std::vector<bool> allowed;  // none, fresh, saved, changedFile, locked
+        std::vector<bool> allowed;  // none, fresh, unbooked, booked, locked
     };
     const Case cases[] = {
         {CommandNeeds::Nothing, {true, true, true, true, true}},
         {CommandNeeds::Loaded, {false, true, true, true, true}},
-        {CommandNeeds::Changed, {false, true, false, true, false}},
-        {CommandNeeds::ChangedAndNamed, {false, false, false, true, false}},
+        {CommandNeeds::LoadedAndNamed, {false, false, true, true, true}},
         {CommandNeeds::Editable, {false, true, true, true, false}},
         {CommandNeeds::Locked, {false, false, false, false, true}},
         {CommandNeeds::Unbooked, {false, false, true, false, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.needs));
-        const FrameState* states[] = {&none, &fresh, &saved, &changedFile, &locked};
+        const FrameState* states[] = {&none, &fresh, &unbooked, &booked, &locked};
         for (size_t i = 0; i < c.allowed.size(); ++i) {
             EXPECT_EQ(IsCommandAllowed(c.needs, *states[i]), c.allowed[i]) << "state " << i;
         }
@@ -167,15 +166,15 @@ TEST_F(CommandEnabling, EveryMenuItemAndToolFollowsItsRecord) {
     const std::string example = Example();
     const std::pair<const char*, std::function<void(QuillmootFrame&)>> states[] = {
         {"no event", [](QuillmootFrame&) {}},
-        {"example", [&](QuillmootFrame& f) { ASSERT_TRUE(f.LoadEventFile(example)); }},
-        {"example booked, so changed",
+        {"example", [&](QuillmootFrame& f) { ASSERT_TRUE(LoadEventFile(f.Context(), example)); }},
+        {"example booked",
          [&](QuillmootFrame& f) {
-             ASSERT_TRUE(f.LoadEventFile(example));
+             ASSERT_TRUE(LoadEventFile(f.Context(), example));
              f.GetController().BookUnbookedRequests(false, false);
          }},
         {"example locked",
          [&](QuillmootFrame& f) {
-             ASSERT_TRUE(f.LoadEventFile(example));
+             ASSERT_TRUE(LoadEventFile(f.Context(), example));
              f.GetController().GetEvent()->SetLocked(true);
          }},
     };

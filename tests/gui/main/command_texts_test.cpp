@@ -197,6 +197,15 @@ TEST_F(CommandTexts, TheToolbarHoldsItsToolsInOrderWithTheirTooltips) {
     }
 }
 
+// An open event, locked or not.
+FrameState StateOf(bool locked) {
+    FrameState state;
+    state.loaded = state.named = true;
+    state.locked = locked;
+    state.editable = !locked;
+    return state;
+}
+
 // The tree's popup menus by item kind; a locked event greys out the marked entries only.
 TEST_F(CommandTexts, TreeMenusFitTheItemAndTheLock) {
     struct Entry {
@@ -263,7 +272,7 @@ TEST_F(CommandTexts, TreeMenusFitTheItemAndTheLock) {
     for (const auto& [kind, entries] : cases) {
         for (bool locked : {false, true}) {
             SCOPED_TRACE(testing::Message() << "kind " << int(kind) << (locked ? " locked" : ""));
-            const PopupMenuTable table = TreeMenu(kind, locked, nullptr);
+            const PopupMenuTable table = TreeMenu(kind, StateOf(locked), nullptr);
             ASSERT_EQ(table.size(), entries.size());
             for (size_t i = 0; i < entries.size(); ++i) {
                 EXPECT_EQ(WxId(table[i].id), entries[i].id) << i;
@@ -326,7 +335,7 @@ TEST_F(CommandTexts, OverviewMenusFitTheCellAndTheLock) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << " locked " << c.locked
                                         << " teacher row " << c.teacherRow);
-        const PopupMenuTable table = OverviewMenu(c.kind, c.locked, c.teacherRow, nullptr);
+        const PopupMenuTable table = OverviewMenu(c.kind, StateOf(c.locked), c.teacherRow, nullptr);
         ASSERT_EQ(table.size(), c.entries.size());
         for (size_t i = 0; i < table.size(); ++i) {
             EXPECT_EQ(WxId(table[i].id), c.entries[i].id) << i;

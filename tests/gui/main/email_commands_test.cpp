@@ -33,13 +33,13 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-class EmailCommands : public MainWindow {
+class EmailCommands : public CommandWindow {
 protected:
     void SetUp() override {
         Open(Example());
         ASSERT_NE(Schedule(), nullptr);
     }
-    ::Event& Event() { return *frame_->GetController().GetEvent(); }
+    ::Event& Event() { return *host_->GetController().GetEvent(); }
     void UseServer(const std::string& host, int port, const std::string& from) {
         EmailServerSettings server;
         server.SetServer(host);
@@ -58,7 +58,7 @@ protected:
         }
     }
     void SelectInTree(Person* person) {
-        auto* tree = dynamic_cast<EventTreeCtrl*>(frame_->GetTree());
+        auto* tree = dynamic_cast<EventTreeCtrl*>(host_->GetTree());
         ASSERT_NE(tree, nullptr);
         for (wxTreeItemId group : {tree->GetParentsItem(), tree->GetTeachersItem()}) {
             wxTreeItemIdValue cookie;
@@ -87,7 +87,7 @@ protected:
 TEST_F(EmailCommands, AreBoundAndEnabledWithAnEvent) {
     for (int id : {18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 40, 75}) {
         SCOPED_TRACE(id);
-        EXPECT_TRUE(frame_->IsCommandBound(CommandOfWxId(id)));
+        EXPECT_TRUE(host_->IsCommandBound(CommandOfWxId(id)));
     }
     for (int id : {18, 19, 20, 27, 28, 29, 30, 31, 40, 75}) {
         SCOPED_TRACE(id);
@@ -121,7 +121,7 @@ TEST_F(EmailCommands, RunsRefuseWithTheFirstMissingSetting) {
         SCOPED_TRACE(c.name);
         UseServer(c.host, 25, c.from);
         prompts_.shown.clear();
-        frame_->RunCommand(c.command);
+        host_->RunCommand(c.command);
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_TRUE(Contains(Boxes()[0], c.message)) << Boxes()[0];
     }
@@ -133,7 +133,7 @@ TEST_F(EmailCommands, RunsRefuseWithTheFirstMissingSetting) {
         Event().GetTeachers().Get(i)->SetEmail("");
     }
     prompts_.shown.clear();
-    frame_->RunCommand(CommandId::SendResultEmails);
+    host_->RunCommand(CommandId::SendResultEmails);
     EXPECT_EQ(Boxes(),
               std::vector<std::string>{
                   "Error: Nobody has email addresses defined - if you wish to send emails, "
@@ -149,7 +149,8 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
     prompts_.Answer(wxID_YES);
     AnswersByTitle answers;
     answers.Expect("Email Settings", [](wxDialog* dialog) {
-        return dynamic_cast<EmailSettingsDlg*>(dialog)->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return dynamic_cast<EmailSettingsDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK
+                                                                                 : wxID_CANCEL;
     });
     int sent = 0;
     answers.Expect("Emails", [&](wxDialog* dialog) {
@@ -157,7 +158,7 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
         sent = dynamic_cast<EmailProgressDlg*>(dialog)->GetJob().GetSentCount();
         return wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::SendResultEmails);
+    host_->RunCommand(CommandId::SendResultEmails);
     EXPECT_EQ(answers.shown, (std::vector<std::string>{"Email Settings", "Emails"}));
     EXPECT_GT(sent, 0);
     EXPECT_EQ(static_cast<int>(server.Messages().size()), sent);
@@ -169,7 +170,7 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
 
 TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     UseServer("smtp.school.example", 25, "office@school.example");
-    Person* due = EmailJob(&frame_->GetController(), EmailResults).GetRecipients().at(0).person;
+    Person* due = EmailJob(&host_->GetController(), EmailResults).GetRecipients().at(0).person;
     SelectInTree(due);
     std::string shown;
     AnswersByTitle answers;
@@ -177,14 +178,14 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
         shown = ToUtf8(dynamic_cast<ReportDlg*>(dialog)->GetTextBox()->GetValue());
         return wxID_OK;
     });
-    frame_->RunCommand(CommandId::PreviewResultsEmail);
+    host_->RunCommand(CommandId::PreviewResultsEmail);
     EXPECT_TRUE(Contains(shown, "MIME-Version: 1.0")) << shown;
     EXPECT_TRUE(Contains(shown, "To: ")) << shown;
     EXPECT_FALSE(due->GetEmailSent(EmailResults));
 
     due->SetEmail("");
     prompts_.shown.clear();
-    frame_->RunCommand(CommandId::PreviewResultsEmail);
+    host_->RunCommand(CommandId::PreviewResultsEmail);
     ASSERT_EQ(Boxes().size(), 1u);
     // A day's reason follows its date when the event has several days.
     ASSERT_EQ(Schedule()->GetDayCount(), 2u);
@@ -198,11 +199,11 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
 
 // The checks come first: a preview that is refused runs no e-mail script.
 TEST_F(EmailCommands, APreviewIsRefusedBeforeAnyScriptIsLoaded) {
-    frame_->GetController().GetUserSettings().Set("parentprintscript", folder_.File("missing.lua"));
+    host_->GetController().GetUserSettings().Set("parentprintscript", folder_.File("missing.lua"));
     UseServer("", 25, "office@school.example");
-    SelectInTree(EmailJob(&frame_->GetController(), EmailResults).GetRecipients().at(0).person);
+    SelectInTree(EmailJob(&host_->GetController(), EmailResults).GetRecipients().at(0).person);
     prompts_.shown.clear();
-    frame_->RunCommand(CommandId::PreviewResultsEmail);
+    host_->RunCommand(CommandId::PreviewResultsEmail);
     const std::vector<std::string> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u) << boxes.back();
     EXPECT_TRUE(Contains(boxes[0], "No email server has been defined")) << boxes[0];
@@ -230,9 +231,9 @@ TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
             auto* text = dynamic_cast<EmailTextDlg*>(dialog);
             help = ToUtf8(text->GetHelp()->GetLabel());
             text->GetTextField()->ChangeValue("NAME LINK SCHEDULE");
-            return text->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return text->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
-        frame_->RunCommand(c.id);
+        host_->RunCommand(c.id);
         EXPECT_EQ(help.substr(0, help.find('\n')), c.firstLine);
     }
     EXPECT_EQ(Event().GetParentEmailText(EmailInvitation), "NAME LINK SCHEDULE");
@@ -241,7 +242,7 @@ TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
 }
 
 TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
-    frame_->GetController().GetUserSettings().Set("emailaddress", "me@school.example");
+    host_->GetController().GetUserSettings().Set("emailaddress", "me@school.example");
     UseServer("smtp.school.example", 25, "");
     for (int answer : {wxID_CANCEL, wxID_OK}) {
         SCOPED_TRACE(answer);
@@ -251,9 +252,9 @@ TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
             auto* server = dynamic_cast<EmailServerDlg*>(dialog);
             offered = ToUtf8(server->GetFromField()->GetValue());
             server->GetPortField()->ChangeValue("2525");
-            return answer == wxID_OK && server->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return answer == wxID_OK && server->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
-        frame_->RunCommand(CommandId::EditEmailServer);
+        host_->RunCommand(CommandId::EditEmailServer);
         EXPECT_EQ(offered, "me@school.example");
         EXPECT_EQ(Event().GetEmailServerSettings().GetPort(), answer == wxID_OK ? 2525 : 25);
     }
@@ -261,16 +262,17 @@ TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
 }
 
 TEST_F(EmailCommands, TheUpdateCheckNeedsAServer) {
-    frame_->RunCommand(CommandId::CheckForUpdates);
+    host_->RunCommand(CommandId::CheckForUpdates);
     EXPECT_EQ(Boxes(), std::vector<std::string>{
                            "Error: Cannot check for updates: no update server is configured."});
 }
 
 // A published installer that leaves a marker file when it runs.
-class UpdateCommand : public EmailCommands {
+class UpdateCommand : public MainWindow {
 protected:
     void SetUp() override {
-        EmailCommands::SetUp();
+        Open(Example());
+        ASSERT_NE(Schedule(), nullptr);
         ASSERT_NE(server_.Port(), 0) << server_.Log();
         UserSettings& settings = frame_->GetController().GetUserSettings();
         settings.Set(WebService::kHostSetting, server_.Host());

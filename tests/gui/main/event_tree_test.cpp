@@ -40,6 +40,7 @@ protected:
         school.AddFamily("Mr Nobody", {""});
         school.AddPresentation(ann);
         tree = new RecordingTree(TopWindow(), school.event, false);
+        frame.schedule = school.schedule.get();
     }
 
     std::vector<std::string> Children(const wxTreeItemId& item) {

@@ -29,6 +29,17 @@ protected:
     }
 };
 
+// The file commands whose tests look at no part of the window.
+class EventFileCommands : public CommandWindow {
+protected:
+    std::string FileName() { return host_->GetController().GetFileName(); }
+    void OpenNewEvent() {
+        Open();
+        host_->GetController().SetEvent(
+            std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    }
+};
+
 // --- start-up ---
 
 TEST_F(FrameFiles, StartUpRecoversTheAutosaveCopyInsteadOfTheArgument) {
@@ -212,7 +223,7 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
 TEST_F(FrameFiles, ADropOfExactlyOneFileLoadsItAfterTheDrop) {
     const std::string path = Example();
     Open();
-    QMFileDropTarget target(frame_);
+    auto& target = dynamic_cast<QMFileDropTarget&>(*frame_->GetDropTarget());
     wxArrayString none;
     wxArrayString two;
     two.Add(FromUtf8(path));
@@ -262,20 +273,20 @@ TEST_F(FrameFiles, NewEventReplacesTheEventOnlyOnOk) {
     frame_->RunCommand(CommandId::NewEvent);
     EXPECT_EQ(EventName(), "Autumn");
     EXPECT_EQ(FileName(), "");
-    // Never saved, so changed.
-    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser");
+    // Never saved: only the tool, which asks for a name, saves it.
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
     EXPECT_FALSE(MenuEnabled(CommandId::SaveEvent));
     EXPECT_TRUE(ToolEnabled(CommandId::ToolSaveEvent));
 }
 
-TEST_F(FrameFiles, SaveWithoutAnEventExplainsAndStartsANewOne) {
+TEST_F(EventFileCommands, SaveWithoutAnEventExplainsAndStartsANewOne) {
     Open();
     int shown = 0;
-    frame_->SetNewEventEditor([&](wxWindow*, MultiDaySchedule&, QMController&) {
+    host_->SetNewEventEditor([&](wxWindow*, MultiDaySchedule&, QMController&) {
         ++shown;
         return false;
     });
-    frame_->OnSaveEvent();
+    SaveEventCommand(host_->Context());
     EXPECT_EQ(Boxes(), std::vector<std::string>{
                            "Warning: There is no event to save yet. When you click OK you will "
                            "be prompted to set one up."});
@@ -327,11 +338,11 @@ TEST_F(FrameFiles, SaveAsNamesTheFileByTheChosenFilter) {
     EXPECT_TRUE(prompts_.fileRequests[0].style & wxFD_OVERWRITE_PROMPT);
 }
 
-TEST_F(FrameFiles, SaveAsAsksBeforeOverwritingAFileTheAddedExtensionNames) {
+TEST_F(EventFileCommands, SaveAsAsksBeforeOverwritingAFileTheAddedExtensionNames) {
     OpenNewEvent();
     const std::string existing = folder_.Write("plan.qmv", "kept");
     prompts_.Choose(FromUtf8(folder_.File("plan")), 0).Answer(wxID_NO);
-    frame_->RunCommand(CommandId::SaveEventAs);
+    host_->RunCommand(CommandId::SaveEventAs);
     EXPECT_EQ(ReadWholeFile(existing), "kept");
     EXPECT_EQ(FileName(), "");
     ASSERT_EQ(prompts_.shown.size(), 1u);
@@ -339,36 +350,36 @@ TEST_F(FrameFiles, SaveAsAsksBeforeOverwritingAFileTheAddedExtensionNames) {
               "The file '" + FromUtf8(existing) + "' already exists. Do you want to replace it?");
 
     prompts_.Choose(FromUtf8(folder_.File("plan")), 0).Answer(wxID_YES);
-    frame_->RunCommand(CommandId::SaveEventAs);
+    host_->RunCommand(CommandId::SaveEventAs);
     EXPECT_NE(ReadWholeFile(existing), "kept");
     EXPECT_EQ(FileName(), existing);
 
     // Cancelling saves nothing and leaves the event's file as it was.
     prompts_.CancelFile();
-    frame_->RunCommand(CommandId::SaveEventAs);
+    host_->RunCommand(CommandId::SaveEventAs);
     EXPECT_EQ(FileName(), existing);
 }
 
-TEST_F(FrameFiles, SaveWritesTheOpenFileAndANewEventGoesThroughSaveAs) {
+TEST_F(EventFileCommands, SaveWritesTheOpenFileAndANewEventGoesThroughSaveAs) {
     const std::string path = Example();
     Open(path);
     Schedule()->GetEvent()->SetName("Renamed");
     ChangeEvent();
-    frame_->RunCommand(CommandId::ToolSaveEvent);
+    host_->RunCommand(CommandId::ToolSaveEvent);
     EXPECT_NE(ReadWholeFile(path).find("Renamed"), std::string::npos);
     EXPECT_FALSE(EventChanged());
 
-    frame_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    host_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     prompts_.Choose(FromUtf8(folder_.File("fresh")), 0);
-    frame_->RunCommand(CommandId::ToolSaveEvent);
+    host_->RunCommand(CommandId::ToolSaveEvent);
     EXPECT_EQ(FileName(), folder_.File("fresh.qmv"));
 }
 
 // --- merging ---
 
-TEST_F(FrameFiles, MergeShowsItsReportOrTheReasonItRefused) {
+TEST_F(EventFileCommands, MergeShowsItsReportOrTheReasonItRefused) {
     Open(Example());
-    wxTEST_DIALOG(frame_->MergeChanges(FromUtf8(Example("copy.qmv"))),
+    wxTEST_DIALOG(MergeChanges(host_->Context(), FromUtf8(Example("copy.qmv"))),
                   wxExpectDismissableModal<ReportDlg>(wxID_CANCEL));
     EXPECT_TRUE(Boxes().empty());
 
@@ -378,12 +389,12 @@ TEST_F(FrameFiles, MergeShowsItsReportOrTheReasonItRefused) {
         text.replace(text.find(name), name.size(), "Autumn");
         return text;
     }());
-    frame_->MergeChanges(FromUtf8(other));
+    MergeChanges(host_->Context(), FromUtf8(other));
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot merge: event names are different"});
 
     Schedule()->GetEvent()->SetLocked(true);
     prompts_.shown.clear();
-    frame_->MergeChanges(FromUtf8(Example("copy2.qmv")));
+    MergeChanges(host_->Context(), FromUtf8(Example("copy2.qmv")));
     EXPECT_EQ(Boxes(), std::vector<std::string>{
                            "Error: Cannot merge changes because the schedule is locked"});
 }

@@ -58,7 +58,7 @@ TEST(OutputCommands, WarningsListUnbookedRequestsBeforeALowScore) {
               "Are you sure you want to email this schedule?");
 }
 
-class FrameOutput : public MainWindow {
+class FrameOutput : public CommandWindow {
 protected:
     // The questions asked so far.
     std::vector<std::string> Questions() const {
@@ -70,7 +70,7 @@ protected:
         }
         return texts;
     }
-    bool Locked() { return frame_->GetController().GetEvent()->IsLocked(); }
+    bool Locked() { return host_->GetController().GetEvent()->IsLocked(); }
     std::string Path(const std::string& name) const { return folder_.Path() + "/" + name; }
     static std::string FirstLine(const std::string& path) {
         const std::string text = ReadWholeFile(path);
@@ -102,11 +102,11 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
         Open(Example());
         if (!c.warned) {
             // A new event: nothing requested, nothing to warn of.
-            frame_->GetController().SetEvent(
+            host_->GetController().SetEvent(
                 std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
-            frame_->RefreshViews();
+            host_->RefreshViews();
         }
-        frame_->GetController().GetEvent()->SetLocked(c.startLocked);
+        host_->GetController().GetEvent()->SetLocked(c.startLocked);
         prompts_.shown.clear();
         const std::string warning = OutputRunQuestion(
             Schedule()->AllRequestsBooked(), Schedule()->GetScore().IsLow(), OutputRun::Print);
@@ -125,7 +125,7 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
             EXPECT_NE(dynamic_cast<PrintSettingsDlg*>(dialog), nullptr);
             return c.optionsAnswer;
         });
-        EXPECT_EQ(frame_->ConfirmOutputRun(OutputRun::Print, nullptr), c.goesOn);
+        EXPECT_EQ(ConfirmOutputRun(host_->Context(), OutputRun::Print, nullptr), c.goesOn);
         if (c.lockAnswer != wxID_NONE) {
             expected.push_back(kLockQuestion);
         }
@@ -136,16 +136,15 @@ TEST_F(FrameOutput, ARunAsksAboutWarningsThenForItsOptionsThenSuggestsALock) {
             EXPECT_TRUE(EventChanged());
             // The bookings are locked too: with the event's own flag cleared behind the
             // window's back, no parent can be unbooked.
-            frame_->GetController().GetEvent()->SetLocked(false);
-            for (unsigned i = 0; i < frame_->GetController().GetEvent()->GetParents().Count();
-                 ++i) {
-                Parent* parent = frame_->GetController().GetEvent()->GetParents().At(i);
+            host_->GetController().GetEvent()->SetLocked(false);
+            for (unsigned i = 0; i < host_->GetController().GetEvent()->GetParents().Count(); ++i) {
+                Parent* parent = host_->GetController().GetEvent()->GetParents().At(i);
                 if (Schedule()->GetDay(0)->ParentHasAppointments(parent)) {
                     EXPECT_FALSE(Schedule()->UnbookParent(parent));
                 }
             }
         }
-        frame_->Destroy();
+        host_.reset();
         ProcessPending();
     }
 }
@@ -162,20 +161,20 @@ TEST_F(FrameOutput, AnEmailRunUsesTheEmailOptionsAndSaysEmail) {
             ++emailOptionsShown;
             return int(wxID_CANCEL);
         });
-        EXPECT_FALSE(frame_->ConfirmOutputRun(OutputRun::Email, nullptr));
+        EXPECT_FALSE(ConfirmOutputRun(host_->Context(), OutputRun::Email, nullptr));
     }
     EXPECT_EQ(emailOptionsShown, 1);
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_TRUE(Questions()[0].ends_with("Are you sure you want to email this schedule?"));
 
     PrintSettings* edited = nullptr;
-    frame_->SetEmailOptionsEditor([&](wxWindow*, PrintSettings& settings) {
+    host_->SetEmailOptionsEditor([&](wxWindow*, std::shared_ptr<Event>, PrintSettings& settings) {
         edited = &settings;
         return true;
     });
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
-    EXPECT_TRUE(frame_->ConfirmOutputRun(OutputRun::Email, nullptr));
-    EXPECT_EQ(edited, &frame_->GetController().GetEvent()->GetPrintSettings());
+    EXPECT_TRUE(ConfirmOutputRun(host_->Context(), OutputRun::Email, nullptr));
+    EXPECT_EQ(edited, &host_->GetController().GetEvent()->GetPrintSettings());
 }
 
 TEST_F(FrameOutput, ExportsWriteWhereTheUserChose) {
@@ -199,7 +198,7 @@ TEST_F(FrameOutput, ExportsWriteWhereTheUserChose) {
         SCOPED_TRACE(c.chosen);
         prompts_.shown.clear();
         prompts_.Choose(FromUtf8(Path(c.chosen)), c.filter);
-        ASSERT_TRUE(frame_->RunCommand(c.id));
+        ASSERT_TRUE(host_->RunCommand(c.id));
         ASSERT_TRUE(std::filesystem::exists(Path(c.written)));
         EXPECT_EQ(FirstLine(Path(c.written)).substr(0, std::string(c.firstLine).size()),
                   c.firstLine);
@@ -214,9 +213,9 @@ TEST_F(FrameOutput, AHandoutExportThatCannotBeWrittenIsNeverCalledASuccess) {
     Open(Example());
     const std::string path = Path("missing/handouts.txt");
     prompts_.Choose(FromUtf8(path)).CancelFile();
-    ASSERT_TRUE(frame_->RunCommand(CommandId::ExportTeacherHandouts));
+    ASSERT_TRUE(host_->RunCommand(CommandId::ExportTeacherHandouts));
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot write to file '" + path + "'"});
-    ASSERT_TRUE(frame_->RunCommand(CommandId::ExportParentHandouts));
+    ASSERT_TRUE(host_->RunCommand(CommandId::ExportParentHandouts));
     EXPECT_EQ(Boxes().size(), 1u);
 }
 
@@ -224,13 +223,13 @@ TEST_F(FrameOutput, PrintToPDFWritesTheFileAfterTheRunsQuestions) {
     Open(Example());
     prompts_.Answer(wxID_YES).Answer(wxID_NO).Choose(FromUtf8(Path("evening")));
     AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
-    ASSERT_TRUE(frame_->RunCommand(CommandId::PrintToPdf));
+    ASSERT_TRUE(host_->RunCommand(CommandId::PrintToPdf));
     EXPECT_TRUE(std::filesystem::file_size(Path("evening.pdf")) > 1000);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"PDF file created successfully"});
 
     prompts_.shown.clear();
     prompts_.Answer(wxID_YES).Answer(wxID_NO).CancelFile();
-    ASSERT_TRUE(frame_->RunCommand(CommandId::PrintToPdf));
+    ASSERT_TRUE(host_->RunCommand(CommandId::PrintToPdf));
     EXPECT_TRUE(Boxes().empty());
 }
 
@@ -246,7 +245,7 @@ TEST_F(FrameOutput, SettingsAndReportsOpenTheirDialogs) {
           CommandId::ReportParentsWithoutAppointments, CommandId::ReportPupilsWithoutAppointments,
           CommandId::ReportTeachersWithAppointments, CommandId::ReportUnbookedAppointments}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
-        ASSERT_TRUE(frame_->RunCommand(id));
+        ASSERT_TRUE(host_->RunCommand(id));
     }
     EXPECT_EQ(titles,
               (std::vector<wxString>{"Print Settings", "Teachers with no appointments",
@@ -255,7 +254,10 @@ TEST_F(FrameOutput, SettingsAndReportsOpenTheirDialogs) {
     EXPECT_TRUE(MenuEnabled(CommandId::RunScriptedReport));
 }
 
-TEST_F(FrameOutput, PreviewOpensAPreviewWindowOrSaysWhyNot) {
+// The preview windows open over the program's own window.
+class PrintPreviewWindow : public MainWindow {};
+
+TEST_F(PrintPreviewWindow, PreviewOpensAPreviewWindowOrSaysWhyNot) {
     Open(Example());
     frame_->Show();
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
@@ -277,7 +279,7 @@ TEST_F(FrameOutput, PreviewOpensAPreviewWindowOrSaysWhyNot) {
     ProcessPending();
 }
 
-TEST_F(FrameOutput, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
+TEST_F(PrintPreviewWindow, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly) {
     Open(Example());
     frame_->Show();
     auto* tree = dynamic_cast<wxTreeCtrl*>(frame_->GetTree()->GetWindow());
@@ -322,9 +324,9 @@ TEST_F(FrameOutput, WithoutAnEventTheOutputCommandsDoNothing) {
     for (CommandId id : {CommandId::PrintSettings, CommandId::Print, CommandId::PrintToPdf,
                          CommandId::PrintPreview, CommandId::ExportTeachers,
                          CommandId::ExportTeacherHandouts, CommandId::ReportUnbookedAppointments}) {
-        EXPECT_TRUE(frame_->RunCommand(id)) << id;
+        EXPECT_TRUE(host_->RunCommand(id)) << id;
     }
-    EXPECT_FALSE(frame_->ConfirmOutputRun(OutputRun::Print, nullptr));
+    EXPECT_FALSE(ConfirmOutputRun(host_->Context(), OutputRun::Print, nullptr));
     EXPECT_TRUE(prompts_.shown.empty());
     EXPECT_TRUE(prompts_.fileRequests.empty());
 }

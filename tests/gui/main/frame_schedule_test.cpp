@@ -13,7 +13,9 @@
 #include "gui/dialogs/edit_scoring_dlg.h"
 #include "gui/dialogs/new_event_dlg.h"
 #include "gui/dialogs/optimise_dlg.h"
+#include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
+#include "gui/main/overview_pane.h"
 #include "model/parent.h"
 #include "print/wx/print_settings_dlg.h"
 
@@ -40,7 +42,7 @@ const char* const kUnlockQuestion =
     "change. This will make all printouts and sent emails invalid. Are you absolutely sure you "
     "want to remove the lock?";
 
-class FrameSchedule : public MainWindow {
+class FrameSchedule : public CommandWindow {
 protected:
     ~FrameSchedule() override { Score::SetCompareSwitches(switches_); }
 
@@ -88,8 +90,8 @@ TEST_F(FrameSchedule, WithoutAnEventEveryTimetableCommandDoesNothing) {
     Open();
     for (int id : {33, 83, 32, 82, 34, 84, 39, 15, 16, 49}) {
         SCOPED_TRACE(id);
-        EXPECT_TRUE(frame_->IsCommandBound(CommandOfWxId(id)));
-        EXPECT_TRUE(frame_->RunCommand(CommandOfWxId(id)));
+        EXPECT_TRUE(host_->IsCommandBound(CommandOfWxId(id)));
+        EXPECT_TRUE(host_->RunCommand(CommandOfWxId(id)));
     }
     EXPECT_TRUE(prompts_.shown.empty());
     EXPECT_EQ(Schedule(), nullptr);
@@ -98,11 +100,11 @@ TEST_F(FrameSchedule, WithoutAnEventEveryTimetableCommandDoesNothing) {
 TEST_F(FrameSchedule, BookingOnlyTheUnbookedSaysHowItWent) {
     OpenExample();
     ASSERT_FALSE(Schedule()->AllRequestsBooked());
-    frame_->RunCommand(CommandId::BookIncomplete);
+    host_->RunCommand(CommandId::BookIncomplete);
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].rfind("Booked ", 0), 0u) << Boxes()[0];
     const std::string booked = EventText();
-    frame_->RunCommand(CommandId::ToolBookIncomplete);
+    host_->RunCommand(CommandId::ToolBookIncomplete);
     EXPECT_EQ(Boxes().back(), "There were no unbooked requests");
     EXPECT_EQ(EventText(), booked);
     EXPECT_FALSE(MenuEnabled(CommandId::BookIncomplete));
@@ -112,10 +114,10 @@ TEST_F(FrameSchedule, RebookingAllAsksFirstAndNoLeavesTheTimetable) {
     OpenExample();
     const std::string before = EventText();
     prompts_.Answer(wxID_NO);
-    frame_->RunCommand(CommandId::RebookAll);
+    host_->RunCommand(CommandId::RebookAll);
     EXPECT_EQ(EventText(), before);
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(CommandId::ToolRebookAll);
+    host_->RunCommand(CommandId::ToolRebookAll);
     EXPECT_EQ(Questions(), (std::vector<std::string>{kRebookQuestion, kRebookQuestion}));
     EXPECT_NE(EventText(), before);
     EXPECT_TRUE(EventChanged());
@@ -124,7 +126,7 @@ TEST_F(FrameSchedule, RebookingAllAsksFirstAndNoLeavesTheTimetable) {
 // Whichever road locks, the bookings are locked with the event, so removals are refused alike.
 TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
     OpenExample();
-    frame_->RunCommand(CommandId::BookIncomplete);
+    host_->RunCommand(CommandId::BookIncomplete);
     Schedule()->ClearModified();
     Parent* parent = nullptr;
     for (unsigned i = 0; i < TheEvent().GetParents().Count() && !parent; ++i) {
@@ -135,7 +137,7 @@ TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
     }
     ASSERT_NE(parent, nullptr);
 
-    frame_->RunCommand(CommandId::LockSchedule);
+    host_->RunCommand(CommandId::LockSchedule);
     EXPECT_TRUE(TheEvent().IsLocked());
     EXPECT_TRUE(EventChanged());
     EXPECT_TRUE(Questions().empty());
@@ -149,10 +151,10 @@ TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
     TheEvent().SetLocked(true);
 
     prompts_.Answer(wxID_NO);
-    frame_->RunCommand(CommandId::RemoveLock);
+    host_->RunCommand(CommandId::RemoveLock);
     EXPECT_TRUE(TheEvent().IsLocked());
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(CommandId::RemoveLock);
+    host_->RunCommand(CommandId::RemoveLock);
     EXPECT_EQ(Questions(), (std::vector<std::string>{kUnlockQuestion, kUnlockQuestion}));
     EXPECT_FALSE(TheEvent().IsLocked());
     EXPECT_TRUE(MenuEnabled(CommandId::LockSchedule));
@@ -161,31 +163,31 @@ TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
 
 TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChange) {
     OpenExample();
-    frame_->RunCommand(CommandId::BookIncomplete);
+    host_->RunCommand(CommandId::BookIncomplete);
     MarkEveryEmailSent();
     const int sent = CountEmailSent();
     ASSERT_GT(sent, 0);
     const std::string before = EventText();
     const size_t boxes = Boxes().size();
 
-    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
+    wxTEST_DIALOG(host_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg&) { return wxID_CANCEL; }));
     EXPECT_EQ(EventText(), before);
 
-    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
+    wxTEST_DIALOG(host_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg& d) {
                       d.GetNameBox()->ChangeValue("Renamed evening");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetName(), "Renamed evening");
     EXPECT_EQ(CountEmailSent(), sent);
     EXPECT_EQ(Boxes().size(), boxes);
 
     const int slot = TheEvent().GetSlotLength();
-    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditEventDetails),
+    wxTEST_DIALOG(host_->RunCommand(CommandId::EditEventDetails),
                   Answering<NewEventDlg>([](NewEventDlg& d) {
                       d.GetSlotLengthBox()->ChangeValue("7.5");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_NE(slot, 450);
     EXPECT_EQ(TheEvent().GetSlotLength(), 450);
@@ -200,20 +202,20 @@ TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChan
 
 TEST_F(FrameSchedule, EventDetailsEditTheEventsLogoAndNotes) {
     OpenExample();
-    NewEventDlg dialog(frame_, Schedule(), &frame_->GetController());
+    NewEventDlg dialog(TopWindow(), Schedule(), &host_->GetController());
     ASSERT_TRUE(dialog.FindWindow(WxId(NewEventDlg::Id::EditLogoAndNotes))->IsEnabled());
     wxCommandEvent click(wxEVT_BUTTON, WxId(NewEventDlg::Id::EditLogoAndNotes));
     wxTEST_DIALOG(dialog.ProcessWindowEvent(click),
                   Answering<PrintSettingsAdvDlg>([](PrintSettingsAdvDlg& d) {
                       d.GetParentNotesField()->ChangeValue("Bring the school reports");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetPrintSettings().GetParentNotes(), "Bring the school reports");
 }
 
 TEST_F(FrameSchedule, EventDetailsEditTheEventsMailServerOnlyOnOk) {
     OpenExample();
-    NewEventDlg dialog(frame_, Schedule(), &frame_->GetController());
+    NewEventDlg dialog(TopWindow(), Schedule(), &host_->GetController());
     ASSERT_TRUE(dialog.FindWindow(WxId(NewEventDlg::Id::EditEmailServer))->IsEnabled());
     const std::string before = TheEvent().GetEmailServerSettings().GetServer();
     for (const int answer : {wxID_CANCEL, wxID_OK}) {
@@ -222,7 +224,8 @@ TEST_F(FrameSchedule, EventDetailsEditTheEventsMailServerOnlyOnOk) {
                       Answering<EmailServerDlg>([answer](EmailServerDlg& d) {
                           d.GetFromField()->ChangeValue("office@school.example");
                           d.GetServerField()->ChangeValue("smtp.school.example");
-                          return answer == wxID_OK && d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                          return answer == wxID_OK && d.TransferDataFromWindow() ? wxID_OK
+                                                                                 : wxID_CANCEL;
                       }));
         EXPECT_EQ(TheEvent().GetEmailServerSettings().GetServer(),
                   answer == wxID_OK ? "smtp.school.example" : before);
@@ -234,7 +237,7 @@ TEST_F(FrameSchedule, OptimiseBooksWhatItCanSilentlyThenRunsTheWindow) {
     ASSERT_FALSE(Schedule()->AllRequestsBooked());
     int passes = -1;
     wxTEST_DIALOG(
-        frame_->RunCommand(CommandId::Optimise), Answering<OptimiseDlg>([&](OptimiseDlg& d) {
+        host_->RunCommand(CommandId::Optimise), Answering<OptimiseDlg>([&](OptimiseDlg& d) {
             // Booked before the window opened.
             EXPECT_TRUE(Schedule()->AllRequestsBooked());
             for (int tick = 0;
@@ -253,18 +256,50 @@ TEST_F(FrameSchedule, OptimiseBooksWhatItCanSilentlyThenRunsTheWindow) {
 TEST_F(FrameSchedule, ScoringChangesReachTheEventOnlyOnOK) {
     OpenExample();
     const ScheduleOptions before = TheEvent().GetOptions();
-    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditScoring),
+    wxTEST_DIALOG(host_->RunCommand(CommandId::EditScoring),
                   Answering<EditScoringDlg>([](EditScoringDlg& d) {
                       d.GetTeacherWaitBox()->ChangeValue("60");
                       return wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetOptions(), before);
-    wxTEST_DIALOG(frame_->RunCommand(CommandId::EditScoring),
+    wxTEST_DIALOG(host_->RunCommand(CommandId::EditScoring),
                   Answering<EditScoringDlg>([](EditScoringDlg& d) {
                       d.GetTeacherWaitBox()->ChangeValue("60");
-                      return d.AcceptOK() ? wxID_OK : wxID_CANCEL;
+                      return d.TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
                   }));
     EXPECT_EQ(TheEvent().GetOptions().TeacherGapLength, 60 * 60 / TheEvent().GetSlotLength());
+}
+
+class OverviewInTheWindow : public MainWindow {};
+
+// A command from the overview's popup is a change like any other: the summary line follows it.
+TEST_F(OverviewInTheWindow, ItsCommandsRunInAChangeTheViewsFollow) {
+    MultiDaySchedule* schedule = OpenBookedExample();
+    ASSERT_NE(schedule, nullptr);
+    ASSERT_TRUE(schedule->AllRequestsBooked());
+    frame_->RefreshViews();
+    // The first booked cell of the first teacher.
+    ::Schedule* day = schedule->GetDay(0);
+    int slot = 0;
+    while (slot < day->GetNumSlots() && day->GetGrid().PeekBooking(slot, 0) == nullptr) {
+        ++slot;
+    }
+    ASSERT_LT(slot, day->GetNumSlots());
+    OverviewCellSelection target;
+    target.cell.schedule = schedule;
+    target.cell.event = schedule->GetEvent();
+    target.cell.hit = {HitTeacherRow, -1, -1, day, slot, 0};
+    target.cell.teacherIndex = 0;
+    target.cell.appointment = day->GetGrid().GetBooking(slot, 0);
+    const wxString before = frame_->GetSummaryPane()->GetScoreLine()->GetLabel();
+    EXPECT_FALSE(before.Contains("unbooked"));
+
+    EXPECT_TRUE(
+        frame_->RunCommand(CommandId::AddBreak, target, frame_->GetOverview()->GetWindow()));
+    EXPECT_EQ(day->GetGrid().PeekBooking(slot, 0), nullptr);
+    EXPECT_TRUE(
+        frame_->GetSummaryPane()->GetScoreLine()->GetLabel().Contains(", 1 unbooked appointments"));
+    EXPECT_TRUE(MenuEnabled(CommandId::BookIncomplete));
 }
 
 }  // namespace

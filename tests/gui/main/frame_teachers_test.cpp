@@ -38,13 +38,13 @@ int BookedFrom(const Schedule& day, const Parent* parent, unsigned firstSlot) {
     return count;
 }
 
-class TeacherCommands : public MainWindow {
+class TeacherCommands : public CommandWindow {
 protected:
     void SetUp() override {
         Open(Example());
         ASSERT_NE(Schedule(), nullptr);
-        frame_->GetController().BookUnbookedRequests(false, false);
-        tree_ = dynamic_cast<EventTreeCtrl*>(frame_->GetTree());
+        host_->GetController().BookUnbookedRequests(false, false);
+        tree_ = dynamic_cast<EventTreeCtrl*>(host_->GetTree());
         ASSERT_NE(tree_, nullptr);
     }
     Event& TheEvent() { return *Schedule()->GetEvent(); }
@@ -61,7 +61,7 @@ TEST_F(TeacherCommands, AddTeacherInsertsTheAcceptedCopyAndCancelAddsNothing) {
     const unsigned before = TheEvent().GetTeachers().Count();
     {
         AnswerDialogs answers([](wxDialog*) { return wxID_CANCEL; });
-        frame_->RunCommand(CommandId::AddTeacher);
+        host_->RunCommand(CommandId::AddTeacher);
         EXPECT_EQ(answers.opened, 1);
     }
     EXPECT_EQ(TheEvent().GetTeachers().Count(), before);
@@ -73,9 +73,9 @@ TEST_F(TeacherCommands, AddTeacherInsertsTheAcceptedCopyAndCancelAddsNothing) {
         editor->GetNameText()->ChangeValue("Dr Newman");
         editor->GetInitialsText()->ChangeValue("QQ");
         editor->GetLengthText()->ChangeValue("2");
-        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::AddTeacher);
+    host_->RunCommand(CommandId::AddTeacher);
     ASSERT_EQ(TheEvent().GetTeachers().Count(), before + 1);
     Teacher* added = TheEvent().GetTeachers().FindByNameOrInitials("QQ");
     ASSERT_NE(added, nullptr);
@@ -86,14 +86,14 @@ TEST_F(TeacherCommands, AddTeacherInsertsTheAcceptedCopyAndCancelAddsNothing) {
 
 TEST_F(TeacherCommands, EditAndDeleteNeedASelectedTeacher) {
     for (CommandId id : {CommandId::EditTeacher, CommandId::DeleteTeacher}) {
-        frame_->RunCommand(id);
+        host_->RunCommand(id);
     }
     EXPECT_EQ(Boxes(), (std::vector<std::string>(
                            2,
                            "Error: No teacher is selected - please select a teacher in the "
                            "left-hand window and try again")));
     AnswerDialogs answers([](wxDialog*) { return wxID_CANCEL; });
-    frame_->RunCommand(CommandId::EditTeacherAppointments);
+    host_->RunCommand(CommandId::EditTeacherAppointments);
     EXPECT_EQ(answers.opened, 0);
 }
 
@@ -105,22 +105,22 @@ TEST_F(TeacherCommands, EditTeacherAssignsTheCopyAndDeleteAsksFirst) {
         AnswerDialogs answers([](wxDialog* dialog) {
             auto* editor = dynamic_cast<TeacherDlg*>(dialog);
             editor->GetLocationText()->ChangeValue("Hall 2");
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
-        frame_->RunCommand(CommandId::EditTeacher);
+        host_->RunCommand(CommandId::EditTeacher);
         EXPECT_EQ(answers.opened, 1);
     }
     EXPECT_EQ(teacher->GetLocation(), "Hall 2");
     const unsigned before = TheEvent().GetTeachers().Count();
     prompts_.Answer(wxID_NO);
-    frame_->RunCommand(CommandId::DeleteTeacher);
+    host_->RunCommand(CommandId::DeleteTeacher);
     EXPECT_EQ(TheEvent().GetTeachers().Count(), before);
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(ToUtf8(prompts_.shown[0].message), "This will permanently remove the teacher '" +
                                                      name + "'\nAre you sure you want to do this?");
     SelectFirstTeacher();
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(CommandId::DeleteTeacher);
+    host_->RunCommand(CommandId::DeleteTeacher);
     EXPECT_EQ(TheEvent().GetTeachers().Count(), before - 1);
 }
 
@@ -153,7 +153,7 @@ TEST_F(TeacherCommands, AppointmentsSavedByNavigationAreTidiedAfterCancel) {
         editor->ProcessWindowEvent(next);
         return wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::EditAppointments);
+    host_->RunCommand(CommandId::EditAppointments);
     ASSERT_EQ(answers.opened, 1);
     ASSERT_NE(parent, nullptr);
     EXPECT_TRUE(parent->LeavesEarly(day));
@@ -177,7 +177,7 @@ TEST_F(TeacherCommands, OnALockedEventTheAppointmentEditorsKeepEverybodysAttenda
     const int before = bookedAfterFirstSlot();
     ASSERT_GT(before, 0);
     Parent* parent = nullptr;
-    frame_->LockSchedule();
+    LockSchedule(*host_->GetController().GetSchedule());
 
     // Each row's five controls are off; even a value forced into them is not stored.
     auto tryAbsence = [](AttendanceRow* attendance) {
@@ -192,18 +192,18 @@ TEST_F(TeacherCommands, OnALockedEventTheAppointmentEditorsKeepEverybodysAttenda
     AnswerDialogs answers([&](wxDialog* dialog) {
         if (auto* editor = dynamic_cast<TApptEntryDlg*>(dialog)) {
             tryAbsence(editor->GetRow(0));
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         }
         if (auto* editor = dynamic_cast<ApptEntryDlg*>(dialog)) {
             parent = editor->GetCurrentPupil()->GetParent();
             tryAbsence(editor->GetRow(0));
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         }
         return wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::EditTeacherAppointments);
+    host_->RunCommand(CommandId::EditTeacherAppointments);
     // On the first pupil: the menu item is off while locked, but the tree offers it.
-    frame_->RunCommand(CommandId::EditAppointments);
+    host_->RunCommand(CommandId::EditAppointments);
     ASSERT_EQ(answers.opened, 2);
     ASSERT_NE(parent, nullptr);
     EXPECT_TRUE(teacher->IsAttending(day));

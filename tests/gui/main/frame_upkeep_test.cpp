@@ -32,26 +32,26 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
     struct Case {
         const char* name;
         std::function<void(QuillmootFrame&)> setUp;
-        FrameState state;  // loaded, locked, editable, unbooked, named, changed
+        FrameState state;  // loaded, locked, editable, unbooked, named
     };
     const std::string example = Example();
     const Case cases[] = {
-        {"no event", [](QuillmootFrame&) {}, {false, false, false, false, false, false}},
+        {"no event", [](QuillmootFrame&) {}, {false, false, false, false, false}},
         {"new event, never saved, nothing requested",
          [](QuillmootFrame& f) {
              f.GetController().SetEvent(
                  std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
          },
-         {true, false, true, false, false, true}},
+         {true, false, true, false, false}},
         {"example with unbooked requests",
-         [&](QuillmootFrame& f) { ASSERT_TRUE(f.LoadEventFile(example)); },
-         {true, false, true, true, true, false}},
+         [&](QuillmootFrame& f) { ASSERT_TRUE(LoadEventFile(f.Context(), example)); },
+         {true, false, true, true, true}},
         {"example locked",
          [&](QuillmootFrame& f) {
-             ASSERT_TRUE(f.LoadEventFile(example));
+             ASSERT_TRUE(LoadEventFile(f.Context(), example));
              f.GetController().GetEvent()->SetLocked(true);
          },
-         {true, true, false, true, true, true}},
+         {true, true, false, true, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,7 +64,6 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
         EXPECT_EQ(state.editable, c.state.editable);
         EXPECT_EQ(state.unbooked, c.state.unbooked);
         EXPECT_EQ(state.named, c.state.named);
-        EXPECT_EQ(state.changed, c.state.changed);
 
         for (const MenuSpec& menu : MainMenus()) {
             for (const MenuLine& line : menu.lines) {
@@ -74,7 +73,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
                 const int id = WxId(line.id);
                 bool expected = always.count(id) > 0;
                 expected |= loaded.count(id) && c.state.loaded;
-                expected |= id == 9 && c.state.loaded && c.state.named && c.state.changed;
+                expected |= id == 9 && c.state.loaded && c.state.named;
                 expected |= editable.count(id) && c.state.editable;
                 expected |= id == 16 && c.state.locked;
                 expected |= id == 33 && c.state.unbooked;
@@ -84,7 +83,7 @@ TEST_F(FrameUpkeep, EnablesEachCommandByTheStateOfTheEvent) {
         const std::pair<int, bool> tools[] = {
             {6, true},
             {7, true},
-            {81, c.state.loaded && c.state.changed},
+            {81, c.state.loaded},
             {85, c.state.loaded},
             {43, c.state.loaded},
             {44, c.state.loaded},
@@ -112,9 +111,9 @@ TEST_F(FrameUpkeep, EveryMenuCommandHasAHandler) {
     for (int id : {1, 7, 8, 10, WxId(CommandId::About)}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
-    // Save waits for a change.
-    EXPECT_FALSE(MenuEnabled(CommandId::SaveEvent));
-    EXPECT_FALSE(ToolEnabled(CommandId::ToolSaveEvent));
+    // Save does not wait for a change: a file can always be written again.
+    EXPECT_TRUE(MenuEnabled(CommandId::SaveEvent));
+    EXPECT_TRUE(ToolEnabled(CommandId::ToolSaveEvent));
     ChangeEvent();
     frame_->RefreshViews();
     EXPECT_TRUE(MenuEnabled(CommandId::SaveEvent));
@@ -123,18 +122,18 @@ TEST_F(FrameUpkeep, EveryMenuCommandHasAHandler) {
     EXPECT_FALSE(frame_->RunCommand(CommandOfWxId(WxId(CommandId::ToolPrint) + 1)));
 }
 
-TEST_F(FrameUpkeep, TitleNamesTheEventFileAndMarksUnsavedChanges) {
+TEST_F(FrameUpkeep, TitleNamesTheEventFileWhetherOrNotTheEventChanged) {
     Open();
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
     const std::string path = Example();
-    ASSERT_TRUE(frame_->LoadEventFile(path));
+    ASSERT_TRUE(LoadEventFile(frame_->Context(), path));
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
     ChangeEvent();
     frame_->RefreshViews();
-    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser - " + FromUtf8(path));
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser - " + FromUtf8(path));
     frame_->GetController().SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     frame_->RefreshViews();
-    EXPECT_EQ(frame_->GetTitle(), "*Quillmoot Organiser");
+    EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
 }
 
 TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
@@ -143,7 +142,7 @@ TEST_F(FrameUpkeep, AutosaveWritesOnlyAChangedEvent) {
     EXPECT_EQ(frame_->GetAutosaveTimer().GetInterval(), 60000);
     Tick();
     EXPECT_FALSE(fs::exists(AutosavePath()));
-    ASSERT_TRUE(frame_->LoadEventFile(Example()));
+    ASSERT_TRUE(LoadEventFile(frame_->Context(), Example()));
     Tick();
     EXPECT_FALSE(fs::exists(AutosavePath()));
     ChangeEvent();
@@ -196,7 +195,7 @@ TEST_F(FrameUpkeep, AboutShowsTheAboutBoxWithOrWithoutAnEvent) {
     Open();
     wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(CommandId::About)),
                   wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
-    ASSERT_TRUE(frame_->LoadEventFile(Example()));
+    ASSERT_TRUE(LoadEventFile(frame_->Context(), Example()));
     wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(CommandId::About)),
                   wxExpectDismissableModal<AboutDlg>(wxID_CANCEL));
 }
@@ -208,29 +207,38 @@ public:
     void SetSchedule(MultiDaySchedule* schedule) override {
         log_->push_back(std::string(name_) + (schedule ? " schedule" : " null"));
     }
+    void ShowChanges(const EventChanges&) override {
+        log_->push_back(std::string(name_) + " changes");
+    }
 
 private:
     std::vector<std::string>* log_;
     const char* name_;
 };
 
-TEST_F(FrameUpkeep, TheControllerTellsAttachedViewsOfEveryNewSchedule) {
+TEST_F(FrameUpkeep, TheControllerTellsFollowingViewsOfEveryNewScheduleUntilTheyGo) {
     std::vector<std::string> log;
-    NotingView summary(&log, "summary");
-    NotingView overview(&log, "overview");
+    auto summary = std::make_unique<NotingView>(&log, "summary");
+    auto overview = std::make_unique<NotingView>(&log, "overview");
     QMControllerWX controller;
     // Every e-mail run, a script's too, needs a way to send.
     EXPECT_NE(dynamic_cast<SMTPClientFactoryCurl*>(controller.GetClientFactory()), nullptr);
     controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     EXPECT_TRUE(log.empty());
-    controller.AttachViews(&summary, &overview);
+    summary->Follow(controller);
+    overview->Follow(controller);
     EXPECT_EQ(log, (std::vector<std::string>{"summary schedule", "overview schedule"}));
     log.clear();
     controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
     EXPECT_EQ(log, (std::vector<std::string>{"summary schedule", "overview schedule"}));
     log.clear();
-    controller.AttachViews(nullptr, nullptr);
+    controller.SettleChanges();
+    EXPECT_EQ(log, (std::vector<std::string>{"summary changes", "overview changes"}));
+    log.clear();
+    summary.reset();
+    overview.reset();
     controller.SetEvent(std::make_unique<MultiDaySchedule>(std::make_shared<Event>()));
+    controller.SettleChanges();
     EXPECT_TRUE(log.empty());
     EXPECT_NE(controller.GetSchedule(), nullptr);
 }

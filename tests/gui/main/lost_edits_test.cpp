@@ -19,11 +19,11 @@
 #include "gui/people/pupil_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
+#include "gui/support/user_input.h"
 #include "model/appointment_request.h"
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
-#include "gui/support/user_input.h"
 #include "model/teacher.h"
 
 namespace {
@@ -99,7 +99,7 @@ int UntickAll(wxDialog* dialog) {
     for (wxCheckBox* box : choice->GetBoxes()) {
         box->SetValue(false);
     }
-    return choice->AcceptOK() ? wxID_OK : wxID_CANCEL;
+    return choice->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
 }
 
 TEST_F(LostEdits, UntickingTheLastPresentationIsOfferedForSavingOnEveryRoad) {
@@ -227,10 +227,11 @@ TEST_F(LostEdits, AttendanceTypedBeforeEditAppointmentsSurvivesIt) {
                 Press(dialog, WxId(DaySelectDlg::Id::NextDay));
             }
             Press(dialog, WxId(TeacherDlg::Id::EditAppointments));
-            return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
         });
         script_.steps.push_back([](wxDialog* dialog) {
-            return dynamic_cast<TApptEntryDlg*>(dialog)->AcceptOK() ? wxID_OK : wxID_CANCEL;
+            return dynamic_cast<TApptEntryDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK
+                                                                                  : wxID_CANCEL;
         });
         Select(teacher);
         frame_->RunCommand(CommandId::EditTeacher);
@@ -252,12 +253,12 @@ TEST_F(LostEdits, AttendanceSavedByADaySwitchThenCancelledIsOfferedForSaving) {
         ASSERT_NE(parent, nullptr);
         const ::Schedule* first = Schedule()->GetDay(0);
         if (locked) {
-            frame_->LockSchedule();
+            LockSchedule(*frame_->GetController().GetSchedule());
         } else {
             ASSERT_TRUE(parent->SetStartTime(first, first->SlotToTime(2)));
             parent->SetArrivesLate(first, true);
         }
-        ASSERT_TRUE(frame_->SaveEvent());
+        ASSERT_TRUE(SaveEvent(frame_->Context()));
         script_.steps.push_back([locked](wxDialog* dialog) {
             auto* editor = dynamic_cast<ParentDlg*>(dialog);
             ::Tick(locked ? editor->GetAttendingBox() : editor->GetLateBox(), false);

@@ -322,6 +322,21 @@ TEST(OverviewTexts, RecountTalliesEveryRequestedSlotPerTeacher) {
     EXPECT_EQ(bob->GetRequestedSlotTally(), 0);
 }
 
+// The event's states the popups' rules speak of.
+FrameState NoEvent() {
+    return {};
+}
+FrameState OpenEvent() {
+    FrameState state;
+    state.loaded = state.editable = state.named = true;
+    return state;
+}
+FrameState LockedEvent() {
+    FrameState state;
+    state.loaded = state.locked = state.named = true;
+    return state;
+}
+
 std::vector<std::tuple<int, std::string, bool>> Lines(const PopupMenuTable& table) {
     std::vector<std::tuple<int, std::string, bool>> lines;
     for (const PopupEntry& entry : table) {
@@ -333,11 +348,11 @@ std::vector<std::tuple<int, std::string, bool>> Lines(const PopupMenuTable& tabl
 TEST(OverviewMenus, EntriesAndTheirEnablingFollowTheCellAndTheLock) {
     const CommandAvailable all = [](CommandId) { return true; };
     using L = std::vector<std::tuple<int, std::string, bool>>;
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Background, true, false, all)),
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Background, LockedEvent(), false, all)),
               (L{{78, "Change Appearance", true}}));
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Parent, true, false, all)),
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Parent, LockedEvent(), false, all)),
               (L{{36, "Edit Parent", true}, {0, "", true}, {78, "Change Appearance", true}}));
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Teacher, true, true, all)),
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Teacher, LockedEvent(), true, all)),
               (L{{35, "Edit Teacher", true},
                  {76, "Add Break", true},
                  {0, "", true},
@@ -352,29 +367,32 @@ TEST(OverviewMenus, EntriesAndTheirEnablingFollowTheCellAndTheLock) {
                            {37, "Edit Pupil", true},
                            {0, "", true},
                            {78, "Change Appearance", true}};
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, false, true, all)), appointment);
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, OpenEvent(), true, all)),
+              appointment);
 
     L onParentRow = appointment;
     std::get<2>(onParentRow[3]) = false;
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, false, false, all)), onParentRow);
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, OpenEvent(), false, all)),
+              onParentRow);
 
     L locked = appointment;
     for (int index : {0, 1, 3, 7}) {
         std::get<2>(locked[index]) = false;
     }
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, true, true, all)), locked);
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, LockedEvent(), true, all)), locked);
 
-    // Editors the window cannot open yet stay grey; the overview's own commands do not.
-    L noEditors = appointment;
-    for (int index : {5, 6, 7}) {
-        std::get<2>(noEditors[index]) = false;
+    // A command the window cannot run yet stays grey, the overview's own as any other.
+    L noCommands = appointment;
+    for (auto& line : noCommands) {
+        std::get<2>(line) = std::get<0>(line) == 0;
     }
-    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, false, true,
+    EXPECT_EQ(Lines(OverviewMenu(OverviewMenuKind::Appointment, OpenEvent(), true,
                                  [](CommandId) { return false; })),
-              noEditors);
-    const PopupMenuTable teacherMenu = OverviewMenu(OverviewMenuKind::Teacher, false, true, all);
+              noCommands);
+    const PopupMenuTable teacherMenu =
+        OverviewMenu(OverviewMenuKind::Teacher, OpenEvent(), true, all);
     EXPECT_STREQ(teacherMenu[0].help, "Edit the currently selected teacher");
-    EXPECT_STREQ(OverviewMenu(OverviewMenuKind::Appointment, false, true, all)[5].help,
+    EXPECT_STREQ(OverviewMenu(OverviewMenuKind::Appointment, OpenEvent(), true, all)[5].help,
                  "Edit the teacher for this appointment");
 }
 
@@ -383,7 +401,7 @@ TEST(TreeMenus, EachKindOfItemHasItsEntriesGreyedByTheLock) {
     const CommandAvailable all = [](CommandId) { return true; };
     struct Case {
         TreeItemKind kind;
-        bool locked;
+        FrameState state;
         L lines;
     };
     const L emails = {{22, "Send Invitation Email", true},  {23, "Send Reminder Email", true},
@@ -394,15 +412,18 @@ TEST(TreeMenus, EachKindOfItemHasItsEntriesGreyedByTheLock) {
         return lines;
     };
     const Case cases[] = {
-        {TreeItemKind::Root, false, {}},
-        {TreeItemKind::TeachersBranch, false, {}},
-        {TreeItemKind::ParentsBranch, false, {}},
-        {TreeItemKind::PupilsBranch, false, {}},
-        {TreeItemKind::PresentationsBranch, true, {{4, "&Add Presentation", true}}},
-        {TreeItemKind::FormGroup, false, {{68, "Book Form Appointment", true}}},
-        {TreeItemKind::FormGroup, true, {{68, "Book Form Appointment", false}}},
+        {TreeItemKind::Root, OpenEvent(), {}},
+        {TreeItemKind::TeachersBranch, OpenEvent(), {}},
+        {TreeItemKind::ParentsBranch, OpenEvent(), {}},
+        {TreeItemKind::PupilsBranch, OpenEvent(), {}},
+        // The add entry is never greyed, not even before there is an event.
+        {TreeItemKind::PresentationsBranch, NoEvent(), {{4, "&Add Presentation", true}}},
+        {TreeItemKind::PresentationsBranch, OpenEvent(), {{4, "&Add Presentation", true}}},
+        {TreeItemKind::PresentationsBranch, LockedEvent(), {{4, "&Add Presentation", true}}},
+        {TreeItemKind::FormGroup, OpenEvent(), {{68, "Book Form Appointment", true}}},
+        {TreeItemKind::FormGroup, LockedEvent(), {{68, "Book Form Appointment", false}}},
         {TreeItemKind::Teacher,
-         true,
+         LockedEvent(),
          {{35, "&Edit Teacher", true},
           {45, "Edit &Presentations", false},
           {42, "Edit Appointments", true},
@@ -410,34 +431,39 @@ TEST(TreeMenus, EachKindOfItemHasItsEntriesGreyedByTheLock) {
           {67, "&Print Teacher Handout", true},
           {21, "&Send Results Email", true},
           {24, "Pre&view Results Email", true}}},
-        {TreeItemKind::Parent, true,
+        {TreeItemKind::Parent, LockedEvent(),
          with({{36, "&Edit Parent", true},
                {45, "Edit &Presentations", false},
                {52, "&Delete Parent", false},
                {67, "&Print Parent Handout", true}})},
-        {TreeItemKind::Pupil, true,
+        // A pupil's menu is the same whether or not the event is locked.
+        {TreeItemKind::Pupil, LockedEvent(),
          with({{37, "&Edit Pupil", true},
                {36, "Edit Pupil's Pa&rent", true},
                {41, "Edit &Appointments", true},
                {67, "&Print Parent Handout", true}})},
         {TreeItemKind::Presentation,
-         true,
+         LockedEvent(),
          {{79, "Set All &Teachers Attending", false},
           {80, "Set All &Parents Attending", false},
           {38, "&Edit Presentation", true},
           {54, "&Delete Presentation", false}}},
-        {TreeItemKind::Other, false, {}},
+        {TreeItemKind::Other, OpenEvent(), {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));
-        EXPECT_EQ(Lines(TreeMenu(c.kind, c.locked, all)), c.lines);
+        EXPECT_EQ(Lines(TreeMenu(c.kind, c.state, all)), c.lines);
     }
-    // Unlocked, every entry runs; a command the window lacks stays grey.
-    for (const PopupEntry& entry : TreeMenu(TreeItemKind::Presentation, false, all)) {
-        EXPECT_TRUE(entry.enabled) << entry.label;
+    // Open, every entry of every item runs; a command the window lacks stays grey.
+    for (TreeItemKind kind : {TreeItemKind::FormGroup, TreeItemKind::Teacher, TreeItemKind::Parent,
+                              TreeItemKind::Pupil, TreeItemKind::Presentation}) {
+        for (const PopupEntry& entry : TreeMenu(kind, OpenEvent(), all)) {
+            EXPECT_TRUE(entry.enabled) << entry.label;
+        }
     }
-    const PopupMenuTable partial = TreeMenu(
-        TreeItemKind::Teacher, false, [](CommandId id) { return id != CommandId::DeleteTeacher; });
+    const PopupMenuTable partial = TreeMenu(TreeItemKind::Teacher, OpenEvent(), [](CommandId id) {
+        return id != CommandId::DeleteTeacher;
+    });
     EXPECT_FALSE(partial[3].enabled);
     EXPECT_TRUE(partial[0].enabled);
     EXPECT_STREQ(partial[3].help, "Delete the selected teacher");

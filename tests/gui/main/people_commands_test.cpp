@@ -21,12 +21,12 @@
 
 namespace {
 
-class PeopleCommands : public MainWindow {
+class PeopleCommands : public CommandWindow {
 protected:
     void SetUp() override {
         Open(Example());
         ASSERT_NE(Schedule(), nullptr);
-        tree_ = dynamic_cast<EventTreeCtrl*>(frame_->GetTree()->GetWindow());
+        tree_ = dynamic_cast<EventTreeCtrl*>(host_->GetTree()->GetWindow());
         ASSERT_NE(tree_, nullptr);
     }
     Event& TheEvent() { return *Schedule()->GetEvent(); }
@@ -102,12 +102,12 @@ TEST_F(PeopleCommands, CommandsWithoutASelectionSayWhatToSelect) {
     for (const auto& [id, message] : commands) {
         SCOPED_TRACE(id);
         prompts_.shown.clear();
-        ASSERT_TRUE(frame_->RunCommand(id));
+        ASSERT_TRUE(host_->RunCommand(id));
         EXPECT_EQ(Reports(), std::vector<std::string>{message});
     }
     Select("Lily Brown (9A)");
     prompts_.shown.clear();
-    frame_->RunCommand(CommandId::EditPresentationsAttended);
+    host_->RunCommand(CommandId::EditPresentationsAttended);
     EXPECT_EQ(Reports(), std::vector<std::string>{
                              "This operation is only valid for teachers and parents - please "
                              "select the correct person in the left-hand window and try again"});
@@ -118,7 +118,7 @@ TEST_F(PeopleCommands, DeleteParentWithAPupilSelectedNamesAndDeletesItsParent) {
     Select("Lily Brown (9A)");
     const unsigned before = TheEvent().GetParents().Count();
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(CommandId::DeleteParent);
+    host_->RunCommand(CommandId::DeleteParent);
     EXPECT_EQ(Questions(), std::vector<std::string>{
                                "This will permanently remove the parent 'Dr Brown' and all the "
                                "pupil(s) belonging to them.\nAre you sure you want to do this?"});
@@ -129,19 +129,19 @@ TEST_F(PeopleCommands, DeleteParentWithAPupilSelectedNamesAndDeletesItsParent) {
 
 // A parent the model keeps (its bookings are locked) must keep its pupils and tree items.
 TEST_F(PeopleCommands, ARefusedParentDeletionDeletesNothing) {
-    frame_->GetController().BookUnbookedRequests(false, false);
-    frame_->LockSchedule();
+    host_->GetController().BookUnbookedRequests(false, false);
+    LockSchedule(*host_->GetController().GetSchedule());
     Select("Dr Brown (2)");
     const unsigned before = TheEvent().GetParents().Count();
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(CommandId::DeleteParent);
+    host_->RunCommand(CommandId::DeleteParent);
     EXPECT_EQ(TheEvent().GetParents().Count(), before);
     EXPECT_TRUE(FindItem("Lily Brown (9A)").IsOk());
     EXPECT_FALSE(Reports().empty());
 }
 
 TEST_F(PeopleCommands, DeleteUnbookedParentsCountsAsksAndReports) {
-    frame_->RunCommand(CommandId::DeleteUnbookedParents);
+    host_->RunCommand(CommandId::DeleteUnbookedParents);
     EXPECT_EQ(Reports(),
               std::vector<std::string>{"All parents have appointments, so none will be deleted"});
     const unsigned before = TheEvent().GetParents().Count();
@@ -151,7 +151,7 @@ TEST_F(PeopleCommands, DeleteUnbookedParentsCountsAsksAndReports) {
     tree_->RebuildTree();
     prompts_.Answer(wxID_YES);
     prompts_.shown.clear();
-    frame_->RunCommand(CommandId::DeleteUnbookedParents);
+    host_->RunCommand(CommandId::DeleteUnbookedParents);
     EXPECT_EQ(Questions(), std::vector<std::string>{
                                "There are 3 parents with no appointments. Are you sure you want "
                                "to delete them all? This operation cannot be undone!"});
@@ -163,7 +163,7 @@ TEST_F(PeopleCommands, DeleteUnbookedParentsCountsAsksAndReports) {
 // Pupils removed in the editor leave stale tree items unless the tree is rebuilt, also when the
 // editor is cancelled afterwards.
 TEST_F(PeopleCommands, EditParentRebuildsTheTreeAfterRemovingAPupilAndCancelling) {
-    frame_->GetController().BookUnbookedRequests(false, false);
+    host_->GetController().BookUnbookedRequests(false, false);
     Select("Dr Brown (2)");
     script_.steps.push_back([](wxDialog* dialog) {
         auto* editor = dynamic_cast<ParentDlg*>(dialog);
@@ -173,7 +173,7 @@ TEST_F(PeopleCommands, EditParentRebuildsTheTreeAfterRemovingAPupilAndCancelling
         }
         return wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::EditParent);
+    host_->RunCommand(CommandId::EditParent);
     EXPECT_FALSE(FindItem("Lily Brown (9A)").IsOk());
     EXPECT_TRUE(FindItem("Theo Brown (10B)").IsOk());
     Select("Theo Brown (10B)");
@@ -182,7 +182,7 @@ TEST_F(PeopleCommands, EditParentRebuildsTheTreeAfterRemovingAPupilAndCancelling
 
 // Attendance saved by a day switch reaches the model before Cancel; bookings outside it must go.
 TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterCancel) {
-    frame_->GetController().BookUnbookedRequests(false, false);
+    host_->GetController().BookUnbookedRequests(false, false);
     Parent* brown = TheEvent().GetParents().FindByKey("FAM1004");
     const ::Schedule* first = Schedule()->GetDay(0);
     ASSERT_GT(first->GetLastParentSlot(brown), 2);
@@ -195,7 +195,7 @@ TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterC
         editor->ProcessWindowEvent(next);
         return wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::EditParent);
+    host_->RunCommand(CommandId::EditParent);
     EXPECT_EQ(brown->GetEndTime(first), TimeOfDay(16, 10, 0));
     EXPECT_LT(first->GetLastParentSlot(brown), 2);
 }
@@ -203,19 +203,19 @@ TEST_F(PeopleCommands, EditParentUnbooksWhatADaySwitchSavedOutsideTheTimesAfterC
 TEST_F(PeopleCommands, AddParentKeepsTheEventAsItWasUntilOKAndRefusesADuplicateInTheDialog) {
     const unsigned before = TheEvent().GetParents().Count();
     script_.steps.push_back([](wxDialog*) { return wxID_CANCEL; });
-    frame_->RunCommand(CommandId::AddParent);
+    host_->RunCommand(CommandId::AddParent);
     EXPECT_EQ(TheEvent().GetParents().Count(), before);
     script_.steps.push_back([this](wxDialog* dialog) {
         auto* editor = dynamic_cast<ParentDlg*>(dialog);
         editor->GetNameText()->ChangeValue("FAM1004");
-        EXPECT_FALSE(editor->AcceptOK());
+        EXPECT_FALSE(editor->TransferDataFromWindow());
         EXPECT_EQ(Reports(),
                   std::vector<std::string>{
                       "The parents \"Dr Brown\" already have the identifier \"FAM1004\""});
         editor->GetNameText()->ChangeValue("Mr New");
-        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::AddParent);
+    host_->RunCommand(CommandId::AddParent);
     EXPECT_EQ(TheEvent().GetParents().Count(), before + 1);
     EXPECT_TRUE(FindItem("Mr New (0)").IsOk());
 }
@@ -228,11 +228,11 @@ TEST_F(PeopleCommands, AddPresentationStartsOnTheFirstDayForOneSlot) {
         EXPECT_EQ(editor->GetStartCombo()->GetTime(), TimeOfDay(16, 0, 0));
         EXPECT_EQ(editor->GetEndCombo()->GetTime(), TimeOfDay(16, 5, 0));
         editor->GetTitleText()->ChangeValue("options for year 10");
-        EXPECT_FALSE(editor->AcceptOK());
+        EXPECT_FALSE(editor->TransferDataFromWindow());
         editor->GetTitleText()->ChangeValue("Sixth Form");
-        return editor->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
-    frame_->RunCommand(CommandId::AddPresentation);
+    host_->RunCommand(CommandId::AddPresentation);
     ASSERT_EQ(TheEvent().GetPresentations().Count(), before + 1);
     const Presentation* added = TheEvent().GetPresentations().GetPresentation(before);
     EXPECT_EQ(added->GetName(), "Sixth Form");
@@ -241,7 +241,7 @@ TEST_F(PeopleCommands, AddPresentationStartsOnTheFirstDayForOneSlot) {
 
 TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
     Select("Lily Brown (9A)");
-    frame_->RunCommand(CommandId::BookFormAppointment);  // no form item: nothing opens
+    host_->RunCommand(CommandId::BookFormAppointment);  // no form item: nothing opens
     const wxTreeItemId form = FindItem("Form 9A");
     ASSERT_TRUE(form.IsOk());
     tree_->SelectItem(form);
@@ -250,7 +250,7 @@ TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
         EXPECT_NE(entry, nullptr);
         entry->GetTeacherCombo()->SetValue("ba");
         entry->GetPriorityCombo()->SetSelection(2);
-        return entry->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return entry->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     const Teacher* ashworth = TheEvent().GetTeachers().FindByNameOrInitials("BA");
     std::vector<const Pupil*> without;
@@ -264,7 +264,7 @@ TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
         }
     }
     ASSERT_FALSE(without.empty());
-    frame_->RunCommand(CommandId::BookFormAppointment);
+    host_->RunCommand(CommandId::BookFormAppointment);
     for (const Pupil* pupil : without) {
         SCOPED_TRACE(pupil->GetName());
         const AppointmentRequest* request = pupil->FindRequest(ashworth, "9A");
@@ -274,14 +274,14 @@ TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
 }
 
 TEST_F(PeopleCommands, BulkDeletionsLeaveNoBookingOfADeletedRequest) {
-    frame_->GetController().BookUnbookedRequests(false, false);
+    host_->GetController().BookUnbookedRequests(false, false);
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(CommandId::DeleteAppointments);
+    host_->RunCommand(CommandId::DeleteAppointments);
     EXPECT_EQ(Schedule()->CountParentsWithoutRequests(),
               static_cast<int>(TheEvent().GetParents().Count()));
     EXPECT_EQ(Schedule()->GetScore().Unbooked, 0u);
     prompts_.Answer(wxID_YES);
-    frame_->RunCommand(CommandId::DeleteParentsAndPupils);
+    host_->RunCommand(CommandId::DeleteParentsAndPupils);
     EXPECT_EQ(TheEvent().GetParents().Count(), 0u);
     EXPECT_FALSE(FindItem("Dr Brown (2)").IsOk());
 }
@@ -291,7 +291,7 @@ TEST_F(PeopleCommands, SettingEveryParentAttendingNamesThoseWhoCannot) {
     ASSERT_NE(brown, nullptr);
     brown->SetAttending(Schedule()->GetDay(0), false);
     Select(TheEvent().GetPresentations().GetPresentation(0)->GetDescription());
-    frame_->RunCommand(CommandId::SetAllParentsAttending);
+    host_->RunCommand(CommandId::SetAllParentsAttending);
     ASSERT_EQ(Reports().size(), 1u);
     EXPECT_NE(Reports()[0].find("\nDr Brown"), std::string::npos);
     EXPECT_FALSE(brown->AttendsPresentation(TheEvent().GetPresentations().GetPresentation(0)));

@@ -39,14 +39,14 @@ protected:
     void Exit(wxDialog*) override {}
 };
 
-class ScriptedReport : public MainWindow {
+class ScriptedReport : public CommandWindow {
 protected:
     ScriptedReport() { Open(Example()); }
     // Runs the command on a script file of that text; what reports it showed.
     std::vector<ReadReports::Report> Run(const std::string& lua) {
         prompts_.Choose(FromUtf8(folder_.Write("report.lua", lua)));
         ReadReports hook;
-        EXPECT_TRUE(frame_->RunCommand(CommandId::RunScriptedReport));
+        EXPECT_TRUE(host_->RunCommand(CommandId::RunScriptedReport));
         return hook.reports;
     }
 };
@@ -78,7 +78,7 @@ TEST_F(ScriptedReport, TheScriptsOutputIsShownAndItsChangesReachTheWindow) {
 TEST_F(ScriptedReport, TheExampleReportListsEveryTeacherOnEveryDay) {
     prompts_.Choose(FromUtf8(std::string(QM_SOURCE_DIR) + "/examples/teacher_report.lua"));
     ReadReports hook;
-    ASSERT_TRUE(frame_->RunCommand(CommandId::RunScriptedReport));
+    ASSERT_TRUE(host_->RunCommand(CommandId::RunScriptedReport));
     ASSERT_EQ(hook.reports.size(), 1u);
     const std::string& text = hook.reports[0].text;
     const Event& event = *Schedule()->GetEvent();
@@ -114,7 +114,7 @@ TEST_F(ScriptedReport, FailuresAreReportedAndOnlyAScriptThatLoadsOpensTheWindow)
         if (c.lua == nullptr) {
             prompts_.CancelFile();
             ReadReports hook;
-            EXPECT_TRUE(frame_->RunCommand(CommandId::RunScriptedReport));
+            EXPECT_TRUE(host_->RunCommand(CommandId::RunScriptedReport));
             reports = hook.reports;
         } else {
             reports = Run(c.lua);
@@ -129,7 +129,7 @@ TEST_F(ScriptedReport, FailuresAreReportedAndOnlyAScriptThatLoadsOpensTheWindow)
 }
 
 TEST_F(ScriptedReport, AnEndlessScriptEndsAtTheTimeLimitAndStillShowsItsOutput) {
-    frame_->GetController().GetUserSettings().Set(QMLuaScript::kTimeLimitSetting, "1");
+    host_->GetController().GetUserSettings().Set(QMLuaScript::kTimeLimitSetting, "1");
     const auto reports = Run("function main() qm_output('started') while true do end end");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text, "started\n");
@@ -141,11 +141,11 @@ TEST_F(ScriptedReport, AnEndlessScriptEndsAtTheTimeLimitAndStillShowsItsOutput) 
 
 TEST_F(ScriptedReport, TheStopWindowAppearsLateAndItsButtonStopsTheScript) {
     {
-        ScriptStopWindow late(frame_, std::chrono::seconds(60));
+        ScriptStopWindow late(TopWindow(), std::chrono::seconds(60));
         EXPECT_FALSE(late.ShouldStop());
         EXPECT_EQ(late.GetWindow(), nullptr);
     }
-    ScriptStopWindow stop(frame_, std::chrono::milliseconds(0));
+    ScriptStopWindow stop(TopWindow(), std::chrono::milliseconds(0));
     EXPECT_FALSE(stop.ShouldStop());
     ASSERT_NE(stop.GetWindow(), nullptr);
     auto* button = dynamic_cast<wxButton*>(stop.GetWindow()->FindWindow(wxID_CANCEL));
@@ -160,7 +160,7 @@ TEST_F(ScriptedReport, TheStopWindowAppearsLateAndItsButtonStopsTheScript) {
 }
 
 TEST_F(ScriptedReport, TheControllerHandsOutLoadedHostsOnly) {
-    QMControllerWX& controller = frame_->GetController();
+    QMControllerWX& controller = host_->GetController();
     EXPECT_NE(controller.CreateScript(folder_.Write("ok.lua", "function main() end")), nullptr);
     const std::string missing = folder_.File("missing.lua");
     EXPECT_EQ(controller.CreateScript(missing), nullptr);
@@ -173,7 +173,7 @@ TEST_F(ScriptedReport, TheControllerHandsOutLoadedHostsOnly) {
 using ScreenshotsOfScripts = OnlyForScreenshots<ScriptedReport>;
 
 TEST_F(ScreenshotsOfScripts, StopWindow) {
-    ScriptStopWindow stop(frame_, std::chrono::milliseconds(0));
+    ScriptStopWindow stop(TopWindow(), std::chrono::milliseconds(0));
     EXPECT_FALSE(stop.ShouldStop());
     EXPECT_TRUE(SaveScreenshot(stop.GetWindow(), "script-stop"));
 }

@@ -194,13 +194,22 @@ protected:
                  return new EmailTextDlg(top, schedule_->GetEvent(), EmailResults, EmailToTeacher);
              },
              nullptr},
+            // A known user is asked for the password alone.
             {"login",
              [=] {
                  return new LoginDlg(top, "office", "",
                                      "Login to server \"smtp.example\":", LoginUserName);
              },
+             Field<LoginDlg>([](LoginDlg* d) -> wxWindow* { return d->GetPasswordField(); })},
+            {"login without a name",
+             [=] {
+                 return new LoginDlg(top, "", "",
+                                     "Login to server \"smtp.example\":", LoginUserName);
+             },
+             Field<LoginDlg>([](LoginDlg* d) -> wxWindow* { return d->GetNameField(); })},
+            {"import",
+             [=, &controller] { return new ImportDlg(top, &controller, PeopleImport::Teachers); },
              nullptr},
-            {"import", [=, &controller] { return new ImportDlg(top, &controller, 0); }, nullptr},
             {"import columns",
              [=, this] { return new DefineCSVDlg(top, csvFile_.get(), &mapping_); }, nullptr},
             {"import priority", [=] { return new ImportPTPrioDlg(top); }, nullptr},
@@ -274,7 +283,7 @@ TEST_F(WindowFit, NoTextIsCutAt96Or144Dpi) {
         ScreenDpi screen(dpi);
         OpenExample(dpi);
         // The locked event's summary is the longest.
-        frame_->LockSchedule();
+        LockSchedule(*frame_->GetController().GetSchedule());
         frame_->RefreshViews();
         Settle(frame_);
         ExpectNothingNarrow(frame_->GetSummaryPane(), "summary");

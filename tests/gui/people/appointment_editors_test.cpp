@@ -291,7 +291,7 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesTheParentsAttendance) {
     TickIfChanged(row->GetAttendingBox(), false);
     EXPECT_FALSE(row->GetArrivalCombo()->IsEnabled());
     EXPECT_FALSE(row->GetLateBox()->IsEnabled());
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     const Schedule* day = days_->GetDay(0);
     EXPECT_FALSE(smith_->IsAttending(day));
     EXPECT_TRUE(smith_->ArrivesLate(day));
@@ -314,7 +314,7 @@ TEST_F(AppointmentEditors, ClearAllOnALockedEventLeavesKeptRequestsAlone) {
     Press(&dialog, WxId(ApptEntryDlg::Id::ClearAll));
     EXPECT_TRUE(boxes[1]->GetValue());
     EXPECT_TRUE(boxes[2]->GetValue());
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(amy_->GetRequestCount(), 2u);
     // The grid's booking still points at a live request (ASan watches this).
     const Appointment* booking = days_->GetDay(0)->GetGrid().PeekBooking(3, 0);
@@ -331,7 +331,7 @@ TEST_F(AppointmentEditors, AllPupilsEditorWithoutPupilsDisablesNavigation) {
     EXPECT_TRUE(dialog.FindWindow(WxId(ApptEntryDlg::Id::SelectAll))->IsEnabled());
     EXPECT_FALSE(dialog.GetRow(0)->GetAttendingBox()->IsEnabled());
     Press(&dialog, WxId(ApptEntryDlg::Id::NextPupil));
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_FALSE(dialog.SavedWhileOpen());
 }
 
@@ -363,7 +363,7 @@ TEST_F(AppointmentEditors, OneTeacherEditorWithoutSubjectsSavesOnlyAttendance) {
     EXPECT_TRUE(dialog.GetPool().empty());
     TickIfChanged(dialog.GetRow(0)->GetEarlyBox(), true);
     dialog.GetRow(0)->GetDepartureCombo()->SetTime(TimeOfDay(20, 0, 0));
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(loner->GetEndTime(days_->GetDay(0)), TimeOfDay(20, 0, 0));
 }
 
@@ -374,10 +374,10 @@ TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
     EXPECT_EQ(ToUtf8(dialog.GetLengthText()->GetValue()), "1");
     EXPECT_EQ(ToUtf8(dialog.GetEmailSentLabel()->GetLabel()), "No");
     dialog.GetInitialsText()->ChangeValue("ab");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     dialog.GetInitialsText()->ChangeValue("MB");
     dialog.GetLengthText()->ChangeValue("abc");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), (std::vector<std::string>{
                                  "There is already a teacher with the initials \"ab\"",
                                  "Invalid appointment length - please enter a number greater "
@@ -388,7 +388,7 @@ TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
     TickIfChanged(dialog.GetEarlyBox(), true);
     EXPECT_TRUE(dialog.GetDepartureCombo()->IsEnabled());
     dialog.GetDepartureCombo()->SetTime(TimeOfDay(20, 30, 0));
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     const Teacher& copy = dialog.GetWorkingCopy();
     EXPECT_EQ(copy.GetApptLength(), 3);
     EXPECT_EQ(copy.GetLocation(), "Room 4");
@@ -408,7 +408,7 @@ TEST_F(AppointmentEditors, LockedTeacherEditorStoresBothAddressesAlone) {
     dialog.GetEmailText()->ChangeValue("a@school.test");
     dialog.GetEmailAltText()->ChangeValue(" home@mail.test");
     dialog.GetLengthText()->ChangeValue("0");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_TRUE(sink_.entries.empty());
     EXPECT_EQ(dialog.GetWorkingCopy().GetEmail(), "a@school.test");
     EXPECT_EQ(dialog.GetWorkingCopy().GetEmailAlt(), "home@mail.test");
@@ -439,14 +439,14 @@ TEST_F(AppointmentEditors, AttendanceEditedInTheNestedEditorSurvivesOK) {
         TickIfChanged(row->GetLateBox(), true);
         row->GetArrivalCombo()->SetTime(TimeOfDay(19, 30, 0));
         TickIfChanged(appointments->GetPool()[0], true);
-        return appointments->AcceptOK() ? wxID_OK : wxID_CANCEL;
+        return appointments->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     Press(&dialog, WxId(TeacherDlg::Id::EditAppointments));
     EXPECT_EQ(answers.opened, 1);
     EXPECT_TRUE(dialog.SavedWhileOpen());
     EXPECT_TRUE(dialog.GetLateBox()->GetValue());
     EXPECT_EQ(bob_->FindRequest(mrA_, "Art") != nullptr, true);
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     *mrA_ = dialog.GetWorkingCopy();
     EXPECT_TRUE(mrA_->ArrivesLate(days_->GetDay(0)));
     EXPECT_EQ(mrA_->GetStartTime(days_->GetDay(0)), TimeOfDay(19, 30, 0));

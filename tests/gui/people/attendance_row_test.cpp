@@ -123,7 +123,7 @@ protected:
              [](wxDialog* d) -> const AttendanceRow& {
                  return *static_cast<ApptEntryDlg*>(d)->GetRow(0);
              },
-             [](wxDialog* d) { return static_cast<ApptEntryDlg*>(d)->AcceptOK(); },
+             [](wxDialog* d) { return static_cast<ApptEntryDlg*>(d)->TransferDataFromWindow(); },
              [this](wxDialog*) -> const Attendee& { return *jones_; }, "Can attend",
              &kAppointmentAttendance},
             {"one teacher's appointments",
@@ -131,7 +131,7 @@ protected:
              [](wxDialog* d) -> const AttendanceRow& {
                  return *static_cast<TApptEntryDlg*>(d)->GetRow(0);
              },
-             [](wxDialog* d) { return static_cast<TApptEntryDlg*>(d)->AcceptOK(); },
+             [](wxDialog* d) { return static_cast<TApptEntryDlg*>(d)->TransferDataFromWindow(); },
              [this](wxDialog*) -> const Attendee& { return *mrA_; }, "Can attend",
              &kAppointmentAttendance},
             {"teacher",
@@ -139,7 +139,7 @@ protected:
              [](wxDialog* d) -> const AttendanceRow& {
                  return static_cast<TeacherDlg*>(d)->GetAttendance();
              },
-             [](wxDialog* d) { return static_cast<TeacherDlg*>(d)->AcceptOK(); },
+             [](wxDialog* d) { return static_cast<TeacherDlg*>(d)->TransferDataFromWindow(); },
              [](wxDialog* d) -> const Attendee& {
                  return static_cast<TeacherDlg*>(d)->GetWorkingCopy();
              },
@@ -149,7 +149,7 @@ protected:
              [](wxDialog* d) -> const AttendanceRow& {
                  return static_cast<ParentDlg*>(d)->GetAttendance();
              },
-             [](wxDialog* d) { return static_cast<ParentDlg*>(d)->AcceptOK(); },
+             [](wxDialog* d) { return static_cast<ParentDlg*>(d)->TransferDataFromWindow(); },
              [this](wxDialog*) -> const Attendee& { return *jones_; }, "The parents are attending",
              &kParentAttendance},
         };
@@ -205,6 +205,26 @@ TEST_F(AttendanceRows, EveryEditorFollowsItsRuleAsBoxesAreClicked) {
             EXPECT_EQ(AsList(row), AsList(EnabledAttendance(rules, false, row.Read())))
                 << ToUtf8(click.box->GetLabel());
         }
+    }
+}
+
+// The row answers its own boxes: it needs no editor to pass their clicks on.
+TEST_F(AttendanceRows, ARowFollowsItsOwnBoxesInAnyWindow) {
+    for (const AttendanceLook* look :
+         {&kAppointmentAttendance, &kTeacherAttendance, &kParentAttendance}) {
+        SCOPED_TRACE(look->attendingLabel);
+        wxDialog plain(TopWindow(), wxID_ANY, "Plain");
+        auto* sizer = new wxBoxSizer(wxVERTICAL);
+        plain.SetSizer(sizer);
+        AttendanceRow row;
+        row.Create(&plain, sizer, days_->GetDay(0), *look);
+        row.Load(jones_);
+        for (wxCheckBox* box : {row.GetLateBox(), row.GetEarlyBox(), row.GetAttendingBox()}) {
+            Tick(box, !box->GetValue());
+            EXPECT_EQ(AsList(row), AsList(EnabledAttendance(look->rules, false, row.Read())))
+                << ToUtf8(box->GetLabel());
+        }
+        EXPECT_TRUE(row.GetArrivalCombo()->IsEnabled() || look->rules.absenceFixesTimes);
     }
 }
 

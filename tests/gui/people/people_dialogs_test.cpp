@@ -54,7 +54,7 @@ TEST_F(PeopleDialogs, RequestDialogOffersTeachersAndEnablesTheLengthWithTheBox) 
     dialog.GetTeacherCombo()->SetValue("ab");
     dialog.GetSubjectCombo()->SetValue("Maths");
     dialog.GetLengthText()->ChangeValue("2");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(dialog.GetTeacher(), mrA_);
     EXPECT_EQ(dialog.GetSubject(), "Maths");
     EXPECT_EQ(dialog.GetLength(), 2);
@@ -74,7 +74,7 @@ TEST_F(PeopleDialogs, RequestDialogInEditModeFixesTeacherAndSubject) {
         EXPECT_FALSE(dialog.GetUseTeacherLength()->GetValue());
         EXPECT_EQ(dialog.GetLengthText()->GetValue(), "2");
         dialog.GetTeacherCombo()->SetValue("nobody");
-        ASSERT_TRUE(dialog.AcceptOK());
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
         EXPECT_EQ(dialog.GetTeacher(), nullptr);
         EXPECT_EQ(dialog.GetSubject(), "");
     }
@@ -90,14 +90,14 @@ TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
     EXPECT_EQ(dialog.GetTitle(), "Amy");
     dialog.GetNameText()->ChangeValue("");
     dialog.GetFormText()->ChangeValue("8C");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Please enter a name for this pupil"});
     EXPECT_EQ(amy_->GetName(), "Amy");
     EXPECT_EQ(amy_->GetForm(), "7B");
     dialog.GetNameText()->ChangeValue("Amy Jones ");
     dialog.GetHouseText()->ChangeValue("");
     dialog.GetEmailText()->ChangeValue("  amy@example.org ");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(amy_->GetName(), "Amy Jones ");
     EXPECT_EQ(amy_->GetForm(), "8C");
     EXPECT_EQ(amy_->GetHouse(), "");
@@ -187,18 +187,18 @@ TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
     EXPECT_TRUE(dialog.GetUseNameBox()->GetValue());
     EXPECT_FALSE(dialog.GetIdentifierText()->IsEnabled());
     dialog.GetNameText()->ChangeValue("");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     Tick(dialog.GetUseNameBox(), false);
     EXPECT_TRUE(dialog.GetIdentifierText()->IsEnabled());
     dialog.GetNameText()->ChangeValue("Jones");
     dialog.GetIdentifierText()->ChangeValue("S1");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     dialog.GetIdentifierText()->ChangeValue("J1");
     Tick(dialog.GetLateBox(), true);
     Tick(dialog.GetEarlyBox(), true);
     dialog.GetArrivalCombo()->SetTime(TimeOfDay(20, 0, 0));
     dialog.GetDepartureCombo()->SetTime(TimeOfDay(19, 0, 0));
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(),
               (std::vector<std::string>{"Please enter a name for this parent",
                                         "The parents \"Smith\" already have the identifier \"S1\"",
@@ -209,7 +209,7 @@ TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
     dialog.GetEmailText()->ChangeValue(" mum@example.org ");
     dialog.GetAddressText(4)->ChangeValue("AB1 2CD");
     dialog.GetNotesText()->ChangeValue("Wheelchair");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(jones_->GetUniqueId(), "J1");
     EXPECT_EQ(jones_->GetEmail(), "mum@example.org");
     EXPECT_EQ(jones_->GetAddress(4), "AB1 2CD");
@@ -310,7 +310,7 @@ TEST_F(PeopleDialogs, PresentationEditorShowsAttendanceAndWritesOnlyTitleAndLoca
     EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(19, 0, 0));
     dialog.GetTitleText()->ChangeValue("Careers evening");
     dialog.GetLocationText()->ChangeValue("Hall");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(careers->GetName(), "Careers evening");
     EXPECT_EQ(careers->GetLocation(), "Hall");
     EXPECT_EQ(careers->GetStartTime(), TimeOfDay(18, 30, 0));
@@ -324,16 +324,16 @@ TEST_F(TwoDayDialogs, ANewPresentationTakesTheDayAndTimesChosen) {
     EXPECT_EQ(dialog.GetTitle(), "New Presentation");
     EXPECT_EQ(dialog.GetCountText(0), nullptr);
     EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(18, 10, 0));
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(),
               std::vector<std::string>{"Please enter a title for this presentation"});
     Press(&dialog, WxId(DaySelectDlg::Id::NextDay));
     EXPECT_EQ(dialog.GetEndCombo()->GetTime(), TimeOfDay(18, 0, 0));
     dialog.GetTitleText()->ChangeValue("Sports");
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.entries.back().text, "The end time must be after the start time");
     dialog.GetEndCombo()->SetTime(TimeOfDay(20, 50, 0));
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(fresh.GetDate(), Date(8, 3, 2024));
     EXPECT_EQ(fresh.GetEndTime(), TimeOfDay(20, 50, 0));
     EXPECT_EQ(fresh.GetName(), "Sports");
@@ -370,11 +370,11 @@ TEST_F(PeopleDialogs, PresentationsDialogKeepsItsChoiceOpenWhenOneCannotBeAttend
     ASSERT_EQ(dialog.GetBoxes().size(), 1u);
     EXPECT_FALSE(dialog.GetBoxes()[0]->GetValue());
     dialog.GetBoxes()[0]->SetValue(true);
-    EXPECT_FALSE(dialog.AcceptOK());
+    EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot attend presentation 'Elsewhere'"});
     EXPECT_FALSE(jones_->AttendsPresentation(elsewhere));
     dialog.GetBoxes()[0]->SetValue(false);
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
 }
 
 }  // namespace

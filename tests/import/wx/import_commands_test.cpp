@@ -42,7 +42,7 @@ protected:
     void ExpectHeaderDefinition() {
         dialogs_.Then<DefineCSVDlg>([](DefineCSVDlg& define) {
             EXPECT_TRUE(define.GetIgnoreFirstLine());
-            EXPECT_TRUE(define.AcceptOK());
+            EXPECT_TRUE(define.TransferDataFromWindow());
             return static_cast<int>(wxID_OK);
         });
     }
@@ -107,7 +107,7 @@ TEST_F(ImportCommands, RequestListAsksForAPriorityOnlyWithoutAPriorityColumn) {
             const int answer = c.answer;
             dialogs_.Then<ImportPTPrioDlg>([answer](ImportPTPrioDlg& ask) {
                 ask.GetChoice()->SetSelection(2);
-                EXPECT_TRUE(ask.AcceptOK());
+                EXPECT_TRUE(ask.TransferDataFromWindow());
                 return answer;
             });
         }

@@ -64,7 +64,7 @@ TEST_F(SIMSDetails, ChecksRunInOrderAndOnlyAPassingFormChangesTheRecord) {
         SIMSCommandReporterDlg dialog(TopWindow(), &record_);
         Type(dialog, Field::Password, "pass word");
         Type(dialog, c.field, c.value);
-        EXPECT_FALSE(dialog.AcceptOK());
+        EXPECT_FALSE(dialog.TransferDataFromWindow());
         ASSERT_EQ(1u, sink_.entries.size());
         EXPECT_EQ(c.message, sink_.entries[0].text);
         EXPECT_EQ("", record_.password) << "a refused form changes nothing";
@@ -77,7 +77,8 @@ TEST_F(SIMSDetails, ChecksRunInOrderAndOnlyAPassingFormChangesTheRecord) {
     EXPECT_EQ("SIMS\\SQL", dialog.GetField(Field::ServerName)->GetValue());
     Type(dialog, Field::Password, " ");
     Type(dialog, Field::DatabaseName, "  ");
-    EXPECT_TRUE(dialog.AcceptOK()) << "blanks count as filled and parameters may stay empty";
+    EXPECT_TRUE(dialog.TransferDataFromWindow())
+        << "blanks count as filled and parameters may stay empty";
     EXPECT_EQ(" ", record_.password);
     EXPECT_EQ("  ", record_.databaseName);
 }
@@ -123,10 +124,10 @@ TEST_F(ImportWindow, PriorityDialogMapsItsThreeEntriesAndKeepsNormalOtherwise) {
     EXPECT_EQ("Appointment Priority", dialog.GetTitle());
     EXPECT_EQ(3u, dialog.GetChoice()->GetCount());
     EXPECT_EQ("Normal", dialog.GetChoice()->GetValue());
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(1, dialog.GetPriority());
     dialog.GetChoice()->SetSelection(2);
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(2, dialog.GetPriority());
 }
 
@@ -183,7 +184,7 @@ TEST_F(DefineCSV, HeaderOfKnownTypesTicksTheBoxAndFillsTheColumns) {
     EXPECT_EQ((std::vector<bool>{false, false, false, false}), Enabled(dialog));
 
     dialog.GetNameText()->SetValue("  Year 7 list ");
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ("  Year 7 list ", dialog.GetImportName());
     EXPECT_EQ("Forename,Surname,<Unused>", dialog.GetColumnDefinition());
     EXPECT_EQ(3, mapping.GetCount());
@@ -194,7 +195,7 @@ TEST_F(DefineCSV, HeaderOfKnownTypesTicksTheBoxAndFillsTheColumns) {
     EXPECT_EQ("", empty.GetPreview()->GetValue());
     EXPECT_EQ(0u, empty.GetSelectedList()->GetCount());
     EXPECT_EQ("<Unused>", empty.GetAvailableList()->GetString(0));
-    EXPECT_TRUE(empty.AcceptOK());
+    EXPECT_TRUE(empty.TransferDataFromWindow());
     EXPECT_EQ("", empty.GetColumnDefinition());
 }
 
@@ -239,7 +240,7 @@ TEST_F(DefineCSV, ButtonsFollowTheSelectionsAndBuildTheColumnList) {
     wxCommandEvent removed(wxEVT_LISTBOX_DCLICK, WxId(DefineCSVDlg::Id::Selected));
     dialog.ProcessWindowEvent(removed);
     EXPECT_NE(wxNOT_FOUND, available->FindString("Initials"));
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ("Forename,Surname,Subject", dialog.GetColumnDefinition());
     EXPECT_EQ(3, mapping.GetCount());
     EXPECT_EQ(CSVSubject, mapping.GetColumnType(2));

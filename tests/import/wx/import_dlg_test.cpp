@@ -53,14 +53,14 @@ protected:
                 define.OnSelect(select);
             }
             define.GetNameText()->SetValue(name);
-            EXPECT_TRUE(define.AcceptOK());
+            EXPECT_TRUE(define.TransferDataFromWindow());
             return static_cast<int>(wxID_OK);
         });
     }
 };
 
 TEST_F(ImportDialog, OffersTheEventsImportersThenCSVAndSwitchesSourceControls) {
-    ImportDlg teachers(TopWindow(), &controller_, 0);
+    ImportDlg teachers(TopWindow(), &controller_, PeopleImport::Teachers);
     EXPECT_EQ("Import teachers", teachers.GetTitle());
     EXPECT_EQ((std::vector<std::string>{"Text file, one teacher per line", "CSV (spreadsheet)"}),
               FileTypes(teachers));
@@ -77,7 +77,7 @@ TEST_F(ImportDialog, OffersTheEventsImportersThenCSVAndSwitchesSourceControls) {
     Choose(teachers.GetFileRadio());
     EXPECT_TRUE(teachers.GetFileTypeChoice()->IsEnabled());
 
-    ImportDlg pupils(TopWindow(), &controller_, 1);
+    ImportDlg pupils(TopWindow(), &controller_, PeopleImport::Pupils);
     EXPECT_EQ("Import pupils", pupils.GetTitle());
     EXPECT_EQ((std::vector<std::string>{"XML file exported from another system",
                                         "Text file, one pupil per line", "CSV (spreadsheet)"}),
@@ -105,7 +105,7 @@ TEST_F(ImportDialog, FieldWidthsFollowTheScreenResolutionButThePreviewDoesNot) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dpi);
         ScopedEnv dpi("QM_DPI", c.dpi);
-        ImportDlg dialog(TopWindow(), &controller_, 0);
+        ImportDlg dialog(TopWindow(), &controller_, PeopleImport::Teachers);
         EXPECT_EQ(c.field, dialog.GetFileNameText()->GetSize().GetWidth());
         EXPECT_EQ(c.field, dialog.GetFileTypeChoice()->GetSize().GetWidth());
         EXPECT_EQ(c.button, dialog.GetBrowseButton()->GetSize().GetWidth());
@@ -130,7 +130,7 @@ TEST_F(ImportDialog, FileRoadStopsAtItsFirstFaultWithItsMessage) {
          "it, or the disk the file is stored on has physical errors. If you suspect it is a "
          "permissions problem, please see your system administrator."},
     };
-    ImportDlg dialog(TopWindow(), &controller_, 0);
+    ImportDlg dialog(TopWindow(), &controller_, PeopleImport::Teachers);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sink_.entries.clear();
@@ -142,7 +142,7 @@ TEST_F(ImportDialog, FileRoadStopsAtItsFirstFaultWithItsMessage) {
 }
 
 TEST_F(ImportDialog, EventImporterRunsWithoutDefinitionAndEachImportAddsToThePreview) {
-    ImportDlg dialog(TopWindow(), &controller_, 0);
+    ImportDlg dialog(TopWindow(), &controller_, PeopleImport::Teachers);
     dialog.GetFileNameText()->SetValue(folder_.Write("staff.txt", "Mr Zed\nMs Ames\n"));
     ExpectImportRun();
     Perform(dialog);
@@ -160,13 +160,13 @@ TEST_F(ImportDialog, EventImporterRunsWithoutDefinitionAndEachImportAddsToThePre
     ASSERT_NE(nullptr, tree);
     EXPECT_EQ("Proposed Additions", tree->GetItemText(tree->GetRootItem()));
     EXPECT_EQ(5u, tree->GetCount()) << "the root, the group and three teachers";
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
 }
 
 TEST_F(ImportDialog, NamedCSVImportIsSavedTrimmedAndOfferedAgain) {
     const std::string path = folder_.Write("pupils.csv", "Lee,Amy,7B\nCox,Ben,7C\n");
     {
-        ImportDlg dialog(TopWindow(), &controller_, 1);
+        ImportDlg dialog(TopWindow(), &controller_, PeopleImport::Pupils);
         dialog.GetFileNameText()->SetValue(path);
         dialog.GetFileTypeChoice()->SetStringSelection(ImportDlg::kCSVFileType);
         ExpectDefinition({"Surname", "Forename", "Form / Tutor Group"}, "  Year 7  ");
@@ -182,7 +182,7 @@ TEST_F(ImportDialog, NamedCSVImportIsSavedTrimmedAndOfferedAgain) {
         << "kept with the event even though the dialog was cancelled";
 
     // Offered again, it runs without asking for the columns.
-    ImportDlg again(TopWindow(), &controller_, 1);
+    ImportDlg again(TopWindow(), &controller_, PeopleImport::Pupils);
     again.GetFileNameText()->SetValue(path);
     again.GetFileTypeChoice()->SetStringSelection("Year 7");
     ExpectImportRun();
@@ -204,7 +204,7 @@ protected:
             using F = SIMSCommandReporterDlg::Field;
             details.GetField(F::Password)->SetValue("secret");
             details.GetField(F::ReportName)->SetValue(report);
-            EXPECT_TRUE(details.AcceptOK());
+            EXPECT_TRUE(details.TransferDataFromWindow());
             return static_cast<int>(wxID_OK);
         });
     }
@@ -222,7 +222,7 @@ protected:
 };
 
 TEST_F(SIMSImport, ReportOutputIsDescribedAndImportedButNotKept) {
-    ImportDlg dialog(TopWindow(), &controller_, 1);
+    ImportDlg dialog(TopWindow(), &controller_, PeopleImport::Pupils);
     dialog.GetFileNameText()->SetValue("ignored.txt");
     Choose(dialog.GetSIMSRadio());
     ExpectDetails("Pupils with contacts");
@@ -230,7 +230,7 @@ TEST_F(SIMSImport, ReportOutputIsDescribedAndImportedButNotKept) {
     dialogs_.Then<DefineCSVDlg>([](DefineCSVDlg& define) {
         EXPECT_TRUE(define.GetIgnoreFirstLine()) << "the report's header names the columns";
         define.GetNameText()->SetValue("SIMS pupils");
-        EXPECT_TRUE(define.AcceptOK());
+        EXPECT_TRUE(define.TransferDataFromWindow());
         return static_cast<int>(wxID_OK);
     });
     ExpectImportRun();
@@ -250,14 +250,14 @@ TEST_F(SIMSImport, MissingOrEmptyOutputFailsBeforeAnyDefinition) {
     for (const char* report : {"none", "empty"}) {
         SCOPED_TRACE(report);
         sink_.entries.clear();
-        ImportDlg dialog(TopWindow(), &controller_, 0);
+        ImportDlg dialog(TopWindow(), &controller_, PeopleImport::Teachers);
         Choose(dialog.GetSIMSRadio());
         ExpectDetails(report);
         ExpectReportRun();
         Perform(dialog);
         EXPECT_EQ(std::vector<std::string>{"Extract from SIMS failed"}, sink_.Texts());
     }
-    ImportDlg cancelled(TopWindow(), &controller_, 0);
+    ImportDlg cancelled(TopWindow(), &controller_, PeopleImport::Teachers);
     Choose(cancelled.GetSIMSRadio());
     dialogs_.Then<SIMSCommandReporterDlg>(
         [](SIMSCommandReporterDlg&) { return static_cast<int>(wxID_CANCEL); });

@@ -44,7 +44,7 @@ TEST_F(Screenshots, ImportDialogs) {
     SaveScreenshots({
         {"import",
          [&] {
-             auto* dialog = new ImportDlg(TopWindow(), &controller_, 0);
+             auto* dialog = new ImportDlg(TopWindow(), &controller_, PeopleImport::Teachers);
              run->SetTarget(dialog->GetPreviewSchedule());
              RunImport(*run);
              dialog->GetPreviewTree()->RebuildTree();

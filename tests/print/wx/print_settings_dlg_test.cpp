@@ -82,7 +82,7 @@ TEST_F(PrintDialogs, SettingsShowInTheBoxesAndOKCopiesThemBack) {
     }
     // Only the e-mail settings' pupils flag lets a run with no printout through.
     settings_.SetPupils(true);
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_FALSE(settings_.GetTeachers());
     EXPECT_FALSE(settings_.GetParents());
     EXPECT_FALSE(settings_.GetTeacherOverviews());
@@ -115,7 +115,7 @@ TEST_F(PrintDialogs, SomethingMustBeSelectedForPrinting) {
         for (int i = 0; i < 4; ++i) {
             Tick(dialog.GetBox(i), c.boxes[i]);
         }
-        EXPECT_EQ(dialog.AcceptOK(), c.accepted);
+        EXPECT_EQ(dialog.TransferDataFromWindow(), c.accepted);
         EXPECT_EQ(sink_.Texts(), c.accepted ? std::vector<std::string>{}
                                             : std::vector<std::string>{kNothingSelected});
         if (!c.accepted) {
@@ -134,7 +134,7 @@ TEST_F(PrintDialogs, TheAdvancedButtonOpensTheAdvancedDialogOnTheSameSettings) {
         auto* advanced = dynamic_cast<PrintSettingsAdvDlg*>(shown);
         if (advanced != nullptr) {
             Tick(advanced->GetOneParentBox(), true);
-            EXPECT_TRUE(advanced->AcceptOK());
+            EXPECT_TRUE(advanced->TransferDataFromWindow());
         }
         return wxID_OK;
     });
@@ -163,7 +163,7 @@ TEST_F(PrintDialogs, AdvancedSettingsRoundTrip) {
         dialog.GetParentNotesField()->SetValue(wxString::FromUTF8("Parents: café"));
         dialog.GetTeacherNotesField()->SetValue("Teachers");
         dialog.GetLogoField()->SetValue("/srv/logo.png");
-        ASSERT_TRUE(dialog.AcceptOK());
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
     }
     EXPECT_FALSE(settings_.GetQRCodes());
     EXPECT_TRUE(settings_.GetUseSansSerif());
@@ -208,7 +208,7 @@ TEST_F(PrintDialogs, ABadSmallFontSizeIsRefusedAndKeepsTheNotes) {
         dialog.GetSizeField()->SetValue(size);
         dialog.GetParentNotesField()->SetValue("not yet");
         Tick(dialog.GetOneParentBox(), true);
-        EXPECT_FALSE(dialog.AcceptOK());
+        EXPECT_FALSE(dialog.TransferDataFromWindow());
         EXPECT_EQ(sink_.Texts(), std::vector<std::string>{kBadPointSize});
         EXPECT_EQ(settings.GetParentNotes(), "");
         EXPECT_TRUE(settings.GetOneParentPerSheet());
@@ -238,7 +238,7 @@ TEST_F(PrintDialogs, CalendarButtonsShowAndStoreTheUsersChoice) {
             Choose(dialog.GetCalendarButton(c.choose));
             EXPECT_FALSE(dialog.GetCalendarButton(1 - c.choose)->GetValue());
         }
-        ASSERT_TRUE(dialog.AcceptOK());
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
         EXPECT_EQ(User().GetICalendarType(), c.after);
     }
 }
@@ -260,7 +260,7 @@ TEST_F(PrintDialogs, BrowsedScriptsAndLogoAreStored) {
     EXPECT_EQ(dialog.GetLogoField()->GetValue(), "/pictures/logo.gif");
 
     dialog.GetParentScriptField()->SetValue("");
-    ASSERT_TRUE(dialog.AcceptOK());
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(User().Get("teacherprintscript"), "/scripts/teacher.lua");
     EXPECT_EQ(User().Get("parentprintscript"), "");
     EXPECT_EQ(settings_.GetLogoFile(), "/pictures/logo.gif");
@@ -270,7 +270,7 @@ TEST_F(PrintDialogs, WithoutSettingsOnlyTheScriptsAreStored) {
     PrintSettingsAdvDlg dialog(TopWindow(), nullptr, &controller_, "");
     dialog.GetSizeField()->SetValue("0");
     dialog.GetTeacherScriptField()->SetValue("/t.lua");
-    EXPECT_TRUE(dialog.AcceptOK());
+    EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_TRUE(sink_.entries.empty());
     EXPECT_EQ(User().Get("teacherprintscript"), "/t.lua");
 }

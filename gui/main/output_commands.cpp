@@ -3,13 +3,15 @@
 
 #include <memory>
 
+#include "app/qm_controller.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
+#include "gui/main/command_context.h"
 #include "gui/main/event_file_names.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
-#include "gui/main/quillmoot_frame.h"
+#include "gui/main/schedule_commands.h"
 #include "gui/main/schedule_views.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -77,29 +79,27 @@ void ExportHandouts(wxWindow* parent, MultiDaySchedule& schedule, bool teachers)
 }
 
 // Every output command needs a loaded event; without one it does nothing.
-std::function<void(QuillmootFrame&)> WithSchedule(void (*run)(QuillmootFrame&, MultiDaySchedule&,
-                                                              Event&)) {
-    return [run](QuillmootFrame& frame) {
-        MultiDaySchedule* schedule = frame.GetController().GetSchedule();
-        if (schedule != nullptr && schedule->GetEvent()) {
-            run(frame, *schedule, *schedule->GetEvent());
+std::function<void(const CommandContext&)> WithSchedule(void (*run)(const CommandContext&,
+                                                                    MultiDaySchedule&, Event&)) {
+    return [run](const CommandContext& context) {
+        if (MultiDaySchedule* schedule = ScheduleWithEvent(context)) {
+            run(context, *schedule, *schedule->GetEvent());
         }
     };
 }
 
 // A report's window over the text that the schedule's member makes.
 template <std::string (MultiDaySchedule::*make)() const>
-void ShowReport(QuillmootFrame& frame, const char* title) {
-    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
-    if (schedule != nullptr && schedule->GetEvent()) {
-        ReportDlg dialog(&frame, title, (schedule->*make)());
+void ShowReport(const CommandContext& context, const char* title) {
+    if (MultiDaySchedule* schedule = ScheduleWithEvent(context)) {
+        ReportDlg dialog(context.parent, title, (schedule->*make)());
         dialog.ShowModal();
     }
 }
 
 template <class List>
-void ExportList(QuillmootFrame& frame, List& list) {
-    const std::string path = ChooseSavePath(&frame, kCsvWildcard, ".csv");
+void ExportList(const CommandContext& context, List& list) {
+    const std::string path = ChooseSavePath(context.parent, kCsvWildcard, ".csv");
     if (!path.empty()) {
         list.ExportCSV(path);
     }
@@ -110,34 +110,34 @@ void ExportList(QuillmootFrame& frame, List& list) {
 const CommandFamily& OutputCommands() {
     using C = CommandId;
     using N = CommandNeeds;
-    using F = QuillmootFrame;
+    using X = const CommandContext&;
     using S = MultiDaySchedule;
     static const auto preview = WithSchedule(
-        [](F& frame, S&, Event& event) { frame.ShowPrintPreview(&event.GetPrintSettings()); });
+        [](X context, S&, Event& event) { ShowPrintPreview(context, &event.GetPrintSettings()); });
     static const CommandFamily family = {
         {C::PrintSettings, "P&rint Settings...", "Change how the printouts look", N::Loaded,
-         WithSchedule([](F& frame, S&, Event& event) {
-             PrintSettingsDlg dialog(&frame, &event.GetPrintSettings(), &frame.controller_,
+         WithSchedule([](X context, S&, Event& event) {
+             PrintSettingsDlg dialog(context.parent, &event.GetPrintSettings(), &context.controller,
                                      "Default options for all print jobs:");
              dialog.ShowModal();
          })},
         {C::Print, "&Print...", "Print the current schedule", N::Loaded,
-         WithSchedule([](F& frame, S&, Event& event) {
-             if (frame.ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
-                 QMPrintout printout(&frame.controller_, event.GetPrintSettings());
-                 PrintWithDialog(&frame, &printout);
+         WithSchedule([](X context, S&, Event& event) {
+             if (ConfirmOutputRun(context, OutputRun::Print, &event.GetPrintSettings())) {
+                 QMPrintout printout(&context.controller, event.GetPrintSettings());
+                 PrintWithDialog(context.parent, &printout);
              }
          })},
         {C::PrintToPdf, "Print to PD&F...", "Print the current schedule to a PDF file", N::Loaded,
-         WithSchedule([](F& frame, S&, Event& event) {
-             if (!frame.ConfirmOutputRun(OutputRun::Print, &event.GetPrintSettings())) {
+         WithSchedule([](X context, S&, Event& event) {
+             if (!ConfirmOutputRun(context, OutputRun::Print, &event.GetPrintSettings())) {
                  return;
              }
-             const std::string path = ChooseSavePath(&frame, kPdfWildcard, ".pdf");
+             const std::string path = ChooseSavePath(context.parent, kPdfWildcard, ".pdf");
              if (path.empty()) {
                  return;
              }
-             PDFPrintout pdf(&frame.controller_, event.GetPrintSettings());
+             PDFPrintout pdf(&context.controller, event.GetPrintSettings());
              if (pdf.CreatePDF(path.c_str())) {
                  ReportMessage(SeverityInformation, "PDF file created successfully");
              }
@@ -148,8 +148,8 @@ const CommandFamily& OutputCommands() {
         // One person's handout; the event's own settings stay as they are.
         {C::PrintPreviewSelected, "&Print Teacher Handout",
          "Print the handout for the selected teacher", N::Nothing,
-         WithSchedule([](F& frame, S&, Event& event) {
-             const Person* person = frame.tree_ ? frame.tree_->GetSelectedObject() : nullptr;
+         WithSchedule([](X context, S&, Event& event) {
+             const Person* person = context.selection.GetSelectedObject();
              if (person == nullptr) {
                  return;
              }
@@ -170,98 +170,107 @@ const CommandFamily& OutputCommands() {
              } else {
                  settings.SelectSingleParent(index);
              }
-             frame.ShowPrintPreview(&settings);
+             ShowPrintPreview(context, &settings);
          })},
         {C::ExportTeachers, "Export &Teachers to File...", "Export the teachers to a file",
-         N::Loaded,
-         WithSchedule([](F& frame, S&, Event& event) { ExportList(frame, event.GetTeachers()); })},
+         N::Loaded, WithSchedule([](X context, S&, Event& event) {
+             ExportList(context, event.GetTeachers());
+         })},
         {C::ExportPupils, "Export &Pupils to File...", "Export the parents and pupils to a file",
-         N::Loaded,
-         WithSchedule([](F& frame, S&, Event& event) { ExportList(frame, event.GetParents()); })},
+         N::Loaded, WithSchedule([](X context, S&, Event& event) {
+             ExportList(context, event.GetParents());
+         })},
         {C::ExportAppointments, "Export &Appointments to File...",
          "Export the appointments to a file", N::Loaded,
-         WithSchedule([](F& frame, S& schedule, Event&) { ExportList(frame, schedule); })},
+         WithSchedule([](X context, S& schedule, Event&) { ExportList(context, schedule); })},
         {C::ExportTeacherHandouts, "Export Teacher Handouts...",
          "Export the teacher handouts to a file", N::Loaded,
-         WithSchedule(
-             [](F& frame, S& schedule, Event&) { ExportHandouts(&frame, schedule, true); })},
+         WithSchedule([](X context, S& schedule, Event&) {
+             ExportHandouts(context.parent, schedule, true);
+         })},
         {C::ExportParentHandouts, "Export Parent Handouts...",
          "Export the parent handouts to a file", N::Loaded,
-         WithSchedule(
-             [](F& frame, S& schedule, Event&) { ExportHandouts(&frame, schedule, false); })},
+         WithSchedule([](X context, S& schedule, Event&) {
+             ExportHandouts(context.parent, schedule, false);
+         })},
         {C::ReportTeachersWithoutAppointments, "&Teachers with no appointments...",
          "Report on all teachers who have no appointments", N::Loaded,
-         [](F& frame) {
-             ShowReport<&S::ReportTeachersWithoutAppointments>(frame,
+         [](X context) {
+             ShowReport<&S::ReportTeachersWithoutAppointments>(context,
                                                                "Teachers with no appointments");
          }},
         {C::ReportParentsWithoutAppointments, "&Parents with no appointments...",
          "Report on all parents who have no appointments", N::Loaded,
-         [](F& frame) {
-             ShowReport<&S::ReportParentsWithoutAppointments>(frame,
+         [](X context) {
+             ShowReport<&S::ReportParentsWithoutAppointments>(context,
                                                               "Parents with no appointments");
          }},
         {C::ReportPupilsWithoutAppointments, "P&upils with no appointments...",
          "Report on all pupils who have no appointments", N::Loaded,
-         [](F& frame) {
-             ShowReport<&S::ReportPupilsWithoutAppointments>(frame, "Pupils with no appointments");
+         [](X context) {
+             ShowReport<&S::ReportPupilsWithoutAppointments>(context,
+                                                             "Pupils with no appointments");
          }},
         {C::ReportTeachersWithAppointments, "Teachers with &appointments...",
          "Report on all teachers who have appointments", N::Loaded,
-         [](F& frame) {
-             ShowReport<&S::ReportTeachersWithAppointments>(frame, "Teachers with appointments");
+         [](X context) {
+             ShowReport<&S::ReportTeachersWithAppointments>(context, "Teachers with appointments");
          }},
         {C::ReportUnbookedAppointments, "Un&booked appointments...",
          "Report on appointments that are not yet booked", N::Loaded,
-         [](F& frame) { ShowReport<&S::ReportUnbookedRequests>(frame, "Unbooked appointments"); }},
+         [](X context) {
+             ShowReport<&S::ReportUnbookedRequests>(context, "Unbooked appointments");
+         }},
     };
     return family;
 }
 
-bool QuillmootFrame::ConfirmOutputRun(OutputRun run, PrintSettings* settings) {
+bool ConfirmOutputRun(const CommandContext& context, OutputRun run, PrintSettings* settings) {
     // It may lock the event.
-    const ChangeScope change(*this);
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (schedule == nullptr || !schedule->GetEvent()) {
+    const QMController::ChangeScope change(context.controller);
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
+    if (schedule == nullptr) {
         return false;
     }
     Event& event = *schedule->GetEvent();
     const std::string question =
         OutputRunQuestion(schedule->AllRequestsBooked(), schedule->GetScore().IsLow(), run);
-    if (!question.empty() && !AskYesNo(question)) {
+    if (!question.empty() && !AskYesNo(context.parent, question)) {
         return false;
     }
     PrintSettings& options = settings != nullptr ? *settings : event.GetPrintSettings();
     if (run == OutputRun::Email) {
-        if (!emailOptionsEditor_ || !emailOptionsEditor_(this, options)) {
+        if (!context.emailOptionsEditor ||
+            !context.emailOptionsEditor(context.parent, schedule->GetEvent(), options)) {
             return false;
         }
     } else {
-        PrintSettingsDlg dialog(this, &options, &controller_,
+        PrintSettingsDlg dialog(context.parent, &options, &context.controller,
                                 "Please confirm options for this print job before continuing:");
         if (dialog.ShowModal() != wxID_OK) {
             return false;
         }
     }
     if (!event.IsLocked() &&
-        AskYesNo("At this point it is recommended that you lock the schedule to prevent further "
+        AskYesNo(context.parent,
+                 "At this point it is recommended that you lock the schedule to prevent further "
                  "accidental modification. Lock the schedule?")) {
-        LockSchedule();
+        LockSchedule(*schedule);
     }
     return true;
 }
 
-void QuillmootFrame::ShowPrintPreview(PrintSettings* settings) {
-    MultiDaySchedule* schedule = controller_.GetSchedule();
-    if (schedule == nullptr || !schedule->GetEvent()) {
+void ShowPrintPreview(const CommandContext& context, PrintSettings* settings) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
+    if (schedule == nullptr) {
         return;
     }
     PrintSettings& options =
         settings != nullptr ? *settings : schedule->GetEvent()->GetPrintSettings();
-    if (!ConfirmOutputRun(OutputRun::Print, &options)) {
+    if (!ConfirmOutputRun(context, OutputRun::Print, &options)) {
         return;
     }
-    auto* preview = new wxPrintPreview(new QMPrintout(&controller_, options),
-                                       new QMPrintout(&controller_, options));
-    ShowPreviewWindow(this, preview);
+    auto* preview = new wxPrintPreview(new QMPrintout(&context.controller, options),
+                                       new QMPrintout(&context.controller, options));
+    ShowPreviewWindow(context.parent, preview);
 }

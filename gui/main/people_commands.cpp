@@ -6,7 +6,7 @@
 #include "gui/dialogs/time_entry.h"
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/quillmoot_frame.h"
+#include "gui/main/people_commands.h"
 #include "gui/main/schedule_views.h"
 #include "gui/main/selected_item_commands.h"
 #include "gui/people/attendee_pres_dlg.h"
@@ -27,30 +27,31 @@
 namespace {
 
 // A change to everybody, asked first.
-void ApplyToAll(QuillmootFrame& frame, const std::string& question,
+void ApplyToAll(const CommandContext& context, const std::string& question,
                 void (*apply)(MultiDaySchedule&)) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
-    if (!schedule || !frame.AskYesNo(question)) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
+    if (!schedule || !AskYesNo(context.parent, question)) {
         return;
     }
     apply(*schedule);
 }
 
-void AddParent(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void AddParent(const CommandContext& context) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
     Event& event = *schedule->GetEvent();
     if (event.GetParents().Count() == 0 &&
-        !frame.AskYesNo("It is a lot faster to import parents from a file rather than adding them "
-                        "manually. Are you sure you want to add a parent manually?")) {
+        !AskYesNo(context.parent,
+                  "It is a lot faster to import parents from a file rather than adding them "
+                  "manually. Are you sure you want to add a parent manually?")) {
         return;
     }
     auto parent = std::make_unique<Parent>();
     parent->ResetAttendanceAllDays(schedule);
     {
-        ParentDlg dialog(&frame, parent.get(), schedule, EditMode::Add);
+        ParentDlg dialog(context.parent, parent.get(), schedule, EditMode::Add);
         if (dialog.ShowModal() != wxID_OK) {
             return;
         }
@@ -60,8 +61,8 @@ void AddParent(QuillmootFrame& frame) {
     }
 }
 
-void AddPresentation(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void AddPresentation(const CommandContext& context) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule || schedule->GetDay(0) == nullptr) {
         return;
     }
@@ -70,7 +71,7 @@ void AddPresentation(QuillmootFrame& frame) {
     presentation->SetDate(first->GetDate());
     presentation->SetTimes(first->GetStartTime(), first->SlotToTime(1));
     {
-        PresentationDlg dialog(&frame, EditMode::Add, presentation.get(), schedule);
+        PresentationDlg dialog(context.parent, EditMode::Add, presentation.get(), schedule);
         if (dialog.ShowModal() != wxID_OK) {
             return;
         }
@@ -80,24 +81,24 @@ void AddPresentation(QuillmootFrame& frame) {
     }
 }
 
-void AddBreakToAllTeachers(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void AddBreakToAllTeachers(const CommandContext& context) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
-    TeacherBreakDlg dialog(&frame, schedule);
+    TeacherBreakDlg dialog(context.parent, schedule);
     if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
         dialog.GetCurrentDay()->AddBreaksForAllTeachers(
             dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
     }
 }
 
-void DeleteBreakFromAllTeachers(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void DeleteBreakFromAllTeachers(const CommandContext& context) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
-    TimeEntryDlg dialog(&frame, "Enter break time",
+    TimeEntryDlg dialog(context.parent, "Enter break time",
                         "Please enter the time of the break:", schedule);
     if (dialog.ShowModal() != wxID_OK) {
         return;
@@ -108,8 +109,8 @@ void DeleteBreakFromAllTeachers(QuillmootFrame& frame) {
     }
 }
 
-void DeleteUnbookedParents(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void DeleteUnbookedParents(const CommandContext& context) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
@@ -119,23 +120,24 @@ void DeleteUnbookedParents(QuillmootFrame& frame) {
                       "All parents have appointments, so none will be deleted");
         return;
     }
-    if (!frame.AskYesNo("There are " + std::to_string(count) +
-                        " parents with no appointments. Are you sure you want to delete them all? "
-                        "This operation cannot be undone!")) {
+    if (!AskYesNo(context.parent,
+                  "There are " + std::to_string(count) +
+                      " parents with no appointments. Are you sure you want to delete them all? "
+                      "This operation cannot be undone!")) {
         return;
     }
     const int deleted = schedule->DeleteParents();
     ReportMessage(SeverityInformation, std::to_string(deleted) + " parents have been deleted");
 }
 
-void BookFormAppointment(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void BookFormAppointment(const CommandContext& context) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
     // Only a form's own item names a form; "No form specified" is not one.
     static const std::string kPrefix = "Form ";
-    const std::string label = frame.GetTree()->GetSelectedGroupName();
+    const std::string label = context.selection.GetSelectedGroupName();
     if (label.size() <= kPrefix.size() || label.compare(0, kPrefix.size(), kPrefix) != 0) {
         return;
     }
@@ -145,7 +147,7 @@ void BookFormAppointment(QuillmootFrame& frame) {
     int priority = 1;
     {
         TeacherEntryDlg dialog(
-            &frame, &event.GetTeachers(), nullptr,
+            context.parent, &event.GetTeachers(), nullptr,
             "Please choose a teacher for all pupils in form " + form + " to see -",
             LongestDaySlots(*schedule));
         if (dialog.ShowModal() != wxID_OK) {
@@ -159,13 +161,13 @@ void BookFormAppointment(QuillmootFrame& frame) {
     }
 }
 
-void EditPresentationsAttended(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+void EditPresentationsAttended(const CommandContext& context) {
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
     if (!schedule) {
         return;
     }
-    Person* person = frame.GetTree()->GetSelectedObject();
-    if (person == nullptr && frame.GetTree()->GetSelectedPresentation() == nullptr) {
+    Person* person = context.selection.GetSelectedObject();
+    if (person == nullptr && context.selection.GetSelectedPresentation() == nullptr) {
         ReportMessage(SeverityError,
                       "Nobody is selected - please select the correct person "
                       "in the left-hand window and try again");
@@ -179,17 +181,17 @@ void EditPresentationsAttended(QuillmootFrame& frame) {
         return;
     }
     {
-        AttendeePresDlg dialog(&frame, static_cast<Attendee*>(person), schedule);
+        AttendeePresDlg dialog(context.parent, static_cast<Attendee*>(person), schedule);
         dialog.ShowModal();
     }
 }
 
-void SetAllAttending(QuillmootFrame& frame, bool teachers) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void SetAllAttending(const CommandContext& context, bool teachers) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
-    Presentation* presentation = frame.GetTree()->GetSelectedPresentation();
+    Presentation* presentation = context.selection.GetSelectedPresentation();
     if (presentation == nullptr) {
         ReportMessage(SeverityError, NothingSelected("presentation"));
         return;
@@ -221,9 +223,8 @@ void SetAllAttending(QuillmootFrame& frame, bool teachers) {
 const CommandFamily& PeopleCommands() {
     using C = CommandId;
     using N = CommandNeeds;
-    using F = QuillmootFrame;
+    using X = const CommandContext&;
     using S = MultiDaySchedule;
-    using T = EventTreeView;
     static const CommandFamily family = {
         {C::AddParent, "Add &Parent...", "Add a parent", N::Loaded, AddParent},
         {C::AddPresentation, "Add Presentation...", "Add a presentation", N::Loaded,
@@ -231,18 +232,23 @@ const CommandFamily& PeopleCommands() {
         {C::AddBreakToAllTeachers, "Add &Break to all Teachers...", "Add a break to all teachers",
          N::Editable, AddBreakToAllTeachers},
         {C::EditParent, "Edit P&arent...", "Edit the currently selected parent", N::Loaded,
-         [](F& frame) { EditSelected(frame, "parent", &T::GetSelectedParent, &F::EditParent); }},
+         [](X context) {
+             EditSelected(context, "parent", &Selection::GetSelectedParent, EditParent);
+         }},
         {C::EditPupil, "Edit P&upil...", "Edit the currently selected pupil", N::Loaded,
-         [](F& frame) { EditSelected(frame, "pupil", &T::GetSelectedPupil, &F::EditPupil); }},
+         [](X context) {
+             EditSelected(context, "pupil", &Selection::GetSelectedPupil, EditPupil);
+         }},
         {C::EditPresentation, "Edit Presentation...", "Edit the currently selected presentation",
          N::Loaded,
-         [](F& frame) {
-             EditSelected(frame, "presentation", &T::GetSelectedPresentation, &F::EditPresentation);
+         [](X context) {
+             EditSelected(context, "presentation", &Selection::GetSelectedPresentation,
+                          EditPresentation);
          }},
         {C::DeleteParent, "Delete Parent", "Delete the selected parent", N::Editable,
-         [](F& frame) {
+         [](X context) {
              DeleteSelected<Parent>(
-                 frame, "parent", &T::GetSelectedParent,
+                 context, "parent", &Selection::GetSelectedParent,
                  [](const Parent& parent) {
                      return "This will permanently remove the parent '" + parent.GetDisplayName() +
                             "' and all the pupil(s) belonging to them.\nAre you sure you want to "
@@ -252,9 +258,9 @@ const CommandFamily& PeopleCommands() {
          }},
         {C::DeletePresentation, "Delete Presentation", "Delete the selected presentation",
          N::Editable,
-         [](F& frame) {
+         [](X context) {
              DeleteSelected<Presentation>(
-                 frame, "presentation", &T::GetSelectedPresentation,
+                 context, "presentation", &Selection::GetSelectedPresentation,
                  [](const Presentation& presentation) {
                      return "This will permanently remove the presentation '" +
                             presentation.GetName() + "'.\nAre you sure you want to do this?";
@@ -265,8 +271,8 @@ const CommandFamily& PeopleCommands() {
          "Delete a break from all teachers", N::Editable, DeleteBreakFromAllTeachers},
         {C::DeleteAllTeacherBreaks, "Delete All Teacher Breaks",
          "Delete all breaks from all teachers", N::Editable,
-         [](F& frame) {
-             ApplyToAll(frame,
+         [](X context) {
+             ApplyToAll(context,
                         "This will remove all breaks from all teachers. Are you sure you want to "
                         "do this?",
                         [](S& schedule) { schedule.RemoveTeacherBreaks(); });
@@ -275,8 +281,8 @@ const CommandFamily& PeopleCommands() {
          "Delete all parents who have no appointments", N::Editable, DeleteUnbookedParents},
         {C::ResetAttendanceTimes, "Reset Attendance Times",
          "Reset attendance times for everyone back to event default", N::Editable,
-         [](F& frame) {
-             ApplyToAll(frame,
+         [](X context) {
+             ApplyToAll(context,
                         "This will reset the attendance times for all teachers and all parents "
                         "back to the event's start and end times. Are you sure you want to do "
                         "this?",
@@ -284,9 +290,9 @@ const CommandFamily& PeopleCommands() {
          }},
         {C::DeleteAppointments, "Delete Appointments", "Delete all appointments from this event",
          N::Editable,
-         [](F& frame) {
+         [](X context) {
              ApplyToAll(
-                 frame,
+                 context,
                  "This will remove all the existing appointments from this event, resulting in "
                  "no pupils wanting to see anybody.\nThis is typically only done when you wish "
                  "to use last year's file as a base for this year's parents evening.\nAre you "
@@ -309,9 +315,9 @@ const CommandFamily& PeopleCommands() {
          }},
         {C::DeleteParentsAndPupils, "Delete Parents and Pupils",
          "Delete all parents and pupils from this event", N::Editable,
-         [](F& frame) {
+         [](X context) {
              ApplyToAll(
-                 frame,
+                 context,
                  "This will remove all parents and pupils from this event, leaving only the "
                  "teachers remaining.\nThis is typically only done when you have a new year of "
                  "pupils and you need to set up a totally new schedule for them.\nAre you sure "
@@ -328,29 +334,29 @@ const CommandFamily& PeopleCommands() {
                  });
          }},
         {C::BookFormAppointment, "Book Form Appointment",
-         "Make an appointment for every pupil in this form", N::Nothing, BookFormAppointment},
+         "Make an appointment for every pupil in this form", N::Editable, BookFormAppointment},
         {C::SetAllTeachersAttending, "Set All &Teachers Attending",
-         "Invite all teachers to the presentation", N::Nothing,
-         [](F& frame) { SetAllAttending(frame, true); }},
+         "Invite all teachers to the presentation", N::Editable,
+         [](X context) { SetAllAttending(context, true); }},
         {C::SetAllParentsAttending, "Set All &Parents Attending",
-         "Invite all parents to the presentation", N::Nothing,
-         [](F& frame) { SetAllAttending(frame, false); }},
+         "Invite all parents to the presentation", N::Editable,
+         [](X context) { SetAllAttending(context, false); }},
         {C::EditPresentationsAttended, "Edit &Presentations",
-         "View and alter this person's presentations", N::Nothing, EditPresentationsAttended},
+         "View and alter this person's presentations", N::Editable, EditPresentationsAttended},
     };
     return family;
 }
 
-void QuillmootFrame::EditParent(Parent* parent) {
-    const ChangeScope change(*this);
-    MultiDaySchedule* schedule = controller_.GetSchedule();
+void EditParent(const CommandContext& context, Parent* parent) {
+    const QMController::ChangeScope change(context.controller);
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
     if (!schedule || parent == nullptr) {
         return;
     }
     bool accepted = false;
     bool savedWhileOpen = false;
     {
-        ParentDlg dialog(this, parent, schedule, EditMode::Edit);
+        ParentDlg dialog(context.parent, parent, schedule, EditMode::Edit);
         accepted = dialog.ShowModal() == wxID_OK;
         savedWhileOpen = dialog.SavedWhileOpen();
     }
@@ -359,9 +365,9 @@ void QuillmootFrame::EditParent(Parent* parent) {
     }
 }
 
-void QuillmootFrame::EditPupil(Pupil* pupil) {
-    const ChangeScope change(*this);
-    MultiDaySchedule* schedule = controller_.GetSchedule();
+void EditPupil(const CommandContext& context, Pupil* pupil) {
+    const QMController::ChangeScope change(context.controller);
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
     if (!schedule || !schedule->GetEvent() || pupil == nullptr) {
         return;
     }
@@ -370,30 +376,30 @@ void QuillmootFrame::EditPupil(Pupil* pupil) {
         Parent* parent = parents.At(p);
         for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
             if (parent->GetPupil(i) == pupil) {
-                EditPupilOfParent(parent, i);
+                EditPupilOfParent(context, parent, i);
                 return;
             }
         }
     }
 }
 
-void QuillmootFrame::EditPupilOfParent(Parent* parent, unsigned index) {
-    const ChangeScope change(*this);
-    MultiDaySchedule* schedule = controller_.GetSchedule();
+void EditPupilOfParent(const CommandContext& context, Parent* parent, unsigned index) {
+    const QMController::ChangeScope change(context.controller);
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
     Pupil* pupil = parent ? parent->GetPupil(index) : nullptr;
     if (!schedule || pupil == nullptr) {
         return;
     }
-    PupilDlg dialog(this, parent, pupil, schedule);
+    PupilDlg dialog(context.parent, parent, pupil, schedule);
     dialog.ShowModal();
 }
 
-void QuillmootFrame::EditPresentation(Presentation* presentation) {
-    const ChangeScope change(*this);
-    MultiDaySchedule* schedule = controller_.GetSchedule();
+void EditPresentation(const CommandContext& context, Presentation* presentation) {
+    const QMController::ChangeScope change(context.controller);
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
     if (!schedule || presentation == nullptr) {
         return;
     }
-    PresentationDlg dialog(this, EditMode::Edit, presentation, schedule);
+    PresentationDlg dialog(context.parent, EditMode::Edit, presentation, schedule);
     dialog.ShowModal();
 }

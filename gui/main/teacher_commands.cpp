@@ -4,9 +4,9 @@
 #include "foundation/uc_error.h"
 #include "gui/main/event_summary_pane.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
 #include "gui/main/selected_item_commands.h"
+#include "gui/main/teacher_commands.h"
 #include "gui/people/appt_entry_dlg.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
@@ -16,21 +16,22 @@
 
 namespace {
 
-void AddTeacher(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.ScheduleWithEvent();
+void AddTeacher(const CommandContext& context) {
+    MultiDaySchedule* schedule = ScheduleWithEvent(context);
     if (!schedule) {
         return;
     }
     if (schedule->GetEvent()->GetTeachers().Count() == 0 &&
-        !frame.AskYesNo("It is a lot faster to import teachers from a file rather than adding "
-                        "them manually. Are you sure you want to add a teacher manually?")) {
+        !AskYesNo(context.parent,
+                  "It is a lot faster to import teachers from a file rather than adding "
+                  "them manually. Are you sure you want to add a teacher manually?")) {
         return;
     }
     auto teacher = std::make_unique<Teacher>();
     teacher->ResetAttendanceAllDays(schedule);
     bool accepted = false;
     {
-        TeacherDlg dialog(&frame, schedule, teacher.get(), EditMode::Add);
+        TeacherDlg dialog(context.parent, schedule, teacher.get(), EditMode::Add);
         accepted = dialog.ShowModal() == wxID_OK;
         if (accepted) {
             *teacher = dialog.GetWorkingCopy();
@@ -41,15 +42,15 @@ void AddTeacher(QuillmootFrame& frame) {
     }
 }
 
-void EditAppointments(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
+void EditAppointments(const CommandContext& context) {
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
     if (!schedule) {
         return;
     }
     bool accepted = false;
     bool saved = false;
     {
-        ApptEntryDlg dialog(&frame, schedule, frame.GetTree()->GetSelectedPupil());
+        ApptEntryDlg dialog(context.parent, schedule, context.selection.GetSelectedPupil());
         accepted = dialog.ShowModal() == wxID_OK;
         saved = dialog.SavedWhileOpen();
     }
@@ -59,16 +60,16 @@ void EditAppointments(QuillmootFrame& frame) {
     }
 }
 
-void EditTeacherAppointments(QuillmootFrame& frame) {
-    MultiDaySchedule* schedule = frame.GetController().GetSchedule();
-    Teacher* teacher = schedule ? frame.GetTree()->GetSelectedTeacher() : nullptr;
+void EditTeacherAppointments(const CommandContext& context) {
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
+    Teacher* teacher = schedule ? context.selection.GetSelectedTeacher() : nullptr;
     if (teacher == nullptr) {
         return;
     }
     bool accepted = false;
     bool saved = false;
     {
-        TApptEntryDlg dialog(&frame, schedule, teacher);
+        TApptEntryDlg dialog(context.parent, schedule, teacher);
         accepted = dialog.ShowModal() == wxID_OK;
         saved = dialog.SavedWhileOpen();
     }
@@ -82,17 +83,17 @@ void EditTeacherAppointments(QuillmootFrame& frame) {
 const CommandFamily& TeacherCommands() {
     using C = CommandId;
     using N = CommandNeeds;
-    using F = QuillmootFrame;
+    using X = const CommandContext&;
     static const CommandFamily family = {
         {C::AddTeacher, "Add &Teacher...", "Add a teacher", N::Loaded, AddTeacher},
         {C::EditTeacher, "Edit T&eacher...", "Edit the currently selected teacher", N::Loaded,
-         [](F& frame) {
-             EditSelected(frame, "teacher", &EventTreeView::GetSelectedTeacher, &F::EditTeacher);
+         [](X context) {
+             EditSelected(context, "teacher", &Selection::GetSelectedTeacher, EditTeacher);
          }},
         {C::DeleteTeacher, "Delete Teacher", "Delete the selected teacher", N::Editable,
-         [](F& frame) {
+         [](X context) {
              DeleteSelected<Teacher>(
-                 frame, "teacher", &EventTreeView::GetSelectedTeacher,
+                 context, "teacher", &Selection::GetSelectedTeacher,
                  [](const Teacher& teacher) {
                      return "This will permanently remove the teacher '" +
                             teacher.GetDisplayName() + "'\nAre you sure you want to do this?";
@@ -107,16 +108,16 @@ const CommandFamily& TeacherCommands() {
     return family;
 }
 
-void QuillmootFrame::EditTeacher(Teacher* teacher) {
-    const ChangeScope change(*this);
-    MultiDaySchedule* schedule = controller_.GetSchedule();
+void EditTeacher(const CommandContext& context, Teacher* teacher) {
+    const QMController::ChangeScope change(context.controller);
+    MultiDaySchedule* schedule = context.controller.GetSchedule();
     if (!schedule || teacher == nullptr) {
         return;
     }
     bool accepted = false;
     bool saved = false;
     {
-        TeacherDlg dialog(this, schedule, teacher, EditMode::Edit);
+        TeacherDlg dialog(context.parent, schedule, teacher, EditMode::Edit);
         accepted = dialog.ShowModal() == wxID_OK;
         saved = dialog.SavedWhileOpen();
         if (accepted) {

@@ -1,11 +1,12 @@
 #include <wx/filedlg.h>
 #include <wx/wupdlock.h>
 
+#include "app/qm_controller.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
+#include "gui/main/command_context.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/quillmoot_frame.h"
 #include "gui/main/script_stop_window.h"
 #include "scripting/qm_lua_script.h"
 
@@ -14,28 +15,18 @@ namespace {
 constexpr const char* kScriptFileWildcard =
     "Lua script files (*.lua)|*.lua;*.[lL][uU][aA]|All files (*.*)|*";
 
-}  // namespace
-
-const CommandFamily& ScriptCommands() {
-    static const CommandFamily family = {
-        {CommandId::RunScriptedReport, "Run a &scripted report...",
-         "Run a Lua script to create a report", CommandNeeds::Loaded,
-         &QuillmootFrame::OnRunScriptedReport},
-    };
-    return family;
-}
-
-void QuillmootFrame::OnRunScriptedReport() {
-    if (!ScheduleWithEvent()) {
+void RunScriptedReport(const CommandContext& context) {
+    if (!ScheduleWithEvent(context)) {
         return;
     }
     FileChoice choice;
     if (!PromptService::Current().ChooseFile(
-            this, {"Choose a script file", kScriptFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
+            context.parent,
+            {"Choose a script file", kScriptFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
             &choice)) {
         return;
     }
-    QMLuaScript script(ToUtf8(choice.path).c_str(), &controller_);
+    QMLuaScript script(ToUtf8(choice.path).c_str(), &context.controller);
     if (!script.loaded) {
         ReportMessage(SeverityError, "Script file is not valid");
         return;
@@ -43,15 +34,25 @@ void QuillmootFrame::OnRunScriptedReport() {
     script.captureOutput = true;
     {
         // The script may add and delete people as it runs: nothing may paint them meanwhile.
-        wxWindowUpdateLocker frozen(this);
-        ScriptStopWindow stopWindow(this);
+        wxWindowUpdateLocker frozen(wxGetTopLevelParent(context.parent));
+        ScriptStopWindow stopWindow(context.parent);
         script.SetStopCheck([&stopWindow] { return stopWindow.ShouldStop(); });
         script.RunMain();
         script.SetStopCheck(nullptr);
     }
     // Over views that show the event as the script left it.
-    AfterChange([this, output = script.output] {
-        ReportDlg report(this, "Script run completed", output);
+    context.AfterViewsFollow([parent = context.parent, output = script.output] {
+        ReportDlg report(parent, "Script run completed", output);
         report.ShowModal();
     });
+}
+
+}  // namespace
+
+const CommandFamily& ScriptCommands() {
+    static const CommandFamily family = {
+        {CommandId::RunScriptedReport, "Run a &scripted report...",
+         "Run a Lua script to create a report", CommandNeeds::Loaded, RunScriptedReport},
+    };
+    return family;
 }

@@ -1,7 +1,8 @@
+#include "import/wx/import_commands.h"
+#include "app/qm_controller.h"
+#include "gui/main/command_context.h"
 #include "gui/main/event_tree_ctrl.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/quillmoot_frame.h"
-#include "import/wx/import_commands.h"
 #include "import/wx/import_preview_tree.h"
 
 namespace {
@@ -20,28 +21,30 @@ public:
 const CommandFamily& ImportCommands() {
     using C = CommandId;
     using N = CommandNeeds;
-    using F = QuillmootFrame;
+    using X = const CommandContext&;
     // Whoever moved stays in the event even when a later person was refused.
     static const CommandFamily family = {
         {C::ImportTeachers, "Import &Teachers...", "Import a list of teachers", N::Loaded,
-         [](F& frame) { ImportPeople(&frame, frame.GetController(), PeopleImport::Teachers); }},
+         [](X context) {
+             ImportPeople(context.parent, context.controller, PeopleImport::Teachers);
+         }},
         {C::ImportPupils, "Import &Pupils...", "Import a list of pupils", N::Loaded,
-         [](F& frame) { ImportPeople(&frame, frame.GetController(), PeopleImport::Pupils); }},
+         [](X context) { ImportPeople(context.parent, context.controller, PeopleImport::Pupils); }},
         {C::ImportTaughtByList, "Import 'Taught &By' List from File...",
          "Import the list of which teachers teach which pupils from a file", N::Loaded,
-         [](F& frame) {
-             ImportRequestList(&frame, frame.GetController(), ImporterPTCSV::TaughtByList);
+         [](X context) {
+             ImportRequestList(context.parent, context.controller, ImporterPTCSV::TaughtByList);
          }},
         {C::ImportRequestList, "Import &Request List from File...",
          "Import the list of which teachers should be seen from a file", N::Editable,
-         [](F& frame) {
-             ImportRequestList(&frame, frame.GetController(), ImporterPTCSV::RequestList);
+         [](X context) {
+             ImportRequestList(context.parent, context.controller, ImporterPTCSV::RequestList);
          }},
     };
     return family;
 }
 
-void QuillmootFrame::InstallImportPreview() {
+void InstallImportPreview() {
     SetImportPreviewTreeFactory([](wxWindow* parent, std::shared_ptr<Event> event) {
         return new PreviewEventTree(parent, std::move(event));
     });
