@@ -95,16 +95,17 @@ protected:
         ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
         EXPECT_EQ(body, controller_.FormatEventText());
     }
-    // Runs a copy to its end one smallest piece at a time, calling between(piece) after each.
+    // Formats a copy one smallest piece at a time, calling between(piece) after each, then waits
+    // for its write.
     Outcome RunInPieces(AutosaveSession& session, const std::function<void(int)>& between) {
         Outcome outcome = Outcome::Pending;
-        for (int piece = 0; outcome == Outcome::Pending && piece < 1000000; ++piece) {
+        for (int piece = 0; outcome == Outcome::Pending && session.IsFormatting(); ++piece) {
             outcome = session.Continue(std::chrono::milliseconds(0));
             if (session.IsFormatting()) {
                 between(piece);
             }
         }
-        return outcome;
+        return outcome == Outcome::Pending ? session.Finish() : outcome;
     }
 };
 
