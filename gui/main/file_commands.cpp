@@ -20,10 +20,9 @@ namespace {
 
 void LoadEvent(const CommandContext& context) {
     FileChoice choice;
+    // A name that does not exist gets the load's own message, naming it.
     if (PromptService::Current().ChooseFile(
-            context.parent,
-            {"Choose an event file", kEventFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
-            &choice)) {
+            context.parent, {"Choose an event file", kEventFileWildcard, wxFD_OPEN}, &choice)) {
         OpenEventFileAsked(context, choice.path);
     }
 }

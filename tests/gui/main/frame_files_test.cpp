@@ -205,7 +205,7 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     EXPECT_EQ(FileName(), first);
     ASSERT_EQ(prompts_.fileRequests.size(), 1u);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose an event file");
-    EXPECT_TRUE(prompts_.fileRequests[0].style & wxFD_FILE_MUST_EXIST);
+    EXPECT_EQ(prompts_.fileRequests[0].style, wxFD_OPEN);
     EXPECT_TRUE(prompts_.fileRequests[0].wildcard.EndsWith("|All files (*.*)|*"));
 
     prompts_.Choose(second).Answer(wxID_NO);
@@ -218,6 +218,19 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     prompts_.Choose(second);
     frame_->RunCommand(CommandId::LoadEvent);
     EXPECT_TRUE(EventChanged());
+}
+
+TEST_F(EventFileCommands, LoadOfAMissingFileSaysWhyAndCreatesNothing) {
+    const std::string path = Example();
+    Open(path);
+    const std::string missing = folder_.Path() + "/events/missing.qmv";
+    prompts_.Choose(FromUtf8(missing));
+    host_->RunCommand(CommandId::LoadEvent);
+    EXPECT_EQ(FileName(), path);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].rfind("Error: Cannot ", 0), 0u);
+    EXPECT_NE(Boxes()[0].find("'" + missing + "'"), std::string::npos);
+    EXPECT_FALSE(fs::exists(missing));
 }
 
 TEST_F(FrameFiles, ADropOfExactlyOneFileLoadsItAfterTheDrop) {
