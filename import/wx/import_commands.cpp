@@ -24,10 +24,6 @@ bool ImportPeople(wxWindow* parent, QMController& controller, PeopleImport who) 
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;
     }
-    // Refused before the dialog, so nobody previews an import that cannot be taken.
-    if (RefusePeopleImportWhenLocked(*schedule, who)) {
-        return false;
-    }
     ImportDlg dialog(parent, &controller, who);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
