@@ -35,9 +35,8 @@ std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported)
     const int lines = static_cast<int>(linesImported);
     switch (outcome) {
         case ImportOutcome::Finished:
-            return StringPrintf("Done, %d lines imported successfully", lines);
         case ImportOutcome::Stopped:
-            return StringPrintf("Import stopped, %d lines imported before it was stopped", lines);
+            return StringPrintf("Done, %d lines imported successfully", lines);
         case ImportOutcome::Failed:
         default:
             return StringPrintf("Import failed, %d lines imported before the failure", lines);

