@@ -279,6 +279,41 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesWhenLeavingAPupil) {
     EXPECT_TRUE(dialog.SavedWhileOpen());
 }
 
+// Amy alone, and one box: Mr A, of Normal priority.
+class OnePupilEditor : public PeopleSchool {
+protected:
+    OnePupilEditor() { mrA_->AddSubject(""); }
+};
+
+TEST_F(OnePupilEditor, APupilStepRebuildsTheBoxesAndAFormStepKeepsThem) {
+    struct Case {
+        ApptEntryDlg::Id button;
+        int priority;
+        const char* label;
+    } cases[] = {
+        {ApptEntryDlg::Id::NextPupil, 1, "Mr A        "},
+        {ApptEntryDlg::Id::PreviousPupil, 1, "Mr A        "},
+        {ApptEntryDlg::Id::NextForm, 2, "Mr A (Hi)"},
+        {ApptEntryDlg::Id::PreviousForm, 2, "Mr A (Hi)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ApptEntryDlg dialog(TopWindow(), days_.get(), amy_);
+        ASSERT_EQ(dialog.GetBoxes().size(), 1u);
+        // Ticked and unticked again: no request, and the box's priority moved on to High.
+        Click(dialog.GetBoxes()[0]);
+        Click(dialog.GetBoxes()[0]);
+        ASSERT_EQ(dialog.GetBoxes()[0]->GetPriority(), 2);
+        Press(&dialog, WxId(c.button));
+        EXPECT_EQ(dialog.GetCurrentPupil(), amy_);
+        ASSERT_EQ(dialog.GetBoxes().size(), 1u);
+        EXPECT_FALSE(dialog.GetBoxes()[0]->GetValue());
+        EXPECT_EQ(dialog.GetBoxes()[0]->GetPriority(), c.priority);
+        EXPECT_EQ(ToUtf8(dialog.GetBoxes()[0]->GetLabel()), c.label);
+        EXPECT_EQ(amy_->GetRequestCount(), 0u);
+    }
+}
+
 TEST_F(AppointmentEditors, AllPupilsEditorSavesTheParentsAttendance) {
     ApptEntryDlg dialog(TopWindow(), days_.get(), cat_);
     AttendanceRow* row = dialog.GetRow(0);
