@@ -31,10 +31,9 @@ double ParsePointSize(const std::string& text) {
     if (error != std::errc() || !std::isfinite(value)) {
         return 0;
     }
-    for (const char* p = rest; p < end; ++p) {
-        if (*p != ' ' && *p != '\t') {
-            return 0;
-        }
+    // "7,5" is a decimal comma, not 7 followed by a remark: refused rather than cut short.
+    if (rest < end && *rest == ',') {
+        return 0;
     }
     return value;
 }
