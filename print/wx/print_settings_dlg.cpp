@@ -205,7 +205,7 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
 }
 
 void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
-    static const char* const kScripts = "Lua scripts (*.lua)|*.lua;*.LUA|All files (*.*)|*";
+    static const char* const kScripts = "Lua scripts (*.lua)|*.lua";
     FileRequest request;
     request.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
     wxTextCtrl* field = nullptr;

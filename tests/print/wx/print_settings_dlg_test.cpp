@@ -254,8 +254,10 @@ TEST_F(PrintDialogs, BrowsedScriptsAndLogoAreStored) {
     Press(&dialog, WxId(PrintSettingsAdvDlg::Id::BrowseParentScript));
     ASSERT_EQ(prompts_.fileRequests.size(), 3u);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a file for the teacher printout script");
-    EXPECT_TRUE(prompts_.fileRequests[0].wildcard.StartsWith("Lua scripts (*.lua)|*.lua"));
+    EXPECT_EQ(prompts_.fileRequests[0].wildcard, "Lua scripts (*.lua)|*.lua");
     EXPECT_EQ(prompts_.fileRequests[1].message, "Choose a file to display as a logo");
+    EXPECT_EQ(prompts_.fileRequests[1].wildcard, "All files (*.*)|*");
+    EXPECT_EQ(prompts_.fileRequests[2].wildcard, "Lua scripts (*.lua)|*.lua");
     EXPECT_TRUE(prompts_.fileRequests[2].style & wxFD_OPEN);
     EXPECT_EQ(dialog.GetParentScriptField()->GetValue(), "/old/parent.lua");
     EXPECT_EQ(dialog.GetLogoField()->GetValue(), "/pictures/logo.gif");
