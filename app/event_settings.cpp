@@ -230,11 +230,6 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
                                    EventFileReader::kMaxSlotsPerDay));
         return false;
     }
-    if (!typed.twoDays && schedule.GetDayCount() > 1 &&
-        !ask("The event will then run on its first day only: every later day will be deleted "
-             "with all the appointments booked on it. Are you sure you want to do this?")) {
-        return false;
-    }
 
     if (typed.name != event->GetName()) {
         event->SetName(typed.name);

@@ -42,17 +42,6 @@ int MoveAll(List& list, const char* role, Add add) {
 
 }  // namespace
 
-bool RefusePeopleImportWhenLocked(const MultiDaySchedule& target, PeopleImport who) {
-    const auto& event = target.GetEvent();
-    if (!event || !event->IsLocked()) {
-        return false;
-    }
-    ReportMessage(SeverityError, who == PeopleImport::Pupils
-                                     ? "Cannot import pupils because the schedule is locked"
-                                     : "Cannot import teachers because the schedule is locked");
-    return true;
-}
-
 int MoveImportedPeople(Event& preview, MultiDaySchedule& target, PeopleImport who) {
     // A lock keeps the bookings as they are; new people book nothing.
     if (!target.GetEvent()) {

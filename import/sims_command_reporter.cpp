@@ -134,29 +134,6 @@ std::vector<std::string> SIMSCommandReporter::BuildArguments() {
     return arguments;
 }
 
-bool SIMSCommandReporter::CheckFields() const {
-    const struct {
-        const std::string& value;
-        const char* label;
-    } fields[] = {
-        {executable, "CommandReporter executable"},
-        {userName, "SIMS username"},
-        {password, "SIMS password"},
-        {serverName, "server and instance name"},
-        {databaseName, "database name"},
-        {reportName, "report name"},
-        {reportParams, "report parameters"},
-    };
-    for (const auto& field : fields) {
-        if (field.value.find('"') != std::string::npos) {
-            ReportMessage(SeverityError, std::string("The ") + field.label +
-                                             " cannot contain a double quote (\")");
-            return false;
-        }
-    }
-    return true;
-}
-
 bool SIMSCommandReporter::Start() {
     if (failed_ || (process_ && process_->IsRunning())) {
         return false;

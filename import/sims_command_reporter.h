@@ -60,10 +60,6 @@ public:
     // The program and its switches as the child gets them (no shell, so no quoting).
     std::vector<std::string> BuildArguments();
 
-    // False, with one message, when a detail holds a double quote (the program's own command
-    // line could not carry it).
-    bool CheckFields() const;
-
     // Starts the program. False when the record has failed, the program runs already, or the
     // program is missing, a folder or cannot be started. The details go to it as they stand:
     // each is an argument of its own, so a quote or a blank in one cannot split it.

@@ -2,8 +2,6 @@
 
 #include <wx/defs.h>
 
-#include <cstdio>
-
 #include "gui/dialogs/prompt_service.h"
 
 MessageBoxText ComposeMessageBox(int severity, const std::string& text,
@@ -35,13 +33,6 @@ void DlgError::Report(int severity, const char* text) {
     const std::string message = text ? text : "";
     std::vector<std::string> details = Details();
     ClearDetails();
-    if (severity == SeverityDebug) {
-        std::fprintf(stderr, "Debug: %s\n", message.c_str());
-        for (const std::string& line : details) {
-            std::fprintf(stderr, "  %s\n", line.c_str());
-        }
-        return;
-    }
     if (!pending_.empty() && pending_.back().severity == severity &&
         pending_.back().text == message && pending_.back().details == details) {
         ++pending_.back().repeats;

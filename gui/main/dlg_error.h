@@ -24,8 +24,7 @@ MessageBoxText ComposeMessageBox(int severity, const std::string& text,
 
 // The window program's message sink: every report becomes a modal message box over the main
 // window. A report that arrives while a box is open (from a paint or a timer) waits and is
-// shown after it; repeats of one report in a row collapse into a single box; debug reports go
-// to standard error, never into a box.
+// shown after it; repeats of one report in a row collapse into a single box.
 class DlgError : public UCError {
 public:
     explicit DlgError(wxWindow* parent);

@@ -20,10 +20,9 @@ namespace {
 
 void LoadEvent(const CommandContext& context) {
     FileChoice choice;
+    // A name that does not exist gets the load's own message, naming it.
     if (PromptService::Current().ChooseFile(
-            context.parent,
-            {"Choose an event file", kEventFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST},
-            &choice)) {
+            context.parent, {"Choose an event file", kEventFileWildcard, wxFD_OPEN}, &choice)) {
         OpenEventFileAsked(context, choice.path);
     }
 }
@@ -151,6 +150,12 @@ bool SaveEvent(const CommandContext& context) {
     return context.controller.SaveEvent(fileName.c_str());
 }
 
+bool MayWriteSavePath(wxWindow* parent, const std::string& chosen, const std::string& path) {
+    // The dialog asked about the name as typed, not the one with the extension added.
+    return path == chosen || !wxFileName::Exists(FromUtf8(path)) ||
+           AskYesNo(parent, "The file '" + path + "' already exists. Do you want to replace it?");
+}
+
 bool SaveEventAs(const CommandContext& context) {
     const QMController::ChangeScope change(context.controller);
     FileChoice choice;
@@ -161,12 +166,8 @@ bool SaveEventAs(const CommandContext& context) {
             &choice)) {
         const std::string chosen = ToUtf8(choice.path);
         const std::string path = EventSavePath(chosen, choice.filterIndex);
-        // The dialog asked about the name as typed, not the one with the extension added.
-        const bool mayWrite =
-            path == chosen || !wxFileName::Exists(FromUtf8(path)) ||
-            AskYesNo(context.parent,
-                     "The file '" + path + "' already exists. Do you want to replace it?");
-        saved = mayWrite && context.controller.SaveEvent(path.c_str());
+        saved = MayWriteSavePath(context.parent, chosen, path) &&
+                context.controller.SaveEvent(path.c_str());
     }
     return saved;
 }

@@ -2,7 +2,10 @@
 
 #include <wx/string.h>
 
+#include <string>
+
 struct CommandContext;
+class wxWindow;
 
 // The event's files: each opens a change, so the views follow whatever it did.
 
@@ -20,3 +23,8 @@ bool SaveEvent(const CommandContext& context);
 bool SaveEventAs(const CommandContext& context);
 // Yes/No/Cancel before a changed event is replaced; true when it may go.
 bool ConfirmReplaceEvent(const CommandContext& context);
+
+// A save dialog asks about the name as typed; when the path to write is that name with an
+// extension added and names a file that exists, this asks about it too. True when the path may
+// be written.
+bool MayWriteSavePath(wxWindow* parent, const std::string& chosen, const std::string& path);

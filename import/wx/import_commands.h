@@ -19,6 +19,6 @@ bool ImportPeople(wxWindow* parent, QMController& controller, PeopleImport who);
 // columns are described. True when the import ran.
 bool ImportRequestList(wxWindow* parent, QMController& controller, ImporterPTCSV::ListKind list);
 
-// What a request or taught-by import says at its end: whether it finished, failed or was
-// stopped, and how many lines went in.
+// What a request or taught-by import says at its end: how many lines went in, and whether a
+// step failed. A run the user stopped went in as far as it says.
 std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported);

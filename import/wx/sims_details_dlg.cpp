@@ -48,7 +48,8 @@ bool CheckSIMSDetails(const SIMSCommandReporter& details) {
                       "Executable '" + details.executable + "' is not a valid program");
         return false;
     }
-    return details.CheckFields();
+    // Each detail reaches the program as an argument of its own, so any character may stand.
+    return true;
 }
 
 SIMSCommandReporterDlg::SIMSCommandReporterDlg(wxWindow* parent, SIMSCommandReporter* record)

@@ -8,8 +8,8 @@
 class SIMSCommandReporter;
 class wxTextCtrl;
 
-// The checks of the SIMS details in order: the six details that must be given, the program (a
-// file that exists), then no double quote anywhere. The first fault is reported: false.
+// The checks of the SIMS details in order: the six details that must be given, then the program
+// (a file that exists). The first fault is reported: false.
 bool CheckSIMSDetails(const SIMSCommandReporter& details);
 
 // Edits how the SIMS report program is run: the program, the login, the database and the

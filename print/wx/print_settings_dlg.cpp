@@ -31,10 +31,9 @@ double ParsePointSize(const std::string& text) {
     if (error != std::errc() || !std::isfinite(value)) {
         return 0;
     }
-    for (const char* p = rest; p < end; ++p) {
-        if (*p != ' ' && *p != '\t') {
-            return 0;
-        }
+    // "7,5" is a decimal comma, not 7 followed by a remark: refused rather than cut short.
+    if (rest < end && *rest == ',') {
+        return 0;
     }
     return value;
 }
@@ -206,7 +205,7 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
 }
 
 void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
-    static const char* const kScripts = "Lua scripts (*.lua)|*.lua;*.LUA|All files (*.*)|*";
+    static const char* const kScripts = "Lua scripts (*.lua)|*.lua";
     FileRequest request;
     request.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
     wxTextCtrl* field = nullptr;

@@ -24,6 +24,7 @@ TEST_F(MessageBoxSink, CaptionPrefixAndIconFollowTheSeverity) {
         {0, "Error", "Error: Cannot lock file 'a.qmv'", wxOK | wxICON_EXCLAMATION},
         {1, "Warning", "Warning: Cannot lock file 'a.qmv'", wxOK | wxICON_INFORMATION},
         {2, "Information", "Cannot lock file 'a.qmv'", wxOK | wxICON_INFORMATION},
+        {3, "Debug", "Debug: Cannot lock file 'a.qmv'", wxOK | wxICON_INFORMATION},
         {7, "UNKNOWN SEVERITY", "UNKNOWN SEVERITY: Cannot lock file 'a.qmv'",
          wxOK | wxICON_INFORMATION},
     };
@@ -38,13 +39,15 @@ TEST_F(MessageBoxSink, CaptionPrefixAndIconFollowTheSeverity) {
     }
 }
 
-TEST_F(MessageBoxSink, DebugReportsNeverOpenABox) {
+TEST_F(MessageBoxSink, DebugReportsShowInABoxWithTheirDetails) {
     UCError::Current().AddDetail("a detail that goes with it");
     UCError::Current().Report(SeverityDebug, "Optimiser pass 3");
-    EXPECT_TRUE(prompts_.shown.empty());
     UCError::Current().Report(SeverityError, "Next");
-    ASSERT_EQ(prompts_.shown.size(), 1u);
-    EXPECT_EQ(prompts_.shown[0].message, "Error: Next");
+    ASSERT_EQ(prompts_.shown.size(), 2u);
+    EXPECT_EQ(prompts_.shown[0].caption, "Debug");
+    EXPECT_EQ(prompts_.shown[0].message,
+              "Debug: Optimiser pass 3\nFurther details follow:\na detail that goes with it\n");
+    EXPECT_EQ(prompts_.shown[1].message, "Error: Next");
 }
 
 TEST_F(MessageBoxSink, DetailLinesFollowTheTextOnceAndUtf8Survives) {

@@ -73,6 +73,9 @@ TEST_F(SummaryLine, NamesTheEventItsDaysAndTheLock) {
     auto oneDay = std::make_unique<MultiDaySchedule>(event_);
     EXPECT_TRUE(oneDay->GetDay(0)->SetDate(Date(1, 12, 2026)));
     EXPECT_EQ(ComposeSummary(oneDay.get()).eventLine, "Event: Spring (01 Dec 2026)");
+    // With every day deleted there is no list of days to close.
+    ASSERT_TRUE(oneDay->DeleteLastDay());
+    EXPECT_EQ(ComposeSummary(oneDay.get()).eventLine, "Event: Spring");
 }
 
 TEST_F(SummaryLine, ScoresOutOfAThousandAndCountsTheUnbooked) {

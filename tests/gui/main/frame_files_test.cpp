@@ -183,6 +183,28 @@ TEST_F(FrameFiles, ClosingWithDamagedSettingsNeitherAsksNorWritesThemNorStartsAN
     EXPECT_EQ(ReadWholeFile(SettingsPath()), damaged);
 }
 
+TEST_F(FrameFiles, ClosingWithOnlyTheSettingsChangedYesSavesThemWithoutANewEvent) {
+    Open();
+    int newEventShown = 0;
+    frame_->SetNewEventEditor([&](wxWindow*, MultiDaySchedule&, QMController&) {
+        ++newEventShown;
+        return false;
+    });
+    // Settings are written as they change; one that could not be written is still unsaved.
+    fs::create_directories(SettingsPath());
+    frame_->GetController().GetUserSettings().Set("evolvernumkids", "12");
+    fs::remove(SettingsPath());
+    prompts_.shown.clear();
+    prompts_.Answer(wxID_YES);
+    EXPECT_TRUE(frame_->Close(false));
+    EXPECT_TRUE(Closed());
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].message, kChangedQuestion);
+    EXPECT_EQ(prompts_.shown[0].style, 0x1a);
+    EXPECT_EQ(newEventShown, 0);
+    EXPECT_NE(ReadWholeFile(SettingsPath()).find("12"), std::string::npos);
+}
+
 TEST_F(FrameFiles, SettingsAreSavedOnCloseWhateverTheAnswer) {
     Open(Example());
     frame_->GetController().GetUserSettings().Set("evolvernumkids", "7");
@@ -205,7 +227,7 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     EXPECT_EQ(FileName(), first);
     ASSERT_EQ(prompts_.fileRequests.size(), 1u);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose an event file");
-    EXPECT_TRUE(prompts_.fileRequests[0].style & wxFD_FILE_MUST_EXIST);
+    EXPECT_EQ(prompts_.fileRequests[0].style, wxFD_OPEN);
     EXPECT_TRUE(prompts_.fileRequests[0].wildcard.EndsWith("|All files (*.*)|*"));
 
     prompts_.Choose(second).Answer(wxID_NO);
@@ -218,6 +240,19 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     prompts_.Choose(second);
     frame_->RunCommand(CommandId::LoadEvent);
     EXPECT_TRUE(EventChanged());
+}
+
+TEST_F(EventFileCommands, LoadOfAMissingFileSaysWhyAndCreatesNothing) {
+    const std::string path = Example();
+    Open(path);
+    const std::string missing = folder_.Path() + "/events/missing.qmv";
+    prompts_.Choose(FromUtf8(missing));
+    host_->RunCommand(CommandId::LoadEvent);
+    EXPECT_EQ(FileName(), path);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].rfind("Error: Cannot ", 0), 0u);
+    EXPECT_NE(Boxes()[0].find("'" + missing + "'"), std::string::npos);
+    EXPECT_FALSE(fs::exists(missing));
 }
 
 TEST_F(FrameFiles, ADropOfExactlyOneFileLoadsItAfterTheDrop) {
@@ -277,6 +312,42 @@ TEST_F(FrameFiles, NewEventReplacesTheEventOnlyOnOk) {
     EXPECT_EQ(frame_->GetTitle(), "Quillmoot Organiser");
     EXPECT_FALSE(MenuEnabled(CommandId::SaveEvent));
     EXPECT_TRUE(ToolEnabled(CommandId::ToolSaveEvent));
+}
+
+TEST_F(FrameFiles, NewEventAsksBeforeReplacingAChangedEvent) {
+    struct Case {
+        const char* name;
+        int answer;
+        bool replaced;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"cancel keeps the event", wxID_CANCEL, false, false},
+        {"yes saves, then replaces", wxID_YES, true, true},
+        {"no replaces", wxID_NO, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Example();
+        Open(path);
+        int shown = 0;
+        frame_->SetNewEventEditor([&](wxWindow*, MultiDaySchedule&, QMController&) {
+            ++shown;
+            return true;
+        });
+        ChangeEvent();
+        prompts_.shown.clear();
+        prompts_.Answer(c.answer);
+        frame_->RunCommand(CommandId::NewEvent);
+        ASSERT_EQ(prompts_.shown.size(), 1u);
+        EXPECT_EQ(prompts_.shown[0].message, kChangedQuestion);
+        EXPECT_EQ(prompts_.shown[0].style, 0x1a);
+        EXPECT_EQ(shown, c.replaced ? 1 : 0);
+        EXPECT_EQ(FileName(), c.replaced ? "" : path);
+        EXPECT_EQ(ReadWholeFile(path).find("/changed") != std::string::npos, c.saved);
+        frame_->Destroy();
+        ProcessPending();
+    }
 }
 
 TEST_F(EventFileCommands, SaveWithoutAnEventExplainsAndStartsANewOne) {

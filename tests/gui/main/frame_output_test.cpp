@@ -209,6 +209,45 @@ TEST_F(FrameOutput, ExportsWriteWhereTheUserChose) {
     }
 }
 
+TEST_F(FrameOutput, AFileTheAddedExtensionNamesIsReplacedOnlyAfterAsking) {
+    Open(Example());
+    struct Case {
+        CommandId id;
+        const char* existing;
+    };
+    const Case cases[] = {
+        {CommandId::ExportTeachers, "list.csv"},
+        {CommandId::ExportTeacherHandouts, "list.txt"},
+        {CommandId::PrintToPdf, "list.pdf"},
+    };
+    AnswerDialogs options([](wxDialog*) { return wxID_OK; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.existing);
+        const std::string existing = folder_.Write(c.existing, "kept");
+        const std::string question =
+            "The file '" + existing + "' already exists. Do you want to replace it?";
+        // The PDF's run asks about its warnings and the lock first.
+        const bool pdf = c.id == CommandId::PrintToPdf;
+        for (int answer : {wxID_NO, wxID_YES}) {
+            prompts_.shown.clear();
+            if (pdf) {
+                prompts_.Answer(wxID_YES).Answer(wxID_NO);
+            }
+            prompts_.Choose(FromUtf8(Path("list")), 0).Answer(answer);
+            ASSERT_TRUE(host_->RunCommand(c.id));
+            ASSERT_FALSE(Questions().empty());
+            EXPECT_EQ(Questions().back(), question);
+            EXPECT_EQ(ReadWholeFile(existing) == "kept", answer == wxID_NO);
+        }
+        EXPECT_FALSE(std::filesystem::exists(Path("list")));
+    }
+    // A name typed whole was asked about by the dialog itself.
+    prompts_.shown.clear();
+    prompts_.Choose(FromUtf8(Path("list.csv")), 0);
+    ASSERT_TRUE(host_->RunCommand(CommandId::ExportTeachers));
+    EXPECT_TRUE(Questions().empty());
+}
+
 TEST_F(FrameOutput, AHandoutExportThatCannotBeWrittenIsNeverCalledASuccess) {
     Open(Example());
     const std::string path = Path("missing/handouts.txt");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/event_file_writer.h"
 #include "editor_script.h"
 #include "frame_fixture.h"
 #include "gui/dialogs/time_entry.h"
@@ -74,6 +75,12 @@ protected:
             }
         }
         return texts;
+    }
+
+    // The whole event as its file would hold it: people, requests and bookings.
+    std::string EventText() {
+        srand(1);
+        return EventFileWriter(*Schedule()).FormatEventFile();
     }
 
     EventTreeCtrl* tree_ = nullptr;
@@ -240,8 +247,17 @@ TEST_F(PeopleCommands, AddPresentationStartsOnTheFirstDayForOneSlot) {
 }
 
 TEST_F(PeopleCommands, BookFormAppointmentNeedsAFormItem) {
-    Select("Lily Brown (9A)");
-    host_->RunCommand(CommandId::BookFormAppointment);  // no form item: nothing opens
+    // A pupil without a form gives the tree its "No form specified" group.
+    ASSERT_TRUE(TheEvent().GetParents().At(0)->AddPupil(std::make_unique<Pupil>("Sam Nobody")));
+    host_->RefreshViews();
+    const std::string before = EventText();
+    for (const char* item : {"Lily Brown (9A)", "No form specified"}) {
+        SCOPED_TRACE(item);
+        Select(item);
+        host_->RunCommand(CommandId::BookFormAppointment);  // no form item: nothing opens
+        EXPECT_TRUE(prompts_.shown.empty());
+        EXPECT_EQ(EventText(), before);
+    }
     const wxTreeItemId form = FindItem("Form 9A");
     ASSERT_TRUE(form.IsOk());
     tree_->SelectItem(form);
@@ -284,6 +300,29 @@ TEST_F(PeopleCommands, BulkDeletionsLeaveNoBookingOfADeletedRequest) {
     host_->RunCommand(CommandId::DeleteParentsAndPupils);
     EXPECT_EQ(TheEvent().GetParents().Count(), 0u);
     EXPECT_FALSE(FindItem("Dr Brown (2)").IsOk());
+}
+
+TEST_F(PeopleCommands, BulkDeletionsOnALockedEventChangeNothing) {
+    host_->GetController().BookUnbookedRequests(false, false);
+    TheEvent().SetLocked(true);
+    Schedule()->SetLocked(true);
+    const std::string before = EventText();
+    struct Case {
+        CommandId id;
+        const char* message;
+    };
+    const Case cases[] = {
+        {CommandId::DeleteAppointments, "Cannot delete appointments because the schedule is locked"},
+        {CommandId::DeleteParentsAndPupils, "Cannot delete parents because the schedule is locked"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        prompts_.shown.clear();
+        prompts_.Answer(wxID_YES);
+        host_->RunCommand(c.id);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{std::string("Error: ") + c.message});
+        EXPECT_EQ(EventText(), before);
+    }
 }
 
 TEST_F(PeopleCommands, SettingEveryParentAttendingNamesThoseWhoCannot) {

@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,11 +15,13 @@
 #include "gui/people/appt_check_box.h"
 #include "gui/people/appt_edits.h"
 #include "gui/people/appt_entry_dlg.h"
+#include "gui/people/attendee_pres_dlg.h"
 #include "gui/people/people_edits.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
 #include "gui/support/answer_dialogs.h"
 #include "gui/support/user_input.h"
+#include "model/presentation.h"
 #include "people_school.h"
 
 namespace {
@@ -33,6 +36,23 @@ void TickIfChanged(wxCheckBox* box, bool value) {
     if (box->GetValue() != value) {
         Click(box);
     }
+}
+
+// The texts of every label and check box in the window, as the user reads them.
+void CollectLabels(const wxWindow* window, std::vector<std::string>* labels) {
+    for (const wxWindow* child : window->GetChildren()) {
+        const auto* control = dynamic_cast<const wxControl*>(child);
+        if (dynamic_cast<const wxStaticText*>(child) || dynamic_cast<const wxCheckBox*>(child)) {
+            labels->push_back(ToUtf8(control->GetLabelText()));
+        }
+        CollectLabels(child, labels);
+    }
+}
+
+bool ShowsLabel(const wxWindow* window, const std::string& text) {
+    std::vector<std::string> labels;
+    CollectLabels(window, &labels);
+    return std::find(labels.begin(), labels.end(), text) != labels.end();
 }
 
 std::vector<std::string> Lines(const wxListBox* list) {
@@ -99,6 +119,25 @@ TEST_F(AppointmentEditors, CheckBoxStartsNormalAndOnlyUntickingMovesThePriority)
     Click(box);
     EXPECT_EQ(box->GetPriority(), 7);
     EXPECT_EQ(ToUtf8(box->GetLabel()), "Mr A");
+}
+
+TEST_F(AppointmentEditors, NamesInLabelsKeepTheirAmpersand) {
+    auto* box = new ApptCheckBox(TopWindow(), "Smith & Jones");
+    EXPECT_EQ(ToUtf8(box->GetLabelText()), "Smith & Jones        ");
+    box->SetPriority(2);
+    box->UpdateLabel();
+    EXPECT_EQ(ToUtf8(box->GetLabelText()), "Smith & Jones (Hi)");
+
+    Teacher* pair = AddTeacher("Smith & Jones", "SJ");
+    TApptEntryDlg appointments(TopWindow(), days_.get(), pair);
+    EXPECT_TRUE(ShowsLabel(&appointments, "Teacher: Smith & Jones"));
+
+    ASSERT_TRUE(event_->AddPresentation(std::make_unique<Presentation>("Q & A")));
+    AttendeePresDlg presentations(TopWindow(), pair, days_.get());
+    const std::string description = event_->GetPresentations().GetPresentation(0)->GetDescription();
+    EXPECT_TRUE(ShowsLabel(&presentations, description)) << description;
+    EXPECT_TRUE(ShowsLabel(&presentations, "Choose the presentations for " +
+                                               pair->GetDisplayName() + " to attend:"));
 }
 
 TEST_F(AppointmentEditors, PairsCoverEveryTeacherSubjectUnlessThePupilIsTaught) {
@@ -279,6 +318,41 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesWhenLeavingAPupil) {
     EXPECT_TRUE(dialog.SavedWhileOpen());
 }
 
+// Amy alone, and one box: Mr A, of Normal priority.
+class OnePupilEditor : public PeopleSchool {
+protected:
+    OnePupilEditor() { mrA_->AddSubject(""); }
+};
+
+TEST_F(OnePupilEditor, APupilStepRebuildsTheBoxesAndAFormStepKeepsThem) {
+    struct Case {
+        ApptEntryDlg::Id button;
+        int priority;
+        const char* label;
+    } cases[] = {
+        {ApptEntryDlg::Id::NextPupil, 1, "Mr A        "},
+        {ApptEntryDlg::Id::PreviousPupil, 1, "Mr A        "},
+        {ApptEntryDlg::Id::NextForm, 2, "Mr A (Hi)"},
+        {ApptEntryDlg::Id::PreviousForm, 2, "Mr A (Hi)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ApptEntryDlg dialog(TopWindow(), days_.get(), amy_);
+        ASSERT_EQ(dialog.GetBoxes().size(), 1u);
+        // Ticked and unticked again: no request, and the box's priority moved on to High.
+        Click(dialog.GetBoxes()[0]);
+        Click(dialog.GetBoxes()[0]);
+        ASSERT_EQ(dialog.GetBoxes()[0]->GetPriority(), 2);
+        Press(&dialog, WxId(c.button));
+        EXPECT_EQ(dialog.GetCurrentPupil(), amy_);
+        ASSERT_EQ(dialog.GetBoxes().size(), 1u);
+        EXPECT_FALSE(dialog.GetBoxes()[0]->GetValue());
+        EXPECT_EQ(dialog.GetBoxes()[0]->GetPriority(), c.priority);
+        EXPECT_EQ(ToUtf8(dialog.GetBoxes()[0]->GetLabel()), c.label);
+        EXPECT_EQ(amy_->GetRequestCount(), 0u);
+    }
+}
+
 TEST_F(AppointmentEditors, AllPupilsEditorSavesTheParentsAttendance) {
     ApptEntryDlg dialog(TopWindow(), days_.get(), cat_);
     AttendanceRow* row = dialog.GetRow(0);
@@ -365,6 +439,17 @@ TEST_F(AppointmentEditors, OneTeacherEditorWithoutSubjectsSavesOnlyAttendance) {
     dialog.GetRow(0)->GetDepartureCombo()->SetTime(TimeOfDay(20, 0, 0));
     ASSERT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_EQ(loner->GetEndTime(days_->GetDay(0)), TimeOfDay(20, 0, 0));
+}
+
+TEST_F(AppointmentEditors, OneTeacherEditorWithoutFormsSavesTheAttendance) {
+    ASSERT_TRUE(event_->DeleteParentsAndPupils());
+    TApptEntryDlg dialog(TopWindow(), days_.get(), mrA_);
+    EXPECT_TRUE(dialog.GetPool().empty());
+    TickIfChanged(dialog.GetRow(0)->GetEarlyBox(), true);
+    dialog.GetRow(0)->GetDepartureCombo()->SetTime(TimeOfDay(20, 0, 0));
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
+    EXPECT_EQ(mrA_->GetEndTime(days_->GetDay(0)), TimeOfDay(20, 0, 0));
+    EXPECT_TRUE(mrA_->LeavesEarly(days_->GetDay(0)));
 }
 
 TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {

@@ -53,7 +53,8 @@ TEST(PointSize, IsReadAndShownInTheCLocaleWhateverTheDesktopUses) {
         };
         for (const Case& c :
              {Case{"7.5", 7.5}, Case{" 8 ", 8}, Case{"+9.25", 9.25}, Case{"-2", -2}, Case{"0", 0},
-              Case{"abc", 0}, Case{"", 0}, Case{"7,5", 0}, Case{"7.5pt", 0}, Case{"inf", 0}}) {
+              Case{"7.5pt", 7.5}, Case{"8 points", 8}, Case{"7 ,5", 7}, Case{"abc", 0},
+              Case{"", 0}, Case{"7,5", 0}, Case{"inf", 0}, Case{"nan", 0}, Case{"1e999", 0}}) {
             SCOPED_TRACE(c.text);
             EXPECT_DOUBLE_EQ(ParsePointSize(c.text), c.points);
         }
@@ -253,8 +254,10 @@ TEST_F(PrintDialogs, BrowsedScriptsAndLogoAreStored) {
     Press(&dialog, WxId(PrintSettingsAdvDlg::Id::BrowseParentScript));
     ASSERT_EQ(prompts_.fileRequests.size(), 3u);
     EXPECT_EQ(prompts_.fileRequests[0].message, "Choose a file for the teacher printout script");
-    EXPECT_TRUE(prompts_.fileRequests[0].wildcard.StartsWith("Lua scripts (*.lua)|*.lua"));
+    EXPECT_EQ(prompts_.fileRequests[0].wildcard, "Lua scripts (*.lua)|*.lua");
     EXPECT_EQ(prompts_.fileRequests[1].message, "Choose a file to display as a logo");
+    EXPECT_EQ(prompts_.fileRequests[1].wildcard, "All files (*.*)|*");
+    EXPECT_EQ(prompts_.fileRequests[2].wildcard, "Lua scripts (*.lua)|*.lua");
     EXPECT_TRUE(prompts_.fileRequests[2].style & wxFD_OPEN);
     EXPECT_EQ(dialog.GetParentScriptField()->GetValue(), "/old/parent.lua");
     EXPECT_EQ(dialog.GetLogoField()->GetValue(), "/pictures/logo.gif");
