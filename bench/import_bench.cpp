@@ -208,7 +208,7 @@ void BM_MoveImportedFamilies(benchmark::State& state) {
         const bool imported = RunImport(run) == ImportOutcome::Finished;
         MultiDaySchedule target(school.event);
         state.ResumeTiming();
-        if (!imported || MoveImportedPeople(*preview, target, true) != families) {
+        if (!imported || MoveImportedPeople(*preview, target, PeopleImport::Pupils) != families) {
             state.SkipWithError("the families did not all move");
             return;
         }
