@@ -81,7 +81,8 @@ AutosaveSession::Outcome AutosaveSession::Continue(std::chrono::milliseconds bud
         stage_ = Stage::Writing;
         written_ = false;
         worker_ = std::thread([this] {
-            result_ = WriteIfChanged(job_);
+            result_ = WriteIfChanged(EventFileTextPieces::JoinPieces(job_.pieces),
+                                     job_.savedDigest, job_.path);
             written_.store(true, std::memory_order_release);
         });
     }
@@ -121,19 +122,20 @@ AutosaveSession::Outcome AutosaveSession::Collect() {
     return result.outcome;
 }
 
-AutosaveSession::Result AutosaveSession::WriteIfChanged(const Job& job) {
-    std::string text = EventFileTextPieces::JoinPieces(job.pieces);
+AutosaveSession::Result AutosaveSession::WriteIfChanged(std::string text,
+                                                        const std::string& savedDigest,
+                                                        const std::string& path) {
     MD5 md5;
     const std::string digest = md5.HexDigest(text);
-    if (!job.savedDigest.empty() && digest == job.savedDigest) {
+    if (!savedDigest.empty() && digest == savedDigest) {
         return {Outcome::Unchanged, 0};
     }
-    if (job.path.empty()) {
+    if (path.empty()) {
         return {Outcome::Failed, 0};
     }
     // A copy cut short by a crash must never replace a whole one.
     text += "#" + digest + "\n";
-    if (!WriteFileAtomically(job.path, text)) {
+    if (!WriteFileAtomically(path, text)) {
         return {Outcome::Failed, errno};
     }
     return {Outcome::Written, 0};

@@ -45,6 +45,16 @@ public:
     // What to say of a failure, in order, before the window's own message.
     const std::vector<std::string>& FailureReasons() const { return reasons_; }
 
+    struct Result {
+        Outcome outcome = Outcome::Failed;
+        int error = 0;  // errno of a failed write
+    };
+    // The worker's whole work, fit for any thread: text (as QMController::FormatEventText gives
+    // it) is compared with the digest of the saved text and, when they differ, written with its
+    // check line over path, whole or not at all.
+    static Result WriteIfChanged(std::string text, const std::string& savedDigest,
+                                 const std::string& path);
+
 private:
     enum class Stage { Idle, Formatting, Writing };
     struct Job {
@@ -52,11 +62,6 @@ private:
         std::string savedDigest;
         std::string path;
     };
-    struct Result {
-        Outcome outcome = Outcome::Failed;
-        int error = 0;
-    };
-    static Result WriteIfChanged(const Job& job);
     Outcome Collect();
 
     QMController& controller_;

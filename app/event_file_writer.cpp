@@ -152,13 +152,13 @@ std::string EventFileWriter::FormatHead() const {
 bool EventFileTextPieces::FormatSome(unsigned share) {
     const MultiDaySchedule& schedule = writer_.schedule_;
     const Event* event = schedule.GetEvent().get();
-    if (stage_ == Stage::Index && next_ == 0) {
+    if (stage_ == Stage::Start) {
         if (event == nullptr || schedule.GetDayCount() == 0 || schedule.GetDay(0) == nullptr) {
             stage_ = Stage::Whole;
             return true;
         }
         writer_.StartIndex();
-        next_ = 1;
+        stage_ = Stage::Index;
     }
     if (stage_ == Stage::Index) {
         if (!writer_.IndexRows(share)) {
@@ -166,7 +166,6 @@ bool EventFileTextPieces::FormatSome(unsigned share) {
         }
         pieces_.push_back(writer_.FormatHead() + "\nTeachers:\n");
         stage_ = Stage::Teachers;
-        next_ = 0;
         return false;
     }
     std::string text;

@@ -85,10 +85,10 @@ public:
     static std::string JoinPieces(const std::vector<std::string>& pieces);
 
 private:
-    enum class Stage { Index, Teachers, Parents, Whole };
+    enum class Stage { Start, Index, Teachers, Parents, Whole };
 
     EventFileWriter writer_;
-    Stage stage_ = Stage::Index;
+    Stage stage_ = Stage::Start;
     unsigned next_ = 0;
     std::vector<std::string> pieces_;
 };

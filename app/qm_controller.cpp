@@ -9,7 +9,6 @@
 #include "app/qm_script.h"
 #include "app/smtp_client.h"
 #include "foundation/date.h"
-#include "foundation/atomic_file.h"
 #include "foundation/file_lock.h"
 #include "foundation/md5.h"
 #include "foundation/string_functions.h"
@@ -110,15 +109,6 @@ std::string QMController::FormatEventText() const {
 bool QMController::DiffersFromSaved(const std::string& text) const {
     MD5 md5;
     return savedDigest_.empty() || md5.HexDigest(text) != savedDigest_;
-}
-
-bool QMController::WriteAutosaveText(const std::string& text) const {
-    if (autosavePath_.empty() || text.empty()) {
-        return false;
-    }
-    MD5 md5;
-    // A copy cut short by a crash must never replace a whole one.
-    return WriteFileAtomically(autosavePath_, text + "#" + md5.HexDigest(text) + "\n");
 }
 
 std::string QMController::GetUserDataFolder() const {

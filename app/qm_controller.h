@@ -91,9 +91,6 @@ public:
     const std::string& GetSavedDigest() const { return savedDigest_; }
     // Whether text (as FormatEventText gives it) differs from the text last saved or opened.
     bool DiffersFromSaved(const std::string& text) const;
-    // Writes text and its check line over the autosave copy, whole or not at all; false (with
-    // errno) when it could not. Reports nothing.
-    bool WriteAutosaveText(const std::string& text) const;
 
     // --- what the views follow ---
     // Held while the event may change: a command, an editor, a file opened or dropped. Scopes

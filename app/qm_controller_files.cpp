@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/autosave_session.h"
 #include "app/event_file_format.h"
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
@@ -205,29 +206,16 @@ bool QMController::MergeEventFile(const char* path, std::string* log) {
 }
 
 bool QMController::Autosave() {
-    if (!schedule_) {
-        return false;
-    }
     EndAutosave();
-    const std::string text = FormatEventText();
-    if (!text.empty() && !DiffersFromSaved(text)) {
-        return true;
-    }
-    if (autosavePath_.empty()) {
-        ReportMessage(SeverityError,
-                      "Could not auto-save because the user data folder is not available");
+    if (!autosave_->Start()) {
         return false;
     }
-    if (text.empty()) {
-        // Says why there is nothing to write.
-        (void)EventFileWriter(*schedule_).FormatEventFile();
-    } else if (WriteAutosaveText(text)) {
+    if (autosave_->Finish() != AutosaveSession::Outcome::Failed) {
         return true;
-    } else {
-        UCError::Current().ReportSystemError(SeverityError,
-                                             "Cannot open file " + autosavePath_ + ": ");
     }
-    ReportMessage(SeverityError, "Could not auto-save to file '" + autosavePath_ + "'");
+    for (const std::string& reason : autosave_->FailureReasons()) {
+        ReportMessage(SeverityError, reason);
+    }
     return false;
 }
 

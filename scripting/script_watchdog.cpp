@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
+#include "app/autosave_session.h"
 #include "app/qm_controller.h"
 
 ScriptWatchdog& ScriptWatchdog::Instance() {
@@ -105,9 +107,11 @@ bool ScriptWatchdog::CopyWhileStuck(unsigned long long lastBeat) {
         QMController* controller = controller_;
         // Formatting and writing report nothing: the message sink belongs to the window's
         // thread. A copy that cannot be written leaves the previous one as it was.
-        const std::string text = controller != nullptr ? controller->FormatEventText() : "";
-        if (!text.empty() && controller->DiffersFromSaved(text) &&
-            controller->WriteAutosaveText(text)) {
+        std::string text = controller != nullptr ? controller->FormatEventText() : "";
+        if (!text.empty() &&
+            AutosaveSession::WriteIfChanged(std::move(text), controller->GetSavedDigest(),
+                                            controller->GetAutosavePath())
+                    .outcome == AutosaveSession::Outcome::Written) {
             ++copiesWritten_;
         }
     }
