@@ -2,11 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
-#include "app/qm_controller.h"
 #include "foundation/atomic_file.h"
 #include "foundation/md5.h"
 #include "foundation/time_of_day.h"
+#include "foundation/uc_error.h"
 #include "model/multi_day_schedule.h"
 
 namespace {
@@ -16,7 +17,8 @@ constexpr unsigned kPeopleBetweenLooks = 16;
 
 }  // namespace
 
-AutosaveSession::AutosaveSession(QMController& controller) : controller_(controller) {}
+AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject)
+    : subject_(std::move(subject)) {}
 
 AutosaveSession::~AutosaveSession() {
     if (worker_.joinable()) {
@@ -24,21 +26,27 @@ AutosaveSession::~AutosaveSession() {
     }
 }
 
-bool AutosaveSession::Start() {
-    if (stage_ != Stage::Idle || controller_.GetSchedule() == nullptr ||
-        !controller_.GetSchedule()->GetEvent()) {
-        return false;
-    }
-    stage_ = Stage::Formatting;
-    pieces_.reset();
-    reasons_.clear();
-    return true;
+bool AutosaveSession::Tick() {
+    // Ticks go on inside the failure message's own loop, and a copy of a large event spans
+    // several passes of the window's loop.
+    return !reporting_ && Begin();
 }
 
-void AutosaveSession::Restart() {
-    if (stage_ == Stage::Formatting) {
-        pieces_.reset();
+bool AutosaveSession::Begin() {
+    if (IsUnderWay()) {
+        return false;
     }
+    AutosaveSubject subject = subject_();
+    if (subject.schedule == nullptr || !subject.schedule->GetEvent()) {
+        return false;
+    }
+    schedule_ = subject.schedule;
+    job_ = Job{{}, std::move(subject.savedDigest), std::move(subject.path)};
+    pieces_.reset();
+    reasons_.clear();
+    failedEarly_ = false;
+    stage_ = Stage::Formatting;
+    return true;
 }
 
 void AutosaveSession::Cancel() {
@@ -47,44 +55,63 @@ void AutosaveSession::Cancel() {
         worker_.join();
     }
     job_ = Job{};
+    schedule_ = nullptr;
+    failedEarly_ = false;
     stage_ = Stage::Idle;
+}
+
+void AutosaveSession::FinishFormatting() {
+    if (stage_ != Stage::Formatting) {
+        return;
+    }
+    // Comparing with the saved text must not see the random filler, nor move rand().
+    FixedTimeEncoding fixed;
+    if (!pieces_) {
+        pieces_ = std::make_unique<EventFileTextPieces>(*schedule_);
+    }
+    while (!pieces_->FormatSome(std::numeric_limits<unsigned>::max())) {
+    }
+    HandOver();
+}
+
+void AutosaveSession::HandOver() {
+    job_.pieces = pieces_->TakePieces();
+    pieces_.reset();
+    schedule_ = nullptr;
+    if (job_.pieces.empty()) {
+        stage_ = Stage::Idle;
+        failedEarly_ = true;
+        reasons_ = {"Cannot save: event contains no days",
+                    "Could not auto-save to file '" + job_.path + "'"};
+        job_ = Job{};
+        return;
+    }
+    stage_ = Stage::Writing;
+    written_ = false;
+    worker_ = std::thread([this] {
+        result_ = WriteIfChanged(EventFileTextPieces::JoinPieces(job_.pieces), job_.savedDigest,
+                                 job_.path);
+        written_.store(true, std::memory_order_release);
+    });
 }
 
 AutosaveSession::Outcome AutosaveSession::Continue(std::chrono::milliseconds budget) {
     if (stage_ == Stage::Formatting) {
-        MultiDaySchedule* schedule = controller_.GetSchedule();
-        if (schedule == nullptr || !schedule->GetEvent()) {
-            stage_ = Stage::Idle;
-            pieces_.reset();
-            return Outcome::Unchanged;
-        }
         const auto until = std::chrono::steady_clock::now() + budget;
-        // Comparing with the saved text must not see the random filler, nor move rand().
         FixedTimeEncoding fixed;
         if (!pieces_) {
-            pieces_ = std::make_unique<EventFileTextPieces>(*schedule);
+            pieces_ = std::make_unique<EventFileTextPieces>(*schedule_);
         }
         while (!pieces_->FormatSome(kPeopleBetweenLooks)) {
             if (std::chrono::steady_clock::now() >= until) {
                 return Outcome::Pending;
             }
         }
-        job_ = Job{pieces_->TakePieces(), controller_.GetSavedDigest(),
-                   controller_.GetAutosavePath()};
-        pieces_.reset();
-        if (job_.pieces.empty()) {
-            stage_ = Stage::Idle;
-            reasons_ = {"Cannot save: event contains no days",
-                        "Could not auto-save to file '" + job_.path + "'"};
-            return Outcome::Failed;
-        }
-        stage_ = Stage::Writing;
-        written_ = false;
-        worker_ = std::thread([this] {
-            result_ = WriteIfChanged(EventFileTextPieces::JoinPieces(job_.pieces),
-                                     job_.savedDigest, job_.path);
-            written_.store(true, std::memory_order_release);
-        });
+        HandOver();
+    }
+    if (failedEarly_) {
+        failedEarly_ = false;
+        return Outcome::Failed;
     }
     if (stage_ == Stage::Writing && written_.load(std::memory_order_acquire)) {
         return Collect();
@@ -93,15 +120,21 @@ AutosaveSession::Outcome AutosaveSession::Continue(std::chrono::milliseconds bud
 }
 
 AutosaveSession::Outcome AutosaveSession::Finish() {
-    Outcome outcome = Outcome::Pending;
-    while (stage_ == Stage::Formatting && outcome == Outcome::Pending) {
-        outcome = Continue(std::chrono::hours(1));
+    FinishFormatting();
+    if (failedEarly_) {
+        failedEarly_ = false;
+        return Outcome::Failed;
     }
     if (stage_ == Stage::Writing) {
         worker_.join();
         return Collect();
     }
-    return outcome;
+    return Outcome::Pending;
+}
+
+AutosaveSession::Outcome AutosaveSession::CopyNow() {
+    Cancel();
+    return Begin() ? Finish() : Outcome::Unchanged;
 }
 
 AutosaveSession::Outcome AutosaveSession::Collect() {
@@ -120,6 +153,16 @@ AutosaveSession::Outcome AutosaveSession::Collect() {
     }
     job_ = Job{};
     return result.outcome;
+}
+
+void AutosaveSession::ReportFailure() {
+    reporting_ = true;
+    const std::vector<std::string> reasons = reasons_;
+    for (const std::string& reason : reasons) {
+        ReportMessage(SeverityError, reason);
+    }
+    ReportMessage(SeverityError, "Auto save failed!");
+    reporting_ = false;
 }
 
 AutosaveSession::Result AutosaveSession::WriteIfChanged(std::string text,

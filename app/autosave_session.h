@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -9,30 +10,40 @@
 
 #include "app/event_file_writer.h"
 
-class QMController;
+class MultiDaySchedule;
 
-// One autosave copy, made without holding the window: the event's text is formatted in short
-// pieces on the window's thread, then a worker thread, which sees nothing but the text, compares
-// it with the text last saved or opened and, when they differ, writes it over the autosave copy,
-// whole or not at all. The event must not change between pieces: whoever may change it calls
-// Restart first.
+// What an autosave copy is made of, as its owner holds it at the tick: the timetable (null
+// without an event), the digest of the text last saved or opened, and where the copy goes.
+struct AutosaveSubject {
+    MultiDaySchedule* schedule = nullptr;
+    std::string savedDigest;
+    std::string path;
+};
+
+// The autosave copy and the tick's rules. The event's text is formatted in short pieces on the
+// window's thread, then a worker thread, which sees nothing but the text, compares it with the
+// text last saved or opened and, when they differ, writes it over the autosave copy, whole or
+// not at all. A copy is of one state of the event: whoever is about to change the event while
+// a copy is formatted calls FinishFormatting first.
 class AutosaveSession {
 public:
     enum class Outcome { Pending, Unchanged, Written, Failed };
 
-    explicit AutosaveSession(QMController& controller);
+    // subject: asked once at the start of each copy.
+    explicit AutosaveSession(std::function<AutosaveSubject()> subject);
     // Waits for a write under way.
     ~AutosaveSession();
     AutosaveSession(const AutosaveSession&) = delete;
     AutosaveSession& operator=(const AutosaveSession&) = delete;
 
-    // Begins a copy of the event as it is; false while one is under way, or without an event.
-    bool Start();
+    // The minute's tick: begins a copy of the event as it stands. Nothing while a copy is under
+    // way, while a failure is being told, or without an event.
+    bool Tick();
     bool IsUnderWay() const { return stage_ != Stage::Idle; }
     bool IsFormatting() const { return stage_ == Stage::Formatting; }
-    // Drops what was formatted: the next piece starts from the beginning. A write under way
-    // goes on, its text being whole.
-    void Restart();
+    // Formats the rest at once and hands the text to the worker, so that the copy is of the
+    // event as it stands before a change; its outcome comes from the next Continue.
+    void FinishFormatting();
     // Ends the copy under way: drops what was formatted and waits for a write under way, whose
     // outcome is not given.
     void Cancel();
@@ -40,10 +51,16 @@ public:
     // Formats for about budget, hands the whole text to the worker, looks in on it. Pending
     // until the copy is done one way or the other; each outcome is given once.
     Outcome Continue(std::chrono::milliseconds budget);
-    // The rest of the copy at once, waiting for the worker.
+    // The rest of the copy under way at once, waiting for the worker.
     Outcome Finish();
-    // What to say of a failure, in order, before the window's own message.
+    // A whole copy now, whatever was under way, outside the tick's rules: Unchanged without an
+    // event.
+    Outcome CopyNow();
+    // What to say of a failure, in order, before "Auto save failed!".
     const std::vector<std::string>& FailureReasons() const { return reasons_; }
+    // Says why the last copy failed, then "Auto save failed!"; a tick that comes while the
+    // messages show starts nothing.
+    void ReportFailure();
 
     struct Result {
         Outcome outcome = Outcome::Failed;
@@ -62,10 +79,17 @@ private:
         std::string savedDigest;
         std::string path;
     };
+    bool Begin();
+    // The text is whole: hands it to the worker, or fails at once when there is none.
+    void HandOver();
     Outcome Collect();
 
-    QMController& controller_;
+    std::function<AutosaveSubject()> subject_;
     Stage stage_ = Stage::Idle;
+    bool reporting_ = false;
+    // A failure found on the window's thread, given by the next Continue.
+    bool failedEarly_ = false;
+    MultiDaySchedule* schedule_ = nullptr;
     std::unique_ptr<EventFileTextPieces> pieces_;
     std::thread worker_;
     std::atomic<bool> written_{false};

@@ -26,7 +26,9 @@ constexpr const char* kSettingsFileName = "user_settings.dat";
 
 }  // namespace
 
-QMController::QMController() : autosave_(std::make_unique<AutosaveSession>(*this)) {}
+QMController::QMController()
+    : autosave_(std::make_unique<AutosaveSession>(
+          [this] { return AutosaveSubject{schedule_.get(), savedDigest_, autosavePath_}; })) {}
 
 QMController::~QMController() {
     autosave_.reset();
@@ -145,8 +147,8 @@ void QMController::EndAutosave() {
 
 void QMController::BeginChange() {
     ++changeDepth_;
-    // What an autosave copy has formatted may no longer be the event.
-    autosave_->Restart();
+    // A copy half formatted is finished first: it is of the event as it stood.
+    autosave_->FinishFormatting();
 }
 
 void QMController::CloseEvent() {

@@ -206,12 +206,8 @@ bool QMController::MergeEventFile(const char* path, std::string* log) {
 }
 
 bool QMController::Autosave() {
-    EndAutosave();
-    if (!autosave_->Start()) {
-        return false;
-    }
-    if (autosave_->Finish() != AutosaveSession::Outcome::Failed) {
-        return true;
+    if (autosave_->CopyNow() != AutosaveSession::Outcome::Failed) {
+        return schedule_ != nullptr;
     }
     for (const std::string& reason : autosave_->FailureReasons()) {
         ReportMessage(SeverityError, reason);

@@ -342,11 +342,14 @@ void BM_AutosaveInPieces(benchmark::State& state) {
     double copy = 0;
     int pieces = 0;
     for (auto _ : state) {
-        AutosaveSession session(controller);
+        AutosaveSession session([&] {
+            return AutosaveSubject{controller.GetSchedule(), controller.GetSavedDigest(),
+                                   controller.GetAutosavePath()};
+        });
         window = 0;
         pieces = 0;
         const auto begin = std::chrono::steady_clock::now();
-        session.Start();
+        session.Tick();
         AutosaveSession::Outcome outcome = AutosaveSession::Outcome::Pending;
         while (outcome == AutosaveSession::Outcome::Pending) {
             const bool formatting = session.IsFormatting();

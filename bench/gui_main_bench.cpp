@@ -10,12 +10,16 @@
 #include <wx/app.h>
 #include <wx/dcmemory.h>
 #include <wx/evtloop.h>
+#include <wx/dialog.h>
+#include <wx/modalhook.h>
+#include <wx/timer.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,6 +37,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
+#include "model/teacher.h"
 #include "support/generated_schedule.h"
 #include "support/school_generator.h"
 
@@ -254,6 +259,112 @@ void BM_LockAndUnlockCommands(benchmark::State& state) {
     Settle();
 }
 BENCHMARK(BM_LockAndUnlockCommands)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Plays the dialogs a command opens: step gets each one and gives what ShowModal answers.
+class PlayDialogs : public wxModalDialogHook {
+public:
+    explicit PlayDialogs(std::function<int(wxDialog*)> step) : step_(std::move(step)) {
+        Register();
+    }
+
+protected:
+    int Enter(wxDialog* dialog) override { return step_(dialog); }
+    void Exit(wxDialog*) override {}
+
+private:
+    std::function<int(wxDialog*)> step_;
+};
+
+// A user's change every 25 ms, each as a command makes it: a teacher renamed.
+class Edits : public wxEvtHandler {
+public:
+    explicit Edits(QuillmootFrame& frame) : frame_(frame), timer_(this) {
+        Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            const QMController::ChangeScope change(frame_.GetController());
+            frame_.GetController().GetEvent()->GetTeachers().Get(0)->SetName(
+                "Edit " + std::to_string(++count_));
+        });
+        timer_.Start(25);
+    }
+
+private:
+    QuillmootFrame& frame_;
+    wxTimer timer_;
+    int count_ = 0;
+};
+
+// The minute's autosave copy of a changed event while a command runs, on the large school and
+// on ten times it: an editor open (range 1 = 0), the optimiser's window (1), or edits arriving
+// every 25 ms (2). From the tick to the copy on disk, and the longest pass of the window's loop
+// meanwhile (a pass: the optimiser's idle step, if any, and the events then pending).
+void BM_AutosaveWhileCommandsRun(benchmark::State& state) {
+    if (!StartWindowSystem(state)) {
+        return;
+    }
+    NoPrompts prompts;
+    ScopedPromptService quiet(&prompts);
+    const int scale = static_cast<int>(state.range(0));
+    const int scenario = static_cast<int>(state.range(1));
+    auto* frame =
+        new QuillmootFrame("Quillmoot Organiser", wxString::FromUTF8(SchoolFile(scale)));
+    frame->Show();
+    Settle();
+    wxEventLoop loop;
+    wxEventLoopActivator active(&loop);
+    const std::string copy = frame->GetController().GetAutosavePath();
+    double toDisk = 0;
+    double longest = 0;
+    int round = 0;
+    // A tick, then the window's loop until the copy is on disk.
+    auto measure = [&](wxDialog* dialog) {
+        {
+            const QMController::ChangeScope change(frame->GetController());
+            frame->GetController().GetEvent()->GetTeachers().Get(1)->SetName(
+                "Round " + std::to_string(++round));
+        }
+        std::filesystem::remove(copy);
+        const auto begin = std::chrono::steady_clock::now();
+        frame->GetAutosaveTimer().Notify();
+        while (frame->GetController().GetAutosave().IsUnderWay() &&
+               std::chrono::steady_clock::now() - begin < std::chrono::seconds(60)) {
+            longest = std::max(longest, TimeOf([&] {
+                                  if (dialog != nullptr) {
+                                      wxIdleEvent idle;
+                                      dialog->ProcessWindowEvent(idle);
+                                  }
+                                  loop.YieldFor(wxEVT_CATEGORY_ALL);
+                              }));
+        }
+        toDisk = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                           begin)
+                     .count();
+        if (!std::filesystem::exists(copy)) {
+            state.SkipWithError("the copy was not written");
+        }
+        return wxID_CANCEL;
+    };
+    PlayDialogs play([&](wxDialog* dialog) { return measure(scenario == 1 ? dialog : nullptr); });
+    for (auto _ : state) {
+        longest = 0;
+        if (scenario == 0) {
+            frame->RunCommand(CommandId::EditEventDetails);
+        } else if (scenario == 1) {
+            frame->RunCommand(CommandId::Optimise);
+        } else {
+            Edits edits(*frame);
+            measure(nullptr);
+        }
+    }
+    state.counters["tick_to_disk_ms"] = toDisk;
+    state.counters["longest_pass_ms"] = longest;
+    frame->Destroy();
+    Settle();
+}
+BENCHMARK(BM_AutosaveWhileCommandsRun)
+    ->ArgNames({"scale", "while"})
+    ->ArgsProduct({{1, 10}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // The large school opened by a controller, with the two views in a hidden frame.
 struct LargeViews {

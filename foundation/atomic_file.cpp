@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -44,11 +45,12 @@ bool WriteWhole(int descriptor, const char* data, size_t length) {
 
 // Not rand(): tests seed it for repeatable runs, and saving must not shift that sequence.
 std::string UniqueSuffix() {
-    static unsigned counter = 0;
+    // Files are written from the window's thread and from workers at once.
+    static std::atomic<unsigned> counter{0};
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     char text[64];
-    std::snprintf(text, sizeof text, ".%ld.%u.%lx", static_cast<long>(::getpid()), ++counter,
+    std::snprintf(text, sizeof text, ".%ld.%u.%lx", static_cast<long>(::getpid()), counter.fetch_add(1) + 1,
                   static_cast<unsigned long>(now.tv_nsec));
     return text;
 }

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 
-#include "app/autosave_session.h"
 #include "gui/dialogs/about_dlg.h"
 #include "gui/dialogs/dpi_scope.h"
 #include "gui/dialogs/modal_dialog_tracker.h"
@@ -56,7 +55,7 @@ wxIconBundle MakeProgramIcons() {
 QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(800, 600),
               wxDEFAULT_FRAME_STYLE | wxMAXIMIZE),
-      autosaveTimer_(this, kAutosaveTimerId) {
+      autosave_(this, kAutosaveTimerId, controller_.GetAutosave()) {
     sink_ = std::make_unique<DlgError>(this);
     TheMainFrame = this;
     SetFrameActions(this);
@@ -84,7 +83,6 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
         }
     }
     Bind(wxEVT_TIMER, &QuillmootFrame::OnAutosaveTimer, this, kAutosaveTimerId);
-    autosavePieceTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ContinueAutosave(); });
     Bind(wxEVT_CLOSE_WINDOW, &QuillmootFrame::OnClose, this);
     // Maximising happens after Show, which moves the sashes: set them again at the first size.
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
@@ -101,10 +99,6 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     following_ = controller_.Subscribe([this](const EventMessage& message) {
         if (message.kind == EventMessage::Kind::Settled) {
             ShowSettledChanges(message.changes);
-            // A copy that waited for the change goes on, from its start.
-            if (controller_.GetAutosave().IsUnderWay() && !closing_) {
-                autosavePieceTimer_.StartOnce(1);
-            }
         }
     });
     RefreshViews();
@@ -124,12 +118,11 @@ QuillmootFrame::QuillmootFrame(const wxString& title, const wxString& argument)
     }
     innerSplitter_->SetSashPosition(kTreeSashPosition, true);
     Refresh(true);
-    autosaveTimer_.Start(kAutosaveIntervalMs, wxTIMER_CONTINUOUS);
+    autosave_.Start();
 }
 
 QuillmootFrame::~QuillmootFrame() {
-    autosaveTimer_.Stop();
-    autosavePieceTimer_.Stop();
+    autosave_.Stop();
     following_.Reset();
     if (summary_) {
         summary_->SetSchedule(nullptr);
@@ -309,47 +302,6 @@ void QuillmootFrame::ShowSettledChanges(const EventChanges& changes) {
     }
 }
 
-void QuillmootFrame::OnAutosaveTimer(wxTimerEvent&) {
-    // Ticks go on inside the error box's own loop, and a copy of a large event spans several.
-    if (autosaveBusy_ || !controller_.GetAutosave().Start()) {
-        return;
-    }
-    autosavePieceTimer_.StartOnce(1);
-}
-
-void QuillmootFrame::ContinueAutosave(std::chrono::milliseconds budget) {
-    AutosaveSession& autosave = controller_.GetAutosave();
-    if (controller_.IsChanging() || autosaveBusy_ || !autosave.IsUnderWay()) {
-        return;
-    }
-    const AutosaveSession::Outcome outcome = autosave.Continue(budget);
-    if (outcome == AutosaveSession::Outcome::Failed) {
-        ReportAutosaveFailure();
-    } else if (outcome == AutosaveSession::Outcome::Pending) {
-        // The worker's write is looked in on less often than the pieces come.
-        autosavePieceTimer_.StartOnce(autosave.IsFormatting() ? 1 : 20);
-    }
-}
-
-void QuillmootFrame::FinishAutosave() {
-    if (controller_.IsChanging() || autosaveBusy_) {
-        return;
-    }
-    autosavePieceTimer_.Stop();
-    if (controller_.GetAutosave().Finish() == AutosaveSession::Outcome::Failed) {
-        ReportAutosaveFailure();
-    }
-}
-
-void QuillmootFrame::ReportAutosaveFailure() {
-    autosaveBusy_ = true;
-    for (const std::string& reason : controller_.GetAutosave().FailureReasons()) {
-        ReportMessage(SeverityError, reason);
-    }
-    ReportMessage(SeverityError, "Auto save failed!");
-    autosaveBusy_ = false;
-}
-
 bool QuillmootFrame::HasUnsavedChanges() const {
     // Settings whose file did not load whole are never written over, so they are nothing to ask
     // about.
@@ -358,8 +310,7 @@ bool QuillmootFrame::HasUnsavedChanges() const {
 }
 
 void QuillmootFrame::OnClose(wxCloseEvent& event) {
-    autosaveTimer_.Stop();
-    autosavePieceTimer_.Stop();
+    autosave_.Stop();
     if (!HasUnsavedChanges()) {
         CloseAndDestroy();
         return;
@@ -386,12 +337,12 @@ void QuillmootFrame::OnClose(wxCloseEvent& event) {
     }
     event.Veto();
     overview_->SetHoverTips(true);
-    autosaveTimer_.Start(kAutosaveIntervalMs, wxTIMER_CONTINUOUS);
+    autosave_.Start();
 }
 
 void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
     closing_ = true;
-    autosaveTimer_.Stop();
+    autosave_.Stop();
     summary_->SetSchedule(nullptr);
     overview_->SetSchedule(nullptr);
     if (controller_.GetUserSettings().IsModified()) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "foundation/publisher.h"
+#include "gui/main/autosave_driver.h"
 #include "gui/main/command_context.h"
 #include "gui/main/frame_actions.h"
 #include "gui/main/frame_commands.h"
@@ -21,10 +22,7 @@ class EventTreeView;
 class OverviewView;
 class wxSplitterWindow;
 
-inline constexpr int kAutosaveIntervalMs = 60000;
 inline constexpr int kAutosaveTimerId = 1;
-// How long one piece of the autosave copy may hold the window.
-inline constexpr std::chrono::milliseconds kAutosavePiece{8};
 
 // The program's one top-level window: menus, toolbar, the summary line above the event tree
 // and the timetable overview, the autosave timer and closing. Its commands act on a context
@@ -63,14 +61,8 @@ public:
     // The event differs from its file (QMController::IsEventChanged), or user settings that
     // loaded whole have changed: what closing asks about.
     bool HasUnsavedChanges() const;
-    // Starts an autosave copy, made in pieces between the window's other work (see
-    // AutosaveSession); none starts while one is under way.
-    void OnAutosaveTimer(wxTimerEvent& event);
-    // One piece of the copy under way. Nothing while a change runs: the copy starts again when
-    // it ends.
-    void ContinueAutosave(std::chrono::milliseconds budget = kAutosavePiece);
-    // The rest of the copy under way at once, outside a change.
-    void FinishAutosave();
+    // The minute's autosave tick (see AutosaveDriver).
+    void OnAutosaveTimer(wxTimerEvent&) { autosave_.Tick(); }
     void OnClose(wxCloseEvent& event);
     // keepAutosave: unsaved changes stay recoverable at the next start.
     void CloseAndDestroy(bool keepAutosave = false);
@@ -83,7 +75,8 @@ public:
     EventSummaryPane* GetSummaryPane() const { return summary_; }
     OverviewView* GetOverview() const { return overview_; }
     EventTreeView* GetTree() const { return tree_; }
-    wxTimer& GetAutosaveTimer() { return autosaveTimer_; }
+    wxTimer& GetAutosaveTimer() { return autosave_.GetTimer(); }
+    AutosaveDriver& GetAutosave() { return autosave_; }
     bool HasMessageSink() const { return sink_ != nullptr; }
 
 private:
@@ -98,8 +91,6 @@ private:
     // the window; never narrows it.
     void FitTreePane();
     void OnCommand(wxCommandEvent& event);
-    // Says why a copy failed, once, whatever ticks come while the message shows.
-    void ReportAutosaveFailure();
 
     QMControllerWX controller_;
     OverviewView* overview_ = nullptr;
@@ -109,13 +100,10 @@ private:
     wxMenuBar* menuBar_ = nullptr;
     EventTreeView* tree_ = nullptr;
     std::unique_ptr<DlgError> sink_;
-    bool autosaveBusy_ = false;
     bool sashesApplied_ = false;
     bool closing_ = false;
     Subscription following_;
-    wxTimer autosaveTimer_;
-    // Brings the next piece of an autosave copy, once the window has done its other work.
-    wxTimer autosavePieceTimer_;
+    AutosaveDriver autosave_;
     NewEventEditor newEventEditor_ = ShowNewEventDialog;
     EmailOptionsEditor emailOptionsEditor_ = ShowEmailRunOptions;
 };

@@ -88,6 +88,13 @@ protected:
         ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
     }
     Event& TheEvent() { return *controller_.GetEvent(); }
+    // The controller's event as its own session sees it.
+    std::function<AutosaveSubject()> Subject() {
+        return [this] {
+            return AutosaveSubject{controller_.GetSchedule(), controller_.GetSavedDigest(),
+                                   controller_.GetAutosavePath()};
+        };
+    }
     std::string Copy() const { return ReadWholeFile(controller_.GetAutosavePath()); }
     // The copy holds exactly the event as it is now.
     void ExpectCopyOfTheEventAsItIs() {
@@ -111,8 +118,8 @@ protected:
 
 TEST_F(Autosaving, AnEventAsOpenedIsNotWritten) {
     OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
-    AutosaveSession session(controller_);
-    ASSERT_TRUE(session.Start());
+    AutosaveSession session(Subject());
+    ASSERT_TRUE(session.Tick());
     EXPECT_EQ(RunInPieces(session, [](int) {}), Outcome::Unchanged);
     EXPECT_FALSE(controller_.AutosaveFileExists());
     EXPECT_FALSE(session.IsUnderWay());
@@ -121,17 +128,17 @@ TEST_F(Autosaving, AnEventAsOpenedIsNotWritten) {
 TEST_F(Autosaving, AChangedEventIsWrittenWholeAndStaysChanged) {
     OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
     TheEvent().GetTeachers().Get(0)->SetName("Renamed Teacher");
-    AutosaveSession session(controller_);
-    ASSERT_TRUE(session.Start());
-    EXPECT_FALSE(session.Start()) << "a second copy never starts while one is under way";
+    AutosaveSession session(Subject());
+    ASSERT_TRUE(session.Tick());
+    EXPECT_FALSE(session.Tick()) << "a second copy never starts while one is under way";
     EXPECT_EQ(RunInPieces(session, [](int) {}), Outcome::Written);
     ExpectCopyOfTheEventAsItIs();
     EXPECT_TRUE(controller_.IsEventChanged());
 }
 
-// Whoever changes the event between pieces restarts the copy first, as the window does before
-// every command; what is written is then the event after the change, whole.
-TEST_F(Autosaving, ChangesBetweenPiecesGiveTheCopyOfTheEventAfterThem) {
+// Whoever changes the event while a copy is half formatted finishes it first, as a change
+// scope does: what is written is the event before the change, whole.
+TEST_F(Autosaving, AChangeBetweenPiecesComesAfterTheCopyIsFinished) {
     struct Change {
         const char* what;
         std::function<void(Event&, MultiDaySchedule&)> make;
@@ -154,18 +161,44 @@ TEST_F(Autosaving, ChangesBetweenPiecesGiveTheCopyOfTheEventAfterThem) {
     for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
         OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
-        AutosaveSession session(controller_);
-        ASSERT_TRUE(session.Start());
+        TheEvent().SetName("Before the change");
+        const std::string before = controller_.FormatEventText();
+        AutosaveSession session(Subject());
+        ASSERT_TRUE(session.Tick());
         const Outcome outcome = RunInPieces(session, [&](int piece) {
             if (piece == 2) {
-                session.Restart();
+                session.FinishFormatting();
+                EXPECT_FALSE(session.IsFormatting());
                 change.make(TheEvent(), *controller_.GetSchedule());
             }
         });
         EXPECT_EQ(outcome, Outcome::Written);
-        ExpectCopyOfTheEventAsItIs();
+        std::string body;
+        ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
+        EXPECT_EQ(body, before);
+        EXPECT_NE(controller_.FormatEventText(), before);
         ASSERT_TRUE(controller_.DeleteAutosaveFile());
     }
+}
+
+// A change scope is where the window's changes begin: one that begins while a copy is half
+// formatted finishes it, so the copy holds what the event was before.
+TEST_F(Autosaving, AChangeScopeFinishesTheControllersCopyBeforeTheChange) {
+    OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+    TheEvent().SetName("Before the change");
+    const std::string before = controller_.FormatEventText();
+    AutosaveSession& session = controller_.GetAutosave();
+    ASSERT_TRUE(session.Tick());
+    ASSERT_EQ(session.Continue(std::chrono::milliseconds(0)), Outcome::Pending);
+    {
+        const QMController::ChangeScope change(controller_);
+        EXPECT_FALSE(session.IsFormatting());
+        TheEvent().SetName("After the change");
+    }
+    EXPECT_EQ(session.Finish(), Outcome::Written);
+    std::string body;
+    ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
+    EXPECT_EQ(body, before);
 }
 
 TEST_F(Autosaving, AFailedWriteChangesNothingAndSaysWhy) {
@@ -173,8 +206,8 @@ TEST_F(Autosaving, AFailedWriteChangesNothingAndSaysWhy) {
     TheEvent().SetName("Changed");
     // A folder where the copy should go: the write cannot replace it.
     fs::create_directories(controller_.GetAutosavePath() + "/blocked");
-    AutosaveSession session(controller_);
-    ASSERT_TRUE(session.Start());
+    AutosaveSession session(Subject());
+    ASSERT_TRUE(session.Tick());
     EXPECT_EQ(session.Finish(), Outcome::Failed);
     EXPECT_TRUE(fs::is_directory(controller_.GetAutosavePath() + "/blocked"));
     ASSERT_EQ(session.FailureReasons().size(), 2u);
@@ -190,8 +223,8 @@ TEST_F(Autosaving, AFailedWriteChangesNothingAndSaysWhy) {
 TEST_F(Autosaving, ACopyKilledAtAnyMomentLeavesAWholeCopy) {
     OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
     TheEvent().SetName("First");
-    AutosaveSession session(controller_);
-    ASSERT_TRUE(session.Start());
+    AutosaveSession session(Subject());
+    ASSERT_TRUE(session.Tick());
     ASSERT_EQ(session.Finish(), Outcome::Written);
     int killedPartWay = 0;
     for (int delayMs : {0, 1, 2, 4, 8, 16, 32, 64, 128}) {
@@ -200,8 +233,8 @@ TEST_F(Autosaving, ACopyKilledAtAnyMomentLeavesAWholeCopy) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             TheEvent().SetName("Second");
-            AutosaveSession copy(controller_);
-            const bool written = copy.Start() && copy.Finish() == Outcome::Written;
+            AutosaveSession copy(Subject());
+            const bool written = copy.Tick() && copy.Finish() == Outcome::Written;
             ::_exit(written ? 0 : 1);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
@@ -214,15 +247,34 @@ TEST_F(Autosaving, ACopyKilledAtAnyMomentLeavesAWholeCopy) {
         EXPECT_TRUE(body.find("Name \"First\"") != std::string::npos ||
                     body.find("Name \"Second\"") != std::string::npos);
         ASSERT_TRUE(controller_.DeleteAutosaveFile());
-        ASSERT_TRUE(session.Start());
+        ASSERT_TRUE(session.Tick());
         ASSERT_EQ(session.Finish(), Outcome::Written);
     }
     EXPECT_GT(killedPartWay, 0);
 }
 
+// The window's thread writes settings and saves while the worker writes the copy: the two share
+// nothing unguarded (ThreadSanitizer runs this).
+TEST_F(Autosaving, SettingsAndSavesWrittenWhileTheWorkerWritesTheCopy) {
+    OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
+    const std::string saved = EventPath("saved.qmv");
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        TheEvent().SetName("Round " + std::to_string(round));
+        AutosaveSession session(Subject());
+        ASSERT_TRUE(session.Tick());
+        session.FinishFormatting();
+        ASSERT_TRUE(session.IsUnderWay());
+        EXPECT_TRUE(controller_.GetUserSettings().Set("evolvernumkids", std::to_string(round)));
+        EXPECT_TRUE(controller_.SaveUserSettings());
+        EXPECT_TRUE(controller_.SaveEvent(saved.c_str())) << sink_.GetText();
+        EXPECT_EQ(session.Finish(), Outcome::Written);
+    }
+}
+
 TEST_F(Autosaving, NothingStartsWithoutAnEvent) {
-    AutosaveSession session(controller_);
-    EXPECT_FALSE(session.Start());
+    AutosaveSession session(Subject());
+    EXPECT_FALSE(session.Tick());
     EXPECT_EQ(session.Continue(std::chrono::milliseconds(10)), Outcome::Pending);
     EXPECT_FALSE(session.IsUnderWay());
 }
@@ -231,8 +283,8 @@ TEST_F(Autosaving, NothingStartsWithoutAnEvent) {
 TEST_F(Autosaving, TheWriteIsLookedInOnUntilItIsDone) {
     OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
     TheEvent().SetName("Changed");
-    AutosaveSession session(controller_);
-    ASSERT_TRUE(session.Start());
+    AutosaveSession session(Subject());
+    ASSERT_TRUE(session.Tick());
     Outcome outcome = Outcome::Pending;
     int looks = 0;
     while ((outcome = session.Continue(std::chrono::milliseconds(2))) == Outcome::Pending) {

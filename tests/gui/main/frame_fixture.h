@@ -117,7 +117,7 @@ protected:
     void Tick() {
         wxTimerEvent tick(frame_->GetAutosaveTimer());
         frame_->OnAutosaveTimer(tick);
-        frame_->FinishAutosave();
+        frame_->GetAutosave().Finish();
     }
 
     QuillmootFrame* frame_ = nullptr;

@@ -163,34 +163,6 @@ TEST_F(FrameUpkeep, AFailedAutosaveSaysSoOnceEvenWhenTicksComeDuringTheBox) {
     EXPECT_TRUE(fs::is_directory(AutosavePath()));
 }
 
-// The copy is made in pieces between the window's other work; a command between two pieces
-// starts it again, so that the copy is of the event after the command, whole.
-TEST_F(FrameUpkeep, AnAutosaveCopyStartsAgainAfterACommandBetweenItsPieces) {
-    Open(Example());
-    ChangeEvent();
-    wxTimerEvent tick(frame_->GetAutosaveTimer());
-    frame_->OnAutosaveTimer(tick);
-    AutosaveSession& autosave = frame_->GetController().GetAutosave();
-    frame_->ContinueAutosave(std::chrono::milliseconds(0));
-    ASSERT_TRUE(autosave.IsFormatting());
-    prompts_.Answer(wxID_YES);
-    // Questions asked inside the command: the copy waits, whatever its timer says.
-    prompts_.whileShowing = [&](const ScriptedPrompts::Shown&) {
-        for (int piece = 0; piece < 100; ++piece) {
-            frame_->ContinueAutosave(std::chrono::milliseconds(0));
-        }
-        EXPECT_TRUE(autosave.IsFormatting());
-    };
-    ASSERT_TRUE(frame_->RunCommand(CommandId::RebookAll));
-    prompts_.whileShowing = nullptr;
-    EXPECT_FALSE(fs::exists(AutosavePath()));
-    frame_->FinishAutosave();
-    std::string body;
-    ASSERT_TRUE(VerifyAutosaveText(ReadWholeFile(AutosavePath()), &body));
-    EXPECT_EQ(body, frame_->GetController().FormatEventText());
-    EXPECT_TRUE(Boxes().empty());
-}
-
 TEST_F(FrameUpkeep, AboutShowsTheAboutBoxWithOrWithoutAnEvent) {
     Open();
     wxTEST_DIALOG(EXPECT_TRUE(frame_->RunCommand(CommandId::About)),
