@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "foundation/colour.h"
 #include "foundation/url.h"
@@ -29,6 +30,18 @@ TEST(Colour, SetHexReadsAHexNumber) {
     EXPECT_EQ(colour.GetPacked(), 0u);
     colour.SetHex(Colour(1, 2, 3).ToHex().c_str());
     EXPECT_EQ(colour, Colour(1, 2, 3));
+}
+
+// A damaged settings value reads as a 32-bit strtoul reads it.
+TEST(Colour, SetHexReadsTooLargeANumberAsAllOnesAndNegatesWithinTheWord) {
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"123456789a", 0xFFFFFFFFu}, {"-1ffffffff", 0xFFFFFFFFu}, {"-2", 0xFFFFFFFEu},
+        {" -0x10", 0xFFFFFFF0u},     {"-", 0u}};
+    for (const auto& [text, packed] : cases) {
+        Colour colour(1, 2, 3);
+        colour.SetHex(text);
+        EXPECT_EQ(colour.GetPacked(), packed) << text;
+    }
 }
 
 TEST(VersionNumber, ParsesThreeFieldsAndComparesAsIntegers) {
