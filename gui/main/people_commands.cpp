@@ -167,13 +167,13 @@ void EditPresentationsAttended(const CommandContext& context) {
         return;
     }
     Person* person = context.selection.GetSelectedObject();
-    if (person == nullptr && context.selection.GetSelectedPresentation() == nullptr) {
+    if (person == nullptr) {
         ReportMessage(SeverityError,
                       "Nobody is selected - please select the correct person "
                       "in the left-hand window and try again");
         return;
     }
-    const PersonKind kind = person ? person->GetKind() : PersonKind::Person;
+    const PersonKind kind = person->GetKind();
     if (kind != PersonKind::Parent && kind != PersonKind::Teacher) {
         ReportMessage(SeverityError,
                       "This operation is only valid for teachers and parents - please select "

@@ -118,6 +118,12 @@ TEST_F(PeopleCommands, CommandsWithoutASelectionSayWhatToSelect) {
     EXPECT_EQ(Reports(), std::vector<std::string>{
                              "This operation is only valid for teachers and parents - please "
                              "select the correct person in the left-hand window and try again"});
+    // A presentation is no person.
+    Select(TheEvent().GetPresentations().GetPresentation(0)->GetDescription());
+    prompts_.shown.clear();
+    host_->RunCommand(CommandId::EditPresentationsAttended);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"Nobody is selected - please select the correct "
+                                                  "person in the left-hand window and try again"});
     EXPECT_TRUE(MenuEnabled(CommandId::EditParent));
 }
 
