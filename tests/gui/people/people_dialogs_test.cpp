@@ -139,6 +139,7 @@ TEST_F(PeopleDialogs, PupilEditorAsksBeforeRemovingAndUnbookingTheOnlyRequest) {
     Press(&dialog, WxId(PupilDlg::Id::Unbook));
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].caption, "Confirm unbooking");
+    EXPECT_EQ(prompts_.shown[0].style, wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     EXPECT_EQ(prompts_.shown[0].message,
               "You are about to unbook the appointment with Mr A - the request will remain and "
               "can be re-booked later. Are you sure you want to do this?");
@@ -147,6 +148,7 @@ TEST_F(PeopleDialogs, PupilEditorAsksBeforeRemovingAndUnbookingTheOnlyRequest) {
     prompts_.Answer(wxID_YES);
     Press(&dialog, WxId(PupilDlg::Id::RemoveRequest));
     EXPECT_EQ(prompts_.shown[1].caption, "Confirm removal");
+    EXPECT_EQ(prompts_.shown[1].style, wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     EXPECT_EQ(prompts_.shown[1].message,
               "Are you sure you want to remove the request to see Mr A about subject Maths?");
     ASSERT_EQ(amy_->GetRequestCount(), 1u);
@@ -266,6 +268,7 @@ TEST_F(PeopleDialogs, ParentEditorRemovesAPupilWithItsBookingsAfterAsking) {
     Press(&dialog, WxId(ParentDlg::Id::RemovePupil));
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].caption, "Confirm removal");
+    EXPECT_EQ(prompts_.shown[0].style, wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     EXPECT_EQ(prompts_.shown[0].message, "Are you sure you want to remove the pupil Amy (7B)?");
     EXPECT_EQ(Lines(dialog.GetPupilsList()), std::vector<std::string>{"Ben (9C)"});
     EXPECT_TRUE(Lines(dialog.GetBookedList()).empty());
