@@ -193,15 +193,19 @@ bool TeacherPrintJob::MakeSlotLine(int slot, int row, std::string* line) const {
         if (presentation == nullptr || !(presentation->GetDate() == day_->GetDate())) {
             continue;
         }
+        // A talk that began before opening time (-1) or runs past closing time covers the
+        // day's first or last slots; one wholly outside the day covers none.
         const int start = day_->GetSlotForTime(presentation->GetStartTime());
         int end = day_->GetSlotForTime(presentation->GetEndTime());
         if (end < 0) {
-            end = day_->GetNumSlots();
+            end = presentation->GetEndTime() > day_->GetStartTime() ? day_->GetNumSlots() : 0;
         }
+        const bool startsBeforeClosing =
+            start >= 0 || presentation->GetStartTime() < day_->GetStartTime();
         if (start == slot) {
             *line += "Attending " + presentation->GetName() + ", location " +
                      presentation->GetLocation();
-        } else if (start >= 0 && slot > start && slot < end) {
+        } else if (startsBeforeClosing && slot > start && slot < end) {
             return false;
         }
     }

@@ -53,11 +53,14 @@ bool ImportProgressDlg::Step() {
     while (ok && more && !done_ && std::chrono::steady_clock::now() < until) {
         ok = run_->Import(more);
     }
-    UpdateProgress();
     if (!ok) {
+        // Told before the gauge moves on to where the import stopped.
         ReportMessage(SeverityError,
                       "The file failed to import correctly. This probably means that this is not "
                       "the intended file, please check whether this is the file you want.");
+    }
+    UpdateProgress();
+    if (!ok) {
         Finish(ImportOutcome::Failed);
     } else if (!more) {
         Finish(ImportOutcome::Finished);

@@ -137,6 +137,30 @@ TEST_F(TextHandouts, APresentationPastClosingTimeRunsToTheDaysEnd) {
         << teachers;
 }
 
+// A talk moved to begin before opening time keeps the teacher busy until it ends; one wholly
+// before the evening takes no slot.
+TEST_F(TextHandouts, ATalkBeforeOpeningTimeHidesTheSlotsItCovers) {
+    const struct {
+        const char* name;
+        TimeOfDay start, end;
+        const char* firstLine;
+    } cases[] = {
+        {"ends within the evening", TimeOfDay(17, 30, 0), TimeOfDay(18, 15, 0), "6:15pm: \n"},
+        {"ends at opening time", TimeOfDay(17, 0, 0), TimeOfDay(18, 0, 0), "6:00pm: \n"},
+    };
+    Presentation* talk = AddPresentation("Careers Talk", "Hall", 0, "18:30", "18:45");
+    ASSERT_TRUE(schedule->AttendPresentation(ann, talk));
+    Request(sam, ann, "Maths", 0, 10);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(talk->SetTimes(c.start, c.end));
+        const std::string text = Export(&PrintTeachers);
+        EXPECT_NE(text.find(std::string("Location: Room 4\n") + c.firstLine), std::string::npos)
+            << text;
+        EXPECT_EQ(text.find("Attending"), std::string::npos) << text;
+    }
+}
+
 TEST_F(TextHandouts, SwitchedOffBreaksAndUnbookedListsAndEmptyNotesPrintNothing) {
     ann->AddBreak(DateTime(Date(5, 3, 2024), TimeOfDay(18, 0, 0)));
     Request(sam, ann, "", 0, 1);

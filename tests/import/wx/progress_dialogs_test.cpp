@@ -31,6 +31,23 @@ protected:
     std::unique_ptr<StdioFile> file_;
 };
 
+// Passes every report on, noting what the progress label read when it came.
+class LabelAtEachReport : public UCError {
+public:
+    explicit LabelAtEachReport(UCError& outer) : outer_(outer) {}
+    void Report(int severity, const char* text) override {
+        labels.push_back(label != nullptr ? label->GetLabel().ToStdString() : std::string());
+        outer_.Report(severity, text);
+    }
+    using UCError::Report;
+
+    wxStaticText* label = nullptr;
+    std::vector<std::string> labels;
+
+private:
+    UCError& outer_;
+};
+
 TEST_F(ImportProgress, RunEndsWithOKWhetherItFinishesOrFails) {
     const char* const kFailed =
         "The file failed to import correctly. This probably means that this is not the intended "
@@ -57,12 +74,18 @@ TEST_F(ImportProgress, RunEndsWithOKWhetherItFinishesOrFails) {
         sink_.entries.clear();
         auto run = RunOver(c.content);
         ImportProgressDlg dialog(TopWindow(), run.get());
+        LabelAtEachReport watch(sink_);
+        watch.label = dialog.GetProgressLabel();
         EXPECT_EQ("Importing", dialog.GetTitle());
         EXPECT_EQ(wxID_OK, RunToEnd(dialog));
         EXPECT_EQ(c.outcome, dialog.GetOutcome());
         EXPECT_EQ(c.teachers, Teachers());
         EXPECT_EQ(c.label, dialog.GetProgressLabel()->GetLabel());
         EXPECT_EQ(c.messages, sink_.Texts());
+        if (c.outcome == ImportOutcome::Failed) {
+            ASSERT_FALSE(watch.labels.empty());
+            EXPECT_NE(c.label, watch.labels.back()) << "the failure is told before the gauge moves";
+        }
         EXPECT_FALSE(dialog.Step()) << "nothing runs after the end";
     }
 }
