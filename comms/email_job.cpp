@@ -64,7 +64,9 @@ EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
     }
 }
 
-EmailJob::~EmailJob() = default;
+EmailJob::~EmailJob() {
+    CancelMessage();
+}
 
 bool EmailJob::HasEvent() const {
     return days_ != nullptr && days_->GetEvent() != nullptr;
@@ -303,6 +305,9 @@ EmailJob::EmailStep EmailJob::Step(std::string* log) {
 
 void EmailJob::CancelMessage() {
     if (sending_.person != nullptr && client_) {
+        // Nobody reports a message given up, so the client's detail line would wait for the
+        // next, unrelated report.
+        UCStringError unreported;
         client_->CancelSend();
     }
     sending_ = EmailRecipient();

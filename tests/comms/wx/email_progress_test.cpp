@@ -163,6 +163,11 @@ TEST_F(EmailProgress, ASlowServerNeverHoldsAStepAndStopEndsTheMessageUnderWay) {
     wxMilliSleep(1200);
     EXPECT_EQ(server.Messages().size(), 1u);
     EXPECT_EQ(dialog.GetJob().GetSentCount(), 1);
+    // Nobody reports a message the user gave up, so its transport detail must not turn up
+    // under the next, unrelated message.
+    ReportMessage(SeverityError, "Cannot write to file");
+    ASSERT_FALSE(sink_.entries.empty());
+    EXPECT_TRUE(sink_.entries.back().details.empty()) << sink_.entries.back().details[0];
 }
 
 // A server that takes the connection and never says a word: the message fails after the stall
