@@ -131,7 +131,8 @@ public:
 
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
-    // the user may read but not write opens read-only, with a message saying so.
+    // the user may read but not write opens read-only, with a message saying so. The open
+    // event's own path answers true and reads nothing.
     [[nodiscard]] bool OpenEventFile(const char* path);
     // Writes the event to the path through a lock, replacing the old file atomically; a new
     // path becomes the event's file. On failure the old file and state stay as they were.

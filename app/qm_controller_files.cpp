@@ -110,7 +110,8 @@ bool QMController::OpenEventFile(const char* path) {
         ReportMessage(SeverityError, "Cannot open an event file without a name");
         return false;
     }
-    if (lock_ && lock_->GetPath() == path) {
+    // The open event's own file is not read again over its changes, locked or only readable.
+    if (GetFileName() == path) {
         return true;
     }
     if (IsOnlyReadable(path)) {

@@ -1,11 +1,11 @@
 #include "model/person_csv_export.h"
 
-#include "foundation/atomic_file.h"
+#include "foundation/output_file.h"
 #include "foundation/uc_error.h"
 
 CsvExportFile::CsvExportFile(const std::string& fileName) : fileName_(fileName) {
-    // An empty replacement that is never committed: it only shows that the folder takes files.
-    open_ = ReplacementFile(fileName_, "", 0).Ok();
+    // Refused here, as opening it for writing would be, before any row is gathered.
+    open_ = CanWriteOutputFile(fileName_);
     if (!open_) {
         ReportMessage(SeverityError, "Cannot write to file '" + fileName_ + "'");
     }
@@ -41,7 +41,7 @@ bool CsvExportFile::Commit() {
         return false;
     }
     open_ = false;
-    if (!WriteFileAtomically(fileName_, text_)) {
+    if (!WriteOutputFile(fileName_, text_)) {
         UCError::Current().ReportSystemError(SeverityError,
                                              "Cannot write to file '" + fileName_ + "': ");
         return false;

@@ -9,7 +9,8 @@
 // half-written file.
 class CsvExportFile {
 public:
-    // Reports an Error when no file can be created there; IsOpen then yields false.
+    // Reports an Error when the file cannot be written there (no such folder, or an old file
+    // the user may not write); IsOpen then yields false.
     explicit CsvExportFile(const std::string& fileName);
     CsvExportFile(const CsvExportFile&) = delete;
     CsvExportFile& operator=(const CsvExportFile&) = delete;

@@ -1,8 +1,7 @@
 #include "print/print_renderer_file.h"
 
-#include "foundation/atomic_file.h"
+#include "foundation/output_file.h"
 #include "foundation/uc_error.h"
-#include "print/output_file.h"
 
 PrintRendererFile::PrintRendererFile(const char* fileName)
     : fileName_(fileName != nullptr ? fileName : "") {
@@ -54,7 +53,7 @@ bool PrintRendererFile::Close() {
         return written_;
     }
     open_ = false;
-    written_ = WriteFileAtomically(fileName_, text_);
+    written_ = WriteOutputFile(fileName_, text_);
     if (!written_) {
         UCError::Current().ReportSystemError(SeverityError,
                                              "Cannot write to file '" + fileName_ + "': ");

@@ -8,11 +8,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "foundation/atomic_file.h"
+#include "foundation/output_file.h"
 #include "foundation/string_tokeniser.h"
 #include "foundation/uc_error.h"
 #include "print/pdf_image.h"
-#include "print/output_file.h"
 #include "print/pdf_stream_compressor.h"
 #include "print/win_ansi.h"
 
@@ -344,7 +343,7 @@ HPDF_STATUS PrintRendererPDF::SaveToFile(const char* fileName) {
         return status;
     }
     const std::string name = fileName != nullptr ? fileName : "";
-    if (!CanWriteOutputFile(name) || !WriteFileAtomically(name, bytes.data(), bytes.size())) {
+    if (!WriteOutputFile(name, bytes.data(), bytes.size())) {
         UCError::Current().ReportSystemError(SeverityError,
                                              "Cannot write to file '" + name + "': ");
         return HPDF_FILE_IO_ERROR;

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "foundation/atomic_file.h"
+#include "foundation/output_file.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 
@@ -60,7 +60,7 @@ void ReportDlg::OnSaveToFile(wxCommandEvent&) {
 }
 
 bool ReportDlg::SaveTo(const std::string& path) const {
-    if (!WriteFileAtomically(path, report_)) {
+    if (!WriteOutputFile(path, report_)) {
         // The cause goes below the message, which keeps its usual wording.
         UCError::Current().AddDetail(std::strerror(errno));
         ReportMessage(SeverityError, "Cannot write to file '" + path + "'");

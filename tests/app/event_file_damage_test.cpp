@@ -10,6 +10,7 @@
 #include <clocale>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/controller_fixture.h"
 #include "app/event_file_reader.h"
@@ -269,23 +270,35 @@ TEST_F(DamagedFiles, TemporariesOfSavesThatCannotFinishAreRemovedByTheNextSave) 
     }
 }
 
+// Runs check in a child that may only read path. Root may write anything, so the child runs as
+// nobody then; folders lists the test's own folders it must reach (the ones above them are open
+// to everyone already) and writeable the one it may write into.
+template <typename Check>
+int AsReaderOnly(const std::string& path, const std::vector<std::string>& folders,
+                 const std::string& writeable, Check check) {
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        for (const std::string& folder : folders) {
+            ::chmod(folder.c_str(), 0755);
+        }
+        if (!writeable.empty()) {
+            ::chmod(writeable.c_str(), 0777);
+        }
+    }
+    ::chmod(path.c_str(), 0444);
+    return InChild([&] {
+        if (root && ::setuid(65534) != 0) {
+            return 2;
+        }
+        return check();
+    });
+}
+
 TEST_F(DamagedFiles, AFileTheUserCanOnlyReadOpensReadOnly) {
     const std::string path = Write("theirs.qmv", SmallEvent());
     const std::string copy = EventPath("mine/copy.qmv");
     std::filesystem::create_directories(EventPath("mine"));
-    // Root may write anything: the check runs as nobody then.
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        // Only the test's own folders: the ones above it are open to everyone already.
-        ::chmod(root_.c_str(), 0755);
-        ::chmod(EventPath("").c_str(), 0755);
-        ::chmod(EventPath("mine").c_str(), 0777);
-    }
-    ::chmod(path.c_str(), 0444);
-    const int status = InChild([&] {
-        if (root && ::setuid(65534) != 0) {
-            return 2;
-        }
+    const int status = AsReaderOnly(path, {root_, EventPath("")}, EventPath("mine"), [&] {
         UCStringError sink;
         QMController run;
         if (!run.OpenEventFile(path.c_str())) {
@@ -298,7 +311,8 @@ TEST_F(DamagedFiles, AFileTheUserCanOnlyReadOpensReadOnly) {
         if (run.GetEvent()->GetParents().Count() != 2 || run.GetFileName() != path) {
             return 5;
         }
-        if (run.SaveEvent(path.c_str())) {
+        if (run.SaveEvent(path.c_str()) ||
+            sink.GetText() != "Error: Cannot lock file '" + path + "': Permission denied\n") {
             return 6;
         }
         if (!run.SaveEvent(copy.c_str()) || run.IsReadOnly() || run.GetFileName() != copy) {
@@ -308,6 +322,33 @@ TEST_F(DamagedFiles, AFileTheUserCanOnlyReadOpensReadOnly) {
     });
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Read(path), SmallEvent());
+}
+
+// Opening the open event's own file again reads nothing, also when the user may only read it:
+// reading it would put the file's event over the changes made since.
+TEST_F(DamagedFiles, ReopeningTheOpenReadOnlyFileKeepsItsChanges) {
+    const std::string path = Write("theirs.qmv", SmallEvent());
+    const int status = AsReaderOnly(path, {root_, EventPath("")}, "", [&] {
+        UCStringError sink;
+        QMController run;
+        if (!run.OpenEventFile(path.c_str()) || !run.IsReadOnly()) {
+            return 3;
+        }
+        run.GetEvent()->SetName("Autumn evening");
+        (void)sink.GetText();
+        if (!run.OpenEventFile(path.c_str())) {
+            return 4;
+        }
+        if (run.GetEvent()->GetName() != "Autumn evening" || !run.IsEventChanged() ||
+            !run.IsReadOnly() || run.GetFileName() != path) {
+            return 5;
+        }
+        // Not even the read-only notice again: the file was not read.
+        return sink.GetText().empty() ? 0 : 6;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: not opened, 4: refused, 5: read again, 6: said more";
     EXPECT_EQ(Read(path), SmallEvent());
 }
 

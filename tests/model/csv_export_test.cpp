@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,18 +8,24 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "foundation/uc_error.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/person_csv_export.h"
 #include "model/person_list.h"
 #include "model/pupil.h"
+#include "model/schedule.h"
 #include "model/teacher.h"
 #include "support/csv_reader.h"
+#include "support/ordinary_user.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -167,4 +174,54 @@ TEST_F(CsvExport, AFailedWriteIsReportedAndKeepsTheOldFile) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadWholeFile(file), "old export\n");
     EXPECT_EQ(FilesInDir(), 1u);
+}
+
+// A file the user may not write is refused as opening it for writing would be, by every CSV
+// export, and stays as it was: that its folder takes new files is not enough.
+TEST(CsvExports, AFileTheUserMayNotWriteIsRefusedAndKept) {
+    TempFolder folder{"qm-csv"};
+    OpenToOrdinaryUser(folder.Path());
+    auto event = std::make_shared<Event>();
+    MultiDaySchedule schedule(event);
+    auto teacher = std::make_unique<Teacher>("Ann Able");
+    Teacher* ann = teacher.get();
+    ASSERT_TRUE(schedule.AddTeacher(std::move(teacher)));
+    auto parent = std::make_unique<Parent>("Pat Lee");
+    parent->AddPupil(std::make_unique<Pupil>("Amy Lee"));
+    parent->GetPupil(0)->AddRequest(ann, "", 1, 1);
+    ASSERT_TRUE(schedule.AddParent(std::move(parent)));
+
+    struct Export {
+        std::string name;
+        std::function<bool(const std::string& path)> write;
+    };
+    const Export exports[] = {
+        {"teachers", [&](const std::string& path) { return event->GetTeachers().ExportCSV(path); }},
+        {"parents", [&](const std::string& path) { return event->GetParents().ExportCSV(path); }},
+        {"appointments", [&](const std::string& path) { return schedule.ExportCSV(path); }},
+        {"requests",
+         [&](const std::string& path) {
+             return schedule.GetDay(0)->ExportRequestsCSV(path.c_str());
+         }},
+    };
+    for (const Export& each : exports) {
+        SCOPED_TRACE(each.name);
+        const std::string path = folder.Write(each.name + ".csv", "old export\n");
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        const int result = AsOrdinaryUser([&] {
+            UCStringError sink;
+            if (each.write(path)) {
+                return 1;
+            }
+            const std::string said = sink.GetText();
+            if (said != "Error: Cannot write to file '" + path + "'\n") {
+                std::fputs(said.c_str(), stderr);
+                return 2;
+            }
+            return 0;
+        });
+        EXPECT_EQ(result, 0) << "1: written, 2: another message";
+        EXPECT_EQ(ReadWholeFile(path), "old export\n");
+    }
+    EXPECT_EQ(folder.Names().size(), std::size(exports));
 }

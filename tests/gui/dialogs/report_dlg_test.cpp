@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/clipbrd.h>
 #include <wx/textctrl.h>
 
@@ -6,6 +7,7 @@
 
 #include "gui/dialogs/report_dlg.h"
 #include "gui/support/gui_test.h"
+#include "support/ordinary_user.h"
 
 namespace {
 
@@ -69,6 +71,27 @@ TEST_F(ReportWindow, SaveWritesTheTextOrSaysWhyNot) {
     Press(empty, WxId(ReportDlg::Id::Save));
     EXPECT_EQ(folder_.Read("empty.txt"), "");
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"File saved successfully"});
+}
+
+// A saved report the user made read-only is refused as opening it for writing would be, and
+// stays as it was, though its folder takes new files.
+TEST_F(ReportWindow, AFileTheUserMayNotWriteIsRefusedAndKept) {
+    OpenToOrdinaryUser(folder_.Path());
+    const std::string path = folder_.Write("report.txt", "old report\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ReportDlg dialog(TopWindow(), "Report", "Unbooked:\nAnn Able\n");
+    const int result = AsOrdinaryUser([&] {
+        if (dialog.SaveTo(path)) {
+            return 1;
+        }
+        const bool refused =
+            sink_.entries.size() == 1 && sink_.entries[0].severity == SeverityError &&
+            sink_.entries[0].text == "Cannot write to file '" + path + "'" &&
+            sink_.entries[0].details == std::vector<std::string>{"Permission denied"};
+        return refused ? 0 : 2;
+    });
+    EXPECT_EQ(result, 0) << "1: written, 2: another message";
+    EXPECT_EQ(ReadWholeFile(path), "old report\n");
 }
 
 TEST_F(ReportWindow, CopyPutsTheWholeReportOnTheClipboard) {

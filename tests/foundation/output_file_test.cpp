@@ -1,0 +1,63 @@
+#include "foundation/output_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "support/ordinary_user.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+// An output file is refused where opening it for writing would be, though replacing it by a
+// rename would succeed wherever its folder takes new files. Each write runs as an ordinary user.
+TEST(OutputFile, IsWrittenOnlyWhereTheUserMayWriteIt) {
+    TempFolder folder;
+    OpenToOrdinaryUser(folder.Path());
+    const std::string closed = folder.File("closed");
+    ASSERT_EQ(::mkdir(closed.c_str(), 0755), 0);
+    for (const char* name : {"mine.txt", "theirs.txt", "closed/open.txt"}) {
+        folder.Write(name, "old");
+    }
+    ASSERT_EQ(::chmod(folder.File("mine.txt").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(folder.File("theirs.txt").c_str(), 0444), 0);
+    ASSERT_EQ(::symlink("theirs.txt", folder.File("link.txt").c_str()), 0);
+    ASSERT_EQ(::chmod((closed + "/open.txt").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(closed.c_str(), 0555), 0);
+    struct Case {
+        const char* name;
+        std::string path;
+        int error;  // 0: written
+    };
+    const Case cases[] = {
+        {"a new file", folder.File("new.txt"), 0},
+        {"a file the user may write", folder.File("mine.txt"), 0},
+        {"a read-only file", folder.File("theirs.txt"), EACCES},
+        {"a link to a read-only file", folder.File("link.txt"), EACCES},
+        {"a folder", closed, EISDIR},
+        {"in a missing folder", folder.File("missing/new.txt"), ENOENT},
+        {"in a folder closed to new files", closed + "/open.txt", EACCES},
+        {"no name", "", ENOENT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string before = ReadWholeFile(c.path);
+        const int result = AsOrdinaryUser([&] {
+            const bool allowed = CanWriteOutputFile(c.path);
+            const int refusal = errno;
+            const bool written = WriteOutputFile(c.path, std::string("new"));
+            if (c.error == 0) {
+                return allowed && written ? 0 : 1;
+            }
+            return !allowed && refusal == c.error && !written && errno == c.error ? 0 : 2;
+        });
+        EXPECT_EQ(result, 0) << "1: refused, 2: written or another reason";
+        EXPECT_EQ(ReadWholeFile(c.path), c.error == 0 ? "new" : before);
+    }
+    ::chmod(closed.c_str(), 0755);
+}
+
+}  // namespace
