@@ -59,7 +59,8 @@ public:
 
     // --- autosave and recovery ---
     // Writes a changed event (IsEventChanged) to the autosave copy, whole or not at all; the
-    // event stays changed. True when nothing needed writing.
+    // event stays changed. True when the copy was written or nothing needed writing; false,
+    // saying nothing, with no event, and false after saying why when the copy failed.
     [[nodiscard]] bool Autosave();
     bool AutosaveFileExists() const;
     // True when there was none or it is gone.

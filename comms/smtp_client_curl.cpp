@@ -161,13 +161,17 @@ void SMTPClientCurl::StartSend(const UCSMTPEmail& email) {
     }
     curl_easy_setopt(handle_, CURLOPT_MAIL_RCPT, recipients_);
 
-    content_ = email.ComposeContent(std::time(nullptr));
+    const std::time_t now = std::time(nullptr);
+    content_ = email.ComposeContent(now);
     uploadPosition_ = 0;
     curl_easy_setopt(handle_, CURLOPT_READFUNCTION, &SMTPClientCurl::ReadCallback);
     curl_easy_setopt(handle_, CURLOPT_READDATA, this);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(handle_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(content_.size()));
-    Log("SMTPClientCurl: SMTP data '\n" + content_ + "'\n");
+    if (debug) {
+        // The whole message as the contents preview shows it, its end-of-data line too.
+        Log("SMTPClientCurl: SMTP data '\n" + email.ComposeMessage(now) + "'\n");
+    }
 
     errorBuffer_[0] = '\0';
     inAuthExchange_ = false;

@@ -156,7 +156,6 @@ bool SIMSCommandReporter::Start() {
         failed_ = true;
         return false;
     }
-    std::remove(output.c_str());
     std::vector<std::string> arguments = BuildArguments();
     // A path without a slash would be looked up on PATH instead of taken as it stands.
     if (arguments[0].find('/') == std::string::npos) {

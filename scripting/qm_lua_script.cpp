@@ -4,9 +4,7 @@
 
 #include <lua.hpp>
 
-#include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include "app/qm_controller.h"
@@ -23,7 +21,7 @@
 
 namespace {
 
-// How often, in Lua instructions, a running script is checked against its limit and Stop.
+// How often, in Lua instructions, a running script asks whether it is to stop.
 constexpr int kHookInstructionCount = 10000;
 
 // Where the host keeps what scripts cannot reach: the metatable of the finaliser sentinels and
@@ -81,10 +79,10 @@ int TextOnlySearcher(lua_State* L) {
 }
 
 // setmetatable that never lets Lua finalise a table itself: Lua runs finalisers with hooks off,
-// where the time limit and Stop cannot reach. The table is set without its __gc; a sentinel
-// that the host finalises calls that __gc under the limit instead. Upvalue 1 is the library's
-// own setmetatable.
-int SetMetatableUnderLimit(lua_State* L) {
+// where Stop cannot reach. The table is set without its __gc; a sentinel that the host
+// finalises calls that __gc within Stop's reach instead. Upvalue 1 is the library's own
+// setmetatable.
+int SetMetatableWithinReach(lua_State* L) {
     luaL_checktype(L, 1, LUA_TTABLE);
     luaL_argcheck(L, lua_type(L, 2) == LUA_TNIL || lua_type(L, 2) == LUA_TTABLE, 2,
                   "nil or table expected");
@@ -158,11 +156,6 @@ const char* EmailFunctionName(const char* role, EmailTextKind kind, std::string&
 }  // namespace
 
 QMLuaScript::QMLuaScript(const char* path, QMController* controller) : QMScript(controller) {
-    if (controller != nullptr) {
-        int seconds =
-            controller->GetUserSettings().GetInt(kTimeLimitSetting, kDefaultTimeLimitSeconds);
-        timeLimit_ = std::chrono::milliseconds(std::max(seconds, 0) * 1000LL);
-    }
     state_ = luaL_newstate();
     if (state_ == nullptr) {
         ReportMessage(SeverityError, "Cannot load script file: out of memory");
@@ -187,8 +180,8 @@ std::unique_ptr<QMScript> QMLuaScript::Create(const std::string& path, QMControl
 
 QMLuaScript::~QMLuaScript() {
     if (state_ != nullptr) {
-        // Closing runs the script's finalisers, which are held to the time limit too.
-        StartClock();
+        // Closing runs the script's finalisers, which Stop reaches too.
+        StartWatching();
         ScriptWatchdog::LuaRunning running(GetController());
         lua_close(state_);
     }
@@ -230,7 +223,7 @@ void QMLuaScript::RestrictLibraries() {
     lua_setfield(L, -2, "searchers");
     lua_pop(L, 1);
 
-    // Of the debug library only what reads: its hooks would take the time limit's place, and
+    // Of the debug library only what reads: its hooks would take the host's place, and
     // the registry, upvalues, metatables and the functions of running calls would lead back to
     // everything above. require and package.loaded give the same table as the global.
     lua_getglobal(L, "debug");
@@ -247,7 +240,7 @@ void QMLuaScript::RestrictLibraries() {
     lua_setfield(L, -2, "debug");
     lua_pop(L, 1);
 
-    // Finalisers run under the time limit (see SetMetatableUnderLimit).
+    // Finalisers run within Stop's reach (see SetMetatableWithinReach).
     luaL_newmetatable(L, kSentinelMetatable);
     lua_pushcfunction(L, &QMLuaScript::RunFinaliser);
     lua_setfield(L, -2, "__gc");
@@ -259,7 +252,7 @@ void QMLuaScript::RestrictLibraries() {
     lua_setmetatable(L, -2);
     lua_setfield(L, LUA_REGISTRYINDEX, kSentinelTable);
     lua_getglobal(L, "setmetatable");
-    lua_pushcclosure(L, &SetMetatableUnderLimit, 1);
+    lua_pushcclosure(L, &SetMetatableWithinReach, 1);
     lua_setglobal(L, "setmetatable");
     // Open files are finalised by the io library; their shared metatable must stay its own.
     if (luaL_getmetatable(L, LUA_FILEHANDLE) == LUA_TTABLE) {
@@ -283,7 +276,7 @@ int QMLuaScript::RunFinaliser(lua_State* L) {
     // A coroutine runs with hooks on, even inside the collector.
     lua_State* finaliser = lua_newthread(L);
     lua_sethook(finaliser, &QMLuaScript::CountHook, LUA_MASKCOUNT,
-                host->stopReason_ == StopNone ? kHookInstructionCount : 1);
+                host->stopped_ ? 1 : kHookInstructionCount);
     lua_pushvalue(L, -2);
     lua_pushvalue(L, -5);
     lua_xmove(L, finaliser, 2);
@@ -347,15 +340,14 @@ bool QMLuaScript::ReportError(const char* context) {
     return false;
 }
 
-void QMLuaScript::StartClock() {
-    stopReason_ = StopNone;
+void QMLuaScript::StartWatching() {
+    stopped_ = false;
     lua_sethook(state_, &QMLuaScript::CountHook, LUA_MASKCOUNT, kHookInstructionCount);
-    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
     objects_.MarkModelStale();
 }
 
 bool QMLuaScript::ProtectedCall(int arguments, int results) {
-    StartClock();
+    StartWatching();
     ScriptWatchdog::LuaRunning running(GetController());
     return lua_pcall(state_, arguments, results, 0) == LUA_OK;
 }
@@ -367,32 +359,17 @@ void QMLuaScript::CountHook(lua_State* L, lua_Debug*) {
         return;
     }
     // Once stopped, a script that catches the error with pcall is stopped again at once.
-    if (host->stopReason_ == StopNone) {
-        if (host->shouldStop_ && host->shouldStop_()) {
-            host->stopReason_ = StopByUser;
-        } else if (host->timeLimit_.count() > 0 &&
-                   std::chrono::steady_clock::now() > host->deadline_) {
-            host->stopReason_ = StopTimeLimit;
-        }
+    if (!host->stopped_) {
+        host->stopped_ = host->shouldStop_ && host->shouldStop_();
     }
-    if (host->stopReason_ == StopNone) {
+    if (!host->stopped_) {
         return;
     }
     // From now on every instruction stops it, so that a pcall which catches the error has no
     // room to start again.
     lua_sethook(L, &QMLuaScript::CountHook, LUA_MASKCOUNT, 1);
     // No C++ object may live in this frame: luaL_error unwinds with longjmp.
-    if (host->stopReason_ == StopByUser) {
-        luaL_error(L, "Script stopped by the user");
-    }
-    char message[96];
-    const long long ms = host->timeLimit_.count();
-    if (ms % 1000 == 0) {
-        std::snprintf(message, sizeof message, "%lld second%s", ms / 1000, ms == 1000 ? "" : "s");
-    } else {
-        std::snprintf(message, sizeof message, "%.3g seconds", static_cast<double>(ms) / 1000.0);
-    }
-    luaL_error(L, "Script stopped because it ran for longer than %s", message);
+    luaL_error(L, "Script stopped by the user");
 }
 
 bool QMLuaScript::RunMain() {

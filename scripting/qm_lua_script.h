@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,11 +23,6 @@ class XMLTokeniser;
 // reported to the message sink as a context, ": " and Lua's message.
 class QMLuaScript : public QMScript {
 public:
-    // An entry call that keeps running Lua code this long is stopped, so an endless loop in a
-    // print or e-mail script cannot hang the program; the user setting overrides it, 0 = never.
-    static constexpr int kDefaultTimeLimitSeconds = 60;
-    static constexpr const char* kTimeLimitSetting = "scripttimelimit";
-
     // Loaded only with an open event and a script that compiles and runs its top level.
     QMLuaScript(const char* path, QMController* controller);
     // What a controller hands out: a loaded host, or null once the file is reported as not
@@ -77,25 +71,22 @@ public:
     // presentations mark them stale.
     ScriptObjects& Objects() { return objects_; }
 
-    // 0 switches the limit off.
-    void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
     // Asked now and then while Lua code runs; true stops the script (a window's Stop button).
+    // Without one a script runs until it ends.
     void SetStopCheck(std::function<bool()> shouldStop) { shouldStop_ = std::move(shouldStop); }
-    // Time spent inside the host's own functions does not count against the limit.
-    void ExtendDeadline(std::chrono::steady_clock::duration spent) { deadline_ += spent; }
 
 private:
     // What scripts may not do: load anything but text, load native code, set hooks of their
-    // own, or run finalisers out of the time limit's reach.
+    // own, or run finalisers out of Stop's reach.
     void RestrictLibraries();
     // A finalised table's __gc, run in a coroutine with the host's hook.
     static int RunFinaliser(lua_State* L);
     bool LoadScript(const char* path);
     void RegisterFunctions();
     bool CallPersonFunction(Person* person, const char* function, Schedule* day);
-    // lua_pcall under the time limit; the stack is left as it was below the function.
+    // lua_pcall within Stop's reach; the stack is left as it was below the function.
     bool ProtectedCall(int arguments, int results);
-    void StartClock();
+    void StartWatching();
     static void CountHook(lua_State* L, lua_Debug* debug);
 
     lua_State* state_ = nullptr;
@@ -105,9 +96,6 @@ private:
     bool xmlOpened_ = false;
     std::vector<std::unique_ptr<UCXMLNode>> xmlTrees_;
     ScriptObjects objects_;
-    std::chrono::milliseconds timeLimit_{kDefaultTimeLimitSeconds * 1000};
     std::function<bool()> shouldStop_;
-    std::chrono::steady_clock::time_point deadline_;
-    enum StopReason { StopNone, StopByUser, StopTimeLimit };
-    StopReason stopReason_ = StopNone;
+    bool stopped_ = false;
 };

@@ -9,12 +9,7 @@
 #include "model/multi_day_schedule.h"
 #include "scripting/qm_lua_script.h"
 
-ScriptCall::ScriptCall(lua_State* L)
-    : L_(L), host_(QMLuaScript::FromLuaState(L)), started_(std::chrono::steady_clock::now()) {}
-
-ScriptCall::~ScriptCall() {
-    host_->ExtendDeadline(std::chrono::steady_clock::now() - started_);
-}
+ScriptCall::ScriptCall(lua_State* L) : L_(L), host_(QMLuaScript::FromLuaState(L)) {}
 
 QMController* ScriptCall::Controller() const {
     return host_->GetController();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -32,8 +31,6 @@ private:
 class ScriptCall {
 public:
     explicit ScriptCall(lua_State* L);
-    // Time spent here does not count against the script's time limit.
-    ~ScriptCall();
     ScriptCall(const ScriptCall&) = delete;
     ScriptCall& operator=(const ScriptCall&) = delete;
 
@@ -77,7 +74,6 @@ public:
 private:
     lua_State* L_;
     QMLuaScript* host_;
-    std::chrono::steady_clock::time_point started_;
     ScriptWatchdog::HostFunction watched_;
 };
 

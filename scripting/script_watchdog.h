@@ -9,10 +9,10 @@
 class QMController;
 
 // Watches the scripts that run on the window's thread from a thread of its own, for the one
-// thing that neither the time limit nor Stop can end: a call into C (a library function, a
-// pattern match) that never comes back to the interpreter. After a while without a sign of
-// life it writes a changed event to the autosave copy, so that ending the stuck program (the
-// desktop offers that) loses nothing: the next start recovers the copy.
+// thing that Stop cannot end: a call into C (a library function, a pattern match) that never
+// comes back to the interpreter. After a while without a sign of life it writes a changed
+// event to the autosave copy, so that ending the stuck program (the desktop offers that) loses
+// nothing: the next start recovers the copy.
 //
 // The window's thread is away from the model while the call is stuck. Should the call come
 // back while the copy is being written, the window's thread waits at its next sign of life

@@ -1,6 +1,10 @@
 #include <wx/filedlg.h>
 #include <wx/wupdlock.h>
 
+#include <memory>
+#include <string>
+#include <utility>
+
 #include "app/qm_controller.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
@@ -26,22 +30,25 @@ void RunScriptedReport(const CommandContext& context) {
             &choice)) {
         return;
     }
-    QMLuaScript script(ToUtf8(choice.path).c_str(), &context.controller);
-    if (!script.loaded) {
+    auto script = std::make_unique<QMLuaScript>(ToUtf8(choice.path).c_str(), &context.controller);
+    if (!script->loaded) {
         ReportMessage(SeverityError, "Script file is not valid");
         return;
     }
-    script.captureOutput = true;
+    script->captureOutput = true;
+    std::string output;
     {
         // The script may add and delete people as it runs: nothing may paint them meanwhile.
         wxWindowUpdateLocker frozen(wxGetTopLevelParent(context.parent));
         ScriptStopWindow stopWindow(context.parent);
-        script.SetStopCheck([&stopWindow] { return stopWindow.ShouldStop(); });
-        script.RunMain();
-        script.SetStopCheck(nullptr);
+        script->SetStopCheck([&stopWindow] { return stopWindow.ShouldStop(); });
+        script->RunMain();
+        output = std::move(script->output);
+        // Closing runs the script's last finalisers: Stop must reach them too.
+        script.reset();
     }
     // Over views that show the event as the script left it.
-    context.AfterViewsFollow([parent = context.parent, output = script.output] {
+    context.AfterViewsFollow([parent = context.parent, output = std::move(output)] {
         ReportDlg report(parent, "Script run completed", output);
         report.ShowModal();
     });

@@ -251,6 +251,9 @@ TEST_F(SMTPDelivery, LoginOverTLSKeepsCredentialsOutOfTheDebugLog) {
         EXPECT_TRUE(Contains(log, "AUTH ")) << log;
         EXPECT_TRUE(Contains(log, "[hidden]"));
         EXPECT_TRUE(Contains(log, "Email sent OK"));
+        // The message is logged whole, with the line "." that ends the data.
+        EXPECT_TRUE(Contains(log, "SMTPClientCurl: SMTP data '\nDate: "));
+        EXPECT_TRUE(Contains(log, "\r\n\r\nSent securely\r\n\r\n.\r\n'\n")) << log;
         for (const std::string& secret :
              {std::string("Sesame-42"), Base64::Encode("Sesame-42"),
               Base64::Encode(std::string("\0clerk\0Sesame-42", 16)),

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -164,6 +165,19 @@ TEST_F(SIMSRun, MissingOrEmptyOutputIsAFailedExtract) {
         EXPECT_FALSE(run.CheckOutput());
         EXPECT_EQ("Error: Extract from SIMS failed\n", sink.GetText());
     }
+}
+
+// Deleting a leftover report is the import window's work, before it starts a run.
+TEST_F(SIMSRun, StartLeavesAFileAlreadyAtTheOutputPath) {
+    reporter.reportName = "none";
+    const std::string output = reporter.GetOutputFileName();
+    std::FILE* file = std::fopen(output.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("Forename,Surname\nOld,Run\n", file);
+    std::fclose(file);
+    ASSERT_TRUE(reporter.Start()) << sink.GetText();
+    ASSERT_EQ(SIMSFinished, PollUntilEnded(reporter));
+    EXPECT_TRUE(FileName(output).Exists());
 }
 
 TEST_F(SIMSRun, HangingProgramIsStoppedAndReaped) {

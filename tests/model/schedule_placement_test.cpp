@@ -140,6 +140,15 @@ TEST_F(Placement, ARequestWithoutAParentIsNeverPlaced) {
     UCStringError sink;
     EXPECT_FALSE(day->CanPlaceAppointment(std::make_shared<Appointment>(&orphan), 0, 0));
     EXPECT_NE(sink.GetText().find("Detected appointment with no parent"), std::string::npos);
+    // Booking says so once, not once for every slot of the day.
+    UCStringError booking;
+    int slot = -1;
+    EXPECT_FALSE(day->BookInFirstFreeSlot(std::make_shared<Appointment>(&orphan), 0, &slot));
+    const std::string text = booking.GetText();
+    const size_t first = text.find("Detected appointment with no parent");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_EQ(text.find("Detected appointment with no parent", first + 1), std::string::npos);
+    EXPECT_EQ(slot, -1);
 }
 
 TEST_F(Placement, BookingInTheFirstFreeSlotSearchesOnlyWhileBothAreThere) {

@@ -16,7 +16,15 @@
 
 namespace {
 
+using std::chrono_literals::operator""ms;
+
 class LuaHost : public ScriptFixture {};
+
+// Stop pressed once the script has run that long, as the user would.
+void StopAfter(QMLuaScript& script, std::chrono::milliseconds after) {
+    const auto at = std::chrono::steady_clock::now() + after;
+    script.SetStopCheck([at] { return std::chrono::steady_clock::now() >= at; });
+}
 
 TEST_F(LuaHost, ScriptsThatCannotStartAreNotLoadedAndSayWhy) {
     struct Case {
@@ -260,23 +268,37 @@ TEST_F(LuaHost, AnObjectDeletedBetweenCallsIsRefused) {
                          "bad argument #1 to 'qm_personname' (not an object of the open event)"));
 }
 
-TEST_F(LuaHost, RunawayScriptsAreStopped) {
+TEST_F(LuaHost, RunawayScriptsRunUntilStopped) {
     auto script = Load("endless.lua");
-    script->SetTimeLimit(std::chrono::milliseconds(100));
-    EXPECT_FALSE(script->RunMain());
-    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer than 0.1 seconds"));
-    // Catching the stop with pcall only stops it again.
-    sink.messages.clear();
-    EXPECT_FALSE(script->DrawParentPage(carol, Day(0)));
-    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer"));
-
-    sink.messages.clear();
     int asked = 0;
-    script->SetTimeLimit(std::chrono::milliseconds(0));
     script->SetStopCheck([&asked] { return ++asked == 3; });
     EXPECT_FALSE(script->RunMain());
     EXPECT_EQ(asked, 3);
+    EXPECT_EQ(ErrorText(), "Error in Lua script: Script stopped by the user\n");
+    // Catching the stop with pcall only stops it again.
+    sink.messages.clear();
+    StopAfter(*script, 100ms);
+    EXPECT_FALSE(script->DrawParentPage(carol, Day(0)));
     EXPECT_TRUE(Contains(ErrorText(), "Script stopped by the user"));
+}
+
+// The program once ended every entry call after a time of its own (60 seconds, or the
+// setting "scripttimelimit"); a settings file that still holds it loads, and limits nothing.
+TEST_F(LuaHost, ASettingsFileWithTheOldTimeLimitLoadsAndLimitsNothing) {
+    TempFolder folder("qm-settings");
+    const std::string path = folder.Write("user_settings.dat",
+                                          "pupilprintscript \"pupils.lua\"\n"
+                                          "scripttimelimit \"1\"\n"
+                                          "teacherprintscript \"teachers.lua\"\n");
+    ASSERT_TRUE(controller.GetUserSettings().Load(path));
+    EXPECT_EQ(controller.GetUserSettings().Get("teacherprintscript"), "teachers.lua");
+    auto script = Load("main_result.lua");
+    SetGlobal(*script, "case", "busy");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(script->RunMain());
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_EQ(script->output, "running busy\n");
+    EXPECT_EQ(ErrorText(), "");
 }
 
 // A script that runs one of escapes.lua's cases.
@@ -319,17 +341,17 @@ TEST_F(Escapes, EveryRoadToLoadingTakesTextOnly) {
     }
 }
 
-TEST_F(Escapes, ScriptsHaveNoHooksOfTheirOwnToEscapeTheLimitWith) {
+TEST_F(Escapes, ScriptsHaveNoHooksOfTheirOwnToEscapeStopWith) {
     auto script = LoadCase("hook");
-    script->SetTimeLimit(std::chrono::milliseconds(100));
+    StopAfter(*script, 100ms);
     EXPECT_FALSE(script->RunMain());
     EXPECT_EQ(script->output, "debug nil nil nil nil nil function\n");
-    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer than 0.1 seconds"));
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped by the user"));
 }
 
 TEST_F(Escapes, EveryRoadToTheDebugLibraryGivesTheTrimmedOne) {
     auto script = LoadCase("debugroads");
-    script->SetTimeLimit(std::chrono::milliseconds(100));
+    StopAfter(*script, 100ms);
     EXPECT_FALSE(script->RunMain());
     EXPECT_EQ(script->output,
               "require true nil\n"
@@ -339,21 +361,21 @@ TEST_F(Escapes, EveryRoadToTheDebugLibraryGivesTheTrimmedOne) {
               "thread nil\n"
               "unloaded false\n"
               "preload own nil nil\n");
-    EXPECT_TRUE(Contains(ErrorText(), "Script stopped because it ran for longer than 0.1 seconds"));
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped by the user"));
 }
 
 // Lua runs finalisers with hooks off; the host runs them where its hook still reaches.
-TEST_F(Escapes, FinalisersRunUnderTheTimeLimit) {
+TEST_F(Escapes, FinalisersRunWithinStopsReach) {
     auto script = LoadCase("finaliser");
-    script->SetTimeLimit(std::chrono::milliseconds(100));
+    StopAfter(*script, 100ms);
     EXPECT_FALSE(script->RunMain());
     EXPECT_EQ(script->output, "");
     EXPECT_TRUE(Contains(ErrorText(), "error in __gc metamethod"));
-    EXPECT_TRUE(Contains(ErrorText(), "ran for longer than 0.1 seconds"));
+    EXPECT_TRUE(Contains(ErrorText(), "Script stopped by the user"));
 
-    // Left for the end, it runs while the host closes: under the limit too.
+    // Left for the end, it runs while the host closes: Stop reaches it there too.
     auto atClose = LoadCase("finaliseratclose");
-    atClose->SetTimeLimit(std::chrono::milliseconds(100));
+    StopAfter(*atClose, 100ms);
     atClose->RunMain();
     const auto started = std::chrono::steady_clock::now();
     atClose.reset();
@@ -367,15 +389,6 @@ TEST_F(Escapes, FinalisersRunUnderTheTimeLimit) {
               "finalised first,third nil false\n"
               "bad false bad argument #2 to 'setmetatable' (nil or table expected)\n")
         << ErrorText();
-}
-
-TEST_F(LuaHost, TheTimeLimitComesFromTheUserSettings) {
-    controller.GetUserSettings().Set(QMLuaScript::kTimeLimitSetting, "1");
-    auto script = Load("endless.lua");
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(script->RunMain());
-    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
-    EXPECT_TRUE(Contains(ErrorText(), "ran for longer than 1 second\n"));
 }
 
 }  // namespace

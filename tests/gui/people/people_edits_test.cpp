@@ -45,6 +45,11 @@ TEST_F(PeopleEdits, RequestEntryChecksTeacherThenLengthThenReadsPriority) {
          "The requested length must be greater than zero"},
         {"longer than any day", false, "AB", false, "19", "Normal", nullptr, 0, 0,
          "The requested length must be no more than 18 slots, the length of the longest day"},
+        // Read as 1,000,000,000 and -1,000,000,000.
+        {"past a billion", false, "AB", false, "3000000000", "Normal", nullptr, 0, 0,
+         "The requested length must be no more than 18 slots, the length of the longest day"},
+        {"below minus a billion", false, "AB", false, "-3000000000", "Normal", nullptr, 0, 0,
+         "The requested length must be greater than zero"},
         {"edit mode never reads the teacher", true, "nobody", false, "18", "High", nullptr, 18, 2,
          nullptr},
     };
