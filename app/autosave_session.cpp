@@ -17,8 +17,9 @@ constexpr unsigned kPeopleBetweenLooks = 16;
 
 }  // namespace
 
-AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject)
-    : subject_(std::move(subject)) {}
+AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject,
+                                 std::chrono::milliseconds restartWindow)
+    : subject_(std::move(subject)), restartWindow_(restartWindow) {}
 
 AutosaveSession::~AutosaveSession() {
     if (worker_.joinable()) {
@@ -46,6 +47,7 @@ bool AutosaveSession::Begin() {
     reasons_.clear();
     failedEarly_ = false;
     stage_ = Stage::Formatting;
+    tickedAt_ = std::chrono::steady_clock::now();
     return true;
 }
 
@@ -58,6 +60,17 @@ void AutosaveSession::Cancel() {
     schedule_ = nullptr;
     failedEarly_ = false;
     stage_ = Stage::Idle;
+}
+
+void AutosaveSession::BeforeChange() {
+    if (stage_ != Stage::Formatting) {
+        return;
+    }
+    if (std::chrono::steady_clock::now() - tickedAt_ < restartWindow_) {
+        pieces_.reset();
+    } else {
+        FinishFormatting();
+    }
 }
 
 void AutosaveSession::FinishFormatting() {

@@ -24,13 +24,17 @@ struct AutosaveSubject {
 // window's thread, then a worker thread, which sees nothing but the text, compares it with the
 // text last saved or opened and, when they differ, writes it over the autosave copy, whole or
 // not at all. A copy is of one state of the event: whoever is about to change the event while
-// a copy is formatted calls FinishFormatting first.
+// a copy is formatted calls BeforeChange first.
 class AutosaveSession {
 public:
     enum class Outcome { Pending, Unchanged, Written, Failed };
+    // How long after its tick a copy starts its formatting again for a change; later, it is
+    // finished before the change, so that a stream of changes never keeps it from the disk.
+    static constexpr std::chrono::milliseconds kRestartWindow{2000};
 
     // subject: asked once at the start of each copy.
-    explicit AutosaveSession(std::function<AutosaveSubject()> subject);
+    explicit AutosaveSession(std::function<AutosaveSubject()> subject,
+                             std::chrono::milliseconds restartWindow = kRestartWindow);
     // Waits for a write under way.
     ~AutosaveSession();
     AutosaveSession(const AutosaveSession&) = delete;
@@ -41,8 +45,11 @@ public:
     bool Tick();
     bool IsUnderWay() const { return stage_ != Stage::Idle; }
     bool IsFormatting() const { return stage_ == Stage::Formatting; }
-    // Formats the rest at once and hands the text to the worker, so that the copy is of the
-    // event as it stands before a change; its outcome comes from the next Continue.
+    // The event is about to change: a copy half formatted starts again, or, past the restart
+    // window, is finished at once as the event stands (FinishFormatting).
+    void BeforeChange();
+    // Formats the rest at once and hands the text to the worker; the outcome comes from the next
+    // Continue.
     void FinishFormatting();
     // Ends the copy under way: drops what was formatted and waits for a write under way, whose
     // outcome is not given.
@@ -85,6 +92,8 @@ private:
     Outcome Collect();
 
     std::function<AutosaveSubject()> subject_;
+    std::chrono::milliseconds restartWindow_;
+    std::chrono::steady_clock::time_point tickedAt_;
     Stage stage_ = Stage::Idle;
     bool reporting_ = false;
     // A failure found on the window's thread, given by the next Continue.

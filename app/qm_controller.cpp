@@ -147,8 +147,8 @@ void QMController::EndAutosave() {
 
 void QMController::BeginChange() {
     ++changeDepth_;
-    // A copy half formatted is finished first: it is of the event as it stood.
-    autosave_->FinishFormatting();
+    // A copy half formatted must not mix the event before and after.
+    autosave_->BeforeChange();
 }
 
 void QMController::CloseEvent() {

@@ -69,7 +69,7 @@ public:
     // digest. A copy that cannot be recovered is renamed aside and kept.
     [[nodiscard]] bool RecoverAutosave();
     // The copy the window makes in pieces, without holding itself, whatever command runs. A
-    // change scope that begins finishes a copy half formatted first. Whatever replaces, saves or
+    // change scope that begins tells a copy half formatted first (AutosaveSession::BeforeChange). Whatever replaces, saves or
     // closes the event, writes the copy at once or removes it first ends a copy under way, so
     // that an older text never lands after it.
     AutosaveSession& GetAutosave() { return *autosave_; }

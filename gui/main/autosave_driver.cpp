@@ -88,12 +88,17 @@ void AutosaveDriver::Follow(AutosaveSession::Outcome outcome) {
     }
 }
 
-void AutosaveDriver::FinishFormatting() {
-    session_.FinishFormatting();
-    wxWakeUpIdle();
-    // The write, or a failure found before it, is looked in on as usual.
-    if (!stopped_) {
-        piece_.StartOnce(1);
+void AutosaveDriver::BeforeChange() {
+    if (!session_.IsFormatting()) {
+        return;
+    }
+    session_.BeforeChange();
+    // Finished rather than started again: the idle work goes on, the write is looked in on.
+    if (!session_.IsFormatting()) {
+        wxWakeUpIdle();
+        if (!stopped_) {
+            piece_.StartOnce(1);
+        }
     }
 }
 
@@ -112,14 +117,12 @@ int AutosaveDriver::FilterEvent(wxEvent& event) {
         }
     }
     if (MayChangeTheEvent(event)) {
-        FinishFormatting();
+        BeforeChange();
     }
     return Event_Skip;
 }
 
 void AutosaveDriver::Exit(wxDialog*) {
     // The code that opened the dialog goes on from here and may change the event.
-    if (session_.IsFormatting()) {
-        FinishFormatting();
-    }
+    BeforeChange();
 }

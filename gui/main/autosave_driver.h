@@ -23,7 +23,8 @@ bool MayChangeTheEvent(const wxEvent& event);
 // it stands; its pieces run between the window's other work. While one is half formatted,
 // nothing may change the event: idle work (the optimiser, an import) waits for the pieces, and
 // before any event that may change it is handled, or a dialog returns to the code that opened
-// it, the copy is finished at once, so that it is of one state of the event.
+// it, the copy starts again or is finished at once (AutosaveSession::BeforeChange), so that it
+// is of one state of the event.
 class AutosaveDriver : public wxEvtHandler, private wxEventFilter, private wxModalDialogHook {
 public:
     // The minute's timer belongs to owner, with timerId, and is started by Start.
@@ -48,7 +49,7 @@ private:
     int FilterEvent(wxEvent& event) override;
     int Enter(wxDialog*) override { return wxID_NONE; }
     void Exit(wxDialog*) override;
-    void FinishFormatting();
+    void BeforeChange();
     void Follow(AutosaveSession::Outcome outcome);
 
     AutosaveSession& session_;

@@ -181,24 +181,47 @@ TEST_F(Autosaving, AChangeBetweenPiecesComesAfterTheCopyIsFinished) {
     }
 }
 
-// A change scope is where the window's changes begin: one that begins while a copy is half
-// formatted finishes it, so the copy holds what the event was before.
-TEST_F(Autosaving, AChangeScopeFinishesTheControllersCopyBeforeTheChange) {
+// A change announced while a copy is half formatted: soon after the tick the copy starts again
+// and holds the event after the change; later it is finished at once and holds the event before
+// it. Either way it is one state of the event. A change scope announces its change.
+TEST_F(Autosaving, AChangeDuringACopyRestartsItSoonAfterTheTickAndFinishesItLater) {
+    struct Case {
+        const char* what;
+        std::chrono::milliseconds restartWindow;
+        bool copyHoldsTheChange;
+    };
+    const Case cases[] = {
+        {"within the restart window", std::chrono::hours(1), true},
+        {"past the restart window", std::chrono::milliseconds(0), false},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.what);
+        OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+        TheEvent().SetName("Before the change");
+        const std::string before = controller_.FormatEventText();
+        AutosaveSession session(Subject(), item.restartWindow);
+        ASSERT_TRUE(session.Tick());
+        ASSERT_EQ(session.Continue(std::chrono::milliseconds(0)), Outcome::Pending);
+        session.BeforeChange();
+        EXPECT_EQ(session.IsFormatting(), item.copyHoldsTheChange);
+        TheEvent().SetName("After the change");
+        EXPECT_EQ(session.Finish(), Outcome::Written);
+        std::string body;
+        ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
+        EXPECT_EQ(body, item.copyHoldsTheChange ? controller_.FormatEventText() : before);
+        ASSERT_TRUE(controller_.DeleteAutosaveFile());
+    }
     OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
-    TheEvent().SetName("Before the change");
-    const std::string before = controller_.FormatEventText();
-    AutosaveSession& session = controller_.GetAutosave();
-    ASSERT_TRUE(session.Tick());
-    ASSERT_EQ(session.Continue(std::chrono::milliseconds(0)), Outcome::Pending);
+    AutosaveSession& own = controller_.GetAutosave();
+    TheEvent().SetName("Changed");
+    ASSERT_TRUE(own.Tick());
+    ASSERT_EQ(own.Continue(std::chrono::milliseconds(0)), Outcome::Pending);
     {
         const QMController::ChangeScope change(controller_);
-        EXPECT_FALSE(session.IsFormatting());
-        TheEvent().SetName("After the change");
+        TheEvent().SetName("In the scope");
     }
-    EXPECT_EQ(session.Finish(), Outcome::Written);
-    std::string body;
-    ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
-    EXPECT_EQ(body, before);
+    EXPECT_EQ(own.Finish(), Outcome::Written);
+    ExpectCopyOfTheEventAsItIs();
 }
 
 TEST_F(Autosaving, AFailedWriteChangesNothingAndSaysWhy) {
