@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 
 #include "foundation/atomic_file.h"
 #include "foundation/md5.h"
@@ -74,17 +73,23 @@ void AutosaveSession::BeforeChange() {
 }
 
 void AutosaveSession::FinishFormatting() {
-    if (stage_ != Stage::Formatting) {
-        return;
+    if (stage_ == Stage::Formatting && FormatUntil(std::chrono::steady_clock::time_point::max())) {
+        HandOver();
     }
+}
+
+bool AutosaveSession::FormatUntil(std::chrono::steady_clock::time_point until) {
     // Comparing with the saved text must not see the random filler, nor move rand().
     FixedTimeEncoding fixed;
     if (!pieces_) {
         pieces_ = std::make_unique<EventFileTextPieces>(*schedule_);
     }
-    while (!pieces_->FormatSome(std::numeric_limits<unsigned>::max())) {
+    while (!pieces_->FormatSome(kPeopleBetweenLooks)) {
+        if (std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
     }
-    HandOver();
+    return true;
 }
 
 void AutosaveSession::HandOver() {
@@ -110,15 +115,8 @@ void AutosaveSession::HandOver() {
 
 AutosaveSession::Outcome AutosaveSession::Continue(std::chrono::milliseconds budget) {
     if (stage_ == Stage::Formatting) {
-        const auto until = std::chrono::steady_clock::now() + budget;
-        FixedTimeEncoding fixed;
-        if (!pieces_) {
-            pieces_ = std::make_unique<EventFileTextPieces>(*schedule_);
-        }
-        while (!pieces_->FormatSome(kPeopleBetweenLooks)) {
-            if (std::chrono::steady_clock::now() >= until) {
-                return Outcome::Pending;
-            }
+        if (!FormatUntil(std::chrono::steady_clock::now() + budget)) {
+            return Outcome::Pending;
         }
         HandOver();
     }

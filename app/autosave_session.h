@@ -87,6 +87,8 @@ private:
         std::string path;
     };
     bool Begin();
+    // Formats pieces until the text is whole (true) or the clock passes until.
+    bool FormatUntil(std::chrono::steady_clock::time_point until);
     // The text is whole: hands it to the worker, or fails at once when there is none.
     void HandOver();
     Outcome Collect();
