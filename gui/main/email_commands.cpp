@@ -17,8 +17,10 @@
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/command_context.h"
+#include "gui/main/file_commands.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
+#include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -197,10 +199,14 @@ void CheckForUpdates(const CommandContext& context) {
     }
     // The user asked to run what the digest vouches for.
     UpdateCheck::MakeRunnable(path);
-    // The usual close, with its save question, goes first: unsaved work is never lost, and the
-    // installer starts only if the window really closes.
-    if (wxGetTopLevelParent(context.parent)->Close(false)) {
-        UpdateCheck::StartInstaller(path);
+    // The close's save question comes first, so unsaved work is never lost; the window stays
+    // until the installer has started, so a failure is shown and the program goes on.
+    if (!ConfirmReplaceEvent(context) || !UpdateCheck::StartInstaller(path)) {
+        return;
+    }
+    // Answered already: the window goes without asking again.
+    if (auto* frame = dynamic_cast<QuillmootFrame*>(wxGetTopLevelParent(context.parent))) {
+        frame->CloseAndDestroy();
     }
 }
 }  // namespace

@@ -313,7 +313,7 @@ protected:
     int downloads_ = 0;
 };
 
-TEST_F(UpdateCommand, DownloadsChecksClosesThenStartsTheInstaller) {
+TEST_F(UpdateCommand, DownloadsChecksStartsTheInstallerThenCloses) {
     const std::string target = folder_.File("setup.run");
     prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
     frame_->RunCommand(CommandId::CheckForUpdates);
@@ -349,6 +349,30 @@ TEST_F(UpdateCommand, UnsavedWorkKeptByCancellingTheCloseStartsNothing) {
     EXPECT_FALSE(Closed());
     EXPECT_FALSE(InstallerRan(500));
     EXPECT_TRUE(EventChanged());
+}
+
+TEST_F(UpdateCommand, DiscardingUnsavedWorkClosesWithoutAskingAgain) {
+    ChangeEvent();
+    prompts_.Answer(wxID_YES).Choose(FromUtf8(folder_.File("setup.run"))).Answer(wxID_NO);
+    frame_->RunCommand(CommandId::CheckForUpdates);
+    EXPECT_EQ(prompts_.shown.size(), 2u);
+    EXPECT_TRUE(Closed());
+    EXPECT_TRUE(InstallerRan());
+}
+
+TEST_F(UpdateCommand, AnInstallerThatWillNotStartIsShownAndTheProgramGoesOn) {
+    const std::string broken = "not a program\n";
+    server_.Publish(kName, broken);
+    server_.Publish("latest_version.txt", MD5().HexDigest(broken) + " " + kName + "\n");
+    const std::string target = folder_.File("setup.run");
+    prompts_.Answer(wxID_YES).Choose(FromUtf8(target));
+    frame_->RunCommand(CommandId::CheckForUpdates);
+    EXPECT_EQ(ReadWholeFile(target), broken);
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "Error: Installer failed to run: " + target);
+    EXPECT_FALSE(Closed());
+    EXPECT_NE(Schedule(), nullptr);
 }
 
 TEST_F(UpdateCommand, AReplyWithoutAFileNameIsRefusedAfterTheQuestion) {
