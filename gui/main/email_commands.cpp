@@ -18,9 +18,9 @@
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/command_context.h"
 #include "gui/main/file_commands.h"
+#include "gui/main/frame_actions.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/output_commands.h"
-#include "gui/main/quillmoot_frame.h"
 #include "gui/main/schedule_views.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -205,8 +205,8 @@ void CheckForUpdates(const CommandContext& context) {
         return;
     }
     // Answered already: the window goes without asking again.
-    if (auto* frame = dynamic_cast<QuillmootFrame*>(wxGetTopLevelParent(context.parent))) {
-        frame->CloseAndDestroy();
+    if (FrameActions* window = TheFrameActions()) {
+        window->CloseWithoutAsking();
     }
 }
 }  // namespace

@@ -18,6 +18,8 @@ public:
     // Runs the command in a change, as the window's menu would, on what the pane picked and
     // with the pane's window as the parent of its dialogs; false when the window lacks it.
     virtual bool RunCommand(CommandId id, const Selection& selection, wxWindow* parent) = 0;
+    // Closes the window without its save question, which the caller has asked already.
+    virtual void CloseWithoutAsking() = 0;
 };
 
 // The registered window; null while there is none.

@@ -70,6 +70,7 @@ public:
     // FrameActions: what the tree and the overview ask of the window.
     bool HasCommand(CommandId id) const override { return IsCommandBound(id); }
     FrameState GetFrameState() const override { return ComputeFrameState(controller_); }
+    void CloseWithoutAsking() override { CloseAndDestroy(); }
 
     QMControllerWX& GetController() { return controller_; }
     EventSummaryPane* GetSummaryPane() const { return summary_; }

@@ -38,12 +38,14 @@ public:
         }
         return true;
     }
+    void CloseWithoutAsking() override { closed = true; }
 
     // Commands the window does not handle yet.
     std::set<CommandId> missing;
     // The editors opened, as "teacher Ann Able".
     std::vector<std::string> calls;
     std::vector<CommandId> ran;
+    bool closed = false;
     // The schedule whose state enables the commands.
     const MultiDaySchedule* schedule = nullptr;
     QMController* controller = nullptr;
