@@ -70,6 +70,11 @@ bool ImportProgressDlg::Step() {
 }
 
 void ImportProgressDlg::OnIdle(wxIdleEvent& event) {
+    // Idle events of a step's own message box: asking for more there would spin a core until
+    // the box closes; the step's own idle event asks once it returns.
+    if (busy_) {
+        return;
+    }
     if (Step()) {
         // On GTK an idle handler that asks for nothing more waits for the next input event.
         event.RequestMore();

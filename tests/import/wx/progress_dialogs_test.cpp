@@ -48,6 +48,44 @@ private:
     UCError& outer_;
 };
 
+// Stands in for the message box a report opens: its event loop sends the progress dialog idle
+// events while the step that reported is still under way.
+class IdleWhileReporting : public UCError {
+public:
+    IdleWhileReporting(UCError& outer, wxWindow& dialog) : outer_(outer), dialog_(dialog) {}
+    void Report(int severity, const char* text) override {
+        for (int i = 0; i < 4; ++i) {
+            wxIdleEvent idle;
+            dialog_.ProcessWindowEvent(idle);
+            ++idleEvents;
+            requests += idle.MoreRequested() ? 1 : 0;
+        }
+        outer_.Report(severity, text);
+    }
+    using UCError::Report;
+
+    int idleEvents = 0;
+    int requests = 0;
+
+private:
+    UCError& outer_;
+    wxWindow& dialog_;
+};
+
+TEST_F(ImportProgress, AStepsMessageBoxGetsNoStepAndNoRequestForMoreIdleEvents) {
+    auto run = RunOver("Mr Cobb\nMr Cobb\nMr Dunn\n");
+    ImportProgressDlg dialog(TopWindow(), run.get());
+    dialog.Show();
+    IdleWhileReporting box(sink_, dialog);
+    wxIdleEvent idle;
+    dialog.ProcessWindowEvent(idle);
+    EXPECT_EQ(2u, sink_.entries.size()) << "the clash, then the failed import";
+    EXPECT_EQ(8, box.idleEvents);
+    EXPECT_EQ(0, box.requests) << "asking for more while a box is open spins a core";
+    EXPECT_EQ(1u, Teachers()) << "no step runs inside the box";
+    EXPECT_EQ(ImportOutcome::Failed, dialog.GetOutcome());
+}
+
 TEST_F(ImportProgress, RunEndsWithOKWhetherItFinishesOrFails) {
     const char* const kFailed =
         "The file failed to import correctly. This probably means that this is not the intended "
