@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
@@ -18,19 +21,11 @@ int UsableSlotSeconds(int slotSeconds) {
     return slotSeconds > 0 ? slotSeconds : kDefaultSlotSeconds;
 }
 
-// A leading decimal number as atof reads it, but with '.' whatever the user's locale: the
-// dialog's own text uses '.' too.
+// A leading number as atof reads it (decimal, hexadecimal, "inf", "nan"), but with '.'
+// whatever the user's locale: the dialog's own text uses '.' too.
 double LeadingNumber(const std::string& text) {
-    size_t begin = text.find_first_not_of(" \t\n\v\f\r");
-    if (begin == std::string::npos) {
-        return 0.0;
-    }
-    if (text[begin] == '+') {
-        ++begin;
-    }
-    double value = 0.0;
-    const auto result = std::from_chars(text.data() + begin, text.data() + text.size(), value);
-    return result.ec == std::errc() ? value : 0.0;
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return cLocale != locale_t{} ? strtod_l(text.c_str(), nullptr, cLocale) : 0.0;
 }
 
 }  // namespace
@@ -75,7 +70,8 @@ bool ReadSlotLength(const std::string& text, int storedSeconds, int* seconds) {
         return true;
     }
     const double minutes = LeadingNumber(text);
-    if (!(minutes > 0.0) || !std::isfinite(minutes)) {
+    // "nan" is no length at all, though it compares neither below zero nor above 60.
+    if (!(minutes > 0.0)) {
         ReportMessage(SeverityError,
                       "You must enter an appointment length that is greater than zero");
         return false;

@@ -118,6 +118,7 @@ TEST(SlotLength, ReadsBackUnchangedTextExactlyAndEditedTextRounded) {
     };
     const char* const kNotAboveZero =
         "Error: You must enter an appointment length that is greater than zero\n";
+    const char* const kTooLong = "Error: The appointment length is too long\n";
     const Case cases[] = {
         {"4.1", 246, 246, ""},  // as shown: no rebooking for a second lost to rounding
         {"4.1", 300, 246, ""},  // typed: 4.1 x 60 is a hair under 246, never truncated
@@ -127,11 +128,21 @@ TEST(SlotLength, ReadsBackUnchangedTextExactlyAndEditedTextRounded) {
         {"7.5 mins", 300, 450, ""},
         {"60", 300, 3600, ""},
         {"90", 5400, 5400, ""},  // a longer length from a file survives an OK untouched
-        {"60.5", 300, 0, "Error: The appointment length is too long\n"},
+        {"60.5", 300, 0, kTooLong},
         {"0", 300, 0, kNotAboveZero},
         {"-5", 300, 0, kNotAboveZero},
         {"abc", 300, 0, kNotAboveZero},
         {"", 300, 0, kNotAboveZero},
+        // Read as the C library reads a number, with '.' in any locale.
+        {"0x1E", 300, 1800, ""},
+        {"+0x1p3", 300, 480, ""},
+        {"1e1", 300, 600, ""},
+        {"0x3D", 300, 0, kTooLong},
+        {"inf", 300, 0, kTooLong},
+        {"1e400", 300, 0, kTooLong},
+        {"-inf", 300, 0, kNotAboveZero},
+        {"0x", 300, 0, kNotAboveZero},
+        {"nan", 300, 0, kNotAboveZero},  // no length, though never above 60 either
         // Above zero but under a second: the slot stays as it was.
         {"0.001", 300, 300, ""},
         {"0.01", 450, 450, ""},
