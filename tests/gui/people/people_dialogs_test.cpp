@@ -84,6 +84,30 @@ TEST_F(PeopleDialogs, RequestDialogInEditModeFixesTeacherAndSubject) {
     EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), "Low");
 }
 
+// A priority none of the three names shows no choice, and OK keeps it unless one is chosen.
+TEST_F(PeopleDialogs, RequestDialogKeepsAPriorityItCannotShow) {
+    struct Case {
+        int stored;
+        const char* chosen;  // null: left as shown
+        const char* shown;
+        int result;
+    };
+    const Case cases[] = {
+        {5, nullptr, "", 5}, {-1, nullptr, "", -1}, {5, "Low", "", 0}, {2, nullptr, "High", 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        ASSERT_TRUE(amy_->AddRequest(mrsB_, "Art", c.stored, -1));
+        TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(),
+                               amy_->GetRequest(amy_->GetRequestCount() - 1), "Edit", 0);
+        EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), c.shown);
+        if (c.chosen) {
+            dialog.GetPriorityCombo()->SetStringSelection(c.chosen);
+        }
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
+        EXPECT_EQ(dialog.GetPriority(), c.result);
+    }
+}
+
 TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
     amy_->SetHouse("Red");
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
