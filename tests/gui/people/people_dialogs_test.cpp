@@ -88,21 +88,18 @@ TEST_F(PeopleDialogs, RequestDialogInEditModeFixesTeacherAndSubject) {
 TEST_F(PeopleDialogs, RequestDialogKeepsAPriorityItCannotShow) {
     struct Case {
         int stored;
-        const char* chosen;  // null: left as shown
+        const char* chosen;
         const char* shown;
         int result;
     };
-    const Case cases[] = {
-        {5, nullptr, "", 5}, {-1, nullptr, "", -1}, {5, "Low", "", 0}, {2, nullptr, "High", 2}};
-    for (const Case& c : cases) {
+    for (const Case& c :
+         {Case{5, "", "", 5}, {-1, "", "", -1}, {5, "Low", "", 0}, {2, "", "High", 2}}) {
         SCOPED_TRACE(c.stored);
         ASSERT_TRUE(amy_->AddRequest(mrsB_, "Art", c.stored, -1));
         TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(),
                                amy_->GetRequest(amy_->GetRequestCount() - 1), "Edit", 0);
         EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), c.shown);
-        if (c.chosen) {
-            dialog.GetPriorityCombo()->SetStringSelection(c.chosen);
-        }
+        dialog.GetPriorityCombo()->SetStringSelection(c.chosen);
         ASSERT_TRUE(dialog.TransferDataFromWindow());
         EXPECT_EQ(dialog.GetPriority(), c.result);
     }
