@@ -480,13 +480,13 @@ int Optimise(ScriptCall& call) {
     if (passes < 1) {
         passes = 1;
     }
-    OptimiserStats stats;
-    Evolver evolver(days, call.Controller()->GetUserSettings().GetInt("evolvernumkids", 10));
+    const int numKids = call.Controller()->GetUserSettings().GetInt("evolvernumkids", 10);
     if (verbose) {
-        ReportMessage(SeverityDebug,
-                      StringPrintf("Optimise starting with numkids=%d", evolver.GetNumKids()));
+        ReportMessage(SeverityDebug, StringPrintf("Optimise starting with numkids=%d", numKids));
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    OptimiserStats stats;
+    Evolver evolver(days, numKids);
     evolver.SetOptimiserStats(&stats);
     if (!evolver.Start()) {
         return 0;

@@ -49,13 +49,19 @@ bool OKCancelDlg::AskYesNo(const std::string& question) {
     return ::AskYesNo(this, question);
 }
 
+void OKCancelDlg::DoCentre(int direction) {
+    centred_ = true;
+    wxDialog::DoCentre(direction);
+}
+
 bool OKCancelDlg::Show(bool show) {
-    if (show && !IsShown() && FitToContents()) {
+    // A grown dialog is centred again only when it chose to be centred.
+    if (show && !IsShown() && FitToContents() && centred_) {
         Centre(wxBOTH);
     }
     const bool changed = wxDialog::Show(show);
     // Some controls only know their width once the theme has styled them on screen.
-    if (show && changed && FitToContents()) {
+    if (show && changed && FitToContents() && centred_) {
         Centre(wxBOTH);
     }
     // Typing must reach a field, never press a button such as "Next Day >".

@@ -38,9 +38,11 @@ protected:
     void AddButtonRow(wxSizer* row);
     // Where the keyboard starts when that is not the first field.
     void SetFirstField(wxWindow* field) { firstField_ = field; }
+    void DoCentre(int direction) override;
 
 private:
     wxBoxSizer* mainSizer_;
     int rowHeight_;
     wxWindow* firstField_ = nullptr;
+    bool centred_ = false;
 };

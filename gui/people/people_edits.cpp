@@ -26,16 +26,14 @@ int ReadLeadingInt(const std::string& text) {
     return static_cast<int>(value);
 }
 
-int PriorityFromText(const std::string& text) {
+int PriorityFromText(const std::string& text, int unchosen) {
     if (text == "Low") {
         return 0;
     }
-    return text == "High" ? 2 : 1;
-}
-
-const char* PriorityText(int priority) {
-    static const char* const kTexts[] = {"Low", "Normal", "High"};
-    return kTexts[priority < 0 ? 0 : priority > 2 ? 2 : priority];
+    if (text == "Normal") {
+        return 1;
+    }
+    return text == "High" ? 2 : unchosen;
 }
 
 int LongestDaySlots(const MultiDaySchedule& days) {
@@ -71,7 +69,7 @@ bool ReadRequestEntry(const TeacherList& teachers, EditMode mode, const RequestF
             return false;
         }
     }
-    entry.priority = PriorityFromText(fields.priority);
+    entry.priority = PriorityFromText(fields.priority, fields.unchosenPriority);
     *out = entry;
     return true;
 }

@@ -26,9 +26,8 @@ class TeacherList;
 // The C library's reading of a number: leading blanks and a sign, digits up to the first other
 // character, 0 when there are none.
 int ReadLeadingInt(const std::string& text);
-// "Low", "Normal", "High" as 0, 1, 2; anything else is Normal.
-int PriorityFromText(const std::string& text);
-const char* PriorityText(int priority);
+// "Low", "Normal", "High" as 0, 1, 2; anything else (no choice) is `unchosen`.
+int PriorityFromText(const std::string& text, int unchosen = 1);
 // The most slots one appointment can have: those of the longest day.
 int LongestDaySlots(const MultiDaySchedule& days);
 
@@ -46,6 +45,8 @@ struct RequestFields {
     bool useTeacherLength = true;
     std::string length;
     std::string priority;
+    // Kept when no priority is chosen: an edited request's own, which none of the three shows.
+    int unchosenPriority = 1;
 };
 // Checks the request dialog's fields in order; false, with the message reported, on the first
 // fault. In edit mode the teacher text is not looked at.

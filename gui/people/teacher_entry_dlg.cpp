@@ -58,7 +58,14 @@ TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
         teacherCombo_->SetValue(
             FromUtf8(request->GetTeacher() ? request->GetTeacher()->GetName() : ""));
         teacherCombo_->Disable();
-        priorityCombo_->SetSelection(PriorityFromText(PriorityText(request->GetPriority())));
+        const int priority = request->GetPriority();
+        if (priority >= 0 && priority <= 2) {
+            priorityCombo_->SetSelection(priority);
+        } else {
+            priorityCombo_->SetSelection(wxNOT_FOUND);
+            priorityCombo_->ChangeValue(wxEmptyString);
+        }
+        unchosenPriority_ = priority;
         subjectCombo_->SetValue(FromUtf8(request->GetSubject()));
         subjectCombo_->Disable();
         if (request->GetOwnLength() > 0) {
@@ -68,7 +75,6 @@ TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
     }
     AddOKCancelButtons();
     UpdateEnabled();
-    Centre(wxBOTH);
     Bind(wxEVT_CHECKBOX, &TeacherEntryDlg::OnCheckBox, this);
 }
 
@@ -80,9 +86,10 @@ void TeacherEntryDlg::UpdateEnabled() {
 
 bool TeacherEntryDlg::TransferDataFromWindow() {
     static const TeacherList kNoTeachers;
-    const RequestFields fields{ToUtf8(teacherCombo_->GetValue()), ToUtf8(subjectCombo_->GetValue()),
-                               useTeacherLength_->GetValue(), ToUtf8(lengthText_->GetValue()),
-                               ToUtf8(priorityCombo_->GetValue())};
+    const RequestFields fields{
+        ToUtf8(teacherCombo_->GetValue()),  ToUtf8(subjectCombo_->GetValue()),
+        useTeacherLength_->GetValue(),      ToUtf8(lengthText_->GetValue()),
+        ToUtf8(priorityCombo_->GetValue()), unchosenPriority_};
     return ReadRequestEntry(teachers_ ? *teachers_ : kNoTeachers,
                             editing_ ? EditMode::Edit : EditMode::Add, fields, maxLength_, &entry_);
 }

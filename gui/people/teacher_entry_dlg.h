@@ -43,6 +43,7 @@ private:
     const TeacherList* teachers_;
     bool editing_;
     int maxLength_;
+    int unchosenPriority_ = 1;
     wxComboBox* teacherCombo_;
     wxComboBox* priorityCombo_;
     wxComboBox* subjectCombo_;

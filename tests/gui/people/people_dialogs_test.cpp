@@ -84,6 +84,27 @@ TEST_F(PeopleDialogs, RequestDialogInEditModeFixesTeacherAndSubject) {
     EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), "Low");
 }
 
+// A priority none of the three names shows no choice, and OK keeps it unless one is chosen.
+TEST_F(PeopleDialogs, RequestDialogKeepsAPriorityItCannotShow) {
+    struct Case {
+        int stored;
+        const char* chosen;
+        const char* shown;
+        int result;
+    };
+    for (const Case& c :
+         {Case{5, "", "", 5}, {-1, "", "", -1}, {5, "Low", "", 0}, {2, "", "High", 2}}) {
+        SCOPED_TRACE(c.stored);
+        ASSERT_TRUE(amy_->AddRequest(mrsB_, "Art", c.stored, -1));
+        TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(),
+                               amy_->GetRequest(amy_->GetRequestCount() - 1), "Edit", 0);
+        EXPECT_EQ(dialog.GetPriorityCombo()->GetValue(), c.shown);
+        dialog.GetPriorityCombo()->SetStringSelection(c.chosen);
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
+        EXPECT_EQ(dialog.GetPriority(), c.result);
+    }
+}
+
 TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
     amy_->SetHouse("Red");
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
