@@ -3,10 +3,29 @@
 #include <utility>
 
 #include "foundation/files.h"
-#include "foundation/string_functions.h"
 #include "import/csv_fields.h"
 #include "import/text_encoding.h"
 #include "model/importer_csv.h"
+
+namespace {
+
+// The preview shows the bytes the file holds, tabs and all; only a quoted field's line break
+// becomes a blank, to keep a record on one line, and a NUL goes, as the text control would end
+// the whole preview there.
+std::string PreviewLine(const std::string& record) {
+    std::string out;
+    out.reserve(record.size());
+    for (const char c : record) {
+        if (c == '\n') {
+            out += ' ';
+        } else if (c != '\0') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
 
 CSVFilePreview ReadCSVPreview(StdioFile* file, int lineCount) {
     CSVFilePreview preview;
@@ -29,7 +48,7 @@ CSVFilePreview ReadCSVPreview(StdioFile* file, int lineCount) {
             record = StripByteOrderMark(record);
             preview.firstLine = record;
         }
-        preview.text += OneLineText(DecodeImportedText(record, false)) + "\n";
+        preview.text += PreviewLine(DecodeImportedText(record, false)) + "\n";
     }
     return preview;
 }

@@ -83,7 +83,7 @@ DefineCSVDlg::DefineCSVDlg(wxWindow* parent, StdioFile* file, CSVColumnMapping* 
     if (chooser_.ApplyHeader(*mapping_, lines.firstLine)) {
         ignoreFirstLine_->SetValue(true);
     }
-    ShowLists(-1);
+    ShowLists();
     Centre(wxBOTH);
 
     Bind(wxEVT_BUTTON, &DefineCSVDlg::OnRemove, this, WxId(Id::Remove));
@@ -118,12 +118,9 @@ std::string DefineCSVDlg::GetImportName() const {
     return ToUtf8(name_->GetValue());
 }
 
-void DefineCSVDlg::ShowLists(int selectedEntry) {
+void DefineCSVDlg::ShowLists() {
     Fill(available_, chooser_.GetAvailable());
     Fill(selected_, chooser_.GetSelected());
-    if (selectedEntry >= 0) {
-        selected_->SetSelection(selectedEntry);
-    }
     UpdateButtons();
 }
 
@@ -135,30 +132,61 @@ void DefineCSVDlg::UpdateButtons() {
     moveDown_->Enable(entrySelected && selected_->GetCount() > 1);
 }
 
+// The lists change entry by entry, so that each keeps its selection the way a user expects: the
+// entry chosen on the right stays chosen while columns go in before it, and "<Unused>" stays
+// chosen on the left for the next one.
 void DefineCSVDlg::OnSelect(wxCommandEvent&) {
-    if (chooser_.Select(available_->GetSelection(), selected_->GetSelection()) >= 0) {
-        ShowLists(-1);
+    const int chosen = available_->GetSelection();
+    const int before = selected_->GetSelection();
+    const size_t offered = chooser_.GetAvailable().size();
+    const int at = chooser_.Select(chosen, before);
+    if (at < 0) {
+        return;
     }
+    selected_->Insert(FromUtf8(chooser_.GetSelected()[static_cast<size_t>(at)]),
+                      static_cast<unsigned>(at));
+    if (before != wxNOT_FOUND) {
+        selected_->SetSelection(before + 1);
+    }
+    if (chooser_.GetAvailable().size() < offered) {
+        available_->Delete(static_cast<unsigned>(chosen));
+    }
+    UpdateButtons();
 }
 
 void DefineCSVDlg::OnRemove(wxCommandEvent&) {
-    if (chooser_.Remove(selected_->GetSelection())) {
-        ShowLists(-1);
+    const int entry = selected_->GetSelection();
+    const size_t offered = chooser_.GetAvailable().size();
+    if (!chooser_.Remove(entry)) {
+        return;
     }
+    selected_->Delete(static_cast<unsigned>(entry));
+    if (chooser_.GetAvailable().size() > offered) {
+        available_->Append(FromUtf8(chooser_.GetAvailable().back()));
+    }
+    UpdateButtons();
+}
+
+void DefineCSVDlg::ShowMove(int from, int to) {
+    if (to < 0) {
+        return;
+    }
+    for (int index : {from, to}) {
+        selected_->SetString(static_cast<unsigned>(index),
+                             FromUtf8(chooser_.GetSelected()[static_cast<size_t>(index)]));
+    }
+    selected_->SetSelection(to);
+    UpdateButtons();
 }
 
 void DefineCSVDlg::OnMoveUp(wxCommandEvent&) {
-    const int moved = chooser_.MoveUp(selected_->GetSelection());
-    if (moved >= 0) {
-        ShowLists(moved);
-    }
+    const int entry = selected_->GetSelection();
+    ShowMove(entry, chooser_.MoveUp(entry));
 }
 
 void DefineCSVDlg::OnMoveDown(wxCommandEvent&) {
-    const int moved = chooser_.MoveDown(selected_->GetSelection());
-    if (moved >= 0) {
-        ShowLists(moved);
-    }
+    const int entry = selected_->GetSelection();
+    ShowMove(entry, chooser_.MoveDown(entry));
 }
 
 bool DefineCSVDlg::TransferDataFromWindow() {

@@ -52,8 +52,11 @@ public:
     wxButton* GetButton(Id id) const;
 
 private:
-    // The lists show the chooser's; selectedEntry is selected afterwards (-1 none).
-    void ShowLists(int selectedEntry);
+    // The lists show the chooser's, nothing selected.
+    void ShowLists();
+    // The selected list shows the chooser's move of an entry from one index to another (-1: it
+    // did not move).
+    void ShowMove(int from, int to);
 
     wxListBox* available_;
     wxListBox* selected_;

@@ -29,6 +29,10 @@ TEST(CSVPreview, ShowsAtMostThreeLinesAsUTF8AndKeepsTheHeaderWithoutItsMark) {
         {"four lines", "a\nb\nc\nd\n", "a\nb\nc\n", "a"},
         {"byte-order mark", "\xEF\xBB\xBFSurname\nO'Brien\n", "Surname\nO'Brien\n", "Surname"},
         {"Windows code page", "Ren\xE9\n", "Ren\xC3\xA9\n", "Ren\xE9"},
+        {"tabs and control bytes as they are", "a\tb\x01;c\x7F\n", "a\tb\x01;c\x7F\n",
+         "a\tb\x01;c\x7F"},
+        {"a NUL, which would end the text", std::string("Amy,Lee\0,7B\n", 12), "Amy,Lee,7B\n",
+         std::string("Amy,Lee\0,7B", 11)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

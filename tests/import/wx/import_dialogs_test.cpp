@@ -218,7 +218,7 @@ TEST_F(DefineCSV, ButtonsFollowTheSelectionsAndBuildTheColumnList) {
     Pick(available, available->FindString("Subject"));
     Click(dialog, WxId(DefineCSVDlg::Id::Select));
     Pick(selected, 1);
-    EXPECT_EQ((std::vector<bool>{false, true, true, true}), Enabled(dialog));
+    EXPECT_EQ((std::vector<bool>{true, true, true, true}), Enabled(dialog)) << "Subject stays";
     Pick(available, available->FindString("Forename"));
     Click(dialog, WxId(DefineCSVDlg::Id::Select));
     EXPECT_EQ((std::vector<std::string>{"Surname", "Forename", "Subject", "Subject"}),
@@ -247,6 +247,49 @@ TEST_F(DefineCSV, ButtonsFollowTheSelectionsAndBuildTheColumnList) {
     EXPECT_EQ("Forename,Surname,Subject", dialog.GetColumnDefinition());
     EXPECT_EQ(3, mapping.GetCount());
     EXPECT_EQ(CSVSubject, mapping.GetColumnType(2));
+}
+
+TEST_F(DefineCSV, EachButtonLeavesTheOtherSelectionsWhereTheyWere) {
+    ImporterCSVMapping mapping(false);
+    DefineCSVDlg dialog(TopWindow(), &Open("Ames,Alice,Maths\n"), &mapping);
+    wxListBox* available = dialog.GetAvailableList();
+    wxListBox* selected = dialog.GetSelectedList();
+    using Id = DefineCSVDlg::Id;
+    // Each step picks on the left (a name, or "" to leave it) and on the right (an index, or -1
+    // to leave it), clicks, and finds the columns and the two selections ("" and -1: none).
+    const struct {
+        const char* pickLeft;
+        int pickRight;
+        Id button;
+        std::vector<std::string> columns;
+        const char* left;
+        int right;
+    } steps[] = {
+        {"<Unused>", -1, Id::Select, {"<Unused>"}, "<Unused>", -1},
+        {"Surname", -1, Id::Select, {"<Unused>", "Surname"}, "", -1},
+        {"Forename", 0, Id::Select, {"Forename", "<Unused>", "Surname"}, "", 1},
+        {"Initials", -1, Id::Select, {"Forename", "Initials", "<Unused>", "Surname"}, "", 2},
+        {"Subject", -1, Id::MoveUp, {"Forename", "<Unused>", "Initials", "Surname"}, "Subject", 1},
+        {"", -1, Id::MoveDown, {"Forename", "Initials", "<Unused>", "Surname"}, "Subject", 2},
+        {"", -1, Id::Remove, {"Forename", "Initials", "Surname"}, "Subject", -1},
+    };
+    int number = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE("step " + std::to_string(++number));
+        if (*step.pickLeft != '\0') {
+            Pick(available, available->FindString(step.pickLeft));
+        }
+        if (step.pickRight >= 0) {
+            Pick(selected, step.pickRight);
+        }
+        Click(dialog, WxId(step.button));
+        EXPECT_EQ(step.columns, Items(selected));
+        EXPECT_EQ(*step.left == '\0' ? wxNOT_FOUND : available->FindString(step.left),
+                  available->GetSelection());
+        EXPECT_EQ(step.right, selected->GetSelection());
+        const bool entry = step.right >= 0;
+        EXPECT_EQ((std::vector<bool>{*step.left != '\0', entry, entry, entry}), Enabled(dialog));
+    }
 }
 
 }  // namespace
