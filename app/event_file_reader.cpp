@@ -579,8 +579,8 @@ bool EventFileReader::ReadPresentations() {
         tokens_->PushBack(kind_, token_);
         return true;
     }
-    // Added together at the end of the section: one at a time, each would be checked against
-    // all before it.
+    // Each is checked as its block ends, so that a refusal names its own place; all are added
+    // together at the end, since one at a time each would be checked against all before it.
     std::vector<std::unique_ptr<Presentation>> presentations;
     Next next;
     while ((next = NextBlockName(true)) == Next::Item) {
@@ -588,27 +588,28 @@ bool EventFileReader::ReadPresentations() {
         if (!ReadPresentation(presentation.get())) {
             return false;
         }
+        const std::string name = presentation->GetName();
+        // As the list has it, nameless ones are never the same as one another.
+        if (!presentation->IsValid() ||
+            (!presentationNames_.try_emplace(LowerKey(name), presentation.get()).second &&
+             !name.empty())) {
+            // The list says why, once those before it are in.
+            const bool added = event_->AddPresentations(presentations) &&
+                               event_->AddPresentation(std::move(presentation));
+            presentations.clear();
+            if (!added) {
+                ReportError("Presentation '" + name + "' cannot be loaded");
+                return false;
+            }
+            continue;
+        }
         presentations.push_back(std::move(presentation));
     }
     if (next != Next::Done) {
         return false;
     }
-    if (!event_->AddPresentations(presentations)) {
-        // Those taken are released; the first one left is the one refused.
-        for (const std::unique_ptr<Presentation>& refused : presentations) {
-            if (refused) {
-                ReportError("Presentation '" + refused->GetName() + "' cannot be loaded");
-                break;
-            }
-        }
-        return false;
-    }
-    const PresentationList& list = event_->GetPresentations();
-    for (unsigned i = 0; i < list.Count(); ++i) {
-        Presentation* presentation = list.GetPresentation(i);
-        presentationNames_.try_emplace(LowerKey(presentation->GetName()), presentation);
-    }
-    return true;
+    // Checked one by one above, so none is refused here.
+    return event_->AddPresentations(presentations);
 }
 
 bool EventFileReader::ReadPresentation(Presentation* presentation) {

@@ -434,11 +434,8 @@ bool EventFileReader::ReadRequest() {
         } else if (key == "day" && !hasDay) {
             hasDay = true;
             std::string text;
-            if (!ReadText(text)) {
-                return false;
-            }
             Date read;
-            if (!read.ParseLong(text)) {
+            if (!ReadText(text) || !read.ParseLong(text)) {
                 ReportError("Pupil " + pupil_->GetName() + " wants to see the teacher " + name +
                             " on an invalid date");
                 return false;

@@ -42,7 +42,9 @@ void QMController::Initialise() {
     // A write past the file-size limit then fails with EFBIG and is reported like a full disk,
     // instead of killing the program.
     ::signal(SIGXFSZ, SIG_IGN);
+    dataFolderMissing_ = false;
     const std::string folder = GetUserDataFolder();
+    dataFolderMissing_ = folder.empty();
     // Without a folder there is nowhere safe to write: the paths stay empty and every write to
     // them reports instead of landing somewhere else.
     autosavePath_ = folder.empty() ? std::string() : folder + "/" + kAutosaveFileName;
@@ -114,6 +116,10 @@ bool QMController::DiffersFromSaved(const std::string& text) const {
 }
 
 std::string QMController::GetUserDataFolder() const {
+    // Start-up has said why there is none; looking again would say it again at every save.
+    if (dataFolderMissing_) {
+        return std::string();
+    }
     return UserDataFolder();
 }
 

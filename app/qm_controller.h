@@ -50,7 +50,8 @@ public:
     void SetClientFactory(std::unique_ptr<UCSMTPClientFactory> factory);
 
     // --- user data folder ---
-    // Created when missing; "" (reported) when it cannot be found or made.
+    // Created when missing; "" (reported) when it cannot be found or made, and "" without a
+    // word once start-up found none.
     std::string GetUserDataFolder() const;
     // "" when there is no user data folder.
     std::string GetUserSettingsPath() const;
@@ -189,6 +190,7 @@ private:
     int changeDepth_ = 0;
     std::vector<std::function<void()>> afterSettling_;
     std::string autosavePath_;
+    bool dataFolderMissing_ = false;
     std::unique_ptr<AutosaveSession> autosave_;
     UserSettings settings_;
     bool settingsLoaded_ = false;

@@ -209,6 +209,11 @@ TEST(EventFileReading, ReaderErrorsNameTheirLine) {
         {"invalid request date",
          WithPeople(kTwoTeachers, "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nday \"31 Feb 2026\"\n"),
          "(line 24, parent 'Mrs S') Pupil Amy wants to see the teacher TW on an invalid date"},
+        {"request date not quoted",
+         WithPeople(kTwoTeachers, "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nday 12:00\n"),
+         "(line 25, parent 'Mrs S') Expected a piece of text\n"
+         "Error: (line 25, parent 'Mrs S') Pupil Amy wants to see the teacher TW on an invalid "
+         "date"},
         {"stray data in parents", WithPeople(kTwoTeachers, "pupil \"Amy\"\n"),
          "(line 21, teacher 'Ms Priya Raman') Found data I don't understand here: 'pupil'"},
         {"event without a date", "Event:\nName \"x\"\nTeachers:\n",
@@ -222,6 +227,10 @@ TEST(EventFileReading, ReaderErrorsNameTheirLine) {
          head + "\nPresentations:\n\"Talk\"\ntimes \"12 Mar 2026\" 4:00pm 4:30pm\n\"talk\"\n"
                 "times \"12 Mar 2026\" 5:00pm 5:30pm\n\nTeachers:\n",
          "(line 17) Presentation 'talk' cannot be loaded"},
+        {"presentation twice, then a damaged one",
+         head + "\nPresentations:\n\"Talk\"\ntimes \"12 Mar 2026\" 4:00pm 4:30pm\n\"talk\"\n"
+                "times \"12 Mar 2026\" 5:00pm 5:30pm\n\"Tour\"\ntimes \"12 Mar 2026\" 5pm\n",
+         "(line 15) Presentation 'talk' cannot be loaded"},
         {"stray data in presentations", head + "\nPresentations:\n12:00\n",
          "(line 12) Found data I don't understand here: '12:00'"},
         {"teacher twice", WithPeople("\"Mr A\"\n\n\"mr a\"\n\n", ""),

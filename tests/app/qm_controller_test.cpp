@@ -155,7 +155,11 @@ TEST_F(ControllerFiles, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhe
     controller.GetEvent()->SetName("Changed");
     EXPECT_FALSE(controller.Autosave());
     EXPECT_FALSE(controller.SaveUserSettings());
-    EXPECT_NE(sink_.GetText().find("user data folder is not available"), std::string::npos);
+    EXPECT_TRUE(controller.SaveEvent(Write("b.qmv", EventText()).c_str()));
+    const std::string said = sink_.GetText();
+    EXPECT_NE(said.find("user data folder is not available"), std::string::npos);
+    // Neither save looks for the folder again, so neither says again why it is missing.
+    EXPECT_EQ(said.find("Cannot create directory"), said.rfind("Cannot create directory")) << said;
     EXPECT_FALSE(fs::exists("/autosave.qmv"));
     EXPECT_FALSE(fs::exists("/user_settings.dat"));
     EXPECT_FALSE(controller.AutosaveFileExists());
