@@ -308,11 +308,15 @@ void QMPrintout::DrawSheet(const PrintSheet& sheet, int qrSuppression) {
 
 std::unique_ptr<QMImageWX> QMPrintout::MakeQRCodeImage(const Schedule* day,
                                                        const Person* person) const {
-    auto image = std::make_unique<QMImageWX>();
     const std::string text =
         SheetCalendarText(*day, person, controller_->GetUserSettings().GetICalendarType());
+    // No entry, no code: without an image the sheet does not ask to scan one either.
+    if (text.empty()) {
+        return nullptr;
+    }
+    auto image = std::make_unique<QMImageWX>();
     QRCodeMatrix symbol;
-    if (!text.empty() && symbol.Encode(text.c_str())) {
+    if (symbol.Encode(text.c_str())) {
         image->CreateFromQRCode(symbol);
     }
     return image;

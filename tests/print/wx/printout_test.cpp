@@ -246,17 +246,21 @@ TEST_F(Printout, TextCutByAnOverviewCellEndsInAnEllipsisAndNoLineIsSliced) {
     }
 }
 
+// A calendar type of neither kind leaves out the code and the line that asks to scan it.
 TEST_F(Printout, QRCodesAppearOnHandoutsButNeverInOverviewCells) {
     struct Case {
         const char* name;
         PrintSettings settings;
+        int calendarType;
         bool differs;
     };
     PrintSettings handouts = Only(true, false, false, false);
     PrintSettings overviews = Only(false, false, true, false);
-    for (auto [name, settings, differs] :
-         {Case{"handout", handouts, true}, Case{"overview", overviews, false}}) {
+    for (auto [name, settings, calendarType, differs] :
+         {Case{"handout", handouts, 0, true}, Case{"overview", overviews, 0, false},
+          Case{"handout, neither calendar type", handouts, 2, false}}) {
         SCOPED_TRACE(name);
+        controller_.GetUserSettings().SetICalendarType(calendarType);
         settings.SetQRCodes(true);
         QMPrintout with(&controller_, settings);
         settings.SetQRCodes(false);
