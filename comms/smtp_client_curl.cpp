@@ -167,7 +167,6 @@ void SMTPClientCurl::StartSend(const UCSMTPEmail& email) {
     curl_easy_setopt(handle_, CURLOPT_READFUNCTION, &SMTPClientCurl::ReadCallback);
     curl_easy_setopt(handle_, CURLOPT_READDATA, this);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(handle_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(content_.size()));
     if (debug) {
         // The whole message as the contents preview shows it, its end-of-data line too.
         Log("SMTPClientCurl: SMTP data '\n" + email.ComposeMessage(now) + "'\n");

@@ -1,4 +1,5 @@
 #include <ctime>
+#include <string>
 
 #include "app/qm_controller.h"
 #include "app/user_settings.h"
@@ -28,12 +29,12 @@
 namespace {
 
 // Edits a copy, so Cancel leaves the event's settings as they were.
-bool EditEmailServer(wxWindow* parent, Event& event, QMController* controller) {
+bool EditEmailServer(wxWindow* parent, Event& event, const std::string& offeredSender = "") {
     EmailServerSettings copy = event.GetEmailServerSettings();
-    if (copy.GetFromAddress().empty() && controller) {
+    if (copy.GetFromAddress().empty()) {
         // A refused address is simply not offered.
         UCStringError quiet;
-        copy.SetFromAddress(controller->GetUserSettings().Get("emailaddress"));
+        copy.SetFromAddress(offeredSender);
     }
     EmailServerDlg dialog(parent, &copy);
     if (dialog.ShowModal() != wxID_OK) {
@@ -48,7 +49,8 @@ void EditEmailServerCommand(const CommandContext& context) {
     if (!context.controller.GetSchedule() || !event) {
         return;
     }
-    EditEmailServer(context.parent, *event, &context.controller);
+    EditEmailServer(context.parent, *event,
+                    context.controller.GetUserSettings().Get("emailaddress"));
 }
 
 void EditEmailText(const CommandContext& context, EmailTextKind kind, EmailRecipientRole role) {
@@ -258,9 +260,9 @@ const CommandFamily& EmailCommands() {
 }
 
 void InstallEmailEditors() {
-    NewEventDlg::SetEmailServerEditor([](wxWindow* parent, Event& event, QMController* controller) {
-        EditEmailServer(parent, event, controller);
-    });
+    // The event's settings edit the event's own sender; only the menu command offers the user's.
+    NewEventDlg::SetEmailServerEditor(
+        [](wxWindow* parent, Event& event, QMController*) { EditEmailServer(parent, event); });
 }
 
 bool ShowEmailRunOptions(wxWindow* parent, std::shared_ptr<Event> event, PrintSettings& settings) {

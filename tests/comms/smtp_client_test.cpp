@@ -251,6 +251,9 @@ TEST_F(SMTPDelivery, LoginOverTLSKeepsCredentialsOutOfTheDebugLog) {
         EXPECT_TRUE(Contains(log, "AUTH ")) << log;
         EXPECT_TRUE(Contains(log, "[hidden]"));
         EXPECT_TRUE(Contains(log, "Email sent OK"));
+        // The sender goes alone, though the server offers to hear the message's size.
+        EXPECT_TRUE(Contains(log, "\n250-SIZE ")) << log;
+        EXPECT_TRUE(Contains(log, "=> Send header\nMAIL FROM:<office@school.example>\r\n")) << log;
         // The message is logged whole, with the line "." that ends the data.
         EXPECT_TRUE(Contains(log, "SMTPClientCurl: SMTP data '\nDate: "));
         EXPECT_TRUE(Contains(log, "\r\n\r\nSent securely\r\n\r\n.\r\n'\n")) << log;

@@ -4,6 +4,7 @@
 #include <wx/textctrl.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -19,6 +20,7 @@
 #include "comms/wx/update_dlgs.h"
 #include "foundation/md5.h"
 #include "frame_fixture.h"
+#include "gui/dialogs/new_event_dlg.h"
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/event_tree_ctrl.h"
 #include "gui/main/frame_commands.h"
@@ -241,24 +243,59 @@ TEST_F(EmailCommands, EachTextCommandEditsItsOwnText) {
     EXPECT_TRUE(EventChanged());
 }
 
-TEST_F(EmailCommands, TheServerCommandOffersTheUsersAddressAndStoresOnlyOnOK) {
+// Only the menu command offers the user's own address to an event without a sender; the buttons
+// of the event settings and of the run options edit the event's settings as they are.
+TEST_F(EmailCommands, EachRoadToTheServerWindowStartsFromItsOwnSenderAndStoresOnlyOnOK) {
+    InstallEmailEditors();
     host_->GetController().GetUserSettings().Set("emailaddress", "me@school.example");
-    UseServer("smtp.school.example", 25, "");
-    for (int answer : {wxID_CANCEL, wxID_OK}) {
-        SCOPED_TRACE(answer);
+    const auto click = [](wxWindow& window, int id) {
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        window.ProcessWindowEvent(event);
+    };
+    const struct {
+        const char* road;
+        std::function<void()> open;
         std::string offered;
-        AnswersByTitle answers;
-        answers.Expect("Email Server Settings", [&](wxDialog* dialog) {
-            auto* server = dynamic_cast<EmailServerDlg*>(dialog);
-            offered = ToUtf8(server->GetFromField()->GetValue());
-            server->GetPortField()->ChangeValue("2525");
-            return answer == wxID_OK && server->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
-        });
-        host_->RunCommand(CommandId::EditEmailServer);
-        EXPECT_EQ(offered, "me@school.example");
-        EXPECT_EQ(Event().GetEmailServerSettings().GetPort(), answer == wxID_OK ? 2525 : 25);
+        std::string storedOnOK;
+    } roads[] = {
+        {"Edit menu", [&] { host_->RunCommand(CommandId::EditEmailServer); }, "me@school.example",
+         "me@school.example"},
+        {"event settings",
+         [&] {
+             NewEventDlg dialog(TopWindow(), Schedule(), &host_->GetController());
+             click(dialog, WxId(NewEventDlg::Id::EditEmailServer));
+         },
+         "", "office@school.example"},
+        {"run options",
+         [&] {
+             EmailSettingsDlg dialog(TopWindow(), host_->GetController().GetEvent(), nullptr, "");
+             click(dialog, WxId(EmailSettingsDlg::Id::EditEmailServer));
+         },
+         "", "office@school.example"},
+    };
+    for (const auto& road : roads) {
+        for (int answer : {wxID_CANCEL, wxID_OK}) {
+            SCOPED_TRACE(std::string(road.road) + (answer == wxID_OK ? " OK" : " Cancel"));
+            UseServer("smtp.school.example", 25, "");
+            std::string offered = "(not shown)";
+            AnswersByTitle answers;
+            answers.Expect("Email Server Settings", [&](wxDialog* dialog) {
+                auto* server = dynamic_cast<EmailServerDlg*>(dialog);
+                offered = ToUtf8(server->GetFromField()->GetValue());
+                if (offered.empty()) {
+                    server->GetFromField()->ChangeValue("office@school.example");
+                }
+                server->GetPortField()->ChangeValue("2525");
+                return answer == wxID_OK && server->TransferDataFromWindow() ? wxID_OK
+                                                                             : wxID_CANCEL;
+            });
+            road.open();
+            EXPECT_EQ(offered, road.offered);
+            const EmailServerSettings& stored = Event().GetEmailServerSettings();
+            EXPECT_EQ(stored.GetFromAddress(), answer == wxID_OK ? road.storedOnOK : "");
+            EXPECT_EQ(stored.GetPort(), answer == wxID_OK ? 2525 : 25);
+        }
     }
-    EXPECT_EQ(Event().GetEmailServerSettings().GetFromAddress(), "me@school.example");
 }
 
 TEST_F(EmailCommands, TheUpdateCheckNeedsAServer) {
