@@ -233,8 +233,10 @@ void QMController::BookUnbookedRequests(bool report, bool unbookFirst) {
         }
     }
     unsigned failed = 0;
-    // A refusal (locked event) has reported itself; the count below says what is unbooked.
-    (void)schedule_->BookParents(&parents, &failed, 0);
+    // A locked event books nothing, and its refusal has said so: no count to report.
+    if (!schedule_->BookParents(&parents, &failed, 0) && event_->IsLocked()) {
+        return;
+    }
     if (!report) {
         return;
     }

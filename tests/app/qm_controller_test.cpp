@@ -469,6 +469,11 @@ TEST_F(ControllerFiles, BookingTheUnbookedRequestsSaysHowItWent) {
     EXPECT_EQ(sink_.GetText(), "");
     controller_.BookUnbookedRequests(true, false);
     EXPECT_EQ(sink_.GetText(), "Booked 1 parents in, but 1 appointments could not be booked\n");
+    // Locked, nothing can be booked: the refusal is all there is to say.
+    controller_.GetEvent()->SetLocked(true);
+    controller_.BookUnbookedRequests(true, false);
+    EXPECT_EQ(sink_.GetText(), "Error: Cannot book appointments because the schedule is locked\n");
+    controller_.GetEvent()->SetLocked(false);
 
     // With room for everyone, a second run finds nothing left to book.
     const std::string roomy = Write("roomy.qmv", EventText());
