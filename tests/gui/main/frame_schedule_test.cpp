@@ -44,6 +44,12 @@ const char* const kUnlockQuestion =
 
 class FrameSchedule : public CommandWindow {
 protected:
+    // The event settings' side editors are the window's to install; no test may depend on an
+    // earlier one having built a window.
+    FrameSchedule() {
+        InstallScheduleEditors();
+        InstallEmailEditors();
+    }
     ~FrameSchedule() override { Score::SetCompareSwitches(switches_); }
 
     void OpenExample() {
