@@ -1,5 +1,6 @@
 #include "app/event_times.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -87,7 +88,11 @@ bool ReadSlotLength(const std::string& text, int storedSeconds, int* seconds) {
 }
 
 int SlotsToMinutes(int slots, int slotSeconds) {
-    return static_cast<int>(static_cast<std::int64_t>(UsableSlotSeconds(slotSeconds)) * slots / 60);
+    // A file may hold more slots than an int of minutes can show; wrapped, the box would show a
+    // negative limit that its own OK then refuses.
+    const std::int64_t minutes =
+        static_cast<std::int64_t>(UsableSlotSeconds(slotSeconds)) * slots / 60;
+    return static_cast<int>(std::clamp<std::int64_t>(minutes, INT32_MIN, INT32_MAX));
 }
 
 int MinutesToSlots(int minutes, int slotSeconds) {

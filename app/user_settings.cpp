@@ -179,8 +179,23 @@ void UserSettings::Delete(const std::string& key) {
 }
 
 void UserSettings::WriteThrough() {
+    if (writeHolds_ > 0) {
+        writeHeld_ = true;
+        return;
+    }
     if (!filePath_.empty()) {
         (void)Save(filePath_);  // reports itself; the settings stay in memory
+    }
+}
+
+UserSettings::WriteHold::WriteHold(UserSettings& settings) : settings_(settings) {
+    ++settings_.writeHolds_;
+}
+
+UserSettings::WriteHold::~WriteHold() {
+    if (--settings_.writeHolds_ == 0 && settings_.writeHeld_) {
+        settings_.writeHeld_ = false;
+        settings_.WriteThrough();
     }
 }
 

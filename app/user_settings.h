@@ -71,6 +71,20 @@ public:
     // Whether the key reads back from the settings file as the same key.
     static bool IsStorableKey(const std::string& key);
 
+    // While one lives, changes wait to be written through until the outermost ends: settings
+    // changed together reach the file in one write, and a write that fails is one message,
+    // not one a setting.
+    class WriteHold {
+    public:
+        explicit WriteHold(UserSettings& settings);
+        ~WriteHold();
+        WriteHold(const WriteHold&) = delete;
+        WriteHold& operator=(const WriteHold&) = delete;
+
+    private:
+        UserSettings& settings_;
+    };
+
 private:
     void WriteThrough();
 
@@ -80,4 +94,6 @@ private:
     // The file of the last Load while it failed: what is left of it stays as it is.
     std::string damagedPath_;
     bool damagedReported_ = false;
+    int writeHolds_ = 0;
+    bool writeHeld_ = false;
 };

@@ -100,6 +100,7 @@ Colour EditOverviewDlg::GetPickerColour(wxColourPickerCtrl* picker) {
 
 void EditOverviewDlg::OnResetToDefault(wxCommandEvent&) {
     if (settings_ != nullptr) {
+        const UserSettings::WriteHold oneWrite(*settings_);
         for (const char* key : kColourKeys) {
             settings_->Delete(key);
         }
@@ -109,6 +110,7 @@ void EditOverviewDlg::OnResetToDefault(wxCommandEvent&) {
 
 bool EditOverviewDlg::TransferDataFromWindow() {
     if (settings_ != nullptr) {
+        const UserSettings::WriteHold oneWrite(*settings_);
         for (int level = 2; level >= 0; --level) {
             settings_->SetColourBookedOK(level, GetPickerColour(bookedOK_[level]));
         }

@@ -123,6 +123,10 @@ void ApptEntryDlg::ShowPupil() {
         for (auto& row : rows_) {
             row->Enable(false);
         }
+        // Ticks without a pupil would be saved nowhere.
+        for (ApptCheckBox* box : boxes_) {
+            box->Disable();
+        }
         return;
     }
     formText_->ChangeValue(FromUtf8(pupil->GetForm()));

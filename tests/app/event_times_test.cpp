@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -165,9 +166,10 @@ TEST(ScoringLimits, ConvertBetweenMinutesAndWholeSlotsTruncating) {
         int slotSeconds;
         int minutes;
     };
-    const Case toMinutes[] = {{3, 300, 15}, {4, 300, 20}, {24, 300, 120},
-                              {3, 420, 21}, {3, 450, 22}, {1000000, 3600, 60000000},
-                              {3, 0, 15}};
+    const Case toMinutes[] = {{3, 300, 15},   {4, 300, 20},
+                              {24, 300, 120}, {3, 420, 21},
+                              {3, 450, 22},   {1000000, 3600, 60000000},
+                              {3, 0, 15},     {INT32_MAX, 3600, INT32_MAX}};
     for (const Case& c : toMinutes) {
         EXPECT_EQ(SlotsToMinutes(c.slots, c.slotSeconds), c.minutes) << c.slots;
     }

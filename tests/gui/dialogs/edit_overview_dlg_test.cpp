@@ -94,4 +94,16 @@ TEST_F(EditOverview, ResetDeletesTheColoursAtOnceEvenWhenCancelled) {
     EXPECT_EQ(Stored(), defaults);
 }
 
+TEST_F(EditOverview, AColourChangeTheFileCannotTakeIsReportedOnce) {
+    const std::string path = folder_.Path() + "/missing/user_settings.dat";
+    ASSERT_TRUE(settings.Load(path));
+    for (const int button : {int{wxID_OK}, WxId(EditOverviewDlg::Id::Reset)}) {
+        SCOPED_TRACE(button);
+        sink_.entries.clear();
+        Press(button);
+        EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot save to file '" + path + "'"});
+    }
+    EXPECT_TRUE(settings.IsModified()) << "the colours stay until the file can be written";
+}
+
 }  // namespace

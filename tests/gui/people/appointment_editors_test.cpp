@@ -136,8 +136,8 @@ TEST_F(AppointmentEditors, NamesInLabelsKeepTheirAmpersand) {
     AttendeePresDlg presentations(TopWindow(), pair, days_.get());
     const std::string description = event_->GetPresentations().GetPresentation(0)->GetDescription();
     EXPECT_TRUE(ShowsLabel(&presentations, description)) << description;
-    EXPECT_TRUE(ShowsLabel(&presentations, "Choose the presentations for " +
-                                               pair->GetDisplayName() + " to attend:"));
+    EXPECT_TRUE(ShowsLabel(
+        &presentations, "Choose the presentations for " + pair->GetDisplayName() + " to attend:"));
 }
 
 TEST_F(AppointmentEditors, PairsCoverEveryTeacherSubjectUnlessThePupilIsTaught) {
@@ -396,7 +396,7 @@ TEST_F(AppointmentEditors, ClearAllOnALockedEventLeavesKeptRequestsAlone) {
     EXPECT_EQ(booking->GetRequest()->GetSubject(), "Maths");
 }
 
-TEST_F(AppointmentEditors, AllPupilsEditorWithoutPupilsDisablesNavigation) {
+TEST_F(AppointmentEditors, AllPupilsEditorWithoutPupilsDisablesAllButSelectAllClearAllOkAndCancel) {
     ASSERT_TRUE(event_->DeleteParentsAndPupils());
     ApptEntryDlg dialog(TopWindow(), days_.get(), nullptr);
     EXPECT_EQ(dialog.GetCurrentPupil(), nullptr);
@@ -404,6 +404,10 @@ TEST_F(AppointmentEditors, AllPupilsEditorWithoutPupilsDisablesNavigation) {
     EXPECT_FALSE(dialog.FindWindow(WxId(ApptEntryDlg::Id::NextPupil))->IsEnabled());
     EXPECT_TRUE(dialog.FindWindow(WxId(ApptEntryDlg::Id::SelectAll))->IsEnabled());
     EXPECT_FALSE(dialog.GetRow(0)->GetAttendingBox()->IsEnabled());
+    ASSERT_FALSE(dialog.GetBoxes().empty());
+    for (ApptCheckBox* box : dialog.GetBoxes()) {
+        EXPECT_FALSE(box->IsEnabled()) << ToUtf8(box->GetLabel());
+    }
     Press(&dialog, WxId(ApptEntryDlg::Id::NextPupil));
     EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_FALSE(dialog.SavedWhileOpen());
