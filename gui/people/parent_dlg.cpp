@@ -76,7 +76,8 @@ void ParentDlg::BuildControls() {
     }
     if (!parent_->GetUrl().empty()) {
         const wxString url = FromUtf8(parent_->GetUrl());
-        addRow("Website URL:", new wxHyperlinkCtrl(this, wxID_ANY, url, url));
+        addRow("Website URL:",
+               new wxHyperlinkCtrl(this, wxID_ANY, wxControl::EscapeMnemonics(url), url));
     }
     left->Add(grid, 0, 0, 0);
 
