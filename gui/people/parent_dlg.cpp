@@ -76,7 +76,8 @@ void ParentDlg::BuildControls() {
     }
     if (!parent_->GetUrl().empty()) {
         const wxString url = FromUtf8(parent_->GetUrl());
-        addRow("Website URL:", new wxHyperlinkCtrl(this, wxID_ANY, url, url));
+        addRow("Website URL:",
+               new wxHyperlinkCtrl(this, wxID_ANY, wxControl::EscapeMnemonics(url), url));
     }
     left->Add(grid, 0, 0, 0);
 
@@ -235,13 +236,13 @@ bool ParentDlg::RemovePupil(int index) {
         return false;
     }
     pupilsChanged_ = true;
-    // The model unbooks the pupil on every day first and refuses whole on a locked event.
-    const bool removed = GetDays()->DeletePupil(parent_, static_cast<unsigned>(index));
-    if (!removed && !ParentBelongsToEvent(*GetDays(), *parent_)) {
-        // A parent not yet in the event has no bookings to take.
+    bool removed = true;
+    if (ParentBelongsToEvent(*GetDays(), *parent_)) {
+        // The model unbooks the pupil on every day first and refuses whole on a locked event.
+        removed = GetDays()->DeletePupil(parent_, static_cast<unsigned>(index));
+    } else {
+        // Parents not yet in the event have no bookings, so a lock has nothing to refuse.
         parent_->DeletePupil(static_cast<unsigned>(index));
-        RefreshLists();
-        return true;
     }
     RefreshLists();
     return removed;

@@ -384,19 +384,22 @@ bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
     if (event == nullptr) {
         return false;
     }
+    // In the person's own order, which the event file keeps.
     std::vector<Presentation*> before;
+    for (unsigned i = 0; i < attendee.GetPresentations().Count(); ++i) {
+        before.push_back(attendee.GetPresentations().GetPresentation(i));
+    }
     for (unsigned i = 0; i < event->GetPresentations().Count(); ++i) {
-        Presentation* presentation = event->GetPresentations().GetPresentation(i);
-        if (attendee.AttendsPresentation(presentation)) {
-            before.push_back(presentation);
-        }
-        attendee.RemovePresentation(presentation);
+        attendee.RemovePresentation(event->GetPresentations().GetPresentation(i));
     }
     // Try the whole choice on the list alone; bookings go only once all of it fits.
     for (Presentation* presentation : chosen) {
         if (!CanAttendPresentation(days, attendee, *presentation)) {
             for (Presentation* tried : chosen) {
                 attendee.RemovePresentation(tried);
+            }
+            for (Presentation* kept : before) {
+                attendee.RemovePresentation(kept);
             }
             for (Presentation* kept : before) {
                 attendee.AddPresentation(kept);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/hyperlink.h>
 #include <wx/listbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -16,6 +17,7 @@
 #include "gui/people/appt_edits.h"
 #include "gui/people/appt_entry_dlg.h"
 #include "gui/people/attendee_pres_dlg.h"
+#include "gui/people/parent_dlg.h"
 #include "gui/people/people_edits.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
@@ -42,7 +44,8 @@ void TickIfChanged(wxCheckBox* box, bool value) {
 void CollectLabels(const wxWindow* window, std::vector<std::string>* labels) {
     for (const wxWindow* child : window->GetChildren()) {
         const auto* control = dynamic_cast<const wxControl*>(child);
-        if (dynamic_cast<const wxStaticText*>(child) || dynamic_cast<const wxCheckBox*>(child)) {
+        if (dynamic_cast<const wxStaticText*>(child) || dynamic_cast<const wxCheckBox*>(child) ||
+            dynamic_cast<const wxHyperlinkCtrl*>(child)) {
             labels->push_back(ToUtf8(control->GetLabelText()));
         }
         CollectLabels(child, labels);
@@ -138,6 +141,10 @@ TEST_F(AppointmentEditors, NamesInLabelsKeepTheirAmpersand) {
     EXPECT_TRUE(ShowsLabel(&presentations, description)) << description;
     EXPECT_TRUE(ShowsLabel(
         &presentations, "Choose the presentations for " + pair->GetDisplayName() + " to attend:"));
+
+    jones_->SetUrl("https://x.example/a?b=1&c=2");
+    ParentDlg parent(TopWindow(), jones_, days_.get(), EditMode::Edit);
+    EXPECT_TRUE(ShowsLabel(&parent, "https://x.example/a?b=1&c=2"));
 }
 
 TEST_F(AppointmentEditors, PairsCoverEveryTeacherSubjectUnlessThePupilIsTaught) {

@@ -254,9 +254,14 @@ TEST_F(PeopleDialogs, ParentEditorOnALockedEventFixesNamesTimesAndPupils) {
     EXPECT_TRUE(editing.GetAttendingBox()->IsEnabled());
     EXPECT_TRUE(editing.GetEmailText()->IsEnabled());
     Parent fresh("New");
+    AddPupil(&fresh, "Tom", "8A");
     ParentDlg adding(TopWindow(), &fresh, days_.get(), EditMode::Add);
     EXPECT_TRUE(adding.GetNameText()->IsEnabled());
     EXPECT_TRUE(adding.GetAddPupilButton()->IsEnabled());
+    // Parents not yet in the event have no bookings for the lock to keep.
+    EXPECT_TRUE(adding.RemovePupil(0));
+    EXPECT_EQ(fresh.GetPupilCount(), 0u);
+    EXPECT_TRUE(sink_.entries.empty());
 }
 
 // A pupil whose bookings the model keeps must stay, or the grid would point at freed requests.

@@ -342,11 +342,15 @@ TEST_F(PresentationAttendance, AChoiceThatCannotBeAttendedChangesNothing) {
     // Late needs the parents until 20:30: refused, so Early's slots keep their booking.
     ASSERT_TRUE(WriteDayAttendance(*jones_, *days_->GetDay(0), leaving));
     jones_->RemovePresentation(late_);
+    // Attended in another order than the event's: the file keeps the person's order.
+    Presentation* first = Add("First", 19, 0, 19, 10);
+    ASSERT_TRUE(jones_->AddPresentation(Add("Second", 19, 10, 19, 20)));
+    ASSERT_TRUE(jones_->AddPresentation(first));
     EXPECT_FALSE(SetPresentationsAttended(*days_, *jones_, {early_, late_}));
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot attend presentation 'Late'"});
     EXPECT_TRUE(days_->FindAppointment(amy_, 0));
-    EXPECT_FALSE(jones_->AttendsPresentation(early_));
-    EXPECT_FALSE(jones_->AttendsPresentation(late_));
+    ASSERT_EQ(jones_->GetPresentations().Count(), 2u);
+    EXPECT_EQ(jones_->GetPresentations().GetPresentation(1), first);
 }
 
 TEST_F(PresentationAttendance, AttendingUnbooksTheSlotsAndUncheckingDropsThePresentation) {
