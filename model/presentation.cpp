@@ -1,9 +1,8 @@
 #include "model/presentation.h"
 
-#include <strings.h>
-
 #include <unordered_set>
 
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 
 Presentation::Presentation(const std::string& name, const std::string& location, const Date& date,
@@ -65,8 +64,9 @@ Presentation* PresentationList::Find(const std::string& name) const {
     }
     for (UCCollectable* element : *this) {
         auto* presentation = static_cast<Presentation*>(element);
-        if (presentation != nullptr &&
-            strcasecmp(presentation->GetName().c_str(), name.c_str()) == 0) {
+        // ASCII case only: the desktop's locale must not decide which names clash (the
+        // Turkish one keeps 'I' and 'i' apart).
+        if (presentation != nullptr && EqualsIgnoringCase(presentation->GetName(), name)) {
             return presentation;
         }
     }
