@@ -1,8 +1,12 @@
 #include "app/autosave_session.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
+#include "app/event_file_writer.h"
 #include "foundation/atomic_file.h"
 #include "foundation/md5.h"
 #include "foundation/time_of_day.h"
@@ -11,159 +15,182 @@
 
 namespace {
 
-// People formatted between two looks at the clock.
-constexpr unsigned kPeopleBetweenLooks = 16;
+// How the child's exit status carries its outcome; any other status is a child that died.
+constexpr int kExitUnchanged = 10;
+constexpr int kExitWritten = 11;
+constexpr int kExitNoDays = 12;
+constexpr int kExitErrnoBase = 32;  // plus the errno of a failed write
+constexpr int kExitLast = 255;
+// In Result::error: the event had no days, so there was no text.
+constexpr int kNoDays = -1;
+
+int ExitCodeOf(const AutosaveSession::Result& result) {
+    using Outcome = AutosaveSession::Outcome;
+    switch (result.outcome) {
+        case Outcome::Unchanged:
+            return kExitUnchanged;
+        case Outcome::Written:
+            return kExitWritten;
+        default:
+            break;
+    }
+    if (result.error == kNoDays) {
+        return kExitNoDays;
+    }
+    return result.error > 0 && result.error <= kExitLast - kExitErrnoBase
+               ? kExitErrnoBase + result.error
+               : kExitErrnoBase;
+}
+
+AutosaveSession::Result ResultOf(int status) {
+    using Outcome = AutosaveSession::Outcome;
+    if (status < 0 || !WIFEXITED(status)) {
+        return {Outcome::Failed, 0};
+    }
+    const int code = WEXITSTATUS(status);
+    switch (code) {
+        case kExitUnchanged:
+            return {Outcome::Unchanged, 0};
+        case kExitWritten:
+            return {Outcome::Written, 0};
+        case kExitNoDays:
+            return {Outcome::Failed, kNoDays};
+        default:
+            return {Outcome::Failed, code > kExitErrnoBase ? code - kExitErrnoBase : 0};
+    }
+}
+
+pid_t WaitFor(pid_t child, int* status, int options) {
+    pid_t done = -1;
+    do {
+        done = ::waitpid(child, status, options);
+    } while (done < 0 && errno == EINTR);
+    return done;
+}
 
 }  // namespace
 
-AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject,
-                                 std::chrono::milliseconds restartWindow)
-    : subject_(std::move(subject)), restartWindow_(restartWindow) {}
+AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject, Spawn spawn)
+    : subject_(std::move(subject)), spawn_(std::move(spawn)) {}
 
 AutosaveSession::~AutosaveSession() {
-    if (worker_.joinable()) {
-        worker_.join();
-    }
+    Cancel();
 }
 
 bool AutosaveSession::Tick() {
-    // Ticks go on inside the failure message's own loop, and a copy of a large event spans
-    // several passes of the window's loop.
-    return !reporting_ && Begin();
-}
-
-bool AutosaveSession::Begin() {
-    if (IsUnderWay()) {
+    // Ticks go on inside the failure message's own loop.
+    if (reporting_ || IsUnderWay()) {
         return false;
     }
-    AutosaveSubject subject = subject_();
+    const AutosaveSubject subject = subject_();
     if (subject.schedule == nullptr || !subject.schedule->GetEvent()) {
         return false;
     }
-    schedule_ = subject.schedule;
-    job_ = Job{{}, std::move(subject.savedDigest), std::move(subject.path)};
-    pieces_.reset();
     reasons_.clear();
-    failedEarly_ = false;
-    stage_ = Stage::Formatting;
-    tickedAt_ = std::chrono::steady_clock::now();
+    path_ = subject.path;
+    const pid_t child = spawn_ ? spawn_() : ::fork();
+    if (child == 0) {
+        CopyInChildAndLeave(subject);
+    }
+    if (child < 0) {
+        // No tick is lost for want of a process.
+        madeHere_ = MakeCopy(subject);
+        return true;
+    }
+    child_ = child;
     return true;
+}
+
+void AutosaveSession::CopyInChildAndLeave(const AutosaveSubject& subject) {
+    // The window's sink opens message boxes; this process has no window.
+    UCStringError silent;
+    // The event file's lock and the display's connection stay the window's alone.
+    if (::close_range(3, ~0U, 0) != 0) {
+        for (int descriptor = 3; descriptor < 1024; ++descriptor) {
+            ::close(descriptor);
+        }
+    }
+    const int code = ExitCodeOf(MakeCopy(subject));
+    // Neither the parent's atexit work nor its buffered output belongs to this process.
+    ::_exit(code);
+}
+
+AutosaveSession::Result AutosaveSession::MakeCopy(const AutosaveSubject& subject) {
+    // What is wrong is told by the window, from FailureReasons.
+    UCStringError quiet;
+    std::string text;
+    {
+        // Comparing with the saved text must not see the random filler, nor move rand().
+        FixedTimeEncoding fixed;
+        text = EventFileWriter(*subject.schedule).FormatEventFile();
+    }
+    if (text.empty()) {
+        return {Outcome::Failed, kNoDays};
+    }
+    return WriteIfChanged(std::move(text), subject.savedDigest, subject.path);
+}
+
+AutosaveSession::Outcome AutosaveSession::Look() {
+    if (madeHere_) {
+        const Result result = *madeHere_;
+        madeHere_.reset();
+        return Conclude(result);
+    }
+    if (child_ <= 0) {
+        return Outcome::Pending;
+    }
+    int status = 0;
+    const pid_t done = WaitFor(child_, &status, WNOHANG);
+    if (done == 0) {
+        return Outcome::Pending;
+    }
+    return Collect(done < 0 ? -1 : status);
+}
+
+AutosaveSession::Outcome AutosaveSession::Wait() {
+    if (child_ <= 0) {
+        return Look();
+    }
+    int status = 0;
+    const pid_t done = WaitFor(child_, &status, 0);
+    return Collect(done < 0 ? -1 : status);
 }
 
 void AutosaveSession::Cancel() {
-    pieces_.reset();
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-    job_ = Job{};
-    schedule_ = nullptr;
-    failedEarly_ = false;
-    stage_ = Stage::Idle;
-}
-
-void AutosaveSession::BeforeChange() {
-    if (stage_ != Stage::Formatting) {
-        return;
-    }
-    if (std::chrono::steady_clock::now() - tickedAt_ < restartWindow_) {
-        pieces_.reset();
-    } else {
-        FinishFormatting();
-    }
-}
-
-void AutosaveSession::FinishFormatting() {
-    if (stage_ == Stage::Formatting && FormatUntil(std::chrono::steady_clock::time_point::max())) {
-        HandOver();
-    }
-}
-
-bool AutosaveSession::FormatUntil(std::chrono::steady_clock::time_point until) {
-    // Comparing with the saved text must not see the random filler, nor move rand().
-    FixedTimeEncoding fixed;
-    if (!pieces_) {
-        pieces_ = std::make_unique<EventFileTextPieces>(*schedule_);
-    }
-    while (!pieces_->FormatSome(kPeopleBetweenLooks)) {
-        if (std::chrono::steady_clock::now() >= until) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void AutosaveSession::HandOver() {
-    job_.pieces = pieces_->TakePieces();
-    pieces_.reset();
-    schedule_ = nullptr;
-    if (job_.pieces.empty()) {
-        stage_ = Stage::Idle;
-        failedEarly_ = true;
-        reasons_ = {"Cannot save: event contains no days",
-                    "Could not auto-save to file '" + job_.path + "'"};
-        job_ = Job{};
-        return;
-    }
-    stage_ = Stage::Writing;
-    written_ = false;
-    worker_ = std::thread([this] {
-        result_ = WriteIfChanged(EventFileTextPieces::JoinPieces(job_.pieces), job_.savedDigest,
-                                 job_.path);
-        written_.store(true, std::memory_order_release);
-    });
-}
-
-AutosaveSession::Outcome AutosaveSession::Continue(std::chrono::milliseconds budget) {
-    if (stage_ == Stage::Formatting) {
-        if (!FormatUntil(std::chrono::steady_clock::now() + budget)) {
-            return Outcome::Pending;
-        }
-        HandOver();
-    }
-    if (failedEarly_) {
-        failedEarly_ = false;
-        return Outcome::Failed;
-    }
-    if (stage_ == Stage::Writing && written_.load(std::memory_order_acquire)) {
-        return Collect();
-    }
-    return Outcome::Pending;
-}
-
-AutosaveSession::Outcome AutosaveSession::Finish() {
-    FinishFormatting();
-    if (failedEarly_) {
-        failedEarly_ = false;
-        return Outcome::Failed;
-    }
-    if (stage_ == Stage::Writing) {
-        worker_.join();
-        return Collect();
-    }
-    return Outcome::Pending;
+    (void)Wait();
 }
 
 AutosaveSession::Outcome AutosaveSession::CopyNow() {
     Cancel();
-    return Begin() ? Finish() : Outcome::Unchanged;
+    const AutosaveSubject subject = subject_();
+    if (subject.schedule == nullptr || !subject.schedule->GetEvent()) {
+        return Outcome::Unchanged;
+    }
+    reasons_.clear();
+    path_ = subject.path;
+    return Conclude(MakeCopy(subject));
 }
 
-AutosaveSession::Outcome AutosaveSession::Collect() {
-    if (worker_.joinable()) {
-        worker_.join();
+AutosaveSession::Outcome AutosaveSession::Collect(int status) {
+    child_ = -1;
+    return Conclude(ResultOf(status));
+}
+
+AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
+    if (result.outcome != Outcome::Failed) {
+        return result.outcome;
     }
-    stage_ = Stage::Idle;
-    const Result result = result_;
-    if (result.outcome == Outcome::Failed) {
-        if (job_.path.empty()) {
-            reasons_ = {"Could not auto-save because the user data folder is not available"};
-        } else {
-            reasons_ = {"Cannot open file " + job_.path + ": " + std::strerror(result.error),
-                        "Could not auto-save to file '" + job_.path + "'"};
-        }
+    const std::string couldNot = "Could not auto-save to file '" + path_ + "'";
+    if (result.error == kNoDays) {
+        reasons_ = {"Cannot save: event contains no days", couldNot};
+    } else if (path_.empty()) {
+        reasons_ = {"Could not auto-save because the user data folder is not available"};
+    } else if (result.error > 0) {
+        reasons_ = {"Cannot open file " + path_ + ": " + std::strerror(result.error), couldNot};
+    } else {
+        reasons_ = {couldNot};
     }
-    job_ = Job{};
-    return result.outcome;
+    return Outcome::Failed;
 }
 
 void AutosaveSession::ReportFailure() {

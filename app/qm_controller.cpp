@@ -153,8 +153,6 @@ void QMController::EndAutosave() {
 
 void QMController::BeginChange() {
     ++changeDepth_;
-    // A copy half formatted must not mix the event before and after.
-    autosave_->BeforeChange();
 }
 
 void QMController::CloseEvent() {

@@ -69,10 +69,9 @@ public:
     // Loads the autosave copy as a new, unsaved event without a file name, after checking its
     // digest. A copy that cannot be recovered is renamed aside and kept.
     [[nodiscard]] bool RecoverAutosave();
-    // The copy the window makes in pieces, without holding itself, whatever command runs. A
-    // change scope that begins tells a copy half formatted first (AutosaveSession::BeforeChange). Whatever replaces, saves or
-    // closes the event, writes the copy at once or removes it first ends a copy under way, so
-    // that an older text never lands after it.
+    // The copy the window's tick starts, of the event as it stands, whatever runs. Whatever
+    // replaces, saves or closes the event, writes the copy at once or removes it first waits for
+    // a copy under way, so that an older text never lands after it.
     AutosaveSession& GetAutosave() { return *autosave_; }
 
     bool IsUpdateAllowed(const Date& today) const;

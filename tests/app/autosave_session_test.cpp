@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/autosave_session.h"
@@ -79,6 +80,20 @@ TEST(EventFileTextPieces, AreWholeAndEmptyAtOnceWithoutDays) {
     EXPECT_EQ(pieces.TakeText(), "");
 }
 
+// A child that is still making its copy when the window goes on.
+pid_t SlowFork() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::usleep(200 * 1000);
+    }
+    return child;
+}
+
+pid_t NoFork() {
+    errno = EAGAIN;
+    return -1;
+}
+
 // The controller as the window holds it, with an event opened from a file.
 class Autosaving : public ControllerFixture {
 protected:
@@ -98,50 +113,47 @@ protected:
         };
     }
     std::string Copy() const { return ReadWholeFile(controller_.GetAutosavePath()); }
-    // The copy holds exactly the event as it is now.
-    void ExpectCopyOfTheEventAsItIs() {
+    std::string CopyBody() {
         std::string body;
-        ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
-        EXPECT_EQ(body, controller_.FormatEventText());
-    }
-    // Formats a copy one smallest piece at a time, calling between(piece) after each, then waits
-    // for its write.
-    Outcome RunInPieces(AutosaveSession& session, const std::function<void(int)>& between) {
-        Outcome outcome = Outcome::Pending;
-        for (int piece = 0; outcome == Outcome::Pending && session.IsFormatting(); ++piece) {
-            outcome = session.Continue(std::chrono::milliseconds(0));
-            if (session.IsFormatting()) {
-                between(piece);
-            }
-        }
-        return outcome == Outcome::Pending ? session.Finish() : outcome;
+        EXPECT_TRUE(VerifyAutosaveText(Copy(), &body));
+        return body;
     }
 };
 
-TEST_F(Autosaving, AnEventAsOpenedIsNotWritten) {
-    OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
-    AutosaveSession session(Subject());
-    ASSERT_TRUE(session.Tick());
-    EXPECT_EQ(RunInPieces(session, [](int) {}), Outcome::Unchanged);
-    EXPECT_FALSE(controller_.AutosaveFileExists());
-    EXPECT_FALSE(session.IsUnderWay());
+struct Maker {
+    const char* name;
+    AutosaveSession::Spawn spawn;
+};
+
+const Maker kMakers[] = {
+    {"a child", nullptr},
+    {"a slow child", SlowFork},
+    {"the window's thread, without a child", NoFork},
+};
+
+TEST_F(Autosaving, OnlyAChangedEventIsWrittenWholeAndItStaysChanged) {
+    for (const Maker& maker : kMakers) {
+        SCOPED_TRACE(maker.name);
+        OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+        AutosaveSession session(Subject(), maker.spawn);
+        ASSERT_TRUE(session.Tick());
+        EXPECT_EQ(session.Wait(), Outcome::Unchanged);
+        EXPECT_FALSE(controller_.AutosaveFileExists());
+
+        TheEvent().GetTeachers().Get(0)->SetName("Renamed Teacher");
+        ASSERT_TRUE(session.Tick());
+        EXPECT_FALSE(session.Tick()) << "a second copy never starts while one is under way";
+        EXPECT_EQ(session.Wait(), Outcome::Written);
+        EXPECT_FALSE(session.IsUnderWay());
+        EXPECT_EQ(CopyBody(), controller_.FormatEventText());
+        EXPECT_TRUE(controller_.IsEventChanged());
+        ASSERT_TRUE(controller_.DeleteAutosaveFile());
+    }
 }
 
-TEST_F(Autosaving, AChangedEventIsWrittenWholeAndStaysChanged) {
-    OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
-    TheEvent().GetTeachers().Get(0)->SetName("Renamed Teacher");
-    AutosaveSession session(Subject());
-    ASSERT_TRUE(session.Tick());
-    EXPECT_FALSE(session.Tick()) << "a second copy never starts while one is under way";
-    EXPECT_EQ(RunInPieces(session, [](int) {}), Outcome::Written);
-    ExpectCopyOfTheEventAsItIs();
-    EXPECT_TRUE(controller_.IsEventChanged());
-}
-
-// A change announced between pieces: soon after the tick the copy starts again and holds the
-// event after the change; later it is finished at once and holds the event before it. Either way
-// it is one state of the event, whatever the change. A change scope announces its change.
-TEST_F(Autosaving, AChangeDuringACopyRestartsItSoonAfterTheTickAndFinishesItLater) {
+// The copy is the event at its tick, whatever changes it afterwards and whether or not the
+// change is announced.
+TEST_F(Autosaving, AChangeAfterTheTickNeverReachesTheCopy) {
     struct Change {
         const char* what;
         std::function<void(Event&, MultiDaySchedule&)> make;
@@ -160,70 +172,66 @@ TEST_F(Autosaving, AChangeDuringACopyRestartsItSoonAfterTheTickAndFinishesItLate
              ASSERT_TRUE(days.DeleteParent(event.GetParents().Get(0)));
          }},
         {"every booking taken out", [](Event&, MultiDaySchedule& days) { days.ClearBookings(); }},
-        {"the event renamed", [](Event& event, MultiDaySchedule&) { event.SetName("After"); }},
+        {"the first and last teachers moved, one at a time",
+         [](Event& event, MultiDaySchedule&) {
+             TeacherList& teachers = event.GetTeachers();
+             for (int step = 0; step < 2000; ++step) {
+                 teachers.Get(0)->SetLocation("Step " + std::to_string(step));
+                 teachers.Get(teachers.Count() - 1)->SetLocation("Step " + std::to_string(step));
+             }
+         }},
     };
-    for (const bool restarts : {true, false}) {
-        for (const Change& change : changes) {
-            SCOPED_TRACE(std::string(change.what) + (restarts ? ", restarted" : ", finished"));
-            OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
-            TheEvent().SetName("Before the change");
-            const std::string before = controller_.FormatEventText();
-            AutosaveSession session(Subject(), restarts ? std::chrono::hours(1)
-                                                        : std::chrono::milliseconds(0));
-            ASSERT_TRUE(session.Tick());
-            const Outcome outcome = RunInPieces(session, [&](int piece) {
-                if (piece == 1) {
-                    session.BeforeChange();
-                    EXPECT_EQ(session.IsFormatting(), restarts);
-                    change.make(TheEvent(), *controller_.GetSchedule());
-                }
-            });
-            EXPECT_EQ(outcome, Outcome::Written);
-            std::string body;
-            ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
-            EXPECT_EQ(body, restarts ? controller_.FormatEventText() : before);
-            EXPECT_NE(controller_.FormatEventText(), before);
-            ASSERT_TRUE(controller_.DeleteAutosaveFile());
-        }
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
+        TheEvent().SetName("At the tick");
+        const std::string atTick = controller_.FormatEventText();
+        AutosaveSession session(Subject(), SlowFork);
+        ASSERT_TRUE(session.Tick());
+        change.make(TheEvent(), *controller_.GetSchedule());
+        EXPECT_EQ(session.Wait(), Outcome::Written);
+        EXPECT_EQ(CopyBody(), atTick);
+        EXPECT_NE(controller_.FormatEventText(), atTick);
+        ASSERT_TRUE(controller_.DeleteAutosaveFile());
     }
-    OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
-    AutosaveSession& own = controller_.GetAutosave();
-    TheEvent().SetName("Changed");
-    ASSERT_TRUE(own.Tick());
-    ASSERT_EQ(own.Continue(std::chrono::milliseconds(0)), Outcome::Pending);
-    {
-        const QMController::ChangeScope change(controller_);
-        TheEvent().SetName("In the scope");
-    }
-    EXPECT_EQ(own.Finish(), Outcome::Written);
-    ExpectCopyOfTheEventAsItIs();
 }
 
-TEST_F(Autosaving, AFailedWriteChangesNothingAndSaysWhy) {
+TEST_F(Autosaving, AFailedCopyChangesNothingAndSaysWhy) {
     OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
     TheEvent().SetName("Changed");
+    const std::string path = controller_.GetAutosavePath();
     // A folder where the copy should go: the write cannot replace it.
-    fs::create_directories(controller_.GetAutosavePath() + "/blocked");
+    fs::create_directories(path + "/blocked");
+    for (const Maker& maker : kMakers) {
+        SCOPED_TRACE(maker.name);
+        AutosaveSession session(Subject(), maker.spawn);
+        ASSERT_TRUE(session.Tick());
+        EXPECT_EQ(session.Wait(), Outcome::Failed);
+        EXPECT_TRUE(fs::is_directory(path + "/blocked"));
+        EXPECT_EQ(session.FailureReasons(),
+                  (std::vector<std::string>{"Cannot open file " + path + ": Is a directory",
+                                            "Could not auto-save to file '" + path + "'"}));
+        EXPECT_EQ(sink_.GetText(), "") << "the window says it, on its own thread";
+    }
+    fs::remove_all(path);
+    ASSERT_TRUE(controller_.GetSchedule()->DeleteLastDay());
     AutosaveSession session(Subject());
     ASSERT_TRUE(session.Tick());
-    EXPECT_EQ(session.Finish(), Outcome::Failed);
-    EXPECT_TRUE(fs::is_directory(controller_.GetAutosavePath() + "/blocked"));
-    ASSERT_EQ(session.FailureReasons().size(), 2u);
-    EXPECT_EQ(session.FailureReasons()[0],
-              "Cannot open file " + controller_.GetAutosavePath() + ": Is a directory");
-    EXPECT_EQ(session.FailureReasons()[1],
-              "Could not auto-save to file '" + controller_.GetAutosavePath() + "'");
-    EXPECT_EQ(sink_.GetText(), "") << "the window says it, on its own thread";
+    EXPECT_EQ(session.Wait(), Outcome::Failed);
+    EXPECT_EQ(session.FailureReasons(),
+              (std::vector<std::string>{"Cannot save: event contains no days",
+                                        "Could not auto-save to file '" + path + "'"}));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(sink_.GetText(), "");
 }
 
-// A program killed while its copy is formatted or written leaves the previous copy or the new
-// one, whole, never a mixture.
+// A program killed while its copy is written leaves the previous copy or the new one, whole,
+// never a mixture.
 TEST_F(Autosaving, ACopyKilledAtAnyMomentLeavesAWholeCopy) {
     OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
     TheEvent().SetName("First");
     AutosaveSession session(Subject());
-    ASSERT_TRUE(session.Tick());
-    ASSERT_EQ(session.Finish(), Outcome::Written);
+    ASSERT_EQ(session.CopyNow(), Outcome::Written);
     int killedPartWay = 0;
     for (int delayMs : {0, 1, 2, 4, 8, 16, 32, 64, 128}) {
         SCOPED_TRACE(delayMs);
@@ -232,8 +240,7 @@ TEST_F(Autosaving, ACopyKilledAtAnyMomentLeavesAWholeCopy) {
         if (child == 0) {
             TheEvent().SetName("Second");
             AutosaveSession copy(Subject());
-            const bool written = copy.Tick() && copy.Finish() == Outcome::Written;
-            ::_exit(written ? 0 : 1);
+            ::_exit(copy.CopyNow() == Outcome::Written ? 0 : 1);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         ::kill(child, SIGKILL);
@@ -245,53 +252,69 @@ TEST_F(Autosaving, ACopyKilledAtAnyMomentLeavesAWholeCopy) {
         EXPECT_TRUE(body.find("Name \"First\"") != std::string::npos ||
                     body.find("Name \"Second\"") != std::string::npos);
         ASSERT_TRUE(controller_.DeleteAutosaveFile());
-        ASSERT_TRUE(session.Tick());
-        ASSERT_EQ(session.Finish(), Outcome::Written);
+        ASSERT_EQ(session.CopyNow(), Outcome::Written);
     }
     EXPECT_GT(killedPartWay, 0);
 }
 
-// The window's thread writes settings and saves while the worker writes the copy: the two share
-// nothing unguarded (ThreadSanitizer runs this).
-TEST_F(Autosaving, SettingsAndSavesWrittenWhileTheWorkerWritesTheCopy) {
-    OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
+// Whatever saves, replaces or closes the event, removes the copy or writes it at once waits
+// for the copy under way, so that its older text never lands after them.
+TEST_F(Autosaving, WhatComesAfterACopyUnderWayWaitsForIt) {
+    struct After {
+        const char* what;
+        std::function<void()> run;
+        bool copyStays;
+    };
     const std::string saved = EventPath("saved.qmv");
-    for (int round = 0; round < 4; ++round) {
-        SCOPED_TRACE(round);
-        TheEvent().SetName("Round " + std::to_string(round));
-        AutosaveSession session(Subject());
+    const std::string copy = controller_.GetAutosavePath();
+    const After afters[] = {
+        {"a save", [&] { EXPECT_TRUE(controller_.SaveEvent(saved.c_str())); }, false},
+        {"the copy removed", [&] { EXPECT_TRUE(controller_.DeleteAutosaveFile()); }, false},
+        {"a copy now", [&] { EXPECT_TRUE(controller_.Autosave()); }, true},
+        // Last: the controller forgets where copies go.
+        {"the event closed", [&] { controller_.CloseEvent(); }, true},
+    };
+    for (const After& after : afters) {
+        SCOPED_TRACE(after.what);
+        OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
+        TheEvent().SetName(after.what);
+        AutosaveSession& session = controller_.GetAutosave();
         ASSERT_TRUE(session.Tick());
-        session.FinishFormatting();
-        ASSERT_TRUE(session.IsUnderWay());
-        EXPECT_TRUE(controller_.GetUserSettings().Set("evolvernumkids", std::to_string(round)));
-        EXPECT_TRUE(controller_.SaveUserSettings());
-        EXPECT_TRUE(controller_.SaveEvent(saved.c_str())) << sink_.GetText();
-        EXPECT_EQ(session.Finish(), Outcome::Written);
+        after.run();
+        EXPECT_FALSE(session.IsUnderWay());
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(fs::exists(copy), after.copyStays);
+        fs::remove(copy);
     }
+    EXPECT_EQ(sink_.GetText(), "");
 }
 
 TEST_F(Autosaving, NothingStartsWithoutAnEvent) {
     AutosaveSession session(Subject());
     EXPECT_FALSE(session.Tick());
-    EXPECT_EQ(session.Continue(std::chrono::milliseconds(10)), Outcome::Pending);
+    EXPECT_EQ(session.Look(), Outcome::Pending);
+    EXPECT_EQ(session.Wait(), Outcome::Pending);
+    EXPECT_EQ(session.CopyNow(), Outcome::Unchanged);
     EXPECT_FALSE(session.IsUnderWay());
 }
 
-// The worker is looked in on, never waited for, until it is done; each outcome comes once.
-TEST_F(Autosaving, TheWriteIsLookedInOnUntilItIsDone) {
+// The child is looked in on, never waited for, until it is done; each outcome comes once.
+TEST_F(Autosaving, TheCopyIsLookedInOnUntilItIsDone) {
     OpenSchool(MakeBookedTimetable(SchoolSize::Medium(), 7));
     TheEvent().SetName("Changed");
-    AutosaveSession session(Subject());
+    AutosaveSession session(Subject(), SlowFork);
     ASSERT_TRUE(session.Tick());
     Outcome outcome = Outcome::Pending;
     int looks = 0;
-    while ((outcome = session.Continue(std::chrono::milliseconds(2))) == Outcome::Pending) {
+    while ((outcome = session.Look()) == Outcome::Pending) {
         ++looks;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     EXPECT_EQ(outcome, Outcome::Written);
     EXPECT_GT(looks, 0);
-    EXPECT_EQ(session.Continue(std::chrono::milliseconds(2)), Outcome::Pending);
-    ExpectCopyOfTheEventAsItIs();
+    EXPECT_EQ(session.Look(), Outcome::Pending);
+    EXPECT_FALSE(session.IsUnderWay());
+    EXPECT_EQ(CopyBody(), controller_.FormatEventText());
 }
 
 }  // namespace

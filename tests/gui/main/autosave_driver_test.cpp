@@ -1,49 +1,35 @@
-// The minute's autosave copy whatever the window runs: an editor, a question, the optimiser's
-// window. A copy is always of one state of the event.
+// The minute's autosave copy whatever the window runs: an editor, a question, a script, the
+// optimiser's window. A copy is always of one moment of the event, and a cancelled close never
+// ends autosave.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wx/app.h>
-#include <wx/button.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <string>
 
 #include "app/autosave_session.h"
 #include "app/event_file_format.h"
+#include "app/event_file_writer.h"
 #include "editor_script.h"
 #include "frame_fixture.h"
+#include "gui/support/answer_dialogs.h"
+#include "gui/dialogs/modal_dialog_tracker.h"
 #include "gui/dialogs/optimise_dlg.h"
 #include "gui/main/autosave_driver.h"
 #include "gui/main/frame_commands.h"
 #include "model/teacher.h"
+#include "support/generated_schedule.h"
+#include "support/school_generator.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(AutosaveDriverEvents, OnlyWhatCanRunAHandlerOfOursCountsAsAChange) {
-    struct Case {
-        wxEventType type;
-        bool mayChange;
-    };
-    const Case cases[] = {
-        {wxEVT_PAINT, false},       {wxEVT_MOTION, false},    {wxEVT_SIZE, false},
-        {wxEVT_SET_FOCUS, false},   {wxEVT_KEY_DOWN, false},  {wxEVT_CHAR, false},
-        {wxEVT_TEXT, false},        {wxEVT_IDLE, false},      {wxEVT_BUTTON, true},
-        {wxEVT_MENU, true},         {wxEVT_TIMER, true},      {wxEVT_CHECKBOX, true},
-        {wxEVT_LEFT_DOWN, true},    {wxEVT_CLOSE_WINDOW, true}, {wxEVT_LISTBOX_DCLICK, true},
-        {wxEVT_ASYNC_METHOD_CALL, true},
-    };
-    for (const Case& item : cases) {
-        SCOPED_TRACE(item.type);
-        wxCommandEvent event(item.type);
-        EXPECT_EQ(MayChangeTheEvent(event), item.mayChange);
-    }
-}
 
 class AutosaveDriving : public MainWindow {
 protected:
@@ -84,6 +70,9 @@ protected:
         return body;
     }
 
+    // Registered before the script, which then answers first: a dialog the script answers is
+    // never counted as open for the tests after this one.
+    ModalDialogTracker& tracker_ = ModalDialogTracker::Instance();
     EditorScript script_;
 };
 
@@ -106,8 +95,8 @@ TEST_F(AutosaveDriving, ATickWhileAnEditorIsOpenCopiesTheEditBeforeTheEditorClos
     EXPECT_TRUE(Boxes().empty());
 }
 
-// The optimiser changes the timetable at every step; while a copy is formatted it waits, so
-// the copy is the event at the tick, with the edit made before the optimiser's window opened.
+// The optimiser changes the timetable at every step and never waits for a copy: the copy is the
+// event at the tick, with the edit made before the optimiser's window opened.
 TEST_F(AutosaveDriving, ATickDuringTheOptimisersWindowCopiesOneStateWithTheEarlierEdit) {
     RenameFirstTeacher("Ada Renamed");
     std::string atTick;
@@ -133,64 +122,126 @@ TEST_F(AutosaveDriving, ATickDuringTheOptimisersWindowCopiesOneStateWithTheEarli
     EXPECT_NE(atTick.find("\"Ada Renamed\""), std::string::npos);
 }
 
-// Anything that may change the event, or a dialog's return to the code that opened it, tells a
-// copy half formatted first: soon after the tick it starts again, and the copy is the event after
-// the change, never a mixture.
-TEST_F(AutosaveDriving, AChangeArrivingBetweenPiecesStartsTheCopyAgain) {
-    struct Arrival {
-        const char* what;
-        std::function<void(wxWindow&)> arrive;
-    };
-    auto* button = new wxButton(frame_, wxID_ANY, "Change");
-    // The first piece indexes the bookings: taking them out then would mix the two states.
-    Controller().BookUnbookedRequests(false, false);
-    auto change = [&] { Schedule()->ClearBookings(); };
-    button->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { change(); });
-    const Arrival arrivals[] = {
-        {"a button's click",
-         [&](wxWindow&) {
-             wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-             click.SetEventObject(button);
-             button->ProcessWindowEvent(click);
-         }},
-        {"a dialog's return",
-         [&](wxWindow& parent) {
-             wxDialog dialog(&parent, wxID_ANY, "Editor");
-             wxModalDialogHook::CallExit(&dialog);
-             change();
-         }},
-    };
-    for (const Arrival& arrival : arrivals) {
-        SCOPED_TRACE(arrival.what);
-        Controller().BookUnbookedRequests(false, false);
-        RenameFirstTeacher(std::string("Before ") + arrival.what);
-        const std::string before = Controller().FormatEventText();
-        TickAsTheLoopDoes();
-        frame_->GetAutosave().Continue(std::chrono::milliseconds(0));
-        ASSERT_TRUE(Controller().GetAutosave().IsFormatting());
-        arrival.arrive(*frame_);
-        RunLoopUntilCopied();
-        EXPECT_EQ(CopyBody(), Controller().FormatEventText());
-        EXPECT_NE(CopyBody(), before);
+// A script holds the window for seconds and changes the event between the Stop window's pulses,
+// which let the tick through: the copy is the event at one moment of the script. The script moves
+// the first teacher and then the last to the same step, so one moment has them equal or the
+// first one step ahead.
+TEST_F(AutosaveDriving, ATickWhileAScriptChangesTheEventCopiesOneMoment) {
+    // Teachers enough that formatting them takes many passes of the window's loop.
+    SchoolSize size = SchoolSize::Small();
+    size.teachers = 3000;
+    auto school = MakeBookedTimetable(size, 7);
+    const std::string path = folder_.Path() + "/events/many-teachers.qmv";
+    ASSERT_TRUE(EventFileWriter(*school).WriteToPath(path.c_str(), false));
+    frame_->Destroy();
+    ProcessPending();
+    Open(path);
+    ASSERT_NE(Schedule(), nullptr);
+    prompts_.Choose(FromUtf8(folder_.Write("moves.lua",
+                                           "function main()\n"
+                                           "  local teachers = qm_teachers()\n"
+                                           "  local first, last = teachers[1], teachers[#teachers]\n"
+                                           "  local step, stop = 0, os.clock() + 3\n"
+                                           "  while os.clock() < stop do\n"
+                                           "    step = step + 1\n"
+                                           "    qm_setfield(first, 'location', 'Step ' .. step)\n"
+                                           "    qm_setfield(last, 'location', 'Step ' .. step)\n"
+                                           "  end\n"
+                                           "  qm_output('steps ' .. step)\n"
+                                           "end\n")));
+    AnswerDialogs readReport([](wxDialog*) { return wxID_OK; });
+    // The tick comes once the Stop window pulses.
+    frame_->GetAutosaveTimer().StartOnce(1300);
+    ASSERT_TRUE(frame_->RunCommand(CommandId::RunScriptedReport));
+    RunLoopUntilCopied();
+    ASSERT_TRUE(fs::exists(AutosavePath())) << "no copy was made during the script";
+    const std::string body = CopyBody();
+    const std::regex located("location \"Step ([0-9]+)\"");
+    std::vector<long> steps;
+    for (auto match = std::sregex_iterator(body.begin(), body.end(), located);
+         match != std::sregex_iterator(); ++match) {
+        steps.push_back(std::stol((*match)[1]));
     }
+    ASSERT_EQ(steps.size(), 2u) << "the tick came before the script moved anyone";
+    EXPECT_TRUE(steps[0] == steps[1] || steps[0] == steps[1] + 1)
+        << "first at step " << steps[0] << ", last at step " << steps[1];
 }
 
-TEST_F(AutosaveDriving, IdleWorkWaitsWhileACopyIsFormattedAndGoesOnAfter) {
+TEST_F(AutosaveDriving, IdleWorkGoesOnWhileACopyIsUnderWay) {
     RenameFirstTeacher("Ada Renamed");
     int idleRuns = 0;
     frame_->Bind(wxEVT_IDLE, [&](wxIdleEvent&) { ++idleRuns; });
-    auto idle = [&] {
-        wxIdleEvent event;
-        frame_->ProcessWindowEvent(event);
-    };
     TickAsTheLoopDoes();
-    frame_->GetAutosave().Continue(std::chrono::milliseconds(0));
-    ASSERT_TRUE(Controller().GetAutosave().IsFormatting());
-    idle();
-    EXPECT_EQ(idleRuns, 0);
-    frame_->GetAutosave().Finish();
-    idle();
+    ASSERT_TRUE(Controller().GetAutosave().IsUnderWay());
+    wxIdleEvent idle;
+    frame_->ProcessWindowEvent(idle);
     EXPECT_EQ(idleRuns, 1);
+    RunLoopUntilCopied();
+    EXPECT_TRUE(CopyBody() == Controller().FormatEventText());
+}
+
+// Cancel to the close question keeps the window and its autosave going, whatever stage the copy
+// under way was in: running, done but not looked at, or its failure being told.
+TEST_F(AutosaveDriving, ACloseCancelledDuringACopyKeepsAutosaveGoing) {
+    struct Stage {
+        const char* name;
+        bool failing;
+        std::chrono::milliseconds before;  // from the tick to the close, without the loop
+    };
+    const Stage stages[] = {
+        {"the copy running", false, std::chrono::milliseconds(0)},
+        {"the copy done, not yet looked at", false, std::chrono::milliseconds(300)},
+        {"its failure being told", true, std::chrono::milliseconds(0)},
+    };
+    for (const Stage& stage : stages) {
+        SCOPED_TRACE(stage.name);
+        RenameFirstTeacher(std::string("Before closing: ") + stage.name);
+        fs::remove_all(AutosavePath());
+        if (stage.failing) {
+            fs::create_directories(AutosavePath() + "/blocked");
+        }
+        bool closed = false;
+        auto cancelClose = [&] {
+            closed = true;
+            prompts_.Answer(wxID_CANCEL);
+            EXPECT_FALSE(frame_->Close(false));
+        };
+        prompts_.whileShowing = [&](const ScriptedPrompts::Shown& box) {
+            if (stage.failing && !closed && box.message.EndsWith("Auto save failed!")) {
+                cancelClose();
+            }
+        };
+        TickAsTheLoopDoes();
+        if (!stage.failing) {
+            wxMilliSleep(static_cast<unsigned long>(stage.before.count()));
+            cancelClose();
+        }
+        EXPECT_TRUE(frame_->GetAutosaveTimer().IsRunning());
+        RunLoopUntilCopied();
+        EXPECT_TRUE(closed);
+        EXPECT_FALSE(Controller().GetAutosave().IsUnderWay()) << "the copy was left under way";
+        prompts_.whileShowing = nullptr;
+        fs::remove_all(AutosavePath());
+
+        RenameFirstTeacher(std::string("After closing: ") + stage.name);
+        TickAsTheLoopDoes();
+        ASSERT_TRUE(Controller().GetAutosave().IsUnderWay()) << "the next tick was refused";
+        int idleRuns = 0;
+        auto counting = [&](wxIdleEvent& event) {
+            ++idleRuns;
+            event.Skip();
+        };
+        frame_->Bind(wxEVT_IDLE, counting);
+        RunLoopUntilCopied([&] {
+            wxIdleEvent idle;
+            frame_->ProcessWindowEvent(idle);
+        });
+        frame_->Unbind(wxEVT_IDLE, counting);
+        EXPECT_GT(idleRuns, 0);
+        ASSERT_TRUE(fs::exists(AutosavePath())) << "no copy after the cancelled close";
+        EXPECT_TRUE(CopyBody() == Controller().FormatEventText());
+    }
+    EXPECT_FALSE(Closed());
 }
 
 // The road of a crash: the program dies with the editor open after a tick, and the next start
@@ -200,15 +251,10 @@ TEST_F(AutosaveDriving, AProgramKilledWithAnEditorOpenAfterATickGetsTheEditBackA
     script_.steps.push_back([&](wxDialog*) {
         const pid_t child = ::fork();
         if (child == 0) {
-            // Nothing here talks to the display: the tick and the pieces as the loop runs them.
+            // Nothing here talks to the display: the tick and the wait for its copy.
             wxTimerEvent tick(frame_->GetAutosaveTimer());
             frame_->OnAutosaveTimer(tick);
-            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (Controller().GetAutosave().IsUnderWay() &&
-                   std::chrono::steady_clock::now() < until) {
-                frame_->GetAutosave().Continue(std::chrono::milliseconds(8));
-                ::usleep(1000);
-            }
+            frame_->GetAutosave().Wait();
             ::raise(SIGKILL);
         }
         int status = 0;

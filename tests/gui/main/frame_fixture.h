@@ -117,7 +117,7 @@ protected:
     void Tick() {
         wxTimerEvent tick(frame_->GetAutosaveTimer());
         frame_->OnAutosaveTimer(tick);
-        frame_->GetAutosave().Finish();
+        frame_->GetAutosave().Wait();
     }
 
     QuillmootFrame* frame_ = nullptr;
