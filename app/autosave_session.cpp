@@ -70,6 +70,8 @@ pid_t WaitFor(pid_t child, int* status, int options) {
 
 }  // namespace
 
+std::atomic<pid_t> AutosaveSession::childUnderWay_{-1};
+
 AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject, Spawn spawn)
     : subject_(std::move(subject)), spawn_(std::move(spawn)) {}
 
@@ -98,6 +100,7 @@ bool AutosaveSession::Tick() {
         return true;
     }
     child_ = child;
+    childUnderWay_.store(child);
     return true;
 }
 
@@ -171,7 +174,21 @@ AutosaveSession::Outcome AutosaveSession::CopyNow() {
     return Conclude(MakeCopy(subject));
 }
 
+void AutosaveSession::AwaitChildUnderWay() {
+    const pid_t child = childUnderWay_.load();
+    if (child <= 0) {
+        return;
+    }
+    siginfo_t info{};
+    // WNOWAIT: the session that made the child still collects its outcome.
+    while (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) != 0 &&
+           errno == EINTR) {
+    }
+}
+
 AutosaveSession::Outcome AutosaveSession::Collect(int status) {
+    pid_t collected = child_;
+    childUnderWay_.compare_exchange_strong(collected, -1);
     child_ = -1;
     return Conclude(ResultOf(status));
 }

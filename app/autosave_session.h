@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,6 +50,9 @@ public:
     void Cancel();
     // A whole copy now, on this thread, after the one under way: Unchanged without an event.
     Outcome CopyNow();
+    // From any thread: waits until the child of a copy under way has ended, leaving it to be
+    // collected, so that a copy written next is never overtaken by that older one.
+    static void AwaitChildUnderWay();
     // What to say of a failure, in order, before "Auto save failed!".
     const std::vector<std::string>& FailureReasons() const { return reasons_; }
     // Says why the last copy failed, then "Auto save failed!"; a tick that comes while the
@@ -74,6 +78,8 @@ private:
     std::function<AutosaveSubject()> subject_;
     Spawn spawn_;
     pid_t child_ = -1;
+    // The newest child of any session, for other threads.
+    static std::atomic<pid_t> childUnderWay_;
     // Where the copy under way goes, for what is said of its failure.
     std::string path_;
     // A copy made on this thread because no child could be made.

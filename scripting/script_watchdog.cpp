@@ -108,6 +108,8 @@ bool ScriptWatchdog::CopyWhileStuck(unsigned long long lastBeat) {
         // Formatting and writing report nothing: the message sink belongs to the window's
         // thread. A copy that cannot be written leaves the previous one as it was.
         std::string text = controller != nullptr ? controller->FormatEventText() : "";
+        // A minute's copy of an older moment may still be on its way to the same file.
+        AutosaveSession::AwaitChildUnderWay();
         if (!text.empty() &&
             AutosaveSession::WriteIfChanged(std::move(text), controller->GetSavedDigest(),
                                             controller->GetAutosavePath())

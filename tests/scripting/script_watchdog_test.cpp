@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <string>
 
+#include "app/autosave_session.h"
 #include "app/event_file_format.h"
 #include "script_fixture.h"
 #include "scripting/script_watchdog.h"
@@ -92,6 +96,35 @@ TEST_F(StuckScript, ACallComingBackWaitsForTheCopyBeforeTheEventChanges) {
     std::string body;
     ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
     EXPECT_TRUE(Contains(body, "Room "));
+}
+
+// The minute's copy of an earlier moment, still on its way when the call gets stuck, must not
+// land over the stuck call's newer copy.
+TEST_F(StuckScript, AMinutesCopyStillUnderWayNeverOvertakesTheNewerCopy) {
+    alice->SetName("Alice Early");
+    AutosaveSession minute(
+        [this] {
+            return AutosaveSubject{&Days(), controller.GetSavedDigest(),
+                                   controller.GetAutosavePath()};
+        },
+        [] {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::usleep(800 * 1000);
+            }
+            return child;
+        });
+    ASSERT_TRUE(minute.Tick());
+    alice->SetName("Alicia Smith");
+
+    auto script = LoadCase("match", "180");
+    script->RunMain();
+    EXPECT_EQ(minute.Wait(), AutosaveSession::Outcome::Written);
+
+    std::string body;
+    ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
+    EXPECT_TRUE(Contains(body, "Alicia Smith"));
+    EXPECT_FALSE(Contains(body, "Alice Early"));
 }
 
 }  // namespace
