@@ -117,6 +117,7 @@ void PrintJob::PrintBody() {
         RunScript();
         text = collector.GetText();
     }
+    // Printed once nothing collects: an error in drawing the text must reach the user.
     text += script_->output;
     renderer_->PrintLines(text);
 }

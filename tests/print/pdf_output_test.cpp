@@ -13,6 +13,7 @@
 #include "print/pdf_image.h"
 #include "print/pdf_printout.h"
 #include "print/pdf_stream_compressor.h"
+#include "print/print_job.h"
 #include "print/print_renderer_pdf.h"
 #include "print/qr_code_matrix.h"
 #include "print/sheet_calendar.h"
@@ -340,6 +341,31 @@ TEST_F(PdfOutput, PrintScriptsFromTheUserSettingsDrawTheSheetsBodies) {
     }
     EXPECT_NE(ReadPdf(pdf).text.find("6:10pm: Pat Jones about Sam Jones (Maths)"),
               std::string::npos);
+}
+
+// A report holding a word longer than the PDF library takes fails the document; that failure
+// must not vanish with the reports collected from the script.
+class OverlongReportScript : public FakePrintScript {
+public:
+    using FakePrintScript::FakePrintScript;
+    bool DrawParentPage(Parent*, Schedule*) override {
+        ReportMessage(SeverityError, "parent.lua:1: " + std::string(70000, 'x'));
+        return false;
+    }
+};
+
+TEST_F(PdfOutput, AnErrorInPrintingAScriptsReportsIsShown) {
+    PrintRendererPDF renderer;
+    OverlongReportScript script(&controller);
+    {
+        ParentPrintJob job(&renderer, schedule, Day(0), nullptr, nullptr, pat, nullptr);
+        job.SetScript(&script);
+        job.Print();
+    }
+    EXPECT_FALSE(renderer.IsOK());
+    const std::string shown = sink.GetText();
+    EXPECT_EQ(shown.rfind("Error: Error code 105B/0 while creating PDF document\n", 0), 0U)
+        << shown;
 }
 
 // --- the renderer and its images ---
