@@ -98,7 +98,9 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
         if (!ReadText(name)) {
             return KeyResult::Failed;
         }
-        const auto found = presentationNames_.find(LowerKey(name));
+        // As the list finds them: by no name, none.
+        const auto found =
+            name.empty() ? presentationNames_.end() : presentationNames_.find(LowerKey(name));
         Presentation* presentation = found != presentationNames_.end() ? found->second : nullptr;
         if (presentation == nullptr) {
             ReportError("The presentation '" + name + "' does not exist");

@@ -188,6 +188,10 @@ TEST(EventFileReading, ReaderErrorsNameTheirLine) {
          "(line 11) Found data I don't understand here: 'subject'"},
         {"missing presentation", WithPeople("\"Mr A\"\npresentation \"Talk\"\n", ""),
          "(line 12, teacher 'Mr A') The presentation 'Talk' does not exist"},
+        {"presentation by no name",
+         head + "\nPresentations:\n\"\"\ntimes \"12 Mar 2026\" 4:00pm 4:30pm\n"
+                "\nTeachers:\n\"Mr A\"\npresentation \"\"\n",
+         "(line 16, teacher 'Mr A') The presentation '' does not exist"},
         {"initials reused",
          WithPeople("\"Mr A\"\ninitials \"AB\"\n\"Mr B\"\ninitials \"ab\"\n", ""),
          "(line 14, teacher 'Mr B') The initials 'ab' have been defined for a previous teacher"},
