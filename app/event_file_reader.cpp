@@ -94,8 +94,11 @@ bool EventFileReader::IsTrueWord(const std::string& word) {
     return word == "True" || word == "true";
 }
 
-std::string EventFileReader::Located(const char* message) const {
-    std::string text = StringPrintf("(line %d", tokens_ != nullptr ? tokens_->GetLineNumber() : 0);
+std::string EventFileReader::Located(const char* message, int line) const {
+    if (line <= 0) {
+        line = tokens_ != nullptr ? tokens_->GetLineNumber() : 0;
+    }
+    std::string text = StringPrintf("(line %d", line);
     if (parent_ != nullptr) {
         text += ", parent '" + parent_->GetName() + "'";
     } else if (teacher_ != nullptr) {
@@ -108,6 +111,10 @@ std::string EventFileReader::Located(const char* message) const {
 
 void EventFileReader::ReportError(const char* message) {
     ReportMessage(SeverityError, Located(message));
+}
+
+void EventFileReader::ReportErrorAt(int line, const std::string& message) {
+    ReportMessage(SeverityError, Located(message.c_str(), line));
 }
 
 void EventFileReader::ReportWarning(const std::string& message) {

@@ -81,7 +81,10 @@ private:
     // The last quoted text as a value of the event: trimmed as written, and without the
     // control bytes that no text of an event holds.
     void Unquote(std::string& text) const;
-    std::string Located(const char* message) const;
+    // At the token source's current line unless a line is given.
+    std::string Located(const char* message, int line = 0) const;
+    // For a check made after reading on: the message names the line the check belongs to.
+    void ReportErrorAt(int line, const std::string& message);
     void ReportWarning(const std::string& message);
     // Lower-cases the current word in place.
     void LowerToken();

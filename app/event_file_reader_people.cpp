@@ -98,7 +98,9 @@ EventFileReader::KeyResult EventFileReader::ReadAttendanceKey(const std::string&
         if (!ReadText(name)) {
             return KeyResult::Failed;
         }
-        const auto found = presentationNames_.find(LowerKey(name));
+        // As the list finds them: by no name, none.
+        const auto found =
+            name.empty() ? presentationNames_.end() : presentationNames_.find(LowerKey(name));
         Presentation* presentation = found != presentationNames_.end() ? found->second : nullptr;
         if (presentation == nullptr) {
             ReportError("The presentation '" + name + "' does not exist");
@@ -416,11 +418,18 @@ bool EventFileReader::ReadRequest() {
     bool hasTime = false;
     bool hasPriority = false;
     bool hasLength = false;
+    // The lines where a file in the written order would have been checked: after its subject
+    // (or the look for one), and after its time.
+    int subjectLine = 0;
+    int timeLine = 0;
 
     // The lines of one request, in any order, each at most once.
     for (;;) {
         std::string word;
         const TokenKind kind = tokens_->NextToken(word);
+        if (subjectLine == 0) {
+            subjectLine = tokens_->GetLineNumber();
+        }
         if (kind != TokenWord) {
             tokens_->PushBack(kind, word);
             break;
@@ -431,6 +440,7 @@ bool EventFileReader::ReadRequest() {
             if (!ReadText(subject)) {
                 return false;
             }
+            subjectLine = tokens_->GetLineNumber();
         } else if (key == "day" && !hasDay) {
             hasDay = true;
             std::string text;
@@ -446,6 +456,7 @@ bool EventFileReader::ReadRequest() {
             if (!ReadTime(time)) {
                 return false;
             }
+            timeLine = tokens_->GetLineNumber();
         } else if (key == "priority" && !hasPriority) {
             hasPriority = true;
             if (!ReadInt(priority)) {
@@ -463,8 +474,8 @@ bool EventFileReader::ReadRequest() {
     }
 
     if (pupil_->FindRequest(teacher, subject) != nullptr) {
-        ReportError("Pupil " + pupil_->GetName() + " wants to see the teacher " + name +
-                    " about subject '" + subject + "' more than once");
+        ReportErrorAt(subjectLine, "Pupil " + pupil_->GetName() + " wants to see the teacher " +
+                                       name + " about subject '" + subject + "' more than once");
         return false;
     }
     if (hasTime) {
@@ -472,9 +483,11 @@ bool EventFileReader::ReadRequest() {
     }
     const DateTime when(date, time);
     if (hasTime && teacher->HasBreak(when)) {
-        ReportError("Pupil " + pupil_->GetName() + " wants to see teacher " + name + " at " +
-                    when.Format() +
-                    " but the teacher has a break at that time. The request will not be honoured.");
+        ReportErrorAt(timeLine,
+                      "Pupil " + pupil_->GetName() + " wants to see teacher " + name + " at " +
+                          when.Format() +
+                          " but the teacher has a break at that time. The request will not be "
+                          "honoured.");
         hasTime = false;
     }
     if (hasTime) {

@@ -188,6 +188,10 @@ TEST(EventFileReading, ReaderErrorsNameTheirLine) {
          "(line 11) Found data I don't understand here: 'subject'"},
         {"missing presentation", WithPeople("\"Mr A\"\npresentation \"Talk\"\n", ""),
          "(line 12, teacher 'Mr A') The presentation 'Talk' does not exist"},
+        {"presentation by no name",
+         head + "\nPresentations:\n\"\"\ntimes \"12 Mar 2026\" 4:00pm 4:30pm\n"
+                "\nTeachers:\n\"Mr A\"\npresentation \"\"\n",
+         "(line 16, teacher 'Mr A') The presentation '' does not exist"},
         {"initials reused",
          WithPeople("\"Mr A\"\ninitials \"AB\"\n\"Mr B\"\ninitials \"ab\"\n", ""),
          "(line 14, teacher 'Mr B') The initials 'ab' have been defined for a previous teacher"},
@@ -203,8 +207,8 @@ TEST(EventFileReading, ReaderErrorsNameTheirLine) {
         {"twice the same subject",
          WithPeople(kTwoTeachers,
                     "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nsubject \"Maths\"\n"
-                    "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n"),
-         "(line 27, parent 'Mrs S') Pupil Amy wants to see the teacher Mr Tom Whitfield about "
+                    "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\npriority \"2\"\n"),
+         "(line 26, parent 'Mrs S') Pupil Amy wants to see the teacher Mr Tom Whitfield about "
          "subject 'Maths' more than once"},
         {"invalid request date",
          WithPeople(kTwoTeachers, "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nday \"31 Feb 2026\"\n"),
@@ -360,9 +364,11 @@ TEST(EventFileReading, TeacherInitialsAndBreakRules) {
     // A fixed time in the teacher's break is reported and dropped; the request stays.
     read = ReadEvent(WithPeople("\"Mr A\"\ninitials \"AA\"\nbreak 4:30pm\n",
                                 "\"Mrs S\"\npupil \"Amy\"\nseeing \"AA\"\nday \"12 Mar 2026\"\n"
-                                "at 16:30\n"));
+                                "at 16:30\npriority \"2\"\n"));
     ASSERT_TRUE(read.schedule) << read.messages;
-    EXPECT_TRUE(Contains(read.messages, "Pupil Amy wants to see teacher AA at "));
+    // Named at the line after the time, as when the check came straight after it.
+    EXPECT_TRUE(
+        Contains(read.messages, "(line 21, parent 'Mrs S') Pupil Amy wants to see teacher AA at "));
     EXPECT_TRUE(Contains(read.messages,
                          "but the teacher has a break at that time. The request "
                          "will not be honoured."));
