@@ -103,11 +103,12 @@ void TeacherDlg::BuildControls() {
         right->Add(row, 0, 0, 0);
     };
     subjects_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(345, 90));
-    listWithButtons(
-        "Subjects taught:", subjects_,
-        new wxButton(this, WxId(Id::AddSubject), "Add Subject", wxDefaultPosition, ScaledSize(150)),
-        new wxButton(this, WxId(Id::RemoveSubject), "Remove Subject", wxDefaultPosition,
-                     ScaledSize(150)));
+    // Made one by one: the keyboard goes through controls in the order they were made.
+    auto* addSubject =
+        new wxButton(this, WxId(Id::AddSubject), "Add Subject", wxDefaultPosition, ScaledSize(150));
+    auto* removeSubject = new wxButton(this, WxId(Id::RemoveSubject), "Remove Subject",
+                                       wxDefaultPosition, ScaledSize(150));
+    listWithButtons("Subjects taught:", subjects_, addSubject, removeSubject);
     breaks_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(345, 120));
     addBreak_ =
         new wxButton(this, WxId(Id::AddBreak), "Add Break", wxDefaultPosition, ScaledSize(150));

@@ -552,6 +552,10 @@ TEST_F(AppointmentEditors, TeacherEditorListsBookingsSubjectsAndBreaks) {
     ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, 2));
     ASSERT_TRUE(Book(amy_, 0, 18, 30));
     TeacherDlg dialog(TopWindow(), days_.get(), mrA_, EditMode::Edit);
+    // The keyboard reaches Add Subject before Remove Subject.
+    const wxWindowList& children = dialog.GetChildren();
+    EXPECT_LT(children.IndexOf(dialog.FindWindow(WxId(TeacherDlg::Id::AddSubject))),
+              children.IndexOf(dialog.FindWindow(WxId(TeacherDlg::Id::RemoveSubject))));
     EXPECT_EQ(Lines(dialog.GetAppointmentsList()),
               (std::vector<std::string>{"Jones about Amy (7B) (Maths) at 6:30pm",
                                         "Jones about Amy (7B) (Maths) at 6:40pm"}));
