@@ -12,7 +12,6 @@
 #include "comms/web_service.h"
 #include "foundation/child_process.h"
 #include "foundation/md5.h"
-#include "foundation/percent_encoding.h"
 #include "foundation/uc_error.h"
 
 UpdateCheck::UpdateCheck(const UserSettings& settings)
@@ -33,7 +32,21 @@ std::string UpdateCheck::GetVersionTextURL() const {
 }
 
 std::string UpdateCheck::GetDownloadURL(const std::string& fileName) const {
-    return "https://" + host_ + "/download/" + PercentEncode(fileName.c_str());
+    // Unreserved characters stay as they are: a server need not decode "%2D" to find the file.
+    static const char kHexDigits[] = "0123456789ABCDEF";
+    std::string path;
+    for (const char byte : fileName) {
+        const auto c = static_cast<unsigned char>(byte);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
+            path += byte;
+        } else {
+            path += '%';
+            path += kHexDigits[c >> 4];
+            path += kHexDigits[c & 0x0F];
+        }
+    }
+    return "https://" + host_ + "/download/" + path;
 }
 
 std::string UpdateCheck::ContactError() const {

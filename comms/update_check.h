@@ -35,7 +35,7 @@ public:
     const std::string& GetHost() const { return host_; }
     const std::string& GetCAFile() const { return caFile_; }
     std::string GetVersionTextURL() const;
-    // The file name is percent-encoded into the download area's path.
+    // The file name goes into the download area's path, percent-encoded where a path needs it.
     std::string GetDownloadURL(const std::string& fileName) const;
 
     // Reads the first line of the version text. The message is what the user is told (an

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "app/user_settings.h"
 #include "comms/http_transfer.h"
@@ -110,8 +111,16 @@ TEST(UpdateCheck, TheServerIsTheUsersSetting) {
     UpdateCheck check(Settings(" https://updates.example/anything "));
     EXPECT_TRUE(check.IsConfigured(true));
     EXPECT_EQ(check.GetVersionTextURL(), "https://updates.example/download/latest_version.txt");
-    EXPECT_EQ(check.GetDownloadURL("Setup 6_3_0.exe"),
-              "https://updates.example/download/Setup%206_3_0.exe");
+    // The server is asked for the name it published; only what a path cannot hold is encoded.
+    const std::pair<const char*, const char*> names[] = {
+        {"Setup 6_3_0.exe", "Setup%206_3_0.exe"},
+        {"Quillmoot-Setup~6_3_0.exe", "Quillmoot-Setup~6_3_0.exe"},
+        {"Setup#?%6_3_0.exe", "Setup%23%3F%256_3_0.exe"},
+    };
+    for (const auto& [name, path] : names) {
+        EXPECT_EQ(check.GetDownloadURL(name),
+                  std::string("https://updates.example/download/") + path);
+    }
     EXPECT_EQ(sink.GetText(), "");
 }
 
