@@ -66,7 +66,8 @@ int CSVImport(ScriptCall& call) {
     if (kind != 0 && kind != 1) {
         return 0;
     }
-    StdioFile file(path.c_str(), "rb");
+    // A folder opens for reading here but yields nothing: it is no file to import.
+    StdioFile file(FileName(path).IsDirectory() ? nullptr : path.c_str(), "rb");
     if (file.GetFile() == nullptr) {
         return 0;
     }

@@ -541,7 +541,8 @@ bool QMLuaScript::OpenXML(const char* path) {
     if (xmlFile_ || path == nullptr) {
         return false;
     }
-    xmlFile_ = std::make_unique<StdioFile>(path, "r");
+    // A folder opens for reading here but yields nothing; it takes up the one file all the same.
+    xmlFile_ = std::make_unique<StdioFile>(FileName(path).IsDirectory() ? nullptr : path, "r");
     if (xmlFile_->GetFile() == nullptr) {
         return false;
     }

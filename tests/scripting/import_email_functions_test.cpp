@@ -139,7 +139,7 @@ TEST_F(ScriptedImport, MissingArgumentsFilesOrKindsGiveNoResult) {
     SetGlobal(*script, "case", "noimport");
     SetGlobal(*script, "path", folder.File("people.csv"));
     script->RunMain();
-    EXPECT_EQ(script->output, "0,0,0,0 2\n");
+    EXPECT_EQ(script->output, "0,0,0,0,0 2\n");
     EXPECT_TRUE(sink.messages.empty()) << ErrorText();
 }
 
