@@ -11,8 +11,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "app/qm_controller.h"
+#include "app/user_settings.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "model/print_settings.h"
@@ -233,6 +235,11 @@ void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
 }
 
 bool PrintSettingsAdvDlg::TransferDataFromWindow() {
+    // The calendar type and both scripts reach the file in one write, so one message at most.
+    std::optional<UserSettings::WriteHold> oneWrite;
+    if (controller_ != nullptr) {
+        oneWrite.emplace(controller_->GetUserSettings());
+    }
     if (settings_ != nullptr) {
         PrintSettings& s = *settings_;
         s.SetQRCodes(qrCodes_->GetValue());
