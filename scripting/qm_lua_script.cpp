@@ -5,9 +5,11 @@
 #include <lua.hpp>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "app/qm_controller.h"
+#include "app/user_settings.h"
 #include "foundation/files.h"
 #include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
@@ -349,6 +351,11 @@ void QMLuaScript::StartWatching() {
 bool QMLuaScript::ProtectedCall(int arguments, int results) {
     StartWatching();
     ScriptWatchdog::LuaRunning running(GetController());
+    // Settings a call changes reach the file together: one message if it cannot be written.
+    std::optional<UserSettings::WriteHold> oneWrite;
+    if (GetController() != nullptr) {
+        oneWrite.emplace(GetController()->GetUserSettings());
+    }
     return lua_pcall(state_, arguments, results, 0) == LUA_OK;
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "app/qm_controller.h"
+#include "app/user_settings.h"
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
@@ -259,8 +260,15 @@ bool ImportDlg::ImportFromSIMS() {
         }
     }
     if (settings != nullptr) {
-        reporter.SaveSettings(settings, who_);
-        (void)controller_->SaveUserSettings();  // reports itself; the import goes on
+        {
+            // The details reach the file in one write: one message if it cannot be written.
+            const UserSettings::WriteHold oneWrite(*settings);
+            reporter.SaveSettings(settings, who_);
+        }
+        // Settings without a file of their own were not written above; saving says why.
+        if (settings->GetFilePath().empty()) {
+            (void)controller_->SaveUserSettings();  // reports itself; the import goes on
+        }
     }
     const std::string output = reporter.GetOutputFileName();
     if (!output.empty()) {

@@ -11,28 +11,29 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
+
+#include <locale.h>
+#include <stdlib.h>
 
 #include "app/qm_controller.h"
+#include "app/user_settings.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "model/print_settings.h"
 
 double ParsePointSize(const std::string& text) {
-    const char* begin = text.c_str();
-    const char* end = begin + text.size();
-    while (begin < end && (*begin == ' ' || *begin == '\t')) {
-        ++begin;
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    if (cLocale == locale_t{}) {
+        return 0;
     }
-    if (begin < end && *begin == '+') {
-        ++begin;
-    }
-    double value = 0;
-    const auto [rest, error] = std::from_chars(begin, end, value);
-    if (error != std::errc() || !std::isfinite(value)) {
+    char* rest = nullptr;
+    const double value = strtod_l(text.c_str(), &rest, cLocale);
+    if (!std::isfinite(value)) {
         return 0;
     }
     // "7,5" is a decimal comma, not 7 followed by a remark: refused rather than cut short.
-    if (rest < end && *rest == ',') {
+    if (rest != text.c_str() && *rest == ',') {
         return 0;
     }
     return value;
@@ -233,6 +234,11 @@ void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
 }
 
 bool PrintSettingsAdvDlg::TransferDataFromWindow() {
+    // The calendar type and both scripts reach the file in one write, so one message at most.
+    std::optional<UserSettings::WriteHold> oneWrite;
+    if (controller_ != nullptr) {
+        oneWrite.emplace(controller_->GetUserSettings());
+    }
     if (settings_ != nullptr) {
         PrintSettings& s = *settings_;
         s.SetQRCodes(qrCodes_->GetValue());

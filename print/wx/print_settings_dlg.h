@@ -12,9 +12,9 @@ class wxCommandEvent;
 class wxRadioButton;
 class wxTextCtrl;
 
-// Point sizes are read and shown in the C locale, so "7.5" stays 7.5 on any desktop. Text after
-// the number is ignored ("7.5pt" is 7.5); text that is not a finite number reads as 0, as does a
-// number followed by a comma.
+// Point sizes are read and shown in the C locale, so "7.5" stays 7.5 on any desktop. Read as
+// atof reads (hexadecimal too); text after the number is ignored ("7.5pt" is 7.5); text that is
+// not a finite number reads as 0, as does a number followed by a comma.
 double ParsePointSize(const std::string& text);
 std::string FormatPointSize(double points);
 

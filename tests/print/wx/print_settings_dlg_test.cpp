@@ -53,8 +53,8 @@ TEST(PointSize, IsReadAndShownInTheCLocaleWhateverTheDesktopUses) {
         };
         for (const Case& c :
              {Case{"7.5", 7.5}, Case{" 8 ", 8}, Case{"+9.25", 9.25}, Case{"-2", -2}, Case{"0", 0},
-              Case{"7.5pt", 7.5}, Case{"8 points", 8}, Case{"7 ,5", 7}, Case{"abc", 0},
-              Case{"", 0}, Case{"7,5", 0}, Case{"inf", 0}, Case{"nan", 0}, Case{"1e999", 0}}) {
+              Case{"7.5pt", 7.5}, Case{"8 points", 8}, Case{"7 ,5", 7}, Case{"abc", 0}, Case{"", 0},
+              Case{"7,5", 0}, Case{"inf", 0}, Case{"nan", 0}, Case{"1e999", 0}, Case{"0x8", 8}}) {
             SCOPED_TRACE(c.text);
             EXPECT_DOUBLE_EQ(ParsePointSize(c.text), c.points);
         }
