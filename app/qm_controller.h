@@ -140,6 +140,8 @@ public:
     [[nodiscard]] bool SaveEvent(const char* path);
     // The locked file's path (or the read-only file's); "" for an event never saved.
     std::string GetFileName() const;
+    // Whether path names the open event's file, however it is spelled.
+    bool IsTheOpenFile(const std::string& path) const;
     // The event came from a file this user can only read: it is held without a lock, and
     // saving it means choosing another name (the window's Save runs Save As).
     bool IsReadOnly() const { return !readOnlyPath_.empty(); }

@@ -105,13 +105,17 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) 
     return ParseFileText(bytes ? bytes->ToString() : std::string(), name);
 }
 
+bool QMController::IsTheOpenFile(const std::string& path) const {
+    return SameFile(GetFileName(), path);
+}
+
 bool QMController::OpenEventFile(const char* path) {
     if (path == nullptr || path[0] == '\0') {
         ReportMessage(SeverityError, "Cannot open an event file without a name");
         return false;
     }
     // The open event's own file is not read again over its changes, locked or only readable.
-    if (GetFileName() == path) {
+    if (IsTheOpenFile(path)) {
         return true;
     }
     if (IsOnlyReadable(path)) {

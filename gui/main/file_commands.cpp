@@ -79,7 +79,7 @@ bool LoadEventFile(const CommandContext& context, const wxString& path) {
 bool OpenEventFileAsked(const CommandContext& context, const wxString& path) {
     const QMController::ChangeScope change(context.controller);
     // Opening the file already open replaces nothing.
-    if (ToUtf8(path) != context.controller.GetFileName() && !ConfirmReplaceEvent(context)) {
+    if (!context.controller.IsTheOpenFile(ToUtf8(path)) && !ConfirmReplaceEvent(context)) {
         return false;
     }
     return LoadEventFile(context, path);

@@ -281,6 +281,17 @@ TEST_F(ControllerFiles, SavingToAnotherSpellingOfTheOpenPathWritesThroughTheHeld
     EXPECT_NE(Read(path).find("Name \"Same file\""), std::string::npos);
 }
 
+TEST_F(ControllerFiles, OpeningAnotherSpellingOfTheOpenPathReadsNothingOverTheChanges) {
+    const std::string path = Write("a.qmv", EventText());
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+    controller_.GetEvent()->SetName("Same file");
+    ASSERT_TRUE(controller_.OpenEventFile((root_ + "/events/./a.qmv").c_str())) << sink_.GetText();
+    EXPECT_EQ(sink_.GetText(), "");
+    EXPECT_EQ(controller_.GetEvent()->GetName(), "Same file");
+    EXPECT_EQ(controller_.GetFileName(), path);
+    EXPECT_TRUE(IsLockedElsewhere(path));
+}
+
 TEST_F(ControllerFiles, SavingToTheOpenPathKeepsTheLockAndClearsTheChanges) {
     const std::string path = Write("a.qmv", EventText());
     ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
