@@ -310,7 +310,7 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesWhenLeavingAPupil) {
     Press(&dialog, WxId(ApptEntryDlg::Id::NextPupil));
     ASSERT_NE(amy_->FindRequest(mrA_, "Maths"), nullptr);
     EXPECT_EQ(amy_->FindRequest(mrA_, "Maths")->GetPriority(), 1);
-    EXPECT_TRUE(event_->IsModified());
+    EXPECT_TRUE(dialog.SavedWhileOpen());
     ASSERT_EQ(dialog.GetCurrentPupil(), cat_);
     EXPECT_TRUE(dialog.GetBoxes()[2]->GetValue());
     EXPECT_EQ(ToUtf8(dialog.GetBoxes()[2]->GetLabel()), "Mrs B (Lo)");
