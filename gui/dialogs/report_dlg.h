@@ -9,7 +9,8 @@
 class wxTextCtrl;
 
 // Shows a long text the program produced, read-only, with buttons to copy it to the clipboard
-// or save it to a file. Copy and save use the text as given, not what the box shows.
+// or save it to a file. Copy and save use the text as given, not what the box shows; text that
+// is not UTF-8 is shown and copied as Windows-1252 and saved as given.
 class ReportDlg : public wxDialog {
 public:
     enum class Id : int { Copy = 1, Save = 2 };
@@ -24,6 +25,8 @@ public:
     wxTextCtrl* GetTextBox() const { return text_; }
 
 private:
+    wxString Shown() const;
+
     std::string report_;
     wxTextCtrl* text_;
 };

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
 #include "gui/support/gui_test.h"
 #include "support/ordinary_user.h"
@@ -94,15 +95,31 @@ TEST_F(ReportWindow, AFileTheUserMayNotWriteIsRefusedAndKept) {
     EXPECT_EQ(ReadWholeFile(path), "old report\n");
 }
 
-TEST_F(ReportWindow, CopyPutsTheWholeReportOnTheClipboard) {
-    ReportDlg dialog(TopWindow(), "Report", "Unbooked:\nAnn Able\n");
-    Press(dialog, WxId(ReportDlg::Id::Copy));
-    EXPECT_TRUE(sink_.entries.empty());
-    ASSERT_TRUE(wxTheClipboard->Open());
-    wxTextDataObject data;
-    EXPECT_TRUE(wxTheClipboard->GetData(data));
-    wxTheClipboard->Close();
-    EXPECT_EQ(data.GetText(), "Unbooked:\nAnn Able\n");
+// A script's 8-bit text must not blank the window: it reads as Windows-1252, and is saved as given.
+TEST_F(ReportWindow, CopyAndTheBoxShowTheWholeReportAsText) {
+    const struct {
+        std::string report;
+        const char* shown;
+    } cases[] = {
+        {"Unbooked:\nZo\xc3\xab M\xc3\xbcller\n", "Unbooked:\nZo\xc3\xab M\xc3\xbcller\n"},
+        {"Unbooked:\nZo\xeb M\xfcller \x80\n",
+         "Unbooked:\nZo\xc3\xab M\xc3\xbcller \xe2\x82\xac\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        ReportDlg dialog(TopWindow(), "Script run completed", c.report);
+        EXPECT_EQ(ToUtf8(dialog.GetTextBox()->GetValue()), c.shown);
+        Press(dialog, WxId(ReportDlg::Id::Copy));
+        EXPECT_TRUE(sink_.entries.empty());
+        ASSERT_TRUE(wxTheClipboard->Open());
+        wxTextDataObject data;
+        EXPECT_TRUE(wxTheClipboard->GetData(data));
+        wxTheClipboard->Close();
+        EXPECT_EQ(ToUtf8(data.GetText()), c.shown);
+        ASSERT_TRUE(dialog.SaveTo(folder_.File("report.txt")));
+        EXPECT_EQ(folder_.Read("report.txt"), c.report);
+        sink_.entries.clear();
+    }
 }
 
 }  // namespace
