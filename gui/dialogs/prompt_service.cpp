@@ -3,6 +3,8 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 
+#include "foundation/string_functions.h"
+
 namespace {
 
 PromptService*& CurrentService() {
@@ -60,7 +62,13 @@ int AskYesNoCancel(wxWindow* parent, const std::string& question) {
 }
 
 wxString FromUtf8(const std::string& text) {
-    return wxString::FromUTF8(text.data(), text.size());
+    wxString shown = wxString::FromUTF8(text.data(), text.size());
+    // One byte that is not UTF-8 (a script's 8-bit text) blanks the whole conversion.
+    if (shown.empty() && !text.empty()) {
+        const std::string converted = FileTextToUTF8(text);
+        shown = wxString::FromUTF8(converted.data(), converted.size());
+    }
+    return shown;
 }
 
 std::string ToUtf8(const wxString& text) {

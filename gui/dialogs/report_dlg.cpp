@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "foundation/output_file.h"
-#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 
@@ -19,7 +18,7 @@ ReportDlg::ReportDlg(wxWindow* parent, const std::string& title, const std::stri
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       report_(report) {
     auto* mainSizer = new wxBoxSizer(wxVERTICAL);
-    text_ = new wxTextCtrl(this, wxID_ANY, Shown(), wxDefaultPosition, wxSize(700, 500),
+    text_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(report_), wxDefaultPosition, wxSize(700, 500),
                            wxTE_MULTILINE | wxTE_READONLY);
     mainSizer->Add(text_, 1, wxEXPAND | wxALL, 5);
 
@@ -40,17 +39,12 @@ ReportDlg::ReportDlg(wxWindow* parent, const std::string& title, const std::stri
     Bind(wxEVT_BUTTON, &ReportDlg::OnSaveToFile, this, WxId(Id::Save));
 }
 
-wxString ReportDlg::Shown() const {
-    // One byte that is not UTF-8 (a script's 8-bit text) would blank the whole conversion.
-    return FromUtf8(FileTextToUTF8(report_));
-}
-
 void ReportDlg::OnCopyToClipboard(wxCommandEvent&) {
     if (!wxTheClipboard->Open()) {
         ReportMessage(SeverityError, "Copy to the clipboard failed");
         return;
     }
-    wxTheClipboard->SetData(new wxTextDataObject(Shown()));
+    wxTheClipboard->SetData(new wxTextDataObject(FromUtf8(report_)));
     // Otherwise the text would vanish from the clipboard when the program exits.
     wxTheClipboard->Flush();
     wxTheClipboard->Close();

@@ -25,8 +25,6 @@ public:
     wxTextCtrl* GetTextBox() const { return text_; }
 
 private:
-    wxString Shown() const;
-
     std::string report_;
     wxTextCtrl* text_;
 };

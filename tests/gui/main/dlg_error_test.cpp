@@ -62,6 +62,13 @@ TEST_F(MessageBoxSink, DetailLinesFollowTheTextOnceAndUtf8Survives) {
     EXPECT_EQ(prompts_.shown[1].message, "Warning: Again");
 }
 
+// A script's 8-bit text would otherwise blank the whole box.
+TEST_F(MessageBoxSink, TextThatIsNotUtf8ShowsAsWindows1252) {
+    UCError::Current().Report(SeverityError, "Caf\xE9 \x80 closed");
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].message, wxString::FromUTF8("Error: Caf\xC3\xA9 \xE2\x82\xAC closed"));
+}
+
 TEST_F(MessageBoxSink, ReportsDuringAnOpenBoxWaitAndRepeatsCollapse) {
     bool nested = false;
     prompts_.whileShowing = [&](const ScriptedPrompts::Shown& box) {
