@@ -280,8 +280,8 @@ TEST_F(EmailSending, CalendarTypeChoosesTheAttachedTimesOrNone) {
     const struct {
         int type;
         const char* end;  // nullptr: no attachment
-    } cases[] = {{0, "DTEND:20260312T181000"}, {1, "DTEND:20260312T220000"}, {2, nullptr},
-                 {-1, nullptr}};
+    } cases[] = {
+        {0, "DTEND:20260312T181000"}, {1, "DTEND:20260312T220000"}, {2, nullptr}, {-1, nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
         controller_.GetUserSettings().SetICalendarType(c.type);
