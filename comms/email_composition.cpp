@@ -537,12 +537,12 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
     }
     const int calendarType =
         controller_ != nullptr ? controller_->GetUserSettings().GetICalendarType() : 0;
-    ICalendar calendar;
-    if (calendarType == 0) {
-        calendar = day->MakePersonICalendar(person);
-    } else if (calendarType == 1) {
-        calendar = day->MakeEventICalendar();
+    // An entry of neither kind has no date or times, which calendar programs refuse.
+    if (calendarType != 0 && calendarType != 1) {
+        return true;
     }
+    ICalendar calendar =
+        calendarType == 0 ? day->MakePersonICalendar(person) : day->MakeEventICalendar();
     // The calendar writer escapes line ends itself, so the description carries real ones.
     const Style description{true, "\n"};
     if (type == PersonKind::Parent) {

@@ -275,6 +275,26 @@ TEST_F(EmailSending, BuildMessageFillsSenderRecipientsSubjectAndCalendar) {
     EXPECT_EQ(sink_.GetText(), "Error: Unhandled output email type: Person\n");
 }
 
+// Only the two known calendar types make an entry with a date and times worth attaching.
+TEST_F(EmailSending, CalendarTypeChoosesTheAttachedTimesOrNone) {
+    const struct {
+        int type;
+        const char* end;  // nullptr: no attachment
+    } cases[] = {
+        {0, "DTEND:20260312T181000"}, {1, "DTEND:20260312T220000"}, {2, nullptr}, {-1, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        controller_.GetUserSettings().SetICalendarType(c.type);
+        EmailJob job(&controller_, EmailResults);
+        UCSMTPEmail email;
+        ASSERT_TRUE(job.BuildMessage(email, smith_, Day(0), 1));
+        ASSERT_EQ(email.GetAttachments().size(), c.end ? 1u : 0u);
+        if (c.end) {
+            EXPECT_TRUE(Contains(email.GetAttachments()[0]->GetData().ToString(), c.end));
+        }
+    }
+}
+
 TEST_F(EmailSending, ParentScriptWritesTheTextWithItsReportsFirst) {
     controller_.GetUserSettings().Set("parentprintscript", "/scripts/parent.lua");
     EmailJob job(&controller_, EmailResults);
