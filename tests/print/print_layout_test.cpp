@@ -187,12 +187,6 @@ TEST(PrintLayout, LongSheetsBreakBetweenLinesOntoFurtherPages) {
         EXPECT_EQ(bands.BandOf(c.y), c.band);
         EXPECT_EQ(bands.OnPage(c.y), c.onPage);
     }
-    // A foot of 50 kept clear on the first page only.
-    const SheetBands footed(100, 300, 50);
-    for (auto [y, next] : {std::pair{310, 330}, {320, 400}, {660, 680}}) {
-        SCOPED_TRACE(y);
-        EXPECT_EQ(footed.NextLine(y, 20), next);
-    }
 }
 
 TEST(PrintLayout, SectionPagesMapToSheetsThatTakeSeveralPages) {
