@@ -163,9 +163,11 @@ std::vector<LinePiece> WrapLine(const std::string& line, LineCursor& cursor, int
 
 int SheetBands::NextLine(int y, int lineHeight) const {
     const int next = y + lineHeight;
-    const int bandEnd = top_ + (BandOf(y) + 1) * height_;
+    const int band = BandOf(y);
+    const int bandEnd = top_ + (band + 1) * height_;
+    const int room = band == 0 ? std::max(height_ - firstFoot_, 1) : height_;
     // A line that would not fit whole on the page opens the next one.
-    if (next + lineHeight > bandEnd && lineHeight < height_) {
+    if (next + lineHeight > top_ + band * height_ + room && lineHeight < room) {
         return bandEnd;
     }
     return next;

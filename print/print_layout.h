@@ -83,10 +83,12 @@ std::vector<LinePiece> WrapLine(const std::string& line, LineCursor& cursor, int
 
 // A sheet longer than its area goes on over further pages, each showing the next band of the
 // area's height. Lines never straddle two pages: a line that would end past its band starts
-// the next one. Coordinates here run down the whole sheet from the area's top.
+// the next one. Coordinates here run down the whole sheet from the area's top. The first page
+// may keep a foot clear of lines, where the sheet's QR code and its scan line go.
 class SheetBands {
 public:
-    SheetBands(int top, int height) : top_(top), height_(height > 0 ? height : 1) {}
+    SheetBands(int top, int height, int firstFoot = 0)
+        : top_(top), height_(height > 0 ? height : 1), firstFoot_(firstFoot > 0 ? firstFoot : 0) {}
     // The band (0 for the first page) that the line starting at y lies on.
     int BandOf(int y) const { return y < top_ ? 0 : (y - top_) / height_; }
     // Where a line starting at y on its page appears.
@@ -97,6 +99,7 @@ public:
 private:
     int top_;
     int height_;
+    int firstFoot_;
 };
 
 // Printer fonts shrink with the page in a preview: (printer ppi / screen ppi) times the part

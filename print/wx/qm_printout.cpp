@@ -290,6 +290,10 @@ void QMPrintout::DrawSheet(const PrintSheet& sheet, int qrSuppression) {
     if (qrSuppression == 0 && settings_.GetQRCodes()) {
         qrImage = MakeQRCodeImage(sheet.day, person);
     }
+    // Text that runs on to another page stops above the code and its scan line, as in a PDF.
+    if (paged_ && qrImage) {
+        bands_ = SheetBands(area_.top, area_.Height(), area_.Width() / 8 + LineHeight() / 2);
+    }
     std::unique_ptr<PrintJob> job;
     if (sheet.teacher != nullptr) {
         job = std::make_unique<TeacherPrintJob>(&renderer, controller_->GetSchedule(), sheet.day,

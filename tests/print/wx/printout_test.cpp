@@ -148,6 +148,51 @@ public:
     std::vector<std::string> calls;
 };
 
+// The code and its scan line sit at the foot of a handout's first page; a sheet that runs on
+// leaves them clear, and writes over nothing on its later pages either.
+TEST_F(Printout, ALongHandoutsTextStaysClearOfItsQRCodeAndScanLine) {
+    PrintSettings settings = Only(true, false, false, false);
+    settings.SelectSingleTeacher(0);
+    settings.SetTeachers(true);
+    settings.SetQRCodes(true);
+    std::string notes;
+    for (int i = 1; i <= 80; ++i) {
+        notes += "Note " + std::to_string(i) + ": the hall doors open at six.\n";
+    }
+    settings.SetTeacherNotes(notes);
+    std::vector<DrawnText> drawn;
+    RecordingPrintout printout(&controller_, settings, &drawn);
+    {
+        Page page(printout);
+        printout.OnPreparePrinting();
+        printout.SetDC(nullptr);
+    }
+    int minPage = 0, maxPage = 0, from = 0, to = 0;
+    printout.GetPageInfo(&minPage, &maxPage, &from, &to);
+    ASSERT_GE(maxPage, 2);
+    const PageRect area = HandoutArea(kPageWidth, kPageHeight);
+    const std::string scan = "Scan this code with your phone to add this event to your calendar:";
+    drawn.clear();
+    DrawPage(printout, 1);
+    int scanLines = 0;
+    int lowest = 0;
+    for (const DrawnText& piece : drawn) {
+        if (piece.text == scan) {
+            ++scanLines;
+        } else {
+            lowest = std::max(lowest, piece.y + piece.lineHeight);
+        }
+    }
+    EXPECT_EQ(scanLines, 1);
+    EXPECT_LE(lowest, area.bottom - area.Width() / 8);
+    EXPECT_GT(lowest, area.bottom - area.Width() / 4);
+    drawn.clear();
+    DrawPage(printout, 2);
+    for (const DrawnText& piece : drawn) {
+        EXPECT_LE(piece.y + piece.lineHeight, area.bottom) << piece.text;
+    }
+}
+
 TEST_F(Printout, SheetsAreDrawnByThePrintScriptsOfTheUserSettings) {
     ScriptingController controller;
     controller.Initialise();
