@@ -34,7 +34,9 @@ TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
     useTeacherLength_->SetValue(true);
     lengthText_ =
         new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, ScaledSize(400), 0);
-    auto* headingText = new wxStaticText(this, wxID_ANY, FromUtf8(heading));
+    // The form command's heading names a form, which may hold an "&".
+    auto* headingText =
+        new wxStaticText(this, wxID_ANY, wxControl::EscapeMnemonics(FromUtf8(heading)));
     auto* chooseText =
         new wxStaticText(this, wxID_ANY, "Choose from the list or type the teacher's initials:");
     lengthLabel_ = new wxStaticText(this, wxID_ANY, "Number of appointment slots requested:");

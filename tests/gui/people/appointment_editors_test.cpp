@@ -21,6 +21,7 @@
 #include "gui/people/people_edits.h"
 #include "gui/people/t_appt_entry_dlg.h"
 #include "gui/people/teacher_dlg.h"
+#include "gui/people/teacher_entry_dlg.h"
 #include "gui/support/answer_dialogs.h"
 #include "gui/support/user_input.h"
 #include "model/presentation.h"
@@ -145,6 +146,10 @@ TEST_F(AppointmentEditors, NamesInLabelsKeepTheirAmpersand) {
     jones_->SetUrl("https://x.example/a?b=1&c=2");
     ParentDlg parent(TopWindow(), jones_, days_.get(), EditMode::Edit);
     EXPECT_TRUE(ShowsLabel(&parent, "https://x.example/a?b=1&c=2"));
+
+    const std::string heading = "Please choose a teacher for all pupils in form 7&8 to see -";
+    TeacherEntryDlg request(TopWindow(), &event_->GetTeachers(), nullptr, heading);
+    EXPECT_TRUE(ShowsLabel(&request, heading));
 }
 
 TEST_F(AppointmentEditors, PairsCoverEveryTeacherSubjectUnlessThePupilIsTaught) {
