@@ -141,6 +141,11 @@ bool QMController::OpenEventFile(const char* path) {
 }
 
 bool QMController::OpenReadOnly(const char* path) {
+    // Said as the locked road says it, which finds no bytes in an empty file.
+    if (FileName(path).Size() == 0) {
+        ReportMessage(SeverityError, std::string("Cannot read file '") + path + "'");
+        return false;
+    }
     std::unique_ptr<MultiDaySchedule> schedule = ReadEventFile(path);
     if (!schedule) {
         return false;
