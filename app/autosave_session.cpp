@@ -194,7 +194,16 @@ AutosaveSession::Outcome AutosaveSession::Collect(int status) {
 }
 
 AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
-    if (result.outcome != Outcome::Failed) {
+    if (result.outcome == Outcome::Written) {
+        struct stat written {};
+        ownCopy_.reset();
+        if (::stat(path_.c_str(), &written) == 0) {
+            ownCopy_ = written;
+        }
+        return result.outcome;
+    }
+    if (result.outcome == Outcome::Unchanged) {
+        RemoveOwnCopy();
         return result.outcome;
     }
     const std::string couldNot = "Could not auto-save to file '" + path_ + "'";
@@ -208,6 +217,18 @@ AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
         reasons_ = {couldNot};
     }
     return Outcome::Failed;
+}
+
+void AutosaveSession::RemoveOwnCopy() {
+    struct stat found {};
+    if (ownCopy_ && ::stat(path_.c_str(), &found) == 0 && found.st_dev == ownCopy_->st_dev &&
+        found.st_ino == ownCopy_->st_ino && found.st_size == ownCopy_->st_size &&
+        found.st_mtim.tv_sec == ownCopy_->st_mtim.tv_sec &&
+        found.st_mtim.tv_nsec == ownCopy_->st_mtim.tv_nsec) {
+        // A copy that stays is only offered at the next start, never trusted: no message.
+        (void)::unlink(path_.c_str());
+    }
+    ownCopy_.reset();
 }
 
 void AutosaveSession::ReportFailure() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <atomic>
@@ -74,6 +75,9 @@ private:
     [[noreturn]] static void CopyInChildAndLeave(const AutosaveSubject& subject);
     Outcome Collect(int status);
     Outcome Conclude(Result result);
+    // A copy this session wrote holds changes the event no longer has (undone, or of an event
+    // given up): left there, a crash would bring them back.
+    void RemoveOwnCopy();
 
     std::function<AutosaveSubject()> subject_;
     Spawn spawn_;
@@ -85,5 +89,8 @@ private:
     // A copy made on this thread because no child could be made.
     std::optional<Result> madeHere_;
     bool reporting_ = false;
+    // The file this session last wrote at path_, so that nothing else (a file saved there,
+    // another copy of the program's) is ever taken for its copy.
+    std::optional<struct stat> ownCopy_;
     std::vector<std::string> reasons_;
 };

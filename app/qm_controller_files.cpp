@@ -11,6 +11,7 @@
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
 #include "app/qm_controller.h"
+#include "foundation/atomic_file.h"
 #include "foundation/byte_buffer.h"
 #include "foundation/file_lock.h"
 #include "foundation/files.h"
@@ -30,9 +31,11 @@ bool SameFile(const std::string& a, const std::string& b) {
     return a == b || std::filesystem::equivalent(a, b, error);
 }
 
-// A file this user may read but not write (another user's, or on a read-only medium).
+// A file this user may read but not replace (another user's, on a read-only medium, or in a
+// folder where the new copy that every save writes beside it cannot be made).
 bool IsOnlyReadable(const char* path) {
-    if (::access(path, W_OK) == 0 || (errno != EACCES && errno != EROFS)) {
+    if ((::access(path, W_OK) == 0 && ::access(FolderOf(path).c_str(), W_OK) == 0) ||
+        (errno != EACCES && errno != EROFS)) {
         return false;
     }
     return ::access(path, R_OK) == 0;
@@ -138,6 +141,11 @@ bool QMController::OpenEventFile(const char* path) {
 }
 
 bool QMController::OpenReadOnly(const char* path) {
+    // Said as the locked road says it, which finds no bytes in an empty file.
+    if (FileName(path).Size() == 0) {
+        ReportMessage(SeverityError, std::string("Cannot read file '") + path + "'");
+        return false;
+    }
     std::unique_ptr<MultiDaySchedule> schedule = ReadEventFile(path);
     if (!schedule) {
         return false;

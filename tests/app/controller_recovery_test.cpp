@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/controller_fixture.h"
 #include "app/event_file_format.h"
 #include "app/qm_controller.h"
+#include "foundation/atomic_file.h"
 #include "foundation/file_lock.h"
 #include "foundation/files.h"
 #include "foundation/md5.h"
@@ -74,6 +76,39 @@ TEST_F(AutosaveRecovery, TheCopyEndsWithItsDigestAndTheEventStaysChanged) {
     EXPECT_TRUE(controller_.IsEventChanged());
     // The user's own file is untouched by the autosave.
     EXPECT_EQ(Read(eventPath_), kEventText);
+}
+
+TEST_F(AutosaveRecovery, ACopyOfChangesTheEventNoLongerHasIsRemovedButNoOtherFile) {
+    const std::string other = Write("other.qmv", kEventText);
+    const struct {
+        const char* name;
+        std::function<void()> leaveTheChange;
+    } cases[] = {
+        {"undone", [&] { controller_.GetEvent()->SetName("Spring evening"); }},
+        {"given up for another event",
+         [&] { ASSERT_TRUE(controller_.OpenEventFile(other.c_str())); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(controller_.OpenEventFile(eventPath_.c_str()));
+        controller_.GetEvent()->SetName("Changed");
+        ASSERT_TRUE(controller_.Autosave());
+        ASSERT_TRUE(controller_.AutosaveFileExists());
+        c.leaveTheChange();
+        ASSERT_FALSE(controller_.IsEventChanged());
+        EXPECT_TRUE(controller_.Autosave());
+        // Else the next start would offer the changes as the work a crash interrupted.
+        EXPECT_FALSE(controller_.AutosaveFileExists());
+    }
+
+    // Another copy of the program's, written over ours, is not ours to remove.
+    controller_.GetEvent()->SetName("Changed");
+    ASSERT_TRUE(controller_.Autosave());
+    const std::string theirs = std::string(kEventText) + "#theirs\n";
+    ASSERT_TRUE(WriteFileAtomically(controller_.GetAutosavePath(), theirs));
+    controller_.GetEvent()->SetName("Spring evening");
+    EXPECT_TRUE(controller_.Autosave());
+    EXPECT_EQ(Read(controller_.GetAutosavePath()), theirs);
 }
 
 TEST_F(AutosaveRecovery, AnAutosaveThatFailsHalfWayKeepsThePreviousCopy) {

@@ -272,6 +272,26 @@ TEST_F(DamagedFiles, TemporariesOfSavesThatCannotFinishAreRemovedByTheNextSave) 
 
 // Opened read-only; opened again, it is not read over the changes made since; saved only under
 // another name.
+TEST_F(DamagedFiles, AFileInAFolderWhereNoFileCanBeMadeOpensReadOnly) {
+    for (const std::string& folder : {root_, EventPath("")}) {
+        ::chmod(folder.c_str(), 0755);
+    }
+    std::filesystem::create_directories(EventPath("shared"));
+    const std::string path = Write("shared/a.qmv", SmallEvent());
+    ::chmod(path.c_str(), 0666);
+    ::chmod(EventPath("shared").c_str(), 0555);
+    // Each save writes its new copy beside the file, so none could succeed there.
+    const int result = AsOrdinaryUser([&] {
+        UCStringError sink;
+        QMController run;
+        return run.OpenEventFile(path.c_str()) && run.IsReadOnly() &&
+                       sink.GetText().find("can only be read") != std::string::npos
+                   ? 0
+                   : 4;
+    });
+    EXPECT_EQ(result, 0);
+}
+
 TEST_F(DamagedFiles, AFileTheUserCanOnlyReadOpensReadOnlyAndReopensKeepingItsChanges) {
     const std::string path = Write("theirs.qmv", SmallEvent());
     const std::string copy = EventPath("mine/copy.qmv");
