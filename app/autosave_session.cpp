@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "app/event_file_writer.h"
@@ -226,6 +227,10 @@ AutosaveSession::Result AutosaveSession::WriteIfChanged(std::string text,
     MD5 md5;
     const std::string digest = md5.HexDigest(text);
     if (!savedDigest.empty() && digest == savedDigest) {
+        // A change undone since the last copy: that copy would bring it back after a crash.
+        if (!path.empty()) {
+            (void)std::remove(path.c_str());
+        }
         return {Outcome::Unchanged, 0};
     }
     if (path.empty()) {

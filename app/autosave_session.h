@@ -21,8 +21,9 @@ struct AutosaveSubject {
 // The autosave copy and the tick's rules. The tick forks: the child holds the event exactly as
 // it stood at that instant, whatever the window does to it afterwards and however, formats it,
 // compares it with the text last saved or opened and, when they differ, writes it over the
-// autosave copy, whole or not at all. The window's thread only looks in on the child, so there
-// is nothing for the event's changes to announce and nothing for the window to drive.
+// autosave copy, whole or not at all, or removes the copy when they agree again. The window's
+// thread only looks in on the child, so there is nothing for the event's changes to announce
+// and nothing for the window to drive.
 class AutosaveSession {
 public:
     enum class Outcome { Pending, Unchanged, Written, Failed };
@@ -64,7 +65,8 @@ public:
         int error = 0;  // errno of a failed write
     };
     // Text (as QMController::FormatEventText gives it) is compared with the digest of the saved
-    // text and, when they differ, written with its check line over path, whole or not at all.
+    // text and, when they differ, written with its check line over path, whole or not at all;
+    // when they agree, a copy at path is removed.
     static Result WriteIfChanged(std::string text, const std::string& savedDigest,
                                  const std::string& path);
 

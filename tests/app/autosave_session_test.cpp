@@ -151,6 +151,25 @@ TEST_F(Autosaving, OnlyAChangedEventIsWrittenWholeAndItStaysChanged) {
     }
 }
 
+// A crash after the change was undone must not bring it back.
+TEST_F(Autosaving, AChangeUndoneTakesItsCopyAwayAtTheNextTick) {
+    for (const Maker& maker : kMakers) {
+        SCOPED_TRACE(maker.name);
+        OpenSchool(MakeBookedTimetable(SchoolSize::Small(), 3));
+        Teacher& teacher = *TheEvent().GetTeachers().Get(0);
+        const std::string name = teacher.GetName();
+        AutosaveSession session(Subject(), maker.spawn);
+        teacher.SetName("Renamed Teacher");
+        ASSERT_TRUE(session.Tick());
+        ASSERT_EQ(session.Wait(), Outcome::Written);
+
+        teacher.SetName(name);
+        ASSERT_TRUE(session.Tick());
+        EXPECT_EQ(session.Wait(), Outcome::Unchanged);
+        EXPECT_FALSE(controller_.AutosaveFileExists());
+    }
+}
+
 // The copy is the event at its tick, whatever changes it afterwards and whether or not the
 // change is announced.
 TEST_F(Autosaving, AChangeAfterTheTickNeverReachesTheCopy) {
