@@ -174,7 +174,7 @@ TEST_F(Overview, PaintsEachOfTheThirteenColoursInItsCell) {
         {"absent", TeacherCell(7, 10), "a0a0a0"},
         {"free", TeacherCell(7, 1), "ffffff"},
         {"parent booked", ParentCell(0, 0), "0000ff"},
-        {"parent absent", ParentCell(0, 11), "ffffff"},
+        {"parent free", ParentCell(0, 11), "ffffff"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
