@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "foundation/uc_error.h"
+#include "model/appointment_request.h"
 #include "model/event.h"
 #include "model/parent.h"
 #include "model/presentation.h"
@@ -24,6 +25,18 @@ bool DropAllPresentations(Attendee& attendee) {
     }
     attendee.GetPresentations().Clear();
     return true;
+}
+
+// A parent double-booked in a slot has a booking in each of those rows, and all of them go.
+bool HoldsLockedParentBooking(const AppointmentGrid& grid, int slot, const Parent* parent) {
+    for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+        const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
+        if (booking != nullptr && booking->IsLocked() && booking->GetRequest() != nullptr &&
+            booking->GetRequest()->GetParent() == parent) {
+            return true;
+        }
+    }
+    return false;
 }
 
 template <typename Action>
@@ -279,16 +292,16 @@ bool Schedule::AttendPresentation(Attendee* attendee, Presentation* presentation
         }
         if (status == SlotAppointment) {
             needsUnbooking = true;
-            const Appointment* booking = nullptr;
+            bool locked = false;
             if (attendee->GetKind() == PersonKind::Teacher) {
                 int row =
                     event_ ? event_->GetTeachers().IndexOf(static_cast<Teacher*>(attendee)) : -1;
-                booking = grid_.PeekBooking(k, row);
+                const Appointment* booking = grid_.PeekBooking(k, row);
+                locked = booking != nullptr && booking->IsLocked();
             } else {
-                int row = grid_.FindParentRow(k, static_cast<const Parent*>(attendee));
-                booking = grid_.PeekBooking(k, row);
+                locked = HoldsLockedParentBooking(grid_, k, static_cast<const Parent*>(attendee));
             }
-            if (booking != nullptr && booking->IsLocked()) {
+            if (locked) {
                 ReportMessage(SeverityError,
                               "Cannot remove an appointment because the schedule is locked");
                 return false;

@@ -226,6 +226,14 @@ TEST_F(DayAttendance, PresentationRefusedLeavesTheBookingsAlone) {
               "Error: Cannot remove an appointment because the schedule is locked\n");
     EXPECT_FALSE(parent->AttendsPresentation(talk));
     EXPECT_NE(day->GetGrid().PeekBooking(12, 0), nullptr);
+
+    // Booked with both teachers at 19:00 and only the second booking locked: the first stays.
+    day->GetGrid().PeekBooking(12, 0)->SetLocked(false);
+    Book(12, 1, 1)->SetLocked(true);
+    EXPECT_FALSE(day->AttendPresentation(parent, talk));
+    EXPECT_FALSE(parent->AttendsPresentation(talk));
+    EXPECT_NE(day->GetGrid().PeekBooking(12, 0), nullptr);
+    EXPECT_NE(day->GetGrid().PeekBooking(12, 1), nullptr);
 }
 
 TEST_F(DayAttendance, OutOfRangeBookingsGo) {
