@@ -13,6 +13,7 @@
 #include "gui/dialogs/ok_cancel_dlg.h"
 #include "gui/dialogs/string_entry_dlg.h"
 #include "gui/support/gui_test.h"
+#include "gui/support/screen_dpi.h"
 
 namespace {
 
@@ -70,6 +71,12 @@ TEST_F(DialogBase, WithoutAnOverrideTheScreenResolutionCounts) {
     EXPECT_DOUBLE_EQ(DPIScope::GetDPIScaleFactor(), 1.0);
     ScopedEnv bad(kDpiOverrideVariable, "none");
     EXPECT_DOUBLE_EQ(DPIScope::GetDPIScaleFactor(), 1.0);
+    // A desktop's larger text is a higher resolution, as the framework's own 96 never says.
+    for (const auto& [dpi, factor] : {std::pair{96, 1.0}, {120, 1.25}, {144, 1.5}}) {
+        ScreenDpi desktop(dpi);
+        ScopedEnv screenOnly(kDpiOverrideVariable, nullptr);
+        EXPECT_DOUBLE_EQ(DPIScope::GetDPIScaleFactor(), factor) << dpi << " dpi";
+    }
 }
 
 TEST_F(DialogBase, ButtonRowsSitAtTheLeftWithTheirDefaults) {
