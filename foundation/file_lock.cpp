@@ -23,6 +23,21 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// Where a missing file will be made: through symbolic links that name no file yet to the path
+// they end at, as opening it for writing would. Links too deep to follow end where they stop.
+std::string WhereToMake(std::string path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        char linked[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), linked, sizeof linked - 1);
+        if (length <= 0) {
+            break;
+        }
+        const std::string next(linked, static_cast<size_t>(length));
+        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    return path;
+}
+
 }  // namespace
 
 FileLock::~FileLock() {
@@ -42,9 +57,14 @@ int FileLock::Lock() {
     for (int attempt = 0; attempt < 10; ++attempt) {
         const int descriptor = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
         if (descriptor < 0) {
-            if (errno == ENOENT && IsFolder(FolderOf(path_))) {
-                held_ = true;
-                return kLockHeld;
+            if (errno == ENOENT) {
+                const std::string missing = WhereToMake(path_);
+                if (IsFolder(FolderOf(missing))) {
+                    target_ = missing;
+                    held_ = true;
+                    return kLockHeld;
+                }
+                errno = ENOENT;
             }
             UCError::Current().ReportSystemError(SeverityError, failure);
             return kLockFailed;

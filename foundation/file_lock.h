@@ -21,8 +21,8 @@ public:
 
     // kLockHeld on success. Otherwise reports "Cannot lock file '<path>': <reason>" and returns
     // kLockFailed. A path whose folder exists but which names no file yet is reserved without
-    // creating anything: reading it fails, and the first WriteAll creates it (refusing if
-    // another program created it meanwhile).
+    // creating anything: reading it fails, and the first WriteAll creates it (where a symbolic
+    // link there points), refusing if another program created it meanwhile.
     int Lock();
     bool IsHeld() const { return held_; }
     const std::string& GetPath() const { return path_; }

@@ -159,6 +159,17 @@ TEST_F(FileLockTest, LockingAMissingFileCreatesNothingUntilTheFirstSave) {
     EXPECT_EQ(sink.GetText(), "");
 }
 
+TEST_F(FileLockTest, AFirstSaveThroughALinkToAMissingFileMakesItsTarget) {
+    std::filesystem::create_directory(folder_ + "/real");
+    const std::string link = temp_.File("link.qmv");
+    std::filesystem::create_symlink("real/event.qmv", link);
+    FileLock lock(link);
+    ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+    ASSERT_TRUE(lock.WriteAll("first save", 10));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(temp_.Read("real/event.qmv"), "first save");
+}
+
 TEST_F(FileLockTest, AFirstSaveRefusesAFileThatAppearedMeanwhile) {
     FileLock lock(path_);
     ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
