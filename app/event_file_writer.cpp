@@ -1,7 +1,6 @@
 #include "app/event_file_writer.h"
 
 #include <cstring>
-#include <limits>
 #include <span>
 
 #include "app/event_file_format.h"
@@ -102,10 +101,20 @@ std::string EventFileWriter::FormatEventFile() const {
         ReportMessage(SeverityError, kNoDaysMessage);
         return std::string();
     }
-    EventFileTextPieces pieces(schedule_);
-    while (!pieces.FormatSome(std::numeric_limits<unsigned>::max())) {
+    // Afresh: the event may have changed since this writer last looked.
+    IndexBookings();
+    std::string text = FormatHead();
+    text += "\nTeachers:\n";
+    const TeacherList& teachers = event->GetTeachers();
+    for (unsigned i = 0; i < teachers.Count(); ++i) {
+        text += FormatTeacher(teachers.Get(i));
     }
-    return pieces.TakeText();
+    text += "\nParents:\n";
+    const ParentList& parents = event->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        text += FormatParent(parents.Get(i));
+    }
+    return text;
 }
 
 std::string EventFileWriter::FormatHead() const {
@@ -145,64 +154,6 @@ std::string EventFileWriter::FormatHead() const {
             text += FormatTimeValue(end);
             text += '\n';
         }
-    }
-    return text;
-}
-
-bool EventFileTextPieces::FormatSome(unsigned share) {
-    const MultiDaySchedule& schedule = writer_.schedule_;
-    const Event* event = schedule.GetEvent().get();
-    if (stage_ == Stage::Start) {
-        if (event == nullptr || schedule.GetDayCount() == 0 || schedule.GetDay(0) == nullptr) {
-            stage_ = Stage::Whole;
-            return true;
-        }
-        writer_.StartIndex();
-        stage_ = Stage::Index;
-    }
-    if (stage_ == Stage::Index) {
-        if (!writer_.IndexRows(share)) {
-            return false;
-        }
-        pieces_.push_back(writer_.FormatHead() + "\nTeachers:\n");
-        stage_ = Stage::Teachers;
-        return false;
-    }
-    std::string text;
-    unsigned done = 0;
-    if (stage_ == Stage::Teachers) {
-        const TeacherList& teachers = event->GetTeachers();
-        for (; next_ < teachers.Count() && done < share; ++next_, ++done) {
-            text += writer_.FormatTeacher(teachers.Get(next_));
-        }
-        if (next_ >= teachers.Count()) {
-            text += "\nParents:\n";
-            stage_ = Stage::Parents;
-            next_ = 0;
-        }
-    }
-    if (stage_ == Stage::Parents) {
-        const ParentList& parents = event->GetParents();
-        for (; next_ < parents.Count() && done < share; ++next_, ++done) {
-            text += writer_.FormatParent(parents.Get(next_));
-        }
-        if (next_ >= parents.Count()) {
-            stage_ = Stage::Whole;
-        }
-    }
-    pieces_.push_back(std::move(text));
-    return stage_ == Stage::Whole;
-}
-
-std::string EventFileTextPieces::JoinPieces(const std::vector<std::string>& pieces) {
-    size_t length = 0;
-    for (const std::string& piece : pieces) {
-        length += piece.size();
-    }
-    std::string text;
-    text.reserve(length);
-    for (const std::string& piece : pieces) {
-        text += piece;
     }
     return text;
 }
@@ -427,58 +378,46 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
 }
 
 void EventFileWriter::IndexBookings() const {
-    if (!bookingsIndexed_) {
-        StartIndex();
-        IndexRows(std::numeric_limits<unsigned>::max());
-    }
-}
-
-void EventFileWriter::StartIndex() const {
     booked_.clear();
-    bookingsIndexed_ = false;
-    indexDay_ = 0;
-    indexRow_ = 0;
-    // At most one request a cell: no rehashing part-way.
+    // At most one request a cell.
     size_t cells = 0;
     for (unsigned d = 0; d < schedule_.GetDayCount(); ++d) {
         if (const Schedule* day = schedule_.GetDay(d)) {
-            cells += static_cast<size_t>(day->GetGrid().GetRowCount()) * day->GetGrid().GetSlotCount();
+            cells +=
+                static_cast<size_t>(day->GetGrid().GetRowCount()) * day->GetGrid().GetSlotCount();
         }
     }
     booked_.reserve(cells);
-}
-
-bool EventFileWriter::IndexRows(unsigned rows) const {
-    for (unsigned done = 0; indexDay_ < schedule_.GetDayCount() && done < rows; ++done) {
-        const Schedule* day = schedule_.GetDay(indexDay_);
-        if (day == nullptr || indexRow_ >= day->GetGrid().GetRowCount()) {
-            ++indexDay_;
-            indexRow_ = 0;
+    for (unsigned d = 0; d < schedule_.GetDayCount(); ++d) {
+        const Schedule* day = schedule_.GetDay(d);
+        if (day == nullptr) {
             continue;
         }
         const AppointmentGrid& grid = day->GetGrid();
-        const unsigned row = indexRow_++;
-        for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
-            const Appointment* booking =
-                grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
-            if (booking == nullptr || booking->GetRequest() == nullptr) {
-                continue;
+        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                const Appointment* booking =
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                if (booking == nullptr || booking->GetRequest() == nullptr) {
+                    continue;
+                }
+                const int first =
+                    booking->GetFirstSlot() >= 0 ? booking->GetFirstSlot() : static_cast<int>(slot);
+                // The first day in day order wins, as the first cell within a day does.
+                booked_.try_emplace(booking->GetRequest(), BookedAt{d, day->SlotToTime(first)});
             }
-            const int first =
-                booking->GetFirstSlot() >= 0 ? booking->GetFirstSlot() : static_cast<int>(slot);
-            // The first day in day order wins, as the first cell within a day does.
-            booked_.try_emplace(booking->GetRequest(), BookedAt{indexDay_, day->SlotToTime(first)});
         }
     }
-    bookingsIndexed_ = indexDay_ >= schedule_.GetDayCount();
-    return bookingsIndexed_;
+    bookingsIndexed_ = true;
 }
 
 std::string EventFileWriter::FormatRequest(const AppointmentRequest* request) const {
     if (request == nullptr) {
         return std::string();
     }
-    IndexBookings();
+    if (!bookingsIndexed_) {
+        IndexBookings();
+    }
     std::string text;
     AppendEscaped(
         text, "seeing",

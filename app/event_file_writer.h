@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "foundation/time_of_day.h"
 
@@ -38,8 +37,6 @@ public:
     std::string FormatPresentationsOf(const Attendee* attendee) const;
 
 private:
-    friend class EventFileTextPieces;
-
     struct BookedAt {
         unsigned day;
         TimeOfDay time;
@@ -51,44 +48,10 @@ private:
     std::string FormatHead() const;
     std::string FormatEventSection() const;
     std::string FormatAttendanceDays(const Attendee* attendee, const Teacher* teacher) const;
-    // Where each request is first booked, day by day, from one pass over every grid; in pieces,
-    // StartIndex and then IndexRows until it answers true.
+    // Where each request is first booked, day by day, from one pass over every grid.
     void IndexBookings() const;
-    void StartIndex() const;
-    bool IndexRows(unsigned rows) const;
 
     MultiDaySchedule& schedule_;
     mutable std::unordered_map<const AppointmentRequest*, BookedAt> booked_;
     mutable bool bookingsIndexed_ = false;
-    // Where the index goes on: the day and the grid row.
-    mutable unsigned indexDay_ = 0;
-    mutable unsigned indexRow_ = 0;
-};
-
-// The text of FormatEventFile made in pieces, each a bounded share of the timetable's rows or of
-// the people, so that a large event can be formatted between a window's other work. The pieces
-// give that same text provided the event does not change between them; whoever may change it
-// starts again.
-class EventFileTextPieces {
-public:
-    explicit EventFileTextPieces(MultiDaySchedule& schedule) : writer_(schedule) {}
-
-    // Adds the next piece: at most `share` grid rows of the bookings' index, or teachers and
-    // parents. True once the text is whole. Reports nothing: without an event or without days
-    // the text is whole at once, and empty.
-    bool FormatSome(unsigned share);
-    bool IsWhole() const { return stage_ == Stage::Whole; }
-    // The text so far, in the pieces it was made in (joining them is left to whoever needs the
-    // whole, which need not be the thread that formats).
-    std::vector<std::string> TakePieces() { return std::move(pieces_); }
-    std::string TakeText() { return JoinPieces(TakePieces()); }
-    static std::string JoinPieces(const std::vector<std::string>& pieces);
-
-private:
-    enum class Stage { Start, Index, Teachers, Parents, Whole };
-
-    EventFileWriter writer_;
-    Stage stage_ = Stage::Start;
-    unsigned next_ = 0;
-    std::vector<std::string> pieces_;
 };

@@ -30,56 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 using Outcome = AutosaveSession::Outcome;
 
-std::string WholeText(MultiDaySchedule& schedule) {
-    FixedTimeEncoding fixed;
-    return EventFileWriter(schedule).FormatEventFile();
-}
-
-std::string PiecewiseText(MultiDaySchedule& schedule, unsigned people) {
-    FixedTimeEncoding fixed;
-    EventFileTextPieces pieces(schedule);
-    while (!pieces.FormatSome(people)) {
-    }
-    return pieces.TakeText();
-}
-
-struct School {
-    const char* name;
-    std::function<std::unique_ptr<MultiDaySchedule>()> make;
-};
-
-std::vector<School> Schools() {
-    return {
-        {"an event without people",
-         [] { return std::make_unique<MultiDaySchedule>(std::make_shared<Event>()); }},
-        {"the small school, booked", [] { return MakeBookedTimetable(SchoolSize::Small(), 3); }},
-        {"two days of the small school",
-         [] { return MakeBookedTimetable(TwoDaySmallSchool(), 5); }},
-        {"the medium school, booked", [] { return MakeBookedTimetable(SchoolSize::Medium(), 7); }},
-    };
-}
-
-TEST(EventFileTextPieces, GiveTheWholeWritersTextWhateverThePieceSize) {
-    for (const School& school : Schools()) {
-        SCOPED_TRACE(school.name);
-        auto schedule = school.make();
-        const std::string whole = WholeText(*schedule);
-        ASSERT_FALSE(whole.empty());
-        for (unsigned people : {1u, 7u, 16u, 1000000u}) {
-            SCOPED_TRACE(people);
-            EXPECT_EQ(PiecewiseText(*schedule, people), whole);
-        }
-    }
-}
-
-TEST(EventFileTextPieces, AreWholeAndEmptyAtOnceWithoutDays) {
-    auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
-    ASSERT_TRUE(schedule->DeleteLastDay());
-    EventFileTextPieces pieces(*schedule);
-    EXPECT_TRUE(pieces.FormatSome(1));
-    EXPECT_EQ(pieces.TakeText(), "");
-}
-
 // A child that is still making its copy when the window goes on.
 pid_t SlowFork() {
     const pid_t child = ::fork();

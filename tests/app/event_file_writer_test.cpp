@@ -253,8 +253,14 @@ TEST_F(EventWriting, BookedRequestIsWrittenWithItsDayAndEncodedTime) {
 }
 
 TEST_F(EventWriting, NoDaysAndNoEventWriteNothing) {
+    UCStringError sink;
     MultiDaySchedule empty(nullptr);
     EXPECT_EQ(EventFileWriter(empty).FormatEventFile(), "");
+    EXPECT_EQ(sink.GetText(), "");
+
+    ASSERT_TRUE(schedule_.DeleteLastDay());
+    EXPECT_EQ(Text(), "");
+    EXPECT_EQ(sink.GetText(), "Error: Cannot save: event contains no days\n");
 }
 
 class EventSaving : public EventWriting {

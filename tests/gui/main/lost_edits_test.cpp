@@ -10,6 +10,7 @@
 
 #include "editor_script.h"
 #include "frame_fixture.h"
+#include "gui/dialogs/modal_dialog_tracker.h"
 #include "gui/dialogs/time_entry.h"
 #include "gui/main/event_tree_ctrl.h"
 #include "gui/main/frame_commands.h"
@@ -91,6 +92,9 @@ protected:
     }
 
     EventTreeCtrl* tree_ = nullptr;
+    // Registered before the script, which then answers first: a dialog the script answers is
+    // never counted as open for the tests after this one.
+    ModalDialogTracker& tracker_ = ModalDialogTracker::Instance();
     EditorScript script_;
 };
 
