@@ -149,8 +149,10 @@ int GetInfoWithoutFunctions(lua_State* L) {
 // A script may give its globals a metatable (a "strict" one that raises on unknown names, say).
 // Its metamethods then run when the host reads or writes a global, and an error outside a
 // protected call would end the program, so the host does both through these.
+// The name comes as a bare pointer: pushing a string could run the collector, and a script's
+// finaliser, before the call is protected.
 int GetGlobalOf(lua_State* L) {
-    lua_getglobal(L, lua_tostring(L, 1));
+    lua_getglobal(L, static_cast<const char*>(lua_touserdata(L, 1)));
     return 1;
 }
 
@@ -345,7 +347,7 @@ int QMLuaScript::RegisterGlobals(lua_State* L) {
 
 bool QMLuaScript::GetGlobal(const char* name) {
     lua_pushcfunction(state_, &GetGlobalOf);
-    lua_pushstring(state_, name);
+    lua_pushlightuserdata(state_, const_cast<char*>(name));
     return ProtectedCall(1, 1);
 }
 
