@@ -146,6 +146,16 @@ int GetInfoWithoutFunctions(lua_State* L) {
     return lua_gettop(L);
 }
 
+// A script may give its globals a metatable (a "strict" one that raises on unknown names, say).
+// Its metamethods then run when the host reads or writes a global, and an error outside a
+// protected call would end the program, so the host does both through these.
+// The name comes as a bare pointer: pushing a string could run the collector, and a script's
+// finaliser, before the call is protected.
+int GetGlobalOf(lua_State* L) {
+    lua_getglobal(L, static_cast<const char*>(lua_touserdata(L, 1)));
+    return 1;
+}
+
 const char* EmailFunctionName(const char* role, EmailTextKind kind, std::string& name) {
     static constexpr std::array<const char*, 3> kSuffixes = {"_email_inv", "_email_rem", "_email"};
     if (kind < EmailInvitation || kind > EmailResults) {
@@ -314,21 +324,31 @@ bool QMLuaScript::LoadScript(const char* path) {
     if (!ProtectedCall(0, 0)) {
         return ReportError("Runtime error in script initialisation");
     }
-    lua_pushlightuserdata(state_, this);
-    lua_setglobal(state_, "this");
-    RegisterFunctions();
+    lua_pushcfunction(state_, &QMLuaScript::RegisterGlobals);
+    if (!ProtectedCall(0, 0)) {
+        return ReportError("Runtime error in script initialisation");
+    }
     return true;
 }
 
-void QMLuaScript::RegisterFunctions() {
+int QMLuaScript::RegisterGlobals(lua_State* L) {
+    lua_pushlightuserdata(L, FromLuaState(L));
+    lua_setglobal(L, "this");
     for (ScriptFunctionTable table :
          {EventScriptFunctions(), OutputScriptFunctions(), FileScriptFunctions(),
           XMLScriptFunctions(), ImportScriptFunctions(), EmailScriptFunctions()}) {
         for (const ScriptFunction& function : table) {
-            lua_pushcclosure(state_, function.function, 0);
-            lua_setglobal(state_, function.name);
+            lua_pushcclosure(L, function.function, 0);
+            lua_setglobal(L, function.name);
         }
     }
+    return 0;
+}
+
+bool QMLuaScript::GetGlobal(const char* name) {
+    lua_pushcfunction(state_, &GetGlobalOf);
+    lua_pushlightuserdata(state_, const_cast<char*>(name));
+    return ProtectedCall(1, 1);
 }
 
 bool QMLuaScript::ReportError(const char* context) {
@@ -385,8 +405,9 @@ bool QMLuaScript::RunMain() {
     }
     const int top = lua_gettop(state_);
     bool result = false;
-    lua_getglobal(state_, "main");
-    if (lua_type(state_, -1) == LUA_TNIL) {
+    if (!GetGlobal("main")) {
+        result = ReportError("Error in Lua script");
+    } else if (lua_type(state_, -1) == LUA_TNIL) {
         ReportMessage(SeverityError, "No main function in script");
     } else if (ProtectedCall(0, 1)) {
         result = lua_tointegerx(state_, -1, nullptr) != 0;
@@ -403,8 +424,9 @@ bool QMLuaScript::CallPersonFunction(Person* person, const char* function, Sched
     }
     const int top = lua_gettop(state_);
     bool result = false;
-    lua_getglobal(state_, function);
-    if (lua_type(state_, -1) == LUA_TNIL) {
+    if (!GetGlobal(function)) {
+        result = ReportError("Error in Lua script");
+    } else if (lua_type(state_, -1) == LUA_TNIL) {
         ReportMessage(SeverityError, std::string("No ") + function + " function in script");
     } else {
         lua_pushlightuserdata(state_, person);
@@ -447,33 +469,30 @@ bool QMLuaScript::RunPupilEmail(EmailTextKind kind, Pupil* pupil, Schedule* day)
     return CallPersonFunction(pupil, EmailFunctionName("pupil", kind, name), day);
 }
 
-namespace {
-
-bool HasGlobal(lua_State* L, const char* name) {
-    if (L == nullptr || name == nullptr) {
+bool QMLuaScript::HasGlobal(const char* name) {
+    if (!loaded || name == nullptr) {
         return false;
     }
-    lua_getglobal(L, name);
-    bool present = lua_type(L, -1) != LUA_TNIL;
-    lua_pop(L, 1);
+    const int top = lua_gettop(state_);
+    // Globals that raise on an unknown name say there is none.
+    const bool present = GetGlobal(name) && lua_type(state_, -1) != LUA_TNIL;
+    lua_settop(state_, top);
     return present;
 }
 
-}  // namespace
-
 bool QMLuaScript::HasTeacherEmail(EmailTextKind kind) {
     std::string name;
-    return loaded && HasGlobal(state_, EmailFunctionName("teacher", kind, name));
+    return HasGlobal(EmailFunctionName("teacher", kind, name));
 }
 
 bool QMLuaScript::HasParentEmail(EmailTextKind kind) {
     std::string name;
-    return loaded && HasGlobal(state_, EmailFunctionName("parent", kind, name));
+    return HasGlobal(EmailFunctionName("parent", kind, name));
 }
 
 bool QMLuaScript::HasPupilEmail(EmailTextKind kind) {
     std::string name;
-    return loaded && HasGlobal(state_, EmailFunctionName("pupil", kind, name));
+    return HasGlobal(EmailFunctionName("pupil", kind, name));
 }
 
 void QMLuaScript::SetTableString(const char* key, const char* value) {

@@ -82,7 +82,11 @@ private:
     // A finalised table's __gc, run in a coroutine with the host's hook.
     static int RunFinaliser(lua_State* L);
     bool LoadScript(const char* path);
-    void RegisterFunctions();
+    // "this" and the qm_ functions, run as a protected call.
+    static int RegisterGlobals(lua_State* L);
+    // Pushes the global, or the error its lookup raised (false).
+    bool GetGlobal(const char* name);
+    bool HasGlobal(const char* name);
     bool CallPersonFunction(Person* person, const char* function, Schedule* day);
     // lua_pcall within Stop's reach; the stack is left as it was below the function.
     bool ProtectedCall(int arguments, int results);

@@ -137,6 +137,24 @@ TEST_F(LuaHost, MissingEntryFunctionsAreReportedAsFailures) {
     EXPECT_EQ(ErrorText(), "No main function in script\n");
 }
 
+// Globals whose metatable raises used to end the whole program when the host looked up or set
+// one.
+TEST_F(LuaHost, GlobalsThatRaiseAreTheScriptsErrorsNotTheProgramsEnd) {
+    auto strict = Load("strict_globals.lua");
+    EXPECT_TRUE(strict->RunMain());
+    EXPECT_EQ(strict->output, "main\n");
+    EXPECT_TRUE(strict->HasParentEmail(EmailResults));
+    EXPECT_FALSE(strict->HasParentEmail(EmailInvitation));
+    EXPECT_TRUE(sink.messages.empty()) << ErrorText();
+    EXPECT_FALSE(strict->DrawTeacherPage(alice, Day(0)));
+    EXPECT_EQ(ErrorText(), "Error in Lua script: undefined global draw_teacher_page\n");
+
+    sink.messages.clear();
+    QMLuaScript readOnly(Fixture("read_only_globals.lua").c_str(), &controller);
+    EXPECT_FALSE(readOnly.loaded);
+    EXPECT_EQ(ErrorText(), "Runtime error in script initialisation: read-only globals: this\n");
+}
+
 TEST_F(LuaHost, PageScriptsDrawOnTheSheetOfTheirDayAndLetGoOfIt) {
     auto script = Load("pages.lua");
     RecordingRenderer renderer;
