@@ -249,6 +249,10 @@ bool BookRequestAt(MultiDaySchedule& days, const Pupil& pupil, unsigned index,
     const int row = TeacherRowOf(days, *request);
     GapModeScope noGaps(pupil.GetParent());
     if (row < 0 || !days.BookAtTime(std::make_shared<Appointment>(request), row, when)) {
+        // A locked timetable has already said why; a second message would only repeat it.
+        if (days.GetEvent()->IsLocked()) {
+            return false;
+        }
         ReportMessage(SeverityError, "The appointment could not be booked at " +
                                          when.GetTime().Format(Time12h) + " on " +
                                          when.GetDate().FormatLong());

@@ -128,11 +128,12 @@ TEST_F(PeopleEdits, ChangingTheLengthUnbooksButThePriorityAloneDoesNot) {
 // deleted or wrongly sized request.
 TEST_F(PeopleEdits, ALockedBookingKeepsItsRequestWhole) {
     ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, -1));
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "Art", 1, -1));
     ASSERT_TRUE(Book(amy_, 0, 18, 0));
     Lock();
     EXPECT_FALSE(RemovePupilRequest(*days_, *amy_, 0));
     EXPECT_FALSE(ChangeRequest(*days_, *amy_, 0, 1, 3));
-    ASSERT_EQ(amy_->GetRequestCount(), 1u);
+    ASSERT_EQ(amy_->GetRequestCount(), 2u);
     EXPECT_EQ(amy_->GetRequest(0)->GetOwnLength(), -1);
     EXPECT_TRUE(days_->FindAppointment(amy_, 0));
     // Booked still, so booking it by hand would put it in twice.
@@ -141,6 +142,11 @@ TEST_F(PeopleEdits, ALockedBookingKeepsItsRequestWhole) {
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{
                                  "This appointment is still booked and cannot be booked again"});
     EXPECT_EQ(days_->GetDay(0)->GetGrid().PeekBooking(6, 0), nullptr);
+    // An unbooked one is refused by the lock alone, with its one message.
+    sink_.entries.clear();
+    EXPECT_FALSE(BookRequestAt(*days_, *amy_, 1, DateTime(Date(7, 3, 2024), TimeOfDay(19, 0, 0))));
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{
+                                 "Cannot book an appointment because the schedule is locked"});
 }
 
 TEST_F(PeopleEdits, RemovingABookedRequestUnbooksItFirst) {
