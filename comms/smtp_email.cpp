@@ -178,18 +178,29 @@ std::string UCSMTPEmail::FormatAddressList() const {
 }
 
 std::string UCSMTPEmail::ComposeContent(std::time_t now) const {
+    return Compose(now, true);
+}
+
+std::string UCSMTPEmail::Compose(std::time_t now, bool encoded) const {
     std::string message = FormatHeaderLine("Date:", FormatMailDate(now));
     message += FormatHeaderLine("From:", from.FormatMailbox());
     message += FormatHeaderLine("To:", HeaderList(to_));
-    message += FormatHeaderLine("Subject:", EncodeHeaderText(subject));
+    message += FormatHeaderLine("Subject:",
+                                encoded ? EncodeHeaderText(subject) : FileTextToUTF8(subject));
     message += FormatHeaderLine("MIME-Version:", "1.0");
+    // Soft breaks and escapes would cut the preview's words apart.
+    const char* const transfer = encoded ? "Content-Transfer-Encoding: quoted-printable\r\n"
+                                         : "Content-Transfer-Encoding: 8bit\r\n";
+    auto body = [encoded](const std::string& part) {
+        return encoded ? EncodeBodyText(part) : ConvertToCRLF(FileTextToUTF8(part).c_str());
+    };
 
     const bool multipart = !attachments_.empty() || !htmlText.empty();
     if (!multipart) {
         message += "Content-Type: text/plain; charset=UTF-8\r\n";
-        message += "Content-Transfer-Encoding: quoted-printable\r\n";
+        message += transfer;
         message += "\r\n";
-        message += EncodeBodyText(text);
+        message += body(text);
         return message;
     }
 
@@ -203,18 +214,18 @@ std::string UCSMTPEmail::ComposeContent(std::time_t now) const {
     message += "This is a multi-part message in MIME format.\r\n";
     message += delimiter;
     message += "Content-Type: text/plain; charset=UTF-8; format=flowed\r\n";
-    message += "Content-Transfer-Encoding: quoted-printable\r\n";
+    message += transfer;
     message += "\r\n";
-    message += EncodeBodyText(text);
+    message += body(text);
     // The line break before a delimiter belongs to it: without one of its own the text would
     // lose its last line break.
     message += "\r\n";
     if (!htmlText.empty()) {
         message += delimiter;
         message += "Content-Type: text/html; charset=UTF-8\r\n";
-        message += "Content-Transfer-Encoding: quoted-printable\r\n";
+        message += transfer;
         message += "\r\n";
-        message += EncodeBodyText(htmlText);
+        message += body(htmlText);
         message += "\r\n";
     }
     for (const auto& attachment : attachments_) {
@@ -238,6 +249,10 @@ std::string UCSMTPEmail::ComposeContent(std::time_t now) const {
 
 std::string UCSMTPEmail::ComposeMessage(std::time_t now) const {
     return ComposeContent(now) + "\r\n.\r\n";
+}
+
+std::string UCSMTPEmail::ComposePreview(std::time_t now) const {
+    return Compose(now, false) + "\r\n.\r\n";
 }
 
 std::string FormatHeaderLine(const char* name, const std::string& value) {

@@ -71,8 +71,11 @@ public:
 
     // The text the SMTP server receives, ended by libcurl's own end-of-data marker when sent.
     std::string ComposeContent(std::time_t now) const;
-    // The content followed by the end-of-data line, as the contents preview shows it.
+    // The content followed by the end-of-data line, as the SMTP debug log shows it.
     std::string ComposeMessage(std::time_t now) const;
+    // The message as the contents preview shows it: texts and subject as people read them,
+    // not encoded for the journey.
+    std::string ComposePreview(std::time_t now) const;
     // The To entries' display texts joined by ", ".
     std::string FormatAddressList() const;
 
@@ -86,6 +89,8 @@ public:
     std::string htmlText;
 
 private:
+    std::string Compose(std::time_t now, bool encoded) const;
+
     AddrList to_;
     AddrList bcc_;
     AttachmentList attachments_;

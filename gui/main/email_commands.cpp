@@ -139,7 +139,7 @@ void PreviewPersonEmail(const CommandContext& context, EmailTextKind kind) {
     for (const EmailRecipient& recipient : job.GetRecipients()) {
         UCSMTPEmail email;
         if (job.BuildMessage(email, recipient.person, recipient.day, 1)) {
-            preview += email.ComposeMessage(std::time(nullptr));
+            preview += email.ComposePreview(std::time(nullptr));
         }
     }
     ReportDlg dialog(context.parent, "Email Contents", preview);

@@ -230,6 +230,32 @@ TEST(MimeMessage, QuotedPrintableKeepsLinesShortAndEveryByteRecoverable) {
     EXPECT_EQ(EncodeBodyText("M\xFCller \x80"), "M=C3=BCller =E2=82=AC");
 }
 
+// The preview is read by people: what is sent encoded shows there as it was written.
+TEST(MimeMessage, PreviewShowsTextsAndSubjectAsWritten) {
+    const std::string line = "You are invited to attend Hill School on 12 Mar 2026 for the "
+                             "following event: Spring evening with Zo\xEB";
+    for (bool withCalendar : {false, true}) {
+        SCOPED_TRACE(withCalendar);
+        UCSMTPEmail email = TwoRecipientMessage(line + "\nnot booked: \n");
+        email.subject = "Soir\xE9" "e des parents";
+        if (withCalendar) {
+            email.AddAttachment(std::make_shared<UCSMTPEmailAttachmentText>(
+                "event.ics", "text/calendar", "BEGIN:VCALENDAR\r\n"));
+        }
+        const std::string preview = email.ComposePreview(kNow);
+        EXPECT_NE(preview.find("\r\nSubject: Soir\xC3\xA9" "e des parents\r\n"),
+                  std::string::npos)
+            << preview;
+        EXPECT_NE(preview.find("\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" +
+                               line.substr(0, line.size() - 1) + "\xC3\xAB\r\nnot booked: \r\n"),
+                  std::string::npos)
+            << preview;
+        EXPECT_EQ(preview.find("quoted-printable"), std::string::npos);
+        // What travels stays encoded.
+        EXPECT_NE(email.ComposeContent(kNow).find("not booked:=20\r\n"), std::string::npos);
+    }
+}
+
 TEST(MimeMessage, LongHeadersFoldAtBlanksAndUnfoldToTheSameText) {
     UCSMTPEmail email = TwoRecipientMessage("Body\n");
     std::string subject;

@@ -183,6 +183,7 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     host_->RunCommand(CommandId::PreviewResultsEmail);
     EXPECT_TRUE(Contains(shown, "MIME-Version: 1.0")) << shown;
     EXPECT_TRUE(Contains(shown, "To: ")) << shown;
+    EXPECT_TRUE(Contains(shown, "Content-Transfer-Encoding: 8bit")) << shown;
     EXPECT_FALSE(due->GetEmailSent(EmailResults));
 
     due->SetEmail("");
