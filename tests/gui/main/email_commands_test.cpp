@@ -378,24 +378,25 @@ TEST_F(UpdateCommand, AFileThatAlreadyMatchesIsNotDownloadedAgain) {
     EXPECT_TRUE(InstallerRan());
 }
 
-TEST_F(UpdateCommand, UnsavedWorkKeptByCancellingTheCloseStartsNothing) {
-    ChangeEvent();
-    const std::string target = folder_.File("setup.run");
-    prompts_.Answer(wxID_YES).Choose(FromUtf8(target)).Answer(wxID_CANCEL);
-    frame_->RunCommand(CommandId::CheckForUpdates);
-    EXPECT_EQ(ReadWholeFile(target), installer_);
-    EXPECT_FALSE(Closed());
-    EXPECT_FALSE(InstallerRan(500));
-    EXPECT_TRUE(EventChanged());
-}
-
-TEST_F(UpdateCommand, DiscardingUnsavedWorkClosesWithoutAskingAgain) {
-    ChangeEvent();
-    prompts_.Answer(wxID_YES).Choose(FromUtf8(folder_.File("setup.run"))).Answer(wxID_NO);
-    frame_->RunCommand(CommandId::CheckForUpdates);
-    EXPECT_EQ(prompts_.shown.size(), 2u);
-    EXPECT_TRUE(Closed());
-    EXPECT_TRUE(InstallerRan());
+// The save question comes before the installer: Cancel keeps the work and starts nothing; No
+// gives it up, and the window then closes without asking again.
+TEST_F(UpdateCommand, TheSaveQuestionComesFirstAndIsAskedOnce) {
+    for (const int answer : {wxID_CANCEL, wxID_NO}) {
+        SCOPED_TRACE(answer);
+        ChangeEvent();
+        const std::string target = folder_.File("setup.run");
+        prompts_.shown.clear();
+        prompts_.Answer(wxID_YES).Choose(FromUtf8(target)).Answer(answer);
+        frame_->RunCommand(CommandId::CheckForUpdates);
+        EXPECT_EQ(ReadWholeFile(target), installer_);
+        EXPECT_EQ(prompts_.shown.size(), 2u);
+        const bool goes = answer == wxID_NO;
+        EXPECT_EQ(Closed(), goes);
+        EXPECT_EQ(InstallerRan(goes ? 5000 : 500), goes);
+        if (!goes) {
+            EXPECT_TRUE(EventChanged());
+        }
+    }
 }
 
 TEST_F(UpdateCommand, AnInstallerThatWillNotStartIsShownAndTheProgramGoesOn) {

@@ -25,6 +25,18 @@ protected:
         settings.SetParentOverviews(parentOverviews);
         return settings;
     }
+    // The last page once the printout is laid out on a page of this size.
+    static int LaidOutPages(QMPrintout& printout, int width = kPageWidth,
+                            int height = kPageHeight) {
+        {
+            Page page(printout, width, height);
+            printout.OnPreparePrinting();
+            printout.SetDC(nullptr);
+        }
+        int minPage = 0, maxPage = 0, from = 0, to = 0;
+        printout.GetPageInfo(&minPage, &maxPage, &from, &to);
+        return maxPage;
+    }
     // Narrows the settings to the first parent with exactly one sheet, keeping the sections.
     void SelectParentWithOneSheet(PrintSettings& settings) {
         const ParentList& parents = controller_.GetEvent()->GetParents();
@@ -78,13 +90,7 @@ TEST_F(Printout, ALongSheetGoesOnOverFurtherPagesWithoutLosingLines) {
     const int sheets = static_cast<int>(printout.GetSelection().teacherSheets.size());
     // A page a quarter of the usual height: every teacher's day runs over.
     const int height = kPageHeight / 4;
-    {
-        Page page(printout, kPageWidth, height);
-        printout.OnPreparePrinting();
-        printout.SetDC(nullptr);
-    }
-    int minPage = 0, maxPage = 0, from = 0, to = 0;
-    printout.GetPageInfo(&minPage, &maxPage, &from, &to);
+    const int maxPage = LaidOutPages(printout, kPageWidth, height);
     EXPECT_GT(maxPage, sheets);
     const PageRect area = HandoutArea(kPageWidth, height);
     int inkTotal = 0;
@@ -162,14 +168,7 @@ TEST_F(Printout, ALongHandoutsTextStaysClearOfItsQRCodeAndScanLine) {
     settings.SetTeacherNotes(notes);
     std::vector<DrawnText> drawn;
     RecordingPrintout printout(&controller_, settings, &drawn);
-    {
-        Page page(printout);
-        printout.OnPreparePrinting();
-        printout.SetDC(nullptr);
-    }
-    int minPage = 0, maxPage = 0, from = 0, to = 0;
-    printout.GetPageInfo(&minPage, &maxPage, &from, &to);
-    ASSERT_GE(maxPage, 2);
+    ASSERT_GE(LaidOutPages(printout), 2);
     const PageRect area = HandoutArea(kPageWidth, kPageHeight);
     const std::string scan = "Scan this code with your phone to add this event to your calendar:";
     drawn.clear();
