@@ -3,8 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 #include "app/event_file_writer.h"
 #include "foundation/atomic_file.h"
@@ -68,18 +74,78 @@ pid_t WaitFor(pid_t child, int* status, int options) {
     return done;
 }
 
+// Collects child once it has ended, but never after until: 0 when it has not ended by then.
+pid_t WaitUntil(pid_t child, int* status, std::chrono::steady_clock::time_point until) {
+    auto pause = std::chrono::microseconds(100);
+    for (;;) {
+        const pid_t done = WaitFor(child, status, WNOHANG);
+        const auto now = std::chrono::steady_clock::now();
+        if (done != 0 || now >= until) {
+            return done;
+        }
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(pause, until - now));
+        pause = std::min(pause * 2, std::chrono::microseconds(5000));
+    }
+}
+
+// A killed child normally ends at once; one held in the kernel (a stalled disk) is left for
+// later rather than waited for.
+constexpr std::chrono::milliseconds kKilledChildBound{500};
+
+// Copies land in the order of their moments, from the window's thread and the script
+// watchdog's alike.
+std::mutex landingMutex;
+std::atomic<AutosaveSession::Moment> lastMoment{0};
+AutosaveSession::Moment landedMoment = 0;
+
+// Puts a copy of moment in place with put, unless a later copy or a removal came first.
+AutosaveSession::Result Land(AutosaveSession::Moment moment, const std::function<bool()>& put) {
+    using Outcome = AutosaveSession::Outcome;
+    const std::lock_guard<std::mutex> lock(landingMutex);
+    if (moment < landedMoment) {
+        return {Outcome::Overtaken, 0};
+    }
+    if (!put()) {
+        return {Outcome::Failed, errno};
+    }
+    landedMoment = moment;
+    return {Outcome::Written, 0};
+}
+
+// Removes path as a later moment than every copy begun so far.
+bool RemoveLanded(const std::string& path, const std::function<bool()>& stillOurs) {
+    const std::lock_guard<std::mutex> lock(landingMutex);
+    landedMoment = AutosaveSession::TakeMoment();
+    if (!stillOurs()) {
+        return true;
+    }
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 }  // namespace
 
-std::atomic<pid_t> AutosaveSession::childUnderWay_{-1};
-
-AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject, Spawn spawn)
-    : subject_(std::move(subject)), spawn_(std::move(spawn)) {}
+AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject, Spawn spawn,
+                                 std::chrono::milliseconds bound)
+    : subject_(std::move(subject)), spawn_(std::move(spawn)), bound_(bound) {}
 
 AutosaveSession::~AutosaveSession() {
-    Cancel();
+    reporting_ = true;
+    (void)Wait();
+    CollectAbandoned();
+}
+
+void AutosaveSession::SetSpawn(Spawn spawn, std::chrono::milliseconds bound) {
+    spawn_ = std::move(spawn);
+    bound_ = bound;
+}
+
+AutosaveSession::Moment AutosaveSession::TakeMoment() {
+    return ++lastMoment;
 }
 
 bool AutosaveSession::Tick() {
+    CollectAbandoned();
     // Ticks go on inside the failure message's own loop.
     if (reporting_ || IsUnderWay()) {
         return false;
@@ -90,35 +156,42 @@ bool AutosaveSession::Tick() {
     }
     reasons_.clear();
     path_ = subject.path;
+    moment_ = TakeMoment();
     const pid_t child = spawn_ ? spawn_() : ::fork();
     if (child == 0) {
         CopyInChildAndLeave(subject);
     }
     if (child < 0) {
         // No tick is lost for want of a process.
-        madeHere_ = MakeCopy(subject);
+        madeHere_ = MakeCopy(subject, moment_, false);
         return true;
     }
     child_ = child;
-    childUnderWay_.store(child);
+    deadline_ = Clock::now() + bound_;
     return true;
 }
 
-void AutosaveSession::CopyInChildAndLeave(const AutosaveSubject& subject) {
-    // The window's sink opens message boxes; this process has no window.
-    UCStringError silent;
-    // The event file's lock and the display's connection stay the window's alone.
-    if (::close_range(3, ~0U, 0) != 0) {
-        for (int descriptor = 3; descriptor < 1024; ++descriptor) {
-            ::close(descriptor);
+void AutosaveSession::CopyInChildAndLeave(const AutosaveSubject& subject) noexcept {
+    int code = kExitErrnoBase;
+    try {
+        // The window's sink opens message boxes; this process has no window.
+        UCStringError silent;
+        // The event file's lock and the display's connection stay the window's alone.
+        if (::close_range(3, ~0U, 0) != 0) {
+            for (int descriptor = 3; descriptor < 1024; ++descriptor) {
+                ::close(descriptor);
+            }
         }
+        code = ExitCodeOf(MakeCopy(subject, 0, true));
+    } catch (...) {
+        // Nothing may unwind into the window's stack and loop that this process copied.
     }
-    const int code = ExitCodeOf(MakeCopy(subject));
     // Neither the parent's atexit work nor its buffered output belongs to this process.
     ::_exit(code);
 }
 
-AutosaveSession::Result AutosaveSession::MakeCopy(const AutosaveSubject& subject) {
+AutosaveSession::Result AutosaveSession::MakeCopy(const AutosaveSubject& subject, Moment moment,
+                                                  bool staged) {
     // What is wrong is told by the window, from FailureReasons.
     UCStringError quiet;
     std::string text;
@@ -130,10 +203,27 @@ AutosaveSession::Result AutosaveSession::MakeCopy(const AutosaveSubject& subject
     if (text.empty()) {
         return {Outcome::Failed, kNoDays};
     }
-    return WriteIfChanged(std::move(text), subject.savedDigest, subject.path);
+    if (!staged) {
+        return WriteIfChanged(std::move(text), subject.savedDigest, subject.path, moment);
+    }
+    const std::string digest = MD5().HexDigest(text);
+    if (!subject.savedDigest.empty() && digest == subject.savedDigest) {
+        return {Outcome::Unchanged, 0};
+    }
+    if (subject.path.empty()) {
+        return {Outcome::Failed, 0};
+    }
+    // Only the window puts the copy in place, so a child it gave up on never lands.
+    text += "#" + digest + "\n";
+    ReplacementFile replacement(WriteTargetOf(subject.path), text.data(), text.size());
+    if (!replacement.Ok() || !replacement.Stage()) {
+        return {Outcome::Failed, errno};
+    }
+    return {Outcome::Written, 0};
 }
 
 AutosaveSession::Outcome AutosaveSession::Look() {
+    CollectAbandoned();
     if (madeHere_) {
         const Result result = *madeHere_;
         madeHere_.reset();
@@ -144,10 +234,10 @@ AutosaveSession::Outcome AutosaveSession::Look() {
     }
     int status = 0;
     const pid_t done = WaitFor(child_, &status, WNOHANG);
-    if (done == 0) {
-        return Outcome::Pending;
+    if (done != 0) {
+        return Collect(done < 0 ? -1 : status);
     }
-    return Collect(done < 0 ? -1 : status);
+    return Clock::now() < deadline_ ? Outcome::Pending : GiveUp();
 }
 
 AutosaveSession::Outcome AutosaveSession::Wait() {
@@ -155,12 +245,17 @@ AutosaveSession::Outcome AutosaveSession::Wait() {
         return Look();
     }
     int status = 0;
-    const pid_t done = WaitFor(child_, &status, 0);
-    return Collect(done < 0 ? -1 : status);
+    const pid_t done = WaitUntil(child_, &status, deadline_);
+    if (done != 0) {
+        return Collect(done < 0 ? -1 : status);
+    }
+    return GiveUp();
 }
 
 void AutosaveSession::Cancel() {
-    (void)Wait();
+    if (Wait() == Outcome::Failed) {
+        ReportFailure();
+    }
 }
 
 AutosaveSession::Outcome AutosaveSession::CopyNow() {
@@ -171,26 +266,57 @@ AutosaveSession::Outcome AutosaveSession::CopyNow() {
     }
     reasons_.clear();
     path_ = subject.path;
-    return Conclude(MakeCopy(subject));
+    return Conclude(MakeCopy(subject, TakeMoment(), false));
 }
 
-void AutosaveSession::AwaitChildUnderWay() {
-    const pid_t child = childUnderWay_.load();
-    if (child <= 0) {
-        return;
-    }
-    siginfo_t info{};
-    // WNOWAIT: the session that made the child still collects its outcome.
-    while (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) != 0 &&
-           errno == EINTR) {
-    }
+namespace {
+
+std::string StagedCopyOf(const std::string& path, pid_t child) {
+    return path.empty() ? std::string() : StagedReplacementPath(WriteTargetOf(path), child);
 }
+
+}  // namespace
 
 AutosaveSession::Outcome AutosaveSession::Collect(int status) {
-    pid_t collected = child_;
-    childUnderWay_.compare_exchange_strong(collected, -1);
-    child_ = -1;
-    return Conclude(ResultOf(status));
+    const pid_t child = std::exchange(child_, -1);
+    const std::string staged = StagedCopyOf(path_, child);
+    Result result = ResultOf(status);
+    if (result.outcome == Outcome::Written) {
+        result = Land(moment_,
+                      [&] { return ::rename(staged.c_str(), WriteTargetOf(path_).c_str()) == 0; });
+    }
+    // Dropped, or left by a child that failed after staging it.
+    if (!staged.empty()) {
+        ::unlink(staged.c_str());
+    }
+    return Conclude(result);
+}
+
+AutosaveSession::Outcome AutosaveSession::GiveUp() {
+    const pid_t child = std::exchange(child_, -1);
+    ::kill(child, SIGKILL);
+    const std::string staged = StagedCopyOf(path_, child);
+    int status = 0;
+    if (WaitUntil(child, &status, Clock::now() + kKilledChildBound) == 0) {
+        abandoned_.push_back({child, staged});
+    } else if (!staged.empty()) {
+        ::unlink(staged.c_str());
+    }
+    reasons_ = {"Could not auto-save to file '" + path_ + "'"};
+    return Outcome::Failed;
+}
+
+void AutosaveSession::CollectAbandoned() {
+    std::erase_if(abandoned_, [](const Abandoned& abandoned) {
+        int status = 0;
+        if (WaitFor(abandoned.child, &status, WNOHANG) == 0) {
+            return false;
+        }
+        if (!abandoned.staged.empty()) {
+            ::unlink(abandoned.staged.c_str());
+        }
+        return true;
+    });
 }
 
 AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
@@ -204,6 +330,9 @@ AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
     }
     if (result.outcome == Outcome::Unchanged) {
         RemoveOwnCopy();
+        return result.outcome;
+    }
+    if (result.outcome == Outcome::Overtaken) {
         return result.outcome;
     }
     const std::string couldNot = "Could not auto-save to file '" + path_ + "'";
@@ -220,15 +349,21 @@ AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
 }
 
 void AutosaveSession::RemoveOwnCopy() {
-    struct stat found {};
-    if (ownCopy_ && ::stat(path_.c_str(), &found) == 0 && found.st_dev == ownCopy_->st_dev &&
-        found.st_ino == ownCopy_->st_ino && found.st_size == ownCopy_->st_size &&
-        found.st_mtim.tv_sec == ownCopy_->st_mtim.tv_sec &&
-        found.st_mtim.tv_nsec == ownCopy_->st_mtim.tv_nsec) {
+    if (ownCopy_) {
         // A copy that stays is only offered at the next start, never trusted: no message.
-        (void)::unlink(path_.c_str());
+        (void)RemoveLanded(path_, [this] {
+            struct stat found {};
+            return ::stat(path_.c_str(), &found) == 0 && found.st_dev == ownCopy_->st_dev &&
+                   found.st_ino == ownCopy_->st_ino && found.st_size == ownCopy_->st_size &&
+                   found.st_mtim.tv_sec == ownCopy_->st_mtim.tv_sec &&
+                   found.st_mtim.tv_nsec == ownCopy_->st_mtim.tv_nsec;
+        });
     }
     ownCopy_.reset();
+}
+
+bool AutosaveSession::RemoveCopy(const std::string& path) {
+    return RemoveLanded(path, [] { return true; });
 }
 
 void AutosaveSession::ReportFailure() {
@@ -243,9 +378,8 @@ void AutosaveSession::ReportFailure() {
 
 AutosaveSession::Result AutosaveSession::WriteIfChanged(std::string text,
                                                         const std::string& savedDigest,
-                                                        const std::string& path) {
-    MD5 md5;
-    const std::string digest = md5.HexDigest(text);
+                                                        const std::string& path, Moment moment) {
+    const std::string digest = MD5().HexDigest(text);
     if (!savedDigest.empty() && digest == savedDigest) {
         return {Outcome::Unchanged, 0};
     }
@@ -254,8 +388,9 @@ AutosaveSession::Result AutosaveSession::WriteIfChanged(std::string text,
     }
     // A copy cut short by a crash must never replace a whole one.
     text += "#" + digest + "\n";
-    if (!WriteFileAtomically(path, text)) {
+    ReplacementFile replacement(WriteTargetOf(path), text.data(), text.size());
+    if (!replacement.Ok()) {
         return {Outcome::Failed, errno};
     }
-    return {Outcome::Written, 0};
+    return Land(moment, [&] { return replacement.Commit(false); });
 }

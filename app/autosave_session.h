@@ -3,7 +3,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,39 +22,56 @@ struct AutosaveSubject {
 
 // The autosave copy and the tick's rules. The tick forks: the child holds the event exactly as
 // it stood at that instant, whatever the window does to it afterwards and however, formats it,
-// compares it with the text last saved or opened and, when they differ, writes it over the
-// autosave copy, whole or not at all. The window's thread only looks in on the child, so there
-// is nothing for the event's changes to announce and nothing for the window to drive.
+// compares it with the text last saved or opened and, when they differ, writes it whole beside
+// the autosave copy. The window's thread only looks in on the child and puts a finished copy in
+// place, so there is nothing for the event's changes to announce and nothing for the window to
+// drive. A child that does not end within its bound is killed and never waited for again;
+// since only the window puts copies in place, nothing it leaves can land later.
 class AutosaveSession {
 public:
-    enum class Outcome { Pending, Unchanged, Written, Failed };
+    enum class Outcome {
+        Pending,
+        Unchanged,
+        Written,
+        // A copy of a later moment, or a removal of the copy, came first: this one was dropped.
+        Overtaken,
+        Failed
+    };
     // Makes the child that writes the copy, as fork() does; tests stand in for it.
     using Spawn = std::function<pid_t()>;
+    // How long a copy may take, from its tick, before it is given up. A copy of ten times the
+    // large school takes about a quarter of a second.
+    static constexpr std::chrono::milliseconds kCopyBound{3000};
+    // Copies land in the order of their moments: one of an earlier moment, or one begun before
+    // the copy was removed, never lands after them.
+    using Moment = std::uint64_t;
 
     // subject: asked once at the start of each copy.
-    explicit AutosaveSession(std::function<AutosaveSubject()> subject, Spawn spawn = nullptr);
-    // Waits for a copy under way.
+    explicit AutosaveSession(std::function<AutosaveSubject()> subject, Spawn spawn = nullptr,
+                             std::chrono::milliseconds bound = kCopyBound);
+    // Ends a copy under way within its bound, silently.
     ~AutosaveSession();
     AutosaveSession(const AutosaveSession&) = delete;
     AutosaveSession& operator=(const AutosaveSession&) = delete;
+
+    // For tests: how the next copies' children are made, and their bound.
+    void SetSpawn(Spawn spawn, std::chrono::milliseconds bound = kCopyBound);
 
     // The minute's tick: begins a copy of the event as it stands. Nothing while a copy is under
     // way, while a failure is being told, or without an event. When no child can be made the
     // copy is made here and now, whole; either way the outcome comes from Look or Wait.
     bool Tick();
     bool IsUnderWay() const { return child_ > 0 || madeHere_.has_value(); }
-    // Pending while the copy under way is not done, without waiting; each outcome is given once.
+    // Pending while the copy under way is not done, without waiting; a copy past its bound is
+    // given up (Failed). Each outcome is given once.
     Outcome Look();
-    // Waits for the copy under way: Pending when there is none.
+    // Waits for the copy under way, no longer than its bound: Pending when there is none.
     Outcome Wait();
-    // Waits for the copy under way, whose outcome is not given, so that it never lands after
-    // whatever comes next.
+    // Waits as Wait does, so that the copy never lands after whatever comes next; a failure is
+    // told.
     void Cancel();
     // A whole copy now, on this thread, after the one under way: Unchanged without an event.
     Outcome CopyNow();
-    // From any thread: waits until the child of a copy under way has ended, leaving it to be
-    // collected, so that a copy written next is never overtaken by that older one.
-    static void AwaitChildUnderWay();
     // What to say of a failure, in order, before "Auto save failed!".
     const std::vector<std::string>& FailureReasons() const { return reasons_; }
     // Says why the last copy failed, then "Auto save failed!"; a tick that comes while the
@@ -64,16 +82,24 @@ public:
         Outcome outcome = Outcome::Failed;
         int error = 0;  // errno of a failed write
     };
-    // Text (as QMController::FormatEventText gives it) is compared with the digest of the saved
-    // text and, when they differ, written with its check line over path, whole or not at all.
+    // The moment of a copy about to be made; from any thread.
+    static Moment TakeMoment();
+    // Text (as QMController::FormatEventText gives it), of the event at moment, is compared with
+    // the digest of the saved text and, when they differ, written with its check line over path,
+    // whole or not at all. From any thread.
     static Result WriteIfChanged(std::string text, const std::string& savedDigest,
-                                 const std::string& path);
+                                 const std::string& path, Moment moment);
+    // Removes the copy at path; false with errno when it stays. Copies begun before never land.
+    static bool RemoveCopy(const std::string& path);
 
 private:
-    // The whole copy of subject, in whichever process runs it.
-    static Result MakeCopy(const AutosaveSubject& subject);
-    [[noreturn]] static void CopyInChildAndLeave(const AutosaveSubject& subject);
+    using Clock = std::chrono::steady_clock;
+    // The whole copy of subject, in whichever process runs it; a child leaves its copy staged.
+    static Result MakeCopy(const AutosaveSubject& subject, Moment moment, bool staged);
+    [[noreturn]] static void CopyInChildAndLeave(const AutosaveSubject& subject) noexcept;
     Outcome Collect(int status);
+    Outcome GiveUp();
+    void CollectAbandoned();
     Outcome Conclude(Result result);
     // A copy this session wrote holds changes the event no longer has (undone, or of an event
     // given up): left there, a crash would bring them back.
@@ -81,9 +107,16 @@ private:
 
     std::function<AutosaveSubject()> subject_;
     Spawn spawn_;
+    std::chrono::milliseconds bound_;
     pid_t child_ = -1;
-    // The newest child of any session, for other threads.
-    static std::atomic<pid_t> childUnderWay_;
+    Clock::time_point deadline_;
+    Moment moment_ = 0;
+    // Killed children the kernel has not let go of yet, with what they may have staged.
+    struct Abandoned {
+        pid_t child;
+        std::string staged;
+    };
+    std::vector<Abandoned> abandoned_;
     // Where the copy under way goes, for what is said of its failure.
     std::string path_;
     // A copy made on this thread because no child could be made.

@@ -237,7 +237,7 @@ bool QMController::DeleteAutosaveFile() {
     if (!AutosaveFileExists()) {
         return true;
     }
-    return std::remove(autosavePath_.c_str()) == 0;
+    return AutosaveSession::RemoveCopy(autosavePath_);
 }
 
 std::string QMController::KeepFailedAutosave() {

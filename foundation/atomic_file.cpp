@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 namespace {
 
@@ -50,8 +51,8 @@ std::string UniqueSuffix() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     char text[64];
-    std::snprintf(text, sizeof text, ".%ld.%u.%lx", static_cast<long>(::getpid()), counter.fetch_add(1) + 1,
-                  static_cast<unsigned long>(now.tv_nsec));
+    std::snprintf(text, sizeof text, ".%ld.%u.%lx", static_cast<long>(::getpid()),
+                  counter.fetch_add(1) + 1, static_cast<unsigned long>(now.tv_nsec));
     return text;
 }
 
@@ -77,6 +78,11 @@ std::string FolderOf(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string StagedReplacementPath(const std::string& destination, pid_t pid) {
+    return FolderOf(destination) + "/." + BaseNameOf(destination) + ".new." +
+           std::to_string(static_cast<long>(pid)) + ".staged";
 }
 
 void RemoveStaleReplacements(const std::string& destination) {
@@ -174,19 +180,36 @@ bool ReplacementFile::Commit(bool mustBeNew) {
     return true;
 }
 
+bool ReplacementFile::Stage() {
+    if (descriptor_ < 0 || committed_) {
+        errno = EBADF;
+        return false;
+    }
+    if (::rename(temporaryPath_.c_str(), StagedReplacementPath(destination_, ::getpid()).c_str()) !=
+        0) {
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
+
 int ReplacementFile::ReleaseDescriptor() {
     const int descriptor = descriptor_;
     descriptor_ = -1;
     return descriptor;
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, size_t length) {
+std::string WriteTargetOf(const std::string& path) {
     // Write through a symbolic link to its target rather than replacing the link itself.
     std::string destination = path;
     if (char* resolved = ::realpath(path.c_str(), nullptr)) {
         destination = resolved;
         ::free(resolved);
     }
-    ReplacementFile replacement(destination, data, length);
+    return destination;
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, size_t length) {
+    ReplacementFile replacement(WriteTargetOf(path), data, length);
     return replacement.Ok() && replacement.Commit(false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 
@@ -25,6 +27,10 @@ public:
     // when something appeared at the destination meanwhile instead of replacing it.
     bool Commit(bool mustBeNew);
 
+    // Leaves the new file, whole, at StagedReplacementPath(destination, this process) for
+    // another process to put in place.
+    bool Stage();
+
     // Hands the descriptor of the committed file to the caller, who closes it.
     int ReleaseDescriptor();
 
@@ -35,9 +41,16 @@ private:
     bool committed_ = false;
 };
 
+// Where process pid leaves a whole replacement of destination (ReplacementFile::Stage); it
+// counts as stale, like any replacement of a process that is gone.
+std::string StagedReplacementPath(const std::string& destination, pid_t pid);
+
 // Removes the replacement files that saves of destination killed part-way left beside it.
 // Each replacement removes them first.
 void RemoveStaleReplacements(const std::string& destination);
+
+// Where a write to path lands: the target of a symbolic link there, otherwise path itself.
+std::string WriteTargetOf(const std::string& path);
 
 // Replaces the whole content of path with data through a ReplacementFile. False with errno set
 // on failure, when the old file is exactly as it was.

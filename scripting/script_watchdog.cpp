@@ -8,12 +8,9 @@
 #include "app/qm_controller.h"
 
 ScriptWatchdog& ScriptWatchdog::Instance() {
-    static ScriptWatchdog watchdog;
+    // Never destroyed: a watching thread that Stop had to leave behind may still be writing.
+    static ScriptWatchdog& watchdog = *new ScriptWatchdog;
     return watchdog;
-}
-
-ScriptWatchdog::~ScriptWatchdog() {
-    Stop();
 }
 
 void ScriptWatchdog::Start(std::chrono::milliseconds stuckAfter) {
@@ -22,22 +19,29 @@ void ScriptWatchdog::Start(std::chrono::milliseconds stuckAfter) {
         stuckAfter_ = stuckAfter;
         if (!thread_.joinable()) {
             quit_ = false;
-            thread_ = std::thread(&ScriptWatchdog::Watch, this);
+            thread_ = std::thread(&ScriptWatchdog::Watch, this, ++generation_);
         }
     }
     wake_.notify_all();
 }
 
 void ScriptWatchdog::Stop() {
-    std::thread finished;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        quit_ = true;
-        finished = std::move(thread_);
-    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    quit_ = true;
+    std::thread finished = std::move(thread_);
+    const unsigned generation = generation_;
     wake_.notify_all();
-    if (finished.joinable()) {
+    if (!finished.joinable()) {
+        return;
+    }
+    // A copy held up by a stalled disk is not waited for: the thread ends by itself after it.
+    const bool ended =
+        wake_.wait_for(lock, kStopBound, [&] { return endedGeneration_ == generation; });
+    lock.unlock();
+    if (ended) {
         finished.join();
+    } else {
+        finished.detach();
     }
 }
 
@@ -72,14 +76,14 @@ ScriptWatchdog::HostFunction::~HostFunction() {
     Instance().luaRunning_ = wasRunning_;
 }
 
-void ScriptWatchdog::Watch() {
+void ScriptWatchdog::Watch(unsigned generation) {
     using Clock = std::chrono::steady_clock;
     unsigned long long lastBeat = beat_;
     Clock::time_point since = Clock::now();
     // A stuck call is copied once; the event cannot change until it comes back.
     bool copied = false;
     std::unique_lock<std::mutex> lock(mutex_);
-    while (!quit_) {
+    while (!quit_ && generation == generation_) {
         const auto interval = std::clamp(stuckAfter_ / 4, std::chrono::milliseconds(10),
                                          std::chrono::milliseconds(250));
         wake_.wait_for(lock, interval);
@@ -97,26 +101,39 @@ void ScriptWatchdog::Watch() {
         copied = CopyWhileStuck(lastBeat);
         lock.lock();
     }
+    endedGeneration_ = generation;
+    lock.unlock();
+    wake_.notify_all();
 }
 
 bool ScriptWatchdog::CopyWhileStuck(unsigned long long lastBeat) {
-    std::lock_guard<std::mutex> hold(copyMutex_);
-    copying_.store(true);
-    bool stuck = luaRunning_.load() && beat_.load() == lastBeat;
-    if (stuck) {
+    std::string text;
+    std::string savedDigest;
+    std::string path;
+    AutosaveSession::Moment moment = 0;
+    bool stuck = false;
+    {
+        // Only the reading of the model is waited for; the write goes on without the lock.
+        std::lock_guard<std::mutex> hold(copyMutex_);
+        copying_.store(true);
+        stuck = luaRunning_.load() && beat_.load() == lastBeat;
         QMController* controller = controller_;
-        // Formatting and writing report nothing: the message sink belongs to the window's
-        // thread. A copy that cannot be written leaves the previous one as it was.
-        std::string text = controller != nullptr ? controller->FormatEventText() : "";
-        // A minute's copy of an older moment may still be on its way to the same file.
-        AutosaveSession::AwaitChildUnderWay();
-        if (!text.empty() &&
-            AutosaveSession::WriteIfChanged(std::move(text), controller->GetSavedDigest(),
-                                            controller->GetAutosavePath())
-                    .outcome == AutosaveSession::Outcome::Written) {
-            ++copiesWritten_;
+        if (stuck && controller != nullptr) {
+            // Formatting and writing report nothing: the message sink belongs to the window's
+            // thread.
+            moment = AutosaveSession::TakeMoment();
+            text = controller->FormatEventText();
+            savedDigest = controller->GetSavedDigest();
+            path = controller->GetAutosavePath();
         }
+        copying_.store(false);
     }
-    copying_.store(false);
+    // A copy that cannot be written leaves the previous one as it was; one that lands after a
+    // later copy or a save is dropped.
+    if (!text.empty() &&
+        AutosaveSession::WriteIfChanged(std::move(text), savedDigest, path, moment).outcome ==
+            AutosaveSession::Outcome::Written) {
+        ++copiesWritten_;
+    }
     return stuck;
 }

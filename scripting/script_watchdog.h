@@ -15,19 +15,22 @@ class QMController;
 // nothing: the next start recovers the copy.
 //
 // The window's thread is away from the model while the call is stuck. Should the call come
-// back while the copy is being written, the window's thread waits at its next sign of life
-// (every path back to the model gives one) until the copy is done.
+// back while the event is being read for the copy, the window's thread waits at its next sign
+// of life (every path back to the model gives one) until it has been read; the copy is then
+// written without holding it up.
 class ScriptWatchdog {
 public:
     static constexpr std::chrono::milliseconds kStuckAfter{10000};
+    // How long Stop waits for a copy still being written.
+    static constexpr std::chrono::milliseconds kStopBound{3000};
 
     static ScriptWatchdog& Instance();
-    ~ScriptWatchdog();
     ScriptWatchdog(const ScriptWatchdog&) = delete;
     ScriptWatchdog& operator=(const ScriptWatchdog&) = delete;
 
     // Starts the watching thread, or changes its patience when it runs.
     void Start(std::chrono::milliseconds stuckAfter = kStuckAfter);
+    // Ends the watching thread, waiting no longer than kStopBound for it.
     void Stop();
 
     // A sign of life from the window's thread; waits while a copy is being written.
@@ -64,7 +67,8 @@ public:
 
 private:
     ScriptWatchdog() = default;
-    void Watch();
+    ~ScriptWatchdog() = default;
+    void Watch(unsigned generation);
     // Copies the event when the script is still stuck at lastBeat; false when it moved on.
     bool CopyWhileStuck(unsigned long long lastBeat);
 
@@ -80,5 +84,8 @@ private:
     std::condition_variable wake_;
     std::chrono::milliseconds stuckAfter_{kStuckAfter};
     bool quit_ = false;
+    // Each Start's thread has its own, so that one left behind by Stop ends when it can.
+    unsigned generation_ = 0;
+    unsigned endedGeneration_ = 0;
     std::thread thread_;
 };

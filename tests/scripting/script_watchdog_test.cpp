@@ -119,7 +119,7 @@ TEST_F(StuckScript, AMinutesCopyStillUnderWayNeverOvertakesTheNewerCopy) {
 
     auto script = LoadCase("match", "180");
     script->RunMain();
-    EXPECT_EQ(minute.Wait(), AutosaveSession::Outcome::Written);
+    EXPECT_EQ(minute.Wait(), AutosaveSession::Outcome::Overtaken);
 
     std::string body;
     ASSERT_TRUE(VerifyAutosaveText(Copy(), &body));
