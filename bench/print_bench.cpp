@@ -157,6 +157,7 @@ private:
 class CodeImage : public QMImage {
 public:
     bool LoadFile(const std::string&) override { return false; }
+    bool IsEmpty() const override { return false; }
 };
 
 void WritePagesFile(QMController& controller, const std::string& path) {

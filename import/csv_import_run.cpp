@@ -187,8 +187,10 @@ bool CSVImportRun::Import(bool& more) {
         if (day == nullptr) {
             break;
         }
+        // A day not attended has no hours for its times to miss: the person is simply absent.
         AttendancePlan fitted = plans[d];
-        if (!FitAttendancePlan(fitted, day->GetStartTime(), day->GetEndTime())) {
+        if (fitted.attending &&
+            !FitAttendancePlan(fitted, day->GetStartTime(), day->GetEndTime())) {
             // Marking the family absent would hide that the file and the event's hours
             // disagree; the office decides which is wrong.
             ReportMessage(
@@ -199,7 +201,7 @@ bool CSVImportRun::Import(bool& more) {
             more = false;
             return false;
         }
-        (void)attendee->SetDayAttendance(day, fitted);  // a fitted plan always fits
+        attendee->FitDayAttendance(day, plans[d]);
     }
     if (teacher) {
         if (teacher->GetSubjects().empty()) {

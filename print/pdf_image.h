@@ -19,6 +19,7 @@ public:
     bool LoadFile(const std::string& fileName) override;
     // Nothing for an empty matrix.
     void CreateFromQRCode(const QRCodeMatrix& matrix);
+    bool IsEmpty() const override { return image_ == nullptr; }
 
     HPDF_Doc GetDocument() const { return document_; }
     // Null until loaded or made.

@@ -12,6 +12,7 @@
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
+#include "print/qm_image.h"
 
 namespace {
 
@@ -96,7 +97,8 @@ void PrintJob::PrintHeading(const std::vector<std::string>& personLines, bool qr
     for (const std::string& line : personLines) {
         renderer_->PrintBoldText(line);
     }
-    if (qrImage_ != nullptr && qrSuppression_ != 1 && qrCodes) {
+    // The scan line goes only with a code to scan.
+    if (qrImage_ != nullptr && !qrImage_->IsEmpty() && qrSuppression_ != 1 && qrCodes) {
         renderer_->PrintImage(qrImage_, PrintRenderer::kImageBottom);
         renderer_->PrintFooter(kQRFooter);
     }

@@ -12,4 +12,6 @@ public:
 
     // False when the file cannot be opened or decoded, or is of a kind the renderer cannot draw.
     virtual bool LoadFile(const std::string& fileName) = 0;
+    // Nothing to draw: not loaded, or made from a QR symbol that could not be encoded.
+    virtual bool IsEmpty() const = 0;
 };

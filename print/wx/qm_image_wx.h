@@ -18,6 +18,7 @@ public:
     bool LoadFile(const std::string& fileName) override;
     // Black modules on white, no border; an empty symbol leaves the image as it was.
     void CreateFromQRCode(const QRCodeMatrix& symbol);
+    bool IsEmpty() const override { return !image_.IsOk(); }
 
     const wxImage& GetImage() const { return image_; }
 

@@ -318,11 +318,13 @@ std::unique_ptr<QMImageWX> QMPrintout::MakeQRCodeImage(const Schedule* day,
     if (text.empty()) {
         return nullptr;
     }
-    auto image = std::make_unique<QMImageWX>();
+    // A text too long for any symbol makes no code, and the sheet keeps no room for one.
     QRCodeMatrix symbol;
-    if (symbol.Encode(text.c_str())) {
-        image->CreateFromQRCode(symbol);
+    if (!symbol.Encode(text.c_str())) {
+        return nullptr;
     }
+    auto image = std::make_unique<QMImageWX>();
+    image->CreateFromQRCode(symbol);
     return image;
 }
 

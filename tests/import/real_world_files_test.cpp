@@ -307,11 +307,12 @@ TEST_F(RealWorldFiles, AnXMLExportCutAtAnyElementBoundaryFailsAndTheWholeOneImpo
 }
 
 // Before, these imported, saved, and the saved file would not open: a departure at the very
-// start of the day left a record that starts and ends at once.
-TEST_F(RealWorldFiles, AttendanceTheDayCannotHoldStopsTheImportWithAMessage) {
+// start of the day left a record that starts and ends at once. A day not attended has no hours
+// to miss: such times once stopped the whole import.
+TEST_F(RealWorldFiles, AttendanceTheDayCannotHoldStopsTheImportUnlessTheDayIsNotAttended) {
     const struct {
         const char* name;
-        const char* times;    // arrival,departure
+        const char* times;    // arrival,departure[,attending]
         const char* outcome;  // what the parent's first day becomes, or the refusal
     } cases[] = {
         {"leaves as the day starts", "3:00pm,4:00pm", "(3:00pm to 4:00pm) leave no time"},
@@ -322,15 +323,18 @@ TEST_F(RealWorldFiles, AttendanceTheDayCannotHoldStopsTheImportWithAMessage) {
         {"there before and after", "3:00pm,9:00pm", " day0 in"},
         {"arrives at the start", "4:00pm,6:00pm", " day0 in to 18:00"},
         {"a short visit", "5:00pm,5:05pm", " day0 in from 17:00 to 17:05"},
+        {"not coming, with times before the day", "3:00pm,4:00pm,N", " day0 out"},
+        {"not coming, arriving after the day", "9:00pm,,n", " day0 out"},
+        {"not coming, within the day", "5:00pm,6:00pm,N", " day0 out from 17:00 to 18:00"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FreshEvent();
         Day(0)->SetStartTime(TimeOfDay(16, 0, 0));
         Day(0)->SetEndTime(TimeOfDay(19, 30, 0));
-        const ImportOutcome outcome =
-            ImportCSV(true, "IgnoreFirstLine,Full Name,Arrival Time,Departure Time",
-                      "Name,Arrives,Leaves\nBen Cox,,\nAmy Lee," + std::string(c.times) + "\n");
+        const ImportOutcome outcome = ImportCSV(
+            true, "IgnoreFirstLine,Full Name,Arrival Time,Departure Time,Is Attending (Y/N)",
+            "Name,Arrives,Leaves\nBen Cox,,\nAmy Lee," + std::string(c.times) + "\n");
         const std::string expected = c.outcome;
         if (expected[0] == '(') {
             EXPECT_EQ(ImportOutcome::Failed, outcome);
@@ -341,6 +345,7 @@ TEST_F(RealWorldFiles, AttendanceTheDayCannotHoldStopsTheImportWithAMessage) {
             EXPECT_EQ(1u, ParentCount()) << "the lines before stay in the preview";
         } else {
             ASSERT_EQ(ImportOutcome::Finished, outcome) << messages;
+            EXPECT_EQ("", messages);
             const std::string people = DescribePeople(*schedule);
             EXPECT_NE(std::string::npos,
                       people.find("'Parents of Amy Lee' key 'Parents of Amy Lee' ''" +

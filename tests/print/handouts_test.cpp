@@ -184,7 +184,12 @@ TEST_F(TextHandouts, ARendererThatCannotPrintGetsNoSheet) {
 
 class FakeImage : public QMImage {
 public:
+    explicit FakeImage(bool empty = false) : empty_(empty) {}
     bool LoadFile(const std::string&) override { return true; }
+    bool IsEmpty() const override { return empty_; }
+
+private:
+    bool empty_;
 };
 
 class SheetParts : public PrintFixture {
@@ -201,6 +206,7 @@ protected:
     }
     FakeImage logo;
     FakeImage qrImage;
+    FakeImage noCode{true};
 };
 
 TEST_F(SheetParts, TheQRBlockFollowsTheImageTheSettingsAndTheSuppression) {
@@ -210,23 +216,23 @@ TEST_F(SheetParts, TheQRBlockFollowsTheImageTheSettingsAndTheSuppression) {
     struct Case {
         const char* name;
         const PrintSettings* settings;
-        bool withImage;
+        QMImage* image;
         int suppression;
         bool drawn;
     } cases[] = {
-        {"no settings", nullptr, true, 0, true},
-        {"codes on", &on, true, 0, true},
-        {"codes off", &off, true, 0, false},
-        {"no image", &on, false, 0, false},
-        {"suppressed", &on, true, 1, false},
-        {"suppressed without settings", nullptr, true, 1, false},
+        {"no settings", nullptr, &qrImage, 0, true},
+        {"codes on", &on, &qrImage, 0, true},
+        {"codes off", &off, &qrImage, 0, false},
+        {"no image", &on, nullptr, 0, false},
+        {"an image without a code", &on, &noCode, 0, false},
+        {"suppressed", &on, &qrImage, 1, false},
+        {"suppressed without settings", nullptr, &qrImage, 1, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingRenderer renderer;
         {
-            ParentPrintJob job(&renderer, schedule, Day(0), nullptr,
-                               c.withImage ? &qrImage : nullptr, pat, c.settings);
+            ParentPrintJob job(&renderer, schedule, Day(0), nullptr, c.image, pat, c.settings);
             job.SetQRSuppression(c.suppression);
             job.Print();
         }

@@ -247,19 +247,25 @@ TEST_F(PdfOutput, TheQRCodeReadsBackAsThePersonsCalendarEntry) {
     }
 }
 
-// A calendar type the program does not know gives no entry a phone could add: no code, and no
-// line asking to scan one.
-TEST_F(PdfOutput, ACalendarTypeOtherThanTheTwoKnownPrintsNoQRCode) {
+// A calendar type the program does not know gives no entry a phone could add, and an entry too
+// long for a QR symbol gives no code: either way no line asks to scan one.
+TEST_F(PdfOutput, ASheetWithoutAQRCodeHasNoScanLine) {
     const char* scan = "Scan this code with your phone to add this event to your calendar:";
-    for (int type : {0, 1, 2, -1}) {
-        SCOPED_TRACE(type);
-        controller.GetUserSettings().SetICalendarType(type);
-        const bool known = type == 0 || type == 1;
-        EXPECT_EQ(SheetCalendarText(*Day(0), pat, type).empty(), !known);
+    const std::string school = event->GetSchoolName();
+    const struct {
+        int type;
+        size_t schoolLength;  // 0: the school's own name
+        bool code;
+    } cases[] = {{0, 0, true}, {1, 0, true}, {2, 0, false}, {-1, 0, false}, {0, 900, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.schoolLength));
+        controller.GetUserSettings().SetICalendarType(c.type);
+        event->SetSchoolName(c.schoolLength > 0 ? std::string(c.schoolLength, 'S') : school);
+        EXPECT_EQ(SheetCalendarText(*Day(0), pat, c.type).empty(), c.type != 0 && c.type != 1);
         PrintSettings settings;
         settings.SelectSingleParent(event->GetParents().IndexOf(pat));
         ASSERT_TRUE(Create(settings));
-        EXPECT_EQ(ReadPdf(pdf).text.find(scan) != std::string::npos, known);
+        EXPECT_EQ(ReadPdf(pdf).text.find(scan) != std::string::npos, c.code);
     }
 }
 

@@ -290,21 +290,26 @@ TEST_F(Printout, TextCutByAnOverviewCellEndsInAnEllipsisAndNoLineIsSliced) {
     }
 }
 
-// A calendar type of neither kind leaves out the code and the line that asks to scan it.
+// A calendar type of neither kind, or an entry too long for a symbol, leaves out the code and
+// the line that asks to scan it.
 TEST_F(Printout, QRCodesAppearOnHandoutsButNeverInOverviewCells) {
     struct Case {
         const char* name;
         PrintSettings settings;
         int calendarType;
+        bool longSchoolName;
         bool differs;
     };
     PrintSettings handouts = Only(true, false, false, false);
     PrintSettings overviews = Only(false, false, true, false);
-    for (auto [name, settings, calendarType, differs] :
-         {Case{"handout", handouts, 0, true}, Case{"overview", overviews, 0, false},
-          Case{"handout, neither calendar type", handouts, 2, false}}) {
+    const std::string school = controller_.GetEvent()->GetSchoolName();
+    for (auto [name, settings, calendarType, longSchoolName, differs] :
+         {Case{"handout", handouts, 0, false, true}, Case{"overview", overviews, 0, false, false},
+          Case{"handout, neither calendar type", handouts, 2, false, false},
+          Case{"handout, an entry too long for a code", handouts, 0, true, false}}) {
         SCOPED_TRACE(name);
         controller_.GetUserSettings().SetICalendarType(calendarType);
+        controller_.GetEvent()->SetSchoolName(longSchoolName ? std::string(900, 'S') : school);
         settings.SetQRCodes(true);
         QMPrintout with(&controller_, settings);
         settings.SetQRCodes(false);
