@@ -273,7 +273,12 @@ TEST_F(AttendanceRows, EveryEditorRefusesAnArrivalAfterTheDeparture) {
     }
 }
 
-TEST_F(AttendanceRows, ALockedEventFixesWhatEachEditorFixes) {
+// A control the lock fixes writes nothing, whatever it shows: OK keeps the stored times.
+TEST_F(AttendanceRows, ALockedEventFixesWhatEachEditorFixesAndKeepsItsTimes) {
+    const DayAttendance stored{true, true, TimeOfDay(18, 5, 0), true, TimeOfDay(20, 5, 0)};
+    for (Attendee* person : std::initializer_list<Attendee*>{jones_, mrA_}) {
+        ASSERT_TRUE(WriteDayAttendance(*person, *Day(), stored));
+    }
     Lock();
     const Enabled appointments = {false, false, false, false, false};
     const Enabled parents = {true, false, false, false, false};
@@ -282,7 +287,14 @@ TEST_F(AttendanceRows, ALockedEventFixesWhatEachEditorFixes) {
     for (const Editor& editor : Editors()) {
         SCOPED_TRACE(editor.name);
         std::unique_ptr<wxDialog> dialog(editor.open());
-        EXPECT_EQ(AsList(editor.row(dialog.get())), expected[k++]);
+        const AttendanceRow& row = editor.row(dialog.get());
+        EXPECT_EQ(AsList(row), expected[k++]);
+        row.GetArrivalCombo()->SetTime(TimeOfDay(20, 0, 0));
+        row.GetDepartureCombo()->SetTime(TimeOfDay(19, 0, 0));
+        ASSERT_TRUE(editor.accept(dialog.get()));
+        const Attendee& written = editor.written(dialog.get());
+        EXPECT_EQ(written.GetStartTime(Day()), stored.arrival);
+        EXPECT_EQ(written.GetEndTime(Day()), stored.departure);
     }
 }
 
