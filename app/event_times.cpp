@@ -43,16 +43,6 @@ std::vector<TimeOfDay> DayTimeChoices(const Schedule& day, bool withEnd) {
     return choices;
 }
 
-std::optional<TimeOfDay> FindDayTimeChoice(const Schedule& day, const std::string& text,
-                                           bool withEnd) {
-    for (const TimeOfDay& time : DayTimeChoices(day, withEnd)) {
-        if (time.Format(Time12h) == text) {
-            return time;
-        }
-    }
-    return std::nullopt;
-}
-
 std::string FormatSlotLength(int seconds) {
     if (seconds % 60 == 0) {
         return StringPrintf("%d", seconds / 60);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,6 @@ class Schedule;
 // The times a day offers for choosing, in order: the start of every whole slot and, for an
 // end time, the day's end. A trailing part slot is not offered: nothing could be booked in it.
 std::vector<TimeOfDay> DayTimeChoices(const Schedule& day, bool withEnd);
-// The choice whose 12-hour text ("6:00pm") is exactly text; none for anything else.
-std::optional<TimeOfDay> FindDayTimeChoice(const Schedule& day, const std::string& text,
-                                           bool withEnd);
 
 // --- slot length, in minutes as the user sees it ---
 // Whole minutes bare, else to one decimal place: 300 s "5", 450 s "7.5", 246 s "4.1".

@@ -1,5 +1,7 @@
 #include "gui/dialogs/time_entry.h"
 
+#include <algorithm>
+
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
@@ -18,8 +20,11 @@ TimeEntryCombo::TimeEntryCombo(wxWindow* parent, const wxSize& size, Schedule* d
 void TimeEntryCombo::SetSchedule(Schedule* day) {
     day_ = day;
     Clear();
+    times_.clear();
+    storedEntry_ = wxNOT_FOUND;
     if (day_) {
-        for (const TimeOfDay& time : DayTimeChoices(*day_, withEnd_)) {
+        times_ = DayTimeChoices(*day_, withEnd_);
+        for (const TimeOfDay& time : times_) {
             Append(FromUtf8(time.Format(Time12h)));
         }
     }
@@ -34,27 +39,55 @@ void TimeEntryCombo::SelectFirst() {
 }
 
 TimeOfDay TimeEntryCombo::GetTime() const {
-    if (!day_) {
-        return TimeOfDay();
-    }
-    return FindDayTimeChoice(*day_, ToUtf8(GetValue()), withEnd_).value_or(TimeOfDay());
+    const int index = GetSelection();
+    return index >= 0 && static_cast<size_t>(index) < times_.size() ? times_[index] : TimeOfDay();
 }
 
 DateTime TimeEntryCombo::GetDateTime() const {
     return day_ ? DateTime(day_->GetDate(), GetTime()) : DateTime();
 }
 
-void TimeEntryCombo::SetTime(const TimeOfDay& time) {
-    const int index = FindString(FromUtf8(time.Format(Time12h)), true);
-    if (index != wxNOT_FOUND) {
-        SetSelection(index);
+void TimeEntryCombo::DropStoredTime() {
+    if (storedEntry_ == wxNOT_FOUND) {
+        return;
     }
+    const bool wasChosen = GetSelection() == storedEntry_;
+    Delete(static_cast<unsigned>(storedEntry_));
+    times_.erase(times_.begin() + storedEntry_);
+    storedEntry_ = wxNOT_FOUND;
+    if (wasChosen) {
+        SelectFirst();
+    }
+}
+
+void TimeEntryCombo::SetTime(const TimeOfDay& time) {
+    DropStoredTime();
+    const auto at = std::lower_bound(times_.begin(), times_.end(), time);
+    const int index = static_cast<int>(at - times_.begin());
+    if (at != times_.end() && *at == time) {
+        SetSelection(index);
+        return;
+    }
+    // Showing the first slot instead would write it back on an OK that changed nothing.
+    if (!day_ || time < day_->GetStartTime() || day_->GetEndTime() < time) {
+        return;
+    }
+    times_.insert(at, time);
+    Insert(FromUtf8(time.Format(Time12h)), static_cast<unsigned>(index));
+    storedEntry_ = index;
+    SetSelection(index);
 }
 
 void TimeEntryCombo::RemoveTime(const TimeOfDay& time) {
     const int index = FindString(FromUtf8(time.Format(Time12h)), false);
     if (index != wxNOT_FOUND) {
+        if (index == storedEntry_) {
+            storedEntry_ = wxNOT_FOUND;
+        } else if (index < storedEntry_) {
+            --storedEntry_;
+        }
         Delete(static_cast<unsigned>(index));
+        times_.erase(times_.begin() + index);
     }
     SelectFirst();
 }

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "foundation/date_time.h"
 #include "foundation/time_of_day.h"
@@ -25,16 +26,23 @@ public:
     TimeOfDay GetTime() const;
     // The day's date with the chosen time; an unset date without a day.
     DateTime GetDateTime() const;
-    // Shows that time when the list offers it; otherwise the choice stays.
+    // Shows that time. One of the day's hours that no slot starts at (an imported 19:07) joins
+    // the list until the next SetTime or day, so that it reads back as it is; a time outside the
+    // day's hours leaves the choice as it was.
     void SetTime(const TimeOfDay& time);
     // Takes that time out of the list when it is there, then selects the first entry.
     void RemoveTime(const TimeOfDay& time);
 
 private:
     void SelectFirst();
+    void DropStoredTime();
 
     Schedule* day_ = nullptr;
     bool withEnd_;
+    // The entries' times, in list order: read by place, so that two entries alike in text (a
+    // time with seconds) each give their own.
+    std::vector<TimeOfDay> times_;
+    int storedEntry_ = wxNOT_FOUND;
 };
 
 // Asks for one date and time of the event, optionally without some date-times.

@@ -61,7 +61,9 @@ BoxView ViewRequestBox(const Pupil& pupil, const Teacher* teacher, const std::st
     const AppointmentRequest* request = pupil.FindRequest(teacher, subject);
     view.checked = request != nullptr;
     view.enabled = !(locked && request != nullptr);
-    view.priority = request != nullptr ? request->GetPriority() : -1;
+    if (request != nullptr) {
+        view.priority = request->GetPriority();
+    }
     return view;
 }
 

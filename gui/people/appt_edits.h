@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,8 @@ std::vector<RequestPair> PupilPairs(const TeacherList& teachers, const Pupil* pu
 struct BoxView {
     bool checked = false;
     bool enabled = true;
-    // The request's priority, or -1 when the box keeps its own.
-    int priority = -1;
+    // The request's priority, whatever its value; none when the box keeps its own.
+    std::optional<int> priority;
 };
 // On a locked event an existing request cannot be unticked; new ones can still be ticked.
 BoxView ViewRequestBox(const Pupil& pupil, const Teacher* teacher, const std::string& subject,

@@ -139,8 +139,8 @@ void ApptEntryDlg::ShowPupil() {
         const BoxView view = ViewRequestBox(*pupil, pairs_[k].teacher, pairs_[k].subject, locked);
         boxes_[k]->SetValue(view.checked);
         boxes_[k]->Enable(view.enabled);
-        if (view.priority >= 0) {
-            boxes_[k]->SetPriority(view.priority);
+        if (view.priority) {
+            boxes_[k]->SetPriority(*view.priority);
             boxes_[k]->UpdateLabel(false);
         }
     }

@@ -160,7 +160,14 @@ bool AttendanceRow::Save(Attendee* person) const {
     if (person == nullptr || day_ == nullptr || (locked_ && !look_->rules.lockKeepsAttending)) {
         return true;
     }
-    return WriteDayAttendance(*person, *day_, Read());
+    DayAttendance values = Read();
+    if (locked_) {
+        // What the lock fixes nobody could change here, so the record keeps it as it is.
+        DayAttendance kept = ReadDayAttendance(*person, *day_);
+        kept.attending = values.attending;
+        values = kept;
+    }
+    return WriteDayAttendance(*person, *day_, values);
 }
 
 void AttendanceRow::SetLocked(bool locked) {

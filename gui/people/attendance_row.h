@@ -66,8 +66,8 @@ public:
     // Moves the row to another day (its times are refilled) and shows the person's there.
     void ShowDay(Schedule* day, const Attendee* person);
     DayAttendance Read() const;
-    // Writes the controls into the person's day. Nothing is written for nobody, nor while the
-    // lock fixes every control. False when the model refused the times (it said why); the day
+    // Writes the controls into the person's day. Nothing is written for nobody, nor from a
+    // control the lock fixes. False when the model refused the times (it said why); the day
     // then stays whole.
     bool Save(Attendee* person) const;
 

@@ -113,8 +113,8 @@ void TApptEntryDlg::ShowForm() {
             const BoxView view = ViewRequestBox(*pupil, teacher_, subject, locked);
             box->SetValue(view.checked);
             box->Enable(view.enabled);
-            if (view.priority >= 0) {
-                box->SetPriority(view.priority);
+            if (view.priority) {
+                box->SetPriority(*view.priority);
             }
             box->SetBaseLabel(PairLabel(pupil->GetName(), subject), false);
         }

@@ -161,7 +161,7 @@ void ImportDlg::OnBrowse(wxCommandEvent&) {
     }
     fileName_->SetValue(choice.path);
     if (EndsWithCSV(ToUtf8(choice.path))) {
-        fileType_->SetStringSelection(kCSVFileType);
+        fileType_->SetSelection(static_cast<int>(fileType_->GetCount()) - 1);
     }
 }
 
@@ -219,11 +219,12 @@ bool ImportDlg::ImportFromFile() {
     }
     const std::shared_ptr<Event> event =
         controller_ ? controller_->GetEvent() : std::shared_ptr<Event>();
-    const std::string fileType = ToUtf8(fileType_->GetStringSelection());
+    // By place, not by text: two saved imports may share a name. The last entry defines one.
+    const int chosen = fileType_->GetSelection();
     ImporterBase* importer = nullptr;
-    if (event) {
-        importer = FindImporterByDescription(
-            IsPupils() ? event->GetPupilImporters() : event->GetTeacherImporters(), fileType);
+    if (event && chosen >= 0) {
+        const auto index = static_cast<unsigned>(chosen);
+        importer = IsPupils() ? event->GetPupilImporter(index) : event->GetTeacherImporter(index);
     }
     if (importer != nullptr) {
         RunImport(*importer, *file);

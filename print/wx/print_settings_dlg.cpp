@@ -245,7 +245,11 @@ bool PrintSettingsAdvDlg::TransferDataFromWindow() {
         s.SetUseSansSerif(sansSerif_->GetValue());
         s.SetSmallTeacherFont(smallFont_->GetValue());
         s.SetOneParentPerSheet(oneParent_->GetValue());
-        s.SetSmallFontSize(ParsePointSize(ToUtf8(size_->GetValue())));
+        const std::string size = ToUtf8(size_->GetValue());
+        // The box shows one decimal place; left as shown, it keeps a finer size from a file.
+        if (size != FormatPointSize(s.GetSmallFontSize()) || ParsePointSize(size) <= 0) {
+            s.SetSmallFontSize(ParsePointSize(size));
+        }
         for (int i = 0; i < 3; ++i) {
             if (order_[i]->GetValue()) {
                 s.SetParentPrintOrder(static_cast<ParentPrintOrder>(i));

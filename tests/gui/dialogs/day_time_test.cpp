@@ -202,12 +202,33 @@ TEST_F(DayDialogs, TheTimeListOffersOnlyTimesThatReadBack) {
     }
 }
 
-TEST_F(DayDialogs, SettingAndRemovingTimesKeepToTheList) {
+// A stored time that no slot starts at is shown as it is, and only until the next one is shown.
+TEST_F(DayDialogs, SettingShowsTheTimeGivenAndRemovingKeepsToTheList) {
     auto* combo = new TimeEntryCombo(TopWindow(), wxSize(100, -1), MakeDays(1).GetDay(0));
-    combo->SetTime(TimeOfDay(19, 30, 0));
-    EXPECT_EQ(combo->GetValue(), "7:30pm");
+    const struct {
+        TimeOfDay time;
+        const char* shown;
+        unsigned count;
+    } cases[] = {
+        {TimeOfDay(19, 35, 0), "7:35pm", 13},
+        {TimeOfDay(19, 35, 30), "7:35pm", 13},
+        {TimeOfDay(20, 0, 0), "8:00pm", 13},  // the day's end, though an arrival list lacks it
+        {TimeOfDay(19, 30, 0), "7:30pm", 12},
+        {TimeOfDay(0, 0, 0), "7:30pm", 12},  // outside the day: the choice stays
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.time.Format(Time24hs));
+        combo->SetTime(c.time);
+        EXPECT_EQ(combo->GetValue(), c.shown);
+        EXPECT_EQ(combo->GetCount(), c.count);
+        if (c.count == 13) {
+            EXPECT_EQ(combo->GetTime(), c.time);
+        }
+    }
     combo->SetTime(TimeOfDay(19, 35, 0));
-    EXPECT_EQ(combo->GetValue(), "7:30pm");
+    combo->RemoveTime(TimeOfDay(19, 35, 0));
+    EXPECT_EQ(combo->GetCount(), 12u);
+    EXPECT_EQ(combo->GetValue(), "6:00pm");
     combo->RemoveTime(TimeOfDay(19, 35, 0));
     EXPECT_EQ(combo->GetCount(), 12u);
     EXPECT_EQ(combo->GetValue(), "6:00pm");

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gui/dialogs/prompt_service.h"
@@ -382,6 +384,50 @@ TEST_F(AppointmentEditors, AllPupilsEditorSavesTheParentsAttendance) {
     EXPECT_FALSE(smith_->IsAttending(day));
     EXPECT_TRUE(smith_->ArrivesLate(day));
     EXPECT_EQ(smith_->GetStartTime(day), TimeOfDay(19, 0, 0));
+}
+
+// Leaving a pupil or a form saves what it showed: whatever nobody touched stays as stored, times
+// between slot starts and a priority no box can name included, and nobody is told off for them.
+TEST_F(AppointmentEditors, SteppingThroughPupilsOrFormsChangesNothingUntouched) {
+    const Schedule* day = days_->GetDay(0);
+    const DayAttendance bothOffSlot{true, true, TimeOfDay(18, 5, 0), true, TimeOfDay(20, 5, 0)};
+    const DayAttendance lateOffSlot{true, true, TimeOfDay(19, 7, 0), false, TimeOfDay(21, 0, 0)};
+    const std::pair<Attendee*, DayAttendance> people[] = {
+        {jones_, bothOffSlot}, {smith_, lateOffSlot}, {mrA_, lateOffSlot}};
+    for (const auto& [person, stored] : people) {
+        ASSERT_TRUE(WriteDayAttendance(*person, *day, stored));
+    }
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", -1, -1));
+    const struct {
+        const char* name;
+        std::function<wxDialog*()> open;
+        std::vector<int> presses;
+    } editors[] = {
+        {"all pupils",
+         [this] { return new ApptEntryDlg(TopWindow(), days_.get(), bob_); },
+         {WxId(ApptEntryDlg::Id::NextPupil), WxId(ApptEntryDlg::Id::NextPupil),
+          WxId(ApptEntryDlg::Id::NextPupil), WxId(ApptEntryDlg::Id::NextForm)}},
+        {"one teacher",
+         [this] { return new TApptEntryDlg(TopWindow(), days_.get(), mrA_); },
+         {WxId(TApptEntryDlg::Id::NextForm), WxId(TApptEntryDlg::Id::NextForm),
+          WxId(TApptEntryDlg::Id::PreviousForm)}},
+    };
+    for (const auto& editor : editors) {
+        SCOPED_TRACE(editor.name);
+        sink_.entries.clear();
+        std::unique_ptr<wxDialog> dialog(editor.open());
+        for (int id : editor.presses) {
+            Press(dialog.get(), id);
+        }
+        ASSERT_TRUE(dialog->TransferDataFromWindow());
+        EXPECT_TRUE(sink_.entries.empty());
+        for (const auto& [person, stored] : people) {
+            SCOPED_TRACE(person->GetName());
+            EXPECT_EQ(person->GetStartTime(day), stored.arrival);
+            EXPECT_EQ(person->GetEndTime(day), stored.departure);
+        }
+        EXPECT_EQ(amy_->FindRequest(mrA_, "Maths")->GetPriority(), -1);
+    }
 }
 
 TEST_F(AppointmentEditors, ClearAllOnALockedEventLeavesKeptRequestsAlone) {

@@ -158,27 +158,51 @@ protected:
     const Schedule* Day() const { return days_->GetDay(0); }
 };
 
-// An early departure may be stored at the day's very end (the appointment editors offer it);
-// every editor shows it as it is, so OK without a change keeps it.
+// Every editor shows the times it was given as they are, so OK without a change keeps them: an
+// early departure at the day's very end (the appointment editors offer it), and times between
+// two slot starts, which a CSV import keeps as written.
 TEST_F(AttendanceRows, EveryEditorShowsAndKeepsTheTimesItWasGiven) {
-    for (Attendee* person : std::initializer_list<Attendee*>{jones_, mrA_}) {
-        ASSERT_TRUE(WriteDayAttendance(
-            *person, *Day(), {true, true, TimeOfDay(18, 30, 0), true, TimeOfDay(21, 0, 0)}));
-    }
-    for (const Editor& editor : Editors()) {
-        SCOPED_TRACE(editor.name);
-        std::unique_ptr<wxDialog> dialog(editor.open());
-        const AttendanceRow& row = editor.row(dialog.get());
-        EXPECT_EQ(ToUtf8(row.GetAttendingBox()->GetLabel()), editor.attendingLabel);
-        EXPECT_TRUE(row.GetLateBox()->GetValue());
-        EXPECT_TRUE(row.GetEarlyBox()->GetValue());
-        EXPECT_EQ(row.GetArrivalCombo()->GetTime(), TimeOfDay(18, 30, 0));
-        EXPECT_EQ(row.GetDepartureCombo()->GetTime(), TimeOfDay(21, 0, 0));
-        ASSERT_TRUE(editor.accept(dialog.get()));
-        const Attendee& written = editor.written(dialog.get());
-        EXPECT_TRUE(written.LeavesEarly(Day()));
-        EXPECT_EQ(written.GetStartTime(Day()), TimeOfDay(18, 30, 0));
-        EXPECT_EQ(written.GetEndTime(Day()), TimeOfDay(21, 0, 0));
+    const struct {
+        const char* name;
+        DayAttendance stored;
+        const char* arrivalText;
+        const char* departureText;
+    } cases[] = {
+        {"leaving at the day's end",
+         {true, true, TimeOfDay(18, 30, 0), true, TimeOfDay(21, 0, 0)},
+         "6:30pm",
+         "9:00pm"},
+        {"arriving between two slots",
+         {true, true, TimeOfDay(18, 5, 0), false, TimeOfDay(21, 0, 0)},
+         "6:05pm",
+         "9:00pm"},
+        {"leaving between two slots",
+         {true, false, TimeOfDay(18, 0, 0), true, TimeOfDay(20, 5, 0)},
+         "6:00pm",
+         "8:05pm"},
+        {"both, one with seconds",
+         {true, true, TimeOfDay(19, 7, 30), true, TimeOfDay(20, 5, 0)},
+         "7:07pm",
+         "8:05pm"},
+    };
+    for (const auto& c : cases) {
+        for (Attendee* person : std::initializer_list<Attendee*>{jones_, mrA_}) {
+            ASSERT_TRUE(WriteDayAttendance(*person, *Day(), c.stored));
+        }
+        for (const Editor& editor : Editors()) {
+            SCOPED_TRACE(std::string(c.name) + ", " + editor.name);
+            std::unique_ptr<wxDialog> dialog(editor.open());
+            const AttendanceRow& row = editor.row(dialog.get());
+            EXPECT_EQ(ToUtf8(row.GetAttendingBox()->GetLabel()), editor.attendingLabel);
+            EXPECT_EQ(ToUtf8(row.GetArrivalCombo()->GetValue()), c.arrivalText);
+            EXPECT_EQ(ToUtf8(row.GetDepartureCombo()->GetValue()), c.departureText);
+            ASSERT_TRUE(editor.accept(dialog.get()));
+            const Attendee& written = editor.written(dialog.get());
+            EXPECT_EQ(written.ArrivesLate(Day()), c.stored.arrivesLate);
+            EXPECT_EQ(written.LeavesEarly(Day()), c.stored.leavesEarly);
+            EXPECT_EQ(written.GetStartTime(Day()), c.stored.arrival);
+            EXPECT_EQ(written.GetEndTime(Day()), c.stored.departure);
+        }
     }
 }
 
@@ -249,7 +273,12 @@ TEST_F(AttendanceRows, EveryEditorRefusesAnArrivalAfterTheDeparture) {
     }
 }
 
-TEST_F(AttendanceRows, ALockedEventFixesWhatEachEditorFixes) {
+// A control the lock fixes writes nothing, whatever it shows: OK keeps the stored times.
+TEST_F(AttendanceRows, ALockedEventFixesWhatEachEditorFixesAndKeepsItsTimes) {
+    const DayAttendance stored{true, true, TimeOfDay(18, 5, 0), true, TimeOfDay(20, 5, 0)};
+    for (Attendee* person : std::initializer_list<Attendee*>{jones_, mrA_}) {
+        ASSERT_TRUE(WriteDayAttendance(*person, *Day(), stored));
+    }
     Lock();
     const Enabled appointments = {false, false, false, false, false};
     const Enabled parents = {true, false, false, false, false};
@@ -258,7 +287,14 @@ TEST_F(AttendanceRows, ALockedEventFixesWhatEachEditorFixes) {
     for (const Editor& editor : Editors()) {
         SCOPED_TRACE(editor.name);
         std::unique_ptr<wxDialog> dialog(editor.open());
-        EXPECT_EQ(AsList(editor.row(dialog.get())), expected[k++]);
+        const AttendanceRow& row = editor.row(dialog.get());
+        EXPECT_EQ(AsList(row), expected[k++]);
+        row.GetArrivalCombo()->SetTime(TimeOfDay(20, 0, 0));
+        row.GetDepartureCombo()->SetTime(TimeOfDay(19, 0, 0));
+        ASSERT_TRUE(editor.accept(dialog.get()));
+        const Attendee& written = editor.written(dialog.get());
+        EXPECT_EQ(written.GetStartTime(Day()), stored.arrival);
+        EXPECT_EQ(written.GetEndTime(Day()), stored.departure);
     }
 }
 

@@ -242,6 +242,9 @@ TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
 }
 
 TEST_F(PeopleDialogs, ParentEditorOnALockedEventFixesNamesTimesAndPupils) {
+    const Schedule* day = days_->GetDay(0);
+    ASSERT_TRUE(WriteDayAttendance(*jones_, *day,
+                                   {true, true, TimeOfDay(18, 5, 0), true, TimeOfDay(20, 5, 0)}));
     Lock();
     ParentDlg editing(TopWindow(), jones_, days_.get(), EditMode::Edit);
     for (wxWindow* window : std::initializer_list<wxWindow*>{
@@ -253,6 +256,13 @@ TEST_F(PeopleDialogs, ParentEditorOnALockedEventFixesNamesTimesAndPupils) {
     }
     EXPECT_TRUE(editing.GetAttendingBox()->IsEnabled());
     EXPECT_TRUE(editing.GetEmailText()->IsEnabled());
+    // Times between slot starts are kept, so the address can still be changed.
+    editing.GetEmailText()->ChangeValue("mum@example.org");
+    ASSERT_TRUE(editing.TransferDataFromWindow());
+    EXPECT_EQ(jones_->GetEmail(), "mum@example.org");
+    EXPECT_EQ(jones_->GetStartTime(day), TimeOfDay(18, 5, 0));
+    EXPECT_EQ(jones_->GetEndTime(day), TimeOfDay(20, 5, 0));
+    sink_.entries.clear();
     Parent fresh("New");
     AddPupil(&fresh, "Tom", "8A");
     ParentDlg adding(TopWindow(), &fresh, days_.get(), EditMode::Add);

@@ -194,6 +194,19 @@ TEST_F(ImportDialog, NamedCSVImportIsSavedTrimmedAndOfferedAgain) {
     dialogs_.Then<DefineCSVDlg>([](DefineCSVDlg&) { return static_cast<int>(wxID_CANCEL); });
     Perform(again);
     EXPECT_EQ(4u, again.GetFileTypeChoice()->GetCount());
+
+    // A second import of the same name is its own choice: the one chosen is the one run.
+    ExpectDefinition({"Forename", "Surname", "Form / Tutor Group"}, "Year 7");
+    ExpectImportRun();
+    Perform(again);
+    ImportDlg third(TopWindow(), &controller_, PeopleImport::Pupils);
+    third.GetFileNameText()->SetValue(path);
+    ASSERT_EQ("Year 7", ToUtf8(third.GetFileTypeChoice()->GetString(3)));
+    third.GetFileTypeChoice()->SetSelection(3);
+    ExpectImportRun();
+    Perform(third);
+    EXPECT_NE(nullptr, third.GetPreviewEvent()->GetParents().FindPupil("Lee Amy"));
+    EXPECT_EQ(nullptr, third.GetPreviewEvent()->GetParents().FindPupil("Amy Lee"));
 }
 
 class SIMSImport : public ImportDialog {

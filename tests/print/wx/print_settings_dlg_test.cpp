@@ -181,6 +181,13 @@ TEST_F(PrintDialogs, AdvancedSettingsRoundTrip) {
     EXPECT_EQ(again.GetSizeField()->GetValue(), "7.5");
     EXPECT_TRUE(again.GetOrderButton(2)->GetValue());
     EXPECT_FALSE(again.GetOrderButton(0)->GetValue());
+
+    // A file may hold a size the box cannot show whole: left as shown, it stays.
+    settings_.SetSmallFontSize(7.25);
+    PrintSettingsAdvDlg finer(TopWindow(), &settings_, &controller_, "");
+    EXPECT_EQ(finer.GetSizeField()->GetValue(), "7.2");
+    ASSERT_TRUE(finer.TransferDataFromWindow());
+    EXPECT_DOUBLE_EQ(settings_.GetSmallFontSize(), 7.25);
 }
 
 TEST_F(PrintDialogs, FixedWidthsScaleWithTheScreenExceptTheNotes) {
