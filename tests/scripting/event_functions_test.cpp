@@ -3,6 +3,7 @@
 #include <string>
 
 #include "script_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -96,14 +97,39 @@ TEST_F(EventChanges, DeletingARequestTakesItsBookingAndOnlyThatRequest) {
     EXPECT_TRUE(event->IsModified());
 }
 
-TEST_F(EventChanges, ALockedScheduleKeepsBothTheBookingAndTheRequest) {
+// A locked event is refused by every script road as the window refuses it: nothing changes,
+// and the message is the window's.
+TEST_F(EventChanges, EveryRoadIntoALockedEventIsRefusedWithTheWindowsMessage) {
+    // Another copy of the event, with a teacher this one lacks.
+    TempFolder folder{"qm-script-locked"};
+    ASSERT_TRUE(Days().AddTeacher(std::make_unique<Teacher>("Fay Green")));
+    folder.Write("copy.qmv", controller.FormatEventText());
+    ASSERT_TRUE(Days().DeleteTeacher(event->GetTeachers().At(2)));
+    const std::string locked = " because the schedule is locked";
+    const std::string remove = "Cannot remove an appointment" + locked;
+    struct Case {
+        const char* name;
+        const char* output;
+        std::vector<std::string> errors;
+    } cases[] = {
+        {"merge", "false \n", {"Cannot merge changes" + locked}},
+        // Also for the request the pupil does not have: the schedule refuses before it looks.
+        {"deleterequest", "2 3\n2 3 Maths\n", {remove, remove}},
+        {"optimise", "", {"Cannot optimise the schedule because it is locked"}},
+    };
+    // As the window's Lock Schedule locks it.
     event->SetLocked(true);
-    // Also for the request the pupil does not have: the schedule refuses before it looks.
-    EXPECT_EQ(Run("deleterequest"), "2 3\n2 3 Maths\n");
-    EXPECT_EQ(ErrorText(),
-              "Cannot remove an appointment because the schedule is locked\n"
-              "Cannot remove an appointment because the schedule is locked\n");
-    EXPECT_TRUE(IsBooked(dan->GetRequest(0)));
+    Days().SetLocked(true);
+    const std::string before = controller.DigestEventText();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.messages.clear();
+        auto script = Load("event_changes.lua");
+        SetGlobal(*script, "other", folder.File("copy.qmv"));
+        EXPECT_EQ(Run(c.name, script.get()), c.output);
+        EXPECT_EQ(sink.Texts(SeverityError), c.errors);
+        EXPECT_EQ(controller.DigestEventText(), before);
+    }
 }
 
 TEST_F(EventChanges, ALockedBookingKeepsItsRequest) {
