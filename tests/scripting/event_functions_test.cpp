@@ -65,15 +65,16 @@ TEST_F(EventChanges, OnlyATeachersLocationAndMeetingLinkCanBeSet) {
     EXPECT_TRUE(event->IsModified());
 }
 
-TEST_F(EventChanges, NewPresentationsAreCheckedByTheEvent) {
+TEST_F(EventChanges, NewPresentationsAreCheckedAsTheWindowChecksThem) {
     EXPECT_EQ(Run("addpresentation"),
               "nil\n"
               "Presentation Sports Day Gym 18:40:00 18:50:00 2\n"
-              "nil\n");
+              "nil nil nil\n");
     EXPECT_EQ(ErrorText(),
-              "Cannot insert the new presentation 'Careers Talk' because a presentation of the "
-              "same name already exists\n"
-              "Cannot insert the new presentation 'No Times' because it is invalid\n");
+              "There is already a presentation called 'Careers Talk'\n"
+              "The end time must be after the start time\n"
+              "Please enter a title for this presentation\n"
+              "The end time is after the end of the event\n");
     ASSERT_EQ(event->GetPresentations().Count(), 2u);
     EXPECT_EQ(event->GetPresentations().GetPresentation(1)->GetDate(), Date(5, 3, 2024));
 }
@@ -107,12 +108,18 @@ TEST_F(EventChanges, EveryRoadIntoALockedEventIsRefusedWithTheWindowsMessage) {
     ASSERT_TRUE(Days().DeleteTeacher(event->GetTeachers().At(2)));
     const std::string locked = " because the schedule is locked";
     const std::string remove = "Cannot remove an appointment" + locked;
+    const std::string attend = "Cannot attend presentation 'Careers Talk'";
     struct Case {
         const char* name;
         const char* output;
         std::vector<std::string> errors;
     } cases[] = {
         {"merge", "false \n", {"Cannot merge changes" + locked}},
+        {"setfield",
+         "false false false false nil\n",
+         {"Cannot set a teacher's location" + locked,
+          "Cannot set a teacher's meeting link" + locked}},
+        {"attendpres", "3 false\nfalse false 3\nfalse nil\n", {attend, attend}},
         // Also for the request the pupil does not have: the schedule refuses before it looks.
         {"deleterequest", "2 3\n2 3 Maths\n", {remove, remove}},
         {"optimise", "", {"Cannot optimise the schedule because it is locked"}},
