@@ -147,7 +147,7 @@ public:
     bool IsReadOnly() const { return !readOnlyPath_.empty(); }
     void CloseEvent();
     // Adds the other file's people and requests that the held event lacks; the log gets a
-    // line for each.
+    // line for each. Refused, changing nothing, while the event is locked.
     [[nodiscard]] bool MergeEventFile(const char* path, std::string* log);
     // Books every request that is booked on no day, leaving existing bookings (or first taking
     // out those of parents with unbooked requests) and, when asked, says how it went.

@@ -205,6 +205,10 @@ bool QMController::MergeEventFile(const char* path, std::string* log) {
     if (!event || !schedule_) {
         return false;
     }
+    // Said before anything is read: a locked timetable takes nobody new, whoever asks.
+    if (event->RefuseWhenLocked("merge changes")) {
+        return false;
+    }
     std::unique_ptr<MultiDaySchedule> other = ReadEventFile(path);
     if (!other) {
         return false;

@@ -6,6 +6,7 @@
 #include "comms/smtp_email.h"
 #include "comms/web_service.h"
 #include "foundation/uc_error.h"
+#include "model/email_server_settings.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -212,6 +213,20 @@ void EmailJob::SetSingleRecipient(Person* person) {
     AddRecipient(person);
 }
 
+std::string EmailJob::CheckServerSettings(const EmailServerSettings& settings) {
+    if (IsBlankText(settings.GetServer())) {
+        return "No email server has been defined so emails cannot be sent. Please edit the event "
+               "details and specify your email server's address if you wish to be able to send "
+               "emails.";
+    }
+    if (IsBlankText(settings.GetFromAddress())) {
+        return "No email 'from' address has been defined so emails cannot be sent. Please edit "
+               "the event details and specify your email address if you wish to be able to send "
+               "emails.";
+    }
+    return std::string();
+}
+
 bool EmailJob::Connect(int attachCalendar) {
     if (client_) {
         return false;
@@ -225,6 +240,12 @@ bool EmailJob::Connect(int attachCalendar) {
         return false;
     }
     const EmailServerSettings settings = days_->GetEvent()->GetEmailServerSettings();
+    // Every road to sending meets this, a script's too, not only the window's commands.
+    const std::string refusal = CheckServerSettings(settings);
+    if (!refusal.empty()) {
+        ReportMessage(SeverityError, refusal);
+        return false;
+    }
     if (settings.GetDebugReport()) {
         debug_ = true;
     }

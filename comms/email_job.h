@@ -7,6 +7,7 @@
 
 #include "model/person.h"
 
+class EmailServerSettings;
 class MultiDaySchedule;
 class Parent;
 class PersonList;
@@ -82,6 +83,9 @@ public:
     void AddRecipients(PersonList& people);
     void SetSingleRecipient(Person* person);
 
+    // Why the server settings cannot send at all (no server, or no sender); empty when they can.
+    static std::string CheckServerSettings(const EmailServerSettings& settings);
+    // Refused, with CheckServerSettings' reason, when the event's settings cannot send.
     bool Connect(int attachCalendar);
 
     // What one call did: a message is still under way, or one recipient's message was sent,

@@ -81,6 +81,8 @@ public:
 
     bool IsLocked() const { return locked_; }
     void SetLocked(bool locked) { locked_ = locked; }
+    // Reports "Cannot <action> because the schedule is locked" when locked.
+    bool RefuseWhenLocked(const char* action) const;
     bool IsModified() const { return modified_; }
     void SetModified() { modified_ = true; }
     void ClearModified() { modified_ = false; }
@@ -132,8 +134,6 @@ public:
 
 private:
     static std::string Describe(const std::string& word, bool capitalise);
-    // Reports "Cannot <action> because the schedule is locked" when locked.
-    bool RefuseWhenLocked(const char* action) const;
     bool SetWaitingLength(int minutes, const char* action, int& slots);
     bool SetEmailText(std::string* texts, EmailTextKind kind, const std::string& text,
                       bool needsLink);

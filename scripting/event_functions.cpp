@@ -9,6 +9,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/optimiser_stats.h"
+#include "model/presentation_rules.h"
 #include "model/pupil.h"
 #include "optimiser/optimise_run.h"
 #include "scripting/qm_lua_script.h"
@@ -380,12 +381,43 @@ int DoesAttendPresentation(ScriptCall& call) {
     return 1;
 }
 
+// Whether the attendee has an appointment in the presentation's slots on its day.
+bool HasBookingDuring(const MultiDaySchedule& days, const Attendee& attendee,
+                      const Presentation& presentation) {
+    const Schedule* day = days.FindDay(presentation.GetDate());
+    if (day == nullptr) {
+        return false;
+    }
+    const int first = day->GetSlotForTime(presentation.GetStartTime());
+    const int last = day->GetSlotForTime(presentation.GetEndTime());
+    for (int slot = std::max(first, 0); slot < last; ++slot) {
+        if (day->GetPersonSlotStatus(slot, &attendee) == SlotAppointment) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int AttendPresentation(ScriptCall& call) {
     Attendee* attendee = nullptr;
     Presentation* presentation = nullptr;
     Schedule* day = call.CurrentDay();
-    if (!GetAttendance(call, &attendee, &presentation) || day == nullptr) {
+    MultiDaySchedule* days = call.Days();
+    if (!GetAttendance(call, &attendee, &presentation) || day == nullptr || days == nullptr) {
         return 0;
+    }
+    // Refused as the window's choice of presentations refuses it, but for a booking in the way
+    // on a locked event, which the timetable itself refuses in its own words; one already
+    // attended is simply no change.
+    if (!attendee->AttendsPresentation(presentation) &&
+        !CanAttendPresentation(*days, *attendee, *presentation)) {
+        ReportMessage(SeverityError,
+                      days->GetEvent() && days->GetEvent()->IsLocked() &&
+                                  HasBookingDuring(*days, *attendee, *presentation)
+                          ? "Cannot remove an appointment because the schedule is locked"
+                          : "Cannot attend presentation '" + presentation->GetName() + "'");
+        call.PushBoolean(false);
+        return 1;
     }
     call.PushBoolean(day->AttendPresentation(attendee, presentation));
     return 1;
@@ -404,20 +436,24 @@ int SetField(ScriptCall& call) {
     if (!given || !call.GetText(2, field) || !call.GetText(3, value)) {
         return 0;
     }
-    bool set = false;
-    if (object.kind == Kind::Teacher) {
-        auto* teacher = static_cast<Teacher*>(object.pointer);
-        if (field == "location") {
-            teacher->SetLocation(value);
-            set = true;
-        } else if (field == "meeting_link") {
-            teacher->SetMeetingLink(value);
-            set = true;
-        }
+    void (Teacher::*setter)(const std::string&) = nullptr;
+    const char* action = nullptr;
+    if (field == "location") {
+        setter = &Teacher::SetLocation;
+        action = "set a teacher's location";
+    } else if (field == "meeting_link") {
+        setter = &Teacher::SetMeetingLink;
+        action = "set a teacher's meeting link";
     }
-    // The event is saved only when it knows it has changed.
-    if (set && call.GetEvent() != nullptr) {
-        call.GetEvent()->SetModified();
+    Event* event = call.GetEvent();
+    // The window's teacher editor keeps both as they are on a locked event.
+    const bool set = object.kind == Kind::Teacher && setter != nullptr &&
+                     (event == nullptr || !event->RefuseWhenLocked(action));
+    if (set) {
+        (static_cast<Teacher*>(object.pointer)->*setter)(value);
+        if (event != nullptr) {
+            event->SetModified();
+        }
     }
     call.PushBoolean(set);
     return 1;
@@ -436,6 +472,18 @@ int AddPresentation(ScriptCall& call) {
     }
     auto presentation =
         std::make_unique<Presentation>(name, location, day->GetDate(), start.c_str(), end.c_str());
+    // A presentation the event itself refuses (a name taken, no time between its times) is
+    // refused in the event's own words; one it would take but the window's editor refuses (no
+    // title, times outside the day) gets the editor's message.
+    if (presentation->IsValid() && event->GetPresentations().Find(name) == nullptr) {
+        const std::string fault =
+            CheckPresentation(*event, nullptr, true, name, presentation->GetStartTime(),
+                              presentation->GetEndTime(), *day);
+        if (!fault.empty()) {
+            ReportMessage(SeverityError, fault);
+            return 0;
+        }
+    }
     Presentation* added = presentation.get();
     if (!event->AddPresentation(std::move(presentation))) {
         return 0;

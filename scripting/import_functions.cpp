@@ -4,29 +4,16 @@
 #include "app/qm_controller.h"
 #include "foundation/files.h"
 #include "import/import_factory.h"
+#include "import/imported_people.h"
 #include "model/event.h"
 #include "model/importer_csv.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
-#include "model/teacher.h"
 #include "scripting/qm_lua_script.h"
 #include "scripting/script_call.h"
 
 namespace {
-
-// Hands the imported teachers to the event one by one through the timetable, so every day gets
-// each new teacher's row; the first refusal (reported by the event) stops the move and the rest
-// are dropped with the separate event.
-bool MoveTeachers(TeacherList& from, MultiDaySchedule& to) {
-    while (from.Count() > 0) {
-        std::unique_ptr<Teacher> teacher(static_cast<Teacher*>(from.RemoveAt(0)));
-        if (teacher && !to.AddTeacher(std::move(teacher))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Each imported pupil joins the event as the import itself would have added it there: to the
 // family of the event it shares a name (or identifier) and first address line with, else to a
@@ -87,9 +74,13 @@ int CSVImport(ScriptCall& call) {
     run->SetInput(&file);
     run->SetSettings(&call.Controller()->GetUserSettings());
     bool imported = RunImport(*run) == ImportOutcome::Finished;
-    if (imported) {
-        imported = kind == 1 ? MoveFamilies(separateEvent->GetParents(), *days)
-                             : MoveTeachers(separateEvent->GetTeachers(), *days);
+    if (imported && kind == 1) {
+        imported = MoveFamilies(separateEvent->GetParents(), *days);
+    } else if (imported) {
+        // As the window's import moves them: each gets its row on every day, and the first the
+        // event refuses is named and ends the move.
+        const int teachers = static_cast<int>(separateEvent->GetTeachers().Count());
+        imported = MoveImportedPeople(*separateEvent, *days, PeopleImport::Teachers) == teachers;
     }
     // Parents number no rows of the timetable, so their list may take its order again.
     days->GetEvent()->GetParents().Sort();

@@ -14,14 +14,6 @@ namespace EmailDialogLogic {
 
 namespace {
 
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 bool LooksLikeAddress(const std::string& text) {
     return text.find('@') != std::string::npos && text.find('.') != std::string::npos;
 }
@@ -98,15 +90,9 @@ std::string ProgressText(int sent, int total) {
 
 std::string CheckEmailSettings(const EmailServerSettings& server, const Event& event,
                                EmailTextKind kind, bool checkLink, const std::string& website) {
-    if (Trimmed(server.GetServer()).empty()) {
-        return "No email server has been defined so emails cannot be sent. Please edit the event "
-               "details and specify your email server's address if you wish to be able to send "
-               "emails.";
-    }
-    if (Trimmed(server.GetFromAddress()).empty()) {
-        return "No email 'from' address has been defined so emails cannot be sent. Please edit "
-               "the event details and specify your email address if you wish to be able to send "
-               "emails.";
+    const std::string refusal = EmailJob::CheckServerSettings(server);
+    if (!refusal.empty()) {
+        return refusal;
     }
     if (checkLink && kind != EmailResults && event.GetUrl().empty()) {
         return std::string(kind == EmailInvitation ? "Invitation" : "Reminder") +

@@ -103,11 +103,6 @@ bool ConfirmReplaceEvent(const CommandContext& context) {
 
 void MergeChanges(const CommandContext& context, const wxString& path) {
     const QMController::ChangeScope change(context.controller);
-    const std::shared_ptr<Event>& event = context.controller.GetEvent();
-    if (event && event->IsLocked()) {
-        ReportMessage(SeverityError, "Cannot merge changes because the schedule is locked");
-        return;
-    }
     std::string log;
     if (context.controller.MergeEventFile(ToUtf8(path).c_str(), &log)) {
         ReportDlg report(context.parent, "Merge succeeded", log);

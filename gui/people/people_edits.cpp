@@ -310,32 +310,6 @@ bool WriteDayAttendance(Attendee& attendee, const Schedule& day, const DayAttend
                                             values.leavesEarly, values.departure});
 }
 
-std::string CheckPresentation(const Event& event, const Presentation* self, bool isNew,
-                              const std::string& title, const TimeOfDay& start,
-                              const TimeOfDay& end, const Schedule& day) {
-    if (title.empty()) {
-        return "Please enter a title for this presentation";
-    }
-    // The event file names attended presentations by their name, so names must stay apart.
-    const Presentation* other = event.GetPresentations().Find(title);
-    if (other != nullptr && other != self) {
-        return "There is already a presentation called '" + title + "'";
-    }
-    if (!isNew) {
-        return std::string();
-    }
-    if (end <= start) {
-        return "The end time must be after the start time";
-    }
-    if (start < day.GetStartTime()) {
-        return "The start time is before the start of the event";
-    }
-    if (end > day.GetEndTime()) {
-        return "The end time is after the end of the event";
-    }
-    return std::string();
-}
-
 AttendanceCounts CountAttendance(const Event& event, const Presentation* presentation) {
     AttendanceCounts counts;
     for (unsigned i = 0; i < event.GetTeachers().Count(); ++i) {
@@ -345,41 +319,6 @@ AttendanceCounts CountAttendance(const Event& event, const Presentation* present
         counts.parents += event.GetParents().At(i)->AttendsPresentation(presentation) ? 1 : 0;
     }
     return counts;
-}
-
-bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attendee,
-                           const Presentation& presentation) {
-    const Schedule* day = days.FindDay(presentation.GetDate());
-    if (day == nullptr) {
-        return false;
-    }
-    const int first = day->GetSlotForTime(presentation.GetStartTime());
-    const int last = day->GetSlotForTime(presentation.GetEndTime());
-    if (first < 0 || last < 0) {
-        return false;
-    }
-    const Event* event = days.GetEvent().get();
-    const bool isTeacher = attendee.GetKind() == PersonKind::Teacher;
-    for (int slot = first; slot < last; ++slot) {
-        const SlotStatus status = day->GetPersonSlotStatus(slot, &attendee);
-        if (status == SlotUnavailable || status == SlotPresentation) {
-            return false;
-        }
-        if (status != SlotAppointment) {
-            continue;
-        }
-        if (event == nullptr || event->IsLocked()) {
-            return false;
-        }
-        const int row =
-            isTeacher ? event->GetTeachers().IndexOf(static_cast<const Teacher*>(&attendee))
-                      : day->GetGrid().FindParentRow(slot, static_cast<const Parent*>(&attendee));
-        const Appointment* booking = day->GetGrid().PeekBooking(slot, row);
-        if (booking != nullptr && booking->IsLocked()) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,

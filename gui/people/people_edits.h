@@ -6,6 +6,7 @@
 #include "foundation/date_time.h"
 #include "foundation/time_of_day.h"
 #include "gui/people/edit_mode.h"
+#include "model/presentation_rules.h"
 
 class Attendee;
 class Event;
@@ -100,21 +101,11 @@ bool ParentBelongsToEvent(const MultiDaySchedule& days, const Parent& parent);
 
 // --- presentations ---
 
-// The presentation editor's checks in order; empty when they pass. Times are only checked for
-// a new presentation.
-std::string CheckPresentation(const Event& event, const Presentation* self, bool isNew,
-                              const std::string& title, const TimeOfDay& start,
-                              const TimeOfDay& end, const Schedule& day);
 struct AttendanceCounts {
     int teachers = 0;
     int parents = 0;
 };
 AttendanceCounts CountAttendance(const Event& event, const Presentation* presentation);
-// Whether the attendee can be at the presentation: its day exists, its slots lie inside that
-// day, and in none of them is the attendee away, at another presentation or locked in an
-// appointment. Changes nothing.
-bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attendee,
-                           const Presentation& presentation);
 // Makes the attendee's presentations exactly the chosen ones, checking all before removing
 // any booking; on a refusal reports it and changes nothing.
 bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,

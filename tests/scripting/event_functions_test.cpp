@@ -3,6 +3,7 @@
 #include <string>
 
 #include "script_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -64,15 +65,17 @@ TEST_F(EventChanges, OnlyATeachersLocationAndMeetingLinkCanBeSet) {
     EXPECT_TRUE(event->IsModified());
 }
 
-TEST_F(EventChanges, NewPresentationsAreCheckedByTheEvent) {
+TEST_F(EventChanges, NewPresentationsAreCheckedAsTheWindowChecksThem) {
     EXPECT_EQ(Run("addpresentation"),
               "nil\n"
               "Presentation Sports Day Gym 18:40:00 18:50:00 2\n"
-              "nil\n");
+              "nil nil nil\n");
     EXPECT_EQ(ErrorText(),
               "Cannot insert the new presentation 'Careers Talk' because a presentation of the "
               "same name already exists\n"
-              "Cannot insert the new presentation 'No Times' because it is invalid\n");
+              "Cannot insert the new presentation 'No Times' because it is invalid\n"
+              "Please enter a title for this presentation\n"
+              "The end time is after the end of the event\n");
     ASSERT_EQ(event->GetPresentations().Count(), 2u);
     EXPECT_EQ(event->GetPresentations().GetPresentation(1)->GetDate(), Date(5, 3, 2024));
 }
@@ -96,14 +99,46 @@ TEST_F(EventChanges, DeletingARequestTakesItsBookingAndOnlyThatRequest) {
     EXPECT_TRUE(event->IsModified());
 }
 
-TEST_F(EventChanges, ALockedScheduleKeepsBothTheBookingAndTheRequest) {
+// A locked event is refused by every script road as the window refuses it: nothing changes,
+// and the message is the window's.
+TEST_F(EventChanges, EveryRoadIntoALockedEventIsRefusedWithTheWindowsMessage) {
+    // Another copy of the event, with a teacher this one lacks.
+    TempFolder folder{"qm-script-locked"};
+    ASSERT_TRUE(Days().AddTeacher(std::make_unique<Teacher>("Fay Green")));
+    folder.Write("copy.qmv", controller.FormatEventText());
+    ASSERT_TRUE(Days().DeleteTeacher(event->GetTeachers().At(2)));
+    const std::string locked = " because the schedule is locked";
+    const std::string remove = "Cannot remove an appointment" + locked;
+    const std::string attend = "Cannot attend presentation 'Careers Talk'";
+    struct Case {
+        const char* name;
+        const char* output;
+        std::vector<std::string> errors;
+    } cases[] = {
+        {"merge", "false \n", {"Cannot merge changes" + locked}},
+        {"setfield",
+         "false false false false nil\n",
+         {"Cannot set a teacher's location" + locked,
+          "Cannot set a teacher's meeting link" + locked}},
+        // A booking in the way is the timetable's own refusal.
+        {"attendpres", "3 false\nfalse false 3\nfalse nil\n", {remove, remove}},
+        // Also for the request the pupil does not have: the schedule refuses before it looks.
+        {"deleterequest", "2 3\n2 3 Maths\n", {remove, remove}},
+        {"optimise", "", {"Cannot optimise the schedule because it is locked"}},
+    };
+    // As the window's Lock Schedule locks it.
     event->SetLocked(true);
-    // Also for the request the pupil does not have: the schedule refuses before it looks.
-    EXPECT_EQ(Run("deleterequest"), "2 3\n2 3 Maths\n");
-    EXPECT_EQ(ErrorText(),
-              "Cannot remove an appointment because the schedule is locked\n"
-              "Cannot remove an appointment because the schedule is locked\n");
-    EXPECT_TRUE(IsBooked(dan->GetRequest(0)));
+    Days().SetLocked(true);
+    const std::string before = controller.DigestEventText();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.messages.clear();
+        auto script = Load("event_changes.lua");
+        SetGlobal(*script, "other", folder.File("copy.qmv"));
+        EXPECT_EQ(Run(c.name, script.get()), c.output);
+        EXPECT_EQ(sink.Texts(SeverityError), c.errors);
+        EXPECT_EQ(controller.DigestEventText(), before);
+    }
 }
 
 TEST_F(EventChanges, ALockedBookingKeepsItsRequest) {

@@ -105,11 +105,13 @@ TEST_F(ScriptedImport, ARefusedPersonStopsTheMoveAndABrokenFileChangesNothing) {
         std::vector<std::string> teachers;
         std::vector<std::string> errors;
     } cases[] = {
-        // The event refuses Amy's initials: those before her stay, those after her go.
+        // The event refuses Amy's initials: those before her stay, those after her go, and she
+        // is named as the window's import names her.
         {"Ivy Lane,IL\nAmy Sharp,AS\nJoe Kerr,JK\n",
          "false",
          {"Alice Smith", "Bob Jones", "Ivy Lane"},
-         {"Teacher initials 'AS' have already been used for a different teacher"}},
+         {"Teacher initials 'AS' have already been used for a different teacher",
+          "Teacher 'Amy Sharp' failed to import"}},
         // The file itself names one teacher twice: nobody of it reaches the event.
         {"Ivy Lane,IL\nIvy Lane,IX\n",
          "false",
@@ -232,6 +234,20 @@ TEST_F(ScriptedEmail, AMissingServerGivesOneClearMessage) {
         << text;
     EXPECT_EQ(text.find("Error: ", 1), std::string::npos) << text;
     EXPECT_FALSE(carol->GetEmailSent(EmailResults));
+}
+
+// The window's e-mail commands refuse this before anything is sent; a script meets the same
+// refusal where the sending starts.
+TEST_F(ScriptedEmail, WithoutAServerNothingIsSentAndTheReasonIsTheWindows) {
+    UsePort(ClosedPort());
+    EmailServerSettings server = event->GetEmailServerSettings();
+    server.SetServer(" ");
+    event->SetEmailServerSettings(server);
+    EXPECT_EQ(Run("sendemail"), "false false\n");
+    const std::vector<std::string> errors = sink.Texts(SeverityError);
+    ASSERT_EQ(errors.size(), 2u) << ErrorText();
+    EXPECT_TRUE(BeginsWith(errors[0], "No email server has been defined so emails cannot be"));
+    EXPECT_EQ(errors[1], "Email sender failed to start");
 }
 
 TEST_F(ScriptedEmail, OnlyTeachersAndParentsOfAKnownKindAreMailed) {

@@ -1,0 +1,71 @@
+#include "model/presentation_rules.h"
+
+#include "model/appointment.h"
+#include "model/attendee.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+
+std::string CheckPresentation(const Event& event, const Presentation* self, bool isNew,
+                              const std::string& title, const TimeOfDay& start,
+                              const TimeOfDay& end, const Schedule& day) {
+    if (title.empty()) {
+        return "Please enter a title for this presentation";
+    }
+    // The event file names attended presentations by their name, so names must stay apart.
+    const Presentation* other = event.GetPresentations().Find(title);
+    if (other != nullptr && other != self) {
+        return "There is already a presentation called '" + title + "'";
+    }
+    if (!isNew) {
+        return std::string();
+    }
+    if (end <= start) {
+        return "The end time must be after the start time";
+    }
+    if (start < day.GetStartTime()) {
+        return "The start time is before the start of the event";
+    }
+    if (end > day.GetEndTime()) {
+        return "The end time is after the end of the event";
+    }
+    return std::string();
+}
+
+bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attendee,
+                           const Presentation& presentation) {
+    const Schedule* day = days.FindDay(presentation.GetDate());
+    if (day == nullptr) {
+        return false;
+    }
+    const int first = day->GetSlotForTime(presentation.GetStartTime());
+    const int last = day->GetSlotForTime(presentation.GetEndTime());
+    if (first < 0 || last < 0) {
+        return false;
+    }
+    const Event* event = days.GetEvent().get();
+    const bool isTeacher = attendee.GetKind() == PersonKind::Teacher;
+    for (int slot = first; slot < last; ++slot) {
+        const SlotStatus status = day->GetPersonSlotStatus(slot, &attendee);
+        if (status == SlotUnavailable || status == SlotPresentation) {
+            return false;
+        }
+        if (status != SlotAppointment) {
+            continue;
+        }
+        if (event == nullptr || event->IsLocked()) {
+            return false;
+        }
+        const int row =
+            isTeacher ? event->GetTeachers().IndexOf(static_cast<const Teacher*>(&attendee))
+                      : day->GetGrid().FindParentRow(slot, static_cast<const Parent*>(&attendee));
+        const Appointment* booking = day->GetGrid().PeekBooking(slot, row);
+        if (booking != nullptr && booking->IsLocked()) {
+            return false;
+        }
+    }
+    return true;
+}
