@@ -73,7 +73,7 @@ bool UserSettings::Save(const std::string& path) {
         content += key + " \"" + PercentEncode(value.c_str()) + "\"\n";
     }
     if (!WriteFileAtomically(path, content)) {
-        ReportMessage(SeverityError, "Cannot save to file '" + path + "'");
+        UCError::Current().ReportSystemError(SeverityError, "Cannot save to file '" + path + "': ");
         return false;
     }
     modified_ = false;
@@ -94,8 +94,9 @@ bool UserSettings::Load(const std::string& path) {
     damagedPath_ = path;
     damagedReported_ = false;
     std::unique_ptr<ByteBuffer> bytes = name.ReadAll();
-    if (!bytes && name.Size() != 0) {
-        ReportMessage(SeverityError, "Cannot open file '" + path + "'");
+    // An empty file gives no bytes either, and holds no settings.
+    if (!bytes && (name.Size() != 0 || name.IsDirectory())) {
+        UCError::Current().ReportSystemError(SeverityError, "Cannot open file '" + path + "': ");
         return false;
     }
     Tokeniser reader;

@@ -15,8 +15,8 @@ public:
     UserSettings() = default;
 
     // Writes every entry, in key order, through an atomic replacement of the file. On failure
-    // reports "Cannot save to file '<path>'" and keeps the old file and the modified flag. A
-    // file that did not load whole is never written over (said once, as a Warning).
+    // reports "Cannot save to file '<path>': <reason>" and keeps the old file and the modified
+    // flag. A file that did not load whole is never written over (said once, as a Warning).
     [[nodiscard]] bool Save(const std::string& path);
     // Replaces the entries with the file's; a missing file leaves them as they are and counts
     // as success. Stops at the first damaged line with a line-numbered message, keeping the

@@ -201,15 +201,18 @@ TEST_F(UserSettingsTest, ChangesAreWrittenStraightBackOnceAFileIsKnown) {
     EXPECT_EQ(unbound.GetFilePath(), "");
 }
 
-TEST_F(UserSettingsTest, AFailedSaveSaysSoAndKeepsTheModifiedFlag) {
+TEST_F(UserSettingsTest, AFileThatCannotBeWrittenOrReadSaysWhy) {
     UserSettings settings;
     settings.Set("a", "1");
     UCStringError sink;
     const std::string path = folder_ + "/missing/user_settings.dat";
     EXPECT_FALSE(settings.Save(path));
-    EXPECT_EQ(sink.GetText(), "Error: Cannot save to file '" + path + "'\n");
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot save to file '" + path + "': No such file or directory\n");
     EXPECT_TRUE(settings.IsModified());
     EXPECT_EQ(settings.Get("a"), "1");
+    EXPECT_FALSE(settings.Load(folder_));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot open file '" + folder_ + "': Is a directory\n");
 }
 
 TEST_F(UserSettingsTest, DeletingAnAbsentKeyChangesNothing) {
