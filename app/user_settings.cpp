@@ -1,6 +1,5 @@
 #include "app/user_settings.h"
 
-#include <cctype>
 #include <cstdlib>
 
 #include "foundation/atomic_file.h"
@@ -44,15 +43,13 @@ void SetLevelColour(UserSettings& settings, const LevelKeys& family, int level, 
 }  // namespace
 
 bool UserSettings::IsStorableKey(const std::string& key) {
-    if (key.empty() || key.front() == '{' || key.front() == '}' || key.front() == '=') {
+    // The file is UTF-8 text: any other name would come back under another spelling. A NUL
+    // would cut the name short, and an '=' would be read, and reported, as a time.
+    if (key.empty() || !IsValidUTF8(key) || key.find('\0') != std::string::npos ||
+        key.front() == '=') {
         return false;
     }
-    for (const char c : key) {
-        if (c == '\0' || c == '"' || c == '#' || std::isspace(static_cast<unsigned char>(c))) {
-            return false;
-        }
-    }
-    // Anything the token reader takes for a key or a time is not a word.
+    // Whatever the token reader does not give back whole as a word is not a name it can read.
     Tokeniser reader;
     reader.SetText(key);
     std::string text;
@@ -76,7 +73,7 @@ bool UserSettings::Save(const std::string& path) {
         content += key + " \"" + PercentEncode(value.c_str()) + "\"\n";
     }
     if (!WriteFileAtomically(path, content)) {
-        ReportMessage(SeverityError, "Cannot save to file '" + path + "'");
+        UCError::Current().ReportSystemError(SeverityError, "Cannot save to file '" + path + "': ");
         return false;
     }
     modified_ = false;
@@ -97,13 +94,13 @@ bool UserSettings::Load(const std::string& path) {
     damagedPath_ = path;
     damagedReported_ = false;
     std::unique_ptr<ByteBuffer> bytes = name.ReadAll();
-    if (!bytes && name.Size() != 0) {
-        ReportMessage(SeverityError, "Cannot open file '" + path + "'");
+    // An empty file gives no bytes either, and holds no settings.
+    if (!bytes && (name.Size() != 0 || name.IsDirectory())) {
+        UCError::Current().ReportSystemError(SeverityError, "Cannot open file '" + path + "': ");
         return false;
     }
     Tokeniser reader;
-    // Keys are plain words; a file written on Windows may still hold 8-bit text.
-    reader.SetText(FileTextToUTF8(bytes ? bytes->ToString() : std::string()));
+    reader.SetText(bytes ? bytes->ToString() : std::string());
     std::string key;
     std::string value;
     for (;;) {
@@ -123,7 +120,9 @@ bool UserSettings::Load(const std::string& path) {
                           StringPrintf("Unexpected value at line %d", reader.GetLineNumber()));
             return false;
         }
-        entries_.emplace(key, PercentDecode(value.c_str()));
+        // Each name on its own, as each value is: one written on Windows in 8-bit text must not
+        // turn the UTF-8 names beside it into 8-bit text as well.
+        entries_.emplace(FileTextToUTF8(key), PercentDecode(value.c_str()));
     }
 }
 

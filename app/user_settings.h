@@ -15,12 +15,12 @@ public:
     UserSettings() = default;
 
     // Writes every entry, in key order, through an atomic replacement of the file. On failure
-    // reports "Cannot save to file '<path>'" and keeps the old file and the modified flag. A
-    // file that did not load whole is never written over (said once, as a Warning).
+    // reports "Cannot save to file '<path>': <reason>" and keeps the old file and the modified
+    // flag. A file that did not load whole is never written over (said once, as a Warning).
     [[nodiscard]] bool Save(const std::string& path);
     // Replaces the entries with the file's; a missing file leaves them as they are and counts
     // as success. Stops at the first damaged line with a line-numbered message, keeping the
-    // entries read before it.
+    // entries read before it. A name that is not UTF-8 is read as Windows-1252.
     [[nodiscard]] bool Load(const std::string& path);
     // Removes every entry; the modified flag stays as it was.
     void Clear() { entries_.clear(); }
@@ -35,8 +35,8 @@ public:
     Colour GetColour(const std::string& key, Colour defaultValue) const;
 
     // An empty value is stored as such, not removed. Keys that could not be read back from the
-    // file (empty, or with blanks, quotes, '#', a leading brace or '=', a trailing ':', or the
-    // shape of a time) are refused with a message: false, nothing changed.
+    // file (empty, not UTF-8, with blanks or quotes, a leading brace, '=' or '#', a trailing
+    // ':', or the shape of a time) are refused with a message: false, nothing changed.
     bool Set(const std::string& key, const std::string& value);
     bool SetInt(const std::string& key, int value);
     bool SetColour(const std::string& key, Colour colour);

@@ -4,6 +4,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "foundation/string_tokeniser.h"
@@ -35,8 +36,10 @@ bool UCHTTPTransfer::OpenOutputFile(const std::string& path) {
     }
     outputFile = ::fdopen(descriptor, "wb");
     if (outputFile == nullptr) {
+        const int reason = errno;
         ::close(descriptor);
         ::unlink(path.c_str());
+        errno = reason;
         return false;
     }
     return true;

@@ -34,7 +34,8 @@ public:
     virtual void SetCookie(const std::string& text) = 0;
 
     // Creates the file, which must not exist yet (a symbolic link counts as existing); false
-    // when a file is already open or this one cannot be created. The owner reports.
+    // when a file is already open or this one cannot be created (errno says why). The owner
+    // reports.
     bool OpenOutputFile(const std::string& path);
     // Keeps the header line; a Content-Length header in any case sets the content length.
     void ParseHeaderLine(const std::string& line);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 
@@ -110,12 +111,19 @@ std::unique_ptr<ByteBuffer> FileName::ReadAll() {
         return nullptr;
     }
     const std::int64_t size = opened.st_size;
-    if (size <= 0 || size > INT_MAX) {
+    if (S_ISDIR(opened.st_mode) || size > INT_MAX) {
+        errno = S_ISDIR(opened.st_mode) ? EISDIR : EFBIG;
+        return nullptr;
+    }
+    if (size <= 0) {
         return nullptr;
     }
     auto buffer = std::make_unique<ByteBuffer>(static_cast<int>(size));
     if (std::fread(buffer->At(0), 1, static_cast<size_t>(size), file.GetFile()) !=
         static_cast<size_t>(size)) {
+        if (std::ferror(file.GetFile()) == 0) {
+            errno = EIO;  // cut short while it was read
+        }
         return nullptr;
     }
     return buffer;

@@ -63,7 +63,8 @@ public:
     // The path, the separator, then name.
     std::string Join(const char* name) const;
 
-    // Every byte of the file; null when it is missing, empty or cannot be read whole.
+    // Every byte of the file; null when it is missing, empty or cannot be read whole, and then,
+    // unless it is empty, errno says why.
     std::unique_ptr<ByteBuffer> ReadAll();
 
 private:

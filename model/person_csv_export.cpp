@@ -7,7 +7,8 @@ CsvExportFile::CsvExportFile(const std::string& fileName) : fileName_(fileName) 
     // Refused here, as opening it for writing would be, before any row is gathered.
     open_ = CanWriteOutputFile(fileName_);
     if (!open_) {
-        ReportMessage(SeverityError, "Cannot write to file '" + fileName_ + "'");
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot write to file '" + fileName_ + "': ");
     }
 }
 

@@ -7,7 +7,8 @@ PrintRendererFile::PrintRendererFile(const char* fileName)
     : fileName_(fileName != nullptr ? fileName : "") {
     open_ = CanWriteOutputFile(fileName_);
     if (!open_) {
-        ReportMessage(SeverityError, "Cannot write to file '" + fileName_ + "'");
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot write to file '" + fileName_ + "': ");
     }
 }
 

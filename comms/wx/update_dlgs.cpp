@@ -122,7 +122,8 @@ DownloadFileDlg::DownloadFileDlg(wxWindow* parent, const std::string& url,
 
 bool DownloadFileDlg::Prepare() {
     if (!transfer_.OpenOutputFile(outputPath_)) {
-        ReportMessage(SeverityError, "Cannot save to file '" + outputPath_ + "'");
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot save to file '" + outputPath_ + "': ");
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include <wx/filedlg.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -64,7 +65,11 @@ bool ImportRequestList(wxWindow* parent, QMController& controller, ImporterPTCSV
     const std::string path = ToUtf8(choice.path);
     StdioFile file(path.c_str(), "rb");
     if (file.GetFile() == nullptr || FileName(path).IsDirectory()) {
-        ReportMessage(SeverityError, "Cannot open data file '" + path + "'");
+        if (file.GetFile() != nullptr) {
+            errno = EISDIR;  // a folder opens for reading but holds no list
+        }
+        UCError::Current().ReportSystemError(SeverityError,
+                                             "Cannot open data file '" + path + "': ");
         return false;
     }
     ImporterPTCSVMapping mapping;

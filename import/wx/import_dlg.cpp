@@ -10,7 +10,9 @@
 #include <wx/textctrl.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "app/qm_controller.h"
 #include "app/user_settings.h"
@@ -34,6 +36,12 @@ const char* const kCannotReadMessage =
     "Cannot read data from the file you selected. Either you do not have permission to read "
     "it, or the disk the file is stored on has physical errors. If you suspect it is a "
     "permissions problem, please see your system administrator.";
+
+// The message guesses at the cause; the system's own reason goes below it.
+void ReportCannotRead(int reason) {
+    UCError::Current().AddDetail(std::strerror(reason));
+    ReportMessage(SeverityError, kCannotReadMessage);
+}
 
 bool EndsWithCSV(const std::string& path) {
     if (path.size() < 4) {
@@ -65,7 +73,7 @@ std::unique_ptr<StdioFile> OpenImportFile(const std::string& path) {
     // A folder opens for reading here but yields nothing.
     auto file = name.IsDirectory() ? nullptr : std::make_unique<StdioFile>(path.c_str(), "rb");
     if (!file || file->GetFile() == nullptr) {
-        ReportMessage(SeverityError, kCannotReadMessage);
+        ReportCannotRead(file ? errno : EISDIR);
         return nullptr;
     }
     return file;
@@ -286,7 +294,7 @@ bool ImportDlg::ImportFromSIMS() {
     }
     StdioFile file(output.c_str(), "rb");
     if (file.GetFile() == nullptr) {
-        ReportMessage(SeverityError, kCannotReadMessage);
+        ReportCannotRead(errno);
         return false;
     }
     // A SIMS report's description is not kept: the next run may write other columns.

@@ -150,11 +150,14 @@ TEST_F(UserSettingsTest, AnEmptyValueReadsBackAsEmptyAndAsTheIntegerDefault) {
     EXPECT_EQ(loaded.GetInt("icalendartype", 7), 0) << "a stored non-number is 0, not the default";
 }
 
-TEST_F(UserSettingsTest, RefusesKeysThatWouldNotReadBack) {
-    const char* keys[] = {"",      "two words", "tab\tkey", "quo\"te", "#hash",  "mid#hash", "key:",
-                          "09:30", "9:30am",    "09:30pm",  "{brace",  "}brace", "=encoded"};
+TEST_F(UserSettingsTest, RefusesKeysThatWouldNotReadBackAndKeepsEveryOther) {
+    const char* refused[] = {"",       "two words", "tab\tkey", "quo\"te", "#hash",
+                             "key:",   "09:30",     "9:30am",   "09:30pm", "{brace",
+                             "}brace", "=encoded",  "caf\xE9",  "cut\xC3"};
+    const char* kept[] = {"a.b", "x:y", "back\\slash", "na\xC3\xAFve", "last#run", "sims_import"};
     UserSettings settings;
-    for (const char* key : keys) {
+    ASSERT_TRUE(settings.Load(path_));  // no file yet: every change is written straight to it
+    for (const char* key : refused) {
         SCOPED_TRACE(key);
         UCStringError sink;
         EXPECT_FALSE(settings.Set(key, "v"));
@@ -163,10 +166,25 @@ TEST_F(UserSettingsTest, RefusesKeysThatWouldNotReadBack) {
     }
     EXPECT_EQ(settings.Count(), 0u);
     EXPECT_FALSE(settings.IsModified());
-    for (const char* key : {"sims_command_reporter_executable", "a.b", "x:y", "back\\slash"}) {
-        SCOPED_TRACE(key);
-        EXPECT_TRUE(UserSettings::IsStorableKey(key));
+    EXPECT_FALSE(std::filesystem::exists(path_)) << "nothing written";
+    for (const char* key : kept) {
+        EXPECT_TRUE(settings.Set(key, key));
     }
+    UserSettings loaded;
+    ASSERT_TRUE(loaded.Load(path_));
+    EXPECT_EQ(loaded.Count(), std::size(kept));
+    for (const char* key : kept) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(loaded.Get(key), key);
+    }
+}
+
+TEST_F(UserSettingsTest, ANameInEightBitTextLeavesTheUTF8NamesBesideItAsTheyAre) {
+    WriteFile("na\xC3\xAFve \"1\"\ncaf\xE9 \"2\"\n");
+    UserSettings settings;
+    ASSERT_TRUE(settings.Load(path_));
+    EXPECT_EQ(settings.Get("na\xC3\xAFve"), "1");
+    EXPECT_EQ(settings.Get("caf\xC3\xA9"), "2");
 }
 
 TEST_F(UserSettingsTest, ChangesAreWrittenStraightBackOnceAFileIsKnown) {
@@ -183,15 +201,18 @@ TEST_F(UserSettingsTest, ChangesAreWrittenStraightBackOnceAFileIsKnown) {
     EXPECT_EQ(unbound.GetFilePath(), "");
 }
 
-TEST_F(UserSettingsTest, AFailedSaveSaysSoAndKeepsTheModifiedFlag) {
+TEST_F(UserSettingsTest, AFileThatCannotBeWrittenOrReadSaysWhy) {
     UserSettings settings;
     settings.Set("a", "1");
     UCStringError sink;
     const std::string path = folder_ + "/missing/user_settings.dat";
     EXPECT_FALSE(settings.Save(path));
-    EXPECT_EQ(sink.GetText(), "Error: Cannot save to file '" + path + "'\n");
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot save to file '" + path + "': No such file or directory\n");
     EXPECT_TRUE(settings.IsModified());
     EXPECT_EQ(settings.Get("a"), "1");
+    EXPECT_FALSE(settings.Load(folder_));
+    EXPECT_EQ(sink.GetText(), "Error: Cannot open file '" + folder_ + "': Is a directory\n");
 }
 
 TEST_F(UserSettingsTest, DeletingAnAbsentKeyChangesNothing) {

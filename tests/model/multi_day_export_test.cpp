@@ -109,7 +109,8 @@ TEST_F(AppointmentsExport, AFolderThatDoesNotExistIsReportedAndWritesNothing) {
     const std::string path = folder_ + "/missing/appointments.csv";
     UCStringError sink;
     EXPECT_FALSE(schedule_->ExportCSV(path));
-    EXPECT_EQ(sink.GetText(), "Error: Cannot write to file '" + path + "'\n");
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot write to file '" + path + "': No such file or directory\n");
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 

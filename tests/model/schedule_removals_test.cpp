@@ -164,7 +164,8 @@ TEST_F(DayRemovals, UnbookingAPersonAtASlotIsRemovingTheAppointmentThere) {
     EXPECT_FALSE(day->UnbookPersonAt(1, parent));  // Pat has nothing at 18:05
     EXPECT_EQ(sink.GetText(), "");
     EXPECT_FALSE(day->UnbookPersonAt(2, parent));
-    EXPECT_EQ(sink.GetText(), "Error: Cannot remove an appointment because the schedule is locked\n");
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot remove an appointment because the schedule is locked\n");
     EXPECT_EQ(CountBookings(), 4);
 
     UCStringError quiet;
@@ -279,7 +280,8 @@ TEST_F(RequestsExport, EveryRequestReadsBackAsThreeFields) {
 TEST_F(RequestsExport, AFileThatCannotBeWrittenIsReported) {
     std::string path = folder + "/missing/requests.csv";
     EXPECT_FALSE(day->ExportRequestsCSV(path.c_str()));
-    EXPECT_EQ(sink.GetText(), "Error: Cannot write to file '" + path + "'\n");
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot write to file '" + path + "': No such file or directory\n");
     EXPECT_FALSE(day->ExportRequestsCSV(nullptr));
     EXPECT_NE(sink.GetText().find("Cannot write to file"), std::string::npos);
 }

@@ -59,7 +59,8 @@ TEST_F(TextFile, AFileThatCannotBeMadeIsReportedOnceAndNothingIsWritten) {
         renderer.EndPage();
         EXPECT_FALSE(renderer.Close());
     }
-    EXPECT_EQ(sink.GetText(), "Error: Cannot write to file '" + missing + "'\n");
+    EXPECT_EQ(sink.GetText(),
+              "Error: Cannot write to file '" + missing + "': No such file or directory\n");
     EXPECT_TRUE(folder.Names().empty());
 }
 
@@ -107,7 +108,7 @@ TEST_F(TextFile, AFileClosedToWritingIsRefusedAndKeptByBothOutputs) {
              renderer.PrintText("new handouts");
              return renderer.IsOK() && renderer.Close();
          },
-         "Error: Cannot write to file '" + textPath + "'\n"},
+         "Error: Cannot write to file '" + textPath + "': Permission denied\n"},
         {pdfPath,
          [](const std::string& target) {
              PrintRendererPDF renderer;

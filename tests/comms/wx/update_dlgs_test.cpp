@@ -109,7 +109,8 @@ TEST_F(UpdateWindows, AnOutputFileThatCannotBeMadeEndsTheDownloadWithItsMessage)
     DownloadFileDlg dialog(TopWindow(), "https://127.0.0.1:9/download/x", target, "");
     EXPECT_FALSE(dialog.Step());
     EXPECT_TRUE(dialog.IsDone());
-    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot save to file '" + target + "'"});
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot save to file '" + target +
+                                                      "': No such file or directory"});
 }
 
 }  // namespace

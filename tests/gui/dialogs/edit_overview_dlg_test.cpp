@@ -101,7 +101,8 @@ TEST_F(EditOverview, AColourChangeTheFileCannotTakeIsReportedOnce) {
         SCOPED_TRACE(button);
         sink_.entries.clear();
         Press(button);
-        EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot save to file '" + path + "'"});
+        EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot save to file '" + path +
+                                                          "': No such file or directory"});
     }
     EXPECT_TRUE(settings.IsModified()) << "the colours stay until the file can be written";
 }

@@ -253,7 +253,8 @@ TEST_F(FrameOutput, AHandoutExportThatCannotBeWrittenIsNeverCalledASuccess) {
     const std::string path = Path("missing/handouts.txt");
     prompts_.Choose(FromUtf8(path)).CancelFile();
     ASSERT_TRUE(host_->RunCommand(CommandId::ExportTeacherHandouts));
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot write to file '" + path + "'"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot write to file '" + path +
+                                                "': No such file or directory"});
     ASSERT_TRUE(host_->RunCommand(CommandId::ExportParentHandouts));
     EXPECT_EQ(Boxes().size(), 1u);
 }

@@ -70,8 +70,8 @@ TEST_F(SettingsWrites, AnActionThatChangesSeveralIsOneMessageWhenTheFileCannotBe
         std::filesystem::create_directory(SettingsPath());
         prompts_.shown.clear();
         road.run();
-        EXPECT_EQ(Boxes(),
-                  std::vector<std::string>{"Error: Cannot save to file '" + SettingsPath() + "'"});
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Cannot save to file '" +
+                                                    SettingsPath() + "': Is a directory"});
         EXPECT_TRUE(settings.IsModified()) << "the changes wait for a file that takes them";
         std::filesystem::remove(SettingsPath());
         host_.reset();

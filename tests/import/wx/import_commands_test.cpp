@@ -181,8 +181,9 @@ TEST_F(ImportCommands, LockedOrUnreadableListsChangeNothing) {
     sink_.entries.clear();
     prompts_.Choose(FromUtf8(folder_.Path()));
     EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::RequestList));
-    EXPECT_EQ(std::vector<std::string>{"Cannot open data file '" + folder_.Path() + "'"},
-              sink_.Texts());
+    EXPECT_EQ(
+        std::vector<std::string>{"Cannot open data file '" + folder_.Path() + "': Is a directory"},
+        sink_.Texts());
 
     sink_.entries.clear();
     OpenEvent().SetLocked(true);

@@ -139,6 +139,8 @@ TEST_F(ImportDialog, FileRoadStopsAtItsFirstFaultWithItsMessage) {
         EXPECT_EQ(std::vector<std::string>{c.message}, sink_.Texts());
         EXPECT_EQ(0u, dialog.GetPreviewEvent()->GetTeachers().Count());
     }
+    // The folder's, last: the system's reason goes below the message.
+    EXPECT_EQ(std::vector<std::string>{"Is a directory"}, sink_.entries.at(0).details);
 }
 
 TEST_F(ImportDialog, EventImporterRunsWithoutDefinitionAndEachImportAddsToThePreview) {
