@@ -103,7 +103,9 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) 
     // Null for an empty file too, which reads as the empty text.
     std::unique_ptr<ByteBuffer> bytes = file.ReadAll();
     if (!bytes && file.Size() != 0) {
-        return refuse("Cannot open file");
+        UCError::Current().ReportSystemError(SeverityError, "Cannot open file '" + name + "': ");
+        ReportMessage(SeverityError, "Cannot load file '" + name + "'");
+        return nullptr;
     }
     return ParseFileText(bytes ? bytes->ToString() : std::string(), name);
 }

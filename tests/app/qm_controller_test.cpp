@@ -436,6 +436,11 @@ TEST_F(ControllerFiles, AMergeOfAnotherEventOrOfNothingNewChangesNoPeople) {
     EXPECT_NE(sink_.GetText().find("Cannot merge: event names are different"), std::string::npos);
     EXPECT_FALSE(controller_.MergeEventFile(EventPath("missing.qmv").c_str(), &log));
     EXPECT_NE(sink_.GetText().find("Cannot load file '"), std::string::npos);
+    const std::string folder = EventPath("folder.qmv");
+    std::filesystem::create_directory(folder);
+    EXPECT_FALSE(controller_.MergeEventFile(folder.c_str(), &log));
+    EXPECT_EQ(sink_.GetText(), "Error: Cannot open file '" + folder + "': Is a directory\n" +
+                                   "Error: Cannot load file '" + folder + "'\n");
 
     EXPECT_TRUE(controller_.MergeEventFile(Write("c.qmv", EventText()).c_str(), &log));
     EXPECT_EQ(log, "");
