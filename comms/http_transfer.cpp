@@ -90,6 +90,9 @@ void HTTPTransferCurl::Start() {
     curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kStallTimeoutSeconds);
+    // A look-up of the host cannot be cut short: Stop leaves it to end by itself rather than
+    // wait for it.
+    curl_easy_setopt(easy_, CURLOPT_QUICK_EXIT, 1L);
     curl_multi_add_handle(multi_, easy_);
 }
 

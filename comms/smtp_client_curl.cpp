@@ -50,6 +50,9 @@ SMTPClientCurl::SMTPClientCurl() {
     multi_ = curl_multi_init();
     if (handle_ != nullptr) {
         curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
+        // A look-up of the server's name cannot be cut short: giving a message up leaves it to
+        // end by itself rather than wait for it.
+        curl_easy_setopt(handle_, CURLOPT_QUICK_EXIT, 1L);
     }
 }
 

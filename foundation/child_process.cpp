@@ -6,9 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <vector>
 
 #include "foundation/uc_error.h"
 
@@ -32,6 +35,27 @@ void SleepMilliseconds(long milliseconds) {
     }
 }
 
+// How long a killed child is looked in on before it is left to be collected later.
+constexpr int kKillWaitMilliseconds = 500;
+
+// Killed children that had not gone yet; every later call collects those that have.
+std::mutex abandonedMutex;
+std::vector<pid_t> abandoned;
+
+void CollectAbandoned() {
+    std::lock_guard<std::mutex> lock(abandonedMutex);
+    abandoned.erase(std::remove_if(abandoned.begin(), abandoned.end(),
+                                   [](pid_t pid) {
+                                       int status = 0;
+                                       pid_t result;
+                                       do {
+                                           result = ::waitpid(pid, &status, WNOHANG);
+                                       } while (result < 0 && errno == EINTR);
+                                       return result != 0;
+                                   }),
+                    abandoned.end());
+}
+
 }  // namespace
 
 ChildProcess::ChildProcess(std::vector<std::string> arguments, std::string outputPath)
@@ -40,8 +64,9 @@ ChildProcess::ChildProcess(std::vector<std::string> arguments, std::string outpu
 ChildProcess::~ChildProcess() {
     if (running_) {
         int code = 0;
-        Reap(&code, false);
+        Reap(&code);
     }
+    CollectAbandoned();
 }
 
 std::string ChildProcess::ProgramName() const {
@@ -49,6 +74,7 @@ std::string ChildProcess::ProgramName() const {
 }
 
 bool ChildProcess::Start() {
+    CollectAbandoned();
     if (running_) {
         return false;
     }
@@ -101,11 +127,11 @@ bool ChildProcess::Start() {
     return true;
 }
 
-bool ChildProcess::Reap(int* exitCode, bool block) {
+bool ChildProcess::Reap(int* exitCode) {
     int status = 0;
     pid_t result;
     do {
-        result = ::waitpid(pid_, &status, block ? 0 : WNOHANG);
+        result = ::waitpid(pid_, &status, WNOHANG);
     } while (result < 0 && errno == EINTR);
     if (result == pid_) {
         *exitCode = CodeOf(status);
@@ -121,9 +147,10 @@ bool ChildProcess::Reap(int* exitCode, bool block) {
 }
 
 bool ChildProcess::CheckStatus(bool* running, int* exitCode) {
+    CollectAbandoned();
     if (running_) {
         int code = kStillActive;
-        if (Reap(&code, false)) {
+        if (Reap(&code)) {
             *running = false;
             *exitCode = code;
             return true;
@@ -146,31 +173,57 @@ bool ChildProcess::CheckStatus(bool* running, int* exitCode) {
     return false;
 }
 
-bool ChildProcess::Stop(int graceMilliseconds) {
-    if (!running_) {
-        return false;
-    }
+bool ChildProcess::AwaitEnd(int milliseconds) {
     int code = 0;
-    ::kill(pid_, SIGTERM);
-    for (int waited = 0; waited < graceMilliseconds; waited += 10) {
-        if (Reap(&code, false) || !running_) {
-            return !running_;
+    for (int waited = 0;; waited += 10) {
+        if (Reap(&code) || !running_) {
+            return true;
+        }
+        if (waited >= milliseconds) {
+            return false;
         }
         SleepMilliseconds(10);
     }
-    ::kill(pid_, SIGKILL);
-    Reap(&code, true);
-    return !running_;
 }
 
-bool ChildProcess::RunBlocking(int* exitCode) {
+void ChildProcess::Kill() {
+    ::kill(pid_, SIGKILL);
+    if (AwaitEnd(kKillWaitMilliseconds)) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(abandonedMutex);
+        abandoned.push_back(pid_);
+    }
+    running_ = false;
+    ended_ = true;
+    exitCode_ = 128 + SIGKILL;
+}
+
+bool ChildProcess::Stop(int graceMilliseconds) {
+    CollectAbandoned();
+    if (!running_) {
+        return false;
+    }
+    ::kill(pid_, SIGTERM);
+    if (!AwaitEnd(graceMilliseconds)) {
+        Kill();
+    }
+    return true;
+}
+
+bool ChildProcess::RunBlocking(int* exitCode, int limitMilliseconds) {
     if (!Start()) {
         return false;
     }
-    int code = -1;
-    Reap(&code, true);
-    if (exitCode != nullptr) {
-        *exitCode = code;
+    const bool ended = AwaitEnd(limitMilliseconds);
+    if (!ended) {
+        Kill();
+        ReportMessage(SeverityError,
+                      "Program '" + ProgramName() + "' took too long and was stopped");
     }
-    return true;
+    if (exitCode != nullptr) {
+        *exitCode = exitCode_;
+    }
+    return ended;
 }

@@ -13,6 +13,8 @@ class ChildProcess {
 public:
     // The exit code that stands for "still running" where a code is asked for too early.
     static constexpr int kStillActive = 259;
+    static constexpr int kStopGraceMilliseconds = 2000;
+    static constexpr int kRunLimitMilliseconds = 5000;
 
     // arguments[0] is the program, looked up on PATH when it holds no '/'. An empty output
     // path leaves standard output and error those of this process.
@@ -34,12 +36,16 @@ public:
     // was started.
     bool CheckStatus(bool* running, int* exitCode);
 
-    // Asks the child to end (SIGTERM), forces it after a grace period (SIGKILL) and reaps it.
-    // True when it was running and has now ended.
-    bool Stop(int graceMilliseconds = 2000);
+    // Asks the child to end (SIGTERM) and forces it (SIGKILL) after the grace period. A killed
+    // child that has not gone a moment later (stuck in the kernel, held by a debugger) counts as
+    // ended with code 128 + SIGKILL and is collected by a later call, never waited for. True when
+    // it was running.
+    bool Stop(int graceMilliseconds = kStopGraceMilliseconds);
 
-    // Starts the program and waits for it to end; false when it could not be started.
-    bool RunBlocking(int* exitCode = nullptr);
+    // Starts the program and waits for it to end, at most limitMilliseconds: one still running
+    // then is killed as Stop kills it, and "Program '<program>' took too long and was stopped"
+    // is reported. False when it could not be started or did not end in time.
+    bool RunBlocking(int* exitCode = nullptr, int limitMilliseconds = kRunLimitMilliseconds);
 
     bool IsRunning() const { return running_; }
     pid_t GetProcessId() const { return pid_; }
@@ -48,7 +54,10 @@ public:
 private:
     std::string ProgramName() const;
     // waitpid without blocking; true when the child has ended, with its code.
-    bool Reap(int* exitCode, bool block);
+    bool Reap(int* exitCode);
+    // Looks in on the child until it ends or the time is up; true when it has ended.
+    bool AwaitEnd(int milliseconds);
+    void Kill();
 
     std::vector<std::string> arguments_;
     std::string outputPath_;

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/loopback_servers.h"
+#include "support/stalled_resolver.h"
 
 namespace {
 
@@ -164,6 +167,19 @@ TEST_F(HTTPTransfer, DestroyingStopsTheTransfer) {
     EXPECT_LT(folder_.Read("slow.bin").size(), 4096u);
     // Only the stopped request reached the server: the unused one was never made.
     EXPECT_EQ(server_.Requests(), "/slow/download/slow.bin Quillmoot 6.2.0\n");
+}
+
+// Stop pressed while the server's name is still being looked up: the transfer goes at once and
+// leaves the look-up to end by itself.
+TEST(HTTPTransferStop, NeverWaitsForTheLookUpOfTheServersName) {
+    StalledLookups stalled;
+    const std::string url = "https://" + std::string(kStalledHostName) + "/download/latest.txt";
+    auto transfer = std::make_unique<HTTPTransferCurl>(url.c_str());
+    EXPECT_TRUE(transfer->Poll());
+    EXPECT_TRUE(transfer->Poll());
+    const auto started = std::chrono::steady_clock::now();
+    transfer.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
 }
 
 TEST(HTTPHeaders, ContentLengthIsReadInAnyCase) {

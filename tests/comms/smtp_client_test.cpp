@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include "comms/smtp_email.h"
@@ -11,6 +12,7 @@
 #include "foundation/uc_error.h"
 #include "model/email_server_settings.h"
 #include "support/loopback_servers.h"
+#include "support/stalled_resolver.h"
 
 namespace {
 
@@ -319,6 +321,30 @@ TEST(SMTPClient, ConnectingTwiceReusesAndDisconnectingEndsTheClient) {
     UCStringError sink;
     EXPECT_FALSE(client.Connect(Settings(2525)));
     EXPECT_EQ(sink.GetText(), "Error: Email sending failed: the 'curl' library failed to start\n");
+}
+
+// Stopping a message, or closing the client, while the server's name is still being looked up
+// comes back at once: the look-up is left to end by itself.
+TEST(SMTPClient, StoppingNeverWaitsForTheLookUpOfTheServersName) {
+    StalledLookups stalled;
+    EmailServerSettings settings = Settings(25);
+    settings.SetServer(kStalledHostName);
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "closing" : "stopping");
+        auto client = std::make_unique<SMTPClientCurl>();
+        ASSERT_TRUE(client->Connect(settings));
+        UCStringError sink;
+        client->StartSend(Message("amy@home.example", "One", "1"));
+        EXPECT_EQ(client->PollSend(), UCSMTPClient::SendRunning);
+        const auto started = std::chrono::steady_clock::now();
+        if (close) {
+            client.reset();
+        } else {
+            client->CancelSend();
+            EXPECT_EQ(client->PollSend(), UCSMTPClient::SendFailed);
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+    }
 }
 
 TEST(SMTPClient, FactoryMakesCurlClients) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +18,25 @@
 #include "support/temp_folder.h"
 
 namespace {
+
+// tests/support/stubborn_child.py: deaf to SIGTERM and, once killed, held by a tracer of its own
+// until that goes, as a child stuck in the kernel would be.
+std::vector<std::string> StubbornChildCommand() {
+    return {QM_PYTHON, std::string(QM_SOURCE_DIR) + "/tests/support/stubborn_child.py"};
+}
+
+// The tracer from the stubborn child's "READY <pid>" line; 0 when ten seconds pass without it.
+pid_t WaitForTracer(const std::string& output) {
+    for (int i = 0; i < 1000; ++i) {
+        const std::string log = ReadWholeFile(output);
+        const size_t ready = log.find("READY ");
+        if (ready != std::string::npos && log.find('\n', ready) != std::string::npos) {
+            return static_cast<pid_t>(std::atoi(log.c_str() + ready + 6));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 0;
+}
 
 class ChildProcessTest : public ::testing::Test {
 protected:
@@ -44,6 +64,9 @@ protected:
         int status = 0;
         return ::waitpid(pid, &status, WNOHANG) == -1 && errno == ECHILD;
     }
+
+    // Unlike IsReaped, collects nothing itself.
+    static bool IsGone(pid_t pid) { return ::kill(pid, 0) == -1 && errno == ESRCH; }
 
     static size_t OpenDescriptors() {
         return static_cast<size_t>(
@@ -94,6 +117,46 @@ TEST_F(ChildProcessTest, ForcesAChildThatIgnoresTheRequestToEnd) {
     }
     EXPECT_TRUE(child.Stop(100));
     EXPECT_TRUE(IsReaped(child.GetProcessId()));
+}
+
+// Whatever waits on a child that will not go (deaf to SIGTERM, and held by a tracer once
+// killed, as one stuck in the kernel would be) comes back within its bound; the child is
+// collected by a later call once it has gone.
+TEST_F(ChildProcessTest, AChildThatWillNotGoNeverHoldsTheCaller) {
+    for (const bool runBlocking : {false, true}) {
+        SCOPED_TRACE(runBlocking ? "RunBlocking" : "Stop");
+        const std::string output = temp_.File(runBlocking ? "blocking.txt" : "stop.txt");
+        UCStringError sink;
+        ChildProcess child(StubbornChildCommand(), output);
+        const auto started = std::chrono::steady_clock::now();
+        if (runBlocking) {
+            int code = 0;
+            EXPECT_FALSE(child.RunBlocking(&code));
+            EXPECT_EQ(code, 128 + SIGKILL);
+            EXPECT_EQ(sink.GetText(), "Error: Program '" + StubbornChildCommand()[0] +
+                                          "' took too long and was stopped\n");
+        } else {
+            ASSERT_TRUE(child.Start());
+            ASSERT_GT(WaitForTracer(output), 0);
+            EXPECT_TRUE(child.Stop(100));
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+        const pid_t tracer = WaitForTracer(output);
+        ASSERT_GT(tracer, 0);
+        bool running = true;
+        int code = 0;
+        EXPECT_TRUE(child.CheckStatus(&running, &code));
+        EXPECT_FALSE(running);
+        EXPECT_EQ(code, 128 + SIGKILL);
+
+        ::kill(tracer, SIGKILL);  // lets the child's end through to us
+        for (int i = 0; i < 1000 && !IsGone(child.GetProcessId()); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ChildProcess later({"true"});
+            later.RunBlocking();
+        }
+        EXPECT_TRUE(IsGone(child.GetProcessId()));
+    }
 }
 
 TEST_F(ChildProcessTest, SendsStandardOutputAndErrorToTheFile) {

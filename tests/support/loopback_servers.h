@@ -34,7 +34,8 @@ inline std::string ScriptPath(const char* name) {
 inline std::string RunAndRead(std::vector<std::string> arguments, const std::string& outPath) {
     ChildProcess child(std::move(arguments), outPath);
     int exitCode = -1;
-    EXPECT_TRUE(child.RunBlocking(&exitCode));
+    // Making a certificate takes a while on a loaded machine.
+    EXPECT_TRUE(child.RunBlocking(&exitCode, 60000));
     EXPECT_EQ(exitCode, 0) << ReadWholeFile(outPath);
     return ReadWholeFile(outPath);
 }
