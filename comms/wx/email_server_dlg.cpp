@@ -119,14 +119,14 @@ void EmailServerDlg::ApplyProvider() {
 }
 
 bool EmailServerDlg::TransferDataFromWindow() {
-    const std::string from = ToUtf8(from_->GetValue());
-    const std::string portText = ToUtf8(port_->GetValue());
+    const std::string from = EnteredText(from_->GetValue());
+    const std::string portText = EnteredText(port_->GetValue());
     const std::string refusal = EmailDialogLogic::CheckServerFields(from, portText);
     if (!refusal.empty()) {
         ReportMessage(SeverityError, refusal);
         return false;
     }
-    settings_->SetServer(ToUtf8(server_->GetValue()));
+    settings_->SetServer(EnteredText(server_->GetValue()));
     settings_->SetPort(std::atoi(portText.c_str()));
     settings_->SetConnectionType(static_cast<SMTPConnectionType>(connection_->GetSelection()));
     settings_->SetNeedsAuth(needsAuth_->GetValue());

@@ -27,7 +27,7 @@ EmailTextDlg::EmailTextDlg(wxWindow* parent, std::shared_ptr<Event> event, Email
 }
 
 bool EmailTextDlg::TransferDataFromWindow() {
-    text_ = ToUtf8(textField_->GetValue());
+    text_ = EnteredText(textField_->GetValue());
     if (!event_) {
         return false;
     }

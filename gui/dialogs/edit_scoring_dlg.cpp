@@ -75,8 +75,9 @@ bool EditScoringDlg::TransferDataFromWindow() {
     if (!event_) {
         return false;
     }
-    const ScoringLimitTexts typed{ToUtf8(teacherWait_->GetValue()), ToUtf8(parentWait_->GetValue()),
-                                  ToUtf8(teacherBusy_->GetValue())};
+    const ScoringLimitTexts typed{EnteredText(teacherWait_->GetValue()),
+                                  EnteredText(parentWait_->GetValue()),
+                                  EnteredText(teacherBusy_->GetValue())};
     if (!ApplyScoringLimits(*event_, typed, shown_)) {
         return false;
     }

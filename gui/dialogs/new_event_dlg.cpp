@@ -184,20 +184,20 @@ EventSettingsFields NewEventDlg::ReadFields() const {
     if (!name_) {
         return fields;
     }
-    fields.name = ToUtf8(name_->GetValue());
+    fields.name = EnteredText(name_->GetValue());
     fields.twoDays = twoDays_->GetValue();
     for (int i = 0; i < 2; ++i) {
         EventDayFields& day = fields.days[i];
-        day.day = ToUtf8(days_[i].day->GetValue());
+        day.day = EnteredText(days_[i].day->GetValue());
         day.monthIndex = days_[i].month->GetSelection();
-        day.year = ToUtf8(days_[i].year->GetValue());
-        day.start = ToUtf8(days_[i].start->GetValue());
-        day.end = ToUtf8(days_[i].end->GetValue());
+        day.year = EnteredText(days_[i].year->GetValue());
+        day.start = EnteredText(days_[i].start->GetValue());
+        day.end = EnteredText(days_[i].end->GetValue());
     }
-    fields.slotLength = ToUtf8(slotLength_->GetValue());
-    fields.teacherWord = ToUtf8(teacherWord_->GetValue());
-    fields.parentWord = ToUtf8(parentWord_->GetValue());
-    fields.pupilWord = ToUtf8(pupilWord_->GetValue());
+    fields.slotLength = EnteredText(slotLength_->GetValue());
+    fields.teacherWord = EnteredText(teacherWord_->GetValue());
+    fields.parentWord = EnteredText(parentWord_->GetValue());
+    fields.pupilWord = EnteredText(pupilWord_->GetValue());
     fields.gapMode = gapMode_->GetSelection();
     return fields;
 }

@@ -75,3 +75,7 @@ std::string ToUtf8(const wxString& text) {
     const wxScopedCharBuffer bytes = text.utf8_str();
     return std::string(bytes.data(), bytes.length());
 }
+
+std::string EnteredText(const wxString& text) {
+    return WithoutControlBytes(ToUtf8(text));
+}

@@ -75,3 +75,6 @@ int AskYesNoCancel(wxWindow* parent, const std::string& question);
 // UTF-8 bytes to the window system's text and back.
 wxString FromUtf8(const std::string& text);
 std::string ToUtf8(const wxString& text);
+// A field's text as the event may hold it: typed or pasted control bytes (all but tabs and line
+// breaks) go, as the event file could not bring them back.
+std::string EnteredText(const wxString& text);

@@ -18,5 +18,5 @@ StringEntryDlg::StringEntryDlg(wxWindow* parent, const std::string& title,
 }
 
 std::string StringEntryDlg::GetValue() const {
-    return ToUtf8(text_->GetValue());
+    return EnteredText(text_->GetValue());
 }

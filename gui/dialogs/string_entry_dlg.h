@@ -11,7 +11,7 @@ class StringEntryDlg : public OKCancelDlg {
 public:
     StringEntryDlg(wxWindow* parent, const std::string& title, const std::string& prompt);
 
-    // As typed, blanks included.
+    // As typed, blanks included, without control bytes: it names a thing of the event.
     std::string GetValue() const;
     wxTextCtrl* GetTextBox() const { return text_; }
 

@@ -160,10 +160,10 @@ void ParentDlg::LoadDayValues() {
 }
 
 bool ParentDlg::TransferDataFromWindow() {
-    std::string identifier = ToUtf8(identifier_->GetValue());
-    const std::string name = ToUtf8(name_->GetValue());
-    const std::string email = ToUtf8(email_->GetValue());
-    const std::string emailAlt = ToUtf8(emailAlt_->GetValue());
+    std::string identifier = EnteredText(identifier_->GetValue());
+    const std::string name = EnteredText(name_->GetValue());
+    const std::string email = EnteredText(email_->GetValue());
+    const std::string emailAlt = EnteredText(emailAlt_->GetValue());
     if (useName_->GetValue()) {
         identifier = name;
     }
@@ -186,9 +186,9 @@ bool ParentDlg::TransferDataFromWindow() {
     parent_->SetEmail(email);
     parent_->SetEmailAlt(emailAlt);
     for (int line = 0; line < 5; ++line) {
-        parent_->SetAddress(line, ToUtf8(address_[line]->GetValue()));
+        parent_->SetAddress(line, EnteredText(address_[line]->GetValue()));
     }
-    parent_->SetNotes(ToUtf8(notes_->GetValue()));
+    parent_->SetNotes(EnteredText(notes_->GetValue()));
     if (editing_ && GetCurrentDay()) {
         GetCurrentDay()->UnbookOutOfRangeAppointments();
     }

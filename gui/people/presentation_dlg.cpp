@@ -92,7 +92,7 @@ void PresentationDlg::LoadDayValues() {
 }
 
 bool PresentationDlg::TransferDataFromWindow() {
-    const std::string title = ToUtf8(title_->GetValue());
+    const std::string title = EnteredText(title_->GetValue());
     const Schedule* day = GetCurrentDay();
     if (!event_ || day == nullptr) {
         return false;
@@ -112,6 +112,6 @@ bool PresentationDlg::TransferDataFromWindow() {
         presentation_->SetDate(day->GetDate());
     }
     presentation_->SetName(title);
-    presentation_->SetLocation(ToUtf8(location_->GetValue()));
+    presentation_->SetLocation(EnteredText(location_->GetValue()));
     return true;
 }

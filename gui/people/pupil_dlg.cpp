@@ -136,15 +136,15 @@ bool PupilDlg::Confirm(const std::string& question, const char* caption) {
 }
 
 bool PupilDlg::TransferDataFromWindow() {
-    const std::string name = ToUtf8(name_->GetValue());
+    const std::string name = EnteredText(name_->GetValue());
     if (name.empty()) {
         ReportMessage(SeverityError, "Please enter a name for this pupil");
         return false;
     }
     pupil_->SetName(name);
-    pupil_->SetForm(ToUtf8(form_->GetValue()));
-    pupil_->SetHouse(ToUtf8(house_->GetValue()));
-    pupil_->SetEmail(ToUtf8(email_->GetValue()));
+    pupil_->SetForm(EnteredText(form_->GetValue()));
+    pupil_->SetHouse(EnteredText(house_->GetValue()));
+    pupil_->SetEmail(EnteredText(email_->GetValue()));
     return true;
 }
 

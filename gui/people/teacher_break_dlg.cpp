@@ -49,11 +49,11 @@ TimeOfDay TeacherBreakDlg::GetBreakTime() const {
 }
 
 int TeacherBreakDlg::GetBreakLength() const {
-    return ReadLeadingInt(ToUtf8(length_->GetValue()));
+    return ReadLeadingInt(EnteredText(length_->GetValue()));
 }
 
 int TeacherBreakDlg::GetRandomOffset() const {
-    return ReadLeadingInt(ToUtf8(offset_->GetValue()));
+    return ReadLeadingInt(EnteredText(offset_->GetValue()));
 }
 
 void TeacherBreakDlg::LoadDayValues() {

@@ -184,13 +184,13 @@ void TeacherDlg::UpdateControls() {
 }
 
 bool TeacherDlg::TransferDataFromWindow() {
-    const std::string name = ToUtf8(name_->GetValue());
-    const std::string initials = ToUtf8(initials_->GetValue());
-    const std::string location = ToUtf8(location_->GetValue());
-    const std::string link = ToUtf8(link_->GetValue());
-    const std::string email = ToUtf8(email_->GetValue());
-    const std::string emailAlt = ToUtf8(emailAlt_->GetValue());
-    const std::string lengthText = ToUtf8(length_->GetLineText(0));
+    const std::string name = EnteredText(name_->GetValue());
+    const std::string initials = EnteredText(initials_->GetValue());
+    const std::string location = EnteredText(location_->GetValue());
+    const std::string link = EnteredText(link_->GetValue());
+    const std::string email = EnteredText(email_->GetValue());
+    const std::string emailAlt = EnteredText(emailAlt_->GetValue());
+    const std::string lengthText = EnteredText(length_->GetLineText(0));
     // A locked timetable keeps everything that places appointments; addresses do not.
     if (IsLockedEdit()) {
         working_.SetEmail(email);

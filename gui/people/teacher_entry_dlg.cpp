@@ -89,8 +89,8 @@ void TeacherEntryDlg::UpdateEnabled() {
 bool TeacherEntryDlg::TransferDataFromWindow() {
     static const TeacherList kNoTeachers;
     const RequestFields fields{
-        ToUtf8(teacherCombo_->GetValue()),  ToUtf8(subjectCombo_->GetValue()),
-        useTeacherLength_->GetValue(),      ToUtf8(lengthText_->GetValue()),
+        ToUtf8(teacherCombo_->GetValue()),  EnteredText(subjectCombo_->GetValue()),
+        useTeacherLength_->GetValue(),      EnteredText(lengthText_->GetValue()),
         ToUtf8(priorityCombo_->GetValue()), unchosenPriority_};
     return ReadRequestEntry(teachers_ ? *teachers_ : kNoTeachers,
                             editing_ ? EditMode::Edit : EditMode::Add, fields, maxLength_, &entry_);

@@ -115,7 +115,7 @@ bool DefineCSVDlg::GetIgnoreFirstLine() const {
 }
 
 std::string DefineCSVDlg::GetImportName() const {
-    return ToUtf8(name_->GetValue());
+    return EnteredText(name_->GetValue());
 }
 
 void DefineCSVDlg::ShowLists() {

@@ -245,7 +245,7 @@ bool PrintSettingsAdvDlg::TransferDataFromWindow() {
         s.SetUseSansSerif(sansSerif_->GetValue());
         s.SetSmallTeacherFont(smallFont_->GetValue());
         s.SetOneParentPerSheet(oneParent_->GetValue());
-        const std::string size = ToUtf8(size_->GetValue());
+        const std::string size = EnteredText(size_->GetValue());
         // The box shows one decimal place; left as shown, it keeps a finer size from a file.
         if (size != FormatPointSize(s.GetSmallFontSize()) || ParsePointSize(size) <= 0) {
             s.SetSmallFontSize(ParsePointSize(size));
@@ -269,9 +269,9 @@ bool PrintSettingsAdvDlg::TransferDataFromWindow() {
                           "correct this and try again");
             return false;
         }
-        s.SetParentNotes(ToUtf8(parentNotes_->GetValue()));
-        s.SetTeacherNotes(ToUtf8(teacherNotes_->GetValue()));
-        s.SetLogoFile(ToUtf8(logo_->GetValue()));
+        s.SetParentNotes(EnteredText(parentNotes_->GetValue()));
+        s.SetTeacherNotes(EnteredText(teacherNotes_->GetValue()));
+        s.SetLogoFile(EnteredText(logo_->GetValue()));
     }
     if (controller_ != nullptr) {
         UserSettings& user = controller_->GetUserSettings();

@@ -6,9 +6,15 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/event_file_reader.h"
+#include "app/event_file_writer.h"
+#include "comms/wx/email_text_dlg.h"
+#include "foundation/tokeniser.h"
+#include "gui/dialogs/new_event_dlg.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/time_entry.h"
 #include "gui/people/attendee_pres_dlg.h"
@@ -17,9 +23,12 @@
 #include "gui/people/presentation_dlg.h"
 #include "gui/people/pupil_dlg.h"
 #include "gui/people/teacher_break_dlg.h"
+#include "gui/people/teacher_dlg.h"
 #include "gui/people/teacher_entry_dlg.h"
 #include "gui/support/user_input.h"
+#include "model/presentation.h"
 #include "people_school.h"
+#include "print/wx/print_settings_dlg.h"
 
 namespace {
 
@@ -29,6 +38,18 @@ std::vector<std::string> Lines(const wxListBox* list) {
         lines.push_back(ToUtf8(list->GetString(i)));
     }
     return lines;
+}
+
+// An editor made from the arguments: the text typed into one of its fields, then OK; what it
+// stored then.
+template <typename Dialog, typename Stored, typename... Args>
+std::function<std::string(const std::string&)> Editor(wxTextCtrl* (Dialog::*field)() const,
+                                                      Stored stored, Args... args) {
+    return [=](const std::string& text) -> std::string {
+        Dialog dialog(args...);
+        (dialog.*field)()->ChangeValue(wxString::FromUTF8(text));
+        return dialog.TransferDataFromWindow() ? stored(dialog) : "(refused)";
+    };
 }
 
 class PeopleDialogs : public PeopleSchool {};
@@ -414,6 +435,76 @@ TEST_F(PeopleDialogs, PresentationsDialogKeepsItsChoiceOpenWhenOneCannotBeAttend
     EXPECT_FALSE(jones_->AttendsPresentation(elsewhere));
     dialog.GetBoxes()[0]->SetValue(false);
     EXPECT_TRUE(dialog.TransferDataFromWindow());
+}
+
+// The event file drops these bytes when it is read, so an event must never hold them: two names
+// that differ only by one would be saved and then clash on opening. Tabs and line ends stay.
+TEST_F(PeopleDialogs, EditorsStoreTypedTextWithoutControlBytesAndTheFileOpensAgain) {
+    const std::string line = "Ann\a L\033ee";
+    const std::string lines = "Dear\a NAME,\n\tsee \x1BLINK";
+    Teacher fresh;
+    Presentation talk;
+    talk.SetDate(Date(7, 3, 2024));
+    talk.SetTimes(TimeOfDay(18, 0, 0), TimeOfDay(18, 10, 0));
+    wxWindow* top = TopWindow();
+    const auto request = [&](const std::string& text) {
+        TeacherEntryDlg d(top, &event_->GetTeachers(), nullptr, "Choose", 0);
+        d.GetTeacherCombo()->SetValue("AB");
+        d.GetSubjectCombo()->SetValue(wxString::FromUTF8(text));
+        return d.TransferDataFromWindow() ? d.GetSubject() : "(refused)";
+    };
+    const auto added = [&](const Teacher& copy) {
+        EXPECT_TRUE(days_->AddTeacher(std::make_unique<Teacher>(copy)));
+        return copy.GetName();
+    };
+    const struct {
+        const char* editor;
+        std::string typed;
+        std::string stored;
+        std::function<std::string(const std::string&)> type;
+    } cases[] = {
+        {"teacher", line, "Ann Lee",
+         Editor(
+             &TeacherDlg::GetNameText, [&](auto& d) { return added(d.GetWorkingCopy()); }, top,
+             days_.get(), &fresh, EditMode::Add)},
+        {"another teacher", "Ann\a Lee", "(refused)",
+         Editor(
+             &TeacherDlg::GetNameText, [&](auto& d) { return added(d.GetWorkingCopy()); }, top,
+             days_.get(), &fresh, EditMode::Add)},
+        {"parent", lines, "Dear NAME,\n\tsee LINK",
+         Editor(
+             &ParentDlg::GetNotesText, [&](auto&) { return jones_->GetNotes(); }, top, jones_,
+             days_.get(), EditMode::Edit)},
+        {"presentation", line, "Ann Lee",
+         Editor(
+             &PresentationDlg::GetTitleText, [&](auto&) { return talk.GetName(); }, top,
+             EditMode::Add, &talk, days_.get())},
+        {"request", line, "Ann Lee", request},
+        {"event settings", line, "Ann Lee",
+         Editor(
+             &NewEventDlg::GetNameBox, [&](auto&) { return event_->GetName(); }, top, days_.get(),
+             nullptr)},
+        {"print settings", lines, "Dear NAME,\n\tsee LINK",
+         Editor(
+             &PrintSettingsAdvDlg::GetParentNotesField,
+             [&](auto&) { return event_->GetPrintSettings().GetParentNotes(); }, top,
+             &event_->GetPrintSettings(), nullptr, "")},
+        {"e-mail text", lines, "Dear NAME,\n\tsee LINK",
+         Editor(
+             &EmailTextDlg::GetTextField,
+             [&](auto&) { return event_->GetParentEmailText(EmailInvitation); }, top, event_,
+             EmailInvitation, EmailToParent)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.editor);
+        EXPECT_EQ(c.type(c.typed), c.stored);
+    }
+    EXPECT_EQ(sink_.Texts(),
+              std::vector<std::string>{"There is already a teacher called \"Ann Lee\""});
+    Tokeniser tokens;
+    tokens.SetText(EventFileWriter(*days_).FormatEventFile());
+    MultiDaySchedule back(std::make_shared<Event>());
+    EXPECT_TRUE(EventFileReader(&back, &tokens).Read());
 }
 
 }  // namespace
