@@ -35,15 +35,41 @@ std::string CheckPresentation(const Event& event, const Presentation* self, bool
     return std::string();
 }
 
-bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attendee,
-                           const Presentation& presentation) {
+namespace {
+
+// The presentation's day and its slots [first, last) there; null when they do not lie in a day.
+const Schedule* SlotsOf(const MultiDaySchedule& days, const Presentation& presentation,
+                        int* first, int* last) {
     const Schedule* day = days.FindDay(presentation.GetDate());
     if (day == nullptr) {
-        return false;
+        return nullptr;
     }
-    const int first = day->GetSlotForTime(presentation.GetStartTime());
-    const int last = day->GetSlotForTime(presentation.GetEndTime());
-    if (first < 0 || last < 0) {
+    *first = day->GetSlotForTime(presentation.GetStartTime());
+    *last = day->GetSlotForTime(presentation.GetEndTime());
+    return *first < 0 || *last < 0 ? nullptr : day;
+}
+
+}  // namespace
+
+bool HasAppointmentDuring(const MultiDaySchedule& days, const Attendee& attendee,
+                          const Presentation& presentation) {
+    int first = 0;
+    int last = 0;
+    const Schedule* day = SlotsOf(days, presentation, &first, &last);
+    for (int slot = first; day != nullptr && slot < last; ++slot) {
+        if (day->GetPersonSlotStatus(slot, &attendee) == SlotAppointment) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attendee,
+                           const Presentation& presentation) {
+    int first = 0;
+    int last = 0;
+    const Schedule* day = SlotsOf(days, presentation, &first, &last);
+    if (day == nullptr) {
         return false;
     }
     const Event* event = days.GetEvent().get();

@@ -23,3 +23,7 @@ std::string CheckPresentation(const Event& event, const Presentation* self, bool
 // that must stay (a locked one, or any on a locked event). Changes nothing.
 bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attendee,
                            const Presentation& presentation);
+
+// Whether the attendee has an appointment in the presentation's slots on its day.
+bool HasAppointmentDuring(const MultiDaySchedule& days, const Attendee& attendee,
+                          const Presentation& presentation);

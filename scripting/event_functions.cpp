@@ -381,23 +381,6 @@ int DoesAttendPresentation(ScriptCall& call) {
     return 1;
 }
 
-// Whether the attendee has an appointment in the presentation's slots on its day.
-bool HasBookingDuring(const MultiDaySchedule& days, const Attendee& attendee,
-                      const Presentation& presentation) {
-    const Schedule* day = days.FindDay(presentation.GetDate());
-    if (day == nullptr) {
-        return false;
-    }
-    const int first = day->GetSlotForTime(presentation.GetStartTime());
-    const int last = day->GetSlotForTime(presentation.GetEndTime());
-    for (int slot = std::max(first, 0); slot < last; ++slot) {
-        if (day->GetPersonSlotStatus(slot, &attendee) == SlotAppointment) {
-            return true;
-        }
-    }
-    return false;
-}
-
 int AttendPresentation(ScriptCall& call) {
     Attendee* attendee = nullptr;
     Presentation* presentation = nullptr;
@@ -413,7 +396,7 @@ int AttendPresentation(ScriptCall& call) {
         !CanAttendPresentation(*days, *attendee, *presentation)) {
         ReportMessage(SeverityError,
                       days->GetEvent() && days->GetEvent()->IsLocked() &&
-                                  HasBookingDuring(*days, *attendee, *presentation)
+                                  HasAppointmentDuring(*days, *attendee, *presentation)
                           ? "Cannot remove an appointment because the schedule is locked"
                           : "Cannot attend presentation '" + presentation->GetName() + "'");
         call.PushBoolean(false);
