@@ -38,8 +38,8 @@ std::string CheckPresentation(const Event& event, const Presentation* self, bool
 namespace {
 
 // The presentation's day and its slots [first, last) there; null when they do not lie in a day.
-const Schedule* SlotsOf(const MultiDaySchedule& days, const Presentation& presentation,
-                        int* first, int* last) {
+const Schedule* SlotsOf(const MultiDaySchedule& days, const Presentation& presentation, int* first,
+                        int* last) {
     const Schedule* day = days.FindDay(presentation.GetDate());
     if (day == nullptr) {
         return nullptr;

@@ -396,7 +396,7 @@ int AttendPresentation(ScriptCall& call) {
         !CanAttendPresentation(*days, *attendee, *presentation)) {
         ReportMessage(SeverityError,
                       days->GetEvent() && days->GetEvent()->IsLocked() &&
-                                  HasAppointmentDuring(*days, *attendee, *presentation)
+                              HasAppointmentDuring(*days, *attendee, *presentation)
                           ? "Cannot remove an appointment because the schedule is locked"
                           : "Cannot attend presentation '" + presentation->GetName() + "'");
         call.PushBoolean(false);
