@@ -137,7 +137,8 @@ unsigned StepToOtherForm(const PupilList& pupils, unsigned index, int step) {
 
 std::string CheckTeacherFields(const TeacherList& teachers, const Teacher* self,
                                const std::string& name, const std::string& initials,
-                               const std::string& lengthText, int maxLength) {
+                               const std::string& lengthText, const std::string& shownLength,
+                               int maxLength) {
     if (name.empty()) {
         return "Please enter a name for this teacher";
     }
@@ -148,6 +149,10 @@ std::string CheckTeacherFields(const TeacherList& teachers, const Teacher* self,
     found = teachers.FindByNameOrInitials(initials);
     if (found != nullptr && found != self) {
         return "There is already a teacher with the initials \"" + initials + "\"";
+    }
+    // A file's length or a day shortened since must not keep the teacher from being saved.
+    if (lengthText == shownLength) {
+        return {};
     }
     const int length = ReadLeadingInt(lengthText);
     if (length < 1) {

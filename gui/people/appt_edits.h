@@ -65,11 +65,12 @@ unsigned StepToOtherForm(const PupilList& pupils, unsigned index, int step);
 // --- the teacher editor ---
 
 // The teacher editor's checks of name, initials and length, in order; the first fault's
-// message, or empty. self is the teacher being edited (null for a new one); maxLength 0 leaves
-// the length unbounded.
+// message, or empty. self is the teacher being edited (null for a new one); a length left as
+// shown is the stored one and is not checked; maxLength 0 leaves the length unbounded.
 std::string CheckTeacherFields(const TeacherList& teachers, const Teacher* self,
                                const std::string& name, const std::string& initials,
-                               const std::string& lengthText, int maxLength);
+                               const std::string& lengthText, const std::string& shownLength,
+                               int maxLength);
 // One line per booked slot of the teacher on the day: "Jones about Amy (7B) (Maths) at 6:10pm".
 std::vector<std::string> TeacherBookingLines(const Schedule& day, const TeacherList& teachers,
                                              const Teacher* teacher);

@@ -172,7 +172,12 @@ bool ParentDlg::TransferDataFromWindow() {
         return false;
     }
     if (event_) {
-        const std::string clash = ParentKeyClash(event_->GetParents(), parent_, identifier, name);
+        // Only what was typed anew is checked, so a namesake added since cannot lock these
+        // parents out; without an identifier the name becomes their key.
+        const bool newIdentifier = identifier != parent_->GetUniqueIdOrName();
+        const bool newName = name != parent_->GetName() || identifier.empty();
+        const std::string clash = ParentKeyClash(
+            event_->GetParents(), parent_, newIdentifier ? identifier : "", newName ? name : "");
         if (!clash.empty()) {
             ReportMessage(SeverityError, clash);
             return false;

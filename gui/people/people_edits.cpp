@@ -332,11 +332,24 @@ bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
     for (unsigned i = 0; i < attendee.GetPresentations().Count(); ++i) {
         before.push_back(attendee.GetPresentations().GetPresentation(i));
     }
+    // One attended already and still chosen stays as stored: the checks are for new choices,
+    // and a day shortened or an absence since must not keep the person from being saved.
+    const auto attendedBefore = [&before](const Presentation* presentation) {
+        return std::find(before.begin(), before.end(), presentation) != before.end();
+    };
     for (unsigned i = 0; i < event->GetPresentations().Count(); ++i) {
         attendee.RemovePresentation(event->GetPresentations().GetPresentation(i));
     }
+    for (Presentation* presentation : chosen) {
+        if (attendedBefore(presentation)) {
+            attendee.AddPresentation(presentation);
+        }
+    }
     // Try the whole choice on the list alone; bookings go only once all of it fits.
     for (Presentation* presentation : chosen) {
+        if (attendedBefore(presentation)) {
+            continue;
+        }
         if (!CanAttendPresentation(days, attendee, *presentation)) {
             for (Presentation* tried : chosen) {
                 attendee.RemovePresentation(tried);
@@ -357,6 +370,10 @@ bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
         attendee.RemovePresentation(presentation);
     }
     for (Presentation* presentation : chosen) {
+        if (attendedBefore(presentation)) {
+            attendee.AddPresentation(presentation);
+            continue;
+        }
         if (!days.AttendPresentation(&attendee, presentation)) {
             ReportMessage(SeverityError,
                           "Cannot attend presentation '" + presentation->GetName() + "'");

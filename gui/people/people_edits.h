@@ -106,8 +106,9 @@ struct AttendanceCounts {
     int parents = 0;
 };
 AttendanceCounts CountAttendance(const Event& event, const Presentation* presentation);
-// Makes the attendee's presentations exactly the chosen ones, checking all before removing
-// any booking; on a refusal reports it and changes nothing.
+// Makes the attendee's presentations exactly the chosen ones, checking all new ones before
+// removing any booking; on a refusal reports it and changes nothing. Ones attended already are
+// kept as they are, unchecked.
 bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
                               const std::vector<Presentation*>& chosen);
 // Everybody given at the presentation where they can be; the names of those who cannot.

@@ -75,7 +75,8 @@ void TeacherDlg::BuildControls() {
     addRow("Teacher's location during event:", location_);
     link_ = text(working_.GetMeetingLink());
     addRow("Meeting link:", link_);
-    length_ = text(std::to_string(working_.GetApptLength()));
+    shownLength_ = std::to_string(working_.GetApptLength());
+    length_ = text(shownLength_);
     addRow("Timeslots per appointment:", length_);
     email_ = text(working_.GetEmail());
     addRow("Email address (primary):", email_);
@@ -199,8 +200,9 @@ bool TeacherDlg::TransferDataFromWindow() {
     }
     const int maxLength = GetDays() ? LongestDaySlots(*GetDays()) : 0;
     static const TeacherList noTeachers;
-    const std::string fault = CheckTeacherFields(event_ ? event_->GetTeachers() : noTeachers,
-                                                 edited_, name, initials, lengthText, maxLength);
+    const std::string fault =
+        CheckTeacherFields(event_ ? event_->GetTeachers() : noTeachers, edited_, name, initials,
+                           lengthText, shownLength_, maxLength);
     if (!fault.empty()) {
         ReportMessage(SeverityError, fault);
         return false;
@@ -214,7 +216,9 @@ bool TeacherDlg::TransferDataFromWindow() {
     working_.SetEmail(email);
     working_.SetEmailAlt(emailAlt);
     working_.SetLocation(location);
-    working_.SetApptLength(ReadLeadingInt(lengthText));
+    if (lengthText != shownLength_) {
+        working_.SetApptLength(ReadLeadingInt(lengthText));
+    }
     return true;
 }
 

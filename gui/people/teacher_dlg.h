@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 #include "gui/dialogs/day_select_dlg.h"
 #include "gui/dialogs/window_id.h"
@@ -93,6 +94,7 @@ private:
     wxTextCtrl* location_ = nullptr;
     wxTextCtrl* link_ = nullptr;
     wxTextCtrl* length_ = nullptr;
+    std::string shownLength_;
     wxTextCtrl* email_ = nullptr;
     wxTextCtrl* emailAlt_ = nullptr;
     wxStaticText* emailSent_ = nullptr;

@@ -72,7 +72,8 @@ TeacherEntryDlg::TeacherEntryDlg(wxWindow* parent, const TeacherList* teachers,
         subjectCombo_->Disable();
         if (request->GetOwnLength() > 0) {
             useTeacherLength_->SetValue(false);
-            lengthText_->ChangeValue(wxString::Format("%d", request->GetOwnLength()));
+            shownLength_ = wxString::Format("%d", request->GetOwnLength());
+            lengthText_->ChangeValue(shownLength_);
         }
     }
     AddOKCancelButtons();
@@ -92,8 +93,12 @@ bool TeacherEntryDlg::TransferDataFromWindow() {
         ToUtf8(teacherCombo_->GetValue()),  EnteredText(subjectCombo_->GetValue()),
         useTeacherLength_->GetValue(),      EnteredText(lengthText_->GetValue()),
         ToUtf8(priorityCombo_->GetValue()), unchosenPriority_};
+    // The request's own length left as shown is kept, however long the days are now.
+    const bool lengthKept = !shownLength_.empty() && !useTeacherLength_->GetValue() &&
+                            lengthText_->GetValue() == shownLength_;
     return ReadRequestEntry(teachers_ ? *teachers_ : kNoTeachers,
-                            editing_ ? EditMode::Edit : EditMode::Add, fields, maxLength_, &entry_);
+                            editing_ ? EditMode::Edit : EditMode::Add, fields,
+                            lengthKept ? 0 : maxLength_, &entry_);
 }
 
 void TeacherEntryDlg::OnCheckBox(wxCommandEvent&) {

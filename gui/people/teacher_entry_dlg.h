@@ -50,5 +50,7 @@ private:
     wxCheckBox* useTeacherLength_;
     wxTextCtrl* lengthText_;
     wxStaticText* lengthLabel_;
+    // The request's own length as first shown; empty when it has none.
+    wxString shownLength_;
     RequestEntry entry_;
 };

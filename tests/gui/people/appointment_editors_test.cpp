@@ -245,37 +245,43 @@ TEST_F(AppointmentEditors, PupilsAreFoundByIdentityNotByNameAndForm) {
 }
 
 TEST_F(AppointmentEditors, TeacherFieldsAreCheckedInOrder) {
+    const std::string tooLong =
+        "Invalid appointment length - please enter a number no greater than 18, the slots of the "
+        "longest day";
     struct Case {
         const char* name;
         const Teacher* self;
         const char* teacherName;
         const char* initials;
         const char* length;
+        const char* shown;
         std::string message;
     } cases[] = {
-        {"empty name", nullptr, "", "XY", "1", "Please enter a name for this teacher"},
-        {"name equals initials", nullptr, "ab", "XY", "1",
+        {"empty name", nullptr, "", "XY", "1", "1", "Please enter a name for this teacher"},
+        {"name equals initials", nullptr, "ab", "XY", "1", "1",
          "There is already a teacher called \"ab\""},
-        {"name taken", nullptr, "MRS B", "", "1", "There is already a teacher called \"MRS B\""},
-        {"initials taken", nullptr, "Dr C", "mb", "1",
+        {"name taken", nullptr, "MRS B", "", "1", "1",
+         "There is already a teacher called \"MRS B\""},
+        {"initials taken", nullptr, "Dr C", "mb", "1", "1",
          "There is already a teacher with the initials \"mb\""},
-        {"itself", mrA_, "Mr A", "AB", "2", ""},
-        {"empty initials", nullptr, "Dr C", "", "1", ""},
-        {"zero", nullptr, "Dr C", "DC", "0",
+        {"itself", mrA_, "Mr A", "AB", "2", "1", ""},
+        {"empty initials", nullptr, "Dr C", "", "1", "1", ""},
+        {"zero", nullptr, "Dr C", "DC", "0", "1",
          "Invalid appointment length - please enter a number greater than zero"},
-        {"negative", nullptr, "Dr C", "DC", "-1",
+        {"negative", nullptr, "Dr C", "DC", "-1", "1",
          "Invalid appointment length - please enter a number greater than zero"},
-        {"text", nullptr, "Dr C", "DC", "abc",
+        {"text", nullptr, "Dr C", "DC", "abc", "1",
          "Invalid appointment length - please enter a number greater than zero"},
-        {"longer than any day", nullptr, "Dr C", "DC", "19",
-         "Invalid appointment length - please enter a number no greater than 18, the slots of "
-         "the longest day"},
-        {"longest day", nullptr, "Dr C", "DC", "18", ""},
+        {"longer than any day", nullptr, "Dr C", "DC", "19", "1", tooLong},
+        {"longest day", nullptr, "Dr C", "DC", "18", "1", ""},
+        {"stored longer than any day, left as shown", mrA_, "Mr A", "AB", "40", "40", ""},
+        {"stored zero, left as shown", mrA_, "Mr A", "AB", "0", "0", ""},
+        {"typed over a stored length", mrA_, "Mr A", "AB", "19", "40", tooLong},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(CheckTeacherFields(event_->GetTeachers(), c.self, c.teacherName, c.initials,
-                                     c.length, LongestDaySlots(*days_)),
+                                     c.length, c.shown, LongestDaySlots(*days_)),
                   c.message);
     }
 }
@@ -515,11 +521,14 @@ TEST_F(AppointmentEditors, OneTeacherEditorWithoutFormsSavesTheAttendance) {
 }
 
 TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
+    mrsB_->SetApptLength(40);  // longer than the day, as a file may hold it
     TeacherDlg dialog(TopWindow(), days_.get(), mrsB_, EditMode::Edit);
     EXPECT_EQ(dialog.GetTitle(), "Teacher");
     EXPECT_EQ(ToUtf8(dialog.GetNameText()->GetValue()), "Mrs B");
-    EXPECT_EQ(ToUtf8(dialog.GetLengthText()->GetValue()), "1");
+    EXPECT_EQ(ToUtf8(dialog.GetLengthText()->GetValue()), "40");
     EXPECT_EQ(ToUtf8(dialog.GetEmailSentLabel()->GetLabel()), "No");
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
+    EXPECT_EQ(dialog.GetWorkingCopy().GetApptLength(), 40);
     dialog.GetInitialsText()->ChangeValue("ab");
     EXPECT_FALSE(dialog.TransferDataFromWindow());
     dialog.GetInitialsText()->ChangeValue("MB");
@@ -541,7 +550,7 @@ TEST_F(AppointmentEditors, TeacherEditorReportsItsChecksAndWritesTheCopyOnOK) {
     EXPECT_EQ(copy.GetLocation(), "Room 4");
     EXPECT_EQ(copy.GetEmail(), "b@school.test");
     EXPECT_EQ(copy.GetEndTime(days_->GetDay(0)), TimeOfDay(20, 30, 0));
-    EXPECT_EQ(mrsB_->GetApptLength(), 1);  // the caller assigns the copy
+    EXPECT_EQ(mrsB_->GetApptLength(), 40);  // the caller assigns the copy
     EXPECT_TRUE(event_->IsModified());
 }
 

@@ -86,7 +86,8 @@ TEST_F(PeopleDialogs, RequestDialogInEditModeFixesTeacherAndSubject) {
     ASSERT_TRUE(amy_->AddRequest(mrsB_, "Art", 2, 2));
     ASSERT_TRUE(amy_->AddRequest(mrA_, "", 0, 0));
     {
-        TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(), amy_->GetRequest(0), "Edit", 0);
+        // A day of one slot: the stored 2 is kept while left as shown, never typed anew.
+        TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(), amy_->GetRequest(0), "Edit", 1);
         EXPECT_EQ(dialog.GetTeacherCombo()->GetValue(), "Mrs B");
         EXPECT_FALSE(dialog.GetTeacherCombo()->IsEnabled());
         EXPECT_EQ(dialog.GetSubjectCombo()->GetValue(), "Art");
@@ -98,6 +99,12 @@ TEST_F(PeopleDialogs, RequestDialogInEditModeFixesTeacherAndSubject) {
         ASSERT_TRUE(dialog.TransferDataFromWindow());
         EXPECT_EQ(dialog.GetTeacher(), nullptr);
         EXPECT_EQ(dialog.GetSubject(), "");
+        EXPECT_EQ(dialog.GetLength(), 2);
+        dialog.GetLengthText()->ChangeValue("2 ");
+        EXPECT_FALSE(dialog.TransferDataFromWindow());
+        EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"The requested length must be no more "
+                                                          "than 1 slots, the length of the "
+                                                          "longest day"});
     }
     TeacherEntryDlg dialog(TopWindow(), &event_->GetTeachers(), amy_->GetRequest(1), "Edit", 0);
     EXPECT_TRUE(dialog.GetUseTeacherLength()->GetValue());
@@ -227,6 +234,8 @@ TEST_F(PeopleDialogs, ANewPupilPointsAtItsParentsFromTheStart) {
 TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
     Parent* smith = AddParent("Smith");
     smith->SetUniqueId("S1");
+    AddParent("Smith");  // no identifier: the name is its key, yet the first stays editable
+    EXPECT_TRUE(ParentDlg(TopWindow(), smith, days_.get(), EditMode::Edit).TransferDataFromWindow());
     ParentDlg dialog(TopWindow(), jones_, days_.get(), EditMode::Edit);
     EXPECT_TRUE(dialog.GetUseNameBox()->GetValue());
     EXPECT_FALSE(dialog.GetIdentifierText()->IsEnabled());

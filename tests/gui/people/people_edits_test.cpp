@@ -345,18 +345,22 @@ protected:
 TEST_F(PresentationAttendance, AChoiceThatCannotBeAttendedChangesNothing) {
     ASSERT_TRUE(jones_->AddPresentation(late_));
     DayAttendance leaving{true, false, TimeOfDay(), true, TimeOfDay(20, 10, 0)};
-    // Late needs the parents until 20:30: refused, so Early's slots keep their booking.
+    // Late needs the parents until 20:30, yet stays attended, as a file may hold it.
     ASSERT_TRUE(WriteDayAttendance(*jones_, *days_->GetDay(0), leaving));
-    jones_->RemovePresentation(late_);
     // Attended in another order than the event's: the file keeps the person's order.
     Presentation* first = Add("First", 19, 0, 19, 10);
     ASSERT_TRUE(jones_->AddPresentation(Add("Second", 19, 10, 19, 20)));
     ASSERT_TRUE(jones_->AddPresentation(first));
-    EXPECT_FALSE(SetPresentationsAttended(*days_, *jones_, {early_, late_}));
-    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot attend presentation 'Late'"});
+    // A new choice meets the kept Late: refused, so Early's slots keep their booking.
+    Presentation* clash = Add("Clash", 20, 0, 20, 10);
+    EXPECT_FALSE(SetPresentationsAttended(*days_, *jones_, {clash, early_, late_}));
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Cannot attend presentation 'Clash'"});
     EXPECT_TRUE(days_->FindAppointment(amy_, 0));
-    ASSERT_EQ(jones_->GetPresentations().Count(), 2u);
-    EXPECT_EQ(jones_->GetPresentations().GetPresentation(1), first);
+    ASSERT_EQ(jones_->GetPresentations().Count(), 3u);
+    EXPECT_EQ(jones_->GetPresentations().GetPresentation(2), first);
+    // Left chosen, Late is kept though it could not be chosen now.
+    EXPECT_TRUE(SetPresentationsAttended(*days_, *jones_, {early_, late_}));
+    EXPECT_TRUE(jones_->AttendsPresentation(late_));
 }
 
 TEST_F(PresentationAttendance, AttendingUnbooksTheSlotsAndUncheckingDropsThePresentation) {
