@@ -42,10 +42,15 @@ std::string LoginPrompt(const std::string& server) {
     return "Login to server \"" + server + "\":";
 }
 
-std::string CheckServerFields(const std::string& fromAddress, const std::string& portText) {
+std::string CheckServerFields(const std::string& fromAddress, const std::string& portText,
+                              const std::string& shownPort) {
     if (!LooksLikeAddress(fromAddress)) {
         return "The 'from' address is not valid, it must contain an '@' symbol and at least one "
                "full stop";
+    }
+    // A file's port must not keep the sender or the server from being changed.
+    if (portText == shownPort) {
+        return std::string();
     }
     const int port = std::atoi(portText.c_str());
     if (port < 1 || port > 65535) {

@@ -24,8 +24,10 @@ std::string CheckLoginName(int nameKind, const std::string& name);
 // "Login to server "NAME":"
 std::string LoginPrompt(const std::string& server);
 
-// The from address first, then the port as atoi reads it.
-std::string CheckServerFields(const std::string& fromAddress, const std::string& portText);
+// The from address first, then the port as atoi reads it; a port left as shown is the stored
+// one and is not checked.
+std::string CheckServerFields(const std::string& fromAddress, const std::string& portText,
+                              const std::string& shownPort);
 
 // The description of the text and the placeholder words it may hold.
 std::string EmailTextHelp(EmailTextKind kind, EmailRecipientRole role);

@@ -46,8 +46,8 @@ EmailServerDlg::EmailServerDlg(wxWindow* parent, EmailServerSettings* settings)
                            fieldSize);
     server_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(settings->GetServer()), wxDefaultPosition,
                              fieldSize);
-    port_ = new wxTextCtrl(this, wxID_ANY, wxString::Format("%d", settings->GetPort()),
-                           wxDefaultPosition, fieldSize);
+    shownPort_ = std::to_string(settings->GetPort());
+    port_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(shownPort_), wxDefaultPosition, fieldSize);
     const wxString types[] = {"Plain SMTP (unencrypted)", "SMTP over TLS (encrypted)",
                               "SMTP over SSL (encrypted)"};
     connection_ = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 3, types);
@@ -121,7 +121,7 @@ void EmailServerDlg::ApplyProvider() {
 bool EmailServerDlg::TransferDataFromWindow() {
     const std::string from = EnteredText(from_->GetValue());
     const std::string portText = EnteredText(port_->GetValue());
-    const std::string refusal = EmailDialogLogic::CheckServerFields(from, portText);
+    const std::string refusal = EmailDialogLogic::CheckServerFields(from, portText, shownPort_);
     if (!refusal.empty()) {
         ReportMessage(SeverityError, refusal);
         return false;

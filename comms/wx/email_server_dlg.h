@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "gui/dialogs/ok_cancel_dlg.h"
 #include "model/email_server_settings.h"
 
@@ -41,6 +43,7 @@ private:
     wxTextCtrl* from_;
     wxTextCtrl* server_;
     wxTextCtrl* port_;
+    std::string shownPort_;
     wxChoice* connection_;
     wxCheckBox* needsAuth_;
     wxCheckBox* verify_;

@@ -45,18 +45,19 @@ bool EmailSettingsDlg::TransferDataFromWindow() {
     if (!settings_) {
         return true;
     }
+    // Checked before anything is copied, so that Cancel after a refusal keeps the settings.
+    if (!teachers_->GetValue() && !parents_->GetValue() && !pupils_->GetValue()) {
+        ReportMessage(SeverityError,
+                      "Nothing is selected for emailing, please choose the emails you wish to "
+                      "send and try again");
+        return false;
+    }
     settings_->SetTeachers(teachers_->GetValue());
     settings_->SetParents(parents_->GetValue());
     settings_->SetPupils(pupils_->GetValue());
     settings_->SetIncludeAlreadySent(resend_->GetValue());
     settings_->SetTeacherBreaks(teacherBreaks_->GetValue());
     settings_->SetModified();
-    if (!settings_->GetTeachers() && !settings_->GetParents() && !settings_->GetPupils()) {
-        ReportMessage(SeverityError,
-                      "Nothing is selected for emailing, please choose the emails you wish to "
-                      "send and try again");
-        return false;
-    }
     return true;
 }
 

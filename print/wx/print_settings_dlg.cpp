@@ -107,6 +107,14 @@ void PrintSettingsDlg::OnAdvanced(wxCommandEvent&) {
 
 bool PrintSettingsDlg::TransferDataFromWindow() {
     PrintSettings& s = *settings_;
+    // Checked before anything is copied, so that Cancel after a refusal keeps the settings.
+    if (!boxes_[0]->GetValue() && !boxes_[1]->GetValue() && !s.GetPupils() &&
+        !boxes_[2]->GetValue() && !boxes_[3]->GetValue()) {
+        ReportMessage(SeverityError,
+                      "Nothing is selected for printing, please choose the printouts you wish to "
+                      "produce and try again");
+        return false;
+    }
     s.SetTeachers(boxes_[0]->GetValue());
     s.SetParents(boxes_[1]->GetValue());
     s.SetTeacherOverviews(boxes_[2]->GetValue());
@@ -115,13 +123,6 @@ bool PrintSettingsDlg::TransferDataFromWindow() {
     s.SetTeacherBreaks(boxes_[5]->GetValue());
     s.SetListUnbooked(boxes_[6]->GetValue());
     s.SetModified();
-    if (!s.GetTeachers() && !s.GetParents() && !s.GetPupils() && !s.GetTeacherOverviews() &&
-        !s.GetParentOverviews()) {
-        ReportMessage(SeverityError,
-                      "Nothing is selected for printing, please choose the printouts you wish to "
-                      "produce and try again");
-        return false;
-    }
     return true;
 }
 
@@ -234,6 +235,22 @@ void PrintSettingsAdvDlg::OnBrowse(wxCommandEvent& event) {
 }
 
 bool PrintSettingsAdvDlg::TransferDataFromWindow() {
+    double points = 0;
+    if (settings_ != nullptr) {
+        const std::string size = EnteredText(size_->GetValue());
+        // The box shows one decimal place; left as shown, it keeps the size stored, finer or
+        // not one the box would take, and only a size typed is checked.
+        points = settings_->GetSmallFontSize();
+        if (size != FormatPointSize(points)) {
+            points = ParsePointSize(size);
+            if (points <= 0) {
+                ReportMessage(SeverityError,
+                              "An invalid point size has been entered for the small font, please "
+                              "correct this and try again");
+                return false;
+            }
+        }
+    }
     // The calendar type and both scripts reach the file in one write, so one message at most.
     std::optional<UserSettings::WriteHold> oneWrite;
     if (controller_ != nullptr) {
@@ -245,11 +262,7 @@ bool PrintSettingsAdvDlg::TransferDataFromWindow() {
         s.SetUseSansSerif(sansSerif_->GetValue());
         s.SetSmallTeacherFont(smallFont_->GetValue());
         s.SetOneParentPerSheet(oneParent_->GetValue());
-        const std::string size = EnteredText(size_->GetValue());
-        // The box shows one decimal place; left as shown, it keeps a finer size from a file.
-        if (size != FormatPointSize(s.GetSmallFontSize()) || ParsePointSize(size) <= 0) {
-            s.SetSmallFontSize(ParsePointSize(size));
-        }
+        s.SetSmallFontSize(points);
         for (int i = 0; i < 3; ++i) {
             if (order_[i]->GetValue()) {
                 s.SetParentPrintOrder(static_cast<ParentPrintOrder>(i));
@@ -262,12 +275,6 @@ bool PrintSettingsAdvDlg::TransferDataFromWindow() {
                     controller_->GetUserSettings().SetICalendarType(i);
                 }
             }
-        }
-        if (s.GetSmallFontSize() <= 0) {
-            ReportMessage(SeverityError,
-                          "An invalid point size has been entered for the small font, please "
-                          "correct this and try again");
-            return false;
         }
         s.SetParentNotes(EnteredText(parentNotes_->GetValue()));
         s.SetTeacherNotes(EnteredText(teacherNotes_->GetValue()));

@@ -49,6 +49,7 @@ TEST(EmailDialogLogic, ServerFieldsCheckTheAddressBeforeThePort) {
         const char* from;
         const char* port;
         std::string refusal;
+        const char* shownPort = "25";
     };
     const Case cases[] = {
         {"office@school.example", "25", ""},
@@ -62,10 +63,12 @@ TEST(EmailDialogLogic, ServerFieldsCheckTheAddressBeforeThePort) {
         {"office.school.example", "0", kFromRefusal},
         {"office@localhost", "25", kFromRefusal},
         {"", "25", kFromRefusal},
+        {"office@school.example", "0", "", "0"},
+        {"office@school.example", "70000", kPortRefusal, "0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.from) + " " + c.port);
-        EXPECT_EQ(CheckServerFields(c.from, c.port), c.refusal);
+        EXPECT_EQ(CheckServerFields(c.from, c.port, c.shownPort), c.refusal);
     }
 }
 

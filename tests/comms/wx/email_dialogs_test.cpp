@@ -99,6 +99,11 @@ TEST_F(EmailDialogs, ServerPresetFillsAndLocksItsFieldsAndCustomUnlocksThem) {
 
 TEST_F(EmailDialogs, ServerRefusalsKeepTheSettingsAndThePresetWinsOverItsFields) {
     EmailServerSettings settings;
+    settings.SetPort(0);  // as a file may hold it: kept while left as shown
+    ASSERT_TRUE(settings.SetFromAddress("office@school.example"));
+    ASSERT_TRUE(EmailServerDlg(TopWindow(), &settings).TransferDataFromWindow());
+    EXPECT_EQ(settings.GetPort(), 0);
+    settings = EmailServerSettings();
     settings.SetServer("mail.school.example");
     const EmailServerSettings before = settings;
     EmailServerDlg dialog(TopWindow(), &settings);
@@ -142,18 +147,23 @@ TEST_F(EmailDialogs, SettingsStartFromTheFlagsAndRefuseToEmailNobody) {
     EXPECT_FALSE(dialog.GetResendBox()->GetValue());
 
     dialog.GetParentsBox()->SetValue(false);
+    dialog.GetResendBox()->SetValue(true);
     EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{
                                  "Nothing is selected for emailing, please choose the emails you "
                                  "wish to send and try again"});
-    EXPECT_FALSE(flags.GetParents());
-    EXPECT_TRUE(flags.IsModified());
+    // Refused before anything was copied.
+    EXPECT_TRUE(flags.GetParents());
+    EXPECT_FALSE(flags.GetIncludeAlreadySent());
+    EXPECT_FALSE(flags.IsModified());
 
     dialog.GetPupilsBox()->SetValue(true);
     dialog.GetResendBox()->SetValue(true);
     EXPECT_TRUE(dialog.TransferDataFromWindow());
     EXPECT_TRUE(flags.GetPupils());
+    EXPECT_FALSE(flags.GetParents());
     EXPECT_TRUE(flags.GetIncludeAlreadySent());
+    EXPECT_TRUE(flags.IsModified());
 
     EmailSettingsDlg withoutSettings(TopWindow(), event, nullptr, "");
     EXPECT_TRUE(withoutSettings.TransferDataFromWindow());

@@ -122,8 +122,9 @@ TEST_F(PrintDialogs, SomethingMustBeSelectedForPrinting) {
         if (!c.accepted) {
             EXPECT_EQ(sink_.entries.at(0).severity, SeverityError);
         }
-        // What was copied before the check stays.
-        EXPECT_EQ(settings.GetParentOverviews(), c.boxes[3]);
+        // A refusal copies nothing, so Cancel keeps the settings as they were.
+        EXPECT_EQ(settings.GetTeachers(), c.accepted ? c.boxes[0] : true);
+        EXPECT_EQ(settings.IsModified(), c.accepted);
     }
 }
 
@@ -182,12 +183,16 @@ TEST_F(PrintDialogs, AdvancedSettingsRoundTrip) {
     EXPECT_TRUE(again.GetOrderButton(2)->GetValue());
     EXPECT_FALSE(again.GetOrderButton(0)->GetValue());
 
-    // A file may hold a size the box cannot show whole: left as shown, it stays.
-    settings_.SetSmallFontSize(7.25);
-    PrintSettingsAdvDlg finer(TopWindow(), &settings_, &controller_, "");
-    EXPECT_EQ(finer.GetSizeField()->GetValue(), "7.2");
-    ASSERT_TRUE(finer.TransferDataFromWindow());
-    EXPECT_DOUBLE_EQ(settings_.GetSmallFontSize(), 7.25);
+    // A file may hold a size the box cannot show whole or would refuse: left as shown, it stays.
+    for (const auto& [stored, shown] :
+         {std::pair{7.25, "7.2"}, std::pair{0.0, "0.0"}, std::pair{-1.0, "-1.0"}}) {
+        SCOPED_TRACE(shown);
+        settings_.SetSmallFontSize(stored);
+        PrintSettingsAdvDlg kept(TopWindow(), &settings_, &controller_, "");
+        EXPECT_EQ(kept.GetSizeField()->GetValue(), shown);
+        ASSERT_TRUE(kept.TransferDataFromWindow());
+        EXPECT_DOUBLE_EQ(settings_.GetSmallFontSize(), stored);
+    }
 }
 
 TEST_F(PrintDialogs, FixedWidthsScaleWithTheScreenExceptTheNotes) {
@@ -207,19 +212,23 @@ TEST_F(PrintDialogs, FixedWidthsScaleWithTheScreenExceptTheNotes) {
     }
 }
 
-TEST_F(PrintDialogs, ABadSmallFontSizeIsRefusedAndKeepsTheNotes) {
+TEST_F(PrintDialogs, ABadSmallFontSizeIsRefusedAndChangesNothing) {
     for (const char* size : {"0", "-1", "big", "7,5"}) {
         SCOPED_TRACE(size);
         sink_.entries.clear();
+        User().SetICalendarType(0);
         PrintSettings settings;
         PrintSettingsAdvDlg dialog(TopWindow(), &settings, &controller_, "");
         dialog.GetSizeField()->SetValue(size);
         dialog.GetParentNotesField()->SetValue("not yet");
         Tick(dialog.GetOneParentBox(), true);
+        Choose(dialog.GetCalendarButton(1));
         EXPECT_FALSE(dialog.TransferDataFromWindow());
         EXPECT_EQ(sink_.Texts(), std::vector<std::string>{kBadPointSize});
         EXPECT_EQ(settings.GetParentNotes(), "");
-        EXPECT_TRUE(settings.GetOneParentPerSheet());
+        EXPECT_FALSE(settings.GetOneParentPerSheet());
+        EXPECT_FALSE(settings.IsModified());
+        EXPECT_EQ(User().GetICalendarType(), 0);
     }
 }
 
