@@ -38,7 +38,7 @@ StalledLookups::~StalledLookups() {
 }
 
 extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints,
-                           addrinfo** result) noexcept {
+                           addrinfo** result) {
     if (node != nullptr && std::strcmp(node, kStalledHostName) == 0) {
         Stall& stall = TheStall();
         std::unique_lock<std::mutex> lock(stall.mutex);
