@@ -109,7 +109,6 @@ TEST_F(EventChanges, EveryRoadIntoALockedEventIsRefusedWithTheWindowsMessage) {
     ASSERT_TRUE(Days().DeleteTeacher(event->GetTeachers().At(2)));
     const std::string locked = " because the schedule is locked";
     const std::string remove = "Cannot remove an appointment" + locked;
-    const std::string attend = "Cannot attend presentation 'Careers Talk'";
     struct Case {
         const char* name;
         const char* output;

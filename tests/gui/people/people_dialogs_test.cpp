@@ -12,9 +12,7 @@
 
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
-#include "comms/wx/email_text_dlg.h"
 #include "foundation/tokeniser.h"
-#include "gui/dialogs/new_event_dlg.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/time_entry.h"
 #include "gui/people/attendee_pres_dlg.h"
@@ -26,9 +24,7 @@
 #include "gui/people/teacher_dlg.h"
 #include "gui/people/teacher_entry_dlg.h"
 #include "gui/support/user_input.h"
-#include "model/presentation.h"
 #include "people_school.h"
-#include "print/wx/print_settings_dlg.h"
 
 namespace {
 
@@ -235,7 +231,8 @@ TEST_F(PeopleDialogs, ParentEditorChecksNameThenKeysThenTimes) {
     Parent* smith = AddParent("Smith");
     smith->SetUniqueId("S1");
     AddParent("Smith");  // no identifier: the name is its key, yet the first stays editable
-    EXPECT_TRUE(ParentDlg(TopWindow(), smith, days_.get(), EditMode::Edit).TransferDataFromWindow());
+    EXPECT_TRUE(
+        ParentDlg(TopWindow(), smith, days_.get(), EditMode::Edit).TransferDataFromWindow());
     ParentDlg dialog(TopWindow(), jones_, days_.get(), EditMode::Edit);
     EXPECT_TRUE(dialog.GetUseNameBox()->GetValue());
     EXPECT_FALSE(dialog.GetIdentifierText()->IsEnabled());
@@ -452,19 +449,10 @@ TEST_F(PeopleDialogs, EditorsStoreTypedTextWithoutControlBytesAndTheFileOpensAga
     const std::string line = "Ann\a L\033ee";
     const std::string lines = "Dear\a NAME,\n\tsee \x1BLINK";
     Teacher fresh;
-    Presentation talk;
-    talk.SetDate(Date(7, 3, 2024));
-    talk.SetTimes(TimeOfDay(18, 0, 0), TimeOfDay(18, 10, 0));
     wxWindow* top = TopWindow();
-    const auto request = [&](const std::string& text) {
-        TeacherEntryDlg d(top, &event_->GetTeachers(), nullptr, "Choose", 0);
-        d.GetTeacherCombo()->SetValue("AB");
-        d.GetSubjectCombo()->SetValue(wxString::FromUTF8(text));
-        return d.TransferDataFromWindow() ? d.GetSubject() : "(refused)";
-    };
-    const auto added = [&](const Teacher& copy) {
-        EXPECT_TRUE(days_->AddTeacher(std::make_unique<Teacher>(copy)));
-        return copy.GetName();
+    const auto added = [&](auto& dialog) {
+        EXPECT_TRUE(days_->AddTeacher(std::make_unique<Teacher>(dialog.GetWorkingCopy())));
+        return dialog.GetWorkingCopy().GetName();
     };
     const struct {
         const char* editor;
@@ -473,36 +461,13 @@ TEST_F(PeopleDialogs, EditorsStoreTypedTextWithoutControlBytesAndTheFileOpensAga
         std::function<std::string(const std::string&)> type;
     } cases[] = {
         {"teacher", line, "Ann Lee",
-         Editor(
-             &TeacherDlg::GetNameText, [&](auto& d) { return added(d.GetWorkingCopy()); }, top,
-             days_.get(), &fresh, EditMode::Add)},
+         Editor(&TeacherDlg::GetNameText, added, top, days_.get(), &fresh, EditMode::Add)},
         {"another teacher", "Ann\a Lee", "(refused)",
-         Editor(
-             &TeacherDlg::GetNameText, [&](auto& d) { return added(d.GetWorkingCopy()); }, top,
-             days_.get(), &fresh, EditMode::Add)},
+         Editor(&TeacherDlg::GetNameText, added, top, days_.get(), &fresh, EditMode::Add)},
         {"parent", lines, "Dear NAME,\n\tsee LINK",
          Editor(
              &ParentDlg::GetNotesText, [&](auto&) { return jones_->GetNotes(); }, top, jones_,
              days_.get(), EditMode::Edit)},
-        {"presentation", line, "Ann Lee",
-         Editor(
-             &PresentationDlg::GetTitleText, [&](auto&) { return talk.GetName(); }, top,
-             EditMode::Add, &talk, days_.get())},
-        {"request", line, "Ann Lee", request},
-        {"event settings", line, "Ann Lee",
-         Editor(
-             &NewEventDlg::GetNameBox, [&](auto&) { return event_->GetName(); }, top, days_.get(),
-             nullptr)},
-        {"print settings", lines, "Dear NAME,\n\tsee LINK",
-         Editor(
-             &PrintSettingsAdvDlg::GetParentNotesField,
-             [&](auto&) { return event_->GetPrintSettings().GetParentNotes(); }, top,
-             &event_->GetPrintSettings(), nullptr, "")},
-        {"e-mail text", lines, "Dear NAME,\n\tsee LINK",
-         Editor(
-             &EmailTextDlg::GetTextField,
-             [&](auto&) { return event_->GetParentEmailText(EmailInvitation); }, top, event_,
-             EmailInvitation, EmailToParent)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.editor);
