@@ -3,17 +3,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 #include "app/event_file_writer.h"
 #include "foundation/atomic_file.h"
+#include "foundation/child_process.h"
 #include "foundation/md5.h"
 #include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
@@ -66,33 +64,6 @@ AutosaveSession::Result ResultOf(int status) {
     }
 }
 
-pid_t WaitFor(pid_t child, int* status, int options) {
-    pid_t done = -1;
-    do {
-        done = ::waitpid(child, status, options);
-    } while (done < 0 && errno == EINTR);
-    return done;
-}
-
-// Collects child once it has ended, but never after until: 0 when it has not ended by then.
-pid_t WaitUntil(pid_t child, int* status, std::chrono::steady_clock::time_point until) {
-    auto pause = std::chrono::microseconds(100);
-    for (;;) {
-        const pid_t done = WaitFor(child, status, WNOHANG);
-        const auto now = std::chrono::steady_clock::now();
-        if (done != 0 || now >= until) {
-            return done;
-        }
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(pause, until - now));
-        pause = std::min(pause * 2, std::chrono::microseconds(5000));
-    }
-}
-
-// A killed child normally ends at once; one held in the kernel (a stalled disk) is left for
-// later rather than waited for.
-constexpr std::chrono::milliseconds kKilledChildBound{500};
-
 // Copies land in the order of their moments, from the window's thread and the script
 // watchdog's alike.
 std::mutex landingMutex;
@@ -132,7 +103,6 @@ AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject, Spawn
 AutosaveSession::~AutosaveSession() {
     reporting_ = true;
     (void)Wait();
-    CollectAbandoned();
 }
 
 void AutosaveSession::SetSpawn(Spawn spawn, std::chrono::milliseconds bound) {
@@ -145,7 +115,7 @@ AutosaveSession::Moment AutosaveSession::TakeMoment() {
 }
 
 bool AutosaveSession::Tick() {
-    CollectAbandoned();
+    CollectKilledChildren();
     // Ticks go on inside the failure message's own loop.
     if (reporting_ || IsUnderWay()) {
         return false;
@@ -223,7 +193,7 @@ AutosaveSession::Result AutosaveSession::MakeCopy(const AutosaveSubject& subject
 }
 
 AutosaveSession::Outcome AutosaveSession::Look() {
-    CollectAbandoned();
+    CollectKilledChildren();
     if (madeHere_) {
         const Result result = *madeHere_;
         madeHere_.reset();
@@ -233,7 +203,7 @@ AutosaveSession::Outcome AutosaveSession::Look() {
         return Outcome::Pending;
     }
     int status = 0;
-    const pid_t done = WaitFor(child_, &status, WNOHANG);
+    const pid_t done = WaitForChild(child_, &status);
     if (done != 0) {
         return Collect(done < 0 ? -1 : status);
     }
@@ -245,7 +215,7 @@ AutosaveSession::Outcome AutosaveSession::Wait() {
         return Look();
     }
     int status = 0;
-    const pid_t done = WaitUntil(child_, &status, deadline_);
+    const pid_t done = WaitForChild(child_, &status, deadline_);
     if (done != 0) {
         return Collect(done < 0 ? -1 : status);
     }
@@ -269,54 +239,25 @@ AutosaveSession::Outcome AutosaveSession::CopyNow() {
     return Conclude(MakeCopy(subject, TakeMoment(), false));
 }
 
-namespace {
-
-std::string StagedCopyOf(const std::string& path, pid_t child) {
-    return path.empty() ? std::string() : StagedReplacementPath(WriteTargetOf(path), child);
-}
-
-}  // namespace
-
 AutosaveSession::Outcome AutosaveSession::Collect(int status) {
     const pid_t child = std::exchange(child_, -1);
-    const std::string staged = StagedCopyOf(path_, child);
     Result result = ResultOf(status);
     if (result.outcome == Outcome::Written) {
-        result = Land(moment_,
-                      [&] { return ::rename(staged.c_str(), WriteTargetOf(path_).c_str()) == 0; });
-    }
-    // Dropped, or left by a child that failed after staging it.
-    if (!staged.empty()) {
+        const std::string target = WriteTargetOf(path_);
+        const std::string staged = StagedReplacementPath(target, child);
+        result = Land(moment_, [&] { return ::rename(staged.c_str(), target.c_str()) == 0; });
+        // Still there when it was overtaken.
         ::unlink(staged.c_str());
     }
     return Conclude(result);
 }
 
 AutosaveSession::Outcome AutosaveSession::GiveUp() {
-    const pid_t child = std::exchange(child_, -1);
-    ::kill(child, SIGKILL);
-    const std::string staged = StagedCopyOf(path_, child);
+    // It never puts its copy in place; what it left beside it goes as stale with the next copy.
     int status = 0;
-    if (WaitUntil(child, &status, Clock::now() + kKilledChildBound) == 0) {
-        abandoned_.push_back({child, staged});
-    } else if (!staged.empty()) {
-        ::unlink(staged.c_str());
-    }
+    (void)KillChild(std::exchange(child_, -1), &status);
     reasons_ = {"Could not auto-save to file '" + path_ + "'"};
     return Outcome::Failed;
-}
-
-void AutosaveSession::CollectAbandoned() {
-    std::erase_if(abandoned_, [](const Abandoned& abandoned) {
-        int status = 0;
-        if (WaitFor(abandoned.child, &status, WNOHANG) == 0) {
-            return false;
-        }
-        if (!abandoned.staged.empty()) {
-            ::unlink(abandoned.staged.c_str());
-        }
-        return true;
-    });
 }
 
 AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {

@@ -99,7 +99,6 @@ private:
     [[noreturn]] static void CopyInChildAndLeave(const AutosaveSubject& subject) noexcept;
     Outcome Collect(int status);
     Outcome GiveUp();
-    void CollectAbandoned();
     Outcome Conclude(Result result);
     // A copy this session wrote holds changes the event no longer has (undone, or of an event
     // given up): left there, a crash would bring them back.
@@ -111,12 +110,6 @@ private:
     pid_t child_ = -1;
     Clock::time_point deadline_;
     Moment moment_ = 0;
-    // Killed children the kernel has not let go of yet, with what they may have staged.
-    struct Abandoned {
-        pid_t child;
-        std::string staged;
-    };
-    std::vector<Abandoned> abandoned_;
     // Where the copy under way goes, for what is said of its failure.
     std::string path_;
     // A copy made on this thread because no child could be made.

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "foundation/uc_error.h"
@@ -29,44 +29,56 @@ int CodeOf(int status) {
     return -1;
 }
 
-void SleepMilliseconds(long milliseconds) {
-    timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-    while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+// Killed children that had not gone yet, for a later call to collect.
+std::mutex killedMutex;
+std::vector<pid_t> killed;
+
+}  // namespace
+
+pid_t WaitForChild(pid_t child, int* status, std::chrono::steady_clock::time_point until) {
+    auto pause = std::chrono::microseconds(100);
+    for (;;) {
+        pid_t done = -1;
+        do {
+            done = ::waitpid(child, status, WNOHANG);
+        } while (done < 0 && errno == EINTR);
+        const auto now = std::chrono::steady_clock::now();
+        if (done != 0 || now >= until) {
+            return done;
+        }
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(pause, until - now));
+        pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
 }
 
-// How long a killed child is looked in on before it is left to be collected later.
-constexpr int kKillWaitMilliseconds = 500;
-
-// Killed children that had not gone yet; every later call collects those that have.
-std::mutex abandonedMutex;
-std::vector<pid_t> abandoned;
-
-void CollectAbandoned() {
-    std::lock_guard<std::mutex> lock(abandonedMutex);
-    abandoned.erase(std::remove_if(abandoned.begin(), abandoned.end(),
-                                   [](pid_t pid) {
-                                       int status = 0;
-                                       pid_t result;
-                                       do {
-                                           result = ::waitpid(pid, &status, WNOHANG);
-                                       } while (result < 0 && errno == EINTR);
-                                       return result != 0;
-                                   }),
-                    abandoned.end());
+bool KillChild(pid_t child, int* status) {
+    ::kill(child, SIGKILL);
+    const pid_t done = WaitForChild(
+        child, status, std::chrono::steady_clock::now() + std::chrono::milliseconds(500));
+    if (done == 0) {
+        const std::lock_guard<std::mutex> lock(killedMutex);
+        killed.push_back(child);
+    }
+    return done > 0;
 }
 
-}  // namespace
+void CollectKilledChildren() {
+    const std::lock_guard<std::mutex> lock(killedMutex);
+    std::erase_if(killed, [](pid_t child) {
+        int status = 0;
+        return WaitForChild(child, &status) != 0;
+    });
+}
 
 ChildProcess::ChildProcess(std::vector<std::string> arguments, std::string outputPath)
     : arguments_(std::move(arguments)), outputPath_(std::move(outputPath)) {}
 
 ChildProcess::~ChildProcess() {
     if (running_) {
-        int code = 0;
-        Reap(&code);
+        (void)AwaitEnd(0);
     }
-    CollectAbandoned();
+    CollectKilledChildren();
 }
 
 std::string ChildProcess::ProgramName() const {
@@ -74,7 +86,7 @@ std::string ChildProcess::ProgramName() const {
 }
 
 bool ChildProcess::Start() {
-    CollectAbandoned();
+    CollectKilledChildren();
     if (running_) {
         return false;
     }
@@ -127,45 +139,24 @@ bool ChildProcess::Start() {
     return true;
 }
 
-bool ChildProcess::Reap(int* exitCode) {
-    int status = 0;
-    pid_t result;
-    do {
-        result = ::waitpid(pid_, &status, WNOHANG);
-    } while (result < 0 && errno == EINTR);
-    if (result == pid_) {
-        *exitCode = CodeOf(status);
-        running_ = false;
-        ended_ = true;
-        exitCode_ = *exitCode;
-        return true;
-    }
-    if (result < 0) {
-        running_ = false;
-    }
-    return false;
+void ChildProcess::Ended(int status) {
+    running_ = false;
+    ended_ = true;
+    exitCode_ = CodeOf(status);
 }
 
 bool ChildProcess::CheckStatus(bool* running, int* exitCode) {
-    CollectAbandoned();
-    if (running_) {
-        int code = kStillActive;
-        if (Reap(&code)) {
-            *running = false;
-            *exitCode = code;
-            return true;
-        }
-        if (running_) {
-            *running = true;
-            return true;
-        }
-    } else if (ended_) {
+    CollectKilledChildren();
+    if (running_ && !AwaitEnd(0)) {
+        *running = true;
+        return true;
+    }
+    if (ended_) {
         *running = false;
         *exitCode = exitCode_;
         return true;
-    } else {
-        errno = ECHILD;
     }
+    errno = ECHILD;
     UCError::Current().ReportSystemError(SeverityError,
                                          "Cannot check program '" + ProgramName() + "': ");
     *running = false;
@@ -174,26 +165,22 @@ bool ChildProcess::CheckStatus(bool* running, int* exitCode) {
 }
 
 bool ChildProcess::AwaitEnd(int milliseconds) {
-    int code = 0;
-    for (int waited = 0;; waited += 10) {
-        if (Reap(&code) || !running_) {
-            return true;
-        }
-        if (waited >= milliseconds) {
-            return false;
-        }
-        SleepMilliseconds(10);
+    int status = 0;
+    const pid_t done = WaitForChild(
+        pid_, &status, std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds));
+    if (done == pid_) {
+        Ended(status);
+    } else if (done < 0) {
+        running_ = false;
     }
+    return !running_;
 }
 
 void ChildProcess::Kill() {
-    ::kill(pid_, SIGKILL);
-    if (AwaitEnd(kKillWaitMilliseconds)) {
+    int status = 0;
+    if (KillChild(pid_, &status)) {
+        Ended(status);
         return;
-    }
-    {
-        std::lock_guard<std::mutex> lock(abandonedMutex);
-        abandoned.push_back(pid_);
     }
     running_ = false;
     ended_ = true;
@@ -201,7 +188,7 @@ void ChildProcess::Kill() {
 }
 
 bool ChildProcess::Stop(int graceMilliseconds) {
-    CollectAbandoned();
+    CollectKilledChildren();
     if (!running_) {
         return false;
     }

@@ -2,8 +2,22 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
+
+// Collects child when it has ended (status set): the pid then, 0 while it runs, -1 when there
+// is no such child. Never waits past until.
+pid_t WaitForChild(pid_t child, int* status,
+                   std::chrono::steady_clock::time_point until = std::chrono::steady_clock::now());
+
+// Kills child (SIGKILL) and collects it when it goes within half a second; one that does not
+// (stuck in the kernel, held by a debugger) is left to CollectKilledChildren, never waited for.
+// True when collected, with its status.
+bool KillChild(pid_t child, int* status);
+
+// Collects, without waiting, the killed children that had not gone yet.
+void CollectKilledChildren();
 
 // A program run beside ours (an outside reporting tool, an installer), its standard output and
 // error optionally sent to a file, polled from an idle handler until it ends. The program is
@@ -53,11 +67,10 @@ public:
 
 private:
     std::string ProgramName() const;
-    // waitpid without blocking; true when the child has ended, with its code.
-    bool Reap(int* exitCode);
     // Looks in on the child until it ends or the time is up; true when it has ended.
     bool AwaitEnd(int milliseconds);
     void Kill();
+    void Ended(int status);
 
     std::vector<std::string> arguments_;
     std::string outputPath_;
