@@ -382,6 +382,8 @@ int DoesAttendPresentation(ScriptCall& call) {
 }
 
 int AttendPresentation(ScriptCall& call) {
+    // Attending unbooks what clashes: the timetable an output was laid out from would change.
+    call.RefuseInsideOutput("qm_attendpres");
     Attendee* attendee = nullptr;
     Presentation* presentation = nullptr;
     Schedule* day = call.CurrentDay();

@@ -217,6 +217,7 @@ TEST_F(OutputRoads, NothingInsideAnOutputsScriptReshapesTheEventOrRunsTheRoadAga
         {"merge", "qm_mergeeventfile" + refused},
         {"import", "qm_csvimport" + refused},
         {"deleterequest", "qm_deleterequest" + refused},
+        {"attendpres", "qm_attendpres" + refused},
         {"sendemail", "qm_sendemail is not available to an e-mail script"},
         {"fail", "attempt to concatenate a nil value (local 'missing')"},
     };
@@ -227,6 +228,19 @@ TEST_F(OutputRoads, NothingInsideAnOutputsScriptReshapesTheEventOrRunsTheRoadAga
                         ::testing::ExitedWithCode(0), "");
         }
     }
+}
+
+// An e-mail script's finalisers run when the run closes its host; one that sends e-mail would
+// start the run's road again, and the host it makes would do the same when it closes.
+TEST_F(OutputRoads, AnEmailScriptsFinaliserCannotSendWhenItsHostCloses) {
+    lua.globals["action"] = "finaliser";
+    EXPECT_EXIT(
+        {
+            EmailRun(*this);
+            std::fprintf(stderr, "%zu message(s) mailed\n", outbox.sent.size());
+            ::_exit(outbox.sent.size() == 3 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
