@@ -50,6 +50,9 @@ public:
 
     // Read and written directly by the callers that collect a script's output.
     bool loaded = false;
+    // The reported error that ended the last entry call, "" when it ran to its end: what a
+    // page or e-mail script wrote up to then is no page or message.
+    std::string failure;
     bool captureOutput = false;
     std::string output;
     std::string lineEnd = "\n";

@@ -157,6 +157,9 @@ bool EmailJob::RunScript(QMScript* script, Person* person, Schedule* day, const 
         script->RunTeacherEmail(kind_, static_cast<Teacher*>(person), day);
     }
     script->captureOutput = false;
+    if (!script->failure.empty() && scriptFailure_.empty()) {
+        scriptFailure_ = script->failure;
+    }
     *text = sink.GetText() + script->output;
     return true;
 }
@@ -503,6 +506,7 @@ std::string EmailJob::ComposeTeacherText(Teacher* teacher, Schedule* day,
 
 bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
                             int attachCalendar) const {
+    scriptFailure_.clear();
     if (person == nullptr || !HasEvent()) {
         return false;
     }
@@ -532,6 +536,9 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
         return false;
     }
 
+    if (!scriptFailure_.empty()) {
+        return false;
+    }
     if (attachCalendar != 1 || kind_ != EmailResults || day == nullptr) {
         return true;
     }
@@ -555,5 +562,5 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
     }
     email.AddAttachment(std::make_shared<UCSMTPEmailAttachmentText>(
         "event.ics", "text/calendar", calendar.FormatCalendar(std::time(nullptr))));
-    return true;
+    return scriptFailure_.empty();
 }

@@ -1,5 +1,7 @@
 #include "comms/email_job.h"
 
+#include <algorithm>
+
 #include "app/qm_controller.h"
 #include "app/qm_script.h"
 #include "app/smtp_client.h"
@@ -236,6 +238,7 @@ bool EmailJob::Connect(int attachCalendar) {
     sentCount_ = 0;
     skippedCount_ = 0;
     failedCount_ = 0;
+    settled_.clear();
     if (!HasEvent() || selection_ == nullptr) {
         return false;
     }
@@ -294,6 +297,9 @@ EmailJob::EmailStep EmailJob::Step(std::string* log) {
         UCSMTPEmail email;
         if (!BuildMessage(email, recipient.person, recipient.day, attachCalendar_)) {
             out = "Could not create outbound email for '" + shownName + "'";
+            if (!scriptFailure_.empty()) {
+                out += "\n" + scriptFailure_;
+            }
             ReportMessage(SeverityError, out);
             ++failedCount_;
             return EmailStepFailed;
@@ -301,6 +307,7 @@ EmailJob::EmailStep EmailJob::Step(std::string* log) {
         if (IsBlankText(email.text)) {
             out = "Skipped '" + shownName + "': there is nothing to tell them in this email";
             ++skippedCount_;
+            Settle(recipient.person, false);
             return EmailStepSkipped;
         }
         sending_ = recipient;
@@ -318,10 +325,23 @@ EmailJob::EmailStep EmailJob::Step(std::string* log) {
         ++failedCount_;
         return EmailStepFailed;
     }
-    recipient.person->SetEmailSent(kind_, true);
+    Settle(recipient.person, true);
     ++sentCount_;
     out = "Sent to " + recipient.person->GetName();
     return EmailStepSent;
+}
+
+void EmailJob::Settle(Person* person, bool accepted) {
+    Settlement& settled = settled_[person];
+    ++settled.messages;
+    settled.accepted = settled.accepted || accepted;
+    // Results go one message a day: a family is told only once the last of them is accepted.
+    const auto owed =
+        std::count_if(recipients_.begin(), recipients_.end(),
+                      [person](const EmailRecipient& r) { return r.person == person; });
+    if (settled.accepted && settled.messages >= owed) {
+        person->SetEmailSent(kind_, true);
+    }
 }
 
 void EmailJob::CancelMessage() {

@@ -47,7 +47,8 @@ enum EmailTextStyle { EmailTextPlain = 0, EmailTextCalendar = 2 };
 
 // One run of e-mails of one kind over the loaded event: who gets a message about which day,
 // why others get none, and the sending itself, one message per SendNext so that a progress
-// window can drive it. Each message sent sets the person's sent flag of the kind.
+// window can drive it. A person's sent flag of the kind is set once every message the run owes
+// them was accepted.
 class EmailJob {
 public:
     static constexpr const char* kCallerName = "Quillmoot 6.2.0";
@@ -121,7 +122,11 @@ public:
     std::string ComposeParentText(Parent* parent, Schedule* day, EmailTextStyle style) const;
     std::string ComposePupilText(Pupil* pupil, Schedule* day, EmailTextStyle style) const;
     std::string ComposeTeacherText(Teacher* teacher, Schedule* day, EmailTextStyle style) const;
+    // False, with GetScriptFailure saying why, when the person's e-mail script failed: what it
+    // wrote up to then is no message.
     bool BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day, int attachCalendar) const;
+    // The error that ended the e-mail script of the last message built; "" when none did.
+    const std::string& GetScriptFailure() const { return scriptFailure_; }
 
 private:
     struct Style;
@@ -140,6 +145,9 @@ private:
     std::string AppointmentLine(Schedule* day, int slot, const class Appointment& booking,
                                 const Style& style, bool aboutPupil) const;
     bool HasEvent() const;
+    // A message of the person's is done with: accepted, or blank and not owed. The sent flag
+    // waits for the last one the run owes them.
+    void Settle(Person* person, bool accepted);
 
     std::unique_ptr<UCSMTPClient> client_;
     MultiDaySchedule* days_ = nullptr;
@@ -159,4 +167,10 @@ private:
     QMController* controller_;
     UCSMTPClientFactory* factory_ = nullptr;
     std::vector<EmailRecipient> recipients_;
+    struct Settlement {
+        long messages = 0;
+        bool accepted = false;
+    };
+    std::map<const Person*, Settlement> settled_;
+    mutable std::string scriptFailure_;
 };

@@ -9,6 +9,16 @@
 #include "model/schedule.h"
 #include "model/teacher.h"
 
+namespace {
+
+// Also the end of the day's last slot.
+bool IsSlotStart(const Schedule& day, const TimeOfDay& time) {
+    const int slot = day.GetSlotForTime(time);
+    return slot >= 0 && day.SlotToTime(slot) == time;
+}
+
+}  // namespace
+
 std::string CheckPresentation(const Event& event, const Presentation* self, bool isNew,
                               const std::string& title, const TimeOfDay& start,
                               const TimeOfDay& end, const Schedule& day) {
@@ -31,6 +41,14 @@ std::string CheckPresentation(const Event& event, const Presentation* self, bool
     }
     if (end > day.GetEndTime()) {
         return "The end time is after the end of the event";
+    }
+    // Attending walks the talk's whole slots: a time between slot starts would leave a booking
+    // it overlaps in place. The window offers slot starts only.
+    if (!IsSlotStart(day, start)) {
+        return "The start time must be one of the day's slot times";
+    }
+    if (!IsSlotStart(day, end)) {
+        return "The end time must be one of the day's slot times";
     }
     return std::string();
 }

@@ -1,3 +1,4 @@
+#include <stdexcept>
 #include <string>
 
 #include "app/smtp_client.h"
@@ -17,6 +18,10 @@ std::string DebugLog(const EmailJob& job) {
 // One e-mail of a kind to a teacher or a parent, a message for each day the run's rules allow;
 // the results are whether the sender started and the whole SMTP conversation.
 int SendEmail(ScriptCall& call) {
+    // The run would compose its message with the same e-mail script, which would send again.
+    if (QMLuaScript::IsRunningFor(QMLuaScript::OutputRoad::Email)) {
+        throw std::runtime_error("qm_sendemail is not available to an e-mail script");
+    }
     ScriptObject person{};
     if (call.Controller() == nullptr || !call.GetObject(1, &person) ||
         (person.kind != ScriptObjectKind::Teacher && person.kind != ScriptObjectKind::Parent)) {

@@ -382,6 +382,8 @@ int DoesAttendPresentation(ScriptCall& call) {
 }
 
 int AttendPresentation(ScriptCall& call) {
+    // Attending unbooks what clashes: the timetable an output was laid out from would change.
+    call.RefuseInsideOutput("qm_attendpres");
     Attendee* attendee = nullptr;
     Presentation* presentation = nullptr;
     Schedule* day = call.CurrentDay();
@@ -477,6 +479,7 @@ int AddPresentation(ScriptCall& call) {
 }
 
 int DeleteRequest(ScriptCall& call) {
+    call.RefuseInsideOutput("qm_deleterequest");
     Pupil* pupil = call.Get<Pupil>(1, Kind::Pupil);
     Teacher* teacher = call.Get<Teacher>(2, Kind::Teacher);
     std::string subject;
@@ -502,6 +505,9 @@ int DeleteRequest(ScriptCall& call) {
 // after each step that leaves the generation unfinished its progress, after each generation
 // the passes left, the event's score and the statistics.
 int Optimise(ScriptCall& call) {
+    // A generation ends by replacing every day, which would free the days a print or an
+    // e-mail run holds.
+    call.RefuseInsideOutput("qm_optimise");
     int passes = call.GetInteger(1);
     const bool verbose = call.GetBoolean(2);
     MultiDaySchedule* days = call.Days();

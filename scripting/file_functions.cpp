@@ -42,6 +42,7 @@ int SaveAs(ScriptCall& call) {
 }
 
 int MergeEventFile(ScriptCall& call) {
+    call.RefuseInsideOutput("qm_mergeeventfile");
     std::string path;
     QMController* controller = call.Controller();
     if (controller == nullptr || !call.GetText(1, path)) {

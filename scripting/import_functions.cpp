@@ -42,6 +42,7 @@ bool MoveFamilies(ParentList& from, MultiDaySchedule& to) {
 // import reaches the open event: a broken file leaves it as it was, and the lists that number
 // the timetable's rows are never re-sorted under it.
 int CSVImport(ScriptCall& call) {
+    call.RefuseInsideOutput("qm_csvimport");
     std::string path;
     std::string definition;
     MultiDaySchedule* days = call.Days();

@@ -156,6 +156,24 @@ int GetGlobalOf(lua_State* L) {
     return 1;
 }
 
+// How deep each output road's scripts run now, on any host (only the window's thread runs
+// scripts).
+std::array<int, 2> outputDepth{};
+
+class OutputCall {
+public:
+    explicit OutputCall(QMLuaScript::OutputRoad road)
+        : depth_(outputDepth[static_cast<int>(road)]) {
+        ++depth_;
+    }
+    ~OutputCall() { --depth_; }
+    OutputCall(const OutputCall&) = delete;
+    OutputCall& operator=(const OutputCall&) = delete;
+
+private:
+    int& depth_;
+};
+
 const char* EmailFunctionName(const char* role, EmailTextKind kind, std::string& name) {
     static constexpr std::array<const char*, 3> kSuffixes = {"_email_inv", "_email_rem", "_email"};
     if (kind < EmailInvitation || kind > EmailResults) {
@@ -195,8 +213,20 @@ QMLuaScript::~QMLuaScript() {
         // Closing runs the script's finalisers, which Stop reaches too.
         StartWatching();
         ScriptWatchdog::LuaRunning running(GetController());
+        std::optional<OutputCall> during;
+        if (served_) {
+            during.emplace(*served_);
+        }
         lua_close(state_);
     }
+}
+
+bool QMLuaScript::IsRunningFor(OutputRoad road) {
+    return outputDepth[static_cast<int>(road)] > 0;
+}
+
+bool QMLuaScript::IsRunningForOutput() {
+    return IsRunningFor(OutputRoad::Page) || IsRunningFor(OutputRoad::Email);
 }
 
 QMLuaScript* QMLuaScript::FromLuaState(lua_State* L) {
@@ -359,6 +389,7 @@ bool QMLuaScript::ReportError(const char* context) {
                 : std::string("(error object is a ") + luaL_typename(state_, -1) + " value)";
     lua_pop(state_, 1);
     ReportMessage(SeverityError, text);
+    failure = text;
     return false;
 }
 
@@ -400,6 +431,7 @@ void QMLuaScript::CountHook(lua_State* L, lua_Debug*) {
 }
 
 bool QMLuaScript::RunMain() {
+    failure.clear();
     if (!loaded) {
         return false;
     }
@@ -418,16 +450,21 @@ bool QMLuaScript::RunMain() {
     return result;
 }
 
-bool QMLuaScript::CallPersonFunction(Person* person, const char* function, Schedule* day) {
+bool QMLuaScript::CallPersonFunction(Person* person, const char* function, Schedule* day,
+                                     OutputRoad road) {
+    failure.clear();
     if (!loaded || function == nullptr) {
         return false;
     }
+    OutputCall during(road);
+    served_ = road;
     const int top = lua_gettop(state_);
     bool result = false;
     if (!GetGlobal(function)) {
         result = ReportError("Error in Lua script");
     } else if (lua_type(state_, -1) == LUA_TNIL) {
-        ReportMessage(SeverityError, std::string("No ") + function + " function in script");
+        failure = std::string("No ") + function + " function in script";
+        ReportMessage(SeverityError, failure);
     } else {
         lua_pushlightuserdata(state_, person);
         SelectDayByDate(day);
@@ -442,31 +479,34 @@ bool QMLuaScript::CallPersonFunction(Person* person, const char* function, Sched
 }
 
 bool QMLuaScript::DrawTeacherPage(Teacher* teacher, Schedule* day) {
-    bool result = CallPersonFunction(teacher, "draw_teacher_page", day);
+    bool result = CallPersonFunction(teacher, "draw_teacher_page", day, OutputRoad::Page);
     // The sheet is finished: nothing may draw on it from a later call.
     SetRenderer(nullptr);
     return result;
 }
 
 bool QMLuaScript::DrawParentPage(Parent* parent, Schedule* day) {
-    bool result = CallPersonFunction(parent, "draw_parent_page", day);
+    bool result = CallPersonFunction(parent, "draw_parent_page", day, OutputRoad::Page);
     SetRenderer(nullptr);
     return result;
 }
 
 bool QMLuaScript::RunTeacherEmail(EmailTextKind kind, Teacher* teacher, Schedule* day) {
     std::string name;
-    return CallPersonFunction(teacher, EmailFunctionName("teacher", kind, name), day);
+    return CallPersonFunction(teacher, EmailFunctionName("teacher", kind, name), day,
+                              OutputRoad::Email);
 }
 
 bool QMLuaScript::RunParentEmail(EmailTextKind kind, Parent* parent, Schedule* day) {
     std::string name;
-    return CallPersonFunction(parent, EmailFunctionName("parent", kind, name), day);
+    return CallPersonFunction(parent, EmailFunctionName("parent", kind, name), day,
+                              OutputRoad::Email);
 }
 
 bool QMLuaScript::RunPupilEmail(EmailTextKind kind, Pupil* pupil, Schedule* day) {
     std::string name;
-    return CallPersonFunction(pupil, EmailFunctionName("pupil", kind, name), day);
+    return CallPersonFunction(pupil, EmailFunctionName("pupil", kind, name), day,
+                              OutputRoad::Email);
 }
 
 bool QMLuaScript::HasGlobal(const char* name) {

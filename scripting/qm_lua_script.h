@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,13 @@ public:
     bool HasTeacherEmail(EmailTextKind kind) override;
     bool HasParentEmail(EmailTextKind kind) override;
     bool HasPupilEmail(EmailTextKind kind) override;
+
+    // The output whose script runs now, on any host. The output holds the event's days and
+    // people across the call, so nothing may reshape them meanwhile; and a road may not start
+    // itself again from inside, which would run the same script again without end.
+    enum class OutputRoad { Page, Email };
+    static bool IsRunningFor(OutputRoad road);
+    static bool IsRunningForOutput();
 
     // The host of a state; the script cannot change it (unlike "this").
     static QMLuaScript* FromLuaState(lua_State* L);
@@ -87,7 +95,7 @@ private:
     // Pushes the global, or the error its lookup raised (false).
     bool GetGlobal(const char* name);
     bool HasGlobal(const char* name);
-    bool CallPersonFunction(Person* person, const char* function, Schedule* day);
+    bool CallPersonFunction(Person* person, const char* function, Schedule* day, OutputRoad road);
     // lua_pcall within Stop's reach; the stack is left as it was below the function.
     bool ProtectedCall(int arguments, int results);
     void StartWatching();
@@ -102,4 +110,7 @@ private:
     ScriptObjects objects_;
     std::function<bool()> shouldStop_;
     bool stopped_ = false;
+    // The output road this host last ran a script for; its finalisers at close still belong
+    // to that road.
+    std::optional<OutputRoad> served_;
 };

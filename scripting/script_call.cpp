@@ -77,6 +77,13 @@ void* ScriptCall::GetObjectOfKind(int arg, ScriptObjectKind kind) const {
     return GetObject(arg, &object) && object.kind == kind ? object.pointer : nullptr;
 }
 
+void ScriptCall::RefuseInsideOutput(const char* function) const {
+    if (QMLuaScript::IsRunningForOutput()) {
+        throw std::runtime_error(std::string(function) +
+                                 " is not available to a print or e-mail script");
+    }
+}
+
 void ScriptCall::PushText(const std::string& text) const {
     lua_pushlstring(L_, text.data(), text.size());
 }

@@ -61,6 +61,10 @@ public:
         return static_cast<T*>(GetObjectOfKind(arg, kind));
     }
 
+    // Functions that reshape the event are refused inside a print or e-mail script, whose
+    // output holds the event's days and people across the call: the call ends in an error.
+    void RefuseInsideOutput(const char* function) const;
+
     // Results.
     void PushText(const std::string& text) const;
     void PushInteger(long long value) const;

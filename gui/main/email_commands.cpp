@@ -140,6 +140,11 @@ void PreviewPersonEmail(const CommandContext& context, EmailTextKind kind) {
         UCSMTPEmail email;
         if (job.BuildMessage(email, recipient.person, recipient.day, 1)) {
             preview += email.ComposePreview(std::time(nullptr));
+        } else if (!job.GetScriptFailure().empty()) {
+            // What a failed script wrote is no message, and would not be sent.
+            ReportMessage(SeverityError, "Could not create outbound email for '" +
+                                             recipient.person->GetDisplayName() + "'\n" +
+                                             job.GetScriptFailure());
         }
     }
     ReportDlg dialog(context.parent, "Email Contents", preview);

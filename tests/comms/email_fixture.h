@@ -25,6 +25,7 @@
 struct Outbox {
     std::vector<UCSMTPEmail> sent;
     std::set<std::string> refused;  // recipients the "server" rejects
+    int acceptAtMost = -1;          // messages accepted before every later one is rejected
     int clients = 0;
     int connects = 0;
     bool connectResult = true;
@@ -39,8 +40,10 @@ public:
         return connected;
     }
     bool Send(const UCSMTPEmail& email) override {
+        const bool full =
+            box_->acceptAtMost >= 0 && box_->sent.size() >= static_cast<size_t>(box_->acceptAtMost);
         for (const auto& to : email.GetTo()) {
-            if (box_->refused.count(to->address) != 0) {
+            if (full || box_->refused.count(to->address) != 0) {
                 UCError::Current().AddDetail("Transport error: 550 No such user here");
                 return false;
             }

@@ -196,6 +196,45 @@ TEST_F(EmailSending, RunSendsInOrderSetsFlagsAndGoesOnAfterAFailure) {
                          "Transport error: 550 No such user here\n"));
 }
 
+// Results go one message an evening, and the sent flag is one per person: a family is marked
+// only once every message the run owes it was accepted, so a run that did not finish leaves it
+// for the next run and on the handouts.
+TEST_F(EmailEvent, AFamilyIsSentOnlyWhenEveryEveningsResultsWereAccepted) {
+    Book(amy_, whitfield_, "Maths", 2, 0, 0);
+    Book(amy_, raman_, "French", 1, 1, 3);
+    Selection().SetTeachers(false);
+    Selection().SetIncludeAlreadySent(false);
+    struct Case {
+        const char* name;
+        int acceptAtMost;
+        int steps;  // messages tried before the run is stopped; -1 runs to its end
+        const char* summary;
+        bool sent;
+    } cases[] = {
+        {"both accepted", -1, -1, "2 sent, 0 skipped, 0 failed", true},
+        {"the second refused", 1, -1, "1 sent, 0 skipped, 1 failed", false},
+        {"stopped after the first", -1, 1, "1 sent, 0 skipped, 0 failed", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        smith_->SetEmailSent(EmailResults, false);
+        outbox_.sent.clear();
+        outbox_.acceptAtMost = c.acceptAtMost;
+        {
+            EmailJob job(&controller_, EmailResults);
+            ASSERT_EQ(Entries(job), (std::vector<Entry>{{smith_, Day(0)}, {smith_, Day(1)}}));
+            ASSERT_TRUE(job.Connect(0));
+            for (int step = 0; step != c.steps && !job.IsFinished(); ++step) {
+                job.SendNext(nullptr);
+            }
+            EXPECT_EQ(job.GetSummary(), c.summary);
+        }
+        EXPECT_EQ(smith_->GetEmailSent(EmailResults), c.sent);
+        // A family not marked is due both evenings again.
+        EXPECT_EQ(EmailJob(&controller_, EmailResults).GetRecipientCount(), c.sent ? 0 : 2);
+    }
+}
+
 TEST_F(EmailSending, ConnectNeedsAFactoryAndKeepsAFailedClient) {
     EmailJob job(&controller_, EmailResults);
     outbox_.connectResult = false;

@@ -69,13 +69,16 @@ TEST_F(EventChanges, NewPresentationsAreCheckedAsTheWindowChecksThem) {
     EXPECT_EQ(Run("addpresentation"),
               "nil\n"
               "Presentation Sports Day Gym 18:40:00 18:50:00 2\n"
-              "nil nil nil\n");
+              "nil nil nil\n"
+              "nil nil\n");
     EXPECT_EQ(ErrorText(),
               "Cannot insert the new presentation 'Careers Talk' because a presentation of the "
               "same name already exists\n"
               "Cannot insert the new presentation 'No Times' because it is invalid\n"
               "Please enter a title for this presentation\n"
-              "The end time is after the end of the event\n");
+              "The end time is after the end of the event\n"
+              "The start time must be one of the day's slot times\n"
+              "The end time must be one of the day's slot times\n");
     ASSERT_EQ(event->GetPresentations().Count(), 2u);
     EXPECT_EQ(event->GetPresentations().GetPresentation(1)->GetDate(), Date(5, 3, 2024));
 }

@@ -200,6 +200,36 @@ TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     EXPECT_EQ(Boxes()[0], expected);
 }
 
+// What a failed e-mail script wrote is no message: the preview says why instead of showing it.
+TEST_F(EmailCommands, APreviewOfAFailedScriptSaysWhyAndShowsNoMessage) {
+    UseServer("smtp.school.example", 25, "office@school.example");
+    host_->GetController().GetUserSettings().Set("parentprintscript",
+                                                 folder_.Write("failing.lua",
+                                                               "function parent_email(parent)\n"
+                                                               "    qm_output('Dear parent,')\n"
+                                                               "    error('no room list')\n"
+                                                               "end\n"));
+    Person* due = EmailJob(&host_->GetController(), EmailResults).GetRecipients().at(0).person;
+    SelectInTree(due);
+    std::string shown;
+    AnswersByTitle answers;
+    answers.Expect("Email Contents", [&](wxDialog* dialog) {
+        shown = ToUtf8(dynamic_cast<ReportDlg*>(dialog)->GetTextBox()->GetValue());
+        return wxID_OK;
+    });
+    prompts_.shown.clear();
+    host_->RunCommand(CommandId::PreviewResultsEmail);
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_FALSE(boxes.empty());
+    for (const std::string& box : boxes) {
+        EXPECT_TRUE(Contains(box, "Could not create outbound email for '" + due->GetDisplayName() +
+                                      "'\nError in Lua script: "))
+            << box;
+        EXPECT_TRUE(Contains(box, "no room list")) << box;
+    }
+    EXPECT_FALSE(Contains(shown, "Dear parent")) << shown;
+}
+
 // The checks come first: a preview that is refused runs no e-mail script.
 TEST_F(EmailCommands, APreviewIsRefusedBeforeAnyScriptIsLoaded) {
     host_->GetController().GetUserSettings().Set("parentprintscript", folder_.File("missing.lua"));

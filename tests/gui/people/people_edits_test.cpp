@@ -314,6 +314,11 @@ TEST_F(PeopleEdits, PresentationChecksRunInOrder) {
         {"after the day", nullptr, true, "Sports", six, TimeOfDay(21, 10, 0),
          "The end time is after the end of the event"},
         {"editing skips times", careers, false, "Careers 2", seven, six, ""},
+        // A talk covering no whole slot would sit on the booking it overlaps.
+        {"start between slot starts", nullptr, true, "Sports", TimeOfDay(18, 11, 0),
+         TimeOfDay(18, 20, 0), "The start time must be one of the day's slot times"},
+        {"end between slot starts", nullptr, true, "Sports", TimeOfDay(18, 10, 0),
+         TimeOfDay(18, 14, 0), "The end time must be one of the day's slot times"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

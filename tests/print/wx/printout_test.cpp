@@ -4,12 +4,14 @@
 
 #include "app/qm_script.h"
 #include "foundation/uc_error.h"
+#include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/teacher.h"
 #include "print/qr_code_matrix.h"
 #include "print/wx/print_renderer_wx.h"
 #include "print/wx/qm_image_wx.h"
 #include "printout_fixture.h"
+#include "scripting/qm_lua_script.h"
 
 namespace {
 
@@ -153,6 +155,46 @@ public:
     std::vector<std::string> made;
     std::vector<std::string> calls;
 };
+
+class LuaController : public QMController {
+public:
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
+        return QMLuaScript::Create(fileName, this);
+    }
+};
+
+// Print and Preview draw the same pages: a sheet's script that tries to optimise the event, which
+// would replace the days the printout holds, is refused on the sheet, and every later sheet is
+// drawn from the days as they were.
+TEST_F(Printout, ASheetsScriptCannotReplaceTheDaysThePrintoutHolds) {
+    LuaController controller;
+    controller.Initialise();
+    ASSERT_TRUE(controller.OpenEventFile(CopyExampleEvent("scripted.qmv").c_str()));
+    ASSERT_GE(controller.GetSchedule()->GetDayCount(), 2u);
+    const Schedule* firstDay = controller.GetSchedule()->GetDay(0);
+    controller.GetUserSettings().Set("teacherprintscript",
+                                     folder_.Write("optimise.lua",
+                                                   "function draw_teacher_page(teacher)\n"
+                                                   "    qm_optimise(1, false)\n"
+                                                   "    return true\n"
+                                                   "end\n"));
+    std::vector<DrawnText> drawn;
+    RecordingPrintout printout(&controller, Only(true, false, false, false), &drawn);
+    const int pages = LaidOutPages(printout);
+    ASSERT_GE(pages, 2);
+    for (int page = 1; page <= 2; ++page) {
+        DrawPage(printout, page);
+    }
+    // The sheet draws word by word: the words are compared without their blanks.
+    std::string text;
+    for (const DrawnText& piece : drawn) {
+        text += piece.text;
+    }
+    std::erase(text, ' ');
+    EXPECT_NE(text.find("qm_optimiseisnotavailabletoaprintore-mailscript"), std::string::npos)
+        << text;
+    EXPECT_EQ(controller.GetSchedule()->GetDay(0), firstDay);
+}
 
 // The code and its scan line sit at the foot of a handout's first page; a sheet that runs on
 // leaves them clear, and writes over nothing on its later pages either.
