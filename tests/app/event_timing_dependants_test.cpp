@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/controller_fixture.h"
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
 #include "app/event_settings.h"
@@ -409,6 +410,39 @@ TEST_F(TimingDependants, ShorterHoursThatLeaveNoTimeMarkThePersonAbsentWithAWarn
     EXPECT_EQ(messages, "");
     EXPECT_EQ(DescribeDays(*reopened), expected);
     EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+}
+
+// A merge brings people whose breaks and times were made for the other file's grid and hours:
+// they are fitted to this event's as Edit Event Details fits its own.
+class MergedTiming : public ControllerFixture {};
+
+TEST_F(MergedTiming, AMergedTeachersBreakMeetsTheSlotsAndTimesWithoutTimeMeanAbsent) {
+    const auto eventFile = [](const char* ends, const char* slot, const std::string& people) {
+        return std::string("Event:\nName \"Spring evening\"\nStarts 4:00pm\nEnds ") + ends +
+               "\nDay \"12\"\nMonth \"3\"\nYear \"2026\"\nSlotLength \"" + slot + "\"\n" +
+               "\nTeachers:\n\"Mr Tom Whitfield\"\ninitials \"TW\"\nsubject \"Maths\"\n\n" + people;
+    };
+    ASSERT_TRUE(controller_.OpenEventFile(
+        Write("a.qmv", eventFile("6:00pm", "10", "\nParents:\n")).c_str()));
+    const std::string other =
+        Write("b.qmv", eventFile("8:00pm", "5",
+                                 "\"Dr Helen Marsh\"\ninitials \"HM\"\nbreak 4:05pm\n\n"
+                                 "\nParents:\n\"Ms Green\"\nuniqueid \"G1\"\nafter 7:00pm\n"
+                                 "pupil \"Cara Green\"\nseeing \"Dr Helen Marsh\"\n\n"));
+    (void)sink_.GetText();
+    std::string log;
+    ASSERT_TRUE(controller_.MergeEventFile(other.c_str(), &log)) << sink_.GetText();
+    const std::string said = sink_.GetText();
+    EXPECT_NE(said.find("Warning: The time 4:05pm does not fall on the start of a slot"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("Warning: The times of 'Ms Green' on 12 Mar 2026 (7:00pm to 6:00pm) leave "
+                        "no time within the day's hours (4:00pm to 6:00pm), so they are marked "
+                        "as not attending that day"),
+              std::string::npos)
+        << said;
+    MultiDaySchedule& schedule = *controller_.GetSchedule();
+    EXPECT_EQ(DescribeDays(schedule), "day 0: Dr Helen Marsh break 16:00 Ms Green absent\n");
 }
 
 }  // namespace
