@@ -302,10 +302,12 @@ void RebookForNewTiming(MultiDaySchedule& schedule) {
                       "appointments to be booked in. The partially booked schedule will be "
                       "shown.");
     }
+    // Teachers too: a teacher's timetable sent before would otherwise be passed over as sent by
+    // the next e-mail or printout, with the new one never going out.
     if (const std::shared_ptr<Event>& event = schedule.GetEvent()) {
-        ParentList& parents = event->GetParents();
         for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
-            parents.ClearEmailSent(kind);
+            event->GetParents().ClearEmailSent(kind);
+            event->GetTeachers().ClearEmailSent(kind);
         }
     }
 }

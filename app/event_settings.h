@@ -64,5 +64,6 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
 // What Edit Event Details does after an OK that changed the timing: says that everything is
 // rebooked, fits what is kept by time to the new hours and slots (attendance, breaks:
 // MultiDaySchedule::EnforceTimeBoundaries), books every request afresh (an Error when not all
-// fit) and clears the e-mails' sent marks, which described the old times.
+// fit) and clears every parent's and teacher's e-mail sent marks, which described the old
+// times.
 void RebookForNewTiming(MultiDaySchedule& schedule);

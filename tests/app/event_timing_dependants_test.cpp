@@ -412,6 +412,40 @@ TEST_F(TimingDependants, ShorterHoursThatLeaveNoTimeMarkThePersonAbsentWithAWarn
     EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
 }
 
+// What was sent or printed described the old timing: every sent mark goes, a teacher's too, so
+// the next e-mail run and printout (which pass over what was sent) take everyone.
+TEST_F(TimingDependants, ATimingChangeClearsEverySentMarkAndNothingElseDoes) {
+    struct Case {
+        const char* name;
+        std::function<void(EventSettingsFields&)> edit;
+        bool cleared;
+    };
+    const Case cases[] = {
+        {"a new date", [](auto& f) { f.days[0].day = "19"; }, true},
+        {"new hours", [](auto& f) { f.days[0].end = "20:00"; }, true},
+        {"a new slot length", [](auto& f) { f.slotLength = "5"; }, true},
+        {"a new name", [](auto& f) { f.name = "Year 9 evening"; }, false},
+    };
+    const std::vector<EmailTextKind> kinds{EmailInvitation, EmailReminder, EmailResults};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(1);
+        const std::vector<Person*> people{ann_, bob_, Family(0), Family(3)};
+        for (Person* person : people) {
+            for (EmailTextKind kind : kinds) {
+                person->SetEmailSent(kind, true);
+            }
+        }
+        ASSERT_TRUE(Edit(c.edit));
+        for (Person* person : people) {
+            for (EmailTextKind kind : kinds) {
+                EXPECT_EQ(person->GetEmailSent(kind), !c.cleared) << person->GetName() << kind;
+            }
+        }
+        (void)sink_.GetText();
+    }
+}
+
 // A merge brings people whose breaks and times were made for the other file's grid and hours:
 // they are fitted to this event's as Edit Event Details fits its own.
 class MergedTiming : public ControllerFixture {};
