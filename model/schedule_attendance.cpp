@@ -331,7 +331,11 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
         return;
     }
     if (!parent->IsAttending(this)) {
-        (void)RemoveParent(parent);  // locked bookings stay
+        // Asked of the parent index first: taking out searches the whole grid, and this runs
+        // for every absent parent after every editor's OK.
+        if (ParentHasAppointments(parent)) {
+            (void)RemoveParent(parent);  // locked bookings stay
+        }
         if (DropPresentationsOn(*parent, date_)) {
             modified_ = true;
         }
