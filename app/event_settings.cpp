@@ -1,6 +1,7 @@
 #include "app/event_settings.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "app/event_file_reader.h"
 #include "app/event_times.h"
@@ -77,7 +78,9 @@ void KeepShownHours(const Schedule* day, const EventDayFields& typed, const Even
     }
 }
 
-void ApplyDayValues(Schedule* day, const DayValues& values, bool* timingChanged) {
+// The dates are set first, for every day at once (MultiDaySchedule::SetDayDates), so what is
+// kept by date moves with its own day, even onto another day's old date.
+void ApplyDayHours(Schedule* day, const DayValues& values, bool* timingChanged) {
     if (day == nullptr) {
         return;
     }
@@ -85,7 +88,6 @@ void ApplyDayValues(Schedule* day, const DayValues& values, bool* timingChanged)
         day->GetEndTime() != values.end) {
         *timingChanged = true;
     }
-    day->SetDate(values.date);
     day->SetStartTime(values.start);
     day->SetEndTime(values.end);
 }
@@ -255,16 +257,57 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
             }
         }
     }
-    ApplyDayValues(schedule.GetDay(0), values[0], timingChanged);
     if (!typed.twoDays) {
+        // Before the dates, so the first day may take the date of a day that goes.
         while (schedule.GetDayCount() > 1 && schedule.DeleteLastDay()) {
         }
-    } else {
+    }
+    std::vector<Date> dates{values[0].date};
+    if (typed.twoDays && schedule.GetDayCount() >= 2) {
+        dates.push_back(values[1].date);
+    }
+    for (size_t i = 0; i < dates.size(); ++i) {
+        if (schedule.GetDay(static_cast<unsigned>(i))->GetDate() != dates[i]) {
+            *timingChanged = true;
+        }
+    }
+    // A refusal (a locked event) has reported itself; the hours then meet the lock too.
+    (void)schedule.SetDayDates(dates);
+    ApplyDayHours(schedule.GetDay(0), values[0], timingChanged);
+    if (typed.twoDays) {
         if (schedule.GetDayCount() == 1) {
             // A refusal has reported itself; the second day's values then go nowhere.
-            (void)schedule.AppendNextDay();
+            if (schedule.AppendNextDay()) {
+                if (schedule.GetDay(1)->GetDate() != values[1].date) {
+                    *timingChanged = true;
+                }
+                // Unlocked: the day was just added.
+                (void)schedule.SetDayDates({values[0].date, values[1].date});
+            }
         }
-        ApplyDayValues(schedule.GetDay(1), values[1], timingChanged);
+        ApplyDayHours(schedule.GetDay(1), values[1], timingChanged);
     }
     return true;
+}
+
+void RebookForNewTiming(MultiDaySchedule& schedule) {
+    ReportMessage(SeverityInformation,
+                  "All appointments will be cleared and rebooked because one or more of the "
+                  "timing parameters has changed. You must then optimise the new schedule.");
+    schedule.EnforceTimeBoundaries();
+    if (!schedule.BookAll(BookRandom)) {
+        ReportMessage(SeverityError,
+                      "Could not create the new schedule! This probably means that the new "
+                      "timing parameters have resulted in insufficient time for all the "
+                      "appointments to be booked in. The partially booked schedule will be "
+                      "shown.");
+    }
+    // Teachers too: a teacher's timetable sent before would otherwise be passed over as sent by
+    // the next e-mail or printout, with the new one never going out.
+    if (const std::shared_ptr<Event>& event = schedule.GetEvent()) {
+        for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+            event->GetParents().ClearEmailSent(kind);
+            event->GetTeachers().ClearEmailSent(kind);
+        }
+    }
 }

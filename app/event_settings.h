@@ -60,3 +60,10 @@ bool CheckDayTimes(const EventDayFields& day, const YesNoQuestion& ask, TimeOfDa
 bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& typed,
                         const EventSettingsFields& shown, const YesNoQuestion& ask,
                         bool* timingChanged);
+
+// What Edit Event Details does after an OK that changed the timing: says that everything is
+// rebooked, fits what is kept by time to the new hours and slots (attendance, breaks:
+// MultiDaySchedule::EnforceTimeBoundaries), books every request afresh (an Error when not all
+// fit) and clears every parent's and teacher's e-mail sent marks, which described the old
+// times.
+void RebookForNewTiming(MultiDaySchedule& schedule);

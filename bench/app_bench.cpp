@@ -48,6 +48,31 @@ const std::string& LargeSchoolText(int scale = 1) {
     return found->second;
 }
 
+// What every teacher, parent or appointments editor's OK runs: the unbooking of what no longer
+// fits anyone's attendance, over every day and person.
+void BM_UnbookOutOfRangeAfterAnEditor(benchmark::State& state) {
+    UCStringError quiet;
+    std::unique_ptr<MultiDaySchedule> schedule = LargeSchool(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        schedule->UnbookOutOfRangeAppointments();
+    }
+}
+BENCHMARK(BM_UnbookOutOfRangeAfterAnEditor)
+    ->Apply(AtBothScales)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// What a timing change in Edit Event Details runs before rebooking: attendance fitted to the
+// hours and breaks to the slots, on every day.
+void BM_FitToNewTiming(benchmark::State& state) {
+    UCStringError quiet;
+    std::unique_ptr<MultiDaySchedule> schedule = LargeSchool(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        schedule->EnforceTimeBoundaries();
+    }
+}
+BENCHMARK(BM_FitToNewTiming)->Apply(AtBothScales)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void BM_WriteLargeSchoolEventFile(benchmark::State& state) {
     UCStringError quiet;
     std::unique_ptr<MultiDaySchedule> schedule = LargeSchool();

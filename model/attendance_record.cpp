@@ -72,21 +72,22 @@ bool AttendanceRecord::IsPresentBetween(const TimeOfDay& from, const TimeOfDay& 
     return !(leavesEarly_ && to > end_);
 }
 
-void AttendanceRecord::FitToDay(const TimeOfDay& dayStart, const TimeOfDay& dayEnd) {
-    // A late arrival at the day's very end, or an early departure at its very start, would
-    // leave no time at all: such times go like those outside the day.
-    if (arrivesLate_ && (start_ < dayStart || !(start_ < dayEnd))) {
-        arrivesLate_ = false;
+AttendancePlan AttendanceRecord::GetPlan() const {
+    return AttendancePlan{attending_, arrivesLate_, start_, leavesEarly_, end_};
+}
+
+bool AttendanceRecord::FitToDay(const TimeOfDay& dayStart, const TimeOfDay& dayEnd) {
+    AttendancePlan plan = GetPlan();
+    const bool fits = FitAttendancePlan(plan, dayStart, dayEnd);
+    if (!fits) {
+        plan.arrivesLate = false;
+        plan.leavesEarly = false;
     }
-    if (!arrivesLate_) {
-        start_ = dayStart;
-    }
-    if (leavesEarly_ && (!(dayStart < end_) || end_ > dayEnd)) {
-        leavesEarly_ = false;
-    }
-    if (!leavesEarly_) {
-        end_ = dayEnd;
-    }
+    arrivesLate_ = plan.arrivesLate;
+    leavesEarly_ = plan.leavesEarly;
+    start_ = arrivesLate_ ? plan.arrival : dayStart;
+    end_ = leavesEarly_ ? plan.departure : dayEnd;
+    return fits;
 }
 
 namespace {

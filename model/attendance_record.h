@@ -70,10 +70,12 @@ public:
 
     // False only when the record's own arrival or leaving time cuts into [from, to].
     bool IsPresentBetween(const TimeOfDay& from, const TimeOfDay& to) const;
-    // After the day's hours change: late arrivals and early departures that now fall outside
-    // the day, or on the end of it that leaves them no time, are dropped, and the other times
-    // follow the day.
-    void FitToDay(const TimeOfDay& dayStart, const TimeOfDay& dayEnd);
+    // After the day's hours change, fitted as a file's times are (FitAttendancePlan): the other
+    // times follow the day. False, with the times dropped, when what is left holds no time; the
+    // caller then marks the day absent.
+    [[nodiscard]] bool FitToDay(const TimeOfDay& dayStart, const TimeOfDay& dayEnd);
+    // The record as a plan, for fitting and describing it.
+    AttendancePlan GetPlan() const;
 
 private:
     TimeOfDay start_;

@@ -1,5 +1,7 @@
 #include "model/attendee.h"
 
+#include <utility>
+
 #include "foundation/uc_error.h"
 #include "model/presentation.h"
 
@@ -161,11 +163,46 @@ bool Attendee::ResetAttendance(const AttendanceDay* day) {
     return day != nullptr && SetTimes(day, day->GetStartTime(), day->GetEndTime());
 }
 
-void Attendee::FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
-                                  const TimeOfDay& dayEnd) {
-    if (AttendanceRecord* record = GetOrCreateRecord(day)) {
-        record->FitToDay(dayStart, dayEnd);
+std::string Attendee::FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
+                                         const TimeOfDay& dayEnd) {
+    AttendanceRecord* record = GetOrCreateRecord(day);
+    if (record == nullptr) {
+        return std::string();
     }
+    const AttendancePlan given = record->GetPlan();
+    if (record->FitToDay(dayStart, dayEnd) || !given.attending) {
+        return std::string();
+    }
+    // Dropping the times instead would make them free all evening, and they would be booked
+    // when they are not there.
+    record->SetAttending(false);
+    return DescribePlanWithoutTime(GetName(), day->GetDate(), given, dayStart, dayEnd);
+}
+
+namespace {
+
+bool IsNewDate(const DateMoves& moves, const Date& date) {
+    for (const auto& [from, to] : moves) {
+        if (to == date) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void Attendee::MoveRecords(const DateMoves& moves) {
+    std::map<Date, AttendanceRecord> moved;
+    for (auto& [date, record] : records_) {
+        const auto found = moves.find(date);
+        if (found != moves.end()) {
+            moved[found->second] = record;
+        } else if (!IsNewDate(moves, date)) {
+            moved[date] = record;
+        }
+    }
+    records_ = std::move(moved);
 }
 
 bool Attendee::SetDayAttendance(const AttendanceDay* day, const AttendancePlan& plan) {

@@ -12,6 +12,9 @@
 class Presentation;
 class PresentationList;
 
+// Days given new dates: each old date with its new one.
+using DateMoves = std::map<Date, Date>;
+
 // A person who is at the event in person (a teacher or a parent): a web link, the
 // presentations they go to, and per event day whether and when they attend.
 class Attendee : public Person {
@@ -70,8 +73,16 @@ public:
     AttendanceRecord* SetAttending(const AttendanceDay* day, bool attending);
     // The day's own hours.
     bool ResetAttendance(const AttendanceDay* day);
-    void FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
-                            const TimeOfDay& dayEnd);
+    // After the day's hours change, fitted as a file's times are (FitDayAttendance): times that
+    // leave no time make the attendee absent that day. Answers the sentence that says so
+    // (DescribePlanWithoutTime) for an attendee who came until now, else empty; reports nothing.
+    std::string FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
+                                   const TimeOfDay& dayEnd);
+
+    // Each record of a moved day goes to the day's new date, all at once, so a day moved onto
+    // another's old date takes only its own; a record left on a new date by a day that is gone
+    // would come into force there, and goes.
+    void MoveRecords(const DateMoves& moves);
 
     // The day's attendance as an editor gives it: written when the day holds it
     // (CheckAttendancePlan), else refused with an Error and nothing changed.

@@ -352,6 +352,29 @@ void Event::AddPupilImporter(std::unique_ptr<ImporterBase> importer) {
     }
 }
 
+void Event::MoveDates(const DateMoves& moves) {
+    if (moves.empty()) {
+        return;
+    }
+    for (unsigned i = 0; i < presentations_.Count(); ++i) {
+        Presentation* presentation = presentations_.GetPresentation(i);
+        const auto found =
+            presentation != nullptr ? moves.find(presentation->GetDate()) : moves.end();
+        if (found != moves.end()) {
+            presentation->SetDate(found->second);
+        }
+    }
+    for (Person* person : teachers_) {
+        auto* teacher = static_cast<Teacher*>(person);
+        teacher->MoveRecords(moves);
+        teacher->MoveBreaks(moves);
+    }
+    for (Person* person : parents_) {
+        static_cast<Parent*>(person)->MoveRecords(moves);
+    }
+    modified_ = true;
+}
+
 bool Event::Merge(const Event& other, std::string& log) {
     log.clear();
     if (schoolName_ != other.schoolName_) {

@@ -41,6 +41,9 @@ public:
     // timetable without bookings is safe with it.
     [[nodiscard]] bool DeleteParentsAndPupils();
     bool BlankRequestedTimes();
+    // What is kept by date (presentations, breaks, attendance) goes with days given new dates,
+    // all at once (Attendee::MoveRecords). Not guarded by the lock.
+    void MoveDates(const DateMoves& moves);
     bool HasFixedTimeRequest() const;
     bool HasUnfixedRequest() const;
     // The lists arrange and find; adding and deleting go through the event.

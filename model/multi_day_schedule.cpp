@@ -11,31 +11,6 @@
 #include "model/pupil.h"
 #include "model/teacher.h"
 
-namespace {
-
-// A new day starts on today's date, and moving a day takes the presentations of its old date
-// with it; a day that has just been made owns none, so theirs stay where they are.
-bool DateNewDay(Schedule& day, const Date& date) {
-    std::vector<Presentation*> keep;
-    if (const std::shared_ptr<Event>& event = day.GetEvent()) {
-        const PresentationList& presentations = event->GetPresentations();
-        for (unsigned i = 0; i < presentations.Count(); ++i) {
-            Presentation* presentation = presentations.GetPresentation(i);
-            if (presentation != nullptr && presentation->GetDate() == day.GetDate()) {
-                keep.push_back(presentation);
-            }
-        }
-    }
-    Date old = day.GetDate();
-    bool dated = day.SetDate(date);
-    for (Presentation* presentation : keep) {
-        presentation->SetDate(old);
-    }
-    return dated;
-}
-
-}  // namespace
-
 MultiDaySchedule::MultiDaySchedule(std::shared_ptr<Event> event) : event_(std::move(event)) {
     days_.push_back(std::make_unique<Schedule>(event_));
 }
@@ -81,7 +56,8 @@ bool MultiDaySchedule::AppendNextDay() {
     if (!days_.empty()) {
         Date date = days_.back()->GetDate();
         date.NextDay();
-        if (!DateNewDay(*day, date)) {
+        // A new day owns nothing yet: what the event holds for today's date is another day's.
+        if (!day->SetDateOnly(date)) {
             return false;
         }
     }
@@ -105,11 +81,42 @@ std::unique_ptr<MultiDaySchedule> MultiDaySchedule::CreateLike(std::shared_ptr<E
             (void)like->AddDay(std::make_unique<Schedule>(like->event_));  // refuses only null
         }
         Schedule* day = like->days_[i].get();
-        DateNewDay(*day, days_[i]->GetDate());
+        (void)day->SetDateOnly(days_[i]->GetDate());  // a refusal has reported itself
         day->SetStartTime(days_[i]->GetStartTime());
         day->SetEndTime(days_[i]->GetEndTime());
     }
     return like;
+}
+
+bool MultiDaySchedule::SetDayDates(const std::vector<Date>& dates) {
+    if (dates.size() > days_.size()) {
+        return false;
+    }
+    DateMoves moves;
+    for (size_t i = 0; i < dates.size(); ++i) {
+        if (days_[i]->GetDate() != dates[i]) {
+            moves[days_[i]->GetDate()] = dates[i];
+        }
+    }
+    if (moves.empty()) {
+        return true;
+    }
+    std::vector<Date> after;
+    for (size_t i = 0; i < days_.size(); ++i) {
+        after.push_back(i < dates.size() ? dates[i] : days_[i]->GetDate());
+    }
+    std::sort(after.begin(), after.end());
+    if (std::adjacent_find(after.begin(), after.end()) != after.end() ||
+        RefuseWhenLocked("set the event date")) {
+        return false;
+    }
+    if (event_) {
+        event_->MoveDates(moves);
+    }
+    for (size_t i = 0; i < dates.size(); ++i) {
+        (void)days_[i]->SetDateOnly(dates[i]);  // the lock was asked above
+    }
+    return true;
 }
 
 Schedule* MultiDaySchedule::FindDay(const Date& date) const {
@@ -438,7 +445,12 @@ void MultiDaySchedule::FitAttendanceToDays(Attendee* attendee) {
         return;
     }
     for (auto& day : days_) {
-        attendee->FitAttendanceToDay(day.get(), day->GetStartTime(), day->GetEndTime());
+        const std::string sentence =
+            attendee->FitAttendanceToDay(day.get(), day->GetStartTime(), day->GetEndTime());
+        if (!sentence.empty()) {
+            ReportMessage(SeverityWarning,
+                          sentence + ", so they are marked as not attending that day");
+        }
     }
 }
 

@@ -49,6 +49,10 @@ public:
     [[nodiscard]] bool DeleteLastDay();
     // As many days for another event, with the same dates and hours, and no bookings.
     std::unique_ptr<MultiDaySchedule> CreateLike(std::shared_ptr<Event> event) const;
+    // New dates for the first days, their presentations, breaks and attendance moved with them
+    // all at once (so a day may take another's old date). Refused, nothing changed, when two
+    // days would share a date, for more dates than days, or while locked (with its message).
+    [[nodiscard]] bool SetDayDates(const std::vector<Date>& dates);
     Schedule* FindDay(const Date& date) const;
     bool FindDayIndex(const Date& date, unsigned* index) const;
     // Drops the event reference here and on every day.

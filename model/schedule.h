@@ -104,7 +104,13 @@ public:
     int CountTeacherAvailableSlots(const Teacher* teacher) const;
 
     // --- date, hours, breaks and attendance (refused while the event is locked) ---
+    // Takes the event's presentations of the old date with it. A day of an event that holds
+    // people moves with MultiDaySchedule::SetDayDates, which takes their breaks and attendance
+    // too.
     bool SetDate(const Date& date);
+    // The date alone: for a day just made, which owns nothing yet, or one whose dated data the
+    // event has already moved.
+    bool SetDateOnly(const Date& date);
     // A different time empties the grid.
     void SetStartTime(const TimeOfDay& time);
     void SetEndTime(const TimeOfDay& time);
@@ -116,7 +122,10 @@ public:
     void AddTeacherBreaks(Teacher* teacher, const TimeOfDay& first, int length, int spread);
     void AddBreaksForAllTeachers(const TimeOfDay& first, int length, int spread);
     void ResetAttendanceTimes();
+    // Attendance fitted to the day's hours (one Warning for those it makes absent) and breaks
+    // moved onto the start of their slot.
     void EnforceTimeBoundaries();
+    void FitBreaksToSlots();
     void UnbookOutOfRangeAppointments();
     void UnbookOutOfRangeForTeacher(int teacherRow);
     void UnbookOutOfRangeForParent(Parent* parent);

@@ -1,4 +1,6 @@
 #include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/uc_error.h"
@@ -19,12 +21,36 @@ bool DropPresentationAt(Attendee& attendee, const Date& date, const TimeOfDay& t
     return presentation != nullptr;
 }
 
-bool DropAllPresentations(Attendee& attendee) {
-    if (attendee.GetPresentations().Count() == 0) {
-        return false;
+// Only the day's own: the talks of the event's other days are not touched by missing this one.
+bool DropPresentationsOn(Attendee& attendee, const Date& date) {
+    PresentationList& list = attendee.GetPresentations();
+    std::vector<Presentation*> dated;
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        Presentation* presentation = list.GetPresentation(i);
+        if (presentation != nullptr && presentation->GetDate() == date) {
+            dated.push_back(presentation);
+        }
     }
-    attendee.GetPresentations().Clear();
-    return true;
+    for (Presentation* presentation : dated) {
+        attendee.RemovePresentation(presentation);
+    }
+    return !dated.empty();
+}
+
+// One box for the day however many it made absent.
+void ReportMadeAbsent(const std::vector<std::string>& sentences) {
+    static const char* const kTail = ", so they are marked as not attending that day";
+    if (sentences.size() == 1) {
+        ReportMessage(SeverityWarning, sentences.front() + kTail);
+    } else if (sentences.size() > 1) {
+        for (const std::string& sentence : sentences) {
+            UCError::Current().AddDetail(sentence);
+        }
+        ReportMessage(SeverityWarning, std::to_string(sentences.size()) +
+                                           " people's times leave no time within the day's "
+                                           "hours" +
+                                           kTail);
+    }
 }
 
 // A parent double-booked in a slot has a booking in each of those rows, and all of them go.
@@ -96,6 +122,18 @@ bool Schedule::SetDate(const Date& date) {
                 presentation->SetDate(date);
             }
         }
+    }
+    modified_ = true;
+    date_ = date;
+    return true;
+}
+
+bool Schedule::SetDateOnly(const Date& date) {
+    if (date == date_) {
+        return true;
+    }
+    if (RefuseWhenLocked("set the event date")) {
+        return false;
     }
     modified_ = true;
     date_ = date;
@@ -192,8 +230,44 @@ void Schedule::EnforceTimeBoundaries() {
     if (!event_ || RefuseWhenLocked("enforce time boundaries")) {
         return;
     }
-    ForEachAttendee(
-        *event_, [this](Attendee& attendee) { attendee.FitAttendanceToDay(this, start_, end_); });
+    std::vector<std::string> madeAbsent;
+    ForEachAttendee(*event_, [&](Attendee& attendee) {
+        std::string sentence = attendee.FitAttendanceToDay(this, start_, end_);
+        if (!sentence.empty()) {
+            madeAbsent.push_back(std::move(sentence));
+        }
+    });
+    ReportMadeAbsent(madeAbsent);
+    FitBreaksToSlots();
+}
+
+// A new slot length or start leaves breaks between slot starts, where no booking meets them and
+// the file reader would move them later: each goes to the start of its slot now, as the reader
+// puts it.
+void Schedule::FitBreaksToSlots() {
+    if (!event_) {
+        return;
+    }
+    bool told = false;
+    ForEachTeacher(*event_, [&](Teacher& teacher) {
+        const std::vector<DateTime> breaks = teacher.GetBreaks();
+        for (const DateTime& when : breaks) {
+            const int slot = when.GetDate() == date_ ? GetSlotForTime(when.GetTime()) : -1;
+            if (slot < 0 || SlotToTime(slot) == when.GetTime()) {
+                continue;
+            }
+            teacher.RemoveBreak(when);
+            teacher.AddBreak(DateTime(date_, SlotToTime(slot)));
+            modified_ = true;
+            if (!told) {
+                told = true;
+                ReportMessage(SeverityWarning,
+                              "The time " + when.GetTime().Format(Time12h) +
+                                  " does not fall on the start of a slot: it and any others like "
+                                  "it have been moved to the start of their slot");
+            }
+        }
+    });
 }
 
 void Schedule::UnbookOutOfRangeAppointments() {
@@ -228,7 +302,7 @@ void Schedule::UnbookOutOfRangeForTeacher(int teacherRow) {
         for (int k = 0; k < slots; ++k) {
             unbookCell(k);
         }
-        if (DropAllPresentations(*teacher)) {
+        if (DropPresentationsOn(*teacher, date_)) {
             modified_ = true;
         }
         return;
@@ -257,8 +331,12 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
         return;
     }
     if (!parent->IsAttending(this)) {
-        (void)RemoveParent(parent);  // locked bookings stay
-        if (DropAllPresentations(*parent)) {
+        // Asked of the parent index first: taking out searches the whole grid, and this runs
+        // for every absent parent after every editor's OK.
+        if (ParentHasAppointments(parent)) {
+            (void)RemoveParent(parent);  // locked bookings stay
+        }
+        if (DropPresentationsOn(*parent, date_)) {
             modified_ = true;
         }
         return;

@@ -1,6 +1,7 @@
 #include "model/teacher.h"
 
 #include <algorithm>
+#include <utility>
 
 Teacher::Teacher(const Teacher& other) : Attendee(other) {
     CopyTeacherFields(other);
@@ -67,4 +68,25 @@ bool Teacher::RemoveBreakAt(unsigned index) {
     }
     breaks_.erase(breaks_.begin() + index);
     return true;
+}
+
+void Teacher::MoveBreaks(const DateMoves& moves) {
+    std::vector<DateTime> moved;
+    moved.reserve(breaks_.size());
+    for (const DateTime& when : breaks_) {
+        const auto found = moves.find(when.GetDate());
+        if (found != moves.end()) {
+            moved.emplace_back(found->second, when.GetTime());
+            continue;
+        }
+        const bool stale = std::any_of(moves.begin(), moves.end(), [&](const auto& move) {
+            return move.second == when.GetDate();
+        });
+        if (!stale) {
+            moved.push_back(when);
+        }
+    }
+    std::sort(moved.begin(), moved.end());
+    moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
+    breaks_ = std::move(moved);
 }

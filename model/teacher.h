@@ -63,6 +63,8 @@ public:
     bool RemoveBreakOnDate(const Date& date, int n);
     bool RemoveBreakAt(unsigned index);
     void ClearBreaks() { breaks_.clear(); }
+    // As Attendee::MoveRecords, for the breaks.
+    void MoveBreaks(const DateMoves& moves);
 
 private:
     void CopyTeacherFields(const Teacher& other);

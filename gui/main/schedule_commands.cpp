@@ -1,5 +1,6 @@
 #include "gui/main/schedule_commands.h"
 
+#include "app/event_settings.h"
 #include "app/qm_controller.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/edit_scoring_dlg.h"
@@ -74,22 +75,7 @@ void EditEventDetails(const CommandContext& context) {
         timingChanged = dialog.HasTimingChanged();
     }
     if (timingChanged) {
-        ReportMessage(SeverityInformation,
-                      "All appointments will be cleared and rebooked because one or more of the "
-                      "timing parameters has changed. You must then optimise the new schedule.");
-        schedule->EnforceTimeBoundaries();
-        if (!schedule->BookAll(BookRandom)) {
-            ReportMessage(SeverityError,
-                          "Could not create the new schedule! This probably means that the new "
-                          "timing parameters have resulted in insufficient time for all the "
-                          "appointments to be booked in. The partially booked schedule will be "
-                          "shown.");
-        }
-        // Whatever was sent described the old times.
-        ParentList& parents = schedule->GetEvent()->GetParents();
-        for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
-            parents.ClearEmailSent(kind);
-        }
+        RebookForNewTiming(*schedule);
     }
 }
 

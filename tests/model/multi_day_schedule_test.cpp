@@ -135,10 +135,18 @@ TEST(MultiDaySchedule, AppendNextDayRollsOverTheYearAndLeavesPresentationsAlone)
     ASSERT_TRUE(schedule.GetDay(0)->SetDate(Date(31, 12, 2024)));
     ASSERT_TRUE(event->AddPresentation(
         std::make_unique<Presentation>("Options", "Hall", Date::Today(), "19:00", "19:30")));
+    // Nor may what another road left on today's date.
+    auto teacher = std::make_unique<Teacher>("Ann Able");
+    teacher->AddBreak(DateTime(Date::Today(), TimeOfDay(19, 0, 0)));
+    teacher->GetOrCreateRecord(Date::Today())->SetAttending(false);
+    Teacher* ann = teacher.get();
+    ASSERT_TRUE(schedule.AddTeacher(std::move(teacher)));
     ASSERT_TRUE(schedule.AppendNextDay());
     EXPECT_EQ(schedule.GetDay(1)->GetDate(), Date(1, 1, 2025));
     EXPECT_EQ(event->GetPresentations().Find("Careers")->GetDate(), Date(31, 12, 2024));
     EXPECT_EQ(event->GetPresentations().Find("Options")->GetDate(), Date::Today());
+    EXPECT_TRUE(ann->HasBreak(DateTime(Date::Today(), TimeOfDay(19, 0, 0))));
+    EXPECT_FALSE(ann->IsAttending(Date::Today()));
 
     unsigned index = 9;
     EXPECT_TRUE(schedule.FindDayIndex(Date(1, 1, 2025), &index));
@@ -525,6 +533,82 @@ TEST_F(TwoDaySchedule, UnbookingTakesThePersonOffEveryDay) {
     EXPECT_EQ(CountBookings(), 0);
     EXPECT_EQ(schedule_->GetScore().Unbooked, 3u);
     EXPECT_EQ(schedule_->ReportTeachersWithAppointments(), "No teachers have appointments\n");
+}
+
+// Missing one day of two costs only that day's talks: the other day's stay, whoever is absent
+// and whichever editor's OK asks for the unbooking.
+TEST_F(TwoDaySchedule, AbsenceOnOneDayDropsOnlyThatDaysTalks) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* adams = AddParent("Adams");
+    const std::vector<Attendee*> people{ann, adams};
+    for (Attendee* person : people) {
+        SCOPED_TRACE(person->GetName());
+        for (unsigned d = 0; d < 2; ++d) {
+            const std::string name = person->GetName() + " talk " + std::to_string(d);
+            Schedule* day = schedule_->GetDay(d);
+            ASSERT_TRUE(event_->AddPresentation(
+                std::make_unique<Presentation>(name, "Hall", day->GetDate(), "19:00", "19:30")));
+            ASSERT_TRUE(day->AttendPresentation(person, event_->GetPresentations().Find(name)));
+        }
+        person->SetAttending(schedule_->GetDay(0), false);
+        schedule_->UnbookOutOfRangeAppointments();
+        ASSERT_EQ(person->GetPresentations().Count(), 1u);
+        EXPECT_EQ(person->GetPresentations().GetPresentation(0)->GetName(),
+                  person->GetName() + " talk 1");
+    }
+}
+
+// Days take new dates together, so a day may take another's old date and keep only its own.
+TEST_F(TwoDaySchedule, NewDatesMoveEachDaysDataTogetherOrNotAtAll) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* adams = AddParent("Adams");
+    Schedule* first = schedule_->GetDay(0);
+    Schedule* second = schedule_->GetDay(1);
+    ASSERT_TRUE(event_->AddPresentation(
+        std::make_unique<Presentation>("First", "Hall", first->GetDate(), "19:00", "19:30")));
+    ASSERT_TRUE(event_->AddPresentation(
+        std::make_unique<Presentation>("Second", "Hall", second->GetDate(), "19:00", "19:30")));
+    first->AddTeacherBreaks(ann, TimeOfDay(18, 0, 0), 1, 0);
+    second->AddTeacherBreaks(ann, TimeOfDay(20, 0, 0), 1, 0);
+    adams->SetAttending(first, false);
+    // A record of a day that is gone must not come into force on a day moved onto its date.
+    adams->GetOrCreateRecord(Date(7, 3, 2024))->SetAttending(false);
+    ann->AddBreak(DateTime(Date(7, 3, 2024), TimeOfDay(19, 0, 0)));
+
+    struct Refusal {
+        const char* name;
+        std::vector<Date> dates;
+        bool locked;
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        {"two days of one date", {Date(5, 3, 2024)}, false, ""},
+        {"more dates than days", {Date(6, 3, 2024), Date(7, 3, 2024), Date(8, 3, 2024)}, false, ""},
+        {"locked",
+         {Date(6, 3, 2024), Date(7, 3, 2024)},
+         true,
+         "Error: Cannot set the event date because the schedule is locked\n"},
+    };
+    UCStringError sink;
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        event_->SetLocked(r.locked);
+        EXPECT_FALSE(schedule_->SetDayDates(r.dates));
+        EXPECT_EQ(sink.GetText(), r.message);
+        EXPECT_EQ(first->GetDate(), Date(4, 3, 2024));
+        EXPECT_EQ(event_->GetPresentations().Find("First")->GetDate(), Date(4, 3, 2024));
+    }
+    event_->SetLocked(false);
+
+    ASSERT_TRUE(schedule_->SetDayDates({Date(5, 3, 2024), Date(7, 3, 2024)}));
+    EXPECT_EQ(event_->GetPresentations().Find("First")->GetDate(), Date(5, 3, 2024));
+    EXPECT_EQ(event_->GetPresentations().Find("Second")->GetDate(), Date(7, 3, 2024));
+    EXPECT_EQ(ann->GetBreaks(),
+              (std::vector<DateTime>{DateTime(Date(5, 3, 2024), TimeOfDay(18, 0, 0)),
+                                     DateTime(Date(7, 3, 2024), TimeOfDay(20, 0, 0))}));
+    EXPECT_FALSE(adams->IsAttending(first));
+    EXPECT_TRUE(adams->IsAttending(second));
+    EXPECT_EQ(adams->GetRecords().count(Date(4, 3, 2024)), 0u);
 }
 
 TEST_F(TwoDaySchedule, DeleteParentsRemovesOnlyParentsWithoutRequests) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -182,46 +183,50 @@ TEST(AttendanceRecord, AttendingTextMeansNoOnlyWhenItStartsWithN) {
     }
 }
 
-TEST(AttendanceRecord, FitToDayDropsLateArrivalsOutsideTheNewHours) {
-    AttendanceRecord early;
-    early.SetTimes(At(17, 30), At(20, 0));
-    early.SetArrivesLate(true);
-    early.FitToDay(At(18, 0), At(21, 0));
-    EXPECT_FALSE(early.ArrivesLate());
-    EXPECT_EQ(early.GetStartTime(), At(18, 0));
-    EXPECT_EQ(early.GetEndTime(), At(21, 0));
-
-    AttendanceRecord inside;
-    inside.SetTimes(At(19, 0), At(20, 30));
-    inside.SetArrivesLate(true);
-    inside.SetLeavesEarly(true);
-    inside.FitToDay(At(18, 0), At(21, 0));
-    EXPECT_TRUE(inside.ArrivesLate());
-    EXPECT_TRUE(inside.LeavesEarly());
-    EXPECT_EQ(inside.GetStartTime(), At(19, 0));
-    EXPECT_EQ(inside.GetEndTime(), At(20, 30));
-
-    inside.FitToDay(At(18, 0), At(20, 0));
-    EXPECT_FALSE(inside.LeavesEarly());
-    EXPECT_EQ(inside.GetEndTime(), At(20, 0));
+// The record's times as "late 19:00-20:30 early", the flags shown only when set.
+std::string DescribeRecord(const AttendanceRecord& record) {
+    return std::string(record.ArrivesLate() ? "late " : "") +
+           record.GetStartTime().Format(Time24h) + "-" + record.GetEndTime().Format(Time24h) +
+           (record.LeavesEarly() ? " early" : "");
 }
 
-// Before, an early departure at the new start (or a late arrival at the new end) was kept: the
-// record then started and ended at once, and its file would not open.
-TEST(AttendanceRecord, FitToDayDropsTimesThatWouldLeaveNoTimeAtAll) {
-    AttendanceRecord leaving;
-    leaving.SetTimes(At(17, 0), At(18, 0));
-    leaving.SetLeavesEarly(true);
-    leaving.FitToDay(At(18, 0), At(21, 0));
-    EXPECT_FALSE(leaving.LeavesEarly());
-    EXPECT_EQ(leaving.GetEndTime(), At(21, 0));
-
-    AttendanceRecord arriving;
-    arriving.SetTimes(At(21, 0), At(22, 0));
-    arriving.SetArrivesLate(true);
-    arriving.FitToDay(At(18, 0), At(21, 0));
-    EXPECT_FALSE(arriving.ArrivesLate());
-    EXPECT_EQ(arriving.GetStartTime(), At(18, 0));
+// New hours of 6pm to 9pm fit a record as a file's times are fitted: times past the day become
+// the day's own, and times that leave no time at all make the record absent (false) rather than
+// free all evening.
+TEST(AttendanceRecord, FitToDayKeepsTimesInsideAndReportsTimesThatLeaveNone) {
+    struct Case {
+        const char* name;
+        int arrival;    // minutes after 6pm of a late arrival, or none
+        int departure;  // the same for an early leaving
+        bool fits;
+        const char* fitted;
+    };
+    constexpr int kNone = INT_MIN;
+    const Case cases[] = {
+        {"arrival before the day", -30, kNone, true, "18:00-21:00"},
+        {"both inside", 60, 150, true, "late 19:00-20:30 early"},
+        {"departure past the day", kNone, 210, true, "18:00-21:00"},
+        {"arrival at the start", 0, kNone, true, "18:00-21:00"},
+        {"arrival at the end", 180, kNone, false, "18:00-21:00"},
+        {"arrival after the end", 210, kNone, false, "18:00-21:00"},
+        {"departure at the start", kNone, 0, false, "18:00-21:00"},
+        {"departure before the start", kNone, -30, false, "18:00-21:00"},
+    };
+    const auto sixPmPlus = [](int minutes) {
+        TimeOfDay time;
+        time.SetSeconds((18 * 60 + minutes) * 60);
+        return time;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AttendanceRecord record;
+        ASSERT_TRUE(record.SetTimes(c.arrival != kNone ? sixPmPlus(c.arrival) : At(17, 0),
+                                    c.departure != kNone ? sixPmPlus(c.departure) : At(23, 0)));
+        record.SetArrivesLate(c.arrival != kNone);
+        record.SetLeavesEarly(c.departure != kNone);
+        EXPECT_EQ(record.FitToDay(At(18, 0), At(21, 0)), c.fits);
+        EXPECT_EQ(DescribeRecord(record), c.fitted);
+    }
 }
 
 // One rule for what a day from 4pm to 7:30pm holds, whoever gives the times.
@@ -449,4 +454,13 @@ TEST_F(AttendeeOnADay, AFilesTimesThatLeaveNoTimeMarkTheDayAbsent) {
     EXPECT_TRUE(attendee.IsAttending(&day));
     EXPECT_FALSE(attendee.ArrivesLate(&day)) << "an arrival before the day is the day's start";
     EXPECT_EQ(attendee.GetEndTime(&day), At(19, 0));
+
+    // Hours that later leave the departure no time do the same, and say so to the caller.
+    EXPECT_EQ(attendee.FitAttendanceToDay(&day, At(19, 0), At(21, 0)),
+              "The times of 'Anna Smith' on 05 Mar 2024 (7:00pm to 7:00pm) leave no time within "
+              "the day's hours (7:00pm to 9:00pm)");
+    EXPECT_FALSE(attendee.IsAttending(&day));
+    EXPECT_FALSE(attendee.LeavesEarly(&day));
+    EXPECT_EQ(attendee.FitAttendanceToDay(&day, At(19, 0), At(21, 0)), "") << "already absent";
+    EXPECT_EQ(sink.GetText(), "");
 }
