@@ -89,14 +89,13 @@ bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& paren
     return target_ != nullptr && AddPupilWithParent(*target_, std::move(pupil), parentTemplate);
 }
 
-bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
-                        Parent& parentTemplate) {
-    if (!pupil || !target.GetEvent()) {
-        return false;
+Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate) {
+    if (!target.GetEvent()) {
+        return nullptr;
     }
     std::string name = TrimImported(parentTemplate.GetName());
     if (name.empty()) {
-        name = "Parents of " + pupil->GetName();
+        name = "Parents of " + pupil.GetName();
     }
     parentTemplate.SetName(name);
     const std::string address = parentTemplate.GetAddress(0);
@@ -112,7 +111,15 @@ bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
             existing = nullptr;
         }
     }
-    if (existing != nullptr) {
+    return existing;
+}
+
+bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
+                        Parent& parentTemplate) {
+    if (!pupil || !target.GetEvent()) {
+        return false;
+    }
+    if (Parent* existing = FindFamily(target, *pupil, parentTemplate)) {
         return existing->AddPupil(std::move(pupil));
     }
     auto parent = std::make_unique<Parent>(parentTemplate);

@@ -74,6 +74,12 @@ private:
     bool readAnyLine_ = false;
 };
 
+// The family of the target that the template describes for this pupil (same key, same first
+// address line: a brother's or sister's), or null. Settles the template's name as a new parent
+// of the pupil would have it ("Parents of" the pupil when blank, the address added when another
+// family has the name).
+Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate);
+
 // Gives the pupil a parent in the target: the parent the template describes when the target
 // has one (same key, same first address line: a brother or sister), else a new one made from
 // the template. False, the pupil freed, when the target refuses the new parent. The template's
