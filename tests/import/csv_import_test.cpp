@@ -193,12 +193,19 @@ TEST_F(CSVImport, AwkwardFilesReadAsTheSpreadsheetMeantThem) {
         std::string content;
         const UserSettings* settings;
         const char* expected;
+        const char* message = "";
     } cases[] = {
         {"byte-order mark and CR LF", "\xEF\xBB\xBFZo\xC3\xAB Hart\r\nBo Ng\r\n", nullptr,
          "Zo\xC3\xAB Hart"},
         {"Windows-1252 bytes", "Ren\xE9\x92s \x80 \x93Q\x94\n", nullptr,
          "Ren\xC3\xA9\xE2\x80\x99s \xE2\x82\xAC \xE2\x80\x9CQ\xE2\x80\x9D"},
-        {"Windows-1252 kept with importutf8", "Ren\xE9\n", &utf8, "Ren\xE9"},
+        {"UTF-8 kept with importutf8", "Zo\xC3\xAB Hart\n", &utf8, "Zo\xC3\xAB Hart"},
+        // Kept as it stood, the byte would make the next opening read the whole event file as
+        // 8-bit text; said once however many lines hold such text.
+        {"Windows-1252 converted and said with importutf8", "Ren\xE9\nZo\xEB\n", &utf8,
+         "Ren\xC3\xA9",
+         "Warning: The file holds text that is not UTF-8, though the setting 'importutf8' says "
+         "it is: that text is read as Windows-1252\n"},
         {"quoted field with doubled quotes", "\"Pat \"\"Red\"\" O'Neil\",x\n", nullptr,
          "Pat \"Red\" O'Neil"},
     };
@@ -209,6 +216,7 @@ TEST_F(CSVImport, AwkwardFilesReadAsTheSpreadsheetMeantThem) {
         ASSERT_EQ(ImportOutcome::Finished, Import(false, "Full Name", c.content, c.settings));
         ASSERT_GE(TeacherCount(), 1u);
         EXPECT_EQ(c.expected, TeacherAt(0)->GetName());
+        EXPECT_EQ(c.message, messages);
     }
 }
 
