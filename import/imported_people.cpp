@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/string_functions.h"
@@ -19,16 +20,20 @@ namespace {
 // message naming them all rather than a box for each.
 class RefusalLines : public UCError {
 public:
-    void Report(int /*severity*/, const char* text) override {
+    void Report(int severity, const char* text) override {
         lines.emplace_back(text != nullptr ? text : "");
         for (const std::string& detail : Details()) {
             lines.push_back(detail);
         }
         ClearDetails();
+        reports.push_back({severity, lines.size()});
     }
     using UCError::Report;
 
     std::vector<std::string> lines;
+    // Each report's severity and the end of its lines, to pass on as they came when nobody
+    // was refused.
+    std::vector<std::pair<int, size_t>> reports;
 };
 
 // Takes the people out of the list before offering them, so that whatever the target refuses
@@ -117,6 +122,7 @@ MovedPeople MoveImportedPeople(Event& preview, MultiDaySchedule& target, PeopleI
         return moved;
     }
     std::vector<std::string> lines;
+    std::vector<std::pair<int, size_t>> reports;
     {
         RefusalLines refusals;
         if (who == PeopleImport::Pupils) {
@@ -125,8 +131,17 @@ MovedPeople MoveImportedPeople(Event& preview, MultiDaySchedule& target, PeopleI
             MoveTeachers(preview, target, moved, refusals);
         }
         lines.swap(refusals.lines);
+        reports.swap(refusals.reports);
     }
     if (moved.refused == 0) {
+        size_t line = 0;
+        for (const auto& [severity, end] : reports) {
+            const std::string text = lines[line++];
+            for (; line < end; ++line) {
+                UCError::Current().AddDetail(lines[line]);
+            }
+            UCError::Current().Report(severity, text);
+        }
         return moved;
     }
     const char* kind = who == PeopleImport::Pupils ? "pupils" : "teachers";
