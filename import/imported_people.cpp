@@ -68,32 +68,42 @@ void MoveTeachers(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
     }
 }
 
-// Pupil by pupil, so that a brother or sister of a family the event holds joins it just as one
-// later in the same file would.
+// A family the event holds already takes the preview's pupils as a brother's or sister's, just
+// as one later in the same file would; any other family moves whole.
 void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
                 RefusalLines& refusals) {
     for (std::unique_ptr<Parent>& parent : TakeAll<Parent>(preview.GetParents())) {
-        if (!parent) {
+        if (!parent || parent->GetPupilCount() == 0) {
             continue;
         }
-        std::vector<std::unique_ptr<Pupil>> pupils;
-        while (parent->GetPupilCount() > 0) {
-            pupils.emplace_back(static_cast<Pupil*>(parent->GetPupils().RemoveAt(0)));
+        const std::string name = parent->GetName();
+        // The preview's own parent is the template: it is ours, and the rule may rename it.
+        Parent* existing = FindFamily(target, *parent->GetPupil(0), *parent);
+        if (existing == nullptr) {
+            const int pupils = static_cast<int>(parent->GetPupilCount());
+            std::vector<std::string> pupilNames;
+            for (int i = 0; i < pupils; ++i) {
+                pupilNames.push_back(parent->GetPupil(static_cast<unsigned>(i))->GetName());
+            }
+            target.FitAttendanceToDays(parent.get());
+            if (target.AddParent(std::move(parent))) {
+                moved.added += pupils;
+                continue;
+            }
+            moved.refused += pupils;
+            refusals.lines.push_back("Parent '" + name + "' failed to import");
+            for (const std::string& pupilName : pupilNames) {
+                refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
+            }
+            continue;
         }
-        bool parentRefused = false;
-        for (std::unique_ptr<Pupil>& pupil : pupils) {
+        while (parent->GetPupilCount() > 0) {
+            std::unique_ptr<Pupil> pupil(static_cast<Pupil*>(parent->GetPupils().RemoveAt(0)));
             if (!pupil) {
                 continue;
             }
             const std::string pupilName = pupil->GetName();
-            if (parentRefused) {
-                ++moved.refused;
-                refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
-                continue;
-            }
-            Parent family(*parent);  // a copy holds no pupils
-            const Parent* existing = FindFamily(target, *pupil, family);
-            if (existing != nullptr && existing->FindPupil(pupilName) != nullptr) {
+            if (existing->FindPupil(pupilName) != nullptr) {
                 // The same list brought in again must not give a family each child twice.
                 ++moved.refused;
                 refusals.lines.push_back("Pupil '" + pupilName + "' of '" + existing->GetName() +
@@ -101,14 +111,8 @@ void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
                 refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
                 continue;
             }
-            if (AddPupilWithParent(target, std::move(pupil), family)) {
-                ++moved.added;
-                continue;
-            }
-            parentRefused = true;
-            ++moved.refused;
-            refusals.lines.push_back("Parent '" + parent->GetName() + "' failed to import");
-            refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
+            (void)existing->AddPupil(std::move(pupil));  // refuses only null
+            ++moved.added;
         }
     }
 }
