@@ -275,7 +275,21 @@ std::string ConvertWindows1252ToUTF8(const std::string& text) {
 }
 
 std::string FileTextToUTF8(const std::string& text) {
-    return IsValidUTF8(text) ? text : ConvertWindows1252ToUTF8(text);
+    if (IsValidUTF8(text)) {
+        return text;
+    }
+    // Line by line: one 8-bit value written beside UTF-8 ones must not garble all the others.
+    std::string result;
+    result.reserve(text.size() + text.size() / 8);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string line = text.substr(start, end - start);
+        result += IsValidUTF8(line) ? line : ConvertWindows1252ToUTF8(line);
+        start = end;
+    }
+    return result;
 }
 
 namespace {

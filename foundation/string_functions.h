@@ -37,7 +37,7 @@ bool IsValidUTF8(const std::string& text);
 // Windows-1252 (the 8-bit text of files written on Windows) to UTF-8; the five bytes that
 // code page leaves undefined become '?'.
 std::string ConvertWindows1252ToUTF8(const std::string& text);
-// Text read from a file as UTF-8: as it stands when it is valid UTF-8, else taken as
+// Text read from a file as UTF-8: each line as it stands when it is valid UTF-8, else taken as
 // Windows-1252 and converted.
 std::string FileTextToUTF8(const std::string& text);
 

@@ -48,7 +48,7 @@ CSVFilePreview ReadCSVPreview(StdioFile* file, int lineCount) {
             record = StripByteOrderMark(record);
             preview.firstLine = record;
         }
-        preview.text += PreviewLine(DecodeImportedText(record, false)) + "\n";
+        preview.text += PreviewLine(DecodeImportedText(record)) + "\n";
     }
     return preview;
 }

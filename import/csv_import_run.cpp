@@ -1,6 +1,8 @@
 #include "import/csv_import_run.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "foundation/string_functions.h"
 #include "foundation/string_tokeniser.h"
@@ -17,12 +19,86 @@ namespace {
 // Only the first two days take attendance from a file.
 constexpr int kAttendanceDays = 2;
 
-// An unreadable time leaves the day's own: a spreadsheet's odd cell is not worth a message.
-void SetTime(bool& flag, TimeOfDay& time, const std::string& text) {
+bool IsDigitChar(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "am" or "pm" as offices write them ("PM", "p.m.", "p"): its first letter, or '\0'.
+char DayHalf(const std::string& text) {
+    std::string letters;
+    for (const char c : text) {
+        if (c != '.' && c != ' ') {
+            letters += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
+    }
+    if (letters == "am" || letters == "a") {
+        return 'a';
+    }
+    if (letters == "pm" || letters == "p") {
+        return 'p';
+    }
+    return '\0';
+}
+
+}  // namespace
+
+bool ReadImportedTime(const std::string& text, TimeOfDay& time) {
+    if (time.Parse(text.c_str())) {
+        return true;
+    }
+    // Beyond what the event file writes: an hour with am or pm and no minutes ("6pm"), and
+    // seconds after the minutes ("18:00:00", "6:00:00 PM"), as spreadsheets write times.
+    size_t i = 0;
+    while (i < text.size() && i < 2 && IsDigitChar(text[i])) {
+        ++i;
+    }
+    if (i == 0) {
+        return false;
+    }
+    const std::string hours = text.substr(0, i);
+    std::string minutes;
+    if (i + 2 < text.size() && (text[i] == ':' || text[i] == '.') && IsDigitChar(text[i + 1]) &&
+        IsDigitChar(text[i + 2])) {
+        minutes = text.substr(i + 1, 2);
+        i += 3;
+        if (i + 2 < text.size() && text[i] == ':' && text[i + 1] >= '0' && text[i + 1] <= '5' &&
+            IsDigitChar(text[i + 2])) {
+            i += 3;  // the slots count whole minutes
+        }
+    }
+    const std::string rest = text.substr(i);
+    const char half = DayHalf(rest);
+    if ((half == '\0' && rest.find_first_not_of(' ') != std::string::npos) ||
+        (minutes.empty() && half == '\0')) {
+        return false;
+    }
+    std::string plain = hours + ":" + (minutes.empty() ? "00" : minutes);
+    if (half != '\0') {
+        plain += half == 'a' ? "am" : "pm";
+    }
     TimeOfDay read;
-    if (read.Parse(text.c_str())) {
+    if (!read.Parse(plain.c_str())) {
+        return false;
+    }
+    time = read;
+    return true;
+}
+
+namespace {
+
+// A time the file gives but no reader understands is named: left out quietly, a teacher would
+// seem to stay to the end of the day and be booked after leaving.
+void SetTime(bool& flag, TimeOfDay& time, const std::string& text, const char* which,
+             std::vector<std::string>& unread) {
+    if (text.empty()) {
+        return;
+    }
+    TimeOfDay read;
+    if (ReadImportedTime(text, read)) {
         flag = true;
         time = read;
+    } else {
+        unread.push_back(std::string(which) + " time '" + text + "'");
     }
 }
 
@@ -75,6 +151,7 @@ bool CSVImportRun::Import(bool& more) {
     int attendings = 0;
     std::string name;
     std::string title;
+    std::vector<std::string> unread;
 
     for (size_t i = 0; i < fields.size(); ++i) {
         const CSVColumnType type = i < columns_.size() ? columns_[i] : CSVUnused;
@@ -138,13 +215,15 @@ bool CSVImportRun::Import(bool& more) {
                 break;
             case CSVArrivalTime:
                 if (arrivals < kAttendanceDays) {
-                    SetTime(plans[arrivals].arrivesLate, plans[arrivals].arrival, field);
+                    SetTime(plans[arrivals].arrivesLate, plans[arrivals].arrival, field, "arrival",
+                            unread);
                 }
                 ++arrivals;
                 break;
             case CSVDepartureTime:
                 if (departures < kAttendanceDays) {
-                    SetTime(plans[departures].leavesEarly, plans[departures].departure, field);
+                    SetTime(plans[departures].leavesEarly, plans[departures].departure, field,
+                            "departure", unread);
                 }
                 ++departures;
                 break;
@@ -181,6 +260,12 @@ bool CSVImportRun::Import(bool& more) {
     }
     if (!title.empty()) {
         name = title + " " + name;
+    }
+    for (const std::string& what : unread) {
+        ReportMessage(SeverityWarning,
+                      StringPrintf("The %s of '%s' on line %u of the file is not understood, so "
+                                   "the day's own is kept",
+                                   what.c_str(), name.c_str(), GetRecordLine()));
     }
     for (int d = 0; d < kAttendanceDays; ++d) {
         const Schedule* day = target.GetDay(static_cast<unsigned>(d));

@@ -20,6 +20,13 @@ private:
     std::vector<CSVColumnType> columns_;
 };
 
+class TimeOfDay;
+
+// A time as the event file writes it ("18:00", "6:00pm"), or as spreadsheets and offices do:
+// "6pm", "6 P.M.", "18:00:00", "6:00:00 PM" (seconds dropped). False, the time unchanged, for
+// anything else.
+bool ReadImportedTime(const std::string& text, TimeOfDay& time);
+
 // "Smith John Paul" gives "John Smith": the first word is the surname, the second the forename,
 // and later words are dropped.
 std::string SplitSurnameFirst(const std::string& fullName);

@@ -3,6 +3,7 @@
 #include "app/user_settings.h"
 #include "foundation/files.h"
 #include "foundation/string_functions.h"
+#include "foundation/uc_error.h"
 #include "import/text_encoding.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -29,6 +30,7 @@ void ImportRun::SetInput(StdioFile* input) {
     inputOpened_ = false;
     inputFailed_ = false;
     readAnyLine_ = false;
+    toldNotUTF8_ = false;
 }
 
 StdioFile* ImportRun::GetInput() {
@@ -57,10 +59,18 @@ int64_t ImportRun::GetFileSize() const {
 }
 
 std::string ImportRun::ConvertText(const std::string& text) const {
-    const bool forceUTF8 = settings_ != nullptr && settings_->GetInt("importutf8", 0) == 1;
+    const bool saysUTF8 = settings_ != nullptr && settings_->GetInt("importutf8", 0) == 1;
+    // Kept as they stood, 8-bit bytes beside the event's UTF-8 would make the whole event file
+    // read as 8-bit text at its next opening.
+    if (saysUTF8 && !toldNotUTF8_ && !IsValidUTF8(text)) {
+        toldNotUTF8_ = true;
+        ReportMessage(SeverityWarning,
+                      "The file holds text that is not UTF-8, though the setting 'importutf8' "
+                      "says it is: that text is read as Windows-1252");
+    }
     // Every imported value is one line; a NUL or a line break inside one would reach the
     // event file.
-    return OneLineText(DecodeImportedText(text, forceUTF8));
+    return OneLineText(DecodeImportedText(text));
 }
 
 bool ImportRun::ReadLine(std::string& line) {
@@ -89,14 +99,13 @@ bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& paren
     return target_ != nullptr && AddPupilWithParent(*target_, std::move(pupil), parentTemplate);
 }
 
-bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
-                        Parent& parentTemplate) {
-    if (!pupil || !target.GetEvent()) {
-        return false;
+Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate) {
+    if (!target.GetEvent()) {
+        return nullptr;
     }
     std::string name = TrimImported(parentTemplate.GetName());
     if (name.empty()) {
-        name = "Parents of " + pupil->GetName();
+        name = "Parents of " + pupil.GetName();
     }
     parentTemplate.SetName(name);
     const std::string address = parentTemplate.GetAddress(0);
@@ -112,7 +121,15 @@ bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
             existing = nullptr;
         }
     }
-    if (existing != nullptr) {
+    return existing;
+}
+
+bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
+                        Parent& parentTemplate) {
+    if (!pupil || !target.GetEvent()) {
+        return false;
+    }
+    if (Parent* existing = FindFamily(target, *pupil, parentTemplate)) {
         return existing->AddPupil(std::move(pupil));
     }
     auto parent = std::make_unique<Parent>(parentTemplate);

@@ -30,7 +30,7 @@ public:
     // None is owned; set them before the first step. The caller opens and closes the file.
     void SetTarget(MultiDaySchedule* target) { target_ = target; }
     void SetInput(StdioFile* input);
-    // May stay null: "importutf8" 1 in the settings keeps the file's bytes as they are.
+    // May stay null: "importutf8" 1 in the settings says the file is UTF-8.
     void SetSettings(const UserSettings* settings) { settings_ = settings; }
     MultiDaySchedule* GetTarget() const { return target_; }
 
@@ -45,7 +45,8 @@ public:
     virtual bool Import(bool& more) = 0;
 
     // The text of the file as UTF-8 (see DecodeImportedText) on one line: tabs and line breaks
-    // become blanks and other control bytes are dropped.
+    // become blanks and other control bytes are dropped. Text that is not UTF-8 where
+    // "importutf8" says the file is gets a Warning, once a run.
     std::string ConvertText(const std::string& text) const;
 
 protected:
@@ -72,7 +73,14 @@ private:
     bool inputOpened_ = false;
     bool inputFailed_ = false;
     bool readAnyLine_ = false;
+    mutable bool toldNotUTF8_ = false;
 };
+
+// The family of the target that the template describes for this pupil (same key, same first
+// address line: a brother's or sister's), or null. Settles the template's name as a new parent
+// of the pupil would have it ("Parents of" the pupil when blank, the address added when another
+// family has the name).
+Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate);
 
 // Gives the pupil a parent in the target: the parent the template describes when the target
 // has one (same key, same first address line: a brother or sister), else a new one made from

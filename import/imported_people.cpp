@@ -2,22 +2,45 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
+#include "import/import_run.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/pupil.h"
 #include "model/teacher.h"
 
 namespace {
 
+// Holds what the target says while people move, so that a list with many refusals ends in one
+// message naming them all rather than a box for each.
+class RefusalLines : public UCError {
+public:
+    void Report(int severity, const char* text) override {
+        lines.emplace_back(text != nullptr ? text : "");
+        for (const std::string& detail : Details()) {
+            lines.push_back(detail);
+        }
+        ClearDetails();
+        reports.push_back({severity, lines.size()});
+    }
+    using UCError::Report;
+
+    std::vector<std::string> lines;
+    // Each report's severity and the end of its lines, to pass on as they came when nobody
+    // was refused.
+    std::vector<std::pair<int, size_t>> reports;
+};
+
 // Takes the people out of the list before offering them, so that whatever the target refuses
 // is freed here once and the preview never frees a person the target now owns. All at once:
-// taking them from the front one by one would make a long list quadratic. The first refusal
-// ends the move: those after it go with the preview.
-template <typename T, typename List, typename Add>
-int MoveAll(List& list, const char* role, Add add) {
+// taking them from the front one by one would make a long list quadratic.
+template <typename T, typename List>
+std::vector<std::unique_ptr<T>> TakeAll(List& list) {
     std::vector<std::unique_ptr<T>> people;
     // Before anything is taken, so no allocation can fail with people owned twice.
     people.reserve(list.Count());
@@ -25,36 +48,112 @@ int MoveAll(List& list, const char* role, Add add) {
         people.emplace_back(static_cast<T*>(list.At(i)));
     }
     list.Clear();
-    int moved = 0;
-    for (std::unique_ptr<T>& person : people) {
-        if (!person) {
+    return people;
+}
+
+void MoveTeachers(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
+                  RefusalLines& refusals) {
+    for (std::unique_ptr<Teacher>& teacher : TakeAll<Teacher>(preview.GetTeachers())) {
+        if (!teacher) {
             continue;
         }
-        const std::string name = person->GetName();
-        if (!add(std::move(person))) {
-            ReportMessage(SeverityError, std::string(role) + " '" + name + "' failed to import");
-            break;
+        const std::string name = teacher->GetName();
+        target.FitAttendanceToDays(teacher.get());
+        if (target.AddTeacher(std::move(teacher))) {
+            ++moved.added;
+        } else {
+            ++moved.refused;
+            refusals.lines.push_back("Teacher '" + name + "' failed to import");
         }
-        ++moved;
     }
-    return moved;
+}
+
+// A family the event holds already takes the preview's pupils as a brother's or sister's, just
+// as one later in the same file would; any other family moves whole.
+void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
+                RefusalLines& refusals) {
+    for (std::unique_ptr<Parent>& parent : TakeAll<Parent>(preview.GetParents())) {
+        if (!parent || parent->GetPupilCount() == 0) {
+            continue;
+        }
+        const std::string name = parent->GetName();
+        // The preview's own parent is the template: it is ours, and the rule may rename it.
+        Parent* existing = FindFamily(target, *parent->GetPupil(0), *parent);
+        if (existing == nullptr) {
+            const int pupils = static_cast<int>(parent->GetPupilCount());
+            std::vector<std::string> pupilNames;
+            for (int i = 0; i < pupils; ++i) {
+                pupilNames.push_back(parent->GetPupil(static_cast<unsigned>(i))->GetName());
+            }
+            target.FitAttendanceToDays(parent.get());
+            if (target.AddParent(std::move(parent))) {
+                moved.added += pupils;
+                continue;
+            }
+            moved.refused += pupils;
+            refusals.lines.push_back("Parent '" + name + "' failed to import");
+            for (const std::string& pupilName : pupilNames) {
+                refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
+            }
+            continue;
+        }
+        while (parent->GetPupilCount() > 0) {
+            std::unique_ptr<Pupil> pupil(static_cast<Pupil*>(parent->GetPupils().RemoveAt(0)));
+            if (!pupil) {
+                continue;
+            }
+            const std::string pupilName = pupil->GetName();
+            if (existing->FindPupil(pupilName) != nullptr) {
+                // The same list brought in again must not give a family each child twice.
+                ++moved.refused;
+                refusals.lines.push_back("Pupil '" + pupilName + "' of '" + existing->GetName() +
+                                         "' is already in the event");
+                refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
+                continue;
+            }
+            (void)existing->AddPupil(std::move(pupil));  // refuses only null
+            ++moved.added;
+        }
+    }
 }
 
 }  // namespace
 
-int MoveImportedPeople(Event& preview, MultiDaySchedule& target, PeopleImport who) {
+MovedPeople MoveImportedPeople(Event& preview, MultiDaySchedule& target, PeopleImport who) {
+    MovedPeople moved;
     // A lock keeps the bookings as they are; new people book nothing.
     if (!target.GetEvent()) {
-        return 0;
+        return moved;
     }
-    if (who == PeopleImport::Pupils) {
-        return MoveAll<Parent>(preview.GetParents(), "Parent", [&](std::unique_ptr<Parent> p) {
-            target.FitAttendanceToDays(p.get());
-            return target.AddParent(std::move(p));
-        });
+    std::vector<std::string> lines;
+    std::vector<std::pair<int, size_t>> reports;
+    {
+        RefusalLines refusals;
+        if (who == PeopleImport::Pupils) {
+            MovePupils(preview, target, moved, refusals);
+        } else {
+            MoveTeachers(preview, target, moved, refusals);
+        }
+        lines.swap(refusals.lines);
+        reports.swap(refusals.reports);
     }
-    return MoveAll<Teacher>(preview.GetTeachers(), "Teacher", [&](std::unique_ptr<Teacher> t) {
-        target.FitAttendanceToDays(t.get());
-        return target.AddTeacher(std::move(t));
-    });
+    if (moved.refused == 0) {
+        size_t line = 0;
+        for (const auto& [severity, end] : reports) {
+            const std::string text = lines[line++];
+            for (; line < end; ++line) {
+                UCError::Current().AddDetail(lines[line]);
+            }
+            UCError::Current().Report(severity, text);
+        }
+        return moved;
+    }
+    const char* kind = who == PeopleImport::Pupils ? "pupils" : "teachers";
+    for (const std::string& line : lines) {
+        UCError::Current().AddDetail(line);
+    }
+    ReportMessage(SeverityError,
+                  StringPrintf("%d of %d %s imported; %d failed to import", moved.added,
+                               moved.added + moved.refused, kind, moved.refused));
+    return moved;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -119,11 +120,20 @@ bool ImporterPTCSV::Import(bool& more) {
     if (pupilName.empty()) {
         return true;
     }
-    Pupil* pupil = event.GetParents().FindPupil(pupilName);
+    bool shared = false;
+    Pupil* pupil = event.GetParents().FindPupil(pupilName, &shared);
     if (pupil == nullptr) {
         ReportMessage(SeverityWarning, "Pupil '" + pupilName + "' is not currently defined");
         more = false;
         return false;
+    }
+    if (shared) {
+        // Given to the first, the request would be another family's and the right one none.
+        ReportMessage(SeverityWarning,
+                      StringPrintf("More than one pupil is called '%s', so line %u of the file "
+                                   "is not imported",
+                                   pupilName.c_str(), GetRecordLine()));
+        return true;
     }
     if (kind_ == RequestList) {
         if (pupil->FindRequest(teacher, subject) == nullptr) {

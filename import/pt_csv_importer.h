@@ -32,7 +32,8 @@ public:
 
 // Reads a list that pairs pupils with teachers, both already in the event: each line becomes
 // a request of the pupil's parents to see the teacher, or records that the teacher teaches the
-// pupil. It adds no people; an unknown name ends the run with a warning.
+// pupil. It adds no people; an unknown name ends the run with a warning, and a line naming a
+// pupil two families share is skipped with one.
 class ImporterPTCSV : public CSVLineRun {
 public:
     enum ListKind { RequestList = 0, TaughtByList = 1 };

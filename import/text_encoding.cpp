@@ -6,8 +6,8 @@
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 
-std::string DecodeImportedText(const std::string& text, bool forceUTF8) {
-    if (forceUTF8 || IsValidUTF8(text)) {
+std::string DecodeImportedText(const std::string& text) {
+    if (IsValidUTF8(text)) {
         return text;
     }
     return ConvertWindows1252ToUTF8(text);

@@ -10,9 +10,9 @@ class StdioFile;
 // code page, and now and then as "Unicode text" (UTF-16 or UTF-32); the model keeps UTF-8 only
 // (the checks and conversion live in the foundation).
 
-// Valid UTF-8 is kept as it is; anything else is read as Windows-1252. With forceUTF8 the
-// bytes are kept whatever they are.
-std::string DecodeImportedText(const std::string& text, bool forceUTF8);
+// Valid UTF-8 is kept as it is; anything else is read as Windows-1252, whatever a setting says
+// of the file: the event holds UTF-8 only.
+std::string DecodeImportedText(const std::string& text);
 
 // The text without a leading UTF-8 byte-order mark.
 std::string StripByteOrderMark(const std::string& text);

@@ -388,22 +388,28 @@ bool Event::Merge(const Event& other, std::string& log) {
     if (&other == this) {
         return true;  // an event lacks nothing of itself
     }
+    // A teacher refused (initials another teacher has) is named and the merge goes on: its
+    // requests find no teacher and are left out, and everything else still arrives.
+    bool whole = true;
     for (Person* person : other.teachers_) {
         auto* teacher = static_cast<Teacher*>(person);
         if (teachers_.FindByNameOrInitials(teacher->GetName()) != nullptr) {
             continue;
         }
         if (!AddTeacher(std::make_unique<Teacher>(*teacher))) {
-            return false;
+            ReportMessage(SeverityError, "Teacher '" + teacher->GetName() +
+                                             "' was not merged; the rest of the file was");
+            whole = false;
+            continue;
         }
         log += "Created new teacher '" + teacher->GetName() + "'\n";
     }
     for (Person* person : other.parents_) {
         if (!MergeParent(*static_cast<Parent*>(person), log)) {
-            return false;
+            whole = false;
         }
     }
-    return true;
+    return whole;
 }
 
 bool Event::MergeParent(const Parent& source, std::string& log) {

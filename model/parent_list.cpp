@@ -93,32 +93,58 @@ void ParentList::Append(Parent* parent) {
     }
 }
 
-Pupil* ParentList::FindPupil(const std::string& name) const {
+Pupil* ParentList::FindPupil(const std::string& name, bool* shared) const {
+    if (shared != nullptr) {
+        *shared = false;
+    }
     if (name.empty()) {
         return nullptr;
     }
     const bool ready =
         pupilsByName_.Ready(Version(), Person::IndexEpoch(Person::IndexedByPupilName), [this] {
+            sharedPupilNames_.clear();
             for (unsigned i = 0; i < Count(); ++i) {
                 const Parent* parent = At(i);
                 parent->MarkIndexed(Person::IndexedByPupilName);
                 for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
                     Pupil* pupil = parent->GetPupil(k);
                     pupil->MarkIndexed(Person::IndexedByPupilName);
-                    pupilsByName_.table.emplace(FoldASCIICase(pupil->GetName()), pupil);
+                    std::string key = FoldASCIICase(pupil->GetName());
+                    if (!pupilsByName_.table.emplace(key, pupil).second) {
+                        sharedPupilNames_.insert(std::move(key));
+                    }
                 }
             }
         });
     if (ready) {
-        auto found = pupilsByName_.table.find(FoldASCIICase(name));
+        const std::string key = FoldASCIICase(name);
+        auto found = pupilsByName_.table.find(key);
+        if (shared != nullptr && found != pupilsByName_.table.end()) {
+            *shared = sharedPupilNames_.count(key) > 0;
+        }
         return found == pupilsByName_.table.end() ? nullptr : found->second;
     }
+    Pupil* first = nullptr;
     for (unsigned i = 0; i < Count(); ++i) {
-        if (Pupil* pupil = At(i)->FindPupil(name)) {
-            return pupil;
+        const Parent* parent = At(i);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            Pupil* pupil = parent->GetPupil(k);
+            if (!EqualsIgnoringCase(pupil->GetName(), name)) {
+                continue;
+            }
+            if (first != nullptr) {
+                if (shared != nullptr) {
+                    *shared = true;
+                }
+                return first;
+            }
+            first = pupil;
+            if (shared == nullptr) {
+                return first;
+            }
         }
     }
-    return nullptr;
+    return first;
 }
 
 int ParentList::IndexOf(const Parent* parent) const {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "foundation/uc_ptr_vector.h"
 #include "model/person.h"
@@ -40,9 +41,9 @@ public:
     int IndexOfPerson(const Person* person) const;
     static constexpr unsigned kShortestIndexedList = 32;
 
-    // Lookups by name or position scan the list until this many have found their table changed since it
-    // was built; then they build it again. Lookups between changes are then constant time, and
-    // a loop that changes a name before every lookup stays close to scanning.
+    // Lookups by name or position scan the list until this many have found their table changed
+    // since it was built; then they build it again. Lookups between changes are then constant time,
+    // and a loop that changes a name before every lookup stays close to scanning.
     static constexpr unsigned kScansBeforeIndexing = 8;
 
 protected:
@@ -149,8 +150,9 @@ public:
     Parent* FindByName(const std::string& name) const;
     // Exact Person::GetUniqueIdOrName, the first in list order; null for an empty key.
     Parent* FindByKey(const std::string& key) const;
-    // The first pupil of that name (ignoring ASCII case) in list order.
-    Pupil* FindPupil(const std::string& name) const;
+    // The first pupil of that name (ignoring ASCII case) in list order. When asked, shared
+    // tells whether another pupil has the name too: two families may each have a Sam Smith.
+    Pupil* FindPupil(const std::string& name, bool* shared = nullptr) const;
     // Keeps the identity table current, so adding parents one at a time stays linear.
     void Append(Parent* parent);
     int IndexOf(const Parent* parent) const;
@@ -179,6 +181,8 @@ private:
     ParentPrintOrder sortOrder_ = ParentPrintByName;
     mutable LookupTable<Parent*> byKey_;
     mutable LookupTable<Pupil*> pupilsByName_;
+    // Folded names that more than one pupil has, filled with pupilsByName_.
+    mutable std::unordered_set<std::string> sharedPupilNames_;
 };
 
 // The pupils of a form, sorted by form and then by name.

@@ -418,7 +418,7 @@ int SetField(ScriptCall& call) {
     bool given = call.GetObject(1, &object);
     std::string field;
     std::string value;
-    if (!given || !call.GetText(2, field) || !call.GetText(3, value)) {
+    if (!given || !call.GetText(2, field) || !call.GetEventText(3, value)) {
         return 0;
     }
     void (Teacher::*setter)(const std::string&) = nullptr;
@@ -451,7 +451,7 @@ int AddPresentation(ScriptCall& call) {
     std::string end;
     const Schedule* day = call.CurrentDay();
     Event* event = call.GetEvent();
-    if (!call.GetText(1, name) || !call.GetText(2, location) || !call.GetText(3, start) ||
+    if (!call.GetEventText(1, name) || !call.GetEventText(2, location) || !call.GetText(3, start) ||
         !call.GetText(4, end) || day == nullptr || event == nullptr) {
         return 0;
     }
@@ -484,7 +484,8 @@ int DeleteRequest(ScriptCall& call) {
     Teacher* teacher = call.Get<Teacher>(2, Kind::Teacher);
     std::string subject;
     MultiDaySchedule* days = call.Days();
-    if (pupil == nullptr || teacher == nullptr || !call.GetText(3, subject) || days == nullptr) {
+    if (pupil == nullptr || teacher == nullptr || !call.GetEventText(3, subject) ||
+        days == nullptr) {
         return 0;
     }
     // On a locked schedule the unbooking is refused (and says so), and the request stays.

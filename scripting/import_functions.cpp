@@ -1,5 +1,4 @@
 #include <memory>
-#include <vector>
 
 #include "app/qm_controller.h"
 #include "foundation/files.h"
@@ -8,35 +7,10 @@
 #include "model/event.h"
 #include "model/importer_csv.h"
 #include "model/multi_day_schedule.h"
-#include "model/parent.h"
-#include "model/pupil.h"
 #include "scripting/qm_lua_script.h"
 #include "scripting/script_call.h"
 
 namespace {
-
-// Each imported pupil joins the event as the import itself would have added it there: to the
-// family of the event it shares a name (or identifier) and first address line with, else to a
-// new parent like the one the file gave it.
-bool MoveFamilies(ParentList& from, MultiDaySchedule& to) {
-    while (from.Count() > 0) {
-        std::unique_ptr<Parent> parent(static_cast<Parent*>(from.RemoveAt(0)));
-        if (!parent) {
-            continue;
-        }
-        std::vector<std::unique_ptr<Pupil>> pupils;
-        while (parent->GetPupilCount() > 0) {
-            pupils.emplace_back(static_cast<Pupil*>(parent->GetPupils().RemoveAt(0)));
-        }
-        for (std::unique_ptr<Pupil>& pupil : pupils) {
-            Parent family(*parent);  // a copy holds no pupils
-            if (!AddPupilWithParent(to, std::move(pupil), family)) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 // The file is read into an event of its own with the open event's days, and only a whole
 // import reaches the open event: a broken file leaves it as it was, and the lists that number
@@ -75,13 +49,12 @@ int CSVImport(ScriptCall& call) {
     run->SetInput(&file);
     run->SetSettings(&call.Controller()->GetUserSettings());
     bool imported = RunImport(*run) == ImportOutcome::Finished;
-    if (imported && kind == 1) {
-        imported = MoveFamilies(separateEvent->GetParents(), *days);
-    } else if (imported) {
-        // As the window's import moves them: each gets its row on every day, and the first the
-        // event refuses is named and ends the move.
-        const int teachers = static_cast<int>(separateEvent->GetTeachers().Count());
-        imported = MoveImportedPeople(*separateEvent, *days, PeopleImport::Teachers) == teachers;
+    if (imported) {
+        // As the window's import moves them: each teacher gets its row on every day, a brother
+        // or sister joins its family in the event, and whoever the event refuses is named.
+        imported = MoveImportedPeople(*separateEvent, *days,
+                                      kind == 1 ? PeopleImport::Pupils : PeopleImport::Teachers)
+                       .refused == 0;
     }
     // Parents number no rows of the timetable, so their list may take its order again.
     days->GetEvent()->GetParents().Sort();

@@ -45,6 +45,14 @@ bool ScriptCall::GetText(int arg, std::string& out) const {
     return true;
 }
 
+bool ScriptCall::GetEventText(int arg, std::string& out) const {
+    if (!GetText(arg, out)) {
+        return false;
+    }
+    out = FileTextToUTF8(out);
+    return true;
+}
+
 int ScriptCall::GetInteger(int arg) const {
     return static_cast<int>(lua_tointegerx(L_, arg, nullptr));
 }

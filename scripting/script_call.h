@@ -46,6 +46,9 @@ public:
     // A string, or a number as its text, without control bytes but tabs and line breaks;
     // false for anything else.
     bool GetText(int arg, std::string& out) const;
+    // As GetText, for text the event keeps: valid UTF-8 as it is, anything else (an old 8-bit
+    // script) read as Windows-1252, as the event file's reader would read it.
+    bool GetEventText(int arg, std::string& out) const;
     // The low 32 bits of an integer; 0 for anything that is not one.
     int GetInteger(int arg) const;
     double GetNumber(int arg) const;

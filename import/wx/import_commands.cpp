@@ -29,7 +29,7 @@ bool ImportPeople(wxWindow* parent, QMController& controller, PeopleImport who) 
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
-    return MoveImportedPeople(*dialog.GetPreviewEvent(), *schedule, who) > 0;
+    return MoveImportedPeople(*dialog.GetPreviewEvent(), *schedule, who).added > 0;
 }
 
 std::string RequestListResultText(ImportOutcome outcome, unsigned linesImported) {

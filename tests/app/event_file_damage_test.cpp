@@ -108,6 +108,19 @@ TEST_F(DamagedFiles, AFileWrittenOnWindowsIsReadAsWindows1252) {
               "e \xE2\x82\xAC");
 }
 
+TEST_F(DamagedFiles, OneEightBitValueLeavesTheUTF8TextBesideItAsItIs) {
+    // As an older version wrote a script's or an import's 8-bit text beside UTF-8 names.
+    std::string text = SmallEvent("Zo\xC3\xAB Bront\xC3\xAB evening");
+    text.replace(text.find("\"Mrs Smith\"\n"), 12, "\"Mrs M\xFCller\"\n");
+    const std::string path = Write("mixed.qmv", text);
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+    const Event& event = *controller_.GetEvent();
+    EXPECT_EQ(event.GetName(), "Zo\xC3\xAB Bront\xC3\xAB evening");
+    const Parent* parent = event.GetParents().FindByKey("S1");
+    ASSERT_NE(parent, nullptr);
+    EXPECT_EQ(parent->GetName(), "Mrs M\xC3\xBCller");
+}
+
 TEST_F(DamagedFiles, ASettingsFileThatDidNotLoadWholeIsNeverWrittenOver) {
     const std::string settingsPath = DataFolder() + "/user_settings.dat";
     const std::string damaged = "colourtbusy \"ff8000\"\nbroken\nicalendartype \"2\"\n";

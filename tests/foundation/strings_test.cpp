@@ -156,6 +156,9 @@ TEST(StringFunctions, FileTextIsUTF8WhenValidAndWindows1252Otherwise) {
         {"surrogate", "\xED\xA0\x80", false, "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
         {"past U+10FFFF", "\xF4\x90\x80\x80", false, "\xC3\xB4?\xE2\x82\xAC\xE2\x82\xAC"},
         {"cut short", "ab\xE2\x82", false, "ab\xC3\xA2\xE2\x80\x9A"},
+        // One 8-bit line among UTF-8 ones: only that line is converted.
+        {"mixed lines", "Zo\xC3\xAB\nSalle \xE9t\xE9\r\nBront\xC3\xAB", false,
+         "Zo\xC3\xAB\nSalle \xC3\xA9t\xC3\xA9\r\nBront\xC3\xAB"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

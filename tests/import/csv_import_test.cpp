@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "foundation/time_of_day.h"
 #include "import/csv_import_run.h"
 #include "import/pt_csv_importer.h"
 #include "import_fixture.h"
@@ -91,7 +92,45 @@ TEST_F(CSVImport, AttendanceColumnsSetOnlyTheFirstTwoDays) {
     EXPECT_FALSE(bob->ArrivesLate(Day(0))) << "an unreadable time leaves the day's own";
     EXPECT_FALSE(bob->ArrivesLate(Day(1))) << "an arrival before the day's start is left out";
     EXPECT_FALSE(bob->LeavesEarly(Day(0))) << "a departure after the day's end is left out";
-    EXPECT_EQ("", messages);
+    EXPECT_EQ(
+        "Warning: The arrival time 'soon' of 'Bob Hay' on line 2 of the file is not understood, "
+        "so the day's own is kept\n",
+        messages);
+}
+
+TEST_F(CSVImport, TimesAreReadAsSpreadsheetsWriteThemAndTheRestAreNamed) {
+    const struct {
+        const char* text;
+        const char* read;  // empty when not understood
+    } times[] = {
+        {"18:00", "18:00"},      {"6:30pm", "18:30"}, {"6pm", "18:00"},   {"6 PM", "18:00"},
+        {"6 p.m.", "18:00"},     {"12am", "00:00"},   {"12 pm", "12:00"}, {"18:00:00", "18:00"},
+        {"6:15:59 PM", "18:15"}, {"07.45", "07:45"},  {"6", ""},          {"18:00:75", ""},
+        {"6 o'clock", ""},       {"13pm", ""},        {"25:00", ""},      {"", ""},
+    };
+    for (const auto& t : times) {
+        SCOPED_TRACE(t.text);
+        TimeOfDay time;
+        time.Set(1, 2);
+        EXPECT_EQ(*t.read != '\0', ReadImportedTime(t.text, time));
+        EXPECT_EQ(*t.read != '\0' ? t.read : "01:02", time.Format(Time24h));
+    }
+    // An office's departure times: understood ones kept, the others named with the person and
+    // the line, and the rest of the line still imported.
+    ASSERT_EQ(ImportOutcome::Finished,
+              Import(false, "Full Name,Location,Arrival Time,Departure Time",
+                     "Ann Lee,Lab 1,7pm,8:30:00 PM\nBob Hay,Lab 2,about 7,20:00\n"));
+    ASSERT_EQ(2u, TeacherCount());
+    EXPECT_EQ("19:00", TeacherAt(0)->GetStartTime(Day(0)).Format(Time24h));
+    EXPECT_EQ("20:30", TeacherAt(0)->GetEndTime(Day(0)).Format(Time24h));
+    EXPECT_TRUE(TeacherAt(0)->LeavesEarly(Day(0)));
+    EXPECT_EQ("Lab 2", TeacherAt(1)->GetLocation());
+    EXPECT_FALSE(TeacherAt(1)->ArrivesLate(Day(0)));
+    EXPECT_EQ("20:00", TeacherAt(1)->GetEndTime(Day(0)).Format(Time24h));
+    EXPECT_EQ(
+        "Warning: The arrival time 'about 7' of 'Bob Hay' on line 2 of the file is not "
+        "understood, so the day's own is kept\n",
+        messages);
 }
 
 TEST_F(CSVImport, IgnoredHeaderIsTheFirstLineEvenWhenEmpty) {
@@ -193,12 +232,19 @@ TEST_F(CSVImport, AwkwardFilesReadAsTheSpreadsheetMeantThem) {
         std::string content;
         const UserSettings* settings;
         const char* expected;
+        const char* message = "";
     } cases[] = {
         {"byte-order mark and CR LF", "\xEF\xBB\xBFZo\xC3\xAB Hart\r\nBo Ng\r\n", nullptr,
          "Zo\xC3\xAB Hart"},
         {"Windows-1252 bytes", "Ren\xE9\x92s \x80 \x93Q\x94\n", nullptr,
          "Ren\xC3\xA9\xE2\x80\x99s \xE2\x82\xAC \xE2\x80\x9CQ\xE2\x80\x9D"},
-        {"Windows-1252 kept with importutf8", "Ren\xE9\n", &utf8, "Ren\xE9"},
+        {"UTF-8 kept with importutf8", "Zo\xC3\xAB Hart\n", &utf8, "Zo\xC3\xAB Hart"},
+        // Kept as it stood, the byte would make the next opening read the whole event file as
+        // 8-bit text; said once however many lines hold such text.
+        {"Windows-1252 converted and said with importutf8", "Ren\xE9\nZo\xEB\n", &utf8,
+         "Ren\xC3\xA9",
+         "Warning: The file holds text that is not UTF-8, though the setting 'importutf8' says "
+         "it is: that text is read as Windows-1252\n"},
         {"quoted field with doubled quotes", "\"Pat \"\"Red\"\" O'Neil\",x\n", nullptr,
          "Pat \"Red\" O'Neil"},
     };
@@ -209,6 +255,7 @@ TEST_F(CSVImport, AwkwardFilesReadAsTheSpreadsheetMeantThem) {
         ASSERT_EQ(ImportOutcome::Finished, Import(false, "Full Name", c.content, c.settings));
         ASSERT_GE(TeacherCount(), 1u);
         EXPECT_EQ(c.expected, TeacherAt(0)->GetName());
+        EXPECT_EQ(c.message, messages);
     }
 }
 

@@ -158,49 +158,118 @@ protected:
     UCStringError sink;
 };
 
-TEST_F(MovingImportedPeople, TheFirstRefusedTeacherEndsTheMove) {
-    // The third has the initials of a teacher the event holds.
+TEST_F(MovingImportedPeople, EveryTeacherTheEventTakesMovesAndEachRefusedOneIsNamed) {
+    // The second has the name of a teacher the event holds, the third its initials.
     auto existing = std::make_unique<Teacher>("Mr Old");
     existing->SetInitials("CC");
     ASSERT_TRUE(schedule->AddTeacher(std::move(existing)));
     AddToPreview("Ms Ames", "AA");
-    AddToPreview("Mr Bell", "BB");
+    AddToPreview("Mr Old", "MO");
     AddToPreview("Mr Cobb", "CC");
     AddToPreview("Ms Dunn", "DD");
 
-    EXPECT_EQ(2, MoveImportedPeople(*preview, *schedule, PeopleImport::Teachers));
-    EXPECT_EQ(3u, TeacherCount());
+    const MovedPeople moved = MoveImportedPeople(*preview, *schedule, PeopleImport::Teachers);
+    EXPECT_EQ(2, moved.added);
+    EXPECT_EQ(2, moved.refused);
+    ASSERT_EQ(3u, TeacherCount());
     EXPECT_EQ("Ms Ames", TeacherAt(1)->GetName());
-    EXPECT_EQ("Mr Bell", TeacherAt(2)->GetName());
+    EXPECT_EQ("Ms Dunn", TeacherAt(2)->GetName());
     EXPECT_EQ(0u, preview->GetTeachers().Count()) << "nothing left for the preview to free";
     EXPECT_EQ(3u, Day(1)->GetGrid().GetRowCount()) << "each moved teacher has a row every day";
     EXPECT_EQ(
-        "Error: Teacher initials 'CC' have already been used for a different teacher\n"
-        "Error: Teacher 'Mr Cobb' failed to import\n",
+        "Error: 2 of 4 teachers imported; 2 failed to import\n"
+        "Further details follow:\n"
+        "Teacher 'Mr Old' already exists\n"
+        "Teacher 'Mr Old' failed to import\n"
+        "Teacher initials 'CC' have already been used for a different teacher\n"
+        "Teacher 'Mr Cobb' failed to import\n",
         sink.GetText());
 }
 
-TEST_F(MovingImportedPeople, ParentsMoveWithTheirPupilsUntilOneIsRefused) {
-    ASSERT_TRUE(schedule->AddParent(std::make_unique<Parent>("Mr Lee")));
-    AddFamily("Mrs Cox", "Ben Cox");
-    AddFamily("Mr Lee", "Amy Lee");
-    AddFamily("Ms Orr", "Cal Orr");
+TEST_F(MovingImportedPeople, PupilsJoinTheirFamilyInTheEventAndTheRestStillMove) {
+    // The event holds the Smiths of 1 High St with Amy, and the Lees with an identifier.
+    auto smiths = std::make_unique<Parent>("Mr and Mrs Smith");
+    smiths->SetAddress(0, "1 High St");
+    smiths->AddPupil(std::make_unique<Pupil>("Amy Smith"));
+    ASSERT_TRUE(schedule->AddParent(std::move(smiths)));
+    auto lees = std::make_unique<Parent>("Mr Lee");
+    lees->SetUniqueId("L1");
+    lees->SetAddress(0, "3 Mill Lane");
+    ASSERT_TRUE(schedule->AddParent(std::move(lees)));
 
-    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils));
-    ASSERT_NE(nullptr, ParentNamed("Mrs Cox"));
-    EXPECT_EQ("Ben Cox", ParentNamed("Mrs Cox")->GetPupil(0)->GetName());
-    EXPECT_EQ(0u, ParentNamed("Mr Lee")->GetPupilCount());
-    EXPECT_EQ(nullptr, ParentNamed("Ms Orr"));
+    struct Family {
+        const char* parent;
+        const char* address;
+        const char* id;
+        std::vector<const char*> pupils;
+    } families[] = {
+        {"Mr Abbot", "9 Elm Rd", "", {"Dan Abbot"}},
+        // Ben is Amy's brother; Amy again is the same child, not a second one.
+        {"Mr and Mrs Smith", "1 High St", "", {"Ben Smith", "Amy Smith"}},
+        // Another family of that name, elsewhere: a family of its own.
+        {"Mr and Mrs Smith", "5 Low Rd", "", {"Cal Smith"}},
+        // The Lees' identifier at another address: the event refuses the parent.
+        {"Ms Lee", "8 Far Way", "L1", {"Kit Lee", "Pip Lee"}},
+        {"Ms Young", "2 Oak Ave", "", {"Cara Young"}},
+        {"Mr Zane", "4 Ash Ct", "", {"Eve Zane"}},
+    };
+    for (const Family& f : families) {
+        auto parent = std::make_unique<Parent>(f.parent);
+        parent->SetAddress(0, f.address);
+        parent->SetUniqueId(f.id);
+        for (const char* pupil : f.pupils) {
+            parent->AddPupil(std::make_unique<Pupil>(pupil));
+        }
+        // The preview told the two Smiths apart as the import does.
+        if (std::string(f.address) == "5 Low Rd") {
+            parent->SetName("Mr and Mrs Smith (5 Low Rd)");
+        }
+        ASSERT_TRUE(preview->AddParent(std::move(parent)));
+    }
+
+    const MovedPeople moved = MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils);
+    EXPECT_EQ(5, moved.added);
+    EXPECT_EQ(3, moved.refused);
     EXPECT_EQ(0u, preview->GetParents().Count());
-    EXPECT_NE(std::string::npos, sink.GetText().find("Parent 'Mr Lee' failed to import"));
+    const struct {
+        const char* parent;
+        std::vector<std::string> pupils;
+    } expected[] = {
+        {"Mr and Mrs Smith", {"Amy Smith", "Ben Smith"}},
+        {"Mr and Mrs Smith (5 Low Rd)", {"Cal Smith"}},
+        {"Mr Abbot", {"Dan Abbot"}},
+        {"Mr Lee", {}},
+        {"Ms Young", {"Cara Young"}},
+        {"Mr Zane", {"Eve Zane"}},
+    };
+    EXPECT_EQ(6u, ParentCount());
+    for (const auto& e : expected) {
+        const Parent* parent = ParentNamed(e.parent);
+        ASSERT_NE(nullptr, parent) << e.parent;
+        std::vector<std::string> pupils;
+        for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+            pupils.push_back(parent->GetPupil(i)->GetName());
+        }
+        EXPECT_EQ(e.pupils, pupils) << e.parent;
+    }
+    EXPECT_EQ(
+        "Error: 5 of 8 pupils imported; 3 failed to import\n"
+        "Further details follow:\n"
+        "Pupil 'Amy Smith' of 'Mr and Mrs Smith' is already in the event\n"
+        "Pupil 'Amy Smith' failed to import\n"
+        "Parent 'L1' already exists\n"
+        "Parent 'Ms Lee' failed to import\n"
+        "Pupil 'Kit Lee' failed to import\n"
+        "Pupil 'Pip Lee' failed to import\n",
+        sink.GetText());
 }
 
 TEST_F(MovingImportedPeople, ALockedEventStillTakesNewPeople) {
     event->SetLocked(true);
     AddToPreview("Ms Ames", "AA");
-    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Teachers));
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Teachers).added);
     AddFamily("Mrs Cox", "Ben Cox");
-    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils));
+    EXPECT_EQ(1, MoveImportedPeople(*preview, *schedule, PeopleImport::Pupils).added);
     EXPECT_EQ(1u, TeacherCount());
     EXPECT_EQ(1u, ParentCount());
     EXPECT_EQ("", sink.GetText());

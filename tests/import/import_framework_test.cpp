@@ -43,23 +43,21 @@ TEST(DecodeImportedText, KeepsUTF8AndReadsAnythingElseAsWindows1252) {
     struct Case {
         const char* name;
         std::string input;
-        bool force;
         std::string expected;
     } cases[] = {
-        {"ascii", "Ann", false, "Ann"},
-        {"utf-8", "Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80", false,
+        {"ascii", "Ann", "Ann"},
+        {"utf-8", "Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80",
          "Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80"},
-        {"latin letter", "\xE9", false, "\xC3\xA9"},
-        {"euro and curly quotes", "\x80\x91\x92\x93\x94\x96", false,
+        {"latin letter", "\xE9", "\xC3\xA9"},
+        {"euro and curly quotes", "\x80\x91\x92\x93\x94\x96",
          "\xE2\x82\xAC\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9C\xE2\x80\x9D\xE2\x80\x93"},
-        {"unassigned byte", "\x81", false, "?"},
-        {"overlong form", "\xC0\xAF", false, "\xC3\x80\xC2\xAF"},
-        {"surrogate", "\xED\xA0\x80", false, "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
-        {"truncated sequence", "a\xE2\x82", false, "a\xC3\xA2\xE2\x80\x9A"},
-        {"forced", "\xE9", true, "\xE9"},
+        {"unassigned byte", "\x81", "?"},
+        {"overlong form", "\xC0\xAF", "\xC3\x80\xC2\xAF"},
+        {"surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+        {"truncated sequence", "a\xE2\x82", "a\xC3\xA2\xE2\x80\x9A"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.expected, DecodeImportedText(c.input, c.force)) << c.name;
+        EXPECT_EQ(c.expected, DecodeImportedText(c.input)) << c.name;
     }
     EXPECT_EQ("x", StripByteOrderMark("\xEF\xBB\xBFx"));
     EXPECT_EQ("\xEF\xBBx", StripByteOrderMark("\xEF\xBBx"));

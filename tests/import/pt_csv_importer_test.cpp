@@ -114,6 +114,41 @@ TEST_F(RequestListImport, UnknownNamesStopTheRunWithAWarning) {
     }
 }
 
+TEST_F(RequestListImport, APupilNameTwoFamiliesShareIsGivenToNeither) {
+    for (const char* parentName : {"Mrs Smith", "Mr Smith"}) {
+        auto parent = std::make_unique<Parent>(parentName);
+        parent->AddPupil(std::make_unique<Pupil>("Sam Smith"));
+        ASSERT_TRUE(schedule->AddParent(std::move(parent)));
+    }
+    const Pupil* first = event->GetParents().FindByName("Mrs Smith")->GetPupil(0);
+    const Pupil* second = event->GetParents().FindByName("Mr Smith")->GetPupil(0);
+    for (const ImporterPTCSV::ListKind kind :
+         {ImporterPTCSV::RequestList, ImporterPTCSV::TaughtByList}) {
+        SCOPED_TRACE(kind);
+        // Enough lines that the name table is built part way, so both ways of looking are met.
+        std::string list = "Sam Smith,MJ\nsam smith,RP\n";
+        for (int i = 0; i < 40; ++i) {
+            list += "Amy Lee,MJ\n";
+        }
+        list += "Sam Smith,RP\n";
+        EXPECT_EQ(ImportOutcome::Finished,
+                  Import("Pupil's Full Name,Teacher's Full Name", list, kind));
+        EXPECT_EQ(40u, importer->GetLinesImported());
+        for (const Pupil* sam : {first, second}) {
+            EXPECT_EQ(0u, sam->GetRequestCount());
+            EXPECT_EQ(0u, sam->GetTaughtByCount());
+        }
+        EXPECT_EQ(
+            "Warning: More than one pupil is called 'Sam Smith', so line 1 of the file is not "
+            "imported\n"
+            "Warning: More than one pupil is called 'sam smith', so line 2 of the file is not "
+            "imported\n"
+            "Warning: More than one pupil is called 'Sam Smith', so line 43 of the file is not "
+            "imported\n",
+            messages);
+    }
+}
+
 TEST_F(RequestListImport, TaughtByListRecordsEachTeacherAndSubjectOnce) {
     ASSERT_EQ(ImportOutcome::Finished,
               Import("Pupil's Full Name,Teacher's Full Name,Subject",

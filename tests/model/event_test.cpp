@@ -472,14 +472,25 @@ TEST_F(EventMerge, NewPupilsAloneStillMarkTheEventModified) {
     EXPECT_TRUE(event.IsModified());
 }
 
-TEST_F(EventMerge, StopsAtATeacherThisEventRefuses) {
+TEST_F(EventMerge, ATeacherThisEventRefusesIsNamedAndTheRestStillArrives) {
     AddTeacher("Alan Black", "AB");
-    AddOtherTeacher("Anna Brown", "ab");
-    AddParent(other, "Ann Fox");
-    EXPECT_FALSE(event.Merge(other, log));
-    EXPECT_EQ("Error: Teacher initials 'ab' have already been used for a different teacher\n",
-              sink.GetText());
-    EXPECT_EQ(0u, event.GetParents().Count());
+    Teacher* anna = AddOtherTeacher("Anna Brown", "ab");
+    AddOtherTeacher("Cara Dunn", "CD");
+    Pupil* amy = AddPupil(AddParent(other, "Ann Fox"), "Amy Fox");
+    amy->AddRequest(anna, "Maths", 1, -1);
+    EXPECT_FALSE(event.Merge(other, log)) << "not everything was merged";
+    EXPECT_EQ(
+        "Error: Teacher initials 'ab' have already been used for a different teacher\n"
+        "Error: Teacher 'Anna Brown' was not merged; the rest of the file was\n",
+        sink.GetText());
+    EXPECT_EQ(
+        "Created new teacher 'Cara Dunn'\n"
+        "Created new parent 'Ann Fox'\n"
+        "Created new pupil 'Amy Fox' for parent 'Ann Fox'\n",
+        log);
+    ASSERT_EQ(1u, event.GetParents().Count());
+    EXPECT_EQ(0u, event.GetParents().At(0)->GetPupil(0)->GetRequestCount())
+        << "a request to the teacher left out has no teacher here";
 }
 
 }  // namespace

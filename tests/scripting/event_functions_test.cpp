@@ -143,6 +143,21 @@ TEST_F(EventChanges, EveryRoadIntoALockedEventIsRefusedWithTheWindowsMessage) {
     }
 }
 
+TEST_F(EventChanges, EightBitTextIsStoredAsUTF8AndComesBackFromTheFile) {
+    event->SetName("Zo\xC3\xAB Bront\xC3\xAB evening");
+    EXPECT_EQ(Run("eightbit"), "true true\n");
+    EXPECT_EQ(alice->GetLocation(), "Salle \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(alice->GetMeetingLink(), "https://caf\xC3\xA9.example.org");
+    TempFolder folder{"qm-script-8bit"};
+    const std::string path = folder.Write("event.qmv", controller.FormatEventText());
+    QMController reopened;
+    ASSERT_TRUE(reopened.OpenEventFile(path.c_str())) << ErrorText();
+    EXPECT_EQ(reopened.GetEvent()->GetName(), "Zo\xC3\xAB Bront\xC3\xAB evening");
+    const Teacher* again = reopened.GetEvent()->GetTeachers().FindByNameOrInitials("AS");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->GetLocation(), "Salle \xC3\xA9t\xC3\xA9");
+}
+
 TEST_F(EventChanges, ALockedBookingKeepsItsRequest) {
     // The unbooking is refused; deleting the request would leave the timetable pointing at it.
     Day(0)->GetGrid().PeekBooking(2, 0)->SetLocked(true);

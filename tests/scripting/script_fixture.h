@@ -39,6 +39,11 @@ class RecordingSink : public UCError {
 public:
     void Report(int severity, const char* text) override {
         messages.push_back({severity, text != nullptr ? text : ""});
+        // Detail lines read as further reports of the same severity.
+        for (const std::string& line : Details()) {
+            messages.push_back({severity, line});
+        }
+        ClearDetails();
     }
     using UCError::Report;
     std::vector<std::string> Texts(int severity) const {
