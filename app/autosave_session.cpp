@@ -420,13 +420,12 @@ AutosaveSession::Outcome AutosaveSession::GiveUp() {
 }
 
 void AutosaveSession::End() {
-    // It never puts its copy in place: once it is gone, what it staged goes too. One the kernel
-    // still holds is no longer running, and what it left goes as stale with the next copy.
+    // It never puts its copy in place, and what it staged goes at once, so that a crash now
+    // cannot bring it back: once killed it runs no more, even while the kernel still holds it.
     const pid_t child = std::exchange(child_, -1);
     int status = 0;
-    if (KillChild(child, &status)) {
-        ::unlink(StagedReplacementPath(WriteTargetOf(path_), child).c_str());
-    }
+    (void)KillChild(child, &status);
+    ::unlink(StagedReplacementPath(WriteTargetOf(path_), child).c_str());
 }
 
 AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
