@@ -482,9 +482,12 @@ bool AutosaveSession::RemoveCopy(const std::string& path) {
     if (!RemoveLanded(path, TakeMoment(), [] { return true; })) {
         return false;
     }
-    // Nor is a copy a child of a run that is gone staged beside it found again.
+    // Nor is a copy a child staged beside it found again; the copies being written beside it (a
+    // watchdog's, later than this) are left alone.
     if (!path.empty()) {
-        RemoveStaleReplacements(WriteTargetOf(path));
+        for (const std::string& staged : StagedCopiesOf(path)) {
+            ::unlink(staged.c_str());
+        }
     }
     return true;
 }
