@@ -73,8 +73,8 @@ public:
     // digest. A copy that cannot be recovered is renamed aside and kept.
     [[nodiscard]] bool RecoverAutosave();
     // The copy the window's tick starts, of the event as it stands, whatever runs. Whatever
-    // replaces, saves or closes the event, writes the copy at once or removes it first waits for
-    // a copy under way, so that an older text never lands after it.
+    // replaces, saves or closes the event, writes the copy at once or removes it first ends a
+    // copy under way, so that an older text never lands after it.
     AutosaveSession& GetAutosave() { return *autosave_; }
 
     bool IsUpdateAllowed(const Date& today) const;
