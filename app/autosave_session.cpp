@@ -1,17 +1,26 @@
 #include "app/autosave_session.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <utility>
 
+#include "app/event_file_format.h"
 #include "app/event_file_writer.h"
 #include "foundation/atomic_file.h"
+#include "foundation/byte_buffer.h"
 #include "foundation/child_process.h"
+#include "foundation/files.h"
 #include "foundation/md5.h"
 #include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
@@ -48,6 +57,9 @@ int ExitCodeOf(const AutosaveSession::Result& result) {
 
 AutosaveSession::Result ResultOf(int status) {
     using Outcome = AutosaveSession::Outcome;
+    if (status >= 0 && WIFSIGNALED(status)) {
+        return {Outcome::Failed, 0, WTERMSIG(status)};
+    }
     if (status < 0 || !WIFEXITED(status)) {
         return {Outcome::Failed, 0};
     }
@@ -65,8 +77,9 @@ AutosaveSession::Result ResultOf(int status) {
 }
 
 // Copies land in the order of their moments, from the window's thread and the script
-// watchdog's alike.
+// watchdog's alike. Nothing under this lock waits for the disk to sync.
 std::mutex landingMutex;
+std::function<void(const std::string&)> folderSync = SyncFolderOf;
 std::atomic<AutosaveSession::Moment> lastMoment{0};
 AutosaveSession::Moment landedMoment = 0;
 
@@ -84,25 +97,134 @@ AutosaveSession::Result Land(AutosaveSession::Moment moment, const std::function
     return {Outcome::Written, 0};
 }
 
-// Removes path as a later moment than every copy begun so far.
-bool RemoveLanded(const std::string& path, const std::function<bool()>& stillOurs) {
+// Removes path at moment: no copy begun before it lands afterwards.
+bool RemoveLanded(const std::string& path, AutosaveSession::Moment moment,
+                  const std::function<bool()>& stillOurs) {
     const std::lock_guard<std::mutex> lock(landingMutex);
-    landedMoment = AutosaveSession::TakeMoment();
+    landedMoment = std::max(landedMoment, moment);
     if (!stillOurs()) {
         return true;
     }
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
+// Held, with flock, by the run that owns the copy at path; never removed, since a run may be
+// about to lock it.
+std::string OwnerLockPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".owner";
+}
+
+// The lock on the copy at path, or -1 when another run holds it or it cannot be made.
+int LockCopy(const std::string& path, bool create) {
+    const int descriptor = ::open(OwnerLockPath(path).c_str(),
+                                  O_RDWR | O_CLOEXEC | O_NOCTTY | (create ? O_CREAT : 0), 0600);
+    if (descriptor < 0) {
+        return -1;
+    }
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// The whole copies children staged beside the copy at path and never put in place.
+std::vector<std::string> StagedCopiesOf(const std::string& path) {
+    std::vector<std::string> found;
+    const std::string target = WriteTargetOf(path);
+    const std::string folder = FolderOf(target);
+    const std::string prefix = "." + target.substr(folder.size() + 1) + ".new.";
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return found;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) == 0 && name.size() > prefix.size() + 7 &&
+            name.compare(name.size() - 7, 7, ".staged") == 0) {
+            found.push_back(folder + "/" + name);
+        }
+    }
+    ::closedir(listing);
+    return found;
+}
+
+bool CopyIsThere(const std::string& path) {
+    struct stat found {};
+    return ::lstat(path.c_str(), &found) == 0 || !StagedCopiesOf(path).empty();
+}
+
+timespec TimeOfMoment(AutosaveSession::Moment moment) {
+    return {static_cast<time_t>(moment / 1000000000U), static_cast<long>(moment % 1000000000U)};
+}
+
+// A copy's file carries its moment as its time, so that copies left by a run that is gone can
+// be put in order.
+bool StampMoment(int descriptor, AutosaveSession::Moment moment) {
+    const timespec times[2] = {TimeOfMoment(moment), TimeOfMoment(moment)};
+    return moment == 0 || ::futimens(descriptor, times) == 0;
+}
+
+// The moment a copy's file carries; 0 when there is none.
+AutosaveSession::Moment MomentOf(const std::string& path) {
+    struct stat found {};
+    if (::stat(path.c_str(), &found) != 0) {
+        return 0;
+    }
+    return static_cast<AutosaveSession::Moment>(found.st_mtim.tv_sec) * 1000000000U +
+           static_cast<AutosaveSession::Moment>(found.st_mtim.tv_nsec);
+}
+
 }  // namespace
+
+std::string AutosaveOwner::CopyPath(const std::string& folder, int place) {
+    return folder +
+           (place == 0 ? "/autosave.qmv" : "/autosave-" + std::to_string(place + 1) + ".qmv");
+}
+
+void AutosaveOwner::Release() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+}
+
+std::string AutosaveOwner::Claim(const std::string& folder) {
+    Release();
+    int firstFree = -1;
+    for (int place = 0; place < kMostCopies; ++place) {
+        const std::string path = CopyPath(folder, place);
+        const bool left = CopyIsThere(path);
+        // A place never used has no lock yet; it is made only for the place claimed.
+        const int descriptor = LockCopy(path, left || firstFree < 0);
+        if (descriptor < 0) {
+            continue;
+        }
+        // Checked again under the lock: a run starting beside this one may have taken it.
+        if (CopyIsThere(path)) {
+            if (firstFree >= 0) {
+                ::close(descriptor_);
+            }
+            descriptor_ = descriptor;
+            return path;
+        }
+        if (firstFree < 0) {
+            firstFree = place;
+            descriptor_ = descriptor;
+        } else {
+            ::close(descriptor);
+        }
+    }
+    return firstFree < 0 ? std::string() : CopyPath(folder, firstFree);
+}
 
 AutosaveSession::AutosaveSession(std::function<AutosaveSubject()> subject, Spawn spawn,
                                  std::chrono::milliseconds bound)
     : subject_(std::move(subject)), spawn_(std::move(spawn)), bound_(bound) {}
 
 AutosaveSession::~AutosaveSession() {
-    reporting_ = true;
-    (void)Wait();
+    Cancel();
 }
 
 void AutosaveSession::SetSpawn(Spawn spawn, std::chrono::milliseconds bound) {
@@ -111,7 +233,17 @@ void AutosaveSession::SetSpawn(Spawn spawn, std::chrono::milliseconds bound) {
 }
 
 AutosaveSession::Moment AutosaveSession::TakeMoment() {
-    return ++lastMoment;
+    // The time of day, so that copies a run left behind can be put in order by their files.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const Moment time =
+        static_cast<Moment>(now.tv_sec) * 1000000000U + static_cast<Moment>(now.tv_nsec);
+    Moment last = lastMoment.load();
+    Moment next = 0;
+    do {
+        next = std::max(last + 1, time);
+    } while (!lastMoment.compare_exchange_weak(last, next));
+    return next;
 }
 
 bool AutosaveSession::Tick() {
@@ -127,9 +259,10 @@ bool AutosaveSession::Tick() {
     reasons_.clear();
     path_ = subject.path;
     moment_ = TakeMoment();
+    const pid_t parent = ::getpid();
     const pid_t child = spawn_ ? spawn_() : ::fork();
     if (child == 0) {
-        CopyInChildAndLeave(subject);
+        CopyInChildAndLeave(subject, moment_, parent);
     }
     if (child < 0) {
         // No tick is lost for want of a process.
@@ -141,7 +274,8 @@ bool AutosaveSession::Tick() {
     return true;
 }
 
-void AutosaveSession::CopyInChildAndLeave(const AutosaveSubject& subject) noexcept {
+void AutosaveSession::CopyInChildAndLeave(const AutosaveSubject& subject, Moment moment,
+                                          pid_t parent) noexcept {
     int code = kExitErrnoBase;
     try {
         // The window's sink opens message boxes; this process has no window.
@@ -152,7 +286,12 @@ void AutosaveSession::CopyInChildAndLeave(const AutosaveSubject& subject) noexce
                 ::close(descriptor);
             }
         }
-        code = ExitCodeOf(MakeCopy(subject, 0, true));
+        const Result result = MakeCopy(subject, moment, true);
+        // The window is gone (killed, crashed): nobody else will put the copy in place.
+        if (result.outcome == Outcome::Written && ::getppid() != parent) {
+            LandLeftCopy(subject.path, moment);
+        }
+        code = ExitCodeOf(result);
     } catch (...) {
         // Nothing may unwind into the window's stack and loop that this process copied.
     }
@@ -186,7 +325,8 @@ AutosaveSession::Result AutosaveSession::MakeCopy(const AutosaveSubject& subject
     // Only the window puts the copy in place, so a child it gave up on never lands.
     text += "#" + digest + "\n";
     ReplacementFile replacement(WriteTargetOf(subject.path), text.data(), text.size());
-    if (!replacement.Ok() || !replacement.Stage()) {
+    if (!replacement.Ok() || !StampMoment(replacement.Descriptor(), moment) ||
+        !replacement.Stage()) {
         return {Outcome::Failed, errno};
     }
     return {Outcome::Written, 0};
@@ -223,9 +363,26 @@ AutosaveSession::Outcome AutosaveSession::Wait() {
 }
 
 void AutosaveSession::Cancel() {
-    if (Wait() == Outcome::Failed) {
-        ReportFailure();
+    if (madeHere_) {
+        (void)Look();
+        return;
     }
+    if (child_ <= 0) {
+        return;
+    }
+    int status = 0;
+    const pid_t done = WaitForChild(child_, &status);
+    if (done != 0) {
+        // Done already: it lands, or not, as it would have at the next look.
+        (void)Collect(done < 0 ? -1 : status);
+        return;
+    }
+    (void)End();
+}
+
+AutosaveSession::Outcome AutosaveSession::EndOverdue() {
+    const Outcome outcome = Look();
+    return outcome == Outcome::Pending && child_ > 0 ? GiveUp() : outcome;
 }
 
 AutosaveSession::Outcome AutosaveSession::CopyNow() {
@@ -236,7 +393,8 @@ AutosaveSession::Outcome AutosaveSession::CopyNow() {
     }
     reasons_.clear();
     path_ = subject.path;
-    return Conclude(MakeCopy(subject, TakeMoment(), false));
+    moment_ = TakeMoment();
+    return Conclude(MakeCopy(subject, moment_, false));
 }
 
 AutosaveSession::Outcome AutosaveSession::Collect(int status) {
@@ -253,11 +411,21 @@ AutosaveSession::Outcome AutosaveSession::Collect(int status) {
 }
 
 AutosaveSession::Outcome AutosaveSession::GiveUp() {
-    // It never puts its copy in place; what it left beside it goes as stale with the next copy.
-    int status = 0;
-    (void)KillChild(std::exchange(child_, -1), &status);
-    reasons_ = {"Could not auto-save to file '" + path_ + "'"};
+    reasons_ = {
+        "The autosave copy was still being written when the next one was due, so it "
+        "was given up",
+        "Could not auto-save to file '" + path_ + "'"};
+    End();
     return Outcome::Failed;
+}
+
+void AutosaveSession::End() {
+    // It never puts its copy in place, and what it staged goes at once, so that a crash now
+    // cannot bring it back: once killed it runs no more, even while the kernel still holds it.
+    const pid_t child = std::exchange(child_, -1);
+    int status = 0;
+    (void)KillChild(child, &status);
+    ::unlink(StagedReplacementPath(WriteTargetOf(path_), child).c_str());
 }
 
 AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
@@ -277,7 +445,11 @@ AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
         return result.outcome;
     }
     const std::string couldNot = "Could not auto-save to file '" + path_ + "'";
-    if (result.error == kNoDays) {
+    if (result.signal != 0) {
+        reasons_ = {std::string("The process writing the autosave copy was ended by a signal (") +
+                        ::strsignal(result.signal) + ")",
+                    couldNot};
+    } else if (result.error == kNoDays) {
         reasons_ = {"Cannot save: event contains no days", couldNot};
     } else if (path_.empty()) {
         reasons_ = {"Could not auto-save because the user data folder is not available"};
@@ -290,21 +462,75 @@ AutosaveSession::Outcome AutosaveSession::Conclude(Result result) {
 }
 
 void AutosaveSession::RemoveOwnCopy() {
-    if (ownCopy_) {
-        // A copy that stays is only offered at the next start, never trusted: no message.
-        (void)RemoveLanded(path_, [this] {
-            struct stat found {};
-            return ::stat(path_.c_str(), &found) == 0 && found.st_dev == ownCopy_->st_dev &&
-                   found.st_ino == ownCopy_->st_ino && found.st_size == ownCopy_->st_size &&
-                   found.st_mtim.tv_sec == ownCopy_->st_mtim.tv_sec &&
-                   found.st_mtim.tv_nsec == ownCopy_->st_mtim.tv_nsec;
-        });
-    }
+    // Taken as a removal even without a copy: none of an earlier moment lands after it. A copy
+    // that stays is only offered at the next start, never trusted: no message.
+    (void)RemoveLanded(path_, moment_, [this] {
+        struct stat found {};
+        return ownCopy_ && ::stat(path_.c_str(), &found) == 0 && found.st_dev == ownCopy_->st_dev &&
+               found.st_ino == ownCopy_->st_ino && found.st_size == ownCopy_->st_size &&
+               found.st_mtim.tv_sec == ownCopy_->st_mtim.tv_sec &&
+               found.st_mtim.tv_nsec == ownCopy_->st_mtim.tv_nsec;
+    });
     ownCopy_.reset();
 }
 
+void AutosaveSession::SetFolderSync(std::function<void(const std::string&)> sync) {
+    folderSync = sync ? std::move(sync) : SyncFolderOf;
+}
+
 bool AutosaveSession::RemoveCopy(const std::string& path) {
-    return RemoveLanded(path, [] { return true; });
+    if (!RemoveLanded(path, TakeMoment(), [] { return true; })) {
+        return false;
+    }
+    // Nor is a copy a child staged beside it found again; the copies being written beside it (a
+    // watchdog's, later than this) are left alone.
+    if (!path.empty()) {
+        for (const std::string& staged : StagedCopiesOf(path)) {
+            ::unlink(staged.c_str());
+        }
+    }
+    return true;
+}
+
+void AutosaveSession::SettleLeftCopies(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    const std::string target = WriteTargetOf(path);
+    std::string newest;
+    Moment newestMoment = MomentOf(target);
+    for (const std::string& staged : StagedCopiesOf(path)) {
+        const Moment moment = MomentOf(staged);
+        std::unique_ptr<ByteBuffer> bytes = FileName(staged).ReadAll();
+        if (moment > newestMoment && bytes && VerifyAutosaveText(bytes->ToString())) {
+            if (!newest.empty()) {
+                ::unlink(newest.c_str());
+            }
+            newest = staged;
+            newestMoment = moment;
+        } else {
+            ::unlink(staged.c_str());
+        }
+    }
+    if (!newest.empty() && ::rename(newest.c_str(), target.c_str()) == 0) {
+        SyncFolderOf(target);
+    }
+}
+
+void AutosaveSession::LandLeftCopy(const std::string& path, Moment moment) {
+    // Only while no run owns the copy: one that does has recovered, or will.
+    const int owner = LockCopy(path, false);
+    if (owner < 0) {
+        return;
+    }
+    const std::string target = WriteTargetOf(path);
+    const std::string staged = StagedReplacementPath(target, ::getpid());
+    if (MomentOf(target) < moment && ::rename(staged.c_str(), target.c_str()) == 0) {
+        SyncFolderOf(target);
+    } else {
+        ::unlink(staged.c_str());
+    }
+    ::close(owner);
 }
 
 void AutosaveSession::ReportFailure() {
@@ -329,9 +555,14 @@ AutosaveSession::Result AutosaveSession::WriteIfChanged(std::string text,
     }
     // A copy cut short by a crash must never replace a whole one.
     text += "#" + digest + "\n";
-    ReplacementFile replacement(WriteTargetOf(path), text.data(), text.size());
-    if (!replacement.Ok()) {
+    const std::string target = WriteTargetOf(path);
+    ReplacementFile replacement(target, text.data(), text.size());
+    if (!replacement.Ok() || !StampMoment(replacement.Descriptor(), moment)) {
         return {Outcome::Failed, errno};
     }
-    return Land(moment, [&] { return replacement.Commit(false); });
+    const Result result = Land(moment, [&] { return replacement.Commit(false, false); });
+    if (result.outcome == Outcome::Written) {
+        folderSync(target);
+    }
+    return result;
 }

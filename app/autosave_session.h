@@ -20,13 +20,39 @@ struct AutosaveSubject {
     std::string path;
 };
 
+// Which autosave copy in the user data folder is this run's. Each running copy of the program
+// owns one, through a lock held while it runs, so that no run writes, removes or recovers
+// another's. The first is "autosave.qmv", as a single copy has always been named; runs beside
+// it take "autosave-2.qmv" and on. A copy whose owner is gone is left for the next run to
+// recover, and is claimed by it before any free one.
+class AutosaveOwner {
+public:
+    static constexpr int kMostCopies = 64;
+    AutosaveOwner() = default;
+    ~AutosaveOwner() { Release(); }
+    AutosaveOwner(const AutosaveOwner&) = delete;
+    AutosaveOwner& operator=(const AutosaveOwner&) = delete;
+
+    // Claims a copy in folder for this run, giving up any claimed before: its path, or ""
+    // when every copy is owned or none can be locked.
+    std::string Claim(const std::string& folder);
+    void Release();
+
+    // The copy's path for each place; "autosave.qmv" first.
+    static std::string CopyPath(const std::string& folder, int place);
+
+private:
+    int descriptor_ = -1;
+};
+
 // The autosave copy and the tick's rules. The tick forks: the child holds the event exactly as
 // it stood at that instant, whatever the window does to it afterwards and however, formats it,
 // compares it with the text last saved or opened and, when they differ, writes it whole beside
 // the autosave copy. The window's thread only looks in on the child and puts a finished copy in
 // place, so there is nothing for the event's changes to announce and nothing for the window to
-// drive. A child that does not end within its bound is killed and never waited for again;
-// since only the window puts copies in place, nothing it leaves can land later.
+// drive. A child made unwanted by what comes next is killed at once; one nobody waits for gets
+// until the next tick. Since only the window puts copies in place while it runs, nothing a
+// killed child leaves can land later; a child whose window died puts its own copy in place.
 class AutosaveSession {
 public:
     enum class Outcome {
@@ -39,9 +65,10 @@ public:
     };
     // Makes the child that writes the copy, as fork() does; tests stand in for it.
     using Spawn = std::function<pid_t()>;
-    // How long a copy may take, from its tick, before it is given up. A copy of ten times the
-    // large school takes about a quarter of a second.
-    static constexpr std::chrono::milliseconds kCopyBound{3000};
+    // How long a copy nobody waits for may take, from its tick, before it is given up: until
+    // the next minute's tick. A copy of ten times the large school takes about a quarter of a
+    // second, and a busy machine has made it take three.
+    static constexpr std::chrono::milliseconds kCopyBound{60000};
     // Copies land in the order of their moments: one of an earlier moment, or one begun before
     // the copy was removed, never lands after them.
     using Moment = std::uint64_t;
@@ -67,9 +94,11 @@ public:
     Outcome Look();
     // Waits for the copy under way, no longer than its bound: Pending when there is none.
     Outcome Wait();
-    // Waits as Wait does, so that the copy never lands after whatever comes next; a failure is
-    // told.
+    // Ends the copy under way at once, silently, for whatever comes next has made it unwanted:
+    // it never lands after that. One already done lands, or not, as a look would have it.
     void Cancel();
+    // At the next tick: a copy still under way is given up (Failed); otherwise as Look.
+    Outcome EndOverdue();
     // A whole copy now, on this thread, after the one under way: Unchanged without an event.
     Outcome CopyNow();
     // What to say of a failure, in order, before "Auto save failed!".
@@ -80,7 +109,8 @@ public:
 
     struct Result {
         Outcome outcome = Outcome::Failed;
-        int error = 0;  // errno of a failed write
+        int error = 0;   // errno of a failed write
+        int signal = 0;  // the signal that ended the child
     };
     // The moment of a copy about to be made; from any thread.
     static Moment TakeMoment();
@@ -91,12 +121,25 @@ public:
                                  const std::string& path, Moment moment);
     // Removes the copy at path; false with errno when it stays. Copies begun before never land.
     static bool RemoveCopy(const std::string& path);
+    // At start-up, by the copy's owner before it makes copies: the newest whole copy that a
+    // run now gone left at path (a child's, finished after the run ended) is put in place;
+    // older ones are removed.
+    static void SettleLeftCopies(const std::string& path);
+    // For tests, before any copy is made: how a written copy's folder is synced (null: as
+    // always).
+    static void SetFolderSync(std::function<void(const std::string& path)> sync);
 
 private:
     using Clock = std::chrono::steady_clock;
     // The whole copy of subject, in whichever process runs it; a child leaves its copy staged.
     static Result MakeCopy(const AutosaveSubject& subject, Moment moment, bool staged);
-    [[noreturn]] static void CopyInChildAndLeave(const AutosaveSubject& subject) noexcept;
+    [[noreturn]] static void CopyInChildAndLeave(const AutosaveSubject& subject, Moment moment,
+                                                 pid_t parent) noexcept;
+    // In a child whose window is gone: puts its staged copy of moment in place unless a run
+    // owns the copy or a later one is there.
+    static void LandLeftCopy(const std::string& path, Moment moment);
+    // Kills the child under way; what it staged never lands.
+    void End();
     Outcome Collect(int status);
     Outcome GiveUp();
     Outcome Conclude(Result result);

@@ -21,14 +21,15 @@
 
 namespace {
 
-constexpr const char* kAutosaveFileName = "autosave.qmv";
 constexpr const char* kSettingsFileName = "user_settings.dat";
 
 }  // namespace
 
 QMController::QMController()
-    : autosave_(std::make_unique<AutosaveSession>(
-          [this] { return AutosaveSubject{schedule_.get(), savedDigest_, autosavePath_}; })) {}
+    : autosaveOwner_(std::make_unique<AutosaveOwner>()),
+      autosave_(std::make_unique<AutosaveSession>([this] {
+          return AutosaveSubject{schedule_.get(), savedDigest_, autosavePath_};
+      })) {}
 
 QMController::~QMController() {
     autosave_.reset();
@@ -47,7 +48,9 @@ void QMController::Initialise() {
     dataFolderMissing_ = folder.empty();
     // Without a folder there is nowhere safe to write: the paths stay empty and every write to
     // them reports instead of landing somewhere else.
-    autosavePath_ = folder.empty() ? std::string() : folder + "/" + kAutosaveFileName;
+    EndAutosave();
+    autosavePath_ = folder.empty() ? std::string() : autosaveOwner_->Claim(folder);
+    AutosaveSession::SettleLeftCopies(autosavePath_);
     const std::string settingsPath =
         folder.empty() ? std::string() : folder + "/" + kSettingsFileName;
     settingsLoaded_ = !settingsPath.empty() && settings_.Load(settingsPath);
@@ -77,6 +80,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         lock_.reset();
         readOnlyPath_.clear();
         savedDigest_.clear();
+        fileOnDisk_.reset();
     }
     if (event_) {
         event_->MakeScoreSwitchesCurrent();
@@ -165,6 +169,7 @@ void QMController::CloseEvent() {
     lock_.reset();
     readOnlyPath_.clear();
     savedDigest_.clear();
+    fileOnDisk_.reset();
     autosavePath_.clear();
 }
 

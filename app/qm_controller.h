@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "app/user_settings.h"
 #include "foundation/publisher.h"
 
+class AutosaveOwner;
 class AutosaveSession;
 class ByteBuffer;
 class Date;
@@ -30,7 +32,8 @@ public:
     QMController(const QMController&) = delete;
     QMController& operator=(const QMController&) = delete;
 
-    // Once, at start-up: the autosave path and the user settings.
+    // Once, at start-up: the autosave path (a copy of this run's own: one another run left
+    // behind, to recover, or else a new one) and the user settings.
     virtual void Initialise();
     // A script host loaded from the file, owned by the caller; none without a scripting engine.
     virtual std::unique_ptr<QMScript> CreateScript(const std::string& fileName);
@@ -70,8 +73,8 @@ public:
     // digest. A copy that cannot be recovered is renamed aside and kept.
     [[nodiscard]] bool RecoverAutosave();
     // The copy the window's tick starts, of the event as it stands, whatever runs. Whatever
-    // replaces, saves or closes the event, writes the copy at once or removes it first waits for
-    // a copy under way, so that an older text never lands after it.
+    // replaces, saves or closes the event, writes the copy at once or removes it first ends a
+    // copy under way, so that an older text never lands after it.
     AutosaveSession& GetAutosave() { return *autosave_; }
 
     bool IsUpdateAllowed(const Date& today) const;
@@ -133,15 +136,22 @@ public:
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
     // the user may read but not write opens read-only, with a message saying so. The open
-    // event's own path answers true and reads nothing.
+    // event's own path answers true and reads nothing, unless another program changed the file
+    // since it was opened or saved: then it is read.
     [[nodiscard]] bool OpenEventFile(const char* path);
+    // A yes/no question to the user; true for Yes.
+    using Question = std::function<bool(const std::string& question)>;
     // Writes the event to the path through a lock, replacing the old file atomically; a new
-    // path becomes the event's file. On failure the old file and state stay as they were.
-    [[nodiscard]] bool SaveEvent(const char* path);
+    // path becomes the event's file. On failure the old file and state stay as they were. The
+    // open file, changed by another program since it was opened or saved, is replaced only when
+    // ask says Yes; without ask it is kept and the save refused.
+    [[nodiscard]] bool SaveEvent(const char* path, const Question& ask = nullptr);
     // The locked file's path (or the read-only file's); "" for an event never saved.
     std::string GetFileName() const;
     // Whether path names the open event's file, however it is spelled.
     bool IsTheOpenFile(const std::string& path) const;
+    // Whether another program replaced or rewrote the open file since it was opened or saved.
+    bool IsOpenFileChangedOnDisk() const;
     // The event came from a file this user can only read: it is held without a lock, and
     // saving it means choosing another name (the window's Save runs Save As).
     bool IsReadOnly() const { return !readOnlyPath_.empty(); }
@@ -160,6 +170,8 @@ public:
 
 private:
     bool OpenReadOnly(const char* path);
+    // The open file again, through its lock, after another program rewrote it in place.
+    bool ReadOpenFileAgain();
     // The text of an event file, as read from path: checked against its check line, taken as
     // Windows-1252 when it is not UTF-8, and parsed.
     std::unique_ptr<MultiDaySchedule> ParseFileText(const std::string& text,
@@ -174,6 +186,8 @@ private:
     void BeginChange();
     // After an open or a save: the event as it stands is the one its file holds.
     void RememberSavedText() { savedDigest_ = DigestEventText(); }
+    // After an open or a save: which file the path names and what it holds.
+    void RememberFileOnDisk();
 
     std::unique_ptr<UCSMTPClientFactory> clientFactory_;
     std::shared_ptr<Event> event_;
@@ -183,6 +197,14 @@ private:
     std::string readOnlyPath_;
     // The digest of the text last saved or opened; empty for an event that has none.
     std::string savedDigest_;
+    // The open file as it was opened or last saved: its identity and the digest of its bytes.
+    struct FileOnDisk {
+        unsigned long long device = 0;
+        unsigned long long inode = 0;
+        std::string digest;
+        bool operator==(const FileOnDisk&) const = default;
+    };
+    std::optional<FileOnDisk> fileOnDisk_;
     // Moves whenever the held event is replaced or closed; what the views last saw of it.
     unsigned eventGeneration_ = 0;
     unsigned seenGeneration_ = 0;
@@ -191,6 +213,8 @@ private:
     int changeDepth_ = 0;
     std::vector<std::function<void()>> afterSettling_;
     std::string autosavePath_;
+    // Keeps this run's autosave copy its own while it runs.
+    std::unique_ptr<AutosaveOwner> autosaveOwner_;
     bool dataFolderMissing_ = false;
     std::unique_ptr<AutosaveSession> autosave_;
     UserSettings settings_;

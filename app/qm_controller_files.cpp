@@ -1,10 +1,13 @@
 // The controller's file actions: open, save, merge, the autosave copy and its recovery.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <utility>
 
 #include "app/autosave_session.h"
 #include "app/event_file_format.h"
@@ -15,6 +18,7 @@
 #include "foundation/byte_buffer.h"
 #include "foundation/file_lock.h"
 #include "foundation/files.h"
+#include "foundation/md5.h"
 #include "foundation/string_functions.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
@@ -39,6 +43,20 @@ bool IsOnlyReadable(const char* path) {
         return false;
     }
     return ::access(path, R_OK) == 0;
+}
+
+// Which file path names and the digest of what it holds; nothing when it cannot be read.
+std::optional<std::pair<struct stat, std::string>> LookAtFile(const std::string& path) {
+    struct stat found {};
+    if (path.empty() || ::stat(path.c_str(), &found) != 0) {
+        return std::nullopt;
+    }
+    FileName file(path);
+    std::unique_ptr<ByteBuffer> bytes = file.ReadAll();
+    if (!bytes && found.st_size != 0) {
+        return std::nullopt;
+    }
+    return std::make_pair(found, MD5().HexDigest(bytes ? bytes->ToString() : std::string()));
 }
 
 bool PathExists(const std::string& path) {
@@ -114,14 +132,43 @@ bool QMController::IsTheOpenFile(const std::string& path) const {
     return SameFile(GetFileName(), path);
 }
 
+void QMController::RememberFileOnDisk() {
+    fileOnDisk_.reset();
+    if (const auto found = LookAtFile(GetFileName())) {
+        fileOnDisk_ = FileOnDisk{found->first.st_dev, found->first.st_ino, found->second};
+    }
+}
+
+bool QMController::IsOpenFileChangedOnDisk() const {
+    const std::string path = GetFileName();
+    if (path.empty() || !fileOnDisk_) {
+        return false;
+    }
+    // A file gone, or one that cannot be read, holds nothing a save could overwrite.
+    const auto found = LookAtFile(path);
+    return found &&
+           !(FileOnDisk{found->first.st_dev, found->first.st_ino, found->second} == *fileOnDisk_);
+}
+
 bool QMController::OpenEventFile(const char* path) {
     if (path == nullptr || path[0] == '\0') {
         ReportMessage(SeverityError, "Cannot open an event file without a name");
         return false;
     }
-    // The open event's own file is not read again over its changes, locked or only readable.
+    // The open event's own file is not read again over its changes, locked or only readable,
+    // unless another program has changed it since.
     if (IsTheOpenFile(path)) {
-        return true;
+        if (!IsOpenFileChangedOnDisk()) {
+            return true;
+        }
+        if (lock_ && fileOnDisk_) {
+            struct stat found {};
+            if (::stat(path, &found) == 0 && found.st_dev == fileOnDisk_->device &&
+                found.st_ino == fileOnDisk_->inode) {
+                // Rewritten in place: our own lock holds that file, so it is read through it.
+                return ReadOpenFileAgain();
+            }
+        }
     }
     if (IsOnlyReadable(path)) {
         return OpenReadOnly(path);
@@ -139,6 +186,20 @@ bool QMController::OpenEventFile(const char* path) {
     lock_ = std::move(lock);
     readOnlyPath_.clear();
     RememberSavedText();
+    RememberFileOnDisk();
+    return true;
+}
+
+bool QMController::ReadOpenFileAgain() {
+    std::unique_ptr<MultiDaySchedule> schedule = ReadLockedEventFile(*lock_);
+    if (!schedule) {
+        return false;
+    }
+    std::unique_ptr<FileLock> lock = std::move(lock_);
+    SetEvent(std::move(schedule));
+    lock_ = std::move(lock);
+    RememberSavedText();
+    RememberFileOnDisk();
     return true;
 }
 
@@ -156,13 +217,14 @@ bool QMController::OpenReadOnly(const char* path) {
     lock_.reset();
     readOnlyPath_ = path;
     RememberSavedText();
+    RememberFileOnDisk();
     ReportMessage(SeverityWarning, std::string("The file '") + path +
                                        "' can only be read: changes to it must be saved under "
                                        "another name.");
     return true;
 }
 
-bool QMController::SaveEvent(const char* path) {
+bool QMController::SaveEvent(const char* path, const Question& ask) {
     if (!schedule_) {
         return false;
     }
@@ -181,6 +243,18 @@ bool QMController::SaveEvent(const char* path) {
         }
         target = newLock.get();
     }
+    if (target == lock_.get() && IsOpenFileChangedOnDisk()) {
+        const std::string changed = "The file '" + lock_->GetPath() +
+                                    "' has been changed by another program since it was opened "
+                                    "or last saved";
+        if (!ask) {
+            ReportMessage(SeverityError, changed + ": it has been kept, not replaced.");
+            return false;
+        }
+        if (!ask(changed + ". Do you want to replace it with this event?")) {
+            return false;
+        }
+    }
     EventFileWriter writer(*schedule_);
     if (!writer.WriteToLock(*target, false)) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
@@ -193,6 +267,7 @@ bool QMController::SaveEvent(const char* path) {
         lock_ = std::move(newLock);
         readOnlyPath_.clear();
     }
+    RememberFileOnDisk();
     // The event is safe in its own file now, so the copy is no longer needed; failing to
     // remove it does not make the save a failure.
     if (!SameFile(autosavePath_, lock_->GetPath()) && !DeleteAutosaveFile()) {
@@ -240,9 +315,7 @@ bool QMController::AutosaveFileExists() const {
 
 bool QMController::DeleteAutosaveFile() {
     EndAutosave();
-    if (!AutosaveFileExists()) {
-        return true;
-    }
+    // Even when there is none: a copy begun before (a script watchdog's) must not land after.
     return AutosaveSession::RemoveCopy(autosavePath_);
 }
 
@@ -318,6 +391,7 @@ bool QMController::RecoverAutosave() {
     // A new event, so it has no saved text: it counts as changed until it is saved.
     SetEvent(std::move(schedule));
     lock_.reset();
+    fileOnDisk_.reset();
     schedule_->SetModified();
     return true;
 }

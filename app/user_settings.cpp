@@ -1,6 +1,7 @@
 #include "app/user_settings.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "foundation/atomic_file.h"
 #include "foundation/byte_buffer.h"
@@ -67,15 +68,32 @@ bool UserSettings::Save(const std::string& path) {
         }
         return false;
     }
+    std::map<std::string, std::string> merged = entries_;
+    if (path == filePath_ && FileName(path).Exists()) {
+        UserSettings onDisk;
+        UCStringError quiet;
+        if (onDisk.Load(path)) {
+            merged = std::move(onDisk.entries_);
+            for (const auto& [key, value] : touched_) {
+                if (value) {
+                    merged[key] = *value;
+                } else {
+                    merged.erase(key);
+                }
+            }
+        }
+    }
     filePath_ = path;
     std::string content;
-    for (const auto& [key, value] : entries_) {
+    for (const auto& [key, value] : merged) {
         content += key + " \"" + PercentEncode(value.c_str()) + "\"\n";
     }
     if (!WriteFileAtomically(path, content)) {
         UCError::Current().ReportSystemError(SeverityError, "Cannot save to file '" + path + "': ");
         return false;
     }
+    entries_ = std::move(merged);
+    touched_.clear();
     modified_ = false;
     return true;
 }
@@ -84,6 +102,7 @@ bool UserSettings::Load(const std::string& path) {
     // Changes are written through only to a file that loaded whole: writing back what little
     // was read of a damaged or unreadable file would throw the rest away.
     filePath_.clear();
+    touched_.clear();
     FileName name(path);
     if (!name.Exists()) {
         filePath_ = path;
@@ -157,6 +176,7 @@ bool UserSettings::Set(const std::string& key, const std::string& value) {
         return false;
     }
     entries_[key] = value;
+    touched_[key] = value;
     modified_ = true;
     WriteThrough();
     return true;
@@ -172,6 +192,7 @@ bool UserSettings::SetColour(const std::string& key, Colour colour) {
 
 void UserSettings::Delete(const std::string& key) {
     if (entries_.erase(key) > 0) {
+        touched_[key] = std::nullopt;
         modified_ = true;
         WriteThrough();
     }

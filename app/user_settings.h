@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "foundation/colour.h"
@@ -14,7 +15,9 @@ class UserSettings {
 public:
     UserSettings() = default;
 
-    // Writes every entry, in key order, through an atomic replacement of the file. On failure
+    // Writes every entry, in key order, through an atomic replacement of the file; written
+    // again to the file it came from, what another copy of the program wrote there since is
+    // kept, but for the keys this one changed. On failure
     // reports "Cannot save to file '<path>': <reason>" and keeps the old file and the modified
     // flag. A file that did not load whole is never written over (said once, as a Warning).
     [[nodiscard]] bool Save(const std::string& path);
@@ -89,6 +92,9 @@ private:
     void WriteThrough();
 
     std::map<std::string, std::string> entries_;
+    // What this run set (a value) or deleted (none) since its last write: another copy of the
+    // program writes the same file, and keeps everything else it wrote.
+    std::map<std::string, std::optional<std::string>> touched_;
     bool modified_ = false;
     std::string filePath_;
     // The file of the last Load while it failed: what is left of it stays as it is.

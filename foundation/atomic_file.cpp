@@ -153,7 +153,11 @@ ReplacementFile::~ReplacementFile() {
     }
 }
 
-bool ReplacementFile::Commit(bool mustBeNew) {
+void SyncFolderOf(const std::string& path) {
+    SyncFolder(FolderOf(path));
+}
+
+bool ReplacementFile::Commit(bool mustBeNew, bool syncFolder) {
     if (descriptor_ < 0 || committed_) {
         errno = EBADF;
         return false;
@@ -176,7 +180,9 @@ bool ReplacementFile::Commit(bool mustBeNew) {
         return false;
     }
     committed_ = true;
-    SyncFolder(FolderOf(destination_));
+    if (syncFolder) {
+        SyncFolder(FolderOf(destination_));
+    }
     return true;
 }
 

@@ -24,8 +24,9 @@ public:
     int Descriptor() const { return descriptor_; }
 
     // Puts the new file in place of the destination. With mustBeNew the commit fails (EEXIST)
-    // when something appeared at the destination meanwhile instead of replacing it.
-    bool Commit(bool mustBeNew);
+    // when something appeared at the destination meanwhile instead of replacing it. Without
+    // syncFolder the caller syncs the folder (SyncFolderOf), when it holds nothing up.
+    bool Commit(bool mustBeNew, bool syncFolder = true);
 
     // Leaves the new file, whole, at StagedReplacementPath(destination, this process) for
     // another process to put in place.
@@ -58,6 +59,9 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t lengt
 inline bool WriteFileAtomically(const std::string& path, const std::string& text) {
     return WriteFileAtomically(path, text.data(), text.size());
 }
+
+// Syncs the folder holding path, so that a rename there survives a crash; best effort.
+void SyncFolderOf(const std::string& path);
 
 // The folder part of a path: "." when it has none, "/" for a file in the root.
 std::string FolderOf(const std::string& path);

@@ -24,9 +24,10 @@ void AutosaveDriver::Stop() {
 }
 
 void AutosaveDriver::Tick() {
-    // A copy that ended while nothing looked in on it never keeps the next one from starting.
-    if (session_.IsUnderWay() && Follow(session_.Look()) == AutosaveSession::Outcome::Failed) {
-        return;
+    // A copy that ended while nothing looked in on it, or is still under way when the next is
+    // due, never keeps the next one from starting; a failure is told first.
+    if (session_.IsUnderWay()) {
+        Follow(session_.EndOverdue());
     }
     if (session_.Tick() && !stopped_) {
         look_.Start(kAutosaveLookMs, wxTIMER_CONTINUOUS);

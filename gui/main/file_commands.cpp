@@ -78,8 +78,10 @@ bool LoadEventFile(const CommandContext& context, const wxString& path) {
 
 bool OpenEventFileAsked(const CommandContext& context, const wxString& path) {
     const QMController::ChangeScope change(context.controller);
-    // Opening the file already open replaces nothing.
-    if (!context.controller.IsTheOpenFile(ToUtf8(path)) && !ConfirmReplaceEvent(context)) {
+    // Opening the file already open replaces nothing, unless another program changed it.
+    if ((!context.controller.IsTheOpenFile(ToUtf8(path)) ||
+         context.controller.IsOpenFileChangedOnDisk()) &&
+        !ConfirmReplaceEvent(context)) {
         return false;
     }
     return LoadEventFile(context, path);
@@ -134,6 +136,12 @@ void SaveEventCommand(const CommandContext& context) {
     SaveEvent(context);
 }
 
+static QMController::Question AskBeforeReplacing(const CommandContext& context) {
+    return [parent = context.parent](const std::string& question) {
+        return AskYesNo(parent, question);
+    };
+}
+
 bool SaveEvent(const CommandContext& context) {
     // The title follows the file.
     const QMController::ChangeScope change(context.controller);
@@ -142,7 +150,7 @@ bool SaveEvent(const CommandContext& context) {
     if (fileName.empty() || context.controller.IsReadOnly()) {
         return SaveEventAs(context);
     }
-    return context.controller.SaveEvent(fileName.c_str());
+    return context.controller.SaveEvent(fileName.c_str(), AskBeforeReplacing(context));
 }
 
 bool MayWriteSavePath(wxWindow* parent, const std::string& chosen, const std::string& path) {
@@ -162,7 +170,7 @@ bool SaveEventAs(const CommandContext& context) {
         const std::string chosen = ToUtf8(choice.path);
         const std::string path = EventSavePath(chosen, choice.filterIndex);
         saved = MayWriteSavePath(context.parent, chosen, path) &&
-                context.controller.SaveEvent(path.c_str());
+                context.controller.SaveEvent(path.c_str(), AskBeforeReplacing(context));
     }
     return saved;
 }

@@ -1,11 +1,21 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
+#include "app/autosave_session.h"
 #include "app/controller_fixture.h"
 #include "app/event_file_format.h"
 #include "app/qm_controller.h"
@@ -44,13 +54,17 @@ protected:
         return found;
     }
 
-    // A run that changes the event and crashes after its autosave.
+    // A run that changes the event and crashes after its autosave; controller_ then starts
+    // again.
     void RunAndCrash(const std::string& newName) {
-        QMController controller;
-        controller.Initialise();
-        ASSERT_TRUE(controller.OpenEventFile(eventPath_.c_str()));
-        controller.GetEvent()->SetName(newName);
-        ASSERT_TRUE(controller.Autosave());
+        {
+            QMController controller;
+            controller.Initialise();
+            ASSERT_TRUE(controller.OpenEventFile(eventPath_.c_str()));
+            controller.GetEvent()->SetName(newName);
+            ASSERT_TRUE(controller.Autosave());
+        }
+        controller_.Initialise();
     }
 
     const std::string eventPath_;
@@ -224,4 +238,173 @@ TEST_F(AutosaveRecovery, ACopyWithARightDigestButDamagedTextIsKeptAside) {
     EXPECT_EQ(controller_.GetSchedule(), nullptr);
     EXPECT_FALSE(controller_.AutosaveFileExists());
     EXPECT_EQ(FailedCopies().size(), 1u);
+}
+
+// Two runs at once each keep their own copy: whatever one does to its own leaves the other's as
+// it was, a copy whose run still goes is never offered, and one left by a run that is gone is.
+TEST_F(AutosaveRecovery, EachRunKeepsItsOwnCopyAndOnlyALeftCopyIsOffered) {
+    const std::string other = Write("other.qmv", kEventText);
+    ASSERT_TRUE(controller_.OpenEventFile(eventPath_.c_str()));
+    controller_.GetEvent()->SetName("First run's work");
+    ASSERT_TRUE(controller_.Autosave());
+    const std::string ours = Read(controller_.GetAutosavePath());
+    const std::string saved = root_ + "/events/saved.qmv";
+    const std::pair<const char*, std::function<void(QMController&)>> doings[] = {
+        {"a copy of an unchanged event", [](QMController& b) { EXPECT_TRUE(b.Autosave()); }},
+        {"a copy of its own changes",
+         [](QMController& b) {
+             b.GetEvent()->SetName("Second run's work");
+             EXPECT_TRUE(b.Autosave());
+             EXPECT_NE(Read(b.GetAutosavePath()).find("Second run's work"), std::string::npos);
+         }},
+        {"a save", [&](QMController& b) { EXPECT_TRUE(b.SaveEvent(saved.c_str())); }},
+        {"its copy removed", [](QMController& b) { EXPECT_TRUE(b.DeleteAutosaveFile()); }},
+        {"a close", [](QMController& b) { b.CloseEvent(); }},
+    };
+    for (const auto& [what, doing] : doings) {
+        SCOPED_TRACE(what);
+        QMController b;
+        b.Initialise();
+        EXPECT_NE(b.GetAutosavePath(), controller_.GetAutosavePath());
+        EXPECT_FALSE(b.AutosaveFileExists()) << "the first run's copy was offered";
+        ASSERT_TRUE(b.OpenEventFile(other.c_str()));
+        doing(b);
+        EXPECT_EQ(Read(controller_.GetAutosavePath()), ours);
+        (void)b.DeleteAutosaveFile();
+    }
+    // The first run ends without closing: the next start recovers its work.
+    const std::string left = controller_.GetAutosavePath();
+    {
+        QMController next;
+        next.Initialise();
+        EXPECT_FALSE(next.AutosaveFileExists());
+        controller_.Initialise();
+        ASSERT_TRUE(controller_.RecoverAutosave());
+    }
+    EXPECT_EQ(controller_.GetAutosavePath(), left);
+    EXPECT_EQ(controller_.GetEvent()->GetName(), "First run's work");
+    EXPECT_EQ(sink_.GetText(), "");
+}
+
+// A single copy left by an earlier version of the program, under the one name it ever had, is
+// recovered.
+TEST_F(AutosaveRecovery, TheSingleCopyOfEarlierVersionsIsRecovered) {
+    const std::string copy = DataFolder() + "/autosave.qmv";
+    fs::remove(DataFolder() + "/.autosave.qmv.owner");
+    std::ofstream(copy, std::ios::binary)
+        << kEventText << "#" << MD5().HexDigest(kEventText) << "\n";
+    controller_.Initialise();
+    EXPECT_EQ(controller_.GetAutosavePath(), copy);
+    ASSERT_TRUE(controller_.AutosaveFileExists());
+    ASSERT_TRUE(controller_.RecoverAutosave()) << sink_.GetText();
+    EXPECT_EQ(controller_.GetEvent()->GetName(), "Spring evening");
+}
+
+namespace {
+
+// A staged copy beside the autosave copy, as a child leaves one, carrying moment as its time.
+std::string Stage(const std::string& copy, const std::string& text, int pid, time_t when) {
+    const std::string staged = StagedReplacementPath(copy, pid);
+    std::ofstream(staged, std::ios::binary) << text << "#" << MD5().HexDigest(text) << "\n";
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    ::utimensat(AT_FDCWD, staged.c_str(), times, 0);
+    return staged;
+}
+
+}  // namespace
+
+// The program dies while the tick's child is still writing, or after it finished but before the
+// window put its copy in place: the whole copy with the newest edits is what the next start
+// offers.
+TEST_F(AutosaveRecovery, ACopyFinishedAfterTheProgramDiedIsRecovered) {
+    const std::pair<const char*, int> deaths[] = {
+        {"while the child still writes", 0},
+        {"after the child finished, before the window looked", 600},
+    };
+    for (const auto& [what, waitMs] : deaths) {
+        SCOPED_TRACE(what);
+        const pid_t program = ::fork();
+        ASSERT_GE(program, 0);
+        if (program == 0) {
+            QMController run;
+            run.Initialise();
+            if (!run.OpenEventFile(eventPath_.c_str())) {
+                ::_exit(2);
+            }
+            run.GetEvent()->SetName(what);
+            run.GetAutosave().SetSpawn([] {
+                const pid_t child = ::fork();
+                if (child == 0) {
+                    ::usleep(200 * 1000);
+                }
+                return child;
+            });
+            if (!run.GetAutosave().Tick()) {
+                ::_exit(3);
+            }
+            ::usleep(static_cast<useconds_t>(waitMs) * 1000);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(program, &status, 0), program);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        // The orphaned child goes on by itself for a moment.
+        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs == 0 ? 800 : 0));
+        controller_.Initialise();
+        ASSERT_TRUE(controller_.AutosaveFileExists());
+        ASSERT_TRUE(controller_.RecoverAutosave()) << sink_.GetText();
+        EXPECT_EQ(controller_.GetEvent()->GetName(), what);
+        ASSERT_TRUE(controller_.DeleteAutosaveFile());
+        controller_.CloseEvent();
+        controller_.Initialise();
+    }
+    EXPECT_EQ(sink_.GetText(), "");
+}
+
+// What a run left beside its copy: the newest whole copy is what the next start offers; one a
+// later copy overtook, or one cut short, is removed; and a close leaves no copy of any kind.
+TEST_F(AutosaveRecovery, OnlyTheNewestWholeCopyLeftIsOfferedAndACloseLeavesNone) {
+    struct Left {
+        const char* what;
+        time_t stagedAt;  // against the landed copy's time of 2000000000
+        bool whole;
+        const char* offered;
+    };
+    const Left lefts[] = {
+        {"a newer whole copy", 2000000100, true, "Staged"},
+        {"an older whole copy", 1999999900, true, "Landed"},
+        {"a newer copy cut short", 2000000100, false, "Landed"},
+    };
+    for (const Left& left : lefts) {
+        SCOPED_TRACE(left.what);
+        const std::string copy = controller_.GetAutosavePath();
+        const std::string landed = std::string(kEventText).replace(13, 14, "Landed");
+        std::ofstream(copy, std::ios::binary) << landed << "#" << MD5().HexDigest(landed) << "\n";
+        const timespec times[2] = {{2000000000, 0}, {2000000000, 0}};
+        ::utimensat(AT_FDCWD, copy.c_str(), times, 0);
+        std::string staged =
+            Stage(copy, std::string(kEventText).replace(13, 14, "Staged"), 999999, left.stagedAt);
+        if (!left.whole) {
+            const std::string text = Read(staged);
+            std::ofstream(staged, std::ios::binary) << text.substr(0, text.size() - 10);
+            const timespec at[2] = {{left.stagedAt, 0}, {left.stagedAt, 0}};
+            ::utimensat(AT_FDCWD, staged.c_str(), at, 0);
+        }
+        controller_.Initialise();
+        EXPECT_FALSE(fs::exists(staged));
+        ASSERT_TRUE(controller_.RecoverAutosave()) << sink_.GetText();
+        EXPECT_EQ(controller_.GetEvent()->GetName(), left.offered);
+
+        staged = Stage(copy, kEventText, 999999, 2000000200);
+        ASSERT_TRUE(controller_.DeleteAutosaveFile());
+        controller_.CloseEvent();
+        for (const auto& entry : fs::directory_iterator(DataFolder())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name.find("autosave") == std::string::npos ||
+                        name.find(".owner") != std::string::npos)
+                << name;
+        }
+        controller_.Initialise();
+    }
+    EXPECT_EQ(sink_.GetText(), "");
 }

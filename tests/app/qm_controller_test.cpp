@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/controller_fixture.h"
 #include "foundation/file_lock.h"
@@ -177,10 +179,11 @@ TEST_F(ControllerFiles, OpeningLocksTheFileAndLoadsAnUnmodifiedEvent) {
     EXPECT_FALSE(controller_.IsEventChanged());
     EXPECT_TRUE(IsLockedElsewhere(path));
 
-    // The open file is not read again, even when it changed on disk.
+    // The open file is read again only when another program changed it.
+    EXPECT_TRUE(controller_.OpenEventFile(path.c_str()));
     std::ofstream(path, std::ios::binary) << EventText("Changed on disk");
     EXPECT_TRUE(controller_.OpenEventFile(path.c_str()));
-    EXPECT_EQ(controller_.GetEvent()->GetName(), "Spring evening");
+    EXPECT_EQ(controller_.GetEvent()->GetName(), "Changed on disk");
 }
 
 TEST_F(ControllerFiles, FailedOpensKeepTheCurrentEventAndItsLock) {
@@ -515,10 +518,10 @@ TEST_F(ControllerFiles, ChangesSayWhetherTheEventItsPeopleOrOnlyTheirNamesChange
         bool names;
     };
     const Case cases[] = {
-        {"a teacher renamed", [&] { event.GetTeachers().Get(0)->SetName("Mr T Whitfield"); },
+        {"a teacher renamed", [&] { event.GetTeachers().Get(0)->SetName("Mr T Whitfield"); }, false,
+         true},
+        {"a pupil renamed", [&] { event.GetParents().Get(0)->GetPupil(0)->SetName("Amy R Smith"); },
          false, true},
-        {"a pupil renamed",
-         [&] { event.GetParents().Get(0)->GetPupil(0)->SetName("Amy R Smith"); }, false, true},
         // The form is part of a pupil's shown name.
         {"a pupil moved to another form",
          [&] { event.GetParents().Get(0)->GetPupil(0)->SetForm("9C"); }, true, true},
@@ -592,4 +595,75 @@ TEST_F(ControllerFiles, FollowersHearOfAnotherScheduleAtOnceAndOfAChangeWhenItEn
     EXPECT_EQ(heard, (std::vector<std::string>{"settled names", "replaced 2 by one",
                                                "replaced 2 by none"}));
     EXPECT_EQ(afterwards.back(), "at once");
+}
+
+// Another program changes the open file (in place, or by renaming a new file over it, as sync
+// clients do): a save never writes over that change without a Yes, and opening the file reads it.
+TEST_F(ControllerFiles, AChangeAnotherProgramMadeToTheOpenFileIsNeverSavedOver) {
+    const std::string theirs = EventText("Spring evening", "", "\"Mr New\"\nuniqueid \"N1\"\n\n");
+    const std::function<void(const std::string&)> ways[] = {
+        [&](const std::string& path) { std::ofstream(path, std::ios::binary) << theirs; },
+        [&](const std::string& path) {
+            const std::string next = Write("next.qmv", theirs);
+            fs::rename(next, path);
+        },
+    };
+    struct Answer {
+        const char* what;
+        std::function<bool(const std::string&)> ask;
+        bool replaced;
+    };
+    std::vector<std::string> asked;
+    const Answer answers[] = {
+        {"no one to ask", nullptr, false},
+        {"No",
+         [&](const std::string& q) {
+             asked.push_back(q);
+             return false;
+         },
+         false},
+        {"Yes",
+         [&](const std::string& q) {
+             asked.push_back(q);
+             return true;
+         },
+         true},
+    };
+    int way = 0;
+    for (const auto& change : ways) {
+        for (const Answer& answer : answers) {
+            SCOPED_TRACE(std::string(answer.what) + ", way " + std::to_string(way));
+            const std::string path = Write("a.qmv", EventText());
+            ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+            controller_.GetEvent()->SetName("Ours");
+            change(path);
+            EXPECT_TRUE(controller_.IsOpenFileChangedOnDisk());
+            asked.clear();
+            EXPECT_EQ(controller_.SaveEvent(path.c_str(), answer.ask), answer.replaced);
+            EXPECT_EQ(Read(path) == theirs, !answer.replaced);
+            if (answer.ask) {
+                ASSERT_EQ(asked.size(), 1u);
+                EXPECT_EQ(asked[0], "The file '" + path +
+                                        "' has been changed by another program since it was "
+                                        "opened or last saved. Do you want to replace it with "
+                                        "this event?");
+            }
+            EXPECT_EQ(sink_.GetText().empty(), answer.ask != nullptr);
+            if (answer.replaced) {
+                EXPECT_FALSE(controller_.IsOpenFileChangedOnDisk());
+                EXPECT_TRUE(IsLockedElsewhere(path));
+                continue;
+            }
+            // Opening the changed file reads it, and it is then the open file as it stands.
+            ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+            EXPECT_EQ(controller_.GetEvent()->GetParents().Count(), 3u);
+            EXPECT_EQ(controller_.GetEvent()->GetName(), "Spring evening");
+            EXPECT_FALSE(controller_.IsOpenFileChangedOnDisk());
+            EXPECT_TRUE(IsLockedElsewhere(path));
+            controller_.GetEvent()->SetName("Ours again");
+            ASSERT_TRUE(controller_.SaveEvent(path.c_str())) << sink_.GetText();
+            EXPECT_NE(Read(path).find("Mr New"), std::string::npos);
+        }
+        ++way;
+    }
 }

@@ -257,3 +257,38 @@ TEST_F(UserSettingsTest, ColoursHaveTheirDefaultsAndLevelsOutsideTheRangeAreBlac
     settings.Set("colourabsent", "not hex");
     EXPECT_EQ(settings.GetColourAbsent().ToHex(), "000000");
 }
+
+// Two copies of the program write the one settings file: each keeps what the other wrote, but
+// for the keys it changed itself, set or deleted.
+TEST_F(UserSettingsTest, TwoRunsSharingTheFileKeepWhatTheOtherWrote) {
+    struct Step {
+        int run;
+        const char* key;
+        const char* value;  // null: deleted
+    };
+    const Step steps[] = {
+        {0, "first", "1"},
+        {1, "second", "2"},
+        {0, "shared", "from the first"},
+        {1, "old", nullptr},
+        {1, "shared", "from the second"},
+        {0, "third", "3"},
+    };
+    WriteFile("old \"kept until deleted\"\nshared \"at the start\"\n");
+    UserSettings runs[2];
+    ASSERT_TRUE(runs[0].Load(path_));
+    ASSERT_TRUE(runs[1].Load(path_));
+    for (const Step& step : steps) {
+        if (step.value != nullptr) {
+            ASSERT_TRUE(runs[step.run].Set(step.key, step.value));
+        } else {
+            runs[step.run].Delete(step.key);
+        }
+    }
+    EXPECT_EQ(ReadFile(),
+              "first \"1\"\nsecond \"2\"\nshared \"from%20the%20second\"\nthird \"3\"\n");
+    UserSettings next;
+    ASSERT_TRUE(next.Load(path_));
+    EXPECT_EQ(next.Get("shared"), "from the second");
+    EXPECT_EQ(runs[0].Get("second"), "2") << "the other run's settings are seen at a write";
+}

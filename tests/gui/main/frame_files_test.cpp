@@ -54,6 +54,26 @@ TEST_F(FrameFiles, StartUpRecoversTheAutosaveCopyInsteadOfTheArgument) {
     EXPECT_EQ(FileName(), "");
 }
 
+// A run started while another runs with a copy of its own opens its file and offers nothing;
+// the other run's copy stays as it was.
+TEST_F(FrameFiles, StartUpBesideARunningCopyOpensItsFileAndOffersNothing) {
+    QMController running;
+    running.Initialise();
+    const std::string theirs = Example();
+    ASSERT_TRUE(running.OpenEventFile(theirs.c_str()));
+    running.GetEvent()->SetName("Their work");
+    ASSERT_TRUE(running.Autosave());
+    const std::string copy = ReadWholeFile(running.GetAutosavePath());
+    const std::string ours = Example("other.qmv");
+    Open(ours);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(FileName(), ours);
+    EXPECT_NE(EventName(), "Their work");
+    EXPECT_TRUE(frame_->Close(false));
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(ReadWholeFile(running.GetAutosavePath()), copy);
+}
+
 TEST_F(FrameFiles, StartUpWithAnUnreadableAutosaveCopyLoadsNothing) {
     folder_.Write("config/Quillmoot/autosave.qmv", "not an event\n");
     Open(Example());
@@ -240,6 +260,29 @@ TEST_F(FrameFiles, LoadAsksBeforeReplacingAChangedEvent) {
     prompts_.Choose(second);
     frame_->RunCommand(CommandId::LoadEvent);
     EXPECT_TRUE(EventChanged());
+}
+
+// Another program rewrote the open file: Save asks before replacing it, and Load reads it.
+TEST_F(FrameFiles, SaveAsksBeforeReplacingAFileAnotherProgramChangedAndLoadReadsIt) {
+    const std::string path = Example();
+    Open(path);
+    ChangeEvent();
+    const std::string theirs = ReadWholeFile(path) + "\n";
+    folder_.Write("events/school.qmv", theirs);
+    prompts_.Answer(wxID_NO);
+    frame_->RunCommand(CommandId::SaveEvent);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(ToUtf8(prompts_.shown[0].message),
+              "The file '" + path +
+                  "' has been changed by another program since it was opened or last saved. Do "
+                  "you want to replace it with this event?");
+    EXPECT_EQ(ReadWholeFile(path), theirs);
+    EXPECT_TRUE(EventChanged());
+
+    prompts_.Choose(path).Answer(wxID_NO);
+    frame_->RunCommand(CommandId::LoadEvent);
+    EXPECT_FALSE(EventChanged()) << "the file was not read again";
+    EXPECT_EQ(FileName(), path);
 }
 
 TEST_F(EventFileCommands, LoadOfAMissingFileSaysWhyAndCreatesNothing) {
