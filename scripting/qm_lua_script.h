@@ -71,9 +71,17 @@ public:
     // presentations mark them stale.
     ScriptObjects& Objects() { return objects_; }
 
-    // Asked now and then while Lua code runs; true stops the script (a window's Stop button).
-    // Without one a script runs until it ends.
+    // Asked now and then while Lua code runs, with the stop of the road that runs the script
+    // (ScriptRun); true stops the script (a window's Stop button). Without either a script runs
+    // until it ends.
     void SetStopCheck(std::function<bool()> shouldStop) { shouldStop_ = std::move(shouldStop); }
+    // For a host function that loops, between its steps, where the event is whole: the watchdog
+    // may copy the event here, and true means the script is to stop (the function then raises
+    // kStoppedMessage). L is the state the function was called in.
+    bool StopBetweenSteps(lua_State* L);
+    // Once the user stopped it, a host runs nothing more: every later call fails at once.
+    bool WasStoppedByUser() const { return stoppedByUser_; }
+    static constexpr const char* kStoppedMessage = "Script stopped by the user";
 
 private:
     // What scripts may not do: load anything but text, load native code, set hooks of their
@@ -91,6 +99,7 @@ private:
     // lua_pcall within Stop's reach; the stack is left as it was below the function.
     bool ProtectedCall(int arguments, int results);
     void StartWatching();
+    bool AskStop();
     static void CountHook(lua_State* L, lua_Debug* debug);
 
     lua_State* state_ = nullptr;
@@ -102,4 +111,5 @@ private:
     ScriptObjects objects_;
     std::function<bool()> shouldStop_;
     bool stopped_ = false;
+    bool stoppedByUser_ = false;
 };

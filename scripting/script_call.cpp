@@ -3,6 +3,7 @@
 #include <lua.hpp>
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "app/qm_controller.h"
 #include "foundation/string_functions.h"
@@ -75,6 +76,12 @@ bool ScriptCall::GetObject(int arg, ScriptObject* out) const {
 void* ScriptCall::GetObjectOfKind(int arg, ScriptObjectKind kind) const {
     ScriptObject object;
     return GetObject(arg, &object) && object.kind == kind ? object.pointer : nullptr;
+}
+
+void ScriptCall::StopBetweenSteps() const {
+    if (host_->StopBetweenSteps(L_)) {
+        throw std::runtime_error(QMLuaScript::kStoppedMessage);
+    }
 }
 
 void ScriptCall::PushText(const std::string& text) const {

@@ -61,6 +61,10 @@ public:
         return static_cast<T*>(GetObjectOfKind(arg, kind));
     }
 
+    // For a function that loops, between its steps: ends the call with "Script stopped by the
+    // user" once the script is to stop.
+    void StopBetweenSteps() const;
+
     // Results.
     void PushText(const std::string& text) const;
     void PushInteger(long long value) const;
