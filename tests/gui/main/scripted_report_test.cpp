@@ -5,6 +5,7 @@
 #include <wx/progdlg.h>
 #include <wx/textctrl.h>
 
+#include <chrono>
 #include <thread>
 
 #include "app/qm_script.h"
@@ -168,6 +169,43 @@ TEST_F(ScriptedReport, AnEndlessScriptRunsUntilStopAndStillShowsItsOutput) {
     EXPECT_EQ(reports[0].text, "started\n");
     EXPECT_EQ(Boxes(),
               std::vector<std::string>{"Error: Error in Lua script: Script stopped by the user"});
+}
+
+// Stop reaches a loop outside any function, and the finalisers of a script that does not load.
+// The loops give up by themselves after twenty seconds, so that a road without Stop fails.
+TEST_F(ScriptedReport, StopReachesTheTopLevelAndTheFinalisersOfAScriptThatDoesNotLoad) {
+    const std::string forever =
+        "local function forever()\n"
+        "  local give_up = os.clock() + 20\n"
+        "  while os.clock() < give_up do end\n"
+        "  error('ran out')\n"
+        "end\n";
+    struct Case {
+        const char* name;
+        const char* lua;
+    } cases[] = {
+        {"the top level", "forever()"},
+        {"a failed load's finaliser",
+         "kept = setmetatable({}, {__gc = function() forever() end})\nerror('broken')"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts_.shown.clear();
+        PressStop press;
+        const auto start = std::chrono::steady_clock::now();
+        const auto reports = Run(forever + c.lua);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_TRUE(press.pressed);
+        EXPECT_TRUE(reports.empty());
+        const std::vector<std::string> boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].rfind("Error: Runtime error in script initialisation: ", 0), 0u)
+            << boxes[0];
+        EXPECT_EQ(boxes[1], "Error: Script file is not valid");
+        for (const std::string& box : boxes) {
+            EXPECT_EQ(box.find("ran out"), std::string::npos) << box;
+        }
+    }
 }
 
 TEST_F(ScriptedReport, TheStopWindowAppearsLateAndItsButtonStopsTheScript) {
