@@ -297,12 +297,12 @@ EmailJob::EmailStep EmailJob::Step(std::string* log) {
         if (!HasEvent() || nextIndex_ >= recipients_.size()) {
             return EmailStepNone;
         }
-        // Moved on first, so a message that fails is not tried again by the next call.
         if (stopped_) {
             nextIndex_ = recipients_.size();
             out = kStoppedText;
             return EmailStepNone;
         }
+        // Moved on first, so a message that fails is not tried again by the next call.
         const EmailRecipient recipient = recipients_[nextIndex_++];
         const std::string shownName = recipient.person->GetDisplayName();
         UCSMTPEmail email;

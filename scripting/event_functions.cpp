@@ -544,8 +544,9 @@ int Optimise(ScriptCall& call) {
             continue;
         }
         if (verbose) {
-            ReportMessage(SeverityDebug, StringPrintf("Optimise passes remaining=%d, score=%d",
-                                                      passes, days->GetScore().GetValue() + 1000));
+            ReportMessage(SeverityDebug,
+                          StringPrintf("Optimise passes remaining=%d, score=%d", passes,
+                                       days->GetScore().GetValue() + 1000));
             ReportMessage(SeverityDebug, stats.ToString());
         }
         stats.Reset();

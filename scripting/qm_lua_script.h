@@ -79,8 +79,6 @@ public:
     // may copy the event here, and true means the script is to stop (the function then raises
     // kStoppedMessage). L is the state the function was called in.
     bool StopBetweenSteps(lua_State* L);
-    // Once the user stopped it, a host runs nothing more: every later call fails at once.
-    bool WasStoppedByUser() const { return stoppedByUser_; }
     static constexpr const char* kStoppedMessage = "Script stopped by the user";
 
 private:
@@ -111,5 +109,6 @@ private:
     ScriptObjects objects_;
     std::function<bool()> shouldStop_;
     bool stopped_ = false;
+    // Once the user stopped it, a host runs nothing more: every later call fails at once.
     bool stoppedByUser_ = false;
 };
