@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/event_changes.h"
+#include "app/script_run.h"
 #include "app/user_settings.h"
 #include "foundation/publisher.h"
 
@@ -37,6 +38,10 @@ public:
     virtual void Initialise();
     // A script host loaded from the file, owned by the caller; none without a scripting engine.
     virtual std::unique_ptr<QMScript> CreateScript(const std::string& fileName);
+    // How the window offers Stop while a road runs scripts (ScriptRun); without one nothing
+    // stops them.
+    void SetScriptStopOffer(ScriptRun::StopOffer offer) { scriptRun_.offer = std::move(offer); }
+    ScriptRun::State& GetScriptRunState() { return scriptRun_; }
     // Makes the schedule the held one (the previous one is deleted) and its event the one whose
     // score switches are in force. A schedule of another event drops the file lock too: that
     // event has no file of its own until it is saved.
@@ -219,4 +224,5 @@ private:
     std::unique_ptr<AutosaveSession> autosave_;
     UserSettings settings_;
     bool settingsLoaded_ = false;
+    ScriptRun::State scriptRun_;
 };

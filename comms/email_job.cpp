@@ -4,6 +4,7 @@
 
 #include "app/qm_controller.h"
 #include "app/qm_script.h"
+#include "app/script_run.h"
 #include "app/smtp_client.h"
 #include "comms/smtp_email.h"
 #include "comms/web_service.h"
@@ -55,6 +56,8 @@ EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
         }
     }
     if (controller_ != nullptr) {
+        // A script's top level runs as it loads: within Stop's reach too.
+        const ScriptRun run(controller_);
         const UserSettings& settings = controller_->GetUserSettings();
         std::unique_ptr<QMScript>* scripts[] = {&parentScript_, &pupilScript_, &teacherScript_};
         const char* keys[] = {"parentprintscript", "pupilprintscript", "teacherprintscript"};
@@ -64,11 +67,17 @@ EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
                 *scripts[i] = controller_->CreateScript(path);
             }
         }
+        stopped_ = run.Stopped();
     }
 }
 
 EmailJob::~EmailJob() {
     CancelMessage();
+    // Closing runs the scripts' finalisers.
+    const ScriptRun run(controller_);
+    parentScript_.reset();
+    pupilScript_.reset();
+    teacherScript_.reset();
 }
 
 bool EmailJob::HasEvent() const {
@@ -291,11 +300,28 @@ EmailJob::EmailStep EmailJob::Step(std::string* log) {
         if (!HasEvent() || nextIndex_ >= recipients_.size()) {
             return EmailStepNone;
         }
+        if (stopped_) {
+            nextIndex_ = recipients_.size();
+            out = kStoppedText;
+            return EmailStepNone;
+        }
         // Moved on first, so a message that fails is not tried again by the next call.
         const EmailRecipient recipient = recipients_[nextIndex_++];
         const std::string shownName = recipient.person->GetDisplayName();
         UCSMTPEmail email;
-        if (!BuildMessage(email, recipient.person, recipient.day, attachCalendar_)) {
+        bool built = false;
+        {
+            const ScriptRun run(controller_);
+            built = BuildMessage(email, recipient.person, recipient.day, attachCalendar_);
+            stopped_ = run.Stopped();
+        }
+        // Whatever the stopped script left is not sent, and nothing after it.
+        if (stopped_) {
+            nextIndex_ = recipients_.size();
+            out = kStoppedText;
+            return EmailStepNone;
+        }
+        if (!built) {
             out = "Could not create outbound email for '" + shownName + "'";
             if (!scriptFailure_.empty()) {
                 out += "\n" + scriptFailure_;

@@ -64,6 +64,12 @@ public:
     int GetSentCount() const { return sentCount_; }
     int GetSkippedCount() const { return skippedCount_; }
     int GetFailedCount() const { return failedCount_; }
+    // The log's line when the user stopped the run's scripts: the run ends there.
+    static constexpr const char* kStoppedText =
+        "Script stopped by the user: no more emails are sent";
+    // The user stopped the e-mail scripts, as they loaded or as one wrote a message: nothing
+    // more is composed or sent.
+    bool WasStopped() const { return stopped_; }
     // No recipient is left and no message is under way.
     bool IsFinished() const { return nextIndex_ >= recipients_.size() && !IsSending(); }
     bool IsSending() const { return sending_.person != nullptr; }
@@ -158,6 +164,7 @@ private:
     // The recipient whose message is under way; none between messages.
     EmailRecipient sending_;
     bool debug_ = false;
+    bool stopped_ = false;
     PrintSettings* selection_ = nullptr;
     EmailTextKind kind_;
     int attachCalendar_ = 0;

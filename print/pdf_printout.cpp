@@ -2,6 +2,7 @@
 
 #include "app/qm_controller.h"
 #include "app/qm_script.h"
+#include "app/script_run.h"
 #include "foundation/uc_error.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -20,6 +21,10 @@ PDFPrintout::PDFPrintout(QMController* controller, const PrintSettings& settings
 PDFPrintout::~PDFPrintout() {
     settings_.SetParentScript(nullptr);
     settings_.SetTeacherScript(nullptr);
+    // Closing runs the scripts' finalisers.
+    const ScriptRun run(controller_);
+    parentScript_.reset();
+    teacherScript_.reset();
 }
 
 // A script that failed to load leaves the built-in body in its place.
@@ -27,6 +32,13 @@ void PDFPrintout::LoadScripts() {
     if (controller_ == nullptr || controller_->GetSchedule() == nullptr) {
         return;
     }
+    // A script's top level runs as it loads.
+    const ScriptRun run(controller_);
+    LoadScriptFiles();
+    stopped_ = run.Stopped();
+}
+
+void PDFPrintout::LoadScriptFiles() {
     const UserSettings& user = controller_->GetUserSettings();
     const std::string parentPath = user.Get("parentprintscript");
     parentScript_.reset();
@@ -45,6 +57,19 @@ void PDFPrintout::LoadScripts() {
 }
 
 bool PDFPrintout::CreatePDF(const char* fileName) {
+    const ScriptRun run(controller_);
+    // A file the user stopped a script of would pass for the whole handouts.
+    if (stopped_ || !WriteSheets(fileName, run)) {
+        if (stopped_ || run.Stopped()) {
+            stopped_ = true;
+            ReportMessage(SeverityError, kStoppedText);
+        }
+        return false;
+    }
+    return true;
+}
+
+bool PDFPrintout::WriteSheets(const char* fileName, const ScriptRun& run) {
     const bool teachers = settings_.GetTeachers() && !selection_.teacherSheets.empty();
     const bool parents = settings_.GetParents() && !selection_.parentSheets.empty();
     if (!teachers && !parents) {
@@ -98,7 +123,7 @@ bool PDFPrintout::CreatePDF(const char* fileName) {
         PrintSheet(renderer, logo.get(), *sheets[i], calendars[i].empty() ? nullptr : &code,
                    unbooked.get());
         code.Free();
-        if (!renderer.IsOK()) {
+        if (!renderer.IsOK() || run.Stopped()) {
             return false;
         }
     }

@@ -10,6 +10,7 @@ class QMController;
 class QMScript;
 class QMImage;
 class QRCodeMatrix;
+class ScriptRun;
 class UnbookedPupils;
 struct PrintSheet;
 
@@ -23,14 +24,21 @@ public:
     PDFPrintout(const PDFPrintout&) = delete;
     PDFPrintout& operator=(const PDFPrintout&) = delete;
 
+    static constexpr const char* kStoppedText =
+        "Script stopped by the user: the PDF file was not created";
+
     // True when the whole file was written without a PDF error. With no sheet to print it
     // says so and writes nothing; an old file of that name is replaced only by a complete one.
+    // When the user stops a print script it says kStoppedText and writes nothing.
     bool CreatePDF(const char* fileName);
+    bool WasStopped() const { return stopped_; }
 
     const PrintSelection& GetSelection() const { return selection_; }
 
 private:
     void LoadScripts();
+    void LoadScriptFiles();
+    bool WriteSheets(const char* fileName, const ScriptRun& run);
     // One page: the QR image is made from the code, when there is one, and dropped after.
     void PrintSheet(PrintRendererPDF& renderer, QMImage* logo, const ::PrintSheet& sheet,
                     const QRCodeMatrix* code, const UnbookedPupils* unbooked);
@@ -40,4 +48,5 @@ private:
     PrintSettings settings_;
     std::unique_ptr<QMScript> parentScript_;
     std::unique_ptr<QMScript> teacherScript_;
+    bool stopped_ = false;
 };

@@ -48,6 +48,7 @@ int SendEmail(ScriptCall& call) {
     // the job) ends the sending.
     std::string log;
     for (;;) {
+        call.StopBetweenSteps();
         const EmailJob::EmailStep step = job.SendNextMessage(&log);
         if (step == EmailJob::EmailStepSent && !log.empty()) {
             call.Host().Output(("Sent email to '" + log + "'").c_str());
@@ -57,6 +58,8 @@ int SendEmail(ScriptCall& call) {
             break;
         }
     }
+    // A run its scripts were stopped in is not a run that went.
+    call.StopBetweenSteps();
     call.PushBoolean(true);
     call.PushText(DebugLog(job));
     return 2;

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -526,12 +527,23 @@ int Optimise(ScriptCall& call) {
     OptimiserStats stats;
     Evolver evolver(days, numKids);
     evolver.SetOptimiserStats(&stats);
-    if (!evolver.Start()) {
+    // In slices, with the stop check between them: the master is whole there.
+    const auto slice = [] { return Evolver::Clock::now() + std::chrono::milliseconds(20); };
+    Evolver::StartState started = Evolver::StartPending;
+    while ((started = evolver.StartSome(slice())) == Evolver::StartPending) {
+        call.StopBetweenSteps();
+    }
+    if (started != Evolver::StartDone) {
         return 0;
     }
     evolver.NewGeneration();
     while (passes > 0) {
-        if (!evolver.Step()) {
+        call.StopBetweenSteps();
+        const Evolver::StepState step = evolver.StepSome(slice());
+        if (step == Evolver::StepPending) {
+            continue;
+        }
+        if (step == Evolver::StepDone) {
             if (verbose) {
                 ReportMessage(SeverityDebug, FormatOptimiseProgress(evolver.GetPhase(),
                                                                     evolver.GetProgressPercent()));

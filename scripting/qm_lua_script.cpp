@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/qm_controller.h"
+#include "app/script_run.h"
 #include "app/user_settings.h"
 #include "foundation/files.h"
 #include "foundation/time_of_day.h"
@@ -394,12 +395,39 @@ bool QMLuaScript::ReportError(const char* context) {
 }
 
 void QMLuaScript::StartWatching() {
-    stopped_ = false;
-    lua_sethook(state_, &QMLuaScript::CountHook, LUA_MASKCOUNT, kHookInstructionCount);
+    // A script the user stopped stays stopped, its closing finalisers too.
+    stopped_ = stoppedByUser_;
+    lua_sethook(state_, &QMLuaScript::CountHook, LUA_MASKCOUNT,
+                stopped_ ? 1 : kHookInstructionCount);
     objects_.MarkModelStale();
 }
 
+bool QMLuaScript::AskStop() {
+    // Both are asked: each keeps its window answering.
+    const bool own = shouldStop_ && shouldStop_();
+    const bool road = ScriptRun::ShouldStop(GetController());
+    return stoppedByUser_ || own || road;
+}
+
+bool QMLuaScript::StopBetweenSteps(lua_State* L) {
+    ScriptWatchdog::Instance().Checkpoint();
+    if (!stopped_) {
+        stopped_ = AskStop();
+    }
+    if (stopped_) {
+        stoppedByUser_ = true;
+        // As in the hook: a pcall that catches the error has no room to start again.
+        lua_sethook(L, &QMLuaScript::CountHook, LUA_MASKCOUNT, 1);
+    }
+    return stopped_;
+}
+
 bool QMLuaScript::ProtectedCall(int arguments, int results) {
+    if (stoppedByUser_) {
+        lua_pop(state_, arguments + 1);
+        lua_pushstring(state_, kStoppedMessage);
+        return false;
+    }
     StartWatching();
     ScriptWatchdog::LuaRunning running(GetController());
     // Settings a call changes reach the file together: one message if it cannot be written.
@@ -411,23 +439,24 @@ bool QMLuaScript::ProtectedCall(int arguments, int results) {
 }
 
 void QMLuaScript::CountHook(lua_State* L, lua_Debug*) {
-    ScriptWatchdog::Instance().Beat();
+    ScriptWatchdog::Instance().Checkpoint();
     QMLuaScript* host = FromLuaState(L);
     if (host == nullptr) {
         return;
     }
     // Once stopped, a script that catches the error with pcall is stopped again at once.
     if (!host->stopped_) {
-        host->stopped_ = host->shouldStop_ && host->shouldStop_();
+        host->stopped_ = host->AskStop();
     }
     if (!host->stopped_) {
         return;
     }
+    host->stoppedByUser_ = true;
     // From now on every instruction stops it, so that a pcall which catches the error has no
     // room to start again.
     lua_sethook(L, &QMLuaScript::CountHook, LUA_MASKCOUNT, 1);
     // No C++ object may live in this frame: luaL_error unwinds with longjmp.
-    luaL_error(L, "Script stopped by the user");
+    luaL_error(L, "%s", kStoppedMessage);
 }
 
 bool QMLuaScript::RunMain() {

@@ -79,9 +79,15 @@ public:
     // presentations mark them stale.
     ScriptObjects& Objects() { return objects_; }
 
-    // Asked now and then while Lua code runs; true stops the script (a window's Stop button).
-    // Without one a script runs until it ends.
+    // Asked now and then while Lua code runs, with the stop of the road that runs the script
+    // (ScriptRun); true stops the script (a window's Stop button). Without either a script runs
+    // until it ends.
     void SetStopCheck(std::function<bool()> shouldStop) { shouldStop_ = std::move(shouldStop); }
+    // For a host function that loops, between its steps, where the event is whole: the watchdog
+    // may copy the event here, and true means the script is to stop (the function then raises
+    // kStoppedMessage). L is the state the function was called in.
+    bool StopBetweenSteps(lua_State* L);
+    static constexpr const char* kStoppedMessage = "Script stopped by the user";
 
 private:
     // What scripts may not do: load anything but text, load native code, set hooks of their
@@ -99,6 +105,7 @@ private:
     // lua_pcall within Stop's reach; the stack is left as it was below the function.
     bool ProtectedCall(int arguments, int results);
     void StartWatching();
+    bool AskStop();
     static void CountHook(lua_State* L, lua_Debug* debug);
 
     lua_State* state_ = nullptr;
@@ -113,4 +120,6 @@ private:
     // The output road this host last ran a script for; its finalisers at close still belong
     // to that road.
     std::optional<OutputRoad> served_;
+    // Once the user stopped it, a host runs nothing more: every later call fails at once.
+    bool stoppedByUser_ = false;
 };

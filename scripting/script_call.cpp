@@ -3,6 +3,7 @@
 #include <lua.hpp>
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "app/qm_controller.h"
 #include "foundation/string_functions.h"
@@ -89,6 +90,12 @@ void ScriptCall::RefuseInsideOutput(const char* function) const {
     if (QMLuaScript::IsRunningForOutput()) {
         throw std::runtime_error(std::string(function) +
                                  " is not available to a print or e-mail script");
+    }
+}
+
+void ScriptCall::StopBetweenSteps() const {
+    if (host_->StopBetweenSteps(L_)) {
+        throw std::runtime_error(QMLuaScript::kStoppedMessage);
     }
 }
 

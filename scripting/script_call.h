@@ -68,6 +68,10 @@ public:
     // output holds the event's days and people across the call: the call ends in an error.
     void RefuseInsideOutput(const char* function) const;
 
+    // For a function that loops, between its steps: ends the call with "Script stopped by the
+    // user" once the script is to stop.
+    void StopBetweenSteps() const;
+
     // Results.
     void PushText(const std::string& text) const;
     void PushInteger(long long value) const;

@@ -13,7 +13,9 @@ ScriptWatchdog& ScriptWatchdog::Instance() {
     return watchdog;
 }
 
-void ScriptWatchdog::Start(std::chrono::milliseconds stuckAfter) {
+void ScriptWatchdog::Start(std::chrono::milliseconds stuckAfter,
+                           std::chrono::milliseconds copyEvery) {
+    copyEvery_ = copyEvery;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stuckAfter_ = stuckAfter;
@@ -54,13 +56,47 @@ void ScriptWatchdog::Beat() {
     }
 }
 
+void ScriptWatchdog::Checkpoint() {
+    Beat();
+    QMController* controller = controller_;
+    if (runDepth_ == 0 || controller == nullptr || std::chrono::steady_clock::now() < copyDue_) {
+        return;
+    }
+    copyDue_ = std::chrono::steady_clock::now() + copyEvery_;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // Without the watching thread nothing could write it without holding the window up.
+        if (!thread_.joinable() || quit_) {
+            return;
+        }
+    }
+    PendingCopy copy;
+    copy.moment = AutosaveSession::TakeMoment();
+    copy.text = controller->FormatEventText();
+    copy.savedDigest = controller->GetSavedDigest();
+    copy.path = controller->GetAutosavePath();
+    if (copy.text.empty() || copy.path.empty()) {
+        return;
+    }
+    {
+        // One still unwritten (a stalled disk) gives way to the newer.
+        std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = std::move(copy);
+    }
+    wake_.notify_all();
+}
+
 ScriptWatchdog::LuaRunning::LuaRunning(QMController* controller)
     : wasRunning_(Instance().luaRunning_.exchange(true)),
       previous_(Instance().controller_.exchange(controller)) {
+    if (Instance().runDepth_++ == 0) {
+        Instance().copyDue_ = std::chrono::steady_clock::now() + Instance().copyEvery_;
+    }
     Instance().Beat();
 }
 
 ScriptWatchdog::LuaRunning::~LuaRunning() {
+    --Instance().runDepth_;
     Instance().Beat();
     Instance().controller_ = previous_;
     Instance().luaRunning_ = wasRunning_;
@@ -87,6 +123,17 @@ void ScriptWatchdog::Watch(unsigned generation) {
         const auto interval = std::clamp(stuckAfter_ / 4, std::chrono::milliseconds(10),
                                          std::chrono::milliseconds(250));
         wake_.wait_for(lock, interval);
+        if (pending_) {
+            PendingCopy copy = std::move(*pending_);
+            pending_.reset();
+            lock.unlock();
+            if (AutosaveSession::WriteIfChanged(std::move(copy.text), copy.savedDigest, copy.path,
+                                                copy.moment)
+                    .outcome == AutosaveSession::Outcome::Written) {
+                ++copiesWritten_;
+            }
+            lock.lock();
+        }
         const unsigned long long beat = beat_;
         if (quit_ || !luaRunning_ || beat != lastBeat) {
             lastBeat = beat;

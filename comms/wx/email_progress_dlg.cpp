@@ -96,6 +96,12 @@ void EmailProgressDlg::SendAll() {
         EndRun(wxID_OK);
         return;
     }
+    // Scripts the user stopped as they loaded send nothing.
+    if (job_.WasStopped()) {
+        AppendLog(EmailJob::kStoppedText);
+        EndWithStop();
+        return;
+    }
     if (!connected_) {
         connected_ = true;
         if (!Connect()) {
@@ -110,6 +116,10 @@ void EmailProgressDlg::SendAll() {
         return;
     }
     AppendLog(line);
+    if (job_.WasStopped()) {
+        EndWithStop();
+        return;
+    }
     // A message that fails ends nothing: the run goes on to the next recipient.
     if (step == EmailJob::EmailStepNone || job_.IsFinished()) {
         finished_ = true;
@@ -121,6 +131,15 @@ void EmailProgressDlg::SendAll() {
         }
     }
     UpdateProgress();
+}
+
+void EmailProgressDlg::EndWithStop() {
+    // Not "Finished": the run did not get to its end.
+    stopped_ = true;
+    timer_.Stop();
+    button_->SetLabel("Close");
+    UpdateProgress();
+    AppendLog(job_.GetSummary());
 }
 
 void EmailProgressDlg::UpdateProgress() {

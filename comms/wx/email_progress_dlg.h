@@ -43,6 +43,8 @@ private:
     // Ends the modal run, or just hides a window that was shown without one.
     void EndRun(int code);
     void AppendLog(const std::string& text);
+    // The user stopped the run's scripts: the log says so and how far it got.
+    void EndWithStop();
 
     wxGauge* gauge_;
     wxStaticText* progressText_;

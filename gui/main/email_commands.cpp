@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/qm_controller.h"
+#include "app/script_run.h"
 #include "app/user_settings.h"
 #include "comms/email_job.h"
 #include "comms/smtp_email.h"
@@ -27,6 +28,8 @@
 #include "model/multi_day_schedule.h"
 
 namespace {
+
+constexpr const char* kPreviewStopped = "Script stopped by the user: there is no email to preview";
 
 // Edits a copy, so Cancel leaves the event's settings as they were.
 bool EditEmailServer(wxWindow* parent, Event& event, const std::string& offeredSender = "") {
@@ -128,24 +131,38 @@ void PreviewPersonEmail(const CommandContext& context, EmailTextKind kind) {
         ReportMessage(SeverityError, refusal);
         return;
     }
-    EmailJob job(&context.controller, kind);
-    job.SetSingleRecipient(person);
-    if (job.GetRecipientCount() == 0) {
-        ReportMessage(SeverityInformation,
-                      EmailDialogLogic::NoEmailsDueText(job, person, *schedule));
-        return;
-    }
     std::string preview;
-    for (const EmailRecipient& recipient : job.GetRecipients()) {
-        UCSMTPEmail email;
-        if (job.BuildMessage(email, recipient.person, recipient.day, 1)) {
-            preview += email.ComposePreview(std::time(nullptr));
-        } else if (!job.GetScriptFailure().empty()) {
-            // What a failed script wrote is no message, and would not be sent.
-            ReportMessage(SeverityError, "Could not create outbound email for '" +
-                                             recipient.person->GetDisplayName() + "'\n" +
-                                             job.GetScriptFailure());
+    bool stopped = false;
+    {
+        // One Stop for loading, writing and closing the scripts; gone before anything shows.
+        const ScriptRun run(&context.controller);
+        EmailJob job(&context.controller, kind);
+        job.SetSingleRecipient(person);
+        if (!job.WasStopped() && job.GetRecipientCount() == 0) {
+            ReportMessage(SeverityInformation,
+                          EmailDialogLogic::NoEmailsDueText(job, person, *schedule));
+            return;
         }
+        for (const EmailRecipient& recipient : job.GetRecipients()) {
+            UCSMTPEmail email;
+            if (run.Stopped() || job.WasStopped()) {
+                break;
+            }
+            if (job.BuildMessage(email, recipient.person, recipient.day, 1)) {
+                preview += email.ComposePreview(std::time(nullptr));
+            } else if (!job.GetScriptFailure().empty() && !job.WasStopped()) {
+                // What a failed script wrote is no message, and would not be sent.
+                ReportMessage(SeverityError, "Could not create outbound email for '" +
+                                                 recipient.person->GetDisplayName() + "'\n" +
+                                                 job.GetScriptFailure());
+            }
+        }
+        stopped = run.Stopped() || job.WasStopped();
+    }
+    // A preview that its script did not finish would pass for the message.
+    if (stopped) {
+        ReportMessage(SeverityError, kPreviewStopped);
+        return;
     }
     ReportDlg dialog(context.parent, "Email Contents", preview);
     dialog.ShowModal();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/qm_controller.h"
+#include "app/script_run.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
@@ -50,6 +51,9 @@ std::string OutputRunQuestion(bool allBooked, bool lowScore, OutputRun run) {
 }
 
 namespace {
+
+constexpr const char* kPreviewStopped =
+    "Script stopped by the user: the print preview was not opened";
 
 // The path a save dialog chose, or "" when it was cancelled or the user would not replace the
 // file its added extension names.
@@ -129,7 +133,13 @@ const CommandFamily& OutputCommands() {
          WithSchedule([](X context, S&, Event& event) {
              if (ConfirmOutputRun(context, OutputRun::Print, &event.GetPrintSettings())) {
                  QMPrintout printout(&context.controller, event.GetPrintSettings());
-                 PrintWithDialog(context.parent, &printout);
+                 // Without the scripts the user stopped as they loaded, the paper would pass
+                 // for the handouts.
+                 if (printout.WasStopped()) {
+                     ReportMessage(SeverityError, QMPrintout::kStoppedText);
+                 } else {
+                     PrintWithDialog(context.parent, &printout);
+                 }
              }
          })},
         {C::PrintToPdf, "Print to PD&F...", "Print the current schedule to a PDF file", N::Loaded,
@@ -274,7 +284,22 @@ void ShowPrintPreview(const CommandContext& context, PrintSettings* settings) {
     if (!ConfirmOutputRun(context, OutputRun::Print, &options)) {
         return;
     }
-    auto* preview = new wxPrintPreview(new QMPrintout(&context.controller, options),
-                                       new QMPrintout(&context.controller, options));
+    wxPrintPreview* preview = nullptr;
+    bool stopped = false;
+    {
+        // One Stop for both printouts' scripts as they load and as the preview measures.
+        const ScriptRun run(&context.controller);
+        auto* shown = new QMPrintout(&context.controller, options);
+        auto* printing = new QMPrintout(&context.controller, options);
+        preview = new wxPrintPreview(shown, printing);
+        stopped = shown->WasStopped() || printing->WasStopped();
+        if (stopped) {
+            delete preview;
+        }
+    }
+    if (stopped) {
+        ReportMessage(SeverityError, kPreviewStopped);
+        return;
+    }
     ShowPreviewWindow(context.parent, preview);
 }

@@ -6,12 +6,12 @@
 #include <utility>
 
 #include "app/qm_controller.h"
+#include "app/script_run.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/command_context.h"
 #include "gui/main/frame_commands.h"
-#include "gui/main/script_stop_window.h"
 #include "scripting/qm_lua_script.h"
 
 namespace {
@@ -30,22 +30,26 @@ void RunScriptedReport(const CommandContext& context) {
             &choice)) {
         return;
     }
-    auto script = std::make_unique<QMLuaScript>(ToUtf8(choice.path).c_str(), &context.controller);
-    if (!script->loaded) {
-        ReportMessage(SeverityError, "Script file is not valid");
-        return;
-    }
-    script->captureOutput = true;
     std::string output;
+    bool loaded = false;
     {
         // The script may add and delete people as it runs: nothing may paint them meanwhile.
         wxWindowUpdateLocker frozen(wxGetTopLevelParent(context.parent));
-        ScriptStopWindow stopWindow(context.parent);
-        script->SetStopCheck([&stopWindow] { return stopWindow.ShouldStop(); });
-        script->RunMain();
-        output = std::move(script->output);
-        // Closing runs the script's last finalisers: Stop must reach them too.
+        // From its top level to the finalisers that run as it closes, loaded or not.
+        ScriptRun run(&context.controller);
+        auto script =
+            std::make_unique<QMLuaScript>(ToUtf8(choice.path).c_str(), &context.controller);
+        loaded = script->loaded;
+        if (loaded) {
+            script->captureOutput = true;
+            script->RunMain();
+            output = std::move(script->output);
+        }
         script.reset();
+    }
+    if (!loaded) {
+        ReportMessage(SeverityError, "Script file is not valid");
+        return;
     }
     // Over views that show the event as the script left it.
     context.AfterViewsFollow([parent = context.parent, output = std::move(output)] {

@@ -1,12 +1,15 @@
 #include "print/wx/qm_printout.h"
 
+#include <wx/app.h>
 #include <wx/dc.h>
 #include <wx/dcmemory.h>
 #include <wx/intl.h>
 
 #include "app/qm_controller.h"
 #include "app/qm_script.h"
+#include "app/script_run.h"
 #include "foundation/string_tokeniser.h"
+#include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -40,6 +43,10 @@ QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings)
 QMPrintout::~QMPrintout() {
     settings_.SetParentScript(nullptr);
     settings_.SetTeacherScript(nullptr);
+    // Closing runs the scripts' finalisers.
+    const ScriptRun run(controller_);
+    parentScript_.reset();
+    teacherScript_.reset();
 }
 
 bool QMPrintout::HasEvent() const {
@@ -52,6 +59,8 @@ void QMPrintout::LoadPrintScripts() {
     if (!HasEvent()) {
         return;
     }
+    // A script's top level runs as it loads.
+    const ScriptRun run(controller_);
     const UserSettings& user = controller_->GetUserSettings();
     auto load = [this](const std::string& path) -> std::unique_ptr<QMScript> {
         std::unique_ptr<QMScript> script;
@@ -67,6 +76,7 @@ void QMPrintout::LoadPrintScripts() {
     settings_.SetParentScript(parentScript_.get());
     teacherScript_ = load(user.Get("teacherprintscript"));
     settings_.SetTeacherScript(teacherScript_.get());
+    stopped_ = run.Stopped();
 }
 
 void QMPrintout::PreparePage() {
@@ -93,10 +103,15 @@ void QMPrintout::OnPreparePrinting() {
         return;
     }
     PreparePage();
-    teacherPages_ = MeasureHandouts(selection_.teacherSheets, true);
-    parentPages_ = settings_.GetOneParentPerSheet()
-                       ? MeasureHandouts(selection_.parentSheets, false)
-                       : std::vector<int>();
+    {
+        // Measuring runs the scripts.
+        const ScriptRun run(controller_);
+        teacherPages_ = MeasureHandouts(selection_.teacherSheets, true);
+        parentPages_ = settings_.GetOneParentPerSheet()
+                           ? MeasureHandouts(selection_.parentSheets, false)
+                           : std::vector<int>();
+        stopped_ = stopped_ || run.Stopped();
+    }
     FreePageFonts();
     auto sum = [](const std::vector<int>& pages) {
         int total = 0;
@@ -173,10 +188,36 @@ bool QMPrintout::OnPrintPage(int page) {
     if (!HasEvent() || GetDC() == nullptr) {
         return false;
     }
+    // Paper the user stopped a script of is not printed; a preview shows each sheet with what
+    // the script said.
+    if (stopped_ && !IsPreview()) {
+        return CancelStopped();
+    }
     PreparePage();
-    const bool printed = PrintPage(page);
+    bool printed = false;
+    {
+        const ScriptRun run(controller_);
+        printed = PrintPage(page);
+        stopped_ = stopped_ || run.Stopped();
+    }
     FreePageFonts();
+    if (stopped_ && !IsPreview()) {
+        return CancelStopped();
+    }
     return printed;
+}
+
+bool QMPrintout::CancelStopped() {
+    if (!stopTold_) {
+        stopTold_ = true;
+        // Said once the framework's printing has ended, not in the middle of it.
+        if (wxTheApp != nullptr) {
+            wxTheApp->CallAfter([] { ReportMessage(SeverityError, kStoppedText); });
+        } else {
+            ReportMessage(SeverityError, kStoppedText);
+        }
+    }
+    return false;
 }
 
 void QMPrintout::MakePageFonts(double scale) {

@@ -48,6 +48,12 @@ public:
     bool OnPrintPage(int page) override;
     void GetPageInfo(int* minPage, int* maxPage, int* pageFrom, int* pageTo) override;
 
+    static constexpr const char* kStoppedText =
+        "Script stopped by the user: the printout was cancelled";
+    // The user stopped one of its scripts (as they loaded, or on a sheet): printing on paper is
+    // cancelled from then on, saying kStoppedText once.
+    bool WasStopped() const { return stopped_; }
+
     const PrintSelection& GetSelection() const { return selection_; }
     const std::vector<SectionPages>& GetPlan() const { return plan_; }
     bool HasLogo() const { return logo_ != nullptr; }
@@ -94,6 +100,7 @@ private:
     // Puts an ellipsis at the end of the sheet's last whole line: the sheet goes on past it.
     void MarkCut();
     void LoadPrintScripts();
+    bool CancelStopped();
     bool PrintPage(int page);
     // Page `page` (from 0) of a whole-page handout.
     bool PrintHandoutPage(const PrintSheet& sheet, bool teacher, int page);
@@ -123,6 +130,8 @@ private:
     std::unique_ptr<QMImageWX> logo_;
     std::unique_ptr<QMScript> parentScript_;
     std::unique_ptr<QMScript> teacherScript_;
+    bool stopped_ = false;
+    bool stopTold_ = false;
     std::array<std::unique_ptr<wxFont>, kPageFontCount> fonts_;
     // Pages each whole-page handout takes; empty until measured (one each).
     std::vector<int> teacherPages_;

@@ -76,6 +76,15 @@ public:
     std::vector<std::string> drawn;
 };
 
+// Makes Lua hosts for the roads that load their own scripts (prints, e-mails), as the window's
+// controller does.
+class LuaController : public QMController {
+public:
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
+        return QMLuaScript::Create(fileName, this);
+    }
+};
+
 // A small event of two days (Tue 05 and Wed 06 Mar 2024, 18:00 to 19:00 in twelve 5-minute
 // slots): teachers Alice Smith (AS, Room 1, Maths and Physics) and Bob Jones (BJ, French, a break
 // at 18:00 and 18:05 on the first day); the family of Carol White with Dan (7B, Red: Maths with
@@ -165,7 +174,7 @@ protected:
     }
 
     RecordingSink sink;
-    QMController controller;
+    LuaController controller;
     Event* event = nullptr;
     Teacher* alice = nullptr;
     Teacher* bob = nullptr;

@@ -6,6 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 #include "app/qm_controller.h"
@@ -18,6 +20,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "scripting/qm_lua_script.h"
 #include "support/loopback_servers.h"
 
 namespace {
@@ -253,6 +256,86 @@ TEST_F(EmailProgress, ACancelledLoginEndsTheWindowWithoutConnecting) {
     EXPECT_TRUE(dialog.IsStopped());
     EXPECT_EQ(dialog.GetJob().GetClient(), nullptr);
     EXPECT_EQ(answers.shown, std::vector<std::string>{"Login"});
+}
+
+}  // namespace
+
+namespace {
+
+// The window's controller as far as e-mail runs go: its scripts run in the Lua host, and its
+// Stop is pressed once a run has gone on for a moment.
+class LuaEmailController : public QMController {
+public:
+    LuaEmailController() {
+        SetScriptStopOffer([] {
+            const auto pressAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+            return std::function<bool()>(
+                [pressAt] { return std::chrono::steady_clock::now() >= pressAt; });
+        });
+        SetClientFactory(std::make_unique<SMTPClientFactoryCurl>());
+    }
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
+        return QMLuaScript::Create(fileName, this);
+    }
+};
+
+// A script the user stops ends the run there: what was sent stays sent, nothing more goes, and
+// the log says so instead of "Finished".
+TEST_F(EmailProgress, AStoppedScriptEndsTheRunAndIsNotCalledFinished) {
+    LoopbackSMTPServer server(folder_, {});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    // Never ends but gives up after twenty seconds, so that a run without Stop fails the test.
+    const std::string forever =
+        "local function forever()\n"
+        "  local give_up = os.clock() + 20\n"
+        "  while os.clock() < give_up do end\n"
+        "  error('ran out')\n"
+        "end\n";
+    struct Case {
+        const char* name;
+        const char* lua;
+        size_t sent;
+    } cases[] = {
+        {"the second message",
+         "function parent_email(p)\n"
+         "  first = first or p\n"
+         "  if p ~= first then forever() end\n"
+         "  qm_output('Dear parent')\n"
+         "  return true\n"
+         "end\n",
+         1},
+        {"the top level", "forever()", 0},
+    };
+    controller_.CloseEvent();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LuaEmailController lua;
+        lua.Initialise();
+        ASSERT_TRUE(lua.OpenEventFile(CopyExampleEvent().c_str()));
+        EmailServerSettings settings;
+        settings.SetServer("127.0.0.1");
+        settings.SetPort(server.Port());
+        settings.SetFromAddress("office@school.example");
+        lua.GetEvent()->SetEmailServerSettings(settings);
+        ASSERT_TRUE(lua.GetUserSettings().Set("parentprintscript",
+                                              folder_.Write("mail.lua", forever + c.lua)));
+        const size_t before = server.Messages().size();
+        const auto start = std::chrono::steady_clock::now();
+        EmailProgressDlg dialog(TopWindow(), &lua, nullptr, EmailResults);
+        ASSERT_GT(dialog.GetJob().GetRecipientCount(), 2);
+        RunToEnd(dialog);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_TRUE(dialog.GetJob().WasStopped());
+        EXPECT_EQ(server.Messages().size() - before, c.sent);
+        const std::string log = Log(dialog);
+        EXPECT_TRUE(Contains(
+            log, std::string(EmailJob::kStoppedText) + "\n" + dialog.GetJob().GetSummary() + "\n"))
+            << log;
+        EXPECT_FALSE(Contains(log, "Finished")) << log;
+        EXPECT_FALSE(Contains(log, "ran out")) << log;
+        EXPECT_EQ(dialog.GetButton()->GetLabel(), "Close");
+        sink_.entries.clear();
+    }
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 #include <wx/button.h>
 #include <wx/eventfilter.h>
 #include <wx/modalhook.h>
+#include <wx/prntbase.h>
 #include <wx/progdlg.h>
 #include <wx/textctrl.h>
 
+#include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "app/qm_script.h"
@@ -12,8 +15,11 @@
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/script_stop_window.h"
+#include "gui/support/answer_dialogs.h"
 #include "gui/support/screenshot.h"
 #include "model/teacher.h"
+#include "print/pdf_printout.h"
+#include "print/wx/qm_printout.h"
 
 namespace {
 
@@ -48,7 +54,7 @@ public:
     bool pressed = false;
 
     int FilterEvent(wxEvent& event) override {
-        auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+        auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
         auto* stop = window != nullptr
                          ? dynamic_cast<wxGenericProgressDialog*>(wxGetTopLevelParent(window))
                          : nullptr;
@@ -168,6 +174,98 @@ TEST_F(ScriptedReport, AnEndlessScriptRunsUntilStopAndStillShowsItsOutput) {
     EXPECT_EQ(reports[0].text, "started\n");
     EXPECT_EQ(Boxes(),
               std::vector<std::string>{"Error: Error in Lua script: Script stopped by the user"});
+}
+
+// Stop reaches a loop outside any function, and the finalisers of a script that does not load.
+// The loops give up by themselves after twenty seconds, so that a road without Stop fails.
+TEST_F(ScriptedReport, StopReachesTheTopLevelAndTheFinalisersOfAScriptThatDoesNotLoad) {
+    const std::string forever =
+        "local function forever()\n"
+        "  local give_up = os.clock() + 20\n"
+        "  while os.clock() < give_up do end\n"
+        "  error('ran out')\n"
+        "end\n";
+    struct Case {
+        const char* name;
+        const char* lua;
+    } cases[] = {
+        {"the top level", "forever()"},
+        {"a failed load's finaliser",
+         "kept = setmetatable({}, {__gc = function() forever() end})\nerror('broken')"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts_.shown.clear();
+        PressStop press;
+        const auto start = std::chrono::steady_clock::now();
+        const auto reports = Run(forever + c.lua);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_TRUE(press.pressed);
+        EXPECT_TRUE(reports.empty());
+        const std::vector<std::string> boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].rfind("Error: Runtime error in script initialisation: ", 0), 0u)
+            << boxes[0];
+        EXPECT_EQ(boxes[1], "Error: Script file is not valid");
+        for (const std::string& box : boxes) {
+            EXPECT_EQ(box.find("ran out"), std::string::npos) << box;
+        }
+    }
+}
+
+// The output commands offer the same Stop for their print scripts, and end with a message
+// instead of a printout, preview or file that would pass for the handouts.
+TEST_F(ScriptedReport, TheOutputCommandsOfferStopAndEndWithAMessage) {
+    const std::string forever =
+        "local function forever()\n"
+        "  local give_up = os.clock() + 20\n"
+        "  while os.clock() < give_up do end\n"
+        "  error('ran out')\n"
+        "end\n";
+    const std::string pdf = folder_.File("handouts.pdf");
+    struct Case {
+        CommandId command;
+        const char* lua;
+        std::string says;
+    } cases[] = {
+        {CommandId::PrintToPdf, "function draw_parent_page(p) forever() end",
+         PDFPrintout::kStoppedText},
+        {CommandId::PrintToPdf, "function draw_teacher_page(p) forever() end",
+         PDFPrintout::kStoppedText},
+        {CommandId::PrintToPdf, "forever()", PDFPrintout::kStoppedText},
+        {CommandId::PrintPreview, "forever()",
+         "Script stopped by the user: the print preview was not opened"},
+        {CommandId::Print, "forever()", QMPrintout::kStoppedText},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.command)) + " " + c.lua);
+        const std::string script = folder_.Write("sheet.lua", forever + c.lua);
+        ASSERT_TRUE(Controller().GetUserSettings().Set("parentprintscript", script));
+        ASSERT_TRUE(Controller().GetUserSettings().Set("teacherprintscript", script));
+        prompts_.shown.clear();
+        prompts_.Answer(wxID_YES).Answer(wxID_NO);
+        if (c.command == CommandId::PrintToPdf) {
+            prompts_.Choose(FromUtf8(pdf));
+        }
+        AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
+        PressStop press;
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(host_->RunCommand(c.command));
+        ProcessPending();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_TRUE(press.pressed);
+        const std::vector<std::string> boxes = Boxes();
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back(), "Error: " + c.says);
+        for (const std::string& box : boxes) {
+            EXPECT_EQ(box.find("ran out"), std::string::npos) << box;
+            EXPECT_EQ(box.find("successfully"), std::string::npos) << box;
+        }
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+        for (wxWindow* window : wxTopLevelWindows) {
+            EXPECT_EQ(dynamic_cast<wxPreviewFrame*>(window), nullptr);
+        }
+    }
 }
 
 TEST_F(ScriptedReport, TheStopWindowAppearsLateAndItsButtonStopsTheScript) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <wx/dcmemory.h>
+#include <wx/print.h>
+#include <chrono>
+#include <functional>
 
 #include "app/qm_script.h"
+#include "app/script_run.h"
 #include "foundation/uc_error.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -12,6 +16,7 @@
 #include "print/wx/qm_image_wx.h"
 #include "printout_fixture.h"
 #include "scripting/qm_lua_script.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -563,6 +568,95 @@ TEST_F(Printout, ScreenImagesComeFromQRSymbolsAndImageFiles) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(logo.LoadFile(bad));
         EXPECT_FALSE(logo.GetImage().IsOk());
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The window's controller as far as printing goes: its print scripts run in the Lua host, and
+// its Stop is pressed once a road has run for a moment.
+class LuaPrintController : public QMController {
+public:
+    LuaPrintController() {
+        SetScriptStopOffer([] {
+            const auto pressAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+            return std::function<bool()>(
+                [pressAt] { return std::chrono::steady_clock::now() >= pressAt; });
+        });
+    }
+    std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
+        return QMLuaScript::Create(fileName, this);
+    }
+};
+
+// On paper a printout the user stopped a script of is cancelled, saying so once; a preview
+// shows the sheet with what the script said. Either way the script that never ends is ended.
+TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
+    // Gives up by itself after twenty seconds, so that a printout without Stop fails the test.
+    const std::string forever =
+        "local function forever()\n"
+        "  local give_up = os.clock() + 20\n"
+        "  while os.clock() < give_up do end\n"
+        "  error('ran out')\n"
+        "end\n";
+    struct Case {
+        const char* name;
+        const char* lua;
+        bool preview;
+        bool stoppedAsItLoads;
+    } cases[] = {
+        {"paper, a sheet", "function draw_parent_page(p) forever() end", false, false},
+        {"preview, a sheet", "function draw_parent_page(p) forever() end", true, false},
+        {"paper, the top level", "forever()", false, true},
+    };
+    TempFolder folder("qm-print-stop");
+    // Each case's controller opens the example file itself.
+    controller_.CloseEvent();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LuaPrintController lua;
+        lua.Initialise();
+        ASSERT_TRUE(lua.OpenEventFile(CopyExampleEvent().c_str()));
+        ASSERT_TRUE(lua.GetUserSettings().Set("parentprintscript",
+                                              folder.Write("sheet.lua", forever + c.lua)));
+        const PrintSettings settings = Only(false, true, false, false);
+        UCStringError said;
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<DrawnText> drawn;
+        auto* made = new RecordingPrintout(&lua, settings, &drawn);
+        EXPECT_EQ(made->WasStopped(), c.stoppedAsItLoads);
+        // A preview owns its printout and marks it as previewed.
+        std::unique_ptr<wxPrintPreview> preview;
+        std::unique_ptr<RecordingPrintout> paper;
+        if (c.preview) {
+            preview = std::make_unique<wxPrintPreview>(made, nullptr);
+        } else {
+            paper.reset(made);
+        }
+        QMPrintout& printout = *made;
+        ASSERT_EQ(printout.IsPreview(), c.preview);
+        ASSERT_GT(LaidOutPages(printout), 0);
+        bool printed = false;
+        DrawPage(printout, 1, &printed);
+        ProcessPending();
+
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_TRUE(printout.WasStopped());
+        EXPECT_EQ(printed, c.preview);
+        const std::string text = said.GetText();
+        EXPECT_EQ(text.find("ran out"), std::string::npos) << text;
+        if (c.preview) {
+            bool marked = false;
+            for (const DrawnText& piece : drawn) {
+                marked =
+                    marked || piece.text.find("Script stopped by the user") != std::string::npos;
+            }
+            EXPECT_TRUE(marked);
+        } else {
+            EXPECT_NE(text.find(QMPrintout::kStoppedText), std::string::npos) << text;
+        }
     }
 }
 
