@@ -251,6 +251,52 @@ void Schedule::RebuildGrid() {
     }
 }
 
+std::vector<std::shared_ptr<Appointment>> Schedule::RefitBookingLengths(int teacherRow) {
+    std::vector<std::shared_ptr<Appointment>> unbooked;
+    const int slots = static_cast<int>(grid_.GetSlotCount());
+    if (teacherRow < 0 || teacherRow >= static_cast<int>(grid_.GetRowCount())) {
+        return unbooked;
+    }
+    // All misfits come out first, so that one lengthened booking is kept before the next one it
+    // now covers, whatever order they were found in.
+    std::vector<std::pair<int, std::shared_ptr<Appointment>>> misfits;
+    for (int slot = 0; slot < slots;) {
+        const Appointment* booking = grid_.PeekBooking(slot, teacherRow);
+        if (booking == nullptr) {
+            ++slot;
+            continue;
+        }
+        int cells = 1;
+        while (slot + cells < slots && grid_.PeekBooking(slot + cells, teacherRow) == booking) {
+            ++cells;
+        }
+        const AppointmentRequest* request = booking->GetRequest();
+        if (request != nullptr && cells != request->GetLength() && !booking->IsLocked()) {
+            if (std::shared_ptr<Appointment> taken = grid_.RemoveBooking(slot, teacherRow)) {
+                misfits.emplace_back(slot, std::move(taken));
+            }
+        }
+        slot += cells;
+    }
+    for (auto& [slot, booking] : misfits) {
+        const AppointmentRequest* request = booking->GetRequest();
+        const Parent* parent = request->GetParent();
+        bool fits = parent != nullptr;
+        for (int i = 0; fits && i < request->GetLength(); ++i) {
+            fits = GetTeacherSlotStatus(slot + i, teacherRow) == SlotFree &&
+                   GetParentSlotStatus(slot + i, parent) == SlotFree;
+        }
+        if (!fits || !grid_.PutBooking(slot, teacherRow, booking)) {
+            booking->SetFirstSlot(slot);
+            unbooked.push_back(std::move(booking));
+        }
+    }
+    if (!misfits.empty()) {
+        SetModified();
+    }
+    return unbooked;
+}
+
 bool Schedule::AreRequestsBooked(const Parent* parent, const Pupil* pupil) const {
     if (pupil == nullptr) {
         return true;
