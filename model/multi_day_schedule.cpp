@@ -422,8 +422,33 @@ void MultiDaySchedule::EnforceTimeBoundaries() {
 }
 
 void MultiDaySchedule::RebuildDays() {
+    // A booking whose length no longer fits at its time would otherwise vanish at the next save.
+    std::string lost;
     for (auto& day : days_) {
-        day->RebuildGrid();
+        for (const AppointmentRequest* request : day->RebuildGrid()) {
+            const Pupil* pupil = request->GetPupil();
+            const Parent* parent = request->GetParent();
+            const Teacher* teacher = request->GetTeacher();
+            unsigned index = 0;
+            while (pupil != nullptr && index < pupil->GetRequestCount() &&
+                   pupil->GetRequest(index) != request) {
+                ++index;
+            }
+            lost += "\n" + (parent ? parent->GetName() : std::string()) + " about " +
+                    (pupil ? pupil->GetName() : std::string()) + " with " +
+                    (teacher ? teacher->GetName() : std::string()) + " at " +
+                    (pupil ? pupil->GetRequestDateTime(index).GetTime().Format(Time12h)
+                           : std::string());
+            if (days_.size() > 1) {
+                lost += " on " + day->GetDate().FormatLong();
+            }
+        }
+    }
+    if (!lost.empty()) {
+        ReportMessage(SeverityWarning,
+                      "These appointments overlap another one or the end of the day at their "
+                      "length and have not been booked:" +
+                          lost);
     }
     if (event_) {
         event_->BlankRequestedTimes();

@@ -40,9 +40,9 @@ public:
     int IndexOfPerson(const Person* person) const;
     static constexpr unsigned kShortestIndexedList = 32;
 
-    // Lookups by name or position scan the list until this many have found their table changed since it
-    // was built; then they build it again. Lookups between changes are then constant time, and
-    // a loop that changes a name before every lookup stays close to scanning.
+    // Lookups by name or position scan the list until this many have found their table changed
+    // since it was built; then they build it again. Lookups between changes are then constant time,
+    // and a loop that changes a name before every lookup stays close to scanning.
     static constexpr unsigned kScansBeforeIndexing = 8;
 
 protected:
@@ -114,8 +114,8 @@ class TeacherList : public PersonListOf<Teacher> {
 public:
     explicit TeacherList(unsigned growBy = 128) : PersonListOf<Teacher>(growBy) {}
 
-    // The first teacher whose name or initials equal the text ignoring ASCII case; null for an
-    // empty text.
+    // The first teacher whose name or initials equal the text ignoring ASCII case and the blanks
+    // around it; null for a blank text.
     Teacher* FindByNameOrInitials(const std::string& text) const;
     // Keeps the name table current, so adding teachers one at a time stays linear.
     void Append(Teacher* teacher);

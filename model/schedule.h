@@ -138,8 +138,9 @@ public:
     static void SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests);
     static void GroupSiblingRequests(std::vector<AppointmentRequest*>& requests);
     [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
-    // Empties the grid and books the fixed-time requests of this date.
-    void RebuildGrid();
+    // Empties the grid and books the fixed-time requests of this date; returns those whose cells
+    // were taken by an earlier one or run past the day's end.
+    std::vector<AppointmentRequest*> RebuildGrid();
     // Lays again, at its own first slot, every unlocked booking of the row whose cells no longer
     // match its request's length (the teacher's length or the request's own changed since it was
     // booked); those that no longer fit there are unbooked and returned in slot order.

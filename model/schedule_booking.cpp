@@ -208,10 +208,11 @@ bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCoun
     return true;
 }
 
-void Schedule::RebuildGrid() {
+std::vector<AppointmentRequest*> Schedule::RebuildGrid() {
+    std::vector<AppointmentRequest*> unplaced;
     grid_.ResizeForDay(*this);
     if (!event_) {
-        return;
+        return unplaced;
     }
     const int slots = GetNumSlots();
     const TeacherList& teachers = event_->GetTeachers();
@@ -241,14 +242,16 @@ void Schedule::RebuildGrid() {
                 const int row = found != rows.end() ? found->second : -1;
                 int slot = GetSlotForTime(pupil->GetRequestDateTime(k).GetTime());
                 if (row < 0 || row >= static_cast<int>(grid_.GetRowCount()) || slot < 0 ||
-                    slot >= slots || grid_.PeekBooking(slot, row) != nullptr) {
+                    slot >= slots) {
                     continue;
                 }
-                // Checked free just above; a request longer than the day's end stays unbooked.
-                (void)grid_.PutBooking(slot, row, std::make_shared<Appointment>(request));
+                if (!grid_.PutBooking(slot, row, std::make_shared<Appointment>(request))) {
+                    unplaced.push_back(request);
+                }
             }
         }
     }
+    return unplaced;
 }
 
 std::vector<std::shared_ptr<Appointment>> Schedule::RefitBookingLengths(int teacherRow) {

@@ -179,6 +179,62 @@ TEST_F(TeacherCommands, ALongerTeacherLengthUnbooksTheBookingsItWouldOverlap) {
     EXPECT_EQ(BookingCells(*reopened.GetSchedule()), after);
 }
 
+// A name or initials typed with blanks around them are checked, and kept, as the file keeps and
+// compares them: one beside an existing teacher's is refused, a new one is stored trimmed, and
+// the saved file opens again with every teacher.
+TEST_F(TeacherCommands, NamesAndInitialsTypedWithBlanksAreCheckedAsTheFileComparesThem) {
+    const TeacherList& teachers = TheEvent().GetTeachers();
+    ASSERT_GE(teachers.Count(), 2u);
+    const std::string name = teachers.At(0)->GetName();
+    const std::string initials = teachers.At(1)->GetInitials();
+    ASSERT_FALSE(initials.empty());
+    struct Case {
+        std::string name;
+        std::string initials;
+        std::string message;
+    };
+    const Case cases[] = {
+        {name + " ", "QQ", "Error: There is already a teacher called \"" + name + "\""},
+        {" Dr Newman", initials + " ",
+         "Error: There is already a teacher with the initials \"" + initials + "\""},
+        {"Dr Newman ", " QQ\t", ""},
+    };
+    const unsigned before = teachers.Count();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + "/" + c.initials);
+        prompts_.shown.clear();
+        bool refused = false;
+        AnswerDialogs answers([&](wxDialog* dialog) {
+            auto* editor = dynamic_cast<TeacherDlg*>(dialog);
+            if (editor == nullptr) {
+                return wxID_CANCEL;
+            }
+            editor->GetNameText()->ChangeValue(FromUtf8(c.name));
+            editor->GetInitialsText()->ChangeValue(FromUtf8(c.initials));
+            refused = !editor->TransferDataFromWindow();
+            return refused ? wxID_CANCEL : wxID_OK;
+        });
+        host_->RunCommand(CommandId::AddTeacher);
+        EXPECT_EQ(refused, !c.message.empty());
+        EXPECT_EQ(Boxes(), c.message.empty() ? std::vector<std::string>{}
+                                             : std::vector<std::string>{c.message});
+    }
+    ASSERT_EQ(teachers.Count(), before + 1);
+    const Teacher* added = teachers.FindByNameOrInitials("qq");
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->GetName(), "Dr Newman");
+    EXPECT_EQ(added->GetInitials(), "QQ");
+
+    const std::string path = folder_.Path() + "/events/names.qmv";
+    ASSERT_TRUE(Controller().SaveEvent(path.c_str()));
+    const std::string copy = folder_.Path() + "/events/names-copy.qmv";
+    std::filesystem::copy_file(path, copy);
+    QMController reopened;
+    reopened.Initialise();
+    ASSERT_TRUE(reopened.OpenEventFile(copy.c_str()));
+    EXPECT_EQ(reopened.GetEvent()->GetTeachers().Count(), before + 1);
+}
+
 TEST_F(TeacherCommands, EditAndDeleteNeedASelectedTeacher) {
     for (CommandId id : {CommandId::EditTeacher, CommandId::DeleteTeacher}) {
         host_->RunCommand(id);
