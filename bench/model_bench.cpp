@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_sizes.h"
 #include "model/appointment_request.h"
 #include "model/event.h"
 #include "model/parent.h"
@@ -85,6 +86,28 @@ void BM_BookLargeDay(benchmark::State& state) {
     state.counters["unbooked"] = unbooked;
 }
 BENCHMARK(BM_BookLargeDay)->Unit(benchmark::kMillisecond);
+
+// Every editor's OK looks over each teacher's bookings for one whose length changed: the pass
+// over a booked day where none did, the large school and ten times it.
+void BM_RefitBookingLengths(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
+    GeneratedSchool school = GenerateSchool(SizeAt(scale), 1);
+    std::vector<std::unique_ptr<Schedule>> days = school.MakeSchedules();
+    std::vector<AppointmentRequest*> requests = school.AllRequests();
+    int unbooked = 0;
+    std::srand(2);
+    (void)days.front()->BookRequests(requests, BookRandomThenOrderKey, &unbooked);
+    const int rows = static_cast<int>(school.event->GetTeachers().Count());
+    size_t refitted = 0;
+    for (auto _ : state) {
+        for (int row = 0; row < rows; ++row) {
+            refitted += days.front()->RefitBookingLengths(row).size();
+        }
+    }
+    state.counters["teachers"] = rows;
+    state.counters["refitted"] = static_cast<double>(refitted);
+}
+BENCHMARK(BM_RefitBookingLengths)->Apply(AtBothScales)->Unit(benchmark::kMillisecond);
 
 void BM_ScoreLargeDay(benchmark::State& state) {
     Schedule& day = BookedLargeDay().Day();

@@ -429,8 +429,33 @@ void MultiDaySchedule::EnforceTimeBoundaries() {
 }
 
 void MultiDaySchedule::RebuildDays() {
+    // A booking whose length no longer fits at its time would otherwise vanish at the next save.
+    std::string lost;
     for (auto& day : days_) {
-        day->RebuildGrid();
+        for (const AppointmentRequest* request : day->RebuildGrid()) {
+            const Pupil* pupil = request->GetPupil();
+            const Parent* parent = request->GetParent();
+            const Teacher* teacher = request->GetTeacher();
+            unsigned index = 0;
+            while (pupil != nullptr && index < pupil->GetRequestCount() &&
+                   pupil->GetRequest(index) != request) {
+                ++index;
+            }
+            lost += "\n" + (parent ? parent->GetName() : std::string()) + " about " +
+                    (pupil ? pupil->GetName() : std::string()) + " with " +
+                    (teacher ? teacher->GetName() : std::string()) + " at " +
+                    (pupil ? pupil->GetRequestDateTime(index).GetTime().Format(Time12h)
+                           : std::string());
+            if (days_.size() > 1) {
+                lost += " on " + day->GetDate().FormatLong();
+            }
+        }
+    }
+    if (!lost.empty()) {
+        ReportMessage(SeverityWarning,
+                      "These appointments overlap another one or the end of the day at their "
+                      "length and have not been booked:" +
+                          lost);
     }
     if (event_) {
         event_->BlankRequestedTimes();
@@ -574,4 +599,40 @@ std::vector<Parent*> MultiDaySchedule::AllParents() const {
         }
     }
     return all;
+}
+
+std::vector<std::string> MultiDaySchedule::RefitBookingLengths() {
+    std::vector<std::string> lines;
+    if (!event_ || event_->IsLocked()) {
+        return lines;
+    }
+    const TeacherList& teachers = event_->GetTeachers();
+    for (const auto& day : days_) {
+        for (unsigned row = 0; row < teachers.Count(); ++row) {
+            for (const auto& booking : day->RefitBookingLengths(static_cast<int>(row))) {
+                const AppointmentRequest* request = booking->GetRequest();
+                const Pupil* pupil = request->GetPupil();
+                const Parent* parent = request->GetParent();
+                std::string line = (parent ? parent->GetName() : std::string()) + " about " +
+                                   (pupil ? pupil->GetName() : std::string()) + " with " +
+                                   teachers.At(row)->GetName() + " at " +
+                                   day->SlotToTime(booking->GetFirstSlot()).Format(Time12h);
+                if (days_.size() > 1) {
+                    line += " on " + day->GetDate().FormatLong();
+                }
+                lines.push_back(std::move(line));
+            }
+        }
+    }
+    if (!lines.empty()) {
+        std::string message =
+            "These appointments no longer fit at their times at their new length and have been "
+            "unbooked:";
+        for (const std::string& line : lines) {
+            message += "\n" + line;
+        }
+        ReportMessage(SeverityWarning, message);
+        modified_ = true;
+    }
+    return lines;
 }

@@ -88,6 +88,9 @@ public:
     // Refused while the event is locked.
     void OptimiseTeacher(int teacherRow);
     void UnbookOutOfRangeAppointments();
+    // Schedule::RefitBookingLengths for every teacher on every day; what had to be unbooked is
+    // named in one warning and returned, one line each. Nothing on a locked event.
+    std::vector<std::string> RefitBookingLengths();
     void RemoveTeacherBreaks();
     void ResetAttendanceTimes();
     // Fixed times blanked and attendance fitted to each day's hours.

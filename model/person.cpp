@@ -4,14 +4,14 @@
 
 #include "foundation/string_functions.h"
 
-namespace {
-
-std::string Trimmed(const std::string& text) {
+std::string TrimmedName(const std::string& text) {
     const char* begin = FindFirstNonSpace(text.data(), text.data() + text.size());
     std::string result(begin, text.data() + text.size());
     TrimRightInPlace(result);
     return result;
 }
+
+namespace {
 
 // A name without a blank is its own surname, which keeps the order transitive.
 std::string_view Surname(const std::string& name) {
@@ -27,15 +27,15 @@ int Sign(int value) {
 
 std::atomic<unsigned long long> Person::indexEpochs_[Person::kIndexKinds] = {0, 0, 0};
 
-Person::Person(const std::string& name) : name_(Trimmed(name)), uniqueId_(name) {}
+Person::Person(const std::string& name) : name_(TrimmedName(name)), uniqueId_(name) {}
 
 bool Person::SetEmail(const std::string& email) {
-    email_ = Trimmed(email);
+    email_ = TrimmedName(email);
     return true;
 }
 
 bool Person::SetEmailAlt(const std::string& email) {
-    emailAlt_ = Trimmed(email);
+    emailAlt_ = TrimmedName(email);
     return true;
 }
 

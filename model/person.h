@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 
 #include "foundation/uc_collectable.h"
 
@@ -11,6 +12,10 @@ enum EmailTextKind { EmailInvitation = 0, EmailReminder = 1, EmailResults = 2 };
 // What a person is, for code that treats teachers, parents and pupils apart. The class name
 // stays for what is shown and for scripts; a misspelt kind does not compile.
 enum class PersonKind { Person, Attendee, Teacher, Parent, Pupil };
+
+// A name or initials as people keep them and the event file compares them: without the blanks
+// around the text.
+std::string TrimmedName(const std::string& text);
 
 // A named participant of the event: the common base of teachers, parents and pupils.
 class Person : public UCCollectable {
@@ -27,12 +32,13 @@ public:
     virtual std::string GetDisplayName() const { return name_; }
 
     const std::string& GetName() const { return name_; }
-    // Stored as given.
+    // Stored without blanks around it, as a person made from a name (and so the file) has it.
     void SetName(const std::string& name) {
-        if (name != name_) {
+        std::string trimmed = TrimmedName(name);
+        if (trimmed != name_) {
             indexMark_.Changing(kEveryIndex);
         }
-        name_ = name;
+        name_ = std::move(trimmed);
     }
 
     const std::string& GetEmail() const { return email_; }

@@ -115,8 +115,8 @@ class TeacherList : public PersonListOf<Teacher> {
 public:
     explicit TeacherList(unsigned growBy = 128) : PersonListOf<Teacher>(growBy) {}
 
-    // The first teacher whose name or initials equal the text ignoring ASCII case; null for an
-    // empty text.
+    // The first teacher whose name or initials equal the text ignoring ASCII case and the blanks
+    // around it; null for a blank text.
     Teacher* FindByNameOrInitials(const std::string& text) const;
     // Keeps the name table current, so adding teachers one at a time stays linear.
     void Append(Teacher* teacher);

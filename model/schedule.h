@@ -147,8 +147,13 @@ public:
     static void SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests);
     static void GroupSiblingRequests(std::vector<AppointmentRequest*>& requests);
     [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
-    // Empties the grid and books the fixed-time requests of this date.
-    void RebuildGrid();
+    // Empties the grid and books the fixed-time requests of this date; returns those whose cells
+    // were taken by an earlier one or run past the day's end.
+    std::vector<AppointmentRequest*> RebuildGrid();
+    // Lays again, at its own first slot, every unlocked booking of the row whose cells no longer
+    // match its request's length (the teacher's length or the request's own changed since it was
+    // booked); those that no longer fit there are unbooked and returned in slot order.
+    std::vector<std::shared_ptr<Appointment>> RefitBookingLengths(int teacherRow);
     bool AreRequestsBooked(const Parent* parent, const Pupil* pupil) const;
     bool AreParentRequestsBooked(const Parent* parent) const;
     bool FindBooking(const Pupil* pupil, const Teacher* teacher, const std::string& subject,

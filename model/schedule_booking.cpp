@@ -208,10 +208,11 @@ bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCoun
     return true;
 }
 
-void Schedule::RebuildGrid() {
+std::vector<AppointmentRequest*> Schedule::RebuildGrid() {
+    std::vector<AppointmentRequest*> unplaced;
     grid_.ResizeForDay(*this);
     if (!event_) {
-        return;
+        return unplaced;
     }
     const int slots = GetNumSlots();
     const TeacherList& teachers = event_->GetTeachers();
@@ -241,14 +242,62 @@ void Schedule::RebuildGrid() {
                 const int row = found != rows.end() ? found->second : -1;
                 int slot = GetSlotForTime(pupil->GetRequestDateTime(k).GetTime());
                 if (row < 0 || row >= static_cast<int>(grid_.GetRowCount()) || slot < 0 ||
-                    slot >= slots || grid_.PeekBooking(slot, row) != nullptr) {
+                    slot >= slots) {
                     continue;
                 }
-                // Checked free just above; a request longer than the day's end stays unbooked.
-                (void)grid_.PutBooking(slot, row, std::make_shared<Appointment>(request));
+                if (!grid_.PutBooking(slot, row, std::make_shared<Appointment>(request))) {
+                    unplaced.push_back(request);
+                }
             }
         }
     }
+    return unplaced;
+}
+
+std::vector<std::shared_ptr<Appointment>> Schedule::RefitBookingLengths(int teacherRow) {
+    std::vector<std::shared_ptr<Appointment>> unbooked;
+    const int slots = static_cast<int>(grid_.GetSlotCount());
+    if (teacherRow < 0 || teacherRow >= static_cast<int>(grid_.GetRowCount())) {
+        return unbooked;
+    }
+    // All misfits come out first, so that one lengthened booking is kept before the next one it
+    // now covers, whatever order they were found in.
+    std::vector<std::pair<int, std::shared_ptr<Appointment>>> misfits;
+    for (int slot = 0; slot < slots;) {
+        const Appointment* booking = grid_.PeekBooking(slot, teacherRow);
+        if (booking == nullptr) {
+            ++slot;
+            continue;
+        }
+        int cells = 1;
+        while (slot + cells < slots && grid_.PeekBooking(slot + cells, teacherRow) == booking) {
+            ++cells;
+        }
+        const AppointmentRequest* request = booking->GetRequest();
+        if (request != nullptr && cells != request->GetLength() && !booking->IsLocked()) {
+            if (std::shared_ptr<Appointment> taken = grid_.RemoveBooking(slot, teacherRow)) {
+                misfits.emplace_back(slot, std::move(taken));
+            }
+        }
+        slot += cells;
+    }
+    for (auto& [slot, booking] : misfits) {
+        const AppointmentRequest* request = booking->GetRequest();
+        const Parent* parent = request->GetParent();
+        bool fits = parent != nullptr;
+        for (int i = 0; fits && i < request->GetLength(); ++i) {
+            fits = GetTeacherSlotStatus(slot + i, teacherRow) == SlotFree &&
+                   GetParentSlotStatus(slot + i, parent) == SlotFree;
+        }
+        if (!fits || !grid_.PutBooking(slot, teacherRow, booking)) {
+            booking->SetFirstSlot(slot);
+            unbooked.push_back(std::move(booking));
+        }
+    }
+    if (!misfits.empty()) {
+        SetModified();
+    }
+    return unbooked;
 }
 
 bool Schedule::AreRequestsBooked(const Parent* parent, const Pupil* pupil) const {

@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/date_time.h"
@@ -25,11 +26,13 @@ public:
     PersonKind GetKind() const override { return PersonKind::Teacher; }
 
     const std::string& GetInitials() const { return initials_; }
+    // Trimmed as names are: the file finds teachers by either.
     void SetInitials(const std::string& initials) {
-        if (initials != initials_) {
+        std::string trimmed = TrimmedName(initials);
+        if (trimmed != initials_) {
             IndexedChanging(IndexedByTeacherName);
         }
-        initials_ = initials;
+        initials_ = std::move(trimmed);
     }
     const std::string& GetLocation() const { return location_; }
     void SetLocation(const std::string& location) { location_ = location; }

@@ -3,7 +3,9 @@
 #include "model/person_list.h"
 #include "model/teacher.h"
 
-Teacher* TeacherList::FindByNameOrInitials(const std::string& text) const {
+Teacher* TeacherList::FindByNameOrInitials(const std::string& typed) const {
+    // Compared as the file compares them: names and initials are kept trimmed.
+    const std::string text = TrimmedName(typed);
     if (text.empty()) {
         return nullptr;
     }

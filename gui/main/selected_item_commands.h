@@ -17,9 +17,10 @@ inline std::string NothingSelected(const char* kind) {
            " in the left-hand window and try again";
 }
 
-// Bookings that no longer fit changed attendance go, unless the timetable is final.
+// Bookings that no longer fit a changed length or attendance go, unless the timetable is final.
 inline void UnbookOutOfRangeUnlessLocked(MultiDaySchedule* schedule) {
     if (schedule->GetEvent() && !schedule->GetEvent()->IsLocked()) {
+        (void)schedule->RefitBookingLengths();  // names what it unbooks
         schedule->UnbookOutOfRangeAppointments();
     }
 }

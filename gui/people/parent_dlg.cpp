@@ -17,6 +17,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/person.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
 
@@ -161,7 +162,7 @@ void ParentDlg::LoadDayValues() {
 
 bool ParentDlg::TransferDataFromWindow() {
     std::string identifier = EnteredText(identifier_->GetValue());
-    const std::string name = EnteredText(name_->GetValue());
+    const std::string name = TrimmedName(EnteredText(name_->GetValue()));
     const std::string email = EnteredText(email_->GetValue());
     const std::string emailAlt = EnteredText(emailAlt_->GetValue());
     if (useName_->GetValue()) {

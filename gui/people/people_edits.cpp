@@ -125,6 +125,11 @@ bool ChangeRequest(MultiDaySchedule& days, Pupil& pupil, unsigned index, int pri
     if (request == nullptr) {
         return false;
     }
+    // 0 (a file may hold it) and -1 both mean the teacher's length, which the editor shows as
+    // one: left so, the stored value and the booking stay.
+    if (length <= 0 && request->GetOwnLength() <= 0) {
+        length = request->GetOwnLength();
+    }
     if (length != request->GetOwnLength() &&
         days.FindBooking(&pupil, request->GetTeacher(), request->GetSubject()) &&
         !days.RemoveAppointment(&pupil, request->GetTeacher(), request->GetSubject())) {

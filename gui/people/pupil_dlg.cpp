@@ -136,7 +136,7 @@ bool PupilDlg::Confirm(const std::string& question, const char* caption) {
 }
 
 bool PupilDlg::TransferDataFromWindow() {
-    const std::string name = EnteredText(name_->GetValue());
+    const std::string name = TrimmedName(EnteredText(name_->GetValue()));
     if (name.empty()) {
         ReportMessage(SeverityError, "Please enter a name for this pupil");
         return false;

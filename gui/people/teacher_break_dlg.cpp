@@ -4,6 +4,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/dialogs/time_entry.h"
 #include "gui/people/people_edits.h"
@@ -54,6 +55,15 @@ int TeacherBreakDlg::GetBreakLength() const {
 
 int TeacherBreakDlg::GetRandomOffset() const {
     return ReadLeadingInt(EnteredText(offset_->GetValue()));
+}
+
+bool TeacherBreakDlg::TransferDataFromWindow() {
+    if (GetBreakLength() < 1) {
+        ReportMessage(SeverityError,
+                      "Invalid break length - please enter a number greater than zero");
+        return false;
+    }
+    return true;
 }
 
 void TeacherBreakDlg::LoadDayValues() {

@@ -19,6 +19,9 @@ public:
     wxTextCtrl* GetLengthText() const { return length_; }
     wxTextCtrl* GetOffsetText() const { return offset_; }
 
+    // A length of no slots would add nothing: refused with a message, the dialog stays open.
+    bool TransferDataFromWindow() override;
+
 protected:
     void SaveDayValues() override {}
     void LoadDayValues() override;

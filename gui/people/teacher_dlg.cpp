@@ -19,6 +19,7 @@
 #include "model/attendance_record.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/person.h"
 #include "model/schedule.h"
 
 namespace {
@@ -185,8 +186,9 @@ void TeacherDlg::UpdateControls() {
 }
 
 bool TeacherDlg::TransferDataFromWindow() {
-    const std::string name = EnteredText(name_->GetValue());
-    const std::string initials = EnteredText(initials_->GetValue());
+    // Trimmed before the checks, as they are stored and the file compares them.
+    const std::string name = TrimmedName(EnteredText(name_->GetValue()));
+    const std::string initials = TrimmedName(EnteredText(initials_->GetValue()));
     const std::string location = EnteredText(location_->GetValue());
     const std::string link = EnteredText(link_->GetValue());
     const std::string email = EnteredText(email_->GetValue());

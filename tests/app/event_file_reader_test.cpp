@@ -382,6 +382,29 @@ TEST(EventFileReading, TeacherInitialsAndBreakRules) {
     EXPECT_FALSE(Contains(read.messages, "(line"));
 }
 
+// Bookings whose length no longer fits at their times (the next booking, the day's end) are
+// named when the file is read, not dropped unseen to vanish at the next save.
+TEST(EventFileReading, BookingsThatNoLongerFitTheirLengthAreNamed) {
+    const ReadResult read =
+        ReadEvent(WithPeople("\"Mr A\"\ninitials \"AA\"\napptlen \"2\"\n",
+                             "\"Mrs S\"\npupil \"Amy\"\nseeing \"AA\"\nat 4:00pm\n"
+                             "seeing \"AA\"\nsubject \"Art\"\nat 4:10pm\n"
+                             "seeing \"AA\"\nsubject \"Music\"\nat 5:50pm\n"));
+    ASSERT_TRUE(read.schedule) << read.messages;
+    EXPECT_EQ(read.messages,
+              "Warning: These appointments overlap another one or the end of the day at their "
+              "length and have not been booked:\n"
+              "Mrs S about Amy with Mr A at 4:10pm\nMrs S about Amy with Mr A at 5:50pm\n");
+    const AppointmentGrid& grid = read.schedule->GetDay(0)->GetGrid();
+    for (const auto& [slot, pupil] : std::vector<std::pair<int, const char*>>{
+             {0, "Amy"}, {1, "Amy"}, {2, nullptr}, {3, nullptr}, {11, nullptr}}) {
+        SCOPED_TRACE(slot);
+        const Appointment* booking = grid.PeekBooking(slot, 0);
+        EXPECT_EQ(booking ? booking->GetRequest()->GetPupil()->GetName() : "nobody",
+                  pupil ? pupil : "nobody");
+    }
+}
+
 TEST(EventFileReading, FamiliesOfTheSameNameWithDifferentIdsBothLoad) {
     const ReadResult read = ReadEvent(WithPeople(
         kTwoTeachers, "\"Mr Smith\"\nuniqueid \"A1\"\n\n\"Mr Smith\"\nuniqueid \"A2\"\n\n"));

@@ -432,6 +432,42 @@ TEST(TeacherList, FindByNameOrInitialsIgnoresCaseAndPrefersNames) {
     EXPECT_EQ(reversed.FindByNameOrInitials("abc"), &named);
 }
 
+// The file keeps names and initials without the blanks around them and finds teachers by
+// either, trimmed and ignoring case: what an editor or import stores is kept so too, and a text
+// that differs from a teacher's by blanks alone finds that teacher.
+TEST(TeacherList, NamesAndInitialsAreKeptAndFoundTrimmedAsTheFileHasThem) {
+    struct Case {
+        const char* name;
+        const char* initials;
+        const char* storedName;
+        const char* storedInitials;
+        const char* lookup;
+        bool found;
+    };
+    const Case cases[] = {
+        {"Mr A ", "MB ", "Mr A", "MB", "Mr A", true},
+        {" Mr A\t", "\tMB", "Mr A", "MB", "mr a ", true},
+        {"Mr A", "MB", "Mr A", "MB", " mb ", true},
+        {"Mr A", "MB", "Mr A", "MB", "M B", false},
+        {"Mr  A", "", "Mr  A", "", "  ", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lookup);
+        Teacher teacher;
+        teacher.SetName(c.name);
+        teacher.SetInitials(c.initials);
+        EXPECT_EQ(teacher.GetName(), c.storedName);
+        EXPECT_EQ(teacher.GetInitials(), c.storedInitials);
+        TeacherList list;
+        list.Append(&teacher);
+        EXPECT_EQ(list.FindByNameOrInitials(c.lookup), c.found ? &teacher : nullptr);
+        // Once the table is built, and after a rename through it, the same.
+        EXPECT_EQ(list.FindByNameOrInitials(c.lookup), c.found ? &teacher : nullptr);
+        teacher.SetInitials(std::string(c.initials) + "  ");
+        EXPECT_EQ(teacher.GetInitials(), c.storedInitials);
+    }
+}
+
 // The name table must answer as a scan of the list would, whatever changed since it was built.
 TEST(TeacherList, LookupsAnswerAsAScanWouldAfterEveryChange) {
     struct Staff {

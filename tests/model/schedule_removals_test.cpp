@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -7,6 +8,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "model/day_fixture.h"
 #include "model/icalendar.h"
@@ -256,6 +259,110 @@ TEST_F(DayRemovals, CalendarsOfTheDayAndOfOnePerson) {
     ICalendar none = day->MakePersonICalendar(&stranger);
     EXPECT_EQ(none.GetStartTime(), TimeOfDay());
     EXPECT_EQ(none.GetEndTime(), TimeOfDay());
+}
+
+// Ann's cells from a slot on, one letter a cell: s Sam, k Kim, m Max, '.' free.
+std::string RowPicture(const Schedule& day, int row, int from, int count) {
+    std::string picture;
+    for (int slot = from; slot < from + count; ++slot) {
+        const Appointment* booking = day.GetGrid().PeekBooking(slot, row);
+        const Pupil* pupil =
+            booking && booking->GetRequest() ? booking->GetRequest()->GetPupil() : nullptr;
+        picture += pupil == nullptr ? '.' : static_cast<char>(std::tolower(pupil->GetName()[0]));
+    }
+    return picture;
+}
+
+// A teacher's length changed after booking: each booking is laid again at its own start at the
+// new length, and only those that no longer fit there are unbooked.
+TEST(BookingLengths, BookingsRefitAChangedLengthAtTheirOwnStart) {
+    struct School : DayFixture {
+        void TestBody() override {}
+    };
+    struct Case {
+        const char* name;
+        int lengthBefore;
+        // Sam, Max: (teacher row, subject, own length, slot); booked in this order.
+        std::vector<std::tuple<char, int, int, int>> bookings;
+        int lengthAfter;
+        int from;
+        const char* before;
+        const char* after;
+        std::vector<std::string> unbooked;
+    };
+    const Case cases[] = {
+        {"lengthened: the next booking goes, one with room stays",
+         1,
+         {{'s', 0, -1, 0}, {'m', 0, -1, 1}, {'M', 0, -1, 4}},
+         2,
+         0,
+         "sm..m.",
+         "ss..mm",
+         {"Max Ray"}},
+        {"lengthened into the parent's booking with another teacher",
+         1,
+         {{'s', 0, -1, 0}, {'S', 1, -1, 1}},
+         2,
+         0,
+         "s.....",
+         "......",
+         {"Sam Jones"}},
+        {"lengthened past the end of the day",
+         1,
+         {{'s', 0, -1, 47}},
+         2,
+         44,
+         "...s",
+         "....",
+         {"Sam Jones"}},
+        {"lengthened into a break", 1, {{'s', 0, -1, 6}}, 3, 4, "..s...", "......", {"Sam Jones"}},
+        {"shortened: the freed cell is free",
+         3,
+         {{'s', 0, -1, 0}, {'m', 0, 0, 3}},
+         1,
+         0,
+         "sssmmm",
+         "s..m..",
+         {}},
+        {"a request's own length keeps its cells",
+         1,
+         {{'s', 0, 2, 0}, {'m', 0, -1, 2}},
+         2,
+         0,
+         "ssm...",
+         "ssmm..",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        School school;
+        auto family = std::make_unique<Parent>("Lee Ray");
+        family->AddPupil(std::make_unique<Pupil>("Max Ray"));
+        Pupil* maxRay = family->GetPupil(0);
+        ASSERT_TRUE(school.event->AddParent(std::move(family)));
+        school.ann->SetApptLength(c.lengthBefore);
+        school.ann->AddBreak(DateTime(kDay, At(18, 40)));
+        for (const auto& [who, row, length, slot] : c.bookings) {
+            Pupil* pupil = std::tolower(who) == 's' ? school.sam : maxRay;
+            Teacher* teacher = row == 0 ? school.ann : school.bob;
+            const std::string subject = std::isupper(who) ? "Art" : "Maths";
+            ASSERT_TRUE(pupil->AddRequest(teacher, subject, 1, length));
+            school.Book(slot, row, pupil->GetRequest(pupil->GetRequestCount() - 1));
+        }
+        const int width = static_cast<int>(std::string(c.before).size());
+        ASSERT_EQ(RowPicture(*school.day, 0, c.from, width), c.before);
+        school.ann->SetApptLength(c.lengthAfter);
+        school.day->ClearModified();
+        std::vector<std::string> unbooked;
+        for (const auto& booking : school.day->RefitBookingLengths(0)) {
+            unbooked.push_back(booking->GetRequest()->GetPupil()->GetName());
+        }
+        EXPECT_EQ(RowPicture(*school.day, 0, c.from, width), c.after);
+        EXPECT_EQ(unbooked, c.unbooked);
+        EXPECT_EQ(school.day->IsModified(), std::string(c.before) != c.after);
+        // Laid again, nothing is left to refit.
+        EXPECT_TRUE(school.day->RefitBookingLengths(0).empty());
+    }
 }
 
 class RequestsExport : public DayRemovals {

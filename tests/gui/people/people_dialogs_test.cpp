@@ -133,7 +133,7 @@ TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
     amy_->SetHouse("Red");
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
     EXPECT_EQ(dialog.GetTitle(), "Amy");
-    dialog.GetNameText()->ChangeValue("");
+    dialog.GetNameText()->ChangeValue(" \t");
     dialog.GetFormText()->ChangeValue("8C");
     EXPECT_FALSE(dialog.TransferDataFromWindow());
     EXPECT_EQ(sink_.Texts(), std::vector<std::string>{"Please enter a name for this pupil"});
@@ -143,7 +143,8 @@ TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
     dialog.GetHouseText()->ChangeValue("");
     dialog.GetEmailText()->ChangeValue("  amy@example.org ");
     ASSERT_TRUE(dialog.TransferDataFromWindow());
-    EXPECT_EQ(amy_->GetName(), "Amy Jones ");
+    // Kept as the file will bring it back.
+    EXPECT_EQ(amy_->GetName(), "Amy Jones");
     EXPECT_EQ(amy_->GetForm(), "8C");
     EXPECT_EQ(amy_->GetHouse(), "");
     EXPECT_EQ(amy_->GetEmail(), "amy@example.org");
@@ -423,6 +424,23 @@ TEST_F(TwoDayDialogs, BreakDialogReadsNumbersAsTheyStartAndFollowsTheDay) {
     Press(&dialog, WxId(DaySelectDlg::Id::NextDay));
     EXPECT_EQ(dialog.GetCurrentDay(), days_->GetDay(1));
     EXPECT_EQ(dialog.GetBreakTime(), TimeOfDay(18, 0, 0));
+}
+
+// A break of no slots adds nothing: OK must not close as if it had.
+TEST_F(PeopleDialogs, BreakDialogRefusesALengthOfNoSlots) {
+    TeacherBreakDlg dialog(TopWindow(), days_.get());
+    const std::pair<const char*, bool> lengths[] = {
+        {"one", false}, {"0", false}, {"-2", false}, {"", false}, {"1", true}, {"3 slots", true}};
+    for (const auto& [text, accepted] : lengths) {
+        SCOPED_TRACE(text);
+        sink_.entries.clear();
+        dialog.GetLengthText()->ChangeValue(text);
+        EXPECT_EQ(dialog.TransferDataFromWindow(), accepted);
+        EXPECT_EQ(sink_.Texts(),
+                  accepted ? std::vector<std::string>{}
+                           : std::vector<std::string>{
+                                 "Invalid break length - please enter a number greater than zero"});
+    }
 }
 
 TEST_F(PeopleDialogs, PresentationsDialogKeepsItsChoiceOpenWhenOneCannotBeAttended) {

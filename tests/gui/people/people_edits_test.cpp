@@ -113,6 +113,30 @@ TEST_F(PeopleEdits, ARequestForTheSameTeacherAndSubjectIsRefused) {
     EXPECT_EQ(amy_->GetRequestCount(), 3u);
 }
 
+// Only a length that books differently unbooks: 0, which a file may hold, and -1 both mean the
+// teacher's, and the editor answers -1 for either.
+TEST_F(PeopleEdits, OnlyAChangedLengthUnbooksAndTheTeachersLengthKeepsItsStoredValue) {
+    struct Case {
+        int before;
+        int given;
+        bool booked;
+        int after;
+    };
+    const Case cases[] = {
+        {-1, -1, true, -1}, {0, -1, true, 0}, {-1, 0, true, -1},
+        {-1, 2, false, 2},  {2, 2, true, 2},  {2, -1, false, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.before) + " to " + std::to_string(c.given));
+        ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, c.before));
+        ASSERT_TRUE(Book(amy_, 0, 18, 0));
+        ASSERT_TRUE(ChangeRequest(*days_, *amy_, 0, 1, c.given));
+        EXPECT_EQ(days_->FindAppointment(amy_, 0), c.booked);
+        EXPECT_EQ(amy_->GetRequest(0)->GetOwnLength(), c.after);
+        ASSERT_TRUE(RemovePupilRequest(*days_, *amy_, 0));
+    }
+}
+
 TEST_F(PeopleEdits, ChangingTheLengthUnbooksButThePriorityAloneDoesNot) {
     ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, -1));
     ASSERT_TRUE(Book(amy_, 0, 18, 0));
