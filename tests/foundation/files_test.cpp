@@ -17,6 +17,7 @@
 #include "foundation/uc_error.h"
 #include "foundation/user_data_folder.h"
 #include "support/scoped_env.h"
+#include "support/stalled_fifo.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -259,4 +260,42 @@ TEST(UserDataFolder, ReportsAndGivesNothingWhenTheFolderCannotBeMade) {
     EXPECT_EQ(UserDataFolder(), "");
     EXPECT_EQ(sink.GetText(), "Error: Cannot create directory '" +
                                   folder.File("plainfile/Quillmoot") + "': Not a directory\n");
+}
+
+// A FIFO, a device or a folder named where a file belongs is refused at once, never opened to
+// wait for a writer; the reason reads after "...: " in a message.
+TEST(OrdinaryFile, OnlyOrdinaryFilesAreOpenedAndNothingWaits) {
+    TempFolder folder;
+    WriteText(folder.File("data"), "abc");
+    std::filesystem::create_directory(folder.File("sub"));
+    std::filesystem::create_symlink(folder.File("data"), folder.File("link"));
+    StalledFifo fifo(folder.File("fifo"));
+    struct Case {
+        std::string path;
+        std::string why;
+    };
+    const Case cases[] = {
+        {folder.File("data"), ""},
+        {folder.File("link"), ""},
+        {folder.File("sub"), "Is a directory"},
+        {fifo.Path(), "it is not an ordinary file"},
+        {"/dev/null", "it is not an ordinary file"},
+        {folder.File("missing"), "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(WhyNotOrdinaryFile(c.path), c.why);
+        std::string why = "unchanged";
+        StdioFile file(OpenOrdinaryFile(c.path, &why));
+        EXPECT_EQ(file.GetFile() != nullptr, c.why.empty());
+        EXPECT_EQ(why, c.why.empty() ? "unchanged" : c.why);
+        auto bytes = FileName(c.path).ReadAll();
+        EXPECT_EQ(bytes ? bytes->ToString() : "", c.why.empty() ? "abc" : "");
+        if (file.GetFile() != nullptr) {
+            std::string line;
+            EXPECT_TRUE(file.ReadLine(line));
+            EXPECT_EQ(line, "abc");
+        }
+    }
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
 }
