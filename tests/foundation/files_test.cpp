@@ -184,6 +184,58 @@ TEST(AtomicFile, ReplacesTheContentAndKeepsThePermissions) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"settings"});
 }
 
+// A group other than the saver's own that the saver may give a file; 0 when there is none.
+gid_t AnotherSettableGroup() {
+    if (::geteuid() == 0) {
+        return 4321;
+    }
+    gid_t groups[64];
+    const int count = ::getgroups(64, groups);
+    for (int i = 0; i < count; ++i) {
+        if (groups[i] != ::getegid()) {
+            return groups[i];
+        }
+    }
+    return 0;
+}
+
+// An office shares the event through a group (mode 0660, a folder without the set-group-id
+// bit): a save keeps the file the group's. A saver who may not give it that group still saves.
+TEST(AtomicFile, AReplacementKeepsTheGroupWhereTheSaverMaySetIt) {
+    const gid_t office = AnotherSettableGroup();
+    if (office == 0) {
+        GTEST_SKIP() << "this user can set no group but its own";
+    }
+    TempFolder folder;
+    const std::string path = folder.File("shared.qmv");
+    WriteText(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), office), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0660), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, std::string("new")));
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_gid, office);
+    EXPECT_EQ(status.st_mode & 07777, 0660u);
+    EXPECT_EQ(ReadWholeFile(path), "new");
+
+    if (::geteuid() != 0) {
+        return;
+    }
+    // Someone outside the group, who may write the file and its folder all the same.
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool saved = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                           WriteFileAtomically(path, std::string("outsider"));
+        ::_exit(saved ? 0 : 1);
+    }
+    int result = -1;
+    ASSERT_EQ(::waitpid(child, &result, 0), child);
+    EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == 0);
+    EXPECT_EQ(ReadWholeFile(path), "outsider");
+}
+
 TEST(AtomicFile, WritesThroughASymbolicLinkToItsTarget) {
     TempFolder folder;
     WriteText(folder.File("target"), "old");
