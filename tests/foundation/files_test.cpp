@@ -14,6 +14,8 @@
 
 #include "foundation/atomic_file.h"
 #include "foundation/files.h"
+#include "foundation/md5.h"
+#include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
 #include "foundation/user_data_folder.h"
 #include "support/scoped_env.h"
@@ -343,6 +345,11 @@ TEST(OrdinaryFile, OnlyOrdinaryFilesAreOpenedAndNothingWaits) {
         EXPECT_EQ(why, c.why.empty() ? "unchanged" : c.why);
         auto bytes = FileName(c.path).ReadAll();
         EXPECT_EQ(bytes ? bytes->ToString() : "", c.why.empty() ? "abc" : "");
+        EXPECT_EQ(MD5().FileHexDigest(c.path.c_str()).empty(), !c.why.empty());
+        {
+            UCStringError quiet;
+            EXPECT_EQ(Tokeniser().Open(c.path.c_str()), c.why.empty());
+        }
         if (file.GetFile() != nullptr) {
             std::string line;
             EXPECT_TRUE(file.ReadLine(line));
