@@ -3,6 +3,8 @@
 #include <strings.h>
 
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -242,7 +244,14 @@ bool EventFileReader::ReadInt(int& out) {
     if (!ReadText(text) || text.empty()) {
         return false;
     }
-    out = std::atoi(text.c_str());
+    // A number past what an int holds would come back as some other number.
+    errno = 0;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || value > INT_MAX || value < INT_MIN) {
+        ReportError(("The number '" + text + "' is too large").c_str());
+        return false;
+    }
+    out = static_cast<int>(value);
     return true;
 }
 
@@ -274,6 +283,14 @@ EventFileReader::KeyResult EventFileReader::ReadScheduleOption(const std::string
             ScheduleOptions options = event_->GetOptions();
             int value = 0;
             if (!ReadInt(value) || value < 0) {
+                return KeyResult::Failed;
+            }
+            // The optimiser steps through every slot of the allowance.
+            if (value > kMaxOptionSlots) {
+                ReportError(
+                    StringPrintf("The %s of %d slots is longer than a day, so the file "
+                                 "cannot be opened",
+                                 number.key, value));
                 return KeyResult::Failed;
             }
             options.*number.member = value;

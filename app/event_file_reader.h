@@ -36,6 +36,9 @@ public:
     // Past these a file is refused: no school runs an evening that long or that finely cut.
     static constexpr unsigned kMaxDays = 366;
     static constexpr int kMaxSlotsPerDay = 24 * 60;
+    // The most slots a waiting or busy time can span: the settings' longest time (a day) in
+    // slots of one second.
+    static constexpr int kMaxOptionSlots = 24 * 60 * 60;
 
     EventFileReader(MultiDaySchedule* schedule, Tokeniser* tokens);
     ~EventFileReader();

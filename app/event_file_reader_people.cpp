@@ -1,5 +1,6 @@
 // The teachers, parents, pupils and requests of an event file.
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <memory>
 
@@ -204,8 +205,15 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
             return KeyResult::Failed;
         }
         if (key == "apptlen") {
-            // An empty text gives 0, as atoi has it.
-            teacher->SetApptLength(std::atoi(text.c_str()));
+            // An empty text gives 0, as atoi has it; a length no day holds would overflow the
+            // slot arithmetic of every booking.
+            const long length = std::strtol(text.c_str(), nullptr, 10);
+            if (length > kMaxSlotsPerDay) {
+                ReportError("The appointment length '" + text +
+                            "' is longer than any day, so the file cannot be opened");
+                return KeyResult::Failed;
+            }
+            teacher->SetApptLength(static_cast<int>(std::max(length, static_cast<long>(INT_MIN))));
         } else if (!text.empty()) {
             teacher->AddSubject(text);
         }
@@ -465,6 +473,11 @@ bool EventFileReader::ReadRequest() {
         } else if (key == "length" && !hasLength) {
             hasLength = true;
             if (!ReadInt(length)) {
+                return false;
+            }
+            if (length > kMaxSlotsPerDay) {
+                ReportError("The appointment length '" + std::to_string(length) +
+                            "' is longer than any day, so the file cannot be opened");
                 return false;
             }
         } else {

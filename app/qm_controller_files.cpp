@@ -118,6 +118,12 @@ std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) 
     if (!file.Exists()) {
         return refuse("File doesn't exist");
     }
+    // A FIFO would wait for a writer, and reads as empty if refused later.
+    if (const std::string why = WhyNotOrdinaryFile(name); !why.empty()) {
+        ReportMessage(SeverityError, "Cannot open file '" + name + "': " + why);
+        ReportMessage(SeverityError, "Cannot load file '" + name + "'");
+        return nullptr;
+    }
     // Null for an empty file too, which reads as the empty text.
     std::unique_ptr<ByteBuffer> bytes = file.ReadAll();
     if (!bytes && file.Size() != 0) {

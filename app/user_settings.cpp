@@ -112,9 +112,14 @@ bool UserSettings::Load(const std::string& path) {
     Clear();
     damagedPath_ = path;
     damagedReported_ = false;
+    // A FIFO would wait for a writer, and gives no bytes either when refused.
+    if (const std::string why = WhyNotOrdinaryFile(path); !why.empty()) {
+        ReportMessage(SeverityError, "Cannot open file '" + path + "': " + why);
+        return false;
+    }
     std::unique_ptr<ByteBuffer> bytes = name.ReadAll();
     // An empty file gives no bytes either, and holds no settings.
-    if (!bytes && (name.Size() != 0 || name.IsDirectory())) {
+    if (!bytes && name.Size() != 0) {
         UCError::Current().ReportSystemError(SeverityError, "Cannot open file '" + path + "': ");
         return false;
     }

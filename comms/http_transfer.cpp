@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "foundation/files.h"
 #include "foundation/string_tokeniser.h"
 
 namespace {
@@ -110,9 +111,18 @@ void HTTPTransferCurl::SetPostData(const std::string& text) {
 }
 
 void HTTPTransferCurl::SetCAFile(const std::string& path) {
-    if (easy_ != nullptr && !path.empty()) {
-        curl_easy_setopt(easy_, CURLOPT_CAINFO, path.c_str());
+    if (easy_ == nullptr || path.empty()) {
+        return;
     }
+    // libcurl would open a FIFO inside a poll and wait there for a writer: the transfer fails
+    // at once instead of trusting other certificates.
+    const std::string why = WhyNotOrdinaryFile(path);
+    if (!why.empty()) {
+        state = HTTPError;
+        errorText = "The certificate file '" + path + "' cannot be used: " + why + ".";
+        return;
+    }
+    curl_easy_setopt(easy_, CURLOPT_CAINFO, path.c_str());
 }
 
 void HTTPTransferCurl::WaitForActivity(int milliseconds) {

@@ -11,6 +11,7 @@
 #include "app/user_settings.h"
 #include "comms/web_service.h"
 #include "foundation/child_process.h"
+#include "foundation/files.h"
 #include "foundation/md5.h"
 #include "foundation/uc_error.h"
 
@@ -21,10 +22,20 @@ UpdateCheck::UpdateCheck(const UserSettings& settings)
       force_(settings.GetInt("updateforceupgrade", 0) == 1) {}
 
 bool UpdateCheck::IsConfigured(bool report) const {
-    if (host_.empty() && report) {
-        ReportMessage(SeverityError, "Cannot check for updates: no update server is configured.");
+    if (host_.empty()) {
+        if (report) {
+            ReportMessage(SeverityError,
+                          "Cannot check for updates: no update server is configured.");
+        }
+        return false;
     }
-    return !host_.empty();
+    // libcurl reads the file inside a poll on the window's thread: a FIFO would hold it there.
+    const std::string why = caFile_.empty() ? std::string() : WhyNotOrdinaryFile(caFile_);
+    if (!why.empty() && report) {
+        ReportMessage(SeverityError, "Cannot check for updates: the certificate file '" + caFile_ +
+                                         "' cannot be used: " + why + ".");
+    }
+    return why.empty();
 }
 
 std::string UpdateCheck::GetVersionTextURL() const {

@@ -130,6 +130,16 @@ ReplacementFile::ReplacementFile(const std::string& destination, const void* dat
         temporaryPath_.clear();
         return;
     }
+    // A file shared through its group stays the group's, where the user may give it that
+    // group; elsewhere it goes on as the user's own (the owner only root could keep). Before the
+    // mode, which a change of group may clear bits of.
+    if (exists) {
+        struct stat made {};
+        if (::fstat(descriptor, &made) == 0 && made.st_gid != existing.st_gid) {
+            ErrnoKeeper keep;
+            (void)::fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid);
+        }
+    }
     const bool written = (!exists || ::fchmod(descriptor, existing.st_mode & 07777) == 0) &&
                          WriteWhole(descriptor, static_cast<const char*>(data), length) &&
                          ::fsync(descriptor) == 0;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 StdioFile::StdioFile(const char* path, const char* mode) {
     if (path != nullptr) {
@@ -67,6 +68,78 @@ long StdioFile::Size() const {
     return size < 0 ? 0 : size;
 }
 
+namespace {
+
+std::string SystemReason(int code) {
+    const char* description = std::strerror(code);
+    return description != nullptr && *description != '\0' ? description
+                                                          : "system error " + std::to_string(code);
+}
+
+std::string WhyNotOrdinary(const struct stat& info) {
+    if (S_ISREG(info.st_mode)) {
+        return std::string();
+    }
+    return S_ISDIR(info.st_mode) ? SystemReason(EISDIR) : "it is not an ordinary file";
+}
+
+}  // namespace
+
+std::string WhyNotOrdinaryFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return SystemReason(errno);
+    }
+    return WhyNotOrdinary(info);
+}
+
+FILE* OpenOrdinaryFile(const std::string& path, std::string* reason) {
+    // errno for a refusal: a folder has its own; anything else has none that fits.
+    int code = EINVAL;
+    auto refuse = [&](int descriptor, std::string why) -> FILE* {
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
+        if (reason != nullptr) {
+            *reason = std::move(why);
+        }
+        errno = code;
+        return nullptr;
+    };
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        code = errno;
+        return refuse(-1, SystemReason(code));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        code = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return refuse(-1, WhyNotOrdinary(info));
+    }
+    // The path may have been swapped for a FIFO since it was looked at: without O_NONBLOCK that
+    // open would wait for a writer.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) {
+        code = errno;
+        return refuse(-1, SystemReason(code));
+    }
+    if (::fstat(descriptor, &info) != 0) {
+        code = errno;
+        return refuse(descriptor, SystemReason(code));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        code = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return refuse(descriptor, WhyNotOrdinary(info));
+    }
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    FILE* file = nullptr;
+    if (flags == -1 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == -1 ||
+        (file = ::fdopen(descriptor, "rb")) == nullptr) {
+        code = errno;
+        return refuse(descriptor, SystemReason(code));
+    }
+    return file;
+}
+
 bool FileName::Stat() {
     statDone_ = ::stat(path_.c_str(), &status_) == 0;
     return statDone_;
@@ -100,7 +173,7 @@ std::unique_ptr<ByteBuffer> FileName::ReadAll() {
     if (!Exists()) {
         return nullptr;
     }
-    StdioFile file(path_.c_str(), "rb");
+    StdioFile file(OpenOrdinaryFile(path_));
     if (file.GetFile() == nullptr) {
         return nullptr;
     }

@@ -38,6 +38,18 @@ private:
     FILE* file_ = nullptr;
 };
 
+// Why the path cannot be read as an ordinary file (following symbolic links), or empty when it
+// can: the system's description when it cannot be looked at or is a folder, else "it is not an
+// ordinary file". A FIFO, a device or a socket would make opening or reading it wait for ever,
+// so every path a user, a file or a script names is asked this before anything opens it; the
+// reason follows "...: " in a message.
+std::string WhyNotOrdinaryFile(const std::string& path);
+
+// Opens an ordinary file for reading ("rb"), never waiting for a writer: anything else is
+// refused before a read can start. Null when refused or not opened, with reason (if given) as
+// WhyNotOrdinaryFile or the system puts it.
+FILE* OpenOrdinaryFile(const std::string& path, std::string* reason = nullptr);
+
 // A path with its file status, read on first need and kept once read successfully (a failed
 // read is tried again on the next question).
 class FileName {
@@ -63,8 +75,8 @@ public:
     // The path, the separator, then name.
     std::string Join(const char* name) const;
 
-    // Every byte of the file; null when it is missing, empty or cannot be read whole, and then,
-    // unless it is empty, errno says why.
+    // Every byte of the file; null when it is missing, empty, not an ordinary file or cannot be
+    // read whole, and then, unless it is empty, errno says why.
     std::unique_ptr<ByteBuffer> ReadAll();
 
 private:

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/files.h"
+
 namespace {
 
 inline std::uint32_t RotateLeft(std::uint32_t x, int n) {
@@ -164,7 +166,8 @@ std::string MD5::FileHexDigest(const char* path) {
     if (path == nullptr) {
         return std::string();
     }
-    std::FILE* file = std::fopen(path, "rb");
+    // A FIFO would wait for a writer.
+    std::FILE* file = OpenOrdinaryFile(path);
     if (file == nullptr) {
         return std::string();
     }

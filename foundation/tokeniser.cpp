@@ -51,7 +51,7 @@ bool Tokeniser::Open(const char* path) {
         ReportMessage(SeverityError, "File doesn't exist");
         return false;
     }
-    FILE* file = std::fopen(path, "r");
+    FILE* file = OpenOrdinaryFile(path);
     if (file == nullptr) {
         ReportMessage(SeverityError, "Cannot open file");
         return false;

@@ -171,14 +171,16 @@ void Schedule::ImproveTeacher(int teacherRow) {
 
     // Letting the day drift later (equal scores accepted) opens room for other moves next time.
     if (options.TeacherGapLength > 0) {
-        for (int k = 1; k <= options.TeacherGapLength; ++k) {
+        // Only the slots the day has: an allowance longer than the day would loop on past it.
+        const int reach = std::min(options.TeacherGapLength, numSlots - 1 - last);
+        for (int k = 1; k <= reach; ++k) {
             const int t = last + k;
             if (t < numSlots && tryMove(first, t, betterOrEqual)) {
                 Bump(stats_, &OptimiserStats::FirstAfterLast);
                 return;
             }
         }
-        for (int k = 1; k <= options.TeacherGapLength; ++k) {
+        for (int k = 1; k <= reach; ++k) {
             const int t = last + k;
             if (t < numSlots && tryMove(last, t, betterOrEqual)) {
                 Bump(stats_, &OptimiserStats::LastLater);

@@ -73,6 +73,27 @@ bool LocateSheetPage(const std::vector<int>& pagesPerSheet, int sectionPage, int
     return false;
 }
 
+std::vector<HalfPagePlan> PlanHalfPages(const std::vector<int>& wholePages) {
+    std::vector<HalfPagePlan> pages;
+    bool upperFree = false;
+    for (size_t i = 0; i < wholePages.size(); ++i) {
+        const int sheet = static_cast<int>(i);
+        if (wholePages[i] > 0) {
+            for (int page = 0; page < wholePages[i]; ++page) {
+                pages.push_back({.whole = sheet, .wholePage = page});
+            }
+            upperFree = false;
+        } else if (upperFree) {
+            pages.back().upper = sheet;
+            upperFree = false;
+        } else {
+            pages.push_back({.lower = sheet});
+            upperFree = true;
+        }
+    }
+    return pages;
+}
+
 int PageMargin(int pageWidth) {
     return pageWidth / 20;
 }

@@ -36,6 +36,21 @@ bool LocatePage(const std::vector<SectionPages>& plan, int page, PrintSection* s
 bool LocateSheetPage(const std::vector<int>& pagesPerSheet, int sectionPage, int* sheet,
                      int* sheetPage);
 
+// A page of parent sheets two a page: the sheets on its lower and upper halves (-1 for none),
+// or, for a sheet too long for a half page, page wholePage (from 0) of that sheet printed as a
+// whole-page sheet.
+struct HalfPagePlan {
+    int lower = -1;
+    int upper = -1;
+    int whole = -1;
+    int wholePage = 0;
+    bool operator==(const HalfPagePlan&) const = default;
+};
+// The pages of sheets two a page, in the sheets' order; wholePages[i] is 0 for a sheet that
+// fits its half page, else the whole pages it takes. A long sheet leaves the half page before
+// it as it stands, so no sheet moves ahead of another.
+std::vector<HalfPagePlan> PlanHalfPages(const std::vector<int>& wholePages);
+
 struct PageRect {
     int left = 0;
     int top = 0;

@@ -1,7 +1,9 @@
+#include <cerrno>
 #include <memory>
 
 #include "app/qm_controller.h"
 #include "foundation/files.h"
+#include "foundation/uc_error.h"
 #include "import/import_factory.h"
 #include "import/imported_people.h"
 #include "model/event.h"
@@ -28,9 +30,14 @@ int CSVImport(ScriptCall& call) {
     if (kind != 0 && kind != 1) {
         return 0;
     }
-    // A folder opens for reading here but yields nothing: it is no file to import.
-    StdioFile file(FileName(path).IsDirectory() ? nullptr : path.c_str(), "rb");
+    // Only an ordinary file: a folder yields nothing and a FIFO would wait for a writer.
+    std::string why;
+    StdioFile file(OpenOrdinaryFile(path, &why));
     if (file.GetFile() == nullptr) {
+        // A missing file is the script's own question; anything else it is told.
+        if (errno != ENOENT) {
+            ReportMessage(SeverityError, "Cannot open data file '" + path + "': " + why);
+        }
         return 0;
     }
     ImporterCSV importer(kind == 1);

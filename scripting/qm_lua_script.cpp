@@ -5,6 +5,7 @@
 #include <lua.hpp>
 
 #include <array>
+#include <cerrno>
 #include <optional>
 #include <string>
 
@@ -636,9 +637,16 @@ bool QMLuaScript::OpenXML(const char* path) {
     if (xmlFile_ || path == nullptr) {
         return false;
     }
-    // A folder opens for reading here but yields nothing; it takes up the one file all the same.
-    xmlFile_ = std::make_unique<StdioFile>(FileName(path).IsDirectory() ? nullptr : path, "r");
+    // Only an ordinary file: a FIFO would wait for a writer. A refused path takes up the one
+    // file all the same.
+    std::string why;
+    xmlFile_ = std::make_unique<StdioFile>(OpenOrdinaryFile(path, &why));
     if (xmlFile_->GetFile() == nullptr) {
+        // A missing file is the script's own question; anything else it is told.
+        if (errno != ENOENT) {
+            ReportMessage(SeverityError,
+                          "Cannot open XML file '" + std::string(path) + "': " + why);
+        }
         return false;
     }
     xmlTokeniser_ = std::make_unique<XMLTokeniser>(xmlFile_.get());

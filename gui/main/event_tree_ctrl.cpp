@@ -402,8 +402,19 @@ void EventTreeCtrl::OnItemActivated(wxTreeEvent&) {
         edit = CommandId::EditPresentation;
     }
     if (edit != CommandId::None && actions->HasCommand(edit)) {
-        actions->RunCommand(edit, *this, wxGetTopLevelParent(this));
+        RunAfterHandling(edit);
     }
+}
+
+// An editor or a deletion may rebuild the tree, freeing the item that the control's own mouse
+// or key handling still reads once this handler returns; so the command waits until it is over.
+// A tree destroyed meanwhile drops the call with its pending events.
+void EventTreeCtrl::RunAfterHandling(CommandId id) {
+    CallAfter([this, id] {
+        if (FrameActions* actions = TheFrameActions(); actions != nullptr && !preview_) {
+            actions->RunCommand(id, *this, wxGetTopLevelParent(this));
+        }
+    });
 }
 
 void EventTreeCtrl::OnItemRightClick(wxTreeEvent& event) {
@@ -419,7 +430,13 @@ void EventTreeCtrl::OnItemRightClick(wxTreeEvent& event) {
         return;
     }
     std::unique_ptr<wxMenu> menu(BuildPopupMenu(table));
+    CommandId chosen = CommandId::None;
+    menu->Bind(wxEVT_MENU,
+               [&chosen](wxCommandEvent& picked) { chosen = CommandOfWxId(picked.GetId()); });
     ShowPopup(*menu, event.GetPoint());
+    if (chosen != CommandId::None) {
+        RunAfterHandling(chosen);
+    }
 }
 
 void EventTreeCtrl::ShowPopup(wxMenu& menu, const wxPoint& at) {

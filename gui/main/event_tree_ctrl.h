@@ -90,6 +90,8 @@ protected:
     virtual void ShowPopup(wxMenu& menu, const wxPoint& at);
 
 private:
+    // Runs the window's command on the tree's selection once the control's handling is over.
+    void RunAfterHandling(CommandId id);
     // The selection's object, provided the event still holds it.
     UCCollectable* SelectedLiveObject() const;
     bool EventHolds(const UCCollectable* object) const;

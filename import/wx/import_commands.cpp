@@ -63,13 +63,11 @@ bool ImportRequestList(wxWindow* parent, QMController& controller, ImporterPTCSV
         return false;
     }
     const std::string path = ToUtf8(choice.path);
-    StdioFile file(path.c_str(), "rb");
-    if (file.GetFile() == nullptr || FileName(path).IsDirectory()) {
-        if (file.GetFile() != nullptr) {
-            errno = EISDIR;  // a folder opens for reading but holds no list
-        }
-        UCError::Current().ReportSystemError(SeverityError,
-                                             "Cannot open data file '" + path + "': ");
+    // A folder holds no list, and a FIFO would hold the window until something wrote to it.
+    std::string why;
+    StdioFile file(OpenOrdinaryFile(path, &why));
+    if (file.GetFile() == nullptr) {
+        ReportMessage(SeverityError, "Cannot open data file '" + path + "': " + why);
         return false;
     }
     ImporterPTCSVMapping mapping;

@@ -38,8 +38,8 @@ const char* const kCannotReadMessage =
     "permissions problem, please see your system administrator.";
 
 // The message guesses at the cause; the system's own reason goes below it.
-void ReportCannotRead(int reason) {
-    UCError::Current().AddDetail(std::strerror(reason));
+void ReportCannotRead(const std::string& reason) {
+    UCError::Current().AddDetail(reason);
     ReportMessage(SeverityError, kCannotReadMessage);
 }
 
@@ -70,10 +70,11 @@ std::unique_ptr<StdioFile> OpenImportFile(const std::string& path) {
                       "'Browse' button and choose a file to import.");
         return nullptr;
     }
-    // A folder opens for reading here but yields nothing.
-    auto file = name.IsDirectory() ? nullptr : std::make_unique<StdioFile>(path.c_str(), "rb");
-    if (!file || file->GetFile() == nullptr) {
-        ReportCannotRead(file ? errno : EISDIR);
+    // A folder yields nothing, and a FIFO would hold the window until something wrote to it.
+    std::string why;
+    auto file = std::make_unique<StdioFile>(OpenOrdinaryFile(path, &why));
+    if (file->GetFile() == nullptr) {
+        ReportCannotRead(why);
         return nullptr;
     }
     return file;
@@ -292,9 +293,10 @@ bool ImportDlg::ImportFromSIMS() {
     if (!reporter.CheckOutput()) {
         return false;
     }
-    StdioFile file(output.c_str(), "rb");
+    std::string why;
+    StdioFile file(OpenOrdinaryFile(output, &why));
     if (file.GetFile() == nullptr) {
-        ReportCannotRead(errno);
+        ReportCannotRead(why);
         return false;
     }
     // A SIMS report's description is not kept: the next run may write other columns.

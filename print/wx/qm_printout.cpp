@@ -110,6 +110,9 @@ void QMPrintout::OnPreparePrinting() {
         parentPages_ = settings_.GetOneParentPerSheet()
                            ? MeasureHandouts(selection_.parentSheets, false)
                            : std::vector<int>();
+        halfPages_ = settings_.GetParents() && !settings_.GetOneParentPerSheet()
+                         ? MeasureHalfPages()
+                         : std::vector<HalfPagePlan>();
         stopped_ = stopped_ || run.Stopped();
     }
     FreePageFonts();
@@ -125,6 +128,8 @@ void QMPrintout::OnPreparePrinting() {
             section.pages = sum(teacherPages_);
         } else if (section.section == PrintSection::ParentHandouts && !parentPages_.empty()) {
             section.pages = sum(parentPages_);
+        } else if (section.section == PrintSection::ParentHandouts && !halfPages_.empty()) {
+            section.pages = static_cast<int>(halfPages_.size());
         }
     }
 }
@@ -142,6 +147,31 @@ std::vector<int> QMPrintout::MeasureHandouts(const std::vector<PrintSheet>& shee
         pages.push_back(GetSheetPages());
     }
     return pages;
+}
+
+std::vector<HalfPagePlan> QMPrintout::MeasureHalfPages() {
+    std::vector<int> wholePages;
+    wholePages.reserve(selection_.parentSheets.size());
+    bool anyTooLong = false;
+    for (const PrintSheet& sheet : selection_.parentSheets) {
+        PageRect clip;
+        const PageRect half = HalfPageArea(pageWidth_, pageHeight_, 0, &clip);
+        StartSheet(half, clip, true, GetPageFont(HeadingFont), GetPageFont(BodyFont), false, -1);
+        DrawSheet(sheet, 0);
+        EndSheet();
+        if (!turnedOverflow_) {
+            wholePages.push_back(0);
+            continue;
+        }
+        anyTooLong = true;
+        const PageRect area = HandoutArea(pageWidth_, pageHeight_);
+        StartSheet(area, area, false, GetPageFont(HeadingFont), GetPageFont(BodyFont), true, -1);
+        DrawSheet(sheet, 0);
+        EndSheet();
+        wholePages.push_back(GetSheetPages());
+    }
+    // Unmeasured and measured alike put two a page when every sheet fits.
+    return anyTooLong ? PlanHalfPages(wholePages) : std::vector<HalfPagePlan>();
 }
 
 void QMPrintout::OnBeginPrinting() {
@@ -274,8 +304,19 @@ bool QMPrintout::PrintPage(int page) {
                 return locate(parentPages_, &sheet, &sheetPage) &&
                        PrintHandoutPage(parents.at(sheet), false, sheetPage);
             }
-            PrintParentSheetOnHalfPage(2 * sectionPage - 2);
-            return PrintParentSheetOnHalfPage(2 * sectionPage - 1);
+            if (!halfPages_.empty()) {
+                if (sectionPage < 1 || sectionPage > static_cast<int>(halfPages_.size())) {
+                    return false;
+                }
+                const HalfPagePlan& plan = halfPages_[sectionPage - 1];
+                if (plan.whole >= 0) {
+                    return PrintHandoutPage(parents.at(plan.whole), false, plan.wholePage);
+                }
+                PrintParentSheetOnHalfPage(plan.lower, 0);
+                return PrintParentSheetOnHalfPage(plan.upper, 1);
+            }
+            PrintParentSheetOnHalfPage(2 * sectionPage - 2, 0);
+            return PrintParentSheetOnHalfPage(2 * sectionPage - 1, 1);
         case PrintSection::TeacherOverviews:
             return PrintOverviewPage(sectionPage, true);
         case PrintSection::ParentOverviews:
@@ -293,12 +334,12 @@ bool QMPrintout::PrintHandoutPage(const PrintSheet& sheet, bool teacher, int pag
     return true;
 }
 
-bool QMPrintout::PrintParentSheetOnHalfPage(int sheetIndex) {
-    if (sheetIndex >= static_cast<int>(selection_.parentSheets.size())) {
+bool QMPrintout::PrintParentSheetOnHalfPage(int sheetIndex, int half) {
+    if (sheetIndex < 0 || sheetIndex >= static_cast<int>(selection_.parentSheets.size())) {
         return true;
     }
     PageRect clip;
-    const PageRect area = HalfPageArea(pageWidth_, pageHeight_, sheetIndex, &clip);
+    const PageRect area = HalfPageArea(pageWidth_, pageHeight_, half, &clip);
     StartSheet(area, clip, true, GetPageFont(HeadingFont), GetPageFont(BodyFont));
     DrawSheet(selection_.parentSheets[sheetIndex], 0);
     EndSheet();
@@ -377,6 +418,7 @@ void QMPrintout::StartSheet(const PageRect& area, const PageRect& clip, bool tur
     clip_ = clip;
     turned_ = turned;
     paged_ = paged && !turned;
+    turnedOverflow_ = false;
     bands_ = SheetBands(area.top, area.Height());
     drawBand_ = page;
     lastBand_ = 0;
@@ -448,6 +490,9 @@ bool QMPrintout::Visible(int y) {
 
 void QMPrintout::DrawAt(const std::string& text, int x, int y) {
     if (turned_) {
+        if (!inFooter_ && x + LineHeight() > area_.right) {
+            turnedOverflow_ = true;
+        }
         if (drawBand_ == 0) {
             DrawTextOnPage(FromUtf8Text(text), x, y, 90.0);
         }
@@ -564,6 +609,9 @@ void QMPrintout::DrawCellText(const std::string& text, int x0, int y0, int end) 
     }
     wxDC* dc = GetDC();
     if (turned_) {
+        if (x0 + LineHeight() > area_.right) {
+            turnedOverflow_ = true;
+        }
         if (drawBand_ != 0) {
             return;
         }
@@ -589,6 +637,7 @@ void QMPrintout::PrintFooter(const std::string& text) {
     int penY = turned_ ? area_.bottom : pageStart + area_.bottom - lineHeight;
     // What runs past the page's bottom is cut, never continued on a page of its own.
     const int lastBand = lastBand_;
+    inFooter_ = true;
     StringTokeniser lines(text);
     std::string line;
     while (lines.NextLine(line)) {
@@ -601,6 +650,7 @@ void QMPrintout::PrintFooter(const std::string& text) {
             penX = area_.left;
         }
     }
+    inFooter_ = false;
     lastBand_ = lastBand;
     UseNormalFont();
 }

@@ -105,7 +105,11 @@ private:
     // Page `page` (from 0) of a whole-page handout.
     bool PrintHandoutPage(const PrintSheet& sheet, bool teacher, int page);
     std::vector<int> MeasureHandouts(const std::vector<PrintSheet>& sheets, bool teacher);
-    bool PrintParentSheetOnHalfPage(int sheetIndex);
+    // The pages of the parent sheets two a page: each that runs past its half page goes on
+    // whole pages instead.
+    std::vector<HalfPagePlan> MeasureHalfPages();
+    // Sheet sheetIndex on the page's lower (half 0) or upper half.
+    bool PrintParentSheetOnHalfPage(int sheetIndex, int half);
     bool PrintOverviewPage(int page, bool teachers);
     void DrawSheet(const PrintSheet& sheet, int qrSuppression);
     std::unique_ptr<QMImageWX> MakeQRCodeImage(const Schedule* day, const Person* person) const;
@@ -136,6 +140,8 @@ private:
     // Pages each whole-page handout takes; empty until measured (one each).
     std::vector<int> teacherPages_;
     std::vector<int> parentPages_;
+    // The pages of the parent sheets two a page; empty until measured (two a page each).
+    std::vector<HalfPagePlan> halfPages_;
 
     // The sheet being drawn.
     wxFont* boldFont_ = nullptr;
@@ -149,6 +155,9 @@ private:
     int boldLineHeight_ = 0;
     bool turned_ = false;
     bool paged_ = false;
+    // A turned sheet's text ran past its half page; the footer, drawn apart, does not count.
+    bool turnedOverflow_ = false;
+    bool inFooter_ = false;
     SheetBands bands_{0, 1};
     int drawBand_ = 0;
     int lastBand_ = 0;

@@ -500,3 +500,49 @@ TEST(EventFileReading, SlotLengthsNoDayHoldsEndTheRead) {
         EXPECT_EQ(read.event()->GetSlotLength(), c.seconds);
     }
 }
+
+// A number no editor takes would overflow the slot arithmetic or keep the optimiser stepping
+// through slots no day has: the read stops and says which number.
+TEST(EventFileReading, NumbersBeyondWhatTheEditorsTakeEndTheReadWithAMessage) {
+    const std::string head = kEventSection;
+    const struct {
+        const char* name;
+        std::string text;
+        const char* message;  // null: read
+    } cases[] = {
+        {"a whole day's waiting in one-second slots", head + "TeacherGapLength \"86400\"\n",
+         nullptr},
+        {"waiting longer than a day", head + "TeacherGapLength \"2147483647\"\n",
+         "(line 9) The TeacherGapLength of 2147483647 slots is longer than a day, so the file "
+         "cannot be opened"},
+        {"busy time longer than a day", head + "TeacherBlockLength \"86401\"\n",
+         "longer than a day"},
+        {"a number past an int", head + "ParentGapLength \"4294967296\"\n",
+         "(line 9) The number '4294967296' is too large"},
+        {"a teacher's length of a whole day", head + "\nTeachers:\n\"Mr A\"\napptlen \"1440\"\n",
+         nullptr},
+        {"a teacher's length no day holds",
+         head + "\nTeachers:\n\"Mr A\"\napptlen \"2147483647\"\n",
+         "The appointment length '2147483647' is longer than any day"},
+        {"a request's length no day holds",
+         WithPeople(kTwoTeachers, "\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\nlength \"1441\"\n"),
+         "The appointment length '1441' is longer than any day"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = c.text;
+        if (text.find("Teachers:") == std::string::npos) {
+            text += "\nTeachers:\n";
+        }
+        if (text.find("Parents:") == std::string::npos) {
+            text += "\nParents:\n";
+        }
+        const ReadResult read = ReadEvent(text);
+        if (c.message == nullptr) {
+            EXPECT_TRUE(read.schedule) << read.messages;
+            continue;
+        }
+        EXPECT_FALSE(read.schedule);
+        EXPECT_TRUE(Contains(read.messages, c.message)) << read.messages;
+    }
+}

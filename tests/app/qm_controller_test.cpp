@@ -22,6 +22,7 @@
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/score.h"
+#include "support/stalled_fifo.h"
 
 namespace fs = std::filesystem;
 
@@ -449,6 +450,23 @@ TEST_F(ControllerFiles, AMergeOfAnotherEventOrOfNothingNewChangesNoPeople) {
     EXPECT_EQ(log, "");
     EXPECT_EQ(controller_.GetEvent()->GetTeachers().Count(), 2u);
     EXPECT_EQ(controller_.GetEvent()->GetParents().Count(), 2u);
+}
+
+// Nothing writes to a FIFO: reading one for a merge or as the settings would wait for ever.
+TEST_F(ControllerFiles, AFifoIsRefusedAtOnceForAMergeAndAsTheSettingsFile) {
+    ASSERT_TRUE(controller_.OpenEventFile(Write("a.qmv", EventText()).c_str()));
+    (void)sink_.GetText();
+    StalledFifo fifo(EventPath("other.qmv"));
+    const std::string cannot =
+        "Error: Cannot open file '" + fifo.Path() + "': it is not an " + "ordinary file\n";
+    std::string log;
+    EXPECT_FALSE(controller_.MergeEventFile(fifo.Path().c_str(), &log));
+    EXPECT_EQ(sink_.GetText(), cannot + "Error: Cannot load file '" + fifo.Path() + "'\n");
+    UserSettings settings;
+    EXPECT_FALSE(settings.Load(fifo.Path()));
+    EXPECT_EQ(sink_.GetText(), cannot);
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
+    EXPECT_EQ(controller_.GetEvent()->GetTeachers().Count(), 2u);
 }
 
 TEST_F(ControllerFiles, ClosingReleasesTheFileAndStopsAutosaving) {

@@ -17,6 +17,7 @@
 #include "foundation/md5.h"
 #include "foundation/uc_error.h"
 #include "support/loopback_servers.h"
+#include "support/stalled_fifo.h"
 
 namespace {
 
@@ -266,6 +267,35 @@ TEST_F(UpdateDownload, ThePublishedInstallerReplacesTheTargetOnlyWhenItsDigestMa
         marker = folder_.Read("marker");
     }
     EXPECT_EQ(marker, "installed\n");
+}
+
+}  // namespace
+
+namespace {
+
+// libcurl opens the certificate file inside a poll on the window's thread: a FIFO nobody
+// writes to is refused before the check starts, and a transfer given one fails at once.
+TEST_F(UpdateDownload, ACertificateFileThatIsNoOrdinaryFileIsRefusedAtOnce) {
+    ASSERT_NE(server_.Port(), 0) << server_.Log();
+    server_.Publish("latest_version.txt", "anything\n");
+    StalledFifo fifo(folder_.File("ca-fifo"));
+    UserSettings settings = ServerSettings();
+    settings.Set(WebService::kCAFileSetting, fifo.Path());
+    const UpdateCheck check(settings);
+    EXPECT_FALSE(check.IsConfigured(true));
+    const std::string refusal =
+        "The certificate file '" + fifo.Path() + "' cannot be used: it is not an ordinary file.";
+    EXPECT_EQ(sink_.GetText(), "Error: Cannot check for updates: the certificate file '" +
+                                   fifo.Path() + "' cannot be used: it is not an ordinary file.\n");
+
+    HTTPTransferCurl transfer(check.GetVersionTextURL().c_str());
+    transfer.SetCAFile(fifo.Path());
+    for (int i = 0; i < 2000 && transfer.Poll(); ++i) {
+        transfer.WaitForActivity(20);
+    }
+    EXPECT_FALSE(transfer.Succeeded());
+    EXPECT_EQ(transfer.errorText, refusal);
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
 }
 
 }  // namespace

@@ -14,9 +14,12 @@
 
 #include "foundation/atomic_file.h"
 #include "foundation/files.h"
+#include "foundation/md5.h"
+#include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
 #include "foundation/user_data_folder.h"
 #include "support/scoped_env.h"
+#include "support/stalled_fifo.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -183,6 +186,58 @@ TEST(AtomicFile, ReplacesTheContentAndKeepsThePermissions) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"settings"});
 }
 
+// A group other than the saver's own that the saver may give a file; 0 when there is none.
+gid_t AnotherSettableGroup() {
+    if (::geteuid() == 0) {
+        return 4321;
+    }
+    gid_t groups[64];
+    const int count = ::getgroups(64, groups);
+    for (int i = 0; i < count; ++i) {
+        if (groups[i] != ::getegid()) {
+            return groups[i];
+        }
+    }
+    return 0;
+}
+
+// An office shares the event through a group (mode 0660, a folder without the set-group-id
+// bit): a save keeps the file the group's. A saver who may not give it that group still saves.
+TEST(AtomicFile, AReplacementKeepsTheGroupWhereTheSaverMaySetIt) {
+    const gid_t office = AnotherSettableGroup();
+    if (office == 0) {
+        GTEST_SKIP() << "this user can set no group but its own";
+    }
+    TempFolder folder;
+    const std::string path = folder.File("shared.qmv");
+    WriteText(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), office), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0660), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, std::string("new")));
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_gid, office);
+    EXPECT_EQ(status.st_mode & 07777, 0660u);
+    EXPECT_EQ(ReadWholeFile(path), "new");
+
+    if (::geteuid() != 0) {
+        return;
+    }
+    // Someone outside the group, who may write the file and its folder all the same.
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool saved = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                           WriteFileAtomically(path, std::string("outsider"));
+        ::_exit(saved ? 0 : 1);
+    }
+    int result = -1;
+    ASSERT_EQ(::waitpid(child, &result, 0), child);
+    EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == 0);
+    EXPECT_EQ(ReadWholeFile(path), "outsider");
+}
+
 TEST(AtomicFile, WritesThroughASymbolicLinkToItsTarget) {
     TempFolder folder;
     WriteText(folder.File("target"), "old");
@@ -259,4 +314,47 @@ TEST(UserDataFolder, ReportsAndGivesNothingWhenTheFolderCannotBeMade) {
     EXPECT_EQ(UserDataFolder(), "");
     EXPECT_EQ(sink.GetText(), "Error: Cannot create directory '" +
                                   folder.File("plainfile/Quillmoot") + "': Not a directory\n");
+}
+
+// A FIFO, a device or a folder named where a file belongs is refused at once, never opened to
+// wait for a writer; the reason reads after "...: " in a message.
+TEST(OrdinaryFile, OnlyOrdinaryFilesAreOpenedAndNothingWaits) {
+    TempFolder folder;
+    WriteText(folder.File("data"), "abc");
+    std::filesystem::create_directory(folder.File("sub"));
+    std::filesystem::create_symlink(folder.File("data"), folder.File("link"));
+    StalledFifo fifo(folder.File("fifo"));
+    struct Case {
+        std::string path;
+        std::string why;
+    };
+    const Case cases[] = {
+        {folder.File("data"), ""},
+        {folder.File("link"), ""},
+        {folder.File("sub"), "Is a directory"},
+        {fifo.Path(), "it is not an ordinary file"},
+        {"/dev/null", "it is not an ordinary file"},
+        {folder.File("missing"), "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(WhyNotOrdinaryFile(c.path), c.why);
+        std::string why = "unchanged";
+        StdioFile file(OpenOrdinaryFile(c.path, &why));
+        EXPECT_EQ(file.GetFile() != nullptr, c.why.empty());
+        EXPECT_EQ(why, c.why.empty() ? "unchanged" : c.why);
+        auto bytes = FileName(c.path).ReadAll();
+        EXPECT_EQ(bytes ? bytes->ToString() : "", c.why.empty() ? "abc" : "");
+        EXPECT_EQ(MD5().FileHexDigest(c.path.c_str()).empty(), !c.why.empty());
+        {
+            UCStringError quiet;
+            EXPECT_EQ(Tokeniser().Open(c.path.c_str()), c.why.empty());
+        }
+        if (file.GetFile() != nullptr) {
+            std::string line;
+            EXPECT_TRUE(file.ReadLine(line));
+            EXPECT_EQ(line, "abc");
+        }
+    }
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
 }

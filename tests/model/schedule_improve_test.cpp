@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -246,6 +248,18 @@ TEST_F(ImproveTeacherDay, LaterMovesAcceptEqualScoresButNeverPassTheEndOfTheDay)
         }
         first->SetLocked(false);
     }
+}
+
+// An allowance longer than the day (as the largest the window takes, in one-second slots) steps
+// through the day's slots only.
+TEST_F(ImproveTeacherDay, AnAllowanceLongerThanTheDayStopsAtTheDaysEnd) {
+    SetGaps(INT_MAX, 4);
+    const int last = day_->GetNumSlots() - 1;
+    Book(0, 0, last - 2);
+    Book(1, 0, last);
+    Book(0, 1, last);
+    Book(1, 2, last - 2);
+    ImproveAndExpectEnd(0, &OptimiserStats::NothingFound);
 }
 
 TEST_F(ImproveTeacherDay, RejectedTrialsStillMarkTheDayModified) {

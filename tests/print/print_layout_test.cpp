@@ -82,6 +82,34 @@ TEST(PrintLayout, TwoAPageSheetsPutEvenIndexesOnTheLowerHalf) {
     EXPECT_EQ(HandoutArea(2000, 2800), (PageRect{100, 100, 1900, 2700}));
 }
 
+// A sheet too long for its half page goes on whole pages, in its place among the others.
+TEST(PrintLayout, TwoAPageSheetsTooLongForAHalfTakeWholePagesInOrder) {
+    using P = HalfPagePlan;
+    struct Case {
+        const char* name;
+        std::vector<int> wholePages;
+        std::vector<HalfPagePlan> pages;
+    };
+    const Case cases[] = {
+        {"none", {}, {}},
+        {"all fit", {0, 0, 0}, {P{.lower = 0, .upper = 1}, P{.lower = 2}}},
+        {"a long one first",
+         {2, 0, 0},
+         {P{.whole = 0}, P{.whole = 0, .wholePage = 1}, P{.lower = 1, .upper = 2}}},
+        {"a long one between halves",
+         {0, 1, 0, 0},
+         {P{.lower = 0}, P{.whole = 1}, P{.lower = 2, .upper = 3}}},
+        {"two long ones",
+         {0, 0, 1, 3},
+         {P{.lower = 0, .upper = 1}, P{.whole = 2}, P{.whole = 3}, P{.whole = 3, .wholePage = 1},
+          P{.whole = 3, .wholePage = 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(PlanHalfPages(c.wholePages), c.pages);
+    }
+}
+
 TEST(PrintLayout, OverviewCellsFillThePageRowByRowWithAGap) {
     // 2000 x 2800: margin 100, gap 10; 2 x 2 cells of 900 x 1300, 4 x 4 of 450 x 650.
     struct Case {

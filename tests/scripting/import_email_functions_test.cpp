@@ -8,6 +8,7 @@
 #include "model/presentation.h"
 #include "scripting/script_fixture.h"
 #include "support/loopback_servers.h"
+#include "support/stalled_fifo.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -143,7 +144,8 @@ TEST_F(ScriptedImport, MissingArgumentsFilesOrKindsGiveNoResult) {
     SetGlobal(*script, "path", folder.File("people.csv"));
     script->RunMain();
     EXPECT_EQ(script->output, "0,0,0,0,0 2\n");
-    EXPECT_TRUE(sink.messages.empty()) << ErrorText();
+    // A missing file is the script's question; a folder is named.
+    EXPECT_EQ(ErrorText(), "Cannot open data file '" + folder.Path() + "': Is a directory\n");
 }
 
 // A loopback port with nobody listening on it.
@@ -254,6 +256,29 @@ TEST_F(ScriptedEmail, WithoutAServerNothingIsSentAndTheReasonIsTheWindows) {
 TEST_F(ScriptedEmail, OnlyTeachersAndParentsOfAKnownKindAreMailed) {
     EXPECT_EQ(Run("notmailed"), "0 0\n0 0\n");
     EXPECT_TRUE(sink.messages.empty()) << ErrorText();
+}
+
+}  // namespace
+
+namespace {
+
+// Nothing writes to a FIFO: each function that reads a file the script names refuses it at
+// once, saying why, and the event keeps its people.
+TEST_F(ScriptedImport, AFifoIsRefusedAtOnceByEveryFunctionThatReadsAFile) {
+    StalledFifo fifo(folder.File("people.csv"));
+    auto script = Load("paths.lua");
+    SetGlobal(*script, "path", fifo.Path());
+    script->RunMain();
+    EXPECT_EQ(script->output, "false\n0\nfalse\n");
+    EXPECT_EQ(sink.Texts(SeverityError),
+              (std::vector<std::string>{
+                  "Cannot open XML file '" + fifo.Path() + "': it is not an ordinary file",
+                  "Cannot open data file '" + fifo.Path() + "': it is not an ordinary file",
+                  "Cannot open file '" + fifo.Path() + "': it is not an ordinary file",
+                  "Cannot load file '" + fifo.Path() + "'"}));
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
+    EXPECT_EQ(event->GetTeachers().Count(), 2u);
+    EXPECT_EQ(event->GetParents().Count(), 1u);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <wx/frame.h>
+
 #include <wx/menu.h>
+#include <functional>
 
 #include "gui/main/event_tree_ctrl.h"
 #include "gui/main/frame_commands.h"
@@ -64,6 +67,7 @@ protected:
         tree->SelectItem(item);
         wxTreeEvent event(wxEVT_TREE_ITEM_ACTIVATED, tree, item);
         tree->ProcessWindowEvent(event);
+        ProcessPending();
     }
     void RightClick(const wxTreeItemId& item) {
         wxTreeEvent event(wxEVT_TREE_ITEM_RIGHT_CLICK, tree, item);
@@ -216,6 +220,107 @@ TEST_F(EventTree, RightClickSelectsTheItemAndShowsItsMenu) {
     wxTreeEvent event(wxEVT_TREE_ITEM_RIGHT_CLICK, preview, preview->GetPresentationsItem());
     preview->ProcessWindowEvent(event);
     EXPECT_EQ(preview->popups, 0);
+}
+
+// A tree whose popup picks a command the way GTK delivers the choice: to the menu, then to the
+// window it popped up over.
+class ChoosingTree : public EventTreeCtrl {
+public:
+    using EventTreeCtrl::EventTreeCtrl;
+    CommandId pick = CommandId::None;
+
+protected:
+    void ShowPopup(wxMenu& menu, const wxPoint&) override {
+        menu.SetInvokingWindow(this);
+        menu.SendEvent(WxId(pick));
+        menu.SetInvokingWindow(nullptr);
+    }
+};
+
+// Runs the commands as the window does, rebuilding the tree after each (which frees its items);
+// when the tree's popup reaches it through the window, as the menu bar's commands do.
+class RebuildingFrame : public RecordingFrame {
+public:
+    EventTreeCtrl* tree = nullptr;
+    bool RunCommand(CommandId id, const Selection& selection, wxWindow* parent) override {
+        ran.push_back(id);
+        tree->RebuildTree();
+        (void)selection;
+        (void)parent;
+        return true;
+    }
+};
+
+// The control's own mouse and key handling reads the item it reported once our handler returns,
+// so a command that rebuilds the tree waits until that handling is over (valgrind shows the
+// freed item read otherwise).
+class EventTreeHandling : public GuiTest {};
+
+TEST_F(EventTreeHandling, CommandsFromTheControlsOwnHandlingRunAfterIt) {
+    OverviewSchool school;
+    school.AddTeacher("Ann Able", "AB");
+    school.AddTeacher("Bob Baker");
+    RebuildingFrame frame;
+    frame.schedule = school.schedule.get();
+    auto* window = new wxFrame(nullptr, wxID_ANY, "Tree");
+    window->Bind(wxEVT_MENU, [&frame](wxCommandEvent& chosen) {
+        frame.RunCommand(CommandOfWxId(chosen.GetId()), *frame.tree, nullptr);
+    });
+    auto* tree = new ChoosingTree(window, school.event, false);
+    frame.tree = tree;
+    tree->pick = CommandId::DeleteTeacher;
+    window->SetClientSize(400, 400);
+    window->Show();
+    tree->Expand(tree->GetTeachersItem());
+    ProcessPending();
+
+    struct Case {
+        const char* name;
+        std::function<void(const wxPoint&)> send;
+        CommandId expected;
+    };
+    const std::vector<Case> cases = {
+        {"right click then Delete Teacher from the popup",
+         [tree](const wxPoint& at) {
+             wxMouseEvent down(wxEVT_RIGHT_DOWN);
+             down.SetPosition(at);
+             down.SetEventObject(tree);
+             tree->ProcessWindowEvent(down);
+         },
+         CommandId::DeleteTeacher},
+        {"double click opens the editor",
+         [tree](const wxPoint& at) {
+             wxMouseEvent click(wxEVT_LEFT_DCLICK);
+             click.SetPosition(at);
+             click.SetEventObject(tree);
+             tree->ProcessWindowEvent(click);
+         },
+         CommandId::EditTeacher},
+        {"Enter opens the editor",
+         [tree](const wxPoint&) {
+             wxKeyEvent enter(wxEVT_CHAR);
+             enter.m_keyCode = WXK_RETURN;
+             enter.SetEventObject(tree);
+             tree->ProcessWindowEvent(enter);
+         },
+         CommandId::EditTeacher},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        frame.ran.clear();
+        wxTreeItemIdValue cookie;
+        const wxTreeItemId item = tree->GetFirstChild(tree->GetTeachersItem(), cookie);
+        ASSERT_TRUE(item.IsOk());
+        tree->SelectItem(item);
+        wxRect bounds;
+        ASSERT_TRUE(tree->GetBoundingRect(item, bounds, true));
+        c.send(bounds.GetPosition() + wxPoint(2, bounds.GetHeight() / 2));
+        EXPECT_TRUE(frame.ran.empty());
+        ProcessPending();
+        EXPECT_EQ(frame.ran, std::vector<CommandId>{c.expected});
+    }
+    window->Destroy();
+    ProcessPending();
 }
 
 TEST_F(EventTree, IncrementalAdditionsAppendAndRecount) {

@@ -12,6 +12,7 @@
 #include "model/parent.h"
 #include "model/pupil.h"
 #include "model/teacher.h"
+#include "support/stalled_fifo.h"
 
 namespace {
 
@@ -73,6 +74,18 @@ TEST_F(ImportCommands, TeachersMoveIntoTheEventAllButOneTheEventRefuses) {
     EXPECT_FALSE(ImportPeople(TopWindow(), controller_, PeopleImport::Pupils));
 
     // A lock keeps the bookings; new people book nothing, so a locked event takes them too.
+    // Nothing writes to it: reading it as a list would hold the window.
+    StalledFifo fifo(folder_.File("requests.csv"));
+    for (const auto list : {ImporterPTCSV::RequestList, ImporterPTCSV::TaughtByList}) {
+        sink_.entries.clear();
+        prompts_.Choose(FromUtf8(fifo.Path()));
+        EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, list));
+        EXPECT_EQ(std::vector<std::string>{"Cannot open data file '" + fifo.Path() +
+                                           "': it is not an ordinary file"},
+                  sink_.Texts());
+    }
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
+
     sink_.entries.clear();
     OpenEvent().SetLocked(true);
     ExpectTeachersImported("Ms Eyre\n");
@@ -188,6 +201,18 @@ TEST_F(ImportCommands, LockedOrUnreadableListsChangeNothing) {
     EXPECT_EQ(
         std::vector<std::string>{"Cannot open data file '" + folder_.Path() + "': Is a directory"},
         sink_.Texts());
+
+    // Nothing writes to it: reading it as a list would hold the window.
+    StalledFifo fifo(folder_.File("requests.csv"));
+    for (const auto list : {ImporterPTCSV::RequestList, ImporterPTCSV::TaughtByList}) {
+        sink_.entries.clear();
+        prompts_.Choose(FromUtf8(fifo.Path()));
+        EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, list));
+        EXPECT_EQ(std::vector<std::string>{"Cannot open data file '" + fifo.Path() +
+                                           "': it is not an ordinary file"},
+                  sink_.Texts());
+    }
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
 
     sink_.entries.clear();
     OpenEvent().SetLocked(true);

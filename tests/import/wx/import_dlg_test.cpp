@@ -17,6 +17,7 @@
 #include "model/pupil.h"
 #include "model/teacher.h"
 #include "support/scoped_env.h"
+#include "support/stalled_fifo.h"
 
 namespace {
 
@@ -114,21 +115,28 @@ TEST_F(ImportDialog, FieldWidthsFollowTheScreenResolutionButThePreviewDoesNot) {
 }
 
 TEST_F(ImportDialog, FileRoadStopsAtItsFirstFaultWithItsMessage) {
+    const char* cannotRead =
+        "Cannot read data from the file you selected. Either you do not have permission to read "
+        "it, or the disk the file is stored on has physical errors. If you suspect it is a "
+        "permissions problem, please see your system administrator.";
+    // Nothing writes to it: opening it as a file would hold the window.
+    StalledFifo fifo(folder_.File("staff.csv"));
     const struct {
         const char* name;
         std::string path;
         const char* message;
+        const char* reason;  // the system's, below the message
     } cases[] = {
         {"no name", "",
          "You have not entered a filename yet. Please click on the 'Browse' button and choose a "
-         "file to import."},
+         "file to import.",
+         nullptr},
         {"missing", folder_.File("absent.txt"),
          "The filename you have entered does not exist. Please click on the 'Browse' button and "
-         "choose a file to import."},
-        {"a folder", folder_.Path(),
-         "Cannot read data from the file you selected. Either you do not have permission to read "
-         "it, or the disk the file is stored on has physical errors. If you suspect it is a "
-         "permissions problem, please see your system administrator."},
+         "choose a file to import.",
+         nullptr},
+        {"a folder", folder_.Path(), cannotRead, "Is a directory"},
+        {"a FIFO", fifo.Path(), cannotRead, "it is not an ordinary file"},
     };
     ImportDlg dialog(TopWindow(), &controller_, PeopleImport::Teachers);
     for (const auto& c : cases) {
@@ -137,10 +145,12 @@ TEST_F(ImportDialog, FileRoadStopsAtItsFirstFaultWithItsMessage) {
         dialog.GetFileNameText()->SetValue(FromUtf8(c.path));
         Perform(dialog);
         EXPECT_EQ(std::vector<std::string>{c.message}, sink_.Texts());
+        if (c.reason != nullptr) {
+            EXPECT_EQ(std::vector<std::string>{c.reason}, sink_.entries.at(0).details);
+        }
         EXPECT_EQ(0u, dialog.GetPreviewEvent()->GetTeachers().Count());
     }
-    // The folder's, last: the system's reason goes below the message.
-    EXPECT_EQ(std::vector<std::string>{"Is a directory"}, sink_.entries.at(0).details);
+    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
 }
 
 TEST_F(ImportDialog, EventImporterRunsWithoutDefinitionAndEachImportAddsToThePreview) {

@@ -25,6 +25,7 @@ struct DrawnText {
     int x;
     int y;
     int lineHeight;
+    double angle = 0;
 };
 
 // A printout that notes every piece of text it draws.
@@ -36,7 +37,7 @@ public:
 
 protected:
     void DrawTextOnPage(const wxString& text, int x, int y, double angle) override {
-        drawn_->push_back({text.utf8_string(), x, y, LineHeight()});
+        drawn_->push_back({text.utf8_string(), x, y, LineHeight(), angle});
         QMPrintout::DrawTextOnPage(text, x, y, angle);
     }
 

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <functional>
 
+#include <set>
+
 #include "app/qm_script.h"
 #include "app/script_run.h"
 #include "foundation/uc_error.h"
@@ -285,6 +287,51 @@ TEST_F(Printout, ALoneParentSheetTwoAPageTakesTheLowerHalf) {
     settings.SetOneParentPerSheet(true);
     QMPrintout whole(&controller_, settings);
     EXPECT_GT(Ink(DrawPage(whole, 1), 0, 0, kPageWidth, kPageHeight / 4), 0);
+}
+
+// The turned half page has a fixed length: a family whose sheet runs past it gets whole pages,
+// as whole-page sheets do, in its place among the others; every line lies inside its page.
+TEST_F(Printout, ASheetTooLongForItsHalfPageGoesOnWholePagesAndLosesNoLine) {
+    PrintSettings settings = Only(false, true, false, false);
+    settings.SetOneParentPerSheet(false);
+    Parent* family = controller_.GetEvent()->GetParents().Get(1);
+    std::string notes;
+    for (int i = 1; i <= 60; ++i) {
+        notes += "Note line " + std::to_string(i) + "\n";
+    }
+    family->SetNotes(notes);
+    std::vector<DrawnText> drawn;
+    RecordingPrintout printout(&controller_, settings, &drawn);
+    const int sheets = static_cast<int>(printout.GetSelection().parentSheets.size());
+    ASSERT_GT(sheets, 2);
+    const int pages = LaidOutPages(printout);
+    EXPECT_GT(pages, (sheets + 1) / 2);
+    const int margin = PageMargin(kPageWidth);
+    std::set<std::string> texts;
+    for (int page = 1; page <= pages; ++page) {
+        SCOPED_TRACE(page);
+        drawn.clear();
+        bool printed = false;
+        EXPECT_GT(Ink(DrawPage(printout, page, &printed)), 0);
+        EXPECT_TRUE(printed);
+        for (const DrawnText& text : drawn) {
+            SCOPED_TRACE(text.text);
+            texts.insert(text.text);
+            if (text.angle != 0) {
+                EXPECT_LE(text.x + text.lineHeight, kPageWidth - margin);
+            } else {
+                EXPECT_LE(text.y + text.lineHeight, kPageHeight - margin);
+            }
+        }
+    }
+    for (int i = 1; i <= 60; ++i) {
+        EXPECT_EQ(texts.count("Note line " + std::to_string(i)), 1u) << i;
+    }
+    // Every family's name heads its sheet.
+    for (const PrintSheet& sheet : printout.GetSelection().parentSheets) {
+        EXPECT_EQ(texts.count("Schedule for " + sheet.parent->GetName()), 1u)
+            << sheet.parent->GetName();
+    }
 }
 
 TEST_F(Printout, AnOverviewPageFillsItsCellsFromTheTopLeft) {
