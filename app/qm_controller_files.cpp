@@ -45,7 +45,8 @@ bool IsOnlyReadable(const char* path) {
     return ::access(path, R_OK) == 0;
 }
 
-// Which file path names and the digest of what it holds; nothing when it cannot be read.
+// Which file path names and the digest of what it holds; nothing when there is none. One that
+// cannot be read gets no digest, so it never passes for the one read or written.
 std::optional<std::pair<struct stat, std::string>> LookAtFile(const std::string& path) {
     struct stat found {};
     if (path.empty() || ::stat(path.c_str(), &found) != 0) {
@@ -54,7 +55,7 @@ std::optional<std::pair<struct stat, std::string>> LookAtFile(const std::string&
     FileName file(path);
     std::unique_ptr<ByteBuffer> bytes = file.ReadAll();
     if (!bytes && found.st_size != 0) {
-        return std::nullopt;
+        return std::make_pair(found, std::string());
     }
     return std::make_pair(found, MD5().HexDigest(bytes ? bytes->ToString() : std::string()));
 }
@@ -150,7 +151,8 @@ bool QMController::IsOpenFileChangedOnDisk() const {
     if (path.empty() || !fileOnDisk_) {
         return false;
     }
-    // A file gone, or one that cannot be read, holds nothing a save could overwrite.
+    // A file gone holds nothing a save could overwrite; one that cannot be read may be
+    // another program's.
     const auto found = LookAtFile(path);
     return found &&
            !(FileOnDisk{found->first.st_dev, found->first.st_ino, found->second} == *fileOnDisk_);

@@ -305,6 +305,48 @@ TEST_F(DamagedFiles, AFileInAFolderWhereNoFileCanBeMadeOpensReadOnly) {
     EXPECT_EQ(result, 0);
 }
 
+// In a folder a group shares, a colleague's program puts its own copy over the open file, one
+// this user may not read: a save may not replace what it could not read.
+TEST_F(DamagedFiles, AnOpenFileReplacedByOneTheUserCannotReadIsNotSavedOver) {
+    for (const std::string& folder : {root_, EventPath("")}) {
+        ::chmod(folder.c_str(), 0755);
+    }
+    std::filesystem::create_directories(EventPath("shared"));
+    OpenToOrdinaryUser(EventPath("shared"));
+    const std::string path = Write("shared/a.qmv", SmallEvent());
+    ::chmod(path.c_str(), 0666);
+    const std::string theirs = EventPath("shared/theirs.qmv");
+    const int result = AsOrdinaryUser([&] {
+        UCStringError sink;
+        QMController run;
+        if (!run.OpenEventFile(path.c_str())) {
+            return 3;
+        }
+        // Made by this user only because nobody else can be one in a test; unreadable all the
+        // same.
+        std::FILE* other = std::fopen(theirs.c_str(), "w");
+        if (other == nullptr || std::fputs("Their own event, not read here\n", other) < 0 ||
+            std::fclose(other) != 0 || ::chmod(theirs.c_str(), 0200) != 0 ||
+            ::rename(theirs.c_str(), path.c_str()) != 0) {
+            return 4;
+        }
+        struct stat before {};
+        ::stat(path.c_str(), &before);
+        run.GetEvent()->SetName("Autumn evening");
+        if (run.SaveEvent(path.c_str())) {
+            return 5;
+        }
+        struct stat after {};
+        ::stat(path.c_str(), &after);
+        if (after.st_ino != before.st_ino ||
+            sink.GetText().find("has been changed by another program") == std::string::npos) {
+            return 6;
+        }
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
+}
+
 TEST_F(DamagedFiles, AFileTheUserCanOnlyReadOpensReadOnlyAndReopensKeepingItsChanges) {
     const std::string path = Write("theirs.qmv", SmallEvent());
     const std::string copy = EventPath("mine/copy.qmv");
