@@ -469,6 +469,42 @@ TEST_F(ControllerFiles, AFifoIsRefusedAtOnceForAMergeAndAsTheSettingsFile) {
     EXPECT_EQ(controller_.GetEvent()->GetTeachers().Count(), 2u);
 }
 
+// Another program may put a FIFO where the open file was: the save's look at the file on disk
+// and a reopening must not wait on it either.
+TEST_F(ControllerFiles, AnOpenFileReplacedByAFifoIsNeitherWaitedOnNorSavedOver) {
+    struct Case {
+        const char* what;
+        std::function<bool(QMController&, const std::string&)> act;
+        const char* said;
+    };
+    const std::vector<Case> cases = {
+        {"a script's save",
+         [](QMController& c, const std::string& p) { return c.SaveEvent(p.c_str()); },
+         "has been changed by another program"},
+        {"opening it again",
+         [](QMController& c, const std::string& p) { return c.OpenEventFile(p.c_str()); },
+         "ordinary file"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const std::string path = Write("a.qmv", EventText());
+        ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+        (void)sink_.GetText();
+        std::filesystem::remove(path);
+        {
+            StalledFifo fifo(path);
+            EXPECT_FALSE(test.act(controller_, path));
+            EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
+        }
+        const std::string said = sink_.GetText();
+        EXPECT_NE(said.find(test.said), std::string::npos) << said;
+        ASSERT_NE(controller_.GetEvent(), nullptr);
+        EXPECT_EQ(controller_.GetEvent()->GetParents().Count(), 2u);
+        controller_.CloseEvent();
+        std::filesystem::remove(path);
+    }
+}
+
 TEST_F(ControllerFiles, ClosingReleasesTheFileAndStopsAutosaving) {
     const std::string path = Write("a.qmv", EventText());
     ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
