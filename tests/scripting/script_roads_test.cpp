@@ -11,6 +11,7 @@
 #include "model/email_server_settings.h"
 #include "print/pdf_printout.h"
 #include "scripting/script_fixture.h"
+#include "support/endless_script.h"
 #include "support/loopback_servers.h"
 #include "support/temp_folder.h"
 
@@ -20,12 +21,7 @@ using Clock = std::chrono::steady_clock;
 
 // Stands for a script that never ends: it gives up by itself only after twenty seconds, so that
 // a road without Stop fails the test instead of hanging it.
-constexpr const char* kForever =
-    "local function forever()\n"
-    "  local give_up = os.clock() + 20\n"
-    "  while os.clock() < give_up do end\n"
-    "  error('ran out')\n"
-    "end\n";
+constexpr const char* kForever = kEndlessScript;
 
 // Every road that runs the user's scripts, with a Stop the user presses once the road has run
 // for a moment; the print and e-mail scripts come from the user's settings, as in the window.

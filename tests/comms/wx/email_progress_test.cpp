@@ -21,6 +21,7 @@
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "scripting/qm_lua_script.h"
+#include "support/endless_script.h"
 #include "support/loopback_servers.h"
 
 namespace {
@@ -285,12 +286,7 @@ TEST_F(EmailProgress, AStoppedScriptEndsTheRunAndIsNotCalledFinished) {
     LoopbackSMTPServer server(folder_, {});
     ASSERT_NE(server.Port(), 0) << server.Log();
     // Never ends but gives up after twenty seconds, so that a run without Stop fails the test.
-    const std::string forever =
-        "local function forever()\n"
-        "  local give_up = os.clock() + 20\n"
-        "  while os.clock() < give_up do end\n"
-        "  error('ran out')\n"
-        "end\n";
+    const std::string forever = kEndlessScript;
     struct Case {
         const char* name;
         const char* lua;

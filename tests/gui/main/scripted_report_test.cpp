@@ -20,6 +20,7 @@
 #include "model/teacher.h"
 #include "print/pdf_printout.h"
 #include "print/wx/qm_printout.h"
+#include "support/endless_script.h"
 
 namespace {
 
@@ -179,12 +180,7 @@ TEST_F(ScriptedReport, AnEndlessScriptRunsUntilStopAndStillShowsItsOutput) {
 // Stop reaches a loop outside any function, and the finalisers of a script that does not load.
 // The loops give up by themselves after twenty seconds, so that a road without Stop fails.
 TEST_F(ScriptedReport, StopReachesTheTopLevelAndTheFinalisersOfAScriptThatDoesNotLoad) {
-    const std::string forever =
-        "local function forever()\n"
-        "  local give_up = os.clock() + 20\n"
-        "  while os.clock() < give_up do end\n"
-        "  error('ran out')\n"
-        "end\n";
+    const std::string forever = kEndlessScript;
     struct Case {
         const char* name;
         const char* lua;
@@ -216,12 +212,7 @@ TEST_F(ScriptedReport, StopReachesTheTopLevelAndTheFinalisersOfAScriptThatDoesNo
 // The output commands offer the same Stop for their print scripts, and end with a message
 // instead of a printout, preview or file that would pass for the handouts.
 TEST_F(ScriptedReport, TheOutputCommandsOfferStopAndEndWithAMessage) {
-    const std::string forever =
-        "local function forever()\n"
-        "  local give_up = os.clock() + 20\n"
-        "  while os.clock() < give_up do end\n"
-        "  error('ran out')\n"
-        "end\n";
+    const std::string forever = kEndlessScript;
     const std::string pdf = folder_.File("handouts.pdf");
     struct Case {
         CommandId command;

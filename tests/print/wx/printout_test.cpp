@@ -18,6 +18,7 @@
 #include "print/wx/qm_image_wx.h"
 #include "printout_fixture.h"
 #include "scripting/qm_lua_script.h"
+#include "support/endless_script.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -642,12 +643,7 @@ public:
 // shows the sheet with what the script said. Either way the script that never ends is ended.
 TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
     // Gives up by itself after twenty seconds, so that a printout without Stop fails the test.
-    const std::string forever =
-        "local function forever()\n"
-        "  local give_up = os.clock() + 20\n"
-        "  while os.clock() < give_up do end\n"
-        "  error('ran out')\n"
-        "end\n";
+    const std::string forever = kEndlessScript;
     struct Case {
         const char* name;
         const char* lua;
