@@ -57,6 +57,17 @@ bool Attendee::IsAtPresentation(const Date& date, const TimeOfDay& time) const {
     return GetPresentationAt(date, time) != nullptr;
 }
 
+bool Attendee::IsAtPresentationDuring(const Date& date, const TimeOfDay& from,
+                                      const TimeOfDay& to) const {
+    for (unsigned i = 0; i < presentations_->Count(); ++i) {
+        const Presentation* presentation = presentations_->GetPresentation(i);
+        if (presentation != nullptr && presentation->Overlaps(date, from, to)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 Presentation* Attendee::GetPresentationAt(const Date& date, const TimeOfDay& time) const {
     for (unsigned i = 0; i < presentations_->Count(); ++i) {
         Presentation* presentation = presentations_->GetPresentation(i);

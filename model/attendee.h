@@ -42,6 +42,8 @@ public:
     // Drops it from the list without deleting it.
     void RemovePresentation(Presentation* presentation);
     bool IsAtPresentation(const Date& date, const TimeOfDay& time) const;
+    // At an attended talk for any part of [from, to): a slot's whole span.
+    bool IsAtPresentationDuring(const Date& date, const TimeOfDay& from, const TimeOfDay& to) const;
     // The attended presentation running at that date and time; null when there is none.
     Presentation* GetPresentationAt(const Date& date, const TimeOfDay& time) const;
 

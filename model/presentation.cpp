@@ -45,6 +45,10 @@ bool Presentation::Covers(const Date& date, const TimeOfDay& time) const {
     return date == date_ && start_ <= time && time < end_;
 }
 
+bool Presentation::Overlaps(const Date& date, const TimeOfDay& from, const TimeOfDay& to) const {
+    return date == date_ && start_ < to && from < end_;
+}
+
 std::string Presentation::GetDescription() const {
     std::string text = name_;
     if (!location_.empty()) {

@@ -37,6 +37,8 @@ public:
     bool IsValid() const;
     // Same date and start <= time < end.
     bool Covers(const Date& date, const TimeOfDay& time) const;
+    // Takes any of [from, to) on date: a slot the talk fills only in part is not free either.
+    bool Overlaps(const Date& date, const TimeOfDay& from, const TimeOfDay& to) const;
     // "Careers Talk (Hall), 7:00pm-7:30pm 05 Mar 2024": the line of the tree and the dialogs.
     std::string GetDescription() const;
 

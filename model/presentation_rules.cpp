@@ -62,9 +62,9 @@ const Schedule* SlotsOf(const MultiDaySchedule& days, const Presentation& presen
     if (day == nullptr) {
         return nullptr;
     }
-    *first = day->GetSlotForTime(presentation.GetStartTime());
-    *last = day->GetSlotForTime(presentation.GetEndTime());
-    return *first < 0 || *last < 0 ? nullptr : day;
+    return day->GetSlotSpan(presentation.GetStartTime(), presentation.GetEndTime(), first, last)
+               ? day
+               : nullptr;
 }
 
 }  // namespace

@@ -106,6 +106,20 @@ void Schedule::GetSlotTime(int slot, TimeOfDay* out) const {
     }
 }
 
+bool Schedule::GetSlotSpan(const TimeOfDay& start, const TimeOfDay& end, int* first,
+                           int* last) const {
+    *first = GetSlotForTime(start);
+    *last = GetSlotForTime(end);
+    if (*first < 0 || *last < 0) {
+        return false;
+    }
+    // A span ending inside a slot takes that slot too.
+    if (*last < GetNumSlots() && SlotToTime(*last) < end) {
+        ++*last;
+    }
+    return true;
+}
+
 TimeOfDay Schedule::SlotToTime(int slot) const {
     TimeOfDay time;
     time.SetSeconds(start_.Seconds() + slot * SlotLengthOf(event_.get()));
@@ -133,7 +147,7 @@ SlotStatus Schedule::GetParentSlotStatus(int slot, const Parent* parent) const {
     if (time < parent->GetStartTime(this) || time >= parent->GetEndTime(this)) {
         return SlotUnavailable;
     }
-    if (parent->IsAtPresentation(date_, time)) {
+    if (parent->IsAtPresentationDuring(date_, time, SlotToTime(slot + 1))) {
         return SlotPresentation;
     }
     return SlotFree;
@@ -157,7 +171,7 @@ SlotStatus Schedule::GetTeacherSlotStatus(int slot, int teacherRow) const {
     if (teacher->HasBreak(DateTime(date_, time))) {
         return SlotBreak;
     }
-    if (teacher->IsAtPresentation(date_, time)) {
+    if (teacher->IsAtPresentationDuring(date_, time, SlotToTime(slot + 1))) {
         return SlotPresentation;
     }
     return SlotFree;

@@ -79,6 +79,8 @@ public:
     int GetSlotForTime(const TimeOfDay& time) const;
     void GetSlotTime(int slot, TimeOfDay* out) const;
     TimeOfDay SlotToTime(int slot) const;
+    // The slots [first, last) that any part of [start, end) falls in; false outside the day.
+    bool GetSlotSpan(const TimeOfDay& start, const TimeOfDay& end, int* first, int* last) const;
     void GetSlotDateTime(int slot, DateTime* out) const;
 
     // --- status ---

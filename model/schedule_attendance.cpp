@@ -357,9 +357,9 @@ bool Schedule::AttendPresentation(Attendee* attendee, Presentation* presentation
     if (attendee == nullptr || presentation == nullptr || presentation->GetDate() != date_) {
         return false;
     }
-    int first = GetSlotForTime(presentation->GetStartTime());
-    int last = GetSlotForTime(presentation->GetEndTime());
-    if (first < 0 || last < 0) {
+    int first = 0;
+    int last = 0;
+    if (!GetSlotSpan(presentation->GetStartTime(), presentation->GetEndTime(), &first, &last)) {
         return false;
     }
     bool needsUnbooking = false;

@@ -71,7 +71,9 @@ public:
         if (nextBreak_ != breaks.end() && *nextBreak_ == when) {
             return SlotBreak;
         }
-        if (hours_.hasPresentations && teacher_->IsAtPresentation(when.GetDate(), when.GetTime())) {
+        if (hours_.hasPresentations &&
+            teacher_->IsAtPresentationDuring(when.GetDate(), when.GetTime(),
+                                             day_.SlotToTime(slot + 1))) {
             return SlotPresentation;
         }
         return SlotFree;
@@ -104,7 +106,8 @@ Score WalkParent(const Schedule& day, const Parent* parent, const ScheduleOption
         if (slot != last && !isBooked(slot)) {
             TimeOfDay time = day.SlotToTime(slot);
             free = hours.IsPresentAt(time.Seconds()) &&
-                   !(hours.hasPresentations && parent->IsAtPresentation(date, time));
+                   !(hours.hasPresentations &&
+                     parent->IsAtPresentationDuring(date, time, day.SlotToTime(slot + 1)));
         }
         if (free) {
             ++run;

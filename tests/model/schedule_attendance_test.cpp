@@ -6,8 +6,8 @@
 #include <memory>
 #include <set>
 
-#include "model/presentation.h"
 #include "model/day_fixture.h"
+#include "model/presentation.h"
 
 namespace {
 
@@ -208,6 +208,39 @@ TEST_F(DayAttendance, PresentationAttendedUnbooksTheParentInItsSlots) {
     EXPECT_FALSE(
         day->AttendPresentation(parent, AddTalk("Elsewhere", Date(6, 3, 2024), "19:00", "19:30")));
     EXPECT_FALSE(day->AttendPresentation(nullptr, talk));
+}
+
+// A talk off the slot starts (from a file, or after the slot length changed) takes every slot
+// it touches, for attending and for booking alike: never a parent at a talk and a teacher at once.
+TEST_F(DayAttendance, ATalkOffTheSlotStartsTakesEverySlotItTouches) {
+    struct Case {
+        const char* name;
+        const char* from;
+        const char* to;
+        std::set<int> taken;  // of slots 11 (18:55) to 16 (19:20)
+    } cases[] = {
+        {"on the slot starts", "19:00", "19:15", {12, 13, 14}},
+        {"ends inside a slot", "19:00", "19:12", {12, 13, 14}},
+        {"starts inside a slot", "19:03", "19:10", {12, 13}},
+        {"inside one slot", "19:06", "19:09", {13}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        Presentation* talk = AddTalk(test.name, kDay, test.from, test.to);
+        for (int slot = 11; slot <= 16; ++slot) {
+            Book(slot, slot % 2, slot % 2);
+        }
+        ASSERT_TRUE(day->AttendPresentation(parent, talk));
+        for (int slot = 11; slot <= 16; ++slot) {
+            const bool taken = test.taken.count(slot) > 0;
+            EXPECT_EQ(day->GetGrid().PeekBooking(slot, slot % 2) == nullptr, taken) << slot;
+            EXPECT_EQ(day->GetParentSlotStatus(slot, parent),
+                      taken ? SlotPresentation : SlotAppointment)
+                << slot;
+        }
+        parent->RemovePresentation(talk);
+        day->GetGrid().ClearBookings();
+    }
 }
 
 TEST_F(DayAttendance, PresentationRefusedLeavesTheBookingsAlone) {
