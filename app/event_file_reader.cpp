@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -121,6 +122,16 @@ void EventFileReader::ReportErrorAt(int line, const std::string& message) {
 
 void EventFileReader::ReportWarning(const std::string& message) {
     ReportMessage(SeverityWarning, Located(message.c_str()));
+}
+
+int EventFileReader::BoundedPriority(int priority) {
+    const int bounded = std::clamp(priority, 0, 2);
+    if (bounded != priority) {
+        ReportWarning("The priority " + std::to_string(priority) +
+                      " is not one of 0 (low), 1 (normal) or 2 (high): it has been read as " +
+                      std::to_string(bounded));
+    }
+    return bounded;
 }
 
 void EventFileReader::LowerToken() {

@@ -89,6 +89,8 @@ private:
     // For a check made after reading on: the message names the line the check belongs to.
     void ReportErrorAt(int line, const std::string& message);
     void ReportWarning(const std::string& message);
+    // A priority no editor offers is never booked: read as the nearest of 0, 1 and 2, saying so.
+    int BoundedPriority(int priority);
     // Lower-cases the current word in place.
     void LowerToken();
     // The next token must be the heading (lower-cased), else the message is reported.

@@ -246,7 +246,7 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
         if (!ReadInt(priority)) {
             return KeyResult::Failed;
         }
-        teacher->SetPriority(priority);
+        teacher->SetPriority(BoundedPriority(priority));
         return KeyResult::Done;
     }
     return ReadTextKey(key, TeacherTextKeys(), *teacher);
@@ -470,6 +470,7 @@ bool EventFileReader::ReadRequest() {
             if (!ReadInt(priority)) {
                 return false;
             }
+            priority = BoundedPriority(priority);
         } else if (key == "length" && !hasLength) {
             hasLength = true;
             if (!ReadInt(length)) {

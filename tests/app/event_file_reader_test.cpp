@@ -294,6 +294,44 @@ TEST(EventFileReading, FileWithoutNameKeepsThePlaceholderName) {
     EXPECT_EQ(read.event()->GetName(), "<Unnamed event>");
 }
 
+// Booking books priorities 2, 1 and 0 only: any other from a file would leave the request
+// unbooked for good without a word.
+TEST(EventFileReading, PrioritiesNoEditorOffersAreReadAsTheNearestWithAWarning) {
+    const struct {
+        const char* teacherPriority;
+        const char* requestPriority;
+        int teacherRead;
+        int requestRead;
+        const char* warning;  // null: none
+    } cases[] = {
+        {"0", "2", 0, 2, nullptr},
+        {"5", "1", 2, 1,
+         "(line 13, teacher 'Mr Tom Whitfield') The priority 5 is not one of 0 (low), 1 (normal) "
+         "or 2 (high): "
+         "it has been read as 2"},
+        {"1", "-3", 1, 0,
+         "The priority -3 is not one of 0 (low), 1 (normal) or 2 (high): it has "
+         "been read as 0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.teacherPriority) + "/" + c.requestPriority);
+        const ReadResult read = ReadEvent(
+            WithPeople(std::string("\"Mr Tom Whitfield\"\ninitials \"TW\"\npriority \"") +
+                           c.teacherPriority + "\"\n\n",
+                       std::string("\"Mrs S\"\npupil \"Amy\"\nseeing \"TW\"\npriority \"") +
+                           c.requestPriority + "\"\n"));
+        ASSERT_TRUE(read.schedule) << read.messages;
+        EXPECT_EQ(read.event()->GetTeachers().Get(0)->GetPriority(), c.teacherRead);
+        const Pupil* amy = read.event()->GetParents().FindByName("Mrs S")->GetPupil(0);
+        EXPECT_EQ(amy->GetRequest(0)->GetPriority(), c.requestRead);
+        if (c.warning == nullptr) {
+            EXPECT_EQ(read.messages, "");
+        } else {
+            EXPECT_TRUE(Contains(read.messages, c.warning)) << read.messages;
+        }
+    }
+}
+
 TEST(EventFileReading, RequestLinesAreAcceptedInAnyOrder) {
     const ReadResult read =
         ReadEvent(WithPeople(kTwoTeachers,
