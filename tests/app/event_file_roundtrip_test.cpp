@@ -19,19 +19,9 @@
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
+#include "read_back.h"
 
 namespace {
-
-std::unique_ptr<MultiDaySchedule> ReadBack(const std::string& text, std::string* messages) {
-    UCStringError sink;
-    auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
-    Tokeniser tokens;
-    tokens.SetText(text);
-    EventFileReader reader(schedule.get(), &tokens);
-    const bool ok = reader.Read();
-    *messages = sink.GetText();
-    return ok ? std::move(schedule) : nullptr;
-}
 
 // The text with every encoded time replaced by the time it stands for, so two saves of the
 // same event compare equal although their random bytes differ.

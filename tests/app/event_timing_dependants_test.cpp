@@ -20,6 +20,7 @@
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
+#include "read_back.h"
 
 // Edit Event Details changes what other data is kept by or measured in: the days' dates, their
 // hours, the slot length. Whatever hangs on them follows, the rebooking respects it, and the
@@ -29,17 +30,6 @@ namespace {
 
 TimeOfDay At(int hours, int minutes) {
     return TimeOfDay(hours, minutes, 0);
-}
-
-std::unique_ptr<MultiDaySchedule> ReadBack(const std::string& text, std::string* messages) {
-    UCStringError sink;
-    auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
-    Tokeniser tokens;
-    tokens.SetText(text);
-    EventFileReader reader(schedule.get(), &tokens);
-    const bool ok = reader.Read();
-    *messages = sink.GetText();
-    return ok ? std::move(schedule) : nullptr;
 }
 
 std::string Joined(std::vector<std::string> parts, const char* separator) {

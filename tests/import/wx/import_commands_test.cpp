@@ -74,18 +74,6 @@ TEST_F(ImportCommands, TeachersMoveIntoTheEventAllButOneTheEventRefuses) {
     EXPECT_FALSE(ImportPeople(TopWindow(), controller_, PeopleImport::Pupils));
 
     // A lock keeps the bookings; new people book nothing, so a locked event takes them too.
-    // Nothing writes to it: reading it as a list would hold the window.
-    StalledFifo fifo(folder_.File("requests.csv"));
-    for (const auto list : {ImporterPTCSV::RequestList, ImporterPTCSV::TaughtByList}) {
-        sink_.entries.clear();
-        prompts_.Choose(FromUtf8(fifo.Path()));
-        EXPECT_FALSE(ImportRequestList(TopWindow(), controller_, list));
-        EXPECT_EQ(std::vector<std::string>{"Cannot open data file '" + fifo.Path() +
-                                           "': it is not an ordinary file"},
-                  sink_.Texts());
-    }
-    EXPECT_TRUE(fifo.Refused()) << fifo.Elapsed() << " s";
-
     sink_.entries.clear();
     OpenEvent().SetLocked(true);
     ExpectTeachersImported("Ms Eyre\n");
