@@ -1,6 +1,8 @@
 #include "app/event_settings.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "app/event_file_reader.h"
@@ -9,6 +11,8 @@
 #include "foundation/uc_error.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/pupil.h"
 #include "model/schedule.h"
 
 const std::array<const char*, 12>& MonthNames() {
@@ -125,6 +129,52 @@ void SetWordIfChanged(const std::string& typed, const std::string& stored,
     }
 }
 
+// The slot length and every day's date and hours: what the timetable is laid out on.
+struct Timing {
+    int slotSeconds = 0;
+    std::vector<std::tuple<Date, TimeOfDay, TimeOfDay>> days;
+    bool operator==(const Timing&) const = default;
+};
+
+Timing TimingOf(const MultiDaySchedule& schedule) {
+    Timing timing;
+    timing.slotSeconds = schedule.GetEvent() ? schedule.GetEvent()->GetSlotLength() : 0;
+    for (unsigned i = 0; i < schedule.GetDayCount(); ++i) {
+        const Schedule* day = schedule.GetDay(i);
+        timing.days.emplace_back(day->GetDate(), day->GetStartTime(), day->GetEndTime());
+    }
+    return timing;
+}
+
+// The scoring limits are set in minutes and kept in whole slots: a new slot length keeps their
+// minutes, or the whole slots within them, saying so when it cannot keep them exactly.
+void KeepScoringMinutes(Event& event, int oldSlotSeconds) {
+    struct Limit {
+        std::int32_t ScheduleOptions::*slots;
+        const char* what;
+    };
+    static const Limit kLimits[] = {{&ScheduleOptions::TeacherGapLength, "teacher wait"},
+                                    {&ScheduleOptions::ParentGapLength, "parent wait"},
+                                    {&ScheduleOptions::TeacherBlockLength, "teacher busy"}};
+    const int newSlotSeconds = event.GetSlotLength();
+    ScheduleOptions options = event.GetOptions();
+    for (const Limit& limit : kLimits) {
+        std::int32_t& slots = options.*limit.slots;
+        const int minutes = SlotsToMinutes(slots, oldSlotSeconds);
+        slots = MinutesToSlots(minutes, newSlotSeconds);
+        const int kept = SlotsToMinutes(slots, newSlotSeconds);
+        if (kept != minutes) {
+            ReportMessage(SeverityWarning,
+                          StringPrintf("The %s length of %d minutes is not a whole number of the "
+                                       "new slots: it is now %d minutes",
+                                       limit.what, minutes, kept));
+        }
+    }
+    if (options != event.GetOptions()) {
+        event.SetOptions(options);
+    }
+}
+
 }  // namespace
 
 EventSettingsFields ShowEventSettings(const MultiDaySchedule& schedule) {
@@ -233,6 +283,8 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
         return false;
     }
 
+    const Timing before = TimingOf(schedule);
+    bool changed = false;
     if (typed.name != event->GetName()) {
         event->SetName(typed.name);
     }
@@ -247,8 +299,9 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
         event->GetParents().SetGapMode(mode);
     }
     if (slotSeconds != storedSeconds) {
-        *timingChanged = true;
+        changed = true;
         if (event->SetSlotLength(slotSeconds)) {
+            KeepScoringMinutes(*event, storedSeconds);
             // The grids are as wide as the day has slots; the caller rebooks them.
             for (unsigned i = 0; i < schedule.GetDayCount(); ++i) {
                 Schedule* day = schedule.GetDay(i);
@@ -268,24 +321,32 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
     }
     for (size_t i = 0; i < dates.size(); ++i) {
         if (schedule.GetDay(static_cast<unsigned>(i))->GetDate() != dates[i]) {
-            *timingChanged = true;
+            changed = true;
         }
     }
     // A refusal (a locked event) has reported itself; the hours then meet the lock too.
     (void)schedule.SetDayDates(dates);
-    ApplyDayHours(schedule.GetDay(0), values[0], timingChanged);
+    ApplyDayHours(schedule.GetDay(0), values[0], &changed);
     if (typed.twoDays) {
         if (schedule.GetDayCount() == 1) {
             // A refusal has reported itself; the second day's values then go nowhere.
             if (schedule.AppendNextDay()) {
                 if (schedule.GetDay(1)->GetDate() != values[1].date) {
-                    *timingChanged = true;
+                    changed = true;
                 }
                 // Unlocked: the day was just added.
                 (void)schedule.SetDayDates({values[0].date, values[1].date});
             }
         }
-        ApplyDayHours(schedule.GetDay(1), values[1], timingChanged);
+        ApplyDayHours(schedule.GetDay(1), values[1], &changed);
+    }
+    // What the model refused (a locked event) changed nothing, so nothing is to be rebooked.
+    if (changed && TimingOf(schedule) != before) {
+        *timingChanged = true;
+        // Breaks were made on the old slots; their minutes stay breaks on the new ones.
+        for (unsigned i = 0; i < schedule.GetDayCount(); ++i) {
+            schedule.GetDay(i)->RefitBreaks(storedSeconds);
+        }
     }
     return true;
 }
@@ -302,12 +363,19 @@ void RebookForNewTiming(MultiDaySchedule& schedule) {
                       "appointments to be booked in. The partially booked schedule will be "
                       "shown.");
     }
-    // Teachers too: a teacher's timetable sent before would otherwise be passed over as sent by
+    // Teachers and pupils too: a timetable sent before would otherwise be passed over as sent by
     // the next e-mail or printout, with the new one never going out.
     if (const std::shared_ptr<Event>& event = schedule.GetEvent()) {
+        ParentList& parents = event->GetParents();
         for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
-            event->GetParents().ClearEmailSent(kind);
+            parents.ClearEmailSent(kind);
             event->GetTeachers().ClearEmailSent(kind);
+            for (unsigned p = 0; p < parents.Count(); ++p) {
+                const Parent* parent = parents.Get(p);
+                for (unsigned i = 0; parent != nullptr && i < parent->GetPupilCount(); ++i) {
+                    parent->GetPupil(i)->SetEmailSent(kind, false);
+                }
+            }
         }
     }
 }

@@ -56,7 +56,8 @@ bool CheckDayTimes(const EventDayFields& day, const YesNoQuestion& ask, TimeOfDa
 // The OK: checks the typed fields in order, stops at the first fault with its message and
 // writes nothing; otherwise writes what differs from what was shown and returns true.
 // *timingChanged becomes true when the slot length or a day's date or hours changed, so the
-// caller rebooks.
+// caller rebooks; a change the model refused (a locked event) has said so and is none. A new
+// slot length keeps the breaks' and the scoring limits' minutes.
 bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& typed,
                         const EventSettingsFields& shown, const YesNoQuestion& ask,
                         bool* timingChanged);
@@ -64,6 +65,6 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
 // What Edit Event Details does after an OK that changed the timing: says that everything is
 // rebooked, fits what is kept by time to the new hours and slots (attendance, breaks:
 // MultiDaySchedule::EnforceTimeBoundaries), books every request afresh (an Error when not all
-// fit) and clears every parent's and teacher's e-mail sent marks, which described the old
-// times.
+// fit) and clears every parent's, teacher's and pupil's e-mail sent marks, which described the
+// old times.
 void RebookForNewTiming(MultiDaySchedule& schedule);

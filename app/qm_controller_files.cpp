@@ -300,9 +300,15 @@ bool QMController::MergeEventFile(const char* path, std::string* log) {
     }
     std::string scratch;
     std::string& text = log != nullptr ? *log : scratch;
+    const unsigned teachersBefore = event->GetTeachers().Count();
     const bool merged = event->Merge(*other->GetEvent(), text);
     // Even a merge that stopped part-way may have added teachers.
     MatchGridsToTeachers();
+    // New teachers come last, with breaks made on the other file's slots: their minutes stay
+    // breaks here.
+    for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+        schedule_->GetDay(d)->RefitBreaks(other->GetEvent()->GetSlotLength(), teachersBefore);
+    }
     schedule_->EnforceTimeBoundaries();
     return merged;
 }

@@ -85,6 +85,8 @@ public:
     // another's old date takes only its own; a record left on a new date by a day that is gone
     // would come into force there, and goes.
     void MoveRecords(const DateMoves& moves);
+    // The record of a date no day keeps any more.
+    void DropRecord(const Date& date) { records_.erase(date); }
 
     // The day's attendance as an editor gives it: written when the day holds it
     // (CheckAttendancePlan), else refused with an Error and nothing changed.

@@ -352,9 +352,18 @@ void Event::AddPupilImporter(std::unique_ptr<ImporterBase> importer) {
     }
 }
 
-void Event::MoveDates(const DateMoves& moves) {
+std::vector<std::string> Event::MoveDates(const DateMoves& moves) {
+    std::vector<std::string> dropped;
     if (moves.empty()) {
-        return;
+        return dropped;
+    }
+    // A new date that was no moving day's own holds only what a day that went left behind.
+    for (const auto& [from, to] : moves) {
+        if (moves.count(to) == 0) {
+            for (std::string& name : DropDate(to)) {
+                dropped.push_back(std::move(name));
+            }
+        }
     }
     for (unsigned i = 0; i < presentations_.Count(); ++i) {
         Presentation* presentation = presentations_.GetPresentation(i);
@@ -373,6 +382,35 @@ void Event::MoveDates(const DateMoves& moves) {
         static_cast<Parent*>(person)->MoveRecords(moves);
     }
     modified_ = true;
+    return dropped;
+}
+
+std::vector<std::string> Event::DropDate(const Date& date) {
+    std::vector<Presentation*> dated;
+    for (unsigned i = 0; i < presentations_.Count(); ++i) {
+        Presentation* presentation = presentations_.GetPresentation(i);
+        if (presentation != nullptr && presentation->GetDate() == date) {
+            dated.push_back(presentation);
+        }
+    }
+    std::vector<std::string> names;
+    for (Presentation* presentation : dated) {
+        names.push_back("'" + presentation->GetName() + "' on " + date.FormatLong());
+        parents_.RemovePresentation(presentation);
+        teachers_.RemovePresentation(presentation);
+        presentations_.Remove(presentation);
+        delete presentation;
+    }
+    for (Person* person : teachers_) {
+        auto* teacher = static_cast<Teacher*>(person);
+        teacher->DropRecord(date);
+        teacher->DropBreaksOn(date);
+    }
+    for (Person* person : parents_) {
+        static_cast<Parent*>(person)->DropRecord(date);
+    }
+    modified_ = true;
+    return names;
 }
 
 bool Event::Merge(const Event& other, std::string& log) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/uc_unique_ordered.h"
 #include "model/email_server_settings.h"
@@ -42,8 +43,14 @@ public:
     [[nodiscard]] bool DeleteParentsAndPupils();
     bool BlankRequestedTimes();
     // What is kept by date (presentations, breaks, attendance) goes with days given new dates,
-    // all at once (Attendee::MoveRecords). Not guarded by the lock.
-    void MoveDates(const DateMoves& moves);
+    // all at once (Attendee::MoveRecords). What no day held on a new date goes (DropDate).
+    // Answers the presentations deleted so, as DropDate does. Not guarded by the lock.
+    std::vector<std::string> MoveDates(const DateMoves& moves);
+    // Everything kept for a date whose day is gone, or that a new day takes afresh: its
+    // presentations (deleted, and dropped by everyone who went), the teachers' breaks and
+    // everyone's attendance on it. Answers the deleted presentations' descriptions, for the
+    // caller to name. Not guarded by the lock.
+    std::vector<std::string> DropDate(const Date& date);
     bool HasFixedTimeRequest() const;
     bool HasUnfixedRequest() const;
     // The lists arrange and find; adding and deleting go through the event.

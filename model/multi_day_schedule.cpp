@@ -51,14 +51,35 @@ bool MultiDaySchedule::AddDay(std::unique_ptr<Schedule> day) {
     return true;
 }
 
+namespace {
+
+// One box for every presentation that went with a date, or none.
+void ReportDroppedPresentations(const char* why, const std::vector<std::string>& names) {
+    if (names.empty()) {
+        return;
+    }
+    std::string message = std::string("These presentations were on ") + why +
+                          " and have been deleted, with everyone's places at them:";
+    for (const std::string& name : names) {
+        message += "\n" + name;
+    }
+    ReportMessage(SeverityWarning, message);
+}
+
+}  // namespace
+
 bool MultiDaySchedule::AppendNextDay() {
     auto day = std::make_unique<Schedule>(event_);
     if (!days_.empty()) {
         Date date = days_.back()->GetDate();
         date.NextDay();
-        // A new day owns nothing yet: what the event holds for today's date is another day's.
+        // A new day owns nothing yet: what the event still holds for its date belongs to no day.
         if (!day->SetDateOnly(date)) {
             return false;
+        }
+        if (event_) {
+            ReportDroppedPresentations("a date that was no day of the event",
+                                       event_->DropDate(date));
         }
     }
     return AddDay(std::move(day));
@@ -68,7 +89,12 @@ bool MultiDaySchedule::DeleteLastDay() {
     if (days_.empty() || RefuseWhenLocked("delete a day")) {
         return false;
     }
+    const Date date = days_.back()->GetDate();
     days_.pop_back();
+    // What was kept for the day goes with it, or a day given its date later would take it up.
+    if (event_ && FindDay(date) == nullptr) {
+        ReportDroppedPresentations("the day taken out of the event", event_->DropDate(date));
+    }
     // The day took its own modified flag with it.
     modified_ = true;
     return true;
@@ -111,7 +137,7 @@ bool MultiDaySchedule::SetDayDates(const std::vector<Date>& dates) {
         return false;
     }
     if (event_) {
-        event_->MoveDates(moves);
+        ReportDroppedPresentations("a date that was no day of the event", event_->MoveDates(moves));
     }
     for (size_t i = 0; i < dates.size(); ++i) {
         (void)days_[i]->SetDateOnly(dates[i]);  // the lock was asked above
@@ -411,9 +437,48 @@ void MultiDaySchedule::ForEveryDayUnlessLocked(const char* action, void (Schedul
     }
 }
 
-void MultiDaySchedule::UnbookOutOfRangeAppointments() {
-    ForEveryDayUnlessLocked("unbook out of range appointments",
-                            &Schedule::UnbookOutOfRangeAppointments);
+std::vector<std::string> MultiDaySchedule::UnbookOutOfRangeAppointments() {
+    std::vector<std::string> lines;
+    if (RefuseWhenLocked("unbook out of range appointments")) {
+        return lines;
+    }
+    for (const auto& day : days_) {
+        for (const Schedule::Unbooked& taken : day->UnbookOutOfRangeAppointments()) {
+            lines.push_back(DescribeBooking(*day, taken));
+        }
+    }
+    ReportUnbookedOutOfRange(lines);
+    return lines;
+}
+
+std::string MultiDaySchedule::DescribeBooking(const Schedule& day,
+                                              const Schedule::Unbooked& taken) const {
+    const AppointmentRequest* request = taken.booking ? taken.booking->GetRequest() : nullptr;
+    const Pupil* pupil = request ? request->GetPupil() : nullptr;
+    const Parent* parent = request ? request->GetParent() : nullptr;
+    const Teacher* teacher =
+        event_ ? event_->GetTeachers().Get(static_cast<unsigned>(taken.row)) : nullptr;
+    std::string line = (parent ? parent->GetName() : std::string()) + " about " +
+                       (pupil ? pupil->GetName() : std::string()) + " with " +
+                       (teacher ? teacher->GetName() : std::string()) + " at " +
+                       day.SlotToTime(taken.slot).Format(Time12h);
+    if (days_.size() > 1) {
+        line += " on " + day.GetDate().FormatLong();
+    }
+    return line;
+}
+
+void ReportUnbookedOutOfRange(const std::vector<std::string>& lines) {
+    if (lines.empty()) {
+        return;
+    }
+    std::string message =
+        "These appointments fall where the teacher or the family is no longer available (away, "
+        "outside their hours or in a break) and have been unbooked:";
+    for (const std::string& line : lines) {
+        message += "\n" + line;
+    }
+    ReportMessage(SeverityWarning, message);
 }
 
 void MultiDaySchedule::RemoveTeacherBreaks() {
@@ -610,17 +675,8 @@ std::vector<std::string> MultiDaySchedule::RefitBookingLengths() {
     for (const auto& day : days_) {
         for (unsigned row = 0; row < teachers.Count(); ++row) {
             for (const auto& booking : day->RefitBookingLengths(static_cast<int>(row))) {
-                const AppointmentRequest* request = booking->GetRequest();
-                const Pupil* pupil = request->GetPupil();
-                const Parent* parent = request->GetParent();
-                std::string line = (parent ? parent->GetName() : std::string()) + " about " +
-                                   (pupil ? pupil->GetName() : std::string()) + " with " +
-                                   teachers.At(row)->GetName() + " at " +
-                                   day->SlotToTime(booking->GetFirstSlot()).Format(Time12h);
-                if (days_.size() > 1) {
-                    line += " on " + day->GetDate().FormatLong();
-                }
-                lines.push_back(std::move(line));
+                lines.push_back(DescribeBooking(
+                    *day, {static_cast<int>(row), booking->GetFirstSlot(), booking}));
             }
         }
     }

@@ -43,9 +43,11 @@ public:
     const std::shared_ptr<Event>& GetEvent() const { return event_; }
     // Takes ownership; false (nothing taken) for null.
     bool AddDay(std::unique_ptr<Schedule> day);
-    // A new day dated the day after the last one.
+    // A new day dated the day after the last one. It starts with nothing: whatever the event
+    // still kept for that date (Event::DropDate) goes, and deleted presentations are named.
     [[nodiscard]] bool AppendNextDay();
-    // Deletes the last day with its bookings; refused while locked or when there is no day.
+    // Deletes the last day with its bookings and everything kept for its date (Event::DropDate),
+    // naming the presentations deleted; refused while locked or when there is no day.
     [[nodiscard]] bool DeleteLastDay();
     // As many days for another event, with the same dates and hours, and no bookings.
     std::unique_ptr<MultiDaySchedule> CreateLike(std::shared_ptr<Event> event) const;
@@ -87,7 +89,9 @@ public:
     void ClearBookings();
     // Refused while the event is locked.
     void OptimiseTeacher(int teacherRow);
-    void UnbookOutOfRangeAppointments();
+    // Schedule::UnbookOutOfRangeAppointments on every day; what it took out is named in one
+    // warning and returned, one line each. Refused whole while locked.
+    std::vector<std::string> UnbookOutOfRangeAppointments();
     // Schedule::RefitBookingLengths for every teacher on every day; what had to be unbooked is
     // named in one warning and returned, one line each. Nothing on a locked event.
     std::vector<std::string> RefitBookingLengths();
@@ -163,6 +167,9 @@ public:
     // Every parent's address and appointments, a row per parent and day. Reports the outcome.
     bool ExportCSV(const std::string& fileName) const;
 
+    // "Family about Pupil with Teacher at 7:00pm", with the date when there are several days.
+    std::string DescribeBooking(const Schedule& day, const Schedule::Unbooked& taken) const;
+
 private:
     friend class StagedBooking;
     friend class StagedRebook;
@@ -203,3 +210,7 @@ private:
     std::shared_ptr<Event> event_;
     bool modified_ = false;
 };
+
+// The one warning that names bookings taken out because their people are no longer there; none
+// for no lines.
+void ReportUnbookedOutOfRange(const std::vector<std::string>& lines);

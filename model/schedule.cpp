@@ -120,6 +120,20 @@ bool Schedule::GetSlotSpan(const TimeOfDay& start, const TimeOfDay& end, int* fi
     return true;
 }
 
+void Schedule::GetSlotsWithin(const TimeOfDay& from, const TimeOfDay& to, int* first,
+                              int* last) const {
+    const int length = SlotLengthOf(event_.get());
+    const int slots = std::max(GetNumSlots(), 0);
+    const int offsetFrom = from.Seconds() - start_.Seconds();
+    const int offsetTo = to.Seconds() - start_.Seconds();
+    *first = offsetFrom <= 0 ? 0 : std::min((offsetFrom + length - 1) / length, slots);
+    *last = offsetTo <= 0 ? 0 : std::min(offsetTo / length, slots);
+}
+
+bool Schedule::IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to) const {
+    return !(SlotToTime(slot) < from) && !(to < SlotToTime(slot + 1));
+}
+
 TimeOfDay Schedule::SlotToTime(int slot) const {
     TimeOfDay time;
     time.SetSeconds(start_.Seconds() + slot * SlotLengthOf(event_.get()));
@@ -143,10 +157,11 @@ SlotStatus Schedule::GetParentSlotStatus(int slot, const Parent* parent) const {
     if (!parent->IsAttending(this)) {
         return SlotUnavailable;
     }
-    TimeOfDay time = SlotToTime(slot);
-    if (time < parent->GetStartTime(this) || time >= parent->GetEndTime(this)) {
+    // A slot the parent arrives or leaves during is not theirs: an appointment needs all of it.
+    if (!IsSlotWithin(slot, parent->GetStartTime(this), parent->GetEndTime(this))) {
         return SlotUnavailable;
     }
+    const TimeOfDay time = SlotToTime(slot);
     if (parent->IsAtPresentationDuring(date_, time, SlotToTime(slot + 1))) {
         return SlotPresentation;
     }
@@ -164,11 +179,11 @@ SlotStatus Schedule::GetTeacherSlotStatus(int slot, int teacherRow) const {
     if (teacher == nullptr || !teacher->IsAttending(this)) {
         return SlotUnavailable;
     }
-    TimeOfDay time = SlotToTime(slot);
-    if (time < teacher->GetStartTime(this) || time >= teacher->GetEndTime(this)) {
+    if (!IsSlotWithin(slot, teacher->GetStartTime(this), teacher->GetEndTime(this))) {
         return SlotUnavailable;
     }
-    if (teacher->HasBreak(DateTime(date_, time))) {
+    const TimeOfDay time = SlotToTime(slot);
+    if (teacher->HasBreakDuring(date_, time, SlotToTime(slot + 1))) {
         return SlotBreak;
     }
     if (teacher->IsAtPresentationDuring(date_, time, SlotToTime(slot + 1))) {
@@ -322,28 +337,28 @@ int Schedule::CountCommonSlots(const Attendee* a, const Attendee* b) const {
     if (a == nullptr || b == nullptr || !a->IsAttending(this) || !b->IsAttending(this)) {
         return 0;
     }
-    int startA = GetSlotForTime(a->GetStartTime(this));
-    int startB = GetSlotForTime(b->GetStartTime(this));
-    int endA = GetSlotForTime(a->GetEndTime(this));
-    int endB = GetSlotForTime(b->GetEndTime(this));
-    if (startA >= endB || startB >= endA) {
-        return 0;
-    }
-    return std::max(0, std::min(endA, endB) - std::max(startA, startB) - 1);
+    int firstA = 0;
+    int lastA = 0;
+    int firstB = 0;
+    int lastB = 0;
+    GetSlotsWithin(a->GetStartTime(this), a->GetEndTime(this), &firstA, &lastA);
+    GetSlotsWithin(b->GetStartTime(this), b->GetEndTime(this), &firstB, &lastB);
+    return std::max(0, std::min(lastA, lastB) - std::max(firstA, firstB) - 1);
 }
 
 int Schedule::CountTeacherAvailableSlots(const Teacher* teacher) const {
     if (teacher == nullptr || !teacher->IsAttending(this)) {
         return 0;
     }
-    TimeOfDay from = teacher->GetStartTime(this);
-    TimeOfDay to = teacher->GetEndTime(this);
-    int available = GetSlotForTime(to) - GetSlotForTime(from);
+    int first = 0;
+    int last = 0;
+    GetSlotsWithin(teacher->GetStartTime(this), teacher->GetEndTime(this), &first, &last);
+    int available = last - first;
     if (available <= 0) {
         return 0;
     }
-    for (const DateTime& when : teacher->GetBreaks()) {
-        if (when.GetDate() == date_ && when.GetTime() >= from && when.GetTime() < to) {
+    for (int slot = first; slot < last; ++slot) {
+        if (teacher->HasBreakDuring(date_, SlotToTime(slot), SlotToTime(slot + 1))) {
             --available;
         }
     }

@@ -82,6 +82,11 @@ public:
     // The slots [first, last) that any part of [start, end) falls in; false outside the day.
     bool GetSlotSpan(const TimeOfDay& start, const TimeOfDay& end, int* first, int* last) const;
     void GetSlotDateTime(int slot, DateTime* out) const;
+    // The one rule for a person's own hours, whatever road asks: a slot is theirs when the whole
+    // of it lies within [from, to], so a slot they arrive or leave during is not. The slots
+    // [first, last) so, clamped to the day.
+    void GetSlotsWithin(const TimeOfDay& from, const TimeOfDay& to, int* first, int* last) const;
+    bool IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to) const;
 
     // --- status ---
     SlotStatus GetParentSlotStatus(int slot, const Parent* parent) const;
@@ -127,10 +132,25 @@ public:
     // Attendance fitted to the day's hours (one Warning for those it makes absent) and breaks
     // moved onto the start of their slot.
     void EnforceTimeBoundaries();
+    // A break between slot starts goes to the start of its slot, as the file reader puts it.
     void FitBreaksToSlots();
-    void UnbookOutOfRangeAppointments();
-    void UnbookOutOfRangeForTeacher(int teacherRow);
-    void UnbookOutOfRangeForParent(Parent* parent);
+    // After the slot length or the day's start changed, or for breaks a merge brought from
+    // another file's slots: each break on this date, made on slots of breakSeconds, keeps its
+    // minutes, so every slot that meets them is a break now (one Warning when a break grows).
+    // The teachers from firstTeacher on; breaks outside the day's slots stay as they are.
+    // Nothing on a locked event.
+    void RefitBreaks(int breakSeconds, unsigned firstTeacher = 0);
+    // A booking taken out of the grid: its teacher's row and first slot.
+    struct Unbooked {
+        int row = -1;
+        int slot = -1;
+        std::shared_ptr<Appointment> booking;
+    };
+    // Takes out the bookings that fall where their teacher or parent is no longer available
+    // (away, outside their own hours, in a break); answers what it took, in the order taken.
+    std::vector<Unbooked> UnbookOutOfRangeAppointments();
+    void UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>* unbooked = nullptr);
+    void UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* unbooked = nullptr);
     bool AttendPresentation(Attendee* attendee, Presentation* presentation);
     bool EnforceAttendanceTimes(Attendee* target, const Attendee* source, std::string& log);
 
@@ -212,6 +232,9 @@ public:
 
 private:
     Teacher* TeacherAt(int row) const;
+    // RemoveAppointment of the cell's booking, noting it when taken out; false for a free cell
+    // or a locked booking.
+    bool UnbookCell(int slot, int teacherRow, std::vector<Unbooked>* unbooked);
     // Reports "Cannot <action> because the schedule is locked" when the event is locked.
     bool RefuseWhenLocked(const char* action) const;
 

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,22 +88,27 @@ void ForEachAttendee(const Event& event, Action action) {
     }
 }
 
-// Every slot of the day before a late arrival and from an early leaving on. A time outside
-// the day (slot -1) gives no slots.
+// Every slot of the day that is not wholly within the attendee's own hours (Schedule's one rule
+// for them): before a late arrival and from an early leaving on, a slot they arrive or leave
+// during included.
 template <typename Action>
 void ForEachSlotOutsideHours(const Schedule& day, const Attendee& attendee, Action action) {
-    const int slots = day.GetNumSlots();
-    if (attendee.ArrivesLate(&day)) {
-        int arrival = day.GetSlotForTime(attendee.GetStartTime(&day));
-        for (int k = 0; k < arrival; ++k) {
-            action(k);
-        }
+    const bool late = attendee.ArrivesLate(&day);
+    const bool early = attendee.LeavesEarly(&day);
+    if (!late && !early) {
+        return;
     }
-    if (attendee.LeavesEarly(&day)) {
-        int leaving = day.GetSlotForTime(attendee.GetEndTime(&day));
-        for (int k = leaving < 0 ? slots : leaving; k < slots; ++k) {
-            action(k);
-        }
+    const int slots = day.GetNumSlots();
+    int first = 0;
+    int last = 0;
+    day.GetSlotsWithin(late ? attendee.GetStartTime(&day) : day.GetStartTime(),
+                       early ? attendee.GetEndTime(&day) : day.GetEndTime(), &first, &last);
+    last = std::max(last, first);
+    for (int k = 0; k < first; ++k) {
+        action(k);
+    }
+    for (int k = last; k < slots; ++k) {
+        action(k);
     }
 }
 
@@ -270,37 +277,118 @@ void Schedule::FitBreaksToSlots() {
     });
 }
 
-void Schedule::UnbookOutOfRangeAppointments() {
-    if (!event_ || RefuseWhenLocked("unbook out of range appointments")) {
+void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
+    const int slotSeconds = event_ ? event_->GetSlotLength() : 0;
+    if (!event_ || event_->IsLocked() || breakSeconds <= 0 || slotSeconds <= 0) {
         return;
+    }
+    const int dayStart = start_.Seconds();
+    const int slots = GetNumSlots();
+    const int dayEnd = dayStart + std::max(slots, 0) * slotSeconds;
+    std::string grownAt;
+    const TeacherList& teachers = event_->GetTeachers();
+    for (unsigned i = firstTeacher; i < teachers.Count(); ++i) {
+        Teacher* teacher = teachers.Get(i);
+        if (teacher == nullptr) {
+            continue;
+        }
+        // The slots every break of the day meets, all gathered before any changes, and the
+        // minutes the breaks held, to tell whether the slots hold more.
+        std::set<int> covered;
+        std::vector<DateTime> replaced;
+        std::vector<std::pair<int, int>> minutes;
+        for (const DateTime& when : teacher->GetBreaks()) {
+            const int from = when.GetTime().Seconds();
+            const int to = from + breakSeconds;
+            if (when.GetDate() != date_ || to <= dayStart || from >= dayEnd) {
+                continue;
+            }
+            const int first = std::max(from - dayStart, 0) / slotSeconds;
+            const int last = std::min((to - dayStart + slotSeconds - 1) / slotSeconds, slots);
+            for (int k = first; k < last; ++k) {
+                covered.insert(k);
+            }
+            minutes.emplace_back(std::max(from, dayStart), std::min(to, dayEnd));
+            if (first + 1 != last || SlotToTime(first) != when.GetTime() ||
+                breakSeconds != slotSeconds) {
+                replaced.push_back(when);
+            }
+        }
+        if (replaced.empty()) {
+            continue;
+        }
+        std::sort(minutes.begin(), minutes.end());
+        long held = 0;
+        int reached = dayStart;
+        for (const auto& [from, to] : minutes) {
+            const int begin = std::max(from, reached);
+            if (to > begin) {
+                held += to - begin;
+                reached = to;
+            }
+        }
+        if (grownAt.empty() && static_cast<long>(covered.size()) * slotSeconds > held) {
+            grownAt = replaced.front().GetTime().Format(Time12h);
+        }
+        for (const DateTime& when : replaced) {
+            teacher->RemoveBreak(when);
+        }
+        for (int k : covered) {
+            teacher->AddBreak(DateTime(date_, SlotToTime(k)));
+        }
+        modified_ = true;
+    }
+    if (!grownAt.empty()) {
+        ReportMessage(SeverityWarning,
+                      "The break at " + grownAt +
+                          " does not fit the slots: every slot that meets its minutes is now a "
+                          "break, and the same for any others like it");
+    }
+}
+
+std::vector<Schedule::Unbooked> Schedule::UnbookOutOfRangeAppointments() {
+    std::vector<Unbooked> unbooked;
+    if (!event_ || RefuseWhenLocked("unbook out of range appointments")) {
+        return unbooked;
     }
     int teacherCount = static_cast<int>(event_->GetTeachers().Count());
     for (int row = 0; row < teacherCount; ++row) {
-        UnbookOutOfRangeForTeacher(row);
+        UnbookOutOfRangeForTeacher(row, &unbooked);
     }
     const ParentList& parents = event_->GetParents();
     for (unsigned i = 0; i < parents.Count(); ++i) {
         if (Parent* parent = parents.Get(i)) {
-            UnbookOutOfRangeForParent(parent);
+            UnbookOutOfRangeForParent(parent, &unbooked);
         }
     }
+    return unbooked;
 }
 
-void Schedule::UnbookOutOfRangeForTeacher(int teacherRow) {
+bool Schedule::UnbookCell(int slot, int teacherRow, std::vector<Unbooked>* unbooked) {
+    const Appointment* inCell = grid_.PeekBooking(slot, teacherRow);
+    if (inCell == nullptr) {
+        return false;
+    }
+    Unbooked taken{teacherRow, inCell->GetFirstSlot(), grid_.GetBooking(slot, teacherRow)};
+    if (!RemoveAppointment(slot, teacherRow)) {
+        return false;  // a locked booking stays
+    }
+    if (unbooked != nullptr) {
+        unbooked->push_back(std::move(taken));
+    }
+    return true;
+}
+
+void Schedule::UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>* unbooked) {
     Teacher* teacher = TeacherAt(teacherRow);
     // One message for a locked event rather than one for every slot.
     if (teacher == nullptr || RefuseWhenLocked("remove an appointment")) {
         return;
     }
     int slots = GetNumSlots();
-    auto unbookCell = [&](int k) {
-        if (grid_.PeekBooking(k, teacherRow) != nullptr) {
-            (void)RemoveAppointment(k, teacherRow);  // a locked booking stays
-        }
-    };
     if (!teacher->IsAttending(this)) {
         for (int k = 0; k < slots; ++k) {
-            unbookCell(k);
+            UnbookCell(k, teacherRow, unbooked);
         }
         if (DropPresentationsOn(*teacher, date_)) {
             modified_ = true;
@@ -308,25 +396,21 @@ void Schedule::UnbookOutOfRangeForTeacher(int teacherRow) {
         return;
     }
     ForEachSlotOutsideHours(*this, *teacher, [&](int k) {
-        unbookCell(k);
+        UnbookCell(k, teacherRow, unbooked);
         if (DropPresentationAt(*teacher, date_, SlotToTime(k))) {
             modified_ = true;
         }
     });
-    // Copied first: nothing here changes the breaks, but the loop must not depend on that.
-    std::vector<DateTime> breaks = teacher->GetBreaks();
-    for (const DateTime& when : breaks) {
-        if (when.GetDate() != date_) {
-            continue;
-        }
-        int slot = GetSlotForTime(when.GetTime());
-        if (slot >= 0 && slot < slots) {
-            unbookCell(slot);
+    // Every slot a break meets, as the slot status has it.
+    for (int k = 0; k < slots; ++k) {
+        if (grid_.PeekBooking(k, teacherRow) != nullptr &&
+            teacher->HasBreakDuring(date_, SlotToTime(k), SlotToTime(k + 1))) {
+            UnbookCell(k, teacherRow, unbooked);
         }
     }
 }
 
-void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
+void Schedule::UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* unbooked) {
     if (parent == nullptr || !event_ || RefuseWhenLocked("remove an appointment")) {
         return;
     }
@@ -334,7 +418,26 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
         // Asked of the parent index first: taking out searches the whole grid, and this runs
         // for every absent parent after every editor's OK.
         if (ParentHasAppointments(parent)) {
-            (void)RemoveParent(parent);  // locked bookings stay
+            std::vector<Unbooked> taken;
+            const int slots = static_cast<int>(grid_.GetSlotCount());
+            const int rows = static_cast<int>(grid_.GetRowCount());
+            for (int k = 0; k < slots; ++k) {
+                if (!grid_.ParentIsBooked(k, parent)) {
+                    continue;
+                }
+                for (int row = 0; row < rows; ++row) {
+                    const Appointment* booking = grid_.PeekBooking(k, row);
+                    if (booking != nullptr && booking->GetFirstSlot() == k &&
+                        booking->GetRequest() != nullptr &&
+                        booking->GetRequest()->GetParent() == parent) {
+                        taken.push_back({row, k, grid_.GetBooking(k, row)});
+                    }
+                }
+            }
+            // Locked bookings stay, and then so does every other booking of the parent here.
+            if (RemoveParent(parent) && unbooked != nullptr) {
+                unbooked->insert(unbooked->end(), taken.begin(), taken.end());
+            }
         }
         if (DropPresentationsOn(*parent, date_)) {
             modified_ = true;
@@ -344,7 +447,7 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent) {
     ForEachSlotOutsideHours(*this, *parent, [&](int k) {
         int row = grid_.FindParentRow(k, parent);
         if (row >= 0) {
-            (void)RemoveAppointment(k, row);  // a locked booking stays
+            UnbookCell(k, row, unbooked);
         }
         if (DropPresentationAt(*parent, date_, SlotToTime(k))) {
             modified_ = true;

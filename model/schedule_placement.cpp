@@ -90,21 +90,16 @@ bool Schedule::BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking, 
         ReportMessage(SeverityWarning, "Detected appointment with no parent");
         return false;
     }
-    // A time outside the day is taken as the day's edge: an attendance record that reaches past
-    // the closing time must not hide the whole day from the search.
-    const int slots = GetNumSlots();
-    auto slotOf = [&](const TimeOfDay& time) {
-        if (time < GetStartTime()) {
-            return 0;
-        }
-        if (time > GetEndTime()) {
-            return std::max(slots, 0);
-        }
-        return GetSlotForTime(time);
-    };
-    const int first =
-        std::max(slotOf(teacher->GetStartTime(this)), slotOf(parent->GetStartTime(this)));
-    const int end = std::min(slotOf(teacher->GetEndTime(this)), slotOf(parent->GetEndTime(this)));
+    // Only the slots both have whole (the placement asks each cell's status too).
+    int teacherFirst = 0;
+    int teacherEnd = 0;
+    int parentFirst = 0;
+    int parentEnd = 0;
+    GetSlotsWithin(teacher->GetStartTime(this), teacher->GetEndTime(this), &teacherFirst,
+                   &teacherEnd);
+    GetSlotsWithin(parent->GetStartTime(this), parent->GetEndTime(this), &parentFirst, &parentEnd);
+    const int first = std::max(teacherFirst, parentFirst);
+    const int end = std::min(teacherEnd, parentEnd);
     for (int s = first; s < end; ++s) {
         if (CanPlaceAppointment(booking, teacherRow, s)) {
             if (!grid_.PutBooking(s, teacherRow, booking)) {

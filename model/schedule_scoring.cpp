@@ -41,7 +41,8 @@ struct AttendeeDay {
         hasPresentations = attendee->GetPresentations().Count() > 0;
     }
 
-    bool IsPresentAt(int time) const { return attending && time >= start && time < end; }
+    // Schedule::IsSlotWithin: the whole of [from, to) within the attendee's hours.
+    bool IsPresentDuring(int from, int to) const { return attending && from >= start && to <= end; }
 };
 
 // Slot status of a teacher in a cell without a booking, for walks that go up the day one
@@ -60,7 +61,9 @@ public:
     }
 
     SlotStatus StatusOfFreeCell(int slot) {
-        if (teacher_ == nullptr || !hours_.IsPresentAt(day_.SlotToTime(slot).Seconds())) {
+        const TimeOfDay slotEnd = day_.SlotToTime(slot + 1);
+        if (teacher_ == nullptr ||
+            !hours_.IsPresentDuring(day_.SlotToTime(slot).Seconds(), slotEnd.Seconds())) {
             return SlotUnavailable;
         }
         DateTime when(day_.GetDate(), day_.SlotToTime(slot));
@@ -68,7 +71,9 @@ public:
         while (nextBreak_ != breaks.end() && *nextBreak_ < when) {
             ++nextBreak_;
         }
-        if (nextBreak_ != breaks.end() && *nextBreak_ == when) {
+        // Any break the slot meets, as Teacher::HasBreakDuring has it.
+        if (nextBreak_ != breaks.end() && nextBreak_->GetDate() == when.GetDate() &&
+            nextBreak_->GetTime() < slotEnd) {
             return SlotBreak;
         }
         if (hours_.hasPresentations &&
@@ -105,7 +110,7 @@ Score WalkParent(const Schedule& day, const Parent* parent, const ScheduleOption
         bool free = false;
         if (slot != last && !isBooked(slot)) {
             TimeOfDay time = day.SlotToTime(slot);
-            free = hours.IsPresentAt(time.Seconds()) &&
+            free = hours.IsPresentDuring(time.Seconds(), day.SlotToTime(slot + 1).Seconds()) &&
                    !(hours.hasPresentations &&
                      parent->IsAtPresentationDuring(date, time, day.SlotToTime(slot + 1)));
         }

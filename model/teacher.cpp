@@ -37,6 +37,11 @@ bool Teacher::HasBreak(const DateTime& when) const {
     return std::find(breaks_.begin(), breaks_.end(), when) != breaks_.end();
 }
 
+bool Teacher::HasBreakDuring(const Date& date, const TimeOfDay& from, const TimeOfDay& to) const {
+    const auto found = std::lower_bound(breaks_.begin(), breaks_.end(), DateTime(date, from));
+    return found != breaks_.end() && found->GetDate() == date && found->GetTime() < to;
+}
+
 DateTime Teacher::GetBreak(unsigned index) const {
     return index < breaks_.size() ? breaks_[index] : DateTime();
 }
@@ -60,6 +65,10 @@ bool Teacher::RemoveBreakOnDate(const Date& date, int n) {
         }
     }
     return false;
+}
+
+void Teacher::DropBreaksOn(const Date& date) {
+    std::erase_if(breaks_, [&date](const DateTime& when) { return when.GetDate() == date; });
 }
 
 bool Teacher::RemoveBreakAt(unsigned index) {

@@ -57,6 +57,8 @@ public:
     // Breaks stay in ascending order without duplicates; adding one that exists changes nothing.
     bool AddBreak(const DateTime& when);
     bool HasBreak(const DateTime& when) const;
+    // A break at any time of [from, to) on that date: what a slot's span meets.
+    bool HasBreakDuring(const Date& date, const TimeOfDay& from, const TimeOfDay& to) const;
     unsigned GetBreakCount() const { return static_cast<unsigned>(breaks_.size()); }
     // A default DateTime (invalid date) past the end.
     DateTime GetBreak(unsigned index) const;
@@ -68,6 +70,8 @@ public:
     void ClearBreaks() { breaks_.clear(); }
     // As Attendee::MoveRecords, for the breaks.
     void MoveBreaks(const DateMoves& moves);
+    // Every break on that date.
+    void DropBreaksOn(const Date& date);
 
 private:
     void CopyTeacherFields(const Teacher& other);

@@ -187,7 +187,8 @@ bool TeacherPrintJob::MakeSlotLine(int slot, int row, std::string* line) const {
             *line += " (" + request->GetSubject() + ")";
         }
     } else if ((settings_ == nullptr || settings_->GetTeacherBreaks()) &&
-               teacher_->HasBreak(DateTime(day_->GetDate(), day_->SlotToTime(slot)))) {
+               teacher_->HasBreakDuring(day_->GetDate(), day_->SlotToTime(slot),
+                                        day_->SlotToTime(slot + 1))) {
         *line += "Break";
     }
     const unsigned count = teacher_->GetPresentations().Count();

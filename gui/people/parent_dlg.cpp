@@ -196,7 +196,11 @@ bool ParentDlg::TransferDataFromWindow() {
     }
     parent_->SetNotes(EnteredText(notes_->GetValue()));
     if (editing_ && GetCurrentDay()) {
-        GetCurrentDay()->UnbookOutOfRangeAppointments();
+        std::vector<std::string> lines;
+        for (const Schedule::Unbooked& taken : GetCurrentDay()->UnbookOutOfRangeAppointments()) {
+            lines.push_back(GetDays()->DescribeBooking(*GetCurrentDay(), taken));
+        }
+        ReportUnbookedOutOfRange(lines);
     }
     return true;
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "app/event_file_reader.h"
 #include "app/event_file_writer.h"
 #include "app/event_settings.h"
+#include "app/event_times.h"
 #include "foundation/tokeniser.h"
 #include "foundation/uc_error.h"
 #include "model/appointment_request.h"
@@ -317,38 +320,80 @@ TEST_F(TimingDependants, UntickingTheSecondDayLetsTheFirstTakeItsDate) {
     (void)sink_.GetText();
 }
 
-TEST_F(TimingDependants, ANewGridMovesBreaksOntoTheirSlotsAndTheFileKeepsEveryBooking) {
+// A day taken away takes everything kept for its date with it, its talks too, and says which
+// talks went; a day added later, on that date or another, starts with nothing of it.
+TEST_F(TimingDependants, ADayTakenAwayTakesItsTalksAndNothingOfItComesBack) {
+    using Change = std::function<void(EventSettingsFields&)>;
+    const Change untick = [](auto& f) { f.twoDays = false; };
+    const auto tickAgainOn = [](const char* date) {
+        return Change([date](auto& f) {
+            f.twoDays = true;
+            f.days[1].day = date;
+            f.days[1].start = f.days[0].start;
+            f.days[1].end = f.days[0].end;
+        });
+    };
     struct Case {
         const char* name;
-        int slotSeconds;  // before the edit
-        TimeOfDay breakAt;
-        std::function<void(EventSettingsFields&)> edit;
-        const char* breaksAfter;
-        const char* movedTime;  // in the warning
+        std::vector<Change> edits;
+        Date firstDate;
+        bool secondDay;  // back again, with nothing of the old one
     };
     const Case cases[] = {
-        {"5 to 10 minutes", 300, At(19, 5), [](auto& f) { f.slotLength = "10"; },
-         "day 0: Ann Smith break 19:00 Ann Smith break 19:10\n", "7:05pm"},
-        {"10 to 7.5 minutes", 600, At(18, 20), [](auto& f) { f.slotLength = "7.5"; },
-         "day 0: Ann Smith break 18:15 Ann Smith break 18:30\n", "6:20pm"},
-        {"a start 5 minutes later", 600, At(19, 0), [](auto& f) { f.days[0].start = "18:05"; },
-         "day 0: Ann Smith break 18:55 Ann Smith break 19:05\n", "7:00pm"},
+        {"unticked, the first day on the second's date in one OK",
+         {[](auto& f) {
+             f.twoDays = false;
+             f.days[0].day = "13";
+         }},
+         Date(13, 3, 2024),
+         false},
+        {"unticked, then dated in a second OK",
+         {untick, [](auto& f) { f.days[0].day = "13"; }},
+         Date(13, 3, 2024),
+         false},
+        {"unticked, then ticked again on the same date",
+         {untick, tickAgainOn("13")},
+         Date(12, 3, 2024),
+         true},
+        {"unticked, then ticked again a week later",
+         {untick, tickAgainOn("20")},
+         Date(12, 3, 2024),
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        // More families than Ann has slots: every slot she is free in gets booked.
-        Build(1, 24);
-        ASSERT_TRUE(event_->SetSlotLength(c.slotSeconds));
-        schedule_->GetDay(0)->GetGrid().ResizeForDay(*schedule_->GetDay(0));
-        schedule_->GetDay(0)->AddTeacherBreaks(ann_, c.breakAt, 1, 0);
-        schedule_->GetDay(0)->AddTeacherBreaks(
-            ann_, At(c.breakAt.Hours(), c.breakAt.Minutes() + 10), 1, 0);
+        Build(2);
+        Schedule* first = schedule_->GetDay(0);
+        Schedule* second = schedule_->GetDay(1);
+        first->AddTeacherBreaks(ann_, At(18, 0), 1, 0);
+        ASSERT_TRUE(Family(0)->SetDayAttendance(first, {true, true, At(19, 30), false, {}}));
+        Presentation* careers = AddTalk("Careers", 0, "20:00", "20:30");
+        ASSERT_TRUE(first->AttendPresentation(ann_, careers));
+        ASSERT_TRUE(first->AttendPresentation(Family(1), careers));
+        second->AddTeacherBreaks(bob_, At(18, 0), 1, 0);
+        ann_->SetAttending(second, false);
+        ASSERT_TRUE(Family(2)->SetDayAttendance(second, {true, false, {}, true, At(19, 0)}));
+        Presentation* sixthForm = AddTalk("Sixth form", 1, "20:00", "20:30");
+        ASSERT_TRUE(second->AttendPresentation(bob_, sixthForm));
+        ASSERT_TRUE(second->AttendPresentation(Family(0), sixthForm));
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        const std::string before = DescribeDays(*schedule_);
+        const std::string expected =
+            before.substr(0, before.find('\n') + 1) + (c.secondDay ? "day 1:\n" : "");
         (void)sink_.GetText();
 
-        ASSERT_TRUE(Edit(c.edit));
-        EXPECT_EQ(DescribeDays(*schedule_), c.breaksAfter);
-        EXPECT_NE(sink_.GetText().find("Warning: The time " + std::string(c.movedTime) +
-                                       " does not fall on the start of a slot"),
+        for (const Change& edit : c.edits) {
+            ASSERT_TRUE(Edit(edit));
+        }
+        EXPECT_EQ(schedule_->GetDay(0)->GetDate(), c.firstDate);
+        ASSERT_EQ(schedule_->GetDayCount(), c.secondDay ? 2u : 1u);
+        EXPECT_EQ(DescribeDays(*schedule_), expected);
+        EXPECT_EQ(event_->GetPresentations().Count(), 1u);
+        EXPECT_EQ(Family(0)->GetPresentations().Count(), 0u);
+        EXPECT_EQ(bob_->GetPresentations().Count(), 0u);
+        EXPECT_NE(sink_.GetText().find("Warning: These presentations were on the day taken out of "
+                                       "the event and have been deleted, with everyone's places "
+                                       "at them:\n'Sixth form' on 13 Mar 2024"),
                   std::string::npos);
         EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
 
@@ -356,8 +401,190 @@ TEST_F(TimingDependants, ANewGridMovesBreaksOntoTheirSlotsAndTheFileKeepsEveryBo
         auto reopened = Reopen(&messages);
         ASSERT_NE(reopened, nullptr) << messages;
         EXPECT_EQ(messages, "");
+        EXPECT_EQ(DescribeDays(*reopened), expected);
+        EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+    }
+}
+
+// A break keeps its minutes on a new grid: every new slot that meets them is a break, so the
+// teacher is never booked inside the time she set aside.
+TEST_F(TimingDependants, ABreakKeepsItsMinutesOnANewGridAndTheFileKeepsEveryBooking) {
+    struct Case {
+        const char* name;
+        int slotSeconds;    // before the edit
+        TimeOfDay breakAt;  // two slots of break from here
+        std::function<void(EventSettingsFields&)> edit;
+        const char* breaksAfter;
+        const char* grownAt;  // the time the warning names, "" when the break kept its length
+    };
+    const Case cases[] = {
+        {"10 to 5 minutes", 600, At(19, 0), [](auto& f) { f.slotLength = "5"; },
+         "day 0: Ann Smith break 19:00 Ann Smith break 19:05 Ann Smith break 19:10 Ann Smith "
+         "break 19:15\n",
+         ""},
+        {"5 to 10 minutes", 300, At(19, 5), [](auto& f) { f.slotLength = "10"; },
+         "day 0: Ann Smith break 19:00 Ann Smith break 19:10\n", "7:05pm"},
+        {"10 to 7.5 minutes", 600, At(18, 20), [](auto& f) { f.slotLength = "7.5"; },
+         "day 0: Ann Smith break 18:15 Ann Smith break 18:22 Ann Smith break 18:30 Ann Smith "
+         "break 18:37\n",
+         "6:20pm"},
+        {"a start 5 minutes later", 600, At(19, 0), [](auto& f) { f.days[0].start = "18:05"; },
+         "day 0: Ann Smith break 18:55 Ann Smith break 19:05 Ann Smith break 19:15\n", "7:00pm"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // More families than Ann has slots: every slot she is free in gets booked.
+        Build(1, 24);
+        ASSERT_TRUE(event_->SetSlotLength(c.slotSeconds));
+        schedule_->GetDay(0)->GetGrid().ResizeForDay(*schedule_->GetDay(0));
+        schedule_->GetDay(0)->AddTeacherBreaks(ann_, c.breakAt, 2, 0);
+        TimeOfDay breakEnd;
+        breakEnd.SetSeconds(c.breakAt.Seconds() + 2 * c.slotSeconds);
+        (void)sink_.GetText();
+
+        ASSERT_TRUE(Edit(c.edit));
+        EXPECT_EQ(DescribeDays(*schedule_), c.breaksAfter);
+        const std::string said = sink_.GetText();
+        EXPECT_EQ(said.find("does not fit the slots: every slot that meets its minutes is now a "
+                            "break") != std::string::npos,
+                  *c.grownAt != '\0')
+            << said;
+        if (*c.grownAt != '\0') {
+            EXPECT_NE(said.find("The break at " + std::string(c.grownAt)), std::string::npos)
+                << said;
+        }
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+        const Schedule* day = schedule_->GetDay(0);
+        for (int slot = 0; slot < day->GetNumSlots(); ++slot) {
+            if (day->GetGrid().PeekBooking(slot, 0) != nullptr) {
+                EXPECT_TRUE(!(day->SlotToTime(slot) < breakEnd) ||
+                            !(c.breakAt < day->SlotToTime(slot + 1)))
+                    << "Ann booked at " << day->SlotToTime(slot).Format(Time24h);
+            }
+        }
+
+        std::string messages;
+        auto reopened = Reopen(&messages);
+        ASSERT_NE(reopened, nullptr) << messages;
+        EXPECT_EQ(messages, "");
         EXPECT_EQ(DescribeDays(*reopened), c.breaksAfter);
         EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+    }
+}
+
+// What the unbooking after an editor's OK takes out is named, one line a booking, never dropped
+// without a word.
+TEST_F(TimingDependants, BookingsTakenOutAfterAnEditAreNamed) {
+    struct Case {
+        const char* name;
+        std::function<void()> edit;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"a family leaving during a booked slot",
+         [this] {
+             ASSERT_TRUE(Family(0)->SetDayAttendance(schedule_->GetDay(1),
+                                                     {true, false, {}, true, At(18, 5)}));
+         },
+         {"Parent 0 about Pupil 0 with Ann Smith at 6:00pm on 13 Mar 2024",
+          "Parent 0 about Pupil 0 with Bob Brown at 6:20pm on 13 Mar 2024"}},
+        {"a teacher away on the second day",
+         [this] { bob_->SetAttending(schedule_->GetDay(1), false); },
+         {"Parent 0 about Pupil 0 with Bob Brown at 6:20pm on 13 Mar 2024"}},
+        {"a break where nothing is booked",
+         [this] { bob_->AddBreak(DateTime(Date(12, 3, 2024), At(18, 10))); },
+         {}},
+        {"a break over a booking",
+         [this] { ann_->AddBreak(DateTime(Date(12, 3, 2024), At(18, 20))); },
+         {"Parent 1 about Pupil 1 with Ann Smith at 6:20pm on 12 Mar 2024"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(2, 2);
+        Schedule* first = schedule_->GetDay(0);
+        Schedule* second = schedule_->GetDay(1);
+        // Family 0 on the second day at 6pm with Ann and 6:20pm with Bob, family 1 on the first
+        // at 6pm with Bob and 6:20pm with Ann.
+        const auto book = [this](Schedule* day, unsigned family, unsigned request, int slot) {
+            AppointmentRequest* asked = Family(family)->GetPupil(0)->GetRequest(request);
+            ASSERT_TRUE(day->BookAt(std::make_shared<Appointment>(asked),
+                                    event_->GetTeachers().IndexOf(asked->GetTeacher()), slot));
+        };
+        book(second, 0, 0, 0);
+        book(second, 0, 1, 2);
+        book(first, 1, 1, 0);
+        book(first, 1, 0, 2);
+        (void)sink_.GetText();
+
+        c.edit();
+        EXPECT_EQ(schedule_->UnbookOutOfRangeAppointments(), c.lines);
+        std::string expected;
+        if (!c.lines.empty()) {
+            expected =
+                "Warning: These appointments fall where the teacher or the family is no "
+                "longer available (away, outside their hours or in a break) and have been "
+                "unbooked:";
+            for (const std::string& line : c.lines) {
+                expected += "\n" + line;
+            }
+            expected += "\n";
+        }
+        EXPECT_EQ(sink_.GetText(), expected);
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+    }
+}
+
+// The scoring limits are set in minutes: a new slot length keeps those minutes, or the whole
+// new slots within them, and says so when it cannot keep them exactly.
+TEST_F(TimingDependants, ANewSlotLengthKeepsTheScoringLimitsMinutes) {
+    struct Case {
+        const char* name;
+        int slotSeconds;  // before the edit
+        const char* newLength;
+        ScoringLimitTexts set;  // teacher wait, parent wait, teacher busy
+        ScoringLimitTexts shownAfter;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {"5 to 10 minutes",
+         300,
+         "10",
+         {"15", "10", "120"},
+         {"10", "10", "120"},
+         {"The teacher wait length of 15 minutes is not a whole number of the new slots: it is "
+          "now 10 minutes"}},
+        {"10 to 5 minutes", 600, "5", {"20", "10", "120"}, {"20", "10", "120"}, {}},
+        {"5 to 7.5 minutes",
+         300,
+         "7.5",
+         {"15", "10", "120"},
+         {"15", "7", "120"},
+         {"The parent wait length of 10 minutes is not a whole number of the new slots: it is "
+          "now 7 minutes"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(1);
+        ASSERT_TRUE(event_->SetSlotLength(c.slotSeconds));
+        ASSERT_TRUE(ApplyScoringLimits(*event_, c.set, FormatScoringLimits(*event_)));
+        ASSERT_EQ(FormatScoringLimits(*event_), c.set);
+        (void)sink_.GetText();
+
+        ASSERT_TRUE(Edit([&c](auto& f) { f.slotLength = c.newLength; }));
+        EXPECT_EQ(FormatScoringLimits(*event_), c.shownAfter);
+        std::vector<std::string> warnings;
+        std::istringstream said(sink_.GetText());
+        for (std::string line; std::getline(said, line);) {
+            if (line.rfind("Warning: ", 0) == 0) {
+                warnings.push_back(line.substr(9));
+            }
+        }
+        EXPECT_EQ(warnings, c.warnings);
+
+        std::string messages;
+        auto reopened = Reopen(&messages);
+        ASSERT_NE(reopened, nullptr) << messages;
+        EXPECT_EQ(FormatScoringLimits(*reopened->GetEvent()), c.shownAfter);
     }
 }
 
@@ -402,37 +629,62 @@ TEST_F(TimingDependants, ShorterHoursThatLeaveNoTimeMarkThePersonAbsentWithAWarn
     EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
 }
 
-// What was sent or printed described the old timing: every sent mark goes, a teacher's too, so
-// the next e-mail run and printout (which pass over what was sent) take everyone.
+// What was sent or printed described the old timing: every sent mark goes, a teacher's and a
+// pupil's too, so the next e-mail run and printout (which pass over what was sent) take
+// everyone. A change the lock refused changed nothing: it says so, is not rebooked and clears
+// nothing.
 TEST_F(TimingDependants, ATimingChangeClearsEverySentMarkAndNothingElseDoes) {
     struct Case {
         const char* name;
+        bool locked;
         std::function<void(EventSettingsFields&)> edit;
         bool cleared;
+        const char* said;  // the first line the edit says
     };
+    const char* const rebooked = "All appointments will be cleared and rebooked";
     const Case cases[] = {
-        {"a new date", [](auto& f) { f.days[0].day = "19"; }, true},
-        {"new hours", [](auto& f) { f.days[0].end = "20:00"; }, true},
-        {"a new slot length", [](auto& f) { f.slotLength = "5"; }, true},
-        {"a new name", [](auto& f) { f.name = "Year 9 evening"; }, false},
+        {"a new date", false, [](auto& f) { f.days[0].day = "19"; }, true, rebooked},
+        {"new hours", false, [](auto& f) { f.days[0].end = "20:00"; }, true, rebooked},
+        {"a new slot length", false, [](auto& f) { f.slotLength = "5"; }, true, rebooked},
+        {"a new name", false, [](auto& f) { f.name = "Year 9 evening"; }, false, ""},
+        {"a new date on a locked event", true, [](auto& f) { f.days[0].day = "19"; }, false,
+         "Error: Cannot set the event date because the schedule is locked"},
+        {"new hours on a locked event", true, [](auto& f) { f.days[0].end = "20:00"; }, false,
+         "Error: Cannot set event end time because the schedule is locked"},
+        {"a new slot length on a locked event", true, [](auto& f) { f.slotLength = "5"; }, false,
+         "Error: Cannot set time slot length because the schedule is locked"},
     };
     const std::vector<EmailTextKind> kinds{EmailInvitation, EmailReminder, EmailResults};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Build(1);
-        const std::vector<Person*> people{ann_, bob_, Family(0), Family(3)};
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        const std::vector<Person*> people{
+            ann_, bob_, Family(0), Family(3), Family(0)->GetPupil(0), Family(3)->GetPupil(0)};
         for (Person* person : people) {
             for (EmailTextKind kind : kinds) {
                 person->SetEmailSent(kind, true);
             }
         }
+        event_->SetLocked(c.locked);
+        const std::string bookings = DescribeBookings(*schedule_);
+        (void)sink_.GetText();
+
         ASSERT_TRUE(Edit(c.edit));
         for (Person* person : people) {
             for (EmailTextKind kind : kinds) {
                 EXPECT_EQ(person->GetEmailSent(kind), !c.cleared) << person->GetName() << kind;
             }
         }
-        (void)sink_.GetText();
+        const std::string said = sink_.GetText();
+        EXPECT_EQ(said.substr(0, std::strlen(c.said)), c.said) << said;
+        if (c.locked) {
+            EXPECT_EQ(said.find(rebooked), std::string::npos) << said;
+            EXPECT_EQ(DescribeBookings(*schedule_), bookings);
+            EXPECT_EQ(schedule_->GetDay(0)->GetDate(), Date(12, 3, 2024));
+            EXPECT_EQ(schedule_->GetDay(0)->GetEndTime(), At(21, 0));
+            EXPECT_EQ(event_->GetSlotLength(), 600);
+        }
     }
 }
 
@@ -457,7 +709,8 @@ TEST_F(MergedTiming, AMergedTeachersBreakMeetsTheSlotsAndTimesWithoutTimeMeanAbs
     std::string log;
     ASSERT_TRUE(controller_.MergeEventFile(other.c_str(), &log)) << sink_.GetText();
     const std::string said = sink_.GetText();
-    EXPECT_NE(said.find("Warning: The time 4:05pm does not fall on the start of a slot"),
+    EXPECT_NE(said.find("Warning: The break at 4:05pm does not fit the slots: every slot that "
+                        "meets its minutes is now a break"),
               std::string::npos)
         << said;
     EXPECT_NE(said.find("Warning: The times of 'Ms Green' on 12 Mar 2026 (7:00pm to 6:00pm) leave "

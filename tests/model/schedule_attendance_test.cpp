@@ -373,4 +373,77 @@ TEST_F(DayAttendance, ResetAndEnforceTimeLimits) {
               "Error: Cannot enforce time boundaries because the schedule is locked\n");
 }
 
+// A time between slot starts (a leaving time of "6:15:59 PM", an arrival after a new start) is
+// read by one rule everywhere: a slot is the person's only when all of it lies within their
+// hours. The status, every cell a placement asks about, the optimiser's moves and the
+// unbooking after an editor's OK all agree, so nothing is booked where it is then unbooked.
+class SlotRule : public DayFixture {
+protected:
+    SlotRule() {
+        sam->AddRequest(ann, "Maths", 1, 1);
+        sam->AddRequest(bob, "Art", 1, 2);  // two slots long
+    }
+};
+
+TEST_F(SlotRule, EveryRoadTakesASlotAsThePersonsOnlyWhenTheWholeSlotIsWithinTheirHours) {
+    struct Case {
+        const char* name;
+        bool teacher;  // Bob's hours, else the parent's
+        bool arrives;  // a late arrival, else an early leaving
+        TimeOfDay time;
+        int firstWithin;  // their slots are [firstWithin, lastWithin)
+        int lastWithin;
+    };
+    const Case cases[] = {
+        {"parent leaves between slot starts", false, false, At(18, 15, 59), 0, 3},
+        {"parent leaves on a slot start", false, false, At(18, 15), 0, 3},
+        {"teacher leaves between slot starts", true, false, At(18, 22, 30), 0, 4},
+        {"parent arrives between slot starts", false, true, At(18, 2), 1, 48},
+        {"teacher arrives between slot starts", true, true, At(21, 41), 45, 48},
+        {"teacher arrives on a slot start", true, true, At(21, 40), 44, 48},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        day->GetGrid().ClearBookings();
+        Attendee* person = c.teacher ? static_cast<Attendee*>(bob) : parent;
+        ASSERT_TRUE(
+            person->SetDayAttendance(day.get(), {true, c.arrives, c.arrives ? c.time : TimeOfDay(),
+                                                 !c.arrives, c.arrives ? TimeOfDay() : c.time}));
+        const auto within = [&](int slot) { return slot >= c.firstWithin && slot < c.lastWithin; };
+        const auto twoSlots = std::make_shared<Appointment>(sam->GetRequest(1));
+        for (int slot = 0; slot < day->GetNumSlots(); ++slot) {
+            EXPECT_EQ(day->GetPersonSlotStatus(slot, person),
+                      within(slot) ? SlotFree : SlotUnavailable)
+                << slot;
+            EXPECT_EQ(day->CanPlaceAppointment(twoSlots, 1, slot), within(slot) && within(slot + 1))
+                << slot;
+        }
+        // Booking by the first free slot, then each move the optimiser could try.
+        int booked = -1;
+        ASSERT_TRUE(day->BookInFirstFreeSlot(twoSlots, 1, &booked));
+        EXPECT_TRUE(within(booked) && within(booked + 1)) << booked;
+        for (int to = 0; to < day->GetNumSlots(); ++to) {
+            if (day->MoveCheck(1, booked, to)) {
+                EXPECT_TRUE(within(to) && within(to + 1)) << to;
+            }
+        }
+        day->GetGrid().ClearBookings();
+
+        // Two-slot bookings on both sides of the edge (one across an arrival): the one that is
+        // not wholly within goes, and is answered.
+        const int outside = c.arrives ? c.firstWithin - 1 : c.lastWithin;
+        const int inside = c.arrives ? c.firstWithin + 1 : c.lastWithin - 2;
+        Book(outside, 1, 1);
+        Book(inside, 1, 1);
+        const std::vector<Schedule::Unbooked> taken = day->UnbookOutOfRangeAppointments();
+        ASSERT_EQ(taken.size(), 1u);
+        EXPECT_EQ(taken[0].slot, outside);
+        EXPECT_EQ(taken[0].row, 1);
+        EXPECT_EQ(day->GetGrid().PeekBooking(outside, 1), nullptr);
+        EXPECT_NE(day->GetGrid().PeekBooking(inside, 1), nullptr);
+        ASSERT_TRUE(person->ResetAttendance(day.get()));
+    }
+    EXPECT_EQ(sink.GetText(), "");
+}
+
 }  // namespace

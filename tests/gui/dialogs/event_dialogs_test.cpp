@@ -163,7 +163,11 @@ TEST_F(EventDialogs, EventSettingsOkChecksThenWritesAndReportsATimingChange) {
     EXPECT_EQ(event_->GetSlotLength(), 600);
     EXPECT_EQ(event_->GetParentDesc(false), "carer");
     EXPECT_TRUE(dialog.HasTimingChanged());
-    EXPECT_EQ(sink_.entries.size(), 1u);
+    // The default teacher wait of three 5-minute slots is no whole number of 10-minute slots.
+    EXPECT_EQ(sink_.Texts(),
+              (std::vector<std::string>{"The appointment length is too long",
+                                        "The teacher wait length of 15 minutes is not a whole "
+                                        "number of the new slots: it is now 10 minutes"}));
 }
 
 TEST_F(EventDialogs, EventSettingsOkWithoutEditsKeepsAnOddSlotLength) {
