@@ -33,8 +33,13 @@ public:
     virtual SendState PollSend() { return pending_; }
     // Sleeps until the message under way has something to do, or the time is up.
     virtual void WaitForActivity(int milliseconds) { (void)milliseconds; }
-    // Gives up the message under way; it counts as not sent.
-    virtual void CancelSend() { pending_ = SendFailed; }
+    // The whole message, its end too, has gone to the server, whose answer is awaited: the
+    // server may have accepted it already.
+    virtual bool IsAwaitingVerdict() const { return false; }
+    // Gives up the message under way, which then counts as not sent, and returns true. When the
+    // server may have it (its answer came, or is awaited) nothing changes and it returns false:
+    // PollSend goes on to tell how it went.
+    virtual bool CancelSend() { return false; }
     virtual bool Disconnect() {
         connected = false;
         return true;

@@ -370,12 +370,24 @@ void EmailJob::Settle(Person* person, bool accepted) {
     }
 }
 
-void EmailJob::CancelMessage() {
+bool EmailJob::GiveUpMessage() {
     if (sending_.person != nullptr && client_) {
         // Nobody reports a message given up, so the client's detail line would wait for the
         // next, unrelated report.
         UCStringError unreported;
-        client_->CancelSend();
+        if (!client_->CancelSend()) {
+            return false;
+        }
     }
     sending_ = EmailRecipient();
+    return true;
+}
+
+void EmailJob::CancelMessage() {
+    if (GiveUpMessage()) {
+        return;
+    }
+    while (Step(nullptr) == EmailStepSending) {
+        client_->WaitForActivity(100);
+    }
 }

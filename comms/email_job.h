@@ -112,7 +112,11 @@ public:
     // One recipient. True when its message was sent; after the last one it returns false with
     // an empty log.
     bool SendNext(std::string* log);
-    // The message under way is given up and not sent.
+    // Gives the message under way up, unless the server may have it (its end has gone): then
+    // it returns false, and Step counts it by the server's answer as any other.
+    bool GiveUpMessage();
+    // Ends the message under way: given up, or counted by the server's answer, waited for up to
+    // the client's stall limit.
     void CancelMessage();
 
     // --- composition ---

@@ -57,7 +57,11 @@ SMTPClientCurl::SMTPClientCurl() {
 }
 
 SMTPClientCurl::~SMTPClientCurl() {
-    CancelSend();
+    if (state_ == SendRunning) {
+        // Nobody is left to hear the server's answer or to be told about the message.
+        UCStringError unheard;
+        Abandon("the email client was closed");
+    }
     DropConnections();
     if (handle_ != nullptr) {
         curl_easy_cleanup(handle_);
@@ -139,7 +143,7 @@ bool SMTPClientCurl::Send(const UCSMTPEmail& email) {
 }
 
 void SMTPClientCurl::StartSend(const UCSMTPEmail& email) {
-    CancelSend();
+    EndMessageUnderWay();
     state_ = SendFailed;
     const std::string problem = email.GetProblem();
     if (!problem.empty()) {
@@ -178,6 +182,7 @@ void SMTPClientCurl::StartSend(const UCSMTPEmail& email) {
     errorBuffer_[0] = '\0';
     inAuthExchange_ = false;
     abort_ = false;
+    upload_ = Uploading;
     done_ = false;
     result_ = CURLE_OK;
     lastActivity_ = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -220,16 +225,16 @@ void SMTPClientCurl::Transfer() {
     doneSignal_.notify_all();
 }
 
+bool SMTPClientCurl::TransferEnded() {
+    std::lock_guard<std::mutex> lock(doneMutex_);
+    return done_;
+}
+
 UCSMTPClient::SendState SMTPClientCurl::PollSend() {
     if (state_ != SendRunning) {
         return state_;
     }
-    bool done = false;
-    {
-        std::lock_guard<std::mutex> lock(doneMutex_);
-        done = done_;
-    }
-    if (done) {
+    if (TransferEnded()) {
         worker_.join();
         Finish(result_);
         return state_;
@@ -237,7 +242,11 @@ UCSMTPClient::SendState SMTPClientCurl::PollSend() {
     const std::chrono::steady_clock::time_point last{
         std::chrono::steady_clock::duration(lastActivity_.load())};
     if (std::chrono::steady_clock::now() - last > stallLimit_) {
-        Abandon("the email server did not answer for " + DescribeSeconds(stallLimit_));
+        std::string reason = "the email server did not answer for " + DescribeSeconds(stallLimit_);
+        if (upload_ == EndGone) {
+            reason += " after the whole message had gone to it, so it may have arrived";
+        }
+        Abandon(reason);
     }
     return state_;
 }
@@ -250,19 +259,40 @@ void SMTPClientCurl::WaitForActivity(int milliseconds) {
     }
 }
 
-void SMTPClientCurl::CancelSend() {
-    if (state_ == SendRunning) {
-        Abandon("sending was stopped");
+bool SMTPClientCurl::IsAwaitingVerdict() const {
+    return state_ == SendRunning && upload_ == EndGone;
+}
+
+bool SMTPClientCurl::CancelSend() {
+    if (state_ != SendRunning || TransferEnded()) {
+        return false;
+    }
+    Upload expected = Uploading;
+    if (!upload_.compare_exchange_strong(expected, GivenUp)) {
+        return false;
+    }
+    Abandon("sending was stopped");
+    return true;
+}
+
+void SMTPClientCurl::EndMessageUnderWay() {
+    CancelSend();
+    while (PollSend() == SendRunning) {
+        WaitForActivity(100);
     }
 }
 
 void SMTPClientCurl::Abandon(const std::string& reason) {
-    abort_ = true;
-    // Whatever the transfer waits for, on a socket or in libcurl's own poll, ends now.
-    DropConnections();
-    curl_multi_wakeup(multi_);
+    const bool ended = TransferEnded();
+    if (!ended) {
+        abort_ = true;
+        // Whatever the transfer waits for, on a socket or in libcurl's own poll, ends now.
+        DropConnections();
+        curl_multi_wakeup(multi_);
+    }
     worker_.join();
-    Finish(result_, reason);
+    // The server's "accepted" may have come just before the transfer was stopped.
+    Finish(result_, ended || result_ == CURLE_OK ? std::string() : reason);
 }
 
 void SMTPClientCurl::Finish(CURLcode result, const std::string& error) {
@@ -289,7 +319,7 @@ void SMTPClientCurl::Finish(CURLcode result, const std::string& error) {
 }
 
 bool SMTPClientCurl::Disconnect() {
-    CancelSend();
+    EndMessageUnderWay();
     DropConnections();
     if (handle_ != nullptr) {
         curl_easy_cleanup(handle_);
@@ -335,7 +365,17 @@ size_t SMTPClientCurl::ReadCallback(char* buffer, size_t size, size_t count, voi
     if (client == nullptr || size == 0 || count == 0) {
         return 0;
     }
+    if (client->abort_) {
+        return CURL_READFUNC_ABORT;
+    }
     const size_t remaining = client->content_.size() - client->uploadPosition_;
+    if (remaining == 0) {
+        // Handing libcurl the end lets the server accept the message, so a message given up
+        // first never gets it, and one that got it is no longer given up.
+        Upload expected = Uploading;
+        client->upload_.compare_exchange_strong(expected, EndGone);
+        return client->upload_ == GivenUp ? CURL_READFUNC_ABORT : 0;
+    }
     const size_t n = std::min(size * count, remaining);
     std::memcpy(buffer, client->content_.data() + client->uploadPosition_, n);
     client->uploadPosition_ += n;

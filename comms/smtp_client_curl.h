@@ -17,7 +17,8 @@
 // message to the next. libcurl waits inside its own calls for some of the server's replies (the
 // one to the end of a message, the one to a goodbye), so each message is transferred on a
 // thread of its own while the caller's thread only looks in on it: whatever the server does,
-// the caller never waits, and it can give a message up at once.
+// the caller never waits, and it can give a message up at once, until the message's end has
+// gone: from then on the server may have it, and only its answer or the stall limit ends it.
 class SMTPClientCurl : public UCSMTPClient {
 public:
     // Connecting gives up after this long; a message during which the server neither sends nor
@@ -34,7 +35,9 @@ public:
     void StartSend(const UCSMTPEmail& email) override;
     SendState PollSend() override;
     void WaitForActivity(int milliseconds) override;
-    void CancelSend() override;
+    bool IsAwaitingVerdict() const override;
+    bool CancelSend() override;
+    // A message the server may have is heard out first.
     bool Disconnect() override;
 
     void SetStallLimit(std::chrono::milliseconds limit) { stallLimit_ = limit; }
@@ -48,7 +51,11 @@ public:
 private:
     // The transfer thread's work: one message, start to end.
     void Transfer();
-    // Stops the transfer thread and ends the message as failed for the reason given.
+    bool TransferEnded();
+    // Gives the message up, or, when the server may have it, waits for its answer or the stall.
+    void EndMessageUnderWay();
+    // Stops the transfer thread and ends the message as failed for the reason given, unless
+    // the transfer had ended by itself or the server had accepted the message.
     void Abandon(const std::string& reason);
     // Cuts the connections off, so that whatever libcurl is waiting for on them ends at once.
     void DropConnections();
@@ -73,6 +80,10 @@ private:
     // Shared with the transfer thread.
     std::thread worker_;
     std::atomic<bool> abort_{false};
+    // Whichever comes first of the message's end going to libcurl and the message being given
+    // up rules out the other.
+    enum Upload { Uploading, EndGone, GivenUp };
+    std::atomic<Upload> upload_{Uploading};
     std::atomic<std::chrono::steady_clock::rep> lastActivity_{0};
     std::mutex doneMutex_;
     std::condition_variable doneSignal_;

@@ -64,12 +64,20 @@ void EmailProgressDlg::OnTimer(wxTimerEvent&) {
     }
 }
 
-void EmailProgressDlg::OnStop(wxCommandEvent& event) {
-    // Messages not yet sent stay unsent, the one under way too.
-    stopped_ = true;
-    timer_.Stop();
-    job_.CancelMessage();
-    event.Skip();
+void EmailProgressDlg::OnStop(wxCommandEvent&) {
+    // Pressed again, or the window closed, while the server's answer is awaited: it still counts.
+    if (stopping_) {
+        return;
+    }
+    // The server may have the message under way already, so its answer decides whether the
+    // family was sent it; the timer goes on stepping until then.
+    if (!stopped_ && !finished_ && !job_.GiveUpMessage()) {
+        stopping_ = true;
+        AppendLog("Stopping once the server has answered about the message under way");
+        return;
+    }
+    // Messages not yet sent stay unsent.
+    EndRun(wxID_CANCEL);
 }
 
 void EmailProgressDlg::EndRun(int code) {
@@ -116,6 +124,11 @@ void EmailProgressDlg::SendAll() {
         return;
     }
     AppendLog(line);
+    if (stopping_) {
+        UpdateProgress();
+        EndRun(wxID_CANCEL);
+        return;
+    }
     if (job_.WasStopped()) {
         EndWithStop();
         return;

@@ -14,7 +14,8 @@ class wxTextCtrl;
 
 // Runs one e-mail run: asks for the server login when needed, connects, then sends the messages
 // in short non-blocking steps from a timer, so that the window repaints and "Stop" answers at
-// once, also while a slow server holds a message.
+// once, also while a slow server holds a message. A message whose end has gone to the server is
+// the exception: Stop then ends the run once the server has answered about it.
 class EmailProgressDlg : public wxDialog {
 public:
     static constexpr int kStepIntervalMs = 10;
@@ -51,6 +52,8 @@ private:
     wxTextCtrl* log_;
     wxButton* button_;
     bool stopped_ = false;
+    // Stop came while the server may have had the message under way: the run ends on its answer.
+    bool stopping_ = false;
     bool busy_ = false;
     bool connected_ = false;
     bool finished_ = false;

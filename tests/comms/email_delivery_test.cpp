@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 
 #include "comms/email_fixture.h"
@@ -63,6 +65,68 @@ TEST_F(EmailDelivery, AResultsRunReachesTheServerWithItsCalendars) {
     EXPECT_TRUE(Contains(parsed,
                          "description: '6:00pm - 6:10pm: You are seeing Mr Tom Whitfield "
                          "(Maths) (Room 4)\\n'\n"));
+}
+
+// Once a message's end has gone the server may have it: however the run is cut short then,
+// the server's answer counts it, so the family is marked exactly when it was mailed, and when
+// the answer never comes the log says the message may have arrived.
+TEST_F(EmailDelivery, AMessageTheServerMayHaveIsCountedByItsAnswerHoweverTheRunEnds) {
+    const struct {
+        const char* name;
+        const char* replyDelay;
+        int stallMs;
+        bool answerSeen;  // the answer came before the run was cut short, unseen by a step
+        bool closed;      // the run is closed rather than its message cancelled
+        const char* summary;
+        const char* said;
+    } cases[] = {
+        {"cancelled while the answer is awaited", "1000", 60000, false, false,
+         "1 sent, 0 skipped, 0 failed", ""},
+        {"cancelled after the answer came", "0", 60000, true, false, "1 sent, 0 skipped, 0 failed",
+         ""},
+        {"closed while the answer is awaited", "1000", 60000, false, true, "", ""},
+        {"cancelled while the answer is awaited past the stall limit", "3000", 300, false, false,
+         "0 sent, 0 skipped, 1 failed",
+         "Error: Email send failed for 'Mrs Jane Smith'\nFurther details follow:\n"
+         "Transport error: the email server did not answer for 0.3 seconds after the whole "
+         "message had gone to it, so it may have arrived\n"},
+    };
+    Selection().SetIncludeAlreadySent(false);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder("qm-answer");
+        LoopbackSMTPServer server(folder, {"--data-reply-delay", c.replyDelay});
+        ASSERT_NE(server.Port(), 0) << server.Log();
+        UseServer(server.Port());
+        controller_.SetClientFactory(
+            std::make_unique<SMTPClientFactoryCurl>(std::chrono::milliseconds(c.stallMs)));
+        smith_->SetEmailSent(EmailResults, false);
+        auto job = std::make_unique<EmailJob>(&controller_, EmailResults);
+        ASSERT_TRUE(job->Connect(1));
+        ASSERT_EQ(job->Step(nullptr), EmailJob::EmailStepSending);
+        if (c.answerSeen) {
+            job->GetClient()->WaitForActivity(10000);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (server.Messages().empty() && std::chrono::steady_clock::now() < deadline) {
+            job->GetClient()->WaitForActivity(10);
+        }
+        EXPECT_TRUE(job->GetClient()->IsAwaitingVerdict());
+        if (c.closed) {
+            job.reset();
+        } else {
+            job->CancelMessage();
+            EXPECT_FALSE(job->IsSending());
+            EXPECT_EQ(job->GetSummary(), c.summary);
+        }
+        EXPECT_EQ(sink_.GetText(), c.said);
+        const bool sent = *c.said == '\0';
+        EXPECT_EQ(smith_->GetEmailSent(EmailResults), sent);
+        EXPECT_EQ(server.Messages().size(), 1u);
+        // Only a family not marked is due again.
+        EXPECT_EQ(EmailJob(&controller_, EmailResults).GetRecipients().at(0).person == smith_,
+                  !sent);
+    }
 }
 
 }  // namespace

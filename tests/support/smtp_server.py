@@ -4,6 +4,8 @@ Prints "READY <port>" once it accepts connections. Every accepted message is wri
 folder as <n>.eml (the bytes as received) and <n>.env (peer port, sender, then one recipient a
 line), so a test can tell how many connections carried its messages. With --delay every reply
 comes that many milliseconds late; in "silent" mode connections are accepted and never answered.
+With --data-read-delay the server waits that long after its "354" before it reads a message; with
+--data-reply-delay it has written the message out before it waits that long with its "250".
 """
 import argparse
 import asyncio
@@ -19,10 +21,14 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 class SlowSMTP(SMTP):
     delay = 0.0
+    data_read_delay = 0.0
 
     async def push(self, status):
         await asyncio.sleep(self.delay)
         await super().push(status)
+        # A login's challenge comes as bytes.
+        if isinstance(status, str) and status.startswith("354"):
+            await asyncio.sleep(self.data_read_delay)
 
 
 class SlowController(Controller):
@@ -49,9 +55,10 @@ def free_port():
 
 
 class Handler:
-    def __init__(self, folder, reject):
+    def __init__(self, folder, reject, reply_delay):
         self.folder = folder
         self.reject = reject
+        self.reply_delay = reply_delay
         self.count = 0
         self.lock = threading.Lock()
 
@@ -73,6 +80,7 @@ class Handler:
             for r in envelope.rcpt_tos:
                 f.write(r + "\n")
         os.rename(base + ".eml.part", base + ".eml")
+        await asyncio.sleep(self.reply_delay)
         return "250 Message accepted for delivery"
 
 
@@ -82,6 +90,8 @@ def main():
     parser.add_argument("--mode", choices=["plain", "starttls", "smtps", "silent"],
                         default="plain")
     parser.add_argument("--delay", type=int, default=0)
+    parser.add_argument("--data-read-delay", type=int, default=0)
+    parser.add_argument("--data-reply-delay", type=int, default=0)
     parser.add_argument("--cert")
     parser.add_argument("--key")
     parser.add_argument("--user")
@@ -113,8 +123,9 @@ def main():
 
     port = free_port()
     SlowSMTP.delay = args.delay / 1000.0
-    controller = SlowController(Handler(args.folder, args.reject), hostname="127.0.0.1",
-                                port=port, **kwargs)
+    SlowSMTP.data_read_delay = args.data_read_delay / 1000.0
+    handler = Handler(args.folder, args.reject, args.data_reply_delay / 1000.0)
+    controller = SlowController(handler, hostname="127.0.0.1", port=port, **kwargs)
     controller.start()
     print("READY %d" % port, flush=True)
     try:

@@ -6,6 +6,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -80,6 +81,11 @@ protected:
         }
         dialog.SendAll();
     }
+    static void PressStop(EmailProgressDlg& dialog) {
+        wxCommandEvent stop(wxEVT_BUTTON, wxID_CANCEL);
+        stop.SetEventObject(dialog.GetButton());
+        dialog.GetButton()->GetEventHandler()->ProcessEvent(stop);
+    }
     std::string Log(EmailProgressDlg& dialog) { return ToUtf8(dialog.GetLog()->GetValue()); }
 
     QMController controller_;
@@ -126,9 +132,7 @@ TEST_F(EmailProgress, StopBetweenMessagesSendsNoMore) {
     dialog.Show();
     dialog.SendAll();
     SendOneMessage(dialog);
-    wxCommandEvent stop(wxEVT_BUTTON, wxID_CANCEL);
-    stop.SetEventObject(dialog.GetButton());
-    dialog.GetButton()->GetEventHandler()->ProcessEvent(stop);
+    PressStop(dialog);
     EXPECT_TRUE(dialog.IsStopped());
     EXPECT_EQ(RunToEnd(dialog), 0);
     EXPECT_EQ(server.Messages().size(), 1u);
@@ -158,9 +162,7 @@ TEST_F(EmailProgress, ASlowServerNeverHoldsAStepAndStopEndsTheMessageUnderWay) {
     ASSERT_EQ(dialog.GetJob().GetSentCount(), 1) << Log(dialog);
     Step(dialog);
     ASSERT_TRUE(dialog.GetJob().IsSending());
-    wxCommandEvent stop(wxEVT_BUTTON, wxID_CANCEL);
-    stop.SetEventObject(dialog.GetButton());
-    dialog.GetButton()->GetEventHandler()->ProcessEvent(stop);
+    PressStop(dialog);
     EXPECT_TRUE(dialog.IsStopped());
     EXPECT_FALSE(dialog.GetJob().IsSending());
     // Whatever the server still had under way is not a message.
@@ -172,6 +174,86 @@ TEST_F(EmailProgress, ASlowServerNeverHoldsAStepAndStopEndsTheMessageUnderWay) {
     ReportMessage(SeverityError, "Cannot write to file");
     ASSERT_FALSE(sink_.entries.empty());
     EXPECT_TRUE(sink_.entries.back().details.empty()) << sink_.entries.back().details[0];
+}
+
+// Stop may come at any moment of a message. Before its end has gone the message is given up at
+// once; after it the server may have it, so its answer counts it and the run ends after it,
+// whatever else asks to close meanwhile. Either way the family has it once after the next run.
+TEST_F(EmailProgress, StopCountsAndMarksExactlyTheMessageTheServerAccepted) {
+    enum Moment { AnswerAwaited, AnswerCameUnseen, Uploading };
+    const struct {
+        const char* name;
+        std::vector<std::string> server;
+        Moment moment;
+        size_t sent;  // counted, marked and received in the stopped run
+    } cases[] = {
+        {"while the server's answer is awaited", {"--data-reply-delay", "1500"}, AnswerAwaited, 1},
+        {"when the answer came and no step saw it", {}, AnswerCameUnseen, 1},
+        {"during the upload of a large message", {"--data-read-delay", "1500"}, Uploading, 0},
+    };
+    // Far more than the connection's buffers hold while the server does not read.
+    std::string large = "Dear NAME,\n";
+    while (large.size() < 6000000) {
+        large += "Please read this long letter to the end before the evening begins.\n";
+    }
+    Event().GetPrintSettings().SetIncludeAlreadySent(false);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder("qm-stop");
+        LoopbackSMTPServer server(folder, c.server);
+        ASSERT_NE(server.Port(), 0) << server.Log();
+        UseServer(server.Port());
+        ASSERT_TRUE(Event().SetParentEmailText(EmailResults, c.moment == Uploading ? large : ""));
+        for (unsigned i = 0; i < Event().GetParents().Count(); ++i) {
+            Event().GetParents().Get(i)->SetEmailSent(EmailResults, false);
+        }
+        EmailProgressDlg dialog(TopWindow(), &controller_, nullptr, EmailResults);
+        ASSERT_GT(dialog.GetJob().GetRecipientCount(), 1);
+        Person* person = dialog.GetJob().GetRecipients()[0].person;
+        ASSERT_EQ(person->GetKind(), PersonKind::Parent);
+        dialog.Show();
+        while (!dialog.GetJob().IsSending() && !dialog.IsFinished()) {
+            Step(dialog);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        if (c.moment == AnswerAwaited) {
+            while (server.Messages().empty() && std::chrono::steady_clock::now() < deadline) {
+                wxMilliSleep(10);
+            }
+        } else if (c.moment == AnswerCameUnseen) {
+            dialog.GetJob().GetClient()->WaitForActivity(10000);
+        } else {
+            wxMilliSleep(300);
+        }
+        ASSERT_TRUE(dialog.GetJob().IsSending());
+        ASSERT_EQ(dialog.GetJob().GetClient()->IsAwaitingVerdict(), c.moment != Uploading);
+        PressStop(dialog);
+        EXPECT_EQ(dialog.IsStopped(), c.sent == 0);
+        PressStop(dialog);
+        dialog.Close();
+        EXPECT_EQ(dialog.IsStopped(), c.sent == 0);
+        RunToEnd(dialog);
+        EXPECT_TRUE(dialog.IsStopped());
+        EXPECT_EQ(dialog.GetReturnCode(), wxID_CANCEL);
+        EXPECT_EQ(dialog.GetJob().GetSummary(),
+                  std::to_string(c.sent) + " sent, 0 skipped, 0 failed");
+        EXPECT_EQ(person->GetEmailSent(EmailResults), c.sent == 1);
+        EXPECT_EQ(Contains(Log(dialog), "Sent to " + person->GetName() + "\n"), c.sent == 1);
+        // What the server had in hand when it was left is read only now.
+        wxMilliSleep(c.moment == Uploading ? 2000 : 0);
+        EXPECT_EQ(server.Messages().size(), c.sent);
+
+        ASSERT_TRUE(Event().SetParentEmailText(EmailResults, ""));
+        EmailProgressDlg again(TopWindow(), &controller_, person, EmailResults);
+        RunToEnd(again);
+        size_t received = 0;
+        for (const ReceivedMail& mail : server.Messages()) {
+            received +=
+                std::count(mail.recipients.begin(), mail.recipients.end(), person->GetEmail());
+        }
+        EXPECT_EQ(received, 1u);
+        sink_.entries.clear();
+    }
 }
 
 // A server that takes the connection and never says a word: the message fails after the stall
