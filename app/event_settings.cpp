@@ -227,7 +227,7 @@ bool CheckDayTimes(const EventDayFields& day, const YesNoQuestion& ask, TimeOfDa
 
 bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& typed,
                         const EventSettingsFields& shown, const YesNoQuestion& ask,
-                        bool* timingChanged) {
+                        bool* timingChanged, bool keepScoringMinutes) {
     if (typed.name.empty()) {
         ReportMessage(SeverityError, "Please enter a name for this event");
         return false;
@@ -301,7 +301,9 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
     if (slotSeconds != storedSeconds) {
         changed = true;
         if (event->SetSlotLength(slotSeconds)) {
-            KeepScoringMinutes(*event, storedSeconds);
+            if (keepScoringMinutes) {
+                KeepScoringMinutes(*event, storedSeconds);
+            }
             // The grids are as wide as the day has slots; the caller rebooks them.
             for (unsigned i = 0; i < schedule.GetDayCount(); ++i) {
                 Schedule* day = schedule.GetDay(i);

@@ -58,9 +58,11 @@ bool CheckDayTimes(const EventDayFields& day, const YesNoQuestion& ask, TimeOfDa
 // *timingChanged becomes true when the slot length or a day's date or hours changed, so the
 // caller rebooks; a change the model refused (a locked event) has said so and is none. A new
 // slot length keeps the breaks' and the scoring limits' minutes.
+// A new event (keepScoringMinutes false) keeps its scoring limits in slots: nobody has set them
+// in minutes yet.
 bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& typed,
                         const EventSettingsFields& shown, const YesNoQuestion& ask,
-                        bool* timingChanged);
+                        bool* timingChanged, bool keepScoringMinutes = true);
 
 // What Edit Event Details does after an OK that changed the timing: says that everything is
 // rebooked, fits what is kept by time to the new hours and slots (attendance, breaks:

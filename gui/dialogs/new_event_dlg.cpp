@@ -11,6 +11,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "app/qm_controller.h"
 #include "gui/dialogs/prompt_service.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
@@ -229,9 +230,11 @@ bool NewEventDlg::TransferDataFromWindow() {
         return false;
     }
     bool timingChanged = false;
+    // Only the held event's limits were ever set, and seen, in minutes.
+    const bool held = controller_ != nullptr && controller_->GetSchedule() == schedule_;
     const bool accepted = ApplyEventSettings(
         *schedule_, ReadFields(), shown_,
-        [this](const std::string& question) { return AskYesNo(question); }, &timingChanged);
+        [this](const std::string& question) { return AskYesNo(question); }, &timingChanged, held);
     if (accepted && timingChanged) {
         timingChanged_ = true;
     }

@@ -586,6 +586,16 @@ TEST_F(TimingDependants, ANewSlotLengthKeepsTheScoringLimitsMinutes) {
         ASSERT_NE(reopened, nullptr) << messages;
         EXPECT_EQ(FormatScoringLimits(*reopened->GetEvent()), c.shownAfter);
     }
+    // A new event's limits were never set in minutes: they stay the slots they are.
+    Build(1);
+    const EventSettingsFields shown = ShowEventSettings(*schedule_);
+    EventSettingsFields typed = shown;
+    typed.slotLength = "5";
+    bool timingChanged = false;
+    ASSERT_TRUE(ApplyEventSettings(
+        *schedule_, typed, shown, [](const std::string&) { return true; }, &timingChanged, false));
+    EXPECT_TRUE(timingChanged);
+    EXPECT_EQ(event_->GetOptions(), ScheduleOptions());
 }
 
 // Shorter hours that leave someone's times no time at all make them absent, as a file or an
