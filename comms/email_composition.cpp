@@ -52,12 +52,13 @@ std::string TimeText(const Schedule* day, int slot) {
     return day->SlotToTime(slot).Format(Time12h);
 }
 
-// The slot in which a presentation starts, or -1 when it is not on this day.
-int PresentationSlot(const Schedule* day, const Presentation* presentation) {
-    if (presentation == nullptr || !(presentation->GetDate() == day->GetDate())) {
-        return -1;
-    }
-    return day->GetSlotForTime(presentation->GetStartTime());
+// The first slot a presentation touches, and the slot after the last, or false when it takes
+// no slot of this day.
+bool PresentationSlots(const Schedule* day, const Presentation* presentation, int* first,
+                       int* end) {
+    return presentation != nullptr && presentation->GetDate() == day->GetDate() &&
+           day->GetSlotsTouched(presentation->GetStartTime(), presentation->GetEndTime(), first,
+                                end);
 }
 
 }  // namespace
@@ -223,12 +224,15 @@ std::string EmailJob::ParentScheduleLines(Parent* parent, Schedule* day, const S
         }
         for (unsigned i = 0; i < presentations.Count(); ++i) {
             const Presentation* presentation = presentations.GetPresentation(i);
-            if (PresentationSlot(day, presentation) != slot) {
+            int first = 0;
+            int endSlot = 0;
+            if (!PresentationSlots(day, presentation, &first, &endSlot) || first != slot) {
                 continue;
             }
-            const int endSlot = day->GetSlotForTime(presentation->GetEndTime());
-            const std::string endText =
-                endSlot >= 0 ? TimeText(day, endSlot) : presentation->GetEndTime().Format(Time12h);
+            // Past the evening it runs to its own end, which the family must know.
+            const std::string endText = presentation->GetEndTime() > day->GetEndTime()
+                                            ? presentation->GetEndTime().Format(Time12h)
+                                            : TimeText(day, endSlot);
             lines += TimeText(day, slot) + " - " + endText + ": You are attending " +
                      presentation->GetName() + ", location " + presentation->GetLocation() +
                      style.eol;
@@ -297,7 +301,8 @@ std::string EmailJob::TeacherScheduleLines(Teacher* teacher, Schedule* day,
             }
             continue;
         }
-        if (showBreaks && teacher->HasBreak(DateTime(day->GetDate(), day->SlotToTime(slot)))) {
+        if (showBreaks && teacher->HasBreakDuring(day->GetDate(), day->SlotToTime(slot),
+                                                  day->SlotToTime(slot + 1))) {
             lines += at + " you have a break" + style.eol;
             if (!style.calendar) {
                 lines += style.eol;
@@ -306,7 +311,9 @@ std::string EmailJob::TeacherScheduleLines(Teacher* teacher, Schedule* day,
         }
         for (unsigned i = 0; i < presentations.Count(); ++i) {
             const Presentation* presentation = presentations.GetPresentation(i);
-            if (PresentationSlot(day, presentation) != slot) {
+            int first = 0;
+            int end = 0;
+            if (!PresentationSlots(day, presentation, &first, &end) || first != slot) {
                 continue;
             }
             lines += at + " you are attending " + presentation->GetName() + ", location " +

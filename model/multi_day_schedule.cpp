@@ -474,7 +474,7 @@ void ReportUnbookedOutOfRange(const std::vector<std::string>& lines) {
     }
     std::string message =
         "These appointments fall where the teacher or the family is no longer available (away, "
-        "outside their hours or in a break) and have been unbooked:";
+        "outside their hours, in a break or at a presentation) and have been unbooked:";
     for (const std::string& line : lines) {
         message += "\n" + line;
     }
@@ -494,10 +494,12 @@ void MultiDaySchedule::EnforceTimeBoundaries() {
 }
 
 void MultiDaySchedule::RebuildDays() {
-    // A booking whose length no longer fits at its time would otherwise vanish at the next save.
+    // A booking that could not stand at its time would otherwise vanish at the next save, or
+    // stand where no booking by hand could: each is named.
     std::string lost;
+    std::string unavailable;
     for (auto& day : days_) {
-        for (const AppointmentRequest* request : day->RebuildGrid()) {
+        const auto describe = [&](const AppointmentRequest* request) {
             const Pupil* pupil = request->GetPupil();
             const Parent* parent = request->GetParent();
             const Teacher* teacher = request->GetTeacher();
@@ -506,14 +508,22 @@ void MultiDaySchedule::RebuildDays() {
                    pupil->GetRequest(index) != request) {
                 ++index;
             }
-            lost += "\n" + (parent ? parent->GetName() : std::string()) + " about " +
-                    (pupil ? pupil->GetName() : std::string()) + " with " +
-                    (teacher ? teacher->GetName() : std::string()) + " at " +
-                    (pupil ? pupil->GetRequestDateTime(index).GetTime().Format(Time12h)
-                           : std::string());
+            std::string line = "\n" + (parent ? parent->GetName() : std::string()) + " about " +
+                               (pupil ? pupil->GetName() : std::string()) + " with " +
+                               (teacher ? teacher->GetName() : std::string()) + " at " +
+                               (pupil ? pupil->GetRequestDateTime(index).GetTime().Format(Time12h)
+                                      : std::string());
             if (days_.size() > 1) {
-                lost += " on " + day->GetDate().FormatLong();
+                line += " on " + day->GetDate().FormatLong();
             }
+            return line;
+        };
+        std::vector<AppointmentRequest*> refused;
+        for (const AppointmentRequest* request : day->RebuildGrid(&refused)) {
+            lost += describe(request);
+        }
+        for (const AppointmentRequest* request : refused) {
+            unavailable += describe(request);
         }
     }
     if (!lost.empty()) {
@@ -521,6 +531,13 @@ void MultiDaySchedule::RebuildDays() {
                       "These appointments overlap another one or the end of the day at their "
                       "length and have not been booked:" +
                           lost);
+    }
+    if (!unavailable.empty()) {
+        ReportMessage(SeverityWarning,
+                      "These appointments fall where the teacher or the family is not available "
+                      "(away, outside their hours, in a break or at a presentation) and have not "
+                      "been booked:" +
+                          unavailable);
     }
     if (event_) {
         event_->BlankRequestedTimes();

@@ -130,6 +130,17 @@ void Schedule::GetSlotsWithin(const TimeOfDay& from, const TimeOfDay& to, int* f
     *last = offsetTo <= 0 ? 0 : std::min(offsetTo / length, slots);
 }
 
+bool Schedule::GetSlotsTouched(const TimeOfDay& start, const TimeOfDay& end, int* first,
+                               int* last) const {
+    const int length = SlotLengthOf(event_.get());
+    const int slots = std::max(GetNumSlots(), 0);
+    const int offsetFrom = start.Seconds() - start_.Seconds();
+    const int offsetTo = end.Seconds() - start_.Seconds();
+    *first = offsetFrom <= 0 ? 0 : std::min(offsetFrom / length, slots);
+    *last = offsetTo <= 0 ? 0 : std::min((offsetTo + length - 1) / length, slots);
+    return *first < *last;
+}
+
 bool Schedule::IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to) const {
     return !(SlotToTime(slot) < from) && !(to < SlotToTime(slot + 1));
 }

@@ -87,6 +87,9 @@ public:
     // [first, last) so, clamped to the day.
     void GetSlotsWithin(const TimeOfDay& from, const TimeOfDay& to, int* first, int* last) const;
     bool IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to) const;
+    // The slots [first, last) that any part of [start, end) falls in, clamped to the day: what a
+    // talk takes, and where it is shown. False when it meets no slot of the day.
+    bool GetSlotsTouched(const TimeOfDay& start, const TimeOfDay& end, int* first, int* last) const;
 
     // --- status ---
     SlotStatus GetParentSlotStatus(int slot, const Parent* parent) const;
@@ -171,7 +174,10 @@ public:
     [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
     // Empties the grid and books the fixed-time requests of this date; returns those whose cells
     // were taken by an earlier one or run past the day's end.
-    std::vector<AppointmentRequest*> RebuildGrid();
+    // With unavailable given, a request whose teacher or family is not there for one of its
+    // cells (away, outside their hours, in a break, at a talk) is left out and added to it.
+    std::vector<AppointmentRequest*> RebuildGrid(
+        std::vector<AppointmentRequest*>* unavailable = nullptr);
     // Lays again, at its own first slot, every unlocked booking of the row whose cells no longer
     // match its request's length (the teacher's length or the request's own changed since it was
     // booked); those that no longer fit there are unbooked and returned in slot order.
@@ -232,6 +238,9 @@ public:
 
 private:
     Teacher* TeacherAt(int row) const;
+    // Whether the request's teacher (in that row) and family are both there for every cell of
+    // it from slot, bookings aside.
+    bool IsAvailableFor(const AppointmentRequest& request, int teacherRow, int slot) const;
     // RemoveAppointment of the cell's booking, noting it when taken out; false for a free cell
     // or a locked booking.
     bool UnbookCell(int slot, int teacherRow, std::vector<Unbooked>* unbooked);

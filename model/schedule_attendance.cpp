@@ -15,12 +15,33 @@
 
 namespace {
 
-bool DropPresentationAt(Attendee& attendee, const Date& date, const TimeOfDay& time) {
-    Presentation* presentation = attendee.GetPresentationAt(date, time);
-    if (presentation != nullptr) {
+// Every talk of the attendee that any part of [from, to) falls in: a slot they are no longer
+// there for takes each talk that touches it, as a talk takes every slot it touches.
+bool DropPresentationsDuring(Attendee& attendee, const Date& date, const TimeOfDay& from,
+                             const TimeOfDay& to) {
+    PresentationList& list = attendee.GetPresentations();
+    std::vector<Presentation*> touching;
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        Presentation* presentation = list.GetPresentation(i);
+        if (presentation != nullptr && presentation->Overlaps(date, from, to)) {
+            touching.push_back(presentation);
+        }
+    }
+    for (Presentation* presentation : touching) {
         attendee.RemovePresentation(presentation);
     }
-    return presentation != nullptr;
+    return !touching.empty();
+}
+
+bool HasPresentationOn(const Attendee& attendee, const Date& date) {
+    const PresentationList& list = attendee.GetPresentations();
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        const Presentation* presentation = list.GetPresentation(i);
+        if (presentation != nullptr && presentation->GetDate() == date) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Only the day's own: the talks of the event's other days are not touched by missing this one.
@@ -397,14 +418,16 @@ void Schedule::UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>*
     }
     ForEachSlotOutsideHours(*this, *teacher, [&](int k) {
         UnbookCell(k, teacherRow, unbooked);
-        if (DropPresentationAt(*teacher, date_, SlotToTime(k))) {
+        if (DropPresentationsDuring(*teacher, date_, SlotToTime(k), SlotToTime(k + 1))) {
             modified_ = true;
         }
     });
-    // Every slot a break meets, as the slot status has it.
+    // Every slot a break or an attended talk meets, as the slot status has them.
+    const bool talks = HasPresentationOn(*teacher, date_);
     for (int k = 0; k < slots; ++k) {
         if (grid_.PeekBooking(k, teacherRow) != nullptr &&
-            teacher->HasBreakDuring(date_, SlotToTime(k), SlotToTime(k + 1))) {
+            (teacher->HasBreakDuring(date_, SlotToTime(k), SlotToTime(k + 1)) ||
+             (talks && teacher->IsAtPresentationDuring(date_, SlotToTime(k), SlotToTime(k + 1))))) {
             UnbookCell(k, teacherRow, unbooked);
         }
     }
@@ -449,10 +472,25 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* 
         if (row >= 0) {
             UnbookCell(k, row, unbooked);
         }
-        if (DropPresentationAt(*parent, date_, SlotToTime(k))) {
+        if (DropPresentationsDuring(*parent, date_, SlotToTime(k), SlotToTime(k + 1))) {
             modified_ = true;
         }
     });
+    // A talk the parent attends keeps them from any booking in a slot it touches.
+    if (HasPresentationOn(*parent, date_)) {
+        const int slots = GetNumSlots();
+        for (int k = 0; k < slots; ++k) {
+            if (!parent->IsAtPresentationDuring(date_, SlotToTime(k), SlotToTime(k + 1))) {
+                continue;
+            }
+            for (int row = grid_.FindParentRow(k, parent); row >= 0;
+                 row = grid_.FindParentRow(k, parent)) {
+                if (!UnbookCell(k, row, unbooked)) {
+                    break;  // a locked booking stays
+                }
+            }
+        }
+    }
 }
 
 // Every slot is checked before anything is unbooked, so a refusal leaves the day as it was.

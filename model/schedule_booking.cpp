@@ -208,7 +208,30 @@ bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCoun
     return true;
 }
 
-std::vector<AppointmentRequest*> Schedule::RebuildGrid() {
+bool Schedule::IsAvailableFor(const AppointmentRequest& request, int teacherRow, int slot) const {
+    const Teacher* teacher = TeacherAt(teacherRow);
+    const Parent* parent = request.GetParent();
+    if (teacher == nullptr || parent == nullptr || !teacher->IsAttending(this) ||
+        !parent->IsAttending(this)) {
+        return false;
+    }
+    const int end = std::min(slot + std::max(request.GetLength(), 1), GetNumSlots());
+    for (int k = slot; k < end; ++k) {
+        const TimeOfDay from = SlotToTime(k);
+        const TimeOfDay to = SlotToTime(k + 1);
+        if (!IsSlotWithin(k, teacher->GetStartTime(this), teacher->GetEndTime(this)) ||
+            !IsSlotWithin(k, parent->GetStartTime(this), parent->GetEndTime(this)) ||
+            teacher->HasBreakDuring(date_, from, to) ||
+            teacher->IsAtPresentationDuring(date_, from, to) ||
+            parent->IsAtPresentationDuring(date_, from, to)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<AppointmentRequest*> Schedule::RebuildGrid(
+    std::vector<AppointmentRequest*>* unavailable) {
     std::vector<AppointmentRequest*> unplaced;
     grid_.ResizeForDay(*this);
     if (!event_) {
@@ -243,6 +266,11 @@ std::vector<AppointmentRequest*> Schedule::RebuildGrid() {
                 int slot = GetSlotForTime(pupil->GetRequestDateTime(k).GetTime());
                 if (row < 0 || row >= static_cast<int>(grid_.GetRowCount()) || slot < 0 ||
                     slot >= slots) {
+                    continue;
+                }
+                // What booking by hand would refuse there is not booked either.
+                if (unavailable != nullptr && !IsAvailableFor(*request, row, slot)) {
+                    unavailable->push_back(request);
                     continue;
                 }
                 if (!grid_.PutBooking(slot, row, std::make_shared<Appointment>(request))) {

@@ -5,6 +5,7 @@
 #include "model/event.h"
 #include "model/parent.h"
 #include "model/person_csv_export.h"
+#include "model/presentation.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
@@ -81,8 +82,35 @@ ICalendar Schedule::MakeEventICalendar() const {
 ICalendar Schedule::MakePersonICalendar(const Person* person) const {
     ICalendar calendar = MakeEventICalendar();
     if (person != nullptr) {
-        calendar.SetStartTime(GetPersonStartTime(person));
-        calendar.SetEndTime(GetPersonEndTime(person));
+        TimeOfDay start = GetPersonStartTime(person);
+        TimeOfDay end = GetPersonEndTime(person);
+        // A talk that runs before or past the evening's slots is in the calendar whole.
+        const Attendee* attendee = nullptr;
+        if (person->GetKind() == PersonKind::Pupil) {
+            attendee = static_cast<const Pupil*>(person)->GetParent();
+        } else if (person->GetKind() == PersonKind::Teacher ||
+                   person->GetKind() == PersonKind::Parent) {
+            attendee = static_cast<const Attendee*>(person);
+        }
+        bool have = !(start == TimeOfDay() && end == TimeOfDay());
+        for (unsigned i = 0; attendee != nullptr && i < attendee->GetPresentations().Count(); ++i) {
+            const Presentation* talk = attendee->GetPresentations().GetPresentation(i);
+            int first = 0;
+            int last = 0;
+            if (talk == nullptr || talk->GetDate() != date_ ||
+                !GetSlotsTouched(talk->GetStartTime(), talk->GetEndTime(), &first, &last)) {
+                continue;
+            }
+            if (!have || talk->GetStartTime() < start) {
+                start = talk->GetStartTime();
+            }
+            if (!have || end < talk->GetEndTime()) {
+                end = talk->GetEndTime();
+            }
+            have = true;
+        }
+        calendar.SetStartTime(start);
+        calendar.SetEndTime(end);
         // Two people of one name are told apart by their unique ids.
         calendar.SetOwner((event_ ? event_->GetName() : std::string()) + '\n' +
                           person->GetUniqueIdOrName());

@@ -306,13 +306,15 @@ void ParentPrintJob::PrintBuiltInBody() {
         const unsigned count = parent_->GetPresentations().Count();
         for (unsigned i = 0; i < count; ++i) {
             const Presentation* presentation = PresentationOf(parent_, i);
+            int first = 0;
+            int end = 0;
+            // At the first slot it touches, over every slot it takes: a talk between slot starts
+            // or begun before opening time is the family's as much as one on the slots.
             if (presentation == nullptr || !(presentation->GetDate() == day_->GetDate()) ||
-                day_->GetSlotForTime(presentation->GetStartTime()) != slot) {
+                !day_->GetSlotsTouched(presentation->GetStartTime(), presentation->GetEndTime(),
+                                       &first, &end) ||
+                first != slot) {
                 continue;
-            }
-            int end = day_->GetSlotForTime(presentation->GetEndTime());
-            if (end < 0) {
-                end = slots;
             }
             renderer_->PrintText(SlotTime(slot) + " - " + SlotTime(end) + ": Attending " +
                                  presentation->GetName() + ", location " +

@@ -522,8 +522,8 @@ TEST_F(TimingDependants, BookingsTakenOutAfterAnEditAreNamed) {
         if (!c.lines.empty()) {
             expected =
                 "Warning: These appointments fall where the teacher or the family is no "
-                "longer available (away, outside their hours or in a break) and have been "
-                "unbooked:";
+                "longer available (away, outside their hours, in a break or at a presentation) "
+                "and have been unbooked:";
             for (const std::string& line : c.lines) {
                 expected += "\n" + line;
             }

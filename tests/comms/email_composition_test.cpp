@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -208,6 +209,71 @@ TEST_F(EmailTexts, ATalkRunningPastTheEveningShowsItsOwnEndTime) {
     EXPECT_NE(Text(EmailResults, smith_, 0).find(line + "\r\n\r\n"), std::string::npos);
     EXPECT_NE(Text(EmailResults, smith_, 0, EmailTextCalendar).find(line + "\\n"),
               std::string::npos);
+}
+
+// "18:05:00": compared as text, in the order of the times.
+std::string Clock(const TimeOfDay& time) {
+    return time.Format(Time24hs);
+}
+
+// The "A - B" of the line naming what, or false when no line does. Lines end in a line break,
+// or in the two characters backslash and n in a calendar's text.
+bool LineTimes(const std::string& text, const std::string& what, TimeOfDay* from, TimeOfDay* to) {
+    const size_t at = text.find(": " + what);
+    if (at == std::string::npos) {
+        return false;
+    }
+    const std::string before = text.substr(0, at);
+    const size_t plain = before.rfind('\n');
+    const size_t escaped = before.rfind("\\n");
+    size_t begin = plain == std::string::npos ? 0 : plain + 1;
+    if (escaped != std::string::npos) {
+        begin = std::max(begin, escaped + 2);
+    }
+    const std::string times = before.substr(begin);
+    const size_t dash = times.find(" - ");
+    return dash != std::string::npos && from->Parse(times.substr(0, dash).c_str()) &&
+           to->Parse(times.substr(dash + 3).c_str());
+}
+
+// A talk a new day start, slot length or closing time leaves off the slots is still the
+// family's: their results text names it, at times that hold as much of it as the evening does,
+// and the calendar sent with it covers the whole talk. A family told less arrives late or leaves
+// during it.
+TEST_F(EmailTexts, AFamilysTalkOffTheSlotsIsInItsTextAndCalendarWithTimesThatHoldIt) {
+    struct Case {
+        const char* name;
+        TimeOfDay start, end;
+    };
+    const Case cases[] = {
+        {"on the slot starts", TimeOfDay(19, 0, 0), TimeOfDay(19, 30, 0)},
+        {"begins before the evening", TimeOfDay(17, 30, 0), TimeOfDay(18, 15, 0)},
+        {"ends between slot starts", TimeOfDay(19, 0, 0), TimeOfDay(19, 32, 0)},
+        {"runs past the evening", TimeOfDay(21, 30, 0), TimeOfDay(22, 30, 0)},
+    };
+    Presentation* talk = AddTalk("Sixth form talk", "Library", "7:00pm", "7:30pm");
+    lee_->AddPresentation(talk);
+    const Schedule* day = Day(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(talk->SetTimes(c.start, c.end));
+        const TimeOfDay latestStart = std::max(c.start, day->GetStartTime());
+        const TimeOfDay earliestEnd = std::min(c.end, day->GetEndTime());
+        for (EmailTextStyle style : {EmailTextPlain, EmailTextCalendar}) {
+            const std::string text = Text(EmailResults, lee_, 0, style);
+            TimeOfDay from;
+            TimeOfDay to;
+            if (!LineTimes(text, "You are attending Sixth form talk", &from, &to)) {
+                ADD_FAILURE() << "no line for the talk in:\n" << text;
+                continue;
+            }
+            EXPECT_LE(Clock(from), Clock(latestStart));
+            EXPECT_GE(Clock(to), Clock(earliestEnd));
+        }
+        const ICalendar calendar = Day(0)->MakePersonICalendar(lee_);
+        EXPECT_LE(Clock(calendar.GetStartTime()), Clock(c.start));
+        EXPECT_GE(Clock(calendar.GetEndTime()), Clock(c.end));
+    }
 }
 
 }  // namespace

@@ -333,6 +333,56 @@ TEST_F(DayAttendance, ParentLeavingEarlyLosesLateBookingsAndTalks) {
     EXPECT_FALSE(parent->AttendsPresentation(talk));
 }
 
+// A talk off the slot starts (a file's, or one a new slot length left so) takes every slot it
+// touches, so a person away for any of them is not at the talk, as attending it now would be
+// refused: the unbooking after an editor's OK must drop it, or the family's sheet sends them
+// to a talk they have already left.
+TEST_F(DayAttendance, ATalkOffTheSlotStartsGoesWhenAnySlotItTouchesIsOutsideTheirHours) {
+    const AttendancePlan leaves1930{true, false, {}, true, At(19, 30)};
+    struct Case {
+        const char* name;
+        bool teacher;  // Ann, else the parent
+        AttendancePlan plan;
+        const char* from;
+        const char* to;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"leaves before a talk on the slot starts", false, leaves1930, "19:30", "19:45", false},
+        {"leaves before a talk within one slot", false, leaves1930, "19:31", "19:34", false},
+        {"leaves between slot starts before a talk within one slot",
+         false,
+         {true, false, {}, true, At(19, 30, 30)},
+         "19:31",
+         "19:34",
+         false},
+        {"arrives after a talk that starts inside a slot",
+         false,
+         {true, true, At(18, 10), false, {}},
+         "18:07",
+         "18:20",
+         false},
+        {"teacher leaves before a talk within one slot", true, leaves1930, "19:31", "19:34", false},
+        {"leaves after the slot the talk lies in",
+         false,
+         {true, false, {}, true, At(19, 35)},
+         "19:31",
+         "19:34",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Attendee* person = c.teacher ? static_cast<Attendee*>(ann) : parent;
+        Presentation* talk = AddTalk(c.name, kDay, c.from, c.to);
+        ASSERT_TRUE(day->AttendPresentation(person, talk));
+        ASSERT_TRUE(person->SetDayAttendance(day.get(), c.plan));
+        (void)day->UnbookOutOfRangeAppointments();
+        EXPECT_EQ(person->AttendsPresentation(talk), c.kept);
+        person->RemovePresentation(talk);
+        ASSERT_TRUE(person->ResetAttendance(day.get()));
+    }
+}
+
 TEST_F(DayAttendance, AttendanceTimesCopiedWithALog) {
     Parent other("Chris Jones");
     other.SetTimes(day.get(), At(19, 0), At(21, 0));

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "print/handouts.h"
 #include "print/print_job.h"
 #include "print/print_renderer_file.h"
@@ -158,6 +161,45 @@ TEST_F(TextHandouts, ATalkBeforeOpeningTimeHidesTheSlotsItCovers) {
         EXPECT_NE(text.find(std::string("Location: Room 4\n") + c.firstLine), std::string::npos)
             << text;
         EXPECT_EQ(text.find("Attending"), std::string::npos) << text;
+    }
+}
+
+// A talk a new day start or slot length leaves off the slots still takes the family's slots it
+// touches, so their sheet must name it, at times that hold as much of it as the evening does:
+// a family told less arrives after it began or leaves before it ends.
+TEST_F(TextHandouts, AFamilysTalkOffTheSlotsIsOnTheirSheetWithTimesThatHoldIt) {
+    const struct {
+        const char* name;
+        TimeOfDay start, end;
+    } cases[] = {
+        {"on the slot starts", TimeOfDay(18, 30, 0), TimeOfDay(18, 45, 0)},
+        {"begins before opening time", TimeOfDay(17, 30, 0), TimeOfDay(18, 15, 0)},
+        {"ends between slot starts", TimeOfDay(18, 30, 0), TimeOfDay(18, 47, 0)},
+    };
+    Presentation* talk = AddPresentation("Careers Talk", "Hall", 0, "18:30", "18:45");
+    ASSERT_TRUE(schedule->AttendPresentation(pat, talk));
+    const ::Schedule* day = Day(0);
+    const std::string what = ": Attending Careers Talk, location Hall\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(talk->SetTimes(c.start, c.end));
+        const std::string text = Export(&PrintParents);
+        const size_t at = text.find(what);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "no line for the talk on:\n" << text;
+            continue;
+        }
+        const size_t begin = text.rfind('\n', at) + 1;
+        const std::string times = text.substr(begin, at - begin);
+        const size_t dash = times.find(" - ");
+        TimeOfDay from;
+        TimeOfDay to;
+        ASSERT_NE(dash, std::string::npos) << times;
+        ASSERT_TRUE(from.Parse(times.substr(0, dash).c_str())) << times;
+        ASSERT_TRUE(to.Parse(times.substr(dash + 3).c_str())) << times;
+        // As "18:05:00", compared as text in the order of the times.
+        EXPECT_LE(from.Format(Time24hs), std::max(c.start, day->GetStartTime()).Format(Time24hs));
+        EXPECT_GE(to.Format(Time24hs), std::min(c.end, day->GetEndTime()).Format(Time24hs));
     }
 }
 
