@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class Event;
+class Person;
 
 // What the views of an event show of its people and presentations, in two numbers: who is there
 // and where they stand (a pupil's parent and form), and what each is called. The same people
@@ -16,6 +19,20 @@ struct PeopleDigest {
 PeopleDigest DigestPeople(const Event* event);
 
 class MultiDaySchedule;
+
+// What the results e-mail and the handouts tell each person of their own timetable, one number
+// a person: their appointments (day, start, end, teacher and pupil), the requests made of or for
+// them, booked or not, the talks they attend and when, and a teacher's breaks on the event's
+// days. Names, subjects, rooms and links are left out: they are how a timetable is told, and a
+// teacher renamed changes no family's evening. A parent counts all their pupils' requests and
+// appointments. Ordered by person, whatever the order of the lists.
+using TimetableDigests = std::vector<std::pair<Person*, std::uint64_t>>;
+// Empty for no schedule or no event.
+TimetableDigests DigestTimetables(const MultiDaySchedule* schedule);
+// The people in both whose timetables differ, as after holds them (before's may be gone);
+// those in only one came or went.
+std::vector<Person*> ChangedTimetables(const TimetableDigests& before,
+                                       const TimetableDigests& after);
 
 // What changed in the held event since the views last looked.
 struct EventChanges {

@@ -17,6 +17,7 @@
 #include "foundation/user_data_folder.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/person.h"
 #include "model/schedule.h"
 
 namespace {
@@ -81,6 +82,8 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         readOnlyPath_.clear();
         savedDigest_.clear();
         fileOnDisk_.reset();
+        // What another event's people were sent says nothing of this one's changes.
+        seenTimetables_ = DigestTimetables(schedule_.get());
     }
     if (event_) {
         event_->MakeScoreSwitchesCurrent();
@@ -171,12 +174,15 @@ void QMController::CloseEvent() {
     savedDigest_.clear();
     fileOnDisk_.reset();
     autosavePath_.clear();
+    seenTimetables_.clear();
 }
 
 void QMController::SettleChanges() {
     if (changeDepth_ > 0) {
         return;
     }
+    // Before the views hear, so that they show the marks as the change left them.
+    SettleSentMarks();
     followers_.Publish({EventMessage::Kind::Settled, schedule_.get(), TakeChanges()});
     std::vector<std::function<void()>> waiting;
     waiting.swap(afterSettling_);
@@ -202,6 +208,14 @@ EventChanges QMController::TakeChanges() {
     seenGeneration_ = eventGeneration_;
     seenPeople_ = people;
     return changes;
+}
+
+void QMController::SettleSentMarks() {
+    TimetableDigests now = DigestTimetables(schedule_.get());
+    for (Person* person : ChangedTimetables(seenTimetables_, now)) {
+        person->SetEmailSent(EmailResults, false);
+    }
+    seenTimetables_ = std::move(now);
 }
 
 void QMController::MatchGridsToTeachers() {

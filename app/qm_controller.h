@@ -137,6 +137,12 @@ public:
     // names; asking moves the mark. Whatever made the change, this sees it. The timetable
     // itself is not followed: views that show it redraw whenever they are asked to.
     EventChanges TakeChanges();
+    // Clears the results mark of each person whose timetable changed since the last look, so
+    // that the next results e-mail and handouts reach them again (people who came or went are
+    // left as they are); every settled change does it first. An e-mail or print run calls it
+    // before choosing whom to reach, so that a timetable changed earlier in the same change (by
+    // a script) is settled before the run marks anyone, not after.
+    void SettleSentMarks();
 
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
@@ -214,6 +220,8 @@ private:
     unsigned eventGeneration_ = 0;
     unsigned seenGeneration_ = 0;
     PeopleDigest seenPeople_;
+    // Each person's timetable as the sent marks last saw it; taken afresh for another event.
+    TimetableDigests seenTimetables_;
     Publisher<EventMessage> followers_;
     int changeDepth_ = 0;
     std::vector<std::function<void()>> afterSettling_;

@@ -32,6 +32,8 @@ bool AttendsPresentation(const Attendee* attendee) {
 EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
     : kind_(kind), controller_(controller) {
     if (controller_ != nullptr) {
+        // Who was sent what must follow the timetable as it stands before this run marks anyone.
+        controller_->SettleSentMarks();
         days_ = controller_->GetSchedule();
         factory_ = controller_->GetClientFactory();
     }

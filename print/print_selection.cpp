@@ -20,6 +20,8 @@ PrintSelection::PrintSelection(QMController* controller, const PrintSettings& se
         !controller_->GetSchedule()->GetEvent()) {
         return;
     }
+    // A timetable changed earlier in the same change (by a script) unmarks its people first.
+    controller_->SettleSentMarks();
     ChooseParents();
     ChooseTeachers();
     MakeSheets();

@@ -26,6 +26,21 @@
 
 namespace {
 
+// After the commands that start a new year from last year's file: nobody has been sent
+// anything of the new year, teachers and pupils no more than parents.
+void ClearEverySentMark(Event& event) {
+    ParentList& parents = event.GetParents();
+    for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+        event.GetTeachers().ClearEmailSent(kind);
+        parents.ClearEmailSent(kind);
+        for (unsigned p = 0; p < parents.Count(); ++p) {
+            for (unsigned k = 0; k < parents.Get(p)->GetPupilCount(); ++k) {
+                parents.Get(p)->GetPupil(k)->SetEmailSent(kind, false);
+            }
+        }
+    }
+}
+
 // A change to everybody, asked first.
 void ApplyToAll(const CommandContext& context, const std::string& question,
                 void (*apply)(MultiDaySchedule&)) {
@@ -306,11 +321,8 @@ const CommandFamily& PeopleCommands() {
                          return;
                      }
                      schedule.ClearBookings();
-                     ParentList& parents = schedule.GetEvent()->GetParents();
-                     parents.DeleteAllRequests();
-                     for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
-                         parents.ClearEmailSent(kind);
-                     }
+                     schedule.GetEvent()->GetParents().DeleteAllRequests();
+                     ClearEverySentMark(*schedule.GetEvent());
                  });
          }},
         {C::DeleteParentsAndPupils, "Delete Parents and Pupils",
@@ -331,6 +343,7 @@ const CommandFamily& PeopleCommands() {
                      schedule.ClearBookings();
                      // Unlocked and unbooked above, so nothing can refuse.
                      (void)schedule.GetEvent()->DeleteParentsAndPupils();
+                     ClearEverySentMark(*schedule.GetEvent());
                  });
          }},
         {C::BookFormAppointment, "Book Form Appointment",

@@ -19,6 +19,7 @@
 #include "gui/people/teacher_entry_dlg.h"
 #include "model/parent.h"
 #include "model/pupil.h"
+#include "support/timetable_account.h"
 
 namespace {
 
@@ -318,7 +319,8 @@ TEST_F(PeopleCommands, BulkDeletionsOnALockedEventChangeNothing) {
         const char* message;
     };
     const Case cases[] = {
-        {CommandId::DeleteAppointments, "Cannot delete appointments because the schedule is locked"},
+        {CommandId::DeleteAppointments,
+         "Cannot delete appointments because the schedule is locked"},
         {CommandId::DeleteParentsAndPupils, "Cannot delete parents because the schedule is locked"},
     };
     for (const Case& c : cases) {
@@ -328,6 +330,68 @@ TEST_F(PeopleCommands, BulkDeletionsOnALockedEventChangeNothing) {
         host_->RunCommand(c.id);
         EXPECT_EQ(Boxes(), std::vector<std::string>{std::string("Error: ") + c.message});
         EXPECT_EQ(EventText(), before);
+    }
+}
+
+// Last year's file holds last year's marks; what the new year sends must reach everybody.
+TEST_F(PeopleCommands, NewYearCommandsClearEveryMarkOfEveryoneOnlyWhenTheyRun) {
+    struct Case {
+        const char* name;
+        CommandId id;
+        int answer;
+        bool locked;
+        bool cleared;
+        std::vector<std::string> said;
+    };
+    const Case cases[] = {
+        {"Delete Appointments", CommandId::DeleteAppointments, wxID_YES, false, true, {}},
+        {"Delete Appointments, No", CommandId::DeleteAppointments, wxID_NO, false, false, {}},
+        {"Delete Appointments, locked",
+         CommandId::DeleteAppointments,
+         wxID_YES,
+         true,
+         false,
+         {"Error: Cannot delete appointments because the schedule is locked"}},
+        {"Delete Parents and Pupils", CommandId::DeleteParentsAndPupils, wxID_YES, false, true, {}},
+        {"Delete Parents and Pupils, No",
+         CommandId::DeleteParentsAndPupils,
+         wxID_NO,
+         false,
+         false,
+         {}},
+        {"Delete Parents and Pupils, locked",
+         CommandId::DeleteParentsAndPupils,
+         wxID_YES,
+         true,
+         false,
+         {"Error: Cannot delete parents because the schedule is locked"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(Example());
+        host_->GetController().BookUnbookedRequests(false, false);
+        host_->RefreshViews();
+        if (c.locked) {
+            TheEvent().SetLocked(true);
+            Schedule()->SetLocked(true);
+        }
+        for (Person* person : EveryPerson(TheEvent())) {
+            for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+                person->SetEmailSent(kind, true);
+            }
+        }
+        prompts_.shown.clear();
+        prompts_.Answer(c.answer);
+        host_->RunCommand(c.id);
+        EXPECT_EQ(Boxes(), c.said);
+        const std::vector<Person*> left = EveryPerson(TheEvent());
+        ASSERT_GE(left.size(), 12u);
+        for (const Person* person : left) {
+            SCOPED_TRACE(person->GetName());
+            for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+                EXPECT_EQ(person->GetEmailSent(kind), !c.cleared) << kind;
+            }
+        }
     }
 }
 

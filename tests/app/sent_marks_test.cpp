@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/qm_controller.h"
+#include "controller_fixture.h"
+#include "model/appointment.h"
+#include "model/event.h"
+#include "model/multi_day_schedule.h"
+#include "model/parent.h"
+#include "model/presentation.h"
+#include "model/pupil.h"
+#include "model/schedule.h"
+#include "model/teacher.h"
+#include "support/timetable_account.h"
+
+namespace {
+
+constexpr EmailTextKind kKinds[] = {EmailInvitation, EmailReminder, EmailResults};
+
+// The example event, booked, with every mark of everyone set: a school that has sent out all
+// it had to say.
+class SentMarks : public ControllerFixture {
+protected:
+    void SetUp() override { Start("school.qmv"); }
+    // A copy of its own for each start, so that each opens afresh.
+    void Start(const std::string& name) {
+        const std::string path =
+            Write(name, Read(std::string(QM_SOURCE_DIR) + "/examples/school.qmv"));
+        ASSERT_TRUE(controller_.OpenEventFile(path.c_str()));
+        controller_.BookUnbookedRequests(false, false);
+        MarkEveryoneSent();
+    }
+    // After the booking has settled: marks set before it would go with it.
+    void MarkEveryoneSent() {
+        controller_.SettleChanges();
+        for (Person* person : EveryPerson(TheEvent())) {
+            for (EmailTextKind kind : kKinds) {
+                person->SetEmailSent(kind, true);
+            }
+        }
+    }
+    Event& TheEvent() { return *controller_.GetEvent(); }
+    Schedule& Day() { return *controller_.GetSchedule()->GetDay(0); }
+    Teacher* TeacherAt(int row) { return TheEvent().GetTeachers().Get(static_cast<unsigned>(row)); }
+    // The first booking of the first day: its slot and row.
+    std::pair<int, int> FirstBooking() {
+        const AppointmentGrid& grid = Day().GetGrid();
+        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            for (int slot = 0; slot < Day().GetNumSlots(); ++slot) {
+                if (grid.PeekBooking(slot, static_cast<int>(row)) != nullptr) {
+                    return {slot, static_cast<int>(row)};
+                }
+            }
+        }
+        ADD_FAILURE() << "nothing is booked";
+        return {0, 0};
+    }
+    // The people whose timetables a booking tells of.
+    std::set<const Person*> PeopleOf(int slot, int row) {
+        const AppointmentRequest* request = Day().GetGrid().PeekBooking(slot, row)->GetRequest();
+        return {TeacherAt(row), request->GetPupil(), request->GetPupil()->GetParent()};
+    }
+    // A slot where the teacher of the row is free, neither booked nor at a break or talk.
+    int FreeSlot(int row) {
+        for (int slot = Day().GetNumSlots() - 1; slot >= 0; --slot) {
+            if (Day().GetTeacherSlotStatus(slot, row) == SlotFree) {
+                return slot;
+            }
+        }
+        ADD_FAILURE() << "the teacher has no free slot";
+        return 0;
+    }
+};
+
+// Each change is made inside one change of the controller, as a command makes it; the people
+// it names, and no others, lose their results mark, and nobody any other mark.
+TEST_F(SentMarks, AChangeUnmarksExactlyThosePeopleWhoseTimetableItChanged) {
+    struct Case {
+        const char* name;
+        std::function<std::set<const Person*>()> change;
+    };
+    const Case cases[] = {
+        {"nothing", [] { return std::set<const Person*>{}; }},
+        {"an appointment unbooked",
+         [&] {
+             const auto [slot, row] = FirstBooking();
+             std::set<const Person*> told = PeopleOf(slot, row);
+             EXPECT_TRUE(Day().RemoveAppointment(slot, row));
+             return told;
+         }},
+        {"an appointment moved to a free slot of its teacher",
+         [&] {
+             const auto [slot, row] = FirstBooking();
+             std::set<const Person*> told = PeopleOf(slot, row);
+             EXPECT_TRUE(Day().SwapSlots(row, slot, FreeSlot(row)));
+             return told;
+         }},
+        {"an appointment moved away and back",
+         [&] {
+             const auto [slot, row] = FirstBooking();
+             const int free = FreeSlot(row);
+             EXPECT_TRUE(Day().SwapSlots(row, slot, free));
+             EXPECT_TRUE(Day().SwapSlots(row, free, slot));
+             return std::set<const Person*>{};
+         }},
+        {"a break where the teacher was free",
+         [&] {
+             Teacher* teacher = TeacherAt(0);
+             teacher->AddBreak(DateTime(Day().GetDate(), Day().SlotToTime(FreeSlot(0))));
+             return std::set<const Person*>{teacher};
+         }},
+        {"a talk attended",
+         [&] {
+             Presentation* talk = TheEvent().GetPresentations().GetPresentation(0);
+             Parent* parent = TheEvent().GetParents().Get(0);
+             for (unsigned p = 0; parent->AttendsPresentation(talk); ++p) {
+                 parent = TheEvent().GetParents().Get(p);
+             }
+             EXPECT_TRUE(parent->AddPresentation(talk));
+             return std::set<const Person*>{parent};
+         }},
+        {"a talk moved",
+         [&] {
+             Presentation* talk = TheEvent().GetPresentations().GetPresentation(0);
+             std::set<const Person*> told;
+             for (Person* person : EveryPerson(TheEvent())) {
+                 const auto* attendee = dynamic_cast<const Attendee*>(person);
+                 if (attendee != nullptr && attendee->AttendsPresentation(talk)) {
+                     told.insert(person);
+                 }
+             }
+             EXPECT_FALSE(told.empty());
+             TimeOfDay later;
+             later.SetSeconds(talk->GetEndTime().Seconds() + 300);
+             EXPECT_TRUE(talk->SetTimes(talk->GetStartTime(), later));
+             return told;
+         }},
+        {"a request asked and left unbooked",
+         [&] {
+             Pupil* pupil = TheEvent().GetParents().Get(0)->GetPupil(0);
+             EXPECT_TRUE(pupil->AddRequest(TeacherAt(1), "Extra", 1, -1));
+             return std::set<const Person*>{TeacherAt(1), pupil, pupil->GetParent()};
+         }},
+        {"names, subjects and rooms",
+         [&] {
+             const auto [slot, row] = FirstBooking();
+             TeacherAt(row)->SetName("Dr Renamed");
+             TeacherAt(row)->SetLocation("Room 99");
+             Day().GetGrid().PeekBooking(slot, row)->GetRequest()->SetSubject("Renamed");
+             TheEvent().GetParents().Get(0)->SetName("Mx Renamed");
+             return std::set<const Person*>{};
+         }},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start("case-" + std::to_string(++run) + ".qmv");
+        std::set<const Person*> told;
+        {
+            const QMController::ChangeScope change(controller_);
+            told = c.change();
+        }
+        for (const Person* person : EveryPerson(TheEvent())) {
+            SCOPED_TRACE(person->GetName());
+            EXPECT_TRUE(person->GetEmailSent(EmailInvitation));
+            EXPECT_TRUE(person->GetEmailSent(EmailReminder));
+            EXPECT_EQ(person->GetEmailSent(EmailResults), told.count(person) == 0);
+        }
+    }
+}
+
+// Another event's marks are its own: neither the change under way when it was taken, nor
+// people of the old event at the same addresses, unmark anyone in it.
+TEST_F(SentMarks, AnotherEventTakenMidChangeKeepsItsMarks) {
+    std::unique_ptr<MultiDaySchedule> other =
+        controller_.ReadEventFile((std::string(QM_SOURCE_DIR) + "/examples/school.qmv").c_str());
+    ASSERT_NE(other, nullptr);
+    const std::shared_ptr<Event> taken = other->GetEvent();
+    const std::vector<Person*> people = EveryPerson(*taken);
+    for (Person* person : people) {
+        for (EmailTextKind kind : kKinds) {
+            person->SetEmailSent(kind, true);
+        }
+    }
+    {
+        const QMController::ChangeScope change(controller_);
+        const auto [slot, row] = FirstBooking();
+        ASSERT_TRUE(Day().RemoveAppointment(slot, row));
+        controller_.SetEvent(std::move(other));
+    }
+    ASSERT_EQ(controller_.GetEvent(), taken);
+    for (const Person* person : people) {
+        SCOPED_TRACE(person->GetName());
+        for (EmailTextKind kind : kKinds) {
+            EXPECT_TRUE(person->GetEmailSent(kind));
+        }
+    }
+}
+
+}  // namespace

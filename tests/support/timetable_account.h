@@ -1,0 +1,23 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class Event;
+class MultiDaySchedule;
+class Person;
+
+// The tests' own account of each person's timetable, to tell two states of a school apart the
+// way the results e-mail would: slot by slot through the grid's lookups (the program sums whole
+// bookings), with what the person meets at each slot time, their talks, a teacher's breaks and
+// every request made of or by them. People stand for themselves by address, so that a new name
+// is no new timetable.
+using TimetableAccount = std::map<const Person*, std::string>;
+TimetableAccount AccountTimetables(const MultiDaySchedule& schedule);
+// The people in both accounts whose timetables differ.
+std::set<const Person*> ChangedTimetablesIn(const TimetableAccount& before,
+                                            const TimetableAccount& after);
+// Every teacher, parent and pupil of the event.
+std::vector<Person*> EveryPerson(const Event& event);
