@@ -120,6 +120,15 @@ Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentT
         if (existing != nullptr && existing->GetAddress(0) != address) {
             existing = nullptr;
         }
+    } else if (existing == nullptr && parentTemplate.GetUniqueId().empty()) {
+        // A family once told apart from a namesake keeps its longer name after the namesake has
+        // gone or been renamed, and is still found by it.
+        parentTemplate.SetName(name + " (" + address + ")");
+        existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
+        if (existing == nullptr || existing->GetAddress(0) != address) {
+            existing = nullptr;
+            parentTemplate.SetName(name);
+        }
     }
     return existing;
 }

@@ -175,13 +175,26 @@ bool Attendee::ResetAttendance(const AttendanceDay* day) {
 }
 
 std::string Attendee::FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
-                                         const TimeOfDay& dayEnd) {
+                                         const TimeOfDay& dayEnd, std::string* dropped) {
     AttendanceRecord* record = GetOrCreateRecord(day);
     if (record == nullptr) {
         return std::string();
     }
     const AttendancePlan given = record->GetPlan();
     if (record->FitToDay(dayStart, dayEnd) || !given.attending) {
+        // A time beyond the new hours is gone for good: hours given back later do not bring it.
+        const AttendancePlan kept = record->GetPlan();
+        std::string what;
+        if (given.attending && given.arrivesLate && !kept.arrivesLate && given.arrival < dayStart) {
+            what = "arriving at " + given.arrival.Format(Time12h);
+        }
+        if (given.attending && given.leavesEarly && !kept.leavesEarly && dayEnd < given.departure) {
+            what += (what.empty() ? "" : " and ") + std::string("leaving at ") +
+                    given.departure.Format(Time12h);
+        }
+        if (dropped != nullptr && !what.empty()) {
+            *dropped = "'" + GetName() + "' on " + day->GetDate().FormatLong() + ", " + what;
+        }
         return std::string();
     }
     // Dropping the times instead would make them free all evening, and they would be booked

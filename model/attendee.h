@@ -78,8 +78,10 @@ public:
     // After the day's hours change, fitted as a file's times are (FitDayAttendance): times that
     // leave no time make the attendee absent that day. Answers the sentence that says so
     // (DescribePlanWithoutTime) for an attendee who came until now, else empty; reports nothing.
+    // *dropped, when given, gets the own times a fit let go for someone who still comes ("'Ann'
+    // on 05 Mar 2024, leaving at 8:30pm"), else stays empty.
     std::string FitAttendanceToDay(const AttendanceDay* day, const TimeOfDay& dayStart,
-                                   const TimeOfDay& dayEnd);
+                                   const TimeOfDay& dayEnd, std::string* dropped = nullptr);
 
     // Each record of a moved day goes to the day's new date, all at once, so a day moved onto
     // another's old date takes only its own; a record left on a new date by a day that is gone

@@ -259,13 +259,26 @@ void Schedule::EnforceTimeBoundaries() {
         return;
     }
     std::vector<std::string> madeAbsent;
+    std::string dropped;
     ForEachAttendee(*event_, [&](Attendee& attendee) {
-        std::string sentence = attendee.FitAttendanceToDay(this, start_, end_);
+        std::string times;
+        std::string sentence = attendee.FitAttendanceToDay(this, start_, end_, &times);
         if (!sentence.empty()) {
             madeAbsent.push_back(std::move(sentence));
         }
+        if (!times.empty()) {
+            dropped += "\n" + times;
+        }
     });
     ReportMadeAbsent(madeAbsent);
+    if (!dropped.empty()) {
+        ReportMessage(SeverityWarning,
+                      "These arrival and leaving times lie outside the day's hours (" +
+                          start_.Format(Time12h) + " to " + end_.Format(Time12h) +
+                          "), so they have been dropped and those people are taken to come for "
+                          "the day's whole hours:" +
+                          dropped);
+    }
     FitBreaksToSlots();
 }
 

@@ -37,8 +37,8 @@ const AppointmentRequest* BookedRequest(const OverviewCell* cell, Schedule** day
                                         const Teacher** teacher) {
     *day = LiveDay(cell);
     *teacher = *day ? TeacherAt(*cell, cell->teacherIndex) : nullptr;
-    const AppointmentRequest* request =
-        cell && cell->appointment ? cell->appointment->GetRequest() : nullptr;
+    const std::shared_ptr<Appointment> booking = cell ? cell->appointment.lock() : nullptr;
+    const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
     return *teacher ? request : nullptr;
 }
 
@@ -70,8 +70,6 @@ void DeleteRequest(const CommandContext& context) {
     if (!day->RemoveAppointment(cell->hit.slot, cell->teacherIndex)) {
         return;
     }
-    // The menu's copy of the booking must not outlive the request it points at.
-    cell->appointment.reset();
     for (unsigned i = 0; pupil != nullptr && i < pupil->GetRequestCount(); ++i) {
         if (pupil->GetRequest(i) == request) {
             (void)cell->schedule->DeleteRequest(pupil, i);  // a refusal reports itself

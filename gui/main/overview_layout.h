@@ -99,9 +99,9 @@ struct OverviewCell {
     OverviewHit hit;
     int teacherIndex = -1;
     int parentIndex = -1;
-    // Kept alive until the next right-click, so a command can read its request even when the
-    // grid has dropped it.
-    std::shared_ptr<Appointment> appointment;
+    // The booking clicked on, for as long as the grid keeps it: a copy held any longer would
+    // point at a request an editor run from the same menu may delete.
+    std::weak_ptr<Appointment> appointment;
 };
 
 // The booked record under a hit (null for none) and the teacher row it stands in.

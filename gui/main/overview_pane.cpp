@@ -321,12 +321,16 @@ void OverviewPane::OnRightDown(wxMouseEvent& event) {
         if (grid.PeekBooking(hit.slot, hit.row) != nullptr) {
             cell.appointment = grid.GetBooking(hit.slot, hit.row);
         }
-        ShowMenu(cell.appointment ? OverviewMenuKind::Appointment : OverviewMenuKind::Teacher, at);
+        ShowMenu(
+            cell.appointment.expired() ? OverviewMenuKind::Teacher : OverviewMenuKind::Appointment,
+            at);
     } else {
         cell.parentIndex = hit.row;
         cell.appointment = grid.FindParentBooking(
             hit.slot, event_->GetParents().Get(static_cast<unsigned>(hit.row)), &cell.teacherIndex);
-        ShowMenu(cell.appointment ? OverviewMenuKind::Appointment : OverviewMenuKind::Parent, at);
+        ShowMenu(
+            cell.appointment.expired() ? OverviewMenuKind::Parent : OverviewMenuKind::Appointment,
+            at);
     }
 }
 
@@ -361,8 +365,8 @@ Teacher* OverviewCellSelection::GetSelectedTeacher() const {
 }
 
 Parent* OverviewCellSelection::GetSelectedParent() const {
-    if (cell.appointment) {
-        const AppointmentRequest* request = cell.appointment->GetRequest();
+    if (const std::shared_ptr<Appointment> booking = cell.appointment.lock()) {
+        const AppointmentRequest* request = booking->GetRequest();
         return request ? request->GetParent() : nullptr;
     }
     return cell.event && cell.parentIndex >= 0
@@ -371,7 +375,8 @@ Parent* OverviewCellSelection::GetSelectedParent() const {
 }
 
 Pupil* OverviewCellSelection::GetSelectedPupil() const {
-    const AppointmentRequest* request = cell.appointment ? cell.appointment->GetRequest() : nullptr;
+    const std::shared_ptr<Appointment> booking = cell.appointment.lock();
+    const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
     return request ? request->GetPupil() : nullptr;
 }
 

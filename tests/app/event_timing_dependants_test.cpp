@@ -639,6 +639,52 @@ TEST_F(TimingDependants, ShorterHoursThatLeaveNoTimeMarkThePersonAbsentWithAWarn
     EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
 }
 
+// Hours cut take away the own times that fall outside them, and say whose: hours given back later
+// start with nothing of them, so nobody is booked on a time that is no longer theirs without the
+// office having been told.
+TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfThem) {
+    struct Case {
+        const char* name;
+        std::function<void(EventSettingsFields&)> cut;
+        std::function<void(EventSettingsFields&)> back;
+        const char* dropped;    // the warning's tail after the cut
+        const char* daysAfter;  // the own times the cut left
+    };
+    const Case cases[] = {
+        {"the end brought forward to 8pm, then 9pm again", [](auto& f) { f.days[0].end = "20:00"; },
+         [](auto& f) { f.days[0].end = "21:00"; },
+         "lie outside the day's hours (6:00pm to 8:00pm), so they have been dropped and those "
+         "people are taken to come for the day's whole hours:\n'Bob Brown' on 12 Mar 2024, "
+         "leaving at 8:30pm\n",
+         "day 0: Ann Smith after 18:30\n"},
+        {"the start put back to 7pm, then 6pm again", [](auto& f) { f.days[0].start = "19:00"; },
+         [](auto& f) { f.days[0].start = "18:00"; },
+         "lie outside the day's hours (7:00pm to 9:00pm), so they have been dropped and those "
+         "people are taken to come for the day's whole hours:\n'Ann Smith' on 12 Mar 2024, "
+         "arriving at 6:30pm\n",
+         "day 0: Bob Brown before 20:30\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(1, 24);
+        Schedule* day = schedule_->GetDay(0);
+        ASSERT_TRUE(bob_->SetDayAttendance(day, {true, false, {}, true, At(20, 30)}));
+        ASSERT_TRUE(ann_->SetDayAttendance(day, {true, true, At(18, 30), false, {}}));
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        (void)sink_.GetText();
+
+        ASSERT_TRUE(Edit(c.cut));
+        const std::string said = sink_.GetText();
+        EXPECT_NE(said.find(std::string("Warning: These arrival and leaving times ") + c.dropped),
+                  std::string::npos)
+            << said;
+        ASSERT_TRUE(Edit(c.back));
+        EXPECT_EQ(sink_.GetText().find("These arrival and leaving times"), std::string::npos);
+        EXPECT_EQ(DescribeDays(*schedule_), c.daysAfter);
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+    }
+}
+
 // What was sent or printed described the old timing: every sent mark goes, a teacher's and a
 // pupil's too, so the next e-mail run and printout (which pass over what was sent) take
 // everyone. A change the lock refused changed nothing: it says so, is not rebooked and clears

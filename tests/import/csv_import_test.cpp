@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "foundation/time_of_day.h"
 #include "import/csv_import_run.h"
+#include "import/imported_people.h"
 #include "import/pt_csv_importer.h"
 #include "import_fixture.h"
 
@@ -222,6 +228,61 @@ TEST_F(CSVImport, ParentsAreSharedBySiblingsAndToldApartByAddress) {
     ASSERT_NE(nullptr, day);
     EXPECT_EQ(2u, day->GetPupilCount()) << "a shared unique identifier joins different names";
     EXPECT_EQ(4u, ParentCount());
+}
+
+// A family told apart by its address keeps that name in the event; a later list finds it by
+// its address whatever became of the namesake it was told apart from, straight into the event
+// or through the window's preview, so no child is split from its brother or put in twice.
+TEST_F(CSVImport, AFamilyToldApartByAddressIsFoundAgainWhenItsNamesakeIsGone) {
+    const char* const definition = "Full Name,Parent's Name,Address Line 1";
+    struct Case {
+        const char* name;
+        std::function<void(Parent& namesake)> change;
+    };
+    const Case cases[] = {
+        {"the namesake deleted",
+         [this](Parent& namesake) { ASSERT_TRUE(schedule->DeleteParent(&namesake)); }},
+        {"the namesake renamed", [](Parent& namesake) { namesake.SetName("Mrs Cox"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        ASSERT_EQ(ImportOutcome::Finished,
+                  Import(true, definition, "Ben Cox,Mr Cox,1 High St\nDan Cox,Mr Cox,9 Low Rd\n"))
+            << messages;
+        ASSERT_NE(nullptr, ParentNamed("Mr Cox (9 Low Rd)"));
+        c.change(*ParentNamed("Mr Cox"));
+
+        // Dan's new sister, and Dan again.
+        const std::string list = "Eve Cox,Mr Cox,9 Low Rd\nDan Cox,Mr Cox,9 Low Rd\n";
+        // As the window and qm_csvimport import: into a preview with the event's days, then moved
+        // across.
+        auto previewEvent = std::make_shared<Event>();
+        std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
+        ImporterCSV importer(true);
+        importer.SetDefinition(definition);
+        CSVImportRun run(importer);
+        StdioFile file(temp.Write("list.csv", list).c_str(), "rb");
+        run.SetTarget(preview.get());
+        run.SetInput(&file);
+        ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
+        UCStringError sink;
+        (void)MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+        std::vector<std::string> atLowRoad;
+        for (unsigned p = 0; p < ParentCount(); ++p) {
+            const Parent* parent = ParentAt(p);
+            if (parent->GetAddress(0) != "9 Low Rd") {
+                continue;
+            }
+            std::string family = parent->GetName() + ":";
+            for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+                family += " " + parent->GetPupil(i)->GetName();
+            }
+            atLowRoad.push_back(family);
+        }
+        EXPECT_EQ((std::vector<std::string>{"Mr Cox (9 Low Rd): Dan Cox Eve Cox"}), atLowRoad);
+    }
 }
 
 TEST_F(CSVImport, AwkwardFilesReadAsTheSpreadsheetMeantThem) {

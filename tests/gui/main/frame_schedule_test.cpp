@@ -17,6 +17,7 @@
 #include "gui/main/frame_commands.h"
 #include "gui/main/overview_pane.h"
 #include "model/parent.h"
+#include "model/pupil.h"
 #include "print/wx/print_settings_dlg.h"
 
 namespace {
@@ -312,6 +313,36 @@ TEST_F(OverviewInTheWindow, ItsCommandsRunInAChangeTheViewsFollow) {
     EXPECT_TRUE(
         frame_->GetSummaryPane()->GetScoreLine()->GetLabel().Contains(", 1 unbooked appointments"));
     EXPECT_TRUE(MenuEnabled(CommandId::BookIncomplete));
+}
+
+// An editor run from the overview's menu may remove the very pupil clicked on (Edit Parent, then
+// Remove Pupil): the menu holds no booking of its own that outlives the request.
+TEST_F(OverviewInTheWindow, TheClickedBookingGoesWithThePupilAnEditorRemoves) {
+    MultiDaySchedule* schedule = OpenBookedExample();
+    ASSERT_NE(schedule, nullptr);
+    ::Schedule* day = schedule->GetDay(0);
+    int slot = 0;
+    while (slot < day->GetNumSlots() && day->GetGrid().PeekBooking(slot, 0) == nullptr) {
+        ++slot;
+    }
+    ASSERT_LT(slot, day->GetNumSlots());
+    OverviewCellSelection target;
+    target.cell.schedule = schedule;
+    target.cell.event = schedule->GetEvent();
+    target.cell.hit = {HitTeacherRow, -1, -1, day, slot, 0};
+    target.cell.teacherIndex = 0;
+    target.cell.appointment = day->GetGrid().GetBooking(slot, 0);
+    Pupil* pupil = target.GetSelectedPupil();
+    ASSERT_NE(pupil, nullptr);
+    Parent* parent = pupil->GetParent();
+    unsigned index = 0;
+    while (parent->GetPupil(index) != pupil) {
+        ++index;
+    }
+
+    ASSERT_TRUE(schedule->DeletePupil(parent, index));
+    EXPECT_EQ(target.GetSelectedPupil(), nullptr);
+    EXPECT_EQ(target.GetSelectedParent(), nullptr);
 }
 
 }  // namespace
