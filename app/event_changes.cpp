@@ -122,6 +122,17 @@ public:
             }
         }
     }
+    // The sum so far; 0 for someone not entered.
+    std::uint64_t Of(const Person* person) const {
+        for (std::size_t at = Home(person);; at = (at + 1) & (slots_.size() - 1)) {
+            if (slots_[at].first == person) {
+                return digests_[slots_[at].second].second;
+            }
+            if (slots_[at].first == nullptr) {
+                return 0;
+            }
+        }
+    }
     TimetableDigests Take() {
         std::sort(digests_.begin(), digests_.end(), [](const auto& a, const auto& b) {
             return std::less<const Person*>()(a.first, b.first);
@@ -266,6 +277,15 @@ TimetableDigests DigestTimetables(const MultiDaySchedule* schedule) {
         if (const Schedule* day = schedule->GetDay(d)) {
             AddBookings(timetables, *day);
             AddBreaks(timetables, event, *day);
+        }
+    }
+    // A pupil's results, and the calendar sent with them, tell the whole family's evening.
+    const ParentList& parents = event.GetParents();
+    for (unsigned p = 0; p < parents.Count(); ++p) {
+        const Parent* parent = parents.Get(p);
+        const std::uint64_t family = timetables.Of(parent);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            timetables.Add(parent->GetPupil(k), family);
         }
     }
     return timetables.Take();

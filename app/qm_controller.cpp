@@ -211,6 +211,7 @@ EventChanges QMController::TakeChanges() {
 }
 
 void QMController::SettleSentMarks() {
+    marksStale_ = false;
     TimetableDigests now = DigestTimetables(schedule_.get());
     for (Person* person : ChangedTimetables(seenTimetables_, now)) {
         person->SetEmailSent(EmailResults, false);

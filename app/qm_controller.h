@@ -143,6 +143,14 @@ public:
     // before choosing whom to reach, so that a timetable changed earlier in the same change (by
     // a script) is settled before the run marks anyone, not after.
     void SettleSentMarks();
+    // A script function is about to reshape timetables: a script reading a mark afterwards asks
+    // SettleSentMarksIfReshaped first, without paying for a look when nothing was reshaped.
+    void NoteTimetablesReshaped() { marksStale_ = true; }
+    void SettleSentMarksIfReshaped() {
+        if (marksStale_) {
+            SettleSentMarks();
+        }
+    }
 
     // --- event files ---
     // Locks the file, reads it and makes it the held event; on failure nothing changes. A file
@@ -233,4 +241,5 @@ private:
     UserSettings settings_;
     bool settingsLoaded_ = false;
     ScriptRun::State scriptRun_;
+    bool marksStale_ = false;
 };

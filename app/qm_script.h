@@ -21,6 +21,24 @@ public:
     QMScript(const QMScript&) = delete;
     QMScript& operator=(const QMScript&) = delete;
 
+    // What the hosts made while a MadeFor is held are for: an output's sheets or e-mails, whose
+    // code may not reshape what the output holds, whichever way it runs (the top level as it
+    // loads, a global's lookup, a finaliser as the host closes, called or not). Hosts made
+    // outside any are a report's.
+    enum class Use { Report, Sheets, Emails };
+    class MadeFor {
+    public:
+        explicit MadeFor(Use use) : previous_(current_) { current_ = use; }
+        ~MadeFor() { current_ = previous_; }
+        MadeFor(const MadeFor&) = delete;
+        MadeFor& operator=(const MadeFor&) = delete;
+
+    private:
+        Use previous_;
+    };
+    // Only the window's thread makes hosts.
+    static Use CurrentUse() { return current_; }
+
     virtual bool RunMain() = 0;
     virtual bool DrawTeacherPage(Teacher* teacher, Schedule* day) = 0;
     virtual bool DrawParentPage(Parent* parent, Schedule* day) = 0;
@@ -58,6 +76,7 @@ public:
     std::string lineEnd = "\n";
 
 private:
+    static inline Use current_ = Use::Report;
     QMController* controller_;
     PrintRenderer* renderer_ = nullptr;
     unsigned currentDay_ = 0;

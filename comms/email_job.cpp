@@ -60,6 +60,7 @@ EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
     if (controller_ != nullptr) {
         // A script's top level runs as it loads: within Stop's reach too.
         const ScriptRun run(controller_);
+        const QMScript::MadeFor made(QMScript::Use::Emails);
         const UserSettings& settings = controller_->GetUserSettings();
         std::unique_ptr<QMScript>* scripts[] = {&parentScript_, &pupilScript_, &teacherScript_};
         const char* keys[] = {"parentprintscript", "pupilprintscript", "teacherprintscript"};

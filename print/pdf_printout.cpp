@@ -39,6 +39,7 @@ void PDFPrintout::LoadScripts() {
 }
 
 void PDFPrintout::LoadScriptFiles() {
+    const QMScript::MadeFor made(QMScript::Use::Sheets);
     const UserSettings& user = controller_->GetUserSettings();
     const std::string parentPath = user.Get("parentprintscript");
     parentScript_.reset();

@@ -22,6 +22,11 @@ int SendEmail(ScriptCall& call) {
     if (QMLuaScript::IsRunningFor(QMLuaScript::OutputRoad::Email)) {
         throw std::runtime_error("qm_sendemail is not available to an e-mail script");
     }
+    // A sheet is drawn as often as the printout measures, prints and redraws it: a message from
+    // it would go as many times.
+    if (QMLuaScript::IsRunningForOutput()) {
+        throw std::runtime_error("qm_sendemail is not available to a print or e-mail script");
+    }
     ScriptObject person{};
     if (call.Controller() == nullptr || !call.GetObject(1, &person) ||
         (person.kind != ScriptObjectKind::Teacher && person.kind != ScriptObjectKind::Parent)) {

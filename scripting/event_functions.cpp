@@ -111,6 +111,10 @@ int PersonName(ScriptCall& call) {
 }
 
 void AddPersonFields(QMLuaScript& host, const Person* person) {
+    // A timetable the script reshaped is no longer the one that was sent.
+    if (QMController* controller = host.GetController()) {
+        controller->SettleSentMarksIfReshaped();
+    }
     host.SetTableText("email_address", person->GetEmail());
     host.SetTableText("email_address_alt", person->GetEmailAlt());
     host.SetTableText("name", person->GetName());
@@ -551,9 +555,8 @@ int Optimise(ScriptCall& call) {
             continue;
         }
         if (verbose) {
-            ReportMessage(SeverityDebug,
-                          StringPrintf("Optimise passes remaining=%d, score=%d", passes,
-                                       days->GetScore().GetValue() + 1000));
+            ReportMessage(SeverityDebug, StringPrintf("Optimise passes remaining=%d, score=%d",
+                                                      passes, days->GetScore().GetValue() + 1000));
             ReportMessage(SeverityDebug, stats.ToString());
         }
         stats.Reset();

@@ -198,6 +198,16 @@ QMLuaScript::QMLuaScript(const char* path, QMController* controller) : QMScript(
     *static_cast<QMLuaScript**>(lua_getextraspace(state_)) = this;
     luaL_openlibs(state_);
     RestrictLibraries();
+    // An output's host is the output's from the first line it runs to its last finaliser.
+    if (CurrentUse() == Use::Sheets) {
+        served_ = OutputRoad::Page;
+    } else if (CurrentUse() == Use::Emails) {
+        served_ = OutputRoad::Email;
+    }
+    std::optional<OutputCall> during;
+    if (served_) {
+        during.emplace(*served_);
+    }
     loaded = LoadScript(path);
 }
 
@@ -542,6 +552,11 @@ bool QMLuaScript::RunPupilEmail(EmailTextKind kind, Pupil* pupil, Schedule* day)
 bool QMLuaScript::HasGlobal(const char* name) {
     if (!loaded || name == nullptr) {
         return false;
+    }
+    // Asking runs the script's own code when its globals look names up.
+    std::optional<OutputCall> during;
+    if (served_) {
+        during.emplace(*served_);
     }
     const int top = lua_gettop(state_);
     // Globals that raise on an unknown name say there is none.

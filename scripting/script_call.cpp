@@ -91,6 +91,10 @@ void ScriptCall::RefuseInsideOutput(const char* function) const {
         throw std::runtime_error(std::string(function) +
                                  " is not available to a print or e-mail script");
     }
+    // Only the functions that reshape the event get here.
+    if (Controller() != nullptr) {
+        Controller()->NoteTimetablesReshaped();
+    }
 }
 
 void ScriptCall::StopBetweenSteps() const {

@@ -61,6 +61,7 @@ void QMPrintout::LoadPrintScripts() {
     }
     // A script's top level runs as it loads.
     const ScriptRun run(controller_);
+    const QMScript::MadeFor made(QMScript::Use::Sheets);
     const UserSettings& user = controller_->GetUserSettings();
     auto load = [this](const std::string& path) -> std::unique_ptr<QMScript> {
         std::unique_ptr<QMScript> script;

@@ -164,6 +164,13 @@ TEST_F(SentMarks, AChangeUnmarksExactlyThosePeopleWhoseTimetableItChanged) {
             const QMController::ChangeScope change(controller_);
             told = c.change();
         }
+        // A pupil is told their family's evening: whatever the family is told, each child is.
+        for (Person* person : EveryPerson(TheEvent())) {
+            const auto* pupil = dynamic_cast<const Pupil*>(person);
+            if (pupil != nullptr && told.count(pupil->GetParent()) > 0) {
+                told.insert(pupil);
+            }
+        }
         for (const Person* person : EveryPerson(TheEvent())) {
             SCOPED_TRACE(person->GetName());
             EXPECT_TRUE(person->GetEmailSent(EmailInvitation));

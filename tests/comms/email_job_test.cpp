@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -351,3 +353,91 @@ TEST_F(EmailSending, ParentScriptWritesTheTextWithItsReportsFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// Everything a person's results would tell them now, every evening: each message's text and
+// calendar, without the calendar's stamp of when it was made.
+std::map<const Person*, std::string> ResultsAsTheyWouldGo(QMController& controller,
+                                                          MultiDaySchedule& days) {
+    std::map<const Person*, std::string> told;
+    EmailJob job(&controller, EmailResults);
+    std::vector<Person*> people;
+    Event& event = *days.GetEvent();
+    for (unsigned t = 0; t < event.GetTeachers().Count(); ++t) {
+        people.push_back(event.GetTeachers().Get(t));
+    }
+    for (unsigned p = 0; p < event.GetParents().Count(); ++p) {
+        Parent* parent = event.GetParents().Get(p);
+        people.push_back(parent);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            people.push_back(parent->GetPupil(k));
+        }
+    }
+    for (Person* person : people) {
+        for (unsigned d = 0; d < days.GetDayCount(); ++d) {
+            UCSMTPEmail email;
+            EXPECT_TRUE(job.BuildMessage(email, person, days.GetDay(d), 1));
+            // A blank text is not sent.
+            if (email.text.find_first_not_of(" \r\n") == std::string::npos) {
+                continue;
+            }
+            std::string text = email.text;
+            for (const auto& attachment : email.GetAttachments()) {
+                std::string data = attachment->GetData().ToString();
+                for (const char* key : {"\r\nUID:", "\r\nDTSTAMP:"}) {
+                    const size_t at = data.find(key);
+                    if (at != std::string::npos) {
+                        data.erase(at, data.find("\r\n", at + 2) - at);
+                    }
+                }
+                text += data;
+            }
+            told[person] += text;
+        }
+    }
+    return told;
+}
+
+}  // namespace
+
+// A sent mark says the person has the results the run would send them now, however the
+// timetable changed since: whoever's message would differ is unmarked, and gets it again. A
+// pupil's calendar tells the family's whole evening, as the family's does.
+TEST_F(EmailEvent, WhoeverStaysMarkedWouldBeSentTheResultsTheyHad) {
+    Book(amy_, whitfield_, "Maths", 1, 0, 0);
+    Book(ben_, raman_, "", 1, 0, 4);
+    Book(cat_, whitfield_, "Art", 1, 0, 6);
+    Presentation* talk = AddTalk("Options talk", "Hall", "7:00pm", "7:30pm");
+    const struct {
+        const char* name;
+        std::function<void()> change;
+    } changes[] = {
+        {"Cat's appointment moved to a free slot",
+         [&] { ASSERT_TRUE(Day(0)->SwapSlots(0, 6, 20)); }},
+        {"the Lees go to a talk", [&] { ASSERT_TRUE(lee_->AddPresentation(talk)); }},
+        {"Cat asks for a teacher who cannot see her",
+         [&] { ASSERT_TRUE(cat_->AddRequest(raman_, "French", 1, -1)); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.name);
+        controller_.SettleChanges();
+        const auto before = ResultsAsTheyWouldGo(controller_, *days_);
+        for (const auto& [person, text] : before) {
+            const_cast<Person*>(person)->SetEmailSent(EmailResults, true);
+        }
+        {
+            const QMController::ChangeScope change(controller_);
+            c.change();
+        }
+        const auto after = ResultsAsTheyWouldGo(controller_, *days_);
+        for (const auto& [person, text] : after) {
+            if (text != before.at(person)) {
+                EXPECT_FALSE(person->GetEmailSent(EmailResults))
+                    << person->GetName() << " is marked sent, yet was sent:\n"
+                    << before.at(person) << "\nand would now be sent:\n"
+                    << text;
+            }
+        }
+    }
+}

@@ -224,7 +224,12 @@ TEST_F(OutputRoads, NothingInsideAnOutputsScriptReshapesTheEventOrRunsTheRoadAga
     for (const Road& road : kRoads) {
         for (const auto& action : actions) {
             SCOPED_TRACE(std::string(road.name) + ", " + action.action);
-            EXPECT_EXIT(::_exit(RunInChild(*this, road, action.action, action.message)),
+            // A sheet is drawn as often as the printout measures and redraws it: it sends nothing.
+            const std::string message =
+                road.run == &PrintPDF && action.action == std::string("sendemail")
+                    ? "qm_sendemail" + refused
+                    : action.message;
+            EXPECT_EXIT(::_exit(RunInChild(*this, road, action.action, message)),
                         ::testing::ExitedWithCode(0), "");
         }
     }
@@ -241,6 +246,74 @@ TEST_F(OutputRoads, AnEmailScriptsFinaliserCannotSendWhenItsHostCloses) {
             ::_exit(outbox.sent.size() == 3 ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// The families' sheets alone, so that the teachers' script is loaded and never called.
+std::string PrintParentSheetsPDF(OutputRoads& f) {
+    PrintSettings settings = f.lua.GetEvent()->GetPrintSettings();
+    settings.SetTeachers(false);
+    settings.SetParents(true);
+    PDFPrintout printout(&f.lua, settings);
+    printout.CreatePDF(f.folder.File("families.pdf").c_str());
+    return std::string();
+}
+
+// Runs the road in a child (see RunInChild), which reports what went wrong and exits with 1.
+int RunUnaskedInChild(OutputRoads& f, std::string (*run)(OutputRoads&), bool mails) {
+    const std::string before = f.lua.DigestEventText();
+    run(f);
+    std::string faults;
+    if (f.lua.DigestEventText() != before) {
+        faults += "the event changed\n";
+    }
+    std::map<std::string, int> mailed;
+    for (const UCSMTPEmail& email : f.outbox.sent) {
+        const std::string message =
+            (email.GetTo().empty() ? "" : email.GetTo()[0]->address) + ": " + email.subject;
+        if (++mailed[message] == 2 || !mails) {
+            faults += "mailed " + message + "\n";
+        }
+    }
+    std::fputs(faults.c_str(), stderr);
+    return faults.empty() ? 0 : 1;
+}
+
+// An output's script is the output's also where Lua runs its code unasked: a lookup of a global
+// it lacks, as the e-mail run asks after each role's e-mail function, and the finaliser of what
+// it made as it loaded, in a host the output loaded and never called. Neither may reshape the
+// event the output holds or start an e-mail run, and no message goes out twice or from a preview.
+TEST_F(OutputRoads, CodeLuaRunsUnaskedInAnOutputsScriptKeepsTheOutputsRules) {
+    lua.GetUserSettings().Set("parentprintscript", Fixture("output_hooks.lua"));
+    lua.GetUserSettings().Set("teacherprintscript", Fixture("output_hooks.lua"));
+    const struct {
+        const char* name;
+        std::string (*run)(OutputRoads&);
+        bool mails;
+    } roads[] = {
+        {"e-mail run", &EmailRun, true},
+        {"e-mail preview", &EmailPreview, false},
+        {"PDF of the families' sheets", &PrintParentSheetsPDF, true},
+    };
+    const struct {
+        const char* hook;
+        const char* action;
+    } calls[] = {
+        {"lookup", "optimise"},      {"lookup", "attendpres"},   {"lookup", "sendemail"},
+        {"finaliser", "attendpres"}, {"finaliser", "sendemail"},
+    };
+    for (const auto& road : roads) {
+        for (const auto& call : calls) {
+            // A print asks after no e-mail function.
+            if (road.run == &PrintParentSheetsPDF && std::string(call.hook) == "lookup") {
+                continue;
+            }
+            SCOPED_TRACE(std::string(road.name) + ", " + call.hook + ", " + call.action);
+            lua.globals["hook"] = call.hook;
+            lua.globals["action"] = call.action;
+            EXPECT_EXIT(::_exit(RunUnaskedInChild(*this, road.run, road.mails)),
+                        ::testing::ExitedWithCode(0), "");
+        }
+    }
 }
 
 }  // namespace

@@ -122,16 +122,17 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"DeleteRequest",
                    "qm_deleterequest(dan, alice, 'Maths')",
                    false,
-                   {"alice", "dan", "carol"}},
+                   {"alice", "dan", "carol", "eve"}},
         ScriptCase{"DeleteRequestLocked", "qm_deleterequest(dan, alice, 'Maths')", true, {}},
         ScriptCase{"AttendPresentationUnbookingAClash",
                    "qm_attendpres(carol, talk)",
                    false,
-                   {"alice", "dan", "carol"}},
+                   {"alice", "dan", "carol", "eve"}},
         ScriptCase{"AttendPresentationOfAFreeTeacher", "qm_attendpres(bob, talk)", false, {"bob"}},
         ScriptCase{"AttendPresentationLocked", "qm_attendpres(carol, talk)", true, {}},
         ScriptCase{"Optimise", "qm_optimise(2)", false, {}},
-        ScriptCase{"MergeEventFile", "qm_mergeeventfile(other)", false, {"bob", "eve", "carol"}},
+        ScriptCase{
+            "MergeEventFile", "qm_mergeeventfile(other)", false, {"bob", "eve", "carol", "dan"}},
         ScriptCase{"MergeEventFileLocked", "qm_mergeeventfile(other)", true, {}},
         ScriptCase{"SetFieldAndAddPresentation",
                    "qm_setfield(alice, 'location', 'Room 9') "
@@ -176,7 +177,14 @@ INSTANTIATE_TEST_SUITE_P(
                       SendCase{"SentThenChanged",
                                "qm_sendemail(carol, 0, 2) qm_attendpres(carol, talk)", false,
                                false},
-                      SendCase{"SentWithoutAChange", "qm_sendemail(carol, 0, 2)", false, true}),
+                      SendCase{"SentWithoutAChange", "qm_sendemail(carol, 0, 2)", false, true},
+                      // The report reads the mark as an office script does, to mail only
+                      // those who lack their timetable.
+                      SendCase{"ChangedThenSentUnlessMarked",
+                               "qm_attendpres(carol, talk) "
+                               "if not qm_getfields(carol).email_sent then "
+                               "qm_sendemail(carol, 0, 2) end",
+                               true, true}),
     [](const ::testing::TestParamInfo<SendCase>& info) { return info.param.name; });
 
 }  // namespace

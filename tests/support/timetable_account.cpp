@@ -87,6 +87,13 @@ TimetableAccount AccountTimetables(const MultiDaySchedule& schedule) {
     for (auto& [person, text] : told) {
         account[person] = text.str();
     }
+    // A pupil's results and calendar tell the whole family's evening.
+    for (unsigned p = 0; p < parents.Count(); ++p) {
+        const Parent* parent = parents.Get(p);
+        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
+            account[parent->GetPupil(k)] += "family:\n" + account[parent];
+        }
+    }
     return account;
 }
 

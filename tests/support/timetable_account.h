@@ -12,8 +12,8 @@ class Person;
 // The tests' own account of each person's timetable, to tell two states of a school apart the
 // way the results e-mail would: slot by slot through the grid's lookups (the program sums whole
 // bookings), with what the person meets at each slot time, their talks, a teacher's breaks and
-// every request made of or by them. People stand for themselves by address, so that a new name
-// is no new timetable.
+// every request made of or by them; a pupil's is also their family's, which their results tell.
+// People stand for themselves by address, so that a new name is no new timetable.
 using TimetableAccount = std::map<const Person*, std::string>;
 TimetableAccount AccountTimetables(const MultiDaySchedule& schedule);
 // The people in both accounts whose timetables differ.

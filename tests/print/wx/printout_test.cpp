@@ -4,15 +4,18 @@
 #include <wx/print.h>
 #include <chrono>
 #include <functional>
-
+#include <map>
+#include <memory>
 #include <set>
 
 #include "app/qm_script.h"
 #include "app/script_run.h"
+#include "comms/email_fixture.h"
 #include "foundation/uc_error.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/teacher.h"
+#include "print/print_selection.h"
 #include "print/qr_code_matrix.h"
 #include "print/wx/print_renderer_wx.h"
 #include "print/wx/qm_image_wx.h"
@@ -699,6 +702,82 @@ TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
             EXPECT_TRUE(marked);
         } else {
             EXPECT_NE(text.find(QMPrintout::kStoppedText), std::string::npos) << text;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A sheet's script may mail the family whose sheet it draws. Laying a printout out runs each
+// sheet's script before any page is drawn, and a preview draws a page each time it shows it:
+// still the family has its results once for the one printout the user asked for.
+TEST_F(Printout, ASheetScriptsMailGoesOnceForAPrintoutHoweverOftenItsSheetIsDrawn) {
+    Outbox outbox;
+    LuaController lua;
+    lua.Initialise();
+    ASSERT_TRUE(lua.OpenEventFile(CopyExampleEvent("mailing.qmv").c_str()));
+    lua.SetClientFactory(std::make_unique<FakeSMTPFactory>(&outbox));
+    EmailServerSettings server = lua.GetEvent()->GetEmailServerSettings();
+    server.SetServer("mail.school.example");
+    server.SetFromAddress("office@school.example");
+    lua.GetEvent()->SetEmailServerSettings(server);
+    // The office mails everyone due, whatever went before.
+    lua.GetEvent()->GetPrintSettings().SetIncludeAlreadySent(true);
+    ASSERT_TRUE(lua.GetUserSettings().Set("parentprintscript",
+                                          folder_.Write("mailing.lua",
+                                                        "function draw_parent_page(parent)\n"
+                                                        "    qm_sendemail(parent, 0, 2)\n"
+                                                        "    qm_output('Mailed')\n"
+                                                        "    return true\n"
+                                                        "end\n")));
+    // One family with an address and a single sheet, on a page of its own.
+    PrintSettings settings = Only(false, true, false, false);
+    settings.SetOneParentPerSheet(true);
+    const ParentList& parents = lua.GetEvent()->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        PrintSettings one = settings;
+        one.SelectSingleParent(static_cast<int>(i));
+        one.SetParents(true);
+        if (!parents.Get(i)->GetEmail().empty() &&
+            PrintSelection(&lua, one).parentSheets.size() == 1) {
+            settings = one;
+            break;
+        }
+    }
+    ASSERT_GE(settings.GetParentIndex(), 0);
+    const struct {
+        const char* name;
+        bool preview;
+        int shown;  // times its page is drawn
+    } cases[] = {
+        {"paper", false, 1},
+        {"preview, the page shown twice", true, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        outbox.sent.clear();
+        std::vector<DrawnText> drawn;
+        auto* made = new RecordingPrintout(&lua, settings, &drawn);
+        std::unique_ptr<wxPrintPreview> preview;
+        std::unique_ptr<RecordingPrintout> paper;
+        if (c.preview) {
+            preview = std::make_unique<wxPrintPreview>(made, nullptr);
+        } else {
+            paper.reset(made);
+        }
+        ASSERT_EQ(LaidOutPages(*made), 1);
+        for (int time = 0; time < c.shown; ++time) {
+            DrawPage(*made, 1);
+        }
+        ProcessPending();
+        std::map<std::string, int> messages;
+        for (const UCSMTPEmail& email : outbox.sent) {
+            ++messages[email.GetTo()[0]->address + ": " + email.subject];
+        }
+        for (const auto& [message, count] : messages) {
+            EXPECT_EQ(count, 1) << message;
         }
     }
 }
