@@ -229,6 +229,16 @@ protected:
         return ReadBack(writer.FormatEventFile(), messages);
     }
 
+    // The saved file reopens without a word, with these days and every booking.
+    void ExpectTheFileBringsBack(const std::string& days) {
+        std::string messages;
+        auto reopened = Reopen(&messages);
+        ASSERT_NE(reopened, nullptr) << messages;
+        EXPECT_EQ(messages, "");
+        EXPECT_EQ(DescribeDays(*reopened), days);
+        EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+    }
+
     UCStringError sink_;
     std::shared_ptr<Event> event_;
     std::unique_ptr<MultiDaySchedule> schedule_;
@@ -292,12 +302,7 @@ TEST_F(TimingDependants, NewDatesTakeBreaksAttendanceAndTalksWithTheirOwnDay) {
         EXPECT_EQ(DescribeDays(*schedule_), before);
         EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
 
-        std::string messages;
-        auto reopened = Reopen(&messages);
-        ASSERT_NE(reopened, nullptr) << messages;
-        EXPECT_EQ(messages, "");
-        EXPECT_EQ(DescribeDays(*reopened), before);
-        EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+        ExpectTheFileBringsBack(before);
         (void)sink_.GetText();
     }
 }
@@ -397,12 +402,7 @@ TEST_F(TimingDependants, ADayTakenAwayTakesItsTalksAndNothingOfItComesBack) {
                   std::string::npos);
         EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
 
-        std::string messages;
-        auto reopened = Reopen(&messages);
-        ASSERT_NE(reopened, nullptr) << messages;
-        EXPECT_EQ(messages, "");
-        EXPECT_EQ(DescribeDays(*reopened), expected);
-        EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+        ExpectTheFileBringsBack(expected);
     }
 }
 
@@ -463,12 +463,7 @@ TEST_F(TimingDependants, ABreakKeepsItsMinutesOnANewGridAndTheFileKeepsEveryBook
             }
         }
 
-        std::string messages;
-        auto reopened = Reopen(&messages);
-        ASSERT_NE(reopened, nullptr) << messages;
-        EXPECT_EQ(messages, "");
-        EXPECT_EQ(DescribeDays(*reopened), c.breaksAfter);
-        EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+        ExpectTheFileBringsBack(c.breaksAfter);
     }
 }
 
@@ -631,12 +626,7 @@ TEST_F(TimingDependants, ShorterHoursThatLeaveNoTimeMarkThePersonAbsentWithAWarn
         << said;
     EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
 
-    std::string messages;
-    auto reopened = Reopen(&messages);
-    ASSERT_NE(reopened, nullptr) << messages;
-    EXPECT_EQ(messages, "");
-    EXPECT_EQ(DescribeDays(*reopened), expected);
-    EXPECT_EQ(DescribeBookings(*reopened), DescribeBookings(*schedule_));
+    ExpectTheFileBringsBack(expected);
 }
 
 // Hours cut take away the own times that fall outside them, and say whose: hours given back later

@@ -283,7 +283,25 @@ TEST_F(FrameSchedule, ScoringChangesReachTheEventOnlyOnOK) {
     EXPECT_EQ(TheEvent().GetOptions().TeacherGapLength, 60 * 60 / TheEvent().GetSlotLength());
 }
 
-class OverviewInTheWindow : public MainWindow {};
+class OverviewInTheWindow : public MainWindow {
+protected:
+    // The overview's menu over the first booked cell of the first teacher on the first day.
+    static OverviewCellSelection FirstBookedCell(MultiDaySchedule* schedule) {
+        ::Schedule* day = schedule->GetDay(0);
+        int slot = 0;
+        while (slot < day->GetNumSlots() && day->GetGrid().PeekBooking(slot, 0) == nullptr) {
+            ++slot;
+        }
+        EXPECT_LT(slot, day->GetNumSlots());
+        OverviewCellSelection target;
+        target.cell.schedule = schedule;
+        target.cell.event = schedule->GetEvent();
+        target.cell.hit = {HitTeacherRow, -1, -1, day, slot, 0};
+        target.cell.teacherIndex = 0;
+        target.cell.appointment = day->GetGrid().GetBooking(slot, 0);
+        return target;
+    }
+};
 
 // A command from the overview's popup is a change like any other: the summary line follows it.
 TEST_F(OverviewInTheWindow, ItsCommandsRunInAChangeTheViewsFollow) {
@@ -291,19 +309,9 @@ TEST_F(OverviewInTheWindow, ItsCommandsRunInAChangeTheViewsFollow) {
     ASSERT_NE(schedule, nullptr);
     ASSERT_TRUE(schedule->AllRequestsBooked());
     frame_->RefreshViews();
-    // The first booked cell of the first teacher.
-    ::Schedule* day = schedule->GetDay(0);
-    int slot = 0;
-    while (slot < day->GetNumSlots() && day->GetGrid().PeekBooking(slot, 0) == nullptr) {
-        ++slot;
-    }
-    ASSERT_LT(slot, day->GetNumSlots());
-    OverviewCellSelection target;
-    target.cell.schedule = schedule;
-    target.cell.event = schedule->GetEvent();
-    target.cell.hit = {HitTeacherRow, -1, -1, day, slot, 0};
-    target.cell.teacherIndex = 0;
-    target.cell.appointment = day->GetGrid().GetBooking(slot, 0);
+    OverviewCellSelection target = FirstBookedCell(schedule);
+    ::Schedule* day = target.cell.hit.day;
+    const int slot = target.cell.hit.slot;
     const wxString before = frame_->GetSummaryPane()->GetScoreLine()->GetLabel();
     EXPECT_FALSE(before.Contains("unbooked"));
 
@@ -320,18 +328,7 @@ TEST_F(OverviewInTheWindow, ItsCommandsRunInAChangeTheViewsFollow) {
 TEST_F(OverviewInTheWindow, TheClickedBookingGoesWithThePupilAnEditorRemoves) {
     MultiDaySchedule* schedule = OpenBookedExample();
     ASSERT_NE(schedule, nullptr);
-    ::Schedule* day = schedule->GetDay(0);
-    int slot = 0;
-    while (slot < day->GetNumSlots() && day->GetGrid().PeekBooking(slot, 0) == nullptr) {
-        ++slot;
-    }
-    ASSERT_LT(slot, day->GetNumSlots());
-    OverviewCellSelection target;
-    target.cell.schedule = schedule;
-    target.cell.event = schedule->GetEvent();
-    target.cell.hit = {HitTeacherRow, -1, -1, day, slot, 0};
-    target.cell.teacherIndex = 0;
-    target.cell.appointment = day->GetGrid().GetBooking(slot, 0);
+    const OverviewCellSelection target = FirstBookedCell(schedule);
     Pupil* pupil = target.GetSelectedPupil();
     ASSERT_NE(pupil, nullptr);
     Parent* parent = pupil->GetParent();
