@@ -53,17 +53,36 @@ bool MultiDaySchedule::AddDay(std::unique_ptr<Schedule> day) {
 
 namespace {
 
-// One box for every presentation that went with a date, or none.
-void ReportDroppedPresentations(const char* why, const std::vector<std::string>& names) {
-    if (names.empty()) {
+// One Warning: the heading and a line each; nothing for no lines.
+void ReportLines(const std::string& heading, const std::vector<std::string>& lines) {
+    if (lines.empty()) {
         return;
     }
-    std::string message = std::string("These presentations were on ") + why +
-                          " and have been deleted, with everyone's places at them:";
-    for (const std::string& name : names) {
-        message += "\n" + name;
+    std::string message = heading;
+    for (const std::string& line : lines) {
+        message += "\n" + line;
     }
     ReportMessage(SeverityWarning, message);
+}
+
+void ReportDroppedPresentations(const char* why, const std::vector<std::string>& names) {
+    ReportLines(std::string("These presentations were on ") + why +
+                    " and have been deleted, with everyone's places at them:",
+                names);
+}
+
+// "Family about Pupil with Teacher at 7:00pm", with the date when there are several days.
+std::string BookingLine(const AppointmentRequest* request, const Teacher* teacher,
+                        const TimeOfDay& at, const Schedule& day, bool severalDays) {
+    const Pupil* pupil = request ? request->GetPupil() : nullptr;
+    const Parent* parent = request ? request->GetParent() : nullptr;
+    std::string line = (parent ? parent->GetName() : std::string()) + " about " +
+                       (pupil ? pupil->GetName() : std::string()) + " with " +
+                       (teacher ? teacher->GetName() : std::string()) + " at " + at.Format(Time12h);
+    if (severalDays) {
+        line += " on " + day.GetDate().FormatLong();
+    }
+    return line;
 }
 
 }  // namespace
@@ -453,32 +472,18 @@ std::vector<std::string> MultiDaySchedule::UnbookOutOfRangeAppointments() {
 
 std::string MultiDaySchedule::DescribeBooking(const Schedule& day,
                                               const Schedule::Unbooked& taken) const {
-    const AppointmentRequest* request = taken.booking ? taken.booking->GetRequest() : nullptr;
-    const Pupil* pupil = request ? request->GetPupil() : nullptr;
-    const Parent* parent = request ? request->GetParent() : nullptr;
     const Teacher* teacher =
         event_ ? event_->GetTeachers().Get(static_cast<unsigned>(taken.row)) : nullptr;
-    std::string line = (parent ? parent->GetName() : std::string()) + " about " +
-                       (pupil ? pupil->GetName() : std::string()) + " with " +
-                       (teacher ? teacher->GetName() : std::string()) + " at " +
-                       day.SlotToTime(taken.slot).Format(Time12h);
-    if (days_.size() > 1) {
-        line += " on " + day.GetDate().FormatLong();
-    }
-    return line;
+    return BookingLine(taken.booking ? taken.booking->GetRequest() : nullptr, teacher,
+                       day.SlotToTime(taken.slot), day, days_.size() > 1);
 }
 
 void ReportUnbookedOutOfRange(const std::vector<std::string>& lines) {
-    if (lines.empty()) {
-        return;
-    }
-    std::string message =
-        "These appointments fall where the teacher or the family is no longer available (away, "
-        "outside their hours, in a break or at a presentation) and have been unbooked:";
-    for (const std::string& line : lines) {
-        message += "\n" + line;
-    }
-    ReportMessage(SeverityWarning, message);
+    ReportLines(
+        "These appointments fall where the teacher or the family is no longer available "
+        "(away, outside their hours, in a break or at a presentation) and have been "
+        "unbooked:",
+        lines);
 }
 
 void MultiDaySchedule::RemoveTeacherBreaks() {
@@ -496,49 +501,35 @@ void MultiDaySchedule::EnforceTimeBoundaries() {
 void MultiDaySchedule::RebuildDays() {
     // A booking that could not stand at its time would otherwise vanish at the next save, or
     // stand where no booking by hand could: each is named.
-    std::string lost;
-    std::string unavailable;
+    std::vector<std::string> lost;
+    std::vector<std::string> unavailable;
     for (auto& day : days_) {
         const auto describe = [&](const AppointmentRequest* request) {
             const Pupil* pupil = request->GetPupil();
-            const Parent* parent = request->GetParent();
-            const Teacher* teacher = request->GetTeacher();
             unsigned index = 0;
             while (pupil != nullptr && index < pupil->GetRequestCount() &&
                    pupil->GetRequest(index) != request) {
                 ++index;
             }
-            std::string line = "\n" + (parent ? parent->GetName() : std::string()) + " about " +
-                               (pupil ? pupil->GetName() : std::string()) + " with " +
-                               (teacher ? teacher->GetName() : std::string()) + " at " +
-                               (pupil ? pupil->GetRequestDateTime(index).GetTime().Format(Time12h)
-                                      : std::string());
-            if (days_.size() > 1) {
-                line += " on " + day->GetDate().FormatLong();
-            }
-            return line;
+            const TimeOfDay at = pupil ? pupil->GetRequestDateTime(index).GetTime() : TimeOfDay();
+            return BookingLine(request, request->GetTeacher(), at, *day, days_.size() > 1);
         };
         std::vector<AppointmentRequest*> refused;
         for (const AppointmentRequest* request : day->RebuildGrid(&refused)) {
-            lost += describe(request);
+            lost.push_back(describe(request));
         }
         for (const AppointmentRequest* request : refused) {
-            unavailable += describe(request);
+            unavailable.push_back(describe(request));
         }
     }
-    if (!lost.empty()) {
-        ReportMessage(SeverityWarning,
-                      "These appointments overlap another one or the end of the day at their "
-                      "length and have not been booked:" +
-                          lost);
-    }
-    if (!unavailable.empty()) {
-        ReportMessage(SeverityWarning,
-                      "These appointments fall where the teacher or the family is not available "
-                      "(away, outside their hours, in a break or at a presentation) and have not "
-                      "been booked:" +
-                          unavailable);
-    }
+    ReportLines(
+        "These appointments overlap another one or the end of the day at their length "
+        "and have not been booked:",
+        lost);
+    ReportLines(
+        "These appointments fall where the teacher or the family is not available (away, "
+        "outside their hours, in a break or at a presentation) and have not been booked:",
+        unavailable);
     if (event_) {
         event_->BlankRequestedTimes();
     }
@@ -697,14 +688,11 @@ std::vector<std::string> MultiDaySchedule::RefitBookingLengths() {
             }
         }
     }
+    ReportLines(
+        "These appointments no longer fit at their times at their new length and have "
+        "been unbooked:",
+        lines);
     if (!lines.empty()) {
-        std::string message =
-            "These appointments no longer fit at their times at their new length and have been "
-            "unbooked:";
-        for (const std::string& line : lines) {
-            message += "\n" + line;
-        }
-        ReportMessage(SeverityWarning, message);
         modified_ = true;
     }
     return lines;
