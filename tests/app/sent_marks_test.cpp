@@ -37,43 +37,18 @@ protected:
     // After the booking has settled: marks set before it would go with it.
     void MarkEveryoneSent() {
         controller_.SettleChanges();
-        for (Person* person : EveryPerson(TheEvent())) {
-            for (EmailTextKind kind : kKinds) {
-                person->SetEmailSent(kind, true);
-            }
-        }
+        ::MarkEveryoneSent(TheEvent());
     }
     Event& TheEvent() { return *controller_.GetEvent(); }
     Schedule& Day() { return *controller_.GetSchedule()->GetDay(0); }
     Teacher* TeacherAt(int row) { return TheEvent().GetTeachers().Get(static_cast<unsigned>(row)); }
-    // The first booking of the first day: its slot and row.
-    std::pair<int, int> FirstBooking() {
-        const AppointmentGrid& grid = Day().GetGrid();
-        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
-            for (int slot = 0; slot < Day().GetNumSlots(); ++slot) {
-                if (grid.PeekBooking(slot, static_cast<int>(row)) != nullptr) {
-                    return {slot, static_cast<int>(row)};
-                }
-            }
-        }
-        ADD_FAILURE() << "nothing is booked";
-        return {0, 0};
-    }
+    std::pair<int, int> FirstBooking() { return ::FirstBooking(Day()); }
     // The people whose timetables a booking tells of.
     std::set<const Person*> PeopleOf(int slot, int row) {
         const AppointmentRequest* request = Day().GetGrid().PeekBooking(slot, row)->GetRequest();
         return {TeacherAt(row), request->GetPupil(), request->GetPupil()->GetParent()};
     }
-    // A slot where the teacher of the row is free, neither booked nor at a break or talk.
-    int FreeSlot(int row) {
-        for (int slot = Day().GetNumSlots() - 1; slot >= 0; --slot) {
-            if (Day().GetTeacherSlotStatus(slot, row) == SlotFree) {
-                return slot;
-            }
-        }
-        ADD_FAILURE() << "the teacher has no free slot";
-        return 0;
-    }
+    int FreeSlot(int row) { return ::FreeSlot(Day(), row); }
 };
 
 // Each change is made inside one change of the controller, as a command makes it; the people
@@ -171,12 +146,8 @@ TEST_F(SentMarks, AChangeUnmarksExactlyThosePeopleWhoseTimetableItChanged) {
                 told.insert(pupil);
             }
         }
-        for (const Person* person : EveryPerson(TheEvent())) {
-            SCOPED_TRACE(person->GetName());
-            EXPECT_TRUE(person->GetEmailSent(EmailInvitation));
-            EXPECT_TRUE(person->GetEmailSent(EmailReminder));
-            EXPECT_EQ(person->GetEmailSent(EmailResults), told.count(person) == 0);
-        }
+        ExpectOnlyTheChangedUnmarked(TheEvent(), AccountTimetables(*controller_.GetSchedule()),
+                                     told);
     }
 }
 
@@ -188,11 +159,7 @@ TEST_F(SentMarks, AnotherEventTakenMidChangeKeepsItsMarks) {
     ASSERT_NE(other, nullptr);
     const std::shared_ptr<Event> taken = other->GetEvent();
     const std::vector<Person*> people = EveryPerson(*taken);
-    for (Person* person : people) {
-        for (EmailTextKind kind : kKinds) {
-            person->SetEmailSent(kind, true);
-        }
-    }
+    ::MarkEveryoneSent(*taken);
     {
         const QMController::ChangeScope change(controller_);
         const auto [slot, row] = FirstBooking();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "comms/email_fixture.h"
+#include "support/timetable_account.h"
 
 namespace {
 
@@ -362,19 +363,7 @@ std::map<const Person*, std::string> ResultsAsTheyWouldGo(QMController& controll
                                                           MultiDaySchedule& days) {
     std::map<const Person*, std::string> told;
     EmailJob job(&controller, EmailResults);
-    std::vector<Person*> people;
-    Event& event = *days.GetEvent();
-    for (unsigned t = 0; t < event.GetTeachers().Count(); ++t) {
-        people.push_back(event.GetTeachers().Get(t));
-    }
-    for (unsigned p = 0; p < event.GetParents().Count(); ++p) {
-        Parent* parent = event.GetParents().Get(p);
-        people.push_back(parent);
-        for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
-            people.push_back(parent->GetPupil(k));
-        }
-    }
-    for (Person* person : people) {
+    for (Person* person : EveryPerson(*days.GetEvent())) {
         for (unsigned d = 0; d < days.GetDayCount(); ++d) {
             UCSMTPEmail email;
             EXPECT_TRUE(job.BuildMessage(email, person, days.GetDay(d), 1));

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/qm_controller.h"
+#include "comms/smtp_client_curl.h"
 #include "foundation/uc_error.h"
+#include "model/email_server_settings.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -93,6 +95,15 @@ public:
 // fixtures folder and run against it.
 class ScriptFixture : public ::testing::Test {
 protected:
+    // Mail goes through libcurl to the loopback server on that port.
+    void SendMailTo(int port) {
+        controller.SetClientFactory(std::make_unique<SMTPClientFactoryCurl>());
+        EmailServerSettings server = event->GetEmailServerSettings();
+        server.SetServer("127.0.0.1");
+        server.SetPort(port);
+        server.SetFromAddress("office@school.example");
+        event->SetEmailServerSettings(server);
+    }
     ScriptFixture() {
         auto event = std::make_shared<Event>();
         event->SetName("Spring Evening");

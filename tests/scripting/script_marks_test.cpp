@@ -12,27 +12,14 @@
 
 namespace {
 
-constexpr EmailTextKind kKinds[] = {EmailInvitation, EmailReminder, EmailResults};
-
 // A report script run as the window runs one, inside one change of the controller, on the
 // fixture's school with every mark of everyone set; its e-mail goes to a loopback server.
 class ScriptMarks : public ScriptFixture {
 protected:
-    ScriptMarks() {
-        controller.SetClientFactory(std::make_unique<SMTPClientFactoryCurl>());
-        EmailServerSettings server = event->GetEmailServerSettings();
-        server.SetServer("127.0.0.1");
-        server.SetPort(smtp.Port());
-        server.SetFromAddress("office@school.example");
-        event->SetEmailServerSettings(server);
-    }
+    ScriptMarks() { SendMailTo(smtp.Port()); }
     void MarkEveryoneSent() {
         controller.SettleChanges();
-        for (Person* person : EveryPerson(*event)) {
-            for (EmailTextKind kind : kKinds) {
-                person->SetEmailSent(kind, true);
-            }
-        }
+        ::MarkEveryoneSent(*event);
     }
     // Runs the report's main in a change, as the window's Run Scripted Report does.
     void RunReport(const std::string& lua) {

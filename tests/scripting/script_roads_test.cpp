@@ -33,12 +33,7 @@ protected:
             const Clock::time_point pressAt = Clock::now() + std::chrono::milliseconds(300);
             return std::function<bool()>([pressAt] { return Clock::now() >= pressAt; });
         });
-        controller.SetClientFactory(std::make_unique<SMTPClientFactoryCurl>());
-        EmailServerSettings server = event->GetEmailServerSettings();
-        server.SetServer("127.0.0.1");
-        server.SetPort(smtp.Port());
-        server.SetFromAddress("office@school.example");
-        event->SetEmailServerSettings(server);
+        SendMailTo(smtp.Port());
     }
     std::string UseScript(const std::string& lua) {
         const std::string path = folder.Write("road.lua", std::string(kForever) + lua);

@@ -1,5 +1,7 @@
 #include "support/timetable_account.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 
 #include "model/appointment.h"
@@ -122,4 +124,48 @@ std::vector<Person*> EveryPerson(const Event& event) {
         }
     }
     return people;
+}
+
+void MarkEveryoneSent(const Event& event) {
+    for (Person* person : EveryPerson(event)) {
+        for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+            person->SetEmailSent(kind, true);
+        }
+    }
+}
+
+void ExpectOnlyTheChangedUnmarked(const Event& event, const TimetableAccount& before,
+                                  const std::set<const Person*>& changed) {
+    for (const Person* person : EveryPerson(event)) {
+        if (before.count(person) == 0) {
+            continue;
+        }
+        SCOPED_TRACE(person->GetName());
+        EXPECT_TRUE(person->GetEmailSent(EmailInvitation));
+        EXPECT_TRUE(person->GetEmailSent(EmailReminder));
+        EXPECT_EQ(person->GetEmailSent(EmailResults), changed.count(person) == 0);
+    }
+}
+
+std::pair<int, int> FirstBooking(const Schedule& day) {
+    const AppointmentGrid& grid = day.GetGrid();
+    for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+        for (int slot = 0; slot < day.GetNumSlots(); ++slot) {
+            if (grid.PeekBooking(slot, static_cast<int>(row)) != nullptr) {
+                return {slot, static_cast<int>(row)};
+            }
+        }
+    }
+    ADD_FAILURE() << "nothing is booked";
+    return {0, 0};
+}
+
+int FreeSlot(const Schedule& day, int row) {
+    for (int slot = day.GetNumSlots() - 1; slot >= 0; --slot) {
+        if (day.GetTeacherSlotStatus(slot, row) == SlotFree) {
+            return slot;
+        }
+    }
+    ADD_FAILURE() << "the teacher has no free slot";
+    return 0;
 }

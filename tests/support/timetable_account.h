@@ -3,11 +3,13 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class Event;
 class MultiDaySchedule;
 class Person;
+class Schedule;
 
 // The tests' own account of each person's timetable, to tell two states of a school apart the
 // way the results e-mail would: slot by slot through the grid's lookups (the program sums whole
@@ -21,3 +23,13 @@ std::set<const Person*> ChangedTimetablesIn(const TimetableAccount& before,
                                             const TimetableAccount& after);
 // Every teacher, parent and pupil of the event.
 std::vector<Person*> EveryPerson(const Event& event);
+
+// Every mark of every kind set on everyone: a school that has sent out all it had to say.
+void MarkEveryoneSent(const Event& event);
+// Of everyone the account before knew, only those changed lost their results mark, and nobody
+// any other mark.
+void ExpectOnlyTheChangedUnmarked(const Event& event, const TimetableAccount& before,
+                                  const std::set<const Person*>& changed);
+// The day's first booking (slot, row), and the last slot where the row's teacher is free.
+std::pair<int, int> FirstBooking(const Schedule& day);
+int FreeSlot(const Schedule& day, int row);

@@ -25,19 +25,10 @@
 
 namespace {
 
-constexpr EmailTextKind kKinds[] = {EmailInvitation, EmailReminder, EmailResults};
-
 class SentMarks : public EveryCommandWindow,
                   public ::testing::WithParamInterface<std::vector<int>> {
 protected:
     Event& TheEvent() { return *Schedule()->GetEvent(); }
-    void MarkEveryoneSent() {
-        for (Person* person : EveryPerson(TheEvent())) {
-            for (EmailTextKind kind : kKinds) {
-                person->SetEmailSent(kind, true);
-            }
-        }
-    }
 };
 
 TEST_P(SentMarks, EveryCommandUnmarksExactlyThoseWhoseTimetableItChanged) {
@@ -69,7 +60,7 @@ TEST_P(SentMarks, EveryCommandUnmarksExactlyThoseWhoseTimetableItChanged) {
                                                  ComputeFrameState(frame_->GetController()))) {
                 continue;
             }
-            MarkEveryoneSent();
+            MarkEveryoneSent(TheEvent());
             const std::shared_ptr<Event> event = Schedule()->GetEvent();
             const TimetableAccount before = AccountTimetables(*Schedule());
             {
@@ -127,27 +118,8 @@ class SentMarkRoads : public EveryCommandWindow {
 protected:
     Event& TheEvent() { return *Schedule()->GetEvent(); }
     ::Schedule& Day() { return *Schedule()->GetDay(0); }
-    // The first booking of the first day: its slot and row.
-    std::pair<int, int> FirstBooking() {
-        for (unsigned row = 0; row < Day().GetGrid().GetRowCount(); ++row) {
-            for (int slot = 0; slot < Day().GetNumSlots(); ++slot) {
-                if (Day().GetGrid().PeekBooking(slot, static_cast<int>(row)) != nullptr) {
-                    return {slot, static_cast<int>(row)};
-                }
-            }
-        }
-        ADD_FAILURE() << "nothing is booked";
-        return {0, 0};
-    }
-    int FreeSlot(int row) {
-        for (int slot = Day().GetNumSlots() - 1; slot >= 0; --slot) {
-            if (Day().GetTeacherSlotStatus(slot, row) == SlotFree) {
-                return slot;
-            }
-        }
-        ADD_FAILURE() << "the teacher has no free slot";
-        return 0;
-    }
+    std::pair<int, int> FirstBooking() { return ::FirstBooking(Day()); }
+    int FreeSlot(int row) { return ::FreeSlot(Day(), row); }
     void OnCell(CommandId id, int slot, int row) {
         OverviewCell cell;
         cell.schedule = Schedule();
@@ -335,25 +307,13 @@ TEST_F(SentMarkRoads, EachRoadUnmarksExactlyThosePeopleWhoseTimetableItChanged) 
         }
         road.before();
         frame_->GetController().SettleChanges();
-        for (Person* person : EveryPerson(TheEvent())) {
-            for (EmailTextKind kind : kKinds) {
-                person->SetEmailSent(kind, true);
-            }
-        }
+        MarkEveryoneSent(TheEvent());
         const TimetableAccount before = AccountTimetables(*Schedule());
         road.run();
-        const TimetableAccount after = AccountTimetables(*Schedule());
-        const std::set<const Person*> changed = ChangedTimetablesIn(before, after);
+        const std::set<const Person*> changed =
+            ChangedTimetablesIn(before, AccountTimetables(*Schedule()));
         EXPECT_EQ(!changed.empty(), road.changes);
-        for (const Person* person : EveryPerson(TheEvent())) {
-            if (before.count(person) == 0) {
-                continue;
-            }
-            SCOPED_TRACE(person->GetName());
-            EXPECT_TRUE(person->GetEmailSent(EmailInvitation));
-            EXPECT_TRUE(person->GetEmailSent(EmailReminder));
-            EXPECT_EQ(person->GetEmailSent(EmailResults), changed.count(person) == 0);
-        }
+        ExpectOnlyTheChangedUnmarked(TheEvent(), before, changed);
     }
 }
 

@@ -3,7 +3,9 @@
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
+#include <wx/print.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,6 +45,20 @@ protected:
 
 private:
     std::vector<DrawnText>* drawn_;
+};
+
+// A printout on paper, or in a preview that owns it and marks it as previewed.
+struct HeldPrintout {
+    HeldPrintout(RecordingPrintout* made, bool preview) : printout(made) {
+        if (preview) {
+            previewing = std::make_unique<wxPrintPreview>(made, nullptr);
+        } else {
+            paper.reset(made);
+        }
+    }
+    RecordingPrintout* printout;
+    std::unique_ptr<wxPrintPreview> previewing;
+    std::unique_ptr<RecordingPrintout> paper;
 };
 
 // For printout tests: the example event in a controller, and pages drawn into white bitmaps

@@ -673,14 +673,7 @@ TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
         std::vector<DrawnText> drawn;
         auto* made = new RecordingPrintout(&lua, settings, &drawn);
         EXPECT_EQ(made->WasStopped(), c.stoppedAsItLoads);
-        // A preview owns its printout and marks it as previewed.
-        std::unique_ptr<wxPrintPreview> preview;
-        std::unique_ptr<RecordingPrintout> paper;
-        if (c.preview) {
-            preview = std::make_unique<wxPrintPreview>(made, nullptr);
-        } else {
-            paper.reset(made);
-        }
+        const HeldPrintout held(made, c.preview);
         QMPrintout& printout = *made;
         ASSERT_EQ(printout.IsPreview(), c.preview);
         ASSERT_GT(LaidOutPages(printout), 0);
@@ -760,13 +753,7 @@ TEST_F(Printout, ASheetScriptsMailGoesOnceForAPrintoutHoweverOftenItsSheetIsDraw
         outbox.sent.clear();
         std::vector<DrawnText> drawn;
         auto* made = new RecordingPrintout(&lua, settings, &drawn);
-        std::unique_ptr<wxPrintPreview> preview;
-        std::unique_ptr<RecordingPrintout> paper;
-        if (c.preview) {
-            preview = std::make_unique<wxPrintPreview>(made, nullptr);
-        } else {
-            paper.reset(made);
-        }
+        const HeldPrintout held(made, c.preview);
         ASSERT_EQ(LaidOutPages(*made), 1);
         for (int time = 0; time < c.shown; ++time) {
             DrawPage(*made, 1);
