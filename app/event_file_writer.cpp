@@ -508,18 +508,26 @@ bool EventFileWriter::WriteToPath(const char* path, bool keepModified) {
     return true;
 }
 
-bool EventFileWriter::WriteToLock(FileLock& lock, bool keepModified) {
+std::string EventFileWriter::FormatSavedText() const {
     if (!schedule_.GetEvent()) {
-        return false;
+        return std::string();
     }
     std::string text = CheckedText();
     if (text.empty()) {
-        return false;
+        return text;
     }
     // The same check line as the autosave copy's, so that opening can tell a file cut short or
     // changed elsewhere.
     MD5 md5;
     text += "#" + md5.HexDigest(text) + "\n";
+    return text;
+}
+
+bool EventFileWriter::WriteToLock(FileLock& lock, bool keepModified) {
+    const std::string text = FormatSavedText();
+    if (text.empty()) {
+        return false;
+    }
     if (!lock.WriteAll(text.data(), static_cast<unsigned>(text.size()))) {
         UCError::Current().ReportSystemError(
             SeverityError, "Cannot write data to save file '" + lock.GetPath() + "': ");

@@ -24,6 +24,8 @@ public:
     // The whole text; empty without an event, or (with a message) without days.
     std::string FormatEventFile() const;
 
+    // The text of the user's file, with its check line; empty (reported) when there is none.
+    std::string FormatSavedText() const;
     // The text and its "#" + MD5 check line. Clears the modified flags unless keepModified.
     [[nodiscard]] bool WriteToStream(FILE* file, bool keepModified);
     // The autosave copy: the text and its check line, written atomically over path.

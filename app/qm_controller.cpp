@@ -20,12 +20,6 @@
 #include "model/person.h"
 #include "model/schedule.h"
 
-namespace {
-
-constexpr const char* kSettingsFileName = "user_settings.dat";
-
-}  // namespace
-
 QMController::QMController()
     : autosaveOwner_(std::make_unique<AutosaveOwner>()),
       autosave_(std::make_unique<AutosaveSession>([this] {
@@ -47,6 +41,7 @@ void QMController::Initialise() {
     dataFolderMissing_ = false;
     const std::string folder = GetUserDataFolder();
     dataFolderMissing_ = folder.empty();
+    dataFolder_ = folder;
     // Without a folder there is nowhere safe to write: the paths stay empty and every write to
     // them reports instead of landing somewhere else.
     EndAutosave();

@@ -22,6 +22,15 @@ class QMScript;
 class Tokeniser;
 class UCSMTPClientFactory;
 
+// A file as it was read or written: which file, its size and time, and the digest of its bytes.
+struct FileOnDisk {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    long long size = -1;
+    long long modifiedNs = 0;
+    std::string digest;
+};
+
 // The application's controller: owns the event being worked on, its timetable, the lock on its
 // file and the user settings, and carries out the file-level actions on them (open, save,
 // merge, close, the autosave copy and its recovery after a crash). The window's controller
@@ -174,6 +183,10 @@ public:
     // The event came from a file this user can only read: it is held without a lock, and
     // saving it means choosing another name (the window's Save runs Save As).
     bool IsReadOnly() const { return !readOnlyPath_.empty(); }
+    // Whether path names one of the files the program keeps in its user data folder (the
+    // settings, any running copy's autosave copy, what is written beside them), by any name.
+    // No event is saved over one; one opened is held as a new event without a file name.
+    bool IsProgramsOwnFile(const std::string& path) const;
     void CloseEvent();
     // Adds the other file's people and requests that the held event lacks; the log gets a
     // line for each. Refused, changing nothing, while the event is locked.
@@ -184,11 +197,16 @@ public:
 
     // Reading an event into a new timetable; null (reported) on failure.
     std::unique_ptr<MultiDaySchedule> ParseEventFile(Tokeniser& reader);
-    std::unique_ptr<MultiDaySchedule> ReadLockedEventFile(FileLock& lock);
+    // read: the bytes as read, when wanted.
+    std::unique_ptr<MultiDaySchedule> ReadLockedEventFile(FileLock& lock,
+                                                          std::string* read = nullptr);
     std::unique_ptr<MultiDaySchedule> ReadEventFile(const char* path);
 
 private:
+    static constexpr const char* kSettingsFileName = "user_settings.dat";
+
     bool OpenReadOnly(const char* path);
+    bool OpenOwnFileAsNew(const char* path);
     // The open file again, through its lock, after another program rewrote it in place.
     bool ReadOpenFileAgain();
     // The text of an event file, as read from path: checked against its check line, taken as
@@ -207,6 +225,9 @@ private:
     void RememberSavedText() { savedDigest_ = DigestEventText(); }
     // After an open or a save: which file the path names and what it holds.
     void RememberFileOnDisk();
+    // After an open or a save through the lock: the file it holds, and the bytes read from it
+    // or written to it.
+    void RememberLockedFile(const std::string& bytes);
 
     std::unique_ptr<UCSMTPClientFactory> clientFactory_;
     std::shared_ptr<Event> event_;
@@ -216,13 +237,7 @@ private:
     std::string readOnlyPath_;
     // The digest of the text last saved or opened; empty for an event that has none.
     std::string savedDigest_;
-    // The open file as it was opened or last saved: its identity and the digest of its bytes.
-    struct FileOnDisk {
-        unsigned long long device = 0;
-        unsigned long long inode = 0;
-        std::string digest;
-        bool operator==(const FileOnDisk&) const = default;
-    };
+    // The open file as it was opened or last saved.
     std::optional<FileOnDisk> fileOnDisk_;
     // Moves whenever the held event is replaced or closed; what the views last saw of it.
     unsigned eventGeneration_ = 0;
@@ -237,6 +252,8 @@ private:
     // Keeps this run's autosave copy its own while it runs.
     std::unique_ptr<AutosaveOwner> autosaveOwner_;
     bool dataFolderMissing_ = false;
+    // As start-up found it: the folder of the program's own files.
+    std::string dataFolder_;
     std::unique_ptr<AutosaveSession> autosave_;
     UserSettings settings_;
     bool settingsLoaded_ = false;

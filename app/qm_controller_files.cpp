@@ -45,19 +45,47 @@ bool IsOnlyReadable(const char* path) {
     return ::access(path, R_OK) == 0;
 }
 
+FileOnDisk Remembered(const struct stat& found, std::string digest) {
+    return FileOnDisk{
+        found.st_dev, found.st_ino, static_cast<long long>(found.st_size),
+        static_cast<long long>(found.st_mtim.tv_sec) * 1000000000LL + found.st_mtim.tv_nsec,
+        std::move(digest)};
+}
+
 // Which file path names and the digest of what it holds; nothing when there is none. One that
 // cannot be read gets no digest, so it never passes for the one read or written.
-std::optional<std::pair<struct stat, std::string>> LookAtFile(const std::string& path) {
+std::optional<FileOnDisk> LookAtFile(const std::string& path) {
     struct stat found {};
     if (path.empty() || ::stat(path.c_str(), &found) != 0) {
         return std::nullopt;
     }
-    FileName file(path);
-    std::unique_ptr<ByteBuffer> bytes = file.ReadAll();
+    std::unique_ptr<ByteBuffer> bytes = FileName(path).ReadAll();
     if (!bytes && found.st_size != 0) {
-        return std::make_pair(found, std::string());
+        return Remembered(found, std::string());
     }
-    return std::make_pair(found, MD5().HexDigest(bytes ? bytes->ToString() : std::string()));
+    return Remembered(found, MD5().HexDigest(bytes ? bytes->ToString() : std::string()));
+}
+
+enum class Sameness { Same, Changed, Gone };
+
+// Whether path names the file known: the same file, either untouched since (its size and time
+// are as they were: no read, for this is looked at while a save holds its new file in place)
+// or holding the same bytes.
+Sameness CompareWith(const std::string& path, const FileOnDisk& known) {
+    struct stat found {};
+    if (path.empty() || ::stat(path.c_str(), &found) != 0) {
+        return Sameness::Gone;
+    }
+    const FileOnDisk now = Remembered(found, std::string());
+    if (now.device != known.device || now.inode != known.inode) {
+        return Sameness::Changed;
+    }
+    if (now.size == known.size && now.modifiedNs == known.modifiedNs) {
+        return Sameness::Same;
+    }
+    const auto read = LookAtFile(path);
+    return read && !read->digest.empty() && read->digest == known.digest ? Sameness::Same
+                                                                         : Sameness::Changed;
 }
 
 bool PathExists(const std::string& path) {
@@ -96,13 +124,19 @@ std::unique_ptr<MultiDaySchedule> QMController::ParseFileText(const std::string&
     return schedule;
 }
 
-std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lock) {
+std::unique_ptr<MultiDaySchedule> QMController::ReadLockedEventFile(FileLock& lock,
+                                                                    std::string* read) {
     std::unique_ptr<ByteBuffer> bytes = lock.ReadAll();
     if (!bytes) {
         ReportMessage(SeverityError, "Cannot read file '" + lock.GetPath() + "'");
         return nullptr;
     }
-    return ParseFileText(bytes->ToString(), lock.GetPath());
+    std::string text = bytes->ToString();
+    std::unique_ptr<MultiDaySchedule> schedule = ParseFileText(text, lock.GetPath());
+    if (read != nullptr) {
+        *read = std::move(text);
+    }
+    return schedule;
 }
 
 std::unique_ptr<MultiDaySchedule> QMController::ReadEventFile(const char* path) {
@@ -140,9 +174,14 @@ bool QMController::IsTheOpenFile(const std::string& path) const {
 }
 
 void QMController::RememberFileOnDisk() {
+    fileOnDisk_ = LookAtFile(GetFileName());
+}
+
+void QMController::RememberLockedFile(const std::string& bytes) {
     fileOnDisk_.reset();
-    if (const auto found = LookAtFile(GetFileName())) {
-        fileOnDisk_ = FileOnDisk{found->first.st_dev, found->first.st_ino, found->second};
+    struct stat found {};
+    if (lock_ && lock_->Identify(&found)) {
+        fileOnDisk_ = Remembered(found, MD5().HexDigest(bytes));
     }
 }
 
@@ -153,9 +192,7 @@ bool QMController::IsOpenFileChangedOnDisk() const {
     }
     // A file gone holds nothing a save could overwrite; one that cannot be read may be
     // another program's.
-    const auto found = LookAtFile(path);
-    return found &&
-           !(FileOnDisk{found->first.st_dev, found->first.st_ino, found->second} == *fileOnDisk_);
+    return CompareWith(path, *fileOnDisk_) == Sameness::Changed;
 }
 
 bool QMController::OpenEventFile(const char* path) {
@@ -178,6 +215,9 @@ bool QMController::OpenEventFile(const char* path) {
             }
         }
     }
+    if (IsProgramsOwnFile(path)) {
+        return OpenOwnFileAsNew(path);
+    }
     if (IsOnlyReadable(path)) {
         return OpenReadOnly(path);
     }
@@ -186,7 +226,8 @@ bool QMController::OpenEventFile(const char* path) {
     if (lock->Lock() != FileLock::kLockHeld) {
         return false;
     }
-    std::unique_ptr<MultiDaySchedule> schedule = ReadLockedEventFile(*lock);
+    std::string read;
+    std::unique_ptr<MultiDaySchedule> schedule = ReadLockedEventFile(*lock, &read);
     if (!schedule) {
         return false;
     }
@@ -194,12 +235,31 @@ bool QMController::OpenEventFile(const char* path) {
     lock_ = std::move(lock);
     readOnlyPath_.clear();
     RememberSavedText();
-    RememberFileOnDisk();
+    RememberLockedFile(read);
+    return true;
+}
+
+bool QMController::OpenOwnFileAsNew(const char* path) {
+    std::unique_ptr<MultiDaySchedule> schedule = ReadEventFile(path);
+    if (!schedule) {
+        return false;
+    }
+    // A new event, as a recovered one is: it counts as changed until saved elsewhere.
+    SetEvent(std::move(schedule));
+    lock_.reset();
+    readOnlyPath_.clear();
+    fileOnDisk_.reset();
+    schedule_->SetModified();
+    ReportMessage(SeverityWarning, std::string("The file '") + path +
+                                       "' is one of this program's own files: its event has "
+                                       "been opened without a file name, to be saved under "
+                                       "another name.");
     return true;
 }
 
 bool QMController::ReadOpenFileAgain() {
-    std::unique_ptr<MultiDaySchedule> schedule = ReadLockedEventFile(*lock_);
+    std::string read;
+    std::unique_ptr<MultiDaySchedule> schedule = ReadLockedEventFile(*lock_, &read);
     if (!schedule) {
         return false;
     }
@@ -207,7 +267,7 @@ bool QMController::ReadOpenFileAgain() {
     SetEvent(std::move(schedule));
     lock_ = std::move(lock);
     RememberSavedText();
-    RememberFileOnDisk();
+    RememberLockedFile(read);
     return true;
 }
 
@@ -240,6 +300,14 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
         ReportMessage(SeverityError, "Cannot save an event file without a name");
         return false;
     }
+    // The program writes over, or removes, its own files whenever it likes: an event saved as
+    // one of them would be lost without a word.
+    if (IsProgramsOwnFile(path)) {
+        ReportMessage(SeverityError, std::string("The file '") + path +
+                                         "' is one of this program's own files: the event "
+                                         "cannot be saved over it. Save it under another name.");
+        return false;
+    }
     std::unique_ptr<FileLock> newLock;
     FileLock* target = lock_.get();
     // Another spelling of the open file's path is still the open file: a second lock on it
@@ -251,38 +319,123 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
         }
         target = newLock.get();
     }
-    if (target == lock_.get() && IsOpenFileChangedOnDisk()) {
-        const std::string changed = "The file '" + lock_->GetPath() +
+    // Read-only or locked, the open file is replaced only as it was read or saved.
+    const bool openFile = target == lock_.get() || IsTheOpenFile(path);
+    EventFileWriter writer(*schedule_);
+    const std::string text = writer.FormatSavedText();
+    if (text.empty()) {
+        ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
+        return false;
+    }
+    // A copy under way never lands after the file it would be older than.
+    EndAutosave();
+    std::optional<int> removal;  // errno of the copy's removal, 0 when it went
+    const auto removeCopy = [&] {
+        removal =
+            SameFile(autosavePath_, target->GetPath()) || AutosaveSession::RemoveCopy(autosavePath_)
+                ? 0
+                : errno;
+    };
+    std::optional<FileOnDisk> accepted = fileOnDisk_;
+    const auto isOurs = [&](const std::string& replaced) {
+        if (accepted && CompareWith(replaced, *accepted) == Sameness::Changed) {
+            return false;
+        }
+        // Nothing between the new file taking its name and the copy going: a copy left behind
+        // would be offered at the next start over the newer file.
+        removeCopy();
+        return true;
+    };
+    FileLock::Replaced outcome = FileLock::Replaced::Kept;
+    // Each answer is about the file as it was asked of: one changed again is asked of again.
+    while (outcome == FileLock::Replaced::Kept) {
+        outcome = target->Replace(text.data(), static_cast<unsigned>(text.size()),
+                                  openFile ? FileLock::Look(isOurs) : FileLock::Look(), false);
+        if (outcome != FileLock::Replaced::Kept) {
+            break;
+        }
+        const std::string changed = "The file '" + target->GetPath() +
                                     "' has been changed by another program since it was opened "
                                     "or last saved";
         if (!ask) {
             ReportMessage(SeverityError, changed + ": it has been kept, not replaced.");
             return false;
         }
+        const auto asked = LookAtFile(path);
         if (!ask(changed + ". Do you want to replace it with this event?")) {
             return false;
         }
+        // Gone when asked: whatever is there by now is another change.
+        accepted = asked ? *asked : FileOnDisk{};
     }
-    EventFileWriter writer(*schedule_);
-    if (!writer.WriteToLock(*target, false)) {
+    if (outcome == FileLock::Replaced::Failed) {
+        UCError::Current().ReportSystemError(
+            SeverityError, "Cannot write data to save file '" + target->GetPath() + "': ");
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
         return false;
     }
-    RememberSavedText();
-    // The event is saved; settings that could not be written have said so and cost no data.
-    (void)SaveUserSettings();
+    if (!removal) {
+        removeCopy();
+    }
+    SyncFolderOf(WriteTargetOf(target->GetPath()));
+    if (!autosavePath_.empty()) {
+        SyncFolderOf(autosavePath_);
+    }
+    schedule_->ClearModified();
     if (newLock) {
         lock_ = std::move(newLock);
         readOnlyPath_.clear();
     }
-    RememberFileOnDisk();
-    // The event is safe in its own file now, so the copy is no longer needed; failing to
-    // remove it does not make the save a failure.
-    if (!SameFile(autosavePath_, lock_->GetPath()) && !DeleteAutosaveFile()) {
+    RememberSavedText();
+    // What was written, not what the name holds by now: another program's file that lands
+    // there after the save is a change to ask about.
+    RememberLockedFile(text);
+    if (*removal != 0) {
+        errno = *removal;
         UCError::Current().ReportSystemError(
             SeverityWarning, "The autosave copy '" + autosavePath_ + "' could not be removed: ");
     }
+    // The event is saved; settings that could not be written have said so and cost no data.
+    (void)SaveUserSettings();
     return true;
+}
+
+bool QMController::IsProgramsOwnFile(const std::string& path) const {
+    const std::string& folder = dataFolder_;
+    if (folder.empty() || path.empty()) {
+        return false;
+    }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path where = fs::weakly_canonical(LinkEnd(path), error);
+    const fs::path ours = fs::weakly_canonical(folder, error);
+    if (!error && where.parent_path() == ours) {
+        const std::string name = where.filename().string();
+        // The settings, each running copy's autosave copy, and what is written beside them.
+        if (name == kSettingsFileName || name == "autosave.qmv" ||
+            name.rfind(".autosave", 0) == 0 ||
+            name.rfind(std::string(".") + kSettingsFileName, 0) == 0) {
+            return true;
+        }
+        if (name.rfind("autosave-", 0) == 0 && name.size() > 13 &&
+            name.compare(name.size() - 4, 4, ".qmv") == 0 &&
+            name.find_first_not_of("0123456789", 9) == name.size() - 4) {
+            return true;
+        }
+    }
+    // Another name for one of them.
+    if (!PathExists(path)) {
+        return false;
+    }
+    if (SameFile(path, folder + "/" + kSettingsFileName)) {
+        return true;
+    }
+    for (int place = 0; place < AutosaveOwner::kMostCopies; ++place) {
+        if (SameFile(path, AutosaveOwner::CopyPath(folder, place))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool QMController::MergeEventFile(const char* path, std::string* log) {
@@ -329,6 +482,10 @@ bool QMController::AutosaveFileExists() const {
 
 bool QMController::DeleteAutosaveFile() {
     EndAutosave();
+    // Whatever else it is, the open event's file is never removed as a copy.
+    if (IsTheOpenFile(autosavePath_)) {
+        return true;
+    }
     // Even when there is none: a copy begun before (a script watchdog's) must not land after.
     return AutosaveSession::RemoveCopy(autosavePath_);
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -155,6 +156,10 @@ ReplacementFile::ReplacementFile(const std::string& destination, const void* dat
 
 ReplacementFile::~ReplacementFile() {
     ErrnoKeeper keep;
+    if (exchanged_) {
+        // Neither finished nor put back: the replaced file is not ours to remove.
+        (void)PutBack();
+    }
     if (descriptor_ >= 0) {
         ::close(descriptor_);
     }
@@ -209,6 +214,51 @@ bool ReplacementFile::Stage() {
     return true;
 }
 
+bool ReplacementFile::Exchange() {
+    if (descriptor_ < 0 || committed_ || exchanged_) {
+        errno = EBADF;
+        return false;
+    }
+    if (::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, destination_.c_str(),
+                    RENAME_EXCHANGE) != 0) {
+        return false;
+    }
+    exchanged_ = true;
+    return true;
+}
+
+bool ReplacementFile::Finish(bool syncFolder) {
+    if (!exchanged_) {
+        errno = EBADF;
+        return false;
+    }
+    exchanged_ = false;
+    committed_ = true;
+    ::unlink(temporaryPath_.c_str());
+    if (syncFolder) {
+        SyncFolder(FolderOf(destination_));
+    }
+    return true;
+}
+
+bool ReplacementFile::PutBack() {
+    if (!exchanged_) {
+        errno = EBADF;
+        return false;
+    }
+    exchanged_ = false;
+    if (::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, destination_.c_str(),
+                    RENAME_EXCHANGE) == 0) {
+        return true;
+    }
+    // The replaced file back over the new one, which then goes.
+    if (::rename(temporaryPath_.c_str(), destination_.c_str()) == 0) {
+        committed_ = true;
+        return true;
+    }
+    return false;
+}
+
 int ReplacementFile::ReleaseDescriptor() {
     const int descriptor = descriptor_;
     descriptor_ = -1;
@@ -223,6 +273,19 @@ std::string WriteTargetOf(const std::string& path) {
         ::free(resolved);
     }
     return destination;
+}
+
+std::string LinkEnd(std::string path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        char linked[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), linked, sizeof linked - 1);
+        if (length <= 0) {
+            break;
+        }
+        const std::string next(linked, static_cast<size_t>(length));
+        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    return path;
 }
 
 bool WriteFileAtomically(const std::string& path, const void* data, size_t length) {

@@ -32,6 +32,18 @@ public:
     // another process to put in place.
     bool Stage();
 
+    // Swaps the new file and the destination in one step, so that what is replaced can still be
+    // looked at (at ReplacedPath()) and put back: nothing another program puts at the
+    // destination in the meantime is lost. Fails (ENOENT) when nothing is there, and (EINVAL)
+    // on a file system that cannot swap two names.
+    bool Exchange();
+    // After Exchange: the file the new one replaced, until Finish or PutBack.
+    const std::string& ReplacedPath() const { return temporaryPath_; }
+    // After Exchange: the replaced file goes, and the new one stays.
+    bool Finish(bool syncFolder = true);
+    // After Exchange: the replaced file is put back, and the new one goes.
+    bool PutBack();
+
     // Hands the descriptor of the committed file to the caller, who closes it.
     int ReleaseDescriptor();
 
@@ -40,6 +52,8 @@ private:
     std::string temporaryPath_;
     int descriptor_ = -1;
     bool committed_ = false;
+    // Swapped with the destination: temporaryPath_ holds the replaced file.
+    bool exchanged_ = false;
 };
 
 // Where process pid leaves a whole replacement of destination (ReplacementFile::Stage); it
@@ -52,6 +66,10 @@ void RemoveStaleReplacements(const std::string& destination);
 
 // Where a write to path lands: the target of a symbolic link there, otherwise path itself.
 std::string WriteTargetOf(const std::string& path);
+
+// Where a file opened for writing at path is made: through symbolic links, even those that name
+// no file yet, to the path they end at. Links too deep to follow end where they stop.
+std::string LinkEnd(std::string path);
 
 // Replaces the whole content of path with data through a ReplacementFile. False with errno set
 // on failure, when the old file is exactly as it was.

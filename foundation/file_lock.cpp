@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include "foundation/atomic_file.h"
 #include "foundation/uc_error.h"
@@ -23,20 +24,7 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// Where a missing file will be made: through symbolic links that name no file yet to the path
-// they end at, as opening it for writing would. Links too deep to follow end where they stop.
-std::string WhereToMake(std::string path) {
-    for (int depth = 0; depth < 40; ++depth) {
-        char linked[PATH_MAX];
-        const ssize_t length = ::readlink(path.c_str(), linked, sizeof linked - 1);
-        if (length <= 0) {
-            break;
-        }
-        const std::string next(linked, static_cast<size_t>(length));
-        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
-    }
-    return path;
-}
+std::function<void(const std::string&)> beforeLook;
 
 }  // namespace
 
@@ -58,7 +46,7 @@ int FileLock::Lock() {
         const int descriptor = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
         if (descriptor < 0) {
             if (errno == ENOENT) {
-                const std::string missing = WhereToMake(path_);
+                const std::string missing = LinkEnd(path_);
                 if (IsFolder(FolderOf(missing))) {
                     target_ = missing;
                     held_ = true;
@@ -110,6 +98,10 @@ int FileLock::Lock() {
     return kLockFailed;
 }
 
+bool FileLock::Identify(struct stat* found) const {
+    return descriptor_ >= 0 && ::fstat(descriptor_, found) == 0;
+}
+
 std::unique_ptr<ByteBuffer> FileLock::ReadAll() const {
     struct stat status {};
     if (descriptor_ < 0 || ::fstat(descriptor_, &status) != 0 || status.st_size <= 0 ||
@@ -134,23 +126,78 @@ std::unique_ptr<ByteBuffer> FileLock::ReadAll() const {
 }
 
 bool FileLock::WriteAll(const void* data, unsigned length) {
+    return Replace(data, length, nullptr) == Replaced::Done;
+}
+
+FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Look& look,
+                                     bool syncFolder) {
     if (!held_) {
         errno = EBADF;
-        return false;
+        return Replaced::Failed;
     }
-    ReplacementFile replacement(target_.empty() ? path_ : target_, data, length);
+    const std::string destination = target_.empty() ? path_ : target_;
+    ReplacementFile replacement(destination, data, length);
     if (!replacement.Ok()) {
-        return false;
+        return Replaced::Failed;
     }
     // Lock the new file before it takes the old one's place, so there is no moment at which
     // another program could lock the event file.
-    if (::flock(replacement.Descriptor(), LOCK_EX | LOCK_NB) != 0 ||
-        !replacement.Commit(descriptor_ < 0)) {
-        return false;
+    if (::flock(replacement.Descriptor(), LOCK_EX | LOCK_NB) != 0) {
+        return Replaced::Failed;
+    }
+    if (beforeLook) {
+        beforeLook(destination);
+    }
+    bool done = false;
+    if (!look) {
+        done = replacement.Commit(descriptor_ < 0, syncFolder);
+        if (!done) {
+            return Replaced::Failed;
+        }
+    }
+    // Each turn either replaces, keeps, or finds the name taken or emptied since the last.
+    for (int attempt = 0; !done && attempt < 10; ++attempt) {
+        if (replacement.Exchange()) {
+            if (!look(replacement.ReplacedPath())) {
+                if (!replacement.PutBack()) {
+                    return Replaced::Failed;
+                }
+                return Replaced::Kept;
+            }
+            done = replacement.Finish(syncFolder);
+            break;
+        }
+        if (errno == ENOENT) {
+            // Nothing to look at: the name is taken only while nobody else has taken it.
+            done = replacement.Commit(true, syncFolder);
+            if (!done && errno != EEXIST) {
+                return Replaced::Failed;
+            }
+            continue;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            return Replaced::Failed;
+        }
+        // A file system that cannot swap names: the look comes just before the rename.
+        if (!look(destination)) {
+            return Replaced::Kept;
+        }
+        done = replacement.Commit(false, syncFolder);
+        if (!done) {
+            return Replaced::Failed;
+        }
+    }
+    if (!done) {
+        errno = EAGAIN;
+        return Replaced::Failed;
     }
     if (descriptor_ >= 0) {
         ::close(descriptor_);
     }
     descriptor_ = replacement.ReleaseDescriptor();
-    return true;
+    return Replaced::Done;
+}
+
+void FileLock::SetBeforeLook(std::function<void(const std::string& path)> step) {
+    beforeLook = std::move(step);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/stat.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +30,9 @@ public:
     bool IsHeld() const { return held_; }
     const std::string& GetPath() const { return path_; }
 
+    // Which file the lock holds now (after each rewrite, the new one); false when none.
+    bool Identify(struct stat* found) const;
+
     // The whole file; null when it is empty, missing or cannot be read. No message.
     std::unique_ptr<ByteBuffer> ReadAll() const;
 
@@ -34,6 +40,20 @@ public:
     // is locked and then renamed over it, so a failure at any step leaves the old content
     // whole. False with errno set on failure; no message (the caller reports).
     bool WriteAll(const void* data, unsigned length);
+
+    // Shown the file about to be replaced, at a path where it can be read, once the new
+    // content is written: true lets it be replaced.
+    using Look = std::function<bool(const std::string& replaced)>;
+    enum class Replaced { Done, Kept, Failed };
+    // As WriteAll, with the look as the very last step: the two files swap names first, and a
+    // file the look refuses is put back (Kept), so that nothing another program lands before
+    // the swap is replaced unlooked. A file gone by then is not looked at: the new one takes
+    // its name only while nothing else has. Failed sets errno. Without syncFolder the caller
+    // syncs the folder (SyncFolderOf).
+    Replaced Replace(const void* data, unsigned length, const Look& look, bool syncFolder = true);
+
+    // For tests: runs once the new content is written and locked, just before the look.
+    static void SetBeforeLook(std::function<void(const std::string& path)> step);
 
 private:
     std::string path_;

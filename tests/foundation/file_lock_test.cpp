@@ -4,11 +4,13 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "foundation/files.h"
@@ -213,4 +215,59 @@ TEST_F(FileLockTest, AnInterruptedSaveLeavesTheOldFileIntact) {
     ASSERT_NE(buffer, nullptr);
     EXPECT_EQ(buffer->ToString(), old);
     EXPECT_FALSE(AnotherProcessCanLock());
+}
+
+// A replacement that looks last: the file it would replace is shown to the look after the two
+// have swapped names, and one refused is back in place, whole, with nothing left beside it.
+TEST_F(FileLockTest, AReplacementShowsTheLookTheFileItReplacesAndPutsBackOneRefused) {
+    const struct {
+        const char* what;
+        bool existsAtLock;
+        std::function<void()> meanwhile;
+        bool accept;
+        FileLock::Replaced outcome;
+        const char* shown;  // what the look read; "" when it was not asked
+        const char* left;
+    } rows[] = {
+        {"accepted", true, [] {}, true, FileLock::Replaced::Done, "old", "new"},
+        {"refused", true, [] {}, false, FileLock::Replaced::Kept, "old", "old"},
+        {"renamed over, refused", true,
+         [this] {
+             temp_.Write("theirs.qmv", "theirs");
+             std::filesystem::rename(temp_.File("theirs.qmv"), path_);
+         },
+         false, FileLock::Replaced::Kept, "theirs", "theirs"},
+        {"removed meanwhile", true, [this] { std::filesystem::remove(path_); }, false,
+         FileLock::Replaced::Done, "", "new"},
+        {"made meanwhile, refused", false, [this] { Write("theirs"); }, false,
+         FileLock::Replaced::Kept, "theirs", "theirs"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove(path_);
+        if (row.existsAtLock) {
+            Write("old");
+        }
+        FileLock lock(path_);
+        ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+        row.meanwhile();
+        std::string shown;
+        const FileLock::Replaced outcome = lock.Replace("new", 3, [&](const std::string& at) {
+            shown = ReadWholeFile(at);
+            return row.accept;
+        });
+        EXPECT_EQ(outcome, row.outcome);
+        EXPECT_EQ(shown, row.shown);
+        EXPECT_EQ(Read(), row.left);
+        EXPECT_EQ(EntriesInFolder(), 1u);
+        // The lock goes on holding what it wrote.
+        struct stat held {};
+        struct stat named {};
+        if (outcome == FileLock::Replaced::Done) {
+            ASSERT_TRUE(lock.Identify(&held));
+            ASSERT_EQ(::stat(path_.c_str(), &named), 0);
+            EXPECT_EQ(held.st_ino, named.st_ino);
+            EXPECT_FALSE(AnotherProcessCanLock());
+        }
+    }
 }
