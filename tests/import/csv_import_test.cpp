@@ -150,8 +150,11 @@ TEST_F(CSVImport, AttendanceColumnsSetEveryDayAndNameWhatIsNotKept) {
         schedule = std::make_unique<MultiDaySchedule>(event);
         ASSERT_TRUE(schedule->AppendNextDay());
         ASSERT_TRUE(schedule->AppendNextDay());
-        ASSERT_EQ(ImportOutcome::Finished, Import(false, c.definition, c.line)) << messages;
-        ASSERT_EQ(1u, TeacherCount());
+        EXPECT_EQ(ImportOutcome::Finished, Import(false, c.definition, c.line)) << messages;
+        EXPECT_EQ(1u, TeacherCount());
+        if (TeacherCount() != 1) {
+            continue;
+        }
         std::string days;
         for (unsigned d = 0; d < 3; ++d) {
             const Teacher* teacher = TeacherAt(0);
@@ -165,7 +168,10 @@ TEST_F(CSVImport, AttendanceColumnsSetEveryDayAndNameWhatIsNotKept) {
         size_t at = 0;
         for (const std::string& fragment : c.messages) {
             const size_t found = messages.find(fragment, at);
-            ASSERT_NE(std::string::npos, found) << fragment << "\nin\n" << messages;
+            EXPECT_NE(std::string::npos, found) << fragment << "\nin\n" << messages;
+            if (found == std::string::npos) {
+                break;
+            }
             at = found + fragment.size();
         }
         size_t warnings = 0;

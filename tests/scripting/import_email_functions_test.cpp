@@ -179,7 +179,10 @@ TEST_F(ScriptedImport, OneImportSaysOneMessageAndFindsTheFamilyItToldApart) {
         if (*c.parents != '\0') {
             EXPECT_NE(std::string::npos, output.find(c.parents)) << output;
         }
-        ASSERT_EQ(1u, said.reports.size()) << ::testing::PrintToString(said.reports);
+        EXPECT_EQ(1u, said.reports.size()) << ::testing::PrintToString(said.reports);
+        if (said.reports.empty()) {
+            continue;
+        }
         EXPECT_EQ(c.lines, static_cast<size_t>(
                                std::count(said.reports[0].begin(), said.reports[0].end(), '\n')))
             << said.reports[0];

@@ -203,7 +203,10 @@ TEST_F(ImportCommands, ARequestListRunSaysEachSkippedLineInOneMessage) {
         ExpectHeaderDefinition();
         ExpectListRun();
         EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::TaughtByList));
-        ASSERT_EQ(1u, sink_.entries.size()) << ::testing::PrintToString(sink_.Texts());
+        EXPECT_EQ(1u, sink_.entries.size()) << ::testing::PrintToString(sink_.Texts());
+        if (sink_.entries.empty()) {
+            continue;
+        }
         EXPECT_EQ(c.severity, sink_.entries[0].severity);
         EXPECT_EQ(c.text, sink_.entries[0].text);
         EXPECT_EQ(c.details, sink_.entries[0].details);
