@@ -1,5 +1,6 @@
 #include "import/csv_import_run.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,9 +16,6 @@
 #include "model/teacher.h"
 
 namespace {
-
-// Only the first two days take attendance from a file.
-constexpr int kAttendanceDays = 2;
 
 bool IsDigitChar(char c) {
     return c >= '0' && c <= '9';
@@ -84,25 +82,28 @@ bool ReadImportedTime(const std::string& text, TimeOfDay& time) {
     return true;
 }
 
-namespace {
-
-// A time the file gives but no reader understands is named: left out quietly, a teacher would
-// seem to stay to the end of the day and be booked after leaving.
-void SetTime(bool& flag, TimeOfDay& time, const std::string& text, const char* which,
-             std::vector<std::string>& unread) {
-    if (text.empty()) {
-        return;
-    }
+DayTime ReadTimeWithinDay(const std::string& text, const TimeOfDay& dayStart,
+                          const TimeOfDay& dayEnd, TimeOfDay& time) {
     TimeOfDay read;
-    if (ReadImportedTime(text, read)) {
-        flag = true;
-        time = read;
-    } else {
-        unread.push_back(std::string(which) + " time '" + text + "'");
+    if (!ReadImportedTime(text, read)) {
+        return DayTime::Unread;
     }
+    const auto within = [&](const TimeOfDay& t) { return dayStart <= t && t <= dayEnd; };
+    // Offices write "7:00" for seven in the evening. A time that says am or pm, or an hour past
+    // noon, means what it says, and the day's own hours settle it.
+    const bool saysHalf = text.find_first_of("aApP") != std::string::npos;
+    if (within(read) || saysHalf || read.Hours() >= 12) {
+        time = read;
+        return DayTime::Read;
+    }
+    TimeOfDay evening;
+    evening.SetSeconds(read.Seconds() + 12 * 3600);
+    if (within(evening)) {
+        time = evening;
+        return DayTime::Read;
+    }
+    return DayTime::OutsideDay;
 }
-
-}  // namespace
 
 std::string SplitSurnameFirst(const std::string& fullName) {
     // Words as the tokeniser reads them: blanks between words collapse and a quoted word may
@@ -145,13 +146,12 @@ bool CSVImportRun::Import(bool& more) {
         teacher = std::make_unique<Teacher>();
         attendee = teacher.get();
     }
-    AttendancePlan plans[kAttendanceDays];
-    int arrivals = 0;
-    int departures = 0;
-    int attendings = 0;
+    // The n-th column of each kind is the n-th day's, on every day the event has.
+    std::vector<std::string> arrivals;
+    std::vector<std::string> departures;
+    std::vector<std::string> attendings;
     std::string name;
     std::string title;
-    std::vector<std::string> unread;
 
     for (size_t i = 0; i < fields.size(); ++i) {
         const CSVColumnType type = i < columns_.size() ? columns_[i] : CSVUnused;
@@ -214,25 +214,13 @@ bool CSVImportRun::Import(bool& more) {
                 parentTemplate.SetAddress(type - CSVAddress1, field);
                 break;
             case CSVArrivalTime:
-                if (arrivals < kAttendanceDays) {
-                    SetTime(plans[arrivals].arrivesLate, plans[arrivals].arrival, field, "arrival",
-                            unread);
-                }
-                ++arrivals;
+                arrivals.push_back(field);
                 break;
             case CSVDepartureTime:
-                if (departures < kAttendanceDays) {
-                    SetTime(plans[departures].leavesEarly, plans[departures].departure, field,
-                            "departure", unread);
-                }
-                ++departures;
+                departures.push_back(field);
                 break;
             case CSVIsAttending:
-                if (attendings < kAttendanceDays) {
-                    plans[attendings].attending =
-                        field.empty() || (field[0] != 'N' && field[0] != 'n');
-                }
-                ++attendings;
+                attendings.push_back(field);
                 break;
             case CSVUniqueId:
                 if (teacher) {
@@ -261,32 +249,95 @@ bool CSVImportRun::Import(bool& more) {
     if (!title.empty()) {
         name = title + " " + name;
     }
-    for (const std::string& what : unread) {
-        ReportMessage(SeverityWarning,
-                      StringPrintf("The %s of '%s' on line %u of the file is not understood, so "
-                                   "the day's own is kept",
-                                   what.c_str(), name.c_str(), GetRecordLine()));
-    }
-    for (int d = 0; d < kAttendanceDays; ++d) {
-        const Schedule* day = target.GetDay(static_cast<unsigned>(d));
-        if (day == nullptr) {
-            break;
+    const unsigned line = GetRecordLine();
+    std::vector<std::string> notes;
+    const auto note = [&](const char* what, const std::string& text, const std::string& why) {
+        notes.push_back(StringPrintf("The %s '%s' of '%s' on line %u of the file %s", what,
+                                     text.c_str(), name.c_str(), line, why.c_str()));
+    };
+    const size_t columnDays = std::max({arrivals.size(), departures.size(), attendings.size()});
+    for (size_t d = target.GetDayCount(); d < columnDays; ++d) {
+        const std::string why =
+            StringPrintf("is for day %u, and the event has %u, so it is not kept",
+                         static_cast<unsigned>(d + 1), target.GetDayCount());
+        if (d < arrivals.size() && !arrivals[d].empty()) {
+            note("arrival time", arrivals[d], why);
         }
+        if (d < departures.size() && !departures[d].empty()) {
+            note("departure time", departures[d], why);
+        }
+        if (d < attendings.size() && !attendings[d].empty()) {
+            note("attendance", attendings[d], why);
+        }
+    }
+    std::vector<AttendancePlan> plans;
+    // Per day, the times without am or pm that the day's hours hold neither way, named when
+    // the person comes that day.
+    std::vector<std::vector<std::string>> outside;
+    for (unsigned d = 0; d < target.GetDayCount(); ++d) {
+        const Schedule* day = target.GetDay(d);
+        const TimeOfDay start = day->GetStartTime();
+        const TimeOfDay end = day->GetEndTime();
+        AttendancePlan plan;
+        outside.emplace_back();
+        const auto readTime = [&](const std::vector<std::string>& texts, const char* what,
+                                  bool& flag, TimeOfDay& time) {
+            if (d >= texts.size() || texts[d].empty()) {
+                return;
+            }
+            switch (ReadTimeWithinDay(texts[d], start, end, time)) {
+                case DayTime::Read:
+                    flag = true;
+                    break;
+                case DayTime::Unread:
+                    note(what, texts[d], "is not understood, so the day's own is kept");
+                    break;
+                case DayTime::OutsideDay:
+                    outside.back().push_back(StringPrintf(
+                        "The %s '%s' of '%s' on line %u of the file lies outside the hours of "
+                        "%s (%s to %s), so the day's own is kept",
+                        what, texts[d].c_str(), name.c_str(), line,
+                        day->GetDate().FormatLong().c_str(), start.Format(Time12h).c_str(),
+                        end.Format(Time12h).c_str()));
+                    break;
+            }
+        };
+        readTime(arrivals, "arrival time", plan.arrivesLate, plan.arrival);
+        readTime(departures, "departure time", plan.leavesEarly, plan.departure);
+        if (d < attendings.size()) {
+            const std::string& field = attendings[d];
+            plan.attending = field.empty() || (field[0] != 'N' && field[0] != 'n');
+        }
+        plans.push_back(plan);
+    }
+    for (const std::string& text : notes) {
+        ReportMessage(SeverityWarning, text);
+    }
+    for (unsigned d = 0; d < plans.size(); ++d) {
+        const Schedule* day = target.GetDay(d);
         // A day not attended has no hours for its times to miss: the person is simply absent.
         AttendancePlan fitted = plans[d];
         if (fitted.attending &&
             !FitAttendancePlan(fitted, day->GetStartTime(), day->GetEndTime())) {
             // Marking the family absent would hide that the file and the event's hours
             // disagree; the office decides which is wrong.
-            ReportMessage(
-                SeverityError,
-                DescribePlanWithoutTime(name, day->GetDate(), plans[d], day->GetStartTime(),
-                                        day->GetEndTime()) +
-                    StringPrintf(", so line %u of the file cannot be imported", GetRecordLine()));
+            ReportMessage(SeverityError,
+                          DescribePlanWithoutTime(name, day->GetDate(), plans[d],
+                                                  day->GetStartTime(), day->GetEndTime()) +
+                              StringPrintf(", so line %u of the file cannot be imported", line));
             more = false;
             return false;
         }
-        attendee->FitDayAttendance(day, plans[d]);
+    }
+    for (unsigned d = 0; d < plans.size(); ++d) {
+        // Left out quietly, a time the day cannot hold would make a teacher seem to stay to the
+        // end of the day and be booked after leaving; a day not attended misses nothing.
+        for (const std::string& text : outside[d]) {
+            if (plans[d].attending) {
+                ReportMessage(SeverityWarning, text);
+            }
+        }
+        attendee->FitDayAttendance(target.GetDay(d), plans[d]);
     }
     if (teacher) {
         if (teacher->GetSubjects().empty()) {

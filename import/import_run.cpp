@@ -107,15 +107,22 @@ Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentT
     if (name.empty()) {
         name = "Parents of " + pupil.GetName();
     }
-    parentTemplate.SetName(name);
     const std::string address = parentTemplate.GetAddress(0);
+    const std::string toldApart = " (" + address + ")";
+    // A preview whose list held a namesake first has already told this family apart by its
+    // address; the event may hold it under the plain name, so it is looked for by both.
+    if (parentTemplate.GetUniqueId().empty() && name.size() > toldApart.size() &&
+        name.compare(name.size() - toldApart.size(), toldApart.size(), toldApart) == 0) {
+        name = TrimImported(name.substr(0, name.size() - toldApart.size()));
+    }
+    parentTemplate.SetName(name);
     ParentList& parents = target.GetEvent()->GetParents();
 
     Parent* existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
     if (existing != nullptr && existing->GetAddress(0) != address) {
         // Another family of the same name: told apart by the first line of the address, which
         // also finds this family again for its next child.
-        parentTemplate.SetName(name + " (" + address + ")");
+        parentTemplate.SetName(name + toldApart);
         existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
         if (existing != nullptr && existing->GetAddress(0) != address) {
             existing = nullptr;
@@ -123,7 +130,7 @@ Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentT
     } else if (existing == nullptr && parentTemplate.GetUniqueId().empty()) {
         // A family once told apart from a namesake keeps its longer name after the namesake has
         // gone or been renamed, and is still found by it.
-        parentTemplate.SetName(name + " (" + address + ")");
+        parentTemplate.SetName(name + toldApart);
         existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
         if (existing == nullptr || existing->GetAddress(0) != address) {
             existing = nullptr;

@@ -79,7 +79,8 @@ private:
 // The family of the target that the template describes for this pupil (same key, same first
 // address line: a brother's or sister's), or null. Settles the template's name as a new parent
 // of the pupil would have it ("Parents of" the pupil when blank, the address added when another
-// family has the name).
+// family has the name). A template already named with its address, as a preview names a family
+// whose namesake came first, is looked for by its plain name too.
 Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate);
 
 // Gives the pupil a parent in the target: the parent the template describes when the target

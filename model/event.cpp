@@ -452,17 +452,57 @@ bool Event::Merge(const Event& other, std::string& log) {
 
 bool Event::MergeParent(const Parent& source, std::string& log) {
     Parent* target = parents_.FindByKey(source.GetUniqueIdOrName());
+    std::string name = source.GetName();
+    const std::string address = source.GetAddress(0);
+    // A family read by name has its name for identifier; only one the school numbered is found
+    // by its number wherever it lives.
+    const bool numbered = !source.GetUniqueId().empty() && source.GetUniqueId() != source.GetName();
+    if (target != nullptr && !numbered && !address.empty() && !target->GetAddress(0).empty() &&
+        target->GetAddress(0) != address) {
+        // A namesake elsewhere is another family, as an import tells them apart; this one may
+        // already be here under the longer name.
+        name += " (" + address + ")";
+        target = parents_.FindByKey(name);
+        if (target != nullptr && target->GetAddress(0) != address) {
+            ReportMessage(SeverityError, "Parent '" + source.GetName() + "' of " + address +
+                                             " was not merged; the rest of the file was");
+            return false;
+        }
+    }
     if (target == nullptr) {
         auto copy = std::make_unique<Parent>(source);
+        if (!numbered && name != source.GetName()) {
+            copy->SetUniqueId(std::string());
+        }
+        copy->SetName(name);
         target = copy.get();
         if (!AddParent(std::move(copy))) {
             return false;
         }
-        log += "Created new parent '" + source.GetName() + "'\n";
+        log += "Created new parent '" + name + "'\n";
+    }
+    // Two children of one name in a family are two children: each takes a pupil of its name
+    // that no other has taken, one of its own form first, so neither's requests become the
+    // other's.
+    std::vector<Pupil*> matched(source.GetPupilCount(), nullptr);
+    std::vector<const Pupil*> taken;
+    for (const bool sameForm : {true, false}) {
+        for (unsigned p = 0; p < source.GetPupilCount(); ++p) {
+            const Pupil* pupil = source.GetPupil(p);
+            for (unsigned i = 0; i < target->GetPupilCount() && matched[p] == nullptr; ++i) {
+                Pupil* candidate = target->GetPupil(i);
+                if (EqualsIgnoringCase(candidate->GetName(), pupil->GetName()) &&
+                    (!sameForm || candidate->GetForm() == pupil->GetForm()) &&
+                    std::find(taken.begin(), taken.end(), candidate) == taken.end()) {
+                    matched[p] = candidate;
+                    taken.push_back(candidate);
+                }
+            }
+        }
     }
     for (unsigned p = 0; p < source.GetPupilCount(); ++p) {
         const Pupil* pupil = source.GetPupil(p);
-        Pupil* targetPupil = target->FindPupil(pupil->GetName());
+        Pupil* targetPupil = matched[p];
         if (targetPupil == nullptr) {
             auto copy = std::make_unique<Pupil>(*pupil);
             targetPupil = copy.get();

@@ -6,6 +6,7 @@
 #include "foundation/uc_error.h"
 #include "import/import_factory.h"
 #include "import/imported_people.h"
+#include "import/run_messages.h"
 #include "model/event.h"
 #include "model/importer_csv.h"
 #include "model/multi_day_schedule.h"
@@ -55,6 +56,8 @@ int CSVImport(ScriptCall& call) {
     run->SetTarget(separate.get());
     run->SetInput(&file);
     run->SetSettings(&call.Controller()->GetUserSettings());
+    // However many lines the file names, the script's sink is told once.
+    RunMessages said;
     bool imported = RunImport(*run) == ImportOutcome::Finished;
     if (imported) {
         // As the window's import moves them: each teacher gets its row on every day, a brother
@@ -63,6 +66,7 @@ int CSVImport(ScriptCall& call) {
                                       kind == 1 ? PeopleImport::Pupils : PeopleImport::Teachers)
                        .refused == 0;
     }
+    said.Say();
     // Parents number no rows of the timetable, so their list may take its order again.
     days->GetEvent()->GetParents().Sort();
     call.Host().Objects().MarkModelStale();

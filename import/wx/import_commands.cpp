@@ -13,6 +13,7 @@
 #include "gui/dialogs/prompt_service.h"
 #include "import/imported_people.h"
 #include "import/pt_csv_importer.h"
+#include "import/run_messages.h"
 #include "import/wx/define_csv_dlg.h"
 #include "import/wx/import_dlg.h"
 #include "import/wx/import_priority_dlg.h"
@@ -95,12 +96,14 @@ bool ImportRequestList(wxWindow* parent, QMController& controller, ImporterPTCSV
     importer.SetTarget(schedule);
     // No user settings: a list's names must match the event's, so its text is always decoded
     // rather than taken as it stands under "importutf8".
+    // The closing notice heads whatever the lines said, in one box.
+    RunMessages said;
     ImportOutcome outcome = ImportOutcome::Finished;
     {
         ImportProgressDlg progress(parent, &importer);
         progress.ShowModal();
         outcome = progress.GetOutcome();
     }
-    ReportMessage(SeverityInformation, RequestListResultText(outcome, importer.GetLinesImported()));
+    said.SayAfter(SeverityInformation, RequestListResultText(outcome, importer.GetLinesImported()));
     return true;
 }

@@ -20,6 +20,7 @@
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
 #include "import/import_factory.h"
+#include "import/run_messages.h"
 #include "import/sims_command_reporter.h"
 #include "import/wx/define_csv_dlg.h"
 #include "import/wx/import_preview_tree.h"
@@ -213,6 +214,7 @@ void ImportDlg::RunImport(const ImporterBase& importer, StdioFile& file) {
         run->SetSettings(&controller_->GetUserSettings());
     }
     {
+        RunMessages said;
         ImportProgressDlg progress(this, run.get());
         progress.ShowModal();
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -74,34 +75,112 @@ TEST_F(CSVImport, TeacherLineFillsEveryTeacherColumn) {
     EXPECT_EQ(2u, Day(1)->GetGrid().GetRowCount()) << "imported teachers get a row on every day";
 }
 
-TEST_F(CSVImport, AttendanceColumnsSetOnlyTheFirstTwoDays) {
-    EXPECT_TRUE(schedule->AppendNextDay());
-    ASSERT_EQ(ImportOutcome::Finished,
-              Import(false,
-                     "Full Name,Arrival Time,Arrival Time,Arrival Time,Departure Time,"
-                     "Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N)",
-                     "Ann Lee,19:00,18:30,20:00,21:00,y,No,n\n"
-                     "Bob Hay,soon,17:00,,23:00\n"));
-    Teacher* ann = TeacherAt(0);
-    EXPECT_EQ("19:00", ann->GetStartTime(Day(0)).Format(Time24h));
-    EXPECT_TRUE(ann->ArrivesLate(Day(0)));
-    EXPECT_EQ("21:00", ann->GetEndTime(Day(0)).Format(Time24h));
-    EXPECT_TRUE(ann->LeavesEarly(Day(0)));
-    EXPECT_TRUE(ann->IsAttending(Day(0)));
-    EXPECT_EQ("18:30", ann->GetStartTime(Day(1)).Format(Time24h));
-    EXPECT_FALSE(ann->LeavesEarly(Day(1)));
-    EXPECT_FALSE(ann->IsAttending(Day(1)));
-    EXPECT_FALSE(ann->ArrivesLate(Day(2))) << "the third arrival column is ignored";
-    EXPECT_TRUE(ann->IsAttending(Day(2)));
-
-    Teacher* bob = TeacherAt(1);
-    EXPECT_FALSE(bob->ArrivesLate(Day(0))) << "an unreadable time leaves the day's own";
-    EXPECT_FALSE(bob->ArrivesLate(Day(1))) << "an arrival before the day's start is left out";
-    EXPECT_FALSE(bob->LeavesEarly(Day(0))) << "a departure after the day's end is left out";
-    EXPECT_EQ(
-        "Warning: The arrival time 'soon' of 'Bob Hay' on line 2 of the file is not understood, "
-        "so the day's own is kept\n",
-        messages);
+// Each day the event has takes its own attendance columns, in their order; a time the day
+// cannot hold, or a column for a day the event lacks, is named on the line it came from.
+TEST_F(CSVImport, AttendanceColumnsSetEveryDayAndNameWhatIsNotKept) {
+    struct Case {
+        const char* what;
+        const char* definition;
+        const char* line;
+        const char* days;                   // each day: "start-end", or "absent"
+        std::vector<std::string> messages;  // fragments of the Warnings, in order
+        size_t warnings = 0;
+    };
+    const char* const three =
+        "Full Name,Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N),Departure Time,"
+        "Departure Time,Departure Time";
+    const Case cases[] = {
+        {"a column each day",
+         "Full Name,Arrival Time,Arrival Time,Arrival Time,Departure Time,"
+         "Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N)",
+         "Ann Lee,19:00,18:30,20:00,21:00,y,No,y",
+         "19:00-21:00 absent 20:00-22:00",
+         {}},
+        {"third day absent", three, "Cy Dale,y,y,n,,,8pm", "18:00-22:00 18:00-22:00 absent", {}},
+        {"third day leaves early",
+         three,
+         "Di Eng,,,,,,8pm",
+         "18:00-22:00 18:00-22:00 18:00-20:00",
+         {}},
+        {"evening arrival without am or pm",
+         "Full Name,Arrival Time,Arrival Time,Arrival Time",
+         "Ed Fry,7:00,07:00:00,6:45",
+         "19:00-22:00 19:00-22:00 18:45-22:00",
+         {}},
+        {"evening departure without am or pm",
+         "Full Name,Departure Time,Departure Time",
+         "Flo Gee,9:30,08:00:00",
+         "18:00-21:30 18:00-20:00 18:00-22:00",
+         {}},
+        {"times that say what they mean, outside the day",
+         "Full Name,Arrival Time,Arrival Time,Departure Time,Departure Time",
+         "Cat Ing,7:00am,17:00,23:00,11:30pm",
+         "18:00-22:00 18:00-22:00 18:00-22:00",
+         {}},
+        {"times without am or pm the day holds neither way",
+         "Full Name,Arrival Time,Departure Time,Arrival Time,Is Attending (Y/N),"
+         "Is Attending (Y/N)",
+         "Bob Hay,11:00,10:30,11:15,y,n",
+         "18:00-22:00 absent 18:00-22:00",
+         {"The arrival time '11:00' of 'Bob Hay' on line 1 of the file lies outside the hours of",
+          "(6:00pm to 10:00pm), so the day's own is kept",
+          "The departure time '10:30' of 'Bob Hay' on line 1 of the file lies outside the hours"},
+         2},
+        {"unreadable",
+         "Full Name,Arrival Time",
+         "Gus Hale,soon",
+         "18:00-22:00 18:00-22:00 18:00-22:00",
+         {"The arrival time 'soon' of 'Gus Hale' on line 1 of the file is not understood, so the "
+          "day's own is kept"},
+         1},
+        {"a day the event lacks",
+         "Full Name,Arrival Time,Arrival Time,Arrival Time,Arrival Time,Is Attending (Y/N),"
+         "Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N)",
+         "Hal Ives,,,,7pm,y,y,y,n",
+         "18:00-22:00 18:00-22:00 18:00-22:00",
+         {"The arrival time '7pm' of 'Hal Ives' on line 1 of the file is for day 4, and the event "
+          "has 3, so it is not kept",
+          "The attendance 'n' of 'Hal Ives' on line 1 of the file is for day 4, and the event has "
+          "3, so it is not kept"},
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        ASSERT_TRUE(schedule->AppendNextDay());
+        ASSERT_TRUE(schedule->AppendNextDay());
+        EXPECT_EQ(ImportOutcome::Finished, Import(false, c.definition, c.line)) << messages;
+        EXPECT_EQ(1u, TeacherCount());
+        if (TeacherCount() != 1) {
+            continue;
+        }
+        std::string days;
+        for (unsigned d = 0; d < 3; ++d) {
+            const Teacher* teacher = TeacherAt(0);
+            days += d == 0 ? "" : " ";
+            days += !teacher->IsAttending(Day(d))
+                        ? std::string("absent")
+                        : teacher->GetStartTime(Day(d)).Format(Time24h) + "-" +
+                              teacher->GetEndTime(Day(d)).Format(Time24h);
+        }
+        EXPECT_EQ(c.days, days);
+        size_t at = 0;
+        for (const std::string& fragment : c.messages) {
+            const size_t found = messages.find(fragment, at);
+            EXPECT_NE(std::string::npos, found) << fragment << "\nin\n" << messages;
+            if (found == std::string::npos) {
+                break;
+            }
+            at = found + fragment.size();
+        }
+        size_t warnings = 0;
+        for (size_t i = messages.find("Warning: "); i != std::string::npos;
+             i = messages.find("Warning: ", i + 1)) {
+            ++warnings;
+        }
+        EXPECT_EQ(c.warnings, warnings) << messages;
+    }
 }
 
 TEST_F(CSVImport, TimesAreReadAsSpreadsheetsWriteThemAndTheRestAreNamed) {
@@ -282,6 +361,72 @@ TEST_F(CSVImport, AFamilyToldApartByAddressIsFoundAgainWhenItsNamesakeIsGone) {
             atLowRoad.push_back(family);
         }
         EXPECT_EQ((std::vector<std::string>{"Mr Cox (9 Low Rd): Dan Cox Eve Cox"}), atLowRoad);
+    }
+}
+
+// A family the event holds is found however the road has named it: a list with a namesake
+// listed first makes the preview tell this family apart by its address, and the event may hold
+// it under either name. Nobody is added twice.
+TEST_F(CSVImport, AFamilyTheEventHoldsIsFoundWhenTheListNamesANamesakeFirst) {
+    const char* const definition = "Full Name,Parent's Name,Address Line 1";
+    const std::string list =
+        "Cal Smith,Mr and Mrs Smith,5 Low Rd\n"
+        "Amy Smith,Mr and Mrs Smith,1 High St\n"
+        "Tom Smith,Mr and Mrs Smith,1 High St\n";
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, const char*>> held;  // name, first address line
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"held by the plain name",
+         {{"Mr and Mrs Smith", "1 High St"}},
+         {"Mr and Mrs Smith (5 Low Rd) @5 Low Rd: Cal Smith",
+          "Mr and Mrs Smith @1 High St: Amy Smith Tom Smith"}},
+        {"held by the longer name",
+         {{"Mr and Mrs Smith", "9 Elm Rd"}, {"Mr and Mrs Smith (1 High St)", "1 High St"}},
+         {"Mr and Mrs Smith (1 High St) @1 High St: Amy Smith Tom Smith",
+          "Mr and Mrs Smith (5 Low Rd) @5 Low Rd: Cal Smith", "Mr and Mrs Smith @9 Elm Rd:"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        for (const auto& [name, address] : c.held) {
+            auto parent = std::make_unique<Parent>(name);
+            parent->SetAddress(0, address);
+            if (std::string(address) == "1 High St") {
+                parent->AddPupil(std::make_unique<Pupil>("Amy Smith"));
+            }
+            ASSERT_TRUE(schedule->AddParent(std::move(parent)));
+        }
+        // As the window and qm_csvimport import: into a preview with the event's days, then
+        // moved across.
+        UCStringError sink;
+        auto previewEvent = std::make_shared<Event>();
+        std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
+        ImporterCSV importer(true);
+        importer.SetDefinition(definition);
+        CSVImportRun run(importer);
+        StdioFile file(temp.Write("list.csv", list).c_str(), "rb");
+        run.SetTarget(preview.get());
+        run.SetInput(&file);
+        ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
+        const MovedPeople moved =
+            MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+        EXPECT_EQ(2, moved.added);
+        EXPECT_EQ(1, moved.refused) << "Amy is the event's already";
+        std::vector<std::string> families;
+        for (unsigned p = 0; p < ParentCount(); ++p) {
+            const Parent* parent = ParentAt(p);
+            std::string family = parent->GetName() + " @" + parent->GetAddress(0) + ":";
+            for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+                family += " " + parent->GetPupil(i)->GetName();
+            }
+            families.push_back(family);
+        }
+        std::sort(families.begin(), families.end());
+        EXPECT_EQ(c.expected, families);
     }
 }
 

@@ -493,4 +493,96 @@ TEST_F(EventMerge, ATeacherThisEventRefusesIsNamedAndTheRestStillArrives) {
         << "a request to the teacher left out has no teacher here";
 }
 
+// Each family and child of a colleague's copy arrives once, and apart from any other: two
+// children of one name in a family stay two, and a namesake family elsewhere stays its own.
+TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
+    struct Child {
+        const char* name;
+        const char* form;
+        const char* teacher;  // initials of the one teacher requested, or empty
+    };
+    struct Family {
+        const char* name;
+        const char* address;
+        std::vector<Child> children;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Family> here;
+        std::vector<Family> copy;
+        std::vector<std::string> expected;  // each family: "Name @address: child form>teacher"
+    };
+    const Case cases[] = {
+        {"two of one name in one family, new here",
+         {},
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", "TW"}, {"Sam Lee", "10B", "JS"}}}},
+         {"Mr Lee @1 High St: Sam Lee 7A>Tom Wade, Sam Lee 10B>Jo Shaw"}},
+        {"two of one name, one of them here already",
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", "TW"}}}},
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", "TW"}, {"Sam Lee", "10B", "JS"}}}},
+         {"Mr Lee @1 High St: Sam Lee 7A>Tom Wade, Sam Lee 10B>Jo Shaw"}},
+        {"the other of the two here already, found by form",
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "10B", ""}}}},
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", "TW"}, {"Sam Lee", "10B", "JS"}}}},
+         {"Mr Lee @1 High St: Sam Lee 10B>Jo Shaw, Sam Lee 7A>Tom Wade"}},
+        {"a namesake family elsewhere",
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}}},
+         {{"Mr Lee", "5 Low Rd", {{"Kim Lee", "8C", "TW"}}}},
+         {"Mr Lee @1 High St: Sam Lee 7A", "Mr Lee (5 Low Rd) @5 Low Rd: Kim Lee 8C>Tom Wade"}},
+        {"a namesake family here already under its longer name",
+         {{"Mr Lee", "1 High St", {}}, {"Mr Lee (5 Low Rd)", "5 Low Rd", {{"Kim Lee", "8C", ""}}}},
+         {{"Mr Lee", "5 Low Rd", {{"Kim Lee", "8C", "JS"}}}},
+         {"Mr Lee @1 High St:", "Mr Lee (5 Low Rd) @5 Low Rd: Kim Lee 8C>Jo Shaw"}},
+    };
+    const auto fill = [](Event& target, const std::vector<Family>& families) {
+        for (const Family& f : families) {
+            auto parent = std::make_unique<Parent>(f.name);
+            parent->SetAddress(0, f.address);
+            for (const Child& c : f.children) {
+                auto pupil = std::make_unique<Pupil>(c.name);
+                pupil->SetForm(c.form);
+                if (*c.teacher != '\0') {
+                    pupil->AddRequest(target.GetTeachers().FindByNameOrInitials(c.teacher), "", 1,
+                                      -1);
+                }
+                parent->AddPupil(std::move(pupil));
+            }
+            ASSERT_TRUE(target.AddParent(std::move(parent)));
+        }
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Event here;
+        Event copy;
+        for (Event* e : {&here, &copy}) {
+            e->SetSchoolName("Hill School");
+            e->SetName("Spring evening");
+            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Tom Wade", "TW")));
+            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Jo Shaw", "JS")));
+        }
+        fill(here, c.here);
+        fill(copy, c.copy);
+        // The second merge finds everything there already.
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+            std::vector<std::string> families;
+            for (unsigned p = 0; p < here.GetParents().Count(); ++p) {
+                const Parent* parent = here.GetParents().At(p);
+                std::string line = parent->GetName() + " @" + parent->GetAddress(0) + ":";
+                for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+                    const Pupil* pupil = parent->GetPupil(i);
+                    line += std::string(i == 0 ? " " : ", ") + pupil->GetName() + " " +
+                            pupil->GetForm();
+                    for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+                        line += ">" + pupil->GetRequest(r)->GetTeacher()->GetName();
+                    }
+                }
+                families.push_back(line);
+            }
+            EXPECT_EQ(c.expected, families) << "round " << round;
+        }
+        EXPECT_EQ("", log) << "nothing new the second time";
+    }
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include "comms/smtp_client_curl.h"
 #include "model/email_server_settings.h"
@@ -134,6 +135,57 @@ TEST_F(ScriptedImport, ARefusedPersonIsNamedOthersStillMoveAndABrokenFileChanges
         EXPECT_EQ(teachers, c.teachers) << c.csv;
         EXPECT_EQ(sink.Texts(SeverityError), c.errors) << c.csv;
         ExpectGridsMatchTeachers();
+    }
+}
+
+// What a script's import says reaches its sink once, however many lines it names; and a family
+// the list tells apart from a namesake listed first is still found in the event.
+TEST_F(ScriptedImport, OneImportSaysOneMessageAndFindsTheFamilyItToldApart) {
+    class Counting : public UCError {
+    public:
+        void Report(int severity, const char* text) override {
+            std::string said = std::to_string(severity) + " " + text;
+            for (const std::string& line : Details()) {
+                said += "\n" + line;
+            }
+            ClearDetails();
+            reports.push_back(said);
+        }
+        using UCError::Report;
+        std::vector<std::string> reports;
+    };
+    struct Case {
+        const char* what;
+        int kind;
+        const char* csv;
+        const char* definition;
+        const char* result;
+        const char* parents;  // the event's families afterwards, or empty to skip
+        size_t lines;         // lines of the one message
+    } cases[] = {
+        {"three unread arrivals", 0, "Ivy Lane,IL,n/a\nJoe Kerr,JK,n/a\nKay Moss,KM,n/a\n",
+         "full name,initials,arrival time", "true", "", 2},
+        {"a namesake listed first", 1,
+         "Carol White,Gus White,2 Low Road\nCarol White,Fay White,1 High Street\n"
+         "Carol White,Dan White,1 High Street\n",
+         "parent's name,full name,address line 1", "false",
+         "Carol White (2 Low Road): Gus White\nCarol White: Dan White,Eve White,Fay White\n", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Counting said;
+        const std::string output = Import(c.kind, c.csv, c.definition);
+        EXPECT_TRUE(BeginsWith(output, std::string(c.result) + "\n")) << output;
+        if (*c.parents != '\0') {
+            EXPECT_NE(std::string::npos, output.find(c.parents)) << output;
+        }
+        EXPECT_EQ(1u, said.reports.size()) << ::testing::PrintToString(said.reports);
+        if (said.reports.empty()) {
+            continue;
+        }
+        EXPECT_EQ(c.lines, static_cast<size_t>(
+                               std::count(said.reports[0].begin(), said.reports[0].end(), '\n')))
+            << said.reports[0];
     }
 }
 

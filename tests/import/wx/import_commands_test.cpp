@@ -165,6 +165,54 @@ TEST_F(ImportCommands, EndOfARequestListSaysWhetherItFinishedFailedOrStopped) {
     EXPECT_EQ(std::vector<std::string>{"Done, 0 lines imported successfully"}, sink_.Texts());
 }
 
+// A run says everything in one box, its closing notice first: a long list never stacks a box
+// for each line in front of the progress dialog's Stop.
+TEST_F(ImportCommands, ARequestListRunSaysEachSkippedLineInOneMessage) {
+    // Another Amy Lee in another family: neither can be told which the list means.
+    auto parent = std::make_unique<Parent>("Mrs Lee");
+    parent->AddPupil(std::make_unique<Pupil>("Amy Lee"));
+    ASSERT_TRUE(controller_.GetSchedule()->AddParent(std::move(parent)));
+    const struct {
+        const char* what;
+        const char* list;
+        int severity;
+        const char* text;
+        std::vector<std::string> details;
+    } cases[] = {
+        {"three shared names",
+         "Amy Lee,Mr Bell\nAmy Lee,BB\namy lee,Mr Bell\n",
+         SeverityWarning,
+         "Done, 0 lines imported successfully",
+         {"More than one pupil is called 'Amy Lee', so line 2 of the file is not imported",
+          "More than one pupil is called 'Amy Lee', so line 3 of the file is not imported",
+          "More than one pupil is called 'amy lee', so line 4 of the file is not imported"}},
+        {"a shared name, then an unknown teacher",
+         "Amy Lee,Mr Bell\nAmy Lee,Mr Nobody\n",
+         SeverityError,
+         "Import failed, 0 lines imported before the failure",
+         {"More than one pupil is called 'Amy Lee', so line 2 of the file is not imported",
+          "Teacher 'Mr Nobody' is not currently defined",
+          "The file failed to import correctly. This probably means that this is not the "
+          "intended file, please check whether this is the file you want."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sink_.entries.clear();
+        prompts_.Choose(FromUtf8(folder_.Write(
+            "list.csv", std::string("Pupil's Full Name,Teacher's Full Name\n") + c.list)));
+        ExpectHeaderDefinition();
+        ExpectListRun();
+        EXPECT_TRUE(ImportRequestList(TopWindow(), controller_, ImporterPTCSV::TaughtByList));
+        EXPECT_EQ(1u, sink_.entries.size()) << ::testing::PrintToString(sink_.Texts());
+        if (sink_.entries.empty()) {
+            continue;
+        }
+        EXPECT_EQ(c.severity, sink_.entries[0].severity);
+        EXPECT_EQ(c.text, sink_.entries[0].text);
+        EXPECT_EQ(c.details, sink_.entries[0].details);
+    }
+}
+
 TEST_F(ImportCommands, ListTextIsDecodedWhateverTheUserSettingsSay) {
     // "importutf8" would keep the Windows-1252 byte, and the pupil would not be found.
     controller_.GetUserSettings().SetInt("importutf8", 1);
