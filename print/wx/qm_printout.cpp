@@ -10,6 +10,7 @@
 #include "app/script_run.h"
 #include "foundation/string_tokeniser.h"
 #include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -22,8 +23,9 @@
 
 namespace {
 
+// A script's 8-bit text is read as the rest of the program reads it.
 wxString FromUtf8Text(const std::string& text) {
-    return wxString(text.c_str(), wxConvUTF8);
+    return FromUtf8(text);
 }
 
 }  // namespace
@@ -107,8 +109,10 @@ void QMPrintout::OnPreparePrinting() {
     {
         // Measuring runs the scripts.
         const ScriptRun run(controller_);
-        teacherPages_ = MeasureHandouts(selection_.teacherSheets, true);
-        parentPages_ = settings_.GetOneParentPerSheet()
+        // Only what is printed: a sheet left out would run its script for nobody.
+        teacherPages_ = settings_.GetTeachers() ? MeasureHandouts(selection_.teacherSheets, true)
+                                                : std::vector<int>();
+        parentPages_ = settings_.GetParents() && settings_.GetOneParentPerSheet()
                            ? MeasureHandouts(selection_.parentSheets, false)
                            : std::vector<int>();
         halfPages_ = settings_.GetParents() && !settings_.GetOneParentPerSheet()
@@ -390,6 +394,8 @@ void QMPrintout::DrawSheet(const PrintSheet& sheet, int qrSuppression) {
         job->SetScript(settings_.GetParentScript());
     }
     job->SetQRSuppression(qrSuppression);
+    // Measured, printed, redrawn and shown in an overview cell, a sheet runs its script once.
+    job->KeepScriptedBody(&bodies_[&sheet]);
     job->Print();
 }
 

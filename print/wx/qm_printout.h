@@ -6,12 +6,14 @@
 #include <wx/prntbase.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/print_renderer.h"
 #include "model/print_settings.h"
+#include "print/print_job.h"
 #include "print/print_layout.h"
 #include "print/print_selection.h"
 
@@ -142,6 +144,9 @@ private:
     std::vector<int> parentPages_;
     // The pages of the parent sheets two a page; empty until measured (two a page each).
     std::vector<HalfPagePlan> halfPages_;
+    // Each sheet's scripted body from the first time it was drawn, by its place in the
+    // selection.
+    std::map<const PrintSheet*, ScriptedBody> bodies_;
 
     // The sheet being drawn.
     wxFont* boldFont_ = nullptr;
