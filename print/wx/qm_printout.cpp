@@ -30,7 +30,7 @@ wxString FromUtf8Text(const std::string& text) {
 
 }  // namespace
 
-QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings)
+QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings, ScriptLoad load)
     : wxPrintout(wxGetTranslation("Printout")),
       controller_(controller),
       settings_(settings),
@@ -39,7 +39,9 @@ QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings)
       measure_(measureBitmap_) {
     plan_ = PlanSections(settings_, static_cast<int>(selection_.teacherSheets.size()),
                          static_cast<int>(selection_.parentSheets.size()));
-    LoadPrintScripts();
+    if (load == ScriptLoad::AtOnce) {
+        LoadPrintScripts();
+    }
 }
 
 QMPrintout::~QMPrintout() {
@@ -58,9 +60,10 @@ bool QMPrintout::HasEvent() const {
 
 // A script that cannot be made leaves the built-in body; the controller has said why.
 void QMPrintout::LoadPrintScripts() {
-    if (!HasEvent()) {
+    if (!HasEvent() || scriptsLoaded_) {
         return;
     }
+    scriptsLoaded_ = true;
     // A script's top level runs as it loads.
     const ScriptRun run(controller_);
     const QMScript::MadeFor made(QMScript::Use::Sheets);
@@ -79,7 +82,7 @@ void QMPrintout::LoadPrintScripts() {
     settings_.SetParentScript(parentScript_.get());
     teacherScript_ = load(user.Get("teacherprintscript"));
     settings_.SetTeacherScript(teacherScript_.get());
-    stopped_ = run.Stopped();
+    stopped_ = stopped_ || run.Stopped();
 }
 
 void QMPrintout::PreparePage() {
@@ -102,6 +105,8 @@ void QMPrintout::PreparePage() {
 }
 
 void QMPrintout::OnPreparePrinting() {
+    // A script stopped as it loads cancels the paper (see OnPrintPage).
+    LoadPrintScripts();
     if (!HasEvent() || GetDC() == nullptr) {
         return;
     }

@@ -40,7 +40,11 @@ public:
         kPageFontCount
     };
 
-    QMPrintout(QMController* controller, const PrintSettings& settings);
+    // When the print scripts load, running their top level: as the printout is made, or only
+    // once it is laid out, for the copy a preview prints from, which the user may never print.
+    enum class ScriptLoad { AtOnce, WhenLaidOut };
+    QMPrintout(QMController* controller, const PrintSettings& settings,
+               ScriptLoad load = ScriptLoad::AtOnce);
     ~QMPrintout() override;
 
     // Measures how many pages each whole-page handout takes on this DC.
@@ -136,6 +140,7 @@ private:
     std::unique_ptr<QMImageWX> logo_;
     std::unique_ptr<QMScript> parentScript_;
     std::unique_ptr<QMScript> teacherScript_;
+    bool scriptsLoaded_ = false;
     bool stopped_ = false;
     bool stopTold_ = false;
     std::array<std::unique_ptr<wxFont>, kPageFontCount> fonts_;

@@ -313,6 +313,16 @@ TEST_F(Printout, SheetsAreDrawnByThePrintScriptsOfTheUserSettings) {
     // The teacher's sheet is the script's; the parents' have the built-in body.
     EXPECT_EQ(controller.calls,
               std::vector<std::string>{"teacher " + selection.teacherSheets[0].teacher->GetName()});
+    // The copy a preview prints from loads them once it is laid out, and once.
+    controller.made.clear();
+    QMPrintout later(&controller, Only(true, true, false, false),
+                     QMPrintout::ScriptLoad::WhenLaidOut);
+    EXPECT_TRUE(controller.made.empty());
+    for (int layout = 0; layout < 2; ++layout) {
+        LaidOutPages(later);
+    }
+    EXPECT_EQ(controller.made,
+              (std::vector<std::string>{"/scripts/broken.lua", "/scripts/teacher.lua"}));
 }
 
 // A sheet's script may write a file or count: one printout, on paper or in a preview however
@@ -784,10 +794,14 @@ TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
         const char* lua;
         bool preview;
         bool stoppedAsItLoads;
+        QMPrintout::ScriptLoad load = QMPrintout::ScriptLoad::AtOnce;
     } cases[] = {
         {"paper, a sheet", "function draw_parent_page(p) forever() end", false, false},
         {"preview, a sheet", "function draw_parent_page(p) forever() end", true, false},
         {"paper, the top level", "forever()", false, true},
+        // The copy a preview prints from loads its scripts as it is laid out.
+        {"paper from a preview, the top level", "forever()", false, false,
+         QMPrintout::ScriptLoad::WhenLaidOut},
     };
     TempFolder folder("qm-print-stop");
     // Each case's controller opens the example file itself.
@@ -803,7 +817,7 @@ TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
         UCStringError said;
         const auto start = std::chrono::steady_clock::now();
         std::vector<DrawnText> drawn;
-        auto* made = new RecordingPrintout(&lua, settings, &drawn);
+        auto* made = new RecordingPrintout(&lua, settings, &drawn, c.load);
         EXPECT_EQ(made->WasStopped(), c.stoppedAsItLoads);
         const HeldPrintout held(made, c.preview);
         QMPrintout& printout = *made;
