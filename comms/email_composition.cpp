@@ -22,6 +22,9 @@
 struct EmailJob::Style {
     bool calendar;
     std::string eol;
+    // Whether the role's script writes the text: not for a message's calendar, whose script
+    // already ran for the message.
+    bool script = true;
 };
 
 namespace {
@@ -355,7 +358,7 @@ std::string EmailJob::ComposeParent(Parent* parent, Schedule* day, const Style& 
         return std::string();
     }
     std::string text;
-    if (RunScript(parentScript_.get(), parent, day, style, &text)) {
+    if (style.script && RunScript(parentScript_.get(), parent, day, style, &text)) {
         return text;
     }
     const Event& event = *days_->GetEvent();
@@ -414,7 +417,7 @@ std::string EmailJob::ComposePupil(Pupil* pupil, Schedule* day, const Style& sty
         return std::string();
     }
     std::string text;
-    if (RunScript(pupilScript_.get(), pupil, day, style, &text)) {
+    if (style.script && RunScript(pupilScript_.get(), pupil, day, style, &text)) {
         return text;
     }
     const Event& event = *days_->GetEvent();
@@ -452,7 +455,7 @@ std::string EmailJob::ComposeTeacher(Teacher* teacher, Schedule* day, const Styl
         return std::string();
     }
     std::string text;
-    if (RunScript(teacherScript_.get(), teacher, day, style, &text)) {
+    if (style.script && RunScript(teacherScript_.get(), teacher, day, style, &text)) {
         return text;
     }
     if (day == nullptr) {
@@ -557,8 +560,9 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
     }
     ICalendar calendar =
         calendarType == 0 ? day->MakePersonICalendar(person) : day->MakeEventICalendar();
-    // The calendar writer escapes line ends itself, so the description carries real ones.
-    const Style description{true, "\n"};
+    // The calendar writer escapes line ends itself, so the description carries real ones. It is
+    // the built-in schedule: one message runs its script once.
+    const Style description{true, "\n", false};
     if (type == PersonKind::Parent) {
         calendar.SetDescription(ComposeParent(static_cast<Parent*>(person), day, description));
     } else if (type == PersonKind::Pupil) {

@@ -64,6 +64,63 @@ Presentation* PresentationOf(const Attendee* attendee, unsigned index) {
 
 }  // namespace
 
+// Passes each drawing on to the sheet and notes it in the body.
+class PrintJob::BodyRecorder : public PrintRenderer {
+public:
+    using Piece = ScriptedBody::Piece;
+    BodyRecorder(PrintRenderer* sheet, ScriptedBody* body) : sheet_(sheet), body_(body) {}
+    bool IsOK() override { return sheet_->IsOK(); }
+    void PrintText(const std::string& text) override {
+        body_->Add({Piece::Kind::Text, text});
+        sheet_->PrintText(text);
+    }
+    void PrintCell(const std::string& text, CellStyle style, CellAdvance advance,
+                   float widthPercent) override {
+        body_->Add({Piece::Kind::Cell, text, style, advance, widthPercent});
+        sheet_->PrintCell(text, style, advance, widthPercent);
+    }
+    void PrintBoldText(const std::string& text) override {
+        body_->Add({Piece::Kind::Bold, text});
+        sheet_->PrintBoldText(text);
+    }
+    void PrintFooter(const std::string& text) override {
+        body_->Add({Piece::Kind::Footer, text});
+        sheet_->PrintFooter(text);
+    }
+    void PrintSeparator() override {
+        body_->Add({Piece::Kind::Separator, std::string()});
+        sheet_->PrintSeparator();
+    }
+    // A script has no image to give.
+    void PrintImage(QMImage* image, int corner) override { sheet_->PrintImage(image, corner); }
+
+private:
+    PrintRenderer* sheet_;
+    ScriptedBody* body_;
+};
+
+void ScriptedBody::DrawOn(PrintRenderer& renderer) const {
+    for (const Piece& piece : pieces_) {
+        switch (piece.kind) {
+            case Piece::Kind::Text:
+                renderer.PrintText(piece.text);
+                break;
+            case Piece::Kind::Bold:
+                renderer.PrintBoldText(piece.text);
+                break;
+            case Piece::Kind::Cell:
+                renderer.PrintCell(piece.text, piece.style, piece.advance, piece.width);
+                break;
+            case Piece::Kind::Footer:
+                renderer.PrintFooter(piece.text);
+                break;
+            case Piece::Kind::Separator:
+                renderer.PrintSeparator();
+                break;
+        }
+    }
+}
+
 PrintJob::PrintJob(PrintRenderer* renderer, MultiDaySchedule* eventDays, Schedule* day,
                    QMImage* logo, QMImage* qrImage)
     : renderer_(renderer), eventDays_(eventDays), day_(day), logo_(logo), qrImage_(qrImage) {
@@ -111,17 +168,27 @@ void PrintJob::PrintBody() {
         PrintBuiltInBody();
         return;
     }
+    if (body_ != nullptr && body_->IsKept()) {
+        body_->DrawOn(*renderer_);
+        return;
+    }
+    ScriptedBody scratch;
+    ScriptedBody& body = body_ != nullptr ? *body_ : scratch;
+    BodyRecorder recorder(renderer_, &body);
     std::string text;
     {
         UCStringError collector;
+        script_->SetRenderer(&recorder);
         script_->output.clear();
         script_->captureOutput = true;
         RunScript();
+        script_->SetRenderer(renderer_);
         text = collector.GetText();
     }
     // Printed once nothing collects: an error in drawing the text must reach the user.
     text += script_->output;
-    renderer_->PrintLines(text);
+    recorder.PrintLines(text);
+    body.Keep();
 }
 
 // --- teacher ---

@@ -2,7 +2,10 @@
 
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "model/print_renderer.h"
 
 class MultiDaySchedule;
 class Parent;
@@ -28,6 +31,28 @@ private:
     std::unordered_map<const Teacher*, std::vector<std::string>> names_;
 };
 
+// What a print script put on one sheet, with what it reported: kept from the one run of the
+// script for that sheet, so that a printout that measures, prints and redraws the sheet draws the
+// same body again without running the script again (a script may write a file or count).
+class ScriptedBody {
+public:
+    struct Piece {
+        enum class Kind { Text, Bold, Cell, Footer, Separator } kind;
+        std::string text;
+        CellStyle style = CellStyle::Normal;
+        CellAdvance advance = CellAdvance::Beside;
+        float width = 0;
+    };
+    void Add(Piece piece) { pieces_.push_back(std::move(piece)); }
+    void Keep() { kept_ = true; }
+    bool IsKept() const { return kept_; }
+    void DrawOn(PrintRenderer& renderer) const;
+
+private:
+    std::vector<Piece> pieces_;
+    bool kept_ = false;
+};
+
 // One person's sheet for one day, drawn on a renderer: a page from construction to destruction.
 // The body is built in, or drawn by a print script when one is given.
 class PrintJob {
@@ -46,6 +71,9 @@ public:
     void SetScript(QMScript* script);
     // 1 leaves out the QR code and its footer (the sheets of an overview page).
     void SetQRSuppression(int suppression) { qrSuppression_ = suppression; }
+    // Where the script's body is kept after its first run, and drawn from afterwards; without
+    // one the script runs each time the sheet is drawn.
+    void KeepScriptedBody(ScriptedBody* body) { body_ = body; }
 
 protected:
     // Logo, school, event and date, then the person's own heading lines and the QR block.
@@ -63,6 +91,10 @@ protected:
     QMImage* qrImage_;
     int qrSuppression_ = 0;
     QMScript* script_ = nullptr;
+    ScriptedBody* body_ = nullptr;
+
+private:
+    class BodyRecorder;
 };
 
 // A teacher's timetable handout for one day.

@@ -22,8 +22,13 @@ PrintSelection::PrintSelection(QMController* controller, const PrintSettings& se
     }
     // A timetable changed earlier in the same change (by a script) unmarks its people first.
     controller_->SettleSentMarks();
-    ChooseParents();
-    ChooseTeachers();
+    // Only the people something prints: each sheet chosen runs its script when it is laid out.
+    if (settings_.GetParents() || settings_.GetParentOverviews()) {
+        ChooseParents();
+    }
+    if (settings_.GetTeachers() || settings_.GetTeacherOverviews()) {
+        ChooseTeachers();
+    }
     MakeSheets();
 }
 

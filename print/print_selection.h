@@ -18,8 +18,8 @@ struct PrintSheet {
 };
 
 // The sheets a printout produces under a set of print settings, person by person and, within a
-// person, day by day. Built whole from the controller's loaded event; the lists do not own the
-// people.
+// person, day by day; no one's whose handouts and overviews are both left out. Built whole from the
+// controller's loaded event; the lists do not own the people.
 class PrintSelection {
 public:
     PrintSelection(QMController* controller, const PrintSettings& settings);

@@ -287,10 +287,12 @@ void ShowPrintPreview(const CommandContext& context, PrintSettings* settings) {
     wxPrintPreview* preview = nullptr;
     bool stopped = false;
     {
-        // One Stop for both printouts' scripts as they load and as the preview measures.
+        // One Stop for the shown printout's scripts as they load and as the preview measures.
         const ScriptRun run(&context.controller);
         auto* shown = new QMPrintout(&context.controller, options);
-        auto* printing = new QMPrintout(&context.controller, options);
+        // Its scripts load only if the user prints from the preview.
+        auto* printing =
+            new QMPrintout(&context.controller, options, QMPrintout::ScriptLoad::WhenLaidOut);
         preview = new wxPrintPreview(shown, printing);
         stopped = shown->WasStopped() || printing->WasStopped();
         if (stopped) {

@@ -10,6 +10,7 @@
 #include "app/script_run.h"
 #include "foundation/string_tokeniser.h"
 #include "foundation/uc_error.h"
+#include "gui/dialogs/prompt_service.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -22,13 +23,14 @@
 
 namespace {
 
+// A script's 8-bit text is read as the rest of the program reads it.
 wxString FromUtf8Text(const std::string& text) {
-    return wxString(text.c_str(), wxConvUTF8);
+    return FromUtf8(text);
 }
 
 }  // namespace
 
-QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings)
+QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings, ScriptLoad load)
     : wxPrintout(wxGetTranslation("Printout")),
       controller_(controller),
       settings_(settings),
@@ -37,7 +39,9 @@ QMPrintout::QMPrintout(QMController* controller, const PrintSettings& settings)
       measure_(measureBitmap_) {
     plan_ = PlanSections(settings_, static_cast<int>(selection_.teacherSheets.size()),
                          static_cast<int>(selection_.parentSheets.size()));
-    LoadPrintScripts();
+    if (load == ScriptLoad::AtOnce) {
+        LoadPrintScripts();
+    }
 }
 
 QMPrintout::~QMPrintout() {
@@ -56,9 +60,10 @@ bool QMPrintout::HasEvent() const {
 
 // A script that cannot be made leaves the built-in body; the controller has said why.
 void QMPrintout::LoadPrintScripts() {
-    if (!HasEvent()) {
+    if (!HasEvent() || scriptsLoaded_) {
         return;
     }
+    scriptsLoaded_ = true;
     // A script's top level runs as it loads.
     const ScriptRun run(controller_);
     const QMScript::MadeFor made(QMScript::Use::Sheets);
@@ -77,7 +82,7 @@ void QMPrintout::LoadPrintScripts() {
     settings_.SetParentScript(parentScript_.get());
     teacherScript_ = load(user.Get("teacherprintscript"));
     settings_.SetTeacherScript(teacherScript_.get());
-    stopped_ = run.Stopped();
+    stopped_ = stopped_ || run.Stopped();
 }
 
 void QMPrintout::PreparePage() {
@@ -100,6 +105,8 @@ void QMPrintout::PreparePage() {
 }
 
 void QMPrintout::OnPreparePrinting() {
+    // A script stopped as it loads cancels the paper (see OnPrintPage).
+    LoadPrintScripts();
     if (!HasEvent() || GetDC() == nullptr) {
         return;
     }
@@ -107,8 +114,10 @@ void QMPrintout::OnPreparePrinting() {
     {
         // Measuring runs the scripts.
         const ScriptRun run(controller_);
-        teacherPages_ = MeasureHandouts(selection_.teacherSheets, true);
-        parentPages_ = settings_.GetOneParentPerSheet()
+        // Only what is printed: a sheet left out would run its script for nobody.
+        teacherPages_ = settings_.GetTeachers() ? MeasureHandouts(selection_.teacherSheets, true)
+                                                : std::vector<int>();
+        parentPages_ = settings_.GetParents() && settings_.GetOneParentPerSheet()
                            ? MeasureHandouts(selection_.parentSheets, false)
                            : std::vector<int>();
         halfPages_ = settings_.GetParents() && !settings_.GetOneParentPerSheet()
@@ -390,6 +399,8 @@ void QMPrintout::DrawSheet(const PrintSheet& sheet, int qrSuppression) {
         job->SetScript(settings_.GetParentScript());
     }
     job->SetQRSuppression(qrSuppression);
+    // Measured, printed, redrawn and shown in an overview cell, a sheet runs its script once.
+    job->KeepScriptedBody(&bodies_[&sheet]);
     job->Print();
 }
 

@@ -6,12 +6,14 @@
 #include <wx/prntbase.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/print_renderer.h"
 #include "model/print_settings.h"
+#include "print/print_job.h"
 #include "print/print_layout.h"
 #include "print/print_selection.h"
 
@@ -38,7 +40,11 @@ public:
         kPageFontCount
     };
 
-    QMPrintout(QMController* controller, const PrintSettings& settings);
+    // When the print scripts load, running their top level: as the printout is made, or only
+    // once it is laid out, for the copy a preview prints from, which the user may never print.
+    enum class ScriptLoad { AtOnce, WhenLaidOut };
+    QMPrintout(QMController* controller, const PrintSettings& settings,
+               ScriptLoad load = ScriptLoad::AtOnce);
     ~QMPrintout() override;
 
     // Measures how many pages each whole-page handout takes on this DC.
@@ -134,6 +140,7 @@ private:
     std::unique_ptr<QMImageWX> logo_;
     std::unique_ptr<QMScript> parentScript_;
     std::unique_ptr<QMScript> teacherScript_;
+    bool scriptsLoaded_ = false;
     bool stopped_ = false;
     bool stopTold_ = false;
     std::array<std::unique_ptr<wxFont>, kPageFontCount> fonts_;
@@ -142,6 +149,9 @@ private:
     std::vector<int> parentPages_;
     // The pages of the parent sheets two a page; empty until measured (two a page each).
     std::vector<HalfPagePlan> halfPages_;
+    // Each sheet's scripted body from the first time it was drawn, by its place in the
+    // selection.
+    std::map<const PrintSheet*, ScriptedBody> bodies_;
 
     // The sheet being drawn.
     wxFont* boldFont_ = nullptr;

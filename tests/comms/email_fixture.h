@@ -68,15 +68,20 @@ private:
     Outbox* box_;
 };
 
-// A script that writes a fixed text for parents' results and reports one warning on the way.
+// A script that writes a fixed text for parents' results and reports one warning on the way;
+// each parent it writes for is noted in calls, when given.
 class FakeEmailScript : public QMScript {
 public:
-    using QMScript::QMScript;
+    explicit FakeEmailScript(QMController* controller, std::vector<std::string>* calls = nullptr)
+        : QMScript(controller), calls_(calls) {}
     bool RunMain() override { return true; }
     bool DrawTeacherPage(Teacher*, Schedule*) override { return true; }
     bool DrawParentPage(Parent*, Schedule*) override { return true; }
     bool RunTeacherEmail(EmailTextKind, Teacher*, Schedule*) override { return true; }
     bool RunParentEmail(EmailTextKind, Parent* parent, Schedule*) override {
+        if (calls_ != nullptr) {
+            calls_->push_back(parent->GetName());
+        }
         ReportMessage(SeverityWarning, "no room list");
         Output(("Scripted for " + parent->GetName()).c_str());
         Output("Second line");
@@ -86,15 +91,19 @@ public:
     bool HasTeacherEmail(EmailTextKind) override { return false; }
     bool HasParentEmail(EmailTextKind kind) override { return kind == EmailResults; }
     bool HasPupilEmail(EmailTextKind) override { return false; }
+
+private:
+    std::vector<std::string>* calls_;
 };
 
 class ScriptingController : public QMController {
 public:
     std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
         scriptsAsked.push_back(fileName);
-        return std::make_unique<FakeEmailScript>(this);
+        return std::make_unique<FakeEmailScript>(this, &scriptCalls);
     }
     std::vector<std::string> scriptsAsked;
+    std::vector<std::string> scriptCalls;
 };
 
 // A small event on 12 and 13 March 2026, 6pm to 10pm in five-minute slots, at Hill School:

@@ -353,6 +353,48 @@ TEST_F(EmailSending, ParentScriptWritesTheTextWithItsReportsFirst) {
     EXPECT_EQ(sink_.GetText(), "");
 }
 
+// A script may count or write a file: one message runs its role's script once, the parent's
+// script runs for no pupil's message, and the calendar tells the built-in compact schedule.
+TEST_F(EmailSending, AMessageRunsItsRolesScriptOnceAndItsCalendarTellsTheSchedule) {
+    controller_.GetUserSettings().Set("parentprintscript", "/scripts/parent.lua");
+    const struct {
+        const char* name;
+        Person* person;
+        std::vector<std::string> calls;
+        const char* text;         // the message's
+        const char* description;  // the calendar's
+    } cases[] = {
+        {"parent",
+         smith_,
+         {"Mrs Jane Smith"},
+         "Scripted for Mrs Jane Smith",
+         "DESCRIPTION:6:00pm - 6:10pm: You are seeing Mr Tom Whitfield (Maths) (Room 4)"},
+        {"pupil",
+         amy_,
+         {},
+         "Dear Amy Smith",
+         "DESCRIPTION:6:00pm - 6:10pm: You are seeing Mr Tom Whitfield (Maths) (Room 4)"},
+        {"teacher", whitfield_, {}, "Dear Mr Tom Whitfield", "DESCRIPTION:Your location"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EmailJob job(&controller_, EmailResults);
+        controller_.scriptCalls.clear();
+        UCSMTPEmail email;
+        ASSERT_TRUE(job.BuildMessage(email, c.person, Day(0), 1));
+        EXPECT_EQ(controller_.scriptCalls, c.calls);
+        EXPECT_TRUE(Contains(email.text, c.text)) << email.text;
+        ASSERT_EQ(email.GetAttachments().size(), 1U);
+        std::string calendar = email.GetAttachments()[0]->GetData().ToString();
+        for (size_t fold = calendar.find("\r\n "); fold != std::string::npos;
+             fold = calendar.find("\r\n ", fold)) {
+            calendar.erase(fold, 3);
+        }
+        EXPECT_TRUE(Contains(calendar, c.description)) << calendar;
+        EXPECT_FALSE(Contains(calendar, "Scripted")) << calendar;
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -316,4 +316,55 @@ TEST_F(OutputRoads, CodeLuaRunsUnaskedInAnOutputsScriptKeepsTheOutputsRules) {
     }
 }
 
+// Every run of one kind, to its end.
+template <EmailTextKind Kind>
+std::string EmailRunOf(OutputRoads& f) {
+    EmailJob job(&f.lua, Kind);
+    if (job.Connect(1)) {
+        while (!job.IsFinished()) {
+            job.SendNext(nullptr);
+        }
+    }
+    return job.GetSummary();
+}
+
+// The families' results only: the teachers' script is loaded and never asked.
+std::string FamiliesResultsRun(OutputRoads& f) {
+    f.lua.GetEvent()->GetPrintSettings().SetTeachers(false);
+    return EmailRunOf<EmailResults>(f);
+}
+
+// An e-mail run loads every role's script, and asks only those whose people it writes to. The
+// finaliser of a script it never asked ran outside the run's refusals: qm_sendemail there started
+// a run that loaded the same scripts again, and so on, until the stack ran out (thousands of
+// messages to one family, then a crash; each case runs in a child under the sanitisers).
+TEST_F(OutputRoads, AScriptTheRunNeverAskedCannotSendFromItsFinaliser) {
+    lua.GetEvent()->SetUrl("https://web.example/events/1");
+    lua.GetUserSettings().Set(
+        "parentprintscript",
+        folder.Write("families.lua",
+                     "function parent_email(p) qm_output('Results') end\n"
+                     "function parent_email_inv(p) qm_output('Welcome') end\n"
+                     "function parent_email_rem(p) qm_output('Reminder') end\n"));
+    lua.GetUserSettings().Set("teacherprintscript", Fixture("output_hooks.lua"));
+    lua.GetUserSettings().Set("pupilprintscript", Fixture("output_hooks.lua"));
+    lua.globals["hook"] = "finaliser";
+    lua.globals["action"] = "sendemail";
+    const struct {
+        const char* name;
+        std::string (*run)(OutputRoads&);
+        bool mails;
+    } roads[] = {
+        {"invitations", &EmailRunOf<EmailInvitation>, true},
+        {"reminders", &EmailRunOf<EmailReminder>, true},
+        {"the families' results", &FamiliesResultsRun, true},
+        {"one family's preview", &EmailPreview, false},
+    };
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.name);
+        EXPECT_EXIT(::_exit(RunUnaskedInChild(*this, road.run, road.mails)),
+                    ::testing::ExitedWithCode(0), "");
+    }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <wx/treectrl.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "frame_fixture.h"
 #include "gui/main/frame_commands.h"
@@ -17,6 +18,7 @@
 #include "model/schedule.h"
 #include "print/wx/print_settings_dlg.h"
 #include "print/wx/qm_printout.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -356,6 +358,85 @@ TEST_F(PrintPreviewWindow, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly)
     EXPECT_EQ(frame_->GetController().GetEvent()->GetPrintSettings().GetParentIndex(), -1);
     preview->Close(true);
     ProcessPending();
+}
+
+// A school's print script may keep a file. One family's preview loads each print script once
+// (the copy the preview would print from loads its own only if the user prints) and runs the
+// script of that family's sheets once each, however often the preview draws them, and of no
+// teacher's.
+TEST_F(PrintPreviewWindow, AFamilysPreviewRunsOnlyItsSheetsScriptsOnceEach) {
+    Open(Example());
+    frame_->Show();
+    TempFolder folder("qm-preview-runs");
+    const std::string log = folder.File("runs.txt");
+    const std::string script =
+        folder.Write("keeps.lua",
+                     "local function note(what)\n"
+                     "    local file = io.open('" +
+                         log +
+                         "', 'a')\n"
+                         "    file:write(what .. '\\n')\n"
+                         "    file:close()\n"
+                         "end\n"
+                         "note('loaded')\n"
+                         "function draw_parent_page(p) note('sheet ' .. qm_personname(p)) end\n"
+                         "function draw_teacher_page(t) note('sheet ' .. qm_personname(t)) end\n");
+    UserSettings& user = frame_->GetController().GetUserSettings();
+    ASSERT_TRUE(user.Set("parentprintscript", script) && user.Set("teacherprintscript", script));
+    auto* tree = dynamic_cast<wxTreeCtrl*>(frame_->GetTree()->GetWindow());
+    ASSERT_NE(tree, nullptr);
+    wxTreeItemIdValue cookie;
+    tree->GetFirstChild(tree->GetRootItem(), cookie);
+    const wxTreeItemId parents = tree->GetNextChild(tree->GetRootItem(), cookie);
+    // The first family with a booking on the first evening.
+    const ParentList& all = frame_->GetController().GetEvent()->GetParents();
+    const Parent* parent = nullptr;
+    for (unsigned i = 0; i < all.Count() && parent == nullptr; ++i) {
+        if (Schedule()->GetDay(0)->ParentHasAppointments(all.Get(i))) {
+            parent = all.Get(i);
+        }
+    }
+    ASSERT_NE(parent, nullptr);
+    for (wxTreeItemId item = tree->GetFirstChild(parents, cookie); item.IsOk();
+         item = tree->GetNextChild(parents, cookie)) {
+        if (tree->GetItemText(item).utf8_string() == parent->GetName()) {
+            tree->SelectItem(item);
+        }
+    }
+
+    prompts_.Answer(wxID_YES).Answer(wxID_NO);
+    AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
+    ASSERT_TRUE(frame_->RunCommand(CommandId::PrintPreviewSelected));
+    wxPreviewFrame* preview = nullptr;
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
+            preview = found;
+        }
+    }
+    if (preview == nullptr) {
+        GTEST_SKIP() << "this desktop offers no print preview";
+    }
+    auto* printout =
+        dynamic_cast<QMPrintout*>(preview->GetControlBar()->GetPrintPreview()->GetPrintout());
+    ASSERT_NE(printout, nullptr);
+    for (int shown = 0; shown < 2; ++shown) {
+        preview->Refresh();
+        preview->Update();
+        ProcessPending();
+    }
+    std::vector<std::string> expected = {"loaded", "loaded"};
+    for (size_t sheet = 0; sheet < printout->GetSelection().parentSheets.size(); ++sheet) {
+        expected.push_back("sheet " + parent->GetName());
+    }
+    ASSERT_GT(expected.size(), 2u);
+    preview->Close(true);
+    ProcessPending();
+    std::vector<std::string> runs;
+    std::ifstream file(log);
+    for (std::string line; std::getline(file, line);) {
+        runs.push_back(line);
+    }
+    EXPECT_EQ(runs, expected);
 }
 
 TEST_F(FrameOutput, WithoutAnEventTheOutputCommandsDoNothing) {

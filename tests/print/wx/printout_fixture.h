@@ -34,8 +34,8 @@ struct DrawnText {
 class RecordingPrintout : public QMPrintout {
 public:
     RecordingPrintout(QMController* controller, const PrintSettings& settings,
-                      std::vector<DrawnText>* drawn)
-        : QMPrintout(controller, settings), drawn_(drawn) {}
+                      std::vector<DrawnText>* drawn, ScriptLoad load = ScriptLoad::AtOnce)
+        : QMPrintout(controller, settings, load), drawn_(drawn) {}
 
 protected:
     void DrawTextOnPage(const wxString& text, int x, int y, double angle) override {

@@ -130,18 +130,24 @@ TEST_F(Printout, ALongSheetGoesOnOverFurtherPagesWithoutLosingLines) {
     EXPECT_NEAR(inkTotal, tallInk, tallInk / 50);
 }
 
-// A script host that notes what it was asked to draw; scripts named "broken" do not load.
+// A script host that notes what it was asked to draw, and draws that many lines; scripts named
+// "broken" do not load.
 class NotingScript : public QMScript {
 public:
-    NotingScript(QMController* controller, std::vector<std::string>* calls)
-        : QMScript(controller), calls_(calls) {}
+    NotingScript(QMController* controller, std::vector<std::string>* calls, int lines)
+        : QMScript(controller), calls_(calls), lines_(lines) {}
     bool RunMain() override { return true; }
     bool DrawTeacherPage(Teacher* teacher, Schedule*) override {
-        calls_->push_back("teacher " + teacher->GetName());
-        return true;
+        return Draw("teacher " + teacher->GetName());
     }
     bool DrawParentPage(Parent* parent, Schedule*) override {
-        calls_->push_back("parent " + parent->GetName());
+        return Draw("parent " + parent->GetName());
+    }
+    bool Draw(const std::string& call) {
+        calls_->push_back(call);
+        for (int line = 0; line < lines_ && GetRenderer() != nullptr; ++line) {
+            GetRenderer()->PrintText(call + ", line " + std::to_string(line));
+        }
         return true;
     }
     bool RunTeacherEmail(EmailTextKind, Teacher*, Schedule*) override { return false; }
@@ -153,18 +159,20 @@ public:
 
 private:
     std::vector<std::string>* calls_;
+    int lines_;
 };
 
 class ScriptingController : public QMController {
 public:
     std::unique_ptr<QMScript> CreateScript(const std::string& fileName) override {
         made.push_back(fileName);
-        auto script = std::make_unique<NotingScript>(this, &calls);
+        auto script = std::make_unique<NotingScript>(this, &calls, lines);
         script->loaded = fileName.find("broken") == std::string::npos;
         return script;
     }
     std::vector<std::string> made;
     std::vector<std::string> calls;
+    int lines = 0;
 };
 
 class LuaController : public QMController {
@@ -173,6 +181,50 @@ public:
         return QMLuaScript::Create(fileName, this);
     }
 };
+
+// A line an older script file holds in 8-bit text is drawn as the PDF, the e-mail and the report
+// window read it: as Windows-1252, on paper and in the preview, whole or turned, in a line or a
+// cell, with the family's name beside it.
+TEST_F(Printout, AScriptsEightBitTextIsReadAsWindows1252) {
+    const struct {
+        const char* name;
+        const char* draw;
+        bool onePerSheet;
+        bool preview;
+    } cases[] = {
+        {"a line, whole page", "qm_output(text)", true, false},
+        {"a line, half page, previewed", "qm_output(text)", false, true},
+        {"a cell, whole page, previewed", "qm_printcell(text, 100, false, true)", true, true},
+        {"a cell, half page", "qm_printcell(text, 100, true, true)", false, false},
+    };
+    LuaController lua;
+    lua.Initialise();
+    ASSERT_TRUE(lua.OpenEventFile(CopyExampleEvent("scripted.qmv").c_str()));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(lua.GetUserSettings().Set(
+            "parentprintscript",
+            folder_.Write("old.lua", std::string("function draw_parent_page(parent)\n"
+                                                 "    local text = 'R\xE9union ' .. "
+                                                 "qm_personname(parent)\n    ") +
+                                         c.draw + "\n    return true\nend\n")));
+        PrintSettings settings = Only(false, true, false, false);
+        settings.SetOneParentPerSheet(c.onePerSheet);
+        settings.SelectSingleParent(1);
+        std::vector<DrawnText> drawn;
+        auto* made = new RecordingPrintout(&lua, settings, &drawn);
+        const HeldPrintout held(made, c.preview);
+        ASSERT_GT(LaidOutPages(*made), 0);
+        DrawPage(*made, 1);
+        const std::string name = made->GetSelection().parentSheets.at(0).parent->GetName();
+        std::string text;
+        for (const DrawnText& piece : drawn) {
+            text += piece.text + " ";
+        }
+        EXPECT_NE(text.find("R\xC3\xA9union"), std::string::npos) << text;
+        EXPECT_NE(text.find(name.substr(0, name.find(' '))), std::string::npos) << text;
+    }
+}
 
 // Print and Preview draw the same pages: a sheet's script that tries to optimise the event, which
 // would replace the days the printout holds, is refused on the sheet, and every later sheet is
@@ -261,6 +313,96 @@ TEST_F(Printout, SheetsAreDrawnByThePrintScriptsOfTheUserSettings) {
     // The teacher's sheet is the script's; the parents' have the built-in body.
     EXPECT_EQ(controller.calls,
               std::vector<std::string>{"teacher " + selection.teacherSheets[0].teacher->GetName()});
+    // The copy a preview prints from loads them once it is laid out, and once.
+    controller.made.clear();
+    QMPrintout later(&controller, Only(true, true, false, false),
+                     QMPrintout::ScriptLoad::WhenLaidOut);
+    EXPECT_TRUE(controller.made.empty());
+    for (int layout = 0; layout < 2; ++layout) {
+        LaidOutPages(later);
+    }
+    EXPECT_EQ(controller.made,
+              (std::vector<std::string>{"/scripts/broken.lua", "/scripts/teacher.lua"}));
+}
+
+// A sheet's script may write a file or count: one printout, on paper or in a preview however
+// often its pages are shown, runs the script of each sheet it prints once, and of no other.
+// Measuring (whole pages, a half page that overflows), printing and the overview cells draw what
+// that one run drew.
+TEST_F(Printout, EachPrintedSheetsScriptRunsOnceAPrintout) {
+    enum Who { Everyone, OneFamily, OneTeacher };
+    const struct {
+        const char* name;
+        PrintSettings settings;
+        Who who;
+        bool onePerSheet;
+        int lines;  // the script draws: 80 overflow a half page and run over two pages
+        bool preview;
+    } cases[] = {
+        {"everything two a page", Only(true, true, true, true), Everyone, false, 0, false},
+        {"everything one a page, previewed", Only(true, true, true, true), Everyone, true, 0, true},
+        {"long sheets two a page", Only(true, true, false, false), Everyone, false, 80, false},
+        {"long sheets one a page, previewed", Only(true, true, false, false), Everyone, true, 80,
+         true},
+        {"parents only", Only(false, true, false, false), Everyone, false, 0, true},
+        {"overviews only", Only(false, false, true, true), Everyone, false, 0, false},
+        {"one family", PrintSettings(), OneFamily, false, 0, true},
+        {"one family, long", PrintSettings(), OneFamily, false, 80, false},
+        {"one teacher", PrintSettings(), OneTeacher, false, 80, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptingController lua;
+        lua.Initialise();
+        ASSERT_TRUE(lua.OpenEventFile(CopyExampleEvent("scripted.qmv").c_str()));
+        lua.GetUserSettings().Set("teacherprintscript", "/scripts/teacher.lua");
+        lua.GetUserSettings().Set("parentprintscript", "/scripts/parent.lua");
+        lua.lines = c.lines;
+        PrintSettings settings = c.settings;
+        if (c.who == OneFamily) {
+            settings.SelectSingleParent(1);
+        } else if (c.who == OneTeacher) {
+            settings.SelectSingleTeacher(1);
+        }
+        settings.SetOneParentPerSheet(c.onePerSheet);
+        std::vector<DrawnText> drawn;
+        auto* made = new RecordingPrintout(&lua, settings, &drawn);
+        const HeldPrintout held(made, c.preview);
+        const int pages = LaidOutPages(*made);
+        ASSERT_GT(pages, 0);
+        std::vector<std::vector<DrawnText>> shown;
+        for (int time = 0; time < (c.preview ? 2 : 1); ++time) {
+            drawn.clear();
+            for (int page = 1; page <= pages; ++page) {
+                DrawPage(*made, page);
+            }
+            shown.push_back(drawn);
+        }
+        std::multiset<std::string> expected;
+        const PrintSelection& selection = made->GetSelection();
+        for (const PrintSheet& sheet : selection.teacherSheets) {
+            expected.insert("teacher " + sheet.teacher->GetName());
+        }
+        for (const PrintSheet& sheet : selection.parentSheets) {
+            expected.insert("parent " + sheet.parent->GetName());
+        }
+        EXPECT_EQ(std::multiset<std::string>(lua.calls.begin(), lua.calls.end()), expected);
+        EXPECT_EQ(selection.teacherSheets.empty(),
+                  !settings.GetTeachers() && !settings.GetTeacherOverviews());
+        EXPECT_EQ(selection.parentSheets.empty(),
+                  !settings.GetParents() && !settings.GetParentOverviews());
+        // Every line the script drew is on a page, each time the pages are shown.
+        for (const std::vector<DrawnText>& pieces : shown) {
+            std::multiset<std::string> lines;
+            for (const DrawnText& piece : pieces) {
+                if (piece.text.find(", line ") != std::string::npos) {
+                    lines.insert(piece.text);
+                }
+            }
+            EXPECT_EQ(lines.size(), expected.size() * c.lines);
+            EXPECT_EQ(pieces.size(), shown.front().size());
+        }
+    }
 }
 
 TEST_F(Printout, WithoutAnEventThereIsNothingToPrint) {
@@ -652,10 +794,14 @@ TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
         const char* lua;
         bool preview;
         bool stoppedAsItLoads;
+        QMPrintout::ScriptLoad load = QMPrintout::ScriptLoad::AtOnce;
     } cases[] = {
         {"paper, a sheet", "function draw_parent_page(p) forever() end", false, false},
         {"preview, a sheet", "function draw_parent_page(p) forever() end", true, false},
         {"paper, the top level", "forever()", false, true},
+        // The copy a preview prints from loads its scripts as it is laid out.
+        {"paper from a preview, the top level", "forever()", false, false,
+         QMPrintout::ScriptLoad::WhenLaidOut},
     };
     TempFolder folder("qm-print-stop");
     // Each case's controller opens the example file itself.
@@ -671,7 +817,7 @@ TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
         UCStringError said;
         const auto start = std::chrono::steady_clock::now();
         std::vector<DrawnText> drawn;
-        auto* made = new RecordingPrintout(&lua, settings, &drawn);
+        auto* made = new RecordingPrintout(&lua, settings, &drawn, c.load);
         EXPECT_EQ(made->WasStopped(), c.stoppedAsItLoads);
         const HeldPrintout held(made, c.preview);
         QMPrintout& printout = *made;
