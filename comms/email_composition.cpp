@@ -145,6 +145,7 @@ bool EmailJob::RunScript(QMScript* script, Person* person, Schedule* day, const 
     } else if (type == PersonKind::Teacher) {
         has = script->HasTeacherEmail(kind_);
     }
+    scriptWrote_ = has;
     if (!has) {
         return false;
     }
@@ -534,6 +535,7 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
 
     const Style plain{false, GetLineEnd(EmailTextPlain)};
     const PersonKind type = person->GetKind();
+    scriptWrote_ = false;
     if (type == PersonKind::Parent) {
         email.text = ComposeParent(static_cast<Parent*>(person), day, plain);
     } else if (type == PersonKind::Pupil) {
@@ -549,6 +551,18 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
     if (!scriptFailure_.empty()) {
         return false;
     }
+    // A parent's or teacher's calendar tells what their own script wrote, from its one run.
+    std::string scripted;
+    if (scriptWrote_ && type != PersonKind::Pupil) {
+        for (size_t at = 0, end = 0; at < email.text.size(); at = end + plain.eol.size()) {
+            end = plain.eol.empty() ? std::string::npos : email.text.find(plain.eol, at);
+            if (end == std::string::npos) {
+                scripted += email.text.substr(at);
+                break;
+            }
+            scripted += email.text.substr(at, end - at) + "\n";
+        }
+    }
     if (attachCalendar != 1 || kind_ != EmailResults || day == nullptr) {
         return true;
     }
@@ -560,10 +574,12 @@ bool EmailJob::BuildMessage(UCSMTPEmail& email, Person* person, Schedule* day,
     }
     ICalendar calendar =
         calendarType == 0 ? day->MakePersonICalendar(person) : day->MakeEventICalendar();
-    // The calendar writer escapes line ends itself, so the description carries real ones. It is
-    // the built-in schedule: one message runs its script once.
+    // The calendar writer escapes line ends itself, so the description carries real ones. No
+    // script runs again for it: one message runs its script once.
     const Style description{true, "\n", false};
-    if (type == PersonKind::Parent) {
+    if (!scripted.empty()) {
+        calendar.SetDescription(scripted);
+    } else if (type == PersonKind::Parent) {
         calendar.SetDescription(ComposeParent(static_cast<Parent*>(person), day, description));
     } else if (type == PersonKind::Pupil) {
         Parent* parent = event.GetParents().FindParentOfPupil(static_cast<Pupil*>(person));

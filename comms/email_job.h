@@ -184,4 +184,6 @@ private:
     };
     std::map<const Person*, Settlement> settled_;
     mutable std::string scriptFailure_;
+    // Whether the last text composed was the role's script's.
+    mutable bool scriptWrote_ = false;
 };
