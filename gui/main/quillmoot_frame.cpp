@@ -345,11 +345,12 @@ void QuillmootFrame::CloseAndDestroy(bool keepAutosave) {
     autosave_.Stop();
     summary_->SetSchedule(nullptr);
     overview_->SetSchedule(nullptr);
-    if (controller_.GetUserSettings().IsModified()) {
-        (void)controller_.SaveUserSettings();  // reports itself; the event is not at stake
-    }
+    // The copy goes first: nothing else stands between the user's answer and its removal.
     if (!keepAutosave) {
         (void)controller_.DeleteAutosaveFile();  // a stale copy is offered, not trusted, later
+    }
+    if (controller_.GetUserSettings().IsModified()) {
+        (void)controller_.SaveUserSettings();  // reports itself; the event is not at stake
     }
     controller_.CloseEvent();
     tree_->SetEvent(nullptr);
