@@ -130,6 +130,11 @@ PrintJob::PrintJob(PrintRenderer* renderer, MultiDaySchedule* eventDays, Schedul
 }
 
 PrintJob::~PrintJob() {
+    // The sheet's renderer goes with the job: a finaliser that runs later, as the printout closes
+    // the script, draws on nothing.
+    if (script_ != nullptr) {
+        script_->SetRenderer(nullptr);
+    }
     if (renderer_->IsOK()) {
         renderer_->EndPage();
     }
@@ -182,7 +187,7 @@ void PrintJob::PrintBody() {
         script_->output.clear();
         script_->captureOutput = true;
         RunScript();
-        script_->SetRenderer(renderer_);
+        script_->SetRenderer(nullptr);
         text = collector.GetText();
     }
     // Printed once nothing collects: an error in drawing the text must reach the user.

@@ -104,7 +104,28 @@ void QMPrintout::PreparePage() {
     MakePageFonts(PageFontScale(ppiPrinterX, ppiScreenX, pageHeight_, pageHeight_));
 }
 
+// Paper printed again (from the preview it was made for) is another output: its scripts run
+// afresh, and a Stop in the last print stops nothing of this one.
+void QMPrintout::StartScriptsAfresh() {
+    bodies_.clear();
+    settings_.SetParentScript(nullptr);
+    settings_.SetTeacherScript(nullptr);
+    {
+        // Closing runs the scripts' finalisers.
+        const ScriptRun run(controller_);
+        parentScript_.reset();
+        teacherScript_.reset();
+    }
+    scriptsLoaded_ = false;
+    stopped_ = false;
+    stopTold_ = false;
+}
+
 void QMPrintout::OnPreparePrinting() {
+    if (printed_) {
+        printed_ = false;
+        StartScriptsAfresh();
+    }
     // A script stopped as it loads cancels the paper (see OnPrintPage).
     LoadPrintScripts();
     if (!HasEvent() || GetDC() == nullptr) {
@@ -228,6 +249,7 @@ bool QMPrintout::OnPrintPage(int page) {
     if (!HasEvent() || GetDC() == nullptr) {
         return false;
     }
+    printed_ = printed_ || !IsPreview();
     // Paper the user stopped a script of is not printed; a preview shows each sheet with what
     // the script said.
     if (stopped_ && !IsPreview()) {

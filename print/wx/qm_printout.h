@@ -106,6 +106,7 @@ private:
     // Puts an ellipsis at the end of the sheet's last whole line: the sheet goes on past it.
     void MarkCut();
     void LoadPrintScripts();
+    void StartScriptsAfresh();
     bool CancelStopped();
     bool PrintPage(int page);
     // Page `page` (from 0) of a whole-page handout.
@@ -141,6 +142,8 @@ private:
     std::unique_ptr<QMScript> parentScript_;
     std::unique_ptr<QMScript> teacherScript_;
     bool scriptsLoaded_ = false;
+    // Pages went to paper: the next layout is another print, whose scripts start afresh.
+    bool printed_ = false;
     bool stopped_ = false;
     bool stopTold_ = false;
     std::array<std::unique_ptr<wxFont>, kPageFontCount> fonts_;

@@ -367,4 +367,39 @@ TEST_F(OutputRoads, AScriptTheRunNeverAskedCannotSendFromItsFinaliser) {
     }
 }
 
+// A school's sheet script may flush what it kept (a tally, a log) from a finaliser, which runs as
+// the printout closes its host, after the last sheet and the page it was drawn on are gone. What
+// it writes then has no sheet to go on: it must not reach a renderer that no longer exists (each
+// case runs in a child under the sanitisers).
+TEST_F(OutputRoads, ASheetScriptsFinaliserWritesOnNoSheetOnceThePrintoutCloses) {
+    const struct {
+        const char* name;
+        const char* write;
+    } writes[] = {
+        {"qm_output", "qm_output('printed ' .. sheets .. ' sheets')"},
+        {"qm_printcell", "qm_printcell('printed ' .. sheets .. ' sheets', 50, true, true)"},
+    };
+    for (const auto& write : writes) {
+        SCOPED_TRACE(write.name);
+        const std::string script = folder.Write(
+            std::string("tally-") + write.name + ".lua",
+            std::string("sheets = 0\n"
+                        "tally = setmetatable({}, {__gc = function() ") +
+                write.write +
+                " end})\n"
+                "function draw_parent_page(p) sheets = sheets + 1; qm_output('Sheet') end\n"
+                "function draw_teacher_page(t) sheets = sheets + 1; qm_output('Sheet') end\n");
+        lua.GetUserSettings().Set("parentprintscript", script);
+        lua.GetUserSettings().Set("teacherprintscript", script);
+        EXPECT_EXIT(
+            {
+                const std::string shown = PrintPDF(*this);
+                const bool drawn = WithoutBlanks(shown).find("Sheet") != std::string::npos;
+                std::fprintf(stderr, "%s", drawn ? "" : "no sheet was drawn\n");
+                ::_exit(drawn ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
+}
+
 }  // namespace

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <wx/dcmemory.h>
 #include <wx/print.h>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -845,6 +848,99 @@ TEST_F(Printout, AStoppedPrintScriptCancelsThePaperAndMarksThePreview) {
     }
 }
 
+// The copy a preview prints from is printed again each time the user presses Print in the
+// preview: each print is an output of its own, whose scripts run afresh. A school's script that
+// logs what went on paper logs each print; one the user stopped in the first print (it waited on
+// a file a colleague had open) runs again in the next, which prints or says why not.
+TEST_F(Printout, PaperPrintedAgainFromAPreviewRunsItsScriptsAgain) {
+    TempFolder folder("qm-print-again");
+    const std::string log = folder.File("printed.txt");
+    const std::string busy = folder.Write("busy", "");
+    const std::string script =
+        folder.Write("logs.lua", std::string(kEndlessScript) +
+                                     "local function note(what)\n"
+                                     "    local file = io.open('" +
+                                     log +
+                                     "', 'a')\n"
+                                     "    file:write(what .. '\\n')\n"
+                                     "    file:close()\n"
+                                     "end\n"
+                                     "note('loaded')\n"
+                                     "function draw_parent_page(p)\n"
+                                     "    if io.open('" +
+                                     busy +
+                                     "') then forever() end\n"
+                                     "    note('sheet')\n"
+                                     "    qm_output('Printed for ' .. qm_personname(p))\n"
+                                     "end\n");
+    const struct {
+        const char* name;
+        bool stoppedFirst;
+        std::vector<std::string> logged;
+    } cases[] = {
+        {"printed twice", false, {"loaded", "sheet", "loaded", "sheet"}},
+        {"printed again after a Stop", true, {"loaded", "loaded", "sheet"}},
+    };
+    controller_.CloseEvent();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(log.c_str());
+        if (c.stoppedFirst) {
+            folder.Write("busy", "");
+        } else {
+            std::remove(busy.c_str());
+        }
+        LuaPrintController lua;
+        lua.Initialise();
+        ASSERT_TRUE(lua.OpenEventFile(CopyExampleEvent().c_str()));
+        ASSERT_TRUE(lua.GetUserSettings().Set("parentprintscript", script));
+        PrintSettings settings = Only(false, true, false, false);
+        settings.SetOneParentPerSheet(true);
+        const ParentList& parents = lua.GetEvent()->GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            PrintSettings one = settings;
+            one.SelectSingleParent(static_cast<int>(i));
+            one.SetParents(true);
+            if (PrintSelection(&lua, one).parentSheets.size() == 1) {
+                settings = one;
+                break;
+            }
+        }
+        ASSERT_GE(settings.GetParentIndex(), 0);
+        std::vector<DrawnText> drawn;
+        auto* made =
+            new RecordingPrintout(&lua, settings, &drawn, QMPrintout::ScriptLoad::WhenLaidOut);
+        const HeldPrintout held(made, false);
+        std::vector<bool> printed;
+        std::vector<std::string> said;
+        for (int print = 0; print < 2; ++print) {
+            UCStringError collector;
+            drawn.clear();
+            ASSERT_EQ(LaidOutPages(*made), 1);
+            bool done = false;
+            DrawPage(*made, 1, &done);
+            ProcessPending();
+            printed.push_back(done);
+            said.push_back(collector.GetText());
+            // The colleague closes the file.
+            std::remove(busy.c_str());
+        }
+        EXPECT_EQ(printed, (std::vector<bool>{!c.stoppedFirst, true}));
+        EXPECT_EQ(said[1], "");
+        bool sheet = false;
+        for (const DrawnText& piece : drawn) {
+            sheet = sheet || piece.text.find("Printed for ") != std::string::npos;
+        }
+        EXPECT_TRUE(sheet);
+        std::vector<std::string> logged;
+        std::ifstream file(log);
+        for (std::string line; std::getline(file, line);) {
+            logged.push_back(line);
+        }
+        EXPECT_EQ(logged, c.logged);
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -912,6 +1008,54 @@ TEST_F(Printout, ASheetScriptsMailGoesOnceForAPrintoutHoweverOftenItsSheetIsDraw
         for (const auto& [message, count] : messages) {
             EXPECT_EQ(count, 1) << message;
         }
+    }
+}
+
+// A school's sheet script may flush a tally from a finaliser, which runs as the printout closes
+// its host, after the last sheet was drawn and its renderer gone: on paper, and in a preview
+// closed after showing its pages. What it writes then goes on no sheet, and the printout must not
+// draw it through the renderer of a sheet long finished (each case runs in a child, so that a
+// crash fails the case).
+TEST_F(Printout, ASheetScriptsFinaliserDrawsNothingOnceThePrintoutCloses) {
+    const std::string script = folder_.Write(
+        "tally.lua",
+        "sheets = 0\n"
+        "tally = setmetatable({}, {__gc = function()\n"
+        "    qm_output('printed ' .. sheets .. ' sheets')\n"
+        "    qm_printcell('tally', 50, true, true)\n"
+        "end})\n"
+        "function draw_parent_page(p) sheets = sheets + 1; qm_output('Sheet') end\n"
+        "function draw_teacher_page(t) sheets = sheets + 1; qm_output('Sheet') end\n");
+    const struct {
+        const char* name;
+        bool preview;
+    } cases[] = {{"paper", false}, {"preview", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT(
+            {
+                LuaController lua;
+                lua.Initialise();
+                const bool opened = lua.OpenEventFile(CopyExampleEvent("tally.qmv").c_str());
+                lua.GetUserSettings().Set("parentprintscript", script);
+                lua.GetUserSettings().Set("teacherprintscript", script);
+                std::vector<DrawnText> drawn;
+                size_t whileShown = 0;
+                {
+                    auto* made =
+                        new RecordingPrintout(&lua, Only(true, true, false, false), &drawn);
+                    const HeldPrintout held(made, c.preview);
+                    const int pages = LaidOutPages(*made);
+                    for (int page = 1; page <= pages; ++page) {
+                        DrawPage(*made, page);
+                    }
+                    whileShown = drawn.size();
+                }
+                const bool fine = opened && whileShown > 0 && drawn.size() == whileShown;
+                std::fprintf(stderr, "%s", fine ? "" : "drawn after the printout closed\n");
+                ::_exit(fine ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "");
     }
 }
 
