@@ -204,6 +204,10 @@ bool QMController::OpenEventFile(const char* path) {
     // unless another program has changed it since.
     if (IsTheOpenFile(path)) {
         if (!IsOpenFileChangedOnDisk()) {
+            // By a second name (a hard link), that name is the one the user now works on.
+            if (lock_) {
+                (void)lock_->MoveTo(path);
+            }
             return true;
         }
         if (lock_ && fileOnDisk_) {
@@ -211,6 +215,7 @@ bool QMController::OpenEventFile(const char* path) {
             if (::stat(path, &found) == 0 && found.st_dev == fileOnDisk_->device &&
                 found.st_ino == fileOnDisk_->inode) {
                 // Rewritten in place: our own lock holds that file, so it is read through it.
+                (void)lock_->MoveTo(path);
                 return ReadOpenFileAgain();
             }
         }
@@ -319,13 +324,28 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
         }
         target = newLock.get();
     }
+    // Saved as a second name of the open file (a hard link), the event goes there; a save that
+    // does not happen leaves the lock on the name it had.
+    std::string formerName;
+    if (target == lock_.get()) {
+        formerName = lock_->GetPath();
+        if (!lock_->MoveTo(path)) {
+            formerName.clear();
+        }
+    }
+    const auto keepName = [&] {
+        if (!formerName.empty()) {
+            (void)lock_->MoveTo(formerName);
+        }
+        return false;
+    };
     // Read-only or locked, the open file is replaced only as it was read or saved.
     const bool openFile = target == lock_.get() || IsTheOpenFile(path);
     EventFileWriter writer(*schedule_);
     const std::string text = writer.FormatSavedText();
     if (text.empty()) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
-        return false;
+        return keepName();
     }
     // A copy under way never lands after the file it would be older than.
     EndAutosave();
@@ -359,11 +379,11 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
                                     "or last saved";
         if (!ask) {
             ReportMessage(SeverityError, changed + ": it has been kept, not replaced.");
-            return false;
+            return keepName();
         }
         const auto asked = LookAtFile(path);
         if (!ask(changed + ". Do you want to replace it with this event?")) {
-            return false;
+            return keepName();
         }
         // Gone when asked: whatever is there by now is another change.
         accepted = asked ? *asked : FileOnDisk{};
@@ -372,7 +392,7 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
         UCError::Current().ReportSystemError(
             SeverityError, "Cannot write data to save file '" + target->GetPath() + "': ");
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
-        return false;
+        return keepName();
     }
     if (!removal) {
         removeCopy();

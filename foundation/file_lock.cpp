@@ -102,6 +102,26 @@ bool FileLock::Identify(struct stat* found) const {
     return descriptor_ >= 0 && ::fstat(descriptor_, found) == 0;
 }
 
+bool FileLock::MoveTo(const std::string& path) {
+    struct stat held {};
+    struct stat named {};
+    if (!Identify(&held) || ::stat(path.c_str(), &named) != 0 || !SameFile(held, named)) {
+        return false;
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return false;
+    }
+    std::string target = resolved;
+    ::free(resolved);
+    if (target == target_) {
+        return false;
+    }
+    path_ = path;
+    target_ = std::move(target);
+    return true;
+}
+
 std::unique_ptr<ByteBuffer> FileLock::ReadAll() const {
     struct stat status {};
     if (descriptor_ < 0 || ::fstat(descriptor_, &status) != 0 || status.st_size <= 0 ||

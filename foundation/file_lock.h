@@ -33,6 +33,10 @@ public:
     // Which file the lock holds now (after each rewrite, the new one); false when none.
     bool Identify(struct stat* found) const;
 
+    // Moves the lock to another name of the file it holds (a second hard link), so that its
+    // rewrites land there. False, changing nothing, when path is no other name of that file.
+    bool MoveTo(const std::string& path);
+
     // The whole file; null when it is empty, missing or cannot be read. No message.
     std::unique_ptr<ByteBuffer> ReadAll() const;
 

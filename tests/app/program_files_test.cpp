@@ -304,4 +304,59 @@ TEST_F(ProgramFiles, TheAutosaveCopyGoesTheMomentTheNewFileHasItsName) {
     }
 }
 
+// A second name of the open file (a hard link, beside it or in another folder) is where the
+// user asked the event to go: saved as, or opened and then saved, the event's file is that
+// name and the save lands there, while the first name keeps what it held.
+TEST_F(ProgramFiles, ASecondNameOfTheOpenFileIsWhereTheEventGoes) {
+    enum Road { SaveAs, OpenThenSave, RewrittenThenOpenThenSave };
+    const struct {
+        const char* what;
+        std::string second;
+        Road road;
+    } rows[] = {
+        {"Save As, beside it", "b.qmv", SaveAs},
+        {"Save As, in another folder", "other/b.qmv", SaveAs},
+        {"opened by that name, then Save", "b.qmv", OpenThenSave},
+        {"opened by that name in another folder, then Save", "other/b.qmv", OpenThenSave},
+        {"rewritten in place by another program, opened by that name, then Save", "b.qmv",
+         RewrittenThenOpenThenSave},
+    };
+    fs::create_directories(EventPath("other"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string first = EventPath("a.qmv");
+        const std::string second = EventPath(row.second);
+        fs::remove(first);
+        fs::remove(second);
+        Write("a.qmv", EventText("Spring evening"));
+        fs::create_hard_link(first, second);
+        ASSERT_TRUE(controller_.OpenEventFile(first.c_str()));
+        controller_.GetEvent()->SetName("Ours");
+        if (row.road == RewrittenThenOpenThenSave) {
+            std::ofstream(first, std::ios::binary) << Theirs();
+        }
+        if (row.road == SaveAs) {
+            ASSERT_TRUE(controller_.SaveEvent(second.c_str())) << sink_.GetText();
+        } else {
+            ASSERT_TRUE(controller_.OpenEventFile(second.c_str()));
+            controller_.GetEvent()->SetName("Ours");
+            ASSERT_TRUE(controller_.SaveEvent(controller_.GetFileName().c_str()))
+                << sink_.GetText();
+        }
+        EXPECT_EQ(controller_.GetFileName(), second);
+        EXPECT_NE(Read(second).find("Ours"), std::string::npos);
+        EXPECT_EQ(Read(first),
+                  row.road == RewrittenThenOpenThenSave ? Theirs() : EventText("Spring evening"));
+        EXPECT_FALSE(controller_.IsEventChanged());
+        EXPECT_FALSE(controller_.IsOpenFileChangedOnDisk());
+        {
+            UCStringError quiet;
+            FileLock other(second);
+            EXPECT_NE(other.Lock(), FileLock::kLockHeld);
+        }
+        controller_.CloseEvent();
+        controller_.Initialise();
+    }
+}
+
 }  // namespace

@@ -271,3 +271,35 @@ TEST_F(FileLockTest, AReplacementShowsTheLookTheFileItReplacesAndPutsBackOneRefu
         }
     }
 }
+
+// Only another name of the file held takes the lock and its rewrites; anything else (another
+// file, the same name spelled otherwise, nothing) leaves both where they were.
+TEST_F(FileLockTest, TheLockMovesOnlyToAnotherNameOfTheFileItHolds) {
+    const std::string other = temp_.Write("other.qmv", "theirs");
+    const std::string link = temp_.File("second.qmv");
+    const struct {
+        const char* what;
+        std::string path;
+        bool moves;
+    } rows[] = {
+        {"another file", other, false},
+        {"the same name spelled otherwise", folder_ + "/./event.qmv", false},
+        {"no file", temp_.File("missing.qmv"), false},
+        {"a second name", link, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove(path_);
+        std::filesystem::remove(link);
+        Write("old");
+        std::filesystem::create_hard_link(path_, link);
+        FileLock lock(path_);
+        ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+        EXPECT_EQ(lock.MoveTo(row.path), row.moves);
+        EXPECT_EQ(lock.GetPath(), row.moves ? row.path : path_);
+        ASSERT_TRUE(lock.WriteAll("new", 3));
+        EXPECT_EQ(temp_.Read("other.qmv"), "theirs");
+        EXPECT_EQ(ReadWholeFile(row.moves ? link : path_), "new");
+        EXPECT_EQ(ReadWholeFile(row.moves ? path_ : link), "old");
+    }
+}
