@@ -358,19 +358,16 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
     };
     std::optional<FileOnDisk> accepted = fileOnDisk_;
     const auto isOurs = [&](const std::string& replaced) {
-        if (accepted && CompareWith(replaced, *accepted) == Sameness::Changed) {
-            return false;
-        }
-        // Nothing between the new file taking its name and the copy going: a copy left behind
-        // would be offered at the next start over the newer file.
-        removeCopy();
-        return true;
+        return !accepted || CompareWith(replaced, *accepted) != Sameness::Changed;
     };
     FileLock::Replaced outcome = FileLock::Replaced::Kept;
     // Each answer is about the file as it was asked of: one changed again is asked of again.
     while (outcome == FileLock::Replaced::Kept) {
+        // Nothing between the new file taking its name and the copy going: a copy left behind
+        // would be offered at the next start over the newer file.
         outcome = target->Replace(text.data(), static_cast<unsigned>(text.size()),
-                                  openFile ? FileLock::Look(isOurs) : FileLock::Look(), false);
+                                  openFile ? FileLock::Look(isOurs) : FileLock::Look(), removeCopy,
+                                  false);
         if (outcome != FileLock::Replaced::Kept) {
             break;
         }
@@ -394,9 +391,6 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
         ReportMessage(SeverityError, "The file '" + target->GetPath() + "' could not be saved!");
         return keepName();
     }
-    if (!removal) {
-        removeCopy();
-    }
     SyncFolderOf(WriteTargetOf(target->GetPath()));
     if (!autosavePath_.empty()) {
         SyncFolderOf(autosavePath_);
@@ -410,7 +404,7 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
     // What was written, not what the name holds by now: another program's file that lands
     // there after the save is a change to ask about.
     RememberLockedFile(text);
-    if (*removal != 0) {
+    if (removal.value_or(0) != 0) {
         errno = *removal;
         UCError::Current().ReportSystemError(
             SeverityWarning, "The autosave copy '" + autosavePath_ + "' could not be removed: ");

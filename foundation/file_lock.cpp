@@ -150,7 +150,7 @@ bool FileLock::WriteAll(const void* data, unsigned length) {
 }
 
 FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Look& look,
-                                     bool syncFolder) {
+                                     const std::function<void()>& taken, bool syncFolder) {
     if (!held_) {
         errno = EBADF;
         return Replaced::Failed;
@@ -184,8 +184,11 @@ FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Lo
                 }
                 return Replaced::Kept;
             }
-            done = replacement.Finish(syncFolder);
-            break;
+            if (taken) {
+                taken();
+            }
+            (void)replacement.Finish(syncFolder);
+            return Adopt(replacement);
         }
         if (errno == ENOENT) {
             // Nothing to look at: the name is taken only while nobody else has taken it.
@@ -211,6 +214,13 @@ FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Lo
         errno = EAGAIN;
         return Replaced::Failed;
     }
+    if (taken) {
+        taken();
+    }
+    return Adopt(replacement);
+}
+
+FileLock::Replaced FileLock::Adopt(ReplacementFile& replacement) {
     if (descriptor_ >= 0) {
         ::close(descriptor_);
     }

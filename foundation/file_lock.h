@@ -11,6 +11,8 @@
 // The exclusive lock on the open event file, through which that file is read and rewritten.
 // While it is held no other lock on the same file succeeds, in this process or another, and it
 // goes on excluding them after each rewrite. Dropping the object releases the lock.
+class ReplacementFile;
+
 class FileLock {
 public:
     static constexpr int kLockFailed = 1;
@@ -52,14 +54,19 @@ public:
     // As WriteAll, with the look as the very last step: the two files swap names first, and a
     // file the look refuses is put back (Kept), so that nothing another program lands before
     // the swap is replaced unlooked. A file gone by then is not looked at: the new one takes
-    // its name only while nothing else has. Failed sets errno. Without syncFolder the caller
-    // syncs the folder (SyncFolderOf).
-    Replaced Replace(const void* data, unsigned length, const Look& look, bool syncFolder = true);
+    // its name only while nobody else has. taken runs the moment the new file has the name,
+    // before anything else is done. Failed sets errno. Without syncFolder the caller syncs the
+    // folder (SyncFolderOf).
+    Replaced Replace(const void* data, unsigned length, const Look& look,
+                     const std::function<void()>& taken = nullptr, bool syncFolder = true);
 
     // For tests: runs once the new content is written and locked, just before the look.
     static void SetBeforeLook(std::function<void(const std::string& path)> step);
 
 private:
+    // The new file, now at the name, is the one held.
+    Replaced Adopt(ReplacementFile& replacement);
+
     std::string path_;
     std::string target_;  // path_ with symbolic links resolved, once locked
     int descriptor_ = -1;

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <vector>
 
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
@@ -252,11 +253,18 @@ TEST_F(FileLockTest, AReplacementShowsTheLookTheFileItReplacesAndPutsBackOneRefu
         ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
         row.meanwhile();
         std::string shown;
-        const FileLock::Replaced outcome = lock.Replace("new", 3, [&](const std::string& at) {
-            shown = ReadWholeFile(at);
-            return row.accept;
-        });
+        // Told once the new file has the name, and only then.
+        std::vector<std::string> taken;
+        const FileLock::Replaced outcome = lock.Replace(
+            "new", 3,
+            [&](const std::string& at) {
+                shown = ReadWholeFile(at);
+                return row.accept;
+            },
+            [&] { taken.push_back(Read()); });
         EXPECT_EQ(outcome, row.outcome);
+        EXPECT_EQ(taken, outcome == FileLock::Replaced::Done ? std::vector<std::string>{"new"}
+                                                             : std::vector<std::string>{});
         EXPECT_EQ(shown, row.shown);
         EXPECT_EQ(Read(), row.left);
         EXPECT_EQ(EntriesInFolder(), 1u);
