@@ -297,7 +297,19 @@ TEST_F(FrameOutput, SettingsAndReportsOpenTheirDialogs) {
 }
 
 // The preview windows open over the program's own window.
-class PrintPreviewWindow : public MainWindow {};
+class PrintPreviewWindow : public MainWindow {
+protected:
+    // The preview window a command opened; null where the desktop offers none.
+    static wxPreviewFrame* OpenPreview() {
+        wxPreviewFrame* preview = nullptr;
+        for (wxWindow* window : wxTopLevelWindows) {
+            if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
+                preview = found;
+            }
+        }
+        return preview;
+    }
+};
 
 TEST_F(PrintPreviewWindow, PreviewOpensAPreviewWindowOrSaysWhyNot) {
     Open(Example());
@@ -305,12 +317,7 @@ TEST_F(PrintPreviewWindow, PreviewOpensAPreviewWindowOrSaysWhyNot) {
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
     AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
     ASSERT_TRUE(frame_->RunCommand(CommandId::ToolPrint));
-    wxPreviewFrame* preview = nullptr;
-    for (wxWindow* window : wxTopLevelWindows) {
-        if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
-            preview = found;
-        }
-    }
+    wxPreviewFrame* preview = OpenPreview();
     if (preview == nullptr) {
         EXPECT_EQ(Boxes().size(), 1u);
         return;
@@ -338,12 +345,7 @@ TEST_F(PrintPreviewWindow, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly)
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
     AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
     ASSERT_TRUE(frame_->RunCommand(CommandId::PrintPreviewSelected));
-    wxPreviewFrame* preview = nullptr;
-    for (wxWindow* window : wxTopLevelWindows) {
-        if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
-            preview = found;
-        }
-    }
+    wxPreviewFrame* preview = OpenPreview();
     if (preview == nullptr) {
         GTEST_SKIP() << "this desktop offers no print preview";
     }
@@ -407,12 +409,7 @@ TEST_F(PrintPreviewWindow, AFamilysPreviewRunsOnlyItsSheetsScriptsOnceEach) {
     prompts_.Answer(wxID_YES).Answer(wxID_NO);
     AnswerDialogs answer([](wxDialog*) { return wxID_OK; });
     ASSERT_TRUE(frame_->RunCommand(CommandId::PrintPreviewSelected));
-    wxPreviewFrame* preview = nullptr;
-    for (wxWindow* window : wxTopLevelWindows) {
-        if (auto* found = dynamic_cast<wxPreviewFrame*>(window)) {
-            preview = found;
-        }
-    }
+    wxPreviewFrame* preview = OpenPreview();
     if (preview == nullptr) {
         GTEST_SKIP() << "this desktop offers no print preview";
     }
