@@ -100,7 +100,7 @@ DayTime ReadTimeWithinDay(const std::string& text, const TimeOfDay& dayStart,
     evening.SetSeconds(read.Seconds() + 12 * 3600);
     if (within(evening)) {
         time = evening;
-        return DayTime::Read;
+        return DayTime::ReadAsEvening;
     }
     return DayTime::OutsideDay;
 }
@@ -289,6 +289,19 @@ bool CSVImportRun::Import(bool& more) {
                 case DayTime::Read:
                     flag = true;
                     break;
+                case DayTime::ReadAsEvening:
+                    flag = true;
+                    // On a day that starts in the morning, an arrival written before its start
+                    // may mean the morning too; the office is told which was taken.
+                    if (&flag == &plan.arrivesLate && start.Hours() < 12) {
+                        outside.back().push_back(StringPrintf(
+                            "The %s '%s' of '%s' on line %u of the file is read as %s, within "
+                            "the hours of %s (%s to %s)",
+                            what, texts[d].c_str(), name.c_str(), line,
+                            time.Format(Time12h).c_str(), day->GetDate().FormatLong().c_str(),
+                            start.Format(Time12h).c_str(), end.Format(Time12h).c_str()));
+                    }
+                    break;
                 case DayTime::Unread:
                     note(what, texts[d], "is not understood, so the day's own is kept");
                     break;
@@ -306,7 +319,15 @@ bool CSVImportRun::Import(bool& more) {
         readTime(departures, "departure time", plan.leavesEarly, plan.departure);
         if (d < attendings.size()) {
             const std::string& field = attendings[d];
-            plan.attending = field.empty() || (field[0] != 'N' && field[0] != 'n');
+            // Spreadsheets write a check box as TRUE or FALSE and a flag as 1 or 0.
+            const std::string folded = FoldASCIICase(field);
+            const bool no =
+                !field.empty() && (folded[0] == 'n' || folded == "false" || folded == "0");
+            const bool yes = field.empty() || folded[0] == 'y' || folded == "true" || folded == "1";
+            plan.attending = !no;
+            if (!no && !yes) {
+                note("attendance", field, "is not understood, so the day's own is kept");
+            }
         }
         plans.push_back(plan);
     }

@@ -28,11 +28,12 @@ class TimeOfDay;
 bool ReadImportedTime(const std::string& text, TimeOfDay& time);
 
 // How a file's time of day sits in a day's hours.
-enum class DayTime { Read, Unread, OutsideDay };
+enum class DayTime { Read, ReadAsEvening, Unread, OutsideDay };
 
 // The time the text gives for a day with these hours (ends included). A time written without
 // am or pm before noon that lies outside them, but within them twelve hours later, is read as
-// the later ("7:00" on an evening from 6pm is 7pm); one that fits neither way is OutsideDay,
+// the later ("7:00" on an evening from 6pm is 7pm: ReadAsEvening); one that fits neither way is
+// OutsideDay,
 // the time unchanged. Any other time is Read as it stands, within the hours or not. Unread,
 // the time unchanged, when no reader understands the text.
 DayTime ReadTimeWithinDay(const std::string& text, const TimeOfDay& dayStart,

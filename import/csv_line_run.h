@@ -21,7 +21,7 @@ protected:
     // Sets more as Import does; fields are filled only when Fields is returned.
     LineRead ReadFields(bool& more, std::vector<std::string>& fields);
     // The line of the file on which the last record read begins, from 1.
-    unsigned GetRecordLine() const { return recordLine_; }
+    unsigned GetRecordLine() const override { return recordLine_; }
 
 private:
     bool ignoreFirstLine_ = false;

@@ -96,7 +96,34 @@ bool ImportRun::AddTeacher(std::unique_ptr<Teacher> teacher) {
 }
 
 bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& parentTemplate) {
-    return target_ != nullptr && AddPupilWithParent(*target_, std::move(pupil), parentTemplate);
+    if (target_ == nullptr || !pupil || !target_->GetEvent()) {
+        return false;
+    }
+    if (!heldTaken_) {
+        heldTaken_ = true;
+        const ParentList& parents = target_->GetEvent()->GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            const Parent* family = parents.At(i);
+            for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
+                heldBefore_[family].insert(FoldASCIICase(family->GetPupil(k)->GetName()));
+            }
+        }
+    }
+    if (const Parent* family = FindFamily(*target_, *pupil, parentTemplate)) {
+        const auto held = heldBefore_.find(family);
+        if (held != heldBefore_.end() && held->second.count(FoldASCIICase(pupil->GetName())) != 0) {
+            const std::string which = "Pupil '" + pupil->GetName() + "' of '" + family->GetName() +
+                                      "' was imported already, so ";
+            const unsigned line = GetRecordLine();
+            ReportMessage(SeverityWarning,
+                          which + (line == 0 ? std::string("it is not imported again")
+                                             : StringPrintf("line %u of the file is not imported "
+                                                            "again",
+                                                            line)));
+            return true;
+        }
+    }
+    return AddPupilWithParent(*target_, std::move(pupil), parentTemplate);
 }
 
 Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate) {
@@ -119,7 +146,10 @@ Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentT
     ParentList& parents = target.GetEvent()->GetParents();
 
     Parent* existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
-    if (existing != nullptr && existing->GetAddress(0) != address) {
+    // A list without addresses, or an event whose family was typed in without one, says
+    // nothing to tell a family apart by: its children would be doubled.
+    if (existing != nullptr && existing->GetAddress(0) != address && !address.empty() &&
+        !existing->GetAddress(0).empty()) {
         // Another family of the same name: told apart by the first line of the address, which
         // also finds this family again for its next child.
         parentTemplate.SetName(name + toldApart);
@@ -136,6 +166,12 @@ Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentT
             existing = nullptr;
             parentTemplate.SetName(name);
         }
+    }
+    if (existing == nullptr) {
+        // A list without the school's numbers still brings the family the event holds by one,
+        // and a numbered list the family typed in by name: added again, its children would be
+        // doubled.
+        existing = parents.FindSameFamily(name, address, parentTemplate.GetUniqueId());
     }
     return existing;
 }

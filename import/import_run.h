@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "import/text_encoding.h"
@@ -62,10 +64,19 @@ protected:
     bool AddTeacher(std::unique_ptr<Teacher> teacher);
     // Takes the pupil and gives it a parent in the target made from the template, or the
     // existing parent that the template describes (a brother or sister). False, the pupil
-    // freed, when the parent is refused. The template stays the caller's.
+    // freed, when the parent is refused. The template stays the caller's. A pupil whose family
+    // held one of its name before this run began is named and not added again: the same list
+    // run again into a preview, after Stop or a second press, gives no child twice.
     bool CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& parentTemplate);
+    // The line of the file on which the person being read begins, from 1; 0 where the file has
+    // no lines of people.
+    virtual unsigned GetRecordLine() const { return 0; }
 
 private:
+    // Each family's children's names, folded, as the target held them before the run added
+    // anyone.
+    std::map<const Parent*, std::set<std::string>> heldBefore_;
+    bool heldTaken_ = false;
     MultiDaySchedule* target_ = nullptr;
     StdioFile* input_ = nullptr;
     const UserSettings* settings_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -72,13 +73,35 @@ void MoveTeachers(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
 // as one later in the same file would; any other family moves whole.
 void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
                 RefusalLines& refusals) {
+    // The families the event held before the move, by their children's names: a list that
+    // names no parent (a text list, or a file without a parent's column) names a child the
+    // event already holds only by the child's own name. Once, so a long list stays linear.
+    std::unordered_map<std::string, Parent*> heldChildren;
+    const ParentList& held = target.GetEvent()->GetParents();
+    for (unsigned i = 0; i < held.Count(); ++i) {
+        Parent* family = held.At(i);
+        for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
+            heldChildren.emplace(FoldASCIICase(family->GetPupil(k)->GetName()), family);
+        }
+    }
     for (std::unique_ptr<Parent>& parent : TakeAll<Parent>(preview.GetParents())) {
         if (!parent || parent->GetPupilCount() == 0) {
             continue;
         }
         const std::string name = parent->GetName();
+        const std::string childName = parent->GetPupil(0)->GetName();
+        const bool unnamed = name == "Parents of " + childName && parent->GetUniqueId().empty();
         // The preview's own parent is the template: it is ours, and the rule may rename it.
         Parent* existing = FindFamily(target, *parent->GetPupil(0), *parent);
+        if (existing == nullptr && unnamed) {
+            const auto found = heldChildren.find(FoldASCIICase(childName));
+            const std::string address = parent->GetAddress(0);
+            if (found != heldChildren.end() &&
+                (address.empty() || found->second->GetAddress(0).empty() ||
+                 found->second->GetAddress(0) == address)) {
+                existing = found->second;
+            }
+        }
         if (existing == nullptr) {
             const int pupils = static_cast<int>(parent->GetPupilCount());
             std::vector<std::string> pupilNames;

@@ -68,6 +68,8 @@ bool ImporterPTCSV::Import(bool& more) {
     std::string teacherName;
     std::string title;
     std::string subject;
+    // Each line's own: a line that stops before its priority column is not as high as the last.
+    int priority = priority_;
     for (size_t i = 0; i < fields.size() && i < columns_.size(); ++i) {
         const std::string field = TrimImported(fields[i]);
         switch (columns_[i]) {
@@ -93,7 +95,7 @@ bool ImporterPTCSV::Import(bool& more) {
                 title = field;
                 break;
             case PTCSVPriority:
-                priority_ = PriorityFromText(field);
+                priority = PriorityFromText(field);
                 break;
             case PTCSVSubject:
                 subject = field;
@@ -137,7 +139,7 @@ bool ImporterPTCSV::Import(bool& more) {
     }
     if (kind_ == RequestList) {
         if (pupil->FindRequest(teacher, subject) == nullptr) {
-            pupil->AddRequest(teacher, subject, priority_, -1);
+            pupil->AddRequest(teacher, subject, priority, -1);
             event.SetModified();
         }
     } else if (!pupil->IsTaughtBy(teacher, subject)) {

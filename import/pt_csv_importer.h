@@ -42,7 +42,7 @@ public:
     ImporterPTCSV(const ImporterPTCSVMapping& mapping, ListKind kind);
 
     using CSVLineRun::SetIgnoreFirstLine;
-    // 0 low, 1 normal, 2 high: the priority of new requests until a priority column says else.
+    // 0 low, 1 normal, 2 high: the priority of new requests where a line gives none.
     void SetPriority(int priority) { priority_ = priority; }
     int GetPriority() const { return priority_; }
 

@@ -470,6 +470,20 @@ bool Event::MergeParent(const Parent& source, std::string& log) {
         }
     }
     if (target == nullptr) {
+        // The same family, numbered in one copy only.
+        target = parents_.FindSameFamily(source.GetName(), address,
+                                         numbered ? source.GetUniqueId() : std::string());
+    }
+    const std::string toldApart = " (" + address + ")";
+    const std::string& full = source.GetName();
+    if (target == nullptr && !numbered && !address.empty() && full.size() > toldApart.size() &&
+        full.compare(full.size() - toldApart.size(), toldApart.size(), toldApart) == 0) {
+        // The copy told this family apart from a namesake this event may not hold; here it
+        // may have its plain name.
+        target = parents_.FindSameFamily(
+            TrimmedName(full.substr(0, full.size() - toldApart.size())), address, std::string());
+    }
+    if (target == nullptr) {
         auto copy = std::make_unique<Parent>(source);
         if (!numbered && name != source.GetName()) {
             copy->SetUniqueId(std::string());
@@ -512,13 +526,37 @@ bool Event::MergeParent(const Parent& source, std::string& log) {
             log += "Created new pupil '" + pupil->GetName() + "' for parent '" + target->GetName() +
                    "'\n";
         }
-        for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+        // Each request takes one of the child's own to its teacher that no other has taken,
+        // one of its subject first: a second subject with one teacher is a second request, and
+        // the same one under another subject is not.
+        const unsigned count = pupil->GetRequestCount();
+        std::vector<Teacher*> teachers(count, nullptr);
+        std::vector<bool> found(count, false);
+        std::vector<const AppointmentRequest*> held;
+        for (unsigned r = 0; r < count; ++r) {
             const AppointmentRequest* request = pupil->GetRequest(r);
-            if (request->GetTeacher() == nullptr) {
-                continue;
+            if (request->GetTeacher() != nullptr) {
+                teachers[r] = teachers_.FindByNameOrInitials(request->GetTeacher()->GetName());
             }
-            Teacher* teacher = teachers_.FindByNameOrInitials(request->GetTeacher()->GetName());
-            if (teacher == nullptr || targetPupil->HasRequestFor(teacher)) {
+        }
+        for (const bool sameSubject : {true, false}) {
+            for (unsigned r = 0; r < count; ++r) {
+                for (unsigned i = 0; i < targetPupil->GetRequestCount() && !found[r]; ++i) {
+                    const AppointmentRequest* mine = targetPupil->GetRequest(i);
+                    if (teachers[r] != nullptr && mine->GetTeacher() == teachers[r] &&
+                        (!sameSubject ||
+                         mine->GetSubject() == pupil->GetRequest(r)->GetSubject()) &&
+                        std::find(held.begin(), held.end(), mine) == held.end()) {
+                        found[r] = true;
+                        held.push_back(mine);
+                    }
+                }
+            }
+        }
+        for (unsigned r = 0; r < count; ++r) {
+            const AppointmentRequest* request = pupil->GetRequest(r);
+            Teacher* teacher = teachers[r];
+            if (teacher == nullptr || found[r]) {
                 continue;
             }
             if (targetPupil->AddRequest(teacher, request->GetSubject(), request->GetPriority(),

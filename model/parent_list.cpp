@@ -56,6 +56,43 @@ Parent* ParentList::FindByName(const std::string& name) const {
     return nullptr;
 }
 
+Parent* ParentList::FindSameFamily(const std::string& name, const std::string& address,
+                                   const std::string& number) const {
+    if (name.empty()) {
+        return nullptr;
+    }
+    const auto same = [&](const Parent* parent) {
+        const std::string& own = parent->GetUniqueId();
+        const bool numbered = !own.empty() && own != parent->GetName();
+        return parent->GetName() == name && parent->GetAddress(0) == address &&
+               (number.empty() || !numbered);
+    };
+    // An import asks for each new family: a scan would make a long list quadratic.
+    const bool ready = byName_.Ready(Version(), Person::IndexEpoch(Person::IndexedByKey), [this] {
+        for (unsigned i = 0; i < Count(); ++i) {
+            At(i)->MarkIndexed(Person::IndexedByKey);
+            byName_.table[At(i)->GetName()].push_back(At(i));
+        }
+    });
+    if (ready) {
+        const auto found = byName_.table.find(name);
+        if (found != byName_.table.end()) {
+            for (Parent* parent : found->second) {
+                if (same(parent)) {
+                    return parent;
+                }
+            }
+        }
+        return nullptr;
+    }
+    for (unsigned i = 0; i < Count(); ++i) {
+        if (same(At(i))) {
+            return At(i);
+        }
+    }
+    return nullptr;
+}
+
 Parent* ParentList::FindByKey(const std::string& key) const {
     if (key.empty()) {
         return nullptr;
@@ -85,11 +122,21 @@ bool ParentList::KeyTableIsCurrent() const {
 
 void ParentList::Append(Parent* parent) {
     const bool current = KeyTableIsCurrent();
+    const bool namesCurrent =
+        byName_.IsCurrent(Version(), Person::IndexEpoch(Person::IndexedByKey));
     PersonListOf<Parent>::Append(parent);
-    if (current && parent != nullptr) {
+    if (parent == nullptr) {
+        return;
+    }
+    if (current) {
         parent->MarkIndexed(Person::IndexedByKey);
         byKey_.table.emplace(parent->GetUniqueIdOrName(), parent);
         byKey_.version = Version();
+    }
+    if (namesCurrent) {
+        parent->MarkIndexed(Person::IndexedByKey);
+        byName_.table[parent->GetName()].push_back(parent);
+        byName_.version = Version();
     }
 }
 

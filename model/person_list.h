@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "foundation/uc_ptr_vector.h"
 #include "model/person.h"
@@ -150,6 +151,11 @@ public:
     Parent* FindByName(const std::string& name) const;
     // Exact Person::GetUniqueIdOrName, the first in list order; null for an empty key.
     Parent* FindByKey(const std::string& key) const;
+    // The first family of exactly this name and first address line that a school number held
+    // on one side only cannot tell apart: any such family when number is empty, else one
+    // without a number of its own (its identifier empty or its name). Null for an empty name.
+    Parent* FindSameFamily(const std::string& name, const std::string& address,
+                           const std::string& number) const;
     // The first pupil of that name (ignoring ASCII case) in list order. When asked, shared
     // tells whether another pupil has the name too: two families may each have a Sam Smith.
     Pupil* FindPupil(const std::string& name, bool* shared = nullptr) const;
@@ -180,6 +186,8 @@ private:
 
     ParentPrintOrder sortOrder_ = ParentPrintByName;
     mutable LookupTable<Parent*> byKey_;
+    // Exact names to the parents of each, in list order, for FindSameFamily.
+    mutable LookupTable<std::vector<Parent*>> byName_;
     mutable LookupTable<Pupil*> pupilsByName_;
     // Folded names that more than one pupil has, filled with pupilsByName_.
     mutable std::unordered_set<std::string> sharedPupilNames_;

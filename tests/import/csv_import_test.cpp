@@ -143,6 +143,18 @@ TEST_F(CSVImport, AttendanceColumnsSetEveryDayAndNameWhatIsNotKept) {
           "The attendance 'n' of 'Hal Ives' on line 1 of the file is for day 4, and the event has "
           "3, so it is not kept"},
          2},
+        {"attendance as a spreadsheet's check boxes write it",
+         "Full Name,Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N)",
+         "Ivy Jay,TRUE,FALSE,0",
+         "18:00-22:00 absent absent",
+         {}},
+        {"attendance not understood",
+         "Full Name,Is Attending (Y/N),Is Attending (Y/N),Is Attending (Y/N)",
+         "Jo Kay,yes,maybe,",
+         "18:00-22:00 18:00-22:00 18:00-22:00",
+         {"The attendance 'maybe' of 'Jo Kay' on line 1 of the file is not understood, so the "
+          "day's own is kept"},
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -216,6 +228,48 @@ TEST_F(CSVImport, TimesAreReadAsSpreadsheetsWriteThemAndTheRestAreNamed) {
         "Warning: The arrival time 'about 7' of 'Bob Hay' on line 2 of the file is not "
         "understood, so the day's own is kept\n",
         messages);
+}
+
+TEST_F(CSVImport, AnArrivalReadAsTheEveningOfADayThatStartsInTheMorningIsNamed) {
+    struct Case {
+        const char* what;
+        int startHour;  // the day runs from here to 8pm
+        const char* columns;
+        const char* times;
+        const char* expected;  // the day's hours for the teacher
+        const char* message;   // empty: nothing said
+    };
+    const Case cases[] = {
+        {"an arrival before a morning start", 8, "Arrival Time", "7:30", "19:30-20:00",
+         "Warning: The arrival time '7:30' of 'Ann Lee' on line 1 of the file is read as "
+         "7:30pm"},
+        {"a departure before a morning start", 8, "Departure Time", "7:30", "08:00-19:30", ""},
+        {"an arrival that says pm", 8, "Arrival Time", "7:30pm", "19:30-20:00", ""},
+        {"an arrival within the day", 8, "Arrival Time", "10:00", "10:00-20:00", ""},
+        {"an arrival in an evening's day", 18, "Arrival Time", "7:30", "19:30-20:00", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        TimeOfDay start;
+        start.Set(c.startHour, 0);
+        TimeOfDay end;
+        end.Set(20, 0);
+        Day(0)->SetStartTime(start);
+        Day(0)->SetEndTime(end);
+        ASSERT_EQ(ImportOutcome::Finished, Import(false, std::string("Full Name,") + c.columns,
+                                                  std::string("Ann Lee,") + c.times + "\n"))
+            << messages;
+        ASSERT_EQ(1u, TeacherCount());
+        EXPECT_EQ(c.expected, TeacherAt(0)->GetStartTime(Day(0)).Format(Time24h) + "-" +
+                                  TeacherAt(0)->GetEndTime(Day(0)).Format(Time24h));
+        if (*c.message == '\0') {
+            EXPECT_EQ("", messages);
+        } else {
+            EXPECT_EQ(0u, messages.find(c.message)) << messages;
+        }
+    }
 }
 
 TEST_F(CSVImport, IgnoredHeaderIsTheFirstLineEvenWhenEmpty) {
@@ -427,6 +481,176 @@ TEST_F(CSVImport, AFamilyTheEventHoldsIsFoundWhenTheListNamesANamesakeFirst) {
         }
         std::sort(families.begin(), families.end());
         EXPECT_EQ(c.expected, families);
+    }
+}
+
+TEST_F(CSVImport, AFamilyIsFoundWhenOnlyTheEventOrOnlyTheListNumbersItOrGivesItsAddress) {
+    struct Held {
+        const char* name;
+        const char* address;
+        const char* id;  // empty: known by its name, as a saved event reads it
+    };
+    struct Case {
+        const char* what;
+        std::vector<Held> held;  // the first holds Amy Smith
+        const char* definition;
+        const char* list;
+        int added;
+        int refused;
+        std::vector<std::string> expected;  // "Name [id] @address: children"
+    };
+    const Case cases[] = {
+        {"numbered in the event, the list without numbers",
+         {{"Mr and Mrs Smith", "1 High St", "S100"}},
+         "Full Name,Parent's Name,Address Line 1",
+         "Amy Smith,Mr and Mrs Smith,1 High St\nTom Smith,Mr and Mrs Smith,1 High St\n",
+         1,
+         1,
+         {"Mr and Mrs Smith [S100] @1 High St: Amy Smith Tom Smith"}},
+        {"known by name in the event, the list numbers it",
+         {{"Mr and Mrs Smith", "1 High St", ""}},
+         "Full Name,Parent's Name,Address Line 1,Unique Identifier",
+         "Amy Smith,Mr and Mrs Smith,1 High St,S100\nTom Smith,Mr and Mrs Smith,1 High St,S100\n",
+         1,
+         1,
+         {"Mr and Mrs Smith [Mr and Mrs Smith] @1 High St: Amy Smith Tom Smith"}},
+        {"numbered namesakes elsewhere, the list without numbers",
+         {{"Mr and Mrs Smith", "1 High St", "S100"}, {"Mr and Mrs Smith", "5 Low Rd", "S200"}},
+         "Full Name,Parent's Name,Address Line 1",
+         "Cal Smith,Mr and Mrs Smith,5 Low Rd\n",
+         1,
+         0,
+         {"Mr and Mrs Smith [S100] @1 High St: Amy Smith",
+          "Mr and Mrs Smith [S200] @5 Low Rd: Cal Smith"}},
+        {"two numbers the school gave are two families",
+         {{"Mr and Mrs Smith", "1 High St", "S100"}},
+         "Full Name,Parent's Name,Address Line 1,Unique Identifier",
+         "Tom Smith,Mr and Mrs Smith,1 High St,S300\n",
+         1,
+         0,
+         {"Mr and Mrs Smith [S100] @1 High St: Amy Smith",
+          "Mr and Mrs Smith [S300] @1 High St: Tom Smith"}},
+        {"the list gives no address",
+         {{"Mr and Mrs Smith", "1 High St", ""}},
+         "Full Name,Parent's Name",
+         "Amy Smith,Mr and Mrs Smith\nTom Smith,Mr and Mrs Smith\n",
+         1,
+         1,
+         {"Mr and Mrs Smith [Mr and Mrs Smith] @1 High St: Amy Smith Tom Smith"}},
+        {"the event holds no address",
+         {{"Mr and Mrs Smith", "", ""}},
+         "Full Name,Parent's Name,Address Line 1",
+         "Amy Smith,Mr and Mrs Smith,1 High St\nTom Smith,Mr and Mrs Smith,1 High St\n",
+         1,
+         1,
+         {"Mr and Mrs Smith [Mr and Mrs Smith] @: Amy Smith Tom Smith"}},
+        {"the list names no parent",
+         {{"Mr and Mrs Smith", "1 High St", ""}},
+         "Full Name",
+         "Amy Smith\nKim Lee\n",
+         1,
+         1,
+         {"Mr and Mrs Smith [Mr and Mrs Smith] @1 High St: Amy Smith",
+          "Parents of Kim Lee [Parents of Kim Lee] @: Kim Lee"}},
+        {"the list names no parent, a namesake elsewhere",
+         {{"Mr and Mrs Smith", "1 High St", ""}},
+         "Full Name,Address Line 1",
+         "Amy Smith,5 Low Rd\n",
+         1,
+         0,
+         {"Mr and Mrs Smith [Mr and Mrs Smith] @1 High St: Amy Smith",
+          "Parents of Amy Smith [Parents of Amy Smith] @5 Low Rd: Amy Smith"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        for (const Held& h : c.held) {
+            auto parent = std::make_unique<Parent>(h.name);
+            parent->SetAddress(0, h.address);
+            if (*h.id != '\0') {
+                parent->SetUniqueId(h.id);
+            }
+            if (&h == &c.held.front()) {
+                parent->AddPupil(std::make_unique<Pupil>("Amy Smith"));
+            }
+            ASSERT_TRUE(schedule->AddParent(std::move(parent)));
+        }
+        UCStringError sink;
+        auto previewEvent = std::make_shared<Event>();
+        std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
+        ImporterCSV importer(true);
+        importer.SetDefinition(c.definition);
+        CSVImportRun run(importer);
+        StdioFile file(temp.Write("list.csv", c.list).c_str(), "rb");
+        run.SetTarget(preview.get());
+        run.SetInput(&file);
+        ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
+        const MovedPeople moved =
+            MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+        EXPECT_EQ(c.added, moved.added);
+        EXPECT_EQ(c.refused, moved.refused);
+        std::vector<std::string> families;
+        for (unsigned p = 0; p < ParentCount(); ++p) {
+            const Parent* parent = ParentAt(p);
+            std::string family = parent->GetName() + " [" + parent->GetUniqueIdOrName() + "] @" +
+                                 parent->GetAddress(0) + ":";
+            for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+                family += " " + parent->GetPupil(i)->GetName();
+            }
+            families.push_back(family);
+        }
+        std::sort(families.begin(), families.end());
+        EXPECT_EQ(c.expected, families);
+    }
+}
+
+TEST_F(CSVImport, ARunAgainIntoTheSamePreviewAddsNoChildTwice) {
+    const char* const definition = "Full Name,Form / Tutor Group,Parent's Name,Address Line 1";
+    struct Case {
+        const char* what;
+        std::vector<const char*> runs;  // each a run of the import into the one preview
+        std::vector<std::string> expected;
+        const char* message;  // the start of what the last run says; empty: nothing
+    };
+    const Case cases[] = {
+        {"stopped after a line, then run again",
+         {"Amy Smith,7A,Mr Smith,1 High St\n",
+          "Amy Smith,7A,Mr Smith,1 High St\nTom Smith,9C,Mr Smith,1 High St\n"},
+         {"Mr Smith: Amy Smith 7A, Tom Smith 9C"},
+         "Warning: Pupil 'Amy Smith' of 'Mr Smith' was imported already, so line 1 of the file "
+         "is not imported again"},
+        {"the same list twice",
+         {"Amy Smith,7A,Mr Smith,1 High St\n", "Amy Smith,7A,Mr Smith,1 High St\n"},
+         {"Mr Smith: Amy Smith 7A"},
+         "Warning: Pupil 'Amy Smith' of 'Mr Smith' was imported already"},
+        {"namesakes in one list are two children",
+         {"Sam Lee,7A,Mr Lee,2 Elm Rd\nSam Lee,10B,Mr Lee,2 Elm Rd\n"},
+         {"Mr Lee: Sam Lee 7A, Sam Lee 10B"},
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        for (const char* list : c.runs) {
+            ASSERT_EQ(ImportOutcome::Finished, Import(true, definition, list)) << messages;
+        }
+        std::vector<std::string> families;
+        for (unsigned p = 0; p < ParentCount(); ++p) {
+            std::string family = ParentAt(p)->GetName() + ":";
+            for (unsigned i = 0; i < ParentAt(p)->GetPupilCount(); ++i) {
+                const Pupil* pupil = ParentAt(p)->GetPupil(i);
+                family += (i == 0 ? " " : ", ") + pupil->GetName() + " " + pupil->GetForm();
+            }
+            families.push_back(family);
+        }
+        EXPECT_EQ(c.expected, families);
+        if (*c.message == '\0') {
+            EXPECT_EQ("", messages);
+        } else {
+            EXPECT_EQ(0u, messages.find(c.message)) << messages;
+        }
     }
 }
 

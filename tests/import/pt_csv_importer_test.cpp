@@ -46,16 +46,19 @@ TEST_F(RequestListImport, PriorityColumnSetsEachRequestsPriority) {
     ASSERT_EQ(ImportOutcome::Finished,
               Import("Pupil's Full Name,Teacher's Full Name,Subject,Appointment Priority",
                      "Amy Lee,Mrs Jones,Maths,High\n"
+                     "Amy Lee,Mrs Jones,Drama\n"
                      "Amy Lee,Mrs Jones,Art,low\n"
                      "Amy Lee,Mrs Jones,Music,Medium\n"
                      "Amy Lee,Mrs Jones,French,\n"));
     Pupil* amy = PupilNamed("Amy Lee");
-    ASSERT_EQ(4u, amy->GetRequestCount());
-    const int expected[] = {2, 0, 1, 1};
-    for (unsigned i = 0; i < 4; ++i) {
+    ASSERT_EQ(5u, amy->GetRequestCount());
+    // A line that stops before its priority is as normal as one whose priority is blank, not
+    // as high as the line before.
+    const int expected[] = {2, 1, 0, 1, 1};
+    for (unsigned i = 0; i < 5; ++i) {
         EXPECT_EQ(expected[i], amy->GetRequest(i)->GetPriority()) << i;
     }
-    EXPECT_EQ(4u, importer->GetLinesImported());
+    EXPECT_EQ(5u, importer->GetLinesImported());
     EXPECT_EQ(1u, Jones()->GetSubjects().count("Maths"))
         << "a request's subject joins the teacher's";
 }

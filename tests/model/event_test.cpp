@@ -495,6 +495,62 @@ TEST_F(EventMerge, ATeacherThisEventRefusesIsNamedAndTheRestStillArrives) {
 
 // Each family and child of a colleague's copy arrives once, and apart from any other: two
 // children of one name in a family stay two, and a namesake family elsewhere stays its own.
+TEST_F(EventMerge, EveryRequestOfAChildArrivesOnceEachTime) {
+    using Requests = std::vector<std::pair<const char*, const char*>>;  // initials, subject
+    struct Case {
+        const char* what;
+        Requests here;
+        Requests copy;
+        std::vector<std::string> expected;  // "teacher/subject"
+    };
+    const Case cases[] = {
+        {"two subjects with one teacher, new here",
+         {},
+         {{"TW", "Maths"}, {"TW", "Art"}},
+         {"Tom Wade/Maths", "Tom Wade/Art"}},
+        {"one of the two here already",
+         {{"TW", "Maths"}},
+         {{"TW", "Maths"}, {"TW", "Art"}},
+         {"Tom Wade/Maths", "Tom Wade/Art"}},
+        {"the teacher here under another subject",
+         {{"TW", "Maths"}},
+         {{"TW", ""}},
+         {"Tom Wade/Maths"}},
+        {"two teachers, one here",
+         {{"JS", ""}},
+         {{"TW", ""}, {"JS", ""}},
+         {"Jo Shaw/", "Tom Wade/"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Event here;
+        Event copy;
+        for (Event* e : {&here, &copy}) {
+            e->SetSchoolName("Hill School");
+            e->SetName("Spring evening");
+            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Tom Wade", "TW")));
+            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Jo Shaw", "JS")));
+            Pupil* amy = AddPupil(AddParent(*e, "Mrs Cole"), "Amy Cole");
+            for (const auto& [initials, subject] : e == &here ? c.here : c.copy) {
+                ASSERT_TRUE(amy->AddRequest(e->GetTeachers().FindByNameOrInitials(initials),
+                                            subject, 1, -1));
+            }
+        }
+        // Merged twice: the second time finds every request there already.
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+            const Pupil* amy = here.GetParents().FindPupil("Amy Cole");
+            std::vector<std::string> requests;
+            for (unsigned r = 0; r < amy->GetRequestCount(); ++r) {
+                requests.push_back(amy->GetRequest(r)->GetTeacher()->GetName() + "/" +
+                                   amy->GetRequest(r)->GetSubject());
+            }
+            EXPECT_EQ(c.expected, requests) << "round " << round;
+        }
+        EXPECT_EQ("", log);
+    }
+}
+
 TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
     struct Child {
         const char* name;
@@ -505,6 +561,7 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
         const char* name;
         const char* address;
         std::vector<Child> children;
+        const char* id = "";  // the school's number; empty: known by its name
     };
     struct Case {
         const char* what;
@@ -533,11 +590,31 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
          {{"Mr Lee", "1 High St", {}}, {"Mr Lee (5 Low Rd)", "5 Low Rd", {{"Kim Lee", "8C", ""}}}},
          {{"Mr Lee", "5 Low Rd", {{"Kim Lee", "8C", "JS"}}}},
          {"Mr Lee @1 High St:", "Mr Lee (5 Low Rd) @5 Low Rd: Kim Lee 8C>Jo Shaw"}},
+        {"numbered here, known by name in the copy",
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}, "S100"}},
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", "TW"}}}},
+         {"Mr Lee @1 High St: Sam Lee 7A>Tom Wade"}},
+        {"known by name here, numbered in the copy",
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}}},
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", "JS"}}, "S100"}},
+         {"Mr Lee @1 High St: Sam Lee 7A>Jo Shaw"}},
+        {"told apart in the copy, by its plain name here",
+         {{"Mr Lee", "5 Low Rd", {{"Kim Lee", "8C", ""}}}},
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}},
+          {"Mr Lee (5 Low Rd)", "5 Low Rd", {{"Kim Lee", "8C", "JS"}}}},
+         {"Mr Lee @5 Low Rd: Kim Lee 8C>Jo Shaw", "Mr Lee (1 High St) @1 High St: Sam Lee 7A"}},
+        {"two numbers at one address are two families",
+         {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}, "S100"}},
+         {{"Mr Lee", "1 High St", {{"Kim Lee", "8C", "JS"}}, "S200"}},
+         {"Mr Lee @1 High St: Sam Lee 7A", "Mr Lee @1 High St: Kim Lee 8C>Jo Shaw"}},
     };
     const auto fill = [](Event& target, const std::vector<Family>& families) {
         for (const Family& f : families) {
             auto parent = std::make_unique<Parent>(f.name);
             parent->SetAddress(0, f.address);
+            if (*f.id != '\0') {
+                parent->SetUniqueId(f.id);
+            }
             for (const Child& c : f.children) {
                 auto pupil = std::make_unique<Pupil>(c.name);
                 pupil->SetForm(c.form);

@@ -283,6 +283,7 @@ TEST(ParentList, LookupsFollowEveryChangeToTheListAndItsPeople) {
         std::function<void(Family&)> act;
         std::vector<Expected> keys;
         std::vector<Expected> pupils;
+        std::vector<Expected> families = {};  // by exact name, without an address
     } cases[] = {
         {"parent given an id",
          [](Family& f) { f.lee->SetUniqueId("ID-7"); },
@@ -294,30 +295,36 @@ TEST(ParentList, LookupsFollowEveryChangeToTheListAndItsPeople) {
              f.ray->SetName("Sam Raye");
          },
          {{"Sam Raye", 1}, {"Sam Ray", -1}},
-         {}},
+         {},
+         {{"Sam Raye", 1}, {"Sam Ray", -1}}},
         {"parent deleted",
          [](Family& f) { delete f.parents.list.RemoveAt(0); },
          {{"Pat Lee", 2}, {"Sam Ray", 0}},
-         {{"amy lee", 2}, {"ben ray", 0}}},
+         {{"amy lee", 2}, {"ben ray", 0}},
+         {{"Pat Lee", -1}, {"Sam Ray", 0}}},
         {"same key inserted in front",
          [](Family& f) { (void)f.parents.list.Insert(new Parent("Kim Fox"), 0); },
          {{"Kim Fox", 0}},
-         {{"cat fox", 3}}},
+         {{"cat fox", 3}},
+         {{"Kim Fox", 0}}},
         {"same key appended after",
          [](Family& f) { f.parents.list.Append(new Parent("Pat Lee")); },
          {{"Pat Lee", 0}},
-         {}},
+         {},
+         {{"Pat Lee", 0}}},
         {"appended past the parent list's own append",
          [](Family& f) {
              PersonList& plain = f.parents.list;
              plain.Append(new Parent("Jo Kay"));
          },
          {{"Jo Kay", 4}},
-         {}},
+         {},
+         {{"Jo Kay", 4}}},
         {"order swapped",
          [](Family& f) { f.parents.list.Swap(0, 3); },
          {{"Pat Lee", 0}},
-         {{"amy lee", 0}}},
+         {{"amy lee", 0}},
+         {{"Pat Lee", 3}, {"Jo Fox", 0}}},
         {"pupil renamed",
          [](Family& f) { f.lee->GetPupil(0)->SetName("Amy Lowe"); },
          {},
@@ -338,6 +345,7 @@ TEST(ParentList, LookupsFollowEveryChangeToTheListAndItsPeople) {
         for (unsigned i = 0; i < 2 * ParentList::kScansBeforeIndexing; ++i) {
             ASSERT_EQ(list.FindByKey("Pat Lee"), family.lee);
             ASSERT_EQ(list.FindPupil("cat fox"), family.fox->GetPupil(0));
+            ASSERT_EQ(list.FindSameFamily("Pat Lee", "", ""), family.lee);
         }
         c.act(family);
         for (int round = 0; round < 2 * static_cast<int>(ParentList::kScansBeforeIndexing);
@@ -349,6 +357,11 @@ TEST(ParentList, LookupsFollowEveryChangeToTheListAndItsPeople) {
             for (const Expected& e : c.pupils) {
                 const Pupil* want = e.parent < 0 ? nullptr : list.Get(e.parent)->GetPupil(e.pupil);
                 EXPECT_EQ(list.FindPupil(e.lookup), want) << c.change << ": " << e.lookup;
+            }
+            for (const Expected& e : c.families) {
+                const Parent* want = e.parent < 0 ? nullptr : list.Get(e.parent);
+                EXPECT_EQ(list.FindSameFamily(e.lookup, "", ""), want)
+                    << c.change << ": " << e.lookup;
             }
         }
     }
