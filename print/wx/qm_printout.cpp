@@ -147,6 +147,9 @@ void QMPrintout::OnPreparePrinting() {
         stopped_ = stopped_ || run.Stopped();
     }
     FreePageFonts();
+    // From the unmeasured plan: a section this paper does not measure keeps nothing of the last.
+    plan_ = PlanSections(settings_, static_cast<int>(selection_.teacherSheets.size()),
+                         static_cast<int>(selection_.parentSheets.size()));
     auto sum = [](const std::vector<int>& pages) {
         int total = 0;
         for (int count : pages) {

@@ -1060,3 +1060,52 @@ TEST_F(Printout, ASheetScriptsFinaliserDrawsNothingOnceThePrintoutCloses) {
 }
 
 }  // namespace
+
+namespace {
+
+// The copy a preview prints from is laid out again at each print, on whatever paper the print
+// dialog chose then. A family's long notes run past a half page of A4 and take whole pages
+// there, yet fit a half page of larger paper: the next print on the larger paper has as many
+// pages as a printout made for it, each with a sheet on it, and no blank sheet after the last.
+TEST_F(Printout, PaperPrintedAgainOnOtherPaperHasTheLayoutOfThatPaper) {
+    PrintSettings settings = Only(false, true, false, false);
+    settings.SetOneParentPerSheet(false);
+    std::string notes;
+    for (int i = 1; i <= 60; ++i) {
+        notes += "Note line " + std::to_string(i) + "\n";
+    }
+    controller_.GetEvent()->GetParents().Get(1)->SetNotes(notes);
+    const struct {
+        const char* name;
+        int firstScale;
+        int secondScale;
+    } cases[] = {
+        {"A4, then larger paper", 1, 3},
+        {"larger paper, then A4", 3, 1},
+        {"A4 twice", 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QMPrintout fresh(&controller_, settings);
+        const int expected =
+            LaidOutPages(fresh, c.secondScale * kPageWidth, c.secondScale * kPageHeight);
+        std::vector<DrawnText> drawn;
+        auto* made = new RecordingPrintout(&controller_, settings, &drawn,
+                                           QMPrintout::ScriptLoad::WhenLaidOut);
+        const HeldPrintout held(made, false);
+        LaidOutPages(*made, c.firstScale * kPageWidth, c.firstScale * kPageHeight);
+        DrawPage(*made, 1);
+        const int width = c.secondScale * kPageWidth;
+        const int height = c.secondScale * kPageHeight;
+        const int pages = LaidOutPages(*made, width, height);
+        EXPECT_EQ(pages, expected);
+        for (int page = 1; page <= pages; ++page) {
+            Page sheet(*made, width, height);
+            made->OnPrintPage(page);
+            made->SetDC(nullptr);
+            EXPECT_GT(Ink(sheet.Picture()), 0) << "page " << page << " of " << pages;
+        }
+    }
+}
+
+}  // namespace
