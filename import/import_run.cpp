@@ -105,13 +105,16 @@ bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& paren
         for (unsigned i = 0; i < parents.Count(); ++i) {
             const Parent* family = parents.At(i);
             for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
-                heldBefore_[family].insert(FoldASCIICase(family->GetPupil(k)->GetName()));
+                ++heldBefore_[family][FoldASCIICase(family->GetPupil(k)->GetName())];
             }
         }
     }
     if (const Parent* family = FindFamily(*target_, *pupil, parentTemplate)) {
         const auto held = heldBefore_.find(family);
-        if (held != heldBefore_.end() && held->second.count(FoldASCIICase(pupil->GetName())) != 0) {
+        int* left =
+            held == heldBefore_.end() ? nullptr : &held->second[FoldASCIICase(pupil->GetName())];
+        if (left != nullptr && *left > 0) {
+            --*left;
             const std::string which = "Pupil '" + pupil->GetName() + "' of '" + family->GetName() +
                                       "' was imported already, so ";
             const unsigned line = GetRecordLine();

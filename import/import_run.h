@@ -74,8 +74,8 @@ protected:
 
 private:
     // Each family's children's names, folded, as the target held them before the run added
-    // anyone.
-    std::map<const Parent*, std::set<std::string>> heldBefore_;
+    // anyone, with how many of each name are left for this run's lines to find.
+    std::map<const Parent*, std::map<std::string, int>> heldBefore_;
     bool heldTaken_ = false;
     MultiDaySchedule* target_ = nullptr;
     StdioFile* input_ = nullptr;

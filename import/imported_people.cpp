@@ -1,6 +1,8 @@
 #include "import/imported_people.h"
 
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -77,13 +79,19 @@ void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
     // names no parent (a text list, or a file without a parent's column) names a child the
     // event already holds only by the child's own name. Once, so a long list stays linear.
     std::unordered_map<std::string, Parent*> heldChildren;
+    // How many children of each name each family held: two of one name are two children, and
+    // a line of that name is only one of them.
+    std::map<const Parent*, std::map<std::string, int>> heldCounts;
     const ParentList& held = target.GetEvent()->GetParents();
     for (unsigned i = 0; i < held.Count(); ++i) {
         Parent* family = held.At(i);
         for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
-            heldChildren.emplace(FoldASCIICase(family->GetPupil(k)->GetName()), family);
+            const std::string folded = FoldASCIICase(family->GetPupil(k)->GetName());
+            heldChildren.emplace(folded, family);
+            ++heldCounts[family][folded];
         }
     }
+    const std::set<std::string> numberedApart = preview.GetParents().NumberedApart();
     for (std::unique_ptr<Parent>& parent : TakeAll<Parent>(preview.GetParents())) {
         if (!parent || parent->GetPupilCount() == 0) {
             continue;
@@ -91,8 +99,16 @@ void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
         const std::string name = parent->GetName();
         const std::string childName = parent->GetPupil(0)->GetName();
         const bool unnamed = name == "Parents of " + childName && parent->GetUniqueId().empty();
+        const std::string id = parent->GetUniqueId();
+        const std::string place = ParentList::FamilyPlace(*parent);
         // The preview's own parent is the template: it is ours, and the rule may rename it.
         Parent* existing = FindFamily(target, *parent->GetPupil(0), *parent);
+        // Two families the list numbers apart at one address would both fall into one the
+        // event knows by name: only the one sharing a child with it is that family.
+        if (existing != nullptr && !id.empty() && id != name && existing->GetUniqueId() != id &&
+            numberedApart.count(place) != 0 && !existing->SharesAChildWith(*parent)) {
+            existing = nullptr;
+        }
         if (existing == nullptr && unnamed) {
             const auto found = heldChildren.find(FoldASCIICase(childName));
             const std::string address = parent->GetAddress(0);
@@ -126,7 +142,15 @@ void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
                 continue;
             }
             const std::string pupilName = pupil->GetName();
-            if (existing->FindPupil(pupilName) != nullptr) {
+            bool already = false;
+            if (const auto counts = heldCounts.find(existing); counts != heldCounts.end()) {
+                int& left = counts->second[FoldASCIICase(pupilName)];
+                already = left > 0;
+                left -= already ? 1 : 0;
+            } else {
+                already = existing->FindPupil(pupilName) != nullptr;
+            }
+            if (already) {
                 // The same list brought in again must not give a family each child twice.
                 ++moved.refused;
                 refusals.lines.push_back("Pupil '" + pupilName + "' of '" + existing->GetName() +

@@ -442,15 +442,17 @@ bool Event::Merge(const Event& other, std::string& log) {
         }
         log += "Created new teacher '" + teacher->GetName() + "'\n";
     }
+    const std::set<std::string> numberedApart = other.parents_.NumberedApart();
     for (Person* person : other.parents_) {
-        if (!MergeParent(*static_cast<Parent*>(person), log)) {
+        if (!MergeParent(*static_cast<Parent*>(person), log, numberedApart)) {
             whole = false;
         }
     }
     return whole;
 }
 
-bool Event::MergeParent(const Parent& source, std::string& log) {
+bool Event::MergeParent(const Parent& source, std::string& log,
+                        const std::set<std::string>& numberedApart) {
     Parent* target = parents_.FindByKey(source.GetUniqueIdOrName());
     std::string name = source.GetName();
     const std::string address = source.GetAddress(0);
@@ -473,6 +475,12 @@ bool Event::MergeParent(const Parent& source, std::string& log) {
         // The same family, numbered in one copy only.
         target = parents_.FindSameFamily(source.GetName(), address,
                                          numbered ? source.GetUniqueId() : std::string());
+        // Two families the copy numbers apart at one address would both fall into this one.
+        if (target != nullptr && numbered &&
+            numberedApart.count(ParentList::FamilyPlace(source)) != 0 &&
+            !target->SharesAChildWith(source)) {
+            target = nullptr;
+        }
     }
     const std::string toldApart = " (" + address + ")";
     const std::string& full = source.GetName();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -147,7 +148,9 @@ private:
     bool SetWaitingLength(int minutes, const char* action, int& slots);
     bool SetEmailText(std::string* texts, EmailTextKind kind, const std::string& text,
                       bool needsLink);
-    [[nodiscard]] bool MergeParent(const Parent& source, std::string& log);
+    // numberedApart: what ParentList::NumberedApart says of the other event's parents.
+    [[nodiscard]] bool MergeParent(const Parent& source, std::string& log,
+                                   const std::set<std::string>& numberedApart);
 
     static constexpr int kEmailKinds = 3;
 

@@ -61,6 +61,15 @@ Pupil* Parent::FindPupil(const std::string& name) const {
     return nullptr;
 }
 
+bool Parent::SharesAChildWith(const Parent& other) const {
+    for (unsigned i = 0; i < other.GetPupilCount(); ++i) {
+        if (FindPupil(other.GetPupil(i)->GetName()) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void Parent::AdoptPupils() {
     for (unsigned i = 0; i < GetPupilCount(); ++i) {
         GetPupil(i)->SetParent(this);

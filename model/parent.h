@@ -57,6 +57,8 @@ public:
     void DeletePupil(unsigned index);
     // Name ignoring ASCII case; null for an empty text.
     Pupil* FindPupil(const std::string& name) const;
+    // Whether any child of the other has the name of one of ours, ignoring ASCII case.
+    bool SharesAChildWith(const Parent& other) const;
     // Points every pupil back at this parent.
     void AdoptPupils();
 

@@ -93,6 +93,28 @@ Parent* ParentList::FindSameFamily(const std::string& name, const std::string& a
     return nullptr;
 }
 
+std::string ParentList::FamilyPlace(const Parent& parent) {
+    return parent.GetName() + '\n' + parent.GetAddress(0);
+}
+
+std::set<std::string> ParentList::NumberedApart() const {
+    std::map<std::string, std::set<std::string>> numbers;
+    for (unsigned i = 0; i < Count(); ++i) {
+        const Parent* parent = At(i);
+        const std::string& id = parent->GetUniqueId();
+        if (!id.empty() && id != parent->GetName()) {
+            numbers[FamilyPlace(*parent)].insert(id);
+        }
+    }
+    std::set<std::string> apart;
+    for (const auto& [place, ids] : numbers) {
+        if (ids.size() > 1) {
+            apart.insert(place);
+        }
+    }
+    return apart;
+}
+
 Parent* ParentList::FindByKey(const std::string& key) const {
     if (key.empty()) {
         return nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -159,6 +161,11 @@ public:
     // The first pupil of that name (ignoring ASCII case) in list order. When asked, shared
     // tells whether another pupil has the name too: two families may each have a Sam Smith.
     Pupil* FindPupil(const std::string& name, bool* shared = nullptr) const;
+    // The name and first address line (see FamilyPlace) of each family the list holds under
+    // two school numbers or more: flats of one house on the second line. A family known
+    // elsewhere by its name only is none of them by name and address alone.
+    std::set<std::string> NumberedApart() const;
+    static std::string FamilyPlace(const Parent& parent);
     // Keeps the identity table current, so adding parents one at a time stays linear.
     void Append(Parent* parent);
     int IndexOf(const Parent* parent) const;

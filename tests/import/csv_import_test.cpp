@@ -560,6 +560,16 @@ TEST_F(CSVImport, AFamilyIsFoundWhenOnlyTheEventOrOnlyTheListNumbersItOrGivesIts
          0,
          {"Mr and Mrs Smith [Mr and Mrs Smith] @1 High St: Amy Smith",
           "Parents of Amy Smith [Parents of Amy Smith] @5 Low Rd: Amy Smith"}},
+        // A block of flats: the flat on the second line.
+        {"two numbers at one address, the event knows the family by name",
+         {{"Mr and Mrs Smith", "Oak House", ""}},
+         "Full Name,Parent's Name,Address Line 1,Address Line 2,Unique Identifier",
+         "Kim Smith,Mr and Mrs Smith,Oak House,Flat 2,S200\n"
+         "Amy Smith,Mr and Mrs Smith,Oak House,Flat 1,S100\n",
+         1,
+         1,
+         {"Mr and Mrs Smith [Mr and Mrs Smith] @Oak House: Amy Smith",
+          "Mr and Mrs Smith [S200] @Oak House: Kim Smith"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -650,6 +660,79 @@ TEST_F(CSVImport, ARunAgainIntoTheSamePreviewAddsNoChildTwice) {
             EXPECT_EQ("", messages);
         } else {
             EXPECT_EQ(0u, messages.find(c.message)) << messages;
+        }
+    }
+}
+
+// Two children of one name in a family are two children on every road: the one the family
+// held before is the only one a line of that name can be.
+TEST_F(CSVImport, EachChildOfOneNameIsFoundOnceAndTheOtherArrives) {
+    const char* const definition = "Full Name,Form / Tutor Group,Parent's Name,Address Line 1";
+    const std::string first = "Sam Lee,7A,Mr Lee,2 Elm Rd\n";
+    const std::string both = first + "Sam Lee,10B,Mr Lee,2 Elm Rd\n";
+    struct Case {
+        const char* what;
+        std::vector<std::string> runs;  // straight into the event, as into the window's preview
+        std::string moved;              // then through a preview, as the window moves it; or none
+        int added;
+        int refused;
+        std::vector<std::string> said;  // what the last run or move says, in part, line by line
+        std::vector<std::string> notSaid;
+    };
+    const Case cases[] = {
+        {"stopped after the first, then run again",
+         {first, both},
+         "",
+         0,
+         0,
+         {"Pupil 'Sam Lee' of 'Mr Lee' was imported already, so line 1"},
+         {"line 2"}},
+        {"the whole list run again", {both, both}, "", 0, 0, {"so line 1", "so line 2"}, {}},
+        {"the event holds the first",
+         {first},
+         both,
+         1,
+         1,
+         {"1 of 2 pupils imported; 1 failed to import"},
+         {}},
+        {"the event holds both", {both}, both, 0, 2, {"0 of 2 pupils imported"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        for (const std::string& list : c.runs) {
+            ASSERT_EQ(ImportOutcome::Finished, Import(true, definition, list)) << messages;
+        }
+        if (!c.moved.empty()) {
+            auto previewEvent = std::make_shared<Event>();
+            std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
+            ImporterCSV importer(true);
+            importer.SetDefinition(definition);
+            CSVImportRun run(importer);
+            StdioFile file(temp.Write("list.csv", c.moved).c_str(), "rb");
+            run.SetTarget(preview.get());
+            run.SetInput(&file);
+            ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
+            UCStringError sink;
+            const MovedPeople moved =
+                MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+            messages = sink.GetText();
+            EXPECT_EQ(c.added, moved.added);
+            EXPECT_EQ(c.refused, moved.refused);
+        }
+        ASSERT_EQ(1u, ParentCount());
+        std::string family = ParentAt(0)->GetName() + ":";
+        for (unsigned i = 0; i < ParentAt(0)->GetPupilCount(); ++i) {
+            const Pupil* pupil = ParentAt(0)->GetPupil(i);
+            family += (i == 0 ? " " : ", ") + pupil->GetName() + " " + pupil->GetForm();
+        }
+        EXPECT_EQ("Mr Lee: Sam Lee 7A, Sam Lee 10B", family);
+        for (const std::string& text : c.said) {
+            EXPECT_NE(std::string::npos, messages.find(text)) << messages;
+        }
+        for (const std::string& text : c.notSaid) {
+            EXPECT_EQ(std::string::npos, messages.find(text)) << messages;
         }
     }
 }

@@ -607,6 +607,12 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
          {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}, "S100"}},
          {{"Mr Lee", "1 High St", {{"Kim Lee", "8C", "JS"}}, "S200"}},
          {"Mr Lee @1 High St: Sam Lee 7A", "Mr Lee @1 High St: Kim Lee 8C>Jo Shaw"}},
+        {"two numbers in the copy at one address, known by name here",
+         {{"Mrs Khan", "Oak House", {{"Ali Khan", "7A", ""}}}},
+         {{"Mrs Khan", "Oak House", {{"Sara Khan", "9C", "JS"}}, "N2"},
+          {"Mrs Khan", "Oak House", {{"Ali Khan", "7A", "TW"}}, "N1"}},
+         {"Mrs Khan @Oak House: Ali Khan 7A>Tom Wade",
+          "Mrs Khan @Oak House: Sara Khan 9C>Jo Shaw"}},
     };
     const auto fill = [](Event& target, const std::vector<Family>& families) {
         for (const Family& f : families) {
