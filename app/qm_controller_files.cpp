@@ -316,8 +316,9 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
     std::unique_ptr<FileLock> newLock;
     FileLock* target = lock_.get();
     // Another spelling of the open file's path is still the open file: a second lock on it
-    // would be refused by our own.
-    if (!lock_ || !SameFile(lock_->GetPath(), path)) {
+    // would be refused by our own. A link pointed elsewhere since leads to another file, which
+    // is what the user saves by that name.
+    if (!lock_ || !SameFile(lock_->GetPath(), path) || lock_->LeadsElsewhere(path)) {
         newLock = std::make_unique<FileLock>(path);
         if (newLock->Lock() != FileLock::kLockHeld) {
             return false;

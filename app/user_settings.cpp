@@ -1,5 +1,10 @@
 #include "app/user_settings.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <utility>
 
@@ -41,6 +46,38 @@ void SetLevelColour(UserSettings& settings, const LevelKeys& family, int level, 
     }
 }
 
+// Held while a run reads the file, merges and writes it back: two runs closing at once would
+// each write back what it read before the other's write. The folder is locked, so that no file
+// is added beside the settings; a lock not had within a few seconds is done without.
+class SettingsWriteLock {
+public:
+    explicit SettingsWriteLock(const std::string& path) {
+        descriptor_ =
+            ::open(FolderOf(WriteTargetOf(path)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int attempt = 0; descriptor_ >= 0 && attempt < 500; ++attempt) {
+            if (::flock(descriptor_, LOCK_EX | LOCK_NB) == 0) {
+                return;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                break;
+            }
+            ::usleep(10 * 1000);
+        }
+    }
+    ~SettingsWriteLock() {
+        if (descriptor_ >= 0) {
+            const int failure = errno;  // the write's, reported after this
+            ::close(descriptor_);
+            errno = failure;
+        }
+    }
+    SettingsWriteLock(const SettingsWriteLock&) = delete;
+    SettingsWriteLock& operator=(const SettingsWriteLock&) = delete;
+
+private:
+    int descriptor_ = -1;
+};
+
 }  // namespace
 
 bool UserSettings::IsStorableKey(const std::string& key) {
@@ -58,7 +95,8 @@ bool UserSettings::IsStorableKey(const std::string& key) {
 }
 
 bool UserSettings::Save(const std::string& path) {
-    if (!damagedPath_.empty() && path == damagedPath_) {
+    const SettingsWriteLock exclusive(path);
+    const auto refuse = [&] {
         if (!damagedReported_) {
             damagedReported_ = true;
             ReportMessage(SeverityWarning,
@@ -67,12 +105,19 @@ bool UserSettings::Save(const std::string& path) {
                               "to the settings last only until the program ends");
         }
         return false;
+    };
+    if (!damagedPath_.empty() && path == damagedPath_) {
+        return refuse();
     }
     std::map<std::string, std::string> merged = entries_;
     if (path == filePath_ && FileName(path).Exists()) {
         UserSettings onDisk;
-        UCStringError quiet;
-        if (onDisk.Load(path)) {
+        bool whole = false;
+        {
+            UCStringError quiet;
+            whole = onDisk.Load(path);
+        }
+        if (whole) {
             merged = std::move(onDisk.entries_);
             for (const auto& [key, value] : touched_) {
                 if (value) {
@@ -81,6 +126,12 @@ bool UserSettings::Save(const std::string& path) {
                     merged.erase(key);
                 }
             }
+        } else if (WhyNotOrdinaryFile(path).empty()) {
+            // Damaged since it was read (a hand edit, a newer copy's line): what the reader
+            // could not get past would go with a write.
+            damagedPath_ = path;
+            damagedReported_ = false;
+            return refuse();
         }
     }
     filePath_ = path;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "foundation/atomic_file.h"
@@ -120,6 +122,20 @@ bool FileLock::MoveTo(const std::string& path) {
     path_ = path;
     target_ = std::move(target);
     return true;
+}
+
+bool FileLock::LeadsElsewhere(const std::string& path) const {
+    struct stat held {};
+    struct stat named {};
+    if (Identify(&held) && ::stat(path.c_str(), &named) == 0 && SameFile(held, named)) {
+        return false;
+    }
+    // A file put in place of ours at the same place is a change there, not another place.
+    std::error_code endError;
+    std::error_code ownError;
+    const auto end = std::filesystem::weakly_canonical(LinkEnd(path), endError);
+    const auto own = std::filesystem::weakly_canonical(target_.empty() ? path_ : target_, ownError);
+    return !endError && !ownError && end != own;
 }
 
 std::unique_ptr<ByteBuffer> FileLock::ReadAll() const {

@@ -39,6 +39,10 @@ public:
     // rewrites land there. False, changing nothing, when path is no other name of that file.
     bool MoveTo(const std::string& path);
 
+    // Whether path, a name of the locked file when it was locked, now leads to another place
+    // (a symbolic link on it pointed elsewhere): rewrites would not land where path leads.
+    bool LeadsElsewhere(const std::string& path) const;
+
     // The whole file; null when it is empty, missing or cannot be read. No message.
     std::unique_ptr<ByteBuffer> ReadAll() const;
 

@@ -359,4 +359,69 @@ TEST_F(ProgramFiles, ASecondNameOfTheOpenFileIsWhereTheEventGoes) {
     }
 }
 
+// The event opened through a symbolic link that now leads to another file (pointed at next
+// term's event, or its inner link moved on): saved by that name, the file it leads to is
+// another program's, replaced only after a Yes, and the file first opened is not written
+// behind the user's back.
+TEST_F(ProgramFiles, ANameThatNowLeadsToAnotherFileIsThatFile) {
+    const struct {
+        const char* what;
+        bool throughInnerLink;  // the link opened leads to a link, and that one moves on
+    } rows[] = {{"a link pointed elsewhere", false},
+                {"a link to a link, the inner one moved", true}};
+    const struct {
+        const char* what;
+        int answer;  // -1: no one to ask, 0: No, 1: Yes
+    } answers[] = {{"no one to ask", -1}, {"No", 0}, {"Yes", 1}};
+    const std::string first = EventPath("2025.qmv");
+    const std::string next = EventPath("2026.qmv");
+    const std::string link = EventPath("current.qmv");
+    const std::string inner = EventPath("inner.qmv");
+    for (const auto& row : rows) {
+        for (const auto& answer : answers) {
+            SCOPED_TRACE(std::string(row.what) + ", " + answer.what);
+            for (const std::string& path : {first, next, link, inner}) {
+                fs::remove(path);
+            }
+            Write("2025.qmv", EventText("Spring evening"));
+            Write("2026.qmv", Theirs());
+            const std::string moved = row.throughInnerLink ? inner : link;
+            fs::create_symlink(first, moved);
+            if (row.throughInnerLink) {
+                fs::create_symlink(inner, link);
+            }
+            ASSERT_TRUE(controller_.OpenEventFile(link.c_str())) << sink_.GetText();
+            controller_.GetEvent()->SetName("Ours");
+            fs::remove(moved);
+            fs::create_symlink(next, moved);
+            (void)sink_.GetText();
+            std::vector<std::string> asked;
+            const QMController::Question ask = [&](const std::string& question) {
+                asked.push_back(question);
+                return answer.answer == 1;
+            };
+            const bool saved =
+                controller_.SaveEvent(link.c_str(), answer.answer < 0 ? nullptr : ask);
+            const std::string changed =
+                "The file '" + link +
+                "' has been changed by another program since it was opened or last saved";
+            EXPECT_EQ(saved, answer.answer == 1);
+            EXPECT_EQ(Read(first), EventText("Spring evening"));
+            EXPECT_EQ(Read(next).find("Ours") != std::string::npos, answer.answer == 1);
+            if (answer.answer < 0) {
+                EXPECT_EQ(sink_.GetText(),
+                          "Error: " + changed + ": it has been kept, not replaced.\n");
+            } else {
+                EXPECT_EQ(asked, std::vector<std::string>{
+                                     changed + ". Do you want to replace it with this event?"});
+            }
+            EXPECT_EQ(controller_.GetFileName(), link);
+            EXPECT_EQ(controller_.IsEventChanged(), answer.answer != 1);
+            EXPECT_EQ(controller_.IsOpenFileChangedOnDisk(), answer.answer != 1);
+            controller_.CloseEvent();
+            controller_.Initialise();
+        }
+    }
+}
+
 }  // namespace

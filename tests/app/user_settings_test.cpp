@@ -1,7 +1,12 @@
 #include "app/user_settings.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include <filesystem>
 #include <fstream>
@@ -291,4 +296,77 @@ TEST_F(UserSettingsTest, TwoRunsSharingTheFileKeepWhatTheOtherWrote) {
     ASSERT_TRUE(next.Load(path_));
     EXPECT_EQ(next.Get("shared"), "from the second");
     EXPECT_EQ(runs[0].Get("second"), "2") << "the other run's settings are seen at a write";
+}
+
+// Two copies closing at once (a logout ends both) write the file at the same moment: neither
+// takes back what the other just wrote.
+TEST_F(UserSettingsTest, TwoRunsWritingAtOnceLoseNothingTheOtherWrote) {
+    WriteFile("");
+    constexpr int kKeys = 150;
+    pid_t runs[2] = {-1, -1};
+    for (int run = 0; run < 2; ++run) {
+        runs[run] = ::fork();
+        if (runs[run] == 0) {
+            UCStringError quiet;
+            UserSettings settings;
+            bool ok = settings.Load(path_);
+            for (int key = 0; ok && key < kKeys; ++key) {
+                ok =
+                    settings.SetInt("run" + std::to_string(run) + "key" + std::to_string(key), key);
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        ASSERT_GT(runs[run], 0);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (const pid_t run : runs) {
+        int status = -1;
+        while (::waitpid(run, &status, WNOHANG) == 0 &&
+               std::chrono::steady_clock::now() < deadline) {
+            ::usleep(10 * 1000);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(run, SIGKILL);
+            (void)::waitpid(run, &status, 0);
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    UserSettings after;
+    ASSERT_TRUE(after.Load(path_));
+    int lost = 0;
+    for (int run = 0; run < 2; ++run) {
+        for (int key = 0; key < kKeys; ++key) {
+            lost += after.Get("run" + std::to_string(run) + "key" + std::to_string(key)).empty();
+        }
+    }
+    EXPECT_EQ(lost, 0) << "settings one run wrote and the other wrote over";
+}
+
+// The file was whole when this run read it, and is damaged by the time the run writes (a line
+// typed by hand, a newer copy's line): what the reader cannot get past is not thrown away.
+TEST_F(UserSettingsTest, AFileDamagedSinceItWasReadIsNotWrittenOver) {
+    const struct {
+        const char* what;
+        std::string text;
+    } rows[] = {
+        {"a name without a value", "mailserver \"smtp.school.example\"\nnovalue\nlater \"2\"\n"},
+        {"a value where a name goes", "mailserver \"smtp.school.example\"\n\"x\" \"y\"\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteFile("first \"1\"\n");
+        UCStringError sink;
+        UserSettings settings;
+        ASSERT_TRUE(settings.Load(path_));
+        WriteFile(row.text);
+        settings.Set("changed", "3");
+        settings.Set("changed", "4");
+        EXPECT_EQ(ReadFile(), row.text);
+        EXPECT_EQ(settings.Get("changed"), "4");
+        EXPECT_TRUE(settings.IsModified());
+        EXPECT_EQ(sink.GetText(), "Warning: The settings file '" + path_ +
+                                      "' could not be read whole, so it is not written over: "
+                                      "changes to the settings last only until the program "
+                                      "ends\n");
+    }
 }
