@@ -23,6 +23,68 @@ protected:
         CSVImportRun run(importer);
         return Run(run, content, settings);
     }
+
+    // As the window and qm_csvimport import: into a preview with the event's days, then moved
+    // across.
+    MovedPeople ImportThroughPreview(const std::string& definition, const std::string& list) {
+        auto previewEvent = std::make_shared<Event>();
+        std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
+        ImporterCSV importer(true);
+        importer.SetDefinition(definition);
+        CSVImportRun run(importer);
+        StdioFile file(temp.Write("list.csv", list).c_str(), "rb");
+        run.SetTarget(preview.get());
+        run.SetInput(&file);
+        EXPECT_EQ(ImportOutcome::Finished, RunImport(run));
+        return MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+    }
+
+    // A family the event holds before the import; without an id it is known by its name.
+    void Hold(const std::string& name, const std::string& address, const std::string& id,
+              bool withAmy) {
+        auto parent = std::make_unique<Parent>(name);
+        parent->SetAddress(0, address);
+        if (!id.empty()) {
+            parent->SetUniqueId(id);
+        }
+        if (withAmy) {
+            parent->AddPupil(std::make_unique<Pupil>("Amy Smith"));
+        }
+        ASSERT_TRUE(schedule->AddParent(std::move(parent)));
+    }
+
+    // Each family as head(parent) + ":" and its children's names, in list order.
+    std::vector<std::string> Families(const std::function<std::string(const Parent&)>& head) {
+        std::vector<std::string> families;
+        for (unsigned p = 0; p < ParentCount(); ++p) {
+            const Parent* parent = ParentAt(p);
+            std::string family = head(*parent) + ":";
+            for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+                family += " " + parent->GetPupil(i)->GetName();
+            }
+            families.push_back(family);
+        }
+        return families;
+    }
+    std::vector<std::string> SortedFamilies(const std::function<std::string(const Parent&)>& head) {
+        std::vector<std::string> families = Families(head);
+        std::sort(families.begin(), families.end());
+        return families;
+    }
+
+    // "Mr Lee: Sam Lee 7A, Sam Lee 10B" for each family, in list order.
+    std::vector<std::string> FamiliesWithForms() {
+        std::vector<std::string> families;
+        for (unsigned p = 0; p < ParentCount(); ++p) {
+            std::string family = ParentAt(p)->GetName() + ":";
+            for (unsigned i = 0; i < ParentAt(p)->GetPupilCount(); ++i) {
+                const Pupil* pupil = ParentAt(p)->GetPupil(i);
+                family += (i == 0 ? " " : ", ") + pupil->GetName() + " " + pupil->GetForm();
+            }
+            families.push_back(family);
+        }
+        return families;
+    }
 };
 
 TEST_F(CSVImport, TeacherColumnsMakeTheNamesAndFieldsTheyDescribe) {
@@ -389,30 +451,15 @@ TEST_F(CSVImport, AFamilyToldApartByAddressIsFoundAgainWhenItsNamesakeIsGone) {
 
         // Dan's new sister, and Dan again.
         const std::string list = "Eve Cox,Mr Cox,9 Low Rd\nDan Cox,Mr Cox,9 Low Rd\n";
-        // As the window and qm_csvimport import: into a preview with the event's days, then moved
-        // across.
-        auto previewEvent = std::make_shared<Event>();
-        std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
-        ImporterCSV importer(true);
-        importer.SetDefinition(definition);
-        CSVImportRun run(importer);
-        StdioFile file(temp.Write("list.csv", list).c_str(), "rb");
-        run.SetTarget(preview.get());
-        run.SetInput(&file);
-        ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
         UCStringError sink;
-        (void)MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+        (void)ImportThroughPreview(definition, list);
         std::vector<std::string> atLowRoad;
-        for (unsigned p = 0; p < ParentCount(); ++p) {
-            const Parent* parent = ParentAt(p);
-            if (parent->GetAddress(0) != "9 Low Rd") {
-                continue;
+        for (const std::string& family : Families([](const Parent& parent) {
+                 return parent.GetAddress(0) == "9 Low Rd" ? parent.GetName() : std::string();
+             })) {
+            if (family[0] != ':') {
+                atLowRoad.push_back(family);
             }
-            std::string family = parent->GetName() + ":";
-            for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
-                family += " " + parent->GetPupil(i)->GetName();
-            }
-            atLowRoad.push_back(family);
         }
         EXPECT_EQ((std::vector<std::string>{"Mr Cox (9 Low Rd): Dan Cox Eve Cox"}), atLowRoad);
     }
@@ -447,40 +494,15 @@ TEST_F(CSVImport, AFamilyTheEventHoldsIsFoundWhenTheListNamesANamesakeFirst) {
         event = std::make_shared<Event>();
         schedule = std::make_unique<MultiDaySchedule>(event);
         for (const auto& [name, address] : c.held) {
-            auto parent = std::make_unique<Parent>(name);
-            parent->SetAddress(0, address);
-            if (std::string(address) == "1 High St") {
-                parent->AddPupil(std::make_unique<Pupil>("Amy Smith"));
-            }
-            ASSERT_TRUE(schedule->AddParent(std::move(parent)));
+            Hold(name, address, "", std::string(address) == "1 High St");
         }
-        // As the window and qm_csvimport import: into a preview with the event's days, then
-        // moved across.
         UCStringError sink;
-        auto previewEvent = std::make_shared<Event>();
-        std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
-        ImporterCSV importer(true);
-        importer.SetDefinition(definition);
-        CSVImportRun run(importer);
-        StdioFile file(temp.Write("list.csv", list).c_str(), "rb");
-        run.SetTarget(preview.get());
-        run.SetInput(&file);
-        ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
-        const MovedPeople moved =
-            MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+        const MovedPeople moved = ImportThroughPreview(definition, list);
         EXPECT_EQ(2, moved.added);
         EXPECT_EQ(1, moved.refused) << "Amy is the event's already";
-        std::vector<std::string> families;
-        for (unsigned p = 0; p < ParentCount(); ++p) {
-            const Parent* parent = ParentAt(p);
-            std::string family = parent->GetName() + " @" + parent->GetAddress(0) + ":";
-            for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
-                family += " " + parent->GetPupil(i)->GetName();
-            }
-            families.push_back(family);
-        }
-        std::sort(families.begin(), families.end());
-        EXPECT_EQ(c.expected, families);
+        EXPECT_EQ(c.expected, SortedFamilies([](const Parent& parent) {
+                      return parent.GetName() + " @" + parent.GetAddress(0);
+                  }));
     }
 }
 
@@ -576,42 +598,16 @@ TEST_F(CSVImport, AFamilyIsFoundWhenOnlyTheEventOrOnlyTheListNumbersItOrGivesIts
         event = std::make_shared<Event>();
         schedule = std::make_unique<MultiDaySchedule>(event);
         for (const Held& h : c.held) {
-            auto parent = std::make_unique<Parent>(h.name);
-            parent->SetAddress(0, h.address);
-            if (*h.id != '\0') {
-                parent->SetUniqueId(h.id);
-            }
-            if (&h == &c.held.front()) {
-                parent->AddPupil(std::make_unique<Pupil>("Amy Smith"));
-            }
-            ASSERT_TRUE(schedule->AddParent(std::move(parent)));
+            Hold(h.name, h.address, h.id, &h == &c.held.front());
         }
         UCStringError sink;
-        auto previewEvent = std::make_shared<Event>();
-        std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
-        ImporterCSV importer(true);
-        importer.SetDefinition(c.definition);
-        CSVImportRun run(importer);
-        StdioFile file(temp.Write("list.csv", c.list).c_str(), "rb");
-        run.SetTarget(preview.get());
-        run.SetInput(&file);
-        ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
-        const MovedPeople moved =
-            MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+        const MovedPeople moved = ImportThroughPreview(c.definition, c.list);
         EXPECT_EQ(c.added, moved.added);
         EXPECT_EQ(c.refused, moved.refused);
-        std::vector<std::string> families;
-        for (unsigned p = 0; p < ParentCount(); ++p) {
-            const Parent* parent = ParentAt(p);
-            std::string family = parent->GetName() + " [" + parent->GetUniqueIdOrName() + "] @" +
-                                 parent->GetAddress(0) + ":";
-            for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
-                family += " " + parent->GetPupil(i)->GetName();
-            }
-            families.push_back(family);
-        }
-        std::sort(families.begin(), families.end());
-        EXPECT_EQ(c.expected, families);
+        EXPECT_EQ(c.expected, SortedFamilies([](const Parent& parent) {
+                      return parent.GetName() + " [" + parent.GetUniqueIdOrName() + "] @" +
+                             parent.GetAddress(0);
+                  }));
     }
 }
 
@@ -646,16 +642,7 @@ TEST_F(CSVImport, ARunAgainIntoTheSamePreviewAddsNoChildTwice) {
         for (const char* list : c.runs) {
             ASSERT_EQ(ImportOutcome::Finished, Import(true, definition, list)) << messages;
         }
-        std::vector<std::string> families;
-        for (unsigned p = 0; p < ParentCount(); ++p) {
-            std::string family = ParentAt(p)->GetName() + ":";
-            for (unsigned i = 0; i < ParentAt(p)->GetPupilCount(); ++i) {
-                const Pupil* pupil = ParentAt(p)->GetPupil(i);
-                family += (i == 0 ? " " : ", ") + pupil->GetName() + " " + pupil->GetForm();
-            }
-            families.push_back(family);
-        }
-        EXPECT_EQ(c.expected, families);
+        EXPECT_EQ(c.expected, FamiliesWithForms());
         if (*c.message == '\0') {
             EXPECT_EQ("", messages);
         } else {
@@ -705,29 +692,13 @@ TEST_F(CSVImport, EachChildOfOneNameIsFoundOnceAndTheOtherArrives) {
             ASSERT_EQ(ImportOutcome::Finished, Import(true, definition, list)) << messages;
         }
         if (!c.moved.empty()) {
-            auto previewEvent = std::make_shared<Event>();
-            std::unique_ptr<MultiDaySchedule> preview = schedule->CreateLike(previewEvent);
-            ImporterCSV importer(true);
-            importer.SetDefinition(definition);
-            CSVImportRun run(importer);
-            StdioFile file(temp.Write("list.csv", c.moved).c_str(), "rb");
-            run.SetTarget(preview.get());
-            run.SetInput(&file);
-            ASSERT_EQ(ImportOutcome::Finished, RunImport(run));
             UCStringError sink;
-            const MovedPeople moved =
-                MoveImportedPeople(*previewEvent, *schedule, PeopleImport::Pupils);
+            const MovedPeople moved = ImportThroughPreview(definition, c.moved);
             messages = sink.GetText();
             EXPECT_EQ(c.added, moved.added);
             EXPECT_EQ(c.refused, moved.refused);
         }
-        ASSERT_EQ(1u, ParentCount());
-        std::string family = ParentAt(0)->GetName() + ":";
-        for (unsigned i = 0; i < ParentAt(0)->GetPupilCount(); ++i) {
-            const Pupil* pupil = ParentAt(0)->GetPupil(i);
-            family += (i == 0 ? " " : ", ") + pupil->GetName() + " " + pupil->GetForm();
-        }
-        EXPECT_EQ("Mr Lee: Sam Lee 7A, Sam Lee 10B", family);
+        EXPECT_EQ(std::vector<std::string>{"Mr Lee: Sam Lee 7A, Sam Lee 10B"}, FamiliesWithForms());
         for (const std::string& text : c.said) {
             EXPECT_NE(std::string::npos, messages.find(text)) << messages;
         }
