@@ -493,6 +493,14 @@ TEST_F(EventMerge, ATeacherThisEventRefusesIsNamedAndTheRestStillArrives) {
         << "a request to the teacher left out has no teacher here";
 }
 
+// One school's evening with Tom Wade and Jo Shaw, as each copy of it starts.
+void StartCopy(Event& event) {
+    event.SetSchoolName("Hill School");
+    event.SetName("Spring evening");
+    ASSERT_TRUE(event.AddTeacher(MakeTeacher("Tom Wade", "TW")));
+    ASSERT_TRUE(event.AddTeacher(MakeTeacher("Jo Shaw", "JS")));
+}
+
 // Each family and child of a colleague's copy arrives once, and apart from any other: two
 // children of one name in a family stay two, and a namesake family elsewhere stays its own.
 TEST_F(EventMerge, EveryRequestOfAChildArrivesOnceEachTime) {
@@ -526,10 +534,7 @@ TEST_F(EventMerge, EveryRequestOfAChildArrivesOnceEachTime) {
         Event here;
         Event copy;
         for (Event* e : {&here, &copy}) {
-            e->SetSchoolName("Hill School");
-            e->SetName("Spring evening");
-            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Tom Wade", "TW")));
-            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Jo Shaw", "JS")));
+            ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
             Pupil* amy = AddPupil(AddParent(*e, "Mrs Cole"), "Amy Cole");
             for (const auto& [initials, subject] : e == &here ? c.here : c.copy) {
                 ASSERT_TRUE(amy->AddRequest(e->GetTeachers().FindByNameOrInitials(initials),
@@ -638,10 +643,7 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
         Event here;
         Event copy;
         for (Event* e : {&here, &copy}) {
-            e->SetSchoolName("Hill School");
-            e->SetName("Spring evening");
-            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Tom Wade", "TW")));
-            ASSERT_TRUE(e->AddTeacher(MakeTeacher("Jo Shaw", "JS")));
+            ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
         }
         fill(here, c.here);
         fill(copy, c.copy);
