@@ -41,6 +41,23 @@ protected:
         settings.SetParentOverviews(parentOverviews);
         return settings;
     }
+    // One family's handouts, a single sheet on a page of its own (a family with an e-mail
+    // address when asked); no family chosen when none has one.
+    static PrintSettings OneFamilyOnOneSheet(QMController& controller, bool withEmail) {
+        PrintSettings settings = Only(false, true, false, false);
+        settings.SetOneParentPerSheet(true);
+        const ParentList& parents = controller.GetEvent()->GetParents();
+        for (unsigned i = 0; i < parents.Count(); ++i) {
+            PrintSettings one = settings;
+            one.SelectSingleParent(static_cast<int>(i));
+            one.SetParents(true);
+            if ((!withEmail || !parents.Get(i)->GetEmail().empty()) &&
+                PrintSelection(&controller, one).parentSheets.size() == 1) {
+                return one;
+            }
+        }
+        return settings;
+    }
     // The last page once the printout is laid out on a page of this size.
     static int LaidOutPages(QMPrintout& printout, int width = kPageWidth,
                             int height = kPageHeight) {
@@ -894,18 +911,7 @@ TEST_F(Printout, PaperPrintedAgainFromAPreviewRunsItsScriptsAgain) {
         lua.Initialise();
         ASSERT_TRUE(lua.OpenEventFile(CopyExampleEvent().c_str()));
         ASSERT_TRUE(lua.GetUserSettings().Set("parentprintscript", script));
-        PrintSettings settings = Only(false, true, false, false);
-        settings.SetOneParentPerSheet(true);
-        const ParentList& parents = lua.GetEvent()->GetParents();
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            PrintSettings one = settings;
-            one.SelectSingleParent(static_cast<int>(i));
-            one.SetParents(true);
-            if (PrintSelection(&lua, one).parentSheets.size() == 1) {
-                settings = one;
-                break;
-            }
-        }
+        const PrintSettings settings = OneFamilyOnOneSheet(lua, false);
         ASSERT_GE(settings.GetParentIndex(), 0);
         std::vector<DrawnText> drawn;
         auto* made =
@@ -967,20 +973,7 @@ TEST_F(Printout, ASheetScriptsMailGoesOnceForAPrintoutHoweverOftenItsSheetIsDraw
                                                         "    qm_output('Mailed')\n"
                                                         "    return true\n"
                                                         "end\n")));
-    // One family with an address and a single sheet, on a page of its own.
-    PrintSettings settings = Only(false, true, false, false);
-    settings.SetOneParentPerSheet(true);
-    const ParentList& parents = lua.GetEvent()->GetParents();
-    for (unsigned i = 0; i < parents.Count(); ++i) {
-        PrintSettings one = settings;
-        one.SelectSingleParent(static_cast<int>(i));
-        one.SetParents(true);
-        if (!parents.Get(i)->GetEmail().empty() &&
-            PrintSelection(&lua, one).parentSheets.size() == 1) {
-            settings = one;
-            break;
-        }
-    }
+    const PrintSettings settings = OneFamilyOnOneSheet(lua, true);
     ASSERT_GE(settings.GetParentIndex(), 0);
     const struct {
         const char* name;
