@@ -309,6 +309,10 @@ protected:
         }
         return preview;
     }
+    static QMPrintout* ShownPrintout(wxPreviewFrame* preview) {
+        return dynamic_cast<QMPrintout*>(
+            preview->GetControlBar()->GetPrintPreview()->GetPrintout());
+    }
 };
 
 TEST_F(PrintPreviewWindow, PreviewOpensAPreviewWindowOrSaysWhyNot) {
@@ -349,8 +353,7 @@ TEST_F(PrintPreviewWindow, ThePreviewOfASelectedPupilShowsItsParentsHandoutOnly)
     if (preview == nullptr) {
         GTEST_SKIP() << "this desktop offers no print preview";
     }
-    auto* printout =
-        dynamic_cast<QMPrintout*>(preview->GetControlBar()->GetPrintPreview()->GetPrintout());
+    QMPrintout* printout = ShownPrintout(preview);
     ASSERT_NE(printout, nullptr);
     const PrintSelection& selection = printout->GetSelection();
     ASSERT_EQ(selection.parents.Count(), 1u);
@@ -413,8 +416,7 @@ TEST_F(PrintPreviewWindow, AFamilysPreviewRunsOnlyItsSheetsScriptsOnceEach) {
     if (preview == nullptr) {
         GTEST_SKIP() << "this desktop offers no print preview";
     }
-    auto* printout =
-        dynamic_cast<QMPrintout*>(preview->GetControlBar()->GetPrintPreview()->GetPrintout());
+    QMPrintout* printout = ShownPrintout(preview);
     ASSERT_NE(printout, nullptr);
     for (int shown = 0; shown < 2; ++shown) {
         preview->Refresh();
