@@ -60,7 +60,8 @@ std::string WithoutSubjects(const EventAccount& account, const std::string& key)
 // Differences as a school tells them apart, each with its words: the sent marks, a teacher's
 // subjects alone (the file keeps no empty subject beside another), and the rest by their parts.
 std::vector<std::pair<std::string, std::vector<std::string>>> KindsOf(
-    const std::vector<std::string>& keys, const EventAccount& before, const EventAccount& after) {
+    const std::vector<std::string>& keys, const EventAccount& before, const EventAccount& after,
+    bool marksFollowTimetables = false) {
     std::vector<std::string> marks;
     std::vector<std::string> subjects;
     std::vector<std::string> rest;
@@ -78,7 +79,14 @@ std::vector<std::pair<std::string, std::vector<std::string>>> KindsOf(
     if (!rest.empty()) {
         kinds.emplace_back("the " + TopicsOf(rest), rest);
     }
-    if (!marks.empty()) {
+    // A step that changed timetables clears the marks of those whose timetable it changed
+    // (docs/decisions.md, "Sent marks follow the timetable"): they go with the rest.
+    const bool timetables = std::any_of(rest.begin(), rest.end(), [](const std::string& key) {
+        const Topic topic = TopicOf(key);
+        return topic == Topic::Booking || topic == Topic::Talk || topic == Topic::Breaks ||
+               topic == Topic::Request;
+    });
+    if (!marks.empty() && !(marksFollowTimetables && timetables)) {
         kinds.emplace_back("the sent marks", marks);
     }
     if (!subjects.empty()) {
@@ -595,7 +603,7 @@ std::vector<Breach> Walk::Judge(const Seen& before, const Seen& after, const Ste
         return std::nullopt;
     }());
     if (!step.changesNothing.empty()) {
-        for (const auto& [words, some] : KindsOf(changed, before.account, after.account)) {
+        for (const auto& [words, some] : KindsOf(changed, before.account, after.account, true)) {
             found.push_back({2, step.changesNothing + " changes " + words, show(some)});
         }
     }
@@ -604,7 +612,7 @@ std::vector<Breach> Walk::Judge(const Seen& before, const Seen& after, const Ste
             return step.putBackMayChange.count(TopicOf(key)) == 0 &&
                    step.putBackDatesGone.count(DateOf(key)) == 0;
         });
-        for (const auto& [words, some] : KindsOf(kept, before.account, after.account)) {
+        for (const auto& [words, some] : KindsOf(kept, before.account, after.account, true)) {
             found.push_back({2, "an edit put back leaves " + words + " changed", show(some)});
         }
     }
@@ -738,16 +746,38 @@ std::optional<Breach> Walk::SentAsMarked(const Seen& before, const Seen& after,
                               std::to_string(step.failedMessages) + " failed messages"};
         }
     }
-    // Whoever stays marked has the timetable the results told them.
+    // Whoever stays marked has the timetable the results told them, whatever order the lists
+    // that tell it now keep.
+    const auto sorted = [](const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
     for (auto it = sentTimetables_.begin(); it != sentTimetables_.end();) {
         const auto now = after.timetables.find(it->first);
         if (now == after.timetables.end() || !it->first->GetEmailSent(EmailResults)) {
             it = sentTimetables_.erase(it);
             continue;
         }
-        if (now->second != it->second) {
+        if (sorted(now->second) != sorted(it->second)) {
+            std::string lines;
+            const auto differ = [&lines](const std::string& a, const std::string& b,
+                                         const char* sign) {
+                std::istringstream in(a);
+                for (std::string line; std::getline(in, line);) {
+                    if (b.find(line) == std::string::npos) {
+                        lines += std::string("\n    ") + sign + line;
+                    }
+                }
+            };
+            differ(it->second, now->second, "sent: ");
+            differ(now->second, it->second, "now: ");
             return Breach{7, "someone marked sent no longer has the timetable they were sent",
-                          PersonKey(*it->first)};
+                          PersonKey(*it->first) + lines};
         }
         ++it;
     }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../comms/email_fixture.h"
+#include "comms/email_fixture.h"
 #include "gui/dialogs/prompt_service.h"
 #include "gui/main/command_context.h"
 #include "gui/main/frame_commands.h"
@@ -54,8 +54,8 @@ struct StepReport {
     // Why the step may have broken a promise, as far as the step can tell (an import that
     // doubled a child: whose family, which list): added to the breach's words.
     std::string hint;
-    // Nothing to do here (no such person, the command refused at once): no promise is judged
-    // beyond those that hold after anything.
+    // Nothing to do here (nobody to pick, a command the menu does not offer); the promises are
+    // judged all the same.
     bool skipped = false;
     // What may change nothing at all ("an untouched OK", "merging an unchanged copy"); empty
     // for a step that may.
@@ -71,8 +71,8 @@ struct StepReport {
     bool lockRefuses = false;
     // The date of the one day the step acts on ("" for a step on the whole event).
     std::string date;
-    // The user asked for bookings to go (Delete, Unbook, an absence), or for them to be made
-    // afresh (Rebook All, the optimiser, a timing change that rebuilds): they may go unnamed.
+    // The user asked for bookings to go (a deletion), or for them to be made afresh (Rebook All,
+    // the optimiser, a timing change that rebuilds): they may go unnamed.
     bool mayUnbook = false;
     // The user asked to leave a talk or delete someone: places at talks may go unnamed.
     bool mayDropTalks = false;

@@ -220,42 +220,55 @@ std::multimap<std::string, const Parent*> ChildrenByName(const Event& event) {
     return children;
 }
 
-// Why an import may have brought a held child again, as far as the walk can tell, from the first
-// name more families hold than before and than the list brought.
+// Why an import may have brought a held child again, as far as the walk can tell: the first held
+// name that more children have than before and than the list brought, and the families that
+// held it.
 std::string WhyDoubled(const Walk& walk, const std::multimap<std::string, const Parent*>& before,
                        const std::string& shape, const std::vector<std::string>& brought) {
     const auto after = ChildrenByName(walk.TheEvent());
-    const auto rose = [&](const std::string& name, bool countBrought) {
-        const auto listed = std::count_if(
-            brought.begin(), brought.end(),
-            [&](const std::string& c) { return countBrought && c.substr(0, c.find('|')) == name; });
-        return after.count(name) > before.count(name) + static_cast<size_t>(listed);
-    };
-    for (bool countBrought : {true, false}) {
-        for (auto it = before.begin(); it != before.end(); it = before.upper_bound(it->first)) {
-            if (!rose(it->first, countBrought)) {
-                continue;
+    std::map<std::string, int> familiesNamed;
+    for (unsigned p = 0; p < walk.TheEvent().GetParents().Count(); ++p) {
+        ++familiesNamed[BareName(walk.TheEvent().GetParents().Get(p)->GetName())];
+    }
+    for (auto it = before.begin(); it != before.end(); it = before.upper_bound(it->first)) {
+        const std::string& name = it->first;
+        const auto listed =
+            std::count_if(brought.begin(), brought.end(),
+                          [&](const std::string& c) { return c.substr(0, c.find('|')) == name; });
+        if (after.count(name) <= before.count(name) + static_cast<size_t>(listed)) {
+            continue;
+        }
+        bool renamed = false;
+        bool numbered = false;
+        bool namesakes = before.count(name) > 1;
+        for (auto held = it; held != before.upper_bound(name); ++held) {
+            const Parent& family = *held->second;
+            renamed = renamed || walk.ExportedName(family.GetName()) != family.GetName();
+            numbered = numbered || family.GetUniqueIdOrName() != family.GetName();
+            // Another family of the name, told apart by its address.
+            namesakes = namesakes || familiesNamed[BareName(family.GetName())] > 1;
+        }
+        if (renamed) {
+            return " (a family renamed here)";
+        }
+        if (shape.find("Parent's Name") == std::string::npos) {
+            return " (a list without parents)";
+        }
+        if (numbered && shape.find("Unique Identifier") == std::string::npos) {
+            return " (a numbered family, a list without numbers)";
+        }
+        return namesakes ? " (namesakes)" : " (" + shape + ")";
+    }
+    // A namesake the list brought, put in the family of the held child of that name.
+    for (const std::string& child : brought) {
+        const std::string name = child.substr(0, child.find('|'));
+        for (auto held = before.lower_bound(name); held != before.upper_bound(name); ++held) {
+            const auto in = after.equal_range(name);
+            if (std::count_if(in.first, in.second, [&](const auto& entry) {
+                    return entry.second == held->second;
+                }) > 1) {
+                return " (namesakes)";
             }
-            bool renamed = false;
-            bool namesakes = before.count(it->first) > 1;
-            for (auto held = it; held != before.upper_bound(it->first); ++held) {
-                const Parent& family = *held->second;
-                renamed = renamed || walk.ExportedName(family.GetName()) != family.GetName();
-                // A family told apart from a namesake by its address.
-                namesakes = namesakes || family.GetName().find(" (") != std::string::npos;
-            }
-            const Parent& family = *it->second;
-            if (renamed) {
-                return " (a family renamed here)";
-            }
-            if (shape.find("Parent's Name") == std::string::npos) {
-                return " (a list without parents)";
-            }
-            if (family.GetUniqueIdOrName() != family.GetName() &&
-                shape.find("Unique Identifier") == std::string::npos) {
-                return " (a numbered family, a list without numbers)";
-            }
-            return namesakes ? " (namesakes)" : " (" + shape + ")";
         }
     }
     return "";

@@ -79,6 +79,8 @@ const Finding kFindings[] = {
     {"NewDatesRebookEveryone", 14, "6", 6, "a timing change that takes no slot away", kIssue66},
     {"DatesMovedAndBackLeaveSomeoneUnbooked", 159, "2,4", 6,
      "a booking is dropped without a message naming it (timing and back) (dates)", kIssue66},
+    {"DatesMovedAndBackRebookEveryone", 2459, "31", 2,
+     "an edit put back leaves the bookings changed", kIssue66},
     {"NoParentWaitSavesAdjacentGapsForGood", 8, "7", 2,
      "an edit put back leaves the settings changed", kIssue66},
     // A namesake in another form is turned away; a merged copy with a corrected address doubles
@@ -92,6 +94,8 @@ const Finding kFindings[] = {
      kIssue67, true},
     {"AListPutsANamesakeInTheOtherFamily", 50, "5", 5, "a child is in the event twice (namesakes)",
      kIssue67, true},
+    {"AListBringsANamesakeFamilysChildAgain", 1777, "8,20", 5,
+     "the families are not those held and those brought (namesakes)", kIssue67, true},
     {"AMergedFamilyComesWithoutItsTalkOrTaughtBy", 20, "5", 5,
      "a merge brings a family without all the copy gives it", kIssue67},
     // The sent marks are not kept in the file; a failing run shows a box per failure; a
@@ -121,7 +125,7 @@ const Finding kFindings[] = {
      "saved and opened again, the people come in another order", kFoundByTheWalk},
     {"AListWithoutNumbersBringsNumberedFamiliesAgain", 32, "6", 5,
      "(a numbered family, a list without numbers)", kFoundByTheWalk, true},
-    {"AListWithoutParentsBringsHeldChildrenAgain", 27, "0", 5, "(a list without parents)",
+    {"AListWithoutParentsBringsHeldChildrenAgain", 3, "22", 5, "(a list without parents)",
      kFoundByTheWalk, true},
 };
 
