@@ -67,9 +67,10 @@ struct List {
     }
 };
 
-// Every child the event holds, in a list of a shape the import reads (some columns left out),
-// and a few children it does not hold: new families' children, and a namesake of a held child
-// in another form. report learns who must be there afterwards.
+// The children the event holds (all of them, or a few beside a term's starters) in a list of a
+// shape the import reads (some columns left out), and a few it does not hold: new families'
+// children, and a namesake of a held child in another form. report learns who must be there
+// afterwards.
 List PupilList(Walk& walk, StepReport& report, std::string* shape) {
     const bool parent = walk.Chance(70);
     const bool address = walk.Chance(60);
@@ -141,7 +142,17 @@ List PupilList(Walk& walk, StepReport& report, std::string* shape) {
     // A namesake is told apart from the held child only by the form.
     if (form && pupils > 0 && walk.Chance(50)) {
         const Parent* family = walk.AnyParent();
-        if (family != nullptr && family->GetPupilCount() > 0) {
+        const auto heldAlready = [&](const std::string& name, const std::string& childForm) {
+            for (unsigned p = 0; p < parents.Count(); ++p) {
+                const Pupil* child = parents.Get(p)->FindPupil(name);
+                if (child != nullptr && child->GetForm() == childForm) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        if (family != nullptr && family->GetPupilCount() > 0 &&
+            !heldAlready(family->GetPupil(0)->GetName(), family->GetPupil(0)->GetForm() + "X")) {
             const Pupil& held = *family->GetPupil(0);
             row(held.GetName(), held.GetForm() + "X", "Family of the other " + held.GetName(),
                 "5 Other Road", "");
