@@ -151,6 +151,8 @@ private:
     std::string PupilScheduleLines(Pupil* pupil, Schedule* day, const Style& style) const;
     std::string TeacherScheduleLines(Teacher* teacher, Schedule* day, const Style& style) const;
     std::string ParentUnbookedLines(Parent* parent, const Style& style) const;
+    // The pupil's requests booked on no day; a family's lines name the pupil.
+    std::string PupilUnbookedLines(Pupil* pupil, const Style& style, bool aboutPupil) const;
     std::string TeacherUnbookedLines(Teacher* teacher, const Style& style) const;
     std::string AppointmentLine(Schedule* day, int slot, const class Appointment& booking,
                                 const Style& style, bool aboutPupil) const;
