@@ -295,6 +295,34 @@ std::span<const TextKey<EmailServerSettings>> ServerTextKeys() {
     return kServerKeys;
 }
 
+namespace {
+
+// By EmailTextKind.
+constexpr const char* kSentMarkFlags[] = {"invitationsent", "remindersent", "resultssent"};
+
+}  // namespace
+
+std::string FormatSentMarks(const Person& person) {
+    std::string text;
+    for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+        if (person.GetEmailSent(static_cast<EmailTextKind>(kind))) {
+            text += kSentMarkFlags[kind];
+            text += '\n';
+        }
+    }
+    return text;
+}
+
+bool ReadSentMark(const std::string& key, Person& person) {
+    for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+        if (key == kSentMarkFlags[kind]) {
+            person.SetEmailSent(static_cast<EmailTextKind>(kind), true);
+            return true;
+        }
+    }
+    return false;
+}
+
 std::span<const TextKey<Teacher>> TeacherTextKeys() {
     return kTeacherKeys;
 }

@@ -249,6 +249,9 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
         teacher->SetPriority(BoundedPriority(priority));
         return KeyResult::Done;
     }
+    if (ReadSentMark(key, *teacher)) {
+        return KeyResult::Done;
+    }
     return ReadTextKey(key, TeacherTextKeys(), *teacher);
 }
 
@@ -306,6 +309,9 @@ bool EventFileReader::ReadParents() {
 EventFileReader::KeyResult EventFileReader::ReadParentKey(const std::string& key, Parent* parent) {
     if (key == "pupil") {
         return ReadPupil() ? KeyResult::Done : KeyResult::Failed;
+    }
+    if (ReadSentMark(key, *parent)) {
+        return KeyResult::Done;
     }
     return ReadTextKey(key, ParentTextKeys(), *parent);
 }
@@ -367,6 +373,8 @@ bool EventFileReader::ReadPupil() {
             result = ReadTaughtBy() ? KeyResult::Done : KeyResult::Failed;
         } else if (key == "seeing") {
             result = ReadRequest() ? KeyResult::Done : KeyResult::Failed;
+        } else if (result == KeyResult::NotMine && ReadSentMark(key, *pupil_)) {
+            result = KeyResult::Done;
         }
         if (result == KeyResult::Failed) {
             return false;

@@ -338,6 +338,7 @@ std::string EventFileWriter::FormatTeacher(const Teacher* teacher) const {
     if (teacher->GetPriority() != 1) {
         text += FormatKeyInt("priority", teacher->GetPriority());
     }
+    text += FormatSentMarks(*teacher);
     text += FormatAttendanceDays(teacher, teacher);
     text += FormatPresentationsOf(teacher);
     text += '\n';
@@ -351,6 +352,7 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
     std::string text;
     AppendBlockName(text, PersonName(parent->GetName()));
     AppendAllTextKeys(text, ParentTextKeys(), *parent);
+    text += FormatSentMarks(*parent);
     text += FormatPresentationsOf(parent);
     text += FormatAttendanceDays(parent, nullptr);
 
@@ -361,6 +363,7 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
         }
         AppendEscaped(text, "pupil", PersonName(pupil->GetName()));
         AppendAllTextKeys(text, PupilTextKeys(), *pupil);
+        text += FormatSentMarks(*pupil);
         for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
             text += FormatRequest(pupil->GetRequest(r));
         }

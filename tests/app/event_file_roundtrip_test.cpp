@@ -210,6 +210,57 @@ TEST(EventFileRoundTrip, AwkwardTextsAndOffSettingsComeBackUnchanged) {
     EXPECT_EQ(teacher->GetBreaks(), original->GetBreaks());
 }
 
+// Who was sent what is what the next run and the handouts go by: it comes back from the file for
+// teachers, parents and pupils alike, each mark on its own, and a person without marks has none.
+TEST(EventFileRoundTrip, EverySentMarkOfEveryoneReadsBackAsItWas) {
+    auto schedule = GenerateSchool(5, 6, 10, 300);
+    const Event& event = *schedule->GetEvent();
+    std::vector<Person*> people;
+    for (unsigned t = 0; t < event.GetTeachers().Count(); ++t) {
+        people.push_back(event.GetTeachers().Get(t));
+    }
+    for (unsigned p = 0; p < event.GetParents().Count(); ++p) {
+        Parent* parent = event.GetParents().Get(p);
+        people.push_back(parent);
+        for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+            people.push_back(parent->GetPupil(i));
+        }
+    }
+    // Every combination of the three marks, in turn.
+    std::vector<unsigned> marks;
+    for (size_t i = 0; i < people.size(); ++i) {
+        const unsigned set = static_cast<unsigned>(i % 8);
+        marks.push_back(set);
+        for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+            people[i]->SetEmailSent(static_cast<EmailTextKind>(kind), (set >> kind) & 1u);
+        }
+    }
+    std::string messages;
+    auto read = ReadBack(EventFileWriter(*schedule).FormatEventFile(), &messages);
+    ASSERT_TRUE(read) << messages;
+    EXPECT_EQ(messages, "");
+    const Event& back = *read->GetEvent();
+    std::vector<unsigned> readMarks;
+    auto add = [&](const Person* person) {
+        unsigned set = 0;
+        for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+            set |= person->GetEmailSent(static_cast<EmailTextKind>(kind)) ? 1u << kind : 0u;
+        }
+        readMarks.push_back(set);
+    };
+    for (unsigned t = 0; t < back.GetTeachers().Count(); ++t) {
+        add(back.GetTeachers().Get(t));
+    }
+    for (unsigned p = 0; p < back.GetParents().Count(); ++p) {
+        const Parent* parent = back.GetParents().Get(p);
+        add(parent);
+        for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+            add(parent->GetPupil(i));
+        }
+    }
+    EXPECT_EQ(readMarks, marks);
+}
+
 // Before, the writer stopped a text at its first NUL: two names that differed only after it
 // were saved as one name twice, and the file would not open again.
 TEST(EventFileRoundTrip, TextsWithControlBytesAreWrittenWholeAndReadBackWithoutThem) {
