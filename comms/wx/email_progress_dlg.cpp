@@ -12,6 +12,7 @@
 #include "app/smtp_client.h"
 #include "comms/wx/email_dialog_logic.h"
 #include "comms/wx/login_dlg.h"
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/dialog_end.h"
 #include "gui/dialogs/prompt_service.h"
@@ -21,6 +22,7 @@
 EmailProgressDlg::EmailProgressDlg(wxWindow* parent, QMController* controller, Person* person,
                                    EmailTextKind kind)
     : wxDialog(parent, wxID_ANY, "Emails"),
+      messages_(std::make_unique<RunMessages>()),
       job_(controller, kind),
       total_(0),
       controller_(controller),
@@ -84,6 +86,21 @@ void EmailProgressDlg::EndRun(int code) {
     stopped_ = true;
     timer_.Stop();
     EndShownDialog(*this, code);
+    SayWhatWentWrong();
+}
+
+void EmailProgressDlg::SayWhatWentWrong() {
+    if (!messages_) {
+        return;
+    }
+    // Each failure stands in the run's log already, and under this heading with its reason.
+    if (job_.GetFailedCount() > 0) {
+        messages_->SayAfter(SeverityError, StringPrintf("Not every email was sent (%s, of %d).",
+                                                        job_.GetSummary().c_str(), total_));
+    } else {
+        messages_->Say();
+    }
+    messages_.reset();
 }
 
 void EmailProgressDlg::AppendLog(const std::string& text) {
@@ -144,6 +161,9 @@ void EmailProgressDlg::SendAll() {
         }
     }
     UpdateProgress();
+    if (finished_) {
+        SayWhatWentWrong();
+    }
 }
 
 void EmailProgressDlg::EndWithStop() {
@@ -153,6 +173,7 @@ void EmailProgressDlg::EndWithStop() {
     button_->SetLabel("Close");
     UpdateProgress();
     AppendLog(job_.GetSummary());
+    SayWhatWentWrong();
 }
 
 void EmailProgressDlg::UpdateProgress() {
