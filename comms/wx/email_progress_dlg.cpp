@@ -22,7 +22,6 @@
 EmailProgressDlg::EmailProgressDlg(wxWindow* parent, QMController* controller, Person* person,
                                    EmailTextKind kind)
     : wxDialog(parent, wxID_ANY, "Emails"),
-      messages_(std::make_unique<RunMessages>()),
       job_(controller, kind),
       total_(0),
       controller_(controller),
@@ -131,7 +130,11 @@ void EmailProgressDlg::SendAll() {
         connected_ = true;
         if (!Connect()) {
             EndRun(wxID_OK);
+            return;
         }
+        // From here on nothing the run reports stands in the user's way; the login's own
+        // refusals came before, where the user could answer them.
+        messages_ = std::make_unique<RunMessages>();
         return;
     }
     std::string line;
@@ -154,16 +157,16 @@ void EmailProgressDlg::SendAll() {
     if (step == EmailJob::EmailStepNone || job_.IsFinished()) {
         finished_ = true;
         button_->SetLabel("Close");
+        UpdateProgress();
+        SayWhatWentWrong();
         if (job_.IsDebugLogEnabled()) {
             UCSMTPClient* client = job_.GetClient();
             ReportDlg debugLog(this, "Email Debug Log", client ? client->debugLog : std::string());
             debugLog.ShowModal();
         }
+        return;
     }
     UpdateProgress();
-    if (finished_) {
-        SayWhatWentWrong();
-    }
 }
 
 void EmailProgressDlg::EndWithStop() {

@@ -64,7 +64,8 @@ private:
     bool busy_ = false;
     bool connected_ = false;
     bool finished_ = false;
-    // Made before the job, so that what its scripts say as they load is held too.
+    // Holds what is reported from the connection to the run's end; gone after the job, so that
+    // a message it ends as it goes is held too.
     std::unique_ptr<RunMessages> messages_;
     EmailJob job_;
     int total_;
