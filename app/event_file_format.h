@@ -13,6 +13,7 @@ class EmailServerSettings;
 class Event;
 class Parent;
 class Person;
+class PrintSettings;
 class Pupil;
 class Teacher;
 
@@ -89,6 +90,15 @@ struct OptionFlagKey {
 };
 std::span<const OptionNumberKey> ScheduleNumberKeys();
 std::span<const OptionFlagKey> ScheduleFlagKeys();
+
+// What the user chose to print and whom to e-mail, written when not the PrintSettings{} default
+// (`Option "key" "True"`); readers that do not know an option skip it. In the order written.
+struct PrintChoiceKey {
+    const char* key;
+    bool (PrintSettings::*get)() const;
+    void (PrintSettings::*set)(bool);
+};
+std::span<const PrintChoiceKey> PrintChoiceKeys();
 
 // Who was sent which e-mail: a flag word in the person's block for each mark set, in the order
 // of EmailTextKind. Readers that do not know a flag word skip it.

@@ -249,6 +249,12 @@ std::string EventFileWriter::FormatEventSection() const {
     text += FormatOptionBool("APSQRCodes", print.GetQRCodes());
     text +=
         FormatOptionWord("APSParentPrintOrder", ParentPrintOrderWord(print.GetParentPrintOrder()));
+    const PrintSettings printDefaults;
+    for (const PrintChoiceKey& choice : PrintChoiceKeys()) {
+        if ((print.*choice.get)() != (printDefaults.*choice.get)()) {
+            text += FormatOptionBool(choice.key, (print.*choice.get)());
+        }
+    }
     // The flag line can only say "on"; files without it verify, so "off" is said outright.
     if (!server.GetVerifyServer()) {
         text += FormatOptionBool("EmailServerVerify", false);

@@ -261,6 +261,37 @@ TEST(EventFileRoundTrip, EverySentMarkOfEveryoneReadsBackAsItWas) {
     EXPECT_EQ(readMarks, marks);
 }
 
+// What the user last chose to print and whom to e-mail (resending above all) is what the e-mail
+// and print windows show the next day; an event left as it came writes no such line.
+TEST(EventFileRoundTrip, ThePrintAndEmailChoicesReadBackAsTheyWere) {
+    auto schedule = GenerateSchool(6, 3, 4, 300);
+    EXPECT_EQ(EventFileWriter(*schedule).FormatEventFile().find("Option \"APSTeachers\""),
+              std::string::npos);
+    PrintSettings& chosen = schedule->GetEvent()->GetPrintSettings();
+    const PrintSettings defaults;
+    chosen.SetTeachers(!defaults.GetTeachers());
+    chosen.SetParents(!defaults.GetParents());
+    chosen.SetPupils(!defaults.GetPupils());
+    chosen.SetTeacherOverviews(!defaults.GetTeacherOverviews());
+    chosen.SetParentOverviews(!defaults.GetParentOverviews());
+    chosen.SetIncludeAlreadySent(!defaults.GetIncludeAlreadySent());
+    chosen.SetListUnbooked(!defaults.GetListUnbooked());
+    chosen.SetTeacherBreaks(!defaults.GetTeacherBreaks());
+    std::string messages;
+    auto read = ReadBack(EventFileWriter(*schedule).FormatEventFile(), &messages);
+    ASSERT_TRUE(read) << messages;
+    EXPECT_EQ(messages, "");
+    const PrintSettings& back = read->GetEvent()->GetPrintSettings();
+    EXPECT_EQ(back.GetTeachers(), chosen.GetTeachers());
+    EXPECT_EQ(back.GetParents(), chosen.GetParents());
+    EXPECT_EQ(back.GetPupils(), chosen.GetPupils());
+    EXPECT_EQ(back.GetTeacherOverviews(), chosen.GetTeacherOverviews());
+    EXPECT_EQ(back.GetParentOverviews(), chosen.GetParentOverviews());
+    EXPECT_FALSE(back.GetIncludeAlreadySent());
+    EXPECT_EQ(back.GetListUnbooked(), chosen.GetListUnbooked());
+    EXPECT_EQ(back.GetTeacherBreaks(), chosen.GetTeacherBreaks());
+}
+
 // Before, the writer stopped a text at its first NUL: two names that differed only after it
 // were saved as one name twice, and the file would not open again.
 TEST(EventFileRoundTrip, TextsWithControlBytesAreWrittenWholeAndReadBackWithoutThem) {
