@@ -259,8 +259,7 @@ std::string EmailJob::ParentUnbookedLines(Parent* parent, const Style& style) co
     return lines;
 }
 
-std::string EmailJob::PupilUnbookedLines(Pupil* pupil, const Style& style,
-                                         bool aboutPupil) const {
+std::string EmailJob::PupilUnbookedLines(Pupil* pupil, const Style& style, bool aboutPupil) const {
     std::string lines;
     for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
         if (days_->FindAppointment(pupil, static_cast<int>(r))) {

@@ -194,8 +194,7 @@ TEST_F(EmailTexts, PupilResultsShowOnlyTheirOwnDay) {
     EXPECT_EQ(Text(EmailResults, cat_, 1), "");
     // A results text fills every word its window offers (the family's notes, and the pupil's
     // own requests booked on no day); LINK is a word of invitations and reminders.
-    ASSERT_TRUE(
-        event_->SetPupilEmailText(EmailResults, "NAME\nSCHEDULE\nUNBOOKED\nNOTES\nLINK"));
+    ASSERT_TRUE(event_->SetPupilEmailText(EmailResults, "NAME\nSCHEDULE\nUNBOOKED\nNOTES\nLINK"));
     EXPECT_EQ(Text(EmailResults, amy_, 0),
               "Amy Smith (7A)\r\n"
               "6:00pm - 6:10pm: You are seeing Mr Tom Whitfield (Maths) (Room 4)\r\n\r\n"

@@ -262,8 +262,9 @@ TEST_F(EmailSending, WhoWasMailedSurvivesTheFileSoTheNextDaysRunMailsOnlyTheOthe
         }
         EXPECT_EQ(job.GetSummary(), "3 sent, 0 skipped, 1 failed");
     }
-    EXPECT_EQ(sentMonday, (std::set<std::string>{"Sent to Mrs Jane Smith", "Sent to Mr Tom Whitfield",
-                                                 "Sent to Ms Priya Raman"}));
+    EXPECT_EQ(sentMonday,
+              (std::set<std::string>{"Sent to Mrs Jane Smith", "Sent to Mr Tom Whitfield",
+                                     "Sent to Ms Priya Raman"}));
     EXPECT_TRUE(controller_.IsEventChanged());
     ASSERT_TRUE(controller_.SaveEvent(path.c_str())) << sink_.GetText();
     controller_.CloseEvent();
