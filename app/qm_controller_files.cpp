@@ -469,7 +469,19 @@ bool QMController::MergeEventFile(const char* path, std::string* log) {
     std::string scratch;
     std::string& text = log != nullptr ? *log : scratch;
     const unsigned teachersBefore = event->GetTeachers().Count();
-    const bool merged = event->Merge(*other->GetEvent(), text);
+    // The copy's evenings are ours in order, wherever their dates have moved since it was
+    // taken; with another number of days only a date both have is the same evening.
+    DateMoves copyDates;
+    if (other->GetDayCount() == schedule_->GetDayCount()) {
+        for (unsigned d = 0; d < other->GetDayCount(); ++d) {
+            const Date theirs = other->GetDay(d)->GetDate();
+            const Date ours = schedule_->GetDay(d)->GetDate();
+            if (theirs != ours) {
+                copyDates[theirs] = ours;
+            }
+        }
+    }
+    const bool merged = event->Merge(*other->GetEvent(), text, copyDates);
     // Even a merge that stopped part-way may have added teachers.
     MatchGridsToTeachers();
     // New teachers come last, with breaks made on the other file's slots: their minutes stay

@@ -16,6 +16,8 @@
 #include "model/score.h"
 #include "model/teacher.h"
 
+class FamilyIdentity;
+
 // One parents' evening: its people, presentations, slot length, spacing rules, role words,
 // e-mail texts and server, print settings and import formats. It owns all of them. Every change
 // goes through its operations, which mark it modified; those that would invalidate a booked
@@ -140,8 +142,9 @@ public:
     const UCUniqueOrdered& GetPupilImporters() const { return pupilImporters_; }
 
     // Adds the other event's teachers, parents, pupils and requests that this one lacks, one
-    // log line for each; refuses events of another school or name.
-    [[nodiscard]] bool Merge(const Event& other, std::string& log);
+    // log line for each; refuses events of another school or name. copyDates takes the other
+    // copy's evenings to this event's, where they have moved since it was taken.
+    [[nodiscard]] bool Merge(const Event& other, std::string& log, const DateMoves& copyDates = {});
 
 private:
     static std::string Describe(const std::string& word, bool capitalise);
@@ -149,8 +152,11 @@ private:
     bool SetEmailText(std::string* texts, EmailTextKind kind, const std::string& text,
                       bool needsLink);
     // numberedApart: what ParentList::NumberedApart says of the other event's parents.
-    [[nodiscard]] bool MergeParent(const Parent& source, std::string& log,
-                                   const std::set<std::string>& numberedApart);
+    [[nodiscard]] bool MergeParent(const Parent& source, std::string& log, FamilyIdentity& families,
+                                   const std::set<std::string>& numberedApart,
+                                   const DateMoves& copyDates);
+    void ArriveWhole(Attendee& copy, const Attendee& source, const DateMoves& copyDates,
+                     std::string& log) const;
 
     static constexpr int kEmailKinds = 3;
 

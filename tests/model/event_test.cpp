@@ -670,4 +670,124 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
     }
 }
 
+// A colleague's copy in which one thing of a family was corrected (or ours was) is the same
+// family: merged, it adds nobody, and Book All books nobody twice.
+TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
+    struct Case {
+        const char* what;
+        std::function<void(Parent& family)> correct;
+        const char* expected;  // the family here afterwards
+        const char* id = "";   // the school's number in both copies
+    };
+    const Case cases[] = {
+        {"the first address line", [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the first address line, the family numbered",
+         [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Mrs Fox [F7] @1 High St: Amy Fox 8A>Tom Wade", "F7"},
+        {"the first address line, the family numbered in the copy only",
+         [](Parent& f) {
+             f.SetUniqueId("F7");
+             f.SetAddress(0, "1 High Street");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the name's capitals, as the editor sets the identifier",
+         [](Parent& f) {
+             f.SetName("MRS FOX");
+             f.SetUniqueId("MRS FOX");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the title",
+         [](Parent& f) {
+             f.SetName("Ms Fox");
+             f.SetUniqueId("Ms Fox");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the child's form", [](Parent& f) { f.GetPupil(0)->SetForm("9A"); },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"no parent named, as a list without one names the family",
+         [](Parent& f) {
+             f.SetName("Parents of Amy Fox");
+             f.SetUniqueId("");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Event here;
+        Event copy;
+        for (Event* e : {&here, &copy}) {
+            ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
+            Parent* fox = AddParent(*e, "Mrs Fox");
+            fox->SetAddress(0, "1 High St");
+            if (*c.id != '\0') {
+                fox->SetUniqueId(c.id);
+            }
+            Pupil* amy = AddPupil(fox, "Amy Fox");
+            amy->SetForm("8A");
+            amy->AddRequest(e->GetTeachers().FindByNameOrInitials("TW"), "", 1, -1);
+        }
+        c.correct(*copy.GetParents().At(0));
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+            EXPECT_EQ("", log) << "round " << round;
+            std::string family;
+            for (unsigned p = 0; p < here.GetParents().Count(); ++p) {
+                const Parent* fox = here.GetParents().At(p);
+                family += std::string(p == 0 ? "" : "; ") + fox->GetName() + " [" +
+                          fox->GetUniqueIdOrName() + "] @" + fox->GetAddress(0) + ":";
+                for (unsigned i = 0; i < fox->GetPupilCount(); ++i) {
+                    const Pupil* pupil = fox->GetPupil(i);
+                    family += " " + pupil->GetName() + " " + pupil->GetForm();
+                    for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+                        family += ">" + pupil->GetRequest(r)->GetTeacher()->GetName();
+                    }
+                }
+            }
+            EXPECT_EQ(c.expected, family) << "round " << round;
+        }
+    }
+}
+
+// What a merge adds, it adds whole: a new family keeps its place at the talk it chose, a new
+// teacher theirs, and a new child is taught by this event's teachers as in the copy.
+TEST_F(EventMerge, NewPeopleArriveWithTheirTalksAndTaughtBy) {
+    Event here;
+    Event copy;
+    for (Event* e : {&here, &copy}) {
+        ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
+        ASSERT_TRUE(e->AddPresentation(std::make_unique<Presentation>("Options talk")));
+    }
+    ASSERT_TRUE(copy.AddPresentation(std::make_unique<Presentation>("Sixth form talk")));
+    Presentation* options = copy.GetPresentations().Find("Options talk");
+    auto marsh = MakeTeacher("Dr Helen Marsh", "HM");
+    ASSERT_TRUE(marsh->AddPresentation(options));
+    ASSERT_TRUE(copy.AddTeacher(std::move(marsh)));
+    Parent* ray = AddParent(copy, "Mrs Ray");
+    ASSERT_TRUE(ray->AddPresentation(options));
+    ASSERT_TRUE(ray->AddPresentation(copy.GetPresentations().Find("Sixth form talk")));
+    Pupil* kim = AddPupil(ray, "Kim Ray");
+    kim->AddTaughtBy(copy.GetTeachers().FindByNameOrInitials("TW"), "Maths");
+    kim->AddTaughtBy(copy.GetTeachers().FindByNameOrInitials("HM"), "Biology");
+
+    ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+    Presentation* ours = here.GetPresentations().Find("Options talk");
+    const Parent* merged = here.GetParents().FindByName("Mrs Ray");
+    ASSERT_NE(nullptr, merged);
+    EXPECT_TRUE(merged->AttendsPresentation(ours));
+    EXPECT_EQ(1u, merged->GetPresentations().Count());
+    EXPECT_NE(std::string::npos,
+              log.find("Presentation 'Sixth form talk' is not in this event, so 'Mrs Ray' does "
+                       "not attend it"))
+        << log;
+    const Teacher* helen = here.GetTeachers().FindByNameOrInitials("HM");
+    ASSERT_NE(nullptr, helen);
+    EXPECT_TRUE(helen->AttendsPresentation(ours));
+    const Pupil* child = merged->GetPupil(0);
+    ASSERT_NE(nullptr, child);
+    EXPECT_TRUE(child->IsTaughtBy(here.GetTeachers().FindByNameOrInitials("TW"), "Maths"));
+    EXPECT_TRUE(child->IsTaughtBy(helen, "Biology"));
+    EXPECT_EQ(2u, child->GetTaughtByCount());
+}
+
 }  // namespace

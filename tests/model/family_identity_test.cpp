@@ -1,0 +1,281 @@
+#include "model/family_identity.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/parent.h"
+#include "model/person_list.h"
+#include "model/pupil.h"
+
+namespace {
+
+// "Name|first address line|id|Child/form,Child/form": an empty id is the name's own.
+struct Written {
+    std::string name, address, id;
+    std::vector<FamilyLine::Child> children;
+};
+
+Written Read(const std::string& text) {
+    Written w;
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t bar; (bar = text.find('|', start)) != std::string::npos; start = bar + 1) {
+        parts.push_back(text.substr(start, bar - start));
+    }
+    parts.push_back(text.substr(start));
+    w.name = parts[0];
+    w.address = parts[1];
+    w.id = parts[2];
+    for (size_t s = 0; s < parts[3].size();) {
+        size_t comma = parts[3].find(',', s);
+        const std::string child =
+            parts[3].substr(s, comma == std::string::npos ? comma : comma - s);
+        w.children.push_back({child.substr(0, child.find('/')), child.substr(child.find('/') + 1)});
+        s = comma == std::string::npos ? parts[3].size() : comma + 1;
+    }
+    return w;
+}
+
+class FamilyIdentityTest : public ::testing::Test {
+protected:
+    ~FamilyIdentityTest() override { parents.DeleteAll(); }
+
+    Parent* Hold(const std::string& text) {
+        const Written w = Read(text);
+        auto* parent = new Parent(w.name);
+        parent->SetAddress(0, w.address);
+        parent->SetUniqueId(w.id.empty() ? w.name : w.id);
+        for (const FamilyLine::Child& child : w.children) {
+            auto pupil = std::make_unique<Pupil>(child.name);
+            pupil->SetForm(child.form);
+            parent->AddPupil(std::move(pupil));
+        }
+        parents.Append(parent);
+        return parent;
+    }
+
+    static FamilyLine Line(const std::string& text, bool numberedApart = false) {
+        const Written w = Read(text);
+        FamilyLine line;
+        line.name = w.name;
+        line.address = w.address;
+        line.id = w.id;
+        line.children = w.children;
+        line.numberedApart = numberedApart;
+        return line;
+    }
+
+    // "Name [key]: found child, +" where + is a child who arrives; "new Name: ..." for a family
+    // the line makes.
+    static std::string Describe(const FamilyIdentity::Placement& placement) {
+        std::string text =
+            placement.family != nullptr
+                ? placement.family->GetName() + " [" + placement.family->GetUniqueIdOrName() + "]:"
+                : "new " + placement.name + ":";
+        for (size_t i = 0; i < placement.children.size(); ++i) {
+            const Pupil* child = placement.children[i];
+            text += std::string(i == 0 ? " " : ", ") +
+                    (child == nullptr ? std::string("+")
+                                      : child->GetName() + " " + child->GetForm() + " of " +
+                                            child->GetParent()->GetName());
+        }
+        return text;
+    }
+
+    ParentList parents;
+};
+
+TEST_F(FamilyIdentityTest, FindsTheFamilyAndChildrenALineDescribes) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> held;
+        const char* line;
+        bool numberedApart;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"a brother: same name, same address",
+         {"Mr Cox|1 High St||Ben Cox/7A"},
+         "Mr Cox|1 High St||Cat Cox/8B",
+         false,
+         "Mr Cox [Mr Cox]: +"},
+        {"a namesake elsewhere is told apart",
+         {"Mr Cox|1 High St||Ben Cox/7A"},
+         "Mr Cox|9 Low Rd||Dan Cox/9C",
+         false,
+         "new Mr Cox (9 Low Rd): +"},
+        {"the namesake's family found by its longer name",
+         {"Mr Cox|1 High St||Ben Cox/7A", "Mr Cox (9 Low Rd)|9 Low Rd||Dan Cox/9C"},
+         "Mr Cox|9 Low Rd||Eve Cox/7C,Dan Cox/9C",
+         false,
+         "Mr Cox (9 Low Rd) [Mr Cox (9 Low Rd)]: +, Dan Cox 9C of Mr Cox (9 Low Rd)"},
+        {"a line told apart is found under its plain name",
+         {"Mr Lee|5 Low Rd||Kim Lee/8C"},
+         "Mr Lee (5 Low Rd)|5 Low Rd||Kim Lee/8C",
+         false,
+         "Mr Lee [Mr Lee]: Kim Lee 8C of Mr Lee"},
+        {"a line without an address",
+         {"Mrs Day|2 Elm Rd||"},
+         "Mrs Day|||Fay Day/7A",
+         false,
+         "Mrs Day [Mrs Day]: +"},
+        {"a number names the family after a move",
+         {"Mrs Day|2 Elm Rd|D1|Fay Day/7A"},
+         "Mrs Day|3 Oak Rd|D1|Gus Day/8A",
+         false,
+         "Mrs Day [D1]: +"},
+        {"a number whose family agrees in nothing else is another's",
+         {"Mr Lee|3 Mill Lane|L1|"},
+         "Ms Lee|8 Far Way|L1|Kit Lee/7A",
+         false,
+         "new Ms Lee (8 Far Way): +"},
+        {"numbered on the line only",
+         {"Mr Lee|1 High St||Sam Lee/7A"},
+         "Mr Lee|1 High St|S1|Sam Lee/7A",
+         false,
+         "Mr Lee [Mr Lee]: Sam Lee 7A of Mr Lee"},
+        {"numbered in the event only",
+         {"Mr Lee|1 High St|S1|Sam Lee/7A"},
+         "Mr Lee|1 High St||Tom Lee/8A",
+         false,
+         "Mr Lee [S1]: +"},
+        {"two numbers are two families",
+         {"Mr Lee|1 High St|S1|Sam Lee/7A"},
+         "Mr Lee|1 High St|S2|Tom Lee/8A",
+         false,
+         "new Mr Lee: +"},
+        {"flats numbered apart: not the flat without its child",
+         {"Mrs Khan|Oak House||Ali Khan/7A"},
+         "Mrs Khan|Oak House|N2|Sara Khan/9C",
+         true,
+         "new Mrs Khan: +"},
+        {"flats numbered apart: the flat with its child",
+         {"Mrs Khan|Oak House||Ali Khan/7A"},
+         "Mrs Khan|Oak House|N1|Ali Khan/7A",
+         true,
+         "Mrs Khan [Mrs Khan]: Ali Khan 7A of Mrs Khan"},
+        {"of numbered namesakes at one address, the one with the child",
+         {"Mr Lee|Oak House|S1|Sam Lee/7A", "Mr Lee|Oak House|S2|Kim Lee/9C"},
+         "Mr Lee|Oak House||Kim Lee/9C",
+         false,
+         "Mr Lee [S2]: Kim Lee 9C of Mr Lee"},
+        {"renamed in capitals, the address corrected",
+         {"Mrs Fox|1 High St||Amy Fox/8A"},
+         "MRS FOX|1 High Street||Amy Fox/8A,Tom Fox/7C",
+         false,
+         "Mrs Fox [Mrs Fox]: Amy Fox 8A of Mrs Fox, +"},
+        {"another title at the same address",
+         {"Mr Khan|4 Elm Rd||Ali Khan/9B"},
+         "Mrs Khan|4 Elm Rd||Ali Khan/9B",
+         false,
+         "Mr Khan [Mr Khan]: Ali Khan 9B of Mr Khan"},
+        {"a child's form a line leaves out",
+         {"Mr Khan|4 Elm Rd||Ali Khan/9B"},
+         "Mrs Khan|||Ali Khan/",
+         false,
+         "Mr Khan [Mr Khan]: Ali Khan 9B of Mr Khan"},
+        {"another name and another address are another family",
+         {"Mr Khan|4 Elm Rd||Ali Khan/9B"},
+         "Mrs Jones|7 Far Way||Ali Khan/9B",
+         false,
+         "new Mrs Jones: +"},
+        {"a namesake child in another form is another child",
+         {"Mr Khan|4 Elm Rd||Ali Khan/9B"},
+         "Mrs Khan|4 Elm Rd||Ali Khan/10C",
+         false,
+         "new Mrs Khan: +"},
+        {"no parent named: each child by its name, form and address",
+         {"Mr Lee|||Sam Lee/7A", "Mrs Lee|||Sam Lee/9C"},
+         "|||Sam Lee/9C,Sam Lee/7A,Sam Lee/11D",
+         false,
+         "new Parents of Sam Lee: Sam Lee 9C of Mrs Lee, Sam Lee 7A of Mr Lee, +"},
+        {"no parent named nor form",
+         {"Mr Lee|||Sam Lee/7A"},
+         "|||Sam Lee/",
+         false,
+         "new Parents of Sam Lee: Sam Lee 7A of Mr Lee"},
+        {"no parent named, another address",
+         {"Mr Lee|1 High St||Sam Lee/7A"},
+         "|5 Low Rd||Sam Lee/7A",
+         false,
+         "new Parents of Sam Lee: +"},
+        {"no parent named, the family of that name held",
+         {"Parents of Sam Lee|||Sam Lee/"},
+         "|||Sam Lee/7A",
+         false,
+         "Parents of Sam Lee [Parents of Sam Lee]: Sam Lee  of Parents of Sam Lee"},
+        {"two of one name in a family, each its own form first",
+         {"Mr Lee|2 Elm Rd||Sam Lee/7A,Sam Lee/10B"},
+         "Mr Lee|2 Elm Rd||Sam Lee/10B,Sam Lee/12C,Sam Lee/7A",
+         false,
+         "Mr Lee [Mr Lee]: Sam Lee 10B of Mr Lee, +, Sam Lee 7A of Mr Lee"},
+        {"a new form in the family the line names",
+         {"Mr Lee|2 Elm Rd||Sam Lee/7A"},
+         "Mr Lee|2 Elm Rd||Sam Lee/8A",
+         false,
+         "Mr Lee [Mr Lee]: Sam Lee 7A of Mr Lee"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        parents.DeleteAll();
+        for (const char* held : c.held) {
+            Hold(held);
+        }
+        FamilyIdentity families(parents);
+        EXPECT_EQ(c.expected, Describe(families.Place(Line(c.line, c.numberedApart))));
+    }
+}
+
+// Within a run a child is found once, and a family the run added is found by its name but
+// never by the children the run gave it.
+TEST_F(FamilyIdentityTest, EachHeldChildIsFoundOnceAndAddedFamiliesOnlyByName) {
+    Hold("Mr Lee|2 Elm Rd||Sam Lee/7A");
+    FamilyIdentity families(parents);
+    const FamilyLine sam = Line("Mr Lee|2 Elm Rd||Sam Lee/7A");
+    EXPECT_EQ("Mr Lee [Mr Lee]: Sam Lee 7A of Mr Lee", Describe(families.Place(sam)));
+    EXPECT_EQ("Mr Lee [Mr Lee]: +", Describe(families.Place(sam)));
+
+    const FamilyIdentity::Placement fox = families.Place(Line("|||Amy Fox/8A"));
+    ASSERT_EQ(nullptr, fox.family);
+    Parent* added = Hold("Parents of Amy Fox|||Amy Fox/8A");
+    families.Added(added);
+    EXPECT_EQ("Parents of Amy Fox [Parents of Amy Fox]: +",
+              Describe(families.Place(Line("|||Amy Fox/8A"))));
+    EXPECT_EQ("new Mrs Fox: +", Describe(families.Place(Line("Mrs Fox|||Amy Fox/8A"))));
+}
+
+// A family removed or added beside the run is seen at the next look-up.
+TEST_F(FamilyIdentityTest, FamiliesChangedBesideTheRunAreSeen) {
+    Parent* lee = Hold("Mr Lee|2 Elm Rd||Sam Lee/7A");
+    Hold("Mrs Fox|1 High St||Amy Fox/8A");
+    FamilyIdentity families(parents);
+    delete parents.RemoveAt(static_cast<unsigned>(parents.IndexOf(lee)));
+    EXPECT_EQ("new Parents of Sam Lee: +", Describe(families.Place(Line("|||Sam Lee/7A"))));
+    Hold("Mr Cox|3 Oak Rd||");
+    EXPECT_EQ("Mr Cox [Mr Cox]: +", Describe(families.Place(Line("Mr Cox|3 Oak Rd||Ben Cox/9A"))));
+    EXPECT_EQ("Mrs Fox [Mrs Fox]: Amy Fox 8A of Mrs Fox",
+              Describe(families.Place(Line("Mrs Fox|1 High St||Amy Fox/8A"))));
+}
+
+TEST_F(FamilyIdentityTest, ANewFamilyDropsAnIdentifierThatWasOnlyItsOldName) {
+    struct Case {
+        const char* id;
+        const char* expectedKey;
+    };
+    const Case cases[] = {{"", "Mr Cox (9 Low Rd)"}, {"Mr Cox", "Mr Cox (9 Low Rd)"}, {"C7", "C7"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        Parent family("Mr Cox");
+        family.SetUniqueId(c.id);
+        FamilyIdentity::Placement placement;
+        placement.name = "Mr Cox (9 Low Rd)";
+        FamilyIdentity::Name(family, placement);
+        EXPECT_EQ("Mr Cox (9 Low Rd)", family.GetName());
+        EXPECT_EQ(c.expectedKey, family.GetUniqueIdOrName());
+    }
+}
+
+}  // namespace
