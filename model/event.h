@@ -88,6 +88,8 @@ public:
 
     // Adjacent appointments whenever parents may not wait at all, else the stored mode.
     ParentGapMode GetParentGapMode() const;
+    // The mode the school chose, whatever the parents' waiting time: what the file keeps.
+    ParentGapMode GetChosenParentGapMode() const { return parentGapMode_; }
     void SetParentGapMode(ParentGapMode mode);
 
     bool IsLocked() const { return locked_; }
