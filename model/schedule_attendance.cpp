@@ -15,22 +15,24 @@
 
 namespace {
 
-// Every talk of the attendee that any part of [from, to) falls in: a slot they are no longer
-// there for takes each talk that touches it, as a talk takes every slot it touches.
-bool DropPresentationsDuring(Attendee& attendee, const Date& date, const TimeOfDay& from,
-                             const TimeOfDay& to) {
+// Every talk of the day that the attendee is no longer there for from its start to its end.
+// Someone who arrives as a talk begins or leaves as it ends keeps it, though they are there for
+// only part of its first or last slot.
+bool DropPresentationsOutsideHours(Attendee& attendee, const Schedule& day) {
     PresentationList& list = attendee.GetPresentations();
-    std::vector<Presentation*> touching;
+    std::vector<Presentation*> outside;
     for (unsigned i = 0; i < list.Count(); ++i) {
         Presentation* presentation = list.GetPresentation(i);
-        if (presentation != nullptr && presentation->Overlaps(date, from, to)) {
-            touching.push_back(presentation);
+        if (presentation != nullptr && presentation->GetDate() == day.GetDate() &&
+            !day.IsWithinOwnHours(attendee, presentation->GetStartTime(),
+                                  presentation->GetEndTime())) {
+            outside.push_back(presentation);
         }
     }
-    for (Presentation* presentation : touching) {
+    for (Presentation* presentation : outside) {
         attendee.RemovePresentation(presentation);
     }
-    return !touching.empty();
+    return !outside.empty();
 }
 
 bool HasPresentationOn(const Attendee& attendee, const Date& date) {
@@ -429,12 +431,10 @@ void Schedule::UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>*
         }
         return;
     }
-    ForEachSlotOutsideHours(*this, *teacher, [&](int k) {
-        UnbookCell(k, teacherRow, unbooked);
-        if (DropPresentationsDuring(*teacher, date_, SlotToTime(k), SlotToTime(k + 1))) {
-            modified_ = true;
-        }
-    });
+    ForEachSlotOutsideHours(*this, *teacher, [&](int k) { UnbookCell(k, teacherRow, unbooked); });
+    if (DropPresentationsOutsideHours(*teacher, *this)) {
+        modified_ = true;
+    }
     // Every slot a break or an attended talk meets, as the slot status has them.
     const bool talks = HasPresentationOn(*teacher, date_);
     for (int k = 0; k < slots; ++k) {
@@ -485,10 +485,10 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* 
         if (row >= 0) {
             UnbookCell(k, row, unbooked);
         }
-        if (DropPresentationsDuring(*parent, date_, SlotToTime(k), SlotToTime(k + 1))) {
-            modified_ = true;
-        }
     });
+    if (DropPresentationsOutsideHours(*parent, *this)) {
+        modified_ = true;
+    }
     // A talk the parent attends keeps them from any booking in a slot it touches.
     if (HasPresentationOn(*parent, date_)) {
         const int slots = GetNumSlots();
@@ -518,7 +518,7 @@ bool Schedule::AttendPresentation(Attendee* attendee, Presentation* presentation
     }
     bool needsUnbooking = false;
     for (int k = first; k < last; ++k) {
-        SlotStatus status = GetPersonSlotStatus(k, attendee);
+        SlotStatus status = GetTalkSlotStatus(k, *attendee, *presentation);
         if (status == SlotUnavailable || status == SlotPresentation) {
             return false;
         }

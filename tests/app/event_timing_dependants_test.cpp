@@ -20,6 +20,7 @@
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/presentation.h"
+#include "model/presentation_rules.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
@@ -731,6 +732,51 @@ TEST_F(TimingDependants, ATimingChangeClearsEverySentMarkAndNothingElseDoes) {
             EXPECT_EQ(schedule_->GetDay(0)->GetEndTime(), At(21, 0));
             EXPECT_EQ(event_->GetSlotLength(), 600);
         }
+    }
+}
+
+// A timing edit leaves a talk off the slot starts: the speaker who arrives as it begins and the
+// family who leave as it ends are there for all of it, so the next editor's OK keeps their
+// places, they may take them again, and the file brings them back.
+TEST_F(TimingDependants, ATalkMovedOffTheSlotsKeepsThoseThereFromItsStartToItsEnd) {
+    struct Case {
+        const char* name;
+        int slotSeconds;  // before the edit
+        const char* from;
+        const char* to;
+        std::function<void(EventSettingsFields&)> edit;
+    };
+    const Case cases[] = {
+        {"the start moved from 6pm to 6:15pm", 600, "18:30", "19:00",
+         [](auto& f) { f.days[0].start = "18:15"; }},
+        {"5-minute slots made 10", 300, "18:35", "19:05", [](auto& f) { f.slotLength = "10"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(1);
+        ASSERT_TRUE(event_->SetSlotLength(c.slotSeconds));
+        Schedule* day = schedule_->GetDay(0);
+        day->GetGrid().ResizeForDay(*day);
+        Presentation* talk = AddTalk("Careers", 0, c.from, c.to);
+        ASSERT_TRUE(ann_->SetDayAttendance(day, {true, true, talk->GetStartTime(), false, {}}));
+        ASSERT_TRUE(
+            Family(0)->SetDayAttendance(day, {true, false, {}, true, talk->GetEndTime()}));
+        ASSERT_TRUE(schedule_->AttendPresentation(ann_, talk));
+        ASSERT_TRUE(schedule_->AttendPresentation(Family(0), talk));
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        const std::string before = DescribeDays(*schedule_);
+
+        ASSERT_TRUE(Edit(c.edit));
+        (void)schedule_->UnbookOutOfRangeAppointments();
+        EXPECT_EQ(DescribeDays(*schedule_), before);
+        for (Attendee* person : {static_cast<Attendee*>(ann_), static_cast<Attendee*>(Family(0))}) {
+            person->RemovePresentation(talk);
+            EXPECT_TRUE(CanAttendPresentation(*schedule_, *person, *talk)) << person->GetName();
+            EXPECT_TRUE(schedule_->AttendPresentation(person, talk)) << person->GetName();
+        }
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+        (void)sink_.GetText();
+        ExpectTheFileBringsBack(before);
     }
 }
 
