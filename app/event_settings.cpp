@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <tuple>
 #include <vector>
 
@@ -158,20 +159,28 @@ void KeepScoringMinutes(Event& event, int oldSlotSeconds) {
                                     {&ScheduleOptions::TeacherBlockLength, "teacher busy"}};
     const int newSlotSeconds = event.GetSlotLength();
     ScheduleOptions options = event.GetOptions();
-    for (const Limit& limit : kLimits) {
+    int minutes[std::size(kLimits)];
+    for (size_t i = 0; i < std::size(kLimits); ++i) {
+        const Limit& limit = kLimits[i];
         std::int32_t& slots = options.*limit.slots;
-        const int minutes = SlotsToMinutes(slots, oldSlotSeconds);
-        slots = MinutesToSlots(minutes, newSlotSeconds);
+        // The minutes last given, not the slots they were rounded to, so that a length tried and
+        // put back gives the limit back.
+        minutes[i] = event.RememberedLimitMinutes(limit.slots, oldSlotSeconds)
+                         .value_or(SlotsToMinutes(slots, oldSlotSeconds));
+        slots = MinutesToSlots(minutes[i], newSlotSeconds);
         const int kept = SlotsToMinutes(slots, newSlotSeconds);
-        if (kept != minutes) {
+        if (kept != minutes[i]) {
             ReportMessage(SeverityWarning,
                           StringPrintf("The %s length of %d minutes is not a whole number of the "
                                        "new slots: it is now %d minutes",
-                                       limit.what, minutes, kept));
+                                       limit.what, minutes[i], kept));
         }
     }
     if (options != event.GetOptions()) {
         event.SetOptions(options);
+    }
+    for (size_t i = 0; i < std::size(kLimits); ++i) {
+        event.RememberLimitMinutes(kLimits[i].slots, minutes[i]);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -321,6 +322,11 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
     const int dayStart = start_.Seconds();
     const int slots = GetNumSlots();
     const int dayEnd = dayStart + std::max(slots, 0) * slotSeconds;
+    const auto timeAt = [](int seconds) {
+        TimeOfDay time;
+        time.SetSeconds(seconds);
+        return time;
+    };
     std::string grownAt;
     const TeacherList& teachers = event_->GetTeachers();
     for (unsigned i = firstTeacher; i < teachers.Count(); ++i) {
@@ -328,49 +334,82 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
         if (teacher == nullptr) {
             continue;
         }
-        // The slots every break of the day meets, all gathered before any changes, and the
-        // minutes the breaks held, to tell whether the slots hold more.
-        std::set<int> covered;
+        // The minutes every break of the day stands for, gathered before any changes: its slot
+        // of the old length, or the part of it that was set aside.
         std::vector<DateTime> replaced;
         std::vector<std::pair<int, int>> minutes;
         for (const DateTime& when : teacher->GetBreaks()) {
-            const int from = when.GetTime().Seconds();
-            const int to = from + breakSeconds;
+            int from = when.GetTime().Seconds();
+            int to = from + breakSeconds;
+            TimeOfDay partFrom;
+            TimeOfDay partTo;
+            if (teacher->GetBreakPart(when, &partFrom, &partTo)) {
+                from = partFrom.Seconds();
+                to = partTo.Seconds();
+            }
             if (when.GetDate() != date_ || to <= dayStart || from >= dayEnd) {
                 continue;
             }
-            const int first = std::max(from - dayStart, 0) / slotSeconds;
-            const int last = std::min((to - dayStart + slotSeconds - 1) / slotSeconds, slots);
-            for (int k = first; k < last; ++k) {
-                covered.insert(k);
-            }
             minutes.emplace_back(std::max(from, dayStart), std::min(to, dayEnd));
-            if (first + 1 != last || SlotToTime(first) != when.GetTime() ||
-                breakSeconds != slotSeconds) {
-                replaced.push_back(when);
-            }
+            replaced.push_back(when);
         }
         if (replaced.empty()) {
             continue;
         }
         std::sort(minutes.begin(), minutes.end());
-        long held = 0;
-        int reached = dayStart;
+        std::vector<std::pair<int, int>> held;
         for (const auto& [from, to] : minutes) {
-            const int begin = std::max(from, reached);
-            if (to > begin) {
-                held += to - begin;
-                reached = to;
+            if (!held.empty() && from <= held.back().second) {
+                held.back().second = std::max(held.back().second, to);
+            } else {
+                held.emplace_back(from, to);
             }
         }
-        if (grownAt.empty() && static_cast<long>(covered.size()) * slotSeconds > held) {
-            grownAt = replaced.front().GetTime().Format(Time12h);
+        // Every new slot the minutes meet is a break; where they fill only part of it, that part
+        // is kept with it.
+        std::map<int, std::pair<int, int>> parts;
+        long heldSeconds = 0;
+        for (const auto& [from, to] : held) {
+            heldSeconds += to - from;
+            const int last = std::min((to - dayStart + slotSeconds - 1) / slotSeconds, slots);
+            for (int k = (from - dayStart) / slotSeconds; k < last; ++k) {
+                const int slotFrom = dayStart + k * slotSeconds;
+                const int partFrom = std::max(from, slotFrom);
+                const int partTo = std::min(to, slotFrom + slotSeconds);
+                auto [found, added] = parts.try_emplace(k, partFrom, partTo);
+                if (!added) {
+                    found->second.first = std::min(found->second.first, partFrom);
+                    found->second.second = std::max(found->second.second, partTo);
+                }
+            }
+        }
+        bool same = replaced.size() == parts.size();
+        for (const auto& [k, part] : parts) {
+            const DateTime when(date_, SlotToTime(k));
+            TimeOfDay partFrom;
+            TimeOfDay partTo;
+            const bool whole = part.first == dayStart + k * slotSeconds &&
+                               part.second == dayStart + (k + 1) * slotSeconds;
+            const bool hadPart = teacher->GetBreakPart(when, &partFrom, &partTo);
+            same = same && teacher->HasBreak(when) && hadPart != whole &&
+                   (whole || (partFrom.Seconds() == part.first && partTo.Seconds() == part.second));
+        }
+        if (same) {
+            continue;
+        }
+        if (grownAt.empty() && static_cast<long>(parts.size()) * slotSeconds > heldSeconds) {
+            grownAt = timeAt(held.front().first).Format(Time12h);
         }
         for (const DateTime& when : replaced) {
             teacher->RemoveBreak(when);
         }
-        for (int k : covered) {
-            teacher->AddBreak(DateTime(date_, SlotToTime(k)));
+        for (const auto& [k, part] : parts) {
+            const DateTime when(date_, SlotToTime(k));
+            teacher->AddBreak(when);
+            if (part.first != dayStart + k * slotSeconds ||
+                part.second != dayStart + (k + 1) * slotSeconds) {
+                teacher->SetBreakPart(when, timeAt(part.first), timeAt(part.second));
+            }
         }
         modified_ = true;
     }

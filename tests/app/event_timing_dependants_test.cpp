@@ -780,6 +780,79 @@ TEST_F(TimingDependants, ATalkMovedOffTheSlotsKeepsThoseThereFromItsStartToItsEn
     }
 }
 
+// A timing tried and put back leaves the evening as the school set it: every break where it was
+// (not grown by the slots it met on the way), every scoring limit at the minutes given, on each
+// day, and the file brings the same back. Only the first step may say that something grew.
+TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
+    using Change = std::function<void(EventSettingsFields&)>;
+    const auto slots = [](const char* length) {
+        return Change([length](auto& f) { f.slotLength = length; });
+    };
+    const auto start = [](unsigned day, const char* time) {
+        return Change([day, time](auto& f) { f.days[day].start = time; });
+    };
+    struct Case {
+        const char* name;
+        unsigned days;
+        int slotSeconds;
+        TimeOfDay breakAt;  // breakSlots slots of break from here, on every day
+        int breakSlots;
+        ScoringLimitTexts limits;  // teacher wait, parent wait, teacher busy, as typed
+        std::vector<Change> edits;
+        ScoringLimitTexts limitsAfter;
+    };
+    const ScoringLimitTexts typical{"20", "40", "120"};
+    const Case cases[] = {
+        {"10 to 7.5 minutes and back", 1, 600, At(18, 20), 2, typical, {slots("7.5"), slots("10")},
+         typical},
+        {"5 to 10 minutes and back", 1, 300, At(18, 25), 1, {"15", "10", "120"},
+         {slots("10"), slots("5")}, {"15", "10", "120"}},
+        {"10 to 7.5 to 5 to 10 minutes", 1, 600, At(18, 20), 2, typical,
+         {slots("7.5"), slots("5"), slots("10")}, typical},
+        {"10 to 7.5 minutes, a week later, then 10 minutes", 2, 600, At(18, 20), 2, typical,
+         {slots("7.5"),
+          [](auto& f) {
+              f.days[0].day = "19";
+              f.days[1].day = "20";
+          },
+          slots("10")},
+         typical},
+        {"a start 5 minutes later and back", 1, 600, At(19, 0), 2, typical,
+         {start(0, "18:05"), start(0, "18:00")}, typical},
+        {"the second day's start 5 minutes later and back", 2, 600, At(19, 0), 2, typical,
+         {start(1, "18:05"), start(1, "18:00")}, typical},
+        {"limits typed on 7.5-minute slots, then 10", 1, 450, At(18, 15), 0, typical,
+         {slots("10")}, typical},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days, 24);
+        ASSERT_TRUE(event_->SetSlotLength(c.slotSeconds));
+        for (unsigned d = 0; d < c.days; ++d) {
+            Schedule* day = schedule_->GetDay(d);
+            day->GetGrid().ResizeForDay(*day);
+            day->AddTeacherBreaks(ann_, c.breakAt, c.breakSlots, 0);
+        }
+        ASSERT_TRUE(ApplyScoringLimits(*event_, c.limits, FormatScoringLimits(*event_)));
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        const std::string before = DescribeDays(*schedule_);
+        const ScheduleOptions options = event_->GetOptions();
+
+        for (const Change& edit : c.edits) {
+            (void)sink_.GetText();
+            ASSERT_TRUE(Edit(edit));
+        }
+        EXPECT_EQ(sink_.GetText().find("Warning"), std::string::npos) << "at the last step";
+        EXPECT_EQ(FormatScoringLimits(*event_), c.limitsAfter);
+        if (event_->GetSlotLength() == c.slotSeconds) {
+            EXPECT_EQ(event_->GetOptions(), options);
+            EXPECT_EQ(DescribeDays(*schedule_), before);
+            ExpectTheFileBringsBack(before);
+        }
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+    }
+}
+
 // A merge brings people whose breaks and times were made for the other file's grid and hours:
 // they are fitted to this event's as Edit Event Details fits its own.
 class MergedTiming : public ControllerFixture {};
