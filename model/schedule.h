@@ -132,6 +132,9 @@ public:
     // A different time empties the grid.
     void SetStartTime(const TimeOfDay& time);
     void SetEndTime(const TimeOfDay& time);
+    // A later end only adds slots: every booking stays where it stands. Any other end is
+    // SetEndTime's.
+    void ExtendEndTime(const TimeOfDay& time);
     void RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time);
     void RemoveBreakForAllTeachers(const TimeOfDay& time);
     // Every break of every teacher, on every date.

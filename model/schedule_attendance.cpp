@@ -189,6 +189,19 @@ void Schedule::SetEndTime(const TimeOfDay& time) {
     grid_.ResizeForDay(*this);
 }
 
+void Schedule::ExtendEndTime(const TimeOfDay& time) {
+    if (!(end_ < time)) {
+        SetEndTime(time);
+        return;
+    }
+    if (RefuseWhenLocked("set event end time")) {
+        return;
+    }
+    modified_ = true;
+    end_ = time;
+    grid_.GrowSlots(static_cast<unsigned>(std::max(GetNumSlots(), 0)));
+}
+
 void Schedule::RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time) {
     if (!event_ || teacher == nullptr || RefuseWhenLocked("remove teacher breaks")) {
         return;

@@ -215,11 +215,11 @@ protected:
         const EventSettingsFields shown = ShowEventSettings(*schedule_);
         EventSettingsFields typed = shown;
         edit(typed);
-        bool timingChanged = false;
+        TimingChange timing = TimingChange::None;
         const bool accepted = ApplyEventSettings(
-            *schedule_, typed, shown, [](const std::string&) { return true; }, &timingChanged);
-        if (accepted && timingChanged) {
-            RebookForNewTiming(*schedule_);
+            *schedule_, typed, shown, [](const std::string&) { return true; }, &timing);
+        if (accepted) {
+            RebookForNewTiming(*schedule_, timing);
         }
         return accepted;
     }
@@ -587,10 +587,10 @@ TEST_F(TimingDependants, ANewSlotLengthKeepsTheScoringLimitsMinutes) {
     const EventSettingsFields shown = ShowEventSettings(*schedule_);
     EventSettingsFields typed = shown;
     typed.slotLength = "5";
-    bool timingChanged = false;
+    TimingChange timing = TimingChange::None;
     ASSERT_TRUE(ApplyEventSettings(
-        *schedule_, typed, shown, [](const std::string&) { return true; }, &timingChanged, false));
-    EXPECT_TRUE(timingChanged);
+        *schedule_, typed, shown, [](const std::string&) { return true; }, &timing, false));
+    EXPECT_EQ(timing, TimingChange::SlotsChanged);
     EXPECT_EQ(event_->GetOptions(), ScheduleOptions());
 }
 
@@ -690,7 +690,7 @@ TEST_F(TimingDependants, ATimingChangeClearsEverySentMarkAndNothingElseDoes) {
     };
     const char* const rebooked = "All appointments will be cleared and rebooked";
     const Case cases[] = {
-        {"a new date", false, [](auto& f) { f.days[0].day = "19"; }, true, rebooked},
+        {"a new date", false, [](auto& f) { f.days[0].day = "19"; }, true, ""},
         {"new hours", false, [](auto& f) { f.days[0].end = "20:00"; }, true, rebooked},
         {"a new slot length", false, [](auto& f) { f.slotLength = "5"; }, true, rebooked},
         {"a new name", false, [](auto& f) { f.name = "Year 9 evening"; }, false, ""},
@@ -850,6 +850,74 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
             ExpectTheFileBringsBack(before);
         }
         EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+    }
+}
+
+// An evening put off (a snow day) or made to end later keeps every slot where it was, so every
+// booking stays: the times agreed by hand and the optimised timetable are not booked afresh.
+// Where slots go or move the evening is booked afresh, as before. Either way the sent marks go,
+// so everyone is told the new timing.
+TEST_F(TimingDependants, AnEveningPutOffOrEndingLaterKeepsEveryBooking) {
+    const char* const rebooked = "All appointments will be cleared and rebooked";
+    struct Case {
+        const char* name;
+        unsigned days;
+        std::function<void(EventSettingsFields&)> edit;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"one day put off a week", 1, [](auto& f) { f.days[0].day = "19"; }, true},
+        {"two days put off a week", 2,
+         [](auto& f) {
+             f.days[0].day = "19";
+             f.days[1].day = "20";
+         },
+         true},
+        {"the end an hour later", 1, [](auto& f) { f.days[0].end = "22:00"; }, true},
+        {"the second day ends later and the first moves", 2,
+         [](auto& f) {
+             f.days[0].day = "11";
+             f.days[1].end = "21:30";
+         },
+         true},
+        {"a later start", 1, [](auto& f) { f.days[0].start = "18:10"; }, false},
+        {"an earlier end", 2, [](auto& f) { f.days[1].end = "20:50"; }, false},
+        {"a week later on 5-minute slots", 1,
+         [](auto& f) {
+             f.days[0].day = "19";
+             f.slotLength = "5";
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days);
+        // Times no booking run would choose: Ann late in the evening, Bob early, on the last day.
+        Schedule* day = schedule_->GetDay(c.days - 1);
+        for (unsigned f = 0; f < 4; ++f) {
+            Pupil* pupil = Family(f)->GetPupil(0);
+            ASSERT_TRUE(day->BookAt(std::make_shared<Appointment>(pupil->GetRequest(0)), 0,
+                                    16 - static_cast<int>(f)));
+            ASSERT_TRUE(day->BookAt(std::make_shared<Appointment>(pupil->GetRequest(1)), 1,
+                                    1 + 2 * static_cast<int>(f)));
+            Family(f)->SetEmailSent(EmailResults, true);
+        }
+        const std::string bookings = DescribeBookings(*schedule_);
+        (void)sink_.GetText();
+
+        ASSERT_TRUE(Edit(c.edit));
+        const std::string said = sink_.GetText();
+        EXPECT_EQ(said.find(rebooked) == std::string::npos, c.kept) << said;
+        EXPECT_EQ(DescribeBookings(*schedule_) == bookings, c.kept);
+        for (unsigned f = 0; f < 4; ++f) {
+            EXPECT_FALSE(Family(f)->GetEmailSent(EmailResults)) << f;
+        }
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const Schedule* each = schedule_->GetDay(d);
+            EXPECT_EQ(static_cast<int>(each->GetGrid().GetSlotCount()), each->GetNumSlots()) << d;
+        }
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+        ExpectTheFileBringsBack(DescribeDays(*schedule_));
     }
 }
 
