@@ -458,8 +458,25 @@ void MultiDaySchedule::ForEveryDayUnlessLocked(const char* action, void (Schedul
 
 std::vector<std::string> MultiDaySchedule::UnbookOutOfRangeAppointments() {
     std::vector<std::string> lines;
-    if (RefuseWhenLocked("unbook out of range appointments")) {
-        return lines;
+    if (event_ && event_->IsLocked()) {
+        // The lock keeps them; the school is told which no longer fit, so that nobody is
+        // surprised by a sheet that sends a family to a teacher who is not there.
+        std::string message = "Cannot unbook out of range appointments because the schedule is "
+                              "locked";
+        for (const auto& day : days_) {
+            for (const Schedule::Unbooked& kept : day->FindUnavailableBookings()) {
+                lines.push_back(DescribeBooking(*day, kept));
+            }
+        }
+        if (!lines.empty()) {
+            message += ", so these appointments stay where the teacher or the family is no longer "
+                       "available (away, outside their hours, in a break or at a presentation):";
+            for (const std::string& line : lines) {
+                message += "\n" + line;
+            }
+        }
+        ReportMessage(SeverityError, message);
+        return {};
     }
     for (const auto& day : days_) {
         for (const Schedule::Unbooked& taken : day->UnbookOutOfRangeAppointments()) {
@@ -498,7 +515,7 @@ void MultiDaySchedule::EnforceTimeBoundaries() {
     ForEveryDayUnlessLocked("enforce time boundaries", &Schedule::RefreshFromEvent);
 }
 
-void MultiDaySchedule::RebuildDays() {
+void MultiDaySchedule::RebuildDays(bool locked) {
     // A booking that could not stand at its time would otherwise vanish at the next save, or
     // stand where no booking by hand could: each is named.
     std::vector<std::string> lost;
@@ -515,7 +532,7 @@ void MultiDaySchedule::RebuildDays() {
             return BookingLine(request, request->GetTeacher(), at, *day, days_.size() > 1);
         };
         std::vector<AppointmentRequest*> refused;
-        for (const AppointmentRequest* request : day->RebuildGrid(&refused)) {
+        for (const AppointmentRequest* request : day->RebuildGrid(locked ? nullptr : &refused)) {
             lost.push_back(describe(request));
         }
         for (const AppointmentRequest* request : refused) {

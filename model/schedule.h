@@ -165,6 +165,9 @@ public:
     std::vector<Unbooked> UnbookOutOfRangeAppointments();
     void UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>* unbooked = nullptr);
     void UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* unbooked = nullptr);
+    // The bookings that stand where their teacher or family is not available for one of their
+    // cells (what the unbooking would take out), in slot order; nothing is changed.
+    std::vector<Unbooked> FindUnavailableBookings() const;
     bool AttendPresentation(Attendee* attendee, Presentation* presentation);
     bool EnforceAttendanceTimes(Attendee* target, const Attendee* source, std::string& log);
 

@@ -921,6 +921,65 @@ TEST_F(TimingDependants, AnEveningPutOffOrEndingLaterKeepsEveryBooking) {
     }
 }
 
+// On a locked timetable the parents' editor may still mark a family away (or a time may leave
+// someone short), but the lock keeps every booking: the OK says which stay where their teacher
+// or family is no longer there, and the saved file opens again with every one of them, as the
+// sheets handed out have them.
+TEST_F(TimingDependants, ALockedTimetableKeepsEveryBookingAndReopensAsSaved) {
+    const std::string refused =
+        "Error: Cannot unbook out of range appointments because the schedule is locked";
+    struct Case {
+        const char* name;
+        unsigned days;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"a family marked away", 1, [this] { Family(0)->SetAttending(schedule_->GetDay(0), false); }},
+        {"a family away on the second day", 2,
+         [this] { Family(1)->SetAttending(schedule_->GetDay(1), false); }},
+        {"a family leaving before its bookings", 1,
+         [this] {
+             ASSERT_TRUE(Family(3)->SetDayAttendance(schedule_->GetDay(0),
+                                                     {true, false, {}, true, At(18, 5)}));
+         }},
+        {"a teacher away", 1, [this] { bob_->SetAttending(schedule_->GetDay(0), false); }},
+        {"nothing out of place", 1, [] {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days);
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        event_->SetLocked(true);
+        schedule_->SetLocked(true);
+        const std::string bookings = DescribeBookings(*schedule_);
+        c.change();
+        const size_t kept = BookingsAgainstAttendance(*schedule_).size();
+        (void)sink_.GetText();
+
+        EXPECT_EQ(schedule_->UnbookOutOfRangeAppointments(), std::vector<std::string>{});
+        const std::string said = sink_.GetText();
+        EXPECT_EQ(said.rfind(refused, 0), 0u) << said;
+        EXPECT_EQ(static_cast<size_t>(std::count(said.begin(), said.end(), '\n')), kept + 1)
+            << said;
+        if (kept > 0) {
+            EXPECT_NE(said.find(", so these appointments stay where the teacher or the family is "
+                                "no longer available (away, outside their hours, in a break or "
+                                "at a presentation):\n"),
+                      std::string::npos)
+                << said;
+        }
+        EXPECT_EQ(DescribeBookings(*schedule_), bookings);
+
+        std::string messages;
+        auto reopened = Reopen(&messages);
+        ASSERT_NE(reopened, nullptr) << messages;
+        EXPECT_EQ(messages, "");
+        EXPECT_TRUE(reopened->GetEvent()->IsLocked());
+        EXPECT_EQ(DescribeBookings(*reopened), bookings);
+        EXPECT_EQ(DescribeDays(*reopened), DescribeDays(*schedule_));
+    }
+}
+
 // A merge brings people whose breaks and times were made for the other file's grid and hours:
 // they are fitted to this event's as Edit Event Details fits its own.
 class MergedTiming : public ControllerFixture {};
