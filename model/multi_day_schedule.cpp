@@ -478,13 +478,54 @@ std::vector<std::string> MultiDaySchedule::UnbookOutOfRangeAppointments() {
         ReportMessage(SeverityError, message);
         return {};
     }
+    const TalkPlaces places = GetTalkPlaces();
     for (const auto& day : days_) {
         for (const Schedule::Unbooked& taken : day->UnbookOutOfRangeAppointments()) {
             lines.push_back(DescribeBooking(*day, taken));
         }
     }
     ReportUnbookedOutOfRange(lines);
+    ReportPlacesGivenUp(places);
     return lines;
+}
+
+MultiDaySchedule::TalkPlaces MultiDaySchedule::GetTalkPlaces() const {
+    TalkPlaces places;
+    if (!event_) {
+        return places;
+    }
+    const auto add = [&places](const Attendee* attendee) {
+        const PresentationList& talks = attendee->GetPresentations();
+        for (unsigned i = 0; i < talks.Count(); ++i) {
+            places.emplace_back(attendee, talks.GetPresentation(i));
+        }
+    };
+    for (const Person* person : event_->GetTeachers()) {
+        add(static_cast<const Teacher*>(person));
+    }
+    for (const Person* person : event_->GetParents()) {
+        add(static_cast<const Parent*>(person));
+    }
+    return places;
+}
+
+void MultiDaySchedule::ReportPlacesGivenUp(const TalkPlaces& before) const {
+    std::vector<std::string> lines;
+    for (const auto& [attendee, talk] : before) {
+        if (talk != nullptr && !attendee->AttendsPresentation(talk)) {
+            std::string line = "'" + attendee->GetName() + "' at '" + talk->GetName() + "', " +
+                               talk->GetStartTime().Format(Time12h) + " to " +
+                               talk->GetEndTime().Format(Time12h);
+            if (days_.size() > 1) {
+                line += " on " + talk->GetDate().FormatLong();
+            }
+            lines.push_back(line);
+        }
+    }
+    ReportLines(
+        "These places at presentations fall where the person is no longer there from the "
+        "talk's start to its end (away or outside their hours) and have been given up:",
+        lines);
 }
 
 std::string MultiDaySchedule::DescribeBooking(const Schedule& day,

@@ -199,11 +199,13 @@ bool ParentDlg::TransferDataFromWindow() {
         // Refused, naming what the lock keeps on any day the attendance was changed for.
         (void)GetDays()->UnbookOutOfRangeAppointments();
     } else if (editing_ && GetCurrentDay()) {
+        const MultiDaySchedule::TalkPlaces places = GetDays()->GetTalkPlaces();
         std::vector<std::string> lines;
         for (const Schedule::Unbooked& taken : GetCurrentDay()->UnbookOutOfRangeAppointments()) {
             lines.push_back(GetDays()->DescribeBooking(*GetCurrentDay(), taken));
         }
         ReportUnbookedOutOfRange(lines);
+        GetDays()->ReportPlacesGivenUp(places);
     }
     return true;
 }

@@ -780,6 +780,52 @@ TEST_F(TimingDependants, ATalkMovedOffTheSlotsKeepsThoseThereFromItsStartToItsEn
     }
 }
 
+// A place at a talk that the unbooking after an editor's OK gives up is named, as a booking it
+// takes out is; someone still there from the talk's start to its end keeps theirs unsaid.
+TEST_F(TimingDependants, PlacesAtTalksGivenUpAfterAnEditAreNamed) {
+    struct Case {
+        const char* name;
+        unsigned days;
+        std::function<void(Schedule*)> change;
+        const char* said;
+    };
+    const std::string heading =
+        "Warning: These places at presentations fall where the person is no longer there from "
+        "the talk's start to its end (away or outside their hours) and have been given up:";
+    const Case cases[] = {
+        {"a family leaving before it ends", 1,
+         [this](Schedule* day) {
+             ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, false, {}, true, At(18, 50)}));
+         },
+         "\n'Parent 0' at 'Careers', 6:30pm to 7:00pm\n"},
+        {"a speaker arriving after it starts", 1,
+         [this](Schedule* day) {
+             ASSERT_TRUE(ann_->SetDayAttendance(day, {true, true, At(18, 40), false, {}}));
+         },
+         "\n'Ann Smith' at 'Careers', 6:30pm to 7:00pm\n"},
+        {"a family away on the second day", 2,
+         [this](Schedule* day) { Family(0)->SetAttending(day, false); },
+         "\n'Parent 0' at 'Careers', 6:30pm to 7:00pm on 13 Mar 2024\n"},
+        {"a family arriving as it starts", 1,
+         [this](Schedule* day) {
+             ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, true, At(18, 30), false, {}}));
+         },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days);
+        Presentation* talk = AddTalk("Careers", c.days - 1, "18:30", "19:00");
+        ASSERT_TRUE(schedule_->AttendPresentation(ann_, talk));
+        ASSERT_TRUE(schedule_->AttendPresentation(Family(0), talk));
+        c.change(schedule_->GetDay(c.days - 1));
+        (void)sink_.GetText();
+
+        (void)schedule_->UnbookOutOfRangeAppointments();
+        EXPECT_EQ(sink_.GetText(), *c.said == '\0' ? std::string() : heading + c.said);
+    }
+}
+
 // A timing tried and put back leaves the evening as the school set it: every break where it was
 // (not grown by the slots it met on the way), every scoring limit at the minutes given, on each
 // day, and the file brings the same back. Only the first step may say that something grew.
