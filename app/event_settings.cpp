@@ -327,8 +327,7 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
     }
 
     const Timing before = TimingOf(schedule);
-    const bool slotsKept =
-        KeepsEverySlot(schedule, values, dayCount, slotSeconds, storedSeconds);
+    const bool slotsKept = KeepsEverySlot(schedule, values, dayCount, slotSeconds, storedSeconds);
     bool changed = false;
     if (typed.name != event->GetName()) {
         event->SetName(typed.name);

@@ -152,9 +152,9 @@ bool ApplyScoringLimits(Event& event, const ScoringLimitTexts& typed,
         event.SetOptions(options);
     }
     // What was typed is what a new slot length keeps, not the slots it rounded down to.
-    std::int32_t ScheduleOptions::* const limits[] = {&ScheduleOptions::TeacherGapLength,
-                                                      &ScheduleOptions::ParentGapLength,
-                                                      &ScheduleOptions::TeacherBlockLength};
+    std::int32_t ScheduleOptions::*const limits[] = {&ScheduleOptions::TeacherGapLength,
+                                                     &ScheduleOptions::ParentGapLength,
+                                                     &ScheduleOptions::TeacherBlockLength};
     for (size_t i = 0; i < std::size(boxes); ++i) {
         if (boxes[i].edited) {
             event.RememberLimitMinutes(limits[i], boxes[i].minutes);

@@ -461,16 +461,18 @@ std::vector<std::string> MultiDaySchedule::UnbookOutOfRangeAppointments() {
     if (event_ && event_->IsLocked()) {
         // The lock keeps them; the school is told which no longer fit, so that nobody is
         // surprised by a sheet that sends a family to a teacher who is not there.
-        std::string message = "Cannot unbook out of range appointments because the schedule is "
-                              "locked";
+        std::string message =
+            "Cannot unbook out of range appointments because the schedule is "
+            "locked";
         for (const auto& day : days_) {
             for (const Schedule::Unbooked& kept : day->FindUnavailableBookings()) {
                 lines.push_back(DescribeBooking(*day, kept));
             }
         }
         if (!lines.empty()) {
-            message += ", so these appointments stay where the teacher or the family is no longer "
-                       "available (away, outside their hours, in a break or at a presentation):";
+            message +=
+                ", so these appointments stay where the teacher or the family is no longer "
+                "available (away, outside their hours, in a break or at a presentation):";
             for (const std::string& line : lines) {
                 message += "\n" + line;
             }

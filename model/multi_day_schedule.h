@@ -96,8 +96,9 @@ public:
     // One warning naming each place of before that is no longer held; none when all are.
     void ReportPlacesGivenUp(const TalkPlaces& before) const;
     // Schedule::UnbookOutOfRangeAppointments on every day; what it took out is named in one
-    // warning and returned, one line each, and the talk places it gave up in another. Refused whole while locked, and the refusal names the
-    // bookings it keeps where their teacher or family is no longer available.
+    // warning and returned, one line each, and the talk places it gave up in another. Refused
+    // whole while locked, and the refusal names the bookings the lock keeps where their teacher
+    // or family is no longer available.
     std::vector<std::string> UnbookOutOfRangeAppointments();
     // Schedule::RefitBookingLengths for every teacher on every day; what had to be unbooked is
     // named in one warning and returned, one line each. Nothing on a locked event.

@@ -120,9 +120,8 @@ void Teacher::MoveBreaks(const DateMoves& moves) {
         const auto found = moves.find(when.GetDate());
         if (found != moves.end()) {
             parts[DateTime(found->second, when.GetTime())] = part;
-        } else if (std::none_of(moves.begin(), moves.end(), [&](const auto& move) {
-                       return move.second == when.GetDate();
-                   })) {
+        } else if (std::none_of(moves.begin(), moves.end(),
+                                [&](const auto& move) { return move.second == when.GetDate(); })) {
             parts[when] = part;
         }
     }

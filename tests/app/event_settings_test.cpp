@@ -295,19 +295,20 @@ TEST_F(EventSettings, TimingChangesAreTheSlotLengthAndEachDaysDateAndHours) {
         TimingChange timing;
     };
     const Case cases[] = {
-        {"7.5 minutes", [](auto& f) { f.slotLength = "7.5"; }, 450,
-         "07 Mar 2024 18:00:00-21:00:00", SlotsChanged},
+        {"7.5 minutes", [](auto& f) { f.slotLength = "7.5"; }, 450, "07 Mar 2024 18:00:00-21:00:00",
+         SlotsChanged},
         {"exactly 60", [](auto& f) { f.slotLength = "60"; }, 3600, "07 Mar 2024 18:00:00-21:00:00",
          SlotsChanged},
-        {"another date", [](auto& f) { f.days[0].day = "8"; }, 300,
-         "08 Mar 2024 18:00:00-21:00:00", SlotsKept},
+        {"another date", [](auto& f) { f.days[0].day = "8"; }, 300, "08 Mar 2024 18:00:00-21:00:00",
+         SlotsKept},
         {"another start", [](auto& f) { f.days[0].start = "17:30"; }, 300,
          "07 Mar 2024 17:30:00-21:00:00", SlotsChanged},
         {"a later end", [](auto& f) { f.days[0].end = "9:30pm"; }, 300,
          "07 Mar 2024 18:00:00-21:30:00", SlotsKept},
         {"an earlier end", [](auto& f) { f.days[0].end = "8:30pm"; }, 300,
          "07 Mar 2024 18:00:00-20:30:00", SlotsChanged},
-        {"another date and a later start", [](auto& f) {
+        {"another date and a later start",
+         [](auto& f) {
              f.days[0].day = "8";
              f.days[0].start = "18:30";
          },

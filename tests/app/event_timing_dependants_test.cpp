@@ -759,8 +759,7 @@ TEST_F(TimingDependants, ATalkMovedOffTheSlotsKeepsThoseThereFromItsStartToItsEn
         day->GetGrid().ResizeForDay(*day);
         Presentation* talk = AddTalk("Careers", 0, c.from, c.to);
         ASSERT_TRUE(ann_->SetDayAttendance(day, {true, true, talk->GetStartTime(), false, {}}));
-        ASSERT_TRUE(
-            Family(0)->SetDayAttendance(day, {true, false, {}, true, talk->GetEndTime()}));
+        ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, false, {}, true, talk->GetEndTime()}));
         ASSERT_TRUE(schedule_->AttendPresentation(ann_, talk));
         ASSERT_TRUE(schedule_->AttendPresentation(Family(0), talk));
         ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
@@ -849,13 +848,36 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
     };
     const ScoringLimitTexts typical{"20", "40", "120"};
     const Case cases[] = {
-        {"10 to 7.5 minutes and back", 1, 600, At(18, 20), 2, typical, {slots("7.5"), slots("10")},
+        {"10 to 7.5 minutes and back",
+         1,
+         600,
+         At(18, 20),
+         2,
+         typical,
+         {slots("7.5"), slots("10")},
          typical},
-        {"5 to 10 minutes and back", 1, 300, At(18, 25), 1, {"15", "10", "120"},
-         {slots("10"), slots("5")}, {"15", "10", "120"}},
-        {"10 to 7.5 to 5 to 10 minutes", 1, 600, At(18, 20), 2, typical,
-         {slots("7.5"), slots("5"), slots("10")}, typical},
-        {"10 to 7.5 minutes, a week later, then 10 minutes", 2, 600, At(18, 20), 2, typical,
+        {"5 to 10 minutes and back",
+         1,
+         300,
+         At(18, 25),
+         1,
+         {"15", "10", "120"},
+         {slots("10"), slots("5")},
+         {"15", "10", "120"}},
+        {"10 to 7.5 to 5 to 10 minutes",
+         1,
+         600,
+         At(18, 20),
+         2,
+         typical,
+         {slots("7.5"), slots("5"), slots("10")},
+         typical},
+        {"10 to 7.5 minutes, a week later, then 10 minutes",
+         2,
+         600,
+         At(18, 20),
+         2,
+         typical,
          {slots("7.5"),
           [](auto& f) {
               f.days[0].day = "19";
@@ -863,12 +885,30 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
           },
           slots("10")},
          typical},
-        {"a start 5 minutes later and back", 1, 600, At(19, 0), 2, typical,
-         {start(0, "18:05"), start(0, "18:00")}, typical},
-        {"the second day's start 5 minutes later and back", 2, 600, At(19, 0), 2, typical,
-         {start(1, "18:05"), start(1, "18:00")}, typical},
-        {"limits typed on 7.5-minute slots, then 10", 1, 450, At(18, 15), 0, typical,
-         {slots("10")}, typical},
+        {"a start 5 minutes later and back",
+         1,
+         600,
+         At(19, 0),
+         2,
+         typical,
+         {start(0, "18:05"), start(0, "18:00")},
+         typical},
+        {"the second day's start 5 minutes later and back",
+         2,
+         600,
+         At(19, 0),
+         2,
+         typical,
+         {start(1, "18:05"), start(1, "18:00")},
+         typical},
+        {"limits typed on 7.5-minute slots, then 10",
+         1,
+         450,
+         At(18, 15),
+         0,
+         typical,
+         {slots("10")},
+         typical},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -980,7 +1020,8 @@ TEST_F(TimingDependants, ALockedTimetableKeepsEveryBookingAndReopensAsSaved) {
         std::function<void()> change;
     };
     const Case cases[] = {
-        {"a family marked away", 1, [this] { Family(0)->SetAttending(schedule_->GetDay(0), false); }},
+        {"a family marked away", 1,
+         [this] { Family(0)->SetAttending(schedule_->GetDay(0), false); }},
         {"a family away on the second day", 2,
          [this] { Family(1)->SetAttending(schedule_->GetDay(1), false); }},
         {"a family leaving before its bookings", 1,

@@ -144,12 +144,19 @@ TEST(Teacher, ABreaksPartLastsAsLongAsTheBreakItBelongsTo) {
              t.AddBreak(Slot(kDay, 18, 15));
          },
          Slot(kDay, 18, 15), false},
-        {"its day moved", [](Teacher& t) { t.MoveBreaks({{kDay, kOtherDay}}); },
+        {"its day moved",
+         [](Teacher& t) {
+             t.MoveBreaks({{kDay, kOtherDay}});
+         },
          Slot(kOtherDay, 18, 15), true},
-        {"another day moved onto its date", [](Teacher& t) { t.MoveBreaks({{kOtherDay, kDay}}); },
+        {"another day moved onto its date",
+         [](Teacher& t) {
+             t.MoveBreaks({{kOtherDay, kDay}});
+         },
          Slot(kDay, 18, 15), false},
         {"copied", [](Teacher& t) { t = Teacher(t); }, Slot(kDay, 18, 15), true},
-        {"all breaks cleared, one added", [](Teacher& t) {
+        {"all breaks cleared, one added",
+         [](Teacher& t) {
              t.ClearBreaks();
              t.AddBreak(Slot(kDay, 18, 15));
          },
