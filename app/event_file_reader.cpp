@@ -225,7 +225,7 @@ bool EventFileReader::ReadSections() {
         return false;
     }
     event_->GetParents().Sort();
-    schedule_->RebuildDays();
+    schedule_->RebuildDays(locked_);
     if (locked_) {
         event_->SetLocked(true);
         event_->SetModified();

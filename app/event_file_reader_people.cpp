@@ -323,7 +323,7 @@ bool EventFileReader::ReadParent() {
     }
     currentDay_ = schedule_->GetDay(0);
     parent->ResetAttendanceAllDays(schedule_);
-    parent->SetGapMode(event_->GetParentGapMode());
+    parent->SetGapMode(event_->GetChosenParentGapMode());
 
     if (!ReadAttendeeKeys(parent, &EventFileReader::ReadParentKey)) {
         return false;

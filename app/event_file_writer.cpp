@@ -187,7 +187,7 @@ std::string EventFileWriter::FormatEventSection() const {
     } else {
         text += FormatKeyInt("SlotLengthSecs", slotLength);
     }
-    switch (event.GetParentGapMode()) {
+    switch (event.GetChosenParentGapMode()) {
         case EnforceParentGaps:
             text += "EnforceParentGaps\n";
             break;

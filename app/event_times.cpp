@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 #include <locale.h>
 #include <stdlib.h>
@@ -149,6 +150,15 @@ bool ApplyScoringLimits(Event& event, const ScoringLimitTexts& typed,
     }
     if (!(options == event.GetOptions())) {
         event.SetOptions(options);
+    }
+    // What was typed is what a new slot length keeps, not the slots it rounded down to.
+    std::int32_t ScheduleOptions::*const limits[] = {&ScheduleOptions::TeacherGapLength,
+                                                     &ScheduleOptions::ParentGapLength,
+                                                     &ScheduleOptions::TeacherBlockLength};
+    for (size_t i = 0; i < std::size(boxes); ++i) {
+        if (boxes[i].edited) {
+            event.RememberLimitMinutes(limits[i], boxes[i].minutes);
+        }
     }
     return true;
 }

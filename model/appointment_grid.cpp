@@ -258,6 +258,22 @@ void AppointmentGrid::ResizeForDay(const Schedule& day) {
     Resize(static_cast<unsigned>(slots), rows);
 }
 
+void AppointmentGrid::GrowSlots(unsigned slots) {
+    if (slots <= slotCount_) {
+        return;
+    }
+    const unsigned kept = slotCount_;
+    std::vector<Row> old = std::move(rows_);
+    Resize(slots, static_cast<unsigned>(old.size()));
+    for (size_t row = 0; row < old.size(); ++row) {
+        for (unsigned slot = 0; slot < kept; ++slot) {
+            if (old[row][slot]) {
+                FillCell(static_cast<int>(slot), static_cast<int>(row), old[row][slot]);
+            }
+        }
+    }
+}
+
 void AppointmentGrid::AddRow() {
     rows_.emplace_back(slotCount_);
     parentIndex_->cellIds.resize(rows_.size() * slotCount_, -1);

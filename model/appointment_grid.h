@@ -26,6 +26,8 @@ public:
     // Drops every row and booking, then makes rows of free cells.
     void Resize(unsigned slots, unsigned rows);
     void ResizeForDay(const Schedule& day);
+    // More slots at the end of every row, every booking kept in its cells; fewer change nothing.
+    void GrowSlots(unsigned slots);
     void AddRow();
     void RemoveRow(int row);
     void ClearBookings();

@@ -224,6 +224,28 @@ bool Event::SetTeacherBusyTime(int minutes) {
     return SetWaitingLength(minutes, "update busy time", options_.TeacherBlockLength);
 }
 
+void Event::RememberLimitMinutes(std::int32_t ScheduleOptions::*limit, int minutes) {
+    const LimitMinutes remembered{limit, minutes, options_.*limit, slotLength_};
+    for (LimitMinutes& entry : limitMinutes_) {
+        if (entry.limit == limit) {
+            entry = remembered;
+            return;
+        }
+    }
+    limitMinutes_.push_back(remembered);
+}
+
+std::optional<int> Event::RememberedLimitMinutes(std::int32_t ScheduleOptions::*limit,
+                                                 int slotSeconds) const {
+    for (const LimitMinutes& entry : limitMinutes_) {
+        if (entry.limit == limit && entry.slots == options_.*limit &&
+            entry.slotSeconds == slotSeconds) {
+            return entry.minutes;
+        }
+    }
+    return std::nullopt;
+}
+
 void Event::SetOptions(const ScheduleOptions& options) {
     options_ = options;
     modified_ = true;

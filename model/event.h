@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -87,9 +89,19 @@ public:
     bool SetTeacherBusyTime(int minutes);
     const ScheduleOptions& GetOptions() const { return options_; }
     void SetOptions(const ScheduleOptions& options);
+    // The minutes a scoring limit (a slot count of ScheduleOptions) was last given in, kept
+    // beside the slots and slot length it became: a new slot length starts from them rather
+    // than from slots already rounded, so a length tried and put back gives the limit back.
+    // Never saved (a file holds the slots).
+    void RememberLimitMinutes(std::int32_t ScheduleOptions::*limit, int minutes);
+    // What was remembered, while the limit still holds those slots and they were of slotSeconds.
+    std::optional<int> RememberedLimitMinutes(std::int32_t ScheduleOptions::*limit,
+                                              int slotSeconds) const;
 
     // Adjacent appointments whenever parents may not wait at all, else the stored mode.
     ParentGapMode GetParentGapMode() const;
+    // The mode the school chose, whatever the parents' waiting time: what the file keeps.
+    ParentGapMode GetChosenParentGapMode() const { return parentGapMode_; }
     void SetParentGapMode(ParentGapMode mode);
 
     bool IsLocked() const { return locked_; }
@@ -178,6 +190,13 @@ private:
     std::string teacherEmailTexts_[kEmailKinds];
     PresentationList presentations_{5};
     ScheduleOptions options_;
+    struct LimitMinutes {
+        std::int32_t ScheduleOptions::*limit;
+        int minutes;
+        std::int32_t slots;
+        int slotSeconds;
+    };
+    std::vector<LimitMinutes> limitMinutes_;
     ScoreCompareSwitches scoreSwitches_;
     EmailServerSettings emailServer_;
     PrintSettings printSettings_;

@@ -458,16 +458,76 @@ void MultiDaySchedule::ForEveryDayUnlessLocked(const char* action, void (Schedul
 
 std::vector<std::string> MultiDaySchedule::UnbookOutOfRangeAppointments() {
     std::vector<std::string> lines;
-    if (RefuseWhenLocked("unbook out of range appointments")) {
-        return lines;
+    if (event_ && event_->IsLocked()) {
+        // The lock keeps them; the school is told which no longer fit, so that nobody is
+        // surprised by a sheet that sends a family to a teacher who is not there.
+        std::string message =
+            "Cannot unbook out of range appointments because the schedule is "
+            "locked";
+        for (const auto& day : days_) {
+            for (const Schedule::Unbooked& kept : day->FindUnavailableBookings()) {
+                lines.push_back(DescribeBooking(*day, kept));
+            }
+        }
+        if (!lines.empty()) {
+            message +=
+                ", so these appointments stay where the teacher or the family is no longer "
+                "available (away, outside their hours, in a break or at a presentation):";
+            for (const std::string& line : lines) {
+                message += "\n" + line;
+            }
+        }
+        ReportMessage(SeverityError, message);
+        return {};
     }
+    const TalkPlaces places = GetTalkPlaces();
     for (const auto& day : days_) {
         for (const Schedule::Unbooked& taken : day->UnbookOutOfRangeAppointments()) {
             lines.push_back(DescribeBooking(*day, taken));
         }
     }
     ReportUnbookedOutOfRange(lines);
+    ReportPlacesGivenUp(places);
     return lines;
+}
+
+MultiDaySchedule::TalkPlaces MultiDaySchedule::GetTalkPlaces() const {
+    TalkPlaces places;
+    if (!event_) {
+        return places;
+    }
+    const auto add = [&places](const Attendee* attendee) {
+        const PresentationList& talks = attendee->GetPresentations();
+        for (unsigned i = 0; i < talks.Count(); ++i) {
+            places.emplace_back(attendee, talks.GetPresentation(i));
+        }
+    };
+    for (const Person* person : event_->GetTeachers()) {
+        add(static_cast<const Teacher*>(person));
+    }
+    for (const Person* person : event_->GetParents()) {
+        add(static_cast<const Parent*>(person));
+    }
+    return places;
+}
+
+void MultiDaySchedule::ReportPlacesGivenUp(const TalkPlaces& before) const {
+    std::vector<std::string> lines;
+    for (const auto& [attendee, talk] : before) {
+        if (talk != nullptr && !attendee->AttendsPresentation(talk)) {
+            std::string line = "'" + attendee->GetName() + "' at '" + talk->GetName() + "', " +
+                               talk->GetStartTime().Format(Time12h) + " to " +
+                               talk->GetEndTime().Format(Time12h);
+            if (days_.size() > 1) {
+                line += " on " + talk->GetDate().FormatLong();
+            }
+            lines.push_back(line);
+        }
+    }
+    ReportLines(
+        "These places at presentations fall where the person is no longer there from the "
+        "talk's start to its end (away or outside their hours) and have been given up:",
+        lines);
 }
 
 std::string MultiDaySchedule::DescribeBooking(const Schedule& day,
@@ -498,7 +558,7 @@ void MultiDaySchedule::EnforceTimeBoundaries() {
     ForEveryDayUnlessLocked("enforce time boundaries", &Schedule::RefreshFromEvent);
 }
 
-void MultiDaySchedule::RebuildDays() {
+void MultiDaySchedule::RebuildDays(bool locked) {
     // A booking that could not stand at its time would otherwise vanish at the next save, or
     // stand where no booking by hand could: each is named.
     std::vector<std::string> lost;
@@ -515,7 +575,7 @@ void MultiDaySchedule::RebuildDays() {
             return BookingLine(request, request->GetTeacher(), at, *day, days_.size() > 1);
         };
         std::vector<AppointmentRequest*> refused;
-        for (const AppointmentRequest* request : day->RebuildGrid(&refused)) {
+        for (const AppointmentRequest* request : day->RebuildGrid(locked ? nullptr : &refused)) {
             lost.push_back(describe(request));
         }
         for (const AppointmentRequest* request : refused) {

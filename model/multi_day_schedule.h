@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/date.h"
@@ -89,8 +90,15 @@ public:
     void ClearBookings();
     // Refused while the event is locked.
     void OptimiseTeacher(int teacherRow);
+    // Who is at which talk, to tell afterwards whose places an unbooking gave up.
+    using TalkPlaces = std::vector<std::pair<const Attendee*, Presentation*>>;
+    TalkPlaces GetTalkPlaces() const;
+    // One warning naming each place of before that is no longer held; none when all are.
+    void ReportPlacesGivenUp(const TalkPlaces& before) const;
     // Schedule::UnbookOutOfRangeAppointments on every day; what it took out is named in one
-    // warning and returned, one line each. Refused whole while locked.
+    // warning and returned, one line each, and the talk places it gave up in another. Refused
+    // whole while locked, and the refusal names the bookings the lock keeps where their teacher
+    // or family is no longer available.
     std::vector<std::string> UnbookOutOfRangeAppointments();
     // Schedule::RefitBookingLengths for every teacher on every day; what had to be unbooked is
     // named in one warning and returned, one line each. Nothing on a locked event.
@@ -99,8 +107,10 @@ public:
     void ResetAttendanceTimes();
     // Fixed times blanked and attendance fitted to each day's hours.
     void EnforceTimeBoundaries();
-    // After loading: fixed-time requests become bookings, then their times are blanked.
-    void RebuildDays();
+    // After loading: fixed-time requests become bookings, then their times are blanked. Those
+    // that booking by hand would refuse are named and left out, unless the event is locked: a
+    // locked timetable opens as it was saved.
+    void RebuildDays(bool locked = false);
     void FitAttendanceToDays(Attendee* attendee);
     int CountCommonSlots(const Attendee* a, const Attendee* b) const;
     int CountAvailableSlots(const Teacher* teacher) const;

@@ -7,6 +7,7 @@
 #include "model/appointment_request.h"
 #include "model/event.h"
 #include "model/parent.h"
+#include "model/presentation.h"
 #include "model/pupil.h"
 #include "model/teacher.h"
 
@@ -145,6 +146,13 @@ bool Schedule::IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to
     return !(SlotToTime(slot) < from) && !(to < SlotToTime(slot + 1));
 }
 
+bool Schedule::IsWithinOwnHours(const Attendee& attendee, const TimeOfDay& from,
+                                const TimeOfDay& to) const {
+    return attendee.IsAttending(this) &&
+           (!attendee.ArrivesLate(this) || !(from < attendee.GetStartTime(this))) &&
+           (!attendee.LeavesEarly(this) || !(attendee.GetEndTime(this) < to));
+}
+
 TimeOfDay Schedule::SlotToTime(int slot) const {
     TimeOfDay time;
     time.SetSeconds(start_.Seconds() + slot * SlotLengthOf(event_.get()));
@@ -222,6 +230,20 @@ SlotStatus Schedule::GetPersonSlotStatus(int slot, const Person* person) const {
         return parent == nullptr ? SlotUnavailable : GetParentSlotStatus(slot, parent);
     }
     return SlotUnavailable;
+}
+
+SlotStatus Schedule::GetTalkSlotStatus(int slot, const Attendee& attendee,
+                                       const Presentation& talk) const {
+    const SlotStatus status = GetPersonSlotStatus(slot, &attendee);
+    if (status != SlotUnavailable || slot < 0 || slot >= GetNumSlots() ||
+        !IsWithinOwnHours(attendee, talk.GetStartTime(), talk.GetEndTime())) {
+        return status;
+    }
+    // Only a slot they arrive or leave during is left: the talk lies within their hours and
+    // touches it, so it meets their hours too.
+    return attendee.IsAtPresentationDuring(date_, SlotToTime(slot), SlotToTime(slot + 1))
+               ? SlotPresentation
+               : SlotFree;
 }
 
 int Schedule::GetFirstParentSlot(const Parent* parent) const {

@@ -87,6 +87,10 @@ public:
     // [first, last) so, clamped to the day.
     void GetSlotsWithin(const TimeOfDay& from, const TimeOfDay& to, int* first, int* last) const;
     bool IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to) const;
+    // Whether the attendee is here on this day for the whole of [from, to]: after their arrival
+    // and before their leaving, as a talk they attend must be.
+    bool IsWithinOwnHours(const Attendee& attendee, const TimeOfDay& from,
+                          const TimeOfDay& to) const;
     // The slots [first, last) that any part of [start, end) falls in, clamped to the day: what a
     // talk takes, and where it is shown. False when it meets no slot of the day.
     bool GetSlotsTouched(const TimeOfDay& start, const TimeOfDay& end, int* first, int* last) const;
@@ -95,6 +99,10 @@ public:
     SlotStatus GetParentSlotStatus(int slot, const Parent* parent) const;
     SlotStatus GetTeacherSlotStatus(int slot, int teacherRow) const;
     SlotStatus GetPersonSlotStatus(int slot, const Person* person) const;
+    // The attendee's status in a slot the talk touches, for attending it: someone there from
+    // the talk's start to its end may arrive or leave during its first or last slot.
+    SlotStatus GetTalkSlotStatus(int slot, const Attendee& attendee,
+                                 const Presentation& talk) const;
     int GetFirstParentSlot(const Parent* parent) const;
     int GetLastParentSlot(const Parent* parent) const;
     int GetFirstAppointmentSlot(int teacherRow) const;
@@ -124,6 +132,9 @@ public:
     // A different time empties the grid.
     void SetStartTime(const TimeOfDay& time);
     void SetEndTime(const TimeOfDay& time);
+    // A later end only adds slots: every booking stays where it stands. Any other end is
+    // SetEndTime's.
+    void ExtendEndTime(const TimeOfDay& time);
     void RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time);
     void RemoveBreakForAllTeachers(const TimeOfDay& time);
     // Every break of every teacher, on every date.
@@ -154,6 +165,9 @@ public:
     std::vector<Unbooked> UnbookOutOfRangeAppointments();
     void UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>* unbooked = nullptr);
     void UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* unbooked = nullptr);
+    // The bookings that stand where their teacher or family is not available for one of their
+    // cells (what the unbooking would take out), in slot order; nothing is changed.
+    std::vector<Unbooked> FindUnavailableBookings() const;
     bool AttendPresentation(Attendee* attendee, Presentation* presentation);
     bool EnforceAttendanceTimes(Attendee* target, const Attendee* source, std::string& log);
 

@@ -230,6 +230,23 @@ bool Schedule::IsAvailableFor(const AppointmentRequest& request, int teacherRow,
     return true;
 }
 
+std::vector<Schedule::Unbooked> Schedule::FindUnavailableBookings() const {
+    std::vector<Unbooked> found;
+    const int slots = std::min(GetNumSlots(), static_cast<int>(grid_.GetSlotCount()));
+    const int rows = static_cast<int>(grid_.GetRowCount());
+    for (int slot = 0; slot < slots; ++slot) {
+        for (int row = 0; row < rows; ++row) {
+            const Appointment* booking = grid_.PeekBooking(slot, row);
+            if (booking != nullptr && booking->GetFirstSlot() == slot &&
+                booking->GetRequest() != nullptr &&
+                !IsAvailableFor(*booking->GetRequest(), row, slot)) {
+                found.push_back({row, slot, grid_.GetBooking(slot, row)});
+            }
+        }
+    }
+    return found;
+}
+
 std::vector<AppointmentRequest*> Schedule::RebuildGrid(
     std::vector<AppointmentRequest*>* unavailable) {
     std::vector<AppointmentRequest*> unplaced;

@@ -501,3 +501,48 @@ TEST(EventFileRoundTrip, EveryKeyOfEveryTableReadsBackAsWritten) {
         PupilTextKeys(), [](MultiDaySchedule& s) -> Pupil& { return *ParentOne(s)->GetPupil(0); },
         [](MultiDaySchedule&, const Pupil&) {});
 }
+
+// A parents' waiting time of 0 books them back to back, but the mode the school chose is its
+// own: saved and reopened, then the waiting time given back, the evening leaves the gaps it did.
+TEST(EventFileRoundTrip, AWaitingTimeOfNoneKeepsTheChosenGapModeInTheFile) {
+    struct Case {
+        const char* name;
+        ParentGapMode chosen;
+        int waitingMinutes;
+        const char* flag;  // the mode's line, "" for none
+    };
+    const Case cases[] = {
+        {"try to leave gaps, no waiting", TryParentGaps, 0, ""},
+        {"always leave gaps, no waiting", EnforceParentGaps, 0, "EnforceParentGaps"},
+        {"gaps on a new room, no waiting", GapOnLocationChange, 0, "GapOnLocationChange"},
+        {"no gaps chosen", AdjacentParentAppointments, 0, "AdjacentParentAppointments"},
+        {"always leave gaps, 20 minutes", EnforceParentGaps, 20, "EnforceParentGaps"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto schedule = GenerateSchool(5, 4, 6, 300);
+        Event& event = *schedule->GetEvent();
+        event.SetParentGapMode(c.chosen);
+        event.GetParents().SetGapMode(c.chosen);
+        ASSERT_TRUE(event.SetParentWaitingTime(c.waitingMinutes));
+        const std::string text = EventFileWriter(*schedule).FormatEventFile();
+        for (const char* flag :
+             {"EnforceParentGaps", "AdjacentParentAppointments", "GapOnLocationChange"}) {
+            EXPECT_EQ(text.find(std::string("\n") + flag + "\n") != std::string::npos,
+                      std::string(flag) == c.flag)
+                << flag;
+        }
+
+        std::string messages;
+        auto read = ReadBack(text, &messages);
+        ASSERT_TRUE(read) << messages;
+        Event& back = *read->GetEvent();
+        EXPECT_EQ(back.GetChosenParentGapMode(), c.chosen);
+        EXPECT_EQ(back.GetParentGapMode(), event.GetParentGapMode());
+        for (unsigned i = 0; i < back.GetParents().Count(); ++i) {
+            EXPECT_EQ(back.GetParents().Get(i)->GetGapMode(), c.chosen) << i;
+        }
+        ASSERT_TRUE(back.SetParentWaitingTime(20));
+        EXPECT_EQ(back.GetParentGapMode(), c.chosen);
+    }
+}

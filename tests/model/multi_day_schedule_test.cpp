@@ -474,8 +474,12 @@ TEST_F(TwoDaySchedule, WholeTimetableChangesRefuseALockedEventWithOneMessage) {
         const char* message;
     };
     const Case cases[] = {
+        // Ann now arrives after the booking it keeps, which it names.
         {"out of range", [](MultiDaySchedule& s, Teacher*) { s.UnbookOutOfRangeAppointments(); },
-         "Cannot unbook out of range appointments because the schedule is locked"},
+         "Cannot unbook out of range appointments because the schedule is locked, so these "
+         "appointments stay where the teacher or the family is no longer available (away, "
+         "outside their hours, in a break or at a presentation):\nAdams about Adams child 0 "
+         "with Ann Able at 6:05pm on 04 Mar 2024"},
         {"breaks", [](MultiDaySchedule& s, Teacher*) { s.RemoveTeacherBreaks(); },
          "Cannot remove teacher breaks because the schedule is locked"},
         {"attendance", [](MultiDaySchedule& s, Teacher*) { s.ResetAttendanceTimes(); },
