@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/qm_controller.h"
 #include "app/script_run.h"
@@ -128,6 +129,31 @@ int SetMetatableWithinReach(lua_State* L) {
     }
     lua_settop(L, 1);
     return 1;
+}
+
+// io.open, io.lines, io.input and io.output take ordinary files only by name: a FIFO, a terminal
+// or a device (the program's standard input among them) would wait inside the library, where
+// Stop cannot reach. io.open says so as it says any failure; the others raise it. Upvalue 1 is
+// the library's own function.
+template <bool Raises>
+int OrdinaryFilesOnly(lua_State* L) {
+    if (lua_type(L, 1) == LUA_TSTRING) {
+        const char* name = lua_tostring(L, 1);
+        struct stat info {};
+        if (::stat(name, &info) == 0 && !S_ISREG(info.st_mode)) {
+            if (Raises) {
+                return luaL_error(L, "%s: not an ordinary file", name);
+            }
+            lua_pushnil(L);
+            lua_pushfstring(L, "%s: not an ordinary file", name);
+            lua_pushinteger(L, EINVAL);
+            return 3;
+        }
+    }
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
 }
 
 // debug.getinfo without the function itself ("f"): called from a load reader, level 2 would hand
@@ -259,6 +285,25 @@ void QMLuaScript::RestrictLibraries() {
     lua_setglobal(L, "loadfile");
     lua_pushcfunction(L, &TextOnlyDofile);
     lua_setglobal(L, "dofile");
+
+    // The program's standard input is a closed file to scripts: a read of it would wait inside
+    // the library, where Stop cannot reach. Its stream stays the program's, open.
+    lua_getfield(L, LUA_REGISTRYINDEX, "_IO_input");
+    if (auto* input = static_cast<luaL_Stream*>(luaL_testudata(L, -1, LUA_FILEHANDLE))) {
+        input->closef = nullptr;
+    }
+    lua_pop(L, 1);
+    lua_getglobal(L, "io");
+    const std::pair<const char*, lua_CFunction> byName[] = {{"open", &OrdinaryFilesOnly<false>},
+                                                            {"lines", &OrdinaryFilesOnly<true>},
+                                                            {"input", &OrdinaryFilesOnly<true>},
+                                                            {"output", &OrdinaryFilesOnly<true>}};
+    for (const auto& [name, function] : byName) {
+        lua_getfield(L, -1, name);
+        lua_pushcclosure(L, function, 1);
+        lua_setfield(L, -2, name);
+    }
+    lua_pop(L, 1);
 
     // require finds preloaded modules and Lua files, never native libraries.
     lua_getglobal(L, "package");
@@ -394,6 +439,8 @@ bool QMLuaScript::GetGlobal(const char* name) {
 }
 
 bool QMLuaScript::ReportError(const char* context) {
+    // A number turned into text allocates, outside any protected call.
+    const CollectorHeld held(state_);
     const char* message = lua_tostring(state_, -1);
     std::string text = std::string(context) + ": ";
     text += message != nullptr
@@ -435,6 +482,8 @@ bool QMLuaScript::StopBetweenSteps(lua_State* L) {
 
 bool QMLuaScript::ProtectedCall(int arguments, int results) {
     if (stoppedByUser_) {
+        // Outside a protected call a finaliser's error would end the program.
+        const CollectorHeld held(state_);
         lua_pop(state_, arguments + 1);
         lua_pushstring(state_, kStoppedMessage);
         return false;
@@ -446,7 +495,29 @@ bool QMLuaScript::ProtectedCall(int arguments, int results) {
     if (GetController() != nullptr) {
         oneWrite.emplace(GetController()->GetUserSettings());
     }
-    return lua_pcall(state_, arguments, results, 0) == LUA_OK;
+    const int stopsBefore = collectorStops_;
+    const bool ran = lua_pcall(state_, arguments, results, 0) == LUA_OK;
+    // An error that unwound a function of ours skipped its hold's end.
+    if (collectorStops_ > stopsBefore) {
+        collectorStops_ = stopsBefore;
+        lua_gc(state_, LUA_GCRESTART, 0);
+    }
+    return ran;
+}
+
+QMLuaScript::CollectorHeld::CollectorHeld(lua_State* L) : L_(L), host_(FromLuaState(L)) {
+    if (host_ != nullptr && lua_gc(L_, LUA_GCISRUNNING, 0) != 0) {
+        lua_gc(L_, LUA_GCSTOP, 0);
+        stopped_ = true;
+        ++host_->collectorStops_;
+    }
+}
+
+QMLuaScript::CollectorHeld::~CollectorHeld() {
+    if (stopped_) {
+        --host_->collectorStops_;
+        lua_gc(L_, LUA_GCRESTART, 0);
+    }
 }
 
 void QMLuaScript::CountHook(lua_State* L, lua_Debug*) {

@@ -1,0 +1,149 @@
+// Code of a script that Lua runs on its own, inside the program's functions: a finaliser runs at
+// whatever allocation the collector chooses, also while a function builds the table it returns.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "scripting/script_fixture.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+class ScriptCodeInside : public ScriptFixture {
+protected:
+    ScriptCodeInside() {
+        // Dan asks Alice for many subjects, so that a list of his requests takes a while.
+        for (int i = 1; i <= 40; ++i) {
+            dan->AddRequest(alice, "Subject " + std::to_string(i), 1, -1);
+        }
+    }
+    // Runs main of a report script made of the body and says, through the exit code, whether it
+    // ran to its end (0), failed (1) or did not say what it had to (2).
+    int RunReport(const std::string& body, const std::string& expected) {
+        const std::string path = folder.Write("report.lua", body);
+        auto script = std::make_unique<QMLuaScript>(path.c_str(), &controller);
+        if (!script->loaded) {
+            std::fprintf(stderr, "%s", ErrorText().c_str());
+            return 1;
+        }
+        script->captureOutput = true;
+        const bool ran = script->RunMain();
+        std::fprintf(stderr, "%s%s", script->output.c_str(), ErrorText().c_str());
+        if (!ran) {
+            return 1;
+        }
+        return script->output == expected ? 0 : 2;
+    }
+
+    TempFolder folder{"qm-code-inside"};
+};
+
+// A report whose finalisers reshape the event (each finaliser asks for one change) while its
+// own code keeps reading the event through the program's functions: the change lands between
+// two reads, never inside one (each case runs in a child under the sanitisers, where a read of
+// what the change freed ends it).
+TEST_F(ScriptCodeInside, AFinaliserNeverReshapesTheEventUnderAFunctionReadingIt) {
+    const struct {
+        const char* reader;
+        const char* reshape;
+    } rows[] = {
+        {"qm_appointments(alice)", "qm_optimise(1)"},
+        {"qm_slots()", "qm_optimise(1)"},
+        {"qm_requests(dan)", "qm_deleterequest(dan, alice, 'Subject ' .. changes)"},
+        {"qm_requests(dan)", "qm_optimise(1)"},
+        {"qm_appointments(carol)", "qm_deleterequest(dan, alice, 'Maths')"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.reader) + " against " + row.reshape);
+        const std::string body =
+            std::string(
+                "changes = 0\n"
+                "local finalised = {__gc = function()\n"
+                "  changes = changes + 1\n  ") +
+            row.reshape +
+            "\nend}\n"
+            "local function garbage() setmetatable({}, finalised) end\n"
+            "function main()\n"
+            "  alice = qm_teachers()[1]\n"
+            "  carol = qm_parents()[1]\n"
+            "  dan = qm_pupils(carol)[1]\n"
+            "  collectgarbage('setpause', 0)\n"
+            "  collectgarbage('setstepmul', 1000)\n"
+            "  for i = 1, 40 do\n"
+            "    garbage()\n"
+            "    local list = " +
+            row.reader +
+            "\n"
+            "    if type(list) ~= 'table' then error('no list') end\n"
+            "  end\n"
+            "  collectgarbage()\n"
+            "  qm_output(changes == 40 and 'every change made' or ('changes ' .. changes))\n"
+            "  return 1\n"
+            "end\n";
+        EXPECT_EXIT(::_exit(RunReport(body, "every change made\n")), ::testing::ExitedWithCode(0),
+                    "");
+    }
+}
+
+// Standard input is the program's, and a read of it waits inside the library, where Stop
+// cannot reach: to a script it is a closed file, by every road (each case runs in a child whose
+// standard input is a pipe nobody writes to, and that is ended should the read wait).
+TEST_F(ScriptCodeInside, StandardInputIsAClosedFileToScripts) {
+    const struct {
+        const char* read;
+        const char* said;
+    } rows[] = {
+        {"io.read()", "standard input file is closed"},
+        {"io.read('n')", "standard input file is closed"},
+        {"io.lines()()", "attempt to use a closed file"},
+        {"io.stdin:read('l')", "attempt to use a closed file"},
+        {"io.input():read()", "attempt to use a closed file"},
+        {"io.input():lines()()", "attempt to use a closed file"},
+        {"assert(io.open('/dev/stdin')):read()", "/dev/stdin: not an ordinary file"},
+        {"io.lines('/proc/self/fd/0')()", "/proc/self/fd/0: not an ordinary file"},
+        {"io.input('/dev/stdin')", "/dev/stdin: not an ordinary file"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.read);
+        const std::string body = std::string(
+                                     "function main()\n"
+                                     "  local ok, message = pcall(function() return ") +
+                                 row.read +
+                                 " end)\n"
+                                 "  qm_output(tostring(ok) .. ' ' .. "
+                                 "tostring(message):gsub('^[^:]*:%d+: ', ''))\n"
+                                 "  return 1\n"
+                                 "end\n";
+        EXPECT_EXIT(
+            {
+                int pipeEnds[2];
+                if (::pipe(pipeEnds) != 0 || ::dup2(pipeEnds[0], 0) < 0) {
+                    ::_exit(3);
+                }
+                ::alarm(10);
+                ::_exit(RunReport(body, std::string("false ") + row.said + "\n"));
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
+    // A script may still read files of its own, and name the standard input's streams.
+    const std::string own = folder.Write("own.txt", "first line\nsecond line\n");
+    const std::string body =
+        "function main()\n"
+        "  local file = io.open('" +
+        own +
+        "')\n"
+        "  io.input(file)\n"
+        "  qm_output(io.read() .. ' / ' .. io.lines('" +
+        own +
+        "')() .. ' / ' .. io.type(io.stdin))\n"
+        "  return 1\n"
+        "end\n";
+    EXPECT_EQ(RunReport(body, "first line / first line / closed file\n"), 0) << ErrorText();
+}
+
+}  // namespace
