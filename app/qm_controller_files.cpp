@@ -369,6 +369,13 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
         outcome = target->Replace(text.data(), static_cast<unsigned>(text.size()),
                                   openFile ? FileLock::Look(isOurs) : FileLock::Look(), removeCopy,
                                   false);
+        if (!target->KeptAside().empty()) {
+            ReportMessage(SeverityWarning, "Another program's version of the file '" +
+                                               target->GetPath() +
+                                               "' could not be put back in its place: it has "
+                                               "been kept as '" +
+                                               target->KeptAside() + "'.");
+        }
         if (outcome != FileLock::Replaced::Kept) {
             break;
         }

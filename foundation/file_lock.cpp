@@ -167,6 +167,7 @@ bool FileLock::WriteAll(const void* data, unsigned length) {
 
 FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Look& look,
                                      const std::function<void()>& taken, bool syncFolder) {
+    keptAside_.clear();
     if (!held_) {
         errno = EBADF;
         return Replaced::Failed;
@@ -195,8 +196,18 @@ FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Lo
     for (int attempt = 0; !done && attempt < 10; ++attempt) {
         if (replacement.Exchange()) {
             if (!look(replacement.ReplacedPath())) {
-                if (!replacement.PutBack()) {
-                    return Replaced::Failed;
+                (void)replacement.PutBack();
+                keptAside_ = replacement.KeptPath();
+                // Nothing could go back: the new file has the name, and the refused one is
+                // kept aside.
+                if (replacement.IsAt(destination)) {
+                    if (taken) {
+                        taken();
+                    }
+                    if (syncFolder) {
+                        SyncFolderOf(destination);
+                    }
+                    return Adopt(replacement);
                 }
                 return Replaced::Kept;
             }
