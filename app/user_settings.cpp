@@ -231,6 +231,11 @@ bool UserSettings::Set(const std::string& key, const std::string& value) {
                       "The setting name '" + key + "' cannot be stored in the settings file");
         return false;
     }
+    // Setting what this run holds is no change of its own: written, it would put back a
+    // value another copy of the program changed since.
+    if (const auto found = entries_.find(key); found != entries_.end() && found->second == value) {
+        return true;
+    }
     entries_[key] = value;
     touched_[key] = value;
     modified_ = true;

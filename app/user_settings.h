@@ -37,7 +37,8 @@ public:
     // The default when the key is absent; a stored value that is not hex reads as black.
     Colour GetColour(const std::string& key, Colour defaultValue) const;
 
-    // An empty value is stored as such, not removed. Keys that could not be read back from the
+    // An empty value is stored as such, not removed; the value the key holds already is no
+    // change. Keys that could not be read back from the
     // file (empty, not UTF-8, with blanks or quotes, a leading brace, '=' or '#', a trailing
     // ':', or the shape of a time) are refused with a message: false, nothing changed.
     bool Set(const std::string& key, const std::string& value);

@@ -275,6 +275,9 @@ TEST_F(UserSettingsTest, TwoRunsSharingTheFileKeepWhatTheOtherWrote) {
         {0, "first", "1"},
         {1, "second", "2"},
         {0, "shared", "from the first"},
+        {0, "first", "one"},
+        // What the second holds already is no change of its own.
+        {1, "first", "1"},
         {1, "old", nullptr},
         {1, "shared", "from the second"},
         {0, "third", "3"},
@@ -291,7 +294,7 @@ TEST_F(UserSettingsTest, TwoRunsSharingTheFileKeepWhatTheOtherWrote) {
         }
     }
     EXPECT_EQ(ReadFile(),
-              "first \"1\"\nsecond \"2\"\nshared \"from%20the%20second\"\nthird \"3\"\n");
+              "first \"one\"\nsecond \"2\"\nshared \"from%20the%20second\"\nthird \"3\"\n");
     UserSettings next;
     ASSERT_TRUE(next.Load(path_));
     EXPECT_EQ(next.Get("shared"), "from the second");
