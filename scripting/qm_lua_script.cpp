@@ -1,11 +1,13 @@
 #include "scripting/qm_lua_script.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <lua.hpp>
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,13 +36,22 @@ constexpr int kHookInstructionCount = 10000;
 constexpr const char* kSentinelMetatable = "quillmoot.finaliser";
 constexpr const char* kSentinelTable = "quillmoot.finalisers";
 
+// A FIFO, a terminal or a device (the program's standard input among them) would keep a read
+// waiting inside the library, where Stop cannot reach: scripts read and load ordinary files only.
+bool IsThereButNotOrdinary(const char* name) {
+    struct stat info {};
+    return ::stat(name, &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 // load and loadfile with their mode argument always "t": a precompiled chunk is not checked
 // by Lua, and a damaged one can corrupt memory. Upvalue 1 is the library's own function.
 template <int ModeArgument>
 int TextOnlyLoad(lua_State* L) {
     // loadfile without a name would read the program's standard input, waiting for ever.
-    if (ModeArgument == 2) {
-        luaL_checkstring(L, 1);
+    if (ModeArgument == 2 && IsThereButNotOrdinary(luaL_checkstring(L, 1))) {
+        lua_pushnil(L);
+        lua_pushfstring(L, "%s: not an ordinary file", lua_tostring(L, 1));
+        return 2;
     }
     if (lua_gettop(L) < ModeArgument) {
         lua_settop(L, ModeArgument);
@@ -56,6 +67,9 @@ int TextOnlyLoad(lua_State* L) {
 int TextOnlyDofile(lua_State* L) {
     const char* name = luaL_checkstring(L, 1);
     lua_settop(L, 1);
+    if (IsThereButNotOrdinary(name)) {
+        return luaL_error(L, "%s: not an ordinary file", name);
+    }
     if (luaL_loadfilex(L, name, "t") != LUA_OK) {
         return lua_error(L);
     }
@@ -75,11 +89,57 @@ int TextOnlySearcher(lua_State* L) {
     if (file == nullptr) {
         return 1;  // where it looked
     }
+    // package.searchpath is the script's to replace.
+    if (IsThereButNotOrdinary(file)) {
+        return luaL_error(L, "error loading module '%s' from file '%s':\n\tnot an ordinary file",
+                          name, file);
+    }
     if (luaL_loadfilex(L, file, "t") != LUA_OK) {
         return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file,
                           lua_tostring(L, -1));
     }
     lua_pushstring(L, file);
+    return 2;
+}
+
+// package.searchpath, finding ordinary files only: the library's own opens each name it tries,
+// and opening a FIFO waits for a writer.
+int SearchOrdinaryFiles(lua_State* L) {
+    const char* name = luaL_checkstring(L, 1);
+    const char* path = luaL_checkstring(L, 2);
+    const char* separator = luaL_optstring(L, 3, ".");
+    const char* folderSeparator = luaL_optstring(L, 4, LUA_DIRSEP);
+    luaL_Buffer tried;
+    luaL_buffinit(L, &tried);
+    if (*separator != '\0') {
+        name = luaL_gsub(L, name, separator, folderSeparator);
+    }
+    for (;;) {
+        while (*path == *LUA_PATH_SEP) {
+            ++path;
+        }
+        if (*path == '\0') {
+            break;
+        }
+        const char* end = std::strchr(path, *LUA_PATH_SEP);
+        if (end == nullptr) {
+            end = path + std::strlen(path);
+        }
+        lua_pushlstring(L, path, static_cast<size_t>(end - path));
+        path = end;
+        const char* file = luaL_gsub(L, lua_tostring(L, -1), LUA_PATH_MARK, name);
+        lua_remove(L, -2);
+        struct stat info {};
+        if (::stat(file, &info) == 0 && S_ISREG(info.st_mode) && ::access(file, R_OK) == 0) {
+            return 1;
+        }
+        lua_pushfstring(L, "\n\tno file '%s'", file);
+        lua_remove(L, -2);
+        luaL_addvalue(&tried);
+    }
+    luaL_pushresult(&tried);
+    lua_pushnil(L);
+    lua_insert(L, -2);
     return 2;
 }
 
@@ -307,6 +367,8 @@ void QMLuaScript::RestrictLibraries() {
 
     // require finds preloaded modules and Lua files, never native libraries.
     lua_getglobal(L, "package");
+    lua_pushcfunction(L, &SearchOrdinaryFiles);
+    lua_setfield(L, -2, "searchpath");
     lua_pushnil(L);
     lua_setfield(L, -2, "loadlib");
     lua_pushliteral(L, "");

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -91,9 +92,12 @@ TEST_F(ScriptCodeInside, AFinaliserNeverReshapesTheEventUnderAFunctionReadingIt)
 }
 
 // Standard input is the program's, and a read of it waits inside the library, where Stop
-// cannot reach: to a script it is a closed file, by every road (each case runs in a child whose
-// standard input is a pipe nobody writes to, and that is ended should the read wait).
-TEST_F(ScriptCodeInside, StandardInputIsAClosedFileToScripts) {
+// cannot reach: to a script it is a closed file, by every road. So is a FIFO (here one nobody
+// writes to) opened, read or loaded by name. Each case runs in a child whose standard input is a
+// pipe nobody writes to, and that is ended should the read wait.
+TEST_F(ScriptCodeInside, StandardInputAndFIFOsAreNoFilesToWaitOn) {
+    const std::string fifo = folder.File("fifo.lua");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         const char* read;
         const char* said;
@@ -107,18 +111,35 @@ TEST_F(ScriptCodeInside, StandardInputIsAClosedFileToScripts) {
         {"assert(io.open('/dev/stdin')):read()", "/dev/stdin: not an ordinary file"},
         {"io.lines('/proc/self/fd/0')()", "/proc/self/fd/0: not an ordinary file"},
         {"io.input('/dev/stdin')", "/dev/stdin: not an ordinary file"},
+        {"io.open(FIFO, 'w')", "true nil"},
+        {"assert(loadfile(FIFO))", "FIFO: not an ordinary file"},
+        {"dofile(FIFO)", "FIFO: not an ordinary file"},
+        {"package.searchpath('fifo', FOLDER .. '/?.lua')", "true nil"},
+        {"(function() package.path = FOLDER .. '/?.lua'; return require('fifo') end)()",
+         "module 'fifo' not found:"},
+        {"(function() package.searchpath = function() return FIFO end; return require('x') "
+         "end)()",
+         "error loading module 'x' from file 'FIFO':"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.read);
-        const std::string body = std::string(
-                                     "function main()\n"
-                                     "  local ok, message = pcall(function() return ") +
+        const std::string body = "FIFO = '" + fifo + "'\nFOLDER = '" + folder.Path() +
+                                 "'\n"
+                                 "function main()\n"
+                                 "  local ok, message = pcall(function() return " +
                                  row.read +
                                  " end)\n"
                                  "  qm_output(tostring(ok) .. ' ' .. "
-                                 "tostring(message):gsub('^[^:]*:%d+: ', ''))\n"
+                                 "(tostring(message):gsub('^[^:]*:%d+: ', ''):match('[^\\n]*')))\n"
                                  "  return 1\n"
                                  "end\n";
+        std::string said = row.said;
+        if (const size_t at = said.find("FIFO"); at != std::string::npos) {
+            said.replace(at, 4, fifo);
+        }
+        if (said.rfind("true", 0) != 0) {
+            said = "false " + said;
+        }
         EXPECT_EXIT(
             {
                 int pipeEnds[2];
@@ -126,7 +147,7 @@ TEST_F(ScriptCodeInside, StandardInputIsAClosedFileToScripts) {
                     ::_exit(3);
                 }
                 ::alarm(10);
-                ::_exit(RunReport(body, std::string("false ") + row.said + "\n"));
+                ::_exit(RunReport(body, said + "\n"));
             },
             ::testing::ExitedWithCode(0), "");
     }
