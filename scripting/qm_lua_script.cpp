@@ -25,6 +25,7 @@
 #include "model/teacher.h"
 #include "scripting/script_call.h"
 #include "scripting/script_watchdog.h"
+#include "scripting/shell_commands.h"
 
 namespace {
 
@@ -336,6 +337,7 @@ void QMLuaScript::RestrictLibraries() {
     // A script must not end the program under the user's unsaved event.
     (void)luaL_dostring(L,
                         "os.exit = function() error('os.exit is not available to scripts', 2) end");
+    InstallShellCommands(L);
 
     lua_getglobal(L, "load");
     lua_pushcclosure(L, &TextOnlyLoad<3>, 1);

@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "scripting/script_fixture.h"
@@ -25,7 +27,9 @@ protected:
     }
     // Runs main of a report script made of the body and says, through the exit code, whether it
     // ran to its end (0), failed (1) or did not say what it had to (2).
-    int RunReport(const std::string& body, const std::string& expected) {
+    // Stop is pressed stopAfter into the run, when given.
+    int RunReport(const std::string& body, const std::string& expected,
+                  std::optional<std::chrono::milliseconds> stopAfter = std::nullopt) {
         const std::string path = folder.Write("report.lua", body);
         auto script = std::make_unique<QMLuaScript>(path.c_str(), &controller);
         if (!script->loaded) {
@@ -33,6 +37,10 @@ protected:
             return 1;
         }
         script->captureOutput = true;
+        if (stopAfter) {
+            const auto at = std::chrono::steady_clock::now() + *stopAfter;
+            script->SetStopCheck([at] { return std::chrono::steady_clock::now() >= at; });
+        }
         const bool ran = script->RunMain();
         std::fprintf(stderr, "%s%s", script->output.c_str(), ErrorText().c_str());
         if (!ran) {
@@ -165,6 +173,62 @@ TEST_F(ScriptCodeInside, StandardInputAndFIFOsAreNoFilesToWaitOn) {
         "  return 1\n"
         "end\n";
     EXPECT_EQ(RunReport(body, "first line / first line / closed file\n"), 0) << ErrorText();
+}
+
+// os.execute and io.popen wait for their command within Stop's reach, and answer as the
+// library's own do: a command that never ends is ended by Stop, the script with it.
+TEST_F(ScriptCodeInside, ShellCommandsAnswerAsTheLibrarysAndStopEndsThem) {
+    const std::string out = folder.File("out.txt");
+    const struct {
+        const char* what;
+        std::string run;
+        const char* said;
+        bool stopped;
+    } rows[] = {
+        {"a shell is there", "return os.execute()", "true", false},
+        {"a command that ends well", "return os.execute('true')", "true exit 0", false},
+        {"a command that fails", "return os.execute('exit 3')", "nil exit 3", false},
+        {"its output, then how it ended",
+         "local f = io.popen('echo first; echo second; exit 3')\n"
+         "  return f:read('a'):gsub('\\n', '|'), f:close()",
+         "first|second| nil exit 3", false},
+        {"what is written is its input",
+         "local f = io.popen('cat > " + out +
+             "', 'w')\n"
+             "  f:write('written')\n"
+             "  local ok, how, code = f:close()\n"
+             "  return ok, how, code, io.open('" +
+             out + "'):read('a')",
+         "true exit 0 written", false},
+        {"a command that never ends", "return os.execute('sleep 60')", "", true},
+        {"the output of one that never ends", "return io.popen('sleep 60'):read('a')", "", true},
+        {"one that never ends on what was written",
+         "local f = io.popen('sleep 60', 'w')\n  return f:close()", "", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string body =
+            "function main()\n"
+            "  local results = table.pack((function()\n  " +
+            row.run +
+            "\n  end)())\n"
+            "  for i = 1, results.n do results[i] = tostring(results[i]) end\n"
+            "  qm_output(table.concat(results, ' '))\n"
+            "  return 1\n"
+            "end\n";
+        sink.messages.clear();
+        const auto started = std::chrono::steady_clock::now();
+        const int result =
+            RunReport(body, std::string(row.said) + "\n",
+                      row.stopped ? std::optional(std::chrono::milliseconds(300)) : std::nullopt);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+        if (row.stopped) {
+            EXPECT_EQ(result, 1);
+            EXPECT_TRUE(Contains(ErrorText(), "Script stopped by the user")) << ErrorText();
+        } else {
+            EXPECT_EQ(result, 0) << ErrorText();
+        }
+    }
 }
 
 }  // namespace
