@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -28,10 +30,33 @@ bool IsFolder(const std::string& path) {
 
 std::function<void(const std::string&)> beforeLook;
 
+// The files the locks of this process hold, by device and inode: outputs never replace them.
+std::mutex heldMutex;
+std::set<std::pair<dev_t, ino_t>> heldFiles;
+
+void Hold(int descriptor, bool held) {
+    struct stat status {};
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0) {
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(heldMutex);
+    if (held) {
+        heldFiles.emplace(status.st_dev, status.st_ino);
+    } else {
+        heldFiles.erase({status.st_dev, status.st_ino});
+    }
+}
+
 }  // namespace
+
+bool IsHeldByAFileLock(const struct stat& file) {
+    const std::lock_guard<std::mutex> lock(heldMutex);
+    return heldFiles.count({file.st_dev, file.st_ino}) > 0;
+}
 
 FileLock::~FileLock() {
     if (descriptor_ >= 0) {
+        Hold(descriptor_, false);
         ::close(descriptor_);
     }
 }
@@ -92,6 +117,7 @@ int FileLock::Lock() {
             }
             descriptor_ = descriptor;
             held_ = true;
+            Hold(descriptor_, true);
             return kLockHeld;
         }
         ::close(descriptor);
@@ -249,9 +275,11 @@ FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Lo
 
 FileLock::Replaced FileLock::Adopt(ReplacementFile& replacement) {
     if (descriptor_ >= 0) {
+        Hold(descriptor_, false);
         ::close(descriptor_);
     }
     descriptor_ = replacement.ReleaseDescriptor();
+    Hold(descriptor_, true);
     return Replaced::Done;
 }
 

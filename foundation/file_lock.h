@@ -8,6 +8,10 @@
 
 #include "foundation/byte_buffer.h"
 
+// Whether a FileLock of this process holds that file (the open event's): what the program writes
+// for the user elsewhere (an export, a report, a handout) never replaces it.
+bool IsHeldByAFileLock(const struct stat& file);
+
 // The exclusive lock on the open event file, through which that file is read and rewritten.
 // While it is held no other lock on the same file succeeds, in this process or another, and it
 // goes on excluding them after each rewrite. Dropping the object releases the lock.
