@@ -1,5 +1,8 @@
 #include "scripting/shell_commands.h"
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <lua.hpp>
@@ -10,6 +13,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+extern char** environ;
 
 #include "foundation/child_process.h"
 #include "foundation/files.h"
@@ -25,27 +30,59 @@ constexpr useconds_t kLookEveryMicroseconds = 10000;
 struct CommandEnd {
     bool started = false;
     bool stopped = false;
-    int exitCode = -1;
+    // Ended by a signal: its number in code; else the exit code.
+    bool signalled = false;
+    int code = -1;
 };
 
-// The shell on script, with $0, $1... from arguments, to its end or the user's Stop, which ends
-// it.
+void Ended(int status, CommandEnd* end) {
+    end->signalled = WIFSIGNALED(status);
+    end->code = end->signalled ? WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+// The shell on script, with $0, $1... from arguments, to its end or the user's Stop. The shell
+// leads a process group of its own, so that Stop ends whatever the command started too.
 CommandEnd RunShell(lua_State* L, std::vector<std::string> arguments) {
     CommandEnd end;
     arguments.insert(arguments.begin(), {"/bin/sh", "-c"});
-    ChildProcess child(std::move(arguments));
-    if (!child.Start()) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // An inherited event file would keep its lock alive after we let it go.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t shell = -1;
+    const int failure = ::posix_spawn(&shell, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failure != 0) {
         return end;
     }
     end.started = true;
     QMLuaScript* host = QMLuaScript::FromLuaState(L);
     for (;;) {
-        bool running = false;
-        if (!child.CheckStatus(&running, &end.exitCode) || !running) {
+        int status = 0;
+        const pid_t done = WaitForChild(shell, &status);
+        if (done == shell) {
+            Ended(status, &end);
+            return end;
+        }
+        if (done < 0) {
+            end.code = 127;
             return end;
         }
         if (host != nullptr && host->StopBetweenSteps(L)) {
-            child.Stop(0);
+            ::kill(-shell, SIGKILL);
+            if (KillChild(shell, &status)) {
+                Ended(status, &end);
+            }
             end.stopped = true;
             return end;
         }
@@ -53,16 +90,20 @@ CommandEnd RunShell(lua_State* L, std::vector<std::string> arguments) {
     }
 }
 
-// Lua's answer for a command: true or nil, "exit", its code; one that could not start ends as
-// a shell that cannot find it would (127).
+// Lua's answer for a command: true or nil, then "exit" and its code or "signal" and its number;
+// one that could not start ends as a shell that cannot find it would (127).
 int PushEnd(lua_State* L, const CommandEnd& end) {
-    const int code = end.started ? end.exitCode : 127;
-    if (code == 0) {
+    const int code = end.started ? end.code : 127;
+    if (code == 0 && !end.signalled) {
         lua_pushboolean(L, 1);
     } else {
         lua_pushnil(L);
     }
-    lua_pushliteral(L, "exit");
+    if (end.signalled) {
+        lua_pushliteral(L, "signal");
+    } else {
+        lua_pushliteral(L, "exit");
+    }
     lua_pushinteger(L, code);
     return 3;
 }
@@ -150,9 +191,11 @@ int CloseCommandOutput(lua_State* L) {
     std::fclose(StreamOf(L)->f);
     lua_getuservalue(L, 1);
     lua_getfield(L, -1, "code");
+    lua_getfield(L, -2, "signalled");
     CommandEnd end;
     end.started = true;
-    end.exitCode = static_cast<int>(lua_tointeger(L, -1));
+    end.code = static_cast<int>(lua_tointeger(L, -2));
+    end.signalled = lua_toboolean(L, -1) != 0;
     return PushEnd(L, end);
 }
 
@@ -172,7 +215,7 @@ int RunCommandOnInput(lua_State* L) {
     if (end.stopped) {
         lua_pushnil(L);
         lua_pushliteral(L, "signal");
-        lua_pushinteger(L, 9);
+        lua_pushinteger(L, SIGKILL);
         return 3;
     }
     return PushEnd(L, end);
@@ -195,8 +238,10 @@ int Popen(lua_State* L) {
         }
         PushFile(L, output.file, &CloseCommandOutput);
         lua_getuservalue(L, -1);
-        lua_pushinteger(L, output.end.exitCode);
+        lua_pushinteger(L, output.end.code);
         lua_setfield(L, -2, "code");
+        lua_pushboolean(L, output.end.signalled ? 1 : 0);
+        lua_setfield(L, -2, "signalled");
         lua_pop(L, 1);
         return 1;
     }

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -188,6 +189,7 @@ TEST_F(ScriptCodeInside, ShellCommandsAnswerAsTheLibrarysAndStopEndsThem) {
         {"a shell is there", "return os.execute()", "true", false},
         {"a command that ends well", "return os.execute('true')", "true exit 0", false},
         {"a command that fails", "return os.execute('exit 3')", "nil exit 3", false},
+        {"a command a signal ends", "return os.execute('kill -TERM $$')", "nil signal 15", false},
         {"its output, then how it ended",
          "local f = io.popen('echo first; echo second; exit 3')\n"
          "  return f:read('a'):gsub('\\n', '|'), f:close()",
@@ -204,6 +206,8 @@ TEST_F(ScriptCodeInside, ShellCommandsAnswerAsTheLibrarysAndStopEndsThem) {
         {"the output of one that never ends", "return io.popen('sleep 60'):read('a')", "", true},
         {"one that never ends on what was written",
          "local f = io.popen('sleep 60', 'w')\n  return f:close()", "", true},
+        {"one whose own command never ends",
+         "return os.execute('sleep 60 & echo $! > " + folder.File("pid") + "; wait')", "", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -229,6 +233,14 @@ TEST_F(ScriptCodeInside, ShellCommandsAnswerAsTheLibrarysAndStopEndsThem) {
             EXPECT_EQ(result, 0) << ErrorText();
         }
     }
+    // What the command started ends with it.
+    const pid_t started = static_cast<pid_t>(std::atol(folder.Read("pid").c_str()));
+    ASSERT_GT(started, 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (::kill(started, 0) == 0 && std::chrono::steady_clock::now() < until) {
+        ::usleep(10000);
+    }
+    EXPECT_NE(::kill(started, 0), 0) << "the command's own command runs on";
 }
 
 }  // namespace
