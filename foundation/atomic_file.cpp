@@ -268,6 +268,14 @@ bool ReplacementFile::PutBack() {
         // Another program's file landed between the look and the swap: it is the latest.
         (void)swap();
     }
+    // Nothing at the name (the new file moved away): the replaced file takes it again.
+    struct stat there {};
+    if (::lstat(destination_.c_str(), &there) != 0 && errno == ENOENT &&
+        ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, destination_.c_str(),
+                    RENAME_NOREPLACE) == 0) {
+        temporaryPath_.clear();
+        return true;
+    }
     return KeepAside();
 }
 

@@ -286,7 +286,8 @@ TEST_F(FileLockTest, AReplacementShowsTheLookTheFileItReplacesAndPutsBackOneRefu
 // Another program's file that a refused replacement cannot put back (a newer one landed at the
 // name during the look, or the swap back is refused) is never removed: it is kept beside the
 // name under one of its own, which the caller can tell the user. The name keeps whatever is
-// newest: another program's latest, or the new file when nothing could go back.
+// newest: another program's latest, or the new file when nothing could go back; a name left
+// empty takes the refused file back.
 TEST_F(FileLockTest, AFileThatCannotGoBackIsKeptUnderANameOfItsOwn) {
     const struct {
         const char* what;
@@ -295,6 +296,12 @@ TEST_F(FileLockTest, AFileThatCannotGoBackIsKeptUnderANameOfItsOwn) {
         FileLock::Replaced outcome;
         const char* left;
     } rows[] = {
+        {"the new file is moved away during the look",
+         [](const std::string& folder, const std::string& path) {
+             std::filesystem::rename(path, folder + "/moved");
+             std::filesystem::remove(folder + "/moved");
+         },
+         FileLock::Replaced::Kept, "theirs"},
         {"a newer version lands during the look",
          [](const std::string& folder, const std::string& path) {
              std::ofstream(folder + "/incoming", std::ios::binary) << "newest";
@@ -332,6 +339,10 @@ TEST_F(FileLockTest, AFileThatCannotGoBackIsKeptUnderANameOfItsOwn) {
         EXPECT_EQ(result, 0);
         EXPECT_EQ(ReadWholeFile(path), row.left);
         const std::string kept = ReadWholeFile(report);
+        if (row.left == std::string("theirs")) {
+            EXPECT_EQ(kept, "") << "it went back";
+            continue;
+        }
         ASSERT_FALSE(kept.empty()) << "the caller is told where it is";
         EXPECT_EQ(FolderOf(kept), folder);
         EXPECT_EQ(ReadWholeFile(kept), "theirs");
