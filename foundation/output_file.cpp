@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "foundation/atomic_file.h"
+#include "foundation/file_lock.h"
 
 namespace {
 
@@ -33,6 +34,12 @@ bool CanWriteOutputFile(const std::string& path) {
     if (::stat(target.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) {
             errno = EISDIR;
+            return false;
+        }
+        // The open event's file, by any name: an output written over it would take the event's
+        // place on disk while the window still shows it as saved.
+        if (IsHeldByAFileLock(status)) {
+            errno = EBUSY;
             return false;
         }
         if (!MayAccess(target, W_OK)) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string>
 
+#include "foundation/file_lock.h"
 #include "support/ordinary_user.h"
 #include "support/temp_folder.h"
 
@@ -58,6 +59,42 @@ TEST(OutputFile, IsWrittenOnlyWhereTheUserMayWriteIt) {
         EXPECT_EQ(ReadWholeFile(c.path), c.error == 0 ? "new" : before);
     }
     ::chmod(closed.c_str(), 0755);
+}
+
+// An export, a report or a handout saved by the name of the open event's file (by any of its
+// names) would put itself in the event's place on disk while the window still shows the event as
+// saved: the file the program holds locked is refused, and written again once let go.
+TEST(OutputFile, NeverReplacesTheFileTheProgramHoldsLocked) {
+    TempFolder folder;
+    const std::string event = folder.Write("school.qmv", "the event");
+    ASSERT_EQ(::link(event.c_str(), folder.File("second.qmv").c_str()), 0);
+    ASSERT_EQ(::symlink("school.qmv", folder.File("linked.qmv").c_str()), 0);
+    const struct {
+        const char* what;
+        std::string path;
+    } rows[] = {
+        {"its name", event},
+        {"a second name", folder.File("second.qmv")},
+        {"a link to it", folder.File("linked.qmv")},
+    };
+    {
+        FileLock lock(event);
+        ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.what);
+            errno = 0;
+            EXPECT_FALSE(CanWriteOutputFile(row.path));
+            EXPECT_EQ(errno, EBUSY);
+            EXPECT_FALSE(WriteOutputFile(row.path, "an export"));
+            EXPECT_EQ(ReadWholeFile(event), "the event");
+        }
+        // Rewritten through the lock, the new file is the one held.
+        ASSERT_TRUE(lock.WriteAll("saved", 5));
+        EXPECT_FALSE(CanWriteOutputFile(event));
+        EXPECT_TRUE(CanWriteOutputFile(folder.File("second.qmv"))) << "the old file, let go";
+    }
+    EXPECT_TRUE(WriteOutputFile(event, "an export"));
+    EXPECT_EQ(ReadWholeFile(event), "an export");
 }
 
 }  // namespace
