@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -95,6 +96,44 @@ TEST(OutputFile, NeverReplacesTheFileTheProgramHoldsLocked) {
     }
     EXPECT_TRUE(WriteOutputFile(event, "an export"));
     EXPECT_EQ(ReadWholeFile(event), "an export");
+}
+
+// Last year's event open in a second copy of the program beside this year's: an export named as
+// that file would take its place on disk while that window still shows it as saved, and closing
+// it then loses the event. Its lock, held by the other process, refuses the export as ours does.
+TEST(OutputFile, NeverReplacesTheFileAnotherRunningCopyHoldsLocked) {
+    TempFolder folder;
+    const std::string event = folder.Write("last-year.qmv", "last year's event");
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t otherCopy = ::fork();
+    if (otherCopy == 0) {
+        FileLock theirs(event);
+        const char held = theirs.Lock() == FileLock::kLockHeld ? 'y' : 'n';
+        (void)!::write(ready[1], &held, 1);
+        char go;
+        (void)!::read(release[0], &go, 1);
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ASSERT_EQ(held, 'y');
+    errno = 0;
+    const bool allowed = CanWriteOutputFile(event);
+    const int refusal = errno;
+    const bool written = WriteOutputFile(event, "an export");
+    ASSERT_EQ(::write(release[1], "g", 1), 1);
+    int status = 0;
+    ::waitpid(otherCopy, &status, 0);
+    for (int end : {ready[0], ready[1], release[0], release[1]}) {
+        ::close(end);
+    }
+    EXPECT_FALSE(allowed);
+    EXPECT_EQ(refusal, EBUSY);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadWholeFile(event), "last year's event");
 }
 
 }  // namespace
