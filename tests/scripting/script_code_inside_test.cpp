@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -174,6 +175,33 @@ TEST_F(ScriptCodeInside, StandardInputAndFIFOsAreNoFilesToWaitOn) {
         "  return 1\n"
         "end\n";
     EXPECT_EQ(RunReport(body, "first line / first line / closed file\n"), 0) << ErrorText();
+}
+
+// A report that writes its list beside the event by the event's own name (a pattern that
+// missed the extension, say) would put the list in the event's place on disk while the window
+// still shows the event as saved, and closing would then lose it: the open event's file is
+// refused to a script's writes as it is to the program's own outputs.
+TEST_F(ScriptCodeInside, AScriptsWriteNeverReplacesTheOpenEventsFile) {
+    const std::string path = folder.File("spring.qmv");
+    ASSERT_TRUE(controller.SaveEvent(path.c_str())) << ErrorText();
+    const std::string saved = ReadWholeFile(path);
+    const char* writes[] = {
+        "local f = io.open(qm_filename(), 'w') f:write('Name,Form') f:close()",
+        "local f = io.open(qm_filename(), 'a') f:write('Name,Form') f:close()",
+        "local f = io.open(qm_filename(), 'r+') f:write('Name,Form') f:close()",
+        "io.output(qm_filename()) io.write('Name,Form') io.close()",
+        "local csv = qm_filename():gsub('%.qm$', '.csv') io.open(csv, 'w'):write('Name,Form')",
+    };
+    for (const char* write : writes) {
+        SCOPED_TRACE(write);
+        const std::string body = std::string("function main()\n  pcall(function() ") + write +
+                                 " end)\n  collectgarbage()\n  return 1\nend\n";
+        EXPECT_EQ(RunReport(body, ""), 0);
+        const std::string now = ReadWholeFile(path);
+        EXPECT_TRUE(now == saved) << "the event's file now begins '" << now.substr(0, 20) << "'";
+        // The next row starts from the saved event again.
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << saved;
+    }
 }
 
 // os.execute and io.popen wait for their command within Stop's reach, and answer as the
