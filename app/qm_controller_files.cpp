@@ -353,6 +353,9 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
     };
     // Read-only or locked, the open file is replaced only as it was read or saved.
     const bool openFile = target == lock_.get() || IsTheOpenFile(path);
+    // A script that reshaped timetables and saves before it ends: the file marks as sent only
+    // the timetables that were.
+    SettleSentMarksIfReshaped();
     EventFileWriter writer(*schedule_);
     const std::string text = writer.FormatSavedText();
     if (text.empty()) {

@@ -54,6 +54,23 @@ bool IsHeldByAFileLock(const struct stat& file) {
     return heldFiles.count({file.st_dev, file.st_ino}) > 0;
 }
 
+bool IsAnOpenEventsFile(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    if (IsHeldByAFileLock(status)) {
+        return true;
+    }
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool held = ::flock(descriptor, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(descriptor);
+    return held;
+}
+
 FileLock::~FileLock() {
     if (descriptor_ >= 0) {
         Hold(descriptor_, false);

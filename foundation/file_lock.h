@@ -12,6 +12,10 @@
 // for the user elsewhere (an export, a report, a handout) never replaces it.
 bool IsHeldByAFileLock(const struct stat& file);
 
+// Whether path is an ordinary file that a running copy of the program holds as its open event:
+// this one, by any name, or another copy, whose lock a new opening here cannot share.
+bool IsAnOpenEventsFile(const std::string& path);
+
 // The exclusive lock on the open event file, through which that file is read and rewritten.
 // While it is held no other lock on the same file succeeds, in this process or another, and it
 // goes on excluding them after each rewrite. Dropping the object releases the lock.

@@ -36,9 +36,9 @@ bool CanWriteOutputFile(const std::string& path) {
             errno = EISDIR;
             return false;
         }
-        // The open event's file, by any name: an output written over it would take the event's
-        // place on disk while the window still shows it as saved.
-        if (IsHeldByAFileLock(status)) {
+        // An open event's file, ours by any name or another running copy's: an output written
+        // over it would take the event's place on disk while that window still shows it saved.
+        if (IsAnOpenEventsFile(target)) {
             errno = EBUSY;
             return false;
         }

@@ -15,6 +15,7 @@
 #include "app/qm_controller.h"
 #include "app/script_run.h"
 #include "app/user_settings.h"
+#include "foundation/file_lock.h"
 #include "foundation/files.h"
 #include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
@@ -194,20 +195,35 @@ int SetMetatableWithinReach(lua_State* L) {
 
 // io.open, io.lines, io.input and io.output take ordinary files only by name: a FIFO, a terminal
 // or a device (the program's standard input among them) would wait inside the library, where
-// Stop cannot reach. io.open says so as it says any failure; the others raise it. Upvalue 1 is
-// the library's own function.
-template <bool Raises>
+// Stop cannot reach. Nor do they write over an open event's file (a pattern that missed the
+// extension, say): the window would still show that event as saved. io.open says so as it says
+// any failure; the others raise it. Upvalue 1 is the library's own function.
+enum class FileUse { Opens, Reads, Writes };
+
+template <FileUse Use>
 int OrdinaryFilesOnly(lua_State* L) {
     if (lua_type(L, 1) == LUA_TSTRING) {
         const char* name = lua_tostring(L, 1);
+        bool writes = Use == FileUse::Writes;
+        if (Use == FileUse::Opens && lua_type(L, 2) == LUA_TSTRING) {
+            writes = std::strpbrk(lua_tostring(L, 2), "wa+") != nullptr;
+        }
+        const char* refusal = nullptr;
+        int code = EINVAL;
         struct stat info {};
         if (::stat(name, &info) == 0 && !S_ISREG(info.st_mode)) {
-            if (Raises) {
-                return luaL_error(L, "%s: not an ordinary file", name);
+            refusal = "not an ordinary file";
+        } else if (writes && IsAnOpenEventsFile(name)) {
+            refusal = "the file of an open event";
+            code = EBUSY;
+        }
+        if (refusal != nullptr) {
+            if (Use != FileUse::Opens) {
+                return luaL_error(L, "%s: %s", name, refusal);
             }
             lua_pushnil(L);
-            lua_pushfstring(L, "%s: not an ordinary file", name);
-            lua_pushinteger(L, EINVAL);
+            lua_pushfstring(L, "%s: %s", name, refusal);
+            lua_pushinteger(L, code);
             return 3;
         }
     }
@@ -356,10 +372,11 @@ void QMLuaScript::RestrictLibraries() {
     }
     lua_pop(L, 1);
     lua_getglobal(L, "io");
-    const std::pair<const char*, lua_CFunction> byName[] = {{"open", &OrdinaryFilesOnly<false>},
-                                                            {"lines", &OrdinaryFilesOnly<true>},
-                                                            {"input", &OrdinaryFilesOnly<true>},
-                                                            {"output", &OrdinaryFilesOnly<true>}};
+    const std::pair<const char*, lua_CFunction> byName[] = {
+        {"open", &OrdinaryFilesOnly<FileUse::Opens>},
+        {"lines", &OrdinaryFilesOnly<FileUse::Reads>},
+        {"input", &OrdinaryFilesOnly<FileUse::Reads>},
+        {"output", &OrdinaryFilesOnly<FileUse::Writes>}};
     for (const auto& [name, function] : byName) {
         lua_getfield(L, -1, name);
         lua_pushcclosure(L, function, 1);
