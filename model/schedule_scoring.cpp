@@ -301,7 +301,7 @@ Score MultiDaySchedule::GetScore() const {
     return tally.GetScore();
 }
 
-void DayScoreTally::Begin(const Schedule& day, std::vector<const AppointmentRequest*>* booked,
+void DayScoreTally::Begin(const Schedule& day, RequestSet* booked,
                           const TeacherList* bookedTeachers) {
     day_ = &day;
     booked_ = booked;
@@ -434,7 +434,7 @@ void DayScoreTally::ScoreRow(unsigned row) {
         for (int s = std::max(first, 0); s <= last; ++s) {
             const AppointmentRequest* request = cells_[s] != nullptr ? cellRequests_[s] : nullptr;
             if (request != nullptr && request != previous && request->GetTeacher() == rowTeacher) {
-                booked_->push_back(request);
+                booked_->Insert(request);
             }
             previous = request;
         }
@@ -454,7 +454,7 @@ void StagedScore::Begin(const MultiDaySchedule& schedule, unsigned rowsPerPiece,
     stage_ = Days;
     day_ = 0;
     dayBegun_ = false;
-    booked_.clear();
+    booked_.Clear();
     nextParent_ = 0;
     score_ = Score();
 }
@@ -468,7 +468,7 @@ bool StagedScore::Next() {
     switch (stage_) {
         case Days: {
             if (day_ >= schedule.GetDayCount()) {
-                stage_ = event != nullptr ? Index : Done;
+                stage_ = event != nullptr ? Count : Done;
                 return stage_ == Done;
             }
             const Schedule* day = schedule.GetDay(day_);
@@ -489,13 +489,6 @@ bool StagedScore::Next() {
             }
             return false;
         }
-        case Index:
-            bookedSet_.Clear();
-            for (const AppointmentRequest* request : booked_) {
-                bookedSet_.Insert(request);
-            }
-            stage_ = Count;
-            return false;
         case Count: {
             const ParentList& parents = event->GetParents();
             const unsigned end = parents.Count() - nextParent_ > parentsPerPiece_
@@ -507,7 +500,7 @@ bool StagedScore::Next() {
                     const Pupil* pupil = parent->GetPupil(p);
                     for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
                         const AppointmentRequest* request = pupil->GetRequest(r);
-                        if (!bookedSet_.Contains(request)) {
+                        if (!booked_.Contains(request)) {
                             ++score_.Unbooked;
                         }
                     }

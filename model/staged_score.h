@@ -20,9 +20,9 @@ class TeacherList;
 // asked, for the requests booked in their own teacher's row. Run to the end it is GetScore.
 class DayScoreTally {
 public:
-    // With booked, each request a row of one of these teachers holds (the row's own teacher's,
-    // once per run of cells) is added to it. The day must stay as it is until the tally ends.
-    void Begin(const Schedule& day, std::vector<const AppointmentRequest*>* booked = nullptr,
+    // With booked, each request a row of one of these teachers holds (the row's own teacher's)
+    // is put in it. The day must stay as it is until the tally ends.
+    void Begin(const Schedule& day, RequestSet* booked = nullptr,
                const TeacherList* bookedTeachers = nullptr);
     // Up to that many rows, or once they are done that many parents; true once the day is done.
     bool Next(unsigned rows, unsigned parents);
@@ -32,7 +32,7 @@ private:
     void ScoreRow(unsigned row);
 
     const Schedule* day_ = nullptr;
-    std::vector<const AppointmentRequest*>* booked_ = nullptr;
+    RequestSet* booked_ = nullptr;
     const TeacherList* bookedTeachers_ = nullptr;
     Score score_;
     unsigned rows_ = 0;
@@ -53,8 +53,9 @@ private:
 };
 
 // MultiDaySchedule::GetScore in short resumable pieces: every day a batch of rows or parents at
-// a time, then the requests booked on no day a batch of parents at a time. Run to the end it is
-// GetScore; the timetable must stay as it is until then.
+// a time (noting the requests booked as the rows go by), then the requests booked on no day a
+// batch of parents at a time. Run to the end it is GetScore; the timetable must stay as it is
+// until then.
 class StagedScore {
 public:
     static constexpr unsigned kRowsPerPiece = 256;
@@ -68,15 +69,14 @@ public:
     const Score& GetScore() const { return score_; }
 
 private:
-    enum Stage { Days, Index, Count, Done };
+    enum Stage { Days, Count, Done };
 
     const MultiDaySchedule* schedule_ = nullptr;
     Stage stage_ = Done;
     unsigned day_ = 0;
     bool dayBegun_ = false;
     DayScoreTally dayTally_;
-    std::vector<const AppointmentRequest*> booked_;
-    RequestSet bookedSet_;
+    RequestSet booked_;
     unsigned nextParent_ = 0;
     unsigned rowsPerPiece_ = kRowsPerPiece;
     unsigned parentsPerPiece_ = kParentsPerPiece;
