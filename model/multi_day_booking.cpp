@@ -20,13 +20,31 @@ constexpr int kPriorities[] = {2, 1, 0};
 }  // namespace
 
 bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents) {
+                               const std::vector<Parent*>& parents, RequestSet* booked) {
     std::vector<AppointmentRequest*> requests;
     for (Parent* parent : parents) {
-        GatherRequests(parent, priority, requests);
+        GatherRequests(parent, priority, requests, booked);
     }
+    if (booked == nullptr) {
+        int unbooked = 0;
+        return day.BookRequests(requests, order, &unbooked);
+    }
+    // BookRequests, noting what it books.
+    if (requests.empty()) {
+        return true;
+    }
+    day.OrderRequests(requests, order);
     int unbooked = 0;
-    return day.BookRequests(requests, order, &unbooked);
+    for (AppointmentRequest* request : requests) {
+        const int before = unbooked;
+        if (!day.BookOrderedRequest(request, &unbooked)) {
+            return false;
+        }
+        if (unbooked == before) {
+            booked->Insert(request);
+        }
+    }
+    return true;
 }
 
 void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
@@ -53,9 +71,19 @@ void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
 
 bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
                                          int order) {
+    // For more than a few families what the days hold is read once, and kept up to date as
+    // they are booked: asking the days about each request reads its teacher's row on every day
+    // at every priority.
+    constexpr size_t kFamiliesAskedOfTheDays = 32;
+    RequestSet bookedSet;
+    RequestSet* booked = nullptr;
+    if (parents.size() > kFamiliesAskedOfTheDays) {
+        bookedSet = CollectBookedRequests();
+        booked = &bookedSet;
+    }
     for (auto& day : days_) {
         for (int priority : kPriorities) {
-            if (!BookDay(*day, priority, order, parents)) {
+            if (!BookDay(*day, priority, order, parents, booked)) {
                 return false;
             }
         }
@@ -64,7 +92,8 @@ bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, un
     // next.
     if (unbooked != nullptr) {
         for (const Parent* parent : parents) {
-            *unbooked += ScoreUnbooked(parent).Unbooked;
+            *unbooked += booked != nullptr ? CountUnbooked(parent, *booked)
+                                           : ScoreUnbooked(parent).Unbooked;
         }
     }
     return true;
@@ -521,17 +550,7 @@ bool StagedRebook::Next() {
 // A request counts as booked when its teacher's row holds it on some day.
 void StagedRebook::IndexRow(unsigned row) {
     const Teacher* teacher = schedule_->event_->GetTeachers().At(row);
-    if (!ownRow_[row] || teacher == nullptr) {
-        return;
-    }
-    const Schedule& day = *schedule_->days_[day_];
-    const AppointmentGrid& grid = day.GetGrid();
-    const int slots = std::min(day.GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
-    for (int slot = 0; slot < slots; ++slot) {
-        const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
-        const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
-        if (request != nullptr && request->GetTeacher() == teacher) {
-            booked_.Insert(request);
-        }
+    if (ownRow_[row] && teacher != nullptr) {
+        MultiDaySchedule::CollectRowBookings(*schedule_->days_[day_], row, teacher, booked_);
     }
 }

@@ -627,13 +627,58 @@ bool MultiDaySchedule::IsParentBooked(const Parent* parent) const {
     return parent != nullptr && event_ && ScoreUnbooked(parent).Unbooked == 0;
 }
 
+void MultiDaySchedule::CollectRowBookings(const Schedule& day, unsigned row,
+                                          const Teacher* teacher, RequestSet& booked) {
+    const AppointmentGrid& grid = day.GetGrid();
+    const int slots = std::min(day.GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
+    for (int slot = 0; slot < slots; ++slot) {
+        const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
+        const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
+        if (request != nullptr && request->GetTeacher() == teacher) {
+            booked.Insert(request);
+        }
+    }
+}
+
+RequestSet MultiDaySchedule::CollectBookedRequests() const {
+    RequestSet booked;
+    if (!event_) {
+        return booked;
+    }
+    const TeacherList& teachers = event_->GetTeachers();
+    for (const auto& day : days_) {
+        const unsigned rows = std::min(day->GetGrid().GetRowCount(), teachers.Count());
+        for (unsigned row = 0; row < rows; ++row) {
+            // A request is looked for in the row of its teacher's first place in the list.
+            const Teacher* teacher = teachers.At(row);
+            if (teacher != nullptr && teachers.IndexOf(teacher) == static_cast<int>(row)) {
+                CollectRowBookings(*day, row, teacher, booked);
+            }
+        }
+    }
+    return booked;
+}
+
+unsigned MultiDaySchedule::CountUnbooked(const Parent* parent, const RequestSet& booked) {
+    unsigned count = 0;
+    ForEachRequestOf(parent, [&](Pupil*, AppointmentRequest* request) {
+        count += booked.Contains(request) ? 0 : 1;
+    });
+    return count;
+}
+
+bool MultiDaySchedule::IsParentBooked(const Parent* parent, const RequestSet& booked) const {
+    return parent != nullptr && event_ && CountUnbooked(parent, booked) == 0;
+}
+
 bool MultiDaySchedule::AllRequestsBooked() const {
     if (!event_) {
         return true;
     }
+    const RequestSet booked = CollectBookedRequests();
     const ParentList& parents = event_->GetParents();
     for (unsigned i = 0; i < parents.Count(); ++i) {
-        if (!IsParentBooked(parents.At(i))) {
+        if (!IsParentBooked(parents.At(i), booked)) {
             return false;
         }
     }

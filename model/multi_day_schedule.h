@@ -9,6 +9,7 @@
 #include "foundation/date.h"
 #include "foundation/date_time.h"
 #include "model/appointment.h"
+#include "model/request_set.h"
 #include "model/schedule.h"
 #include "model/score.h"
 
@@ -21,7 +22,6 @@ class ParentList;
 class Person;
 class Presentation;
 class Pupil;
-class RequestSet;
 class Teacher;
 
 // The timetable of a whole event: one day Schedule per event day, in date order, all sharing the
@@ -118,6 +118,11 @@ public:
     bool HasUnbookedRequest(const Parent* parent) const;
     // Every request of every pupil of the parent is booked on some day.
     bool IsParentBooked(const Parent* parent) const;
+    // The requests booked on some day, read from the days once: each one a cell of its own
+    // teacher's row holds. What the lookups above ask of the days request by request.
+    RequestSet CollectBookedRequests() const;
+    // As IsParentBooked, asked of such a set.
+    bool IsParentBooked(const Parent* parent, const RequestSet& booked) const;
     bool AllRequestsBooked() const;
     int CountParentsWithoutRequests() const;
     // Requested slots per teacher, over every request of every pupil.
@@ -181,9 +186,15 @@ private:
     // The teacher's grid row, or -1.
     int RowOf(const Teacher* teacher) const;
     bool IsBookedInRow(const AppointmentRequest* request, int row) const;
-    // Books, on one day, the requests of that priority of these parents that no day holds yet.
+    // Books, on one day, the requests of that priority of these parents that no day holds yet;
+    // asked of booked when given, which then gains what is booked.
     [[nodiscard]] bool BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents);
+                               const std::vector<Parent*>& parents, RequestSet* booked);
+    // The parent's requests not in booked.
+    static unsigned CountUnbooked(const Parent* parent, const RequestSet& booked);
+    // Puts in booked each request of that teacher the day's row holds.
+    static void CollectRowBookings(const Schedule& day, unsigned row, const Teacher* teacher,
+                                   RequestSet& booked);
     // Adds those requests of one parent to the list, made ready for booking. What is booked is
     // asked of the days, or of the set when given.
     void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests,
