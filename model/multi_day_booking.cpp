@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <set>
+#include <unordered_map>
 
 #include "foundation/uc_error.h"
 #include "model/appointment_request.h"
@@ -382,24 +383,71 @@ int MultiDaySchedule::DeleteParents() {
     if (RefuseWhenLocked("delete parents")) {
         return 0;
     }
-    int deleted = 0;
-    bool again = true;
-    while (again) {
-        again = false;
-        const ParentList& parents = event_->GetParents();
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            Parent* parent = parents.At(i);
-            if (!parent->HasRequests()) {
-                if (!DeleteParent(parent)) {
-                    return deleted;
+    // Deleting one family changes no other family's requests, so they are all found at once,
+    // the days are searched once for what their requests left booked, and the list closes up
+    // once: one family at a time would search every day and the whole list for each.
+    std::vector<Parent*> doomed;
+    std::unordered_map<const Parent*, size_t> position;
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        Parent* parent = parents.At(i);
+        if (!parent->HasRequests() && position.emplace(parent, doomed.size()).second) {
+            doomed.push_back(parent);
+        }
+    }
+    // The families go in list order until one has a locked booking: it stays, and so do those
+    // after it.
+    size_t going = doomed.size();
+    struct Found {
+        Schedule* day;
+        int row;
+        int slot;
+        size_t family;
+    };
+    std::vector<Found> found;
+    for (auto& day : days_) {
+        const AppointmentGrid& grid = day->GetGrid();
+        for (unsigned row = 0; !doomed.empty() && row < grid.GetRowCount(); ++row) {
+            const Appointment* previous = nullptr;
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                const Appointment* booking =
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                if (booking == nullptr || booking == previous) {
+                    previous = booking;
+                    continue;
                 }
-                ++deleted;
-                again = true;
-                break;
+                previous = booking;
+                const AppointmentRequest* request = booking->GetRequest();
+                const auto family =
+                    request != nullptr ? position.find(request->GetParent()) : position.end();
+                if (family == position.end()) {
+                    continue;
+                }
+                if (booking->IsLocked()) {
+                    going = std::min(going, family->second);
+                } else {
+                    found.push_back(
+                        {day.get(), static_cast<int>(row), static_cast<int>(slot), family->second});
+                }
             }
         }
     }
-    return deleted;
+    for (const Found& cell : found) {
+        if (cell.family < going) {
+            (void)cell.day->GetGrid().RemoveBooking(cell.slot, cell.row);
+        }
+    }
+    if (going > 0) {
+        for (auto& day : days_) {
+            day->SetModified();
+        }
+        doomed.resize(going);
+        event_->DeleteParents(doomed);
+    }
+    if (going < position.size()) {
+        ReportMessage(SeverityError, "Cannot delete a parent because the schedule is locked");
+    }
+    return static_cast<int>(going);
 }
 
 bool MultiDaySchedule::DeletePresentation(Presentation* presentation) {

@@ -623,6 +623,40 @@ TEST_F(TwoDaySchedule, DeleteParentsRemovesOnlyParentsWithoutRequests) {
     EXPECT_EQ(schedule_->CountParentsWithoutRequests(), 0);
 }
 
+// A family without requests may still be named by a booking (its child moved to another family
+// with a request booked): that booking goes with it, and a locked one keeps it and every family
+// after it, as deleting them one by one in list order would.
+TEST_F(TwoDaySchedule, DeleteParentsTakesTheirLeftOverBookingsAndStopsAtALockedOne) {
+    for (const bool locked : {false, true}) {
+        SCOPED_TRACE(locked ? "locked" : "unlocked");
+        SetUp();
+        UCStringError sink;
+        Teacher* ann = AddTeacher("Ann Able");
+        AddParent("Abbot", 0);
+        Parent* baker = AddParent("Baker", 0);
+        Parent* clark = AddParent("Clark");
+        AddParent("Dean", 0);
+        AppointmentRequest* moved = Request(clark, 0, ann);
+        moved->SetParent(baker);
+        Book(moved, 1, 3)->SetLocked(locked);
+        Book(Request(clark, 0, ann), 0, 2);
+
+        EXPECT_EQ(schedule_->DeleteParents(), locked ? 1 : 3);
+        std::vector<std::string> left;
+        for (unsigned i = 0; i < event_->GetParents().Count(); ++i) {
+            left.push_back(event_->GetParents().At(i)->GetName());
+        }
+        const std::vector<std::string> kept =
+            locked ? std::vector<std::string>{"Baker", "Clark", "Dean"}
+                   : std::vector<std::string>{"Clark"};
+        EXPECT_EQ(left, kept);
+        EXPECT_EQ(schedule_->GetDay(1)->GetGrid().PeekBooking(3, 0) != nullptr, locked);
+        EXPECT_NE(schedule_->GetDay(0)->GetGrid().PeekBooking(2, 0), nullptr);
+        EXPECT_EQ(sink.GetText(),
+                  locked ? "Error: Cannot delete a parent because the schedule is locked\n" : "");
+    }
+}
+
 TEST_F(TwoDaySchedule, RebookAndOptimiseBooksAnUnbookedParentOnlyWithTwoDays) {
     for (unsigned d = 0; d < 2; ++d) {
         schedule_->GetDay(d)->SetEndTime(TimeOfDay(18, 5, 0));
