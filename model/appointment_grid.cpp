@@ -220,9 +220,26 @@ AppointmentGrid& AppointmentGrid::operator=(const AppointmentGrid& other) {
     if (this == &other) {
         return *this;
     }
+    BeginCopy(other);
+    CopyRows(other, 0, GetRowCount());
+    return *this;
+}
+
+void AppointmentGrid::BeginCopy(const AppointmentGrid& other) {
+    if (this == &other) {
+        return;
+    }
     slotCount_ = other.slotCount_;
     rows_.resize(other.rows_.size());
-    for (size_t r = 0; r < rows_.size(); ++r) {
+    *parentIndex_ = *other.parentIndex_;
+}
+
+void AppointmentGrid::CopyRows(const AppointmentGrid& other, unsigned first, unsigned end) {
+    if (this == &other) {
+        return;
+    }
+    end = std::min(end, GetRowCount());
+    for (size_t r = first; r < end; ++r) {
         Row& row = rows_[r];
         const Row& source = other.rows_[r];
         row.assign(slotCount_, nullptr);
@@ -241,8 +258,13 @@ AppointmentGrid& AppointmentGrid::operator=(const AppointmentGrid& other) {
             row[s] = lastCopy;
         }
     }
-    *parentIndex_ = *other.parentIndex_;
-    return *this;
+}
+
+void AppointmentGrid::FreeRows(unsigned first, unsigned end) {
+    end = std::min(end, GetRowCount());
+    for (size_t r = first; r < end; ++r) {
+        std::fill(rows_[r].begin(), rows_[r].end(), nullptr);
+    }
 }
 
 void AppointmentGrid::Resize(unsigned slots, unsigned rows) {

@@ -23,6 +23,15 @@ public:
     AppointmentGrid& operator=(const AppointmentGrid& other);
     ~AppointmentGrid();
 
+    // The copy above a few rows at a time, for a caller that must answer between pieces:
+    // BeginCopy takes the other's sizes and parent index, CopyRows then its rows [first, end).
+    // Until every row is copied this grid is half made and must be left alone.
+    void BeginCopy(const AppointmentGrid& other);
+    void CopyRows(const AppointmentGrid& other, unsigned first, unsigned end);
+    // ClearBookings a few rows at a time: rows [first, end) are emptied and the parent index is
+    // left as it was, so the grid must be left alone until ClearBookings ends it.
+    void FreeRows(unsigned first, unsigned end);
+
     // Drops every row and booking, then makes rows of free cells.
     void Resize(unsigned slots, unsigned rows);
     void ResizeForDay(const Schedule& day);

@@ -131,6 +131,7 @@ StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order, size_t order
 
 // Batches small enough that a piece of the large school takes about a millisecond.
 bool StagedBooking::Next() {
+    constexpr unsigned kRowsPerPiece = 256;
     constexpr size_t kParentsPerPiece = 100;
     constexpr size_t kRequestsPerPiece = 200;
     constexpr size_t kWaitingPerPiece = 4096;
@@ -143,13 +144,24 @@ bool StagedBooking::Next() {
                 state_ = Failed;
                 return true;
             }
-            // A day at a time: emptying a day frees every booking on it.
+            // A batch of rows at a time: emptying a day frees every booking on it.
             state_ = Clear;
             next_ = 0;
+            clearedRows_ = 0;
             [[fallthrough]];
-        case Clear:
-            schedule.days_[next_++]->ClearBookings();
-            if (next_ < schedule.days_.size()) {
+        case Clear: {
+            Schedule& day = *schedule.days_[next_];
+            const unsigned rows = day.GetGrid().GetRowCount();
+            const unsigned end =
+                rows - clearedRows_ > kRowsPerPiece ? clearedRows_ + kRowsPerPiece : rows;
+            day.GetGrid().FreeRows(clearedRows_, end);
+            clearedRows_ = end;
+            if (clearedRows_ < rows) {
+                return false;
+            }
+            day.ClearBookings();
+            clearedRows_ = 0;
+            if (++next_ < schedule.days_.size()) {
                 return false;
             }
             booked_.Clear();
@@ -160,6 +172,7 @@ bool StagedBooking::Next() {
             state_ = Collect;
             next_ = 0;
             [[fallthrough]];
+        }
         case Collect: {
             // Every request once, sorted by priority in list order with its order key: the key
             // depends only on who attends when, which booking leaves alone.
@@ -459,30 +472,76 @@ bool MultiDaySchedule::DeletePresentation(Presentation* presentation) {
 }
 
 void MultiDaySchedule::RebookParents() {
-    if (!event_ || RefuseWhenLocked("rebook parents")) {
+    StagedRebookParents rebooking;
+    rebooking.Begin(*this);
+    while (!rebooking.Next()) {
+    }
+}
+
+void StagedRebookParents::Begin(MultiDaySchedule& schedule) {
+    schedule_ = &schedule;
+    picked_.clear();
+    state_ = Done;
+    if (!schedule.event_ || schedule.RefuseWhenLocked("rebook parents")) {
         return;
     }
-    const ParentList& parents = event_->GetParents();
-    unsigned count = parents.Count();
-    if (count == 0) {
+    const ParentList& parents = schedule.event_->GetParents();
+    if (parents.Count() == 0) {
         return;
     }
-    std::vector<Parent*> picked;
-    unsigned first = static_cast<unsigned>(rand()) % count;
-    picked.push_back(parents.At(first));
+    first_ = static_cast<unsigned>(rand()) % parents.Count();
+    picked_.push_back(parents.At(first_));
     // A random shake: a parent that cannot be unbooked (locked) simply stays as it is.
-    (void)UnbookParent(picked.back());
-    if (count > 1 && rand() % 2 == 0) {
-        unsigned second = first;
-        while (second == first) {
-            second = static_cast<unsigned>(rand()) % count;
+    BeginUnbooking();
+    state_ = First;
+}
+
+void StagedRebookParents::BeginUnbooking() {
+    unbooking_ = StagedUnbook();
+    if (picked_.back() != nullptr) {
+        unbooking_.Begin(*schedule_, MultiDaySchedule::MatchParent(picked_.back()),
+                         "remove a parent");
+    }
+}
+
+bool StagedRebookParents::Next() {
+    MultiDaySchedule& schedule = *schedule_;
+    switch (state_) {
+        case First: {
+            if (!unbooking_.Next()) {
+                return false;
+            }
+            const ParentList& parents = schedule.event_->GetParents();
+            const unsigned count = parents.Count();
+            if (count > 1 && rand() % 2 == 0) {
+                unsigned second = first_;
+                while (second == first_) {
+                    second = static_cast<unsigned>(rand()) % count;
+                }
+                picked_.push_back(parents.At(second));
+                BeginUnbooking();
+                state_ = Second;
+                return false;
+            }
+            state_ = Booking;
+            return false;
         }
-        picked.push_back(parents.At(second));
-        (void)UnbookParent(picked.back());
+        case Second:
+            if (!unbooking_.Next()) {
+                return false;
+            }
+            state_ = Booking;
+            return false;
+        case Booking:
+            if (!schedule.days_.empty()) {
+                (void)schedule.BookParentsOnDays(picked_, nullptr, BookRandom);
+            }
+            state_ = Done;
+            return true;
+        case Done:
+            break;
     }
-    if (!days_.empty()) {
-        (void)BookParentsOnDays(picked, nullptr, BookRandom);
-    }
+    return true;
 }
 
 void MultiDaySchedule::RebookParentsAndOptimise() {
@@ -580,12 +639,21 @@ bool StagedRebook::Next() {
             return false;
         }
         case Rebooking:
-            if (!candidates_.empty()) {
-                Parent* parent = candidates_[static_cast<unsigned>(rand()) % candidates_.size()];
-                // A random move that may come to nothing.
-                (void)schedule.UnbookParent(parent);
-                (void)schedule.BookParentsOnDays({parent}, nullptr, BookRandom);
+            if (candidates_.empty()) {
+                state_ = Done;
+                return true;
             }
+            picked_ = candidates_[static_cast<unsigned>(rand()) % candidates_.size()];
+            // A random move that may come to nothing.
+            unbooking_.Begin(schedule, MultiDaySchedule::MatchParent(picked_), "remove a parent",
+                             rowsPerPiece_);
+            state_ = Unbooking;
+            return false;
+        case Unbooking:
+            if (!unbooking_.Next()) {
+                return false;
+            }
+            (void)schedule.BookParentsOnDays({picked_}, nullptr, BookRandom);
             state_ = Done;
             return true;
         case Done:

@@ -59,6 +59,9 @@ public:
     bool FindDayIndex(const Date& date, unsigned* index) const;
     // Drops the event reference here and on every day.
     void ResetEvent();
+    // Exchanges the days, the event and the modified flag with other's: a copy made in pieces
+    // (StagedCopy) is taken in at once.
+    void SwapWith(MultiDaySchedule& other);
 
     // --- state ---
     // The own flag, any day's, the event's or its print settings': what the model's own
@@ -177,12 +180,17 @@ public:
 
 private:
     friend class StagedBooking;
+    friend class StagedCopy;
     friend class StagedRebook;
+    friend class StagedRebookParents;
+    friend class StagedUnbook;
 
     // Takes out, on every day, each booking that matches (teacher row, booking); refuses whole,
     // with one message, when the event or any matching booking is locked.
     [[nodiscard]] bool UnbookWhere(const std::function<bool(int, const Appointment&)>& match,
                                    const char* action);
+    // What UnbookParent takes: the bookings of the parent's requests, or of its children's.
+    static std::function<bool(int, const Appointment&)> MatchParent(const Parent* parent);
     // The teacher's grid row, or -1.
     int RowOf(const Teacher* teacher) const;
     bool IsBookedInRow(const AppointmentRequest* request, int row) const;

@@ -35,13 +35,21 @@ Schedule& Schedule::operator=(const Schedule& other) {
     if (this == &other) {
         return *this;
     }
+    BeginCopy(other);
+    grid_.CopyRows(other.grid_, 0, grid_.GetRowCount());
+    return *this;
+}
+
+void Schedule::BeginCopy(const Schedule& other) {
+    if (this == &other) {
+        return;
+    }
     SetEvent(other.event_);
-    grid_ = other.grid_;
+    grid_.BeginCopy(other.grid_);
     stats_ = other.stats_;
     date_ = other.date_;
     start_ = other.start_;
     end_ = other.end_;
-    return *this;
 }
 
 Schedule::~Schedule() = default;

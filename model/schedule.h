@@ -45,6 +45,9 @@ public:
     Schedule(const Schedule& other);
     // Keeps this day's own modified flag.
     Schedule& operator=(const Schedule& other);
+    // The assignment with the grid's rows left to AppointmentGrid::CopyRows, for a copy made in
+    // pieces.
+    void BeginCopy(const Schedule& other);
     ~Schedule() override;
 
     // --- lifecycle and state ---
