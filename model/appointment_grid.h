@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,13 @@ public:
     // The quiet accessor for painting, scoring and searching: null for a free cell or any index
     // outside the grid, never a message.
     Appointment* PeekBooking(int slot, int row) const;
+    // PeekBooking(slot, row) != nullptr, read from a bit a cell.
+    bool HasBooking(int slot, int row) const {
+        return IsInside(slot, row) &&
+               ((occupied_[static_cast<size_t>(row) * words_ + static_cast<unsigned>(slot) / 64] >>
+                 (static_cast<unsigned>(slot) % 64)) &
+                1) != 0;
+    }
 
     [[nodiscard]] bool PutBooking(int slot, int row, const std::shared_ptr<Appointment>& booking);
     // Takes the whole booking found in that cell out of all its cells; empty when the cell is
@@ -60,9 +68,8 @@ public:
     std::shared_ptr<Appointment> FindPupilBooking(int slot, const Pupil* pupil, int* rowOut) const;
     // Quiet and allocation-free forms: the lowest row holding the parent at slot, or -1.
     int FindParentRow(int slot, const Parent* parent) const;
-    bool ParentIsBooked(int slot, const Parent* parent) const {
-        return FindParentRow(slot, parent) >= 0;
-    }
+    // FindParentRow(slot, parent) >= 0.
+    bool ParentIsBooked(int slot, const Parent* parent) const;
 
     void SetLocked(bool locked);
     [[nodiscard]] bool SwapSlots(int row, int slotA, int slotB);
@@ -81,6 +88,10 @@ private:
 
     std::vector<Row> rows_;
     unsigned slotCount_ = 0;
+    // Which cells hold a booking, a row's bits together (row * words_ + slot / 64): a search of a
+    // teacher's row for a free cell reads a word or two rather than the row's pointers.
+    std::vector<std::uint64_t> occupied_;
+    unsigned words_ = 0;
     // Which rows hold which parent in each slot; its layout is private to the implementation.
     struct ParentIndex;
     std::unique_ptr<ParentIndex> parentIndex_;

@@ -7,6 +7,7 @@
 
 #include "foundation/uc_error.h"
 #include "model/appointment_request.h"
+#include "model/day_availability.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -21,16 +22,13 @@ constexpr int kPriorities[] = {2, 1, 0};
 }  // namespace
 
 bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents, RequestSet* booked) {
+                               const std::vector<Parent*>& parents, RequestSet* booked,
+                               DayAvailability& known) {
     std::vector<AppointmentRequest*> requests;
     for (Parent* parent : parents) {
         GatherRequests(parent, priority, requests, booked);
     }
-    if (booked == nullptr) {
-        int unbooked = 0;
-        return day.BookRequests(requests, order, &unbooked);
-    }
-    // BookRequests, noting what it books.
+    // Schedule::BookRequests, noting what it books.
     if (requests.empty()) {
         return true;
     }
@@ -38,10 +36,10 @@ bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
     int unbooked = 0;
     for (AppointmentRequest* request : requests) {
         const int before = unbooked;
-        if (!day.BookOrderedRequest(request, &unbooked)) {
+        if (!day.BookOrderedRequest(request, &unbooked, &known)) {
             return false;
         }
-        if (unbooked == before) {
+        if (booked != nullptr && unbooked == before) {
             booked->Insert(request);
         }
     }
@@ -83,8 +81,9 @@ bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, un
         booked = &bookedSet;
     }
     for (auto& day : days_) {
+        DayAvailability known(*day);
         for (int priority : kPriorities) {
-            if (!BookDay(*day, priority, order, parents, booked)) {
+            if (!BookDay(*day, priority, order, parents, booked, known)) {
                 return false;
             }
         }
@@ -128,6 +127,8 @@ bool MultiDaySchedule::BookAll(int order) {
 
 StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order, size_t orderedInOnePiece)
     : schedule_(schedule), order_(order), orderedInOnePiece_(orderedInOnePiece) {}
+
+StagedBooking::~StagedBooking() = default;
 
 // Batches small enough that a piece of the large school takes about a millisecond.
 bool StagedBooking::Next() {
@@ -253,11 +254,16 @@ bool StagedBooking::Next() {
             }
         case Book: {
             Schedule& day = *schedule.days_[stage_ / kPerDay];
+            // The people's statuses are read once a day, for all its priorities.
+            if (!known_ || knownDay_ != stage_ / kPerDay) {
+                known_ = std::make_unique<DayAvailability>(day);
+                knownDay_ = stage_ / kPerDay;
+            }
             const size_t end = std::min(requests_.size(), next_ + kRequestsPerPiece);
             int unbooked = 0;
             for (; next_ < end; ++next_) {
                 const int before = unbooked;
-                if (!day.BookOrderedRequest(requests_[next_], &unbooked)) {
+                if (!day.BookOrderedRequest(requests_[next_], &unbooked, known_.get())) {
                     ReportMessage(SeverityError, "Booking failed!");
                     state_ = Failed;
                     return true;

@@ -15,6 +15,7 @@
 
 class AppointmentRequest;
 class Attendee;
+class DayAvailability;
 class Event;
 class OptimiserStats;
 class Parent;
@@ -197,7 +198,8 @@ private:
     // Books, on one day, the requests of that priority of these parents that no day holds yet;
     // asked of booked when given, which then gains what is booked.
     [[nodiscard]] bool BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents, RequestSet* booked);
+                               const std::vector<Parent*>& parents, RequestSet* booked,
+                               DayAvailability& known);
     // The parent's requests not in booked.
     static unsigned CountUnbooked(const Parent* parent, const RequestSet& booked);
     // Puts in booked each request of that teacher the day's row holds.

@@ -15,6 +15,7 @@
 
 class Attendee;
 class AppointmentRequest;
+class DayAvailability;
 class Event;
 class OptimiserStats;
 class Parent;
@@ -98,6 +99,9 @@ public:
     SlotStatus GetParentSlotStatus(int slot, const Parent* parent) const;
     SlotStatus GetTeacherSlotStatus(int slot, int teacherRow) const;
     SlotStatus GetPersonSlotStatus(int slot, const Person* person) const;
+    // What the two above answer for a slot of the day where the person has no booking.
+    SlotStatus GetParentStatusAside(int slot, const Parent* parent) const;
+    SlotStatus GetTeacherStatusAside(int slot, int teacherRow) const;
     int GetFirstParentSlot(const Parent* parent) const;
     int GetLastParentSlot(const Parent* parent) const;
     int GetFirstAppointmentSlot(int teacherRow) const;
@@ -174,7 +178,9 @@ public:
     static void ShuffleRequests(std::vector<AppointmentRequest*>& requests);
     static void SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests);
     static void GroupSiblingRequests(std::vector<AppointmentRequest*>& requests);
-    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
+    // With known, the people's statuses are looked up there (the booking of a batch).
+    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount,
+                                          DayAvailability* known = nullptr);
     // Empties the grid and books the fixed-time requests of this date; returns those whose cells
     // were taken by an earlier one or run past the day's end.
     // With unavailable given, a request whose teacher or family is not there for one of its
@@ -218,12 +224,14 @@ public:
     Score GetScore() const;
 
     // --- placement, moves and swaps ---
-    bool CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                        int slot) const;
+    // With known, the people's statuses are looked up there.
+    bool CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow, int slot,
+                        DayAvailability* known = nullptr) const;
     bool CanPlaceAppointment(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                             int slot) const;
+                             int slot, DayAvailability* known = nullptr) const;
     [[nodiscard]] bool BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking,
-                                           int teacherRow, int* slotOut);
+                                           int teacherRow, int* slotOut,
+                                           DayAvailability* known = nullptr);
     [[nodiscard]] bool BookAt(const std::shared_ptr<Appointment>& booking, int teacherRow,
                               int slot);
     // Could the booking starting at fromSlot stand at toSlot? Leaves the grid as it was.
@@ -241,6 +249,9 @@ public:
 
 private:
     Teacher* TeacherAt(int row) const;
+    // GetTeacherSlotStatus and GetParentSlotStatus, asking known when given.
+    SlotStatus TeacherStatus(int slot, int teacherRow, DayAvailability* known) const;
+    SlotStatus ParentStatus(int slot, const Parent* parent, DayAvailability* known) const;
     // Whether the request's teacher (in that row) and family are both there for every cell of
     // it from slot, bookings aside.
     bool IsAvailableFor(const AppointmentRequest& request, int teacherRow, int slot) const;

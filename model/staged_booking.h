@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <functional>
-#include <unordered_map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -10,6 +10,7 @@
 
 class Appointment;
 class AppointmentRequest;
+class DayAvailability;
 class MultiDaySchedule;
 class Parent;
 class Pupil;
@@ -24,16 +25,23 @@ public:
     bool Next(std::size_t count);
 
 private:
-    struct KeyHash {
-        std::size_t operator()(const std::pair<const void*, const void*>& key) const;
-    };
     enum Stage { Keying, Grouping, Done };
+    struct Key {
+        const void* parent = nullptr;
+        const void* teacher = nullptr;
+        int index = -1;
+    };
+
+    // The index of the (parent, teacher) key, a new one when it is not known yet.
+    int KeyIndex(const void* parent, const void* teacher);
 
     std::vector<AppointmentRequest*>* requests_ = nullptr;
     Stage stage_ = Done;
     std::size_t next_ = 0;
-    // Each (parent, teacher) of a family with several pupils, and how many requests it has.
-    std::unordered_map<std::pair<const void*, const void*>, int, KeyHash> keys_;
+    // Each (parent, teacher) of a family with several pupils, in one open-addressed array, and
+    // how many requests it has.
+    std::vector<Key> keys_;
+    std::size_t keyCount_ = 0;
     std::vector<std::size_t> sizes_;
     std::vector<int> keyAt_;
     std::vector<std::vector<std::size_t>> positions_;
@@ -51,6 +59,7 @@ public:
     // The schedule must outlive this and be left alone until it has finished.
     StagedBooking(MultiDaySchedule& schedule, int order,
                   size_t orderedInOnePiece = kOrderedInOnePiece);
+    ~StagedBooking();
 
     // Does one piece; true once the booking has finished, successfully or not.
     bool Next();
@@ -84,6 +93,9 @@ private:
     // Everything is unbooked at the start and only this booking books: what it has booked is
     // what the days hold, without searching them.
     RequestSet booked_;
+    // The people's statuses on the day being booked.
+    std::unique_ptr<DayAvailability> known_;
+    unsigned knownDay_ = 0;
 };
 
 // MultiDaySchedule's unbooking of what a match picks out (a parent's bookings, say) in short
