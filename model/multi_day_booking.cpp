@@ -21,13 +21,8 @@ constexpr int kPriorities[] = {2, 1, 0};
 
 }  // namespace
 
-bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents, RequestSet* booked,
-                               DayAvailability& known) {
-    std::vector<AppointmentRequest*> requests;
-    for (Parent* parent : parents) {
-        GatherRequests(parent, priority, requests, booked);
-    }
+bool MultiDaySchedule::BookDay(Schedule& day, int order, std::vector<AppointmentRequest*>& requests,
+                               RequestSet* booked, DayAvailability& known) {
     // Schedule::BookRequests, noting what it books.
     if (requests.empty()) {
         return true;
@@ -47,16 +42,14 @@ bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
 }
 
 void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
-                                      std::vector<AppointmentRequest*>& requests,
-                                      const RequestSet* booked) {
+                                      std::vector<AppointmentRequest*>& requests) {
     for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
         Pupil* pupil = parent->GetPupil(p);
         for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
             AppointmentRequest* request = pupil->GetRequest(r);
             // Asked by identity, so a second request to the same teacher about the same
             // subject is not taken for booked when the first one is.
-            if (request->GetPriority() != priority ||
-                (booked != nullptr ? booked->Contains(request) : IsRequestBooked(request))) {
+            if (request->GetPriority() != priority || IsRequestBooked(request)) {
                 continue;
             }
             request->SetPupil(pupil);
@@ -71,29 +64,74 @@ void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
 bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
                                          int order) {
     // For more than a few families what the days hold is read once, and kept up to date as
-    // they are booked: asking the days about each request reads its teacher's row on every day
-    // at every priority.
+    // they are booked; the requests it does not hold are set aside once, in list order, and each
+    // day and priority takes its own from those: asking the days about every request reads its
+    // teacher's row on every day at every priority.
     constexpr size_t kFamiliesAskedOfTheDays = 32;
-    RequestSet bookedSet;
-    RequestSet* booked = nullptr;
-    if (parents.size() > kFamiliesAskedOfTheDays) {
-        bookedSet = CollectBookedRequests();
-        booked = &bookedSet;
+    if (parents.size() <= kFamiliesAskedOfTheDays) {
+        for (auto& day : days_) {
+            DayAvailability known(*day);
+            for (int priority : kPriorities) {
+                std::vector<AppointmentRequest*> requests;
+                for (Parent* parent : parents) {
+                    GatherRequests(parent, priority, requests);
+                }
+                if (!BookDay(*day, order, requests, nullptr, known)) {
+                    return false;
+                }
+            }
+        }
+        // Counted once at the end: a request left over on one day may still find a place on
+        // the next.
+        for (const Parent* parent : parents) {
+            if (unbooked != nullptr) {
+                *unbooked += ScoreUnbooked(parent).Unbooked;
+            }
+        }
+        return true;
+    }
+    RequestSet booked = CollectBookedRequests();
+    struct Open {
+        AppointmentRequest* request;
+        Pupil* pupil;
+        Parent* parent;
+    };
+    std::vector<Open> open;
+    for (Parent* parent : parents) {
+        for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+            Pupil* pupil = parent->GetPupil(p);
+            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                AppointmentRequest* request = pupil->GetRequest(r);
+                if (!booked.Contains(request)) {
+                    open.push_back({request, pupil, parent});
+                }
+            }
+        }
     }
     for (auto& day : days_) {
         DayAvailability known(*day);
         for (int priority : kPriorities) {
-            if (!BookDay(*day, priority, order, parents, booked, known)) {
+            // GatherRequests, of the requests set aside.
+            std::vector<AppointmentRequest*> requests;
+            for (const Open& entry : open) {
+                AppointmentRequest* request = entry.request;
+                if (request->GetPriority() != priority || booked.Contains(request)) {
+                    continue;
+                }
+                request->SetPupil(entry.pupil);
+                request->SetParent(entry.parent);
+                const int common = CountCommonSlots(request->GetTeacher(), entry.parent);
+                request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
+                requests.push_back(request);
+            }
+            if (!BookDay(*day, order, requests, &booked, known)) {
                 return false;
             }
         }
     }
-    // Counted once at the end: a request left over on one day may still find a place on the
-    // next.
     if (unbooked != nullptr) {
-        for (const Parent* parent : parents) {
-            *unbooked += booked != nullptr ? CountUnbooked(parent, *booked)
-                                           : ScoreUnbooked(parent).Unbooked;
+        for (const Open& entry : open) {
+            *unbooked += booked.Contains(entry.request) ? 0 : 1;
         }
     }
     return true;

@@ -195,20 +195,18 @@ private:
     // The teacher's grid row, or -1.
     int RowOf(const Teacher* teacher) const;
     bool IsBookedInRow(const AppointmentRequest* request, int row) const;
-    // Books, on one day, the requests of that priority of these parents that no day holds yet;
-    // asked of booked when given, which then gains what is booked.
-    [[nodiscard]] bool BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents, RequestSet* booked,
-                               DayAvailability& known);
+    // Books the gathered requests on one day in that order; booked, when given, gains what is
+    // booked.
+    [[nodiscard]] bool BookDay(Schedule& day, int order, std::vector<AppointmentRequest*>& requests,
+                               RequestSet* booked, DayAvailability& known);
     // The parent's requests not in booked.
     static unsigned CountUnbooked(const Parent* parent, const RequestSet& booked);
     // Puts in booked each request of that teacher the day's row holds.
     static void CollectRowBookings(const Schedule& day, unsigned row, const Teacher* teacher,
                                    RequestSet& booked);
-    // Adds those requests of one parent to the list, made ready for booking. What is booked is
-    // asked of the days, or of the set when given.
-    void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests,
-                        const RequestSet* booked = nullptr);
+    // Adds the requests of that priority of one parent that no day holds yet to the list, made
+    // ready for booking.
+    void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests);
     [[nodiscard]] bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
                                          int order);
     // Reports "Cannot <action> because the schedule is locked" when the event is locked.
