@@ -815,8 +815,8 @@ TEST_F(GeneratedTwoDaySchool, TheScoreTakenInPiecesOfAnySizeIsTheWholeScore) {
         unsigned parentsPerPiece;
         unsigned leastPieces;
     } kCases[] = {
-        {1, 1, 2 * (rows + parents) + parents},
-        {7, 5, 2 * (rows / 7 + parents / 5) + parents / 5},
+        {1, 1, 2 * rows + parents},
+        {7, 5, 2 * (rows / 7) + parents / 5},
         {StagedScore::kRowsPerPiece, StagedScore::kParentsPerPiece, 2},
     };
     for (const auto& c : kCases) {
