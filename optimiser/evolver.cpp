@@ -188,10 +188,22 @@ Evolver::StepState Evolver::StepPiece() {
                 }
                 return StepPending;
             case StepStage::Teachers:
+                // MultiDaySchedule::OptimiseTeacher a day a piece; a locked event (which the start
+                // refuses) is left to it, to say so.
+                if (c.teacherRow >= 0 && c.teacherDay < kid->GetDayCount()) {
+                    kid->GetDay(c.teacherDay++)->ImproveTeacher(c.teacherRow);
+                    return StepPending;
+                }
                 if (c.remaining > 0) {
                     --c.remaining;
-                    kid->OptimiseTeacher(rand() % c.teachers);
-                    return StepPending;
+                    const int row = rand() % c.teachers;
+                    if (kid->GetEvent() && kid->GetEvent()->IsLocked()) {
+                        kid->OptimiseTeacher(row);
+                        return StepPending;
+                    }
+                    c.teacherRow = row;
+                    c.teacherDay = 0;
+                    continue;
                 }
                 c.stage = StepStage::Rebook;
                 continue;

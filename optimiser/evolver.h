@@ -84,6 +84,8 @@ private:
         std::unique_ptr<StagedBooking> booking;  // a fresh start under way
         int teachers = 0;                        // teacher count when the candidate began
         int remaining = 0;                       // single-teacher improvements still to make
+        int teacherRow = -1;                     // the one under way, a day at a time
+        unsigned teacherDay = 0;
         unsigned day = 0;
         std::vector<int> order;  // the day's teacher visiting order
         size_t next = 0;         // index into order
