@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <unordered_set>
+#include <vector>
 
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
@@ -89,6 +91,29 @@ bool Event::DeleteParent(Parent* parent) {
     delete parents_.RemoveAt(static_cast<unsigned>(index));
     modified_ = true;
     return true;
+}
+
+void Event::DeleteParents(const std::vector<Parent*>& parents) {
+    // As DeleteParent, only a parent's first place in the list goes.
+    std::unordered_set<const Person*> doomed(parents.begin(), parents.end());
+    std::vector<Person*> gone;
+    PersonList& list = parents_;
+    unsigned kept = 0;
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        Person* person = list.At(i);
+        if (doomed.erase(person) > 0) {
+            gone.push_back(person);
+        } else {
+            list.At(kept++) = person;
+        }
+    }
+    while (list.Count() > kept) {
+        (void)list.Pop();
+    }
+    for (Person* person : gone) {
+        delete person;
+    }
+    modified_ = modified_ || !gone.empty();
 }
 
 bool Event::DeleteParentsAndPupils() {

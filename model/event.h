@@ -43,6 +43,8 @@ public:
     // it teaches); false for anyone else. Not guarded by the lock.
     [[nodiscard]] bool DeleteTeacher(Teacher* teacher);
     [[nodiscard]] bool DeleteParent(Parent* parent);
+    // Each of these parents of the event as DeleteParent, the list closed up once.
+    void DeleteParents(const std::vector<Parent*>& parents);
     // Every request, then every parent with its pupils. Refuses while locked, but only a
     // timetable without bookings is safe with it.
     [[nodiscard]] bool DeleteParentsAndPupils();

@@ -15,6 +15,7 @@
 
 class Attendee;
 class AppointmentRequest;
+class DayAvailability;
 class Event;
 class OptimiserStats;
 class Parent;
@@ -45,6 +46,9 @@ public:
     Schedule(const Schedule& other);
     // Keeps this day's own modified flag.
     Schedule& operator=(const Schedule& other);
+    // The assignment with the grid's rows left to AppointmentGrid::CopyRows, for a copy made in
+    // pieces.
+    void BeginCopy(const Schedule& other);
     ~Schedule() override;
 
     // --- lifecycle and state ---
@@ -103,6 +107,10 @@ public:
     // the talk's start to its end may arrive or leave during its first or last slot.
     SlotStatus GetTalkSlotStatus(int slot, const Attendee& attendee,
                                  const Presentation& talk) const;
+
+    // What the two above answer for a slot of the day where the person has no booking.
+    SlotStatus GetParentStatusAside(int slot, const Parent* parent) const;
+    SlotStatus GetTeacherStatusAside(int slot, int teacherRow) const;
     int GetFirstParentSlot(const Parent* parent) const;
     int GetLastParentSlot(const Parent* parent) const;
     int GetFirstAppointmentSlot(int teacherRow) const;
@@ -185,7 +193,9 @@ public:
     static void ShuffleRequests(std::vector<AppointmentRequest*>& requests);
     static void SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests);
     static void GroupSiblingRequests(std::vector<AppointmentRequest*>& requests);
-    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
+    // With known, the people's statuses are looked up there (the booking of a batch).
+    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount,
+                                          DayAvailability* known = nullptr);
     // Empties the grid and books the fixed-time requests of this date; returns those whose cells
     // were taken by an earlier one or run past the day's end.
     // With unavailable given, a request whose teacher or family is not there for one of its
@@ -229,12 +239,14 @@ public:
     Score GetScore() const;
 
     // --- placement, moves and swaps ---
-    bool CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                        int slot) const;
+    // With known, the people's statuses are looked up there.
+    bool CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow, int slot,
+                        DayAvailability* known = nullptr) const;
     bool CanPlaceAppointment(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                             int slot) const;
+                             int slot, DayAvailability* known = nullptr) const;
     [[nodiscard]] bool BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking,
-                                           int teacherRow, int* slotOut);
+                                           int teacherRow, int* slotOut,
+                                           DayAvailability* known = nullptr);
     [[nodiscard]] bool BookAt(const std::shared_ptr<Appointment>& booking, int teacherRow,
                               int slot);
     // Could the booking starting at fromSlot stand at toSlot? Leaves the grid as it was.
@@ -252,6 +264,9 @@ public:
 
 private:
     Teacher* TeacherAt(int row) const;
+    // GetTeacherSlotStatus and GetParentSlotStatus, asking known when given.
+    SlotStatus TeacherStatus(int slot, int teacherRow, DayAvailability* known) const;
+    SlotStatus ParentStatus(int slot, const Parent* parent, DayAvailability* known) const;
     // Whether the request's teacher (in that row) and family are both there for every cell of
     // it from slot, bookings aside.
     bool IsAvailableFor(const AppointmentRequest& request, int teacherRow, int slot) const;
