@@ -103,14 +103,14 @@ public:
     SlotStatus GetParentSlotStatus(int slot, const Parent* parent) const;
     SlotStatus GetTeacherSlotStatus(int slot, int teacherRow) const;
     SlotStatus GetPersonSlotStatus(int slot, const Person* person) const;
+    // What GetParentSlotStatus and GetTeacherSlotStatus answer for a slot of the day where the
+    // person has no booking.
+    SlotStatus GetParentStatusAside(int slot, const Parent* parent) const;
+    SlotStatus GetTeacherStatusAside(int slot, int teacherRow) const;
     // The attendee's status in a slot the talk touches, for attending it: someone there from
     // the talk's start to its end may arrive or leave during its first or last slot.
     SlotStatus GetTalkSlotStatus(int slot, const Attendee& attendee,
                                  const Presentation& talk) const;
-
-    // What the two above answer for a slot of the day where the person has no booking.
-    SlotStatus GetParentStatusAside(int slot, const Parent* parent) const;
-    SlotStatus GetTeacherStatusAside(int slot, int teacherRow) const;
     int GetFirstParentSlot(const Parent* parent) const;
     int GetLastParentSlot(const Parent* parent) const;
     int GetFirstAppointmentSlot(int teacherRow) const;
