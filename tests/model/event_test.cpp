@@ -678,6 +678,7 @@ TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
         std::function<void(Parent& family)> correct;
         const char* expected;  // the family here afterwards
         const char* id = "";   // the school's number in both copies
+        const char* name = "Mrs Fox";  // the family's name in both copies
     };
     const Case cases[] = {
         {"the first address line", [](Parent& f) { f.SetAddress(0, "1 High Street"); },
@@ -711,6 +712,10 @@ TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
              f.SetUniqueId("");
          },
          "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the first address line of a family told apart from a namesake elsewhere",
+         [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Mrs Fox (1 High St) [Mrs Fox (1 High St)] @1 High St: Amy Fox 8A>Tom Wade", "",
+         "Mrs Fox (1 High St)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -718,7 +723,7 @@ TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
         Event copy;
         for (Event* e : {&here, &copy}) {
             ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
-            Parent* fox = AddParent(*e, "Mrs Fox");
+            Parent* fox = AddParent(*e, c.name);
             fox->SetAddress(0, "1 High St");
             if (*c.id != '\0') {
                 fox->SetUniqueId(c.id);
