@@ -220,6 +220,37 @@ TEST_F(FamilyRoads, AListThatLeavesOutOrCorrectsAFieldFindsEachHeldChildOnce) {
     }
 }
 
+// A list of contacts gives a line to each parent of a child. The family the event holds for the
+// child, whichever line finds it, keeps the child once.
+TEST_F(FamilyRoads, TwoContactsOfOneChildGiveNoFamilyTheChildTwice) {
+    const char* const named = "Full Name,Form / Tutor Group,Parent's Name,Address Line 1";
+    struct Case {
+        const char* what;
+        HeldFamily held;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"one household, a line for each parent",
+         {"Mr John Smith", "1 High St", "", {"Amy Smith/7B"}},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n"},
+        {"two households, the event's family typed in without an address",
+         {"Mr Smith", "", "", {"Amy Smith/7B"}},
+         "Amy Smith,7B,Mr Smith,1 High St\nAmy Smith,7B,Mrs Jones,5 Oak Rd\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        ASSERT_NO_FATAL_FAILURE(Hold(c.held));
+        UCStringError sink;
+        (void)ImportThroughPreview({List::CSV, named, c.lines});
+        for (const std::string& family : Families()) {
+            EXPECT_EQ(std::string::npos, family.find("Amy Smith 7B, Amy Smith 7B"))
+                << family << "\n" << sink.GetText();
+        }
+    }
+}
+
 // What the event holds already, brought in again by the same list or by a list of another
 // shape, adds nobody.
 TEST_F(FamilyRoads, ImportingWhatTheEventHoldsAddsNobody) {
