@@ -670,6 +670,35 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
     }
 }
 
+// A colleague who gave the child's other parent a family of their own: the family here keeps
+// the child once, whichever family of the copy finds it.
+TEST_F(EventMerge, AChildsSecondParentInTheCopyGivesNoFamilyTheChildTwice) {
+    Event here;
+    Event copy;
+    for (Event* e : {&here, &copy}) {
+        ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
+    }
+    const auto add = [](Event& e, const char* name, const char* initials) {
+        auto parent = std::make_unique<Parent>(name);
+        parent->SetAddress(0, "1 High St");
+        auto amy = std::make_unique<Pupil>("Amy Smith");
+        amy->SetForm("7B");
+        if (*initials != '\0') {
+            amy->AddRequest(e.GetTeachers().FindByNameOrInitials(initials), "", 1, -1);
+        }
+        parent->AddPupil(std::move(amy));
+        ASSERT_TRUE(e.AddParent(std::move(parent)));
+    };
+    ASSERT_NO_FATAL_FAILURE(add(here, "Mr John Smith", ""));
+    ASSERT_NO_FATAL_FAILURE(add(copy, "Mr John Smith", "TW"));
+    ASSERT_NO_FATAL_FAILURE(add(copy, "Mrs Jane Smith", "JS"));
+    ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+    for (unsigned p = 0; p < here.GetParents().Count(); ++p) {
+        const Parent* family = here.GetParents().At(p);
+        EXPECT_EQ(1u, family->GetPupilCount()) << family->GetName() << "\n" << log;
+    }
+}
+
 // A colleague's copy in which one thing of a family was corrected (or ours was) is the same
 // family: merged, it adds nobody, and Book All books nobody twice.
 TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
