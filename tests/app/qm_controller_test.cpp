@@ -522,6 +522,33 @@ TEST_F(ControllerFiles, AMergedFamilyKeepsItsEveningsWhereTheDatesHaveMoved) {
     }
 }
 
+// The office gave up its first evening and added one after the second; a colleague's copy still
+// has the first two. The evening both have is the same evening: a family the colleague added,
+// who cannot come on the evening given up, still comes on that one.
+TEST_F(ControllerFiles, AMergedFamilyComesOnTheEveningBothCopiesHave) {
+    const auto evening = [](const char* first, const char* second, const std::string& parents) {
+        return std::string("Event:\nName \"Spring evening\"\nStarts 4:00pm\nEnds 6:00pm\nDay \"") +
+               first + "\"\nMonth \"3\"\nYear \"2026\"\nSlotLength \"10\"\n\nExtraDay:\n" +
+               "Starts 4:00pm\nEnds 6:00pm\nDay \"" + second +
+               "\"\nMonth \"3\"\nYear \"2026\"\n\nTeachers:\n\"Mr Tom Whitfield\"\n" +
+               "initials \"TW\"\nsubject \"Maths\"\n\nParents:\n" + parents;
+    };
+    const std::string ours = Write("ours.qmv", evening("11", "12", ""));
+    const std::string copy =
+        Write("copy.qmv", evening("10", "11",
+                                  "\"Mrs Ray\"\nuniqueid \"R1\"\nday \"10 Mar 2026\"\n"
+                                  "notattending\npupil \"Kim Ray\"\nform \"9C\"\n"
+                                  "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n\n"));
+    ASSERT_TRUE(controller_.OpenEventFile(ours.c_str())) << sink_.GetText();
+    std::string log;
+    ASSERT_TRUE(controller_.MergeEventFile(copy.c_str(), &log)) << sink_.GetText();
+    MultiDaySchedule* days = controller_.GetSchedule();
+    const Parent* ray = controller_.GetEvent()->GetParents().FindByKey("R1");
+    ASSERT_NE(nullptr, ray) << log;
+    ASSERT_EQ(Date(11, 3, 2026), days->GetDay(0)->GetDate());
+    EXPECT_TRUE(ray->IsAttending(days->GetDay(0))) << "the copy has her on the 11th";
+}
+
 // Nothing writes to a FIFO: reading one for a merge or as the settings would wait for ever.
 TEST_F(ControllerFiles, AFifoIsRefusedAtOnceForAMergeAndAsTheSettingsFile) {
     ASSERT_TRUE(controller_.OpenEventFile(Write("a.qmv", EventText()).c_str()));
