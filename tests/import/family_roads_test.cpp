@@ -200,7 +200,8 @@ TEST_F(FamilyRoads, AListThatLeavesOutOrCorrectsAFieldFindsEachHeldChildOnce) {
         {"namesake families told apart by address, an export without addresses",
          {{"Mr Cox", "1 High St", "", {"Ben Cox/7A"}},
           {"Mr Cox (9 Low Rd)", "9 Low Rd", "", {"Dan Cox/9C"}}},
-         {List::XML, nullptr, "<Pupils>\n" + XMLPupil("Dan", "Cox", "9C", "Mr Cox") + "</Pupils>\n"},
+         {List::XML, nullptr,
+          "<Pupils>\n" + XMLPupil("Dan", "Cox", "9C", "Mr Cox") + "</Pupils>\n"},
          0,
          1,
          {"Mr Cox (9 Low Rd) @9 Low Rd: Dan Cox 9C", "Mr Cox @1 High St: Ben Cox 7A"}},
@@ -266,7 +267,8 @@ TEST_F(FamilyRoads, TwoContactsOfOneChildGiveNoFamilyTheChildTwice) {
         (void)ImportThroughPreview({List::CSV, named, c.lines});
         for (const std::string& family : Families()) {
             EXPECT_EQ(std::string::npos, family.find("Amy Smith 7B, Amy Smith 7B"))
-                << family << "\n" << sink.GetText();
+                << family << "\n"
+                << sink.GetText();
         }
     }
 }

@@ -705,8 +705,8 @@ TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
     struct Case {
         const char* what;
         std::function<void(Parent& family)> correct;
-        const char* expected;  // the family here afterwards
-        const char* id = "";   // the school's number in both copies
+        const char* expected;          // the family here afterwards
+        const char* id = "";           // the school's number in both copies
         const char* name = "Mrs Fox";  // the family's name in both copies
     };
     const Case cases[] = {
