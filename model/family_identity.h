@@ -72,18 +72,22 @@ private:
 
     void Index(Parent* family);
     void Refresh();
+    std::vector<Parent*> Namesakes(const FamilyLine& line, const std::string& plain) const;
     Parent* FindByKey(const FamilyLine& line, const std::string& plain, bool numbered) const;
     Parent* FindByName(const FamilyLine& line, const std::string& plain, bool numbered) const;
-    Parent* FindByChildren(const FamilyLine& line, const std::string& plain, bool numbered) const;
+    Parent* FindByChildren(const FamilyLine& line, const std::string& name,
+                           const std::string& plain, bool numbered) const;
     bool Shares(const Parent* family, const FamilyLine& line) const;
     std::string NewName(const FamilyLine& line, const std::string& plain, bool numbered) const;
     Parent* ByKey(const std::string& key) const;
-    void ClaimWithin(const Parent* family, const FamilyLine& line, Placement& placement);
+    void ClaimWithin(const Parent* family, const FamilyLine& line, Placement& placement,
+                     bool formCorrected);
     void ClaimAnywhere(const FamilyLine& line, Placement& placement);
 
     const ParentList& parents_;
     unsigned long long version_ = 0;
     std::unordered_map<std::string, Parent*> byKey_;
+    // Each family under its name and under the name it was told apart from, in any capitals.
     std::unordered_map<std::string, std::vector<Parent*>> byName_;
     // The children held when the run began, by folded name, in list order.
     std::unordered_map<std::string, std::vector<Held>> held_;
