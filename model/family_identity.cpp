@@ -1,5 +1,6 @@
 #include "model/family_identity.h"
 
+#include <cctype>
 #include <span>
 
 #include "foundation/string_functions.h"
@@ -47,6 +48,44 @@ bool NamesAgree(const Parent& family, const std::string& name, const std::string
     const std::string familyPlain = PlainName(family.GetName(), family.GetAddress(0));
     for (const std::string* ours : {&family.GetName(), &familyPlain}) {
         if (EqualsIgnoringCase(*ours, name) || EqualsIgnoringCase(*ours, plain)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The words of a name that tell one parent from another: a title, an initial or a joining word
+// is shared by too many.
+std::set<std::string> TellingWords(const std::string& name) {
+    static const std::set<std::string> common = {"mr", "mrs", "ms", "miss",   "mx",
+                                                 "dr", "and", "of", "parents"};
+    std::set<std::string> words;
+    std::string word;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        const auto c = i < name.size() ? static_cast<unsigned char>(name[i]) : ' ';
+        if (std::isalnum(c) != 0 || c >= 0x80) {
+            word += static_cast<char>(c);
+            continue;
+        }
+        if (word.size() > 1 && common.count(FoldASCIICase(word)) == 0) {
+            words.insert(FoldASCIICase(word));
+        }
+        word.clear();
+    }
+    return words;
+}
+
+// Without an address on both sides, a parent of another surname is another family, whose child
+// only shares a name with this family's; a family named for nobody may be anyone's.
+bool MayNameItsParent(const Parent& family, const std::string& name) {
+    for (unsigned i = 0; i < family.GetPupilCount(); ++i) {
+        if (family.GetName() == "Parents of " + family.GetPupil(i)->GetName()) {
+            return true;
+        }
+    }
+    const std::set<std::string> ours = TellingWords(family.GetName());
+    for (const std::string& word : TellingWords(name)) {
+        if (ours.count(word) != 0) {
             return true;
         }
     }
@@ -307,7 +346,9 @@ Parent* FamilyIdentity::FindByChildren(const FamilyLine& line, const std::string
             if (NamesAgree(*family, name, plain)) {
                 return family;
             }
-            if (atAddress == nullptr && AddressesAgree(family->GetAddress(0), line.address)) {
+            const std::string& address = family->GetAddress(0);
+            if (atAddress == nullptr && AddressesAgree(address, line.address) &&
+                ((!address.empty() && !line.address.empty()) || MayNameItsParent(*family, name))) {
                 atAddress = family;
             }
         }
