@@ -1,5 +1,6 @@
 #include "model/family_identity.h"
 
+#include <algorithm>
 #include <cctype>
 #include <span>
 
@@ -238,6 +239,9 @@ FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
             }
         }
         ClaimWithin(family, line, placement, true);
+        if (!byName) {
+            ClaimAgain(family, line, placement);
+        }
         return placement;
     }
     // A list that names no parent knows a child only by its own name, form and address.
@@ -328,32 +332,39 @@ Parent* FamilyIdentity::FindByName(const FamilyLine& line, const std::string& pl
 }
 
 // A family renamed since (only its capitals, another title) or whose address was corrected is
-// still the one holding the line's child.
+// still the one holding the line's child. A child an earlier line took is looked for last: the
+// line is then another contact of that child.
 Parent* FamilyIdentity::FindByChildren(const FamilyLine& line, const std::string& name,
                                        const std::string& plain, bool numbered) const {
-    Parent* atAddress = nullptr;
-    for (const FamilyLine::Child& child : line.children) {
-        const auto found = held_.find(FoldASCIICase(child.name));
-        if (found == held_.end()) {
-            continue;
-        }
-        for (const Held& held : found->second) {
-            Parent* family = held.family;
-            if (!FormsAgree(held.pupil->GetForm(), child.form) ||
-                (numbered && IsNumbered(*family) && family->GetUniqueId() != line.id)) {
+    for (const bool taken : {false, true}) {
+        Parent* atAddress = nullptr;
+        for (const FamilyLine::Child& child : line.children) {
+            const auto found = held_.find(FoldASCIICase(child.name));
+            if (found == held_.end()) {
                 continue;
             }
-            if (NamesAgree(*family, name, plain)) {
-                return family;
-            }
-            const std::string& address = family->GetAddress(0);
-            if (atAddress == nullptr && AddressesAgree(address, line.address) &&
-                ((!address.empty() && !line.address.empty()) || MayNameItsParent(*family, name))) {
-                atAddress = family;
+            for (const Held& held : found->second) {
+                Parent* family = held.family;
+                if (held.taken != taken || !FormsAgree(held.pupil->GetForm(), child.form) ||
+                    (numbered && IsNumbered(*family) && family->GetUniqueId() != line.id)) {
+                    continue;
+                }
+                if (NamesAgree(*family, name, plain)) {
+                    return family;
+                }
+                const std::string& address = family->GetAddress(0);
+                if (atAddress == nullptr && AddressesAgree(address, line.address) &&
+                    ((!address.empty() && !line.address.empty()) ||
+                     MayNameItsParent(*family, name))) {
+                    atAddress = family;
+                }
             }
         }
+        if (atAddress != nullptr) {
+            return atAddress;
+        }
     }
-    return atAddress;
+    return nullptr;
 }
 
 std::string FamilyIdentity::NewName(const FamilyLine& line, const std::string& plain,
@@ -403,6 +414,33 @@ void FamilyIdentity::ClaimWithin(const Parent* family, const FamilyLine& line, P
                 }
                 held.taken = true;
                 placement.children[i] = held.pupil;
+                break;
+            }
+        }
+    }
+}
+
+// A family found only through its child is that child's family: a child of the line it has
+// already (one another line took, or one this run gave it) is that child, not a second one.
+void FamilyIdentity::ClaimAgain(const Parent* family, const FamilyLine& line,
+                                Placement& placement) {
+    for (const FormRule rule : {FormRule::Same, FormRule::Agrees}) {
+        for (size_t i = 0; i < line.children.size(); ++i) {
+            if (placement.children[i] != nullptr) {
+                continue;
+            }
+            const FamilyLine::Child& child = line.children[i];
+            for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
+                Pupil* pupil = family->GetPupil(k);
+                const std::string& form = pupil->GetForm();
+                if (!EqualsIgnoringCase(pupil->GetName(), child.name) ||
+                    (rule == FormRule::Same && !EqualsIgnoringCase(form, child.form)) ||
+                    (rule == FormRule::Agrees && !FormsAgree(form, child.form)) ||
+                    std::find(placement.children.begin(), placement.children.end(), pupil) !=
+                        placement.children.end()) {
+                    continue;
+                }
+                placement.children[i] = pupil;
                 break;
             }
         }

@@ -279,6 +279,68 @@ TEST_F(FamilyRoads, TwoContactsOfOneChildGiveNoFamilyTheChildTwice) {
     }
 }
 
+// The second contact's line is told as the child already in the event, counted with those
+// refused; in an empty event each contact's family arrives, and the same list again adds nobody.
+TEST_F(FamilyRoads, TwoContactsOfOneChildAreToldAndTheListAgainAddsNobody) {
+    const char* const named = "Full Name,Form / Tutor Group,Parent's Name,Address Line 1";
+    struct Case {
+        const char* what;
+        std::vector<HeldFamily> held;
+        const char* lines;
+        int added;
+        int refused;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"one household, the family held",
+         {{"Mr John Smith", "1 High St", "", {"Amy Smith/7B"}}},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n",
+         0,
+         2,
+         {"Mr John Smith @1 High St: Amy Smith 7B"}},
+        {"one household, a new brother on the second contact's line",
+         {{"Mr John Smith", "1 High St", "", {"Amy Smith/7B"}}},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n"
+         "Ben Smith,8C,Mrs Jane Smith,1 High St\n",
+         1,
+         2,
+         {"Mr John Smith @1 High St: Amy Smith 7B, Ben Smith 8C"}},
+        {"two households, the family held without an address",
+         {{"Mr Smith", "", "", {"Amy Smith/7B"}}},
+         "Amy Smith,7B,Mr Smith,1 High St\nAmy Smith,7B,Mrs Jones,5 Oak Rd\n",
+         1,
+         1,
+         {"Mr Smith @: Amy Smith 7B", "Mrs Jones @5 Oak Rd: Amy Smith 7B"}},
+        {"an empty event",
+         {},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n",
+         2,
+         0,
+         {"Mr John Smith @1 High St: Amy Smith 7B", "Mrs Jane Smith @1 High St: Amy Smith 7B"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        for (const HeldFamily& held : c.held) {
+            ASSERT_NO_FATAL_FAILURE(Hold(held));
+        }
+        UCStringError sink;
+        const MovedPeople moved = ImportThroughPreview({List::CSV, named, c.lines});
+        EXPECT_EQ(c.added, moved.added) << sink.GetText();
+        EXPECT_EQ(c.refused, moved.refused) << sink.GetText();
+        EXPECT_EQ(c.expected, Families());
+        if (c.refused > 0) {
+            EXPECT_NE(std::string::npos, sink.GetText().find("Pupil 'Amy Smith' of '" +
+                                                             std::string(c.held.front().name) +
+                                                             "' is already in the event"))
+                << sink.GetText();
+        }
+        EXPECT_EQ(0, ImportThroughPreview({List::CSV, named, c.lines}).added) << sink.GetText();
+        EXPECT_EQ(c.expected, Families());
+    }
+}
+
 // What the event holds already, brought in again by the same list or by a list of another
 // shape, adds nobody.
 TEST_F(FamilyRoads, ImportingWhatTheEventHoldsAddsNobody) {

@@ -332,6 +332,65 @@ TEST_F(FamilyIdentityTest, EachHeldChildIsFoundOnceAndAddedFamiliesOnlyByName) {
     EXPECT_EQ("new Mrs Fox: +", Describe(families.Place(Line("Mrs Fox|||Amy Fox/8A"))));
 }
 
+// A list of contacts gives each parent of a child a line. The later line, finding the family
+// only through the child an earlier one took, is another contact of that child.
+TEST_F(FamilyIdentityTest, AnotherContactOfAChildTakenFindsThatChild) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> held;
+        const char* first;
+        const char* second;
+        const char* expected;  // the second line's placement
+        bool again;            // its first child is the one the first line took
+    };
+    const Case cases[] = {
+        {"one household, the second contact with a new child",
+         {"Mr John Smith|1 High St||Amy Smith/7B"},
+         "Mr John Smith|1 High St||Amy Smith/7B",
+         "Mrs Jane Smith|1 High St||Amy Smith/7B,Ben Smith/8C",
+         "Mr John Smith [Mr John Smith]: Amy Smith 7B of Mr John Smith, +",
+         true},
+        {"one household, renamed since: both lines find the child",
+         {"Mr John Smith|1 High St||Amy Smith/7B"},
+         "MR JOHN SMITH|1 High St||Amy Smith/7B",
+         "Mrs Jane Smith|1 High St||Amy Smith/",
+         "Mr John Smith [Mr John Smith]: Amy Smith 7B of Mr John Smith",
+         true},
+        {"a namesake of another form is another child",
+         {"Mr John Smith|1 High St||Amy Smith/7B"},
+         "Mr John Smith|1 High St||Amy Smith/7B",
+         "Mrs Jane Smith|1 High St||Amy Smith/9C",
+         "new Mrs Jane Smith: +",
+         false},
+        {"another household, the family here without an address",
+         {"Mr Smith|||Amy Smith/7B"},
+         "Mr Smith|1 High St||Amy Smith/7B",
+         "Mrs Jones|5 Oak Rd||Amy Smith/7B",
+         "new Mrs Jones: +",
+         false},
+        {"twins of one name in a family, the second not yet taken",
+         {"Mr Lee|2 Elm Rd||Sam Lee/7A,Sam Lee/7A"},
+         "Mr Lee|2 Elm Rd||Sam Lee/7A",
+         "Mrs Lee|2 Elm Rd||Sam Lee/7A",
+         "Mr Lee [Mr Lee]: Sam Lee 7A of Mr Lee",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        parents.DeleteAll();
+        for (const char* held : c.held) {
+            Hold(held);
+        }
+        FamilyIdentity families(parents);
+        const FamilyIdentity::Placement first = families.Place(Line(c.first));
+        ASSERT_NE(nullptr, first.family);
+        ASSERT_NE(nullptr, first.children.front());
+        const FamilyIdentity::Placement second = families.Place(Line(c.second));
+        EXPECT_EQ(c.expected, Describe(second));
+        EXPECT_EQ(c.again, first.children.front() == second.children.front());
+    }
+}
+
 // A family removed or added beside the run is seen at the next look-up.
 TEST_F(FamilyIdentityTest, FamiliesChangedBesideTheRunAreSeen) {
     Parent* lee = Hold("Mr Lee|2 Elm Rd||Sam Lee/7A");
