@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "app/autosave_session.h"
 #include "app/event_file_format.h"
@@ -500,16 +501,22 @@ bool QMController::MergeEventFile(const char* path, std::string* log) {
     std::string scratch;
     std::string& text = log != nullptr ? *log : scratch;
     const unsigned teachersBefore = event->GetTeachers().Count();
-    // The copy's evenings are ours in order, wherever their dates have moved since it was
-    // taken; with another number of days only a date both have is the same evening.
+    // A date both copies have is the same evening; with as many days in each, the copy's other
+    // evenings are our others in order, wherever their dates have moved since it was taken.
     DateMoves copyDates;
     if (other->GetDayCount() == schedule_->GetDayCount()) {
+        std::vector<Date> theirs;
+        std::vector<Date> ours;
         for (unsigned d = 0; d < other->GetDayCount(); ++d) {
-            const Date theirs = other->GetDay(d)->GetDate();
-            const Date ours = schedule_->GetDay(d)->GetDate();
-            if (theirs != ours) {
-                copyDates[theirs] = ours;
+            if (schedule_->FindDay(other->GetDay(d)->GetDate()) == nullptr) {
+                theirs.push_back(other->GetDay(d)->GetDate());
             }
+            if (other->FindDay(schedule_->GetDay(d)->GetDate()) == nullptr) {
+                ours.push_back(schedule_->GetDay(d)->GetDate());
+            }
+        }
+        for (size_t d = 0; d < theirs.size() && d < ours.size(); ++d) {
+            copyDates[theirs[d]] = ours[d];
         }
     }
     const bool merged = event->Merge(*other->GetEvent(), text, copyDates);

@@ -50,8 +50,9 @@ std::string CSVText(const GeneratedSchool& school) {
     return text;
 }
 
-// Each pupil a contact; children's surnames end with the suffix (newcomers the school's own
-// event does not hold).
+// Each pupil a contact of its family's surname under another title and forename, and no
+// address; children's surnames end with the suffix (newcomers the school's own event does not
+// hold).
 std::string XMLText(const GeneratedSchool& school, const std::string& surnameSuffix = "") {
     std::string text = "<?xml version=\"1.0\"?>\n<Export><Pupils>\n";
     for (unsigned p = 0; p < school.event->GetParents().Count(); ++p) {
@@ -64,7 +65,8 @@ std::string XMLText(const GeneratedSchool& school, const std::string& surnameSuf
                     parent->GetPupil(k)->GetForm() +
                     "</RegistrationGroup><Contact><Title>Mx</Title><Forename>Family</Forename>"
                     "<Surname>" +
-                    std::to_string(p) + "</Surname></Contact></Pupil>\n";
+                    parent->GetName().substr(parent->GetName().rfind(' ') + 1) +
+                    "</Surname></Contact></Pupil>\n";
         }
     }
     return text + "</Pupils></Export>\n";

@@ -31,10 +31,10 @@ struct FamilyLine {
 
 // Decides who the family and the children of a line are among the families an event held when
 // a run (an import, the move out of a preview, a merge) began, so that every road finds the
-// same family and child. A child the event held is found once in a run; a family the run adds
-// is found again by its number and name, never by children it did not hold before. Only the run
-// changes the list meanwhile; anything else that adds or removes a family is seen at the next
-// look-up.
+// same family and child. A child the event held is found once in a run, save by another
+// contact of it; a family the run adds is found again by its number and name, never by
+// children it did not hold before. Only the run changes the list meanwhile; anything else that
+// adds or removes a family is seen at the next look-up.
 class FamilyIdentity {
 public:
     explicit FamilyIdentity(const ParentList& parents);
@@ -49,7 +49,8 @@ public:
         // namesake elsewhere ("Name (first address line)").
         std::string name;
         // For each child of the line, in order: the held child it is (perhaps of another
-        // family, for a line that names no parent), or null for a child who arrives.
+        // family, for a line that names no parent or a namesake family the line cannot tell
+        // apart), or null for a child who arrives.
         std::vector<Pupil*> children;
     };
 
@@ -72,18 +73,23 @@ private:
 
     void Index(Parent* family);
     void Refresh();
+    std::vector<Parent*> Namesakes(const FamilyLine& line, const std::string& plain) const;
     Parent* FindByKey(const FamilyLine& line, const std::string& plain, bool numbered) const;
     Parent* FindByName(const FamilyLine& line, const std::string& plain, bool numbered) const;
-    Parent* FindByChildren(const FamilyLine& line, const std::string& plain, bool numbered) const;
+    Parent* FindByChildren(const FamilyLine& line, const std::string& name,
+                           const std::string& plain, bool numbered) const;
     bool Shares(const Parent* family, const FamilyLine& line) const;
     std::string NewName(const FamilyLine& line, const std::string& plain, bool numbered) const;
     Parent* ByKey(const std::string& key) const;
-    void ClaimWithin(const Parent* family, const FamilyLine& line, Placement& placement);
+    void ClaimWithin(const Parent* family, const FamilyLine& line, Placement& placement,
+                     bool formCorrected);
     void ClaimAnywhere(const FamilyLine& line, Placement& placement);
+    static void ClaimAgain(const Parent* family, const FamilyLine& line, Placement& placement);
 
     const ParentList& parents_;
     unsigned long long version_ = 0;
     std::unordered_map<std::string, Parent*> byKey_;
+    // Each family under its name and under the name it was told apart from, in any capitals.
     std::unordered_map<std::string, std::vector<Parent*>> byName_;
     // The children held when the run began, by folded name, in list order.
     std::unordered_map<std::string, std::vector<Held>> held_;

@@ -522,6 +522,80 @@ TEST_F(ControllerFiles, AMergedFamilyKeepsItsEveningsWhereTheDatesHaveMoved) {
     }
 }
 
+// The office gave up its first evening and added one after the second; a colleague's copy still
+// has the first two. The evening both have is the same evening: a family the colleague added,
+// who cannot come on the evening given up, still comes on that one.
+TEST_F(ControllerFiles, AMergedFamilyComesOnTheEveningBothCopiesHave) {
+    const auto evening = [](const char* first, const char* second, const std::string& parents) {
+        return std::string("Event:\nName \"Spring evening\"\nStarts 4:00pm\nEnds 6:00pm\nDay \"") +
+               first + "\"\nMonth \"3\"\nYear \"2026\"\nSlotLength \"10\"\n\nExtraDay:\n" +
+               "Starts 4:00pm\nEnds 6:00pm\nDay \"" + second +
+               "\"\nMonth \"3\"\nYear \"2026\"\n\nTeachers:\n\"Mr Tom Whitfield\"\n" +
+               "initials \"TW\"\nsubject \"Maths\"\n\nParents:\n" + parents;
+    };
+    const std::string ours = Write("ours.qmv", evening("11", "12", ""));
+    const std::string copy =
+        Write("copy.qmv", evening("10", "11",
+                                  "\"Mrs Ray\"\nuniqueid \"R1\"\nday \"10 Mar 2026\"\n"
+                                  "notattending\npupil \"Kim Ray\"\nform \"9C\"\n"
+                                  "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n\n"));
+    ASSERT_TRUE(controller_.OpenEventFile(ours.c_str())) << sink_.GetText();
+    std::string log;
+    ASSERT_TRUE(controller_.MergeEventFile(copy.c_str(), &log)) << sink_.GetText();
+    MultiDaySchedule* days = controller_.GetSchedule();
+    const Parent* ray = controller_.GetEvent()->GetParents().FindByKey("R1");
+    ASSERT_NE(nullptr, ray) << log;
+    ASSERT_EQ(Date(11, 3, 2026), days->GetDay(0)->GetDate());
+    EXPECT_TRUE(ray->IsAttending(days->GetDay(0))) << "the copy has her on the 11th";
+}
+
+// Whichever evenings the two copies share, a family the colleague added stays away from the
+// evening it cannot come and comes on every other.
+TEST_F(ControllerFiles, AMergedFamilyStaysAwayOnlyFromTheEveningItCannotCome) {
+    const auto evening = [](int first, int second, const std::string& parents) {
+        return "Event:\nName \"Spring evening\"\nStarts 4:00pm\nEnds 6:00pm\nDay \"" +
+               std::to_string(first) +
+               "\"\nMonth \"3\"\nYear \"2026\"\nSlotLength \"10\"\n\nExtraDay:\n"
+               "Starts 4:00pm\nEnds 6:00pm\nDay \"" +
+               std::to_string(second) +
+               "\"\nMonth \"3\"\nYear \"2026\"\n\nTeachers:\n\"Mr Tom Whitfield\"\n"
+               "initials \"TW\"\nsubject \"Maths\"\n\nParents:\n" +
+               parents;
+    };
+    struct Case {
+        const char* what;
+        int copyFirst, copySecond, away;  // the copy's evenings, and the one she cannot come
+        unsigned awayHere;                // our evening she cannot come
+    };
+    const Case cases[] = {
+        {"the same evenings", 11, 12, 12, 1},
+        {"both moved", 4, 5, 5, 1},
+        {"the first given up, one added after", 10, 11, 10, 1},
+        {"the second given up, one added before", 12, 13, 13, 0},
+        {"the evening both have", 12, 13, 12, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string ours = Write(std::string(c.what) + ".qmv", evening(11, 12, ""));
+        const std::string copy =
+            Write(std::string(c.what) + " copy.qmv",
+                  evening(c.copyFirst, c.copySecond,
+                          std::string("\"Mrs Ray\"\nuniqueid \"R1\"\nday \"") +
+                              (c.away < 10 ? "0" : "") + std::to_string(c.away) +
+                              " Mar 2026\"\nnotattending\npupil \"Kim Ray\"\n"
+                              "form \"9C\"\n\n"));
+        ASSERT_TRUE(controller_.OpenEventFile(ours.c_str())) << sink_.GetText();
+        std::string log;
+        ASSERT_TRUE(controller_.MergeEventFile(copy.c_str(), &log)) << sink_.GetText();
+        MultiDaySchedule* days = controller_.GetSchedule();
+        const Parent* ray = controller_.GetEvent()->GetParents().FindByKey("R1");
+        ASSERT_NE(nullptr, ray) << log;
+        for (unsigned d = 0; d < days->GetDayCount(); ++d) {
+            EXPECT_EQ(d != c.awayHere, ray->IsAttending(days->GetDay(d))) << "evening " << d;
+        }
+    }
+}
+
 // Nothing writes to a FIFO: reading one for a merge or as the settings would wait for ever.
 TEST_F(ControllerFiles, AFifoIsRefusedAtOnceForAMergeAndAsTheSettingsFile) {
     ASSERT_TRUE(controller_.OpenEventFile(Write("a.qmv", EventText()).c_str()));

@@ -144,6 +144,18 @@ TEST_F(FamilyRoads, AListThatLeavesOutOrCorrectsAFieldFindsEachHeldChildOnce) {
          1,
          1,
          {"Mr J Smith @1 High St: Amy Smith 7B, Ben Smith 7C"}},
+        {"a family renamed in the editor, its capitals only, a year group's list",
+         {{"Mr J Smith", "1 High St", "", {"Amy Smith/9B"}}},
+         {List::CSV, named, "Ben Smith,7C,MR J SMITH,1 High St\n"},
+         1,
+         0,
+         {"Mr J Smith @1 High St: Amy Smith 9B, Ben Smith 7C"}},
+        {"the first address line in capitals, a year group's list",
+         {{"Mr J Smith", "1 High St", "", {"Amy Smith/9B"}}},
+         {List::CSV, named, "Ben Smith,7C,Mr J Smith,1 HIGH ST\n"},
+         1,
+         0,
+         {"Mr J Smith @1 High St: Amy Smith 9B, Ben Smith 7C"}},
         {"a family renamed in the editor, an export without addresses",
          {{"Mr J Smith", "1 High St", "", {"Amy Smith/7B"}}},
          {List::XML, nullptr,
@@ -183,6 +195,36 @@ TEST_F(FamilyRoads, AListThatLeavesOutOrCorrectsAFieldFindsEachHeldChildOnce) {
          0,
          1,
          {"Mr Lee @2 Elm Rd: Sam Lee 7A"}},
+        {"namesake families told apart by address, a list without addresses",
+         {{"Mr Cox", "1 High St", "", {"Ben Cox/7A"}},
+          {"Mr Cox (9 Low Rd)", "9 Low Rd", "", {"Dan Cox/9C"}}},
+         {List::CSV, "Full Name,Form / Tutor Group,Parent's Name",
+          "Ben Cox,7A,Mr Cox\nDan Cox,9C,Mr Cox\n"},
+         0,
+         2,
+         {"Mr Cox (9 Low Rd) @9 Low Rd: Dan Cox 9C", "Mr Cox @1 High St: Ben Cox 7A"}},
+        {"namesake families told apart by address, an export without addresses",
+         {{"Mr Cox", "1 High St", "", {"Ben Cox/7A"}},
+          {"Mr Cox (9 Low Rd)", "9 Low Rd", "", {"Dan Cox/9C"}}},
+         {List::XML, nullptr,
+          "<Pupils>\n" + XMLPupil("Dan", "Cox", "9C", "Mr Cox") + "</Pupils>\n"},
+         0,
+         1,
+         {"Mr Cox (9 Low Rd) @9 Low Rd: Dan Cox 9C", "Mr Cox @1 High St: Ben Cox 7A"}},
+        {"a numbered family told apart from a namesake, a year group's list without numbers",
+         {{"Mr Cox", "1 High St", "", {"Ben Cox/9A"}},
+          {"Mr Cox (9 Low Rd)", "9 Low Rd", "N1", {"Dan Cox/9C"}}},
+         {List::CSV, named, "Eve Cox,7C,Mr Cox,9 Low Rd\n"},
+         1,
+         0,
+         {"Mr Cox (9 Low Rd) @9 Low Rd: Dan Cox 9C, Eve Cox 7C", "Mr Cox @1 High St: Ben Cox 9A"}},
+        {"a namesake in the same form joins another family, an export without addresses",
+         {{"Mr Adam Smith", "", "", {"Jack Smith/7B"}}},
+         {List::XML, nullptr,
+          "<Pupils>\n" + XMLPupil("Jack", "Smith", "7B", "Beth Kerr") + "</Pupils>\n"},
+         1,
+         0,
+         {"Beth Kerr @: Jack Smith 7B", "Mr Adam Smith @: Jack Smith 7B"}},
         {"a namesake family elsewhere with a child of its own",
          {{"Mrs Fox", "1 High St", "", {"Amy Fox/8A"}}},
          {List::CSV, named, "Kay Fox,10B,Mrs Fox,9 Low Rd\n"},
@@ -201,6 +243,100 @@ TEST_F(FamilyRoads, AListThatLeavesOutOrCorrectsAFieldFindsEachHeldChildOnce) {
         const MovedPeople moved = ImportThroughPreview(c.list);
         EXPECT_EQ(c.added, moved.added) << sink.GetText();
         EXPECT_EQ(c.refused, moved.refused) << sink.GetText();
+        EXPECT_EQ(c.expected, Families());
+    }
+}
+
+// A list of contacts gives a line to each parent of a child. The family the event holds for the
+// child, whichever line finds it, keeps the child once.
+TEST_F(FamilyRoads, TwoContactsOfOneChildGiveNoFamilyTheChildTwice) {
+    const char* const named = "Full Name,Form / Tutor Group,Parent's Name,Address Line 1";
+    struct Case {
+        const char* what;
+        HeldFamily held;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"one household, a line for each parent",
+         {"Mr John Smith", "1 High St", "", {"Amy Smith/7B"}},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n"},
+        {"two households, the event's family typed in without an address",
+         {"Mr Smith", "", "", {"Amy Smith/7B"}},
+         "Amy Smith,7B,Mr Smith,1 High St\nAmy Smith,7B,Mrs Jones,5 Oak Rd\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        ASSERT_NO_FATAL_FAILURE(Hold(c.held));
+        UCStringError sink;
+        (void)ImportThroughPreview({List::CSV, named, c.lines});
+        for (const std::string& family : Families()) {
+            EXPECT_EQ(std::string::npos, family.find("Amy Smith 7B, Amy Smith 7B"))
+                << family << "\n"
+                << sink.GetText();
+        }
+    }
+}
+
+// The second contact's line is told as the child already in the event, counted with those
+// refused; in an empty event each contact's family arrives, and the same list again adds nobody.
+TEST_F(FamilyRoads, TwoContactsOfOneChildAreToldAndTheListAgainAddsNobody) {
+    const char* const named = "Full Name,Form / Tutor Group,Parent's Name,Address Line 1";
+    struct Case {
+        const char* what;
+        std::vector<HeldFamily> held;
+        const char* lines;
+        int added;
+        int refused;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"one household, the family held",
+         {{"Mr John Smith", "1 High St", "", {"Amy Smith/7B"}}},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n",
+         0,
+         2,
+         {"Mr John Smith @1 High St: Amy Smith 7B"}},
+        {"one household, a new brother on the second contact's line",
+         {{"Mr John Smith", "1 High St", "", {"Amy Smith/7B"}}},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n"
+         "Ben Smith,8C,Mrs Jane Smith,1 High St\n",
+         1,
+         2,
+         {"Mr John Smith @1 High St: Amy Smith 7B, Ben Smith 8C"}},
+        {"two households, the family held without an address",
+         {{"Mr Smith", "", "", {"Amy Smith/7B"}}},
+         "Amy Smith,7B,Mr Smith,1 High St\nAmy Smith,7B,Mrs Jones,5 Oak Rd\n",
+         1,
+         1,
+         {"Mr Smith @: Amy Smith 7B", "Mrs Jones @5 Oak Rd: Amy Smith 7B"}},
+        {"an empty event",
+         {},
+         "Amy Smith,7B,Mr John Smith,1 High St\nAmy Smith,7B,Mrs Jane Smith,1 High St\n",
+         2,
+         0,
+         {"Mr John Smith @1 High St: Amy Smith 7B", "Mrs Jane Smith @1 High St: Amy Smith 7B"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        event = std::make_shared<Event>();
+        schedule = std::make_unique<MultiDaySchedule>(event);
+        for (const HeldFamily& held : c.held) {
+            ASSERT_NO_FATAL_FAILURE(Hold(held));
+        }
+        UCStringError sink;
+        const MovedPeople moved = ImportThroughPreview({List::CSV, named, c.lines});
+        EXPECT_EQ(c.added, moved.added) << sink.GetText();
+        EXPECT_EQ(c.refused, moved.refused) << sink.GetText();
+        EXPECT_EQ(c.expected, Families());
+        if (c.refused > 0) {
+            EXPECT_NE(std::string::npos, sink.GetText().find("Pupil 'Amy Smith' of '" +
+                                                             std::string(c.held.front().name) +
+                                                             "' is already in the event"))
+                << sink.GetText();
+        }
+        EXPECT_EQ(0, ImportThroughPreview({List::CSV, named, c.lines}).added) << sink.GetText();
         EXPECT_EQ(c.expected, Families());
     }
 }

@@ -612,6 +612,17 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
          {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}, "S100"}},
          {{"Mr Lee", "1 High St", {{"Kim Lee", "8C", "JS"}}, "S200"}},
          {"Mr Lee @1 High St: Sam Lee 7A", "Mr Lee @1 High St: Kim Lee 8C>Jo Shaw"}},
+        {"a child's second parent given a family in the copy",
+         {{"Mr John Smith", "1 High St", {{"Amy Smith", "7B", ""}}}},
+         {{"Mr John Smith", "1 High St", {{"Amy Smith", "7B", "TW"}}},
+          {"Mrs Jane Smith", "1 High St", {{"Amy Smith", "7B", "JS"}}}},
+         {"Mr John Smith @1 High St: Amy Smith 7B>Tom Wade>Jo Shaw"}},
+        {"namesakes told apart here, the copy's family without an address",
+         {{"Mr Cox", "1 High St", {{"Ben Cox", "7A", ""}}},
+          {"Mr Cox (9 Low Rd)", "9 Low Rd", {{"Dan Cox", "9C", ""}}}},
+         {{"Mr Cox", "", {{"Ben Cox", "7A", "TW"}, {"Dan Cox", "9C", "JS"}}}},
+         {"Mr Cox @1 High St: Ben Cox 7A>Tom Wade",
+          "Mr Cox (9 Low Rd) @9 Low Rd: Dan Cox 9C>Jo Shaw"}},
         {"two numbers in the copy at one address, known by name here",
          {{"Mrs Khan", "Oak House", {{"Ali Khan", "7A", ""}}}},
          {{"Mrs Khan", "Oak House", {{"Sara Khan", "9C", "JS"}}, "N2"},
@@ -670,14 +681,44 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
     }
 }
 
+// A colleague who gave the child's other parent a family of their own: the family here keeps
+// the child once, whichever family of the copy finds it.
+TEST_F(EventMerge, AChildsSecondParentInTheCopyGivesNoFamilyTheChildTwice) {
+    Event here;
+    Event copy;
+    for (Event* e : {&here, &copy}) {
+        ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
+    }
+    const auto add = [](Event& e, const char* name, const char* initials) {
+        auto parent = std::make_unique<Parent>(name);
+        parent->SetAddress(0, "1 High St");
+        auto amy = std::make_unique<Pupil>("Amy Smith");
+        amy->SetForm("7B");
+        if (*initials != '\0') {
+            amy->AddRequest(e.GetTeachers().FindByNameOrInitials(initials), "", 1, -1);
+        }
+        parent->AddPupil(std::move(amy));
+        ASSERT_TRUE(e.AddParent(std::move(parent)));
+    };
+    ASSERT_NO_FATAL_FAILURE(add(here, "Mr John Smith", ""));
+    ASSERT_NO_FATAL_FAILURE(add(copy, "Mr John Smith", "TW"));
+    ASSERT_NO_FATAL_FAILURE(add(copy, "Mrs Jane Smith", "JS"));
+    ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+    for (unsigned p = 0; p < here.GetParents().Count(); ++p) {
+        const Parent* family = here.GetParents().At(p);
+        EXPECT_EQ(1u, family->GetPupilCount()) << family->GetName() << "\n" << log;
+    }
+}
+
 // A colleague's copy in which one thing of a family was corrected (or ours was) is the same
 // family: merged, it adds nobody, and Book All books nobody twice.
 TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
     struct Case {
         const char* what;
         std::function<void(Parent& family)> correct;
-        const char* expected;  // the family here afterwards
-        const char* id = "";   // the school's number in both copies
+        const char* expected;          // the family here afterwards
+        const char* id = "";           // the school's number in both copies
+        const char* name = "Mrs Fox";  // the family's name in both copies
     };
     const Case cases[] = {
         {"the first address line", [](Parent& f) { f.SetAddress(0, "1 High Street"); },
@@ -711,6 +752,10 @@ TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
              f.SetUniqueId("");
          },
          "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the first address line of a family told apart from a namesake elsewhere",
+         [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Mrs Fox (1 High St) [Mrs Fox (1 High St)] @1 High St: Amy Fox 8A>Tom Wade", "",
+         "Mrs Fox (1 High St)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -718,7 +763,7 @@ TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
         Event copy;
         for (Event* e : {&here, &copy}) {
             ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
-            Parent* fox = AddParent(*e, "Mrs Fox");
+            Parent* fox = AddParent(*e, c.name);
             fox->SetAddress(0, "1 High St");
             if (*c.id != '\0') {
                 fox->SetUniqueId(c.id);

@@ -217,6 +217,91 @@ TEST_F(FamilyIdentityTest, FindsTheFamilyAndChildrenALineDescribes) {
          "Mr Lee|2 Elm Rd||Sam Lee/8A",
          false,
          "Mr Lee [Mr Lee]: Sam Lee 7A of Mr Lee"},
+        {"the name in other capitals, a new child",
+         {"Mr J Smith|1 High St||Amy Smith/9B"},
+         "MR J SMITH|1 High St||Ben Smith/7C",
+         false,
+         "Mr J Smith [Mr J Smith]: +"},
+        {"the address in other capitals, a new child",
+         {"Mr J Smith|1 High St||Amy Smith/9B"},
+         "Mr J Smith|1 HIGH ST||Ben Smith/7C",
+         false,
+         "Mr J Smith [Mr J Smith]: +"},
+        {"the namesake's family by its longer name, the address in other capitals",
+         {"Mr Cox|1 High St||Ben Cox/7A", "Mr Cox (9 Low Rd)|9 Low Rd||Dan Cox/9C"},
+         "Mr Cox|9 LOW RD||Eve Cox/7C",
+         false,
+         "Mr Cox (9 Low Rd) [Mr Cox (9 Low Rd)]: +"},
+        {"namesakes a line without an address cannot tell apart: each child in its own",
+         {"Mr Cox|1 High St||Ben Cox/7A", "Mr Cox (9 Low Rd)|9 Low Rd||Dan Cox/9C"},
+         "Mr Cox|||Ben Cox/7A,Dan Cox/9C,Eve Cox/7C",
+         false,
+         "Mr Cox [Mr Cox]: Ben Cox 7A of Mr Cox, Dan Cox 9C of Mr Cox (9 Low Rd), +"},
+        {"namesakes, a line without an address: the family with its child",
+         {"Mr Cox|1 High St||Ben Cox/7A", "Mr Cox (9 Low Rd)|9 Low Rd||Dan Cox/9C"},
+         "Mr Cox|||Dan Cox/9C,Eve Cox/7C",
+         false,
+         "Mr Cox (9 Low Rd) [Mr Cox (9 Low Rd)]: Dan Cox 9C of Mr Cox (9 Low Rd), +"},
+        {"namesakes, a line without an address: a namesake child in another form is new",
+         {"Mr Cox|1 High St||Ben Cox/7A", "Mr Cox (9 Low Rd)|9 Low Rd||Dan Cox/9C"},
+         "Mr Cox|||Dan Cox/7C",
+         false,
+         "Mr Cox [Mr Cox]: +"},
+        {"a numbered family told apart, the line without number",
+         {"Mr Cox|1 High St||Ben Cox/9A", "Mr Cox (9 Low Rd)|9 Low Rd|N1|Dan Cox/9C"},
+         "Mr Cox|9 Low Rd||Eve Cox/7C",
+         false,
+         "Mr Cox (9 Low Rd) [N1]: +"},
+        {"a family told apart whose address the line corrects",
+         {"Mrs Fox (1 High St)|1 High St||Amy Fox/8A"},
+         "Mrs Fox (1 High St)|1 High Street||Amy Fox/8A",
+         false,
+         "Mrs Fox (1 High St) [Mrs Fox (1 High St)]: Amy Fox 8A of Mrs Fox (1 High St)"},
+        {"a name told apart at a corrected address, none of its children held",
+         {"Mrs Fox (1 High St)|1 High St||Amy Fox/8A"},
+         "Mrs Fox (1 High St)|1 High Street||Kay Fox/10B",
+         false,
+         "new Mrs Fox (1 High Street): +"},
+        {"another parent, no address on either side: a namesake child",
+         {"Mr Adam Smith|||Jack Smith/7B"},
+         "Beth Kerr|||Jack Smith/7B",
+         false,
+         "new Beth Kerr: +"},
+        {"another parent, the family here without an address",
+         {"Mr Adam Smith|||Jack Smith/7B"},
+         "Beth Kerr|3 Oak Rd||Jack Smith/7B",
+         false,
+         "new Beth Kerr: +"},
+        {"another parent at the family's address: the child",
+         {"Mr Adam Smith|3 Oak Rd||Jack Smith/7B"},
+         "Beth Kerr|3 Oak Rd||Jack Smith/7B",
+         false,
+         "Mr Adam Smith [Mr Adam Smith]: Jack Smith 7B of Mr Adam Smith"},
+        {"a surname alone, no addresses: the child",
+         {"Mr Adam Smith|||Jack Smith/7B"},
+         "SMITH|||Jack Smith/7B",
+         false,
+         "Mr Adam Smith [Mr Adam Smith]: Jack Smith 7B of Mr Adam Smith"},
+        {"both contacts, no addresses: the child",
+         {"Mr Adam Smith|||Jack Smith/7B"},
+         "Mr Adam Smith and Mrs Beth Kerr|||Jack Smith/7B",
+         false,
+         "Mr Adam Smith [Mr Adam Smith]: Jack Smith 7B of Mr Adam Smith"},
+        {"a title and an initial shared only, no addresses",
+         {"Mr J Smith|||Jack Smith/7B"},
+         "Mr J Kerr|||Jack Smith/7B",
+         false,
+         "new Mr J Kerr: +"},
+        {"any parent of a family named for nobody",
+         {"Parents of Jack Smith|||Jack Smith/7B"},
+         "Beth Kerr|||Jack Smith/7B",
+         false,
+         "Parents of Jack Smith [Parents of Jack Smith]: Jack Smith 7B of Parents of Jack Smith"},
+        {"no parent named, no addresses: the child of any family",
+         {"Mr Adam Smith|||Jack Smith/7B"},
+         "|||Jack Smith/7B",
+         false,
+         "new Parents of Jack Smith: Jack Smith 7B of Mr Adam Smith"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -245,6 +330,65 @@ TEST_F(FamilyIdentityTest, EachHeldChildIsFoundOnceAndAddedFamiliesOnlyByName) {
     EXPECT_EQ("Parents of Amy Fox [Parents of Amy Fox]: +",
               Describe(families.Place(Line("|||Amy Fox/8A"))));
     EXPECT_EQ("new Mrs Fox: +", Describe(families.Place(Line("Mrs Fox|||Amy Fox/8A"))));
+}
+
+// A list of contacts gives each parent of a child a line. The later line, finding the family
+// only through the child an earlier one took, is another contact of that child.
+TEST_F(FamilyIdentityTest, AnotherContactOfAChildTakenFindsThatChild) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> held;
+        const char* first;
+        const char* second;
+        const char* expected;  // the second line's placement
+        bool again;            // its first child is the one the first line took
+    };
+    const Case cases[] = {
+        {"one household, the second contact with a new child",
+         {"Mr John Smith|1 High St||Amy Smith/7B"},
+         "Mr John Smith|1 High St||Amy Smith/7B",
+         "Mrs Jane Smith|1 High St||Amy Smith/7B,Ben Smith/8C",
+         "Mr John Smith [Mr John Smith]: Amy Smith 7B of Mr John Smith, +",
+         true},
+        {"one household, renamed since: both lines find the child",
+         {"Mr John Smith|1 High St||Amy Smith/7B"},
+         "MR JOHN SMITH|1 High St||Amy Smith/7B",
+         "Mrs Jane Smith|1 High St||Amy Smith/",
+         "Mr John Smith [Mr John Smith]: Amy Smith 7B of Mr John Smith",
+         true},
+        {"a namesake of another form is another child",
+         {"Mr John Smith|1 High St||Amy Smith/7B"},
+         "Mr John Smith|1 High St||Amy Smith/7B",
+         "Mrs Jane Smith|1 High St||Amy Smith/9C",
+         "new Mrs Jane Smith: +",
+         false},
+        {"another household, the family here without an address",
+         {"Mr Smith|||Amy Smith/7B"},
+         "Mr Smith|1 High St||Amy Smith/7B",
+         "Mrs Jones|5 Oak Rd||Amy Smith/7B",
+         "new Mrs Jones: +",
+         false},
+        {"twins of one name in a family, the second not yet taken",
+         {"Mr Lee|2 Elm Rd||Sam Lee/7A,Sam Lee/7A"},
+         "Mr Lee|2 Elm Rd||Sam Lee/7A",
+         "Mrs Lee|2 Elm Rd||Sam Lee/7A",
+         "Mr Lee [Mr Lee]: Sam Lee 7A of Mr Lee",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        parents.DeleteAll();
+        for (const char* held : c.held) {
+            Hold(held);
+        }
+        FamilyIdentity families(parents);
+        const FamilyIdentity::Placement first = families.Place(Line(c.first));
+        ASSERT_NE(nullptr, first.family);
+        ASSERT_NE(nullptr, first.children.front());
+        const FamilyIdentity::Placement second = families.Place(Line(c.second));
+        EXPECT_EQ(c.expected, Describe(second));
+        EXPECT_EQ(c.again, first.children.front() == second.children.front());
+    }
 }
 
 // A family removed or added beside the run is seen at the next look-up.
