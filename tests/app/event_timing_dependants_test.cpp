@@ -920,6 +920,15 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
          typical,
          {slots("10")},
          typical},
+        // As a file or a new event gives them: 3, 4 and 24 slots, nobody's typed minutes.
+        {"limits left in slots on 7.5-minute slots, then 10 and back",
+         1,
+         450,
+         At(18, 15),
+         0,
+         {"22", "30", "180"},
+         {slots("10"), slots("7.5")},
+         {"22", "30", "180"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
