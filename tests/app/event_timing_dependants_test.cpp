@@ -920,6 +920,16 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
          typical,
          {slots("10")},
          typical},
+        // The break now lies before the evening; measured by the 10-minute slots on the way
+        // back, it would reach into the first slot.
+        {"a later start leaves a break before it, then 10 minutes and back",
+         1,
+         300,
+         At(18, 25),
+         1,
+         typical,
+         {start(0, "18:30"), slots("10"), slots("5")},
+         typical},
         // As a file or a new event gives them: 3, 4 and 24 slots, nobody's typed minutes.
         {"limits left in slots on 7.5-minute slots, then 10 and back",
          1,
