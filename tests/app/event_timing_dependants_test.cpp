@@ -675,9 +675,9 @@ TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfT
         if (c.dropped == nullptr) {
             EXPECT_EQ(said.find("These arrival and leaving times"), std::string::npos) << said;
         } else {
-            EXPECT_NE(said.find(std::string("Warning: These arrival and leaving times ") +
-                                c.dropped),
-                      std::string::npos)
+            EXPECT_NE(
+                said.find(std::string("Warning: These arrival and leaving times ") + c.dropped),
+                std::string::npos)
                 << said;
         }
         ASSERT_TRUE(Edit(c.back));
