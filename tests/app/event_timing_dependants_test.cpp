@@ -847,6 +847,9 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
     const auto start = [](unsigned day, const char* time) {
         return Change([day, time](auto& f) { f.days[day].start = time; });
     };
+    const auto end = [](unsigned day, const char* time) {
+        return Change([day, time](auto& f) { f.days[day].end = time; });
+    };
     struct Case {
         const char* name;
         unsigned days;
@@ -929,6 +932,43 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
          1,
          typical,
          {start(0, "18:30"), slots("10"), slots("5")},
+         typical},
+        // The minutes before the new start stay the break's, for the start put back.
+        {"a start 5 minutes later into the first break and back",
+         1,
+         600,
+         At(18, 0),
+         2,
+         typical,
+         {start(0, "18:05"), start(0, "18:00")},
+         typical},
+        // An evening to 8:55pm on 15-minute slots ends in ten minutes no slot holds: the break
+        // there goes to their start, and takes its own minutes with it.
+        {"a break in the minutes after the last slot, 15 minutes and back",
+         1,
+         300,
+         At(20, 50),
+         1,
+         typical,
+         {end(0, "20:55"), slots("15"), slots("5")},
+         typical},
+        // On 20-minute slots both breaks lie after the last slot and go to one start.
+        {"two breaks in the minutes after the last slot, 20 minutes and back",
+         1,
+         300,
+         At(20, 45),
+         2,
+         typical,
+         {end(0, "20:55"), slots("20"), slots("5")},
+         typical},
+        // On 7.5-minute slots the same evening's last slot ends at 8:52:30pm, inside the break.
+        {"a break reaching past the last slot, 7.5 minutes and back",
+         1,
+         300,
+         At(20, 50),
+         1,
+         typical,
+         {end(0, "20:55"), slots("7.5"), slots("5")},
          typical},
         // As a file or a new event gives them: 3, 4 and 24 slots, nobody's typed minutes.
         {"limits left in slots on 7.5-minute slots, then 10 and back",
