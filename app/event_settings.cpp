@@ -1,5 +1,6 @@
 #include "app/event_settings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
@@ -193,28 +194,30 @@ void KeepScoringMinutes(Event& event, int oldSlotSeconds) {
                                     {&ScheduleOptions::TeacherBlockLength, "teacher busy"}};
     const int newSlotSeconds = event.GetSlotLength();
     ScheduleOptions options = event.GetOptions();
-    int minutes[std::size(kLimits)];
+    std::int64_t seconds[std::size(kLimits)];
     for (size_t i = 0; i < std::size(kLimits); ++i) {
         const Limit& limit = kLimits[i];
         std::int32_t& slots = options.*limit.slots;
-        // The minutes last given, not the slots they were rounded to, so that a length tried and
-        // put back gives the limit back.
-        minutes[i] = event.RememberedLimitMinutes(limit.slots, oldSlotSeconds)
-                         .value_or(SlotsToMinutes(slots, oldSlotSeconds));
-        slots = MinutesToSlots(minutes[i], newSlotSeconds);
+        // The time last given, to the second, not the slots it was rounded to nor the whole
+        // minutes shown (3 slots of 7.5 minutes are 22.5), so that a length tried and put back
+        // gives the limit back.
+        seconds[i] = event.RememberedLimitSeconds(limit.slots, oldSlotSeconds)
+                         .value_or(SlotsToSeconds(slots, oldSlotSeconds));
+        slots = SecondsToSlots(seconds[i], newSlotSeconds);
+        const int given = static_cast<int>(std::min<std::int64_t>(seconds[i] / 60, INT32_MAX));
         const int kept = SlotsToMinutes(slots, newSlotSeconds);
-        if (kept != minutes[i]) {
+        if (kept != given) {
             ReportMessage(SeverityWarning,
                           StringPrintf("The %s length of %d minutes is not a whole number of the "
                                        "new slots: it is now %d minutes",
-                                       limit.what, minutes[i], kept));
+                                       limit.what, given, kept));
         }
     }
     if (options != event.GetOptions()) {
         event.SetOptions(options);
     }
     for (size_t i = 0; i < std::size(kLimits); ++i) {
-        event.RememberLimitMinutes(kLimits[i].slots, minutes[i]);
+        event.RememberLimitSeconds(kLimits[i].slots, seconds[i]);
     }
 }
 

@@ -249,23 +249,23 @@ bool Event::SetTeacherBusyTime(int minutes) {
     return SetWaitingLength(minutes, "update busy time", options_.TeacherBlockLength);
 }
 
-void Event::RememberLimitMinutes(std::int32_t ScheduleOptions::*limit, int minutes) {
-    const LimitMinutes remembered{limit, minutes, options_.*limit, slotLength_};
-    for (LimitMinutes& entry : limitMinutes_) {
+void Event::RememberLimitSeconds(std::int32_t ScheduleOptions::*limit, std::int64_t seconds) {
+    const LimitSeconds remembered{limit, seconds, options_.*limit, slotLength_};
+    for (LimitSeconds& entry : limitSeconds_) {
         if (entry.limit == limit) {
             entry = remembered;
             return;
         }
     }
-    limitMinutes_.push_back(remembered);
+    limitSeconds_.push_back(remembered);
 }
 
-std::optional<int> Event::RememberedLimitMinutes(std::int32_t ScheduleOptions::*limit,
-                                                 int slotSeconds) const {
-    for (const LimitMinutes& entry : limitMinutes_) {
+std::optional<std::int64_t> Event::RememberedLimitSeconds(std::int32_t ScheduleOptions::*limit,
+                                                          int slotSeconds) const {
+    for (const LimitSeconds& entry : limitSeconds_) {
         if (entry.limit == limit && entry.slots == options_.*limit &&
             entry.slotSeconds == slotSeconds) {
-            return entry.minutes;
+            return entry.seconds;
         }
     }
     return std::nullopt;

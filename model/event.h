@@ -91,14 +91,14 @@ public:
     bool SetTeacherBusyTime(int minutes);
     const ScheduleOptions& GetOptions() const { return options_; }
     void SetOptions(const ScheduleOptions& options);
-    // The minutes a scoring limit (a slot count of ScheduleOptions) was last given in, kept
-    // beside the slots and slot length it became: a new slot length starts from them rather
+    // The time a scoring limit (a slot count of ScheduleOptions) was last given, in seconds,
+    // kept beside the slots and slot length it became: a new slot length starts from it rather
     // than from slots already rounded, so a length tried and put back gives the limit back.
     // Never saved (a file holds the slots).
-    void RememberLimitMinutes(std::int32_t ScheduleOptions::*limit, int minutes);
+    void RememberLimitSeconds(std::int32_t ScheduleOptions::*limit, std::int64_t seconds);
     // What was remembered, while the limit still holds those slots and they were of slotSeconds.
-    std::optional<int> RememberedLimitMinutes(std::int32_t ScheduleOptions::*limit,
-                                              int slotSeconds) const;
+    std::optional<std::int64_t> RememberedLimitSeconds(std::int32_t ScheduleOptions::*limit,
+                                                       int slotSeconds) const;
 
     // Adjacent appointments whenever parents may not wait at all, else the stored mode.
     ParentGapMode GetParentGapMode() const;
@@ -192,13 +192,13 @@ private:
     std::string teacherEmailTexts_[kEmailKinds];
     PresentationList presentations_{5};
     ScheduleOptions options_;
-    struct LimitMinutes {
+    struct LimitSeconds {
         std::int32_t ScheduleOptions::*limit;
-        int minutes;
+        std::int64_t seconds;
         std::int32_t slots;
         int slotSeconds;
     };
-    std::vector<LimitMinutes> limitMinutes_;
+    std::vector<LimitSeconds> limitSeconds_;
     ScoreCompareSwitches scoreSwitches_;
     EmailServerSettings emailServer_;
     PrintSettings printSettings_;

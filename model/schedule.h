@@ -159,7 +159,8 @@ public:
     // After the slot length or the day's start changed, or for breaks a merge brought from
     // another file's slots: each break on this date, made on slots of breakSeconds, keeps its
     // minutes, so every slot that meets them is a break now (one Warning when a break grows).
-    // The teachers from firstTeacher on; breaks outside the day's slots stay as they are.
+    // The teachers from firstTeacher on; breaks outside the day's whole slots stay where they
+    // are, with their minutes kept for a later refit.
     // Nothing on a locked event.
     void RefitBreaks(int breakSeconds, unsigned firstTeacher = 0);
     // A booking taken out of the grid: its teacher's row and first slot.

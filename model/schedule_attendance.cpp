@@ -313,8 +313,23 @@ void Schedule::FitBreaksToSlots() {
             if (slot < 0 || SlotToTime(slot) == when.GetTime()) {
                 continue;
             }
+            // The minutes a break in the day's last, partial slot stands for go with it, so a
+            // length put back finds them where they were.
+            const DateTime onSlot(date_, SlotToTime(slot));
+            TimeOfDay from;
+            TimeOfDay to;
+            const bool carried = teacher.GetBreakPart(when, &from, &to);
+            TimeOfDay heldFrom;
+            TimeOfDay heldTo;
+            const bool held = teacher.GetBreakPart(onSlot, &heldFrom, &heldTo);
+            const bool there = teacher.HasBreak(onSlot);
             teacher.RemoveBreak(when);
-            teacher.AddBreak(DateTime(date_, SlotToTime(slot)));
+            teacher.AddBreak(onSlot);
+            if (held && carried) {
+                teacher.SetBreakPart(onSlot, std::min(from, heldFrom), std::max(to, heldTo));
+            } else if (held || (carried && !there)) {
+                teacher.SetBreakPart(onSlot, held ? heldFrom : from, held ? heldTo : to);
+            }
             modified_ = true;
             if (!told) {
                 told = true;
@@ -348,10 +363,14 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
             continue;
         }
         // The minutes every break of the day stands for, gathered before any changes: its slot
-        // of the old length, or the part of it that was set aside.
+        // of the old length, or the part of it that was set aside. Minutes beyond the day's
+        // whole slots stay with their break, so that hours or a length given back find them.
         std::vector<DateTime> replaced;
         std::vector<std::pair<int, int>> minutes;
         for (const DateTime& when : teacher->GetBreaks()) {
+            if (when.GetDate() != date_) {
+                continue;
+            }
             int from = when.GetTime().Seconds();
             int to = from + breakSeconds;
             TimeOfDay partFrom;
@@ -359,11 +378,13 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
             if (teacher->GetBreakPart(when, &partFrom, &partTo)) {
                 from = partFrom.Seconds();
                 to = partTo.Seconds();
+            } else if (to <= dayStart || from >= dayEnd) {
+                teacher->SetBreakPart(when, timeAt(from), timeAt(to));
             }
-            if (when.GetDate() != date_ || to <= dayStart || from >= dayEnd) {
+            if (to <= dayStart || from >= dayEnd) {
                 continue;
             }
-            minutes.emplace_back(std::max(from, dayStart), std::min(to, dayEnd));
+            minutes.emplace_back(from, to);
             replaced.push_back(when);
         }
         if (replaced.empty()) {
@@ -379,16 +400,19 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
             }
         }
         // Every new slot the minutes meet is a break; where they fill only part of it, that part
-        // is kept with it.
+        // is kept with it (the first and last slot's with the minutes beyond the day).
         std::map<int, std::pair<int, int>> parts;
         long heldSeconds = 0;
         for (const auto& [from, to] : held) {
-            heldSeconds += to - from;
-            const int last = std::min((to - dayStart + slotSeconds - 1) / slotSeconds, slots);
-            for (int k = (from - dayStart) / slotSeconds; k < last; ++k) {
+            const int inFrom = std::max(from, dayStart);
+            const int inTo = std::min(to, dayEnd);
+            heldSeconds += inTo - inFrom;
+            const int first = (inFrom - dayStart) / slotSeconds;
+            const int last = std::min((inTo - dayStart + slotSeconds - 1) / slotSeconds, slots);
+            for (int k = first; k < last; ++k) {
                 const int slotFrom = dayStart + k * slotSeconds;
-                const int partFrom = std::max(from, slotFrom);
-                const int partTo = std::min(to, slotFrom + slotSeconds);
+                const int partFrom = k == first ? from : slotFrom;
+                const int partTo = k == last - 1 ? to : slotFrom + slotSeconds;
                 auto [found, added] = parts.try_emplace(k, partFrom, partTo);
                 if (!added) {
                     found->second.first = std::min(found->second.first, partFrom);

@@ -638,7 +638,7 @@ TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfT
         const char* name;
         std::function<void(EventSettingsFields&)> cut;
         std::function<void(EventSettingsFields&)> back;
-        const char* dropped;    // the warning's tail after the cut
+        const char* dropped;    // the warning's tail after the cut; null: none is dropped
         const char* daysAfter;  // the own times the cut left
     };
     const Case cases[] = {
@@ -654,6 +654,12 @@ TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfT
          "people are taken to come for the day's whole hours:\n'Ann Smith' on 12 Mar 2024, "
          "arriving at 6:30pm\n",
          "day 0: Bob Brown before 20:30\n"},
+        {"the end brought forward to Bob's leaving time, then 9pm again",
+         [](auto& f) { f.days[0].end = "20:30"; }, [](auto& f) { f.days[0].end = "21:00"; },
+         nullptr, "day 0: Ann Smith after 18:30 Bob Brown before 20:30\n"},
+        {"the start put back to Ann's arrival, then 6pm again",
+         [](auto& f) { f.days[0].start = "18:30"; }, [](auto& f) { f.days[0].start = "18:00"; },
+         nullptr, "day 0: Ann Smith after 18:30 Bob Brown before 20:30\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -666,9 +672,14 @@ TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfT
 
         ASSERT_TRUE(Edit(c.cut));
         const std::string said = sink_.GetText();
-        EXPECT_NE(said.find(std::string("Warning: These arrival and leaving times ") + c.dropped),
-                  std::string::npos)
-            << said;
+        if (c.dropped == nullptr) {
+            EXPECT_EQ(said.find("These arrival and leaving times"), std::string::npos) << said;
+        } else {
+            EXPECT_NE(
+                said.find(std::string("Warning: These arrival and leaving times ") + c.dropped),
+                std::string::npos)
+                << said;
+        }
         ASSERT_TRUE(Edit(c.back));
         EXPECT_EQ(sink_.GetText().find("These arrival and leaving times"), std::string::npos);
         EXPECT_EQ(DescribeDays(*schedule_), c.daysAfter);
@@ -836,6 +847,9 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
     const auto start = [](unsigned day, const char* time) {
         return Change([day, time](auto& f) { f.days[day].start = time; });
     };
+    const auto end = [](unsigned day, const char* time) {
+        return Change([day, time](auto& f) { f.days[day].end = time; });
+    };
     struct Case {
         const char* name;
         unsigned days;
@@ -909,6 +923,62 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
          typical,
          {slots("10")},
          typical},
+        // The break now lies before the evening; measured by the 10-minute slots on the way
+        // back, it would reach into the first slot.
+        {"a later start leaves a break before it, then 10 minutes and back",
+         1,
+         300,
+         At(18, 25),
+         1,
+         typical,
+         {start(0, "18:30"), slots("10"), slots("5")},
+         typical},
+        // The minutes before the new start stay the break's, for the start put back.
+        {"a start 5 minutes later into the first break and back",
+         1,
+         600,
+         At(18, 0),
+         2,
+         typical,
+         {start(0, "18:05"), start(0, "18:00")},
+         typical},
+        // An evening to 8:55pm on 15-minute slots ends in ten minutes no slot holds: the break
+        // there goes to their start, and takes its own minutes with it.
+        {"a break in the minutes after the last slot, 15 minutes and back",
+         1,
+         300,
+         At(20, 50),
+         1,
+         typical,
+         {end(0, "20:55"), slots("15"), slots("5")},
+         typical},
+        // On 20-minute slots both breaks lie after the last slot and go to one start.
+        {"two breaks in the minutes after the last slot, 20 minutes and back",
+         1,
+         300,
+         At(20, 45),
+         2,
+         typical,
+         {end(0, "20:55"), slots("20"), slots("5")},
+         typical},
+        // On 7.5-minute slots the same evening's last slot ends at 8:52:30pm, inside the break.
+        {"a break reaching past the last slot, 7.5 minutes and back",
+         1,
+         300,
+         At(20, 50),
+         1,
+         typical,
+         {end(0, "20:55"), slots("7.5"), slots("5")},
+         typical},
+        // As a file or a new event gives them: 3, 4 and 24 slots, nobody's typed minutes.
+        {"limits left in slots on 7.5-minute slots, then 10 and back",
+         1,
+         450,
+         At(18, 15),
+         0,
+         {"22", "30", "180"},
+         {slots("10"), slots("7.5")},
+         {"22", "30", "180"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -936,6 +1006,39 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
             ExpectTheFileBringsBack(before);
         }
         EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+    }
+}
+
+// Times on the day's own edges, as the attendance editor takes them (a teacher who must leave at
+// 9pm, a family who come at 6pm): saved and reopened they are still their own, so an evening made
+// to end later or start earlier does not book them when they are not there.
+TEST_F(TimingDependants, OwnTimesOnTheDaysEdgesOutliveASaveAndNewHours) {
+    struct Case {
+        const char* name;
+        std::function<void(EventSettingsFields&)> edit;
+    };
+    const Case cases[] = {
+        {"the end an hour later", [](auto& f) { f.days[0].end = "22:00"; }},
+        {"the start an hour earlier", [](auto& f) { f.days[0].start = "17:00"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(1);
+        Schedule* day = schedule_->GetDay(0);
+        ASSERT_TRUE(bob_->SetDayAttendance(day, {true, false, {}, true, At(21, 0)}));
+        ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, true, At(18, 0), false, {}}));
+        const std::string own = "day 0: Bob Brown before 21:00 Parent 0 after 18:00\n";
+        ASSERT_EQ(DescribeDays(*schedule_), own);
+
+        std::string messages;
+        schedule_ = Reopen(&messages);
+        ASSERT_NE(schedule_, nullptr) << messages;
+        event_ = schedule_->GetEvent();
+        EXPECT_EQ(DescribeDays(*schedule_), own);
+        ASSERT_TRUE(Edit(c.edit));
+        EXPECT_EQ(DescribeDays(*schedule_), own);
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+        (void)sink_.GetText();
     }
 }
 
