@@ -78,7 +78,9 @@ private:
 // lists and the days give them in is no change.
 class Timetables {
 public:
-    // Teachers first, in list order, so that a grid row finds its teacher without a search.
+    // Teachers first, in list order, so that a grid row finds its teacher without a search;
+    // each family's place is kept by its place in the list, so that the walk of the families
+    // finds them without one either.
     explicit Timetables(const Event& event) : teachers_(event.GetTeachers().Count()) {
         const TeacherList& teachers = event.GetTeachers();
         const ParentList& parents = event.GetParents();
@@ -87,6 +89,7 @@ public:
             people += parents.Get(i)->GetPupilCount();
         }
         digests_.reserve(people);
+        listed_.reserve(people - teachers.Count());
         unsigned size = 16;
         while (size < 2 * people) {
             size *= 2;
@@ -97,9 +100,9 @@ public:
         }
         for (unsigned i = 0; i < parents.Count(); ++i) {
             Parent* parent = parents.Get(i);
-            Enter(parent);
+            listed_.push_back(Enter(parent));
             for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
-                Enter(parent->GetPupil(k));
+                listed_.push_back(Enter(parent->GetPupil(k)));
             }
         }
     }
@@ -107,6 +110,18 @@ public:
         if (row < teachers_) {
             digests_[row].second += item;
         }
+    }
+    // The families' people in list order, each parent followed by its pupils, as entered: what
+    // Add would find for them.
+    static constexpr unsigned kNobody = ~0U;
+    unsigned Listed(std::size_t position) const { return listed_[position]; }
+    void AddAt(unsigned entered, std::uint64_t item) {
+        if (entered != kNobody) {
+            digests_[entered].second += item;
+        }
+    }
+    std::uint64_t OfEntered(unsigned entered) const {
+        return entered != kNobody ? digests_[entered].second : 0;
     }
     void Add(const Person* person, std::uint64_t item) {
         if (person == nullptr) {
@@ -122,17 +137,6 @@ public:
             }
         }
     }
-    // The sum so far; 0 for someone not entered.
-    std::uint64_t Of(const Person* person) const {
-        for (std::size_t at = Home(person);; at = (at + 1) & (slots_.size() - 1)) {
-            if (slots_[at].first == person) {
-                return digests_[slots_[at].second].second;
-            }
-            if (slots_[at].first == nullptr) {
-                return 0;
-            }
-        }
-    }
     TimetableDigests Take() {
         std::sort(digests_.begin(), digests_.end(), [](const auto& a, const auto& b) {
             return std::less<const Person*>()(a.first, b.first);
@@ -144,25 +148,28 @@ private:
     std::size_t Home(const Person* person) const {
         return Spread(reinterpret_cast<std::uintptr_t>(person)) & (slots_.size() - 1);
     }
-    // An open table of addresses: a node-based map costs more than the whole digest.
-    void Enter(Person* person) {
+    // An open table of addresses: a node-based map costs more than the whole digest. Answers
+    // where the person's digest is.
+    unsigned Enter(Person* person) {
         if (person == nullptr) {
-            return;
+            return kNobody;
         }
         std::size_t at = Home(person);
         while (slots_[at].first != nullptr) {
             if (slots_[at].first == person) {
-                return;
+                return slots_[at].second;
             }
             at = (at + 1) & (slots_.size() - 1);
         }
         slots_[at] = {person, static_cast<unsigned>(digests_.size())};
         digests_.emplace_back(person, 0);
+        return slots_[at].second;
     }
 
     unsigned teachers_;
     std::vector<std::pair<const Person*, unsigned>> slots_;
     TimetableDigests digests_;
+    std::vector<unsigned> listed_;
 };
 
 std::uint64_t TalkItem(const Presentation* talk) {
@@ -183,6 +190,15 @@ void AddTalks(Timetables& timetables, const Attendee& attendee) {
     }
 }
 
+void AddTalksAt(Timetables& timetables, const Attendee& attendee, unsigned entered) {
+    const PresentationList& talks = attendee.GetPresentations();
+    for (unsigned i = 0; i < talks.Count(); ++i) {
+        if (const Presentation* talk = talks.GetPresentation(i)) {
+            timetables.AddAt(entered, TalkItem(talk));
+        }
+    }
+}
+
 const Parent* FamilyOf(const AppointmentRequest& request) {
     if (request.GetParent() != nullptr) {
         return request.GetParent();
@@ -194,18 +210,26 @@ const Parent* FamilyOf(const AppointmentRequest& request) {
 // be booked too.
 void AddFamilies(Timetables& timetables, const Event& event) {
     const ParentList& parents = event.GetParents();
+    std::size_t position = 0;
     for (unsigned p = 0; p < parents.Count(); ++p) {
         const Parent* parent = parents.Get(p);
-        AddTalks(timetables, *parent);
+        const unsigned family = timetables.Listed(position++);
+        AddTalksAt(timetables, *parent, family);
         for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
             const Pupil* pupil = parent->GetPupil(k);
+            const unsigned child = timetables.Listed(position++);
             for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
                 const AppointmentRequest* request = pupil->GetRequest(r);
                 const std::uint64_t item =
                     Item(Item::Request).Add(request->GetTeacher()).Add(pupil).Value();
                 timetables.Add(request->GetTeacher(), item);
-                timetables.Add(pupil, item);
-                timetables.Add(FamilyOf(*request), item);
+                timetables.AddAt(child, item);
+                // A request's family is the one that lists it, unless it names another.
+                if (FamilyOf(*request) == parent) {
+                    timetables.AddAt(family, item);
+                } else {
+                    timetables.Add(FamilyOf(*request), item);
+                }
             }
         }
     }
@@ -281,11 +305,12 @@ TimetableDigests DigestTimetables(const MultiDaySchedule* schedule) {
     }
     // A pupil's results, and the calendar sent with them, tell the whole family's evening.
     const ParentList& parents = event.GetParents();
+    std::size_t position = 0;
     for (unsigned p = 0; p < parents.Count(); ++p) {
         const Parent* parent = parents.Get(p);
-        const std::uint64_t family = timetables.Of(parent);
+        const std::uint64_t family = timetables.OfEntered(timetables.Listed(position++));
         for (unsigned k = 0; k < parent->GetPupilCount(); ++k) {
-            timetables.Add(parent->GetPupil(k), family);
+            timetables.AddAt(timetables.Listed(position++), family);
         }
     }
     return timetables.Take();

@@ -12,6 +12,7 @@
 #include "model/email_server_settings.h"
 #include "model/event.h"
 #include "model/parent.h"
+#include "model/print_settings.h"
 #include "model/pupil.h"
 #include "model/teacher.h"
 
@@ -293,6 +294,49 @@ std::span<const TextKey<Event>> EventTextKeys() {
 
 std::span<const TextKey<EmailServerSettings>> ServerTextKeys() {
     return kServerKeys;
+}
+
+namespace {
+
+// By EmailTextKind.
+constexpr const char* kSentMarkFlags[] = {"invitationsent", "remindersent", "resultssent"};
+
+}  // namespace
+
+std::span<const PrintChoiceKey> PrintChoiceKeys() {
+    using P = PrintSettings;
+    static const PrintChoiceKey kKeys[] = {
+        {"APSTeachers", &P::GetTeachers, &P::SetTeachers},
+        {"APSParents", &P::GetParents, &P::SetParents},
+        {"APSPupils", &P::GetPupils, &P::SetPupils},
+        {"APSTeacherOverviews", &P::GetTeacherOverviews, &P::SetTeacherOverviews},
+        {"APSParentOverviews", &P::GetParentOverviews, &P::SetParentOverviews},
+        {"APSIncludeAlreadySent", &P::GetIncludeAlreadySent, &P::SetIncludeAlreadySent},
+        {"APSListUnbooked", &P::GetListUnbooked, &P::SetListUnbooked},
+        {"APSTeacherBreaks", &P::GetTeacherBreaks, &P::SetTeacherBreaks},
+    };
+    return kKeys;
+}
+
+std::string FormatSentMarks(const Person& person) {
+    std::string text;
+    for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+        if (person.GetEmailSent(static_cast<EmailTextKind>(kind))) {
+            text += kSentMarkFlags[kind];
+            text += '\n';
+        }
+    }
+    return text;
+}
+
+bool ReadSentMark(const std::string& key, Person& person) {
+    for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+        if (key == kSentMarkFlags[kind]) {
+            person.SetEmailSent(static_cast<EmailTextKind>(kind), true);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::span<const TextKey<Teacher>> TeacherTextKeys() {

@@ -12,6 +12,8 @@
 class EmailServerSettings;
 class Event;
 class Parent;
+class Person;
+class PrintSettings;
 class Pupil;
 class Teacher;
 
@@ -88,6 +90,21 @@ struct OptionFlagKey {
 };
 std::span<const OptionNumberKey> ScheduleNumberKeys();
 std::span<const OptionFlagKey> ScheduleFlagKeys();
+
+// What the user chose to print and whom to e-mail, written when not the PrintSettings{} default
+// (`Option "key" "True"`); readers that do not know an option skip it. In the order written.
+struct PrintChoiceKey {
+    const char* key;
+    bool (PrintSettings::*get)() const;
+    void (PrintSettings::*set)(bool);
+};
+std::span<const PrintChoiceKey> PrintChoiceKeys();
+
+// Who was sent which e-mail: a flag word in the person's block for each mark set, in the order
+// of EmailTextKind. Readers that do not know a flag word skip it.
+std::string FormatSentMarks(const Person& person);
+// Sets the mark a flag word (lower case) stands for; false when the word is none of them.
+bool ReadSentMark(const std::string& key, Person& person);
 
 // The entry whose key matches (without regard to case); null when none does.
 template <typename Target>

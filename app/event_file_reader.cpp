@@ -225,7 +225,7 @@ bool EventFileReader::ReadSections() {
         return false;
     }
     event_->GetParents().Sort();
-    schedule_->RebuildDays();
+    schedule_->RebuildDays(locked_);
     if (locked_) {
         event_->SetLocked(true);
         event_->SetModified();
@@ -494,6 +494,20 @@ bool EventFileReader::CheckDaySize(const Schedule& day) {
     return true;
 }
 
+namespace {
+
+// Option keys are compared exactly.
+const PrintChoiceKey* FindPrintChoice(const std::string& key) {
+    for (const PrintChoiceKey& choice : PrintChoiceKeys()) {
+        if (key == choice.key) {
+            return &choice;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 bool EventFileReader::ReadOption() {
     std::string key;
     std::string value;
@@ -538,6 +552,9 @@ bool EventFileReader::ReadOption() {
         } else {
             return true;
         }
+        print.SetModified();
+    } else if (const PrintChoiceKey* choice = FindPrintChoice(key)) {
+        (print.*choice->set)(IsTrueWord(value));
         print.SetModified();
     } else if (key == "AskParentTimes") {
         event_->SetAskParentTimes(IsTrueWord(value));

@@ -249,6 +249,9 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
         teacher->SetPriority(BoundedPriority(priority));
         return KeyResult::Done;
     }
+    if (ReadSentMark(key, *teacher)) {
+        return KeyResult::Done;
+    }
     return ReadTextKey(key, TeacherTextKeys(), *teacher);
 }
 
@@ -307,6 +310,9 @@ EventFileReader::KeyResult EventFileReader::ReadParentKey(const std::string& key
     if (key == "pupil") {
         return ReadPupil() ? KeyResult::Done : KeyResult::Failed;
     }
+    if (ReadSentMark(key, *parent)) {
+        return KeyResult::Done;
+    }
     return ReadTextKey(key, ParentTextKeys(), *parent);
 }
 
@@ -317,7 +323,7 @@ bool EventFileReader::ReadParent() {
     }
     currentDay_ = schedule_->GetDay(0);
     parent->ResetAttendanceAllDays(schedule_);
-    parent->SetGapMode(event_->GetParentGapMode());
+    parent->SetGapMode(event_->GetChosenParentGapMode());
 
     if (!ReadAttendeeKeys(parent, &EventFileReader::ReadParentKey)) {
         return false;
@@ -367,6 +373,8 @@ bool EventFileReader::ReadPupil() {
             result = ReadTaughtBy() ? KeyResult::Done : KeyResult::Failed;
         } else if (key == "seeing") {
             result = ReadRequest() ? KeyResult::Done : KeyResult::Failed;
+        } else if (result == KeyResult::NotMine && ReadSentMark(key, *pupil_)) {
+            result = KeyResult::Done;
         }
         if (result == KeyResult::Failed) {
             return false;

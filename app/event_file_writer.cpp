@@ -187,7 +187,7 @@ std::string EventFileWriter::FormatEventSection() const {
     } else {
         text += FormatKeyInt("SlotLengthSecs", slotLength);
     }
-    switch (event.GetParentGapMode()) {
+    switch (event.GetChosenParentGapMode()) {
         case EnforceParentGaps:
             text += "EnforceParentGaps\n";
             break;
@@ -249,6 +249,12 @@ std::string EventFileWriter::FormatEventSection() const {
     text += FormatOptionBool("APSQRCodes", print.GetQRCodes());
     text +=
         FormatOptionWord("APSParentPrintOrder", ParentPrintOrderWord(print.GetParentPrintOrder()));
+    const PrintSettings printDefaults;
+    for (const PrintChoiceKey& choice : PrintChoiceKeys()) {
+        if ((print.*choice.get)() != (printDefaults.*choice.get)()) {
+            text += FormatOptionBool(choice.key, (print.*choice.get)());
+        }
+    }
     // The flag line can only say "on"; files without it verify, so "off" is said outright.
     if (!server.GetVerifyServer()) {
         text += FormatOptionBool("EmailServerVerify", false);
@@ -338,6 +344,7 @@ std::string EventFileWriter::FormatTeacher(const Teacher* teacher) const {
     if (teacher->GetPriority() != 1) {
         text += FormatKeyInt("priority", teacher->GetPriority());
     }
+    text += FormatSentMarks(*teacher);
     text += FormatAttendanceDays(teacher, teacher);
     text += FormatPresentationsOf(teacher);
     text += '\n';
@@ -351,6 +358,7 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
     std::string text;
     AppendBlockName(text, PersonName(parent->GetName()));
     AppendAllTextKeys(text, ParentTextKeys(), *parent);
+    text += FormatSentMarks(*parent);
     text += FormatPresentationsOf(parent);
     text += FormatAttendanceDays(parent, nullptr);
 
@@ -361,6 +369,7 @@ std::string EventFileWriter::FormatParent(const Parent* parent) const {
         }
         AppendEscaped(text, "pupil", PersonName(pupil->GetName()));
         AppendAllTextKeys(text, PupilTextKeys(), *pupil);
+        text += FormatSentMarks(*pupil);
         for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
             text += FormatRequest(pupil->GetRequest(r));
         }

@@ -1,7 +1,9 @@
 #include "app/event_settings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <tuple>
 #include <vector>
 
@@ -84,7 +86,7 @@ void KeepShownHours(const Schedule* day, const EventDayFields& typed, const Even
 
 // The dates are set first, for every day at once (MultiDaySchedule::SetDayDates), so what is
 // kept by date moves with its own day, even onto another day's old date.
-void ApplyDayHours(Schedule* day, const DayValues& values, bool* timingChanged) {
+void ApplyDayHours(Schedule* day, const DayValues& values, bool slotsKept, bool* timingChanged) {
     if (day == nullptr) {
         return;
     }
@@ -93,7 +95,41 @@ void ApplyDayHours(Schedule* day, const DayValues& values, bool* timingChanged) 
         *timingChanged = true;
     }
     day->SetStartTime(values.start);
-    day->SetEndTime(values.end);
+    if (slotsKept) {
+        day->ExtendEndTime(values.end);
+    } else {
+        day->SetEndTime(values.end);
+    }
+}
+
+// Whether the days keep every slot they have where it is: the same slot length, the same starts
+// and no earlier end, and no day added. Only then do the bookings stay.
+bool KeepsEverySlot(const MultiDaySchedule& schedule, const DayValues (&values)[2], int dayCount,
+                    int slotSeconds, int storedSeconds) {
+    if (slotSeconds != storedSeconds || schedule.GetDayCount() < static_cast<unsigned>(dayCount)) {
+        return false;
+    }
+    for (int i = 0; i < dayCount; ++i) {
+        const Schedule* day = schedule.GetDay(static_cast<unsigned>(i));
+        if (day->GetStartTime() != values[i].start || values[i].end < day->GetEndTime()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ClearEverySentMark(Event& event) {
+    ParentList& parents = event.GetParents();
+    for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
+        parents.ClearEmailSent(kind);
+        event.GetTeachers().ClearEmailSent(kind);
+        for (unsigned p = 0; p < parents.Count(); ++p) {
+            const Parent* parent = parents.Get(p);
+            for (unsigned i = 0; parent != nullptr && i < parent->GetPupilCount(); ++i) {
+                parent->GetPupil(i)->SetEmailSent(kind, false);
+            }
+        }
+    }
 }
 
 // Whether every day the event keeps would have no more slots than its file can hold.
@@ -158,20 +194,30 @@ void KeepScoringMinutes(Event& event, int oldSlotSeconds) {
                                     {&ScheduleOptions::TeacherBlockLength, "teacher busy"}};
     const int newSlotSeconds = event.GetSlotLength();
     ScheduleOptions options = event.GetOptions();
-    for (const Limit& limit : kLimits) {
+    std::int64_t seconds[std::size(kLimits)];
+    for (size_t i = 0; i < std::size(kLimits); ++i) {
+        const Limit& limit = kLimits[i];
         std::int32_t& slots = options.*limit.slots;
-        const int minutes = SlotsToMinutes(slots, oldSlotSeconds);
-        slots = MinutesToSlots(minutes, newSlotSeconds);
+        // The time last given, to the second, not the slots it was rounded to nor the whole
+        // minutes shown (3 slots of 7.5 minutes are 22.5), so that a length tried and put back
+        // gives the limit back.
+        seconds[i] = event.RememberedLimitSeconds(limit.slots, oldSlotSeconds)
+                         .value_or(SlotsToSeconds(slots, oldSlotSeconds));
+        slots = SecondsToSlots(seconds[i], newSlotSeconds);
+        const int given = static_cast<int>(std::min<std::int64_t>(seconds[i] / 60, INT32_MAX));
         const int kept = SlotsToMinutes(slots, newSlotSeconds);
-        if (kept != minutes) {
+        if (kept != given) {
             ReportMessage(SeverityWarning,
                           StringPrintf("The %s length of %d minutes is not a whole number of the "
                                        "new slots: it is now %d minutes",
-                                       limit.what, minutes, kept));
+                                       limit.what, given, kept));
         }
     }
     if (options != event.GetOptions()) {
         event.SetOptions(options);
+    }
+    for (size_t i = 0; i < std::size(kLimits); ++i) {
+        event.RememberLimitSeconds(kLimits[i].slots, seconds[i]);
     }
 }
 
@@ -227,7 +273,7 @@ bool CheckDayTimes(const EventDayFields& day, const YesNoQuestion& ask, TimeOfDa
 
 bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& typed,
                         const EventSettingsFields& shown, const YesNoQuestion& ask,
-                        bool* timingChanged, bool keepScoringMinutes) {
+                        TimingChange* timing, bool keepScoringMinutes) {
     if (typed.name.empty()) {
         ReportMessage(SeverityError, "Please enter a name for this event");
         return false;
@@ -284,6 +330,7 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
     }
 
     const Timing before = TimingOf(schedule);
+    const bool slotsKept = KeepsEverySlot(schedule, values, dayCount, slotSeconds, storedSeconds);
     bool changed = false;
     if (typed.name != event->GetName()) {
         event->SetName(typed.name);
@@ -328,7 +375,7 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
     }
     // A refusal (a locked event) has reported itself; the hours then meet the lock too.
     (void)schedule.SetDayDates(dates);
-    ApplyDayHours(schedule.GetDay(0), values[0], &changed);
+    ApplyDayHours(schedule.GetDay(0), values[0], slotsKept, &changed);
     if (typed.twoDays) {
         if (schedule.GetDayCount() == 1) {
             // A refusal has reported itself; the second day's values then go nowhere.
@@ -340,44 +387,39 @@ bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& t
                 (void)schedule.SetDayDates({values[0].date, values[1].date});
             }
         }
-        ApplyDayHours(schedule.GetDay(1), values[1], &changed);
+        ApplyDayHours(schedule.GetDay(1), values[1], slotsKept, &changed);
     }
     // What the model refused (a locked event) changed nothing, so nothing is to be rebooked.
     if (changed && TimingOf(schedule) != before) {
-        *timingChanged = true;
+        *timing = slotsKept ? TimingChange::SlotsKept : TimingChange::SlotsChanged;
         // Breaks were made on the old slots; their minutes stay breaks on the new ones.
-        for (unsigned i = 0; i < schedule.GetDayCount(); ++i) {
+        for (unsigned i = 0; i < schedule.GetDayCount() && !slotsKept; ++i) {
             schedule.GetDay(i)->RefitBreaks(storedSeconds);
         }
     }
     return true;
 }
 
-void RebookForNewTiming(MultiDaySchedule& schedule) {
-    ReportMessage(SeverityInformation,
-                  "All appointments will be cleared and rebooked because one or more of the "
-                  "timing parameters has changed. You must then optimise the new schedule.");
-    schedule.EnforceTimeBoundaries();
-    if (!schedule.BookAll(BookRandom)) {
-        ReportMessage(SeverityError,
-                      "Could not create the new schedule! This probably means that the new "
-                      "timing parameters have resulted in insufficient time for all the "
-                      "appointments to be booked in. The partially booked schedule will be "
-                      "shown.");
+void RebookForNewTiming(MultiDaySchedule& schedule, TimingChange timing) {
+    if (timing == TimingChange::None) {
+        return;
+    }
+    if (timing == TimingChange::SlotsChanged) {
+        ReportMessage(SeverityInformation,
+                      "All appointments will be cleared and rebooked because one or more of the "
+                      "timing parameters has changed. You must then optimise the new schedule.");
+        schedule.EnforceTimeBoundaries();
+        if (!schedule.BookAll(BookRandom)) {
+            ReportMessage(SeverityError,
+                          "Could not create the new schedule! This probably means that the new "
+                          "timing parameters have resulted in insufficient time for all the "
+                          "appointments to be booked in. The partially booked schedule will be "
+                          "shown.");
+        }
     }
     // Teachers and pupils too: a timetable sent before would otherwise be passed over as sent by
     // the next e-mail or printout, with the new one never going out.
     if (const std::shared_ptr<Event>& event = schedule.GetEvent()) {
-        ParentList& parents = event->GetParents();
-        for (EmailTextKind kind : {EmailInvitation, EmailReminder, EmailResults}) {
-            parents.ClearEmailSent(kind);
-            event->GetTeachers().ClearEmailSent(kind);
-            for (unsigned p = 0; p < parents.Count(); ++p) {
-                const Parent* parent = parents.Get(p);
-                for (unsigned i = 0; parent != nullptr && i < parent->GetPupilCount(); ++i) {
-                    parent->GetPupil(i)->SetEmailSent(kind, false);
-                }
-            }
-        }
+        ClearEverySentMark(*event);
     }
 }

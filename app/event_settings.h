@@ -53,20 +53,29 @@ using YesNoQuestion = std::function<bool(const std::string& question)>;
 bool CheckDayTimes(const EventDayFields& day, const YesNoQuestion& ask, TimeOfDay* start,
                    TimeOfDay* end);
 
+// What an OK did to the slot length and the days' dates and hours.
+enum class TimingChange {
+    None,
+    // Only dates moved or days end later: every slot stays where it was, and every booking too.
+    SlotsKept,
+    // A new slot length, a day's new start or earlier end, or a day added: slots went or moved.
+    SlotsChanged,
+};
+
 // The OK: checks the typed fields in order, stops at the first fault with its message and
 // writes nothing; otherwise writes what differs from what was shown and returns true.
-// *timingChanged becomes true when the slot length or a day's date or hours changed, so the
-// caller rebooks; a change the model refused (a locked event) has said so and is none. A new
-// slot length keeps the breaks' and the scoring limits' minutes.
+// *timing says how the slot length and the days' dates and hours changed, for the caller; a
+// change the model refused (a locked event) has said so and is none. A new slot length keeps the
+// breaks' and the scoring limits' minutes.
 // A new event (keepScoringMinutes false) keeps its scoring limits in slots: nobody has set them
 // in minutes yet.
 bool ApplyEventSettings(MultiDaySchedule& schedule, const EventSettingsFields& typed,
                         const EventSettingsFields& shown, const YesNoQuestion& ask,
-                        bool* timingChanged, bool keepScoringMinutes = true);
+                        TimingChange* timing, bool keepScoringMinutes = true);
 
-// What Edit Event Details does after an OK that changed the timing: says that everything is
-// rebooked, fits what is kept by time to the new hours and slots (attendance, breaks:
-// MultiDaySchedule::EnforceTimeBoundaries), books every request afresh (an Error when not all
-// fit) and clears every parent's, teacher's and pupil's e-mail sent marks, which described the
-// old times.
-void RebookForNewTiming(MultiDaySchedule& schedule);
+// What Edit Event Details does after an OK that changed the timing. Where slots went or moved:
+// says that everything is rebooked, fits what is kept by time to the new hours and slots
+// (attendance, breaks: MultiDaySchedule::EnforceTimeBoundaries) and books every request afresh
+// (an Error when not all fit). Either way it clears every parent's, teacher's and pupil's e-mail
+// sent marks, which told the old times.
+void RebookForNewTiming(MultiDaySchedule& schedule, TimingChange timing);

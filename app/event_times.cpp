@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 #include <locale.h>
 #include <stdlib.h>
@@ -80,14 +81,17 @@ bool ReadSlotLength(const std::string& text, int storedSeconds, int* seconds) {
 int SlotsToMinutes(int slots, int slotSeconds) {
     // A file may hold more slots than an int of minutes can show; wrapped, the box would show a
     // negative limit that its own OK then refuses.
-    const std::int64_t minutes =
-        static_cast<std::int64_t>(UsableSlotSeconds(slotSeconds)) * slots / 60;
+    const std::int64_t minutes = SlotsToSeconds(slots, slotSeconds) / 60;
     return static_cast<int>(std::clamp<std::int64_t>(minutes, INT32_MIN, INT32_MAX));
 }
 
-int MinutesToSlots(int minutes, int slotSeconds) {
-    return static_cast<int>(static_cast<std::int64_t>(minutes) * 60 /
-                            UsableSlotSeconds(slotSeconds));
+int SecondsToSlots(std::int64_t seconds, int slotSeconds) {
+    return static_cast<int>(
+        std::clamp<std::int64_t>(seconds / UsableSlotSeconds(slotSeconds), INT32_MIN, INT32_MAX));
+}
+
+std::int64_t SlotsToSeconds(int slots, int slotSeconds) {
+    return static_cast<std::int64_t>(UsableSlotSeconds(slotSeconds)) * slots;
 }
 
 ScoringLimitTexts FormatScoringLimits(const Event& event) {
@@ -149,6 +153,15 @@ bool ApplyScoringLimits(Event& event, const ScoringLimitTexts& typed,
     }
     if (!(options == event.GetOptions())) {
         event.SetOptions(options);
+    }
+    // What was typed is what a new slot length keeps, not the slots it rounded down to.
+    std::int32_t ScheduleOptions::*const limits[] = {&ScheduleOptions::TeacherGapLength,
+                                                     &ScheduleOptions::ParentGapLength,
+                                                     &ScheduleOptions::TeacherBlockLength};
+    for (size_t i = 0; i < std::size(boxes); ++i) {
+        if (boxes[i].edited) {
+            event.RememberLimitSeconds(limits[i], std::int64_t{boxes[i].minutes} * 60);
+        }
     }
     return true;
 }

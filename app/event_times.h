@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,9 @@ bool ReadSlotLength(const std::string& text, int storedSeconds, int* seconds);
 constexpr int kMaxScoringMinutes = 1440;
 // Truncated toward zero both ways; a slot length of 0 or less counts as 300 s.
 int SlotsToMinutes(int slots, int slotSeconds);
-int MinutesToSlots(int minutes, int slotSeconds);
+int SecondsToSlots(std::int64_t seconds, int slotSeconds);
+// Exactly: 3 slots of 7.5 minutes are 1350 s, which SlotsToMinutes shows as 22 minutes.
+std::int64_t SlotsToSeconds(int slots, int slotSeconds);
 
 // The scoring dialog's three boxes, in minutes.
 struct ScoringLimitTexts {

@@ -234,9 +234,12 @@ void QMController::BookUnbookedRequests(bool report, bool unbookFirst) {
     }
     const ParentList& parents = event_->GetParents();
     int incomplete = 0;
+    // Unbooking a family first takes only that family's bookings, so what the days held before
+    // answers for every family.
+    const RequestSet booked = schedule_->CollectBookedRequests();
     for (unsigned p = 0; p < parents.Count(); ++p) {
         const Parent* parent = parents.Get(p);
-        if (schedule_->IsParentBooked(parent)) {
+        if (schedule_->IsParentBooked(parent, booked)) {
             continue;
         }
         ++incomplete;

@@ -29,6 +29,8 @@ struct FileOnDisk {
     long long size = -1;
     long long modifiedNs = 0;
     std::string digest;
+    // When this was taken, on the same clock as modifiedNs.
+    long long seenNs = 0;
 };
 
 // The application's controller: owns the event being worked on, its timetable, the lock on its

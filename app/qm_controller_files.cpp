@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "app/autosave_session.h"
 #include "app/event_file_format.h"
@@ -45,11 +46,21 @@ bool IsOnlyReadable(const char* path) {
     return ::access(path, R_OK) == 0;
 }
 
+// A file system stamps a change with a clock that moves in steps (a few milliseconds, two
+// seconds on some), so a change made within a step of a file being looked at can leave its size
+// and time as they were.
+constexpr long long kTimeStampStepNs = 2000000000LL;
+
 FileOnDisk Remembered(const struct stat& found, std::string digest) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
     return FileOnDisk{
-        found.st_dev, found.st_ino, static_cast<long long>(found.st_size),
+        found.st_dev,
+        found.st_ino,
+        static_cast<long long>(found.st_size),
         static_cast<long long>(found.st_mtim.tv_sec) * 1000000000LL + found.st_mtim.tv_nsec,
-        std::move(digest)};
+        std::move(digest),
+        static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec};
 }
 
 // Which file path names and the digest of what it holds; nothing when there is none. One that
@@ -69,8 +80,8 @@ std::optional<FileOnDisk> LookAtFile(const std::string& path) {
 enum class Sameness { Same, Changed, Gone };
 
 // Whether path names the file known: the same file, either untouched since (its size and time
-// are as they were: no read, for this is looked at while a save holds its new file in place)
-// or holding the same bytes.
+// are as they were, and that time was well before it was looked at: no read, for this is looked
+// at while a save holds its new file in place) or holding the same bytes.
 Sameness CompareWith(const std::string& path, const FileOnDisk& known) {
     struct stat found {};
     if (path.empty() || ::stat(path.c_str(), &found) != 0) {
@@ -80,7 +91,8 @@ Sameness CompareWith(const std::string& path, const FileOnDisk& known) {
     if (now.device != known.device || now.inode != known.inode) {
         return Sameness::Changed;
     }
-    if (now.size == known.size && now.modifiedNs == known.modifiedNs) {
+    if (now.size == known.size && now.modifiedNs == known.modifiedNs &&
+        known.modifiedNs + kTimeStampStepNs < known.seenNs) {
         return Sameness::Same;
     }
     const auto read = LookAtFile(path);
@@ -342,6 +354,9 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
     };
     // Read-only or locked, the open file is replaced only as it was read or saved.
     const bool openFile = target == lock_.get() || IsTheOpenFile(path);
+    // A script that reshaped timetables and saves before it ends: the file marks as sent only
+    // the timetables that were.
+    SettleSentMarksIfReshaped();
     EventFileWriter writer(*schedule_);
     const std::string text = writer.FormatSavedText();
     if (text.empty()) {
@@ -369,19 +384,36 @@ bool QMController::SaveEvent(const char* path, const Question& ask) {
         outcome = target->Replace(text.data(), static_cast<unsigned>(text.size()),
                                   openFile ? FileLock::Look(isOurs) : FileLock::Look(), removeCopy,
                                   false);
+        if (!target->KeptAside().empty()) {
+            ReportMessage(SeverityWarning, "Another program's version of the file '" +
+                                               target->GetPath() +
+                                               "' could not be put back in its place: it has "
+                                               "been kept as '" +
+                                               target->KeptAside() + "'.");
+        }
         if (outcome != FileLock::Replaced::Kept) {
             break;
         }
         const std::string changed = "The file '" + target->GetPath() +
                                     "' has been changed by another program since it was opened "
                                     "or last saved";
+        // What the user refused stays a change: whatever the name holds by the next save, even
+        // the bytes first read, is asked about again.
+        const auto refused = [&] {
+            if (openFile && fileOnDisk_) {
+                // Still the file the lock holds, but like nothing it held.
+                fileOnDisk_->size = -1;
+                fileOnDisk_->digest.clear();
+            }
+            return keepName();
+        };
         if (!ask) {
             ReportMessage(SeverityError, changed + ": it has been kept, not replaced.");
-            return keepName();
+            return refused();
         }
         const auto asked = LookAtFile(path);
         if (!ask(changed + ". Do you want to replace it with this event?")) {
-            return keepName();
+            return refused();
         }
         // Gone when asked: whatever is there by now is another change.
         accepted = asked ? *asked : FileOnDisk{};
@@ -469,7 +501,25 @@ bool QMController::MergeEventFile(const char* path, std::string* log) {
     std::string scratch;
     std::string& text = log != nullptr ? *log : scratch;
     const unsigned teachersBefore = event->GetTeachers().Count();
-    const bool merged = event->Merge(*other->GetEvent(), text);
+    // A date both copies have is the same evening; with as many days in each, the copy's other
+    // evenings are our others in order, wherever their dates have moved since it was taken.
+    DateMoves copyDates;
+    if (other->GetDayCount() == schedule_->GetDayCount()) {
+        std::vector<Date> theirs;
+        std::vector<Date> ours;
+        for (unsigned d = 0; d < other->GetDayCount(); ++d) {
+            if (schedule_->FindDay(other->GetDay(d)->GetDate()) == nullptr) {
+                theirs.push_back(other->GetDay(d)->GetDate());
+            }
+            if (other->FindDay(schedule_->GetDay(d)->GetDate()) == nullptr) {
+                ours.push_back(schedule_->GetDay(d)->GetDate());
+            }
+        }
+        for (size_t d = 0; d < theirs.size() && d < ours.size(); ++d) {
+            copyDates[theirs[d]] = ours[d];
+        }
+    }
+    const bool merged = event->Merge(*other->GetEvent(), text, copyDates);
     // Even a merge that stopped part-way may have added teachers.
     MatchGridsToTeachers();
     // New teachers come last, with breaks made on the other file's slots: their minutes stay

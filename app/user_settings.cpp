@@ -96,9 +96,11 @@ bool UserSettings::IsStorableKey(const std::string& key) {
 
 bool UserSettings::Save(const std::string& path) {
     const SettingsWriteLock exclusive(path);
+    // Said again for every change refused since: each is lost at the end.
     const auto refuse = [&] {
-        if (!damagedReported_) {
+        if (!damagedReported_ || reportedAtChange_ != changes_) {
             damagedReported_ = true;
+            reportedAtChange_ = changes_;
             ReportMessage(SeverityWarning,
                           "The settings file '" + path +
                               "' could not be read whole, so it is not written over: changes "
@@ -231,9 +233,15 @@ bool UserSettings::Set(const std::string& key, const std::string& value) {
                       "The setting name '" + key + "' cannot be stored in the settings file");
         return false;
     }
+    // Setting what this run holds is no change of its own: written, it would put back a
+    // value another copy of the program changed since.
+    if (const auto found = entries_.find(key); found != entries_.end() && found->second == value) {
+        return true;
+    }
     entries_[key] = value;
     touched_[key] = value;
     modified_ = true;
+    ++changes_;
     WriteThrough();
     return true;
 }
@@ -250,6 +258,7 @@ void UserSettings::Delete(const std::string& key) {
     if (entries_.erase(key) > 0) {
         touched_[key] = std::nullopt;
         modified_ = true;
+        ++changes_;
         WriteThrough();
     }
 }

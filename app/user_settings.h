@@ -19,7 +19,8 @@ public:
     // again to the file it came from, what another copy of the program wrote there since is
     // kept, but for the keys this one changed. On failure
     // reports "Cannot save to file '<path>': <reason>" and keeps the old file and the modified
-    // flag. A file that did not load whole is never written over (said once, as a Warning).
+    // flag. A file that did not load whole is never written over (said as a Warning, again
+    // only after a further change).
     [[nodiscard]] bool Save(const std::string& path);
     // Replaces the entries with the file's; a missing file leaves them as they are and counts
     // as success. Stops at the first damaged line with a line-numbered message, keeping the
@@ -37,7 +38,8 @@ public:
     // The default when the key is absent; a stored value that is not hex reads as black.
     Colour GetColour(const std::string& key, Colour defaultValue) const;
 
-    // An empty value is stored as such, not removed. Keys that could not be read back from the
+    // An empty value is stored as such, not removed; the value the key holds already is no
+    // change. Keys that could not be read back from the
     // file (empty, not UTF-8, with blanks or quotes, a leading brace, '=' or '#', a trailing
     // ':', or the shape of a time) are refused with a message: false, nothing changed.
     bool Set(const std::string& key, const std::string& value);
@@ -67,6 +69,9 @@ public:
     void SetColourPresentation(Colour colour);
 
     bool IsModified() const { return modified_; }
+    // Whether changes go to a file: not before a Load or Save, nor to a file that did not load
+    // whole or was damaged since.
+    bool IsWrittenToFile() const { return !filePath_.empty() && filePath_ != damagedPath_; }
     unsigned Count() const { return static_cast<unsigned>(entries_.size()); }
     // The file that changes are written to; empty before the first Load or Save.
     const std::string& GetFilePath() const { return filePath_; }
@@ -100,6 +105,9 @@ private:
     // The file of the last Load while it failed: what is left of it stays as it is.
     std::string damagedPath_;
     bool damagedReported_ = false;
+    // Changes made, and how many there were when the refusal was last said.
+    unsigned changes_ = 0;
+    unsigned reportedAtChange_ = 0;
     int writeHolds_ = 0;
     bool writeHeld_ = false;
 };

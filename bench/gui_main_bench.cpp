@@ -1,6 +1,7 @@
 // The main window on the generated large school: start-up to the first painted window, and the
 // refresh that follows every command. Needs a display (make bench runs under Xvfb).
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,6 +13,7 @@
 #include <wx/evtloop.h>
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
+#include <wx/msgdlg.h>
 #include <wx/timer.h>
 
 #include <algorithm>
@@ -31,6 +33,7 @@
 #include "bench_window.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/prompt_service.h"
+#include "gui/main/dlg_error.h"
 #include "gui/main/event_tree_ctrl.h"
 #include "gui/main/frame_commands.h"
 #include "gui/main/overview_pane.h"
@@ -521,5 +524,66 @@ void BM_HitTestAndTipWithLargeSchool(benchmark::State& state) {
     benchmark::DoNotOptimize(tips);
 }
 BENCHMARK(BM_HitTestAndTipWithLargeSchool)->Unit(benchmark::kMicrosecond);
+
+// Closes each modal dialog as soon as its loop runs: a window's own with EndModal, a message
+// box (GTK runs it itself) with GTK's answer to its OK.
+class CloseEachDialog : public wxModalDialogHook {
+public:
+    CloseEachDialog() { Register(); }
+    ~CloseEachDialog() override { Unregister(); }
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        dialog->CallAfter([dialog] {
+            if (dynamic_cast<wxMessageDialog*>(dialog) == nullptr) {
+                dialog->EndModal(wxID_CANCEL);
+                return;
+            }
+            using Respond = void (*)(void*, int);
+            static const auto respond =
+                reinterpret_cast<Respond>(dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+            constexpr int kGtkResponseOk = -5;
+            respond(dialog->GetHandle(), kGtkResponseOk);
+        });
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+// A run's one message naming every line of a long list (two lines a pupil listed again), from
+// the report to its windows closed as soon as they are up.
+void BM_ShowARunMessageOfManyLines(benchmark::State& state) {
+    if (!StartWindowSystem(state)) {
+        return;
+    }
+    WxPromptService real;
+    const ScopedPromptService prompts(&real);
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "Quillmoot Organiser");
+    frame->Show();
+    {
+        const CloseEachDialog close;
+        DlgError sink(frame);
+        const int pupils = static_cast<int>(state.range(0));
+        for (auto _ : state) {
+            for (int i = 0; i < pupils; ++i) {
+                const std::string pupil = "Pupil 'Kim Smith " + std::to_string(i) + "'";
+                sink.AddDetail(pupil + " of 'Mr and Mrs Smith' is already in the event");
+                sink.AddDetail(pupil + " failed to import");
+            }
+            sink.Report(SeverityError, "0 of " + std::to_string(pupils) + " pupils imported; " +
+                                           std::to_string(pupils) + " failed to import");
+        }
+        state.counters["lines"] = 2 * pupils + 2;
+    }
+    frame->Destroy();
+    wxTheApp->ProcessPendingEvents();
+}
+BENCHMARK(BM_ShowARunMessageOfManyLines)
+    ->Arg(50)
+    ->Arg(600)
+    ->Arg(1200)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

@@ -8,8 +8,11 @@
 #include "bench_sizes.h"
 #include "model/appointment_request.h"
 #include "model/event.h"
+#include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/pupil.h"
 #include "model/schedule.h"
+#include "support/generated_schedule.h"
 #include "support/school_generator.h"
 
 namespace {
@@ -214,5 +217,33 @@ void BM_SwapCheck(benchmark::State& state) {
     RunMoveTrials(state, true, &Schedule::SwapCheck);
 }
 BENCHMARK(BM_SwapCheck);
+
+// Delete Unbooked Parents where every other family has no requests left: the families found,
+// their left-over bookings searched for and the list closed up, the large school and ten times it.
+void BM_DeleteUnbookedParents(benchmark::State& state) {
+    const int scale = static_cast<int>(state.range(0));
+    int deleted = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<MultiDaySchedule> timetable = MakeBookedTimetable(SizeAt(scale), 1);
+        const ParentList& parents = timetable->GetEvent()->GetParents();
+        for (unsigned i = 0; i < parents.Count(); i += 2) {
+            (void)timetable->UnbookParent(parents.At(i));  // an unlocked event: never refused
+            for (unsigned p = 0; p < parents.At(i)->GetPupilCount(); ++p) {
+                parents.At(i)->GetPupil(p)->DeleteAllRequests();
+            }
+        }
+        state.ResumeTiming();
+        deleted = timetable->DeleteParents();
+        state.PauseTiming();
+        timetable.reset();
+        state.ResumeTiming();
+    }
+    state.counters["deleted"] = deleted;
+}
+BENCHMARK(BM_DeleteUnbookedParents)
+    ->Apply(AtBothScales)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

@@ -252,21 +252,28 @@ std::string EmailJob::ParentUnbookedLines(Parent* parent, const Style& style) co
     std::string lines;
     const bool aboutPupil = parent->GetPupilCount() != 1;
     for (unsigned p = 0; p < parent->GetPupilCount(); ++p) {
-        Pupil* pupil = parent->GetPupil(p);
-        for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
-            if (days_->FindAppointment(pupil, static_cast<int>(r))) {
-                continue;
-            }
-            const AppointmentRequest* request = pupil->GetRequest(r);
-            lines += request->GetTeacher() ? request->GetTeacher()->GetName() : std::string();
-            if (aboutPupil) {
-                lines += " about " + pupil->GetDisplayName();
-            }
-            if (!request->GetSubject().empty()) {
-                lines += ", discussing " + request->GetSubject();
-            }
-            lines += style.eol;
+        if (Pupil* pupil = parent->GetPupil(p)) {
+            lines += PupilUnbookedLines(pupil, style, aboutPupil);
         }
+    }
+    return lines;
+}
+
+std::string EmailJob::PupilUnbookedLines(Pupil* pupil, const Style& style, bool aboutPupil) const {
+    std::string lines;
+    for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+        if (days_->FindAppointment(pupil, static_cast<int>(r))) {
+            continue;
+        }
+        const AppointmentRequest* request = pupil->GetRequest(r);
+        lines += request->GetTeacher() ? request->GetTeacher()->GetName() : std::string();
+        if (aboutPupil) {
+            lines += " about " + pupil->GetDisplayName();
+        }
+        if (!request->GetSubject().empty()) {
+            lines += ", discussing " + request->GetSubject();
+        }
+        lines += style.eol;
     }
     return lines;
 }
@@ -443,7 +450,13 @@ std::string EmailJob::ComposePupil(Pupil* pupil, Schedule* day, const Style& sty
         return schedule;
     }
     if (!templ.empty()) {
-        return FillPlaceholders(templ, {{"NAME", pupil->GetDisplayName()}, {"SCHEDULE", schedule}});
+        // The window offers a pupil's text the family's words: the notes the family is sent, and
+        // what the pupil asked for that was booked on no day.
+        return FillPlaceholders(
+            templ, {{"NAME", pupil->GetDisplayName()},
+                    {"NOTES", selection_ ? selection_->GetParentNotes() : std::string()},
+                    {"SCHEDULE", schedule},
+                    {"UNBOOKED", PupilUnbookedLines(pupil, style, false)}});
     }
     return "Dear " + pupil->GetDisplayName() + "," + eol + eol + "You are invited to attend " +
            event.GetSchoolName() + " on " + day->GetDate().FormatLong() +

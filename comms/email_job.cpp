@@ -285,6 +285,11 @@ bool EmailJob::SendNext(std::string* log) {
 EmailJob::EmailStep EmailJob::SendNextMessage(std::string* log) {
     EmailStep step = Step(log);
     while (step == EmailStepSending) {
+        // A script's Stop gives up a message the server cannot have yet, as the window's Stop
+        // does; one it may have is counted by its answer.
+        if (ScriptRun::ShouldStop(controller_) && GiveUpMessage()) {
+            return EmailStepNone;
+        }
         client_->WaitForActivity(100);
         step = Step(log);
     }

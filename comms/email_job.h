@@ -107,7 +107,8 @@ public:
     // For a window's timer: starts the next recipient's message or advances the one under
     // way, without waiting for the server. The log gets the recipient's line when it is done.
     EmailStep Step(std::string* log);
-    // One whole recipient, waiting for the server; the next call goes on with the next.
+    // One whole recipient, waiting for the server; the next call goes on with the next. A
+    // script's Stop gives the message up while the server cannot have it yet (None).
     EmailStep SendNextMessage(std::string* log);
     // One recipient. True when its message was sent; after the last one it returns false with
     // an empty log.
@@ -151,6 +152,8 @@ private:
     std::string PupilScheduleLines(Pupil* pupil, Schedule* day, const Style& style) const;
     std::string TeacherScheduleLines(Teacher* teacher, Schedule* day, const Style& style) const;
     std::string ParentUnbookedLines(Parent* parent, const Style& style) const;
+    // The pupil's requests booked on no day; a family's lines name the pupil.
+    std::string PupilUnbookedLines(Pupil* pupil, const Style& style, bool aboutPupil) const;
     std::string TeacherUnbookedLines(Teacher* teacher, const Style& style) const;
     std::string AppointmentLine(Schedule* day, int slot, const class Appointment& booking,
                                 const Style& style, bool aboutPupil) const;

@@ -241,21 +241,87 @@ bool ReplacementFile::Finish(bool syncFolder) {
     return true;
 }
 
+bool ReplacementFile::IsAt(const std::string& path) const {
+    struct stat ours {};
+    struct stat there {};
+    return descriptor_ >= 0 && ::fstat(descriptor_, &ours) == 0 &&
+           ::lstat(path.c_str(), &there) == 0 && ours.st_dev == there.st_dev &&
+           ours.st_ino == there.st_ino;
+}
+
 bool ReplacementFile::PutBack() {
     if (!exchanged_) {
         errno = EBADF;
         return false;
     }
     exchanged_ = false;
-    if (::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, destination_.c_str(),
-                    RENAME_EXCHANGE) == 0) {
+    const auto swap = [this] {
+        return ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, destination_.c_str(),
+                           RENAME_EXCHANGE) == 0;
+    };
+    // Only over our own new file: one another program put at the name is newer than the file
+    // it replaced.
+    if (IsAt(destination_) && swap()) {
+        if (IsAt(temporaryPath_)) {
+            return true;  // the new file goes with this object
+        }
+        // Another program's file landed between the look and the swap: it is the latest.
+        (void)swap();
+    }
+    // Nothing at the name (the new file moved away): the replaced file takes it again.
+    struct stat there {};
+    if (::lstat(destination_.c_str(), &there) != 0 && errno == ENOENT &&
+        ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, destination_.c_str(),
+                    RENAME_NOREPLACE) == 0) {
+        temporaryPath_.clear();
         return true;
     }
-    // The replaced file back over the new one, which then goes.
-    if (::rename(temporaryPath_.c_str(), destination_.c_str()) == 0) {
-        committed_ = true;
-        return true;
+    return KeepAside();
+}
+
+bool ReplacementFile::KeepAside() {
+    std::string stem = BaseNameOf(destination_);
+    std::string extension;
+    if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
+        extension = stem.substr(dot);
+        stem.erase(dot);
     }
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (::localtime_r(&now, &local) != nullptr) {
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    }
+    int failure = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string kept = FolderOf(destination_) + "/" + stem + "-kept-" + stamp;
+        if (attempt > 0) {
+            kept += "-" + std::to_string(attempt);
+        }
+        kept += extension;
+        // Never over anything: a file of that name is someone's too.
+        bool moved = ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, kept.c_str(),
+                                 RENAME_NOREPLACE) == 0;
+        if (!moved && (errno == EINVAL || errno == ENOSYS)) {
+            moved = ::link(temporaryPath_.c_str(), kept.c_str()) == 0;
+            if (moved) {
+                ::unlink(temporaryPath_.c_str());
+            }
+        }
+        if (moved) {
+            keptPath_ = std::move(kept);
+            temporaryPath_.clear();
+            return true;
+        }
+        failure = errno;
+        if (failure != EEXIST) {
+            break;
+        }
+    }
+    // Left where it is, and never removed by this object.
+    keptPath_ = temporaryPath_;
+    temporaryPath_.clear();
+    errno = failure;
     return false;
 }
 

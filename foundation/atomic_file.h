@@ -41,19 +41,31 @@ public:
     const std::string& ReplacedPath() const { return temporaryPath_; }
     // After Exchange: the replaced file goes, and the new one stays.
     bool Finish(bool syncFolder = true);
-    // After Exchange: the replaced file is put back, and the new one goes.
+    // After Exchange: the replaced file is put back, and the new one goes. What is not the
+    // program's own is never removed: when the name no longer holds the new file (another
+    // program put one there meanwhile, which stays), or the swap back fails, the replaced file
+    // is kept beside it under a name of its own (KeptPath()). False, with errno set, when even
+    // that move failed: it is then left at ReplacedPath().
     bool PutBack();
+    // Where PutBack kept the replaced file; empty when it went back.
+    const std::string& KeptPath() const { return keptPath_; }
+    // Whether path names the new file just now.
+    bool IsAt(const std::string& path) const;
 
     // Hands the descriptor of the committed file to the caller, who closes it.
     int ReleaseDescriptor();
 
 private:
+    // Moves the replaced file to a name of its own beside the destination.
+    bool KeepAside();
+
     std::string destination_;
     std::string temporaryPath_;
     int descriptor_ = -1;
     bool committed_ = false;
     // Swapped with the destination: temporaryPath_ holds the replaced file.
     bool exchanged_ = false;
+    std::string keptPath_;
 };
 
 // Where process pid leaves a whole replacement of destination (ReplacementFile::Stage); it

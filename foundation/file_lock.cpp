@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -28,10 +30,50 @@ bool IsFolder(const std::string& path) {
 
 std::function<void(const std::string&)> beforeLook;
 
+// The files the locks of this process hold, by device and inode: outputs never replace them.
+std::mutex heldMutex;
+std::set<std::pair<dev_t, ino_t>> heldFiles;
+
+void Hold(int descriptor, bool held) {
+    struct stat status {};
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0) {
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(heldMutex);
+    if (held) {
+        heldFiles.emplace(status.st_dev, status.st_ino);
+    } else {
+        heldFiles.erase({status.st_dev, status.st_ino});
+    }
+}
+
 }  // namespace
+
+bool IsHeldByAFileLock(const struct stat& file) {
+    const std::lock_guard<std::mutex> lock(heldMutex);
+    return heldFiles.count({file.st_dev, file.st_ino}) > 0;
+}
+
+bool IsAnOpenEventsFile(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    if (IsHeldByAFileLock(status)) {
+        return true;
+    }
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool held = ::flock(descriptor, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(descriptor);
+    return held;
+}
 
 FileLock::~FileLock() {
     if (descriptor_ >= 0) {
+        Hold(descriptor_, false);
         ::close(descriptor_);
     }
 }
@@ -92,6 +134,7 @@ int FileLock::Lock() {
             }
             descriptor_ = descriptor;
             held_ = true;
+            Hold(descriptor_, true);
             return kLockHeld;
         }
         ::close(descriptor);
@@ -167,6 +210,7 @@ bool FileLock::WriteAll(const void* data, unsigned length) {
 
 FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Look& look,
                                      const std::function<void()>& taken, bool syncFolder) {
+    keptAside_.clear();
     if (!held_) {
         errno = EBADF;
         return Replaced::Failed;
@@ -195,8 +239,18 @@ FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Lo
     for (int attempt = 0; !done && attempt < 10; ++attempt) {
         if (replacement.Exchange()) {
             if (!look(replacement.ReplacedPath())) {
-                if (!replacement.PutBack()) {
-                    return Replaced::Failed;
+                (void)replacement.PutBack();
+                keptAside_ = replacement.KeptPath();
+                // Nothing could go back: the new file has the name, and the refused one is
+                // kept aside.
+                if (replacement.IsAt(destination)) {
+                    if (taken) {
+                        taken();
+                    }
+                    if (syncFolder) {
+                        SyncFolderOf(destination);
+                    }
+                    return Adopt(replacement);
                 }
                 return Replaced::Kept;
             }
@@ -238,9 +292,11 @@ FileLock::Replaced FileLock::Replace(const void* data, unsigned length, const Lo
 
 FileLock::Replaced FileLock::Adopt(ReplacementFile& replacement) {
     if (descriptor_ >= 0) {
+        Hold(descriptor_, false);
         ::close(descriptor_);
     }
     descriptor_ = replacement.ReleaseDescriptor();
+    Hold(descriptor_, true);
     return Replaced::Done;
 }
 

@@ -8,6 +8,14 @@
 
 #include "foundation/byte_buffer.h"
 
+// Whether a FileLock of this process holds that file (the open event's): what the program writes
+// for the user elsewhere (an export, a report, a handout) never replaces it.
+bool IsHeldByAFileLock(const struct stat& file);
+
+// Whether path is an ordinary file that a running copy of the program holds as its open event:
+// this one, by any name, or another copy, whose lock a new opening here cannot share.
+bool IsAnOpenEventsFile(const std::string& path);
+
 // The exclusive lock on the open event file, through which that file is read and rewritten.
 // While it is held no other lock on the same file succeeds, in this process or another, and it
 // goes on excluding them after each rewrite. Dropping the object releases the lock.
@@ -63,6 +71,10 @@ public:
     // folder (SyncFolderOf).
     Replaced Replace(const void* data, unsigned length, const Look& look,
                      const std::function<void()>& taken = nullptr, bool syncFolder = true);
+    // Where the last Replace kept another program's file that it could not put back, beside
+    // the name; empty when there is none. Done then means the new file has the name because
+    // nothing could go back.
+    const std::string& KeptAside() const { return keptAside_; }
 
     // For tests: runs once the new content is written and locked, just before the look.
     static void SetBeforeLook(std::function<void(const std::string& path)> step);
@@ -75,4 +87,5 @@ private:
     std::string target_;  // path_ with symbolic links resolved, once locked
     int descriptor_ = -1;
     bool held_ = false;
+    std::string keptAside_;
 };

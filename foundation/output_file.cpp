@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "foundation/atomic_file.h"
+#include "foundation/file_lock.h"
 
 namespace {
 
@@ -33,6 +34,12 @@ bool CanWriteOutputFile(const std::string& path) {
     if (::stat(target.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) {
             errno = EISDIR;
+            return false;
+        }
+        // An open event's file, ours by any name or another running copy's: an output written
+        // over it would take the event's place on disk while that window still shows it saved.
+        if (IsAnOpenEventsFile(target)) {
+            errno = EBUSY;
             return false;
         }
         if (!MayAccess(target, W_OK)) {

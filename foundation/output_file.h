@@ -9,8 +9,8 @@
 // asks here first, so it is refused as opening it for writing would be.
 
 // Whether an output file can be written at the path: a new one can be made in its folder, and
-// one already there (or the file a link there names) is not closed to writing. False sets errno
-// to the reason.
+// one already there (or the file a link there names) is not closed to writing, nor the file a
+// lock of this program holds (EBUSY). False sets errno to the reason.
 bool CanWriteOutputFile(const std::string& path);
 
 // Replaces the output file at path with data, whole or not at all, when CanWriteOutputFile

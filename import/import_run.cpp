@@ -6,6 +6,7 @@
 #include "foundation/uc_error.h"
 #include "import/text_encoding.h"
 #include "model/event.h"
+#include "model/family_identity.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
@@ -19,6 +20,10 @@ std::string TrimImported(const std::string& text) {
     }
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
+
+ImportRun::ImportRun() = default;
+
+ImportRun::~ImportRun() = default;
 
 bool ImportRun::IsOpen() const {
     return input_ != nullptr && input_->GetFile() != nullptr && target_ != nullptr;
@@ -95,102 +100,41 @@ bool ImportRun::AddTeacher(std::unique_ptr<Teacher> teacher) {
     return target_->AddTeacher(std::move(teacher));
 }
 
-bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& parentTemplate) {
+bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, const Parent& parentTemplate) {
     if (target_ == nullptr || !pupil || !target_->GetEvent()) {
         return false;
     }
-    if (!heldTaken_) {
-        heldTaken_ = true;
-        const ParentList& parents = target_->GetEvent()->GetParents();
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            const Parent* family = parents.At(i);
-            for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
-                ++heldBefore_[family][FoldASCIICase(family->GetPupil(k)->GetName())];
-            }
-        }
+    if (!families_) {
+        families_ = std::make_unique<FamilyIdentity>(target_->GetEvent()->GetParents());
     }
-    if (const Parent* family = FindFamily(*target_, *pupil, parentTemplate)) {
-        const auto held = heldBefore_.find(family);
-        int* left =
-            held == heldBefore_.end() ? nullptr : &held->second[FoldASCIICase(pupil->GetName())];
-        if (left != nullptr && *left > 0) {
-            --*left;
-            const std::string which = "Pupil '" + pupil->GetName() + "' of '" + family->GetName() +
-                                      "' was imported already, so ";
-            const unsigned line = GetRecordLine();
-            ReportMessage(SeverityWarning,
-                          which + (line == 0 ? std::string("it is not imported again")
-                                             : StringPrintf("line %u of the file is not imported "
-                                                            "again",
-                                                            line)));
-            return true;
-        }
+    FamilyLine line = FamilyLine::Of(parentTemplate);
+    line.name = TrimImported(parentTemplate.GetName());
+    line.children = {{pupil->GetName(), pupil->GetForm()}};
+    const FamilyIdentity::Placement placement = families_->Place(line);
+    if (const Pupil* held = placement.children.front()) {
+        const std::string which = "Pupil '" + pupil->GetName() + "' of '" +
+                                  held->GetParent()->GetName() + "' was imported already, so ";
+        const unsigned record = GetRecordLine();
+        ReportMessage(SeverityWarning,
+                      which + (record == 0 ? std::string("it is not imported again")
+                                           : StringPrintf("line %u of the file is not imported "
+                                                          "again",
+                                                          record)));
+        return true;
     }
-    return AddPupilWithParent(*target_, std::move(pupil), parentTemplate);
-}
-
-Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate) {
-    if (!target.GetEvent()) {
-        return nullptr;
-    }
-    std::string name = TrimImported(parentTemplate.GetName());
-    if (name.empty()) {
-        name = "Parents of " + pupil.GetName();
-    }
-    const std::string address = parentTemplate.GetAddress(0);
-    const std::string toldApart = " (" + address + ")";
-    // A preview whose list held a namesake first has already told this family apart by its
-    // address; the event may hold it under the plain name, so it is looked for by both.
-    if (parentTemplate.GetUniqueId().empty() && name.size() > toldApart.size() &&
-        name.compare(name.size() - toldApart.size(), toldApart.size(), toldApart) == 0) {
-        name = TrimImported(name.substr(0, name.size() - toldApart.size()));
-    }
-    parentTemplate.SetName(name);
-    ParentList& parents = target.GetEvent()->GetParents();
-
-    Parent* existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
-    // A list without addresses, or an event whose family was typed in without one, says
-    // nothing to tell a family apart by: its children would be doubled.
-    if (existing != nullptr && existing->GetAddress(0) != address && !address.empty() &&
-        !existing->GetAddress(0).empty()) {
-        // Another family of the same name: told apart by the first line of the address, which
-        // also finds this family again for its next child.
-        parentTemplate.SetName(name + toldApart);
-        existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
-        if (existing != nullptr && existing->GetAddress(0) != address) {
-            existing = nullptr;
-        }
-    } else if (existing == nullptr && parentTemplate.GetUniqueId().empty()) {
-        // A family once told apart from a namesake keeps its longer name after the namesake has
-        // gone or been renamed, and is still found by it.
-        parentTemplate.SetName(name + toldApart);
-        existing = parents.FindByKey(parentTemplate.GetUniqueIdOrName());
-        if (existing == nullptr || existing->GetAddress(0) != address) {
-            existing = nullptr;
-            parentTemplate.SetName(name);
-        }
-    }
-    if (existing == nullptr) {
-        // A list without the school's numbers still brings the family the event holds by one,
-        // and a numbered list the family typed in by name: added again, its children would be
-        // doubled.
-        existing = parents.FindSameFamily(name, address, parentTemplate.GetUniqueId());
-    }
-    return existing;
-}
-
-bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
-                        Parent& parentTemplate) {
-    if (!pupil || !target.GetEvent()) {
-        return false;
-    }
-    if (Parent* existing = FindFamily(target, *pupil, parentTemplate)) {
-        return existing->AddPupil(std::move(pupil));
+    if (placement.family != nullptr) {
+        return placement.family->AddPupil(std::move(pupil));
     }
     auto parent = std::make_unique<Parent>(parentTemplate);
+    FamilyIdentity::Name(*parent, placement);
     parent->AddPupil(std::move(pupil));
-    target.FitAttendanceToDays(parent.get());
-    return target.AddParent(std::move(parent));
+    target_->FitAttendanceToDays(parent.get());
+    Parent* added = parent.get();
+    if (!target_->AddParent(std::move(parent))) {
+        return false;
+    }
+    families_->Added(added);
+    return true;
 }
 
 ImportOutcome RunImport(ImportRun& run) {

@@ -1,13 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "import/text_encoding.h"
 
+class FamilyIdentity;
 class MultiDaySchedule;
 class Parent;
 class Pupil;
@@ -24,8 +23,8 @@ enum class ImportOutcome { Finished, Failed, Stopped };
 // is made for each import (see CreateImportRun), so nothing of an earlier file carries over.
 class ImportRun {
 public:
-    ImportRun() = default;
-    virtual ~ImportRun() = default;
+    ImportRun();
+    virtual ~ImportRun();
     ImportRun(const ImportRun&) = delete;
     ImportRun& operator=(const ImportRun&) = delete;
 
@@ -63,20 +62,20 @@ protected:
     // Takes the teacher and adds it to the target: false, the teacher freed, when refused.
     bool AddTeacher(std::unique_ptr<Teacher> teacher);
     // Takes the pupil and gives it a parent in the target made from the template, or the
-    // existing parent that the template describes (a brother or sister). False, the pupil
-    // freed, when the parent is refused. The template stays the caller's. A pupil whose family
-    // held one of its name before this run began is named and not added again: the same list
-    // run again into a preview, after Stop or a second press, gives no child twice.
-    bool CreateParentForPupil(std::unique_ptr<Pupil> pupil, Parent& parentTemplate);
+    // existing family that the template and the pupil describe (FamilyIdentity: a brother's or
+    // sister's). False, the pupil freed, when the parent is refused. The template stays the
+    // caller's and unchanged. A child the target held before this run began is named and not
+    // added again: the same list run again into a preview, after Stop or a second press, gives
+    // no child twice.
+    bool CreateParentForPupil(std::unique_ptr<Pupil> pupil, const Parent& parentTemplate);
     // The line of the file on which the person being read begins, from 1; 0 where the file has
     // no lines of people.
     virtual unsigned GetRecordLine() const { return 0; }
 
 private:
-    // Each family's children's names, folded, as the target held them before the run added
-    // anyone, with how many of each name are left for this run's lines to find.
-    std::map<const Parent*, std::map<std::string, int>> heldBefore_;
-    bool heldTaken_ = false;
+    // Who the target's families and children were before the run added anyone; made at the
+    // first pupil.
+    std::unique_ptr<FamilyIdentity> families_;
     MultiDaySchedule* target_ = nullptr;
     StdioFile* input_ = nullptr;
     const UserSettings* settings_ = nullptr;
@@ -86,20 +85,6 @@ private:
     bool readAnyLine_ = false;
     mutable bool toldNotUTF8_ = false;
 };
-
-// The family of the target that the template describes for this pupil (same key, same first
-// address line: a brother's or sister's), or null. Settles the template's name as a new parent
-// of the pupil would have it ("Parents of" the pupil when blank, the address added when another
-// family has the name). A template already named with its address, as a preview names a family
-// whose namesake came first, is looked for by its plain name too.
-Parent* FindFamily(MultiDaySchedule& target, const Pupil& pupil, Parent& parentTemplate);
-
-// Gives the pupil a parent in the target: the parent the template describes when the target
-// has one (same key, same first address line: a brother or sister), else a new one made from
-// the template. False, the pupil freed, when the target refuses the new parent. The template's
-// name is left as the parent's.
-bool AddPupilWithParent(MultiDaySchedule& target, std::unique_ptr<Pupil> pupil,
-                        Parent& parentTemplate);
 
 // Runs every step to the end: Finished or Failed.
 ImportOutcome RunImport(ImportRun& run);

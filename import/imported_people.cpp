@@ -1,17 +1,15 @@
 #include "import/imported_people.h"
 
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
-#include "import/import_run.h"
 #include "model/event.h"
+#include "model/family_identity.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/pupil.h"
@@ -72,94 +70,61 @@ void MoveTeachers(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
 }
 
 // A family the event holds already takes the preview's pupils as a brother's or sister's, just
-// as one later in the same file would; any other family moves whole.
+// as one later in the same file would; any other family moves whole. A child the event holds
+// is the event's already.
 void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
                 RefusalLines& refusals) {
-    // The families the event held before the move, by their children's names: a list that
-    // names no parent (a text list, or a file without a parent's column) names a child the
-    // event already holds only by the child's own name. Once, so a long list stays linear.
-    std::unordered_map<std::string, Parent*> heldChildren;
-    // How many children of each name each family held: two of one name are two children, and
-    // a line of that name is only one of them.
-    std::map<const Parent*, std::map<std::string, int>> heldCounts;
-    const ParentList& held = target.GetEvent()->GetParents();
-    for (unsigned i = 0; i < held.Count(); ++i) {
-        Parent* family = held.At(i);
-        for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
-            const std::string folded = FoldASCIICase(family->GetPupil(k)->GetName());
-            heldChildren.emplace(folded, family);
-            ++heldCounts[family][folded];
-        }
-    }
+    FamilyIdentity families(target.GetEvent()->GetParents());
     const std::set<std::string> numberedApart = preview.GetParents().NumberedApart();
     for (std::unique_ptr<Parent>& parent : TakeAll<Parent>(preview.GetParents())) {
         if (!parent || parent->GetPupilCount() == 0) {
             continue;
         }
         const std::string name = parent->GetName();
-        const std::string childName = parent->GetPupil(0)->GetName();
-        const bool unnamed = name == "Parents of " + childName && parent->GetUniqueId().empty();
-        const std::string id = parent->GetUniqueId();
-        const std::string place = ParentList::FamilyPlace(*parent);
-        // The preview's own parent is the template: it is ours, and the rule may rename it.
-        Parent* existing = FindFamily(target, *parent->GetPupil(0), *parent);
-        // Two families the list numbers apart at one address would both fall into one the
-        // event knows by name: only the one sharing a child with it is that family.
-        if (existing != nullptr && !id.empty() && id != name && existing->GetUniqueId() != id &&
-            numberedApart.count(place) != 0 && !existing->SharesAChildWith(*parent)) {
-            existing = nullptr;
-        }
-        if (existing == nullptr && unnamed) {
-            const auto found = heldChildren.find(FoldASCIICase(childName));
-            const std::string address = parent->GetAddress(0);
-            if (found != heldChildren.end() &&
-                (address.empty() || found->second->GetAddress(0).empty() ||
-                 found->second->GetAddress(0) == address)) {
-                existing = found->second;
-            }
-        }
-        if (existing == nullptr) {
-            const int pupils = static_cast<int>(parent->GetPupilCount());
-            std::vector<std::string> pupilNames;
-            for (int i = 0; i < pupils; ++i) {
-                pupilNames.push_back(parent->GetPupil(static_cast<unsigned>(i))->GetName());
-            }
-            target.FitAttendanceToDays(parent.get());
-            if (target.AddParent(std::move(parent))) {
-                moved.added += pupils;
+        const FamilyIdentity::Placement placement =
+            families.Place(FamilyLine::Of(*parent, numberedApart));
+        // The children the event holds leave the preview's family; the rest stay in it.
+        std::vector<std::unique_ptr<Pupil>> arriving;
+        for (size_t i = 0; i < placement.children.size(); ++i) {
+            std::unique_ptr<Pupil> pupil(static_cast<Pupil*>(parent->GetPupils().RemoveAt(0)));
+            if (const Pupil* held = placement.children[i]) {
+                // The same list brought in again must not give a family each child twice.
+                ++moved.refused;
+                refusals.lines.push_back("Pupil '" + pupil->GetName() + "' of '" +
+                                         held->GetParent()->GetName() +
+                                         "' is already in the event");
+                refusals.lines.push_back("Pupil '" + pupil->GetName() + "' failed to import");
                 continue;
             }
-            moved.refused += pupils;
-            refusals.lines.push_back("Parent '" + name + "' failed to import");
-            for (const std::string& pupilName : pupilNames) {
-                refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
+            arriving.push_back(std::move(pupil));
+        }
+        if (arriving.empty()) {
+            continue;
+        }
+        if (placement.family != nullptr) {
+            for (std::unique_ptr<Pupil>& pupil : arriving) {
+                (void)placement.family->AddPupil(std::move(pupil));  // refuses only null
+                ++moved.added;
             }
             continue;
         }
-        while (parent->GetPupilCount() > 0) {
-            std::unique_ptr<Pupil> pupil(static_cast<Pupil*>(parent->GetPupils().RemoveAt(0)));
-            if (!pupil) {
-                continue;
-            }
-            const std::string pupilName = pupil->GetName();
-            bool already = false;
-            if (const auto counts = heldCounts.find(existing); counts != heldCounts.end()) {
-                int& left = counts->second[FoldASCIICase(pupilName)];
-                already = left > 0;
-                left -= already ? 1 : 0;
-            } else {
-                already = existing->FindPupil(pupilName) != nullptr;
-            }
-            if (already) {
-                // The same list brought in again must not give a family each child twice.
-                ++moved.refused;
-                refusals.lines.push_back("Pupil '" + pupilName + "' of '" + existing->GetName() +
-                                         "' is already in the event");
-                refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
-                continue;
-            }
-            (void)existing->AddPupil(std::move(pupil));  // refuses only null
-            ++moved.added;
+        std::vector<std::string> pupilNames;
+        for (std::unique_ptr<Pupil>& pupil : arriving) {
+            pupilNames.push_back(pupil->GetName());
+            (void)parent->AddPupil(std::move(pupil));
+        }
+        FamilyIdentity::Name(*parent, placement);
+        target.FitAttendanceToDays(parent.get());
+        Parent* added = parent.get();
+        if (target.AddParent(std::move(parent))) {
+            families.Added(added);
+            moved.added += static_cast<int>(pupilNames.size());
+            continue;
+        }
+        moved.refused += static_cast<int>(pupilNames.size());
+        refusals.lines.push_back("Parent '" + name + "' failed to import");
+        for (const std::string& pupilName : pupilNames) {
+            refusals.lines.push_back("Pupil '" + pupilName + "' failed to import");
         }
     }
 }

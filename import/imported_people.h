@@ -16,10 +16,9 @@ struct MovedPeople {
 };
 
 // Moves each teacher (or each pupil with its parent) of the preview into the target, in list
-// order. A pupil whose family the target already holds (same key, same first address line, as
-// an import's brother or sister) joins that family; one of the same name already in it is
-// refused. Whoever the target refuses is freed and the rest still move; when any was refused,
-// one Error says how many moved and how many did not, each refused person named on a line of
-// its own ("Teacher 'X' failed to import") after the target's reason. The preview's list ends
-// empty.
+// order. A pupil whose family the target already holds (FamilyIdentity decides, as for an
+// import's brother or sister) joins that family; a child the target held already is refused.
+// Whoever the target refuses is freed and the rest still move; when any was refused, one Error says
+// how many moved and how many did not, each refused person named on a line of its own ("Teacher 'X'
+// failed to import") after the target's reason. The preview's list ends empty.
 MovedPeople MoveImportedPeople(Event& preview, MultiDaySchedule& target, PeopleImport who);

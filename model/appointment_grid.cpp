@@ -107,6 +107,10 @@ struct AppointmentGrid::ParentIndex {
     std::shared_ptr<IdMap> ids = std::make_shared<IdMap>();
     std::vector<Entry> entries;  // id * slotCount + slot
     std::vector<int> cellIds;    // row * slotCount + slot; -1 for a free or parentless cell
+    // Whether an entry has a row, a bit a slot and a parent's bits together: what the booking
+    // and scoring ask slot after slot, in a table small enough to stay at hand.
+    std::vector<std::uint64_t> booked;  // id * words + slot / 64
+    unsigned words = 0;
     // Scoring asks about one parent slot after slot.
     mutable const Parent* cachedParent = nullptr;
     mutable int cachedId = -1;
@@ -114,6 +118,8 @@ struct AppointmentGrid::ParentIndex {
     void Reset(size_t rowCount, unsigned slotCount) {
         ids = std::make_shared<IdMap>();
         entries.clear();
+        words = (slotCount + 63) / 64;
+        booked.clear();
         cellIds.assign(rowCount * slotCount, -1);
         cachedParent = nullptr;
         cachedId = -1;
@@ -146,6 +152,7 @@ struct AppointmentGrid::ParentIndex {
         id = static_cast<int>(ids->Size());
         ids->Add(parent, id);
         entries.resize(entries.size() + slotCount);
+        booked.resize(booked.size() + words);
         cachedParent = parent;
         cachedId = id;
         return id;
@@ -161,6 +168,20 @@ struct AppointmentGrid::ParentIndex {
             entry.lowestRow = row;
         }
         ++entry.count;
+        MarkBooked(id, slot, entry.lowestRow >= 0);
+    }
+
+    bool IsBooked(int id, int slot) const {
+        return (booked[static_cast<size_t>(id) * words + static_cast<unsigned>(slot) / 64] >>
+                (static_cast<unsigned>(slot) % 64)) &
+               1;
+    }
+
+    void MarkBooked(int id, int slot, bool on) {
+        std::uint64_t& word =
+            booked[static_cast<size_t>(id) * words + static_cast<unsigned>(slot) / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (static_cast<unsigned>(slot) % 64);
+        word = on ? word | bit : word & ~bit;
     }
 
     void Remove(int row, int slot, unsigned slotCount, size_t rowCount) {
@@ -173,6 +194,7 @@ struct AppointmentGrid::ParentIndex {
         Entry& entry = entries[static_cast<size_t>(id) * slotCount + slot];
         if (--entry.count <= 0) {
             entry = Entry();
+            MarkBooked(id, slot, false);
             return;
         }
         if (entry.lowestRow != row) {
@@ -187,10 +209,12 @@ struct AppointmentGrid::ParentIndex {
                 return;
             }
         }
+        MarkBooked(id, slot, false);
     }
 
     void Rebuild(size_t rowCount, unsigned slotCount) {
         std::fill(entries.begin(), entries.end(), Entry());
+        std::fill(booked.begin(), booked.end(), 0);
         for (size_t r = 0; r < rowCount; ++r) {
             for (unsigned s = 0; s < slotCount; ++s) {
                 int id = cellIds[r * slotCount + s];
@@ -220,9 +244,28 @@ AppointmentGrid& AppointmentGrid::operator=(const AppointmentGrid& other) {
     if (this == &other) {
         return *this;
     }
+    BeginCopy(other);
+    CopyRows(other, 0, GetRowCount());
+    return *this;
+}
+
+void AppointmentGrid::BeginCopy(const AppointmentGrid& other) {
+    if (this == &other) {
+        return;
+    }
     slotCount_ = other.slotCount_;
     rows_.resize(other.rows_.size());
-    for (size_t r = 0; r < rows_.size(); ++r) {
+    words_ = other.words_;
+    occupied_.resize(other.occupied_.size());
+    *parentIndex_ = *other.parentIndex_;
+}
+
+void AppointmentGrid::CopyRows(const AppointmentGrid& other, unsigned first, unsigned end) {
+    if (this == &other) {
+        return;
+    }
+    end = std::min(end, GetRowCount());
+    for (size_t r = first; r < end; ++r) {
         Row& row = rows_[r];
         const Row& source = other.rows_[r];
         row.assign(slotCount_, nullptr);
@@ -240,15 +283,27 @@ AppointmentGrid& AppointmentGrid::operator=(const AppointmentGrid& other) {
             }
             row[s] = lastCopy;
         }
+        std::copy_n(other.occupied_.begin() + static_cast<ptrdiff_t>(r * words_), words_,
+                    occupied_.begin() + static_cast<ptrdiff_t>(r * words_));
     }
-    *parentIndex_ = *other.parentIndex_;
-    return *this;
+}
+
+void AppointmentGrid::FreeRows(unsigned first, unsigned end) {
+    end = std::min(end, GetRowCount());
+    first = std::min(first, end);
+    for (size_t r = first; r < end; ++r) {
+        std::fill(rows_[r].begin(), rows_[r].end(), nullptr);
+    }
+    std::fill(occupied_.begin() + static_cast<ptrdiff_t>(first * words_),
+              occupied_.begin() + static_cast<ptrdiff_t>(end * words_), 0);
 }
 
 void AppointmentGrid::Resize(unsigned slots, unsigned rows) {
     slotCount_ = slots;
     rows_.clear();
     rows_.resize(rows, Row(slots));
+    words_ = (slots + 63) / 64;
+    occupied_.assign(static_cast<size_t>(rows) * words_, 0);
     parentIndex_->Reset(rows, slots);
 }
 
@@ -258,8 +313,25 @@ void AppointmentGrid::ResizeForDay(const Schedule& day) {
     Resize(static_cast<unsigned>(slots), rows);
 }
 
+void AppointmentGrid::GrowSlots(unsigned slots) {
+    if (slots <= slotCount_) {
+        return;
+    }
+    const unsigned kept = slotCount_;
+    std::vector<Row> old = std::move(rows_);
+    Resize(slots, static_cast<unsigned>(old.size()));
+    for (size_t row = 0; row < old.size(); ++row) {
+        for (unsigned slot = 0; slot < kept; ++slot) {
+            if (old[row][slot]) {
+                FillCell(static_cast<int>(slot), static_cast<int>(row), old[row][slot]);
+            }
+        }
+    }
+}
+
 void AppointmentGrid::AddRow() {
     rows_.emplace_back(slotCount_);
+    occupied_.resize(rows_.size() * words_, 0);
     parentIndex_->cellIds.resize(rows_.size() * slotCount_, -1);
 }
 
@@ -268,6 +340,8 @@ void AppointmentGrid::RemoveRow(int row) {
         return;
     }
     rows_.erase(rows_.begin() + row);
+    const auto words = occupied_.begin() + static_cast<ptrdiff_t>(row) * words_;
+    occupied_.erase(words, words + words_);
     auto& cellIds = parentIndex_->cellIds;
     auto first = cellIds.begin() + static_cast<ptrdiff_t>(row) * slotCount_;
     cellIds.erase(first, first + slotCount_);
@@ -279,11 +353,13 @@ void AppointmentGrid::ClearBookings() {
     for (Row& row : rows_) {
         std::fill(row.begin(), row.end(), nullptr);
     }
+    std::fill(occupied_.begin(), occupied_.end(), 0);
     parentIndex_->Reset(rows_.size(), slotCount_);
 }
 
 void AppointmentGrid::ClearRows() {
     rows_.clear();
+    occupied_.clear();
     parentIndex_->Reset(0, slotCount_);
 }
 
@@ -301,12 +377,16 @@ Appointment* AppointmentGrid::PeekBooking(int slot, int row) const {
 
 void AppointmentGrid::FillCell(int slot, int row, const std::shared_ptr<Appointment>& booking) {
     rows_[row][slot] = booking;
+    occupied_[static_cast<size_t>(row) * words_ + static_cast<unsigned>(slot) / 64] |=
+        std::uint64_t{1} << (static_cast<unsigned>(slot) % 64);
     int id = parentIndex_->IdFor(BookingParent(*booking), slotCount_);
     parentIndex_->Add(row, slot, id, slotCount_);
 }
 
 void AppointmentGrid::ClearCell(int slot, int row) {
     rows_[row][slot].reset();
+    occupied_[static_cast<size_t>(row) * words_ + static_cast<unsigned>(slot) / 64] &=
+        ~(std::uint64_t{1} << (static_cast<unsigned>(slot) % 64));
     parentIndex_->Remove(row, slot, slotCount_, rows_.size());
 }
 
@@ -388,6 +468,14 @@ std::shared_ptr<Appointment> AppointmentGrid::FindPupilBooking(int slot, const P
         }
     }
     return nullptr;
+}
+
+bool AppointmentGrid::ParentIsBooked(int slot, const Parent* parent) const {
+    if (parent == nullptr || slot < 0 || static_cast<unsigned>(slot) >= slotCount_) {
+        return false;
+    }
+    const int id = parentIndex_->FindId(parent);
+    return id >= 0 && parentIndex_->IsBooked(id, slot);
 }
 
 int AppointmentGrid::FindParentRow(int slot, const Parent* parent) const {

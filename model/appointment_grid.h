@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -23,9 +24,20 @@ public:
     AppointmentGrid& operator=(const AppointmentGrid& other);
     ~AppointmentGrid();
 
+    // The copy above a few rows at a time, for a caller that must answer between pieces:
+    // BeginCopy takes the other's sizes and parent index, CopyRows then its rows [first, end).
+    // Until every row is copied this grid is half made and must be left alone.
+    void BeginCopy(const AppointmentGrid& other);
+    void CopyRows(const AppointmentGrid& other, unsigned first, unsigned end);
+    // ClearBookings a few rows at a time: rows [first, end) are emptied and the parent index is
+    // left as it was, so the grid must be left alone until ClearBookings ends it.
+    void FreeRows(unsigned first, unsigned end);
+
     // Drops every row and booking, then makes rows of free cells.
     void Resize(unsigned slots, unsigned rows);
     void ResizeForDay(const Schedule& day);
+    // More slots at the end of every row, every booking kept in its cells; fewer change nothing.
+    void GrowSlots(unsigned slots);
     void AddRow();
     void RemoveRow(int row);
     void ClearBookings();
@@ -39,6 +51,13 @@ public:
     // The quiet accessor for painting, scoring and searching: null for a free cell or any index
     // outside the grid, never a message.
     Appointment* PeekBooking(int slot, int row) const;
+    // PeekBooking(slot, row) != nullptr, read from a bit a cell.
+    bool HasBooking(int slot, int row) const {
+        return IsInside(slot, row) &&
+               ((occupied_[static_cast<size_t>(row) * words_ + static_cast<unsigned>(slot) / 64] >>
+                 (static_cast<unsigned>(slot) % 64)) &
+                1) != 0;
+    }
 
     [[nodiscard]] bool PutBooking(int slot, int row, const std::shared_ptr<Appointment>& booking);
     // Takes the whole booking found in that cell out of all its cells; empty when the cell is
@@ -51,9 +70,8 @@ public:
     std::shared_ptr<Appointment> FindPupilBooking(int slot, const Pupil* pupil, int* rowOut) const;
     // Quiet and allocation-free forms: the lowest row holding the parent at slot, or -1.
     int FindParentRow(int slot, const Parent* parent) const;
-    bool ParentIsBooked(int slot, const Parent* parent) const {
-        return FindParentRow(slot, parent) >= 0;
-    }
+    // FindParentRow(slot, parent) >= 0.
+    bool ParentIsBooked(int slot, const Parent* parent) const;
 
     void SetLocked(bool locked);
     [[nodiscard]] bool SwapSlots(int row, int slotA, int slotB);
@@ -72,6 +90,10 @@ private:
 
     std::vector<Row> rows_;
     unsigned slotCount_ = 0;
+    // Which cells hold a booking, a row's bits together (row * words_ + slot / 64): a search of a
+    // teacher's row for a free cell reads a word or two rather than the row's pointers.
+    std::vector<std::uint64_t> occupied_;
+    unsigned words_ = 0;
     // Which rows hold which parent in each slot; its layout is private to the implementation.
     struct ParentIndex;
     std::unique_ptr<ParentIndex> parentIndex_;

@@ -117,10 +117,12 @@ std::string CheckAttendancePlan(const AttendancePlan& plan, const TimeOfDay& day
 }
 
 bool FitAttendancePlan(AttendancePlan& plan, const TimeOfDay& dayStart, const TimeOfDay& dayEnd) {
-    if (plan.arrivesLate && !(dayStart < plan.arrival)) {
+    // A time on the day's own edge stays the person's own: the same hours today, but a day
+    // made longer later must not have them there when they are not.
+    if (plan.arrivesLate && plan.arrival < dayStart) {
         plan.arrivesLate = false;
     }
-    if (plan.leavesEarly && !(plan.departure < dayEnd)) {
+    if (plan.leavesEarly && dayEnd < plan.departure) {
         plan.leavesEarly = false;
     }
     return PlanStart(plan, dayStart) < PlanEnd(plan, dayEnd);

@@ -30,8 +30,9 @@ struct AttendancePlan {
 std::string CheckAttendancePlan(const AttendancePlan& plan, const TimeOfDay& dayStart,
                                 const TimeOfDay& dayEnd);
 
-// Imports and files may give times beyond the day: there, a late arrival at or before the day's
-// start is no late arrival, and an early departure at or after its end no early departure.
+// Imports and files may give times beyond the day: there, a late arrival before the day's start
+// is no late arrival, and an early departure after its end no early departure; a time on the
+// day's edge is kept as the person's own.
 // False when what is left holds no time at all (arriving at 3pm and leaving at 4pm on an
 // evening from 4pm): nobody can be seen then, and the caller refuses or marks the day absent.
 bool FitAttendancePlan(AttendancePlan& plan, const TimeOfDay& dayStart, const TimeOfDay& dayEnd);

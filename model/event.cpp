@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <unordered_set>
+#include <vector>
 
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/builtin_importers.h"
+#include "model/family_identity.h"
 #include "model/pupil.h"
 
 Event::Event() {
@@ -88,6 +91,29 @@ bool Event::DeleteParent(Parent* parent) {
     delete parents_.RemoveAt(static_cast<unsigned>(index));
     modified_ = true;
     return true;
+}
+
+void Event::DeleteParents(const std::vector<Parent*>& parents) {
+    // As DeleteParent, only a parent's first place in the list goes.
+    std::unordered_set<const Person*> doomed(parents.begin(), parents.end());
+    std::vector<Person*> gone;
+    PersonList& list = parents_;
+    unsigned kept = 0;
+    for (unsigned i = 0; i < list.Count(); ++i) {
+        Person* person = list.At(i);
+        if (doomed.erase(person) > 0) {
+            gone.push_back(person);
+        } else {
+            list.At(kept++) = person;
+        }
+    }
+    while (list.Count() > kept) {
+        (void)list.Pop();
+    }
+    for (Person* person : gone) {
+        delete person;
+    }
+    modified_ = modified_ || !gone.empty();
 }
 
 bool Event::DeleteParentsAndPupils() {
@@ -221,6 +247,28 @@ bool Event::SetTeacherWaitingTime(int minutes) {
 
 bool Event::SetTeacherBusyTime(int minutes) {
     return SetWaitingLength(minutes, "update busy time", options_.TeacherBlockLength);
+}
+
+void Event::RememberLimitSeconds(std::int32_t ScheduleOptions::*limit, std::int64_t seconds) {
+    const LimitSeconds remembered{limit, seconds, options_.*limit, slotLength_};
+    for (LimitSeconds& entry : limitSeconds_) {
+        if (entry.limit == limit) {
+            entry = remembered;
+            return;
+        }
+    }
+    limitSeconds_.push_back(remembered);
+}
+
+std::optional<std::int64_t> Event::RememberedLimitSeconds(std::int32_t ScheduleOptions::*limit,
+                                                          int slotSeconds) const {
+    for (const LimitSeconds& entry : limitSeconds_) {
+        if (entry.limit == limit && entry.slots == options_.*limit &&
+            entry.slotSeconds == slotSeconds) {
+            return entry.seconds;
+        }
+    }
+    return std::nullopt;
 }
 
 void Event::SetOptions(const ScheduleOptions& options) {
@@ -413,7 +461,7 @@ std::vector<std::string> Event::DropDate(const Date& date) {
     return names;
 }
 
-bool Event::Merge(const Event& other, std::string& log) {
+bool Event::Merge(const Event& other, std::string& log, const DateMoves& copyDates) {
     log.clear();
     if (schoolName_ != other.schoolName_) {
         ReportMessage(SeverityError, "Cannot merge: school names are different");
@@ -434,7 +482,10 @@ bool Event::Merge(const Event& other, std::string& log) {
         if (teachers_.FindByNameOrInitials(teacher->GetName()) != nullptr) {
             continue;
         }
-        if (!AddTeacher(std::make_unique<Teacher>(*teacher))) {
+        auto copy = std::make_unique<Teacher>(*teacher);
+        copy->MoveBreaks(copyDates);
+        ArriveWhole(*copy, *teacher, copyDates, log);
+        if (!AddTeacher(std::move(copy))) {
             ReportMessage(SeverityError, "Teacher '" + teacher->GetName() +
                                              "' was not merged; the rest of the file was");
             whole = false;
@@ -442,91 +493,77 @@ bool Event::Merge(const Event& other, std::string& log) {
         }
         log += "Created new teacher '" + teacher->GetName() + "'\n";
     }
+    FamilyIdentity families(parents_);
     const std::set<std::string> numberedApart = other.parents_.NumberedApart();
     for (Person* person : other.parents_) {
-        if (!MergeParent(*static_cast<Parent*>(person), log, numberedApart)) {
+        if (!MergeParent(*static_cast<Parent*>(person), log, families, numberedApart, copyDates)) {
             whole = false;
         }
     }
     return whole;
 }
 
-bool Event::MergeParent(const Parent& source, std::string& log,
-                        const std::set<std::string>& numberedApart) {
-    Parent* target = parents_.FindByKey(source.GetUniqueIdOrName());
-    std::string name = source.GetName();
-    const std::string address = source.GetAddress(0);
-    // A family read by name has its name for identifier; only one the school numbered is found
-    // by its number wherever it lives.
-    const bool numbered = !source.GetUniqueId().empty() && source.GetUniqueId() != source.GetName();
-    if (target != nullptr && !numbered && !address.empty() && !target->GetAddress(0).empty() &&
-        target->GetAddress(0) != address) {
-        // A namesake elsewhere is another family, as an import tells them apart; this one may
-        // already be here under the longer name.
-        name += " (" + address + ")";
-        target = parents_.FindByKey(name);
-        if (target != nullptr && target->GetAddress(0) != address) {
-            ReportMessage(SeverityError, "Parent '" + source.GetName() + "' of " + address +
+// A copy of a person keeps neither the talks (they belong to the other event) nor the evenings
+// as this event has them: it goes to the talks of those names here, and its days move with ours.
+void Event::ArriveWhole(Attendee& copy, const Attendee& source, const DateMoves& copyDates,
+                        std::string& log) const {
+    copy.MoveRecords(copyDates);
+    const PresentationList& attended = source.GetPresentations();
+    for (unsigned i = 0; i < attended.Count(); ++i) {
+        const Presentation* theirs = attended.GetPresentation(i);
+        if (theirs == nullptr) {
+            continue;
+        }
+        if (Presentation* ours = presentations_.Find(theirs->GetName())) {
+            (void)copy.AddPresentation(ours);  // refuses only null
+        } else {
+            log += "Presentation '" + theirs->GetName() + "' is not in this event, so '" +
+                   source.GetName() + "' does not attend it\n";
+        }
+    }
+}
+
+bool Event::MergeParent(const Parent& source, std::string& log, FamilyIdentity& families,
+                        const std::set<std::string>& numberedApart, const DateMoves& copyDates) {
+    const FamilyIdentity::Placement placement =
+        families.Place(FamilyLine::Of(source, numberedApart));
+    Parent* target = placement.family;
+    bool arriving = source.GetPupilCount() == 0;
+    for (const Pupil* found : placement.children) {
+        arriving = arriving || found == nullptr;
+    }
+    if (target == nullptr && arriving) {
+        auto copy = std::make_unique<Parent>(source);
+        FamilyIdentity::Name(*copy, placement);
+        // A namesake elsewhere is another family, as an import tells them apart; one already
+        // here under that longer name lives elsewhere too.
+        if (placement.name != source.GetName() &&
+            parents_.FindByKey(copy->GetUniqueIdOrName()) != nullptr) {
+            ReportMessage(SeverityError, "Parent '" + source.GetName() + "' of " +
+                                             source.GetAddress(0) +
                                              " was not merged; the rest of the file was");
             return false;
         }
-    }
-    if (target == nullptr) {
-        // The same family, numbered in one copy only.
-        target = parents_.FindSameFamily(source.GetName(), address,
-                                         numbered ? source.GetUniqueId() : std::string());
-        // Two families the copy numbers apart at one address would both fall into this one.
-        if (target != nullptr && numbered &&
-            numberedApart.count(ParentList::FamilyPlace(source)) != 0 &&
-            !target->SharesAChildWith(source)) {
-            target = nullptr;
-        }
-    }
-    const std::string toldApart = " (" + address + ")";
-    const std::string& full = source.GetName();
-    if (target == nullptr && !numbered && !address.empty() && full.size() > toldApart.size() &&
-        full.compare(full.size() - toldApart.size(), toldApart.size(), toldApart) == 0) {
-        // The copy told this family apart from a namesake this event may not hold; here it
-        // may have its plain name.
-        target = parents_.FindSameFamily(
-            TrimmedName(full.substr(0, full.size() - toldApart.size())), address, std::string());
-    }
-    if (target == nullptr) {
-        auto copy = std::make_unique<Parent>(source);
-        if (!numbered && name != source.GetName()) {
-            copy->SetUniqueId(std::string());
-        }
-        copy->SetName(name);
+        ArriveWhole(*copy, source, copyDates, log);
         target = copy.get();
         if (!AddParent(std::move(copy))) {
             return false;
         }
-        log += "Created new parent '" + name + "'\n";
-    }
-    // Two children of one name in a family are two children: each takes a pupil of its name
-    // that no other has taken, one of its own form first, so neither's requests become the
-    // other's.
-    std::vector<Pupil*> matched(source.GetPupilCount(), nullptr);
-    std::vector<const Pupil*> taken;
-    for (const bool sameForm : {true, false}) {
-        for (unsigned p = 0; p < source.GetPupilCount(); ++p) {
-            const Pupil* pupil = source.GetPupil(p);
-            for (unsigned i = 0; i < target->GetPupilCount() && matched[p] == nullptr; ++i) {
-                Pupil* candidate = target->GetPupil(i);
-                if (EqualsIgnoringCase(candidate->GetName(), pupil->GetName()) &&
-                    (!sameForm || candidate->GetForm() == pupil->GetForm()) &&
-                    std::find(taken.begin(), taken.end(), candidate) == taken.end()) {
-                    matched[p] = candidate;
-                    taken.push_back(candidate);
-                }
-            }
-        }
+        families.Added(target);
+        log += "Created new parent '" + placement.name + "'\n";
     }
     for (unsigned p = 0; p < source.GetPupilCount(); ++p) {
         const Pupil* pupil = source.GetPupil(p);
-        Pupil* targetPupil = matched[p];
+        Pupil* targetPupil = placement.children[p];
         if (targetPupil == nullptr) {
             auto copy = std::make_unique<Pupil>(*pupil);
+            // What teaches the child here is this event's teacher of that name.
+            for (unsigned t = 0; t < pupil->GetTaughtByCount(); ++t) {
+                if (const Teacher* teacher = pupil->GetTaughtByTeacher(t)) {
+                    copy->AddTaughtBy(teachers_.FindByNameOrInitials(teacher->GetName()),
+                                      pupil->GetTaughtBySubject(t));
+                }
+            }
             targetPupil = copy.get();
             (void)target->AddPupil(std::move(copy));  // refuses only null
             // Pupils and requests bypass the event's add operations, so mark the change here.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@
 #include "model/print_settings.h"
 #include "model/score.h"
 #include "model/teacher.h"
+
+class FamilyIdentity;
 
 // One parents' evening: its people, presentations, slot length, spacing rules, role words,
 // e-mail texts and server, print settings and import formats. It owns all of them. Every change
@@ -39,6 +43,8 @@ public:
     // it teaches); false for anyone else. Not guarded by the lock.
     [[nodiscard]] bool DeleteTeacher(Teacher* teacher);
     [[nodiscard]] bool DeleteParent(Parent* parent);
+    // Each of these parents of the event as DeleteParent, the list closed up once.
+    void DeleteParents(const std::vector<Parent*>& parents);
     // Every request, then every parent with its pupils. Refuses while locked, but only a
     // timetable without bookings is safe with it.
     [[nodiscard]] bool DeleteParentsAndPupils();
@@ -85,9 +91,19 @@ public:
     bool SetTeacherBusyTime(int minutes);
     const ScheduleOptions& GetOptions() const { return options_; }
     void SetOptions(const ScheduleOptions& options);
+    // The time a scoring limit (a slot count of ScheduleOptions) was last given, in seconds,
+    // kept beside the slots and slot length it became: a new slot length starts from it rather
+    // than from slots already rounded, so a length tried and put back gives the limit back.
+    // Never saved (a file holds the slots).
+    void RememberLimitSeconds(std::int32_t ScheduleOptions::*limit, std::int64_t seconds);
+    // What was remembered, while the limit still holds those slots and they were of slotSeconds.
+    std::optional<std::int64_t> RememberedLimitSeconds(std::int32_t ScheduleOptions::*limit,
+                                                       int slotSeconds) const;
 
     // Adjacent appointments whenever parents may not wait at all, else the stored mode.
     ParentGapMode GetParentGapMode() const;
+    // The mode the school chose, whatever the parents' waiting time: what the file keeps.
+    ParentGapMode GetChosenParentGapMode() const { return parentGapMode_; }
     void SetParentGapMode(ParentGapMode mode);
 
     bool IsLocked() const { return locked_; }
@@ -140,8 +156,9 @@ public:
     const UCUniqueOrdered& GetPupilImporters() const { return pupilImporters_; }
 
     // Adds the other event's teachers, parents, pupils and requests that this one lacks, one
-    // log line for each; refuses events of another school or name.
-    [[nodiscard]] bool Merge(const Event& other, std::string& log);
+    // log line for each; refuses events of another school or name. copyDates takes the other
+    // copy's evenings to this event's, where they have moved since it was taken.
+    [[nodiscard]] bool Merge(const Event& other, std::string& log, const DateMoves& copyDates = {});
 
 private:
     static std::string Describe(const std::string& word, bool capitalise);
@@ -149,8 +166,11 @@ private:
     bool SetEmailText(std::string* texts, EmailTextKind kind, const std::string& text,
                       bool needsLink);
     // numberedApart: what ParentList::NumberedApart says of the other event's parents.
-    [[nodiscard]] bool MergeParent(const Parent& source, std::string& log,
-                                   const std::set<std::string>& numberedApart);
+    [[nodiscard]] bool MergeParent(const Parent& source, std::string& log, FamilyIdentity& families,
+                                   const std::set<std::string>& numberedApart,
+                                   const DateMoves& copyDates);
+    void ArriveWhole(Attendee& copy, const Attendee& source, const DateMoves& copyDates,
+                     std::string& log) const;
 
     static constexpr int kEmailKinds = 3;
 
@@ -172,6 +192,13 @@ private:
     std::string teacherEmailTexts_[kEmailKinds];
     PresentationList presentations_{5};
     ScheduleOptions options_;
+    struct LimitSeconds {
+        std::int32_t ScheduleOptions::*limit;
+        std::int64_t seconds;
+        std::int32_t slots;
+        int slotSeconds;
+    };
+    std::vector<LimitSeconds> limitSeconds_;
     ScoreCompareSwitches scoreSwitches_;
     EmailServerSettings emailServer_;
     PrintSettings printSettings_;

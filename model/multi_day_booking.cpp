@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <iterator>
 #include <set>
+#include <unordered_map>
 
 #include "foundation/uc_error.h"
 #include "model/appointment_request.h"
+#include "model/day_availability.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -19,27 +21,35 @@ constexpr int kPriorities[] = {2, 1, 0};
 
 }  // namespace
 
-bool MultiDaySchedule::BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents) {
-    std::vector<AppointmentRequest*> requests;
-    for (Parent* parent : parents) {
-        GatherRequests(parent, priority, requests);
+bool MultiDaySchedule::BookDay(Schedule& day, int order, std::vector<AppointmentRequest*>& requests,
+                               RequestSet* booked, DayAvailability& known) {
+    // Schedule::BookRequests, noting what it books.
+    if (requests.empty()) {
+        return true;
     }
+    day.OrderRequests(requests, order);
     int unbooked = 0;
-    return day.BookRequests(requests, order, &unbooked);
+    for (AppointmentRequest* request : requests) {
+        const int before = unbooked;
+        if (!day.BookOrderedRequest(request, &unbooked, &known)) {
+            return false;
+        }
+        if (booked != nullptr && unbooked == before) {
+            booked->Insert(request);
+        }
+    }
+    return true;
 }
 
 void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
-                                      std::vector<AppointmentRequest*>& requests,
-                                      const RequestSet* booked) {
+                                      std::vector<AppointmentRequest*>& requests) {
     for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
         Pupil* pupil = parent->GetPupil(p);
         for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
             AppointmentRequest* request = pupil->GetRequest(r);
             // Asked by identity, so a second request to the same teacher about the same
             // subject is not taken for booked when the first one is.
-            if (request->GetPriority() != priority ||
-                (booked != nullptr ? booked->Contains(request) : IsRequestBooked(request))) {
+            if (request->GetPriority() != priority || IsRequestBooked(request)) {
                 continue;
             }
             request->SetPupil(pupil);
@@ -53,18 +63,75 @@ void MultiDaySchedule::GatherRequests(Parent* parent, int priority,
 
 bool MultiDaySchedule::BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
                                          int order) {
+    // For more than a few families what the days hold is read once, and kept up to date as
+    // they are booked; the requests it does not hold are set aside once, in list order, and each
+    // day and priority takes its own from those: asking the days about every request reads its
+    // teacher's row on every day at every priority.
+    constexpr size_t kFamiliesAskedOfTheDays = 32;
+    if (parents.size() <= kFamiliesAskedOfTheDays) {
+        for (auto& day : days_) {
+            DayAvailability known(*day);
+            for (int priority : kPriorities) {
+                std::vector<AppointmentRequest*> requests;
+                for (Parent* parent : parents) {
+                    GatherRequests(parent, priority, requests);
+                }
+                if (!BookDay(*day, order, requests, nullptr, known)) {
+                    return false;
+                }
+            }
+        }
+        // Counted once at the end: a request left over on one day may still find a place on
+        // the next.
+        for (const Parent* parent : parents) {
+            if (unbooked != nullptr) {
+                *unbooked += ScoreUnbooked(parent).Unbooked;
+            }
+        }
+        return true;
+    }
+    RequestSet booked = CollectBookedRequests();
+    struct Open {
+        AppointmentRequest* request;
+        Pupil* pupil;
+        Parent* parent;
+    };
+    std::vector<Open> open;
+    for (Parent* parent : parents) {
+        for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
+            Pupil* pupil = parent->GetPupil(p);
+            for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
+                AppointmentRequest* request = pupil->GetRequest(r);
+                if (!booked.Contains(request)) {
+                    open.push_back({request, pupil, parent});
+                }
+            }
+        }
+    }
     for (auto& day : days_) {
+        DayAvailability known(*day);
         for (int priority : kPriorities) {
-            if (!BookDay(*day, priority, order, parents)) {
+            // GatherRequests, of the requests set aside.
+            std::vector<AppointmentRequest*> requests;
+            for (const Open& entry : open) {
+                AppointmentRequest* request = entry.request;
+                if (request->GetPriority() != priority || booked.Contains(request)) {
+                    continue;
+                }
+                request->SetPupil(entry.pupil);
+                request->SetParent(entry.parent);
+                const int common = CountCommonSlots(request->GetTeacher(), entry.parent);
+                request->SetOrderKey(static_cast<unsigned>(common > 0 ? common : 0));
+                requests.push_back(request);
+            }
+            if (!BookDay(*day, order, requests, &booked, known)) {
                 return false;
             }
         }
     }
-    // Counted once at the end: a request left over on one day may still find a place on the
-    // next.
     if (unbooked != nullptr) {
-        for (const Parent* parent : parents) {
-            *unbooked += ScoreUnbooked(parent).Unbooked;
+        for (const Open& entry : open) {
+            *unbooked += booked.Contains(entry.request) ? 0 : 1;
         }
     }
     return true;
@@ -99,8 +166,11 @@ bool MultiDaySchedule::BookAll(int order) {
 StagedBooking::StagedBooking(MultiDaySchedule& schedule, int order, size_t orderedInOnePiece)
     : schedule_(schedule), order_(order), orderedInOnePiece_(orderedInOnePiece) {}
 
+StagedBooking::~StagedBooking() = default;
+
 // Batches small enough that a piece of the large school takes about a millisecond.
 bool StagedBooking::Next() {
+    constexpr unsigned kRowsPerPiece = 256;
     constexpr size_t kParentsPerPiece = 100;
     constexpr size_t kRequestsPerPiece = 200;
     constexpr size_t kWaitingPerPiece = 4096;
@@ -113,13 +183,24 @@ bool StagedBooking::Next() {
                 state_ = Failed;
                 return true;
             }
-            // A day at a time: emptying a day frees every booking on it.
+            // A batch of rows at a time: emptying a day frees every booking on it.
             state_ = Clear;
             next_ = 0;
+            clearedRows_ = 0;
             [[fallthrough]];
-        case Clear:
-            schedule.days_[next_++]->ClearBookings();
-            if (next_ < schedule.days_.size()) {
+        case Clear: {
+            Schedule& day = *schedule.days_[next_];
+            const unsigned rows = day.GetGrid().GetRowCount();
+            const unsigned end =
+                rows - clearedRows_ > kRowsPerPiece ? clearedRows_ + kRowsPerPiece : rows;
+            day.GetGrid().FreeRows(clearedRows_, end);
+            clearedRows_ = end;
+            if (clearedRows_ < rows) {
+                return false;
+            }
+            day.ClearBookings();
+            clearedRows_ = 0;
+            if (++next_ < schedule.days_.size()) {
                 return false;
             }
             booked_.Clear();
@@ -130,6 +211,7 @@ bool StagedBooking::Next() {
             state_ = Collect;
             next_ = 0;
             [[fallthrough]];
+        }
         case Collect: {
             // Every request once, sorted by priority in list order with its order key: the key
             // depends only on who attends when, which booking leaves alone.
@@ -210,11 +292,16 @@ bool StagedBooking::Next() {
             }
         case Book: {
             Schedule& day = *schedule.days_[stage_ / kPerDay];
+            // The people's statuses are read once a day, for all its priorities.
+            if (!known_ || knownDay_ != stage_ / kPerDay) {
+                known_ = std::make_unique<DayAvailability>(day);
+                knownDay_ = stage_ / kPerDay;
+            }
             const size_t end = std::min(requests_.size(), next_ + kRequestsPerPiece);
             int unbooked = 0;
             for (; next_ < end; ++next_) {
                 const int before = unbooked;
-                if (!day.BookOrderedRequest(requests_[next_], &unbooked)) {
+                if (!day.BookOrderedRequest(requests_[next_], &unbooked, known_.get())) {
                     ReportMessage(SeverityError, "Booking failed!");
                     state_ = Failed;
                     return true;
@@ -353,24 +440,71 @@ int MultiDaySchedule::DeleteParents() {
     if (RefuseWhenLocked("delete parents")) {
         return 0;
     }
-    int deleted = 0;
-    bool again = true;
-    while (again) {
-        again = false;
-        const ParentList& parents = event_->GetParents();
-        for (unsigned i = 0; i < parents.Count(); ++i) {
-            Parent* parent = parents.At(i);
-            if (!parent->HasRequests()) {
-                if (!DeleteParent(parent)) {
-                    return deleted;
+    // Deleting one family changes no other family's requests, so they are all found at once,
+    // the days are searched once for what their requests left booked, and the list closes up
+    // once: one family at a time would search every day and the whole list for each.
+    std::vector<Parent*> doomed;
+    std::unordered_map<const Parent*, size_t> position;
+    const ParentList& parents = event_->GetParents();
+    for (unsigned i = 0; i < parents.Count(); ++i) {
+        Parent* parent = parents.At(i);
+        if (!parent->HasRequests() && position.emplace(parent, doomed.size()).second) {
+            doomed.push_back(parent);
+        }
+    }
+    // The families go in list order until one has a locked booking: it stays, and so do those
+    // after it.
+    size_t going = doomed.size();
+    struct Found {
+        Schedule* day;
+        int row;
+        int slot;
+        size_t family;
+    };
+    std::vector<Found> found;
+    for (auto& day : days_) {
+        const AppointmentGrid& grid = day->GetGrid();
+        for (unsigned row = 0; !doomed.empty() && row < grid.GetRowCount(); ++row) {
+            const Appointment* previous = nullptr;
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                const Appointment* booking =
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                if (booking == nullptr || booking == previous) {
+                    previous = booking;
+                    continue;
                 }
-                ++deleted;
-                again = true;
-                break;
+                previous = booking;
+                const AppointmentRequest* request = booking->GetRequest();
+                const auto family =
+                    request != nullptr ? position.find(request->GetParent()) : position.end();
+                if (family == position.end()) {
+                    continue;
+                }
+                if (booking->IsLocked()) {
+                    going = std::min(going, family->second);
+                } else {
+                    found.push_back(
+                        {day.get(), static_cast<int>(row), static_cast<int>(slot), family->second});
+                }
             }
         }
     }
-    return deleted;
+    for (const Found& cell : found) {
+        if (cell.family < going) {
+            (void)cell.day->GetGrid().RemoveBooking(cell.slot, cell.row);
+        }
+    }
+    if (going > 0) {
+        for (auto& day : days_) {
+            day->SetModified();
+        }
+        doomed.resize(going);
+        event_->DeleteParents(doomed);
+    }
+    if (going < position.size()) {
+        ReportMessage(SeverityError, "Cannot delete a parent because the schedule is locked");
+    }
+    return static_cast<int>(going);
 }
 
 bool MultiDaySchedule::DeletePresentation(Presentation* presentation) {
@@ -382,30 +516,76 @@ bool MultiDaySchedule::DeletePresentation(Presentation* presentation) {
 }
 
 void MultiDaySchedule::RebookParents() {
-    if (!event_ || RefuseWhenLocked("rebook parents")) {
+    StagedRebookParents rebooking;
+    rebooking.Begin(*this);
+    while (!rebooking.Next()) {
+    }
+}
+
+void StagedRebookParents::Begin(MultiDaySchedule& schedule) {
+    schedule_ = &schedule;
+    picked_.clear();
+    state_ = Done;
+    if (!schedule.event_ || schedule.RefuseWhenLocked("rebook parents")) {
         return;
     }
-    const ParentList& parents = event_->GetParents();
-    unsigned count = parents.Count();
-    if (count == 0) {
+    const ParentList& parents = schedule.event_->GetParents();
+    if (parents.Count() == 0) {
         return;
     }
-    std::vector<Parent*> picked;
-    unsigned first = static_cast<unsigned>(rand()) % count;
-    picked.push_back(parents.At(first));
+    first_ = static_cast<unsigned>(rand()) % parents.Count();
+    picked_.push_back(parents.At(first_));
     // A random shake: a parent that cannot be unbooked (locked) simply stays as it is.
-    (void)UnbookParent(picked.back());
-    if (count > 1 && rand() % 2 == 0) {
-        unsigned second = first;
-        while (second == first) {
-            second = static_cast<unsigned>(rand()) % count;
+    BeginUnbooking();
+    state_ = First;
+}
+
+void StagedRebookParents::BeginUnbooking() {
+    unbooking_ = StagedUnbook();
+    if (picked_.back() != nullptr) {
+        unbooking_.Begin(*schedule_, MultiDaySchedule::MatchParent(picked_.back()),
+                         "remove a parent");
+    }
+}
+
+bool StagedRebookParents::Next() {
+    MultiDaySchedule& schedule = *schedule_;
+    switch (state_) {
+        case First: {
+            if (!unbooking_.Next()) {
+                return false;
+            }
+            const ParentList& parents = schedule.event_->GetParents();
+            const unsigned count = parents.Count();
+            if (count > 1 && rand() % 2 == 0) {
+                unsigned second = first_;
+                while (second == first_) {
+                    second = static_cast<unsigned>(rand()) % count;
+                }
+                picked_.push_back(parents.At(second));
+                BeginUnbooking();
+                state_ = Second;
+                return false;
+            }
+            state_ = Booking;
+            return false;
         }
-        picked.push_back(parents.At(second));
-        (void)UnbookParent(picked.back());
+        case Second:
+            if (!unbooking_.Next()) {
+                return false;
+            }
+            state_ = Booking;
+            return false;
+        case Booking:
+            if (!schedule.days_.empty()) {
+                (void)schedule.BookParentsOnDays(picked_, nullptr, BookRandom);
+            }
+            state_ = Done;
+            return true;
+        case Done:
+            break;
     }
-    if (!days_.empty()) {
-        (void)BookParentsOnDays(picked, nullptr, BookRandom);
-    }
+    return true;
 }
 
 void MultiDaySchedule::RebookParentsAndOptimise() {
@@ -503,12 +683,21 @@ bool StagedRebook::Next() {
             return false;
         }
         case Rebooking:
-            if (!candidates_.empty()) {
-                Parent* parent = candidates_[static_cast<unsigned>(rand()) % candidates_.size()];
-                // A random move that may come to nothing.
-                (void)schedule.UnbookParent(parent);
-                (void)schedule.BookParentsOnDays({parent}, nullptr, BookRandom);
+            if (candidates_.empty()) {
+                state_ = Done;
+                return true;
             }
+            picked_ = candidates_[static_cast<unsigned>(rand()) % candidates_.size()];
+            // A random move that may come to nothing.
+            unbooking_.Begin(schedule, MultiDaySchedule::MatchParent(picked_), "remove a parent",
+                             rowsPerPiece_);
+            state_ = Unbooking;
+            return false;
+        case Unbooking:
+            if (!unbooking_.Next()) {
+                return false;
+            }
+            (void)schedule.BookParentsOnDays({picked_}, nullptr, BookRandom);
             state_ = Done;
             return true;
         case Done:
@@ -521,17 +710,7 @@ bool StagedRebook::Next() {
 // A request counts as booked when its teacher's row holds it on some day.
 void StagedRebook::IndexRow(unsigned row) {
     const Teacher* teacher = schedule_->event_->GetTeachers().At(row);
-    if (!ownRow_[row] || teacher == nullptr) {
-        return;
-    }
-    const Schedule& day = *schedule_->days_[day_];
-    const AppointmentGrid& grid = day.GetGrid();
-    const int slots = std::min(day.GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
-    for (int slot = 0; slot < slots; ++slot) {
-        const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
-        const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
-        if (request != nullptr && request->GetTeacher() == teacher) {
-            booked_.Insert(request);
-        }
+    if (ownRow_[row] && teacher != nullptr) {
+        MultiDaySchedule::CollectRowBookings(*schedule_->days_[day_], row, teacher, booked_);
     }
 }

@@ -1,6 +1,7 @@
 #include "model/multi_day_schedule.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "foundation/uc_error.h"
@@ -9,6 +10,8 @@
 #include "model/parent.h"
 #include "model/presentation.h"
 #include "model/pupil.h"
+#include "model/staged_booking.h"
+#include "model/staged_copy.h"
 #include "model/teacher.h"
 
 MultiDaySchedule::MultiDaySchedule(std::shared_ptr<Event> event) : event_(std::move(event)) {
@@ -38,6 +41,72 @@ MultiDaySchedule& MultiDaySchedule::operator=(const MultiDaySchedule& other) {
 }
 
 MultiDaySchedule::~MultiDaySchedule() = default;
+
+void MultiDaySchedule::SwapWith(MultiDaySchedule& other) {
+    days_.swap(other.days_);
+    event_.swap(other.event_);
+    std::swap(modified_, other.modified_);
+}
+
+void StagedCopy::Begin(MultiDaySchedule& target, const MultiDaySchedule& source,
+                       unsigned rowsPerPiece) {
+    target_ = &target == &source ? nullptr : &target;
+    source_ = &source;
+    rowsPerPiece_ = std::max(1U, rowsPerPiece);
+    day_ = 0;
+    row_ = 0;
+    dayBegun_ = false;
+}
+
+// A day copied into an object of its own counts as modified, as a copied day does.
+bool StagedCopy::Next() {
+    if (target_ == nullptr) {
+        return true;
+    }
+    MultiDaySchedule& target = *target_;
+    const MultiDaySchedule& source = *source_;
+    if (day_ < source.days_.size()) {
+        if (!dayBegun_) {
+            if (day_ >= target.days_.size()) {
+                target.days_.push_back(std::make_unique<Schedule>(nullptr));
+            }
+            target.days_[day_]->BeginCopy(*source.days_[day_]);
+            dayBegun_ = true;
+            row_ = 0;
+        }
+        AppointmentGrid& grid = target.days_[day_]->GetGrid();
+        const unsigned rows = grid.GetRowCount();
+        const unsigned end = rows - row_ > rowsPerPiece_ ? row_ + rowsPerPiece_ : rows;
+        grid.CopyRows(source.days_[day_]->GetGrid(), row_, end);
+        row_ = end;
+        if (row_ < rows) {
+            return false;
+        }
+        target.days_[day_]->SetModified();
+        dayBegun_ = false;
+        row_ = 0;
+        if (++day_ < source.days_.size()) {
+            return false;
+        }
+    }
+    if (target.days_.size() > source.days_.size()) {
+        AppointmentGrid& grid = target.days_.back()->GetGrid();
+        const unsigned rows = grid.GetRowCount();
+        if (row_ < rows) {
+            const unsigned end = rows - row_ > rowsPerPiece_ ? row_ + rowsPerPiece_ : rows;
+            grid.FreeRows(row_, end);
+            row_ = end;
+            return false;
+        }
+        target.days_.pop_back();
+        row_ = 0;
+        return false;
+    }
+    target.event_ = source.event_;
+    target.modified_ = source.modified_;
+    target_ = nullptr;
+    return true;
+}
 
 Schedule* MultiDaySchedule::GetDay(unsigned index) const {
     return index < days_.size() ? days_[index].get() : nullptr;
@@ -327,48 +396,75 @@ bool MultiDaySchedule::RefuseWhenLocked(const char* action) const {
 
 bool MultiDaySchedule::UnbookWhere(const std::function<bool(int, const Appointment&)>& match,
                                    const char* action) {
-    if (RefuseWhenLocked(action)) {
-        return false;
+    StagedUnbook unbooking;
+    unbooking.Begin(*this, match, action, std::numeric_limits<unsigned>::max());
+    while (!unbooking.Next()) {
     }
-    // Every matching booking is found before any is taken, so that a locked one on a later day
-    // cannot leave the earlier days already unbooked. A booking is asked about once, at its
-    // first cell.
-    struct Found {
-        Schedule* day;
-        int row;
-        int slot;
-    };
-    std::vector<Found> found;
-    for (auto& day : days_) {
+    return unbooking.Succeeded();
+}
+
+void StagedUnbook::Begin(MultiDaySchedule& schedule, Match match, const char* action,
+                         unsigned rowsPerPiece) {
+    schedule_ = &schedule;
+    match_ = std::move(match);
+    action_ = action;
+    rowsPerPiece_ = std::max(1U, rowsPerPiece);
+    day_ = 0;
+    row_ = 0;
+    found_.clear();
+    state_ = schedule.RefuseWhenLocked(action) ? Failed : Searching;
+}
+
+// Every matching booking is found before any is taken, so that a locked one on a later day
+// cannot leave the earlier days already unbooked. A booking is asked about once, at its first
+// cell.
+bool StagedUnbook::Next() {
+    if (state_ != Searching) {
+        return true;
+    }
+    MultiDaySchedule& schedule = *schedule_;
+    if (day_ < schedule.days_.size()) {
+        Schedule* day = schedule.days_[day_].get();
         const AppointmentGrid& grid = day->GetGrid();
-        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+        const unsigned rows = grid.GetRowCount();
+        const unsigned end = rows - row_ > rowsPerPiece_ ? row_ + rowsPerPiece_ : rows;
+        for (; row_ < end; ++row_) {
             const Appointment* previous = nullptr;
             for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
                 const Appointment* booking =
-                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row_));
                 if (booking == nullptr || booking == previous) {
                     previous = booking;
                     continue;
                 }
                 previous = booking;
-                if (!match(static_cast<int>(row), *booking)) {
+                if (!match_(static_cast<int>(row_), *booking)) {
                     continue;
                 }
                 if (booking->IsLocked()) {
-                    ReportMessage(SeverityError, std::string("Cannot ") + action +
+                    ReportMessage(SeverityError, std::string("Cannot ") + action_ +
                                                      " because the schedule is locked");
-                    return false;
+                    state_ = Failed;
+                    return true;
                 }
-                found.push_back({day.get(), static_cast<int>(row), static_cast<int>(slot)});
+                found_.push_back({day, static_cast<int>(row_), static_cast<int>(slot)});
             }
         }
+        if (row_ >= rows) {
+            row_ = 0;
+            ++day_;
+        }
+        if (day_ < schedule.days_.size()) {
+            return false;
+        }
     }
-    for (const Found& cell : found) {
+    for (const Found& cell : found_) {
         cell.day->GetGrid().RemoveBooking(cell.slot, cell.row);
     }
-    for (auto& day : days_) {
+    for (auto& day : schedule.days_) {
         day->SetModified();
     }
+    state_ = Done;
     return true;
 }
 
@@ -385,13 +481,15 @@ bool BelongsToParent(const Appointment& booking, const Parent* parent) {
 
 }  // namespace
 
+StagedUnbook::Match MultiDaySchedule::MatchParent(const Parent* parent) {
+    return [parent](int, const Appointment& booking) { return BelongsToParent(booking, parent); };
+}
+
 bool MultiDaySchedule::UnbookParent(const Parent* parent) {
     if (parent == nullptr) {
         return false;
     }
-    return UnbookWhere(
-        [parent](int, const Appointment& booking) { return BelongsToParent(booking, parent); },
-        "remove a parent");
+    return UnbookWhere(MatchParent(parent), "remove a parent");
 }
 
 bool MultiDaySchedule::UnbookTeacher(const Teacher* teacher) {
@@ -458,16 +556,76 @@ void MultiDaySchedule::ForEveryDayUnlessLocked(const char* action, void (Schedul
 
 std::vector<std::string> MultiDaySchedule::UnbookOutOfRangeAppointments() {
     std::vector<std::string> lines;
-    if (RefuseWhenLocked("unbook out of range appointments")) {
-        return lines;
+    if (event_ && event_->IsLocked()) {
+        // The lock keeps them; the school is told which no longer fit, so that nobody is
+        // surprised by a sheet that sends a family to a teacher who is not there.
+        std::string message =
+            "Cannot unbook out of range appointments because the schedule is "
+            "locked";
+        for (const auto& day : days_) {
+            for (const Schedule::Unbooked& kept : day->FindUnavailableBookings()) {
+                lines.push_back(DescribeBooking(*day, kept));
+            }
+        }
+        if (!lines.empty()) {
+            message +=
+                ", so these appointments stay where the teacher or the family is no longer "
+                "available (away, outside their hours, in a break or at a presentation):";
+            for (const std::string& line : lines) {
+                message += "\n" + line;
+            }
+        }
+        ReportMessage(SeverityError, message);
+        return {};
     }
+    const TalkPlaces places = GetTalkPlaces();
     for (const auto& day : days_) {
         for (const Schedule::Unbooked& taken : day->UnbookOutOfRangeAppointments()) {
             lines.push_back(DescribeBooking(*day, taken));
         }
     }
     ReportUnbookedOutOfRange(lines);
+    ReportPlacesGivenUp(places);
     return lines;
+}
+
+MultiDaySchedule::TalkPlaces MultiDaySchedule::GetTalkPlaces() const {
+    TalkPlaces places;
+    if (!event_) {
+        return places;
+    }
+    const auto add = [&places](const Attendee* attendee) {
+        const PresentationList& talks = attendee->GetPresentations();
+        for (unsigned i = 0; i < talks.Count(); ++i) {
+            places.emplace_back(attendee, talks.GetPresentation(i));
+        }
+    };
+    for (const Person* person : event_->GetTeachers()) {
+        add(static_cast<const Teacher*>(person));
+    }
+    for (const Person* person : event_->GetParents()) {
+        add(static_cast<const Parent*>(person));
+    }
+    return places;
+}
+
+void MultiDaySchedule::ReportPlacesGivenUp(const TalkPlaces& before) const {
+    std::vector<std::string> lines;
+    for (const auto& [attendee, talk] : before) {
+        if (talk != nullptr && !attendee->AttendsPresentation(talk)) {
+            std::string line = "'" + attendee->GetName() + "' at '" + talk->GetName() + "', " +
+                               talk->GetStartTime().Format(Time12h) + " to " +
+                               talk->GetEndTime().Format(Time12h);
+            if (days_.size() > 1) {
+                line += " on " + talk->GetDate().FormatLong();
+            }
+            lines.push_back(line);
+        }
+    }
+    ReportLines(
+        "These places at presentations fall where the person is no longer there from the "
+        "talk's start to its end (away or outside their hours) and have been given up:",
+        lines);
 }
 
 std::string MultiDaySchedule::DescribeBooking(const Schedule& day,
@@ -498,7 +656,7 @@ void MultiDaySchedule::EnforceTimeBoundaries() {
     ForEveryDayUnlessLocked("enforce time boundaries", &Schedule::RefreshFromEvent);
 }
 
-void MultiDaySchedule::RebuildDays() {
+void MultiDaySchedule::RebuildDays(bool locked) {
     // A booking that could not stand at its time would otherwise vanish at the next save, or
     // stand where no booking by hand could: each is named.
     std::vector<std::string> lost;
@@ -515,7 +673,7 @@ void MultiDaySchedule::RebuildDays() {
             return BookingLine(request, request->GetTeacher(), at, *day, days_.size() > 1);
         };
         std::vector<AppointmentRequest*> refused;
-        for (const AppointmentRequest* request : day->RebuildGrid(&refused)) {
+        for (const AppointmentRequest* request : day->RebuildGrid(locked ? nullptr : &refused)) {
             lost.push_back(describe(request));
         }
         for (const AppointmentRequest* request : refused) {
@@ -627,13 +785,58 @@ bool MultiDaySchedule::IsParentBooked(const Parent* parent) const {
     return parent != nullptr && event_ && ScoreUnbooked(parent).Unbooked == 0;
 }
 
+void MultiDaySchedule::CollectRowBookings(const Schedule& day, unsigned row,
+                                          const Teacher* teacher, RequestSet& booked) {
+    const AppointmentGrid& grid = day.GetGrid();
+    const int slots = std::min(day.GetNumSlots(), static_cast<int>(grid.GetSlotCount()));
+    for (int slot = 0; slot < slots; ++slot) {
+        const Appointment* booking = grid.PeekBooking(slot, static_cast<int>(row));
+        const AppointmentRequest* request = booking ? booking->GetRequest() : nullptr;
+        if (request != nullptr && request->GetTeacher() == teacher) {
+            booked.Insert(request);
+        }
+    }
+}
+
+RequestSet MultiDaySchedule::CollectBookedRequests() const {
+    RequestSet booked;
+    if (!event_) {
+        return booked;
+    }
+    const TeacherList& teachers = event_->GetTeachers();
+    for (const auto& day : days_) {
+        const unsigned rows = std::min(day->GetGrid().GetRowCount(), teachers.Count());
+        for (unsigned row = 0; row < rows; ++row) {
+            // A request is looked for in the row of its teacher's first place in the list.
+            const Teacher* teacher = teachers.At(row);
+            if (teacher != nullptr && teachers.IndexOf(teacher) == static_cast<int>(row)) {
+                CollectRowBookings(*day, row, teacher, booked);
+            }
+        }
+    }
+    return booked;
+}
+
+unsigned MultiDaySchedule::CountUnbooked(const Parent* parent, const RequestSet& booked) {
+    unsigned count = 0;
+    ForEachRequestOf(parent, [&](Pupil*, AppointmentRequest* request) {
+        count += booked.Contains(request) ? 0 : 1;
+    });
+    return count;
+}
+
+bool MultiDaySchedule::IsParentBooked(const Parent* parent, const RequestSet& booked) const {
+    return parent != nullptr && event_ && CountUnbooked(parent, booked) == 0;
+}
+
 bool MultiDaySchedule::AllRequestsBooked() const {
     if (!event_) {
         return true;
     }
+    const RequestSet booked = CollectBookedRequests();
     const ParentList& parents = event_->GetParents();
     for (unsigned i = 0; i < parents.Count(); ++i) {
-        if (!IsParentBooked(parents.At(i))) {
+        if (!IsParentBooked(parents.At(i), booked)) {
             return false;
         }
     }

@@ -4,16 +4,19 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/date.h"
 #include "foundation/date_time.h"
 #include "model/appointment.h"
+#include "model/request_set.h"
 #include "model/schedule.h"
 #include "model/score.h"
 
 class AppointmentRequest;
 class Attendee;
+class DayAvailability;
 class Event;
 class OptimiserStats;
 class Parent;
@@ -21,7 +24,6 @@ class ParentList;
 class Person;
 class Presentation;
 class Pupil;
-class RequestSet;
 class Teacher;
 
 // The timetable of a whole event: one day Schedule per event day, in date order, all sharing the
@@ -59,6 +61,9 @@ public:
     bool FindDayIndex(const Date& date, unsigned* index) const;
     // Drops the event reference here and on every day.
     void ResetEvent();
+    // Exchanges the days, the event and the modified flag with other's: a copy made in pieces
+    // (StagedCopy) is taken in at once.
+    void SwapWith(MultiDaySchedule& other);
 
     // --- state ---
     // The own flag, any day's, the event's or its print settings': what the model's own
@@ -89,8 +94,15 @@ public:
     void ClearBookings();
     // Refused while the event is locked.
     void OptimiseTeacher(int teacherRow);
+    // Who is at which talk, to tell afterwards whose places an unbooking gave up.
+    using TalkPlaces = std::vector<std::pair<const Attendee*, Presentation*>>;
+    TalkPlaces GetTalkPlaces() const;
+    // One warning naming each place of before that is no longer held; none when all are.
+    void ReportPlacesGivenUp(const TalkPlaces& before) const;
     // Schedule::UnbookOutOfRangeAppointments on every day; what it took out is named in one
-    // warning and returned, one line each. Refused whole while locked.
+    // warning and returned, one line each, and the talk places it gave up in another. Refused
+    // whole while locked, and the refusal names the bookings the lock keeps where their teacher
+    // or family is no longer available.
     std::vector<std::string> UnbookOutOfRangeAppointments();
     // Schedule::RefitBookingLengths for every teacher on every day; what had to be unbooked is
     // named in one warning and returned, one line each. Nothing on a locked event.
@@ -99,8 +111,10 @@ public:
     void ResetAttendanceTimes();
     // Fixed times blanked and attendance fitted to each day's hours.
     void EnforceTimeBoundaries();
-    // After loading: fixed-time requests become bookings, then their times are blanked.
-    void RebuildDays();
+    // After loading: fixed-time requests become bookings, then their times are blanked. Those
+    // that booking by hand would refuse are named and left out, unless the event is locked: a
+    // locked timetable opens as it was saved.
+    void RebuildDays(bool locked = false);
     void FitAttendanceToDays(Attendee* attendee);
     int CountCommonSlots(const Attendee* a, const Attendee* b) const;
     int CountAvailableSlots(const Teacher* teacher) const;
@@ -118,6 +132,11 @@ public:
     bool HasUnbookedRequest(const Parent* parent) const;
     // Every request of every pupil of the parent is booked on some day.
     bool IsParentBooked(const Parent* parent) const;
+    // The requests booked on some day, read from the days once: each one a cell of its own
+    // teacher's row holds. What the lookups above ask of the days request by request.
+    RequestSet CollectBookedRequests() const;
+    // As IsParentBooked, asked of such a set.
+    bool IsParentBooked(const Parent* parent, const RequestSet& booked) const;
     bool AllRequestsBooked() const;
     int CountParentsWithoutRequests() const;
     // Requested slots per teacher, over every request of every pupil.
@@ -172,22 +191,32 @@ public:
 
 private:
     friend class StagedBooking;
+    friend class StagedCopy;
     friend class StagedRebook;
+    friend class StagedRebookParents;
+    friend class StagedUnbook;
 
     // Takes out, on every day, each booking that matches (teacher row, booking); refuses whole,
     // with one message, when the event or any matching booking is locked.
     [[nodiscard]] bool UnbookWhere(const std::function<bool(int, const Appointment&)>& match,
                                    const char* action);
+    // What UnbookParent takes: the bookings of the parent's requests, or of its children's.
+    static std::function<bool(int, const Appointment&)> MatchParent(const Parent* parent);
     // The teacher's grid row, or -1.
     int RowOf(const Teacher* teacher) const;
     bool IsBookedInRow(const AppointmentRequest* request, int row) const;
-    // Books, on one day, the requests of that priority of these parents that no day holds yet.
-    [[nodiscard]] bool BookDay(Schedule& day, int priority, int order,
-                               const std::vector<Parent*>& parents);
-    // Adds those requests of one parent to the list, made ready for booking. What is booked is
-    // asked of the days, or of the set when given.
-    void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests,
-                        const RequestSet* booked = nullptr);
+    // Books the gathered requests on one day in that order; booked, when given, gains what is
+    // booked.
+    [[nodiscard]] bool BookDay(Schedule& day, int order, std::vector<AppointmentRequest*>& requests,
+                               RequestSet* booked, DayAvailability& known);
+    // The parent's requests not in booked.
+    static unsigned CountUnbooked(const Parent* parent, const RequestSet& booked);
+    // Puts in booked each request of that teacher the day's row holds.
+    static void CollectRowBookings(const Schedule& day, unsigned row, const Teacher* teacher,
+                                   RequestSet& booked);
+    // Adds the requests of that priority of one parent that no day holds yet to the list, made
+    // ready for booking.
+    void GatherRequests(Parent* parent, int priority, std::vector<AppointmentRequest*>& requests);
     [[nodiscard]] bool BookParentsOnDays(const std::vector<Parent*>& parents, unsigned* unbooked,
                                          int order);
     // Reports "Cannot <action> because the schedule is locked" when the event is locked.

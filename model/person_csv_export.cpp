@@ -1,5 +1,7 @@
 #include "model/person_csv_export.h"
 
+#include <string_view>
+
 #include "foundation/output_file.h"
 #include "foundation/uc_error.h"
 
@@ -14,6 +16,11 @@ CsvExportFile::CsvExportFile(const std::string& fileName) : fileName_(fileName) 
 
 std::string CsvExportFile::Quote(const std::string& field) {
     std::string quoted = "\"";
+    // A spreadsheet runs a field that starts like this as a formula (an imported name or address
+    // line could start a program); after an apostrophe it shows the field as text.
+    if (!field.empty() && std::string_view("=+-@\t\r").find(field[0]) != std::string_view::npos) {
+        quoted += '\'';
+    }
     for (char c : field) {
         if (c == '"') {
             quoted += '"';

@@ -4,9 +4,9 @@
 #include <vector>
 
 // A CSV export as spreadsheets read it: fields in double quotes, a quote inside a field
-// doubled. The rows are gathered in memory and replace the target in one step on Commit
-// (keeping its permissions, through a link to its target), so a failed export never leaves a
-// half-written file.
+// doubled, and a field that a spreadsheet would run as a formula kept as text. The rows are
+// gathered in memory and replace the target in one step on Commit (keeping its permissions, through
+// a link to its target), so a failed export never leaves a half-written file.
 class CsvExportFile {
 public:
     // Reports an Error when the file cannot be written there (no such folder, or an old file

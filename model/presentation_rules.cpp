@@ -93,7 +93,7 @@ bool CanAttendPresentation(const MultiDaySchedule& days, const Attendee& attende
     const Event* event = days.GetEvent().get();
     const bool isTeacher = attendee.GetKind() == PersonKind::Teacher;
     for (int slot = first; slot < last; ++slot) {
-        const SlotStatus status = day->GetPersonSlotStatus(slot, &attendee);
+        const SlotStatus status = day->GetTalkSlotStatus(slot, attendee, presentation);
         if (status == SlotUnavailable || status == SlotPresentation) {
             return false;
         }

@@ -5,8 +5,10 @@
 #include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "model/appointment_request.h"
+#include "model/day_availability.h"
 #include "model/event.h"
 #include "model/parent.h"
+#include "model/presentation.h"
 #include "model/pupil.h"
 #include "model/teacher.h"
 
@@ -35,13 +37,21 @@ Schedule& Schedule::operator=(const Schedule& other) {
     if (this == &other) {
         return *this;
     }
+    BeginCopy(other);
+    grid_.CopyRows(other.grid_, 0, grid_.GetRowCount());
+    return *this;
+}
+
+void Schedule::BeginCopy(const Schedule& other) {
+    if (this == &other) {
+        return;
+    }
     SetEvent(other.event_);
-    grid_ = other.grid_;
+    grid_.BeginCopy(other.grid_);
     stats_ = other.stats_;
     date_ = other.date_;
     start_ = other.start_;
     end_ = other.end_;
-    return *this;
 }
 
 Schedule::~Schedule() = default;
@@ -145,6 +155,13 @@ bool Schedule::IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to
     return !(SlotToTime(slot) < from) && !(to < SlotToTime(slot + 1));
 }
 
+bool Schedule::IsWithinOwnHours(const Attendee& attendee, const TimeOfDay& from,
+                                const TimeOfDay& to) const {
+    return attendee.IsAttending(this) &&
+           (!attendee.ArrivesLate(this) || !(from < attendee.GetStartTime(this))) &&
+           (!attendee.LeavesEarly(this) || !(attendee.GetEndTime(this) < to));
+}
+
 TimeOfDay Schedule::SlotToTime(int slot) const {
     TimeOfDay time;
     time.SetSeconds(start_.Seconds() + slot * SlotLengthOf(event_.get()));
@@ -158,6 +175,10 @@ void Schedule::GetSlotDateTime(int slot, DateTime* out) const {
 }
 
 SlotStatus Schedule::GetParentSlotStatus(int slot, const Parent* parent) const {
+    return ParentStatus(slot, parent, nullptr);
+}
+
+SlotStatus Schedule::ParentStatus(int slot, const Parent* parent, DayAvailability* known) const {
     if (parent == nullptr || slot < 0 || slot >= GetNumSlots()) {
         return SlotUnavailable;
     }
@@ -165,7 +186,11 @@ SlotStatus Schedule::GetParentSlotStatus(int slot, const Parent* parent) const {
     if (grid_.ParentIsBooked(slot, parent)) {
         return SlotAppointment;
     }
-    if (!parent->IsAttending(this)) {
+    return known != nullptr ? known->Parent(slot, parent) : GetParentStatusAside(slot, parent);
+}
+
+SlotStatus Schedule::GetParentStatusAside(int slot, const Parent* parent) const {
+    if (parent == nullptr || !parent->IsAttending(this)) {
         return SlotUnavailable;
     }
     // A slot the parent arrives or leaves during is not theirs: an appointment needs all of it.
@@ -180,12 +205,21 @@ SlotStatus Schedule::GetParentSlotStatus(int slot, const Parent* parent) const {
 }
 
 SlotStatus Schedule::GetTeacherSlotStatus(int slot, int teacherRow) const {
+    return TeacherStatus(slot, teacherRow, nullptr);
+}
+
+SlotStatus Schedule::TeacherStatus(int slot, int teacherRow, DayAvailability* known) const {
     if (slot < 0 || slot >= GetNumSlots()) {
         return SlotUnavailable;
     }
-    if (grid_.PeekBooking(slot, teacherRow) != nullptr) {
+    if (grid_.HasBooking(slot, teacherRow)) {
         return SlotAppointment;
     }
+    return known != nullptr ? known->Teacher(slot, teacherRow)
+                            : GetTeacherStatusAside(slot, teacherRow);
+}
+
+SlotStatus Schedule::GetTeacherStatusAside(int slot, int teacherRow) const {
     const Teacher* teacher = TeacherAt(teacherRow);
     if (teacher == nullptr || !teacher->IsAttending(this)) {
         return SlotUnavailable;
@@ -222,6 +256,20 @@ SlotStatus Schedule::GetPersonSlotStatus(int slot, const Person* person) const {
         return parent == nullptr ? SlotUnavailable : GetParentSlotStatus(slot, parent);
     }
     return SlotUnavailable;
+}
+
+SlotStatus Schedule::GetTalkSlotStatus(int slot, const Attendee& attendee,
+                                       const Presentation& talk) const {
+    const SlotStatus status = GetPersonSlotStatus(slot, &attendee);
+    if (status != SlotUnavailable || slot < 0 || slot >= GetNumSlots() ||
+        !IsWithinOwnHours(attendee, talk.GetStartTime(), talk.GetEndTime())) {
+        return status;
+    }
+    // Only a slot they arrive or leave during is left: the talk lies within their hours and
+    // touches it, so it meets their hours too.
+    return attendee.IsAtPresentationDuring(date_, SlotToTime(slot), SlotToTime(slot + 1))
+               ? SlotPresentation
+               : SlotFree;
 }
 
 int Schedule::GetFirstParentSlot(const Parent* parent) const {

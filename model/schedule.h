@@ -15,6 +15,7 @@
 
 class Attendee;
 class AppointmentRequest;
+class DayAvailability;
 class Event;
 class OptimiserStats;
 class Parent;
@@ -45,6 +46,9 @@ public:
     Schedule(const Schedule& other);
     // Keeps this day's own modified flag.
     Schedule& operator=(const Schedule& other);
+    // The assignment with the grid's rows left to AppointmentGrid::CopyRows, for a copy made in
+    // pieces.
+    void BeginCopy(const Schedule& other);
     ~Schedule() override;
 
     // --- lifecycle and state ---
@@ -87,6 +91,10 @@ public:
     // [first, last) so, clamped to the day.
     void GetSlotsWithin(const TimeOfDay& from, const TimeOfDay& to, int* first, int* last) const;
     bool IsSlotWithin(int slot, const TimeOfDay& from, const TimeOfDay& to) const;
+    // Whether the attendee is here on this day for the whole of [from, to]: after their arrival
+    // and before their leaving, as a talk they attend must be.
+    bool IsWithinOwnHours(const Attendee& attendee, const TimeOfDay& from,
+                          const TimeOfDay& to) const;
     // The slots [first, last) that any part of [start, end) falls in, clamped to the day: what a
     // talk takes, and where it is shown. False when it meets no slot of the day.
     bool GetSlotsTouched(const TimeOfDay& start, const TimeOfDay& end, int* first, int* last) const;
@@ -95,6 +103,14 @@ public:
     SlotStatus GetParentSlotStatus(int slot, const Parent* parent) const;
     SlotStatus GetTeacherSlotStatus(int slot, int teacherRow) const;
     SlotStatus GetPersonSlotStatus(int slot, const Person* person) const;
+    // What GetParentSlotStatus and GetTeacherSlotStatus answer for a slot of the day where the
+    // person has no booking.
+    SlotStatus GetParentStatusAside(int slot, const Parent* parent) const;
+    SlotStatus GetTeacherStatusAside(int slot, int teacherRow) const;
+    // The attendee's status in a slot the talk touches, for attending it: someone there from
+    // the talk's start to its end may arrive or leave during its first or last slot.
+    SlotStatus GetTalkSlotStatus(int slot, const Attendee& attendee,
+                                 const Presentation& talk) const;
     int GetFirstParentSlot(const Parent* parent) const;
     int GetLastParentSlot(const Parent* parent) const;
     int GetFirstAppointmentSlot(int teacherRow) const;
@@ -124,6 +140,9 @@ public:
     // A different time empties the grid.
     void SetStartTime(const TimeOfDay& time);
     void SetEndTime(const TimeOfDay& time);
+    // A later end only adds slots: every booking stays where it stands. Any other end is
+    // SetEndTime's.
+    void ExtendEndTime(const TimeOfDay& time);
     void RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time);
     void RemoveBreakForAllTeachers(const TimeOfDay& time);
     // Every break of every teacher, on every date.
@@ -140,7 +159,8 @@ public:
     // After the slot length or the day's start changed, or for breaks a merge brought from
     // another file's slots: each break on this date, made on slots of breakSeconds, keeps its
     // minutes, so every slot that meets them is a break now (one Warning when a break grows).
-    // The teachers from firstTeacher on; breaks outside the day's slots stay as they are.
+    // The teachers from firstTeacher on; breaks outside the day's whole slots stay where they
+    // are, with their minutes kept for a later refit.
     // Nothing on a locked event.
     void RefitBreaks(int breakSeconds, unsigned firstTeacher = 0);
     // A booking taken out of the grid: its teacher's row and first slot.
@@ -154,6 +174,9 @@ public:
     std::vector<Unbooked> UnbookOutOfRangeAppointments();
     void UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>* unbooked = nullptr);
     void UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* unbooked = nullptr);
+    // The bookings that stand where their teacher or family is not available for one of their
+    // cells (what the unbooking would take out), in slot order; nothing is changed.
+    std::vector<Unbooked> FindUnavailableBookings() const;
     bool AttendPresentation(Attendee* attendee, Presentation* presentation);
     bool EnforceAttendanceTimes(Attendee* target, const Attendee* source, std::string& log);
 
@@ -171,7 +194,9 @@ public:
     static void ShuffleRequests(std::vector<AppointmentRequest*>& requests);
     static void SortRequestsByOrderKey(std::vector<AppointmentRequest*>& requests);
     static void GroupSiblingRequests(std::vector<AppointmentRequest*>& requests);
-    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount);
+    // With known, the people's statuses are looked up there (the booking of a batch).
+    [[nodiscard]] bool BookOrderedRequest(AppointmentRequest* request, int* unbookedCount,
+                                          DayAvailability* known = nullptr);
     // Empties the grid and books the fixed-time requests of this date; returns those whose cells
     // were taken by an earlier one or run past the day's end.
     // With unavailable given, a request whose teacher or family is not there for one of its
@@ -215,12 +240,14 @@ public:
     Score GetScore() const;
 
     // --- placement, moves and swaps ---
-    bool CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                        int slot) const;
+    // With known, the people's statuses are looked up there.
+    bool CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow, int slot,
+                        DayAvailability* known = nullptr) const;
     bool CanPlaceAppointment(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                             int slot) const;
+                             int slot, DayAvailability* known = nullptr) const;
     [[nodiscard]] bool BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking,
-                                           int teacherRow, int* slotOut);
+                                           int teacherRow, int* slotOut,
+                                           DayAvailability* known = nullptr);
     [[nodiscard]] bool BookAt(const std::shared_ptr<Appointment>& booking, int teacherRow,
                               int slot);
     // Could the booking starting at fromSlot stand at toSlot? Leaves the grid as it was.
@@ -238,6 +265,9 @@ public:
 
 private:
     Teacher* TeacherAt(int row) const;
+    // GetTeacherSlotStatus and GetParentSlotStatus, asking known when given.
+    SlotStatus TeacherStatus(int slot, int teacherRow, DayAvailability* known) const;
+    SlotStatus ParentStatus(int slot, const Parent* parent, DayAvailability* known) const;
     // Whether the request's teacher (in that row) and family are both there for every cell of
     // it from slot, bookings aside.
     bool IsAvailableFor(const AppointmentRequest& request, int teacherRow, int slot) const;

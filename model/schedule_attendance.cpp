@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -15,22 +16,24 @@
 
 namespace {
 
-// Every talk of the attendee that any part of [from, to) falls in: a slot they are no longer
-// there for takes each talk that touches it, as a talk takes every slot it touches.
-bool DropPresentationsDuring(Attendee& attendee, const Date& date, const TimeOfDay& from,
-                             const TimeOfDay& to) {
+// Every talk of the day that the attendee is no longer there for from its start to its end.
+// Someone who arrives as a talk begins or leaves as it ends keeps it, though they are there for
+// only part of its first or last slot.
+bool DropPresentationsOutsideHours(Attendee& attendee, const Schedule& day) {
     PresentationList& list = attendee.GetPresentations();
-    std::vector<Presentation*> touching;
+    std::vector<Presentation*> outside;
     for (unsigned i = 0; i < list.Count(); ++i) {
         Presentation* presentation = list.GetPresentation(i);
-        if (presentation != nullptr && presentation->Overlaps(date, from, to)) {
-            touching.push_back(presentation);
+        if (presentation != nullptr && presentation->GetDate() == day.GetDate() &&
+            !day.IsWithinOwnHours(attendee, presentation->GetStartTime(),
+                                  presentation->GetEndTime())) {
+            outside.push_back(presentation);
         }
     }
-    for (Presentation* presentation : touching) {
+    for (Presentation* presentation : outside) {
         attendee.RemovePresentation(presentation);
     }
-    return !touching.empty();
+    return !outside.empty();
 }
 
 bool HasPresentationOn(const Attendee& attendee, const Date& date) {
@@ -186,6 +189,19 @@ void Schedule::SetEndTime(const TimeOfDay& time) {
     grid_.ResizeForDay(*this);
 }
 
+void Schedule::ExtendEndTime(const TimeOfDay& time) {
+    if (!(end_ < time)) {
+        SetEndTime(time);
+        return;
+    }
+    if (RefuseWhenLocked("set event end time")) {
+        return;
+    }
+    modified_ = true;
+    end_ = time;
+    grid_.GrowSlots(static_cast<unsigned>(std::max(GetNumSlots(), 0)));
+}
+
 void Schedule::RemoveTeacherBreak(Teacher* teacher, const TimeOfDay& time) {
     if (!event_ || teacher == nullptr || RefuseWhenLocked("remove teacher breaks")) {
         return;
@@ -297,8 +313,23 @@ void Schedule::FitBreaksToSlots() {
             if (slot < 0 || SlotToTime(slot) == when.GetTime()) {
                 continue;
             }
+            // The minutes a break in the day's last, partial slot stands for go with it, so a
+            // length put back finds them where they were.
+            const DateTime onSlot(date_, SlotToTime(slot));
+            TimeOfDay from;
+            TimeOfDay to;
+            const bool carried = teacher.GetBreakPart(when, &from, &to);
+            TimeOfDay heldFrom;
+            TimeOfDay heldTo;
+            const bool held = teacher.GetBreakPart(onSlot, &heldFrom, &heldTo);
+            const bool there = teacher.HasBreak(onSlot);
             teacher.RemoveBreak(when);
-            teacher.AddBreak(DateTime(date_, SlotToTime(slot)));
+            teacher.AddBreak(onSlot);
+            if (held && carried) {
+                teacher.SetBreakPart(onSlot, std::min(from, heldFrom), std::max(to, heldTo));
+            } else if (held || (carried && !there)) {
+                teacher.SetBreakPart(onSlot, held ? heldFrom : from, held ? heldTo : to);
+            }
             modified_ = true;
             if (!told) {
                 told = true;
@@ -319,6 +350,11 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
     const int dayStart = start_.Seconds();
     const int slots = GetNumSlots();
     const int dayEnd = dayStart + std::max(slots, 0) * slotSeconds;
+    const auto timeAt = [](int seconds) {
+        TimeOfDay time;
+        time.SetSeconds(seconds);
+        return time;
+    };
     std::string grownAt;
     const TeacherList& teachers = event_->GetTeachers();
     for (unsigned i = firstTeacher; i < teachers.Count(); ++i) {
@@ -326,49 +362,91 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
         if (teacher == nullptr) {
             continue;
         }
-        // The slots every break of the day meets, all gathered before any changes, and the
-        // minutes the breaks held, to tell whether the slots hold more.
-        std::set<int> covered;
+        // The minutes every break of the day stands for, gathered before any changes: its slot
+        // of the old length, or the part of it that was set aside. Minutes beyond the day's
+        // whole slots stay with their break, so that hours or a length given back find them.
         std::vector<DateTime> replaced;
         std::vector<std::pair<int, int>> minutes;
         for (const DateTime& when : teacher->GetBreaks()) {
-            const int from = when.GetTime().Seconds();
-            const int to = from + breakSeconds;
-            if (when.GetDate() != date_ || to <= dayStart || from >= dayEnd) {
+            if (when.GetDate() != date_) {
                 continue;
             }
-            const int first = std::max(from - dayStart, 0) / slotSeconds;
-            const int last = std::min((to - dayStart + slotSeconds - 1) / slotSeconds, slots);
-            for (int k = first; k < last; ++k) {
-                covered.insert(k);
+            int from = when.GetTime().Seconds();
+            int to = from + breakSeconds;
+            TimeOfDay partFrom;
+            TimeOfDay partTo;
+            if (teacher->GetBreakPart(when, &partFrom, &partTo)) {
+                from = partFrom.Seconds();
+                to = partTo.Seconds();
+            } else if (to <= dayStart || from >= dayEnd) {
+                teacher->SetBreakPart(when, timeAt(from), timeAt(to));
             }
-            minutes.emplace_back(std::max(from, dayStart), std::min(to, dayEnd));
-            if (first + 1 != last || SlotToTime(first) != when.GetTime() ||
-                breakSeconds != slotSeconds) {
-                replaced.push_back(when);
+            if (to <= dayStart || from >= dayEnd) {
+                continue;
             }
+            minutes.emplace_back(from, to);
+            replaced.push_back(when);
         }
         if (replaced.empty()) {
             continue;
         }
         std::sort(minutes.begin(), minutes.end());
-        long held = 0;
-        int reached = dayStart;
+        std::vector<std::pair<int, int>> held;
         for (const auto& [from, to] : minutes) {
-            const int begin = std::max(from, reached);
-            if (to > begin) {
-                held += to - begin;
-                reached = to;
+            if (!held.empty() && from <= held.back().second) {
+                held.back().second = std::max(held.back().second, to);
+            } else {
+                held.emplace_back(from, to);
             }
         }
-        if (grownAt.empty() && static_cast<long>(covered.size()) * slotSeconds > held) {
-            grownAt = replaced.front().GetTime().Format(Time12h);
+        // Every new slot the minutes meet is a break; where they fill only part of it, that part
+        // is kept with it (the first and last slot's with the minutes beyond the day).
+        std::map<int, std::pair<int, int>> parts;
+        long heldSeconds = 0;
+        for (const auto& [from, to] : held) {
+            const int inFrom = std::max(from, dayStart);
+            const int inTo = std::min(to, dayEnd);
+            heldSeconds += inTo - inFrom;
+            const int first = (inFrom - dayStart) / slotSeconds;
+            const int last = std::min((inTo - dayStart + slotSeconds - 1) / slotSeconds, slots);
+            for (int k = first; k < last; ++k) {
+                const int slotFrom = dayStart + k * slotSeconds;
+                const int partFrom = k == first ? from : slotFrom;
+                const int partTo = k == last - 1 ? to : slotFrom + slotSeconds;
+                auto [found, added] = parts.try_emplace(k, partFrom, partTo);
+                if (!added) {
+                    found->second.first = std::min(found->second.first, partFrom);
+                    found->second.second = std::max(found->second.second, partTo);
+                }
+            }
+        }
+        bool same = replaced.size() == parts.size();
+        for (const auto& [k, part] : parts) {
+            const DateTime when(date_, SlotToTime(k));
+            TimeOfDay partFrom;
+            TimeOfDay partTo;
+            const bool whole = part.first == dayStart + k * slotSeconds &&
+                               part.second == dayStart + (k + 1) * slotSeconds;
+            const bool hadPart = teacher->GetBreakPart(when, &partFrom, &partTo);
+            same = same && teacher->HasBreak(when) && hadPart != whole &&
+                   (whole || (partFrom.Seconds() == part.first && partTo.Seconds() == part.second));
+        }
+        if (same) {
+            continue;
+        }
+        if (grownAt.empty() && static_cast<long>(parts.size()) * slotSeconds > heldSeconds) {
+            grownAt = timeAt(held.front().first).Format(Time12h);
         }
         for (const DateTime& when : replaced) {
             teacher->RemoveBreak(when);
         }
-        for (int k : covered) {
-            teacher->AddBreak(DateTime(date_, SlotToTime(k)));
+        for (const auto& [k, part] : parts) {
+            const DateTime when(date_, SlotToTime(k));
+            teacher->AddBreak(when);
+            if (part.first != dayStart + k * slotSeconds ||
+                part.second != dayStart + (k + 1) * slotSeconds) {
+                teacher->SetBreakPart(when, timeAt(part.first), timeAt(part.second));
+            }
         }
         modified_ = true;
     }
@@ -429,12 +507,10 @@ void Schedule::UnbookOutOfRangeForTeacher(int teacherRow, std::vector<Unbooked>*
         }
         return;
     }
-    ForEachSlotOutsideHours(*this, *teacher, [&](int k) {
-        UnbookCell(k, teacherRow, unbooked);
-        if (DropPresentationsDuring(*teacher, date_, SlotToTime(k), SlotToTime(k + 1))) {
-            modified_ = true;
-        }
-    });
+    ForEachSlotOutsideHours(*this, *teacher, [&](int k) { UnbookCell(k, teacherRow, unbooked); });
+    if (DropPresentationsOutsideHours(*teacher, *this)) {
+        modified_ = true;
+    }
     // Every slot a break or an attended talk meets, as the slot status has them.
     const bool talks = HasPresentationOn(*teacher, date_);
     for (int k = 0; k < slots; ++k) {
@@ -485,10 +561,10 @@ void Schedule::UnbookOutOfRangeForParent(Parent* parent, std::vector<Unbooked>* 
         if (row >= 0) {
             UnbookCell(k, row, unbooked);
         }
-        if (DropPresentationsDuring(*parent, date_, SlotToTime(k), SlotToTime(k + 1))) {
-            modified_ = true;
-        }
     });
+    if (DropPresentationsOutsideHours(*parent, *this)) {
+        modified_ = true;
+    }
     // A talk the parent attends keeps them from any booking in a slot it touches.
     if (HasPresentationOn(*parent, date_)) {
         const int slots = GetNumSlots();
@@ -518,7 +594,7 @@ bool Schedule::AttendPresentation(Attendee* attendee, Presentation* presentation
     }
     bool needsUnbooking = false;
     for (int k = first; k < last; ++k) {
-        SlotStatus status = GetPersonSlotStatus(k, attendee);
+        SlotStatus status = GetTalkSlotStatus(k, *attendee, *presentation);
         if (status == SlotUnavailable || status == SlotPresentation) {
             return false;
         }

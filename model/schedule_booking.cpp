@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <unordered_map>
@@ -6,6 +7,7 @@
 
 #include "foundation/uc_error.h"
 #include "model/appointment_request.h"
+#include "model/day_availability.h"
 #include "model/event.h"
 #include "model/parent.h"
 #include "model/pupil.h"
@@ -20,8 +22,8 @@
 // grouped without rescanning it.
 void SiblingGrouping::Begin(std::vector<AppointmentRequest*>& requests) {
     requests_ = &requests;
-    keys_.clear();
-    keys_.reserve(requests.size());
+    keys_.assign(64, Key());
+    keyCount_ = 0;
     keyAt_.assign(requests.size(), -1);
     sizes_.clear();
     positions_.clear();
@@ -41,13 +43,9 @@ bool SiblingGrouping::Next(std::size_t count) {
                 if (parent == nullptr || parent->GetPupilCount() <= 1) {
                     continue;
                 }
-                auto [entry, added] = keys_.try_emplace({parent, request->GetTeacher()},
-                                                        static_cast<int>(sizes_.size()));
-                if (added) {
-                    sizes_.push_back(0);
-                }
-                keyAt_[next_] = entry->second;
-                ++sizes_[static_cast<std::size_t>(entry->second)];
+                const int key = KeyIndex(parent, request->GetTeacher());
+                keyAt_[next_] = key;
+                ++sizes_[static_cast<std::size_t>(key)];
             }
             if (next_ >= total) {
                 // A request alone with its teacher has nobody to be grouped with.
@@ -116,10 +114,38 @@ bool SiblingGrouping::Next(std::size_t count) {
     return true;
 }
 
-std::size_t SiblingGrouping::KeyHash::operator()(
-    const std::pair<const void*, const void*>& key) const {
-    std::hash<const void*> hash;
-    return hash(key.first) * 31 + hash(key.second);
+int SiblingGrouping::KeyIndex(const void* parent, const void* teacher) {
+    const auto home = [this](const void* p, const void* t) {
+        std::uint64_t value = reinterpret_cast<std::uintptr_t>(p) * 31 +
+                              reinterpret_cast<std::uintptr_t>(t);
+        value ^= value >> 17;
+        value *= 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(value >> 20) & (keys_.size() - 1);
+    };
+    if (2 * (keyCount_ + 1) > keys_.size()) {
+        std::vector<Key> old(2 * keys_.size());
+        old.swap(keys_);
+        for (const Key& key : old) {
+            if (key.parent != nullptr) {
+                std::size_t i = home(key.parent, key.teacher);
+                while (keys_[i].parent != nullptr) {
+                    i = (i + 1) & (keys_.size() - 1);
+                }
+                keys_[i] = key;
+            }
+        }
+    }
+    std::size_t i = home(parent, teacher);
+    while (keys_[i].parent != nullptr) {
+        if (keys_[i].parent == parent && keys_[i].teacher == teacher) {
+            return keys_[i].index;
+        }
+        i = (i + 1) & (keys_.size() - 1);
+    }
+    keys_[i] = {parent, teacher, static_cast<int>(sizes_.size())};
+    ++keyCount_;
+    sizes_.push_back(0);
+    return keys_[i].index;
 }
 
 bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int order,
@@ -128,8 +154,9 @@ bool Schedule::BookRequests(std::vector<AppointmentRequest*>& requests, int orde
         return true;
     }
     OrderRequests(requests, order);
+    DayAvailability known(*this);
     for (AppointmentRequest* request : requests) {
-        if (!BookOrderedRequest(request, unbookedCount)) {
+        if (!BookOrderedRequest(request, unbookedCount, &known)) {
             return false;
         }
     }
@@ -177,7 +204,8 @@ void Schedule::GroupSiblingRequests(std::vector<AppointmentRequest*>& requests) 
     }
 }
 
-bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCount) {
+bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCount,
+                                  DayAvailability* known) {
     if (request == nullptr) {
         if (unbookedCount != nullptr) {
             ++*unbookedCount;
@@ -194,13 +222,13 @@ bool Schedule::BookOrderedRequest(AppointmentRequest* request, int* unbookedCoun
     }
     auto booking = std::make_shared<Appointment>(request);
     int slot = -1;
-    bool booked = BookInFirstFreeSlot(booking, row, &slot);
+    bool booked = BookInFirstFreeSlot(booking, row, &slot, known);
     // Only a parent who merely prefers gaps gives them up; one who needs them keeps them.
     Parent* parent = request->GetParent();
     if (!booked && parent != nullptr && event_->GetParentGapMode() == TryParentGaps &&
         parent->GetGapMode() == TryParentGaps) {
         parent->SetGapMode(AdjacentParentAppointments);
-        booked = BookInFirstFreeSlot(booking, row, &slot);
+        booked = BookInFirstFreeSlot(booking, row, &slot, known);
     }
     if (!booked && unbookedCount != nullptr) {
         ++*unbookedCount;
@@ -228,6 +256,23 @@ bool Schedule::IsAvailableFor(const AppointmentRequest& request, int teacherRow,
         }
     }
     return true;
+}
+
+std::vector<Schedule::Unbooked> Schedule::FindUnavailableBookings() const {
+    std::vector<Unbooked> found;
+    const int slots = std::min(GetNumSlots(), static_cast<int>(grid_.GetSlotCount()));
+    const int rows = static_cast<int>(grid_.GetRowCount());
+    for (int slot = 0; slot < slots; ++slot) {
+        for (int row = 0; row < rows; ++row) {
+            const Appointment* booking = grid_.PeekBooking(slot, row);
+            if (booking != nullptr && booking->GetFirstSlot() == slot &&
+                booking->GetRequest() != nullptr &&
+                !IsAvailableFor(*booking->GetRequest(), row, slot)) {
+                found.push_back({row, slot, grid_.GetBooking(slot, row)});
+            }
+        }
+    }
+    return found;
 }
 
 std::vector<AppointmentRequest*> Schedule::RebuildGrid(

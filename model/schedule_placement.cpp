@@ -17,7 +17,7 @@ const Parent* ParentOf(const std::shared_ptr<Appointment>& booking) {
 }  // namespace
 
 bool Schedule::CheckParentGap(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                              int slot) const {
+                              int slot, DayAvailability* known) const {
     if (slot < 0 || slot >= GetNumSlots()) {
         return true;
     }
@@ -25,7 +25,7 @@ bool Schedule::CheckParentGap(const std::shared_ptr<Appointment>& booking, int t
     if (parent == nullptr) {
         return false;
     }
-    SlotStatus status = GetParentSlotStatus(slot, parent);
+    SlotStatus status = ParentStatus(slot, parent, known);
     if (status == SlotUnavailable || status == SlotFree) {
         return true;
     }
@@ -52,7 +52,7 @@ bool Schedule::CheckParentGap(const std::shared_ptr<Appointment>& booking, int t
 }
 
 bool Schedule::CanPlaceAppointment(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                                   int slot) const {
+                                   int slot, DayAvailability* known) const {
     const int slots = GetNumSlots();
     if (slot < 0 || slot >= slots || !booking || booking->GetRequest() == nullptr) {
         return false;
@@ -67,20 +67,20 @@ bool Schedule::CanPlaceAppointment(const std::shared_ptr<Appointment>& booking, 
     }
     const int length = booking->GetRequest()->GetLength();
     for (int i = 0; i < length; ++i) {
-        if (GetTeacherSlotStatus(slot + i, teacherRow) != SlotFree ||
-            GetParentSlotStatus(slot + i, parent) != SlotFree) {
+        if (TeacherStatus(slot + i, teacherRow, known) != SlotFree ||
+            ParentStatus(slot + i, parent, known) != SlotFree) {
             return false;
         }
     }
     if (parent->GetGapMode() == AdjacentParentAppointments) {
         return true;
     }
-    return CheckParentGap(booking, teacherRow, slot - 1) &&
-           CheckParentGap(booking, teacherRow, slot + length);
+    return CheckParentGap(booking, teacherRow, slot - 1, known) &&
+           CheckParentGap(booking, teacherRow, slot + length, known);
 }
 
 bool Schedule::BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking, int teacherRow,
-                                   int* slotOut) {
+                                   int* slotOut, DayAvailability* known) {
     const Teacher* teacher = TeacherAt(teacherRow);
     if (teacher == nullptr || !booking || booking->GetRequest() == nullptr) {
         return false;
@@ -101,7 +101,7 @@ bool Schedule::BookInFirstFreeSlot(const std::shared_ptr<Appointment>& booking, 
     const int first = std::max(teacherFirst, parentFirst);
     const int end = std::min(teacherEnd, parentEnd);
     for (int s = first; s < end; ++s) {
-        if (CanPlaceAppointment(booking, teacherRow, s)) {
+        if (CanPlaceAppointment(booking, teacherRow, s, known)) {
             if (!grid_.PutBooking(s, teacherRow, booking)) {
                 return false;
             }

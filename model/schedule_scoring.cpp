@@ -301,7 +301,7 @@ Score MultiDaySchedule::GetScore() const {
     return tally.GetScore();
 }
 
-void DayScoreTally::Begin(const Schedule& day, std::vector<const AppointmentRequest*>* booked,
+void DayScoreTally::Begin(const Schedule& day, RequestSet* booked,
                           const TeacherList* bookedTeachers) {
     day_ = &day;
     booked_ = booked;
@@ -337,6 +337,7 @@ void DayScoreTally::Begin(const Schedule& day, std::vector<const AppointmentRequ
         tableSize *= 2;
     }
     parentTable_.assign(tableSize, {nullptr, -1});
+    bitsOf_.assign(parents.Count(), -1);
     for (unsigned i = 0; i < parents.Count(); ++i) {
         const Parent* parent = parents.At(i);
         if (parent != nullptr) {
@@ -344,6 +345,7 @@ void DayScoreTally::Begin(const Schedule& day, std::vector<const AppointmentRequ
             if (entry.first == nullptr) {
                 entry = {parent, static_cast<int>(i)};
             }
+            bitsOf_[i] = entry.second;
         }
     }
     words_ = (static_cast<std::size_t>(slots_) + 63) / 64;
@@ -355,43 +357,58 @@ bool DayScoreTally::Next(unsigned rows, unsigned parentCount) {
         return true;
     }
     if (nextRow_ < rows_) {
-        const unsigned end = rows_ - nextRow_ > rows ? nextRow_ + rows : rows_;
-        for (; nextRow_ < end; ++nextRow_) {
-            ScoreRow(nextRow_);
-        }
-        return nextRow_ >= rows_ && !scoreParents_;
+        return NextRows(rows) && !scoreParents_;
     }
     if (!scoreParents_) {
         return true;
     }
-    const ParentList& parents = day_->GetEvent()->GetParents();
-    const ScheduleOptions& options = day_->GetEvent()->GetOptions();
-    const unsigned end =
-        parents.Count() - nextParent_ > parentCount ? nextParent_ + parentCount : parents.Count();
+    const unsigned count = GetParentCount();
+    const unsigned end = count - nextParent_ > parentCount ? nextParent_ + parentCount : count;
     for (; nextParent_ < end; ++nextParent_) {
-        const Parent* parent = parents.At(nextParent_);
-        if (parent == nullptr) {
-            continue;
-        }
-        // A parent listed twice has its bits under its first entry.
-        const std::uint64_t* bits =
-            &bookedBits_[static_cast<std::size_t>(FindEntry(parentTable_, parent).second) * words_];
-        auto isBooked = [bits](int slot) { return (bits[slot / 64] >> (slot % 64)) & 1; };
-        int first = -1;
-        int last = -1;
-        for (std::size_t w = 0; w < words_; ++w) {
-            if (bits[w] != 0) {
-                if (first < 0) {
-                    first = static_cast<int>(w * 64) + std::countr_zero(bits[w]);
-                }
-                last = static_cast<int>(w * 64) + 63 - std::countl_zero(bits[w]);
+        ScoreParentAt(nextParent_);
+    }
+    return nextParent_ >= count;
+}
+
+bool DayScoreTally::NextRows(unsigned rows) {
+    if (day_ == nullptr) {
+        return true;
+    }
+    const unsigned end = rows_ - nextRow_ > rows ? nextRow_ + rows : rows_;
+    for (; nextRow_ < end; ++nextRow_) {
+        ScoreRow(nextRow_);
+    }
+    return nextRow_ >= rows_;
+}
+
+unsigned DayScoreTally::GetParentCount() const {
+    return scoreParents_ ? day_->GetEvent()->GetParents().Count() : 0;
+}
+
+void DayScoreTally::ScoreParentAt(unsigned index) {
+    if (index >= GetParentCount()) {
+        return;
+    }
+    const Parent* parent = day_->GetEvent()->GetParents().At(index);
+    if (parent == nullptr) {
+        return;
+    }
+    // A parent listed twice has its bits under its first entry.
+    const std::uint64_t* bits = &bookedBits_[static_cast<std::size_t>(bitsOf_[index]) * words_];
+    auto isBooked = [bits](int slot) { return (bits[slot / 64] >> (slot % 64)) & 1; };
+    int first = -1;
+    int last = -1;
+    for (std::size_t w = 0; w < words_; ++w) {
+        if (bits[w] != 0) {
+            if (first < 0) {
+                first = static_cast<int>(w * 64) + std::countr_zero(bits[w]);
             }
-        }
-        if (first >= 0) {
-            score_ += WalkParent(*day_, parent, options, first, last, isBooked);
+            last = static_cast<int>(w * 64) + 63 - std::countl_zero(bits[w]);
         }
     }
-    return nextParent_ >= parents.Count();
+    if (first >= 0) {
+        score_ += WalkParent(*day_, parent, day_->GetEvent()->GetOptions(), first, last, isBooked);
+    }
 }
 
 void DayScoreTally::ScoreRow(unsigned row) {
@@ -434,7 +451,7 @@ void DayScoreTally::ScoreRow(unsigned row) {
         for (int s = std::max(first, 0); s <= last; ++s) {
             const AppointmentRequest* request = cells_[s] != nullptr ? cellRequests_[s] : nullptr;
             if (request != nullptr && request != previous && request->GetTeacher() == rowTeacher) {
-                booked_->push_back(request);
+                booked_->Insert(request);
             }
             previous = request;
         }
@@ -451,11 +468,16 @@ void StagedScore::Begin(const MultiDaySchedule& schedule, unsigned rowsPerPiece,
     schedule_ = &schedule;
     rowsPerPiece_ = std::max(1U, rowsPerPiece);
     parentsPerPiece_ = std::max(1U, parentsPerPiece);
-    stage_ = Days;
+    stage_ = Rows;
     day_ = 0;
     dayBegun_ = false;
-    booked_.clear();
+    if (dayTallies_.size() < schedule.GetDayCount()) {
+        dayTallies_.resize(schedule.GetDayCount());
+    }
+    begun_.assign(schedule.GetDayCount(), false);
+    booked_.Clear();
     nextParent_ = 0;
+    parentCount_ = 0;
     score_ = Score();
 }
 
@@ -466,58 +488,71 @@ bool StagedScore::Next() {
     const MultiDaySchedule& schedule = *schedule_;
     const Event* event = schedule.GetEvent().get();
     switch (stage_) {
-        case Days: {
+        case Rows: {
             if (day_ >= schedule.GetDayCount()) {
-                stage_ = event != nullptr ? Index : Done;
-                return stage_ == Done;
+                // Each day's own list of parents, in case a day were of another event.
+                parentCount_ = event != nullptr ? event->GetParents().Count() : 0;
+                for (unsigned d = 0; d < schedule.GetDayCount(); ++d) {
+                    if (begun_[d]) {
+                        parentCount_ = std::max(parentCount_, dayTallies_[d].GetParentCount());
+                    }
+                }
+                stage_ = Parents;
+                return false;
             }
             const Schedule* day = schedule.GetDay(day_);
             if (day == nullptr) {
                 ++day_;
                 return false;
             }
+            DayScoreTally& tally = dayTallies_[day_];
             if (!dayBegun_) {
                 // Without an event nothing counts as unbooked, so nothing booked is gathered.
-                dayTally_.Begin(*day, event != nullptr ? &booked_ : nullptr,
-                                event != nullptr ? &event->GetTeachers() : nullptr);
+                tally.Begin(*day, event != nullptr ? &booked_ : nullptr,
+                            event != nullptr ? &event->GetTeachers() : nullptr);
+                begun_[day_] = true;
                 dayBegun_ = true;
             }
-            if (dayTally_.Next(rowsPerPiece_, parentsPerPiece_)) {
-                score_ += dayTally_.GetScore();
+            if (tally.NextRows(rowsPerPiece_)) {
                 dayBegun_ = false;
                 ++day_;
             }
             return false;
         }
-        case Index:
-            bookedSet_.Clear();
-            for (const AppointmentRequest* request : booked_) {
-                bookedSet_.Insert(request);
-            }
-            stage_ = Count;
-            return false;
-        case Count: {
-            const ParentList& parents = event->GetParents();
-            const unsigned end = parents.Count() - nextParent_ > parentsPerPiece_
+        case Parents: {
+            const unsigned end = parentCount_ - nextParent_ > parentsPerPiece_
                                      ? nextParent_ + parentsPerPiece_
-                                     : parents.Count();
+                                     : parentCount_;
+            const ParentList* parents = event != nullptr ? &event->GetParents() : nullptr;
             for (; nextParent_ < end; ++nextParent_) {
-                const Parent* parent = parents.At(nextParent_);
+                for (unsigned d = 0; d < schedule.GetDayCount(); ++d) {
+                    if (begun_[d]) {
+                        dayTallies_[d].ScoreParentAt(nextParent_);
+                    }
+                }
+                const Parent* parent =
+                    parents != nullptr && nextParent_ < parents->Count() ? parents->At(nextParent_)
+                                                                         : nullptr;
                 for (unsigned p = 0; parent != nullptr && p < parent->GetPupilCount(); ++p) {
                     const Pupil* pupil = parent->GetPupil(p);
                     for (unsigned r = 0; pupil != nullptr && r < pupil->GetRequestCount(); ++r) {
                         const AppointmentRequest* request = pupil->GetRequest(r);
-                        if (!bookedSet_.Contains(request)) {
+                        if (!booked_.Contains(request)) {
                             ++score_.Unbooked;
                         }
                     }
                 }
             }
-            if (nextParent_ >= parents.Count()) {
-                stage_ = Done;
-                return true;
+            if (nextParent_ < parentCount_) {
+                return false;
             }
-            return false;
+            for (unsigned d = 0; d < schedule.GetDayCount(); ++d) {
+                if (begun_[d]) {
+                    score_ += dayTallies_[d].GetScore();
+                }
+            }
+            stage_ = Done;
+            return true;
         }
         case Done:
             break;

@@ -17,6 +17,7 @@ Teacher& Teacher::operator=(const Teacher& other) {
 
 void Teacher::CopyTeacherFields(const Teacher& other) {
     breaks_ = other.breaks_;
+    breakParts_ = other.breakParts_;
     initials_ = other.initials_;
     location_ = other.location_;
     subjects_ = other.subjects_;
@@ -30,6 +31,21 @@ bool Teacher::AddBreak(const DateTime& when) {
     if (place == breaks_.end() || *place != when) {
         breaks_.insert(place, when);
     }
+    breakParts_.erase(when);
+    return true;
+}
+
+void Teacher::SetBreakPart(const DateTime& when, const TimeOfDay& from, const TimeOfDay& to) {
+    breakParts_[when] = {from, to};
+}
+
+bool Teacher::GetBreakPart(const DateTime& when, TimeOfDay* from, TimeOfDay* to) const {
+    const auto found = breakParts_.find(when);
+    if (found == breakParts_.end() || !HasBreak(when)) {
+        return false;
+    }
+    *from = found->second.first;
+    *to = found->second.second;
     return true;
 }
 
@@ -98,4 +114,16 @@ void Teacher::MoveBreaks(const DateMoves& moves) {
     std::sort(moved.begin(), moved.end());
     moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
     breaks_ = std::move(moved);
+    // The parts go with their breaks; those left on a date another day takes go as they did.
+    std::map<DateTime, std::pair<TimeOfDay, TimeOfDay>> parts;
+    for (const auto& [when, part] : breakParts_) {
+        const auto found = moves.find(when.GetDate());
+        if (found != moves.end()) {
+            parts[DateTime(found->second, when.GetTime())] = part;
+        } else if (std::none_of(moves.begin(), moves.end(),
+                                [&](const auto& move) { return move.second == when.GetDate(); })) {
+            parts[when] = part;
+        }
+    }
+    breakParts_ = std::move(parts);
 }

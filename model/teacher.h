@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -54,7 +55,8 @@ public:
     int GetRequestedSlotTally() const { return requestedSlotTally_; }
     void SetRequestedSlotTally(int slots) { requestedSlotTally_ = slots; }
 
-    // Breaks stay in ascending order without duplicates; adding one that exists changes nothing.
+    // Breaks stay in ascending order without duplicates; adding one that exists changes nothing
+    // but makes the whole of its slot a break again.
     bool AddBreak(const DateTime& when);
     bool HasBreak(const DateTime& when) const;
     // A break at any time of [from, to) on that date: what a slot's span meets.
@@ -67,11 +69,20 @@ public:
     // Removes the n-th break (from 0) on that date; false when there is none such.
     bool RemoveBreakOnDate(const Date& date, int n);
     bool RemoveBreakAt(unsigned index);
-    void ClearBreaks() { breaks_.clear(); }
+    void ClearBreaks() {
+        breaks_.clear();
+        breakParts_.clear();
+    }
     // As Attendee::MoveRecords, for the breaks.
     void MoveBreaks(const DateMoves& moves);
     // Every break on that date.
     void DropBreaksOn(const Date& date);
+    // The minutes [from, to) within a break's slot that were set aside, where a new slot length
+    // or start left only part of the slot so; a break that is its whole slot has none. The break
+    // still takes its whole slot: the part is what a later new timing starts from, so a timing
+    // tried and put back gives the break back. Kept while the event is open, never saved.
+    void SetBreakPart(const DateTime& when, const TimeOfDay& from, const TimeOfDay& to);
+    bool GetBreakPart(const DateTime& when, TimeOfDay* from, TimeOfDay* to) const;
 
 private:
     void CopyTeacherFields(const Teacher& other);
@@ -81,6 +92,9 @@ private:
     int requestedSlotTally_ = 0;
     std::set<std::string> subjects_;
     std::vector<DateTime> breaks_;
+    // Looked at only for a break that is there: one removed leaves its part behind harmlessly,
+    // and coming back through AddBreak drops it.
+    std::map<DateTime, std::pair<TimeOfDay, TimeOfDay>> breakParts_;
     std::string location_;
     int apptLength_ = 1;
     int priority_ = 1;

@@ -60,6 +60,8 @@ Evolver::StartState Evolver::BeginStart() {
     stallCount_ = 0;
     // Work in hand refers to the candidates, so it goes first.
     cursor_ = StepCursor{};
+    copy_ = StagedCopy();
+    shaking_ = StagedRebookParents();
     seedBooking_.reset();
     seeded_.clear();
     // A refused or failed start leaves no population, not a half-seeded (or an earlier) one
@@ -93,9 +95,14 @@ Evolver::StartState Evolver::BeginStart() {
 bool Evolver::SeedPiece(bool* failed) {
     const size_t index = static_cast<size_t>(seedIndex_);
     if (!seedBooking_) {
-        auto kid = std::make_unique<MultiDaySchedule>(*master_);
-        kid->SetOptimiserStats(stats_);
-        seeded_[index] = std::move(kid);
+        if (!copy_.IsBusy()) {
+            seeded_[index] = std::make_unique<MultiDaySchedule>(nullptr);
+            copy_.Begin(*seeded_[index], *master_);
+        }
+        if (!copy_.Next()) {
+            return false;
+        }
+        seeded_[index]->SetOptimiserStats(stats_);
         // Candidate 0 stays an unchanged copy of the master, so a generation never loses ground.
         if (seedIndex_ > 0) {
             seedBooking_ = std::make_unique<StagedBooking>(*seeded_[index], BookRandomThenOrderKey);
@@ -115,6 +122,7 @@ bool Evolver::SeedPiece(bool* failed) {
 }
 
 void Evolver::NewGeneration() {
+    FinishPieces();
     ++generation_;
     kidIndex_ = 0;
     cursor_ = StepCursor{};
@@ -180,10 +188,22 @@ Evolver::StepState Evolver::StepPiece() {
                 }
                 return StepPending;
             case StepStage::Teachers:
+                // MultiDaySchedule::OptimiseTeacher a day a piece; a locked event (which the start
+                // refuses) is left to it, to say so.
+                if (c.teacherRow >= 0 && c.teacherDay < kid->GetDayCount()) {
+                    kid->GetDay(c.teacherDay++)->ImproveTeacher(c.teacherRow);
+                    return StepPending;
+                }
                 if (c.remaining > 0) {
                     --c.remaining;
-                    kid->OptimiseTeacher(rand() % c.teachers);
-                    return StepPending;
+                    const int row = rand() % c.teachers;
+                    if (kid->GetEvent() && kid->GetEvent()->IsLocked()) {
+                        kid->OptimiseTeacher(row);
+                        return StepPending;
+                    }
+                    c.teacherRow = row;
+                    c.teacherDay = 0;
+                    continue;
                 }
                 c.stage = StepStage::Rebook;
                 continue;
@@ -257,9 +277,9 @@ Evolver::StepState Evolver::StepPiece() {
     }
 }
 
-// A piece copies one timetable, or rebooks a renewed candidate's parents. The best goes to
-// candidate 0 first and the renewed candidates are copied from there, so that the master changes
-// only in the last piece: a run stopped part-way through leaves it as it was. The copies,
+// A piece copies part of a timetable, or rebooks part of a renewed candidate's parents. The best
+// goes to candidate 0 first and the renewed candidates are copied from there, so that the master
+// changes only in the last piece: a run stopped part-way through leaves it as it was. The copies,
 // rebookings and random numbers are those of ending the generation at once.
 bool Evolver::EndGenerationPiece() {
     StepCursor& c = cursor_;
@@ -275,7 +295,13 @@ bool Evolver::EndGenerationPiece() {
                 ++stallCount_;
             }
             if (bestIndex_ != 0) {
-                *kids_[0] = *kids_[static_cast<size_t>(bestIndex_)];
+                copy_.Begin(*kids_[0], *kids_[static_cast<size_t>(bestIndex_)]);
+            }
+            c.end = EndStage::Best;
+            return false;
+        case EndStage::Best:
+            if (!copy_.Next()) {
+                return false;
             }
             kids_[0]->SetOptimiserStats(stats_);
             c.renewed.clear();
@@ -293,22 +319,41 @@ bool Evolver::EndGenerationPiece() {
             if (!c.renewed.empty()) {
                 MultiDaySchedule& kid = *kids_[static_cast<size_t>(c.renewed.back())];
                 if (!c.copied) {
-                    kid = *kids_[0];
+                    if (!copy_.IsBusy()) {
+                        copy_.Begin(kid, *kids_[0]);
+                    }
+                    if (!copy_.Next()) {
+                        return false;
+                    }
                     kid.SetOptimiserStats(stats_);
                     c.copied = true;
                     return false;
                 }
-                kid.RebookParents();
+                if (!c.shaking) {
+                    shaking_.Begin(kid);
+                    c.shaking = true;
+                }
+                if (!shaking_.Next()) {
+                    return false;
+                }
                 c.renewed.pop_back();
                 c.copied = false;
+                c.shaking = false;
                 return false;
             }
+            if (!spare_) {
+                spare_ = std::make_unique<MultiDaySchedule>(nullptr);
+            }
+            copy_.Begin(*spare_, *kids_[0]);
             c.end = EndStage::Master;
             return false;
         case EndStage::Master:
+            if (!copy_.Next()) {
+                return false;
+            }
             // A day's copy takes the statistics pointer too; the master keeps its own, so that it
             // never points at counters that end with the run.
-            *master_ = *kids_[0];
+            master_->SwapWith(*spare_);
             master_->SetOptimiserStats(masterStats_);
             if (c.switching) {
                 phase_ = Optimising;
@@ -319,6 +364,15 @@ bool Evolver::EndGenerationPiece() {
             break;
     }
     return true;
+}
+
+void Evolver::FinishPieces() {
+    while (copy_.IsBusy() && !copy_.Next()) {
+    }
+    if (cursor_.shaking) {
+        while (!shaking_.Next()) {
+        }
+    }
 }
 
 int Evolver::GetProgressPercent() const {

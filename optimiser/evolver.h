@@ -7,6 +7,7 @@
 
 #include "model/score.h"
 #include "model/staged_booking.h"
+#include "model/staged_copy.h"
 #include "model/staged_score.h"
 
 class MultiDaySchedule;
@@ -75,13 +76,16 @@ private:
     // What the candidate in hand does next; each stage's piece is short.
     enum class StepStage { Begin, Booking, Teachers, Rebook, DayOrder, Improve, Score, End };
     // The generation's end: the best into candidate 0; when the phase changes every other
-    // candidate (or, optimising, the worst) afresh from it; last of all into the master.
-    enum class EndStage { FirstKid, Kids, Master, Done };
+    // candidate (or, optimising, the worst) afresh from it; last of all into the master, by way
+    // of a copy made aside and taken in at once.
+    enum class EndStage { FirstKid, Best, Kids, Master, Done };
     struct StepCursor {
         StepStage stage = StepStage::Begin;
         std::unique_ptr<StagedBooking> booking;  // a fresh start under way
         int teachers = 0;                        // teacher count when the candidate began
         int remaining = 0;                       // single-teacher improvements still to make
+        int teacherRow = -1;                     // the one under way, a day at a time
+        unsigned teacherDay = 0;
         unsigned day = 0;
         std::vector<int> order;  // the day's teacher visiting order
         size_t next = 0;         // index into order
@@ -90,6 +94,7 @@ private:
         EndStage end = EndStage::FirstKid;
         std::vector<int> renewed;  // candidates still to be made afresh from the master
         bool copied = false;       // the last of them is copied, its parents not yet rebooked
+        bool shaking = false;      // and its parents are being rebooked
         bool switching = false;    // this end moves the search to optimising
     };
 
@@ -100,6 +105,8 @@ private:
     StepState StepPiece();
     // One piece of the generation's end; true once it is over.
     bool EndGenerationPiece();
+    // A copy or a rebooking left part-way is taken to its end, so no candidate stays half made.
+    void FinishPieces();
 
     MultiDaySchedule* master_ = nullptr;
     std::vector<std::unique_ptr<MultiDaySchedule>> kids_;
@@ -121,6 +128,11 @@ private:
     // Kept between candidates for their buffers.
     StagedRebook rebooking_;
     StagedScore scoring_;
+    // Whole timetables are copied, and renewed candidates' parents rebooked, a piece at a time.
+    StagedCopy copy_;
+    StagedRebookParents shaking_;
+    // The master's next timetable, copied here before it is taken in; then its last one.
+    std::unique_ptr<MultiDaySchedule> spare_;
     // A population being seeded; it replaces kids_ only when complete.
     bool seeding_ = false;
     std::vector<std::unique_ptr<MultiDaySchedule>> seeded_;

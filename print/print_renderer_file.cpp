@@ -2,6 +2,7 @@
 
 #include "foundation/output_file.h"
 #include "foundation/uc_error.h"
+#include "model/person_csv_export.h"
 
 PrintRendererFile::PrintRendererFile(const char* fileName)
     : fileName_(fileName != nullptr ? fileName : "") {
@@ -33,15 +34,8 @@ void PrintRendererFile::PrintCell(const std::string& text, CellStyle, CellAdvanc
     if (!open_) {
         return;
     }
-    // Quotes inside a field are doubled, so a spreadsheet reads the field whole.
-    text_ += '"';
-    for (char c : text) {
-        text_ += c;
-        if (c == '"') {
-            text_ += '"';
-        }
-    }
-    text_ += '"';
+    // Quoted as the CSV exports are: a spreadsheet reads the field whole, and never as a formula.
+    text_ += CsvExportFile::Quote(text);
     if (advance == CellAdvance::Beside) {
         text_ += ", ";
     } else if (advance == CellAdvance::EndRow) {

@@ -1,17 +1,21 @@
 #include "scripting/qm_lua_script.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <lua.hpp>
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/qm_controller.h"
 #include "app/script_run.h"
 #include "app/user_settings.h"
+#include "foundation/file_lock.h"
 #include "foundation/files.h"
 #include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
@@ -22,6 +26,7 @@
 #include "model/teacher.h"
 #include "scripting/script_call.h"
 #include "scripting/script_watchdog.h"
+#include "scripting/shell_commands.h"
 
 namespace {
 
@@ -33,13 +38,22 @@ constexpr int kHookInstructionCount = 10000;
 constexpr const char* kSentinelMetatable = "quillmoot.finaliser";
 constexpr const char* kSentinelTable = "quillmoot.finalisers";
 
+// A FIFO, a terminal or a device (the program's standard input among them) would keep a read
+// waiting inside the library, where Stop cannot reach: scripts read and load ordinary files only.
+bool IsThereButNotOrdinary(const char* name) {
+    struct stat info {};
+    return ::stat(name, &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 // load and loadfile with their mode argument always "t": a precompiled chunk is not checked
 // by Lua, and a damaged one can corrupt memory. Upvalue 1 is the library's own function.
 template <int ModeArgument>
 int TextOnlyLoad(lua_State* L) {
     // loadfile without a name would read the program's standard input, waiting for ever.
-    if (ModeArgument == 2) {
-        luaL_checkstring(L, 1);
+    if (ModeArgument == 2 && IsThereButNotOrdinary(luaL_checkstring(L, 1))) {
+        lua_pushnil(L);
+        lua_pushfstring(L, "%s: not an ordinary file", lua_tostring(L, 1));
+        return 2;
     }
     if (lua_gettop(L) < ModeArgument) {
         lua_settop(L, ModeArgument);
@@ -55,6 +69,9 @@ int TextOnlyLoad(lua_State* L) {
 int TextOnlyDofile(lua_State* L) {
     const char* name = luaL_checkstring(L, 1);
     lua_settop(L, 1);
+    if (IsThereButNotOrdinary(name)) {
+        return luaL_error(L, "%s: not an ordinary file", name);
+    }
     if (luaL_loadfilex(L, name, "t") != LUA_OK) {
         return lua_error(L);
     }
@@ -74,11 +91,57 @@ int TextOnlySearcher(lua_State* L) {
     if (file == nullptr) {
         return 1;  // where it looked
     }
+    // package.searchpath is the script's to replace.
+    if (IsThereButNotOrdinary(file)) {
+        return luaL_error(L, "error loading module '%s' from file '%s':\n\tnot an ordinary file",
+                          name, file);
+    }
     if (luaL_loadfilex(L, file, "t") != LUA_OK) {
         return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file,
                           lua_tostring(L, -1));
     }
     lua_pushstring(L, file);
+    return 2;
+}
+
+// package.searchpath, finding ordinary files only: the library's own opens each name it tries,
+// and opening a FIFO waits for a writer.
+int SearchOrdinaryFiles(lua_State* L) {
+    const char* name = luaL_checkstring(L, 1);
+    const char* path = luaL_checkstring(L, 2);
+    const char* separator = luaL_optstring(L, 3, ".");
+    const char* folderSeparator = luaL_optstring(L, 4, LUA_DIRSEP);
+    luaL_Buffer tried;
+    luaL_buffinit(L, &tried);
+    if (*separator != '\0') {
+        name = luaL_gsub(L, name, separator, folderSeparator);
+    }
+    for (;;) {
+        while (*path == *LUA_PATH_SEP) {
+            ++path;
+        }
+        if (*path == '\0') {
+            break;
+        }
+        const char* end = std::strchr(path, *LUA_PATH_SEP);
+        if (end == nullptr) {
+            end = path + std::strlen(path);
+        }
+        lua_pushlstring(L, path, static_cast<size_t>(end - path));
+        path = end;
+        const char* file = luaL_gsub(L, lua_tostring(L, -1), LUA_PATH_MARK, name);
+        lua_remove(L, -2);
+        struct stat info {};
+        if (::stat(file, &info) == 0 && S_ISREG(info.st_mode) && ::access(file, R_OK) == 0) {
+            return 1;
+        }
+        lua_pushfstring(L, "\n\tno file '%s'", file);
+        lua_remove(L, -2);
+        luaL_addvalue(&tried);
+    }
+    luaL_pushresult(&tried);
+    lua_pushnil(L);
+    lua_insert(L, -2);
     return 2;
 }
 
@@ -128,6 +191,46 @@ int SetMetatableWithinReach(lua_State* L) {
     }
     lua_settop(L, 1);
     return 1;
+}
+
+// io.open, io.lines, io.input and io.output take ordinary files only by name: a FIFO, a terminal
+// or a device (the program's standard input among them) would wait inside the library, where
+// Stop cannot reach. Nor do they write over an open event's file (a pattern that missed the
+// extension, say): the window would still show that event as saved. io.open says so as it says
+// any failure; the others raise it. Upvalue 1 is the library's own function.
+enum class FileUse { Opens, Reads, Writes };
+
+template <FileUse Use>
+int OrdinaryFilesOnly(lua_State* L) {
+    if (lua_type(L, 1) == LUA_TSTRING) {
+        const char* name = lua_tostring(L, 1);
+        bool writes = Use == FileUse::Writes;
+        if (Use == FileUse::Opens && lua_type(L, 2) == LUA_TSTRING) {
+            writes = std::strpbrk(lua_tostring(L, 2), "wa+") != nullptr;
+        }
+        const char* refusal = nullptr;
+        int code = EINVAL;
+        struct stat info {};
+        if (::stat(name, &info) == 0 && !S_ISREG(info.st_mode)) {
+            refusal = "not an ordinary file";
+        } else if (writes && IsAnOpenEventsFile(name)) {
+            refusal = "the file of an open event";
+            code = EBUSY;
+        }
+        if (refusal != nullptr) {
+            if (Use != FileUse::Opens) {
+                return luaL_error(L, "%s: %s", name, refusal);
+            }
+            lua_pushnil(L);
+            lua_pushfstring(L, "%s: %s", name, refusal);
+            lua_pushinteger(L, code);
+            return 3;
+        }
+    }
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
 }
 
 // debug.getinfo without the function itself ("f"): called from a load reader, level 2 would hand
@@ -250,6 +353,7 @@ void QMLuaScript::RestrictLibraries() {
     // A script must not end the program under the user's unsaved event.
     (void)luaL_dostring(L,
                         "os.exit = function() error('os.exit is not available to scripts', 2) end");
+    InstallShellCommands(L);
 
     lua_getglobal(L, "load");
     lua_pushcclosure(L, &TextOnlyLoad<3>, 1);
@@ -260,8 +364,30 @@ void QMLuaScript::RestrictLibraries() {
     lua_pushcfunction(L, &TextOnlyDofile);
     lua_setglobal(L, "dofile");
 
+    // The program's standard input is a closed file to scripts: a read of it would wait inside
+    // the library, where Stop cannot reach. Its stream stays the program's, open.
+    lua_getfield(L, LUA_REGISTRYINDEX, "_IO_input");
+    if (auto* input = static_cast<luaL_Stream*>(luaL_testudata(L, -1, LUA_FILEHANDLE))) {
+        input->closef = nullptr;
+    }
+    lua_pop(L, 1);
+    lua_getglobal(L, "io");
+    const std::pair<const char*, lua_CFunction> byName[] = {
+        {"open", &OrdinaryFilesOnly<FileUse::Opens>},
+        {"lines", &OrdinaryFilesOnly<FileUse::Reads>},
+        {"input", &OrdinaryFilesOnly<FileUse::Reads>},
+        {"output", &OrdinaryFilesOnly<FileUse::Writes>}};
+    for (const auto& [name, function] : byName) {
+        lua_getfield(L, -1, name);
+        lua_pushcclosure(L, function, 1);
+        lua_setfield(L, -2, name);
+    }
+    lua_pop(L, 1);
+
     // require finds preloaded modules and Lua files, never native libraries.
     lua_getglobal(L, "package");
+    lua_pushcfunction(L, &SearchOrdinaryFiles);
+    lua_setfield(L, -2, "searchpath");
     lua_pushnil(L);
     lua_setfield(L, -2, "loadlib");
     lua_pushliteral(L, "");
@@ -394,6 +520,8 @@ bool QMLuaScript::GetGlobal(const char* name) {
 }
 
 bool QMLuaScript::ReportError(const char* context) {
+    // A number turned into text allocates, outside any protected call.
+    const CollectorHeld held(state_);
     const char* message = lua_tostring(state_, -1);
     std::string text = std::string(context) + ": ";
     text += message != nullptr
@@ -435,6 +563,8 @@ bool QMLuaScript::StopBetweenSteps(lua_State* L) {
 
 bool QMLuaScript::ProtectedCall(int arguments, int results) {
     if (stoppedByUser_) {
+        // Outside a protected call a finaliser's error would end the program.
+        const CollectorHeld held(state_);
         lua_pop(state_, arguments + 1);
         lua_pushstring(state_, kStoppedMessage);
         return false;
@@ -446,7 +576,29 @@ bool QMLuaScript::ProtectedCall(int arguments, int results) {
     if (GetController() != nullptr) {
         oneWrite.emplace(GetController()->GetUserSettings());
     }
-    return lua_pcall(state_, arguments, results, 0) == LUA_OK;
+    const int stopsBefore = collectorStops_;
+    const bool ran = lua_pcall(state_, arguments, results, 0) == LUA_OK;
+    // An error that unwound a function of ours skipped its hold's end.
+    if (collectorStops_ > stopsBefore) {
+        collectorStops_ = stopsBefore;
+        lua_gc(state_, LUA_GCRESTART, 0);
+    }
+    return ran;
+}
+
+QMLuaScript::CollectorHeld::CollectorHeld(lua_State* L) : L_(L), host_(FromLuaState(L)) {
+    if (host_ != nullptr && lua_gc(L_, LUA_GCISRUNNING, 0) != 0) {
+        lua_gc(L_, LUA_GCSTOP, 0);
+        stopped_ = true;
+        ++host_->collectorStops_;
+    }
+}
+
+QMLuaScript::CollectorHeld::~CollectorHeld() {
+    if (stopped_) {
+        --host_->collectorStops_;
+        lua_gc(L_, LUA_GCRESTART, 0);
+    }
 }
 
 void QMLuaScript::CountHook(lua_State* L, lua_Debug*) {

@@ -89,6 +89,22 @@ public:
     bool StopBetweenSteps(lua_State* L);
     static constexpr const char* kStoppedMessage = "Script stopped by the user";
 
+    // While one lives the collector takes no step, so no finaliser of the script runs: held
+    // inside the program's own functions, where script code could reshape the event under what
+    // the function reads, and where the host allocates outside a protected call.
+    class CollectorHeld {
+    public:
+        explicit CollectorHeld(lua_State* L);
+        ~CollectorHeld();
+        CollectorHeld(const CollectorHeld&) = delete;
+        CollectorHeld& operator=(const CollectorHeld&) = delete;
+
+    private:
+        lua_State* L_;
+        QMLuaScript* host_;
+        bool stopped_ = false;
+    };
+
 private:
     // What scripts may not do: load anything but text, load native code, set hooks of their
     // own, or run finalisers out of Stop's reach.
@@ -122,4 +138,6 @@ private:
     std::optional<OutputRoad> served_;
     // Once the user stopped it, a host runs nothing more: every later call fails at once.
     bool stoppedByUser_ = false;
+    // How many CollectorHeld stopped the collector and have not restarted it yet.
+    int collectorStops_ = 0;
 };

@@ -140,6 +140,9 @@ int RunScriptFunction(lua_State* L, ScriptFunctionBody body) {
     int badArgument = 0;
     char message[256] = "";
     try {
+        // Script code that ran inside (a finaliser, at any allocation) could reshape the event
+        // under what the function reads.
+        const QMLuaScript::CollectorHeld held(L);
         ScriptCall call(L);
         return body(call);
     } catch (const ScriptArgumentError& error) {

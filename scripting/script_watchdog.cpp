@@ -72,6 +72,8 @@ void ScriptWatchdog::Checkpoint() {
     }
     PendingCopy copy;
     copy.moment = AutosaveSession::TakeMoment();
+    // Between two steps of the script: a timetable it reshaped is no longer the one sent.
+    controller->SettleSentMarksIfReshaped();
     copy.text = controller->FormatEventText();
     copy.savedDigest = controller->GetSavedDigest();
     copy.path = controller->GetAutosavePath();

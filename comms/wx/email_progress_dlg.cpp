@@ -12,6 +12,7 @@
 #include "app/smtp_client.h"
 #include "comms/wx/email_dialog_logic.h"
 #include "comms/wx/login_dlg.h"
+#include "foundation/string_functions.h"
 #include "foundation/uc_error.h"
 #include "gui/dialogs/dialog_end.h"
 #include "gui/dialogs/prompt_service.h"
@@ -84,6 +85,21 @@ void EmailProgressDlg::EndRun(int code) {
     stopped_ = true;
     timer_.Stop();
     EndShownDialog(*this, code);
+    SayWhatWentWrong();
+}
+
+void EmailProgressDlg::SayWhatWentWrong() {
+    if (!messages_) {
+        return;
+    }
+    // Each failure stands in the run's log already, and under this heading with its reason.
+    if (job_.GetFailedCount() > 0) {
+        messages_->SayAfter(SeverityError, StringPrintf("Not every email was sent (%s, of %d).",
+                                                        job_.GetSummary().c_str(), total_));
+    } else {
+        messages_->Say();
+    }
+    messages_.reset();
 }
 
 void EmailProgressDlg::AppendLog(const std::string& text) {
@@ -114,7 +130,11 @@ void EmailProgressDlg::SendAll() {
         connected_ = true;
         if (!Connect()) {
             EndRun(wxID_OK);
+            return;
         }
+        // From here on nothing the run reports stands in the user's way; the login's own
+        // refusals came before, where the user could answer them.
+        messages_ = std::make_unique<RunMessages>();
         return;
     }
     std::string line;
@@ -137,11 +157,14 @@ void EmailProgressDlg::SendAll() {
     if (step == EmailJob::EmailStepNone || job_.IsFinished()) {
         finished_ = true;
         button_->SetLabel("Close");
+        UpdateProgress();
+        SayWhatWentWrong();
         if (job_.IsDebugLogEnabled()) {
             UCSMTPClient* client = job_.GetClient();
             ReportDlg debugLog(this, "Email Debug Log", client ? client->debugLog : std::string());
             debugLog.ShowModal();
         }
+        return;
     }
     UpdateProgress();
 }
@@ -153,6 +176,7 @@ void EmailProgressDlg::EndWithStop() {
     button_->SetLabel("Close");
     UpdateProgress();
     AppendLog(job_.GetSummary());
+    SayWhatWentWrong();
 }
 
 void EmailProgressDlg::UpdateProgress() {

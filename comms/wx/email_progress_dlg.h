@@ -3,7 +3,10 @@
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
+#include <memory>
+
 #include "comms/email_job.h"
+#include "import/run_messages.h"
 
 class Person;
 class QMController;
@@ -15,7 +18,9 @@ class wxTextCtrl;
 // Runs one e-mail run: asks for the server login when needed, connects, then sends the messages
 // in short non-blocking steps from a timer, so that the window repaints and "Stop" answers at
 // once, also while a slow server holds a message. A message whose end has gone to the server is
-// the exception: Stop then ends the run once the server has answered about it.
+// the exception: Stop then ends the run once the server has answered about it. What goes wrong
+// on the way goes to the run's log and is said once, in one message, when the run ends: a box a
+// message would stand between the user and Stop.
 class EmailProgressDlg : public wxDialog {
 public:
     static constexpr int kStepIntervalMs = 10;
@@ -46,6 +51,8 @@ private:
     void AppendLog(const std::string& text);
     // The user stopped the run's scripts: the log says so and how far it got.
     void EndWithStop();
+    // The run is over: whatever was reported during it is said now, as one message.
+    void SayWhatWentWrong();
 
     wxGauge* gauge_;
     wxStaticText* progressText_;
@@ -57,6 +64,9 @@ private:
     bool busy_ = false;
     bool connected_ = false;
     bool finished_ = false;
+    // Holds what is reported from the connection to the run's end; gone after the job, so that
+    // a message it ends as it goes is held too.
+    std::unique_ptr<RunMessages> messages_;
     EmailJob job_;
     int total_;
     QMController* controller_;

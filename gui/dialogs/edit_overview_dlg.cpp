@@ -75,18 +75,28 @@ void EditOverviewDlg::LoadColours() {
         return;
     }
     for (int level = 2; level >= 0; --level) {
-        SetPickerColour(bookedOK_[level], settings_->GetColourBookedOK(level));
+        Show(bookedOK_[level], settings_->GetColourBookedOK(level));
     }
     for (int level = 2; level >= 0; --level) {
-        SetPickerColour(bookedBad_[level], settings_->GetColourBookedBad(level));
+        Show(bookedBad_[level], settings_->GetColourBookedBad(level));
     }
-    SetPickerColour(teacherBusy_, settings_->GetColourTeacherBusy());
-    SetPickerColour(teacherBreak_, settings_->GetColourTeacherBreak());
+    Show(teacherBusy_, settings_->GetColourTeacherBusy());
+    Show(teacherBreak_, settings_->GetColourTeacherBreak());
     for (int level = 2; level >= 0; --level) {
-        SetPickerColour(twinGap_[level], settings_->GetColourTwinGap(level));
+        Show(twinGap_[level], settings_->GetColourTwinGap(level));
     }
-    SetPickerColour(absent_, settings_->GetColourAbsent());
-    SetPickerColour(presentation_, settings_->GetColourPresentation());
+    Show(absent_, settings_->GetColourAbsent());
+    Show(presentation_, settings_->GetColourPresentation());
+}
+
+void EditOverviewDlg::Show(wxColourPickerCtrl* picker, const Colour& colour) {
+    SetPickerColour(picker, colour);
+    shown_[picker] = GetPickerColour(picker).ToHex();
+}
+
+bool EditOverviewDlg::IsChanged(wxColourPickerCtrl* picker) const {
+    const auto found = shown_.find(picker);
+    return found == shown_.end() || found->second != GetPickerColour(picker).ToHex();
 }
 
 void EditOverviewDlg::SetPickerColour(wxColourPickerCtrl* picker, const Colour& colour) {
@@ -112,18 +122,32 @@ bool EditOverviewDlg::TransferDataFromWindow() {
     if (settings_ != nullptr) {
         const UserSettings::WriteHold oneWrite(*settings_);
         for (int level = 2; level >= 0; --level) {
-            settings_->SetColourBookedOK(level, GetPickerColour(bookedOK_[level]));
+            if (IsChanged(bookedOK_[level])) {
+                settings_->SetColourBookedOK(level, GetPickerColour(bookedOK_[level]));
+            }
         }
         for (int level = 2; level >= 0; --level) {
-            settings_->SetColourBookedBad(level, GetPickerColour(bookedBad_[level]));
+            if (IsChanged(bookedBad_[level])) {
+                settings_->SetColourBookedBad(level, GetPickerColour(bookedBad_[level]));
+            }
         }
-        settings_->SetColourTeacherBusy(GetPickerColour(teacherBusy_));
-        settings_->SetColourTeacherBreak(GetPickerColour(teacherBreak_));
+        if (IsChanged(teacherBusy_)) {
+            settings_->SetColourTeacherBusy(GetPickerColour(teacherBusy_));
+        }
+        if (IsChanged(teacherBreak_)) {
+            settings_->SetColourTeacherBreak(GetPickerColour(teacherBreak_));
+        }
         for (int level = 2; level >= 0; --level) {
-            settings_->SetColourTwinGap(level, GetPickerColour(twinGap_[level]));
+            if (IsChanged(twinGap_[level])) {
+                settings_->SetColourTwinGap(level, GetPickerColour(twinGap_[level]));
+            }
         }
-        settings_->SetColourAbsent(GetPickerColour(absent_));
-        settings_->SetColourPresentation(GetPickerColour(presentation_));
+        if (IsChanged(absent_)) {
+            settings_->SetColourAbsent(GetPickerColour(absent_));
+        }
+        if (IsChanged(presentation_)) {
+            settings_->SetColourPresentation(GetPickerColour(presentation_));
+        }
     }
     return true;
 }

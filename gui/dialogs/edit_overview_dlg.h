@@ -1,5 +1,8 @@
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "foundation/colour.h"
 #include "gui/dialogs/ok_cancel_dlg.h"
 #include "gui/dialogs/window_id.h"
@@ -22,7 +25,8 @@ public:
     static Colour GetPickerColour(wxColourPickerCtrl* picker);
 
     void OnResetToDefault(wxCommandEvent& event);
-    // OK stores the thirteen colours.
+    // OK stores the colours the user changed; the others stay as stored, so that another copy
+    // of the program that changed them meanwhile keeps its change.
     bool TransferDataFromWindow() override;
 
     // Row order of the dialog's grid: booked OK, sibling gap and wait, each high, normal, low.
@@ -36,7 +40,12 @@ public:
     wxButton* GetResetButton() const { return reset_; }
 
 private:
+    // Shows the colour and remembers it as the one the user started from.
+    void Show(wxColourPickerCtrl* picker, const Colour& colour);
+    bool IsChanged(wxColourPickerCtrl* picker) const;
+
     UserSettings* settings_;
+    std::map<const wxColourPickerCtrl*, std::string> shown_;
     // Indexed by priority level: 0 low, 1 normal, 2 high.
     wxColourPickerCtrl* bookedOK_[3];
     wxColourPickerCtrl* bookedBad_[3];

@@ -1,5 +1,6 @@
 #include "gui/dialogs/new_event_dlg.h"
 
+#include <algorithm>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -229,14 +230,14 @@ bool NewEventDlg::TransferDataFromWindow() {
     if (!schedule_ || !name_) {
         return false;
     }
-    bool timingChanged = false;
+    TimingChange timing = TimingChange::None;
     // Only the held event's limits were ever set, and seen, in minutes.
     const bool held = controller_ != nullptr && controller_->GetSchedule() == schedule_;
     const bool accepted = ApplyEventSettings(
         *schedule_, ReadFields(), shown_,
-        [this](const std::string& question) { return AskYesNo(question); }, &timingChanged, held);
-    if (accepted && timingChanged) {
-        timingChanged_ = true;
+        [this](const std::string& question) { return AskYesNo(question); }, &timing, held);
+    if (accepted) {
+        timing_ = std::max(timing_, timing);
     }
     return accepted;
 }

@@ -34,7 +34,9 @@ public:
     // The whole OK: checks, questions, then the writes; false leaves everything as it was.
     bool TransferDataFromWindow() override;
     // Set by an accepted OK that changed the slot length or a day's date or hours.
-    bool HasTimingChanged() const { return timingChanged_; }
+    bool HasTimingChanged() const { return timing_ != TimingChange::None; }
+    // How: only dates and later ends keep every slot.
+    TimingChange GetTimingChange() const { return timing_; }
 
     // What the controls hold now.
     EventSettingsFields ReadFields() const;
@@ -74,5 +76,5 @@ private:
     wxTextCtrl* pupilWord_ = nullptr;
     wxComboBox* gapMode_ = nullptr;
     wxCheckBox* twoDays_ = nullptr;
-    bool timingChanged_ = false;
+    TimingChange timing_ = TimingChange::None;
 };

@@ -303,10 +303,11 @@ void QuillmootFrame::ShowSettledChanges(const EventChanges& changes) {
 }
 
 bool QuillmootFrame::HasUnsavedChanges() const {
-    // Settings whose file did not load whole are never written over, so they are nothing to ask
-    // about.
+    // Settings whose file did not load whole, or was damaged since, are never written over, so
+    // they are nothing to ask about: a Yes could neither save them nor close.
+    const UserSettings& settings = controller_.GetUserSettings();
     return controller_.IsEventChanged() ||
-           (controller_.GetUserSettings().IsModified() && controller_.AreSettingsLoaded());
+           (settings.IsModified() && controller_.AreSettingsLoaded() && settings.IsWrittenToFile());
 }
 
 void QuillmootFrame::OnClose(wxCloseEvent& event) {

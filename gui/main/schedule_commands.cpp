@@ -66,17 +66,15 @@ void EditEventDetails(const CommandContext& context) {
     if (!schedule) {
         return;
     }
-    bool timingChanged = false;
+    TimingChange timing = TimingChange::None;
     {
         NewEventDlg dialog(context.parent, schedule, &context.controller);
         if (dialog.ShowModal() != wxID_OK) {
             return;
         }
-        timingChanged = dialog.HasTimingChanged();
+        timing = dialog.GetTimingChange();
     }
-    if (timingChanged) {
-        RebookForNewTiming(*schedule);
-    }
+    RebookForNewTiming(*schedule, timing);
 }
 
 void RemoveLock(const CommandContext& context) {

@@ -12,6 +12,7 @@
 #include "gui/dialogs/report_dlg.h"
 #include "gui/main/command_context.h"
 #include "gui/main/frame_commands.h"
+#include "import/run_messages.h"
 #include "scripting/qm_lua_script.h"
 
 namespace {
@@ -32,6 +33,9 @@ void RunScriptedReport(const CommandContext& context) {
     }
     std::string output;
     bool loaded = false;
+    // A script that reports as it walks the families (qm_error, a message that cannot be sent)
+    // gives one message at its end, not a box a family in front of its Stop.
+    RunMessages messages;
     {
         // The script may add and delete people as it runs: nothing may paint them meanwhile.
         wxWindowUpdateLocker frozen(wxGetTopLevelParent(context.parent));
@@ -47,6 +51,7 @@ void RunScriptedReport(const CommandContext& context) {
         }
         script.reset();
     }
+    messages.Say();
     if (!loaded) {
         ReportMessage(SeverityError, "Script file is not valid");
         return;

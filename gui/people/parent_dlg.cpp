@@ -195,12 +195,17 @@ bool ParentDlg::TransferDataFromWindow() {
         parent_->SetAddress(line, EnteredText(address_[line]->GetValue()));
     }
     parent_->SetNotes(EnteredText(notes_->GetValue()));
-    if (editing_ && GetCurrentDay()) {
+    if (editing_ && event_ && event_->IsLocked()) {
+        // Refused, naming what the lock keeps on any day the attendance was changed for.
+        (void)GetDays()->UnbookOutOfRangeAppointments();
+    } else if (editing_ && GetCurrentDay()) {
+        const MultiDaySchedule::TalkPlaces places = GetDays()->GetTalkPlaces();
         std::vector<std::string> lines;
         for (const Schedule::Unbooked& taken : GetCurrentDay()->UnbookOutOfRangeAppointments()) {
             lines.push_back(GetDays()->DescribeBooking(*GetCurrentDay(), taken));
         }
         ReportUnbookedOutOfRange(lines);
+        GetDays()->ReportPlacesGivenUp(places);
     }
     return true;
 }

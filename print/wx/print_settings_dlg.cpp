@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 #include <locale.h>
 #include <stdlib.h>
@@ -179,6 +180,7 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
     auto* neither = new wxRadioButton(calendar->GetStaticBox(), wxID_ANY, "");
     neither->Hide();
     (calendarType == 0 || calendarType == 1 ? calendar_[calendarType] : neither)->SetValue(true);
+    calendarShown_ = calendarType;
     main->Add(calendar, 0, wxALL | wxEXPAND, 5);
 
     const wxSize notesSize(400, 3 * GetRowHeight());
@@ -199,6 +201,8 @@ PrintSettingsAdvDlg::PrintSettingsAdvDlg(wxWindow* parent, PrintSettings* settin
     teacherScript_ =
         AddFileRow(this, main, "Teacher script:", user ? user->Get("teacherprintscript") : "",
                    WxId(Id::BrowseTeacherScript));
+    parentScriptShown_ = parentScript_->GetValue();
+    teacherScriptShown_ = teacherScript_->GetValue();
 
     AddOKCancelButtons();
     Bind(wxEVT_BUTTON, &PrintSettingsAdvDlg::OnBrowse, this, WxId(Id::BrowseLogo),
@@ -271,7 +275,7 @@ bool PrintSettingsAdvDlg::TransferDataFromWindow() {
         s.SetModified();
         if (controller_ != nullptr) {
             for (int i = 0; i < 2; ++i) {
-                if (calendar_[i]->GetValue()) {
+                if (calendar_[i]->GetValue() && i != calendarShown_) {
                     controller_->GetUserSettings().SetICalendarType(i);
                 }
             }
@@ -282,9 +286,13 @@ bool PrintSettingsAdvDlg::TransferDataFromWindow() {
     }
     if (controller_ != nullptr) {
         UserSettings& user = controller_->GetUserSettings();
-        const std::pair<const char*, wxTextCtrl*> scripts[] = {
-            {"parentprintscript", parentScript_}, {"teacherprintscript", teacherScript_}};
-        for (const auto& [key, field] : scripts) {
+        const std::tuple<const char*, wxTextCtrl*, const wxString&> scripts[] = {
+            {"parentprintscript", parentScript_, parentScriptShown_},
+            {"teacherprintscript", teacherScript_, teacherScriptShown_}};
+        for (const auto& [key, field, shown] : scripts) {
+            if (field->GetValue() == shown) {
+                continue;
+            }
             const std::string path = ToUtf8(field->GetValue());
             if (path.empty()) {
                 user.Delete(key);

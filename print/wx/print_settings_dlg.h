@@ -82,4 +82,9 @@ private:
     wxTextCtrl* logo_;
     wxTextCtrl* parentScript_;
     wxTextCtrl* teacherScript_;
+    // The user's settings as shown: only what the user changed is stored, so that another copy
+    // of the program that changed the others meanwhile keeps its change.
+    int calendarShown_ = 0;
+    wxString parentScriptShown_;
+    wxString teacherScriptShown_;
 };

@@ -210,6 +210,88 @@ TEST(EventFileRoundTrip, AwkwardTextsAndOffSettingsComeBackUnchanged) {
     EXPECT_EQ(teacher->GetBreaks(), original->GetBreaks());
 }
 
+// Who was sent what is what the next run and the handouts go by: it comes back from the file for
+// teachers, parents and pupils alike, each mark on its own, and a person without marks has none.
+TEST(EventFileRoundTrip, EverySentMarkOfEveryoneReadsBackAsItWas) {
+    auto schedule = GenerateSchool(5, 6, 10, 300);
+    const Event& event = *schedule->GetEvent();
+    std::vector<Person*> people;
+    for (unsigned t = 0; t < event.GetTeachers().Count(); ++t) {
+        people.push_back(event.GetTeachers().Get(t));
+    }
+    for (unsigned p = 0; p < event.GetParents().Count(); ++p) {
+        Parent* parent = event.GetParents().Get(p);
+        people.push_back(parent);
+        for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+            people.push_back(parent->GetPupil(i));
+        }
+    }
+    // Every combination of the three marks, in turn.
+    std::vector<unsigned> marks;
+    for (size_t i = 0; i < people.size(); ++i) {
+        const unsigned set = static_cast<unsigned>(i % 8);
+        marks.push_back(set);
+        for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+            people[i]->SetEmailSent(static_cast<EmailTextKind>(kind), (set >> kind) & 1u);
+        }
+    }
+    std::string messages;
+    auto read = ReadBack(EventFileWriter(*schedule).FormatEventFile(), &messages);
+    ASSERT_TRUE(read) << messages;
+    EXPECT_EQ(messages, "");
+    const Event& back = *read->GetEvent();
+    std::vector<unsigned> readMarks;
+    auto add = [&](const Person* person) {
+        unsigned set = 0;
+        for (int kind = EmailInvitation; kind <= EmailResults; ++kind) {
+            set |= person->GetEmailSent(static_cast<EmailTextKind>(kind)) ? 1u << kind : 0u;
+        }
+        readMarks.push_back(set);
+    };
+    for (unsigned t = 0; t < back.GetTeachers().Count(); ++t) {
+        add(back.GetTeachers().Get(t));
+    }
+    for (unsigned p = 0; p < back.GetParents().Count(); ++p) {
+        const Parent* parent = back.GetParents().Get(p);
+        add(parent);
+        for (unsigned i = 0; i < parent->GetPupilCount(); ++i) {
+            add(parent->GetPupil(i));
+        }
+    }
+    EXPECT_EQ(readMarks, marks);
+}
+
+// What the user last chose to print and whom to e-mail (resending above all) is what the e-mail
+// and print windows show the next day; an event left as it came writes no such line.
+TEST(EventFileRoundTrip, ThePrintAndEmailChoicesReadBackAsTheyWere) {
+    auto schedule = GenerateSchool(6, 3, 4, 300);
+    EXPECT_EQ(EventFileWriter(*schedule).FormatEventFile().find("Option \"APSTeachers\""),
+              std::string::npos);
+    PrintSettings& chosen = schedule->GetEvent()->GetPrintSettings();
+    const PrintSettings defaults;
+    chosen.SetTeachers(!defaults.GetTeachers());
+    chosen.SetParents(!defaults.GetParents());
+    chosen.SetPupils(!defaults.GetPupils());
+    chosen.SetTeacherOverviews(!defaults.GetTeacherOverviews());
+    chosen.SetParentOverviews(!defaults.GetParentOverviews());
+    chosen.SetIncludeAlreadySent(!defaults.GetIncludeAlreadySent());
+    chosen.SetListUnbooked(!defaults.GetListUnbooked());
+    chosen.SetTeacherBreaks(!defaults.GetTeacherBreaks());
+    std::string messages;
+    auto read = ReadBack(EventFileWriter(*schedule).FormatEventFile(), &messages);
+    ASSERT_TRUE(read) << messages;
+    EXPECT_EQ(messages, "");
+    const PrintSettings& back = read->GetEvent()->GetPrintSettings();
+    EXPECT_EQ(back.GetTeachers(), chosen.GetTeachers());
+    EXPECT_EQ(back.GetParents(), chosen.GetParents());
+    EXPECT_EQ(back.GetPupils(), chosen.GetPupils());
+    EXPECT_EQ(back.GetTeacherOverviews(), chosen.GetTeacherOverviews());
+    EXPECT_EQ(back.GetParentOverviews(), chosen.GetParentOverviews());
+    EXPECT_FALSE(back.GetIncludeAlreadySent());
+    EXPECT_EQ(back.GetListUnbooked(), chosen.GetListUnbooked());
+    EXPECT_EQ(back.GetTeacherBreaks(), chosen.GetTeacherBreaks());
+}
+
 // Before, the writer stopped a text at its first NUL: two names that differed only after it
 // were saved as one name twice, and the file would not open again.
 TEST(EventFileRoundTrip, TextsWithControlBytesAreWrittenWholeAndReadBackWithoutThem) {
@@ -418,4 +500,49 @@ TEST(EventFileRoundTrip, EveryKeyOfEveryTableReadsBackAsWritten) {
     CheckEveryKey<Pupil>(
         PupilTextKeys(), [](MultiDaySchedule& s) -> Pupil& { return *ParentOne(s)->GetPupil(0); },
         [](MultiDaySchedule&, const Pupil&) {});
+}
+
+// A parents' waiting time of 0 books them back to back, but the mode the school chose is its
+// own: saved and reopened, then the waiting time given back, the evening leaves the gaps it did.
+TEST(EventFileRoundTrip, AWaitingTimeOfNoneKeepsTheChosenGapModeInTheFile) {
+    struct Case {
+        const char* name;
+        ParentGapMode chosen;
+        int waitingMinutes;
+        const char* flag;  // the mode's line, "" for none
+    };
+    const Case cases[] = {
+        {"try to leave gaps, no waiting", TryParentGaps, 0, ""},
+        {"always leave gaps, no waiting", EnforceParentGaps, 0, "EnforceParentGaps"},
+        {"gaps on a new room, no waiting", GapOnLocationChange, 0, "GapOnLocationChange"},
+        {"no gaps chosen", AdjacentParentAppointments, 0, "AdjacentParentAppointments"},
+        {"always leave gaps, 20 minutes", EnforceParentGaps, 20, "EnforceParentGaps"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto schedule = GenerateSchool(5, 4, 6, 300);
+        Event& event = *schedule->GetEvent();
+        event.SetParentGapMode(c.chosen);
+        event.GetParents().SetGapMode(c.chosen);
+        ASSERT_TRUE(event.SetParentWaitingTime(c.waitingMinutes));
+        const std::string text = EventFileWriter(*schedule).FormatEventFile();
+        for (const char* flag :
+             {"EnforceParentGaps", "AdjacentParentAppointments", "GapOnLocationChange"}) {
+            EXPECT_EQ(text.find(std::string("\n") + flag + "\n") != std::string::npos,
+                      std::string(flag) == c.flag)
+                << flag;
+        }
+
+        std::string messages;
+        auto read = ReadBack(text, &messages);
+        ASSERT_TRUE(read) << messages;
+        Event& back = *read->GetEvent();
+        EXPECT_EQ(back.GetChosenParentGapMode(), c.chosen);
+        EXPECT_EQ(back.GetParentGapMode(), event.GetParentGapMode());
+        for (unsigned i = 0; i < back.GetParents().Count(); ++i) {
+            EXPECT_EQ(back.GetParents().Get(i)->GetGapMode(), c.chosen) << i;
+        }
+        ASSERT_TRUE(back.SetParentWaitingTime(20));
+        EXPECT_EQ(back.GetParentGapMode(), c.chosen);
+    }
 }

@@ -67,8 +67,10 @@ protected:
         const EventSettingsFields shown = ShowEventSettings(*schedule_);
         EventSettingsFields typed = shown;
         edit(typed);
-        timingChanged_ = false;
-        return ApplyEventSettings(*schedule_, typed, shown, ask_, &timingChanged_);
+        timing_ = TimingChange::None;
+        const bool accepted = ApplyEventSettings(*schedule_, typed, shown, ask_, &timing_);
+        timingChanged_ = timing_ != TimingChange::None;
+        return accepted;
     }
 
     std::shared_ptr<Event> event_;
@@ -86,6 +88,7 @@ protected:
         answers_.pop_front();
         return answer;
     };
+    TimingChange timing_ = TimingChange::None;
     bool timingChanged_ = false;
 };
 
@@ -283,28 +286,39 @@ TEST_F(EventSettings, WriteTheNameWordsAndGapModeWithoutATimingChange) {
 }
 
 TEST_F(EventSettings, TimingChangesAreTheSlotLengthAndEachDaysDateAndHours) {
+    using enum TimingChange;
     struct Case {
         const char* name;
         std::function<void(EventSettingsFields&)> edit;
         int slotSeconds;
         std::string day;
+        TimingChange timing;
     };
     const Case cases[] = {
-        {"7.5 minutes", [](auto& f) { f.slotLength = "7.5"; }, 450,
-         "07 Mar 2024 18:00:00-21:00:00"},
-        {"exactly 60", [](auto& f) { f.slotLength = "60"; }, 3600, "07 Mar 2024 18:00:00-21:00:00"},
-        {"another date", [](auto& f) { f.days[0].day = "8"; }, 300,
-         "08 Mar 2024 18:00:00-21:00:00"},
+        {"7.5 minutes", [](auto& f) { f.slotLength = "7.5"; }, 450, "07 Mar 2024 18:00:00-21:00:00",
+         SlotsChanged},
+        {"exactly 60", [](auto& f) { f.slotLength = "60"; }, 3600, "07 Mar 2024 18:00:00-21:00:00",
+         SlotsChanged},
+        {"another date", [](auto& f) { f.days[0].day = "8"; }, 300, "08 Mar 2024 18:00:00-21:00:00",
+         SlotsKept},
         {"another start", [](auto& f) { f.days[0].start = "17:30"; }, 300,
-         "07 Mar 2024 17:30:00-21:00:00"},
-        {"another end", [](auto& f) { f.days[0].end = "9:30pm"; }, 300,
-         "07 Mar 2024 18:00:00-21:30:00"},
+         "07 Mar 2024 17:30:00-21:00:00", SlotsChanged},
+        {"a later end", [](auto& f) { f.days[0].end = "9:30pm"; }, 300,
+         "07 Mar 2024 18:00:00-21:30:00", SlotsKept},
+        {"an earlier end", [](auto& f) { f.days[0].end = "8:30pm"; }, 300,
+         "07 Mar 2024 18:00:00-20:30:00", SlotsChanged},
+        {"another date and a later start",
+         [](auto& f) {
+             f.days[0].day = "8";
+             f.days[0].start = "18:30";
+         },
+         300, "08 Mar 2024 18:30:00-21:00:00", SlotsChanged},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Reset();
         ASSERT_TRUE(Apply(c.edit));
-        EXPECT_TRUE(timingChanged_);
+        EXPECT_EQ(timing_, c.timing);
         EXPECT_EQ(event_->GetSlotLength(), c.slotSeconds);
         EXPECT_EQ(Take(*schedule_).days, std::vector<std::string>{c.day});
         // The grid has as many slots as the day, whatever changed.

@@ -144,22 +144,29 @@ TEST(SlotLength, ReadsBackUnchangedTextExactlyAndEditedTextRounded) {
     }
 }
 
-TEST(ScoringLimits, ConvertBetweenMinutesAndWholeSlotsTruncating) {
+TEST(ScoringLimits, ConvertBetweenTimesAndWholeSlotsTruncating) {
     struct Case {
         int slots;
         int slotSeconds;
-        int minutes;
+        std::int64_t time;  // minutes, or seconds
     };
     const Case toMinutes[] = {{3, 300, 15},   {4, 300, 20},
                               {24, 300, 120}, {3, 420, 21},
                               {3, 450, 22},   {1000000, 3600, 60000000},
                               {3, 0, 15},     {INT32_MAX, 3600, INT32_MAX}};
     for (const Case& c : toMinutes) {
-        EXPECT_EQ(SlotsToMinutes(c.slots, c.slotSeconds), c.minutes) << c.slots;
+        EXPECT_EQ(SlotsToMinutes(c.slots, c.slotSeconds), c.time) << c.slots;
     }
-    const Case toSlots[] = {{3, 300, 17}, {0, 300, 4}, {2, 450, 22}, {86400, 1, 1440}};
+    const Case toSeconds[] = {
+        {3, 450, 1350}, {3, 0, 900}, {INT32_MAX, 3600, std::int64_t{INT32_MAX} * 3600}};
+    for (const Case& c : toSeconds) {
+        EXPECT_EQ(SlotsToSeconds(c.slots, c.slotSeconds), c.time) << c.slots;
+    }
+    const Case toSlots[] = {{3, 300, 17 * 60}, {0, 300, 4 * 60},
+                            {2, 450, 22 * 60}, {3, 450, 1350},
+                            {86400, 1, 86400}, {INT32_MAX, 1, std::int64_t{INT32_MAX} * 3600}};
     for (const Case& c : toSlots) {
-        EXPECT_EQ(MinutesToSlots(c.minutes, c.slotSeconds), c.slots) << c.minutes;
+        EXPECT_EQ(SecondsToSlots(c.time, c.slotSeconds), c.slots) << c.time;
     }
 }
 

@@ -20,6 +20,7 @@
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
 #include "model/presentation.h"
+#include "model/presentation_rules.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
@@ -214,11 +215,11 @@ protected:
         const EventSettingsFields shown = ShowEventSettings(*schedule_);
         EventSettingsFields typed = shown;
         edit(typed);
-        bool timingChanged = false;
+        TimingChange timing = TimingChange::None;
         const bool accepted = ApplyEventSettings(
-            *schedule_, typed, shown, [](const std::string&) { return true; }, &timingChanged);
-        if (accepted && timingChanged) {
-            RebookForNewTiming(*schedule_);
+            *schedule_, typed, shown, [](const std::string&) { return true; }, &timing);
+        if (accepted) {
+            RebookForNewTiming(*schedule_, timing);
         }
         return accepted;
     }
@@ -586,10 +587,10 @@ TEST_F(TimingDependants, ANewSlotLengthKeepsTheScoringLimitsMinutes) {
     const EventSettingsFields shown = ShowEventSettings(*schedule_);
     EventSettingsFields typed = shown;
     typed.slotLength = "5";
-    bool timingChanged = false;
+    TimingChange timing = TimingChange::None;
     ASSERT_TRUE(ApplyEventSettings(
-        *schedule_, typed, shown, [](const std::string&) { return true; }, &timingChanged, false));
-    EXPECT_TRUE(timingChanged);
+        *schedule_, typed, shown, [](const std::string&) { return true; }, &timing, false));
+    EXPECT_EQ(timing, TimingChange::SlotsChanged);
     EXPECT_EQ(event_->GetOptions(), ScheduleOptions());
 }
 
@@ -637,7 +638,7 @@ TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfT
         const char* name;
         std::function<void(EventSettingsFields&)> cut;
         std::function<void(EventSettingsFields&)> back;
-        const char* dropped;    // the warning's tail after the cut
+        const char* dropped;    // the warning's tail after the cut; null: none is dropped
         const char* daysAfter;  // the own times the cut left
     };
     const Case cases[] = {
@@ -653,6 +654,12 @@ TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfT
          "people are taken to come for the day's whole hours:\n'Ann Smith' on 12 Mar 2024, "
          "arriving at 6:30pm\n",
          "day 0: Bob Brown before 20:30\n"},
+        {"the end brought forward to Bob's leaving time, then 9pm again",
+         [](auto& f) { f.days[0].end = "20:30"; }, [](auto& f) { f.days[0].end = "21:00"; },
+         nullptr, "day 0: Ann Smith after 18:30 Bob Brown before 20:30\n"},
+        {"the start put back to Ann's arrival, then 6pm again",
+         [](auto& f) { f.days[0].start = "18:30"; }, [](auto& f) { f.days[0].start = "18:00"; },
+         nullptr, "day 0: Ann Smith after 18:30 Bob Brown before 20:30\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -665,9 +672,14 @@ TEST_F(TimingDependants, HoursCutNameTheOwnTimesTheyDropAndGivenBackBringNoneOfT
 
         ASSERT_TRUE(Edit(c.cut));
         const std::string said = sink_.GetText();
-        EXPECT_NE(said.find(std::string("Warning: These arrival and leaving times ") + c.dropped),
-                  std::string::npos)
-            << said;
+        if (c.dropped == nullptr) {
+            EXPECT_EQ(said.find("These arrival and leaving times"), std::string::npos) << said;
+        } else {
+            EXPECT_NE(
+                said.find(std::string("Warning: These arrival and leaving times ") + c.dropped),
+                std::string::npos)
+                << said;
+        }
         ASSERT_TRUE(Edit(c.back));
         EXPECT_EQ(sink_.GetText().find("These arrival and leaving times"), std::string::npos);
         EXPECT_EQ(DescribeDays(*schedule_), c.daysAfter);
@@ -689,7 +701,7 @@ TEST_F(TimingDependants, ATimingChangeClearsEverySentMarkAndNothingElseDoes) {
     };
     const char* const rebooked = "All appointments will be cleared and rebooked";
     const Case cases[] = {
-        {"a new date", false, [](auto& f) { f.days[0].day = "19"; }, true, rebooked},
+        {"a new date", false, [](auto& f) { f.days[0].day = "19"; }, true, ""},
         {"new hours", false, [](auto& f) { f.days[0].end = "20:00"; }, true, rebooked},
         {"a new slot length", false, [](auto& f) { f.slotLength = "5"; }, true, rebooked},
         {"a new name", false, [](auto& f) { f.name = "Year 9 evening"; }, false, ""},
@@ -731,6 +743,430 @@ TEST_F(TimingDependants, ATimingChangeClearsEverySentMarkAndNothingElseDoes) {
             EXPECT_EQ(schedule_->GetDay(0)->GetEndTime(), At(21, 0));
             EXPECT_EQ(event_->GetSlotLength(), 600);
         }
+    }
+}
+
+// A timing edit leaves a talk off the slot starts: the speaker who arrives as it begins and the
+// family who leave as it ends are there for all of it, so the next editor's OK keeps their
+// places, they may take them again, and the file brings them back.
+TEST_F(TimingDependants, ATalkMovedOffTheSlotsKeepsThoseThereFromItsStartToItsEnd) {
+    struct Case {
+        const char* name;
+        int slotSeconds;  // before the edit
+        const char* from;
+        const char* to;
+        std::function<void(EventSettingsFields&)> edit;
+    };
+    const Case cases[] = {
+        {"the start moved from 6pm to 6:15pm", 600, "18:30", "19:00",
+         [](auto& f) { f.days[0].start = "18:15"; }},
+        {"5-minute slots made 10", 300, "18:35", "19:05", [](auto& f) { f.slotLength = "10"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(1);
+        ASSERT_TRUE(event_->SetSlotLength(c.slotSeconds));
+        Schedule* day = schedule_->GetDay(0);
+        day->GetGrid().ResizeForDay(*day);
+        Presentation* talk = AddTalk("Careers", 0, c.from, c.to);
+        ASSERT_TRUE(ann_->SetDayAttendance(day, {true, true, talk->GetStartTime(), false, {}}));
+        ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, false, {}, true, talk->GetEndTime()}));
+        ASSERT_TRUE(schedule_->AttendPresentation(ann_, talk));
+        ASSERT_TRUE(schedule_->AttendPresentation(Family(0), talk));
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        const std::string before = DescribeDays(*schedule_);
+
+        ASSERT_TRUE(Edit(c.edit));
+        (void)schedule_->UnbookOutOfRangeAppointments();
+        EXPECT_EQ(DescribeDays(*schedule_), before);
+        for (Attendee* person : {static_cast<Attendee*>(ann_), static_cast<Attendee*>(Family(0))}) {
+            person->RemovePresentation(talk);
+            EXPECT_TRUE(CanAttendPresentation(*schedule_, *person, *talk)) << person->GetName();
+            EXPECT_TRUE(schedule_->AttendPresentation(person, talk)) << person->GetName();
+        }
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+        (void)sink_.GetText();
+        ExpectTheFileBringsBack(before);
+    }
+}
+
+// A place at a talk that the unbooking after an editor's OK gives up is named, as a booking it
+// takes out is; someone still there from the talk's start to its end keeps theirs unsaid.
+TEST_F(TimingDependants, PlacesAtTalksGivenUpAfterAnEditAreNamed) {
+    struct Case {
+        const char* name;
+        unsigned days;
+        std::function<void(Schedule*)> change;
+        const char* said;
+    };
+    const std::string heading =
+        "Warning: These places at presentations fall where the person is no longer there from "
+        "the talk's start to its end (away or outside their hours) and have been given up:";
+    const Case cases[] = {
+        {"a family leaving before it ends", 1,
+         [this](Schedule* day) {
+             ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, false, {}, true, At(18, 50)}));
+         },
+         "\n'Parent 0' at 'Careers', 6:30pm to 7:00pm\n"},
+        {"a speaker arriving after it starts", 1,
+         [this](Schedule* day) {
+             ASSERT_TRUE(ann_->SetDayAttendance(day, {true, true, At(18, 40), false, {}}));
+         },
+         "\n'Ann Smith' at 'Careers', 6:30pm to 7:00pm\n"},
+        {"a family away on the second day", 2,
+         [this](Schedule* day) { Family(0)->SetAttending(day, false); },
+         "\n'Parent 0' at 'Careers', 6:30pm to 7:00pm on 13 Mar 2024\n"},
+        {"a family arriving as it starts", 1,
+         [this](Schedule* day) {
+             ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, true, At(18, 30), false, {}}));
+         },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days);
+        Presentation* talk = AddTalk("Careers", c.days - 1, "18:30", "19:00");
+        ASSERT_TRUE(schedule_->AttendPresentation(ann_, talk));
+        ASSERT_TRUE(schedule_->AttendPresentation(Family(0), talk));
+        c.change(schedule_->GetDay(c.days - 1));
+        (void)sink_.GetText();
+
+        (void)schedule_->UnbookOutOfRangeAppointments();
+        EXPECT_EQ(sink_.GetText(), *c.said == '\0' ? std::string() : heading + c.said);
+    }
+}
+
+// A timing tried and put back leaves the evening as the school set it: every break where it was
+// (not grown by the slots it met on the way), every scoring limit at the minutes given, on each
+// day, and the file brings the same back. Only the first step may say that something grew.
+TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
+    using Change = std::function<void(EventSettingsFields&)>;
+    const auto slots = [](const char* length) {
+        return Change([length](auto& f) { f.slotLength = length; });
+    };
+    const auto start = [](unsigned day, const char* time) {
+        return Change([day, time](auto& f) { f.days[day].start = time; });
+    };
+    const auto end = [](unsigned day, const char* time) {
+        return Change([day, time](auto& f) { f.days[day].end = time; });
+    };
+    struct Case {
+        const char* name;
+        unsigned days;
+        int slotSeconds;
+        TimeOfDay breakAt;  // breakSlots slots of break from here, on every day
+        int breakSlots;
+        ScoringLimitTexts limits;  // teacher wait, parent wait, teacher busy, as typed
+        std::vector<Change> edits;
+        ScoringLimitTexts limitsAfter;
+    };
+    const ScoringLimitTexts typical{"20", "40", "120"};
+    const Case cases[] = {
+        {"10 to 7.5 minutes and back",
+         1,
+         600,
+         At(18, 20),
+         2,
+         typical,
+         {slots("7.5"), slots("10")},
+         typical},
+        {"5 to 10 minutes and back",
+         1,
+         300,
+         At(18, 25),
+         1,
+         {"15", "10", "120"},
+         {slots("10"), slots("5")},
+         {"15", "10", "120"}},
+        {"10 to 7.5 to 5 to 10 minutes",
+         1,
+         600,
+         At(18, 20),
+         2,
+         typical,
+         {slots("7.5"), slots("5"), slots("10")},
+         typical},
+        {"10 to 7.5 minutes, a week later, then 10 minutes",
+         2,
+         600,
+         At(18, 20),
+         2,
+         typical,
+         {slots("7.5"),
+          [](auto& f) {
+              f.days[0].day = "19";
+              f.days[1].day = "20";
+          },
+          slots("10")},
+         typical},
+        {"a start 5 minutes later and back",
+         1,
+         600,
+         At(19, 0),
+         2,
+         typical,
+         {start(0, "18:05"), start(0, "18:00")},
+         typical},
+        {"the second day's start 5 minutes later and back",
+         2,
+         600,
+         At(19, 0),
+         2,
+         typical,
+         {start(1, "18:05"), start(1, "18:00")},
+         typical},
+        {"limits typed on 7.5-minute slots, then 10",
+         1,
+         450,
+         At(18, 15),
+         0,
+         typical,
+         {slots("10")},
+         typical},
+        // The break now lies before the evening; measured by the 10-minute slots on the way
+        // back, it would reach into the first slot.
+        {"a later start leaves a break before it, then 10 minutes and back",
+         1,
+         300,
+         At(18, 25),
+         1,
+         typical,
+         {start(0, "18:30"), slots("10"), slots("5")},
+         typical},
+        // The minutes before the new start stay the break's, for the start put back.
+        {"a start 5 minutes later into the first break and back",
+         1,
+         600,
+         At(18, 0),
+         2,
+         typical,
+         {start(0, "18:05"), start(0, "18:00")},
+         typical},
+        // An evening to 8:55pm on 15-minute slots ends in ten minutes no slot holds: the break
+        // there goes to their start, and takes its own minutes with it.
+        {"a break in the minutes after the last slot, 15 minutes and back",
+         1,
+         300,
+         At(20, 50),
+         1,
+         typical,
+         {end(0, "20:55"), slots("15"), slots("5")},
+         typical},
+        // On 20-minute slots both breaks lie after the last slot and go to one start.
+        {"two breaks in the minutes after the last slot, 20 minutes and back",
+         1,
+         300,
+         At(20, 45),
+         2,
+         typical,
+         {end(0, "20:55"), slots("20"), slots("5")},
+         typical},
+        // On 7.5-minute slots the same evening's last slot ends at 8:52:30pm, inside the break.
+        {"a break reaching past the last slot, 7.5 minutes and back",
+         1,
+         300,
+         At(20, 50),
+         1,
+         typical,
+         {end(0, "20:55"), slots("7.5"), slots("5")},
+         typical},
+        // As a file or a new event gives them: 3, 4 and 24 slots, nobody's typed minutes.
+        {"limits left in slots on 7.5-minute slots, then 10 and back",
+         1,
+         450,
+         At(18, 15),
+         0,
+         {"22", "30", "180"},
+         {slots("10"), slots("7.5")},
+         {"22", "30", "180"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days, 24);
+        ASSERT_TRUE(event_->SetSlotLength(c.slotSeconds));
+        for (unsigned d = 0; d < c.days; ++d) {
+            Schedule* day = schedule_->GetDay(d);
+            day->GetGrid().ResizeForDay(*day);
+            day->AddTeacherBreaks(ann_, c.breakAt, c.breakSlots, 0);
+        }
+        ASSERT_TRUE(ApplyScoringLimits(*event_, c.limits, FormatScoringLimits(*event_)));
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        const std::string before = DescribeDays(*schedule_);
+        const ScheduleOptions options = event_->GetOptions();
+
+        for (const Change& edit : c.edits) {
+            (void)sink_.GetText();
+            ASSERT_TRUE(Edit(edit));
+        }
+        EXPECT_EQ(sink_.GetText().find("Warning"), std::string::npos) << "at the last step";
+        EXPECT_EQ(FormatScoringLimits(*event_), c.limitsAfter);
+        if (event_->GetSlotLength() == c.slotSeconds) {
+            EXPECT_EQ(event_->GetOptions(), options);
+            EXPECT_EQ(DescribeDays(*schedule_), before);
+            ExpectTheFileBringsBack(before);
+        }
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+    }
+}
+
+// Times on the day's own edges, as the attendance editor takes them (a teacher who must leave at
+// 9pm, a family who come at 6pm): saved and reopened they are still their own, so an evening made
+// to end later or start earlier does not book them when they are not there.
+TEST_F(TimingDependants, OwnTimesOnTheDaysEdgesOutliveASaveAndNewHours) {
+    struct Case {
+        const char* name;
+        std::function<void(EventSettingsFields&)> edit;
+    };
+    const Case cases[] = {
+        {"the end an hour later", [](auto& f) { f.days[0].end = "22:00"; }},
+        {"the start an hour earlier", [](auto& f) { f.days[0].start = "17:00"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(1);
+        Schedule* day = schedule_->GetDay(0);
+        ASSERT_TRUE(bob_->SetDayAttendance(day, {true, false, {}, true, At(21, 0)}));
+        ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, true, At(18, 0), false, {}}));
+        const std::string own = "day 0: Bob Brown before 21:00 Parent 0 after 18:00\n";
+        ASSERT_EQ(DescribeDays(*schedule_), own);
+
+        std::string messages;
+        schedule_ = Reopen(&messages);
+        ASSERT_NE(schedule_, nullptr) << messages;
+        event_ = schedule_->GetEvent();
+        EXPECT_EQ(DescribeDays(*schedule_), own);
+        ASSERT_TRUE(Edit(c.edit));
+        EXPECT_EQ(DescribeDays(*schedule_), own);
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+        (void)sink_.GetText();
+    }
+}
+
+// An evening put off (a snow day) or made to end later keeps every slot where it was, so every
+// booking stays: the times agreed by hand and the optimised timetable are not booked afresh.
+// Where slots go or move the evening is booked afresh, as before. Either way the sent marks go,
+// so everyone is told the new timing.
+TEST_F(TimingDependants, AnEveningPutOffOrEndingLaterKeepsEveryBooking) {
+    const char* const rebooked = "All appointments will be cleared and rebooked";
+    struct Case {
+        const char* name;
+        unsigned days;
+        std::function<void(EventSettingsFields&)> edit;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"one day put off a week", 1, [](auto& f) { f.days[0].day = "19"; }, true},
+        {"two days put off a week", 2,
+         [](auto& f) {
+             f.days[0].day = "19";
+             f.days[1].day = "20";
+         },
+         true},
+        {"the end an hour later", 1, [](auto& f) { f.days[0].end = "22:00"; }, true},
+        {"the second day ends later and the first moves", 2,
+         [](auto& f) {
+             f.days[0].day = "11";
+             f.days[1].end = "21:30";
+         },
+         true},
+        {"a later start", 1, [](auto& f) { f.days[0].start = "18:10"; }, false},
+        {"an earlier end", 2, [](auto& f) { f.days[1].end = "20:50"; }, false},
+        {"a week later on 5-minute slots", 1,
+         [](auto& f) {
+             f.days[0].day = "19";
+             f.slotLength = "5";
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days);
+        // Times no booking run would choose: Ann late in the evening, Bob early, on the last day.
+        Schedule* day = schedule_->GetDay(c.days - 1);
+        for (unsigned f = 0; f < 4; ++f) {
+            Pupil* pupil = Family(f)->GetPupil(0);
+            ASSERT_TRUE(day->BookAt(std::make_shared<Appointment>(pupil->GetRequest(0)), 0,
+                                    16 - static_cast<int>(f)));
+            ASSERT_TRUE(day->BookAt(std::make_shared<Appointment>(pupil->GetRequest(1)), 1,
+                                    1 + 2 * static_cast<int>(f)));
+            Family(f)->SetEmailSent(EmailResults, true);
+        }
+        const std::string bookings = DescribeBookings(*schedule_);
+        (void)sink_.GetText();
+
+        ASSERT_TRUE(Edit(c.edit));
+        const std::string said = sink_.GetText();
+        EXPECT_EQ(said.find(rebooked) == std::string::npos, c.kept) << said;
+        EXPECT_EQ(DescribeBookings(*schedule_) == bookings, c.kept);
+        for (unsigned f = 0; f < 4; ++f) {
+            EXPECT_FALSE(Family(f)->GetEmailSent(EmailResults)) << f;
+        }
+        for (unsigned d = 0; d < schedule_->GetDayCount(); ++d) {
+            const Schedule* each = schedule_->GetDay(d);
+            EXPECT_EQ(static_cast<int>(each->GetGrid().GetSlotCount()), each->GetNumSlots()) << d;
+        }
+        EXPECT_EQ(BookingsAgainstAttendance(*schedule_), std::vector<std::string>{});
+        ExpectTheFileBringsBack(DescribeDays(*schedule_));
+    }
+}
+
+// On a locked timetable the parents' editor may still mark a family away (or a time may leave
+// someone short), but the lock keeps every booking: the OK says which stay where their teacher
+// or family is no longer there, and the saved file opens again with every one of them, as the
+// sheets handed out have them.
+TEST_F(TimingDependants, ALockedTimetableKeepsEveryBookingAndReopensAsSaved) {
+    const std::string refused =
+        "Error: Cannot unbook out of range appointments because the schedule is locked";
+    struct Case {
+        const char* name;
+        unsigned days;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"a family marked away", 1,
+         [this] { Family(0)->SetAttending(schedule_->GetDay(0), false); }},
+        {"a family away on the second day", 2,
+         [this] { Family(1)->SetAttending(schedule_->GetDay(1), false); }},
+        {"a family leaving before its bookings", 1,
+         [this] {
+             ASSERT_TRUE(Family(3)->SetDayAttendance(schedule_->GetDay(0),
+                                                     {true, false, {}, true, At(18, 5)}));
+         }},
+        {"a teacher away", 1, [this] { bob_->SetAttending(schedule_->GetDay(0), false); }},
+        {"nothing out of place", 1, [] {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.days);
+        ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        event_->SetLocked(true);
+        schedule_->SetLocked(true);
+        const std::string bookings = DescribeBookings(*schedule_);
+        c.change();
+        const size_t kept = BookingsAgainstAttendance(*schedule_).size();
+        (void)sink_.GetText();
+
+        EXPECT_EQ(schedule_->UnbookOutOfRangeAppointments(), std::vector<std::string>{});
+        const std::string said = sink_.GetText();
+        EXPECT_EQ(said.rfind(refused, 0), 0u) << said;
+        EXPECT_EQ(static_cast<size_t>(std::count(said.begin(), said.end(), '\n')), kept + 1)
+            << said;
+        if (kept > 0) {
+            EXPECT_NE(said.find(", so these appointments stay where the teacher or the family is "
+                                "no longer available (away, outside their hours, in a break or "
+                                "at a presentation):\n"),
+                      std::string::npos)
+                << said;
+        }
+        EXPECT_EQ(DescribeBookings(*schedule_), bookings);
+
+        std::string messages;
+        auto reopened = Reopen(&messages);
+        ASSERT_NE(reopened, nullptr) << messages;
+        EXPECT_EQ(messages, "");
+        EXPECT_TRUE(reopened->GetEvent()->IsLocked());
+        EXPECT_EQ(DescribeBookings(*reopened), bookings);
+        EXPECT_EQ(DescribeDays(*reopened), DescribeDays(*schedule_));
     }
 }
 

@@ -1,6 +1,7 @@
 // The event file and the program's own files: what another program lands at any moment of a
 // save is never replaced unasked, no event is saved over the program's own files, and a save
 // leaves no autosave copy older than the file it wrote.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -236,6 +237,61 @@ TEST_F(ProgramFiles, TheFileASaveWroteIsTheOneItKnows) {
     }));
     EXPECT_EQ(asked, 2);
     EXPECT_NE(Read(path).find("Ours again"), std::string::npos);
+}
+
+// A change that leaves the file's size and time as they were (a program that writes in place and
+// keeps the time, or one that writes within the clock step of the file system) is a change all
+// the same: the next save asks before replacing it. So is whatever the name holds after the user
+// refused to replace another program's version.
+TEST_F(ProgramFiles, AChangeKeepingTheFilesSizeAndTimeIsAskedAbout) {
+    const std::string path = EventPath("a.qmv");
+    const struct {
+        const char* what;
+        // An hour old when opened, or just saved.
+        bool justSaved;
+        // Another program truncates the file, and the user answers No at a save.
+        bool refused;
+    } rows[] = {
+        {"within the clock step of a save", true, false},
+        {"after the user refused to replace a truncated file", false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Write("a.qmv", EventText("Spring evening"));
+        const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), hourAgo, 0), 0);
+        ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+        controller_.GetEvent()->SetName("Ours");
+        if (row.justSaved) {
+            ASSERT_TRUE(controller_.SaveEvent(path.c_str()));
+            controller_.GetEvent()->SetName("Ours again");
+        }
+        const std::string known = Read(path);
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        int asked = 0;
+        const QMController::Question no = [&](const std::string&) {
+            ++asked;
+            return false;
+        };
+        if (row.refused) {
+            std::ofstream(path, std::ios::binary | std::ios::trunc).flush();
+            EXPECT_FALSE(controller_.SaveEvent(path.c_str(), no));
+            EXPECT_EQ(asked, 1);
+        }
+        // In place, as long as the text known, with the time the file had then.
+        std::string theirs = EventText("Spring evening", "Mr Colleague");
+        theirs.resize(known.size(), '\n');
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << theirs;
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        asked = 0;
+        EXPECT_FALSE(controller_.SaveEvent(path.c_str(), no));
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(Read(path), theirs);
+        EXPECT_TRUE(controller_.IsOpenFileChangedOnDisk());
+        controller_.CloseEvent();
+    }
 }
 
 // What the folders see, in order, while a save runs: from the moment the new file has the

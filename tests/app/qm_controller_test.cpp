@@ -20,8 +20,11 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/presentation.h"
 #include "model/pupil.h"
+#include "model/schedule.h"
 #include "model/score.h"
+#include "model/teacher.h"
 #include "support/stalled_fifo.h"
 
 namespace fs = std::filesystem;
@@ -450,6 +453,147 @@ TEST_F(ControllerFiles, AMergeOfAnotherEventOrOfNothingNewChangesNoPeople) {
     EXPECT_EQ(log, "");
     EXPECT_EQ(controller_.GetEvent()->GetTeachers().Count(), 2u);
     EXPECT_EQ(controller_.GetEvent()->GetParents().Count(), 2u);
+}
+
+// The evening of two days the office keeps, and a colleague's copy taken before both evenings
+// moved a week on: a family and a teacher the colleague added arrive with their talk and their
+// second evening as the copy has them, on the evening that is that one here.
+TEST_F(ControllerFiles, AMergedFamilyKeepsItsEveningsWhereTheDatesHaveMoved) {
+    const auto evening = [](int firstDay, const std::string& teachers, const std::string& parents) {
+        const std::string first = std::to_string(firstDay);
+        const std::string second = std::to_string(firstDay + 1);
+        const auto date = [](const std::string& day) {
+            return (day.size() == 1 ? "0" : "") + day + " Mar 2026";
+        };
+        return "Event:\nName \"Spring evening\"\nStarts 4:00pm\nEnds 6:00pm\nDay \"" + first +
+               "\"\nMonth \"3\"\nYear \"2026\"\nSlotLength \"10\"\n\nExtraDay:\nStarts 4:00pm\n"
+               "Ends 6:00pm\nDay \"" +
+               second +
+               "\"\nMonth \"3\"\nYear \"2026\"\n\nPresentations:\n\"Options talk\"\n"
+               "times \"" +
+               date(first) +
+               "\" 4:00pm 4:30pm\n\nTeachers:\n\"Mr Tom Whitfield\"\ninitials \"TW\"\n"
+               "subject \"Maths\"\n\n" +
+               teachers + "\nParents:\n" + parents;
+    };
+    const std::string ours = Write("ours.qmv", evening(12, "", ""));
+    const std::string copy = Write(
+        "copy.qmv",
+        evening(5,
+                "\"Dr Helen Marsh\"\ninitials \"HM\"\nsubject \"Biology\"\nday \"06 Mar 2026\"\n"
+                "break 5:00pm\npresentation \"Options talk\"\n\n",
+                "\"Mrs Ray\"\nuniqueid \"R1\"\npresentation \"Options talk\"\n"
+                "day \"06 Mar 2026\"\nnotattending\npupil \"Kim Ray\"\nform \"9C\"\n"
+                "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\ntaughtby \"Mr Tom Whitfield\"\n"
+                "subject \"Maths\"\n\n"));
+    ASSERT_TRUE(controller_.OpenEventFile(ours.c_str())) << sink_.GetText();
+    std::string log;
+    ASSERT_TRUE(controller_.MergeEventFile(copy.c_str(), &log)) << sink_.GetText();
+    MultiDaySchedule* days = controller_.GetSchedule();
+    Event* event = controller_.GetEvent().get();
+    const Presentation* talk = event->GetPresentations().Find("Options talk");
+    const Parent* ray = event->GetParents().FindByKey("R1");
+    ASSERT_NE(nullptr, ray) << log;
+    EXPECT_TRUE(ray->AttendsPresentation(talk));
+    EXPECT_TRUE(ray->IsAttending(days->GetDay(0)));
+    EXPECT_FALSE(ray->IsAttending(days->GetDay(1))) << "the copy's second evening is ours";
+    EXPECT_TRUE(
+        ray->GetPupil(0)->IsTaughtBy(event->GetTeachers().FindByNameOrInitials("TW"), "Maths"));
+    const Teacher* helen = event->GetTeachers().FindByNameOrInitials("HM");
+    ASSERT_NE(nullptr, helen);
+    EXPECT_TRUE(helen->AttendsPresentation(talk));
+    EXPECT_TRUE(helen->HasBreak(DateTime(days->GetDay(1)->GetDate(), TimeOfDay(17, 0, 0))));
+    EXPECT_EQ(1u, helen->GetBreakCount());
+
+    // Booked, nobody is at the talk, or on an evening they cannot come, at an appointment.
+    ASSERT_TRUE(days->BookAll(0));
+    for (unsigned d = 0; d < days->GetDayCount(); ++d) {
+        SCOPED_TRACE(d);
+        const Schedule* day = days->GetDay(d);
+        const int row =
+            event->GetTeachers().IndexOf(event->GetTeachers().FindByNameOrInitials("TW"));
+        for (int slot = 0; slot < day->GetNumSlots(); ++slot) {
+            if (day->GetGrid().PeekBooking(slot, row) == nullptr) {
+                continue;
+            }
+            EXPECT_EQ(0u, d) << "Mrs Ray cannot come on the second evening";
+            EXPECT_FALSE(day->SlotToTime(slot) < TimeOfDay(16, 30, 0)) << "she is at the talk";
+        }
+    }
+}
+
+// The office gave up its first evening and added one after the second; a colleague's copy still
+// has the first two. The evening both have is the same evening: a family the colleague added,
+// who cannot come on the evening given up, still comes on that one.
+TEST_F(ControllerFiles, AMergedFamilyComesOnTheEveningBothCopiesHave) {
+    const auto evening = [](const char* first, const char* second, const std::string& parents) {
+        return std::string("Event:\nName \"Spring evening\"\nStarts 4:00pm\nEnds 6:00pm\nDay \"") +
+               first + "\"\nMonth \"3\"\nYear \"2026\"\nSlotLength \"10\"\n\nExtraDay:\n" +
+               "Starts 4:00pm\nEnds 6:00pm\nDay \"" + second +
+               "\"\nMonth \"3\"\nYear \"2026\"\n\nTeachers:\n\"Mr Tom Whitfield\"\n" +
+               "initials \"TW\"\nsubject \"Maths\"\n\nParents:\n" + parents;
+    };
+    const std::string ours = Write("ours.qmv", evening("11", "12", ""));
+    const std::string copy =
+        Write("copy.qmv", evening("10", "11",
+                                  "\"Mrs Ray\"\nuniqueid \"R1\"\nday \"10 Mar 2026\"\n"
+                                  "notattending\npupil \"Kim Ray\"\nform \"9C\"\n"
+                                  "seeing \"Mr Tom Whitfield\"\nsubject \"Maths\"\n\n"));
+    ASSERT_TRUE(controller_.OpenEventFile(ours.c_str())) << sink_.GetText();
+    std::string log;
+    ASSERT_TRUE(controller_.MergeEventFile(copy.c_str(), &log)) << sink_.GetText();
+    MultiDaySchedule* days = controller_.GetSchedule();
+    const Parent* ray = controller_.GetEvent()->GetParents().FindByKey("R1");
+    ASSERT_NE(nullptr, ray) << log;
+    ASSERT_EQ(Date(11, 3, 2026), days->GetDay(0)->GetDate());
+    EXPECT_TRUE(ray->IsAttending(days->GetDay(0))) << "the copy has her on the 11th";
+}
+
+// Whichever evenings the two copies share, a family the colleague added stays away from the
+// evening it cannot come and comes on every other.
+TEST_F(ControllerFiles, AMergedFamilyStaysAwayOnlyFromTheEveningItCannotCome) {
+    const auto evening = [](int first, int second, const std::string& parents) {
+        return "Event:\nName \"Spring evening\"\nStarts 4:00pm\nEnds 6:00pm\nDay \"" +
+               std::to_string(first) +
+               "\"\nMonth \"3\"\nYear \"2026\"\nSlotLength \"10\"\n\nExtraDay:\n"
+               "Starts 4:00pm\nEnds 6:00pm\nDay \"" +
+               std::to_string(second) +
+               "\"\nMonth \"3\"\nYear \"2026\"\n\nTeachers:\n\"Mr Tom Whitfield\"\n"
+               "initials \"TW\"\nsubject \"Maths\"\n\nParents:\n" +
+               parents;
+    };
+    struct Case {
+        const char* what;
+        int copyFirst, copySecond, away;  // the copy's evenings, and the one she cannot come
+        unsigned awayHere;                // our evening she cannot come
+    };
+    const Case cases[] = {
+        {"the same evenings", 11, 12, 12, 1},
+        {"both moved", 4, 5, 5, 1},
+        {"the first given up, one added after", 10, 11, 10, 1},
+        {"the second given up, one added before", 12, 13, 13, 0},
+        {"the evening both have", 12, 13, 12, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string ours = Write(std::string(c.what) + ".qmv", evening(11, 12, ""));
+        const std::string copy =
+            Write(std::string(c.what) + " copy.qmv",
+                  evening(c.copyFirst, c.copySecond,
+                          std::string("\"Mrs Ray\"\nuniqueid \"R1\"\nday \"") +
+                              (c.away < 10 ? "0" : "") + std::to_string(c.away) +
+                              " Mar 2026\"\nnotattending\npupil \"Kim Ray\"\n"
+                              "form \"9C\"\n\n"));
+        ASSERT_TRUE(controller_.OpenEventFile(ours.c_str())) << sink_.GetText();
+        std::string log;
+        ASSERT_TRUE(controller_.MergeEventFile(copy.c_str(), &log)) << sink_.GetText();
+        MultiDaySchedule* days = controller_.GetSchedule();
+        const Parent* ray = controller_.GetEvent()->GetParents().FindByKey("R1");
+        ASSERT_NE(nullptr, ray) << log;
+        for (unsigned d = 0; d < days->GetDayCount(); ++d) {
+            EXPECT_EQ(d != c.awayHere, ray->IsAttending(days->GetDay(d))) << "evening " << d;
+        }
+    }
 }
 
 // Nothing writes to a FIFO: reading one for a merge or as the settings would wait for ever.

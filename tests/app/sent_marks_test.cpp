@@ -151,6 +151,36 @@ TEST_F(SentMarks, AChangeUnmarksExactlyThosePeopleWhoseTimetableItChanged) {
     }
 }
 
+// Marks come back from the file as they were saved, and from then on follow the timetable as
+// marks set in this run do: a booking taken out the next day unmarks its family and teacher.
+TEST_F(SentMarks, MarksSavedAndOpenedAgainFollowTheTimetableFromThere) {
+    const std::string path = controller_.GetFileName();
+    ASSERT_TRUE(controller_.IsEventChanged());
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str())) << sink_.GetText();
+    controller_.CloseEvent();
+    ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+    EXPECT_FALSE(controller_.IsEventChanged());
+    for (const Person* person : EveryPerson(TheEvent())) {
+        for (EmailTextKind kind : kKinds) {
+            ASSERT_TRUE(person->GetEmailSent(kind)) << person->GetName() << " " << kind;
+        }
+    }
+    const auto [slot, row] = FirstBooking();
+    std::set<const Person*> told = PeopleOf(slot, row);
+    {
+        const QMController::ChangeScope change(controller_);
+        ASSERT_TRUE(Day().RemoveAppointment(slot, row));
+    }
+    for (Person* person : EveryPerson(TheEvent())) {
+        const auto* pupil = dynamic_cast<const Pupil*>(person);
+        if (pupil != nullptr && told.count(pupil->GetParent()) > 0) {
+            told.insert(pupil);
+        }
+    }
+    ExpectOnlyTheChangedUnmarked(TheEvent(), AccountTimetables(*controller_.GetSchedule()), told);
+    EXPECT_TRUE(controller_.IsEventChanged());
+}
+
 // Another event's marks are its own: neither the change under way when it was taken, nor
 // people of the old event at the same addresses, unmark anyone in it.
 TEST_F(SentMarks, AnotherEventTakenMidChangeKeepsItsMarks) {

@@ -275,6 +275,9 @@ TEST_F(UserSettingsTest, TwoRunsSharingTheFileKeepWhatTheOtherWrote) {
         {0, "first", "1"},
         {1, "second", "2"},
         {0, "shared", "from the first"},
+        {0, "first", "one"},
+        // What the second holds already is no change of its own.
+        {1, "first", "1"},
         {1, "old", nullptr},
         {1, "shared", "from the second"},
         {0, "third", "3"},
@@ -291,7 +294,7 @@ TEST_F(UserSettingsTest, TwoRunsSharingTheFileKeepWhatTheOtherWrote) {
         }
     }
     EXPECT_EQ(ReadFile(),
-              "first \"1\"\nsecond \"2\"\nshared \"from%20the%20second\"\nthird \"3\"\n");
+              "first \"one\"\nsecond \"2\"\nshared \"from%20the%20second\"\nthird \"3\"\n");
     UserSettings next;
     ASSERT_TRUE(next.Load(path_));
     EXPECT_EQ(next.Get("shared"), "from the second");
@@ -359,14 +362,19 @@ TEST_F(UserSettingsTest, AFileDamagedSinceItWasReadIsNotWrittenOver) {
         UserSettings settings;
         ASSERT_TRUE(settings.Load(path_));
         WriteFile(row.text);
+        // Each change refused is said: it is lost at the end. Saving again without one is not.
+        const std::string refused = "Warning: The settings file '" + path_ +
+                                    "' could not be read whole, so it is not written over: "
+                                    "changes to the settings last only until the program ends\n";
         settings.Set("changed", "3");
+        EXPECT_EQ(sink.GetText(), refused);
         settings.Set("changed", "4");
+        EXPECT_EQ(sink.GetText(), refused);
+        EXPECT_FALSE(settings.Save(path_));
+        EXPECT_EQ(sink.GetText(), "");
         EXPECT_EQ(ReadFile(), row.text);
         EXPECT_EQ(settings.Get("changed"), "4");
         EXPECT_TRUE(settings.IsModified());
-        EXPECT_EQ(sink.GetText(), "Warning: The settings file '" + path_ +
-                                      "' could not be read whole, so it is not written over: "
-                                      "changes to the settings last only until the program "
-                                      "ends\n");
+        EXPECT_FALSE(settings.IsWrittenToFile());
     }
 }

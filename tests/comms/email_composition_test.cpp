@@ -192,11 +192,19 @@ TEST_F(EmailTexts, PupilResultsShowOnlyTheirOwnDay) {
               "Link: https://meet.example/pr\r\n\r\n");
     EXPECT_EQ(Text(EmailResults, amy_, 1), "");
     EXPECT_EQ(Text(EmailResults, cat_, 1), "");
-    // A results text fills NAME and SCHEDULE; LINK is a word of invitations and reminders.
-    ASSERT_TRUE(event_->SetPupilEmailText(EmailResults, "NAME\nSCHEDULE\nLINK"));
+    // A results text fills every word its window offers (the family's notes, and the pupil's
+    // own requests booked on no day); LINK is a word of invitations and reminders.
+    ASSERT_TRUE(event_->SetPupilEmailText(EmailResults, "NAME\nSCHEDULE\nUNBOOKED\nNOTES\nLINK"));
+    EXPECT_EQ(Text(EmailResults, amy_, 0),
+              "Amy Smith (7A)\r\n"
+              "6:00pm - 6:10pm: You are seeing Mr Tom Whitfield (Maths) (Room 4)\r\n\r\n"
+              "6:15pm - 6:20pm: You are seeing Ms Priya Raman\r\n"
+              "Link: https://meet.example/pr\r\n\r\n\r\n"
+              "Ms Priya Raman, discussing Physics\r\n\r\n"
+              "Park at the back.\r\nLINK\r\n");
     EXPECT_EQ(Text(EmailResults, ben_, 1),
               "Ben Lee (8B)\r\n6:20pm - 6:25pm: You are seeing Ms Priya Raman\r\n"
-              "Link: https://meet.example/pr\r\n\r\n\r\nLINK\r\n");
+              "Link: https://meet.example/pr\r\n\r\n\r\n\r\nPark at the back.\r\nLINK\r\n");
 }
 
 // The slot holding the end of a talk that runs on after the evening does not exist; the talk's

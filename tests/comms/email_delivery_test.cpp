@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "app/script_run.h"
 #include "comms/email_fixture.h"
 #include "comms/email_job.h"
 #include "comms/smtp_client_curl.h"
@@ -126,6 +128,58 @@ TEST_F(EmailDelivery, AMessageTheServerMayHaveIsCountedByItsAnswerHoweverTheRunE
         // Only a family not marked is due again.
         EXPECT_EQ(EmailJob(&controller_, EmailResults).GetRecipients().at(0).person == smith_,
                   !sent);
+    }
+}
+
+// A script's Stop, pressed while qm_sendemail waits for the server: a message the server cannot
+// have yet (it never even greeted) is given up at once, uncounted; one whose end has gone is
+// counted by the server's answer, as the window's Stop counts it.
+TEST_F(EmailDelivery, AScriptsStopGivesUpOnlyAMessageTheServerCannotHaveYet) {
+    const struct {
+        const char* name;
+        std::vector<std::string> server;
+        EmailJob::EmailStep step;
+        const char* summary;
+    } cases[] = {
+        {"a server that never greets",
+         {"--mode", "silent"},
+         EmailJob::EmailStepNone,
+         "0 sent, 0 skipped, 0 failed"},
+        {"the answer to the whole message awaited",
+         {"--data-reply-delay", "500"},
+         EmailJob::EmailStepSent,
+         "1 sent, 0 skipped, 0 failed"},
+    };
+    Selection().SetIncludeAlreadySent(false);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder("qm-stop");
+        LoopbackSMTPServer server(folder, c.server);
+        ASSERT_NE(server.Port(), 0) << server.Log();
+        UseServer(server.Port());
+        smith_->SetEmailSent(EmailResults, false);
+        bool stop = false;
+        controller_.SetScriptStopOffer(
+            [&stop] { return std::function<bool()>([&stop] { return stop; }); });
+        const ScriptRun run(&controller_);
+        EmailJob job(&controller_, EmailResults);
+        ASSERT_TRUE(job.Connect(1));
+        ASSERT_EQ(job.Step(nullptr), EmailJob::EmailStepSending);
+        // Pressed once the message is under way, when the server has it whole if it takes it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (c.step == EmailJob::EmailStepSent && !job.GetClient()->IsAwaitingVerdict() &&
+               std::chrono::steady_clock::now() < deadline) {
+            job.GetClient()->WaitForActivity(10);
+        }
+        stop = true;
+        const auto start = std::chrono::steady_clock::now();
+        std::string log;
+        EXPECT_EQ(job.SendNextMessage(&log), c.step);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_FALSE(job.IsSending());
+        EXPECT_EQ(job.GetSummary(), c.summary);
+        EXPECT_EQ(smith_->GetEmailSent(EmailResults), c.step == EmailJob::EmailStepSent);
+        EXPECT_EQ(sink_.GetText(), "");
     }
 }
 

@@ -4,10 +4,12 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "comms/email_fixture.h"
+#include "support/temp_folder.h"
 #include "support/timetable_account.h"
 
 namespace {
@@ -236,6 +238,52 @@ TEST_F(EmailEvent, AFamilyIsSentOnlyWhenEveryEveningsResultsWereAccepted) {
         // A family not marked is due both evenings again.
         EXPECT_EQ(EmailJob(&controller_, EmailResults).GetRecipientCount(), c.sent ? 0 : 2);
     }
+}
+
+// Monday's run, then the file closed and opened on Tuesday for the families the server refused:
+// the run changed the event, so it is saved, and Tuesday's run (resending off) reaches only
+// those Monday's did not.
+TEST_F(EmailSending, WhoWasMailedSurvivesTheFileSoTheNextDaysRunMailsOnlyTheOthers) {
+    TempFolder folder("qm-sent");
+    const std::string path = folder.File("evening.qmv");
+    Selection().SetIncludeAlreadySent(false);
+    outbox_.refused.insert("kim@home.example");
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str())) << sink_.GetText();
+    ASSERT_FALSE(controller_.IsEventChanged());
+    std::set<std::string> sentMonday;
+    {
+        EmailJob job(&controller_, EmailResults);
+        ASSERT_TRUE(job.Connect(0));
+        std::string log;
+        while (!job.IsFinished()) {
+            if (job.SendNext(&log)) {
+                sentMonday.insert(log);
+            }
+        }
+        EXPECT_EQ(job.GetSummary(), "3 sent, 0 skipped, 1 failed");
+    }
+    EXPECT_EQ(sentMonday,
+              (std::set<std::string>{"Sent to Mrs Jane Smith", "Sent to Mr Tom Whitfield",
+                                     "Sent to Ms Priya Raman"}));
+    EXPECT_TRUE(controller_.IsEventChanged());
+    ASSERT_TRUE(controller_.SaveEvent(path.c_str())) << sink_.GetText();
+    controller_.CloseEvent();
+
+    ScriptingController tuesday;
+    Outbox outbox;
+    tuesday.SetClientFactory(std::make_unique<FakeSMTPFactory>(&outbox));
+    ASSERT_TRUE(tuesday.OpenEventFile(path.c_str())) << sink_.GetText();
+    Event& event = *tuesday.GetEvent();
+    event.GetPrintSettings().SetIncludeAlreadySent(false);
+    EXPECT_TRUE(event.GetParents().FindByKey("Mrs Jane Smith")->GetEmailSent(EmailResults));
+    EXPECT_FALSE(event.GetParents().FindByKey("Mr Kim Lee")->GetEmailSent(EmailResults));
+    EmailJob job(&tuesday, EmailResults);
+    ASSERT_TRUE(job.Connect(0));
+    while (!job.IsFinished()) {
+        job.SendNext(nullptr);
+    }
+    ASSERT_EQ(outbox.sent.size(), 1u);
+    EXPECT_EQ(outbox.sent[0].GetTo().at(0)->address, "kim@home.example");
 }
 
 TEST_F(EmailSending, ConnectNeedsAFactoryAndKeepsAFailedClient) {

@@ -8,14 +8,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <vector>
 
+#include "foundation/atomic_file.h"
 #include "foundation/files.h"
 #include "foundation/uc_error.h"
+#include "support/ordinary_user.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -277,6 +280,80 @@ TEST_F(FileLockTest, AReplacementShowsTheLookTheFileItReplacesAndPutsBackOneRefu
             EXPECT_EQ(held.st_ino, named.st_ino);
             EXPECT_FALSE(AnotherProcessCanLock());
         }
+    }
+}
+
+// Another program's file that a refused replacement cannot put back (a newer one landed at the
+// name during the look, or the swap back is refused) is never removed: it is kept beside the
+// name under one of its own, which the caller can tell the user. The name keeps whatever is
+// newest: another program's latest, or the new file when nothing could go back; a name left
+// empty takes the refused file back.
+TEST_F(FileLockTest, AFileThatCannotGoBackIsKeptUnderANameOfItsOwn) {
+    const struct {
+        const char* what;
+        // Run during the look, in the folder the file is in.
+        void (*duringLook)(const std::string& folder, const std::string& path);
+        FileLock::Replaced outcome;
+        const char* left;
+    } rows[] = {
+        {"the new file is moved away during the look",
+         [](const std::string& folder, const std::string& path) {
+             std::filesystem::rename(path, folder + "/moved");
+             std::filesystem::remove(folder + "/moved");
+         },
+         FileLock::Replaced::Kept, "theirs"},
+        {"a newer version lands during the look",
+         [](const std::string& folder, const std::string& path) {
+             std::ofstream(folder + "/incoming", std::ios::binary) << "newest";
+             std::filesystem::rename(folder + "/incoming", path);
+         },
+         FileLock::Replaced::Kept, "newest"},
+        {"the folder refuses the swap back",
+         [](const std::string& folder, const std::string&) { ::chmod(folder.c_str(), 0555); },
+         FileLock::Replaced::Done, "new"},
+    };
+    OpenToOrdinaryUser(folder_);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string folder = folder_ + "/" + std::to_string(&row - rows);
+        const std::string path = folder + "/event.qmv";
+        const std::string report = temp_.File("report");
+        // As an ordinary user, whom a folder's permissions bind.
+        const int result = AsOrdinaryUser([&] {
+            std::filesystem::create_directory(folder);
+            std::ofstream(path, std::ios::binary) << "old";
+            FileLock lock(path);
+            if (lock.Lock() != FileLock::kLockHeld) {
+                return 1;
+            }
+            std::ofstream(folder + "/theirs", std::ios::binary) << "theirs";
+            std::filesystem::rename(folder + "/theirs", path);
+            const FileLock::Replaced outcome = lock.Replace("new", 3, [&](const std::string&) {
+                row.duringLook(folder, path);
+                return false;
+            });
+            ::chmod(folder.c_str(), 0755);
+            std::ofstream(report, std::ios::binary) << lock.KeptAside();
+            return outcome == row.outcome ? 0 : 2;
+        });
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(ReadWholeFile(path), row.left);
+        const std::string kept = ReadWholeFile(report);
+        if (row.left == std::string("theirs")) {
+            EXPECT_EQ(kept, "") << "it went back";
+            continue;
+        }
+        ASSERT_FALSE(kept.empty()) << "the caller is told where it is";
+        EXPECT_EQ(FolderOf(kept), folder);
+        EXPECT_EQ(ReadWholeFile(kept), "theirs");
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            names.push_back(entry.path().string());
+        }
+        std::vector<std::string> expected = {path, kept};
+        std::sort(names.begin(), names.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(names, expected);
     }
 }
 

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
+#include "foundation/file_lock.h"
 #include "support/ordinary_user.h"
 #include "support/temp_folder.h"
 
@@ -58,6 +60,80 @@ TEST(OutputFile, IsWrittenOnlyWhereTheUserMayWriteIt) {
         EXPECT_EQ(ReadWholeFile(c.path), c.error == 0 ? "new" : before);
     }
     ::chmod(closed.c_str(), 0755);
+}
+
+// An export, a report or a handout saved by the name of the open event's file (by any of its
+// names) would put itself in the event's place on disk while the window still shows the event as
+// saved: the file the program holds locked is refused, and written again once let go.
+TEST(OutputFile, NeverReplacesTheFileTheProgramHoldsLocked) {
+    TempFolder folder;
+    const std::string event = folder.Write("school.qmv", "the event");
+    ASSERT_EQ(::link(event.c_str(), folder.File("second.qmv").c_str()), 0);
+    ASSERT_EQ(::symlink("school.qmv", folder.File("linked.qmv").c_str()), 0);
+    const struct {
+        const char* what;
+        std::string path;
+    } rows[] = {
+        {"its name", event},
+        {"a second name", folder.File("second.qmv")},
+        {"a link to it", folder.File("linked.qmv")},
+    };
+    {
+        FileLock lock(event);
+        ASSERT_EQ(lock.Lock(), FileLock::kLockHeld);
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.what);
+            errno = 0;
+            EXPECT_FALSE(CanWriteOutputFile(row.path));
+            EXPECT_EQ(errno, EBUSY);
+            EXPECT_FALSE(WriteOutputFile(row.path, "an export"));
+            EXPECT_EQ(ReadWholeFile(event), "the event");
+        }
+        // Rewritten through the lock, the new file is the one held.
+        ASSERT_TRUE(lock.WriteAll("saved", 5));
+        EXPECT_FALSE(CanWriteOutputFile(event));
+        EXPECT_TRUE(CanWriteOutputFile(folder.File("second.qmv"))) << "the old file, let go";
+    }
+    EXPECT_TRUE(WriteOutputFile(event, "an export"));
+    EXPECT_EQ(ReadWholeFile(event), "an export");
+}
+
+// Last year's event open in a second copy of the program beside this year's: an export named as
+// that file would take its place on disk while that window still shows it as saved, and closing
+// it then loses the event. Its lock, held by the other process, refuses the export as ours does.
+TEST(OutputFile, NeverReplacesTheFileAnotherRunningCopyHoldsLocked) {
+    TempFolder folder;
+    const std::string event = folder.Write("last-year.qmv", "last year's event");
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t otherCopy = ::fork();
+    if (otherCopy == 0) {
+        FileLock theirs(event);
+        const char held = theirs.Lock() == FileLock::kLockHeld ? 'y' : 'n';
+        (void)!::write(ready[1], &held, 1);
+        char go;
+        (void)!::read(release[0], &go, 1);
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ASSERT_EQ(held, 'y');
+    errno = 0;
+    const bool allowed = CanWriteOutputFile(event);
+    const int refusal = errno;
+    const bool written = WriteOutputFile(event, "an export");
+    ASSERT_EQ(::write(release[1], "g", 1), 1);
+    int status = 0;
+    ::waitpid(otherCopy, &status, 0);
+    for (int end : {ready[0], ready[1], release[0], release[1]}) {
+        ::close(end);
+    }
+    EXPECT_FALSE(allowed);
+    EXPECT_EQ(refusal, EBUSY);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadWholeFile(event), "last year's event");
 }
 
 }  // namespace

@@ -308,7 +308,8 @@ TEST_F(RealWorldFiles, AnXMLExportCutAtAnyElementBoundaryFailsAndTheWholeOneImpo
 
 // Before, these imported, saved, and the saved file would not open: a departure at the very
 // start of the day left a record that starts and ends at once. A day not attended has no hours
-// to miss: such times once stopped the whole import.
+// to miss: such times once stopped the whole import. A time on the day's edge is the person's
+// own, and reopens so.
 TEST_F(RealWorldFiles, AttendanceTheDayCannotHoldStopsTheImportUnlessTheDayIsNotAttended) {
     const struct {
         const char* name;
@@ -321,7 +322,8 @@ TEST_F(RealWorldFiles, AttendanceTheDayCannotHoldStopsTheImportUnlessTheDayIsNot
         {"leaves before the day", ",2:00pm", "(4:00pm to 2:00pm) leave no time"},
         {"arrives after leaving", "6:00pm,5:00pm", "(6:00pm to 5:00pm) leave no time"},
         {"there before and after", "3:00pm,9:00pm", " day0 in"},
-        {"arrives at the start", "4:00pm,6:00pm", " day0 in to 18:00"},
+        {"arrives at the start", "4:00pm,6:00pm", " day0 in from 16:00 to 18:00"},
+        {"leaves at the end", ",7:30pm", " day0 in to 19:30"},
         {"a short visit", "5:00pm,5:05pm", " day0 in from 17:00 to 17:05"},
         {"not coming, with times before the day", "3:00pm,4:00pm,N", " day0 out"},
         {"not coming, arriving after the day", "9:00pm,,n", " day0 out"},

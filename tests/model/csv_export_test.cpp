@@ -60,10 +60,28 @@ protected:
 
 }  // namespace
 
-TEST(CsvExportFile, QuoteDoublesEmbeddedQuotes) {
-    EXPECT_EQ(CsvExportFile::Quote(""), "\"\"");
-    EXPECT_EQ(CsvExportFile::Quote("a,b"), "\"a,b\"");
-    EXPECT_EQ(CsvExportFile::Quote("say \"hi\""), "\"say \"\"hi\"\"\"");
+// A field a spreadsheet would run as a formula starts with an apostrophe, which shows it as text.
+TEST(CsvExportFile, QuoteDoublesEmbeddedQuotesAndKeepsFormulasAsText) {
+    const struct {
+        const char* field;
+        const char* written;
+    } cases[] = {
+        {"", "\"\""},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+44 1632 960000", "\"'+44 1632 960000\""},
+        {"-2+3", "\"'-2+3\""},
+        {"@SUM(A1)", "\"'@SUM(A1)\""},
+        {"\t=1+1", "\"'\t=1+1\""},
+        {"\r=1+1", "\"'\r=1+1\""},
+        {"Smith-Jones = 2 + @home", "\"Smith-Jones = 2 + @home\""},
+        {"'=1", "\"'=1\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        EXPECT_EQ(CsvExportFile::Quote(c.field), c.written);
+    }
 }
 
 TEST_F(CsvExport, TeachersReadBackExactlyWhateverTheirNamesHold) {
@@ -225,4 +243,59 @@ TEST(CsvExports, AFileTheUserMayNotWriteIsRefusedAndKept) {
         EXPECT_EQ(ReadWholeFile(path), "old export\n");
     }
     EXPECT_EQ(folder.Names().size(), std::size(exports));
+}
+
+// Every export writes what an imported list brought in; none of it may run where the school opens
+// the file. A spreadsheet reads each field back as the apostrophe and the text.
+TEST(CsvExports, NoFieldOfAnyExportStartsAsAFormula) {
+    TempFolder folder{"qm-csv"};
+    auto event = std::make_shared<Event>();
+    MultiDaySchedule schedule(event);
+    auto teacher = std::make_unique<Teacher>("=HYPERLINK(\"http://x\",\"Ms Able\")");
+    teacher->SetInitials("+AB");
+    teacher->SetLocation("-Hall");
+    Teacher* able = teacher.get();
+    ASSERT_TRUE(schedule.AddTeacher(std::move(teacher)));
+    auto parent = std::make_unique<Parent>("@SUM(1+1)");
+    for (int line = 0; line < Parent::kAddressLines; ++line) {
+        parent->SetAddress(line, "=cmd|' /C calc'!A" + std::to_string(line));
+    }
+    auto pupil = std::make_unique<Pupil>("-Amy Lee");
+    pupil->SetForm("=7B");
+    ASSERT_TRUE(pupil->AddRequest(able, "", 1, 1));
+    parent->AddPupil(std::move(pupil));
+    ASSERT_TRUE(schedule.AddParent(std::move(parent)));
+
+    const struct {
+        const char* name;
+        std::function<bool(const std::string& path)> write;
+        CsvRows rows;  // after the header, where there is one
+    } exports[] = {
+        {"teachers",
+         [&](const std::string& path) { return event->GetTeachers().ExportCSV(path); },
+         {{"'=HYPERLINK(\"http://x\",\"Ms Able\")", "'+AB", "'-Hall"}}},
+        {"parents",
+         [&](const std::string& path) { return event->GetParents().ExportCSV(path); },
+         {{"'@SUM(1+1)", "'-Amy Lee", "'=7B"}}},
+        {"appointments",
+         [&](const std::string& path) { return schedule.ExportCSV(path); },
+         {{"'@SUM(1+1)", "'=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A1", "'=cmd|' /C calc'!A2",
+           "'=cmd|' /C calc'!A3", "'=cmd|' /C calc'!A4", ""}}},
+        {"requests",
+         [&](const std::string& path) {
+             return schedule.GetDay(0)->ExportRequestsCSV(path.c_str());
+         },
+         {{"'-Amy Lee", "'=HYPERLINK(\"http://x\",\"Ms Able\")", "Medium"}}},
+    };
+    for (const auto& each : exports) {
+        SCOPED_TRACE(each.name);
+        const std::string path = folder.File(std::string(each.name) + ".csv");
+        UCStringError sink;
+        ASSERT_TRUE(each.write(path)) << sink.GetText();
+        CsvRows rows = ReadCsvWithPython(path);
+        if (rows.size() > each.rows.size()) {
+            rows.erase(rows.begin());
+        }
+        EXPECT_EQ(rows, each.rows);
+    }
 }

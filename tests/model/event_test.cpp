@@ -612,6 +612,17 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
          {{"Mr Lee", "1 High St", {{"Sam Lee", "7A", ""}}, "S100"}},
          {{"Mr Lee", "1 High St", {{"Kim Lee", "8C", "JS"}}, "S200"}},
          {"Mr Lee @1 High St: Sam Lee 7A", "Mr Lee @1 High St: Kim Lee 8C>Jo Shaw"}},
+        {"a child's second parent given a family in the copy",
+         {{"Mr John Smith", "1 High St", {{"Amy Smith", "7B", ""}}}},
+         {{"Mr John Smith", "1 High St", {{"Amy Smith", "7B", "TW"}}},
+          {"Mrs Jane Smith", "1 High St", {{"Amy Smith", "7B", "JS"}}}},
+         {"Mr John Smith @1 High St: Amy Smith 7B>Tom Wade>Jo Shaw"}},
+        {"namesakes told apart here, the copy's family without an address",
+         {{"Mr Cox", "1 High St", {{"Ben Cox", "7A", ""}}},
+          {"Mr Cox (9 Low Rd)", "9 Low Rd", {{"Dan Cox", "9C", ""}}}},
+         {{"Mr Cox", "", {{"Ben Cox", "7A", "TW"}, {"Dan Cox", "9C", "JS"}}}},
+         {"Mr Cox @1 High St: Ben Cox 7A>Tom Wade",
+          "Mr Cox (9 Low Rd) @9 Low Rd: Dan Cox 9C>Jo Shaw"}},
         {"two numbers in the copy at one address, known by name here",
          {{"Mrs Khan", "Oak House", {{"Ali Khan", "7A", ""}}}},
          {{"Mrs Khan", "Oak House", {{"Sara Khan", "9C", "JS"}}, "N2"},
@@ -668,6 +679,160 @@ TEST_F(EventMerge, KeepsNamesakeChildrenAndFamiliesApart) {
         }
         EXPECT_EQ("", log) << "nothing new the second time";
     }
+}
+
+// A colleague who gave the child's other parent a family of their own: the family here keeps
+// the child once, whichever family of the copy finds it.
+TEST_F(EventMerge, AChildsSecondParentInTheCopyGivesNoFamilyTheChildTwice) {
+    Event here;
+    Event copy;
+    for (Event* e : {&here, &copy}) {
+        ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
+    }
+    const auto add = [](Event& e, const char* name, const char* initials) {
+        auto parent = std::make_unique<Parent>(name);
+        parent->SetAddress(0, "1 High St");
+        auto amy = std::make_unique<Pupil>("Amy Smith");
+        amy->SetForm("7B");
+        if (*initials != '\0') {
+            amy->AddRequest(e.GetTeachers().FindByNameOrInitials(initials), "", 1, -1);
+        }
+        parent->AddPupil(std::move(amy));
+        ASSERT_TRUE(e.AddParent(std::move(parent)));
+    };
+    ASSERT_NO_FATAL_FAILURE(add(here, "Mr John Smith", ""));
+    ASSERT_NO_FATAL_FAILURE(add(copy, "Mr John Smith", "TW"));
+    ASSERT_NO_FATAL_FAILURE(add(copy, "Mrs Jane Smith", "JS"));
+    ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+    for (unsigned p = 0; p < here.GetParents().Count(); ++p) {
+        const Parent* family = here.GetParents().At(p);
+        EXPECT_EQ(1u, family->GetPupilCount()) << family->GetName() << "\n" << log;
+    }
+}
+
+// A colleague's copy in which one thing of a family was corrected (or ours was) is the same
+// family: merged, it adds nobody, and Book All books nobody twice.
+TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
+    struct Case {
+        const char* what;
+        std::function<void(Parent& family)> correct;
+        const char* expected;          // the family here afterwards
+        const char* id = "";           // the school's number in both copies
+        const char* name = "Mrs Fox";  // the family's name in both copies
+    };
+    const Case cases[] = {
+        {"the first address line", [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the first address line, the family numbered",
+         [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Mrs Fox [F7] @1 High St: Amy Fox 8A>Tom Wade", "F7"},
+        {"the first address line, the family numbered in the copy only",
+         [](Parent& f) {
+             f.SetUniqueId("F7");
+             f.SetAddress(0, "1 High Street");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the name's capitals, as the editor sets the identifier",
+         [](Parent& f) {
+             f.SetName("MRS FOX");
+             f.SetUniqueId("MRS FOX");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the title",
+         [](Parent& f) {
+             f.SetName("Ms Fox");
+             f.SetUniqueId("Ms Fox");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the child's form", [](Parent& f) { f.GetPupil(0)->SetForm("9A"); },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"no parent named, as a list without one names the family",
+         [](Parent& f) {
+             f.SetName("Parents of Amy Fox");
+             f.SetUniqueId("");
+         },
+         "Mrs Fox [Mrs Fox] @1 High St: Amy Fox 8A>Tom Wade"},
+        {"the first address line of a family told apart from a namesake elsewhere",
+         [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Mrs Fox (1 High St) [Mrs Fox (1 High St)] @1 High St: Amy Fox 8A>Tom Wade", "",
+         "Mrs Fox (1 High St)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Event here;
+        Event copy;
+        for (Event* e : {&here, &copy}) {
+            ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
+            Parent* fox = AddParent(*e, c.name);
+            fox->SetAddress(0, "1 High St");
+            if (*c.id != '\0') {
+                fox->SetUniqueId(c.id);
+            }
+            Pupil* amy = AddPupil(fox, "Amy Fox");
+            amy->SetForm("8A");
+            amy->AddRequest(e->GetTeachers().FindByNameOrInitials("TW"), "", 1, -1);
+        }
+        c.correct(*copy.GetParents().At(0));
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+            EXPECT_EQ("", log) << "round " << round;
+            std::string family;
+            for (unsigned p = 0; p < here.GetParents().Count(); ++p) {
+                const Parent* fox = here.GetParents().At(p);
+                family += std::string(p == 0 ? "" : "; ") + fox->GetName() + " [" +
+                          fox->GetUniqueIdOrName() + "] @" + fox->GetAddress(0) + ":";
+                for (unsigned i = 0; i < fox->GetPupilCount(); ++i) {
+                    const Pupil* pupil = fox->GetPupil(i);
+                    family += " " + pupil->GetName() + " " + pupil->GetForm();
+                    for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+                        family += ">" + pupil->GetRequest(r)->GetTeacher()->GetName();
+                    }
+                }
+            }
+            EXPECT_EQ(c.expected, family) << "round " << round;
+        }
+    }
+}
+
+// What a merge adds, it adds whole: a new family keeps its place at the talk it chose, a new
+// teacher theirs, and a new child is taught by this event's teachers as in the copy.
+TEST_F(EventMerge, NewPeopleArriveWithTheirTalksAndTaughtBy) {
+    Event here;
+    Event copy;
+    for (Event* e : {&here, &copy}) {
+        ASSERT_NO_FATAL_FAILURE(StartCopy(*e));
+        ASSERT_TRUE(e->AddPresentation(std::make_unique<Presentation>("Options talk")));
+    }
+    ASSERT_TRUE(copy.AddPresentation(std::make_unique<Presentation>("Sixth form talk")));
+    Presentation* options = copy.GetPresentations().Find("Options talk");
+    auto marsh = MakeTeacher("Dr Helen Marsh", "HM");
+    ASSERT_TRUE(marsh->AddPresentation(options));
+    ASSERT_TRUE(copy.AddTeacher(std::move(marsh)));
+    Parent* ray = AddParent(copy, "Mrs Ray");
+    ASSERT_TRUE(ray->AddPresentation(options));
+    ASSERT_TRUE(ray->AddPresentation(copy.GetPresentations().Find("Sixth form talk")));
+    Pupil* kim = AddPupil(ray, "Kim Ray");
+    kim->AddTaughtBy(copy.GetTeachers().FindByNameOrInitials("TW"), "Maths");
+    kim->AddTaughtBy(copy.GetTeachers().FindByNameOrInitials("HM"), "Biology");
+
+    ASSERT_TRUE(here.Merge(copy, log)) << sink.GetText();
+    Presentation* ours = here.GetPresentations().Find("Options talk");
+    const Parent* merged = here.GetParents().FindByName("Mrs Ray");
+    ASSERT_NE(nullptr, merged);
+    EXPECT_TRUE(merged->AttendsPresentation(ours));
+    EXPECT_EQ(1u, merged->GetPresentations().Count());
+    EXPECT_NE(std::string::npos,
+              log.find("Presentation 'Sixth form talk' is not in this event, so 'Mrs Ray' does "
+                       "not attend it"))
+        << log;
+    const Teacher* helen = here.GetTeachers().FindByNameOrInitials("HM");
+    ASSERT_NE(nullptr, helen);
+    EXPECT_TRUE(helen->AttendsPresentation(ours));
+    const Pupil* child = merged->GetPupil(0);
+    ASSERT_NE(nullptr, child);
+    EXPECT_TRUE(child->IsTaughtBy(here.GetTeachers().FindByNameOrInitials("TW"), "Maths"));
+    EXPECT_TRUE(child->IsTaughtBy(helen, "Biology"));
+    EXPECT_EQ(2u, child->GetTaughtByCount());
 }
 
 }  // namespace

@@ -54,6 +54,13 @@ protected:
                 auto found = grid.FindParentBooking(slot, parent.get(), &row);
                 ASSERT_EQ(found.get(), expected < 0 ? nullptr : grid.PeekBooking(slot, expected));
                 ASSERT_EQ(row, expected < 0 ? -7 : expected);
+                ASSERT_EQ(grid.ParentIsBooked(slot, parent.get()), expected >= 0);
+            }
+        }
+        for (int row = -1; row <= static_cast<int>(grid.GetRowCount()); ++row) {
+            for (int slot = -1; slot <= kSlots; ++slot) {
+                ASSERT_EQ(grid.HasBooking(slot, row), grid.PeekBooking(slot, row) != nullptr)
+                    << "step " << step << ", slot " << slot << ", row " << row;
             }
         }
     }
@@ -70,12 +77,25 @@ protected:
                 grid.AddRow();
                 break;
             case 2:
-                // Work on a copy from here on, as the optimiser does.
+                // Work on a copy from here on, as the optimiser does, made whole or a few rows
+                // at a time over whatever the target held.
                 spare = grid;
-                grid = spare;
+                if (std::rand() % 2 == 0) {
+                    grid = spare;
+                } else {
+                    grid.BeginCopy(spare);
+                    for (unsigned first = 0; first < grid.GetRowCount(); first += 2) {
+                        grid.CopyRows(spare, first, first + 2);
+                    }
+                }
                 break;
             case 3:
                 if (std::rand() % 4 == 0) {
+                    // Emptied whole, or a few rows at a time first.
+                    if (std::rand() % 2 == 0) {
+                        grid.FreeRows(0, 2);
+                        grid.FreeRows(2, grid.GetRowCount());
+                    }
                     grid.ClearBookings();
                 }
                 break;

@@ -18,6 +18,7 @@
 #include "model/presentation.h"
 #include "model/pupil.h"
 #include "model/staged_booking.h"
+#include "model/staged_copy.h"
 #include "model/staged_score.h"
 #include "model/teacher.h"
 
@@ -474,8 +475,12 @@ TEST_F(TwoDaySchedule, WholeTimetableChangesRefuseALockedEventWithOneMessage) {
         const char* message;
     };
     const Case cases[] = {
+        // Ann now arrives after the booking it keeps, which it names.
         {"out of range", [](MultiDaySchedule& s, Teacher*) { s.UnbookOutOfRangeAppointments(); },
-         "Cannot unbook out of range appointments because the schedule is locked"},
+         "Cannot unbook out of range appointments because the schedule is locked, so these "
+         "appointments stay where the teacher or the family is no longer available (away, "
+         "outside their hours, in a break or at a presentation):\nAdams about Adams child 0 "
+         "with Ann Able at 6:05pm on 04 Mar 2024"},
         {"breaks", [](MultiDaySchedule& s, Teacher*) { s.RemoveTeacherBreaks(); },
          "Cannot remove teacher breaks because the schedule is locked"},
         {"attendance", [](MultiDaySchedule& s, Teacher*) { s.ResetAttendanceTimes(); },
@@ -621,6 +626,40 @@ TEST_F(TwoDaySchedule, DeleteParentsRemovesOnlyParentsWithoutRequests) {
     EXPECT_EQ(event_->GetParents().At(0)->GetName(), "Adams");
     EXPECT_EQ(event_->GetParents().At(1)->GetName(), "Clark");
     EXPECT_EQ(schedule_->CountParentsWithoutRequests(), 0);
+}
+
+// A family without requests may still be named by a booking (its child moved to another family
+// with a request booked): that booking goes with it, and a locked one keeps it and every family
+// after it, as deleting them one by one in list order would.
+TEST_F(TwoDaySchedule, DeleteParentsTakesTheirLeftOverBookingsAndStopsAtALockedOne) {
+    for (const bool locked : {false, true}) {
+        SCOPED_TRACE(locked ? "locked" : "unlocked");
+        SetUp();
+        UCStringError sink;
+        Teacher* ann = AddTeacher("Ann Able");
+        AddParent("Abbot", 0);
+        Parent* baker = AddParent("Baker", 0);
+        Parent* clark = AddParent("Clark");
+        AddParent("Dean", 0);
+        AppointmentRequest* moved = Request(clark, 0, ann);
+        moved->SetParent(baker);
+        Book(moved, 1, 3)->SetLocked(locked);
+        Book(Request(clark, 0, ann), 0, 2);
+
+        EXPECT_EQ(schedule_->DeleteParents(), locked ? 1 : 3);
+        std::vector<std::string> left;
+        for (unsigned i = 0; i < event_->GetParents().Count(); ++i) {
+            left.push_back(event_->GetParents().At(i)->GetName());
+        }
+        const std::vector<std::string> kept =
+            locked ? std::vector<std::string>{"Baker", "Clark", "Dean"}
+                   : std::vector<std::string>{"Clark"};
+        EXPECT_EQ(left, kept);
+        EXPECT_EQ(schedule_->GetDay(1)->GetGrid().PeekBooking(3, 0) != nullptr, locked);
+        EXPECT_NE(schedule_->GetDay(0)->GetGrid().PeekBooking(2, 0), nullptr);
+        EXPECT_EQ(sink.GetText(),
+                  locked ? "Error: Cannot delete a parent because the schedule is locked\n" : "");
+    }
 }
 
 TEST_F(TwoDaySchedule, RebookAndOptimiseBooksAnUnbookedParentOnlyWithTwoDays) {
@@ -780,8 +819,8 @@ TEST_F(GeneratedTwoDaySchool, TheScoreTakenInPiecesOfAnySizeIsTheWholeScore) {
         unsigned parentsPerPiece;
         unsigned leastPieces;
     } kCases[] = {
-        {1, 1, 2 * (rows + parents) + parents},
-        {7, 5, 2 * (rows / 7 + parents / 5) + parents / 5},
+        {1, 1, 2 * rows + parents},
+        {7, 5, 2 * (rows / 7) + parents / 5},
         {StagedScore::kRowsPerPiece, StagedScore::kParentsPerPiece, 2},
     };
     for (const auto& c : kCases) {
@@ -920,4 +959,119 @@ TEST_F(GeneratedTwoDaySchool, RebookingPicksFromTheParentsWithAnUnbookedRequestI
             }
         }
     }
+}
+
+namespace {
+
+// Everything a timetable holds, cell by cell: the request, first slot and lock of each booking,
+// the row the parent index gives for each booked parent, each day's date and hours.
+std::vector<std::string> Snapshot(const MultiDaySchedule& timetable) {
+    std::vector<std::string> lines;
+    for (unsigned d = 0; d < timetable.GetDayCount(); ++d) {
+        const Schedule& day = *timetable.GetDay(d);
+        const AppointmentGrid& grid = day.GetGrid();
+        lines.push_back(day.GetDate().FormatISO() + " " + day.GetStartTime().Format(Time24h) +
+                        "-" + day.GetEndTime().Format(Time24h));
+        for (unsigned row = 0; row < grid.GetRowCount(); ++row) {
+            for (unsigned slot = 0; slot < grid.GetSlotCount(); ++slot) {
+                const Appointment* booking =
+                    grid.PeekBooking(static_cast<int>(slot), static_cast<int>(row));
+                if (booking == nullptr) {
+                    continue;
+                }
+                const Parent* parent = booking->GetRequest()->GetParent();
+                lines.push_back(std::to_string(row) + "/" + std::to_string(slot) + " " +
+                                booking->GetRequest()->GetPupil()->GetName() + " first " +
+                                std::to_string(booking->GetFirstSlot()) +
+                                (booking->IsLocked() ? " locked" : "") + " index row " +
+                                std::to_string(grid.FindParentRow(static_cast<int>(slot), parent)));
+            }
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+// A copy made a few rows at a time, into a new timetable, one with other bookings or one with
+// more days, is the assignment: the same cells, locks, parent index, days and flags, and its
+// bookings its own.
+TEST_F(GeneratedTwoDaySchool, ACopyInPiecesIsTheAssignment) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    schedule_->GetDay(1)->GetGrid().SetLocked(true);
+    const std::vector<std::string> source = Snapshot(*schedule_);
+    MultiDaySchedule booked(*schedule_);
+    ASSERT_TRUE(booked.BookAll(BookRandom));
+    MultiDaySchedule longer(*schedule_);
+    ASSERT_TRUE(longer.AppendNextDay());
+    struct Target {
+        const char* name;
+        std::function<std::unique_ptr<MultiDaySchedule>()> make;
+    } targets[] = {
+        {"new", [] { return std::make_unique<MultiDaySchedule>(nullptr); }},
+        {"booked otherwise", [&] { return std::make_unique<MultiDaySchedule>(booked); }},
+        {"a day longer", [&] { return std::make_unique<MultiDaySchedule>(longer); }},
+    };
+    for (const Target& made : targets) {
+        for (unsigned rowsPerPiece : {1u, 3u, StagedCopy::kRowsPerPiece}) {
+            SCOPED_TRACE(std::string(made.name) + ", rows a piece " +
+                         std::to_string(rowsPerPiece));
+            std::unique_ptr<MultiDaySchedule> target = made.make();
+            target->ClearModified();
+            StagedCopy copy;
+            copy.Begin(*target, *schedule_, rowsPerPiece);
+            int pieces = 1;
+            while (!copy.Next()) {
+                ++pieces;
+            }
+            EXPECT_FALSE(copy.IsBusy());
+            EXPECT_GE(pieces, rowsPerPiece == 1 ? 14 : 1);
+            EXPECT_EQ(Snapshot(*target), source);
+            EXPECT_EQ(target->GetEvent(), schedule_->GetEvent());
+            EXPECT_TRUE(target->GetDay(0)->IsModified());
+            EXPECT_EQ(target->GetScore(), schedule_->GetScore());
+            // The copy's bookings are its own.
+            ASSERT_TRUE(target->GetDay(0)->GetGrid().PeekBooking(0, 0) != nullptr ||
+                        target->GetDay(0)->GetGrid().PeekBooking(1, 0) != nullptr);
+            target->ClearBookings();
+            EXPECT_EQ(Snapshot(*schedule_), source);
+        }
+    }
+}
+
+// Rebooking one or two random parents in pieces of a row books, draws and refuses what
+// RebookParents does in one go, a locked booking of a picked parent keeping it as it was.
+TEST_F(GeneratedTwoDaySchool, RebookingParentsInPiecesIsRebookingThemAtOnce) {
+    ASSERT_TRUE(schedule_->BookAll(BookRandomThenOrderKey));
+    bool refused = false;
+    for (const bool locked : {false, true}) {
+        if (locked) {
+            schedule_->GetDay(0)->GetGrid().SetLocked(true);
+        }
+        for (unsigned seed : {1u, 2u, 3u, 4u}) {
+            SCOPED_TRACE(std::to_string(seed) + (locked ? " locked" : ""));
+            MultiDaySchedule atOnce(*schedule_);
+            std::srand(seed);
+            UCStringError atOnceSink;
+            atOnce.RebookParents();
+            const int atOnceNext = std::rand();
+
+            MultiDaySchedule inPieces(*schedule_);
+            std::srand(seed);
+            UCStringError inPiecesSink;
+            StagedRebookParents rebooking;
+            rebooking.Begin(inPieces);
+            int pieces = 1;
+            while (!rebooking.Next()) {
+                ++pieces;
+            }
+            EXPECT_EQ(std::rand(), atOnceNext);
+            EXPECT_EQ(Snapshot(inPieces), Snapshot(atOnce));
+            const std::string said = atOnceSink.GetText();
+            EXPECT_EQ(inPiecesSink.GetText(), said);
+            EXPECT_GE(pieces, 2);
+            refused = refused || !said.empty();
+        }
+    }
+    EXPECT_TRUE(refused);
 }

@@ -191,8 +191,8 @@ std::string DescribeRecord(const AttendanceRecord& record) {
 }
 
 // New hours of 6pm to 9pm fit a record as a file's times are fitted: times past the day become
-// the day's own, and times that leave no time at all make the record absent (false) rather than
-// free all evening.
+// the day's own, times on its edges stay the person's own, and times that leave no time at all
+// make the record absent (false) rather than free all evening.
 TEST(AttendanceRecord, FitToDayKeepsTimesInsideAndReportsTimesThatLeaveNone) {
     struct Case {
         const char* name;
@@ -206,7 +206,8 @@ TEST(AttendanceRecord, FitToDayKeepsTimesInsideAndReportsTimesThatLeaveNone) {
         {"arrival before the day", -30, kNone, true, "18:00-21:00"},
         {"both inside", 60, 150, true, "late 19:00-20:30 early"},
         {"departure past the day", kNone, 210, true, "18:00-21:00"},
-        {"arrival at the start", 0, kNone, true, "18:00-21:00"},
+        {"arrival at the start", 0, kNone, true, "late 18:00-21:00"},
+        {"departure at the end", kNone, 180, true, "18:00-21:00 early"},
         {"arrival at the end", 180, kNone, false, "18:00-21:00"},
         {"arrival after the end", 210, kNone, false, "18:00-21:00"},
         {"departure at the start", kNone, 0, false, "18:00-21:00"},
@@ -245,8 +246,8 @@ TEST(AttendancePlan, TheDayHoldsTimesInsideItWithTheArrivalFirst) {
     } cases[] = {
         {"the whole day", plan(false, At(0, 0), false, At(0, 0)), "", true, "--"},
         {"a short visit", plan(true, At(17, 0), true, At(17, 5)), "", true, "LE"},
-        {"arrives at the start", plan(true, At(16, 0), false, At(0, 0)), "", true, "--"},
-        {"leaves at the end", plan(false, At(0, 0), true, At(19, 30)), "", true, "--"},
+        {"arrives at the start", plan(true, At(16, 0), false, At(0, 0)), "", true, "L-"},
+        {"leaves at the end", plan(false, At(0, 0), true, At(19, 30)), "", true, "-E"},
         {"arrives before the day", plan(true, At(15, 0), true, At(18, 0)),
          "The arrival and departure times must lie within the day (4:00pm to 7:30pm)", true, "-E"},
         {"leaves after the day", plan(false, At(0, 0), true, At(20, 0)),

@@ -383,6 +383,85 @@ TEST_F(DayAttendance, ATalkOffTheSlotStartsGoesWhenAnySlotItTouchesIsOutsideThei
     }
 }
 
+// A talk lies within someone's hours when its own start and end do: a family arriving as it
+// begins, or a speaker leaving as it ends, is there for all of it though not for all of its first
+// or last slot. Attending it is allowed and the unbooking after an editor's OK keeps it.
+TEST_F(DayAttendance, SomeoneThereForTheWholeTalkKeepsItWhicheverSlotTheyArriveOrLeaveIn) {
+    struct Case {
+        const char* name;
+        bool teacher;  // Ann, else the parent
+        AttendancePlan plan;
+        const char* welcome;  // the start of a talk they attend before it, "" for none
+        bool attendable;
+        bool kept;  // by the unbooking, once attended
+    };
+    const Case cases[] = {
+        {"family arriving as it starts",
+         false,
+         {true, true, At(18, 15), false, {}},
+         "",
+         true,
+         true},
+        {"family leaving as it ends", false, {true, false, {}, true, At(18, 45)}, "", true, true},
+        {"speaker arriving as it starts",
+         true,
+         {true, true, At(18, 15), false, {}},
+         "",
+         true,
+         true},
+        {"speaker leaving as it ends", true, {true, false, {}, true, At(18, 45)}, "", true, true},
+        {"family there from its start to its end",
+         false,
+         {true, true, At(18, 15), true, At(18, 45)},
+         "",
+         true,
+         true},
+        {"family arriving after it starts",
+         false,
+         {true, true, At(18, 20), false, {}},
+         "",
+         false,
+         false},
+        {"speaker leaving before it ends",
+         true,
+         {true, false, {}, true, At(18, 40)},
+         "",
+         false,
+         false},
+        {"family away", false, {false, false, {}, false, {}}, "", false, false},
+        {"family at another talk in the slot they arrive during",
+         false,
+         {true, true, At(18, 15), false, {}},
+         "18:15",
+         false,
+         true},
+    };
+    ASSERT_TRUE(event->SetSlotLength(600));
+    day->GetGrid().ResizeForDay(*day);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Attendee* person = c.teacher ? static_cast<Attendee*>(ann) : parent;
+        Presentation* talk = AddTalk(c.name, kDay, *c.welcome != '\0' ? "18:18" : "18:15", "18:45");
+        Presentation* welcome = nullptr;
+        if (*c.welcome != '\0') {
+            welcome = AddTalk((std::string(c.name) + " welcome").c_str(), kDay, c.welcome, "18:18");
+            ASSERT_TRUE(person->AddPresentation(welcome));
+        }
+        ASSERT_TRUE(person->SetDayAttendance(day.get(), c.plan));
+        EXPECT_EQ(day->AttendPresentation(person, talk), c.attendable);
+        EXPECT_EQ(person->AttendsPresentation(talk), c.attendable);
+
+        ASSERT_TRUE(person->AddPresentation(talk));
+        (void)day->UnbookOutOfRangeAppointments();
+        EXPECT_EQ(person->AttendsPresentation(talk), c.kept);
+        person->RemovePresentation(talk);
+        person->RemovePresentation(welcome);
+        ASSERT_TRUE(person->ResetAttendance(day.get()));
+        ASSERT_TRUE(person->SetAttending(day.get(), true));
+    }
+    EXPECT_EQ(sink.GetText(), "");
+}
+
 TEST_F(DayAttendance, AttendanceTimesCopiedWithALog) {
     Parent other("Chris Jones");
     other.SetTimes(day.get(), At(19, 0), At(21, 0));

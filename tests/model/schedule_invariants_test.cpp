@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "model/day_availability.h"
 #include "model/event.h"
 #include "model/parent.h"
 #include "model/pupil.h"
@@ -291,6 +292,44 @@ TEST_P(GeneratedSchoolBooking, ChecksLeaveTheGridAsItWasAndAgreeWithRealMoves) {
         }
     }
     ExpectScoresMatchThePlainRules(day);
+}
+
+// The statuses a booking reads once and looks up are those asked slot by slot, and so is every
+// placement decided with them, booked cells or not.
+TEST_P(GeneratedSchoolBooking, StatusesReadOnceAreTheStatusesAskedAgain) {
+    GeneratedSchool school = GenerateSchool(Size(), GetParam().second);
+    int unbooked = 0;
+    auto days = BookSchool(school, GetParam().second, &unbooked);
+    const ParentList& parents = school.event->GetParents();
+    for (auto& day : days) {
+        SCOPED_TRACE(day->GetDate().FormatISO());
+        DayAvailability known(*day);
+        const AppointmentGrid& grid = day->GetGrid();
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int s = 0; s < day->GetNumSlots(); ++s) {
+                for (int row = 0; row < Rows(*day); ++row) {
+                    const SlotStatus aside = day->GetTeacherStatusAside(s, row);
+                    ASSERT_EQ(known.Teacher(s, row), aside);
+                    ASSERT_EQ(day->GetTeacherSlotStatus(s, row),
+                              grid.HasBooking(s, row) ? SlotAppointment : aside);
+                }
+                for (unsigned p = 0; p < parents.Count(); ++p) {
+                    const SlotStatus aside = day->GetParentStatusAside(s, parents.At(p));
+                    ASSERT_EQ(known.Parent(s, parents.At(p)), aside);
+                    ASSERT_EQ(day->GetParentSlotStatus(s, parents.At(p)),
+                              grid.ParentIsBooked(s, parents.At(p)) ? SlotAppointment : aside);
+                }
+            }
+        }
+        for (AppointmentRequest* request : school.AllRequests()) {
+            const int row = school.event->GetTeachers().IndexOf(request->GetTeacher());
+            auto booking = std::make_shared<Appointment>(request);
+            for (int s = 0; s < day->GetNumSlots(); ++s) {
+                ASSERT_EQ(day->CanPlaceAppointment(booking, row, s, &known),
+                          day->CanPlaceAppointment(booking, row, s));
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Schools, GeneratedSchoolBooking,

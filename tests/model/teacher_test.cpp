@@ -121,3 +121,60 @@ TEST(Teacher, AssignmentReplacesTheBreaksAndCopiesTheTeachersFields) {
     copy.ClearBreaks();
     EXPECT_EQ(source.GetBreakCount(), 1u);
 }
+
+// The part of a slot a break stands for lives as long as that break: it moves with its date,
+// goes with the break, is copied with the teacher, and a break added again by hand is the whole
+// slot once more.
+TEST(Teacher, ABreaksPartLastsAsLongAsTheBreakItBelongsTo) {
+    const TimeOfDay from(18, 20, 0);
+    const TimeOfDay to(18, 22, 30);
+    struct Case {
+        const char* name;
+        void (*change)(Teacher&);
+        DateTime where;  // of the break afterwards
+        bool part;
+    };
+    const Case cases[] = {
+        {"left alone", [](Teacher&) {}, Slot(kDay, 18, 15), true},
+        {"added again by hand", [](Teacher& t) { t.AddBreak(Slot(kDay, 18, 15)); },
+         Slot(kDay, 18, 15), false},
+        {"removed and added again",
+         [](Teacher& t) {
+             t.RemoveBreak(Slot(kDay, 18, 15));
+             t.AddBreak(Slot(kDay, 18, 15));
+         },
+         Slot(kDay, 18, 15), false},
+        {"its day moved",
+         [](Teacher& t) {
+             t.MoveBreaks({{kDay, kOtherDay}});
+         },
+         Slot(kOtherDay, 18, 15), true},
+        {"another day moved onto its date",
+         [](Teacher& t) {
+             t.MoveBreaks({{kOtherDay, kDay}});
+         },
+         Slot(kDay, 18, 15), false},
+        {"copied", [](Teacher& t) { t = Teacher(t); }, Slot(kDay, 18, 15), true},
+        {"all breaks cleared, one added",
+         [](Teacher& t) {
+             t.ClearBreaks();
+             t.AddBreak(Slot(kDay, 18, 15));
+         },
+         Slot(kDay, 18, 15), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Teacher teacher("Ms Jones");
+        teacher.AddBreak(Slot(kDay, 18, 15));
+        teacher.SetBreakPart(Slot(kDay, 18, 15), from, to);
+        c.change(teacher);
+        TimeOfDay partFrom;
+        TimeOfDay partTo;
+        EXPECT_EQ(teacher.GetBreakPart(c.where, &partFrom, &partTo), c.part);
+        if (c.part) {
+            EXPECT_EQ(partFrom, from);
+            EXPECT_EQ(partTo, to);
+        }
+        EXPECT_FALSE(teacher.GetBreakPart(Slot(kDay, 18, 30), &partFrom, &partTo));
+    }
+}

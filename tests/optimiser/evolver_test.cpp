@@ -348,6 +348,31 @@ TEST(EvolverSlices, APieceAtATimeEndsExactlyAsWholeSteps) {
     }
 }
 
+// The window shows and saves the master between pieces: it changes only in the piece that ends
+// a generation, and then to candidate 0 whole, however the generation's copies were cut up.
+TEST(EvolverSlices, TheMasterChangesOnlyInTheLastPieceOfAGeneration) {
+    GeneratedSchool school = GenerateSchool(TwoDaySmallSchool(), 6);
+    srand(6);
+    auto master = MakeTimetable(school);
+    ASSERT_TRUE(master->BookAll(BookRandomThenOrderKey));
+    Evolver evolver(master.get(), 3);
+    ASSERT_TRUE(evolver.Start());
+    const Evolver::Clock::time_point past = Evolver::Clock::time_point::min();
+    int changes = 0;
+    for (int generation = 0; generation < 8; ++generation) {
+        evolver.NewGeneration();
+        std::vector<int> before = BookedCells(school, *master);
+        Evolver::StepState state = Evolver::StepPending;
+        while ((state = evolver.StepSome(past)) != Evolver::GenerationDone) {
+            ASSERT_EQ(BookedCells(school, *master), before) << "generation " << generation;
+        }
+        const std::vector<int> after = BookedCells(school, *master);
+        EXPECT_EQ(after, BookedCells(school, *evolver.GetKid(0)));
+        changes += after != before ? 1 : 0;
+    }
+    EXPECT_GT(changes, 0);
+}
+
 TEST_F(SingleRequestEvent, SeedingInSlicesTouchesNeitherMasterNorPopulationUntilComplete) {
     Evolver evolver(master_.get(), 3);
     const Evolver::Clock::time_point past = Evolver::Clock::time_point::min();

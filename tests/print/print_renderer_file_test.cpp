@@ -45,8 +45,12 @@ TEST_F(TextFile, AQuotedCellReadsBackAsOneFieldWithAFullCSVReader) {
         PrintRendererFile renderer(path.c_str());
         renderer.PrintCell("Room \"4\", upstairs", CellStyle::Normal, CellAdvance::Beside, 50);
         renderer.PrintCell("6:00pm", CellStyle::Normal, CellAdvance::EndRow, 50);
+        // A name an import brought in is never run by a spreadsheet.
+        renderer.PrintCell("=HYPERLINK(\"http://x\")", CellStyle::Normal, CellAdvance::Beside, 50);
+        renderer.PrintCell("-Amy", CellStyle::Normal, CellAdvance::EndRow, 50);
     }
-    const CsvRows expected = {{"Room \"4\", upstairs", "6:00pm"}};
+    const CsvRows expected = {{"Room \"4\", upstairs", "6:00pm"},
+                              {"'=HYPERLINK(\"http://x\")", "'-Amy"}};
     EXPECT_EQ(ReadCsvWithPython(path, true), expected);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,19 @@ std::string WithoutBlanks(std::string text) {
     return text;
 }
 
+// The event file's text apart from who was sent what, which a run marks itself.
+std::string TextApartFromMarks(const QMController& controller) {
+    std::istringstream in(controller.FormatEventText());
+    std::string text;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line != "invitationsent" && line != "remindersent" && line != "resultssent") {
+            text += line + "\n";
+        }
+    }
+    return text;
+}
+
 const Road kRoads[] = {
     {"e-mail run", &EmailRun, true},
     {"e-mail preview", &EmailPreview, false},
@@ -164,7 +178,7 @@ const Road kRoads[] = {
 int RunInChild(OutputRoads& f, const Road& road, const std::string& action,
                const std::string& expected) {
     f.lua.globals["action"] = action;
-    const std::string before = f.lua.DigestEventText();
+    const std::string before = TextApartFromMarks(f.lua);
     const std::string shown = road.run(f);
     std::string faults;
     const std::string errors = f.AllErrors();
@@ -195,7 +209,7 @@ int RunInChild(OutputRoads& f, const Road& road, const std::string& action,
         errors.find("Could not create outbound email for 'Carol White'\n") == std::string::npos) {
         faults += "Carol's failure is not told\n";
     }
-    if (!fayMailed && f.lua.DigestEventText() != before) {
+    if (TextApartFromMarks(f.lua) != before) {
         faults += "the event changed\n";
     }
     if (!faults.empty()) {
@@ -260,10 +274,10 @@ std::string PrintParentSheetsPDF(OutputRoads& f) {
 
 // Runs the road in a child (see RunInChild), which reports what went wrong and exits with 1.
 int RunUnaskedInChild(OutputRoads& f, std::string (*run)(OutputRoads&), bool mails) {
-    const std::string before = f.lua.DigestEventText();
+    const std::string before = TextApartFromMarks(f.lua);
     run(f);
     std::string faults;
-    if (f.lua.DigestEventText() != before) {
+    if (TextApartFromMarks(f.lua) != before) {
         faults += "the event changed\n";
     }
     std::map<std::string, int> mailed;
@@ -328,9 +342,9 @@ std::string EmailRunOf(OutputRoads& f) {
     return job.GetSummary();
 }
 
-// The families' results only: the teachers' script is loaded and never asked.
+// The families' results only (the test chooses no teachers' e-mails first): the teachers'
+// script is loaded and never asked.
 std::string FamiliesResultsRun(OutputRoads& f) {
-    f.lua.GetEvent()->GetPrintSettings().SetTeachers(false);
     return EmailRunOf<EmailResults>(f);
 }
 
@@ -362,6 +376,8 @@ TEST_F(OutputRoads, AScriptTheRunNeverAskedCannotSendFromItsFinaliser) {
     };
     for (const auto& road : roads) {
         SCOPED_TRACE(road.name);
+        // Chosen as the user would, before the run: a choice is part of the event.
+        lua.GetEvent()->GetPrintSettings().SetTeachers(road.run != &FamiliesResultsRun);
         EXPECT_EXIT(::_exit(RunUnaskedInChild(*this, road.run, road.mails)),
                     ::testing::ExitedWithCode(0), "");
     }

@@ -174,4 +174,41 @@ INSTANTIATE_TEST_SUITE_P(
                                true, true}),
     [](const ::testing::TestParamInfo<SendCase>& info) { return info.param.name; });
 
+struct SaveCase {
+    const char* name;
+    const char* main;
+    bool markedInTheFile;  // Carol's results mark as the saved file holds it
+};
+
+void PrintTo(const SaveCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SavingReport : public ScriptMarks, public ::testing::WithParamInterface<SaveCase> {};
+
+// A report that reshapes a family's timetable and saves the event: the file it wrote marks the
+// family sent only when the timetable it holds is the one they were sent, so that the next
+// results run, from that file, reaches them again.
+TEST_P(SavingReport, TheFileItSavesMarksOnlyTimetablesThatWereSent) {
+    const SaveCase& c = GetParam();
+    MarkEveryoneSent();
+    const std::string saved = folder.File("saved.qmv");
+    RunReport("saved = '" + saved + "'\nfunction main() " + kObjects + c.main +
+              " qm_saveas(saved) end\n");
+    ASSERT_EQ(ErrorText(), "");
+    const std::unique_ptr<MultiDaySchedule> reopened = controller.ReadEventFile(saved.c_str());
+    ASSERT_NE(reopened, nullptr) << ErrorText();
+    const Parent* carolAgain = reopened->GetEvent()->GetParents().Get(0);
+    ASSERT_NE(carolAgain, nullptr);
+    EXPECT_EQ(carolAgain->GetEmailSent(EmailResults), c.markedInTheFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChangeAndSave, SavingReport,
+    ::testing::Values(SaveCase{"SavedWithoutAChange", "", true},
+                      SaveCase{"AttendedATalkThenSaved", "qm_attendpres(carol, talk)", false},
+                      SaveCase{"DeletedARequestThenSaved", "qm_deleterequest(dan, alice, 'Maths')",
+                               false}),
+    [](const ::testing::TestParamInfo<SaveCase>& info) { return info.param.name; });
+
 }  // namespace

@@ -139,4 +139,28 @@ TEST_F(ScriptRoads, EveryRoadStopsItsScriptsAndTellsNothingHalfDoneAsDone) {
     }
 }
 
+// A report mailing a family through a server that takes the connection and never answers: Stop
+// ends the message under way at once, instead of after the server's time-outs (half a minute and
+// more a family).
+TEST_F(ScriptRoads, AReportsStopEndsAMessageASilentServerHolds) {
+    LoopbackSMTPServer silent(folder, {"--mode", "silent"});
+    ASSERT_NE(silent.Port(), 0) << silent.Log();
+    SendMailTo(silent.Port());
+    UseScript("function main() qm_sendemail(qm_parents()[1], 0, 2) error('ran out') end");
+    const Clock::time_point start = Clock::now();
+    {
+        const ScriptRun run(&controller);
+        QMLuaScript script(controller.GetUserSettings().Get("parentprintscript").c_str(),
+                           &controller);
+        ASSERT_TRUE(script.loaded);
+        EXPECT_FALSE(script.RunMain());
+    }
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    const std::string errors = ErrorText();
+    EXPECT_TRUE(Contains(errors, "Script stopped by the user")) << errors;
+    EXPECT_FALSE(Contains(errors, "ran out"));
+    EXPECT_GE(offers, 1);
+    EXPECT_FALSE(carol->GetEmailSent(EmailResults));
+}
+
 }  // namespace

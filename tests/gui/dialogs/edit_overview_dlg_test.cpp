@@ -69,12 +69,35 @@ TEST_F(EditOverview, ShowsTheDefaultsWithoutSettingsAndStoredColoursOtherwise) {
     EXPECT_EQ(EditOverviewDlg::GetPickerColour(dialog->GetAbsentPicker()).ToHex(), "000000");
 }
 
-TEST_F(EditOverview, OkStoresEveryColourAsSixHexDigits) {
+// OK stores what the user changed, as six hex digits; a colour left as shown stays as stored,
+// even one the file holds in another form.
+TEST_F(EditOverview, OkStoresOnlyTheColoursTheUserChanged) {
+    settings.Set("colourabsent", "not hex");
+    dialog->LoadColours();
     EditOverviewDlg::SetPickerColour(dialog->GetTeacherBreakPicker(), Colour(18, 52, 86));
     Press(wxID_OK);
-    std::vector<std::string> expected = defaults;
+    std::vector<std::string> expected(13, "");
     expected[10] = "123456";
+    expected[11] = "not hex";
     EXPECT_EQ(Stored(), expected);
+}
+
+// Two running copies share the settings file: an OK in one stores what its user changed there,
+// and keeps what the other copy chose meanwhile.
+TEST_F(EditOverview, AnOkKeepsWhatAnotherCopyChoseMeanwhile) {
+    const std::string path = folder_.Path() + "/user_settings.dat";
+    UserSettings other;
+    ASSERT_TRUE(settings.Load(path));
+    ASSERT_TRUE(other.Load(path));
+    dialog->LoadColours();
+    other.SetColourAbsent(Colour(0x11, 0x22, 0x33));
+    EditOverviewDlg::SetPickerColour(dialog->GetPresentationPicker(), Colour(0x44, 0x55, 0x66));
+    Press(wxID_OK);
+    UserSettings file;
+    ASSERT_TRUE(file.Load(path));
+    EXPECT_EQ(file.Get("colourabsent"), "112233");
+    EXPECT_EQ(file.Get("colourpresentation"), "445566");
+    EXPECT_EQ(file.Count(), 2u);
 }
 
 TEST_F(EditOverview, ResetDeletesTheColoursAtOnceEvenWhenCancelled) {
@@ -91,12 +114,13 @@ TEST_F(EditOverview, ResetDeletesTheColoursAtOnceEvenWhenCancelled) {
     EXPECT_EQ(settings.Count(), 1u);
 
     Press(wxID_OK);
-    EXPECT_EQ(Stored(), defaults);
+    EXPECT_EQ(Stored(), std::vector<std::string>(13, "")) << "the defaults apply";
 }
 
 TEST_F(EditOverview, AColourChangeTheFileCannotTakeIsReportedOnce) {
     const std::string path = folder_.Path() + "/missing/user_settings.dat";
     ASSERT_TRUE(settings.Load(path));
+    EditOverviewDlg::SetPickerColour(dialog->GetAbsentPicker(), Colour(1, 2, 3));
     for (const int button : {int{wxID_OK}, WxId(EditOverviewDlg::Id::Reset)}) {
         SCOPED_TRACE(button);
         sink_.entries.clear();

@@ -3,6 +3,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -168,6 +169,57 @@ TEST_F(EmailCommands, AResultsRunGoesThroughItsQuestionsToTheServer) {
     EXPECT_TRUE(
         Contains(ToUtf8(prompts_.shown.back().message),
                  "You are about to email the completed schedules to parents and teachers."));
+}
+
+// Server down: every message of the run fails. The user sees the run's window throughout, with
+// its Stop, and one box at its end that names every family not sent to, never a box a family.
+TEST_F(EmailCommands, AResultsRunWhereEveryMessageFailsShowsOneBoxAtItsEnd) {
+    // Nothing listens on port 1.
+    UseServer("127.0.0.1", 1, "office@school.example");
+    AnswerConfirmation();
+    prompts_.Answer(wxID_YES);
+    AnswersByTitle answers;
+    answers.Expect("Email Settings", [](wxDialog* dialog) {
+        return dynamic_cast<EmailSettingsDlg*>(dialog)->TransferDataFromWindow() ? wxID_OK
+                                                                                 : wxID_CANCEL;
+    });
+    int failed = 0;
+    size_t boxesDuringRun = 0;
+    answers.Expect("Emails", [&](wxDialog* dialog) {
+        auto* progress = dynamic_cast<EmailProgressDlg*>(dialog);
+        const size_t before = Boxes().size();
+        for (int i = 0; i < 100000 && !progress->IsFinished() && !progress->IsStopped(); ++i) {
+            if (UCSMTPClient* client = progress->GetJob().GetClient()) {
+                client->WaitForActivity(EmailProgressDlg::kStepIntervalMs);
+            }
+            progress->SendAll();
+            if (!progress->IsFinished()) {
+                boxesDuringRun = std::max(boxesDuringRun, Boxes().size() - before);
+            }
+        }
+        failed = progress->GetJob().GetFailedCount();
+        return wxID_CANCEL;
+    });
+    // The box holds what happened; every failed family follows in the report window.
+    std::string everyLine;
+    answers.Expect("Error", [&](wxDialog* dialog) {
+        everyLine = ToUtf8(dynamic_cast<ReportDlg*>(dialog)->GetTextBox()->GetValue());
+        return wxID_CANCEL;
+    });
+    host_->RunCommand(CommandId::SendResultEmails);
+    EXPECT_EQ(answers.shown, (std::vector<std::string>{"Email Settings", "Emails", "Error"}));
+    EXPECT_GT(failed, 10);
+    EXPECT_EQ(boxesDuringRun, 0u);
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(Contains(boxes[0], "Error: Not every email was sent (0 sent, ")) << boxes[0];
+    EXPECT_TRUE(Contains(everyLine, "Error: Not every email was sent (0 sent, ")) << everyLine;
+    int named = 0;
+    for (size_t at = everyLine.find("Email send failed for '"); at != std::string::npos;
+         at = everyLine.find("Email send failed for '", at + 1)) {
+        ++named;
+    }
+    EXPECT_EQ(named, failed);
 }
 
 TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {

@@ -186,21 +186,41 @@ TEST_F(FrameFiles, AForcedCloseWithChangesUnsavedLeavesThemInTheAutosaveCopy) {
 }
 
 TEST_F(FrameFiles, ClosingWithDamagedSettingsNeitherAsksNorWritesThemNorStartsANewEvent) {
-    // Settings are written through at once, unless their file did not load whole: then that
-    // file is never written over, not even on close, so there is nothing to ask about.
+    // Settings are written through at once, unless their file did not load whole or was damaged
+    // since: then that file is never written over, not even on close, so there is nothing to ask
+    // about (a Yes could neither save them nor close).
     const std::string damaged = "colour \"unterminated\n";
-    folder_.Write("config/Quillmoot/user_settings.dat", damaged);
-    Open();
-    bool newEventShown = false;
-    frame_->SetNewEventEditor([&](wxWindow*, MultiDaySchedule&, QMController&) {
-        newEventShown = true;
-        return false;
-    });
-    frame_->GetController().GetUserSettings().Set("evolvernumkids", "12");
-    EXPECT_TRUE(frame_->Close(false));
-    EXPECT_TRUE(Closed());
-    EXPECT_FALSE(newEventShown);
-    EXPECT_EQ(ReadWholeFile(SettingsPath()), damaged);
+    const struct {
+        const char* what;
+        bool duringTheRun;
+    } rows[] = {{"damaged at the start", false}, {"changed by hand during the run", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        folder_.Write("config/Quillmoot/user_settings.dat",
+                      row.duringTheRun ? "evolvernumkids \"10\"\n" : damaged);
+        Open();
+        bool newEventShown = false;
+        frame_->SetNewEventEditor([&](wxWindow*, MultiDaySchedule&, QMController&) {
+            newEventShown = true;
+            return false;
+        });
+        if (row.duringTheRun) {
+            folder_.Write("config/Quillmoot/user_settings.dat", damaged);
+        }
+        frame_->GetController().GetUserSettings().Set("evolvernumkids", "12");
+        prompts_.shown.clear();
+        EXPECT_TRUE(frame_->Close(false));
+        EXPECT_TRUE(Closed());
+        for (const ScriptedPrompts::Shown& shown : prompts_.shown) {
+            EXPECT_FALSE(shown.style & wxYES_NO) << "asked: " << shown.message;
+        }
+        EXPECT_FALSE(newEventShown);
+        EXPECT_EQ(ReadWholeFile(SettingsPath()), damaged);
+        if (!Closed()) {
+            frame_->Destroy();
+        }
+        ProcessPending();
+    }
 }
 
 TEST_F(FrameFiles, ClosingWithOnlyTheSettingsChangedYesSavesThemWithoutANewEvent) {

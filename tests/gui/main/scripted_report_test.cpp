@@ -160,6 +160,30 @@ TEST_F(ScriptedReport, FailuresAreReportedAndOnlyAScriptThatLoadsOpensTheWindow)
     }
 }
 
+// A report that finds something to say of every family says it in one box at its end, with
+// each line kept, not a box a family in front of the script's Stop.
+TEST_F(ScriptedReport, WhatAScriptReportsAsItGoesIsOneBoxAtItsEnd) {
+    const auto reports =
+        Run("function main()\n"
+            "  for i = 1, 30 do qm_error('Family ' .. i .. ' has no address') end\n"
+            "  qm_output('checked')\n"
+            "end\n");
+    // The box's every line in the report window, then the script's own report.
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].title, "Error");
+    EXPECT_EQ(reports[1].text, "checked\n");
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Error: Family 1 has no address\n", 0), 0u) << boxes[0];
+    const std::string& everyLine = reports[0].text;
+    EXPECT_EQ(everyLine.rfind("Error: Family 1 has no address\n", 0), 0u) << everyLine;
+    for (int i = 2; i <= 30; ++i) {
+        EXPECT_NE(everyLine.find("\nFamily " + std::to_string(i) + " has no address\n"),
+                  std::string::npos)
+            << i;
+    }
+}
+
 // A script runs until the user presses Stop; its last finalisers, run as it closes, are
 // stopped too.
 TEST_F(ScriptedReport, AnEndlessScriptRunsUntilStopAndStillShowsItsOutput) {

@@ -9,6 +9,7 @@
 #include "gui/main/frame_commands.h"
 #include "gui/support/answer_dialogs.h"
 #include "import/wx/import_dlg.h"
+#include "import/wx/sims_details_dlg.h"
 #include "import/wx/sims_progress_dlg.h"
 #include "print/wx/print_settings_dlg.h"
 
@@ -35,8 +36,18 @@ TEST_F(SettingsWrites, AnActionThatChangesSeveralIsOneMessageWhenTheFileCannotBe
         {"SIMS details' OK",
          [this] {
              ImportDlg dialog(TopWindow(), &Controller(), PeopleImport::Teachers);
-             // The details as stored go back; the run itself is cancelled.
+             // The details changed go back; the run itself is cancelled.
              AnswerDialogs answer([](wxDialog* shown) {
+                 if (auto* details = dynamic_cast<SIMSCommandReporterDlg*>(shown)) {
+                     using Field = SIMSCommandReporterDlg::Field;
+                     for (const auto& [field, value] :
+                          {std::pair{Field::Executable, "/bin/sh"},
+                           std::pair{Field::UserName, "office"}, std::pair{Field::Password, "pw"},
+                           std::pair{Field::ReportName, "Staff"}}) {
+                         details->GetField(field)->SetValue(value);
+                     }
+                     EXPECT_TRUE(details->TransferDataFromWindow());
+                 }
                  return dynamic_cast<SIMSCRProgressDlg*>(shown) != nullptr ? int{wxID_CANCEL}
                                                                            : int{wxID_OK};
              });

@@ -150,6 +150,27 @@ TEST_F(PeopleDialogs, PupilEditorRefusesAnEmptyNameAndWritesOnlyOnOK) {
     EXPECT_EQ(amy_->GetEmail(), "amy@example.org");
 }
 
+// The lock leaves the parents' attending box free; the OK then keeps every booking and says, in
+// the lock's one message, which stand where the family is no longer there.
+TEST_F(PeopleDialogs, ParentMarkedAwayOnALockedEventKeepsTheBookingsAndSaysWhich) {
+    ASSERT_TRUE(amy_->AddRequest(mrA_, "Maths", 1, 1));
+    ASSERT_TRUE(amy_->AddRequest(mrsB_, "Art", 1, 1));
+    ASSERT_TRUE(Book(amy_, 0, 18, 30));
+    ASSERT_TRUE(Book(amy_, 1, 19, 0));
+    Lock();
+    ParentDlg dialog(TopWindow(), jones_, days_.get(), EditMode::Edit);
+    Tick(dialog.GetAttendingBox(), false);
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
+    EXPECT_FALSE(jones_->IsAttending(days_->GetDay(0)));
+    EXPECT_EQ(sink_.Texts(),
+              std::vector<std::string>{
+                  "Cannot unbook out of range appointments because the schedule is locked, so "
+                  "these appointments stay where the teacher or the family is no longer available "
+                  "(away, outside their hours, in a break or at a presentation):\n"
+                  "Jones about Amy with Mr A at 6:30pm\nJones about Amy with Mrs B at 7:00pm"});
+    EXPECT_TRUE(days_->GetDay(0)->ParentHasAppointments(jones_));
+}
+
 TEST_F(PeopleDialogs, PupilEditorOnALockedEventKeepsOnlyAddAndManualBooking) {
     Lock();
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());

@@ -285,6 +285,27 @@ TEST_F(PrintDialogs, BrowsedScriptsAndLogoAreStored) {
     EXPECT_EQ(settings_.GetLogoFile(), "/pictures/logo.gif");
 }
 
+// Two running copies share the settings file (last year's event beside this year's): an OK in
+// one, with the user's settings left as shown, keeps the scripts and calendar type the other
+// chose meanwhile.
+TEST_F(PrintDialogs, AnOKKeepsTheUsersSettingsAnotherCopyChoseMeanwhile) {
+    const std::string path = controller_.GetUserSettingsPath();
+    ASSERT_FALSE(path.empty());
+    ASSERT_TRUE(User().Set("teacherprintscript", "/old/teacher.lua"));
+    UserSettings other;
+    ASSERT_TRUE(other.Load(path));
+    PrintSettingsAdvDlg dialog(TopWindow(), &settings_, &controller_, "");
+    ASSERT_TRUE(other.Set("teacherprintscript", "/new/teacher.lua"));
+    other.SetICalendarType(1);
+    dialog.GetParentNotesField()->SetValue("Bring the reports");
+    ASSERT_TRUE(dialog.TransferDataFromWindow());
+    UserSettings file;
+    ASSERT_TRUE(file.Load(path));
+    EXPECT_EQ(file.Get("teacherprintscript"), "/new/teacher.lua");
+    EXPECT_EQ(file.Get("icalendartype"), "1");
+    EXPECT_EQ(settings_.GetParentNotes(), "Bring the reports");
+}
+
 TEST_F(PrintDialogs, WithoutSettingsOnlyTheScriptsAreStored) {
     PrintSettingsAdvDlg dialog(TopWindow(), nullptr, &controller_, "");
     dialog.GetSizeField()->SetValue("0");
