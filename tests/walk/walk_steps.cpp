@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 
 #include "app/event_file_writer.h"
@@ -604,6 +605,7 @@ void ChangeScoring(Walk& walk, StepReport& report) {
     const bool putBack = walk.Chance(50);
     const int wait = putBack ? 0 : walk.Draw(4) * 10;
     std::string old;
+    const int heldSlots = walk.TheEvent().GetOptions().ParentGapLength;
     report.text = "parents' waiting time " + std::to_string(wait) + " minutes";
     if (!Edit<EditScoringDlg>(walk, report, C::EditScoring,
                               [&](EditScoringDlg& d) {
@@ -624,7 +626,10 @@ void ChangeScoring(Walk& walk, StepReport& report) {
                                  d.GetParentWaitBox()->ChangeValue(wxString::FromUTF8(old));
                              }) &&
         !report.refused) {
-        report.putBack = true;
+        // Typed minutes are cut down to whole slots: a limit that is not a whole number of
+        // minutes (five slots of 7.5 minutes, shown as 37) cannot be typed back exactly.
+        const long typedBack = std::strtol(old.c_str(), nullptr, 10);
+        report.putBack = typedBack * 60 / walk.TheEvent().GetSlotLength() == heldSlots;
         report.putBackMayChange = {Topic::Mark};
     }
 }
