@@ -678,7 +678,10 @@ std::vector<Breach> Walk::Judge(const Seen& before, const Seen& after, const Ste
                 const auto attends = [&](const std::string& text) {
                     const size_t at = text.find(" " + name);
                     const size_t end = at + name.size() + 1;
-                    return at != std::string::npos && (end == text.size() || text[end] == ' ');
+                    // "Alex Smith" is not "Alex Smith (2 Low Road)", a namesake told apart.
+                    return at != std::string::npos &&
+                           (end == text.size() ||
+                            (text[end] == ' ' && text.compare(end, 2, " (") != 0));
                 };
                 if (attends(was) && !attends(is) && Said().find(name) == std::string::npos) {
                     return Breach{6,
