@@ -675,13 +675,18 @@ std::vector<Breach> Walk::Judge(const Seen& before, const Seen& after, const Ste
                     continue;
                 }
                 const std::string name = person.substr(7);
+                // Every place the name is met: "Mrs Clark" may come after "Mr and Mrs Clarke";
+                // "Alex Smith" is not "Alex Smith (2 Low Road)", a namesake told apart.
                 const auto attends = [&](const std::string& text) {
-                    const size_t at = text.find(" " + name);
-                    const size_t end = at + name.size() + 1;
-                    // "Alex Smith" is not "Alex Smith (2 Low Road)", a namesake told apart.
-                    return at != std::string::npos &&
-                           (end == text.size() ||
-                            (text[end] == ' ' && text.compare(end, 2, " (") != 0));
+                    for (size_t at = text.find(" " + name); at != std::string::npos;
+                         at = text.find(" " + name, at + 1)) {
+                        const size_t end = at + name.size() + 1;
+                        if (end == text.size() ||
+                            (text[end] == ' ' && text.compare(end, 2, " (") != 0)) {
+                            return true;
+                        }
+                    }
+                    return false;
                 };
                 if (attends(was) && !attends(is) && Said().find(name) == std::string::npos) {
                     return Breach{6,
