@@ -1062,6 +1062,12 @@ TEST_F(TimingDependants, AnEveningPutOffOrEndingLaterKeepsEveryBooking) {
              f.days[1].day = "20";
          },
          true},
+        {"two days a day later, the first on the second's date", 2,
+         [](auto& f) {
+             f.days[0].day = "13";
+             f.days[1].day = "14";
+         },
+         true},
         {"the end an hour later", 1, [](auto& f) { f.days[0].end = "22:00"; }, true},
         {"the second day ends later and the first moves", 2,
          [](auto& f) {

@@ -542,8 +542,10 @@ void ChangeTiming(Walk& walk, StepReport& report, bool putBack) {
         return;
     }
     std::set<std::string> datesBefore;
+    std::vector<std::string> datesInOrder;
     for (unsigned d = 0; d < walk.Days().GetDayCount(); ++d) {
-        datesBefore.insert(walk.DateOfDay(static_cast<int>(d)));
+        datesInOrder.push_back(walk.DateOfDay(static_cast<int>(d)));
+        datesBefore.insert(datesInOrder.back());
     }
     report.text = change.text + (putBack ? " and back" : "");
     if (change.what == Timing::Dates) {
@@ -583,6 +585,15 @@ void ChangeTiming(Walk& walk, StepReport& report, bool putBack) {
         report.mayUnbook = change.rebuilds;
         if (!change.rebuilds) {
             report.keepsBookings = "a timing change that takes no slot away";
+        }
+        if (change.what == Timing::Dates &&
+            walk.Days().GetDayCount() == static_cast<unsigned>(datesInOrder.size())) {
+            for (unsigned d = 0; d < walk.Days().GetDayCount(); ++d) {
+                const std::string now = walk.DateOfDay(static_cast<int>(d));
+                if (now != datesInOrder[d]) {
+                    report.movedDates[datesInOrder[d]] = now;
+                }
+            }
         }
     }
 }
