@@ -578,6 +578,10 @@ void ChangeTiming(Walk& walk, StepReport& report, bool putBack) {
         if (change.what != Timing::Dates) {
             report.putBackMayChange.insert(Topic::Booking);
             report.putBackMayChange.insert(Topic::Attendance);
+            // Whom the cut hours made absent, or took an own time from, left the talks they
+            // are no longer there for, named ("Hours that make someone absent give up their
+            // talks").
+            report.putBackMayChange.insert(Topic::Talk);
             report.mayUnbook = true;
         }
         report.putBackDatesGone = datesBefore;

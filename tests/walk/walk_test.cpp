@@ -133,6 +133,8 @@ const Finding kFindings[] = {
      "the reader refuses bookings the program made", kMended},
     {"AListWithoutParentsBringsHeldChildrenAgain", 3, "22", 5, "(a list without parents)",
      kMended, true},
+    {"HoursThatMakeASpeakerAbsentKeepTheirTalkTillTheNextOK", 7298, "20,24", 2,
+     "an untouched OK changes the talks", kMended},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
