@@ -408,7 +408,14 @@ void RebookForNewTiming(MultiDaySchedule& schedule, TimingChange timing) {
         ReportMessage(SeverityInformation,
                       "All appointments will be cleared and rebooked because one or more of the "
                       "timing parameters has changed. You must then optimise the new schedule.");
+        // Someone the new hours make absent, or whose own times are cut, is at no talk they
+        // are no longer there for, so no later OK gives it up.
+        const MultiDaySchedule::TalkPlaces places = schedule.GetTalkPlaces();
         schedule.EnforceTimeBoundaries();
+        for (unsigned d = 0; d < schedule.GetDayCount(); ++d) {
+            schedule.GetDay(d)->GiveUpPresentationsOutsideHours();
+        }
+        schedule.ReportPlacesGivenUp(places);
         if (!schedule.BookAll(BookRandom)) {
             ReportMessage(SeverityError,
                           "Could not create the new schedule! This probably means that the new "

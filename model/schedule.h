@@ -156,6 +156,9 @@ public:
     void EnforceTimeBoundaries();
     // A break between slot starts goes to the start of its slot, as the file reader puts it.
     void FitBreaksToSlots();
+    // Every place at a talk of the day whose person is no longer there from its start to its
+    // end (away, or outside their own hours) is given up; nothing on a locked event.
+    void GiveUpPresentationsOutsideHours();
     // After the slot length or the day's start changed, or for breaks a merge brought from
     // another file's slots: each break on this date, made on slots of breakSeconds, keeps its
     // minutes, so every slot that meets them is a break now (one Warning when a break grows).

@@ -298,6 +298,17 @@ void Schedule::EnforceTimeBoundaries() {
     FitBreaksToSlots();
 }
 
+void Schedule::GiveUpPresentationsOutsideHours() {
+    if (!event_ || event_->IsLocked()) {
+        return;
+    }
+    ForEachAttendee(*event_, [this](Attendee& attendee) {
+        if (DropPresentationsOutsideHours(attendee, *this)) {
+            modified_ = true;
+        }
+    });
+}
+
 // A new slot length or start leaves breaks between slot starts, where no booking meets them and
 // the file reader would move them later: each goes to the start of its slot now, as the reader
 // puts it.

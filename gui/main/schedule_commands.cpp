@@ -9,6 +9,7 @@
 #include "gui/dialogs/prompt_service.h"
 #include "gui/main/command_context.h"
 #include "gui/main/frame_commands.h"
+#include "gui/main/selected_item_commands.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/schedule.h"
@@ -89,6 +90,9 @@ void RemoveLock(const CommandContext& context) {
     Event& event = *schedule->GetEvent();
     event.SetLocked(false);
     schedule->SetLocked(false);
+    // What the lock kept where its teacher or family is no longer there (a family marked away
+    // while locked) goes now, named, as the file reader would drop it unnamed on opening.
+    UnbookOutOfRangeUnlessLocked(schedule);
 }
 
 void EditScoring(const CommandContext& context) {

@@ -28,6 +28,7 @@ ParentDlg::ParentDlg(wxWindow* parent, Parent* person, MultiDaySchedule* days, E
       editing_(mode == EditMode::Edit) {
     // Pupils made here point back at their parents before their first request.
     parent_->AdoptPupils();
+    attendanceAtOpen_ = AttendanceText();
     BuildControls();
     ShowDay();
     Centre(wxBOTH);
@@ -196,8 +197,11 @@ bool ParentDlg::TransferDataFromWindow() {
     }
     parent_->SetNotes(EnteredText(notes_->GetValue()));
     if (editing_ && event_ && event_->IsLocked()) {
-        // Refused, naming what the lock keeps on any day the attendance was changed for.
-        (void)GetDays()->UnbookOutOfRangeAppointments();
+        // Refused, naming what the lock keeps, when the attendance was changed: an OK that
+        // changed none has nothing to unbook.
+        if (AttendanceText() != attendanceAtOpen_) {
+            (void)GetDays()->UnbookOutOfRangeAppointments();
+        }
     } else if (editing_ && GetCurrentDay()) {
         const MultiDaySchedule::TalkPlaces places = GetDays()->GetTalkPlaces();
         std::vector<std::string> lines;
@@ -208,6 +212,18 @@ bool ParentDlg::TransferDataFromWindow() {
         GetDays()->ReportPlacesGivenUp(places);
     }
     return true;
+}
+
+std::string ParentDlg::AttendanceText() const {
+    std::string text;
+    const MultiDaySchedule* days = GetDays();
+    for (unsigned d = 0; days != nullptr && d < days->GetDayCount(); ++d) {
+        const Schedule* day = days->GetDay(d);
+        text += std::to_string(parent_->IsAttending(day)) +
+                (parent_->ArrivesLate(day) ? parent_->GetStartTime(day).Format(Time24hs) : "-") +
+                (parent_->LeavesEarly(day) ? parent_->GetEndTime(day).Format(Time24hs) : "-") + ";";
+    }
+    return text;
 }
 
 void ParentDlg::OnAddPupil(wxCommandEvent&) {

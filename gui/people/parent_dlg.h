@@ -76,12 +76,15 @@ private:
     void OnPresentations(wxCommandEvent& event);
     // The identifier is typed only when the name does not identify the parent.
     void OnUseName(wxCommandEvent& event);
+    // The parent's attendance on every day, as it stands, to tell whether the editor changed it.
+    std::string AttendanceText() const;
 
     Parent* parent_;
     std::shared_ptr<Event> event_;
     bool editing_;
     bool pupilsChanged_ = false;
     bool daySaved_ = false;
+    std::string attendanceAtOpen_;
     wxTextCtrl* name_ = nullptr;
     wxTextCtrl* email_ = nullptr;
     wxTextCtrl* emailAlt_ = nullptr;

@@ -836,6 +836,36 @@ TEST_F(TimingDependants, PlacesAtTalksGivenUpAfterAnEditAreNamed) {
     }
 }
 
+// New hours that leave someone no time make them absent, and so take them from their talks there
+// and then, named; someone whose own time became the day's own stays at theirs. The next
+// editor's OK then has nothing to give up.
+TEST_F(TimingDependants, HoursThatMakeSomeoneAbsentGiveUpTheirTalksNamed) {
+    Build(1);
+    Schedule* day = schedule_->GetDay(0);
+    Presentation* talk = AddTalk("Careers", 0, "18:10", "18:30");
+    ASSERT_TRUE(bob_->SetDayAttendance(day, {true, false, {}, true, At(18, 30)}));
+    ASSERT_TRUE(Family(0)->SetDayAttendance(day, {true, true, At(18, 10), false, {}}));
+    ASSERT_TRUE(schedule_->AttendPresentation(bob_, talk));
+    ASSERT_TRUE(schedule_->AttendPresentation(Family(0), talk));
+    (void)sink_.GetText();
+
+    ASSERT_TRUE(Edit([](auto& f) { f.days[0].start = "19:00"; }));
+    EXPECT_FALSE(bob_->IsAttending(day));
+    EXPECT_FALSE(bob_->AttendsPresentation(talk));
+    EXPECT_TRUE(Family(0)->AttendsPresentation(talk));
+    const std::string said = sink_.GetText();
+    EXPECT_NE(said.find("Warning: These places at presentations fall where the person is no "
+                        "longer there from the talk's start to its end (away or outside their "
+                        "hours) and have been given up:\n'Bob Brown' at 'Careers', 6:10pm to "
+                        "6:30pm\n"),
+              std::string::npos)
+        << said;
+
+    (void)schedule_->UnbookOutOfRangeAppointments();
+    EXPECT_EQ(sink_.GetText(), "");
+    EXPECT_TRUE(Family(0)->AttendsPresentation(talk));
+}
+
 // A timing tried and put back leaves the evening as the school set it: every break where it was
 // (not grown by the slots it met on the way), every scoring limit at the minutes given, on each
 // day, and the file brings the same back. Only the first step may say that something grew.
@@ -1060,6 +1090,12 @@ TEST_F(TimingDependants, AnEveningPutOffOrEndingLaterKeepsEveryBooking) {
          [](auto& f) {
              f.days[0].day = "19";
              f.days[1].day = "20";
+         },
+         true},
+        {"two days a day later, the first on the second's date", 2,
+         [](auto& f) {
+             f.days[0].day = "13";
+             f.days[1].day = "14";
          },
          true},
         {"the end an hour later", 1, [](auto& f) { f.days[0].end = "22:00"; }, true},

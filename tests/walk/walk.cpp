@@ -447,7 +447,21 @@ std::vector<Breach> Walk::ReadBackSame(const Seen& now) {
     return {};
 }
 
-std::vector<Breach> Walk::Judge(const Seen& before, const Seen& after, const StepReport& step) {
+std::vector<Breach> Walk::Judge(const Seen& seenBefore, const Seen& after,
+                                 const StepReport& step) {
+    // Moved days carry their data to their new dates, where it is looked for.
+    std::optional<Seen> moved;
+    if (!step.movedDates.empty()) {
+        moved = seenBefore;
+        moved->account.clear();
+        for (const auto& [key, value] : seenBefore.account) {
+            const auto to = step.movedDates.find(DateOf(key));
+            moved->account[to == step.movedDates.end() ? key
+                                                       : "day/" + to->second + key.substr(14)] =
+                value;
+        }
+    }
+    const Seen& before = moved ? *moved : seenBefore;
     // Every promise is judged, so that a step that breaks two shows both.
     std::vector<Breach> found;
     const auto judge = [&found](const std::optional<Breach>& breach) {

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -81,6 +82,9 @@ struct StepReport {
     std::string keepsBookings;
     // Someone was renamed: the account names them anew, so bookings are compared by their times.
     bool renames = false;
+    // New dates for the event's days (old to new, as the account writes them): each day's data
+    // goes with it, so what was held is compared on its new date.
+    std::map<std::string, std::string> movedDates;
     // Taking the lock away: the one step that may change a locked event's bookings.
     bool unlocks = false;
     // Imports and merges: what the step brought, as pupils "name|form" that must be in the

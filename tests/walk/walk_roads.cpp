@@ -374,6 +374,11 @@ void MergeCopy(Walk& walk, StepReport& report) {
                 kept->AddTaughtBy(teacher, "Maths");
                 (void)kept->AddRequest(teacher, "Maths", 1, 1);
             }
+            // Away first, as the copy's editor would have it: a talk on that day is then refused
+            // to them, where attending first would leave them at a talk they are not there for.
+            if (copy->GetDayCount() > 1) {
+                family->SetAttending(copy->GetDay(copy->GetDayCount() - 1), false);
+            }
             const PresentationList& talks = theirs.GetPresentations();
             std::string talk;
             if (talks.Count() > 0) {
@@ -381,9 +386,6 @@ void MergeCopy(Walk& walk, StepReport& report) {
                 if (copy->AttendPresentation(family, chosen)) {
                     talk = "day/" + chosen->GetDate().FormatISO() + "/talk/" + chosen->GetName();
                 }
-            }
-            if (copy->GetDayCount() > 1) {
-                family->SetAttending(copy->GetDay(copy->GetDayCount() - 1), false);
             }
             report.text = "Merge Changes of a copy with '" + name + "' added";
             report.hint = " (a copy with a late family)";

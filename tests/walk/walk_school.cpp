@@ -57,6 +57,31 @@ void AddNamesakes(MultiDaySchedule& days, std::mt19937& rng) {
     }
 }
 
+// A person keeps only the talks they can be at, as the editors let them choose: the generator
+// puts a few at talks during their absence, and new hours given here may leave one outside them.
+void KeepAttendableTalks(MultiDaySchedule& days, Attendee& person) {
+    std::vector<Presentation*> talks;
+    for (unsigned i = 0; i < person.GetPresentations().Count(); ++i) {
+        talks.push_back(person.GetPresentations().GetPresentation(i));
+    }
+    for (Presentation* talk : talks) {
+        person.RemovePresentation(talk);
+        if (CanAttendPresentation(days, person, *talk)) {
+            (void)person.AddPresentation(talk);
+        }
+    }
+}
+
+void KeepAttendableTalks(MultiDaySchedule& days) {
+    Event& event = *days.GetEvent();
+    for (unsigned t = 0; t < event.GetTeachers().Count(); ++t) {
+        KeepAttendableTalks(days, *event.GetTeachers().Get(t));
+    }
+    for (unsigned p = 0; p < event.GetParents().Count(); ++p) {
+        KeepAttendableTalks(days, *event.GetParents().Get(p));
+    }
+}
+
 // A talk off the slot starts on the first day, with a family that arrives as it begins and a
 // teacher who leaves as it ends: both are there for the whole of it.
 void AddTalkOffTheSlots(MultiDaySchedule& days, std::mt19937& rng) {
@@ -80,38 +105,15 @@ void AddTalkOffTheSlots(MultiDaySchedule& days, std::mt19937& rng) {
     family->SetTimes(&day, start, day.GetEndTime());
     family->SetArrivesLate(&day, true);
     family->SetLeavesEarly(&day, false);
+    KeepAttendableTalks(days, *family);
     (void)day.AttendPresentation(family, kept);
     if (event.GetTeachers().Count() > 1) {
         Teacher* speaker = event.GetTeachers().Get(1);
         speaker->SetTimes(&day, day.GetStartTime(), end);
         speaker->SetArrivesLate(&day, false);
         speaker->SetLeavesEarly(&day, true);
+        KeepAttendableTalks(days, *speaker);
         (void)day.AttendPresentation(speaker, kept);
-    }
-}
-
-// People keep only the talks they can be at, as the editors let them choose: the generator
-// puts a few at talks during their absence.
-void KeepAttendableTalks(MultiDaySchedule& days) {
-    Event& event = *days.GetEvent();
-    std::vector<Attendee*> people;
-    for (unsigned t = 0; t < event.GetTeachers().Count(); ++t) {
-        people.push_back(event.GetTeachers().Get(t));
-    }
-    for (unsigned p = 0; p < event.GetParents().Count(); ++p) {
-        people.push_back(event.GetParents().Get(p));
-    }
-    for (Attendee* person : people) {
-        std::vector<Presentation*> talks;
-        for (unsigned i = 0; i < person->GetPresentations().Count(); ++i) {
-            talks.push_back(person->GetPresentations().GetPresentation(i));
-        }
-        for (Presentation* talk : talks) {
-            person->RemovePresentation(talk);
-            if (CanAttendPresentation(days, *person, *talk)) {
-                (void)person->AddPresentation(talk);
-            }
-        }
     }
 }
 

@@ -543,8 +543,10 @@ void ChangeTiming(Walk& walk, StepReport& report, bool putBack) {
         return;
     }
     std::set<std::string> datesBefore;
+    std::vector<std::string> datesInOrder;
     for (unsigned d = 0; d < walk.Days().GetDayCount(); ++d) {
-        datesBefore.insert(walk.DateOfDay(static_cast<int>(d)));
+        datesInOrder.push_back(walk.DateOfDay(static_cast<int>(d)));
+        datesBefore.insert(datesInOrder.back());
     }
     report.text = change.text + (putBack ? " and back" : "");
     if (change.what == Timing::Dates) {
@@ -577,6 +579,10 @@ void ChangeTiming(Walk& walk, StepReport& report, bool putBack) {
         if (change.what != Timing::Dates) {
             report.putBackMayChange.insert(Topic::Booking);
             report.putBackMayChange.insert(Topic::Attendance);
+            // Whom the cut hours made absent, or took an own time from, left the talks they
+            // are no longer there for, named ("Hours that make someone absent give up their
+            // talks").
+            report.putBackMayChange.insert(Topic::Talk);
             report.mayUnbook = true;
         }
         report.putBackDatesGone = datesBefore;
@@ -584,6 +590,15 @@ void ChangeTiming(Walk& walk, StepReport& report, bool putBack) {
         report.mayUnbook = change.rebuilds;
         if (!change.rebuilds) {
             report.keepsBookings = "a timing change that takes no slot away";
+        }
+        if (change.what == Timing::Dates &&
+            walk.Days().GetDayCount() == static_cast<unsigned>(datesInOrder.size())) {
+            for (unsigned d = 0; d < walk.Days().GetDayCount(); ++d) {
+                const std::string now = walk.DateOfDay(static_cast<int>(d));
+                if (now != datesInOrder[d]) {
+                    report.movedDates[datesInOrder[d]] = now;
+                }
+            }
         }
     }
 }

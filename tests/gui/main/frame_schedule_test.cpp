@@ -2,6 +2,7 @@
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -166,6 +167,51 @@ TEST_F(FrameSchedule, LockingLocksTheBookingsAndUnlockingAsksFirst) {
     EXPECT_FALSE(TheEvent().IsLocked());
     EXPECT_TRUE(MenuEnabled(CommandId::LockSchedule));
     EXPECT_TRUE(Schedule()->UnbookParent(parent));
+}
+
+// A family marked away while locked keeps its bookings only as long as the lock: removing it
+// gives them up, naming each, as the file would open without them; everyone else keeps theirs.
+TEST_F(FrameSchedule, RemovingTheLockGivesUpTheBookingsOfAFamilyMarkedAwayAndNamesThem) {
+    OpenExample();
+    host_->RunCommand(CommandId::BookIncomplete);
+    Parent* away = nullptr;
+    for (unsigned i = 0; i < TheEvent().GetParents().Count() && !away; ++i) {
+        Parent* candidate = TheEvent().GetParents().At(i);
+        if (Schedule()->GetDay(0)->ParentHasAppointments(candidate)) {
+            away = candidate;
+        }
+    }
+    ASSERT_NE(away, nullptr);
+    host_->RunCommand(CommandId::LockSchedule);
+    away->SetAttending(Schedule()->GetDay(0), false);
+    const std::string before = EventText();
+    const size_t boxes = Boxes().size();
+
+    prompts_.Answer(wxID_YES);
+    host_->RunCommand(CommandId::RemoveLock);
+    EXPECT_FALSE(TheEvent().IsLocked());
+    EXPECT_FALSE(Schedule()->GetDay(0)->ParentHasAppointments(away));
+    ASSERT_EQ(Boxes().size(), boxes + 1);
+    const std::string said = Boxes().back();
+    EXPECT_EQ(said.rfind("Warning: These appointments fall where the teacher or the family is "
+                         "no longer available",
+                         0),
+              0u)
+        << said;
+    EXPECT_NE(said.find(away->GetName() + " about "), std::string::npos);
+    // Only the family's own lines went.
+    const auto bookingLines = [](const std::string& text) {
+        int count = 0;
+        for (size_t at = text.find("\nat "); at != std::string::npos;
+             at = text.find("\nat ", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    const std::string after = EventText();
+    EXPECT_LT(bookingLines(after), bookingLines(before));
+    EXPECT_EQ(bookingLines(before) - bookingLines(after),
+              static_cast<int>(std::count(said.begin(), said.end(), '\n')));
 }
 
 TEST_F(FrameSchedule, EditingDetailsRebooksAndClearsSentEmailsOnlyForATimingChange) {

@@ -171,6 +171,43 @@ TEST_F(PeopleDialogs, ParentMarkedAwayOnALockedEventKeepsTheBookingsAndSaysWhich
     EXPECT_TRUE(days_->GetDay(0)->ParentHasAppointments(jones_));
 }
 
+// An OK that changes no attendance has nothing to unbook, so the lock has nothing to refuse:
+// whether the family is booked, not booked, or already kept booked while away.
+TEST_F(PeopleDialogs, AnUntouchedParentOKOnALockedEventSaysNothing) {
+    struct Case {
+        const char* name;
+        bool booked;
+        bool away;
+    };
+    int minute = 0;
+    for (const Case& c : {Case{"booked", true, false}, Case{"not booked", false, false},
+                          Case{"kept booked while away", true, true}}) {
+        SCOPED_TRACE(c.name);
+        sink_.entries.clear();
+        Parent* family = AddParent(c.name);
+        Pupil* child = AddPupil(family, "Child", "7B");
+        ASSERT_TRUE(child->AddRequest(mrA_, "Maths", 1, 1));
+        if (c.booked) {
+            ASSERT_TRUE(Book(child, 0, 18, minute += 10));
+        }
+        Lock();
+        if (c.away) {
+            ParentDlg away(TopWindow(), family, days_.get(), EditMode::Edit);
+            Tick(away.GetAttendingBox(), false);
+            ASSERT_TRUE(away.TransferDataFromWindow());
+            ASSERT_EQ(sink_.entries.size(), 1U);
+            sink_.entries.clear();
+        }
+        ParentDlg dialog(TopWindow(), family, days_.get(), EditMode::Edit);
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
+        EXPECT_EQ(sink_.Texts(), std::vector<std::string>{});
+        EXPECT_EQ(days_->GetDay(0)->ParentHasAppointments(family), c.booked);
+        EXPECT_EQ(family->IsAttending(days_->GetDay(0)), !c.away);
+        event_->SetLocked(false);
+        days_->SetLocked(false);
+    }
+}
+
 TEST_F(PeopleDialogs, PupilEditorOnALockedEventKeepsOnlyAddAndManualBooking) {
     Lock();
     PupilDlg dialog(TopWindow(), jones_, amy_, days_.get());
