@@ -135,6 +135,10 @@ const Finding kFindings[] = {
      "the reader refuses bookings the program made", kFoundByTheWalk},
     {"AListWithoutParentsBringsHeldChildrenAgain", 3, "22", 5, "(a list without parents)",
      kMended, true},
+    // The absent family's bookings that outlived the lock, unbooked by the next editor's OK on
+    // anyone: met once the walk of seed 21 no longer ended at a doubled namesake.
+    {"AnAbsentFamilysBookingsThatOutliveTheLockGoAtTheNextOK", 21, "0,25,36,37", 2,
+     "an untouched OK changes the bookings", kFoundByTheWalk},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
