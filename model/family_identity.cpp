@@ -240,6 +240,7 @@ FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
     if (family != nullptr && unnamed && line.listed) {
         ClaimWithin(family, line, placement, false);
         ClaimAnywhere(line, placement);
+        ClaimTakenWithin(family, line, placement);
         if (HoldsAnArrivingName(family, line, placement)) {
             placement.name = ApartName(line, plain, placement);
             return placement;
@@ -408,6 +409,35 @@ std::string FamilyIdentity::NewName(const FamilyLine& line, const std::string& p
     // again from the name it had, not once more.
     const std::string told = PlainName(namesake->GetName(), namesake->GetAddress(0));
     return ToldApart(told != namesake->GetName() ? told : plain, address);
+}
+
+// Another line for a held child that an earlier, fuller line took is that child again.
+void FamilyIdentity::ClaimTakenWithin(const Parent* family, const FamilyLine& line,
+                                      Placement& placement) const {
+    for (const FormRule rule : {FormRule::Same, FormRule::Agrees}) {
+        for (size_t i = 0; i < line.children.size(); ++i) {
+            if (placement.children[i] != nullptr) {
+                continue;
+            }
+            const FamilyLine::Child& child = line.children[i];
+            const auto found = held_.find(FoldASCIICase(child.name));
+            if (found == held_.end()) {
+                continue;
+            }
+            for (const Held& held : found->second) {
+                const std::string& form = held.pupil->GetForm();
+                if (held.family != family || !held.taken ||
+                    (rule == FormRule::Same && !EqualsIgnoringCase(form, child.form)) ||
+                    (rule == FormRule::Agrees && !FormsAgree(form, child.form)) ||
+                    std::find(placement.children.begin(), placement.children.end(),
+                              held.pupil) != placement.children.end()) {
+                    continue;
+                }
+                placement.children[i] = held.pupil;
+                break;
+            }
+        }
+    }
 }
 
 bool FamilyIdentity::HoldsAnArrivingName(const Parent* family, const FamilyLine& line,

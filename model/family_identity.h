@@ -85,6 +85,8 @@ private:
     std::string NewName(const FamilyLine& line, const std::string& plain, bool numbered) const;
     std::string ApartName(const FamilyLine& line, const std::string& plain,
                           const Placement& placement) const;
+    void ClaimTakenWithin(const Parent* family, const FamilyLine& line,
+                          Placement& placement) const;
     bool HoldsAnArrivingName(const Parent* family, const FamilyLine& line,
                              const Placement& placement) const;
     Parent* ByKey(const std::string& key) const;

@@ -151,7 +151,9 @@ List PupilList(Walk& walk, StepReport& report, std::string* shape) {
             }
             return false;
         };
+        // A held child without a form is the one a fuller line describes, not a namesake.
         if (family != nullptr && family->GetPupilCount() > 0 &&
+            !family->GetPupil(0)->GetForm().empty() &&
             !heldAlready(family->GetPupil(0)->GetName(), family->GetPupil(0)->GetForm() + "X")) {
             const Pupil& held = *family->GetPupil(0);
             row(held.GetName(), held.GetForm() + "X", "Family of the other " + held.GetName(),
