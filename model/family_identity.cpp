@@ -228,6 +228,11 @@ FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
 
     bool byName = true;
     Parent* family = FindByKey(line, plain, numbered);
+    // A copy's family named for nobody is this event's family of that name, found wherever it
+    // lives now; a list's says only its child's name.
+    if (family == nullptr && unnamed && !line.listed) {
+        family = FindNamedForNobody(line, plain);
+    }
     if (family == nullptr && !unnamed) {
         family = FindByName(line, plain, numbered);
     }
@@ -324,6 +329,19 @@ Parent* FamilyIdentity::FindByKey(const FamilyLine& line, const std::string& pla
         }
     }
     return best;
+}
+
+Parent* FamilyIdentity::FindNamedForNobody(const FamilyLine& line, const std::string& plain) const {
+    const auto found = byName_.find(FoldASCIICase(plain));
+    if (found == byName_.end()) {
+        return nullptr;
+    }
+    for (Parent* family : found->second) {
+        if (!IsNumbered(*family) && Shares(family, line)) {
+            return family;
+        }
+    }
+    return nullptr;
 }
 
 // A family numbered on one side only: the same name and first address line.

@@ -79,6 +79,7 @@ private:
     std::vector<Parent*> Namesakes(const FamilyLine& line, const std::string& plain) const;
     Parent* FindByKey(const FamilyLine& line, const std::string& plain, bool numbered) const;
     Parent* FindByName(const FamilyLine& line, const std::string& plain, bool numbered) const;
+    Parent* FindNamedForNobody(const FamilyLine& line, const std::string& plain) const;
     Parent* FindByChildren(const FamilyLine& line, const std::string& name,
                            const std::string& plain, bool numbered) const;
     bool Shares(const Parent* family, const FamilyLine& line) const;
