@@ -110,6 +110,7 @@ bool ImportRun::CreateParentForPupil(std::unique_ptr<Pupil> pupil, const Parent&
     FamilyLine line = FamilyLine::Of(parentTemplate);
     line.name = TrimImported(parentTemplate.GetName());
     line.children = {{pupil->GetName(), pupil->GetForm()}};
+    line.listed = true;
     const FamilyIdentity::Placement placement = families_->Place(line);
     if (const Pupil* held = placement.children.front()) {
         const std::string which = "Pupil '" + pupil->GetName() + "' of '" +

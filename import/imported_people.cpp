@@ -81,8 +81,9 @@ void MovePupils(Event& preview, MultiDaySchedule& target, MovedPeople& moved,
             continue;
         }
         const std::string name = parent->GetName();
-        const FamilyIdentity::Placement placement =
-            families.Place(FamilyLine::Of(*parent, numberedApart));
+        FamilyLine line = FamilyLine::Of(*parent, numberedApart);
+        line.listed = true;
+        const FamilyIdentity::Placement placement = families.Place(line);
         // The children the event holds leave the preview's family; the rest stay in it.
         std::vector<std::unique_ptr<Pupil>> arriving;
         for (size_t i = 0; i < placement.children.size(); ++i) {

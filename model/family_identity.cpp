@@ -76,11 +76,17 @@ std::set<std::string> TellingWords(const std::string& name) {
     return words;
 }
 
+// "Parents of" the child, perhaps told apart from a namesake family by its address or form.
+bool NamedForChild(const std::string& familyName, const std::string& child) {
+    const std::string named = "Parents of " + child;
+    return familyName == named || familyName.rfind(named + " (", 0) == 0;
+}
+
 // Without an address on both sides, a parent of another surname is another family, whose child
 // only shares a name with this family's; a family named for nobody may be anyone's.
 bool MayNameItsParent(const Parent& family, const std::string& name) {
     for (unsigned i = 0; i < family.GetPupilCount(); ++i) {
-        if (family.GetName() == "Parents of " + family.GetPupil(i)->GetName()) {
+        if (NamedForChild(family.GetName(), family.GetPupil(i)->GetName())) {
             return true;
         }
     }
@@ -215,10 +221,18 @@ FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
     // A preview or a copy that met a namesake first told this family apart by its address;
     // here it may be known by its plain name.
     const std::string plain = numbered ? name : PlainName(name, line.address);
-    const bool unnamed = TrimmedName(line.name).empty() && !numbered;
+    const bool unnamed =
+        !numbered && (TrimmedName(line.name).empty() ||
+                      (line.listed && !line.children.empty() &&
+                       plain == "Parents of " + line.children.front().name));
 
     bool byName = true;
     Parent* family = FindByKey(line, plain, numbered);
+    // A copy's family named for nobody is this event's family of that name, found wherever it
+    // lives now; a list's says only its child's name.
+    if (family == nullptr && unnamed && !line.listed) {
+        family = FindNamedForNobody(line, plain);
+    }
     if (family == nullptr && !unnamed) {
         family = FindByName(line, plain, numbered);
     }
@@ -226,12 +240,27 @@ FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
         family = FindByChildren(line, name, plain, numbered);
         byName = false;
     }
+    // A list that names no parent knows a child only by its own name, form and address: one
+    // held in another form is a namesake, whose family is not the held child's.
+    if (family != nullptr && unnamed && line.listed) {
+        ClaimWithin(family, line, placement, false);
+        ClaimAnywhere(line, placement);
+        ClaimTakenWithin(family, line, placement);
+        if (HoldsAnArrivingName(family, line, placement)) {
+            placement.name = ApartName(line, plain, placement);
+            return placement;
+        }
+        placement.family = family;
+        placement.name = family->GetName();
+        return placement;
+    }
     if (family != nullptr) {
         placement.family = family;
         placement.name = family->GetName();
         ClaimWithin(family, line, placement, false);
-        // A line that cannot tell its name's families apart finds each child in its own.
-        if (byName && !numbered) {
+        // A line that cannot tell its name's families apart finds each child in its own; a
+        // numbered line too, whose family a list may have joined to a namesake's of its name.
+        if (byName) {
             for (const Parent* namesake : Namesakes(line, plain)) {
                 if (namesake != family) {
                     ClaimWithin(namesake, line, placement, false);
@@ -300,6 +329,19 @@ Parent* FamilyIdentity::FindByKey(const FamilyLine& line, const std::string& pla
         }
     }
     return best;
+}
+
+Parent* FamilyIdentity::FindNamedForNobody(const FamilyLine& line, const std::string& plain) const {
+    const auto found = byName_.find(FoldASCIICase(plain));
+    if (found == byName_.end()) {
+        return nullptr;
+    }
+    for (Parent* family : found->second) {
+        if (!IsNumbered(*family) && Shares(family, line)) {
+            return family;
+        }
+    }
+    return nullptr;
 }
 
 // A family numbered on one side only: the same name and first address line.
@@ -385,6 +427,76 @@ std::string FamilyIdentity::NewName(const FamilyLine& line, const std::string& p
     // again from the name it had, not once more.
     const std::string told = PlainName(namesake->GetName(), namesake->GetAddress(0));
     return ToldApart(told != namesake->GetName() ? told : plain, address);
+}
+
+// Another line for a held child that an earlier, fuller line took is that child again.
+void FamilyIdentity::ClaimTakenWithin(const Parent* family, const FamilyLine& line,
+                                      Placement& placement) const {
+    for (const FormRule rule : {FormRule::Same, FormRule::Agrees}) {
+        for (size_t i = 0; i < line.children.size(); ++i) {
+            if (placement.children[i] != nullptr) {
+                continue;
+            }
+            const FamilyLine::Child& child = line.children[i];
+            const auto found = held_.find(FoldASCIICase(child.name));
+            if (found == held_.end()) {
+                continue;
+            }
+            for (const Held& held : found->second) {
+                const std::string& form = held.pupil->GetForm();
+                if (held.family != family || !held.taken ||
+                    (rule == FormRule::Same && !EqualsIgnoringCase(form, child.form)) ||
+                    (rule == FormRule::Agrees && !FormsAgree(form, child.form)) ||
+                    std::find(placement.children.begin(), placement.children.end(),
+                              held.pupil) != placement.children.end()) {
+                    continue;
+                }
+                placement.children[i] = held.pupil;
+                break;
+            }
+        }
+    }
+}
+
+bool FamilyIdentity::HoldsAnArrivingName(const Parent* family, const FamilyLine& line,
+                                         const Placement& placement) const {
+    for (size_t i = 0; i < line.children.size(); ++i) {
+        if (placement.children[i] != nullptr) {
+            continue;
+        }
+        const auto found = held_.find(FoldASCIICase(line.children[i].name));
+        if (found == held_.end()) {
+            continue;
+        }
+        for (const Held& held : found->second) {
+            if (held.family == family) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A family named for nobody beside a namesake's: told apart by its address, or without one by
+// its child's form, so that the event can hold both.
+std::string FamilyIdentity::ApartName(const FamilyLine& line, const std::string& plain,
+                                      const Placement& placement) const {
+    std::vector<std::string> names = {plain};
+    if (!line.address.empty()) {
+        names.push_back(ToldApart(plain, line.address));
+    }
+    for (size_t i = 0; i < line.children.size(); ++i) {
+        if (placement.children[i] == nullptr && !line.children[i].form.empty()) {
+            names.push_back(ToldApart(plain, line.children[i].form));
+            break;
+        }
+    }
+    for (const std::string& name : names) {
+        if (ByKey(name) == nullptr) {
+            return name;
+        }
+    }
+    return plain;
 }
 
 // Two children of one name in a family are two children: each line takes one the family held

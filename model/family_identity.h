@@ -23,6 +23,9 @@ struct FamilyLine {
     std::vector<Child> children;
     // The list holds this name and first address line under two school numbers or more.
     bool numberedApart = false;
+    // A line of an imported list, not a family of a copy of this event: a family it names for
+    // nobody ("Parents of" its child) says nothing but the child's name, form and address.
+    bool listed = false;
 
     // A family of a preview or a copy: named "Parents of" its first child, without a number of
     // its own, it is one the list named no parent for. numberedApart as ParentList says it.
@@ -76,10 +79,17 @@ private:
     std::vector<Parent*> Namesakes(const FamilyLine& line, const std::string& plain) const;
     Parent* FindByKey(const FamilyLine& line, const std::string& plain, bool numbered) const;
     Parent* FindByName(const FamilyLine& line, const std::string& plain, bool numbered) const;
+    Parent* FindNamedForNobody(const FamilyLine& line, const std::string& plain) const;
     Parent* FindByChildren(const FamilyLine& line, const std::string& name,
                            const std::string& plain, bool numbered) const;
     bool Shares(const Parent* family, const FamilyLine& line) const;
     std::string NewName(const FamilyLine& line, const std::string& plain, bool numbered) const;
+    std::string ApartName(const FamilyLine& line, const std::string& plain,
+                          const Placement& placement) const;
+    void ClaimTakenWithin(const Parent* family, const FamilyLine& line,
+                          Placement& placement) const;
+    bool HoldsAnArrivingName(const Parent* family, const FamilyLine& line,
+                             const Placement& placement) const;
     Parent* ByKey(const std::string& key) const;
     void ClaimWithin(const Parent* family, const FamilyLine& line, Placement& placement,
                      bool formCorrected);

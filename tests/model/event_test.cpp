@@ -756,6 +756,10 @@ TEST_F(EventMerge, ACopyWithOneFieldCorrectedAddsNobody) {
          [](Parent& f) { f.SetAddress(0, "1 High Street"); },
          "Mrs Fox (1 High St) [Mrs Fox (1 High St)] @1 High St: Amy Fox 8A>Tom Wade", "",
          "Mrs Fox (1 High St)"},
+        {"the first address line of a family named for nobody",
+         [](Parent& f) { f.SetAddress(0, "1 High Street"); },
+         "Parents of Amy Fox [Parents of Amy Fox] @1 High St: Amy Fox 8A>Tom Wade", "",
+         "Parents of Amy Fox"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -151,7 +151,19 @@ List PupilList(Walk& walk, StepReport& report, std::string* shape) {
             }
             return false;
         };
+        // A held child without a form is the one a fuller line describes, not a namesake; a
+        // line naming a family the event holds brings that family a child, not a namesake's.
+        const auto familyHeld = [&](const std::string& name) {
+            for (unsigned p = 0; p < parents.Count(); ++p) {
+                if (BareName(parents.Get(p)->GetName()) == name) {
+                    return true;
+                }
+            }
+            return false;
+        };
         if (family != nullptr && family->GetPupilCount() > 0 &&
+            !family->GetPupil(0)->GetForm().empty() &&
+            (!parent || !familyHeld("Family of the other " + family->GetPupil(0)->GetName())) &&
             !heldAlready(family->GetPupil(0)->GetName(), family->GetPupil(0)->GetForm() + "X")) {
             const Pupil& held = *family->GetPupil(0);
             row(held.GetName(), held.GetForm() + "X", "Family of the other " + held.GetName(),
