@@ -123,7 +123,7 @@ const Finding kFindings[] = {
      kFoundByTheWalk},
     {"ATeachersSubjectsAreNotThoseTheFileKeeps", 1, "2", 0, "a teacher's subjects", kMended},
     {"ReopeningPutsRenamedAndImportedPeopleInAnotherOrder", 11, "11", 1,
-     "saved and opened again, the people come in another order", kFoundByTheWalk},
+     "saved and opened again, the people come in another order", kMended},
     {"AListWithoutNumbersBringsNumberedFamiliesAgain", 32, "6", 5,
      "(a numbered family, a list without numbers)", kMended, true},
     {"AnAbsentFamilysLockedBookingsOutliveTheLock", 21, "0,25,36", 6,
