@@ -243,9 +243,11 @@ protected:
         ++g_summary->walks;
         for (const Breach& breach : run.passed) {
             const Finding* known = KnownFinding(breach);
-            g_summary
-                ->known[(known ? known->openUnder : "passed over") + std::string(": ") +
-                        breach.what]
+            // A mended row's breach is passed over only under FIND: its row holds no open issue.
+            const char* under = known == nullptr             ? "passed over"
+                                : known->openUnder != nullptr ? known->openUnder
+                                                              : "mended, met again";
+            g_summary->known[under + std::string(": ") + breach.what]
                 .insert(seed);
         }
         if (!run.breach) {
