@@ -128,6 +128,9 @@ const Finding kFindings[] = {
      "(a numbered family, a list without numbers)", kMended, true},
     {"AnAbsentFamilysLockedBookingsOutliveTheLock", 21, "0,25,36", 6,
      "the reader refuses bookings the program made", kFoundByTheWalk},
+    // The same bookings, kept past the lock, go at the next editor's OK, untouched or not.
+    {"AnAbsentFamilysBookingsKeptPastTheLockGoAtTheNextOK", 21, "0,25,36,37", 2,
+     "an untouched OK changes the bookings", kFoundByTheWalk},
     {"AListWithoutParentsBringsHeldChildrenAgain", 3, "22", 5, "(a list without parents)",
      kMended, true},
 };
