@@ -220,11 +220,12 @@ bool EventFileReader::ReadSections() {
     if (!ReadEventSection() || !ReadExtraDays() || !ReadPresentations() || !ReadTeachers()) {
         return false;
     }
-    event_->GetTeachers().Sort();
+    // Namesakes keep the file's order, so that the file written next is the one read.
+    schedule_->SortPeople();
     if (!ReadParents()) {
         return false;
     }
-    event_->GetParents().Sort();
+    schedule_->SortPeople();
     schedule_->RebuildDays(locked_);
     if (locked_) {
         event_->SetLocked(true);

@@ -214,7 +214,8 @@ EventFileReader::KeyResult EventFileReader::ReadTeacherKey(const std::string& ke
                 return KeyResult::Failed;
             }
             teacher->SetApptLength(static_cast<int>(std::max(length, static_cast<long>(INT_MIN))));
-        } else if (!text.empty()) {
+        } else {
+            // Written only beside other subjects: the one for talks about no subject in particular.
             teacher->AddSubject(text);
         }
         return KeyResult::Done;

@@ -1,6 +1,7 @@
 #include "app/event_file_writer.h"
 
 #include <cstring>
+#include <set>
 #include <span>
 
 #include "app/event_file_format.h"
@@ -332,8 +333,15 @@ std::string EventFileWriter::FormatTeacher(const Teacher* teacher) const {
     const auto keys = TeacherTextKeys();
     AppendTextKey(text, keys, "initials", *teacher);
     AppendTextKey(text, keys, "location", *teacher);
-    for (const std::string& subject : teacher->GetSubjects()) {
-        AppendEscapedIfAny(text, "subject", subject);
+    // A teacher with no subject line reads back with the empty subject alone; beside others it
+    // must be written, or it is lost.
+    const std::set<std::string>& subjects = teacher->GetSubjects();
+    for (const std::string& subject : subjects) {
+        if (subject.empty() && subjects.size() > 1) {
+            AppendEscaped(text, "subject", subject);
+        } else {
+            AppendEscapedIfAny(text, "subject", subject);
+        }
     }
     if (teacher->GetApptLength() != 1) {
         text += FormatKeyInt("apptlen", teacher->GetApptLength());

@@ -176,6 +176,11 @@ void QMController::SettleChanges() {
     if (changeDepth_ > 0) {
         return;
     }
+    // Whoever was added or renamed takes the place the event file will give them when it is
+    // opened again, so that what is saved reads back in the order it was written.
+    if (schedule_) {
+        schedule_->SortPeople();
+    }
     // Before the views hear, so that they show the marks as the change left them.
     SettleSentMarks();
     followers_.Publish({EventMessage::Kind::Settled, schedule_.get(), TakeChanges()});

@@ -349,6 +349,29 @@ void AppointmentGrid::RemoveRow(int row) {
     parentIndex_->Rebuild(rows_.size(), slotCount_);
 }
 
+void AppointmentGrid::ReorderRows(const std::vector<unsigned>& from) {
+    if (from.size() != rows_.size()) {
+        return;
+    }
+    std::vector<Row> rows(rows_.size());
+    std::vector<std::uint64_t> occupied(occupied_.size());
+    std::vector<int>& cellIds = parentIndex_->cellIds;
+    std::vector<int> ids(cellIds.size());
+    for (size_t row = 0; row < from.size(); ++row) {
+        const size_t old = from[row];
+        rows[row] = std::move(rows_[old]);
+        std::copy_n(occupied_.begin() + static_cast<ptrdiff_t>(old * words_), words_,
+                    occupied.begin() + static_cast<ptrdiff_t>(row * words_));
+        std::copy_n(cellIds.begin() + static_cast<ptrdiff_t>(old * slotCount_), slotCount_,
+                    ids.begin() + static_cast<ptrdiff_t>(row * slotCount_));
+    }
+    rows_ = std::move(rows);
+    occupied_ = std::move(occupied);
+    cellIds = std::move(ids);
+    // The lowest row holding each parent may be another now.
+    parentIndex_->Rebuild(rows_.size(), slotCount_);
+}
+
 void AppointmentGrid::ClearBookings() {
     for (Row& row : rows_) {
         std::fill(row.begin(), row.end(), nullptr);

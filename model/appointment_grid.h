@@ -40,6 +40,8 @@ public:
     void GrowSlots(unsigned slots);
     void AddRow();
     void RemoveRow(int row);
+    // Row i takes what row from[i] held, every booking with it; from must name each row once.
+    void ReorderRows(const std::vector<unsigned>& from);
     void ClearBookings();
     void ClearRows();
 

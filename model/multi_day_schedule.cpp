@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "foundation/uc_error.h"
 #include "model/appointment_request.h"
@@ -378,6 +379,23 @@ bool MultiDaySchedule::AddTeacher(std::unique_ptr<Teacher> teacher) {
         day->AddTeacherRow(added);
     }
     return true;
+}
+
+bool MultiDaySchedule::SortPeople() {
+    if (!event_) {
+        return false;
+    }
+    const auto moved = [](const std::vector<unsigned>& from) {
+        return !std::is_sorted(from.begin(), from.end());
+    };
+    const std::vector<unsigned> rows = event_->GetTeachers().SortKeepingTies();
+    const bool teachersMoved = moved(rows);
+    if (teachersMoved) {
+        for (const std::unique_ptr<Schedule>& day : days_) {
+            day->ReorderTeacherRows(rows);
+        }
+    }
+    return moved(event_->GetParents().SortKeepingTies()) || teachersMoved;
 }
 
 bool MultiDaySchedule::AddParent(std::unique_ptr<Parent> parent) {

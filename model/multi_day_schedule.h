@@ -83,6 +83,10 @@ public:
     // --- people (as Event::AddTeacher; a teacher also gets a row on every day) ---
     [[nodiscard]] bool AddTeacher(std::unique_ptr<Teacher> teacher);
     [[nodiscard]] bool AddParent(std::unique_ptr<Parent> parent);
+    // Teachers and parents in name order, as the event file brings them back, each teacher's
+    // row on every day moving with the teacher; namesakes keep their order. False when nobody
+    // moved.
+    bool SortPeople();
 
     // --- forwarding to every day. The unbooking ones refuse whole (one message, nothing
     // changed) when the event or a booking they would take is locked ---

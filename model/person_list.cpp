@@ -1,6 +1,9 @@
 #include "model/person_list.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <numeric>
+#include <vector>
 
 #include "foundation/quick_sort.h"
 #include "foundation/string_functions.h"
@@ -46,6 +49,27 @@ void PersonList::Sort() {
     QuickSort(
         Count(), [this](unsigned i, unsigned j) { return Compare(At(i), At(j)); },
         [this](unsigned i, unsigned j) { Swap(i, j); });
+}
+
+std::vector<unsigned> PersonList::SortKeepingTies() {
+    std::vector<unsigned> from(Count());
+    std::iota(from.begin(), from.end(), 0u);
+    const PersonList& list = *this;
+    std::stable_sort(from.begin(), from.end(), [&list](unsigned a, unsigned b) {
+        return list.Compare(list.At(a), list.At(b)) < 0;
+    });
+    if (std::is_sorted(from.begin(), from.end())) {
+        return from;
+    }
+    std::vector<Person*> people;
+    people.reserve(from.size());
+    for (unsigned old : from) {
+        people.push_back(list.At(old));
+    }
+    for (unsigned i = 0; i < people.size(); ++i) {
+        At(i) = people[i];
+    }
+    return from;
 }
 
 void PersonList::ClearEmailSent(EmailTextKind kind) {

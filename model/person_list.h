@@ -33,6 +33,10 @@ public:
     // Randomised quicksort (pivots through rand), so people that compare equal may come out in
     // either order.
     void Sort();
+    // The same order, but people who compare equal (namesake families) keep the order they
+    // stand in, so that a list written and read back comes out as it went in. Gives the old
+    // position of each person in the new order.
+    std::vector<unsigned> SortKeepingTies();
 
     void ClearEmailSent(EmailTextKind kind);
     // People whose address is not blank.

@@ -76,6 +76,8 @@ public:
     [[nodiscard]] bool SwapSlots(int row, int slotA, int slotB);
     bool AddTeacherRow(Teacher* teacher);
     void RemoveTeacherRow(int row);
+    // Row i becomes the teacher row from[i] was, as the teacher list was put in order.
+    void ReorderTeacherRows(const std::vector<unsigned>& from) { grid_.ReorderRows(from); }
 
     // --- slot arithmetic ---
     int GetNumSlots() const;

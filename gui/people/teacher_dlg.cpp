@@ -24,6 +24,15 @@
 
 namespace {
 
+// A teacher who teaches nothing named holds the empty subject, as every list and the event file
+// give one; without it the appointment editors show the teacher no box until the file is opened
+// again.
+void KeepTheEmptySubject(Teacher& teacher) {
+    if (teacher.GetSubjects().empty()) {
+        teacher.AddSubject(std::string());
+    }
+}
+
 bool SameAttendance(const AttendanceRecord& a, const AttendanceRecord& b) {
     return a.IsAttending() == b.IsAttending() && a.ArrivesLate() == b.ArrivesLate() &&
            a.LeavesEarly() == b.LeavesEarly() && a.GetStartTime() == b.GetStartTime() &&
@@ -198,6 +207,7 @@ bool TeacherDlg::TransferDataFromWindow() {
     if (IsLockedEdit()) {
         working_.SetEmail(email);
         working_.SetEmailAlt(emailAlt);
+        KeepTheEmptySubject(working_);
         return true;
     }
     const int maxLength = GetDays() ? LongestDaySlots(*GetDays()) : 0;
@@ -221,6 +231,7 @@ bool TeacherDlg::TransferDataFromWindow() {
     if (lengthText != shownLength_) {
         working_.SetApptLength(ReadLeadingInt(lengthText));
     }
+    KeepTheEmptySubject(working_);
     return true;
 }
 

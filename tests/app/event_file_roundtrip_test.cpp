@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <span>
 #include <sstream>
 
@@ -545,4 +546,49 @@ TEST(EventFileRoundTrip, AWaitingTimeOfNoneKeepsTheChosenGapModeInTheFile) {
         ASSERT_TRUE(back.SetParentWaitingTime(20));
         EXPECT_EQ(back.GetParentGapMode(), c.chosen);
     }
+}
+
+// The empty subject gives a teacher the appointment box for talks about nothing in particular;
+// a file without subject lines gives it, and beside named subjects the file must keep it.
+TEST(EventFileRoundTrip, ATeachersSubjectsReadBackAsTheyWere) {
+    using Subjects = std::set<std::string>;
+    const Subjects cases[] = {
+        {""}, {"Maths"}, {"", "Maths"}, {"", "Art", "Maths"}, {"Art", "Maths"},
+    };
+    for (const Subjects& subjects : cases) {
+        std::string shown;
+        for (const std::string& subject : subjects) {
+            shown += "'" + subject + "' ";
+        }
+        SCOPED_TRACE(shown);
+        auto schedule = std::make_unique<MultiDaySchedule>(std::make_shared<Event>());
+        ASSERT_TRUE(schedule->GetDay(0)->SetDate(Date(10, 3, 2026)));
+        auto teacher = std::make_unique<Teacher>("Mr A");
+        teacher->ResetAttendanceAllDays(schedule.get());
+        for (const std::string& subject : subjects) {
+            teacher->AddSubject(subject);
+        }
+        ASSERT_TRUE(schedule->AddTeacher(std::move(teacher)));
+        const std::string first = EventFileWriter(*schedule).FormatEventFile();
+        std::string messages;
+        auto read = ReadBack(first, &messages);
+        ASSERT_TRUE(read) << messages << first;
+        ASSERT_EQ(read->GetEvent()->GetTeachers().Count(), 1u);
+        EXPECT_EQ(read->GetEvent()->GetTeachers().Get(0)->GetSubjects(), subjects);
+        EXPECT_EQ(DecodedTimes(EventFileWriter(*read).FormatEventFile()), DecodedTimes(first));
+    }
+}
+
+TEST(EventFileRoundTrip, LastYearsTeacherWithoutSubjectLinesStillOpensWithTheEmptyOne) {
+    const std::string text =
+        "Event:\nName \"Evening\"\nStarts 4:00pm\nEnds 7:00pm\nDay \"10\"\nMonth \"3\"\n"
+        "Year \"2026\"\n\nTeachers:\n\"Mr A\"\n\n\"Mrs B\"\nsubject \"Maths\"\n\nParents:\n";
+    std::string messages;
+    auto read = ReadBack(text, &messages);
+    ASSERT_TRUE(read) << messages;
+    const TeacherList& teachers = read->GetEvent()->GetTeachers();
+    ASSERT_EQ(teachers.Count(), 2u);
+    EXPECT_EQ(teachers.FindByNameOrInitials("Mr A")->GetSubjects(), std::set<std::string>{""});
+    EXPECT_EQ(teachers.FindByNameOrInitials("Mrs B")->GetSubjects(),
+              std::set<std::string>{"Maths"});
 }

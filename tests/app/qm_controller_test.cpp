@@ -10,13 +10,18 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/controller_fixture.h"
+#include "app/event_file_writer.h"
+#include "app/read_back.h"
 #include "foundation/file_lock.h"
 #include "foundation/files.h"
+#include "foundation/time_of_day.h"
 #include "foundation/uc_error.h"
+#include "model/appointment_request.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
@@ -784,7 +789,8 @@ TEST_F(ControllerFiles, FollowersHearOfAnotherScheduleAtOnceAndOfAChangeWhenItEn
     EXPECT_EQ(afterwards, (std::vector<std::string>{"after settled event people names"}));
 
     heard.clear();
-    controller_.GetEvent()->GetTeachers().Get(0)->SetName("Mr Whitfield");
+    // A name that keeps its place: one that moves someone changes the people's order too.
+    controller_.GetEvent()->GetTeachers().Get(0)->SetName("Mr R Whitfield");
     controller_.SettleChanges();
     controller_.AfterChangesSettle([&] { afterwards.push_back("at once"); });
     ASSERT_TRUE(controller_.OpenEventFile(Write("b.qmv", EventText()).c_str()));
@@ -863,5 +869,81 @@ TEST_F(ControllerFiles, AChangeAnotherProgramMadeToTheOpenFileIsNeverSavedOver) 
             EXPECT_NE(Read(path).find("Mr New"), std::string::npos);
         }
         ++way;
+    }
+}
+
+// Whoever a change adds or renames takes the place the file gives them when it is opened
+// again: saved, opened and saved again, the text is the same, and each teacher keeps the
+// bookings of their row.
+TEST_F(ControllerFiles, AddedAndRenamedPeopleStandWhereTheReopenedFilePutsThem) {
+    const std::string copy = Write(
+        "copy.qmv", EventText("Spring evening", "\"Mr Ali Aziz\"\ninitials \"AA\"\n\n",
+                              "\"Mrs Abbot\"\nuniqueid \"A1\"\npupil \"Cy Abbot\"\nform \"7A\"\n"
+                              "seeing \"Mr Ali Aziz\"\n\n"));
+    struct Case {
+        const char* change;
+        std::function<void(MultiDaySchedule&)> make;
+    };
+    const Case cases[] = {
+        {"a teacher added",
+         [](MultiDaySchedule& days) {
+             auto teacher = std::make_unique<Teacher>("Mrs Ann Adams");
+             teacher->ResetAttendanceAllDays(&days);
+             ASSERT_TRUE(days.AddTeacher(std::move(teacher)));
+         }},
+        {"a teacher renamed",
+         [](MultiDaySchedule& days) {
+             days.GetEvent()->GetTeachers().FindByNameOrInitials("TW")->SetName("Mr Tom Abel");
+         }},
+        {"a family added",
+         [](MultiDaySchedule& days) {
+             auto parent = std::make_unique<Parent>("Mr Able");
+             parent->ResetAttendanceAllDays(&days);
+             ASSERT_TRUE(days.AddParent(std::move(parent)));
+         }},
+        {"a family renamed",
+         [](MultiDaySchedule& days) {
+             days.GetEvent()->GetParents().FindByKey("S1")->SetName("Mrs Adams");
+         }},
+        // Namesakes keep the order they came in, whichever way the file brings them.
+        {"a namesake family added",
+         [](MultiDaySchedule& days) {
+             for (const char* id : {"J0", "J2"}) {
+                 auto parent = std::make_unique<Parent>("Mr Jones");
+                 parent->SetUniqueId(id);
+                 ASSERT_TRUE(days.AddParent(std::move(parent)));
+             }
+         }},
+        {"a copy merged", [&](MultiDaySchedule&) {
+             ASSERT_TRUE(controller_.MergeEventFile(copy.c_str(), nullptr)) << sink_.GetText();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        const std::string path = Write("a.qmv", EventText());
+        ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+        MultiDaySchedule& days = *controller_.GetSchedule();
+        ASSERT_TRUE(days.BookAll(0));
+        {
+            const QMController::ChangeScope change(controller_);
+            c.make(days);
+        }
+        const std::string saved = controller_.FormatEventText();
+        std::string messages;
+        auto reopened = ReadBack(saved, &messages);
+        ASSERT_TRUE(reopened) << messages;
+        FixedTimeEncoding fixed;
+        EXPECT_EQ(EventFileWriter(*reopened).FormatEventFile(), saved);
+        const TeacherList& teachers = days.GetEvent()->GetTeachers();
+        for (unsigned row = 0; row < teachers.Count(); ++row) {
+            const Schedule& day = *days.GetDay(0);
+            for (int slot = 0; slot < day.GetNumSlots(); ++slot) {
+                const Appointment* booking = day.GetGrid().PeekBooking(slot, static_cast<int>(row));
+                if (booking != nullptr) {
+                    EXPECT_EQ(booking->GetRequest()->GetTeacher(), teachers.Get(row));
+                }
+            }
+        }
+        controller_.CloseEvent();
     }
 }

@@ -199,6 +199,71 @@ TEST_F(TwoDaySchedule, AddTeacherGivesEveryDayARowAndARefusalAddsNoRow) {
     EXPECT_NE(sink.GetText().find("already exists"), std::string::npos);
 }
 
+// People in name order, as the event file brings them back: each teacher's bookings move with
+// the teacher's row on every day, and namesake families keep the order they stood in.
+TEST_F(TwoDaySchedule, SortPeopleMovesEachTeachersRowWithTheTeacherAndKeepsNamesakesInOrder) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> teachers;
+        std::vector<std::string> families;
+        bool moves;
+        // The families' identifiers (F and the place each was added in) as sorted.
+        std::vector<std::string> order;
+    };
+    const Case cases[] = {
+        {"already in order", {"Ann Able", "Bob Baker"}, {"Cole", "Dunn"}, false, {"F0", "F1"}},
+        {"teachers out of order", {"Zoe Young", "Ann Able", "Bob Baker"}, {"Cole"}, true, {"F0"}},
+        {"families out of order", {"Ann Able"}, {"Dunn", "Cole"}, true, {"F1", "F0"}},
+        {"namesakes only", {"Ann Able"}, {"Cole", "Cole", "Cole"}, false, {"F0", "F1", "F2"}},
+        {"namesakes among others", {"Ann Able"}, {"Cole", "Able", "Cole"}, true,
+         {"F1", "F0", "F2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        std::vector<Teacher*> teachers;
+        for (const std::string& name : c.teachers) {
+            teachers.push_back(AddTeacher(name));
+        }
+        std::vector<Parent*> families;
+        for (const std::string& name : c.families) {
+            Parent* family = AddParent(name);
+            family->SetUniqueId("F" + std::to_string(families.size()));
+            families.push_back(family);
+        }
+        // Each family sees every teacher, a different slot on each day.
+        for (size_t f = 0; f < families.size(); ++f) {
+            for (size_t t = 0; t < teachers.size(); ++t) {
+                AppointmentRequest* request = Request(families[f], 0, teachers[t]);
+                Book(request, f % 2, static_cast<int>(f + t));
+            }
+        }
+        const int booked = CountBookings();
+        EXPECT_EQ(schedule_->SortPeople(), c.moves);
+        EXPECT_EQ(CountBookings(), booked);
+        WalkEveryDay();
+        for (unsigned i = 1; i < event_->GetTeachers().Count(); ++i) {
+            EXPECT_LT(event_->GetTeachers().At(i - 1)->Compare(event_->GetTeachers().At(i)), 0);
+        }
+        std::vector<std::string> ids;
+        for (unsigned i = 0; i < event_->GetParents().Count(); ++i) {
+            ids.push_back(event_->GetParents().Get(i)->GetUniqueId());
+        }
+        // Each family's slots are where they were, now in its teacher's new row.
+        for (size_t f = 0; f < families.size(); ++f) {
+            for (size_t t = 0; t < teachers.size(); ++t) {
+                const int row = event_->GetTeachers().IndexOf(teachers[t]);
+                const Appointment* booking =
+                    schedule_->GetDay(f % 2)->GetGrid().PeekBooking(static_cast<int>(f + t), row);
+                ASSERT_NE(booking, nullptr);
+                EXPECT_EQ(booking->GetRequest()->GetPupil()->GetParent(), families[f]);
+            }
+        }
+        EXPECT_EQ(ids, c.order);
+        EXPECT_FALSE(schedule_->SortPeople()) << "sorted once, nobody moves again";
+    }
+}
+
 TEST_F(TwoDaySchedule, RequestBookedOnAnyDayCountsAsBookedOnce) {
     Teacher* ann = AddTeacher("Ann Able");
     Teacher* bob = AddTeacher("Bob Baker");

@@ -48,7 +48,10 @@ protected:
 // The fixture's people as a report's main finds them.
 constexpr const char* kObjects =
     "local carol = qm_parents()[1] local dan = qm_pupils(carol)[1] "
-    "local alice = qm_teachers()[1] local bob = qm_teachers()[2] "
+    "local alice, bob "
+    "for _, t in ipairs(qm_teachers()) do "
+    "  if qm_personname(t) == 'Alice Smith' then alice = t else bob = t end "
+    "end "
     "local talk = qm_presentations()[1] ";
 
 struct ScriptCase {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "model/appointment.h"
 #include "model/event.h"
@@ -86,8 +89,18 @@ TimetableAccount AccountTimetables(const MultiDaySchedule& schedule) {
             }
         }
     }
+    // What a person is told, whatever order the lists stand in: a family renamed moves in them.
     for (auto& [person, text] : told) {
-        account[person] = text.str();
+        std::istringstream in(text.str());
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line + '\n');
+        }
+        std::sort(lines.begin(), lines.end());
+        std::string& sorted = account[person];
+        for (const std::string& line : lines) {
+            sorted += line;
+        }
     }
     // A pupil's results and calendar tell the whole family's evening.
     for (unsigned p = 0; p < parents.Count(); ++p) {

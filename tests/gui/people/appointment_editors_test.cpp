@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -635,6 +636,46 @@ TEST_F(AppointmentEditors, TeacherEditorListsBookingsSubjectsAndBreaks) {
                   "try again",
                   "No break is selected - please select the break you wish to remove and try "
                   "again"}));
+}
+
+// The file gives a teacher without subject lines the empty subject; OK gives it too, so that
+// what is saved reads back as it was.
+TEST_F(AppointmentEditors, OKLeavesATeacherWithoutSubjectsTheEmptyOne) {
+    using Subjects = std::set<std::string>;
+    struct Case {
+        const char* name;
+        bool added;
+        std::vector<std::string> removed;
+        Subjects expected;
+        bool locked;
+    };
+    // The locked row last: the lock stays for the rest of the test.
+    const Case cases[] = {
+        {"a new teacher given no subject", true, {}, {""}, false},
+        {"subjects left alone", false, {}, {"Art", "Maths"}, false},
+        {"one of two subjects removed", false, {"Art"}, {"Maths"}, false},
+        {"every subject removed", false, {"Art", "Maths"}, {""}, false},
+        {"every subject removed on a locked event", false, {"Art", "Maths"}, {""}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.locked) {
+            Lock();
+        }
+        Teacher fresh;
+        fresh.ResetAttendanceAllDays(days_.get());
+        TeacherDlg dialog(TopWindow(), days_.get(), c.added ? &fresh : mrA_,
+                          c.added ? EditMode::Add : EditMode::Edit);
+        if (c.added) {
+            dialog.GetNameText()->ChangeValue("Mx New");
+        }
+        for (const std::string& subject : c.removed) {
+            dialog.GetSubjectsList()->SetStringSelection(subject);
+            ASSERT_TRUE(dialog.RemoveSelectedSubject());
+        }
+        ASSERT_TRUE(dialog.TransferDataFromWindow());
+        EXPECT_EQ(dialog.GetWorkingCopy().GetSubjects(), c.expected);
+    }
 }
 
 TEST_F(TwoDayEditors, BreaksShowTheDayShownWithDatesAndAddBreakOpensOnIt) {
