@@ -250,10 +250,11 @@ protected:
         ++g_summary->walks;
         for (const Breach& breach : run.passed) {
             const Finding* known = KnownFinding(breach);
-            g_summary
-                ->known[(known ? known->openUnder : "passed over") + std::string(": ") +
-                        breach.what]
-                .insert(seed);
+            // FIND passes over any breach without its words, that of a mended row too.
+            const char* under = known == nullptr              ? "passed over"
+                                : known->openUnder != nullptr ? known->openUnder
+                                                              : "mended, yet met again";
+            g_summary->known[under + std::string(": ") + breach.what].insert(seed);
         }
         if (!run.breach) {
             return;
