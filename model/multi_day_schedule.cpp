@@ -646,6 +646,41 @@ void MultiDaySchedule::ReportPlacesGivenUp(const TalkPlaces& before) const {
         lines);
 }
 
+MultiDaySchedule::HeldBookings MultiDaySchedule::GetBookings() const {
+    HeldBookings held;
+    for (const auto& day : days_) {
+        const AppointmentGrid& grid = day->GetGrid();
+        const int slots = static_cast<int>(grid.GetSlotCount());
+        const int rows = static_cast<int>(grid.GetRowCount());
+        for (int slot = 0; slot < slots; ++slot) {
+            for (int row = 0; row < rows; ++row) {
+                const Appointment* booking = grid.PeekBooking(slot, row);
+                if (booking != nullptr && booking->GetFirstSlot() == slot) {
+                    held.push_back({day.get(), {row, slot, grid.GetBooking(slot, row)}});
+                }
+            }
+        }
+    }
+    return held;
+}
+
+std::vector<std::string> MultiDaySchedule::ReportBookingsGivenUp(const HeldBookings& before) const {
+    std::vector<std::string> lines;
+    for (const HeldBooking& held : before) {
+        const auto day = std::find_if(days_.begin(), days_.end(),
+                                      [&](const auto& own) { return own.get() == held.day; });
+        const Appointment* booking = held.at.booking.get();
+        if (day == days_.end() || booking == nullptr ||
+            (*day)->GetGrid().PeekBooking(held.at.slot, held.at.row) == booking ||
+            (booking->GetRequest() != nullptr && IsRequestBooked(booking->GetRequest()))) {
+            continue;
+        }
+        lines.push_back(DescribeBooking(**day, held.at));
+    }
+    ReportUnbookedOutOfRange(lines);
+    return lines;
+}
+
 std::string MultiDaySchedule::DescribeBooking(const Schedule& day,
                                               const Schedule::Unbooked& taken) const {
     const Teacher* teacher =

@@ -103,6 +103,18 @@ public:
     TalkPlaces GetTalkPlaces() const;
     // One warning naming each place of before that is no longer held; none when all are.
     void ReportPlacesGivenUp(const TalkPlaces& before) const;
+    // Every day's bookings where they stand, to tell afterwards which a step whose rules
+    // unbook as they go (a talk chosen, a break added) took out. The step must keep every
+    // request: the bookings held point at them.
+    struct HeldBooking {
+        const Schedule* day = nullptr;
+        Schedule::Unbooked at;
+    };
+    using HeldBookings = std::vector<HeldBooking>;
+    HeldBookings GetBookings() const;
+    // Names, in the warning of UnbookOutOfRangeAppointments, each booking of before whose
+    // request no day holds now, and returns the lines; none when all are still booked.
+    std::vector<std::string> ReportBookingsGivenUp(const HeldBookings& before) const;
     // Schedule::UnbookOutOfRangeAppointments on every day; what it took out is named in one
     // warning and returned, one line each, and the talk places it gave up in another. Refused
     // whole while locked, and the refusal names the bookings the lock keeps where their teacher

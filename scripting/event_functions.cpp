@@ -409,7 +409,10 @@ int AttendPresentation(ScriptCall& call) {
         call.PushBoolean(false);
         return 1;
     }
+    // The bookings the talk takes are named, as the window's choice of presentations names them.
+    const MultiDaySchedule::HeldBookings held = days->GetBookings();
     call.PushBoolean(day->AttendPresentation(attendee, presentation));
+    days->ReportBookingsGivenUp(held);
     return 1;
 }
 

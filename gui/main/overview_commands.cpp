@@ -88,7 +88,10 @@ void ChangeBreak(const CommandContext& context, bool add) {
     }
     const TimeOfDay start = day->SlotToTime(cell->hit.slot);
     if (add) {
+        // The booking the break takes is named, as the editors name theirs.
+        const MultiDaySchedule::HeldBookings held = cell->schedule->GetBookings();
         day->AddTeacherBreaks(teacher, start, 1, 0);
+        cell->schedule->ReportBookingsGivenUp(held);
     } else {
         day->RemoveTeacherBreak(teacher, start);
     }

@@ -103,8 +103,11 @@ void AddBreakToAllTeachers(const CommandContext& context) {
     }
     TeacherBreakDlg dialog(context.parent, schedule);
     if (dialog.ShowModal() == wxID_OK && dialog.GetCurrentDay() != nullptr) {
+        // The bookings the breaks take are named, as the editors name theirs.
+        const MultiDaySchedule::HeldBookings held = schedule->GetBookings();
         dialog.GetCurrentDay()->AddBreaksForAllTeachers(
             dialog.GetBreakTime(), dialog.GetBreakLength(), dialog.GetRandomOffset());
+        schedule->ReportBookingsGivenUp(held);
     }
 }
 

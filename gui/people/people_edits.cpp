@@ -326,8 +326,10 @@ AttendanceCounts CountAttendance(const Event& event, const Presentation* present
     return counts;
 }
 
-bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
-                              const std::vector<Presentation*>& chosen) {
+namespace {
+
+bool ChoosePresentations(MultiDaySchedule& days, Attendee& attendee,
+                         const std::vector<Presentation*>& chosen) {
     const Event* event = days.GetEvent().get();
     if (event == nullptr) {
         return false;
@@ -388,8 +390,20 @@ bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
     return true;
 }
 
+}  // namespace
+
+bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
+                              const std::vector<Presentation*>& chosen) {
+    // A talk chosen takes the person's bookings in its slots: the school is told which.
+    const MultiDaySchedule::HeldBookings held = days.GetBookings();
+    const bool chosenAll = ChoosePresentations(days, attendee, chosen);
+    days.ReportBookingsGivenUp(held);
+    return chosenAll;
+}
+
 std::vector<std::string> AttendAll(MultiDaySchedule& days, const std::vector<Attendee*>& people,
                                    Presentation* presentation) {
+    const MultiDaySchedule::HeldBookings held = days.GetBookings();
     std::vector<std::string> refused;
     for (Attendee* person : people) {
         if (person->AttendsPresentation(presentation)) {
@@ -400,5 +414,6 @@ std::vector<std::string> AttendAll(MultiDaySchedule& days, const std::vector<Att
             refused.push_back(person->GetDisplayName());
         }
     }
+    days.ReportBookingsGivenUp(held);
     return refused;
 }

@@ -108,9 +108,10 @@ struct AttendanceCounts {
 AttendanceCounts CountAttendance(const Event& event, const Presentation* presentation);
 // Makes the attendee's presentations exactly the chosen ones, checking all new ones before
 // removing any booking; on a refusal reports it and changes nothing. Ones attended already are
-// kept as they are, unchecked.
+// kept as they are, unchecked. The bookings a new one takes are named in one warning.
 bool SetPresentationsAttended(MultiDaySchedule& days, Attendee& attendee,
                               const std::vector<Presentation*>& chosen);
-// Everybody given at the presentation where they can be; the names of those who cannot.
+// Everybody given at the presentation where they can be; the names of those who cannot. The
+// bookings the places take are named in one warning.
 std::vector<std::string> AttendAll(MultiDaySchedule& days, const std::vector<Attendee*>& people,
                                    Presentation* presentation);

@@ -531,6 +531,66 @@ TEST_F(TwoDaySchedule, OptimiseTeacherRefusesALockedEvent) {
     EXPECT_NE(grid.PeekBooking(2, 0), nullptr);
 }
 
+// A step whose rules unbook as it goes (a break added, a talk chosen) has each booking it gave
+// up named by its request and day, in one warning; one only moved, or left standing, is not.
+TEST_F(TwoDaySchedule, TheBookingsAStepGivesUpAreNamedInOneWarning) {
+    Teacher* ann = AddTeacher("Ann Able");
+    Parent* adams = AddParent("Adams");
+    Parent* brown = AddParent("Brown");
+    AppointmentRequest* adamsRequest = Request(adams, 0, ann);
+    AppointmentRequest* brownRequest = Request(brown, 0, ann);
+    ASSERT_TRUE(event_->AddPresentation(
+        std::make_unique<Presentation>("Careers", "Hall", Date(5, 3, 2024), "18:00", "18:10")));
+    Presentation* careers = event_->GetPresentations().GetPresentation(0);
+    Schedule& second = *schedule_->GetDay(1);
+    const std::string heading =
+        "Warning: These appointments fall where the teacher or the family is no longer "
+        "available (away, outside their hours, in a break or at a presentation) and have been "
+        "unbooked:";
+    struct Case {
+        const char* name;
+        std::function<void()> step;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"a break over a booking",
+         [&] { second.AddTeacherBreaks(ann, TimeOfDay(18, 5, 0), 1, 0); },
+         {"Adams about Adams child 0 with Ann Able at 6:05pm on 05 Mar 2024"}},
+        {"a talk chosen over a booking",
+         [&] { EXPECT_TRUE(schedule_->AttendPresentation(brown, careers)); },
+         {"Brown about Brown child 0 with Ann Able at 6:00pm on 05 Mar 2024"}},
+        {"a break over both",
+         [&] { second.AddBreaksForAllTeachers(TimeOfDay(18, 0, 0), 2, 0); },
+         {"Brown about Brown child 0 with Ann Able at 6:00pm on 05 Mar 2024",
+          "Adams about Adams child 0 with Ann Able at 6:05pm on 05 Mar 2024"}},
+        {"a booking moved to the other day",
+         [&] {
+             EXPECT_NE(second.GetGrid().RemoveBooking(1, 0), nullptr);
+             Book(adamsRequest, 0, 3);
+         },
+         {}},
+        {"a break clear of the bookings",
+         [&] { second.AddTeacherBreaks(ann, TimeOfDay(19, 0, 0), 1, 0); },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ann->ClearBreaks();
+        brown->RemovePresentation(careers);
+        schedule_->ClearBookings();
+        Book(brownRequest, 1, 0);
+        Book(adamsRequest, 1, 1);
+        UCStringError sink;
+        const MultiDaySchedule::HeldBookings held = schedule_->GetBookings();
+        c.step();
+        EXPECT_EQ(schedule_->ReportBookingsGivenUp(held), c.lines);
+        std::string said;
+        for (const std::string& line : c.lines) {
+            said += (said.empty() ? heading : "") + "\n" + line;
+        }
+        EXPECT_EQ(sink.GetText(), said.empty() ? "" : said + "\n");
+    }
+}
+
 // A locked timetable is final: the whole event's day operations and the optimiser's mutations
 // say so once, however many days there are, and leave bookings, breaks and times alone.
 TEST_F(TwoDaySchedule, WholeTimetableChangesRefuseALockedEventWithOneMessage) {

@@ -91,6 +91,13 @@ TEST_F(EventChanges, AttendingATalkUnbooksWhatClashesOnItsDayOnly) {
               "false nil\n");
     EXPECT_FALSE(IsBooked(maths));
     EXPECT_FALSE(carol->AttendsPresentation(event->GetPresentations().GetPresentation(0)));
+    // The booking the talk took is named, as the window's choice names it.
+    EXPECT_EQ(sink.Texts(SeverityWarning),
+              std::vector<std::string>{
+                  "These appointments fall where the teacher or the family is no longer "
+                  "available (away, outside their hours, in a break or at a presentation) and "
+                  "have been unbooked:\nCarol White about Dan White with Alice Smith at 6:10pm "
+                  "on 05 Mar 2024"});
 }
 
 TEST_F(EventChanges, DeletingARequestTakesItsBookingAndOnlyThatRequest) {

@@ -3,6 +3,7 @@
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,9 +17,11 @@
 #include "gui/main/frame_commands.h"
 #include "gui/people/parent_dlg.h"
 #include "gui/people/presentation_dlg.h"
+#include "gui/people/teacher_break_dlg.h"
 #include "gui/people/teacher_entry_dlg.h"
 #include "model/parent.h"
 #include "model/pupil.h"
+#include "model/teacher.h"
 #include "support/timetable_account.h"
 
 namespace {
@@ -401,9 +404,80 @@ TEST_F(PeopleCommands, SettingEveryParentAttendingNamesThoseWhoCannot) {
     brown->SetAttending(Schedule()->GetDay(0), false);
     Select(TheEvent().GetPresentations().GetPresentation(0)->GetDescription());
     host_->RunCommand(CommandId::SetAllParentsAttending);
-    ASSERT_EQ(Reports().size(), 1u);
-    EXPECT_NE(Reports()[0].find("\nDr Brown"), std::string::npos);
+    // The bookings the talk took are named first, then who cannot attend.
+    ASSERT_EQ(Reports().size(), 2u);
+    EXPECT_EQ(Reports()[1].rfind("These people cannot attend the presentation", 0), 0u);
+    EXPECT_NE(Reports()[1].find("\nDr Brown"), std::string::npos);
     EXPECT_FALSE(brown->AttendsPresentation(TheEvent().GetPresentations().GetPresentation(0)));
+}
+
+// A talk everyone is given and a break everyone takes unbook what stands in their slots, as
+// the rules say: the school is told each booking that went, in one warning for the command.
+TEST_F(PeopleCommands, CommandsThatUnbookAsTheyGoNameEachBookingTheyTake) {
+    const auto talk = [this] {
+        Select(TheEvent().GetPresentations().GetPresentation(0)->GetDescription());
+    };
+    const auto breakAtOpening = [this] {
+        script_.steps.push_back([](wxDialog* dialog) {
+            auto* editor = dynamic_cast<TeacherBreakDlg*>(dialog);
+            editor->GetTimeCombo()->SetTime(TimeOfDay(16, 0, 0));
+            // One slot: the names stay few enough for the box itself.
+            editor->GetLengthText()->ChangeValue("1");
+            editor->GetOffsetText()->ChangeValue("0");
+            return editor->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+        });
+    };
+    const struct {
+        CommandId command;
+        std::function<void()> prepare;
+    } cases[] = {
+        {CommandId::SetAllParentsAttending, talk},
+        {CommandId::SetAllTeachersAttending, talk},
+        {CommandId::AddBreakToAllTeachers, breakAtOpening},
+    };
+    const std::string heading =
+        "These appointments fall where the teacher or the family is no longer available (away, "
+        "outside their hours, in a break or at a presentation) and have been unbooked:";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.command));
+        SetUp();
+        host_->GetController().BookUnbookedRequests(false, false);
+        std::vector<const AppointmentRequest*> booked;
+        for (unsigned p = 0; p < TheEvent().GetParents().Count(); ++p) {
+            const Parent* parent = TheEvent().GetParents().At(p);
+            for (unsigned u = 0; u < parent->GetPupilCount(); ++u) {
+                const Pupil* pupil = parent->GetPupil(u);
+                for (unsigned r = 0; r < pupil->GetRequestCount(); ++r) {
+                    if (Schedule()->IsRequestBooked(pupil->GetRequest(r))) {
+                        booked.push_back(pupil->GetRequest(r));
+                    }
+                }
+            }
+        }
+        c.prepare();
+        prompts_.shown.clear();
+        ASSERT_TRUE(host_->RunCommand(c.command));
+        std::vector<std::string> named;
+        for (const std::string& report : Reports()) {
+            if (report.rfind(heading, 0) == 0) {
+                named.push_back(report);
+            }
+        }
+        ASSERT_EQ(named.size(), 1u);
+        int lost = 0;
+        for (const AppointmentRequest* request : booked) {
+            if (Schedule()->IsRequestBooked(request)) {
+                continue;
+            }
+            ++lost;
+            const std::string line = "\n" + request->GetParent()->GetName() + " about " +
+                                     request->GetPupil()->GetName() + " with " +
+                                     request->GetTeacher()->GetName() + " at ";
+            EXPECT_NE(named[0].find(line), std::string::npos) << line;
+        }
+        EXPECT_GT(lost, 0);
+        EXPECT_EQ(std::count(named[0].begin(), named[0].end(), '\n'), lost);
+    }
 }
 
 }  // namespace

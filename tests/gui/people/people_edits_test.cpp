@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -412,6 +413,59 @@ TEST_F(PresentationAttendance, EveryoneAtOnceNamesWhoCannotAttend) {
     const AttendanceCounts counts = CountAttendance(*event_, early_);
     EXPECT_EQ(counts.teachers, 0);
     EXPECT_EQ(counts.parents, 1);
+}
+
+// A talk chosen takes the bookings in its slots, as the rules say; each goes named, in one
+// warning for the step, and a booking clear of the talk stays unnamed.
+TEST_F(PresentationAttendance, TheBookingsAChosenTalkTakesAreNamed) {
+    const std::string unbooked =
+        "These appointments fall where the teacher or the family is no longer available (away, "
+        "outside their hours, in a break or at a presentation) and have been unbooked:";
+    ASSERT_TRUE(amy_->AddRequest(mrsB_, "", 1, -1));
+    struct Case {
+        const char* name;
+        std::function<void()> step;
+        std::vector<std::string> said;
+        bool amyStaysBooked;
+    } cases[] = {
+        {"the family's own choice",
+         [&] { EXPECT_TRUE(SetPresentationsAttended(*days_, *jones_, {early_})); },
+         {unbooked + "\nJones about Amy with Mr A at 6:10pm"},
+         false},
+        {"the teacher's own choice",
+         [&] {
+             EXPECT_TRUE(SetPresentationsAttended(*days_, *mrA_, {late_, early_}));
+         },
+         {unbooked + "\nJones about Amy with Mr A at 6:10pm"},
+         false},
+        {"every family at once",
+         [&] {
+             EXPECT_TRUE(AttendAll(*days_, {mrsB_, jones_}, early_).empty());
+         },
+         {unbooked + "\nJones about Amy with Mr A at 6:10pm"},
+         false},
+        {"a talk clear of the bookings",
+         [&] {
+             EXPECT_TRUE(AttendAll(*days_, {mrA_, jones_}, late_).empty());
+         },
+         {},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (Attendee* person : std::vector<Attendee*>{jones_, mrA_, mrsB_}) {
+            person->RemovePresentation(early_);
+            person->RemovePresentation(late_);
+        }
+        days_->ClearBookings();
+        ASSERT_TRUE(Book(amy_, 0, 18, 10));
+        ASSERT_TRUE(Book(amy_, 1, 18, 40));
+        sink_.entries.clear();
+        c.step();
+        EXPECT_EQ(sink_.Texts(), c.said);
+        EXPECT_EQ(days_->FindAppointment(amy_, 0), c.amyStaysBooked);
+        EXPECT_TRUE(days_->FindAppointment(amy_, 1));
+    }
 }
 
 TEST_F(PresentationAttendance, ALockedEventRefusesAttendanceThatWouldUnbook) {
