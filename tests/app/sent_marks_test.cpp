@@ -151,6 +151,24 @@ TEST_F(SentMarks, AChangeUnmarksExactlyThosePeopleWhoseTimetableItChanged) {
     }
 }
 
+// An appointment moved, and moved back by the next command: the family, the pupil and the
+// teacher hold again the very timetable they were sent, so nobody is due it a second time.
+TEST_F(SentMarks, AnEditPutBackByTheNextCommandLeavesEveryoneAsSent) {
+    const auto [slot, row] = FirstBooking();
+    const int free = FreeSlot(row);
+    const TimetableAccount sent = AccountTimetables(*controller_.GetSchedule());
+    {
+        const QMController::ChangeScope change(controller_);
+        ASSERT_TRUE(Day().SwapSlots(row, slot, free));
+    }
+    {
+        const QMController::ChangeScope change(controller_);
+        ASSERT_TRUE(Day().SwapSlots(row, free, slot));
+    }
+    ASSERT_TRUE(ChangedTimetablesIn(sent, AccountTimetables(*controller_.GetSchedule())).empty());
+    ExpectOnlyTheChangedUnmarked(TheEvent(), sent, {});
+}
+
 // Marks come back from the file as they were saved, and from then on follow the timetable as
 // marks set in this run do: a booking taken out the next day unmarks its family and teacher.
 TEST_F(SentMarks, MarksSavedAndOpenedAgainFollowTheTimetableFromThere) {

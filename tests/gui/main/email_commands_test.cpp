@@ -222,6 +222,56 @@ TEST_F(EmailCommands, AResultsRunWhereEveryMessageFailsShowsOneBoxAtItsEnd) {
     EXPECT_EQ(named, failed);
 }
 
+// A school that sends each family its results once keeps "Resend" off. A family says theirs
+// never came; sending them alone again needs "Resend" ticked for that one message. The next
+// whole run, its options OK'd as shown, is for whoever is still due, and nobody is.
+TEST_F(EmailCommands, ResendingOneFamilyLeavesTheNextRunsChoiceAsTheSchoolKeptIt) {
+    LoopbackSMTPServer server(folder_, {});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    UseServer("127.0.0.1", server.Port(), "office@school.example");
+    Event().GetPrintSettings().SetIncludeAlreadySent(false);
+    bool tickResend = false;
+    AnswersByTitle answers;
+    answers.Expect("Email Settings", [&](wxDialog* dialog) {
+        auto* options = dynamic_cast<EmailSettingsDlg*>(dialog);
+        if (tickResend) {
+            options->GetResendBox()->SetValue(true);
+        }
+        return options->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+    });
+    answers.Expect("Emails", [](wxDialog* dialog) {
+        RunProgress(dialog);
+        return wxID_CANCEL;
+    });
+    const auto run = [&](CommandId command) {
+        AnswerConfirmation();
+        prompts_.Answer(wxID_YES);
+        host_->RunCommand(command);
+    };
+
+    run(CommandId::SendResultEmails);
+    const size_t everyone = server.Messages().size();
+    ASSERT_GT(everyone, 1u);
+    Parent* family = nullptr;
+    for (unsigned i = 0; family == nullptr && i < Event().GetParents().Count(); ++i) {
+        if (Event().GetParents().Get(i)->GetEmailSent(EmailResults)) {
+            family = Event().GetParents().Get(i);
+        }
+    }
+    ASSERT_NE(family, nullptr);
+
+    SelectInTree(family);
+    tickResend = true;
+    run(CommandId::SendPersonResultsEmail);
+    ASSERT_EQ(server.Messages().size(), everyone + 1);
+
+    tickResend = false;
+    run(CommandId::SendResultEmails);
+    EXPECT_FALSE(Event().GetPrintSettings().GetIncludeAlreadySent());
+    EXPECT_EQ(server.Messages().size(), everyone + 1)
+        << "every family already sent its results was mailed them again";
+}
+
 TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
     UseServer("smtp.school.example", 25, "office@school.example");
     Person* due = EmailJob(&host_->GetController(), EmailResults).GetRecipients().at(0).person;
