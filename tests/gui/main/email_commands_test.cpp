@@ -28,6 +28,7 @@
 #include "model/parent.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
+#include "print/wx/print_settings_dlg.h"
 #include "support/loopback_servers.h"
 
 namespace {
@@ -222,54 +223,77 @@ TEST_F(EmailCommands, AResultsRunWhereEveryMessageFailsShowsOneBoxAtItsEnd) {
     EXPECT_EQ(named, failed);
 }
 
-// A school that sends each family its results once keeps "Resend" off. A family says theirs
-// never came; sending them alone again needs "Resend" ticked for that one message. The next
-// whole run, its options OK'd as shown, is for whoever is still due, and nobody is.
-TEST_F(EmailCommands, ResendingOneFamilyLeavesTheNextRunsChoiceAsTheSchoolKeptIt) {
+// A school that sends each family its results once keeps "Resend" off. Sending one family
+// theirs again, which needs "Resend" ticked for that message, and printing every handout, the
+// e-mailed ones too, are for that once: the next whole run, its options OK'd as shown, is for
+// whoever is still due, and nobody is.
+TEST_F(EmailCommands, AnOutputForOnceLeavesTheNextRunsChoiceAsTheSchoolKeptIt) {
     LoopbackSMTPServer server(folder_, {});
     ASSERT_NE(server.Port(), 0) << server.Log();
     UseServer("127.0.0.1", server.Port(), "office@school.example");
-    Event().GetPrintSettings().SetIncludeAlreadySent(false);
     bool tickResend = false;
     AnswersByTitle answers;
     answers.Expect("Email Settings", [&](wxDialog* dialog) {
         auto* options = dynamic_cast<EmailSettingsDlg*>(dialog);
-        if (tickResend) {
-            options->GetResendBox()->SetValue(true);
-        }
+        options->GetResendBox()->SetValue(options->GetResendBox()->GetValue() || tickResend);
+        return options->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+    });
+    answers.Expect("Print Settings", [](wxDialog* dialog) {
+        auto* options = dynamic_cast<PrintSettingsDlg*>(dialog);
+        options->GetBox(4)->SetValue(true);  // "Include sheets that have been emailed already"
         return options->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
     });
     answers.Expect("Emails", [](wxDialog* dialog) {
         RunProgress(dialog);
         return wxID_CANCEL;
     });
+    // "There are no emails to send!", "PDF file created successfully".
+    answers.Expect("Information", [](wxDialog*) { return wxID_OK; });
     const auto run = [&](CommandId command) {
         AnswerConfirmation();
         prompts_.Answer(wxID_YES);
         host_->RunCommand(command);
     };
-
-    run(CommandId::SendResultEmails);
-    const size_t everyone = server.Messages().size();
-    ASSERT_GT(everyone, 1u);
-    Parent* family = nullptr;
-    for (unsigned i = 0; family == nullptr && i < Event().GetParents().Count(); ++i) {
-        if (Event().GetParents().Get(i)->GetEmailSent(EmailResults)) {
-            family = Event().GetParents().Get(i);
-        }
+    struct Case {
+        const char* name;
+        size_t messages;
+        std::function<void()> once;
+    };
+    const Case cases[] = {
+        {"one family's results sent again", 1,
+         [&] {
+             Parent* family = nullptr;
+             for (unsigned i = 0; family == nullptr && i < Event().GetParents().Count(); ++i) {
+                 if (Event().GetParents().Get(i)->GetEmailSent(EmailResults)) {
+                     family = Event().GetParents().Get(i);
+                 }
+             }
+             ASSERT_NE(family, nullptr);
+             SelectInTree(family);
+             tickResend = true;
+             run(CommandId::SendPersonResultsEmail);
+             tickResend = false;
+         }},
+        {"every handout printed, the e-mailed ones too", 0,
+         [&] {
+             AnswerConfirmation();
+             prompts_.Choose(FromUtf8(folder_.File("handouts.pdf")));
+             host_->RunCommand(CommandId::PrintToPdf);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Event().GetPrintSettings().SetIncludeAlreadySent(false);
+        run(CommandId::SendResultEmails);
+        const size_t before = server.Messages().size();
+        ASSERT_GT(before, 1u);
+        c.once();
+        ASSERT_EQ(server.Messages().size(), before + c.messages);
+        run(CommandId::SendResultEmails);
+        EXPECT_FALSE(Event().GetPrintSettings().GetIncludeAlreadySent());
+        EXPECT_EQ(server.Messages().size(), before + c.messages)
+            << "every family and teacher already sent their results was mailed them again";
     }
-    ASSERT_NE(family, nullptr);
-
-    SelectInTree(family);
-    tickResend = true;
-    run(CommandId::SendPersonResultsEmail);
-    ASSERT_EQ(server.Messages().size(), everyone + 1);
-
-    tickResend = false;
-    run(CommandId::SendResultEmails);
-    EXPECT_FALSE(Event().GetPrintSettings().GetIncludeAlreadySent());
-    EXPECT_EQ(server.Messages().size(), everyone + 1)
-        << "every family already sent its results was mailed them again";
 }
 
 TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
