@@ -331,13 +331,18 @@ void SettleResultsMarks(const TimetableDigests& before, const TimetableDigests& 
         while (kept != cleared.end() && earlier(kept->person, person)) {
             ++kept;
         }
+        const bool changed = old != before.end() && old->first == person && old->second != digest;
+        const bool waited = kept != cleared.end() && kept->person == person;
+        // Only these are looked at: the others cost no visit to the person.
+        if (!changed && !waited) {
+            continue;
+        }
         if (person->GetEmailSent(EmailResults)) {
-            if (old != before.end() && old->first == person && old->second != digest) {
+            if (changed) {
                 person->SetEmailSent(EmailResults, false);
                 waiting.push_back({person, old->second, person->GetResultsMarkStamp()});
             }
-        } else if (kept != cleared.end() && kept->person == person &&
-                   kept->stamp == person->GetResultsMarkStamp()) {
+        } else if (waited && kept->stamp == person->GetResultsMarkStamp()) {
             if (kept->sent == digest) {
                 person->SetEmailSent(EmailResults, true);
             } else {
