@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "model/appointment.h"
 #include "model/event.h"
@@ -316,20 +317,40 @@ TimetableDigests DigestTimetables(const MultiDaySchedule* schedule) {
     return timetables.Take();
 }
 
-std::vector<Person*> ChangedTimetables(const TimetableDigests& before,
-                                       const TimetableDigests& after) {
-    std::vector<Person*> changed;
+void SettleResultsMarks(const TimetableDigests& before, const TimetableDigests& after,
+                        ClearedResultsMarks& cleared) {
+    ClearedResultsMarks waiting;
     const std::less<const Person*> earlier;
     auto old = before.begin();
+    auto kept = cleared.begin();
+    // One walk over three lists in person order: a command's settling stays linear in the school.
     for (const auto& [person, digest] : after) {
         while (old != before.end() && earlier(old->first, person)) {
             ++old;
         }
-        if (old != before.end() && old->first == person && old->second != digest) {
-            changed.push_back(person);
+        while (kept != cleared.end() && earlier(kept->person, person)) {
+            ++kept;
+        }
+        const bool changed = old != before.end() && old->first == person && old->second != digest;
+        const bool waited = kept != cleared.end() && kept->person == person;
+        // Only these are looked at: the others cost no visit to the person.
+        if (!changed && !waited) {
+            continue;
+        }
+        if (person->GetEmailSent(EmailResults)) {
+            if (changed) {
+                person->SetEmailSent(EmailResults, false);
+                waiting.push_back({person, old->second, person->GetResultsMarkStamp()});
+            }
+        } else if (waited && kept->stamp == person->GetResultsMarkStamp()) {
+            if (kept->sent == digest) {
+                person->SetEmailSent(EmailResults, true);
+            } else {
+                waiting.push_back(*kept);
+            }
         }
     }
-    return changed;
+    cleared = std::move(waiting);
 }
 
 PeopleDigest DigestPeople(const Event* event) {

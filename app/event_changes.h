@@ -29,10 +29,22 @@ class MultiDaySchedule;
 using TimetableDigests = std::vector<std::pair<Person*, std::uint64_t>>;
 // Empty for no schedule or no event.
 TimetableDigests DigestTimetables(const MultiDaySchedule* schedule);
-// The people in both whose timetables differ, as after holds them (before's may be gone);
-// those in only one came or went.
-std::vector<Person*> ChangedTimetables(const TimetableDigests& before,
-                                       const TimetableDigests& after);
+// A results mark that a changed timetable cleared: the timetable the person was sent, and
+// their mark's stamp as the clearing left it.
+struct ClearedResultsMark {
+    Person* person = nullptr;
+    std::uint64_t sent = 0;
+    unsigned long long stamp = 0;
+};
+// Ordered by person, as the digests are.
+using ClearedResultsMarks = std::vector<ClearedResultsMark>;
+// From before to after: clears the results mark of each marked person in both whose timetable
+// differs, and gives a mark so cleared back once the person holds again the very timetable they
+// were sent, unless anything else set or cleared the mark meanwhile (or another person took the
+// address). cleared keeps the marks still waiting for that. People in only one came or went:
+// their marks stay, and what waited for one who went is dropped.
+void SettleResultsMarks(const TimetableDigests& before, const TimetableDigests& after,
+                        ClearedResultsMarks& cleared);
 
 // What changed in the held event since the views last looked.
 struct EventChanges {

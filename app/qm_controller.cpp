@@ -79,6 +79,7 @@ void QMController::SetEvent(std::unique_ptr<MultiDaySchedule> schedule) {
         fileOnDisk_.reset();
         // What another event's people were sent says nothing of this one's changes.
         seenTimetables_ = DigestTimetables(schedule_.get());
+        clearedMarks_.clear();
     }
     if (event_) {
         event_->MakeScoreSwitchesCurrent();
@@ -170,6 +171,7 @@ void QMController::CloseEvent() {
     fileOnDisk_.reset();
     autosavePath_.clear();
     seenTimetables_.clear();
+    clearedMarks_.clear();
 }
 
 void QMController::SettleChanges() {
@@ -213,9 +215,7 @@ EventChanges QMController::TakeChanges() {
 void QMController::SettleSentMarks() {
     marksStale_ = false;
     TimetableDigests now = DigestTimetables(schedule_.get());
-    for (Person* person : ChangedTimetables(seenTimetables_, now)) {
-        person->SetEmailSent(EmailResults, false);
-    }
+    SettleResultsMarks(seenTimetables_, now, clearedMarks_);
     seenTimetables_ = std::move(now);
 }
 

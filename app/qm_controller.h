@@ -150,9 +150,10 @@ public:
     EventChanges TakeChanges();
     // Clears the results mark of each person whose timetable changed since the last look, so
     // that the next results e-mail and handouts reach them again (people who came or went are
-    // left as they are); every settled change does it first. An e-mail or print run calls it
-    // before choosing whom to reach, so that a timetable changed earlier in the same change (by
-    // a script) is settled before the run marks anyone, not after.
+    // left as they are), and gives it back while the event is open when a later change puts back
+    // the timetable they were sent; every settled change does it first. An e-mail or print run
+    // calls it before choosing whom to reach, so that a timetable changed earlier in the same
+    // change (by a script) is settled before the run marks anyone, not after.
     void SettleSentMarks();
     // A script function is about to reshape timetables: a script reading a mark afterwards asks
     // SettleSentMarksIfReshaped first, without paying for a look when nothing was reshaped.
@@ -247,6 +248,8 @@ private:
     PeopleDigest seenPeople_;
     // Each person's timetable as the sent marks last saw it; taken afresh for another event.
     TimetableDigests seenTimetables_;
+    // The results marks a change cleared, until the timetable sent comes back; for this event.
+    ClearedResultsMarks clearedMarks_;
     Publisher<EventMessage> followers_;
     int changeDepth_ = 0;
     std::vector<std::function<void()>> afterSettling_;

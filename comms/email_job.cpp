@@ -13,6 +13,7 @@
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
 #include "model/parent.h"
+#include "model/print_settings.h"
 #include "model/pupil.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
@@ -29,7 +30,7 @@ bool AttendsPresentation(const Attendee* attendee) {
 
 }  // namespace
 
-EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
+EmailJob::EmailJob(QMController* controller, EmailTextKind kind, const PrintSettings* options)
     : kind_(kind), controller_(controller) {
     if (controller_ != nullptr) {
         // Who was sent what must follow the timetable as it stands before this run marks anyone.
@@ -39,7 +40,12 @@ EmailJob::EmailJob(QMController* controller, EmailTextKind kind)
     }
     if (HasEvent()) {
         Event& event = *days_->GetEvent();
-        selection_ = &event.GetPrintSettings();
+        if (options != nullptr) {
+            ownOptions_ = std::make_unique<PrintSettings>(*options);
+            selection_ = ownOptions_.get();
+        } else {
+            selection_ = &event.GetPrintSettings();
+        }
         if (selection_->GetParents()) {
             AddRecipients(event.GetParents());
         }

@@ -53,7 +53,9 @@ class EmailJob {
 public:
     static constexpr const char* kCallerName = "Quillmoot 6.2.0";
 
-    EmailJob(QMController* controller, EmailTextKind kind);
+    // options: the choices of a run for once (one person's send), copied; without them the
+    // run takes the event's own.
+    EmailJob(QMController* controller, EmailTextKind kind, const PrintSettings* options = nullptr);
     ~EmailJob();
     EmailJob(const EmailJob&) = delete;
     EmailJob& operator=(const EmailJob&) = delete;
@@ -172,7 +174,8 @@ private:
     EmailRecipient sending_;
     bool debug_ = false;
     bool stopped_ = false;
-    PrintSettings* selection_ = nullptr;
+    const PrintSettings* selection_ = nullptr;
+    std::unique_ptr<PrintSettings> ownOptions_;
     EmailTextKind kind_;
     int attachCalendar_ = 0;
     std::unique_ptr<QMScript> parentScript_;

@@ -26,6 +26,7 @@ int Sign(int value) {
 }  // namespace
 
 std::atomic<unsigned long long> Person::indexEpochs_[Person::kIndexKinds] = {0, 0, 0};
+std::atomic<unsigned long long> Person::markStamps_{0};
 
 Person::Person(const std::string& name) : name_(TrimmedName(name)), uniqueId_(name) {}
 
@@ -49,6 +50,9 @@ bool Person::GetEmailSent(EmailTextKind kind) const {
 void Person::SetEmailSent(EmailTextKind kind, bool sent) {
     if (kind >= EmailInvitation && kind <= EmailResults) {
         emailSent_[kind] = sent;
+    }
+    if (kind == EmailResults) {
+        resultsMarkStamp_ = NextMarkStamp();
     }
 }
 

@@ -70,6 +70,10 @@ public:
     // A kind outside the three counts as sent, so nothing is ever mailed for it.
     bool GetEmailSent(EmailTextKind kind) const;
     void SetEmailSent(EmailTextKind kind, bool sent);
+    // Another number whenever the results mark is set or cleared, even to what it was, and for
+    // each person made (a copy keeps it): the same number later means the same person, at the
+    // same address or not, whose mark nobody has touched since.
+    unsigned long long GetResultsMarkStamp() const { return resultsMarkStamp_; }
 
     // The one order of people: by surname (the text after the last blank, or the whole name when
     // there is no blank), then by whole name, byte-wise. 0 only for equal names; a null other
@@ -103,11 +107,16 @@ private:
     };
 
     static std::atomic<unsigned long long> indexEpochs_[kIndexKinds];
+    static std::atomic<unsigned long long> markStamps_;
+    static unsigned long long NextMarkStamp() {
+        return markStamps_.fetch_add(1, std::memory_order_relaxed) + 1;
+    }
 
     std::string name_;
     std::string email_;
     std::string emailAlt_;
     bool emailSent_[3] = {false, false, false};
+    unsigned long long resultsMarkStamp_ = NextMarkStamp();
     std::string uniqueId_;
     IndexMark indexMark_;
 };

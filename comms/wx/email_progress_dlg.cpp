@@ -20,9 +20,9 @@
 #include "model/event.h"
 
 EmailProgressDlg::EmailProgressDlg(wxWindow* parent, QMController* controller, Person* person,
-                                   EmailTextKind kind)
+                                   EmailTextKind kind, const PrintSettings* options)
     : wxDialog(parent, wxID_ANY, "Emails"),
-      job_(controller, kind),
+      job_(controller, kind, options),
       total_(0),
       controller_(controller),
       kind_(kind),

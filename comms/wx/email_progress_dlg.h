@@ -9,6 +9,7 @@
 #include "import/run_messages.h"
 
 class Person;
+class PrintSettings;
 class QMController;
 class wxButton;
 class wxGauge;
@@ -25,8 +26,9 @@ class EmailProgressDlg : public wxDialog {
 public:
     static constexpr int kStepIntervalMs = 10;
 
-    EmailProgressDlg(wxWindow* parent, QMController* controller, Person* person,
-                     EmailTextKind kind);
+    // options: as for the job, the choices of this run alone.
+    EmailProgressDlg(wxWindow* parent, QMController* controller, Person* person, EmailTextKind kind,
+                     const PrintSettings* options = nullptr);
     ~EmailProgressDlg() override;
 
     // One step: the connection, or a few milliseconds of the run. Does nothing once the run has

@@ -26,6 +26,7 @@
 #include "gui/main/schedule_views.h"
 #include "model/event.h"
 #include "model/multi_day_schedule.h"
+#include "model/print_settings.h"
 
 namespace {
 
@@ -106,12 +107,15 @@ void SendPersonEmail(const CommandContext& context, EmailTextKind kind) {
         ReportMessage(SeverityError, refusal);
         return;
     }
-    if (!ConfirmOutputRun(context, OutputRun::Email, nullptr) ||
+    // What is ticked for one person's message (a resend, most often) is for that message, as
+    // for one person's handout: the next whole run takes the school's choices as kept.
+    PrintSettings options = event->GetPrintSettings();
+    if (!ConfirmOutputRun(context, OutputRun::Email, &options) ||
         !AskYesNo(context.parent, EmailDialogLogic::PersonQuestion(person->GetName()))) {
         return;
     }
     {
-        EmailProgressDlg progress(context.parent, &context.controller, person, kind);
+        EmailProgressDlg progress(context.parent, &context.controller, person, kind, &options);
         progress.ShowModal();
     }
 }

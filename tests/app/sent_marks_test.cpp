@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/event_changes.h"
 #include "app/qm_controller.h"
 #include "controller_fixture.h"
 #include "model/appointment.h"
@@ -148,6 +150,170 @@ TEST_F(SentMarks, AChangeUnmarksExactlyThosePeopleWhoseTimetableItChanged) {
         }
         ExpectOnlyTheChangedUnmarked(TheEvent(), AccountTimetables(*controller_.GetSchedule()),
                                      told);
+    }
+}
+
+// An appointment moved, and moved back by the next command: the family, the pupil and the
+// teacher hold again the very timetable they were sent, so nobody is due it a second time.
+TEST_F(SentMarks, AnEditPutBackByTheNextCommandLeavesEveryoneAsSent) {
+    const auto [slot, row] = FirstBooking();
+    const int free = FreeSlot(row);
+    const TimetableAccount sent = AccountTimetables(*controller_.GetSchedule());
+    {
+        const QMController::ChangeScope change(controller_);
+        ASSERT_TRUE(Day().SwapSlots(row, slot, free));
+    }
+    {
+        const QMController::ChangeScope change(controller_);
+        ASSERT_TRUE(Day().SwapSlots(row, free, slot));
+    }
+    ASSERT_TRUE(ChangedTimetablesIn(sent, AccountTimetables(*controller_.GetSchedule())).empty());
+    ExpectOnlyTheChangedUnmarked(TheEvent(), sent, {});
+}
+
+// A booking moved and, some commands later, moved back: the mark that the move cleared comes back
+// only to someone who holds again the very timetable they were last sent, and only while nothing
+// else marked or unmarked them and the event stayed open.
+TEST_F(SentMarks, AMarkComesBackOnlyWithTheTimetableLastSent) {
+    struct Case {
+        const char* name;
+        bool markedAgain;
+        // Between the move and the move back, each a command of its own.
+        std::vector<std::function<void(int slot, int row, int free)>> between;
+    };
+    const auto command = [&](const std::function<void()>& change) {
+        const QMController::ChangeScope scope(controller_);
+        change();
+    };
+    // The teacher, the family and each of its children: those the booking's results tell.
+    const auto toldOf = [&](int slot, int row) {
+        Parent* family =
+            Day().GetGrid().PeekBooking(slot, row)->GetRequest()->GetPupil()->GetParent();
+        std::vector<Person*> told{TeacherAt(row), family};
+        for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
+            told.push_back(family->GetPupil(k));
+        }
+        return told;
+    };
+    const auto save = [&](int, int, int) {
+        ASSERT_TRUE(controller_.SaveEvent(controller_.GetFileName().c_str())) << sink_.GetText();
+    };
+    const Case cases[] = {
+        {"put back by the next command", true, {}},
+        {"moved on again first", true, {[&](int slot, int row, int free) {
+             int other = -1;
+             for (int at = 0; at < Day().GetNumSlots(); ++at) {
+                 if (at != slot && Day().GetTeacherSlotStatus(at, row) == SlotFree) {
+                     other = at;
+                 }
+             }
+             ASSERT_GE(other, 0);
+             command([&] { ASSERT_TRUE(Day().SwapSlots(row, free, other)); });
+             command([&] { ASSERT_TRUE(Day().SwapSlots(row, other, free)); });
+         }}},
+        {"saved between", true, {save}},
+        {"saved, closed and opened again",
+         false,
+         {save,
+          [&](int, int, int) {
+              const std::string path = controller_.GetFileName();
+              controller_.CloseEvent();
+              ASSERT_TRUE(controller_.OpenEventFile(path.c_str())) << sink_.GetText();
+          }}},
+        {"every mark cleared, as new hours clear them", false, {[&](int, int, int) {
+             command([&] {
+                 for (Person* person : EveryPerson(TheEvent())) {
+                     for (EmailTextKind kind : kKinds) {
+                         person->SetEmailSent(kind, false);
+                     }
+                 }
+             });
+         }}},
+        {"sent the moved timetable", false, {[&](int, int row, int free) {
+             command([&] {
+                 for (Person* told : toldOf(free, row)) {
+                     told->SetEmailSent(EmailResults, true);
+                 }
+             });
+         }}},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start("back-" + std::to_string(++run) + ".qmv");
+        const auto [slot, row] = FirstBooking();
+        const int free = FreeSlot(row);
+        command([&] { ASSERT_TRUE(Day().SwapSlots(row, slot, free)); });
+        for (const auto& step : c.between) {
+            step(slot, row, free);
+        }
+        command([&] { ASSERT_TRUE(Day().SwapSlots(row, free, slot)); });
+        for (const Person* person : toldOf(slot, row)) {
+            EXPECT_EQ(person->GetEmailSent(EmailResults), c.markedAgain) << person->GetName();
+        }
+    }
+}
+
+// What waits for a timetable to come back is one person's mark as the change left it: another
+// person made where they were, a mark set or cleared meanwhile, or a settling they were not in,
+// ends the wait.
+TEST(ResultsMarks, AClearedMarkWaitsOnlyForTheSamePersonUntouched) {
+    struct Case {
+        const char* name;
+        std::function<void(std::optional<Teacher>& held, TimetableDigests& seen,
+                           ClearedResultsMarks& cleared)>
+            meanwhile;
+        bool markedAgain;
+    };
+    const auto at = [](std::optional<Teacher>& held, std::uint64_t digest) {
+        return TimetableDigests{{&*held, digest}};
+    };
+    const Case cases[] = {
+        {"nothing", [](auto&, auto&, auto&) {}, true},
+        {"another person made at the same address",
+         [](std::optional<Teacher>& held, auto&, auto&) {
+             Person* before = &*held;
+             held.reset();
+             held.emplace("Mr New");
+             ASSERT_EQ(&*held, before);
+         },
+         false},
+        {"marked and unmarked again by a command",
+         [](std::optional<Teacher>& held, auto&, auto&) {
+             held->SetEmailSent(EmailResults, true);
+             held->SetEmailSent(EmailResults, false);
+         },
+         false},
+        {"cleared again, as new hours clear every mark",
+         [](std::optional<Teacher>& held, auto&, auto&) {
+             held->SetEmailSent(EmailResults, false);
+         },
+         false},
+        {"gone for one settling",
+         [](auto&, TimetableDigests& seen, ClearedResultsMarks& cleared) {
+             SettleResultsMarks(seen, {}, cleared);
+             seen.clear();
+         },
+         false},
+        {"a copy put back over them, as an editor's OK untouched does",
+         [](std::optional<Teacher>& held, auto&, auto&) {
+             const Teacher copy = *held;
+             *held = copy;
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<Teacher> held(std::in_place, "Ms Sent");
+        held->SetEmailSent(EmailResults, true);
+        ClearedResultsMarks cleared;
+        SettleResultsMarks(at(held, 1), at(held, 2), cleared);
+        ASSERT_FALSE(held->GetEmailSent(EmailResults));
+        TimetableDigests seen = at(held, 2);
+        c.meanwhile(held, seen, cleared);
+        SettleResultsMarks(seen, at(held, 1), cleared);
+        EXPECT_EQ(held->GetEmailSent(EmailResults), c.markedAgain);
+        EXPECT_TRUE(cleared.empty());
     }
 }
 

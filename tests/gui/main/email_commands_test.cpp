@@ -28,6 +28,7 @@
 #include "model/parent.h"
 #include "model/schedule.h"
 #include "model/teacher.h"
+#include "print/wx/print_settings_dlg.h"
 #include "support/loopback_servers.h"
 
 namespace {
@@ -220,6 +221,87 @@ TEST_F(EmailCommands, AResultsRunWhereEveryMessageFailsShowsOneBoxAtItsEnd) {
         ++named;
     }
     EXPECT_EQ(named, failed);
+}
+
+// A school that sends each family its results once keeps "Resend" off. Sending one family
+// theirs again needs "Resend" ticked for that message alone: the next whole run, its options
+// OK'd as shown, is for whoever is still due, and nobody is. The print window's "Include sheets
+// that have been emailed already" is that same choice of the school's: ticked for Print to PDF,
+// it stays, and the next run's window shows "Resend" ticked before anything is sent.
+TEST_F(EmailCommands, AnOutputForOnceLeavesTheNextRunsChoiceAsTheSchoolKeptIt) {
+    LoopbackSMTPServer server(folder_, {});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    UseServer("127.0.0.1", server.Port(), "office@school.example");
+    bool tickResend = false;
+    bool shownResend = false;
+    AnswersByTitle answers;
+    answers.Expect("Email Settings", [&](wxDialog* dialog) {
+        auto* options = dynamic_cast<EmailSettingsDlg*>(dialog);
+        shownResend = options->GetResendBox()->GetValue();
+        options->GetResendBox()->SetValue(shownResend || tickResend);
+        return options->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+    });
+    answers.Expect("Print Settings", [](wxDialog* dialog) {
+        auto* options = dynamic_cast<PrintSettingsDlg*>(dialog);
+        options->GetBox(4)->SetValue(true);  // "Include sheets that have been emailed already"
+        return options->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+    });
+    answers.Expect("Emails", [](wxDialog* dialog) {
+        RunProgress(dialog);
+        return wxID_CANCEL;
+    });
+    // "There are no emails to send!", "PDF file created successfully".
+    answers.Expect("Information", [](wxDialog*) { return wxID_OK; });
+    const auto run = [&](CommandId command) {
+        AnswerConfirmation();
+        prompts_.Answer(wxID_YES);
+        host_->RunCommand(command);
+    };
+    Event().GetPrintSettings().SetIncludeAlreadySent(false);
+    run(CommandId::SendResultEmails);
+    const size_t everyone = server.Messages().size();
+    ASSERT_GT(everyone, 1u);
+
+    struct Case {
+        const char* name;
+        size_t messages;
+        bool resendKept;
+        std::function<void()> once;
+    };
+    const Case cases[] = {
+        {"one family's results sent again", 1, false,
+         [&] {
+             Parent* family = nullptr;
+             for (unsigned i = 0; family == nullptr && i < Event().GetParents().Count(); ++i) {
+                 if (Event().GetParents().Get(i)->GetEmailSent(EmailResults)) {
+                     family = Event().GetParents().Get(i);
+                 }
+             }
+             ASSERT_NE(family, nullptr);
+             SelectInTree(family);
+             tickResend = true;
+             run(CommandId::SendPersonResultsEmail);
+             tickResend = false;
+         }},
+        {"every handout printed, the e-mailed ones too", 0, true,
+         [&] {
+             AnswerConfirmation();
+             prompts_.Choose(FromUtf8(folder_.File("handouts.pdf")));
+             host_->RunCommand(CommandId::PrintToPdf);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Event().GetPrintSettings().SetIncludeAlreadySent(false);
+        const size_t before = server.Messages().size();
+        c.once();
+        ASSERT_EQ(server.Messages().size(), before + c.messages);
+        EXPECT_EQ(Event().GetPrintSettings().GetIncludeAlreadySent(), c.resendKept);
+        run(CommandId::SendResultEmails);
+        EXPECT_EQ(shownResend, c.resendKept);
+        EXPECT_EQ(server.Messages().size(), before + c.messages + (c.resendKept ? everyone : 0))
+            << "the next run mailed other than whom its window showed it would";
+    }
 }
 
 TEST_F(EmailCommands, PreviewShowsTheWholeMessageOrWhyNoneIsDue) {
