@@ -132,6 +132,12 @@ const Finding kFindings[] = {
      "the reader refuses bookings the program made", kFoundByTheWalk, true},
     {"AListWithoutParentsBringsHeldChildrenAgain", 3, "22", 5, "(a list without parents)",
      kMended, true},
+    // Breaks a timing tried and put back still moved: two breaks that met one longer slot came
+    // back as one run, and a break in a last, partial slot went to the slot its time fell in.
+    {"TwoBreaksInOneLongerSlotComeBackAsOneRun", 1885, "6,10", 2,
+     "an edit put back leaves the breaks changed", kMended},
+    {"ABreakInTheLastPartialSlotMovesWithAStartTriedAndPutBack", 2675, "10,15,18,29,38", 2,
+     "an edit put back leaves the breaks changed", kMended},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
