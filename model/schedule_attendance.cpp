@@ -381,9 +381,9 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
         }
         // The minutes every break of the day stands for, gathered before any changes: its slot
         // of the old length, or the parts of it that were set aside. Minutes beyond the day's
-        // whole slots stay with a break where the file reader puts one at their start (their
-        // own time, or the start of a last, partial slot), so that hours or a length given back
-        // find them.
+        // whole slots stay with a break, so that hours or a length given back find them: those
+        // after the day at the start of their slot on the day's slots carried on past its end (a
+        // later end keeps the breaks where they are), those before it at their own time.
         std::vector<DateTime> replaced;
         Runs minutes;
         std::map<int, Runs> beyond;
@@ -403,9 +403,11 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
             for (const auto& [from, to] : runs) {
                 if (to > dayStart && from < dayEnd) {
                     minutes.emplace_back(from, to);
+                } else if (from >= dayEnd) {
+                    beyond[dayStart + (from - dayStart) / slotSeconds * slotSeconds].emplace_back(
+                        from, to);
                 } else {
-                    const bool inLastSlot = from >= dayEnd && from <= end_.Seconds();
-                    beyond[inLastSlot ? dayEnd : from].emplace_back(from, to);
+                    beyond[from].emplace_back(from, to);
                 }
             }
         }

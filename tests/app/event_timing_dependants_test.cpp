@@ -1002,6 +1002,18 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
          {end(0, "20:55"), slots("20"), slots("5")},
          typical,
          {{At(20, 50), 1}}},
+        // 7.5-minute slots split the break in two; the earlier end leaves both after the day,
+        // and the later end that puts it back moves no break.
+        {"a break split by new slots, an earlier end and back",
+         1,
+         300,
+         At(20, 20),
+         1,
+         {"15", "30", "120"},
+         {end(0, "20:00"), end(0, "21:00")},
+         {"15", "30", "120"},
+         {},
+         {slots("7.5")}},
         // The break lies in the last, partial slot of 7.5 minutes; a start 10 minutes earlier
         // makes that slot whole, ending where the break begins.
         {"a break in the last, partial slot, a start 10 minutes earlier and back",

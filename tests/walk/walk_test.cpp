@@ -138,6 +138,8 @@ const Finding kFindings[] = {
      "an edit put back leaves the breaks changed", kMended},
     {"ABreakInTheLastPartialSlotMovesWithAStartTriedAndPutBack", 2675, "10,15,18,29,38", 2,
      "an edit put back leaves the breaks changed", kMended},
+    {"ABreakAfterAnEarlierEndIsOffTheSlotsWhenTheEndIsPutBack", 12164, "2,6,7,12,34,38", 2,
+     "an edit put back leaves the breaks changed", kMended},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
