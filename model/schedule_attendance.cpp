@@ -309,6 +309,25 @@ void Schedule::GiveUpPresentationsOutsideHours() {
     });
 }
 
+namespace {
+
+// Runs of break minutes, in order, those that meet or touch joined into one.
+template <typename Run>
+std::vector<Run> JoinedRuns(std::vector<Run> runs) {
+    std::sort(runs.begin(), runs.end());
+    std::vector<Run> joined;
+    for (const Run& run : runs) {
+        if (!joined.empty() && !(joined.back().second < run.first)) {
+            joined.back().second = std::max(joined.back().second, run.second);
+        } else {
+            joined.push_back(run);
+        }
+    }
+    return joined;
+}
+
+}  // namespace
+
 // A new slot length or start leaves breaks between slot starts, where no booking meets them and
 // the file reader would move them later: each goes to the start of its slot now, as the reader
 // puts it.
@@ -327,19 +346,16 @@ void Schedule::FitBreaksToSlots() {
             // The minutes a break in the day's last, partial slot stands for go with it, so a
             // length put back finds them where they were.
             const DateTime onSlot(date_, SlotToTime(slot));
-            TimeOfDay from;
-            TimeOfDay to;
-            const bool carried = teacher.GetBreakPart(when, &from, &to);
-            TimeOfDay heldFrom;
-            TimeOfDay heldTo;
-            const bool held = teacher.GetBreakPart(onSlot, &heldFrom, &heldTo);
+            std::vector<Teacher::BreakPart> carried = teacher.GetBreakParts(when);
+            std::vector<Teacher::BreakPart> held = teacher.GetBreakParts(onSlot);
             const bool there = teacher.HasBreak(onSlot);
             teacher.RemoveBreak(when);
             teacher.AddBreak(onSlot);
-            if (held && carried) {
-                teacher.SetBreakPart(onSlot, std::min(from, heldFrom), std::max(to, heldTo));
-            } else if (held || (carried && !there)) {
-                teacher.SetBreakPart(onSlot, held ? heldFrom : from, held ? heldTo : to);
+            if (!held.empty() && !carried.empty()) {
+                held.insert(held.end(), carried.begin(), carried.end());
+                teacher.SetBreakParts(onSlot, JoinedRuns(std::move(held)));
+            } else if (!held.empty() || !there) {
+                teacher.SetBreakParts(onSlot, held.empty() ? std::move(carried) : std::move(held));
             }
             modified_ = true;
             if (!told) {
@@ -366,6 +382,7 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
         time.SetSeconds(seconds);
         return time;
     };
+    using Runs = std::vector<std::pair<int, int>>;
     std::string grownAt;
     const TeacherList& teachers = event_->GetTeachers();
     for (unsigned i = firstTeacher; i < teachers.Count(); ++i) {
@@ -374,45 +391,44 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
             continue;
         }
         // The minutes every break of the day stands for, gathered before any changes: its slot
-        // of the old length, or the part of it that was set aside. Minutes beyond the day's
-        // whole slots stay with their break, so that hours or a length given back find them.
+        // of the old length, or the parts of it that were set aside. Minutes beyond the day's
+        // whole slots stay with a break, so that hours or a length given back find them: those
+        // after the day at the start of their slot on the day's slots carried on past its end (a
+        // later end keeps the breaks where they are), those before it at their own time.
         std::vector<DateTime> replaced;
-        std::vector<std::pair<int, int>> minutes;
+        Runs minutes;
+        std::map<int, Runs> beyond;
         for (const DateTime& when : teacher->GetBreaks()) {
             if (when.GetDate() != date_) {
                 continue;
             }
-            int from = when.GetTime().Seconds();
-            int to = from + breakSeconds;
-            TimeOfDay partFrom;
-            TimeOfDay partTo;
-            if (teacher->GetBreakPart(when, &partFrom, &partTo)) {
-                from = partFrom.Seconds();
-                to = partTo.Seconds();
-            } else if (to <= dayStart || from >= dayEnd) {
-                teacher->SetBreakPart(when, timeAt(from), timeAt(to));
-            }
-            if (to <= dayStart || from >= dayEnd) {
-                continue;
-            }
-            minutes.emplace_back(from, to);
             replaced.push_back(when);
+            Runs runs;
+            for (const auto& [from, to] : teacher->GetBreakParts(when)) {
+                runs.emplace_back(from.Seconds(), to.Seconds());
+            }
+            if (runs.empty()) {
+                runs.emplace_back(when.GetTime().Seconds(),
+                                  when.GetTime().Seconds() + breakSeconds);
+            }
+            for (const auto& [from, to] : runs) {
+                if (to > dayStart && from < dayEnd) {
+                    minutes.emplace_back(from, to);
+                } else if (from >= dayEnd) {
+                    beyond[dayStart + (from - dayStart) / slotSeconds * slotSeconds].emplace_back(
+                        from, to);
+                } else {
+                    beyond[from].emplace_back(from, to);
+                }
+            }
         }
         if (replaced.empty()) {
             continue;
         }
-        std::sort(minutes.begin(), minutes.end());
-        std::vector<std::pair<int, int>> held;
-        for (const auto& [from, to] : minutes) {
-            if (!held.empty() && from <= held.back().second) {
-                held.back().second = std::max(held.back().second, to);
-            } else {
-                held.emplace_back(from, to);
-            }
-        }
-        // Every new slot the minutes meet is a break; where they fill only part of it, that part
-        // is kept with it (the first and last slot's with the minutes beyond the day).
-        std::map<int, std::pair<int, int>> parts;
+        const Runs held = JoinedRuns(std::move(minutes));
+        // Every new slot the minutes meet is a break; where they fill only parts of it, those
+        // parts are kept with it (the first and last slot's with the minutes beyond the day).
+        std::map<int, Runs> parts;
         long heldSeconds = 0;
         for (const auto& [from, to] : held) {
             const int inFrom = std::max(from, dayStart);
@@ -422,42 +438,45 @@ void Schedule::RefitBreaks(int breakSeconds, unsigned firstTeacher) {
             const int last = std::min((inTo - dayStart + slotSeconds - 1) / slotSeconds, slots);
             for (int k = first; k < last; ++k) {
                 const int slotFrom = dayStart + k * slotSeconds;
-                const int partFrom = k == first ? from : slotFrom;
-                const int partTo = k == last - 1 ? to : slotFrom + slotSeconds;
-                auto [found, added] = parts.try_emplace(k, partFrom, partTo);
-                if (!added) {
-                    found->second.first = std::min(found->second.first, partFrom);
-                    found->second.second = std::max(found->second.second, partTo);
-                }
+                parts[slotFrom].emplace_back(k == first ? from : slotFrom,
+                                             k == last - 1 ? to : slotFrom + slotSeconds);
             }
         }
+        const bool grown = static_cast<long>(parts.size()) * slotSeconds > heldSeconds;
+        for (auto& [slotFrom, runs] : parts) {
+            if (runs == Runs{{slotFrom, slotFrom + slotSeconds}}) {
+                runs.clear();
+            }
+        }
+        // Beyond the whole slots no slot key lies, so these never meet the slots' breaks.
+        for (auto& [at, runs] : beyond) {
+            parts[at] = JoinedRuns(std::move(runs));
+        }
+        const auto partsAt = [&](int at) {
+            std::vector<Teacher::BreakPart> kept;
+            for (const auto& [from, to] : parts[at]) {
+                kept.emplace_back(timeAt(from), timeAt(to));
+            }
+            return kept;
+        };
         bool same = replaced.size() == parts.size();
-        for (const auto& [k, part] : parts) {
-            const DateTime when(date_, SlotToTime(k));
-            TimeOfDay partFrom;
-            TimeOfDay partTo;
-            const bool whole = part.first == dayStart + k * slotSeconds &&
-                               part.second == dayStart + (k + 1) * slotSeconds;
-            const bool hadPart = teacher->GetBreakPart(when, &partFrom, &partTo);
-            same = same && teacher->HasBreak(when) && hadPart != whole &&
-                   (whole || (partFrom.Seconds() == part.first && partTo.Seconds() == part.second));
+        for (const auto& [at, runs] : parts) {
+            const DateTime when(date_, timeAt(at));
+            same = same && teacher->HasBreak(when) && teacher->GetBreakParts(when) == partsAt(at);
         }
         if (same) {
             continue;
         }
-        if (grownAt.empty() && static_cast<long>(parts.size()) * slotSeconds > heldSeconds) {
+        if (grownAt.empty() && grown) {
             grownAt = timeAt(held.front().first).Format(Time12h);
         }
         for (const DateTime& when : replaced) {
             teacher->RemoveBreak(when);
         }
-        for (const auto& [k, part] : parts) {
-            const DateTime when(date_, SlotToTime(k));
+        for (const auto& [at, runs] : parts) {
+            const DateTime when(date_, timeAt(at));
             teacher->AddBreak(when);
-            if (part.first != dayStart + k * slotSeconds ||
-                part.second != dayStart + (k + 1) * slotSeconds) {
-                teacher->SetBreakPart(when, timeAt(part.first), timeAt(part.second));
-            }
+            teacher->SetBreakParts(when, partsAt(at));
         }
         modified_ = true;
     }

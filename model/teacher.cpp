@@ -35,18 +35,20 @@ bool Teacher::AddBreak(const DateTime& when) {
     return true;
 }
 
-void Teacher::SetBreakPart(const DateTime& when, const TimeOfDay& from, const TimeOfDay& to) {
-    breakParts_[when] = {from, to};
+void Teacher::SetBreakParts(const DateTime& when, std::vector<BreakPart> parts) {
+    if (parts.empty()) {
+        breakParts_.erase(when);
+    } else {
+        breakParts_[when] = std::move(parts);
+    }
 }
 
-bool Teacher::GetBreakPart(const DateTime& when, TimeOfDay* from, TimeOfDay* to) const {
+std::vector<Teacher::BreakPart> Teacher::GetBreakParts(const DateTime& when) const {
     const auto found = breakParts_.find(when);
     if (found == breakParts_.end() || !HasBreak(when)) {
-        return false;
+        return {};
     }
-    *from = found->second.first;
-    *to = found->second.second;
-    return true;
+    return found->second;
 }
 
 bool Teacher::HasBreak(const DateTime& when) const {
@@ -115,7 +117,7 @@ void Teacher::MoveBreaks(const DateMoves& moves) {
     moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
     breaks_ = std::move(moved);
     // The parts go with their breaks; those left on a date another day takes go as they did.
-    std::map<DateTime, std::pair<TimeOfDay, TimeOfDay>> parts;
+    std::map<DateTime, std::vector<BreakPart>> parts;
     for (const auto& [when, part] : breakParts_) {
         const auto found = moves.find(when.GetDate());
         if (found != moves.end()) {

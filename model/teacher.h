@@ -77,12 +77,15 @@ public:
     void MoveBreaks(const DateMoves& moves);
     // Every break on that date.
     void DropBreaksOn(const Date& date);
-    // The minutes [from, to) within a break's slot that were set aside, where a new slot length
-    // or start left only part of the slot so; a break that is its whole slot has none. The break
-    // still takes its whole slot: the part is what a later new timing starts from, so a timing
-    // tried and put back gives the break back. Kept while the event is open, never saved.
-    void SetBreakPart(const DateTime& when, const TimeOfDay& from, const TimeOfDay& to);
-    bool GetBreakPart(const DateTime& when, TimeOfDay* from, TimeOfDay* to) const;
+    // The runs of minutes [from, to) within a break's slot that were set aside, where a new slot
+    // length or start left only parts of the slot so (two, where two breaks with free minutes
+    // between them met one new slot); a break that is its whole slot has none. The break still
+    // takes its whole slot: the parts are what a later new timing starts from, so a timing tried
+    // and put back gives the breaks back. Kept while the event is open, never saved.
+    using BreakPart = std::pair<TimeOfDay, TimeOfDay>;
+    void SetBreakParts(const DateTime& when, std::vector<BreakPart> parts);
+    // In order; empty for a break that is its whole slot, or for no break.
+    std::vector<BreakPart> GetBreakParts(const DateTime& when) const;
 
 private:
     void CopyTeacherFields(const Teacher& other);
@@ -94,7 +97,7 @@ private:
     std::vector<DateTime> breaks_;
     // Looked at only for a break that is there: one removed leaves its part behind harmlessly,
     // and coming back through AddBreak drops it.
-    std::map<DateTime, std::pair<TimeOfDay, TimeOfDay>> breakParts_;
+    std::map<DateTime, std::vector<BreakPart>> breakParts_;
     std::string location_;
     int apptLength_ = 1;
     int priority_ = 1;

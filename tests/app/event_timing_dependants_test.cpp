@@ -889,6 +889,9 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
         ScoringLimitTexts limits;  // teacher wait, parent wait, teacher busy, as typed
         std::vector<Change> edits;
         ScoringLimitTexts limitsAfter;
+        // More breaks of Ann's, and edits that make the evening the edits start from.
+        std::vector<std::pair<TimeOfDay, int>> moreBreaks = {};
+        std::vector<Change> setUp = {};
     };
     const ScoringLimitTexts typical{"20", "40", "120"};
     const Case cases[] = {
@@ -1009,6 +1012,50 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
          {"22", "30", "180"},
          {slots("10"), slots("7.5")},
          {"22", "30", "180"}},
+        // On 15-minute slots the first slot holds both breaks' minutes and the five between.
+        {"two breaks with a slot between them, 15 minutes and back",
+         1,
+         300,
+         At(18, 10),
+         2,
+         typical,
+         {slots("15"), slots("5")},
+         typical,
+         {{At(18, 0), 1}}},
+        // On 20-minute slots both breaks lie after the last slot, with five minutes between.
+        {"two breaks apart in the minutes after the last slot, 20 minutes and back",
+         1,
+         300,
+         At(20, 40),
+         1,
+         typical,
+         {end(0, "20:55"), slots("20"), slots("5")},
+         typical,
+         {{At(20, 50), 1}}},
+        // 7.5-minute slots split the break in two; the earlier end leaves both after the day,
+        // and the later end that puts it back moves no break.
+        {"a break split by new slots, an earlier end and back",
+         1,
+         300,
+         At(20, 20),
+         1,
+         {"15", "30", "120"},
+         {end(0, "20:00"), end(0, "21:00")},
+         {"15", "30", "120"},
+         {},
+         {slots("7.5")}},
+        // The break lies in the last, partial slot of 7.5 minutes; a start 10 minutes earlier
+        // makes that slot whole, ending where the break begins.
+        {"a break in the last, partial slot, a start 10 minutes earlier and back",
+         1,
+         300,
+         At(20, 35),
+         1,
+         {"15", "30", "120"},
+         {start(0, "17:50"), start(0, "18:00")},
+         {"15", "30", "120"},
+         {},
+         {end(0, "20:35"), slots("7.5")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1018,11 +1065,18 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
             Schedule* day = schedule_->GetDay(d);
             day->GetGrid().ResizeForDay(*day);
             day->AddTeacherBreaks(ann_, c.breakAt, c.breakSlots, 0);
+            for (const auto& [at, length] : c.moreBreaks) {
+                day->AddTeacherBreaks(ann_, at, length, 0);
+            }
         }
         ASSERT_TRUE(ApplyScoringLimits(*event_, c.limits, FormatScoringLimits(*event_)));
         ASSERT_TRUE(schedule_->BookAll(BookAsGiven));
+        for (const Change& edit : c.setUp) {
+            ASSERT_TRUE(Edit(edit));
+        }
         const std::string before = DescribeDays(*schedule_);
         const ScheduleOptions options = event_->GetOptions();
+        const int slotSeconds = event_->GetSlotLength();
 
         for (const Change& edit : c.edits) {
             (void)sink_.GetText();
@@ -1030,7 +1084,7 @@ TEST_F(TimingDependants, ATimingTriedAndPutBackGivesBackEveryBreakAndLimit) {
         }
         EXPECT_EQ(sink_.GetText().find("Warning"), std::string::npos) << "at the last step";
         EXPECT_EQ(FormatScoringLimits(*event_), c.limitsAfter);
-        if (event_->GetSlotLength() == c.slotSeconds) {
+        if (event_->GetSlotLength() == slotSeconds) {
             EXPECT_EQ(event_->GetOptions(), options);
             EXPECT_EQ(DescribeDays(*schedule_), before);
             ExpectTheFileBringsBack(before);

@@ -122,12 +122,13 @@ TEST(Teacher, AssignmentReplacesTheBreaksAndCopiesTheTeachersFields) {
     EXPECT_EQ(source.GetBreakCount(), 1u);
 }
 
-// The part of a slot a break stands for lives as long as that break: it moves with its date,
-// goes with the break, is copied with the teacher, and a break added again by hand is the whole
+// The parts of a slot a break stands for live as long as that break: they move with its date,
+// go with the break, are copied with the teacher, and a break added again by hand is the whole
 // slot once more.
 TEST(Teacher, ABreaksPartLastsAsLongAsTheBreakItBelongsTo) {
-    const TimeOfDay from(18, 20, 0);
-    const TimeOfDay to(18, 22, 30);
+    // Two breaks' minutes with free minutes between them, met by one slot.
+    const std::vector<Teacher::BreakPart> parts{{TimeOfDay(18, 15, 0), TimeOfDay(18, 17, 30)},
+                                                {TimeOfDay(18, 20, 0), TimeOfDay(18, 22, 30)}};
     struct Case {
         const char* name;
         void (*change)(Teacher&);
@@ -166,15 +167,10 @@ TEST(Teacher, ABreaksPartLastsAsLongAsTheBreakItBelongsTo) {
         SCOPED_TRACE(c.name);
         Teacher teacher("Ms Jones");
         teacher.AddBreak(Slot(kDay, 18, 15));
-        teacher.SetBreakPart(Slot(kDay, 18, 15), from, to);
+        teacher.SetBreakParts(Slot(kDay, 18, 15), parts);
         c.change(teacher);
-        TimeOfDay partFrom;
-        TimeOfDay partTo;
-        EXPECT_EQ(teacher.GetBreakPart(c.where, &partFrom, &partTo), c.part);
-        if (c.part) {
-            EXPECT_EQ(partFrom, from);
-            EXPECT_EQ(partTo, to);
-        }
-        EXPECT_FALSE(teacher.GetBreakPart(Slot(kDay, 18, 30), &partFrom, &partTo));
+        EXPECT_EQ(teacher.GetBreakParts(c.where),
+                  c.part ? parts : std::vector<Teacher::BreakPart>{});
+        EXPECT_EQ(teacher.GetBreakParts(Slot(kDay, 18, 30)), std::vector<Teacher::BreakPart>{});
     }
 }

@@ -136,6 +136,7 @@ const Finding kFindings[] = {
      "saved and opened again, the people come in another order", kMended},
     {"AListWithoutNumbersBringsNumberedFamiliesAgain", 32, "6", 5,
      "(a numbered family, a list without numbers)", kMended, true},
+    // The bookings it leaves behind go at the next OK after the lock is removed.
     {"AnAbsentFamilysLockedBookingsOutliveTheLock", 21, "0,25,36", 6,
      "the reader refuses bookings the program made", kMended},
     {"AListWithoutParentsBringsHeldChildrenAgain", 3, "22", 5, "(a list without parents)",
@@ -146,6 +147,14 @@ const Finding kFindings[] = {
     // anyone.
     {"AnAbsentFamilysBookingsThatOutliveTheLockGoAtTheNextOK", 21, "0,25,36,37", 2,
      "an untouched OK changes the bookings", kMended},
+    // Breaks a timing tried and put back still moved: two breaks that met one longer slot came
+    // back as one run, and a break in a last, partial slot went to the slot its time fell in.
+    {"TwoBreaksInOneLongerSlotComeBackAsOneRun", 1885, "6,10", 2,
+     "an edit put back leaves the breaks changed", kMended},
+    {"ABreakInTheLastPartialSlotMovesWithAStartTriedAndPutBack", 2675, "10,15,18,29,38", 2,
+     "an edit put back leaves the breaks changed", kMended},
+    {"ABreakAfterAnEarlierEndIsOffTheSlotsWhenTheEndIsPutBack", 12164, "2,6,7,12,34,38", 2,
+     "an edit put back leaves the breaks changed", kMended},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
