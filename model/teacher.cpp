@@ -123,7 +123,9 @@ void Teacher::MoveBreaks(const DateMoves& moves) {
         if (found != moves.end()) {
             parts[DateTime(found->second, when.GetTime())] = part;
         } else if (std::none_of(moves.begin(), moves.end(),
-                                [&](const auto& move) { return move.second == when.GetDate(); })) {
+                                [date = when.GetDate()](const auto& move) {
+                                    return move.second == date;
+                                })) {
             parts[when] = part;
         }
     }
