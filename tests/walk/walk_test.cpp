@@ -142,6 +142,13 @@ const Finding kFindings[] = {
     // anyone.
     {"AnAbsentFamilysBookingsThatOutliveTheLockGoAtTheNextOK", 21, "0,25,36,37", 2,
      "an untouched OK changes the bookings", kMended},
+    // A list without addresses naming a namesake family by the name it had before the office
+    // renamed it gives the other family its child; a child that a line without a parent took
+    // from a numbered family comes again on the line with its number.
+    {"AListGivesTheChildOfAFamilyRenamedHereToItsNamesake", 12205, "7,12,15", 5,
+     "a child is in the event twice (a family renamed here)", kMended, true},
+    {"ANumberedLineBringsAChildALineWithoutParentsTook", 12619, "10", 5,
+     "a child is in the event twice (a list without parents)", kMended, true},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
