@@ -99,6 +99,14 @@ bool MayNameItsParent(const Parent& family, const std::string& name) {
     return false;
 }
 
+// A family of another name is the line's through its child at the line's address, or, where
+// either side has none, when it may name the line's parent.
+bool MayBeTheLines(const Parent& family, const FamilyLine& line, const std::string& name) {
+    const std::string& address = family.GetAddress(0);
+    return AddressesAgree(address, line.address) &&
+           ((!address.empty() && !line.address.empty()) || MayNameItsParent(family, name));
+}
+
 }  // namespace
 
 FamilyLine FamilyLine::Of(const Parent& family, const std::set<std::string>& numberedApart) {
@@ -124,7 +132,7 @@ FamilyIdentity::FamilyIdentity(const ParentList& parents) : parents_(parents) {
         for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
             Pupil* pupil = family->GetPupil(k);
             heldBefore_.insert(pupil);
-            held_[FoldASCIICase(pupil->GetName())].push_back({pupil, family, false});
+            held_[FoldASCIICase(pupil->GetName())].push_back({pupil, family, false, nullptr});
         }
         Index(family);
     }
@@ -164,11 +172,11 @@ void FamilyIdentity::Refresh() {
     if (parents_.Version() == version_) {
         return;
     }
-    std::unordered_set<const Pupil*> taken;
+    std::unordered_map<const Pupil*, const Parent*> taken;
     for (const auto& [name, children] : held_) {
         for (const Held& child : children) {
             if (child.taken) {
-                taken.insert(child.pupil);
+                taken.emplace(child.pupil, child.takenFor);
             }
         }
     }
@@ -180,8 +188,10 @@ void FamilyIdentity::Refresh() {
         for (unsigned k = 0; k < family->GetPupilCount(); ++k) {
             Pupil* pupil = family->GetPupil(k);
             if (heldBefore_.count(pupil) != 0) {
+                const auto took = taken.find(pupil);
                 held_[FoldASCIICase(pupil->GetName())].push_back(
-                    {pupil, family, taken.count(pupil) != 0});
+                    {pupil, family, took != taken.end(),
+                     took != taken.end() ? took->second : nullptr});
             }
         }
         Index(family);
@@ -210,6 +220,22 @@ bool FamilyIdentity::Shares(const Parent* family, const FamilyLine& line) const 
 }
 
 FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
+    Placement placement = PlaceLine(line);
+    for (size_t i = 0; i < line.children.size(); ++i) {
+        const auto found = held_.find(FoldASCIICase(line.children[i].name));
+        if (placement.children[i] == nullptr || found == held_.end()) {
+            continue;
+        }
+        for (Held& held : found->second) {
+            if (held.pupil == placement.children[i] && held.takenFor == nullptr) {
+                held.takenFor = placement.family;
+            }
+        }
+    }
+    return placement;
+}
+
+FamilyIdentity::Placement FamilyIdentity::PlaceLine(const FamilyLine& line) {
     Refresh();
     Placement placement;
     placement.children.assign(line.children.size(), nullptr);
@@ -245,7 +271,7 @@ FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
     if (family != nullptr && unnamed && line.listed) {
         ClaimWithin(family, line, placement, false);
         ClaimAnywhere(line, placement);
-        ClaimTakenWithin(family, line, placement);
+        ClaimTakenWithin(family, line, placement, false);
         if (HoldsAnArrivingName(family, line, placement)) {
             placement.name = ApartName(line, plain, placement);
             return placement;
@@ -270,7 +296,13 @@ FamilyIdentity::Placement FamilyIdentity::Place(const FamilyLine& line) {
         ClaimWithin(family, line, placement, true);
         if (!byName) {
             ClaimAgain(family, line, placement);
+            return placement;
         }
+        // A child of the family that a line of another family took is that child again (a
+        // second one of its name is a twin only beside its own family's line); one held in a
+        // family renamed here, which the line's name no longer finds, is that family's.
+        ClaimTakenWithin(family, line, placement, true);
+        ClaimThroughChildren(line, name, plain, numbered, placement);
         return placement;
     }
     // A list that names no parent knows a child only by its own name, form and address.
@@ -394,10 +426,7 @@ Parent* FamilyIdentity::FindByChildren(const FamilyLine& line, const std::string
                 if (NamesAgree(*family, name, plain)) {
                     return family;
                 }
-                const std::string& address = family->GetAddress(0);
-                if (atAddress == nullptr && AddressesAgree(address, line.address) &&
-                    ((!address.empty() && !line.address.empty()) ||
-                     MayNameItsParent(*family, name))) {
+                if (atAddress == nullptr && MayBeTheLines(*family, line, name)) {
                     atAddress = family;
                 }
             }
@@ -407,6 +436,34 @@ Parent* FamilyIdentity::FindByChildren(const FamilyLine& line, const std::string
         }
     }
     return nullptr;
+}
+
+// A child the line's family does not hold is still the one held in a family that the line
+// would find through that child (renamed here since), not a new one.
+void FamilyIdentity::ClaimThroughChildren(const FamilyLine& line, const std::string& name,
+                                          const std::string& plain, bool numbered,
+                                          Placement& placement) {
+    for (size_t i = 0; i < line.children.size(); ++i) {
+        if (placement.children[i] != nullptr) {
+            continue;
+        }
+        const FamilyLine::Child& child = line.children[i];
+        const auto found = held_.find(FoldASCIICase(child.name));
+        if (found == held_.end()) {
+            continue;
+        }
+        for (Held& held : found->second) {
+            const Parent& family = *held.family;
+            if (held.taken || !FormsAgree(held.pupil->GetForm(), child.form) ||
+                (numbered && IsNumbered(family) && family.GetUniqueId() != line.id) ||
+                (!NamesAgree(family, name, plain) && !MayBeTheLines(family, line, name))) {
+                continue;
+            }
+            held.taken = true;
+            placement.children[i] = held.pupil;
+            break;
+        }
+    }
 }
 
 std::string FamilyIdentity::NewName(const FamilyLine& line, const std::string& plain,
@@ -429,9 +486,10 @@ std::string FamilyIdentity::NewName(const FamilyLine& line, const std::string& p
     return ToldApart(told != namesake->GetName() ? told : plain, address);
 }
 
-// Another line for a held child that an earlier, fuller line took is that child again.
+// Another line for a held child that an earlier, fuller line took is that child again; byAnother:
+// only one that a line of another family took.
 void FamilyIdentity::ClaimTakenWithin(const Parent* family, const FamilyLine& line,
-                                      Placement& placement) const {
+                                      Placement& placement, bool byAnother) const {
     for (const FormRule rule : {FormRule::Same, FormRule::Agrees}) {
         for (size_t i = 0; i < line.children.size(); ++i) {
             if (placement.children[i] != nullptr) {
@@ -445,6 +503,7 @@ void FamilyIdentity::ClaimTakenWithin(const Parent* family, const FamilyLine& li
             for (const Held& held : found->second) {
                 const std::string& form = held.pupil->GetForm();
                 if (held.family != family || !held.taken ||
+                    (byAnother && held.takenFor == family) ||
                     (rule == FormRule::Same && !EqualsIgnoringCase(form, child.form)) ||
                     (rule == FormRule::Agrees && !FormsAgree(form, child.form)) ||
                     std::find(placement.children.begin(), placement.children.end(),

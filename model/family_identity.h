@@ -71,6 +71,8 @@ private:
         Pupil* pupil;
         Parent* family;
         bool taken;
+        // The family of the line that took it; null for a line that made a new one.
+        const Parent* takenFor = nullptr;
     };
     enum class FormRule { Same, Agrees, Any };
 
@@ -86,14 +88,17 @@ private:
     std::string NewName(const FamilyLine& line, const std::string& plain, bool numbered) const;
     std::string ApartName(const FamilyLine& line, const std::string& plain,
                           const Placement& placement) const;
-    void ClaimTakenWithin(const Parent* family, const FamilyLine& line,
-                          Placement& placement) const;
+    void ClaimTakenWithin(const Parent* family, const FamilyLine& line, Placement& placement,
+                          bool byAnother) const;
+    Placement PlaceLine(const FamilyLine& line);
     bool HoldsAnArrivingName(const Parent* family, const FamilyLine& line,
                              const Placement& placement) const;
     Parent* ByKey(const std::string& key) const;
     void ClaimWithin(const Parent* family, const FamilyLine& line, Placement& placement,
                      bool formCorrected);
     void ClaimAnywhere(const FamilyLine& line, Placement& placement);
+    void ClaimThroughChildren(const FamilyLine& line, const std::string& name,
+                              const std::string& plain, bool numbered, Placement& placement);
     static void ClaimAgain(const Parent* family, const FamilyLine& line, Placement& placement);
 
     const ParentList& parents_;

@@ -155,6 +155,13 @@ const Finding kFindings[] = {
      "an edit put back leaves the breaks changed", kMended},
     {"ABreakAfterAnEarlierEndIsOffTheSlotsWhenTheEndIsPutBack", 12164, "2,6,7,12,34,38", 2,
      "an edit put back leaves the breaks changed", kMended},
+    // A list without addresses naming a namesake family by the name it had before the office
+    // renamed it gives the other family its child; a child that a line without a parent took
+    // from a numbered family comes again on the line with its number.
+    {"AListGivesTheChildOfAFamilyRenamedHereToItsNamesake", 12205, "7,12,15", 5,
+     "a child is in the event twice (a family renamed here)", kMended, true},
+    {"ANumberedLineBringsAChildALineWithoutParentsTook", 12619, "10", 5,
+     "a child is in the event twice (a list without parents)", kMended, true},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
