@@ -75,21 +75,21 @@ void EditOverviewDlg::LoadColours() {
         return;
     }
     for (int level = 2; level >= 0; --level) {
-        Show(bookedOK_[level], settings_->GetColourBookedOK(level));
+        ShowColour(bookedOK_[level], settings_->GetColourBookedOK(level));
     }
     for (int level = 2; level >= 0; --level) {
-        Show(bookedBad_[level], settings_->GetColourBookedBad(level));
+        ShowColour(bookedBad_[level], settings_->GetColourBookedBad(level));
     }
-    Show(teacherBusy_, settings_->GetColourTeacherBusy());
-    Show(teacherBreak_, settings_->GetColourTeacherBreak());
+    ShowColour(teacherBusy_, settings_->GetColourTeacherBusy());
+    ShowColour(teacherBreak_, settings_->GetColourTeacherBreak());
     for (int level = 2; level >= 0; --level) {
-        Show(twinGap_[level], settings_->GetColourTwinGap(level));
+        ShowColour(twinGap_[level], settings_->GetColourTwinGap(level));
     }
-    Show(absent_, settings_->GetColourAbsent());
-    Show(presentation_, settings_->GetColourPresentation());
+    ShowColour(absent_, settings_->GetColourAbsent());
+    ShowColour(presentation_, settings_->GetColourPresentation());
 }
 
-void EditOverviewDlg::Show(wxColourPickerCtrl* picker, const Colour& colour) {
+void EditOverviewDlg::ShowColour(wxColourPickerCtrl* picker, const Colour& colour) {
     SetPickerColour(picker, colour);
     shown_[picker] = GetPickerColour(picker).ToHex();
 }

@@ -41,7 +41,7 @@ public:
 
 private:
     // Shows the colour and remembers it as the one the user started from.
-    void Show(wxColourPickerCtrl* picker, const Colour& colour);
+    void ShowColour(wxColourPickerCtrl* picker, const Colour& colour);
     bool IsChanged(wxColourPickerCtrl* picker) const;
 
     UserSettings* settings_;
