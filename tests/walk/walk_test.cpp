@@ -162,6 +162,10 @@ const Finding kFindings[] = {
      "a child is in the event twice (a family renamed here)", kMended, true},
     {"ANumberedLineBringsAChildALineWithoutParentsTook", 12619, "10", 5,
      "a child is in the event twice (a list without parents)", kMended, true},
+    // Open: a list with addresses naming the family by the name it had before the office renamed
+    // it still gives its child to the namesake family too.
+    {"AListWithAddressesGivesARenamedFamilysChildToItsNamesake", 30004, "3,21,26", 5,
+     "a child is in the event twice (a family renamed here)", kFoundByTheWalk, true},
 };
 
 // The row whose fault the breach is: the same promise, broken in words that hold the row's.
