@@ -105,7 +105,14 @@ TEST_F(EmailDelivery, AMessageTheServerMayHaveIsCountedByItsAnswerHoweverTheRunE
         smith_->SetEmailSent(EmailResults, false);
         auto job = std::make_unique<EmailJob>(&controller_, EmailResults);
         ASSERT_TRUE(job->Connect(1));
-        ASSERT_EQ(job->Step(nullptr), EmailJob::EmailStepSending);
+        const EmailJob::EmailStep first = job->Step(nullptr);
+        if (c.answerSeen && first == EmailJob::EmailStepSent) {
+            // A server that answers at once may do so within the step: counted as any other.
+            EXPECT_EQ(job->GetSummary(), c.summary);
+            EXPECT_TRUE(smith_->GetEmailSent(EmailResults));
+            continue;
+        }
+        ASSERT_EQ(first, EmailJob::EmailStepSending);
         if (c.answerSeen) {
             job->GetClient()->WaitForActivity(10000);
         }
